@@ -1,0 +1,218 @@
+// Bullets in flight and everything they hit.
+#include "actors/bullets.h"
+
+#include <cstdlib>
+
+#include "actors/effects.h"
+#include "actors/items.h"
+#include "levels/level_grid.h"
+#include "render/draw.h"
+#include "render/sound_cues.h"
+
+namespace {
+
+// Moves the bullet one step; false when it has left the field's margins.
+bool MoveBullet(Bullet& bullet) {
+    switch (bullet.direction) {
+        case Down: bullet.y += bullet.speed; break;
+        case Left: bullet.x -= bullet.speed; break;
+        case Up: bullet.y -= bullet.speed; break;
+        case Right: bullet.x += bullet.speed; break;
+        default: break;
+    }
+    bullet.frame += 1;
+    if (bullet.frame > 6) bullet.frame = 0;
+    return bullet.x >= -75 && bullet.x <= 995 && bullet.y >= -75 && bullet.y <= 739;
+}
+
+// Removes the i-th bullet of a list; the shooter gets the bullet back.
+void RemoveBullet(std::vector<Bullet>& list, size_t i, TankRecord& shooter) {
+    list.erase(list.begin() + i);
+    shooter.bulletsInFlight -= 1;
+}
+
+// The centres of a bullet and a tank are less than 32 pixels apart on both axes.
+bool BulletOverTank(const Bullet& bullet, const TankRecord& tank) {
+    return std::abs(bullet.x - (tank.x + 12)) < 32 && std::abs(bullet.y - (tank.y + 12)) < 32;
+}
+
+void HitPlayer(const Bullet& bullet) {
+    BattleStateRecord& battle = BattleState;
+    TankRecord& player = battle.Player;
+    SpawnEffect(bullet.x - 13, bullet.y - 13);
+    player.hitPoints = player.hitPoints + player.armour - bullet.damage;
+    if (player.hitPoints > 0) {
+        player.kind = player.hitPoints / 10 - 1;
+        return;
+    }
+    // The wreck keeps its place and fields until the respawn; its bullets
+    // fly on.
+    PlayCue(ExplosionCue);
+    SpawnEffect(player.x - 1, player.y - 1);
+    battle.Lives -= 1;
+    battle.PlayerDestroyed = true;
+    battle.RespawnDelay = 100;
+}
+
+// A player bullet hits enemy e; returns true when the enemy was destroyed
+// (and removed with its bullets).
+bool HitEnemy(const Bullet& bullet, size_t e) {
+    BattleStateRecord& battle = BattleState;
+    TankRecord& enemy = battle.EnemyList[e];
+    SpawnEffect(bullet.x - 13, bullet.y - 13);
+    enemy.hitPoints = enemy.hitPoints + enemy.armour - bullet.damage;
+    if (enemy.hitPoints > 0) {
+        PlayCue(HitCue);
+        return false;
+    }
+    PlayCue(ExplosionCue);
+    SpawnEffect(enemy.x - 1, enemy.y - 1);
+    RollItemDrop(enemy);
+    // Its bullets vanish with it, without explosions.
+    battle.EnemyList.erase(battle.EnemyList.begin() + e);
+    battle.EnemyBulletLists.erase(battle.EnemyBulletLists.begin() + e);
+    battle.EnemiesOnField -= 1;
+    if (battle.EnemiesOnField == 0 && battle.EnemiesToSpawn == 0) battle.LevelClearDelay = 200;
+    return true;
+}
+
+}  // namespace
+
+void FireBullet(TankRecord& tank, std::vector<Bullet>& list) {
+    if (&tank == &BattleState.Player) PlayCue(CannonCue);
+    Bullet bullet{.kind = tank.bulletKind, .spare = 100, .direction = tank.turretDir,
+                  .x = tank.x + 12, .y = tank.y + 12, .speed = tank.bulletSpeed,
+                  .damage = tank.bulletDamage, .frame = 0};
+    switch (tank.turretDir) {
+        case Down: bullet.y += 47; break;
+        case Left: bullet.x -= 47; break;
+        case Up: bullet.y -= 47; break;
+        case Right: bullet.x += 47; break;
+        default: break;
+    }
+    list.push_back(bullet);
+    tank.bulletsInFlight += 1;
+    if (tank.reloadTimer == 0) {
+        tank.reloadTimer = 100;
+        tank.flashTicks = 3;
+    }
+}
+
+void TankTimers(TankRecord& tank) {
+    if (tank.flashTicks > 0) tank.flashTicks -= 1;
+    if (tank.reloadTimer > 0) {
+        tank.reloadTimer -= tank.reloadRate;
+        if (tank.reloadTimer < 0) tank.reloadTimer = 0;
+    }
+}
+
+bool BulletHitsCell(const Bullet& bullet) {
+    int32_t column = (bullet.x + 20) / CellSize;
+    int32_t row = (bullet.y + 20) / CellSize;
+    if (!InsideGrid(column, row)) return false;
+    int32_t& cell = WorkingGrid[CellIndex(column, row)];
+    switch (CellKind(cell)) {
+        case Stone: return true;
+        case Base:
+            PlayCue(ExplosionCue);
+            SpawnEffect(column * CellSize, row * CellSize);
+            cell = Empty;
+            BattleState.GameOverDelay = 100;
+            return true;
+        case BurningBrick:
+        case BurningBrick + 1:
+        case BurningBrick + 2:
+            cell = Empty;
+            return true;
+        case Brick:
+        case CrackedBrick:
+        case BrokenBrick: {
+            int32_t weakened = cell + bullet.damage / 10;
+            cell = weakened <= BurningBrick ? weakened : Empty;
+            return true;
+        }
+        default: return false;
+    }
+}
+
+bool BulletsCollide(const Bullet& enemyBullet, const Bullet& playerBullet) {
+    int32_t dx = std::abs(enemyBullet.x - playerBullet.x);
+    int32_t dy = std::abs(enemyBullet.y - playerBullet.y);
+    bool firstVertical = enemyBullet.direction == Down || enemyBullet.direction == Up;
+    bool secondVertical = playerBullet.direction == Down || playerBullet.direction == Up;
+    if (firstVertical && secondVertical) return dx < 20 && dy < 40;
+    if (!firstVertical && !secondVertical) return dx < 40 && dy < 20;
+    return dx < 30 && dy < 30;
+}
+
+void UpdateEnemyBullets() {
+    BattleStateRecord& battle = BattleState;
+    for (size_t e = 0; e < battle.EnemyList.size(); ++e) {
+        TankRecord& enemy = battle.EnemyList[e];
+        std::vector<Bullet>& list = battle.EnemyBulletLists[e];
+        for (size_t i = 0; i < list.size();) {
+            Bullet& bullet = list[i];
+            if (!MoveBullet(bullet)) {
+                RemoveBullet(list, i, enemy);
+                continue;
+            }
+            if (BulletHitsCell(bullet)) {
+                SpawnEffect(bullet.x - 13, bullet.y - 13);
+                RemoveBullet(list, i, enemy);
+                continue;
+            }
+            if (!battle.PlayerDestroyed && BulletOverTank(bullet, battle.Player)) {
+                HitPlayer(bullet);
+                RemoveBullet(list, i, enemy);
+                continue;
+            }
+            DrawBullet(bullet);
+            ++i;
+        }
+        DrawTank(enemy, true);
+        TankTimers(enemy);
+    }
+}
+
+void UpdatePlayerBullets() {
+    BattleStateRecord& battle = BattleState;
+    std::vector<Bullet>& bullets = battle.PlayerBullets;
+    TankRecord& player = battle.Player;
+    for (size_t i = 0; i < bullets.size();) {
+        if (!MoveBullet(bullets[i])) {
+            RemoveBullet(bullets, i, player);
+            continue;
+        }
+        if (BulletHitsCell(bullets[i])) {
+            // After a destroyed base this cuts its explosion sound off at once.
+            PlayCue(HitCue);
+            SpawnEffect(bullets[i].x - 13, bullets[i].y - 13);
+            RemoveBullet(bullets, i, player);
+            continue;
+        }
+        bool spent = false;
+        for (size_t e = 0; e < battle.EnemyList.size() && !spent; ++e) {
+            if (BulletOverTank(bullets[i], battle.EnemyList[e])) {
+                HitEnemy(bullets[i], e);
+                RemoveBullet(bullets, i, player);
+                spent = true;
+                break;
+            }
+            std::vector<Bullet>& enemyBullets = battle.EnemyBulletLists[e];
+            for (size_t j = 0; j < enemyBullets.size(); ++j) {
+                if (!BulletsCollide(enemyBullets[j], bullets[i])) continue;
+                PlayCue(HitCue);
+                SpawnEffect(bullets[i].x - 13, bullets[i].y - 13);
+                RemoveBullet(bullets, i, player);
+                SpawnEffect(enemyBullets[j].x - 13, enemyBullets[j].y - 13);
+                RemoveBullet(enemyBullets, j, battle.EnemyList[e]);
+                spent = true;
+                break;
+            }
+        }
+        if (!spent) {
+            DrawBullet(bullets[i]);
+            ++i;
+        }
+    }
+}

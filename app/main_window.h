@@ -1,0 +1,22 @@
+// The program's entry and its window procedure: start-up, the mode state
+// machine and the shell's key commands.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/platform.h"
+
+// The whole program: start-up, then the message loop; returns the exit code
+// of the quit message. Backends call it from their process entry.
+int MorvaskMain(int showCommand);
+
+// Start-up alone, up to the message loop: the window and its surfaces, the
+// generator, the levels, the three start-up boxes and the first game.
+void StartUp(int showCommand);
+
+// The help box's text: every key of play and of the editor.
+extern const char* const HelpText;
+
+// Every message of the main window arrives here.
+intptr_t MainWindowProcedure(platform::Window window, uint32_t message, uintptr_t wParam,
+                             intptr_t lParam);

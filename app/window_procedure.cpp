@@ -1,0 +1,139 @@
+// The window procedure: the one place where the window's messages become the
+// game's actions. Ticks run the current mode; keys give the shell's commands.
+#include "app/main_window.h"
+#include "app/shell_state.h"
+#include "battle/battle_state.h"
+#include "battle/frame_step.h"
+#include "battle/level_start.h"
+#include "levels/editor.h"
+#include "levels/level_grid.h"
+#include "levels/map_file.h"
+
+namespace {
+
+void Tell(const char* text) { platform::MessageBox(MainWindow, text, "", platform::MB_OK); }
+
+bool Ask(const char* question) {
+    return platform::MessageBox(MainWindow, question, "", platform::MB_YESNO) == platform::IDYES;
+}
+
+void ModeTick() {
+    switch (GameMode) {
+        case Playing: FrameStep(); break;
+        case PauseRequested:
+            Tell("游戏暂停！休息一下！");
+            GameMode = Playing;
+            break;
+        case GameOver:
+            Tell("游戏结束！再接再厉！");
+            StartNewGame();
+            break;
+        case AllCleared:
+            Tell("太厉害了，祝贺通关！");
+            StartNewGame();
+            break;
+        case LevelCleared:
+            BattleState.LevelIndex += 1;
+            // The victory box waits for the next tick.
+            if (BattleState.LevelIndex == LevelCount) {
+                GameMode = AllCleared;
+            } else {
+                GameMode = Playing;
+                StartLevel();
+            }
+            break;
+        case Editing: EditorStep(); break;
+        default: break;
+    }
+}
+
+void KeyCommand(int key) {
+    BattleStateRecord& battle = BattleState;
+    switch (key) {
+        case platform::VK_UP:
+            if (GameMode == Editing && battle.LevelIndex > 0) {
+                battle.LevelIndex -= 1;
+                StartLevel();
+            }
+            break;
+        case platform::VK_DOWN:
+            if (GameMode == Editing && battle.LevelIndex < LevelCount - 1) {
+                battle.LevelIndex += 1;
+                StartLevel();
+            }
+            break;
+        case 'H': platform::MessageBox(MainWindow, HelpText, "帮助", platform::MB_OK); break;
+        case 'P':
+            if (GameMode == Playing) GameMode = PauseRequested;
+            break;
+        case platform::VK_F1:
+            if (GameMode == Playing) {
+                if (Ask("是否切换到地图编辑模式？")) {
+                    GameMode = Editing;
+                    battle.LevelIndex = 0;
+                    LoadCustomMap();
+                    StartLevel();
+                }
+            } else if (GameMode == Editing) {
+                // Unsaved edits and a loaded map give way to the built-in levels.
+                if (Ask("是否切换到游戏模式？")) {
+                    RestoreBuiltInLevels();
+                    StartNewGame();
+                }
+            }
+            break;
+        case platform::VK_F2:
+            if ((GameMode == Playing || GameMode == Editing) && Ask("是否载入自制地图？")) {
+                LoadCustomMap();
+                if (GameMode == Playing) {
+                    StartNewGame();
+                } else {
+                    battle.LevelIndex = 0;
+                    StartLevel();
+                }
+            }
+            break;
+        case platform::VK_F3:
+            if (GameMode == Editing && Ask("是否保存自制地图？")) SaveCustomMap();
+            break;
+        default: break;
+    }
+}
+
+}  // namespace
+
+intptr_t MainWindowProcedure(platform::Window window, uint32_t message, uintptr_t wParam,
+                             intptr_t lParam) {
+    switch (message) {
+        case platform::WM_TIMER:
+            if (wParam == BattleTimer) ModeTick();
+            break;
+        case platform::WM_KEYDOWN: KeyCommand(int(wParam)); break;
+        case platform::WM_MOUSEMOVE:
+            MouseX = int32_t(lParam & 0xFFFF);
+            MouseY = int32_t((lParam >> 16) & 0xFFFF);
+            break;
+        case platform::WM_SIZE:
+            // No tick runs while the window is minimised.
+            if (wParam == platform::SIZE_RESTORED)
+                platform::SetTimer(window, BattleTimer, BattleTimerPeriodMs);
+            else if (wParam == platform::SIZE_MINIMIZED)
+                platform::KillTimer(window, BattleTimer);
+            break;
+        case platform::WM_ACTIVATE:
+            // Every message box deactivates the window, so the game stands
+            // still while one is open and no tick is ever re-entered.
+            if ((wParam & 0xFFFF) != platform::WA_INACTIVE)
+                platform::SetTimer(window, BattleTimer, BattleTimerPeriodMs);
+            else
+                platform::KillTimer(window, BattleTimer);
+            break;
+        case platform::WM_CLOSE:
+            if (GameMode == Editing && Ask("是否保存自制地图？")) SaveCustomMap();
+            Tell("感谢使用！再见！");
+            break;
+        case platform::WM_DESTROY: platform::PostQuitMessage(0); break;
+        default: break;
+    }
+    return platform::DefWindowProc(window, message, wParam, lParam);
+}

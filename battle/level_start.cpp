@@ -1,0 +1,64 @@
+// New game and level start.
+#include "battle/level_start.h"
+
+#include <cstdio>
+
+#include "app/shell_state.h"
+#include "battle/battle_state.h"
+#include "levels/level_grid.h"
+#include "render/sound_cues.h"
+
+void StartNewGame() {
+    platform::SetTimer(MainWindow, BattleTimer, BattleTimerPeriodMs);
+    ResetPlayer();
+    BattleState.LevelIndex = 0;
+    BattleState.Lives = 3;
+    GameMode = Playing;
+    StartLevel();
+}
+
+void StartLevel() {
+    char text[64];
+    if (GameMode == Editing) {
+        std::snprintf(text, sizeof text, "第%d关地图编辑", int(BattleState.LevelIndex + 1));
+    } else {
+        std::snprintf(text, sizeof text, "准备进入第%d关", int(BattleState.LevelIndex + 1));
+        // The music starts before the box and plays on under it.
+        PlayCue(LevelStartCue);
+    }
+    platform::MessageBox(MainWindow, text, "", platform::MB_OK);
+
+    // The tank keeps its upgrades and its damage, and drives in from below
+    // the field at column 5 again.
+    TankRecord& player = BattleState.Player;
+    player.moveDir = Up;
+    player.turretDir = Up;
+    player.x = 320;
+    player.y = 704;
+    player.moveTicks = 64 / player.speed;
+    player.stepPixels = player.speed;
+    player.reloadTimer = 0;
+    player.trackFrame = 0;
+    player.flashTicks = 0;
+    player.bulletsInFlight = 0;
+    player.waitTicks = 0;
+
+    BattleState.PlayerBullets.clear();
+    BattleState.Effects.clear();
+    BattleState.EnemyList.clear();
+    BattleState.EnemyBulletLists.clear();
+
+    BattleState.LevelClearDelay = 0;
+    BattleState.GameOverDelay = 0;
+    BattleState.PlayerDestroyed = false;
+    BattleState.RespawnDelay = 0;
+    BattleState.EnemiesOnField = 0;
+    BattleState.EnemiesToSpawn = 20;
+    BattleState.SpawnDelay = 1;
+    BattleState.TerrainPhaseA = 0;
+    BattleState.TerrainPhaseB = 0;
+    BattleState.ItemKind = NoItem;
+
+    const int32_t* level = LevelSet.data() + BattleState.LevelIndex * LevelCellCount;
+    WorkingGrid.assign(level, level + LevelCellCount);
+}

@@ -1,0 +1,12 @@
+// Starting a game and starting a level: the two operations that put the
+// battle into a known state.
+#pragma once
+
+// A new game: the timer set, a fresh tank, level 1, three lives, then the
+// level's start. The level set stays as it is (a loaded map stays in force).
+void StartNewGame();
+
+// Announces level LevelIndex in a box (with the level music in play), then
+// carries the player's tank over, empties every list, resets the counters and
+// copies the level into WorkingGrid. Called only in Playing or Editing.
+void StartLevel();

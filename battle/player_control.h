@@ -1,0 +1,7 @@
+// The player's tank under the keyboard, once per tick while it is alive.
+#pragma once
+
+// Level keys and the upgrade combination (with Z held), starting a one-cell
+// move on an arrow, carrying a move on and snapping it to the grid at its
+// end, the gun keys, the lock key and the fire key.
+void PlayerControlStep();

@@ -1,0 +1,49 @@
+// The battlefield's grid of cells, the cell codes and the two copies of level
+// data that the game works on: all 35 levels, and the level now in play.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+inline constexpr int32_t GridColumns = 15;
+inline constexpr int32_t GridRows = 11;
+inline constexpr int32_t LevelCellCount = GridColumns * GridRows;  // 165
+inline constexpr int32_t LevelCount = 35;
+inline constexpr int32_t LevelSetSize = LevelCount * LevelCellCount;  // 5775
+inline constexpr int32_t CellSize = 64;
+inline constexpr int32_t FieldWidth = GridColumns * CellSize;  // 960
+inline constexpr int32_t FieldHeight = GridRows * CellSize;    // 704
+
+// Cell kinds: a cell's kind is its code modulo 100.
+enum CellKindValue : int32_t {
+    Empty = 0,
+    Brick = 1,
+    CrackedBrick = 2,
+    BrokenBrick = 3,
+    BurningBrick = 4,  // 4, 5 and 6: the three burning frames
+    Stone = 7,
+    Grass = 8,
+    Ice = 9,
+    Base = 10,
+    Sand = 11,
+    Water = 12,  // 12 to 23: the water frames
+};
+
+// The remainder takes the sign of the code, so a negative code has a
+// negative kind, which no rule admits.
+inline int32_t CellKind(int32_t code) { return code % 100; }
+
+inline int32_t CellIndex(int32_t column, int32_t row) { return row * GridColumns + column; }
+
+inline bool InsideGrid(int32_t column, int32_t row) {
+    return column >= 0 && column < GridColumns && row >= 0 && row < GridRows;
+}
+
+// All 35 levels back to back (level L, row j, column i at L*165 + j*15 + i).
+// Its length is 5775 from start-up on.
+extern std::vector<int32_t> LevelSet;
+// The level now played or edited, copied from LevelSet at every level start.
+extern std::vector<int32_t> WorkingGrid;
+
+// LevelSet becomes the built-in levels again, discarding edits and loaded maps.
+void RestoreBuiltInLevels();

@@ -1,0 +1,194 @@
+// The headless backend: no window, no audio device, a virtual 10 ms timer and
+// message boxes answered by whoever drives it. Everything the game asks of
+// the platform happens in memory, in the same order as on the desktop.
+#include "platform/headless/headless.h"
+
+#include <bitset>
+#include <set>
+#include <string>
+
+#include "platform/software/resources.h"
+#include "platform/software/surfaces.h"
+
+struct platform::WindowData {
+    platform::WindowProcedure procedure = nullptr;
+    bool destroyed = false;
+    bool active = false;
+};
+
+namespace {
+
+constexpr int ClientWidth = 960;
+constexpr int ClientHeight = 704;
+
+struct HeadlessState {
+    platform::WindowProcedure classProcedure = nullptr;
+    platform::WindowData window;
+    bool windowCreated = false;
+    platform::Surface windowSurface = nullptr;
+    std::set<uintptr_t> timers;
+    std::bitset<256> keys;
+    int64_t ticks = 0;
+    uint32_t seed = 1;
+    bool quitPosted = false;
+    int quitCode = 0;
+    // The one sound channel, in virtual milliseconds.
+    bool soundStarted = false;
+    int64_t soundStartMs = 0;
+    int64_t soundLengthMs = 0;
+    headless::BoxAnswerer answerer;
+    headless::BoxObserver boxObserver;
+    headless::SoundObserver soundObserver;
+};
+
+HeadlessState State;
+
+int64_t NowMs() { return State.ticks * 10; }
+
+int64_t WaveLengthMs(int resourceId) {
+    software::WaveInfo info = software::ReadWaveInfo(software::FindResource(resourceId));
+    if (!info.valid) return 0;
+    return info.sampleCount * 1000 / info.sampleRate;
+}
+
+}  // namespace
+
+namespace headless {
+
+void SetBoxAnswerer(BoxAnswerer answerer) { State.answerer = std::move(answerer); }
+void SetBoxObserver(BoxObserver observer) { State.boxObserver = std::move(observer); }
+void SetSoundObserver(SoundObserver observer) { State.soundObserver = std::move(observer); }
+void SetSeed(uint32_t seed) { State.seed = seed; }
+
+int64_t TickCount() { return State.ticks; }
+
+void StepTick() {
+    ++State.ticks;
+    if (State.timers.count(1)) Deliver(platform::WM_TIMER, 1, 0);
+}
+
+bool TimerIsSet(uintptr_t timerId) { return State.timers.count(timerId) != 0; }
+
+void Deliver(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    if (!State.windowCreated || State.window.destroyed || !State.window.procedure) return;
+    State.window.procedure(&State.window, message, wParam, lParam);
+}
+
+bool WindowExists() { return State.windowCreated && !State.window.destroyed; }
+
+void SetKeyDown(int virtualKey, bool down) {
+    if (virtualKey >= 0 && virtualKey < 256) State.keys[virtualKey] = down;
+}
+
+void ReleaseAllKeys() { State.keys.reset(); }
+
+const platform::SurfaceData* WindowPicture() {
+    if (!State.windowSurface) State.windowSurface = software::WindowSurface(ClientWidth, ClientHeight);
+    return State.windowSurface;
+}
+
+bool QuitPosted() { return State.quitPosted; }
+int QuitCode() { return State.quitCode; }
+
+void Reset() {
+    platform::Surface surface = State.windowSurface;
+    State = HeadlessState{};
+    // The window's surface is kept (the game holds it), but shows black again.
+    if (surface) {
+        std::fill(surface->pixels.begin(), surface->pixels.end(), 0u);
+        State.windowSurface = surface;
+    }
+}
+
+}  // namespace headless
+
+namespace platform {
+
+void RegisterClass(const char*, uint32_t, int, WindowProcedure procedure) {
+    State.classProcedure = procedure;
+}
+
+int GetSystemMetrics(int index) {
+    // A 1920 x 1080 screen: the window is centred on it as on a desktop.
+    if (index == SM_CXSCREEN) return 1920;
+    if (index == SM_CYSCREEN) return 1080;
+    return 0;
+}
+
+Window CreateWindow(const char*, const char*, uint32_t, int, int, int, int) {
+    State.window = WindowData{};
+    State.window.procedure = State.classProcedure;
+    State.windowCreated = true;
+    return &State.window;
+}
+
+void ShowWindow(Window window, int) {
+    // A new top-level window is shown restored and becomes the active one.
+    window->active = true;
+    headless::Deliver(WM_SIZE, SIZE_RESTORED, (ClientHeight << 16) | ClientWidth);
+    headless::Deliver(WM_ACTIVATE, WA_ACTIVE, 0);
+}
+
+void UpdateWindow(Window) {}
+
+int RunMessageLoop() { return State.quitCode; }
+
+void PostQuitMessage(int exitCode) {
+    State.quitPosted = true;
+    State.quitCode = exitCode;
+}
+
+intptr_t DefWindowProc(Window window, uint32_t message, uintptr_t, intptr_t) {
+    if (message == WM_CLOSE && !window->destroyed) {
+        // Destroying the window sends WM_DESTROY before it returns.
+        State.timers.clear();
+        headless::Deliver(WM_DESTROY, 0, 0);
+        window->destroyed = true;
+    }
+    return 0;
+}
+
+void SetTimer(Window, uintptr_t timerId, uint32_t) { State.timers.insert(timerId); }
+
+void KillTimer(Window, uintptr_t timerId) { State.timers.erase(timerId); }
+
+int MessageBox(Window owner, const char* textUtf8, const char* captionUtf8, uint32_t type) {
+    // The owner is inactive while its box is open, and active again after.
+    if (owner) {
+        owner->active = false;
+        headless::Deliver(WM_ACTIVATE, WA_INACTIVE, 0);
+    }
+    bool yesNo = (type & 0xF) == MB_YESNO;
+    int answer = yesNo ? IDNO : IDOK;
+    if (State.answerer) answer = State.answerer(textUtf8, captionUtf8, type);
+    if (State.boxObserver) State.boxObserver(textUtf8, captionUtf8, type, answer);
+    if (owner) {
+        owner->active = true;
+        headless::Deliver(WM_ACTIVATE, WA_ACTIVE, 0);
+    }
+    return answer;
+}
+
+int16_t GetAsyncKeyState(int virtualKey) {
+    if (virtualKey < 0 || virtualKey >= 256) return 0;
+    return State.keys[virtualKey] ? int16_t(0x8000) : int16_t(0);
+}
+
+Surface GetDC(Window) { return const_cast<Surface>(headless::WindowPicture()); }
+
+void PlaySound(int resourceId, uint32_t flags) {
+    bool interrupting = (flags & SND_NOSTOP) == 0;
+    int64_t now = NowMs();
+    bool playing = State.soundStarted && now - State.soundStartMs < State.soundLengthMs;
+    bool played = interrupting || !playing;
+    if (played) {
+        State.soundStarted = true;
+        State.soundStartMs = now;
+        State.soundLengthMs = WaveLengthMs(resourceId);
+    }
+    if (State.soundObserver) State.soundObserver(resourceId, interrupting, played);
+}
+
+uint32_t CalendarTimeSeconds() { return State.seed; }
+
+}  // namespace platform

@@ -1,0 +1,51 @@
+// The headless backend's own controls, for morvask-sim, the tests and the
+// benchmarks: virtual time, scripted key state, message delivery, and the
+// message boxes and sound requests as events.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+#include "platform/platform.h"
+
+namespace headless {
+
+// Answers a message box: returns IDOK, IDYES or IDNO. Without an answerer an
+// OK box is answered IDOK and a Yes/No box IDNO.
+using BoxAnswerer = std::function<int(const char* text, const char* caption, uint32_t type)>;
+using BoxObserver =
+    std::function<void(const char* text, const char* caption, uint32_t type, int answer)>;
+using SoundObserver = std::function<void(int resourceId, bool interrupting, bool played)>;
+
+void SetBoxAnswerer(BoxAnswerer answerer);
+void SetBoxObserver(BoxObserver observer);
+void SetSoundObserver(SoundObserver observer);
+
+// The seed that stands in for the calendar time (1 unless set).
+void SetSeed(uint32_t seed);
+
+// Tick steps taken so far; a step adds 1, then delivers WM_TIMER when the
+// window's timer 1 is set.
+int64_t TickCount();
+void StepTick();
+bool TimerIsSet(uintptr_t timerId);
+
+// Delivers one message to the window procedure (nothing once the window is
+// destroyed or before it exists).
+void Deliver(uint32_t message, uintptr_t wParam, intptr_t lParam);
+bool WindowExists();
+
+void SetKeyDown(int virtualKey, bool down);
+void ReleaseAllKeys();
+
+// The window's picture: the last frame copied to it, black before the first.
+const platform::SurfaceData* WindowPicture();
+
+bool QuitPosted();
+int QuitCode();
+
+// Forgets the window, timers, keys, time, sound channel and hooks, so that a
+// test can start over in the same process.
+void Reset();
+
+}  // namespace headless

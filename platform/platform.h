@@ -1,0 +1,138 @@
+// The small Win32-shaped layer between the game and the machine it runs on.
+// The game's code sees only this header; each backend (sdl/, headless/, win32/)
+// implements it, and on Win32 every call is the real one of the same name.
+#pragma once
+
+#include <cstdint>
+
+namespace platform {
+
+// ---- Window and messages -------------------------------------------------
+
+struct WindowData;
+using Window = WindowData*;
+
+// Message numbers, parameters and styles carry their Windows values everywhere.
+inline constexpr uint32_t WM_DESTROY = 0x0002;
+inline constexpr uint32_t WM_SIZE = 0x0005;
+inline constexpr uint32_t WM_ACTIVATE = 0x0006;
+inline constexpr uint32_t WM_CLOSE = 0x0010;
+inline constexpr uint32_t WM_KEYDOWN = 0x0100;
+inline constexpr uint32_t WM_TIMER = 0x0113;
+inline constexpr uint32_t WM_MOUSEMOVE = 0x0200;
+
+inline constexpr uintptr_t SIZE_RESTORED = 0;
+inline constexpr uintptr_t SIZE_MINIMIZED = 1;
+inline constexpr uintptr_t WA_INACTIVE = 0;
+inline constexpr uintptr_t WA_ACTIVE = 1;
+
+inline constexpr uint32_t CS_VREDRAW = 0x0001;
+inline constexpr uint32_t CS_HREDRAW = 0x0002;
+inline constexpr uint32_t WS_CAPTION = 0x00C00000;
+inline constexpr uint32_t WS_SYSMENU = 0x00080000;
+inline constexpr uint32_t WS_MINIMIZEBOX = 0x00020000;
+inline constexpr int SM_CXSCREEN = 0;
+inline constexpr int SM_CYSCREEN = 1;
+inline constexpr int SW_SHOWNORMAL = 1;
+
+// The window procedure of the game: every message of the window arrives here,
+// one at a time; it returns what the default processing returned.
+using WindowProcedure = intptr_t (*)(Window window, uint32_t message, uintptr_t wParam,
+                                     intptr_t lParam);
+
+// RegisterClassA: the class always has the cross-hair cursor and the black
+// stock brush; the icon is the program's icon resource.
+void RegisterClass(const char* className, uint32_t classStyle, int iconResource,
+                   WindowProcedure procedure);
+int GetSystemMetrics(int index);
+// CreateWindowExA with no extended style, no parent and no menu. The title is
+// UTF-8; width and height are the outer size, as on Windows.
+Window CreateWindow(const char* className, const char* titleUtf8, uint32_t style, int x, int y,
+                    int width, int height);
+void ShowWindow(Window window, int showCommand);
+void UpdateWindow(Window window);
+// Get, translate and dispatch until the quit message; returns its exit code.
+int RunMessageLoop();
+void PostQuitMessage(int exitCode);
+// The system's default processing; for WM_CLOSE it destroys the window, which
+// delivers WM_DESTROY before returning.
+intptr_t DefWindowProc(Window window, uint32_t message, uintptr_t wParam, intptr_t lParam);
+
+// Window timers deliver WM_TIMER with their id; setting an existing timer
+// replaces it.
+void SetTimer(Window window, uintptr_t timerId, uint32_t periodMs);
+void KillTimer(Window window, uintptr_t timerId);
+
+// Modal message boxes owned by a window: opening one deactivates the owner
+// (WM_ACTIVATE, WA_INACTIVE) and closing it activates it again. Texts are UTF-8.
+inline constexpr uint32_t MB_OK = 0x0000;
+inline constexpr uint32_t MB_YESNO = 0x0004;
+inline constexpr uint32_t MB_ICONWARNING = 0x0030;
+inline constexpr int IDOK = 1;
+inline constexpr int IDYES = 6;
+inline constexpr int IDNO = 7;
+int MessageBox(Window owner, const char* textUtf8, const char* captionUtf8, uint32_t type);
+
+// ---- Input ---------------------------------------------------------------
+
+// Virtual-key codes; letters and digits are their upper-case ASCII codes.
+inline constexpr int VK_LBUTTON = 0x01;
+inline constexpr int VK_RBUTTON = 0x02;
+inline constexpr int VK_SPACE = 0x20;
+inline constexpr int VK_LEFT = 0x25;
+inline constexpr int VK_UP = 0x26;
+inline constexpr int VK_RIGHT = 0x27;
+inline constexpr int VK_DOWN = 0x28;
+inline constexpr int VK_F1 = 0x70;
+inline constexpr int VK_F2 = 0x71;
+inline constexpr int VK_F3 = 0x72;
+inline constexpr int VK_F12 = 0x7B;
+
+// The most significant bit of the result is set while the key is down.
+int16_t GetAsyncKeyState(int virtualKey);
+
+// ---- Drawing surfaces ----------------------------------------------------
+
+struct SurfaceData;
+using Surface = SurfaceData*;
+
+inline constexpr uint32_t SRCCOPY = 0x00CC0020;
+inline constexpr uint32_t SRCPAINT = 0x00EE0086;
+inline constexpr uint32_t SRCAND = 0x008800C6;
+
+// The window's own surface (its device context), fetched once and kept.
+Surface GetDC(Window window);
+// A memory surface with a bitmap of the given size, compatible with `like`.
+Surface CreateCompatibleSurface(Surface like, int width, int height);
+// A memory surface holding bitmap resource `resourceId`, scaled to the size
+// given when the stored picture has another size (LoadImageA).
+Surface LoadBitmapSurface(Surface like, int resourceId, int width, int height);
+// A block copy with a raster operation; the part outside either surface is
+// not copied.
+void BitBlt(Surface destination, int x, int y, int width, int height, Surface source, int sx,
+            int sy, uint32_t rop);
+// The transparent copy of one sheet sprite: its image at (sx, sy), its mask
+// directly below at (sx, sy + height). The result is exactly that of the mask
+// copied with SRCPAINT and then the image with SRCAND; backends may do it in
+// one pass.
+void SpriteBlt(Surface destination, int x, int y, int width, int height, Surface sheet, int sx,
+               int sy);
+
+// ---- Sound ---------------------------------------------------------------
+
+inline constexpr uint32_t SND_ASYNC = 0x0001;
+inline constexpr uint32_t SND_NODEFAULT = 0x0002;
+inline constexpr uint32_t SND_NOSTOP = 0x0010;
+inline constexpr uint32_t SND_RESOURCE = 0x00040004;
+
+// PlaySoundA of a WAVE resource of the program: without SND_NOSTOP the sound
+// cuts off whatever plays; with it the request is dropped while one plays.
+void PlaySound(int resourceId, uint32_t flags);
+
+// ---- Time ----------------------------------------------------------------
+
+// The calendar time in seconds, which seeds the game's generator (the
+// headless backend answers with the seed its script chose).
+uint32_t CalendarTimeSeconds();
+
+}  // namespace platform

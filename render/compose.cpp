@@ -1,0 +1,29 @@
+// The composition of one frame of play, with the passes of the actors at
+// their places: who is drawn later acts later.
+#include "render/compose.h"
+
+#include "actors/bullets.h"
+#include "actors/effects.h"
+#include "actors/enemies.h"
+#include "actors/items.h"
+#include "battle/battle_state.h"
+#include "render/draw.h"
+#include "render/terrain.h"
+
+void ComposeFrame() {
+    BattleStateRecord& battle = BattleState;
+    DrawBackground();
+    DrawTerrain();
+    UpdateItem();
+    UpdateEnemyTanks();
+    if (!battle.PlayerDestroyed) DrawTank(battle.Player, false);
+    DrawGrass();
+    UpdateEnemyBullets();
+    UpdatePlayerBullets();
+    // The upper layer runs also for a destroyed tank: a flash under way ends
+    // where it was, and the reload keeps counting.
+    DrawTank(battle.Player, true);
+    TankTimers(battle.Player);
+    UpdateEffects();
+    PresentFrame();
+}

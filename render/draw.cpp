@@ -1,0 +1,126 @@
+// Sprites out of the sheets into the back buffer.
+#include "render/draw.h"
+
+#include "levels/level_grid.h"
+#include "render/assets.h"
+
+bool DrawingEnabled = true;
+
+namespace {
+
+// The top-left of sprite n of the cell sheet (4 to a row), or false when the
+// sheet has no such sprite.
+bool CellSpriteSource(int32_t n, int& sx, int& sy) {
+    if (n < 0 || n >= CellSheetSprites) return false;
+    sx = CellSprite * (n % 4);
+    sy = 2 * CellSprite * (n / 4);
+    return true;
+}
+
+}  // namespace
+
+void DrawMasked(platform::Surface sheet, int sx, int sy, int w, int h, int x, int y) {
+    platform::SpriteBlt(BackBuffer, x, y, w, h, sheet, sx, sy);
+}
+
+void PresentFrame() {
+    if (!DrawingEnabled) return;
+    platform::BitBlt(WindowSurface, 0, 0, FieldWidth, FieldHeight, BackBuffer, 0, 0,
+                     platform::SRCCOPY);
+}
+
+void DrawBackground() {
+    if (!DrawingEnabled) return;
+    platform::BitBlt(BackBuffer, 0, 0, FieldWidth, FieldHeight, BackgroundImage, 0, 0,
+                     platform::SRCCOPY);
+}
+
+void DrawCell(int32_t code, int32_t index) {
+    if (!DrawingEnabled) return;
+    int sx, sy;
+    if (!CellSpriteSource(CellKind(code), sx, sy)) return;
+    DrawMasked(CellSheet, sx, sy, CellSprite, CellSprite, CellSize * (index % GridColumns),
+               CellSize * (index / GridColumns));
+}
+
+void GunPosition(const TankRecord& tank, int32_t& gx, int32_t& gy) {
+    int32_t back = tank.reloadTimer / 20 * (tank.bulletDamage / 10);
+    gx = tank.x;
+    gy = tank.y;
+    switch (tank.turretDir) {
+        case Down: gy -= back; break;
+        case Left: gx += back; break;
+        case Up: gy += back; break;
+        case Right: gx -= back; break;
+        default: break;
+    }
+}
+
+void DrawTank(const TankRecord& tank, bool upper) {
+    if (!DrawingEnabled) return;
+    int32_t gx, gy;
+    GunPosition(tank, gx, gy);
+    int32_t band = 10 * tank.kind;
+    if (!upper) {
+        DrawMasked(TankSheet, TankSprite * tank.moveDir, 2 * TankSprite * (band + tank.trackFrame),
+                   TankSprite, TankSprite, tank.x, tank.y);
+        int32_t recoilRow = 8 - tank.reloadTimer / 20;
+        DrawMasked(TankSheet, TankSprite * tank.turretDir, 2 * TankSprite * (band + recoilRow),
+                   TankSprite, TankSprite, gx, gy);
+        return;
+    }
+    if (tank.flashTicks <= 0) return;
+    int32_t fx = gx, fy = gy;
+    switch (tank.turretDir) {
+        case Down: fy += 48; break;
+        case Left: fx -= 48; break;
+        case Up: fy -= 48; break;
+        case Right: fx += 48; break;
+        default: break;
+    }
+    DrawMasked(TankSheet, TankSprite * tank.turretDir, 2 * TankSprite * (band + 9), TankSprite,
+               TankSprite, fx, fy);
+}
+
+void TrailPosition(const Bullet& bullet, int32_t& tx, int32_t& ty) {
+    int32_t offset = bullet.frame <= 3 ? 8 * bullet.frame : 8 * (6 - bullet.frame);
+    tx = bullet.x;
+    ty = bullet.y;
+    switch (bullet.direction) {
+        case Down: ty += -36 + offset; break;
+        case Left: tx += 36 - offset; break;
+        case Up: ty += 36 - offset; break;
+        case Right: tx += -36 + offset; break;
+        default: break;
+    }
+}
+
+void DrawBullet(const Bullet& bullet) {
+    if (!DrawingEnabled) return;
+    int32_t tx, ty;
+    TrailPosition(bullet, tx, ty);
+    DrawMasked(BulletSheet, BulletSprite * bullet.direction, 8 * BulletSprite, BulletSprite,
+               BulletSprite, tx, ty);
+    DrawMasked(BulletSheet, BulletSprite * bullet.direction, 2 * BulletSprite * bullet.kind,
+               BulletSprite, BulletSprite, bullet.x, bullet.y);
+}
+
+void DrawEffect(const Effect& effect) {
+    if (!DrawingEnabled || effect.finished) return;
+    DrawMasked(EffectSheet, EffectSprite * (effect.frame / 3), 0, EffectSprite, EffectSprite,
+               effect.x, effect.y);
+}
+
+void DrawItem() {
+    if (!DrawingEnabled || BattleState.ItemKind == NoItem) return;
+    int sx, sy;
+    if (!CellSpriteSource(24 + BattleState.ItemKind, sx, sy)) return;
+    DrawMasked(CellSheet, sx, sy, CellSprite, CellSprite, BattleState.ItemX, BattleState.ItemY);
+}
+
+void DrawBrush(int32_t code, int32_t centreX, int32_t centreY) {
+    if (!DrawingEnabled) return;
+    int sx, sy;
+    if (!CellSpriteSource(CellKind(code), sx, sy)) return;
+    DrawMasked(CellSheet, sx, sy, CellSprite, CellSprite, centreX - 32, centreY - 32);
+}

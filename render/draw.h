@@ -1,0 +1,41 @@
+// The drawing operations: each reads a record and writes pixels into the back
+// buffer, and changes no game state. With drawing off they do nothing.
+#pragma once
+
+#include <cstdint>
+
+#include "battle/battle_state.h"
+#include "platform/platform.h"
+
+// Off in headless runs that want the game's logic alone; the game plays the
+// same either way.
+extern bool DrawingEnabled;
+
+// One w x h sprite whose image lies at (sx, sy) of the sheet and its mask
+// directly below, drawn transparently at (x, y) of the back buffer.
+void DrawMasked(platform::Surface sheet, int sx, int sy, int w, int h, int x, int y);
+// Copies the back buffer to the window.
+void PresentFrame();
+// The grass background over the whole back buffer.
+void DrawBackground();
+// The cell sprite of a code at grid index i (no sprite for kinds outside the
+// sheet, which only hand-edited maps can hold).
+void DrawCell(int32_t code, int32_t index);
+// One layer of a tank: the lower is the hull and the gun (pushed back by its
+// recoil), the upper the muzzle flash while it shows.
+void DrawTank(const TankRecord& tank, bool upper);
+// The trail, then the bullet over it.
+void DrawBullet(const Bullet& bullet);
+// The explosion picture of the effect's current frame.
+void DrawEffect(const Effect& effect);
+// The item on the field, if there is one.
+void DrawItem();
+// The editor's brush: the sprite of the code, centred on the mouse point.
+void DrawBrush(int32_t code, int32_t centreX, int32_t centreY);
+
+// Where the gun is drawn: pushed back against its direction by the recoil,
+// which is reloadTimer / 20 steps of bulletDamage / 10 pixels.
+void GunPosition(const TankRecord& tank, int32_t& gx, int32_t& gy);
+// Where the trail is drawn behind a bullet: 36, 28, 20, 12, 20, 28, 36
+// pixels back over the seven frames.
+void TrailPosition(const Bullet& bullet, int32_t& tx, int32_t& ty);

@@ -1,0 +1,33 @@
+# Shared by the scripts: installing what is missing and building.
+# shellcheck shell=bash
+
+MORVASK_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+
+# Installs the Debian packages given that are not installed yet.
+install_missing() {
+    local missing=()
+    for package in "$@"; do
+        if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+            missing+=("$package")
+        fi
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+# What building and running the game needs.
+BUILD_PACKAGES=(build-essential cmake pkg-config libsdl2-dev libpng-dev
+                libgtest-dev libgmock-dev libbenchmark-dev python3
+                fonts-noto-cjk xfonts-wqy)
+
+# Configures and builds a tree: build_tree DIR [cmake options...]
+build_tree() {
+    local dir="$1"
+    shift
+    cmake -S "$MORVASK_ROOT" -B "$dir" "$@" >/dev/null
+    cmake --build "$dir" -j"$(nproc)"
+}

@@ -1,0 +1,186 @@
+#!/usr/bin/env python3
+"""Runs one scenario of the game through morvask-sim and checks the facts it expects.
+
+A scenario is a morvask-sim script whose comments carry the facts:
+
+    #expect EXPR       a Python expression that must hold at this point of the script
+    #final EXPR        an expression over the whole output, after the script ended
+    #pin SHA256        the hash of the whole output (a pinned replay)
+    #exit N            the exit status the script ends with (default 0)
+
+At each #expect the runner inserts a `dump`, so an expectation sees the state at
+that very point. Names an expectation can use:
+
+    s        the state at this point (attributes by the game's names: s.Player.x)
+    new      every output line since the previous point of expectations (dicts
+             with attributes); consecutive expectations share one point
+    boxes    the box lines among `new`;  sounds: the sound lines among `new`
+    out      every output line so far
+    texts(L) the texts of box lines L;  ids(L): the ids of sound lines L
+    grid(s, column, row)  a cell of s.WorkingGrid
+
+Every state line is also checked for the battle's invariants, and the script is
+run a second time with drawing off: both runs must give the same output.
+
+Usage: run_scenario.py MORVASK_SIM SCENARIO [--update-pins]
+"""
+import hashlib
+import json
+import os
+import subprocess
+import sys
+import tempfile
+
+
+class Obj(dict):
+    __getattr__ = dict.get
+
+
+def wrap(v):
+    if isinstance(v, dict):
+        return Obj({k: wrap(x) for k, x in v.items()})
+    if isinstance(v, list):
+        return [wrap(x) for x in v]
+    return v
+
+
+def parse(path):
+    """Returns the script to run, the expectations, pins and the exit status wanted."""
+    lines, expects, finals, pins, exit_wanted = [], [], [], [], 0
+    dumps = 0
+    fence_open = False  # consecutive expectations share one point of the script
+    for number, raw in enumerate(open(path, encoding="utf-8").read().splitlines(), 1):
+        text = raw.strip()
+        if text.startswith("#expect "):
+            if not fence_open:
+                lines.append("dump")
+                dumps += 1
+                fence_open = True
+            expects.append((number, text[len("#expect "):].strip(), dumps - 1))
+            continue
+        if text and not text.startswith("#"):
+            fence_open = False
+        if text.startswith("#final "):
+            finals.append((number, text[len("#final "):].strip()))
+        elif text.startswith("#pin "):
+            pins.append(text[len("#pin "):].strip())
+        elif text.startswith("#exit "):
+            exit_wanted = int(text[len("#exit "):])
+        command = text.split("#", 1)[0].split()
+        if command and command[0].lower() == "dump" and len(command) == 1:
+            dumps += 1
+        lines.append(raw)
+    return lines, expects, finals, pins, exit_wanted
+
+
+def run(sim, script, cwd):
+    r = subprocess.run([sim, "-"], input="\n".join(script).encode(), capture_output=True,
+                       cwd=cwd, timeout=600)
+    return r.returncode, r.stdout.decode("utf-8"), r.stderr.decode("utf-8")
+
+
+def invariants(state):
+    problems = []
+    enemies = len(state["EnemyList"])
+    if state["EnemiesOnField"] != enemies:
+        problems.append(f"EnemiesOnField {state['EnemiesOnField']} but {enemies} enemies listed")
+    if len(state["EnemyBulletLists"]) != enemies:
+        problems.append(f"{len(state['EnemyBulletLists'])} bullet lists for {enemies} enemies")
+    for name in ("EnemiesOnField", "EnemiesToSpawn", "Lives", "GameOverDelay", "LevelClearDelay",
+                 "SpawnDelay"):
+        if state[name] < 0:
+            problems.append(f"{name} is {state[name]}")
+    if enemies > 4:
+        problems.append(f"{enemies} enemies on the field")
+    for i, (tank, bullets) in enumerate(zip(state["EnemyList"], state["EnemyBulletLists"])):
+        if tank["bulletsInFlight"] != len(bullets):
+            problems.append(f"enemy {i} counts {tank['bulletsInFlight']} bullets but has {len(bullets)}")
+    if state["Player"]["bulletsInFlight"] != len(state["PlayerBullets"]):
+        problems.append(f"the player counts {state['Player']['bulletsInFlight']} bullets "
+                        f"but has {len(state['PlayerBullets'])}")
+    if len(state["WorkingGrid"]) != 165:
+        problems.append("WorkingGrid does not hold 165 cells")
+    return problems
+
+
+def main():
+    sim, path = os.path.abspath(sys.argv[1]), sys.argv[2]
+    update = "--update-pins" in sys.argv
+    name = os.path.basename(path)
+    script, expects, finals, pins, exit_wanted = parse(path)
+    failures = []
+
+    with tempfile.TemporaryDirectory(prefix="scenario-") as cwd:
+        code, stdout, stderr = run(sim, script, cwd)
+    if code != exit_wanted:
+        print(f"{name}: morvask-sim exited {code}, expected {exit_wanted}\n{stderr}")
+        return 1
+    output = [wrap(json.loads(l)) for l in stdout.splitlines()]
+
+    # The same script with drawing off must give the same output, byte for byte.
+    quiet = []
+    for raw in script:
+        quiet.append(raw)
+        if raw.split("#", 1)[0].strip().lower() == "start":
+            quiet.append("draw off")
+    with tempfile.TemporaryDirectory(prefix="scenario-") as cwd:
+        code2, stdout2, _ = run(sim, quiet, cwd)
+    if code2 != code or stdout2 != stdout:
+        failures.append("the output with drawing off differs from the output with drawing on")
+
+    states = [i for i, l in enumerate(output) if l.type == "state"]
+    for i in states:
+        for p in invariants(output[i]):
+            failures.append(f"state at tick {output[i].tick}: {p}")
+
+    def holds(expr, state, new, so_far):
+        env = {
+            "s": state, "new": new, "out": so_far,
+            "boxes": [l for l in new if l.type == "box"],
+            "sounds": [l for l in new if l.type == "sound"],
+            "texts": lambda ls: [l.text for l in ls],
+            "ids": lambda ls: [l.id for l in ls],
+            "grid": lambda st, c, r: st.WorkingGrid[r * 15 + c],
+        }
+        try:
+            return eval(expr, {}, env), expr
+        except Exception as e:  # a broken expectation is a failure, not a crash
+            return False, f"{expr}  ({type(e).__name__}: {e})"
+
+    previous, window_start = 0, 0
+    for number, expr, dump_index in expects:
+        if dump_index >= len(states):
+            failures.append(f"line {number}: the script ended before this point")
+            break
+        at = states[dump_index]
+        if at + 1 != previous:
+            window_start = previous
+        ok, said = holds(expr, output[at], output[window_start:at], output[:at])
+        if not ok:
+            failures.append(f"line {number} (tick {output[at].tick}): expected {said}")
+        previous = at + 1
+    for number, expr in finals:
+        last = output[states[-1]] if states else None
+        ok, said = holds(expr, last, output[previous:], output)
+        if not ok:
+            failures.append(f"line {number} (at the end): expected {said}")
+
+    digest = hashlib.sha256(stdout.encode()).hexdigest()
+    for pin in pins:
+        if pin != digest:
+            if update:
+                text = open(path, encoding="utf-8").read().replace(f"#pin {pin}", f"#pin {digest}")
+                open(path, "w", encoding="utf-8").write(text)
+                print(f"{name}: pin updated to {digest}")
+            else:
+                failures.append(f"the output's hash is {digest}, pinned {pin}")
+
+    for f in failures:
+        print(f"{name}: {f}")
+    if not failures:
+        print(f"{name}: {len(expects) + len(finals)} facts hold")
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,74 @@
+// A fresh headless game for each unit test.
+#include "tests/test_support.h"
+
+#include "app/main_window.h"
+#include "app/shell_state.h"
+#include "battle/random.h"
+#include "levels/editor.h"
+#include "levels/level_grid.h"
+#include "platform/headless/headless.h"
+#include "render/draw.h"
+
+std::vector<RecordedBox> Boxes;
+std::vector<RecordedSound> Sounds;
+
+void ResetEverything() {
+    headless::Reset();
+    BattleState = BattleStateRecord{};
+    GameMode = Playing;
+    SoundEnabled = false;
+    MouseX = 0;
+    MouseY = 0;
+    MainWindow = nullptr;
+    Brush = Brick;
+    DrawingEnabled = true;
+    LevelSet.clear();
+    WorkingGrid.clear();
+    SeedRandom(1);
+    Boxes.clear();
+    Sounds.clear();
+    headless::SetBoxObserver([](const char* text, const char* caption, uint32_t type, int answer) {
+        Boxes.push_back({headless::TickCount(), text, caption, type, answer});
+    });
+    headless::SetSoundObserver([](int id, bool interrupting, bool played) {
+        Sounds.push_back({headless::TickCount(), id, interrupting, played});
+    });
+}
+
+void StartGame(uint32_t seed, bool sound) {
+    ResetEverything();
+    headless::SetSeed(seed);
+    headless::SetBoxAnswerer([sound](const char*, const char*, uint32_t type) {
+        if ((type & 0xF) == platform::MB_YESNO) return sound ? platform::IDYES : platform::IDNO;
+        return platform::IDOK;
+    });
+    StartUp(platform::SW_SHOWNORMAL);
+    // Later boxes take their defaults unless a test says otherwise.
+    headless::SetBoxAnswerer(nullptr);
+}
+
+void ClearWorkingGrid() {
+    WorkingGrid.assign(LevelCellCount, Empty);
+    SetCell(7, 10, Base);
+    for (int32_t column : {6, 7, 8}) SetCell(column, 9, Brick);
+    SetCell(6, 10, Brick);
+    SetCell(8, 10, Brick);
+}
+
+void SetCell(int32_t column, int32_t row, int32_t code) {
+    WorkingGrid[CellIndex(column, row)] = code;
+}
+
+void Ticks(int n) {
+    for (int i = 0; i < n; ++i) headless::StepTick();
+}
+
+TankRecord TankAt(int32_t x, int32_t y, int32_t moveDir) {
+    TankRecord tank = FreshPlayerRecord;
+    tank.x = x;
+    tank.y = y;
+    tank.moveDir = moveDir;
+    tank.turretDir = moveDir;
+    tank.moveTicks = 0;
+    return tank;
+}
