@@ -7,6 +7,9 @@ A scenario is a morvask-sim script whose comments carry the facts:
     #final EXPR        an expression over the whole output, after the script ended
     #pin SHA256        the hash of the whole output (a pinned replay)
     #exit N            the exit status the script ends with (default 0)
+    #| ROW             eleven such lines draw a level (. # @ % - ~ S B: empty, brick,
+                       stone, grass, ice, water, sand, base); a "map.txt" holding it
+                       as all 35 levels is in the working directory when the script runs
 
 At each #expect the runner inserts a `dump`, so an expectation sees the state at
 that very point. Names an expectation can use:
@@ -46,7 +49,7 @@ def wrap(v):
 
 def parse(path):
     """Returns the script to run, the expectations, pins and the exit status wanted."""
-    lines, expects, finals, pins, exit_wanted = [], [], [], [], 0
+    lines, expects, finals, pins, exit_wanted, picture = [], [], [], [], 0, []
     dumps = 0
     fence_open = False  # consecutive expectations share one point of the script
     for number, raw in enumerate(open(path, encoding="utf-8").read().splitlines(), 1):
@@ -60,7 +63,9 @@ def parse(path):
             continue
         if text and not text.startswith("#"):
             fence_open = False
-        if text.startswith("#final "):
+        if text.startswith("#| "):
+            picture.append(text[3:])
+        elif text.startswith("#final "):
             finals.append((number, text[len("#final "):].strip()))
         elif text.startswith("#pin "):
             pins.append(text[len("#pin "):].strip())
@@ -70,10 +75,33 @@ def parse(path):
         if command and command[0].lower() == "dump" and len(command) == 1:
             dumps += 1
         lines.append(raw)
-    return lines, expects, finals, pins, exit_wanted
+    return lines, expects, finals, pins, exit_wanted, picture
 
 
-def run(sim, script, cwd):
+CODES = {".": 0, "#": 1, "@": 7, "%": 8, "-": 9, "B": 10, "S": 11, "~": 12}
+
+
+def map_file(picture):
+    """The map file holding the picture as every level, in the game's own format."""
+    if len(picture) != 11 or any(len(row) != 15 for row in picture):
+        raise SystemExit("a #| level picture has 11 rows of 15 cells")
+    level = [CODES[c] for row in picture for c in row]
+    values = level * 35
+    out = []
+    for k, v in enumerate(values):
+        out.append(str(v))
+        if k + 1 != len(values):
+            out.append(("  , " if v < 10 else " , "))
+        if (k + 1) % 15 == 0:
+            out.append("\r\n")
+        if (k + 1) % 165 == 0:
+            out.append("\r\n")
+    return "".join(out).encode()
+
+
+def run(sim, script, cwd, map_bytes):
+    if map_bytes:
+        open(os.path.join(cwd, "map.txt"), "wb").write(map_bytes)
     r = subprocess.run([sim, "-"], input="\n".join(script).encode(), capture_output=True,
                        cwd=cwd, timeout=600)
     return r.returncode, r.stdout.decode("utf-8"), r.stderr.decode("utf-8")
@@ -107,11 +135,12 @@ def main():
     sim, path = os.path.abspath(sys.argv[1]), sys.argv[2]
     update = "--update-pins" in sys.argv
     name = os.path.basename(path)
-    script, expects, finals, pins, exit_wanted = parse(path)
+    script, expects, finals, pins, exit_wanted, picture = parse(path)
+    map_bytes = map_file(picture) if picture else None
     failures = []
 
     with tempfile.TemporaryDirectory(prefix="scenario-") as cwd:
-        code, stdout, stderr = run(sim, script, cwd)
+        code, stdout, stderr = run(sim, script, cwd, map_bytes)
     if code != exit_wanted:
         print(f"{name}: morvask-sim exited {code}, expected {exit_wanted}\n{stderr}")
         return 1
@@ -124,7 +153,7 @@ def main():
         if raw.split("#", 1)[0].strip().lower() == "start":
             quiet.append("draw off")
     with tempfile.TemporaryDirectory(prefix="scenario-") as cwd:
-        code2, stdout2, _ = run(sim, quiet, cwd)
+        code2, stdout2, _ = run(sim, quiet, cwd, map_bytes)
     if code2 != code or stdout2 != stdout:
         failures.append("the output with drawing off differs from the output with drawing on")
 
