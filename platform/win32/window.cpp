@@ -1,0 +1,144 @@
+// The window, its messages, timers and message boxes, and the keyboard, over
+// the real USER calls. The game's procedure sees every message of the window.
+#include <ctime>
+#include <string>
+
+#include "platform/win32/backend.h"
+
+namespace {
+
+platform::WindowProcedure ClassProcedure = nullptr;
+// The record of the window being created: messages arrive before
+// CreateWindowExA returns its handle (WM_GETMINMAXINFO, WM_NCCREATE, WM_CREATE,
+// WM_SIZE), and the game must see those too.
+platform::WindowData* WindowBeingCreated = nullptr;
+
+std::wstring Widen(const char* utf8) {
+    if (!utf8 || !*utf8)
+        return std::wstring();
+    int length = ::MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);
+    if (length <= 0)
+        return std::wstring();
+    std::wstring wide(size_t(length), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, utf8, -1, wide.data(), length);
+    wide.resize(size_t(length) - 1);
+    return wide;
+}
+
+bool IsAscii(const char* text) {
+    for (const char* c = text; *c; ++c)
+        if (static_cast<unsigned char>(*c) >= 0x80)
+            return false;
+    return true;
+}
+
+platform::WindowData* WindowOf(HWND handle) {
+    auto* window =
+        reinterpret_cast<platform::WindowData*>(::GetWindowLongPtrA(handle, GWLP_USERDATA));
+    if (!window && WindowBeingCreated) {
+        window = WindowBeingCreated;
+        window->handle = handle;
+        ::SetWindowLongPtrA(handle, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(window));
+    }
+    return window;
+}
+
+LRESULT CALLBACK ClassWindowProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
+    platform::WindowData* window = WindowOf(handle);
+    if (!window || !window->procedure)
+        return ::DefWindowProcA(handle, message, wParam, lParam);
+    return window->procedure(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+namespace platform {
+
+void RegisterClass(const char* className, uint32_t classStyle, int iconResource,
+                   WindowProcedure procedure) {
+    ClassProcedure = procedure;
+    HINSTANCE module = ::GetModuleHandleA(nullptr);
+    WNDCLASSA windowClass = {};
+    windowClass.style = classStyle;
+    windowClass.lpfnWndProc = ClassWindowProcedure;
+    windowClass.hInstance = module;
+    windowClass.hIcon = ::LoadIconA(module, MAKEINTRESOURCEA(iconResource));
+    windowClass.hCursor = ::LoadCursorA(nullptr, IDC_CROSS);
+    windowClass.hbrBackground = static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH));
+    windowClass.lpszClassName = className;
+    ::RegisterClassA(&windowClass);
+}
+
+int GetSystemMetrics(int index) {
+    return ::GetSystemMetrics(index);
+}
+
+Window CreateWindow(const char* className, const char* titleUtf8, uint32_t style, int x, int y,
+                    int width, int height) {
+    auto* window = new WindowData;
+    window->procedure = ClassProcedure;
+    WindowBeingCreated = window;
+    // An ANSI window can carry only the ANSI code page's characters in its
+    // title; any other title is stored in UTF-16 straight after creation.
+    const bool ascii = IsAscii(titleUtf8);
+    HWND handle = ::CreateWindowExA(0, className, ascii ? titleUtf8 : "", style, x, y, width,
+                                    height, nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
+    WindowBeingCreated = nullptr;
+    window->handle = handle;
+    if (handle && !ascii) {
+        std::wstring title = Widen(titleUtf8);
+        ::DefWindowProcW(handle, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(title.c_str()));
+    }
+    return window;
+}
+
+void ShowWindow(Window window, int showCommand) {
+    ::ShowWindow(window->handle, showCommand);
+}
+
+void UpdateWindow(Window window) {
+    ::UpdateWindow(window->handle);
+}
+
+int RunMessageLoop() {
+    MSG message = {};
+    while (::GetMessageA(&message, nullptr, 0, 0) > 0) {
+        ::TranslateMessage(&message);
+        ::DispatchMessageA(&message);
+    }
+    return int(message.wParam);
+}
+
+void PostQuitMessage(int exitCode) {
+    ::PostQuitMessage(exitCode);
+}
+
+intptr_t DefWindowProc(Window window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    return ::DefWindowProcA(window->handle, message, wParam, lParam);
+}
+
+void SetTimer(Window window, uintptr_t timerId, uint32_t periodMs) {
+    ::SetTimer(window->handle, timerId, periodMs, nullptr);
+}
+
+void KillTimer(Window window, uintptr_t timerId) {
+    ::KillTimer(window->handle, timerId);
+}
+
+int MessageBox(Window owner, const char* textUtf8, const char* captionUtf8, uint32_t type) {
+    // The texts are Chinese: the wide box shows them whatever the system's
+    // ANSI code page is.
+    std::wstring text = Widen(textUtf8);
+    std::wstring caption = Widen(captionUtf8);
+    return ::MessageBoxW(owner ? owner->handle : nullptr, text.c_str(), caption.c_str(), type);
+}
+
+int16_t GetAsyncKeyState(int virtualKey) {
+    return int16_t(::GetAsyncKeyState(virtualKey));
+}
+
+uint32_t CalendarTimeSeconds() {
+    return uint32_t(std::time(nullptr));
+}
+
+}  // namespace platform
