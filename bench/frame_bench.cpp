@@ -1,8 +1,111 @@
-// The cost of one tick and of one frame, measured on the headless backend.
+// The cost of one tick and of one frame of a busy battle, on the headless
+// backend, against the floor of one plain frame copy.
 #include <benchmark/benchmark.h>
 
 #include <cstring>
 #include <vector>
+
+#include "app/main_window.h"
+#include "app/shell_state.h"
+#include "battle/battle_state.h"
+#include "battle/frame_step.h"
+#include "battle/random.h"
+#include "levels/level_grid.h"
+#include "platform/headless/headless.h"
+#include "render/compose.h"
+#include "render/draw.h"
+
+namespace {
+
+struct Snapshot {
+    BattleStateRecord battle;
+    std::vector<int32_t> grid;
+    uint32_t random;
+};
+
+Snapshot Busy;
+
+// A battle placed by hand: 156 drawn cells of every kind, the player and four
+// enemies, eight bullets with their trails, six explosions and an item.
+void PlaceBusyBattle() {
+    static bool started = false;
+    if (!started) {
+        headless::SetSeed(77);
+        StartUp(platform::SW_SHOWNORMAL);
+        started = true;
+    }
+    SoundEnabled = false;
+    BattleStateRecord& b = BattleState;
+    const int32_t pattern[] = {Brick, Stone, Grass, Ice, Water, Sand, CrackedBrick, BrokenBrick,
+                               BurningBrick, 17, Brick, Grass, Stone};
+    WorkingGrid.assign(LevelCellCount, Empty);
+    int drawn = 0;
+    for (int i = 0; i < LevelCellCount; ++i) {
+        int column = i % 15, row = i / 15;
+        // Lanes left open where the tanks drive.
+        if ((column == 5 && row >= 6) || (row == 3 && column < 9)) continue;
+        WorkingGrid[i] = pattern[i % 13];
+        ++drawn;
+    }
+    b.Player = FreshPlayerRecord;
+    b.Player.x = 320;
+    b.Player.y = 448;
+    b.Player.moveTicks = 6;
+    b.Player.reloadTimer = 40;
+    b.Player.flashTicks = 2;
+    b.EnemyList.clear();
+    b.EnemyBulletLists.clear();
+    for (int e = 0; e < 4; ++e) {
+        TankRecord t = FreshPlayerRecord;
+        t.kind = 4 + e;
+        t.hitPoints = 70;
+        t.x = 64 * (2 * e);
+        t.y = 192;
+        t.moveDir = Right;
+        t.turretDir = Down;
+        t.speed = t.stepPixels = 2;
+        t.moveTicks = 20;
+        t.reloadRate = 4;
+        t.reloadTimer = 60;
+        t.flashTicks = e % 2 ? 2 : 0;
+        t.maxBullets = 2;
+        b.EnemyList.push_back(t);
+        b.EnemyBulletLists.push_back({});
+        for (int k = 0; k < 1 + (e % 2); ++k) {
+            b.EnemyBulletLists.back().push_back({.kind = t.bulletKind, .spare = 100,
+                                                 .direction = Right, .x = 100 + 120 * e,
+                                                 .y = 220 + 20 * k, .speed = 6, .damage = 10,
+                                                 .frame = k});
+            b.EnemyList.back().bulletsInFlight += 1;
+        }
+    }
+    b.EnemiesOnField = 4;
+    b.EnemiesToSpawn = 10;
+    b.SpawnDelay = 50;
+    b.PlayerBullets.clear();
+    for (int k = 0; k < 2; ++k)
+        b.PlayerBullets.push_back({.kind = 2, .spare = 100, .direction = Up, .x = 332,
+                                   .y = 360 - 90 * k, .speed = 8, .damage = 10, .frame = 3});
+    b.Player.bulletsInFlight = 2;
+    b.Player.maxBullets = 2;
+    b.Effects.clear();
+    for (int k = 0; k < 6; ++k) b.Effects.push_back({.x = 60 + 140 * k, .y = 500, .frame = 3 * k, .finished = false});
+    b.ItemKind = SpeedItem;
+    b.ItemX = 700;
+    b.ItemY = 600;
+    b.PlayerDestroyed = false;
+    b.GameOverDelay = b.LevelClearDelay = 0;
+    Busy = {b, WorkingGrid, RandomState()};
+    if (drawn < 150) std::abort();
+}
+
+void Restore() {
+    BattleState = Busy.battle;
+    std::memcpy(WorkingGrid.data(), Busy.grid.data(), LevelCellCount * sizeof(int32_t));
+    SetRandomState(Busy.random);
+}
+
+}  // namespace
 
 static void BM_MemcpyFrame(benchmark::State& state) {
     std::vector<uint32_t> from(960 * 704, 0x123456), to(960 * 704);
@@ -13,5 +116,38 @@ static void BM_MemcpyFrame(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_MemcpyFrame);
+
+static void BM_ComposeFrameBusy(benchmark::State& state) {
+    PlaceBusyBattle();
+    DrawingEnabled = true;
+    for (auto _ : state) {
+        Restore();
+        ComposeFrame();
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_ComposeFrameBusy);
+
+static void BM_FrameStepNoDraw(benchmark::State& state) {
+    PlaceBusyBattle();
+    DrawingEnabled = false;
+    for (auto _ : state) {
+        Restore();
+        FrameStep();
+        benchmark::ClobberMemory();
+    }
+    DrawingEnabled = true;
+}
+BENCHMARK(BM_FrameStepNoDraw);
+
+// What restoring the battle costs inside the two benchmarks above.
+static void BM_RestoreBattle(benchmark::State& state) {
+    PlaceBusyBattle();
+    for (auto _ : state) {
+        Restore();
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_RestoreBattle);
 
 BENCHMARK_MAIN();

@@ -35,7 +35,6 @@ void PaintCellAt(int32_t x, int32_t y, int32_t code) {
 }
 
 void EditorStep() {
-    DrawBackground();
     DrawTerrain();
     DrawGrass();
     // The cursor follows the mouse freely, also beyond the field's edges,

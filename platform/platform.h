@@ -108,7 +108,9 @@ Surface CreateCompatibleSurface(Surface like, int width, int height);
 // given when the stored picture has another size (LoadImageA).
 Surface LoadBitmapSurface(Surface like, int resourceId, int width, int height);
 // A block copy with a raster operation; the part outside either surface is
-// not copied.
+// not copied. A whole-frame SRCCOPY into the window's surface may hand the
+// source's pixels over instead of copying them, leaving the source undefined:
+// the game draws its back buffer whole before every such copy.
 void BitBlt(Surface destination, int x, int y, int width, int height, Surface source, int sx,
             int sy, uint32_t rop);
 // The transparent copy of one sheet sprite: its image at (sx, sy), its mask

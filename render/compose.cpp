@@ -12,7 +12,7 @@
 
 void ComposeFrame() {
     BattleStateRecord& battle = BattleState;
-    DrawBackground();
+    // The background and the cells under the tanks come first.
     DrawTerrain();
     UpdateItem();
     UpdateEnemyTanks();

@@ -29,9 +29,40 @@ void PresentFrame() {
                      platform::SRCCOPY);
 }
 
-void DrawBackground() {
+namespace {
+
+// The background with the cells drawn under the tanks, kept from frame to
+// frame: a square is drawn again only when its code has changed.
+platform::Surface GroundLayer = nullptr;
+int32_t GroundCodes[LevelCellCount];
+bool GroundValid = false;
+
+// The sprite of a cell drawn under the tanks, or false for Empty, Grass (drawn
+// over the tanks) and kinds the sheet has no sprite for.
+bool GroundSprite(int32_t code, int& sx, int& sy) {
+    if (code == Empty || code == Grass) return false;
+    return CellSpriteSource(CellKind(code), sx, sy);
+}
+
+}  // namespace
+
+void DrawGround() {
     if (!DrawingEnabled) return;
-    platform::BitBlt(BackBuffer, 0, 0, FieldWidth, FieldHeight, BackgroundImage, 0, 0,
+    if (!GroundLayer)
+        GroundLayer = platform::CreateCompatibleSurface(BackBuffer, FieldWidth, FieldHeight);
+    for (int32_t i = 0; i < LevelCellCount; ++i) {
+        int32_t code = WorkingGrid[i];
+        if (GroundValid && GroundCodes[i] == code) continue;
+        GroundCodes[i] = code;
+        int32_t x = CellSize * (i % GridColumns), y = CellSize * (i / GridColumns);
+        platform::BitBlt(GroundLayer, x, y, CellSize, CellSize, BackgroundImage, x, y,
+                         platform::SRCCOPY);
+        int sx, sy;
+        if (GroundSprite(code, sx, sy))
+            platform::SpriteBlt(GroundLayer, x, y, CellSprite, CellSprite, CellSheet, sx, sy);
+    }
+    GroundValid = true;
+    platform::BitBlt(BackBuffer, 0, 0, FieldWidth, FieldHeight, GroundLayer, 0, 0,
                      platform::SRCCOPY);
 }
 

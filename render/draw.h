@@ -16,8 +16,11 @@ extern bool DrawingEnabled;
 void DrawMasked(platform::Surface sheet, int sx, int sy, int w, int h, int x, int y);
 // Copies the back buffer to the window.
 void PresentFrame();
-// The grass background over the whole back buffer.
-void DrawBackground();
+// The grass background with every cell of WorkingGrid but Empty and Grass
+// drawn over it, the first layer of every frame. The picture is the same as
+// copying the background and drawing the cells one by one; only the squares
+// whose code changed since the last frame are drawn again.
+void DrawGround();
 // The cell sprite of a code at grid index i (no sprite for kinds outside the
 // sheet, which only hand-edited maps can hold).
 void DrawCell(int32_t code, int32_t index);

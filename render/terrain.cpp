@@ -14,10 +14,9 @@ void DrawTerrain() {
         int32_t code = WorkingGrid[i];
         // Grass is drawn over the tanks later; only a code of exactly 8 is.
         if (code == Empty || code == Grass) continue;
-        code = AnimateCell(code, phaseA, phaseB);
-        WorkingGrid[i] = code;
-        DrawCell(code, i);
+        WorkingGrid[i] = AnimateCell(code, phaseA, phaseB);
     }
+    DrawGround();
     battle.TerrainPhaseA = (phaseA + 1) % 6;
     battle.TerrainPhaseB = (phaseB + 1) % 4;
 }

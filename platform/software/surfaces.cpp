@@ -99,6 +99,23 @@ Surface LoadBitmapSurface(Surface, int resourceId, int width, int height) {
 void BitBlt(Surface destination, int x, int y, int width, int height, Surface source, int sx,
             int sy, uint32_t rop) {
     if (!software::Clip(*destination, x, y, width, height, *source, sx, sy)) return;
+    const bool whole = x == 0 && y == 0 && sx == 0 && sy == 0 && width == destination->width &&
+                       height == destination->height && width == source->width &&
+                       height == source->height;
+    if (whole && rop == SRCCOPY && destination->isWindow && source != destination) {
+        // Presenting a whole frame hands its pixels to the window instead of
+        // copying them; the back buffer is drawn whole again before the next.
+        destination->pixels.swap(source->pixels);
+        source->spriteRuns.clear();
+        software::Touched(destination);
+        return;
+    }
+    if (whole && rop == SRCCOPY) {
+        std::memcpy(destination->pixels.data(), source->pixels.data(),
+                    destination->pixels.size() * 4);
+        software::Touched(destination);
+        return;
+    }
     for (int row = 0; row < height; ++row) {
         uint32_t* d = destination->pixels.data() + size_t(y + row) * destination->width + x;
         const uint32_t* s = source->pixels.data() + size_t(sy + row) * source->width + sx;

@@ -1,0 +1,227 @@
+// Drawing: the masked copy, the cell animation, the ground layer, and where a
+// tank's gun and flash, a bullet's trail and an explosion's picture go.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "actors/effects.h"
+#include "levels/cell_animation.h"
+#include "levels/level_grid.h"
+#include "platform/headless/headless.h"
+#include "platform/software/surfaces.h"
+#include "render/assets.h"
+#include "render/compose.h"
+#include "render/draw.h"
+#include "render/terrain.h"
+#include "tests/test_support.h"
+
+namespace {
+
+uint32_t& Pixel(platform::Surface s, int x, int y) { return s->pixels[size_t(y) * s->width + x]; }
+
+}  // namespace
+
+TEST(SpriteBlt, GivesTheImageWhereTheMaskIsWhiteAndKeepsTheRest) {
+    std::mt19937 random(7);
+    // A 5 x 4 sprite with every kind of pixel: the masking rule kept or broken.
+    platform::Surface tiny = software::NewSurface(5, 8);
+    for (int y = 0; y < 4; ++y) {
+        for (int x = 0; x < 5; ++x) {
+            int choice = (x + 3 * y) % 4;
+            uint32_t image = random() & 0xFFFFFF;
+            uint32_t mask = choice == 0 ? 0xFFFFFF : choice == 1 ? 0 : random() & 0xFFFFFF;
+            if (choice == 1) image = 0xFFFFFF;  // transparent by the rule
+            Pixel(tiny, x, y) = image;
+            Pixel(tiny, x, y + 4) = mask;
+        }
+    }
+    for (auto [dx, dy] : {std::pair{10, 10}, {-2, 3}, {28, 17}, {-4, -3}}) {
+        platform::Surface fast = software::NewSurface(32, 20);
+        for (uint32_t& p : fast->pixels) p = random() & 0xFFFFFF;
+        const std::vector<uint32_t> before = fast->pixels;
+        platform::Surface slow = software::NewSurface(32, 20);
+        slow->pixels = fast->pixels;
+        platform::SpriteBlt(fast, dx, dy, 5, 4, tiny, 0, 0);
+        platform::BitBlt(slow, dx, dy, 5, 4, tiny, 0, 4, platform::SRCPAINT);
+        platform::BitBlt(slow, dx, dy, 5, 4, tiny, 0, 0, platform::SRCAND);
+        EXPECT_EQ(fast->pixels, slow->pixels) << dx << "," << dy;
+        delete slow;
+        // The rule: the image where the mask is white, the destination where
+        // it is black and the image white.
+        for (int y = 0; y < 4; ++y) {
+            for (int x = 0; x < 5; ++x) {
+                int fx = dx + x, fy = dy + y;
+                if (fx < 0 || fy < 0 || fx >= 32 || fy >= 20) continue;
+                uint32_t mask = Pixel(tiny, x, y + 4);
+                if (mask == 0xFFFFFF) EXPECT_EQ(Pixel(fast, fx, fy), Pixel(tiny, x, y));
+                if (mask == 0) EXPECT_EQ(Pixel(fast, fx, fy), before[size_t(fy) * 32 + fx]);
+            }
+        }
+        delete fast;
+    }
+    delete tiny;
+}
+
+TEST(CellAnimation, BurningBricksAndWaterFollowTheirCycles) {
+    // Burning: 4, 5, 6, 4 on every sixth pass.
+    int32_t code = 4;
+    std::vector<int32_t> seen;
+    for (int pass = 0; pass < 24; ++pass) {
+        code = AnimateCell(code, pass % 6, pass % 4);
+        seen.push_back(code);
+    }
+    EXPECT_EQ(seen, std::vector<int32_t>({4, 4, 4, 4, 4, 5, 5, 5, 5, 5, 5, 6, 6, 6, 6, 6, 6, 4, 4,
+                                          4, 4, 4, 4, 5}));
+    // Water: 12 up to 22, then 123 down to 113, then 12, on every fourth pass.
+    code = 12;
+    std::vector<int32_t> steps;
+    for (int pass = 0; pass < 4 * 23; ++pass) {
+        int32_t next = AnimateCell(code, pass % 6, pass % 4);
+        if (next != code) steps.push_back(next);
+        code = next;
+    }
+    std::vector<int32_t> expected;
+    for (int32_t c = 13; c <= 22; ++c) expected.push_back(c);
+    for (int32_t c = 123; c >= 113; --c) expected.push_back(c);
+    expected.push_back(12);
+    expected.push_back(13);
+    EXPECT_EQ(steps, expected);
+    // Codes only a hand-edited map holds fall into the cycles too.
+    EXPECT_EQ(AnimateCell(23, 0, 3), 123);
+    EXPECT_EQ(AnimateCell(106, 5, 0), 105);
+    EXPECT_EQ(AnimateCell(105, 5, 0), 4);
+    EXPECT_EQ(AnimateCell(7, 5, 3), 7);
+    EXPECT_EQ(AnimateCell(112, 0, 3), 111);
+}
+
+TEST(DrawTerrain, StepsTheCellsInTheWorkingGridAndThePhases) {
+    StartGame();
+    ClearWorkingGrid();
+    SetCell(0, 0, 4);
+    SetCell(1, 0, 12);
+    SetCell(2, 0, Grass);
+    std::vector<int32_t> burning, water;
+    for (int pass = 0; pass < 12; ++pass) {
+        DrawTerrain();
+        burning.push_back(WorkingGrid[0]);
+        water.push_back(WorkingGrid[1]);
+    }
+    // The first step in the 6th and the 4th pass after a level start.
+    EXPECT_EQ(burning, std::vector<int32_t>({4, 4, 4, 4, 4, 5, 5, 5, 5, 5, 5, 6}));
+    EXPECT_EQ(water, std::vector<int32_t>({12, 12, 12, 13, 13, 13, 13, 14, 14, 14, 14, 15}));
+    EXPECT_EQ(WorkingGrid[2], Grass);
+    EXPECT_EQ(BattleState.TerrainPhaseA, 0);
+    EXPECT_EQ(BattleState.TerrainPhaseB, 0);
+}
+
+TEST(DrawGround, MatchesTheBackgroundWithEveryCellDrawnOverIt) {
+    StartGame();
+    std::mt19937 random(11);
+    const int32_t codes[] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 17, 23, 108, 123, 24, 27, 28, -3, 999};
+    platform::Surface expected = software::NewSurface(960, 704);
+    for (int frame = 0; frame < 12; ++frame) {
+        // Change a few cells, or all of them, between frames.
+        int changes = frame == 0 ? 165 : int(random() % 20);
+        for (int k = 0; k < changes; ++k)
+            WorkingGrid[random() % 165] = codes[random() % (sizeof codes / sizeof codes[0])];
+        DrawGround();
+        platform::BitBlt(expected, 0, 0, 960, 704, BackgroundImage, 0, 0, platform::SRCCOPY);
+        for (int i = 0; i < 165; ++i) {
+            int32_t code = WorkingGrid[i], kind = CellKind(code);
+            if (code == 0 || code == 8 || kind < 0 || kind >= 28) continue;
+            int x = 64 * (i % 15), y = 64 * (i / 15);
+            platform::BitBlt(expected, x, y, 64, 64, CellSheet, 64 * (kind % 4), 128 * (kind / 4) + 64,
+                             platform::SRCPAINT);
+            platform::BitBlt(expected, x, y, 64, 64, CellSheet, 64 * (kind % 4), 128 * (kind / 4),
+                             platform::SRCAND);
+        }
+        ASSERT_EQ(BackBuffer->pixels, expected->pixels) << "frame " << frame;
+    }
+    delete expected;
+}
+
+TEST(DrawTank, TheGunIsPushedBackByItsRecoil) {
+    TankRecord tank = TankAt(200, 300, Up);
+    const int32_t reloads[] = {100, 99, 80, 79, 60, 40, 20, 19, 0};
+    const int32_t back[] = {5, 4, 4, 3, 3, 2, 1, 0, 0};
+    const int32_t directions[][2] = {{0, -1}, {1, 0}, {0, 1}, {-1, 0}};
+    for (int d = 0; d < 4; ++d) {
+        tank.turretDir = d;
+        for (int k = 0; k < 9; ++k) {
+            tank.reloadTimer = reloads[k];
+            int32_t gx, gy;
+            GunPosition(tank, gx, gy);
+            EXPECT_EQ(gx, 200 + directions[d][0] * back[k]);
+            EXPECT_EQ(gy, 300 + directions[d][1] * back[k]);
+        }
+    }
+}
+
+TEST(DrawBullet, TheTrailFollowsTheBulletAtItsSevenDistances) {
+    Bullet bullet{.kind = 0, .spare = 100, .direction = Down, .x = 100, .y = 200, .speed = 8,
+                  .damage = 10, .frame = 0};
+    const int32_t distance[] = {36, 28, 20, 12, 20, 28, 36};
+    const int32_t behind[][2] = {{0, -1}, {1, 0}, {0, 1}, {-1, 0}};
+    for (int d = 0; d < 4; ++d) {
+        bullet.direction = d;
+        for (int f = 0; f < 7; ++f) {
+            bullet.frame = f;
+            int32_t tx, ty;
+            TrailPosition(bullet, tx, ty);
+            EXPECT_EQ(tx, 100 + behind[d][0] * distance[f]);
+            EXPECT_EQ(ty, 200 + behind[d][1] * distance[f]);
+        }
+    }
+}
+
+TEST(DrawTank, TheFlashShowsFortyEightPixelsBeyondTheGunForThreeTicks) {
+    StartGame();
+    ClearWorkingGrid();
+    BattleState.EnemyList.clear();
+    BattleState.EnemyBulletLists.clear();
+    TankRecord& p = BattleState.Player;
+    p = TankAt(448, 384, Right);
+    p.turretDir = Right;
+    p.reloadTimer = 100;
+    p.flashTicks = 3;
+    // The flash square lies 48 pixels beyond the gun (pushed back 5): the
+    // frames with and without the flash differ there and nowhere else but
+    // the tank.
+    auto frame = [] {
+        ComposeFrame();
+        return headless::WindowPicture()->pixels;
+    };
+    std::vector<uint32_t> flashes[3];
+    for (auto& f : flashes) f = frame();
+    EXPECT_EQ(p.flashTicks, 0);
+    p.reloadTimer = 100;
+    std::vector<uint32_t> plain = frame();
+    int outside = 0, inside = 0;
+    for (int y = 0; y < 704; ++y)
+        for (int x = 0; x < 960; ++x) {
+            if (flashes[0][y * 960 + x] == plain[y * 960 + x]) continue;
+            bool inFlash = x >= 448 - 5 + 48 && x < 448 - 5 + 48 + 64 && y >= 384 && y < 448;
+            bool inTank = x >= 443 && x < 512 && y >= 384 && y < 448;
+            if (inFlash) {
+                ++inside;
+            } else if (!inTank) {
+                ++outside;
+            }
+        }
+    EXPECT_GT(inside, 100);
+    EXPECT_EQ(outside, 0);
+}
+
+TEST(UpdateEffects, EightPicturesOfThreeTicksEach) {
+    StartGame();
+    BattleState.Effects.clear();
+    SpawnEffect(100, 100);
+    std::vector<int32_t> pictures;
+    for (int tick = 0; tick < 30 && !BattleState.Effects.empty(); ++tick) {
+        pictures.push_back(BattleState.Effects[0].frame / 3);
+        UpdateEffects();
+    }
+    EXPECT_EQ(pictures.size(), 24u);
+    for (int k = 0; k < 24; ++k) EXPECT_EQ(pictures[k], k / 3);
+    EXPECT_TRUE(BattleState.Effects.empty());
+}
