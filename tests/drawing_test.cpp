@@ -53,8 +53,11 @@ TEST(SpriteBlt, GivesTheImageWhereTheMaskIsWhiteAndKeepsTheRest) {
                 int fx = dx + x, fy = dy + y;
                 if (fx < 0 || fy < 0 || fx >= 32 || fy >= 20) continue;
                 uint32_t mask = Pixel(tiny, x, y + 4);
-                if (mask == 0xFFFFFF) EXPECT_EQ(Pixel(fast, fx, fy), Pixel(tiny, x, y));
-                if (mask == 0) EXPECT_EQ(Pixel(fast, fx, fy), before[size_t(fy) * 32 + fx]);
+                if (mask == 0xFFFFFF) {
+                    EXPECT_EQ(Pixel(fast, fx, fy), Pixel(tiny, x, y));
+                } else if (mask == 0) {
+                    EXPECT_EQ(Pixel(fast, fx, fy), before[size_t(fy) * 32 + fx]);
+                }
             }
         }
         delete fast;
