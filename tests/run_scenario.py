@@ -172,7 +172,7 @@ def main():
             "grid": lambda st, c, r: st.WorkingGrid[r * 15 + c],
         }
         try:
-            return eval(expr, {}, env), expr
+            return eval(expr, env), expr
         except Exception as e:  # a broken expectation is a failure, not a crash
             return False, f"{expr}  ({type(e).__name__}: {e})"
 
