@@ -58,3 +58,21 @@ bool WritePng(const std::string& path, int width, int height, const uint32_t* pi
     bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
     return std::fclose(f) == 0 && ok;
 }
+
+bool ReadPng(const std::string& path, int& width, int& height, std::vector<uint32_t>& pixels) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, path.c_str())) return false;
+    image.format = PNG_FORMAT_RGB;
+    std::vector<uint8_t> rgb(PNG_IMAGE_SIZE(image));
+    if (!png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr)) {
+        png_image_free(&image);
+        return false;
+    }
+    width = int(image.width);
+    height = int(image.height);
+    pixels.resize(size_t(width) * height);
+    for (size_t i = 0; i < pixels.size(); ++i)
+        pixels[i] = (uint32_t(rgb[3 * i]) << 16) | (rgb[3 * i + 1] << 8) | rgb[3 * i + 2];
+    return true;
+}
