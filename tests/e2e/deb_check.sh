@@ -1,0 +1,263 @@
+#!/usr/bin/env bash
+# Checks the Debian package on this machine: installs it with apt, checks its
+# files, starts the game from its installed path and through its menu entry
+# on a private X server, then removes and purges it and checks that every
+# file it brought is gone, with the packages apt pulled in for it.
+#
+# usage: deb_check.sh PATH/TO/morvask_VERSION_ARCH.deb       (as root)
+# Exits 0 when every check passed, 1 when one failed, 77 when it cannot run
+# (not root, tools missing, or the package or one of its files is already on
+# the machine, which this check would then overwrite and remove).
+set -u
+
+DEB=${1:?usage: deb_check.sh PATH/TO/package.deb}
+APP_ID=io.github.morvask.Morvask
+WAIT_SECONDS=${MORVASK_E2E_WAIT:-15}
+export LC_ALL=C.UTF-8 DEBIAN_FRONTEND=noninteractive
+
+skip() {
+    echo "skipped: $*"
+    exit 77
+}
+[[ $(id -u) -eq 0 ]] || skip "installing a package needs root"
+for tool in apt-get dpkg dpkg-deb dpkg-query Xvfb xdotool; do
+    command -v "$tool" >/dev/null 2>&1 || skip "$tool is not installed (needs apt, dpkg, xvfb, xdotool)"
+done
+[[ -f $DEB ]] || {
+    echo "FAIL: no file $DEB"
+    exit 1
+}
+DEB=$(realpath "$DEB")
+PACKAGE=$(dpkg-deb --field "$DEB" Package)
+VERSION=$(dpkg-deb --field "$DEB" Version)
+[[ -n $PACKAGE ]] || {
+    echo "FAIL: $DEB is not a Debian package"
+    exit 1
+}
+
+# Canonical, to be compared with the game's working directory.
+WORK=$(realpath "$(mktemp -d "${TMPDIR:-/tmp}/morvask-deb.XXXXXX")")
+PASSES=0
+INSTALLED_BY_US=0
+XVFB_PID=
+GAME_PID=
+
+pass() {
+    PASSES=$((PASSES + 1))
+    echo "ok: $*"
+}
+
+# ---- Leaving the machine as it was ---------------------------------------
+
+# Packages in any state but "not installed", one "name:arch" a line.
+package_set() {
+    dpkg-query -W -f='${binary:Package} ${db:Status-Abbrev}\n' 2>/dev/null |
+        awk '$2 != "un" && $2 != "pn" { print $1 }' | sort -u
+}
+
+stop_game() {
+    if [[ -n $GAME_PID ]]; then
+        # An open message box lives in a child process of the game.
+        kill -9 $(pgrep -P "$GAME_PID" 2>/dev/null) "$GAME_PID" 2>/dev/null
+        wait "$GAME_PID" 2>/dev/null
+        GAME_PID=
+    fi
+}
+
+# Purges this package and exactly the packages that came with it: those that
+# were not on the machine before the install.
+remove_everything() {
+    stop_game
+    if [[ -n $XVFB_PID ]]; then
+        kill "$XVFB_PID" 2>/dev/null
+        wait "$XVFB_PID" 2>/dev/null
+        XVFB_PID=
+    fi
+    if ((INSTALLED_BY_US)); then
+        dpkg --purge "$PACKAGE" >>"$WORK/dpkg.log" 2>&1
+        local added
+        added=$(comm -13 "$WORK/packages-before" <(package_set))
+        if [[ -n $added ]]; then
+            echo "purging what came with it: $(echo $added)"
+            # dpkg refuses, rather than forces, a purge that others depend on.
+            dpkg --purge $added >>"$WORK/dpkg.log" 2>&1 ||
+                echo "warning: could not purge all of: $(echo $added) (see dpkg.log)"
+        fi
+        INSTALLED_BY_US=0
+    fi
+}
+
+finish() {
+    remove_everything
+    rm -rf "$WORK"
+}
+trap finish EXIT
+
+fail() {
+    echo "FAIL: $*"
+    if [[ -s $WORK/game.log ]]; then
+        echo "  game output:"
+        sed 's/^/    /' "$WORK/game.log"
+    fi
+    if [[ -s $WORK/apt.log ]] && ((PASSES < 2)); then
+        echo "  apt output:"
+        tail -n 20 "$WORK/apt.log" | sed 's/^/    /'
+    fi
+    remove_everything
+    echo "$PASSES passed, 1 failed"
+    exit 1
+}
+
+# ---- Before installing ---------------------------------------------------
+
+status=$(dpkg-query -W -f='${db:Status-Abbrev}' "$PACKAGE" 2>/dev/null)
+[[ -z $status || $status == un* || $status == pn* ]] ||
+    skip "$PACKAGE is already on this machine (status $status); remove it first"
+
+# The files and directories of the package, as absolute paths.
+dpkg-deb --fsys-tarfile "$DEB" | tar -t | sed 's|^\./|/|; s|/$||' | grep -v '^\.\?$' \
+    >"$WORK/contents"
+while read -r path; do
+    if [[ -e $path || -L $path ]]; then
+        if [[ -d $path && ! -L $path ]]; then
+            echo "$path" >>"$WORK/dirs-before"
+        else
+            # dpkg would overwrite it and then remove it with the package.
+            skip "$path is already on this machine and not from $PACKAGE"
+        fi
+    fi
+done <"$WORK/contents"
+touch "$WORK/dirs-before"
+package_set >"$WORK/packages-before"
+echo "checking $PACKAGE $VERSION ($(du -h "$DEB" | cut -f1)): $(grep -c . "$WORK/contents") paths"
+
+# ---- Installing ----------------------------------------------------------
+
+INSTALLED_BY_US=1
+apt-get install -y --no-install-recommends "$DEB" >"$WORK/apt.log" 2>&1 ||
+    fail "apt-get install $DEB"
+[[ $(dpkg-query -W -f='${db:Status-Abbrev}' "$PACKAGE") == ii* ]] ||
+    fail "$PACKAGE is not installed after apt-get"
+pass "apt-get installed $PACKAGE $VERSION"
+added=$(comm -13 "$WORK/packages-before" <(package_set) | grep -v -e "^$PACKAGE\$" -e "^$PACKAGE:")
+echo "  with it: $(echo ${added:-nothing else})"
+
+dpkg -L "$PACKAGE" | grep -v '^/\.$' | sort -u >"$WORK/listed"
+sort -u "$WORK/contents" | diff - "$WORK/listed" >/dev/null ||
+    fail "dpkg -L does not list the package's contents"
+while read -r path; do
+    [[ -e $path ]] || fail "$path is listed but missing"
+done <"$WORK/listed"
+dpkg --verify "$PACKAGE" >"$WORK/verify" 2>&1 && [[ ! -s $WORK/verify ]] ||
+    fail "dpkg --verify: $(cat "$WORK/verify")"
+pass "all $(grep -c . "$WORK/listed") listed paths are on disk and verify"
+
+GAME=$(grep -E '/bin/morvask$|/games/morvask$' "$WORK/listed" | head -n1)
+DESKTOP=/usr/share/applications/$APP_ID.desktop
+for path in "$GAME" "$(dirname "$GAME")/morvask-launcher" "$DESKTOP" \
+    /usr/share/metainfo/$APP_ID.metainfo.xml; do
+    [[ -n $path && -f $path ]] || fail "missing: ${path:-the program}"
+done
+for size in 16 32 48 96 128 256; do
+    [[ -f /usr/share/icons/hicolor/${size}x${size}/apps/$APP_ID.png ]] ||
+        fail "missing: the ${size}x${size} icon"
+done
+pass "program $GAME, launcher, menu entry, metadata and six icons installed"
+
+depends=$(dpkg-query -W -f='${Depends}' "$PACKAGE")
+for needed in libsdl2-2.0-0 xfonts-base xfonts-wqy fonts-noto-cjk; do
+    [[ ", $depends," == *", $needed"[\ ,]* ]] || fail "Depends lacks $needed: $depends"
+done
+pass "Depends: $depends"
+missing=$(ldd "$GAME" 2>&1 | grep 'not found')
+[[ -z $missing ]] || fail "libraries not found: $missing"
+pass "every library of $GAME is found"
+
+# ---- Starting the game ---------------------------------------------------
+
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$WORK/display" \
+    >"$WORK/xvfb.log" 2>&1 &
+XVFB_PID=$!
+for _ in $(seq 100); do
+    [[ -s $WORK/display ]] && break
+    kill -0 "$XVFB_PID" 2>/dev/null || break
+    sleep 0.1
+done
+[[ -s $WORK/display ]] || fail "Xvfb did not start: $(cat "$WORK/xvfb.log")"
+DISPLAY=:$(head -n1 "$WORK/display" | tr -d '[:space:]')
+export DISPLAY
+
+# start_game WHAT DIR COMMAND...: starts the game with a home of its own in
+# WORK and a clean environment, and waits for its window; the game must run
+# in DIR. Sets GAME_PID.
+start_game() {
+    local what=$1 expected_dir=$2 deadline window
+    shift 2
+    mkdir -p "$WORK/home" "$WORK/terminal"
+    (cd "$WORK/terminal" && exec env -i DISPLAY="$DISPLAY" HOME="$WORK/home" LC_ALL=C.UTF-8 \
+        PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin:/usr/games \
+        "$@") >"$WORK/game.log" 2>&1 &
+    GAME_PID=$!
+    deadline=$((SECONDS + WAIT_SECONDS))
+    window=
+    while ((SECONDS < deadline)) && [[ -z $window ]]; do
+        kill -0 "$GAME_PID" 2>/dev/null || fail "$what: the game ended before its window appeared"
+        for id in $(xdotool search --name '^Morvask V1\.0$' 2>/dev/null); do
+            [[ $(xdotool getwindowpid "$id" 2>/dev/null) == "$GAME_PID" ]] && window=$id
+        done
+        [[ -n $window ]] || sleep 0.2
+    done
+    [[ -n $window ]] || fail "$what: no window titled \"Morvask V1.0\" within ${WAIT_SECONDS}s"
+    pass "$what: window $window titled \"Morvask V1.0\""
+    if command -v xprop >/dev/null 2>&1; then
+        local class wanted
+        class=$(xprop -id "$window" WM_CLASS | sed -n 's/.*= "[^"]*", "\(.*\)"$/\1/p')
+        wanted=$(sed -n 's/^StartupWMClass=//p' "$DESKTOP")
+        [[ $class == "$wanted" ]] || fail "$what: window class \"$class\", menu entry says \"$wanted\""
+    fi
+    local cwd
+    cwd=$(readlink "/proc/$GAME_PID/cwd")
+    [[ $cwd == "$expected_dir" ]] || fail "$what: the game runs in $cwd, not $expected_dir"
+    pass "$what: the game reads and writes map.txt in $cwd"
+    stop_game
+}
+
+start_game "from a terminal ($GAME)" "$WORK/terminal" "$GAME"
+
+# The menu's command, as a desktop runs it: the Exec line (it has no field
+# codes) looked up through the PATH.
+EXEC=$(sed -n 's/^Exec=//p' "$DESKTOP" | head -n1)
+start_game "from the menu (Exec=$EXEC)" "$WORK/home/.local/share/morvask" $EXEC
+pass "the menu made $WORK/home/.local/share/morvask"
+
+kill "$XVFB_PID" 2>/dev/null
+wait "$XVFB_PID" 2>/dev/null
+XVFB_PID=
+
+# ---- Removing ------------------------------------------------------------
+
+dpkg -r "$PACKAGE" >>"$WORK/dpkg.log" 2>&1 || fail "dpkg -r $PACKAGE: $(tail -n3 "$WORK/dpkg.log")"
+dpkg -P "$PACKAGE" >>"$WORK/dpkg.log" 2>&1 || fail "dpkg -P $PACKAGE: $(tail -n3 "$WORK/dpkg.log")"
+status=$(dpkg-query -W -f='${db:Status-Abbrev}' "$PACKAGE" 2>/dev/null)
+[[ -z $status || $status == un* || $status == pn* ]] || fail "$PACKAGE is still known to dpkg: $status"
+INSTALLED_BY_US=0
+left=()
+while read -r path; do
+    # Directories shared with other packages stay; everything else must go.
+    if [[ -e $path || -L $path ]] && ! grep -qxF "$path" "$WORK/dirs-before"; then
+        left+=("$path")
+    fi
+done <"$WORK/listed"
+((${#left[@]} == 0)) || fail "left after the purge: ${left[*]}"
+pass "dpkg -r and -P removed all $(grep -c . "$WORK/listed") paths the package brought"
+
+added=$(comm -13 "$WORK/packages-before" <(package_set))
+if [[ -n $added ]]; then
+    dpkg --purge $added >>"$WORK/dpkg.log" 2>&1 || fail "could not purge $(echo $added)"
+fi
+comm -3 "$WORK/packages-before" <(package_set) | grep -q . &&
+    fail "the installed packages differ from before: $(comm -3 "$WORK/packages-before" <(package_set) | tr '\n' ' ')"
+pass "the machine has the same packages as before"
+
+echo "$PASSES passed, 0 failed"
+exit 0
