@@ -19,10 +19,17 @@ install_missing() {
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-# What building and running the game needs.
+# What building and running the game needs. The desktop message boxes draw
+# with X core fonts: xfonts-wqy has the Chinese, xfonts-base the rest.
 BUILD_PACKAGES=(build-essential cmake pkg-config libsdl2-dev libpng-dev
                 libgtest-dev libgmock-dev libbenchmark-dev python3
-                fonts-noto-cjk xfonts-wqy)
+                fonts-noto-cjk xfonts-wqy xfonts-base)
+# What the tests need besides: a virtual display for the desktop program,
+# the validators of the menu entry, and the package tools.
+TEST_PACKAGES=(xvfb xdotool x11-utils imagemagick desktop-file-utils appstream
+               dpkg-dev file)
+# The Windows program: the cross compiler, and Wine to run it.
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine wine64 fonts-wine)
 
 # Configures and builds a tree: build_tree DIR [cmake options...]
 build_tree() {
