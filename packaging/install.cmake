@@ -37,9 +37,10 @@ endforeach()
 
 # The Debian package. The libraries come from dpkg-shlibdeps; the fonts are
 # what the message boxes draw their Chinese with. The X11 boxes take the
-# server's core fonts: a font set needs the basic ones (xfonts-base) before it
-# can hold the Chinese ones (xfonts-wqy), and without it every box shows
-# garbage. Boxes drawn through fontconfig take an outline font (fonts-noto-cjk).
+# server's core fonts, whose Chinese glyphs come with xfonts-base; without it
+# every box shows garbage. A zh_CN.UTF-8 locale (from locales) makes the
+# glyphs all of one Simplified Chinese font, and boxes drawn through
+# fontconfig (a toolkit's dialogs) take an outline font (fonts-noto-cjk).
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME morvask)
 set(CPACK_PACKAGE_VENDOR "Morvask developers")
@@ -63,5 +64,6 @@ set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${MORVASK_HOMEPAGE})
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "xfonts-base, xfonts-wqy, fonts-noto-cjk")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "xfonts-base")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "locales, fonts-noto-cjk")
 include(CPack)

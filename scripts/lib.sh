@@ -20,16 +20,26 @@ install_missing() {
 }
 
 # What building and running the game needs. The desktop message boxes draw
-# with X core fonts: xfonts-wqy has the Chinese, xfonts-base the rest.
+# with X core fonts, whose Chinese comes with xfonts-base; a zh_CN.UTF-8
+# locale (from locales) makes it all one Simplified Chinese font.
 BUILD_PACKAGES=(build-essential cmake pkg-config libsdl2-dev libpng-dev
                 libgtest-dev libgmock-dev libbenchmark-dev python3
-                fonts-noto-cjk xfonts-wqy xfonts-base)
+                xfonts-base fonts-noto-cjk locales)
 # What the tests need besides: a virtual display for the desktop program,
 # the validators of the menu entry, and the package tools.
 TEST_PACKAGES=(xvfb xdotool x11-utils imagemagick desktop-file-utils appstream
-               dpkg-dev file)
+               dpkg-dev file procps)
 # The Windows program: the cross compiler, and Wine to run it.
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine wine64 fonts-wine)
+
+# Makes the zh_CN.UTF-8 locale when it is missing and we may.
+ensure_chinese_locale() {
+    locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$' && return 0
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    $sudo localedef -i zh_CN -f UTF-8 zh_CN.UTF-8 2>/dev/null ||
+        echo "note: no zh_CN.UTF-8 locale; the boxes will mix Chinese glyph styles"
+}
 
 # Configures and builds a tree: build_tree DIR [cmake options...]
 build_tree() {

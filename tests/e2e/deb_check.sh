@@ -165,7 +165,7 @@ done
 pass "program $GAME, launcher, menu entry, metadata and six icons installed"
 
 depends=$(dpkg-query -W -f='${Depends}' "$PACKAGE")
-for needed in libsdl2-2.0-0 xfonts-base xfonts-wqy fonts-noto-cjk; do
+for needed in libsdl2-2.0-0 xfonts-base; do
     [[ ", $depends," == *", $needed"[\ ,]* ]] || fail "Depends lacks $needed: $depends"
 done
 pass "Depends: $depends"

@@ -1,0 +1,125 @@
+// The one sound channel of the desktop program: the game's waves, converted
+// once to the channel's format, played by SDL's audio callback. A machine
+// without an audio device stays silent and the game goes on.
+#include <SDL.h>
+
+#include <cstring>
+#include <map>
+#include <vector>
+
+#include "platform/platform.h"
+#include "platform/software/resources.h"
+
+namespace {
+
+// Every wave is played at the rate of the finest one (the level-start
+// wave); SDL converts the channel to what the device wants.
+constexpr int ChannelRate = 22050;
+constexpr SDL_AudioFormat ChannelFormat = AUDIO_S16SYS;
+
+struct SoundChannel {
+    bool opened = false;
+    bool failed = false;
+    SDL_AudioDeviceID device = 0;
+    // The waves in the channel's format, by resource number; an empty one
+    // could not be read.
+    std::map<int, std::vector<int16_t>> waves;
+    // What plays now; the callback reads these under the device's lock.
+    const int16_t* playing = nullptr;
+    size_t length = 0;
+    size_t position = 0;
+};
+
+SoundChannel Channel;
+
+void MixChannel(void*, Uint8* stream, int bytes) {
+    auto* out = reinterpret_cast<int16_t*>(stream);
+    size_t wanted = size_t(bytes) / sizeof(int16_t);
+    size_t taken = 0;
+    if (Channel.playing) {
+        taken = std::min(wanted, Channel.length - Channel.position);
+        std::memcpy(out, Channel.playing + Channel.position, taken * sizeof(int16_t));
+        Channel.position += taken;
+        if (Channel.position >= Channel.length)
+            Channel.playing = nullptr;
+    }
+    std::memset(out + taken, 0, (wanted - taken) * sizeof(int16_t));
+}
+
+bool OpenChannel() {
+    if (Channel.opened || Channel.failed)
+        return Channel.opened;
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        Channel.failed = true;
+        return false;
+    }
+    SDL_AudioSpec wanted{};
+    wanted.freq = ChannelRate;
+    wanted.format = ChannelFormat;
+    wanted.channels = 1;
+    // About 12 ms: a cue that cuts another off is heard at once.
+    wanted.samples = 256;
+    wanted.callback = MixChannel;
+    SDL_AudioSpec obtained{};
+    Channel.device = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
+    if (Channel.device == 0) {
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        Channel.failed = true;
+        return false;
+    }
+    SDL_PauseAudioDevice(Channel.device, 0);
+    Channel.opened = true;
+    return true;
+}
+
+std::vector<int16_t> ConvertWave(int resourceId) {
+    software::WaveInfo info = software::ReadWaveInfo(software::FindResource(resourceId));
+    if (!info.valid || (info.bitsPerSample != 8 && info.bitsPerSample != 16))
+        return {};
+    SDL_AudioCVT convert;
+    SDL_AudioFormat format = info.bitsPerSample == 8 ? AUDIO_U8 : AUDIO_S16LSB;
+    if (SDL_BuildAudioCVT(&convert, format, Uint8(info.channels), info.sampleRate, ChannelFormat, 1,
+                          ChannelRate) < 0)
+        return {};
+    int frameBytes = info.channels * info.bitsPerSample / 8;
+    int inputBytes = int(info.sampleCount) * frameBytes;
+    std::vector<Uint8> buffer(size_t(inputBytes) * size_t(convert.len_mult) + 16);
+    std::memcpy(buffer.data(), info.samples, size_t(inputBytes));
+    convert.buf = buffer.data();
+    convert.len = inputBytes;
+    if (convert.needed && SDL_ConvertAudio(&convert) != 0)
+        return {};
+    int outputBytes = convert.needed ? convert.len_cvt : inputBytes;
+    std::vector<int16_t> samples(size_t(outputBytes) / sizeof(int16_t));
+    std::memcpy(samples.data(), buffer.data(), samples.size() * sizeof(int16_t));
+    return samples;
+}
+
+const std::vector<int16_t>& Wave(int resourceId) {
+    auto found = Channel.waves.find(resourceId);
+    if (found == Channel.waves.end())
+        found = Channel.waves.emplace(resourceId, ConvertWave(resourceId)).first;
+    return found->second;
+}
+
+}  // namespace
+
+namespace platform {
+
+void PlaySound(int resourceId, uint32_t flags) {
+    if (!OpenChannel())
+        return;
+    const std::vector<int16_t>& wave = Wave(resourceId);
+    bool yielding = (flags & SND_NOSTOP) != 0;
+    SDL_LockAudioDevice(Channel.device);
+    bool busy = Channel.playing != nullptr;
+    if (!(yielding && busy)) {
+        // An unreadable wave still cuts off what plays: the request was made.
+        Channel.playing = wave.empty() ? nullptr : wave.data();
+        Channel.length = wave.size();
+        Channel.position = 0;
+    }
+    SDL_UnlockAudioDevice(Channel.device);
+}
+
+}  // namespace platform
