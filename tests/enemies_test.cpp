@@ -17,6 +17,9 @@ protected:
         DrawingEnabled = false;
         ClearWorkingGrid();
         BattleState.Player = TankAt(320, 640, Up);
+        // Tests hold references to the tanks they add.
+        BattleState.EnemyList.reserve(8);
+        BattleState.EnemyBulletLists.reserve(8);
     }
     TankRecord& Add(int32_t x, int32_t y, int32_t direction) {
         TankRecord tank = TankAt(x, y, direction);
