@@ -14,14 +14,24 @@ namespace {
 // Moves the bullet one step; false when it has left the field's margins.
 bool MoveBullet(Bullet& bullet) {
     switch (bullet.direction) {
-        case Down: bullet.y += bullet.speed; break;
-        case Left: bullet.x -= bullet.speed; break;
-        case Up: bullet.y -= bullet.speed; break;
-        case Right: bullet.x += bullet.speed; break;
-        default: break;
+        case Down:
+            bullet.y += bullet.speed;
+            break;
+        case Left:
+            bullet.x -= bullet.speed;
+            break;
+        case Up:
+            bullet.y -= bullet.speed;
+            break;
+        case Right:
+            bullet.x += bullet.speed;
+            break;
+        default:
+            break;
     }
     bullet.frame += 1;
-    if (bullet.frame > 6) bullet.frame = 0;
+    if (bullet.frame > 6)
+        bullet.frame = 0;
     return bullet.x >= -75 && bullet.x <= 995 && bullet.y >= -75 && bullet.y <= 739;
 }
 
@@ -72,23 +82,39 @@ bool HitEnemy(const Bullet& bullet, size_t e) {
     battle.EnemyList.erase(battle.EnemyList.begin() + e);
     battle.EnemyBulletLists.erase(battle.EnemyBulletLists.begin() + e);
     battle.EnemiesOnField -= 1;
-    if (battle.EnemiesOnField == 0 && battle.EnemiesToSpawn == 0) battle.LevelClearDelay = 200;
+    if (battle.EnemiesOnField == 0 && battle.EnemiesToSpawn == 0)
+        battle.LevelClearDelay = 200;
     return true;
 }
 
 }  // namespace
 
 void FireBullet(TankRecord& tank, std::vector<Bullet>& list) {
-    if (&tank == &BattleState.Player) PlayCue(CannonCue);
-    Bullet bullet{.kind = tank.bulletKind, .spare = 100, .direction = tank.turretDir,
-                  .x = tank.x + 12, .y = tank.y + 12, .speed = tank.bulletSpeed,
-                  .damage = tank.bulletDamage, .frame = 0};
+    if (&tank == &BattleState.Player)
+        PlayCue(CannonCue);
+    Bullet bullet{.kind = tank.bulletKind,
+                  .spare = 100,
+                  .direction = tank.turretDir,
+                  .x = tank.x + 12,
+                  .y = tank.y + 12,
+                  .speed = tank.bulletSpeed,
+                  .damage = tank.bulletDamage,
+                  .frame = 0};
     switch (tank.turretDir) {
-        case Down: bullet.y += 47; break;
-        case Left: bullet.x -= 47; break;
-        case Up: bullet.y -= 47; break;
-        case Right: bullet.x += 47; break;
-        default: break;
+        case Down:
+            bullet.y += 47;
+            break;
+        case Left:
+            bullet.x -= 47;
+            break;
+        case Up:
+            bullet.y -= 47;
+            break;
+        case Right:
+            bullet.x += 47;
+            break;
+        default:
+            break;
     }
     list.push_back(bullet);
     tank.bulletsInFlight += 1;
@@ -99,20 +125,24 @@ void FireBullet(TankRecord& tank, std::vector<Bullet>& list) {
 }
 
 void TankTimers(TankRecord& tank) {
-    if (tank.flashTicks > 0) tank.flashTicks -= 1;
+    if (tank.flashTicks > 0)
+        tank.flashTicks -= 1;
     if (tank.reloadTimer > 0) {
         tank.reloadTimer -= tank.reloadRate;
-        if (tank.reloadTimer < 0) tank.reloadTimer = 0;
+        if (tank.reloadTimer < 0)
+            tank.reloadTimer = 0;
     }
 }
 
 bool BulletHitsCell(const Bullet& bullet) {
     int32_t column = (bullet.x + 20) / CellSize;
     int32_t row = (bullet.y + 20) / CellSize;
-    if (!InsideGrid(column, row)) return false;
+    if (!InsideGrid(column, row))
+        return false;
     int32_t& cell = WorkingGrid[CellIndex(column, row)];
     switch (CellKind(cell)) {
-        case Stone: return true;
+        case Stone:
+            return true;
         case Base:
             PlayCue(ExplosionCue);
             SpawnEffect(column * CellSize, row * CellSize);
@@ -131,7 +161,8 @@ bool BulletHitsCell(const Bullet& bullet) {
             cell = weakened <= BurningBrick ? weakened : Empty;
             return true;
         }
-        default: return false;
+        default:
+            return false;
     }
 }
 
@@ -140,8 +171,10 @@ bool BulletsCollide(const Bullet& enemyBullet, const Bullet& playerBullet) {
     int32_t dy = std::abs(enemyBullet.y - playerBullet.y);
     bool firstVertical = enemyBullet.direction == Down || enemyBullet.direction == Up;
     bool secondVertical = playerBullet.direction == Down || playerBullet.direction == Up;
-    if (firstVertical && secondVertical) return dx < 20 && dy < 40;
-    if (!firstVertical && !secondVertical) return dx < 40 && dy < 20;
+    if (firstVertical && secondVertical)
+        return dx < 20 && dy < 40;
+    if (!firstVertical && !secondVertical)
+        return dx < 40 && dy < 20;
     return dx < 30 && dy < 30;
 }
 
@@ -200,7 +233,8 @@ void UpdatePlayerBullets() {
             }
             std::vector<Bullet>& enemyBullets = battle.EnemyBulletLists[e];
             for (size_t j = 0; j < enemyBullets.size(); ++j) {
-                if (!BulletsCollide(enemyBullets[j], bullets[i])) continue;
+                if (!BulletsCollide(enemyBullets[j], bullets[i]))
+                    continue;
                 PlayCue(HitCue);
                 SpawnEffect(bullets[i].x - 13, bullets[i].y - 13);
                 RemoveBullet(bullets, i, player);

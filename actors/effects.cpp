@@ -17,7 +17,8 @@ void UpdateEffects() {
         if (!effect.finished) {
             DrawEffect(effect);
             effect.frame += 1;
-            if (effect.frame >= 24) effect.finished = true;
+            if (effect.frame >= 24)
+                effect.finished = true;
         }
         if (effect.finished)
             effects.erase(effects.begin() + i);

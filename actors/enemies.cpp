@@ -9,40 +9,62 @@
 
 namespace {
 
-// Every kind starts one cell above the field facing down, with 4 of reload
-// per tick and 10 of damage; the entry move is one full cell.
-constexpr TankRecord EnemyKinds[] = {
-    {.kind = 4, .hitPoints = 30, .armour = 0, .moveDir = Down, .x = 0, .y = -64,  // BasicTank
-     .turretDir = Down, .turretLocked = false, .reloadTimer = 0, .moveTicks = 32,
-     .trackFrame = 0, .speed = 2, .stepPixels = 2, .flashTicks = 0, .reloadRate = 4,
-     .bulletKind = 1, .bulletsInFlight = 0, .maxBullets = 1, .bulletDamage = 10,
-     .bulletSpeed = 6, .waitTicks = 0},
-    {.kind = 5, .hitPoints = 20, .armour = 0, .moveDir = Down, .x = 0, .y = -64,  // FastTank
-     .turretDir = Down, .turretLocked = false, .reloadTimer = 0, .moveTicks = 8,
-     .trackFrame = 0, .speed = 8, .stepPixels = 8, .flashTicks = 0, .reloadRate = 4,
-     .bulletKind = 2, .bulletsInFlight = 0, .maxBullets = 1, .bulletDamage = 10,
-     .bulletSpeed = 12, .waitTicks = 0},
-    {.kind = 6, .hitPoints = 50, .armour = 0, .moveDir = Down, .x = 0, .y = -64,  // TurretTank
-     .turretDir = Down, .turretLocked = true, .reloadTimer = 0, .moveTicks = 32,
-     .trackFrame = 0, .speed = 2, .stepPixels = 2, .flashTicks = 0, .reloadRate = 4,
-     .bulletKind = 3, .bulletsInFlight = 0, .maxBullets = 2, .bulletDamage = 10,
-     .bulletSpeed = 6, .waitTicks = 0},
-    {.kind = 7, .hitPoints = 70, .armour = 0, .moveDir = Down, .x = 0, .y = -64,  // HeavyTank
-     .turretDir = Down, .turretLocked = false, .reloadTimer = 0, .moveTicks = 16,
-     .trackFrame = 0, .speed = 4, .stepPixels = 4, .flashTicks = 0, .reloadRate = 4,
-     .bulletKind = 0, .bulletsInFlight = 0, .maxBullets = 2, .bulletDamage = 10,
-     .bulletSpeed = 8, .waitTicks = 0},
+// The four enemy kinds. Every kind starts one cell above the field facing
+// down, with 4 of reload per tick and 10 of damage, and drives one whole cell
+// in before anything tests it.
+struct EnemyKind {
+    int32_t kind;
+    int32_t hitPoints;
+    int32_t speed;
+    bool turretLocked;  // the gun keeps its own direction and is re-aimed at random
+    int32_t bulletKind;
+    int32_t maxBullets;
+    int32_t bulletSpeed;
 };
-constexpr int BasicTank = 0, FastTank = 1, TurretTank = 2, HeavyTank = 3;
+
+// clang-format off
+constexpr EnemyKind BasicTank  = {.kind = 4, .hitPoints = 30, .speed = 2, .turretLocked = false, .bulletKind = 1, .maxBullets = 1, .bulletSpeed = 6};
+constexpr EnemyKind FastTank   = {.kind = 5, .hitPoints = 20, .speed = 8, .turretLocked = false, .bulletKind = 2, .maxBullets = 1, .bulletSpeed = 12};
+constexpr EnemyKind TurretTank = {.kind = 6, .hitPoints = 50, .speed = 2, .turretLocked = true,  .bulletKind = 3, .maxBullets = 2, .bulletSpeed = 6};
+constexpr EnemyKind HeavyTank  = {.kind = 7, .hitPoints = 70, .speed = 4, .turretLocked = false, .bulletKind = 0, .maxBullets = 2, .bulletSpeed = 8};
+// clang-format on
 
 // Roll 10 for the kind: 0 fast, 1 turret, 2 heavy, 3 to 9 basic.
-const TankRecord& KindOfRoll(int32_t roll) {
+const EnemyKind& KindOfRoll(int32_t roll) {
     switch (roll) {
-        case 0: return EnemyKinds[FastTank];
-        case 1: return EnemyKinds[TurretTank];
-        case 2: return EnemyKinds[HeavyTank];
-        default: return EnemyKinds[BasicTank];
+        case 0:
+            return FastTank;
+        case 1:
+            return TurretTank;
+        case 2:
+            return HeavyTank;
+        default:
+            return BasicTank;
     }
+}
+
+TankRecord NewEnemy(const EnemyKind& k, int32_t x) {
+    return TankRecord{.kind = k.kind,
+                      .hitPoints = k.hitPoints,
+                      .armour = 0,
+                      .moveDir = Down,
+                      .x = x,
+                      .y = -64,
+                      .turretDir = Down,
+                      .turretLocked = k.turretLocked,
+                      .reloadTimer = 0,
+                      .moveTicks = 64 / k.speed,
+                      .trackFrame = 0,
+                      .speed = k.speed,
+                      .stepPixels = k.speed,
+                      .flashTicks = 0,
+                      .reloadRate = 4,
+                      .bulletKind = k.bulletKind,
+                      .bulletsInFlight = 0,
+                      .maxBullets = k.maxBullets,
+                      .bulletDamage = 10,
+                      .bulletSpeed = k.bulletSpeed,
+                      .waitTicks = 0};
 }
 
 void SpawnEnemy() {
@@ -50,9 +72,8 @@ void SpawnEnemy() {
     battle.EnemiesOnField += 1;
     battle.EnemiesToSpawn -= 1;
     // The kind is rolled before the column.
-    TankRecord enemy = KindOfRoll(Roll(10));
-    enemy.x = Roll(3) * 448;  // columns 0, 7 and 14
-    battle.EnemyList.push_back(enemy);
+    const EnemyKind& kind = KindOfRoll(Roll(10));
+    battle.EnemyList.push_back(NewEnemy(kind, Roll(3) * 448));  // columns 0, 7 and 14
     battle.EnemyBulletLists.emplace_back();
 }
 
@@ -78,18 +99,28 @@ void Decide(TankRecord& tank, size_t self) {
             }
         }
     }
-    if (tank.moveTicks > 0) tank.moveTicks = 64 / tank.stepPixels;
+    if (tank.moveTicks > 0)
+        tank.moveTicks = 64 / tank.stepPixels;
 }
 
 void Move(TankRecord& tank) {
     AdvanceTrack(tank);
     tank.moveTicks -= 1;
     switch (tank.moveDir) {
-        case Down: tank.y += tank.stepPixels; break;
-        case Left: tank.x -= tank.stepPixels; break;
-        case Up: tank.y -= tank.stepPixels; break;
-        case Right: tank.x += tank.stepPixels; break;
-        default: break;
+        case Down:
+            tank.y += tank.stepPixels;
+            break;
+        case Left:
+            tank.x -= tank.stepPixels;
+            break;
+        case Up:
+            tank.y -= tank.stepPixels;
+            break;
+        case Right:
+            tank.x += tank.stepPixels;
+            break;
+        default:
+            break;
     }
     AdvanceTrack(tank);
 }
@@ -97,21 +128,23 @@ void Move(TankRecord& tank) {
 }  // namespace
 
 bool FacesOwnEdge(const TankRecord& tank, int32_t d) {
-    return (d == Down && tank.y == 640) || (d == Left && tank.x == 0) ||
-           (d == Up && tank.y == 0) || (d == Right && tank.x == 896);
+    return (d == Down && tank.y == 640) || (d == Left && tank.x == 0) || (d == Up && tank.y == 0) ||
+           (d == Right && tank.x == 896);
 }
 
 void SpawnEnemyStep() {
     BattleStateRecord& battle = BattleState;
     if (battle.EnemiesOnField < 4 && battle.SpawnDelay == 0) {
-        if (battle.EnemiesToSpawn <= 0) return;
+        if (battle.EnemiesToSpawn <= 0)
+            return;
         battle.SpawnDelay = 100;
     } else if (battle.SpawnDelay <= 0) {
         return;
     }
     // A delay that has started runs to its end.
     battle.SpawnDelay -= 1;
-    if (battle.SpawnDelay != 0) return;
+    if (battle.SpawnDelay != 0)
+        return;
     SpawnEnemy();
 }
 
@@ -133,8 +166,10 @@ void UpdateEnemyTanks() {
             AdvanceTrack(tank);
             tank.waitTicks -= 1;
         }
-        if (tank.moveTicks == 0 && tank.waitTicks == 0) Decide(tank, e);
-        if (tank.moveTicks > 0) Move(tank);
+        if (tank.moveTicks == 0 && tank.waitTicks == 0)
+            Decide(tank, e);
+        if (tank.moveTicks > 0)
+            Move(tank);
         DrawTank(tank, false);
     }
 }

@@ -39,12 +39,15 @@ void ApplyItem(TankRecord& player, int32_t item) {
             break;
         case SpeedItem:
             // stepPixels follows when the next move starts.
-            if (player.speed < MaxPlayerSpeed) player.speed += 1;
+            if (player.speed < MaxPlayerSpeed)
+                player.speed += 1;
             break;
         case ExtraBulletItem:
-            if (player.maxBullets < MaxPlayerBullets) player.maxBullets += 1;
+            if (player.maxBullets < MaxPlayerBullets)
+                player.maxBullets += 1;
             break;
-        default: break;
+        default:
+            break;
     }
 }
 
@@ -52,7 +55,8 @@ void ApplyItem(TankRecord& player, int32_t item) {
 
 void RollItemDrop(const TankRecord& enemy) {
     for (const DropEntry& entry : DropTable) {
-        if (entry.enemyKind != enemy.kind) continue;
+        if (entry.enemyKind != enemy.kind)
+            continue;
         if (Roll(entry.roll) == 0) {
             BattleState.ItemKind = entry.item;
             BattleState.ItemX = enemy.x;
@@ -64,10 +68,13 @@ void RollItemDrop(const TankRecord& enemy) {
 
 void UpdateItem() {
     BattleStateRecord& battle = BattleState;
-    if (battle.ItemKind == NoItem) return;
+    if (battle.ItemKind == NoItem)
+        return;
     DrawItem();
-    if (battle.PlayerDestroyed) return;
-    if (std::abs(battle.Player.x - battle.ItemX) > 32 || std::abs(battle.Player.y - battle.ItemY) > 32)
+    if (battle.PlayerDestroyed)
+        return;
+    if (std::abs(battle.Player.x - battle.ItemX) > 32 ||
+        std::abs(battle.Player.y - battle.ItemY) > 32)
         return;
     ApplyItem(battle.Player, battle.ItemKind);
     battle.ItemKind = NoItem;

@@ -11,7 +11,9 @@
 
 namespace {
 
-void Tell(const char* text) { platform::MessageBox(MainWindow, text, "", platform::MB_OK); }
+void Tell(const char* text) {
+    platform::MessageBox(MainWindow, text, "", platform::MB_OK);
+}
 
 bool Ask(const char* question) {
     return platform::MessageBox(MainWindow, question, "", platform::MB_YESNO) == platform::IDYES;
@@ -19,7 +21,9 @@ bool Ask(const char* question) {
 
 void ModeTick() {
     switch (GameMode) {
-        case Playing: FrameStep(); break;
+        case Playing:
+            FrameStep();
+            break;
         case PauseRequested:
             Tell("游戏暂停！休息一下！");
             GameMode = Playing;
@@ -42,8 +46,11 @@ void ModeTick() {
                 StartLevel();
             }
             break;
-        case Editing: EditorStep(); break;
-        default: break;
+        case Editing:
+            EditorStep();
+            break;
+        default:
+            break;
     }
 }
 
@@ -62,9 +69,12 @@ void KeyCommand(int key) {
                 StartLevel();
             }
             break;
-        case 'H': platform::MessageBox(MainWindow, HelpText, "帮助", platform::MB_OK); break;
+        case 'H':
+            platform::MessageBox(MainWindow, HelpText, "帮助", platform::MB_OK);
+            break;
         case 'P':
-            if (GameMode == Playing) GameMode = PauseRequested;
+            if (GameMode == Playing)
+                GameMode = PauseRequested;
             break;
         case platform::VK_F1:
             if (GameMode == Playing) {
@@ -94,9 +104,11 @@ void KeyCommand(int key) {
             }
             break;
         case platform::VK_F3:
-            if (GameMode == Editing && Ask("是否保存自制地图？")) SaveCustomMap();
+            if (GameMode == Editing && Ask("是否保存自制地图？"))
+                SaveCustomMap();
             break;
-        default: break;
+        default:
+            break;
     }
 }
 
@@ -106,9 +118,12 @@ intptr_t MainWindowProcedure(platform::Window window, uint32_t message, uintptr_
                              intptr_t lParam) {
     switch (message) {
         case platform::WM_TIMER:
-            if (wParam == BattleTimer) ModeTick();
+            if (wParam == BattleTimer)
+                ModeTick();
             break;
-        case platform::WM_KEYDOWN: KeyCommand(int(wParam)); break;
+        case platform::WM_KEYDOWN:
+            KeyCommand(int(wParam));
+            break;
         case platform::WM_MOUSEMOVE:
             MouseX = int32_t(lParam & 0xFFFF);
             MouseY = int32_t((lParam >> 16) & 0xFFFF);
@@ -129,11 +144,15 @@ intptr_t MainWindowProcedure(platform::Window window, uint32_t message, uintptr_
                 platform::KillTimer(window, BattleTimer);
             break;
         case platform::WM_CLOSE:
-            if (GameMode == Editing && Ask("是否保存自制地图？")) SaveCustomMap();
+            if (GameMode == Editing && Ask("是否保存自制地图？"))
+                SaveCustomMap();
             Tell("感谢使用！再见！");
             break;
-        case platform::WM_DESTROY: platform::PostQuitMessage(0); break;
-        default: break;
+        case platform::WM_DESTROY:
+            platform::PostQuitMessage(0);
+            break;
+        default:
+            break;
     }
     return platform::DefWindowProc(window, message, wParam, lParam);
 }

@@ -3,4 +3,6 @@
 
 BattleStateRecord BattleState{};
 
-void ResetPlayer() { BattleState.Player = FreshPlayerRecord; }
+void ResetPlayer() {
+    BattleState.Player = FreshPlayerRecord;
+}

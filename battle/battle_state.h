@@ -11,37 +11,52 @@ enum Direction : int32_t { Down = 0, Left = 1, Up = 2, Right = 3 };
 
 // One tank, the player's or an enemy's.
 struct TankRecord {
-    int32_t kind;        // sprite band: the player's armour level 0-3, enemy class 4-7
+    int32_t kind;  // sprite band: the player's armour level 0-3, enemy class 4-7
     int32_t hitPoints;
-    int32_t armour;      // subtracted from every hit's damage
-    int32_t moveDir;     // direction of the current or last move
-    int32_t x;           // top-left corner in field pixels
+    int32_t armour;   // subtracted from every hit's damage
+    int32_t moveDir;  // direction of the current or last move
+    int32_t x;        // top-left corner in field pixels
     int32_t y;
-    int32_t turretDir;   // bullets leave this way
-    bool turretLocked;   // when set, starting a move leaves the gun as it is
-    int32_t reloadTimer; // 100 after a shot; the tank fires only at 0
-    int32_t moveTicks;   // ticks left in the current one-cell move
-    int32_t trackFrame;  // 0, 1 or 2
-    int32_t speed;       // base pixels per tick
-    int32_t stepPixels;  // pixels per tick of the current move
-    int32_t flashTicks;  // ticks of muzzle flash left to draw
-    int32_t reloadRate;  // how fast reloadTimer falls
+    int32_t turretDir;    // bullets leave this way
+    bool turretLocked;    // when set, starting a move leaves the gun as it is
+    int32_t reloadTimer;  // 100 after a shot; the tank fires only at 0
+    int32_t moveTicks;    // ticks left in the current one-cell move
+    int32_t trackFrame;   // 0, 1 or 2
+    int32_t speed;        // base pixels per tick
+    int32_t stepPixels;   // pixels per tick of the current move
+    int32_t flashTicks;   // ticks of muzzle flash left to draw
+    int32_t reloadRate;   // how fast reloadTimer falls
     int32_t bulletKind;
     int32_t bulletsInFlight;
     int32_t maxBullets;
     int32_t bulletDamage;
     int32_t bulletSpeed;
-    int32_t waitTicks;   // enemies: ticks to stay put after a refused move
+    int32_t waitTicks;  // enemies: ticks to stay put after a refused move
 };
 
 // The player's tank at a new game and after every respawn: below the field
 // at column 5, facing up, with 16 ticks of 4 pixels to drive into row 10.
-inline constexpr TankRecord FreshPlayerRecord = {
-    .kind = 1, .hitPoints = 20, .armour = 0, .moveDir = Up, .x = 320, .y = 704,
-    .turretDir = Up, .turretLocked = false, .reloadTimer = 0, .moveTicks = 16,
-    .trackFrame = 0, .speed = 4, .stepPixels = 4, .flashTicks = 0, .reloadRate = 8,
-    .bulletKind = 2, .bulletsInFlight = 0, .maxBullets = 1, .bulletDamage = 10,
-    .bulletSpeed = 8, .waitTicks = 0};
+inline constexpr TankRecord FreshPlayerRecord = {.kind = 1,
+                                                 .hitPoints = 20,
+                                                 .armour = 0,
+                                                 .moveDir = Up,
+                                                 .x = 320,
+                                                 .y = 704,
+                                                 .turretDir = Up,
+                                                 .turretLocked = false,
+                                                 .reloadTimer = 0,
+                                                 .moveTicks = 16,
+                                                 .trackFrame = 0,
+                                                 .speed = 4,
+                                                 .stepPixels = 4,
+                                                 .flashTicks = 0,
+                                                 .reloadRate = 8,
+                                                 .bulletKind = 2,
+                                                 .bulletsInFlight = 0,
+                                                 .maxBullets = 1,
+                                                 .bulletDamage = 10,
+                                                 .bulletSpeed = 8,
+                                                 .waitTicks = 0};
 
 // The caps that items and the upgrade combination raise the player's tank to.
 inline constexpr int32_t MaxPlayerHitPoints = 40;
@@ -52,21 +67,21 @@ inline constexpr int32_t MaxPlayerBulletSpeed = 24;
 
 // One shell in flight; its 40 x 40 box has its corner at (x, y).
 struct Bullet {
-    int32_t kind;       // sprite row, the shooter's bulletKind
-    int32_t spare;      // 100 at creation; nothing reads it
+    int32_t kind;   // sprite row, the shooter's bulletKind
+    int32_t spare;  // 100 at creation; nothing reads it
     int32_t direction;
     int32_t x;
     int32_t y;
     int32_t speed;
     int32_t damage;
-    int32_t frame;      // trail animation, 0 to 6
+    int32_t frame;  // trail animation, 0 to 6
 };
 
 // One running explosion; its 66 x 66 picture has its corner at (x, y).
 struct Effect {
     int32_t x;
     int32_t y;
-    int32_t frame;      // ticks drawn so far, 0 to 24
+    int32_t frame;  // ticks drawn so far, 0 to 24
     bool finished;
 };
 

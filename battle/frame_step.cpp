@@ -9,13 +9,16 @@
 
 void FrameStep() {
     BattleStateRecord& battle = BattleState;
-    if (!battle.PlayerDestroyed) PlayerControlStep();
+    if (!battle.PlayerDestroyed)
+        PlayerControlStep();
     ComposeFrame();
 
     // Every step runs, also after an earlier one changed the mode: the last
     // write of the tick wins.
-    if (battle.GameOverDelay > 0 && --battle.GameOverDelay == 0) GameMode = GameOver;
-    if (battle.LevelClearDelay > 0 && --battle.LevelClearDelay == 0) GameMode = LevelCleared;
+    if (battle.GameOverDelay > 0 && --battle.GameOverDelay == 0)
+        GameMode = GameOver;
+    if (battle.LevelClearDelay > 0 && --battle.LevelClearDelay == 0)
+        GameMode = LevelCleared;
     if (battle.PlayerDestroyed && --battle.RespawnDelay == 0) {
         if (battle.Lives == 0) {
             GameMode = GameOver;

@@ -9,21 +9,37 @@ bool CheckTerrain(TankRecord& tank) {
     int32_t column = tank.x / CellSize;
     int32_t row = tank.y / CellSize;
     switch (tank.moveDir) {
-        case Down: ++row; break;
-        case Left: --column; break;
-        case Up: --row; break;
-        case Right: ++column; break;
-        default: break;
+        case Down:
+            ++row;
+            break;
+        case Left:
+            --column;
+            break;
+        case Up:
+            --row;
+            break;
+        case Right:
+            ++column;
+            break;
+        default:
+            break;
     }
-    if (!InsideGrid(column, row)) return true;
+    if (!InsideGrid(column, row))
+        return true;
     int32_t kind = CellKind(WorkingGrid[CellIndex(column, row)]);
     tank.stepPixels = tank.speed;
     switch (kind) {
-        case Ice: tank.stepPixels = 2 * tank.speed; return false;
-        case Sand: tank.stepPixels = 1; return false;
+        case Ice:
+            tank.stepPixels = 2 * tank.speed;
+            return false;
+        case Sand:
+            tank.stepPixels = 1;
+            return false;
         case Empty:
-        case Grass: return false;
-        default: return true;
+        case Grass:
+            return false;
+        default:
+            return true;
     }
 }
 
@@ -31,23 +47,39 @@ bool TankBlocks(const TankRecord& mover, const TankRecord& other) {
     int32_t ahead;
     int32_t side;
     switch (mover.moveDir) {
-        case Down: ahead = other.y - mover.y; side = other.x - mover.x; break;
-        case Left: ahead = mover.x - other.x; side = other.y - mover.y; break;
-        case Up: ahead = mover.y - other.y; side = other.x - mover.x; break;
-        case Right: ahead = other.x - mover.x; side = other.y - mover.y; break;
-        default: return false;
+        case Down:
+            ahead = other.y - mover.y;
+            side = other.x - mover.x;
+            break;
+        case Left:
+            ahead = mover.x - other.x;
+            side = other.y - mover.y;
+            break;
+        case Up:
+            ahead = mover.y - other.y;
+            side = other.x - mover.x;
+            break;
+        case Right:
+            ahead = other.x - mover.x;
+            side = other.y - mover.y;
+            break;
+        default:
+            return false;
     }
-    if (side == 0 && ahead >= 64 && ahead < 128) return true;
+    if (side == 0 && ahead >= 64 && ahead < 128)
+        return true;
     return ahead == 64 && std::abs(side) < 64;
 }
 
 void AdvanceTrack(TankRecord& tank) {
     tank.trackFrame += 1;
-    if (tank.trackFrame == 3) tank.trackFrame = 0;
+    if (tank.trackFrame == 3)
+        tank.trackFrame = 0;
 }
 
 void TurnTank(TankRecord& tank, int32_t direction) {
     tank.moveDir = direction;
-    if (!tank.turretLocked) tank.turretDir = direction;
+    if (!tank.turretLocked)
+        tank.turretDir = direction;
     AdvanceTrack(tank);
 }

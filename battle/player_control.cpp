@@ -17,10 +17,12 @@ namespace {
 void LevelKeysAndUpgrade() {
     BattleStateRecord& battle = BattleState;
     if (KeyIsDown(platform::VK_UP)) {
-        if (battle.LevelIndex > 0) battle.LevelIndex -= 1;
+        if (battle.LevelIndex > 0)
+            battle.LevelIndex -= 1;
         StartLevel();
     } else if (KeyIsDown(platform::VK_DOWN)) {
-        if (battle.LevelIndex < LevelCount - 1) battle.LevelIndex += 1;
+        if (battle.LevelIndex < LevelCount - 1)
+            battle.LevelIndex += 1;
         StartLevel();
     } else if (KeyIsDown('F')) {
         // The move under way keeps its step; the next one uses the new speed.
@@ -36,11 +38,16 @@ void LevelKeysAndUpgrade() {
 
 void StartMove(TankRecord& player) {
     int32_t direction;
-    if (KeyIsDown(platform::VK_DOWN)) direction = Down;
-    else if (KeyIsDown(platform::VK_LEFT)) direction = Left;
-    else if (KeyIsDown(platform::VK_UP)) direction = Up;
-    else if (KeyIsDown(platform::VK_RIGHT)) direction = Right;
-    else return;
+    if (KeyIsDown(platform::VK_DOWN))
+        direction = Down;
+    else if (KeyIsDown(platform::VK_LEFT))
+        direction = Left;
+    else if (KeyIsDown(platform::VK_UP))
+        direction = Up;
+    else if (KeyIsDown(platform::VK_RIGHT))
+        direction = Right;
+    else
+        return;
 
     TurnTank(player, direction);
     player.moveTicks = 64 / player.speed;
@@ -67,11 +74,20 @@ void ContinueMove(TankRecord& player) {
     AdvanceTrack(player);
     AdvanceTrack(player);
     switch (player.moveDir) {
-        case Down: player.y += player.stepPixels; break;
-        case Left: player.x -= player.stepPixels; break;
-        case Up: player.y -= player.stepPixels; break;
-        case Right: player.x += player.stepPixels; break;
-        default: break;
+        case Down:
+            player.y += player.stepPixels;
+            break;
+        case Left:
+            player.x -= player.stepPixels;
+            break;
+        case Up:
+            player.y -= player.stepPixels;
+            break;
+        case Right:
+            player.x += player.stepPixels;
+            break;
+        default:
+            break;
     }
     if (player.moveTicks == 0) {
         // Steps that do not divide 64 leave a gap; the snap closes it.
@@ -90,7 +106,8 @@ void PlayerControlStep() {
         LevelKeysAndUpgrade();
     else if (player.moveTicks == 0)
         StartMove(player);
-    if (player.moveTicks > 0) ContinueMove(player);
+    if (player.moveTicks > 0)
+        ContinueMove(player);
 
     static constexpr int GunKeys[4] = {'S', 'A', 'W', 'D'};  // down, left, up, right
     for (int32_t direction = 0; direction < 4; ++direction) {

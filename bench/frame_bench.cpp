@@ -36,14 +36,15 @@ void PlaceBusyBattle() {
     }
     SoundEnabled = false;
     BattleStateRecord& b = BattleState;
-    const int32_t pattern[] = {Brick, Stone, Grass, Ice, Water, Sand, CrackedBrick, BrokenBrick,
-                               BurningBrick, 17, Brick, Grass, Stone};
+    const int32_t pattern[] = {Brick,       Stone,        Grass, Ice,   Water, Sand, CrackedBrick,
+                               BrokenBrick, BurningBrick, 17,    Brick, Grass, Stone};
     WorkingGrid.assign(LevelCellCount, Empty);
     int drawn = 0;
     for (int i = 0; i < LevelCellCount; ++i) {
         int column = i % 15, row = i / 15;
         // Lanes left open where the tanks drive.
-        if ((column == 5 && row >= 6) || (row == 3 && column < 9)) continue;
+        if ((column == 5 && row >= 6) || (row == 3 && column < 9))
+            continue;
         WorkingGrid[i] = pattern[i % 13];
         ++drawn;
     }
@@ -72,9 +73,13 @@ void PlaceBusyBattle() {
         b.EnemyList.push_back(t);
         b.EnemyBulletLists.push_back({});
         for (int k = 0; k < 1 + (e % 2); ++k) {
-            b.EnemyBulletLists.back().push_back({.kind = t.bulletKind, .spare = 100,
-                                                 .direction = Right, .x = 100 + 120 * e,
-                                                 .y = 220 + 20 * k, .speed = 6, .damage = 10,
+            b.EnemyBulletLists.back().push_back({.kind = t.bulletKind,
+                                                 .spare = 100,
+                                                 .direction = Right,
+                                                 .x = 100 + 120 * e,
+                                                 .y = 220 + 20 * k,
+                                                 .speed = 6,
+                                                 .damage = 10,
                                                  .frame = k});
             b.EnemyList.back().bulletsInFlight += 1;
         }
@@ -84,19 +89,27 @@ void PlaceBusyBattle() {
     b.SpawnDelay = 50;
     b.PlayerBullets.clear();
     for (int k = 0; k < 2; ++k)
-        b.PlayerBullets.push_back({.kind = 2, .spare = 100, .direction = Up, .x = 332,
-                                   .y = 360 - 90 * k, .speed = 8, .damage = 10, .frame = 3});
+        b.PlayerBullets.push_back({.kind = 2,
+                                   .spare = 100,
+                                   .direction = Up,
+                                   .x = 332,
+                                   .y = 360 - 90 * k,
+                                   .speed = 8,
+                                   .damage = 10,
+                                   .frame = 3});
     b.Player.bulletsInFlight = 2;
     b.Player.maxBullets = 2;
     b.Effects.clear();
-    for (int k = 0; k < 6; ++k) b.Effects.push_back({.x = 60 + 140 * k, .y = 500, .frame = 3 * k, .finished = false});
+    for (int k = 0; k < 6; ++k)
+        b.Effects.push_back({.x = 60 + 140 * k, .y = 500, .frame = 3 * k, .finished = false});
     b.ItemKind = SpeedItem;
     b.ItemX = 700;
     b.ItemY = 600;
     b.PlayerDestroyed = false;
     b.GameOverDelay = b.LevelClearDelay = 0;
     Busy = {b, WorkingGrid, RandomState()};
-    if (drawn < 150) std::abort();
+    if (drawn < 150)
+        std::abort();
 }
 
 void Restore() {

@@ -28,7 +28,8 @@ constexpr BrushKey BrushKeys[] = {
 void PaintCellAt(int32_t x, int32_t y, int32_t code) {
     // Positions left of or above the client arrive as large unsigned values,
     // so one test against the field covers them too.
-    if (x < 0 || x >= FieldWidth || y < 0 || y >= FieldHeight) return;
+    if (x < 0 || x >= FieldWidth || y < 0 || y >= FieldHeight)
+        return;
     int32_t index = CellIndex(x / CellSize, y / CellSize);
     LevelSet[BattleState.LevelIndex * LevelCellCount + index] = code;
     WorkingGrid[index] = code;

@@ -31,9 +31,13 @@ enum CellKindValue : int32_t {
 
 // The remainder takes the sign of the code, so a negative code has a
 // negative kind, which no rule admits.
-inline int32_t CellKind(int32_t code) { return code % 100; }
+inline int32_t CellKind(int32_t code) {
+    return code % 100;
+}
 
-inline int32_t CellIndex(int32_t column, int32_t row) { return row * GridColumns + column; }
+inline int32_t CellIndex(int32_t column, int32_t row) {
+    return row * GridColumns + column;
+}
 
 inline bool InsideGrid(int32_t column, int32_t row) {
     return column >= 0 && column < GridColumns && row >= 0 && row < GridRows;

@@ -14,8 +14,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr fs::perms AnyWrite = fs::perms::owner_write | fs::perms::group_write |
-                               fs::perms::others_write;
+constexpr fs::perms AnyWrite =
+    fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
 
 void ShowSaveFailed() {
     platform::MessageBox(MainWindow, "地图保存失败！", "错误",
@@ -34,33 +34,40 @@ bool WriteProtected(const fs::path& path) {
 // it is whole on disk.
 bool ReplaceFileWhole(const fs::path& target, const std::string& text) {
     fs::path directory = target.parent_path().empty() ? fs::path(".") : target.parent_path();
-    if (WriteProtected(directory)) return false;
+    if (WriteProtected(directory))
+        return false;
     fs::path temporary = target;
     temporary += ".saving";
     std::FILE* file = std::fopen(temporary.string().c_str(), "wb");
-    if (!file) return false;
+    if (!file)
+        return false;
     bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
     written = std::fflush(file) == 0 && written;
     written = std::fclose(file) == 0 && written;
     std::error_code error;
     if (written && fs::exists(target, error)) {
         fs::perms old = fs::status(target, error).permissions();
-        if (!error) fs::permissions(temporary, old, error);
+        if (!error)
+            fs::permissions(temporary, old, error);
     }
     if (written) {
         fs::rename(temporary, target, error);
-        if (!error) return true;
+        if (!error)
+            return true;
     }
     fs::remove(temporary, error);
     return false;
 }
 
 // The reader's tokens: white space as the C locale knows it.
-bool IsBlank(int c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
+bool IsBlank(int c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
 
 int SkipBlanks(std::FILE* file) {
     int c = std::getc(file);
-    while (c != EOF && IsBlank(c)) c = std::getc(file);
+    while (c != EOF && IsBlank(c))
+        c = std::getc(file);
     return c;
 }
 
@@ -73,17 +80,21 @@ bool ReadNumber(std::FILE* file, int32_t& value) {
         negative = c == '-';
         c = std::getc(file);
     }
-    if (c < '0' || c > '9') return false;
+    if (c < '0' || c > '9')
+        return false;
     int64_t magnitude = 0;
     bool fits = true;
     while (c >= '0' && c <= '9') {
-        if (magnitude <= int64_t(1) << 32) magnitude = magnitude * 10 + (c - '0');
+        if (magnitude <= int64_t(1) << 32)
+            magnitude = magnitude * 10 + (c - '0');
         c = std::getc(file);
     }
-    if (c != EOF) std::ungetc(c, file);
+    if (c != EOF)
+        std::ungetc(c, file);
     int64_t signedValue = negative ? -magnitude : magnitude;
     fits = signedValue >= INT32_MIN && signedValue <= INT32_MAX;
-    if (!fits) return false;
+    if (!fits)
+        return false;
     value = int32_t(signedValue);
     return true;
 }
@@ -92,9 +103,12 @@ bool ReadNumber(std::FILE* file, int32_t& value) {
 // does not matter, but there must be one.
 bool ReadSeparator(std::FILE* file) {
     int c = SkipBlanks(file);
-    if (c == EOF) return false;
-    while (c != EOF && !IsBlank(c)) c = std::getc(file);
-    if (c != EOF) std::ungetc(c, file);
+    if (c == EOF)
+        return false;
+    while (c != EOF && !IsBlank(c))
+        c = std::getc(file);
+    if (c != EOF)
+        std::ungetc(c, file);
     return true;
 }
 
@@ -108,11 +122,14 @@ std::string FormatLevelSet(const std::vector<int32_t>& levels) {
         std::snprintf(number, sizeof number, "%d", int(levels[k]));
         text += number;
         if (k + 1 != levels.size()) {
-            if (levels[k] < 10) text += ' ';
+            if (levels[k] < 10)
+                text += ' ';
             text += " , ";
         }
-        if ((k + 1) % GridColumns == 0) text += "\r\n";
-        if ((k + 1) % LevelCellCount == 0) text += "\r\n";
+        if ((k + 1) % GridColumns == 0)
+            text += "\r\n";
+        if ((k + 1) % LevelCellCount == 0)
+            text += "\r\n";
     }
     return text;
 }
@@ -128,7 +145,8 @@ void SaveCustomMap() {
         }
         // A link to the map is followed: the file it names is replaced.
         fs::path resolved = fs::canonical(target, error);
-        if (!error) target = resolved;
+        if (!error)
+            target = resolved;
     }
     if (!ReplaceFileWhole(target, FormatLevelSet(LevelSet))) {
         ShowSaveFailed();
@@ -140,7 +158,8 @@ void SaveCustomMap() {
 void LoadCustomMap() {
     std::error_code error;
     std::FILE* file = nullptr;
-    if (fs::is_regular_file(MapFileName, error)) file = std::fopen(MapFileName, "rb");
+    if (fs::is_regular_file(MapFileName, error))
+        file = std::fopen(MapFileName, "rb");
     if (!file) {
         platform::MessageBox(MainWindow, "载入地图失败！", "错误",
                              platform::MB_OK | platform::MB_ICONWARNING);
@@ -151,9 +170,11 @@ void LoadCustomMap() {
     const size_t count = LevelSet.size();
     for (size_t k = 0; k < count; ++k) {
         int32_t value;
-        if (!ReadNumber(file, value)) break;
+        if (!ReadNumber(file, value))
+            break;
         LevelSet[k] = value;
-        if (k + 1 != count && !ReadSeparator(file)) break;
+        if (k + 1 != count && !ReadSeparator(file))
+            break;
     }
     std::fclose(file);
 }

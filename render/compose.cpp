@@ -16,7 +16,8 @@ void ComposeFrame() {
     DrawTerrain();
     UpdateItem();
     UpdateEnemyTanks();
-    if (!battle.PlayerDestroyed) DrawTank(battle.Player, false);
+    if (!battle.PlayerDestroyed)
+        DrawTank(battle.Player, false);
     DrawGrass();
     UpdateEnemyBullets();
     UpdatePlayerBullets();

@@ -11,7 +11,8 @@ namespace {
 // The top-left of sprite n of the cell sheet (4 to a row), or false when the
 // sheet has no such sprite.
 bool CellSpriteSource(int32_t n, int& sx, int& sy) {
-    if (n < 0 || n >= CellSheetSprites) return false;
+    if (n < 0 || n >= CellSheetSprites)
+        return false;
     sx = CellSprite * (n % 4);
     sy = 2 * CellSprite * (n / 4);
     return true;
@@ -24,7 +25,8 @@ void DrawMasked(platform::Surface sheet, int sx, int sy, int w, int h, int x, in
 }
 
 void PresentFrame() {
-    if (!DrawingEnabled) return;
+    if (!DrawingEnabled)
+        return;
     platform::BitBlt(WindowSurface, 0, 0, FieldWidth, FieldHeight, BackBuffer, 0, 0,
                      platform::SRCCOPY);
 }
@@ -40,19 +42,22 @@ bool GroundValid = false;
 // The sprite of a cell drawn under the tanks, or false for Empty, Grass (drawn
 // over the tanks) and kinds the sheet has no sprite for.
 bool GroundSprite(int32_t code, int& sx, int& sy) {
-    if (code == Empty || code == Grass) return false;
+    if (code == Empty || code == Grass)
+        return false;
     return CellSpriteSource(CellKind(code), sx, sy);
 }
 
 }  // namespace
 
 void DrawGround() {
-    if (!DrawingEnabled) return;
+    if (!DrawingEnabled)
+        return;
     if (!GroundLayer)
         GroundLayer = platform::CreateCompatibleSurface(BackBuffer, FieldWidth, FieldHeight);
     for (int32_t i = 0; i < LevelCellCount; ++i) {
         int32_t code = WorkingGrid[i];
-        if (GroundValid && GroundCodes[i] == code) continue;
+        if (GroundValid && GroundCodes[i] == code)
+            continue;
         GroundCodes[i] = code;
         int32_t x = CellSize * (i % GridColumns), y = CellSize * (i / GridColumns);
         platform::BitBlt(GroundLayer, x, y, CellSize, CellSize, BackgroundImage, x, y,
@@ -67,9 +72,11 @@ void DrawGround() {
 }
 
 void DrawCell(int32_t code, int32_t index) {
-    if (!DrawingEnabled) return;
+    if (!DrawingEnabled)
+        return;
     int sx, sy;
-    if (!CellSpriteSource(CellKind(code), sx, sy)) return;
+    if (!CellSpriteSource(CellKind(code), sx, sy))
+        return;
     DrawMasked(CellSheet, sx, sy, CellSprite, CellSprite, CellSize * (index % GridColumns),
                CellSize * (index / GridColumns));
 }
@@ -79,16 +86,26 @@ void GunPosition(const TankRecord& tank, int32_t& gx, int32_t& gy) {
     gx = tank.x;
     gy = tank.y;
     switch (tank.turretDir) {
-        case Down: gy -= back; break;
-        case Left: gx += back; break;
-        case Up: gy += back; break;
-        case Right: gx -= back; break;
-        default: break;
+        case Down:
+            gy -= back;
+            break;
+        case Left:
+            gx += back;
+            break;
+        case Up:
+            gy += back;
+            break;
+        case Right:
+            gx -= back;
+            break;
+        default:
+            break;
     }
 }
 
 void DrawTank(const TankRecord& tank, bool upper) {
-    if (!DrawingEnabled) return;
+    if (!DrawingEnabled)
+        return;
     int32_t gx, gy;
     GunPosition(tank, gx, gy);
     int32_t band = 10 * tank.kind;
@@ -100,14 +117,24 @@ void DrawTank(const TankRecord& tank, bool upper) {
                    TankSprite, TankSprite, gx, gy);
         return;
     }
-    if (tank.flashTicks <= 0) return;
+    if (tank.flashTicks <= 0)
+        return;
     int32_t fx = gx, fy = gy;
     switch (tank.turretDir) {
-        case Down: fy += 48; break;
-        case Left: fx -= 48; break;
-        case Up: fy -= 48; break;
-        case Right: fx += 48; break;
-        default: break;
+        case Down:
+            fy += 48;
+            break;
+        case Left:
+            fx -= 48;
+            break;
+        case Up:
+            fy -= 48;
+            break;
+        case Right:
+            fx += 48;
+            break;
+        default:
+            break;
     }
     DrawMasked(TankSheet, TankSprite * tank.turretDir, 2 * TankSprite * (band + 9), TankSprite,
                TankSprite, fx, fy);
@@ -118,16 +145,26 @@ void TrailPosition(const Bullet& bullet, int32_t& tx, int32_t& ty) {
     tx = bullet.x;
     ty = bullet.y;
     switch (bullet.direction) {
-        case Down: ty += -36 + offset; break;
-        case Left: tx += 36 - offset; break;
-        case Up: ty += 36 - offset; break;
-        case Right: tx += -36 + offset; break;
-        default: break;
+        case Down:
+            ty += -36 + offset;
+            break;
+        case Left:
+            tx += 36 - offset;
+            break;
+        case Up:
+            ty += 36 - offset;
+            break;
+        case Right:
+            tx += -36 + offset;
+            break;
+        default:
+            break;
     }
 }
 
 void DrawBullet(const Bullet& bullet) {
-    if (!DrawingEnabled) return;
+    if (!DrawingEnabled)
+        return;
     int32_t tx, ty;
     TrailPosition(bullet, tx, ty);
     DrawMasked(BulletSheet, BulletSprite * bullet.direction, 8 * BulletSprite, BulletSprite,
@@ -137,21 +174,26 @@ void DrawBullet(const Bullet& bullet) {
 }
 
 void DrawEffect(const Effect& effect) {
-    if (!DrawingEnabled || effect.finished) return;
+    if (!DrawingEnabled || effect.finished)
+        return;
     DrawMasked(EffectSheet, EffectSprite * (effect.frame / 3), 0, EffectSprite, EffectSprite,
                effect.x, effect.y);
 }
 
 void DrawItem() {
-    if (!DrawingEnabled || BattleState.ItemKind == NoItem) return;
+    if (!DrawingEnabled || BattleState.ItemKind == NoItem)
+        return;
     int sx, sy;
-    if (!CellSpriteSource(24 + BattleState.ItemKind, sx, sy)) return;
+    if (!CellSpriteSource(24 + BattleState.ItemKind, sx, sy))
+        return;
     DrawMasked(CellSheet, sx, sy, CellSprite, CellSprite, BattleState.ItemX, BattleState.ItemY);
 }
 
 void DrawBrush(int32_t code, int32_t centreX, int32_t centreY) {
-    if (!DrawingEnabled) return;
+    if (!DrawingEnabled)
+        return;
     int sx, sy;
-    if (!CellSpriteSource(CellKind(code), sx, sy)) return;
+    if (!CellSpriteSource(CellKind(code), sx, sy))
+        return;
     DrawMasked(CellSheet, sx, sy, CellSprite, CellSprite, centreX - 32, centreY - 32);
 }

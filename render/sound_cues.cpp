@@ -24,7 +24,8 @@ constexpr CueEntry CueTable[] = {
 
 constexpr bool TableInCueOrder() {
     for (int i = 0; i < int(sizeof CueTable / sizeof CueTable[0]); ++i)
-        if (CueTable[i].cue != i) return false;
+        if (CueTable[i].cue != i)
+            return false;
     return true;
 }
 static_assert(TableInCueOrder());
@@ -32,8 +33,10 @@ static_assert(TableInCueOrder());
 }  // namespace
 
 void PlayCue(SoundCue cue) {
-    if (!SoundEnabled) return;
+    if (!SoundEnabled)
+        return;
     uint32_t flags = platform::SND_RESOURCE | platform::SND_ASYNC | platform::SND_NODEFAULT;
-    if (CueTable[cue].yielding) flags |= platform::SND_NOSTOP;
+    if (CueTable[cue].yielding)
+        flags |= platform::SND_NOSTOP;
     platform::PlaySound(CueTable[cue].resource, flags);
 }

@@ -2,12 +2,12 @@
 #pragma once
 
 enum SoundCue {
-    LevelStartCue,   // 111, a level starts in play
-    ExplosionCue,    // 118, a tank or the base is destroyed
-    HitCue,          // 119, a player bullet stops
-    EngineCue,       // 120, the player starts a move
-    CannonCue,       // 121, the player fires
-    TurretCue,       // 122, a gun key is held
+    LevelStartCue,  // 111, a level starts in play
+    ExplosionCue,   // 118, a tank or the base is destroyed
+    HitCue,         // 119, a player bullet stops
+    EngineCue,      // 120, the player starts a move
+    CannonCue,      // 121, the player fires
+    TurretCue,      // 122, a gun key is held
 };
 
 // Plays the cue when sound is enabled; nothing at all happens otherwise.

@@ -13,7 +13,8 @@ void DrawTerrain() {
     for (int32_t i = 0; i < LevelCellCount; ++i) {
         int32_t code = WorkingGrid[i];
         // Grass is drawn over the tanks later; only a code of exactly 8 is.
-        if (code == Empty || code == Grass) continue;
+        if (code == Empty || code == Grass)
+            continue;
         WorkingGrid[i] = AnimateCell(code, phaseA, phaseB);
     }
     DrawGround();
@@ -22,7 +23,9 @@ void DrawTerrain() {
 }
 
 void DrawGrass() {
-    if (!DrawingEnabled) return;
+    if (!DrawingEnabled)
+        return;
     for (int32_t i = 0; i < LevelCellCount; ++i)
-        if (WorkingGrid[i] == Grass) DrawCell(Grass, i);
+        if (WorkingGrid[i] == Grass)
+            DrawCell(Grass, i);
 }

@@ -11,8 +11,14 @@
 namespace {
 
 Bullet Shell(int32_t direction, int32_t x, int32_t y, int32_t speed = 8) {
-    return Bullet{.kind = 2, .spare = 100, .direction = direction, .x = x, .y = y,
-                  .speed = speed, .damage = 10, .frame = 0};
+    return Bullet{.kind = 2,
+                  .spare = 100,
+                  .direction = direction,
+                  .x = x,
+                  .y = y,
+                  .speed = speed,
+                  .damage = 10,
+                  .frame = 0};
 }
 
 TankRecord Enemy(int32_t kind, int32_t x, int32_t y, int32_t hitPoints) {
@@ -46,7 +52,8 @@ protected:
     }
     std::vector<int> SoundIds() {
         std::vector<int> ids;
-        for (const RecordedSound& s : Sounds) ids.push_back(s.id);
+        for (const RecordedSound& s : Sounds)
+            ids.push_back(s.id);
         return ids;
     }
 };
@@ -121,7 +128,8 @@ TEST_F(BulletHits, ItemsMatchTheEnemysColourAndReplaceTheOldOne) {
     auto seedFor = [](int32_t n) {
         for (uint32_t seed = 1;; ++seed) {
             SeedRandom(seed);
-            if (NextRandom() % n == 0) return seed;
+            if (NextRandom() % n == 0)
+                return seed;
         }
     };
     for (Case c : {Case{4, seedFor(7), ArmourItem}, Case{5, seedFor(2), SpeedItem},

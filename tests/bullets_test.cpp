@@ -10,8 +10,14 @@ namespace {
 
 // A bullet whose centre lies in the middle of cell (column, row).
 Bullet BulletOverCell(int32_t column, int32_t row, int32_t damage = 10) {
-    return Bullet{.kind = 2, .spare = 100, .direction = Up, .x = column * 64 + 12,
-                  .y = row * 64 + 12, .speed = 8, .damage = damage, .frame = 0};
+    return Bullet{.kind = 2,
+                  .spare = 100,
+                  .direction = Up,
+                  .x = column * 64 + 12,
+                  .y = row * 64 + 12,
+                  .speed = 8,
+                  .damage = damage,
+                  .frame = 0};
 }
 
 class BulletCells : public ::testing::Test {
@@ -55,7 +61,8 @@ TEST_F(BulletCells, DamageWeakensBricksByTensAndAnyBurningBrickFallsAtOnce) {
 
 TEST_F(BulletCells, StoneHoldsAndOpenGroundLetsBulletsPass) {
     SetCell(3, 3, Stone);
-    for (int i = 0; i < 10; ++i) EXPECT_TRUE(BulletHitsCell(BulletOverCell(3, 3)));
+    for (int i = 0; i < 10; ++i)
+        EXPECT_TRUE(BulletHitsCell(BulletOverCell(3, 3)));
     EXPECT_EQ(WorkingGrid[CellIndex(3, 3)], Stone);
     for (int32_t code : {0, 8, 9, 11, 12, 17, 23, 123, 24, 99, -5}) {
         SetCell(3, 3, code);
@@ -101,8 +108,14 @@ TEST_F(BulletCells, CentresOutsideTheGridHitNothing) {
 
 TEST(BulletsCollide, EachPairOfDirectionsAtItsBounds) {
     auto at = [](int32_t direction, int32_t x, int32_t y) {
-        return Bullet{.kind = 0, .spare = 100, .direction = direction, .x = x, .y = y,
-                      .speed = 8, .damage = 10, .frame = 0};
+        return Bullet{.kind = 0,
+                      .spare = 100,
+                      .direction = direction,
+                      .x = x,
+                      .y = y,
+                      .speed = 8,
+                      .damage = 10,
+                      .frame = 0};
     };
     // Both vertical: 20 across, 40 along.
     EXPECT_TRUE(BulletsCollide(at(Down, 100, 100), at(Up, 119, 139)));
@@ -124,7 +137,8 @@ TEST(FireBullet, LeavesTheMuzzleInTheGunsDirection) {
     struct Case {
         int32_t direction, x, y;
     };
-    for (Case c : {Case{Down, 112, 159}, Case{Left, 65, 112}, Case{Up, 112, 65}, Case{Right, 159, 112}}) {
+    for (Case c :
+         {Case{Down, 112, 159}, Case{Left, 65, 112}, Case{Up, 112, 65}, Case{Right, 159, 112}}) {
         TankRecord tank = TankAt(100, 100, c.direction);
         std::vector<Bullet> list;
         FireBullet(tank, list);

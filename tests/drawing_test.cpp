@@ -17,7 +17,9 @@
 
 namespace {
 
-uint32_t& Pixel(platform::Surface s, int x, int y) { return s->pixels[size_t(y) * s->width + x]; }
+uint32_t& Pixel(platform::Surface s, int x, int y) {
+    return s->pixels[size_t(y) * s->width + x];
+}
 
 }  // namespace
 
@@ -30,14 +32,16 @@ TEST(SpriteBlt, GivesTheImageWhereTheMaskIsWhiteAndKeepsTheRest) {
             int choice = (x + 3 * y) % 4;
             uint32_t image = random() & 0xFFFFFF;
             uint32_t mask = choice == 0 ? 0xFFFFFF : choice == 1 ? 0 : random() & 0xFFFFFF;
-            if (choice == 1) image = 0xFFFFFF;  // transparent by the rule
+            if (choice == 1)
+                image = 0xFFFFFF;  // transparent by the rule
             Pixel(tiny, x, y) = image;
             Pixel(tiny, x, y + 4) = mask;
         }
     }
     for (auto [dx, dy] : {std::pair{10, 10}, {-2, 3}, {28, 17}, {-4, -3}}) {
         platform::Surface fast = software::NewSurface(32, 20);
-        for (uint32_t& p : fast->pixels) p = random() & 0xFFFFFF;
+        for (uint32_t& p : fast->pixels)
+            p = random() & 0xFFFFFF;
         const std::vector<uint32_t> before = fast->pixels;
         platform::Surface slow = software::NewSurface(32, 20);
         slow->pixels = fast->pixels;
@@ -51,7 +55,8 @@ TEST(SpriteBlt, GivesTheImageWhereTheMaskIsWhiteAndKeepsTheRest) {
         for (int y = 0; y < 4; ++y) {
             for (int x = 0; x < 5; ++x) {
                 int fx = dx + x, fy = dy + y;
-                if (fx < 0 || fy < 0 || fx >= 32 || fy >= 20) continue;
+                if (fx < 0 || fy < 0 || fx >= 32 || fy >= 20)
+                    continue;
                 uint32_t mask = Pixel(tiny, x, y + 4);
                 if (mask == 0xFFFFFF) {
                     EXPECT_EQ(Pixel(fast, fx, fy), Pixel(tiny, x, y));
@@ -73,19 +78,22 @@ TEST(CellAnimation, BurningBricksAndWaterFollowTheirCycles) {
         code = AnimateCell(code, pass % 6, pass % 4);
         seen.push_back(code);
     }
-    EXPECT_EQ(seen, std::vector<int32_t>({4, 4, 4, 4, 4, 5, 5, 5, 5, 5, 5, 6, 6, 6, 6, 6, 6, 4, 4,
-                                          4, 4, 4, 4, 5}));
+    EXPECT_EQ(seen, std::vector<int32_t>(
+                        {4, 4, 4, 4, 4, 5, 5, 5, 5, 5, 5, 6, 6, 6, 6, 6, 6, 4, 4, 4, 4, 4, 4, 5}));
     // Water: 12 up to 22, then 123 down to 113, then 12, on every fourth pass.
     code = 12;
     std::vector<int32_t> steps;
     for (int pass = 0; pass < 4 * 23; ++pass) {
         int32_t next = AnimateCell(code, pass % 6, pass % 4);
-        if (next != code) steps.push_back(next);
+        if (next != code)
+            steps.push_back(next);
         code = next;
     }
     std::vector<int32_t> expected;
-    for (int32_t c = 13; c <= 22; ++c) expected.push_back(c);
-    for (int32_t c = 123; c >= 113; --c) expected.push_back(c);
+    for (int32_t c = 13; c <= 22; ++c)
+        expected.push_back(c);
+    for (int32_t c = 123; c >= 113; --c)
+        expected.push_back(c);
     expected.push_back(12);
     expected.push_back(13);
     EXPECT_EQ(steps, expected);
@@ -120,7 +128,8 @@ TEST(DrawTerrain, StepsTheCellsInTheWorkingGridAndThePhases) {
 TEST(DrawGround, MatchesTheBackgroundWithEveryCellDrawnOverIt) {
     StartGame();
     std::mt19937 random(11);
-    const int32_t codes[] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 17, 23, 108, 123, 24, 27, 28, -3, 999};
+    const int32_t codes[] = {0,  1,  2,  3,  4,   5,   6,  7,  8,  9,  10,
+                             11, 12, 17, 23, 108, 123, 24, 27, 28, -3, 999};
     platform::Surface expected = software::NewSurface(960, 704);
     for (int frame = 0; frame < 12; ++frame) {
         // Change a few cells, or all of them, between frames.
@@ -131,10 +140,11 @@ TEST(DrawGround, MatchesTheBackgroundWithEveryCellDrawnOverIt) {
         platform::BitBlt(expected, 0, 0, 960, 704, BackgroundImage, 0, 0, platform::SRCCOPY);
         for (int i = 0; i < 165; ++i) {
             int32_t code = WorkingGrid[i], kind = CellKind(code);
-            if (code == 0 || code == 8 || kind < 0 || kind >= 28) continue;
+            if (code == 0 || code == 8 || kind < 0 || kind >= 28)
+                continue;
             int x = 64 * (i % 15), y = 64 * (i / 15);
-            platform::BitBlt(expected, x, y, 64, 64, CellSheet, 64 * (kind % 4), 128 * (kind / 4) + 64,
-                             platform::SRCPAINT);
+            platform::BitBlt(expected, x, y, 64, 64, CellSheet, 64 * (kind % 4),
+                             128 * (kind / 4) + 64, platform::SRCPAINT);
             platform::BitBlt(expected, x, y, 64, 64, CellSheet, 64 * (kind % 4), 128 * (kind / 4),
                              platform::SRCAND);
         }
@@ -161,8 +171,14 @@ TEST(DrawTank, TheGunIsPushedBackByItsRecoil) {
 }
 
 TEST(DrawBullet, TheTrailFollowsTheBulletAtItsSevenDistances) {
-    Bullet bullet{.kind = 0, .spare = 100, .direction = Down, .x = 100, .y = 200, .speed = 8,
-                  .damage = 10, .frame = 0};
+    Bullet bullet{.kind = 0,
+                  .spare = 100,
+                  .direction = Down,
+                  .x = 100,
+                  .y = 200,
+                  .speed = 8,
+                  .damage = 10,
+                  .frame = 0};
     const int32_t distance[] = {36, 28, 20, 12, 20, 28, 36};
     const int32_t behind[][2] = {{0, -1}, {1, 0}, {0, 1}, {-1, 0}};
     for (int d = 0; d < 4; ++d) {
@@ -195,14 +211,16 @@ TEST(DrawTank, TheFlashShowsFortyEightPixelsBeyondTheGunForThreeTicks) {
         return headless::WindowPicture()->pixels;
     };
     std::vector<uint32_t> flashes[3];
-    for (auto& f : flashes) f = frame();
+    for (auto& f : flashes)
+        f = frame();
     EXPECT_EQ(p.flashTicks, 0);
     p.reloadTimer = 100;
     std::vector<uint32_t> plain = frame();
     int outside = 0, inside = 0;
     for (int y = 0; y < 704; ++y)
         for (int x = 0; x < 960; ++x) {
-            if (flashes[0][y * 960 + x] == plain[y * 960 + x]) continue;
+            if (flashes[0][y * 960 + x] == plain[y * 960 + x])
+                continue;
             bool inFlash = x >= 448 - 5 + 48 && x < 448 - 5 + 48 + 64 && y >= 384 && y < 448;
             bool inTank = x >= 443 && x < 512 && y >= 384 && y < 448;
             if (inFlash) {
@@ -225,6 +243,7 @@ TEST(UpdateEffects, EightPicturesOfThreeTicksEach) {
         UpdateEffects();
     }
     EXPECT_EQ(pictures.size(), 24u);
-    for (int k = 0; k < 24; ++k) EXPECT_EQ(pictures[k], k / 3);
+    for (int k = 0; k < 24; ++k)
+        EXPECT_EQ(pictures[k], k / 3);
     EXPECT_TRUE(BattleState.Effects.empty());
 }

@@ -4,8 +4,8 @@
 
 #include "actors/enemies.h"
 #include "battle/random.h"
-#include "render/draw.h"
 #include "levels/level_grid.h"
+#include "render/draw.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -39,8 +39,10 @@ protected:
         for (uint32_t seed = 1;; ++seed) {
             SeedRandom(seed);
             bool fits = true;
-            for (auto [n, result] : rolls) fits = fits && Roll(n) == result;
-            if (fits) return seed;
+            for (auto [n, result] : rolls)
+                fits = fits && Roll(n) == result;
+            if (fits)
+                return seed;
         }
     }
 };
@@ -52,10 +54,8 @@ TEST_F(Enemies, TheKindIsRolledBeforeTheColumn) {
         int32_t kindRoll, kind, hitPoints, speed, moveTicks, bulletKind, maxBullets;
         bool locked;
     } kinds[] = {
-        {0, 5, 20, 8, 8, 2, 1, false},
-        {1, 6, 50, 2, 32, 3, 2, true},
-        {2, 7, 70, 4, 16, 0, 2, false},
-        {3, 4, 30, 2, 32, 1, 1, false},
+        {0, 5, 20, 8, 8, 2, 1, false},  {1, 6, 50, 2, 32, 3, 2, true},
+        {2, 7, 70, 4, 16, 0, 2, false}, {3, 4, 30, 2, 32, 1, 1, false},
         {9, 4, 30, 2, 32, 1, 1, false},
     };
     for (const auto& k : kinds) {
@@ -94,12 +94,14 @@ TEST_F(Enemies, ArrivalsComeEveryHundredTicksWhileFewerThanFourAreOnTheField) {
     BattleState.EnemiesOnField = 4;
     BattleState.SpawnDelay = 0;
     BattleState.EnemiesToSpawn = 16;
-    for (int i = 0; i < 500; ++i) SpawnEnemyStep();
+    for (int i = 0; i < 500; ++i)
+        SpawnEnemyStep();
     EXPECT_EQ(BattleState.SpawnDelay, 0);  // with four on the field no delay starts
     BattleState.EnemiesOnField = 3;
     SpawnEnemyStep();  // the tick of a destruction
     EXPECT_EQ(BattleState.SpawnDelay, 99);
-    for (int i = 0; i < 98; ++i) SpawnEnemyStep();
+    for (int i = 0; i < 98; ++i)
+        SpawnEnemyStep();
     EXPECT_EQ(BattleState.EnemiesOnField, 3);
     SpawnEnemyStep();  // 99 ticks after the destruction
     EXPECT_EQ(BattleState.EnemiesOnField, 4);
@@ -111,7 +113,8 @@ TEST_F(Enemies, NoMoreThanTwentyArrive) {
     BattleState.EnemiesOnField = 0;
     BattleState.SpawnDelay = 0;
     uint32_t state = RandomState();
-    for (int i = 0; i < 1000; ++i) SpawnEnemyStep();
+    for (int i = 0; i < 1000; ++i)
+        SpawnEnemyStep();
     EXPECT_TRUE(BattleState.EnemyList.empty());
     EXPECT_EQ(RandomState(), state);
     // A delay that started runs to its end.
@@ -119,7 +122,8 @@ TEST_F(Enemies, NoMoreThanTwentyArrive) {
     BattleState.SpawnDelay = 0;
     SpawnEnemyStep();
     BattleState.EnemiesOnField = 4;
-    for (int i = 0; i < 99; ++i) SpawnEnemyStep();
+    for (int i = 0; i < 99; ++i)
+        SpawnEnemyStep();
     EXPECT_EQ(BattleState.EnemiesOnField, 5);
 }
 
@@ -201,14 +205,16 @@ TEST_F(Enemies, ALockedGunIsReAimedOnAverageOnceInFiftyTicks) {
     // A turret tank shut in by stone: it waits, decides and never fires.
     TankRecord& t = Add(320, 320, Up);
     t.turretLocked = true;
-    for (auto [c, r] : {std::pair{5, 4}, {5, 6}, {4, 5}, {6, 5}}) SetCell(c, r, Stone);
+    for (auto [c, r] : {std::pair{5, 4}, {5, 6}, {4, 5}, {6, 5}})
+        SetCell(c, r, Stone);
     SeedRandom(2024);
     int changes = 0;
     const int ticks = 200000;
     for (int i = 0; i < ticks; ++i) {
         int32_t before = t.turretDir;
         UpdateEnemyTanks();
-        if (t.turretDir != before) ++changes;
+        if (t.turretDir != before)
+            ++changes;
         ASSERT_EQ(t.x, 320);
     }
     // Three re-aims in four pick a new direction.

@@ -54,7 +54,8 @@ TEST_F(Modes, ClearingALevelStartsTheNextOneOnTheFollowingTick) {
     EXPECT_EQ(BattleState.LevelIndex, 5);
     ASSERT_EQ(Boxes.size(), 1u);
     EXPECT_EQ(Boxes[0].text, "准备进入第6关");
-    for (int i = 0; i < LevelCellCount; ++i) ASSERT_EQ(WorkingGrid[i], LevelSet[5 * 165 + i]);
+    for (int i = 0; i < LevelCellCount; ++i)
+        ASSERT_EQ(WorkingGrid[i], LevelSet[5 * 165 + i]);
 }
 
 TEST_F(Modes, ClearingTheLastLevelWinsTheGame) {
@@ -99,8 +100,14 @@ TEST_F(Modes, TheRespawnBringsTheFreshTankAndCountsTheBulletsStillFlying) {
     p.hitPoints = 0;
     p.reloadTimer = 60;
     // A bullet of the lost tank is still in the air, over the open column 5.
-    BattleState.PlayerBullets.push_back(
-        {.kind = 2, .spare = 100, .direction = Up, .x = 332, .y = 500, .speed = 8, .damage = 10, .frame = 0});
+    BattleState.PlayerBullets.push_back({.kind = 2,
+                                         .spare = 100,
+                                         .direction = Up,
+                                         .x = 332,
+                                         .y = 500,
+                                         .speed = 8,
+                                         .damage = 10,
+                                         .frame = 0});
     p.bulletsInFlight = 1;
     DestroyPlayer(2, 3);
     Ticks(2);

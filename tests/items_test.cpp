@@ -33,8 +33,11 @@ protected:
 }  // namespace
 
 TEST_F(Items, TheCornersMayBeThirtyTwoPixelsApartOnEachAxis) {
-    for (auto [dx, dy, taken] : {std::tuple{32, 32, true}, {-32, 32, true}, {33, 0, false},
-                                 {0, -33, false}, {0, 0, true}}) {
+    for (auto [dx, dy, taken] : {std::tuple{32, 32, true},
+                                 {-32, 32, true},
+                                 {33, 0, false},
+                                 {0, -33, false},
+                                 {0, 0, true}}) {
         Drop(ExtraBulletItem, 320 + dx, 320 + dy);
         BattleState.Player.maxBullets = 1;
         UpdateItem();
@@ -49,14 +52,15 @@ TEST_F(Items, EachItemRaisesItsValueUpToItsCap) {
         int taken = 0;
         for (int i = 0; i < 10; ++i) {
             auto values = [&] {
-                return std::tuple{p.hitPoints, p.kind, p.reloadRate, p.bulletSpeed, p.speed,
-                                  p.maxBullets};
+                return std::tuple{p.hitPoints,   p.kind,  p.reloadRate,
+                                  p.bulletSpeed, p.speed, p.maxBullets};
             };
             auto before = values();
             Drop(kind, 320, 320);
             UpdateItem();
             EXPECT_EQ(BattleState.ItemKind, NoItem);  // used up, also at the cap
-            if (values() != before) ++taken;
+            if (values() != before)
+                ++taken;
         }
         return taken;
     };

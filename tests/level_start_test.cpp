@@ -108,7 +108,8 @@ TEST(LevelStart, CarriesUpgradesAndDamageButResetsTheRest) {
     EXPECT_EQ(BattleState.LevelIndex, 11);
     // A fresh copy of level 12.
     ASSERT_EQ(WorkingGrid.size(), size_t(LevelCellCount));
-    for (int i = 0; i < LevelCellCount; ++i) EXPECT_EQ(WorkingGrid[i], LevelSet[11 * 165 + i]);
+    for (int i = 0; i < LevelCellCount; ++i)
+        EXPECT_EQ(WorkingGrid[i], LevelSet[11 * 165 + i]);
 }
 
 TEST(LevelStart, TheEditorAnnouncesItsOwnTitleWithoutMusic) {

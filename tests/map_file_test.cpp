@@ -66,7 +66,8 @@ protected:
     }
     std::vector<std::string> BoxTexts() {
         std::vector<std::string> texts;
-        for (const RecordedBox& b : Boxes) texts.push_back(b.text);
+        for (const RecordedBox& b : Boxes)
+            texts.push_back(b.text);
         return texts;
     }
     fs::path directory;
@@ -85,14 +86,16 @@ TEST_F(MapFile, TheBuiltInLevelsSaveAsTheDocumentedBytes) {
     std::vector<std::string> lines = Lines(text);
     ASSERT_EQ(lines.size(), 35u * 12u);
     std::string zeros;
-    for (int i = 0; i < 15; ++i) zeros += "0  , ";
+    for (int i = 0; i < 15; ++i)
+        zeros += "0  , ";
     EXPECT_EQ(lines[0], zeros);
     // Row 10 of level 1 holds the base: "10" takes one space before its comma.
     EXPECT_EQ(lines[10].substr(7 * 5, 5), "10 , ");
     for (int level = 0; level < 35; ++level) {
         for (int row = 0; row < 11; ++row) {
             const std::string& line = lines[level * 12 + row];
-            if (level == 34 && row == 10) continue;
+            if (level == 34 && row == 10)
+                continue;
             EXPECT_EQ(line.size(), 75u) << level << "," << row;
             EXPECT_EQ(line.back(), ' ');
         }
@@ -123,7 +126,8 @@ TEST_F(MapFile, SaveThenLoadGivesBackEveryValue) {
 
 TEST_F(MapFile, AShortFileChangesOnlyTheValuesItHolds) {
     std::string text;
-    for (int k = 0; k < 100; ++k) text += "7 , ";
+    for (int k = 0; k < 100; ++k)
+        text += "7 , ";
     Write(text);
     LoadCustomMap();
     for (int k = 0; k < 5775; ++k)
@@ -151,13 +155,14 @@ TEST_F(MapFile, NumbersAndSeparatorsMustAlternate) {
 }
 
 TEST_F(MapFile, TheFirstFailedReadStopsTheRest) {
-    for (const char* bad : {"5 , x , 6 , 7", "5 , 99999999999 , 6", "5 , 2147483648 , 6", "5 , - , 6",
-                            "5 , +", "5"}) {
+    for (const char* bad : {"5 , x , 6 , 7", "5 , 99999999999 , 6", "5 , 2147483648 , 6",
+                            "5 , - , 6", "5 , +", "5"}) {
         RestoreBuiltInLevels();
         Write(bad);
         LoadCustomMap();
         EXPECT_EQ(LevelSet[0], 5) << bad;
-        for (int k = 1; k < 5775; ++k) ASSERT_EQ(LevelSet[k], BuiltInLevels()[k]) << bad;
+        for (int k = 1; k < 5775; ++k)
+            ASSERT_EQ(LevelSet[k], BuiltInLevels()[k]) << bad;
     }
     // The smallest value fits.
     Write("-2147483648 , 1");
@@ -168,11 +173,13 @@ TEST_F(MapFile, TheFirstFailedReadStopsTheRest) {
 
 TEST_F(MapFile, TextAfterTheLastValueIsIgnored) {
     std::string text;
-    for (int k = 0; k < 5775; ++k) text += "9 , ";
+    for (int k = 0; k < 5775; ++k)
+        text += "9 , ";
     text += "and then some words 1 2 3";
     Write(text);
     LoadCustomMap();
-    for (int32_t v : LevelSet) ASSERT_EQ(v, 9);
+    for (int32_t v : LevelSet)
+        ASSERT_EQ(v, 9);
 }
 
 TEST_F(MapFile, AnEmptyFileChangesNothingAndSaysNothing) {
@@ -202,7 +209,8 @@ TEST_F(MapFile, ADirectoryNamedLikeTheMapFailsBothWays) {
 
 TEST_F(MapFile, AReadOnlyFileIsLeftAsItWas) {
     Write("old map");
-    fs::permissions("map.txt", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    fs::permissions("map.txt",
+                    fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
     SaveCustomMap();
     EXPECT_EQ(BoxTexts(), std::vector<std::string>({"地图保存失败！"}));
     EXPECT_EQ(Read(), "old map");
@@ -246,7 +254,8 @@ TEST_F(MapFile, AFailedWriteLeavesTheOldFileWholeAndSaysSo) {
 
 TEST_F(MapFile, ASaveReplacesTheOldFileAndKeepsItsPermissions) {
     Write(std::string(50000, 'x'));
-    fs::permissions("map.txt", fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    fs::permissions("map.txt",
+                    fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     SaveCustomMap();
     EXPECT_EQ(Read().size(), 29711u);
     EXPECT_EQ(fs::status("map.txt").permissions(),
@@ -265,10 +274,12 @@ TEST_F(MapFile, RandomFilesNeverBreakTheReader) {
         std::string text;
         switch (round % 4) {
             case 0:  // noise from the reader's own characters
-                for (int n = random() % 4000; n > 0; --n) text += alphabet[random() % (sizeof alphabet - 1)];
+                for (int n = random() % 4000; n > 0; --n)
+                    text += alphabet[random() % (sizeof alphabet - 1)];
                 break;
             case 1:  // any bytes at all, NUL included
-                for (int n = random() % 4000; n > 0; --n) text += char(random() & 0xFF);
+                for (int n = random() % 4000; n > 0; --n)
+                    text += char(random() & 0xFF);
                 break;
             case 2: {  // a valid file, cut and with bytes flipped
                 text = valid.substr(0, random() % valid.size());
@@ -279,7 +290,8 @@ TEST_F(MapFile, RandomFilesNeverBreakTheReader) {
             default:  // long numbers and signs
                 for (int n = random() % 300; n > 0; --n) {
                     text += (random() % 3 == 0 ? "-" : random() % 2 ? "+" : "");
-                    for (int d = random() % 25; d >= 0; --d) text += char('0' + random() % 10);
+                    for (int d = random() % 25; d >= 0; --d)
+                        text += char('0' + random() % 10);
                     text += random() % 2 ? " , " : " ";
                 }
         }
@@ -289,7 +301,8 @@ TEST_F(MapFile, RandomFilesNeverBreakTheReader) {
         ASSERT_EQ(LevelSet.size(), 5775u);
         size_t tokens = 0;
         std::istringstream words(text);
-        for (std::string word; words >> word;) ++tokens;
+        for (std::string word; words >> word;)
+            ++tokens;
         for (size_t k = tokens; k < LevelSet.size(); ++k)
             ASSERT_EQ(LevelSet[k], before[k]) << "round " << round << ", cell " << k;
     }

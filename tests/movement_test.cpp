@@ -32,12 +32,14 @@ protected:
 
 TEST_F(Terrain, EveryKindAdmitsOrRefusesTheTank) {
     const TerrainCase cases[] = {
-        {Empty, false, 5},  {Brick, true, 5},    {CrackedBrick, true, 5}, {BrokenBrick, true, 5},
-        {4, true, 5},       {5, true, 5},        {6, true, 5},            {Stone, true, 5},
-        {Grass, false, 5},  {Ice, false, 10},    {Base, true, 5},         {Sand, false, 1},
-        {12, true, 5},      {23, true, 5},       {24, true, 5},           {99, true, 5},
-        {-1, true, 5},      {-100, false, 5},    {108, false, 5},         {109, false, 10},
-        {111, false, 1},    {123, true, 5},      {200, false, 5},
+        {Empty, false, 5},      {Brick, true, 5}, {CrackedBrick, true, 5},
+        {BrokenBrick, true, 5}, {4, true, 5},     {5, true, 5},
+        {6, true, 5},           {Stone, true, 5}, {Grass, false, 5},
+        {Ice, false, 10},       {Base, true, 5},  {Sand, false, 1},
+        {12, true, 5},          {23, true, 5},    {24, true, 5},
+        {99, true, 5},          {-1, true, 5},    {-100, false, 5},
+        {108, false, 5},        {109, false, 10}, {111, false, 1},
+        {123, true, 5},         {200, false, 5},
     };
     for (const TerrainCase& c : cases) {
         SetCell(5, 4, c.code);
@@ -98,11 +100,11 @@ TEST(TankBlocks, StandingStillAhead) {
 
 TEST(TankBlocks, SidewaysAndDiagonal) {
     TankRecord mover = TankAt(320, 320, Right);
-    EXPECT_TRUE(TankBlocks(mover, TankAt(384, 320 + 63)));   // crossing the cell ahead
+    EXPECT_TRUE(TankBlocks(mover, TankAt(384, 320 + 63)));  // crossing the cell ahead
     EXPECT_TRUE(TankBlocks(mover, TankAt(384, 320 - 63)));
     EXPECT_FALSE(TankBlocks(mover, TankAt(384, 320 + 64)));  // diagonally ahead
     EXPECT_FALSE(TankBlocks(mover, TankAt(384, 320 - 64)));
-    EXPECT_FALSE(TankBlocks(mover, TankAt(400, 320 + 8)));   // a cell and more ahead, to the side
+    EXPECT_FALSE(TankBlocks(mover, TankAt(400, 320 + 8)));  // a cell and more ahead, to the side
 }
 
 TEST(TankBlocks, EveryDirectionMeasuresAlongItself) {

@@ -40,13 +40,16 @@ TEST(Picture, ABusyFrameLooksAsItDid) {
     ASSERT_TRUE(ReadPng((work / "picture.png").string(), width, height, made));
     ASSERT_EQ(width, 960);
     ASSERT_EQ(height, 704);
-    if (std::getenv("MORVASK_UPDATE_REFERENCE")) fs::copy_file(work / "picture.png", reference, fs::copy_options::overwrite_existing);
+    if (std::getenv("MORVASK_UPDATE_REFERENCE"))
+        fs::copy_file(work / "picture.png", reference, fs::copy_options::overwrite_existing);
     fs::remove_all(work);
 
     int rw = 0, rh = 0;
     std::vector<uint32_t> expected;
     ASSERT_TRUE(ReadPng(reference.string(), rw, rh, expected)) << "no reference picture";
     size_t differing = 0;
-    for (size_t i = 0; i < made.size() && i < expected.size(); ++i) differing += made[i] != expected[i];
-    EXPECT_EQ(Checksum(made), Checksum(expected)) << differing << " pixels differ from the reference";
+    for (size_t i = 0; i < made.size() && i < expected.size(); ++i)
+        differing += made[i] != expected[i];
+    EXPECT_EQ(Checksum(made), Checksum(expected))
+        << differing << " pixels differ from the reference";
 }

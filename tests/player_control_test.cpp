@@ -22,7 +22,8 @@ protected:
     void TearDown() override { headless::ReleaseAllKeys(); }
     void Hold(std::initializer_list<int> keys) {
         headless::ReleaseAllKeys();
-        for (int key : keys) headless::SetKeyDown(key, true);
+        for (int key : keys)
+            headless::SetKeyDown(key, true);
     }
 };
 
@@ -44,7 +45,8 @@ TEST_F(PlayerControl, MovesWhoseStepDoesNotDivideTheCellAreSnapped) {
         PlayerControlStep();
         Hold({});
         EXPECT_EQ(p.moveTicks, c.ticks - 1) << c.speed << "/" << c.ground;
-        for (int t = 1; t < c.ticks - 1; ++t) PlayerControlStep();
+        for (int t = 1; t < c.ticks - 1; ++t)
+            PlayerControlStep();
         EXPECT_EQ(p.stepPixels, c.step);
         EXPECT_EQ(p.y, 320 - c.step * (c.ticks - 1)) << c.speed << "/" << c.ground;
         PlayerControlStep();

@@ -6,7 +6,8 @@
 TEST(Random, GivesTheClassicSequenceForSeedOne) {
     SeedRandom(1);
     const int32_t expected[] = {41, 18467, 6334, 26500, 19169, 15724, 11478, 29358, 26962, 24464};
-    for (int32_t value : expected) EXPECT_EQ(NextRandom(), value);
+    for (int32_t value : expected)
+        EXPECT_EQ(NextRandom(), value);
 }
 
 TEST(Random, StateWrapsModuloTwoToTheThirtyTwo) {

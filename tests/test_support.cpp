@@ -39,7 +39,8 @@ void StartGame(uint32_t seed, bool sound) {
     ResetEverything();
     headless::SetSeed(seed);
     headless::SetBoxAnswerer([sound](const char*, const char*, uint32_t type) {
-        if ((type & 0xF) == platform::MB_YESNO) return sound ? platform::IDYES : platform::IDNO;
+        if ((type & 0xF) == platform::MB_YESNO)
+            return sound ? platform::IDYES : platform::IDNO;
         return platform::IDOK;
     });
     StartUp(platform::SW_SHOWNORMAL);
@@ -50,7 +51,8 @@ void StartGame(uint32_t seed, bool sound) {
 void ClearWorkingGrid() {
     WorkingGrid.assign(LevelCellCount, Empty);
     SetCell(7, 10, Base);
-    for (int32_t column : {6, 7, 8}) SetCell(column, 9, Brick);
+    for (int32_t column : {6, 7, 8})
+        SetCell(column, 9, Brick);
     SetCell(6, 10, Brick);
     SetCell(8, 10, Brick);
 }
@@ -60,7 +62,8 @@ void SetCell(int32_t column, int32_t row, int32_t code) {
 }
 
 void Ticks(int n) {
-    for (int i = 0; i < n; ++i) headless::StepTick();
+    for (int i = 0; i < n; ++i)
+        headless::StepTick();
 }
 
 TankRecord TankAt(int32_t x, int32_t y, int32_t moveDir) {

@@ -42,24 +42,35 @@ std::string Lower(std::string s) {
 // range given.
 bool ParseInteger(const std::string& word, int64_t low, int64_t high, int64_t& value) {
     size_t start = word.size() > 1 && word[0] == '-' ? 1 : 0;
-    if (start == word.size() || word.size() - start > 12) return false;
+    if (start == word.size() || word.size() - start > 12)
+        return false;
     for (size_t i = start; i < word.size(); ++i)
-        if (!std::isdigit(static_cast<unsigned char>(word[i]))) return false;
+        if (!std::isdigit(static_cast<unsigned char>(word[i])))
+            return false;
     value = std::stoll(word);
     return value >= low && value <= high;
 }
 
 int KeyCode(const std::string& name) {
     std::string key = Lower(name);
-    if (key == "up") return platform::VK_UP;
-    if (key == "down") return platform::VK_DOWN;
-    if (key == "left") return platform::VK_LEFT;
-    if (key == "right") return platform::VK_RIGHT;
-    if (key == "space") return platform::VK_SPACE;
-    if (key == "lbutton") return platform::VK_LBUTTON;
-    if (key == "rbutton") return platform::VK_RBUTTON;
-    if (key.size() == 1 && key[0] >= 'a' && key[0] <= 'z') return std::toupper(key[0]);
-    if (key.size() == 1 && key[0] >= '0' && key[0] <= '9') return key[0];
+    if (key == "up")
+        return platform::VK_UP;
+    if (key == "down")
+        return platform::VK_DOWN;
+    if (key == "left")
+        return platform::VK_LEFT;
+    if (key == "right")
+        return platform::VK_RIGHT;
+    if (key == "space")
+        return platform::VK_SPACE;
+    if (key == "lbutton")
+        return platform::VK_LBUTTON;
+    if (key == "rbutton")
+        return platform::VK_RBUTTON;
+    if (key.size() == 1 && key[0] >= 'a' && key[0] <= 'z')
+        return std::toupper(key[0]);
+    if (key.size() == 1 && key[0] >= '0' && key[0] <= '9')
+        return key[0];
     int64_t number;
     if (key.size() >= 2 && key[0] == 'f' && ParseInteger(key.substr(1), 1, 12, number) &&
         key[1] != '-')
@@ -82,14 +93,18 @@ const char* AnswerName(int id) {
 
 int AnswerBox(const char*, const char*, uint32_t type) {
     bool yesNo = (type & 0xF) == platform::MB_YESNO;
-    if (Answers.empty()) return yesNo ? platform::IDNO : platform::IDOK;
+    if (Answers.empty())
+        return yesNo ? platform::IDNO : platform::IDOK;
     Answer answer = Answers.front();
     Answers.pop_front();
-    if (yesNo && answer == AnswerOk) ScriptError("answer 'ok' does not fit a yes/no box");
+    if (yesNo && answer == AnswerOk)
+        ScriptError("answer 'ok' does not fit a yes/no box");
     if (!yesNo && answer != AnswerOk)
         ScriptError(std::string("answer '") + (answer == AnswerYes ? "yes" : "no") +
                     "' does not fit an OK box");
-    return answer == AnswerOk ? platform::IDOK : answer == AnswerYes ? platform::IDYES : platform::IDNO;
+    return answer == AnswerOk    ? platform::IDOK
+           : answer == AnswerYes ? platform::IDYES
+                                 : platform::IDNO;
 }
 
 void ReportBox(const char* text, const char* caption, uint32_t type, int answer) {
@@ -102,19 +117,21 @@ void ReportBox(const char* text, const char* caption, uint32_t type, int answer)
 }
 
 void ReportSound(int id, bool interrupting, bool played) {
-    WriteLine("{\"type\":\"sound\",\"tick\":" + std::to_string(headless::TickCount()) +
-              ",\"id\":" + std::to_string(id) + ",\"mode\":\"" +
-              (interrupting ? "interrupting" : "yielding") + "\",\"played\":" +
-              (played ? "true" : "false") + "}");
+    WriteLine("{\"type\":\"sound\",\"tick\":" + std::to_string(headless::TickCount()) + ",\"id\":" +
+              std::to_string(id) + ",\"mode\":\"" + (interrupting ? "interrupting" : "yielding") +
+              "\",\"played\":" + (played ? "true" : "false") + "}");
 }
 
 void RequireNoArguments(const std::vector<std::string>& words) {
-    if (words.size() > 1) ScriptError("'" + words[0] + "' takes no arguments");
+    if (words.size() > 1)
+        ScriptError("'" + words[0] + "' takes no arguments");
 }
 
 void RequireArguments(const std::vector<std::string>& words, size_t low, size_t high) {
-    if (words.size() - 1 < low) ScriptError("'" + words[0] + "' needs an argument");
-    if (words.size() - 1 > high) ScriptError("too many arguments to '" + words[0] + "'");
+    if (words.size() - 1 < low)
+        ScriptError("'" + words[0] + "' needs an argument");
+    if (words.size() - 1 > high)
+        ScriptError("too many arguments to '" + words[0] + "'");
 }
 
 // Runs one command; false when the script ends here (after close).
@@ -122,7 +139,8 @@ bool RunCommand(const std::vector<std::string>& words, bool& started) {
     const std::string command = Lower(words[0]);
     if (command == "seed") {
         RequireArguments(words, 1, 1);
-        if (started) ScriptError("'seed' must come before 'start'");
+        if (started)
+            ScriptError("'seed' must come before 'start'");
         int64_t seed;
         if (!ParseInteger(words[1], 0, 4294967295LL, seed) || words[1][0] == '-')
             ScriptError("bad seed '" + words[1] + "'");
@@ -133,26 +151,32 @@ bool RunCommand(const std::vector<std::string>& words, bool& started) {
         RequireArguments(words, 1, SIZE_MAX);
         for (size_t i = 1; i < words.size(); ++i) {
             std::string a = Lower(words[i]);
-            if (a == "ok") Answers.push_back(AnswerOk);
-            else if (a == "yes") Answers.push_back(AnswerYes);
-            else if (a == "no") Answers.push_back(AnswerNo);
-            else ScriptError("bad answer '" + words[i] + "' (ok, yes or no)");
+            if (a == "ok")
+                Answers.push_back(AnswerOk);
+            else if (a == "yes")
+                Answers.push_back(AnswerYes);
+            else if (a == "no")
+                Answers.push_back(AnswerNo);
+            else
+                ScriptError("bad answer '" + words[i] + "' (ok, yes or no)");
         }
         return true;
     }
     if (command == "start") {
         RequireNoArguments(words);
-        if (started) ScriptError("a second 'start'");
+        if (started)
+            ScriptError("a second 'start'");
         started = true;
         StartUp(platform::SW_SHOWNORMAL);
         return true;
     }
-    static const char* const Known[] = {"hold", "release", "press", "mouse", "tick", "minimize",
-                                        "restore", "deactivate", "activate", "draw", "dump",
-                                        "frame", "close"};
+    static const char* const Known[] = {"hold",     "release", "press",      "mouse",    "tick",
+                                        "minimize", "restore", "deactivate", "activate", "draw",
+                                        "dump",     "frame",   "close"};
     if (std::find(std::begin(Known), std::end(Known), command) == std::end(Known))
         ScriptError("unknown command '" + words[0] + "'");
-    if (!started) ScriptError("'" + words[0] + "' before 'start'");
+    if (!started)
+        ScriptError("'" + words[0] + "' before 'start'");
 
     if (command == "hold" || command == "release") {
         RequireArguments(words, 1, SIZE_MAX);
@@ -162,8 +186,10 @@ bool RunCommand(const std::vector<std::string>& words, bool& started) {
             return true;
         }
         std::vector<int> keys;
-        for (size_t i = 1; i < words.size(); ++i) keys.push_back(KeyCode(words[i]));
-        for (int key : keys) headless::SetKeyDown(key, down);
+        for (size_t i = 1; i < words.size(); ++i)
+            keys.push_back(KeyCode(words[i]));
+        for (int key : keys)
+            headless::SetKeyDown(key, down);
     } else if (command == "press") {
         RequireArguments(words, 1, 1);
         headless::Deliver(platform::WM_KEYDOWN, uintptr_t(KeyCode(words[1])), 0);
@@ -179,11 +205,13 @@ bool RunCommand(const std::vector<std::string>& words, bool& started) {
         int64_t count = 1;
         if (words.size() == 2 && !ParseInteger(words[1], 0, 1000000000LL, count))
             ScriptError("bad tick count '" + words[1] + "'");
-        for (int64_t i = 0; i < count; ++i) headless::StepTick();
+        for (int64_t i = 0; i < count; ++i)
+            headless::StepTick();
     } else if (command == "minimize" || command == "restore") {
         RequireNoArguments(words);
-        headless::Deliver(platform::WM_SIZE,
-                          command == "minimize" ? platform::SIZE_MINIMIZED : platform::SIZE_RESTORED, 0);
+        headless::Deliver(
+            platform::WM_SIZE,
+            command == "minimize" ? platform::SIZE_MINIMIZED : platform::SIZE_RESTORED, 0);
     } else if (command == "deactivate" || command == "activate") {
         RequireNoArguments(words);
         headless::Deliver(platform::WM_ACTIVATE,
@@ -191,7 +219,8 @@ bool RunCommand(const std::vector<std::string>& words, bool& started) {
     } else if (command == "draw") {
         RequireArguments(words, 1, 1);
         std::string mode = Lower(words[1]);
-        if (mode != "on" && mode != "off") ScriptError("'draw' takes on or off");
+        if (mode != "on" && mode != "off")
+            ScriptError("'draw' takes on or off");
         DrawingEnabled = mode == "on";
     } else if (command == "dump") {
         RequireArguments(words, 0, 1);
@@ -220,7 +249,8 @@ std::vector<std::string> Words(const std::string& line) {
     std::istringstream in(text);
     std::vector<std::string> words;
     std::string word;
-    while (in >> word) words.push_back(word);
+    while (in >> word)
+        words.push_back(word);
     return words;
 }
 
@@ -253,8 +283,10 @@ int main(int argc, char** argv) {
     while (std::getline(*in, line)) {
         ++CurrentLine;
         std::vector<std::string> words = Words(line);
-        if (words.empty()) continue;
-        if (!RunCommand(words, started)) break;
+        if (words.empty())
+            continue;
+        if (!RunCommand(words, started))
+            break;
     }
     std::fflush(stdout);
     return 0;

@@ -19,7 +19,8 @@ void NoFlush(png_structp) {}
 std::vector<uint8_t> EncodePng(int width, int height, const uint32_t* pixels, bool alpha) {
     std::vector<uint8_t> bytes;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    if (!png) return {};
+    if (!png)
+        return {};
     png_infop info = png_create_info_struct(png);
     if (!info) {
         png_destroy_write_struct(&png, nullptr);
@@ -41,7 +42,8 @@ std::vector<uint8_t> EncodePng(int width, int height, const uint32_t* pixels, bo
             *out++ = (p >> 16) & 0xFF;
             *out++ = (p >> 8) & 0xFF;
             *out++ = p & 0xFF;
-            if (alpha) *out++ = (p >> 24) & 0xFF;
+            if (alpha)
+                *out++ = (p >> 24) & 0xFF;
         }
         png_write_row(png, row.data());
     }
@@ -52,9 +54,11 @@ std::vector<uint8_t> EncodePng(int width, int height, const uint32_t* pixels, bo
 
 bool WritePng(const std::string& path, int width, int height, const uint32_t* pixels, bool alpha) {
     std::vector<uint8_t> bytes = EncodePng(width, height, pixels, alpha);
-    if (bytes.empty()) return false;
+    if (bytes.empty())
+        return false;
     FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return false;
+    if (!f)
+        return false;
     bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
     return std::fclose(f) == 0 && ok;
 }
@@ -62,7 +66,8 @@ bool WritePng(const std::string& path, int width, int height, const uint32_t* pi
 bool ReadPng(const std::string& path, int& width, int& height, std::vector<uint32_t>& pixels) {
     png_image image{};
     image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, path.c_str())) return false;
+    if (!png_image_begin_read_from_file(&image, path.c_str()))
+        return false;
     image.format = PNG_FORMAT_RGB;
     std::vector<uint8_t> rgb(PNG_IMAGE_SIZE(image));
     if (!png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr)) {

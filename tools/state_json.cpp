@@ -17,7 +17,8 @@ struct JsonOut {
     bool first = true;
 
     void Key(const char* name) {
-        if (!first) text += ',';
+        if (!first)
+            text += ',';
         first = false;
         text += '"';
         text += name;
@@ -40,7 +41,8 @@ struct JsonOut {
         first = false;
     }
     void Separate() {
-        if (!first) text += ',';
+        if (!first)
+            text += ',';
         first = false;
     }
 };
@@ -109,11 +111,21 @@ std::string JsonString(const char* text) {
     for (const char* p = text; *p; ++p) {
         unsigned char c = static_cast<unsigned char>(*p);
         switch (c) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
+            case '"':
+                out += "\\\"";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
             default:
                 if (c < 0x20) {
                     char escape[8];

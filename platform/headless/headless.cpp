@@ -43,11 +43,14 @@ struct HeadlessState {
 
 HeadlessState State;
 
-int64_t NowMs() { return State.ticks * 10; }
+int64_t NowMs() {
+    return State.ticks * 10;
+}
 
 int64_t WaveLengthMs(int resourceId) {
     software::WaveInfo info = software::ReadWaveInfo(software::FindResource(resourceId));
-    if (!info.valid) return 0;
+    if (!info.valid)
+        return 0;
     return info.sampleCount * 1000 / info.sampleRate;
 }
 
@@ -55,40 +58,64 @@ int64_t WaveLengthMs(int resourceId) {
 
 namespace headless {
 
-void SetBoxAnswerer(BoxAnswerer answerer) { State.answerer = std::move(answerer); }
-void SetBoxObserver(BoxObserver observer) { State.boxObserver = std::move(observer); }
-void SetSoundObserver(SoundObserver observer) { State.soundObserver = std::move(observer); }
-void SetSeed(uint32_t seed) { State.seed = seed; }
+void SetBoxAnswerer(BoxAnswerer answerer) {
+    State.answerer = std::move(answerer);
+}
+void SetBoxObserver(BoxObserver observer) {
+    State.boxObserver = std::move(observer);
+}
+void SetSoundObserver(SoundObserver observer) {
+    State.soundObserver = std::move(observer);
+}
+void SetSeed(uint32_t seed) {
+    State.seed = seed;
+}
 
-int64_t TickCount() { return State.ticks; }
+int64_t TickCount() {
+    return State.ticks;
+}
 
 void StepTick() {
     ++State.ticks;
-    if (State.timers.count(1)) Deliver(platform::WM_TIMER, 1, 0);
+    if (State.timers.count(1))
+        Deliver(platform::WM_TIMER, 1, 0);
 }
 
-bool TimerIsSet(uintptr_t timerId) { return State.timers.count(timerId) != 0; }
+bool TimerIsSet(uintptr_t timerId) {
+    return State.timers.count(timerId) != 0;
+}
 
 void Deliver(uint32_t message, uintptr_t wParam, intptr_t lParam) {
-    if (!State.windowCreated || State.window.destroyed || !State.window.procedure) return;
+    if (!State.windowCreated || State.window.destroyed || !State.window.procedure)
+        return;
     State.window.procedure(&State.window, message, wParam, lParam);
 }
 
-bool WindowExists() { return State.windowCreated && !State.window.destroyed; }
-
-void SetKeyDown(int virtualKey, bool down) {
-    if (virtualKey >= 0 && virtualKey < 256) State.keys[virtualKey] = down;
+bool WindowExists() {
+    return State.windowCreated && !State.window.destroyed;
 }
 
-void ReleaseAllKeys() { State.keys.reset(); }
+void SetKeyDown(int virtualKey, bool down) {
+    if (virtualKey >= 0 && virtualKey < 256)
+        State.keys[virtualKey] = down;
+}
+
+void ReleaseAllKeys() {
+    State.keys.reset();
+}
 
 const platform::SurfaceData* WindowPicture() {
-    if (!State.windowSurface) State.windowSurface = software::WindowSurface(ClientWidth, ClientHeight);
+    if (!State.windowSurface)
+        State.windowSurface = software::WindowSurface(ClientWidth, ClientHeight);
     return State.windowSurface;
 }
 
-bool QuitPosted() { return State.quitPosted; }
-int QuitCode() { return State.quitCode; }
+bool QuitPosted() {
+    return State.quitPosted;
+}
+int QuitCode() {
+    return State.quitCode;
+}
 
 void Reset() {
     platform::Surface surface = State.windowSurface;
@@ -110,8 +137,10 @@ void RegisterClass(const char*, uint32_t, int, WindowProcedure procedure) {
 
 int GetSystemMetrics(int index) {
     // A 1920 x 1080 screen: the window is centred on it as on a desktop.
-    if (index == SM_CXSCREEN) return 1920;
-    if (index == SM_CYSCREEN) return 1080;
+    if (index == SM_CXSCREEN)
+        return 1920;
+    if (index == SM_CYSCREEN)
+        return 1080;
     return 0;
 }
 
@@ -131,7 +160,9 @@ void ShowWindow(Window window, int) {
 
 void UpdateWindow(Window) {}
 
-int RunMessageLoop() { return State.quitCode; }
+int RunMessageLoop() {
+    return State.quitCode;
+}
 
 void PostQuitMessage(int exitCode) {
     State.quitPosted = true;
@@ -148,9 +179,13 @@ intptr_t DefWindowProc(Window window, uint32_t message, uintptr_t, intptr_t) {
     return 0;
 }
 
-void SetTimer(Window, uintptr_t timerId, uint32_t) { State.timers.insert(timerId); }
+void SetTimer(Window, uintptr_t timerId, uint32_t) {
+    State.timers.insert(timerId);
+}
 
-void KillTimer(Window, uintptr_t timerId) { State.timers.erase(timerId); }
+void KillTimer(Window, uintptr_t timerId) {
+    State.timers.erase(timerId);
+}
 
 int MessageBox(Window owner, const char* textUtf8, const char* captionUtf8, uint32_t type) {
     // The owner is inactive while its box is open, and active again after.
@@ -160,8 +195,10 @@ int MessageBox(Window owner, const char* textUtf8, const char* captionUtf8, uint
     }
     bool yesNo = (type & 0xF) == MB_YESNO;
     int answer = yesNo ? IDNO : IDOK;
-    if (State.answerer) answer = State.answerer(textUtf8, captionUtf8, type);
-    if (State.boxObserver) State.boxObserver(textUtf8, captionUtf8, type, answer);
+    if (State.answerer)
+        answer = State.answerer(textUtf8, captionUtf8, type);
+    if (State.boxObserver)
+        State.boxObserver(textUtf8, captionUtf8, type, answer);
     if (owner) {
         owner->active = true;
         headless::Deliver(WM_ACTIVATE, WA_ACTIVE, 0);
@@ -170,11 +207,14 @@ int MessageBox(Window owner, const char* textUtf8, const char* captionUtf8, uint
 }
 
 int16_t GetAsyncKeyState(int virtualKey) {
-    if (virtualKey < 0 || virtualKey >= 256) return 0;
+    if (virtualKey < 0 || virtualKey >= 256)
+        return 0;
     return State.keys[virtualKey] ? int16_t(0x8000) : int16_t(0);
 }
 
-Surface GetDC(Window) { return const_cast<Surface>(headless::WindowPicture()); }
+Surface GetDC(Window) {
+    return const_cast<Surface>(headless::WindowPicture());
+}
 
 void PlaySound(int resourceId, uint32_t flags) {
     bool interrupting = (flags & SND_NOSTOP) == 0;
@@ -186,9 +226,12 @@ void PlaySound(int resourceId, uint32_t flags) {
         State.soundStartMs = now;
         State.soundLengthMs = WaveLengthMs(resourceId);
     }
-    if (State.soundObserver) State.soundObserver(resourceId, interrupting, played);
+    if (State.soundObserver)
+        State.soundObserver(resourceId, interrupting, played);
 }
 
-uint32_t CalendarTimeSeconds() { return State.seed; }
+uint32_t CalendarTimeSeconds() {
+    return State.seed;
+}
 
 }  // namespace platform
