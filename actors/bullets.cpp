@@ -13,22 +13,7 @@ namespace {
 
 // Moves the bullet one step; false when it has left the field's margins.
 bool MoveBullet(Bullet& bullet) {
-    switch (bullet.direction) {
-        case Down:
-            bullet.y += bullet.speed;
-            break;
-        case Left:
-            bullet.x -= bullet.speed;
-            break;
-        case Up:
-            bullet.y -= bullet.speed;
-            break;
-        case Right:
-            bullet.x += bullet.speed;
-            break;
-        default:
-            break;
-    }
+    MoveAlong(bullet.direction, bullet.speed, bullet.x, bullet.y);
     bullet.frame += 1;
     if (bullet.frame > 6)
         bullet.frame = 0;
@@ -100,22 +85,8 @@ void FireBullet(TankRecord& tank, std::vector<Bullet>& list) {
                   .speed = tank.bulletSpeed,
                   .damage = tank.bulletDamage,
                   .frame = 0};
-    switch (tank.turretDir) {
-        case Down:
-            bullet.y += 47;
-            break;
-        case Left:
-            bullet.x -= 47;
-            break;
-        case Up:
-            bullet.y -= 47;
-            break;
-        case Right:
-            bullet.x += 47;
-            break;
-        default:
-            break;
-    }
+    // The centre starts 47 pixels out along the gun, 15 beyond the hull.
+    MoveAlong(tank.turretDir, 47, bullet.x, bullet.y);
     list.push_back(bullet);
     tank.bulletsInFlight += 1;
     if (tank.reloadTimer == 0) {

@@ -106,22 +106,7 @@ void Decide(TankRecord& tank, size_t self) {
 void Move(TankRecord& tank) {
     AdvanceTrack(tank);
     tank.moveTicks -= 1;
-    switch (tank.moveDir) {
-        case Down:
-            tank.y += tank.stepPixels;
-            break;
-        case Left:
-            tank.x -= tank.stepPixels;
-            break;
-        case Up:
-            tank.y -= tank.stepPixels;
-            break;
-        case Right:
-            tank.x += tank.stepPixels;
-            break;
-        default:
-            break;
-    }
+    MoveAlong(tank.moveDir, tank.stepPixels, tank.x, tank.y);
     AdvanceTrack(tank);
 }
 

@@ -9,6 +9,27 @@
 // Directions of tanks and bullets; the same number is the sprite column.
 enum Direction : int32_t { Down = 0, Left = 1, Up = 2, Right = 3 };
 
+// Moves a point `pixels` along a direction (back against it for a negative
+// count); a direction outside the four leaves the point where it is.
+inline void MoveAlong(int32_t direction, int32_t pixels, int32_t& x, int32_t& y) {
+    switch (direction) {
+        case Down:
+            y += pixels;
+            break;
+        case Left:
+            x -= pixels;
+            break;
+        case Up:
+            y -= pixels;
+            break;
+        case Right:
+            x += pixels;
+            break;
+        default:
+            break;
+    }
+}
+
 // One tank, the player's or an enemy's.
 struct TankRecord {
     int32_t kind;  // sprite band: the player's armour level 0-3, enemy class 4-7

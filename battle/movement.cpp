@@ -8,22 +8,7 @@
 bool CheckTerrain(TankRecord& tank) {
     int32_t column = tank.x / CellSize;
     int32_t row = tank.y / CellSize;
-    switch (tank.moveDir) {
-        case Down:
-            ++row;
-            break;
-        case Left:
-            --column;
-            break;
-        case Up:
-            --row;
-            break;
-        case Right:
-            ++column;
-            break;
-        default:
-            break;
-    }
+    MoveAlong(tank.moveDir, 1, column, row);
     if (!InsideGrid(column, row))
         return true;
     int32_t kind = CellKind(WorkingGrid[CellIndex(column, row)]);

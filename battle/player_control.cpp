@@ -73,22 +73,7 @@ void ContinueMove(TankRecord& player) {
     player.moveTicks -= 1;
     AdvanceTrack(player);
     AdvanceTrack(player);
-    switch (player.moveDir) {
-        case Down:
-            player.y += player.stepPixels;
-            break;
-        case Left:
-            player.x -= player.stepPixels;
-            break;
-        case Up:
-            player.y -= player.stepPixels;
-            break;
-        case Right:
-            player.x += player.stepPixels;
-            break;
-        default:
-            break;
-    }
+    MoveAlong(player.moveDir, player.stepPixels, player.x, player.y);
     if (player.moveTicks == 0) {
         // Steps that do not divide 64 leave a gap; the snap closes it.
         player.x = (player.x + 32) / 64 * 64;

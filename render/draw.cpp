@@ -85,22 +85,8 @@ void GunPosition(const TankRecord& tank, int32_t& gx, int32_t& gy) {
     int32_t back = tank.reloadTimer / 20 * (tank.bulletDamage / 10);
     gx = tank.x;
     gy = tank.y;
-    switch (tank.turretDir) {
-        case Down:
-            gy -= back;
-            break;
-        case Left:
-            gx += back;
-            break;
-        case Up:
-            gy += back;
-            break;
-        case Right:
-            gx -= back;
-            break;
-        default:
-            break;
-    }
+    // Pushed back, against the way the gun points.
+    MoveAlong(tank.turretDir, -back, gx, gy);
 }
 
 void DrawTank(const TankRecord& tank, bool upper) {
@@ -120,22 +106,7 @@ void DrawTank(const TankRecord& tank, bool upper) {
     if (tank.flashTicks <= 0)
         return;
     int32_t fx = gx, fy = gy;
-    switch (tank.turretDir) {
-        case Down:
-            fy += 48;
-            break;
-        case Left:
-            fx -= 48;
-            break;
-        case Up:
-            fy -= 48;
-            break;
-        case Right:
-            fx += 48;
-            break;
-        default:
-            break;
-    }
+    MoveAlong(tank.turretDir, 48, fx, fy);
     DrawMasked(TankSheet, TankSprite * tank.turretDir, 2 * TankSprite * (band + 9), TankSprite,
                TankSprite, fx, fy);
 }
@@ -144,22 +115,7 @@ void TrailPosition(const Bullet& bullet, int32_t& tx, int32_t& ty) {
     int32_t offset = bullet.frame <= 3 ? 8 * bullet.frame : 8 * (6 - bullet.frame);
     tx = bullet.x;
     ty = bullet.y;
-    switch (bullet.direction) {
-        case Down:
-            ty += -36 + offset;
-            break;
-        case Left:
-            tx += 36 - offset;
-            break;
-        case Up:
-            ty += 36 - offset;
-            break;
-        case Right:
-            tx += -36 + offset;
-            break;
-        default:
-            break;
-    }
+    MoveAlong(bullet.direction, offset - 36, tx, ty);
 }
 
 void DrawBullet(const Bullet& bullet) {
