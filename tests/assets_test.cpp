@@ -420,60 +420,6 @@ Average OpaqueAverage(const Bitmap& s, int x, int y, int size) {
     return a;
 }
 
-// The median of each channel over the opaque part of a sprite: the colour
-// that most of it is painted in, whatever the shading at its edges.
-Average OpaqueMedian(const Bitmap& s, int x, int y, int size) {
-    std::vector<int> channel[3];
-    for (int v = 0; v < size; ++v)
-        for (int u = 0; u < size; ++u) {
-            if (!Opaque(s, x, y, size, size, u, v))
-                continue;
-            uint32_t c = s.At(x + u, y + v);
-            channel[0].push_back(int(c >> 16));
-            channel[1].push_back(int((c >> 8) & 0xFF));
-            channel[2].push_back(int(c & 0xFF));
-        }
-    if (channel[0].empty())
-        return Average{};
-    double m[3];
-    for (int k = 0; k < 3; ++k) {
-        std::sort(channel[k].begin(), channel[k].end());
-        m[k] = channel[k][channel[k].size() / 2];
-    }
-    return Average{m[0], m[1], m[2]};
-}
-
-TEST(TankSheet, KindsHaveTheirOwnColours) {
-    Bitmap s = LoadSheet("tanks.bmp");
-    ASSERT_EQ(s.height, 10240);
-    // Nominal hull colours: grey, blue, green, red-brown; green, blue, red, yellow.
-    const uint32_t nominal[8] = {0x8a8f96, 0x3f7fd6, 0x4fae4a, 0xa8553a,
-                                 0x5c9e2e, 0x2f6fcf, 0xc8372d, 0xe0b529};
-    for (int kind = 0; kind < 8; ++kind) {
-        // The turret at rest is mostly hull paint. Hues are compared, not
-        // brightness, since shading darkens. The two designs' blues (and
-        // greens) are near each other and told apart by shape, so each kind
-        // is compared with the four colours of its own design.
-        Average a = OpaqueMedian(s, 128, SlotY(kind, 8), 64);
-        double total = a.r + a.g + a.b + 1;
-        int nearest = -1;
-        double best = 1e9;
-        const int first = kind < 4 ? 0 : 4;
-        for (int k = first; k < first + 4; ++k) {
-            double r = nominal[k] >> 16, g = (nominal[k] >> 8) & 0xFF, b = nominal[k] & 0xFF;
-            double t = r + g + b + 1;
-            double d = std::pow(a.r / total - r / t, 2) + std::pow(a.g / total - g / t, 2) +
-                       std::pow(a.b / total - b / t, 2);
-            if (d < best) {
-                best = d;
-                nearest = k;
-            }
-        }
-        EXPECT_EQ(nearest, kind) << "kind " << kind << " median " << a.r << "," << a.g << ","
-                                 << a.b;
-    }
-}
-
 // Widths of the opaque rows of a sprite, top row first.
 std::vector<int> RowWidths(const Bitmap& s, int x, int y, int size) {
     std::vector<int> widths(size_t(size), 0);
