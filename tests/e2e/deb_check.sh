@@ -175,38 +175,64 @@ pass "every library of $GAME is found"
 
 # ---- Starting the game ---------------------------------------------------
 
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$WORK/display" \
-    >"$WORK/xvfb.log" 2>&1 &
-XVFB_PID=$!
-for _ in $(seq 100); do
-    [[ -s $WORK/display ]] && break
-    kill -0 "$XVFB_PID" 2>/dev/null || break
-    sleep 0.1
-done
-[[ -s $WORK/display ]] || fail "Xvfb did not start: $(cat "$WORK/xvfb.log")"
-DISPLAY=:$(head -n1 "$WORK/display" | tr -d '[:space:]')
-export DISPLAY
+# start_display: a virtual display of our own (Xvfb picks a free number).
+start_display() {
+    : >"$WORK/display"
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$WORK/display" \
+        >"$WORK/xvfb.log" 2>&1 &
+    XVFB_PID=$!
+    for _ in $(seq 100); do
+        [[ -s $WORK/display ]] && break
+        kill -0 "$XVFB_PID" 2>/dev/null || break
+        sleep 0.1
+    done
+    [[ -s $WORK/display ]] || fail "Xvfb did not start: $(cat "$WORK/xvfb.log")"
+    DISPLAY=:$(head -n1 "$WORK/display" | tr -d '[:space:]')
+    export DISPLAY
+}
+start_display
 
-# start_game WHAT DIR COMMAND...: starts the game with a home of its own in
-# WORK and a clean environment, and waits for its window; the game must run
-# in DIR. Sets GAME_PID.
-start_game() {
-    local what=$1 expected_dir=$2 deadline window
-    shift 2
+# launch_game COMMAND...: starts the game with a home of its own in WORK
+# and a clean environment, and waits for its window. Sets GAME_PID and
+# WINDOW (empty when no window came).
+launch_game() {
+    local deadline
     mkdir -p "$WORK/home" "$WORK/terminal"
     (cd "$WORK/terminal" && exec env -i DISPLAY="$DISPLAY" HOME="$WORK/home" LC_ALL=C.UTF-8 \
         PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin:/usr/games \
         "$@") >"$WORK/game.log" 2>&1 &
     GAME_PID=$!
     deadline=$((SECONDS + WAIT_SECONDS))
-    window=
-    while ((SECONDS < deadline)) && [[ -z $window ]]; do
-        kill -0 "$GAME_PID" 2>/dev/null || fail "$what: the game ended before its window appeared"
+    WINDOW=
+    while ((SECONDS < deadline)) && [[ -z $WINDOW ]]; do
+        kill -0 "$GAME_PID" 2>/dev/null || fail "the game ended before its window appeared"
         for id in $(xdotool search --name '^Morvask V1\.0$' 2>/dev/null); do
-            [[ $(xdotool getwindowpid "$id" 2>/dev/null) == "$GAME_PID" ]] && window=$id
+            [[ $(xdotool getwindowpid "$id" 2>/dev/null) == "$GAME_PID" ]] && WINDOW=$id
         done
-        [[ -n $window ]] || sleep 0.2
+        [[ -n $WINDOW ]] || sleep 0.2
     done
+}
+
+# start_game WHAT DIR COMMAND...: launches the game and checks its window,
+# class and directory; the game must run in DIR.
+start_game() {
+    local what=$1 expected_dir=$2 window
+    shift 2
+    launch_game "$@"
+    if [[ -z $WINDOW ]]; then
+        # A virtual display now and then stops answering its clients; say
+        # so, and try once more on a fresh one before calling it a failure.
+        echo "note: $what: no window within ${WAIT_SECONDS}s; the display" \
+            "$(kill -0 "$XVFB_PID" 2>/dev/null && echo "still runs" || echo "has died")" \
+            "($(tail -n2 "$WORK/xvfb.log" | tr '\n' ' ')); trying once more on a new display"
+        sed 's/^/    /' "$WORK/game.log" | head -n5
+        stop_game
+        kill "$XVFB_PID" 2>/dev/null
+        wait "$XVFB_PID" 2>/dev/null
+        start_display
+        launch_game "$@"
+    fi
+    window=$WINDOW
     [[ -n $window ]] || fail "$what: no window titled \"Morvask V1.0\" within ${WAIT_SECONDS}s"
     pass "$what: window $window titled \"Morvask V1.0\""
     if command -v xprop >/dev/null 2>&1; then
