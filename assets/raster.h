@@ -176,6 +176,19 @@ struct Paint {
     Profile profile = Profile::Round;
 };
 
+// Paint that changes only the tone and cuts a groove of the given depth and
+// half width with chamfered sides (mortar joints, slots, cracks).
+inline Paint Carve(float depth, float halfWidth, float shade) {
+    Paint p;
+    p.material = -1;
+    p.shade = shade;
+    p.stack = Stack::Carve;
+    p.rise = depth;
+    p.edge = halfWidth;
+    p.profile = Profile::Chamfer;
+    return p;
+}
+
 inline float ProfileHeight(const Paint& p, float d) {
     float t = Clamp01(-d / p.edge);
     switch (p.profile) {
@@ -222,8 +235,9 @@ inline void ApplyPaint(Relief& r, size_t i, const Paint& p, float d) {
 
 // Calls visit(subpixel index, centre in sprite pixels) for every subpixel whose
 // centre lies in bounds; on a wrapping relief also for the wrapped copies.
-template <class Visit>
-void ForEachSubpixel(const Relief& r, Box2 b, Visit visit) {
+// Grid is a Relief or a Canvas: anything with width, height, scale and wrap.
+template <class Grid, class Visit>
+void ForEachSubpixel(const Grid& r, Box2 b, Visit visit) {
     const float s = float(r.scale);
     const int sw = r.width * r.scale, sh = r.height * r.scale;
     const int copies = r.wrap ? 1 : 0;
@@ -310,30 +324,16 @@ struct Stroke {
 };
 template <class Shade>
 void PaintOver(Canvas& c, Box2 b, Shade shade) {
-    const float s = float(c.scale);
-    const int sw = c.width * c.scale, sh = c.height * c.scale;
-    const int copies = c.wrap ? 1 : 0;
-    for (int cy = -copies; cy <= copies; ++cy)
-        for (int cx = -copies; cx <= copies; ++cx) {
-            float ox = float(cx * c.width), oy = float(cy * c.height);
-            int x0 = std::max(0, int(std::floor((b.x0 + ox) * s)));
-            int y0 = std::max(0, int(std::floor((b.y0 + oy) * s)));
-            int x1 = std::min(sw - 1, int(std::ceil((b.x1 + ox) * s)));
-            int y1 = std::min(sh - 1, int(std::ceil((b.y1 + oy) * s)));
-            for (int y = y0; y <= y1; ++y)
-                for (int x = x0; x <= x1; ++x) {
-                    Vec2 p{(float(x) + 0.5f) / s - ox, (float(y) + 0.5f) / s - oy};
-                    Stroke k = shade(p);
-                    if (k.alpha <= 0)
-                        continue;
-                    size_t i = size_t(y) * sw + x;
-                    float a = std::min(k.alpha, 1.0f);
-                    float under = c.cover[i] * (1 - a);
-                    float total = a + under;
-                    c.colour[i] = (k.colour * a + c.colour[i] * under) * (1.0f / total);
-                    c.cover[i] = total;
-                }
-        }
+    ForEachSubpixel(c, b, [&](size_t i, Vec2 p) {
+        Stroke k = shade(p);
+        if (k.alpha <= 0)
+            return;
+        float a = std::min(k.alpha, 1.0f);
+        float under = c.cover[i] * (1 - a);
+        float total = a + under;
+        c.colour[i] = (k.colour * a + c.colour[i] * under) * (1.0f / total);
+        c.cover[i] = total;
+    });
 }
 // Adds light (a glow) where the canvas is already covered; the shape is kept.
 template <class Shade>

@@ -40,18 +40,6 @@ Paint Solid(int material, float base, float rise, float edge, float tone = 1.0f,
     return p;
 }
 
-// Paint that changes only the tone and cuts a groove of the given depth.
-Paint Groove(float depth, float halfWidth, float shade) {
-    Paint p;
-    p.material = -1;
-    p.shade = shade;
-    p.stack = Stack::Carve;
-    p.rise = depth;
-    p.edge = halfWidth;
-    p.profile = Profile::Chamfer;
-    return p;
-}
-
 // Paint that only raises what is there (rivets, bolts, hatches).
 Paint Raised(int material, float rise, float edge, float tone = 1.0f) {
     Paint p = Solid(material, 0, rise, edge, tone);
@@ -60,13 +48,13 @@ Paint Raised(int material, float rise, float edge, float tone = 1.0f) {
 }
 
 void GrooveRing(Relief& r, Vec2 c, float radius, float halfWidth, float depth, float shade) {
-    Paint p = Groove(depth, halfWidth, shade);
+    Paint p = Carve(depth, halfWidth, shade);
     Fill(r, Box2{c.x - radius - 1, c.y - radius - 1, c.x + radius + 1, c.y + radius + 1}, p,
          [&](Vec2 q) { return std::fabs(SdCircle(q, c, radius)) - halfWidth; });
 }
 
 void GrooveBoxOutline(Relief& r, Box2 b, float radius, float halfWidth, float depth, float shade) {
-    Paint p = Groove(depth, halfWidth, shade);
+    Paint p = Carve(depth, halfWidth, shade);
     Fill(r, Grow(b, 1), p, [&](Vec2 q) { return std::fabs(SdBox(q, b, radius)) - halfWidth; });
 }
 
@@ -105,7 +93,7 @@ void DrawTrack(Relief& r, Box2 belt, float radius, float rise, float spacing, in
     }
     // The guide line along the middle of the belt, between the tread halves.
     if (!chevron) {
-        Paint guide = Groove(0.5f, 0.55f, 0.55f);
+        Paint guide = Carve(0.5f, 0.55f, 0.55f);
         Fill(r, Box2{cx - 1, belt.y0, cx + 1, belt.y1}, guide, [&](Vec2 q) {
             return std::max(std::fabs(q.x - cx) - 0.55f, SdBox(q, belt, radius) + 1.5f);
         });
@@ -114,7 +102,7 @@ void DrawTrack(Relief& r, Box2 belt, float radius, float rise, float spacing, in
 
 // A sloped front plate: the hull is lowered toward its front edge.
 void Glacis(Relief& r, Box2 hull, float radius, float depthY, float drop) {
-    Paint p = Groove(drop, depthY - hull.y0, 1.06f);
+    Paint p = Carve(drop, depthY - hull.y0, 1.06f);
     Fill(r, Box2{hull.x0, hull.y0, hull.x1, depthY}, p,
          [&](Vec2 q) { return std::max(q.y - depthY, SdBox(q, hull, radius)); });
 }
@@ -172,7 +160,7 @@ Relief PlayerHull(int frame) {
     // Engine grille at the rear.
     for (int i = 0; i < 4; ++i) {
         float y = 44.5f + 2.2f * float(i);
-        Paint slot = Groove(0.9f, 0.6f, 0.45f);
+        Paint slot = Carve(0.9f, 0.6f, 0.45f);
         FillBar(r, Vec2{22, y}, Vec2{42, y}, 0.6f, slot);
     }
     FillCircle(r, Vec2{17.5f, 51.5f}, 1.8f, Raised(kVent, 0.4f, 0.6f));

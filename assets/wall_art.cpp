@@ -50,17 +50,6 @@ Paint Shade(float shade) {
     return p;
 }
 
-Paint Carve(float depth, float edge, float shade) {
-    Paint p;
-    p.material = -1;
-    p.shade = shade;
-    p.stack = Stack::Carve;
-    p.rise = depth;
-    p.edge = edge;
-    p.profile = Profile::Chamfer;
-    return p;
-}
-
 Paint Cut() {
     Paint p;
     p.material = 0;
