@@ -4,6 +4,7 @@
 #include "platform/headless/headless.h"
 
 #include <bitset>
+#include <map>
 #include <set>
 #include <string>
 
@@ -47,11 +48,16 @@ int64_t NowMs() {
     return State.ticks * 10;
 }
 
+// The length of each wave, read from its header once.
 int64_t WaveLengthMs(int resourceId) {
+    static std::map<int, int64_t> lengths;
+    auto found = lengths.find(resourceId);
+    if (found != lengths.end())
+        return found->second;
     software::WaveInfo info = software::ReadWaveInfo(software::FindResource(resourceId));
-    if (!info.valid)
-        return 0;
-    return info.sampleCount * 1000 / info.sampleRate;
+    int64_t length = info.valid ? info.sampleCount * 1000 / info.sampleRate : 0;
+    lengths[resourceId] = length;
+    return length;
 }
 
 }  // namespace
