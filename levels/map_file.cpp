@@ -7,6 +7,7 @@
 
 #include "app/shell_state.h"
 #include "levels/level_grid.h"
+#include "state/texts.h"
 
 const char* const MapFileName = "map.txt";
 
@@ -18,7 +19,7 @@ constexpr fs::perms AnyWrite =
     fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
 
 void ShowSaveFailed() {
-    platform::MessageBox(MainWindow, "地图保存失败！", "错误",
+    platform::MessageBox(MainWindow, Text(MapSaveFailedText), Text(ErrorCaption),
                          platform::MB_OK | platform::MB_ICONWARNING);
 }
 
@@ -30,8 +31,8 @@ bool WriteProtected(const fs::path& path) {
     return !error && (status.permissions() & AnyWrite) == fs::perms::none;
 }
 
-// Writes the text beside the target and moves it over the target only once
-// it is whole on disk.
+}  // namespace
+
 bool ReplaceFileWhole(const fs::path& target, const std::string& text) {
     fs::path directory = target.parent_path().empty() ? fs::path(".") : target.parent_path();
     if (WriteProtected(directory))
@@ -58,6 +59,8 @@ bool ReplaceFileWhole(const fs::path& target, const std::string& text) {
     fs::remove(temporary, error);
     return false;
 }
+
+namespace {
 
 // The reader's tokens: white space as the C locale knows it.
 bool IsBlank(int c) {
@@ -152,7 +155,7 @@ void SaveCustomMap() {
         ShowSaveFailed();
         return;
     }
-    platform::MessageBox(MainWindow, "地图保存成功！", "", platform::MB_OK);
+    platform::MessageBox(MainWindow, Text(MapSavedText), "", platform::MB_OK);
 }
 
 void LoadCustomMap() {
@@ -161,7 +164,7 @@ void LoadCustomMap() {
     if (fs::is_regular_file(MapFileName, error))
         file = std::fopen(MapFileName, "rb");
     if (!file) {
-        platform::MessageBox(MainWindow, "载入地图失败！", "错误",
+        platform::MessageBox(MainWindow, Text(MapLoadFailedText), Text(ErrorCaption),
                              platform::MB_OK | platform::MB_ICONWARNING);
         return;
     }

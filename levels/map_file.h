@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,12 @@ void SaveCustomMap();
 // reported. Values are read until the first one that fails, and every cell
 // from there on keeps its value.
 void LoadCustomMap();
+
+// Writes the text beside the target and moves it over the target only once
+// it is whole on disk, keeping the target's permissions; false (and the
+// target untouched) when any step fails or the directory is write-protected.
+// The settings file is saved the same way.
+bool ReplaceFileWhole(const std::filesystem::path& target, const std::string& text);
 
 // The text of a level set in the map file's format: each value followed by
 // its separator (none after the last), CR LF after every 15 values and a
