@@ -5,11 +5,10 @@
 #include <cctype>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <system_error>
 
-#include "levels/map_file.h"
+#include "platform/files.h"
 #include "platform/platform.h"
 
 SettingsRecord PlayerSettings;
@@ -18,6 +17,9 @@ std::string PlayerSettingsPath;
 namespace {
 
 namespace fs = std::filesystem;
+
+// Far more than any settings file needs; a larger file is not read.
+constexpr size_t MaxSettingsFileBytes = 64 * 1024;
 
 std::string Trimmed(const std::string& text) {
     size_t first = 0;
@@ -236,18 +238,16 @@ SettingsRecord LoadSettingsFile(const std::string& path, std::vector<std::string
     std::error_code error;
     if (!fs::exists(path, error)) {
         fs::create_directories(fs::path(path).parent_path(), error);
-        if (!ReplaceFileWhole(path, DefaultSettingsText()))
+        if (!platform::ReplaceFileWhole(path.c_str(), DefaultSettingsText()))
             problems.push_back(path + ": could not be written; the defaults are used");
         return SettingsRecord{};
     }
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
+    std::string text;
+    if (!platform::ReadSmallFile(path.c_str(), MaxSettingsFileBytes, text)) {
         problems.push_back(path + ": could not be read; the defaults are used");
         return SettingsRecord{};
     }
-    std::ostringstream text;
-    text << file.rdbuf();
-    return ParseSettings(text.str(), path, problems);
+    return ParseSettings(text, path, problems);
 }
 
 std::string WithSetting(const std::string& text, const std::string& key, const std::string& value) {
@@ -274,16 +274,12 @@ bool SaveSetting(const std::string& path, const std::string& key, const std::str
     std::string text = DefaultSettingsText();
     std::error_code error;
     if (fs::exists(path, error)) {
-        std::ifstream file(path, std::ios::binary);
-        if (!file)
+        if (!platform::ReadSmallFile(path.c_str(), MaxSettingsFileBytes, text))
             return false;
-        std::ostringstream contents;
-        contents << file.rdbuf();
-        text = contents.str();
     } else {
         fs::create_directories(fs::path(path).parent_path(), error);
     }
-    return ReplaceFileWhole(path, WithSetting(text, key, value));
+    return platform::ReplaceFileWhole(path.c_str(), WithSetting(text, key, value));
 }
 
 void LoadPlayerSettings(const std::string& path) {
