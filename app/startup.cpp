@@ -49,6 +49,10 @@ const char* const HelpText =
     "上下方向键切换关卡\n"
     "F1键切换到游戏模式\n"
     "F2键载入自制地图并编辑\n"
+    "Ctrl+Z撤销，Ctrl+Y或Ctrl+Shift+Z重做\n"
+    "Ctrl+C复制本关，Ctrl+V粘贴到本关\n"
+    "Ctrl+Delete清空本关（基地保留）\n"
+    "F5键试玩本关，Esc键返回编辑\n"
     "F3键保存地图\n"
     "H键显示帮助";
 
