@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdint>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "platform/platform.h"
@@ -22,10 +23,16 @@ struct Message {
 };
 
 std::vector<Message> Received;
+// A close ends the message loop but keeps the window.
+bool QuitOnClose = false;
 
 intptr_t RecordingProcedure(platform::Window window, uint32_t message, uintptr_t wParam,
                             intptr_t lParam) {
     Received.push_back({message, wParam});
+    if (message == platform::WM_CLOSE && QuitOnClose) {
+        platform::PostQuitMessage(0);
+        return 0;
+    }
     if (message == platform::WM_DESTROY)
         platform::PostQuitMessage(0);
     return platform::DefWindowProc(window, message, wParam, lParam);
@@ -188,12 +195,78 @@ TEST_F(SdlDialog, TheOwnerIsInactiveAndGetsNoTickWhileTheBoxIsOpen) {
     platform::KillTimer(Window, 1);
 }
 
-// Last: it ends the window.
-TEST_F(SdlDialog, ClosingTheWindowAnswersTheBoxAsEscapeThenTheCloseRuns) {
+void PushClose() {
     SDL_Event close{};
     close.type = SDL_WINDOWEVENT;
     close.window.event = SDL_WINDOWEVENT_CLOSE;
     SDL_PushEvent(&close);
+}
+
+TEST_F(SdlDialog, FullScreenKeysNeverReachTheWindowProcedure) {
+    PushKey(SDL_SCANCODE_F11, SDLK_F11);
+    PushKey(SDL_SCANCODE_RETURN, SDLK_RETURN, KMOD_LALT);
+    PushKey(SDL_SCANCODE_KP_ENTER, SDLK_KP_ENTER, KMOD_RALT);
+    PushKey(SDL_SCANCODE_P, SDLK_p);
+    PushClose();
+    QuitOnClose = true;
+    EXPECT_EQ(platform::RunMessageLoop(), 0);
+    QuitOnClose = false;
+    sdl::Desktop.quitPosted = false;
+    std::vector<uintptr_t> keys;
+    for (const Message& m : Received)
+        if (m.message == platform::WM_KEYDOWN)
+            keys.push_back(m.wParam);
+    EXPECT_EQ(keys, std::vector<uintptr_t>{'P'});
+}
+
+// The pointer's field pixel for a position in the window.
+std::pair<int, int> FieldPixel(int x, int y) {
+    int fieldX = 0, fieldY = 0;
+    sdl::FieldPoint(sdl::CurrentView(), x, y, fieldX, fieldY);
+    return {fieldX, fieldY};
+}
+
+TEST_F(SdlDialog, ThePointerIsMappedToFieldPixelsInBothScaleModes) {
+    SDL_Window* window = sdl::Desktop.window.sdlWindow;
+    SDL_SetWindowFullscreen(window, 0);
+    SDL_SetWindowSize(window, 1920, 1408);
+    sdl::Redraw();
+    EXPECT_EQ(sdl::CurrentView().scale, 2.0);
+    EXPECT_EQ(FieldPixel(258, 258), std::make_pair(129, 129));
+    EXPECT_EQ(FieldPixel(1919, 1407), std::make_pair(959, 703));
+
+    // Integer: the field at scale 1, centred, with bars around it; beside
+    // the field the positions are outside 0..959 and 0..703.
+    SDL_SetWindowSize(window, 1500, 800);
+    sdl::Redraw();
+    sdl::View view = sdl::CurrentView();
+    EXPECT_EQ(view.scale, 1.0);
+    EXPECT_EQ(view.field.x, 270);
+    EXPECT_EQ(view.field.y, 48);
+    EXPECT_EQ(FieldPixel(270, 48), std::make_pair(0, 0));
+    EXPECT_EQ(FieldPixel(269, 47), std::make_pair(-1, -1));
+    EXPECT_EQ(FieldPixel(1229, 751), std::make_pair(959, 703));
+    EXPECT_EQ(FieldPixel(1230, 752), std::make_pair(960, 704));
+
+    // Fit: as large as the height allows, the aspect kept.
+    sdl::Desktop.options.fitMode = true;
+    view = sdl::CurrentView();
+    EXPECT_NEAR(view.scale, 800.0 / 704, 1e-9);
+    EXPECT_EQ(view.field.h, 800);
+    EXPECT_EQ(view.field.w, 1091);
+    EXPECT_EQ(view.field.x, (1500 - 1091) / 2);
+    EXPECT_EQ(FieldPixel(view.field.x + 546, 400), std::make_pair(480, 352));
+    EXPECT_EQ(FieldPixel(view.field.x + 1090, 799), std::make_pair(959, 703));
+    EXPECT_EQ(FieldPixel(view.field.x - 1, 0).first, -1);
+    EXPECT_EQ(FieldPixel(view.field.x + 1091, 0).first, 960);
+    sdl::Desktop.options.fitMode = false;
+    SDL_SetWindowSize(window, 960, 704);
+    sdl::Redraw();
+}
+
+// Last: it ends the window.
+TEST_F(SdlDialog, ClosingTheWindowAnswersTheBoxAsEscapeThenTheCloseRuns) {
+    PushClose();
     EXPECT_EQ(platform::MessageBox(Window, Question, "", platform::MB_YESNO), platform::IDNO);
     // A box opened before the close has run is answered the same way at once.
     EXPECT_EQ(platform::MessageBox(Window, "游戏暂停！休息一下！", "", platform::MB_OK),
