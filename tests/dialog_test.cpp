@@ -13,14 +13,16 @@
 #include <string>
 #include <vector>
 
-#include "app/main_window.h"
+#include "app/help_text.h"
 #include "platform/platform.h"
+#include "state/texts.h"
 
 namespace {
 
 using dialog::Key;
 
 const dialog::Rect Field{0, 0, 960, 704};
+const char* const HelpText = TextIn(Chinese, ::HelpText);
 
 bool Inside(const dialog::Rect& inner, const dialog::Rect& outer) {
     return inner.x >= outer.x && inner.y >= outer.y &&
@@ -186,8 +188,21 @@ TEST(DialogDrawing, TheBoxDrawsOnlyInsideItsFrameAndClipsToAnyBuffer) {
         }
 }
 
+TEST(DialogLayout, TheEnglishHelpFitsTheField) {
+    CurrentLanguage = English;
+    std::string help = CurrentHelpText();
+    CurrentLanguage = Chinese;
+    dialog::Box box = dialog::OpenBox(help.c_str(), "Help", platform::MB_OK);
+    dialog::Layout layout = dialog::Arrange(box, Field, 1.0);
+    EXPECT_TRUE(Inside(layout.frame, Field));
+    EXPECT_GE(layout.lines.size(), 20u);
+}
+
 TEST(DialogGlyphs, EveryTextOfTheGameHasItsGlyphs) {
-    EXPECT_TRUE(dialog::MissingGlyphs(HelpText).empty());
+    for (Language language : {Chinese, English})
+        for (int id = 0; id < TextCount; ++id)
+            EXPECT_TRUE(dialog::MissingGlyphs(TextIn(language, TextId(id))).empty())
+                << LanguageName(language) << " text " << id << ": " << TextIn(language, TextId(id));
     EXPECT_TRUE(dialog::MissingGlyphs("准备进入第35关 第1关地图编辑 Morvask 0123456789").empty());
     // A character no text uses is not in the atlas, and is reported.
     EXPECT_EQ(dialog::MissingGlyphs("\xee\x80\x80"), std::vector<uint32_t>{0xE000});

@@ -9,6 +9,7 @@
 
 #include "app/command_line.h"
 #include "app/main_window.h"
+#include "app/settings_file.h"
 #include "platform/platform.h"
 #include "platform/sdl/sdl_backend.h"
 
@@ -61,6 +62,8 @@ int main(int argumentCount, char** arguments) {
     }
     sdl::SetWindowOptions(
         {.fullscreen = line.fullscreen, .scale = line.scale, .fitMode = line.fitMode});
+    LoadPlayerSettings(UnixSettingsPath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME")));
+    ApplyPlayerSettings();
     int exitCode = MorvaskMain(platform::SW_SHOWNORMAL);
     sdl::StopAll();
     return exitCode;

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "platform/key_map.h"
 #include "platform/platform.h"
 #include "platform/sdl/sdl_desktop.h"
 #include "platform/software/resources.h"
@@ -192,7 +193,10 @@ void HandleEvent(const SDL_Event& event) {
                 break;
             // A repeat count of 1, and bit 30 set when the key was down before.
             intptr_t lParam = 1 | (event.key.repeat ? intptr_t(1) << 30 : 0);
-            Deliver(platform::WM_KEYDOWN, uintptr_t(virtualKey), lParam);
+            int gameKeys[2];
+            int count = keymap::KeyDownMessages(virtualKey, gameKeys);
+            for (int k = 0; k < count; ++k)
+                Deliver(platform::WM_KEYDOWN, uintptr_t(gameKeys[k]), lParam);
             break;
         }
         case SDL_MOUSEMOTION: {
@@ -494,7 +498,8 @@ void KillTimer(Window, uintptr_t timerId) {
     Desktop.timers.erase(timerId);
 }
 
-int16_t GetAsyncKeyState(int virtualKey) {
+// A key of the keyboard or a mouse button as SDL sees it now.
+static bool KeyboardKeyDown(int virtualKey) {
     bool down = false;
     if (virtualKey == VK_LBUTTON || virtualKey == VK_RBUTTON || virtualKey == 0x04) {
         uint32_t buttons = SDL_GetMouseState(nullptr, nullptr);
@@ -512,7 +517,11 @@ int16_t GetAsyncKeyState(int virtualKey) {
                     down = true;
         }
     }
-    return down ? int16_t(0x8000) : int16_t(0);
+    return down;
+}
+
+int16_t GetAsyncKeyState(int virtualKey) {
+    return keymap::GameKeyDown(virtualKey, KeyboardKeyDown) ? int16_t(0x8000) : int16_t(0);
 }
 
 Surface GetDC(Window) {

@@ -53,10 +53,6 @@ constexpr int IconGap = 14;
 constexpr int MinimumWidth = 260;
 constexpr int AreaMargin = 8;
 
-const char* const OkLabel = "确定";
-const char* const YesLabel = "是";
-const char* const NoLabel = "否";
-
 // ---- Text ----------------------------------------------------------------
 
 // The code points of UTF-8 text; a malformed byte stands for itself.
@@ -438,10 +434,10 @@ Layout ArrangeAt(const Box& box, Rect area, double scale, int pixels) {
     const int buttonHeight = std::max(Scaled(ButtonHeight, scale), pixels + Scaled(10, scale));
     const int buttonGap = Scaled(ButtonGap, scale);
     layout.buttonCount = box.yesNo ? 2 : 1;
-    const char* labels[2] = {box.yesNo ? YesLabel : OkLabel, NoLabel};
+    const std::string* labels[2] = {box.yesNo ? &box.yesLabel : &box.okLabel, &box.noLabel};
     int buttonWidth = Scaled(ButtonWidth, scale);
     for (int b = 0; b < layout.buttonCount; ++b)
-        buttonWidth = std::max(buttonWidth, TextWidth(labels[b], pixels) + Scaled(28, scale));
+        buttonWidth = std::max(buttonWidth, TextWidth(*labels[b], pixels) + Scaled(28, scale));
 
     const int margin = Scaled(AreaMargin, scale);
     const int maxTextWidth = area.width - 2 * margin - 2 * border - 2 * padding - iconSpace;
@@ -534,7 +530,7 @@ void Draw(const Box& box, const Layout& layout, uint32_t* pixels, int width, int
         DrawText(canvas, layout.lines[i], layout.textX,
                  layout.textY + int(i) * layout.lineHeight + lead, pixelsOfText, BodyText);
 
-    const char* labels[2] = {box.yesNo ? YesLabel : OkLabel, NoLabel};
+    const std::string* labels[2] = {box.yesNo ? &box.yesLabel : &box.okLabel, &box.noLabel};
     for (int b = 0; b < layout.buttonCount; ++b) {
         Rect button = layout.buttons[b];
         uint32_t fill = box.pressed == b && box.hover == b ? ButtonPressed
@@ -549,9 +545,9 @@ void Draw(const Box& box, const Layout& layout, uint32_t* pixels, int width, int
                        button.width + 2 * (gap + border), button.height + 2 * (gap + border)},
                       border, FocusRing);
         }
-        int labelWidth = TextWidth(labels[b], pixelsOfText);
+        int labelWidth = TextWidth(*labels[b], pixelsOfText);
         int baseline = button.y + (button.height - pixelsOfText) / 2 + pixelsOfText * 7 / 8;
-        DrawText(canvas, labels[b], button.x + (button.width - labelWidth) / 2, baseline,
+        DrawText(canvas, *labels[b], button.x + (button.width - labelWidth) / 2, baseline,
                  pixelsOfText, CaptionText);
     }
 }

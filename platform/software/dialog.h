@@ -24,6 +24,10 @@ struct Box {
     std::string text;
     bool yesNo = false;
     bool warning = false;
+    // The buttons' labels in the player's language.
+    std::string okLabel = "确定";
+    std::string yesLabel = "是";
+    std::string noLabel = "否";
     int focus = 0;     // the button the keyboard presses: 0 OK or Yes, 1 No
     int hover = -1;    // the button under the pointer, -1 none
     int pressed = -1;  // the button a pointer press started on, -1 none

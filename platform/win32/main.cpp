@@ -7,6 +7,7 @@
 
 #include "app/command_line.h"
 #include "app/main_window.h"
+#include "app/settings_file.h"
 #include "platform/win32/win32_api.h"
 
 namespace {
@@ -35,5 +36,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
         WriteToConsole(line.output, true);
         return 2;
     }
+    LoadPlayerSettings(WindowsSettingsPath(std::getenv("APPDATA")));
+    ApplyPlayerSettings();
     return MorvaskMain(showCommand);
 }
