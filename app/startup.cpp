@@ -3,11 +3,12 @@
 #include <cstdint>
 
 #include "app/main_window.h"
-#include "app/shell_state.h"
 #include "battle/level_start.h"
-#include "battle/random.h"
+#include "levels/builtin_levels.h"
 #include "levels/level_grid.h"
 #include "render/assets.h"
+#include "state/program_state.h"
+#include "state/random.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <system_error>
 
-#include "app/shell_state.h"
 #include "levels/level_grid.h"
+#include "state/program_state.h"
 
 const char* const MapFileName = "map.txt";
 

@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "app/main_window.h"
+#include "formats/png_file.h"
 #include "platform/headless/headless.h"
 #include "platform/software/surfaces.h"
 #include "render/draw.h"
-#include "tools/png_file.h"
 #include "tools/state_json.h"
 
 namespace {
