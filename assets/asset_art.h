@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "assets/file_formats.h"
 #include "assets/raster.h"
+#include "formats/file_formats.h"
 
 // Tank sheet, 256 x 10240: eight kinds of ten rows (three hulls, six recoil
 // frames of the gun, the muzzle flash) in four directions.
