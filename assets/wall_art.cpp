@@ -89,8 +89,8 @@ void Crack(Relief& r, Vec2 start, float angle, float length, float width, Rng& r
         float heading = angle + NextRange(rng, -0.85f, 0.85f);
         Vec2 q = p + Vec2{std::cos(heading), std::sin(heading)} * step;
         float w = width * (1.0f - 0.5f * travelled / length);
-        FillSegment(r, p, q, w + 2.0f, Carve(1.6f, w + 2.0f, 0.72f));
-        FillSegment(r, p, q, w + 0.9f, Shade(0.55f));
+        FillSegment(r, p, q, w + 2.4f, Carve(1.8f, w + 2.4f, 0.72f));
+        FillSegment(r, p, q, w + 1.3f, Shade(0.45f));
         FillSegment(r, p, q, w, Cut());
         if (depth == 0 && NextFloat(rng) < 0.18f)
             Crack(r, q, angle + NextRange(rng, 0.6f, 1.1f) * (NextFloat(rng) < 0.5f ? -1.0f : 1.0f),
@@ -113,7 +113,7 @@ void MissingBricks(Relief& r, Box2 b, Rng& rng) {
             n = n * (1.0f / Length(n));
             // Mostly straight along the mortar, with a chip bitten out here
             // and there.
-            float chip = NextFloat(rng) < 0.3f ? NextRange(rng, -2.6f, -1.2f) : 0.0f;
+            float chip = NextFloat(rng) < 0.22f ? NextRange(rng, -2.4f, -1.2f) : 0.0f;
             edge.push_back(p + n * (NextRange(rng, -0.5f, 0.5f) + chip));
         }
     };
@@ -126,9 +126,9 @@ void MissingBricks(Relief& r, Box2 b, Rng& rng) {
     for (Vec2 p : edge) {
         Vec2 out = p - c;
         float len = Length(out);
-        rim.push_back(p + out * (NextRange(rng, 2.2f, 3.6f) / len));
+        rim.push_back(p + out * (NextRange(rng, 1.6f, 2.6f) / len));
     }
-    FillPolygon(r, rim, Carve(1.8f, 3.2f, 0.62f));
+    FillPolygon(r, rim, Carve(1.8f, 2.4f, 0.5f));
     FillPolygon(r, edge, Cut());
 }
 
@@ -163,11 +163,11 @@ Relief BrickWall() {
 Sprite CrackedBrick(const Relief& wall) {
     Relief r = wall;
     Rng rng{202};
-    Crack(r, Vec2{30, 30}, -2.4f, 26, 0.6f, rng);
-    Crack(r, Vec2{30, 30}, 0.5f, 28, 0.6f, rng);
-    Crack(r, Vec2{34, 28}, -0.9f, 18, 0.55f, rng);
-    Crack(r, Vec2{12, 50}, 0.2f, 12, 0.5f, rng);
-    Crack(r, Vec2{52, 12}, 2.2f, 12, 0.5f, rng);
+    Crack(r, Vec2{30, 30}, -2.4f, 26, 0.5f, rng);
+    Crack(r, Vec2{30, 30}, 0.5f, 28, 0.5f, rng);
+    Crack(r, Vec2{34, 28}, -0.9f, 18, 0.45f, rng);
+    Crack(r, Vec2{12, 50}, 0.2f, 12, 0.45f, rng);
+    Crack(r, Vec2{52, 12}, 2.2f, 12, 0.45f, rng);
     return Light(r);
 }
 
