@@ -7,7 +7,7 @@ if(NOT TARGET morvask)
   return()
 endif()
 
-set(MORVASK_APP_ID io.github.morvask.Morvask)
+set(MORVASK_APP_ID io.github.morvask.morvask)
 set(MORVASK_PACKAGING_DIR ${CMAKE_CURRENT_LIST_DIR})
 set(MORVASK_HOMEPAGE "https://github.com/morvask/morvask" CACHE STRING
   "Home page named by the Debian package")
@@ -34,13 +34,36 @@ foreach(size 16 32 48 96 128 256)
     DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
     RENAME ${MORVASK_APP_ID}.png)
 endforeach()
+# The same tank drawn as a scalable picture, for any other size.
+install(FILES ${MORVASK_PACKAGING_DIR}/${MORVASK_APP_ID}.svg
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+
+# The manual pages, the changelog and the licence, compressed as Debian
+# wants them (gzip -9n: no name or time stamp, the same bytes every build).
+find_program(MORVASK_GZIP gzip REQUIRED)
+set(MORVASK_DOC_OUT ${CMAKE_BINARY_DIR}/packaging)
+set(MORVASK_COMPRESSED)
+foreach(source morvask.6 morvask-launcher.6 debian/changelog)
+  get_filename_component(name ${source} NAME)
+  add_custom_command(OUTPUT ${MORVASK_DOC_OUT}/${name}.gz
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${MORVASK_DOC_OUT}
+    COMMAND ${MORVASK_GZIP} -9nc ${MORVASK_PACKAGING_DIR}/${source} > ${MORVASK_DOC_OUT}/${name}.gz
+    DEPENDS ${MORVASK_PACKAGING_DIR}/${source}
+    VERBATIM)
+  list(APPEND MORVASK_COMPRESSED ${MORVASK_DOC_OUT}/${name}.gz)
+endforeach()
+add_custom_target(morvask_docs ALL DEPENDS ${MORVASK_COMPRESSED})
+install(FILES ${MORVASK_DOC_OUT}/morvask.6.gz ${MORVASK_DOC_OUT}/morvask-launcher.6.gz
+  DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+install(FILES ${MORVASK_DOC_OUT}/changelog.gz ${MORVASK_PACKAGING_DIR}/debian/copyright
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/morvask)
 
 # The Debian package. The libraries come from dpkg-shlibdeps; the fonts are
-# what the message boxes draw their Chinese with. The X11 boxes take the
-# server's core fonts, whose Chinese glyphs come with xfonts-base; without it
-# every box shows garbage. A zh_CN.UTF-8 locale (from locales) makes the
-# glyphs all of one Simplified Chinese font, and boxes drawn through
-# fontconfig (a toolkit's dialogs) take an outline font (fonts-noto-cjk).
+# what the message boxes draw their Chinese with: boxes drawn through
+# fontconfig take an outline font (fonts-noto-cjk). The X11 boxes take the
+# server's core fonts, whose Chinese glyphs come with xfonts-base, which a
+# package may only recommend; a zh_CN.UTF-8 locale (from locales) makes the
+# glyphs all of one Simplified Chinese font.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME morvask)
 set(CPACK_PACKAGE_VENDOR "Morvask developers")
@@ -64,6 +87,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${MORVASK_HOMEPAGE})
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "xfonts-base")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "locales, fonts-noto-cjk")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-noto-cjk")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "locales, xfonts-base")
+# Directories such as /usr/share/man/man6 belong to other packages too.
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

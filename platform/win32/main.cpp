@@ -1,8 +1,10 @@
 // The process entry of the Windows program: the game with the show-command
 // the program was started with.
 #include "app/main_window.h"
-#include "platform/win32/win32_api.h"
+#include "platform/win32/backend.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
-    return MorvaskMain(showCommand);
+    int exitCode = MorvaskMain(showCommand);
+    win32::ReleaseSurfaces();
+    return exitCode;
 }
