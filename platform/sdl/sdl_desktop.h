@@ -57,9 +57,6 @@ struct DesktopState {
     std::map<uintptr_t, WindowTimer> timers;
     bool quitPosted = false;
     int quitCode = 0;
-    // The display's scale in window units (2 on an X11 screen of 192 dpi;
-    // 1 where SDL itself counts in points).
-    int displayScale = 1;
     // Closing the window was asked while a box was open: the box was
     // answered, and the close runs when the message loop next turns; boxes
     // opened before then are answered the same way at once.

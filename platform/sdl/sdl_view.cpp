@@ -128,8 +128,9 @@ void FieldPoint(const View& view, int x, int y, int& fieldX, int& fieldY) {
 }
 
 void PrepareWindow(SDL_Window* window) {
+    // The display's scale in window units (2 on an X11 screen of 192 dpi;
+    // 1 where SDL itself counts in points).
     const int scale = DisplayScaleOf(window);
-    Desktop.displayScale = scale;
     int display = std::max(0, SDL_GetWindowDisplayIndex(window));
     SDL_Rect usable{};
     if (SDL_GetDisplayUsableBounds(display, &usable) != 0 || usable.w <= 0 || usable.h <= 0)
