@@ -7,6 +7,7 @@
 #include "render/sound_cues.h"
 #include "state/battle_state.h"
 #include "state/program_state.h"
+#include "state/texts.h"
 
 void StartNewGame() {
     platform::SetTimer(MainWindow, BattleTimer, BattleTimerPeriodMs);
@@ -20,9 +21,9 @@ void StartNewGame() {
 void StartLevel() {
     char text[64];
     if (GameMode == Editing) {
-        std::snprintf(text, sizeof text, "第%d关地图编辑", int(BattleState.LevelIndex + 1));
+        std::snprintf(text, sizeof text, Text(LevelEditText), int(BattleState.LevelIndex + 1));
     } else {
-        std::snprintf(text, sizeof text, "准备进入第%d关", int(BattleState.LevelIndex + 1));
+        std::snprintf(text, sizeof text, Text(LevelStartText), int(BattleState.LevelIndex + 1));
         // The music starts before the box and plays on under it.
         PlayCue(LevelStartCue);
     }
@@ -33,9 +34,9 @@ void StartLevel() {
     TankRecord& player = BattleState.Player;
     player.moveDir = Up;
     player.turretDir = Up;
-    player.x = 320;
-    player.y = 704;
-    player.moveTicks = 64 / player.speed;
+    player.x = FreshPlayerRecord.x;
+    player.y = FreshPlayerRecord.y;
+    player.moveTicks = CellSize / player.speed;
     player.stepPixels = player.speed;
     player.reloadTimer = 0;
     player.trackFrame = 0;
@@ -53,7 +54,7 @@ void StartLevel() {
     BattleState.PlayerDestroyed = false;
     BattleState.RespawnDelay = 0;
     BattleState.EnemiesOnField = 0;
-    BattleState.EnemiesToSpawn = 20;
+    BattleState.EnemiesToSpawn = EnemiesPerLevel;
     BattleState.SpawnDelay = 1;
     BattleState.TerrainPhaseA = 0;
     BattleState.TerrainPhaseB = 0;

@@ -2,24 +2,29 @@
 #include "tests/test_support.h"
 
 #include "app/editor.h"
+#include "app/key_bindings.h"
 #include "app/main_window.h"
 #include "levels/level_grid.h"
 #include "platform/headless/headless.h"
 #include "render/draw.h"
 #include "state/program_state.h"
 #include "state/random.h"
+#include "state/texts.h"
 
 std::vector<RecordedBox> Boxes;
 std::vector<RecordedSound> Sounds;
 
 void ResetEverything() {
     headless::Reset();
+    CurrentLanguage = Chinese;
+    PlayerKeys = DefaultKeyBindings();
     BattleState = BattleStateRecord{};
     GameMode = Playing;
     SoundEnabled = false;
     MouseX = 0;
     MouseY = 0;
     MainWindow = nullptr;
+    TickUnderWay = false;
     Brush = Brick;
     TurretLockLatch = true;
     DrawingEnabled = true;
