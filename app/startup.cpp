@@ -8,9 +8,9 @@
 #include "levels/builtin_levels.h"
 #include "levels/level_grid.h"
 #include "render/assets.h"
-#include "state/texts.h"
 #include "state/program_state.h"
 #include "state/random.h"
+#include "state/texts.h"
 
 void StartUp(int showCommand) {
     platform::RegisterClass("Drellwin", platform::CS_HREDRAW | platform::CS_VREDRAW, IconResource,
