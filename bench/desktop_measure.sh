@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
-# What the desktop program costs on a virtual display: the time from exec to
-# its first message box (over several starts), its peak resident memory, the
+# What the desktop program costs on a virtual display: the time from start to
+# its window showing the first box (over several starts), its peak resident memory, the
 # CPU it takes during a stretch of busy play, and (with the tick probe) how
 # steadily its ticks came.
 #
 #   bench/desktop_measure.sh build/morvask [PLAY_SECONDS] [STARTS]
 #
-# Needs Xvfb, xdotool, xwininfo, xprop, perf and python3. Set LOAD=2 to keep two busy processes
+# Needs Xvfb, xdotool, xwininfo, xprop and python3. Set LOAD=2 to keep two busy processes
 # running during the play, as for the tick-pacing measurement.
 set -euo pipefail
 
@@ -32,24 +32,10 @@ export DISPLAY=:$(cat "$WORK/display")
 export HOME=$WORK/home SDL_AUDIODRIVER=dummy
 mkdir -p "$HOME"
 
-echo "== exec to first box ($STARTS starts)"
-# SDL shows a box from a child process of its own: the box is up when that
-# child is forked. The first fork of the program (about 40 ms in) is the
-# session bus's autolaunch check; the box's is the last one before the kill.
-for _ in $(seq "$STARTS"); do
-    timeout 3 perf record -q -o "$WORK/perf.data" \
-        -e sched:sched_process_exec,sched:sched_process_fork -- "$GAME" >/dev/null 2>&1 || true
-    perf script -i "$WORK/perf.data" 2>/dev/null | python3 -c '
-import re, sys
-exec_at = None; forks = []
-for line in sys.stdin:
-    m = re.search(r"\s([0-9]+\.[0-9]+):\s+sched:(sched_process_\w+)", line)
-    if not m: continue
-    t, what = float(m.group(1)), m.group(2)
-    if what == "sched_process_exec" and exec_at is None: exec_at = t
-    elif what == "sched_process_fork" and exec_at is not None: forks.append(t)
-print("first box %.0f ms after exec" % ((forks[-1] - exec_at) * 1000) if forks else "no box")'
-done
+echo "== start to first box ($STARTS starts)"
+# The boxes are drawn inside the game's window: the first is up when the
+# window is first shown.
+python3 "$(dirname "$0")/first_box.py" "$GAME" "$STARTS"
 
 echo "== play for ${PLAY_SECONDS}s"
 if [[ ${LOAD:-0} -gt 0 ]]; then
@@ -60,35 +46,24 @@ if [[ ${LOAD:-0} -gt 0 ]]; then
 fi
 MORVASK_TICK_LOG=$WORK/ticks.log "$GAME" >/dev/null 2>&1 &
 GAME_PID=$!
-# Boxes take their default answers: each is a window of its own beside the
-# game's, answered once it has the focus. True when one was answered.
-answer_box() {
-    local id
-    for id in $(xwininfo -root -children 2>/dev/null | awk '$1 ~ /^0x/ {print $1}'); do
-        xwininfo -id "$id" 2>/dev/null | grep -q 'Map State: IsViewable' || continue
-        xprop -id "$id" _NET_WM_NAME 2>/dev/null | grep -q '"Morvask V1.0"' && continue
-        xprop -id "$id" _NET_WM_NAME 2>/dev/null | grep -q '_NET_WM_NAME' || continue
-        xdotool windowfocus "$id" 2>/dev/null || continue
-        sleep 0.1
-        xdotool key Return 2>/dev/null || continue
-        sleep 0.3
-        return 0
-    done
-    return 1
-}
-# The boxes of start-up and of the first level, until none comes for a while.
-answered=0 quiet=0
-while ((quiet < 8)); do
-    if answer_box; then
-        answered=$((answered + 1)) quiet=0
-    else
-        quiet=$((quiet + 1))
-        sleep 0.25
-    fi
+# Boxes are drawn inside the game's window and take their default answer
+# with Return; the window has the keyboard.
+MAIN=
+for _ in $(seq 100); do
+    MAIN=$(xdotool search --onlyvisible --name 'Morvask' 2>/dev/null | head -n1 || true)
+    [[ -n $MAIN ]] && break
+    sleep 0.1
 done
-echo "answered $answered boxes"
-MAIN=$(xdotool search --name 'Morvask V1.0' 2>/dev/null | head -n1)
-[[ -n $MAIN ]] && xdotool windowfocus "$MAIN" 2>/dev/null || true
+answer_box() {
+    [[ -z $MAIN ]] || xdotool windowfocus "$MAIN" 2>/dev/null || true
+    xdotool key Return 2>/dev/null || true
+}
+# The three boxes of start-up and the first level's.
+for _ in 1 2 3 4; do
+    sleep 0.8
+    answer_box
+done
+sleep 1
 # Busy play: the player drives and fires all the time.
 xdotool keydown space 2>/dev/null || true
 ticks() { awk '{print $14 + $15}' "/proc/$GAME_PID/stat"; }
@@ -99,8 +74,9 @@ for k in $(seq "$PLAY_SECONDS"); do
     case $((k % 4)) in
         0) key=Left ;; 1) key=Up ;; 2) key=Right ;; *) key=Down ;;
     esac
-    # A box of the game (a lost level) is answered and play goes on.
-    answer_box && [[ -n $MAIN ]] && xdotool windowfocus "$MAIN" 2>/dev/null && xdotool keydown space
+    # A box of the game (a lost level) takes Return; play goes on.
+    xdotool key Return 2>/dev/null || true
+    xdotool keydown space 2>/dev/null || true
     xdotool keydown $key 2>/dev/null || true
     sleep 1
     xdotool keyup $key 2>/dev/null || true

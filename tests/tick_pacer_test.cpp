@@ -2,6 +2,9 @@
 // missed ones dropped, and the wait that ends close to its deadline.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "platform/software/tick_pacer.h"
@@ -49,4 +52,22 @@ TEST(SleepUntil, NeverWakesEarly) {
     }
     // A deadline in the past returns at once.
     software::SleepUntil(software::MonotonicNanoseconds() - Ms);
+}
+
+TEST(TickProbe, WritesEachDeliveredTickInMicroseconds) {
+    // The probe reads its variable on the first tick of the process; nothing
+    // else in the tests delivers desktop ticks.
+    std::string path = ::testing::TempDir() + "tick_probe.log";
+    setenv("MORVASK_TICK_LOG", path.c_str(), 1);
+    software::ProbeTick(5 * Ms);
+    software::ProbeTick(15 * Ms + 400'000);
+    unsetenv("MORVASK_TICK_LOG");
+    std::FILE* file = std::fopen(path.c_str(), "r");
+    ASSERT_NE(file, nullptr);
+    long long first = 0, second = 0;
+    EXPECT_EQ(std::fscanf(file, "%lld %lld", &first, &second), 2);
+    std::fclose(file);
+    std::remove(path.c_str());
+    EXPECT_EQ(first, 5000);
+    EXPECT_EQ(second, 15400);
 }

@@ -153,9 +153,13 @@ inline void Prepare(platform::SurfaceData& surface, int first, int end) {
 }  // namespace
 
 void* AllocatePixelMemory(size_t bytes) {
-    // One page more than asked, to start at the buffer's quarter of a page.
-    uintptr_t offset = uintptr_t(NextPixelSlot) * 1024;
-    NextPixelSlot = (NextPixelSlot + 1) % 4;
+    // One page more than asked, to start at the buffer's quarter of a page:
+    // the second, third or fourth, in turn. None starts in the first quarter,
+    // where memory from malloc begins (SDL's texture lies 16 bytes into a
+    // page), so a copy from one of these into such memory never writes just
+    // above where it reads.
+    uintptr_t offset = uintptr_t(1 + NextPixelSlot) * 1024;
+    NextPixelSlot = (NextPixelSlot + 1) % 3;
     void* base = nullptr;
     if (bytes >= (size_t(64) << 10)) {
         base =

@@ -27,7 +27,8 @@ struct SpriteRuns {
 
 // Pixel memory. Rows of the game's surfaces are 64-byte multiples, and every
 // buffer starts 64-byte aligned, so rows never straddle more cache lines than
-// they must. Each new buffer also starts at the next quarter of a 4 KiB page:
+// they must. Each new buffer also starts at the next of the last three
+// quarters of a 4 KiB page:
 // copying between two buffers whose addresses are close modulo 4096 (the
 // destination a little above the source) stalls on 4K aliasing, where the
 // processor takes a load for one depending on an earlier store to an address

@@ -1,7 +1,9 @@
 // When window timer ticks fall due and how the program waits for them.
 #include "platform/software/tick_pacer.h"
 
+#include <fcntl.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -39,7 +41,7 @@ namespace {
 
 struct Probe {
     bool checked = false;
-    FILE* file = nullptr;
+    int file = -1;
 };
 
 Probe TickProbe;
@@ -50,11 +52,17 @@ void ProbeTick(int64_t nowNs) {
     if (!TickProbe.checked) {
         TickProbe.checked = true;
         if (const char* path = std::getenv("MORVASK_TICK_LOG"))
-            TickProbe.file = std::fopen(path, "w");
+            TickProbe.file = ::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     }
-    if (TickProbe.file) {
-        // Buffered by stdio; the file is complete when the program ends.
-        std::fprintf(TickProbe.file, "%lld\n", static_cast<long long>(nowNs / 1000));
+    if (TickProbe.file < 0)
+        return;
+    // One write per tick, nothing buffered: a process forked meanwhile (SDL
+    // forks helpers) cannot write the same lines a second time.
+    char line[32];
+    int length = std::snprintf(line, sizeof line, "%lld\n", static_cast<long long>(nowNs / 1000));
+    if (length > 0 && ::write(TickProbe.file, line, size_t(length)) < 0) {
+        ::close(TickProbe.file);
+        TickProbe.file = -1;
     }
 }
 
