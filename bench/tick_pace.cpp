@@ -12,11 +12,11 @@
 #include <vector>
 
 #include "app/main_window.h"
-#include "app/shell_state.h"
 #include "battle/frame_step.h"
 #include "platform/headless/headless.h"
 #include "platform/software/tick_pacer.h"
 #include "render/draw.h"
+#include "state/program_state.h"
 
 namespace {
 
