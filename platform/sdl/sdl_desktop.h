@@ -11,6 +11,7 @@
 #include "platform/platform.h"
 #include "platform/sdl/sdl_backend.h"
 #include "platform/software/dialog.h"
+#include "platform/software/tick_pacer.h"
 
 struct platform::WindowData {
     SDL_Window* sdlWindow = nullptr;
@@ -29,9 +30,9 @@ namespace sdl {
 constexpr int FieldWidth = 960;
 constexpr int FieldHeight = 704;
 
+// A window timer's ticks, on a grid of the monotonic clock.
 struct WindowTimer {
-    uint32_t periodMs = 10;
-    uint64_t dueMs = 0;
+    software::TickSchedule schedule;
 };
 
 // The message box on the window while one is open, and its picture.
