@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -21,9 +22,19 @@
 namespace {
 
 int CurrentLine = 0;
+// About 11.5 days of game time; a longer run takes several lines.
+constexpr int64_t MaxTicksPerLine = 100000000;
+
+// Output that cannot be written ends the run at once: whoever reads it would
+// miss lines without knowing.
+[[noreturn]] void OutputFailed() {
+    std::fprintf(stderr, "morvask-sim: cannot write the output\n");
+    std::_Exit(1);
+}
 
 [[noreturn]] void ScriptError(const std::string& what) {
-    std::fflush(stdout);
+    if (std::fflush(stdout) != 0)
+        OutputFailed();
     std::fprintf(stderr, "morvask-sim: line %d: %s\n", CurrentLine, what.c_str());
     std::exit(2);
 }
@@ -31,6 +42,8 @@ int CurrentLine = 0;
 void WriteLine(const std::string& line) {
     std::fwrite(line.data(), 1, line.size(), stdout);
     std::fputc('\n', stdout);
+    if (std::ferror(stdout))
+        OutputFailed();
 }
 
 std::string Lower(std::string s) {
@@ -203,8 +216,14 @@ bool RunCommand(const std::vector<std::string>& words, bool& started) {
     } else if (command == "tick") {
         RequireArguments(words, 0, 1);
         int64_t count = 1;
-        if (words.size() == 2 && !ParseInteger(words[1], 0, 1000000000LL, count))
-            ScriptError("bad tick count '" + words[1] + "'");
+        if (words.size() == 2 && !ParseInteger(words[1], 0, MaxTicksPerLine, count)) {
+            const bool digitsOnly = std::all_of(words[1].begin(), words[1].end(),
+                                                [](char c) { return c >= '0' && c <= '9'; });
+            if (!digitsOnly)
+                ScriptError("bad tick count '" + words[1] + "'");
+            ScriptError("tick count " + words[1] + " is above the limit of " +
+                        std::to_string(MaxTicksPerLine) + " per line");
+        }
         for (int64_t i = 0; i < count; ++i)
             headless::StepTick();
     } else if (command == "minimize" || command == "restore") {
@@ -264,6 +283,11 @@ int main(int argc, char** argv) {
     std::ifstream file;
     std::istream* in = &std::cin;
     if (argc == 2 && std::string(argv[1]) != "-") {
+        std::error_code error;
+        if (std::filesystem::is_directory(argv[1], error)) {
+            std::fprintf(stderr, "morvask-sim: %s is a directory, not a script\n", argv[1]);
+            return 2;
+        }
         file.open(argv[1]);
         if (!file) {
             std::fprintf(stderr, "morvask-sim: cannot read %s\n", argv[1]);
@@ -288,6 +312,11 @@ int main(int argc, char** argv) {
         if (!RunCommand(words, started))
             break;
     }
-    std::fflush(stdout);
+    if (in->bad()) {
+        std::fprintf(stderr, "morvask-sim: cannot read the script\n");
+        return 2;
+    }
+    if (std::fflush(stdout) != 0 || std::ferror(stdout))
+        OutputFailed();
     return 0;
 }
