@@ -16,6 +16,7 @@
 #include "platform/headless/headless.h"
 #include "platform/software/surfaces.h"
 #include "render/draw.h"
+#include "state/texts.h"
 #include "tools/png_file.h"
 #include "tools/state_json.h"
 
@@ -205,7 +206,7 @@ bool RunCommand(const std::vector<std::string>& words, bool& started) {
             headless::SetKeyDown(key, down);
     } else if (command == "press") {
         RequireArguments(words, 1, 1);
-        headless::Deliver(platform::WM_KEYDOWN, uintptr_t(KeyCode(words[1])), 0);
+        headless::PressKey(KeyCode(words[1]));
     } else if (command == "mouse") {
         RequireArguments(words, 2, 2);
         int64_t x, y;
@@ -276,8 +277,17 @@ std::vector<std::string> Words(const std::string& line) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // `--lang en` first shows every box in English; the default is the game's own.
+    if (argc >= 3 && std::string(argv[1]) == "--lang") {
+        if (!LanguageFromName(argv[2], CurrentLanguage)) {
+            std::fprintf(stderr, "morvask-sim: --lang takes zh or en, not %s\n", argv[2]);
+            return 2;
+        }
+        argv += 2;
+        argc -= 2;
+    }
     if (argc > 2) {
-        std::fprintf(stderr, "usage: morvask-sim [SCRIPT]\n");
+        std::fprintf(stderr, "usage: morvask-sim [--lang zh|en] [SCRIPT]\n");
         return 2;
     }
     std::ifstream file;
