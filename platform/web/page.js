@@ -213,7 +213,7 @@
   const dialogFont = '16px "Noto Sans CJK SC", "Microsoft YaHei", "PingFang SC", sans-serif';
   let dialogState = null;
 
-  function layoutDialog(text, caption, yesNo, warning) {
+  function layoutDialog(text, caption, yesNo, warning, labels) {
     context.font = dialogFont;
     const lines = text.split("\n");
     const lineHeight = 22;
@@ -222,7 +222,8 @@
     const width = Math.min(FieldWidth - 40, Math.ceil(textWidth) + iconRoom + 48);
     const height = Math.min(FieldHeight - 20, 32 + 20 + lines.length * lineHeight + 20 + 44);
     const x = Math.floor((FieldWidth - width) / 2), y = Math.floor((FieldHeight - height) / 2);
-    const buttons = (yesNo ? [["是", IDYES], ["否", IDNO]] : [["确定", IDOK]]).map(
+    const [ok, yes, no] = labels;
+    const buttons = (yesNo ? [[yes, IDYES], [no, IDNO]] : [[ok, IDOK]]).map(
       ([label, answer], i, all) => {
         const w = 88, h = 28, gap = 12;
         const left = x + Math.floor((width - (all.length * w + (all.length - 1) * gap)) / 2);
@@ -327,9 +328,9 @@
     if (press && hit >= 0) closeDialog(d.buttons[hit].answer);
   }
 
-  function messageBox(text, caption, yesNo, warning) {
+  function messageBox(text, caption, yesNo, warning, labels) {
     return new Promise((resolve) => {
-      dialogState = layoutDialog(text, caption, yesNo, warning);
+      dialogState = layoutDialog(text, caption, yesNo, warning, labels);
       dialogState.resolve = resolve;
       page.dialog = { text, caption, buttons: yesNo ? "yesno" : "ok" };
       page.dialogsShown += 1;
