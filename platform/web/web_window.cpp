@@ -301,6 +301,8 @@ int MessageBox(Window owner, const char* textUtf8, const char* captionUtf8, uint
         SetActive(false);
     PresentIfChanged();
     int answer = web::ShowDialog(textUtf8 ? textUtf8 : "", captionUtf8 ? captionUtf8 : "", type);
+    // The box is gone from the canvas with the next frame shown.
+    State.pictureChanged = true;
     StoreSavedMap();
     if (owned && WindowLive() && !State.pageHidden)
         SetActive(true);
