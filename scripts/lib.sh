@@ -154,8 +154,8 @@ build_tree() {
     cmake --build "$dir" -j"$(nproc)" "${targets[@]}"
 }
 
-# Builds the web edition into dist/web/: the pictures and sounds come from the
-# native build in build/ (only its asset generator is built), the modules
+# Builds the web edition into dist/web/: the pictures, sounds and the boxes'
+# glyphs come from the native build in build/ (only their makers are built), the modules
 # from build-web/ (Emscripten). MORVASK_NATIVE_BUILD chooses another native
 # tree.
 build_web() {
@@ -166,7 +166,7 @@ build_web() {
     if [ ! -f "$native/CMakeCache.txt" ]; then
         cmake -S "$MORVASK_ROOT" -B "$native" -DCMAKE_BUILD_TYPE=Release >/dev/null
     fi
-    cmake --build "$native" -j"$(nproc)" --target morvask_assets
+    cmake --build "$native" -j"$(nproc)" --target morvask_assets morvask_glyph_atlas
     emcmake cmake -S "$MORVASK_ROOT" -B "$web" -DCMAKE_BUILD_TYPE=Release \
         -DMORVASK_ASSET_DIR="$native/assets" -DMORVASK_BUILD_TESTS=OFF \
         -DMORVASK_BUILD_BENCH=OFF -DMORVASK_BUILD_SDL=OFF >/dev/null

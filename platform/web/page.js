@@ -1,8 +1,8 @@
 // The page of the web edition: loads the pictures and sounds, mounts the save
 // folder in the browser's storage, starts the game's module, and is the
 // game's window for it (Module.morvask): animation frames, keys and mouse in
-// field pixels, the canvas, the message boxes, the sound channel and the map
-// buttons.
+// field pixels (passed to an open message box instead while there is one),
+// the canvas, the sound channel and the map buttons.
 "use strict";
 
 (function () {
@@ -10,7 +10,6 @@
   const FieldHeight = 704;
   const Waves = MorvaskResources.waves;
   const MapValueCount = 5775;
-  const IDOK = 1, IDYES = 6, IDNO = 7;
 
   const canvas = document.getElementById("field");
   const context = canvas.getContext("2d", { alpha: false });
@@ -138,7 +137,7 @@
   canvas.addEventListener("mousemove", (event) => {
     const [x, y] = fieldPoint(event);
     if (page.dialog) {
-      dialogPointer(x, y, false);
+      dialogPointer(2, x, y);
       return;
     }
     events.push([2, x, y, mouseFlags(event)]);
@@ -149,7 +148,7 @@
     event.preventDefault();
     const [x, y] = fieldPoint(event);
     if (page.dialog) {
-      if (event.button === 0) dialogPointer(x, y, true);
+      if (event.button === 0) dialogPointer(3, x, y);
       return;
     }
     if (event.button === 0) keys[0x01] = 1;
@@ -157,6 +156,7 @@
     if (event.button === 1) keys[0x04] = 1;
   });
   window.addEventListener("mouseup", (event) => {
+    if (page.dialog && event.button === 0) dialogPointer(4, ...fieldPoint(event));
     if (event.button === 0) keys[0x01] = 0;
     if (event.button === 2) keys[0x02] = 0;
     if (event.button === 1) keys[0x04] = 0;
@@ -191,12 +191,9 @@
     toggleFullscreen();
   });
 
-  let lastPicture = null;
-
   function present(pointer, width, height) {
     const bytes = new Uint8ClampedArray(Module.HEAPU8.buffer, pointer, width * height * 4);
-    lastPicture = new ImageData(new Uint8ClampedArray(bytes), width, height);
-    context.putImageData(lastPicture, 0, 0);
+    context.putImageData(new ImageData(new Uint8ClampedArray(bytes), width, height), 0, 0);
     noteFrame();
   }
 
@@ -207,134 +204,33 @@
 
   // ---- Message boxes ------------------------------------------------------
 
-  // Drawn over the field like the desktop's in-window boxes, answered with
-  // Enter or Space (the focused button), Escape (the button that changes
-  // nothing), Y and N, the arrows or Tab (the focus), or a click.
-  const dialogFont = '16px "Noto Sans CJK SC", "Microsoft YaHei", "PingFang SC", sans-serif';
-  let dialogState = null;
-
-  function layoutDialog(text, caption, yesNo, warning) {
-    context.font = dialogFont;
-    const lines = text.split("\n");
-    const lineHeight = 22;
-    const textWidth = Math.max(120, ...lines.map((l) => context.measureText(l).width));
-    const iconRoom = warning ? 48 : 0;
-    const width = Math.min(FieldWidth - 40, Math.ceil(textWidth) + iconRoom + 48);
-    const height = Math.min(FieldHeight - 20, 32 + 20 + lines.length * lineHeight + 20 + 44);
-    const x = Math.floor((FieldWidth - width) / 2), y = Math.floor((FieldHeight - height) / 2);
-    const buttons = (yesNo ? [["是", IDYES], ["否", IDNO]] : [["确定", IDOK]]).map(
-      ([label, answer], i, all) => {
-        const w = 88, h = 28, gap = 12;
-        const left = x + Math.floor((width - (all.length * w + (all.length - 1) * gap)) / 2);
-        return { label, answer, x: left + i * (w + gap), y: y + height - 42, w, h };
-      });
-    return { text, caption, yesNo, warning, lines, lineHeight, x, y, width, height, buttons,
-             focus: 0, pressed: -1 };
-  }
-
-  function drawDialog() {
-    const d = dialogState;
-    if (lastPicture) context.putImageData(lastPicture, 0, 0);
-    else {
-      context.fillStyle = "#000";
-      context.fillRect(0, 0, FieldWidth, FieldHeight);
-    }
-    context.fillStyle = "rgba(0,0,0,0.35)";
-    context.fillRect(d.x + 6, d.y + 6, d.width, d.height);
-    context.fillStyle = "#f0f0f0";
-    context.fillRect(d.x, d.y, d.width, d.height);
-    context.fillStyle = "#2b4f86";
-    context.fillRect(d.x, d.y, d.width, 30);
-    context.strokeStyle = "#1b2f50";
-    context.lineWidth = 2;
-    context.strokeRect(d.x + 1, d.y + 1, d.width - 2, d.height - 2);
-    context.font = dialogFont;
-    context.textBaseline = "middle";
-    context.fillStyle = "#fff";
-    context.fillText(d.caption, d.x + 12, d.y + 16);
-    let textLeft = d.x + 24;
-    if (d.warning) {
-      const cx = d.x + 36, cy = d.y + 62;
-      context.fillStyle = "#f2c230";
-      context.beginPath();
-      context.moveTo(cx, cy - 16);
-      context.lineTo(cx + 17, cy + 14);
-      context.lineTo(cx - 17, cy + 14);
-      context.closePath();
-      context.fill();
-      context.fillStyle = "#000";
-      context.fillText("!", cx - 3, cy + 3);
-      textLeft += 48;
-    }
-    context.fillStyle = "#111";
-    d.lines.forEach((line, i) => context.fillText(line, textLeft, d.y + 52 + i * d.lineHeight + 11));
-    d.buttons.forEach((b, i) => {
-      context.fillStyle = d.pressed === i ? "#c8d4e6" : "#e4e4e4";
-      context.fillRect(b.x, b.y, b.w, b.h);
-      context.strokeStyle = i === d.focus ? "#2b4f86" : "#888";
-      context.lineWidth = i === d.focus ? 2 : 1;
-      context.strokeRect(b.x + 0.5, b.y + 0.5, b.w - 1, b.h - 1);
-      context.fillStyle = "#111";
-      context.textAlign = "center";
-      context.fillText(b.label, b.x + b.w / 2, b.y + b.h / 2 + 1);
-      context.textAlign = "left";
-    });
-    noteFrame();
-  }
-
-  function closeDialog(answer) {
-    const d = dialogState;
-    dialogState = null;
-    page.dialog = null;
-    if (lastPicture) context.putImageData(lastPicture, 0, 0);
-    d.resolve(answer);
-  }
+  // The game draws its boxes itself; while one is open the page passes it
+  // the keys and the pointer instead of the game.
+  const dialogEvents = [];
+  // The keys a box answers to, in the order of dialog::Key.
+  const DialogKeys = { Enter: 0, NumpadEnter: 0, Space: 1, Escape: 2, Tab: 3, ArrowLeft: 5,
+                       ArrowRight: 6, KeyY: 7, KeyN: 8 };
 
   function dialogKey(event) {
-    const d = dialogState;
     event.preventDefault();
-    if (event.repeat) return;
-    const noAnswer = d.yesNo ? IDNO : IDOK;
-    switch (event.code) {
-      case "Enter":
-      case "NumpadEnter":
-      case "Space":
-        closeDialog(d.buttons[d.focus].answer);
-        return;
-      case "Escape":
-        closeDialog(noAnswer);
-        return;
-      case "KeyY":
-        if (d.yesNo) closeDialog(IDYES);
-        return;
-      case "KeyN":
-        if (d.yesNo) closeDialog(IDNO);
-        return;
-      case "ArrowLeft":
-      case "ArrowRight":
-      case "Tab":
-        d.focus = (d.focus + 1) % d.buttons.length;
-        drawDialog();
-        return;
-      default:
-        return;
-    }
+    let key = DialogKeys[event.code];
+    if (key === undefined) return;
+    if (key === 3 && event.shiftKey) key = 4;
+    dialogEvents.push([1, key]);
   }
 
-  function dialogPointer(x, y, press) {
-    const d = dialogState;
-    const hit = d.buttons.findIndex((b) => x >= b.x && x < b.x + b.w && y >= b.y && y < b.y + b.h);
-    if (press && hit >= 0) closeDialog(d.buttons[hit].answer);
+  function dialogPointer(kind, x, y) {
+    dialogEvents.push([kind, x, y]);
   }
 
-  function messageBox(text, caption, yesNo, warning) {
-    return new Promise((resolve) => {
-      dialogState = layoutDialog(text, caption, yesNo, warning);
-      dialogState.resolve = resolve;
-      page.dialog = { text, caption, buttons: yesNo ? "yesno" : "ok" };
-      page.dialogsShown += 1;
-      drawDialog();
-    });
+  function dialogOpened(text, caption, yesNo) {
+    dialogEvents.length = 0;
+    page.dialog = { text, caption, buttons: yesNo ? "yesno" : "ok" };
+    page.dialogsShown += 1;
+  }
+
+  function dialogClosed() {
+    page.dialog = null;
   }
 
   // ---- Time ---------------------------------------------------------------
@@ -447,7 +343,8 @@
     print: (text) => console.log(text),
     printErr: (text) => console.warn(text),
     morvask: {
-      waitFrame, present, playSound, messageBox,
+      waitFrame, present, playSound, dialogOpened, dialogClosed,
+      nextDialogEvent: () => dialogEvents.shift(),
       nextEvent: () => events.shift(),
       keyDown: (key) => keys[key],
       syncFiles: storeFiles,

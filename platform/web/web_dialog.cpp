@@ -1,24 +1,111 @@
-// The message box of the web backend, drawn by the page over the canvas and
-// answered there (Enter or Space takes the focused button, Escape the one
-// that changes nothing, Y and N, the arrows and Tab move between buttons).
+// The message box of the web backend: the desktop's in-window box, drawn over
+// the field's picture and shown on the canvas, answered with the keys and the
+// pointer that the page passes on while it is open (Enter or Space takes the
+// focused button, Escape the one that changes nothing, Y and N, the arrows and
+// Tab move the focus, a click takes a button). The browser runs meanwhile.
 #include "platform/web/web_dialog.h"
 
 #include <emscripten.h>
 
-EM_ASYNC_JS(int, web_message_box, (const char* text, const char* caption, int yesNo, int warning), {
-    return await Module.morvask.messageBox(UTF8ToString(text), UTF8ToString(caption), !!yesNo,
-                                           !!warning);
+#include <vector>
+
+#include "platform/platform.h"
+#include "platform/software/dialog.h"
+#include "platform/software/surfaces.h"
+
+EM_JS(void, web_dialog_opened, (const char* text, const char* caption, int yesNo),
+      { Module.morvask.dialogOpened(UTF8ToString(text), UTF8ToString(caption), !!yesNo); });
+EM_JS(void, web_dialog_closed, (), { Module.morvask.dialogClosed(); });
+EM_JS(int, web_next_dialog_event, (int32_t * values), {
+    const event = Module.morvask.nextDialogEvent();
+    if (!event)
+        return 0;
+    for (let i = 1; i < event.length; ++i)
+        HEAP32[(values >> 2) + i - 1] = event[i];
+    return event[0];
 });
+EM_ASYNC_JS(double, web_wait_dialog_frame, (), { return await Module.morvask.waitFrame(); });
+EM_JS(void, web_present_dialog, (const uint32_t* rgba, int width, int height),
+      { Module.morvask.present(rgba, width, height); });
+
+namespace {
+
+constexpr int ClientWidth = 960;
+constexpr int ClientHeight = 704;
+
+// What the page passes on while a box is open.
+constexpr int DialogKey = 1;
+constexpr int DialogPointerMove = 2;
+constexpr int DialogPointerDown = 3;
+constexpr int DialogPointerUp = 4;
+
+const char* OkText = "确定";
+const char* YesText = "是";
+const char* NoText = "否";
+
+void Show(const std::vector<uint32_t>& behind, const dialog::Box& box, const dialog::Layout& layout,
+          std::vector<uint32_t>& rgba) {
+    std::vector<uint32_t> pixels = behind;
+    dialog::Draw(box, layout, pixels.data(), ClientWidth, ClientHeight, ClientWidth, 0, 0);
+    rgba.resize(pixels.size());
+    for (size_t i = 0; i < pixels.size(); ++i) {
+        uint32_t p = pixels[i];
+        rgba[i] = 0xFF000000u | (p & 0xFFu) << 16 | (p & 0xFF00u) | (p >> 16 & 0xFFu);
+    }
+    web_present_dialog(rgba.data(), ClientWidth, ClientHeight);
+}
+
+}  // namespace
 
 namespace web {
 
+void SetDialogButtonTexts(const char* ok, const char* yes, const char* no) {
+    OkText = ok;
+    YesText = yes;
+    NoText = no;
+}
+
 int ShowDialog(const char* textUtf8, const char* captionUtf8, uint32_t type) {
+    dialog::Box box = dialog::OpenBox(textUtf8, captionUtf8, type);
+    box.okLabel = OkText;
+    box.yesLabel = YesText;
+    box.noLabel = NoText;
+    const dialog::Layout layout =
+        dialog::Arrange(box, dialog::Rect{0, 0, ClientWidth, ClientHeight}, 1.0);
+    const auto& picture = CurrentPicture().pixels;
+    std::vector<uint32_t> behind(picture.begin(), picture.end());
+    behind.resize(size_t(ClientWidth) * ClientHeight);
+    std::vector<uint32_t> rgba;
     bool yesNo = (type & 0xF) == platform::MB_YESNO;
-    bool warning = (type & 0xF0) == platform::MB_ICONWARNING;
-    int answer = web_message_box(textUtf8, captionUtf8, yesNo, warning);
-    if (yesNo)
-        return answer == platform::IDYES ? platform::IDYES : platform::IDNO;
-    return platform::IDOK;
+    web_dialog_opened(textUtf8, captionUtf8, yesNo);
+    Show(behind, box, layout, rgba);
+    int answer = 0;
+    while (answer == 0) {
+        web_wait_dialog_frame();
+        bool redraw = false;
+        int32_t values[3] = {};
+        while (answer == 0) {
+            int kind = web_next_dialog_event(values);
+            if (kind == 0)
+                break;
+            if (kind == DialogKey) {
+                answer = dialog::PressKey(box, dialog::Key(values[0]));
+                redraw = true;
+            } else if (kind == DialogPointerMove) {
+                redraw |= dialog::MovePointer(box, layout, values[0], values[1]);
+            } else if (kind == DialogPointerDown) {
+                answer = dialog::PressPointer(box, layout, values[0], values[1]);
+                redraw = true;
+            } else if (kind == DialogPointerUp) {
+                answer = dialog::ReleasePointer(box, layout, values[0], values[1]);
+                redraw = true;
+            }
+        }
+        if (redraw && answer == 0)
+            Show(behind, box, layout, rgba);
+    }
+    web_dialog_closed();
+    return answer;
 }
 
 }  // namespace web

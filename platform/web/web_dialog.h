@@ -11,6 +11,9 @@ namespace web {
 // click; returns IDOK, IDYES or IDNO. The browser runs meanwhile.
 int ShowDialog(const char* textUtf8, const char* captionUtf8, uint32_t type);
 
+// The labels of the buttons (UTF-8, kept by pointer); Chinese until set.
+void SetDialogButtonTexts(const char* ok, const char* yes, const char* no);
+
 // One turn of the message loop: input, due ticks, the newest picture.
 void RunFrame();
 

@@ -11,6 +11,7 @@
 #include <map>
 #include <vector>
 
+#include "platform/key_map.h"
 #include "platform/platform.h"
 #include "platform/software/surfaces.h"
 #include "platform/web/web_dialog.h"
@@ -111,6 +112,10 @@ platform::Surface WindowPicture() {
     return State.windowSurface;
 }
 
+bool PageKeyDown(int virtualKey) {
+    return virtualKey >= 0 && virtualKey < 256 && web_key_down(virtualKey) != 0;
+}
+
 void NoteNewPicture(const platform::SurfaceData&) {
     State.pictureChanged = true;
 }
@@ -146,7 +151,10 @@ void HandleEvent(int kind, const int32_t* values) {
         case EventKeyDown: {
             // A repeat count of 1, and bit 30 set when the key was down before.
             intptr_t lParam = 1 | (values[1] ? intptr_t(1) << 30 : 0);
-            Deliver(platform::WM_KEYDOWN, uintptr_t(values[0]), lParam);
+            int gameKeys[2];
+            int count = keymap::KeyDownMessages(values[0], gameKeys);
+            for (int k = 0; k < count; ++k)
+                Deliver(platform::WM_KEYDOWN, uintptr_t(gameKeys[k]), lParam);
             break;
         }
         case EventMouseMove:
@@ -282,6 +290,10 @@ void KillTimer(Window, uintptr_t timerId) {
     State.timers.erase(timerId);
 }
 
+void SetBoxButtonTexts(const char* ok, const char* yes, const char* no) {
+    web::SetDialogButtonTexts(ok, yes, no);
+}
+
 int MessageBox(Window owner, const char* textUtf8, const char* captionUtf8, uint32_t type) {
     bool owned = owner == &State.window && WindowLive();
     // The owner is inactive while its box is open, and active again after.
@@ -289,6 +301,8 @@ int MessageBox(Window owner, const char* textUtf8, const char* captionUtf8, uint
         SetActive(false);
     PresentIfChanged();
     int answer = web::ShowDialog(textUtf8 ? textUtf8 : "", captionUtf8 ? captionUtf8 : "", type);
+    // The box is gone from the canvas with the next frame shown.
+    State.pictureChanged = true;
     StoreSavedMap();
     if (owned && WindowLive() && !State.pageHidden)
         SetActive(true);
@@ -296,9 +310,7 @@ int MessageBox(Window owner, const char* textUtf8, const char* captionUtf8, uint
 }
 
 int16_t GetAsyncKeyState(int virtualKey) {
-    if (virtualKey < 0 || virtualKey >= 256)
-        return 0;
-    return web_key_down(virtualKey) ? int16_t(0x8000) : int16_t(0);
+    return keymap::GameKeyDown(virtualKey, PageKeyDown) ? int16_t(0x8000) : int16_t(0);
 }
 
 Surface GetDC(Window) {

@@ -222,7 +222,9 @@ def page_checks(url, dist, native, out):
         answer_box(driver, "地图保存成功", Keys.ENTER)
         stored = driver.execute_script(
             "try { return Array.from(FS.readFile('/save/map.txt')); } catch (e) { return null; }")
-        check(stored is not None, "F3 saved map.txt")
+        if not check(stored is not None, "F3 saved map.txt"):
+            print("     the folders:", driver.execute_script(
+                "return [FS.cwd(), FS.readdir('/save'), FS.readdir(FS.cwd())]"))
 
         # The download is the desktop's save of the same levels, byte for byte.
         driver.find_element(By.ID, "download").click()
