@@ -2,98 +2,59 @@
 #include "levels/map_file.h"
 
 #include <cstdio>
-#include <filesystem>
-#include <system_error>
 
 #include "app/shell_state.h"
 #include "levels/level_grid.h"
+#include "platform/files.h"
 
 const char* const MapFileName = "map.txt";
 
 namespace {
-
-namespace fs = std::filesystem;
-
-constexpr fs::perms AnyWrite =
-    fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
 
 void ShowSaveFailed() {
     platform::MessageBox(MainWindow, "地图保存失败！", "错误",
                          platform::MB_OK | platform::MB_ICONWARNING);
 }
 
-// A file or directory whose write permission was taken away is not written,
-// even by a user whom the system would let through.
-bool WriteProtected(const fs::path& path) {
-    std::error_code error;
-    fs::file_status status = fs::status(path, error);
-    return !error && (status.permissions() & AnyWrite) == fs::perms::none;
-}
-
-// Writes the text beside the target and moves it over the target only once
-// it is whole on disk.
-bool ReplaceFileWhole(const fs::path& target, const std::string& text) {
-    fs::path directory = target.parent_path().empty() ? fs::path(".") : target.parent_path();
-    if (WriteProtected(directory))
-        return false;
-    fs::path temporary = target;
-    temporary += ".saving";
-    std::FILE* file = std::fopen(temporary.string().c_str(), "wb");
-    if (!file)
-        return false;
-    bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    written = std::fflush(file) == 0 && written;
-    written = std::fclose(file) == 0 && written;
-    std::error_code error;
-    if (written && fs::exists(target, error)) {
-        fs::perms old = fs::status(target, error).permissions();
-        if (!error)
-            fs::permissions(temporary, old, error);
-    }
-    if (written) {
-        fs::rename(temporary, target, error);
-        if (!error)
-            return true;
-    }
-    fs::remove(temporary, error);
-    return false;
+void ShowLoadFailed() {
+    platform::MessageBox(MainWindow, "载入地图失败！", "错误",
+                         platform::MB_OK | platform::MB_ICONWARNING);
 }
 
 // The reader's tokens: white space as the C locale knows it.
-bool IsBlank(int c) {
+bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
 }
 
-int SkipBlanks(std::FILE* file) {
-    int c = std::getc(file);
-    while (c != EOF && IsBlank(c))
-        c = std::getc(file);
-    return c;
+struct TextCursor {
+    const char* at;
+    const char* end;
+};
+
+void SkipBlanks(TextCursor& text) {
+    while (text.at != text.end && IsBlank(*text.at))
+        ++text.at;
 }
 
 // A signed decimal number; false (and nothing stored) when there are no
-// digits, the file has ended, or the number does not fit 32 bits.
-bool ReadNumber(std::FILE* file, int32_t& value) {
-    int c = SkipBlanks(file);
+// digits, the text has ended, or the number does not fit 32 bits.
+bool ReadNumber(TextCursor& text, int32_t& value) {
+    SkipBlanks(text);
     bool negative = false;
-    if (c == '+' || c == '-') {
-        negative = c == '-';
-        c = std::getc(file);
+    if (text.at != text.end && (*text.at == '+' || *text.at == '-')) {
+        negative = *text.at == '-';
+        ++text.at;
     }
-    if (c < '0' || c > '9')
+    if (text.at == text.end || *text.at < '0' || *text.at > '9')
         return false;
     int64_t magnitude = 0;
-    bool fits = true;
-    while (c >= '0' && c <= '9') {
+    while (text.at != text.end && *text.at >= '0' && *text.at <= '9') {
         if (magnitude <= int64_t(1) << 32)
-            magnitude = magnitude * 10 + (c - '0');
-        c = std::getc(file);
+            magnitude = magnitude * 10 + (*text.at - '0');
+        ++text.at;
     }
-    if (c != EOF)
-        std::ungetc(c, file);
     int64_t signedValue = negative ? -magnitude : magnitude;
-    fits = signedValue >= INT32_MIN && signedValue <= INT32_MAX;
-    if (!fits)
+    if (signedValue < INT32_MIN || signedValue > INT32_MAX)
         return false;
     value = int32_t(signedValue);
     return true;
@@ -101,14 +62,12 @@ bool ReadNumber(std::FILE* file, int32_t& value) {
 
 // A separator: any run of characters up to the next white space; its content
 // does not matter, but there must be one.
-bool ReadSeparator(std::FILE* file) {
-    int c = SkipBlanks(file);
-    if (c == EOF)
+bool ReadSeparator(TextCursor& text) {
+    SkipBlanks(text);
+    if (text.at == text.end)
         return false;
-    while (c != EOF && !IsBlank(c))
-        c = std::getc(file);
-    if (c != EOF)
-        std::ungetc(c, file);
+    while (text.at != text.end && !IsBlank(*text.at))
+        ++text.at;
     return true;
 }
 
@@ -134,21 +93,23 @@ std::string FormatLevelSet(const std::vector<int32_t>& levels) {
     return text;
 }
 
-void SaveCustomMap() {
-    std::error_code error;
-    fs::path target = MapFileName;
-    fs::file_status status = fs::status(target, error);
-    if (fs::exists(status)) {
-        if (!fs::is_regular_file(status) || WriteProtected(target)) {
-            ShowSaveFailed();
-            return;
-        }
-        // A link to the map is followed: the file it names is replaced.
-        fs::path resolved = fs::canonical(target, error);
-        if (!error)
-            target = resolved;
+void ReadLevelSetText(const std::string& text, std::vector<int32_t>& levels) {
+    // Tokens alternate strictly, number then separator; the first failed read
+    // ends the reading and every later cell keeps its value.
+    TextCursor cursor{text.data(), text.data() + text.size()};
+    const size_t count = levels.size();
+    for (size_t k = 0; k < count; ++k) {
+        int32_t value;
+        if (!ReadNumber(cursor, value))
+            break;
+        levels[k] = value;
+        if (k + 1 != count && !ReadSeparator(cursor))
+            break;
     }
-    if (!ReplaceFileWhole(target, FormatLevelSet(LevelSet))) {
+}
+
+void SaveCustomMap() {
+    if (!platform::ReplaceFileWhole(MapFileName, FormatLevelSet(LevelSet))) {
         ShowSaveFailed();
         return;
     }
@@ -156,25 +117,12 @@ void SaveCustomMap() {
 }
 
 void LoadCustomMap() {
-    std::error_code error;
-    std::FILE* file = nullptr;
-    if (fs::is_regular_file(MapFileName, error))
-        file = std::fopen(MapFileName, "rb");
-    if (!file) {
-        platform::MessageBox(MainWindow, "载入地图失败！", "错误",
-                             platform::MB_OK | platform::MB_ICONWARNING);
+    // The whole file is read before any cell changes, so that a file that
+    // cannot be read to its end (too large, a read error) changes nothing.
+    std::string text;
+    if (!platform::ReadSmallFile(MapFileName, MaxMapFileBytes, text)) {
+        ShowLoadFailed();
         return;
     }
-    // Tokens alternate strictly, number then separator; the first failed read
-    // ends the reading and every later cell keeps its value.
-    const size_t count = LevelSet.size();
-    for (size_t k = 0; k < count; ++k) {
-        int32_t value;
-        if (!ReadNumber(file, value))
-            break;
-        LevelSet[k] = value;
-        if (k + 1 != count && !ReadSeparator(file))
-            break;
-    }
-    std::fclose(file);
+    ReadLevelSetText(text, LevelSet);
 }

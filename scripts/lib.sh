@@ -28,7 +28,7 @@ BUILD_PACKAGES=(build-essential cmake pkg-config libsdl2-dev libpng-dev
 # What the tests need besides: a virtual display for the desktop program,
 # the validators of the menu entry, and the package tools.
 TEST_PACKAGES=(xvfb xdotool x11-utils imagemagick desktop-file-utils appstream
-               dpkg-dev file procps)
+               dpkg-dev file procps strace)
 # The Windows program: the cross compiler, and Wine to run it.
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine wine64 fonts-wine)
 

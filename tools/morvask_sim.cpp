@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -23,6 +24,16 @@
 namespace {
 
 int CurrentLine = 0;
+// About 11.5 days of game time; a longer run takes several lines.
+constexpr int64_t MaxTicksPerLine = 100000000;
+
+// Output that cannot be written ends the run at once: whoever reads it would
+// miss lines without knowing.
+[[noreturn]] void OutputFailed() {
+    std::fprintf(stderr, "morvask-sim: cannot write the output\n");
+    std::_Exit(1);
+}
+
 // With --record the run is written as a replay; the seed goes into it.
 bool RecordRun = false;
 uint32_t ScriptSeed = 1;
@@ -35,7 +46,8 @@ void Send(uint32_t message, uintptr_t wParam, intptr_t lParam) {
 }
 
 [[noreturn]] void ScriptError(const std::string& what) {
-    std::fflush(stdout);
+    if (std::fflush(stdout) != 0)
+        OutputFailed();
     std::fprintf(stderr, "morvask-sim: line %d: %s\n", CurrentLine, what.c_str());
     std::exit(2);
 }
@@ -43,6 +55,8 @@ void Send(uint32_t message, uintptr_t wParam, intptr_t lParam) {
 void WriteLine(const std::string& line) {
     std::fwrite(line.data(), 1, line.size(), stdout);
     std::fputc('\n', stdout);
+    if (std::ferror(stdout))
+        OutputFailed();
 }
 
 std::string Lower(std::string s) {
@@ -227,8 +241,14 @@ bool RunCommand(const std::vector<std::string>& words, bool& started) {
     } else if (command == "tick") {
         RequireArguments(words, 0, 1);
         int64_t count = 1;
-        if (words.size() == 2 && !ParseInteger(words[1], 0, 1000000000LL, count))
-            ScriptError("bad tick count '" + words[1] + "'");
+        if (words.size() == 2 && !ParseInteger(words[1], 0, MaxTicksPerLine, count)) {
+            const bool digitsOnly = std::all_of(words[1].begin(), words[1].end(),
+                                                [](char c) { return c >= '0' && c <= '9'; });
+            if (!digitsOnly)
+                ScriptError("bad tick count '" + words[1] + "'");
+            ScriptError("tick count " + words[1] + " is above the limit of " +
+                        std::to_string(MaxTicksPerLine) + " per line");
+        }
         for (int64_t i = 0; i < count; ++i) {
             if (RecordRun)
                 StepRecorded();
@@ -309,6 +329,11 @@ int main(int argc, char** argv) {
     std::ifstream file;
     std::istream* in = &std::cin;
     if (argc == 2 && std::string(argv[1]) != "-") {
+        std::error_code error;
+        if (std::filesystem::is_directory(argv[1], error)) {
+            std::fprintf(stderr, "morvask-sim: %s is a directory, not a script\n", argv[1]);
+            return 2;
+        }
         file.open(argv[1]);
         if (!file) {
             std::fprintf(stderr, "morvask-sim: cannot read %s\n", argv[1]);
@@ -336,7 +361,12 @@ int main(int argc, char** argv) {
         if (RecordRun)
             std::fflush(stdout);
     }
-    std::fflush(stdout);
+    if (in->bad()) {
+        std::fprintf(stderr, "morvask-sim: cannot read the script\n");
+        return 2;
+    }
+    if (std::fflush(stdout) != 0 || std::ferror(stdout))
+        OutputFailed();
     if (RecordRun && !EndRecordedRun(recordPath))
         return 2;
     return 0;
