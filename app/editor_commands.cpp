@@ -10,6 +10,7 @@
 #include "battle/level_start.h"
 #include "levels/editor_history.h"
 #include "levels/level_grid.h"
+#include "state/texts.h"
 
 namespace {
 
@@ -112,7 +113,7 @@ void EditorCommandTick() {
     FollowEditorSession();
     if (Trying) {
         if (GameMode == GameOver) {
-            platform::MessageBox(MainWindow, "游戏结束！再接再厉！", "", platform::MB_OK);
+            platform::MessageBox(MainWindow, Text(GameOverText), "", platform::MB_OK);
             EndTry(true);
         } else if (GameMode == LevelCleared || GameMode == AllCleared) {
             EndTry(true);

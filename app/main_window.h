@@ -14,9 +14,6 @@ int MorvaskMain(int showCommand);
 // generator, the levels, the three start-up boxes and the first game.
 void StartUp(int showCommand);
 
-// The help box's text: every key of play and of the editor.
-extern const char* const HelpText;
-
 // Every message of the main window arrives here.
 intptr_t MainWindowProcedure(platform::Window window, uint32_t message, uintptr_t wParam,
                              intptr_t lParam);

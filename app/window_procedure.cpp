@@ -1,6 +1,7 @@
 // The window procedure: the one place where the window's messages become the
 // game's actions. Ticks run the current mode; keys give the shell's commands.
 #include "app/editor_commands.h"
+#include "app/help_text.h"
 #include "app/main_window.h"
 #include "app/shell_state.h"
 #include "battle/battle_state.h"
@@ -9,6 +10,7 @@
 #include "levels/editor.h"
 #include "levels/level_grid.h"
 #include "levels/map_file.h"
+#include "state/texts.h"
 
 namespace {
 
@@ -26,15 +28,15 @@ void ModeTick() {
             FrameStep();
             break;
         case PauseRequested:
-            Tell("游戏暂停！休息一下！");
+            Tell(Text(PausedText));
             GameMode = Playing;
             break;
         case GameOver:
-            Tell("游戏结束！再接再厉！");
+            Tell(Text(GameOverText));
             StartNewGame();
             break;
         case AllCleared:
-            Tell("太厉害了，祝贺通关！");
+            Tell(Text(AllClearedText));
             StartNewGame();
             break;
         case LevelCleared:
@@ -71,7 +73,7 @@ void KeyCommand(int key) {
             }
             break;
         case 'H':
-            platform::MessageBox(MainWindow, HelpText, "帮助", platform::MB_OK);
+            platform::MessageBox(MainWindow, CurrentHelpText(), Text(HelpCaption), platform::MB_OK);
             break;
         case 'P':
             if (GameMode == Playing)
@@ -79,7 +81,7 @@ void KeyCommand(int key) {
             break;
         case platform::VK_F1:
             if (GameMode == Playing) {
-                if (Ask("是否切换到地图编辑模式？")) {
+                if (Ask(Text(AskEditorMode))) {
                     GameMode = Editing;
                     battle.LevelIndex = 0;
                     LoadCustomMap();
@@ -87,14 +89,14 @@ void KeyCommand(int key) {
                 }
             } else if (GameMode == Editing) {
                 // Unsaved edits and a loaded map give way to the built-in levels.
-                if (Ask("是否切换到游戏模式？")) {
+                if (Ask(Text(AskPlayMode))) {
                     RestoreBuiltInLevels();
                     StartNewGame();
                 }
             }
             break;
         case platform::VK_F2:
-            if ((GameMode == Playing || GameMode == Editing) && Ask("是否载入自制地图？")) {
+            if ((GameMode == Playing || GameMode == Editing) && Ask(Text(AskLoadMap))) {
                 LoadCustomMap();
                 if (GameMode == Playing) {
                     StartNewGame();
@@ -105,7 +107,7 @@ void KeyCommand(int key) {
             }
             break;
         case platform::VK_F3:
-            if (GameMode == Editing && Ask("是否保存自制地图？"))
+            if (GameMode == Editing && Ask(Text(AskSaveMap)))
                 SaveCustomMap();
             break;
         default:
@@ -149,9 +151,9 @@ intptr_t MainWindowProcedure(platform::Window window, uint32_t message, uintptr_
             break;
         case platform::WM_CLOSE:
             EditorCommandClosing();
-            if (GameMode == Editing && Ask("是否保存自制地图？"))
+            if (GameMode == Editing && Ask(Text(AskSaveMap)))
                 SaveCustomMap();
-            Tell("感谢使用！再见！");
+            Tell(Text(FarewellText));
             break;
         case platform::WM_DESTROY:
             platform::PostQuitMessage(0);

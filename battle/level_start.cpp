@@ -7,6 +7,7 @@
 #include "battle/battle_state.h"
 #include "levels/level_grid.h"
 #include "render/sound_cues.h"
+#include "state/texts.h"
 
 void StartNewGame() {
     platform::SetTimer(MainWindow, BattleTimer, BattleTimerPeriodMs);
@@ -20,9 +21,9 @@ void StartNewGame() {
 void StartLevel() {
     char text[64];
     if (GameMode == Editing) {
-        std::snprintf(text, sizeof text, "第%d关地图编辑", int(BattleState.LevelIndex + 1));
+        std::snprintf(text, sizeof text, Text(LevelEditText), int(BattleState.LevelIndex + 1));
     } else {
-        std::snprintf(text, sizeof text, "准备进入第%d关", int(BattleState.LevelIndex + 1));
+        std::snprintf(text, sizeof text, Text(LevelStartText), int(BattleState.LevelIndex + 1));
         // The music starts before the box and plays on under it.
         PlayCue(LevelStartCue);
     }

@@ -6,18 +6,19 @@
 #include "app/shell_state.h"
 #include "levels/level_grid.h"
 #include "platform/files.h"
+#include "state/texts.h"
 
 const char* const MapFileName = "map.txt";
 
 namespace {
 
 void ShowSaveFailed() {
-    platform::MessageBox(MainWindow, "地图保存失败！", "错误",
+    platform::MessageBox(MainWindow, Text(MapSaveFailedText), Text(ErrorCaption),
                          platform::MB_OK | platform::MB_ICONWARNING);
 }
 
 void ShowLoadFailed() {
-    platform::MessageBox(MainWindow, "载入地图失败！", "错误",
+    platform::MessageBox(MainWindow, Text(MapLoadFailedText), Text(ErrorCaption),
                          platform::MB_OK | platform::MB_ICONWARNING);
 }
 
@@ -113,7 +114,7 @@ void SaveCustomMap() {
         ShowSaveFailed();
         return;
     }
-    platform::MessageBox(MainWindow, "地图保存成功！", "", platform::MB_OK);
+    platform::MessageBox(MainWindow, Text(MapSavedText), "", platform::MB_OK);
 }
 
 void LoadCustomMap() {

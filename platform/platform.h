@@ -72,6 +72,9 @@ inline constexpr int IDOK = 1;
 inline constexpr int IDYES = 6;
 inline constexpr int IDNO = 7;
 int MessageBox(Window owner, const char* textUtf8, const char* captionUtf8, uint32_t type);
+// The labels of the boxes' buttons in the player's language (UTF-8, kept by
+// pointer); Chinese until set. Native Windows boxes label them themselves.
+void SetBoxButtonTexts(const char* ok, const char* yes, const char* no);
 
 // ---- Input ---------------------------------------------------------------
 
@@ -95,6 +98,14 @@ inline constexpr int VK_F12 = 0x7B;
 
 // The most significant bit of the result is set while the key is down.
 int16_t GetAsyncKeyState(int virtualKey);
+
+// The player's own keys. After BindKey, GetAsyncKeyState(virtualKey) reads
+// down while any of `keys` is down instead of the key itself. After
+// BindKeyMessage, a key-down of any of `keys` arrives as a WM_KEYDOWN of
+// virtualKey, and the key virtualKey itself gives none unless it is among them.
+// A gamepad's buttons read as the keys they stand for.
+void BindKey(int virtualKey, const int* keys, int count);
+void BindKeyMessage(int virtualKey, const int* keys, int count);
 
 // ---- Drawing surfaces ----------------------------------------------------
 

@@ -7,6 +7,7 @@ A scenario is a morvask-sim script whose comments carry the facts:
     #final EXPR        an expression over the whole output, after the script ended
     #pin SHA256        the hash of the whole output (a pinned replay)
     #exit N            the exit status the script ends with (default 0)
+    #args WORDS        options morvask-sim is started with (e.g. --lang en)
     #| ROW             eleven such lines draw a level (. # @ % - ~ S B: empty, brick,
                        stone, grass, ice, water, sand, base); a "map.txt" holding it
                        as all 35 levels is in the working directory when the script runs
@@ -47,6 +48,9 @@ def wrap(v):
     return v
 
 
+SIM_ARGS = []
+
+
 def parse(path):
     """Returns the script to run, the expectations, pins and the exit status wanted."""
     lines, expects, finals, pins, exit_wanted, picture = [], [], [], [], 0, []
@@ -71,6 +75,8 @@ def parse(path):
             pins.append(text[len("#pin "):].strip())
         elif text.startswith("#exit "):
             exit_wanted = int(text[len("#exit "):])
+        elif text.startswith("#args "):
+            SIM_ARGS.extend(text[len("#args "):].split())
         command = text.split("#", 1)[0].split()
         if command and command[0].lower() == "dump" and len(command) == 1:
             dumps += 1
@@ -102,7 +108,7 @@ def map_file(picture):
 def run(sim, script, cwd, map_bytes):
     if map_bytes:
         open(os.path.join(cwd, "map.txt"), "wb").write(map_bytes)
-    r = subprocess.run([sim, "-"], input="\n".join(script).encode(), capture_output=True,
+    r = subprocess.run([sim, *SIM_ARGS, "-"], input="\n".join(script).encode(), capture_output=True,
                        cwd=cwd, timeout=600)
     return r.returncode, r.stdout.decode("utf-8"), r.stderr.decode("utf-8")
 

@@ -1,6 +1,7 @@
 // A fresh headless game for each unit test.
 #include "tests/test_support.h"
 
+#include "app/key_bindings.h"
 #include "app/main_window.h"
 #include "app/shell_state.h"
 #include "battle/random.h"
@@ -8,12 +9,15 @@
 #include "levels/level_grid.h"
 #include "platform/headless/headless.h"
 #include "render/draw.h"
+#include "state/texts.h"
 
 std::vector<RecordedBox> Boxes;
 std::vector<RecordedSound> Sounds;
 
 void ResetEverything() {
     headless::Reset();
+    CurrentLanguage = Chinese;
+    PlayerKeys = DefaultKeyBindings();
     BattleState = BattleStateRecord{};
     GameMode = Playing;
     SoundEnabled = false;

@@ -15,8 +15,10 @@
 #include "app/main_window.h"
 #include "app/replay_recorder.h"
 #include "platform/headless/headless.h"
+#include "platform/key_map.h"
 #include "platform/software/surfaces.h"
 #include "render/draw.h"
+#include "state/texts.h"
 #include "tools/png_file.h"
 #include "tools/sim_replay.h"
 #include "tools/state_json.h"
@@ -230,7 +232,16 @@ bool RunCommand(const std::vector<std::string>& words, bool& started) {
             headless::SetKeyDown(key, down);
     } else if (command == "press") {
         RequireArguments(words, 1, 1);
-        Send(platform::WM_KEYDOWN, uintptr_t(KeyCode(words[1])), 0);
+        if (RecordRun) {
+            // What the key makes of it with the player's keys: zero, one or
+            // two key-down messages, each recorded as it is delivered.
+            int messages[2];
+            int count = keymap::KeyDownMessages(KeyCode(words[1]), messages);
+            for (int k = 0; k < count; ++k)
+                Send(platform::WM_KEYDOWN, uintptr_t(messages[k]), 0);
+        } else {
+            headless::PressKey(KeyCode(words[1]));
+        }
     } else if (command == "mouse") {
         RequireArguments(words, 2, 2);
         int64_t x, y;
@@ -304,6 +315,15 @@ std::vector<std::string> Words(const std::string& line) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // `--lang en` first shows every box in English; the default is the game's own.
+    if (argc >= 3 && std::string(argv[1]) == "--lang") {
+        if (!LanguageFromName(argv[2], CurrentLanguage)) {
+            std::fprintf(stderr, "morvask-sim: --lang takes zh or en, not %s\n", argv[2]);
+            return 2;
+        }
+        argv += 2;
+        argc -= 2;
+    }
     if (argc >= 2 && std::string(argv[1]) == "--verify") {
         if (argc != 3) {
             std::fprintf(stderr, "usage: morvask-sim --verify REPLAY\n");
@@ -323,7 +343,7 @@ int main(int argc, char** argv) {
         argc -= 2;
     }
     if (argc > 2) {
-        std::fprintf(stderr, "usage: morvask-sim [SCRIPT]\n");
+        std::fprintf(stderr, "usage: morvask-sim [--lang zh|en] [SCRIPT]\n");
         return 2;
     }
     std::ifstream file;

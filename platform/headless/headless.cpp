@@ -8,6 +8,7 @@
 #include <set>
 #include <string>
 
+#include "platform/key_map.h"
 #include "platform/software/resources.h"
 #include "platform/software/surfaces.h"
 
@@ -60,6 +61,10 @@ int64_t WaveLengthMs(int resourceId) {
     return length;
 }
 
+bool ScriptedKeyDown(int virtualKey) {
+    return virtualKey >= 0 && virtualKey < 256 && State.keys[virtualKey];
+}
+
 }  // namespace
 
 namespace headless {
@@ -110,6 +115,13 @@ void ReleaseAllKeys() {
     State.keys.reset();
 }
 
+void PressKey(int virtualKey) {
+    int messages[2];
+    int count = keymap::KeyDownMessages(virtualKey, messages);
+    for (int k = 0; k < count; ++k)
+        Deliver(platform::WM_KEYDOWN, uintptr_t(messages[k]), 0);
+}
+
 const platform::SurfaceData* WindowPicture() {
     if (!State.windowSurface)
         State.windowSurface = software::WindowSurface(ClientWidth, ClientHeight);
@@ -126,6 +138,7 @@ int QuitCode() {
 void Reset() {
     platform::Surface surface = State.windowSurface;
     State = HeadlessState{};
+    keymap::Reset();
     // The window's surface is kept (the game holds it), but shows black again.
     if (surface) {
         std::fill(surface->pixels.begin(), surface->pixels.end(), 0u);
@@ -212,10 +225,11 @@ int MessageBox(Window owner, const char* textUtf8, const char* captionUtf8, uint
     return answer;
 }
 
+// Headless boxes have no buttons to label: they are answered by script.
+void SetBoxButtonTexts(const char*, const char*, const char*) {}
+
 int16_t GetAsyncKeyState(int virtualKey) {
-    if (virtualKey < 0 || virtualKey >= 256)
-        return 0;
-    return State.keys[virtualKey] ? int16_t(0x8000) : int16_t(0);
+    return keymap::GameKeyDown(virtualKey, ScriptedKeyDown) ? int16_t(0x8000) : int16_t(0);
 }
 
 Surface GetDC(Window) {

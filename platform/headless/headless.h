@@ -37,6 +37,9 @@ bool WindowExists();
 
 void SetKeyDown(int virtualKey, bool down);
 void ReleaseAllKeys();
+// A key of the keyboard goes down: the window procedure gets the key-down
+// messages the player's key choices make of it.
+void PressKey(int virtualKey);
 
 // The window's picture: the last frame copied to it, black before the first.
 const platform::SurfaceData* WindowPicture();

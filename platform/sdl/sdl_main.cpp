@@ -10,6 +10,7 @@
 #include <initializer_list>
 
 #include "app/main_window.h"
+#include "app/settings_file.h"
 #include "platform/platform.h"
 #include "platform/sdl/sdl_backend.h"
 
@@ -62,6 +63,8 @@ int main(int, char**) {
     ChooseLocaleForBoxes();
     if (!sdl::StartVideo())
         return 1;
+    LoadPlayerSettings(UnixSettingsPath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME")));
+    ApplyPlayerSettings();
     int exitCode = MorvaskMain(platform::SW_SHOWNORMAL);
     sdl::StopAll();
     return exitCode;

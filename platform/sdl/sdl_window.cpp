@@ -9,6 +9,7 @@
 #include <map>
 #include <vector>
 
+#include "platform/key_map.h"
 #include "platform/platform.h"
 #include "platform/sdl/sdl_backend.h"
 #include "platform/software/resources.h"
@@ -276,7 +277,10 @@ void HandleEvent(const SDL_Event& event) {
                 break;
             // A repeat count of 1, and bit 30 set when the key was down before.
             intptr_t lParam = 1 | (event.key.repeat ? intptr_t(1) << 30 : 0);
-            Deliver(platform::WM_KEYDOWN, uintptr_t(virtualKey), lParam);
+            int gameKeys[2];
+            int count = keymap::KeyDownMessages(virtualKey, gameKeys);
+            for (int k = 0; k < count; ++k)
+                Deliver(platform::WM_KEYDOWN, uintptr_t(gameKeys[k]), lParam);
             break;
         }
         case SDL_MOUSEMOTION:
@@ -504,6 +508,18 @@ void KillTimer(Window, uintptr_t timerId) {
     State.timers.erase(timerId);
 }
 
+namespace {
+const char* OkText = "确定";
+const char* YesText = "是";
+const char* NoText = "否";
+}  // namespace
+
+void SetBoxButtonTexts(const char* ok, const char* yes, const char* no) {
+    OkText = ok;
+    YesText = yes;
+    NoText = no;
+}
+
 int MessageBox(Window owner, const char* textUtf8, const char* captionUtf8, uint32_t type) {
     bool yesNo = (type & 0xF) == MB_YESNO;
     bool owned = owner == &State.window && WindowLive();
@@ -514,11 +530,11 @@ int MessageBox(Window owner, const char* textUtf8, const char* captionUtf8, uint
 
     const SDL_MessageBoxButtonData okButtons[] = {
         {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDOK,
-         "确定"},
+         OkText},
     };
     const SDL_MessageBoxButtonData yesNoButtons[] = {
-        {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, IDYES, "是"},
-        {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDNO, "否"},
+        {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, IDYES, YesText},
+        {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDNO, NoText},
     };
     uint32_t flags = SDL_MESSAGEBOX_BUTTONS_LEFT_TO_RIGHT;
     if ((type & 0xF0) == MB_ICONWARNING)
@@ -552,7 +568,8 @@ int MessageBox(Window owner, const char* textUtf8, const char* captionUtf8, uint
     return answer;
 }
 
-int16_t GetAsyncKeyState(int virtualKey) {
+// A key of the keyboard or a mouse button as SDL sees it now.
+static bool KeyboardKeyDown(int virtualKey) {
     bool down = false;
     if (virtualKey == VK_LBUTTON || virtualKey == VK_RBUTTON || virtualKey == 0x04) {
         uint32_t buttons = SDL_GetMouseState(nullptr, nullptr);
@@ -570,7 +587,11 @@ int16_t GetAsyncKeyState(int virtualKey) {
                     down = true;
         }
     }
-    return down ? int16_t(0x8000) : int16_t(0);
+    return down;
+}
+
+int16_t GetAsyncKeyState(int virtualKey) {
+    return keymap::GameKeyDown(virtualKey, KeyboardKeyDown) ? int16_t(0x8000) : int16_t(0);
 }
 
 Surface GetDC(Window) {

@@ -3,6 +3,7 @@
 #include <ctime>
 #include <string>
 
+#include "platform/key_map.h"
 #include "platform/win32/backend.h"
 
 namespace {
@@ -47,6 +48,15 @@ LRESULT CALLBACK ClassWindowProcedure(HWND handle, UINT message, WPARAM wParam, 
     platform::WindowData* window = WindowOf(handle);
     if (!window || !window->procedure)
         return ::DefWindowProcA(handle, message, wParam, lParam);
+    if (message == WM_KEYDOWN) {
+        // The player's own keys arrive as the keys the game knows.
+        int keys[2];
+        int count = keymap::KeyDownMessages(int(wParam), keys);
+        LRESULT result = 0;
+        for (int k = 0; k < count; ++k)
+            result = window->procedure(window, message, WPARAM(keys[k]), lParam);
+        return result;
+    }
     return window->procedure(window, message, wParam, lParam);
 }
 
@@ -133,8 +143,13 @@ int MessageBox(Window owner, const char* textUtf8, const char* captionUtf8, uint
     return ::MessageBoxW(owner ? owner->handle : nullptr, text.c_str(), caption.c_str(), type);
 }
 
+// The system's boxes label their buttons in the system's language.
+void SetBoxButtonTexts(const char*, const char*, const char*) {}
+
 int16_t GetAsyncKeyState(int virtualKey) {
-    return int16_t(::GetAsyncKeyState(virtualKey));
+    bool down = keymap::GameKeyDown(
+        virtualKey, [](int key) { return (::GetAsyncKeyState(key) & 0x8000) != 0; });
+    return down ? int16_t(0x8000) : int16_t(0);
 }
 
 uint32_t CalendarTimeSeconds() {

@@ -36,6 +36,9 @@ export LC_ALL=C.UTF-8
 # A bare X server has no desktop session bus; saying so spares the program's
 # libraries an attempt to start one (which also leaks in sanitizer builds).
 export DBUS_SESSION_BUS_ADDRESS=${DBUS_SESSION_BUS_ADDRESS:-disabled:}
+# The game writes its settings file on first start: into the output, not
+# into the home of whoever runs the tests.
+export XDG_CONFIG_HOME=$OUTPUT_DIR/config
 
 XVFB_PID=
 GAME_PID=

@@ -1,0 +1,26 @@
+// The player's choice of keys, as the backends apply it: which keys make a
+// key the game polls read as down, which key-downs reach the game as which
+// key, and the keys a gamepad holds. Without choices every key is itself.
+#pragma once
+
+#include <cstdint>
+
+namespace keymap {
+
+// Forgets every choice and every key a gamepad holds.
+void Reset();
+
+// The state of a key the game polls: its own key's state, or that of the keys
+// chosen for it, or held by a gamepad. `keyDown` reads a key of the keyboard
+// (or a mouse button) as the backend sees it.
+bool GameKeyDown(int virtualKey, bool (*keyDown)(int virtualKey));
+
+// The keys the game receives key-down messages for when the keyboard's key
+// `virtualKey` goes down; returns how many were written (at most 2).
+int KeyDownMessages(int virtualKey, int messages[2]);
+
+// A gamepad holds or lets go of a key the game polls.
+void SetPadKey(int virtualKey, bool down);
+bool PadKeyDown(int virtualKey);
+
+}  // namespace keymap
