@@ -232,16 +232,10 @@ bool RunCommand(const std::vector<std::string>& words, bool& started) {
             headless::SetKeyDown(key, down);
     } else if (command == "press") {
         RequireArguments(words, 1, 1);
-        if (RecordRun) {
-            // What the key makes of it with the player's keys: zero, one or
-            // two key-down messages, each recorded as it is delivered.
-            int messages[2];
-            int count = keymap::KeyDownMessages(KeyCode(words[1]), messages);
-            for (int k = 0; k < count; ++k)
-                Send(platform::WM_KEYDOWN, uintptr_t(messages[k]), 0);
-        } else {
-            headless::PressKey(KeyCode(words[1]));
-        }
+        int messages[2];
+        const int count = keymap::KeyDownMessages(KeyCode(words[1]), messages);
+        for (int k = 0; k < count; ++k)
+            Send(platform::WM_KEYDOWN, uintptr_t(messages[k]), 0);
     } else if (command == "mouse") {
         RequireArguments(words, 2, 2);
         int64_t x, y;
@@ -260,12 +254,11 @@ bool RunCommand(const std::vector<std::string>& words, bool& started) {
             ScriptError("tick count " + words[1] + " is above the limit of " +
                         std::to_string(MaxTicksPerLine) + " per line");
         }
-        for (int64_t i = 0; i < count; ++i) {
+        for (int64_t i = 0; i < count; ++i)
             if (RecordRun)
                 StepRecorded();
             else
                 headless::StepTick();
-        }
     } else if (command == "minimize" || command == "restore") {
         RequireNoArguments(words);
         Send(platform::WM_SIZE,
@@ -343,7 +336,9 @@ int main(int argc, char** argv) {
         argc -= 2;
     }
     if (argc > 2) {
-        std::fprintf(stderr, "usage: morvask-sim [--lang zh|en] [SCRIPT]\n");
+        std::fprintf(stderr,
+                     "usage: morvask-sim [--lang zh|en] [--record REPLAY] [SCRIPT]\n"
+                     "       morvask-sim --verify REPLAY\n");
         return 2;
     }
     std::ifstream file;
