@@ -35,6 +35,8 @@ std::string UsageText() {
            "                        (default: the largest that fits, at most 2)\n"
            "  --scale-mode MODE     integer: whole multiples with black bars (the default)\n"
            "                        fit: fill the window, keeping the aspect\n"
+           "  --record FILE         write the whole run to FILE as a replay when the game\n"
+           "                        ends (check it with morvask-sim --verify FILE)\n"
            "  --help                show this help and exit\n"
            "  --version             show the version and exit\n"
            "\n"
@@ -66,7 +68,8 @@ CommandLine ReadCommandLine(int argumentCount, const char* const* arguments) {
                 hasValue = true;
             }
         }
-        const bool takesValue = argument == "--scale" || argument == "--scale-mode";
+        const bool takesValue =
+            argument == "--scale" || argument == "--scale-mode" || argument == "--record";
         if (hasValue && !takesValue)
             return Refuse("option " + argument + " takes no value");
         if (takesValue && !hasValue) {
@@ -99,6 +102,10 @@ CommandLine ReadCommandLine(int argumentCount, const char* const* arguments) {
                 result.fitMode = true;
             else
                 return Refuse("--scale-mode is integer or fit, not \"" + value + "\"");
+        } else if (argument == "--record") {
+            if (value.empty())
+                return Refuse("--record needs the name of the file to write");
+            result.recordPath = value;
         } else {
             return Refuse("unknown option " + argument);
         }

@@ -16,6 +16,8 @@ struct CommandLine {
     bool fullscreen = false;
     int scale = 0;  // 1 to 8; 0 when not given
     bool fitMode = false;
+    // --record FILE: the run is written to FILE as a replay when it ends.
+    std::string recordPath;
 };
 
 // Reads the arguments after the program's name; the last of --fullscreen and

@@ -10,6 +10,7 @@
 #include "state/battle_state.h"
 #include "state/key_poll.h"
 #include "state/program_state.h"
+#include "state/texts.h"
 
 namespace {
 
@@ -112,7 +113,7 @@ void EditorCommandTick() {
     FollowEditorSession();
     if (Trying) {
         if (GameMode == GameOver) {
-            platform::MessageBox(MainWindow, "游戏结束！再接再厉！", "", platform::MB_OK);
+            platform::MessageBox(MainWindow, Text(GameOverText), "", platform::MB_OK);
             EndTry(true);
         } else if (GameMode == LevelCleared || GameMode == AllCleared) {
             EndTry(true);

@@ -31,6 +31,17 @@ TEST(CommandLine, OptionsAreReadInBothSpellingsAndTheLastDisplayChoiceWins) {
     EXPECT_FALSE(line.fitMode);
 }
 
+TEST(CommandLine, RecordNamesTheReplayToWrite) {
+    EXPECT_EQ(Read({}).recordPath, "");
+    EXPECT_EQ(Read({"--record", "run.mvr"}).recordPath, "run.mvr");
+    EXPECT_EQ(Read({"--record=a b.mvr", "--scale", "2"}).recordPath, "a b.mvr");
+    for (std::vector<const char*> arguments :
+         std::vector<std::vector<const char*>>{{"--record"}, {"--record="}}) {
+        CommandLine line = Read(arguments);
+        EXPECT_EQ(line.action, CommandLineAction::BadUsage) << arguments[0];
+    }
+}
+
 TEST(CommandLine, WrongValuesAndUnknownOptionsAreRefusedWithTheUsage) {
     for (std::vector<const char*> arguments :
          std::vector<std::vector<const char*>>{{"--scale", "0"},

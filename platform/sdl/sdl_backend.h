@@ -2,6 +2,8 @@
 // beyond the platform layer itself.
 #pragma once
 
+#include <cstdint>
+
 namespace sdl {
 
 // How the window shows the field; given by the command line.
@@ -20,6 +22,17 @@ void SetWindowOptions(const WindowOptions& options);
 // Starts SDL's video and event subsystems (once); false, with one line on
 // standard error saying why, when there is no display to show a window on.
 bool StartVideo();
+
+// A recorder of the run: told of every message that comes from outside the
+// game (input, window changes, ticks), before and after the window procedure
+// gets it, and of every box's answer. Messages the game's own calls cause
+// (a box's activation, the destroy message) are not outside ones.
+struct InputRecorder {
+    void (*arriving)(uint32_t message, uintptr_t wParam, intptr_t lParam) = nullptr;
+    void (*done)(uint32_t message, uintptr_t wParam) = nullptr;
+    void (*boxAnswered)(int answer) = nullptr;
+};
+void SetInputRecorder(const InputRecorder& recorder);
 
 // Ends SDL before the process exits: closes the audio device and the display.
 void StopAll();

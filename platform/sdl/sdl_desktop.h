@@ -64,6 +64,11 @@ struct DesktopState {
     bool closeRequested = false;
     OpenDialog* dialog = nullptr;
     bool traceDialogs = false;
+    // For the recorder: whether the message loop runs, and how deep the
+    // window procedure is nested now.
+    bool loopRunning = false;
+    int deliveryDepth = 0;
+    InputRecorder recorder;
 };
 
 extern DesktopState Desktop;

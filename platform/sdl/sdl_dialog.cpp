@@ -181,7 +181,10 @@ int MessageBox(Window owner, const char* textUtf8, const char* captionUtf8, uint
         // that changes nothing, and say so where it can be read.
         std::fprintf(stderr, "morvask: a message box without its window: %s\n",
                      open.box.text.c_str());
-        return dialog::AnswerOfClose(open.box);
+        int answer = dialog::AnswerOfClose(open.box);
+        if (Desktop.recorder.boxAnswered)
+            Desktop.recorder.boxAnswered(answer);
+        return answer;
     }
     if (Desktop.traceDialogs)
         std::fprintf(stderr, "dialog: open \"%s\" \"%s\"\n", open.box.caption.c_str(),
@@ -205,6 +208,8 @@ int MessageBox(Window owner, const char* textUtf8, const char* captionUtf8, uint
         std::fprintf(stderr, "dialog: answer %s\n", AnswerName(answer));
         std::fflush(stderr);
     }
+    if (Desktop.recorder.boxAnswered)
+        Desktop.recorder.boxAnswered(answer);
     if (sdl::WindowLive() && !Desktop.window.minimized)
         sdl::SetActive(true);
     return answer;

@@ -9,6 +9,7 @@
 
 #include "app/command_line.h"
 #include "app/main_window.h"
+#include "app/replay_recorder.h"
 #include "app/settings_file.h"
 #include "platform/platform.h"
 #include "platform/sdl/sdl_backend.h"
@@ -25,11 +26,18 @@ bool DriverIsInvisible(const char* driver) {
     return driver && (std::strcmp(driver, "dummy") == 0 || std::strcmp(driver, "offscreen") == 0);
 }
 
+// The seed of a recorded run is taken once, so that the replay names the
+// very value start-up seeds the generator with.
+uint32_t RecordedSeed = 0;
+bool SeedTaken = false;
+
 }  // namespace
 
 namespace platform {
 
 uint32_t CalendarTimeSeconds() {
+    if (SeedTaken)
+        return RecordedSeed;
     return uint32_t(std::time(nullptr));
 }
 
@@ -64,7 +72,21 @@ int main(int argumentCount, char** arguments) {
         {.fullscreen = line.fullscreen, .scale = line.scale, .fitMode = line.fitMode});
     LoadPlayerSettings(UnixSettingsPath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME")));
     ApplyPlayerSettings();
+    if (!line.recordPath.empty()) {
+        RecordedSeed = platform::CalendarTimeSeconds();
+        SeedTaken = true;
+        BeginRecording(RecordedSeed);
+        sdl::SetInputRecorder(
+            {.arriving = RecordMessage, .done = RecordMessageDone, .boxAnswered = RecordBoxAnswer});
+    }
     int exitCode = MorvaskMain(platform::SW_SHOWNORMAL);
     sdl::StopAll();
+    if (!line.recordPath.empty()) {
+        std::string error;
+        if (!FinishRecording(line.recordPath, error)) {
+            std::fprintf(stderr, "morvask: %s\n", error.c_str());
+            return exitCode == 0 ? 1 : exitCode;
+        }
+    }
     return exitCode;
 }

@@ -306,7 +306,21 @@ bool WindowLive() {
 void Deliver(uint32_t message, uintptr_t wParam, intptr_t lParam) {
     if (!Desktop.windowCreated || Desktop.window.destroyed || !Desktop.window.procedure)
         return;
+    // Once the message loop runs, a message delivered while the window
+    // procedure is not running comes from outside: the user, the window
+    // system or the timer. The rest follow from the game's own calls.
+    const bool outside = Desktop.loopRunning && Desktop.deliveryDepth == 0;
+    if (outside && Desktop.recorder.arriving)
+        Desktop.recorder.arriving(message, wParam, lParam);
+    ++Desktop.deliveryDepth;
     Desktop.window.procedure(&Desktop.window, message, wParam, lParam);
+    --Desktop.deliveryDepth;
+    if (outside && Desktop.recorder.done)
+        Desktop.recorder.done(message, wParam);
+}
+
+void SetInputRecorder(const InputRecorder& recorder) {
+    Desktop.recorder = recorder;
 }
 
 intptr_t PackPoint(int x, int y) {
@@ -454,6 +468,7 @@ void UpdateWindow(Window window) {
 }
 
 int RunMessageLoop() {
+    Desktop.loopRunning = true;
     while (!Desktop.quitPosted) {
         if (Desktop.closeRequested) {
             // The close asked for while a box was open.

@@ -192,4 +192,5 @@ def main():
     edit_session(sim, os.path.join(out, "editor_session.mvr"))
 
 
-main()
+if __name__ == "__main__":
+    main()
