@@ -4,6 +4,7 @@
 #include <langinfo.h>
 
 #include <clocale>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -13,6 +14,7 @@
 #include "app/settings_file.h"
 #include "platform/platform.h"
 #include "platform/sdl/sdl_backend.h"
+#include "platform/sdl/sdl_controls.h"
 
 namespace {
 
@@ -48,6 +50,15 @@ void ChooseLocaleForBoxes() {
         setenv("LC_ALL", chosen, 1);
 }
 
+// The volume the player set with + and - is the one of the next start.
+void RememberVolume(int percent) {
+    PlayerSettings.volume = percent;
+    if (!PlayerSettingsPath.empty() &&
+        !SaveSetting(PlayerSettingsPath, "volume", std::to_string(percent)))
+        std::fprintf(stderr, "morvask: %s: could not save the volume\n",
+                     PlayerSettingsPath.c_str());
+}
+
 }  // namespace
 
 namespace platform {
@@ -65,6 +76,10 @@ int main(int, char**) {
         return 1;
     LoadPlayerSettings(UnixSettingsPath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME")));
     ApplyPlayerSettings();
+    sdl::SetVolume(PlayerSettings.volume);
+    sdl::SetVolumeObserver(RememberVolume);
+    sdl::SetPadDeadZone(PlayerSettings.padDeadzone);
+    sdl::StartPads();
     int exitCode = MorvaskMain(platform::SW_SHOWNORMAL);
     sdl::StopAll();
     return exitCode;
