@@ -3,6 +3,7 @@
 
 #include "levels/level_grid.h"
 #include "render/assets.h"
+#include "render/frame_layers.h"
 
 bool DrawingEnabled = true;
 
@@ -21,54 +22,46 @@ bool CellSpriteSource(int32_t n, int& sx, int& sy) {
 }  // namespace
 
 void DrawMasked(platform::Surface sheet, int sx, int sy, int w, int h, int x, int y) {
-    platform::SpriteBlt(BackBuffer, x, y, w, h, sheet, sx, sy);
+    if (DrawEverything)
+        platform::SpriteBlt(BackBuffer, x, y, w, h, sheet, sx, sy);
+    else
+        ListSprite(sheet, sx, sy, w, h, x, y);
 }
 
 void PresentFrame() {
     if (!DrawingEnabled)
         return;
+    if (!DrawEverything)
+        FinishLayeredFrame();
     platform::BitBlt(WindowSurface, 0, 0, FieldWidth, FieldHeight, BackBuffer, 0, 0,
                      platform::SRCCOPY);
 }
 
-namespace {
-
-// The background with the cells drawn under the tanks, kept from frame to
-// frame: a square is drawn again only when its code has changed.
-platform::Surface GroundLayer = nullptr;
-int32_t GroundCodes[LevelCellCount];
-bool GroundValid = false;
-
-// The sprite of a cell drawn under the tanks, or false for Empty, Grass (drawn
-// over the tanks) and kinds the sheet has no sprite for.
-bool GroundSprite(int32_t code, int& sx, int& sy) {
-    if (code == Empty || code == Grass)
-        return false;
-    return CellSpriteSource(CellKind(code), sx, sy);
-}
-
-}  // namespace
-
 void DrawGround() {
     if (!DrawingEnabled)
         return;
-    if (!GroundLayer)
-        GroundLayer = platform::CreateCompatibleSurface(BackBuffer, FieldWidth, FieldHeight);
-    for (int32_t i = 0; i < LevelCellCount; ++i) {
-        int32_t code = WorkingGrid[i];
-        if (GroundValid && GroundCodes[i] == code)
-            continue;
-        GroundCodes[i] = code;
-        int32_t x = CellSize * (i % GridColumns), y = CellSize * (i / GridColumns);
-        platform::BitBlt(GroundLayer, x, y, CellSize, CellSize, BackgroundImage, x, y,
-                         platform::SRCCOPY);
-        int sx, sy;
-        if (GroundSprite(code, sx, sy))
-            platform::SpriteBlt(GroundLayer, x, y, CellSprite, CellSprite, CellSheet, sx, sy);
+    if (!DrawEverything) {
+        BeginLayeredFrame();
+        return;
     }
-    GroundValid = true;
-    platform::BitBlt(BackBuffer, 0, 0, FieldWidth, FieldHeight, GroundLayer, 0, 0,
+    ForgetLayeredFrames();
+    platform::BitBlt(BackBuffer, 0, 0, FieldWidth, FieldHeight, BackgroundImage, 0, 0,
                      platform::SRCCOPY);
+    for (int32_t i = 0; i < LevelCellCount; ++i)
+        if (WorkingGrid[i] != Empty && WorkingGrid[i] != Grass)
+            DrawCell(WorkingGrid[i], i);
+}
+
+void DrawGrassCells() {
+    if (!DrawingEnabled)
+        return;
+    if (!DrawEverything) {
+        ListGrass();
+        return;
+    }
+    for (int32_t i = 0; i < LevelCellCount; ++i)
+        if (WorkingGrid[i] == Grass)
+            DrawCell(Grass, i);
 }
 
 void DrawCell(int32_t code, int32_t index) {

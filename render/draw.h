@@ -18,9 +18,12 @@ void DrawMasked(platform::Surface sheet, int sx, int sy, int w, int h, int x, in
 void PresentFrame();
 // The grass background with every cell of WorkingGrid but Empty and Grass
 // drawn over it, the first layer of every frame. The picture is the same as
-// copying the background and drawing the cells one by one; only the squares
-// whose code changed since the last frame are drawn again.
+// copying the background and drawing the cells one by one, but the sprites of
+// the frame are put into the back buffer only when it is presented, over
+// just what changed (render/frame_layers.h).
 void DrawGround();
+// The cells whose code is exactly Grass, over what was drawn before.
+void DrawGrassCells();
 // The cell sprite of a code at grid index i (no sprite for kinds outside the
 // sheet, which only hand-edited maps can hold).
 void DrawCell(int32_t code, int32_t index);

@@ -23,9 +23,5 @@ void DrawTerrain() {
 }
 
 void DrawGrass() {
-    if (!DrawingEnabled)
-        return;
-    for (int32_t i = 0; i < LevelCellCount; ++i)
-        if (WorkingGrid[i] == Grass)
-            DrawCell(Grass, i);
+    DrawGrassCells();
 }

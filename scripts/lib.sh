@@ -32,6 +32,11 @@ TEST_PACKAGES=(xvfb xdotool x11-utils imagemagick desktop-file-utils appstream
 # The Windows program: the cross compiler, and Wine to run it.
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine wine64 fonts-wine)
 
+# The web edition: Emscripten builds it; the browser test drives Debian's
+# Chromium through its WebDriver with Selenium.
+WEB_PACKAGES=(emscripten)
+WEB_TEST_PACKAGES=(chromium chromium-driver python3-selenium)
+
 # Makes the zh_CN.UTF-8 locale when it is missing and we may.
 ensure_chinese_locale() {
     locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$' && return 0
@@ -47,4 +52,24 @@ build_tree() {
     shift
     cmake -S "$MORVASK_ROOT" -B "$dir" "$@" >/dev/null
     cmake --build "$dir" -j"$(nproc)"
+}
+
+# Builds the web edition into dist/web/: the pictures and sounds come from the
+# native build in build/ (only its asset generator is built), the modules
+# from build-web/ (Emscripten). MORVASK_NATIVE_BUILD chooses another native
+# tree.
+build_web() {
+    local native="${MORVASK_NATIVE_BUILD:-$MORVASK_ROOT/build}"
+    local web="$MORVASK_ROOT/build-web"
+    # Emscripten's optimiser looks for its modules next to Debian's node.
+    export NODE_PATH="/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}"
+    if [ ! -f "$native/CMakeCache.txt" ]; then
+        cmake -S "$MORVASK_ROOT" -B "$native" -DCMAKE_BUILD_TYPE=Release >/dev/null
+    fi
+    cmake --build "$native" -j"$(nproc)" --target morvask_assets
+    emcmake cmake -S "$MORVASK_ROOT" -B "$web" -DCMAKE_BUILD_TYPE=Release \
+        -DMORVASK_ASSET_DIR="$native/assets" -DMORVASK_BUILD_TESTS=OFF \
+        -DMORVASK_BUILD_BENCH=OFF -DMORVASK_BUILD_SDL=OFF >/dev/null
+    cmake --build "$web" -j"$(nproc)" --target morvask-web morvask-sim-web morvask-tickbench-web
+    python3 "$MORVASK_ROOT/platform/web/pack_web.py" "$native/assets" "$web" "$MORVASK_ROOT/dist/web"
 }

@@ -2,8 +2,12 @@
 // one-pass transparent sprite copy that gives the same picture as OR then AND.
 #include "platform/software/surfaces.h"
 
+#include <sys/mman.h>
+
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 
 #include "platform/software/resources.h"
 
@@ -52,39 +56,98 @@ bool Clip(const platform::SurfaceData& dst, int& x, int& y, int& w, int& h,
 // The runs of a sprite: where the mask is white the image is copied, where it
 // is black and the image white the destination stays, anything else (a sheet
 // that breaks the masking rule) is combined pixel by pixel.
-std::vector<SpriteRun> FindRuns(const platform::SurfaceData& sheet, int sx, int sy, int w, int h) {
-    std::vector<SpriteRun> runs;
+SpriteRuns FindRuns(const platform::SurfaceData& sheet, int sx, int sy, int w, int h) {
+    SpriteRuns found;
+    found.rowStart.reserve(size_t(h) + 1);
     for (int row = 0; row < h; ++row) {
+        found.rowStart.push_back(uint32_t(found.runs.size()));
         const uint32_t* image = sheet.pixels.data() + size_t(sy + row) * sheet.width + sx;
         const uint32_t* mask = image + size_t(h) * sheet.width;
+        auto kindAt = [&](int i) -> int {
+            if (mask[i] == 0xFFFFFF)
+                return 0;
+            if (mask[i] == 0 && image[i] == 0xFFFFFF)
+                return 1;
+            return 2;
+        };
         int x = 0;
         while (x < w) {
-            auto kindAt = [&](int i) -> int {
-                if (mask[i] == 0xFFFFFF)
-                    return 0;
-                if (mask[i] == 0 && image[i] == 0xFFFFFF)
-                    return 1;
-                return 2;
-            };
             int kind = kindAt(x);
             int end = x + 1;
             while (end < w && kindAt(end) == kind)
                 ++end;
             if (kind != 1)
-                runs.push_back({int16_t(row), int16_t(x), int16_t(end - x), uint8_t(kind)});
+                found.runs.push_back({int16_t(x), int16_t(end - x), uint8_t(kind)});
             x = end;
         }
     }
-    return runs;
+    found.rowStart.push_back(uint32_t(found.runs.size()));
+    return found;
 }
 
+// A copy of a few pixels without the call and size dispatch of memcpy: the
+// runs of a sprite row are mostly short.
+inline void CopyPixels(uint32_t* d, const uint32_t* s, int n) {
+    if (n >= 32) {
+        std::memcpy(d, s, size_t(n) * 4);
+        return;
+    }
+    if (n >= 4) {
+        // 16-byte pieces, the last one overlapping the one before.
+        int i = 0;
+        for (; i + 4 < n; i += 4)
+            std::memcpy(d + i, s + i, 16);
+        std::memcpy(d + n - 4, s + n - 4, 16);
+        return;
+    }
+    for (int i = 0; i < n; ++i)
+        d[i] = s[i];
+}
+
+inline void CombinePixels(uint32_t* d, const uint32_t* image, const uint32_t* mask, int n) {
+    for (int i = 0; i < n; ++i)
+        d[i] = (d[i] | mask[i]) & image[i];
+}
+
+int NextPixelSlot = 0;
+
 }  // namespace
+
+void* AllocatePixelMemory(size_t bytes) {
+    // One page more than asked, to start at the buffer's quarter of a page.
+    uintptr_t offset = uintptr_t(NextPixelSlot) * 1024;
+    NextPixelSlot = (NextPixelSlot + 1) % 4;
+    void* base = nullptr;
+    if (bytes >= (size_t(64) << 10)) {
+        base =
+            mmap(nullptr, bytes + 4096, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (base == MAP_FAILED)
+            throw std::bad_alloc();
+    } else {
+        base = std::aligned_alloc(4096, (bytes + 8191) & ~size_t(4095));
+        if (!base)
+            throw std::bad_alloc();
+        std::memset(base, 0, bytes + 4096);
+    }
+    return static_cast<char*>(base) + offset;
+}
+
+void FreePixelMemory(void* p, size_t bytes) {
+    if (!p)
+        return;
+    void* base = reinterpret_cast<void*>(reinterpret_cast<uintptr_t>(p) & ~uintptr_t(4095));
+    if (bytes >= (size_t(64) << 10))
+        munmap(base, bytes + 4096);
+    else
+        std::free(base);
+}
 
 platform::Surface NewSurface(int width, int height) {
     auto* surface = new platform::SurfaceData;
     surface->width = width;
     surface->height = height;
-    surface->pixels.assign(size_t(width) * height, 0);
+    // Fresh pixel memory is black already.
+    surface->pixels.resize(size_t(width) * height);
     return surface;
 }
 
@@ -113,10 +176,9 @@ Surface LoadBitmapSurface(Surface, int resourceId, int width, int height) {
     std::vector<uint32_t> pixels;
     if (!software::DecodeBitmap(bytes.data, bytes.size, w, h, pixels))
         return surface;
-    if (w == width && h == height)
-        surface->pixels = std::move(pixels);
-    else
-        surface->pixels = software::ScalePicture(pixels, w, h, width, height);
+    if (w != width || h != height)
+        pixels = software::ScalePicture(pixels, w, h, width, height);
+    std::memcpy(surface->pixels.data(), pixels.data(), surface->pixels.size() * 4);
     return surface;
 }
 
@@ -173,25 +235,36 @@ void SpriteBlt(Surface destination, int x, int y, int width, int height, Surface
     if (found == sheet->spriteRuns.end())
         found =
             sheet->spriteRuns.emplace(key, software::FindRuns(*sheet, sx, sy, width, height)).first;
+    const software::SpriteRuns& sprite = found->second;
+    // Clipped once: the rows inside the destination, and whether any run can
+    // reach past its left or right edge.
     const int dw = destination->width, dh = destination->height;
-    const uint32_t* sheetPixels = sheet->pixels.data();
-    uint32_t* out = destination->pixels.data();
-    for (const software::SpriteRun& run : found->second) {
-        int dy = y + run.row;
-        if (dy < 0 || dy >= dh)
-            continue;
-        int from = std::max(0, -(x + run.x));
-        int to = std::min<int>(run.length, dw - (x + run.x));
-        if (from >= to)
-            continue;
-        const uint32_t* image = sheetPixels + size_t(sy + run.row) * sheet->width + sx + run.x;
-        uint32_t* d = out + size_t(dy) * dw + x + run.x;
-        if (run.kind == 0) {
-            std::memcpy(d + from, image + from, size_t(to - from) * 4);
-        } else {
-            const uint32_t* mask = image + size_t(height) * sheet->width;
-            for (int i = from; i < to; ++i)
-                d[i] = (d[i] | mask[i]) & image[i];
+    const int firstRow = std::max(0, -y), endRow = std::min(height, dh - y);
+    if (firstRow >= endRow || x >= dw || x + width <= 0) {
+        software::Touched(destination);
+        return;
+    }
+    const bool inside = x >= 0 && x + width <= dw;
+    const size_t sheetWidth = size_t(sheet->width);
+    const uint32_t* image = sheet->pixels.data() + (sy + firstRow) * sheetWidth + sx;
+    const size_t maskOffset = size_t(height) * sheetWidth;
+    uint32_t* d = destination->pixels.data() + size_t(y + firstRow) * dw + x;
+    for (int row = firstRow; row < endRow; ++row, image += sheetWidth, d += dw) {
+        const software::SpriteRun* run = sprite.runs.data() + sprite.rowStart[row];
+        const software::SpriteRun* end = sprite.runs.data() + sprite.rowStart[row + 1];
+        for (; run != end; ++run) {
+            int from = run->x, to = run->x + run->length;
+            if (!inside) {
+                from = std::max(from, -x);
+                to = std::min(to, dw - x);
+                if (from >= to)
+                    continue;
+            }
+            if (run->kind == 0)
+                software::CopyPixels(d + from, image + from, to - from);
+            else
+                software::CombinePixels(d + from, image + from, image + maskOffset + from,
+                                        to - from);
         }
     }
     software::Touched(destination);

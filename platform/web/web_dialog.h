@@ -1,0 +1,20 @@
+// The modal message box of the web backend, shown inside the game's canvas.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/platform.h"
+
+namespace web {
+
+// Shows a box over the window's picture until it is answered with a key or a
+// click; returns IDOK, IDYES or IDNO. The browser runs meanwhile.
+int ShowDialog(const char* textUtf8, const char* captionUtf8, uint32_t type);
+
+// One turn of the message loop: input, due ticks, the newest picture.
+void RunFrame();
+
+// The picture the window shows now.
+const platform::SurfaceData& CurrentPicture();
+
+}  // namespace web

@@ -1,0 +1,308 @@
+// The browser window of the web backend: the canvas that shows the game, its
+// message loop paced by the browser's animation frames, the window timers,
+// the modal message boxes, the keyboard and the mouse. The page's script
+// (page.js, as `Module.morvask`) owns the canvas and the input listeners; the
+// program waits for it with Asyncify, so the game's blocking calls stay as
+// they are.
+#include <emscripten.h>
+#include <sys/stat.h>
+
+#include <cstdint>
+#include <map>
+#include <vector>
+
+#include "platform/platform.h"
+#include "platform/software/surfaces.h"
+#include "platform/web/web_dialog.h"
+
+struct platform::WindowData {
+    platform::WindowProcedure procedure = nullptr;
+    bool destroyed = false;
+    // The activation as last told to the window procedure.
+    bool active = false;
+};
+
+// ---- The page's side -----------------------------------------------------
+
+EM_ASYNC_JS(double, web_wait_frame, (), { return await Module.morvask.waitFrame(); });
+
+EM_JS(int, web_next_event, (int32_t * values), {
+    const event = Module.morvask.nextEvent();
+    if (!event)
+        return 0;
+    for (let i = 1; i < event.length; ++i)
+        HEAP32[(values >> 2) + i - 1] = event[i];
+    return event[0];
+});
+
+EM_JS(int, web_key_down, (int virtualKey), { return Module.morvask.keyDown(virtualKey); });
+
+EM_JS(void, web_present, (const uint32_t* rgba, int width, int height),
+      { Module.morvask.present(rgba, width, height); });
+
+EM_JS(void, web_sync_files, (), { Module.morvask.syncFiles(); });
+
+EM_JS(void, web_note_tick, (double milliseconds), { Module.morvask.noteTick(milliseconds); });
+
+EM_JS(int, web_screen_size, (int index), { return index ? screen.height : screen.width; });
+
+namespace {
+
+constexpr int ClientWidth = 960;
+constexpr int ClientHeight = 704;
+
+// The kinds of input event that the page queues.
+constexpr int EventKeyDown = 1;
+constexpr int EventMouseMove = 2;
+constexpr int EventVisibility = 3;
+
+// A frame that comes this late after a tick fell due is a stall (a busy
+// page, a hidden tab): its tick is delivered once and the missed ones are
+// not made up, as window timers do. Shorter gaps are caught up, so a 60 Hz
+// display still sees 100 ticks a second.
+constexpr double StallMs = 50.0;
+
+struct WindowTimer {
+    double periodMs = 10.0;
+    double dueMs = 0.0;
+};
+
+struct WebState {
+    platform::WindowProcedure classProcedure = nullptr;
+    platform::WindowData window;
+    bool windowCreated = false;
+    platform::Surface windowSurface = nullptr;
+    std::map<uintptr_t, WindowTimer> timers;
+    bool quitPosted = false;
+    int quitCode = 0;
+    bool pageHidden = false;
+    bool pictureChanged = true;
+    std::vector<uint32_t> rgba;
+    // The map file as last stored in the browser: its change time and size.
+    int64_t savedStamp = -1;
+};
+
+WebState State;
+
+bool WindowLive() {
+    return State.windowCreated && !State.window.destroyed;
+}
+
+void Deliver(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    if (!WindowLive() || !State.window.procedure)
+        return;
+    State.window.procedure(&State.window, message, wParam, lParam);
+}
+
+intptr_t PackPoint(int x, int y) {
+    return intptr_t(uint32_t((uint32_t(y) & 0xFFFF) << 16 | (uint32_t(x) & 0xFFFF)));
+}
+
+void SetActive(bool active) {
+    if (!WindowLive() || State.window.active == active)
+        return;
+    State.window.active = active;
+    Deliver(platform::WM_ACTIVATE, active ? platform::WA_ACTIVE : platform::WA_INACTIVE, 0);
+}
+
+platform::Surface WindowPicture() {
+    if (!State.windowSurface)
+        State.windowSurface = software::WindowSurface(ClientWidth, ClientHeight);
+    return State.windowSurface;
+}
+
+void NoteNewPicture(const platform::SurfaceData&) {
+    State.pictureChanged = true;
+}
+
+// One copy per shown frame: the newest picture, as the canvas's RGBA bytes.
+void PresentIfChanged() {
+    if (!State.pictureChanged)
+        return;
+    State.pictureChanged = false;
+    const platform::SurfaceData& picture = *WindowPicture();
+    State.rgba.resize(picture.pixels.size());
+    for (size_t i = 0; i < picture.pixels.size(); ++i) {
+        uint32_t p = picture.pixels[i];
+        State.rgba[i] = 0xFF000000u | (p & 0xFFu) << 16 | (p & 0xFF00u) | (p >> 16 & 0xFFu);
+    }
+    web_present(State.rgba.data(), picture.width, picture.height);
+}
+
+// A save replaces map.txt in the working folder, which lives in the browser's
+// storage: once it changed, the folder is written back there.
+void StoreSavedMap() {
+    struct stat info {};
+    int64_t stamp = 0;
+    if (stat("map.txt", &info) == 0)
+        stamp = int64_t(info.st_mtime) * 1000003 + int64_t(info.st_size) + 1;
+    if (State.savedStamp >= 0 && stamp != State.savedStamp)
+        web_sync_files();
+    State.savedStamp = stamp;
+}
+
+void HandleEvent(int kind, const int32_t* values) {
+    switch (kind) {
+        case EventKeyDown: {
+            // A repeat count of 1, and bit 30 set when the key was down before.
+            intptr_t lParam = 1 | (values[1] ? intptr_t(1) << 30 : 0);
+            Deliver(platform::WM_KEYDOWN, uintptr_t(values[0]), lParam);
+            break;
+        }
+        case EventMouseMove:
+            Deliver(platform::WM_MOUSEMOVE, uintptr_t(values[2]), PackPoint(values[0], values[1]));
+            break;
+        case EventVisibility:
+            // A hidden tab is an inactive window: the game stands still.
+            State.pageHidden = values[0] != 0;
+            SetActive(!State.pageHidden);
+            break;
+        default:
+            break;
+    }
+}
+
+void PumpEvents() {
+    int32_t values[4] = {};
+    while (!State.quitPosted) {
+        int kind = web_next_event(values);
+        if (kind == 0)
+            break;
+        HandleEvent(kind, values);
+        StoreSavedMap();
+    }
+}
+
+void DeliverDueTimers(double now) {
+    std::vector<uintptr_t> ids;
+    for (const auto& [id, timer] : State.timers)
+        ids.push_back(id);
+    for (uintptr_t id : ids) {
+        for (;;) {
+            auto found = State.timers.find(id);
+            if (found == State.timers.end() || State.quitPosted)
+                break;
+            WindowTimer& timer = found->second;
+            if (now < timer.dueMs)
+                break;
+            if (now - timer.dueMs >= StallMs)
+                timer.dueMs = now + timer.periodMs;
+            else
+                timer.dueMs += timer.periodMs;
+            // What a tick costs in the page, told to the page for the curious.
+            double started = emscripten_get_now();
+            Deliver(platform::WM_TIMER, id, 0);
+            web_note_tick(emscripten_get_now() - started);
+            StoreSavedMap();
+        }
+    }
+}
+
+}  // namespace
+
+namespace web {
+
+void RunFrame() {
+    PumpEvents();
+    if (!State.quitPosted)
+        DeliverDueTimers(emscripten_get_now());
+    PresentIfChanged();
+}
+
+const platform::SurfaceData& CurrentPicture() {
+    return *WindowPicture();
+}
+
+}  // namespace web
+
+namespace platform {
+
+void RegisterClass(const char*, uint32_t, int, WindowProcedure procedure) {
+    State.classProcedure = procedure;
+}
+
+int GetSystemMetrics(int index) {
+    if (index == SM_CXSCREEN || index == SM_CYSCREEN)
+        return web_screen_size(index);
+    return 0;
+}
+
+Window CreateWindow(const char*, const char*, uint32_t, int, int, int, int) {
+    State.window = WindowData{};
+    State.window.procedure = State.classProcedure;
+    State.windowCreated = true;
+    software::SetPresentHook(NoteNewPicture);
+    return &State.window;
+}
+
+void ShowWindow(Window window, int) {
+    if (window != &State.window || !WindowLive())
+        return;
+    Deliver(WM_SIZE, SIZE_RESTORED, PackPoint(ClientWidth, ClientHeight));
+    SetActive(true);
+    State.pictureChanged = true;
+}
+
+void UpdateWindow(Window window) {
+    if (window == &State.window)
+        PresentIfChanged();
+}
+
+int RunMessageLoop() {
+    StoreSavedMap();
+    while (!State.quitPosted) {
+        web_wait_frame();
+        web::RunFrame();
+    }
+    return State.quitCode;
+}
+
+void PostQuitMessage(int exitCode) {
+    State.quitPosted = true;
+    State.quitCode = exitCode;
+}
+
+intptr_t DefWindowProc(Window window, uint32_t message, uintptr_t, intptr_t) {
+    if (message == WM_CLOSE && window == &State.window && WindowLive()) {
+        State.timers.clear();
+        Deliver(WM_DESTROY, 0, 0);
+        window->destroyed = true;
+    }
+    return 0;
+}
+
+void SetTimer(Window window, uintptr_t timerId, uint32_t periodMs) {
+    if (window != &State.window || window->destroyed)
+        return;
+    double period = periodMs < 10 ? 10.0 : double(periodMs);
+    State.timers[timerId] = WindowTimer{.periodMs = period, .dueMs = emscripten_get_now() + period};
+}
+
+void KillTimer(Window, uintptr_t timerId) {
+    State.timers.erase(timerId);
+}
+
+int MessageBox(Window owner, const char* textUtf8, const char* captionUtf8, uint32_t type) {
+    bool owned = owner == &State.window && WindowLive();
+    // The owner is inactive while its box is open, and active again after.
+    if (owned)
+        SetActive(false);
+    PresentIfChanged();
+    int answer = web::ShowDialog(textUtf8 ? textUtf8 : "", captionUtf8 ? captionUtf8 : "", type);
+    StoreSavedMap();
+    if (owned && WindowLive() && !State.pageHidden)
+        SetActive(true);
+    return answer;
+}
+
+int16_t GetAsyncKeyState(int virtualKey) {
+    if (virtualKey < 0 || virtualKey >= 256)
+        return 0;
+    return web_key_down(virtualKey) ? int16_t(0x8000) : int16_t(0);
+}
+
+Surface GetDC(Window) {
+    return WindowPicture();
+}
+
+}  // namespace platform

@@ -1,0 +1,406 @@
+#!/usr/bin/env python3
+"""The web edition in a real headless Chromium: the page, a game, the editor,
+the stored map across a reload, the downloaded map against the desktop's
+save; then morvask-sim built to WebAssembly against the native one, and the
+tick benchmark in both.
+
+usage: web_e2e.py DIST_DIR WEB_BUILD_DIR NATIVE_BUILD_DIR OUTPUT_DIR
+Exits 0 when every check passed, 1 when one failed, 77 when Chromium, its
+WebDriver or Selenium is missing.
+"""
+import gzip
+import hashlib
+import http.server
+import json
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+
+try:
+    from selenium import webdriver
+    from selenium.webdriver.chrome.service import Service
+    from selenium.webdriver.common.action_chains import ActionChains
+    from selenium.webdriver.common.by import By
+    from selenium.webdriver.common.keys import Keys
+except ImportError:
+    print("skipped: python3-selenium is not installed")
+    sys.exit(77)
+
+CHROMIUM = shutil.which("chromium") or "/usr/bin/chromium"
+CHROMEDRIVER = shutil.which("chromedriver") or "/usr/bin/chromedriver"
+FIELD_W, FIELD_H, CELL = 960, 704, 64
+DOWNLOAD_LIMIT = 3 * 1024 * 1024
+
+failures = []
+
+
+def check(condition, what):
+    print(("ok   " if condition else "FAIL ") + what, flush=True)
+    if not condition:
+        failures.append(what)
+    return condition
+
+
+class QuietHandler(http.server.SimpleHTTPRequestHandler):
+    def log_message(self, *args):
+        pass
+
+
+def serve(directory):
+    handler = lambda *a, **k: QuietHandler(*a, directory=directory, **k)  # noqa: E731
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    return server, f"http://127.0.0.1:{server.server_address[1]}/"
+
+
+def start_browser(profile, downloads):
+    options = webdriver.ChromeOptions()
+    options.binary_location = CHROMIUM
+    for flag in ["--headless=new", "--no-sandbox", "--disable-dev-shm-usage",
+                 "--window-size=1200,1000", f"--user-data-dir={profile}",
+                 "--disable-gpu", "--no-first-run"]:
+        options.add_argument(flag)
+    options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
+    options.add_experimental_option("prefs", {"download.default_directory": downloads,
+                                              "download.prompt_for_download": False})
+    driver = webdriver.Chrome(service=Service(CHROMEDRIVER), options=options)
+    driver.execute_cdp_cmd("Browser.setDownloadBehavior",
+                           {"behavior": "allow", "downloadPath": downloads})
+    return driver
+
+
+def wait_for(driver, script, timeout=20.0, step=0.05):
+    end = time.time() + timeout
+    while time.time() < end:
+        value = driver.execute_script(script)
+        if value:
+            return value
+        time.sleep(step)
+    return None
+
+
+def console_errors(driver):
+    return [entry["message"] for entry in driver.get_log("browser")
+            if entry["level"] == "SEVERE"]
+
+
+def keys(driver, *sequence):
+    ActionChains(driver).send_keys(*sequence).perform()
+
+
+def answer_box(driver, expect, key, shots=None, name=None):
+    """Waits for a box whose text or caption holds `expect`, answers it with
+    `key` and waits until it is gone; returns the box."""
+    box = wait_for(driver, "return window.morvaskPage && window.morvaskPage.dialog")
+    if not check(box is not None and (expect in box["text"] or expect in box["caption"]),
+                 f"the box '{expect}' is shown (got {box and box['text'][:30]!r})"):
+        return box
+    if shots and name:
+        driver.save_screenshot(os.path.join(shots, name))
+    count = driver.execute_script("return window.morvaskPage.dialogsShown")
+    keys(driver, key)
+    closed = wait_for(driver, f"""const p = window.morvaskPage;
+        return p.dialog === null || p.dialogsShown > {count};""", timeout=5)
+    check(bool(closed), f"the box '{expect}' is answered")
+    return box
+
+
+def canvas_digest(driver, x=0, y=0, w=FIELD_W, h=FIELD_H):
+    return driver.execute_script(f"""
+        const data = document.getElementById('field').getContext('2d')
+            .getImageData({x}, {y}, {w}, {h}).data;
+        let h1 = 0, h2 = 0;
+        for (let i = 0; i < data.length; i += 4) {{
+            h1 = (h1 * 31 + data[i] + 7 * data[i + 1] + 13 * data[i + 2]) | 0;
+            h2 = (h2 + data[i] + data[i + 1] + data[i + 2]) | 0;
+        }}
+        return h1 + ':' + h2;""")
+
+
+def cell_pixels(driver, column, row):
+    return driver.execute_script(f"""
+        return Array.from(document.getElementById('field').getContext('2d')
+            .getImageData({column * CELL}, {row * CELL}, {CELL}, {CELL}).data);""")
+
+
+def click_field(driver, fx, fy, hold=0.3):
+    """Presses the left button at field pixel (fx, fy) for `hold` seconds."""
+    canvas = driver.find_element(By.ID, "field")
+    scale = canvas.size["width"] / FIELD_W
+    dx = round((fx + 0.5) * scale - canvas.size["width"] / 2)
+    dy = round((fy + 0.5) * scale - canvas.size["height"] / 2)
+    ActionChains(driver).move_to_element_with_offset(canvas, dx, dy).perform()
+    time.sleep(0.1)
+    ActionChains(driver).click_and_hold().pause(hold).release().perform()
+
+
+def run_native_sim(native, script, workdir):
+    os.makedirs(workdir, exist_ok=True)
+    done = subprocess.run([os.path.join(native, "morvask-sim")], input=script, text=True,
+                          capture_output=True, cwd=workdir, timeout=120)
+    return done.stdout.splitlines()
+
+
+def start_game(driver, shots, prefix):
+    """Answers the start-up boxes (sound on) and the first level's box."""
+    answer_box(driver, "Morvask Version 1.0", Keys.ENTER, shots, f"{prefix}-about.png")
+    answer_box(driver, "按键说明", Keys.ENTER)
+    answer_box(driver, "是否开启游戏音效", "y")
+    answer_box(driver, "", Keys.ENTER)  # the first level's announcement
+
+
+def page_checks(url, dist, native, out):
+    shots = os.path.join(out, "screenshots")
+    os.makedirs(shots, exist_ok=True)
+    downloads = os.path.join(out, "downloads")
+    os.makedirs(downloads, exist_ok=True)
+    profile = tempfile.mkdtemp(prefix="morvask-chromium-")
+
+    # An empty cell of level 1 away from the tanks' roads, to paint.
+    levels = json.loads(run_native_sim(native, "start\ndump levels\n", os.path.join(out, "n0"))[-1])
+    level1 = levels["LevelSet"][:165]
+    column, row = next((c, r) for r in (5, 4, 6) for c in (1, 2, 3, 11, 12, 13)
+                       if level1[r * 15 + c] == 0)
+    fx, fy = column * CELL + 20, row * CELL + 20
+
+    driver = start_browser(profile, downloads)
+    try:
+        started = time.time()
+        driver.get(url)
+        first = wait_for(driver, "return window.morvaskPage && window.morvaskPage.firstFrameMs")
+        check(first is not None, "the page shows a first frame")
+        timing = {"firstFrameMs": round(first or -1)}
+        print(f"     first frame {timing['firstFrameMs']} ms after navigation", flush=True)
+        check(driver.find_element(By.ID, "caption").text.startswith("Morvask"),
+              "the page has its caption")
+        start_game(driver, shots, "01")
+
+        # A few seconds of play change the picture.
+        before = canvas_digest(driver)
+        ticks_before = driver.execute_script("return [morvaskPage.ticks, morvaskPage.tickMs]")
+        chain = ActionChains(driver)
+        for arrow in (Keys.ARROW_UP, Keys.ARROW_LEFT, Keys.ARROW_RIGHT):
+            chain.key_down(arrow).key_down(Keys.SPACE).pause(0.7).key_up(Keys.SPACE).key_up(arrow)
+        chain.perform()
+        time.sleep(0.3)
+        ticks_after = driver.execute_script("return [morvaskPage.ticks, morvaskPage.tickMs]")
+        played = ticks_after[0] - ticks_before[0]
+        timing["playTicks"] = played
+        timing["pageTickMs"] = round((ticks_after[1] - ticks_before[1]) / max(1, played), 3)
+        print(f"     {played} ticks in the page while playing, {timing['pageTickMs']} ms each",
+              flush=True)
+        check(played >= 50, "the game ticks while it is played")
+        driver.save_screenshot(os.path.join(shots, "02-play.png"))
+        check(canvas_digest(driver) != before, "arrows and Space change the picture")
+        check(driver.execute_script("return window.scrollY") == 0,
+              "the arrows and Space do not scroll the page")
+
+        keys(driver, "p")
+        answer_box(driver, "游戏暂停", Keys.ENTER, shots, "03-pause.png")
+
+        # The editor: paint one cell, save.
+        keys(driver, Keys.F1)
+        answer_box(driver, "是否切换到地图编辑模式", "y")
+        answer_box(driver, "载入地图失败", Keys.ENTER, shots, "04-no-map.png")
+        answer_box(driver, "", Keys.ENTER)  # the editor's level title
+        click_field(driver, fx, fy)
+        click_field_away = (column + 4) * CELL if column < 7 else (column - 4) * CELL
+        canvas = driver.find_element(By.ID, "field")
+        scale = canvas.size["width"] / FIELD_W
+        ActionChains(driver).move_to_element_with_offset(
+            canvas, round(click_field_away * scale - canvas.size["width"] / 2),
+            round(10 * CELL * scale - canvas.size["height"] / 2)).perform()
+        time.sleep(0.3)
+        painted = cell_pixels(driver, column, row)
+        driver.save_screenshot(os.path.join(shots, "05-editor.png"))
+        keys(driver, Keys.F3)
+        answer_box(driver, "是否保存自制地图", "y")
+        answer_box(driver, "地图保存成功", Keys.ENTER)
+        stored = driver.execute_script(
+            "try { return Array.from(FS.readFile('/save/map.txt')); } catch (e) { return null; }")
+        check(stored is not None, "F3 saved map.txt")
+
+        # The download is the desktop's save of the same levels, byte for byte.
+        driver.find_element(By.ID, "download").click()
+        target = os.path.join(downloads, "map.txt")
+        end = time.time() + 10
+        while time.time() < end and not os.path.exists(target):
+            time.sleep(0.1)
+        desktop_dir = os.path.join(out, "desktop-save")
+        run_native_sim(native, f"""start
+answer yes
+press F1
+mouse {fx} {fy}
+hold LButton
+tick 3
+release LButton
+answer yes
+press F3
+""", desktop_dir)
+        desktop = open(os.path.join(desktop_dir, "map.txt"), "rb").read()
+        web = open(target, "rb").read() if os.path.exists(target) else b""
+        check(len(web) > 0 and web == desktop,
+              f"the downloaded map.txt ({len(web)} bytes) equals the desktop's save "
+              f"({len(desktop)} bytes)")
+        builtin = run_native_sim(native, "start\nanswer yes\npress F1\nanswer yes\npress F3\n",
+                                 os.path.join(out, "n1"))
+        check(open(os.path.join(out, "n1", "map.txt"), "rb").read() != web,
+              "the painted cell is in the saved map")
+
+        # An upload that is not a map is refused and leaves the stored one.
+        bad = os.path.join(out, "not-a-map.txt")
+        with open(bad, "w") as f:
+            f.write("1 , 2 , 3\n")
+        driver.find_element(By.ID, "chooser").send_keys(bad)
+        message = wait_for(driver, """const s = document.getElementById('status').textContent;
+            return s.includes('not a map') ? s : null;""", timeout=5)
+        check(message is not None, f"a file that is not a map is refused: {message}")
+        same = driver.execute_script("return Array.from(FS.readFile('/save/map.txt'));")
+        check(same == stored, "the refused upload keeps the stored map")
+
+        # After a reload, F2 plays the stored map, painted cell included.
+        driver.refresh()
+        start_game(driver, shots, "06")
+        plain = cell_pixels(driver, column, row)
+        keys(driver, Keys.F2)
+        answer_box(driver, "是否载入自制地图", "y")
+        answer_box(driver, "", Keys.ENTER, shots, "07-loaded-level.png")
+        time.sleep(0.2)
+        loaded = cell_pixels(driver, column, row)
+        driver.save_screenshot(os.path.join(shots, "08-loaded.png"))
+        alike = sum(1 for a, b in zip(loaded, painted) if a == b) / len(painted)
+        check(loaded != plain and alike > 0.9,
+              f"after the reload F2 shows the painted cell ({alike:.0%} alike)")
+
+        errors = console_errors(driver) + driver.execute_script("return window.morvaskPage.errors")
+        check(not errors, f"no console errors ({errors[:3]})")
+    finally:
+        driver.quit()
+        shutil.rmtree(profile, ignore_errors=True)
+    return timing
+
+
+def harness_checks(url, native, out):
+    profile = tempfile.mkdtemp(prefix="morvask-chromium-")
+    driver = start_browser(profile, out)
+    results = {}
+    try:
+        driver.get(url + "harness.html")
+        check(wait_for(driver, "return window.harnessReady === true") is not None,
+              "the harness page loads")
+        driver.set_script_timeout(300)
+        here = os.path.dirname(os.path.abspath(__file__))
+        scenarios = os.path.join(here, "..", "scenarios")
+        with_states = 0
+        for name in sorted(os.listdir(scenarios)):
+            if not name.endswith(".sim"):
+                continue
+            # A state dump at the end compares the whole game as each run left it.
+            script = open(os.path.join(scenarios, name)).read() + "\ndump\n"
+            workdir = os.path.join(out, "sim", name)
+            os.makedirs(workdir, exist_ok=True)
+            native_run = subprocess.run([os.path.join(native, "morvask-sim")], input=script,
+                                        text=True, capture_output=True, cwd=workdir, timeout=120)
+            native_lines = native_run.stdout.splitlines()
+            web = driver.execute_async_script(
+                "const done = arguments[1]; runSim(arguments[0]).then(done);", script)
+            with open(os.path.join(workdir, "web.out"), "w") as f:
+                f.write("\n".join(web["out"] + ["# stderr"] + web["err"]) + "\n")
+            states = sum(1 for line in native_lines if '"type":"state"' in line)
+            same = (web["status"] == native_run.returncode and web["out"] == native_lines and
+                    web["err"] == native_run.stderr.splitlines())
+            with_states += 1 if same and states else 0
+            check(same, f"{name}: the wasm morvask-sim writes the native lines and status "
+                        f"({len(web['out'])} lines, {states} state lines, exit {web['status']})")
+        check(with_states >= 3, f"{with_states} scenarios with state lines agree")
+        # The fastest of three runs each: the machine's other work only adds.
+        ticks = 30000
+        wasm, native_result = {}, {}
+        for _ in range(3):
+            bench = driver.execute_async_script(
+                "const done = arguments[1]; runTickBench(arguments[0]).then(done);", ticks)
+            if bench["out"]:
+                run = json.loads(bench["out"][-1])
+                if not wasm or run["logicTickNs"] < wasm["logicTickNs"]:
+                    wasm = run
+            native_run = subprocess.run([os.path.join(native, "morvask-tickbench"), str(ticks)],
+                                        capture_output=True, text=True, timeout=300)
+            run = json.loads(native_run.stdout.splitlines()[-1])
+            if not native_result or run["logicTickNs"] < native_result["logicTickNs"]:
+                native_result = run
+        check(bool(wasm), "the tick benchmark runs in the browser")
+        results = {"wasm": wasm, "native": native_result}
+        if wasm:
+            ratio = wasm["logicTickNs"] / max(1, native_result["logicTickNs"])
+            results["logicRatio"] = round(ratio, 2)
+            results["drawnRatio"] = round(wasm["drawnTickNs"] / max(1, native_result["drawnTickNs"]), 2)
+            print(f"     logic tick: wasm {wasm['logicTickNs']} ns, native "
+                  f"{native_result['logicTickNs']} ns ({ratio:.2f}x); drawn tick: wasm "
+                  f"{wasm['drawnTickNs']} ns, native {native_result['drawnTickNs']} ns", flush=True)
+        errors = console_errors(driver)
+        check(not errors, f"no console errors in the harness ({errors[:3]})")
+    finally:
+        driver.quit()
+        shutil.rmtree(profile, ignore_errors=True)
+    return results
+
+
+def download_size(dist):
+    """Every file the page fetches, each gzip-compressed as a server would."""
+    total = 0
+    for folder, _, names in os.walk(dist):
+        for name in names:
+            with open(os.path.join(folder, name), "rb") as f:
+                total += len(gzip.compress(f.read(), 9))
+    return total
+
+
+def main():
+    if len(sys.argv) != 5:
+        print(__doc__)
+        return 2
+    dist, web_build, native, out = (os.path.abspath(a) for a in sys.argv[1:5])
+    for tool in (CHROMIUM, CHROMEDRIVER):
+        if not os.access(tool, os.X_OK):
+            print(f"skipped: {tool} is missing (needs chromium and chromium-driver)")
+            return 77
+    shutil.rmtree(out, ignore_errors=True)
+    os.makedirs(out)
+
+    size = download_size(dist)
+    check(size <= DOWNLOAD_LIMIT, f"the page downloads {size / 1e6:.2f} MB gzip-compressed")
+
+    page_server, page_url = serve(dist)
+    # The harness sits beside the shipped page files, so it loads the same
+    # pictures and sounds.
+    bench_dir = os.path.join(out, "harness")
+    shutil.copytree(dist, bench_dir)
+    here = os.path.dirname(os.path.abspath(__file__))
+    shutil.copyfile(os.path.join(here, "web_harness.html"), os.path.join(bench_dir, "harness.html"))
+    for name in ("morvask-sim.js", "morvask-sim.wasm", "morvask-tickbench.js",
+                 "morvask-tickbench.wasm"):
+        shutil.copyfile(os.path.join(web_build, "web", name), os.path.join(bench_dir, name))
+    bench_server, bench_url = serve(bench_dir)
+    try:
+        timing = page_checks(page_url, dist, native, out)
+        bench = harness_checks(bench_url, native, out)
+    finally:
+        page_server.shutdown()
+        bench_server.shutdown()
+    summary = {"downloadBytesGzip": size, **timing, "tick": bench}
+    with open(os.path.join(out, "summary.json"), "w") as f:
+        json.dump(summary, f, indent=1)
+    print(json.dumps(summary))
+    if failures:
+        print(f"{len(failures)} check(s) failed")
+        return 1
+    print("All web checks passed.")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# End-to-end check of the web edition: builds it (dist/web/), then drives it
+# in headless Chromium (web_e2e.py). Screenshots and the measured numbers go
+# to OUTPUT_DIR.
+#
+# usage: web_e2e.sh NATIVE_BUILD_DIR [OUTPUT_DIR]
+# Exits 0 when every check passed, 1 when one failed, 77 when Emscripten,
+# Chromium, its WebDriver or Selenium is missing.
+set -u
+
+NATIVE_BUILD=${1:?usage: web_e2e.sh NATIVE_BUILD_DIR [OUTPUT_DIR]}
+OUTPUT_DIR=${2:-${TMPDIR:-/tmp}/morvask-web-e2e}
+ROOT=$(cd "$(dirname "$0")/../.." && pwd)
+NATIVE_BUILD=$(cd "$NATIVE_BUILD" && pwd)
+
+for tool in emcc chromium chromedriver python3; do
+    if ! command -v "$tool" >/dev/null 2>&1; then
+        echo "skipped: $tool is not installed (needs emscripten, chromium, chromium-driver)"
+        exit 77
+    fi
+done
+# Debian's Selenium belongs to Debian's Python, which another python3 on the
+# PATH may hide.
+PYTHON=python3
+for candidate in python3 /usr/bin/python3; do
+    if "$candidate" -c 'import selenium' 2>/dev/null; then
+        PYTHON=$candidate
+        break
+    fi
+done
+if ! "$PYTHON" -c 'import selenium' 2>/dev/null; then
+    echo "skipped: python3-selenium is not installed"
+    exit 77
+fi
+
+mkdir -p "$OUTPUT_DIR"
+echo "== building the web edition"
+if ! MORVASK_NATIVE_BUILD=$NATIVE_BUILD "$ROOT/scripts/web" --build-only >"$OUTPUT_DIR/build.log" 2>&1; then
+    tail -n 40 "$OUTPUT_DIR/build.log"
+    echo "FAIL: the web edition does not build"
+    exit 1
+fi
+exec "$PYTHON" "$ROOT/tests/e2e/web_e2e.py" "$ROOT/dist/web" "$ROOT/build-web" "$NATIVE_BUILD" \
+    "$OUTPUT_DIR"
