@@ -123,7 +123,7 @@ TEST(Texts, TheEnglishHelpNamesThePlayersKeysAndThePad) {
     EXPECT_EQ(help.find('{'), std::string::npos) << help;
     EXPECT_NE(help.find("Drive the tank: Up / Down / Left / Right\n"), std::string::npos) << help;
     EXPECT_NE(help.find("Turn the gun: W / S / A / D\n"), std::string::npos);
-    EXPECT_NE(help.find("Fire: Space\n"), std::string::npos);
+    EXPECT_NE(help.find("Lock or unlock the gun: L    Fire: Space\n"), std::string::npos);
     EXPECT_NE(help.find("Gamepad:"), std::string::npos);
     EXPECT_NE(help.find("Start pauses"), std::string::npos);
 
@@ -133,6 +133,8 @@ TEST(Texts, TheEnglishHelpNamesThePlayersKeysAndThePad) {
     keys.keys[ShowHelp] = {platform::VK_F1 + 9};
     help = HelpTextFor(keys);
     EXPECT_NE(help.find("Fire: Space or J\n"), std::string::npos) << help;
+    // No longer than the Chinese help, so that it fits the same box.
+    EXPECT_LE(std::count(help.begin(), help.end(), '\n'), 27);
     EXPECT_NE(help.find("Drive the tank: I, Up or K / Down"), std::string::npos) << help;
     EXPECT_NE(help.find("Hold Z and press I, Up or K or Down"), std::string::npos) << help;
     EXPECT_NE(help.find("F10: show this help"), std::string::npos) << help;
