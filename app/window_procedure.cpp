@@ -1,5 +1,6 @@
 // The window procedure: the one place where the window's messages become the
 // game's actions. Ticks run the current mode; keys give the shell's commands.
+#include "app/editor_commands.h"
 #include "app/help_text.h"
 #include "app/main_window.h"
 #include "app/shell_state.h"
@@ -120,11 +121,14 @@ intptr_t MainWindowProcedure(platform::Window window, uint32_t message, uintptr_
                              intptr_t lParam) {
     switch (message) {
         case platform::WM_TIMER:
-            if (wParam == BattleTimer)
+            if (wParam == BattleTimer) {
+                EditorCommandTick();
                 ModeTick();
+            }
             break;
         case platform::WM_KEYDOWN:
-            KeyCommand(int(wParam));
+            if (!EditorCommandKey(int(wParam)))
+                KeyCommand(int(wParam));
             break;
         case platform::WM_MOUSEMOVE:
             MouseX = int32_t(lParam & 0xFFFF);
@@ -146,6 +150,7 @@ intptr_t MainWindowProcedure(platform::Window window, uint32_t message, uintptr_
                 platform::KillTimer(window, BattleTimer);
             break;
         case platform::WM_CLOSE:
+            EditorCommandClosing();
             if (GameMode == Editing && Ask(Text(AskSaveMap)))
                 SaveCustomMap();
             Tell(Text(FarewellText));

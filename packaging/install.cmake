@@ -35,12 +35,8 @@ foreach(size 16 32 48 96 128 256)
     RENAME ${MORVASK_APP_ID}.png)
 endforeach()
 
-# The Debian package. The libraries come from dpkg-shlibdeps; the fonts are
-# what the message boxes draw their Chinese with. The X11 boxes take the
-# server's core fonts, whose Chinese glyphs come with xfonts-base; without it
-# every box shows garbage. A zh_CN.UTF-8 locale (from locales) makes the
-# glyphs all of one Simplified Chinese font, and boxes drawn through
-# fontconfig (a toolkit's dialogs) take an outline font (fonts-noto-cjk).
+# The Debian package. The libraries come from dpkg-shlibdeps; the message
+# boxes' glyphs are built into the program, so it needs no font package.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME morvask)
 set(CPACK_PACKAGE_VENDOR "Morvask developers")
@@ -64,6 +60,4 @@ set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${MORVASK_HOMEPAGE})
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "xfonts-base")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "locales, fonts-noto-cjk")
 include(CPack)

@@ -81,14 +81,19 @@ void SetBoxButtonTexts(const char* ok, const char* yes, const char* no);
 // Virtual-key codes; letters and digits are their upper-case ASCII codes.
 inline constexpr int VK_LBUTTON = 0x01;
 inline constexpr int VK_RBUTTON = 0x02;
+inline constexpr int VK_SHIFT = 0x10;
+inline constexpr int VK_CONTROL = 0x11;
+inline constexpr int VK_ESCAPE = 0x1B;
 inline constexpr int VK_SPACE = 0x20;
 inline constexpr int VK_LEFT = 0x25;
 inline constexpr int VK_UP = 0x26;
 inline constexpr int VK_RIGHT = 0x27;
 inline constexpr int VK_DOWN = 0x28;
+inline constexpr int VK_DELETE = 0x2E;
 inline constexpr int VK_F1 = 0x70;
 inline constexpr int VK_F2 = 0x71;
 inline constexpr int VK_F3 = 0x72;
+inline constexpr int VK_F5 = 0x74;
 inline constexpr int VK_F12 = 0x7B;
 
 // The most significant bit of the result is set while the key is down.

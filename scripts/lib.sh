@@ -19,16 +19,17 @@ install_missing() {
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-# What building and running the game needs. The desktop message boxes draw
-# with X core fonts, whose Chinese comes with xfonts-base; a zh_CN.UTF-8
-# locale (from locales) makes it all one Simplified Chinese font.
-BUILD_PACKAGES=(build-essential cmake pkg-config libsdl2-dev libpng-dev
-                libgtest-dev libgmock-dev libbenchmark-dev python3
-                xfonts-base fonts-noto-cjk locales)
-# What the tests need besides: a virtual display for the desktop program,
-# the validators of the menu entry, and the package tools.
-TEST_PACKAGES=(xvfb xdotool x11-utils imagemagick desktop-file-utils appstream
-               dpkg-dev file procps strace)
+# What building and running the game needs. The message boxes' glyphs are
+# made at build time, with FreeType, from the Simplified Chinese font of
+# fonts-noto-cjk, and built into the program: it needs no font to run.
+BUILD_PACKAGES=(build-essential cmake pkg-config libsdl2-dev libpng-dev libx11-dev
+                libfreetype-dev fonts-noto-cjk
+                libgtest-dev libgmock-dev libbenchmark-dev python3)
+# What the tests need besides: a virtual display and a window manager for
+# the desktop program, the validators of the menu entry, and the package
+# tools.
+TEST_PACKAGES=(xvfb openbox xdotool wmctrl x11-utils imagemagick desktop-file-utils
+               appstream dpkg-dev file procps strace)
 # The Windows program: the cross compiler, and Wine to run it.
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine wine64 fonts-wine)
 
@@ -36,15 +37,6 @@ WINDOWS_PACKAGES=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine wine64 fon
 # Chromium through its WebDriver with Selenium.
 WEB_PACKAGES=(emscripten)
 WEB_TEST_PACKAGES=(chromium chromium-driver python3-selenium)
-
-# Makes the zh_CN.UTF-8 locale when it is missing and we may.
-ensure_chinese_locale() {
-    locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$' && return 0
-    local sudo=""
-    [ "$(id -u)" -ne 0 ] && sudo="sudo"
-    $sudo localedef -i zh_CN -f UTF-8 zh_CN.UTF-8 2>/dev/null ||
-        echo "note: no zh_CN.UTF-8 locale; the boxes will mix Chinese glyph styles"
-}
 
 # Configures and builds a tree: build_tree DIR [cmake options...]
 build_tree() {

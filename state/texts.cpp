@@ -85,6 +85,10 @@ constexpr TextRow Texts[TextCount] = {
                 "Up / Down: previous or next level\n"
                 "F1: switch back to playing\n"
                 "F2: load your own map to edit\n"
+                "Ctrl+Z: undo    Ctrl+Y or Ctrl+Shift+Z: redo\n"
+                "Ctrl+C / Ctrl+V: copy / paste a whole level\n"
+                "Ctrl+Delete: clear the level (the base stays)\n"
+                "F5: try the level, Esc to come back\n"
                 "F3: save the map\n"
                 "{help}: show this help"},
     {.id = HelpCaption, .chinese = "帮助", .english = "Help"},

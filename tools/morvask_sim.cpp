@@ -13,11 +13,14 @@
 #include <vector>
 
 #include "app/main_window.h"
+#include "app/replay_recorder.h"
 #include "platform/headless/headless.h"
+#include "platform/key_map.h"
 #include "platform/software/surfaces.h"
 #include "render/draw.h"
 #include "state/texts.h"
 #include "tools/png_file.h"
+#include "tools/sim_replay.h"
 #include "tools/state_json.h"
 
 namespace {
@@ -31,6 +34,17 @@ constexpr int64_t MaxTicksPerLine = 100000000;
 [[noreturn]] void OutputFailed() {
     std::fprintf(stderr, "morvask-sim: cannot write the output\n");
     std::_Exit(1);
+}
+
+// With --record the run is written as a replay; the seed goes into it.
+bool RecordRun = false;
+uint32_t ScriptSeed = 1;
+
+void Send(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    if (RecordRun)
+        SendRecorded(message, wParam, lParam);
+    else
+        headless::Deliver(message, wParam, lParam);
 }
 
 [[noreturn]] void ScriptError(const std::string& what) {
@@ -81,6 +95,14 @@ int KeyCode(const std::string& name) {
         return platform::VK_LBUTTON;
     if (key == "rbutton")
         return platform::VK_RBUTTON;
+    if (key == "ctrl")
+        return platform::VK_CONTROL;
+    if (key == "shift")
+        return platform::VK_SHIFT;
+    if (key == "escape")
+        return platform::VK_ESCAPE;
+    if (key == "delete")
+        return platform::VK_DELETE;
     if (key.size() == 1 && key[0] >= 'a' && key[0] <= 'z')
         return std::toupper(key[0]);
     if (key.size() == 1 && key[0] >= '0' && key[0] <= '9')
@@ -128,6 +150,7 @@ void ReportBox(const char* text, const char* caption, uint32_t type, int answer)
               ",\"text\":" + JsonString(text) + ",\"caption\":" + JsonString(caption) +
               ",\"buttons\":\"" + (yesNo ? "yesno" : "ok") + "\",\"icon\":\"" +
               (warning ? "warning" : "none") + "\",\"answer\":\"" + AnswerName(answer) + "\"}");
+    RecordBoxAnswer(answer);
 }
 
 void ReportSound(int id, bool interrupting, bool played) {
@@ -159,6 +182,7 @@ bool RunCommand(const std::vector<std::string>& words, bool& started) {
         if (!ParseInteger(words[1], 0, 4294967295LL, seed) || words[1][0] == '-')
             ScriptError("bad seed '" + words[1] + "'");
         headless::SetSeed(uint32_t(seed));
+        ScriptSeed = uint32_t(seed);
         return true;
     }
     if (command == "answer") {
@@ -181,6 +205,8 @@ bool RunCommand(const std::vector<std::string>& words, bool& started) {
         if (started)
             ScriptError("a second 'start'");
         started = true;
+        if (RecordRun)
+            StartRecordedRun(ScriptSeed);
         StartUp(platform::SW_SHOWNORMAL);
         return true;
     }
@@ -206,14 +232,17 @@ bool RunCommand(const std::vector<std::string>& words, bool& started) {
             headless::SetKeyDown(key, down);
     } else if (command == "press") {
         RequireArguments(words, 1, 1);
-        headless::PressKey(KeyCode(words[1]));
+        int messages[2];
+        const int count = keymap::KeyDownMessages(KeyCode(words[1]), messages);
+        for (int k = 0; k < count; ++k)
+            Send(platform::WM_KEYDOWN, uintptr_t(messages[k]), 0);
     } else if (command == "mouse") {
         RequireArguments(words, 2, 2);
         int64_t x, y;
         if (!ParseInteger(words[1], -32768, 32767, x) || !ParseInteger(words[2], -32768, 32767, y))
             ScriptError("bad mouse position");
         intptr_t position = intptr_t(((uint32_t(y) & 0xFFFF) << 16) | (uint32_t(x) & 0xFFFF));
-        headless::Deliver(platform::WM_MOUSEMOVE, 0, position);
+        Send(platform::WM_MOUSEMOVE, 0, position);
     } else if (command == "tick") {
         RequireArguments(words, 0, 1);
         int64_t count = 1;
@@ -226,16 +255,18 @@ bool RunCommand(const std::vector<std::string>& words, bool& started) {
                         std::to_string(MaxTicksPerLine) + " per line");
         }
         for (int64_t i = 0; i < count; ++i)
-            headless::StepTick();
+            if (RecordRun)
+                StepRecorded();
+            else
+                headless::StepTick();
     } else if (command == "minimize" || command == "restore") {
         RequireNoArguments(words);
-        headless::Deliver(
-            platform::WM_SIZE,
-            command == "minimize" ? platform::SIZE_MINIMIZED : platform::SIZE_RESTORED, 0);
+        Send(platform::WM_SIZE,
+             command == "minimize" ? platform::SIZE_MINIMIZED : platform::SIZE_RESTORED, 0);
     } else if (command == "deactivate" || command == "activate") {
         RequireNoArguments(words);
-        headless::Deliver(platform::WM_ACTIVATE,
-                          command == "activate" ? platform::WA_ACTIVE : platform::WA_INACTIVE, 0);
+        Send(platform::WM_ACTIVATE,
+             command == "activate" ? platform::WA_ACTIVE : platform::WA_INACTIVE, 0);
     } else if (command == "draw") {
         RequireArguments(words, 1, 1);
         std::string mode = Lower(words[1]);
@@ -255,7 +286,7 @@ bool RunCommand(const std::vector<std::string>& words, bool& started) {
             ScriptError("cannot write '" + words[1] + "'");
     } else if (command == "close") {
         RequireNoArguments(words);
-        headless::Deliver(platform::WM_CLOSE, 0, 0);
+        Send(platform::WM_CLOSE, 0, 0);
         if (headless::QuitPosted())
             WriteLine("{\"type\":\"exit\",\"tick\":" + std::to_string(headless::TickCount()) +
                       ",\"code\":" + std::to_string(headless::QuitCode()) + "}");
@@ -286,8 +317,28 @@ int main(int argc, char** argv) {
         argv += 2;
         argc -= 2;
     }
+    if (argc >= 2 && std::string(argv[1]) == "--verify") {
+        if (argc != 3) {
+            std::fprintf(stderr, "usage: morvask-sim --verify REPLAY\n");
+            return 2;
+        }
+        return VerifyReplay(argv[2]);
+    }
+    std::string recordPath;
+    if (argc >= 2 && std::string(argv[1]) == "--record") {
+        if (argc < 3 || argc > 4) {
+            std::fprintf(stderr, "usage: morvask-sim --record REPLAY [SCRIPT]\n");
+            return 2;
+        }
+        RecordRun = true;
+        recordPath = argv[2];
+        argv += 2;
+        argc -= 2;
+    }
     if (argc > 2) {
-        std::fprintf(stderr, "usage: morvask-sim [--lang zh|en] [SCRIPT]\n");
+        std::fprintf(stderr,
+                     "usage: morvask-sim [--lang zh|en] [--record REPLAY] [SCRIPT]\n"
+                     "       morvask-sim --verify REPLAY\n");
         return 2;
     }
     std::ifstream file;
@@ -321,6 +372,9 @@ int main(int argc, char** argv) {
             continue;
         if (!RunCommand(words, started))
             break;
+        // A program that plays through the pipe reads each answer at once.
+        if (RecordRun)
+            std::fflush(stdout);
     }
     if (in->bad()) {
         std::fprintf(stderr, "morvask-sim: cannot read the script\n");
@@ -328,5 +382,7 @@ int main(int argc, char** argv) {
     }
     if (std::fflush(stdout) != 0 || std::ferror(stdout))
         OutputFailed();
+    if (RecordRun && !EndRecordedRun(recordPath))
+        return 2;
     return 0;
 }

@@ -1,9 +1,11 @@
 // The one sound channel of the desktop program: the game's waves, converted
 // once to the channel's format, played by SDL's audio callback. A machine
-// without an audio device stays silent and the game goes on.
+// without an audio device stays silent, says so in one line, and the game
+// goes on.
 #include <SDL.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <map>
 #include <vector>
@@ -36,6 +38,33 @@ struct SoundChannel {
 
 SoundChannel Channel;
 
+#if defined(__linux__)
+// The ALSA library writes several lines of its own to standard error when it
+// finds no sound card; the one line below says all the player needs.
+void IgnoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
+
+void SilenceAlsa() {
+    static void* library = nullptr;
+    if (library)
+        return;
+    library = SDL_LoadObject("libasound.so.2");
+    if (!library)
+        return;
+    using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
+    auto setHandler =
+        reinterpret_cast<int (*)(Handler)>(SDL_LoadFunction(library, "snd_lib_error_set_handler"));
+    if (setHandler)
+        setHandler(IgnoreAlsaError);
+}
+#else
+void SilenceAlsa() {}
+#endif
+
+void ReportNoSound() {
+    std::fprintf(stderr, "morvask: no sound: %s\n", SDL_GetError());
+    std::fflush(stderr);
+}
+
 void MixChannel(void*, Uint8* stream, int bytes) {
     auto* out = reinterpret_cast<int16_t*>(stream);
     size_t wanted = size_t(bytes) / sizeof(int16_t);
@@ -55,7 +84,9 @@ void MixChannel(void*, Uint8* stream, int bytes) {
 bool OpenChannel() {
     if (Channel.opened || Channel.failed)
         return Channel.opened;
+    SilenceAlsa();
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        ReportNoSound();
         Channel.failed = true;
         return false;
     }
@@ -69,6 +100,7 @@ bool OpenChannel() {
     SDL_AudioSpec obtained{};
     Channel.device = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
     if (Channel.device == 0) {
+        ReportNoSound();
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         Channel.failed = true;
         return false;

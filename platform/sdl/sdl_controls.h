@@ -16,6 +16,9 @@ bool AudioDeviceOpen();
 void StepVolume(int steps);
 void SetVolumeObserver(void (*observer)(int percent));
 
+// Told each time F11 or Alt+Enter switches full screen on (true) or off.
+void SetFullscreenObserver(void (*observer)(bool fullscreen));
+
 // True for the keys that change the volume rather than reach the game.
 bool IsVolumeKey(const SDL_Keysym& key, int& steps);
 

@@ -1,15 +1,13 @@
-// The process entry of the desktop program: prepares the locale that the
-// message boxes draw their Chinese texts with, then runs the game.
+// The process entry of the desktop program: reads the command line, makes
+// sure there is a display to show the game on, then runs the game.
 #include <SDL.h>
-#include <langinfo.h>
 
-#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <initializer_list>
 
+#include "app/command_line.h"
 #include "app/main_window.h"
 #include "app/settings_file.h"
 #include "platform/platform.h"
@@ -18,45 +16,31 @@
 
 namespace {
 
-bool LocaleIsUtf8(const char* name) {
-    if (!std::setlocale(LC_CTYPE, name))
-        return false;
-    return std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0;
+bool Set(const char* name) {
+    const char* value = std::getenv(name);
+    return value && *value;
 }
 
-// SDL draws its message boxes on X11 with the server's core fonts, through
-// a font set that Xlib builds from the character sets of the locale in the
-// environment. Chinese needs a UTF-8 locale, and a Chinese one takes every
-// ideograph from one Chinese font instead of a mix of Japanese, Korean and
-// Chinese ones. The program's own locale stays "C".
-void ChooseLocaleForBoxes() {
-    const char* chosen = nullptr;
-    for (const char* name : {"zh_CN.UTF-8", "zh_CN.utf8"}) {
-        if (LocaleIsUtf8(name)) {
-            chosen = name;
-            break;
-        }
-    }
-    if (!chosen && !LocaleIsUtf8("")) {
-        for (const char* name : {"C.UTF-8", "C.utf8", "en_US.UTF-8"}) {
-            if (LocaleIsUtf8(name)) {
-                chosen = name;
-                break;
-            }
-        }
-    }
-    std::setlocale(LC_CTYPE, "C");
-    if (chosen)
-        setenv("LC_ALL", chosen, 1);
+// SDL's drivers that show nothing to anybody.
+bool DriverIsInvisible(const char* driver) {
+    return driver && (std::strcmp(driver, "dummy") == 0 || std::strcmp(driver, "offscreen") == 0);
 }
 
-// The volume the player set with + and - is the one of the next start.
+void Remember(const char* key, const std::string& value) {
+    if (!PlayerSettingsPath.empty() && !SaveSetting(PlayerSettingsPath, key, value))
+        std::fprintf(stderr, "morvask: %s: could not save %s\n", PlayerSettingsPath.c_str(), key);
+}
+
+// The volume the player set with + and -, and the full screen of F11, are
+// those of the next start.
 void RememberVolume(int percent) {
     PlayerSettings.volume = percent;
-    if (!PlayerSettingsPath.empty() &&
-        !SaveSetting(PlayerSettingsPath, "volume", std::to_string(percent)))
-        std::fprintf(stderr, "morvask: %s: could not save the volume\n",
-                     PlayerSettingsPath.c_str());
+    Remember("volume", std::to_string(percent));
+}
+
+void RememberFullscreen(bool fullscreen) {
+    PlayerSettings.fullscreen = fullscreen;
+    Remember("fullscreen", fullscreen ? "yes" : "no");
 }
 
 }  // namespace
@@ -69,13 +53,38 @@ uint32_t CalendarTimeSeconds() {
 
 }  // namespace platform
 
-int main(int, char**) {
-    // Before SDL starts any thread: the environment is changed here only.
-    ChooseLocaleForBoxes();
+int main(int argumentCount, char** arguments) {
+    CommandLine line = ReadCommandLine(argumentCount - 1, arguments + 1);
+    if (line.action == CommandLineAction::Exit) {
+        std::fputs(line.output.c_str(), stdout);
+        return 0;
+    }
+    if (line.action == CommandLineAction::BadUsage) {
+        std::fputs(line.output.c_str(), stderr);
+        return 2;
+    }
+    // A game nobody can see is never run.
+    if (!Set("SDL_VIDEODRIVER") && !Set("DISPLAY") && !Set("WAYLAND_DISPLAY")) {
+        std::fprintf(stderr,
+                     "morvask: no display to show the game on (neither DISPLAY nor "
+                     "WAYLAND_DISPLAY is set)\n");
+        return 1;
+    }
     if (!sdl::StartVideo())
         return 1;
+    if (DriverIsInvisible(SDL_GetCurrentVideoDriver())) {
+        std::fprintf(stderr, "morvask: the video driver \"%s\" shows no window\n",
+                     SDL_GetCurrentVideoDriver());
+        sdl::StopAll();
+        return 1;
+    }
     LoadPlayerSettings(UnixSettingsPath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME")));
+    ApplyCommandLine(line, PlayerSettings);
     ApplyPlayerSettings();
+    sdl::SetWindowOptions({.fullscreen = PlayerSettings.fullscreen,
+                           .scale = PlayerSettings.scale,
+                           .fitMode = PlayerSettings.scaleMode == ScaleFit});
+    sdl::SetFullscreenObserver(RememberFullscreen);
     sdl::SetVolume(PlayerSettings.volume);
     sdl::SetVolumeObserver(RememberVolume);
     sdl::SetPadDeadZone(PlayerSettings.padDeadzone);

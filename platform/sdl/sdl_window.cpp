@@ -1,37 +1,31 @@
-// The desktop window of the SDL2 backend: the fixed-size game window, its
-// message loop and window timers, the modal message boxes, the keyboard and
-// mouse, and the showing of every frame that the game copies to the window.
+// The desktop window of the SDL2 backend: the game's window, its message
+// loop and window timers, the keyboard and the mouse.
 #include <SDL.h>
 #include <png.h>
 
 #include <algorithm>
 #include <cstdio>
-#include <map>
+#include <cstdlib>
 #include <vector>
 
 #include "platform/key_map.h"
 #include "platform/platform.h"
-#include "platform/sdl/sdl_backend.h"
 #include "platform/sdl/sdl_controls.h"
+#include "platform/sdl/sdl_desktop.h"
 #include "platform/software/resources.h"
 #include "platform/software/surfaces.h"
 
-struct platform::WindowData {
-    SDL_Window* sdlWindow = nullptr;
-    SDL_Renderer* renderer = nullptr;
-    SDL_Texture* texture = nullptr;
-    platform::WindowProcedure procedure = nullptr;
-    bool destroyed = false;
-    // The activation and size state as last told to the window procedure,
-    // so that each change is delivered once however SDL reports it.
-    bool active = false;
-    bool minimized = false;
-};
-
 namespace {
 
-constexpr int ClientWidth = 960;
-constexpr int ClientHeight = 704;
+using sdl::Deliver;
+using sdl::Desktop;
+using sdl::FieldHeight;
+using sdl::FieldWidth;
+using sdl::PackPoint;
+using sdl::Redraw;
+using sdl::SetActive;
+using sdl::WindowLive;
+
 // The game asks for outer sizes: what a captioned, fixed-size window adds
 // to its client area on Windows.
 constexpr int FrameExtraWidth = 6;
@@ -42,65 +36,6 @@ constexpr uintptr_t MK_RBUTTON = 0x0002;
 constexpr uintptr_t MK_SHIFT = 0x0004;
 constexpr uintptr_t MK_CONTROL = 0x0008;
 constexpr uintptr_t MK_MBUTTON = 0x0010;
-
-struct WindowTimer {
-    uint32_t periodMs = 10;
-    uint64_t dueMs = 0;
-};
-
-struct DesktopState {
-    bool videoStarted = false;
-    platform::WindowProcedure classProcedure = nullptr;
-    int iconResource = 0;
-    platform::WindowData window;
-    bool windowCreated = false;
-    platform::Surface windowSurface = nullptr;
-    SDL_Cursor* cursor = nullptr;
-    std::map<uintptr_t, WindowTimer> timers;
-    bool quitPosted = false;
-    int quitCode = 0;
-};
-
-DesktopState State;
-
-bool WindowLive() {
-    return State.windowCreated && !State.window.destroyed && State.window.sdlWindow;
-}
-
-void Deliver(uint32_t message, uintptr_t wParam, intptr_t lParam) {
-    if (!State.windowCreated || State.window.destroyed || !State.window.procedure)
-        return;
-    State.window.procedure(&State.window, message, wParam, lParam);
-}
-
-intptr_t PackPoint(int x, int y) {
-    // MAKELPARAM: each coordinate as 16 bits, negative ones included.
-    return intptr_t(uint32_t((uint32_t(y) & 0xFFFF) << 16 | (uint32_t(x) & 0xFFFF)));
-}
-
-// ---- Showing frames ------------------------------------------------------
-
-void ShowPicture(const platform::SurfaceData& picture) {
-    platform::WindowData& window = State.window;
-    if (!WindowLive() || !window.texture)
-        return;
-    SDL_UpdateTexture(window.texture, nullptr, picture.pixels.data(), picture.width * 4);
-    if (window.minimized)
-        return;
-    SDL_SetRenderDrawColor(window.renderer, 0, 0, 0, 255);
-    SDL_RenderClear(window.renderer);
-    SDL_RenderCopy(window.renderer, window.texture, nullptr, nullptr);
-    SDL_RenderPresent(window.renderer);
-}
-
-// Shows the window's surface again (it holds the last frame copied to the
-// window, black before the first), after the window was covered, restored
-// or first shown.
-void Redraw() {
-    if (!State.windowSurface)
-        State.windowSurface = software::WindowSurface(ClientWidth, ClientHeight);
-    ShowPicture(*State.windowSurface);
-}
 
 SDL_Surface* DecodeIcon(int resourceId) {
     software::ResourceBytes bytes = software::FindResource(resourceId);
@@ -125,40 +60,14 @@ SDL_Surface* DecodeIcon(int resourceId) {
     return icon;
 }
 
-// ---- Activation ----------------------------------------------------------
-
-void SetActive(bool active) {
-    if (!WindowLive() || State.window.active == active)
-        return;
-    State.window.active = active;
-    Deliver(platform::WM_ACTIVATE, active ? platform::WA_ACTIVE : platform::WA_INACTIVE, 0);
-}
-
 // Follows the keyboard focus as SDL knows it after reading every pending
 // event, so that a focus change that was undone before it was read is
 // never delivered.
 void FollowFocus() {
-    if (!WindowLive())
+    if (!sdl::WindowLive())
         return;
-    uint32_t flags = SDL_GetWindowFlags(State.window.sdlWindow);
-    SetActive((flags & SDL_WINDOW_INPUT_FOCUS) != 0 && !State.window.minimized);
-}
-
-// Forgets what the window received while a message box was open: the box had
-// the keyboard (keys that reached the window meanwhile are not the game's),
-// and it took the focus and gave it back, which the window was told already.
-void DropEventsOfBox() {
-    SDL_PumpEvents();
-    SDL_FlushEvents(SDL_KEYDOWN, SDL_TEXTINPUT);
-    std::vector<SDL_Event> kept;
-    SDL_Event event;
-    while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_WINDOWEVENT, SDL_WINDOWEVENT) == 1) {
-        if (event.window.event != SDL_WINDOWEVENT_FOCUS_GAINED &&
-            event.window.event != SDL_WINDOWEVENT_FOCUS_LOST)
-            kept.push_back(event);
-    }
-    if (!kept.empty())
-        SDL_PeepEvents(kept.data(), int(kept.size()), SDL_ADDEVENT, 0, 0);
+    uint32_t flags = SDL_GetWindowFlags(Desktop.window.sdlWindow);
+    sdl::SetActive((flags & SDL_WINDOW_INPUT_FOCUS) != 0 && !Desktop.window.minimized);
 }
 
 // ---- Keys ----------------------------------------------------------------
@@ -232,7 +141,7 @@ uintptr_t MouseKeyFlags() {
 // ---- The message loop ----------------------------------------------------
 
 void HandleWindowEvent(const SDL_WindowEvent& event) {
-    platform::WindowData& window = State.window;
+    platform::WindowData& window = Desktop.window;
     switch (event.event) {
         case SDL_WINDOWEVENT_CLOSE:
             Deliver(platform::WM_CLOSE, 0, 0);
@@ -248,9 +157,9 @@ void HandleWindowEvent(const SDL_WindowEvent& event) {
             if (window.minimized) {
                 window.minimized = false;
                 Deliver(platform::WM_SIZE, platform::SIZE_RESTORED,
-                        PackPoint(ClientWidth, ClientHeight));
+                        PackPoint(FieldWidth, FieldHeight));
                 FollowFocus();
-                Redraw();
+                sdl::Redraw();
             }
             break;
         case SDL_WINDOWEVENT_FOCUS_GAINED:
@@ -260,7 +169,8 @@ void HandleWindowEvent(const SDL_WindowEvent& event) {
         case SDL_WINDOWEVENT_SHOWN:
         case SDL_WINDOWEVENT_EXPOSED:
         case SDL_WINDOWEVENT_SIZE_CHANGED:
-            Redraw();
+        case SDL_WINDOWEVENT_MAXIMIZED:
+            sdl::Redraw();
             break;
         default:
             break;
@@ -280,6 +190,12 @@ void HandleEvent(const SDL_Event& event) {
             HandleWindowEvent(event.window);
             break;
         case SDL_KEYDOWN: {
+            // The window's own keys, which the game never sees.
+            if (sdl::IsFullscreenKey(event.key)) {
+                if (!event.key.repeat)
+                    sdl::ToggleFullscreen();
+                break;
+            }
             int volumeSteps = 0;
             if (sdl::IsVolumeKey(event.key.keysym, volumeSteps)) {
                 sdl::StepVolume(volumeSteps);
@@ -296,13 +212,17 @@ void HandleEvent(const SDL_Event& event) {
                 Deliver(platform::WM_KEYDOWN, uintptr_t(gameKeys[k]), lParam);
             break;
         }
-        case SDL_MOUSEMOTION:
-            Deliver(platform::WM_MOUSEMOVE, MouseKeyFlags(),
-                    PackPoint(event.motion.x, event.motion.y));
+        case SDL_MOUSEMOTION: {
+            // The editor paints the cell under the pointer: positions are
+            // in field pixels at every scale.
+            int x = 0, y = 0;
+            sdl::FieldPoint(sdl::CurrentView(), event.motion.x, event.motion.y, x, y);
+            Deliver(platform::WM_MOUSEMOVE, MouseKeyFlags(), PackPoint(x, y));
             break;
+        }
         case SDL_RENDER_TARGETS_RESET:
         case SDL_RENDER_DEVICE_RESET:
-            Redraw();
+            sdl::Redraw();
             break;
         default:
             // SDL_QUIT is ignored: closing the window arrives as its own event.
@@ -313,45 +233,97 @@ void HandleEvent(const SDL_Event& event) {
 // Like window timers: a tick that falls due while the program is busy is
 // delivered once, late, and the ticks missed meanwhile are not made up.
 void DeliverDueTimers() {
-    if (State.timers.empty())
+    if (Desktop.timers.empty())
         return;
     std::vector<uintptr_t> ids;
-    for (const auto& [id, timer] : State.timers)
+    for (const auto& [id, timer] : Desktop.timers)
         ids.push_back(id);
     for (uintptr_t id : ids) {
-        auto found = State.timers.find(id);
-        if (found == State.timers.end())
+        auto found = Desktop.timers.find(id);
+        if (found == Desktop.timers.end())
             continue;
         uint64_t now = SDL_GetTicks64();
-        WindowTimer& timer = found->second;
+        sdl::WindowTimer& timer = found->second;
         if (now < timer.dueMs)
             continue;
         timer.dueMs += timer.periodMs;
         if (timer.dueMs <= now)
             timer.dueMs = now + timer.periodMs;
         Deliver(platform::WM_TIMER, id, 0);
-        if (State.quitPosted)
+        if (Desktop.quitPosted)
             return;
     }
 }
 
 // Milliseconds until the next timer falls due; -1 when no timer is set.
 int MillisecondsToNextTimer() {
-    if (State.timers.empty())
+    if (Desktop.timers.empty())
         return -1;
     uint64_t due = UINT64_MAX;
-    for (const auto& [id, timer] : State.timers)
+    for (const auto& [id, timer] : Desktop.timers)
         due = std::min(due, timer.dueMs);
     uint64_t now = SDL_GetTicks64();
     return due <= now ? 0 : int(std::min<uint64_t>(due - now, 1000));
+}
+
+// Opens the display the environment names: X11 for DISPLAY, Wayland for
+// WAYLAND_DISPLAY. Left to itself SDL would go on to other drivers, down to
+// one that shows nothing, and those it tries write their own complaints.
+bool InitVideoDriver() {
+    const char* asked = SDL_getenv("SDL_VIDEODRIVER");
+    if (asked && *asked)
+        return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+    std::vector<const char*> drivers;
+    const char* x11 = SDL_getenv("DISPLAY");
+    const char* wayland = SDL_getenv("WAYLAND_DISPLAY");
+    if (x11 && *x11)
+        drivers.push_back("x11");
+    if (wayland && *wayland)
+        drivers.push_back("wayland");
+    if (drivers.empty())
+        return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+    for (const char* driver : drivers) {
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, driver);
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0)
+            return true;
+    }
+    return false;
 }
 
 }  // namespace
 
 namespace sdl {
 
+DesktopState Desktop;
+
+bool WindowLive() {
+    return Desktop.windowCreated && !Desktop.window.destroyed && Desktop.window.sdlWindow;
+}
+
+void Deliver(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    if (!Desktop.windowCreated || Desktop.window.destroyed || !Desktop.window.procedure)
+        return;
+    Desktop.window.procedure(&Desktop.window, message, wParam, lParam);
+}
+
+intptr_t PackPoint(int x, int y) {
+    // MAKELPARAM: each coordinate as 16 bits, negative ones included.
+    return intptr_t(uint32_t((uint32_t(y) & 0xFFFF) << 16 | (uint32_t(x) & 0xFFFF)));
+}
+
+void SetActive(bool active) {
+    if (!WindowLive() || Desktop.window.active == active)
+        return;
+    Desktop.window.active = active;
+    Deliver(platform::WM_ACTIVATE, active ? platform::WA_ACTIVE : platform::WA_INACTIVE, 0);
+}
+
+void SetWindowOptions(const WindowOptions& options) {
+    Desktop.options = options;
+}
+
 bool StartVideo() {
-    if (State.videoStarted)
+    if (Desktop.videoStarted)
         return true;
     // Ctrl+C and kill end the program as usual; SDL would turn them into a
     // quit event that the game does not know.
@@ -369,13 +341,15 @@ bool StartVideo() {
     // SDL_RENDER_DRIVER in the environment still chooses another.
     SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    if (!InitVideoDriver()) {
         std::fprintf(stderr, "morvask: cannot open the display: %s\n", SDL_GetError());
         return false;
     }
     // The game reads keys, not text: no input method is wanted.
     SDL_StopTextInput();
-    State.videoStarted = true;
+    // Tests follow the boxes from outside: each one opened and answered.
+    Desktop.traceDialogs = std::getenv("MORVASK_TRACE_DIALOGS") != nullptr;
+    Desktop.videoStarted = true;
     return true;
 }
 
@@ -388,8 +362,8 @@ void StopAll() {
 namespace platform {
 
 void RegisterClass(const char*, uint32_t, int iconResource, WindowProcedure procedure) {
-    State.classProcedure = procedure;
-    State.iconResource = iconResource;
+    Desktop.classProcedure = procedure;
+    Desktop.iconResource = iconResource;
 }
 
 int GetSystemMetrics(int index) {
@@ -412,63 +386,78 @@ Window CreateWindow(const char*, const char* titleUtf8, uint32_t, int x, int y, 
     int clientWidth = width - FrameExtraWidth;
     int clientHeight = height - FrameExtraHeight;
     if (clientWidth <= 0 || clientHeight <= 0) {
-        clientWidth = ClientWidth;
-        clientHeight = ClientHeight;
+        clientWidth = FieldWidth;
+        clientHeight = FieldHeight;
     }
     // SDL's position is that of the client area; a window manager that
-    // honours it places the frame's corner there, as Windows does. A window
-    // that is not resizable gets neither sizing border nor maximise button.
-    SDL_Window* sdlWindow = SDL_CreateWindow(titleUtf8, x, y, clientWidth, clientHeight,
-                                             SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI);
+    // honours it places the frame's corner there, as Windows does. The
+    // window is sized for the screen before it is shown.
+    SDL_Window* sdlWindow =
+        SDL_CreateWindow(titleUtf8, x, y, clientWidth, clientHeight,
+                         SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI | SDL_WINDOW_RESIZABLE);
     if (!sdlWindow) {
         std::fprintf(stderr, "morvask: cannot create the window: %s\n", SDL_GetError());
         return nullptr;
     }
-    WindowData& window = State.window;
+    WindowData& window = Desktop.window;
     window = WindowData{};
     window.sdlWindow = sdlWindow;
-    window.procedure = State.classProcedure;
+    window.procedure = Desktop.classProcedure;
     window.renderer = SDL_CreateRenderer(sdlWindow, -1, 0);
     if (!window.renderer)
         window.renderer = SDL_CreateRenderer(sdlWindow, -1, SDL_RENDERER_SOFTWARE);
-    if (window.renderer) {
-        // On a high-density display the field keeps its size in pixels of
-        // the game, and mouse positions arrive in them.
-        SDL_RenderSetLogicalSize(window.renderer, ClientWidth, ClientHeight);
+    if (window.renderer)
         window.texture = SDL_CreateTexture(window.renderer, SDL_PIXELFORMAT_RGB888,
-                                           SDL_TEXTUREACCESS_STREAMING, ClientWidth, ClientHeight);
+                                           SDL_TEXTUREACCESS_STREAMING, FieldWidth, FieldHeight);
+    if (!window.renderer || !window.texture) {
+        // A window nobody can see the game in is no use: say so and stop.
+        std::fprintf(stderr, "morvask: cannot draw into the window: %s\n", SDL_GetError());
+        if (window.renderer)
+            SDL_DestroyRenderer(window.renderer);
+        SDL_DestroyWindow(sdlWindow);
+        window = WindowData{};
+        return nullptr;
     }
-    if (SDL_Surface* icon = DecodeIcon(State.iconResource)) {
+    // Sharp pixels at every scale.
+    SDL_SetTextureScaleMode(window.texture, SDL_ScaleModeNearest);
+    if (SDL_Surface* icon = DecodeIcon(Desktop.iconResource)) {
         SDL_SetWindowIcon(sdlWindow, icon);
         SDL_FreeSurface(icon);
     }
-    if (!State.cursor)
-        State.cursor = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_CROSSHAIR);
-    if (State.cursor)
-        SDL_SetCursor(State.cursor);
-    State.windowCreated = true;
-    software::SetPresentHook(ShowPicture);
+    if (!Desktop.cursor)
+        Desktop.cursor = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_CROSSHAIR);
+    if (Desktop.cursor)
+        SDL_SetCursor(Desktop.cursor);
+    Desktop.windowCreated = true;
+    sdl::PrepareWindow(sdlWindow);
+    software::SetPresentHook([](const SurfaceData& frame) { sdl::PresentFrame(&frame); });
     return &window;
 }
 
 void ShowWindow(Window window, int) {
-    if (window != &State.window || !WindowLive())
+    if (window != &Desktop.window || !WindowLive())
         return;
     SDL_ShowWindow(window->sdlWindow);
     SDL_RaiseWindow(window->sdlWindow);
     // A new window is shown restored and becomes the active one.
-    Deliver(WM_SIZE, SIZE_RESTORED, PackPoint(ClientWidth, ClientHeight));
+    Deliver(WM_SIZE, SIZE_RESTORED, PackPoint(FieldWidth, FieldHeight));
     SetActive(true);
     Redraw();
 }
 
 void UpdateWindow(Window window) {
-    if (window == &State.window)
+    if (window == &Desktop.window)
         Redraw();
 }
 
 int RunMessageLoop() {
-    while (!State.quitPosted) {
+    while (!Desktop.quitPosted) {
+        if (Desktop.closeRequested) {
+            // The close asked for while a box was open.
+            Desktop.closeRequested = false;
+            Deliver(WM_CLOSE, 0, 0);
+            continue;
+        }
         SDL_Event event;
         int wait = MillisecondsToNextTimer();
         int got = 0;
@@ -479,21 +468,21 @@ int RunMessageLoop() {
             got = SDL_WaitEventTimeout(&event, wait < 0 ? 1000 : wait);
         if (got)
             HandleEvent(event);
-        if (!State.quitPosted)
+        if (!Desktop.quitPosted)
             DeliverDueTimers();
     }
-    return State.quitCode;
+    return Desktop.quitCode;
 }
 
 void PostQuitMessage(int exitCode) {
-    State.quitPosted = true;
-    State.quitCode = exitCode;
+    Desktop.quitPosted = true;
+    Desktop.quitCode = exitCode;
 }
 
 intptr_t DefWindowProc(Window window, uint32_t message, uintptr_t, intptr_t) {
-    if (message == WM_CLOSE && window == &State.window && WindowLive()) {
+    if (message == WM_CLOSE && window == &Desktop.window && WindowLive()) {
         SDL_HideWindow(window->sdlWindow);
-        State.timers.clear();
+        Desktop.timers.clear();
         // Destroying the window sends WM_DESTROY before it returns.
         Deliver(WM_DESTROY, 0, 0);
         window->destroyed = true;
@@ -510,75 +499,16 @@ intptr_t DefWindowProc(Window window, uint32_t message, uintptr_t, intptr_t) {
 }
 
 void SetTimer(Window window, uintptr_t timerId, uint32_t periodMs) {
-    if (window != &State.window || window->destroyed)
+    if (window != &Desktop.window || window->destroyed)
         return;
     // Windows raises shorter periods to 10 ms.
     uint32_t period = periodMs < 10 ? 10 : periodMs;
-    State.timers[timerId] = WindowTimer{.periodMs = period, .dueMs = SDL_GetTicks64() + period};
+    Desktop.timers[timerId] =
+        sdl::WindowTimer{.periodMs = period, .dueMs = SDL_GetTicks64() + period};
 }
 
 void KillTimer(Window, uintptr_t timerId) {
-    State.timers.erase(timerId);
-}
-
-namespace {
-const char* OkText = "确定";
-const char* YesText = "是";
-const char* NoText = "否";
-}  // namespace
-
-void SetBoxButtonTexts(const char* ok, const char* yes, const char* no) {
-    OkText = ok;
-    YesText = yes;
-    NoText = no;
-}
-
-int MessageBox(Window owner, const char* textUtf8, const char* captionUtf8, uint32_t type) {
-    bool yesNo = (type & 0xF) == MB_YESNO;
-    bool owned = owner == &State.window && WindowLive();
-    bool hadFocus = owned && (SDL_GetWindowFlags(owner->sdlWindow) & SDL_WINDOW_INPUT_FOCUS) != 0;
-    // The owner is inactive while its box is open, and active again after.
-    if (owned)
-        SetActive(false);
-
-    const SDL_MessageBoxButtonData okButtons[] = {
-        {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDOK,
-         OkText},
-    };
-    const SDL_MessageBoxButtonData yesNoButtons[] = {
-        {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, IDYES, YesText},
-        {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDNO, NoText},
-    };
-    uint32_t flags = SDL_MESSAGEBOX_BUTTONS_LEFT_TO_RIGHT;
-    if ((type & 0xF0) == MB_ICONWARNING)
-        flags |= SDL_MESSAGEBOX_WARNING;
-    SDL_MessageBoxData box{};
-    box.flags = flags;
-    box.window = owned ? owner->sdlWindow : nullptr;
-    box.title = captionUtf8 ? captionUtf8 : "";
-    box.message = textUtf8 ? textUtf8 : "";
-    box.numbuttons = yesNo ? 2 : 1;
-    box.buttons = yesNo ? yesNoButtons : okButtons;
-
-    int pressed = -1;
-    int answer = yesNo ? IDNO : IDOK;
-    if (SDL_ShowMessageBox(&box, &pressed) != 0) {
-        // No box can be shown (no display, no font): say it where it can be
-        // read and take the answer that changes nothing, so the game goes on.
-        std::fprintf(stderr, "morvask: %s: %s [%s]\n", box.title, box.message, yesNo ? "no" : "ok");
-        std::fflush(stderr);
-    } else if (pressed == IDOK || pressed == IDYES || pressed == IDNO) {
-        answer = pressed;
-    }
-
-    if (owned && WindowLive()) {
-        DropEventsOfBox();
-        // Closing an owned box gives the keyboard back to its owner.
-        if (hadFocus && !State.window.minimized)
-            SDL_SetWindowInputFocus(owner->sdlWindow);
-        SetActive(true);
-    }
-    return answer;
+    Desktop.timers.erase(timerId);
 }
 
 // A key of the keyboard or a mouse button as SDL sees it now.
@@ -608,9 +538,9 @@ int16_t GetAsyncKeyState(int virtualKey) {
 }
 
 Surface GetDC(Window) {
-    if (!State.windowSurface)
-        State.windowSurface = software::WindowSurface(ClientWidth, ClientHeight);
-    return State.windowSurface;
+    if (!Desktop.windowSurface)
+        Desktop.windowSurface = software::WindowSurface(FieldWidth, FieldHeight);
+    return Desktop.windowSurface;
 }
 
 }  // namespace platform

@@ -1,12 +1,41 @@
-// The process entry of the Windows program: the game with the show-command
-// the program was started with.
+// The process entry of the Windows program: the command line shared with the
+// desktop program (--help, --version; the window options are for scalable
+// windows, and this one keeps its fixed size), then the game with the
+// show-command the program was started with.
+#include <cstdio>
 #include <cstdlib>
 
+#include "app/command_line.h"
 #include "app/main_window.h"
 #include "app/settings_file.h"
 #include "platform/win32/win32_api.h"
 
+namespace {
+
+// A GUI program has no console of its own: it writes to the one of the
+// command prompt that started it, if any.
+void WriteToConsole(const std::string& text, bool error) {
+    if (AttachConsole(ATTACH_PARENT_PROCESS)) {
+        std::FILE* stream = std::freopen("CONOUT$", "w", error ? stderr : stdout);
+        if (stream) {
+            std::fputs(text.c_str(), stream);
+            std::fflush(stream);
+        }
+    }
+}
+
+}  // namespace
+
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
+    CommandLine line = ReadCommandLine(__argc - 1, __argv + 1);
+    if (line.action == CommandLineAction::Exit) {
+        WriteToConsole(line.output, false);
+        return 0;
+    }
+    if (line.action == CommandLineAction::BadUsage) {
+        WriteToConsole(line.output, true);
+        return 2;
+    }
     LoadPlayerSettings(WindowsSettingsPath(std::getenv("APPDATA")));
     ApplyPlayerSettings();
     return MorvaskMain(showCommand);

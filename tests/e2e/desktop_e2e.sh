@@ -1,21 +1,33 @@
 #!/usr/bin/env bash
-# End-to-end check of the desktop program on a virtual X server with no window
-# manager: start it, answer its start-up boxes from the keyboard, play a
-# second, take a screenshot, close the window and answer the farewell box.
+# End-to-end checks of the desktop program on a virtual X server with a window
+# manager (openbox), through screenshots of its window:
+#  1. start-up: one window of 960 x 704 (--scale 1), its boxes answered from
+#     the keyboard; a second of play; the pause box inside the window with
+#     the field around it, the same after a minimise and restore, and the
+#     process owning exactly one top-level window; F11 covers the screen and
+#     gives the window back; closing asks the farewell box and exits 0;
+#  2. the start size on a large screen (twice the field), the picture scaled
+#     exactly 2x, and a cell painted in the editor at a 2x pointer position
+#     landing in the cell under the pointer;
+#  3. a 2x display (Xft.dpi 192) opens the window at 2x, with its minimum size.
+# The program tells which box it opens and how it was answered on standard
+# error when MORVASK_TRACE_DIALOGS is set; the checks follow the boxes by it.
 #
 # usage: desktop_e2e.sh PATH/TO/morvask [OUTPUT_DIR]
 # Exits 0 when every check passed, 1 when one failed, 77 when the tools it
-# needs (Xvfb, xdotool, xwininfo, xprop, ImageMagick, python3, procps) are
-# missing.
+# needs are missing.
 set -u
 
 GAME_BINARY=${1:?usage: desktop_e2e.sh PATH/TO/morvask [OUTPUT_DIR]}
 OUTPUT_DIR=${2:-${TMPDIR:-/tmp}/morvask-desktop-e2e}
 WAIT_SECONDS=${MORVASK_E2E_WAIT:-15}
+HERE=$(cd "$(dirname "$0")" && pwd)
+SCREEN_WIDTH=2560
+SCREEN_HEIGHT=1600
 
-for tool in Xvfb xdotool xwininfo xprop import convert compare identify python3 ps pgrep; do
+for tool in Xvfb openbox xdotool wmctrl xwininfo xprop import convert identify compare python3 ps; do
     if ! command -v "$tool" >/dev/null 2>&1; then
-        echo "skipped: $tool is not installed (needs xvfb, xdotool, x11-utils, imagemagick, python3, procps)"
+        echo "skipped: $tool is not installed (needs xvfb, openbox, xdotool, wmctrl, x11-utils, imagemagick, python3, procps)"
         exit 77
     fi
 done
@@ -30,8 +42,6 @@ mkdir -p "$OUTPUT_DIR/work"
 OUTPUT_DIR=$(cd "$OUTPUT_DIR" && pwd)
 LOG=$OUTPUT_DIR/e2e.log
 : >"$LOG"
-# The captions are Chinese: the X tools print them as text only in a UTF-8
-# locale.
 export LC_ALL=C.UTF-8
 # A bare X server has no desktop session bus; saying so spares the program's
 # libraries an attempt to start one (which also leaks in sanitizer builds).
@@ -39,27 +49,24 @@ export DBUS_SESSION_BUS_ADDRESS=${DBUS_SESSION_BUS_ADDRESS:-disabled:}
 # The game writes its settings file on first start: into the output, not
 # into the home of whoever runs the tests.
 export XDG_CONFIG_HOME=$OUTPUT_DIR/config
+export MORVASK_TRACE_DIALOGS=1
 
 XVFB_PID=
+WM_PID=
 GAME_PID=
+GAME_LOG=
+WINDOW=
 CHECKS_PASSED=0
+OPENS_SEEN=0
+ANSWERS_SEEN=0
 
 say() { echo "$*" | tee -a "$LOG"; }
 
 # shellcheck disable=SC2317  # called by the trap
 cleanup() {
-    if [[ -n $GAME_PID ]]; then
-        # The game's open message box lives in a child process of its own.
-        local children
-        children=$(pgrep -P "$GAME_PID" 2>/dev/null || true)
-        # shellcheck disable=SC2086  # one pid a word
-        kill -9 "$GAME_PID" $children 2>/dev/null
-        wait "$GAME_PID" 2>/dev/null
-    fi
-    if [[ -n $XVFB_PID ]]; then
-        kill "$XVFB_PID" 2>/dev/null
-        wait "$XVFB_PID" 2>/dev/null
-    fi
+    [[ -n $GAME_PID ]] && kill -9 "$GAME_PID" 2>/dev/null && wait "$GAME_PID" 2>/dev/null
+    [[ -n $WM_PID ]] && kill "$WM_PID" 2>/dev/null && wait "$WM_PID" 2>/dev/null
+    [[ -n $XVFB_PID ]] && kill "$XVFB_PID" 2>/dev/null && wait "$XVFB_PID" 2>/dev/null
 }
 trap cleanup EXIT
 
@@ -69,9 +76,9 @@ fail() {
         import -window root "$OUTPUT_DIR/failure.png" 2>/dev/null &&
             say "  screen at failure: $OUTPUT_DIR/failure.png"
     fi
-    if [[ -s $OUTPUT_DIR/game.log ]]; then
+    if [[ -n $GAME_LOG && -s $GAME_LOG ]]; then
         say "  game output:"
-        sed 's/^/    /' "$OUTPUT_DIR/game.log" | tee -a "$LOG"
+        sed 's/^/    /' "$GAME_LOG" | tee -a "$LOG"
     fi
     say "$CHECKS_PASSED passed, 1 failed"
     exit 1
@@ -82,11 +89,11 @@ pass() {
     say "ok: $*"
 }
 
-# ---- The X server --------------------------------------------------------
+# ---- The X server and the window manager ---------------------------------
 
 DISPLAY_FILE=$OUTPUT_DIR/display
 # -displayfd lets the server take the first free display number itself.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$DISPLAY_FILE" \
+Xvfb -displayfd 3 -screen 0 "${SCREEN_WIDTH}x${SCREEN_HEIGHT}x24" -nolisten tcp 3>"$DISPLAY_FILE" \
     >"$OUTPUT_DIR/xvfb.log" 2>&1 &
 XVFB_PID=$!
 for _ in $(seq 100); do
@@ -97,23 +104,19 @@ done
 [[ -s $DISPLAY_FILE ]] || fail "Xvfb did not start (see $OUTPUT_DIR/xvfb.log)"
 DISPLAY=:$(head -n1 "$DISPLAY_FILE" | tr -d '[:space:]')
 export DISPLAY
-say "Xvfb on $DISPLAY"
+say "Xvfb on $DISPLAY, ${SCREEN_WIDTH}x${SCREEN_HEIGHT}"
 
-# ---- Windows and boxes ---------------------------------------------------
+openbox --sm-disable >"$OUTPUT_DIR/openbox.log" 2>&1 &
+WM_PID=$!
+for _ in $(seq 100); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+    sleep 0.1
+done
+xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' ||
+    fail "openbox did not start (see $OUTPUT_DIR/openbox.log)"
+say "openbox is managing the screen"
 
-# The mapped top-level windows, one id a line.
-viewable_windows() {
-    local id
-    for id in $(xwininfo -root -children 2>/dev/null | awk '$1 ~ /^0x/ {print $1}'); do
-        if xwininfo -id "$id" 2>/dev/null | grep -q 'Map State: IsViewable'; then
-            echo "$id"
-        fi
-    done
-}
-
-window_title() {
-    xprop -id "$1" _NET_WM_NAME 2>/dev/null | sed -n 's/^_NET_WM_NAME([^)]*) = "\(.*\)"$/\1/p'
-}
+# ---- The game, its window and its boxes ----------------------------------
 
 # An ended game stays a zombie until it is waited for.
 game_running() {
@@ -122,14 +125,24 @@ game_running() {
     [[ $state != Z* ]]
 }
 
-# Waits for the main window; sets MAIN_WINDOW.
-wait_for_main_window() {
+# start_game NAME [OPTION...]: starts the game and waits for its window;
+# sets GAME_PID, GAME_LOG and WINDOW.
+start_game() {
+    local name=$1
+    shift
+    GAME_LOG=$OUTPUT_DIR/game-$name.log
+    OPENS_SEEN=0
+    ANSWERS_SEEN=0
+    (cd "$OUTPUT_DIR/work" && exec "$GAME_BINARY" "$@") >"$GAME_LOG" 2>&1 &
+    GAME_PID=$!
+    say "game \"$name\" started: pid $GAME_PID, options: $*"
     local deadline=$((SECONDS + WAIT_SECONDS)) id
+    WINDOW=
     while ((SECONDS < deadline)); do
         game_running || fail "the game ended before its window appeared"
-        for id in $(viewable_windows); do
-            if [[ $(window_title "$id") == "Morvask V1.0" ]]; then
-                MAIN_WINDOW=$id
+        for id in $(xdotool search --pid "$GAME_PID" --name '^Morvask V1\.0$' 2>/dev/null); do
+            if xwininfo -id "$id" 2>/dev/null | grep -q 'Map State: IsViewable'; then
+                WINDOW=$id
                 return 0
             fi
         done
@@ -138,62 +151,70 @@ wait_for_main_window() {
     fail "no window titled \"Morvask V1.0\" within ${WAIT_SECONDS}s"
 }
 
-# Waits for a message box (a mapped top-level window other than the main
-# one); sets BOX_WINDOW, BOX_CAPTION and BOX_PROCESS. SDL shows each box from
-# a child process of its own, whose window may take the same id as the box
-# before it: a box is known to be answered when its process has ended.
-wait_for_box() {
-    local deadline=$((SECONDS + WAIT_SECONDS)) id
+# The size of the window's client area, as WIDTHxHEIGHT.
+client_size() {
+    xwininfo -id "$WINDOW" | awk '/^ *Width:/ {w = $2} /^ *Height:/ {h = $2} END {print w "x" h}'
+}
+
+# wait_for_size WIDTHxHEIGHT: the client area reaches that size.
+wait_for_size() {
+    local deadline=$((SECONDS + WAIT_SECONDS))
     while ((SECONDS < deadline)); do
-        game_running || fail "the game ended while a message box was awaited"
-        for id in $(viewable_windows); do
-            if [[ $((id)) -ne $((MAIN_WINDOW)) ]]; then
-                BOX_WINDOW=$id
-                BOX_CAPTION=$(window_title "$id")
-                BOX_PROCESS=$(pgrep -P "$GAME_PID" 2>/dev/null | head -n1)
-                return 0
-            fi
-        done
+        [[ $(client_size) == "$1" ]] && return 0
         sleep 0.1
     done
-    fail "no message box within ${WAIT_SECONDS}s"
+    fail "the window's client area is $(client_size), not $1"
 }
 
-box_is_open() {
-    if [[ -n $BOX_PROCESS ]]; then
-        local state
-        state=$(ps -o stat= -p "$BOX_PROCESS" 2>/dev/null) || return 1
-        [[ $state != Z* ]]
-    else
-        xwininfo -id "$BOX_WINDOW" 2>/dev/null | grep -q 'Map State: IsViewable'
-    fi
+# The process's top-level windows, as the window manager lists them.
+count_top_level_windows() {
+    wmctrl -lp | awk -v pid="$GAME_PID" '$3 == pid' | wc -l
 }
 
-# Answers the open box with a key: a box takes keys once it has the focus.
-answer_box() {
-    local key=$1
-    for _ in 1 2 3 4 5; do
-        xdotool windowfocus "$BOX_WINDOW" 2>/dev/null
-        sleep 0.1
-        xdotool key "$key" 2>/dev/null
-        for _ in $(seq 20); do
-            box_is_open || return 0
-            sleep 0.1
-        done
-    done
-    fail "the box \"$BOX_CAPTION\" did not close on $key"
+expect_one_window() {
+    local count
+    count=$(count_top_level_windows)
+    [[ $count == 1 ]] || fail "$1: the game has $count top-level windows, not one ($(wmctrl -lp))"
 }
 
-# Expects the next box to have this caption, then answers it.
+# expect_box CAPTION TEXT: the next box the game opens has this caption and
+# this first line of text.
 expect_box() {
-    local caption=$1 key=$2 what=$3
-    wait_for_box
-    [[ $BOX_CAPTION == "$caption" ]] ||
-        fail "expected the $what box (caption \"$caption\"), found \"$BOX_CAPTION\""
-    sleep 0.2
-    import -window "$BOX_WINDOW" "$OUTPUT_DIR/box-$what.png" 2>/dev/null
-    answer_box "$key"
-    pass "$what box \"$caption\" answered with $key"
+    local caption=$1 text=$2 deadline=$((SECONDS + WAIT_SECONDS)) line
+    while ((SECONDS < deadline)); do
+        game_running || fail "the game ended while the box \"$text\" was awaited"
+        line=$(grep '^dialog: open ' "$GAME_LOG" | sed -n "$((OPENS_SEEN + 1))p")
+        if [[ -n $line ]]; then
+            OPENS_SEEN=$((OPENS_SEEN + 1))
+            [[ $line == "dialog: open \"$caption\" \"$text\"" ]] ||
+                fail "expected the box \"$caption\" \"$text\", found: $line"
+            sleep 0.2
+            return 0
+        fi
+        sleep 0.1
+    done
+    fail "no box \"$text\" within ${WAIT_SECONDS}s"
+}
+
+answers_given() {
+    grep -c '^dialog: answer ' "$GAME_LOG"
+}
+
+# answer KEY ANSWER: presses KEY in the window; the open box must close with
+# ANSWER (ok, yes or no).
+answer() {
+    local key=$1 wanted=$2 deadline=$((SECONDS + WAIT_SECONDS)) line
+    xdotool key --window "$WINDOW" "$key" 2>/dev/null || xdotool key "$key"
+    while ((SECONDS < deadline)); do
+        if (($(answers_given) > ANSWERS_SEEN)); then
+            ANSWERS_SEEN=$((ANSWERS_SEEN + 1))
+            line=$(grep '^dialog: answer ' "$GAME_LOG" | sed -n "${ANSWERS_SEEN}p")
+            [[ $line == "dialog: answer $wanted" ]] || fail "$key answered: $line, not $wanted"
+            return 0
+        fi
+        sleep 0.1
+    done
+    fail "the box did not close on $key"
 }
 
 # Asks the window to close, as a window manager's close button does.
@@ -232,84 +253,164 @@ x11.XCloseDisplay(display)
 PYTHON
 }
 
-# True when the picture has more than a handful of colours and is not flat.
-picture_has_content() {
-    local colours deviation
-    colours=$(identify -format '%k' "$1" 2>/dev/null) || return 1
-    deviation=$(convert "$1" -colorspace Gray -format '%[fx:standard_deviation]' info: 2>/dev/null) ||
-        return 1
-    say "  $1: $colours colours, deviation $deviation"
-    ((colours > 64)) && awk -v d="$deviation" 'BEGIN { exit !(d > 0.01) }'
+shoot() {
+    sleep 0.3
+    import -window "$WINDOW" "$OUTPUT_DIR/$1" || fail "cannot take a screenshot of the window"
 }
 
-# ---- The run -------------------------------------------------------------
+wait_for_exit() {
+    local code=
+    for _ in $(seq $((WAIT_SECONDS * 10))); do
+        if ! game_running; then
+            wait "$GAME_PID"
+            code=$?
+            break
+        fi
+        sleep 0.1
+    done
+    [[ -n $code ]] || fail "the game did not end"
+    GAME_PID=
+    [[ $code == 0 ]] || fail "the game ended with code $code"
+}
 
-cd "$OUTPUT_DIR/work" || fail "cannot enter $OUTPUT_DIR/work"
-"$GAME_BINARY" >"$OUTPUT_DIR/game.log" 2>&1 &
-GAME_PID=$!
-say "game started: pid $GAME_PID"
+stop_game() {
+    kill "$GAME_PID" 2>/dev/null
+    wait "$GAME_PID" 2>/dev/null
+    GAME_PID=
+}
 
-MAIN_WINDOW=
-wait_for_main_window
-pass "main window $MAIN_WINDOW titled \"Morvask V1.0\""
+# answer_start_up KEY ANSWER: the sound question is answered with KEY.
+answer_start_up() {
+    expect_box "版本信息" "Morvask Version 1.0"
+    answer Return ok
+    expect_box "帮助" "按键说明："
+    answer space ok
+    expect_box "设置" "是否开启游戏音效？"
+    answer "$1" "$2"
+    expect_box "" "准备进入第1关"
+    answer Return ok
+}
 
-INFO=$(xwininfo -id "$MAIN_WINDOW")
-WIDTH=$(awk '/^ *Width:/ {print $2}' <<<"$INFO")
-HEIGHT=$(awk '/^ *Height:/ {print $2}' <<<"$INFO")
-[[ $WIDTH == 960 && $HEIGHT == 704 ]] || fail "client area is ${WIDTH}x${HEIGHT}, not 960x704"
-pass "client area 960x704"
+# ---- 1. Boxes inside the window, minimise and restore, full screen --------
 
-expect_box "版本信息" Return about
-expect_box "帮助" Return help
+start_game boxes --scale 1
+wait_for_size 960x704
+pass "window $WINDOW titled \"Morvask V1.0\", client area 960x704"
+expect_one_window "at start"
 # No to the sound question keeps the run silent.
-expect_box "设置" Escape sound
-# The level announcement has no caption.
-expect_box "" Return announcement
+answer_start_up Escape no
+pass "the start-up boxes were answered with Return, Space, Escape and Return"
 
 # Play: the field must change while a move key and the gun are held.
-xdotool windowfocus "$MAIN_WINDOW" 2>/dev/null
-sleep 0.5
-import -window "$MAIN_WINDOW" "$OUTPUT_DIR/field-before.png" ||
-    fail "cannot take a screenshot of the window"
-xdotool keydown Up keydown space
+shoot field-before.png
+xdotool keydown --window "$WINDOW" Up keydown --window "$WINDOW" space
 sleep 1
-import -window "$MAIN_WINDOW" "$OUTPUT_DIR/desktop.png"
-xdotool keyup space keyup Up
-game_running || fail "the game ended while playing"
-for box in $(viewable_windows); do
-    [[ $((box)) -eq $((MAIN_WINDOW)) ]] ||
-        fail "an unexpected box \"$(window_title "$box")\" opened while playing"
-done
-picture_has_content "$OUTPUT_DIR/desktop.png" || fail "the window shows a blank picture"
-pass "the window shows a picture ($OUTPUT_DIR/desktop.png)"
+shoot desktop.png
+xdotool keyup --window "$WINDOW" space keyup --window "$WINDOW" Up
+(($(grep -c '^dialog: open' "$GAME_LOG") == OPENS_SEEN)) ||
+    fail "a box opened while playing: $(tail -n1 "$GAME_LOG")"
 CHANGED=$(compare -metric AE "$OUTPUT_DIR/field-before.png" "$OUTPUT_DIR/desktop.png" null: 2>&1)
 [[ $CHANGED =~ ^[0-9]+$ && $CHANGED -gt 0 ]] || fail "the field did not change in a second of play"
 pass "the field changed in a second of play ($CHANGED pixels)"
 
-say "  resident memory: $(awk '/^VmHWM/ {print $2, $3}' "/proc/$GAME_PID/status" 2>/dev/null) at most"
+xdotool key --window "$WINDOW" p
+expect_box "" "游戏暂停！休息一下！"
+shoot pause.png
+python3 "$HERE/window_picture.py" dialog "$OUTPUT_DIR/pause.png" >>"$LOG" ||
+    fail "the pause box is not inside the window over the field (see $OUTPUT_DIR/pause.png)"
+expect_one_window "with the pause box open"
+pass "the pause box is drawn inside the window, centred, with the field around it"
 
-# Close: the farewell box, then the program ends with code 0.
-close_window "$MAIN_WINDOW" || fail "cannot send the close request"
-expect_box "" Return farewell
-EXIT_CODE=
-for _ in $(seq $((WAIT_SECONDS * 10))); do
-    if ! game_running; then
-        wait "$GAME_PID"
-        EXIT_CODE=$?
-        break
-    fi
+xdotool windowminimize "$WINDOW"
+for _ in $(seq 50); do
+    xwininfo -id "$WINDOW" | grep -q 'Map State: IsViewable' || break
     sleep 0.1
 done
-[[ -n $EXIT_CODE ]] || fail "the game did not end after the farewell box"
-GAME_PID=
-[[ $EXIT_CODE == 0 ]] || fail "the game ended with code $EXIT_CODE"
-pass "the game ended with code 0"
+xwininfo -id "$WINDOW" | grep -q 'Map State: IsViewable' && fail "the window was not minimised"
+sleep 0.3
+wmctrl -i -a "$WINDOW"
+for _ in $(seq 50); do
+    xwininfo -id "$WINDOW" | grep -q 'Map State: IsViewable' && break
+    sleep 0.1
+done
+shoot pause-restored.png
+python3 "$HERE/window_picture.py" dialog "$OUTPUT_DIR/pause-restored.png" >>"$LOG" ||
+    fail "after a restore the window lost its picture (see $OUTPUT_DIR/pause-restored.png)"
+expect_one_window "after a minimise and restore"
+(($(answers_given) == ANSWERS_SEEN)) || fail "minimising answered the pause box"
+pass "after a minimise and restore the pause box and the field are shown again"
+answer Return ok
 
-# A box that could not be shown is written to standard error instead.
-if grep -q '^morvask: ' "$OUTPUT_DIR/game.log"; then
-    fail "the game reported problems: $(head -n3 "$OUTPUT_DIR/game.log")"
+xdotool key --window "$WINDOW" F11
+wait_for_size "${SCREEN_WIDTH}x${SCREEN_HEIGHT}"
+shoot fullscreen.png
+pass "F11 covers the screen"
+xdotool key --window "$WINDOW" F11
+wait_for_size 960x704
+pass "F11 again gives the window back"
+
+close_window "$WINDOW" || fail "cannot send the close request"
+expect_box "" "感谢使用！再见！"
+answer Return ok
+wait_for_exit
+pass "closing asks the farewell box, then the game ends with code 0"
+if grep -q '^morvask: ' "$GAME_LOG"; then
+    fail "the game reported problems: $(grep '^morvask: ' "$GAME_LOG" | head -n3)"
 fi
 pass "nothing reported on standard error"
+
+# ---- 2. Twice the field: the picture and the editor's pointer -------------
+
+# Nine tenths of 2560 x 1600 hold twice the field.
+start_game scaled
+wait_for_size 1920x1408
+pass "on a ${SCREEN_WIDTH}x${SCREEN_HEIGHT} screen the window opens at twice the field"
+# Sound on: a machine without an audio device stays silent.
+answer_start_up y yes
+
+xdotool key --window "$WINDOW" F1
+expect_box "" "是否切换到地图编辑模式？"
+answer y yes
+# There is no map.txt in the working directory.
+expect_box "错误" "载入地图失败！"
+answer Return ok
+expect_box "" "第1关地图编辑"
+answer Return ok
+
+# Cell (2, 2) of level 1 is empty. Field pixel (129, 129), just inside it,
+# is window pixel (258, 258) at 2x. The pointer rests elsewhere for both
+# pictures, so that only the painted cell differs.
+xdotool mousemove --window "$WINDOW" 1900 1390
+shoot editor-before.png
+python3 "$HERE/window_picture.py" scaled "$OUTPUT_DIR/editor-before.png" 2 >>"$LOG" ||
+    fail "the picture is not scaled exactly 2x (see $OUTPUT_DIR/editor-before.png)"
+pass "the picture is the field scaled 2x with sharp pixels"
+xdotool mousemove --window "$WINDOW" 258 258
+sleep 0.3
+xdotool mousedown 1
+sleep 0.3
+xdotool mouseup 1
+xdotool mousemove --window "$WINDOW" 1900 1390
+shoot editor-after.png
+python3 "$HERE/window_picture.py" cell "$OUTPUT_DIR/editor-before.png" \
+    "$OUTPUT_DIR/editor-after.png" 256 256 128 >>"$LOG" ||
+    fail "painting at window pixel 258,258 did not paint field cell 2,2 (see $OUTPUT_DIR/editor-after.png)"
+pass "a click at a 2x pointer position paints the cell under the pointer"
+stop_game
+OTHER_LINES=$(grep -vc '^dialog: ' "$GAME_LOG")
+((OTHER_LINES <= 1)) || fail "with sound on, the game wrote $OTHER_LINES lines: $(grep -v '^dialog: ' "$GAME_LOG")"
+pass "with sound on the game wrote at most one line besides the boxes: $(grep -v '^dialog: ' "$GAME_LOG")"
+
+# ---- 3. A 2x display ------------------------------------------------------
+
+xprop -root -format RESOURCE_MANAGER 8s -set RESOURCE_MANAGER "Xft.dpi:	192"
+start_game hidpi --scale 1
+wait_for_size 1920x1408
+MINIMUM=$(xprop -id "$WINDOW" WM_NORMAL_HINTS | sed -n 's/.*minimum size: \([0-9]*\) by \([0-9]*\).*/\1x\2/p')
+[[ $MINIMUM == 1920x1408 ]] || fail "the minimum size on a 2x display is \"$MINIMUM\", not 1920x1408"
+pass "with Xft.dpi 192 the window opens at 2x (1920x1408), its minimum size too"
+stop_game
+xprop -root -remove RESOURCE_MANAGER
 
 say "$CHECKS_PASSED passed, 0 failed"
 exit 0

@@ -1,0 +1,32 @@
+// The desktop programs' command line: the options that choose how the window
+// shows the game, and --help and --version.
+#pragma once
+
+#include <string>
+
+enum class CommandLineAction {
+    RunGame,   // start the game with the options read
+    Exit,      // print `output` on standard output and exit 0
+    BadUsage,  // print `output` on standard error and exit 2
+};
+
+struct CommandLine {
+    CommandLineAction action = CommandLineAction::RunGame;
+    std::string output;
+    bool fullscreen = false;
+    int scale = 0;  // 1 to 8; 0 when not given
+    bool fitMode = false;
+    // Whether the options were given at all: what is given wins over the
+    // settings file.
+    bool fullscreenGiven = false;
+    bool scaleModeGiven = false;
+    // "zh" or "en"; empty when not given.
+    std::string language;
+};
+
+// Reads the arguments after the program's name; the last of --fullscreen and
+// --windowed wins.
+CommandLine ReadCommandLine(int argumentCount, const char* const* arguments);
+
+// What --help prints.
+std::string UsageText();

@@ -1,0 +1,84 @@
+// The replay file: what a recorded run holds (seed, levels, the outside
+// messages, the keys held and the box answers, in order, with state checksums)
+// and its byte format, written and read strictly. docs/replay-format.md
+// describes the bytes for other tools.
+#pragma once
+
+#include <bitset>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+inline constexpr uint32_t ReplayFormatVersion = 1;
+// A checksum of the game's state follows every this many ticks.
+inline constexpr uint32_t ReplayCheckInterval = 100;
+
+enum ReplayOpValue : uint8_t {
+    ReplayEnd = 0,
+    ReplayTicks = 1,     // count: timer messages delivered with the keys in force
+    ReplayKeys = 2,      // keys: the keys down from now on
+    ReplayKeyDown = 3,   // value: the virtual key of a key-down message
+    ReplayMouse = 4,     // x, y: a mouse-move message at that client position
+    ReplaySize = 5,      // value: a size message's kind (restored, minimised, ...)
+    ReplayActivate = 6,  // value: an activate message's state
+    ReplayClose = 7,     // the close message
+    ReplayBox = 8,       // value: the answer a message box got (IDOK, IDYES, IDNO)
+    ReplayCheck = 9,     // value: the state checksum after the last tick
+};
+
+// What the map file in the working directory held when the run began: the
+// game may load it (and save over it) during the run.
+enum ReplayMapFileValue : uint8_t {
+    NoMapFile = 0,        // there was none
+    BuiltInMapFile = 1,   // the built-in levels in the game's own text format
+    LevelSetMapFile = 2,  // some other 5775 values in the game's own text format
+    RawMapFile = 3,       // any other bytes, kept as they were
+};
+
+struct ReplayEvent {
+    uint8_t op = ReplayEnd;
+    uint32_t count = 0;
+    uint32_t value = 0;
+    int32_t x = 0;
+    int32_t y = 0;
+    std::bitset<256> keys;
+};
+
+struct ReplayRecord {
+    uint32_t formatVersion = ReplayFormatVersion;
+    std::string programVersion;
+    uint32_t seed = 0;
+    // The hash of the built-in levels the run began with (LevelSetHash).
+    uint32_t builtInLevelsHash = 0;
+    uint8_t mapFileKind = NoMapFile;
+    std::vector<int32_t> mapLevels;  // LevelSetMapFile
+    std::string mapBytes;            // RawMapFile
+    std::vector<ReplayEvent> events;
+    // Timer ticks in the whole run and the checksum of the state at its end.
+    uint32_t totalTicks = 0;
+    uint32_t finalChecksum = 0;
+};
+
+// FNV-1a over the values, each as four little-endian bytes.
+uint32_t LevelSetHash(const std::vector<int32_t>& levels);
+
+// Appends events as the recorder sees them; runs of ticks are merged, and a
+// run never passes a checksum's place.
+void AppendTicks(ReplayRecord& replay, uint32_t count);
+void AppendEvent(ReplayRecord& replay, const ReplayEvent& event);
+
+// The file's bytes.
+std::string EncodeReplay(const ReplayRecord& replay);
+
+enum ReplayReadResult {
+    ReplayRead = 0,
+    ReplayNotAReplay = 1,   // not a replay file, or a damaged one
+    ReplayWrongVersion = 2  // a replay of another format version
+};
+// Reads the bytes of a replay file strictly: anything out of place refuses
+// the whole file, with the reason in `error`.
+ReplayReadResult DecodeReplay(const std::string& bytes, ReplayRecord& replay, std::string& error);
+
+bool ReadReplayFile(const std::string& path, std::string& bytes);
+// Writes the file whole or not at all.
+bool WriteReplayFile(const std::string& path, const std::string& bytes);

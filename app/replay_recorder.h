@@ -1,0 +1,26 @@
+// Recording a run as a replay: the driver of the window (the desktop's event
+// loop, morvask-sim) reports each outside message before the window procedure
+// gets it, and each box answer; the recorder samples the keys and adds the
+// state checksums.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// Starts a recording of a run the generator of which gets `seed`: notes the
+// built-in levels and what the map file holds now. Call before StartUp.
+void BeginRecording(uint32_t seed);
+bool IsRecording();
+
+// An outside message about to be delivered: a tick of the battle timer, a key
+// press, a mouse move, a size, activate or close message. Messages the game's
+// own calls cause (a box's activation, the destroy message) are not reported.
+void RecordMessage(uint32_t message, uintptr_t wParam, intptr_t lParam);
+// The window procedure returned from that message.
+void RecordMessageDone(uint32_t message, uintptr_t wParam);
+// A message box got this answer (IDOK, IDYES, IDNO).
+void RecordBoxAnswer(int answer);
+
+// Ends the recording and writes the file whole; false with the reason when
+// it cannot be written.
+bool FinishRecording(const std::string& path, std::string& error);

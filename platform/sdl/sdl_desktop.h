@@ -1,0 +1,110 @@
+// What the files of the SDL2 desktop backend share among themselves: the one
+// window and its state, the view that scales the field into it, and the
+// in-window message box while one is open.
+#pragma once
+
+#include <SDL.h>
+
+#include <cstdint>
+#include <map>
+
+#include "platform/platform.h"
+#include "platform/sdl/sdl_backend.h"
+#include "platform/software/dialog.h"
+
+struct platform::WindowData {
+    SDL_Window* sdlWindow = nullptr;
+    SDL_Renderer* renderer = nullptr;
+    SDL_Texture* texture = nullptr;
+    platform::WindowProcedure procedure = nullptr;
+    bool destroyed = false;
+    // The activation and size state as last told to the window procedure,
+    // so that each change is delivered once however SDL reports it.
+    bool active = false;
+    bool minimized = false;
+};
+
+namespace sdl {
+
+constexpr int FieldWidth = 960;
+constexpr int FieldHeight = 704;
+
+struct WindowTimer {
+    uint32_t periodMs = 10;
+    uint64_t dueMs = 0;
+};
+
+// The message box on the window while one is open, and its picture.
+struct OpenDialog {
+    dialog::Box box;
+    dialog::Layout layout;
+    bool laidOut = false;
+    SDL_Rect placedIn{};  // the field's place the layout was made for
+    SDL_Texture* texture = nullptr;
+    int textureWidth = 0;
+    int textureHeight = 0;
+};
+
+struct DesktopState {
+    bool videoStarted = false;
+    WindowOptions options;
+    platform::WindowProcedure classProcedure = nullptr;
+    int iconResource = 0;
+    platform::WindowData window;
+    bool windowCreated = false;
+    platform::Surface windowSurface = nullptr;
+    SDL_Cursor* cursor = nullptr;
+    std::map<uintptr_t, WindowTimer> timers;
+    bool quitPosted = false;
+    int quitCode = 0;
+    // The display's scale in window units (2 on an X11 screen of 192 dpi;
+    // 1 where SDL itself counts in points).
+    int displayScale = 1;
+    // Closing the window was asked while a box was open: the box was
+    // answered, and the close runs when the message loop next turns; boxes
+    // opened before then are answered the same way at once.
+    bool closeRequested = false;
+    OpenDialog* dialog = nullptr;
+    bool traceDialogs = false;
+};
+
+extern DesktopState Desktop;
+
+bool WindowLive();
+// Delivers one message to the window procedure of a live window.
+void Deliver(uint32_t message, uintptr_t wParam, intptr_t lParam);
+intptr_t PackPoint(int x, int y);
+// Tells the window procedure a change of activation, once.
+void SetActive(bool active);
+
+// ---- The view (sdl_view.cpp) ---------------------------------------------
+
+// Where the field is shown: in output pixels, and the scale from window
+// units (what mouse events report) to output pixels.
+struct View {
+    SDL_Rect field{0, 0, FieldWidth, FieldHeight};
+    double scale = 1.0;  // output pixels per field pixel
+    double pixelsPerUnitX = 1.0;
+    double pixelsPerUnitY = 1.0;
+};
+View CurrentView();
+// A position in window units as output pixels, and as field pixels (values
+// outside 0..959, 0..703 when it is beside the field).
+void OutputPoint(const View& view, int x, int y, int& outputX, int& outputY);
+void FieldPoint(const View& view, int x, int y, int& fieldX, int& fieldY);
+
+// Sizes and places the new, still hidden window for the display's scale and
+// the options: start size, minimum size, full screen.
+void PrepareWindow(SDL_Window* window);
+// F11 and Alt+Enter: the keys that switch desktop full screen on and off.
+bool IsFullscreenKey(const SDL_KeyboardEvent& key);
+void ToggleFullscreen();
+
+// Shows the window: the last frame copied to it (black before the first),
+// scaled to the window, and the open box over it. `fresh` is a new frame to
+// take first, or null to show the last one again.
+void PresentFrame(const platform::SurfaceData* fresh);
+// Shows the window again after it was covered, resized or restored.
+void Redraw();
+
+}  // namespace sdl

@@ -1,0 +1,92 @@
+// The modal message box drawn inside the game's window, for backends without
+// native boxes (the SDL desktop, the web page): its layout at any scale, its
+// drawing into 32-bit 0x00RRGGBB pixels, and its answers to keys and the
+// pointer. The backend runs the modal loop and shows the pixels.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace dialog {
+
+struct Rect {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+};
+
+// One open box: what it says and where its focus and pointer are.
+struct Box {
+    std::string caption;
+    std::string text;
+    bool yesNo = false;
+    bool warning = false;
+    // The buttons' labels in the player's language.
+    std::string okLabel = "确定";
+    std::string yesLabel = "是";
+    std::string noLabel = "否";
+    int focus = 0;     // the button the keyboard presses: 0 OK or Yes, 1 No
+    int hover = -1;    // the button under the pointer, -1 none
+    int pressed = -1;  // the button a pointer press started on, -1 none
+};
+
+// Where everything of a box goes, in output pixels.
+struct Layout {
+    Rect frame;  // the whole box, border included
+    Rect captionBar;
+    Rect icon;  // empty without the warning icon
+    int fontPixels = 16;
+    int lineHeight = 20;
+    int textX = 0;
+    int textY = 0;  // top of the first line
+    std::vector<std::string> lines;
+    Rect buttons[2];
+    int buttonCount = 1;
+    double scale = 1.0;
+};
+
+// A box for MessageBox's text, caption and type (MB_OK or MB_YESNO, with or
+// without MB_ICONWARNING). The focus starts on the default button.
+Box OpenBox(const char* textUtf8, const char* captionUtf8, uint32_t type);
+
+// Lays the box out centred in `area` (the field's place in the output, in
+// output pixels) at `scale` output pixels per field pixel. The text is
+// wrapped to the area, and made smaller when it would not fit otherwise, so
+// the box never leaves the area.
+Layout Arrange(const Box& box, Rect area, double scale);
+
+// Draws the box into `pixels`, a buffer of width x height pixels (`pitch`
+// pixels a row) whose first pixel is at (originX, originY) of the output.
+// Only the part of the box inside the buffer is drawn.
+void Draw(const Box& box, const Layout& layout, uint32_t* pixels, int width, int height, int pitch,
+          int originX, int originY);
+
+// Halves the brightness of pixels, as the picture behind an open box.
+void Dim(uint32_t* pixels, size_t count);
+
+// The keys a box answers to.
+enum class Key { Enter, Space, Escape, Tab, BackTab, Left, Right, Yes, No };
+
+// The answer (IDOK, IDYES or IDNO) a key gives, or 0 when the box stays open
+// (the key may have moved the focus).
+int PressKey(Box& box, Key key);
+
+// The pointer moved to (x, y) of the output; true when the box must be drawn
+// again (the highlight changed).
+bool MovePointer(Box& box, const Layout& layout, int x, int y);
+// The main button went down or up at (x, y): a button is clicked when the
+// button goes down and up on it. Returns the answer, or 0.
+int PressPointer(Box& box, const Layout& layout, int x, int y);
+int ReleasePointer(Box& box, const Layout& layout, int x, int y);
+
+// What closing the window answers: the same as Escape.
+int AnswerOfClose(const Box& box);
+
+// The characters of a text that the built-in glyphs lack (none for every text
+// in the program's sources: the build fails otherwise).
+std::vector<uint32_t> MissingGlyphs(const std::string& textUtf8);
+
+}  // namespace dialog

@@ -1,0 +1,182 @@
+#!/usr/bin/env python3
+"""morvask-sim --record and --verify from the outside: a recorded script
+verifies as the same game; a changed key or checksum is a desync at the tick
+of the first checksum that sees it (exit 1); a file that is not a replay, of
+another version or for other levels is refused (exit 2), never played.
+
+Usage: check_replays.py MORVASK_SIM"""
+import json
+import os
+import subprocess
+import sys
+import tempfile
+
+sim = os.path.abspath(sys.argv[1])
+failures = []
+
+
+def check(condition, what):
+    if not condition:
+        failures.append(what)
+
+
+def varint(data, at):
+    value, shift = 0, 0
+    while True:
+        b = data[at]
+        at += 1
+        value |= (b & 0x7F) << shift
+        shift += 7
+        if not b & 0x80:
+            return value, at
+
+
+def events(data):
+    """(op, offset, tick) of each event of a replay with no map file, as
+    docs/replay-format.md describes them."""
+    _, at = varint(data, 4)
+    length, at = varint(data, at)
+    at += length + 8
+    assert data[at] == 0, "no map file"
+    at += 1
+    tick = 0
+    while True:
+        op, start = data[at], at
+        at += 1
+        if op == 0:
+            return
+        if op == 1:
+            count, at = varint(data, at)
+            tick += count
+        elif op == 2:
+            count, at = varint(data, at)
+            at += count
+        elif op in (3, 5, 6, 8):
+            at += 1
+        elif op == 4:
+            _, at = varint(data, at)
+            _, at = varint(data, at)
+        elif op == 9:
+            at += 4
+        yield op, start, tick
+
+
+def verify(path):
+    r = subprocess.run([sim, "--verify", path], capture_output=True, text=True, timeout=300)
+    lines = [json.loads(l) for l in r.stdout.splitlines()]
+    return r.returncode, (lines[-1] if lines else None), r.stderr
+
+
+SCRIPT = """seed 99
+answer ok ok yes ok
+start
+hold Up Space
+tick 40
+release all
+hold Right
+tick 90
+release Right
+hold A Space
+tick 120
+press P
+tick 10
+release all
+hold Left
+tick 95
+release all
+hold W Space
+tick 170
+close
+"""
+
+with tempfile.TemporaryDirectory() as work:
+    os.chdir(work)
+    replay = os.path.join(work, "run.mvr")
+    r = subprocess.run([sim, "--record", replay, "-"], input=SCRIPT, capture_output=True, text=True)
+    check(r.returncode == 0, f"recording ended with {r.returncode}: {r.stderr}")
+    good = open(replay, "rb").read()
+    code, line, err = verify(replay)
+    check(code == 0 and line == {"type": "verify", "tick": 525, "result": "same"},
+          f"the recorded run verifies as the same 525 ticks: {code} {line} {err}")
+    # Recording changes nothing of the script's own output.
+    plain = subprocess.run([sim, "-"], input=SCRIPT, capture_output=True, text=True).stdout
+    check(plain == r.stdout, "recording leaves the script's output as it was")
+    # The recording never wrote a map file where it ran, nor did the check.
+    check(not os.path.exists(os.path.join(work, "map.txt")), "no map file appears")
+
+    def tampered(name, at, value):
+        data = bytearray(good)
+        data[at] = value
+        path = os.path.join(work, name)
+        open(path, "wb").write(bytes(data))
+        return path
+
+    # The held Right (0x27) becomes Left (0x25): the tank drives the other way
+    # from tick 41 on, which the checksum of tick 100 sees.
+    at = good.index(bytes([2, 1, 0x27]))
+    code, line, err = verify(tampered("keys.mvr", at + 2, 0x25))
+    check(code == 1 and line["result"] == "desync" and line["tick"] == 100,
+          f"a changed key is a desync at tick 100: {code} {line}")
+    check("desync at tick 100" in err, f"the message names the tick: {err}")
+    # The held A of ticks 131 to 250 becomes D: caught at tick 200.
+    at = good.index(bytes([2, 2, 0x20, 0x41]))
+    code, line, err = verify(tampered("gun.mvr", at + 3, 0x44))
+    check(code == 1 and line["tick"] == 200, f"a changed gun key is caught at tick 200: {code} {line}")
+    # A stored checksum changed: caught at its own tick.
+    checks = [(at, tick) for op, at, tick in events(good) if op == 9]
+    assert checks[2][1] == 300
+    at = checks[2][0]
+    code, line, err = verify(tampered("sum.mvr", at + 1, good[at + 1] ^ 0x10))
+    check(code == 1 and line["tick"] == 300, f"a changed checksum is caught at tick 300: {code} {line}")
+    # The end's checksum guards the last ticks.
+    code, line, err = verify(tampered("end.mvr", len(good) - 1, good[-1] ^ 1))
+    check(code == 1 and line["tick"] == 525, f"a changed end is caught at tick 525: {code} {line}")
+
+    def refused(name, data, words):
+        path = os.path.join(work, name)
+        open(path, "wb").write(data)
+        code, line, err = verify(path)
+        check(code == 2 and line is None and words in err,
+              f"{name} is refused with exit 2 saying '{words}': {code} {line} {err}")
+
+    refused("text.mvr", b"seed 1\nstart\n", "not a replay")
+    refused("empty.mvr", b"", "not a replay")
+    refused("short.mvr", good[:len(good) // 2], "damaged")
+    refused("long.mvr", good + b"\0", "damaged")
+    refused("version.mvr", good[:4] + b"\x02" + good[5:], "version 2")
+    # Byte 15 starts the hash of the built-in levels (after "MVRP", the version
+    # and "1.0.0" with its length, and the seed).
+    assert good[5] == 5
+    refused("levels.mvr", good[:15] + bytes([good[15] ^ 1]) + good[16:], "level set")
+    code, _, err = verify(os.path.join(work, "missing.mvr"))
+    check(code == 2 and "cannot read" in err, f"a missing file is refused: {code} {err}")
+    code = subprocess.run([sim, "--verify"], capture_output=True).returncode
+    check(code == 2, "--verify without a file is a usage error")
+
+    # A map file present when the recording starts travels with the replay:
+    # loading it (F2) plays back the same, in a directory of the check's own.
+    level = (["0"] * 15 + ["1"] * 15) * 5 + ["0"] * 15
+    level[7 + 10 * 15] = "10"
+    values = level * 35
+    text = []
+    for k, v in enumerate(values):
+        text.append(v)
+        if k + 1 != len(values):
+            text.append("  , " if int(v) < 10 else " , ")
+        if (k + 1) % 15 == 0:
+            text.append("\r\n")
+        if (k + 1) % 165 == 0:
+            text.append("\r\n")
+    open("map.txt", "w", newline="").write("".join(text))
+    script = "seed 5\nanswer ok ok no ok\nstart\nanswer yes\npress F2\nhold Space\ntick 230\nclose\n"
+    r = subprocess.run([sim, "--record", replay, "-"], input=script, capture_output=True, text=True)
+    check(r.returncode == 0, "recording with a map file")
+    os.remove("map.txt")
+    code, line, err = verify(replay)
+    check(code == 0, f"a run on a loaded map file verifies without the file: {code} {line} {err}")
+    check(len(open(replay, "rb").read()) < 8000, "a map file in the game's format is stored as values")
+
+for f in failures:
+    print("FAIL:", f)
+print("replays: " + ("all hold" if not failures else f"{len(failures)} failed"))
+sys.exit(1 if failures else 0)

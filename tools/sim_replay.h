@@ -1,0 +1,18 @@
+// Replays in morvask-sim: checking a replay file at full speed with no
+// window, and recording a script's run as a replay.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// Plays the replay back on the headless backend and says how it went: 0 the
+// same game to the end, 1 a desync (at the tick named), 2 a file refused (not
+// a replay, another format version, a level set that is not here).
+int VerifyReplay(const std::string& path);
+
+// Recording a script's run: the sim reports what it delivers through these.
+void StartRecordedRun(uint32_t seed);
+void SendRecorded(uint32_t message, uintptr_t wParam, intptr_t lParam);
+void StepRecorded();
+// Writes the replay; false (with a message on standard error) when it fails.
+bool EndRecordedRun(const std::string& path);
