@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "battle/battle_state.h"
+#include "state/battle_state.h"
 
 // Creates a bullet at the tank's muzzle, 47 pixels from its centre along the
 // gun, and appends it to the list. The caller has checked that the tank may

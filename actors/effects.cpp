@@ -3,8 +3,8 @@
 
 #include <cstddef>
 
-#include "battle/battle_state.h"
 #include "render/draw.h"
+#include "state/battle_state.h"
 
 void SpawnEffect(int32_t x, int32_t y) {
     BattleState.Effects.push_back({.x = x, .y = y, .frame = 0, .finished = false});

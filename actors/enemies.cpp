@@ -3,9 +3,9 @@
 #include "actors/enemies.h"
 
 #include "actors/bullets.h"
-#include "battle/movement.h"
-#include "battle/random.h"
+#include "actors/movement.h"
 #include "render/draw.h"
+#include "state/random.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // which each one re-aims, fires, waits, decides and moves.
 #pragma once
 
-#include "battle/battle_state.h"
+#include "state/battle_state.h"
 
 // Last step of every tick: counts the arrival delay and brings in the next
 // enemy of the level, at most 4 on the field and 20 in all.

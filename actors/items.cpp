@@ -3,8 +3,8 @@
 
 #include <cstdlib>
 
-#include "battle/random.h"
 #include "render/draw.h"
+#include "state/random.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // the pickup by the player's tank.
 #pragma once
 
-#include "battle/battle_state.h"
+#include "state/battle_state.h"
 
 // One roll for every enemy destroyed by the player: a drop of the item that
 // matches the enemy's colour replaces any item lying on the field.

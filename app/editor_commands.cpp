@@ -4,12 +4,12 @@
 
 #include <vector>
 
-#include "app/key_poll.h"
-#include "app/shell_state.h"
-#include "battle/battle_state.h"
 #include "battle/level_start.h"
 #include "levels/editor_history.h"
 #include "levels/level_grid.h"
+#include "state/battle_state.h"
+#include "state/key_poll.h"
+#include "state/program_state.h"
 
 namespace {
 

@@ -3,11 +3,11 @@
 
 #include <vector>
 
-#include "app/shell_state.h"
-#include "battle/battle_state.h"
-#include "battle/random.h"
-#include "levels/editor.h"
+#include "app/editor.h"
 #include "levels/level_grid.h"
+#include "state/battle_state.h"
+#include "state/program_state.h"
+#include "state/random.h"
 
 namespace {
 
@@ -83,7 +83,7 @@ uint32_t GameStateChecksum() {
                           int64_t(s.ItemY),
                           int64_t(s.TerrainPhaseA),
                           int64_t(s.TerrainPhaseB),
-                          int64_t(s.TurretLockLatch)})
+                          int64_t(TurretLockLatch)})
         f.Int(value);
     f.Tank(s.Player);
     f.Int(int64_t(s.EnemyList.size()));

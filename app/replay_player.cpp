@@ -8,11 +8,11 @@
 #include <system_error>
 
 #include "app/replay_checksum.h"
-#include "app/shell_state.h"
 #include "levels/builtin_levels.h"
 #include "levels/level_grid.h"
 #include "levels/map_file.h"
 #include "platform/platform.h"
+#include "state/program_state.h"
 
 namespace fs = std::filesystem;
 

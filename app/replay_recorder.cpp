@@ -9,11 +9,11 @@
 
 #include "app/replay_checksum.h"
 #include "app/replay_file.h"
-#include "app/shell_state.h"
 #include "levels/builtin_levels.h"
 #include "levels/level_grid.h"
 #include "levels/map_file.h"
 #include "platform/platform.h"
+#include "state/program_state.h"
 
 #ifndef MORVASK_VERSION
 #define MORVASK_VERSION "1.0.0"

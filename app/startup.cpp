@@ -4,11 +4,12 @@
 
 #include "app/help_text.h"
 #include "app/main_window.h"
-#include "app/shell_state.h"
 #include "battle/level_start.h"
-#include "battle/random.h"
+#include "levels/builtin_levels.h"
 #include "levels/level_grid.h"
 #include "render/assets.h"
+#include "state/program_state.h"
+#include "state/random.h"
 #include "state/texts.h"
 
 void StartUp(int showCommand) {

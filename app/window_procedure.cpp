@@ -1,15 +1,16 @@
 // The window procedure: the one place where the window's messages become the
 // game's actions. Ticks run the current mode; keys give the shell's commands.
+#include "app/editor.h"
 #include "app/editor_commands.h"
 #include "app/help_text.h"
 #include "app/main_window.h"
-#include "app/shell_state.h"
-#include "battle/battle_state.h"
 #include "battle/frame_step.h"
 #include "battle/level_start.h"
-#include "levels/editor.h"
+#include "levels/builtin_levels.h"
 #include "levels/level_grid.h"
 #include "levels/map_file.h"
+#include "state/battle_state.h"
+#include "state/program_state.h"
 #include "state/texts.h"
 
 namespace {

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "assets/file_formats.h"
 #include "assets/raster.h"
+#include "formats/file_formats.h"
 
 // Tank sheet, 256 x 10240: eight kinds of ten rows (three hulls, six recoil
 // frames of the gun, the muzzle flash) in four directions.
@@ -31,7 +31,7 @@ struct IconPicture {
     int size = 0;
     std::vector<uint32_t> argb;
 };
-// The icon at 16, 32, 48, 96, 128 and 256 pixels, in that order.
+// The icon at 16, 24, 32, 48, 96, 128 and 256 pixels, in that order.
 std::vector<IconPicture> DrawIcons();
 // The eleven pictures of the icon file, in their order, made from those.
 std::vector<IconImage> BuildIconImages(const std::vector<IconPicture>& pictures);
@@ -42,6 +42,8 @@ struct SoundCue {
     int rate = 0;
     int bits = 0;
     int samples = 0;
+    // The loudest sample, in dBFS: the cues heard over and over sit lower.
+    float peakDb = -1.0f;
 };
 extern const SoundCue kSoundCues[6];
 std::vector<float> SynthesiseCue(const SoundCue& cue);

@@ -25,7 +25,9 @@ float SdNose(Vec2 p, float tipY, float shoulderY, float half) {
 
 Relief Shell() {
     Relief r = MakeRelief(kSize, kSize, kScale, false);
-    const float half = 4.2f, tip = 8.5f, shoulder = 16.5f, tail = 30.5f;
+    // The fins reach the bottom edge of the picture: the trail, drawn up to
+    // 36 px behind it, then always touches the shell.
+    const float half = 4.2f, tip = 10.0f, shoulder = 18.0f, tail = 33.2f;
     Paint p;
     p.material = kFin;
     p.base = 0.5f;
@@ -82,8 +84,9 @@ Palette ShellPalette(Rgb colour) {
     return pal;
 }
 
-// The trail behind a shell flying up: widest and pink at its head, just
-// behind the shell, shrinking to orange specks at its tail.
+// The trail behind a shell flying up: a flame streak that starts at the
+// picture's top edge (where the shell's fins are), pink and widest there,
+// and tapers smoothly to an orange point at its tail.
 Sprite Trail(int column) {
     Canvas c = MakeCanvas(kSize, kSize, 4, false);
     const int turns = kQuarterTurns[column];
@@ -92,30 +95,24 @@ Sprite Trail(int column) {
         Vec2 q = p;
         for (int t = 0; t < turns; ++t)
             q = Vec2{q.y, 40.0f - q.x};
-        const float head = 1.5f, length = 37.5f, width = 6.0f;
-        float t = (q.y - head) / length;  // 0 at the head, 1 at the tail
+        const float length = 39.0f, width = 5.0f;
+        float t = q.y / length;  // 0 at the head, 1 at the tail
         if (t < 0 || t > 1)
             return Stroke{};
-        float half = width * std::pow(Clamp01(1.0f - t / 0.62f), 0.7f) + 0.6f;
-        float fromHead = q.y - head;
-        if (fromHead < width)
-            half *= std::sqrt(1.0f - std::pow((width - fromHead) / width, 2.0f));
-        if (t > 0.62f)
-            half = 0;
-        float across = std::fabs(q.x - kAxis) / std::max(half, 0.01f);
-        // Past the middle the streak breaks into puffs that shrink away.
-        const float puffs[4][2] = {{23.5f, 3.2f}, {29.0f, 2.7f}, {33.6f, 2.1f}, {37.4f, 1.6f}};
-        for (const auto& puff : puffs)
-            across = std::min(across, Length(q - Vec2{kAxis, puff[0]}) / puff[1]);
+        // Full width just behind the head, then one long smooth taper.
+        float half = width * std::pow(1.0f - t, 0.8f);
+        half *= 0.8f + 0.2f * SmoothStep(0.0f, 0.1f, t);
+        half = std::max(half, 0.75f * (1.0f - t) + 0.2f);
+        float across = std::fabs(q.x - kAxis) / half;
         if (across >= 1.0f)
             return Stroke{};
-        Rgb colour = Mix(pink, orange, SmoothStep(0.2f, 0.7f, t));
+        Rgb colour = Mix(pink, orange, SmoothStep(0.15f, 0.65f, t));
         float core = (1.0f - across * across) * (1.0f - t);
         colour = Mix(colour, Hex(0xfff0e8), SmoothStep(0.4f, 0.85f, core));
         return Stroke{colour, 1.0f};
     });
     Sprite s = Downsample(c);
-    Outline(s, 0.45f, true, Hex(0xb0402a));
+    Outline(s, 0.45f, false, Hex(0xb0402a));
     return s;
 }
 

@@ -52,9 +52,9 @@ struct FrameLook {
     float size, heat, spread, ragged;
 };
 constexpr FrameLook kLooks[kFrames] = {
-    {0.26f, 1.05f, 0.0f, 0.0f}, {0.44f, 0.98f, 0.2f, 0.3f}, {0.60f, 0.88f, 0.5f, 0.6f},
-    {0.72f, 0.74f, 0.8f, 0.9f}, {0.81f, 0.58f, 1.0f, 1.1f}, {0.87f, 0.44f, 1.0f, 1.3f},
-    {0.91f, 0.30f, 1.0f, 1.5f}, {0.94f, 0.18f, 1.0f, 1.6f},
+    {0.26f, 1.05f, 0.0f, 0.0f},  {0.44f, 0.98f, 0.2f, 0.3f},  {0.60f, 0.88f, 0.5f, 0.6f},
+    {0.72f, 0.74f, 0.8f, 0.9f},  {0.81f, 0.58f, 1.0f, 1.1f},  {0.89f, 0.42f, 1.08f, 1.3f},
+    {0.95f, 0.28f, 1.16f, 1.5f}, {0.99f, 0.17f, 1.22f, 1.6f},
 };
 
 std::vector<Lobe> MakeLobes() {
@@ -87,7 +87,8 @@ Sprite ExplosionFrame(int frame, const std::vector<Lobe>& lobes) {
         for (const Lobe& l : lobes) {
             // Early on the lobes sit together as one disc; they spread later.
             Vec2 centre = kCentre + l.offset * (look.size * look.spread);
-            float radius = (l.radius + (1.0f - look.spread) * Length(l.offset)) * look.size;
+            float radius =
+                (l.radius + std::max(0.0f, 1.0f - look.spread) * Length(l.offset)) * look.size;
             if (radius <= 0)
                 continue;
             Vec2 v = q - centre;

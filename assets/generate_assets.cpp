@@ -9,7 +9,7 @@
 #include <string>
 
 #include "assets/asset_art.h"
-#include "tools/png_file.h"
+#include "formats/png_file.h"
 
 namespace {
 

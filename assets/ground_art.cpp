@@ -15,6 +15,8 @@ enum GroundMaterial : uint8_t {
     kLeafLight,
     kLeafPale,
     kIce,
+    kIceDeep,
+    kIceCrack,
     kSand,
     kPebble,
 };
@@ -30,6 +32,8 @@ Palette GroundPalette() {
     p[kLeafLight] = {Hex(0x5cb842)};
     p[kLeafPale] = {Hex(0x6cc24a)};
     p[kIce] = {Hex(0xdcefff)};
+    p[kIceDeep] = {Hex(0x9cb8d2)};
+    p[kIceCrack] = {Hex(0x5d7891)};
     p[kSand] = {Hex(0xb9a66a)};
     p[kPebble] = {Hex(0x8d7d4c)};
     return p;
@@ -111,16 +115,32 @@ Sprite Grass() {
     return Lit(r, light);
 }
 
-// Ice: pale, glossy, lightly rippled, with scratches across it.
+// Ice: pale and glossy, with clear blue-grey patches where it is thick,
+// scratches across it and a few cracks with frosted rims. The patches give it
+// the mid tones that keep it from fading to white when seen small.
 Sprite Ice() {
     Relief r = MakeRelief(kCellSize, kCellSize, 8, true);
     Paint ice = Flat(kIce);
     ice.gloss = 0.35f;
     FillBox(r, kWholeCell, 0, ice);
-    BumpNoise(r, kIce, 0.5f, 4, 2, 61);
-    ToneNoise(r, kIce, 0.05f, 8, 3, 62);
-    // Broad diagonal sheen, as on a polished sheet.
     const int sw = kCellSize * 8;
+    // The thick patches: soft-edged blobs from a noise that tiles with the cell.
+    for (int y = 0; y < sw; ++y)
+        for (int x = 0; x < sw; ++x) {
+            float u = (float(x) + 0.5f) / 8.0f, v = (float(y) + 0.5f) / 8.0f;
+            float n = Fbm(u / 64.0f * 3.0f, v / 64.0f * 3.0f, 3, 3, 3, 63);
+            size_t i = size_t(y) * sw + x;
+            float deep = SmoothStep(0.45f, 0.54f, n);
+            if (deep > 0.5f) {
+                r.material[i] = kIceDeep;
+                r.tone[i] = 0.92f + 0.25f * (0.62f - std::min(n, 0.62f)) / 0.15f;
+            } else {
+                r.tone[i] = 1.0f - 0.1f * SmoothStep(0.36f, 0.45f, n);
+            }
+        }
+    BumpNoise(r, -1, 0.5f, 4, 2, 61);
+    ToneNoise(r, -1, 0.06f, 8, 3, 62);
+    // Broad diagonal sheen, as on a polished sheet.
     for (int y = 0; y < sw; ++y)
         for (int x = 0; x < sw; ++x) {
             float u = (float(x) + float(y)) / float(sw);
@@ -136,13 +156,30 @@ Sprite Ice() {
         Vec2 d{std::cos(angle) * half, std::sin(angle) * half};
         Paint scratch;
         scratch.material = -1;
-        bool deep = NextFloat(rng) < 0.3f;
-        scratch.shade = deep ? 0.88f : 1.06f;
+        bool deep = NextFloat(rng) < 0.4f;
+        scratch.shade = deep ? 0.8f : 1.06f;
         scratch.stack = Stack::Carve;
-        scratch.rise = deep ? 0.35f : 0.15f;
+        scratch.rise = deep ? 0.45f : 0.15f;
         scratch.edge = 0.35f;
         scratch.profile = Profile::Chamfer;
-        FillSegment(r, c - d, c + d, deep ? 0.5f : 0.4f, scratch);
+        FillSegment(r, c - d, c + d, deep ? 0.55f : 0.4f, scratch);
+    }
+    // Cracks: zigzags of dark blue-grey with a frosted white rim beside them.
+    const Vec2 starts[3] = {{6, 14}, {30, 40}, {44, 6}};
+    const float headings[3] = {0.5f, -0.35f, 1.9f};
+    for (int k = 0; k < 3; ++k) {
+        Vec2 p = starts[k];
+        for (int step = 0; step < 6; ++step) {
+            float heading = headings[k] + NextRange(rng, -0.7f, 0.7f);
+            Vec2 q = p + Vec2{std::cos(heading), std::sin(heading)} * NextRange(rng, 3.0f, 5.5f);
+            Paint frost = Flat(kIce, 1.12f);
+            frost.stack = Stack::Keep;
+            FillSegment(r, p + Vec2{-0.7f, -0.7f}, q + Vec2{-0.7f, -0.7f}, 0.75f, frost);
+            Paint crack = Flat(kIceCrack, NextRange(rng, 0.9f, 1.1f));
+            crack.stack = Stack::Keep;
+            FillSegment(r, p, q, 0.55f - 0.05f * float(step), crack);
+            p = q;
+        }
     }
     return Lit(r);
 }

@@ -292,6 +292,72 @@ IconPicture DrawAt(int size) {
     return pic;
 }
 
+// The icon at 16 and 24 pixels, drawn flat by hand rather than rendered: a
+// chunky tank seen from the front left, hull and tracks filling the width, a
+// big turret and one thick barrel, edged in cyan for the glow. Coordinates
+// are in sixteenths of the picture.
+IconPicture DrawSmall(int size) {
+    Canvas c = MakeCanvas(size, size, 8, false);
+    const float u = float(size) / 16.0f;
+    const Box2 all{0, 0, float(size), float(size)};
+    auto fill = [&](Rgb colour, auto inside) {
+        PaintOver(c, all, [&](Vec2 p) {
+            return inside(Vec2{p.x / u, p.y / u}) ? Stroke{colour, 1} : Stroke{};
+        });
+    };
+    // Tracks, with lighter treads on the near run.
+    fill(Hex(0x2b2d30), [](Vec2 q) { return SdBox(q, Box2{0.4f, 10.2f, 15.6f, 15.4f}, 2.2f) < 0; });
+    fill(Hex(0x6a6f76), [&](Vec2 q) {
+        return q.y > 13.2f && q.y < 14.6f && q.x > 1.6f && q.x < 14.4f &&
+               std::fmod(q.x, size >= 24 ? 2.0f : 2.7f) < 1.0f;
+    });
+    // The hull: a darker front face under a light top deck.
+    fill(Hex(0x2f67b8), [](Vec2 q) { return SdBox(q, Box2{1.4f, 7.6f, 15.1f, 12.6f}, 1.2f) < 0; });
+    fill(Hex(0x5b9bea), [](Vec2 q) { return SdBox(q, Box2{2.0f, 7.4f, 14.6f, 9.6f}, 1.0f) < 0; });
+    // The turret, big and round, lit from the top-left, with a dark seam
+    // under it so it stands off the hull.
+    fill(Hex(0x1c427c), [](Vec2 q) { return SdEllipse(q, Vec2{9.6f, 6.6f}, 5.6f, 4.3f) < 0; });
+    fill(Hex(0x3f7fd6), [](Vec2 q) { return SdEllipse(q, Vec2{9.3f, 5.8f}, 5.2f, 4.0f) < 0; });
+    fill(Hex(0x7fb6f4), [](Vec2 q) { return SdEllipse(q, Vec2{8.4f, 4.3f}, 3.0f, 1.6f) < 0; });
+    if (size >= 24)
+        fill(Hex(0xcff8ff), [](Vec2 q) { return SdCircle(q, Vec2{7.6f, 3.7f}, 0.7f) < 0; });
+    // One thick barrel out to the viewer's left, over the deck, with a
+    // muzzle ring.
+    fill(Hex(0x1c2430), [](Vec2 q) {
+        return SdSegment(q, Vec2{5.2f, 5.9f}, Vec2{0.9f, 6.3f}, 1.3f) < 0;
+    });
+    fill(Hex(0xaab6c6), [](Vec2 q) {
+        return SdSegment(q, Vec2{5.2f, 5.7f}, Vec2{1.0f, 6.1f}, 0.85f) < 0;
+    });
+    fill(Hex(0xe4ecf4), [](Vec2 q) {
+        return SdSegment(q, Vec2{5.0f, 5.3f}, Vec2{1.4f, 5.7f}, 0.3f) < 0;
+    });
+    Sprite s = Downsample(c);
+    Outline(s, 0.75f, false, Hex(0x3fd8ff));
+    IconPicture pic;
+    pic.size = size;
+    pic.argb.resize(size_t(size) * size);
+    // A faint cyan glow in the transparent pixels next to the tank.
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x) {
+            size_t i = size_t(y) * size + x;
+            if (s.opaque[i]) {
+                pic.argb[i] = PackArgb(s.colour[i], 1.0f);
+                continue;
+            }
+            bool near = false;
+            for (int dy = -1; dy <= 1; ++dy)
+                for (int dx = -1; dx <= 1; ++dx) {
+                    int xx = x + dx, yy = y + dy;
+                    if (xx >= 0 && yy >= 0 && xx < size && yy < size &&
+                        s.opaque[size_t(yy) * size + xx])
+                        near = true;
+                }
+            pic.argb[i] = near ? PackArgb(Hex(0x3fd8ff), 0.3f) : 0u;
+        }
+    return pic;
+}
+
 IconPicture Halve(const IconPicture& big) {
     IconPicture pic;
     pic.size = big.size / 2;
@@ -422,7 +488,7 @@ const IconPicture& OfSize(const std::vector<IconPicture>& pictures, int size) {
 
 std::vector<IconPicture> DrawIcons() {
     IconPicture big = DrawAt(256);
-    return {DrawAt(16), DrawAt(32), DrawAt(48), DrawAt(96), Halve(big), big};
+    return {DrawSmall(16), DrawSmall(24), DrawAt(32), DrawAt(48), DrawAt(96), Halve(big), big};
 }
 
 std::vector<IconImage> BuildIconImages(const std::vector<IconPicture>& pictures) {

@@ -61,6 +61,16 @@ Sprite Ball(Rgb colour, float (*letter)(Vec2)) {
     glass.edge = kRadius;
     glass.gloss = 0.9f;
     FillCircle(r, kCentre, kRadius, glass);
+    // The letter throws a shadow to the lower right and gets a dark rim
+    // (drawn last, over the glass's lights), so it reads on the yellow ball
+    // as well as on the blue one.
+    Paint shadow;
+    shadow.material = -1;
+    shadow.shade = 0.5f;
+    shadow.stack = Stack::Keep;
+    Fill(r, Box2{14, 12, 52, 54}, shadow, [&](Vec2 q) {
+        return letter(q - Vec2{1.4f, 1.8f}) - 1.6f;
+    });
     Paint ink;
     ink.material = kLetter;
     ink.stack = Stack::OnTop;
@@ -92,13 +102,18 @@ Sprite Ball(Rgb colour, float (*letter)(Vec2)) {
                       1.0f};
     });
     PaintOver(c, Box2{6, 6, 40, 36}, [&](Vec2 p) {
-        float d = SdEllipse(p, Vec2{24, 19}, 13.0f, 8.0f, -0.6f);
+        float d = SdEllipse(p, Vec2{21, 16}, 11.0f, 5.5f, -0.65f);
         if (d > 0)
             return Stroke{};
-        return Stroke{Rgb{1, 1, 1}, 0.65f * SmoothStep(0.0f, -5.5f, d)};
+        return Stroke{Rgb{1, 1, 1}, 0.65f * SmoothStep(0.0f, -4.0f, d)};
     });
     PaintOver(c, Box2{12, 10, 24, 22}, [&](Vec2 p) {
-        return SdCircle(p, Vec2{18.5f, 15.5f}, 2.6f) < 0 ? Stroke{Rgb{1, 1, 1}, 1} : Stroke{};
+        return SdCircle(p, Vec2{16.5f, 14.0f}, 2.3f) < 0 ? Stroke{Rgb{1, 1, 1}, 1} : Stroke{};
+    });
+    const Rgb rimColour = colour * 0.16f;
+    PaintOver(c, Box2{12, 10, 52, 54}, [&](Vec2 p) {
+        float d = letter(p);
+        return d >= 0 && d < 2.3f ? Stroke{rimColour, 1} : Stroke{};
     });
     Sprite s = Downsample(c);
     Outline(s, 0.72f, true);

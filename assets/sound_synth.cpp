@@ -10,7 +10,9 @@ const SoundCue kSoundCues[6] = {
     {.id = 119, .rate = 8000, .bits = 8, .samples = 7200},
     {.id = 120, .rate = 8000, .bits = 8, .samples = 12240},
     {.id = 121, .rate = 8000, .bits = 8, .samples = 9440},
-    {.id = 122, .rate = 8000, .bits = 8, .samples = 4240},
+    // The servo repeats for as long as a gun key is held: it stays well under
+    // the cannon and the explosion.
+    {.id = 122, .rate = 8000, .bits = 8, .samples = 4240, .peakDb = -9.5f},
 };
 
 namespace {
@@ -77,8 +79,8 @@ float MidiHz(int note) {
 
 // Blocks any DC offset (a gentle high-pass far below the engine's pulse),
 // fades both ends (4 ms, raised cosine) so nothing clicks, and scales the
-// peak to -1 dBFS.
-void Finish(std::vector<float>& x, int rate) {
+// peak to peakDb.
+void Finish(std::vector<float>& x, int rate, float peakDb) {
     const float keep = std::exp(-kTwoPi * 12.0f / float(rate));
     float previousIn = 0, previousOut = 0;
     for (float& v : x) {
@@ -99,7 +101,7 @@ void Finish(std::vector<float>& x, int rate) {
         peak = std::max(peak, std::fabs(v));
     if (peak <= 0)
         return;
-    const float target = std::pow(10.0f, -1.0f / 20.0f);
+    const float target = std::pow(10.0f, peakDb / 20.0f);
     for (float& v : x)
         v *= target / peak;
 }
@@ -213,6 +215,7 @@ std::vector<float> Explosion(const SoundCue& cue) {
     std::vector<float> out(size_t(cue.samples));
     Rng rng{118};
     LowPass a, b, wobble;
+    Resonator debris, embers;
     float phase = 0;
     for (size_t i = 0; i < out.size(); ++i) {
         float t = float(i) / float(cue.rate);
@@ -226,7 +229,16 @@ std::vector<float> Explosion(const SoundCue& cue) {
         phase += thumpHz / float(cue.rate);
         float thump = std::sin(kTwoPi * phase) * std::exp(-t / 0.3f);
         float crack = t < 0.03f ? noise * (1.0f - t / 0.03f) : 0.0f;
-        out[i] = 2.2f * low * env * rumble + 0.8f * thump + 0.35f * crack;
+        // Debris and burning: sparse crackles ringing in the mid range,
+        // thinning out as the rumble dies, so the tail still reads on small
+        // speakers.
+        float rate = 90.0f * std::exp(-t / 0.9f) * SmoothStep(0.05f, 0.25f, t);
+        float spark = NextFloat(rng) < rate / float(cue.rate) ? WhiteNoise(rng) : 0.0f;
+        float pop = Step(debris, spark, 700.0f + 500.0f * NextFloat(rng), 0.25f, cue.rate).band;
+        float fizz = Step(embers, WhiteNoise(rng), 900.0f, 0.6f, cue.rate).band;
+        float tail = std::exp(-t / 0.7f) * SmoothStep(0.1f, 0.35f, t);
+        out[i] = 2.2f * low * env * rumble + 0.8f * thump + 0.35f * crack +
+                 tail * (2.4f * pop + 0.05f * fizz);
     }
     return out;
 }
@@ -257,12 +269,15 @@ std::vector<float> Hit(const SoundCue& cue) {
     return out;
 }
 
-// 120: a low engine rumble: a 40-60 Hz pulse that wavers, a little noise,
-// steady and then fading away.
+// 120: the engine: a 40-60 Hz pulse that wavers, with a little noise, steady
+// and then fading away. The firing pulse keeps its harmonics up to 300 Hz and
+// the block rings near 190 Hz, so small speakers that drop the fundamental
+// still carry the beat.
 std::vector<float> Engine(const SoundCue& cue) {
     std::vector<float> out(size_t(cue.samples));
     Rng rng{120};
-    LowPass body, hiss;
+    LowPass body, bodyTwo, hiss;
+    Resonator block, valves;
     float phase = 0;
     int cycle = 0;
     for (size_t i = 0; i < out.size(); ++i) {
@@ -275,14 +290,17 @@ std::vector<float> Engine(const SoundCue& cue) {
         }
         // Each firing is a sharp rise and a quick fall; every other one is
         // weaker, as in a real engine.
-        float pulse = std::exp(-phase * 6.0f) - 0.3f;
+        float pulse = std::exp(-phase * 9.0f) - 0.12f;
         pulse *= (cycle % 2) ? 0.7f : 1.0f;
-        float rumble = Step(body, pulse, 260.0f, cue.rate);
-        float noise = Step(hiss, WhiteNoise(rng), 600.0f, cue.rate) * (0.6f + 0.4f * pulse);
+        float rumble = Step(bodyTwo, Step(body, pulse, 420.0f, cue.rate), 420.0f, cue.rate);
+        // The block and the valve gear ring with each firing.
+        float ring = Step(block, pulse, 190.0f, 0.35f, cue.rate).band;
+        float clatter = Step(valves, pulse + 0.2f * WhiteNoise(rng), 280.0f, 0.5f, cue.rate).band;
+        float noise = Step(hiss, WhiteNoise(rng), 500.0f, cue.rate) * (0.6f + 0.4f * pulse);
         float env = std::min(1.0f, t / 0.06f);
         float length = float(out.size()) / float(cue.rate);
         env *= 1.0f - SmoothStep(length * 0.55f, length, t);
-        out[i] = env * (rumble + 0.3f * noise);
+        out[i] = env * (rumble + 0.45f * ring + 0.25f * clatter + 0.25f * noise);
     }
     return out;
 }
@@ -292,7 +310,7 @@ std::vector<float> Cannon(const SoundCue& cue) {
     std::vector<float> out(size_t(cue.samples));
     Rng rng{121};
     Resonator sweep;
-    LowPass tail;
+    LowPass tail, tailTwo;
     float phase = 0;
     for (size_t i = 0; i < out.size(); ++i) {
         float t = float(i) / float(cue.rate);
@@ -304,7 +322,11 @@ std::vector<float> Cannon(const SoundCue& cue) {
         phase += boomHz / float(cue.rate);
         float boom = std::sin(kTwoPi * phase) * std::exp(-t / 0.2f);
         float snap = t < 0.012f ? noise * (1.0f - t / 0.012f) : 0.0f;
-        float rumble = Step(tail, noise, 200.0f, cue.rate) * 3.0f * std::exp(-t / 0.45f);
+        // The tail is the echo of the boom: dark, and darker as it dies.
+        float tailCutoff = 90.0f + 160.0f * std::exp(-t / 0.25f);
+        float rumble =
+            Step(tailTwo, Step(tail, noise, tailCutoff, cue.rate), tailCutoff, cue.rate) * 5.0f *
+            std::exp(-t / 0.4f);
         out[i] = (crack + 0.9f * boom + 0.6f * snap + rumble) * std::min(1.0f, t / 0.0015f);
     }
     return out;
@@ -333,7 +355,8 @@ std::vector<float> Servo(const SoundCue& cue) {
         float whir = 0.65f + 0.35f * std::sin(kTwoPi * gear);
         float shaped =
             Step(tone, saw * whir + 0.15f * WhiteNoise(rng), hz * 3.0f, 0.8f, cue.rate).low;
-        float env = SmoothStep(0.0f, 0.06f, u) * (1.0f - SmoothStep(0.8f, 1.0f, u));
+        // The motor winds up gently rather than starting with a bite.
+        float env = SmoothStep(0.0f, 0.2f, u) * (1.0f - SmoothStep(0.75f, 1.0f, u));
         out[i] = shaped * env;
     }
     return out;
@@ -367,6 +390,6 @@ std::vector<float> SynthesiseCue(const SoundCue& cue) {
             break;
     }
     x.resize(size_t(cue.samples), 0.0f);
-    Finish(x, cue.rate);
+    Finish(x, cue.rate, cue.peakDb);
     return x;
 }

@@ -144,8 +144,18 @@ Relief PlayerHull(int frame) {
                           {46.5f, 2.5f, 61.5f, 25.5f},
                           {2.5f, 38.5f, 17.5f, 61.5f},
                           {46.5f, 38.5f, 61.5f, 61.5f}};
-    for (const Box2& pod : pods)
+    for (const Box2& pod : pods) {
         DrawTrack(r, pod, 3.5f, 2.6f, spacing, frame, false);
+        // A bright armoured cap over the pod's outer corner, so the four
+        // pods stand out as the player's mark, even at a glance.
+        const bool left = pod.x0 < 32, top = pod.y0 < 32;
+        Box2 cap{left ? pod.x0 - 0.5f : pod.x1 - 7.0f, top ? pod.y0 - 0.5f : pod.y1 - 9.0f,
+                 left ? pod.x0 + 7.0f : pod.x1 + 0.5f, top ? pod.y0 + 9.0f : pod.y1 + 0.5f};
+        Paint armour = Solid(kHullLight, 3.2f, 1.6f, 1.4f, 1.08f);
+        armour.gloss = 0.35f;
+        FillBox(r, cap, 3.0f, armour);
+        Rivet(r, Vec2{(cap.x0 + cap.x1) * 0.5f, (cap.y0 + cap.y1) * 0.5f}, 0.8f);
+    }
 
     const Box2 hull{11, 8.5f, 53, 55.5f};
     FillBox(r, hull, 5.0f, Solid(kHull, 1.2f, 3.4f, 2.2f, 0.9f));
@@ -173,14 +183,18 @@ Relief PlayerHull(int frame) {
     return r;
 }
 
-// kick: 0 at rest up to 5 right after a shot; the barrels slide back.
+// kick: 0 at rest up to 5 right after a shot. The game draws a recoiling gun
+// kick pixels back, so the turret is drawn kick pixels forward to stay put on
+// the hull, and only the barrels slide back (half a pixel more per step).
 Relief PlayerGun(int kick) {
     Relief r = MakeRelief(kSize, kSize, kScale, false);
-    const float tip = 2.0f + float(kick);
+    const float lift = float(kick);
+    const Vec2 centre = kCentre - Vec2{0, lift};
+    const float tip = 2.0f + 0.5f * float(kick);
     for (float x : {27.5f, 36.5f}) {
         Paint barrel = Solid(kGunMetal, 4.0f, 2.1f, 2.1f);
         barrel.gloss = 0.35f;
-        FillBar(r, Vec2{x, tip + 2}, Vec2{x, 24}, 2.1f, barrel);
+        FillBar(r, Vec2{x, tip + 2}, Vec2{x, 24 - lift}, 2.1f, barrel);
         Paint brake = Solid(kGunMetal, 4.0f, 2.6f, 2.6f, 0.85f);
         brake.gloss = 0.35f;
         FillBar(r, Vec2{x, tip}, Vec2{x, tip + 3.6f}, 2.6f, brake);
@@ -188,19 +202,20 @@ Relief PlayerGun(int kick) {
     }
     Paint turret = Solid(kHull, 0, 5.2f, 4.2f, 1.06f);
     turret.gloss = 0.18f;
-    FillCircle(r, kCentre, 12.8f, turret);
-    FillBox(r, Box2{23.5f, 17.0f, 40.5f, 23.5f}, 1.8f, Solid(kHullDark, 2.6f, 3.3f, 1.4f));
+    FillCircle(r, centre, 12.8f, turret);
+    FillBox(r, Box2{23.5f, 17.0f - lift, 40.5f, 23.5f - lift}, 1.8f,
+            Solid(kHullDark, 2.6f, 3.3f, 1.4f));
     for (float x : {27.5f, 36.5f}) {
         Paint sleeve = Solid(kGunMetal, 4.2f, 2.0f, 2.0f, 0.8f);
-        FillBar(r, Vec2{x, 15.5f}, Vec2{x, 19.5f}, 2.4f, sleeve);
+        FillBar(r, Vec2{x, 15.5f - lift}, Vec2{x, 19.5f - lift}, 2.4f, sleeve);
     }
-    GrooveRing(r, kCentre, 9.8f, 0.4f, 0.4f, 0.8f);
+    GrooveRing(r, centre, 9.8f, 0.4f, 0.4f, 0.8f);
     Paint hatch = Raised(kHullLight, 0.8f, 0.9f);
-    FillCircle(r, Vec2{36, 37}, 3.9f, hatch);
-    FillBar(r, Vec2{34.5f, 37}, Vec2{37.5f, 37}, 0.5f, Raised(kSteel, 0.5f, 0.5f));
+    FillCircle(r, Vec2{36, 37 - lift}, 3.9f, hatch);
+    FillBar(r, Vec2{34.5f, 37 - lift}, Vec2{37.5f, 37 - lift}, 0.5f, Raised(kSteel, 0.5f, 0.5f));
     Paint scope = Raised(kGlass, 0.9f, 0.6f);
     scope.gloss = 0.9f;
-    FillBox(r, Box2{23.5f, 34, 27.5f, 37}, 0.6f, scope);
+    FillBox(r, Box2{23.5f, 34 - lift, 27.5f, 37 - lift}, 0.6f, scope);
     return r;
 }
 
@@ -210,11 +225,13 @@ Relief PlayerGun(int kick) {
 Relief EnemyHull(int frame) {
     Relief r = MakeRelief(kSize, kSize, kScale, false);
     const float spacing = 5.0f;
-    DrawTrack(r, Box2{3, 2, 18.5f, 62}, 6.5f, 3.0f, spacing, frame, true);
-    DrawTrack(r, Box2{45.5f, 2, 61, 62}, 6.5f, 3.0f, spacing, frame, true);
+    // Long tracks from end to end of the cell: the enemy's mark.
+    DrawTrack(r, Box2{1, 0.8f, 18.5f, 63.2f}, 7.5f, 3.0f, spacing, frame, true);
+    DrawTrack(r, Box2{45.5f, 0.8f, 63, 63.2f}, 7.5f, 3.0f, spacing, frame, true);
 
+    // A hull rounded like a pebble, without a corner anywhere.
     const Box2 hull{12, 4.5f, 52, 59.5f};
-    const float round = 12.0f;
+    const float round = 17.0f;
     FillBox(r, hull, round, Solid(kHull, 1.4f, 4.8f, 3.6f));
     Glacis(r, hull, round, 15.0f, 2.2f);
     GrooveBoxOutline(r, Box2{16, 16.5f, 48, 56}, 8.0f, 0.45f, 0.5f, 0.72f);
@@ -240,27 +257,32 @@ Relief EnemyHull(int frame) {
     return r;
 }
 
+// As the player's gun: the dome stays put on the hull once the game has
+// pushed the picture back, and the barrel slides into it.
 Relief EnemyGun(int kick) {
     Relief r = MakeRelief(kSize, kSize, kScale, false);
-    const float tip = 5.0f + float(kick);
+    const float lift = float(kick);
+    const Vec2 centre = kCentre - Vec2{0, lift};
+    const float tip = 5.0f + 0.5f * float(kick);
     Paint barrel = Solid(kGunMetal, 5.0f, 2.4f, 2.4f);
     barrel.gloss = 0.35f;
-    FillBar(r, Vec2{32, tip + 2}, Vec2{32, 24}, 2.4f, barrel);
+    FillBar(r, Vec2{32, tip + 2}, Vec2{32, 24 - lift}, 2.4f, barrel);
     Paint dome = Solid(kHull, 0, 8.5f, 13.2f);
     dome.gloss = 0.3f;
-    FillCircle(r, kCentre, 13.2f, dome);
-    GrooveRing(r, kCentre, 11.2f, 0.45f, 0.5f, 0.8f);
-    FillBox(r, Box2{27.5f, 16.5f, 36.5f, 21.5f}, 1.6f, Solid(kHullDark, 5.2f, 2.8f, 1.4f));
+    FillCircle(r, centre, 13.2f, dome);
+    GrooveRing(r, centre, 11.2f, 0.45f, 0.5f, 0.8f);
+    FillBox(r, Box2{27.5f, 16.5f - lift, 36.5f, 21.5f - lift}, 1.6f,
+            Solid(kHullDark, 5.2f, 2.8f, 1.4f));
     Paint ball = Solid(kGunMetal, 4.8f, 4.2f, 4.2f, 1.15f);
     ball.gloss = 0.7f;
     FillCircle(r, Vec2{32, tip}, 4.2f, ball);
     Paint cupola = Raised(kHullLight, 1.3f, 1.4f);
     cupola.gloss = 0.3f;
-    FillCircle(r, Vec2{37.0f, 37.0f}, 4.0f, cupola);
-    GrooveRing(r, Vec2{37.0f, 37.0f}, 2.2f, 0.35f, 0.3f, 0.7f);
+    FillCircle(r, Vec2{37.0f, 37.0f - lift}, 4.0f, cupola);
+    GrooveRing(r, Vec2{37.0f, 37.0f - lift}, 2.2f, 0.35f, 0.3f, 0.7f);
     Paint sight = Raised(kGlass, 0.9f, 0.6f);
     sight.gloss = 0.9f;
-    FillBox(r, Box2{24.0f, 27.5f, 27.5f, 30.5f}, 0.6f, sight);
+    FillBox(r, Box2{24.0f, 27.5f - lift, 27.5f, 30.5f - lift}, 0.6f, sight);
     return r;
 }
 

@@ -77,8 +77,10 @@ std::vector<Vec2> JaggedBlob(Vec2 c, float radius, float rough, int points, Rng&
     return pts;
 }
 
-// A crack: a wandering line cut right through the wall, darkened along its
-// sides, thinning toward its end, with a branch now and then.
+// A crack: a wandering line cut through the wall, narrow, with a broad dark
+// rim sunk into the brick around it (its sides catch the light on one edge
+// and fall into shadow on the other), thinning toward its end, with a branch
+// now and then.
 void Crack(Relief& r, Vec2 start, float angle, float length, float width, Rng& rng, int depth = 0) {
     Vec2 p = start;
     float travelled = 0;
@@ -86,8 +88,9 @@ void Crack(Relief& r, Vec2 start, float angle, float length, float width, Rng& r
         float step = NextRange(rng, 3.5f, 6.5f);
         float heading = angle + NextRange(rng, -0.85f, 0.85f);
         Vec2 q = p + Vec2{std::cos(heading), std::sin(heading)} * step;
-        float w = width * (1.0f - 0.55f * travelled / length);
-        FillSegment(r, p, q, w + 1.3f, Shade(0.86f));
+        float w = width * (1.0f - 0.5f * travelled / length);
+        FillSegment(r, p, q, w + 2.4f, Carve(1.8f, w + 2.4f, 0.72f));
+        FillSegment(r, p, q, w + 1.3f, Shade(0.45f));
         FillSegment(r, p, q, w, Cut());
         if (depth == 0 && NextFloat(rng) < 0.18f)
             Crack(r, q, angle + NextRange(rng, 0.6f, 1.1f) * (NextFloat(rng) < 0.5f ? -1.0f : 1.0f),
@@ -95,6 +98,38 @@ void Crack(Relief& r, Vec2 start, float angle, float length, float width, Rng& r
         travelled += step;
         p = q;
     }
+}
+
+// A hole where bricks have fallen out: the box of the missing bricks with
+// chipped, uneven edges, the brick around it broken back and darkened.
+void MissingBricks(Relief& r, Box2 b, Rng& rng) {
+    std::vector<Vec2> edge;
+    auto walk = [&](Vec2 from, Vec2 to) {
+        const int steps = 9;
+        for (int i = 0; i < steps; ++i) {
+            float t = float(i) / float(steps);
+            Vec2 p = from + (to - from) * t;
+            Vec2 n{-(to.y - from.y), to.x - from.x};
+            n = n * (1.0f / Length(n));
+            // Mostly straight along the mortar, with a chip bitten out here
+            // and there.
+            float chip = NextFloat(rng) < 0.22f ? NextRange(rng, -2.4f, -1.2f) : 0.0f;
+            edge.push_back(p + n * (NextRange(rng, -0.5f, 0.5f) + chip));
+        }
+    };
+    walk({b.x0, b.y0}, {b.x1, b.y0});
+    walk({b.x1, b.y0}, {b.x1, b.y1});
+    walk({b.x1, b.y1}, {b.x0, b.y1});
+    walk({b.x0, b.y1}, {b.x0, b.y0});
+    std::vector<Vec2> rim;
+    Vec2 c{(b.x0 + b.x1) * 0.5f, (b.y0 + b.y1) * 0.5f};
+    for (Vec2 p : edge) {
+        Vec2 out = p - c;
+        float len = Length(out);
+        rim.push_back(p + out * (NextRange(rng, 1.6f, 2.6f) / len));
+    }
+    FillPolygon(r, rim, Carve(1.8f, 2.4f, 0.5f));
+    FillPolygon(r, edge, Cut());
 }
 
 Relief BrickWall() {
@@ -128,87 +163,102 @@ Relief BrickWall() {
 Sprite CrackedBrick(const Relief& wall) {
     Relief r = wall;
     Rng rng{202};
-    Crack(r, Vec2{30, 30}, -2.4f, 26, 1.05f, rng);
-    Crack(r, Vec2{30, 30}, 0.5f, 28, 1.05f, rng);
-    Crack(r, Vec2{34, 28}, -0.9f, 18, 0.9f, rng);
-    Crack(r, Vec2{12, 50}, 0.2f, 12, 0.85f, rng);
-    Crack(r, Vec2{52, 12}, 2.2f, 12, 0.85f, rng);
+    Crack(r, Vec2{30, 30}, -2.4f, 26, 0.5f, rng);
+    Crack(r, Vec2{30, 30}, 0.5f, 28, 0.5f, rng);
+    Crack(r, Vec2{34, 28}, -0.9f, 18, 0.45f, rng);
+    Crack(r, Vec2{12, 50}, 0.2f, 12, 0.45f, rng);
+    Crack(r, Vec2{52, 12}, 2.2f, 12, 0.45f, rng);
     return Light(r);
 }
 
 Sprite BrokenBrick(const Relief& wall) {
     Relief r = wall;
     Rng rng{303};
-    const Vec2 holes[3] = {{22, 24}, {43, 43}, {50, 17}};
-    const float radii[3] = {10.5f, 9.0f, 5.0f};
-    for (int i = 0; i < 3; ++i) {
-        std::vector<Vec2> hole = JaggedBlob(holes[i], radii[i], 0.28f, 15, rng);
-        std::vector<Vec2> rim = JaggedBlob(holes[i], radii[i] + 3.0f, 0.25f, 15, rng);
-        FillPolygon(r, rim, Carve(0.8f, 3.0f, 0.8f));
-        FillPolygon(r, hole, Cut());
-    }
-    Crack(r, Vec2{28, 31}, 0.7f, 14, 1.0f, rng);
-    Crack(r, Vec2{14, 32}, 1.9f, 20, 1.0f, rng);
-    Crack(r, Vec2{38, 38}, -2.5f, 10, 0.9f, rng);
-    Crack(r, Vec2{52, 50}, 1.2f, 12, 0.9f, rng);
+    // A whole brick and a half gone from the middle courses, a corner
+    // knocked off another, and cracks running out from the gaps.
+    MissingBricks(r, Box2{16.5f, 16.5f, 47.5f, 31.5f}, rng);
+    MissingBricks(r, Box2{-0.5f, 32.5f, 15.5f, 47.5f}, rng);
+    MissingBricks(r, Box2{40.5f, 40.5f, 56.0f, 55.0f}, rng);
+    MissingBricks(r, Box2{50.0f, 2.0f, 60.0f, 10.0f}, rng);
+    Crack(r, Vec2{30, 32}, 1.7f, 12, 0.6f, rng);
+    Crack(r, Vec2{16, 24}, 2.6f, 14, 0.6f, rng);
+    Crack(r, Vec2{47, 22}, -0.3f, 10, 0.55f, rng);
+    Crack(r, Vec2{15, 46}, 1.2f, 12, 0.55f, rng);
     return Light(r);
 }
 
-// The wall bursting apart: its middle blown out, chunks flying, and flame
-// pouring through; the three frames differ in the flames and the chunks.
+// The wall bursting apart: its middle blown out, soot blackening the bricks
+// around the burst, flame pouring through in tongues that change shape from
+// frame to frame, and embers flying.
 Sprite BurningBrick(const Relief& wall, int frame) {
     Relief r = wall;
     Rng rng{404};
     const Vec2 centre{32, 34};
-    FillPolygon(r, JaggedBlob(centre, 27.0f, 0.28f, 24, rng), Cut());
+    std::vector<Vec2> burst = JaggedBlob(centre, 22.0f, 0.38f, 22, rng);
+    std::vector<Vec2> charred;
+    for (Vec2 p : burst)
+        charred.push_back(centre + (p - centre) * 1.18f);
+    FillPolygon(r, charred, Carve(1.5f, 3.0f, 0.45f));
+    FillPolygon(r, burst, Cut());
     FillPolygon(r, JaggedBlob(Vec2{4, 62}, 11.0f, 0.3f, 10, rng), Cut());
     FillPolygon(r, JaggedBlob(Vec2{62, 4}, 10.0f, 0.3f, 10, rng), Cut());
     FillPolygon(r, JaggedBlob(Vec2{2, 8}, 7.0f, 0.3f, 9, rng), Cut());
+    // Whole pieces of the wall blown off its edges.
+    FillPolygon(r, JaggedBlob(Vec2{63, 40}, 10.0f, 0.3f, 10, rng), Cut());
+    FillPolygon(r, JaggedBlob(Vec2{24, 1}, 9.0f, 0.3f, 10, rng), Cut());
+    FillPolygon(r, JaggedBlob(Vec2{38, 63}, 9.5f, 0.3f, 10, rng), Cut());
+    FillPolygon(r, JaggedBlob(Vec2{1, 36}, 7.0f, 0.3f, 9, rng), Cut());
+    // Soot: the brick darkens toward the burst, in smoky streaks that rise.
+    const int sw = kCellSize * 8;
+    for (int y = 0; y < sw; ++y)
+        for (int x = 0; x < sw; ++x) {
+            size_t i = size_t(y) * sw + x;
+            if (r.material[i] == 0)
+                continue;
+            Vec2 p{(float(x) + 0.5f) / 8.0f, (float(y) + 0.5f) / 8.0f};
+            Vec2 v = p - centre;
+            if (v.y < 0)
+                v.y *= 0.65f;
+            float n = Fbm(p.x / 6.0f, p.y / 10.0f, 16, 16, 3, 77);
+            float soot = SmoothStep(42.0f, 22.0f, Length(v) + (n - 0.5f) * 18.0f);
+            r.tone[i] *= 1.0f - 0.72f * soot;
+        }
     Lighting light;
     Shading shading;
     LightRelief(r, light, shading);
     Canvas c;
     ResolveRelief(r, shading, WallPalette(), c);
-    // Flame pouring out of the burst, ragged at its rim; the rim moves between
-    // frames, and reaches further up because fire rises.
+    // The flame: a hot core and tongues licking up and out; the tongues'
+    // number stays, their lengths and bends change every frame.
     const float f = float(frame);
     PaintOver(c, Box2{0, 0, 64, 64}, [&](Vec2 p) {
         Vec2 v = p - centre;
-        if (v.y < 0)
-            v.y *= 0.7f;
-        float n = Fbm(p.x / 7.0f, p.y / 7.0f + 1.3f * f, 16, 16, 3, 41 + uint32_t(frame) * 3);
-        float heat = 1.0f - Length(v) / 16.0f + (n - 0.5f) * 1.1f;
+        float angle = std::atan2(v.y, v.x);
+        float up = SmoothStep(0.3f, -1.0f, std::sin(angle));  // 1 pointing up
+        float tongues =
+            0.5f + 0.5f * std::sin(7.0f * angle + 2.1f * f + 1.5f * std::sin(3.0f * angle - f));
+        float reach = 14.0f + 10.0f * tongues * (0.5f + 0.8f * up) + 5.0f * up;
+        float n = Fbm(p.x / 6.0f, p.y / 6.0f + 1.7f * f, 16, 16, 3, 41 + uint32_t(frame) * 7);
+        float heat = 1.0f - Length(v) / reach + (n - 0.5f) * 0.8f;
         if (heat <= 0)
             return Stroke{};
-        Rgb colour = Mix(Hex(0xff9a2a), Hex(0xffe04a), SmoothStep(0.0f, 0.3f, heat));
-        colour = Mix(colour, Hex(0xfffbe6), SmoothStep(0.4f, 0.7f, heat));
+        Rgb colour = Mix(Hex(0xd8461a), Hex(0xff9a2a), SmoothStep(0.0f, 0.18f, heat));
+        colour = Mix(colour, Hex(0xffe04a), SmoothStep(0.2f, 0.45f, heat));
+        colour = Mix(colour, Hex(0xfffbe6), SmoothStep(0.55f, 0.8f, heat));
         return Stroke{colour, 1.0f};
     });
-    // Chunks of brick thrown outward through the flame, further each frame.
-    Relief chunks = MakeRelief(kCellSize, kCellSize, 8, false);
-    for (int i = 0; i < 8; ++i) {
-        float a = 2 * kPi * (float(i) + 0.5f * NextFloat(rng)) / 8.0f + 0.3f;
-        float dist = NextRange(rng, 10.0f, 16.0f) + 1.8f * f;
-        Vec2 m = centre + Vec2{std::cos(a), std::sin(a)} * dist;
-        float w = NextRange(rng, 2.4f, 3.6f), h = NextRange(rng, 1.6f, 2.4f);
-        float spin = NextRange(rng, 0.0f, kPi) + 0.4f * f;
-        Vec2 u = Rotate(Vec2{w, 0}, spin);
-        FillBar(chunks, m - u, m + u, h,
-                Solid(kBrick, 0.5f, 1.6f, 1.0f, NextRange(rng, 0.85f, 1.05f)));
-    }
-    LightRelief(chunks, light, shading);
-    Canvas top;
-    ResolveRelief(chunks, shading, WallPalette(), top);
-    Composite(c, top);
-    // Sparks.
-    Rng sparks{505 + uint64_t(frame)};
-    for (int i = 0; i < 9; ++i) {
-        float a = NextRange(sparks, 0, 2 * kPi);
-        float dist = NextRange(sparks, 16, 28);
-        Vec2 s = centre + Vec2{std::cos(a), std::sin(a) * 0.9f} * dist;
-        float rad = NextRange(sparks, 0.8f, 1.2f);
-        PaintOver(c, Box2{s.x - 2, s.y - 2, s.x + 2, s.y + 2}, [&](Vec2 p) {
-            return Length(p - s) < rad ? Stroke{Hex(0xffe680), 1} : Stroke{};
+    // Embers: glowing specks over the soot and in the air, different in
+    // every frame.
+    Rng embers{505 + uint64_t(frame) * 31};
+    for (int i = 0; i < 14; ++i) {
+        float a = NextRange(embers, 0, 2 * kPi);
+        float dist = NextRange(embers, 18, 30);
+        Vec2 e = centre + Vec2{std::cos(a), std::sin(a) * 0.85f - 0.3f} * dist;
+        float rad = NextRange(embers, 0.7f, 1.3f);
+        Rgb hot = NextFloat(embers) < 0.5f ? Hex(0xffd83a) : Hex(0xff9a2a);
+        PaintOver(c, Box2{e.x - 2, e.y - 2, e.x + 2, e.y + 2}, [&](Vec2 p) {
+            float d = Length(p - e);
+            return d < rad ? Stroke{Mix(Hex(0xfff3a0), hot, d / rad), 1} : Stroke{};
         });
     }
     Sprite out = Downsample(c);

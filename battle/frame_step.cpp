@@ -2,10 +2,10 @@
 #include "battle/frame_step.h"
 
 #include "actors/enemies.h"
-#include "app/shell_state.h"
-#include "battle/battle_state.h"
+#include "battle/compose.h"
 #include "battle/player_control.h"
-#include "render/compose.h"
+#include "state/battle_state.h"
+#include "state/program_state.h"
 
 void FrameStep() {
     BattleStateRecord& battle = BattleState;

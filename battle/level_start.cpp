@@ -3,10 +3,10 @@
 
 #include <cstdio>
 
-#include "app/shell_state.h"
-#include "battle/battle_state.h"
 #include "levels/level_grid.h"
 #include "render/sound_cues.h"
+#include "state/battle_state.h"
+#include "state/program_state.h"
 #include "state/texts.h"
 
 void StartNewGame() {

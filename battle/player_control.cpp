@@ -3,12 +3,12 @@
 #include "battle/player_control.h"
 
 #include "actors/bullets.h"
-#include "app/key_poll.h"
-#include "battle/battle_state.h"
+#include "actors/movement.h"
 #include "battle/level_start.h"
-#include "battle/movement.h"
 #include "levels/level_grid.h"
 #include "render/sound_cues.h"
+#include "state/battle_state.h"
+#include "state/key_poll.h"
 
 namespace {
 
@@ -104,11 +104,11 @@ void PlayerControlStep() {
     }
 
     // Each press of L toggles the lock once, however long it is held.
-    if (battle.TurretLockLatch && KeyIsDown('L')) {
+    if (TurretLockLatch && KeyIsDown('L')) {
         player.turretLocked = !player.turretLocked;
-        battle.TurretLockLatch = false;
+        TurretLockLatch = false;
     } else if (!KeyIsDown('L')) {
-        battle.TurretLockLatch = true;
+        TurretLockLatch = true;
     }
 
     if (KeyIsDown(platform::VK_SPACE) && player.reloadTimer == 0 &&

@@ -6,14 +6,14 @@
 #include <vector>
 
 #include "app/main_window.h"
-#include "app/shell_state.h"
-#include "battle/battle_state.h"
+#include "battle/compose.h"
 #include "battle/frame_step.h"
-#include "battle/random.h"
 #include "levels/level_grid.h"
 #include "platform/headless/headless.h"
-#include "render/compose.h"
 #include "render/draw.h"
+#include "state/battle_state.h"
+#include "state/program_state.h"
+#include "state/random.h"
 
 namespace {
 

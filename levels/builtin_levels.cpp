@@ -544,3 +544,8 @@ const std::vector<int32_t>& BuiltInLevels() {
     static const std::vector<int32_t> levels = MakeLevels();
     return levels;
 }
+
+void RestoreBuiltInLevels() {
+    const std::vector<int32_t>& builtIn = BuiltInLevels();
+    LevelSet.assign(builtIn.begin(), builtIn.end());
+}

@@ -10,3 +10,6 @@ const std::vector<int32_t>& BuiltInLevels();
 
 // The picture characters and the codes they stand for.
 int32_t CellCodeOfPictureChar(char c);
+
+// LevelSet becomes the built-in levels again, discarding edits and loaded maps.
+void RestoreBuiltInLevels();

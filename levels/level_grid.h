@@ -5,6 +5,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "state/battle_state.h"
+#include "state/program_state.h"
+
 inline constexpr int32_t GridColumns = 15;
 inline constexpr int32_t GridRows = 11;
 inline constexpr int32_t LevelCellCount = GridColumns * GridRows;  // 165
@@ -42,12 +45,3 @@ inline int32_t CellIndex(int32_t column, int32_t row) {
 inline bool InsideGrid(int32_t column, int32_t row) {
     return column >= 0 && column < GridColumns && row >= 0 && row < GridRows;
 }
-
-// All 35 levels back to back (level L, row j, column i at L*165 + j*15 + i).
-// Its length is 5775 from start-up on.
-extern std::vector<int32_t> LevelSet;
-// The level now played or edited, copied from LevelSet at every level start.
-extern std::vector<int32_t> WorkingGrid;
-
-// LevelSet becomes the built-in levels again, discarding edits and loaded maps.
-void RestoreBuiltInLevels();

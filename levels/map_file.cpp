@@ -3,9 +3,9 @@
 
 #include <cstdio>
 
-#include "app/shell_state.h"
 #include "levels/level_grid.h"
 #include "platform/files.h"
+#include "state/program_state.h"
 #include "state/texts.h"
 
 const char* const MapFileName = "map.txt";

@@ -29,7 +29,7 @@ install(FILES ${MORVASK_PACKAGING_DIR}/${MORVASK_APP_ID}.desktop
   DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${MORVASK_PACKAGING_DIR}/${MORVASK_APP_ID}.metainfo.xml
   DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
-foreach(size 16 32 48 96 128 256)
+foreach(size 16 24 32 48 96 128 256)
   install(FILES ${MORVASK_ASSET_OUT}/icon-${size}.png
     DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
     RENAME ${MORVASK_APP_ID}.png)

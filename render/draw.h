@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "battle/battle_state.h"
 #include "platform/platform.h"
+#include "state/battle_state.h"
 
 // Off in headless runs that want the game's logic alone; the game plays the
 // same either way.

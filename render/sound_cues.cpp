@@ -2,7 +2,7 @@
 // yield to a sound that is still playing.
 #include "render/sound_cues.h"
 
-#include "app/shell_state.h"
+#include "state/program_state.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
 // Drawing the cells, with the animation that runs once per pass.
 #include "render/terrain.h"
 
-#include "battle/battle_state.h"
 #include "levels/cell_animation.h"
 #include "levels/level_grid.h"
 #include "render/draw.h"
+#include "state/battle_state.h"
 
 void DrawTerrain() {
     BattleStateRecord& battle = BattleState;

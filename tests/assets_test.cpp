@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include <png.h>
+
 #ifndef MORVASK_ASSET_DIR
 #error "MORVASK_ASSET_DIR must name the directory of the generated assets"
 #endif
@@ -200,6 +202,31 @@ TEST(AssetBitmaps, EffectPaletteHasTwentyTwoWarmColours) {
     EXPECT_EQ(blacks, 1);
 }
 
+// The explosion ends as smoke that nearly fills its 66-pixel square, and
+// each of the last frames is larger than the one before.
+TEST(AssetBitmaps, ExplosionSmokeGrowsToFillTheSquare) {
+    Bitmap fx = LoadSheet("effects.bmp");
+    ASSERT_EQ(fx.width, 528);
+    int previous = 0;
+    for (int f = 4; f < 8; ++f) {
+        int minX = 99, minY = 99, maxX = -1, maxY = -1;
+        for (int v = 0; v < 66; ++v)
+            for (int u = 0; u < 66; ++u)
+                if (Opaque(fx, 66 * f, 0, 66, 66, u, v)) {
+                    minX = std::min(minX, u);
+                    maxX = std::max(maxX, u);
+                    minY = std::min(minY, v);
+                    maxY = std::max(maxY, v);
+                }
+        int extent = std::min(maxX - minX + 1, maxY - minY + 1);
+        EXPECT_GT(extent, previous) << "frame " << f;
+        previous = extent;
+        if (f == 7) {
+            EXPECT_GE(extent, 58) << "the last frame's smoke";
+        }
+    }
+}
+
 TEST(AssetBitmaps, BackgroundIsQuietGreenAndTiles) {
     Bitmap bg = LoadSheet("background.bmp");
     ASSERT_EQ(bg.width, 580);
@@ -388,12 +415,17 @@ TEST(TankSheet, TrackFramesAndRecoilFramesDiffer) {
         EXPECT_FALSE(same(kind, 0, 1)) << kind;
         EXPECT_FALSE(same(kind, 1, 2)) << kind;
         EXPECT_FALSE(same(kind, 0, 2)) << kind;
-        // r = 3 right after a shot has the shortest barrel, r = 8 the longest.
+        // The game draws row r pushed back 8 - r pixels. After that push the
+        // turret stays where it is on the hull (its back edge does not move)
+        // and only the barrel slides back: r = 3 right after a shot reaches
+        // least far forward, r = 8 furthest.
+        const Extent rest = OpaqueExtent(s, 128, SlotY(kind, 8), 64);
         for (int r = 3; r < 8; ++r) {
             EXPECT_FALSE(same(kind, r, r + 1)) << kind << " " << r;
             Extent shorter = OpaqueExtent(s, 128, SlotY(kind, r), 64);
             Extent longer = OpaqueExtent(s, 128, SlotY(kind, r + 1), 64);
-            EXPECT_GT(shorter.minY, longer.minY) << kind << " " << r;
+            EXPECT_GT(shorter.minY + (8 - r), longer.minY + (8 - r - 1)) << kind << " " << r;
+            EXPECT_EQ(shorter.maxY + (8 - r), rest.maxY) << kind << " " << r;
         }
     }
 }
@@ -493,6 +525,52 @@ TEST(BulletSheet, ShellsPointUpWithTheTrailBehind) {
     EXPECT_GT(trail[size_t(widest)], 2 * trail[34]);
 }
 
+// The trail is drawn 36 - offset pixels behind the shell, the offset going
+// 0, 8, 16, 24, 16, 8, 0 over the bullet's seven frames. In every frame and
+// direction some pixel of the trail must touch (or lie under) the shell, and
+// the trail must taper from its head to its tail without a break.
+TEST(BulletSheet, TrailTouchesTheShellInEveryPhaseAndTapers) {
+    Bitmap s = LoadSheet("bullets.bmp");
+    ASSERT_EQ(s.width, 160);
+    const int forward[4][2] = {{0, 1}, {-1, 0}, {0, -1}, {1, 0}};  // down, left, up, right
+    for (int column = 0; column < 4; ++column)
+        for (int kind = 0; kind < 4; ++kind)
+            for (int frame = 0; frame < 7; ++frame) {
+                int offset = frame <= 3 ? 8 * frame : 8 * (6 - frame);
+                int dx = forward[column][0] * (offset - 36),
+                    dy = forward[column][1] * (offset - 36);
+                bool touches = false;
+                for (int v = 0; v < 40 && !touches; ++v)
+                    for (int u = 0; u < 40 && !touches; ++u) {
+                        if (!Opaque(s, 40 * column, 320, 40, 40, u, v))
+                            continue;
+                        // The trail pixel in the shell's own picture, and its
+                        // neighbours.
+                        for (int n = -1; n <= 1 && !touches; ++n)
+                            for (int m = -1; m <= 1 && !touches; ++m) {
+                                int bu = u + dx + m, bv = v + dy + n;
+                                touches = bu >= 0 && bv >= 0 && bu < 40 && bv < 40 &&
+                                          Opaque(s, 40 * column, 80 * kind, 40, 40, bu, bv);
+                            }
+                    }
+                EXPECT_TRUE(touches)
+                    << "direction " << column << " kind " << kind << " frame " << frame;
+            }
+    // Flying up, the trail's rows from its head down: never a gap, and never
+    // wider than the row before by more than a pixel past its widest point.
+    std::vector<int> w = RowWidths(s, 80, 320, 40);
+    ASSERT_GT(w[0], 0) << "the trail's head is at the picture's edge";
+    int last = 39;
+    while (last > 0 && w[size_t(last)] == 0)
+        --last;
+    EXPECT_GT(last, 30);
+    int widest = int(std::max_element(w.begin(), w.end()) - w.begin());
+    for (int v = 0; v <= last; ++v)
+        EXPECT_GT(w[size_t(v)], 0) << "row " << v;
+    for (int v = widest; v < last; ++v)
+        EXPECT_LE(w[size_t(v + 1)], w[size_t(v)]) << "row " << v;
+}
+
 // ---------------------------------------------------------------------------
 // Cells and items
 
@@ -546,6 +624,85 @@ TEST(CellSheet, ItemsAreRoundBalls) {
                 white += (c >> 16) > 225 && ((c >> 8) & 0xFF) > 225 && (c & 0xFF) > 225;
             }
         EXPECT_GT(white, 150) << n;
+    }
+}
+
+double Luma(uint32_t c) {
+    return 0.299 * (c >> 16) + 0.587 * ((c >> 8) & 0xFF) + 0.114 * (c & 0xFF);
+}
+
+// Relative luminance of an sRGB colour, for contrast ratios.
+double RelativeLuminance(double r, double g, double b) {
+    auto linear = [](double v) {
+        v /= 255.0;
+        return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(r) + 0.7152 * linear(g) + 0.0722 * linear(b);
+}
+
+// Seen at a quarter of its size (as in the levels overview), ice must not
+// turn into a blank white square: darker patches and a real spread of tones,
+// yet still pale and bluish.
+TEST(CellSheet, IceKeepsItsTonesAtAQuarter) {
+    Bitmap s = LoadSheet("cells.bmp");
+    ASSERT_EQ(s.height, 896);
+    double sum = 0, lo = 255, hi = 0, red = 0, blue = 0;
+    for (int by = 0; by < 16; ++by)
+        for (int bx = 0; bx < 16; ++bx) {
+            double l = 0;
+            for (int v = 0; v < 4; ++v)
+                for (int u = 0; u < 4; ++u) {
+                    uint32_t c = s.At(CellX(9) + 4 * bx + u, CellY(9) + 4 * by + v);
+                    l += Luma(c) / 16.0;
+                    red += c >> 16;
+                    blue += c & 0xFF;
+                }
+            sum += l;
+            lo = std::min(lo, l);
+            hi = std::max(hi, l);
+        }
+    EXPECT_LE(sum / 256.0, 220.0);
+    EXPECT_GE(hi - lo, 40.0);
+    EXPECT_GE(sum / 256.0, 170.0) << "ice is pale";
+    EXPECT_GT(blue, red * 1.08) << "ice is bluish";
+}
+
+// The letters on the item balls must stand out from the glass right around
+// them: at least 3:1 between the letter and its surround.
+TEST(CellSheet, ItemLettersContrastWithTheirBalls) {
+    Bitmap s = LoadSheet("cells.bmp");
+    ASSERT_EQ(s.height, 896);
+    for (int n = 24; n < 28; ++n) {
+        int x = CellX(n), y = CellY(n);
+        auto letter = [&](int u, int v) {
+            uint32_t c = s.At(x + u, y + v);
+            return u >= 14 && u < 50 && v >= 12 && v < 52 && (c >> 16) > 225 &&
+                   ((c >> 8) & 0xFF) > 225 && (c & 0xFF) > 225;
+        };
+        double letterLum = 0, aroundLum = 0;
+        int letters = 0, around = 0;
+        for (int v = 2; v < 62; ++v)
+            for (int u = 2; u < 62; ++u) {
+                uint32_t c = s.At(x + u, y + v);
+                double l = RelativeLuminance(c >> 16, (c >> 8) & 0xFF, c & 0xFF);
+                if (letter(u, v)) {
+                    letterLum += l;
+                    ++letters;
+                    continue;
+                }
+                bool near = false;
+                for (int dv = -2; dv <= 2 && !near; ++dv)
+                    for (int du = -2; du <= 2 && !near; ++du)
+                        near = letter(u + du, v + dv);
+                if (near && Opaque(s, x, y, 64, 64, u, v)) {
+                    aroundLum += l;
+                    ++around;
+                }
+            }
+        ASSERT_GT(letters, 150) << n;
+        ASSERT_GT(around, 100) << n;
+        double ratio = (letterLum / letters + 0.05) / (aroundLum / around + 0.05);
+        EXPECT_GE(ratio, 3.0) << "item " << n;
     }
 }
 
@@ -631,8 +788,8 @@ std::string ParseWave(const Bytes& b, Wave& w) {
     return "";
 }
 
-// Peak, ends and offset of a sound; returns the first fault.
-std::string WaveLevelFault(const Wave& w) {
+// Peak (near peakDb), ends and offset of a sound; returns the first fault.
+std::string WaveLevelFault(const Wave& w, double peakDb = -1.0) {
     const int full = w.bits == 16 ? 32767 : 127;
     int peak = 0;
     double sum = 0;
@@ -642,8 +799,9 @@ std::string WaveLevelFault(const Wave& w) {
     }
     if (peak >= full)
         return "reaches full scale (clipped)";
-    if (peak < full / 2)
-        return "peak far below -1 dBFS";
+    const double wanted = full * std::pow(10.0, peakDb / 20.0);
+    if (peak < wanted * 0.85 || peak > wanted * 1.15)
+        return "peak not at its level";
     const int quiet = w.bits == 16 ? 64 : 1;
     const size_t n = w.samples.size();
     for (size_t i = 0; i < 4 && i < n; ++i)
@@ -658,10 +816,12 @@ TEST(AssetWaves, FormatsAndExactLengths) {
     struct Expected {
         const char* file;
         int rate, bits, samples;
+        double peakDb = -1.0;
     };
-    const Expected waves[] = {{"wave111.wav", 22050, 16, 108927}, {"wave118.wav", 8000, 8, 16000},
-                              {"wave119.wav", 8000, 8, 7200},     {"wave120.wav", 8000, 8, 12240},
-                              {"wave121.wav", 8000, 8, 9440},     {"wave122.wav", 8000, 8, 4240}};
+    const Expected waves[] = {
+        {"wave111.wav", 22050, 16, 108927}, {"wave118.wav", 8000, 8, 16000},
+        {"wave119.wav", 8000, 8, 7200},     {"wave120.wav", 8000, 8, 12240},
+        {"wave121.wav", 8000, 8, 9440},     {"wave122.wav", 8000, 8, 4240, -9.5}};
     for (const Expected& e : waves) {
         Wave w;
         ASSERT_EQ(ParseWave(ReadAsset(e.file), w), "") << e.file;
@@ -669,7 +829,7 @@ TEST(AssetWaves, FormatsAndExactLengths) {
         EXPECT_EQ(w.rate, e.rate) << e.file;
         EXPECT_EQ(w.bits, e.bits) << e.file;
         EXPECT_EQ(int(w.samples.size()), e.samples) << e.file;
-        EXPECT_EQ(WaveLevelFault(w), "") << e.file;
+        EXPECT_EQ(WaveLevelFault(w, e.peakDb), "") << e.file;
     }
 }
 
@@ -691,6 +851,65 @@ TEST(AssetWaves, ChecksCatchBadSounds) {
     cut.pop_back();
     Wave broken;
     EXPECT_NE(ParseWave(cut, broken), "");
+}
+
+Wave LoadWave(const std::string& name) {
+    Wave w;
+    EXPECT_EQ(ParseWave(ReadAsset(name), w), "") << name;
+    return w;
+}
+
+double RmsDbfs(const Wave& w) {
+    double squares = 0;
+    for (int s : w.samples)
+        squares += double(s) * s;
+    double rms = std::sqrt(squares / std::max<size_t>(1, w.samples.size())) / 127.0;
+    return 20.0 * std::log10(std::max(rms, 1e-9));
+}
+
+// The part of the energy of samples [from, end) that lies at or above hz:
+// the energy of the DFT bins below hz, taken away from the whole (Parseval).
+double ShareAbove(const Wave& w, double hz, double fromSeconds = 0) {
+    const size_t from = size_t(fromSeconds * w.rate);
+    const size_t n = w.samples.size() - from;
+    double total = 0;
+    for (size_t i = from; i < w.samples.size(); ++i)
+        total += double(w.samples[i]) * w.samples[i];
+    double below = 0;
+    for (size_t k = 0; double(k) * w.rate / double(n) < hz; ++k) {
+        double re = 0, im = 0;
+        for (size_t i = 0; i < n; ++i) {
+            double a = 2.0 * M_PI * double(k) * double(i) / double(n);
+            re += w.samples[from + i] * std::cos(a);
+            im -= w.samples[from + i] * std::sin(a);
+        }
+        below += (k == 0 ? 1.0 : 2.0) * (re * re + im * im) / double(n);
+    }
+    return total > 0 ? 1.0 - below / total : 0.0;
+}
+
+// Heard on small speakers: the servo, repeated while a gun key is held, stays
+// under the cannon; the engine and the explosion's tail carry energy above
+// 150 Hz, where such speakers still play; the cannon's tail is a dark echo,
+// not hiss.
+TEST(AssetWaves, LoudnessAndSpectraSuitSmallSpeakers) {
+    Wave explosion = LoadWave("wave118.wav"), engine = LoadWave("wave120.wav");
+    Wave cannon = LoadWave("wave121.wav"), servo = LoadWave("wave122.wav");
+    EXPECT_LE(RmsDbfs(servo), -20.0);
+    EXPECT_LT(RmsDbfs(servo), RmsDbfs(cannon));
+    EXPECT_GE(ShareAbove(engine, 150.0), 0.40);
+    EXPECT_LE(ShareAbove(engine, 150.0), 0.75) << "the engine keeps its rumble";
+    EXPECT_GE(ShareAbove(explosion, 150.0, 0.3), 0.25);
+    EXPECT_LE(ShareAbove(cannon, 600.0, 0.3), 0.15);
+    // The measure itself: a 50 Hz sine lies below 150 Hz, a 400 Hz one above.
+    Wave hum = servo, whistle = servo;
+    for (size_t i = 0; i < hum.samples.size(); ++i) {
+        hum.samples[i] = int(std::lround(100 * std::sin(2 * M_PI * 50.0 * double(i) / 8000.0)));
+        whistle.samples[i] =
+            int(std::lround(100 * std::sin(2 * M_PI * 400.0 * double(i) / 8000.0)));
+    }
+    EXPECT_LT(ShareAbove(hum, 150.0), 0.05);
+    EXPECT_GT(ShareAbove(whistle, 150.0), 0.95);
 }
 
 // ---------------------------------------------------------------------------
@@ -733,7 +952,7 @@ TEST(AssetIcon, DirectoryListsElevenImages) {
 }
 
 TEST(AssetIcon, PngFilesAreSquareRgba) {
-    for (int size : {16, 32, 48, 96, 128, 256}) {
+    for (int size : {16, 24, 32, 48, 96, 128, 256}) {
         Bytes png = ReadAsset("icon-" + std::to_string(size) + ".png");
         ASSERT_GE(png.size(), 33u) << size;
         EXPECT_EQ(png[0], 0x89) << size;
@@ -745,6 +964,26 @@ TEST(AssetIcon, PngFilesAreSquareRgba) {
         EXPECT_EQ(be32(20), size);
         EXPECT_EQ(png[24], 8) << size;  // bits per channel
         EXPECT_EQ(png[25], 6) << size;  // RGBA
+    }
+}
+
+// The small icons are drawn for their size: the tank fills the square (at
+// least 55% of the pixels more than half opaque), not a blob in its middle.
+TEST(AssetIcon, SmallIconsFillTheirSquare) {
+    for (int size : {16, 24}) {
+        png_image image{};
+        image.version = PNG_IMAGE_VERSION;
+        std::string path =
+            std::string(MORVASK_ASSET_DIR) + "/icon-" + std::to_string(size) + ".png";
+        ASSERT_TRUE(png_image_begin_read_from_file(&image, path.c_str())) << path;
+        image.format = PNG_FORMAT_RGBA;
+        std::vector<uint8_t> rgba(PNG_IMAGE_SIZE(image));
+        ASSERT_TRUE(png_image_finish_read(&image, nullptr, rgba.data(), 0, nullptr)) << path;
+        ASSERT_EQ(int(image.width), size);
+        int opaque = 0;
+        for (size_t i = 3; i < rgba.size(); i += 4)
+            opaque += rgba[i] >= 128;
+        EXPECT_GE(opaque * 100, 55 * size * size) << size;
     }
 }
 

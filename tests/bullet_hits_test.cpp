@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "actors/bullets.h"
-#include "app/shell_state.h"
-#include "battle/random.h"
 #include "levels/level_grid.h"
+#include "state/program_state.h"
+#include "state/random.h"
 #include "tests/test_support.h"
 
 namespace {

@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "actors/bullets.h"
-#include "app/shell_state.h"
 #include "levels/level_grid.h"
+#include "state/program_state.h"
 #include "tests/test_support.h"
 
 namespace {

@@ -5,12 +5,12 @@
 #include <random>
 
 #include "actors/effects.h"
+#include "battle/compose.h"
 #include "levels/cell_animation.h"
 #include "levels/level_grid.h"
 #include "platform/headless/headless.h"
 #include "platform/software/surfaces.h"
 #include "render/assets.h"
-#include "render/compose.h"
 #include "render/draw.h"
 #include "render/terrain.h"
 #include "tests/test_support.h"

@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "app/editor_commands.h"
-#include "app/shell_state.h"
 #include "levels/editor_history.h"
 #include "levels/level_grid.h"
 #include "platform/headless/headless.h"
+#include "state/program_state.h"
 #include "tests/test_support.h"
 
 namespace {

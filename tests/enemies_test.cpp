@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "actors/enemies.h"
-#include "battle/random.h"
 #include "levels/level_grid.h"
 #include "render/draw.h"
+#include "state/random.h"
 #include "tests/test_support.h"
 
 namespace {

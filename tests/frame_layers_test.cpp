@@ -6,12 +6,12 @@
 #include <random>
 #include <vector>
 
-#include "app/shell_state.h"
 #include "levels/level_grid.h"
 #include "platform/headless/headless.h"
 #include "platform/software/surfaces.h"
 #include "render/assets.h"
 #include "render/frame_layers.h"
+#include "state/program_state.h"
 #include "tests/test_support.h"
 
 namespace {

@@ -2,9 +2,9 @@
 // new levels and new games.
 #include <gtest/gtest.h>
 
-#include "app/shell_state.h"
 #include "battle/frame_step.h"
 #include "levels/level_grid.h"
+#include "state/program_state.h"
 #include "tests/test_support.h"
 
 namespace {

@@ -4,12 +4,12 @@
 #include <tuple>
 
 #include "actors/items.h"
+#include "battle/compose.h"
 #include "battle/frame_step.h"
 #include "levels/level_grid.h"
 #include "platform/headless/headless.h"
 #include "platform/software/surfaces.h"
 #include "render/assets.h"
-#include "render/compose.h"
 #include "tests/test_support.h"
 
 namespace {

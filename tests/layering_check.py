@@ -1,36 +1,142 @@
 #!/usr/bin/env python3
-"""The wall around the platform: the game's code includes no platform header,
-tests no platform, and rolls no generator but its own.
+"""The layers of the source tree: every include points down the declared
+order, no files include each other in a circle, the game's code includes no
+platform header, tests no platform, and rolls no generator but its own.
 
 Usage: layering_check.py SOURCE_DIR"""
 import os
 import re
 import sys
 
-root = sys.argv[1]
-GAME = ["app", "battle", "actors", "render", "levels"]
-problems = []
+# Top to bottom. A file may include files of its own folder and of any layer
+# below its own, never of a layer above it nor of another folder in its own
+# layer. This order is also written in README.md ("Where things are").
+LAYERS = [
+    ["tests", "bench"],
+    ["tools", "assets"],
+    ["app"],  # start-up, the window procedure, the modes, the editor
+    ["battle"],  # the frame step and the order of the passes within a tick
+    ["actors"],  # the player's and enemies' rules, bullets, items, explosions
+    ["render"],  # drawing and sound cues: reads the state, changes none
+    ["levels"],  # the grid, the built-in levels, cell animation, the map file
+    ["state"],  # the game's global records, by lifetime
+    ["platform"],  # the platform layer and its backends
+    ["formats"],  # generic PNG, BMP, wave and icon writers
+]
+# The one door upward: a backend's process entry reads the command line and
+# the settings and starts the game through MorvaskMain, so the entry files of
+# platform/ may include these headers of app/, and no other file may.
+ENTRY_HEADERS = {"app/main_window.h", "app/command_line.h", "app/settings_file.h"}
+ENTRY_FILES = re.compile(r"^platform/[a-z0-9]+/(main|[a-z]+_main)\.cpp$")
+LAYER_OF = {folder: n for n, folders in enumerate(LAYERS) for folder in folders}
+GAME = ["app", "battle", "actors", "render", "levels", "state"]
+SKIPPED = ("build", ".git", "dist", "node_modules")
+INCLUDE = re.compile(r'^\s*#\s*include\s*"([^"]+)"', re.MULTILINE)
 
-for top, _, files in os.walk(root):
-    rel_top = os.path.relpath(top, root)
-    if rel_top.startswith(("build", ".git", "dist")):
-        continue
-    for name in files:
-        if not name.endswith((".h", ".cpp")):
+
+def source_files(root):
+    for top, dirs, files in os.walk(root):
+        rel_top = os.path.relpath(top, root)
+        if rel_top != "." and rel_top.split(os.sep)[0].startswith(SKIPPED):
+            dirs[:] = []
             continue
-        path = os.path.join(top, name)
-        rel = os.path.relpath(path, root)
-        text = open(path, encoding="utf-8", errors="replace").read()
-        in_platform = rel.startswith("platform" + os.sep)
-        if not in_platform and re.search(r'#\s*include\s*[<"](SDL2?/)?SDL\.h[>"]|#\s*include\s*<windows\.h>', text):
+        for name in files:
+            if name.endswith((".h", ".cpp")):
+                yield os.path.relpath(os.path.join(top, name), root).replace(os.sep, "/")
+
+
+def direction_problems(rel, includes, known):
+    folder = rel.split("/")[0]
+    if folder not in LAYER_OF:
+        return [f"{rel}: its folder '{folder}' has no place in the layer order"]
+    problems = []
+    for target in includes:
+        if target not in known:
+            continue
+        to = target.split("/")[0]
+        if to == folder or (ENTRY_FILES.match(rel) and target in ENTRY_HEADERS):
+            continue
+        if to not in LAYER_OF:
+            problems.append(f"{rel}: includes {target}, whose folder has no place in the order")
+        elif LAYER_OF[to] < LAYER_OF[folder]:
+            problems.append(f"{rel}: includes {target}, which is above it ({to} over {folder})")
+        elif LAYER_OF[to] == LAYER_OF[folder]:
+            problems.append(f"{rel}: includes {target}, beside it ({to} next to {folder})")
+    return problems
+
+
+def cycle_problems(graph):
+    """Every cycle of file includes, each reported once (by depth-first
+    search, a back edge closes a cycle)."""
+    problems = []
+    state = {}
+    stack = []
+
+    def visit(node):
+        state[node] = 1
+        stack.append(node)
+        for nxt in sorted(graph.get(node, ())):
+            if state.get(nxt) == 1:
+                cycle = stack[stack.index(nxt):] + [nxt]
+                problems.append("include cycle: " + " -> ".join(cycle))
+            elif nxt not in state:
+                visit(nxt)
+        stack.pop()
+        state[node] = 2
+
+    for node in sorted(graph):
+        if node not in state:
+            visit(node)
+    return problems
+
+
+def file_graph(includes):
+    """The includes between files, with a header and its .cpp taken as one
+    file: a.cpp including b.h while b.cpp includes a.h is a cycle."""
+
+    def unit(path):
+        return path.rsplit(".", 1)[0]
+
+    graph = {}
+    for rel, targets in includes.items():
+        for target in targets:
+            if target in includes and unit(target) != unit(rel):
+                graph.setdefault(unit(rel), set()).add(unit(target))
+    return graph
+
+
+def main():
+    root = sys.argv[1]
+    texts = {}
+    for rel in source_files(root):
+        with open(os.path.join(root, rel), encoding="utf-8", errors="replace") as f:
+            texts[rel] = f.read()
+    includes = {rel: INCLUDE.findall(text) for rel, text in texts.items()}
+    known = set(texts)
+
+    problems = []
+    for rel, text in sorted(texts.items()):
+        problems += direction_problems(rel, includes[rel], known)
+        in_platform = rel.startswith("platform/")
+        if not in_platform and re.search(
+            r'#\s*include\s*[<"](SDL2?/)?SDL\.h[>"]|#\s*include\s*<windows\.h>', text
+        ):
             problems.append(f"{rel}: includes a platform header outside platform/")
-        if rel.split(os.sep)[0] in GAME:
-            if re.search(r"#\s*(if|ifdef|ifndef|elif).*\b(_WIN32|_WIN64|WIN32|__linux__|__APPLE__|__unix__|__MINGW\w*)\b", text):
+        if rel.split("/")[0] in GAME:
+            if re.search(
+                r"#\s*(if|ifdef|ifndef|elif).*\b(_WIN32|_WIN64|WIN32|__linux__|__APPLE__|__unix__|__MINGW\w*)\b",
+                text,
+            ):
                 problems.append(f"{rel}: tests which platform it runs on")
             if re.search(r"\b(std::)?s?rand\s*\(", text):
                 problems.append(f"{rel}: calls rand() or srand()")
+    problems += cycle_problems(file_graph(includes))
 
-for p in problems:
-    print(p)
-print("layering: " + ("holds" if not problems else f"{len(problems)} problems"))
-sys.exit(1 if problems else 0)
+    for p in problems:
+        print(p)
+    print("layering: " + ("holds" if not problems else f"{len(problems)} problems"))
+    return 1 if problems else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,11 +1,11 @@
 // A new game and a level start put the battle into a known state.
 #include <gtest/gtest.h>
 
-#include "app/shell_state.h"
 #include "battle/frame_step.h"
 #include "battle/level_start.h"
 #include "levels/level_grid.h"
 #include "platform/headless/headless.h"
+#include "state/program_state.h"
 #include "tests/test_support.h"
 
 TEST(LevelStart, NewGameGivesTheFreshTankAtLevelOne) {
@@ -62,7 +62,7 @@ TEST(LevelStart, CarriesUpgradesAndDamageButResetsTheRest) {
     BattleState.ItemX = 77;
     BattleState.ItemY = -90;
     BattleState.Lives = 1;
-    BattleState.TurretLockLatch = false;
+    TurretLockLatch = false;
     BattleState.LevelIndex = 11;
     WorkingGrid[0] = Stone;
 
@@ -104,7 +104,7 @@ TEST(LevelStart, CarriesUpgradesAndDamageButResetsTheRest) {
     EXPECT_EQ(BattleState.ItemX, 77);
     EXPECT_EQ(BattleState.ItemY, -90);
     EXPECT_EQ(BattleState.Lives, 1);
-    EXPECT_FALSE(BattleState.TurretLockLatch);
+    EXPECT_FALSE(TurretLockLatch);
     EXPECT_EQ(BattleState.LevelIndex, 11);
     // A fresh copy of level 12.
     ASSERT_EQ(WorkingGrid.size(), size_t(LevelCellCount));

@@ -1,7 +1,7 @@
 // The ground ahead and the tanks in the way decide every move when it starts.
 #include <gtest/gtest.h>
 
-#include "battle/movement.h"
+#include "actors/movement.h"
 #include "levels/level_grid.h"
 #include "tests/test_support.h"
 

@@ -12,7 +12,7 @@
 
 #include <unistd.h>
 
-#include "tools/png_file.h"
+#include "formats/png_file.h"
 
 namespace {
 

@@ -2,10 +2,10 @@
 // moves, the keys that do nothing while Z is held, and the fire conditions.
 #include <gtest/gtest.h>
 
-#include "app/shell_state.h"
 #include "battle/player_control.h"
 #include "levels/level_grid.h"
 #include "platform/headless/headless.h"
+#include "state/program_state.h"
 #include "tests/test_support.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // The generator must give the same values on every platform and compiler.
 #include <gtest/gtest.h>
 
-#include "battle/random.h"
+#include "state/random.h"
 
 TEST(Random, GivesTheClassicSequenceForSeedOne) {
     SeedRandom(1);

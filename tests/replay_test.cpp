@@ -8,10 +8,10 @@
 #include "app/replay_file.h"
 #include "app/replay_player.h"
 #include "app/replay_recorder.h"
-#include "app/shell_state.h"
-#include "battle/battle_state.h"
 #include "platform/headless/headless.h"
 #include "render/draw.h"
+#include "state/battle_state.h"
+#include "state/program_state.h"
 #include "tests/test_support.h"
 
 namespace {

@@ -9,10 +9,10 @@
 
 #include "app/key_bindings.h"
 #include "app/settings_file.h"
-#include "app/shell_state.h"
-#include "battle/battle_state.h"
 #include "platform/headless/headless.h"
 #include "platform/key_map.h"
+#include "state/battle_state.h"
+#include "state/program_state.h"
 #include "tests/test_support.h"
 
 namespace {

@@ -1,14 +1,14 @@
 // A fresh headless game for each unit test.
 #include "tests/test_support.h"
 
+#include "app/editor.h"
 #include "app/key_bindings.h"
 #include "app/main_window.h"
-#include "app/shell_state.h"
-#include "battle/random.h"
-#include "levels/editor.h"
 #include "levels/level_grid.h"
 #include "platform/headless/headless.h"
 #include "render/draw.h"
+#include "state/program_state.h"
+#include "state/random.h"
 #include "state/texts.h"
 
 std::vector<RecordedBox> Boxes;
@@ -25,6 +25,7 @@ void ResetEverything() {
     MouseY = 0;
     MainWindow = nullptr;
     Brush = Brick;
+    TurretLockLatch = true;
     DrawingEnabled = true;
     LevelSet.clear();
     WorkingGrid.clear();

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "battle/battle_state.h"
+#include "state/battle_state.h"
 
 struct RecordedBox {
     int64_t tick;

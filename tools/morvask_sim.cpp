@@ -14,12 +14,12 @@
 
 #include "app/main_window.h"
 #include "app/replay_recorder.h"
+#include "formats/png_file.h"
 #include "platform/headless/headless.h"
 #include "platform/key_map.h"
 #include "platform/software/surfaces.h"
 #include "render/draw.h"
 #include "state/texts.h"
-#include "tools/png_file.h"
 #include "tools/sim_replay.h"
 #include "tools/state_json.h"
 

@@ -8,9 +8,9 @@
 #include "app/replay_file.h"
 #include "app/replay_player.h"
 #include "app/replay_recorder.h"
-#include "app/shell_state.h"
 #include "platform/headless/headless.h"
 #include "render/draw.h"
+#include "state/program_state.h"
 #include "tools/state_json.h"
 
 namespace {

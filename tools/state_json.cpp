@@ -3,12 +3,12 @@
 
 #include <cstdio>
 
-#include "app/shell_state.h"
-#include "battle/battle_state.h"
-#include "battle/random.h"
-#include "levels/editor.h"
+#include "app/editor.h"
 #include "levels/level_grid.h"
 #include "platform/headless/headless.h"
+#include "state/battle_state.h"
+#include "state/program_state.h"
+#include "state/random.h"
 
 namespace {
 
@@ -168,7 +168,7 @@ std::string StateLine(int64_t tick) {
     out.Int("ItemY", s.ItemY);
     out.Int("TerrainPhaseA", s.TerrainPhaseA);
     out.Int("TerrainPhaseB", s.TerrainPhaseB);
-    out.Bool("TurretLockLatch", s.TurretLockLatch);
+    out.Bool("TurretLockLatch", TurretLockLatch);
     out.Key("Player");
     Tank(out, s.Player);
     out.Key("EnemyList");

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "tools/png_file.h"
+#include "formats/png_file.h"
 
 namespace {
 

@@ -2,16 +2,17 @@
 // video driver with SDL's virtual joystick as the pad: A answers the boxes,
 // the stick and the D-pad drive the tank, the right shoulder fires, Start
 // pauses.
-#include <SDL.h>
 #include <gtest/gtest.h>
 
+// SDL itself comes with the backend's own headers below.
+
 #include "app/main_window.h"
-#include "app/shell_state.h"
-#include "battle/battle_state.h"
 #include "platform/platform.h"
 #include "platform/sdl/sdl_backend.h"
 #include "platform/sdl/sdl_controls.h"
 #include "platform/sdl/sdl_desktop.h"
+#include "state/battle_state.h"
+#include "state/program_state.h"
 
 // The process entry gives the game its seed; here a fixed one.
 uint32_t platform::CalendarTimeSeconds() {

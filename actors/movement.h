@@ -2,7 +2,7 @@
 // and another tank in the way. The player and the enemies share them.
 #pragma once
 
-#include "battle/battle_state.h"
+#include "state/battle_state.h"
 
 // Looks at the cell the tank would drive into along its moveDir; true when
 // the move is refused. Sets stepPixels for the move: speed, twice speed onto

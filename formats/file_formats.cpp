@@ -1,10 +1,10 @@
 // The file formats the generator writes: Windows bitmaps, RIFF waves and
 // icon files, all little-endian and built in memory.
-#include "assets/file_formats.h"
+#include "formats/file_formats.h"
 
 #include <cstdio>
 
-#include "tools/png_file.h"
+#include "formats/png_file.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Terrain, blocking and turning: the rules every tank moves by.
-#include "battle/movement.h"
+#include "actors/movement.h"
 
 #include <cstdlib>
 

@@ -4,10 +4,6 @@
 
 #include <cstdint>
 
-// The code the left mouse button paints; Brick at program start, changed only
-// by the digit keys 1 to 7, kept when the editor is left and entered again.
-extern int32_t Brush;
-
 // One editor tick: background, cells, grass, the brush centred on the mouse,
 // the picture to the window; then the left button paints Brush, or else the
 // right button paints Empty, or else a digit key chooses the brush.

@@ -1,5 +1,6 @@
-// The shared data of a battle: the tank, bullet and explosion records, and the
-// one global BattleState that every step of a tick reads and writes.
+// The records of a battle: the tank, bullet and explosion records, the one
+// global BattleState that every step of a tick reads and writes (its parts
+// that live for a game and those that live for a level), and the level's grid.
 #pragma once
 
 #include <cstddef>
@@ -119,9 +120,12 @@ enum ItemKindValue : int32_t {
 // of EnemyBulletLists holds the bullets of the n-th tank of EnemyList, and the
 // two change together.
 struct BattleStateRecord {
+    // For a game: the tank with its upgrades (carried from level to level),
+    // the level played and the lives left.
     TankRecord Player;
     int32_t LevelIndex;
     int32_t Lives;
+    // For a level: reset by every level start.
     bool PlayerDestroyed;
     int32_t RespawnDelay;
     int32_t GameOverDelay;
@@ -138,12 +142,12 @@ struct BattleStateRecord {
     int32_t ItemY;
     int32_t TerrainPhaseA;
     int32_t TerrainPhaseB;
-    // The edge latch of the lock key: true at program start, never reset by a
-    // game or a level, so a lock key held across a level start toggles once.
-    bool TurretLockLatch = true;
 };
 
 extern BattleStateRecord BattleState;
+
+// The level now played or edited, copied from LevelSet at every level start.
+extern std::vector<int32_t> WorkingGrid;
 
 // Copies FreshPlayerRecord into the player's tank.
 void ResetPlayer();

@@ -1,14 +1,12 @@
 // Painting the levels with the mouse.
-#include "levels/editor.h"
+#include "app/editor.h"
 
-#include "app/key_poll.h"
-#include "app/shell_state.h"
-#include "battle/battle_state.h"
 #include "levels/level_grid.h"
 #include "render/draw.h"
 #include "render/terrain.h"
-
-int32_t Brush = Brick;
+#include "state/battle_state.h"
+#include "state/key_poll.h"
+#include "state/program_state.h"
 
 namespace {
 

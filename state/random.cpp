@@ -1,6 +1,6 @@
 // A linear congruential generator with the classic constants, returning the
 // upper 15 bits of its 32-bit state.
-#include "battle/random.h"
+#include "state/random.h"
 
 namespace {
 uint32_t GeneratorState = 1;

@@ -1,5 +1,5 @@
 // PNG encoding through libpng, into memory or a file.
-#include "tools/png_file.h"
+#include "formats/png_file.h"
 
 #include <png.h>
 

@@ -1,7 +1,8 @@
 // The one battle state of the program; it lives from start-up to exit.
-#include "battle/battle_state.h"
+#include "state/battle_state.h"
 
 BattleStateRecord BattleState{};
+std::vector<int32_t> WorkingGrid;
 
 void ResetPlayer() {
     BattleState.Player = FreshPlayerRecord;

@@ -1,14 +1,14 @@
 // The composition of one frame of play, with the passes of the actors at
 // their places: who is drawn later acts later.
-#include "render/compose.h"
+#include "battle/compose.h"
 
 #include "actors/bullets.h"
 #include "actors/effects.h"
 #include "actors/enemies.h"
 #include "actors/items.h"
-#include "battle/battle_state.h"
 #include "render/draw.h"
 #include "render/terrain.h"
+#include "state/battle_state.h"
 
 void ComposeFrame() {
     BattleStateRecord& battle = BattleState;

@@ -1,0 +1,45 @@
+// What lives for the whole run: the mode the timer dispatches on, the sound
+// setting, the window, the mouse, the editor's brush, the lock key's latch and
+// the level set.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/platform.h"
+
+enum GameModeValue : int32_t {
+    Playing = 0,
+    PauseRequested = 1,
+    GameOver = 2,
+    AllCleared = 3,
+    LevelCleared = 4,
+    Editing = 5,
+};
+
+// The window timer that drives every tick: id 1, every 10 ms.
+inline constexpr uintptr_t BattleTimer = 1;
+inline constexpr uint32_t BattleTimerPeriodMs = 10;
+
+extern int32_t GameMode;
+// The answer to the sound question at start-up; never changed afterwards.
+extern bool SoundEnabled;
+// The last mouse position over the window, each half of the message's
+// position word taken as unsigned 16 bits.
+extern int32_t MouseX;
+extern int32_t MouseY;
+extern platform::Window MainWindow;
+
+// The code the editor's left mouse button paints; Brick at program start,
+// changed only by the digit keys 1 to 7, kept when the editor is left and
+// entered again.
+extern int32_t Brush;
+
+// The edge latch of the lock key: true at program start, never reset by a
+// game or a level, so a lock key held across a level start toggles once.
+extern bool TurretLockLatch;
+
+// All 35 levels back to back (level L, row j, column i at L*165 + j*15 + i).
+// Its length is 5775 from start-up on; edits and a loaded map live here until
+// the built-in levels are restored.
+extern std::vector<int32_t> LevelSet;

@@ -1,0 +1,55 @@
+#!/usr/bin/env python3
+"""A long morvask-sim script of random play: arrows, gun keys, fire, level
+keys, pauses, minimising, the editor with painting and saving, loads, with
+dumps and frames along the way. For comparing two builds tick for tick.
+
+Usage: random_sim_script.py SEED TICKS > SCRIPT.sim"""
+import random, sys
+seed = int(sys.argv[1]); ticks = int(sys.argv[2])
+r = random.Random(seed)
+out = [f"seed {seed}", "answer ok ok yes ok" if seed % 2 else "answer ok ok no ok", "start"]
+keys = ["Up","Down","Left","Right"]
+gun = ["W","A","S","D"]
+t = 0; n = 0
+while t < ticks:
+    n += 1
+    c = r.random()
+    out.append("release all")
+    if c < 0.05:
+        out.append("hold Z " + r.choice(["Up","Down","F"]))
+        out.append("tick"); t += 1
+        out.append("release all")
+    elif c < 0.07:
+        out.append(r.choice(["press P", "press H", "minimize", "restore", "deactivate", "activate"]))
+    elif c < 0.09:
+        # the editor: enter, paint, leave
+        out.append("answer yes"); out.append("press F1")
+        for _ in range(r.randint(1, 6)):
+            out.append(f"mouse {r.randint(-40, 1000)} {r.randint(-40, 740)}")
+            out.append("hold " + r.choice(["LButton", "RButton", str(r.randint(1,7)), "Up"]))
+            out.append(f"tick {r.randint(1,4)}"); t += 2
+            out.append("release all")
+        if r.random() < 0.5:
+            out.append("press Down")
+        out.append("answer yes"); out.append("press F3")
+        out.append("tick 3"); t += 3
+        out.append("frame frame%d.png" % n)
+        out.append("dump"); out.append("dump levels")
+        out.append("answer yes"); out.append("press F1")
+    elif c < 0.1:
+        out.append("answer yes"); out.append("press F2")
+    else:
+        held = []
+        if r.random() < 0.8: held.append(r.choice(keys))
+        if r.random() < 0.4: held.append(r.choice(gun))
+        if r.random() < 0.7: held.append("Space")
+        if r.random() < 0.05: held.append("L")
+        if held: out.append("hold " + " ".join(held))
+        k = r.randint(1, 25)
+        out.append(f"tick {k}"); t += k
+    if n % 3 == 0: out.append("dump")
+    if n % 97 == 0: out.append("frame f%d.png" % n)
+out.append("dump"); out.append("dump"); out.append("dump levels")
+out.append("answer yes")
+out.append("close")
+print("\n".join(out))
