@@ -11,13 +11,30 @@
 
 namespace {
 
+// How bullets fly and what a shot does to the tank that fires it.
+struct BulletRules {
+    // A bullet whose corner leaves these bounds is gone.
+    int32_t lowestX, highestX, lowestY, highestY;
+    int32_t reloadAfterShot;  // the tank fires again when its reload falls to 0
+    int32_t flashTicks;       // muzzle flash of a shot
+    int32_t muzzleReach;      // the bullet's centre starts this far along the gun
+};
+constexpr BulletRules Bullets = {.lowestX = -75,
+                                 .highestX = 995,
+                                 .lowestY = -75,
+                                 .highestY = 739,
+                                 .reloadAfterShot = 100,
+                                 .flashTicks = 3,
+                                 .muzzleReach = 47};
+
 // Moves the bullet one step; false when it has left the field's margins.
 bool MoveBullet(Bullet& bullet) {
     MoveAlong(bullet.direction, bullet.speed, bullet.x, bullet.y);
     bullet.frame += 1;
     if (bullet.frame > 6)
         bullet.frame = 0;
-    return bullet.x >= -75 && bullet.x <= 995 && bullet.y >= -75 && bullet.y <= 739;
+    return bullet.x >= Bullets.lowestX && bullet.x <= Bullets.highestX &&
+           bullet.y >= Bullets.lowestY && bullet.y <= Bullets.highestY;
 }
 
 // Removes the i-th bullet of a list; the shooter gets the bullet back.
@@ -46,7 +63,7 @@ void HitPlayer(const Bullet& bullet) {
     SpawnEffect(player.x - 1, player.y - 1);
     battle.Lives -= 1;
     battle.PlayerDestroyed = true;
-    battle.RespawnDelay = 100;
+    battle.RespawnDelay = Delays.respawn;
 }
 
 // A player bullet hits enemy e; returns true when the enemy was destroyed
@@ -68,7 +85,7 @@ bool HitEnemy(const Bullet& bullet, size_t e) {
     battle.EnemyBulletLists.erase(battle.EnemyBulletLists.begin() + e);
     battle.EnemiesOnField -= 1;
     if (battle.EnemiesOnField == 0 && battle.EnemiesToSpawn == 0)
-        battle.LevelClearDelay = 200;
+        battle.LevelClearDelay = Delays.levelClear;
     return true;
 }
 
@@ -86,12 +103,12 @@ void FireBullet(TankRecord& tank, std::vector<Bullet>& list) {
                   .damage = tank.bulletDamage,
                   .frame = 0};
     // The centre starts 47 pixels out along the gun, 15 beyond the hull.
-    MoveAlong(tank.turretDir, 47, bullet.x, bullet.y);
+    MoveAlong(tank.turretDir, Bullets.muzzleReach, bullet.x, bullet.y);
     list.push_back(bullet);
     tank.bulletsInFlight += 1;
     if (tank.reloadTimer == 0) {
-        tank.reloadTimer = 100;
-        tank.flashTicks = 3;
+        tank.reloadTimer = Bullets.reloadAfterShot;
+        tank.flashTicks = Bullets.flashTicks;
     }
 }
 
@@ -105,7 +122,7 @@ void TankTimers(TankRecord& tank) {
     }
 }
 
-bool BulletHitsCell(const Bullet& bullet) {
+bool ApplyBulletToCell(const Bullet& bullet) {
     int32_t column = (bullet.x + 20) / CellSize;
     int32_t row = (bullet.y + 20) / CellSize;
     if (!InsideGrid(column, row))
@@ -118,7 +135,7 @@ bool BulletHitsCell(const Bullet& bullet) {
             PlayCue(ExplosionCue);
             SpawnEffect(column * CellSize, row * CellSize);
             cell = Empty;
-            BattleState.GameOverDelay = 100;
+            BattleState.GameOverDelay = Delays.baseLoss;
             return true;
         case BurningBrick:
         case BurningBrick + 1:
@@ -160,7 +177,7 @@ void UpdateEnemyBullets() {
                 RemoveBullet(list, i, enemy);
                 continue;
             }
-            if (BulletHitsCell(bullet)) {
+            if (ApplyBulletToCell(bullet)) {
                 SpawnEffect(bullet.x - 13, bullet.y - 13);
                 RemoveBullet(list, i, enemy);
                 continue;
@@ -187,7 +204,7 @@ void UpdatePlayerBullets() {
             RemoveBullet(bullets, i, player);
             continue;
         }
-        if (BulletHitsCell(bullets[i])) {
+        if (ApplyBulletToCell(bullets[i])) {
             // After a destroyed base this cuts its explosion sound off at once.
             PlayCue(HitCue);
             SpawnEffect(bullets[i].x - 13, bullets[i].y - 13);

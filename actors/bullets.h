@@ -21,7 +21,7 @@ void UpdatePlayerBullets();
 
 // Applies a bullet to the cell under its centre; true when the cell stops it.
 // Bricks weaken, burning bricks fall, stone holds, the base is destroyed.
-bool BulletHitsCell(const Bullet& bullet);
+bool ApplyBulletToCell(const Bullet& bullet);
 
 // True when the two bullets touch, by the pair of their directions.
 bool BulletsCollide(const Bullet& enemyBullet, const Bullet& playerBullet);

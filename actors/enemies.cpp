@@ -4,6 +4,7 @@
 
 #include "actors/bullets.h"
 #include "actors/movement.h"
+#include "levels/level_grid.h"
 #include "render/draw.h"
 #include "state/random.h"
 
@@ -29,6 +30,36 @@ constexpr EnemyKind TurretTank = {.kind = 6, .hitPoints = 50, .speed = 2, .turre
 constexpr EnemyKind HeavyTank  = {.kind = 7, .hitPoints = 70, .speed = 4, .turretLocked = false, .bulletKind = 0, .maxBullets = 2, .bulletSpeed = 8};
 // clang-format on
 
+// The enemies' rolls, arrivals and waits.
+struct EnemyRules {
+    int32_t kindRoll;        // roll for the kind (see KindOfRoll)
+    int32_t turnRoll;        // a standing tank turns at random when this roll gives 0
+    int32_t directionRoll;   // the roll of a new direction, body or gun
+    int32_t reaimRoll;       // a locked gun is re-aimed when this roll gives 0
+    int32_t fireRoll;        // a loaded gun fires when this roll gives 0
+    int32_t arrivalColumns;  // roll for the column: 0, 7 or 14
+    int32_t columnStep;      // pixels between two arrival columns
+    int32_t maxOnField;
+    int32_t waitAfterRefusal;  // ticks a tank stands after its move was refused
+    int32_t reloadRate;
+    int32_t bulletDamage;
+    int32_t lowestRowY;        // the y of the field's bottom row
+    int32_t rightmostColumnX;  // the x of the field's right column
+};
+constexpr EnemyRules Enemies = {.kindRoll = 10,
+                                .turnRoll = 4,
+                                .directionRoll = 4,
+                                .reaimRoll = 50,
+                                .fireRoll = 20,
+                                .arrivalColumns = 3,
+                                .columnStep = 7 * CellSize,
+                                .maxOnField = 4,
+                                .waitAfterRefusal = 5,
+                                .reloadRate = 4,
+                                .bulletDamage = 10,
+                                .lowestRowY = FieldHeight - CellSize,
+                                .rightmostColumnX = FieldWidth - CellSize};
+
 // Roll 10 for the kind: 0 fast, 1 turret, 2 heavy, 3 to 9 basic.
 const EnemyKind& KindOfRoll(int32_t roll) {
     switch (roll) {
@@ -49,20 +80,20 @@ TankRecord NewEnemy(const EnemyKind& k, int32_t x) {
                       .armour = 0,
                       .moveDir = Down,
                       .x = x,
-                      .y = -64,
+                      .y = -CellSize,
                       .turretDir = Down,
                       .turretLocked = k.turretLocked,
                       .reloadTimer = 0,
-                      .moveTicks = 64 / k.speed,
+                      .moveTicks = CellSize / k.speed,
                       .trackFrame = 0,
                       .speed = k.speed,
                       .stepPixels = k.speed,
                       .flashTicks = 0,
-                      .reloadRate = 4,
+                      .reloadRate = Enemies.reloadRate,
                       .bulletKind = k.bulletKind,
                       .bulletsInFlight = 0,
                       .maxBullets = k.maxBullets,
-                      .bulletDamage = 10,
+                      .bulletDamage = Enemies.bulletDamage,
                       .bulletSpeed = k.bulletSpeed,
                       .waitTicks = 0};
 }
@@ -72,8 +103,8 @@ void SpawnEnemy() {
     battle.EnemiesOnField += 1;
     battle.EnemiesToSpawn -= 1;
     // The kind is rolled before the column.
-    const EnemyKind& kind = KindOfRoll(Roll(10));
-    battle.EnemyList.push_back(NewEnemy(kind, Roll(3) * 448));  // columns 0, 7 and 14
+    const EnemyKind& kind = KindOfRoll(Roll(Enemies.kindRoll));
+    battle.EnemyList.push_back(NewEnemy(kind, Roll(Enemies.arrivalColumns) * Enemies.columnStep));
     battle.EnemyBulletLists.emplace_back();
 }
 
@@ -81,14 +112,14 @@ void SpawnEnemy() {
 void Decide(TankRecord& tank, size_t self) {
     BattleStateRecord& battle = BattleState;
     // While its flash shows a tank keeps its heading and makes no roll.
-    if (tank.flashTicks == 0 && (Roll(4) == 0 || FacesOwnEdge(tank, tank.moveDir))) {
+    if (tank.flashTicks == 0 && (Roll(Enemies.turnRoll) == 0 || FacesOwnEdge(tank, tank.moveDir))) {
         do {
-            TurnTank(tank, Roll(4));
+            TurnTank(tank, Roll(Enemies.directionRoll));
         } while (FacesOwnEdge(tank, tank.moveDir));
     }
-    tank.moveTicks = 64 / tank.speed;
-    if (CheckTerrain(tank) || (!battle.PlayerDestroyed && TankBlocks(tank, battle.Player))) {
-        tank.waitTicks = 5;
+    tank.moveTicks = CellSize / tank.speed;
+    if (TerrainRefusesMove(tank) || (!battle.PlayerDestroyed && TankBlocks(tank, battle.Player))) {
+        tank.waitTicks = Enemies.waitAfterRefusal;
         tank.moveTicks = 0;
     } else {
         for (size_t other = 0; other < battle.EnemyList.size(); ++other) {
@@ -100,7 +131,7 @@ void Decide(TankRecord& tank, size_t self) {
         }
     }
     if (tank.moveTicks > 0)
-        tank.moveTicks = 64 / tank.stepPixels;
+        tank.moveTicks = CellSize / tank.stepPixels;
 }
 
 void Move(TankRecord& tank) {
@@ -113,16 +144,16 @@ void Move(TankRecord& tank) {
 }  // namespace
 
 bool FacesOwnEdge(const TankRecord& tank, int32_t d) {
-    return (d == Down && tank.y == 640) || (d == Left && tank.x == 0) || (d == Up && tank.y == 0) ||
-           (d == Right && tank.x == 896);
+    return (d == Down && tank.y == Enemies.lowestRowY) || (d == Left && tank.x == 0) ||
+           (d == Up && tank.y == 0) || (d == Right && tank.x == Enemies.rightmostColumnX);
 }
 
 void SpawnEnemyStep() {
     BattleStateRecord& battle = BattleState;
-    if (battle.EnemiesOnField < 4 && battle.SpawnDelay == 0) {
+    if (battle.EnemiesOnField < Enemies.maxOnField && battle.SpawnDelay == 0) {
         if (battle.EnemiesToSpawn <= 0)
             return;
-        battle.SpawnDelay = 100;
+        battle.SpawnDelay = Delays.arrival;
     } else if (battle.SpawnDelay <= 0) {
         return;
     }
@@ -139,13 +170,14 @@ void UpdateEnemyTanks() {
         TankRecord& tank = battle.EnemyList[e];
         // A locked gun is re-aimed at random; any gun that points out of the
         // field from its edge is re-aimed at once. Not while the flash shows.
-        if (tank.flashTicks == 0 &&
-            ((tank.turretLocked && Roll(50) == 0) || FacesOwnEdge(tank, tank.turretDir))) {
+        if (tank.flashTicks == 0 && ((tank.turretLocked && Roll(Enemies.reaimRoll) == 0) ||
+                                     FacesOwnEdge(tank, tank.turretDir))) {
             do {
-                tank.turretDir = Roll(4);
+                tank.turretDir = Roll(Enemies.directionRoll);
             } while (FacesOwnEdge(tank, tank.turretDir));
         }
-        if (tank.reloadTimer == 0 && tank.bulletsInFlight < tank.maxBullets && Roll(20) == 0)
+        if (tank.reloadTimer == 0 && tank.bulletsInFlight < tank.maxBullets &&
+            Roll(Enemies.fireRoll) == 0)
             FireBullet(tank, battle.EnemyBulletLists[e]);
         if (tank.waitTicks > 0) {
             AdvanceTrack(tank);

@@ -5,7 +5,7 @@
 
 #include "levels/level_grid.h"
 
-bool CheckTerrain(TankRecord& tank) {
+bool TerrainRefusesMove(TankRecord& tank) {
     int32_t column = tank.x / CellSize;
     int32_t row = tank.y / CellSize;
     MoveAlong(tank.moveDir, 1, column, row);
@@ -51,9 +51,9 @@ bool TankBlocks(const TankRecord& mover, const TankRecord& other) {
         default:
             return false;
     }
-    if (side == 0 && ahead >= 64 && ahead < 128)
+    if (side == 0 && ahead >= CellSize && ahead < 2 * CellSize)
         return true;
-    return ahead == 64 && std::abs(side) < 64;
+    return ahead == CellSize && std::abs(side) < CellSize;
 }
 
 void AdvanceTrack(TankRecord& tank) {

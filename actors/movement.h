@@ -7,7 +7,7 @@
 // Looks at the cell the tank would drive into along its moveDir; true when
 // the move is refused. Sets stepPixels for the move: speed, twice speed onto
 // ice, 1 onto sand; a cell beyond the field's edge leaves it as it was.
-bool CheckTerrain(TankRecord& tank);
+bool TerrainRefusesMove(TankRecord& tank);
 
 // True when `other` stands in the way of a move of `mover` along mover's
 // moveDir: straight ahead in the next cell or on its way through the one

@@ -1,6 +1,7 @@
 // Painting the levels with the mouse.
 #include "app/editor.h"
 
+#include "levels/cell_animation.h"
 #include "levels/level_grid.h"
 #include "render/draw.h"
 #include "render/terrain.h"
@@ -34,6 +35,7 @@ void PaintCellAt(int32_t x, int32_t y, int32_t code) {
 }
 
 void EditorStep() {
+    AnimateTerrain();
     DrawTerrain();
     DrawGrass();
     // The cursor follows the mouse freely, also beyond the field's edges,

@@ -122,9 +122,14 @@ intptr_t MainWindowProcedure(platform::Window window, uint32_t message, uintptr_
                              intptr_t lParam) {
     switch (message) {
         case platform::WM_TIMER:
-            if (wParam == BattleTimer) {
+            // A box opened by a tick runs its own message loop, in which a
+            // restore (WM_SIZE) can set the timer again: a tick that arrives
+            // while another is still under way is dropped, never nested.
+            if (wParam == BattleTimer && !TickUnderWay) {
+                TickUnderWay = true;
                 EditorCommandTick();
                 ModeTick();
+                TickUnderWay = false;
             }
             break;
         case platform::WM_KEYDOWN:

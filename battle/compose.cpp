@@ -6,6 +6,7 @@
 #include "actors/effects.h"
 #include "actors/enemies.h"
 #include "actors/items.h"
+#include "levels/cell_animation.h"
 #include "render/draw.h"
 #include "render/terrain.h"
 #include "state/battle_state.h"
@@ -13,6 +14,7 @@
 void ComposeFrame() {
     BattleStateRecord& battle = BattleState;
     // The background and the cells under the tanks come first.
+    AnimateTerrain();
     DrawTerrain();
     UpdateItem();
     UpdateEnemyTanks();

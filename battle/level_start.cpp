@@ -34,9 +34,9 @@ void StartLevel() {
     TankRecord& player = BattleState.Player;
     player.moveDir = Up;
     player.turretDir = Up;
-    player.x = 320;
-    player.y = 704;
-    player.moveTicks = 64 / player.speed;
+    player.x = FreshPlayerRecord.x;
+    player.y = FreshPlayerRecord.y;
+    player.moveTicks = CellSize / player.speed;
     player.stepPixels = player.speed;
     player.reloadTimer = 0;
     player.trackFrame = 0;
@@ -54,7 +54,7 @@ void StartLevel() {
     BattleState.PlayerDestroyed = false;
     BattleState.RespawnDelay = 0;
     BattleState.EnemiesOnField = 0;
-    BattleState.EnemiesToSpawn = 20;
+    BattleState.EnemiesToSpawn = EnemiesPerLevel;
     BattleState.SpawnDelay = 1;
     BattleState.TerrainPhaseA = 0;
     BattleState.TerrainPhaseB = 0;

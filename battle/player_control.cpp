@@ -50,9 +50,9 @@ void StartMove(TankRecord& player) {
         return;
 
     TurnTank(player, direction);
-    player.moveTicks = 64 / player.speed;
-    bool refused = CheckTerrain(player);
-    player.moveTicks = 64 / player.stepPixels;
+    player.moveTicks = CellSize / player.speed;
+    bool refused = TerrainRefusesMove(player);
+    player.moveTicks = CellSize / player.stepPixels;
     if (!refused) {
         for (const TankRecord& enemy : BattleState.EnemyList) {
             if (TankBlocks(player, enemy)) {
@@ -76,8 +76,8 @@ void ContinueMove(TankRecord& player) {
     MoveAlong(player.moveDir, player.stepPixels, player.x, player.y);
     if (player.moveTicks == 0) {
         // Steps that do not divide 64 leave a gap; the snap closes it.
-        player.x = (player.x + 32) / 64 * 64;
-        player.y = (player.y + 32) / 64 * 64;
+        player.x = (player.x + CellSize / 2) / CellSize * CellSize;
+        player.y = (player.y + CellSize / 2) / CellSize * CellSize;
     }
 }
 

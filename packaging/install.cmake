@@ -7,7 +7,7 @@ if(NOT TARGET morvask)
   return()
 endif()
 
-set(MORVASK_APP_ID io.github.morvask.Morvask)
+set(MORVASK_APP_ID io.github.morvask.morvask)
 set(MORVASK_PACKAGING_DIR ${CMAKE_CURRENT_LIST_DIR})
 set(MORVASK_HOMEPAGE "https://github.com/morvask/morvask" CACHE STRING
   "Home page named by the Debian package")
@@ -34,6 +34,29 @@ foreach(size 16 24 32 48 96 128 256)
     DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
     RENAME ${MORVASK_APP_ID}.png)
 endforeach()
+# The same tank drawn as a scalable picture, for any other size.
+install(FILES ${MORVASK_PACKAGING_DIR}/${MORVASK_APP_ID}.svg
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+
+# The manual pages, the changelog and the licence, compressed as Debian
+# wants them (gzip -9n: no name or time stamp, the same bytes every build).
+find_program(MORVASK_GZIP gzip REQUIRED)
+set(MORVASK_DOC_OUT ${CMAKE_BINARY_DIR}/packaging)
+set(MORVASK_COMPRESSED)
+foreach(source morvask.6 morvask-launcher.6 debian/changelog)
+  get_filename_component(name ${source} NAME)
+  add_custom_command(OUTPUT ${MORVASK_DOC_OUT}/${name}.gz
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${MORVASK_DOC_OUT}
+    COMMAND ${MORVASK_GZIP} -9nc ${MORVASK_PACKAGING_DIR}/${source} > ${MORVASK_DOC_OUT}/${name}.gz
+    DEPENDS ${MORVASK_PACKAGING_DIR}/${source}
+    VERBATIM)
+  list(APPEND MORVASK_COMPRESSED ${MORVASK_DOC_OUT}/${name}.gz)
+endforeach()
+add_custom_target(morvask_docs ALL DEPENDS ${MORVASK_COMPRESSED})
+install(FILES ${MORVASK_DOC_OUT}/morvask.6.gz ${MORVASK_DOC_OUT}/morvask-launcher.6.gz
+  DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+install(FILES ${MORVASK_DOC_OUT}/changelog.gz ${MORVASK_PACKAGING_DIR}/debian/copyright
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/morvask)
 
 # The Debian package. The libraries come from dpkg-shlibdeps; the message
 # boxes' glyphs are built into the program, so it needs no font package.
@@ -60,4 +83,6 @@ set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${MORVASK_HOMEPAGE})
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Directories such as /usr/share/man/man6 belong to other packages too.
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

@@ -1,16 +1,15 @@
-// The layered frame: two layers kept from frame to frame, the sprites of a
+// The layered frame: a still layer kept from frame to frame, the sprites of a
 // frame listed and drawn at the end, and marks of what each frame changed.
 //
-// The ground layer is the background with every cell under the tanks; the
-// still layer is the ground with grass drawn over it, which is the whole
-// picture wherever no sprite is. The back buffer is kept between frames, so a
-// frame restores from the still layer only what the last two frames drew over
-// it (after presenting, the back buffer holds either its own frame or the one
-// the window showed before it) and the cells that changed, then draws the
-// sprites, and the grass again over the grass cells that a sprite under the
-// grass touched.
+// The still layer is the background with every cell drawn over it, grass
+// included, which is the whole picture wherever no sprite is. The back buffer is kept between
+// frames, so a frame restores from the still layer only what the last two frames drew over it
+// (after presenting, the back buffer holds either its own frame or the one the window showed before
+// it) and the cells that changed, then draws the sprites, and the grass again over the grass cells
+// that a sprite under the grass touched.
 //
-// That the still layer may stand in for the ground under those sprites follows
+// That the still layer, grass and all, may stand in for the ground under
+// those sprites follows
 // from the masked copy: per bit it is x -> (x | mask) & image, which sets the
 // bit to a constant or leaves it as it is. Where the grass sets a bit, the
 // result is that constant whatever lay below; where it leaves it, the grass
@@ -43,7 +42,6 @@ struct ListedSprite {
 };
 
 struct LayerState {
-    platform::Surface ground = nullptr;
     platform::Surface still = nullptr;
     // The surfaces the layers and the marks were made for: others mean anew.
     platform::Surface back = nullptr;
@@ -158,18 +156,21 @@ void RestoreMarked() {
     }
 }
 
-// Draws one square of both layers again for the code now at index i.
+// The cell of a code drawn over the background at index i, into a surface;
+// grass only when asked.
+void DrawSquare(platform::Surface into, int32_t i, int32_t code, bool grass) {
+    int32_t x = CellSize * (i % GridColumns), y = CellSize * (i / GridColumns);
+    int sx, sy;
+    if ((code == Grass ? grass : code != Empty) && CellSource(CellKind(code), sx, sy))
+        platform::SpriteBlt(into, x, y, CellSprite, CellSprite, CellSheet, sx, sy);
+}
+
+// Draws one square of the still layer again for the code now at index i.
 void RedrawSquare(int32_t i, int32_t code) {
     int32_t x = CellSize * (i % GridColumns), y = CellSize * (i / GridColumns);
-    platform::BitBlt(Layers.ground, x, y, CellSize, CellSize, BackgroundImage, x, y,
+    platform::BitBlt(Layers.still, x, y, CellSize, CellSize, BackgroundImage, x, y,
                      platform::SRCCOPY);
-    int sx, sy;
-    if (code != Empty && code != Grass && CellSource(CellKind(code), sx, sy))
-        platform::SpriteBlt(Layers.ground, x, y, CellSprite, CellSprite, CellSheet, sx, sy);
-    platform::BitBlt(Layers.still, x, y, CellSize, CellSize, Layers.ground, x, y,
-                     platform::SRCCOPY);
-    if (code == Grass && CellSource(CellKind(Grass), sx, sy))
-        platform::SpriteBlt(Layers.still, x, y, CellSprite, CellSprite, CellSheet, sx, sy);
+    DrawSquare(Layers.still, i, code, true);
 }
 
 void DrawGrassCell(int32_t i) {
@@ -179,10 +180,13 @@ void DrawGrassCell(int32_t i) {
                             CellSprite, CellSprite, CellSheet, sx, sy);
 }
 
-// The frame the plain way, from the ground layer: used until the marks hold.
+// The frame the plain way, from the background and every cell: used until
+// the marks hold, and on a frame whose grass is not that of the still layer.
 void DrawWhole() {
-    platform::BitBlt(BackBuffer, 0, 0, FieldWidth, FieldHeight, Layers.ground, 0, 0,
+    platform::BitBlt(BackBuffer, 0, 0, FieldWidth, FieldHeight, BackgroundImage, 0, 0,
                      platform::SRCCOPY);
+    for (int32_t i = 0; i < LevelCellCount; ++i)
+        DrawSquare(BackBuffer, i, Layers.codes[i], false);
     for (const ListedSprite& s : Layers.list) {
         if (s.sheet) {
             platform::SpriteBlt(BackBuffer, s.x, s.y, s.w, s.h, s.sheet, s.sx, s.sy);
@@ -236,10 +240,8 @@ void DrawChanged() {
 
 void BeginLayeredFrame() {
     LayerState& l = Layers;
-    if (!l.ground) {
-        l.ground = platform::CreateCompatibleSurface(BackBuffer, FieldWidth, FieldHeight);
+    if (!l.still)
         l.still = platform::CreateCompatibleSurface(BackBuffer, FieldWidth, FieldHeight);
-    }
     if (l.back != BackBuffer || l.background != BackgroundImage || l.cells != CellSheet) {
         // New surfaces (a new start-up): the layers hold nothing of theirs.
         l.back = BackBuffer;

@@ -80,6 +80,19 @@ inline constexpr TankRecord FreshPlayerRecord = {.kind = 1,
                                                  .bulletSpeed = 8,
                                                  .waitTicks = 0};
 
+// The delays of a level, in ticks.
+struct DelayRules {
+    int32_t respawn;     // a destroyed player's tank to its return
+    int32_t baseLoss;    // a destroyed base to the game's end
+    int32_t levelClear;  // the last enemy destroyed to the level's end
+    int32_t arrival;     // between two enemies' arrivals
+};
+inline constexpr DelayRules Delays = {
+    .respawn = 100, .baseLoss = 100, .levelClear = 200, .arrival = 100};
+
+// Enemies a level sends in all.
+inline constexpr int32_t EnemiesPerLevel = 20;
+
 // The caps that items and the upgrade combination raise the player's tank to.
 inline constexpr int32_t MaxPlayerHitPoints = 40;
 inline constexpr int32_t MaxPlayerReloadRate = 16;
@@ -89,8 +102,10 @@ inline constexpr int32_t MaxPlayerBulletSpeed = 24;
 
 // One shell in flight; its 40 x 40 box has its corner at (x, y).
 struct Bullet {
-    int32_t kind;   // sprite row, the shooter's bulletKind
-    int32_t spare;  // 100 at creation; nothing reads it
+    int32_t kind;  // sprite row, the shooter's bulletKind
+    // 100 at creation and never read by a rule; kept because morvask-sim's
+    // dumps carry it, and the scripts that read them expect it.
+    int32_t spare;
     int32_t direction;
     int32_t x;
     int32_t y;

@@ -21,7 +21,7 @@ enum GameModeValue : int32_t {
 inline constexpr uintptr_t BattleTimer = 1;
 inline constexpr uint32_t BattleTimerPeriodMs = 10;
 
-extern int32_t GameMode;
+extern GameModeValue GameMode;
 // The answer to the sound question at start-up; never changed afterwards.
 extern bool SoundEnabled;
 // The last mouse position over the window, each half of the message's
@@ -29,6 +29,9 @@ extern bool SoundEnabled;
 extern int32_t MouseX;
 extern int32_t MouseY;
 extern platform::Window MainWindow;
+
+// True from the start of a tick to its end, boxes included.
+extern bool TickUnderWay;
 
 // The code the editor's left mouse button paints; Brick at program start,
 // changed only by the digit keys 1 to 7, kept when the editor is left and

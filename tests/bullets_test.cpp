@@ -35,45 +35,45 @@ TEST_F(BulletCells, ABrickTakesFourHitsAndBurnsBeforeItFalls) {
     SetCell(3, 3, Brick);
     const int32_t after[] = {CrackedBrick, BrokenBrick, BurningBrick, Empty};
     for (int32_t code : after) {
-        EXPECT_TRUE(BulletHitsCell(BulletOverCell(3, 3)));
+        EXPECT_TRUE(ApplyBulletToCell(BulletOverCell(3, 3)));
         EXPECT_EQ(WorkingGrid[CellIndex(3, 3)], code);
     }
-    EXPECT_FALSE(BulletHitsCell(BulletOverCell(3, 3)));
+    EXPECT_FALSE(ApplyBulletToCell(BulletOverCell(3, 3)));
 }
 
 TEST_F(BulletCells, DamageWeakensBricksByTensAndAnyBurningBrickFallsAtOnce) {
     SetCell(3, 3, CrackedBrick);
-    EXPECT_TRUE(BulletHitsCell(BulletOverCell(3, 3, 20)));
+    EXPECT_TRUE(ApplyBulletToCell(BulletOverCell(3, 3, 20)));
     EXPECT_EQ(WorkingGrid[CellIndex(3, 3)], BurningBrick);
     SetCell(3, 3, Brick);
-    EXPECT_TRUE(BulletHitsCell(BulletOverCell(3, 3, 40)));
+    EXPECT_TRUE(ApplyBulletToCell(BulletOverCell(3, 3, 40)));
     EXPECT_EQ(WorkingGrid[CellIndex(3, 3)], Empty);
     for (int32_t burning : {4, 5, 6, 104, 106}) {
         SetCell(3, 3, burning);
-        EXPECT_TRUE(BulletHitsCell(BulletOverCell(3, 3)));
+        EXPECT_TRUE(ApplyBulletToCell(BulletOverCell(3, 3)));
         EXPECT_EQ(WorkingGrid[CellIndex(3, 3)], Empty);
     }
     // The whole code is weakened: a brick of a hand-edited 101 falls at once.
     SetCell(3, 3, 101);
-    EXPECT_TRUE(BulletHitsCell(BulletOverCell(3, 3)));
+    EXPECT_TRUE(ApplyBulletToCell(BulletOverCell(3, 3)));
     EXPECT_EQ(WorkingGrid[CellIndex(3, 3)], Empty);
 }
 
 TEST_F(BulletCells, StoneHoldsAndOpenGroundLetsBulletsPass) {
     SetCell(3, 3, Stone);
     for (int i = 0; i < 10; ++i)
-        EXPECT_TRUE(BulletHitsCell(BulletOverCell(3, 3)));
+        EXPECT_TRUE(ApplyBulletToCell(BulletOverCell(3, 3)));
     EXPECT_EQ(WorkingGrid[CellIndex(3, 3)], Stone);
     for (int32_t code : {0, 8, 9, 11, 12, 17, 23, 123, 24, 99, -5}) {
         SetCell(3, 3, code);
-        EXPECT_FALSE(BulletHitsCell(BulletOverCell(3, 3))) << "code " << code;
+        EXPECT_FALSE(ApplyBulletToCell(BulletOverCell(3, 3))) << "code " << code;
         EXPECT_EQ(WorkingGrid[CellIndex(3, 3)], code);
     }
     EXPECT_TRUE(BattleState.Effects.empty());
 }
 
 TEST_F(BulletCells, TheBaseFallsWithItsExplosionAndTheCountdown) {
-    EXPECT_TRUE(BulletHitsCell(BulletOverCell(7, 10)));
+    EXPECT_TRUE(ApplyBulletToCell(BulletOverCell(7, 10)));
     EXPECT_EQ(WorkingGrid[CellIndex(7, 10)], Empty);
     EXPECT_EQ(BattleState.GameOverDelay, 100);
     ASSERT_EQ(BattleState.Effects.size(), 1u);
@@ -89,21 +89,21 @@ TEST_F(BulletCells, CentresOutsideTheGridHitNothing) {
     SetCell(0, 0, Stone);
     Bullet b = BulletOverCell(0, 0);
     b.x = -20 - 63;
-    EXPECT_TRUE(BulletHitsCell(b));
+    EXPECT_TRUE(ApplyBulletToCell(b));
     b.x = -20 - 64;
-    EXPECT_FALSE(BulletHitsCell(b));
+    EXPECT_FALSE(ApplyBulletToCell(b));
     b = BulletOverCell(0, 0);
     b.y = -20 - 63;
-    EXPECT_TRUE(BulletHitsCell(b));
+    EXPECT_TRUE(ApplyBulletToCell(b));
     SetCell(14, 10, Stone);
     b = BulletOverCell(14, 10);
     b.x = 960 - 20;  // centre at 960: column 15
-    EXPECT_FALSE(BulletHitsCell(b));
+    EXPECT_FALSE(ApplyBulletToCell(b));
     b.x = 959 - 20;
-    EXPECT_TRUE(BulletHitsCell(b));
+    EXPECT_TRUE(ApplyBulletToCell(b));
     b = BulletOverCell(14, 10);
     b.y = 704 - 20;
-    EXPECT_FALSE(BulletHitsCell(b));
+    EXPECT_FALSE(ApplyBulletToCell(b));
 }
 
 TEST(BulletsCollide, EachPairOfDirectionsAtItsBounds) {

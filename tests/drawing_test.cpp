@@ -105,7 +105,7 @@ TEST(CellAnimation, BurningBricksAndWaterFollowTheirCycles) {
     EXPECT_EQ(AnimateCell(112, 0, 3), 111);
 }
 
-TEST(DrawTerrain, StepsTheCellsInTheWorkingGridAndThePhases) {
+TEST(AnimateTerrain, StepsTheCellsInTheWorkingGridAndThePhases) {
     StartGame();
     ClearWorkingGrid();
     SetCell(0, 0, 4);
@@ -113,7 +113,7 @@ TEST(DrawTerrain, StepsTheCellsInTheWorkingGridAndThePhases) {
     SetCell(2, 0, Grass);
     std::vector<int32_t> burning, water;
     for (int pass = 0; pass < 12; ++pass) {
-        DrawTerrain();
+        AnimateTerrain();
         burning.push_back(WorkingGrid[0]);
         water.push_back(WorkingGrid[1]);
     }

@@ -34,6 +34,8 @@ uint64_t Hash(const platform::SurfaceData& picture) {
 void PunchHolesInTheGrass() {
     int32_t kind = CellKind(Grass);
     int sx = 64 * (kind % 4), sy = 128 * (kind / 4);
+    software::ReadyPixels(CellSheet);
+    software::ReadyPixels(TankSheet);
     for (int y = 0; y < 64; ++y) {
         for (int x = 0; x < 64; ++x) {
             uint32_t* image = &CellSheet->pixels[size_t(sy + y) * CellSheet->width + sx + x];

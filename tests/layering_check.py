@@ -23,11 +23,9 @@ LAYERS = [
     ["platform"],  # the platform layer and its backends
     ["formats"],  # generic PNG, BMP, wave and icon writers
 ]
-# The one door upward: a backend's process entry reads the command line and
-# the settings and starts the game through MorvaskMain, so the entry files of
-# platform/ may include these headers of app/, and no other file may.
-ENTRY_HEADERS = {"app/main_window.h", "app/command_line.h", "app/settings_file.h"}
-ENTRY_FILES = re.compile(r"^platform/[a-z0-9]+/(main|[a-z]+_main)\.cpp$")
+# A backend's process entry (a file of platform/ that defines main or
+# WinMain) starts the whole program: it stands on top with the tools.
+PROCESS_ENTRY = re.compile(r"^\s*int\s+(WINAPI\s+)?(main|WinMain|wWinMain)\s*\(", re.MULTILINE)
 LAYER_OF = {folder: n for n, folders in enumerate(LAYERS) for folder in folders}
 GAME = ["app", "battle", "actors", "render", "levels", "state"]
 SKIPPED = ("build", ".git", "dist", "node_modules")
@@ -45,8 +43,10 @@ def source_files(root):
                 yield os.path.relpath(os.path.join(top, name), root).replace(os.sep, "/")
 
 
-def direction_problems(rel, includes, known):
+def direction_problems(rel, text, includes, known):
     folder = rel.split("/")[0]
+    if folder == "platform" and PROCESS_ENTRY.search(text):
+        folder = "tools"
     if folder not in LAYER_OF:
         return [f"{rel}: its folder '{folder}' has no place in the layer order"]
     problems = []
@@ -54,7 +54,7 @@ def direction_problems(rel, includes, known):
         if target not in known:
             continue
         to = target.split("/")[0]
-        if to == folder or (ENTRY_FILES.match(rel) and target in ENTRY_HEADERS):
+        if to == folder:
             continue
         if to not in LAYER_OF:
             problems.append(f"{rel}: includes {target}, whose folder has no place in the order")
@@ -116,7 +116,7 @@ def main():
 
     problems = []
     for rel, text in sorted(texts.items()):
-        problems += direction_problems(rel, includes[rel], known)
+        problems += direction_problems(rel, text, includes[rel], known)
         in_platform = rel.startswith("platform/")
         if not in_platform and re.search(
             r'#\s*include\s*[<"](SDL2?/)?SDL\.h[>"]|#\s*include\s*<windows\.h>', text

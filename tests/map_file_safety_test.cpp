@@ -188,3 +188,18 @@ TEST_F(MapFileSafety, AnotherUsersMapIsNotReplacedThroughAWritableDirectory) {
     EXPECT_EQ(Read("shared.txt"), "nobody's map");
     EXPECT_EQ(Names(), std::vector<std::string>({"map.txt", "shared.txt"}));
 }
+
+TEST_F(MapFileSafety, AMaskThatForbidsEverythingStillLeavesTheUserTheirMap) {
+    // Emscripten's file system reports such a mask.
+    mode_t previousMask = umask(0777);
+    SaveCustomMap();
+    SaveCustomMap();
+    umask(previousMask);
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>({"地图保存成功！", "地图保存成功！"}));
+    struct stat status {};
+    ASSERT_EQ(stat("map.txt", &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0600u);
+    LevelSet[0] = 77;
+    LoadCustomMap();
+    EXPECT_EQ(LevelSet, BuiltInLevels());
+}

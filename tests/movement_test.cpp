@@ -44,7 +44,7 @@ TEST_F(Terrain, EveryKindAdmitsOrRefusesTheTank) {
     for (const TerrainCase& c : cases) {
         SetCell(5, 4, c.code);
         TankRecord tank = Mover();
-        EXPECT_EQ(CheckTerrain(tank), c.refused) << "code " << c.code;
+        EXPECT_EQ(TerrainRefusesMove(tank), c.refused) << "code " << c.code;
         EXPECT_EQ(tank.stepPixels, c.step) << "code " << c.code;
     }
 }
@@ -53,11 +53,11 @@ TEST_F(Terrain, OnlyTheCellAheadMatters) {
     SetCell(4, 4, Water);  // the tank's own cell
     SetCell(3, 4, Stone);  // behind it
     TankRecord tank = Mover();
-    EXPECT_FALSE(CheckTerrain(tank));
+    EXPECT_FALSE(TerrainRefusesMove(tank));
     EXPECT_EQ(tank.stepPixels, 5);
     // Leaving ice for empty ground is at normal speed.
     SetCell(4, 4, Ice);
-    EXPECT_FALSE(CheckTerrain(tank));
+    EXPECT_FALSE(TerrainRefusesMove(tank));
     EXPECT_EQ(tank.stepPixels, 5);
 }
 
@@ -70,22 +70,22 @@ TEST_F(Terrain, TheFieldsEdgesRefuseAndKeepTheOldStep) {
         TankRecord tank = Mover(c.direction);
         tank.x = c.x;
         tank.y = c.y;
-        EXPECT_TRUE(CheckTerrain(tank)) << c.x << "," << c.y;
+        EXPECT_TRUE(TerrainRefusesMove(tank)) << c.x << "," << c.y;
         EXPECT_EQ(tank.stepPixels, 3);
     }
     // One cell inside the edge is fine.
     TankRecord tank = Mover(Left);
     tank.x = 64;
-    EXPECT_FALSE(CheckTerrain(tank));
+    EXPECT_FALSE(TerrainRefusesMove(tank));
 }
 
 TEST_F(Terrain, ADirectionOutsideTheFourLooksAtTheTanksOwnCell) {
     TankRecord tank = Mover(7);
     SetCell(4, 4, Ice);
-    EXPECT_FALSE(CheckTerrain(tank));
+    EXPECT_FALSE(TerrainRefusesMove(tank));
     EXPECT_EQ(tank.stepPixels, 10);
     SetCell(4, 4, Stone);
-    EXPECT_TRUE(CheckTerrain(tank));
+    EXPECT_TRUE(TerrainRefusesMove(tank));
 }
 
 TEST(TankBlocks, StandingStillAhead) {

@@ -24,6 +24,7 @@ void ResetEverything() {
     MouseX = 0;
     MouseY = 0;
     MainWindow = nullptr;
+    TickUnderWay = false;
     Brush = Brick;
     TurretLockLatch = true;
     DrawingEnabled = true;

@@ -196,7 +196,9 @@ bool ReplaceFileWhole(const char* path, const std::string& text) {
     } else if (ok) {
         mode_t mask = ::umask(0);
         ::umask(mask);
-        ok = ::fchmod(fd, 0666 & ~mask) == 0;
+        // The user always keeps reading and writing the map they saved, even
+        // under a mask that says otherwise (Emscripten reports 0777).
+        ok = ::fchmod(fd, (0666 & ~mask) | S_IRUSR | S_IWUSR) == 0;
     }
     ok = ok && ::fsync(fd) == 0;
     ok = ::close(fd) == 0 && ok;

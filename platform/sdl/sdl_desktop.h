@@ -11,6 +11,7 @@
 #include "platform/platform.h"
 #include "platform/sdl/sdl_backend.h"
 #include "platform/software/dialog.h"
+#include "platform/software/tick_pacer.h"
 
 struct platform::WindowData {
     SDL_Window* sdlWindow = nullptr;
@@ -29,9 +30,9 @@ namespace sdl {
 constexpr int FieldWidth = 960;
 constexpr int FieldHeight = 704;
 
+// A window timer's ticks, on a grid of the monotonic clock.
 struct WindowTimer {
-    uint32_t periodMs = 10;
-    uint64_t dueMs = 0;
+    software::TickSchedule schedule;
 };
 
 // The message box on the window while one is open, and its picture.
@@ -57,9 +58,6 @@ struct DesktopState {
     std::map<uintptr_t, WindowTimer> timers;
     bool quitPosted = false;
     int quitCode = 0;
-    // The display's scale in window units (2 on an X11 screen of 192 dpi;
-    // 1 where SDL itself counts in points).
-    int displayScale = 1;
     // Closing the window was asked while a box was open: the box was
     // answered, and the close runs when the message loop next turns; boxes
     // opened before then are answered the same way at once.

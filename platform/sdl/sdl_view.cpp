@@ -129,8 +129,9 @@ void FieldPoint(const View& view, int x, int y, int& fieldX, int& fieldY) {
 }
 
 void PrepareWindow(SDL_Window* window) {
+    // The display's scale in window units (2 on an X11 screen of 192 dpi;
+    // 1 where SDL itself counts in points).
     const int scale = DisplayScaleOf(window);
-    Desktop.displayScale = scale;
     int display = std::max(0, SDL_GetWindowDisplayIndex(window));
     SDL_Rect usable{};
     if (SDL_GetDisplayUsableBounds(display, &usable) != 0 || usable.w <= 0 || usable.h <= 0)
@@ -195,8 +196,15 @@ void PresentFrame(const platform::SurfaceData* fresh) {
     if (window.minimized)
         return;
     const View view = CurrentView();
-    SDL_SetRenderDrawColor(window.renderer, 0, 0, 0, 255);
-    SDL_RenderClear(window.renderer);
+    // Black only shows around a field that does not fill the window; a
+    // covered target is not cleared first.
+    int outputWidth = 0, outputHeight = 0;
+    SDL_GetRendererOutputSize(window.renderer, &outputWidth, &outputHeight);
+    if (view.field.x > 0 || view.field.y > 0 || view.field.w < outputWidth ||
+        view.field.h < outputHeight) {
+        SDL_SetRenderDrawColor(window.renderer, 0, 0, 0, 255);
+        SDL_RenderClear(window.renderer);
+    }
     // The field stays visible behind an open box, dimmed.
     const Uint8 level = Desktop.dialog ? 128 : 255;
     SDL_SetTextureColorMod(window.texture, level, level, level);

@@ -231,7 +231,8 @@ void HandleEvent(const SDL_Event& event) {
 }
 
 // Like window timers: a tick that falls due while the program is busy is
-// delivered once, late, and the ticks missed meanwhile are not made up.
+// delivered once, late, and the ticks missed meanwhile are not made up; the
+// ticks after it keep their times (see platform/software/tick_pacer.h).
 void DeliverDueTimers() {
     if (Desktop.timers.empty())
         return;
@@ -242,28 +243,43 @@ void DeliverDueTimers() {
         auto found = Desktop.timers.find(id);
         if (found == Desktop.timers.end())
             continue;
-        uint64_t now = SDL_GetTicks64();
-        sdl::WindowTimer& timer = found->second;
-        if (now < timer.dueMs)
+        int64_t now = software::MonotonicNanoseconds();
+        if (!software::TakeDueTick(found->second.schedule, now))
             continue;
-        timer.dueMs += timer.periodMs;
-        if (timer.dueMs <= now)
-            timer.dueMs = now + timer.periodMs;
+        software::ProbeTick(now);
         Deliver(platform::WM_TIMER, id, 0);
         if (Desktop.quitPosted)
             return;
     }
 }
 
-// Milliseconds until the next timer falls due; -1 when no timer is set.
-int MillisecondsToNextTimer() {
+// When the next timer falls due (monotonic nanoseconds); -1 when none is set.
+int64_t NextTimerDue() {
     if (Desktop.timers.empty())
         return -1;
-    uint64_t due = UINT64_MAX;
+    int64_t due = INT64_MAX;
     for (const auto& [id, timer] : Desktop.timers)
-        due = std::min(due, timer.dueMs);
-    uint64_t now = SDL_GetTicks64();
-    return due <= now ? 0 : int(std::min<uint64_t>(due - now, 1000));
+        due = std::min(due, timer.schedule.dueNs);
+    return due;
+}
+
+// Waits for an event until the next timer falls due: in SDL's wait (whole
+// milliseconds) until a millisecond before, then the rest by an exact sleep
+// on the clock. True when an event was taken.
+bool WaitForEventOrTimer(SDL_Event& event) {
+    int64_t due = NextTimerDue();
+    if (due < 0)
+        // Without a timer (minimised, or a box's owner) the program sleeps.
+        return SDL_WaitEventTimeout(&event, 1000) != 0;
+    int64_t left = due - software::MonotonicNanoseconds();
+    constexpr int64_t Ms = 1'000'000;
+    if (left > 2 * Ms)
+        return SDL_WaitEventTimeout(&event, int(std::min<int64_t>((left - Ms) / Ms, 1000))) != 0;
+    if (SDL_PollEvent(&event))
+        return true;
+    if (left > 0)
+        software::SleepUntil(due);
+    return false;
 }
 
 // Opens the display the environment names: X11 for DISPLAY, Wayland for
@@ -459,14 +475,7 @@ int RunMessageLoop() {
             continue;
         }
         SDL_Event event;
-        int wait = MillisecondsToNextTimer();
-        int got = 0;
-        if (wait == 0)
-            got = SDL_PollEvent(&event);
-        else
-            // Without a timer (minimised, or a box's owner) the program sleeps.
-            got = SDL_WaitEventTimeout(&event, wait < 0 ? 1000 : wait);
-        if (got)
+        if (WaitForEventOrTimer(event))
             HandleEvent(event);
         if (!Desktop.quitPosted)
             DeliverDueTimers();
@@ -504,7 +513,8 @@ void SetTimer(Window window, uintptr_t timerId, uint32_t periodMs) {
     // Windows raises shorter periods to 10 ms.
     uint32_t period = periodMs < 10 ? 10 : periodMs;
     Desktop.timers[timerId] =
-        sdl::WindowTimer{.periodMs = period, .dueMs = SDL_GetTicks64() + period};
+        sdl::WindowTimer{.schedule = software::StartSchedule(int64_t(period) * 1'000'000,
+                                                             software::MonotonicNanoseconds())};
 }
 
 void KillTimer(Window, uintptr_t timerId) {

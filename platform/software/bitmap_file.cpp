@@ -16,9 +16,20 @@ uint16_t Le16(const uint8_t* p) {
 
 }  // namespace
 
-bool DecodeBitmap(const uint8_t* data, size_t size, int& width, int& height,
-                  std::vector<uint32_t>& pixels) {
-    if (size < 54 || data[0] != 'B' || data[1] != 'M')
+namespace {
+
+struct BitmapLayout {
+    int width = 0;
+    int height = 0;
+    int bits = 0;
+    bool bottomUp = true;
+    size_t offset = 0;
+    size_t stride = 0;
+    uint32_t palette[256] = {};
+};
+
+bool ReadLayout(const uint8_t* data, size_t size, BitmapLayout& layout) {
+    if (!data || size < 54 || data[0] != 'B' || data[1] != 'M')
         return false;
     uint32_t offset = Le32(data + 10);
     uint32_t headerSize = Le32(data + 14);
@@ -39,36 +50,80 @@ bool DecodeBitmap(const uint8_t* data, size_t size, int& width, int& height,
     size_t stride = (size_t(w) * bits / 8 + 3) & ~size_t(3);
     if (offset > size || stride * h > size - offset)
         return false;
-    uint32_t palette[256] = {};
     if (bits == 8) {
         size_t at = 14 + headerSize;
         if (paletteColours > 256 || at + 4 * size_t(paletteColours) > offset)
             return false;
         for (uint32_t i = 0; i < paletteColours; ++i) {
             const uint8_t* q = data + at + 4 * i;
-            palette[i] = (uint32_t(q[2]) << 16) | (q[1] << 8) | q[0];
+            layout.palette[i] = (uint32_t(q[2]) << 16) | (q[1] << 8) | q[0];
         }
     }
-    width = w;
-    height = h;
-    pixels.assign(size_t(w) * h, 0);
-    for (int y = 0; y < h; ++y) {
-        const uint8_t* row = data + offset + stride * (bottomUp ? h - 1 - y : y);
-        uint32_t* out = pixels.data() + size_t(y) * w;
-        if (bits == 24) {
+    layout.width = w;
+    layout.height = h;
+    layout.bits = bits;
+    layout.bottomUp = bottomUp;
+    layout.offset = offset;
+    layout.stride = stride;
+    return true;
+}
+
+void DecodeRows(const uint8_t* data, const BitmapLayout& layout, int first, int end,
+                uint32_t* out) {
+    const int w = layout.width, h = layout.height;
+    for (int y = first; y < end; ++y, out += w) {
+        const uint8_t* row =
+            data + layout.offset + layout.stride * (layout.bottomUp ? h - 1 - y : y);
+        if (layout.bits == 24) {
             for (int x = 0; x < w; ++x)
                 out[x] = (uint32_t(row[3 * x + 2]) << 16) | (row[3 * x + 1] << 8) | row[3 * x];
         } else {
             for (int x = 0; x < w; ++x)
-                out[x] = palette[row[x]];
+                out[x] = layout.palette[row[x]];
         }
     }
+}
+
+}  // namespace
+
+bool BitmapSize(const uint8_t* data, size_t size, int& width, int& height) {
+    BitmapLayout layout;
+    if (!ReadLayout(data, size, layout))
+        return false;
+    width = layout.width;
+    height = layout.height;
+    return true;
+}
+
+bool DecodeBitmap(const uint8_t* data, size_t size, int& width, int& height,
+                  std::vector<uint32_t>& pixels) {
+    BitmapLayout layout;
+    if (!ReadLayout(data, size, layout))
+        return false;
+    width = layout.width;
+    height = layout.height;
+    pixels.assign(size_t(width) * height, 0);
+    DecodeRows(data, layout, 0, height, pixels.data());
+    return true;
+}
+
+bool DecodeBitmapRows(const uint8_t* data, size_t size, int first, int end, uint32_t* out) {
+    BitmapLayout layout;
+    if (!ReadLayout(data, size, layout) || first < 0 || end > layout.height || first > end)
+        return false;
+    DecodeRows(data, layout, first, end, out);
     return true;
 }
 
 std::vector<uint32_t> ScalePicture(const std::vector<uint32_t>& pixels, int width, int height,
                                    int newWidth, int newHeight) {
     std::vector<uint32_t> out(size_t(newWidth) * newHeight);
+    ScalePictureInto(pixels, width, height, newWidth, newHeight, out.data());
+    return out;
+}
+
+void ScalePictureInto(const std::vector<uint32_t>& pixels, int width, int height, int newWidth,
+                      int newHeight, uint32_t* out) {
     for (int y = 0; y < newHeight; ++y) {
         // Sample at pixel centres, in 16.16 fixed point.
         int64_t fy = ((2 * int64_t(y) + 1) * height * 65536) / (2 * newHeight) - 32768;
@@ -96,7 +151,6 @@ std::vector<uint32_t> ScalePicture(const std::vector<uint32_t>& pixels, int widt
             out[size_t(y) * newWidth + x] = result;
         }
     }
-    return out;
 }
 
 }  // namespace software

@@ -111,12 +111,55 @@ inline void CombinePixels(uint32_t* d, const uint32_t* image, const uint32_t* ma
 
 int NextPixelSlot = 0;
 
+void DecodeBand(platform::SurfaceData& surface, size_t band) {
+    software::ResourceBytes bytes = software::FindResource(surface.pendingResource);
+    int w = 0, h = 0;
+    if (!BitmapSize(bytes.data, bytes.size, w, h))
+        return;
+    if (surface.bandReady.size() == 1 && (w != surface.width || h != surface.height)) {
+        std::vector<uint32_t> pixels;
+        if (!DecodeBitmap(bytes.data, bytes.size, w, h, pixels))
+            return;
+        ScalePictureInto(pixels, w, h, surface.width, surface.height, surface.pixels.data());
+        return;
+    }
+    int first = int(band) * BandRows;
+    int end = std::min(surface.height, first + BandRows);
+    DecodeBitmapRows(bytes.data, bytes.size, first, end,
+                     surface.pixels.data() + size_t(first) * surface.width);
+}
+
+void PrepareBands(platform::SurfaceData& surface, int first, int end) {
+    const size_t bands = surface.bandReady.size();
+    size_t from = bands == 1 ? 0 : size_t(std::max(0, first) / BandRows);
+    size_t to = bands == 1 ? 1 : std::min(bands, size_t(std::max(0, end - 1) / BandRows + 1));
+    for (size_t band = from; band < to; ++band) {
+        if (!surface.bandReady[band]) {
+            DecodeBand(surface, band);
+            surface.bandReady[band] = true;
+            ++surface.bandsDecoded;
+        }
+    }
+    if (size_t(surface.bandsDecoded) == bands)
+        surface.pendingResource = 0;
+}
+
+// Decodes the bands of a loaded picture that rows first up to end touch.
+inline void Prepare(platform::SurfaceData& surface, int first, int end) {
+    if (surface.pendingResource)
+        PrepareBands(surface, first, end);
+}
+
 }  // namespace
 
 void* AllocatePixelMemory(size_t bytes) {
-    // One page more than asked, to start at the buffer's quarter of a page.
-    uintptr_t offset = uintptr_t(NextPixelSlot) * 1024;
-    NextPixelSlot = (NextPixelSlot + 1) % 4;
+    // One page more than asked, to start at the buffer's quarter of a page:
+    // the second, third or fourth, in turn. None starts in the first quarter,
+    // where memory from malloc begins (SDL's texture lies 16 bytes into a
+    // page), so a copy from one of these into such memory never writes just
+    // above where it reads.
+    uintptr_t offset = uintptr_t(1 + NextPixelSlot) * 1024;
+    NextPixelSlot = (NextPixelSlot + 1) % 3;
     void* base = nullptr;
     if (bytes >= (size_t(64) << 10)) {
         base =
@@ -157,6 +200,10 @@ platform::Surface WindowSurface(int width, int height) {
     return surface;
 }
 
+void ReadyPixels(platform::Surface surface) {
+    Prepare(*surface, 0, surface->height);
+}
+
 void SetPresentHook(void (*hook)(const platform::SurfaceData&)) {
     PresentHook = hook;
 }
@@ -170,15 +217,19 @@ Surface CreateCompatibleSurface(Surface, int width, int height) {
 }
 
 Surface LoadBitmapSurface(Surface, int resourceId, int width, int height) {
+    // Decoded when first drawn from, and a sheet only in the bands drawn:
+    // start-up does not wait for the pictures, and the pages of sprites
+    // never drawn are never touched.
     Surface surface = software::NewSurface(width, height);
     software::ResourceBytes bytes = software::FindResource(resourceId);
     int w = 0, h = 0;
-    std::vector<uint32_t> pixels;
-    if (!software::DecodeBitmap(bytes.data, bytes.size, w, h, pixels))
+    if (!software::BitmapSize(bytes.data, bytes.size, w, h))
         return surface;
-    if (w != width || h != height)
-        pixels = software::ScalePicture(pixels, w, h, width, height);
-    std::memcpy(surface->pixels.data(), pixels.data(), surface->pixels.size() * 4);
+    surface->pendingResource = resourceId;
+    // A picture to be scaled is made whole at once.
+    int bands =
+        w == width && h == height ? (height + software::BandRows - 1) / software::BandRows : 1;
+    surface->bandReady.assign(size_t(bands), false);
     return surface;
 }
 
@@ -186,6 +237,9 @@ void BitBlt(Surface destination, int x, int y, int width, int height, Surface so
             int sy, uint32_t rop) {
     if (!software::Clip(*destination, x, y, width, height, *source, sx, sy))
         return;
+    software::Prepare(*source, sy, sy + height);
+    // A picture written to is made whole first.
+    software::Prepare(*destination, 0, destination->height);
     const bool whole = x == 0 && y == 0 && sx == 0 && sy == 0 && width == destination->width &&
                        height == destination->height && width == source->width &&
                        height == source->height;
@@ -229,6 +283,8 @@ void SpriteBlt(Surface destination, int x, int y, int width, int height, Surface
         BitBlt(destination, x, y, width, height, sheet, sx, sy, SRCAND);
         return;
     }
+    software::Prepare(*sheet, sy, sy + 2 * height);
+    software::Prepare(*destination, 0, destination->height);
     uint64_t key =
         uint64_t(sx) | (uint64_t(sy) << 16) | (uint64_t(width) << 32) | (uint64_t(height) << 48);
     auto found = sheet->spriteRuns.find(key);

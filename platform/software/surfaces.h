@@ -27,7 +27,8 @@ struct SpriteRuns {
 
 // Pixel memory. Rows of the game's surfaces are 64-byte multiples, and every
 // buffer starts 64-byte aligned, so rows never straddle more cache lines than
-// they must. Each new buffer also starts at the next quarter of a 4 KiB page:
+// they must. Each new buffer also starts at the next of the last three
+// quarters of a 4 KiB page:
 // copying between two buffers whose addresses are close modulo 4096 (the
 // destination a little above the source) stalls on 4K aliasing, where the
 // processor takes a load for one depending on an earlier store to an address
@@ -68,11 +69,18 @@ struct platform::SurfaceData {
     int height = 0;
     software::Pixels pixels;
     bool isWindow = false;
+    // A bitmap resource still to be decoded into the bands not yet ready, of
+    // BandRows rows each (0: every pixel is there).
+    int pendingResource = 0;
+    std::vector<bool> bandReady;
+    int bandsDecoded = 0;
     // The runs of each sprite drawn from this surface, by its rectangle.
     std::unordered_map<uint64_t, software::SpriteRuns> spriteRuns;
 };
 
 namespace software {
+
+inline constexpr int BandRows = 128;
 
 platform::Surface NewSurface(int width, int height);
 // The window's surface; copies into it are shown through the present hook.
@@ -83,8 +91,18 @@ void SetPresentHook(void (*hook)(const platform::SurfaceData& window));
 // pixels; false when the bytes are not such a file.
 bool DecodeBitmap(const uint8_t* data, size_t size, int& width, int& height,
                   std::vector<uint32_t>& pixels);
+// The size of a BMP file; false when the bytes are not such a file.
+bool BitmapSize(const uint8_t* data, size_t size, int& width, int& height);
+// Rows first up to end (top row 0) of a BMP file, width pixels each, into out.
+bool DecodeBitmapRows(const uint8_t* data, size_t size, int first, int end, uint32_t* out);
+// A surface loaded from a bitmap resource gets its pixels on first use, band
+// by band; this makes all of them ready for code that reads them directly.
+void ReadyPixels(platform::Surface surface);
 // Smooth (bilinear) scaling of a picture to another size.
 std::vector<uint32_t> ScalePicture(const std::vector<uint32_t>& pixels, int width, int height,
                                    int newWidth, int newHeight);
+// The same, into newWidth x newHeight pixels at out.
+void ScalePictureInto(const std::vector<uint32_t>& pixels, int width, int height, int newWidth,
+                      int newHeight, uint32_t* out);
 
 }  // namespace software

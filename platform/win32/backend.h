@@ -13,4 +13,21 @@ struct platform::SurfaceData {
     HDC dc = nullptr;
     // Null for the window's own device context.
     HBITMAP bitmap = nullptr;
+    // What SelectObject swapped out of a new memory DC: put back before the
+    // DC is deleted, so that the DC never deletes our bitmap or leaks its own.
+    HGDIOBJ original = nullptr;
+    // The window whose DC this is (the window's own surface only).
+    HWND window = nullptr;
 };
+
+namespace win32 {
+
+// A resource the program cannot run without is missing: says so in a box
+// and ends the process with exit code 1.
+[[noreturn]] void Fail(const char* textUtf8);
+
+// Gives every device context and bitmap of the surfaces back to the system;
+// called once, after the message loop has ended.
+void ReleaseSurfaces();
+
+}  // namespace win32

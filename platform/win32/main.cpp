@@ -8,7 +8,7 @@
 #include "app/command_line.h"
 #include "app/main_window.h"
 #include "app/settings_file.h"
-#include "platform/win32/win32_api.h"
+#include "platform/win32/backend.h"
 
 namespace {
 
@@ -38,5 +38,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
     }
     LoadPlayerSettings(WindowsSettingsPath(std::getenv("APPDATA")));
     ApplyPlayerSettings();
-    return MorvaskMain(showCommand);
+    int exitCode = MorvaskMain(showCommand);
+    win32::ReleaseSurfaces();
+    return exitCode;
 }

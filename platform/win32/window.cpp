@@ -9,6 +9,10 @@
 namespace {
 
 platform::WindowProcedure ClassProcedure = nullptr;
+// What the game's outer size allows for the caption and borders: the client
+// area is the outer size less these.
+constexpr int ClassicFrameWidth = 6;
+constexpr int ClassicFrameHeight = 28;
 // The record of the window being created: messages arrive before
 // CreateWindowExA returns its handle (WM_GETMINMAXINFO, WM_NCCREATE, WM_CREATE,
 // WM_SIZE), and the game must see those too.
@@ -62,6 +66,16 @@ LRESULT CALLBACK ClassWindowProcedure(HWND handle, UINT message, WPARAM wParam, 
 
 }  // namespace
 
+namespace win32 {
+
+void Fail(const char* textUtf8) {
+    std::wstring text = Widen(textUtf8);
+    ::MessageBoxW(nullptr, text.c_str(), L"错误", MB_OK | MB_ICONERROR);
+    ::ExitProcess(1);
+}
+
+}  // namespace win32
+
 namespace platform {
 
 void RegisterClass(const char* className, uint32_t classStyle, int iconResource,
@@ -69,14 +83,17 @@ void RegisterClass(const char* className, uint32_t classStyle, int iconResource,
     ClassProcedure = procedure;
     HINSTANCE module = ::GetModuleHandleA(nullptr);
     WNDCLASSA windowClass = {};
-    windowClass.style = classStyle;
+    // The window's device context is fetched once and drawn into for the
+    // whole run: a class DC of its own keeps it valid between messages.
+    windowClass.style = classStyle | CS_OWNDC;
     windowClass.lpfnWndProc = ClassWindowProcedure;
     windowClass.hInstance = module;
     windowClass.hIcon = ::LoadIconA(module, MAKEINTRESOURCEA(iconResource));
     windowClass.hCursor = ::LoadCursorA(nullptr, IDC_CROSS);
     windowClass.hbrBackground = static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH));
     windowClass.lpszClassName = className;
-    ::RegisterClassA(&windowClass);
+    if (!::RegisterClassA(&windowClass))
+        win32::Fail("无法注册窗口类。");
 }
 
 int GetSystemMetrics(int index) {
@@ -87,6 +104,15 @@ Window CreateWindow(const char* className, const char* titleUtf8, uint32_t style
                     int width, int height) {
     auto* window = new WindowData;
     window->procedure = ClassProcedure;
+    // The game gives the outer size for the classic frame; the frame of this
+    // system may be thicker or thinner, and the client area must be the whole
+    // field whatever it is.
+    RECT frame{0, 0, width - ClassicFrameWidth, height - ClassicFrameHeight};
+    if (::AdjustWindowRectEx(&frame, style, FALSE, 0)) {
+        x += (width - (frame.right - frame.left)) / 2;
+        width = frame.right - frame.left;
+        height = frame.bottom - frame.top;
+    }
     WindowBeingCreated = window;
     // An ANSI window can carry only the ANSI code page's characters in its
     // title; any other title is stored in UTF-16 straight after creation.
@@ -94,8 +120,10 @@ Window CreateWindow(const char* className, const char* titleUtf8, uint32_t style
     HWND handle = ::CreateWindowExA(0, className, ascii ? titleUtf8 : "", style, x, y, width,
                                     height, nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
     WindowBeingCreated = nullptr;
+    if (!handle)
+        win32::Fail("无法创建窗口。");
     window->handle = handle;
-    if (handle && !ascii) {
+    if (!ascii) {
         std::wstring title = Widen(titleUtf8);
         ::DefWindowProcW(handle, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(title.c_str()));
     }

@@ -11,7 +11,7 @@
 set -u
 
 DEB=${1:?usage: deb_check.sh PATH/TO/package.deb}
-APP_ID=io.github.morvask.Morvask
+APP_ID=io.github.morvask.morvask
 WAIT_SECONDS=${MORVASK_E2E_WAIT:-15}
 export LC_ALL=C.UTF-8 DEBIAN_FRONTEND=noninteractive
 
@@ -131,6 +131,15 @@ touch "$WORK/dirs-before"
 package_set >"$WORK/packages-before"
 echo "checking $PACKAGE $VERSION ($(du -h "$DEB" | cut -f1)): $(grep -c . "$WORK/contents") paths"
 
+# Debian's own checks of the package: no error and no warning.
+if command -v lintian >/dev/null 2>&1; then
+    lintian --fail-on error,warning --display-info "$DEB" >"$WORK/lintian.log" 2>&1 ||
+        fail "lintian: $(grep -E '^[EW]:' "$WORK/lintian.log" | head -n 20)"
+    pass "lintian: no errors or warnings ($(grep -c '^[IP]:' "$WORK/lintian.log") notes)"
+else
+    echo "warning: no lintian: the package's policy checks are skipped"
+fi
+
 # ---- Installing ----------------------------------------------------------
 
 INSTALLED_BY_US=1
@@ -171,6 +180,15 @@ done
 # The boxes' glyphs are built into the program: no font package is wanted.
 relations="$depends $(dpkg-query -W -f='${Recommends}' "$PACKAGE")"
 [[ $relations != *font* ]] || fail "the package asks for fonts: $relations"
+# A game package keeps its programs in /usr/games, documents them in manual
+# pages and carries its changelog and licence.
+for path in /usr/games/morvask /usr/games/morvask-launcher /usr/share/man/man6/morvask.6.gz \
+    /usr/share/man/man6/morvask-launcher.6.gz /usr/share/doc/morvask/changelog.gz \
+    /usr/share/doc/morvask/copyright /usr/share/icons/hicolor/scalable/apps/$APP_ID.svg; do
+    [[ -f $path ]] || fail "missing: $path"
+done
+gzip -t /usr/share/man/man6/morvask.6.gz || fail "morvask.6.gz is not gzip"
+pass "programs in /usr/games, manual pages, changelog, copyright and the scalable icon"
 pass "Depends: $depends (no fonts)"
 missing=$(ldd "$GAME" 2>&1 | grep 'not found')
 [[ -z $missing ]] || fail "libraries not found: $missing"

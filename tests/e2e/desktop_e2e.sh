@@ -7,8 +7,9 @@
 #     process owning exactly one top-level window; F11 covers the screen and
 #     gives the window back; closing asks the farewell box and exits 0;
 #  2. the start size on a large screen (twice the field), the picture scaled
-#     exactly 2x, and a cell painted in the editor at a 2x pointer position
-#     landing in the cell under the pointer;
+#     exactly 2x, a cell painted in the editor at a 2x pointer position
+#     landing in the cell under the pointer, the game silent without an audio
+#     device, and a close of the window while a box is open;
 #  3. a 2x display (Xft.dpi 192) opens the window at 2x, with its minimum size.
 # The program tells which box it opens and how it was answered on standard
 # error when MORVASK_TRACE_DIALOGS is set; the checks follow the boxes by it.
@@ -396,7 +397,26 @@ python3 "$HERE/window_picture.py" cell "$OUTPUT_DIR/editor-before.png" \
     "$OUTPUT_DIR/editor-after.png" 256 256 128 >>"$LOG" ||
     fail "painting at window pixel 258,258 did not paint field cell 2,2 (see $OUTPUT_DIR/editor-after.png)"
 pass "a click at a 2x pointer position paints the cell under the pointer"
-stop_game
+
+# Closing the window while a box is open answers it as Escape does; then the
+# close runs: in the editor it asks whether to save, then says goodbye.
+xdotool key --window "$WINDOW" h
+expect_box "帮助" "按键说明："
+close_window "$WINDOW" || fail "cannot send the close request"
+for _ in $(seq $((WAIT_SECONDS * 10))); do
+    (($(answers_given) > ANSWERS_SEEN)) && break
+    sleep 0.1
+done
+ANSWERS_SEEN=$((ANSWERS_SEEN + 1))
+[[ $(grep '^dialog: answer ' "$GAME_LOG" | sed -n "${ANSWERS_SEEN}p") == "dialog: answer ok" ]] ||
+    fail "closing the window did not answer the help box"
+expect_box "" "是否保存自制地图？"
+answer n no
+expect_box "" "感谢使用！再见！"
+answer Return ok
+wait_for_exit
+[[ ! -e $OUTPUT_DIR/work/map.txt ]] || fail "the map was saved though the answer was No"
+pass "closing the window with a box open answers it, then asks to save and says goodbye"
 OTHER_LINES=$(grep -vc '^dialog: ' "$GAME_LOG")
 ((OTHER_LINES <= 1)) || fail "with sound on, the game wrote $OTHER_LINES lines: $(grep -v '^dialog: ' "$GAME_LOG")"
 pass "with sound on the game wrote at most one line besides the boxes: $(grep -v '^dialog: ' "$GAME_LOG")"

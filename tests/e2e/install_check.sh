@@ -10,7 +10,7 @@
 set -u
 
 BUILD_DIR=${1:?usage: install_check.sh BUILD_DIR}
-APP_ID=io.github.morvask.Morvask
+APP_ID=io.github.morvask.morvask
 ICON_SIZES=(16 32 48 96 128 256)
 
 skip() {

@@ -161,6 +161,18 @@ answer_box() {
 
 wait_for_main
 step "main window $main_window"
+
+# The client area must be the whole field, whatever Wine's frame takes: asked
+# of Windows itself by a small program beside the game.
+if command -v x86_64-w64-mingw32-gcc >/dev/null 2>&1; then
+    x86_64-w64-mingw32-gcc -O1 -o "$work/client_size.exe" \
+        "$(dirname "$(realpath "$0")")/client_size_probe.c" || fail "the client size probe did not build"
+    client_size="$(timeout 60 wine "$work/client_size.exe" 2>/dev/null | tr -d '\r')"
+    step "client area $client_size"
+    [ "$client_size" = "960x704" ] || fail "the client area is $client_size, not 960x704"
+else
+    echo "warning: no x86_64-w64-mingw32-gcc: the client size is not checked"
+fi
 answer_box "版本信息" Return
 answer_box "帮助" Return
 answer_box "设置" n  # No: the check stays silent

@@ -1,0 +1,96 @@
+// Pictures loaded from the resources are decoded when first drawn from, band
+// by band, and come out exactly as decoding them whole.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "platform/software/resources.h"
+#include "platform/software/surfaces.h"
+
+namespace {
+
+std::vector<uint32_t> DecodedWhole(int resource, int width, int height) {
+    software::ResourceBytes bytes = software::FindResource(resource);
+    int w = 0, h = 0;
+    std::vector<uint32_t> pixels;
+    EXPECT_TRUE(software::DecodeBitmap(bytes.data, bytes.size, w, h, pixels));
+    if (w != width || h != height)
+        pixels = software::ScalePicture(pixels, w, h, width, height);
+    return pixels;
+}
+
+}  // namespace
+
+TEST(LazyPictures, ASheetIsDecodedOnlyWhereDrawnFromAndThenAsAWhole) {
+    platform::Surface sheet = platform::LoadBitmapSurface(nullptr, 115, 256, 10240);
+    platform::Surface target = software::NewSurface(64, 64);
+    // One sprite of the band of rows 1280 to 1407: only that band is there.
+    platform::SpriteBlt(target, 0, 0, 64, 64, sheet, 64, 1280);
+    const std::vector<uint32_t> whole = DecodedWhole(115, 256, 10240);
+    size_t nonBlackOutside = 0, wrongInside = 0;
+    for (size_t i = 0; i < whole.size(); ++i) {
+        size_t row = i / 256;
+        if (row >= 1280 && row < 1408)
+            wrongInside += sheet->pixels[i] != whole[i];
+        else
+            nonBlackOutside += sheet->pixels[i] != 0;
+    }
+    EXPECT_EQ(wrongInside, 0u);
+    EXPECT_EQ(nonBlackOutside, 0u);
+    // The sprite drawn is that of the whole sheet.
+    platform::Surface eager = software::NewSurface(256, 10240);
+    std::copy(whole.begin(), whole.end(), eager->pixels.begin());
+    platform::Surface expected = software::NewSurface(64, 64);
+    platform::SpriteBlt(expected, 0, 0, 64, 64, eager, 64, 1280);
+    EXPECT_TRUE(target->pixels == expected->pixels);
+    software::ReadyPixels(sheet);
+    EXPECT_TRUE(std::equal(whole.begin(), whole.end(), sheet->pixels.begin()));
+    delete sheet;
+    delete target;
+    delete eager;
+    delete expected;
+}
+
+TEST(LazyPictures, EveryPictureComesOutAsDecodedWhole) {
+    struct Picture {
+        int resource, width, height;
+    };
+    // The background is stretched to the field when it is loaded.
+    for (Picture p : {Picture{114, 960, 704}, {117, 160, 400}, {124, 256, 896}, {125, 528, 132}}) {
+        platform::Surface lazy =
+            platform::LoadBitmapSurface(nullptr, p.resource, p.width, p.height);
+        platform::Surface copy = software::NewSurface(p.width, p.height);
+        // A copy out of the middle decodes what it reads.
+        platform::BitBlt(copy, 0, 0, p.width, p.height / 2, lazy, 0, p.height / 3,
+                         platform::SRCCOPY);
+        software::ReadyPixels(lazy);
+        const std::vector<uint32_t> whole = DecodedWhole(p.resource, p.width, p.height);
+        EXPECT_TRUE(std::equal(whole.begin(), whole.end(), lazy->pixels.begin())) << p.resource;
+        EXPECT_TRUE(std::equal(copy->pixels.begin(),
+                               copy->pixels.begin() + p.width * (p.height / 2),
+                               whole.begin() + p.width * (p.height / 3)))
+            << p.resource;
+        delete lazy;
+        delete copy;
+    }
+}
+
+TEST(PixelMemory, RowsAreAlignedAndBuffersAQuarterPageApart) {
+    std::vector<platform::Surface> surfaces;
+    for (int k = 0; k < 3; ++k)
+        surfaces.push_back(software::NewSurface(960, 704));
+    for (size_t a = 0; a < surfaces.size(); ++a) {
+        uintptr_t at = reinterpret_cast<uintptr_t>(surfaces[a]->pixels.data());
+        EXPECT_EQ(at % 64, 0u);
+        // Never in the first quarter of a page, where malloc's blocks start.
+        EXPECT_GE(at % 4096, 1024u);
+        for (size_t b = a + 1; b < surfaces.size(); ++b) {
+            uintptr_t other = reinterpret_cast<uintptr_t>(surfaces[b]->pixels.data());
+            uintptr_t apart = (at - other) % 4096;
+            EXPECT_GE(std::min(apart, 4096 - apart), 1024u) << a << " " << b;
+        }
+    }
+    for (platform::Surface s : surfaces)
+        delete s;
+}
