@@ -35,6 +35,8 @@ std::string UsageText() {
            "                        (default: the largest that fits, at most 2)\n"
            "  --scale-mode MODE     integer: whole multiples with black bars (the default)\n"
            "                        fit: fill the window, keeping the aspect\n"
+           "  --lang LANG           zh: the boxes and the help in Simplified Chinese (the\n"
+           "                        default, whatever the system's language); en: English\n"
            "  --record FILE         write the whole run to FILE as a replay when the game\n"
            "                        ends (check it with morvask-sim --verify FILE)\n"
            "  --help                show this help and exit\n"
@@ -46,11 +48,23 @@ std::string UsageText() {
            "  F2 loads the custom map, F3 saves it (in the editor).\n"
            "  In the editor the left button paints, the right button clears,\n"
            "  1 to 7 choose the cell and Up and Down change the level.\n"
-           "  F11 or Alt+Enter switches full screen on and off.\n"
+           "  F11 or Alt+Enter switches full screen on and off, + and - set the volume.\n"
+           "  The play keys can be changed in the settings file.\n"
+           "\n"
+           "Gamepad:\n"
+           "  D-pad or left stick moves, the face buttons turn the gun toward their\n"
+           "  side (north W, west A, south S, east D) as does the right stick, the\n"
+           "  right shoulder or trigger fires, the left shoulder locks the gun,\n"
+           "  Start pauses, Back shows the help. In a box, A answers OK or Yes and\n"
+           "  B answers No.\n"
            "\n"
            "Files:\n"
-           "  map.txt in the current working directory holds the custom levels;\n"
-           "  it is the only file the game reads or writes.\n";
+           "  map.txt in the current working directory holds the custom levels.\n"
+           "  The settings (lang, fullscreen, scale, scale_mode, volume, the play\n"
+           "  keys, pad_deadzone) are kept in $XDG_CONFIG_HOME/morvask/settings.ini,\n"
+           "  or ~/.config/morvask/settings.ini without XDG_CONFIG_HOME (on Windows\n"
+           "  %APPDATA%\\Morvask\\settings.ini), written with its defaults and\n"
+           "  their explanations on the first start. Options given here win over it.\n";
 }
 
 CommandLine ReadCommandLine(int argumentCount, const char* const* arguments) {
@@ -68,8 +82,8 @@ CommandLine ReadCommandLine(int argumentCount, const char* const* arguments) {
                 hasValue = true;
             }
         }
-        const bool takesValue =
-            argument == "--scale" || argument == "--scale-mode" || argument == "--record";
+        const bool takesValue = argument == "--scale" || argument == "--scale-mode" ||
+                                argument == "--lang" || argument == "--record";
         if (hasValue && !takesValue)
             return Refuse("option " + argument + " takes no value");
         if (takesValue && !hasValue) {
@@ -89,8 +103,14 @@ CommandLine ReadCommandLine(int argumentCount, const char* const* arguments) {
         }
         if (argument == "--fullscreen") {
             result.fullscreen = true;
+            result.fullscreenGiven = true;
         } else if (argument == "--windowed") {
             result.fullscreen = false;
+            result.fullscreenGiven = true;
+        } else if (argument == "--lang") {
+            if (value != "zh" && value != "en")
+                return Refuse("--lang is zh or en, not \"" + value + "\"");
+            result.language = value;
         } else if (argument == "--scale") {
             result.scale = ScaleValue(value.c_str());
             if (result.scale == 0)
@@ -102,6 +122,7 @@ CommandLine ReadCommandLine(int argumentCount, const char* const* arguments) {
                 result.fitMode = true;
             else
                 return Refuse("--scale-mode is integer or fit, not \"" + value + "\"");
+            result.scaleModeGiven = true;
         } else if (argument == "--record") {
             if (value.empty())
                 return Refuse("--record needs the name of the file to write");

@@ -16,6 +16,12 @@ struct CommandLine {
     bool fullscreen = false;
     int scale = 0;  // 1 to 8; 0 when not given
     bool fitMode = false;
+    // Whether the options were given at all: what is given wins over the
+    // settings file.
+    bool fullscreenGiven = false;
+    bool scaleModeGiven = false;
+    // "zh" or "en"; empty when not given.
+    std::string language;
     // --record FILE: the run is written to FILE as a replay when it ends.
     std::string recordPath;
 };

@@ -297,3 +297,14 @@ void ApplyPlayerSettings() {
     platform::SetBoxButtonTexts(Text(OkButton), Text(YesButton), Text(NoButton));
     ApplyKeyBindings(PlayerSettings.keys);
 }
+
+void ApplyCommandLine(const CommandLine& line, SettingsRecord& settings) {
+    if (line.fullscreenGiven)
+        settings.fullscreen = line.fullscreen;
+    if (line.scale != 0)
+        settings.scale = line.scale;
+    if (line.scaleModeGiven)
+        settings.scaleMode = line.fitMode ? ScaleFit : ScaleInteger;
+    if (!line.language.empty())
+        LanguageFromName(line.language.c_str(), settings.language);
+}

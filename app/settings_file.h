@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/command_line.h"
 #include "app/key_bindings.h"
 #include "state/texts.h"
 
@@ -37,6 +38,9 @@ extern std::string PlayerSettingsPath;
 // Reads the player's file at start-up (writing the default one when there is
 // none) and reports each of its problems on standard error.
 void LoadPlayerSettings(const std::string& path);
+
+// What the command line gives wins over what the file says.
+void ApplyCommandLine(const CommandLine& line, SettingsRecord& settings);
 
 // Puts the language and the keys of PlayerSettings into force.
 void ApplyPlayerSettings();

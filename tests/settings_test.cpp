@@ -318,3 +318,39 @@ TEST(SettingsFile, ItsPlaceFollowsTheSystemsConventions) {
               "C:\\Users\\p\\AppData\\Roaming\\Morvask\\settings.ini");
     EXPECT_EQ(WindowsSettingsPath(nullptr), "");
 }
+
+TEST(SettingsFile, TheCommandLineWinsOverTheFile) {
+    std::vector<std::string> problems;
+    SettingsRecord s = ParseSettings("lang = en\nfullscreen = yes\nscale = 3\nscale_mode = fit\n",
+                                     "s.ini", problems);
+    // Options not given leave the file's choices alone.
+    const char* none[] = {"--version"};
+    CommandLine nothing = ReadCommandLine(0, none);
+    SettingsRecord kept = s;
+    ApplyCommandLine(nothing, kept);
+    EXPECT_EQ(kept.language, English);
+    EXPECT_TRUE(kept.fullscreen);
+    EXPECT_EQ(kept.scale, 3);
+    EXPECT_EQ(kept.scaleMode, ScaleFit);
+
+    const char* given[] = {"--lang", "zh", "--windowed", "--scale", "2", "--scale-mode=integer"};
+    CommandLine line = ReadCommandLine(6, given);
+    ASSERT_EQ(line.action, CommandLineAction::RunGame);
+    ApplyCommandLine(line, s);
+    EXPECT_EQ(s.language, Chinese);
+    EXPECT_FALSE(s.fullscreen);
+    EXPECT_EQ(s.scale, 2);
+    EXPECT_EQ(s.scaleMode, ScaleInteger);
+
+    const char* english[] = {"--lang=en"};
+    line = ReadCommandLine(1, english);
+    ApplyCommandLine(line, s);
+    EXPECT_EQ(s.language, English);
+    const char* bad[] = {"--lang", "fr"};
+    line = ReadCommandLine(2, bad);
+    EXPECT_EQ(line.action, CommandLineAction::BadUsage);
+    EXPECT_NE(line.output.find("--lang is zh or en, not \"fr\""), std::string::npos);
+    // --help says where the settings live.
+    EXPECT_NE(UsageText().find("~/.config/morvask/settings.ini"), std::string::npos);
+    EXPECT_NE(UsageText().find("--lang LANG"), std::string::npos);
+}

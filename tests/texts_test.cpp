@@ -123,7 +123,7 @@ TEST(Texts, TheEnglishHelpNamesThePlayersKeysAndThePad) {
     EXPECT_EQ(help.find('{'), std::string::npos) << help;
     EXPECT_NE(help.find("Drive the tank: Up / Down / Left / Right\n"), std::string::npos) << help;
     EXPECT_NE(help.find("Turn the gun: W / S / A / D\n"), std::string::npos);
-    EXPECT_NE(help.find("Fire: Space\n"), std::string::npos);
+    EXPECT_NE(help.find("Lock or unlock the gun: L    Fire: Space\n"), std::string::npos);
     EXPECT_NE(help.find("Gamepad:"), std::string::npos);
     EXPECT_NE(help.find("Start pauses"), std::string::npos);
 

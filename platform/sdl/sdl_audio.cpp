@@ -4,12 +4,14 @@
 // goes on.
 #include <SDL.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <map>
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/sdl/sdl_controls.h"
 #include "platform/software/resources.h"
 
 namespace {
@@ -30,6 +32,8 @@ struct SoundChannel {
     const int16_t* playing = nullptr;
     size_t length = 0;
     size_t position = 0;
+    // Percent of each sample's loudness; read by the callback under the lock.
+    int volume = 100;
 };
 
 SoundChannel Channel;
@@ -67,7 +71,9 @@ void MixChannel(void*, Uint8* stream, int bytes) {
     size_t taken = 0;
     if (Channel.playing) {
         taken = std::min(wanted, Channel.length - Channel.position);
-        std::memcpy(out, Channel.playing + Channel.position, taken * sizeof(int16_t));
+        const int16_t* from = Channel.playing + Channel.position;
+        for (size_t k = 0; k < taken; ++k)
+            out[k] = int16_t(from[k] * Channel.volume / 100);
         Channel.position += taken;
         if (Channel.position >= Channel.length)
             Channel.playing = nullptr;
@@ -136,10 +142,60 @@ const std::vector<int16_t>& Wave(int resourceId) {
 
 }  // namespace
 
+namespace sdl {
+
+void SetVolume(int percent) {
+    percent = std::clamp(percent, 0, 100);
+    if (Channel.opened)
+        SDL_LockAudioDevice(Channel.device);
+    Channel.volume = percent;
+    if (Channel.opened)
+        SDL_UnlockAudioDevice(Channel.device);
+}
+
+int Volume() {
+    return Channel.volume;
+}
+
+namespace {
+void (*VolumeObserver)(int percent) = nullptr;
+}  // namespace
+
+void SetVolumeObserver(void (*observer)(int percent)) {
+    VolumeObserver = observer;
+}
+
+void StepVolume(int steps) {
+    int before = Channel.volume;
+    SetVolume(before + steps * 10);
+    if (Channel.volume != before && VolumeObserver)
+        VolumeObserver(Channel.volume);
+}
+
+bool IsVolumeKey(const SDL_Keysym& key, int& steps) {
+    // '+' shares its key with '=' on most layouts: either raises the volume.
+    if (key.sym == SDLK_PLUS || key.sym == SDLK_EQUALS || key.sym == SDLK_KP_PLUS) {
+        steps = 1;
+        return true;
+    }
+    if (key.sym == SDLK_MINUS || key.sym == SDLK_KP_MINUS) {
+        steps = -1;
+        return true;
+    }
+    return false;
+}
+
+bool AudioDeviceOpen() {
+    return Channel.opened;
+}
+
+}  // namespace sdl
+
 namespace platform {
 
 void PlaySound(int resourceId, uint32_t flags) {
-    if (!OpenChannel())
+    // Silence asked for is silence: no device is opened for it.
+    if (Channel.volume == 0 || !OpenChannel())
         return;
     const std::vector<int16_t>& wave = Wave(resourceId);
     bool yielding = (flags & SND_NOSTOP) != 0;

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "platform/platform.h"
+#include "platform/sdl/sdl_controls.h"
 #include "platform/sdl/sdl_desktop.h"
 
 namespace {
@@ -143,6 +144,24 @@ int RunDialog(sdl::OpenDialog& open) {
                                  : dialog::ReleasePointer(open.box, open.layout, x, y);
                     stale = true;
                 }
+                break;
+            case SDL_CONTROLLERBUTTONDOWN: {
+                // The driving pad: south (A) presses the default button,
+                // east (B) answers as Escape does (No, or OK).
+                int pad = sdl::PadDialogAnswer(event);
+                if (pad > 0)
+                    answer = open.box.yesNo ? platform::IDYES : platform::IDOK;
+                else if (pad < 0)
+                    answer = dialog::AnswerOfClose(open.box);
+                // Start and Back give no command while a box is open.
+                sdl::HandlePadEvent(event, nullptr);
+                break;
+            }
+            case SDL_CONTROLLERBUTTONUP:
+            case SDL_CONTROLLERAXISMOTION:
+            case SDL_CONTROLLERDEVICEADDED:
+            case SDL_CONTROLLERDEVICEREMOVED:
+                sdl::HandlePadEvent(event, nullptr);
                 break;
             case SDL_RENDER_TARGETS_RESET:
             case SDL_RENDER_DEVICE_RESET:

@@ -13,6 +13,7 @@
 #include "app/settings_file.h"
 #include "platform/platform.h"
 #include "platform/sdl/sdl_backend.h"
+#include "platform/sdl/sdl_controls.h"
 
 namespace {
 
@@ -30,6 +31,23 @@ bool DriverIsInvisible(const char* driver) {
 // very value start-up seeds the generator with.
 uint32_t RecordedSeed = 0;
 bool SeedTaken = false;
+
+void Remember(const char* key, const std::string& value) {
+    if (!PlayerSettingsPath.empty() && !SaveSetting(PlayerSettingsPath, key, value))
+        std::fprintf(stderr, "morvask: %s: could not save %s\n", PlayerSettingsPath.c_str(), key);
+}
+
+// The volume the player set with + and -, and the full screen of F11, are
+// those of the next start.
+void RememberVolume(int percent) {
+    PlayerSettings.volume = percent;
+    Remember("volume", std::to_string(percent));
+}
+
+void RememberFullscreen(bool fullscreen) {
+    PlayerSettings.fullscreen = fullscreen;
+    Remember("fullscreen", fullscreen ? "yes" : "no");
+}
 
 }  // namespace
 
@@ -68,10 +86,17 @@ int main(int argumentCount, char** arguments) {
         sdl::StopAll();
         return 1;
     }
-    sdl::SetWindowOptions(
-        {.fullscreen = line.fullscreen, .scale = line.scale, .fitMode = line.fitMode});
     LoadPlayerSettings(UnixSettingsPath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME")));
+    ApplyCommandLine(line, PlayerSettings);
     ApplyPlayerSettings();
+    sdl::SetWindowOptions({.fullscreen = PlayerSettings.fullscreen,
+                           .scale = PlayerSettings.scale,
+                           .fitMode = PlayerSettings.scaleMode == ScaleFit});
+    sdl::SetFullscreenObserver(RememberFullscreen);
+    sdl::SetVolume(PlayerSettings.volume);
+    sdl::SetVolumeObserver(RememberVolume);
+    sdl::SetPadDeadZone(PlayerSettings.padDeadzone);
+    sdl::StartPads();
     if (!line.recordPath.empty()) {
         RecordedSeed = platform::CalendarTimeSeconds();
         SeedTaken = true;

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/sdl/sdl_controls.h"
 #include "platform/sdl/sdl_desktop.h"
 #include "platform/software/surfaces.h"
 
@@ -167,13 +168,23 @@ bool IsFullscreenKey(const SDL_KeyboardEvent& key) {
     return enter && (key.keysym.mod & KMOD_ALT) != 0;
 }
 
+namespace {
+void (*FullscreenObserver)(bool fullscreen) = nullptr;
+}  // namespace
+
+void SetFullscreenObserver(void (*observer)(bool fullscreen)) {
+    FullscreenObserver = observer;
+}
+
 void ToggleFullscreen() {
     if (!WindowLive())
         return;
     SDL_Window* window = Desktop.window.sdlWindow;
     bool full = (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN) != 0;
-    SDL_SetWindowFullscreen(window, full ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
+    bool switched = SDL_SetWindowFullscreen(window, full ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP) == 0;
     Redraw();
+    if (switched && FullscreenObserver)
+        FullscreenObserver(!full);
 }
 
 void PresentFrame(const platform::SurfaceData* fresh) {

@@ -10,6 +10,7 @@
 
 #include "platform/key_map.h"
 #include "platform/platform.h"
+#include "platform/sdl/sdl_controls.h"
 #include "platform/sdl/sdl_desktop.h"
 #include "platform/software/resources.h"
 #include "platform/software/surfaces.h"
@@ -176,7 +177,14 @@ void HandleWindowEvent(const SDL_WindowEvent& event) {
     }
 }
 
+// Start and Back on the driving pad: the key-downs of P and H.
+void PadCommand(int virtualKey) {
+    Deliver(platform::WM_KEYDOWN, uintptr_t(virtualKey), 1);
+}
+
 void HandleEvent(const SDL_Event& event) {
+    if (sdl::HandlePadEvent(event, PadCommand))
+        return;
     switch (event.type) {
         case SDL_WINDOWEVENT:
             HandleWindowEvent(event.window);
@@ -186,6 +194,11 @@ void HandleEvent(const SDL_Event& event) {
             if (sdl::IsFullscreenKey(event.key)) {
                 if (!event.key.repeat)
                     sdl::ToggleFullscreen();
+                break;
+            }
+            int volumeSteps = 0;
+            if (sdl::IsVolumeKey(event.key.keysym, volumeSteps)) {
+                sdl::StepVolume(volumeSteps);
                 break;
             }
             int virtualKey = VirtualKeyOf(event.key.keysym);

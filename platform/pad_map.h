@@ -1,0 +1,54 @@
+// What a gamepad means to the game: the keys its buttons and sticks hold,
+// and the commands its Start and Back buttons give. Buttons are named by
+// their place (south, east, west, north), as every common pad has them.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace padmap {
+
+enum PadButton : int32_t {
+    South,
+    East,
+    West,
+    North,
+    Back,
+    Start,
+    LeftShoulder,
+    RightShoulder,
+    DpadUp,
+    DpadDown,
+    DpadLeft,
+    DpadRight,
+    ButtonCount,
+};
+
+enum PadAxis : int32_t {
+    LeftX,
+    LeftY,
+    RightX,
+    RightY,
+    LeftTrigger,
+    RightTrigger,
+    AxisCount,
+};
+
+struct PadState {
+    bool buttons[ButtonCount] = {};
+    // -32768 to 32767; down and right are positive, triggers 0 to 32767.
+    int16_t axes[AxisCount] = {};
+};
+
+// The keys the pad holds: the D-pad, or else the left stick past the dead
+// zone along its stronger axis, as the arrows; the face buttons by their
+// place as W, D, A, S (north, east, west, south), or else the right stick as
+// they; the right shoulder or a right trigger pulled halfway as Space; the
+// left shoulder as L. `deadZonePercent` is of the stick's full travel.
+std::vector<int> HeldKeys(const PadState& pad, int deadZonePercent);
+
+// The key-down a button press gives as a command: P for Start, H for Back,
+// 0 for the others.
+int CommandKey(PadButton button);
+
+}  // namespace padmap
