@@ -132,7 +132,7 @@ std::vector<std::string> Lines(const std::string& text) {
 }  // namespace
 
 std::string UnixSettingsPath(const char* xdgConfigHome, const char* home) {
-    // The base directory specification ignores a relative XDG_CONFIG_HOME.
+    // The XDG base directory rules ignore a relative XDG_CONFIG_HOME.
     if (xdgConfigHome && xdgConfigHome[0] == '/')
         return std::string(xdgConfigHome) + "/morvask/settings.ini";
     if (home && home[0] != '\0')

@@ -1,20 +1,10 @@
 // Reading the game's bitmap resources and scaling them to their load size.
 #include <cstring>
 
+#include "platform/software/little_endian.h"
 #include "platform/software/surfaces.h"
 
 namespace software {
-
-namespace {
-
-uint32_t Le32(const uint8_t* p) {
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (uint32_t(p[3]) << 24);
-}
-uint16_t Le16(const uint8_t* p) {
-    return uint16_t(p[0] | (p[1] << 8));
-}
-
-}  // namespace
 
 namespace {
 

@@ -2,20 +2,10 @@
 // backend that plays or models the sound channel.
 #include <cstring>
 
+#include "platform/software/little_endian.h"
 #include "platform/software/resources.h"
 
 namespace software {
-
-namespace {
-
-uint32_t Le32(const uint8_t* p) {
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (uint32_t(p[3]) << 24);
-}
-uint16_t Le16(const uint8_t* p) {
-    return uint16_t(p[0] | (p[1] << 8));
-}
-
-}  // namespace
 
 WaveInfo ReadWaveInfo(ResourceBytes wave) {
     WaveInfo info;
