@@ -6,6 +6,8 @@
 set -euo pipefail
 sim="$(realpath "$1")"
 command -v strace >/dev/null || { echo "skipped: no strace"; exit 77; }
+# The leak checker of a sanitizer build cannot run under ptrace.
+export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 cd "$work"

@@ -7,7 +7,9 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <new>
+#include <vector>
 
 #include "platform/software/resources.h"
 
@@ -186,7 +188,13 @@ void FreePixelMemory(void* p, size_t bytes) {
 }
 
 platform::Surface NewSurface(int width, int height) {
-    auto* surface = new platform::SurfaceData;
+    // The game keeps its surfaces for the whole run, and a process that starts
+    // the game again (the tests, replays) loads them again: the layer owns
+    // every surface it hands out, so none is lost when a handle is replaced.
+    // The list itself is never destroyed, so no exit-time destructor can
+    // outlive a surface it still points at.
+    static auto* everySurface = new std::vector<std::unique_ptr<platform::SurfaceData>>;
+    auto* surface = everySurface->emplace_back(std::make_unique<platform::SurfaceData>()).get();
     surface->width = width;
     surface->height = height;
     // Fresh pixel memory is black already.
