@@ -205,6 +205,10 @@ answers_given() {
 # ANSWER (ok, yes or no).
 answer() {
     local key=$1 wanted=$2 deadline=$((SECONDS + WAIT_SECONDS)) line
+    # A window just mapped or resized may not have the keyboard yet: a key
+    # sent then is lost, so the window is given the focus first, as a click
+    # on it would.
+    timeout 5 xdotool windowactivate --sync "$WINDOW" >/dev/null 2>&1 || true
     xdotool key --window "$WINDOW" "$key" 2>/dev/null || xdotool key "$key"
     while ((SECONDS < deadline)); do
         if (($(answers_given) > ANSWERS_SEEN)); then
