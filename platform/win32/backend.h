@@ -2,6 +2,8 @@
 // the game's procedure, a surface is a device context with its bitmap.
 #pragma once
 
+#include <string>
+
 #include "platform/win32/win32_api.h"
 
 struct platform::WindowData {
@@ -21,6 +23,10 @@ struct platform::SurfaceData {
 };
 
 namespace win32 {
+
+// UTF-8 (the game's texts and file names) as the UTF-16 that the wide Windows
+// calls take; empty for a null or empty text.
+std::wstring Widen(const char* utf8);
 
 // A resource the program cannot run without is missing: says so in a box
 // and ends the process with exit code 1.

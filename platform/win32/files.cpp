@@ -16,16 +16,6 @@ namespace {
 // A temporary file of a killed save older than this is no one's any more.
 constexpr uint64_t StaleTicks100ns = 60ull * 10000000ull;
 
-std::wstring WidePath(const char* utf8) {
-    int length = ::MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);
-    if (length <= 0)
-        return std::wstring();
-    std::wstring wide(size_t(length), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, utf8, -1, wide.data(), length);
-    wide.resize(size_t(length) - 1);
-    return wide;
-}
-
 std::wstring UnpredictableSuffix() {
     static const wchar_t Letters[] = L"abcdefghijklmnopqrstuvwxyz0123456789";
     std::wstring suffix;
@@ -86,7 +76,7 @@ namespace platform {
 
 bool ReadSmallFile(const char* path, size_t limit, std::string& text) {
     HANDLE file =
-        ::CreateFileW(WidePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+        ::CreateFileW(win32::Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
@@ -112,7 +102,7 @@ bool ReadSmallFile(const char* path, size_t limit, std::string& text) {
 }
 
 bool ReplaceFileWhole(const char* path, const std::string& text) {
-    const std::wstring target = WidePath(path);
+    const std::wstring target = win32::Widen(path);
     if (target.empty())
         return false;
     DWORD attributes = ::GetFileAttributesW(target.c_str());

@@ -6,17 +6,7 @@
 #include "platform/key_map.h"
 #include "platform/win32/backend.h"
 
-namespace {
-
-platform::WindowProcedure ClassProcedure = nullptr;
-// What the game's outer size allows for the caption and borders: the client
-// area is the outer size less these.
-constexpr int ClassicFrameWidth = 6;
-constexpr int ClassicFrameHeight = 28;
-// The record of the window being created: messages arrive before
-// CreateWindowExA returns its handle (WM_GETMINMAXINFO, WM_NCCREATE, WM_CREATE,
-// WM_SIZE), and the game must see those too.
-platform::WindowData* WindowBeingCreated = nullptr;
+namespace win32 {
 
 std::wstring Widen(const char* utf8) {
     if (!utf8 || !*utf8)
@@ -29,6 +19,22 @@ std::wstring Widen(const char* utf8) {
     wide.resize(size_t(length) - 1);
     return wide;
 }
+
+}  // namespace win32
+
+using win32::Widen;
+
+namespace {
+
+platform::WindowProcedure ClassProcedure = nullptr;
+// What the game's outer size allows for the caption and borders: the client
+// area is the outer size less these.
+constexpr int ClassicFrameWidth = 6;
+constexpr int ClassicFrameHeight = 28;
+// The record of the window being created: messages arrive before
+// CreateWindowExA returns its handle (WM_GETMINMAXINFO, WM_NCCREATE, WM_CREATE,
+// WM_SIZE), and the game must see those too.
+platform::WindowData* WindowBeingCreated = nullptr;
 
 bool IsAscii(const char* text) {
     for (const char* c = text; *c; ++c)
