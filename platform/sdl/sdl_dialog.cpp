@@ -219,8 +219,6 @@ int MessageBox(Window owner, const char* textUtf8, const char* captionUtf8, uint
         Desktop.dialog = &open;
         answer = RunDialog(open);
         Desktop.dialog = nullptr;
-        if (open.texture)
-            SDL_DestroyTexture(open.texture);
         sdl::PresentFrame(nullptr);
     }
     if (Desktop.traceDialogs) {
