@@ -81,6 +81,9 @@ struct DesktopState {
     // The window as the recording last told the game: the activation and
     // minimising of the window on screen are not the game's during playback.
     bool replayedMinimized = false;
+    // A fast playback's frame not shown yet, and when one was last shown.
+    const platform::SurfaceData* frameWaiting = nullptr;
+    int64_t lastFrameShownNs = 0;
 };
 
 extern DesktopState Desktop;
@@ -95,6 +98,11 @@ void SetActive(bool active);
 bool GameSeesMinimized();
 // P during a playback: pauses it or goes on, and says so in the caption.
 void ToggleReplayPause();
+// The game's new frame, to the window: during a fast playback at most one a
+// tick of normal speed, the others wait for ShowWaitingFrame (the newest
+// one wins).
+void PresentGameFrame(const platform::SurfaceData& frame);
+void ShowWaitingFrame();
 // The caption says that a replay plays, how fast, or that it is paused.
 void ShowReplayTitle();
 

@@ -182,6 +182,7 @@ int RunDialog(sdl::OpenDialog& open) {
 // playback.
 void ShowReplayedDialog(sdl::OpenDialog& open, int answer) {
     open.box.focus = answer == platform::IDNO ? 1 : 0;
+    sdl::ShowWaitingFrame();
     const int64_t shown = 1'000'000'000 / Desktop.replay.speed;
     int64_t left = shown;
     int64_t last = software::MonotonicNanoseconds();
@@ -299,6 +300,7 @@ void ShowNotice(const char* textUtf8, const char* captionUtf8) {
     OpenDialog open;
     open.box = dialog::OpenBox(textUtf8, captionUtf8, platform::MB_OK | platform::MB_ICONWARNING);
     open.box.okLabel = OkText;
+    ShowWaitingFrame();
     if (Desktop.traceDialogs)
         std::fprintf(stderr, "dialog: open \"%s\" \"%s\"\n", open.box.caption.c_str(),
                      open.box.text.substr(0, open.box.text.find('\n')).c_str());

@@ -347,6 +347,7 @@ int RunReplayLoop() {
     bool going = true;
     while (going && !Desktop.replayStopped) {
         if (Desktop.replayPaused) {
+            sdl::ShowWaitingFrame();
             SDL_Event event;
             if (SDL_WaitEventTimeout(&event, 500))
                 HandleReplayEvent(event);
@@ -362,6 +363,7 @@ int RunReplayLoop() {
         SDL_Event event;
         int64_t due = start + (played + 1) * period;
         if (due - now > 2'000'000) {
+            sdl::ShowWaitingFrame();
             if (SDL_WaitEventTimeout(&event, int((due - now) / 1'000'000 - 1)))
                 HandleReplayEvent(event);
             continue;
@@ -377,7 +379,11 @@ int RunReplayLoop() {
             if (start + (played + 1) * period > software::MonotonicNanoseconds())
                 break;
         }
+        if (software::MonotonicNanoseconds() - Desktop.lastFrameShownNs >=
+            int64_t(Desktop.replay.tickMs) * 1'000'000)
+            sdl::ShowWaitingFrame();
     }
+    sdl::ShowWaitingFrame();
     return Desktop.quitCode;
 }
 
@@ -457,6 +463,30 @@ bool DeliverReplayed(uint32_t message, uintptr_t wParam, intptr_t lParam) {
         Desktop.replayedMinimized = wParam == platform::SIZE_MINIMIZED;
     Deliver(message, wParam, lParam);
     return true;
+}
+
+void PresentGameFrame(const platform::SurfaceData& frame) {
+    // A fast playback shows frames as often as the game does at its own
+    // pace: drawing every tick's frame would cost the speed asked for.
+    if (Desktop.replaying && Desktop.replay.speed > 1) {
+        int64_t now = software::MonotonicNanoseconds();
+        if (now - Desktop.lastFrameShownNs < int64_t(Desktop.replay.tickMs) * 1'000'000) {
+            Desktop.frameWaiting = &frame;
+            return;
+        }
+        Desktop.lastFrameShownNs = now;
+    }
+    Desktop.frameWaiting = nullptr;
+    PresentFrame(&frame);
+}
+
+void ShowWaitingFrame() {
+    if (!Desktop.frameWaiting)
+        return;
+    const platform::SurfaceData* frame = Desktop.frameWaiting;
+    Desktop.frameWaiting = nullptr;
+    Desktop.lastFrameShownNs = software::MonotonicNanoseconds();
+    PresentFrame(frame);
 }
 
 bool ReplayStoppedByViewer() {
@@ -612,7 +642,7 @@ Window CreateWindow(const char*, const char* titleUtf8, uint32_t, int x, int y, 
     if (Desktop.replaying)
         sdl::ShowReplayTitle();
     sdl::PrepareWindow(sdlWindow);
-    software::SetPresentHook([](const SurfaceData& frame) { sdl::PresentFrame(&frame); });
+    software::SetPresentHook(sdl::PresentGameFrame);
     return &window;
 }
 
