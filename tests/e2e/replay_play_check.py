@@ -90,8 +90,16 @@ other_version = bytearray(open(replay, "rb").read())
 other_version[4] = 2
 other_version_file = os.path.join(output, "version2.mvr")
 open(other_version_file, "wb").write(bytes(other_version))
+# The hash of the built-in levels follows the seed.
+other_levels = bytearray(open(replay, "rb").read())
+_, at = varint(other_levels, 4)
+length, at = varint(other_levels, at)
+other_levels[at + length + 4] ^= 0x01
+other_levels_file = os.path.join(output, "levels.mvr")
+open(other_levels_file, "wb").write(bytes(other_levels))
 no_display = {k: v for k, v in environment.items() if k != "DISPLAY"}
 for path, words in ((text_file, "not a replay"), (other_version_file, "version"),
+                    (other_levels_file, "level set that is not here"),
                     (os.path.join(output, "missing.mvr"), "cannot read")):
     done = subprocess.run([game, "--play", path], env=no_display, capture_output=True,
                           text=True, timeout=20, cwd=os.path.join(output, "work"))
