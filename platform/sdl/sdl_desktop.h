@@ -72,6 +72,8 @@ struct DesktopState {
     bool replaying = false;
     bool replayPaused = false;
     bool replayStopped = false;  // the viewer closed the window
+    // The pace starts again from now: a pause or a box took the time.
+    bool replayClockStale = false;
     std::bitset<256> replayedKeys;
     // The window as the recording last told the game: the activation and
     // minimising of the window on screen are not the game's during playback.

@@ -220,6 +220,7 @@ void ShowReplayedDialog(sdl::OpenDialog& open, int answer) {
             left -= now - last;
         last = now;
     }
+    Desktop.replayClockStale = true;
 }
 
 const char* AnswerName(int answer) {

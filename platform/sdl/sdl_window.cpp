@@ -337,13 +337,12 @@ void HandleReplayEvent(const SDL_Event& event) {
 // a start falls due n periods after it. Ticks that fell behind are made up a
 // few at a time, so a fast playback keeps its speed when a frame takes
 // longer than a period, and the window still answers between them; after a
-// pause, or when far behind, the count starts again from now.
+// pause or a box, or when far behind, the count starts again from now.
 int RunReplayLoop() {
     const int64_t period = int64_t(Desktop.replay.tickMs) * 1'000'000 / Desktop.replay.speed;
     constexpr int MostTicksAtOnce = 8;
     int64_t start = software::MonotonicNanoseconds();
     int64_t played = 0;
-    bool wasPaused = false;
     bool going = true;
     while (going && !Desktop.replayStopped) {
         if (Desktop.replayPaused) {
@@ -351,14 +350,15 @@ int RunReplayLoop() {
             SDL_Event event;
             if (SDL_WaitEventTimeout(&event, 500))
                 HandleReplayEvent(event);
-            wasPaused = true;
+            Desktop.replayClockStale = true;
             continue;
         }
         int64_t now = software::MonotonicNanoseconds();
-        if (wasPaused || now - (start + played * period) > 20 * period + 100'000'000) {
+        if (Desktop.replayClockStale ||
+            now - (start + played * period) > 20 * period + 100'000'000) {
             start = now - period;
             played = 0;
-            wasPaused = false;
+            Desktop.replayClockStale = false;
         }
         SDL_Event event;
         int64_t due = start + (played + 1) * period;
@@ -376,7 +376,8 @@ int RunReplayLoop() {
         for (int n = 0; n < MostTicksAtOnce && going; ++n) {
             going = Desktop.replay.playTick();
             ++played;
-            if (start + (played + 1) * period > software::MonotonicNanoseconds())
+            if (Desktop.replayClockStale ||
+                start + (played + 1) * period > software::MonotonicNanoseconds())
                 break;
         }
         if (software::MonotonicNanoseconds() - Desktop.lastFrameShownNs >=
