@@ -267,8 +267,6 @@ int MessageBox(Window owner, const char* textUtf8, const char* captionUtf8, uint
         Desktop.dialog = &open;
         ShowReplayedDialog(open, answer);
         Desktop.dialog = nullptr;
-        if (open.texture)
-            SDL_DestroyTexture(open.texture);
         sdl::PresentFrame(nullptr);
     } else if (Desktop.closeRequested) {
         answer = dialog::AnswerOfClose(open.box);
@@ -276,8 +274,6 @@ int MessageBox(Window owner, const char* textUtf8, const char* captionUtf8, uint
         Desktop.dialog = &open;
         answer = RunDialog(open);
         Desktop.dialog = nullptr;
-        if (open.texture)
-            SDL_DestroyTexture(open.texture);
         sdl::PresentFrame(nullptr);
     }
     if (Desktop.traceDialogs) {
@@ -308,8 +304,6 @@ void ShowNotice(const char* textUtf8, const char* captionUtf8) {
     Desktop.dialog = &open;
     int answer = RunDialog(open);
     Desktop.dialog = nullptr;
-    if (open.texture)
-        SDL_DestroyTexture(open.texture);
     if (Desktop.traceDialogs) {
         std::fprintf(stderr, "dialog: answer %s\n", AnswerName(answer));
         std::fflush(stderr);

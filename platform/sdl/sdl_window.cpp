@@ -613,23 +613,6 @@ Window CreateWindow(const char*, const char* titleUtf8, uint32_t, int x, int y, 
     window = WindowData{};
     window.sdlWindow = sdlWindow;
     window.procedure = Desktop.classProcedure;
-    window.renderer = SDL_CreateRenderer(sdlWindow, -1, 0);
-    if (!window.renderer)
-        window.renderer = SDL_CreateRenderer(sdlWindow, -1, SDL_RENDERER_SOFTWARE);
-    if (window.renderer)
-        window.texture = SDL_CreateTexture(window.renderer, SDL_PIXELFORMAT_RGB888,
-                                           SDL_TEXTUREACCESS_STREAMING, FieldWidth, FieldHeight);
-    if (!window.renderer || !window.texture) {
-        // A window nobody can see the game in is no use: say so and stop.
-        std::fprintf(stderr, "morvask: cannot draw into the window: %s\n", SDL_GetError());
-        if (window.renderer)
-            SDL_DestroyRenderer(window.renderer);
-        SDL_DestroyWindow(sdlWindow);
-        window = WindowData{};
-        return nullptr;
-    }
-    // Sharp pixels at every scale.
-    SDL_SetTextureScaleMode(window.texture, SDL_ScaleModeNearest);
     if (SDL_Surface* icon = DecodeIcon(Desktop.iconResource)) {
         SDL_SetWindowIcon(sdlWindow, icon);
         SDL_FreeSurface(icon);
@@ -643,6 +626,14 @@ Window CreateWindow(const char*, const char* titleUtf8, uint32_t, int x, int y, 
     if (Desktop.replaying)
         sdl::ShowReplayTitle();
     sdl::PrepareWindow(sdlWindow);
+    if (!sdl::CanShow()) {
+        // A window nobody can see the game in is no use: say so and stop.
+        std::fprintf(stderr, "morvask: cannot draw into the window: %s\n", SDL_GetError());
+        SDL_DestroyWindow(sdlWindow);
+        window = WindowData{};
+        Desktop.windowCreated = false;
+        return nullptr;
+    }
     software::SetPresentHook(sdl::PresentGameFrame);
     return &window;
 }
@@ -695,13 +686,7 @@ intptr_t DefWindowProc(Window window, uint32_t message, uintptr_t, intptr_t) {
         // Destroying the window sends WM_DESTROY before it returns.
         Deliver(WM_DESTROY, 0, 0);
         window->destroyed = true;
-        if (window->texture)
-            SDL_DestroyTexture(window->texture);
-        if (window->renderer)
-            SDL_DestroyRenderer(window->renderer);
         SDL_DestroyWindow(window->sdlWindow);
-        window->texture = nullptr;
-        window->renderer = nullptr;
         window->sdlWindow = nullptr;
     }
     return 0;
