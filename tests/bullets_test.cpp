@@ -10,7 +10,7 @@ namespace {
 
 // A bullet whose centre lies in the middle of cell (column, row).
 Bullet BulletOverCell(int32_t column, int32_t row, int32_t damage = 10) {
-    return Bullet{.kind = 2,
+    return Bullet{.band = 2,
                   .spare = 100,
                   .direction = Up,
                   .x = column * 64 + 12,
@@ -108,7 +108,7 @@ TEST_F(BulletCells, CentresOutsideTheGridHitNothing) {
 
 TEST(BulletsCollide, EachPairOfDirectionsAtItsBounds) {
     auto at = [](int32_t direction, int32_t x, int32_t y) {
-        return Bullet{.kind = 0,
+        return Bullet{.band = 0,
                       .spare = 100,
                       .direction = direction,
                       .x = x,
