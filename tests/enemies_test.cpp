@@ -174,6 +174,22 @@ TEST_F(Enemies, ATankBlockedByAWallWaitsFiveTicksWithItsTracksRolling) {
     EXPECT_NE(RandomState(), state);
 }
 
+// The ground of the cell ahead sets the step, and the move takes as many
+// ticks as that step needs for one cell: ice doubles the step, sand makes it 1.
+TEST_F(Enemies, AMoveTakesTheTicksOfTheStepOverTheGroundAhead) {
+    for (auto [ground, step] : {std::pair{Empty, 2}, {Ice, 4}, {Sand, 1}, {Grass, 2}}) {
+        BattleState.EnemyList.clear();
+        BattleState.EnemyBulletLists.clear();
+        TankRecord& t = Add(128, 128, Right);
+        SetCell(3, 2, ground);
+        SeedRandom(SeedGiving({{4, 3}}));
+        UpdateEnemyTanks();
+        EXPECT_EQ(t.stepPixels, step) << "ground " << ground;
+        EXPECT_EQ(t.moveTicks, 64 / step - 1) << "ground " << ground;
+        EXPECT_EQ(t.x, 128 + step) << "ground " << ground;
+    }
+}
+
 TEST_F(Enemies, ATankBlockedOnlyByAnotherDecidesAgainNextTick) {
     TankRecord& first = Add(128, 128, Right);
     Add(192, 128, Down);

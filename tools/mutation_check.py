@@ -41,7 +41,7 @@ MUTANTS = [
     ("actors/enemies.cpp", ".band = 5, .hitPoints = 20", ".band = 5, .hitPoints = 30", "fast tank's hit points"),
     ("actors/enemies.cpp", "    battle.EnemiesToSpawn -= 1;\n", "", "spawn count kept"),
     ("actors/enemies.cpp", "tank.waitTicks = Enemies.waitAfterRefusal;", "tank.waitTicks = 0;", "no wait after refusal"),
-    ("actors/enemies.cpp", "if (other != self && TankBlocks(", "if (TankBlocks(", "blocked by itself"),
+    ("actors/enemies.cpp", "TankBlocks(tank, battle.EnemyList[other])", "TankBlocks(battle.EnemyList[other], tank)", "blocking asked the wrong way round"),
     ("actors/enemies.cpp", "        tank.moveTicks = CellSize / tank.stepPixels;", "        tank.moveTicks = CellSize / tank.speed;", "enemy move length on ice"),
     ("actors/enemies.cpp", "(d == Up && tank.y == 0)", "(d == Up && tank.y == CellSize)", "top edge"),
     ("actors/enemies.cpp", "battle.EnemiesOnField < Enemies.maxOnField &&", "battle.EnemiesOnField <= Enemies.maxOnField &&", "five on the field"),
@@ -138,6 +138,7 @@ def main():
     parser.add_argument("--list", action="store_true")
     parser.add_argument("--unit-timeout", type=int, default=600)
     args = parser.parse_args()
+    args.source, args.build = args.source.resolve(), args.build.resolve()
     chosen = [int(n) for n in args.only.split(",") if n] or list(range(1, len(MUTANTS) + 1))
 
     # Every mutant must apply to exactly one place before any runs.
