@@ -39,6 +39,14 @@ std::string UsageText() {
            "                        default, whatever the system's language); en: English\n"
            "  --record FILE         write the whole run to FILE as a replay when the game\n"
            "                        ends (check it with morvask-sim --verify FILE)\n"
+           "  --play FILE           play the replay in FILE in the window: nothing you\n"
+           "                        press reaches the game, P pauses and resumes, closing\n"
+           "                        the window stops; the program ends when the replay\n"
+           "                        does (exit 0), or at the first tick where the game\n"
+           "                        differs from the recording (a box names the tick; exit\n"
+           "                        1); a file that is not a replay of this game is\n"
+           "                        refused (exit 2)\n"
+           "  --speed N             with --play: N times the normal speed, 1, 2, 4 or 8\n"
            "  --help                show this help and exit\n"
            "  --version             show the version and exit\n"
            "\n"
@@ -69,6 +77,7 @@ std::string UsageText() {
 
 CommandLine ReadCommandLine(int argumentCount, const char* const* arguments) {
     CommandLine result;
+    bool speedGiven = false;
     for (int i = 0; i < argumentCount; ++i) {
         std::string argument = arguments[i];
         std::string value;
@@ -83,7 +92,8 @@ CommandLine ReadCommandLine(int argumentCount, const char* const* arguments) {
             }
         }
         const bool takesValue = argument == "--scale" || argument == "--scale-mode" ||
-                                argument == "--lang" || argument == "--record";
+                                argument == "--lang" || argument == "--record" ||
+                                argument == "--play" || argument == "--speed";
         if (hasValue && !takesValue)
             return Refuse("option " + argument + " takes no value");
         if (takesValue && !hasValue) {
@@ -127,9 +137,23 @@ CommandLine ReadCommandLine(int argumentCount, const char* const* arguments) {
             if (value.empty())
                 return Refuse("--record needs the name of the file to write");
             result.recordPath = value;
+        } else if (argument == "--play") {
+            if (value.empty())
+                return Refuse("--play needs the name of the replay to play");
+            result.playPath = value;
+        } else if (argument == "--speed") {
+            if (value != "1" && value != "2" && value != "4" && value != "8")
+                return Refuse("--speed is 1, 2, 4 or 8, not \"" + value + "\"");
+            result.speed = value[0] - '0';
+            speedGiven = true;
         } else {
             return Refuse("unknown option " + argument);
         }
     }
+    if (speedGiven && result.playPath.empty())
+        return Refuse("--speed goes with --play");
+    // A replay of a replay would be the same file again.
+    if (!result.playPath.empty() && !result.recordPath.empty())
+        return Refuse("--play and --record cannot be given together");
     return result;
 }

@@ -1,5 +1,5 @@
 // The desktop programs' command line: the options that choose how the window
-// shows the game, and --help and --version.
+// shows the game, recording and playing replays, and --help and --version.
 #pragma once
 
 #include <string>
@@ -24,6 +24,10 @@ struct CommandLine {
     std::string language;
     // --record FILE: the run is written to FILE as a replay when it ends.
     std::string recordPath;
+    // --play FILE: the replay in FILE is played in the window instead of a
+    // game; --speed N (1, 2, 4 or 8) plays it N times faster.
+    std::string playPath;
+    int speed = 1;
 };
 
 // Reads the arguments after the program's name; the last of --fullscreen and

@@ -42,6 +42,35 @@ TEST(CommandLine, RecordNamesTheReplayToWrite) {
     }
 }
 
+TEST(CommandLine, PlayNamesTheReplayAndSpeedIsOneTwoFourOrEight) {
+    CommandLine line = Read({"--play", "run.mvr"});
+    EXPECT_EQ(line.action, CommandLineAction::RunGame);
+    EXPECT_EQ(line.playPath, "run.mvr");
+    EXPECT_EQ(line.speed, 1);
+    for (const char* speed : {"1", "2", "4", "8"}) {
+        line = Read({"--speed", speed, "--play=run.mvr"});
+        EXPECT_EQ(line.action, CommandLineAction::RunGame) << speed;
+        EXPECT_EQ(line.speed, speed[0] - '0');
+    }
+    for (std::vector<const char*> arguments :
+         std::vector<std::vector<const char*>>{{"--play", "a.mvr", "--speed", "3"},
+                                               {"--play", "a.mvr", "--speed", "16"},
+                                               {"--play", "a.mvr", "--speed", "0"},
+                                               {"--play", "a.mvr", "--speed", "-2"},
+                                               {"--play", "a.mvr", "--speed", "2x"},
+                                               {"--play", "a.mvr", "--speed"},
+                                               {"--play"},
+                                               {"--play="},
+                                               {"--speed", "2"},
+                                               {"--play", "a.mvr", "--record", "b.mvr"}}) {
+        line = Read(arguments);
+        EXPECT_EQ(line.action, CommandLineAction::BadUsage) << arguments.back();
+        EXPECT_EQ(line.output.rfind("morvask: ", 0), 0u);
+    }
+    EXPECT_NE(Read({"--play", "a.mvr", "--speed", "3"}).output.find("--speed is 1, 2, 4 or 8"),
+              std::string::npos);
+}
+
 TEST(CommandLine, WrongValuesAndUnknownOptionsAreRefusedWithTheUsage) {
     for (std::vector<const char*> arguments :
          std::vector<std::vector<const char*>>{{"--scale", "0"},

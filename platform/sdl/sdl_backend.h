@@ -2,6 +2,7 @@
 // beyond the platform layer itself.
 #pragma once
 
+#include <bitset>
 #include <cstdint>
 
 namespace sdl {
@@ -33,6 +34,35 @@ struct InputRecorder {
     void (*boxAnswered)(int answer) = nullptr;
 };
 void SetInputRecorder(const InputRecorder& recorder);
+
+// A replay played in the window instead of the player's input: the message
+// loop drops what the player does (but P, which pauses the playback, and
+// closing the window, which stops it) and calls `playTick` at the game's
+// pace times `speed`; the game's boxes show a moment and close with
+// `boxAnswer`'s answer.
+struct ReplayDriver {
+    // Plays the recorded messages up to and including the next tick; false
+    // when the playback is over (ended, or parted from the recording).
+    bool (*playTick)() = nullptr;
+    // The recorded answer of the box being opened (MB_OK or MB_YESNO type).
+    int (*boxAnswer)(uint32_t boxType) = nullptr;
+    int speed = 1;
+    // How long a tick of the game lasts at normal speed.
+    int tickMs = 10;
+};
+void SetReplayDriver(const ReplayDriver& driver);
+// The keys the game's polls see down from now on.
+void SetReplayedKeys(const std::bitset<256>& keys);
+// Delivers one recorded message to the window procedure as it was delivered
+// when it was recorded; false for a tick while the game's timer `wParam` is
+// not set.
+bool DeliverReplayed(uint32_t message, uintptr_t wParam, intptr_t lParam);
+// Whether the viewer closed the window during the playback.
+bool ReplayStoppedByViewer();
+// A box of the program's own over the game (a playback that went wrong):
+// shown until answered, nothing of it reaches the game. Returns at once
+// when the window is gone.
+void ShowNotice(const char* textUtf8, const char* captionUtf8);
 
 // Ends SDL before the process exits: closes the audio device and the display.
 void StopAll();

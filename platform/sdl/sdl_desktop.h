@@ -5,8 +5,10 @@
 
 #include <SDL.h>
 
+#include <bitset>
 #include <cstdint>
 #include <map>
+#include <string>
 
 #include "platform/platform.h"
 #include "platform/sdl/sdl_backend.h"
@@ -53,6 +55,7 @@ struct DesktopState {
     int iconResource = 0;
     platform::WindowData window;
     bool windowCreated = false;
+    std::string windowTitle;
     platform::Surface windowSurface = nullptr;
     SDL_Cursor* cursor = nullptr;
     std::map<uintptr_t, WindowTimer> timers;
@@ -69,6 +72,18 @@ struct DesktopState {
     bool loopRunning = false;
     int deliveryDepth = 0;
     InputRecorder recorder;
+    // A replay plays instead of the player's input (see ReplayDriver).
+    ReplayDriver replay;
+    bool replaying = false;
+    bool replayPaused = false;
+    bool replayStopped = false;  // the viewer closed the window
+    std::bitset<256> replayedKeys;
+    // The window as the recording last told the game: the activation and
+    // minimising of the window on screen are not the game's during playback.
+    bool replayedMinimized = false;
+    // A fast playback's frame not shown yet, and when one was last shown.
+    const platform::SurfaceData* frameWaiting = nullptr;
+    int64_t lastFrameShownNs = 0;
 };
 
 extern DesktopState Desktop;
@@ -79,6 +94,17 @@ void Deliver(uint32_t message, uintptr_t wParam, intptr_t lParam);
 intptr_t PackPoint(int x, int y);
 // Tells the window procedure a change of activation, once.
 void SetActive(bool active);
+// Whether the game was last told its window is minimised.
+bool GameSeesMinimized();
+// P during a playback: pauses it or goes on, and says so in the caption.
+void ToggleReplayPause();
+// The game's new frame, to the window: during a fast playback at most one a
+// tick of normal speed, the others wait for ShowWaitingFrame (the newest
+// one wins).
+void PresentGameFrame(const platform::SurfaceData& frame);
+void ShowWaitingFrame();
+// The caption says that a replay plays, how fast, or that it is paused.
+void ShowReplayTitle();
 
 // ---- The view (sdl_view.cpp) ---------------------------------------------
 

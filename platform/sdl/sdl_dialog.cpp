@@ -3,6 +3,7 @@
 // keys and the pointer, and delivers no tick while the box is open.
 #include <SDL.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "platform/platform.h"
@@ -175,6 +176,52 @@ int RunDialog(sdl::OpenDialog& open) {
     }
 }
 
+// A box of a replay: shown a moment (less at a higher speed, longer while
+// paused) with the focus on the recorded answer, then closed with it. The
+// viewer's keys and pointer answer nothing; closing the window stops the
+// playback.
+void ShowReplayedDialog(sdl::OpenDialog& open, int answer) {
+    open.box.focus = answer == platform::IDNO ? 1 : 0;
+    sdl::ShowWaitingFrame();
+    const int64_t shown = 1'000'000'000 / Desktop.replay.speed;
+    int64_t left = shown;
+    int64_t last = software::MonotonicNanoseconds();
+    bool stale = true;
+    while (left > 0 && !Desktop.replayStopped) {
+        if (stale) {
+            sdl::PresentFrame(nullptr);
+            stale = false;
+        }
+        SDL_Event event;
+        int waitMs = Desktop.replayPaused ? 500 : int(std::max<int64_t>(left / 1'000'000, 1));
+        if (SDL_WaitEventTimeout(&event, waitMs)) {
+            if (event.type == SDL_WINDOWEVENT) {
+                if (event.window.event == SDL_WINDOWEVENT_CLOSE)
+                    Desktop.replayStopped = true;
+                else if (event.window.event != SDL_WINDOWEVENT_FOCUS_GAINED &&
+                         event.window.event != SDL_WINDOWEVENT_FOCUS_LOST)
+                    stale = true;
+            } else if (event.type == SDL_KEYDOWN && !event.key.repeat) {
+                if (sdl::IsFullscreenKey(event.key)) {
+                    sdl::ToggleFullscreen();
+                } else if (event.key.keysym.sym == SDLK_p ||
+                           event.key.keysym.scancode == SDL_SCANCODE_P) {
+                    sdl::ToggleReplayPause();
+                }
+            } else if (event.type == SDL_RENDER_TARGETS_RESET ||
+                       event.type == SDL_RENDER_DEVICE_RESET) {
+                stale = true;
+            } else {
+                sdl::HandlePadEvent(event, nullptr);
+            }
+        }
+        int64_t now = software::MonotonicNanoseconds();
+        if (!Desktop.replayPaused)
+            left -= now - last;
+        last = now;
+    }
+}
+
 const char* AnswerName(int answer) {
     return answer == platform::IDYES ? "yes" : answer == platform::IDNO ? "no" : "ok";
 }
@@ -200,7 +247,8 @@ int MessageBox(Window owner, const char* textUtf8, const char* captionUtf8, uint
         // that changes nothing, and say so where it can be read.
         std::fprintf(stderr, "morvask: a message box without its window: %s\n",
                      open.box.text.c_str());
-        int answer = dialog::AnswerOfClose(open.box);
+        int answer =
+            Desktop.replaying ? Desktop.replay.boxAnswer(type) : dialog::AnswerOfClose(open.box);
         if (Desktop.recorder.boxAnswered)
             Desktop.recorder.boxAnswered(answer);
         return answer;
@@ -213,7 +261,15 @@ int MessageBox(Window owner, const char* textUtf8, const char* captionUtf8, uint
     // the game's timer stops, and the loop below delivers no tick either.
     sdl::SetActive(false);
     int answer = 0;
-    if (Desktop.closeRequested) {
+    if (Desktop.replaying) {
+        answer = Desktop.replay.boxAnswer(type);
+        Desktop.dialog = &open;
+        ShowReplayedDialog(open, answer);
+        Desktop.dialog = nullptr;
+        if (open.texture)
+            SDL_DestroyTexture(open.texture);
+        sdl::PresentFrame(nullptr);
+    } else if (Desktop.closeRequested) {
         answer = dialog::AnswerOfClose(open.box);
     } else {
         Desktop.dialog = &open;
@@ -229,9 +285,34 @@ int MessageBox(Window owner, const char* textUtf8, const char* captionUtf8, uint
     }
     if (Desktop.recorder.boxAnswered)
         Desktop.recorder.boxAnswered(answer);
-    if (sdl::WindowLive() && !Desktop.window.minimized)
+    if (sdl::WindowLive() && !sdl::GameSeesMinimized())
         sdl::SetActive(true);
     return answer;
 }
 
 }  // namespace platform
+
+namespace sdl {
+
+void ShowNotice(const char* textUtf8, const char* captionUtf8) {
+    if (!WindowLive())
+        return;
+    OpenDialog open;
+    open.box = dialog::OpenBox(textUtf8, captionUtf8, platform::MB_OK | platform::MB_ICONWARNING);
+    open.box.okLabel = OkText;
+    ShowWaitingFrame();
+    if (Desktop.traceDialogs)
+        std::fprintf(stderr, "dialog: open \"%s\" \"%s\"\n", open.box.caption.c_str(),
+                     open.box.text.substr(0, open.box.text.find('\n')).c_str());
+    Desktop.dialog = &open;
+    int answer = RunDialog(open);
+    Desktop.dialog = nullptr;
+    if (open.texture)
+        SDL_DestroyTexture(open.texture);
+    if (Desktop.traceDialogs) {
+        std::fprintf(stderr, "dialog: answer %s\n", AnswerName(answer));
+        std::fflush(stderr);
+    }
+}
+
+}  // namespace sdl

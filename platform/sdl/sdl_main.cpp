@@ -9,11 +9,15 @@
 
 #include "app/command_line.h"
 #include "app/main_window.h"
+#include "app/replay_file.h"
+#include "app/replay_player.h"
 #include "app/replay_recorder.h"
 #include "app/settings_file.h"
 #include "platform/platform.h"
 #include "platform/sdl/sdl_backend.h"
 #include "platform/sdl/sdl_controls.h"
+#include "state/program_state.h"
+#include "state/texts.h"
 
 namespace {
 
@@ -49,6 +53,56 @@ void RememberFullscreen(bool fullscreen) {
     Remember("fullscreen", fullscreen ? "yes" : "no");
 }
 
+// ---- Playing a replay in the window ----------------------------------------
+
+// Reads the replay to play; false, with the reason on standard error, when it
+// is not one this program can play as recorded.
+bool ReadReplay(const std::string& path, ReplayRecord& replay) {
+    std::string bytes;
+    std::string error;
+    if (!ReadReplayFile(path, bytes))
+        error = "cannot read the file";
+    else if (DecodeReplay(bytes, replay, error) == ReplayRead)
+        ReplayLevelsPresent(replay, error);
+    if (error.empty())
+        return true;
+    std::fprintf(stderr, "morvask: %s: %s\n", path.c_str(), error.c_str());
+    return false;
+}
+
+bool PlayTick() {
+    return PlayNextTick() == PlaybackGoing;
+}
+
+bool DeliverRecorded(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    return sdl::DeliverReplayed(message, wParam, lParam);
+}
+
+// How the playback ended, on the terminal and, for a desync, in the window;
+// the exit status: 0 when the replay played to its end or the viewer closed
+// the window, 1 when the game parted from the recording.
+int ReportPlayback(const std::string& path) {
+    if (PlaybackState() == PlaybackDesync) {
+        std::fprintf(stderr, "morvask: %s: desync at tick %u: %s\n", path.c_str(),
+                     PlaybackDesyncTick(), PlaybackDesyncReason().c_str());
+        const bool chinese = CurrentLanguage == Chinese;
+        std::string text =
+            (chinese ? "回放在第 " + std::to_string(PlaybackDesyncTick()) + " 刻与录像不同。"
+                     : "The replay parted from the recording at tick " +
+                           std::to_string(PlaybackDesyncTick()) + ".") +
+            "\n" + PlaybackDesyncReason();
+        sdl::ShowNotice(text.c_str(), chinese ? "回放" : "Replay");
+        return 1;
+    }
+    if (PlaybackState() == PlaybackSame)
+        std::printf("morvask: %s: end of the replay, %u ticks, the same game as recorded\n",
+                    path.c_str(), PlaybackTicks());
+    else
+        std::printf("morvask: %s: playback stopped at tick %u of %u\n", path.c_str(),
+                    PlaybackTicks(), PlaybackTotalTicks());
+    return 0;
+}
+
 }  // namespace
 
 namespace platform {
@@ -71,6 +125,12 @@ int main(int argumentCount, char** arguments) {
         std::fputs(line.output.c_str(), stderr);
         return 2;
     }
+    // A replay that cannot be played as recorded is refused before anything
+    // shows.
+    ReplayRecord replay;
+    const bool playing = !line.playPath.empty();
+    if (playing && !ReadReplay(line.playPath, replay))
+        return 2;
     // A game nobody can see is never run.
     if (!Set("SDL_VIDEODRIVER") && !Set("DISPLAY") && !Set("WAYLAND_DISPLAY")) {
         std::fprintf(stderr,
@@ -104,7 +164,27 @@ int main(int argumentCount, char** arguments) {
         sdl::SetInputRecorder(
             {.arriving = RecordMessage, .done = RecordMessageDone, .boxAnswered = RecordBoxAnswer});
     }
+    if (playing) {
+        std::string error;
+        if (!EnterReplayDirectory(replay, error)) {
+            std::fprintf(stderr, "morvask: %s: %s\n", line.playPath.c_str(), error.c_str());
+            sdl::StopAll();
+            return 2;
+        }
+        RecordedSeed = replay.seed;
+        SeedTaken = true;
+        BeginPlayback(replay,
+                      PlaybackHooks{.setKeys = sdl::SetReplayedKeys, .deliver = DeliverRecorded});
+        sdl::SetReplayDriver({.playTick = PlayTick,
+                              .boxAnswer = PlaybackBoxAnswer,
+                              .speed = line.speed,
+                              .tickMs = int(BattleTimerPeriodMs)});
+    }
     int exitCode = MorvaskMain(platform::SW_SHOWNORMAL);
+    if (playing) {
+        exitCode = ReportPlayback(line.playPath);
+        LeaveReplayDirectory();
+    }
     sdl::StopAll();
     if (!line.recordPath.empty()) {
         std::string error;

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "platform/key_map.h"
@@ -282,6 +283,110 @@ bool WaitForEventOrTimer(SDL_Event& event) {
     return false;
 }
 
+// ---- Playing a replay ----------------------------------------------------
+
+// What the viewer may do while a replay plays: nothing of it reaches the
+// game. P pauses, closing the window stops, and the window's own keys (full
+// screen, volume) work as ever.
+void HandleReplayEvent(const SDL_Event& event) {
+    if (sdl::HandlePadEvent(event, nullptr))
+        return;
+    switch (event.type) {
+        case SDL_WINDOWEVENT:
+            switch (event.window.event) {
+                case SDL_WINDOWEVENT_CLOSE:
+                    Desktop.replayStopped = true;
+                    break;
+                case SDL_WINDOWEVENT_SHOWN:
+                case SDL_WINDOWEVENT_EXPOSED:
+                case SDL_WINDOWEVENT_SIZE_CHANGED:
+                case SDL_WINDOWEVENT_MAXIMIZED:
+                case SDL_WINDOWEVENT_RESTORED:
+                    sdl::Redraw();
+                    break;
+                default:
+                    break;
+            }
+            break;
+        case SDL_KEYDOWN: {
+            if (event.key.repeat)
+                break;
+            if (sdl::IsFullscreenKey(event.key)) {
+                sdl::ToggleFullscreen();
+                break;
+            }
+            int volumeSteps = 0;
+            if (sdl::IsVolumeKey(event.key.keysym, volumeSteps)) {
+                sdl::StepVolume(volumeSteps);
+                break;
+            }
+            if (VirtualKeyOf(event.key.keysym) == 'P')
+                sdl::ToggleReplayPause();
+            break;
+        }
+        case SDL_RENDER_TARGETS_RESET:
+        case SDL_RENDER_DEVICE_RESET:
+            sdl::Redraw();
+            break;
+        default:
+            break;
+    }
+}
+
+// Plays the replay at its speed on the monotonic clock: the n-th tick after
+// a start falls due n periods after it. Ticks that fell behind are made up a
+// few at a time, so a fast playback keeps its speed when a frame takes
+// longer than a period, and the window still answers between them; after a
+// pause, or when far behind, the count starts again from now.
+int RunReplayLoop() {
+    const int64_t period = int64_t(Desktop.replay.tickMs) * 1'000'000 / Desktop.replay.speed;
+    constexpr int MostTicksAtOnce = 8;
+    int64_t start = software::MonotonicNanoseconds();
+    int64_t played = 0;
+    bool wasPaused = false;
+    bool going = true;
+    while (going && !Desktop.replayStopped) {
+        if (Desktop.replayPaused) {
+            sdl::ShowWaitingFrame();
+            SDL_Event event;
+            if (SDL_WaitEventTimeout(&event, 500))
+                HandleReplayEvent(event);
+            wasPaused = true;
+            continue;
+        }
+        int64_t now = software::MonotonicNanoseconds();
+        if (wasPaused || now - (start + played * period) > 20 * period + 100'000'000) {
+            start = now - period;
+            played = 0;
+            wasPaused = false;
+        }
+        SDL_Event event;
+        int64_t due = start + (played + 1) * period;
+        if (due - now > 2'000'000) {
+            sdl::ShowWaitingFrame();
+            if (SDL_WaitEventTimeout(&event, int((due - now) / 1'000'000 - 1)))
+                HandleReplayEvent(event);
+            continue;
+        }
+        while (SDL_PollEvent(&event))
+            HandleReplayEvent(event);
+        if (Desktop.replayStopped || Desktop.replayPaused)
+            continue;
+        software::SleepUntil(due);
+        for (int n = 0; n < MostTicksAtOnce && going; ++n) {
+            going = Desktop.replay.playTick();
+            ++played;
+            if (start + (played + 1) * period > software::MonotonicNanoseconds())
+                break;
+        }
+        if (software::MonotonicNanoseconds() - Desktop.lastFrameShownNs >=
+            int64_t(Desktop.replay.tickMs) * 1'000'000)
+            sdl::ShowWaitingFrame();
+    }
+    sdl::ShowWaitingFrame();
+    return Desktop.quitCode;
+}
+
 // Opens the display the environment names: X11 for DISPLAY, Wayland for
 // WAYLAND_DISPLAY. Left to itself SDL would go on to other drivers, down to
 // one that shows nothing, and those it tries write their own complaints.
@@ -334,6 +439,80 @@ void Deliver(uint32_t message, uintptr_t wParam, intptr_t lParam) {
 
 void SetInputRecorder(const InputRecorder& recorder) {
     Desktop.recorder = recorder;
+}
+
+void SetReplayDriver(const ReplayDriver& driver) {
+    Desktop.replay = driver;
+    Desktop.replaying = driver.playTick != nullptr;
+    if (Desktop.replay.speed < 1)
+        Desktop.replay.speed = 1;
+}
+
+void SetReplayedKeys(const std::bitset<256>& keys) {
+    Desktop.replayedKeys = keys;
+}
+
+bool DeliverReplayed(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    if (message == platform::WM_TIMER && Desktop.timers.count(wParam) == 0)
+        return false;
+    // The game's own calls look at what it was told last, as they did when
+    // the run was recorded.
+    if (message == platform::WM_ACTIVATE)
+        Desktop.window.active = wParam != platform::WA_INACTIVE;
+    if (message == platform::WM_SIZE)
+        Desktop.replayedMinimized = wParam == platform::SIZE_MINIMIZED;
+    Deliver(message, wParam, lParam);
+    return true;
+}
+
+void PresentGameFrame(const platform::SurfaceData& frame) {
+    // A fast playback shows frames as often as the game does at its own
+    // pace: drawing every tick's frame would cost the speed asked for.
+    if (Desktop.replaying && Desktop.replay.speed > 1) {
+        int64_t now = software::MonotonicNanoseconds();
+        if (now - Desktop.lastFrameShownNs < int64_t(Desktop.replay.tickMs) * 1'000'000) {
+            Desktop.frameWaiting = &frame;
+            return;
+        }
+        Desktop.lastFrameShownNs = now;
+    }
+    Desktop.frameWaiting = nullptr;
+    PresentFrame(&frame);
+}
+
+void ShowWaitingFrame() {
+    if (!Desktop.frameWaiting)
+        return;
+    const platform::SurfaceData* frame = Desktop.frameWaiting;
+    Desktop.frameWaiting = nullptr;
+    Desktop.lastFrameShownNs = software::MonotonicNanoseconds();
+    PresentFrame(frame);
+}
+
+bool ReplayStoppedByViewer() {
+    return Desktop.replayStopped;
+}
+
+bool GameSeesMinimized() {
+    return Desktop.replaying ? Desktop.replayedMinimized : Desktop.window.minimized;
+}
+
+void ToggleReplayPause() {
+    Desktop.replayPaused = !Desktop.replayPaused;
+    ShowReplayTitle();
+}
+
+void ShowReplayTitle() {
+    if (!WindowLive())
+        return;
+    std::string title = Desktop.windowTitle;
+    if (Desktop.replayPaused)
+        title += " - replay paused (P goes on)";
+    else if (Desktop.replay.speed > 1)
+        title += " - replay x" + std::to_string(Desktop.replay.speed);
+    else
+        title += " - replay";
+    SDL_SetWindowTitle(Desktop.window.sdlWindow, title.c_str());
 }
 
 intptr_t PackPoint(int x, int y) {
@@ -459,8 +638,11 @@ Window CreateWindow(const char*, const char* titleUtf8, uint32_t, int x, int y, 
     if (Desktop.cursor)
         SDL_SetCursor(Desktop.cursor);
     Desktop.windowCreated = true;
+    Desktop.windowTitle = titleUtf8 ? titleUtf8 : "";
+    if (Desktop.replaying)
+        sdl::ShowReplayTitle();
     sdl::PrepareWindow(sdlWindow);
-    software::SetPresentHook([](const SurfaceData& frame) { sdl::PresentFrame(&frame); });
+    software::SetPresentHook(sdl::PresentGameFrame);
     return &window;
 }
 
@@ -482,6 +664,8 @@ void UpdateWindow(Window window) {
 
 int RunMessageLoop() {
     Desktop.loopRunning = true;
+    if (Desktop.replaying)
+        return RunReplayLoop();
     while (!Desktop.quitPosted) {
         if (Desktop.closeRequested) {
             // The close asked for while a box was open.
@@ -559,6 +743,11 @@ static bool KeyboardKeyDown(int virtualKey) {
 }
 
 int16_t GetAsyncKeyState(int virtualKey) {
+    // The keys of a replay are those the game saw, after the key bindings.
+    if (Desktop.replaying)
+        return virtualKey >= 0 && virtualKey < 256 && Desktop.replayedKeys.test(size_t(virtualKey))
+                   ? int16_t(0x8000)
+                   : int16_t(0);
     return keymap::GameKeyDown(virtualKey, KeyboardKeyDown) ? int16_t(0x8000) : int16_t(0);
 }
 

@@ -38,7 +38,8 @@ check("--help exits 0 with the usage on standard output",
       done.returncode == 0 and done.stdout.startswith("Usage: morvask") and not done.stderr,
       f"code {done.returncode}, stderr {done.stderr!r}")
 for needed in ("--fullscreen", "--windowed", "--scale N", "--scale-mode", "integer", "fit",
-               "--version", "F11", "map.txt", "working directory", "Space"):
+               "--version", "F11", "map.txt", "working directory", "Space", "--record FILE",
+               "--play FILE", "--speed N"):
     check(f"--help mentions {needed}", needed in done.stdout, done.stdout)
 
 done, _ = run(["--version"])
@@ -52,7 +53,9 @@ for arguments, problem in ((["--bogus"], "unknown option --bogus"),
                            (["--scale"], "needs a value"),
                            (["--scale-mode", "stretch"], "--scale-mode"),
                            (["--fullscreen=yes"], "takes no value"),
-                           (["map.txt"], "unknown option map.txt")):
+                           (["map.txt"], "unknown option map.txt"),
+                           (["--play", "run.mvr", "--speed", "3"], "--speed is 1, 2, 4 or 8"),
+                           (["--speed", "2"], "--speed goes with --play")):
     done, _ = run(arguments)
     check(f"{' '.join(arguments)}: the usage on standard error, exit 2",
           done.returncode == 2 and not done.stdout and problem in done.stderr
