@@ -33,13 +33,13 @@ void PlainBattle() {
     BattleState.EnemiesToSpawn = 0;
 }
 
-// A window picture with the 64 x 64 sprite of a sheet at (sx, sy) laid on at
-// (x, y) by the masking rule.
+// A window picture with the size x size sprite of a sheet at (sx, sy) laid on
+// at (x, y) by the masking rule.
 software::Pixels WithSprite(const software::Pixels& under, platform::Surface sheet, int sx, int sy,
-                            int x, int y) {
+                            int x, int y, int size = 64) {
     platform::Surface picture = software::NewSurface(960, 704);
     picture->pixels = under;
-    platform::SpriteBlt(picture, x, y, 64, 64, sheet, sx, sy);
+    platform::SpriteBlt(picture, x, y, size, size, sheet, sx, sy);
     software::Pixels result = picture->pixels;
     delete picture;
     return result;
@@ -314,6 +314,46 @@ TEST(DrawItem, EachItemShowsItsOwnBallWhereItLies) {
     DrawItem();
     PresentFrame();
     EXPECT_TRUE(headless::WindowPicture()->pixels == bare);
+}
+
+// An explosion shows each of its eight pictures for three ticks, with its
+// corner where it was spawned.
+TEST(DrawEffect, EachFrameShowsItsPicture) {
+    PlainBattle();
+    DrawTerrain();
+    PresentFrame();
+    const software::Pixels bare = headless::WindowPicture()->pixels;
+    for (int32_t frame = 0; frame < 24; ++frame) {
+        const Effect effect{.x = 300 - frame, .y = 200 + frame, .frame = frame, .finished = false};
+        DrawTerrain();
+        DrawEffect(effect);
+        PresentFrame();
+        EXPECT_TRUE(headless::WindowPicture()->pixels ==
+                    WithSprite(bare, EffectSheet, EffectSprite * (frame / 3), 0, effect.x, effect.y,
+                               EffectSprite))
+            << "frame " << frame;
+    }
+}
+
+// The editor's brush is its block's picture centred on the mouse, also where
+// it hangs over the field's edges.
+TEST(DrawBrush, TheBlockIsCentredOnThePointer) {
+    PlainBattle();
+    DrawTerrain();
+    PresentFrame();
+    const software::Pixels bare = headless::WindowPicture()->pixels;
+    struct Case {
+        int32_t code, x, y, sx, sy;
+    };
+    for (Case c : {Case{Brick, 100, 200, 64, 0}, Case{Stone, 5, 3, 192, 128},
+                   Case{Water, 950, 700, 0, 384}, Case{Base, 333, 444, 128, 256}}) {
+        DrawTerrain();
+        DrawBrush(c.code, c.x, c.y);
+        PresentFrame();
+        EXPECT_TRUE(headless::WindowPicture()->pixels ==
+                    WithSprite(bare, CellSheet, c.sx, c.sy, c.x - 32, c.y - 32))
+            << "code " << c.code;
+    }
 }
 
 TEST(UpdateEffects, EightPicturesOfThreeTicksEach) {

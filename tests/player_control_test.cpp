@@ -71,6 +71,28 @@ TEST_F(PlayerControl, MovesWhoseStepDoesNotDivideTheCellAreSnappedInEveryDirecti
     }
 }
 
+// However long L is held, it toggles the lock once; the next toggle needs a
+// tick without it.
+TEST_F(PlayerControl, HoldingLTogglesTheLockOnce) {
+    TankRecord& p = BattleState.Player;
+    TurretLockLatch = true;
+    p.turretLocked = false;
+    Hold({'L'});
+    for (int tick = 0; tick < 4; ++tick) {
+        PlayerControlStep();
+        EXPECT_TRUE(p.turretLocked) << "tick " << tick;
+        EXPECT_FALSE(TurretLockLatch);
+    }
+    Hold({});
+    PlayerControlStep();
+    EXPECT_TRUE(p.turretLocked);
+    EXPECT_TRUE(TurretLockLatch);
+    Hold({'L'});
+    PlayerControlStep();
+    PlayerControlStep();
+    EXPECT_FALSE(p.turretLocked);
+}
+
 TEST_F(PlayerControl, ARefusedMoveTurnsTheTankAndIsHeard) {
     TankRecord& p = BattleState.Player;
     SetCell(6, 5, Water);
