@@ -1,48 +1,37 @@
 // What it costs to get a 960 x 704 frame to an SDL window, on SDL's offscreen
 // video driver (no display needed), against the floor of one plain frame
-// copy. The frame is a picture of the window's size; each iteration presents
+// copy. The frame is a picture of the field's size; each iteration presents
 // it. (The platform layer stands below the game, so the game's own frame is
 // measured in bench/frame_bench.cpp.)
 //
-// BM_PresentFrameRenderer: the streaming texture of the software renderer:
-//   SDL_UpdateTexture, RenderClear, RenderCopy, RenderPresent.
-// BM_PresentFrameWindowSurface: one copy into the window's own surface, then
-//   SDL_UpdateWindowSurface (with the offscreen driver that shows nothing, so
-//   this is the copy the program itself pays).
+// BM_PresentFrame/W/H: the desktop program's own way (sdl::PresentFrame):
+//   one pass into the window's pixels, scaled to a window of W x H, then
+//   SDL_UpdateWindowSurfaceRects (with the offscreen driver that shows
+//   nothing, so this is what the program itself pays).
+// BM_PresentFrameRenderer: the earlier way, through the streaming texture of
+//   the software renderer: SDL_UpdateTexture, RenderClear, RenderCopy,
+//   RenderPresent.
 #include <SDL.h>
 #include <benchmark/benchmark.h>
 
 #include <cstring>
 
+#include "platform/platform.h"
+#include "platform/sdl/sdl_backend.h"
+#include "platform/sdl/sdl_desktop.h"
 #include "platform/software/surfaces.h"
 
 namespace {
 
 constexpr int Width = 960, Height = 704;
 
-struct Desktop {
-    SDL_Window* window = nullptr;          // presented through its own surface
-    SDL_Window* rendererWindow = nullptr;  // presented through a renderer
+struct RendererScreen {
+    SDL_Window* window = nullptr;
     SDL_Renderer* renderer = nullptr;
     SDL_Texture* texture = nullptr;
-    bool started = false;
 };
 
-Desktop Screen;
-
-bool StartScreen() {
-    if (Screen.started)
-        return Screen.window != nullptr;
-    Screen.started = true;
-    SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
-    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
-        return false;
-    Screen.window = SDL_CreateWindow("bench", 0, 0, Width, Height, SDL_WINDOW_HIDDEN);
-    if (!Screen.window)
-        return false;
-    return true;
-}
+RendererScreen Screen;
 
 const platform::SurfaceData& Picture() {
     static platform::Surface picture = nullptr;
@@ -67,13 +56,15 @@ static void BM_MemcpyFrame(benchmark::State& state) {
 BENCHMARK(BM_MemcpyFrame);
 
 static void BM_PresentFrameRenderer(benchmark::State& state) {
-    if (!StartScreen()) {
-        state.SkipWithError("no SDL video");
-        return;
-    }
     if (!Screen.renderer) {
-        Screen.rendererWindow = SDL_CreateWindow("bench", 0, 0, Width, Height, SDL_WINDOW_HIDDEN);
-        Screen.renderer = SDL_CreateRenderer(Screen.rendererWindow, -1, SDL_RENDERER_SOFTWARE);
+        SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
+        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+            state.SkipWithError("no SDL video");
+            return;
+        }
+        Screen.window = SDL_CreateWindow("bench", 0, 0, Width, Height, SDL_WINDOW_HIDDEN);
+        Screen.renderer = SDL_CreateRenderer(Screen.window, -1, SDL_RENDERER_SOFTWARE);
         Screen.texture = SDL_CreateTexture(Screen.renderer, SDL_PIXELFORMAT_RGB888,
                                            SDL_TEXTUREACCESS_STREAMING, Width, Height);
     }
@@ -88,38 +79,34 @@ static void BM_PresentFrameRenderer(benchmark::State& state) {
 }
 BENCHMARK(BM_PresentFrameRenderer);
 
-namespace {
-
-// One copy of the frame into the window's surface, row by row when the
-// surface's rows are longer than the frame's.
-bool PresentToWindowSurface(const platform::SurfaceData& picture) {
-    SDL_Surface* surface = SDL_GetWindowSurface(Screen.window);
-    if (!surface || surface->format->BytesPerPixel != 4)
-        return false;
-    const uint8_t* from = reinterpret_cast<const uint8_t*>(picture.pixels.data());
-    uint8_t* to = static_cast<uint8_t*>(surface->pixels);
-    if (surface->pitch == Width * 4) {
-        std::memcpy(to, from, size_t(Width) * Height * 4);
-    } else {
-        for (int y = 0; y < Height; ++y)
-            std::memcpy(to + size_t(y) * surface->pitch, from + size_t(y) * Width * 4, Width * 4);
-    }
-    return SDL_UpdateWindowSurface(Screen.window) == 0;
+intptr_t Procedure(platform::Window window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    return platform::DefWindowProc(window, message, wParam, lParam);
 }
 
-}  // namespace
-
-static void BM_PresentFrameWindowSurface(benchmark::State& state) {
-    if (!StartScreen()) {
-        state.SkipWithError("no SDL video");
-        return;
+static void BM_PresentFrame(benchmark::State& state) {
+    static platform::Window window = nullptr;
+    if (!window) {
+        if (!sdl::StartVideo()) {
+            state.SkipWithError("no SDL video");
+            return;
+        }
+        platform::RegisterClass("Bench", 0, 0, Procedure);
+        window = platform::CreateWindow("Bench", "bench", 0, 0, 0, Width, Height);
+        if (!window) {
+            state.SkipWithError("no window");
+            return;
+        }
+        platform::ShowWindow(window, platform::SW_SHOWNORMAL);
+        platform::Surface screen = platform::GetDC(window);
+        screen->pixels = Picture().pixels;
     }
-    const platform::SurfaceData& picture = Picture();
+    SDL_SetWindowSize(sdl::Desktop.window.sdlWindow, int(state.range(0)), int(state.range(1)));
+    sdl::Redraw();
+    const platform::SurfaceData* screen = platform::GetDC(window);
     for (auto _ : state)
-        if (!PresentToWindowSurface(picture))
-            state.SkipWithError("no window surface");
+        sdl::PresentFrame(screen);
 }
-BENCHMARK(BM_PresentFrameWindowSurface);
+BENCHMARK(BM_PresentFrame)->Args({Width, Height})->Args({2 * Width, 2 * Height})->Args({1500, 800});
 
 int main(int argc, char** argv) {
     // No display needed; SDL_VIDEODRIVER in the environment still wins.

@@ -17,8 +17,6 @@
 
 struct platform::WindowData {
     SDL_Window* sdlWindow = nullptr;
-    SDL_Renderer* renderer = nullptr;
-    SDL_Texture* texture = nullptr;
     platform::WindowProcedure procedure = nullptr;
     bool destroyed = false;
     // The activation and size state as last told to the window procedure,
@@ -43,9 +41,6 @@ struct OpenDialog {
     dialog::Layout layout;
     bool laidOut = false;
     SDL_Rect placedIn{};  // the field's place the layout was made for
-    SDL_Texture* texture = nullptr;
-    int textureWidth = 0;
-    int textureHeight = 0;
 };
 
 struct DesktopState {
@@ -77,6 +72,8 @@ struct DesktopState {
     bool replaying = false;
     bool replayPaused = false;
     bool replayStopped = false;  // the viewer closed the window
+    // The pace starts again from now: a pause or a box took the time.
+    bool replayClockStale = false;
     std::bitset<256> replayedKeys;
     // The window as the recording last told the game: the activation and
     // minimising of the window on screen are not the game's during playback.
@@ -129,9 +126,12 @@ void PrepareWindow(SDL_Window* window);
 bool IsFullscreenKey(const SDL_KeyboardEvent& key);
 void ToggleFullscreen();
 
-// Shows the window: the last frame copied to it (black before the first),
-// scaled to the window, and the open box over it. `fresh` is a new frame to
-// take first, or null to show the last one again.
+// Whether the window's pixels can be had to show the game in.
+bool CanShow();
+// Shows the window: the frame scaled into the window's pixels in one pass
+// (black before the first), black bars around it when they changed, and the
+// open box over it. `fresh` is the window's new frame, or null to show the
+// last one again.
 void PresentFrame(const platform::SurfaceData* fresh);
 // Shows the window again after it was covered, resized or restored.
 void Redraw();

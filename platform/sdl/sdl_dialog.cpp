@@ -220,6 +220,7 @@ void ShowReplayedDialog(sdl::OpenDialog& open, int answer) {
             left -= now - last;
         last = now;
     }
+    Desktop.replayClockStale = true;
 }
 
 const char* AnswerName(int answer) {
@@ -266,8 +267,6 @@ int MessageBox(Window owner, const char* textUtf8, const char* captionUtf8, uint
         Desktop.dialog = &open;
         ShowReplayedDialog(open, answer);
         Desktop.dialog = nullptr;
-        if (open.texture)
-            SDL_DestroyTexture(open.texture);
         sdl::PresentFrame(nullptr);
     } else if (Desktop.closeRequested) {
         answer = dialog::AnswerOfClose(open.box);
@@ -275,8 +274,6 @@ int MessageBox(Window owner, const char* textUtf8, const char* captionUtf8, uint
         Desktop.dialog = &open;
         answer = RunDialog(open);
         Desktop.dialog = nullptr;
-        if (open.texture)
-            SDL_DestroyTexture(open.texture);
         sdl::PresentFrame(nullptr);
     }
     if (Desktop.traceDialogs) {
@@ -307,8 +304,6 @@ void ShowNotice(const char* textUtf8, const char* captionUtf8) {
     Desktop.dialog = &open;
     int answer = RunDialog(open);
     Desktop.dialog = nullptr;
-    if (open.texture)
-        SDL_DestroyTexture(open.texture);
     if (Desktop.traceDialogs) {
         std::fprintf(stderr, "dialog: answer %s\n", AnswerName(answer));
         std::fflush(stderr);

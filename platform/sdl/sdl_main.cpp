@@ -97,7 +97,7 @@ int ReportPlayback(const std::string& path) {
     if (PlaybackState() == PlaybackSame)
         std::printf("morvask: %s: end of the replay, %u ticks, the same game as recorded\n",
                     path.c_str(), PlaybackTicks());
-    else
+    else if (sdl::ReplayStoppedByViewer())
         std::printf("morvask: %s: playback stopped at tick %u of %u\n", path.c_str(),
                     PlaybackTicks(), PlaybackTotalTicks());
     return 0;

@@ -10,8 +10,8 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <vector>
 
+#include "platform/sdl/frame_scale.h"
 #include "platform/sdl/sdl_controls.h"
 #include "platform/sdl/sdl_desktop.h"
 #include "platform/software/surfaces.h"
@@ -63,41 +63,95 @@ void ArrangeDialog(const View& view) {
     open.laidOut = true;
 }
 
-// Draws the open box at the output's own resolution (its text stays sharp
-// at every scale) and copies it over the field.
-void ShowDialog(const View& view) {
-    ArrangeDialog(view);
-    OpenDialog& open = *Desktop.dialog;
-    // One pixel around the frame holds its dark outline.
-    const dialog::Rect& frame = open.layout.frame;
-    SDL_Rect place{frame.x - 1, frame.y - 1, frame.width + 2, frame.height + 2};
-    SDL_Renderer* renderer = Desktop.window.renderer;
-    if (!open.texture || open.textureWidth != place.w || open.textureHeight != place.h) {
-        if (open.texture)
-            SDL_DestroyTexture(open.texture);
-        open.texture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_RGB888,
-                                         SDL_TEXTUREACCESS_STREAMING, place.w, place.h);
-        open.textureWidth = place.w;
-        open.textureHeight = place.h;
-        if (!open.texture)
-            return;
+// The window's own pixels, which SDL makes anew after a resize. They are
+// written straight, once per frame, rather than through a renderer's
+// texture (a copy into it, a clear, a scaled copy out of it).
+SDL_Surface* WindowPixels() {
+    static bool hinted = false;
+    if (!hinted) {
+        // On Linux SDL would otherwise open an OpenGL context to decide
+        // whether to back the window's pixels with a texture.
+        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+        hinted = true;
     }
-    std::vector<uint32_t> pixels(size_t(place.w) * size_t(place.h), 0);
-    dialog::Draw(open.box, open.layout, pixels.data(), place.w, place.h, place.w, place.x, place.y);
-    SDL_UpdateTexture(open.texture, nullptr, pixels.data(), place.w * 4);
-    SDL_RenderCopy(renderer, open.texture, nullptr, &place);
+    return SDL_GetWindowSurface(Desktop.window.sdlWindow);
 }
 
-}  // namespace
+// The pixels the frame is scaled into: the window's own when they are
+// 0x00RRGGBB (or that with alpha on top), else a buffer SDL converts from.
+struct Canvas {
+    OutputPixels out;
+    uint32_t alpha = 0;
+    SDL_Surface* staging = nullptr;  // null: `out` is the window's pixels
+};
 
-View CurrentView() {
+bool IsNativeFormat(const SDL_PixelFormat& format) {
+    return format.BytesPerPixel == 4 && format.Rmask == 0xFF0000 && format.Gmask == 0xFF00 &&
+           format.Bmask == 0xFF;
+}
+
+Canvas CanvasOf(SDL_Surface* target) {
+    Canvas canvas;
+    if (IsNativeFormat(*target->format)) {
+        canvas.out = {static_cast<uint32_t*>(target->pixels), target->w, target->h,
+                      target->pitch / 4};
+        canvas.alpha = target->format->Amask;
+        return canvas;
+    }
+    static SDL_Surface* staging = nullptr;
+    if (!staging || staging->w != target->w || staging->h != target->h) {
+        SDL_FreeSurface(staging);
+        staging =
+            SDL_CreateRGBSurfaceWithFormat(0, target->w, target->h, 32, SDL_PIXELFORMAT_RGB888);
+    }
+    if (staging)
+        canvas.out = {static_cast<uint32_t*>(staging->pixels), staging->w, staging->h,
+                      staging->pitch / 4};
+    canvas.staging = staging;
+    return canvas;
+}
+
+void FillRect(const Canvas& canvas, int x, int y, int width, int height, uint32_t colour) {
+    const int left = std::max(0, x), right = std::min(canvas.out.width, x + width);
+    const int top = std::max(0, y), bottom = std::min(canvas.out.height, y + height);
+    for (int row = top; row < bottom; ++row)
+        std::fill_n(canvas.out.pixels + size_t(row) * size_t(canvas.out.pitch) + left,
+                    std::max(0, right - left), colour);
+}
+
+// Black around a field that does not fill the window.
+void PaintBars(const Canvas& canvas, const SDL_Rect& field) {
+    const int width = canvas.out.width, height = canvas.out.height;
+    const uint32_t black = canvas.alpha;
+    FillRect(canvas, 0, 0, width, field.y, black);
+    FillRect(canvas, 0, field.y + field.h, width, height - field.y - field.h, black);
+    FillRect(canvas, 0, field.y, field.x, field.h, black);
+    FillRect(canvas, field.x + field.w, field.y, width - field.x - field.w, field.h, black);
+}
+
+// Draws the open box at the output's own resolution (its text stays sharp
+// at every scale) over the dimmed field.
+void ShowDialog(const View& view, const Canvas& canvas) {
+    ArrangeDialog(view);
+    OpenDialog& open = *Desktop.dialog;
+    dialog::Draw(open.box, open.layout, canvas.out.pixels, canvas.out.width, canvas.out.height,
+                 canvas.out.pitch, 0, 0);
+    if (canvas.alpha) {
+        // One pixel around the frame holds its dark outline.
+        const dialog::Rect& frame = open.layout.frame;
+        for (int row = std::max(0, frame.y - 1);
+             row < std::min(canvas.out.height, frame.y + frame.height + 1); ++row)
+            for (int x = std::max(0, frame.x - 1);
+                 x < std::min(canvas.out.width, frame.x + frame.width + 1); ++x)
+                canvas.out.pixels[size_t(row) * size_t(canvas.out.pitch) + x] |= canvas.alpha;
+    }
+}
+
+// The field's place in output pixels of the given size.
+View ViewOf(int outputWidth, int outputHeight) {
     View view;
-    platform::WindowData& window = Desktop.window;
-    if (!WindowLive() || !window.renderer)
-        return view;
-    int outputWidth = 0, outputHeight = 0, unitsWide = 0, unitsHigh = 0;
-    SDL_GetRendererOutputSize(window.renderer, &outputWidth, &outputHeight);
-    SDL_GetWindowSize(window.sdlWindow, &unitsWide, &unitsHigh);
+    int unitsWide = 0, unitsHigh = 0;
+    SDL_GetWindowSize(Desktop.window.sdlWindow, &unitsWide, &unitsHigh);
     if (outputWidth <= 0 || outputHeight <= 0)
         return view;
     if (unitsWide > 0 && unitsHigh > 0) {
@@ -112,6 +166,34 @@ View CurrentView() {
     int height = int(std::lround(FieldHeight * view.scale));
     view.field = {(outputWidth - width) / 2, (outputHeight - height) / 2, width, height};
     return view;
+}
+
+// What the window's pixels hold now, so that the bars around the field are
+// painted only when they change.
+struct Shown {
+    SDL_Surface* surface = nullptr;
+    void* pixels = nullptr;
+    int width = 0;
+    int height = 0;
+    SDL_Rect field{};
+    bool stale = true;  // everything is painted at the next present
+    bool box = false;
+};
+Shown Screen;
+
+}  // namespace
+
+View CurrentView() {
+    if (!WindowLive())
+        return View{};
+    SDL_Surface* target = WindowPixels();
+    if (!target)
+        return View{};
+    return ViewOf(target->w, target->h);
+}
+
+bool CanShow() {
+    return WindowLive() && WindowPixels() != nullptr;
 }
 
 void OutputPoint(const View& view, int x, int y, int& outputX, int& outputY) {
@@ -189,34 +271,58 @@ void ToggleFullscreen() {
 
 void PresentFrame(const platform::SurfaceData* fresh) {
     platform::WindowData& window = Desktop.window;
-    if (!WindowLive() || !window.texture)
+    if (!WindowLive() || window.minimized)
         return;
-    if (fresh)
-        SDL_UpdateTexture(window.texture, nullptr, fresh->pixels.data(), fresh->width * 4);
-    if (window.minimized)
+    // The window surface always holds the last frame.
+    const platform::SurfaceData* frame = fresh ? fresh : Desktop.windowSurface;
+    SDL_Surface* target = WindowPixels();
+    if (!target)
         return;
-    const View view = CurrentView();
-    // Black only shows around a field that does not fill the window; a
-    // covered target is not cleared first.
-    int outputWidth = 0, outputHeight = 0;
-    SDL_GetRendererOutputSize(window.renderer, &outputWidth, &outputHeight);
-    if (view.field.x > 0 || view.field.y > 0 || view.field.w < outputWidth ||
-        view.field.h < outputHeight) {
-        SDL_SetRenderDrawColor(window.renderer, 0, 0, 0, 255);
-        SDL_RenderClear(window.renderer);
+    const View view = ViewOf(target->w, target->h);
+    const Canvas canvas = CanvasOf(target);
+    if (!canvas.out.pixels)
+        return;
+    // Written straight only when they are the window's own pixels; SDL
+    // copies a staging buffer over on its own.
+    const bool lock = !canvas.staging && SDL_MUSTLOCK(target);
+    if (lock && SDL_LockSurface(target) != 0)
+        return;
+    // A box may reach beyond the field, and new pixels hold anything.
+    const bool everything = Screen.stale || canvas.staging || Screen.surface != target ||
+                            Screen.pixels != target->pixels || Screen.width != target->w ||
+                            Screen.height != target->h ||
+                            std::memcmp(&Screen.field, &view.field, sizeof view.field) ||
+                            Screen.box || Desktop.dialog;
+    if (everything)
+        PaintBars(canvas, view.field);
+    if (frame && frame->width > 0 && frame->height > 0) {
+        // The field stays visible behind an open box, dimmed.
+        ScaleFrame({frame->pixels.data(), frame->width, frame->height, frame->width}, canvas.out,
+                   view.field.x, view.field.y, view.field.w, view.field.h,
+                   Desktop.dialog != nullptr, canvas.alpha);
+    } else {
+        FillRect(canvas, view.field.x, view.field.y, view.field.w, view.field.h, canvas.alpha);
     }
-    // The field stays visible behind an open box, dimmed.
-    const Uint8 level = Desktop.dialog ? 128 : 255;
-    SDL_SetTextureColorMod(window.texture, level, level, level);
-    SDL_RenderCopy(window.renderer, window.texture, nullptr, &view.field);
     if (Desktop.dialog)
-        ShowDialog(view);
-    SDL_RenderPresent(window.renderer);
+        ShowDialog(view, canvas);
+    if (lock)
+        SDL_UnlockSurface(target);
+    if (canvas.staging)
+        SDL_BlitSurface(canvas.staging, nullptr, target, nullptr);
+    if (everything) {
+        SDL_UpdateWindowSurface(window.sdlWindow);
+    } else {
+        SDL_Rect field = view.field;
+        SDL_UpdateWindowSurfaceRects(window.sdlWindow, &field, 1);
+    }
+    Screen = {target, target->pixels,           target->w, target->h, view.field,
+              false,  Desktop.dialog != nullptr};
 }
 
 void Redraw() {
     if (!Desktop.windowSurface)
         Desktop.windowSurface = software::WindowSurface(FieldWidth, FieldHeight);
+    Screen.stale = true;
     PresentFrame(Desktop.windowSurface);
 }
 

@@ -337,13 +337,12 @@ void HandleReplayEvent(const SDL_Event& event) {
 // a start falls due n periods after it. Ticks that fell behind are made up a
 // few at a time, so a fast playback keeps its speed when a frame takes
 // longer than a period, and the window still answers between them; after a
-// pause, or when far behind, the count starts again from now.
+// pause or a box, or when far behind, the count starts again from now.
 int RunReplayLoop() {
     const int64_t period = int64_t(Desktop.replay.tickMs) * 1'000'000 / Desktop.replay.speed;
     constexpr int MostTicksAtOnce = 8;
     int64_t start = software::MonotonicNanoseconds();
     int64_t played = 0;
-    bool wasPaused = false;
     bool going = true;
     while (going && !Desktop.replayStopped) {
         if (Desktop.replayPaused) {
@@ -351,14 +350,15 @@ int RunReplayLoop() {
             SDL_Event event;
             if (SDL_WaitEventTimeout(&event, 500))
                 HandleReplayEvent(event);
-            wasPaused = true;
+            Desktop.replayClockStale = true;
             continue;
         }
         int64_t now = software::MonotonicNanoseconds();
-        if (wasPaused || now - (start + played * period) > 20 * period + 100'000'000) {
+        if (Desktop.replayClockStale ||
+            now - (start + played * period) > 20 * period + 100'000'000) {
             start = now - period;
             played = 0;
-            wasPaused = false;
+            Desktop.replayClockStale = false;
         }
         SDL_Event event;
         int64_t due = start + (played + 1) * period;
@@ -376,7 +376,8 @@ int RunReplayLoop() {
         for (int n = 0; n < MostTicksAtOnce && going; ++n) {
             going = Desktop.replay.playTick();
             ++played;
-            if (start + (played + 1) * period > software::MonotonicNanoseconds())
+            if (Desktop.replayClockStale ||
+                start + (played + 1) * period > software::MonotonicNanoseconds())
                 break;
         }
         if (software::MonotonicNanoseconds() - Desktop.lastFrameShownNs >=
@@ -612,23 +613,6 @@ Window CreateWindow(const char*, const char* titleUtf8, uint32_t, int x, int y, 
     window = WindowData{};
     window.sdlWindow = sdlWindow;
     window.procedure = Desktop.classProcedure;
-    window.renderer = SDL_CreateRenderer(sdlWindow, -1, 0);
-    if (!window.renderer)
-        window.renderer = SDL_CreateRenderer(sdlWindow, -1, SDL_RENDERER_SOFTWARE);
-    if (window.renderer)
-        window.texture = SDL_CreateTexture(window.renderer, SDL_PIXELFORMAT_RGB888,
-                                           SDL_TEXTUREACCESS_STREAMING, FieldWidth, FieldHeight);
-    if (!window.renderer || !window.texture) {
-        // A window nobody can see the game in is no use: say so and stop.
-        std::fprintf(stderr, "morvask: cannot draw into the window: %s\n", SDL_GetError());
-        if (window.renderer)
-            SDL_DestroyRenderer(window.renderer);
-        SDL_DestroyWindow(sdlWindow);
-        window = WindowData{};
-        return nullptr;
-    }
-    // Sharp pixels at every scale.
-    SDL_SetTextureScaleMode(window.texture, SDL_ScaleModeNearest);
     if (SDL_Surface* icon = DecodeIcon(Desktop.iconResource)) {
         SDL_SetWindowIcon(sdlWindow, icon);
         SDL_FreeSurface(icon);
@@ -642,6 +626,14 @@ Window CreateWindow(const char*, const char* titleUtf8, uint32_t, int x, int y, 
     if (Desktop.replaying)
         sdl::ShowReplayTitle();
     sdl::PrepareWindow(sdlWindow);
+    if (!sdl::CanShow()) {
+        // A window nobody can see the game in is no use: say so and stop.
+        std::fprintf(stderr, "morvask: cannot draw into the window: %s\n", SDL_GetError());
+        SDL_DestroyWindow(sdlWindow);
+        window = WindowData{};
+        Desktop.windowCreated = false;
+        return nullptr;
+    }
     software::SetPresentHook(sdl::PresentGameFrame);
     return &window;
 }
@@ -694,13 +686,7 @@ intptr_t DefWindowProc(Window window, uint32_t message, uintptr_t, intptr_t) {
         // Destroying the window sends WM_DESTROY before it returns.
         Deliver(WM_DESTROY, 0, 0);
         window->destroyed = true;
-        if (window->texture)
-            SDL_DestroyTexture(window->texture);
-        if (window->renderer)
-            SDL_DestroyRenderer(window->renderer);
         SDL_DestroyWindow(window->sdlWindow);
-        window->texture = nullptr;
-        window->renderer = nullptr;
         window->sdlWindow = nullptr;
     }
     return 0;

@@ -1,4 +1,5 @@
 // Reading the game's bitmap resources and scaling them to their load size.
+#include <algorithm>
 #include <cstring>
 
 #include "platform/software/little_endian.h"
@@ -102,6 +103,18 @@ bool DecodeBitmapRows(const uint8_t* data, size_t size, int first, int end, uint
     if (!ReadLayout(data, size, layout) || first < 0 || end > layout.height || first > end)
         return false;
     DecodeRows(data, layout, first, end, out);
+    return true;
+}
+
+bool BitmapRowBytes(const uint8_t* data, size_t size, int first, int end, size_t& begin,
+                    size_t& finish) {
+    BitmapLayout layout;
+    if (!ReadLayout(data, size, layout) || first < 0 || end > layout.height || first > end)
+        return false;
+    const int from = layout.bottomUp ? layout.height - end : first;
+    const int to = layout.bottomUp ? layout.height - first : end;
+    begin = layout.offset + layout.stride * size_t(from);
+    finish = std::min(size, layout.offset + layout.stride * size_t(to));
     return true;
 }
 

@@ -113,6 +113,17 @@ inline void CombinePixels(uint32_t* d, const uint32_t* image, const uint32_t* ma
 
 int NextPixelSlot = 0;
 
+// The pages of a built-in picture's bytes once decoded: they are the
+// program file's own (read-only), so the system can drop them from memory
+// and read them again from the file should they ever be needed.
+void ReleaseResourceBytes(const uint8_t* begin, const uint8_t* end) {
+    const uintptr_t page = 4096;
+    const uintptr_t from = (reinterpret_cast<uintptr_t>(begin) + page - 1) & ~(page - 1);
+    const uintptr_t to = reinterpret_cast<uintptr_t>(end) & ~(page - 1);
+    if (from < to)
+        madvise(reinterpret_cast<void*>(from), to - from, MADV_DONTNEED);
+}
+
 void DecodeBand(platform::SurfaceData& surface, size_t band) {
     software::ResourceBytes bytes = software::FindResource(surface.pendingResource);
     int w = 0, h = 0;
@@ -123,12 +134,16 @@ void DecodeBand(platform::SurfaceData& surface, size_t band) {
         if (!DecodeBitmap(bytes.data, bytes.size, w, h, pixels))
             return;
         ScalePictureInto(pixels, w, h, surface.width, surface.height, surface.pixels.data());
+        ReleaseResourceBytes(bytes.data, bytes.data + bytes.size);
         return;
     }
     int first = int(band) * BandRows;
     int end = std::min(surface.height, first + BandRows);
     DecodeBitmapRows(bytes.data, bytes.size, first, end,
                      surface.pixels.data() + size_t(first) * surface.width);
+    size_t begin = 0, finish = 0;
+    if (BitmapRowBytes(bytes.data, bytes.size, first, end, begin, finish))
+        ReleaseResourceBytes(bytes.data + begin, bytes.data + finish);
 }
 
 void PrepareBands(platform::SurfaceData& surface, int first, int end) {

@@ -95,6 +95,9 @@ bool DecodeBitmap(const uint8_t* data, size_t size, int& width, int& height,
 bool BitmapSize(const uint8_t* data, size_t size, int& width, int& height);
 // Rows first up to end (top row 0) of a BMP file, width pixels each, into out.
 bool DecodeBitmapRows(const uint8_t* data, size_t size, int first, int end, uint32_t* out);
+// Where rows first up to end of a BMP file lie in it: bytes [begin, finish).
+bool BitmapRowBytes(const uint8_t* data, size_t size, int first, int end, size_t& begin,
+                    size_t& finish);
 // A surface loaded from a bitmap resource gets its pixels on first use, band
 // by band; this makes all of them ready for code that reads them directly.
 void ReadyPixels(platform::Surface surface);

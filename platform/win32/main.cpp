@@ -1,7 +1,7 @@
 // The process entry of the Windows program: the command line shared with the
 // desktop program (--help, --version; the window options are for scalable
-// windows, and this one keeps its fixed size), then the game with the
-// show-command the program was started with.
+// windows, and this one keeps its fixed size; replays are the SDL2 program's),
+// then the game with the show-command the program was started with.
 #include <cstdio>
 #include <cstdlib>
 
@@ -34,6 +34,15 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
     }
     if (line.action == CommandLineAction::BadUsage) {
         WriteToConsole(line.output, true);
+        return 2;
+    }
+    // Replays are recorded and played by the SDL2 desktop program; this one
+    // would run an ordinary game instead, which is not what was asked.
+    if (!line.recordPath.empty() || !line.playPath.empty()) {
+        WriteToConsole(
+            "morvask: this program does not record or play replays; the SDL2 "
+            "desktop program (morvask --record, --play) and morvask-sim do\n",
+            true);
         return 2;
     }
     LoadPlayerSettings(WindowsSettingsPath(std::getenv("APPDATA")));

@@ -90,8 +90,16 @@ other_version = bytearray(open(replay, "rb").read())
 other_version[4] = 2
 other_version_file = os.path.join(output, "version2.mvr")
 open(other_version_file, "wb").write(bytes(other_version))
+# The hash of the built-in levels follows the seed.
+other_levels = bytearray(open(replay, "rb").read())
+_, at = varint(other_levels, 4)
+length, at = varint(other_levels, at)
+other_levels[at + length + 4] ^= 0x01
+other_levels_file = os.path.join(output, "levels.mvr")
+open(other_levels_file, "wb").write(bytes(other_levels))
 no_display = {k: v for k, v in environment.items() if k != "DISPLAY"}
 for path, words in ((text_file, "not a replay"), (other_version_file, "version"),
+                    (other_levels_file, "level set that is not here"),
                     (os.path.join(output, "missing.mvr"), "cannot read")):
     done = subprocess.run([game, "--play", path], env=no_display, capture_output=True,
                           text=True, timeout=20, cwd=os.path.join(output, "work"))
@@ -153,6 +161,38 @@ def start(path, *options, log):
     return process, window.split("\n")[0]
 
 
+def close_window(window):
+    """What the window manager's close button sends: WM_DELETE_WINDOW."""
+    import ctypes
+    x11 = ctypes.cdll.LoadLibrary("libX11.so.6")
+    x11.XOpenDisplay.restype = ctypes.c_void_p
+    x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+    x11.XInternAtom.restype = ctypes.c_ulong
+    x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+    x11.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long,
+                               ctypes.c_void_p]
+    x11.XFlush.argtypes = [ctypes.c_void_p]
+    x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+
+    class ClientMessage(ctypes.Structure):
+        _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong),
+                    ("send_event", ctypes.c_int), ("display", ctypes.c_void_p),
+                    ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
+                    ("format", ctypes.c_int), ("data", ctypes.c_long * 5),
+                    ("pad", ctypes.c_long * 12)]
+
+    display = x11.XOpenDisplay(environment["DISPLAY"].encode())
+    event = ClientMessage()
+    event.type = 33  # ClientMessage
+    event.window = int(window, 0)
+    event.message_type = x11.XInternAtom(display, b"WM_PROTOCOLS", 0)
+    event.format = 32
+    event.data[0] = x11.XInternAtom(display, b"WM_DELETE_WINDOW", 0)
+    x11.XSendEvent(display, event.window, 0, 0, ctypes.byref(event))
+    x11.XFlush(display)
+    x11.XCloseDisplay(display)
+
+
 def title(window):
     return xdotool("getwindowname", window)
 
@@ -172,8 +212,17 @@ try:
         time.sleep(0.3)
         check("P pauses the playback, and the caption says so", "paused" in title(window),
               title(window))
-        time.sleep(1.0)
-        check("a paused playback waits", process.poll() is None)
+        if shutil.which("import"):
+            shots = []
+            for _ in range(2):
+                time.sleep(0.5)
+                shots.append(subprocess.run(["import", "-window", window, "rgb:-"],
+                                            env=environment, capture_output=True).stdout)
+            check("a paused playback waits: the window shows the same picture",
+                  process.poll() is None and shots[0] and shots[0] == shots[1])
+        else:
+            time.sleep(1.0)
+            check("a paused playback waits", process.poll() is None)
         xdotool("key", "--window", window, "p")
         time.sleep(0.2)
         check("P again goes on", title(window).endswith("replay x8"), title(window))
@@ -197,7 +246,22 @@ try:
     check("its boxes showed and closed by themselves, the game-over box among them",
           opened >= 4 and opened == answered and "游戏结束" in trace, trace)
     print(f"played {os.path.basename(replay)} at x8 in {seconds:.1f} s "
-          f"({opened} boxes, a 1.3 s pause included): {stdout.strip()}")
+          f"({opened} boxes, a pause included): {stdout.strip()}")
+
+    # Closing the window stops a playback at normal speed at once.
+    log = os.path.join(output, "closed.log")
+    process, window = start(replay, log=log)
+    if window:
+        time.sleep(2.0)
+        close_window(window)
+    try:
+        stdout, _ = process.communicate(timeout=10)
+    except subprocess.TimeoutExpired:
+        process.kill()
+        stdout, _ = process.communicate()
+    check("closing the window stops the playback with exit 0",
+          process.returncode == 0 and "playback stopped at tick" in stdout,
+          f"code {process.returncode}, stdout {stdout!r}")
 
     # A stored checksum changed: the playback stops at its tick with a box
     # that names it, and the program exits 1 once the box is answered.
