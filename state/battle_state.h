@@ -123,7 +123,7 @@ struct Effect {
 };
 
 // What a destroyed or dropped item slot holds.
-enum ItemKindValue : int32_t {
+enum ItemValue : int32_t {
     ArmourItem = 0,
     FireRateItem = 1,
     SpeedItem = 2,
