@@ -1,6 +1,7 @@
 // Pictures loaded from the resources are decoded when first drawn from, band
 // by band, and come out exactly as decoding them whole; the bytes a band was
-// decoded from are given back to the system.
+// decoded from are given back to the system; scaled to a load size they blend
+// neighbouring pixels.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -96,6 +97,29 @@ TEST(PixelMemory, RowsAreAlignedAndBuffersAQuarterPageApart) {
     }
     for (platform::Surface s : surfaces)
         delete s;
+}
+
+// Sampled at pixel centres: a black-white pair doubled keeps both ends and
+// blends a quarter and three quarters between; halving a fine checkerboard
+// gives an even grey; each colour channel is blended on its own; the same
+// size is a plain copy.
+TEST(LazyPictures, ScalingBlendsNeighboursAtPixelCentres) {
+    const std::vector<uint32_t> pair = {0x000000, 0xFFFFFF};
+    EXPECT_EQ(software::ScalePicture(pair, 2, 1, 4, 1),
+              (std::vector<uint32_t>{0x000000, 0x404040, 0xBFBFBF, 0xFFFFFF}));
+    EXPECT_EQ(software::ScalePicture(pair, 1, 2, 1, 4),
+              (std::vector<uint32_t>{0x000000, 0x404040, 0xBFBFBF, 0xFFFFFF}));
+
+    std::vector<uint32_t> checker(16);
+    for (int i = 0; i < 16; ++i)
+        checker[i] = (i % 4 + i / 4) % 2 ? 0xFFFFFF : 0x000000;
+    EXPECT_EQ(software::ScalePicture(checker, 4, 4, 2, 2), std::vector<uint32_t>(4, 0x808080));
+
+    const std::vector<uint32_t> redToBlue = {0xFF0000, 0x0000FF};
+    EXPECT_EQ(software::ScalePicture(redToBlue, 2, 1, 4, 1),
+              (std::vector<uint32_t>{0xFF0000, 0xBF0040, 0x4000BF, 0x0000FF}));
+
+    EXPECT_EQ(software::ScalePicture(checker, 4, 4, 4, 4), checker);
 }
 
 #if defined(__linux__)

@@ -1,11 +1,14 @@
 // The desktop window of the SDL2 backend: the game's window, its message
 // loop and window timers, the keyboard and the mouse.
 #include <SDL.h>
+#include <X11/Xlib.h>
+#include <X11/Xproto.h>
 #include <png.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -388,6 +391,36 @@ int RunReplayLoop() {
     return Desktop.quitCode;
 }
 
+// ---- X11 errors ------------------------------------------------------------
+
+// SDL wakes its own wait by an event sent to the window over a second X
+// connection. The X server may take the window's destruction from the main
+// connection first, and then fails the wake-up with BadWindow, which Xlib's
+// default handler turns into exit(1) - losing, say, the replay being written.
+// A wake-up to a window already gone is harmless: that error is dropped and
+// every other one goes to the handler there was.
+XErrorHandler PreviousXErrorHandler = nullptr;
+
+int IgnoreLateWakeups(Display* display, XErrorEvent* error) {
+    if (error->error_code == BadWindow && error->request_code == X_SendEvent)
+        return 0;
+    return PreviousXErrorHandler ? PreviousXErrorHandler(display, error) : 0;
+}
+
+void GuardAgainstLateWakeups() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!driver || std::strcmp(driver, "x11") != 0)
+        return;
+    // Loaded, not linked: SDL has the library open already.
+    void* library = SDL_LoadObject("libX11.so.6");
+    if (!library)
+        return;
+    using SetHandler = XErrorHandler (*)(XErrorHandler);
+    auto set = reinterpret_cast<SetHandler>(SDL_LoadFunction(library, "XSetErrorHandler"));
+    if (set)
+        PreviousXErrorHandler = set(IgnoreLateWakeups);
+}
+
 // Opens the display the environment names: X11 for DISPLAY, Wayland for
 // WAYLAND_DISPLAY. Left to itself SDL would go on to other drivers, down to
 // one that shows nothing, and those it tries write their own complaints.
@@ -555,6 +588,7 @@ bool StartVideo() {
         std::fprintf(stderr, "morvask: cannot open the display: %s\n", SDL_GetError());
         return false;
     }
+    GuardAgainstLateWakeups();
     // The game reads keys, not text: no input method is wanted.
     SDL_StopTextInput();
     // Tests follow the boxes from outside: each one opened and answered.
