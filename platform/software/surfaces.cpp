@@ -117,11 +117,17 @@ int NextPixelSlot = 0;
 // program file's own (read-only), so the system can drop them from memory
 // and read them again from the file should they ever be needed.
 void ReleaseResourceBytes(const uint8_t* begin, const uint8_t* end) {
+#if defined(__EMSCRIPTEN__)
+    // The web edition's resources are in its heap, not in a file.
+    (void)begin;
+    (void)end;
+#else
     const uintptr_t page = 4096;
     const uintptr_t from = (reinterpret_cast<uintptr_t>(begin) + page - 1) & ~(page - 1);
     const uintptr_t to = reinterpret_cast<uintptr_t>(end) & ~(page - 1);
     if (from < to)
         madvise(reinterpret_cast<void*>(from), to - from, MADV_DONTNEED);
+#endif
 }
 
 void DecodeBand(platform::SurfaceData& surface, size_t band) {
