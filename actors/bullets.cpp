@@ -18,6 +18,11 @@ struct BulletRules {
     int32_t reloadAfterShot;  // the tank fires again when its reload falls to 0
     int32_t flashTicks;       // muzzle flash of a shot
     int32_t muzzleReach;      // the bullet's centre starts this far along the gun
+    int32_t cellProbe;        // the cell hit is the one under the box's corner plus this
+    // Two bullets meet when their corners are nearer than these: along their
+    // line and across it when both fly the same way (vertical or horizontal),
+    // and on both axes when their lines cross.
+    int32_t meetAlong, meetAcross, meetCrossing;
 };
 constexpr BulletRules Bullets = {.lowestX = -75,
                                  .highestX = 995,
@@ -25,7 +30,11 @@ constexpr BulletRules Bullets = {.lowestX = -75,
                                  .highestY = 739,
                                  .reloadAfterShot = 100,
                                  .flashTicks = 3,
-                                 .muzzleReach = 47};
+                                 .muzzleReach = 47,
+                                 .cellProbe = 20,
+                                 .meetAlong = 40,
+                                 .meetAcross = 20,
+                                 .meetCrossing = 30};
 
 // Moves the bullet one step; false when it has left the field's margins.
 bool MoveBullet(Bullet& bullet) {
@@ -54,7 +63,7 @@ void HitPlayer(const Bullet& bullet) {
     SpawnEffect(bullet.x - 13, bullet.y - 13);
     player.hitPoints = player.hitPoints + player.armour - bullet.damage;
     if (player.hitPoints > 0) {
-        player.kind = player.hitPoints / 10 - 1;
+        player.band = player.hitPoints / 10 - 1;
         return;
     }
     // The wreck keeps its place and fields until the respawn; its bullets
@@ -94,7 +103,7 @@ bool HitEnemy(const Bullet& bullet, size_t e) {
 void FireBullet(TankRecord& tank, std::vector<Bullet>& list) {
     if (&tank == &BattleState.Player)
         PlayCue(CannonCue);
-    Bullet bullet{.kind = tank.bulletKind,
+    Bullet bullet{.band = tank.bulletBand,
                   .spare = 100,
                   .direction = tank.turretDir,
                   .x = tank.x + 12,
@@ -123,12 +132,12 @@ void TankTimers(TankRecord& tank) {
 }
 
 bool ApplyBulletToCell(const Bullet& bullet) {
-    int32_t column = (bullet.x + 20) / CellSize;
-    int32_t row = (bullet.y + 20) / CellSize;
+    int32_t column = (bullet.x + Bullets.cellProbe) / CellSize;
+    int32_t row = (bullet.y + Bullets.cellProbe) / CellSize;
     if (!InsideGrid(column, row))
         return false;
     int32_t& cell = WorkingGrid[CellIndex(column, row)];
-    switch (CellKind(cell)) {
+    switch (CellTerrain(cell)) {
         case Stone:
             return true;
         case Base:
@@ -160,10 +169,10 @@ bool BulletsCollide(const Bullet& enemyBullet, const Bullet& playerBullet) {
     bool firstVertical = enemyBullet.direction == Down || enemyBullet.direction == Up;
     bool secondVertical = playerBullet.direction == Down || playerBullet.direction == Up;
     if (firstVertical && secondVertical)
-        return dx < 20 && dy < 40;
+        return dx < Bullets.meetAcross && dy < Bullets.meetAlong;
     if (!firstVertical && !secondVertical)
-        return dx < 40 && dy < 20;
-    return dx < 30 && dy < 30;
+        return dx < Bullets.meetAlong && dy < Bullets.meetAcross;
+    return dx < Bullets.meetCrossing && dy < Bullets.meetCrossing;
 }
 
 void UpdateEnemyBullets() {

@@ -10,29 +10,29 @@
 
 namespace {
 
-// The four enemy kinds. Every kind starts one cell above the field facing
+// The four enemy classes. Every class starts one cell above the field facing
 // down, with 4 of reload per tick and 10 of damage, and drives one whole cell
 // in before anything tests it.
-struct EnemyKind {
-    int32_t kind;
+struct EnemyClass {
+    int32_t band;  // the tank sheet's band of this class
     int32_t hitPoints;
     int32_t speed;
     bool turretLocked;  // the gun keeps its own direction and is re-aimed at random
-    int32_t bulletKind;
+    int32_t bulletBand;
     int32_t maxBullets;
     int32_t bulletSpeed;
 };
 
 // clang-format off
-constexpr EnemyKind BasicTank  = {.kind = 4, .hitPoints = 30, .speed = 2, .turretLocked = false, .bulletKind = 1, .maxBullets = 1, .bulletSpeed = 6};
-constexpr EnemyKind FastTank   = {.kind = 5, .hitPoints = 20, .speed = 8, .turretLocked = false, .bulletKind = 2, .maxBullets = 1, .bulletSpeed = 12};
-constexpr EnemyKind TurretTank = {.kind = 6, .hitPoints = 50, .speed = 2, .turretLocked = true,  .bulletKind = 3, .maxBullets = 2, .bulletSpeed = 6};
-constexpr EnemyKind HeavyTank  = {.kind = 7, .hitPoints = 70, .speed = 4, .turretLocked = false, .bulletKind = 0, .maxBullets = 2, .bulletSpeed = 8};
+constexpr EnemyClass BasicTank  = {.band = 4, .hitPoints = 30, .speed = 2, .turretLocked = false, .bulletBand = 1, .maxBullets = 1, .bulletSpeed = 6};
+constexpr EnemyClass FastTank   = {.band = 5, .hitPoints = 20, .speed = 8, .turretLocked = false, .bulletBand = 2, .maxBullets = 1, .bulletSpeed = 12};
+constexpr EnemyClass TurretTank = {.band = 6, .hitPoints = 50, .speed = 2, .turretLocked = true,  .bulletBand = 3, .maxBullets = 2, .bulletSpeed = 6};
+constexpr EnemyClass HeavyTank  = {.band = 7, .hitPoints = 70, .speed = 4, .turretLocked = false, .bulletBand = 0, .maxBullets = 2, .bulletSpeed = 8};
 // clang-format on
 
 // The enemies' rolls, arrivals and waits.
 struct EnemyRules {
-    int32_t kindRoll;        // roll for the kind (see KindOfRoll)
+    int32_t classRoll;       // roll for the class (see ClassOfRoll)
     int32_t turnRoll;        // a standing tank turns at random when this roll gives 0
     int32_t directionRoll;   // the roll of a new direction, body or gun
     int32_t reaimRoll;       // a locked gun is re-aimed when this roll gives 0
@@ -46,7 +46,7 @@ struct EnemyRules {
     int32_t lowestRowY;        // the y of the field's bottom row
     int32_t rightmostColumnX;  // the x of the field's right column
 };
-constexpr EnemyRules Enemies = {.kindRoll = 10,
+constexpr EnemyRules Enemies = {.classRoll = 10,
                                 .turnRoll = 4,
                                 .directionRoll = 4,
                                 .reaimRoll = 50,
@@ -60,8 +60,8 @@ constexpr EnemyRules Enemies = {.kindRoll = 10,
                                 .lowestRowY = FieldHeight - CellSize,
                                 .rightmostColumnX = FieldWidth - CellSize};
 
-// Roll 10 for the kind: 0 fast, 1 turret, 2 heavy, 3 to 9 basic.
-const EnemyKind& KindOfRoll(int32_t roll) {
+// Roll 10 for the class: 0 fast, 1 turret, 2 heavy, 3 to 9 basic.
+const EnemyClass& ClassOfRoll(int32_t roll) {
     switch (roll) {
         case 0:
             return FastTank;
@@ -74,8 +74,8 @@ const EnemyKind& KindOfRoll(int32_t roll) {
     }
 }
 
-TankRecord NewEnemy(const EnemyKind& k, int32_t x) {
-    return TankRecord{.kind = k.kind,
+TankRecord NewEnemy(const EnemyClass& k, int32_t x) {
+    return TankRecord{.band = k.band,
                       .hitPoints = k.hitPoints,
                       .armour = 0,
                       .moveDir = Down,
@@ -90,7 +90,7 @@ TankRecord NewEnemy(const EnemyKind& k, int32_t x) {
                       .stepPixels = k.speed,
                       .flashTicks = 0,
                       .reloadRate = Enemies.reloadRate,
-                      .bulletKind = k.bulletKind,
+                      .bulletBand = k.bulletBand,
                       .bulletsInFlight = 0,
                       .maxBullets = k.maxBullets,
                       .bulletDamage = Enemies.bulletDamage,
@@ -102,9 +102,10 @@ void SpawnEnemy() {
     BattleStateRecord& battle = BattleState;
     battle.EnemiesOnField += 1;
     battle.EnemiesToSpawn -= 1;
-    // The kind is rolled before the column.
-    const EnemyKind& kind = KindOfRoll(Roll(Enemies.kindRoll));
-    battle.EnemyList.push_back(NewEnemy(kind, Roll(Enemies.arrivalColumns) * Enemies.columnStep));
+    // The class is rolled before the column.
+    const EnemyClass& tankClass = ClassOfRoll(Roll(Enemies.classRoll));
+    battle.EnemyList.push_back(
+        NewEnemy(tankClass, Roll(Enemies.arrivalColumns) * Enemies.columnStep));
     battle.EnemyBulletLists.emplace_back();
 }
 

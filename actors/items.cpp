@@ -8,46 +8,76 @@
 
 namespace {
 
+// The player takes the item when the two corners are at most this far apart
+// on both axes.
+constexpr int32_t PickupReach = 32;
+
+// Which item each enemy class may leave, and its odds.
 struct DropEntry {
-    int32_t enemyKind;
+    int32_t enemyBand;
     int32_t roll;  // the item drops when roll n gives 0
     int32_t item;
 };
 
 constexpr DropEntry DropTable[] = {
-    {.enemyKind = 4, .roll = 7, .item = ArmourItem},       // BasicTank, green
-    {.enemyKind = 5, .roll = 2, .item = SpeedItem},        // FastTank, blue
-    {.enemyKind = 6, .roll = 2, .item = FireRateItem},     // TurretTank, red
-    {.enemyKind = 7, .roll = 2, .item = ExtraBulletItem},  // HeavyTank, yellow
+    {.enemyBand = 4, .roll = 7, .item = ArmourItem},       // BasicTank, green
+    {.enemyBand = 5, .roll = 2, .item = SpeedItem},        // FastTank, blue
+    {.enemyBand = 6, .roll = 2, .item = FireRateItem},     // TurretTank, red
+    {.enemyBand = 7, .roll = 2, .item = ExtraBulletItem},  // HeavyTank, yellow
 };
 
-// Each item raises one value up to its cap; an item taken at the cap is used
-// up without effect.
+// What taking each item does. While the capped value is below its cap, every
+// raise adds its step, in the order listed; at the cap the item is used up
+// without effect. Armour also moves the tank to the sprite band of its new
+// hit points. The speed item's stepPixels follows when the next move starts.
+struct ItemRaise {
+    int32_t TankRecord::*value;
+    int32_t step;
+};
+struct ItemEffect {
+    int32_t item;
+    int32_t TankRecord::*capped;
+    int32_t cap;
+    ItemRaise raises[2];  // an unused raise has no value
+    bool bandFollowsHitPoints;
+};
+constexpr ItemEffect ItemEffects[] = {
+    {.item = ArmourItem,
+     .capped = &TankRecord::hitPoints,
+     .cap = MaxPlayerHitPoints,
+     .raises = {{.value = &TankRecord::hitPoints, .step = 10}, {}},
+     .bandFollowsHitPoints = true},
+    {.item = FireRateItem,
+     .capped = &TankRecord::bulletSpeed,
+     .cap = MaxPlayerBulletSpeed,
+     .raises = {{.value = &TankRecord::reloadRate, .step = 2},
+                {.value = &TankRecord::bulletSpeed, .step = 4}},
+     .bandFollowsHitPoints = false},
+    {.item = SpeedItem,
+     .capped = &TankRecord::speed,
+     .cap = MaxPlayerSpeed,
+     .raises = {{.value = &TankRecord::speed, .step = 1}, {}},
+     .bandFollowsHitPoints = false},
+    {.item = ExtraBulletItem,
+     .capped = &TankRecord::maxBullets,
+     .cap = MaxPlayerBullets,
+     .raises = {{.value = &TankRecord::maxBullets, .step = 1}, {}},
+     .bandFollowsHitPoints = false},
+};
+
 void ApplyItem(TankRecord& player, int32_t item) {
-    switch (item) {
-        case ArmourItem:
-            if (player.hitPoints < MaxPlayerHitPoints) {
-                player.hitPoints += 10;
-                player.kind = player.hitPoints / 10 - 1;
-            }
-            break;
-        case FireRateItem:
-            if (player.bulletSpeed < MaxPlayerBulletSpeed) {
-                player.reloadRate += 2;
-                player.bulletSpeed += 4;
-            }
-            break;
-        case SpeedItem:
-            // stepPixels follows when the next move starts.
-            if (player.speed < MaxPlayerSpeed)
-                player.speed += 1;
-            break;
-        case ExtraBulletItem:
-            if (player.maxBullets < MaxPlayerBullets)
-                player.maxBullets += 1;
-            break;
-        default:
-            break;
+    for (const ItemEffect& effect : ItemEffects) {
+        if (effect.item != item)
+            continue;
+        if (player.*effect.capped >= effect.cap)
+            return;
+        for (const ItemRaise& raise : effect.raises) {
+            if (raise.value != nullptr)
+                player.*raise.value += raise.step;
+        }
+        if (effect.bandFollowsHitPoints)
+            player.band = player.hitPoints / 10 - 1;
+        return;
     }
 }
 
@@ -55,10 +85,10 @@ void ApplyItem(TankRecord& player, int32_t item) {
 
 void RollItemDrop(const TankRecord& enemy) {
     for (const DropEntry& entry : DropTable) {
-        if (entry.enemyKind != enemy.kind)
+        if (entry.enemyBand != enemy.band)
             continue;
         if (Roll(entry.roll) == 0) {
-            BattleState.ItemKind = entry.item;
+            BattleState.DroppedItem = entry.item;
             BattleState.ItemX = enemy.x;
             BattleState.ItemY = enemy.y;
         }
@@ -68,14 +98,14 @@ void RollItemDrop(const TankRecord& enemy) {
 
 void UpdateItem() {
     BattleStateRecord& battle = BattleState;
-    if (battle.ItemKind == NoItem)
+    if (battle.DroppedItem == NoItem)
         return;
     DrawItem();
     if (battle.PlayerDestroyed)
         return;
-    if (std::abs(battle.Player.x - battle.ItemX) > 32 ||
-        std::abs(battle.Player.y - battle.ItemY) > 32)
+    if (std::abs(battle.Player.x - battle.ItemX) > PickupReach ||
+        std::abs(battle.Player.y - battle.ItemY) > PickupReach)
         return;
-    ApplyItem(battle.Player, battle.ItemKind);
-    battle.ItemKind = NoItem;
+    ApplyItem(battle.Player, battle.DroppedItem);
+    battle.DroppedItem = NoItem;
 }

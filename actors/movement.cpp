@@ -11,9 +11,9 @@ bool TerrainRefusesMove(TankRecord& tank) {
     MoveAlong(tank.moveDir, 1, column, row);
     if (!InsideGrid(column, row))
         return true;
-    int32_t kind = CellKind(WorkingGrid[CellIndex(column, row)]);
+    int32_t terrain = CellTerrain(WorkingGrid[CellIndex(column, row)]);
     tank.stepPixels = tank.speed;
-    switch (kind) {
+    switch (terrain) {
         case Ice:
             tank.stepPixels = 2 * tank.speed;
             return false;

@@ -100,7 +100,7 @@ bool EditorCommandKey(int key) {
     } else if (key == platform::VK_DELETE) {
         std::vector<int32_t> cells = CurrentLevelCells();
         for (int32_t& cell : cells)
-            if (CellKind(cell) != Base)
+            if (CellTerrain(cell) != Base)
                 cell = Empty;
         ReplaceLevelCells(level, cells);
     } else {

@@ -26,7 +26,7 @@ struct Fnv {
             Int(value);
     }
     void Tank(const TankRecord& t) {
-        for (int64_t value : {int64_t(t.kind),
+        for (int64_t value : {int64_t(t.band),
                               int64_t(t.hitPoints),
                               int64_t(t.armour),
                               int64_t(t.moveDir),
@@ -41,7 +41,7 @@ struct Fnv {
                               int64_t(t.stepPixels),
                               int64_t(t.flashTicks),
                               int64_t(t.reloadRate),
-                              int64_t(t.bulletKind),
+                              int64_t(t.bulletBand),
                               int64_t(t.bulletsInFlight),
                               int64_t(t.maxBullets),
                               int64_t(t.bulletDamage),
@@ -53,7 +53,7 @@ struct Fnv {
         Int(int64_t(bullets.size()));
         for (const Bullet& b : bullets)
             for (int32_t value :
-                 {b.kind, b.spare, b.direction, b.x, b.y, b.speed, b.damage, b.frame})
+                 {b.band, b.spare, b.direction, b.x, b.y, b.speed, b.damage, b.frame})
                 Int(value);
     }
 };
@@ -78,7 +78,7 @@ uint32_t GameStateChecksum() {
                           int64_t(s.EnemiesToSpawn),
                           int64_t(s.EnemiesOnField),
                           int64_t(s.SpawnDelay),
-                          int64_t(s.ItemKind),
+                          int64_t(s.DroppedItem),
                           int64_t(s.ItemX),
                           int64_t(s.ItemY),
                           int64_t(s.TerrainPhaseA),

@@ -58,7 +58,7 @@ void StartLevel() {
     BattleState.SpawnDelay = 1;
     BattleState.TerrainPhaseA = 0;
     BattleState.TerrainPhaseB = 0;
-    BattleState.ItemKind = NoItem;
+    BattleState.DroppedItem = NoItem;
 
     const int32_t* level = LevelSet.data() + BattleState.LevelIndex * LevelCellCount;
     WorkingGrid.assign(level, level + LevelCellCount);

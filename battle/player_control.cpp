@@ -28,7 +28,7 @@ void LevelKeysAndUpgrade() {
         // The move under way keeps its step; the next one uses the new speed.
         TankRecord& player = battle.Player;
         player.hitPoints = MaxPlayerHitPoints;
-        player.kind = 3;
+        player.band = 3;
         player.speed = MaxPlayerSpeed;
         player.reloadRate = MaxPlayerReloadRate;
         player.maxBullets = MaxPlayerBullets;

@@ -58,7 +58,7 @@ void PlaceBusyBattle() {
     b.EnemyBulletLists.clear();
     for (int e = 0; e < 4; ++e) {
         TankRecord t = FreshPlayerRecord;
-        t.kind = 4 + e;
+        t.band = 4 + e;
         t.hitPoints = 70;
         t.x = 64 * (2 * e);
         t.y = 192;
@@ -73,7 +73,7 @@ void PlaceBusyBattle() {
         b.EnemyList.push_back(t);
         b.EnemyBulletLists.push_back({});
         for (int k = 0; k < 1 + (e % 2); ++k) {
-            b.EnemyBulletLists.back().push_back({.kind = t.bulletKind,
+            b.EnemyBulletLists.back().push_back({.band = t.bulletBand,
                                                  .spare = 100,
                                                  .direction = Right,
                                                  .x = 100 + 120 * e,
@@ -89,7 +89,7 @@ void PlaceBusyBattle() {
     b.SpawnDelay = 50;
     b.PlayerBullets.clear();
     for (int k = 0; k < 2; ++k)
-        b.PlayerBullets.push_back({.kind = 2,
+        b.PlayerBullets.push_back({.band = 2,
                                    .spare = 100,
                                    .direction = Up,
                                    .x = 332,
@@ -102,7 +102,7 @@ void PlaceBusyBattle() {
     b.Effects.clear();
     for (int k = 0; k < 6; ++k)
         b.Effects.push_back({.x = 60 + 140 * k, .y = 500, .frame = 3 * k, .finished = false});
-    b.ItemKind = SpeedItem;
+    b.DroppedItem = SpeedItem;
     b.ItemX = 700;
     b.ItemY = 600;
     b.PlayerDestroyed = false;

@@ -20,26 +20,41 @@
 
 namespace {
 
+// Tick times in microseconds; -1 marks a timer started anew, and the wait
+// across it is not an interval.
 int Report(const std::vector<long long>& ticksUs) {
-    if (ticksUs.size() < 3) {
+    std::vector<long long> gaps;
+    size_t ticks = 0;
+    double seconds = 0;
+    long long last = -1;
+    for (long long at : ticksUs) {
+        if (at >= 0) {
+            ++ticks;
+            if (last >= 0) {
+                gaps.push_back(at - last);
+                seconds += double(at - last) / 1e6;
+            }
+        }
+        last = at;
+    }
+    if (gaps.size() < 2) {
         std::fprintf(stderr, "morvask-tickpace: too few ticks\n");
         return 1;
     }
-    std::vector<long long> gaps;
-    for (size_t i = 1; i < ticksUs.size(); ++i)
-        gaps.push_back(ticksUs[i] - ticksUs[i - 1]);
-    size_t within = 0, over20 = 0;
+    size_t within = 0, over20 = 0, backwards = 0;
     for (long long g : gaps) {
         within += g >= 9000 && g <= 11000;
         over20 += g > 20000;
+        backwards += g < 0;
     }
     std::vector<long long> sorted = gaps;
     std::sort(sorted.begin(), sorted.end());
-    double seconds = double(ticksUs.back() - ticksUs.front()) / 1e6;
-    std::printf("ticks %zu over %.2f s: %.2f ticks/s\n", ticksUs.size(), seconds,
+    std::printf("ticks %zu over %.2f s of running timers: %.2f ticks/s\n", ticks, seconds,
                 double(gaps.size()) / seconds);
     std::printf("intervals within 10 +- 1 ms: %.2f %%\n", 100.0 * double(within) / gaps.size());
     std::printf("intervals over 20 ms: %zu\n", over20);
+    if (backwards)
+        std::printf("intervals going back in time: %zu\n", backwards);
     std::printf("interval min %.3f ms, median %.3f ms, p99 %.3f ms, max %.3f ms\n",
                 sorted.front() / 1e3, sorted[sorted.size() / 2] / 1e3,
                 sorted[sorted.size() * 99 / 100] / 1e3, sorted.back() / 1e3);
@@ -53,9 +68,13 @@ int Stats(const char* path) {
         return 1;
     }
     std::vector<long long> ticks;
-    long long at = 0;
-    while (std::fscanf(file, "%lld", &at) == 1)
-        ticks.push_back(at);
+    char line[64];
+    while (std::fgets(line, sizeof line, file)) {
+        if (line[0] == '-')
+            ticks.push_back(-1);
+        else if (line[0] >= '0' && line[0] <= '9')
+            ticks.push_back(std::atoll(line));
+    }
     std::fclose(file);
     return Report(ticks);
 }
@@ -66,6 +85,7 @@ int Play(double seconds) {
     StartUp(platform::SW_SHOWNORMAL);
     SoundEnabled = false;
     DrawingEnabled = true;
+    software::AskForPromptWakeUps();
     const int64_t start = software::MonotonicNanoseconds();
     software::TickSchedule schedule = software::StartSchedule(10'000'000, start);
     std::vector<long long> ticks;

@@ -17,8 +17,9 @@ inline constexpr int32_t CellSize = 64;
 inline constexpr int32_t FieldWidth = GridColumns * CellSize;  // 960
 inline constexpr int32_t FieldHeight = GridRows * CellSize;    // 704
 
-// Cell kinds: a cell's kind is its code modulo 100.
-enum CellKindValue : int32_t {
+// Cell terrains: a cell's terrain is its code modulo 100 (the hundreds are free for the map file's
+// own use).
+enum CellTerrainValue : int32_t {
     Empty = 0,
     Brick = 1,
     CrackedBrick = 2,
@@ -33,8 +34,8 @@ enum CellKindValue : int32_t {
 };
 
 // The remainder takes the sign of the code, so a negative code has a
-// negative kind, which no rule admits.
-inline int32_t CellKind(int32_t code) {
+// negative terrain, which no rule admits.
+inline int32_t CellTerrain(int32_t code) {
     return code % 100;
 }
 

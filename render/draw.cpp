@@ -68,7 +68,7 @@ void DrawCell(int32_t code, int32_t index) {
     if (!DrawingEnabled)
         return;
     int sx, sy;
-    if (!CellSpriteSource(CellKind(code), sx, sy))
+    if (!CellSpriteSource(CellTerrain(code), sx, sy))
         return;
     DrawMasked(CellSheet, sx, sy, CellSprite, CellSprite, CellSize * (index % GridColumns),
                CellSize * (index / GridColumns));
@@ -87,7 +87,7 @@ void DrawTank(const TankRecord& tank, bool upper) {
         return;
     int32_t gx, gy;
     GunPosition(tank, gx, gy);
-    int32_t band = 10 * tank.kind;
+    int32_t band = 10 * tank.band;
     if (!upper) {
         DrawMasked(TankSheet, TankSprite * tank.moveDir, 2 * TankSprite * (band + tank.trackFrame),
                    TankSprite, TankSprite, tank.x, tank.y);
@@ -118,7 +118,7 @@ void DrawBullet(const Bullet& bullet) {
     TrailPosition(bullet, tx, ty);
     DrawMasked(BulletSheet, BulletSprite * bullet.direction, 8 * BulletSprite, BulletSprite,
                BulletSprite, tx, ty);
-    DrawMasked(BulletSheet, BulletSprite * bullet.direction, 2 * BulletSprite * bullet.kind,
+    DrawMasked(BulletSheet, BulletSprite * bullet.direction, 2 * BulletSprite * bullet.band,
                BulletSprite, BulletSprite, bullet.x, bullet.y);
 }
 
@@ -130,10 +130,10 @@ void DrawEffect(const Effect& effect) {
 }
 
 void DrawItem() {
-    if (!DrawingEnabled || BattleState.ItemKind == NoItem)
+    if (!DrawingEnabled || BattleState.DroppedItem == NoItem)
         return;
     int sx, sy;
-    if (!CellSpriteSource(24 + BattleState.ItemKind, sx, sy))
+    if (!CellSpriteSource(24 + BattleState.DroppedItem, sx, sy))
         return;
     DrawMasked(CellSheet, sx, sy, CellSprite, CellSprite, BattleState.ItemX, BattleState.ItemY);
 }
@@ -142,7 +142,7 @@ void DrawBrush(int32_t code, int32_t centreX, int32_t centreY) {
     if (!DrawingEnabled)
         return;
     int sx, sy;
-    if (!CellSpriteSource(CellKind(code), sx, sy))
+    if (!CellSpriteSource(CellTerrain(code), sx, sy))
         return;
     DrawMasked(CellSheet, sx, sy, CellSprite, CellSprite, centreX - 32, centreY - 32);
 }

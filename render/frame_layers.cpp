@@ -161,7 +161,7 @@ void RestoreMarked() {
 void DrawSquare(platform::Surface into, int32_t i, int32_t code, bool grass) {
     int32_t x = CellSize * (i % GridColumns), y = CellSize * (i / GridColumns);
     int sx, sy;
-    if ((code == Grass ? grass : code != Empty) && CellSource(CellKind(code), sx, sy))
+    if ((code == Grass ? grass : code != Empty) && CellSource(CellTerrain(code), sx, sy))
         platform::SpriteBlt(into, x, y, CellSprite, CellSprite, CellSheet, sx, sy);
 }
 
@@ -175,7 +175,7 @@ void RedrawSquare(int32_t i, int32_t code) {
 
 void DrawGrassCell(int32_t i) {
     int sx, sy;
-    if (CellSource(CellKind(Grass), sx, sy))
+    if (CellSource(CellTerrain(Grass), sx, sy))
         platform::SpriteBlt(BackBuffer, CellSize * (i % GridColumns), CellSize * (i / GridColumns),
                             CellSprite, CellSprite, CellSheet, sx, sy);
 }

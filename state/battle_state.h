@@ -33,7 +33,7 @@ inline void MoveAlong(int32_t direction, int32_t pixels, int32_t& x, int32_t& y)
 
 // One tank, the player's or an enemy's.
 struct TankRecord {
-    int32_t kind;  // sprite band: the player's armour level 0-3, enemy class 4-7
+    int32_t band;  // sprite band: the player's armour level 0-3, enemy class 4-7
     int32_t hitPoints;
     int32_t armour;   // subtracted from every hit's damage
     int32_t moveDir;  // direction of the current or last move
@@ -48,7 +48,7 @@ struct TankRecord {
     int32_t stepPixels;   // pixels per tick of the current move
     int32_t flashTicks;   // ticks of muzzle flash left to draw
     int32_t reloadRate;   // how fast reloadTimer falls
-    int32_t bulletKind;
+    int32_t bulletBand;
     int32_t bulletsInFlight;
     int32_t maxBullets;
     int32_t bulletDamage;
@@ -58,7 +58,7 @@ struct TankRecord {
 
 // The player's tank at a new game and after every respawn: below the field
 // at column 5, facing up, with 16 ticks of 4 pixels to drive into row 10.
-inline constexpr TankRecord FreshPlayerRecord = {.kind = 1,
+inline constexpr TankRecord FreshPlayerRecord = {.band = 1,
                                                  .hitPoints = 20,
                                                  .armour = 0,
                                                  .moveDir = Up,
@@ -73,7 +73,7 @@ inline constexpr TankRecord FreshPlayerRecord = {.kind = 1,
                                                  .stepPixels = 4,
                                                  .flashTicks = 0,
                                                  .reloadRate = 8,
-                                                 .bulletKind = 2,
+                                                 .bulletBand = 2,
                                                  .bulletsInFlight = 0,
                                                  .maxBullets = 1,
                                                  .bulletDamage = 10,
@@ -102,7 +102,7 @@ inline constexpr int32_t MaxPlayerBulletSpeed = 24;
 
 // One shell in flight; its 40 x 40 box has its corner at (x, y).
 struct Bullet {
-    int32_t kind;  // sprite row, the shooter's bulletKind
+    int32_t band;  // sprite band in the bullet sheet: the shooter's bulletBand
     // 100 at creation and never read by a rule; kept because morvask-sim's
     // dumps carry it, and the scripts that read them expect it.
     int32_t spare;
@@ -123,7 +123,7 @@ struct Effect {
 };
 
 // What a destroyed or dropped item slot holds.
-enum ItemKindValue : int32_t {
+enum ItemValue : int32_t {
     ArmourItem = 0,
     FireRateItem = 1,
     SpeedItem = 2,
@@ -152,7 +152,7 @@ struct BattleStateRecord {
     std::vector<std::vector<Bullet>> EnemyBulletLists;
     std::vector<Bullet> PlayerBullets;
     std::vector<Effect> Effects;
-    int32_t ItemKind;
+    int32_t DroppedItem;
     int32_t ItemX;
     int32_t ItemY;
     int32_t TerrainPhaseA;

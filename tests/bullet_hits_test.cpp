@@ -11,7 +11,7 @@
 namespace {
 
 Bullet Shell(int32_t direction, int32_t x, int32_t y, int32_t speed = 8) {
-    return Bullet{.kind = 2,
+    return Bullet{.band = 2,
                   .spare = 100,
                   .direction = direction,
                   .x = x,
@@ -21,9 +21,9 @@ Bullet Shell(int32_t direction, int32_t x, int32_t y, int32_t speed = 8) {
                   .frame = 0};
 }
 
-TankRecord Enemy(int32_t kind, int32_t x, int32_t y, int32_t hitPoints) {
+TankRecord Enemy(int32_t band, int32_t x, int32_t y, int32_t hitPoints) {
     TankRecord tank = TankAt(x, y, Down);
-    tank.kind = kind;
+    tank.band = band;
     tank.hitPoints = hitPoints;
     return tank;
 }
@@ -82,7 +82,7 @@ TEST_F(BulletHits, ADestroyedEnemyGoesWithItsBulletsAndRollsForAnItem) {
     SeedRandom(1);  // the fast tank's roll 2 gives 41 % 2 = 1: no item
     UpdatePlayerBullets();
     ASSERT_EQ(BattleState.EnemyList.size(), 1u);
-    EXPECT_EQ(BattleState.EnemyList[0].kind, 4);
+    EXPECT_EQ(BattleState.EnemyList[0].band, 4);
     ASSERT_EQ(BattleState.EnemyBulletLists.size(), 1u);
     EXPECT_TRUE(BattleState.EnemyBulletLists[0].empty());
     EXPECT_EQ(BattleState.EnemiesOnField, 1);
@@ -92,7 +92,7 @@ TEST_F(BulletHits, ADestroyedEnemyGoesWithItsBulletsAndRollsForAnItem) {
     EXPECT_EQ(BattleState.Effects[1].x, 319);
     EXPECT_EQ(BattleState.Effects[1].y, 127);
     EXPECT_EQ(SoundIds(), std::vector<int>({118}));
-    EXPECT_EQ(BattleState.ItemKind, NoItem);
+    EXPECT_EQ(BattleState.DroppedItem, NoItem);
     // Exactly one roll was made.
     SeedRandom(1);
     NextRandom();
@@ -120,11 +120,11 @@ TEST_F(BulletHits, TheLastEnemyOfTheLevelStartsTheClearDelay) {
 
 TEST_F(BulletHits, ItemsMatchTheEnemysColourAndReplaceTheOldOne) {
     struct Case {
-        int32_t kind;
+        int32_t band;
         uint32_t seed;
         int32_t item;
     };
-    // Seeds whose first value is 0 modulo the kind's roll.
+    // Seeds whose first value is 0 modulo the class's roll.
     auto seedFor = [](int32_t n) {
         for (uint32_t seed = 1;; ++seed) {
             SeedRandom(seed);
@@ -137,13 +137,13 @@ TEST_F(BulletHits, ItemsMatchTheEnemysColourAndReplaceTheOldOne) {
         BattleState.EnemyList.clear();
         BattleState.EnemyBulletLists.clear();
         BattleState.EnemiesOnField = 0;
-        AddEnemy(Enemy(c.kind, 256 + c.kind, 64 - c.kind, 10));
-        AddPlayerBullet(Shell(Up, 256 + c.kind + 12, 64 - c.kind + 40));
+        AddEnemy(Enemy(c.band, 256 + c.band, 64 - c.band, 10));
+        AddPlayerBullet(Shell(Up, 256 + c.band + 12, 64 - c.band + 40));
         SeedRandom(c.seed);
         UpdatePlayerBullets();
-        EXPECT_EQ(BattleState.ItemKind, c.item) << "kind " << c.kind;
-        EXPECT_EQ(BattleState.ItemX, 256 + c.kind);
-        EXPECT_EQ(BattleState.ItemY, 64 - c.kind);
+        EXPECT_EQ(BattleState.DroppedItem, c.item) << "band " << c.band;
+        EXPECT_EQ(BattleState.ItemX, 256 + c.band);
+        EXPECT_EQ(BattleState.ItemY, 64 - c.band);
     }
 }
 
@@ -154,7 +154,7 @@ TEST_F(BulletHits, AnEnemyBulletHurtsThenDestroysThePlayer) {
     AddEnemyBullet(0, Shell(Down, 332, 300, 6));
     UpdateEnemyBullets();
     EXPECT_EQ(p.hitPoints, 10);
-    EXPECT_EQ(p.kind, 0);
+    EXPECT_EQ(p.band, 0);
     EXPECT_TRUE(Sounds.empty());
     EXPECT_FALSE(BattleState.PlayerDestroyed);
     EXPECT_EQ(BattleState.EnemyList[0].bulletsInFlight, 0);
@@ -163,7 +163,7 @@ TEST_F(BulletHits, AnEnemyBulletHurtsThenDestroysThePlayer) {
     UpdateEnemyBullets();
     EXPECT_TRUE(BattleState.PlayerDestroyed);
     EXPECT_EQ(p.hitPoints, 0);
-    EXPECT_EQ(p.kind, 0);
+    EXPECT_EQ(p.band, 0);
     EXPECT_EQ(BattleState.Lives, lives - 1);
     EXPECT_EQ(BattleState.RespawnDelay, 100);
     EXPECT_EQ(SoundIds(), std::vector<int>({118}));

@@ -10,7 +10,7 @@ namespace {
 
 // A bullet whose centre lies in the middle of cell (column, row).
 Bullet BulletOverCell(int32_t column, int32_t row, int32_t damage = 10) {
-    return Bullet{.kind = 2,
+    return Bullet{.band = 2,
                   .spare = 100,
                   .direction = Up,
                   .x = column * 64 + 12,
@@ -106,9 +106,36 @@ TEST_F(BulletCells, CentresOutsideTheGridHitNothing) {
     EXPECT_FALSE(ApplyBulletToCell(b));
 }
 
+// A bullet flies on while its corner is within the margins around the field
+// (-75 to 995 across, -75 to 739 down) and is gone one pixel beyond them,
+// giving its shooter the bullet back.
+TEST_F(BulletCells, BulletsLeaveOnlyBeyondTheMargins) {
+    struct Edge {
+        int32_t direction, x, y;  // the corner exactly on the margin
+        int32_t outX, outY;       // one pixel beyond it
+    };
+    for (Edge e : {Edge{Down, 300, 739, 300, 740}, Edge{Up, 300, -75, 300, -76},
+                   Edge{Left, -75, 300, -76, 300}, Edge{Right, 995, 300, 996, 300}}) {
+        for (bool beyond : {false, true}) {
+            Bullet bullet = BulletOverCell(0, 0);
+            bullet.direction = e.direction;
+            bullet.x = beyond ? e.outX : e.x;
+            bullet.y = beyond ? e.outY : e.y;
+            // One step back, so that the move lands on the place tested.
+            MoveAlong(e.direction, -bullet.speed, bullet.x, bullet.y);
+            BattleState.PlayerBullets = {bullet};
+            BattleState.Player.bulletsInFlight = 1;
+            UpdatePlayerBullets();
+            EXPECT_EQ(BattleState.PlayerBullets.size(), beyond ? 0u : 1u)
+                << "direction " << e.direction << (beyond ? " beyond" : " on") << " the margin";
+            EXPECT_EQ(BattleState.Player.bulletsInFlight, beyond ? 0 : 1);
+        }
+    }
+}
+
 TEST(BulletsCollide, EachPairOfDirectionsAtItsBounds) {
     auto at = [](int32_t direction, int32_t x, int32_t y) {
-        return Bullet{.kind = 0,
+        return Bullet{.band = 0,
                       .spare = 100,
                       .direction = direction,
                       .x = x,

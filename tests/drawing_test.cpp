@@ -1,8 +1,11 @@
 // Drawing: the masked copy, the cell animation, the ground layer, and where a
-// tank's gun and flash, a bullet's trail and an explosion's picture go.
+// tank's gun and flash, a wreck, an item, a bullet's trail and an explosion's
+// picture go.
 #include <gtest/gtest.h>
 
 #include <random>
+#include <string>
+#include <vector>
 
 #include "actors/effects.h"
 #include "battle/compose.h"
@@ -19,6 +22,27 @@ namespace {
 
 uint32_t& Pixel(platform::Surface s, int x, int y) {
     return s->pixels[size_t(y) * s->width + x];
+}
+
+// A started game on an open field, with no enemy in it.
+void PlainBattle() {
+    StartGame();
+    ClearWorkingGrid();
+    BattleState.EnemyList.clear();
+    BattleState.EnemyBulletLists.clear();
+    BattleState.EnemiesToSpawn = 0;
+}
+
+// A window picture with the size x size sprite of a sheet at (sx, sy) laid on
+// at (x, y) by the masking rule.
+software::Pixels WithSprite(const software::Pixels& under, platform::Surface sheet, int sx, int sy,
+                            int x, int y, int size = 64) {
+    platform::Surface picture = software::NewSurface(960, 704);
+    picture->pixels = under;
+    platform::SpriteBlt(picture, x, y, size, size, sheet, sx, sy);
+    software::Pixels result = picture->pixels;
+    delete picture;
+    return result;
 }
 
 }  // namespace
@@ -140,14 +164,14 @@ TEST(DrawGround, MatchesTheBackgroundWithEveryCellDrawnOverIt) {
         PresentFrame();
         platform::BitBlt(expected, 0, 0, 960, 704, BackgroundImage, 0, 0, platform::SRCCOPY);
         for (int i = 0; i < 165; ++i) {
-            int32_t code = WorkingGrid[i], kind = CellKind(code);
-            if (code == 0 || code == 8 || kind < 0 || kind >= 28)
+            int32_t code = WorkingGrid[i], terrain = CellTerrain(code);
+            if (code == 0 || code == 8 || terrain < 0 || terrain >= 28)
                 continue;
             int x = 64 * (i % 15), y = 64 * (i / 15);
-            platform::BitBlt(expected, x, y, 64, 64, CellSheet, 64 * (kind % 4),
-                             128 * (kind / 4) + 64, platform::SRCPAINT);
-            platform::BitBlt(expected, x, y, 64, 64, CellSheet, 64 * (kind % 4), 128 * (kind / 4),
-                             platform::SRCAND);
+            platform::BitBlt(expected, x, y, 64, 64, CellSheet, 64 * (terrain % 4),
+                             128 * (terrain / 4) + 64, platform::SRCPAINT);
+            platform::BitBlt(expected, x, y, 64, 64, CellSheet, 64 * (terrain % 4),
+                             128 * (terrain / 4), platform::SRCAND);
         }
         ASSERT_TRUE(headless::WindowPicture()->pixels == expected->pixels) << "frame " << frame;
     }
@@ -172,7 +196,7 @@ TEST(DrawTank, TheGunIsPushedBackByItsRecoil) {
 }
 
 TEST(DrawBullet, TheTrailFollowsTheBulletAtItsSevenDistances) {
-    Bullet bullet{.kind = 0,
+    Bullet bullet{.band = 0,
                   .spare = 100,
                   .direction = Down,
                   .x = 100,
@@ -194,44 +218,142 @@ TEST(DrawBullet, TheTrailFollowsTheBulletAtItsSevenDistances) {
     }
 }
 
+// A flash, a tank's and an item's sprite are checked against the picture
+// without them with the sheet's sprite laid on by the masking rule.
 TEST(DrawTank, TheFlashShowsFortyEightPixelsBeyondTheGunForThreeTicks) {
-    StartGame();
-    ClearWorkingGrid();
-    BattleState.EnemyList.clear();
-    BattleState.EnemyBulletLists.clear();
+    PlainBattle();
     TankRecord& p = BattleState.Player;
     p = TankAt(448, 384, Right);
     p.turretDir = Right;
     p.reloadTimer = 100;
     p.flashTicks = 3;
-    // The flash square lies 48 pixels beyond the gun (pushed back 5): the
-    // frames with and without the flash differ there and nowhere else but
-    // the tank.
-    auto frame = [] {
+    const int flashRow = 2 * TankSprite * (10 * p.band + 9);
+    for (int tick = 0; tick < 4; ++tick) {
+        SCOPED_TRACE("tick " + std::to_string(tick));
+        const TankRecord before = p;
         ComposeFrame();
-        return headless::WindowPicture()->pixels;
-    };
-    software::Pixels flashes[3];
-    for (auto& f : flashes)
-        f = frame();
-    EXPECT_EQ(p.flashTicks, 0);
-    p.reloadTimer = 100;
-    software::Pixels plain = frame();
-    int outside = 0, inside = 0;
-    for (int y = 0; y < 704; ++y)
-        for (int x = 0; x < 960; ++x) {
-            if (flashes[0][y * 960 + x] == plain[y * 960 + x])
-                continue;
-            bool inFlash = x >= 448 - 5 + 48 && x < 448 - 5 + 48 + 64 && y >= 384 && y < 448;
-            bool inTank = x >= 443 && x < 512 && y >= 384 && y < 448;
-            if (inFlash) {
-                ++inside;
-            } else if (!inTank) {
-                ++outside;
-            }
+        const software::Pixels shown = headless::WindowPicture()->pixels;
+        const TankRecord after = p;
+        p = before;
+        p.flashTicks = 0;
+        ComposeFrame();
+        const software::Pixels plain = headless::WindowPicture()->pixels;
+        p = after;
+        // The gun is pushed back by the recoil of the falling reload.
+        int32_t gx, gy;
+        GunPosition(before, gx, gy);
+        if (tick < 3) {
+            EXPECT_TRUE(shown ==
+                        WithSprite(plain, TankSheet, TankSprite * Right, flashRow, gx + 48, gy));
+            EXPECT_FALSE(shown == plain);
+        } else {
+            EXPECT_TRUE(shown == plain);
         }
-    EXPECT_GT(inside, 100);
-    EXPECT_EQ(outside, 0);
+    }
+    EXPECT_EQ(p.flashTicks, 0);
+}
+
+// The wreck of the player's tank is not drawn at all until the respawn; a
+// flash under way still shows where the gun was.
+TEST(DrawTank, ADestroyedTankLeavesNothingButItsFlash) {
+    PlainBattle();
+    TankRecord& p = BattleState.Player;
+    p = TankAt(448, 384, Right);
+    p.turretDir = Right;
+    BattleState.PlayerDestroyed = true;
+    DrawTerrain();
+    PresentFrame();
+    const software::Pixels bare = headless::WindowPicture()->pixels;
+    ComposeFrame();
+    EXPECT_TRUE(headless::WindowPicture()->pixels == bare);
+
+    p.reloadTimer = 60;
+    p.flashTicks = 2;
+    int32_t gx, gy;
+    GunPosition(p, gx, gy);
+    ComposeFrame();
+    EXPECT_TRUE(headless::WindowPicture()->pixels == WithSprite(bare, TankSheet, TankSprite * Right,
+                                                                2 * TankSprite * (10 * p.band + 9),
+                                                                gx + 48, gy));
+}
+
+// Each item is its own ball of the cell sheet's item row, drawn with its
+// corner where it lies, also off the grid.
+TEST(DrawItem, EachItemShowsItsOwnBallWhereItLies) {
+    PlainBattle();
+    DrawTerrain();
+    PresentFrame();
+    const software::Pixels bare = headless::WindowPicture()->pixels;
+    const int itemRow = 2 * CellSprite * 6;
+    std::vector<software::Pixels> pictures;
+    for (int32_t item : {ArmourItem, FireRateItem, SpeedItem, ExtraBulletItem}) {
+        BattleState.DroppedItem = item;
+        BattleState.ItemX = 130 + 150 * item;
+        BattleState.ItemY = 200 - 7 * item;
+        DrawTerrain();
+        DrawItem();
+        PresentFrame();
+        const software::Pixels shown = headless::WindowPicture()->pixels;
+        EXPECT_TRUE(shown == WithSprite(bare, CellSheet, CellSprite * item, itemRow,
+                                        BattleState.ItemX, BattleState.ItemY))
+            << "item " << item;
+        EXPECT_FALSE(shown == bare) << "item " << item;
+        // The same place for every item: the pictures must differ.
+        BattleState.ItemX = 300;
+        BattleState.ItemY = 300;
+        DrawTerrain();
+        DrawItem();
+        PresentFrame();
+        pictures.push_back(headless::WindowPicture()->pixels);
+    }
+    for (size_t a = 0; a < pictures.size(); ++a)
+        for (size_t b = a + 1; b < pictures.size(); ++b)
+            EXPECT_FALSE(pictures[a] == pictures[b]) << "items " << a << " and " << b;
+    BattleState.DroppedItem = NoItem;
+    DrawTerrain();
+    DrawItem();
+    PresentFrame();
+    EXPECT_TRUE(headless::WindowPicture()->pixels == bare);
+}
+
+// An explosion shows each of its eight pictures for three ticks, with its
+// corner where it was spawned.
+TEST(DrawEffect, EachFrameShowsItsPicture) {
+    PlainBattle();
+    DrawTerrain();
+    PresentFrame();
+    const software::Pixels bare = headless::WindowPicture()->pixels;
+    for (int32_t frame = 0; frame < 24; ++frame) {
+        const Effect effect{.x = 300 - frame, .y = 200 + frame, .frame = frame, .finished = false};
+        DrawTerrain();
+        DrawEffect(effect);
+        PresentFrame();
+        EXPECT_TRUE(headless::WindowPicture()->pixels ==
+                    WithSprite(bare, EffectSheet, EffectSprite * (frame / 3), 0, effect.x, effect.y,
+                               EffectSprite))
+            << "frame " << frame;
+    }
+}
+
+// The editor's brush is its block's picture centred on the mouse, also where
+// it hangs over the field's edges.
+TEST(DrawBrush, TheBlockIsCentredOnThePointer) {
+    PlainBattle();
+    DrawTerrain();
+    PresentFrame();
+    const software::Pixels bare = headless::WindowPicture()->pixels;
+    struct Case {
+        int32_t code, x, y, sx, sy;
+    };
+    for (Case c : {Case{Brick, 100, 200, 64, 0}, Case{Stone, 5, 3, 192, 128},
+                   Case{Water, 950, 700, 0, 384}, Case{Base, 333, 444, 128, 256}}) {
+        DrawTerrain();
+        DrawBrush(c.code, c.x, c.y);
+        PresentFrame();
+        EXPECT_TRUE(headless::WindowPicture()->pixels ==
+                    WithSprite(bare, CellSheet, c.sx, c.sy, c.x - 32, c.y - 32))
+            << "code " << c.code;
+    }
 }
 
 TEST(UpdateEffects, EightPicturesOfThreeTicksEach) {

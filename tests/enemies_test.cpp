@@ -23,7 +23,7 @@ protected:
     }
     TankRecord& Add(int32_t x, int32_t y, int32_t direction) {
         TankRecord tank = TankAt(x, y, direction);
-        tank.kind = 4;
+        tank.band = 4;
         tank.speed = 2;
         tank.stepPixels = 2;
         tank.reloadRate = 4;
@@ -49,34 +49,34 @@ protected:
 
 }  // namespace
 
-TEST_F(Enemies, TheKindIsRolledBeforeTheColumn) {
+TEST_F(Enemies, TheClassIsRolledBeforeTheColumn) {
     const struct {
-        int32_t kindRoll, kind, hitPoints, speed, moveTicks, bulletKind, maxBullets;
+        int32_t classRoll, band, hitPoints, speed, moveTicks, bulletBand, maxBullets;
         bool locked;
-    } kinds[] = {
+    } classes[] = {
         {0, 5, 20, 8, 8, 2, 1, false},  {1, 6, 50, 2, 32, 3, 2, true},
         {2, 7, 70, 4, 16, 0, 2, false}, {3, 4, 30, 2, 32, 1, 1, false},
         {9, 4, 30, 2, 32, 1, 1, false},
     };
-    for (const auto& k : kinds) {
+    for (const auto& k : classes) {
         for (int32_t column = 0; column < 3; ++column) {
             BattleState.EnemyList.clear();
             BattleState.EnemyBulletLists.clear();
             BattleState.EnemiesOnField = 0;
             BattleState.EnemiesToSpawn = 20;
             BattleState.SpawnDelay = 1;
-            SeedRandom(SeedGiving({{10, k.kindRoll}, {3, column}}));
+            SeedRandom(SeedGiving({{10, k.classRoll}, {3, column}}));
             SpawnEnemyStep();
             ASSERT_EQ(BattleState.EnemyList.size(), 1u);
             const TankRecord& t = BattleState.EnemyList[0];
-            EXPECT_EQ(t.kind, k.kind);
+            EXPECT_EQ(t.band, k.band);
             EXPECT_EQ(t.x, column * 448);
             EXPECT_EQ(t.y, -64);
             EXPECT_EQ(t.hitPoints, k.hitPoints);
             EXPECT_EQ(t.speed, k.speed);
             EXPECT_EQ(t.stepPixels, k.speed);
             EXPECT_EQ(t.moveTicks, k.moveTicks);
-            EXPECT_EQ(t.bulletKind, k.bulletKind);
+            EXPECT_EQ(t.bulletBand, k.bulletBand);
             EXPECT_EQ(t.maxBullets, k.maxBullets);
             EXPECT_EQ(t.turretLocked, k.locked);
             EXPECT_EQ(t.reloadRate, 4);
@@ -172,6 +172,22 @@ TEST_F(Enemies, ATankBlockedByAWallWaitsFiveTicksWithItsTracksRolling) {
     uint32_t state = RandomState();
     UpdateEnemyTanks();
     EXPECT_NE(RandomState(), state);
+}
+
+// The ground of the cell ahead sets the step, and the move takes as many
+// ticks as that step needs for one cell: ice doubles the step, sand makes it 1.
+TEST_F(Enemies, AMoveTakesTheTicksOfTheStepOverTheGroundAhead) {
+    for (auto [ground, step] : {std::pair{Empty, 2}, {Ice, 4}, {Sand, 1}, {Grass, 2}}) {
+        BattleState.EnemyList.clear();
+        BattleState.EnemyBulletLists.clear();
+        TankRecord& t = Add(128, 128, Right);
+        SetCell(3, 2, ground);
+        SeedRandom(SeedGiving({{4, 3}}));
+        UpdateEnemyTanks();
+        EXPECT_EQ(t.stepPixels, step) << "ground " << ground;
+        EXPECT_EQ(t.moveTicks, 64 / step - 1) << "ground " << ground;
+        EXPECT_EQ(t.x, 128 + step) << "ground " << ground;
+    }
 }
 
 TEST_F(Enemies, ATankBlockedOnlyByAnotherDecidesAgainNextTick) {

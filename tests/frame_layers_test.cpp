@@ -32,7 +32,7 @@ uint64_t Hash(const platform::SurfaceData& picture) {
 // some that break the masking rule) let the tanks under it show, as other art
 // may.
 void PunchHolesInTheGrass() {
-    int32_t kind = CellKind(Grass);
+    int32_t kind = CellTerrain(Grass);
     int sx = 64 * (kind % 4), sy = 128 * (kind / 4);
     software::ReadyPixels(CellSheet);
     software::ReadyPixels(TankSheet);

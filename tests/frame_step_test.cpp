@@ -100,7 +100,7 @@ TEST_F(Modes, TheRespawnBringsTheFreshTankAndCountsTheBulletsStillFlying) {
     p.hitPoints = 0;
     p.reloadTimer = 60;
     // A bullet of the lost tank is still in the air, over the open column 5.
-    BattleState.PlayerBullets.push_back({.kind = 2,
+    BattleState.PlayerBullets.push_back({.band = 2,
                                          .spare = 100,
                                          .direction = Up,
                                          .x = 332,
@@ -131,13 +131,13 @@ TEST_F(Modes, TheRespawnBringsTheFreshTankAndCountsTheBulletsStillFlying) {
 
 TEST_F(Modes, ARespawnIsTheSameTankAsANewGamesAfterAnyNumberOfLives) {
     for (int life = 0; life < 3; ++life) {
-        BattleState.Player.kind = 3;
+        BattleState.Player.band = 3;
         BattleState.Player.speed = 7;
         DestroyPlayer(2, 1);
         Ticks(1);
         TankRecord expected = FreshPlayerRecord;
         expected.moveTicks = 16;
-        EXPECT_EQ(BattleState.Player.kind, expected.kind);
+        EXPECT_EQ(BattleState.Player.band, expected.band);
         EXPECT_EQ(BattleState.Player.speed, expected.speed);
         EXPECT_EQ(BattleState.Player.x, expected.x);
         EXPECT_EQ(BattleState.Player.y, expected.y);

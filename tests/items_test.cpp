@@ -23,8 +23,8 @@ protected:
         BattleState.Player.y = 320;
         BattleState.Player.moveTicks = 0;
     }
-    void Drop(int32_t kind, int32_t x, int32_t y) {
-        BattleState.ItemKind = kind;
+    void Drop(int32_t item, int32_t x, int32_t y) {
+        BattleState.DroppedItem = item;
         BattleState.ItemX = x;
         BattleState.ItemY = y;
     }
@@ -41,24 +41,24 @@ TEST_F(Items, TheCornersMayBeThirtyTwoPixelsApartOnEachAxis) {
         Drop(ExtraBulletItem, 320 + dx, 320 + dy);
         BattleState.Player.maxBullets = 1;
         UpdateItem();
-        EXPECT_EQ(BattleState.ItemKind == NoItem, taken) << dx << "," << dy;
+        EXPECT_EQ(BattleState.DroppedItem == NoItem, taken) << dx << "," << dy;
         EXPECT_EQ(BattleState.Player.maxBullets, taken ? 2 : 1);
     }
 }
 
 TEST_F(Items, EachItemRaisesItsValueUpToItsCap) {
     TankRecord& p = BattleState.Player;
-    auto takeAll = [&](int32_t kind) {
+    auto takeAll = [&](int32_t item) {
         int taken = 0;
         for (int i = 0; i < 10; ++i) {
             auto values = [&] {
-                return std::tuple{p.hitPoints,   p.kind,  p.reloadRate,
+                return std::tuple{p.hitPoints,   p.band,  p.reloadRate,
                                   p.bulletSpeed, p.speed, p.maxBullets};
             };
             auto before = values();
-            Drop(kind, 320, 320);
+            Drop(item, 320, 320);
             UpdateItem();
-            EXPECT_EQ(BattleState.ItemKind, NoItem);  // used up, also at the cap
+            EXPECT_EQ(BattleState.DroppedItem, NoItem);  // used up, also at the cap
             if (values() != before)
                 ++taken;
         }
@@ -66,7 +66,7 @@ TEST_F(Items, EachItemRaisesItsValueUpToItsCap) {
     };
     EXPECT_EQ(takeAll(ArmourItem), 2);
     EXPECT_EQ(p.hitPoints, 40);
-    EXPECT_EQ(p.kind, 3);
+    EXPECT_EQ(p.band, 3);
     EXPECT_EQ(takeAll(FireRateItem), 4);
     EXPECT_EQ(p.reloadRate, 16);
     EXPECT_EQ(p.bulletSpeed, 24);
@@ -76,7 +76,7 @@ TEST_F(Items, EachItemRaisesItsValueUpToItsCap) {
     EXPECT_EQ(p.maxBullets, 2);
     // A tank worn down to 10 takes three armour items.
     p.hitPoints = 10;
-    p.kind = 0;
+    p.band = 0;
     EXPECT_EQ(takeAll(ArmourItem), 3);
 }
 
@@ -84,7 +84,7 @@ TEST_F(Items, NothingIsTakenWhileTheTankIsDestroyed) {
     BattleState.PlayerDestroyed = true;
     Drop(SpeedItem, 320, 320);
     UpdateItem();
-    EXPECT_EQ(BattleState.ItemKind, SpeedItem);
+    EXPECT_EQ(BattleState.DroppedItem, SpeedItem);
     EXPECT_EQ(BattleState.Player.speed, 4);
 }
 
@@ -95,7 +95,7 @@ TEST_F(Items, ASpeedItemTakenMidMoveActsFromTheNextMove) {
     Drop(SpeedItem, 320, 300);
     WorkingGrid.assign(165, 0);
     Ticks(1);
-    EXPECT_EQ(BattleState.ItemKind, NoItem);
+    EXPECT_EQ(BattleState.DroppedItem, NoItem);
     EXPECT_EQ(p.speed, 5);
     EXPECT_EQ(p.stepPixels, 4);
     Ticks(15);
@@ -119,7 +119,7 @@ TEST_F(Items, AnItemIsDrawnInTheTickItIsTakenAndGoneAfter) {
     ComposeFrame();
     // The part of the item not covered by the tank shows this frame.
     uint32_t withItem = pixelAt(145, 150);
-    EXPECT_EQ(BattleState.ItemKind, NoItem);
+    EXPECT_EQ(BattleState.DroppedItem, NoItem);
     ComposeFrame();
     uint32_t without = pixelAt(145, 150);
     EXPECT_NE(withItem, without);

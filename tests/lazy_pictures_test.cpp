@@ -1,8 +1,12 @@
 // Pictures loaded from the resources are decoded when first drawn from, band
-// by band, and come out exactly as decoding them whole.
+// by band, and come out exactly as decoding them whole; the bytes a band was
+// decoded from are given back to the system; scaled to a load size they blend
+// neighbouring pixels.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <cstdio>
 #include <vector>
 
 #include "platform/software/resources.h"
@@ -94,3 +98,65 @@ TEST(PixelMemory, RowsAreAlignedAndBuffersAQuarterPageApart) {
     for (platform::Surface s : surfaces)
         delete s;
 }
+
+// Sampled at pixel centres: a black-white pair doubled keeps both ends and
+// blends a quarter and three quarters between; halving a fine checkerboard
+// gives an even grey; each colour channel is blended on its own; the same
+// size is a plain copy.
+TEST(LazyPictures, ScalingBlendsNeighboursAtPixelCentres) {
+    const std::vector<uint32_t> pair = {0x000000, 0xFFFFFF};
+    EXPECT_EQ(software::ScalePicture(pair, 2, 1, 4, 1),
+              (std::vector<uint32_t>{0x000000, 0x404040, 0xBFBFBF, 0xFFFFFF}));
+    EXPECT_EQ(software::ScalePicture(pair, 1, 2, 1, 4),
+              (std::vector<uint32_t>{0x000000, 0x404040, 0xBFBFBF, 0xFFFFFF}));
+
+    std::vector<uint32_t> checker(16);
+    for (int i = 0; i < 16; ++i)
+        checker[i] = (i % 4 + i / 4) % 2 ? 0xFFFFFF : 0x000000;
+    EXPECT_EQ(software::ScalePicture(checker, 4, 4, 2, 2), std::vector<uint32_t>(4, 0x808080));
+
+    const std::vector<uint32_t> redToBlue = {0xFF0000, 0x0000FF};
+    EXPECT_EQ(software::ScalePicture(redToBlue, 2, 1, 4, 1),
+              (std::vector<uint32_t>{0xFF0000, 0xBF0040, 0x4000BF, 0x0000FF}));
+
+    EXPECT_EQ(software::ScalePicture(checker, 4, 4, 4, 4), checker);
+}
+
+#if defined(__linux__)
+namespace {
+
+// Whether the page at p is in this process's memory now (/proc/self/pagemap).
+bool Resident(const void* p) {
+    std::FILE* map = std::fopen("/proc/self/pagemap", "rb");
+    if (!map)
+        return false;
+    uint64_t entry = 0;
+    const long offset = long(reinterpret_cast<uintptr_t>(p) / 4096 * 8);
+    bool read = std::fseek(map, offset, SEEK_SET) == 0 && std::fread(&entry, 8, 1, map) == 1;
+    std::fclose(map);
+    return read && (entry >> 63) != 0;
+}
+
+}  // namespace
+
+TEST(LazyPictures, TheBytesABandWasDecodedFromLeaveMemoryAndStayReadable) {
+    software::ResourceBytes bytes = software::FindResource(115);
+    size_t begin = 0, end = 0;
+    ASSERT_TRUE(software::BitmapRowBytes(bytes.data, bytes.size, 2560, 2688, begin, end));
+    // The band's bytes, touched before: in memory.
+    const uint8_t* middle = bytes.data + (begin + end) / 2;
+    volatile uint8_t first = *middle;
+    (void)first;
+    ASSERT_TRUE(Resident(middle));
+    platform::Surface sheet = platform::LoadBitmapSurface(nullptr, 115, 256, 10240);
+    platform::Surface target = software::NewSurface(64, 64);
+    platform::SpriteBlt(target, 0, 0, 64, 64, sheet, 0, 2560);
+    EXPECT_FALSE(Resident(middle));
+    // Read again, they are the file's bytes: the sheet decodes as before.
+    software::ReadyPixels(sheet);
+    const std::vector<uint32_t> whole = DecodedWhole(115, 256, 10240);
+    EXPECT_TRUE(std::equal(whole.begin(), whole.end(), sheet->pixels.begin()));
+    delete sheet;
+    delete target;
+}
+#endif

@@ -1,6 +1,8 @@
 // A new game and a level start put the battle into a known state.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "battle/frame_step.h"
 #include "battle/level_start.h"
 #include "levels/level_grid.h"
@@ -8,22 +10,43 @@
 #include "state/program_state.h"
 #include "tests/test_support.h"
 
-TEST(LevelStart, NewGameGivesTheFreshTankAtLevelOne) {
+namespace {
+
+std::vector<int32_t> Fields(const TankRecord& t) {
+    return {t.band,       t.hitPoints,       t.armour,       t.moveDir,      t.x,
+            t.y,          t.turretDir,       t.turretLocked, t.reloadTimer,  t.moveTicks,
+            t.trackFrame, t.speed,           t.stepPixels,   t.flashTicks,   t.reloadRate,
+            t.bulletBand, t.bulletsInFlight, t.maxBullets,   t.bulletDamage, t.bulletSpeed,
+            t.waitTicks};
+}
+
+}  // namespace
+
+// A new game after a damaged, upgraded tank's game over gives the tank of the
+// first game again, at level 1, with its title box and music.
+TEST(LevelStart, NewGameStartsOverWithTheFirstGamesTank) {
     StartGame(9, true);
-    const TankRecord& p = BattleState.Player;
-    EXPECT_EQ(p.kind, 1);
-    EXPECT_EQ(p.hitPoints, 20);
-    EXPECT_EQ(p.x, 320);
-    EXPECT_EQ(p.y, 704);
-    EXPECT_EQ(p.moveTicks, 16);
-    EXPECT_EQ(p.stepPixels, 4);
-    EXPECT_EQ(p.maxBullets, 1);
+    const TankRecord first = BattleState.Player;
+    EXPECT_EQ(first.hitPoints, FreshPlayerRecord.hitPoints);
+    TankRecord& p = BattleState.Player;
+    p = TankAt(128, 256, Left);
+    p.band = 3;
+    p.hitPoints = 10;
+    p.speed = 7;
+    p.maxBullets = 2;
+    BattleState.Lives = 0;
+    BattleState.LevelIndex = 6;
+    GameMode = GameOver;
+    Boxes.clear();
+    Sounds.clear();
+    StartNewGame();
+    EXPECT_EQ(Fields(p), Fields(first));
     EXPECT_EQ(BattleState.Lives, 3);
     EXPECT_EQ(BattleState.LevelIndex, 0);
     EXPECT_EQ(GameMode, Playing);
     EXPECT_TRUE(headless::TimerIsSet(BattleTimer));
-    ASSERT_EQ(Boxes.size(), 4u);
-    EXPECT_EQ(Boxes[3].text, "准备进入第1关");
+    ASSERT_EQ(Boxes.size(), 1u);
+    EXPECT_EQ(Boxes[0].text, "准备进入第1关");
     ASSERT_EQ(Sounds.size(), 1u);
     EXPECT_EQ(Sounds[0].id, 111);
     EXPECT_TRUE(Sounds[0].interrupting);
@@ -33,7 +56,7 @@ TEST(LevelStart, CarriesUpgradesAndDamageButResetsTheRest) {
     StartGame();
     TankRecord& p = BattleState.Player;
     p = TankAt(128, 256, Left);
-    p.kind = 0;
+    p.band = 0;
     p.hitPoints = 10;
     p.speed = 7;
     p.reloadRate = 12;
@@ -58,7 +81,7 @@ TEST(LevelStart, CarriesUpgradesAndDamageButResetsTheRest) {
     BattleState.SpawnDelay = 50;
     BattleState.TerrainPhaseA = 4;
     BattleState.TerrainPhaseB = 2;
-    BattleState.ItemKind = SpeedItem;
+    BattleState.DroppedItem = SpeedItem;
     BattleState.ItemX = 77;
     BattleState.ItemY = -90;
     BattleState.Lives = 1;
@@ -69,7 +92,7 @@ TEST(LevelStart, CarriesUpgradesAndDamageButResetsTheRest) {
     StartLevel();
 
     EXPECT_EQ(Boxes.back().text, "准备进入第12关");
-    EXPECT_EQ(p.kind, 0);
+    EXPECT_EQ(p.band, 0);
     EXPECT_EQ(p.hitPoints, 10);
     EXPECT_EQ(p.speed, 7);
     EXPECT_EQ(p.reloadRate, 12);
@@ -78,8 +101,8 @@ TEST(LevelStart, CarriesUpgradesAndDamageButResetsTheRest) {
     EXPECT_TRUE(p.turretLocked);
     EXPECT_EQ(p.moveDir, Up);
     EXPECT_EQ(p.turretDir, Up);
-    EXPECT_EQ(p.x, 320);
-    EXPECT_EQ(p.y, 704);
+    EXPECT_EQ(p.x, FreshPlayerRecord.x);
+    EXPECT_EQ(p.y, FreshPlayerRecord.y);
     EXPECT_EQ(p.moveTicks, 9);  // 64 / 7
     EXPECT_EQ(p.stepPixels, 7);
     EXPECT_EQ(p.reloadTimer, 0);
@@ -99,7 +122,7 @@ TEST(LevelStart, CarriesUpgradesAndDamageButResetsTheRest) {
     EXPECT_EQ(BattleState.SpawnDelay, 1);
     EXPECT_EQ(BattleState.TerrainPhaseA, 0);
     EXPECT_EQ(BattleState.TerrainPhaseB, 0);
-    EXPECT_EQ(BattleState.ItemKind, NoItem);
+    EXPECT_EQ(BattleState.DroppedItem, NoItem);
     // Kept as they were.
     EXPECT_EQ(BattleState.ItemX, 77);
     EXPECT_EQ(BattleState.ItemY, -90);

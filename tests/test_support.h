@@ -42,5 +42,5 @@ void SetCell(int32_t column, int32_t row, int32_t code);
 // Steps n ticks of the virtual timer.
 void Ticks(int n);
 
-// A tank record for tests: an enemy of the given kind standing at (x, y).
+// A tank record for tests: an enemy of the given band standing at (x, y).
 TankRecord TankAt(int32_t x, int32_t y, int32_t moveDir = Up);

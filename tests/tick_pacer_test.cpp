@@ -71,3 +71,11 @@ TEST(TickProbe, WritesEachDeliveredTickInMicroseconds) {
     EXPECT_EQ(first, 5000);
     EXPECT_EQ(second, 15400);
 }
+
+TEST(PromptWakeUps, TheTimerSlackOfTheThreadBecomesOneNanosecond) {
+#if defined(__linux__) && !defined(__EMSCRIPTEN__)
+    EXPECT_EQ(software::AskForPromptWakeUps(), 1);
+#else
+    EXPECT_EQ(software::AskForPromptWakeUps(), 0);
+#endif
+}

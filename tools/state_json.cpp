@@ -49,7 +49,7 @@ struct JsonOut {
 
 void Tank(JsonOut& out, const TankRecord& t) {
     out.Open('{');
-    out.Int("kind", t.kind);
+    out.Int("kind", t.band);
     out.Int("hitPoints", t.hitPoints);
     out.Int("armour", t.armour);
     out.Int("moveDir", t.moveDir);
@@ -64,7 +64,7 @@ void Tank(JsonOut& out, const TankRecord& t) {
     out.Int("stepPixels", t.stepPixels);
     out.Int("flashTicks", t.flashTicks);
     out.Int("reloadRate", t.reloadRate);
-    out.Int("bulletKind", t.bulletKind);
+    out.Int("bulletKind", t.bulletBand);
     out.Int("bulletsInFlight", t.bulletsInFlight);
     out.Int("maxBullets", t.maxBullets);
     out.Int("bulletDamage", t.bulletDamage);
@@ -75,7 +75,7 @@ void Tank(JsonOut& out, const TankRecord& t) {
 
 void BulletObject(JsonOut& out, const Bullet& b) {
     out.Open('{');
-    out.Int("kind", b.kind);
+    out.Int("kind", b.band);
     out.Int("spare", b.spare);
     out.Int("direction", b.direction);
     out.Int("x", b.x);
@@ -163,7 +163,7 @@ std::string StateLine(int64_t tick) {
     out.Int("EnemiesToSpawn", s.EnemiesToSpawn);
     out.Int("EnemiesOnField", s.EnemiesOnField);
     out.Int("SpawnDelay", s.SpawnDelay);
-    out.Int("ItemKind", s.ItemKind);
+    out.Int("ItemKind", s.DroppedItem);
     out.Int("ItemX", s.ItemX);
     out.Int("ItemY", s.ItemY);
     out.Int("TerrainPhaseA", s.TerrainPhaseA);

@@ -729,6 +729,8 @@ void SetTimer(Window window, uintptr_t timerId, uint32_t periodMs) {
         return;
     // Windows raises shorter periods to 10 ms.
     uint32_t period = periodMs < 10 ? 10 : periodMs;
+    software::AskForPromptWakeUps();
+    software::ProbeTimerStart();
     Desktop.timers[timerId] =
         sdl::WindowTimer{.schedule = software::StartSchedule(int64_t(period) * 1'000'000,
                                                              software::MonotonicNanoseconds())};

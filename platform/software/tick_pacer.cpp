@@ -5,6 +5,10 @@
 #include <time.h>
 #include <unistd.h>
 
+#if defined(__linux__) && !defined(__EMSCRIPTEN__)
+#include <sys/prctl.h>
+#endif
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -37,6 +41,17 @@ void SleepUntil(int64_t deadlineNs) {
     }
 }
 
+int64_t AskForPromptWakeUps() {
+#if defined(__linux__) && !defined(__EMSCRIPTEN__)
+    // Timers of this thread may otherwise fire up to 50 us late, by design,
+    // to be merged with others.
+    prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
+    return int64_t(prctl(PR_GET_TIMERSLACK, 0UL, 0UL, 0UL, 0UL));
+#else
+    return 0;
+#endif
+}
+
 namespace {
 
 struct Probe {
@@ -46,24 +61,32 @@ struct Probe {
 
 Probe TickProbe;
 
-}  // namespace
-
-void ProbeTick(int64_t nowNs) {
+void ProbeWrite(const char* line, int length) {
     if (!TickProbe.checked) {
         TickProbe.checked = true;
         if (const char* path = std::getenv("MORVASK_TICK_LOG"))
             TickProbe.file = ::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     }
-    if (TickProbe.file < 0)
+    if (TickProbe.file < 0 || length <= 0)
         return;
-    // One write per tick, nothing buffered: a process forked meanwhile (SDL
+    // One write per line, nothing buffered: a process forked meanwhile (SDL
     // forks helpers) cannot write the same lines a second time.
-    char line[32];
-    int length = std::snprintf(line, sizeof line, "%lld\n", static_cast<long long>(nowNs / 1000));
-    if (length > 0 && ::write(TickProbe.file, line, size_t(length)) < 0) {
+    if (::write(TickProbe.file, line, size_t(length)) < 0) {
         ::close(TickProbe.file);
         TickProbe.file = -1;
     }
+}
+
+}  // namespace
+
+void ProbeTick(int64_t nowNs) {
+    char line[32];
+    ProbeWrite(line,
+               std::snprintf(line, sizeof line, "%lld\n", static_cast<long long>(nowNs / 1000)));
+}
+
+void ProbeTimerStart() {
+    ProbeWrite("-\n", 2);
 }
 
 }  // namespace software

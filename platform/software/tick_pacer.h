@@ -29,9 +29,17 @@ bool TakeDueTick(TickSchedule& schedule, int64_t nowNs);
 // (an absolute sleep on the clock; nothing is left to a millisecond timer).
 void SleepUntil(int64_t deadlineNs);
 
+// Asks the system to wake this thread on time: a timer slack of 1 ns
+// instead of the usual 50 us. Returns the slack now in force in nanoseconds
+// (0 where there is no such setting).
+int64_t AskForPromptWakeUps();
+
 // The tick probe: with MORVASK_TICK_LOG naming a file, the time of every
 // delivered tick (microseconds of the monotonic clock, one a line) is written
-// there; without it this costs one test.
+// there; without it this costs one test. A timer (re)started writes a line
+// "-": the wait before its first tick (a box was open, the game paused) is
+// no interval of the pace.
 void ProbeTick(int64_t nowNs);
+void ProbeTimerStart();
 
 }  // namespace software
