@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -397,8 +396,10 @@ int RunReplayLoop() {
 // connection. The X server may take the window's destruction from the main
 // connection first, and then fails the wake-up with BadWindow, which Xlib's
 // default handler turns into exit(1) - losing, say, the replay being written.
-// A wake-up to a window already gone is harmless: that error is dropped and
-// every other one goes to the handler there was.
+// The error is read late, when SDL closes that connection at its end, after
+// it has put back the handler it found when it opened the display: so this
+// one goes in before SDL opens it. A wake-up to a window already gone is
+// harmless: that error is dropped and every other one goes to Xlib's.
 XErrorHandler PreviousXErrorHandler = nullptr;
 
 int IgnoreLateWakeups(Display* display, XErrorEvent* error) {
@@ -408,10 +409,7 @@ int IgnoreLateWakeups(Display* display, XErrorEvent* error) {
 }
 
 void GuardAgainstLateWakeups() {
-    const char* driver = SDL_GetCurrentVideoDriver();
-    if (!driver || std::strcmp(driver, "x11") != 0)
-        return;
-    // Loaded, not linked: SDL has the library open already.
+    // Loaded, not linked: without the library there is no X display either.
     void* library = SDL_LoadObject("libX11.so.6");
     if (!library)
         return;
@@ -584,11 +582,11 @@ bool StartVideo() {
     // SDL_RENDER_DRIVER in the environment still chooses another.
     SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    GuardAgainstLateWakeups();
     if (!InitVideoDriver()) {
         std::fprintf(stderr, "morvask: cannot open the display: %s\n", SDL_GetError());
         return false;
     }
-    GuardAgainstLateWakeups();
     // The game reads keys, not text: no input method is wanted.
     SDL_StopTextInput();
     // Tests follow the boxes from outside: each one opened and answered.
