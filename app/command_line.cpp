@@ -55,6 +55,8 @@ std::string UsageText() {
            "  F2 loads the custom map, F3 saves it (in the editor).\n"
            "  In the editor the left button paints, the right button clears,\n"
            "  1 to 7 choose the cell and Up and Down change the level.\n"
+           "  Ctrl+Z undoes, Ctrl+Y or Ctrl+Shift+Z redoes, Ctrl+C and Ctrl+V copy\n"
+           "  and paste a level, Ctrl+Delete clears it, F5 tries it (Esc returns).\n"
            "  F11 or Alt+Enter switches full screen on and off, + and - set the volume.\n"
            "  The play keys can be changed in the settings file.\n"
            "\n"
