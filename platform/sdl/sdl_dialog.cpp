@@ -164,10 +164,6 @@ int RunDialog(sdl::OpenDialog& open) {
             case SDL_CONTROLLERDEVICEREMOVED:
                 sdl::HandlePadEvent(event, nullptr);
                 break;
-            case SDL_RENDER_TARGETS_RESET:
-            case SDL_RENDER_DEVICE_RESET:
-                stale = true;
-                break;
             default:
                 break;
         }
@@ -208,9 +204,6 @@ void ShowReplayedDialog(sdl::OpenDialog& open, int answer) {
                            event.key.keysym.scancode == SDL_SCANCODE_P) {
                     sdl::ToggleReplayPause();
                 }
-            } else if (event.type == SDL_RENDER_TARGETS_RESET ||
-                       event.type == SDL_RENDER_DEVICE_RESET) {
-                stale = true;
             } else {
                 sdl::HandlePadEvent(event, nullptr);
             }

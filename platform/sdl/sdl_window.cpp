@@ -185,6 +185,22 @@ void PadCommand(int virtualKey) {
     Deliver(platform::WM_KEYDOWN, uintptr_t(virtualKey), 1);
 }
 
+// The window's own keys, which the game never sees: full screen and the
+// volume. True when the key was one of them.
+bool HandleWindowKey(const SDL_KeyboardEvent& key) {
+    if (sdl::IsFullscreenKey(key)) {
+        if (!key.repeat)
+            sdl::ToggleFullscreen();
+        return true;
+    }
+    int volumeSteps = 0;
+    if (sdl::IsVolumeKey(key.keysym, volumeSteps)) {
+        sdl::StepVolume(volumeSteps);
+        return true;
+    }
+    return false;
+}
+
 void HandleEvent(const SDL_Event& event) {
     if (sdl::HandlePadEvent(event, PadCommand))
         return;
@@ -193,17 +209,8 @@ void HandleEvent(const SDL_Event& event) {
             HandleWindowEvent(event.window);
             break;
         case SDL_KEYDOWN: {
-            // The window's own keys, which the game never sees.
-            if (sdl::IsFullscreenKey(event.key)) {
-                if (!event.key.repeat)
-                    sdl::ToggleFullscreen();
+            if (HandleWindowKey(event.key))
                 break;
-            }
-            int volumeSteps = 0;
-            if (sdl::IsVolumeKey(event.key.keysym, volumeSteps)) {
-                sdl::StepVolume(volumeSteps);
-                break;
-            }
             int virtualKey = VirtualKeyOf(event.key.keysym);
             if (virtualKey == 0)
                 break;
@@ -223,10 +230,6 @@ void HandleEvent(const SDL_Event& event) {
             Deliver(platform::WM_MOUSEMOVE, MouseKeyFlags(), PackPoint(x, y));
             break;
         }
-        case SDL_RENDER_TARGETS_RESET:
-        case SDL_RENDER_DEVICE_RESET:
-            sdl::Redraw();
-            break;
         default:
             // SDL_QUIT is ignored: closing the window arrives as its own event.
             break;
@@ -311,25 +314,12 @@ void HandleReplayEvent(const SDL_Event& event) {
             }
             break;
         case SDL_KEYDOWN: {
-            if (event.key.repeat)
+            if (event.key.repeat || HandleWindowKey(event.key))
                 break;
-            if (sdl::IsFullscreenKey(event.key)) {
-                sdl::ToggleFullscreen();
-                break;
-            }
-            int volumeSteps = 0;
-            if (sdl::IsVolumeKey(event.key.keysym, volumeSteps)) {
-                sdl::StepVolume(volumeSteps);
-                break;
-            }
             if (VirtualKeyOf(event.key.keysym) == 'P')
                 sdl::ToggleReplayPause();
             break;
         }
-        case SDL_RENDER_TARGETS_RESET:
-        case SDL_RENDER_DEVICE_RESET:
-            sdl::Redraw();
-            break;
         default:
             break;
     }
@@ -572,15 +562,9 @@ bool StartVideo() {
     SDL_SetHint(SDL_HINT_APP_NAME, "Morvask");
     // A game in a window, not a full-screen one: leave the compositor on.
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
-    // The frame is scaled with sharp pixels, and presenting never waits for
-    // the screen's refresh, so the ticks keep their pace on any display.
-    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0");
-    SDL_SetHint(SDL_HINT_RENDER_VSYNC, "0");
-    // SDL's own drawing into the window's frame buffer: one copy per frame
-    // costs little, and it starts in a few milliseconds and a few megabytes
-    // where a 3D driver takes a tenth of a second and tens of megabytes.
-    // SDL_RENDER_DRIVER in the environment still chooses another.
-    SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
+    // Frames go straight into the window's own pixels. Without this SDL
+    // would open a 3D context behind them at start, which takes a tenth of a
+    // second and tens of megabytes.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     GuardAgainstLateWakeups();
     if (!InitVideoDriver()) {
