@@ -13,6 +13,9 @@ import subprocess
 import sys
 import time
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "replays"))
+from replay_events import checksum_offsets, varint  # noqa: E402
+
 game, replay, output = (os.path.abspath(a) for a in sys.argv[1:4])
 for tool in ("Xvfb", "openbox", "xdotool"):
     if not shutil.which(tool):
@@ -29,50 +32,6 @@ def check(what, fact, detail=""):
     print(("ok: " if fact else "FAIL: ") + what + ("" if fact else f"\n  {detail}"))
     if not fact:
         failures.append(what)
-
-
-def varint(data, at):
-    value, shift = 0, 0
-    while True:
-        b = data[at]
-        at += 1
-        value |= (b & 0x7F) << shift
-        shift += 7
-        if not b & 0x80:
-            return value, at
-
-
-def checksum_offsets(data):
-    """(offset, tick) of each stored checksum of a replay with no map file or
-    the built-in one, as docs/replay-format.md describes the events."""
-    _, at = varint(data, 4)
-    length, at = varint(data, at)
-    at += length + 8
-    kind = data[at]
-    at += 1
-    assert kind in (0, 1), "the replay stores no map file or the built-in one"
-    if kind == 1:
-        at += 4
-    tick, found = 0, []
-    while True:
-        op = data[at]
-        at += 1
-        if op == 0:
-            return found
-        if op == 1:
-            count, at = varint(data, at)
-            tick += count
-        elif op == 2:
-            count, at = varint(data, at)
-            at += count
-        elif op in (3, 5, 6, 8):
-            at += 1
-        elif op == 4:
-            _, at = varint(data, at)
-            _, at = varint(data, at)
-        elif op == 9:
-            found.append((at - 1, tick))
-            at += 4
 
 
 environment = dict(os.environ)

@@ -11,6 +11,8 @@ import subprocess
 import sys
 import tempfile
 
+from replay_events import events
+
 sim = os.path.abspath(sys.argv[1])
 failures = []
 
@@ -18,47 +20,6 @@ failures = []
 def check(condition, what):
     if not condition:
         failures.append(what)
-
-
-def varint(data, at):
-    value, shift = 0, 0
-    while True:
-        b = data[at]
-        at += 1
-        value |= (b & 0x7F) << shift
-        shift += 7
-        if not b & 0x80:
-            return value, at
-
-
-def events(data):
-    """(op, offset, tick) of each event of a replay with no map file, as
-    docs/replay-format.md describes them."""
-    _, at = varint(data, 4)
-    length, at = varint(data, at)
-    at += length + 8
-    assert data[at] == 0, "no map file"
-    at += 1
-    tick = 0
-    while True:
-        op, start = data[at], at
-        at += 1
-        if op == 0:
-            return
-        if op == 1:
-            count, at = varint(data, at)
-            tick += count
-        elif op == 2:
-            count, at = varint(data, at)
-            at += count
-        elif op in (3, 5, 6, 8):
-            at += 1
-        elif op == 4:
-            _, at = varint(data, at)
-            _, at = varint(data, at)
-        elif op == 9:
-            at += 4
-        yield op, start, tick
 
 
 def verify(path):

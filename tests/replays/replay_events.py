@@ -1,0 +1,51 @@
+"""Walks the events of a replay file, as docs/replay-format.md describes them,
+for the tests that read or tamper with replays."""
+
+
+def varint(data, at):
+    value, shift = 0, 0
+    while True:
+        b = data[at]
+        at += 1
+        value |= (b & 0x7F) << shift
+        shift += 7
+        if not b & 0x80:
+            return value, at
+
+
+def events(data):
+    """(op, offset, tick) of each event of a replay that stores no map file or
+    the built-in one."""
+    _, at = varint(data, 4)
+    length, at = varint(data, at)
+    at += length + 8
+    kind = data[at]
+    at += 1
+    assert kind in (0, 1), "the replay stores no map file or the built-in one"
+    if kind == 1:
+        at += 4
+    tick = 0
+    while True:
+        op, start = data[at], at
+        at += 1
+        if op == 0:
+            return
+        if op == 1:
+            count, at = varint(data, at)
+            tick += count
+        elif op == 2:
+            count, at = varint(data, at)
+            at += count
+        elif op in (3, 5, 6, 8):
+            at += 1
+        elif op == 4:
+            _, at = varint(data, at)
+            _, at = varint(data, at)
+        elif op == 9:
+            at += 4
+        yield op, start, tick
+
+
+def checksum_offsets(data):
+    """(offset, tick) of each stored checksum."""
+    return [(start, tick) for op, start, tick in events(data) if op == 9]
