@@ -129,6 +129,15 @@ Surface LoadBitmapSurface(Surface like, int resourceId, int width, int height);
 // the game draws its back buffer whole before every such copy.
 void BitBlt(Surface destination, int x, int y, int width, int height, Surface source, int sx,
             int sy, uint32_t rop);
+// Where the next whole frame copied into the window's surface differs from
+// the frame copied there before it: nowhere outside `rects`. A backend may
+// then send only those parts to the screen; one that shows whole frames
+// anyway ignores it. A frame copied without such a hint counts as changed
+// everywhere, and the hint holds for that one copy only.
+struct Rect {
+    int x, y, width, height;
+};
+void HintFrameChanges(Surface window, const Rect* rects, int count);
 // The transparent copy of one sheet sprite: its image at (sx, sy), its mask
 // directly below at (sx, sy + height). The result is exactly that of the mask
 // copied with SRCPAINT and then the image with SRCAND; backends may do it in

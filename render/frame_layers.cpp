@@ -61,6 +61,7 @@ struct LayerState {
     bool grassAsLayered = true;
     std::vector<int32_t> grassCells;
     bool grassTouched[LevelCellCount] = {};
+    std::vector<platform::Rect> changes;  // of the frame just drawn
 };
 
 LayerState Layers;
@@ -118,14 +119,20 @@ bool Marked(const RowMarks& row, int column) {
     return column < 64 ? (row.low >> column) & 1 : (row.high >> (column - 64)) & 1;
 }
 
-// Copies from the still layer what any of the three frames marked: rows with
-// the same marks make one band, each run of marked columns one copy.
-void RestoreMarked() {
-    const FrameMarks& a = Layers.marks[0];
-    const FrameMarks& b = Layers.marks[1];
-    const FrameMarks& c = Layers.marks[2];
+// Calls `run(x, y, width, height)` for each rectangle of what the frames
+// `which` (a bit for each of the three) marked: rows with the same marks make
+// one band, each run of marked columns one rectangle.
+template <typename Run>
+void ForEachMarked(unsigned which, Run run) {
     auto rowAt = [&](int row) -> RowMarks {
-        return {a[row].low | b[row].low | c[row].low, a[row].high | b[row].high | c[row].high};
+        RowMarks marks{0, 0};
+        for (int k = 0; k < 3; ++k) {
+            if (which & (1u << k)) {
+                marks.low |= Layers.marks[k][row].low;
+                marks.high |= Layers.marks[k][row].high;
+            }
+        }
+        return marks;
     };
     int y = 0;
     while (y < FieldHeight) {
@@ -148,12 +155,31 @@ void RestoreMarked() {
             int runEnd = column + 1;
             while (runEnd < MarkColumns && Marked(band, runEnd))
                 ++runEnd;
-            platform::BitBlt(BackBuffer, 8 * column, y, 8 * (runEnd - column), end - y,
-                             Layers.still, 8 * column, y, platform::SRCCOPY);
+            run(8 * column, y, 8 * (runEnd - column), end - y);
             column = runEnd;
         }
         y = end;
     }
+}
+
+// Copies from the still layer what any of the three frames marked.
+void RestoreMarked() {
+    ForEachMarked(7, [](int x, int y, int w, int h) {
+        platform::BitBlt(BackBuffer, x, y, w, h, Layers.still, x, y, platform::SRCCOPY);
+    });
+}
+
+// Tells the window where this frame differs from the one it showed before:
+// only where either of the two drew a sprite or a cell changed. Elsewhere
+// both show the still layer.
+void HintChanges() {
+    const int previous = (Layers.current + 1) % 3;
+    std::vector<platform::Rect>& rects = Layers.changes;
+    rects.clear();
+    ForEachMarked((1u << Layers.current) | (1u << previous), [&](int x, int y, int w, int h) {
+        rects.push_back({x, y, w, h});
+    });
+    platform::HintFrameChanges(WindowSurface, rects.data(), int(rects.size()));
 }
 
 // The cell of a code drawn over the background at index i, into a surface;
@@ -305,6 +331,7 @@ void FinishLayeredFrame() {
     } else {
         DrawChanged();
     }
+    HintChanges();
     // This frame's marks become the last frame's; those of the frame before
     // last are forgotten.
     l.current = (l.current + 2) % 3;

@@ -3,6 +3,7 @@
 // minimising and the upgrade keys.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <vector>
 
@@ -57,10 +58,39 @@ void PunchHolesInTheGrass() {
     TankSheet->spriteRuns.clear();
 }
 
+// A screen that takes from each frame only the parts its hint names, as the
+// desktop window does, whenever the frame follows the one it shows.
+struct HintedScreen {
+    std::vector<uint32_t> pixels;
+    uint64_t serial = 0;
+    int framesByHint = 0;
+    int framesWhole = 0;
+    int wrongFrames = 0;
+};
+HintedScreen Screen;
+
+void ShowOnScreen(const platform::SurfaceData& frame) {
+    HintedScreen& screen = Screen;
+    if (frame.changesKnown && frame.frameSerial == screen.serial + 1 && !screen.pixels.empty()) {
+        for (const platform::Rect& r : frame.changes)
+            for (int y = r.y; y < r.y + r.height; ++y)
+                for (int x = r.x; x < r.x + r.width; ++x)
+                    screen.pixels[size_t(y) * frame.width + x] =
+                        frame.pixels[size_t(y) * frame.width + x];
+        ++screen.framesByHint;
+    } else {
+        screen.pixels.assign(frame.pixels.begin(), frame.pixels.end());
+        ++screen.framesWhole;
+    }
+    screen.serial = frame.frameSerial;
+}
+
 // Plays `ticks` ticks driven by a generator of the seed, drawing the layered
 // way or the plain way, and gives the hash of the window after every tick.
 std::vector<Shown> Play(uint32_t seed, int ticks, bool everything) {
     DrawEverything = everything;
+    Screen = {};
+    software::SetPresentHook(ShowOnScreen);
     StartGame(seed);
     PunchHolesInTheGrass();
     // Every question is answered yes: into the editor and back, a new game.
@@ -117,8 +147,14 @@ std::vector<Shown> Play(uint32_t seed, int ticks, bool everything) {
         headless::StepTick();
         if (headless::QuitPosted())
             break;
-        shown.push_back({tick, Hash(*headless::WindowPicture())});
+        const platform::SurfaceData& window = *headless::WindowPicture();
+        shown.push_back({tick, Hash(window)});
+        if (!std::equal(Screen.pixels.begin(), Screen.pixels.end(), window.pixels.begin()) &&
+            Screen.wrongFrames++ < 3)
+            ADD_FAILURE() << "seed " << seed << ": the screen kept from hints differs after tick "
+                          << tick;
     }
+    software::SetPresentHook(nullptr);
     DrawEverything = false;
     return shown;
 }
@@ -128,6 +164,9 @@ std::vector<Shown> Play(uint32_t seed, int ticks, bool everything) {
 TEST(LayeredFrame, ShowsWhatDrawingEverythingShowsOverRandomPlay) {
     for (uint32_t seed : {3u, 1234u}) {
         std::vector<Shown> layered = Play(seed, 1500, false);
+        // Nearly every frame reaches the screen by its hint alone.
+        EXPECT_GT(Screen.framesByHint, 10 * Screen.framesWhole) << "seed " << seed;
+        EXPECT_EQ(Screen.wrongFrames, 0) << "seed " << seed;
         std::vector<Shown> plain = Play(seed, 1500, true);
         ASSERT_EQ(layered.size(), plain.size());
         int differing = 0;
@@ -146,6 +185,8 @@ TEST(LayeredFrame, ShowsTheEditorsChangesAndTheGrassOverTanks) {
     std::vector<uint64_t> seen[2];
     for (int way = 0; way < 2; ++way) {
         DrawEverything = way == 1;
+        Screen = {};
+        software::SetPresentHook(ShowOnScreen);
         StartGame(5);
         PunchHolesInTheGrass();
         for (int i = 0; i < LevelCellCount; ++i) {
@@ -162,8 +203,13 @@ TEST(LayeredFrame, ShowsTheEditorsChangesAndTheGrassOverTanks) {
             headless::SetKeyDown(platform::VK_SPACE, i % 9 == 0);
             headless::StepTick();
             seen[way].push_back(Hash(*headless::WindowPicture()));
+            EXPECT_EQ(Screen.pixels,
+                      std::vector<uint32_t>(headless::WindowPicture()->pixels.begin(),
+                                            headless::WindowPicture()->pixels.end()))
+                << "the screen kept from hints, tick " << i;
             headless::ReleaseAllKeys();
         }
+        software::SetPresentHook(nullptr);
         DrawEverything = false;
     }
     EXPECT_EQ(seen[0], seen[1]);

@@ -29,4 +29,14 @@ struct OutputPixels {
 void ScaleFrame(const FramePixels& frame, const OutputPixels& output, int x, int y, int width,
                 int height, bool dim, uint32_t alpha);
 
+struct OutputRect {
+    int x = 0, y = 0, width = 0, height = 0;
+};
+
+// The same for only the output pixels of the rectangle that show frame
+// pixels inside (fx, fy, fw, fh), never dimmed; gives the output pixels
+// written (empty when none).
+OutputRect ScaleFramePart(const FramePixels& frame, const OutputPixels& output, int x, int y,
+                          int width, int height, uint32_t alpha, int fx, int fy, int fw, int fh);
+
 }  // namespace sdl

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "platform/sdl/frame_scale.h"
 #include "platform/sdl/sdl_controls.h"
@@ -178,6 +179,7 @@ struct Shown {
     SDL_Rect field{};
     bool stale = true;  // everything is painted at the next present
     bool box = false;
+    uint64_t frameSerial = 0;  // of the frame shown
 };
 Shown Screen;
 
@@ -269,8 +271,32 @@ void ToggleFullscreen() {
         FullscreenObserver(!full);
 }
 
+namespace {
+
+// The frame that follows the one on screen, told where it changed, needs only
+// those parts written and sent; a frame with no change sends nothing.
+void PresentChanges(const platform::SurfaceData& frame, const View& view, const Canvas& canvas) {
+    static std::vector<SDL_Rect> sent;
+    sent.clear();
+    const FramePixels pixels{frame.pixels.data(), frame.width, frame.height, frame.width};
+    for (const platform::Rect& r : frame.changes) {
+        OutputRect part =
+            ScaleFramePart(pixels, canvas.out, view.field.x, view.field.y, view.field.w,
+                           view.field.h, canvas.alpha, r.x, r.y, r.width, r.height);
+        if (part.width > 0)
+            sent.push_back({part.x, part.y, part.width, part.height});
+    }
+    if (!sent.empty())
+        SDL_UpdateWindowSurfaceRects(Desktop.window.sdlWindow, sent.data(), int(sent.size()));
+}
+
+}  // namespace
+
 void PresentFrame(const platform::SurfaceData* fresh) {
     platform::WindowData& window = Desktop.window;
+    // What is not shown now must be shown whole later.
+    const bool stale = Screen.stale;
+    Screen.stale = true;
     if (!WindowLive() || window.minimized)
         return;
     // The window surface always holds the last frame.
@@ -288,11 +314,20 @@ void PresentFrame(const platform::SurfaceData* fresh) {
     if (lock && SDL_LockSurface(target) != 0)
         return;
     // A box may reach beyond the field, and new pixels hold anything.
-    const bool everything = Screen.stale || canvas.staging || Screen.surface != target ||
-                            Screen.pixels != target->pixels || Screen.width != target->w ||
-                            Screen.height != target->h ||
-                            std::memcmp(&Screen.field, &view.field, sizeof view.field) ||
-                            Screen.box || Desktop.dialog;
+    const bool everything =
+        stale || canvas.staging || Screen.surface != target || Screen.pixels != target->pixels ||
+        Screen.width != target->w || Screen.height != target->h ||
+        std::memcmp(&Screen.field, &view.field, sizeof view.field) || Screen.box || Desktop.dialog;
+    const bool changesOnly =
+        !everything && frame && frame->changesKnown && frame->frameSerial == Screen.frameSerial + 1;
+    if (changesOnly) {
+        PresentChanges(*frame, view, canvas);
+        if (lock)
+            SDL_UnlockSurface(target);
+        Screen.stale = false;
+        Screen.frameSerial = frame->frameSerial;
+        return;
+    }
     if (everything)
         PaintBars(canvas, view.field);
     if (frame && frame->width > 0 && frame->height > 0) {
@@ -315,8 +350,14 @@ void PresentFrame(const platform::SurfaceData* fresh) {
         SDL_Rect field = view.field;
         SDL_UpdateWindowSurfaceRects(window.sdlWindow, &field, 1);
     }
-    Screen = {target, target->pixels,           target->w, target->h, view.field,
-              false,  Desktop.dialog != nullptr};
+    Screen = {target,
+              target->pixels,
+              target->w,
+              target->h,
+              view.field,
+              false,
+              Desktop.dialog != nullptr,
+              frame ? frame->frameSerial : 0};
 }
 
 void Redraw() {

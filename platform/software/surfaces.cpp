@@ -19,11 +19,22 @@ namespace {
 
 void (*PresentHook)(const platform::SurfaceData&) = nullptr;
 
-void Touched(platform::Surface surface) {
+// After every write into a surface; `wholeFrame` for a whole frame copied
+// into the window's surface, the copy a hint of its changes is for.
+void Touched(platform::Surface surface, bool wholeFrame = false) {
     // A sheet that is written to must find its sprites' runs anew.
     if (!surface->spriteRuns.empty())
         surface->spriteRuns.clear();
-    if (surface->isWindow && PresentHook)
+    if (!surface->isWindow)
+        return;
+    ++surface->frameSerial;
+    surface->changesKnown = wholeFrame && surface->hinted;
+    surface->changes.swap(surface->hint);
+    surface->hint.clear();
+    surface->hinted = false;
+    if (!surface->changesKnown)
+        surface->changes.clear();
+    if (PresentHook)
         PresentHook(*surface);
 }
 
@@ -277,13 +288,13 @@ void BitBlt(Surface destination, int x, int y, int width, int height, Surface so
         // copying them; the back buffer is drawn whole again before the next.
         destination->pixels.swap(source->pixels);
         source->spriteRuns.clear();
-        software::Touched(destination);
+        software::Touched(destination, true);
         return;
     }
     if (whole && rop == SRCCOPY) {
         std::memcpy(destination->pixels.data(), source->pixels.data(),
                     destination->pixels.size() * 4);
-        software::Touched(destination);
+        software::Touched(destination, true);
         return;
     }
     for (int row = 0; row < height; ++row) {
@@ -300,6 +311,11 @@ void BitBlt(Surface destination, int x, int y, int width, int height, Surface so
         }
     }
     software::Touched(destination);
+}
+
+void HintFrameChanges(Surface window, const Rect* rects, int count) {
+    window->hint.assign(rects, rects + std::max(0, count));
+    window->hinted = true;
 }
 
 void SpriteBlt(Surface destination, int x, int y, int width, int height, Surface sheet, int sx,

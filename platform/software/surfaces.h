@@ -76,6 +76,14 @@ struct platform::SurfaceData {
     int bandsDecoded = 0;
     // The runs of each sprite drawn from this surface, by its rectangle.
     std::unordered_map<uint64_t, software::SpriteRuns> spriteRuns;
+    // The window's surface: each copy into it counts one more frame; the
+    // frame differs from the one before only inside `changes` when
+    // `changesKnown` (the hint given for it), anywhere otherwise.
+    uint64_t frameSerial = 0;
+    bool changesKnown = false;
+    std::vector<platform::Rect> changes;
+    bool hinted = false;
+    std::vector<platform::Rect> hint;  // given for the next whole copy
 };
 
 namespace software {

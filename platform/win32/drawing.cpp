@@ -83,6 +83,11 @@ void BitBlt(Surface destination, int x, int y, int width, int height, Surface so
     ::BitBlt(destination->dc, x, y, width, height, source->dc, sx, sy, rop);
 }
 
+void HintFrameChanges(Surface, const Rect*, int) {
+    // The window's device context is the screen's: a whole-frame copy into it
+    // costs the same, so the hint is not needed.
+}
+
 void SpriteBlt(Surface destination, int x, int y, int width, int height, Surface sheet, int sx,
                int sy) {
     // The mask ORed in whitens the sprite's shape; the image ANDed over it

@@ -78,6 +78,58 @@ TEST(ScaleFrame, EveryOutputPixelIsItsNearestFramePixelAndNothingElseIsWritten) 
     }
 }
 
+TEST(ScaleFrame, APartWritesExactlyTheOutputPixelsThatShowItsFramePixels) {
+    struct Part {
+        int fx, fy, fw, fh;
+    };
+    const Part parts[] = {{0, 0, 7, 5}, {2, 1, 3, 2},   {6, 4, 1, 1},
+                          {0, 3, 1, 2}, {-2, -1, 4, 3}, {5, 2, 9, 9}};
+    const Case cases[] = {
+        {7, 5, 3, 2, 7, 5, false, 0},              // same size
+        {7, 5, 0, 0, 14, 10, false, 0},            // 2x
+        {7, 5, 1, 1, 21, 15, false, 0xFF000000u},  // 3x, alpha on top
+        {7, 5, 2, 3, 17, 12, false, 0},            // fit: no whole factor
+        {12, 10, 5, 5, 7, 5, false, 0},            // smaller than the frame
+        {7, 5, -6, -4, 21, 15, false, 0},          // beyond the top left corner
+        {7, 5, 33, 25, 14, 10, false, 0},          // 2x, cut off on the right
+    };
+    constexpr int OutWidth = 40, OutHeight = 30;
+    for (const Case& c : cases) {
+        std::vector<uint32_t> frame(size_t(c.frameWidth) * c.frameHeight);
+        for (int y = 0; y < c.frameHeight; ++y)
+            for (int x = 0; x < c.frameWidth; ++x)
+                frame[size_t(y) * c.frameWidth + x] = Colour(x, y);
+        for (const Part& p : parts) {
+            std::vector<uint32_t> out(size_t(OutWidth) * OutHeight, Untouched);
+            const sdl::OutputRect written =
+                sdl::ScaleFramePart({frame.data(), c.frameWidth, c.frameHeight, c.frameWidth},
+                                    {out.data(), OutWidth, OutHeight, OutWidth}, c.x, c.y, c.width,
+                                    c.height, c.alpha, p.fx, p.fy, p.fw, p.fh);
+            int wrong = 0, shown = 0;
+            for (int y = 0; y < OutHeight; ++y) {
+                for (int x = 0; x < OutWidth; ++x) {
+                    const int dx = x - c.x, dy = y - c.y;
+                    const int sx = dx * c.frameWidth / c.width, sy = dy * c.frameHeight / c.height;
+                    const bool inPart = dx >= 0 && dx < c.width && dy >= 0 && dy < c.height &&
+                                        sx >= p.fx && sx < p.fx + p.fw && sy >= p.fy &&
+                                        sy < p.fy + p.fh;
+                    const uint32_t expected = inPart ? Colour(sx, sy) | c.alpha : Untouched;
+                    wrong += out[size_t(y) * OutWidth + x] != expected;
+                    const bool inWritten = x >= written.x && x < written.x + written.width &&
+                                           y >= written.y && y < written.y + written.height;
+                    wrong += inPart != inWritten;
+                    shown += inPart;
+                }
+            }
+            EXPECT_EQ(wrong, 0) << c.width << "x" << c.height << " at " << c.x << "," << c.y
+                                << ", part " << p.fx << "," << p.fy << " " << p.fw << "x" << p.fh;
+            if (shown == 0) {
+                EXPECT_EQ(written.width * written.height, 0);
+            }
+        }
+    }
+}
+
 intptr_t Procedure(platform::Window window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
     return platform::DefWindowProc(window, message, wParam, lParam);
 }
@@ -140,6 +192,25 @@ TEST(DesktopPresent, TheFieldFillsTheWindowPixelsBarsArePaintedOnceAndABoxDimsTh
     sdl::PresentFrame(screen);
     EXPECT_EQ(At(pixels, 0, 0), 0x123456u) << "a bar was painted again without a change";
     EXPECT_EQ(At(pixels, 1229, 751), Colour(959, 703));
+
+    // The next frame told where it changed: only those pixels are written.
+    static_cast<uint32_t*>(pixels->pixels)[size_t(48) * (pixels->pitch / 4) + 270] = 0x123456;
+    for (int y = 100; y < 110; ++y)
+        for (int x = 200; x < 216; ++x)
+            frame->pixels[size_t(y) * sdl::FieldWidth + x] = 0xABCDEF;
+    const platform::Rect changed{200, 100, 16, 10};
+    platform::HintFrameChanges(screen, &changed, 1);
+    platform::BitBlt(screen, 0, 0, sdl::FieldWidth, sdl::FieldHeight, frame, 0, 0,
+                     platform::SRCCOPY);
+    EXPECT_EQ(At(pixels, 270 + 200, 48 + 100), 0xABCDEFu);
+    EXPECT_EQ(At(pixels, 270 + 215, 48 + 109), 0xABCDEFu);
+    EXPECT_EQ(At(pixels, 270 + 216, 48 + 109), Colour(216, 109));
+    EXPECT_EQ(At(pixels, 270, 48), 0x123456u) << "a pixel outside the changes was written";
+    // A frame copied without a hint is written whole.
+    frame->pixels = screen->pixels;
+    platform::BitBlt(screen, 0, 0, sdl::FieldWidth, sdl::FieldHeight, frame, 0, 0,
+                     platform::SRCCOPY);
+    EXPECT_EQ(At(pixels, 270, 48), Colour(0, 0));
 
     // An open box: the field dimmed around it, the box drawn at the output's
     // resolution, and the bars painted again.
