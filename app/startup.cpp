@@ -8,6 +8,7 @@
 #include "levels/builtin_levels.h"
 #include "levels/level_grid.h"
 #include "render/assets.h"
+#include "render/frame_layers.h"
 #include "state/program_state.h"
 #include "state/random.h"
 #include "state/texts.h"
@@ -26,6 +27,7 @@ void StartUp(int showCommand) {
     platform::UpdateWindow(MainWindow);
 
     LoadAssets(MainWindow);
+    MakeLayers();
     SeedRandom(platform::CalendarTimeSeconds());
     RestoreBuiltInLevels();
 

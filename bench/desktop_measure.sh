@@ -44,8 +44,15 @@ if [[ ${LOAD:-0} -gt 0 ]]; then
         LOAD_PIDS+=($!)
     done
 fi
-MORVASK_TICK_LOG=$WORK/ticks.log "$GAME" >/dev/null 2>&1 &
-GAME_PID=$!
+# Now and then the X server refuses a connection just after the starts above
+# ("x11 not available"); a game that ended at once is started again.
+for attempt in 1 2 3; do
+    MORVASK_TICK_LOG=$WORK/ticks.log "$GAME" >/dev/null 2>"$WORK/game.err" &
+    GAME_PID=$!
+    sleep 0.5
+    kill -0 "$GAME_PID" 2>/dev/null && break
+    echo "the game ended at once (attempt $attempt): $(head -c 200 "$WORK/game.err")"
+done
 # Boxes are drawn inside the game's window and take their default answer
 # with Return; the window has the keyboard.
 MAIN=

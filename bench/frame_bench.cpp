@@ -10,6 +10,7 @@
 #include "battle/frame_step.h"
 #include "levels/level_grid.h"
 #include "platform/headless/headless.h"
+#include "platform/software/surfaces.h"
 #include "render/draw.h"
 #include "state/battle_state.h"
 #include "state/program_state.h"
@@ -178,5 +179,20 @@ static void BM_RestoreBattle(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_RestoreBattle);
+
+// The background stretched from its stored size to the field's, once when
+// the first level is drawn.
+static void BM_ScaleBackground(benchmark::State& state) {
+    std::vector<uint32_t> stored(580 * 320);
+    for (size_t i = 0; i < stored.size(); ++i)
+        stored[i] = uint32_t(i * 2654435761u) & 0xFFFFFF;
+    std::vector<uint32_t> field(960 * 704);
+    for (auto _ : state) {
+        software::ScalePictureInto(stored, 580, 320, 960, 704, field.data());
+        benchmark::DoNotOptimize(field.data());
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_ScaleBackground);
 
 BENCHMARK_MAIN();

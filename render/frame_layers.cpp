@@ -264,10 +264,14 @@ void DrawChanged() {
 
 }  // namespace
 
+void MakeLayers() {
+    if (!Layers.still)
+        Layers.still = platform::CreateCompatibleSurface(BackBuffer, FieldWidth, FieldHeight);
+}
+
 void BeginLayeredFrame() {
     LayerState& l = Layers;
-    if (!l.still)
-        l.still = platform::CreateCompatibleSurface(BackBuffer, FieldWidth, FieldHeight);
+    MakeLayers();
     if (l.back != BackBuffer || l.background != BackgroundImage || l.cells != CellSheet) {
         // New surfaces (a new start-up): the layers hold nothing of theirs.
         l.back = BackBuffer;

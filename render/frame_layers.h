@@ -11,6 +11,8 @@
 // into the back buffer, the plain way (the tests compare the two).
 extern bool DrawEverything;
 
+// Makes the still layer, at start-up rather than in the first frame of play.
+void MakeLayers();
 // A new frame: the layers take the cells of WorkingGrid whose code changed and
 // the list of the frame's sprites starts empty.
 void BeginLayeredFrame();

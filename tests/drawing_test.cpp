@@ -41,7 +41,6 @@ software::Pixels WithSprite(const software::Pixels& under, platform::Surface she
     picture->pixels = under;
     platform::SpriteBlt(picture, x, y, size, size, sheet, sx, sy);
     software::Pixels result = picture->pixels;
-    delete picture;
     return result;
 }
 
@@ -73,7 +72,6 @@ TEST(SpriteBlt, GivesTheImageWhereTheMaskIsWhiteAndKeepsTheRest) {
         platform::BitBlt(slow, dx, dy, 5, 4, tiny, 0, 4, platform::SRCPAINT);
         platform::BitBlt(slow, dx, dy, 5, 4, tiny, 0, 0, platform::SRCAND);
         EXPECT_EQ(fast->pixels, slow->pixels) << dx << "," << dy;
-        delete slow;
         // The rule: the image where the mask is white, the destination where
         // it is black and the image white.
         for (int y = 0; y < 4; ++y) {
@@ -89,9 +87,7 @@ TEST(SpriteBlt, GivesTheImageWhereTheMaskIsWhiteAndKeepsTheRest) {
                 }
             }
         }
-        delete fast;
     }
-    delete tiny;
 }
 
 TEST(CellAnimation, BurningBricksAndWaterFollowTheirCycles) {
@@ -175,7 +171,6 @@ TEST(DrawGround, MatchesTheBackgroundWithEveryCellDrawnOverIt) {
         }
         ASSERT_TRUE(headless::WindowPicture()->pixels == expected->pixels) << "frame " << frame;
     }
-    delete expected;
 }
 
 TEST(DrawTank, TheGunIsPushedBackByItsRecoil) {

@@ -9,6 +9,7 @@
 #include "platform/platform.h"
 #include "platform/sdl/sdl_controls.h"
 #include "platform/sdl/sdl_desktop.h"
+#include "platform/software/surfaces.h"
 
 namespace {
 
@@ -76,7 +77,11 @@ int RunDialog(sdl::OpenDialog& open) {
             stale = false;
         }
         SDL_Event event;
-        if (!SDL_WaitEventTimeout(&event, 500))
+        // While the player reads, the pictures still to be decoded are, one
+        // between two looks at the events: the first frame after the box
+        // then need not wait for them.
+        const int waitMs = software::PrepareNextPicture() ? 0 : 500;
+        if (!SDL_WaitEventTimeout(&event, waitMs))
             continue;
         int answer = 0;
         switch (event.type) {

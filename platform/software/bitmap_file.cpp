@@ -125,33 +125,76 @@ std::vector<uint32_t> ScalePicture(const std::vector<uint32_t>& pixels, int widt
     return out;
 }
 
+namespace {
+
+// Where output position i of `size` samples the picture of `pictureSize`: at
+// pixel centres, in 16.16 fixed point, the two pixels around it and the
+// weight of the second in 256ths.
+struct Sample {
+    int first, second;
+    uint32_t weight;
+};
+
+Sample SampleAt(int i, int pictureSize, int size) {
+    int64_t at = ((2 * int64_t(i) + 1) * pictureSize * 65536) / (2 * size) - 32768;
+    if (at < 0)
+        at = 0;
+    const int first = int(at >> 16);
+    return {first, first + 1 < pictureSize ? first + 1 : pictureSize - 1,
+            uint32_t(at & 0xFFFF) >> 8};
+}
+
+}  // namespace
+
 void ScalePictureInto(const std::vector<uint32_t>& pixels, int width, int height, int newWidth,
                       int newHeight, uint32_t* out) {
-    for (int y = 0; y < newHeight; ++y) {
-        // Sample at pixel centres, in 16.16 fixed point.
-        int64_t fy = ((2 * int64_t(y) + 1) * height * 65536) / (2 * newHeight) - 32768;
-        if (fy < 0)
-            fy = 0;
-        int y0 = int(fy >> 16);
-        int y1 = y0 + 1 < height ? y0 + 1 : height - 1;
-        uint32_t wy = uint32_t(fy & 0xFFFF) >> 8;
-        for (int x = 0; x < newWidth; ++x) {
-            int64_t fx = ((2 * int64_t(x) + 1) * width * 65536) / (2 * newWidth) - 32768;
-            if (fx < 0)
-                fx = 0;
-            int x0 = int(fx >> 16);
-            int x1 = x0 + 1 < width ? x0 + 1 : width - 1;
-            uint32_t wx = uint32_t(fx & 0xFFFF) >> 8;
-            uint32_t a = pixels[size_t(y0) * width + x0], b = pixels[size_t(y0) * width + x1];
-            uint32_t c = pixels[size_t(y1) * width + x0], d = pixels[size_t(y1) * width + x1];
-            uint32_t result = 0;
-            for (int shift = 0; shift < 24; shift += 8) {
-                uint32_t top = ((a >> shift) & 0xFF) * (256 - wx) + ((b >> shift) & 0xFF) * wx;
-                uint32_t bottom = ((c >> shift) & 0xFF) * (256 - wx) + ((d >> shift) & 0xFF) * wx;
-                uint32_t v = (top * (256 - wy) + bottom * wy + 32768) >> 16;
-                result |= (v > 255 ? 255 : v) << shift;
+    if (width <= 0 || height <= 0 || newWidth <= 0 || newHeight <= 0)
+        return;
+    // The columns' samples are the same on every row: found once.
+    std::vector<Sample> columns(static_cast<size_t>(newWidth));
+    for (int x = 0; x < newWidth; ++x)
+        columns[size_t(x)] = SampleAt(x, width, newWidth);
+    // A picture row blended along x, each channel in its own plane (before
+    // the rounding, as the blend down the column needs it). Neighbouring
+    // rows fall into different slots, and each is made once for all the
+    // output rows that sample it.
+    const size_t plane = size_t(newWidth);
+    std::vector<uint32_t> blended[2] = {std::vector<uint32_t>(3 * plane),
+                                        std::vector<uint32_t>(3 * plane)};
+    int blendedRow[2] = {-1, -1};
+    auto rowBlended = [&](int pictureRow) -> const uint32_t* {
+        const int slot = pictureRow & 1;
+        uint32_t* into = blended[slot].data();
+        if (blendedRow[slot] != pictureRow) {
+            const uint32_t* from = pixels.data() + size_t(pictureRow) * width;
+            for (int x = 0; x < newWidth; ++x) {
+                const Sample column = columns[size_t(x)];
+                const uint32_t a = from[column.first], b = from[column.second];
+                const uint32_t wx = column.weight;
+                for (int channel = 0; channel < 3; ++channel) {
+                    const int shift = 8 * channel;
+                    into[channel * plane + size_t(x)] =
+                        ((a >> shift) & 0xFF) * (256 - wx) + ((b >> shift) & 0xFF) * wx;
+                }
             }
-            out[size_t(y) * newWidth + x] = result;
+            blendedRow[slot] = pictureRow;
+        }
+        return into;
+    };
+    for (int y = 0; y < newHeight; ++y) {
+        const Sample row = SampleAt(y, height, newHeight);
+        const uint32_t* top = rowBlended(row.first);
+        const uint32_t* bottom = rowBlended(row.second);
+        const uint32_t wy = row.weight;
+        uint32_t* to = out + size_t(y) * newWidth;
+        for (int x = 0; x < newWidth; ++x) {
+            uint32_t result = 0;
+            for (int channel = 0; channel < 3; ++channel) {
+                const size_t at = channel * plane + size_t(x);
+                const uint32_t v = (top[at] * (256 - wy) + bottom[at] * wy + 32768) >> 16;
+                result |= (v > 255 ? 255 : v) << (8 * channel);
+            }
+            to[x] = result;
         }
     }
 }

@@ -219,14 +219,36 @@ void FreePixelMemory(void* p, size_t bytes) {
         std::free(base);
 }
 
+namespace {
+
+// The game keeps its surfaces for the whole run, and a process that starts
+// the game again (the tests, replays) loads them again: the layer owns every
+// surface it hands out, so none is lost when a handle is replaced. The list
+// itself is never destroyed, so no exit-time destructor can outlive a
+// surface it still points at.
+std::vector<std::unique_ptr<platform::SurfaceData>>& EverySurface() {
+    static auto* every = new std::vector<std::unique_ptr<platform::SurfaceData>>;
+    return *every;
+}
+
+}  // namespace
+
+bool PrepareNextPicture() {
+    // Sheets larger than this keep their bands until drawn (the tank sheet:
+    // 10 MiB, of which a game draws a few kinds).
+    constexpr size_t LargestWhole = size_t(1) << 20;
+    for (const auto& surface : EverySurface()) {
+        if (surface->pendingResource &&
+            (surface->bandReady.size() == 1 || surface->pixels.size() * 4 <= LargestWhole)) {
+            Prepare(*surface, 0, surface->height);
+            return true;
+        }
+    }
+    return false;
+}
+
 platform::Surface NewSurface(int width, int height) {
-    // The game keeps its surfaces for the whole run, and a process that starts
-    // the game again (the tests, replays) loads them again: the layer owns
-    // every surface it hands out, so none is lost when a handle is replaced.
-    // The list itself is never destroyed, so no exit-time destructor can
-    // outlive a surface it still points at.
-    static auto* everySurface = new std::vector<std::unique_ptr<platform::SurfaceData>>;
-    auto* surface = everySurface->emplace_back(std::make_unique<platform::SurfaceData>()).get();
+    auto* surface = EverySurface().emplace_back(std::make_unique<platform::SurfaceData>()).get();
     surface->width = width;
     surface->height = height;
     // Fresh pixel memory is black already.
@@ -234,9 +256,25 @@ platform::Surface NewSurface(int width, int height) {
     return surface;
 }
 
+void PixelPagesNow(platform::Surface surface) {
+#if defined(MADV_POPULATE_WRITE) && !defined(__EMSCRIPTEN__)
+    // One call instead of a page fault for each of its 660 pages in the
+    // middle of the first frame of play, which then runs late.
+    const uintptr_t page = 4096;
+    const auto begin = reinterpret_cast<uintptr_t>(surface->pixels.data());
+    const uintptr_t end = begin + surface->pixels.size() * 4;
+    const uintptr_t from = begin & ~(page - 1), to = (end + page - 1) & ~(page - 1);
+    if (from < to)
+        madvise(reinterpret_cast<void*>(from), to - from, MADV_POPULATE_WRITE);
+#else
+    (void)surface;
+#endif
+}
+
 platform::Surface WindowSurface(int width, int height) {
     platform::Surface surface = NewSurface(width, height);
     surface->isWindow = true;
+    PixelPagesNow(surface);
     return surface;
 }
 
@@ -253,7 +291,10 @@ void SetPresentHook(void (*hook)(const platform::SurfaceData&)) {
 namespace platform {
 
 Surface CreateCompatibleSurface(Surface, int width, int height) {
-    return software::NewSurface(width, height);
+    // Such surfaces (the back buffer, the layers) are drawn whole soon.
+    Surface surface = software::NewSurface(width, height);
+    software::PixelPagesNow(surface);
+    return surface;
 }
 
 Surface LoadBitmapSurface(Surface, int resourceId, int width, int height) {
@@ -270,6 +311,8 @@ Surface LoadBitmapSurface(Surface, int resourceId, int width, int height) {
     int bands =
         w == width && h == height ? (height + software::BandRows - 1) / software::BandRows : 1;
     surface->bandReady.assign(size_t(bands), false);
+    if (bands == 1)
+        software::PixelPagesNow(surface);
     return surface;
 }
 

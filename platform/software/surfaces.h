@@ -91,6 +91,9 @@ namespace software {
 inline constexpr int BandRows = 128;
 
 platform::Surface NewSurface(int width, int height);
+// Gives a surface's pixels their memory now, for a surface that will be
+// drawn whole soon anyway.
+void PixelPagesNow(platform::Surface surface);
 // The window's surface; copies into it are shown through the present hook.
 platform::Surface WindowSurface(int width, int height);
 void SetPresentHook(void (*hook)(const platform::SurfaceData& window));
@@ -109,6 +112,11 @@ bool BitmapRowBytes(const uint8_t* data, size_t size, int first, int end, size_t
 // A surface loaded from a bitmap resource gets its pixels on first use, band
 // by band; this makes all of them ready for code that reads them directly.
 void ReadyPixels(platform::Surface surface);
+// Decodes one loaded picture that is still waiting to be, for a program
+// with time on its hands (a box open): those made whole at once and the
+// small sheets; a large sheet still waits for its bands to be drawn. False
+// when none is left.
+bool PrepareNextPicture();
 // Smooth (bilinear) scaling of a picture to another size.
 std::vector<uint32_t> ScalePicture(const std::vector<uint32_t>& pixels, int width, int height,
                                    int newWidth, int newHeight);
