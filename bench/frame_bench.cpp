@@ -161,8 +161,14 @@ BENCHMARK(BM_FrameStepBusyPlaying);
 static void BM_FrameStepNoDraw(benchmark::State& state) {
     PlaceBusyBattle();
     DrawingEnabled = false;
+    int32_t tick = 0;
     for (auto _ : state) {
         Restore();
+        // The terrain's phases go round as in play: burning bricks and water
+        // step on some ticks only.
+        BattleState.TerrainPhaseA = tick % 6;
+        BattleState.TerrainPhaseB = tick % 4;
+        ++tick;
         FrameStep();
         benchmark::ClobberMemory();
     }

@@ -145,6 +145,25 @@ TEST(AnimateTerrain, StepsTheCellsInTheWorkingGridAndThePhases) {
     EXPECT_EQ(BattleState.TerrainPhaseB, 0);
 }
 
+TEST(AnimateTerrain, StepsEveryCodeAsItsCellWouldAlone) {
+    // Codes of every kind a map can hold, hand-edited ones included: negative,
+    // the reversed water and fire codes, and past any the game writes.
+    StartGame();
+    std::vector<int32_t> codes(LevelCellCount);
+    for (int32_t i = 0; i < LevelCellCount; ++i)
+        codes[i] = i < 130 ? i - 2 : 100 * (i - 128) + i % 30;
+    WorkingGrid = codes;
+    for (int pass = 0; pass < 24; ++pass) {
+        const int32_t phaseA = BattleState.TerrainPhaseA, phaseB = BattleState.TerrainPhaseB;
+        AnimateTerrain();
+        for (int32_t i = 0; i < LevelCellCount; ++i) {
+            if (codes[i] != Empty && codes[i] != Grass)
+                codes[i] = AnimateCell(codes[i], phaseA, phaseB);
+        }
+        ASSERT_EQ(WorkingGrid, codes) << "pass " << pass;
+    }
+}
+
 TEST(DrawGround, MatchesTheBackgroundWithEveryCellDrawnOverIt) {
     StartGame();
     std::mt19937 random(11);
