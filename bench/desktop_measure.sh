@@ -7,7 +7,8 @@
 #   bench/desktop_measure.sh build/morvask [PLAY_SECONDS] [STARTS]
 #
 # Needs Xvfb, xdotool, xwininfo, xprop and python3. Set LOAD=2 to keep two busy processes
-# running during the play, as for the tick-pacing measurement.
+# running during the play, as for the tick-pacing measurement; LOAD_SESSION=own
+# starts them in sessions of their own (by default they share the game's).
 set -euo pipefail
 
 GAME=$(realpath "$1")
@@ -40,7 +41,13 @@ python3 "$(dirname "$0")/first_box.py" "$GAME" "$STARTS"
 echo "== play for ${PLAY_SECONDS}s"
 if [[ ${LOAD:-0} -gt 0 ]]; then
     for _ in $(seq "$LOAD"); do
-        (while :; do :; done) &
+        if [[ ${LOAD_SESSION:-} == own ]]; then
+            # In a session of its own, as a build in another terminal is: the
+            # kernel then shares the cores between sessions first.
+            setsid bash -c 'while :; do :; done' &
+        else
+            (while :; do :; done) &
+        fi
         LOAD_PIDS+=($!)
     done
 fi
