@@ -83,23 +83,31 @@ intptr_t Procedure(platform::Window window, uint32_t message, uintptr_t wParam, 
     return platform::DefWindowProc(window, message, wParam, lParam);
 }
 
-static void BM_PresentFrame(benchmark::State& state) {
+// The program's window on the offscreen driver, made once for all the
+// benchmarks below; null when SDL has no video.
+platform::Window BenchWindow(benchmark::State& state) {
     static platform::Window window = nullptr;
     if (!window) {
         if (!sdl::StartVideo()) {
             state.SkipWithError("no SDL video");
-            return;
+            return nullptr;
         }
         platform::RegisterClass("Bench", 0, 0, Procedure);
         window = platform::CreateWindow("Bench", "bench", 0, 0, 0, Width, Height);
         if (!window) {
             state.SkipWithError("no window");
-            return;
+            return nullptr;
         }
         platform::ShowWindow(window, platform::SW_SHOWNORMAL);
-        platform::Surface screen = platform::GetDC(window);
-        screen->pixels = Picture().pixels;
+        platform::GetDC(window)->pixels = Picture().pixels;
     }
+    return window;
+}
+
+static void BM_PresentFrame(benchmark::State& state) {
+    platform::Window window = BenchWindow(state);
+    if (!window)
+        return;
     SDL_SetWindowSize(sdl::Desktop.window.sdlWindow, int(state.range(0)), int(state.range(1)));
     sdl::Redraw();
     const platform::SurfaceData* screen = platform::GetDC(window);
@@ -113,20 +121,10 @@ BENCHMARK(BM_PresentFrame)->Args({Width, Height})->Args({2 * Width, 2 * Height})
 // tanks, bullets and explosions of the busy battle make), it writes and sends
 // only those.
 static void BM_PresentFrameChanges(benchmark::State& state) {
-    static platform::Window window = nullptr;
-    if (!window) {
-        if (!sdl::StartVideo()) {
-            state.SkipWithError("no SDL video");
-            return;
-        }
-        platform::RegisterClass("BenchChanges", 0, 0, Procedure);
-        window = platform::CreateWindow("BenchChanges", "bench", 0, 0, 0, Width, Height);
-        if (!window) {
-            state.SkipWithError("no window");
-            return;
-        }
-        platform::ShowWindow(window, platform::SW_SHOWNORMAL);
-    }
+    platform::Window window = BenchWindow(state);
+    if (!window)
+        return;
+    SDL_SetWindowSize(sdl::Desktop.window.sdlWindow, Width, Height);
     platform::Surface screen = platform::GetDC(window);
     platform::Surface frame = software::NewSurface(Width, Height);
     frame->pixels = Picture().pixels;
