@@ -71,6 +71,14 @@ void ScaleRegion(const FramePixels& frame, const OutputPixels& output, int x, in
                  int height, int left, int right, int top, int bottom, bool dim, uint32_t alpha) {
     const int count = right - left;
     const bool plain = width == frame.width && !dim && alpha == 0;
+    if (plain && height == frame.height && count == frame.width && output.pitch == frame.width &&
+        frame.pitch == frame.width) {
+        // Whole rows, one to one, of the same length in both: one block.
+        std::memcpy(output.pixels + size_t(y + top) * size_t(output.pitch) + x,
+                    frame.pixels + size_t(top) * size_t(frame.pitch),
+                    size_t(bottom - top) * size_t(frame.pitch) * 4);
+        return;
+    }
     const uint32_t* lastRow = nullptr;
     int lastFrameRow = -1;
     for (int row = top; row < bottom; ++row) {
