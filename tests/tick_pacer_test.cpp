@@ -2,6 +2,11 @@
 // missed ones dropped, and the wait that ends close to its deadline.
 #include <gtest/gtest.h>
 
+#if defined(__linux__) && !defined(__EMSCRIPTEN__)
+#include <sched.h>
+#include <sys/resource.h>
+#endif
+
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -79,3 +84,19 @@ TEST(PromptWakeUps, TheTimerSlackOfTheThreadBecomesOneNanosecond) {
     EXPECT_EQ(software::AskForPromptWakeUps(), 0);
 #endif
 }
+
+#if defined(__linux__) && !defined(__EMSCRIPTEN__)
+TEST(PromptWakeUps, TheThreadAsksForAShortSliceAndKeepsItsNiceness) {
+    // A player who started the game with `nice` keeps it nice.
+    const int before = getpriority(PRIO_PROCESS, 0);
+    ASSERT_EQ(setpriority(PRIO_PROCESS, 0, before + 3), 0);
+    software::AskForPromptWakeUps();
+    EXPECT_EQ(getpriority(PRIO_PROCESS, 0), before + 3);
+    EXPECT_EQ(sched_getscheduler(0), SCHED_OTHER);
+    const uint64_t slice = software::SchedulerSliceNs();
+    setpriority(PRIO_PROCESS, 0, before);  // only a privileged test run can go back
+    if (slice == 0)
+        GTEST_SKIP() << "this kernel keeps no slice of a fair thread (before Linux 6.12)";
+    EXPECT_EQ(slice, software::ShortSliceNs);
+}
+#endif

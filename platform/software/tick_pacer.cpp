@@ -6,7 +6,10 @@
 #include <unistd.h>
 
 #if defined(__linux__) && !defined(__EMSCRIPTEN__)
+#include <sched.h>
 #include <sys/prctl.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
 #endif
 
 #include <cerrno>
@@ -41,8 +44,59 @@ void SleepUntil(int64_t deadlineNs) {
     }
 }
 
+#if defined(__linux__) && !defined(__EMSCRIPTEN__)
+namespace {
+
+// The kernel's sched_attr (its first version); the kernel's own header
+// clashes with the C library's <sched.h>.
+struct SchedulerAttributes {
+    uint32_t size;
+    uint32_t sched_policy;
+    uint64_t sched_flags;
+    int32_t sched_nice;
+    uint32_t sched_priority;
+    uint64_t sched_runtime;
+    uint64_t sched_deadline;
+    uint64_t sched_period;
+};
+
+// Asks the fair scheduler for a short slice for this thread. A thread that
+// wakes with a shorter slice than the one running may take the core at once;
+// otherwise a busy process keeps it until its own, longer slice is used up,
+// and the tick comes milliseconds late. Kernels before 6.12 keep no slice of
+// a fair thread and ignore it. The thread's policy and niceness stay.
+void AskForShortSlice() {
+    if (sched_getscheduler(0) != SCHED_OTHER)
+        return;
+    errno = 0;
+    const int nice = getpriority(PRIO_PROCESS, 0);
+    if (errno != 0)
+        return;
+    SchedulerAttributes attr{};
+    attr.size = sizeof attr;
+    attr.sched_policy = SCHED_OTHER;
+    attr.sched_nice = nice;
+    attr.sched_runtime = ShortSliceNs;
+    syscall(SYS_sched_setattr, 0, &attr, 0u);
+}
+
+}  // namespace
+#endif
+
+uint64_t SchedulerSliceNs() {
+#if defined(__linux__) && !defined(__EMSCRIPTEN__)
+    SchedulerAttributes attr{};
+    if (syscall(SYS_sched_getattr, 0, &attr, sizeof attr, 0u) != 0)
+        return 0;
+    return attr.sched_runtime;
+#else
+    return 0;
+#endif
+}
+
 int64_t AskForPromptWakeUps() {
 #if defined(__linux__) && !defined(__EMSCRIPTEN__)
+    AskForShortSlice();
     // Timers of this thread may otherwise fire up to 50 us late, by design,
     // to be merged with others.
     prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);

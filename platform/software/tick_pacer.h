@@ -30,9 +30,15 @@ bool TakeDueTick(TickSchedule& schedule, int64_t nowNs);
 void SleepUntil(int64_t deadlineNs);
 
 // Asks the system to wake this thread on time: a timer slack of 1 ns
-// instead of the usual 50 us. Returns the slack now in force in nanoseconds
-// (0 where there is no such setting).
+// instead of the usual 50 us, and a scheduler slice of ShortSliceNs, so
+// that the thread waking gets a core before a busy process's slice runs out.
+// Returns the slack now in force in nanoseconds (0 where there is no such
+// setting).
+inline constexpr uint64_t ShortSliceNs = 100'000;
 int64_t AskForPromptWakeUps();
+// The scheduler slice of this thread in nanoseconds; 0 where the system
+// keeps none for it (Linux before 6.12, other systems).
+uint64_t SchedulerSliceNs();
 
 // The tick probe: with MORVASK_TICK_LOG naming a file, the time of every
 // delivered tick (microseconds of the monotonic clock, one a line) is written
