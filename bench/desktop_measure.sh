@@ -26,7 +26,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$WORK/display" 2>"$WORK/xvfb.log" &
+# -noreset: otherwise the server resets each time its last client leaves,
+# and drops a game that connects meanwhile.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$WORK/display" 2>"$WORK/xvfb.log" &
 XVFB_PID=$!
 for _ in $(seq 50); do [[ -s $WORK/display ]] && break; sleep 0.1; done
 export DISPLAY=:$(cat "$WORK/display")
@@ -51,15 +53,13 @@ if [[ ${LOAD:-0} -gt 0 ]]; then
         LOAD_PIDS+=($!)
     done
 fi
-# Now and then the X server refuses a connection just after the starts above
-# ("x11 not available"); a game that ended at once is started again.
-for attempt in 1 2 3; do
-    MORVASK_TICK_LOG=$WORK/ticks.log "$GAME" >/dev/null 2>"$WORK/game.err" &
-    GAME_PID=$!
-    sleep 0.5
-    kill -0 "$GAME_PID" 2>/dev/null && break
-    echo "the game ended at once (attempt $attempt): $(head -c 200 "$WORK/game.err")"
-done
+MORVASK_TICK_LOG=$WORK/ticks.log "$GAME" >/dev/null 2>"$WORK/game.err" &
+GAME_PID=$!
+sleep 0.5
+kill -0 "$GAME_PID" 2>/dev/null || {
+    echo "the game ended at once: $(head -c 200 "$WORK/game.err")"
+    exit 1
+}
 # Boxes are drawn inside the game's window and take their default answer
 # with Return; the window has the keyboard.
 MAIN=

@@ -197,9 +197,12 @@ pass "every library of $GAME is found"
 # ---- Starting the game ---------------------------------------------------
 
 # start_display: a virtual display of our own (Xvfb picks a free number).
+# -noreset: left to itself the server resets whenever its last client
+# leaves (each xdotool call is one), and a game that connects during the
+# reset is dropped ("x11 not available").
 start_display() {
     : >"$WORK/display"
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$WORK/display" \
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$WORK/display" \
         >"$WORK/xvfb.log" 2>&1 &
     XVFB_PID=$!
     for _ in $(seq 100); do

@@ -93,8 +93,10 @@ pass() {
 # ---- The X server and the window manager ---------------------------------
 
 DISPLAY_FILE=$OUTPUT_DIR/display
-# -displayfd lets the server take the first free display number itself.
-Xvfb -displayfd 3 -screen 0 "${SCREEN_WIDTH}x${SCREEN_HEIGHT}x24" -nolisten tcp 3>"$DISPLAY_FILE" \
+# -displayfd lets the server take the first free display number itself;
+# -noreset keeps it from resetting (and dropping whoever connects then)
+# each time its last client leaves.
+Xvfb -displayfd 3 -screen 0 "${SCREEN_WIDTH}x${SCREEN_HEIGHT}x24" -nolisten tcp -noreset 3>"$DISPLAY_FILE" \
     >"$OUTPUT_DIR/xvfb.log" 2>&1 &
 XVFB_PID=$!
 for _ in $(seq 100); do

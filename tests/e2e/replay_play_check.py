@@ -77,11 +77,13 @@ def stop_all():
             process.wait()
 
 
-# Xvfb writes the number of the display it took once it is ready.
+# Xvfb writes the number of the display it took once it is ready. -noreset:
+# a server that resets when its last client leaves drops those that connect
+# meanwhile.
 display_file = os.path.join(output, "display")
 with open(display_file, "w") as written:
     xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(written.fileno()), "-screen", "0",
-                             "1280x1024x24", "-nolisten", "tcp"], pass_fds=(written.fileno(),),
+                             "1280x1024x24", "-nolisten", "tcp", "-noreset"], pass_fds=(written.fileno(),),
                             stderr=open(os.path.join(output, "xvfb.log"), "w"))
 processes.append(xvfb)
 number = ""

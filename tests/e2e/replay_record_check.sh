@@ -44,7 +44,9 @@ fail() {
 }
 
 exec 3>"$OUTPUT_DIR/display"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 2>"$OUTPUT_DIR/xvfb.log" &
+# -noreset: a server that resets when its last client leaves drops those
+# that connect meanwhile.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 2>"$OUTPUT_DIR/xvfb.log" &
 XVFB_PID=$!
 exec 3>&-
 for _ in $(seq 50); do [[ -s $OUTPUT_DIR/display ]] && break; sleep 0.1; done

@@ -52,8 +52,10 @@ fail() {
 step() { printf '[%3ds] %s\n' "$((SECONDS - started))" "$*"; }
 
 # ---- A private X server: Xvfb picks a free display and tells us which.
+# It must not reset when its last client leaves: a client that connects
+# during the reset is dropped.
 mkfifo "$work/displayfd"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/displayfd" >"$work/xvfb.log" 2>&1 &
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$work/displayfd" >"$work/xvfb.log" 2>&1 &
 xvfb_pid=$!
 read -r -t 20 display_number <"$work/displayfd" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
 export DISPLAY=":$display_number"
