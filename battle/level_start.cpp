@@ -7,7 +7,7 @@
 #include "render/sound_cues.h"
 #include "state/battle_state.h"
 #include "state/program_state.h"
-#include "state/texts.h"
+#include "texts/texts.h"
 
 void StartNewGame() {
     platform::SetTimer(MainWindow, BattleTimer, BattleTimerPeriodMs);

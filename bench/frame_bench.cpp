@@ -5,13 +5,13 @@
 #include <cstring>
 #include <vector>
 
-#include "app/main_window.h"
 #include "battle/compose.h"
 #include "battle/frame_step.h"
 #include "levels/level_grid.h"
 #include "platform/headless/headless.h"
-#include "platform/software/surfaces.h"
+#include "platform/shared/surfaces.h"
 #include "render/draw.h"
+#include "shell/main_window.h"
 #include "state/battle_state.h"
 #include "state/program_state.h"
 #include "state/random.h"

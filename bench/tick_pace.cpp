@@ -11,11 +11,11 @@
 #include <cstring>
 #include <vector>
 
-#include "app/main_window.h"
 #include "battle/frame_step.h"
 #include "platform/headless/headless.h"
-#include "platform/software/tick_pacer.h"
+#include "platform/shared/tick_pacer.h"
 #include "render/draw.h"
+#include "shell/main_window.h"
 #include "state/program_state.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include "levels/level_grid.h"
 #include "platform/files.h"
 #include "state/program_state.h"
-#include "state/texts.h"
+#include "texts/texts.h"
 
 const char* const MapFileName = "map.txt";
 

@@ -161,5 +161,8 @@ void PlaySound(int resourceId, uint32_t flags);
 // The calendar time in seconds, which seeds the game's generator (the
 // headless backend answers with the seed its script chose).
 uint32_t CalendarTimeSeconds();
+// From now on CalendarTimeSeconds answers `seconds`: a recorded or replayed
+// run is seeded with the value its replay names.
+void FixCalendarTime(uint32_t seconds);
 
 }  // namespace platform

@@ -2,8 +2,8 @@
 #include "render/draw.h"
 
 #include "levels/level_grid.h"
-#include "render/assets.h"
 #include "render/frame_layers.h"
+#include "render/sheets.h"
 
 bool DrawingEnabled = true;
 

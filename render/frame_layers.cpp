@@ -22,7 +22,7 @@
 #include <vector>
 
 #include "levels/level_grid.h"
-#include "render/assets.h"
+#include "render/sheets.h"
 
 bool DrawEverything = false;
 

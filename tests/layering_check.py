@@ -10,24 +10,28 @@ import sys
 
 # Top to bottom. A file may include files of its own folder and of any layer
 # below its own, never of a layer above it nor of another folder in its own
-# layer. This order is also written in README.md ("Where things are").
+# layer. This order is also written in README.md ("Where things are") and
+# docs/layers.md. No file is exempt: a program's entry lives in programs/.
 LAYERS = [
     ["tests", "bench"],
-    ["tools", "assets"],
-    ["app"],  # start-up, the window procedure, the modes, the editor
+    ["programs", "artgen"],  # the process entries; the build-time art generator
+    ["shell", "replay"],  # start-up, window procedure, modes; replays
+    ["editor", "options"],  # the level editor; command line, settings, keys
     ["battle"],  # the frame step and the order of the passes within a tick
     ["actors"],  # the player's and enemies' rules, bullets, items, explosions
-    ["render"],  # drawing and sound cues: reads the state, changes none
+    ["render"],  # sheets, drawing, frame layers, sound cues: changes no state
     ["levels"],  # the grid, the built-in levels, cell animation, the map file
-    ["state"],  # the game's global records, by lifetime
-    ["platform"],  # the platform layer and its backends
+    ["state", "texts"],  # the game's global records, by lifetime; the texts
+    ["platform"],  # platform.h, what the backends share, and the backends
     ["formats"],  # generic PNG, BMP, wave and icon writers
 ]
-# A backend's process entry (a file of platform/ that defines main or
-# WinMain) starts the whole program: it stands on top with the tools.
-PROCESS_ENTRY = re.compile(r"^\s*int\s+(WINAPI\s+)?(main|WinMain|wWinMain)\s*\(", re.MULTILINE)
 LAYER_OF = {folder: n for n, folders in enumerate(LAYERS) for folder in folders}
-GAME = ["app", "battle", "actors", "render", "levels", "state"]
+# The game's code: it sees the platform only through platform.h and files.h.
+GAME = ["shell", "replay", "editor", "options", "battle", "actors", "render", "levels",
+        "state", "texts"]
+# Inside platform/, a backend uses what the backends share, never another
+# backend.
+BACKENDS = ["sdl", "headless", "win32", "web", "posix"]
 SKIPPED = ("build", ".git", "dist", "node_modules")
 INCLUDE = re.compile(r'^\s*#\s*include\s*"([^"]+)"', re.MULTILINE)
 
@@ -45,8 +49,6 @@ def source_files(root):
 
 def direction_problems(rel, text, includes, known):
     folder = rel.split("/")[0]
-    if folder == "platform" and PROCESS_ENTRY.search(text):
-        folder = "tools"
     if folder not in LAYER_OF:
         return [f"{rel}: its folder '{folder}' has no place in the layer order"]
     problems = []
@@ -55,6 +57,7 @@ def direction_problems(rel, text, includes, known):
             continue
         to = target.split("/")[0]
         if to == folder:
+            problems += backend_problems(rel, target)
             continue
         if to not in LAYER_OF:
             problems.append(f"{rel}: includes {target}, whose folder has no place in the order")
@@ -63,6 +66,17 @@ def direction_problems(rel, text, includes, known):
         elif LAYER_OF[to] == LAYER_OF[folder]:
             problems.append(f"{rel}: includes {target}, beside it ({to} next to {folder})")
     return problems
+
+
+def backend_problems(rel, target):
+    """A file of one backend including a file of another."""
+    parts, target_parts = rel.split("/"), target.split("/")
+    if parts[0] != "platform" or len(parts) < 3 or len(target_parts) < 3:
+        return []
+    mine, theirs = parts[1], target_parts[1]
+    if mine in BACKENDS and theirs in BACKENDS and mine != theirs:
+        return [f"{rel}: includes {target}, of another backend ({theirs} beside {mine})"]
+    return []
 
 
 def cycle_problems(graph):
@@ -117,11 +131,10 @@ def main():
     problems = []
     for rel, text in sorted(texts.items()):
         problems += direction_problems(rel, text, includes[rel], known)
-        in_platform = rel.startswith("platform/")
-        if not in_platform and re.search(
+        if rel.split("/")[0] in GAME + ["formats", "artgen"] and re.search(
             r'#\s*include\s*[<"](SDL2?/)?SDL\.h[>"]|#\s*include\s*<windows\.h>', text
         ):
-            problems.append(f"{rel}: includes a platform header outside platform/")
+            problems.append(f"{rel}: the game's code includes a platform header")
         if rel.split("/")[0] in GAME:
             if re.search(
                 r"#\s*(if|ifdef|ifndef|elif).*\b(_WIN32|_WIN64|WIN32|__linux__|__APPLE__|__unix__|__MINGW\w*)\b",

@@ -13,7 +13,7 @@ trap 'rm -rf "$work"' EXIT
 
 # The sheets, as the generator draws them.
 mkdir -p "$work/assets"
-"$build/assets/morvask-assetgen" "$work/assets" --previews "$out/sheets"
+"$build/artgen/morvask-assetgen" "$work/assets" --previews "$out/sheets"
 
 cd "$work"
 # A frame of play: level 5 a few seconds in.

@@ -6,9 +6,9 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/main_window.h"
 #include "platform/headless/headless.h"
 #include "render/draw.h"
+#include "shell/main_window.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 #include <set>
 #include <string>
 
-#include "platform/key_map.h"
-#include "platform/software/resources.h"
-#include "platform/software/surfaces.h"
+#include "platform/input/key_map.h"
+#include "platform/shared/resources.h"
+#include "platform/shared/surfaces.h"
 
 struct platform::WindowData {
     platform::WindowProcedure procedure = nullptr;
@@ -252,6 +252,10 @@ void PlaySound(int resourceId, uint32_t flags) {
 
 uint32_t CalendarTimeSeconds() {
     return State.seed;
+}
+
+void FixCalendarTime(uint32_t seconds) {
+    State.seed = seconds;
 }
 
 }  // namespace platform

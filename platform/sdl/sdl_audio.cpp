@@ -12,7 +12,7 @@
 
 #include "platform/platform.h"
 #include "platform/sdl/sdl_controls.h"
-#include "platform/software/resources.h"
+#include "platform/shared/resources.h"
 
 namespace {
 

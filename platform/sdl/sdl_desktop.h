@@ -12,8 +12,8 @@
 
 #include "platform/platform.h"
 #include "platform/sdl/sdl_backend.h"
-#include "platform/software/dialog.h"
-#include "platform/software/tick_pacer.h"
+#include "platform/shared/dialog.h"
+#include "platform/shared/tick_pacer.h"
 
 struct platform::WindowData {
     SDL_Window* sdlWindow = nullptr;

@@ -9,7 +9,7 @@
 #include "platform/platform.h"
 #include "platform/sdl/sdl_controls.h"
 #include "platform/sdl/sdl_desktop.h"
-#include "platform/software/surfaces.h"
+#include "platform/shared/surfaces.h"
 
 namespace {
 

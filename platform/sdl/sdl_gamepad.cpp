@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "platform/key_map.h"
-#include "platform/pad_map.h"
+#include "platform/input/key_map.h"
+#include "platform/input/pad_map.h"
 #include "platform/sdl/sdl_controls.h"
 
 namespace {

@@ -15,7 +15,7 @@
 #include "platform/sdl/frame_scale.h"
 #include "platform/sdl/sdl_controls.h"
 #include "platform/sdl/sdl_desktop.h"
-#include "platform/software/surfaces.h"
+#include "platform/shared/surfaces.h"
 
 #if defined(MORVASK_HAVE_X11)
 #include <X11/Xlib.h>

@@ -11,12 +11,12 @@
 #include <string>
 #include <vector>
 
-#include "platform/key_map.h"
+#include "platform/input/key_map.h"
 #include "platform/platform.h"
 #include "platform/sdl/sdl_controls.h"
 #include "platform/sdl/sdl_desktop.h"
-#include "platform/software/resources.h"
-#include "platform/software/surfaces.h"
+#include "platform/shared/resources.h"
+#include "platform/shared/surfaces.h"
 
 namespace {
 
@@ -238,7 +238,7 @@ void HandleEvent(const SDL_Event& event) {
 
 // Like window timers: a tick that falls due while the program is busy is
 // delivered once, late, and the ticks missed meanwhile are not made up; the
-// ticks after it keep their times (see platform/software/tick_pacer.h).
+// ticks after it keep their times (see platform/shared/tick_pacer.h).
 void DeliverDueTimers() {
     if (Desktop.timers.empty())
         return;

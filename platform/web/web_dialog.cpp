@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "platform/software/dialog.h"
-#include "platform/software/surfaces.h"
+#include "platform/shared/dialog.h"
+#include "platform/shared/surfaces.h"
 
 EM_JS(void, web_dialog_opened, (const char* text, const char* caption, int yesNo),
       { Module.morvask.dialogOpened(UTF8ToString(text), UTF8ToString(caption), !!yesNo); });

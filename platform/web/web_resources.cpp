@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/software/resources.h"
+#include "platform/shared/resources.h"
 
 namespace software {
 

@@ -11,9 +11,9 @@
 #include <map>
 #include <vector>
 
-#include "platform/key_map.h"
+#include "platform/input/key_map.h"
 #include "platform/platform.h"
-#include "platform/software/surfaces.h"
+#include "platform/shared/surfaces.h"
 #include "platform/web/web_dialog.h"
 
 struct platform::WindowData {

@@ -1,9 +1,8 @@
 // The window, its messages, timers and message boxes, and the keyboard, over
 // the real USER calls. The game's procedure sees every message of the window.
-#include <ctime>
 #include <string>
 
-#include "platform/key_map.h"
+#include "platform/input/key_map.h"
 #include "platform/win32/backend.h"
 
 namespace win32 {
@@ -184,10 +183,6 @@ int16_t GetAsyncKeyState(int virtualKey) {
     bool down = keymap::GameKeyDown(
         virtualKey, [](int key) { return (::GetAsyncKeyState(key) & 0x8000) != 0; });
     return down ? int16_t(0x8000) : int16_t(0);
-}
-
-uint32_t CalendarTimeSeconds() {
-    return uint32_t(std::time(nullptr));
 }
 
 }  // namespace platform

@@ -1,0 +1,149 @@
+// What it costs to get a 960 x 704 frame to an SDL window, on SDL's offscreen
+// video driver (no display needed), against the floor of one plain frame
+// copy. The frame is a picture of the field's size; each iteration presents
+// it. (The platform layer stands below the game, so the game's own frame is
+// measured in bench/frame_bench.cpp.)
+//
+// BM_PresentFrame/W/H: the desktop program's own way (sdl::PresentFrame):
+//   one pass into the window's pixels, scaled to a window of W x H, then
+//   SDL_UpdateWindowSurfaceRects (with the offscreen driver that shows
+//   nothing, so this is what the program itself pays).
+// BM_PresentFrameRenderer: the earlier way, through the streaming texture of
+//   the software renderer: SDL_UpdateTexture, RenderClear, RenderCopy,
+//   RenderPresent.
+#include <SDL.h>
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+
+#include "platform/platform.h"
+#include "platform/sdl/sdl_backend.h"
+#include "platform/sdl/sdl_desktop.h"
+#include "platform/shared/surfaces.h"
+
+namespace {
+
+constexpr int Width = 960, Height = 704;
+
+struct RendererScreen {
+    SDL_Window* window = nullptr;
+    SDL_Renderer* renderer = nullptr;
+    SDL_Texture* texture = nullptr;
+};
+
+RendererScreen Screen;
+
+const platform::SurfaceData& Picture() {
+    static platform::Surface picture = nullptr;
+    if (!picture) {
+        picture = software::NewSurface(Width, Height);
+        for (size_t i = 0; i < picture->pixels.size(); ++i)
+            picture->pixels[i] = uint32_t(i * 2654435761u) & 0xFFFFFF;
+    }
+    return *picture;
+}
+
+}  // namespace
+
+static void BM_MemcpyFrame(benchmark::State& state) {
+    software::Pixels from(Width * Height, 0x123456), to(Width * Height);
+    for (auto _ : state) {
+        std::memcpy(to.data(), from.data(), from.size() * 4);
+        benchmark::DoNotOptimize(to.data());
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_MemcpyFrame);
+
+static void BM_PresentFrameRenderer(benchmark::State& state) {
+    if (!Screen.renderer) {
+        SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
+        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+            state.SkipWithError("no SDL video");
+            return;
+        }
+        Screen.window = SDL_CreateWindow("bench", 0, 0, Width, Height, SDL_WINDOW_HIDDEN);
+        Screen.renderer = SDL_CreateRenderer(Screen.window, -1, SDL_RENDERER_SOFTWARE);
+        Screen.texture = SDL_CreateTexture(Screen.renderer, SDL_PIXELFORMAT_RGB888,
+                                           SDL_TEXTUREACCESS_STREAMING, Width, Height);
+    }
+    const platform::SurfaceData& picture = Picture();
+    for (auto _ : state) {
+        SDL_UpdateTexture(Screen.texture, nullptr, picture.pixels.data(), Width * 4);
+        SDL_SetRenderDrawColor(Screen.renderer, 0, 0, 0, 255);
+        SDL_RenderClear(Screen.renderer);
+        SDL_RenderCopy(Screen.renderer, Screen.texture, nullptr, nullptr);
+        SDL_RenderPresent(Screen.renderer);
+    }
+}
+BENCHMARK(BM_PresentFrameRenderer);
+
+intptr_t Procedure(platform::Window window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    return platform::DefWindowProc(window, message, wParam, lParam);
+}
+
+// The program's window on the offscreen driver, made once for all the
+// benchmarks below; null when SDL has no video.
+platform::Window BenchWindow(benchmark::State& state) {
+    static platform::Window window = nullptr;
+    if (!window) {
+        if (!sdl::StartVideo()) {
+            state.SkipWithError("no SDL video");
+            return nullptr;
+        }
+        platform::RegisterClass("Bench", 0, 0, Procedure);
+        window = platform::CreateWindow("Bench", "bench", 0, 0, 0, Width, Height);
+        if (!window) {
+            state.SkipWithError("no window");
+            return nullptr;
+        }
+        platform::ShowWindow(window, platform::SW_SHOWNORMAL);
+        platform::GetDC(window)->pixels = Picture().pixels;
+    }
+    return window;
+}
+
+static void BM_PresentFrame(benchmark::State& state) {
+    platform::Window window = BenchWindow(state);
+    if (!window)
+        return;
+    SDL_SetWindowSize(sdl::Desktop.window.sdlWindow, int(state.range(0)), int(state.range(1)));
+    sdl::Redraw();
+    const platform::SurfaceData* screen = platform::GetDC(window);
+    for (auto _ : state)
+        sdl::PresentFrame(screen);
+}
+BENCHMARK(BM_PresentFrame)->Args({Width, Height})->Args({2 * Width, 2 * Height})->Args({1500, 800});
+
+// A frame of busy play as the game presents it: told where it changed (here
+// twenty sprite-sized rectangles, about a seventh of the field, as the moving
+// tanks, bullets and explosions of the busy battle make), it writes and sends
+// only those.
+static void BM_PresentFrameChanges(benchmark::State& state) {
+    platform::Window window = BenchWindow(state);
+    if (!window)
+        return;
+    SDL_SetWindowSize(sdl::Desktop.window.sdlWindow, Width, Height);
+    platform::Surface screen = platform::GetDC(window);
+    platform::Surface frame = software::NewSurface(Width, Height);
+    frame->pixels = Picture().pixels;
+    sdl::Redraw();
+    platform::Rect changes[20];
+    for (int i = 0; i < 20; ++i)
+        changes[i] = {(i * 173) % (Width - 72), (i * 97) % (Height - 64), 72, 64};
+    for (auto _ : state) {
+        platform::HintFrameChanges(screen, changes, 20);
+        platform::BitBlt(screen, 0, 0, Width, Height, frame, 0, 0, platform::SRCCOPY);
+    }
+}
+BENCHMARK(BM_PresentFrameChanges);
+
+int main(int argc, char** argv) {
+    // No display needed; SDL_VIDEODRIVER in the environment still wins.
+    setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    SDL_Quit();
+    return 0;
+}

@@ -1,0 +1,160 @@
+// Reads the desktop programs' options. Texts here are for the terminal, in
+// English; the game's own texts stay in its boxes.
+#include "options/command_line.h"
+
+#include <cstring>
+
+namespace {
+
+const char* const VersionText = "Morvask 1.0.0\n";
+
+// A whole number from 1 to 8, or 0.
+int ScaleValue(const char* text) {
+    if (std::strlen(text) != 1 || text[0] < '1' || text[0] > '8')
+        return 0;
+    return text[0] - '0';
+}
+
+CommandLine Refuse(const std::string& problem) {
+    CommandLine result;
+    result.action = CommandLineAction::BadUsage;
+    result.output = "morvask: " + problem + "\n\n" + UsageText();
+    return result;
+}
+
+}  // namespace
+
+std::string UsageText() {
+    return "Usage: morvask [OPTION]...\n"
+           "A tank battle game with a built-in map editor.\n"
+           "\n"
+           "Options:\n"
+           "  --fullscreen          start on the whole screen\n"
+           "  --windowed            start in a window (the default)\n"
+           "  --scale N             open the window at N times the field's size, 1 to 8\n"
+           "                        (default: the largest that fits, at most 2)\n"
+           "  --scale-mode MODE     integer: whole multiples with black bars (the default)\n"
+           "                        fit: fill the window, keeping the aspect\n"
+           "  --lang LANG           zh: the boxes and the help in Simplified Chinese (the\n"
+           "                        default, whatever the system's language); en: English\n"
+           "  --record FILE         write the whole run to FILE as a replay when the game\n"
+           "                        ends (check it with morvask-sim --verify FILE)\n"
+           "  --play FILE           watch the replay in FILE in the window: your keys and\n"
+           "                        mouse do not reach the game, P pauses and resumes,\n"
+           "                        closing the window stops. Ends with the replay (exit\n"
+           "                        0); a game that parts from the recording stops with a\n"
+           "                        box naming the tick (exit 1); a file that is not a\n"
+           "                        replay of this game is refused (exit 2)\n"
+           "  --speed N             with --play: play N times as fast, N = 1, 2, 4 or 8\n"
+           "  --help                show this help and exit\n"
+           "  --version             show the version and exit\n"
+           "\n"
+           "Keys:\n"
+           "  Arrows move the tank, W A S D turn the gun, L locks it, Space fires.\n"
+           "  P pauses, H shows the help, F1 switches between playing and the editor,\n"
+           "  F2 loads the custom map, F3 saves it (in the editor).\n"
+           "  In the editor the left button paints, the right button clears,\n"
+           "  1 to 7 choose the cell and Up and Down change the level.\n"
+           "  Ctrl+Z undoes, Ctrl+Y or Ctrl+Shift+Z redoes, Ctrl+C and Ctrl+V copy\n"
+           "  and paste a level, Ctrl+Delete clears it, F5 tries it (Esc returns).\n"
+           "  F11 or Alt+Enter switches full screen on and off, + and - set the volume.\n"
+           "  The play keys can be changed in the settings file.\n"
+           "\n"
+           "Gamepad:\n"
+           "  D-pad or left stick moves, the face buttons turn the gun toward their\n"
+           "  side (north W, west A, south S, east D) as does the right stick, the\n"
+           "  right shoulder or trigger fires, the left shoulder locks the gun,\n"
+           "  Start pauses, Back shows the help. In a box, A answers OK or Yes and\n"
+           "  B answers No.\n"
+           "\n"
+           "Files:\n"
+           "  map.txt in the current working directory holds the custom levels.\n"
+           "  The settings (lang, fullscreen, scale, scale_mode, volume, the play\n"
+           "  keys, pad_deadzone) are kept in $XDG_CONFIG_HOME/morvask/settings.ini,\n"
+           "  or ~/.config/morvask/settings.ini without XDG_CONFIG_HOME (on Windows\n"
+           "  %APPDATA%\\Morvask\\settings.ini), written with its defaults and\n"
+           "  their explanations on the first start. Options given here win over it.\n";
+}
+
+CommandLine ReadCommandLine(int argumentCount, const char* const* arguments) {
+    CommandLine result;
+    bool speedGiven = false;
+    for (int i = 0; i < argumentCount; ++i) {
+        std::string argument = arguments[i];
+        std::string value;
+        bool hasValue = false;
+        // --scale=2 is --scale 2.
+        if (argument.rfind("--", 0) == 0) {
+            size_t equals = argument.find('=');
+            if (equals != std::string::npos) {
+                value = argument.substr(equals + 1);
+                argument.resize(equals);
+                hasValue = true;
+            }
+        }
+        const bool takesValue = argument == "--scale" || argument == "--scale-mode" ||
+                                argument == "--lang" || argument == "--record" ||
+                                argument == "--play" || argument == "--speed";
+        if (hasValue && !takesValue)
+            return Refuse("option " + argument + " takes no value");
+        if (takesValue && !hasValue) {
+            if (i + 1 >= argumentCount)
+                return Refuse("option " + argument + " needs a value");
+            value = arguments[++i];
+        }
+        if (argument == "--help" || argument == "-h") {
+            result.action = CommandLineAction::Exit;
+            result.output = UsageText();
+            return result;
+        }
+        if (argument == "--version") {
+            result.action = CommandLineAction::Exit;
+            result.output = VersionText;
+            return result;
+        }
+        if (argument == "--fullscreen") {
+            result.fullscreen = true;
+            result.fullscreenGiven = true;
+        } else if (argument == "--windowed") {
+            result.fullscreen = false;
+            result.fullscreenGiven = true;
+        } else if (argument == "--lang") {
+            if (value != "zh" && value != "en")
+                return Refuse("--lang is zh or en, not \"" + value + "\"");
+            result.language = value;
+        } else if (argument == "--scale") {
+            result.scale = ScaleValue(value.c_str());
+            if (result.scale == 0)
+                return Refuse("--scale takes a whole number from 1 to 8, not \"" + value + "\"");
+        } else if (argument == "--scale-mode") {
+            if (value == "integer")
+                result.fitMode = false;
+            else if (value == "fit")
+                result.fitMode = true;
+            else
+                return Refuse("--scale-mode is integer or fit, not \"" + value + "\"");
+            result.scaleModeGiven = true;
+        } else if (argument == "--record") {
+            if (value.empty())
+                return Refuse("--record needs the name of the file to write");
+            result.recordPath = value;
+        } else if (argument == "--play") {
+            if (value.empty())
+                return Refuse("--play needs the name of the replay to play");
+            result.playPath = value;
+        } else if (argument == "--speed") {
+            if (value != "1" && value != "2" && value != "4" && value != "8")
+                return Refuse("--speed is 1, 2, 4 or 8, not \"" + value + "\"");
+            result.speed = value[0] - '0';
+            speedGiven = true;
+        } else {
+            return Refuse("unknown option " + argument);
+        }
+    }
+    if (speedGiven && result.playPath.empty())
+        return Refuse("--speed goes with --play");
+    // A replay of a replay would be the same file again.
+    if (!result.playPath.empty() && !result.recordPath.empty())
+        return Refuse("--play and --record cannot be given together");
+    return result;
+}

@@ -1,0 +1,310 @@
+// Reading, writing and updating the player's settings file.
+#include "options/settings_file.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <filesystem>
+#include <sstream>
+#include <system_error>
+
+#include "platform/files.h"
+#include "platform/platform.h"
+
+SettingsRecord PlayerSettings;
+std::string PlayerSettingsPath;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Far more than any settings file needs; a larger file is not read.
+constexpr size_t MaxSettingsFileBytes = 64 * 1024;
+
+std::string Trimmed(const std::string& text) {
+    size_t first = 0;
+    size_t last = text.size();
+    while (first < last && std::isspace(static_cast<unsigned char>(text[first])))
+        ++first;
+    while (last > first && std::isspace(static_cast<unsigned char>(text[last - 1])))
+        --last;
+    return text.substr(first, last - first);
+}
+
+std::string Lower(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return char(std::tolower(c)); });
+    return text;
+}
+
+// The part of a line before its comment ('#' or ';' to the end of the line).
+std::string WithoutComment(const std::string& line) {
+    return line.substr(0, line.find_first_of("#;"));
+}
+
+bool ParseWholeNumber(const std::string& text, int32_t low, int32_t high, int32_t& value) {
+    if (text.empty() || text.size() > 9)
+        return false;
+    for (char c : text)
+        if (c < '0' || c > '9')
+            return false;
+    int32_t number = std::stoi(text);
+    if (number < low || number > high)
+        return false;
+    value = number;
+    return true;
+}
+
+bool ParseSwitch(const std::string& text, bool& value) {
+    std::string word = Lower(text);
+    if (word == "yes" || word == "true" || word == "on" || word == "1") {
+        value = true;
+        return true;
+    }
+    if (word == "no" || word == "false" || word == "off" || word == "0") {
+        value = false;
+        return true;
+    }
+    return false;
+}
+
+// Splits "key = value"; false when the line has no '=' or no key.
+bool SplitSetting(const std::string& line, std::string& key, std::string& value) {
+    size_t equals = line.find('=');
+    if (equals == std::string::npos)
+        return false;
+    key = Lower(Trimmed(line.substr(0, equals)));
+    value = Trimmed(line.substr(equals + 1));
+    return !key.empty();
+}
+
+// Applies one general setting; the text of the problem when its value is bad.
+bool ApplyValue(SettingsRecord& settings, const std::string& key, const std::string& value,
+                std::string& problem) {
+    if (key == "lang") {
+        if (LanguageFromName(Lower(value).c_str(), settings.language))
+            return true;
+        problem = "lang must be zh or en, not '" + value + "'";
+    } else if (key == "fullscreen") {
+        if (ParseSwitch(value, settings.fullscreen))
+            return true;
+        problem = "fullscreen must be yes or no, not '" + value + "'";
+    } else if (key == "scale") {
+        if (Lower(value) == "auto") {
+            settings.scale = 0;
+            return true;
+        }
+        if (ParseWholeNumber(value, 1, 8, settings.scale))
+            return true;
+        problem = "scale must be auto or 1 to 8, not '" + value + "'";
+    } else if (key == "scale_mode") {
+        std::string mode = Lower(value);
+        if (mode == "integer" || mode == "fit") {
+            settings.scaleMode = mode == "fit" ? ScaleFit : ScaleInteger;
+            return true;
+        }
+        problem = "scale_mode must be integer or fit, not '" + value + "'";
+    } else if (key == "volume") {
+        if (ParseWholeNumber(value, 0, 100, settings.volume))
+            return true;
+        problem = "volume must be a whole number from 0 to 100, not '" + value + "'";
+    } else if (key == "pad_deadzone") {
+        if (ParseWholeNumber(value, 0, 90, settings.padDeadzone))
+            return true;
+        problem = "pad_deadzone must be a whole number from 0 to 90, not '" + value + "'";
+    } else {
+        problem = "unknown setting '" + key + "'";
+    }
+    return false;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream stream(text);
+    for (std::string line; std::getline(stream, line);) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+}  // namespace
+
+std::string UnixSettingsPath(const char* xdgConfigHome, const char* home) {
+    // The XDG base directory rules ignore a relative XDG_CONFIG_HOME.
+    if (xdgConfigHome && xdgConfigHome[0] == '/')
+        return std::string(xdgConfigHome) + "/morvask/settings.ini";
+    if (home && home[0] != '\0')
+        return std::string(home) + "/.config/morvask/settings.ini";
+    return "";
+}
+
+std::string WindowsSettingsPath(const char* appData) {
+    if (appData && appData[0] != '\0')
+        return std::string(appData) + "\\Morvask\\settings.ini";
+    return "";
+}
+
+std::string DefaultSettingsText() {
+    std::string text =
+        "# Morvask settings: one \"key = value\" a line; '#' starts a comment.\n"
+        "# A line the game cannot use is reported when it starts and skipped.\n"
+        "# Options given on the command line win over this file.\n"
+        "\n"
+        "# Language of the message boxes and the help: zh (Simplified Chinese) or en.\n"
+        "lang = zh\n"
+        "\n"
+        "# Start in fullscreen: yes or no. F11 switches, and the choice is kept here.\n"
+        "fullscreen = no\n"
+        "\n"
+        "# Window size as a multiple of 960 x 704: 1 to 8, or auto (the largest\n"
+        "# that fits the screen, at most 2).\n"
+        "scale = auto\n"
+        "\n"
+        "# How the picture fills a larger window: integer (whole multiples, black\n"
+        "# bars around) or fit (as large as fits, proportions kept).\n"
+        "scale_mode = integer\n"
+        "\n"
+        "# Loudness of every sound in percent, 0 to 100; 0 leaves the sound device\n"
+        "# closed. The + and - keys change it in steps of 10 while playing.\n"
+        "volume = 100\n"
+        "\n"
+        "# Play keys: one or more key names separated by commas, e.g. fire = Space, J\n"
+        "# Names: A to Z, 0 to 9, Up, Down, Left, Right, Space, Enter, Tab, Backspace,\n"
+        "# Escape, Shift, Ctrl, Alt, Break, Insert, Delete, Home, End, PageUp, PageDown,\n"
+        "# Keypad0 to Keypad9, F4 to F10, F12. Z, F1, F2, F3 and F11 keep their own\n"
+        "# commands; the editor's keys do not change.\n";
+    KeyBindings defaults = DefaultKeyBindings();
+    for (const PlayActionInfo& info : PlayActions) {
+        text += info.name;
+        text += " = ";
+        text += KeyName(defaults.keys[info.action][0]);
+        text += "\n";
+    }
+    text +=
+        "\n"
+        "# How far a gamepad's stick must be pushed to count, in percent of its\n"
+        "# travel, 0 to 90.\n"
+        "pad_deadzone = 25\n";
+    return text;
+}
+
+SettingsRecord ParseSettings(const std::string& text, const std::string& fileName,
+                             std::vector<std::string>& problems) {
+    SettingsRecord settings;
+    std::vector<BindingLine> bindingLines;
+    std::vector<std::pair<std::string, int>> seen;
+    std::vector<std::string> lines = Lines(text);
+    for (size_t k = 0; k < lines.size(); ++k) {
+        const int lineNumber = int(k + 1);
+        const std::string where = fileName + ":" + std::to_string(lineNumber) + ": ";
+        std::string line = Trimmed(WithoutComment(lines[k]));
+        if (line.empty())
+            continue;
+        std::string key, value;
+        if (!SplitSetting(line, key, value)) {
+            problems.push_back(where + "expected \"key = value\", not '" + line + "'");
+            continue;
+        }
+        if (value.empty()) {
+            problems.push_back(where + key + " has no value");
+            continue;
+        }
+        PlayAction action;
+        if (PlayActionFromName(key, action)) {
+            // Repeats of a key are checked with the other key choices.
+            bindingLines.push_back({.action = action, .keys = value, .line = lineNumber});
+            continue;
+        }
+        auto earlier = std::find_if(seen.begin(), seen.end(),
+                                    [&](const auto& entry) { return entry.first == key; });
+        if (earlier != seen.end()) {
+            problems.push_back(where + key + " is set again (first on line " +
+                               std::to_string(earlier->second) + "); this line is ignored");
+            continue;
+        }
+        std::string problem;
+        if (ApplyValue(settings, key, value, problem))
+            seen.emplace_back(key, lineNumber);
+        else
+            problems.push_back(where + problem);
+    }
+    settings.keys = ResolveKeyBindings(bindingLines, fileName, problems);
+    return settings;
+}
+
+SettingsRecord LoadSettingsFile(const std::string& path, std::vector<std::string>& problems) {
+    std::error_code error;
+    if (!fs::exists(path, error)) {
+        fs::create_directories(fs::path(path).parent_path(), error);
+        if (!platform::ReplaceFileWhole(path.c_str(), DefaultSettingsText()))
+            problems.push_back(path + ": could not be written; the defaults are used");
+        return SettingsRecord{};
+    }
+    std::string text;
+    if (!platform::ReadSmallFile(path.c_str(), MaxSettingsFileBytes, text)) {
+        problems.push_back(path + ": could not be read; the defaults are used");
+        return SettingsRecord{};
+    }
+    return ParseSettings(text, path, problems);
+}
+
+std::string WithSetting(const std::string& text, const std::string& key, const std::string& value) {
+    std::vector<std::string> lines = Lines(text);
+    for (std::string& line : lines) {
+        std::string lineKey, lineValue;
+        if (!SplitSetting(WithoutComment(line), lineKey, lineValue) || lineKey != key)
+            continue;
+        size_t comment = line.find_first_of("#;");
+        std::string tail = comment == std::string::npos ? "" : "  " + line.substr(comment);
+        line = key + " = " + value + tail;
+        std::string result;
+        for (const std::string& each : lines)
+            result += each + "\n";
+        return result;
+    }
+    std::string result = text;
+    if (!result.empty() && result.back() != '\n')
+        result += "\n";
+    return result + key + " = " + value + "\n";
+}
+
+bool SaveSetting(const std::string& path, const std::string& key, const std::string& value) {
+    std::string text = DefaultSettingsText();
+    std::error_code error;
+    if (fs::exists(path, error)) {
+        if (!platform::ReadSmallFile(path.c_str(), MaxSettingsFileBytes, text))
+            return false;
+    } else {
+        fs::create_directories(fs::path(path).parent_path(), error);
+    }
+    return platform::ReplaceFileWhole(path.c_str(), WithSetting(text, key, value));
+}
+
+void LoadPlayerSettings(const std::string& path) {
+    PlayerSettingsPath = path;
+    if (path.empty())
+        return;
+    std::vector<std::string> problems;
+    PlayerSettings = LoadSettingsFile(path, problems);
+    for (const std::string& problem : problems)
+        std::fprintf(stderr, "%s\n", problem.c_str());
+}
+
+void ApplyPlayerSettings() {
+    CurrentLanguage = PlayerSettings.language;
+    platform::SetBoxButtonTexts(Text(OkButton), Text(YesButton), Text(NoButton));
+    ApplyKeyBindings(PlayerSettings.keys);
+}
+
+void ApplyCommandLine(const CommandLine& line, SettingsRecord& settings) {
+    if (line.fullscreenGiven)
+        settings.fullscreen = line.fullscreen;
+    if (line.scale != 0)
+        settings.scale = line.scale;
+    if (line.scaleModeGiven)
+        settings.scaleMode = line.fitMode ? ScaleFit : ScaleInteger;
+    if (!line.language.empty())
+        LanguageFromName(line.language.c_str(), settings.language);
+}

@@ -1,0 +1,73 @@
+// The player's settings file: where it lives, what it may say, how it is read
+// (a bad line is reported and skipped, never fatal), written on first start
+// with every default explained, and updated when the player changes a choice
+// while playing.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "options/command_line.h"
+#include "options/key_bindings.h"
+#include "texts/texts.h"
+
+enum ScaleMode : int32_t {
+    ScaleInteger = 0,
+    ScaleFit = 1,
+};
+
+struct SettingsRecord {
+    Language language = Chinese;
+    bool fullscreen = false;
+    // 1 to 8; 0 lets the window pick the largest that fits the screen.
+    int32_t scale = 0;
+    ScaleMode scaleMode = ScaleInteger;
+    // Percent of every sound's loudness; 0 opens no audio device at all.
+    int32_t volume = 100;
+    // Percent of the stick's travel that counts as resting.
+    int32_t padDeadzone = 25;
+    KeyBindings keys = DefaultKeyBindings();
+};
+
+// The settings in force, and the file they came from and are saved to
+// (empty when there is none, as in the tests).
+extern SettingsRecord PlayerSettings;
+extern std::string PlayerSettingsPath;
+
+// Reads the player's file at start-up (writing the default one when there is
+// none) and reports each of its problems on standard error.
+void LoadPlayerSettings(const std::string& path);
+
+// What the command line gives wins over what the file says.
+void ApplyCommandLine(const CommandLine& line, SettingsRecord& settings);
+
+// Puts the language and the keys of PlayerSettings into force.
+void ApplyPlayerSettings();
+
+// Where the file lives: $XDG_CONFIG_HOME/morvask/settings.ini, else
+// $HOME/.config/morvask/settings.ini (empty when neither is set); on Windows
+// %APPDATA%\Morvask\settings.ini.
+std::string UnixSettingsPath(const char* xdgConfigHome, const char* home);
+std::string WindowsSettingsPath(const char* appData);
+
+// The file written on first start: every setting at its default, commented.
+std::string DefaultSettingsText();
+
+// Reads settings text; each line it cannot use is reported as
+// "FILE:LINE: what" in `problems` and leaves that setting at its default.
+SettingsRecord ParseSettings(const std::string& text, const std::string& fileName,
+                             std::vector<std::string>& problems);
+
+// Reads the file at `path`; when there is none, writes the default file
+// there first (creating its folder). Problems, including a file that could
+// not be written, are added to `problems`; the game starts regardless.
+SettingsRecord LoadSettingsFile(const std::string& path, std::vector<std::string>& problems);
+
+// Sets one key's value in the settings text: the line that sets it is
+// rewritten in place (its comment kept) or, when none does, a line is added.
+std::string WithSetting(const std::string& text, const std::string& key, const std::string& value);
+
+// Remembers one choice in the file at `path`, replacing the file whole;
+// false when it could not be written.
+bool SaveSetting(const std::string& path, const std::string& key, const std::string& value);

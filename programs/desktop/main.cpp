@@ -1,0 +1,181 @@
+// The process entry of the desktop program: reads the command line, makes
+// sure there is a display to show the game on, then runs the game.
+#include <SDL.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "options/command_line.h"
+#include "options/settings_file.h"
+#include "platform/platform.h"
+#include "platform/sdl/sdl_backend.h"
+#include "platform/sdl/sdl_controls.h"
+#include "replay/file.h"
+#include "replay/player.h"
+#include "replay/recorder.h"
+#include "shell/main_window.h"
+#include "state/program_state.h"
+#include "texts/texts.h"
+
+namespace {
+
+bool Set(const char* name) {
+    const char* value = std::getenv(name);
+    return value && *value;
+}
+
+// SDL's drivers that show nothing to anybody.
+bool DriverIsInvisible(const char* driver) {
+    return driver && (std::strcmp(driver, "dummy") == 0 || std::strcmp(driver, "offscreen") == 0);
+}
+
+void Remember(const char* key, const std::string& value) {
+    if (!PlayerSettingsPath.empty() && !SaveSetting(PlayerSettingsPath, key, value))
+        std::fprintf(stderr, "morvask: %s: could not save %s\n", PlayerSettingsPath.c_str(), key);
+}
+
+// The volume the player set with + and -, and the full screen of F11, are
+// those of the next start.
+void RememberVolume(int percent) {
+    PlayerSettings.volume = percent;
+    Remember("volume", std::to_string(percent));
+}
+
+void RememberFullscreen(bool fullscreen) {
+    PlayerSettings.fullscreen = fullscreen;
+    Remember("fullscreen", fullscreen ? "yes" : "no");
+}
+
+// ---- Playing a replay in the window ----------------------------------------
+
+// Reads the replay to play; false, with the reason on standard error, when it
+// is not one this program can play as recorded.
+bool ReadReplay(const std::string& path, ReplayRecord& replay) {
+    std::string bytes;
+    std::string error;
+    if (!ReadReplayFile(path, bytes))
+        error = "cannot read the file";
+    else if (DecodeReplay(bytes, replay, error) == ReplayRead)
+        ReplayLevelsPresent(replay, error);
+    if (error.empty())
+        return true;
+    std::fprintf(stderr, "morvask: %s: %s\n", path.c_str(), error.c_str());
+    return false;
+}
+
+bool PlayTick() {
+    return PlayNextTick() == PlaybackGoing;
+}
+
+bool DeliverRecorded(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    return sdl::DeliverReplayed(message, wParam, lParam);
+}
+
+// How the playback ended, on the terminal and, for a desync, in the window;
+// the exit status: 0 when the replay played to its end or the viewer closed
+// the window, 1 when the game parted from the recording.
+int ReportPlayback(const std::string& path) {
+    if (PlaybackState() == PlaybackDesync) {
+        std::fprintf(stderr, "morvask: %s: desync at tick %u: %s\n", path.c_str(),
+                     PlaybackDesyncTick(), PlaybackDesyncReason().c_str());
+        const bool chinese = CurrentLanguage == Chinese;
+        std::string text =
+            (chinese ? "回放在第 " + std::to_string(PlaybackDesyncTick()) + " 刻与录像不同。"
+                     : "The replay parted from the recording at tick " +
+                           std::to_string(PlaybackDesyncTick()) + ".") +
+            "\n" + PlaybackDesyncReason();
+        sdl::ShowNotice(text.c_str(), chinese ? "回放" : "Replay");
+        return 1;
+    }
+    if (PlaybackState() == PlaybackSame)
+        std::printf("morvask: %s: end of the replay, %u ticks, the same game as recorded\n",
+                    path.c_str(), PlaybackTicks());
+    else if (sdl::ReplayStoppedByViewer())
+        std::printf("morvask: %s: playback stopped at tick %u of %u\n", path.c_str(),
+                    PlaybackTicks(), PlaybackTotalTicks());
+    return 0;
+}
+
+}  // namespace
+
+int main(int argumentCount, char** arguments) {
+    CommandLine line = ReadCommandLine(argumentCount - 1, arguments + 1);
+    if (line.action == CommandLineAction::Exit) {
+        std::fputs(line.output.c_str(), stdout);
+        return 0;
+    }
+    if (line.action == CommandLineAction::BadUsage) {
+        std::fputs(line.output.c_str(), stderr);
+        return 2;
+    }
+    // A replay that cannot be played as recorded is refused before anything
+    // shows.
+    ReplayRecord replay;
+    const bool playing = !line.playPath.empty();
+    if (playing && !ReadReplay(line.playPath, replay))
+        return 2;
+    // A game nobody can see is never run.
+    if (!Set("SDL_VIDEODRIVER") && !Set("DISPLAY") && !Set("WAYLAND_DISPLAY")) {
+        std::fprintf(stderr,
+                     "morvask: no display to show the game on (neither DISPLAY nor "
+                     "WAYLAND_DISPLAY is set)\n");
+        return 1;
+    }
+    if (!sdl::StartVideo())
+        return 1;
+    if (DriverIsInvisible(SDL_GetCurrentVideoDriver())) {
+        std::fprintf(stderr, "morvask: the video driver \"%s\" shows no window\n",
+                     SDL_GetCurrentVideoDriver());
+        sdl::StopAll();
+        return 1;
+    }
+    LoadPlayerSettings(UnixSettingsPath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME")));
+    ApplyCommandLine(line, PlayerSettings);
+    ApplyPlayerSettings();
+    sdl::SetWindowOptions({.fullscreen = PlayerSettings.fullscreen,
+                           .scale = PlayerSettings.scale,
+                           .fitMode = PlayerSettings.scaleMode == ScaleFit});
+    sdl::SetFullscreenObserver(RememberFullscreen);
+    sdl::SetVolume(PlayerSettings.volume);
+    sdl::SetVolumeObserver(RememberVolume);
+    sdl::SetPadDeadZone(PlayerSettings.padDeadzone);
+    sdl::StartPads();
+    if (!line.recordPath.empty()) {
+        // The seed is taken once, so that the replay names the very value
+        // start-up seeds the generator with.
+        platform::FixCalendarTime(platform::CalendarTimeSeconds());
+        BeginRecording(platform::CalendarTimeSeconds());
+        sdl::SetInputRecorder(
+            {.arriving = RecordMessage, .done = RecordMessageDone, .boxAnswered = RecordBoxAnswer});
+    }
+    if (playing) {
+        std::string error;
+        if (!EnterReplayDirectory(replay, error)) {
+            std::fprintf(stderr, "morvask: %s: %s\n", line.playPath.c_str(), error.c_str());
+            sdl::StopAll();
+            return 2;
+        }
+        platform::FixCalendarTime(replay.seed);
+        BeginPlayback(replay,
+                      PlaybackHooks{.setKeys = sdl::SetReplayedKeys, .deliver = DeliverRecorded});
+        sdl::SetReplayDriver({.playTick = PlayTick,
+                              .boxAnswer = PlaybackBoxAnswer,
+                              .speed = line.speed,
+                              .tickMs = int(BattleTimerPeriodMs)});
+    }
+    int exitCode = MorvaskMain(platform::SW_SHOWNORMAL);
+    if (playing) {
+        exitCode = ReportPlayback(line.playPath);
+        LeaveReplayDirectory();
+    }
+    sdl::StopAll();
+    if (!line.recordPath.empty()) {
+        std::string error;
+        if (!FinishRecording(line.recordPath, error)) {
+            std::fprintf(stderr, "morvask: %s\n", error.c_str());
+            return exitCode == 0 ? 1 : exitCode;
+        }
+    }
+    return exitCode;
+}

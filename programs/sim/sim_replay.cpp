@@ -1,0 +1,103 @@
+// Replays in morvask-sim on the headless backend.
+#include "programs/sim/sim_replay.h"
+
+#include <bitset>
+#include <cstdio>
+
+#include "platform/headless/headless.h"
+#include "programs/sim/state_json.h"
+#include "render/draw.h"
+#include "replay/file.h"
+#include "replay/player.h"
+#include "replay/recorder.h"
+#include "shell/main_window.h"
+#include "state/program_state.h"
+
+namespace {
+
+void SetKeys(const std::bitset<256>& keys) {
+    headless::ReleaseAllKeys();
+    for (int key = 0; key < 256; ++key)
+        if (keys.test(key))
+            headless::SetKeyDown(key, true);
+}
+
+bool DeliverMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    if (message == platform::WM_TIMER) {
+        if (!headless::TimerIsSet(wParam))
+            return false;
+        headless::StepTick();
+        return true;
+    }
+    headless::Deliver(message, wParam, lParam);
+    return true;
+}
+
+int Refuse(const std::string& path, const std::string& why) {
+    std::fprintf(stderr, "morvask-sim: %s: %s\n", path.c_str(), why.c_str());
+    return 2;
+}
+
+}  // namespace
+
+int VerifyReplay(const std::string& path) {
+    std::string bytes;
+    if (!ReadReplayFile(path, bytes))
+        return Refuse(path, "cannot read the file");
+    ReplayRecord replay;
+    std::string error;
+    if (DecodeReplay(bytes, replay, error) != ReplayRead)
+        return Refuse(path, error);
+    if (!ReplayLevelsPresent(replay, error) || !EnterReplayDirectory(replay, error))
+        return Refuse(path, error);
+
+    headless::SetSeed(replay.seed);
+    headless::SetBoxAnswerer(
+        [](const char*, const char*, uint32_t type) { return PlaybackBoxAnswer(type); });
+    DrawingEnabled = false;
+    BeginPlayback(replay, PlaybackHooks{.setKeys = SetKeys, .deliver = DeliverMessage});
+    StartUp(platform::SW_SHOWNORMAL);
+    while (PlayNextTick() == PlaybackGoing) {
+    }
+    LeaveReplayDirectory();
+
+    if (PlaybackState() == PlaybackSame) {
+        std::printf("{\"type\":\"verify\",\"tick\":%u,\"result\":\"same\"}\n", PlaybackTicks());
+        return 0;
+    }
+    std::printf("{\"type\":\"verify\",\"tick\":%u,\"result\":\"desync\",\"reason\":%s}\n",
+                PlaybackDesyncTick(), JsonString(PlaybackDesyncReason().c_str()).c_str());
+    std::fprintf(stderr, "morvask-sim: %s: desync at tick %u: %s\n", path.c_str(),
+                 PlaybackDesyncTick(), PlaybackDesyncReason().c_str());
+    return 1;
+}
+
+void StartRecordedRun(uint32_t seed) {
+    BeginRecording(seed);
+}
+
+void SendRecorded(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    RecordMessage(message, wParam, lParam);
+    headless::Deliver(message, wParam, lParam);
+    RecordMessageDone(message, wParam);
+}
+
+void StepRecorded() {
+    // A step with the timer stopped delivers nothing, so it is not part of
+    // the run.
+    if (!headless::TimerIsSet(BattleTimer) || !headless::WindowExists()) {
+        headless::StepTick();
+        return;
+    }
+    RecordMessage(platform::WM_TIMER, BattleTimer, 0);
+    headless::StepTick();
+    RecordMessageDone(platform::WM_TIMER, BattleTimer);
+}
+
+bool EndRecordedRun(const std::string& path) {
+    std::string error;
+    if (FinishRecording(path, error))
+        return true;
+    std::fprintf(stderr, "morvask-sim: %s\n", error.c_str());
+    return false;
+}

@@ -1,0 +1,383 @@
+// The replay file's bytes: a strict writer and reader (see
+// docs/replay-format.md).
+#include "replay/file.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <system_error>
+
+#include "levels/level_grid.h"
+
+namespace {
+
+constexpr char Magic[4] = {'M', 'V', 'R', 'P'};
+constexpr size_t MaxProgramVersionLength = 64;
+constexpr uint32_t MaxRawMapBytes = 1u << 20;
+
+void PutVarint(std::string& out, uint32_t value) {
+    while (value >= 0x80) {
+        out += char((value & 0x7F) | 0x80);
+        value >>= 7;
+    }
+    out += char(value);
+}
+
+void PutSigned(std::string& out, int32_t value) {
+    PutVarint(out, (uint32_t(value) << 1) ^ uint32_t(value >> 31));
+}
+
+void PutU32(std::string& out, uint32_t value) {
+    for (int i = 0; i < 4; ++i)
+        out += char((value >> (8 * i)) & 0xFF);
+}
+
+// A reading position that remembers the first fault.
+struct Reader {
+    const std::string& bytes;
+    size_t at = 0;
+    std::string fault;
+
+    bool Fail(const std::string& what) {
+        if (fault.empty())
+            fault = what + " (at byte " + std::to_string(at) + ")";
+        return false;
+    }
+    bool Byte(uint8_t& value) {
+        if (at >= bytes.size())
+            return Fail("the file ends too early");
+        value = uint8_t(bytes[at++]);
+        return true;
+    }
+    bool U32(uint32_t& value) {
+        value = 0;
+        for (int i = 0; i < 4; ++i) {
+            uint8_t b = 0;
+            if (!Byte(b))
+                return false;
+            value |= uint32_t(b) << (8 * i);
+        }
+        return true;
+    }
+    // Only the shortest form of a number is accepted, so one run has one file.
+    bool Varint(uint32_t& value) {
+        value = 0;
+        for (int shift = 0; shift < 35; shift += 7) {
+            uint8_t b = 0;
+            if (!Byte(b))
+                return false;
+            if (shift == 28 && (b & 0x70))
+                return Fail("a number is too large");
+            value |= uint32_t(b & 0x7F) << shift;
+            if (!(b & 0x80)) {
+                if (b == 0 && shift > 0)
+                    return Fail("a number is not in its shortest form");
+                return true;
+            }
+        }
+        return Fail("a number is too long");
+    }
+    bool Signed(int32_t& value) {
+        uint32_t raw = 0;
+        if (!Varint(raw))
+            return false;
+        value = int32_t((raw >> 1) ^ (0u - (raw & 1)));
+        return true;
+    }
+};
+
+std::string OpName(uint8_t op) {
+    return "event " + std::to_string(op);
+}
+
+bool ReadEvents(Reader& in, ReplayRecord& replay) {
+    uint32_t ticks = 0;
+    bool checkDue = false;
+    int32_t mouseX = 0;
+    int32_t mouseY = 0;
+    for (;;) {
+        uint8_t op = 0;
+        if (!in.Byte(op))
+            return false;
+        if (checkDue && op != ReplayCheck)
+            return in.Fail("a checksum is missing after tick " + std::to_string(ticks));
+        ReplayEvent event;
+        event.op = op;
+        switch (op) {
+            case ReplayEnd: {
+                uint32_t total = 0;
+                if (!in.Varint(total) || !in.U32(replay.finalChecksum))
+                    return false;
+                if (total != ticks)
+                    return in.Fail("the end names " + std::to_string(total) +
+                                   " ticks, the run has " + std::to_string(ticks));
+                replay.totalTicks = total;
+                if (in.at != in.bytes.size())
+                    return in.Fail("bytes follow the end");
+                return true;
+            }
+            case ReplayTicks: {
+                if (!in.Varint(event.count))
+                    return false;
+                uint32_t toCheck = ReplayCheckInterval - ticks % ReplayCheckInterval;
+                if (event.count == 0 || event.count > toCheck)
+                    return in.Fail("a run of " + std::to_string(event.count) +
+                                   " ticks after tick " + std::to_string(ticks));
+                ticks += event.count;
+                checkDue = ticks % ReplayCheckInterval == 0;
+                break;
+            }
+            case ReplayKeys: {
+                uint32_t count = 0;
+                if (!in.Varint(count))
+                    return false;
+                if (count > 256)
+                    return in.Fail("too many keys");
+                int previous = -1;
+                for (uint32_t i = 0; i < count; ++i) {
+                    uint8_t key = 0;
+                    if (!in.Byte(key))
+                        return false;
+                    if (int(key) <= previous)
+                        return in.Fail("keys out of order");
+                    previous = key;
+                    event.keys.set(key);
+                }
+                break;
+            }
+            case ReplayKeyDown: {
+                uint8_t key = 0;
+                if (!in.Byte(key))
+                    return false;
+                if (key == 0 || key == 0xFF)
+                    return in.Fail("a key-down of no key");
+                event.value = key;
+                break;
+            }
+            case ReplayMouse: {
+                int32_t dx = 0, dy = 0;
+                if (!in.Signed(dx) || !in.Signed(dy))
+                    return false;
+                int64_t x = int64_t(mouseX) + dx;
+                int64_t y = int64_t(mouseY) + dy;
+                if (x < 0 || x > 0xFFFF || y < 0 || y > 0xFFFF)
+                    return in.Fail("a mouse position off the 16-bit range");
+                mouseX = event.x = int32_t(x);
+                mouseY = event.y = int32_t(y);
+                break;
+            }
+            case ReplaySize:
+            case ReplayActivate: {
+                uint8_t value = 0;
+                if (!in.Byte(value))
+                    return false;
+                if ((op == ReplaySize && value > 4) || (op == ReplayActivate && value > 2))
+                    return in.Fail("a window message of no known kind");
+                event.value = value;
+                break;
+            }
+            case ReplayClose:
+                break;
+            case ReplayBox: {
+                uint8_t answer = 0;
+                if (!in.Byte(answer))
+                    return false;
+                if (answer != 1 && answer != 6 && answer != 7)
+                    return in.Fail("a box answer that is not OK, Yes or No");
+                event.value = answer;
+                break;
+            }
+            case ReplayCheck:
+                if (!checkDue)
+                    return in.Fail("a checksum out of place after tick " + std::to_string(ticks));
+                checkDue = false;
+                if (!in.U32(event.value))
+                    return false;
+                event.count = ticks;
+                break;
+            default:
+                return in.Fail("unknown " + OpName(op));
+        }
+        replay.events.push_back(event);
+    }
+}
+
+}  // namespace
+
+uint32_t LevelSetHash(const std::vector<int32_t>& levels) {
+    uint32_t hash = 2166136261u;
+    for (int32_t value : levels) {
+        for (int i = 0; i < 4; ++i) {
+            hash ^= (uint32_t(value) >> (8 * i)) & 0xFF;
+            hash *= 16777619u;
+        }
+    }
+    return hash;
+}
+
+void AppendTicks(ReplayRecord& replay, uint32_t count) {
+    while (count > 0) {
+        uint32_t room = ReplayCheckInterval - replay.totalTicks % ReplayCheckInterval;
+        uint32_t step = count < room ? count : room;
+        bool merge = !replay.events.empty() && replay.events.back().op == ReplayTicks &&
+                     replay.totalTicks % ReplayCheckInterval != 0;
+        if (merge) {
+            replay.events.back().count += step;
+        } else {
+            ReplayEvent event;
+            event.op = ReplayTicks;
+            event.count = step;
+            replay.events.push_back(event);
+        }
+        replay.totalTicks += step;
+        count -= step;
+        // The caller adds the checksum; more ticks may follow only after it.
+        if (count > 0 && replay.totalTicks % ReplayCheckInterval == 0)
+            break;
+    }
+}
+
+void AppendEvent(ReplayRecord& replay, const ReplayEvent& event) {
+    replay.events.push_back(event);
+}
+
+std::string EncodeReplay(const ReplayRecord& replay) {
+    std::string out(Magic, sizeof Magic);
+    PutVarint(out, replay.formatVersion);
+    PutVarint(out, uint32_t(replay.programVersion.size()));
+    out += replay.programVersion;
+    PutU32(out, replay.seed);
+    PutU32(out, replay.builtInLevelsHash);
+    out += char(replay.mapFileKind);
+    if (replay.mapFileKind == LevelSetMapFile) {
+        for (int32_t value : replay.mapLevels)
+            PutSigned(out, value);
+    } else if (replay.mapFileKind == RawMapFile) {
+        PutVarint(out, uint32_t(replay.mapBytes.size()));
+        out += replay.mapBytes;
+    }
+    int32_t mouseX = 0;
+    int32_t mouseY = 0;
+    for (const ReplayEvent& event : replay.events) {
+        out += char(event.op);
+        switch (event.op) {
+            case ReplayTicks:
+                PutVarint(out, event.count);
+                break;
+            case ReplayKeys:
+                PutVarint(out, uint32_t(event.keys.count()));
+                for (int key = 0; key < 256; ++key)
+                    if (event.keys.test(key))
+                        out += char(key);
+                break;
+            case ReplayKeyDown:
+            case ReplaySize:
+            case ReplayActivate:
+            case ReplayBox:
+                out += char(event.value);
+                break;
+            case ReplayMouse:
+                PutSigned(out, event.x - mouseX);
+                PutSigned(out, event.y - mouseY);
+                mouseX = event.x;
+                mouseY = event.y;
+                break;
+            case ReplayCheck:
+                PutU32(out, event.value);
+                break;
+            default:
+                break;
+        }
+    }
+    out += char(ReplayEnd);
+    PutVarint(out, replay.totalTicks);
+    PutU32(out, replay.finalChecksum);
+    return out;
+}
+
+ReplayReadResult DecodeReplay(const std::string& bytes, ReplayRecord& replay, std::string& error) {
+    replay = ReplayRecord{};
+    Reader in{bytes, 0, {}};
+    if (bytes.size() < sizeof Magic || bytes.compare(0, sizeof Magic, Magic, sizeof Magic) != 0) {
+        error = "not a replay file";
+        return ReplayNotAReplay;
+    }
+    in.at = sizeof Magic;
+    if (!in.Varint(replay.formatVersion)) {
+        error = "not a replay file: " + in.fault;
+        return ReplayNotAReplay;
+    }
+    if (replay.formatVersion != ReplayFormatVersion) {
+        error = "a replay of format version " + std::to_string(replay.formatVersion) +
+                "; this program reads version " + std::to_string(ReplayFormatVersion);
+        return ReplayWrongVersion;
+    }
+    bool ok = true;
+    uint32_t length = 0;
+    ok = in.Varint(length);
+    if (ok && length > MaxProgramVersionLength)
+        ok = in.Fail("the program version is too long");
+    if (ok && in.bytes.size() - in.at < length)
+        ok = in.Fail("the file ends too early");
+    if (ok) {
+        replay.programVersion = bytes.substr(in.at, length);
+        in.at += length;
+        for (char c : replay.programVersion)
+            if (c < 0x20 || c > 0x7E)
+                ok = in.Fail("the program version is not plain text");
+    }
+    ok = ok && in.U32(replay.seed) && in.U32(replay.builtInLevelsHash) &&
+         in.Byte(replay.mapFileKind);
+    if (ok && replay.mapFileKind > RawMapFile)
+        ok = in.Fail("an unknown kind of map file");
+    if (ok && replay.mapFileKind == LevelSetMapFile) {
+        replay.mapLevels.resize(LevelSetSize);
+        for (int32_t& value : replay.mapLevels)
+            if (!(ok = in.Signed(value)))
+                break;
+    }
+    if (ok && replay.mapFileKind == RawMapFile) {
+        ok = in.Varint(length);
+        if (ok && (length > MaxRawMapBytes || in.bytes.size() - in.at < length))
+            ok = in.Fail("the stored map file does not fit");
+        if (ok) {
+            replay.mapBytes = bytes.substr(in.at, length);
+            in.at += length;
+        }
+    }
+    ok = ok && ReadEvents(in, replay);
+    if (!ok) {
+        error = "a damaged replay: " + in.fault;
+        return ReplayNotAReplay;
+    }
+    return ReplayRead;
+}
+
+bool ReadReplayFile(const std::string& path, std::string& bytes) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        return false;
+    bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    return !file.bad();
+}
+
+bool WriteReplayFile(const std::string& path, const std::string& bytes) {
+    namespace fs = std::filesystem;
+    const fs::path target(path);
+    fs::path temporary = target;
+    temporary += ".part";
+    std::FILE* file = std::fopen(temporary.string().c_str(), "wb");
+    if (!file)
+        return false;
+    bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    written = std::fclose(file) == 0 && written;
+    std::error_code error;
+    if (written)
+        fs::rename(temporary, target, error);
+    if (!written || error) {
+        fs::remove(temporary, error);
+        return false;
+    }
+    return true;
+}

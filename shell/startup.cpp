@@ -1,0 +1,44 @@
+// The program's entry: the window and its surfaces, the generator, the
+// levels, the three start-up boxes and the first game, then the message loop.
+#include <cstdint>
+
+#include "battle/level_start.h"
+#include "levels/builtin_levels.h"
+#include "levels/level_grid.h"
+#include "render/frame_layers.h"
+#include "render/sheets.h"
+#include "shell/help_text.h"
+#include "shell/main_window.h"
+#include "state/program_state.h"
+#include "state/random.h"
+#include "texts/texts.h"
+
+void StartUp(int showCommand) {
+    platform::RegisterClass("Drellwin", platform::CS_HREDRAW | platform::CS_VREDRAW, IconResource,
+                            MainWindowProcedure);
+    const int screenWidth = platform::GetSystemMetrics(platform::SM_CXSCREEN);
+    const int screenHeight = platform::GetSystemMetrics(platform::SM_CYSCREEN);
+    // The outer size leaves a 960 x 704 client inside the caption and border.
+    MainWindow = platform::CreateWindow(
+        "Drellwin", "Morvask V1.0",
+        platform::WS_CAPTION | platform::WS_SYSMENU | platform::WS_MINIMIZEBOX,
+        (screenWidth - 966) / 2, (screenHeight - 732) / 2 - 10, 966, 732);
+    platform::ShowWindow(MainWindow, showCommand);
+    platform::UpdateWindow(MainWindow);
+
+    LoadAssets(MainWindow);
+    MakeLayers();
+    SeedRandom(platform::CalendarTimeSeconds());
+    RestoreBuiltInLevels();
+
+    platform::MessageBox(MainWindow, Text(AboutText), Text(AboutCaption), platform::MB_OK);
+    platform::MessageBox(MainWindow, CurrentHelpText(), Text(HelpCaption), platform::MB_OK);
+    SoundEnabled = platform::MessageBox(MainWindow, Text(SoundQuestion), Text(SettingsCaption),
+                                        platform::MB_YESNO) == platform::IDYES;
+    StartNewGame();
+}
+
+int MorvaskMain(int showCommand) {
+    StartUp(showCommand);
+    return platform::RunMessageLoop();
+}

@@ -1,0 +1,171 @@
+// The window procedure: the one place where the window's messages become the
+// game's actions. Ticks run the current mode; keys give the shell's commands.
+#include "battle/frame_step.h"
+#include "battle/level_start.h"
+#include "editor/commands.h"
+#include "editor/painting.h"
+#include "levels/builtin_levels.h"
+#include "levels/level_grid.h"
+#include "levels/map_file.h"
+#include "shell/help_text.h"
+#include "shell/main_window.h"
+#include "state/battle_state.h"
+#include "state/program_state.h"
+#include "texts/texts.h"
+
+namespace {
+
+void Tell(const char* text) {
+    platform::MessageBox(MainWindow, text, "", platform::MB_OK);
+}
+
+bool Ask(const char* question) {
+    return platform::MessageBox(MainWindow, question, "", platform::MB_YESNO) == platform::IDYES;
+}
+
+void ModeTick() {
+    switch (GameMode) {
+        case Playing:
+            FrameStep();
+            break;
+        case PauseRequested:
+            Tell(Text(PausedText));
+            GameMode = Playing;
+            break;
+        case GameOver:
+            Tell(Text(GameOverText));
+            StartNewGame();
+            break;
+        case AllCleared:
+            Tell(Text(AllClearedText));
+            StartNewGame();
+            break;
+        case LevelCleared:
+            BattleState.LevelIndex += 1;
+            // The victory box waits for the next tick.
+            if (BattleState.LevelIndex == LevelCount) {
+                GameMode = AllCleared;
+            } else {
+                GameMode = Playing;
+                StartLevel();
+            }
+            break;
+        case Editing:
+            EditorStep();
+            break;
+        default:
+            break;
+    }
+}
+
+void KeyCommand(int key) {
+    BattleStateRecord& battle = BattleState;
+    switch (key) {
+        case platform::VK_UP:
+            if (GameMode == Editing && battle.LevelIndex > 0) {
+                battle.LevelIndex -= 1;
+                StartLevel();
+            }
+            break;
+        case platform::VK_DOWN:
+            if (GameMode == Editing && battle.LevelIndex < LevelCount - 1) {
+                battle.LevelIndex += 1;
+                StartLevel();
+            }
+            break;
+        case 'H':
+            platform::MessageBox(MainWindow, CurrentHelpText(), Text(HelpCaption), platform::MB_OK);
+            break;
+        case 'P':
+            if (GameMode == Playing)
+                GameMode = PauseRequested;
+            break;
+        case platform::VK_F1:
+            if (GameMode == Playing) {
+                if (Ask(Text(AskEditorMode))) {
+                    GameMode = Editing;
+                    battle.LevelIndex = 0;
+                    LoadCustomMap();
+                    StartLevel();
+                }
+            } else if (GameMode == Editing) {
+                // Unsaved edits and a loaded map give way to the built-in levels.
+                if (Ask(Text(AskPlayMode))) {
+                    RestoreBuiltInLevels();
+                    StartNewGame();
+                }
+            }
+            break;
+        case platform::VK_F2:
+            if ((GameMode == Playing || GameMode == Editing) && Ask(Text(AskLoadMap))) {
+                LoadCustomMap();
+                if (GameMode == Playing) {
+                    StartNewGame();
+                } else {
+                    battle.LevelIndex = 0;
+                    StartLevel();
+                }
+            }
+            break;
+        case platform::VK_F3:
+            if (GameMode == Editing && Ask(Text(AskSaveMap)))
+                SaveCustomMap();
+            break;
+        default:
+            break;
+    }
+}
+
+}  // namespace
+
+intptr_t MainWindowProcedure(platform::Window window, uint32_t message, uintptr_t wParam,
+                             intptr_t lParam) {
+    switch (message) {
+        case platform::WM_TIMER:
+            // A box opened by a tick runs its own message loop, in which a
+            // restore (WM_SIZE) can set the timer again: a tick that arrives
+            // while another is still under way is dropped, never nested.
+            if (wParam == BattleTimer && !TickUnderWay) {
+                TickUnderWay = true;
+                EditorCommandTick();
+                ModeTick();
+                TickUnderWay = false;
+            }
+            break;
+        case platform::WM_KEYDOWN:
+            if (!EditorCommandKey(int(wParam)))
+                KeyCommand(int(wParam));
+            break;
+        case platform::WM_MOUSEMOVE:
+            MouseX = int32_t(lParam & 0xFFFF);
+            MouseY = int32_t((lParam >> 16) & 0xFFFF);
+            break;
+        case platform::WM_SIZE:
+            // No tick runs while the window is minimised.
+            if (wParam == platform::SIZE_RESTORED)
+                platform::SetTimer(window, BattleTimer, BattleTimerPeriodMs);
+            else if (wParam == platform::SIZE_MINIMIZED)
+                platform::KillTimer(window, BattleTimer);
+            break;
+        case platform::WM_ACTIVATE:
+            // Every message box deactivates the window, so the game stands
+            // still while one is open and no tick is ever re-entered.
+            if ((wParam & 0xFFFF) != platform::WA_INACTIVE)
+                platform::SetTimer(window, BattleTimer, BattleTimerPeriodMs);
+            else
+                platform::KillTimer(window, BattleTimer);
+            break;
+        case platform::WM_CLOSE:
+            EditorCommandClosing();
+            if (GameMode == Editing && Ask(Text(AskSaveMap)))
+                SaveCustomMap();
+            Tell(Text(FarewellText));
+            break;
+        case platform::WM_DESTROY:
+            platform::PostQuitMessage(0);
+            break;
+        default:
+            break;
+    }
+    return platform::DefWindowProc(window, message, wParam, lParam);
+}

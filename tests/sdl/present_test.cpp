@@ -1,0 +1,234 @@
+// How a frame reaches the desktop window's pixels: the one-pass nearest-
+// neighbour scaling against a plain reference, and the window itself on
+// SDL's dummy driver (field, bars painted only when they change, the box
+// over the dimmed field).
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/platform.h"
+#include "platform/sdl/frame_scale.h"
+#include "platform/sdl/sdl_backend.h"
+#include "platform/sdl/sdl_desktop.h"
+#include "platform/shared/dialog.h"
+#include "platform/shared/surfaces.h"
+
+namespace {
+
+constexpr uint32_t Untouched = 0xDEADBEEF;
+
+uint32_t Colour(int x, int y) {
+    return uint32_t(x * 0x010203 + y * 0x0A0B0C + 0x404040) & 0xFFFFFF;
+}
+
+struct Case {
+    int frameWidth, frameHeight;
+    int x, y, width, height;  // the rectangle in an output of 40 x 30
+    bool dim;
+    uint32_t alpha;
+};
+
+TEST(ScaleFrame, EveryOutputPixelIsItsNearestFramePixelAndNothingElseIsWritten) {
+    const Case cases[] = {
+        {7, 5, 3, 2, 7, 5, false, 0},             // same size
+        {7, 5, 0, 0, 14, 10, false, 0},           // 2x
+        {7, 5, 1, 1, 21, 15, false, 0},           // 3x
+        {7, 5, 2, 3, 17, 12, false, 0},           // fit: no whole factor
+        {12, 10, 5, 5, 7, 5, false, 0},           // smaller than the frame
+        {7, 5, 4, 4, 14, 10, true, 0},            // dimmed behind a box
+        {7, 5, 0, 0, 17, 12, true, 0xFF000000u},  // dimmed, alpha on top
+        {7, 5, 0, 0, 7, 5, false, 0xFF000000u},   // alpha alone
+        {7, 5, -6, -4, 21, 15, false, 0},         // beyond the top left corner
+        {7, 5, 30, 22, 17, 12, false, 0},         // beyond the bottom right
+        {7, 5, 33, 25, 14, 10, false, 0},         // 2x, cut off on the right
+    };
+    constexpr int OutWidth = 40, OutHeight = 30, OutPitch = 48;
+    for (const Case& c : cases) {
+        // The frame's rows are longer than its width, as a pitch may be.
+        const int framePitch = c.frameWidth + 3;
+        std::vector<uint32_t> frame(size_t(framePitch) * c.frameHeight, Untouched);
+        for (int y = 0; y < c.frameHeight; ++y)
+            for (int x = 0; x < c.frameWidth; ++x)
+                frame[size_t(y) * framePitch + x] = Colour(x, y);
+        std::vector<uint32_t> out(size_t(OutPitch) * OutHeight, Untouched);
+        sdl::ScaleFrame({frame.data(), c.frameWidth, c.frameHeight, framePitch},
+                        {out.data(), OutWidth, OutHeight, OutPitch}, c.x, c.y, c.width, c.height,
+                        c.dim, c.alpha);
+        int wrong = 0;
+        for (int y = 0; y < OutHeight; ++y) {
+            for (int x = 0; x < OutWidth; ++x) {
+                uint32_t expected = Untouched;
+                const int dx = x - c.x, dy = y - c.y;
+                if (x < OutWidth && dx >= 0 && dx < c.width && dy >= 0 && dy < c.height) {
+                    expected = Colour(dx * c.frameWidth / c.width, dy * c.frameHeight / c.height);
+                    if (c.dim)
+                        expected = expected >> 1 & 0x7F7F7F;
+                    expected |= c.alpha;
+                }
+                wrong += out[size_t(y) * OutPitch + x] != expected;
+            }
+            // Past the output's width, in its pitch: never written.
+            for (int x = OutWidth; x < OutPitch; ++x)
+                wrong += out[size_t(y) * OutPitch + x] != Untouched;
+        }
+        EXPECT_EQ(wrong, 0) << c.frameWidth << "x" << c.frameHeight << " to " << c.width << "x"
+                            << c.height << " at " << c.x << "," << c.y << (c.dim ? " dim" : "");
+    }
+}
+
+TEST(ScaleFrame, APartWritesExactlyTheOutputPixelsThatShowItsFramePixels) {
+    struct Part {
+        int fx, fy, fw, fh;
+    };
+    const Part parts[] = {{0, 0, 7, 5}, {2, 1, 3, 2},   {6, 4, 1, 1},
+                          {0, 3, 1, 2}, {-2, -1, 4, 3}, {5, 2, 9, 9}};
+    const Case cases[] = {
+        {7, 5, 3, 2, 7, 5, false, 0},              // same size
+        {7, 5, 0, 0, 14, 10, false, 0},            // 2x
+        {7, 5, 1, 1, 21, 15, false, 0xFF000000u},  // 3x, alpha on top
+        {7, 5, 2, 3, 17, 12, false, 0},            // fit: no whole factor
+        {12, 10, 5, 5, 7, 5, false, 0},            // smaller than the frame
+        {7, 5, -6, -4, 21, 15, false, 0},          // beyond the top left corner
+        {7, 5, 33, 25, 14, 10, false, 0},          // 2x, cut off on the right
+    };
+    constexpr int OutWidth = 40, OutHeight = 30;
+    for (const Case& c : cases) {
+        std::vector<uint32_t> frame(size_t(c.frameWidth) * c.frameHeight);
+        for (int y = 0; y < c.frameHeight; ++y)
+            for (int x = 0; x < c.frameWidth; ++x)
+                frame[size_t(y) * c.frameWidth + x] = Colour(x, y);
+        for (const Part& p : parts) {
+            std::vector<uint32_t> out(size_t(OutWidth) * OutHeight, Untouched);
+            const sdl::OutputRect written =
+                sdl::ScaleFramePart({frame.data(), c.frameWidth, c.frameHeight, c.frameWidth},
+                                    {out.data(), OutWidth, OutHeight, OutWidth}, c.x, c.y, c.width,
+                                    c.height, c.alpha, p.fx, p.fy, p.fw, p.fh);
+            int wrong = 0, shown = 0;
+            for (int y = 0; y < OutHeight; ++y) {
+                for (int x = 0; x < OutWidth; ++x) {
+                    const int dx = x - c.x, dy = y - c.y;
+                    const int sx = dx * c.frameWidth / c.width, sy = dy * c.frameHeight / c.height;
+                    const bool inPart = dx >= 0 && dx < c.width && dy >= 0 && dy < c.height &&
+                                        sx >= p.fx && sx < p.fx + p.fw && sy >= p.fy &&
+                                        sy < p.fy + p.fh;
+                    const uint32_t expected = inPart ? Colour(sx, sy) | c.alpha : Untouched;
+                    wrong += out[size_t(y) * OutWidth + x] != expected;
+                    const bool inWritten = x >= written.x && x < written.x + written.width &&
+                                           y >= written.y && y < written.y + written.height;
+                    wrong += inPart != inWritten;
+                    shown += inPart;
+                }
+            }
+            EXPECT_EQ(wrong, 0) << c.width << "x" << c.height << " at " << c.x << "," << c.y
+                                << ", part " << p.fx << "," << p.fy << " " << p.fw << "x" << p.fh;
+            if (shown == 0) {
+                EXPECT_EQ(written.width * written.height, 0);
+            }
+        }
+    }
+}
+
+intptr_t Procedure(platform::Window window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    return platform::DefWindowProc(window, message, wParam, lParam);
+}
+
+uint32_t At(SDL_Surface* surface, int x, int y) {
+    return static_cast<const uint32_t*>(surface->pixels)[size_t(y) * (surface->pitch / 4) + x] &
+           0xFFFFFF;
+}
+
+// The window on the dummy driver: what its own pixels hold after a present.
+TEST(DesktopPresent, TheFieldFillsTheWindowPixelsBarsArePaintedOnceAndABoxDimsTheField) {
+    SDL_setenv("SDL_VIDEODRIVER", "dummy", 1);
+    SDL_setenv("SDL_AUDIODRIVER", "dummy", 1);
+    ASSERT_TRUE(sdl::StartVideo());
+    platform::RegisterClass("Test", 0, 110, Procedure);
+    platform::Window window = platform::CreateWindow("Test", "Morvask V1.0", 0, 0, 0, 966, 732);
+    ASSERT_NE(window, nullptr);
+    platform::ShowWindow(window, platform::SW_SHOWNORMAL);
+    SDL_Window* sdlWindow = sdl::Desktop.window.sdlWindow;
+
+    // A frame drawn into the window's surface is shown at once.
+    platform::Surface screen = platform::GetDC(window);
+    for (int y = 0; y < sdl::FieldHeight; ++y)
+        for (int x = 0; x < sdl::FieldWidth; ++x)
+            screen->pixels[size_t(y) * sdl::FieldWidth + x] = Colour(x, y);
+    platform::Surface frame = software::NewSurface(sdl::FieldWidth, sdl::FieldHeight);
+    frame->pixels = screen->pixels;
+    platform::BitBlt(screen, 0, 0, sdl::FieldWidth, sdl::FieldHeight, frame, 0, 0,
+                     platform::SRCCOPY);
+    SDL_Surface* pixels = SDL_GetWindowSurface(sdlWindow);
+    ASSERT_NE(pixels, nullptr);
+    EXPECT_EQ(At(pixels, 0, 0), Colour(0, 0));
+    EXPECT_EQ(At(pixels, 959, 703), Colour(959, 703));
+    EXPECT_EQ(At(pixels, 480, 300), Colour(480, 300));
+
+    // Twice the field: every field pixel is a 2 x 2 block.
+    SDL_SetWindowSize(sdlWindow, 1920, 1408);
+    sdl::Redraw();
+    pixels = SDL_GetWindowSurface(sdlWindow);
+    ASSERT_EQ(pixels->w, 1920);
+    int wrong = 0;
+    for (int y = 0; y < 1408; y += 7)
+        for (int x = 0; x < 1920; x += 5)
+            wrong += At(pixels, x, y) != Colour(x / 2, y / 2);
+    EXPECT_EQ(wrong, 0);
+
+    // A window wider than the field: black bars beside it, painted when the
+    // field's place changed and left alone by later frames.
+    SDL_SetWindowSize(sdlWindow, 1500, 800);
+    sdl::Redraw();
+    pixels = SDL_GetWindowSurface(sdlWindow);
+    const sdl::View view = sdl::CurrentView();
+    ASSERT_EQ(view.field.x, 270);
+    EXPECT_EQ(At(pixels, 0, 0), 0u);
+    EXPECT_EQ(At(pixels, 269, 400), 0u);
+    EXPECT_EQ(At(pixels, 1230, 400), 0u);
+    EXPECT_EQ(At(pixels, 700, 799), 0u);
+    EXPECT_EQ(At(pixels, 270, 48), Colour(0, 0));
+    static_cast<uint32_t*>(pixels->pixels)[0] = 0x123456;
+    sdl::PresentFrame(screen);
+    EXPECT_EQ(At(pixels, 0, 0), 0x123456u) << "a bar was painted again without a change";
+    EXPECT_EQ(At(pixels, 1229, 751), Colour(959, 703));
+
+    // The next frame told where it changed: only those pixels are written.
+    static_cast<uint32_t*>(pixels->pixels)[size_t(48) * (pixels->pitch / 4) + 270] = 0x123456;
+    for (int y = 100; y < 110; ++y)
+        for (int x = 200; x < 216; ++x)
+            frame->pixels[size_t(y) * sdl::FieldWidth + x] = 0xABCDEF;
+    const platform::Rect changed{200, 100, 16, 10};
+    platform::HintFrameChanges(screen, &changed, 1);
+    platform::BitBlt(screen, 0, 0, sdl::FieldWidth, sdl::FieldHeight, frame, 0, 0,
+                     platform::SRCCOPY);
+    EXPECT_EQ(At(pixels, 270 + 200, 48 + 100), 0xABCDEFu);
+    EXPECT_EQ(At(pixels, 270 + 215, 48 + 109), 0xABCDEFu);
+    EXPECT_EQ(At(pixels, 270 + 216, 48 + 109), Colour(216, 109));
+    EXPECT_EQ(At(pixels, 270, 48), 0x123456u) << "a pixel outside the changes was written";
+    // A frame copied without a hint is written whole.
+    frame->pixels = screen->pixels;
+    platform::BitBlt(screen, 0, 0, sdl::FieldWidth, sdl::FieldHeight, frame, 0, 0,
+                     platform::SRCCOPY);
+    EXPECT_EQ(At(pixels, 270, 48), Colour(0, 0));
+
+    // An open box: the field dimmed around it, the box drawn at the output's
+    // resolution, and the bars painted again.
+    sdl::OpenDialog open;
+    open.box = dialog::OpenBox("游戏暂停！休息一下！", "", platform::MB_OK);
+    sdl::Desktop.dialog = &open;
+    sdl::PresentFrame(nullptr);
+    sdl::Desktop.dialog = nullptr;
+    EXPECT_EQ(At(pixels, 0, 0), 0u);
+    EXPECT_EQ(At(pixels, 270, 48), Colour(0, 0) >> 1 & 0x7F7F7F);
+    const dialog::Rect& box = open.layout.frame;
+    ASSERT_GT(box.width, 0);
+    EXPECT_EQ(At(pixels, box.x, box.y + box.height / 2), 0xC9A84Cu) << "the box's border";
+    // Closed: the field as it was.
+    sdl::PresentFrame(nullptr);
+    EXPECT_EQ(At(pixels, 270, 48), Colour(0, 0));
+    EXPECT_EQ(At(pixels, box.x, box.y + box.height / 2),
+              Colour((box.x - 270), (box.y + box.height / 2 - 48)));
+}
+
+}  // namespace

@@ -1,0 +1,99 @@
+// The desktop programs' options: values in both spellings, the last of
+// --fullscreen and --windowed winning, and wrong values refused.
+#include "options/command_line.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+CommandLine Read(std::vector<const char*> arguments) {
+    return ReadCommandLine(int(arguments.size()), arguments.data());
+}
+
+TEST(CommandLine, OptionsAreReadInBothSpellingsAndTheLastDisplayChoiceWins) {
+    CommandLine line = Read({});
+    EXPECT_EQ(line.action, CommandLineAction::RunGame);
+    EXPECT_FALSE(line.fullscreen);
+    EXPECT_EQ(line.scale, 0);
+    EXPECT_FALSE(line.fitMode);
+
+    line = Read({"--scale", "3", "--scale-mode=fit", "--fullscreen"});
+    EXPECT_EQ(line.action, CommandLineAction::RunGame);
+    EXPECT_EQ(line.scale, 3);
+    EXPECT_TRUE(line.fitMode);
+    EXPECT_TRUE(line.fullscreen);
+
+    line = Read({"--fullscreen", "--scale=8", "--windowed", "--scale-mode", "integer"});
+    EXPECT_FALSE(line.fullscreen);
+    EXPECT_EQ(line.scale, 8);
+    EXPECT_FALSE(line.fitMode);
+}
+
+TEST(CommandLine, RecordNamesTheReplayToWrite) {
+    EXPECT_EQ(Read({}).recordPath, "");
+    EXPECT_EQ(Read({"--record", "run.mvr"}).recordPath, "run.mvr");
+    EXPECT_EQ(Read({"--record=a b.mvr", "--scale", "2"}).recordPath, "a b.mvr");
+    for (std::vector<const char*> arguments :
+         std::vector<std::vector<const char*>>{{"--record"}, {"--record="}}) {
+        CommandLine line = Read(arguments);
+        EXPECT_EQ(line.action, CommandLineAction::BadUsage) << arguments[0];
+    }
+}
+
+TEST(CommandLine, PlayNamesTheReplayAndSpeedIsOneTwoFourOrEight) {
+    CommandLine line = Read({"--play", "run.mvr"});
+    EXPECT_EQ(line.action, CommandLineAction::RunGame);
+    EXPECT_EQ(line.playPath, "run.mvr");
+    EXPECT_EQ(line.speed, 1);
+    for (const char* speed : {"1", "2", "4", "8"}) {
+        line = Read({"--speed", speed, "--play=run.mvr"});
+        EXPECT_EQ(line.action, CommandLineAction::RunGame) << speed;
+        EXPECT_EQ(line.speed, speed[0] - '0');
+    }
+    for (std::vector<const char*> arguments :
+         std::vector<std::vector<const char*>>{{"--play", "a.mvr", "--speed", "3"},
+                                               {"--play", "a.mvr", "--speed", "16"},
+                                               {"--play", "a.mvr", "--speed", "0"},
+                                               {"--play", "a.mvr", "--speed", "-2"},
+                                               {"--play", "a.mvr", "--speed", "2x"},
+                                               {"--play", "a.mvr", "--speed"},
+                                               {"--play"},
+                                               {"--play="},
+                                               {"--speed", "2"},
+                                               {"--play", "a.mvr", "--record", "b.mvr"}}) {
+        line = Read(arguments);
+        EXPECT_EQ(line.action, CommandLineAction::BadUsage) << arguments.back();
+        EXPECT_EQ(line.output.rfind("morvask: ", 0), 0u);
+    }
+    EXPECT_NE(Read({"--play", "a.mvr", "--speed", "3"}).output.find("--speed is 1, 2, 4 or 8"),
+              std::string::npos);
+}
+
+TEST(CommandLine, WrongValuesAndUnknownOptionsAreRefusedWithTheUsage) {
+    for (std::vector<const char*> arguments :
+         std::vector<std::vector<const char*>>{{"--scale", "0"},
+                                               {"--scale", "12"},
+                                               {"--scale", "2x"},
+                                               {"--scale"},
+                                               {"--scale-mode", "Fit"},
+                                               {"--windowed=1"},
+                                               {"-x"},
+                                               {"--fullscreen", "level1"}}) {
+        CommandLine line = Read(arguments);
+        EXPECT_EQ(line.action, CommandLineAction::BadUsage) << arguments[0];
+        EXPECT_NE(line.output.find(UsageText()), std::string::npos);
+    }
+}
+
+TEST(CommandLine, HelpAndVersionEndTheReading) {
+    CommandLine line = Read({"--version", "--bogus"});
+    EXPECT_EQ(line.action, CommandLineAction::Exit);
+    EXPECT_EQ(line.output, "Morvask 1.0.0\n");
+    line = Read({"-h"});
+    EXPECT_EQ(line.action, CommandLineAction::Exit);
+    EXPECT_EQ(line.output, UsageText());
+}
+
+}  // namespace

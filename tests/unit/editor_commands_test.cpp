@@ -1,0 +1,110 @@
+// The editor's history keeps at least 200 steps per level, and a try-out ends
+// back in the editor whichever way its game ends, also when the window closes.
+#include <gtest/gtest.h>
+
+#include "editor/commands.h"
+#include "editor/history.h"
+#include "levels/level_grid.h"
+#include "platform/headless/headless.h"
+#include "state/program_state.h"
+#include "tests/unit/test_support.h"
+
+namespace {
+
+void AnswerYes() {
+    headless::SetBoxAnswerer([](const char*, const char*, uint32_t type) {
+        return (type & 0xF) == platform::MB_YESNO ? platform::IDYES : platform::IDOK;
+    });
+}
+
+void Press(int key) {
+    headless::Deliver(platform::WM_KEYDOWN, uintptr_t(key), 0);
+}
+
+class EditorCommands : public ::testing::Test {
+protected:
+    void SetUp() override {
+        StartGame(4);
+        AnswerYes();
+        Press(platform::VK_F1);
+        ASSERT_EQ(GameMode, Editing);
+        Ticks(1);
+        Boxes.clear();
+    }
+    void TearDown() override {
+        // Leave the editor, so the next test enters it afresh.
+        if (TryingLevel())
+            Press(platform::VK_ESCAPE);
+        Press(platform::VK_F1);
+        Ticks(1);
+    }
+};
+
+}  // namespace
+
+TEST_F(EditorCommands, EachLevelKeepsItsLastStepsUpToTheDepth) {
+    const std::vector<int32_t> before = LevelSet;
+    const int32_t steps = int32_t(EditorHistoryDepth) + 20;
+    for (int32_t i = 1; i <= steps; ++i) {
+        LevelSet[i % LevelCellCount] = i;
+        CommitEditorChanges();
+    }
+    EXPECT_EQ(UndoStepCount(0), EditorHistoryDepth);
+    EXPECT_GE(EditorHistoryDepth, 200u);
+    for (size_t i = 0; i < EditorHistoryDepth; ++i)
+        ASSERT_TRUE(UndoLevelEdit(0));
+    EXPECT_FALSE(UndoLevelEdit(0));
+    // The first 20 steps were forgotten: their results stay.
+    for (int32_t i = 1; i <= 20; ++i)
+        EXPECT_EQ(LevelSet[i], i) << i;
+    EXPECT_EQ(LevelSet[21], before[21]);
+    EXPECT_EQ(RedoStepCount(0), EditorHistoryDepth);
+    EXPECT_EQ(UndoStepCount(1), 0u);
+}
+
+TEST_F(EditorCommands, AGameOverInATryOutGoesBackToTheEditor) {
+    BattleState.LevelIndex = 4;
+    LevelSet[4 * LevelCellCount] = Stone;
+    CommitEditorChanges();
+    Press(platform::VK_F5);
+    ASSERT_EQ(GameMode, Playing);
+    EXPECT_EQ(BattleState.LevelIndex, 4);
+    Ticks(5);
+    BattleState.GameOverDelay = 1;
+    Boxes.clear();
+    Ticks(2);
+    EXPECT_EQ(GameMode, Editing);
+    EXPECT_EQ(BattleState.LevelIndex, 4);
+    ASSERT_EQ(Boxes.size(), 2u);
+    EXPECT_EQ(Boxes[0].text, "游戏结束！再接再厉！");
+    EXPECT_EQ(Boxes[1].text, "第5关地图编辑");
+    EXPECT_EQ(UndoStepCount(4), 1u);
+    EXPECT_TRUE(UndoLevelEdit(4));
+    EXPECT_NE(WorkingGrid[0], Stone);
+}
+
+TEST_F(EditorCommands, AClearedLevelInATryOutGoesBackToTheEditor) {
+    BattleState.LevelIndex = 34;
+    Press(platform::VK_F5);
+    BattleState.LevelClearDelay = 1;
+    Boxes.clear();
+    Ticks(2);
+    EXPECT_EQ(GameMode, Editing);
+    EXPECT_EQ(BattleState.LevelIndex, 34);
+    ASSERT_EQ(Boxes.size(), 1u);
+    EXPECT_EQ(Boxes[0].text, "第35关地图编辑");
+}
+
+TEST_F(EditorCommands, ClosingDuringATryOutAsksToSaveTheEdits) {
+    Press(platform::VK_F5);
+    ASSERT_TRUE(TryingLevel());
+    // No, do not save: the test writes no map file.
+    headless::SetBoxAnswerer(nullptr);
+    Boxes.clear();
+    headless::Deliver(platform::WM_CLOSE, 0, 0);
+    ASSERT_GE(Boxes.size(), 2u);
+    EXPECT_EQ(Boxes[0].text, "是否保存自制地图？");
+    EXPECT_EQ(Boxes[1].text, "感谢使用！再见！");
+    EXPECT_FALSE(TryingLevel());
+    EXPECT_EQ(GameMode, Editing);
+}

@@ -1,0 +1,146 @@
+// The delays of a tick of play turn into the modes, and the modes into boxes,
+// new levels and new games.
+#include <gtest/gtest.h>
+
+#include "battle/frame_step.h"
+#include "levels/level_grid.h"
+#include "state/program_state.h"
+#include "tests/unit/test_support.h"
+
+namespace {
+
+class Modes : public ::testing::Test {
+protected:
+    void SetUp() override {
+        StartGame(3);
+        Boxes.clear();
+    }
+    void DestroyPlayer(int32_t lives, int32_t delay) {
+        BattleState.PlayerDestroyed = true;
+        BattleState.RespawnDelay = delay;
+        BattleState.Lives = lives;
+    }
+};
+
+}  // namespace
+
+TEST_F(Modes, GameOverDelayEndsTheGameAndTheBoxComesOnTheNextTick) {
+    BattleState.GameOverDelay = 2;
+    Ticks(1);
+    EXPECT_EQ(GameMode, Playing);
+    Ticks(1);
+    EXPECT_EQ(GameMode, GameOver);
+    // Both ticks ran to their ends: the first enemy of the level came.
+    EXPECT_EQ(BattleState.EnemiesOnField, 1);
+    EXPECT_TRUE(Boxes.empty());
+    BattleState.LevelIndex = 6;
+    BattleState.Lives = 1;
+    Ticks(1);
+    ASSERT_EQ(Boxes.size(), 2u);
+    EXPECT_EQ(Boxes[0].text, "游戏结束！再接再厉！");
+    EXPECT_EQ(Boxes[1].text, "准备进入第1关");
+    EXPECT_EQ(GameMode, Playing);
+    EXPECT_EQ(BattleState.LevelIndex, 0);
+    EXPECT_EQ(BattleState.Lives, 3);
+}
+
+TEST_F(Modes, ClearingALevelStartsTheNextOneOnTheFollowingTick) {
+    BattleState.LevelIndex = 4;
+    BattleState.LevelClearDelay = 1;
+    Ticks(1);
+    EXPECT_EQ(GameMode, LevelCleared);
+    Ticks(1);
+    EXPECT_EQ(GameMode, Playing);
+    EXPECT_EQ(BattleState.LevelIndex, 5);
+    ASSERT_EQ(Boxes.size(), 1u);
+    EXPECT_EQ(Boxes[0].text, "准备进入第6关");
+    for (int i = 0; i < LevelCellCount; ++i)
+        ASSERT_EQ(WorkingGrid[i], LevelSet[5 * 165 + i]);
+}
+
+TEST_F(Modes, ClearingTheLastLevelWinsTheGame) {
+    BattleState.LevelIndex = 34;
+    BattleState.LevelClearDelay = 1;
+    Ticks(1);
+    Ticks(1);
+    EXPECT_EQ(GameMode, AllCleared);
+    EXPECT_EQ(BattleState.LevelIndex, 35);
+    EXPECT_TRUE(Boxes.empty());
+    LevelSet[3] = Stone;  // the new game keeps the level set as it is
+    Ticks(1);
+    ASSERT_EQ(Boxes.size(), 2u);
+    EXPECT_EQ(Boxes[0].text, "太厉害了，祝贺通关！");
+    EXPECT_EQ(Boxes[0].caption, "");
+    EXPECT_EQ(Boxes[1].text, "准备进入第1关");
+    EXPECT_EQ(GameMode, Playing);
+    EXPECT_EQ(BattleState.LevelIndex, 0);
+    EXPECT_EQ(WorkingGrid[3], Stone);
+}
+
+TEST_F(Modes, ALevelClearedInTheSameTickAsTheGameIsLostCounts) {
+    BattleState.GameOverDelay = 1;
+    BattleState.LevelClearDelay = 1;
+    Ticks(1);
+    EXPECT_EQ(GameMode, LevelCleared);
+}
+
+TEST_F(Modes, NoTankLeftOutranksEverything) {
+    BattleState.GameOverDelay = 1;
+    BattleState.LevelClearDelay = 1;
+    DestroyPlayer(0, 1);
+    Ticks(1);
+    EXPECT_EQ(GameMode, GameOver);
+    EXPECT_TRUE(BattleState.PlayerDestroyed);
+}
+
+TEST_F(Modes, TheRespawnBringsTheFreshTankAndCountsTheBulletsStillFlying) {
+    TankRecord& p = BattleState.Player;
+    p.speed = 8;
+    p.maxBullets = 2;
+    p.hitPoints = 0;
+    p.reloadTimer = 60;
+    // A bullet of the lost tank is still in the air, over the open column 5.
+    BattleState.PlayerBullets.push_back({.band = 2,
+                                         .spare = 100,
+                                         .direction = Up,
+                                         .x = 332,
+                                         .y = 500,
+                                         .speed = 8,
+                                         .damage = 10,
+                                         .frame = 0});
+    p.bulletsInFlight = 1;
+    DestroyPlayer(2, 3);
+    Ticks(2);
+    EXPECT_TRUE(BattleState.PlayerDestroyed);
+    // The reload keeps falling while the tank is destroyed.
+    EXPECT_EQ(p.reloadTimer, 60 - 2 * 8);
+    Ticks(1);
+    EXPECT_FALSE(BattleState.PlayerDestroyed);
+    EXPECT_EQ(BattleState.Lives, 2);
+    EXPECT_EQ(p.speed, 4);
+    EXPECT_EQ(p.maxBullets, 1);
+    EXPECT_EQ(p.hitPoints, 20);
+    EXPECT_EQ(p.y, 704);
+    ASSERT_EQ(BattleState.PlayerBullets.size(), 1u);
+    EXPECT_EQ(p.bulletsInFlight, 1);
+    // When that bullet leaves the field the count is 0, never below.
+    Ticks(80);
+    EXPECT_TRUE(BattleState.PlayerBullets.empty());
+    EXPECT_EQ(p.bulletsInFlight, 0);
+}
+
+TEST_F(Modes, ARespawnIsTheSameTankAsANewGamesAfterAnyNumberOfLives) {
+    for (int life = 0; life < 3; ++life) {
+        BattleState.Player.band = 3;
+        BattleState.Player.speed = 7;
+        DestroyPlayer(2, 1);
+        Ticks(1);
+        TankRecord expected = FreshPlayerRecord;
+        expected.moveTicks = 16;
+        EXPECT_EQ(BattleState.Player.band, expected.band);
+        EXPECT_EQ(BattleState.Player.speed, expected.speed);
+        EXPECT_EQ(BattleState.Player.x, expected.x);
+        EXPECT_EQ(BattleState.Player.y, expected.y);
+        EXPECT_EQ(BattleState.Player.reloadRate, expected.reloadRate);
+    }
+}

@@ -1,0 +1,205 @@
+// The map file against hostile and broken surroundings: files too large to
+// be maps, read errors, planted links, leftovers of killed saves and files
+// that belong to another user.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "levels/builtin_levels.h"
+#include "levels/level_grid.h"
+#include "levels/map_file.h"
+#include "platform/files.h"
+#include "tests/unit/test_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class MapFileSafety : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetEverything();
+        RestoreBuiltInLevels();
+        char pattern[] = "/tmp/morvask-safety-XXXXXX";
+        directory = mkdtemp(pattern);
+        previous = fs::current_path();
+        fs::current_path(directory);
+    }
+    void TearDown() override {
+        fs::current_path(previous);
+        fs::remove_all(directory);
+    }
+    static std::string Read(const char* path) {
+        std::ifstream in(path, std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+    static void Write(const std::string& text, const char* path = "map.txt") {
+        std::ofstream(path, std::ios::binary) << text;
+    }
+    static std::vector<std::string> Names() {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator("."))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    std::vector<std::string> BoxTexts() {
+        std::vector<std::string> texts;
+        for (const RecordedBox& b : Boxes)
+            texts.push_back(b.text);
+        return texts;
+    }
+    // A level set that differs from the built-in one everywhere.
+    static std::string AllNines() {
+        std::vector<int32_t> nines(LevelSet.size(), 9);
+        return FormatLevelSet(nines);
+    }
+    fs::path directory;
+    fs::path previous;
+};
+
+const std::vector<std::string> LoadFailed = {"载入地图失败！"};
+
+}  // namespace
+
+TEST_F(MapFileSafety, AFileLargerThanAnyMapIsRefusedBeforeReading) {
+    // A sparse 4 GiB file: "1 " and then nothing but NUL bytes.
+    Write("1 ");
+    ASSERT_EQ(truncate("map.txt", off_t(4) << 30), 0);
+    LoadCustomMap();
+    EXPECT_EQ(BoxTexts(), LoadFailed);
+    EXPECT_EQ(Boxes[0].caption, "错误");
+    EXPECT_EQ(LevelSet, BuiltInLevels());
+
+    // The limit itself: a whole map padded to exactly 1 MiB loads, one byte
+    // more does not, and the refused file changes no cell.
+    std::string text = AllNines();
+    text.resize(MaxMapFileBytes, ' ');
+    Write(text);
+    Boxes.clear();
+    LoadCustomMap();
+    EXPECT_TRUE(Boxes.empty());
+    EXPECT_EQ(LevelSet, std::vector<int32_t>(LevelSet.size(), 9));
+
+    RestoreBuiltInLevels();
+    Write(text + " ");
+    LoadCustomMap();
+    EXPECT_EQ(BoxTexts(), LoadFailed);
+    EXPECT_EQ(LevelSet, BuiltInLevels());
+}
+
+TEST_F(MapFileSafety, AReadErrorIsALoadFailureThatChangesNothing) {
+    // Reading this process's memory from address 0 fails with EIO: a file
+    // that opens as a regular one and then cannot be read.
+    if (!fs::exists("/proc/self/mem"))
+        GTEST_SKIP() << "no /proc";
+    fs::create_symlink("/proc/self/mem", "map.txt");
+    LoadCustomMap();
+    EXPECT_EQ(BoxTexts(), LoadFailed);
+    EXPECT_EQ(LevelSet, BuiltInLevels());
+}
+
+TEST_F(MapFileSafety, AFifoUnderTheMapsNameDoesNotHangTheLoad) {
+    ASSERT_EQ(mkfifo("map.txt", 0600), 0);
+    LoadCustomMap();
+    EXPECT_EQ(BoxTexts(), LoadFailed);
+    EXPECT_EQ(LevelSet, BuiltInLevels());
+}
+
+TEST_F(MapFileSafety, APlantedLinkAtTheOldTemporaryNameIsNeverFollowed) {
+    Write("victim's own text", "victim");
+    ASSERT_EQ(chmod("victim", 0600), 0);
+    fs::create_symlink("victim", "map.txt.saving");
+    SaveCustomMap();
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>({"地图保存成功！"}));
+    EXPECT_EQ(Read("victim"), "victim's own text");
+    EXPECT_EQ(fs::status("victim").permissions(), fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_FALSE(fs::is_symlink("map.txt"));
+    EXPECT_EQ(Read("map.txt").size(), 29711u);
+    // The link was ours, and it is gone with the other leftovers.
+    EXPECT_EQ(Names(), std::vector<std::string>({"map.txt", "victim"}));
+}
+
+TEST_F(MapFileSafety, LeftoversOfKilledSavesAreCleanedUpOnlyWhenStale) {
+    Write("half a map", "map.txt.saving");
+    Write("half a map", "map.txt.saving-aaaaaaaaaaaa");
+    Write("a save running now", "map.txt.saving-bbbbbbbbbbbb");
+    Write("not ours to judge", "map.txt.saving-short");
+    auto old = fs::file_time_type::clock::now() - std::chrono::minutes(5);
+    fs::last_write_time("map.txt.saving-aaaaaaaaaaaa", old);
+    fs::last_write_time("map.txt.saving-short", old);
+    SaveCustomMap();
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>({"地图保存成功！"}));
+    EXPECT_EQ(Names(), std::vector<std::string>(
+                           {"map.txt", "map.txt.saving-bbbbbbbbbbbb", "map.txt.saving-short"}));
+    LoadCustomMap();
+    EXPECT_EQ(LevelSet, BuiltInLevels());
+}
+
+TEST_F(MapFileSafety, ANewMapGetsTheUsualPermissions) {
+    mode_t previousMask = umask(022);
+    SaveCustomMap();
+    umask(previousMask);
+    struct stat status {};
+    ASSERT_EQ(stat("map.txt", &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, 0644u);
+    EXPECT_EQ(Names(), std::vector<std::string>({"map.txt"}));
+}
+
+TEST_F(MapFileSafety, AnotherUsersMapIsNotReplacedThroughAWritableDirectory) {
+    if (geteuid() != 0)
+        GTEST_SKIP() << "needs root to act as another user";
+    // A directory anyone may write, and a map that only its owner (root) may.
+    ASSERT_EQ(chmod(".", 0777), 0);
+    Write("root's map");
+    ASSERT_EQ(chmod("map.txt", 0644), 0);
+    Write("anyone's map", "shared.txt");
+    ASSERT_EQ(chmod("shared.txt", 0666), 0);
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (setgid(65534) != 0 || setuid(65534) != 0)
+            _exit(3);
+        Boxes.clear();
+        SaveCustomMap();
+        bool refused = Boxes.size() == 1 && Boxes[0].text == "地图保存失败！";
+        // The same user may replace a file that everyone may write.
+        bool mayWrite = platform::ReplaceFileWhole("shared.txt", "nobody's map");
+        _exit(refused && mayWrite ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(Read("map.txt"), "root's map");
+    EXPECT_EQ(Read("shared.txt"), "nobody's map");
+    EXPECT_EQ(Names(), std::vector<std::string>({"map.txt", "shared.txt"}));
+}
+
+TEST_F(MapFileSafety, AMaskThatForbidsEverythingStillLeavesTheUserTheirMap) {
+    // Emscripten's file system reports such a mask.
+    mode_t previousMask = umask(0777);
+    SaveCustomMap();
+    SaveCustomMap();
+    umask(previousMask);
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>({"地图保存成功！", "地图保存成功！"}));
+    struct stat status {};
+    ASSERT_EQ(stat("map.txt", &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0600u);
+    LevelSet[0] = 77;
+    LoadCustomMap();
+    EXPECT_EQ(LevelSet, BuiltInLevels());
+}

@@ -1,0 +1,310 @@
+// The custom map file: its bytes, the reader's token rules, and saves that
+// never lose the user's map.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+
+#include "levels/builtin_levels.h"
+#include "levels/level_grid.h"
+#include "levels/map_file.h"
+#include "platform/platform.h"
+#include "tests/unit/test_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Each test runs in a fresh working directory of its own.
+class MapFile : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetEverything();
+        RestoreBuiltInLevels();
+        char pattern[] = "/tmp/morvask-map-XXXXXX";
+        directory = mkdtemp(pattern);
+        previous = fs::current_path();
+        fs::current_path(directory);
+    }
+    void TearDown() override {
+        fs::current_path(previous);
+        fs::permissions(directory, fs::perms::owner_all, fs::perm_options::add);
+        fs::remove_all(directory);
+    }
+    static std::string Read(const char* path = "map.txt") {
+        std::ifstream in(path, std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+    static void Write(const std::string& text, const char* path = "map.txt") {
+        std::ofstream(path, std::ios::binary) << text;
+    }
+    static std::vector<std::string> Lines(const std::string& text) {
+        std::vector<std::string> lines;
+        size_t at = 0;
+        while (at < text.size()) {
+            size_t end = text.find("\r\n", at);
+            if (end == std::string::npos) {
+                lines.push_back(text.substr(at));
+                break;
+            }
+            lines.push_back(text.substr(at, end - at));
+            at = end + 2;
+        }
+        return lines;
+    }
+    std::vector<std::string> BoxTexts() {
+        std::vector<std::string> texts;
+        for (const RecordedBox& b : Boxes)
+            texts.push_back(b.text);
+        return texts;
+    }
+    fs::path directory;
+    fs::path previous;
+};
+
+}  // namespace
+
+TEST_F(MapFile, TheBuiltInLevelsSaveAsTheDocumentedBytes) {
+    SaveCustomMap();
+    ASSERT_EQ(BoxTexts(), std::vector<std::string>({"地图保存成功！"}));
+    EXPECT_EQ(Boxes[0].caption, "");
+    EXPECT_EQ(Boxes[0].type, platform::MB_OK);
+    std::string text = Read();
+    EXPECT_EQ(text.size(), 29711u);
+    std::vector<std::string> lines = Lines(text);
+    ASSERT_EQ(lines.size(), 35u * 12u);
+    std::string zeros;
+    for (int i = 0; i < 15; ++i)
+        zeros += "0  , ";
+    EXPECT_EQ(lines[0], zeros);
+    // Row 10 of level 1 holds the base: "10" takes one space before its comma.
+    EXPECT_EQ(lines[10].substr(7 * 5, 5), "10 , ");
+    for (int level = 0; level < 35; ++level) {
+        for (int row = 0; row < 11; ++row) {
+            const std::string& line = lines[level * 12 + row];
+            if (level == 34 && row == 10)
+                continue;
+            EXPECT_EQ(line.size(), 75u) << level << "," << row;
+            EXPECT_EQ(line.back(), ' ');
+        }
+        EXPECT_EQ(lines[level * 12 + 11], "") << level;
+    }
+    // The last value has no separator, and two line ends follow it.
+    EXPECT_EQ(lines[34 * 12 + 10].size(), 71u);
+    EXPECT_EQ(text.substr(text.size() - 5, 1), std::to_string(LevelSet.back()));
+    EXPECT_EQ(text.substr(text.size() - 4), "\r\n\r\n");
+}
+
+TEST_F(MapFile, SaveThenLoadGivesBackEveryValue) {
+    LevelSet[0] = 123;
+    LevelSet[1] = -7;
+    LevelSet[2] = 2147483647;
+    LevelSet[3] = -2147483647 - 1;
+    LevelSet[5774] = 55;
+    std::vector<int32_t> saved = LevelSet;
+    SaveCustomMap();
+    std::string text = Read();
+    EXPECT_EQ(text.substr(0, 20), "123 , -7  , 21474836");
+    EXPECT_EQ(text.substr(text.size() - 6), "55\r\n\r\n");
+    RestoreBuiltInLevels();
+    LoadCustomMap();
+    EXPECT_EQ(LevelSet, saved);
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>({"地图保存成功！"}));
+}
+
+TEST_F(MapFile, AShortFileChangesOnlyTheValuesItHolds) {
+    std::string text;
+    for (int k = 0; k < 100; ++k)
+        text += "7 , ";
+    Write(text);
+    LoadCustomMap();
+    for (int k = 0; k < 5775; ++k)
+        ASSERT_EQ(LevelSet[k], k < 100 ? 7 : BuiltInLevels()[k]) << k;
+    EXPECT_TRUE(Boxes.empty());
+}
+
+TEST_F(MapFile, NumbersAndSeparatorsMustAlternate) {
+    // With blanks alone, every second number is taken as a separator.
+    Write("1 2 3 4 5 6");
+    LoadCustomMap();
+    EXPECT_EQ(LevelSet[0], 1);
+    EXPECT_EQ(LevelSet[1], 3);
+    EXPECT_EQ(LevelSet[2], 5);
+    EXPECT_EQ(LevelSet[3], BuiltInLevels()[3]);
+    // A separator written against the next number swallows it.
+    RestoreBuiltInLevels();
+    Write("+4 ,9 8\t;\n-0 x 12");
+    LoadCustomMap();
+    EXPECT_EQ(LevelSet[0], 4);
+    EXPECT_EQ(LevelSet[1], 8);
+    EXPECT_EQ(LevelSet[2], 0);
+    EXPECT_EQ(LevelSet[3], 12);
+    EXPECT_EQ(LevelSet[4], BuiltInLevels()[4]);
+}
+
+TEST_F(MapFile, TheFirstFailedReadStopsTheRest) {
+    for (const char* bad : {"5 , x , 6 , 7", "5 , 99999999999 , 6", "5 , 2147483648 , 6",
+                            "5 , - , 6", "5 , +", "5"}) {
+        RestoreBuiltInLevels();
+        Write(bad);
+        LoadCustomMap();
+        EXPECT_EQ(LevelSet[0], 5) << bad;
+        for (int k = 1; k < 5775; ++k)
+            ASSERT_EQ(LevelSet[k], BuiltInLevels()[k]) << bad;
+    }
+    // The smallest value fits.
+    Write("-2147483648 , 1");
+    LoadCustomMap();
+    EXPECT_EQ(LevelSet[0], -2147483647 - 1);
+    EXPECT_TRUE(Boxes.empty());
+}
+
+TEST_F(MapFile, TextAfterTheLastValueIsIgnored) {
+    std::string text;
+    for (int k = 0; k < 5775; ++k)
+        text += "9 , ";
+    text += "and then some words 1 2 3";
+    Write(text);
+    LoadCustomMap();
+    for (int32_t v : LevelSet)
+        ASSERT_EQ(v, 9);
+}
+
+TEST_F(MapFile, AnEmptyFileChangesNothingAndSaysNothing) {
+    Write("");
+    LoadCustomMap();
+    EXPECT_EQ(LevelSet, BuiltInLevels());
+    EXPECT_TRUE(Boxes.empty());
+}
+
+TEST_F(MapFile, AMissingFileIsReported) {
+    LoadCustomMap();
+    ASSERT_EQ(BoxTexts(), std::vector<std::string>({"载入地图失败！"}));
+    EXPECT_EQ(Boxes[0].caption, "错误");
+    EXPECT_EQ(Boxes[0].type, platform::MB_OK | platform::MB_ICONWARNING);
+    EXPECT_EQ(LevelSet, BuiltInLevels());
+}
+
+TEST_F(MapFile, ADirectoryNamedLikeTheMapFailsBothWays) {
+    fs::create_directory("map.txt");
+    LoadCustomMap();
+    SaveCustomMap();
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>({"载入地图失败！", "地图保存失败！"}));
+    EXPECT_EQ(Boxes[1].caption, "错误");
+    EXPECT_EQ(Boxes[1].type, platform::MB_OK | platform::MB_ICONWARNING);
+    EXPECT_TRUE(fs::is_directory("map.txt"));
+}
+
+TEST_F(MapFile, AReadOnlyFileIsLeftAsItWas) {
+    Write("old map");
+    fs::permissions("map.txt",
+                    fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    SaveCustomMap();
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>({"地图保存失败！"}));
+    EXPECT_EQ(Read(), "old map");
+    EXPECT_EQ(fs::directory_iterator(".")->path().filename(), "map.txt");
+}
+
+TEST_F(MapFile, ADirectoryThatCannotBeWrittenKeepsTheOldFile) {
+    Write("old map");
+    fs::permissions(".", fs::perms::owner_read | fs::perms::owner_exec);
+    SaveCustomMap();
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>({"地图保存失败！"}));
+    EXPECT_EQ(Read(), "old map");
+}
+
+TEST_F(MapFile, AFailedWriteLeavesTheOldFileWholeAndSaysSo) {
+    Write("old map");
+    // The child may write no more than 1000 bytes to any file.
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{1000, 1000};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        Boxes.clear();
+        SaveCustomMap();
+        bool reported = Boxes.size() == 1 && Boxes[0].text == "地图保存失败！";
+        _exit(reported ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the failed save was not reported";
+    EXPECT_EQ(Read(), "old map");
+    int files = 0;
+    for (const auto& entry : fs::directory_iterator(".")) {
+        (void)entry;
+        ++files;
+    }
+    EXPECT_EQ(files, 1) << "a half-written file was left behind";
+}
+
+TEST_F(MapFile, ASaveReplacesTheOldFileAndKeepsItsPermissions) {
+    Write(std::string(50000, 'x'));
+    fs::permissions("map.txt",
+                    fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    SaveCustomMap();
+    EXPECT_EQ(Read().size(), 29711u);
+    EXPECT_EQ(fs::status("map.txt").permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    // Saving never changes the level set.
+    EXPECT_EQ(LevelSet, BuiltInLevels());
+}
+
+TEST_F(MapFile, RandomFilesNeverBreakTheReader) {
+    // Valid files, mangled files and noise: the reader stays inside the level
+    // set, and no cell past the number of tokens in the file changes.
+    std::mt19937 random(1234);
+    const std::string valid = FormatLevelSet(BuiltInLevels());
+    const char alphabet[] = "0123456789+- ,\t\r\n\v\fx;9";
+    for (int round = 0; round < 400; ++round) {
+        std::string text;
+        switch (round % 4) {
+            case 0:  // noise from the reader's own characters
+                for (int n = random() % 4000; n > 0; --n)
+                    text += alphabet[random() % (sizeof alphabet - 1)];
+                break;
+            case 1:  // any bytes at all, NUL included
+                for (int n = random() % 4000; n > 0; --n)
+                    text += char(random() & 0xFF);
+                break;
+            case 2: {  // a valid file, cut and with bytes flipped
+                text = valid.substr(0, random() % valid.size());
+                for (int n = random() % 20; n > 0 && !text.empty(); --n)
+                    text[random() % text.size()] = alphabet[random() % (sizeof alphabet - 1)];
+                break;
+            }
+            default:  // long numbers and signs
+                for (int n = random() % 300; n > 0; --n) {
+                    text += (random() % 3 == 0 ? "-" : random() % 2 ? "+" : "");
+                    for (int d = random() % 25; d >= 0; --d)
+                        text += char('0' + random() % 10);
+                    text += random() % 2 ? " , " : " ";
+                }
+        }
+        Write(text);
+        std::vector<int32_t> before = LevelSet;
+        LoadCustomMap();
+        ASSERT_EQ(LevelSet.size(), 5775u);
+        size_t tokens = 0;
+        std::istringstream words(text);
+        for (std::string word; words >> word;)
+            ++tokens;
+        for (size_t k = tokens; k < LevelSet.size(); ++k)
+            ASSERT_EQ(LevelSet[k], before[k]) << "round " << round << ", cell " << k;
+    }
+    EXPECT_TRUE(Boxes.empty());
+}

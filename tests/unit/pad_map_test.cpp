@@ -1,0 +1,66 @@
+// The gamepad's meaning: the dead zone, the stronger axis, the D-pad before
+// the stick, the face buttons by their place, and the fire and lock buttons.
+#include <gtest/gtest.h>
+
+#include "platform/input/pad_map.h"
+#include "platform/platform.h"
+
+using namespace padmap;
+
+namespace {
+
+std::vector<int> Held(std::initializer_list<PadButton> buttons,
+                      std::initializer_list<std::pair<PadAxis, int>> axes = {}, int deadZone = 25) {
+    PadState pad;
+    for (PadButton b : buttons)
+        pad.buttons[b] = true;
+    for (auto [axis, value] : axes)
+        pad.axes[axis] = int16_t(value);
+    return HeldKeys(pad, deadZone);
+}
+
+const int Up = platform::VK_UP, Down = platform::VK_DOWN, Left = platform::VK_LEFT,
+          Right = platform::VK_RIGHT;
+
+}  // namespace
+
+TEST(PadMap, TheLeftStickDrivesAlongItsStrongerAxisPastTheDeadZone) {
+    EXPECT_EQ(Held({}), std::vector<int>{});
+    // 25% of 32767 is 8191: that much is still rest.
+    EXPECT_EQ(Held({}, {{LeftX, 8191}}), std::vector<int>{});
+    EXPECT_EQ(Held({}, {{LeftX, 8192}}), std::vector<int>{Right});
+    EXPECT_EQ(Held({}, {{LeftX, -8192}}), std::vector<int>{Left});
+    EXPECT_EQ(Held({}, {{LeftY, -32768}}), std::vector<int>{Up});
+    EXPECT_EQ(Held({}, {{LeftY, 20000}, {LeftX, -19999}}), std::vector<int>{Down});
+    EXPECT_EQ(Held({}, {{LeftY, 20000}, {LeftX, -20001}}), std::vector<int>{Left});
+    EXPECT_EQ(Held({}, {{LeftY, -9000}, {LeftX, 9000}}), std::vector<int>{Up});
+    // The dead zone is the player's choice.
+    EXPECT_EQ(Held({}, {{LeftX, 8192}}, 50), std::vector<int>{});
+    EXPECT_EQ(Held({}, {{LeftX, 1}}, 0), std::vector<int>{Right});
+    // The D-pad wins over the stick and may hold two arrows, as keys can.
+    EXPECT_EQ(Held({DpadUp}, {{LeftX, 32767}}), std::vector<int>{Up});
+    EXPECT_EQ(Held({DpadDown, DpadRight}), (std::vector<int>{Down, Right}));
+}
+
+TEST(PadMap, FaceButtonsTurnTheGunTowardTheirPlace) {
+    EXPECT_EQ(Held({North}), std::vector<int>{'W'});
+    EXPECT_EQ(Held({South}), std::vector<int>{'S'});
+    EXPECT_EQ(Held({West}), std::vector<int>{'A'});
+    EXPECT_EQ(Held({East}), std::vector<int>{'D'});
+    EXPECT_EQ(Held({}, {{RightX, -30000}}), std::vector<int>{'A'});
+    EXPECT_EQ(Held({East}, {{RightY, 30000}}), std::vector<int>{'D'});
+    EXPECT_EQ(Held({}, {{RightY, 30000}, {LeftX, 30000}}), (std::vector<int>{Right, 'S'}));
+}
+
+TEST(PadMap, ShouldersAndTriggersFireAndLock) {
+    EXPECT_EQ(Held({RightShoulder}), std::vector<int>{platform::VK_SPACE});
+    EXPECT_EQ(Held({}, {{RightTrigger, 16383}}), std::vector<int>{});
+    EXPECT_EQ(Held({}, {{RightTrigger, 16384}}), std::vector<int>{platform::VK_SPACE});
+    EXPECT_EQ(Held({}, {{LeftTrigger, 32767}}), std::vector<int>{});
+    EXPECT_EQ(Held({LeftShoulder}), std::vector<int>{'L'});
+    // Start and Back are commands, not held keys.
+    EXPECT_EQ(Held({Start, Back}), std::vector<int>{});
+    EXPECT_EQ(CommandKey(Start), 'P');
+    EXPECT_EQ(CommandKey(Back), 'H');
+    EXPECT_EQ(CommandKey(South), 0);
+}

@@ -1,0 +1,242 @@
+// Replays: the file's bytes read back exactly and strictly, and a run played
+// back is the same game, or parts from the recording at the checksum that
+// first sees the difference.
+#include <gtest/gtest.h>
+
+#include "platform/headless/headless.h"
+#include "render/draw.h"
+#include "replay/checksum.h"
+#include "replay/file.h"
+#include "replay/player.h"
+#include "replay/recorder.h"
+#include "shell/main_window.h"
+#include "state/battle_state.h"
+#include "state/program_state.h"
+#include "tests/unit/test_support.h"
+
+namespace {
+
+ReplayRecord SmallReplay() {
+    ReplayRecord replay;
+    replay.programVersion = "1.0.0";
+    replay.seed = 77;
+    replay.builtInLevelsHash = 0xDEADBEEF;
+    ReplayEvent box;
+    box.op = ReplayBox;
+    box.value = 6;
+    AppendEvent(replay, box);
+    ReplayEvent keys;
+    keys.op = ReplayKeys;
+    keys.keys.set(0x20);
+    keys.keys.set(0x26);
+    AppendEvent(replay, keys);
+    ReplayEvent mouse;
+    mouse.op = ReplayMouse;
+    mouse.x = 65535;
+    mouse.y = 3;
+    AppendEvent(replay, mouse);
+    AppendTicks(replay, 150);  // stops at the checksum's place
+    ReplayEvent check;
+    check.op = ReplayCheck;
+    check.value = 0x12345678;
+    check.count = 100;
+    AppendEvent(replay, check);
+    AppendTicks(replay, 50);
+    replay.finalChecksum = 42;
+    return replay;
+}
+
+ReplayReadResult Decode(const std::string& bytes, std::string* error = nullptr) {
+    ReplayRecord replay;
+    std::string reason;
+    ReplayReadResult result = DecodeReplay(bytes, replay, reason);
+    if (error)
+        *error = reason;
+    return result;
+}
+
+}  // namespace
+
+TEST(ReplayFile, BytesReadBackAsWritten) {
+    ReplayRecord written = SmallReplay();
+    ASSERT_EQ(written.totalTicks, 150u);
+    std::string bytes = EncodeReplay(written);
+    ReplayRecord read;
+    std::string error;
+    ASSERT_EQ(DecodeReplay(bytes, read, error), ReplayRead) << error;
+    EXPECT_EQ(read.seed, 77u);
+    EXPECT_EQ(read.programVersion, "1.0.0");
+    EXPECT_EQ(read.builtInLevelsHash, 0xDEADBEEFu);
+    EXPECT_EQ(read.totalTicks, 150u);
+    EXPECT_EQ(read.finalChecksum, 42u);
+    ASSERT_EQ(read.events.size(), 6u);
+    EXPECT_EQ(read.events[1].keys, written.events[1].keys);
+    EXPECT_EQ(read.events[2].x, 65535);
+    EXPECT_EQ(read.events[3].count, 100u);
+    EXPECT_EQ(read.events[4].value, 0x12345678u);
+    EXPECT_EQ(read.events[5].count, 50u);
+    EXPECT_EQ(EncodeReplay(read), bytes);
+}
+
+TEST(ReplayFile, AStoredMapFileReadsBack) {
+    ReplayRecord written = SmallReplay();
+    written.mapFileKind = LevelSetMapFile;
+    written.mapLevels.assign(5775, 0);
+    written.mapLevels[3] = -12;
+    written.mapLevels[5774] = 2147483647;
+    ReplayRecord read;
+    std::string error;
+    ASSERT_EQ(DecodeReplay(EncodeReplay(written), read, error), ReplayRead) << error;
+    EXPECT_EQ(read.mapLevels, written.mapLevels);
+    written.mapFileKind = RawMapFile;
+    written.mapBytes = std::string("1 ,2\0x", 6);
+    ASSERT_EQ(DecodeReplay(EncodeReplay(written), read, error), ReplayRead) << error;
+    EXPECT_EQ(read.mapBytes, written.mapBytes);
+}
+
+TEST(ReplayFile, AnythingOutOfPlaceIsRefused) {
+    const std::string good = EncodeReplay(SmallReplay());
+    // The header: magic, version, seed and hash take bytes 0 to 18; the map
+    // kind is byte 19 and the events start at 20 (the box).
+    ASSERT_EQ(good[20], char(ReplayBox));
+    auto with = [&](size_t at, char value) {
+        std::string bytes = good;
+        bytes[at] = value;
+        return bytes;
+    };
+    EXPECT_EQ(Decode(""), ReplayNotAReplay);
+    EXPECT_EQ(Decode("MVR"), ReplayNotAReplay);
+    EXPECT_EQ(Decode("# a text file\n"), ReplayNotAReplay);
+    EXPECT_EQ(Decode(with(4, 2)), ReplayWrongVersion);
+    EXPECT_EQ(Decode(with(19, 4)), ReplayNotAReplay);     // no such map kind
+    EXPECT_EQ(Decode(with(21, 2)), ReplayNotAReplay);     // a box answered 2
+    EXPECT_EQ(Decode(with(20, 0x0B)), ReplayNotAReplay);  // no such event
+    EXPECT_EQ(Decode(good + '\0'), ReplayNotAReplay);
+    EXPECT_EQ(Decode(good.substr(0, good.size() - 1)), ReplayNotAReplay);
+
+    std::string error;
+    // Keys must come in order.
+    size_t keys = good.find(std::string("\x02\x02\x20\x26", 4));
+    ASSERT_NE(keys, std::string::npos);
+    EXPECT_EQ(Decode(with(keys + 2, 0x30), &error), ReplayNotAReplay);
+    EXPECT_NE(error.find("order"), std::string::npos) << error;
+    // A run of ticks may not pass a checksum's place, nor a checksum stand
+    // anywhere else.
+    size_t run = good.find(std::string("\x01\x64\x09", 3));
+    ASSERT_NE(run, std::string::npos);
+    EXPECT_EQ(Decode(with(run + 1, 0x65), &error), ReplayNotAReplay);
+    EXPECT_EQ(Decode(with(run + 1, 0x63), &error), ReplayNotAReplay);
+    EXPECT_NE(error.find("checksum"), std::string::npos) << error;
+    // Numbers only in their shortest form.
+    std::string longer = good;
+    longer.replace(run + 1, 1, std::string("\xE4\x00", 2));
+    EXPECT_EQ(Decode(longer, &error), ReplayNotAReplay);
+    EXPECT_NE(error.find("shortest"), std::string::npos) << error;
+}
+
+namespace {
+
+// A run of the real game, recorded as the desktop would: boxes, keys, ticks.
+ReplayRecord RecordRun() {
+    ResetEverything();
+    DrawingEnabled = false;
+    headless::SetSeed(1234);
+    headless::SetBoxObserver(
+        [](const char*, const char*, uint32_t, int answer) { RecordBoxAnswer(answer); });
+    BeginRecording(1234);
+    StartUp(platform::SW_SHOWNORMAL);
+    auto tick = [] {
+        RecordMessage(platform::WM_TIMER, BattleTimer, 0);
+        headless::StepTick();
+        RecordMessageDone(platform::WM_TIMER, BattleTimer);
+    };
+    const int keys[] = {platform::VK_LEFT, platform::VK_SPACE, platform::VK_UP, 'D'};
+    for (int i = 0; i < 420; ++i) {
+        headless::ReleaseAllKeys();
+        headless::SetKeyDown(keys[(i / 37) % 4], true);
+        tick();
+    }
+    std::string path = ::testing::TempDir() + "replay_test_run.mvr";
+    std::string error;
+    EXPECT_TRUE(FinishRecording(path, error)) << error;
+    std::string bytes;
+    EXPECT_TRUE(ReadReplayFile(path, bytes));
+    ReplayRecord replay;
+    EXPECT_EQ(DecodeReplay(bytes, replay, error), ReplayRead) << error;
+    return replay;
+}
+
+// Tick at which a "rule change" alters the game, or 0 for none.
+uint32_t ChangeAtTick = 0;
+
+void SetKeys(const std::bitset<256>& keys) {
+    headless::ReleaseAllKeys();
+    for (int key = 0; key < 256; ++key)
+        if (keys.test(key))
+            headless::SetKeyDown(key, true);
+}
+
+bool Deliver(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    if (message != platform::WM_TIMER) {
+        headless::Deliver(message, wParam, lParam);
+        return true;
+    }
+    if (!headless::TimerIsSet(BattleTimer))
+        return false;
+    headless::StepTick();
+    if (PlaybackTicks() == ChangeAtTick)
+        BattleState.Player.reloadRate += 1;
+    return true;
+}
+
+PlaybackStatus PlayBack(const ReplayRecord& replay, uint32_t changeAt) {
+    ResetEverything();
+    DrawingEnabled = false;
+    ChangeAtTick = changeAt;
+    headless::SetSeed(replay.seed);
+    headless::SetBoxAnswerer(
+        [](const char*, const char*, uint32_t type) { return PlaybackBoxAnswer(type); });
+    BeginPlayback(replay, PlaybackHooks{.setKeys = SetKeys, .deliver = Deliver});
+    StartUp(platform::SW_SHOWNORMAL);
+    PlaybackStatus status;
+    while ((status = PlayNextTick()) == PlaybackGoing) {
+    }
+    return status;
+}
+
+}  // namespace
+
+TEST(ReplayPlayback, ARecordedRunPlaysBackTheSame) {
+    ReplayRecord replay = RecordRun();
+    EXPECT_EQ(replay.totalTicks, 420u);
+    EXPECT_EQ(replay.seed, 1234u);
+    const uint32_t recordedEnd = replay.finalChecksum;
+    EXPECT_EQ(PlayBack(replay, 0), PlaybackSame) << PlaybackDesyncReason();
+    EXPECT_EQ(PlaybackTicks(), 420u);
+    EXPECT_EQ(GameStateChecksum(), recordedEnd);
+}
+
+TEST(ReplayPlayback, AChangedRuleIsCaughtAtTheNextChecksum) {
+    ReplayRecord replay = RecordRun();
+    EXPECT_EQ(PlayBack(replay, 250), PlaybackDesync);
+    EXPECT_EQ(PlaybackDesyncTick(), 300u);
+    // A change within tick 100 is seen by that tick's own checksum.
+    EXPECT_EQ(PlayBack(replay, 100), PlaybackDesync);
+    EXPECT_EQ(PlaybackDesyncTick(), 100u);
+    EXPECT_EQ(PlayBack(replay, 101), PlaybackDesync);
+    EXPECT_EQ(PlaybackDesyncTick(), 200u);
+    // After the last checksum only the end's checksum can see it.
+    EXPECT_EQ(PlayBack(replay, 410), PlaybackDesync);
+    EXPECT_EQ(PlaybackDesyncTick(), 420u);
+}
+
+TEST(ReplayPlayback, ABoxTheRecordingDoesNotHaveIsADesync) {
+    ReplayRecord replay = RecordRun();
+    // A press of H opens the help box, which the recording never answered.
+    ReplayEvent help;
+    help.op = ReplayKeyDown;
+    help.value = 'H';
+    replay.events.insert(replay.events.begin() + 10, help);
+    EXPECT_EQ(PlayBack(replay, 0), PlaybackDesync);
+    EXPECT_NE(PlaybackDesyncReason().find("box"), std::string::npos);
+}

@@ -1,0 +1,356 @@
+// The settings file and the player's keys: what a good file sets, how each
+// kind of bad line is reported and skipped, the file made on first start, how
+// a choice is saved, and how chosen keys reach the game through the platform.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "options/key_bindings.h"
+#include "options/settings_file.h"
+#include "platform/headless/headless.h"
+#include "platform/input/key_map.h"
+#include "state/battle_state.h"
+#include "state/program_state.h"
+#include "tests/unit/test_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+SettingsRecord Parse(const std::string& text, std::vector<std::string>& problems) {
+    return ParseSettings(text, "s.ini", problems);
+}
+
+std::string ReadAll(const fs::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+// A fresh folder under the build's temporary directory.
+fs::path ScratchFolder(const char* name) {
+    fs::path folder = fs::temp_directory_path() / ("morvask-settings-" + std::string(name));
+    std::error_code error;
+    fs::permissions(folder, fs::perms::owner_all, fs::perm_options::add, error);
+    fs::remove_all(folder, error);
+    fs::create_directories(folder);
+    return folder;
+}
+
+std::vector<int> Keys(std::initializer_list<int> keys) {
+    return keys;
+}
+
+}  // namespace
+
+TEST(SettingsFile, AGoodFileSetsEverything) {
+    std::vector<std::string> problems;
+    SettingsRecord s = Parse(
+        "# mine\r\n"
+        "lang = en\r\n"
+        "  fullscreen=yes   ; after the value\n"
+        "scale = 3\n"
+        "scale_mode = FIT\n"
+        "volume = 0\n"
+        "pad_deadzone = 40\n"
+        "fire = Space, J\n"
+        "up = i\n"
+        "gun_up = Up\n"  // the arrow is free: up moved to I
+        "pause = Escape\n"
+        "help = F10\n",
+        problems);
+    EXPECT_TRUE(problems.empty()) << problems[0];
+    EXPECT_EQ(s.language, English);
+    EXPECT_TRUE(s.fullscreen);
+    EXPECT_EQ(s.scale, 3);
+    EXPECT_EQ(s.scaleMode, ScaleFit);
+    EXPECT_EQ(s.volume, 0);
+    EXPECT_EQ(s.padDeadzone, 40);
+    EXPECT_EQ(s.keys.keys[Fire], Keys({platform::VK_SPACE, 'J'}));
+    EXPECT_EQ(s.keys.keys[MoveUp], Keys({'I'}));
+    EXPECT_EQ(s.keys.keys[GunUp], Keys({platform::VK_UP}));
+    EXPECT_EQ(s.keys.keys[PauseGame], Keys({0x1B}));
+    EXPECT_EQ(s.keys.keys[ShowHelp], Keys({platform::VK_F1 + 9}));
+    EXPECT_EQ(s.keys.keys[LockGun], Keys({'L'}));
+
+    // An empty file, and the one written on first start, are the defaults.
+    SettingsRecord defaults = Parse("", problems);
+    SettingsRecord written = Parse(DefaultSettingsText(), problems);
+    EXPECT_TRUE(problems.empty()) << problems[0];
+    for (const SettingsRecord& d : {defaults, written}) {
+        EXPECT_EQ(d.language, Chinese);
+        EXPECT_FALSE(d.fullscreen);
+        EXPECT_EQ(d.scale, 0);
+        EXPECT_EQ(d.scaleMode, ScaleInteger);
+        EXPECT_EQ(d.volume, 100);
+        EXPECT_EQ(d.padDeadzone, 25);
+        for (int a = 0; a < PlayActionCount; ++a)
+            EXPECT_EQ(d.keys.keys[a], Keys({PlayActions[a].gameKey}));
+    }
+}
+
+TEST(SettingsFile, EachBadLineIsReportedWithItsNumberAndSkipped) {
+    const std::pair<const char*, const char*> Cases[] = {
+        {"volume 50", "s.ini:1: expected \"key = value\", not 'volume 50'"},
+        {"[keys]", "s.ini:1: expected \"key = value\", not '[keys]'"},
+        {" = 3", "s.ini:1: expected \"key = value\", not '= 3'"},
+        {"volume =", "s.ini:1: volume has no value"},
+        {"colour = red", "s.ini:1: unknown setting 'colour'"},
+        {"lang = fr", "s.ini:1: lang must be zh or en, not 'fr'"},
+        {"fullscreen = maybe", "s.ini:1: fullscreen must be yes or no, not 'maybe'"},
+        {"scale = 9", "s.ini:1: scale must be auto or 1 to 8, not '9'"},
+        {"scale = 0", "s.ini:1: scale must be auto or 1 to 8, not '0'"},
+        {"scale_mode = stretch", "s.ini:1: scale_mode must be integer or fit, not 'stretch'"},
+        {"volume = 101", "s.ini:1: volume must be a whole number from 0 to 100, not '101'"},
+        {"volume = -1", "s.ini:1: volume must be a whole number from 0 to 100, not '-1'"},
+        {"volume = 5.5", "s.ini:1: volume must be a whole number from 0 to 100, not '5.5'"},
+        {"volume = 99999999999",
+         "s.ini:1: volume must be a whole number from 0 to 100, not '99999999999'"},
+        {"pad_deadzone = 91",
+         "s.ini:1: pad_deadzone must be a whole number from 0 to 90, not '91'"},
+        {"fire = Spaec", "s.ini:1: unknown key name 'Spaec' for fire; it keeps Space"},
+        {"fire = Space,", "s.ini:1: unknown key name '' for fire; it keeps Space"},
+        {"fire = F13", "s.ini:1: unknown key name 'F13' for fire; it keeps Space"},
+        {"fire = Z", "s.ini:1: Z is kept for its own command; fire keeps Space"},
+        {"fire = F11", "s.ini:1: F11 is kept for its own command; fire keeps Space"},
+        {"fire = J, Space, j", "s.ini:1: J is listed twice for fire; it keeps Space"},
+        {"fire = W", "s.ini:1: W is also gun_up's key; fire keeps Space"},
+    };
+    for (const auto& [line, report] : Cases) {
+        std::vector<std::string> problems;
+        SettingsRecord s = Parse(std::string(line) + "\n", problems);
+        ASSERT_EQ(problems.size(), 1u) << line;
+        EXPECT_EQ(problems[0], report);
+        // The setting keeps its default.
+        EXPECT_EQ(s.volume, 100) << line;
+        EXPECT_EQ(s.scale, 0) << line;
+        EXPECT_EQ(s.language, Chinese) << line;
+        EXPECT_EQ(s.keys.keys[Fire], Keys({platform::VK_SPACE})) << line;
+    }
+
+    // Lines around a bad one still count, and each problem names its line.
+    std::vector<std::string> problems;
+    SettingsRecord s = Parse("volume = 30\nvolume = 40\n\n# note\nnonsense\nlang = en\n", problems);
+    EXPECT_EQ(s.volume, 30);
+    EXPECT_EQ(s.language, English);
+    ASSERT_EQ(problems.size(), 2u);
+    EXPECT_EQ(problems[0], "s.ini:2: volume is set again (first on line 1); this line is ignored");
+    EXPECT_EQ(problems[1], "s.ini:5: expected \"key = value\", not 'nonsense'");
+}
+
+TEST(KeyBindings, AKeyOnTwoActionsGivesWayOnTheLaterLine) {
+    std::vector<std::string> problems;
+    // Both lines are fine alone; together J is on two actions.
+    KeyBindings keys = ResolveKeyBindings(
+        {{.action = Fire, .keys = "J", .line = 3}, {.action = LockGun, .keys = "K, J", .line = 7}},
+        "s.ini", problems);
+    EXPECT_EQ(keys.keys[Fire], Keys({'J'}));
+    EXPECT_EQ(keys.keys[LockGun], Keys({'L'}));
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_EQ(problems[0], "s.ini:7: J is also fire's key; lock keeps L");
+
+    // A line whose action falls back to its default can clash with another
+    // line in turn: that one gives way too.
+    problems.clear();
+    keys = ResolveKeyBindings({{.action = GunUp, .keys = "I", .line = 1},
+                               {.action = MoveUp, .keys = "W", .line = 2},
+                               {.action = GunUp, .keys = "K", .line = 4}},
+                              "s.ini", problems);
+    EXPECT_EQ(keys.keys[GunUp], Keys({'I'}));
+    EXPECT_EQ(keys.keys[MoveUp], Keys({'W'}));
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_EQ(problems[0], "s.ini:4: gun_up is set again (first on line 1); this line is ignored");
+
+    problems.clear();
+    keys = ResolveKeyBindings(
+        {{.action = MoveUp, .keys = "W", .line = 1}, {.action = GunUp, .keys = "Up, Z", .line = 2}},
+        "s.ini", problems);
+    // gun_up's line is refused (Z), so W is gun_up's again and up gives way.
+    EXPECT_EQ(keys.keys[GunUp], Keys({'W'}));
+    EXPECT_EQ(keys.keys[MoveUp], Keys({platform::VK_UP}));
+    ASSERT_EQ(problems.size(), 2u);
+    EXPECT_EQ(problems[1], "s.ini:1: W is also gun_up's key; up keeps Up");
+}
+
+TEST(KeyBindings, KeyNamesGoBothWays) {
+    for (int key = 1; key < 256; ++key) {
+        const char* name = KeyName(key);
+        if (std::string(name) != "?") {
+            EXPECT_EQ(KeyFromName(name), key) << name;
+        }
+    }
+    EXPECT_EQ(KeyFromName("space"), platform::VK_SPACE);
+    EXPECT_EQ(KeyFromName("RETURN"), 0x0D);
+    EXPECT_EQ(KeyFromName("keypad7"), 0x67);
+    EXPECT_EQ(KeyFromName("f1"), platform::VK_F1);
+    EXPECT_EQ(KeyFromName("F12"), platform::VK_F12);
+    for (const char* unknown : {"", "F0", "F01", "F13", "Keypad", "Keypad10", "+", "Spacebar", "é"})
+        EXPECT_EQ(KeyFromName(unknown), 0) << unknown;
+    EXPECT_EQ(KeyListText({'J'}), "J");
+    EXPECT_EQ(KeyListText({platform::VK_SPACE, 'J', 0x1B}), "Space, J or Escape");
+}
+
+TEST(KeyBindings, ChosenKeysReachTheGameAsItsOwnKeys) {
+    StartGame();
+    KeyBindings keys = DefaultKeyBindings();
+    keys.keys[Fire] = {'J', 'K'};
+    keys.keys[PauseGame] = {0x1B};
+    keys.keys[MoveUp] = {'I'};
+    ApplyKeyBindings(keys);
+
+    // Polled keys read the keys chosen for them, and no longer their own.
+    headless::SetKeyDown('K', true);
+    EXPECT_NE(platform::GetAsyncKeyState(platform::VK_SPACE) & 0x8000, 0);
+    headless::SetKeyDown('K', false);
+    headless::SetKeyDown(platform::VK_SPACE, true);
+    EXPECT_EQ(platform::GetAsyncKeyState(platform::VK_SPACE), 0);
+    headless::SetKeyDown(platform::VK_SPACE, false);
+    // Keys no action has are themselves.
+    headless::SetKeyDown('Z', true);
+    EXPECT_NE(platform::GetAsyncKeyState('Z') & 0x8000, 0);
+    headless::ReleaseAllKeys();
+
+    // The chosen fire key fires a shot in the real game.
+    headless::SetKeyDown('J', true);
+    Ticks(1);
+    EXPECT_EQ(BattleState.PlayerBullets.size(), 1u);
+    headless::ReleaseAllKeys();
+
+    // Escape pauses; P no longer does; the arrows still reach the window
+    // procedure (the editor's keys stay), and the chosen up key moves the tank.
+    headless::PressKey('P');
+    EXPECT_EQ(GameMode, Playing);
+    headless::PressKey(0x1B);
+    EXPECT_EQ(GameMode, PauseRequested);
+    Ticks(1);
+    EXPECT_EQ(GameMode, Playing);
+    int messages[2];
+    ASSERT_EQ(keymap::KeyDownMessages(platform::VK_UP, messages), 1);
+    EXPECT_EQ(messages[0], platform::VK_UP);
+    // Escape still arrives as itself too, as a chosen arrow must in the editor.
+    ASSERT_EQ(keymap::KeyDownMessages(0x1B, messages), 2);
+    EXPECT_EQ(messages[0], 'P');
+    EXPECT_EQ(messages[1], 0x1B);
+    EXPECT_EQ(keymap::KeyDownMessages('P', messages), 0);
+    ASSERT_EQ(keymap::KeyDownMessages('H', messages), 1);
+    EXPECT_EQ(messages[0], 'H');
+
+    // A gamepad's key reads down beside the keyboard's.
+    keymap::SetPadKey(platform::VK_LEFT, true);
+    EXPECT_NE(platform::GetAsyncKeyState(platform::VK_LEFT) & 0x8000, 0);
+    keymap::SetPadKey(platform::VK_LEFT, false);
+    EXPECT_EQ(platform::GetAsyncKeyState(platform::VK_LEFT), 0);
+}
+
+TEST(SettingsFile, TheFirstStartWritesTheCommentedDefaults) {
+    fs::path folder = ScratchFolder("first");
+    fs::path path = folder / "config" / "morvask" / "settings.ini";
+    std::vector<std::string> problems;
+    SettingsRecord s = LoadSettingsFile(path.string(), problems);
+    EXPECT_TRUE(problems.empty());
+    EXPECT_EQ(s.volume, 100);
+    ASSERT_TRUE(fs::exists(path));
+    std::string text = ReadAll(path);
+    EXPECT_EQ(text, DefaultSettingsText());
+    // Every setting is there, each explained by a comment above it.
+    for (const char* key : {"lang = zh", "fullscreen = no", "scale = auto", "scale_mode = integer",
+                            "volume = 100", "fire = Space", "gun_left = A", "pad_deadzone = 25"})
+        EXPECT_NE(text.find(std::string("\n") + key + "\n"), std::string::npos) << key;
+    EXPECT_EQ(text.rfind("#", 0), 0u);
+
+    // Read again, the file is used as it is.
+    std::ofstream(path) << "volume = 70\n";
+    s = LoadSettingsFile(path.string(), problems);
+    EXPECT_EQ(s.volume, 70);
+
+    // A folder that cannot be written is reported, and the game goes on.
+    fs::path locked = folder / "locked";
+    fs::create_directories(locked);
+    fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec);
+    s = LoadSettingsFile((locked / "settings.ini").string(), problems);
+    EXPECT_EQ(s.volume, 100);
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_NE(problems[0].find("could not be written"), std::string::npos);
+    fs::permissions(locked, fs::perms::owner_all);
+    fs::remove_all(folder);
+}
+
+TEST(SettingsFile, ASavedChoiceChangesOnlyItsLine) {
+    EXPECT_EQ(WithSetting("# top\nvolume = 50  # loud\nlang = en\n", "volume", "60"),
+              "# top\nvolume = 60  # loud\nlang = en\n");
+    EXPECT_EQ(WithSetting("lang = en", "fullscreen", "yes"), "lang = en\nfullscreen = yes\n");
+    // A commented-out line is not the setting.
+    EXPECT_EQ(WithSetting("# volume = 1\n", "volume", "20"), "# volume = 1\nvolume = 20\n");
+
+    fs::path folder = ScratchFolder("save");
+    fs::path path = folder / "settings.ini";
+    // With no file yet, the saved one is the default file with the choice.
+    ASSERT_TRUE(SaveSetting(path.string(), "fullscreen", "yes"));
+    std::vector<std::string> problems;
+    SettingsRecord s = ParseSettings(ReadAll(path), "x", problems);
+    EXPECT_TRUE(problems.empty());
+    EXPECT_TRUE(s.fullscreen);
+    EXPECT_EQ(ReadAll(path), WithSetting(DefaultSettingsText(), "fullscreen", "yes"));
+    ASSERT_TRUE(SaveSetting(path.string(), "volume", "40"));
+    s = ParseSettings(ReadAll(path), "x", problems);
+    EXPECT_TRUE(s.fullscreen);
+    EXPECT_EQ(s.volume, 40);
+
+    // A write-protected folder keeps the file as it was.
+    std::string before = ReadAll(path);
+    fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
+    EXPECT_FALSE(SaveSetting(path.string(), "volume", "10"));
+    fs::permissions(folder, fs::perms::owner_all);
+    EXPECT_EQ(ReadAll(path), before);
+    fs::remove_all(folder);
+}
+
+TEST(SettingsFile, ItsPlaceFollowsTheSystemsConventions) {
+    EXPECT_EQ(UnixSettingsPath("/x/cfg", "/home/p"), "/x/cfg/morvask/settings.ini");
+    EXPECT_EQ(UnixSettingsPath(nullptr, "/home/p"), "/home/p/.config/morvask/settings.ini");
+    EXPECT_EQ(UnixSettingsPath("", "/home/p"), "/home/p/.config/morvask/settings.ini");
+    EXPECT_EQ(UnixSettingsPath("relative", "/home/p"), "/home/p/.config/morvask/settings.ini");
+    EXPECT_EQ(UnixSettingsPath(nullptr, nullptr), "");
+    EXPECT_EQ(WindowsSettingsPath("C:\\Users\\p\\AppData\\Roaming"),
+              "C:\\Users\\p\\AppData\\Roaming\\Morvask\\settings.ini");
+    EXPECT_EQ(WindowsSettingsPath(nullptr), "");
+}
+
+TEST(SettingsFile, TheCommandLineWinsOverTheFile) {
+    std::vector<std::string> problems;
+    SettingsRecord s = ParseSettings("lang = en\nfullscreen = yes\nscale = 3\nscale_mode = fit\n",
+                                     "s.ini", problems);
+    // Options not given leave the file's choices alone.
+    const char* none[] = {"--version"};
+    CommandLine nothing = ReadCommandLine(0, none);
+    SettingsRecord kept = s;
+    ApplyCommandLine(nothing, kept);
+    EXPECT_EQ(kept.language, English);
+    EXPECT_TRUE(kept.fullscreen);
+    EXPECT_EQ(kept.scale, 3);
+    EXPECT_EQ(kept.scaleMode, ScaleFit);
+
+    const char* given[] = {"--lang", "zh", "--windowed", "--scale", "2", "--scale-mode=integer"};
+    CommandLine line = ReadCommandLine(6, given);
+    ASSERT_EQ(line.action, CommandLineAction::RunGame);
+    ApplyCommandLine(line, s);
+    EXPECT_EQ(s.language, Chinese);
+    EXPECT_FALSE(s.fullscreen);
+    EXPECT_EQ(s.scale, 2);
+    EXPECT_EQ(s.scaleMode, ScaleInteger);
+
+    const char* english[] = {"--lang=en"};
+    line = ReadCommandLine(1, english);
+    ApplyCommandLine(line, s);
+    EXPECT_EQ(s.language, English);
+    const char* bad[] = {"--lang", "fr"};
+    line = ReadCommandLine(2, bad);
+    EXPECT_EQ(line.action, CommandLineAction::BadUsage);
+    EXPECT_NE(line.output.find("--lang is zh or en, not \"fr\""), std::string::npos);
+    // --help says where the settings live.
+    EXPECT_NE(UsageText().find("~/.config/morvask/settings.ini"), std::string::npos);
+    EXPECT_NE(UsageText().find("--lang LANG"), std::string::npos);
+}

@@ -1,0 +1,83 @@
+// A fresh headless game for each unit test.
+#include "tests/unit/test_support.h"
+
+#include "editor/painting.h"
+#include "levels/level_grid.h"
+#include "options/key_bindings.h"
+#include "platform/headless/headless.h"
+#include "render/draw.h"
+#include "shell/main_window.h"
+#include "state/program_state.h"
+#include "state/random.h"
+#include "texts/texts.h"
+
+std::vector<RecordedBox> Boxes;
+std::vector<RecordedSound> Sounds;
+
+void ResetEverything() {
+    headless::Reset();
+    CurrentLanguage = Chinese;
+    PlayerKeys = DefaultKeyBindings();
+    BattleState = BattleStateRecord{};
+    GameMode = Playing;
+    SoundEnabled = false;
+    MouseX = 0;
+    MouseY = 0;
+    MainWindow = nullptr;
+    TickUnderWay = false;
+    Brush = Brick;
+    TurretLockLatch = true;
+    DrawingEnabled = true;
+    LevelSet.clear();
+    WorkingGrid.clear();
+    SeedRandom(1);
+    Boxes.clear();
+    Sounds.clear();
+    headless::SetBoxObserver([](const char* text, const char* caption, uint32_t type, int answer) {
+        Boxes.push_back({headless::TickCount(), text, caption, type, answer});
+    });
+    headless::SetSoundObserver([](int id, bool interrupting, bool played) {
+        Sounds.push_back({headless::TickCount(), id, interrupting, played});
+    });
+}
+
+void StartGame(uint32_t seed, bool sound) {
+    ResetEverything();
+    headless::SetSeed(seed);
+    headless::SetBoxAnswerer([sound](const char*, const char*, uint32_t type) {
+        if ((type & 0xF) == platform::MB_YESNO)
+            return sound ? platform::IDYES : platform::IDNO;
+        return platform::IDOK;
+    });
+    StartUp(platform::SW_SHOWNORMAL);
+    // Later boxes take their defaults unless a test says otherwise.
+    headless::SetBoxAnswerer(nullptr);
+}
+
+void ClearWorkingGrid() {
+    WorkingGrid.assign(LevelCellCount, Empty);
+    SetCell(7, 10, Base);
+    for (int32_t column : {6, 7, 8})
+        SetCell(column, 9, Brick);
+    SetCell(6, 10, Brick);
+    SetCell(8, 10, Brick);
+}
+
+void SetCell(int32_t column, int32_t row, int32_t code) {
+    WorkingGrid[CellIndex(column, row)] = code;
+}
+
+void Ticks(int n) {
+    for (int i = 0; i < n; ++i)
+        headless::StepTick();
+}
+
+TankRecord TankAt(int32_t x, int32_t y, int32_t moveDir) {
+    TankRecord tank = FreshPlayerRecord;
+    tank.x = x;
+    tank.y = y;
+    tank.moveDir = moveDir;
+    tank.turretDir = moveDir;
+    tank.moveTicks = 0;
+    return tank;
+}
