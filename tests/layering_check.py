@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """The layers of the source tree: every include points down the declared
-order, no files include each other in a circle, the game's code includes no
-platform header, tests no platform, and rolls no generator but its own.
+order, no files include each other in a circle, no backend includes another,
+the game's code includes no platform header, tests no platform, and rolls no
+generator but its own.
 
 Usage: layering_check.py SOURCE_DIR"""
 import os
