@@ -1,6 +1,5 @@
-// Opening the display for the SDL2 backend: the video driver the
-// environment names, the guard against X's late errors at the end, and the
-// screen's size.
+// Opening the SDL2 backend's display: the driver the environment names, a
+// guard against X's late errors at the end, and the screen's size.
 #include <SDL.h>
 #include <X11/Xlib.h>
 #include <X11/Xproto.h>

@@ -1,6 +1,5 @@
-// The keyboard and the mouse of the SDL2 backend in the game's terms: the
-// virtual key of a key event, the buttons of a mouse message, and the keys
-// down now for the game's polls.
+// The SDL2 backend's keyboard and mouse in the game's terms: an event's
+// virtual key, a mouse message's buttons, the keys down for the game's polls.
 #include <SDL.h>
 
 #include "platform/input/key_map.h"

@@ -1,6 +1,5 @@
-// Replay playback in the SDL2 window: the backend's hooks for replay/. The
-// recorded ticks at their pace and speed, pause and stop, the keys the game
-// saw, the frames of a fast playback, and the replay's boxes.
+// Replay playback in the SDL2 window, the backend's hooks for replay/: the
+// ticks' pace and speed, pause and stop, the keys, frames and boxes replayed.
 #include <SDL.h>
 
 #include <algorithm>
