@@ -287,18 +287,6 @@ void ResolveRelief(const Relief& r, const Shading& s, const Palette& pal, Canvas
     }
 }
 
-void Composite(Canvas& dst, const Canvas& src) {
-    for (size_t i = 0; i < dst.cover.size(); ++i) {
-        float a = src.cover[i];
-        if (a <= 0)
-            continue;
-        float under = dst.cover[i] * (1 - a);
-        float total = a + under;
-        dst.colour[i] = (src.colour[i] * a + dst.colour[i] * under) * (1.0f / total);
-        dst.cover[i] = total;
-    }
-}
-
 Sprite Downsample(const Canvas& c) {
     Sprite s;
     s.width = c.width;

@@ -353,9 +353,6 @@ void AddLight(Canvas& c, Box2 b, Shade shade) {
         }
 }
 
-// Lays src over dst (same size and scale).
-void Composite(Canvas& dst, const Canvas& src);
-
 // ---------------------------------------------------------------------------
 // Sprites and sheets
 

@@ -2,6 +2,7 @@
 // backend, against the floor of one plain frame copy.
 #include <benchmark/benchmark.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -26,35 +27,47 @@ struct Snapshot {
 
 Snapshot Busy;
 
-// A battle placed by hand: 156 drawn cells of every kind, the player and four
-// enemies, eight bullets with their trails, six explosions and an item.
-void PlaceBusyBattle() {
-    static bool started = false;
-    if (!started) {
-        headless::SetSeed(77);
-        StartUp(platform::SW_SHOWNORMAL);
-        started = true;
-    }
-    SoundEnabled = false;
-    BattleStateRecord& b = BattleState;
+// 156 drawn cells of every kind, with lanes left open where the tanks drive;
+// returns how many were drawn.
+int PlaceCells() {
     const int32_t pattern[] = {Brick,       Stone,        Grass, Ice,   Water, Sand, CrackedBrick,
                                BrokenBrick, BurningBrick, 17,    Brick, Grass, Stone};
     WorkingGrid.assign(LevelCellCount, Empty);
     int drawn = 0;
     for (int i = 0; i < LevelCellCount; ++i) {
         int column = i % 15, row = i / 15;
-        // Lanes left open where the tanks drive.
         if ((column == 5 && row >= 6) || (row == 3 && column < 9))
             continue;
         WorkingGrid[i] = pattern[i % 13];
         ++drawn;
     }
+    return drawn;
+}
+
+// The player, flashing and reloading, with two bullets in flight.
+void PlacePlayer(BattleStateRecord& b) {
     b.Player = FreshPlayerRecord;
     b.Player.x = 320;
     b.Player.y = 448;
     b.Player.moveTicks = 6;
     b.Player.reloadTimer = 40;
     b.Player.flashTicks = 2;
+    b.PlayerBullets.clear();
+    for (int k = 0; k < 2; ++k)
+        b.PlayerBullets.push_back({.band = 2,
+                                   .spare = 100,
+                                   .direction = Up,
+                                   .x = 332,
+                                   .y = 360 - 90 * k,
+                                   .speed = 8,
+                                   .damage = 10,
+                                   .frame = 3});
+    b.Player.bulletsInFlight = 2;
+    b.Player.maxBullets = 2;
+}
+
+// Four enemies, one of each class, with one or two bullets each.
+void PlaceEnemies(BattleStateRecord& b) {
     b.EnemyList.clear();
     b.EnemyBulletLists.clear();
     for (int e = 0; e < 4; ++e) {
@@ -88,18 +101,22 @@ void PlaceBusyBattle() {
     b.EnemiesOnField = 4;
     b.EnemiesToSpawn = 10;
     b.SpawnDelay = 50;
-    b.PlayerBullets.clear();
-    for (int k = 0; k < 2; ++k)
-        b.PlayerBullets.push_back({.band = 2,
-                                   .spare = 100,
-                                   .direction = Up,
-                                   .x = 332,
-                                   .y = 360 - 90 * k,
-                                   .speed = 8,
-                                   .damage = 10,
-                                   .frame = 3});
-    b.Player.bulletsInFlight = 2;
-    b.Player.maxBullets = 2;
+}
+
+// A battle placed by hand: 156 drawn cells of every kind, the player and four
+// enemies, eight bullets with their trails, six explosions and an item.
+void PlaceBusyBattle() {
+    static bool started = false;
+    if (!started) {
+        headless::SetSeed(77);
+        StartUp(platform::SW_SHOWNORMAL);
+        started = true;
+    }
+    SoundEnabled = false;
+    BattleStateRecord& b = BattleState;
+    const int drawn = PlaceCells();
+    PlacePlayer(b);
+    PlaceEnemies(b);
     b.Effects.clear();
     for (int k = 0; k < 6; ++k)
         b.Effects.push_back({.x = 60 + 140 * k, .y = 500, .frame = 3 * k, .finished = false});

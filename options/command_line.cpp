@@ -22,6 +22,74 @@ CommandLine Refuse(const std::string& problem) {
     return result;
 }
 
+bool TakesValue(const std::string& option) {
+    return option == "--scale" || option == "--scale-mode" || option == "--lang" ||
+           option == "--record" || option == "--play" || option == "--speed";
+}
+
+// The option at argument `i` and its value, given as "--scale=2" or as
+// "--scale 2" (then `i` moves on to the value); the problem when a value is
+// missing or given to an option that takes none, empty otherwise.
+std::string TakeOption(int argumentCount, const char* const* arguments, int& i, std::string& option,
+                       std::string& value) {
+    option = arguments[i];
+    bool hasValue = false;
+    if (option.rfind("--", 0) == 0) {
+        size_t equals = option.find('=');
+        if (equals != std::string::npos) {
+            value = option.substr(equals + 1);
+            option.resize(equals);
+            hasValue = true;
+        }
+    }
+    const bool takesValue = TakesValue(option);
+    if (hasValue && !takesValue)
+        return "option " + option + " takes no value";
+    if (takesValue && !hasValue) {
+        if (i + 1 >= argumentCount)
+            return "option " + option + " needs a value";
+        value = arguments[++i];
+    }
+    return {};
+}
+
+// Sets what one option with its value chooses; the problem when it is no
+// option of ours or the value does not fit, empty otherwise.
+std::string ApplyOption(const std::string& option, const std::string& value, CommandLine& result) {
+    if (option == "--fullscreen" || option == "--windowed") {
+        result.fullscreen = option == "--fullscreen";
+        result.fullscreenGiven = true;
+    } else if (option == "--lang") {
+        if (value != "zh" && value != "en")
+            return "--lang is zh or en, not \"" + value + "\"";
+        result.language = value;
+    } else if (option == "--scale") {
+        result.scale = ScaleValue(value.c_str());
+        if (result.scale == 0)
+            return "--scale takes a whole number from 1 to 8, not \"" + value + "\"";
+    } else if (option == "--scale-mode") {
+        if (value != "integer" && value != "fit")
+            return "--scale-mode is integer or fit, not \"" + value + "\"";
+        result.fitMode = value == "fit";
+        result.scaleModeGiven = true;
+    } else if (option == "--record") {
+        if (value.empty())
+            return "--record needs the name of the file to write";
+        result.recordPath = value;
+    } else if (option == "--play") {
+        if (value.empty())
+            return "--play needs the name of the replay to play";
+        result.playPath = value;
+    } else if (option == "--speed") {
+        if (value != "1" && value != "2" && value != "4" && value != "8")
+            return "--speed is 1, 2, 4 or 8, not \"" + value + "\"";
+        result.speed = value[0] - '0';
+    } else {
+        return "unknown option " + option;
+    }
+    return {};
+}
+
 }  // namespace
 
 std::string UsageText() {
@@ -80,76 +148,25 @@ CommandLine ReadCommandLine(int argumentCount, const char* const* arguments) {
     CommandLine result;
     bool speedGiven = false;
     for (int i = 0; i < argumentCount; ++i) {
-        std::string argument = arguments[i];
+        std::string option;
         std::string value;
-        bool hasValue = false;
-        // --scale=2 is --scale 2.
-        if (argument.rfind("--", 0) == 0) {
-            size_t equals = argument.find('=');
-            if (equals != std::string::npos) {
-                value = argument.substr(equals + 1);
-                argument.resize(equals);
-                hasValue = true;
-            }
-        }
-        const bool takesValue = argument == "--scale" || argument == "--scale-mode" ||
-                                argument == "--lang" || argument == "--record" ||
-                                argument == "--play" || argument == "--speed";
-        if (hasValue && !takesValue)
-            return Refuse("option " + argument + " takes no value");
-        if (takesValue && !hasValue) {
-            if (i + 1 >= argumentCount)
-                return Refuse("option " + argument + " needs a value");
-            value = arguments[++i];
-        }
-        if (argument == "--help" || argument == "-h") {
+        std::string problem = TakeOption(argumentCount, arguments, i, option, value);
+        if (!problem.empty())
+            return Refuse(problem);
+        if (option == "--help" || option == "-h") {
             result.action = CommandLineAction::Exit;
             result.output = UsageText();
             return result;
         }
-        if (argument == "--version") {
+        if (option == "--version") {
             result.action = CommandLineAction::Exit;
             result.output = VersionText;
             return result;
         }
-        if (argument == "--fullscreen") {
-            result.fullscreen = true;
-            result.fullscreenGiven = true;
-        } else if (argument == "--windowed") {
-            result.fullscreen = false;
-            result.fullscreenGiven = true;
-        } else if (argument == "--lang") {
-            if (value != "zh" && value != "en")
-                return Refuse("--lang is zh or en, not \"" + value + "\"");
-            result.language = value;
-        } else if (argument == "--scale") {
-            result.scale = ScaleValue(value.c_str());
-            if (result.scale == 0)
-                return Refuse("--scale takes a whole number from 1 to 8, not \"" + value + "\"");
-        } else if (argument == "--scale-mode") {
-            if (value == "integer")
-                result.fitMode = false;
-            else if (value == "fit")
-                result.fitMode = true;
-            else
-                return Refuse("--scale-mode is integer or fit, not \"" + value + "\"");
-            result.scaleModeGiven = true;
-        } else if (argument == "--record") {
-            if (value.empty())
-                return Refuse("--record needs the name of the file to write");
-            result.recordPath = value;
-        } else if (argument == "--play") {
-            if (value.empty())
-                return Refuse("--play needs the name of the replay to play");
-            result.playPath = value;
-        } else if (argument == "--speed") {
-            if (value != "1" && value != "2" && value != "4" && value != "8")
-                return Refuse("--speed is 1, 2, 4 or 8, not \"" + value + "\"");
-            result.speed = value[0] - '0';
-            speedGiven = true;
-        } else {
-            return Refuse("unknown option " + argument);
-        }
+        problem = ApplyOption(option, value, result);
+        if (!problem.empty())
+            return Refuse(problem);
+        speedGiven = speedGiven || option == "--speed";
     }
     if (speedGiven && result.playPath.empty())
         return Refuse("--speed goes with --play");

@@ -83,6 +83,76 @@ std::string Where(const std::string& fileName, int line) {
     return fileName + ":" + std::to_string(line) + ": ";
 }
 
+// Takes the keys of one line of the settings file for its action, unless the
+// action was set before, a name is unknown, or a key is reserved or listed
+// twice: then the action keeps its keys and the problem is told.
+void TakeBindingLine(const BindingLine& line, const std::string& fileName, KeyBindings& bindings,
+                     int sourceLine[], std::vector<std::string>& problems) {
+    const char* actionName = PlayActions[line.action].name;
+    const std::string where = Where(fileName, line.line);
+    if (sourceLine[line.action] != 0) {
+        problems.push_back(where + actionName + " is set again (first on line " +
+                           std::to_string(sourceLine[line.action]) + "); this line is ignored");
+        return;
+    }
+    const std::string keeps = KeyListText(bindings.keys[line.action]);
+    std::vector<int> keys;
+    std::string badName;
+    if (!ParseKeyList(line.keys, keys, badName)) {
+        problems.push_back(where + "unknown key name '" + badName + "' for " + actionName +
+                           "; it keeps " + keeps);
+        return;
+    }
+    for (size_t k = 0; k < keys.size(); ++k) {
+        if (KeyIsReserved(keys[k])) {
+            problems.push_back(where + KeyName(keys[k]) + " is kept for its own command; " +
+                               actionName + " keeps " + keeps);
+            return;
+        }
+        if (std::find(keys.begin(), keys.begin() + k, keys[k]) != keys.begin() + k) {
+            problems.push_back(where + KeyName(keys[k]) + " is listed twice for " + actionName +
+                               "; it keeps " + keeps);
+            return;
+        }
+    }
+    bindings.keys[line.action] = keys;
+    sourceLine[line.action] = line.line;
+}
+
+// Finds the key shared by two actions whose later line is the latest of all
+// such pairs, and returns that line's action to its default; false when no
+// line's keys clash any more.
+bool GiveWayOnClash(const std::string& fileName, KeyBindings& bindings, int sourceLine[],
+                    std::vector<std::string>& problems) {
+    int loser = -1;
+    int other = -1;
+    int sharedKey = 0;
+    for (int a = 0; a < PlayActionCount; ++a) {
+        for (int b = a + 1; b < PlayActionCount; ++b) {
+            for (int key : bindings.keys[a]) {
+                if (std::find(bindings.keys[b].begin(), bindings.keys[b].end(), key) ==
+                    bindings.keys[b].end())
+                    continue;
+                int later = sourceLine[a] > sourceLine[b] ? a : b;
+                if (loser < 0 || sourceLine[later] > sourceLine[loser]) {
+                    loser = later;
+                    other = later == a ? b : a;
+                    sharedKey = key;
+                }
+            }
+        }
+    }
+    if (loser < 0 || sourceLine[loser] == 0)
+        return false;
+    KeyBindings defaults = DefaultKeyBindings();
+    problems.push_back(Where(fileName, sourceLine[loser]) + KeyName(sharedKey) + " is also " +
+                       PlayActions[other].name + "'s key; " + PlayActions[loser].name + " keeps " +
+                       KeyListText(defaults.keys[loser]));
+    bindings.keys[loser] = defaults.keys[loser];
+    sourceLine[loser] = 0;
+    return true;
+}
+
 }  // namespace
 
 KeyBindings DefaultKeyBindings() {
@@ -159,75 +229,11 @@ KeyBindings ResolveKeyBindings(const std::vector<BindingLine>& lines, const std:
     KeyBindings bindings = DefaultKeyBindings();
     // The line each action's keys came from; 0 for its default.
     int sourceLine[PlayActionCount] = {};
-
-    for (const BindingLine& line : lines) {
-        const char* actionName = PlayActions[line.action].name;
-        if (sourceLine[line.action] != 0) {
-            problems.push_back(Where(fileName, line.line) + actionName +
-                               " is set again (first on line " +
-                               std::to_string(sourceLine[line.action]) + "); this line is ignored");
-            continue;
-        }
-        std::vector<int> keys;
-        std::string badName;
-        if (!ParseKeyList(line.keys, keys, badName)) {
-            problems.push_back(Where(fileName, line.line) + "unknown key name '" + badName +
-                               "' for " + actionName + "; it keeps " +
-                               KeyListText(bindings.keys[line.action]));
-            continue;
-        }
-        bool accepted = true;
-        for (size_t k = 0; k < keys.size() && accepted; ++k) {
-            if (KeyIsReserved(keys[k])) {
-                problems.push_back(Where(fileName, line.line) + KeyName(keys[k]) +
-                                   " is kept for its own command; " + actionName + " keeps " +
-                                   KeyListText(bindings.keys[line.action]));
-                accepted = false;
-            } else if (std::find(keys.begin(), keys.begin() + k, keys[k]) != keys.begin() + k) {
-                problems.push_back(Where(fileName, line.line) + KeyName(keys[k]) +
-                                   " is listed twice for " + actionName + "; it keeps " +
-                                   KeyListText(bindings.keys[line.action]));
-                accepted = false;
-            }
-        }
-        if (accepted) {
-            bindings.keys[line.action] = keys;
-            sourceLine[line.action] = line.line;
-        }
-    }
-
+    for (const BindingLine& line : lines)
+        TakeBindingLine(line, fileName, bindings, sourceLine, problems);
     // A key on two actions: the later line gives way and its action returns to
     // its default, which may clash in turn, so look again until nothing does.
-    for (bool clash = true; clash;) {
-        clash = false;
-        int loser = -1;
-        int other = -1;
-        int sharedKey = 0;
-        for (int a = 0; a < PlayActionCount; ++a) {
-            for (int b = a + 1; b < PlayActionCount; ++b) {
-                for (int key : bindings.keys[a]) {
-                    if (std::find(bindings.keys[b].begin(), bindings.keys[b].end(), key) ==
-                        bindings.keys[b].end())
-                        continue;
-                    int later = sourceLine[a] > sourceLine[b] ? a : b;
-                    if (loser < 0 || sourceLine[later] > sourceLine[loser]) {
-                        loser = later;
-                        other = later == a ? b : a;
-                        sharedKey = key;
-                    }
-                }
-            }
-        }
-        if (loser >= 0 && sourceLine[loser] != 0) {
-            clash = true;
-            KeyBindings defaults = DefaultKeyBindings();
-            problems.push_back(Where(fileName, sourceLine[loser]) + KeyName(sharedKey) +
-                               " is also " + PlayActions[other].name + "'s key; " +
-                               PlayActions[loser].name + " keeps " +
-                               KeyListText(defaults.keys[loser]));
-            bindings.keys[loser] = defaults.keys[loser];
-            sourceLine[loser] = 0;
-        }
+    while (GiveWayOnClash(fileName, bindings, sourceLine, problems)) {
     }
     return bindings;
 }

@@ -2,13 +2,8 @@
 // docs/replay-format.md).
 #include "replay/file.h"
 
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <system_error>
-
 #include "levels/level_grid.h"
+#include "platform/files.h"
 
 namespace {
 
@@ -91,114 +86,153 @@ std::string OpName(uint8_t op) {
     return "event " + std::to_string(op);
 }
 
-bool ReadEvents(Reader& in, ReplayRecord& replay) {
+// What the events read so far say about those still to come.
+struct RunSoFar {
     uint32_t ticks = 0;
-    bool checkDue = false;
-    int32_t mouseX = 0;
+    bool checkDue = false;  // a checksum must come next
+    int32_t mouseX = 0;     // mouse positions are told as moves from the last
     int32_t mouseY = 0;
+};
+
+// A run of ticks never passes a checksum's place.
+bool ReadTicks(Reader& in, RunSoFar& run, ReplayEvent& event) {
+    if (!in.Varint(event.count))
+        return false;
+    uint32_t toCheck = ReplayCheckInterval - run.ticks % ReplayCheckInterval;
+    if (event.count == 0 || event.count > toCheck)
+        return in.Fail("a run of " + std::to_string(event.count) + " ticks after tick " +
+                       std::to_string(run.ticks));
+    run.ticks += event.count;
+    run.checkDue = run.ticks % ReplayCheckInterval == 0;
+    return true;
+}
+
+bool ReadKeys(Reader& in, ReplayEvent& event) {
+    uint32_t count = 0;
+    if (!in.Varint(count))
+        return false;
+    if (count > 256)
+        return in.Fail("too many keys");
+    int previous = -1;
+    for (uint32_t i = 0; i < count; ++i) {
+        uint8_t key = 0;
+        if (!in.Byte(key))
+            return false;
+        if (int(key) <= previous)
+            return in.Fail("keys out of order");
+        previous = key;
+        event.keys.set(key);
+    }
+    return true;
+}
+
+bool ReadKeyDown(Reader& in, ReplayEvent& event) {
+    uint8_t key = 0;
+    if (!in.Byte(key))
+        return false;
+    if (key == 0 || key == 0xFF)
+        return in.Fail("a key-down of no key");
+    event.value = key;
+    return true;
+}
+
+bool ReadMouse(Reader& in, RunSoFar& run, ReplayEvent& event) {
+    int32_t dx = 0, dy = 0;
+    if (!in.Signed(dx) || !in.Signed(dy))
+        return false;
+    int64_t x = int64_t(run.mouseX) + dx;
+    int64_t y = int64_t(run.mouseY) + dy;
+    if (x < 0 || x > 0xFFFF || y < 0 || y > 0xFFFF)
+        return in.Fail("a mouse position off the 16-bit range");
+    run.mouseX = event.x = int32_t(x);
+    run.mouseY = event.y = int32_t(y);
+    return true;
+}
+
+// A size or an activate message's value.
+bool ReadWindowValue(Reader& in, ReplayEvent& event) {
+    uint8_t value = 0;
+    if (!in.Byte(value))
+        return false;
+    if ((event.op == ReplaySize && value > 4) || (event.op == ReplayActivate && value > 2))
+        return in.Fail("a window message of no known kind");
+    event.value = value;
+    return true;
+}
+
+bool ReadBoxAnswer(Reader& in, ReplayEvent& event) {
+    uint8_t answer = 0;
+    if (!in.Byte(answer))
+        return false;
+    if (answer != 1 && answer != 6 && answer != 7)
+        return in.Fail("a box answer that is not OK, Yes or No");
+    event.value = answer;
+    return true;
+}
+
+bool ReadCheck(Reader& in, RunSoFar& run, ReplayEvent& event) {
+    if (!run.checkDue)
+        return in.Fail("a checksum out of place after tick " + std::to_string(run.ticks));
+    run.checkDue = false;
+    if (!in.U32(event.value))
+        return false;
+    event.count = run.ticks;
+    return true;
+}
+
+// The end names the run's ticks and the final checksum, and nothing follows.
+bool ReadEnd(Reader& in, const RunSoFar& run, ReplayRecord& replay) {
+    uint32_t total = 0;
+    if (!in.Varint(total) || !in.U32(replay.finalChecksum))
+        return false;
+    if (total != run.ticks)
+        return in.Fail("the end names " + std::to_string(total) + " ticks, the run has " +
+                       std::to_string(run.ticks));
+    replay.totalTicks = total;
+    if (in.at != in.bytes.size())
+        return in.Fail("bytes follow the end");
+    return true;
+}
+
+// What follows an event's op byte.
+bool ReadEventBody(Reader& in, RunSoFar& run, ReplayEvent& event) {
+    switch (event.op) {
+        case ReplayTicks:
+            return ReadTicks(in, run, event);
+        case ReplayKeys:
+            return ReadKeys(in, event);
+        case ReplayKeyDown:
+            return ReadKeyDown(in, event);
+        case ReplayMouse:
+            return ReadMouse(in, run, event);
+        case ReplaySize:
+        case ReplayActivate:
+            return ReadWindowValue(in, event);
+        case ReplayClose:
+            return true;
+        case ReplayBox:
+            return ReadBoxAnswer(in, event);
+        case ReplayCheck:
+            return ReadCheck(in, run, event);
+        default:
+            return in.Fail("unknown " + OpName(event.op));
+    }
+}
+
+bool ReadEvents(Reader& in, ReplayRecord& replay) {
+    RunSoFar run;
     for (;;) {
         uint8_t op = 0;
         if (!in.Byte(op))
             return false;
-        if (checkDue && op != ReplayCheck)
-            return in.Fail("a checksum is missing after tick " + std::to_string(ticks));
+        if (run.checkDue && op != ReplayCheck)
+            return in.Fail("a checksum is missing after tick " + std::to_string(run.ticks));
+        if (op == ReplayEnd)
+            return ReadEnd(in, run, replay);
         ReplayEvent event;
         event.op = op;
-        switch (op) {
-            case ReplayEnd: {
-                uint32_t total = 0;
-                if (!in.Varint(total) || !in.U32(replay.finalChecksum))
-                    return false;
-                if (total != ticks)
-                    return in.Fail("the end names " + std::to_string(total) +
-                                   " ticks, the run has " + std::to_string(ticks));
-                replay.totalTicks = total;
-                if (in.at != in.bytes.size())
-                    return in.Fail("bytes follow the end");
-                return true;
-            }
-            case ReplayTicks: {
-                if (!in.Varint(event.count))
-                    return false;
-                uint32_t toCheck = ReplayCheckInterval - ticks % ReplayCheckInterval;
-                if (event.count == 0 || event.count > toCheck)
-                    return in.Fail("a run of " + std::to_string(event.count) +
-                                   " ticks after tick " + std::to_string(ticks));
-                ticks += event.count;
-                checkDue = ticks % ReplayCheckInterval == 0;
-                break;
-            }
-            case ReplayKeys: {
-                uint32_t count = 0;
-                if (!in.Varint(count))
-                    return false;
-                if (count > 256)
-                    return in.Fail("too many keys");
-                int previous = -1;
-                for (uint32_t i = 0; i < count; ++i) {
-                    uint8_t key = 0;
-                    if (!in.Byte(key))
-                        return false;
-                    if (int(key) <= previous)
-                        return in.Fail("keys out of order");
-                    previous = key;
-                    event.keys.set(key);
-                }
-                break;
-            }
-            case ReplayKeyDown: {
-                uint8_t key = 0;
-                if (!in.Byte(key))
-                    return false;
-                if (key == 0 || key == 0xFF)
-                    return in.Fail("a key-down of no key");
-                event.value = key;
-                break;
-            }
-            case ReplayMouse: {
-                int32_t dx = 0, dy = 0;
-                if (!in.Signed(dx) || !in.Signed(dy))
-                    return false;
-                int64_t x = int64_t(mouseX) + dx;
-                int64_t y = int64_t(mouseY) + dy;
-                if (x < 0 || x > 0xFFFF || y < 0 || y > 0xFFFF)
-                    return in.Fail("a mouse position off the 16-bit range");
-                mouseX = event.x = int32_t(x);
-                mouseY = event.y = int32_t(y);
-                break;
-            }
-            case ReplaySize:
-            case ReplayActivate: {
-                uint8_t value = 0;
-                if (!in.Byte(value))
-                    return false;
-                if ((op == ReplaySize && value > 4) || (op == ReplayActivate && value > 2))
-                    return in.Fail("a window message of no known kind");
-                event.value = value;
-                break;
-            }
-            case ReplayClose:
-                break;
-            case ReplayBox: {
-                uint8_t answer = 0;
-                if (!in.Byte(answer))
-                    return false;
-                if (answer != 1 && answer != 6 && answer != 7)
-                    return in.Fail("a box answer that is not OK, Yes or No");
-                event.value = answer;
-                break;
-            }
-            case ReplayCheck:
-                if (!checkDue)
-                    return in.Fail("a checksum out of place after tick " + std::to_string(ticks));
-                checkDue = false;
-                if (!in.U32(event.value))
-                    return false;
-                event.count = ticks;
-                break;
-            default:
-                return in.Fail("unknown " + OpName(op));
-        }
+        if (!ReadEventBody(in, run, event))
+            return false;
         replay.events.push_back(event);
     }
 }
@@ -355,29 +389,5 @@ ReplayReadResult DecodeReplay(const std::string& bytes, ReplayRecord& replay, st
 }
 
 bool ReadReplayFile(const std::string& path, std::string& bytes) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        return false;
-    bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    return !file.bad();
-}
-
-bool WriteReplayFile(const std::string& path, const std::string& bytes) {
-    namespace fs = std::filesystem;
-    const fs::path target(path);
-    fs::path temporary = target;
-    temporary += ".part";
-    std::FILE* file = std::fopen(temporary.string().c_str(), "wb");
-    if (!file)
-        return false;
-    bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    written = std::fclose(file) == 0 && written;
-    std::error_code error;
-    if (written)
-        fs::rename(temporary, target, error);
-    if (!written || error) {
-        fs::remove(temporary, error);
-        return false;
-    }
-    return true;
+    return platform::ReadSmallFile(path.c_str(), MaxReplayFileBytes, bytes);
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <bitset>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -79,6 +80,13 @@ enum ReplayReadResult {
 // the whole file, with the reason in `error`.
 ReplayReadResult DecodeReplay(const std::string& bytes, ReplayRecord& replay, std::string& error);
 
+// A replay file holds at most this many bytes: hours of editing with the
+// mouse moving all the time, a few hundred kilobytes an hour of play.
+inline constexpr size_t MaxReplayFileBytes = size_t(64) << 20;
+// What to tell when ReadReplayFile fails.
+inline constexpr char ReplayFileUnreadable[] =
+    "cannot read the file (missing, unreadable, or no regular file of at most 64 MiB)";
+// Reads a whole replay file; false when it cannot be read or is too large
+// (refused before any of it is read). The recorder writes one with
+// platform::ReplaceFileWhole, as the map file is written.
 bool ReadReplayFile(const std::string& path, std::string& bytes);
-// Writes the file whole or not at all.
-bool WriteReplayFile(const std::string& path, const std::string& bytes);

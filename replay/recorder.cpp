@@ -10,6 +10,7 @@
 #include "levels/builtin_levels.h"
 #include "levels/level_grid.h"
 #include "levels/map_file.h"
+#include "platform/files.h"
 #include "platform/platform.h"
 #include "replay/checksum.h"
 #include "replay/file.h"
@@ -172,7 +173,7 @@ bool FinishRecording(const std::string& path, std::string& error) {
     }
     Recording = false;
     Replay.finalChecksum = GameStateChecksum();
-    if (!WriteReplayFile(path, EncodeReplay(Replay))) {
+    if (!platform::ReplaceFileWhole(path.c_str(), EncodeReplay(Replay))) {
         error = "cannot write the replay " + path;
         return false;
     }

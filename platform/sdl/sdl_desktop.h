@@ -102,6 +102,24 @@ void PresentGameFrame(const platform::SurfaceData& frame);
 void ShowWaitingFrame();
 // The caption says that a replay plays, how fast, or that it is paused.
 void ShowReplayTitle();
+// The message loop of a playback (sdl_replay_pace.cpp): the recorded ticks
+// at the replay's pace; returns the game's exit code.
+int RunReplayLoop();
+// Shows a box of the replay a moment with the focus on the recorded answer
+// `answer`; the viewer's keys and pointer answer nothing.
+void ShowReplayedDialog(OpenDialog& open, int answer);
+
+// The window's own keys, which the game never sees: full screen and the
+// volume. True when the key was one of them.
+bool HandleWindowKey(const SDL_KeyboardEvent& key);
+
+// ---- Keys and mouse (sdl_keys.cpp) -----------------------------------------
+
+// The game's virtual key of a key event; 0 for a key the game has no name for.
+int VirtualKeyOf(const SDL_Keysym& key);
+// The buttons and modifier keys of a mouse message (MK_ flags) as SDL sees
+// them now.
+uintptr_t MouseKeyFlags();
 
 // ---- The view (sdl_view.cpp) ---------------------------------------------
 

@@ -67,9 +67,119 @@ bool IsMainButton(uint8_t button) {
     return button == SDL_BUTTON_LEFT;
 }
 
+// What one event did to the open box: its answer (0 while it stays open),
+// and whether it must be drawn again.
+struct DialogStep {
+    int answer = 0;
+    bool stale = false;
+};
+
+// The window closed, minimised, restored or uncovered while the box is open.
+DialogStep DialogWindowEvent(const SDL_WindowEvent& event, const sdl::OpenDialog& open) {
+    platform::WindowData& window = Desktop.window;
+    switch (event.event) {
+        case SDL_WINDOWEVENT_CLOSE:
+            // Answered as Escape answers it; the close follows.
+            Desktop.closeRequested = true;
+            return {.answer = dialog::AnswerOfClose(open.box)};
+        case SDL_WINDOWEVENT_MINIMIZED:
+            if (!window.minimized) {
+                window.minimized = true;
+                sdl::Deliver(platform::WM_SIZE, platform::SIZE_MINIMIZED, 0);
+            }
+            return {};
+        case SDL_WINDOWEVENT_RESTORED:
+            if (window.minimized) {
+                window.minimized = false;
+                sdl::Deliver(platform::WM_SIZE, platform::SIZE_RESTORED,
+                             sdl::PackPoint(sdl::FieldWidth, sdl::FieldHeight));
+            }
+            return {.stale = true};
+        case SDL_WINDOWEVENT_SHOWN:
+        case SDL_WINDOWEVENT_EXPOSED:
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+        case SDL_WINDOWEVENT_MAXIMIZED:
+            return {.stale = true};
+        default:
+            // Focus changes are not told: the window is inactive for as long
+            // as its box is open.
+            return {};
+    }
+}
+
+DialogStep DialogKeyDown(const SDL_KeyboardEvent& key, sdl::OpenDialog& open) {
+    // A key held down since before the box opened answers nothing.
+    if (key.repeat)
+        return {};
+    if (sdl::IsFullscreenKey(key)) {
+        sdl::ToggleFullscreen();
+        return {};
+    }
+    dialog::Key boxKey;
+    if (!DialogKeyOf(key.keysym, boxKey))
+        return {};
+    int focus = open.box.focus;
+    int answer = dialog::PressKey(open.box, boxKey);
+    return {.answer = answer, .stale = open.box.focus != focus};
+}
+
+DialogStep DialogPointer(const SDL_Event& event, sdl::OpenDialog& open) {
+    if (!open.laidOut)
+        return {};
+    int x = 0, y = 0;
+    if (event.type == SDL_MOUSEMOTION) {
+        sdl::OutputPoint(sdl::CurrentView(), event.motion.x, event.motion.y, x, y);
+        return {.stale = dialog::MovePointer(open.box, open.layout, x, y)};
+    }
+    if (!IsMainButton(event.button.button))
+        return {};
+    sdl::OutputPoint(sdl::CurrentView(), event.button.x, event.button.y, x, y);
+    int answer = event.type == SDL_MOUSEBUTTONDOWN
+                     ? dialog::PressPointer(open.box, open.layout, x, y)
+                     : dialog::ReleasePointer(open.box, open.layout, x, y);
+    return {.answer = answer, .stale = true};
+}
+
+// The driving pad: south (A) presses the default button, east (B) answers
+// as Escape does (No, or OK).
+int DialogPadAnswer(const SDL_Event& event, const sdl::OpenDialog& open) {
+    int pad = sdl::PadDialogAnswer(event);
+    if (pad > 0)
+        return open.box.yesNo ? platform::IDYES : platform::IDOK;
+    if (pad < 0)
+        return dialog::AnswerOfClose(open.box);
+    return 0;
+}
+
+DialogStep DialogEvent(const SDL_Event& event, sdl::OpenDialog& open) {
+    switch (event.type) {
+        case SDL_WINDOWEVENT:
+            return DialogWindowEvent(event.window, open);
+        case SDL_KEYDOWN:
+            return DialogKeyDown(event.key, open);
+        case SDL_MOUSEMOTION:
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEBUTTONUP:
+            return DialogPointer(event, open);
+        case SDL_CONTROLLERBUTTONDOWN: {
+            int answer = DialogPadAnswer(event, open);
+            // Start and Back give no command while a box is open.
+            sdl::HandlePadEvent(event, nullptr);
+            return {.answer = answer};
+        }
+        case SDL_CONTROLLERBUTTONUP:
+        case SDL_CONTROLLERAXISMOTION:
+        case SDL_CONTROLLERDEVICEADDED:
+        case SDL_CONTROLLERDEVICEREMOVED:
+            sdl::HandlePadEvent(event, nullptr);
+            return {};
+        default:
+            return {};
+    }
+}
+
 // Runs the box until it is answered; returns the answer.
 int RunDialog(sdl::OpenDialog& open) {
-    platform::WindowData& window = Desktop.window;
     bool stale = true;
     while (true) {
         if (stale) {
@@ -83,142 +193,11 @@ int RunDialog(sdl::OpenDialog& open) {
         const int waitMs = software::PrepareNextPicture() ? 0 : 500;
         if (!SDL_WaitEventTimeout(&event, waitMs))
             continue;
-        int answer = 0;
-        switch (event.type) {
-            case SDL_WINDOWEVENT:
-                switch (event.window.event) {
-                    case SDL_WINDOWEVENT_CLOSE:
-                        // Answered as Escape answers it; the close follows.
-                        Desktop.closeRequested = true;
-                        return dialog::AnswerOfClose(open.box);
-                    case SDL_WINDOWEVENT_MINIMIZED:
-                        if (!window.minimized) {
-                            window.minimized = true;
-                            sdl::Deliver(platform::WM_SIZE, platform::SIZE_MINIMIZED, 0);
-                        }
-                        break;
-                    case SDL_WINDOWEVENT_RESTORED:
-                        if (window.minimized) {
-                            window.minimized = false;
-                            sdl::Deliver(platform::WM_SIZE, platform::SIZE_RESTORED,
-                                         sdl::PackPoint(sdl::FieldWidth, sdl::FieldHeight));
-                        }
-                        stale = true;
-                        break;
-                    case SDL_WINDOWEVENT_SHOWN:
-                    case SDL_WINDOWEVENT_EXPOSED:
-                    case SDL_WINDOWEVENT_SIZE_CHANGED:
-                    case SDL_WINDOWEVENT_MAXIMIZED:
-                        stale = true;
-                        break;
-                    default:
-                        // Focus changes are not told: the window is inactive
-                        // for as long as its box is open.
-                        break;
-                }
-                break;
-            case SDL_KEYDOWN: {
-                // A key held down since before the box opened answers nothing.
-                if (event.key.repeat)
-                    break;
-                if (sdl::IsFullscreenKey(event.key)) {
-                    sdl::ToggleFullscreen();
-                    break;
-                }
-                dialog::Key key;
-                if (!DialogKeyOf(event.key.keysym, key))
-                    break;
-                int focus = open.box.focus;
-                answer = dialog::PressKey(open.box, key);
-                stale = open.box.focus != focus;
-                break;
-            }
-            case SDL_MOUSEMOTION:
-                if (open.laidOut) {
-                    int x = 0, y = 0;
-                    sdl::OutputPoint(sdl::CurrentView(), event.motion.x, event.motion.y, x, y);
-                    stale = dialog::MovePointer(open.box, open.layout, x, y);
-                }
-                break;
-            case SDL_MOUSEBUTTONDOWN:
-            case SDL_MOUSEBUTTONUP:
-                if (open.laidOut && IsMainButton(event.button.button)) {
-                    int x = 0, y = 0;
-                    sdl::OutputPoint(sdl::CurrentView(), event.button.x, event.button.y, x, y);
-                    answer = event.type == SDL_MOUSEBUTTONDOWN
-                                 ? dialog::PressPointer(open.box, open.layout, x, y)
-                                 : dialog::ReleasePointer(open.box, open.layout, x, y);
-                    stale = true;
-                }
-                break;
-            case SDL_CONTROLLERBUTTONDOWN: {
-                // The driving pad: south (A) presses the default button,
-                // east (B) answers as Escape does (No, or OK).
-                int pad = sdl::PadDialogAnswer(event);
-                if (pad > 0)
-                    answer = open.box.yesNo ? platform::IDYES : platform::IDOK;
-                else if (pad < 0)
-                    answer = dialog::AnswerOfClose(open.box);
-                // Start and Back give no command while a box is open.
-                sdl::HandlePadEvent(event, nullptr);
-                break;
-            }
-            case SDL_CONTROLLERBUTTONUP:
-            case SDL_CONTROLLERAXISMOTION:
-            case SDL_CONTROLLERDEVICEADDED:
-            case SDL_CONTROLLERDEVICEREMOVED:
-                sdl::HandlePadEvent(event, nullptr);
-                break;
-            default:
-                break;
-        }
-        if (answer != 0)
-            return answer;
+        DialogStep step = DialogEvent(event, open);
+        if (step.answer != 0)
+            return step.answer;
+        stale = step.stale;
     }
-}
-
-// A box of a replay: shown a moment (less at a higher speed, longer while
-// paused) with the focus on the recorded answer, then closed with it. The
-// viewer's keys and pointer answer nothing; closing the window stops the
-// playback.
-void ShowReplayedDialog(sdl::OpenDialog& open, int answer) {
-    open.box.focus = answer == platform::IDNO ? 1 : 0;
-    sdl::ShowWaitingFrame();
-    const int64_t shown = 1'000'000'000 / Desktop.replay.speed;
-    int64_t left = shown;
-    int64_t last = software::MonotonicNanoseconds();
-    bool stale = true;
-    while (left > 0 && !Desktop.replayStopped) {
-        if (stale) {
-            sdl::PresentFrame(nullptr);
-            stale = false;
-        }
-        SDL_Event event;
-        int waitMs = Desktop.replayPaused ? 500 : int(std::max<int64_t>(left / 1'000'000, 1));
-        if (SDL_WaitEventTimeout(&event, waitMs)) {
-            if (event.type == SDL_WINDOWEVENT) {
-                if (event.window.event == SDL_WINDOWEVENT_CLOSE)
-                    Desktop.replayStopped = true;
-                else if (event.window.event != SDL_WINDOWEVENT_FOCUS_GAINED &&
-                         event.window.event != SDL_WINDOWEVENT_FOCUS_LOST)
-                    stale = true;
-            } else if (event.type == SDL_KEYDOWN && !event.key.repeat) {
-                if (sdl::IsFullscreenKey(event.key)) {
-                    sdl::ToggleFullscreen();
-                } else if (event.key.keysym.sym == SDLK_p ||
-                           event.key.keysym.scancode == SDL_SCANCODE_P) {
-                    sdl::ToggleReplayPause();
-                }
-            } else {
-                sdl::HandlePadEvent(event, nullptr);
-            }
-        }
-        int64_t now = software::MonotonicNanoseconds();
-        if (!Desktop.replayPaused)
-            left -= now - last;
-        last = now;
-    }
-    Desktop.replayClockStale = true;
 }
 
 const char* AnswerName(int answer) {
@@ -263,7 +242,7 @@ int MessageBox(Window owner, const char* textUtf8, const char* captionUtf8, uint
     if (Desktop.replaying) {
         answer = Desktop.replay.boxAnswer(type);
         Desktop.dialog = &open;
-        ShowReplayedDialog(open, answer);
+        sdl::ShowReplayedDialog(open, answer);
         Desktop.dialog = nullptr;
         sdl::PresentFrame(nullptr);
     } else if (Desktop.closeRequested) {

@@ -290,14 +290,54 @@ void PresentChanges(const platform::SurfaceData& frame, const View& view, const 
         SDL_UpdateWindowSurfaceRects(Desktop.window.sdlWindow, sent.data(), int(sent.size()));
 }
 
+// Whether the window's pixels may hold anything but the last frame shown,
+// whole and undimmed: then everything is painted, bars included. A box may
+// reach beyond the field, and new pixels hold anything.
+bool MustPaintEverything(bool stale, const Canvas& canvas, const SDL_Surface* target,
+                         const View& view) {
+    return stale || canvas.staging || Screen.surface != target || Screen.pixels != target->pixels ||
+           Screen.width != target->w || Screen.height != target->h ||
+           std::memcmp(&Screen.field, &view.field, sizeof view.field) || Screen.box ||
+           Desktop.dialog;
+}
+
+// Paints the field, dimmed behind an open box, and the box over it; the bars
+// around the field too when `everything`.
+void PaintFrame(const platform::SurfaceData* frame, const View& view, const Canvas& canvas,
+                bool everything) {
+    if (everything)
+        PaintBars(canvas, view.field);
+    if (frame && frame->width > 0 && frame->height > 0) {
+        // The field stays visible behind an open box, dimmed.
+        ScaleFrame({frame->pixels.data(), frame->width, frame->height, frame->width}, canvas.out,
+                   view.field.x, view.field.y, view.field.w, view.field.h,
+                   Desktop.dialog != nullptr, canvas.alpha);
+    } else {
+        FillRect(canvas, view.field.x, view.field.y, view.field.w, view.field.h, canvas.alpha);
+    }
+    if (Desktop.dialog)
+        ShowDialog(view, canvas);
+}
+
+// Sends the painted pixels to the screen: the whole window, or the field.
+void SendFrame(SDL_Surface* target, const View& view, const Canvas& canvas, bool everything) {
+    if (canvas.staging)
+        SDL_BlitSurface(canvas.staging, nullptr, target, nullptr);
+    if (everything) {
+        SDL_UpdateWindowSurface(Desktop.window.sdlWindow);
+    } else {
+        SDL_Rect field = view.field;
+        SDL_UpdateWindowSurfaceRects(Desktop.window.sdlWindow, &field, 1);
+    }
+}
+
 }  // namespace
 
 void PresentFrame(const platform::SurfaceData* fresh) {
-    platform::WindowData& window = Desktop.window;
     // What is not shown now must be shown whole later.
     const bool stale = Screen.stale;
     Screen.stale = true;
-    if (!WindowLive() || window.minimized)
+    if (!WindowLive() || Desktop.window.minimized)
         return;
     // The window surface always holds the last frame.
     const platform::SurfaceData* frame = fresh ? fresh : Desktop.windowSurface;
@@ -313,14 +353,9 @@ void PresentFrame(const platform::SurfaceData* fresh) {
     const bool lock = !canvas.staging && SDL_MUSTLOCK(target);
     if (lock && SDL_LockSurface(target) != 0)
         return;
-    // A box may reach beyond the field, and new pixels hold anything.
-    const bool everything =
-        stale || canvas.staging || Screen.surface != target || Screen.pixels != target->pixels ||
-        Screen.width != target->w || Screen.height != target->h ||
-        std::memcmp(&Screen.field, &view.field, sizeof view.field) || Screen.box || Desktop.dialog;
-    const bool changesOnly =
-        !everything && frame && frame->changesKnown && frame->frameSerial == Screen.frameSerial + 1;
-    if (changesOnly) {
+    const bool everything = MustPaintEverything(stale, canvas, target, view);
+    if (!everything && frame && frame->changesKnown &&
+        frame->frameSerial == Screen.frameSerial + 1) {
         PresentChanges(*frame, view, canvas);
         if (lock)
             SDL_UnlockSurface(target);
@@ -328,28 +363,10 @@ void PresentFrame(const platform::SurfaceData* fresh) {
         Screen.frameSerial = frame->frameSerial;
         return;
     }
-    if (everything)
-        PaintBars(canvas, view.field);
-    if (frame && frame->width > 0 && frame->height > 0) {
-        // The field stays visible behind an open box, dimmed.
-        ScaleFrame({frame->pixels.data(), frame->width, frame->height, frame->width}, canvas.out,
-                   view.field.x, view.field.y, view.field.w, view.field.h,
-                   Desktop.dialog != nullptr, canvas.alpha);
-    } else {
-        FillRect(canvas, view.field.x, view.field.y, view.field.w, view.field.h, canvas.alpha);
-    }
-    if (Desktop.dialog)
-        ShowDialog(view, canvas);
+    PaintFrame(frame, view, canvas, everything);
     if (lock)
         SDL_UnlockSurface(target);
-    if (canvas.staging)
-        SDL_BlitSurface(canvas.staging, nullptr, target, nullptr);
-    if (everything) {
-        SDL_UpdateWindowSurface(window.sdlWindow);
-    } else {
-        SDL_Rect field = view.field;
-        SDL_UpdateWindowSurfaceRects(window.sdlWindow, &field, 1);
-    }
+    SendFrame(target, view, canvas, everything);
     Screen = {target,
               target->pixels,
               target->w,

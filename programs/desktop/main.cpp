@@ -55,7 +55,7 @@ bool ReadReplay(const std::string& path, ReplayRecord& replay) {
     std::string bytes;
     std::string error;
     if (!ReadReplayFile(path, bytes))
-        error = "cannot read the file";
+        error = ReplayFileUnreadable;
     else if (DecodeReplay(bytes, replay, error) == ReplayRead)
         ReplayLevelsPresent(replay, error);
     if (error.empty())
@@ -97,6 +97,81 @@ int ReportPlayback(const std::string& path) {
     return 0;
 }
 
+// Opens the display; false, with the reason on standard error, when there
+// is none or SDL's driver shows nobody the game.
+bool OpenDisplay() {
+    if (!Set("SDL_VIDEODRIVER") && !Set("DISPLAY") && !Set("WAYLAND_DISPLAY")) {
+        std::fprintf(stderr,
+                     "morvask: no display to show the game on (neither DISPLAY nor "
+                     "WAYLAND_DISPLAY is set)\n");
+        return false;
+    }
+    if (!sdl::StartVideo())
+        return false;
+    if (DriverIsInvisible(SDL_GetCurrentVideoDriver())) {
+        std::fprintf(stderr, "morvask: the video driver \"%s\" shows no window\n",
+                     SDL_GetCurrentVideoDriver());
+        sdl::StopAll();
+        return false;
+    }
+    return true;
+}
+
+// The settings file, and the command line over it: the window, the sound and
+// the pads, and where the player's changes are remembered.
+void ApplySettings(const CommandLine& line) {
+    LoadPlayerSettings(UnixSettingsPath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME")));
+    ApplyCommandLine(line, PlayerSettings);
+    ApplyPlayerSettings();
+    sdl::SetWindowOptions({.fullscreen = PlayerSettings.fullscreen,
+                           .scale = PlayerSettings.scale,
+                           .fitMode = PlayerSettings.scaleMode == ScaleFit});
+    sdl::SetFullscreenObserver(RememberFullscreen);
+    sdl::SetVolume(PlayerSettings.volume);
+    sdl::SetVolumeObserver(RememberVolume);
+    sdl::SetPadDeadZone(PlayerSettings.padDeadzone);
+    sdl::StartPads();
+}
+
+void StartRecording() {
+    // The seed is taken once, so that the replay names the very value
+    // start-up seeds the generator with.
+    platform::FixCalendarTime(platform::CalendarTimeSeconds());
+    BeginRecording(platform::CalendarTimeSeconds());
+    sdl::SetInputRecorder(
+        {.arriving = RecordMessage, .done = RecordMessageDone, .boxAnswered = RecordBoxAnswer});
+}
+
+// Sets the replay up to play in the window, in a directory holding the map
+// file it began with; false, with the reason on standard error, when that
+// directory cannot be made.
+bool StartPlayback(const CommandLine& line, const ReplayRecord& replay) {
+    std::string error;
+    if (!EnterReplayDirectory(replay, error)) {
+        std::fprintf(stderr, "morvask: %s: %s\n", line.playPath.c_str(), error.c_str());
+        return false;
+    }
+    platform::FixCalendarTime(replay.seed);
+    BeginPlayback(replay,
+                  PlaybackHooks{.setKeys = sdl::SetReplayedKeys, .deliver = DeliverRecorded});
+    sdl::SetReplayDriver({.playTick = PlayTick,
+                          .boxAnswer = PlaybackBoxAnswer,
+                          .speed = line.speed,
+                          .tickMs = int(BattleTimerPeriodMs)});
+    return true;
+}
+
+// Writes the recorded run; the program's exit status, which says a replay
+// that could not be written.
+int FinishRecordedRun(const std::string& path, int exitCode) {
+    std::string error;
+    if (!FinishRecording(path, error)) {
+        std::fprintf(stderr, "morvask: %s\n", error.c_str());
+        return exitCode == 0 ? 1 : exitCode;
+    }
+    return exitCode;
+}
+
 }  // namespace
 
 int main(int argumentCount, char** arguments) {
@@ -116,53 +191,14 @@ int main(int argumentCount, char** arguments) {
     if (playing && !ReadReplay(line.playPath, replay))
         return 2;
     // A game nobody can see is never run.
-    if (!Set("SDL_VIDEODRIVER") && !Set("DISPLAY") && !Set("WAYLAND_DISPLAY")) {
-        std::fprintf(stderr,
-                     "morvask: no display to show the game on (neither DISPLAY nor "
-                     "WAYLAND_DISPLAY is set)\n");
+    if (!OpenDisplay())
         return 1;
-    }
-    if (!sdl::StartVideo())
-        return 1;
-    if (DriverIsInvisible(SDL_GetCurrentVideoDriver())) {
-        std::fprintf(stderr, "morvask: the video driver \"%s\" shows no window\n",
-                     SDL_GetCurrentVideoDriver());
+    ApplySettings(line);
+    if (!line.recordPath.empty())
+        StartRecording();
+    if (playing && !StartPlayback(line, replay)) {
         sdl::StopAll();
-        return 1;
-    }
-    LoadPlayerSettings(UnixSettingsPath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME")));
-    ApplyCommandLine(line, PlayerSettings);
-    ApplyPlayerSettings();
-    sdl::SetWindowOptions({.fullscreen = PlayerSettings.fullscreen,
-                           .scale = PlayerSettings.scale,
-                           .fitMode = PlayerSettings.scaleMode == ScaleFit});
-    sdl::SetFullscreenObserver(RememberFullscreen);
-    sdl::SetVolume(PlayerSettings.volume);
-    sdl::SetVolumeObserver(RememberVolume);
-    sdl::SetPadDeadZone(PlayerSettings.padDeadzone);
-    sdl::StartPads();
-    if (!line.recordPath.empty()) {
-        // The seed is taken once, so that the replay names the very value
-        // start-up seeds the generator with.
-        platform::FixCalendarTime(platform::CalendarTimeSeconds());
-        BeginRecording(platform::CalendarTimeSeconds());
-        sdl::SetInputRecorder(
-            {.arriving = RecordMessage, .done = RecordMessageDone, .boxAnswered = RecordBoxAnswer});
-    }
-    if (playing) {
-        std::string error;
-        if (!EnterReplayDirectory(replay, error)) {
-            std::fprintf(stderr, "morvask: %s: %s\n", line.playPath.c_str(), error.c_str());
-            sdl::StopAll();
-            return 2;
-        }
-        platform::FixCalendarTime(replay.seed);
-        BeginPlayback(replay,
-                      PlaybackHooks{.setKeys = sdl::SetReplayedKeys, .deliver = DeliverRecorded});
-        sdl::SetReplayDriver({.playTick = PlayTick,
-                              .boxAnswer = PlaybackBoxAnswer,
-                              .speed = line.speed,
-                              .tickMs = int(BattleTimerPeriodMs)});
+        return 2;
     }
     int exitCode = MorvaskMain(platform::SW_SHOWNORMAL);
     if (playing) {
@@ -170,12 +206,7 @@ int main(int argumentCount, char** arguments) {
         LeaveReplayDirectory();
     }
     sdl::StopAll();
-    if (!line.recordPath.empty()) {
-        std::string error;
-        if (!FinishRecording(line.recordPath, error)) {
-            std::fprintf(stderr, "morvask: %s\n", error.c_str());
-            return exitCode == 0 ? 1 : exitCode;
-        }
-    }
+    if (!line.recordPath.empty())
+        return FinishRecordedRun(line.recordPath, exitCode);
     return exitCode;
 }

@@ -171,128 +171,184 @@ void RequireArguments(const std::vector<std::string>& words, size_t low, size_t 
         ScriptError("too many arguments to '" + words[0] + "'");
 }
 
-// Runs one command; false when the script ends here (after close).
-bool RunCommand(const std::vector<std::string>& words, bool& started) {
-    const std::string command = Lower(words[0]);
-    if (command == "seed") {
-        RequireArguments(words, 1, 1);
-        if (started)
-            ScriptError("'seed' must come before 'start'");
-        int64_t seed;
-        if (!ParseInteger(words[1], 0, 4294967295LL, seed) || words[1][0] == '-')
-            ScriptError("bad seed '" + words[1] + "'");
-        headless::SetSeed(uint32_t(seed));
-        ScriptSeed = uint32_t(seed);
-        return true;
-    }
-    if (command == "answer") {
-        RequireArguments(words, 1, SIZE_MAX);
-        for (size_t i = 1; i < words.size(); ++i) {
-            std::string a = Lower(words[i]);
-            if (a == "ok")
-                Answers.push_back(AnswerOk);
-            else if (a == "yes")
-                Answers.push_back(AnswerYes);
-            else if (a == "no")
-                Answers.push_back(AnswerNo);
-            else
-                ScriptError("bad answer '" + words[i] + "' (ok, yes or no)");
-        }
-        return true;
-    }
-    if (command == "start") {
-        RequireNoArguments(words);
-        if (started)
-            ScriptError("a second 'start'");
-        started = true;
-        if (RecordRun)
-            StartRecordedRun(ScriptSeed);
-        StartUp(platform::SW_SHOWNORMAL);
-        return true;
-    }
-    static const char* const Known[] = {"hold",     "release", "press",      "mouse",    "tick",
-                                        "minimize", "restore", "deactivate", "activate", "draw",
-                                        "dump",     "frame",   "close"};
-    if (std::find(std::begin(Known), std::end(Known), command) == std::end(Known))
-        ScriptError("unknown command '" + words[0] + "'");
-    if (!started)
-        ScriptError("'" + words[0] + "' before 'start'");
+bool Started = false;
 
-    if (command == "hold" || command == "release") {
-        RequireArguments(words, 1, SIZE_MAX);
-        bool down = command == "hold";
-        if (!down && words.size() == 2 && Lower(words[1]) == "all") {
-            headless::ReleaseAllKeys();
-            return true;
-        }
-        std::vector<int> keys;
-        for (size_t i = 1; i < words.size(); ++i)
-            keys.push_back(KeyCode(words[i]));
-        for (int key : keys)
-            headless::SetKeyDown(key, down);
-    } else if (command == "press") {
-        RequireArguments(words, 1, 1);
-        int messages[2];
-        const int count = keymap::KeyDownMessages(KeyCode(words[1]), messages);
-        for (int k = 0; k < count; ++k)
-            Send(platform::WM_KEYDOWN, uintptr_t(messages[k]), 0);
-    } else if (command == "mouse") {
-        RequireArguments(words, 2, 2);
-        int64_t x, y;
-        if (!ParseInteger(words[1], -32768, 32767, x) || !ParseInteger(words[2], -32768, 32767, y))
-            ScriptError("bad mouse position");
-        intptr_t position = intptr_t(((uint32_t(y) & 0xFFFF) << 16) | (uint32_t(x) & 0xFFFF));
-        Send(platform::WM_MOUSEMOVE, 0, position);
-    } else if (command == "tick") {
-        RequireArguments(words, 0, 1);
-        int64_t count = 1;
-        if (words.size() == 2 && !ParseInteger(words[1], 0, MaxTicksPerLine, count)) {
-            const bool digitsOnly = std::all_of(words[1].begin(), words[1].end(),
-                                                [](char c) { return c >= '0' && c <= '9'; });
-            if (!digitsOnly)
-                ScriptError("bad tick count '" + words[1] + "'");
-            ScriptError("tick count " + words[1] + " is above the limit of " +
-                        std::to_string(MaxTicksPerLine) + " per line");
-        }
-        for (int64_t i = 0; i < count; ++i)
-            if (RecordRun)
-                StepRecorded();
-            else
-                headless::StepTick();
-    } else if (command == "minimize" || command == "restore") {
-        RequireNoArguments(words);
-        Send(platform::WM_SIZE,
-             command == "minimize" ? platform::SIZE_MINIMIZED : platform::SIZE_RESTORED, 0);
-    } else if (command == "deactivate" || command == "activate") {
-        RequireNoArguments(words);
-        Send(platform::WM_ACTIVATE,
-             command == "activate" ? platform::WA_ACTIVE : platform::WA_INACTIVE, 0);
-    } else if (command == "draw") {
-        RequireArguments(words, 1, 1);
-        std::string mode = Lower(words[1]);
-        if (mode != "on" && mode != "off")
-            ScriptError("'draw' takes on or off");
-        DrawingEnabled = mode == "on";
-    } else if (command == "dump") {
-        RequireArguments(words, 0, 1);
-        if (words.size() == 2 && Lower(words[1]) != "levels")
-            ScriptError("'dump' takes nothing or 'levels'");
-        WriteLine(words.size() == 2 ? LevelsLine(headless::TickCount())
-                                    : StateLine(headless::TickCount()));
-    } else if (command == "frame") {
-        RequireArguments(words, 1, 1);
-        const platform::SurfaceData* picture = headless::WindowPicture();
-        if (!WritePng(words[1], picture->width, picture->height, picture->pixels.data(), false))
-            ScriptError("cannot write '" + words[1] + "'");
-    } else if (command == "close") {
-        RequireNoArguments(words);
-        Send(platform::WM_CLOSE, 0, 0);
-        if (headless::QuitPosted())
-            WriteLine("{\"type\":\"exit\",\"tick\":" + std::to_string(headless::TickCount()) +
-                      ",\"code\":" + std::to_string(headless::QuitCode()) + "}");
-        return false;
+bool SeedCommand(const std::vector<std::string>& words) {
+    RequireArguments(words, 1, 1);
+    if (Started)
+        ScriptError("'seed' must come before 'start'");
+    int64_t seed;
+    if (!ParseInteger(words[1], 0, 4294967295LL, seed) || words[1][0] == '-')
+        ScriptError("bad seed '" + words[1] + "'");
+    headless::SetSeed(uint32_t(seed));
+    ScriptSeed = uint32_t(seed);
+    return true;
+}
+
+bool AnswerCommand(const std::vector<std::string>& words) {
+    RequireArguments(words, 1, SIZE_MAX);
+    for (size_t i = 1; i < words.size(); ++i) {
+        std::string a = Lower(words[i]);
+        if (a == "ok")
+            Answers.push_back(AnswerOk);
+        else if (a == "yes")
+            Answers.push_back(AnswerYes);
+        else if (a == "no")
+            Answers.push_back(AnswerNo);
+        else
+            ScriptError("bad answer '" + words[i] + "' (ok, yes or no)");
     }
     return true;
+}
+
+bool StartCommand(const std::vector<std::string>& words) {
+    RequireNoArguments(words);
+    if (Started)
+        ScriptError("a second 'start'");
+    Started = true;
+    if (RecordRun)
+        StartRecordedRun(ScriptSeed);
+    StartUp(platform::SW_SHOWNORMAL);
+    return true;
+}
+
+// hold and release: keys held down or let go (release all lets go of every
+// one).
+bool HoldCommand(const std::vector<std::string>& words) {
+    RequireArguments(words, 1, SIZE_MAX);
+    bool down = Lower(words[0]) == "hold";
+    if (!down && words.size() == 2 && Lower(words[1]) == "all") {
+        headless::ReleaseAllKeys();
+        return true;
+    }
+    std::vector<int> keys;
+    for (size_t i = 1; i < words.size(); ++i)
+        keys.push_back(KeyCode(words[i]));
+    for (int key : keys)
+        headless::SetKeyDown(key, down);
+    return true;
+}
+
+bool PressCommand(const std::vector<std::string>& words) {
+    RequireArguments(words, 1, 1);
+    int messages[2];
+    const int count = keymap::KeyDownMessages(KeyCode(words[1]), messages);
+    for (int k = 0; k < count; ++k)
+        Send(platform::WM_KEYDOWN, uintptr_t(messages[k]), 0);
+    return true;
+}
+
+bool MouseCommand(const std::vector<std::string>& words) {
+    RequireArguments(words, 2, 2);
+    int64_t x, y;
+    if (!ParseInteger(words[1], -32768, 32767, x) || !ParseInteger(words[2], -32768, 32767, y))
+        ScriptError("bad mouse position");
+    intptr_t position = intptr_t(((uint32_t(y) & 0xFFFF) << 16) | (uint32_t(x) & 0xFFFF));
+    Send(platform::WM_MOUSEMOVE, 0, position);
+    return true;
+}
+
+bool TickCommand(const std::vector<std::string>& words) {
+    RequireArguments(words, 0, 1);
+    int64_t count = 1;
+    if (words.size() == 2 && !ParseInteger(words[1], 0, MaxTicksPerLine, count)) {
+        const bool digitsOnly = std::all_of(words[1].begin(), words[1].end(),
+                                            [](char c) { return c >= '0' && c <= '9'; });
+        if (!digitsOnly)
+            ScriptError("bad tick count '" + words[1] + "'");
+        ScriptError("tick count " + words[1] + " is above the limit of " +
+                    std::to_string(MaxTicksPerLine) + " per line");
+    }
+    for (int64_t i = 0; i < count; ++i)
+        if (RecordRun)
+            StepRecorded();
+        else
+            headless::StepTick();
+    return true;
+}
+
+// minimize and restore.
+bool SizeCommand(const std::vector<std::string>& words) {
+    RequireNoArguments(words);
+    Send(platform::WM_SIZE,
+         Lower(words[0]) == "minimize" ? platform::SIZE_MINIMIZED : platform::SIZE_RESTORED, 0);
+    return true;
+}
+
+// deactivate and activate.
+bool ActivateCommand(const std::vector<std::string>& words) {
+    RequireNoArguments(words);
+    Send(platform::WM_ACTIVATE,
+         Lower(words[0]) == "activate" ? platform::WA_ACTIVE : platform::WA_INACTIVE, 0);
+    return true;
+}
+
+bool DrawCommand(const std::vector<std::string>& words) {
+    RequireArguments(words, 1, 1);
+    std::string mode = Lower(words[1]);
+    if (mode != "on" && mode != "off")
+        ScriptError("'draw' takes on or off");
+    DrawingEnabled = mode == "on";
+    return true;
+}
+
+bool DumpCommand(const std::vector<std::string>& words) {
+    RequireArguments(words, 0, 1);
+    if (words.size() == 2 && Lower(words[1]) != "levels")
+        ScriptError("'dump' takes nothing or 'levels'");
+    WriteLine(words.size() == 2 ? LevelsLine(headless::TickCount())
+                                : StateLine(headless::TickCount()));
+    return true;
+}
+
+bool FrameCommand(const std::vector<std::string>& words) {
+    RequireArguments(words, 1, 1);
+    const platform::SurfaceData* picture = headless::WindowPicture();
+    if (!WritePng(words[1], picture->width, picture->height, picture->pixels.data(), false))
+        ScriptError("cannot write '" + words[1] + "'");
+    return true;
+}
+
+// The script ends here.
+bool CloseCommand(const std::vector<std::string>& words) {
+    RequireNoArguments(words);
+    Send(platform::WM_CLOSE, 0, 0);
+    if (headless::QuitPosted())
+        WriteLine("{\"type\":\"exit\",\"tick\":" + std::to_string(headless::TickCount()) +
+                  ",\"code\":" + std::to_string(headless::QuitCode()) + "}");
+    return false;
+}
+
+// The script's commands: the name, whether the game must have started, and
+// what it does; false when the script ends with it.
+struct Command {
+    const char* name;
+    bool needsStart;
+    bool (*run)(const std::vector<std::string>& words);
+};
+
+constexpr Command Commands[] = {
+    {"seed", false, SeedCommand},          {"answer", false, AnswerCommand},
+    {"start", false, StartCommand},        {"hold", true, HoldCommand},
+    {"release", true, HoldCommand},        {"press", true, PressCommand},
+    {"mouse", true, MouseCommand},         {"tick", true, TickCommand},
+    {"minimize", true, SizeCommand},       {"restore", true, SizeCommand},
+    {"deactivate", true, ActivateCommand}, {"activate", true, ActivateCommand},
+    {"draw", true, DrawCommand},           {"dump", true, DumpCommand},
+    {"frame", true, FrameCommand},         {"close", true, CloseCommand},
+};
+
+// Runs one command; false when the script ends here (after close).
+bool RunCommand(const std::vector<std::string>& words) {
+    const std::string name = Lower(words[0]);
+    for (const Command& command : Commands) {
+        if (name != command.name)
+            continue;
+        if (command.needsStart && !Started)
+            ScriptError("'" + words[0] + "' before 'start'");
+        return command.run(words);
+    }
+    ScriptError("unknown command '" + words[0] + "'");
 }
 
 std::vector<std::string> Words(const std::string& line) {
@@ -303,6 +359,46 @@ std::vector<std::string> Words(const std::string& line) {
     while (in >> word)
         words.push_back(word);
     return words;
+}
+
+// The script: standard input for "-", otherwise the file named; null, with
+// the reason on standard error, when it cannot be read.
+std::istream* OpenScript(const std::string& name, std::ifstream& file) {
+    if (name == "-")
+        return &std::cin;
+    std::error_code error;
+    if (std::filesystem::is_directory(name, error)) {
+        std::fprintf(stderr, "morvask-sim: %s is a directory, not a script\n", name.c_str());
+        return nullptr;
+    }
+    file.open(name);
+    if (!file) {
+        std::fprintf(stderr, "morvask-sim: cannot read %s\n", name.c_str());
+        return nullptr;
+    }
+    return &file;
+}
+
+// Runs the script's lines in order, to its end or its close; false when it
+// could not be read to the end.
+bool RunScript(std::istream& in) {
+    std::string line;
+    while (std::getline(in, line)) {
+        ++CurrentLine;
+        std::vector<std::string> words = Words(line);
+        if (words.empty())
+            continue;
+        if (!RunCommand(words))
+            break;
+        // A program that plays through the pipe reads each answer at once.
+        if (RecordRun)
+            std::fflush(stdout);
+    }
+    if (in.bad()) {
+        std::fprintf(stderr, "morvask-sim: cannot read the script\n");
+        return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -342,44 +438,17 @@ int main(int argc, char** argv) {
         return 2;
     }
     std::ifstream file;
-    std::istream* in = &std::cin;
-    if (argc == 2 && std::string(argv[1]) != "-") {
-        std::error_code error;
-        if (std::filesystem::is_directory(argv[1], error)) {
-            std::fprintf(stderr, "morvask-sim: %s is a directory, not a script\n", argv[1]);
-            return 2;
-        }
-        file.open(argv[1]);
-        if (!file) {
-            std::fprintf(stderr, "morvask-sim: cannot read %s\n", argv[1]);
-            return 2;
-        }
-        in = &file;
-    }
+    std::istream* in = OpenScript(argc == 2 ? argv[1] : "-", file);
+    if (!in)
+        return 2;
     static char outputBuffer[1 << 16];
     std::setvbuf(stdout, outputBuffer, _IOFBF, sizeof outputBuffer);
 
     headless::SetBoxAnswerer(AnswerBox);
     headless::SetBoxObserver(ReportBox);
     headless::SetSoundObserver(ReportSound);
-
-    bool started = false;
-    std::string line;
-    while (std::getline(*in, line)) {
-        ++CurrentLine;
-        std::vector<std::string> words = Words(line);
-        if (words.empty())
-            continue;
-        if (!RunCommand(words, started))
-            break;
-        // A program that plays through the pipe reads each answer at once.
-        if (RecordRun)
-            std::fflush(stdout);
-    }
-    if (in->bad()) {
-        std::fprintf(stderr, "morvask-sim: cannot read the script\n");
+    if (!RunScript(*in))
         return 2;
-    }
     if (std::fflush(stdout) != 0 || std::ferror(stdout))
         OutputFailed();
     if (RecordRun && !EndRecordedRun(recordPath))

@@ -43,7 +43,7 @@ int Refuse(const std::string& path, const std::string& why) {
 int VerifyReplay(const std::string& path) {
     std::string bytes;
     if (!ReadReplayFile(path, bytes))
-        return Refuse(path, "cannot read the file");
+        return Refuse(path, ReplayFileUnreadable);
     ReplayRecord replay;
     std::string error;
     if (DecodeReplay(bytes, replay, error) != ReplayRead)

@@ -12,7 +12,7 @@ Prints what it found; exits 0 when the fact holds, 1 when not."""
 import subprocess
 import sys
 
-# The box's border colour (see platform/shared/dialog.cpp).
+# The box's border colour (see platform/shared/dialog_draw.cpp).
 BORDER = (0xC9, 0xA8, 0x4C)
 
 

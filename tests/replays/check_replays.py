@@ -2,7 +2,9 @@
 """morvask-sim --record and --verify from the outside: a recorded script
 verifies as the same game; a changed key or checksum is a desync at the tick
 of the first checksum that sees it (exit 1); a file that is not a replay, of
-another version or for other levels is refused (exit 2), never played.
+another version or for other levels is refused (exit 2), never played, as is
+one too large or no regular file; a recording replaces its file whole, never
+one without write permission.
 
 Usage: check_replays.py MORVASK_SIM"""
 import json
@@ -111,6 +113,41 @@ with tempfile.TemporaryDirectory() as work:
     refused("levels.mvr", good[:15] + bytes([good[15] ^ 1]) + good[16:], "level set")
     code, _, err = verify(os.path.join(work, "missing.mvr"))
     check(code == 2 and "cannot read" in err, f"a missing file is refused: {code} {err}")
+    # A file larger than any replay is refused before any of it is read (here
+    # a good replay with zeros after it, which a reader without the limit
+    # would call damaged), and a pipe in the file's place is not waited on.
+    huge = os.path.join(work, "huge.mvr")
+    with open(huge, "wb") as f:
+        f.write(good)
+        f.truncate(64 * 1024 * 1024 + 1)
+    code, _, err = verify(huge)
+    check(code == 2 and "cannot read" in err, f"a file over 64 MiB is refused: {code} {err}")
+    os.remove(huge)
+    pipe = os.path.join(work, "pipe.mvr")
+    os.mkfifo(pipe)
+    try:
+        r = subprocess.run([sim, "--verify", pipe], capture_output=True, text=True, timeout=60)
+        check(r.returncode == 2 and "cannot read" in r.stderr,
+              f"a pipe is refused: {r.returncode} {r.stderr}")
+    except subprocess.TimeoutExpired:
+        check(False, "a pipe in the replay's place was waited on")
+    os.remove(pipe)
+
+    # A recording replaces the file whole, but never one without write
+    # permission: that one stays as it was, and nothing is left beside it.
+    kept = os.path.join(work, "kept.mvr")
+    open(kept, "wb").write(b"not to be lost")
+    os.chmod(kept, 0o444)
+    r = subprocess.run([sim, "--record", kept, "-"], input=SCRIPT, capture_output=True, text=True)
+    check(r.returncode == 2 and "cannot write the replay" in r.stderr,
+          f"recording over a read-only file fails: {r.returncode} {r.stderr}")
+    check(open(kept, "rb").read() == b"not to be lost", "a read-only file is left as it was")
+    os.chmod(kept, 0o644)
+    r = subprocess.run([sim, "--record", kept, "-"], input=SCRIPT, capture_output=True, text=True)
+    check(r.returncode == 0 and open(kept, "rb").read() == good,
+          f"recording over a writable file replaces it: {r.returncode} {r.stderr}")
+    check([n for n in os.listdir(work) if n.startswith("kept.mvr.")] == [],
+          f"a recording leaves nothing beside its file: {sorted(os.listdir(work))}")
     code = subprocess.run([sim, "--verify"], capture_output=True).returncode
     check(code == 2, "--verify without a file is a usage error")
 

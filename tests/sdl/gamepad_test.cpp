@@ -78,11 +78,10 @@ protected:
     }
 };
 
-}  // namespace
-
-TEST_F(Gamepad, DrivesFiresPausesAndAnswersBoxes) {
-    // Four presses of A for the start-up boxes: the about box, the help, the
-    // sound question (A takes the default, Yes) and level 1's announcement.
+// Four presses of A for the start-up boxes: the about box, the help, the
+// sound question (A takes the default, Yes) and level 1's announcement. The
+// game then plays, watched, with its timer running.
+void StartWithThePadAnsweringTheBoxes() {
     for (int k = 0; k < 4; ++k) {
         Button(SDL_CONTROLLER_BUTTON_A, true);
         Button(SDL_CONTROLLER_BUTTON_A, false);
@@ -95,13 +94,15 @@ TEST_F(Gamepad, DrivesFiresPausesAndAnswersBoxes) {
     sdl::Desktop.window.procedure = Watching;
     // The game's timer runs only while the window is active.
     platform::SetTimer(MainWindow, BattleTimer, BattleTimerPeriodMs);
-
     // The tank drives in from below the field by itself.
     RunTicks(20);
-    TankRecord& player = BattleState.Player;
-    ASSERT_EQ(player.y, 640);
+    ASSERT_EQ(BattleState.Player.y, 640);
+}
 
-    // The left stick, pushed mostly up, drives up.
+// The left stick, pushed mostly up, drives up; within the dead zone it rests;
+// the D-pad drives back down.
+void DriveWithTheStickAndTheDpad() {
+    TankRecord& player = BattleState.Player;
     Axis(SDL_CONTROLLER_AXIS_LEFTY, -30000);
     Axis(SDL_CONTROLLER_AXIS_LEFTX, 12000);
     RunTicks(40);
@@ -111,21 +112,22 @@ TEST_F(Gamepad, DrivesFiresPausesAndAnswersBoxes) {
     Axis(SDL_CONTROLLER_AXIS_LEFTX, 0);
     RunTicks(20);
     const int32_t stoppedY = player.y;
-    // Within the dead zone it rests.
     Axis(SDL_CONTROLLER_AXIS_LEFTY, 5000);
     RunTicks(20);
     EXPECT_EQ(player.y, stoppedY);
     Axis(SDL_CONTROLLER_AXIS_LEFTY, 0);
 
-    // The D-pad drives back down.
     Button(SDL_CONTROLLER_BUTTON_DPAD_DOWN, true);
     RunTicks(20);
     Button(SDL_CONTROLLER_BUTTON_DPAD_DOWN, false);
     EXPECT_GT(player.y, stoppedY);
     EXPECT_EQ(player.moveDir, Down);
     RunTicks(20);
+}
 
-    // The north face button turns the gun up, the right shoulder fires.
+// The north face button turns the gun up, the right shoulder fires.
+void TurnTheGunAndFire() {
+    TankRecord& player = BattleState.Player;
     Button(SDL_CONTROLLER_BUTTON_Y, true);
     RunTicks(2);
     Button(SDL_CONTROLLER_BUTTON_Y, false);
@@ -135,7 +137,14 @@ TEST_F(Gamepad, DrivesFiresPausesAndAnswersBoxes) {
     RunTicks(2);
     Button(SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, false);
     EXPECT_GT(player.reloadTimer, 0);
+}
 
+}  // namespace
+
+TEST_F(Gamepad, DrivesFiresPausesAndAnswersBoxes) {
+    ASSERT_NO_FATAL_FAILURE(StartWithThePadAnsweringTheBoxes());
+    DriveWithTheStickAndTheDpad();
+    TurnTheGunAndFire();
     // Start pauses: the next tick shows the pause box, which A answers.
     Button(SDL_CONTROLLER_BUTTON_START, true);
     RunTicks(3);

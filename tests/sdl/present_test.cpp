@@ -140,80 +140,112 @@ uint32_t At(SDL_Surface* surface, int x, int y) {
 }
 
 // The window on the dummy driver: what its own pixels hold after a present.
-TEST(DesktopPresent, TheFieldFillsTheWindowPixelsBarsArePaintedOnceAndABoxDimsTheField) {
-    SDL_setenv("SDL_VIDEODRIVER", "dummy", 1);
-    SDL_setenv("SDL_AUDIODRIVER", "dummy", 1);
-    ASSERT_TRUE(sdl::StartVideo());
-    platform::RegisterClass("Test", 0, 110, Procedure);
-    platform::Window window = platform::CreateWindow("Test", "Morvask V1.0", 0, 0, 0, 966, 732);
-    ASSERT_NE(window, nullptr);
-    platform::ShowWindow(window, platform::SW_SHOWNORMAL);
-    SDL_Window* sdlWindow = sdl::Desktop.window.sdlWindow;
+// Each test sizes the window and copies the test frame into it first.
+class DesktopPresent : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        SDL_setenv("SDL_VIDEODRIVER", "dummy", 1);
+        SDL_setenv("SDL_AUDIODRIVER", "dummy", 1);
+        ASSERT_TRUE(sdl::StartVideo());
+        platform::RegisterClass("Test", 0, 110, Procedure);
+        Window = platform::CreateWindow("Test", "Morvask V1.0", 0, 0, 0, 966, 732);
+        ASSERT_NE(Window, nullptr);
+        platform::ShowWindow(Window, platform::SW_SHOWNORMAL);
+        Frame = software::NewSurface(sdl::FieldWidth, sdl::FieldHeight);
+    }
 
-    // A frame drawn into the window's surface is shown at once.
-    platform::Surface screen = platform::GetDC(window);
-    for (int y = 0; y < sdl::FieldHeight; ++y)
-        for (int x = 0; x < sdl::FieldWidth; ++x)
-            screen->pixels[size_t(y) * sdl::FieldWidth + x] = Colour(x, y);
-    platform::Surface frame = software::NewSurface(sdl::FieldWidth, sdl::FieldHeight);
-    frame->pixels = screen->pixels;
-    platform::BitBlt(screen, 0, 0, sdl::FieldWidth, sdl::FieldHeight, frame, 0, 0,
-                     platform::SRCCOPY);
-    SDL_Surface* pixels = SDL_GetWindowSurface(sdlWindow);
+    void SetUp() override { ASSERT_NE(Window, nullptr); }
+
+    // The window at this size of its pixels, the last frame shown again.
+    static void Resize(int width, int height) {
+        SDL_SetWindowSize(sdl::Desktop.window.sdlWindow, width, height);
+        sdl::Redraw();
+    }
+
+    // Draws the test colours into the window's surface and copies a frame of
+    // them in, as the game does; returns the window's pixels.
+    static SDL_Surface* CopyTestFrame() {
+        platform::Surface screen = platform::GetDC(Window);
+        for (int y = 0; y < sdl::FieldHeight; ++y)
+            for (int x = 0; x < sdl::FieldWidth; ++x)
+                screen->pixels[size_t(y) * sdl::FieldWidth + x] = Colour(x, y);
+        Frame->pixels = screen->pixels;
+        platform::BitBlt(screen, 0, 0, sdl::FieldWidth, sdl::FieldHeight, Frame, 0, 0,
+                         platform::SRCCOPY);
+        return SDL_GetWindowSurface(sdl::Desktop.window.sdlWindow);
+    }
+
+    static inline platform::Window Window = nullptr;
+    static inline platform::Surface Frame = nullptr;
+};
+
+TEST_F(DesktopPresent, AFrameIsShownAtOnceAndEveryFieldPixelIsABlockAtTwiceTheSize) {
+    Resize(sdl::FieldWidth, sdl::FieldHeight);
+    SDL_Surface* pixels = CopyTestFrame();
     ASSERT_NE(pixels, nullptr);
+    ASSERT_EQ(pixels->w, sdl::FieldWidth);
     EXPECT_EQ(At(pixels, 0, 0), Colour(0, 0));
     EXPECT_EQ(At(pixels, 959, 703), Colour(959, 703));
     EXPECT_EQ(At(pixels, 480, 300), Colour(480, 300));
 
-    // Twice the field: every field pixel is a 2 x 2 block.
-    SDL_SetWindowSize(sdlWindow, 1920, 1408);
-    sdl::Redraw();
-    pixels = SDL_GetWindowSurface(sdlWindow);
+    Resize(1920, 1408);
+    pixels = SDL_GetWindowSurface(sdl::Desktop.window.sdlWindow);
     ASSERT_EQ(pixels->w, 1920);
     int wrong = 0;
     for (int y = 0; y < 1408; y += 7)
         for (int x = 0; x < 1920; x += 5)
             wrong += At(pixels, x, y) != Colour(x / 2, y / 2);
     EXPECT_EQ(wrong, 0);
+}
 
-    // A window wider than the field: black bars beside it, painted when the
-    // field's place changed and left alone by later frames.
-    SDL_SetWindowSize(sdlWindow, 1500, 800);
-    sdl::Redraw();
-    pixels = SDL_GetWindowSurface(sdlWindow);
-    const sdl::View view = sdl::CurrentView();
-    ASSERT_EQ(view.field.x, 270);
+// A window wider than the field: black bars beside it, painted when the
+// field's place changed and left alone by later frames.
+TEST_F(DesktopPresent, BarsBesideTheFieldArePaintedOnlyWhenItsPlaceChanges) {
+    CopyTestFrame();
+    Resize(1500, 800);
+    SDL_Surface* pixels = SDL_GetWindowSurface(sdl::Desktop.window.sdlWindow);
+    ASSERT_EQ(sdl::CurrentView().field.x, 270);
     EXPECT_EQ(At(pixels, 0, 0), 0u);
     EXPECT_EQ(At(pixels, 269, 400), 0u);
     EXPECT_EQ(At(pixels, 1230, 400), 0u);
     EXPECT_EQ(At(pixels, 700, 799), 0u);
     EXPECT_EQ(At(pixels, 270, 48), Colour(0, 0));
     static_cast<uint32_t*>(pixels->pixels)[0] = 0x123456;
-    sdl::PresentFrame(screen);
+    sdl::PresentFrame(platform::GetDC(Window));
     EXPECT_EQ(At(pixels, 0, 0), 0x123456u) << "a bar was painted again without a change";
     EXPECT_EQ(At(pixels, 1229, 751), Colour(959, 703));
+}
 
-    // The next frame told where it changed: only those pixels are written.
+// The next frame told where it changed: only those pixels are written; a
+// frame copied without a hint is written whole.
+TEST_F(DesktopPresent, AFrameToldWhereItChangedWritesOnlyThosePixels) {
+    Resize(1500, 800);
+    SDL_Surface* pixels = CopyTestFrame();
+    ASSERT_EQ(sdl::CurrentView().field.x, 270);
     static_cast<uint32_t*>(pixels->pixels)[size_t(48) * (pixels->pitch / 4) + 270] = 0x123456;
     for (int y = 100; y < 110; ++y)
         for (int x = 200; x < 216; ++x)
-            frame->pixels[size_t(y) * sdl::FieldWidth + x] = 0xABCDEF;
+            Frame->pixels[size_t(y) * sdl::FieldWidth + x] = 0xABCDEF;
+    platform::Surface screen = platform::GetDC(Window);
     const platform::Rect changed{200, 100, 16, 10};
     platform::HintFrameChanges(screen, &changed, 1);
-    platform::BitBlt(screen, 0, 0, sdl::FieldWidth, sdl::FieldHeight, frame, 0, 0,
+    platform::BitBlt(screen, 0, 0, sdl::FieldWidth, sdl::FieldHeight, Frame, 0, 0,
                      platform::SRCCOPY);
     EXPECT_EQ(At(pixels, 270 + 200, 48 + 100), 0xABCDEFu);
     EXPECT_EQ(At(pixels, 270 + 215, 48 + 109), 0xABCDEFu);
     EXPECT_EQ(At(pixels, 270 + 216, 48 + 109), Colour(216, 109));
     EXPECT_EQ(At(pixels, 270, 48), 0x123456u) << "a pixel outside the changes was written";
-    // A frame copied without a hint is written whole.
-    frame->pixels = screen->pixels;
-    platform::BitBlt(screen, 0, 0, sdl::FieldWidth, sdl::FieldHeight, frame, 0, 0,
-                     platform::SRCCOPY);
-    EXPECT_EQ(At(pixels, 270, 48), Colour(0, 0));
 
-    // An open box: the field dimmed around it, the box drawn at the output's
-    // resolution, and the bars painted again.
+    CopyTestFrame();
+    EXPECT_EQ(At(pixels, 270, 48), Colour(0, 0));
+}
+
+// An open box: the field dimmed around it, the box drawn at the output's
+// resolution, and the bars painted again; closed, the field as it was.
+TEST_F(DesktopPresent, AnOpenBoxDimsTheFieldAndClosedLeavesItAsItWas) {
+    Resize(1500, 800);
+    SDL_Surface* pixels = CopyTestFrame();
+    static_cast<uint32_t*>(pixels->pixels)[0] = 0x123456;
     sdl::OpenDialog open;
     open.box = dialog::OpenBox("游戏暂停！休息一下！", "", platform::MB_OK);
     sdl::Desktop.dialog = &open;
@@ -224,7 +256,7 @@ TEST(DesktopPresent, TheFieldFillsTheWindowPixelsBarsArePaintedOnceAndABoxDimsTh
     const dialog::Rect& box = open.layout.frame;
     ASSERT_GT(box.width, 0);
     EXPECT_EQ(At(pixels, box.x, box.y + box.height / 2), 0xC9A84Cu) << "the box's border";
-    // Closed: the field as it was.
+
     sdl::PresentFrame(nullptr);
     EXPECT_EQ(At(pixels, 270, 48), Colour(0, 0));
     EXPECT_EQ(At(pixels, box.x, box.y + box.height / 2),
