@@ -8,19 +8,18 @@
 #include "actors/items.h"
 #include "levels/cell_animation.h"
 #include "render/draw.h"
-#include "render/terrain.h"
 #include "state/battle_state.h"
 
 void ComposeFrame() {
     BattleStateRecord& battle = BattleState;
     // The background and the cells under the tanks come first.
     AnimateTerrain();
-    DrawTerrain();
+    DrawGround();
     UpdateItem();
     UpdateEnemyTanks();
     if (!battle.PlayerDestroyed)
         DrawTank(battle.Player, false);
-    DrawGrass();
+    DrawGrassCells();
     UpdateEnemyBullets();
     UpdatePlayerBullets();
     // The upper layer runs also for a destroyed tank: a flash under way ends

@@ -67,6 +67,14 @@ bool TryingLevel() {
     return Trying;
 }
 
+void ResetEditorCommands() {
+    EditorSession = false;
+    Clipboard.clear();
+    Trying = false;
+    TriedLevel = 0;
+    EditedLevels.clear();
+}
+
 bool EditorCommandKey(int key) {
     FollowEditorSession();
     if (Trying) {

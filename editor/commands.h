@@ -20,3 +20,6 @@ void EditorCommandClosing();
 
 // True while a level of the editor is being tried out.
 bool TryingLevel();
+
+// Forgets the session, the clipboard and a try-out, as at program start.
+void ResetEditorCommands();

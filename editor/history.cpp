@@ -32,11 +32,8 @@ bool ValidLevel(int32_t level) {
 void ApplyStep(int32_t level, const EditStep& step, bool forward) {
     for (const CellChange& change : step) {
         int32_t value = forward ? change.after : change.before;
-        size_t at = size_t(level) * LevelCellCount + size_t(change.index);
-        LevelSet[at] = value;
-        Committed[at] = value;
-        if (WorkingGrid.size() == size_t(LevelCellCount))
-            WorkingGrid[change.index] = value;
+        WriteLevelCell(level, change.index, value);
+        Committed[size_t(level) * LevelCellCount + size_t(change.index)] = value;
     }
 }
 
@@ -102,12 +99,8 @@ void ReplaceLevelCells(int32_t level, const std::vector<int32_t>& cells) {
     if (!ValidLevel(level) || cells.size() != size_t(LevelCellCount))
         return;
     for (int32_t index = 0; index < LevelCellCount; ++index) {
-        size_t at = size_t(level) * LevelCellCount + size_t(index);
-        if (LevelSet[at] == cells[index])
-            continue;
-        LevelSet[at] = cells[index];
-        if (WorkingGrid.size() == size_t(LevelCellCount))
-            WorkingGrid[index] = cells[index];
+        if (LevelSet[size_t(level) * LevelCellCount + size_t(index)] != cells[index])
+            WriteLevelCell(level, index, cells[index]);
     }
     CommitEditorChanges();
 }

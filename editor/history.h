@@ -13,15 +13,15 @@ inline constexpr size_t EditorHistoryDepth = 500;
 // Forgets every history and takes LevelSet as it is now as the starting point
 // (entering the editor).
 void ResetEditorHistory();
-// Frees the histories (leaving the editor).
+// Frees the histories (leaving the editor); the history holds nothing else.
 void DropEditorHistory();
 
 // Turns the changes to LevelSet since the last call into one step of each
 // level they touch; a new step forgets what could be redone on that level.
 void CommitEditorChanges();
 
-// Undoes or redoes the last step of `level`, the level in WorkingGrid, in
-// LevelSet and WorkingGrid alike; false when there is nothing to undo or redo.
+// Undoes or redoes the last step of `level`, the level in WorkingGrid
+// (WriteLevelCell); false when there is nothing to undo or redo.
 bool UndoLevelEdit(int32_t level);
 bool RedoLevelEdit(int32_t level);
 

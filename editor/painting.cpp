@@ -4,10 +4,11 @@
 #include "levels/cell_animation.h"
 #include "levels/level_grid.h"
 #include "render/draw.h"
-#include "render/terrain.h"
 #include "state/battle_state.h"
 #include "state/key_poll.h"
 #include "state/program_state.h"
+
+int32_t Brush = Brick;
 
 namespace {
 
@@ -24,20 +25,22 @@ constexpr BrushKey BrushKeys[] = {
 
 }  // namespace
 
+void ResetBrush() {
+    Brush = Brick;
+}
+
 void PaintCellAt(int32_t x, int32_t y, int32_t code) {
     // Positions left of or above the client arrive as large unsigned values,
     // so one test against the field covers them too.
     if (x < 0 || x >= FieldWidth || y < 0 || y >= FieldHeight)
         return;
-    int32_t index = CellIndex(x / CellSize, y / CellSize);
-    LevelSet[BattleState.LevelIndex * LevelCellCount + index] = code;
-    WorkingGrid[index] = code;
+    WriteLevelCell(BattleState.LevelIndex, CellIndex(x / CellSize, y / CellSize), code);
 }
 
 void EditorStep() {
     AnimateTerrain();
-    DrawTerrain();
-    DrawGrass();
+    DrawGround();
+    DrawGrassCells();
     // The cursor follows the mouse freely, also beyond the field's edges,
     // whose positions are the 16-bit halves taken back as signed.
     DrawBrush(Brush, int16_t(MouseX), int16_t(MouseY));

@@ -46,3 +46,8 @@ inline int32_t CellIndex(int32_t column, int32_t row) {
 inline bool InsideGrid(int32_t column, int32_t row) {
     return column >= 0 && column < GridColumns && row >= 0 && row < GridRows;
 }
+
+// Writes a code into cell `index` of `level`, in LevelSet and, when it holds
+// a level, in WorkingGrid, which must then be that level: the two copies of
+// an edited level never part. A cell or level outside the set is not written.
+void WriteLevelCell(int32_t level, int32_t index, int32_t code);

@@ -22,7 +22,7 @@ bool CellSpriteSource(int32_t n, int& sx, int& sy) {
 }  // namespace
 
 void DrawMasked(platform::Surface sheet, int sx, int sy, int w, int h, int x, int y) {
-    if (DrawEverything)
+    if (DrawFramesWhole)
         platform::SpriteBlt(BackBuffer, x, y, w, h, sheet, sx, sy);
     else
         ListSprite(sheet, sx, sy, w, h, x, y);
@@ -31,7 +31,7 @@ void DrawMasked(platform::Surface sheet, int sx, int sy, int w, int h, int x, in
 void PresentFrame() {
     if (!DrawingEnabled)
         return;
-    if (!DrawEverything)
+    if (!DrawFramesWhole)
         FinishLayeredFrame();
     platform::BitBlt(WindowSurface, 0, 0, FieldWidth, FieldHeight, BackBuffer, 0, 0,
                      platform::SRCCOPY);
@@ -40,7 +40,7 @@ void PresentFrame() {
 void DrawGround() {
     if (!DrawingEnabled)
         return;
-    if (!DrawEverything) {
+    if (!DrawFramesWhole) {
         BeginLayeredFrame();
         return;
     }
@@ -55,7 +55,7 @@ void DrawGround() {
 void DrawGrassCells() {
     if (!DrawingEnabled)
         return;
-    if (!DrawEverything) {
+    if (!DrawFramesWhole) {
         ListGrass();
         return;
     }

@@ -7,8 +7,9 @@
 #include "platform/platform.h"
 #include "state/battle_state.h"
 
-// Off in headless runs that want the game's logic alone; the game plays the
-// same either way.
+// Whether anything is drawn at all: off in headless runs that want the game's
+// logic alone; the game plays the same either way. (How a frame is drawn is
+// DrawFramesWhole, render/frame_layers.h.)
 extern bool DrawingEnabled;
 
 // One w x h sprite whose image lies at (sx, sy) of the sheet and its mask

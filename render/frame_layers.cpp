@@ -24,7 +24,7 @@
 #include "levels/level_grid.h"
 #include "render/sheets.h"
 
-bool DrawEverything = false;
+bool DrawFramesWhole = false;
 
 namespace {
 
@@ -340,4 +340,11 @@ void FinishLayeredFrame() {
     // last are forgotten.
     l.current = (l.current + 2) % 3;
     std::memset(l.marks[l.current].data(), 0, sizeof(FrameMarks));
+}
+
+void ResetFrameLayers() {
+    DrawFramesWhole = false;
+    platform::Surface still = Layers.still;
+    Layers = LayerState{};
+    Layers.still = still;
 }

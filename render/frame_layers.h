@@ -7,9 +7,11 @@
 
 #include "platform/platform.h"
 
-// On: every frame draws the background, every cell and every sprite straight
-// into the back buffer, the plain way (the tests compare the two).
-extern bool DrawEverything;
+// On: every frame is drawn whole, the background, every cell and every sprite
+// straight into the back buffer, instead of only what changed over the layers
+// (the tests compare the two). Whether anything is drawn at all is
+// DrawingEnabled (render/draw.h).
+extern bool DrawFramesWhole;
 
 // Makes the still layer, at start-up rather than in the first frame of play.
 void MakeLayers();
@@ -24,3 +26,8 @@ void ListSprite(platform::Surface sheet, int sx, int sy, int w, int h, int x, in
 void ListGrass();
 // Puts the listed frame into the back buffer.
 void FinishLayeredFrame();
+
+// Forgets the layers, the marks and the way of drawing, as at program start;
+// the still layer's surface is kept for the next frames (surfaces live for
+// the run).
+void ResetFrameLayers();

@@ -219,3 +219,17 @@ uint32_t PlaybackDesyncTick() {
 const std::string& PlaybackDesyncReason() {
     return DesyncReason;
 }
+
+void ResetPlayback() {
+    if (!Directory.empty())
+        LeaveReplayDirectory();
+    HomeDirectory.clear();
+    Replay = ReplayRecord{};
+    Hooks = PlaybackHooks{};
+    NextEvent = 0;
+    Ticks = 0;
+    TicksLeftInRun = 0;
+    Status = PlaybackSame;
+    DesyncTick = 0;
+    DesyncReason.clear();
+}

@@ -47,3 +47,7 @@ uint32_t PlaybackTicks();
 uint32_t PlaybackTotalTicks();
 uint32_t PlaybackDesyncTick();
 const std::string& PlaybackDesyncReason();
+
+// Forgets the replay and its playback, as at program start, leaving a
+// playback directory still entered.
+void ResetPlayback();

@@ -97,10 +97,6 @@ void BeginRecording(uint32_t seed) {
     Recording = true;
 }
 
-bool IsRecording() {
-    return Recording;
-}
-
 void RecordMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
     if (!Recording)
         return;
@@ -178,4 +174,10 @@ bool FinishRecording(const std::string& path, std::string& error) {
         return false;
     }
     return true;
+}
+
+void ResetRecorder() {
+    Recording = false;
+    Replay = ReplayRecord{};
+    KeysInForce.reset();
 }

@@ -10,7 +10,6 @@
 // Starts a recording of a run the generator of which gets `seed`: notes the
 // built-in levels and what the map file holds now. Call before StartUp.
 void BeginRecording(uint32_t seed);
-bool IsRecording();
 
 // An outside message about to be delivered: a tick of the battle timer, a key
 // press, a mouse move, a size, activate or close message. Messages the game's
@@ -24,3 +23,6 @@ void RecordBoxAnswer(int answer);
 // Ends the recording and writes the file whole; false with the reason when
 // it cannot be written.
 bool FinishRecording(const std::string& path, std::string& error);
+
+// Drops a recording under way without writing it, as at program start.
+void ResetRecorder();

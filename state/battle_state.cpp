@@ -7,3 +7,8 @@ std::vector<int32_t> WorkingGrid;
 void ResetPlayer() {
     BattleState.Player = FreshPlayerRecord;
 }
+
+void ResetBattleState() {
+    BattleState = BattleStateRecord{};
+    WorkingGrid.clear();
+}

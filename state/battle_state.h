@@ -166,3 +166,5 @@ extern std::vector<int32_t> WorkingGrid;
 
 // Copies FreshPlayerRecord into the player's tank.
 void ResetPlayer();
+// BattleState zeroed and WorkingGrid empty, as at program start.
+void ResetBattleState();

@@ -7,7 +7,16 @@ int32_t MouseX = 0;
 int32_t MouseY = 0;
 platform::Window MainWindow = nullptr;
 bool TickUnderWay = false;
-// Brick, the first of the editor's blocks.
-int32_t Brush = 1;
 bool TurretLockLatch = true;
 std::vector<int32_t> LevelSet;
+
+void ResetRunState() {
+    GameMode = Playing;
+    SoundEnabled = false;
+    MouseX = 0;
+    MouseY = 0;
+    MainWindow = nullptr;
+    TickUnderWay = false;
+    TurretLockLatch = true;
+    LevelSet.clear();
+}

@@ -1,6 +1,5 @@
 // What lives for the whole run: the mode the timer dispatches on, the sound
-// setting, the window, the mouse, the editor's brush, the lock key's latch and
-// the level set.
+// setting, the window, the mouse, the lock key's latch and the level set.
 #pragma once
 
 #include <cstdint>
@@ -33,11 +32,6 @@ extern platform::Window MainWindow;
 // True from the start of a tick to its end, boxes included.
 extern bool TickUnderWay;
 
-// The code the editor's left mouse button paints; Brick at program start,
-// changed only by the digit keys 1 to 7, kept when the editor is left and
-// entered again.
-extern int32_t Brush;
-
 // The edge latch of the lock key: true at program start, never reset by a
 // game or a level, so a lock key held across a level start toggles once.
 extern bool TurretLockLatch;
@@ -46,3 +40,7 @@ extern bool TurretLockLatch;
 // Its length is 5775 from start-up on; edits and a loaded map live here until
 // the built-in levels are restored.
 extern std::vector<int32_t> LevelSet;
+
+// Every record above back to its value at program start (LevelSet empty, as
+// before start-up fills it).
+void ResetRunState();

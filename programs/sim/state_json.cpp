@@ -2,16 +2,35 @@
 #include "programs/sim/state_json.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "editor/painting.h"
-#include "levels/level_grid.h"
 #include "platform/headless/headless.h"
-#include "state/battle_state.h"
-#include "state/program_state.h"
-#include "state/random.h"
+#include "state/state_fields.h"
 
 namespace {
 
+// The dump's own names for three fields, kept for the scripts that read it
+// (docs/morvask-sim.md); every other key is the field's name.
+struct JsonKeyName {
+    const char* field;
+    const char* key;
+};
+constexpr JsonKeyName JsonKeyNames[] = {
+    {.field = "band", .key = "kind"},
+    {.field = "bulletBand", .key = "bulletKind"},
+    {.field = "DroppedItem", .key = "ItemKind"},
+};
+
+const char* JsonKey(const char* field) {
+    for (const JsonKeyName& name : JsonKeyNames)
+        if (std::strcmp(name.field, field) == 0)
+            return name.key;
+    return field;
+}
+
+// A field is a number, true or false, an array of its elements or an object
+// of its fields; the line's type is a string.
 struct JsonOut {
     std::string text;
     bool first = true;
@@ -24,14 +43,6 @@ struct JsonOut {
         text += name;
         text += "\":";
     }
-    void Int(const char* name, int64_t value) {
-        Key(name);
-        text += std::to_string(value);
-    }
-    void Bool(const char* name, bool value) {
-        Key(name);
-        text += value ? "true" : "false";
-    }
     void Open(char bracket) {
         text += bracket;
         first = true;
@@ -40,69 +51,37 @@ struct JsonOut {
         text += bracket;
         first = false;
     }
-    void Separate() {
-        if (!first)
-            text += ',';
-        first = false;
+    template <typename Field>
+    void Value(const Field& field) {
+        if constexpr (std::is_convertible_v<const Field&, const char*>) {
+            text += '"';  // the line's own words, which need no escapes
+            text += field;
+            text += '"';
+        } else if constexpr (std::is_same_v<Field, bool>) {
+            text += field ? "true" : "false";
+        } else if constexpr (std::is_integral_v<Field> || std::is_enum_v<Field>) {
+            text += std::to_string(int64_t(field));
+        } else if constexpr (IsFieldList<Field>) {
+            Open('[');
+            for (const auto& element : field) {
+                if (!first)
+                    text += ',';
+                first = false;
+                Value(element);
+            }
+            Close(']');
+        } else {
+            Open('{');
+            VisitFields(field, *this);
+            Close('}');
+        }
+    }
+    template <typename Field>
+    void operator()(const char* name, const Field& field) {
+        Key(JsonKey(name));
+        Value(field);
     }
 };
-
-void Tank(JsonOut& out, const TankRecord& t) {
-    out.Open('{');
-    out.Int("kind", t.band);
-    out.Int("hitPoints", t.hitPoints);
-    out.Int("armour", t.armour);
-    out.Int("moveDir", t.moveDir);
-    out.Int("x", t.x);
-    out.Int("y", t.y);
-    out.Int("turretDir", t.turretDir);
-    out.Bool("turretLocked", t.turretLocked);
-    out.Int("reloadTimer", t.reloadTimer);
-    out.Int("moveTicks", t.moveTicks);
-    out.Int("trackFrame", t.trackFrame);
-    out.Int("speed", t.speed);
-    out.Int("stepPixels", t.stepPixels);
-    out.Int("flashTicks", t.flashTicks);
-    out.Int("reloadRate", t.reloadRate);
-    out.Int("bulletKind", t.bulletBand);
-    out.Int("bulletsInFlight", t.bulletsInFlight);
-    out.Int("maxBullets", t.maxBullets);
-    out.Int("bulletDamage", t.bulletDamage);
-    out.Int("bulletSpeed", t.bulletSpeed);
-    out.Int("waitTicks", t.waitTicks);
-    out.Close('}');
-}
-
-void BulletObject(JsonOut& out, const Bullet& b) {
-    out.Open('{');
-    out.Int("kind", b.band);
-    out.Int("spare", b.spare);
-    out.Int("direction", b.direction);
-    out.Int("x", b.x);
-    out.Int("y", b.y);
-    out.Int("speed", b.speed);
-    out.Int("damage", b.damage);
-    out.Int("frame", b.frame);
-    out.Close('}');
-}
-
-void BulletList(JsonOut& out, const std::vector<Bullet>& list) {
-    out.Open('[');
-    for (const Bullet& b : list) {
-        out.Separate();
-        BulletObject(out, b);
-    }
-    out.Close(']');
-}
-
-void IntList(JsonOut& out, const std::vector<int32_t>& values) {
-    out.Open('[');
-    for (int32_t v : values) {
-        out.Separate();
-        out.text += std::to_string(v);
-    }
-    out.Close(']');
-}
 
 }  // namespace
 
@@ -144,63 +123,18 @@ std::string StateLine(int64_t tick) {
     const BattleStateRecord& s = BattleState;
     JsonOut out;
     out.Open('{');
-    out.Key("type");
-    out.text += "\"state\"";
-    out.Int("tick", tick);
-    out.Int("GameMode", GameMode);
-    out.Int("LevelIndex", s.LevelIndex);
-    out.Int("Lives", s.Lives);
-    out.Bool("SoundEnabled", SoundEnabled);
-    out.Int("MouseX", MouseX);
-    out.Int("MouseY", MouseY);
-    out.Int("Brush", Brush);
-    out.Bool("TimerSet", headless::TimerIsSet(BattleTimer));
-    out.Int("RngState", RandomState());
-    out.Bool("PlayerDestroyed", s.PlayerDestroyed);
-    out.Int("RespawnDelay", s.RespawnDelay);
-    out.Int("GameOverDelay", s.GameOverDelay);
-    out.Int("LevelClearDelay", s.LevelClearDelay);
-    out.Int("EnemiesToSpawn", s.EnemiesToSpawn);
-    out.Int("EnemiesOnField", s.EnemiesOnField);
-    out.Int("SpawnDelay", s.SpawnDelay);
-    out.Int("ItemKind", s.DroppedItem);
-    out.Int("ItemX", s.ItemX);
-    out.Int("ItemY", s.ItemY);
-    out.Int("TerrainPhaseA", s.TerrainPhaseA);
-    out.Int("TerrainPhaseB", s.TerrainPhaseB);
-    out.Bool("TurretLockLatch", TurretLockLatch);
-    out.Key("Player");
-    Tank(out, s.Player);
-    out.Key("EnemyList");
-    out.Open('[');
-    for (const TankRecord& t : s.EnemyList) {
-        out.Separate();
-        Tank(out, t);
-    }
-    out.Close(']');
-    out.Key("EnemyBulletLists");
-    out.Open('[');
-    for (const std::vector<Bullet>& list : s.EnemyBulletLists) {
-        out.Separate();
-        BulletList(out, list);
-    }
-    out.Close(']');
-    out.Key("PlayerBullets");
-    BulletList(out, s.PlayerBullets);
-    out.Key("Effects");
-    out.Open('[');
-    for (const Effect& e : s.Effects) {
-        out.Separate();
-        out.Open('{');
-        out.Int("x", e.x);
-        out.Int("y", e.y);
-        out.Int("frame", e.frame);
-        out.Bool("finished", e.finished);
-        out.Close('}');
-    }
-    out.Close(']');
-    out.Key("WorkingGrid");
-    IntList(out, WorkingGrid);
+    out("type", "state");
+    out("tick", tick);
+    VisitGameMode(out);
+    VisitGameFields(s, out);
+    VisitShellInputs(out);
+    VisitBrush(out);
+    out("TimerSet", headless::TimerIsSet(BattleTimer));
+    VisitGenerator(out);
+    VisitLevelFields(s, out);
+    VisitLockLatch(out);
+    VisitBattleRecords(s, out);
+    VisitWorkingGrid(out);
     out.Close('}');
     return out.text;
 }
@@ -208,11 +142,9 @@ std::string StateLine(int64_t tick) {
 std::string LevelsLine(int64_t tick) {
     JsonOut out;
     out.Open('{');
-    out.Key("type");
-    out.text += "\"levels\"";
-    out.Int("tick", tick);
-    out.Key("LevelSet");
-    IntList(out, LevelSet);
+    out("type", "levels");
+    out("tick", tick);
+    VisitLevelSet(out);
     out.Close('}');
     return out.text;
 }

@@ -15,7 +15,6 @@
 #include "platform/shared/surfaces.h"
 #include "render/draw.h"
 #include "render/sheets.h"
-#include "render/terrain.h"
 #include "tests/unit/test_support.h"
 
 namespace {
@@ -275,7 +274,7 @@ TEST(DrawTank, ADestroyedTankLeavesNothingButItsFlash) {
     p = TankAt(448, 384, Right);
     p.turretDir = Right;
     BattleState.PlayerDestroyed = true;
-    DrawTerrain();
+    DrawGround();
     PresentFrame();
     const software::Pixels bare = headless::WindowPicture()->pixels;
     ComposeFrame();
@@ -295,7 +294,7 @@ TEST(DrawTank, ADestroyedTankLeavesNothingButItsFlash) {
 // corner where it lies, also off the grid.
 TEST(DrawItem, EachItemShowsItsOwnBallWhereItLies) {
     PlainBattle();
-    DrawTerrain();
+    DrawGround();
     PresentFrame();
     const software::Pixels bare = headless::WindowPicture()->pixels;
     const int itemRow = 2 * CellSprite * 6;
@@ -304,7 +303,7 @@ TEST(DrawItem, EachItemShowsItsOwnBallWhereItLies) {
         BattleState.DroppedItem = item;
         BattleState.ItemX = 130 + 150 * item;
         BattleState.ItemY = 200 - 7 * item;
-        DrawTerrain();
+        DrawGround();
         DrawItem();
         PresentFrame();
         const software::Pixels shown = headless::WindowPicture()->pixels;
@@ -315,7 +314,7 @@ TEST(DrawItem, EachItemShowsItsOwnBallWhereItLies) {
         // The same place for every item: the pictures must differ.
         BattleState.ItemX = 300;
         BattleState.ItemY = 300;
-        DrawTerrain();
+        DrawGround();
         DrawItem();
         PresentFrame();
         pictures.push_back(headless::WindowPicture()->pixels);
@@ -324,7 +323,7 @@ TEST(DrawItem, EachItemShowsItsOwnBallWhereItLies) {
         for (size_t b = a + 1; b < pictures.size(); ++b)
             EXPECT_FALSE(pictures[a] == pictures[b]) << "items " << a << " and " << b;
     BattleState.DroppedItem = NoItem;
-    DrawTerrain();
+    DrawGround();
     DrawItem();
     PresentFrame();
     EXPECT_TRUE(headless::WindowPicture()->pixels == bare);
@@ -334,12 +333,12 @@ TEST(DrawItem, EachItemShowsItsOwnBallWhereItLies) {
 // corner where it was spawned.
 TEST(DrawEffect, EachFrameShowsItsPicture) {
     PlainBattle();
-    DrawTerrain();
+    DrawGround();
     PresentFrame();
     const software::Pixels bare = headless::WindowPicture()->pixels;
     for (int32_t frame = 0; frame < 24; ++frame) {
         const Effect effect{.x = 300 - frame, .y = 200 + frame, .frame = frame, .finished = false};
-        DrawTerrain();
+        DrawGround();
         DrawEffect(effect);
         PresentFrame();
         EXPECT_TRUE(headless::WindowPicture()->pixels ==
@@ -353,7 +352,7 @@ TEST(DrawEffect, EachFrameShowsItsPicture) {
 // it hangs over the field's edges.
 TEST(DrawBrush, TheBlockIsCentredOnThePointer) {
     PlainBattle();
-    DrawTerrain();
+    DrawGround();
     PresentFrame();
     const software::Pixels bare = headless::WindowPicture()->pixels;
     struct Case {
@@ -361,7 +360,7 @@ TEST(DrawBrush, TheBlockIsCentredOnThePointer) {
     };
     for (Case c : {Case{Brick, 100, 200, 64, 0}, Case{Stone, 5, 3, 192, 128},
                    Case{Water, 950, 700, 0, 384}, Case{Base, 333, 444, 128, 256}}) {
-        DrawTerrain();
+        DrawGround();
         DrawBrush(c.code, c.x, c.y);
         PresentFrame();
         EXPECT_TRUE(headless::WindowPicture()->pixels ==

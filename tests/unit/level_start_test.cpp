@@ -1,6 +1,8 @@
 // A new game and a level start put the battle into a known state.
 #include <gtest/gtest.h>
 
+#include <map>
+#include <string>
 #include <vector>
 
 #include "battle/frame_step.h"
@@ -10,39 +12,22 @@
 #include "state/program_state.h"
 #include "tests/unit/test_support.h"
 
-namespace {
-
-std::vector<int32_t> Fields(const TankRecord& t) {
-    return {t.band,       t.hitPoints,       t.armour,       t.moveDir,      t.x,
-            t.y,          t.turretDir,       t.turretLocked, t.reloadTimer,  t.moveTicks,
-            t.trackFrame, t.speed,           t.stepPixels,   t.flashTicks,   t.reloadRate,
-            t.bulletBand, t.bulletsInFlight, t.maxBullets,   t.bulletDamage, t.bulletSpeed,
-            t.waitTicks};
-}
-
-}  // namespace
-
-// A new game after a damaged, upgraded tank's game over gives the tank of the
-// first game again, at level 1, with its title box and music.
-TEST(LevelStart, NewGameStartsOverWithTheFirstGamesTank) {
+// A new game after a scrambled one gives the state of the first game's start
+// again (the item's place aside, which nothing resets), with its title box and
+// music.
+TEST(LevelStart, NewGameStartsOverFromTheFirstGamesStart) {
     StartGame(9, true);
-    const TankRecord first = BattleState.Player;
-    EXPECT_EQ(first.hitPoints, FreshPlayerRecord.hitPoints);
-    TankRecord& p = BattleState.Player;
-    p = TankAt(128, 256, Left);
-    p.band = 3;
-    p.hitPoints = 10;
-    p.speed = 7;
-    p.maxBullets = 2;
-    BattleState.Lives = 0;
-    BattleState.LevelIndex = 6;
+    const std::map<std::string, int64_t> first = FlatBattleState();
+    ScrambleBattleState();
+    const std::map<std::string, int64_t> scrambled = FlatBattleState();
     GameMode = GameOver;
     Boxes.clear();
     Sounds.clear();
     StartNewGame();
-    EXPECT_EQ(Fields(p), Fields(first));
-    EXPECT_EQ(BattleState.Lives, 3);
-    EXPECT_EQ(BattleState.LevelIndex, 0);
+    std::map<std::string, int64_t> expected = first;
+    for (const char* kept : {"ItemX", "ItemY", "TurretLockLatch"})
+        expected[kept] = scrambled.at(kept);
+    EXPECT_EQ(FlatBattleState(), expected);
     EXPECT_EQ(GameMode, Playing);
     EXPECT_TRUE(headless::TimerIsSet(BattleTimer));
     ASSERT_EQ(Boxes.size(), 1u);
@@ -52,87 +37,32 @@ TEST(LevelStart, NewGameStartsOverWithTheFirstGamesTank) {
     EXPECT_TRUE(Sounds[0].interrupting);
 }
 
-TEST(LevelStart, CarriesUpgradesAndDamageButResetsTheRest) {
+// A level start puts every field of a level back to its start, whatever it
+// was; the game's fields, the tank's upgrades and damage carry over, and the
+// tank drives in at its own speed. The level comes fresh from the level set.
+TEST(LevelStart, CarriesTheGameAndTheTanksUpgradesAndResetsTheRest) {
     StartGame();
-    TankRecord& p = BattleState.Player;
-    p = TankAt(128, 256, Left);
-    p.band = 0;
-    p.hitPoints = 10;
-    p.speed = 7;
-    p.reloadRate = 12;
-    p.maxBullets = 2;
-    p.bulletSpeed = 16;
-    p.turretLocked = true;
-    p.reloadTimer = 50;
-    p.flashTicks = 2;
-    p.trackFrame = 2;
-    p.bulletsInFlight = 2;
-    BattleState.PlayerBullets.resize(2);
-    BattleState.Effects.resize(3);
-    BattleState.EnemyList.resize(2);
-    BattleState.EnemyBulletLists.resize(2);
-    BattleState.EnemyBulletLists[1].resize(1);
-    BattleState.GameOverDelay = 40;
-    BattleState.LevelClearDelay = 30;
-    BattleState.PlayerDestroyed = true;
-    BattleState.RespawnDelay = 20;
-    BattleState.EnemiesOnField = 2;
-    BattleState.EnemiesToSpawn = 3;
-    BattleState.SpawnDelay = 50;
-    BattleState.TerrainPhaseA = 4;
-    BattleState.TerrainPhaseB = 2;
-    BattleState.DroppedItem = SpeedItem;
-    BattleState.ItemX = 77;
-    BattleState.ItemY = -90;
-    BattleState.Lives = 1;
-    TurretLockLatch = false;
+    const std::map<std::string, int64_t> start = FlatBattleState();
+    ScrambleBattleState();
     BattleState.LevelIndex = 11;
-    WorkingGrid[0] = Stone;
-
+    for (int32_t& cell : WorkingGrid)
+        cell = Stone;
+    const std::map<std::string, int64_t> before = FlatBattleState();
     StartLevel();
 
+    std::map<std::string, int64_t> expected = start;
+    for (std::string kept : {"LevelIndex", "Lives", "ItemX", "ItemY", "TurretLockLatch"})
+        expected[kept] = before.at(kept);
+    for (std::string kept : {"band", "hitPoints", "armour", "turretLocked", "speed", "reloadRate",
+                             "bulletBand", "maxBullets", "bulletDamage", "bulletSpeed"})
+        expected["Player." + kept] = before.at("Player." + kept);
+    const int64_t speed = before.at("Player.speed");
+    expected["Player.moveTicks"] = CellSize / speed;
+    expected["Player.stepPixels"] = speed;
+    EXPECT_EQ(FlatBattleState(), expected);
     EXPECT_EQ(Boxes.back().text, "准备进入第12关");
-    EXPECT_EQ(p.band, 0);
-    EXPECT_EQ(p.hitPoints, 10);
-    EXPECT_EQ(p.speed, 7);
-    EXPECT_EQ(p.reloadRate, 12);
-    EXPECT_EQ(p.maxBullets, 2);
-    EXPECT_EQ(p.bulletSpeed, 16);
-    EXPECT_TRUE(p.turretLocked);
-    EXPECT_EQ(p.moveDir, Up);
-    EXPECT_EQ(p.turretDir, Up);
-    EXPECT_EQ(p.x, FreshPlayerRecord.x);
-    EXPECT_EQ(p.y, FreshPlayerRecord.y);
-    EXPECT_EQ(p.moveTicks, 9);  // 64 / 7
-    EXPECT_EQ(p.stepPixels, 7);
-    EXPECT_EQ(p.reloadTimer, 0);
-    EXPECT_EQ(p.flashTicks, 0);
-    EXPECT_EQ(p.trackFrame, 0);
-    EXPECT_EQ(p.bulletsInFlight, 0);
-    EXPECT_TRUE(BattleState.PlayerBullets.empty());
-    EXPECT_TRUE(BattleState.Effects.empty());
-    EXPECT_TRUE(BattleState.EnemyList.empty());
-    EXPECT_TRUE(BattleState.EnemyBulletLists.empty());
-    EXPECT_EQ(BattleState.GameOverDelay, 0);
-    EXPECT_EQ(BattleState.LevelClearDelay, 0);
-    EXPECT_FALSE(BattleState.PlayerDestroyed);
-    EXPECT_EQ(BattleState.RespawnDelay, 0);
-    EXPECT_EQ(BattleState.EnemiesOnField, 0);
-    EXPECT_EQ(BattleState.EnemiesToSpawn, 20);
-    EXPECT_EQ(BattleState.SpawnDelay, 1);
-    EXPECT_EQ(BattleState.TerrainPhaseA, 0);
-    EXPECT_EQ(BattleState.TerrainPhaseB, 0);
-    EXPECT_EQ(BattleState.DroppedItem, NoItem);
-    // Kept as they were.
-    EXPECT_EQ(BattleState.ItemX, 77);
-    EXPECT_EQ(BattleState.ItemY, -90);
-    EXPECT_EQ(BattleState.Lives, 1);
-    EXPECT_FALSE(TurretLockLatch);
-    EXPECT_EQ(BattleState.LevelIndex, 11);
-    // A fresh copy of level 12.
-    ASSERT_EQ(WorkingGrid.size(), size_t(LevelCellCount));
-    for (int i = 0; i < LevelCellCount; ++i)
-        EXPECT_EQ(WorkingGrid[i], LevelSet[11 * 165 + i]);
+    EXPECT_EQ(WorkingGrid, std::vector<int32_t>(LevelSet.begin() + 11 * LevelCellCount,
+                                                LevelSet.begin() + 12 * LevelCellCount));
 }
 
 TEST(LevelStart, TheEditorAnnouncesItsOwnTitleWithoutMusic) {
@@ -155,11 +85,4 @@ TEST(LevelStart, NewGameKeepsALoadedLevelSet) {
     EXPECT_EQ(WorkingGrid[5], Stone);
     EXPECT_EQ(BattleState.Lives, 3);
     EXPECT_EQ(BattleState.LevelIndex, 0);
-}
-
-TEST(LevelStart, BricksBrokenInPlayComeBackWhenTheLevelStartsAgain) {
-    StartGame();
-    WorkingGrid[CellIndex(1, 1)] = Empty;
-    StartLevel();
-    EXPECT_EQ(WorkingGrid[CellIndex(1, 1)], Brick);
 }

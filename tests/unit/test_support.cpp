@@ -1,11 +1,17 @@
 // A fresh headless game for each unit test.
 #include "tests/unit/test_support.h"
 
+#include "editor/commands.h"
+#include "editor/history.h"
 #include "editor/painting.h"
 #include "levels/level_grid.h"
 #include "options/key_bindings.h"
+#include "options/settings_file.h"
 #include "platform/headless/headless.h"
 #include "render/draw.h"
+#include "render/frame_layers.h"
+#include "replay/player.h"
+#include "replay/recorder.h"
 #include "shell/main_window.h"
 #include "state/program_state.h"
 #include "state/random.h"
@@ -14,23 +20,26 @@
 std::vector<RecordedBox> Boxes;
 std::vector<RecordedSound> Sounds;
 
-void ResetEverything() {
-    headless::Reset();
+void ResetProgramState() {
+    ResetRunState();
+    ResetBattleState();
+    SeedRandom(1);
+    ResetBrush();
+    ResetEditorCommands();
+    DropEditorHistory();
+    ResetRecorder();
+    ResetPlayback();
+    DrawingEnabled = true;
+    ResetFrameLayers();
     CurrentLanguage = Chinese;
     PlayerKeys = DefaultKeyBindings();
-    BattleState = BattleStateRecord{};
-    GameMode = Playing;
-    SoundEnabled = false;
-    MouseX = 0;
-    MouseY = 0;
-    MainWindow = nullptr;
-    TickUnderWay = false;
-    Brush = Brick;
-    TurretLockLatch = true;
-    DrawingEnabled = true;
-    LevelSet.clear();
-    WorkingGrid.clear();
-    SeedRandom(1);
+    PlayerSettings = SettingsRecord{};
+    PlayerSettingsPath.clear();
+}
+
+void ResetEverything() {
+    headless::Reset();
+    ResetProgramState();
     Boxes.clear();
     Sounds.clear();
     headless::SetBoxObserver([](const char* text, const char* caption, uint32_t type, int answer) {
@@ -80,4 +89,25 @@ TankRecord TankAt(int32_t x, int32_t y, int32_t moveDir) {
     tank.turretDir = moveDir;
     tank.moveTicks = 0;
     return tank;
+}
+
+std::map<std::string, int64_t> FlatBattleState() {
+    std::map<std::string, int64_t> flat;
+    auto walk = WalkWith(
+        [&](const std::string& path, auto& value) { flat[path] = int64_t(value); },
+        [&](const std::string& path, auto& list) { flat[path + ".size"] = int64_t(list.size()); });
+    VisitFields(BattleState, walk);
+    VisitLockLatch(walk);
+    return flat;
+}
+
+void ScrambleBattleState() {
+    auto walk = WalkWith(
+        [](const std::string&, auto& value) {
+            using Value = std::remove_reference_t<decltype(value)>;
+            value = std::is_same_v<Value, bool> ? Value(!value) : Value(value + 1);
+        },
+        [](const std::string&, auto& list) { list.emplace_back(); });
+    VisitFields(BattleState, walk);
+    VisitLockLatch(walk);
 }

@@ -3,10 +3,13 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "state/battle_state.h"
+#include "state/state_fields.h"
 
 struct RecordedBox {
     int64_t tick;
@@ -26,8 +29,13 @@ struct RecordedSound {
 extern std::vector<RecordedBox> Boxes;
 extern std::vector<RecordedSound> Sounds;
 
-// Forgets every global of the game and of the headless backend, then records
-// boxes and sounds from here on. Boxes get their default answers.
+// Every module's state back to its value at program start: the records, the
+// generator, the editor, the replays, the frame layers, the texts and the
+// options. The one place that knows every module's reset.
+void ResetProgramState();
+
+// The headless backend and ResetProgramState, then records boxes and sounds
+// from here on. Boxes get their default answers.
 void ResetEverything();
 
 // ResetEverything, then the whole start-up with the given seed and sound
@@ -44,3 +52,45 @@ void Ticks(int n);
 
 // A tank record for tests: an enemy of the given band standing at (x, y).
 TankRecord TankAt(int32_t x, int32_t y, int32_t moveDir = Up);
+
+// Walks fields through the field visitor (state/state_fields.h), calling
+// onValue(path, field) for every number and bool and onList(path, list) for
+// every list before its elements. A path names the field from the top:
+// "Player.speed", "EnemyBulletLists.1.0.x".
+template <typename OnValue, typename OnList>
+struct FieldWalk {
+    OnValue onValue;
+    OnList onList;
+    std::string path;
+
+    template <typename Field>
+    void operator()(const char* name, Field& field) {
+        Enter(name, field);
+    }
+    template <typename Field>
+    void Enter(const std::string& name, Field& field) {
+        const size_t outer = path.size();
+        path += path.empty() ? name : "." + name;
+        if constexpr (std::is_integral_v<Field> || std::is_enum_v<Field>) {
+            onValue(path, field);
+        } else if constexpr (IsFieldList<Field>) {
+            onList(path, field);
+            for (size_t i = 0; i < field.size(); ++i)
+                Enter(std::to_string(i), field[i]);
+        } else {
+            VisitFields(field, *this);
+        }
+        path.resize(outer);
+    }
+};
+template <typename OnValue, typename OnList>
+FieldWalk<OnValue, OnList> WalkWith(OnValue onValue, OnList onList) {
+    return {onValue, onList, ""};
+}
+
+// Every number of BattleState and the lock key's latch by its path, and every
+// list's length (path ".size").
+std::map<std::string, int64_t> FlatBattleState();
+// Changes every number of BattleState and the latch (one up; a bool flips)
+// and adds an element to every list.
+void ScrambleBattleState();
