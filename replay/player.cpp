@@ -4,12 +4,12 @@
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <system_error>
 
 #include "levels/builtin_levels.h"
 #include "levels/level_grid.h"
 #include "levels/map_file.h"
+#include "platform/files.h"
 #include "platform/platform.h"
 #include "replay/checksum.h"
 #include "state/program_state.h"
@@ -89,9 +89,8 @@ bool EnterReplayDirectory(const ReplayRecord& replay, std::string& error) {
     else if (replay.mapFileKind == RawMapFile)
         mapBytes = replay.mapBytes;
     if (replay.mapFileKind != NoMapFile) {
-        std::ofstream file(Directory / MapFileName, std::ios::binary);
-        file.write(mapBytes.data(), std::streamsize(mapBytes.size()));
-        if (!file) {
+        const std::string path = (Directory / MapFileName).string();
+        if (!platform::ReplaceFileWhole(path.c_str(), mapBytes)) {
             error = "cannot write the replay's map file";
             LeaveReplayDirectory();
             return false;

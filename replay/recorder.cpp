@@ -4,7 +4,6 @@
 
 #include <bitset>
 #include <cctype>
-#include <fstream>
 #include <iterator>
 
 #include "levels/builtin_levels.h"
@@ -51,12 +50,13 @@ bool CanonicalLevels(const std::string& bytes, std::vector<int32_t>& levels) {
 }
 
 void NoteMapFile() {
-    std::ifstream file(MapFileName, std::ios::binary);
-    if (!file) {
+    // A file the game cannot load (missing, unreadable, too large) fails the
+    // same way as no file at all, so the replay names none.
+    std::string bytes;
+    if (!platform::ReadSmallFile(MapFileName, MaxMapFileBytes, bytes)) {
         Replay.mapFileKind = NoMapFile;
         return;
     }
-    std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     std::vector<int32_t> levels;
     if (bytes == FormatLevelSet(BuiltInLevels())) {
         Replay.mapFileKind = BuiltInMapFile;

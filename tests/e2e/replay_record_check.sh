@@ -60,7 +60,7 @@ sleep 0.5
 GAME_PID=$!
 
 WINDOW=
-for _ in $(seq 150); do
+for _ in $(seq 600); do
     WINDOW=$(xdotool search --pid "$GAME_PID" --name '^Morvask V1\.0$' 2>/dev/null | head -1)
     [[ -n $WINDOW ]] && break
     sleep 0.1
@@ -71,7 +71,7 @@ xdotool windowactivate --sync "$WINDOW" 2>/dev/null || true
 # answer_next N: presses Return until N boxes have been answered.
 answer_next() {
     local wanted=$1
-    for _ in $(seq 100); do
+    for _ in $(seq 300); do
         (($(grep -c '^dialog: answer ' "$GAME_LOG") >= wanted)) && return 0
         if (($(grep -c '^dialog: open ' "$GAME_LOG") >= wanted)); then
             xdotool key --window "$WINDOW" Return 2>/dev/null || xdotool key Return
@@ -120,7 +120,7 @@ x11.XFlush(display)
 PYTHON
 # The farewell box.
 answer_next 5
-for _ in $(seq 100); do kill -0 "$GAME_PID" 2>/dev/null || break; sleep 0.1; done
+for _ in $(seq 600); do kill -0 "$GAME_PID" 2>/dev/null || break; sleep 0.1; done
 wait "$GAME_PID"
 status=$?
 GAME_PID=
