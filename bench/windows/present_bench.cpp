@@ -165,7 +165,7 @@ void MeasureAt(Bench& bench, int width, int height, bool fit) {
     // alike.
     std::vector<Time> times[Ways];
     for (int round = 0; round < bench.rounds; ++round) {
-        times[0].push_back(MeanOf(frames, [&](int) {
+        times[0].push_back(MeanOf(500, [&](int) {
             std::memcpy(bench.to.data(), bench.from.data(), size_t(Width) * Height * 4);
             ::GdiFlush();
         }));
