@@ -133,7 +133,8 @@ BUILD_PACKAGES=("${PLAY_PACKAGES[@]}" libgtest-dev libgmock-dev libbenchmark-dev
 TEST_PACKAGES=(xvfb openbox xdotool wmctrl x11-utils imagemagick desktop-file-utils
                appstream dpkg-dev file procps strace lintian clang libclang-rt-14-dev)
 # The Windows program: the cross compiler, and Wine to run it.
-WINDOWS_PACKAGES=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine wine64 fonts-wine)
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine wine64 fonts-wine nsis
+                  fonts-noto-cjk)
 
 # The web edition: Emscripten builds it; the browser test drives Debian's
 # Chromium through its WebDriver with Selenium.

@@ -1,9 +1,13 @@
-// The records behind the layer's handles on Win32: a window is its HWND with
-// the game's procedure, a surface is a device context with its bitmap.
+// The records behind the layer's handles on Win32, and what the backend's
+// files share: a window is its HWND with the game's procedure; a surface is a
+// memory device context with its bitmap. The window's own surface holds the
+// frame last shown, which the view scales into the window.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
+#include "platform/shared/window_layout.h"
 #include "platform/win32/win32_api.h"
 
 struct platform::WindowData {
@@ -13,12 +17,15 @@ struct platform::WindowData {
 
 struct platform::SurfaceData {
     HDC dc = nullptr;
-    // Null for the window's own device context.
     HBITMAP bitmap = nullptr;
     // What SelectObject swapped out of a new memory DC: put back before the
     // DC is deleted, so that the DC never deletes our bitmap or leaks its own.
     HGDIOBJ original = nullptr;
-    // The window whose DC this is (the window's own surface only).
+    // The pixels of a DIB section (top-down, 0x00RRGGBB), else null.
+    uint32_t* pixels = nullptr;
+    int width = 0;
+    int height = 0;
+    // The window whose frame this is (the window's own surface only).
     HWND window = nullptr;
 };
 
@@ -35,5 +42,49 @@ std::wstring Widen(const char* utf8);
 // Gives every device context and bitmap of the surfaces back to the system;
 // called once, after the message loop has ended.
 void ReleaseSurfaces();
+
+// ---- The view (view.cpp): the frame scaled into the window -----------------
+
+// The window's frame surface is made: the view shows it from now on.
+void StartView(HWND window, platform::SurfaceData* frame);
+// The client changed size (or the scale mode): the field is placed anew.
+void PlaceField(HWND window);
+// A new frame is in the frame surface: it goes to the screen, only its
+// changed parts when they are known and the window shows the frame before.
+void ShowFrame();
+// The parts where the next frame differs from the one shown.
+void SetFrameChanges(const platform::Rect* rects, int count);
+// WM_PAINT: the bars and the whole frame (black before the first).
+void PaintWindow(HWND window);
+// A WM_MOUSEMOVE position in client pixels as the field pixel it shows.
+intptr_t FieldPosition(intptr_t clientPosition);
+void SetFitMode(bool fit);
+
+// ---- Size, DPI and full screen (placement.cpp) -----------------------------
+
+// The outer rectangle a new window of `style` opens at: the whole multiple
+// of the field that its monitor (the one holding the point) suggests,
+// centred on that monitor's work area.
+RECT StartRect(POINT point, DWORD style);
+// The window exists: its DPI is read, and its client made the size chosen.
+void WindowCreated(HWND window);
+void LimitTracking(HWND window, MINMAXINFO* limits);
+// WM_DPICHANGED: the window keeps the field's size in the new display's
+// units; `suggested` (may be null) is where the system would put it.
+void DpiChanged(HWND window, int dpi, const RECT* suggested);
+// Full screen on the window's monitor, without a frame, or back.
+void ToggleFullscreen(HWND window);
+void ShowAtStart(HWND window, int showCommand);
+// The screen's size changed: a full-screen window covers it again.
+void DisplayChanged(HWND window);
+
+// ---- Gamepads (pads.cpp) ---------------------------------------------------
+
+// Reads the pads: the driving pad's held keys go to the key state the game
+// polls; a press of its Start or Back gives `command` the key it stands for.
+void PollPads(HWND window, void (*command)(HWND window, int virtualKey));
+// While a box is open: 1 when the driving pad's south button was pressed
+// since the last poll, -1 for the east one, else 0.
+int PollPadsForBox();
 
 }  // namespace win32

@@ -1,5 +1,7 @@
-// Drawing surfaces as GDI memory device contexts, the bitmap resources loaded
-// into them, and the block copies between them.
+// Drawing surfaces as GDI memory device contexts with DIB sections, the bitmap
+// resources loaded into them, and the block copies between them; a copy into
+// the window's surface is a frame for the view to show.
+#include <utility>
 #include <vector>
 
 #include "platform/win32/backend.h"
@@ -9,13 +11,29 @@ namespace {
 // Every surface made, in order, to be given back at exit.
 std::vector<platform::SurfaceData*> Surfaces;
 
+// A 32-bit top-down DIB section: its pixels are 0x00RRGGBB words, row after
+// row, which the view and the frame exchange rely on.
+HBITMAP NewPixels(HDC like, int width, int height, uint32_t*& pixels) {
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = ::CreateDIBSection(like, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    pixels = static_cast<uint32_t*>(bits);
+    return bitmap;
+}
+
 // A new memory DC compatible with `like`, holding `bitmap`; a failure of
 // either is fatal, since nothing could be drawn.
-platform::Surface MemorySurface(platform::Surface like, HBITMAP bitmap) {
+platform::Surface MemorySurface(HDC like, HBITMAP bitmap) {
     if (!bitmap)
         win32::Fail("无法创建图像。");
     auto* surface = new platform::SurfaceData;
-    surface->dc = ::CreateCompatibleDC(like->dc);
+    surface->dc = ::CreateCompatibleDC(like);
     if (!surface->dc)
         win32::Fail("无法创建绘图表面。");
     surface->bitmap = bitmap;
@@ -26,6 +44,33 @@ platform::Surface MemorySurface(platform::Surface like, HBITMAP bitmap) {
     return surface;
 }
 
+platform::Surface PixelSurface(HDC like, int width, int height) {
+    uint32_t* pixels = nullptr;
+    platform::Surface surface = MemorySurface(like, NewPixels(like, width, height, pixels));
+    surface->pixels = pixels;
+    surface->width = width;
+    surface->height = height;
+    return surface;
+}
+
+// Whether a copy into the window's frame may hand the source's pixels over
+// instead: the whole frame, plainly, from a memory surface of its size.
+bool CanExchange(const platform::SurfaceData& frame, int x, int y, int width, int height,
+                 const platform::SurfaceData& source, int sx, int sy, uint32_t rop) {
+    return rop == SRCCOPY && x == 0 && y == 0 && sx == 0 && sy == 0 && width == frame.width &&
+           height == frame.height && source.width == width && source.height == height &&
+           source.pixels && frame.pixels && !source.window && &source != &frame;
+}
+
+// The two surfaces swap their DCs and bitmaps: the window's frame is the
+// source's picture at no cost, and the source holds the older frame.
+void Exchange(platform::SurfaceData& frame, platform::SurfaceData& source) {
+    std::swap(frame.dc, source.dc);
+    std::swap(frame.bitmap, source.bitmap);
+    std::swap(frame.original, source.original);
+    std::swap(frame.pixels, source.pixels);
+}
+
 }  // namespace
 
 namespace win32 {
@@ -33,15 +78,9 @@ namespace win32 {
 void ReleaseSurfaces() {
     for (auto it = Surfaces.rbegin(); it != Surfaces.rend(); ++it) {
         platform::SurfaceData* surface = *it;
-        if (surface->window) {
-            // A class DC (CS_OWNDC) goes with its window; releasing it is
-            // harmless and keeps the rule of one ReleaseDC per GetDC.
-            ::ReleaseDC(surface->window, surface->dc);
-        } else {
-            ::SelectObject(surface->dc, surface->original);
-            ::DeleteDC(surface->dc);
-            ::DeleteObject(surface->bitmap);
-        }
+        ::SelectObject(surface->dc, surface->original);
+        ::DeleteDC(surface->dc);
+        ::DeleteObject(surface->bitmap);
         delete surface;
     }
     Surfaces.clear();
@@ -56,17 +95,18 @@ Surface GetDC(Window window) {
     HDC dc = window && window->handle ? ::GetDC(window->handle) : nullptr;
     if (!dc)
         win32::Fail("无法取得窗口的绘图表面。");
-    auto* surface = new SurfaceData;
-    surface->dc = dc;
-    surface->window = window->handle;
-    Surfaces.push_back(surface);
-    return surface;
+    // The game draws the field's 960 x 704 pixels into the window; they are
+    // kept here, and the view scales them to the window's size.
+    Surface frame = PixelSurface(dc, software::FieldPixelsWide, software::FieldPixelsHigh);
+    frame->window = window->handle;
+    // A class DC of its own (CS_OWNDC): the view draws through the same one.
+    ::ReleaseDC(window->handle, dc);
+    win32::StartView(window->handle, frame);
+    return frame;
 }
 
 Surface CreateCompatibleSurface(Surface like, int width, int height) {
-    // Compatible with the window's DC, not the new memory DC, which would make
-    // a one-bit bitmap.
-    return MemorySurface(like, ::CreateCompatibleBitmap(like->dc, width, height));
+    return PixelSurface(like->dc, width, height);
 }
 
 Surface LoadBitmapSurface(Surface like, int resourceId, int width, int height) {
@@ -75,17 +115,25 @@ Surface LoadBitmapSurface(Surface like, int resourceId, int width, int height) {
                                 IMAGE_BITMAP, width, height, LR_DEFAULTCOLOR);
     if (!image)
         win32::Fail("无法载入程序的图片资源。");
-    return MemorySurface(like, static_cast<HBITMAP>(image));
+    return MemorySurface(like->dc, static_cast<HBITMAP>(image));
 }
 
 void BitBlt(Surface destination, int x, int y, int width, int height, Surface source, int sx,
             int sy, uint32_t rop) {
-    ::BitBlt(destination->dc, x, y, width, height, source->dc, sx, sy, rop);
+    if (!destination->window) {
+        ::BitBlt(destination->dc, x, y, width, height, source->dc, sx, sy, rop);
+        return;
+    }
+    if (CanExchange(*destination, x, y, width, height, *source, sx, sy, rop))
+        Exchange(*destination, *source);
+    else
+        ::BitBlt(destination->dc, x, y, width, height, source->dc, sx, sy, rop);
+    win32::ShowFrame();
 }
 
-void HintFrameChanges(Surface, const Rect*, int) {
-    // The window's device context is the screen's: a whole-frame copy into it
-    // costs the same, so the hint is not needed.
+void HintFrameChanges(Surface window, const Rect* rects, int count) {
+    if (window->window)
+        win32::SetFrameChanges(rects, count);
 }
 
 void SpriteBlt(Surface destination, int x, int y, int width, int height, Surface sheet, int sx,

@@ -1,9 +1,13 @@
 // The window, its messages, timers and message boxes, and the keyboard, over
-// the real USER calls. The game's procedure sees every message of the window.
+// the real USER calls. The game's procedure sees the window's messages as
+// those of a fixed 960 x 704 window: the backend keeps to itself what a
+// scalable window adds (painting, resizing, DPI, full screen, volume keys,
+// gamepads) and gives pointer positions in field pixels.
 #include <string>
 
 #include "platform/input/key_map.h"
 #include "platform/win32/backend.h"
+#include "platform/win32/win32_program.h"
 
 namespace win32 {
 
@@ -25,15 +29,26 @@ using win32::Widen;
 
 namespace {
 
+// The backend's own timer: it reads the gamepads while a box is open.
+constexpr UINT_PTR BoxPadTimer = 0x4D50;
+constexpr UINT BoxPadPeriodMs = 16;
+
 platform::WindowProcedure ClassProcedure = nullptr;
-// What the game's outer size allows for the caption and borders: the client
-// area is the outer size less these.
-constexpr int ClassicFrameWidth = 6;
-constexpr int ClassicFrameHeight = 28;
 // The record of the window being created: messages arrive before
 // CreateWindowExA returns its handle (WM_GETMINMAXINFO, WM_NCCREATE, WM_CREATE,
 // WM_SIZE), and the game must see those too.
 platform::WindowData* WindowBeingCreated = nullptr;
+// Whether the game was last told that its window is minimised; the first
+// WM_SIZE is always told.
+bool GameSeesMinimized = false;
+bool GameToldSize = false;
+
+struct OpenBox {
+    HWND owner = nullptr;
+    uint32_t type = 0;
+    HHOOK keys = nullptr;
+};
+OpenBox Box;
 
 bool IsAscii(const char* text) {
     for (const char* c = text; *c; ++c)
@@ -53,18 +68,154 @@ platform::WindowData* WindowOf(HWND handle) {
     return window;
 }
 
+// The window's own keys, which the game never sees: F11 and Alt+Enter for
+// full screen, + and - for the volume. True when the key was one of them.
+bool WindowKey(HWND window, UINT message, WPARAM key, LPARAM flags) {
+    const bool repeat = (flags & (LPARAM(1) << 30)) != 0;
+    const bool alt = (flags & (LPARAM(1) << 29)) != 0;
+    if ((message == WM_KEYDOWN && key == VK_F11) ||
+        (message == WM_SYSKEYDOWN && key == VK_RETURN && alt)) {
+        if (!repeat)
+            win32::ToggleFullscreen(window);
+        return true;
+    }
+    if (message != WM_KEYDOWN)
+        return false;
+    // '+' shares its key with '=' on most layouts: either raises the volume.
+    if (key == VK_OEM_PLUS || key == VK_ADD) {
+        win32::StepVolume(1);
+        return true;
+    }
+    if (key == VK_OEM_MINUS || key == VK_SUBTRACT) {
+        win32::StepVolume(-1);
+        return true;
+    }
+    return false;
+}
+
+// Start and Back on the driving pad: the key-downs of P and H.
+void PadCommand(HWND handle, int virtualKey) {
+    platform::WindowData* window = WindowOf(handle);
+    if (window && window->procedure)
+        window->procedure(window, WM_KEYDOWN, WPARAM(virtualKey), 1);
+}
+
+// The box open over the window, found among the thread's dialogs.
+BOOL CALLBACK FindBox(HWND candidate, LPARAM found) {
+    wchar_t name[16];
+    if (::GetWindow(candidate, GW_OWNER) == Box.owner && ::IsWindowVisible(candidate) &&
+        ::GetClassNameW(candidate, name, 16) && std::wstring(name) == L"#32770") {
+        *reinterpret_cast<HWND*>(found) = candidate;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The driving pad answers the open box: south presses the default button,
+// east answers No (or OK).
+void AnswerBoxFromPad() {
+    const int answer = win32::PollPadsForBox();
+    if (answer == 0)
+        return;
+    HWND box = nullptr;
+    ::EnumThreadWindows(::GetCurrentThreadId(), FindBox, reinterpret_cast<LPARAM>(&box));
+    if (!box)
+        return;
+    const bool question = (Box.type & 0xF) == MB_YESNO;
+    const int button = question ? (answer > 0 ? IDYES : IDNO) : IDOK;
+    ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+}
+
+// The window's own keys work while a box has the keyboard, too.
+LRESULT CALLBACK BoxKeyHook(int code, WPARAM removed, LPARAM data) {
+    auto* message = reinterpret_cast<MSG*>(data);
+    if (code == HC_ACTION && removed == PM_REMOVE && Box.owner &&
+        WindowKey(Box.owner, message->message, message->wParam, message->lParam))
+        message->message = WM_NULL;
+    return ::CallNextHookEx(nullptr, code, removed, data);
+}
+
+// The size messages the game would see from a window of fixed size: a
+// minimise, a restore, and the first one; never the resizing in between.
+bool ToldAsFixed(WPARAM kind, LPARAM& size) {
+    const bool minimized = kind == SIZE_MINIMIZED;
+    if (GameToldSize && minimized == GameSeesMinimized)
+        return false;
+    GameToldSize = true;
+    GameSeesMinimized = minimized;
+    size = minimized ? 0 : MAKELPARAM(software::FieldPixelsWide, software::FieldPixelsHigh);
+    return true;
+}
+
+// The messages the backend answers itself; true when `result` is the answer.
+bool OwnMessage(HWND handle, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    result = 0;
+    switch (message) {
+        case WM_PAINT:
+            win32::PaintWindow(handle);
+            return true;
+        case WM_ERASEBKGND:
+            // The bars and the field are painted whole in WM_PAINT.
+            result = 1;
+            return true;
+        case WM_GETMINMAXINFO:
+            result = ::DefWindowProcW(handle, message, wParam, lParam);
+            win32::LimitTracking(handle, reinterpret_cast<MINMAXINFO*>(lParam));
+            return true;
+        case WM_DPICHANGED:
+            win32::DpiChanged(handle, LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+            return true;
+        case WM_DISPLAYCHANGE:
+            win32::DisplayChanged(handle);
+            return false;
+        case WM_TIMER:
+            if (wParam != BoxPadTimer)
+                return false;
+            AnswerBoxFromPad();
+            return true;
+        case WM_KEYDOWN:
+        case WM_SYSKEYDOWN:
+            return WindowKey(handle, message, wParam, lParam);
+        case WM_SYSCHAR:
+            // Alt+Enter: no beep for a menu key the window has not.
+            return wParam == VK_RETURN;
+        default:
+            return false;
+    }
+}
+
 LRESULT CALLBACK ClassWindowProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
     platform::WindowData* window = WindowOf(handle);
     if (!window || !window->procedure)
         return ::DefWindowProcA(handle, message, wParam, lParam);
-    if (message == WM_KEYDOWN) {
-        // The player's own keys arrive as the keys the game knows.
-        int keys[2];
-        int count = keymap::KeyDownMessages(int(wParam), keys);
-        LRESULT result = 0;
-        for (int k = 0; k < count; ++k)
-            result = window->procedure(window, message, WPARAM(keys[k]), lParam);
+    LRESULT result = 0;
+    if (OwnMessage(handle, message, wParam, lParam, result))
         return result;
+    switch (message) {
+        case WM_KEYDOWN: {
+            // The player's own keys arrive as the keys the game knows.
+            int keys[2];
+            int count = keymap::KeyDownMessages(int(wParam), keys);
+            for (int k = 0; k < count; ++k)
+                result = window->procedure(window, message, WPARAM(keys[k]), lParam);
+            return result;
+        }
+        case WM_MOUSEMOVE:
+            lParam = win32::FieldPosition(lParam);
+            break;
+        case WM_SIZE:
+            if (wParam != SIZE_MINIMIZED)
+                win32::PlaceField(handle);
+            if (!ToldAsFixed(wParam, lParam))
+                return 0;
+            wParam = GameSeesMinimized ? SIZE_MINIMIZED : SIZE_RESTORED;
+            break;
+        case WM_TIMER:
+            // The pads are read once a tick, before the game polls its keys.
+            win32::PollPads(handle, PadCommand);
+            break;
+        default:
+            break;
     }
     return window->procedure(window, message, wParam, lParam);
 }
@@ -109,21 +260,18 @@ Window CreateWindow(const char* className, const char* titleUtf8, uint32_t style
                     int width, int height) {
     auto* window = new WindowData;
     window->procedure = ClassProcedure;
-    // The game gives the outer size for the classic frame; the frame of this
-    // system may be thicker or thinner, and the client area must be the whole
-    // field whatever it is.
-    RECT frame{0, 0, width - ClassicFrameWidth, height - ClassicFrameHeight};
-    if (::AdjustWindowRectEx(&frame, style, FALSE, 0)) {
-        x += (width - (frame.right - frame.left)) / 2;
-        width = frame.right - frame.left;
-        height = frame.bottom - frame.top;
-    }
+    // The game asks for a fixed window in the middle of the screen; it opens
+    // resizable and maximisable, at the size its monitor suggests.
+    const DWORD windowStyle = style | WS_THICKFRAME | WS_MAXIMIZEBOX;
+    const RECT placed = win32::StartRect({x + width / 2, y + height / 2}, windowStyle);
     WindowBeingCreated = window;
     // An ANSI window can carry only the ANSI code page's characters in its
     // title; any other title is stored in UTF-16 straight after creation.
     const bool ascii = IsAscii(titleUtf8);
-    HWND handle = ::CreateWindowExA(0, className, ascii ? titleUtf8 : "", style, x, y, width,
-                                    height, nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
+    HWND handle =
+        ::CreateWindowExA(0, className, ascii ? titleUtf8 : "", windowStyle, placed.left,
+                          placed.top, placed.right - placed.left, placed.bottom - placed.top,
+                          nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
     WindowBeingCreated = nullptr;
     if (!handle)
         win32::Fail("无法创建窗口。");
@@ -132,11 +280,12 @@ Window CreateWindow(const char* className, const char* titleUtf8, uint32_t style
         std::wstring title = Widen(titleUtf8);
         ::DefWindowProcW(handle, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(title.c_str()));
     }
+    win32::WindowCreated(handle);
     return window;
 }
 
 void ShowWindow(Window window, int showCommand) {
-    ::ShowWindow(window->handle, showCommand);
+    win32::ShowAtStart(window->handle, showCommand);
 }
 
 void UpdateWindow(Window window) {
@@ -173,7 +322,26 @@ int MessageBox(Window owner, const char* textUtf8, const char* captionUtf8, uint
     // ANSI code page is.
     std::wstring text = Widen(textUtf8);
     std::wstring caption = Widen(captionUtf8);
-    return ::MessageBoxW(owner ? owner->handle : nullptr, text.c_str(), caption.c_str(), type);
+    HWND ownerHandle = owner ? owner->handle : nullptr;
+    // A box opened from within a box (none does now) keeps the outer one's.
+    const OpenBox outer = Box;
+    if (ownerHandle) {
+        Box = {ownerHandle, type,
+               ::SetWindowsHookExW(WH_GETMESSAGE, BoxKeyHook, nullptr, ::GetCurrentThreadId())};
+        ::SetTimer(ownerHandle, BoxPadTimer, BoxPadPeriodMs, nullptr);
+        // A button held when the box opens is no answer to it.
+        win32::PollPadsForBox();
+    }
+    int answer = ::MessageBoxW(ownerHandle, text.c_str(), caption.c_str(), type);
+    if (ownerHandle) {
+        ::KillTimer(ownerHandle, BoxPadTimer);
+        if (Box.keys)
+            ::UnhookWindowsHookEx(Box.keys);
+        Box = outer;
+        if (Box.owner)
+            ::SetTimer(Box.owner, BoxPadTimer, BoxPadPeriodMs, nullptr);
+    }
+    return answer;
 }
 
 // The system's boxes label their buttons in the system's language.

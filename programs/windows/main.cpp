@@ -1,13 +1,15 @@
 // The process entry of the Windows program: the command line shared with the
-// desktop program (--help, --version; the window options are for scalable
-// windows, and this one keeps its fixed size; replays are the SDL2 program's),
+// desktop program (--help, --version, the window's options; replays are the
+// SDL2 program's), the player's settings (the window, the volume, the pads),
 // then the game with the show-command the program was started with.
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "options/command_line.h"
 #include "options/settings_file.h"
 #include "platform/win32/backend.h"
+#include "platform/win32/win32_program.h"
 #include "shell/main_window.h"
 
 namespace {
@@ -22,6 +24,25 @@ void WriteToConsole(const std::string& text, bool error) {
             std::fflush(stream);
         }
     }
+}
+
+void Remember(const char* key, const std::string& value) {
+    // A GUI program has nowhere to say that the file could not be written;
+    // the choice holds for this run anyway.
+    if (!PlayerSettingsPath.empty())
+        SaveSetting(PlayerSettingsPath, key, value);
+}
+
+// The volume the player set with + and -, and the full screen of F11, are
+// those of the next start.
+void RememberVolume(int percent) {
+    PlayerSettings.volume = percent;
+    Remember("volume", std::to_string(percent));
+}
+
+void RememberFullscreen(bool fullscreen) {
+    PlayerSettings.fullscreen = fullscreen;
+    Remember("fullscreen", fullscreen ? "yes" : "no");
 }
 
 }  // namespace
@@ -46,7 +67,15 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
         return 2;
     }
     LoadPlayerSettings(WindowsSettingsPath(std::getenv("APPDATA")));
+    ApplyCommandLine(line, PlayerSettings);
     ApplyPlayerSettings();
+    win32::SetWindowOptions({.fullscreen = PlayerSettings.fullscreen,
+                             .scale = PlayerSettings.scale,
+                             .fitMode = PlayerSettings.scaleMode == ScaleFit});
+    win32::SetFullscreenObserver(RememberFullscreen);
+    win32::SetVolume(PlayerSettings.volume);
+    win32::SetVolumeObserver(RememberVolume);
+    win32::SetPadDeadZone(PlayerSettings.padDeadzone);
     int exitCode = MorvaskMain(showCommand);
     win32::ReleaseSurfaces();
     return exitCode;

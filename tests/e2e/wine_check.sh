@@ -1,11 +1,24 @@
 #!/usr/bin/env bash
-# End-to-end check of the Windows program under Wine: start morvask.exe in a
-# fresh prefix on a private X server, answer its start-up boxes, play a few
-# seconds, photograph the battlefield and a help box, close the window, and
-# expect a clean exit.
+# End-to-end check of the Windows program and its installer under Wine, in a
+# fresh prefix on a private X server:
+#  - the installer installs silently (/S): the program, the Start menu
+#    shortcut, the uninstaller registered with its icon and version;
+#  - the installed game starts from its shortcut's folder; the about box's
+#    Chinese is readable; the start-up boxes are answered; a few seconds of
+#    play are photographed;
+#  - the window resized to twice the field shows the same picture at 2x;
+#    F11 covers the screen with the field centred on black, Alt+Enter comes
+#    back; + and - change the volume and the settings file remembers it; a
+#    move to a 2x monitor (WM_DPICHANGED) doubles the window and back;
+#  - with Wine's DPI at 192 the window opens at 2x, and an editor click at
+#    2x paints the cell under the pointer and no other;
+#  - the uninstaller removes the program, its shortcut and its registration
+#    silently, and leaves the player's settings and map.
 #
 # Usage: wine_check.sh path/to/morvask.exe [directory for the screenshots]
-# Exits 77 (skipped) when Wine, Xvfb, xdotool or ImageMagick is missing.
+# The installer is the morvask-*-setup.exe beside the program (MORVASK_SETUP
+# names another). Exits 77 (skipped) when Wine, Xvfb, xdotool, ImageMagick
+# or the cross compiler (for the probe) is missing.
 set -euo pipefail
 
 if [ $# -lt 1 ] || [ ! -f "$1" ]; then
@@ -13,17 +26,23 @@ if [ $# -lt 1 ] || [ ! -f "$1" ]; then
     exit 2
 fi
 exe="$(realpath "$1")"
-# Wine names the X windows' class after the program's file.
-window_class="$(basename "$exe" | tr '[:upper:]' '[:lower:]')"
 shot_dir="${2:-}"
+here="$(dirname "$(realpath "$0")")"
+setup="${MORVASK_SETUP:-$(ls "$(dirname "$exe")"/morvask-*-setup.exe 2>/dev/null | head -1 || true)}"
 
 skip() {
     echo "skipped: $*"
     exit 77
 }
-for tool in wine wineboot wineserver Xvfb xdotool import convert; do
+for tool in wine wineboot wineserver winepath Xvfb xdotool import convert python3 \
+    x86_64-w64-mingw32-gcc; do
     command -v "$tool" >/dev/null 2>&1 || skip "$tool is not installed"
 done
+[ -n "$setup" ] && [ -f "$setup" ] || {
+    echo "FAIL: no installer beside $exe (scripts/build-windows makes it)"
+    exit 1
+}
+setup="$(realpath "$setup")"
 
 started=$SECONDS
 work="$(mktemp -d "${TMPDIR:-/tmp}/morvask-wine.XXXXXX")"
@@ -51,11 +70,15 @@ fail() {
 
 step() { printf '[%3ds] %s\n' "$((SECONDS - started))" "$*"; }
 
-# ---- A private X server: Xvfb picks a free display and tells us which.
-# It must not reset when its last client leaves: a client that connects
-# during the reset is dropped.
+# ---- A private X server: Xvfb picks a free display and tells us which. Its
+# screen holds a 2x window with its frame, and its nine tenths do not hold
+# 2x, so that the window opens at 1x at 96 dpi. It must not reset when its
+# last client leaves: a client that connects during the reset is dropped.
+screen_w=2000
+screen_h=1600
 mkfifo "$work/displayfd"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$work/displayfd" >"$work/xvfb.log" 2>&1 &
+Xvfb -displayfd 3 -screen 0 "${screen_w}x${screen_h}x24" -nolisten tcp -noreset \
+    3>"$work/displayfd" >"$work/xvfb.log" 2>&1 &
 xvfb_pid=$!
 read -r -t 20 display_number <"$work/displayfd" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
 export DISPLAY=":$display_number"
@@ -70,46 +93,95 @@ timeout 300 wineboot -i >"$work/wineboot.log" 2>&1 || fail "wineboot failed: $(t
 timeout 120 wineserver -w || true
 step "prefix ready"
 
+windows_fonts="$WINEPREFIX/drive_c/windows/Fonts"
 # Wine's own fonts (Tahoma, and Marlett for the caption buttons) go into the
 # prefix, where Wine finds them whatever its data directory is.
 if [ -d /usr/share/wine/fonts ]; then
-    cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+    cp /usr/share/wine/fonts/*.ttf "$windows_fonts/" 2>/dev/null || true
 fi
 
-# Tahoma has no Chinese: link a CJK font of the system to the faces that
-# message boxes and captions use, so that their texts are readable.
-cjk_fonts="$(fc-list :lang=zh-cn:style=Regular file family 2>/dev/null | sort || true)"
-cjk_font="$(grep -m1 ': Noto Sans CJK SC' <<<"$cjk_fonts" || grep -m1 -i 'sans' <<<"$cjk_fonts" ||
-    head -1 <<<"$cjk_fonts" || true)"
+# Tahoma has no Chinese. Wine links it to fallback fonts, but rewrites those
+# links whenever a program runs in another code page than the one before
+# (the game runs in UTF-8, Wine's own programs do not), always to a list
+# that names SIMSUN.TTC as SimSun. So the CJK font goes in under that file
+# name, and SimSun stands for its family.
+cjk_file="$(fc-list ':lang=zh-cn:style=Regular' file family 2>/dev/null |
+    awk -F': ' '$2 ~ /(^|,)Noto Sans CJK SC(,|$)/ { print $1; exit }' || true)"
+[ -n "$cjk_file" ] || fail "no Noto Sans CJK SC font (fonts-noto-cjk): the boxes would show empty squares"
+ln -s "$cjk_file" "$windows_fonts/simsun.ttc"
+
+# REG_MULTI_SZ as hex(7) in a REGEDIT4 file: the bytes of "file,family" in
+# the ANSI code page, and the closing NULs.
+multi_sz() {
+    printf '%s' "$1" | od -An -tx1 -v | tr -s ' \n' ',' | sed 's/^,//;s/,$//'
+}
 {
     printf 'REGEDIT4\r\n\r\n'
-    if [ -n "$cjk_font" ]; then
-        font_file="$(basename "${cjk_font%%:*}")"
-        font_family="$(echo "${cjk_font#*: }" | cut -d, -f1)"
-        printf '[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontLink\\SystemLink]\r\n'
-        # REG_MULTI_SZ as hex(7): "file,family" and the closing NULs.
-        hex="$(printf '%s,%s' "$font_file" "$font_family" | od -An -tx1 -v | tr -s ' \n' ',' |
-            sed 's/^,//;s/,$//')"
-        for face in "Tahoma" "Tahoma Bold" "MS Shell Dlg" "MS Shell Dlg 2" "Microsoft Sans Serif"; do
-            printf '"%s"=hex(7):%s,00,00\r\n' "$face" "$hex"
-        done
-        printf '\r\n'
-    fi
+    printf '[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontSubstitutes]\r\n'
+    printf '"SimSun"="Noto Sans CJK SC"\r\n\r\n'
+    # The bold captions; Wine leaves this link alone.
+    printf '[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontLink\\SystemLink]\r\n'
+    printf '"Tahoma Bold"=hex(7):%s,00,00\r\n\r\n' "$(multi_sz 'SIMSUN.TTC,SimSun')"
     # No window manager here: Wine draws the captions and frames itself.
     printf '[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\r\n"Decorated"="N"\r\n'
 } >"$work/settings.reg"
 timeout 60 wine regedit /S "$work/settings.reg" >/dev/null 2>&1 || fail "regedit failed"
 timeout 60 wineserver -w || true
-if [ -n "$cjk_font" ]; then
-    step "Chinese through $font_file ($font_family)"
-else
-    echo "warning: no Chinese font found (fonts-noto-cjk): the boxes will show empty squares"
-fi
+step "Chinese through $(basename "$cjk_file") as SimSun"
 
-# ---- The program, in a directory of its own (map.txt would land there).
-mkdir -p "$work/run"
-(cd "$work/run" && exec wine "$exe") >"$work/wine.log" 2>&1 &
-wine_pid=$!
+# The probe asks Windows about the game's window, and changes it.
+x86_64-w64-mingw32-gcc -O1 -o "$work/window_probe.exe" "$here/window_probe.c" ||
+    fail "the window probe did not build"
+probe() { timeout 60 wine "$work/window_probe.exe" "$@" 2>/dev/null | tr -d '\r'; }
+
+# Waits until the probe answers what is expected: expect_probe WANTED ARGS...
+expect_probe() {
+    local wanted="$1" got=""
+    shift
+    for _ in $(seq 1 40); do
+        got="$(probe "$@")"
+        [ "$got" = "$wanted" ] && return 0
+        sleep 0.25
+    done
+    fail "probe $*: '$got', not '$wanted'"
+}
+
+windows_path() { timeout 60 wine cmd /c echo "%$1%" 2>/dev/null | tr -d '\r'; }
+appdata="$(winepath -u "$(windows_path APPDATA)")"
+localappdata="$(winepath -u "$(windows_path LOCALAPPDATA)")"
+install_dir="$localappdata/Programs/Morvask"
+shortcut="$appdata/Microsoft/Windows/Start Menu/Programs/Morvask.lnk"
+player_dir="$appdata/Morvask"
+uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Morvask'
+
+# ---- The installer, silently.
+timeout 120 wine "$setup" /S >"$work/setup.log" 2>&1 || fail "the installer failed: $(tail -5 "$work/setup.log")"
+cmp -s "$install_dir/morvask.exe" "$exe" || fail "the installer did not put morvask.exe in $install_dir"
+for file in uninstall.exe README.txt LICENSE.txt; do
+    [ -f "$install_dir/$file" ] || fail "the installer did not put $file in $install_dir"
+done
+[ -f "$shortcut" ] || fail "no Start menu shortcut"
+link_strings="$(strings "$shortcut"; strings -el "$shortcut")"
+grep -qi 'Programs\\Morvask\\morvask.exe' <<<"$link_strings" ||
+    fail "the shortcut does not start the installed program"
+grep -qi 'Roaming\\Morvask$' <<<"$link_strings" ||
+    fail "the shortcut does not start in the player's folder"
+registered="$(timeout 60 wine reg query "$uninstall_key" 2>/dev/null | tr -d '\r')"
+for value in 'DisplayName +REG_SZ +Morvask$' 'DisplayVersion +REG_SZ +1\.0\.0$' \
+    'DisplayIcon +REG_SZ +.*\\morvask\.exe,0$' 'UninstallString +REG_SZ +".*\\uninstall\.exe"$' \
+    'QuietUninstallString +REG_SZ +".*\\uninstall\.exe" /S$'; do
+    grep -qE "^ +$value" <<<"$registered" || fail "the uninstaller's registration lacks $value"
+done
+step "installed in $(basename "$install_dir"), shortcut and uninstaller registered"
+
+# ---- The installed game, in the folder its shortcut starts it in.
+# Wine names the X windows' class after the program's file.
+window_class=morvask.exe
+start_game() {
+    mkdir -p "$player_dir"
+    (cd "$player_dir" && exec wine "$install_dir/morvask.exe") >"$work/wine.log" 2>&1 &
+    wine_pid=$!
+}
 
 # Visible top-level windows of the program, one "id<TAB>caption" a line.
 program_windows() {
@@ -131,22 +203,31 @@ wait_for_main() {
     fail "no window titled 'Morvask V1.0' appeared"
 }
 
-# Waits for the message box (a window of the program other than the main one)
-# with the caption given, focuses it and presses the key given.
-answer_box() {
-    local caption="$1" key="$2" box="" line
+# The message box open now (a window of the program other than the main one),
+# waited for: sets box and box_caption.
+box=""
+box_caption=""
+wait_for_box() {
+    local line
+    box=""
     for _ in $(seq 1 150); do
         line="$(program_windows | awk -F'\t' -v main="$main_window" '$1 != main { print; exit }')"
         if [ -n "$line" ]; then
             box="${line%%$'\t'*}"
-            [ "${line#*$'\t'}" = "$caption" ] ||
-                fail "expected the box '$caption', found '${line#*$'\t'}'"
-            break
+            box_caption="${line#*$'\t'}"
+            return 0
         fi
-        kill -0 "$wine_pid" 2>/dev/null || fail "the program ended while waiting for the box '$caption'"
+        kill -0 "$wine_pid" 2>/dev/null || fail "the program ended while a box was awaited"
         sleep 0.2
     done
-    [ -n "$box" ] || fail "the box '$caption' did not appear"
+    fail "no box appeared"
+}
+
+# Waits for the box with the caption given, focuses it and presses the key.
+answer_box() {
+    local caption="$1" key="$2"
+    wait_for_box
+    [ "$box_caption" = "$caption" ] || fail "expected the box '$caption', found '$box_caption'"
     sleep 0.3
     xdotool windowfocus --sync "$box" 2>/dev/null || true
     sleep 0.2
@@ -161,28 +242,61 @@ answer_box() {
     fail "the box '$caption' did not close on $key"
 }
 
+focus_main() {
+    xdotool windowfocus --sync "$main_window" 2>/dev/null || true
+    sleep 0.3
+}
+
+# Waits for the program to end; fails unless it exits with 0.
+expect_clean_exit() {
+    local status=""
+    for _ in $(seq 1 150); do
+        if ! kill -0 "$wine_pid" 2>/dev/null; then
+            wait "$wine_pid" && status=0 || status=$?
+            break
+        fi
+        sleep 0.2
+    done
+    [ -n "$status" ] || fail "the program did not end after the farewell box"
+    wine_pid=""
+    [ "$status" -eq 0 ] || fail "wine exited with $status"
+    step "wine exited with 0"
+}
+
+# The box's position on the screen as X,Y,W,H.
+box_rect() {
+    local x y w h
+    eval "$(xdotool getwindowgeometry --shell "$box" | grep -E '^(X|Y|WIDTH|HEIGHT)=')"
+    echo "$X,$Y,$WIDTH,$HEIGHT"
+}
+
+# "WxH+X+Y" of the probe's client answer, split.
+client_origin() { probe client | sed 's/^[0-9]*x[0-9]*+\([0-9-]*\)+\([0-9-]*\)$/\1 \2/'; }
+
+settings_value() { sed -n "s/^$1 *= *//p" "$player_dir/settings.ini" | tr -d '\r'; }
+
+# ==== At 96 dpi ================================================================
+start_game
 wait_for_main
 step "main window $main_window"
+expect_probe "framed" frame-kind
+client="$(probe client)"
+[ "${client%%+*}" = "960x704" ] || fail "the window opened with a client of $client, not 960x704"
+step "opened at 1x: client $client"
 
-# The client area must be the whole field, whatever Wine's frame takes: asked
-# of Windows itself by a small program beside the game.
-if command -v x86_64-w64-mingw32-gcc >/dev/null 2>&1; then
-    x86_64-w64-mingw32-gcc -O1 -o "$work/client_size.exe" \
-        "$(dirname "$(realpath "$0")")/client_size_probe.c" || fail "the client size probe did not build"
-    client_size="$(timeout 60 wine "$work/client_size.exe" 2>/dev/null | tr -d '\r')"
-    step "client area $client_size"
-    [ "$client_size" = "960x704" ] || fail "the client area is $client_size, not 960x704"
-else
-    echo "warning: no x86_64-w64-mingw32-gcc: the client size is not checked"
-fi
+# The about box: its Chinese in real glyphs.
+wait_for_box
+[ "$box_caption" = "版本信息" ] || fail "the first box is '$box_caption', not the about box"
+sleep 0.5
+import -window "$box" "$work/about.png"
+python3 "$here/wine_picture.py" readable "$work/about.png" || fail "the about box is not readable"
 answer_box "版本信息" Return
 answer_box "帮助" Return
 answer_box "设置" n  # No: the check stays silent
 answer_box "" Return # the announcement of level 1
 
 # ---- A few seconds of play, with held keys polled by GetAsyncKeyState.
-xdotool windowfocus --sync "$main_window" 2>/dev/null || true
-sleep 0.5
+focus_main
 hold() {
     xdotool keydown "$1"
     sleep "$2"
@@ -195,47 +309,174 @@ xdotool keydown space
 sleep 0.4
 import -window "$main_window" "$work/battlefield.png"
 xdotool keyup space
-step "played and took the screenshot"
-
-# Counted well inside the client area, away from the caption Wine draws.
 colours="$(convert "$work/battlefield.png" -gravity center -crop 900x600+0+0 +repage -format '%k' info:)"
-size="$(convert "$work/battlefield.png" -format '%wx%h' info:)"
-step "battlefield screenshot: $size, $colours colours in the field"
+step "battlefield screenshot: $colours colours in the field"
 [ "$colours" -ge 64 ] || fail "the battlefield looks blank ($colours colours)"
 
-# ---- The help box over the battlefield, for a look at its Chinese text.
-xdotool windowfocus --sync "$main_window" 2>/dev/null || true
+# ---- The volume keys: the settings file remembers the new volume.
+expect_volume() {
+    for _ in $(seq 1 40); do
+        [ "$(settings_value volume)" = "$1" ] && return 0
+        sleep 0.25
+    done
+    fail "$2 left the volume at '$(settings_value volume)', not $1"
+}
+focus_main
+xdotool key minus minus
+expect_volume 80 "two presses of -"
+step "- - took the volume to 80, remembered"
+
+# ---- The help box over the field, which stands still meanwhile: the field at
+# 1x, then in a window twice the field, the same picture at 2x.
+focus_main
 xdotool key h
-for _ in $(seq 1 50); do
-    program_windows | awk -F'\t' -v main="$main_window" '$1 != main' | grep -q . && break
-    sleep 0.1
-done
+wait_for_box
+[ "$box_caption" = "帮助" ] || fail "H opened '$box_caption', not the help"
 sleep 0.5
 import -screen -window "$main_window" "$work/box.png"
+read -r one_x one_y <<<"$(client_origin)"
+import -window root "$work/one.png"
+probe resize 1920 1408
+expect_probe "1920x1408" client-size
+sleep 1
+read -r two_x two_y <<<"$(client_origin)"
+import -window root "$work/two.png"
+python3 "$here/wine_picture.py" doubled "$work/one.png" "$one_x" "$one_y" "$work/two.png" \
+    "$two_x" "$two_y" "$(box_rect)" || fail "the window at twice the field does not show it at 2x"
+step "resized to 1920x1408: the field shows at 2x"
+# The window's own keys work while a box has the keyboard.
+xdotool windowfocus --sync "$box" 2>/dev/null || true
+sleep 0.2
+xdotool key plus
+expect_volume 90 "+ in the help box"
+step "+ in the help box took the volume to 90"
 answer_box "帮助" Return
 
+# ---- Full screen and back: F11, then Alt+Enter.
+focus_main
+xdotool key F11
+expect_probe "${screen_w}x${screen_h}+0+0" client
+expect_probe "popup" frame-kind
+[ "$(settings_value fullscreen)" = yes ] || fail "full screen was not remembered"
+sleep 1
+import -window root "$work/fullscreen.png"
+# 2x fits the screen: the field at 1920 x 1408 in the middle, black around.
+python3 "$here/wine_picture.py" framed "$work/fullscreen.png" "$screen_w" "$screen_h" \
+    $(((screen_w - 1920) / 2)) $(((screen_h - 1408) / 2)) 1920 1408 ||
+    fail "full screen does not show the field centred on black"
+step "F11: full screen, the field at 2x on black bars"
+focus_main
+xdotool key alt+Return
+expect_probe "framed" frame-kind
+client="$(probe client)"
+[ "${client%%+*}" = "1920x1408" ] || fail "Alt+Enter came back to a client of $client"
+[ "$(settings_value fullscreen)" = no ] || fail "leaving full screen was not remembered"
+step "Alt+Enter: back to the window, $client"
+
+# ---- A move to a monitor of 192 dpi and back: the field keeps its size in
+# the monitor's units.
+probe resize 960 704
+expect_probe "960x704" client-size
+probe dpi 192
+expect_probe "1920x1408" client-size
+probe resize 960 704
+sleep 0.5
+[ "$(probe client-size)" = "1920x1408" ] || fail "at 192 dpi the window shrank below 2x"
+probe dpi 96
+expect_probe "960x704" client-size
+step "WM_DPICHANGED: 960x704 -> 1920x1408 (and no smaller) -> 960x704"
+
 # ---- Closing: Alt+F4, the farewell box, and a clean exit.
-xdotool windowfocus --sync "$main_window" 2>/dev/null || true
-sleep 0.3
+focus_main
 xdotool key alt+F4
 answer_box "" Return
-status=""
-for _ in $(seq 1 150); do
-    if ! kill -0 "$wine_pid" 2>/dev/null; then
-        wait "$wine_pid" && status=0 || status=$?
-        break
-    fi
-    sleep 0.2
-done
-[ -n "$status" ] || fail "the program did not end after the farewell box"
-wine_pid=""
-[ "$status" -eq 0 ] || fail "wine exited with $status"
-step "wine exited with 0"
+expect_clean_exit
 
 if [ -n "$shot_dir" ]; then
     mkdir -p "$shot_dir"
     cp "$work/battlefield.png" "$shot_dir/windows-wine.png"
     cp "$work/box.png" "$shot_dir/windows-wine-box.png"
-    step "screenshots in $shot_dir"
 fi
+
+# ==== At 192 dpi ===============================================================
+timeout 60 wineserver -k || true
+{
+    printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Control Panel\\Desktop]\r\n'
+    printf '"LogPixels"=dword:000000c0\r\n'
+} >"$work/dpi.reg"
+timeout 60 wine regedit /S "$work/dpi.reg" >/dev/null 2>&1 || fail "regedit failed"
+timeout 60 wineserver -k || true
+# The field is shown at the display's scale, full screen forgotten.
+start_game
+wait_for_main
+expect_probe "framed" frame-kind
+client="$(probe client)"
+[ "${client%%+*}" = "1920x1408" ] || fail "at 192 dpi the window opened with a client of $client"
+step "LogPixels 192: opened at 2x, client $client"
+answer_box "版本信息" Return
+answer_box "帮助" Return
+answer_box "设置" n
+answer_box "" Return
+
+# ---- The editor at 2x: a click paints the cell under the pointer.
+focus_main
+xdotool key F1
+answer_box "" y          # to the editor
+answer_box "错误" Return # no map.txt yet
+answer_box "" Return     # editing level 1
+save_map() {
+    focus_main
+    xdotool key F3
+    answer_box "" y
+    answer_box "" Return # saved
+}
+save_map
+cp "$player_dir/map.txt" "$work/map-before.txt" || fail "F3 wrote no map.txt in the player's folder"
+focus_main
+hold 6 0.3 # the sand brush
+read -r client_x client_y <<<"$(client_origin)"
+column=3
+row=4
+xdotool mousemove $((client_x + (column * 64 + 32) * 2)) $((client_y + (row * 64 + 32) * 2))
+sleep 0.4
+xdotool mousedown 1
+sleep 0.4
+xdotool mouseup 1
+sleep 0.3
+save_map
+python3 - "$work/map-before.txt" "$player_dir/map.txt" $((row * 15 + column)) <<'PY' ||
+import re, sys
+before, after = (re.findall(r"-?\d+", open(p).read()) for p in sys.argv[1:3])
+cell = int(sys.argv[3])
+changed = [k for k in range(min(len(before), len(after))) if before[k] != after[k]]
+print(f"cells changed: {changed}, now {[after[k] for k in changed]}")
+sys.exit(0 if changed == [cell] and int(after[cell]) % 100 == 11 else 1)
+PY
+    fail "the click at 2x did not paint sand in cell ($column, $row) alone"
+step "editor at 2x: the click painted cell ($column, $row)"
+focus_main
+xdotool key alt+F4
+answer_box "" n      # do not save again
+answer_box "" Return # farewell
+expect_clean_exit
+
+# ==== Uninstalling, silently ==================================================
+# The uninstaller copies itself away and returns at once: its work is
+# waited for.
+timeout 60 wine "$install_dir/uninstall.exe" /S >"$work/uninstall.log" 2>&1 ||
+    fail "the uninstaller failed: $(tail -5 "$work/uninstall.log")"
+for _ in $(seq 1 100); do
+    [ -e "$install_dir/morvask.exe" ] || [ -e "$install_dir/uninstall.exe" ] || break
+    sleep 0.2
+done
+timeout 60 wineserver -w || true
+[ ! -e "$install_dir" ] || fail "the uninstaller left $(ls "$install_dir" | tr '\n' ' ')"
+[ ! -e "$shortcut" ] || fail "the uninstaller left the Start menu shortcut"
+if timeout 60 wine reg query "$uninstall_key" >/dev/null 2>&1; then
+    fail "the uninstaller is still registered"
+fi
+[ -f "$player_dir/settings.ini" ] && [ -f "$player_dir/map.txt" ] ||
+    fail "uninstalling took the player's settings or map"
+step "uninstalled: program, shortcut and registration gone, settings and map kept"
+
 echo "wine_check: 1 passed, 0 failed"

@@ -1,0 +1,174 @@
+// Gamepads through XInput, looked up at run time in the system's DLL (the
+// program starts without it): plugged in and out at any time, the first one
+// still attached drives, and its buttons and sticks become the keys of
+// padmap's rules, as on the other desktop.
+#include <xinput.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "platform/input/key_map.h"
+#include "platform/input/pad_map.h"
+#include "platform/win32/backend.h"
+#include "platform/win32/win32_program.h"
+
+namespace {
+
+using GetStateCall = DWORD(WINAPI*)(DWORD, XINPUT_STATE*);
+
+// A slot found empty is asked again only this often: asking about an empty
+// slot is slow on some systems.
+constexpr DWORD EmptySlotRetryMs = 2000;
+
+struct Pads {
+    bool looked = false;
+    GetStateCall getState = nullptr;
+    // The attached slots, in the order they were found: the first drives.
+    std::vector<DWORD> attached;
+    DWORD emptySince[XUSER_MAX_COUNT] = {};
+    bool everAsked[XUSER_MAX_COUNT] = {};
+    std::vector<int> heldKeys;
+    int deadZonePercent = 25;
+    // The driving pad's buttons at the last poll, for presses.
+    DWORD driver = XUSER_MAX_COUNT;
+    WORD lastButtons = 0;
+};
+
+Pads State;
+
+GetStateCall GetState() {
+    if (!State.looked) {
+        State.looked = true;
+        for (const wchar_t* name : {L"xinput1_4.dll", L"xinput1_3.dll", L"xinput9_1_0.dll"}) {
+            HMODULE library = ::LoadLibraryW(name);
+            if (!library)
+                continue;
+            State.getState = reinterpret_cast<GetStateCall>(
+                reinterpret_cast<void*>(::GetProcAddress(library, "XInputGetState")));
+            if (State.getState)
+                break;
+        }
+    }
+    return State.getState;
+}
+
+bool IsAttached(DWORD slot) {
+    return std::find(State.attached.begin(), State.attached.end(), slot) != State.attached.end();
+}
+
+// Reads every slot worth asking; gives the driving pad's state, or false
+// when no pad is attached.
+bool ReadDriver(XINPUT_STATE& driverState) {
+    GetStateCall getState = GetState();
+    if (!getState)
+        return false;
+    const DWORD now = ::GetTickCount();
+    XINPUT_STATE states[XUSER_MAX_COUNT] = {};
+    for (DWORD slot = 0; slot < XUSER_MAX_COUNT; ++slot) {
+        const bool attached = IsAttached(slot);
+        if (!attached && State.everAsked[slot] && now - State.emptySince[slot] < EmptySlotRetryMs)
+            continue;
+        State.everAsked[slot] = true;
+        if (getState(slot, &states[slot]) != ERROR_SUCCESS) {
+            State.emptySince[slot] = now;
+            if (attached)
+                State.attached.erase(std::find(State.attached.begin(), State.attached.end(), slot));
+        } else if (!attached) {
+            State.attached.push_back(slot);
+        }
+    }
+    if (State.attached.empty())
+        return false;
+    driverState = states[State.attached.front()];
+    return true;
+}
+
+int16_t Axis(SHORT value, bool flip) {
+    if (!flip)
+        return value;
+    // XInput's sticks count up as positive; the game's rules, down.
+    return value == -32768 ? int16_t(32767) : int16_t(-value);
+}
+
+padmap::PadState PadStateOf(const XINPUT_GAMEPAD& pad) {
+    padmap::PadState state;
+    const struct {
+        WORD bit;
+        padmap::PadButton button;
+    } buttons[] = {
+        {XINPUT_GAMEPAD_A, padmap::South},
+        {XINPUT_GAMEPAD_B, padmap::East},
+        {XINPUT_GAMEPAD_X, padmap::West},
+        {XINPUT_GAMEPAD_Y, padmap::North},
+        {XINPUT_GAMEPAD_BACK, padmap::Back},
+        {XINPUT_GAMEPAD_START, padmap::Start},
+        {XINPUT_GAMEPAD_LEFT_SHOULDER, padmap::LeftShoulder},
+        {XINPUT_GAMEPAD_RIGHT_SHOULDER, padmap::RightShoulder},
+        {XINPUT_GAMEPAD_DPAD_UP, padmap::DpadUp},
+        {XINPUT_GAMEPAD_DPAD_DOWN, padmap::DpadDown},
+        {XINPUT_GAMEPAD_DPAD_LEFT, padmap::DpadLeft},
+        {XINPUT_GAMEPAD_DPAD_RIGHT, padmap::DpadRight},
+    };
+    for (const auto& b : buttons)
+        state.buttons[b.button] = (pad.wButtons & b.bit) != 0;
+    state.axes[padmap::LeftX] = Axis(pad.sThumbLX, false);
+    state.axes[padmap::LeftY] = Axis(pad.sThumbLY, true);
+    state.axes[padmap::RightX] = Axis(pad.sThumbRX, false);
+    state.axes[padmap::RightY] = Axis(pad.sThumbRY, true);
+    state.axes[padmap::LeftTrigger] = int16_t(pad.bLeftTrigger * 32767 / 255);
+    state.axes[padmap::RightTrigger] = int16_t(pad.bRightTrigger * 32767 / 255);
+    return state;
+}
+
+// The buttons pressed since the last poll on the driving pad; none when the
+// driver has just changed.
+WORD Poll(padmap::PadState& state, bool& attached) {
+    XINPUT_STATE read = {};
+    attached = ReadDriver(read);
+    const DWORD driver = attached ? State.attached.front() : XUSER_MAX_COUNT;
+    const WORD buttons = attached ? read.Gamepad.wButtons : 0;
+    const WORD pressed = driver == State.driver ? WORD(buttons & ~State.lastButtons) : 0;
+    State.driver = driver;
+    State.lastButtons = buttons;
+    state = attached ? PadStateOf(read.Gamepad) : padmap::PadState{};
+    return pressed;
+}
+
+}  // namespace
+
+namespace win32 {
+
+void SetPadDeadZone(int percent) {
+    State.deadZonePercent = std::clamp(percent, 0, 90);
+}
+
+void PollPads(HWND window, void (*command)(HWND window, int virtualKey)) {
+    padmap::PadState state;
+    bool attached = false;
+    const WORD pressed = Poll(state, attached);
+    std::vector<int> keys;
+    if (attached)
+        keys = padmap::HeldKeys(state, State.deadZonePercent);
+    for (int key : State.heldKeys)
+        keymap::SetPadKey(key, false);
+    for (int key : keys)
+        keymap::SetPadKey(key, true);
+    State.heldKeys = keys;
+    if (pressed & XINPUT_GAMEPAD_START)
+        command(window, padmap::CommandKey(padmap::Start));
+    if (pressed & XINPUT_GAMEPAD_BACK)
+        command(window, padmap::CommandKey(padmap::Back));
+}
+
+int PollPadsForBox() {
+    padmap::PadState state;
+    bool attached = false;
+    const WORD pressed = Poll(state, attached);
+    if (pressed & XINPUT_GAMEPAD_A)
+        return 1;
+    if (pressed & XINPUT_GAMEPAD_B)
+        return -1;
+    return 0;
+}
+
+}  // namespace win32

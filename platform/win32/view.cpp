@@ -1,0 +1,230 @@
+// How the Win32 window shows the 960 x 704 field: placed by the scale mode,
+// centred with black bars, scaled with sharp pixels, and painted again from
+// the kept frame whenever the window asks for it. Pointer positions go back
+// to field pixels. Each scale goes the way that measured cheapest (see
+// docs/performance.md): a plain block copy at 1x; at whole multiples our own
+// pass into a DIB of the field's size, then a block copy; in between the
+// system's stretch (nearest neighbour, COLORONCOLOR).
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "platform/win32/backend.h"
+
+namespace {
+
+struct WindowView {
+    HWND window = nullptr;
+    // The window's own device context (CS_OWNDC), which keeps the stretch
+    // mode set once.
+    HDC dc = nullptr;
+    // The frame last copied into the window's surface.
+    const platform::SurfaceData* frame = nullptr;
+    bool fit = false;
+    int clientWidth = 0;
+    int clientHeight = 0;
+    software::PixelRect field;
+    // Whether the bars around the field must be painted at the next frame.
+    bool barsStale = true;
+    // Whether the window shows the frame before the next one whole, so that
+    // the next one may be sent by its changes.
+    bool shownWhole = false;
+    std::vector<platform::Rect> changes;
+    bool changesKnown = false;
+};
+
+// The field scaled by a whole multiple of 2 or more, in a DIB of its size.
+struct ScaledField {
+    HDC dc = nullptr;
+    HBITMAP bitmap = nullptr;
+    HGDIOBJ original = nullptr;
+    uint32_t* pixels = nullptr;
+    int width = 0;
+    int height = 0;
+};
+
+WindowView View;
+ScaledField Scaled;
+
+void PaintBars(HDC dc) {
+    const software::PixelRect& f = View.field;
+    const RECT bars[4] = {
+        {0, 0, View.clientWidth, f.y},
+        {0, f.y + f.height, View.clientWidth, View.clientHeight},
+        {0, f.y, f.x, f.y + f.height},
+        {f.x + f.width, f.y, View.clientWidth, f.y + f.height},
+    };
+    HBRUSH black = static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH));
+    for (const RECT& bar : bars)
+        if (bar.right > bar.left && bar.bottom > bar.top)
+            ::FillRect(dc, &bar, black);
+}
+
+// A DIB of the field's size to scale into; false when none can be had.
+bool HaveScaled(int width, int height) {
+    if (Scaled.pixels && Scaled.width == width && Scaled.height == height)
+        return true;
+    if (Scaled.dc) {
+        ::SelectObject(Scaled.dc, Scaled.original);
+        ::DeleteDC(Scaled.dc);
+        ::DeleteObject(Scaled.bitmap);
+        Scaled = ScaledField{};
+    }
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = ::CreateDIBSection(View.dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HDC dc = bitmap ? ::CreateCompatibleDC(View.dc) : nullptr;
+    if (!dc) {
+        if (bitmap)
+            ::DeleteObject(bitmap);
+        return false;
+    }
+    Scaled = {dc, bitmap, ::SelectObject(dc, bitmap), static_cast<uint32_t*>(bits), width, height};
+    return true;
+}
+
+// The frame's pixels (fx, fy, fw, fh) into the scaled field, each a block
+// of k x k: a row is made once and copied to the k - 1 rows below it.
+void ScaleWhole(const platform::SurfaceData& frame, int k, int fx, int fy, int fw, int fh) {
+    const size_t pitch = size_t(Scaled.width);
+    for (int row = fy; row < fy + fh; ++row) {
+        const uint32_t* from = frame.pixels + size_t(row) * size_t(frame.width) + fx;
+        uint32_t* to = Scaled.pixels + size_t(row) * size_t(k) * pitch + size_t(fx) * size_t(k);
+        if (k == 2) {
+            for (int i = 0; i < fw; ++i)
+                to[2 * i] = to[2 * i + 1] = from[i];
+        } else {
+            for (int i = 0; i < fw; ++i)
+                std::fill_n(to + size_t(i) * size_t(k), k, from[i]);
+        }
+        for (int r = 1; r < k; ++r)
+            std::memcpy(to + size_t(r) * pitch, to, size_t(fw) * size_t(k) * 4);
+    }
+}
+
+// The frame's pixels (fx, fy, fw, fh) to their place in the field.
+void SendPart(HDC dc, const platform::SurfaceData& frame, int fx, int fy, int fw, int fh) {
+    const software::PixelRect& f = View.field;
+    if (f.width == frame.width && f.height == frame.height) {
+        ::BitBlt(dc, f.x + fx, f.y + fy, fw, fh, frame.dc, fx, fy, SRCCOPY);
+        return;
+    }
+    const int k = f.width / frame.width;
+    if (software::IsWholeMultiple(f) && frame.pixels && HaveScaled(f.width, f.height)) {
+        ScaleWhole(frame, k, fx, fy, fw, fh);
+        ::BitBlt(dc, f.x + fx * k, f.y + fy * k, fw * k, fh * k, Scaled.dc, fx * k, fy * k,
+                 SRCCOPY);
+        return;
+    }
+    // The same mapping for a part as for the whole: output pixel i shows
+    // frame pixel i * frame / field.
+    const int x0 = int(int64_t(fx) * f.width / frame.width);
+    const int y0 = int(int64_t(fy) * f.height / frame.height);
+    const int x1 = int(int64_t(fx + fw) * f.width / frame.width);
+    const int y1 = int(int64_t(fy + fh) * f.height / frame.height);
+    ::StretchBlt(dc, f.x + x0, f.y + y0, x1 - x0, y1 - y0, frame.dc, fx, fy, fw, fh, SRCCOPY);
+}
+
+void SendWhole(HDC dc) {
+    if (View.frame)
+        SendPart(dc, *View.frame, 0, 0, View.frame->width, View.frame->height);
+    else
+        PaintBars(dc);
+}
+
+void SendChanges(HDC dc, const platform::SurfaceData& frame) {
+    for (const platform::Rect& r : View.changes) {
+        const int left = std::clamp(r.x, 0, frame.width);
+        const int right = std::clamp(r.x + r.width, 0, frame.width);
+        const int top = std::clamp(r.y, 0, frame.height);
+        const int bottom = std::clamp(r.y + r.height, 0, frame.height);
+        if (left < right && top < bottom)
+            SendPart(dc, frame, left, top, right - left, bottom - top);
+    }
+}
+
+}  // namespace
+
+namespace win32 {
+
+void StartView(HWND window, platform::SurfaceData* frame) {
+    View.window = window;
+    View.dc = ::GetDC(window);
+    View.frame = frame;
+    // Nearest neighbour: each field pixel becomes a block of whole screen
+    // pixels, never a blend of its neighbours.
+    ::SetStretchBltMode(View.dc, COLORONCOLOR);
+    PlaceField(window);
+}
+
+void SetFitMode(bool fit) {
+    View.fit = fit;
+}
+
+void PlaceField(HWND window) {
+    RECT client{};
+    ::GetClientRect(window, &client);
+    View.clientWidth = client.right - client.left;
+    View.clientHeight = client.bottom - client.top;
+    View.field = software::FieldPlace(View.clientWidth, View.clientHeight, View.fit);
+    View.barsStale = true;
+    View.shownWhole = false;
+}
+
+void SetFrameChanges(const platform::Rect* rects, int count) {
+    View.changes.assign(rects, rects + count);
+    View.changesKnown = true;
+}
+
+void ShowFrame() {
+    // The hint holds for this frame only.
+    const bool changesKnown = View.changesKnown;
+    View.changesKnown = false;
+    if (!View.dc || !View.frame || ::IsIconic(View.window) || View.field.width <= 0) {
+        View.shownWhole = false;
+        return;
+    }
+    if (View.barsStale) {
+        PaintBars(View.dc);
+        View.barsStale = false;
+    }
+    // A part of a stretched picture matches the whole only at whole
+    // multiples; in between the whole frame goes.
+    if (changesKnown && View.shownWhole && software::IsWholeMultiple(View.field))
+        SendChanges(View.dc, *View.frame);
+    else
+        SendWhole(View.dc);
+    View.shownWhole = true;
+}
+
+void PaintWindow(HWND window) {
+    PAINTSTRUCT paint;
+    HDC dc = ::BeginPaint(window, &paint);
+    if (dc) {
+        if (window == View.window) {
+            PaintBars(dc);
+            SendWhole(dc);
+        } else {
+            ::FillRect(dc, &paint.rcPaint, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
+        }
+    }
+    ::EndPaint(window, &paint);
+}
+
+intptr_t FieldPosition(intptr_t clientPosition) {
+    const int x = int16_t(clientPosition & 0xFFFF);
+    const int y = int16_t((clientPosition >> 16) & 0xFFFF);
+    int fieldX = x, fieldY = y;
+    if (View.window)
+        software::FieldPointOf(View.field, x, y, fieldX, fieldY);
+    // MAKELPARAM: each coordinate as 16 bits, negative ones included.
+    return intptr_t(uint32_t((uint32_t(fieldY) & 0xFFFF) << 16 | (uint32_t(fieldX) & 0xFFFF)));
+}
+
+}  // namespace win32
