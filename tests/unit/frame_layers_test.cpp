@@ -85,20 +85,7 @@ void ShowOnScreen(const platform::SurfaceData& frame) {
     screen.serial = frame.frameSerial;
 }
 
-// Plays `ticks` ticks driven by a generator of the seed, drawing the layered
-// way or the plain way, and gives the hash of the window after every tick.
-std::vector<Shown> Play(uint32_t seed, int ticks, bool everything) {
-    DrawEverything = everything;
-    Screen = {};
-    software::SetPresentHook(ShowOnScreen);
-    StartGame(seed);
-    PunchHolesInTheGrass();
-    // Every question is answered yes: into the editor and back, a new game.
-    headless::SetBoxAnswerer([](const char*, const char*, uint32_t type) {
-        return (type & 0xF) == platform::MB_YESNO ? platform::IDYES : platform::IDOK;
-    });
-    std::mt19937 random(seed);
-    const int held[] = {platform::VK_UP,
+const int HeldKeys[] = {platform::VK_UP,
                         platform::VK_DOWN,
                         platform::VK_LEFT,
                         platform::VK_RIGHT,
@@ -114,36 +101,56 @@ std::vector<Shown> Play(uint32_t seed, int ticks, bool everything) {
                         platform::VK_RBUTTON,
                         '3',
                         '7'};
+
+// One tick's input out of the generator: keys pressed and let go, now and
+// then the editor, a level change, minimising, the pause or the mouse.
+void RandomInput(std::mt19937& random, int& minimisedFor) {
+    uint32_t roll = random() % 1000;
+    int key = HeldKeys[random() % (sizeof HeldKeys / sizeof HeldKeys[0])];
+    // Keys go down and up often; Z stays rare, or the level restarts all
+    // the time.
+    if (key == 'Z' || key == 'F') {
+        if (roll < 40)
+            headless::SetKeyDown(key, roll < 15);
+    } else if (roll < 300) {
+        headless::SetKeyDown(key, roll < 160);
+    }
+    if (roll >= 990) {
+        headless::Deliver(platform::WM_KEYDOWN, platform::VK_F1, 1);
+    } else if (roll >= 985) {
+        headless::Deliver(platform::WM_KEYDOWN, random() % 2 ? platform::VK_UP : platform::VK_DOWN,
+                          1);
+    } else if (roll >= 982 && minimisedFor == 0) {
+        headless::Deliver(platform::WM_SIZE, platform::SIZE_MINIMIZED, 0);
+        minimisedFor = 1 + int(random() % 20);
+    } else if (roll >= 978) {
+        headless::Deliver(platform::WM_KEYDOWN, 'P', 1);
+    }
+    if (roll % 7 == 0) {
+        intptr_t x = random() % 1100, y = random() % 800;
+        headless::Deliver(platform::WM_MOUSEMOVE, 0, intptr_t((y << 16) | (x - 50)));
+    }
+    if (minimisedFor > 0 && --minimisedFor == 0)
+        headless::Deliver(platform::WM_SIZE, platform::SIZE_RESTORED, (704 << 16) | 960);
+}
+
+// Plays `ticks` ticks driven by a generator of the seed, drawing the layered
+// way or the plain way, and gives the hash of the window after every tick.
+std::vector<Shown> Play(uint32_t seed, int ticks, bool everything) {
+    DrawEverything = everything;
+    Screen = {};
+    software::SetPresentHook(ShowOnScreen);
+    StartGame(seed);
+    PunchHolesInTheGrass();
+    // Every question is answered yes: into the editor and back, a new game.
+    headless::SetBoxAnswerer([](const char*, const char*, uint32_t type) {
+        return (type & 0xF) == platform::MB_YESNO ? platform::IDYES : platform::IDOK;
+    });
+    std::mt19937 random(seed);
     std::vector<Shown> shown;
     int minimisedFor = 0;
     for (int tick = 0; tick < ticks; ++tick) {
-        uint32_t roll = random() % 1000;
-        int key = held[random() % (sizeof held / sizeof held[0])];
-        // Keys go down and up often; Z stays rare, or the level restarts all
-        // the time.
-        if (key == 'Z' || key == 'F') {
-            if (roll < 40)
-                headless::SetKeyDown(key, roll < 15);
-        } else if (roll < 300) {
-            headless::SetKeyDown(key, roll < 160);
-        }
-        if (roll >= 990) {
-            headless::Deliver(platform::WM_KEYDOWN, platform::VK_F1, 1);
-        } else if (roll >= 985) {
-            headless::Deliver(platform::WM_KEYDOWN,
-                              random() % 2 ? platform::VK_UP : platform::VK_DOWN, 1);
-        } else if (roll >= 982 && minimisedFor == 0) {
-            headless::Deliver(platform::WM_SIZE, platform::SIZE_MINIMIZED, 0);
-            minimisedFor = 1 + int(random() % 20);
-        } else if (roll >= 978) {
-            headless::Deliver(platform::WM_KEYDOWN, 'P', 1);
-        }
-        if (roll % 7 == 0) {
-            intptr_t x = random() % 1100, y = random() % 800;
-            headless::Deliver(platform::WM_MOUSEMOVE, 0, intptr_t((y << 16) | (x - 50)));
-        }
-        if (minimisedFor > 0 && --minimisedFor == 0)
-            headless::Deliver(platform::WM_SIZE, platform::SIZE_RESTORED, (704 << 16) | 960);
+        RandomInput(random, minimisedFor);
         headless::StepTick();
         if (headless::QuitPosted())
             break;
