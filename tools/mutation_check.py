@@ -259,6 +259,10 @@ def main():
             print(number, MUTANTS[number - 1][0], MUTANTS[number - 1][3])
         return
 
+    # Without a mutant every test must pass, or each mutant would seem caught.
+    failure = test_mutant(args.build, args.unit_timeout)
+    if failure:
+        sys.exit(f"the tests fail without a mutant: {failure[1] or failure[0]}")
     records = []
     for number in chosen:
         records.append(try_mutant(args, number))
