@@ -47,7 +47,8 @@ int ResidentPercent(const void* begin, size_t bytes) {
 void Report(const char* what, int percent, bool wantResident) {
     const bool asMeant = wantResident ? percent == 100 : percent == 0;
     Surprises += !asMeant;
-    std::printf("%-58s %3d%% in memory  %s\n", what, percent, asMeant ? "as meant" : "NOT as meant");
+    std::printf("%-64s %3d%% in memory  %s\n", what, percent,
+                asMeant ? "as meant" : "NOT as meant");
 }
 
 void BandBytesAreGivenBack() {
