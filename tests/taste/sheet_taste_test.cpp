@@ -97,6 +97,8 @@ TEST(BackgroundTaste, BackgroundIsQuietGreenAndTiles) {
     EXPECT_LT(seamY, insideY * 1.5 + 580);
 }
 
+// The flash is narrow where it leaves the gun and widens away from it, and
+// it is pale and warm.
 TEST(TankTaste, MuzzleFlashIsNarrowAtTheGunPaleAndWarm) {
     Bitmap s = LoadSheet("tanks.bmp");
     ASSERT_EQ(s.height, 10240);
@@ -131,7 +133,6 @@ TEST(BulletTaste, ShellsHaveTheColoursOfTheirKinds) {
     for (int kind = 0; kind < 4; ++kind) {
         Average a = OpaqueAverage(s, 80, kind * 80, 40);
         double r = nominal[kind] >> 16, g = (nominal[kind] >> 8) & 0xFF, b = nominal[kind] & 0xFF;
-        // The strongest channel of the shell is the strongest of its colour.
         auto strongest = [](double x, double y, double z) {
             return x >= y && x >= z ? 0 : (y >= z ? 1 : 2);
         };
