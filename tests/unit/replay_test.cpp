@@ -127,6 +127,11 @@ TEST(ReplayFile, AnythingOutOfPlaceIsRefused) {
     EXPECT_EQ(Decode(with(run + 1, 0x65), &error), ReplayNotAReplay);
     EXPECT_EQ(Decode(with(run + 1, 0x63), &error), ReplayNotAReplay);
     EXPECT_NE(error.find("checksum"), std::string::npos) << error;
+    // Nor may the checksum be left out where it is due.
+    std::string unchecked = good;
+    unchecked.erase(run + 2, 5);
+    EXPECT_EQ(Decode(unchecked, &error), ReplayNotAReplay);
+    EXPECT_NE(error.find("missing"), std::string::npos) << error;
     // Numbers only in their shortest form.
     std::string longer = good;
     longer.replace(run + 1, 1, std::string("\xE4\x00", 2));
