@@ -132,6 +132,13 @@ TEST(ReplayFile, AnythingOutOfPlaceIsRefused) {
     unchecked.erase(run + 2, 5);
     EXPECT_EQ(Decode(unchecked, &error), ReplayNotAReplay);
     EXPECT_NE(error.find("missing"), std::string::npos) << error;
+    // The end names the run's own number of ticks (150: 0x96 0x01), no more
+    // and no fewer.
+    const size_t end = good.size() - 7;
+    ASSERT_EQ(good.substr(end, 3), std::string("\x00\x96\x01", 3));
+    EXPECT_EQ(Decode(with(end + 1, char(0x97)), &error), ReplayNotAReplay);
+    EXPECT_NE(error.find("151 ticks"), std::string::npos) << error;
+    EXPECT_EQ(Decode(with(end + 1, char(0x95)), &error), ReplayNotAReplay);
     // Numbers only in their shortest form.
     std::string longer = good;
     longer.replace(run + 1, 1, std::string("\xE4\x00", 2));
