@@ -115,10 +115,13 @@ TEST(ReplayFile, AnythingOutOfPlaceIsRefused) {
     EXPECT_EQ(Decode(good.substr(0, good.size() - 1)), ReplayNotAReplay);
 
     std::string error;
-    // Keys must come in order.
+    // Keys must come in order,
     size_t keys = good.find(std::string("\x02\x02\x20\x26", 4));
     ASSERT_NE(keys, std::string::npos);
     EXPECT_EQ(Decode(with(keys + 2, 0x30), &error), ReplayNotAReplay);
+    EXPECT_NE(error.find("order"), std::string::npos) << error;
+    // and each at most once.
+    EXPECT_EQ(Decode(with(keys + 3, 0x20), &error), ReplayNotAReplay);
     EXPECT_NE(error.find("order"), std::string::npos) << error;
     // A run of ticks may not pass a checksum's place, nor a checksum stand
     // anywhere else.
