@@ -3,6 +3,8 @@
 // first sees the difference.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "platform/headless/headless.h"
 #include "render/draw.h"
 #include "replay/checksum.h"
@@ -254,4 +256,27 @@ TEST(ReplayPlayback, ABoxTheRecordingDoesNotHaveIsADesync) {
     replay.events.insert(replay.events.begin() + 10, help);
     EXPECT_EQ(PlayBack(replay, 0), PlaybackDesync);
     EXPECT_NE(PlaybackDesyncReason().find("box"), std::string::npos);
+}
+
+TEST(ReplayPlayback, ARecordedBoxMustOpenAndBeAnsweredInItsKind) {
+    const ReplayRecord recorded = RecordRun();
+    auto box = std::find_if(recorded.events.begin(), recorded.events.end(),
+                            [](const ReplayEvent& e) { return e.op == ReplayBox; });
+    ASSERT_NE(box, recorded.events.end()) << "the start-up box was recorded";
+    ASSERT_EQ(box->value, uint32_t(platform::IDOK));
+    // An OK box answered Yes in the recording.
+    ReplayRecord replay = recorded;
+    replay.events[size_t(box - recorded.events.begin())].value = platform::IDYES;
+    EXPECT_EQ(PlayBack(replay, 0), PlaybackDesync);
+    EXPECT_NE(PlaybackDesyncReason().find("answered it otherwise"), std::string::npos)
+        << PlaybackDesyncReason();
+    // An answer among the ticks, to a box that never opens.
+    replay = recorded;
+    ReplayEvent extra;
+    extra.op = ReplayBox;
+    extra.value = platform::IDOK;
+    replay.events.insert(replay.events.end() - 3, extra);
+    EXPECT_EQ(PlayBack(replay, 0), PlaybackDesync);
+    EXPECT_NE(PlaybackDesyncReason().find("did not open"), std::string::npos)
+        << PlaybackDesyncReason();
 }
