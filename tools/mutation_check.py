@@ -125,7 +125,7 @@ MUTANTS = [
     # options/: the command line, the settings file, the key bindings.
     ("options/command_line.cpp", "text[0] < '1' || text[0] > '8'", "text[0] < '1' || text[0] > '9'", "scale 9 accepted"),
     ("options/command_line.cpp", "if (hasValue && !takesValue)", "if (false && !takesValue)", "a value on a switch accepted"),
-    ("options/command_line.cpp", "if (speedGiven && result.playPath.empty())", "if (false)", "--speed without --play"),
+    ("options/command_line.cpp", "if (speedGiven && result.playPath.empty())", "if (speedGiven && false)", "--speed without --play"),
     ("options/command_line.cpp", "if (!result.playPath.empty() && !result.recordPath.empty())", "if (false)", "--play with --record"),
     ("options/command_line.cpp", "value != \"4\" && value != \"8\")", "value != \"4\")", "speed 8 refused"),
     ("options/settings_file.cpp", "ParseWholeNumber(value, 0, 100, settings.volume)", "ParseWholeNumber(value, 0, 99, settings.volume)", "volume 100 refused"),
