@@ -1,13 +1,18 @@
 #!/usr/bin/env python3
-# How many plausible one-line mistakes in the game's rules the fast tests
-# catch: each mutant is applied alone to a copy of the sources, the unit test
-# program and morvask-sim are rebuilt, and the scenarios, the replays and the
-# unit tests run until one fails. Slow; not part of CTest.
+# How many plausible one-line mistakes in the game's rules, the replays and
+# the options the fast tests catch: each mutant is applied alone to a copy of
+# the sources, the unit test program and morvask-sim are rebuilt, and the
+# scenarios, the replays and the unit tests run until one fails; the test
+# that failed first is named. Slow; not part of CTest.
 #
-# Usage: mutation_check.py SOURCE BUILD [--only N,M,...] [--list]
+# Usage: mutation_check.py SOURCE BUILD [--only N,M,...] [--list] [--summary FILE]
 #   SOURCE  a copy of the tree that may be changed (each file is put back
 #           after its mutant); BUILD  a configured build of that copy.
+#   FILE    where the result of every mutant is written as JSON, after each
+#           one (default BUILD/mutation-summary.json).
 import argparse
+import json
+import re
 import pathlib
 import subprocess
 import sys
@@ -80,15 +85,15 @@ MUTANTS = [
     ("levels/cell_animation.cpp", "battle.TerrainPhaseB = (phaseB + 1) % 4;", "battle.TerrainPhaseB = (phaseB + 1) % 3;", "water cycle"),
     ("levels/map_file.cpp", "            if (levels[k] < 10)", "            if (levels[k] <= 10)", "map padding"),
     ("levels/map_file.cpp", "if (k + 1 != count && !ReadSeparator(cursor))", "if (!ReadSeparator(cursor))", "last number needs a separator"),
-    # app/
-    ("app/editor.cpp", "x >= FieldWidth ||", "x > FieldWidth ||", "right field edge"),
-    ("app/editor.cpp", "y >= FieldHeight)", "y > FieldHeight)", "bottom field edge"),
-    ("app/editor.cpp", "{.key = '7', .code = Water},", "{.key = '7', .code = Sand},", "brush 7"),
-    ("app/editor.cpp", "{.key = '4', .code = Ice},", "{.key = '4', .code = Grass},", "brush 4"),
-    ("app/editor.cpp", "LevelSet[BattleState.LevelIndex * LevelCellCount + index] = code;", "LevelSet[index] = code;", "paints the first level"),
-    ("app/window_procedure.cpp", "                    battle.LevelIndex = 0;\n                    LoadCustomMap();", "                    LoadCustomMap();", "editor starts at the current level"),
-    ("app/window_procedure.cpp", "if (BattleState.LevelIndex == LevelCount) {", "if (BattleState.LevelIndex == LevelCount - 1) {", "all cleared a level early"),
-    ("app/window_procedure.cpp", "            if (GameMode == Playing)\n                GameMode = PauseRequested;", "            GameMode = PauseRequested;", "pause in the editor"),
+    # editor/ and shell/
+    ("editor/painting.cpp", "x >= FieldWidth ||", "x > FieldWidth ||", "right field edge"),
+    ("editor/painting.cpp", "y >= FieldHeight)", "y > FieldHeight)", "bottom field edge"),
+    ("editor/painting.cpp", "{.key = '7', .code = Water},", "{.key = '7', .code = Sand},", "brush 7"),
+    ("editor/painting.cpp", "{.key = '4', .code = Ice},", "{.key = '4', .code = Grass},", "brush 4"),
+    ("editor/painting.cpp", "LevelSet[BattleState.LevelIndex * LevelCellCount + index] = code;", "LevelSet[index] = code;", "paints the first level"),
+    ("shell/window_procedure.cpp", "                    battle.LevelIndex = 0;\n                    LoadCustomMap();", "                    LoadCustomMap();", "editor starts at the current level"),
+    ("shell/window_procedure.cpp", "if (BattleState.LevelIndex == LevelCount) {", "if (BattleState.LevelIndex == LevelCount - 1) {", "all cleared a level early"),
+    ("shell/window_procedure.cpp", "            if (GameMode == Playing)\n                GameMode = PauseRequested;", "            GameMode = PauseRequested;", "pause in the editor"),
     # render/
     ("render/draw.cpp", "int32_t back = tank.reloadTimer / 20 * (tank.bulletDamage / 10);", "int32_t back = tank.reloadTimer / 25 * (tank.bulletDamage / 10);", "recoil distance"),
     ("render/draw.cpp", "int32_t recoilRow = 8 - tank.reloadTimer / 20;", "int32_t recoilRow = 7 - tank.reloadTimer / 20;", "recoil row"),
@@ -102,6 +107,36 @@ MUTANTS = [
     # Added after the first run, beside the two equivalent mistakes.
     ("levels/map_file.cpp", "negative = *text.at == '-';", "negative = *text.at == '+';", "sign read the wrong way"),
     ("actors/bullets.cpp", "    tank.bulletsInFlight += 1;\n", "", "a shot not counted in flight"),
+    # replay/: the checksum, the file's strict reader, the player.
+    ("replay/checksum.cpp", "hash *= 16777619u;", "hash *= 16777617u;", "checksum's multiplier"),
+    ("replay/checksum.cpp", "f.Ints(LevelSet);", "", "level set outside the checksum"),
+    ("replay/file.cpp", "if (b == 0 && shift > 0)", "if (b == 0 && shift > 7)", "a number's longer form accepted"),
+    ("replay/file.cpp", "if (checkDue && op != ReplayCheck)", "if (false && op != ReplayCheck)", "a missing checksum accepted"),
+    ("replay/file.cpp", "if (total != ticks)", "if (total < ticks)", "an end naming too many ticks accepted"),
+    ("replay/file.cpp", "if (in.at != in.bytes.size())", "if (in.at > in.bytes.size())", "bytes after the end accepted"),
+    ("replay/file.cpp", "if (int(key) <= previous)", "if (int(key) < previous)", "a key listed twice accepted"),
+    ("replay/file.cpp", "value = int32_t((raw >> 1) ^ (0u - (raw & 1)));", "value = int32_t((raw >> 1) ^ (raw & 1));", "negative numbers read wrong"),
+    ("replay/file.cpp", "if (event.count == 0 || event.count > toCheck)", "if (event.count == 0 || event.count >= toCheck)", "a run up to the checksum refused"),
+    ("replay/player.cpp", "if (sum != event.value)", "if (false)", "checksums along the way ignored"),
+    ("replay/player.cpp", "if (sum != Replay.finalChecksum)", "if (false)", "the final checksum ignored"),
+    ("replay/player.cpp", "if (yesNo != (answer != platform::IDOK)) {", "if (false) {", "a box's kind not compared"),
+    ("replay/player.cpp", "Desync(\"a box that the recording answered did not open\");", "", "a recorded box that never opened"),
+    ("replay/player.cpp", "if (TicksLeftInRun > 0) {", "if (TicksLeftInRun > 1) {", "a tick lost in every run"),
+    # options/: the command line, the settings file, the key bindings.
+    ("options/command_line.cpp", "text[0] < '1' || text[0] > '8'", "text[0] < '1' || text[0] > '9'", "scale 9 accepted"),
+    ("options/command_line.cpp", "if (hasValue && !takesValue)", "if (false && !takesValue)", "a value on a switch accepted"),
+    ("options/command_line.cpp", "if (speedGiven && result.playPath.empty())", "if (speedGiven && false)", "--speed without --play"),
+    ("options/command_line.cpp", "if (!result.playPath.empty() && !result.recordPath.empty())", "if (false)", "--play with --record"),
+    ("options/command_line.cpp", "value != \"4\" && value != \"8\")", "value != \"4\")", "speed 8 refused"),
+    ("options/settings_file.cpp", "ParseWholeNumber(value, 0, 100, settings.volume)", "ParseWholeNumber(value, 0, 99, settings.volume)", "volume 100 refused"),
+    ("options/settings_file.cpp", "if (xdgConfigHome && xdgConfigHome[0] == '/')", "if (xdgConfigHome && xdgConfigHome[0] != '\\0')", "a relative XDG_CONFIG_HOME used"),
+    ("options/settings_file.cpp", "return line.substr(0, line.find_first_of(\"#;\"));", "return line.substr(0, line.find_first_of('#'));", "';' comments read as values"),
+    ("options/settings_file.cpp", "if (earlier != seen.end()) {", "if (false) {", "a repeated setting wins"),
+    ("options/settings_file.cpp", "if (line.fullscreenGiven)", "if (true)", "the command line always sets full screen"),
+    ("options/key_bindings.cpp", "return virtualKey == 'Z' ||", "return virtualKey == 'Y' ||", "Z may be taken for play"),
+    ("options/key_bindings.cpp", "int later = sourceLine[a] > sourceLine[b] ? a : b;", "int later = sourceLine[a] < sourceLine[b] ? a : b;", "the earlier line gives way"),
+    ("options/key_bindings.cpp", "if (sourceLine[line.action] != 0) {", "if (false) {", "a second line for an action wins"),
+    ("options/key_bindings.cpp", "number >= 1 && number <= 12", "number >= 1 && number <= 11", "F12 unknown"),
 ]
 
 
@@ -123,23 +158,87 @@ def run(command, timeout, cwd=None):
         return "timeout", ""
 
 
+def failed_ctest(output):
+    """The first test named in ctest's list of failures."""
+    found = re.search(r"The following tests FAILED:\s*\n\s*\d+ - (\S+)", output)
+    return found.group(1) if found else "?"
+
+
+def failed_gtest(output):
+    """The first failed test of a GoogleTest run, or the one running when it
+    crashed or hung."""
+    found = re.search(r"^\[  FAILED  \] (\S+\.\S+)", output, re.M)
+    if found:
+        return found.group(1)
+    running = re.findall(r"^\[ RUN      \] (\S+)", output, re.M)
+    return (running[-1] + " (crashed or hung)") if running else "?"
+
+
 def test_mutant(build, unit_timeout):
-    """Returns the name of the first failing stage, or None when all pass."""
+    """Returns (stage, test) of the first failure, or None when all pass."""
     code, _ = run(["cmake", "--build", str(build), "--target", "morvask_tests", "morvask-sim",
                    "-j2"], 900)
     if code != 0:
-        return "build"
+        return ("build", "")
     # Scenarios and replays first: a morvask-sim run each, and quick.
-    code, _ = run(["ctest", "--test-dir", str(build), "-j2", "--timeout", "120", "--stop-on-failure",
-                   "-R", r"^(scenario|replay)\."], 1800)
+    code, output = run(["ctest", "--test-dir", str(build), "-j2", "--timeout", "120",
+                        "--stop-on-failure", "-R", r"^(scenario\.|replay\.|replay_files$)"], 1800)
     if code != 0:
-        return "scenarios"
-    # The unit tests, in one process; a crash or a hang counts as caught.
-    code, _ = run([str(build / "tests" / "morvask_tests"), "--gtest_brief=1"], unit_timeout,
-                  cwd=str(build / "tests"))
+        return ("scenarios", failed_ctest(output))
+    # The unit tests, in one process, up to the first failure; a crash or a
+    # hang counts as caught.
+    unit = build / "tests" / "unit"
+    code, output = run([str(unit / "morvask_tests"), "--gtest_fail_fast"], unit_timeout,
+                       cwd=str(unit))
     if code != 0:
-        return "unit tests"
+        return ("unit tests", failed_gtest(output))
     return None
+
+
+def check_anchors(source, chosen):
+    """Every mutant must apply to exactly one place before any runs."""
+    for number in chosen:
+        path, old, _, what = MUTANTS[number - 1]
+        count = (source / path).read_text().count(old)
+        if count != 1:
+            sys.exit(f"mutant {number} ({what}): its text occurs {count} times in {path}")
+
+
+def try_mutant(args, number):
+    """Applies one mutant, runs the tests, puts the file back; its record."""
+    path, old, new, what = MUTANTS[number - 1]
+    record = {"number": number, "file": path, "mistake": what}
+    if number in EQUIVALENT:
+        record.update(verdict="equivalent", why=EQUIVALENT[number])
+        return record
+    file = args.source / path
+    original = file.read_text()
+    started = time.time()
+    try:
+        file.write_text(original.replace(old, new))
+        caught = test_mutant(args.build, args.unit_timeout)
+    finally:
+        file.write_text(original)
+    record["seconds"] = int(time.time() - started)
+    if caught is None:
+        record["verdict"] = "survived"
+    elif caught[0] == "build":
+        record["verdict"] = "does not build"
+    else:
+        record.update(verdict="caught", stage=caught[0], test=caught[1])
+    return record
+
+
+def describe(record):
+    verdict = record["verdict"]
+    if verdict == "caught":
+        verdict = f"caught by {record['test']} ({record['stage']})"
+    elif verdict == "equivalent":
+        verdict = f"equivalent, not counted ({record['why']})"
+    elif verdict == "survived":
+        verdict = "SURVIVED"
+    seconds = f" ({record['seconds']} s)" if "seconds" in record else ""
+    return f"{record['number']:3} {record['file']}: {record['mistake']}: {verdict}{seconds}"
 
 
 def main():
@@ -149,53 +248,36 @@ def main():
     parser.add_argument("--only", default="", help="comma-separated mutant numbers")
     parser.add_argument("--list", action="store_true")
     parser.add_argument("--unit-timeout", type=int, default=600)
+    parser.add_argument("--summary", type=pathlib.Path)
     args = parser.parse_args()
     args.source, args.build = args.source.resolve(), args.build.resolve()
+    summary = args.summary or args.build / "mutation-summary.json"
     chosen = [int(n) for n in args.only.split(",") if n] or list(range(1, len(MUTANTS) + 1))
-
-    # Every mutant must apply to exactly one place before any runs.
-    for number in chosen:
-        path, old, _, what = MUTANTS[number - 1]
-        count = (args.source / path).read_text().count(old)
-        if count != 1:
-            sys.exit(f"mutant {number} ({what}): its text occurs {count} times in {path}")
+    check_anchors(args.source, chosen)
     if args.list:
         for number in chosen:
             print(number, MUTANTS[number - 1][0], MUTANTS[number - 1][3])
         return
 
-    killed, survivors, stillborn = 0, [], []
+    # Without a mutant every test must pass, or each mutant would seem caught.
+    failure = test_mutant(args.build, args.unit_timeout)
+    if failure:
+        sys.exit(f"the tests fail without a mutant: {failure[1] or failure[0]}")
+    records = []
     for number in chosen:
-        path, old, new, what = MUTANTS[number - 1]
-        if number in EQUIVALENT:
-            print(f"{number:3} {path}: {what}: equivalent, not counted ({EQUIVALENT[number]})",
-                  flush=True)
-            continue
-        file = args.source / path
-        original = file.read_text()
-        started = time.time()
-        try:
-            file.write_text(original.replace(old, new))
-            caught_by = test_mutant(args.build, args.unit_timeout)
-        finally:
-            file.write_text(original)
-        seconds = int(time.time() - started)
-        if caught_by == "build":
-            stillborn.append(number)
-            verdict = "does not build (not counted)"
-        elif caught_by:
-            killed += 1
-            verdict = f"killed by the {caught_by}"
-        else:
-            survivors.append(number)
-            verdict = "SURVIVED"
-        print(f"{number:3} {path}: {what}: {verdict} ({seconds} s)", flush=True)
+        records.append(try_mutant(args, number))
+        print(describe(records[-1]), flush=True)
+        summary.write_text(json.dumps(records, indent=1, ensure_ascii=False) + "\n")
 
-    counted = killed + len(survivors)
-    rate = 100.0 * killed / counted if counted else 0.0
-    print(f"killed {killed} of {counted} ({rate:.0f}%), {len(stillborn)} did not build")
-    for number in survivors:
-        print(f"survivor {number}: {MUTANTS[number - 1][0]}: {MUTANTS[number - 1][3]}")
+    caught = sum(r["verdict"] == "caught" for r in records)
+    survivors = [r for r in records if r["verdict"] == "survived"]
+    stillborn = sum(r["verdict"] == "does not build" for r in records)
+    counted = caught + len(survivors)
+    rate = 100.0 * caught / counted if counted else 0.0
+    print(f"caught {caught} of {counted} ({rate:.0f}%), {stillborn} did not build")
+    for r in survivors:
+        print(f"survivor {r['number']}: {r['file']}: {r['mistake']}")
+    print(f"summary: {summary}")
     # Put the sources' times back in step with the build for the next run.
     run(["cmake", "--build", str(args.build), "--target", "morvask_tests", "morvask-sim", "-j2"], 900)
 

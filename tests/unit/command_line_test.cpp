@@ -74,6 +74,7 @@ TEST(CommandLine, PlayNamesTheReplayAndSpeedIsOneTwoFourOrEight) {
 TEST(CommandLine, WrongValuesAndUnknownOptionsAreRefusedWithTheUsage) {
     for (std::vector<const char*> arguments :
          std::vector<std::vector<const char*>>{{"--scale", "0"},
+                                               {"--scale", "9"},
                                                {"--scale", "12"},
                                                {"--scale", "2x"},
                                                {"--scale"},

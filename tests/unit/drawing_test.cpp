@@ -191,44 +191,70 @@ TEST(DrawGround, MatchesTheBackgroundWithEveryCellDrawnOverIt) {
     }
 }
 
+// The tank is drawn as its hull and then its gun, the gun's picture taken
+// from the recoil row of the reload and pushed back against the way it
+// points: a step of bulletDamage / 10 pixels for every 20 of reload left.
 TEST(DrawTank, TheGunIsPushedBackByItsRecoil) {
-    TankRecord tank = TankAt(200, 300, Up);
-    const int32_t reloads[] = {100, 99, 80, 79, 60, 40, 20, 19, 0};
-    const int32_t back[] = {5, 4, 4, 3, 3, 2, 1, 0, 0};
-    const int32_t directions[][2] = {{0, -1}, {1, 0}, {0, 1}, {-1, 0}};
-    for (int d = 0; d < 4; ++d) {
-        tank.turretDir = d;
-        for (int k = 0; k < 9; ++k) {
-            tank.reloadTimer = reloads[k];
-            int32_t gx, gy;
-            GunPosition(tank, gx, gy);
-            EXPECT_EQ(gx, 200 + directions[d][0] * back[k]);
-            EXPECT_EQ(gy, 300 + directions[d][1] * back[k]);
+    PlainBattle();
+    DrawTerrain();
+    PresentFrame();
+    const software::Pixels bare = headless::WindowPicture()->pixels;
+    struct Case {
+        int32_t reload, damage, row, back;
+    };
+    const Case cases[] = {{100, 10, 3, 5}, {99, 10, 4, 4}, {80, 10, 4, 4},
+                          {79, 10, 5, 3},  {40, 10, 6, 2}, {19, 10, 8, 0},
+                          {0, 10, 8, 0},   {60, 20, 5, 6}, {99, 30, 4, 12}};
+    const int32_t along[][2] = {{0, 1}, {-1, 0}, {0, -1}, {1, 0}};  // down, left, up, right
+    for (int32_t d = 0; d < 4; ++d)
+        for (const Case& c : cases) {
+            TankRecord tank = TankAt(200, 300, Up);
+            tank.turretDir = d;
+            tank.reloadTimer = c.reload;
+            tank.bulletDamage = c.damage;
+            DrawTerrain();
+            DrawTank(tank, false);
+            PresentFrame();
+            const int band = 10 * tank.band;
+            const software::Pixels hull =
+                WithSprite(bare, TankSheet, TankSprite * Up, 2 * TankSprite * band, 200, 300);
+            EXPECT_TRUE(headless::WindowPicture()->pixels ==
+                        WithSprite(hull, TankSheet, TankSprite * d, 2 * TankSprite * (band + c.row),
+                                   200 - along[d][0] * c.back, 300 - along[d][1] * c.back))
+                << "direction " << d << " reload " << c.reload << " damage " << c.damage;
         }
-    }
 }
 
+// The trail is drawn behind the shell, 36, 28, 20, 12, 20, 28 and 36 pixels
+// back over its seven frames, and the shell over it.
 TEST(DrawBullet, TheTrailFollowsTheBulletAtItsSevenDistances) {
-    Bullet bullet{.band = 0,
-                  .spare = 100,
-                  .direction = Down,
-                  .x = 100,
-                  .y = 200,
-                  .speed = 8,
-                  .damage = 10,
-                  .frame = 0};
+    PlainBattle();
+    DrawTerrain();
+    PresentFrame();
+    const software::Pixels bare = headless::WindowPicture()->pixels;
     const int32_t distance[] = {36, 28, 20, 12, 20, 28, 36};
     const int32_t behind[][2] = {{0, -1}, {1, 0}, {0, 1}, {-1, 0}};
-    for (int d = 0; d < 4; ++d) {
-        bullet.direction = d;
-        for (int f = 0; f < 7; ++f) {
-            bullet.frame = f;
-            int32_t tx, ty;
-            TrailPosition(bullet, tx, ty);
-            EXPECT_EQ(tx, 100 + behind[d][0] * distance[f]);
-            EXPECT_EQ(ty, 200 + behind[d][1] * distance[f]);
+    for (int32_t d = 0; d < 4; ++d)
+        for (int32_t f = 0; f < 7; ++f) {
+            const Bullet bullet{.band = 2,
+                                .spare = 100,
+                                .direction = d,
+                                .x = 300,
+                                .y = 200,
+                                .speed = 8,
+                                .damage = 10,
+                                .frame = f};
+            DrawTerrain();
+            DrawBullet(bullet);
+            PresentFrame();
+            const software::Pixels trail = WithSprite(
+                bare, BulletSheet, BulletSprite * d, 8 * BulletSprite,
+                300 + behind[d][0] * distance[f], 200 + behind[d][1] * distance[f], BulletSprite);
+            EXPECT_TRUE(headless::WindowPicture()->pixels ==
+                        WithSprite(trail, BulletSheet, BulletSprite * d, 2 * BulletSprite * 2, 300,
+                                   200, BulletSprite))
+                << "direction " << d << " frame " << f;
         }
-    }
 }
 
 // A flash, a tank's and an item's sprite are checked against the picture
@@ -252,12 +278,11 @@ TEST(DrawTank, TheFlashShowsFortyEightPixelsBeyondTheGunForThreeTicks) {
         ComposeFrame();
         const software::Pixels plain = headless::WindowPicture()->pixels;
         p = after;
-        // The gun is pushed back by the recoil of the falling reload.
-        int32_t gx, gy;
-        GunPosition(before, gx, gy);
+        // 48 pixels beyond the gun, which the reload's recoil pushes back.
+        const int32_t gunX = 448 - before.reloadTimer / 20;
         if (tick < 3) {
             EXPECT_TRUE(shown ==
-                        WithSprite(plain, TankSheet, TankSprite * Right, flashRow, gx + 48, gy));
+                        WithSprite(plain, TankSheet, TankSprite * Right, flashRow, gunX + 48, 384));
             EXPECT_FALSE(shown == plain);
         } else {
             EXPECT_TRUE(shown == plain);
@@ -280,14 +305,13 @@ TEST(DrawTank, ADestroyedTankLeavesNothingButItsFlash) {
     ComposeFrame();
     EXPECT_TRUE(headless::WindowPicture()->pixels == bare);
 
+    // A reload of 60 pushes the gun 3 pixels back.
     p.reloadTimer = 60;
     p.flashTicks = 2;
-    int32_t gx, gy;
-    GunPosition(p, gx, gy);
     ComposeFrame();
     EXPECT_TRUE(headless::WindowPicture()->pixels == WithSprite(bare, TankSheet, TankSprite * Right,
                                                                 2 * TankSprite * (10 * p.band + 9),
-                                                                gx + 48, gy));
+                                                                445 + 48, 384));
 }
 
 // Each item is its own ball of the cell sheet's item row, drawn with its

@@ -85,27 +85,28 @@ void ShowOnScreen(const platform::SurfaceData& frame) {
     screen.serial = frame.frameSerial;
 }
 
-// One tick's input of random play: keys down and up, the editor's key, level
-// changes, minimising and pausing, the mouse.
+const int HeldKeys[] = {platform::VK_UP,
+                        platform::VK_DOWN,
+                        platform::VK_LEFT,
+                        platform::VK_RIGHT,
+                        'W',
+                        'A',
+                        'S',
+                        'D',
+                        platform::VK_SPACE,
+                        'L',
+                        'Z',
+                        'F',
+                        platform::VK_LBUTTON,
+                        platform::VK_RBUTTON,
+                        '3',
+                        '7'};
+
+// One tick's input out of the generator: keys pressed and let go, now and
+// then the editor, a level change, minimising, the pause or the mouse.
 void RandomInput(std::mt19937& random, int& minimisedFor) {
-    static constexpr int held[] = {platform::VK_UP,
-                                   platform::VK_DOWN,
-                                   platform::VK_LEFT,
-                                   platform::VK_RIGHT,
-                                   'W',
-                                   'A',
-                                   'S',
-                                   'D',
-                                   platform::VK_SPACE,
-                                   'L',
-                                   'Z',
-                                   'F',
-                                   platform::VK_LBUTTON,
-                                   platform::VK_RBUTTON,
-                                   '3',
-                                   '7'};
     uint32_t roll = random() % 1000;
-    int key = held[random() % (sizeof held / sizeof held[0])];
+    int key = HeldKeys[random() % (sizeof HeldKeys / sizeof HeldKeys[0])];
     // Keys go down and up often; Z stays rare, or the level restarts all
     // the time.
     if (key == 'Z' || key == 'F') {

@@ -3,6 +3,8 @@
 // first sees the difference.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "platform/headless/headless.h"
 #include "render/draw.h"
 #include "replay/checksum.h"
@@ -115,10 +117,13 @@ TEST(ReplayFile, AnythingOutOfPlaceIsRefused) {
     EXPECT_EQ(Decode(good.substr(0, good.size() - 1)), ReplayNotAReplay);
 
     std::string error;
-    // Keys must come in order.
+    // Keys must come in order,
     size_t keys = good.find(std::string("\x02\x02\x20\x26", 4));
     ASSERT_NE(keys, std::string::npos);
     EXPECT_EQ(Decode(with(keys + 2, 0x30), &error), ReplayNotAReplay);
+    EXPECT_NE(error.find("order"), std::string::npos) << error;
+    // and each at most once.
+    EXPECT_EQ(Decode(with(keys + 3, 0x20), &error), ReplayNotAReplay);
     EXPECT_NE(error.find("order"), std::string::npos) << error;
     // A run of ticks may not pass a checksum's place, nor a checksum stand
     // anywhere else.
@@ -127,6 +132,18 @@ TEST(ReplayFile, AnythingOutOfPlaceIsRefused) {
     EXPECT_EQ(Decode(with(run + 1, 0x65), &error), ReplayNotAReplay);
     EXPECT_EQ(Decode(with(run + 1, 0x63), &error), ReplayNotAReplay);
     EXPECT_NE(error.find("checksum"), std::string::npos) << error;
+    // Nor may the checksum be left out where it is due.
+    std::string unchecked = good;
+    unchecked.erase(run + 2, 5);
+    EXPECT_EQ(Decode(unchecked, &error), ReplayNotAReplay);
+    EXPECT_NE(error.find("missing"), std::string::npos) << error;
+    // The end names the run's own number of ticks (150: 0x96 0x01), no more
+    // and no fewer.
+    const size_t end = good.size() - 7;
+    ASSERT_EQ(good.substr(end, 3), std::string("\x00\x96\x01", 3));
+    EXPECT_EQ(Decode(with(end + 1, char(0x97)), &error), ReplayNotAReplay);
+    EXPECT_NE(error.find("151 ticks"), std::string::npos) << error;
+    EXPECT_EQ(Decode(with(end + 1, char(0x95)), &error), ReplayNotAReplay);
     // Numbers only in their shortest form.
     std::string longer = good;
     longer.replace(run + 1, 1, std::string("\xE4\x00", 2));
@@ -239,4 +256,27 @@ TEST(ReplayPlayback, ABoxTheRecordingDoesNotHaveIsADesync) {
     replay.events.insert(replay.events.begin() + 10, help);
     EXPECT_EQ(PlayBack(replay, 0), PlaybackDesync);
     EXPECT_NE(PlaybackDesyncReason().find("box"), std::string::npos);
+}
+
+TEST(ReplayPlayback, ARecordedBoxMustOpenAndBeAnsweredInItsKind) {
+    const ReplayRecord recorded = RecordRun();
+    auto box = std::find_if(recorded.events.begin(), recorded.events.end(),
+                            [](const ReplayEvent& e) { return e.op == ReplayBox; });
+    ASSERT_NE(box, recorded.events.end()) << "the start-up box was recorded";
+    ASSERT_EQ(box->value, uint32_t(platform::IDOK));
+    // An OK box answered Yes in the recording.
+    ReplayRecord replay = recorded;
+    replay.events[size_t(box - recorded.events.begin())].value = platform::IDYES;
+    EXPECT_EQ(PlayBack(replay, 0), PlaybackDesync);
+    EXPECT_NE(PlaybackDesyncReason().find("answered it otherwise"), std::string::npos)
+        << PlaybackDesyncReason();
+    // An answer among the ticks, to a box that never opens.
+    replay = recorded;
+    ReplayEvent extra;
+    extra.op = ReplayBox;
+    extra.value = platform::IDOK;
+    replay.events.insert(replay.events.end() - 3, extra);
+    EXPECT_EQ(PlayBack(replay, 0), PlaybackDesync);
+    EXPECT_NE(PlaybackDesyncReason().find("did not open"), std::string::npos)
+        << PlaybackDesyncReason();
 }

@@ -1,0 +1,169 @@
+// How the cells look: round item balls with letters that stand out, ice that
+// keeps its tones small, water that cycles smoothly, ground and walls that
+// tile. Judgement, under the label taste.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "tests/unit/asset_files.h"
+
+using namespace asset_files;
+
+namespace {
+
+double Luma(uint32_t c) {
+    return 0.299 * (c >> 16) + 0.587 * ((c >> 8) & 0xFF) + 0.114 * (c & 0xFF);
+}
+
+// Relative luminance of an sRGB colour, for contrast ratios.
+double RelativeLuminance(double r, double g, double b) {
+    auto linear = [](double v) {
+        v /= 255.0;
+        return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(r) + 0.7152 * linear(g) + 0.0722 * linear(b);
+}
+
+// How much two cell images differ, on average per channel.
+double CellDifference(const Bitmap& s, int a, int b) {
+    double sum = 0;
+    for (int v = 0; v < 64; ++v)
+        for (int u = 0; u < 64; ++u) {
+            uint32_t p = s.At(CellX(a) + u, CellY(a) + v), q = s.At(CellX(b) + u, CellY(b) + v);
+            for (int k = 0; k < 24; k += 8)
+                sum += std::abs(int((p >> k) & 0xFF) - int((q >> k) & 0xFF));
+        }
+    return sum / (64.0 * 64.0 * 3.0);
+}
+
+}  // namespace
+
+TEST(CellTaste, ItemsAreRoundBalls) {
+    Bitmap s = LoadSheet("cells.bmp");
+    ASSERT_EQ(s.height, 896);
+    for (int n = 24; n < 28; ++n) {
+        int x = CellX(n), y = CellY(n);
+        for (int v = 0; v < 64; ++v)
+            for (int u = 0; u < 64; ++u) {
+                double d = std::hypot(u + 0.5 - 32, v + 0.5 - 32);
+                if (d > 31.5) {
+                    EXPECT_FALSE(Opaque(s, x, y, 64, 64, u, v)) << n << " " << u << "," << v;
+                } else if (d < 24) {
+                    EXPECT_TRUE(Opaque(s, x, y, 64, 64, u, v)) << n << " " << u << "," << v;
+                }
+            }
+        // A big white letter: many near-white pixels in the middle.
+        int white = 0;
+        for (int v = 16; v < 48; ++v)
+            for (int u = 16; u < 48; ++u) {
+                uint32_t c = s.At(x + u, y + v);
+                white += (c >> 16) > 225 && ((c >> 8) & 0xFF) > 225 && (c & 0xFF) > 225;
+            }
+        EXPECT_GT(white, 150) << n;
+    }
+}
+
+// Seen at a quarter of its size (as in the levels overview), ice must not
+// turn into a blank white square: darker patches and a real spread of tones,
+// yet still pale and bluish.
+TEST(CellTaste, IceKeepsItsTonesAtAQuarter) {
+    Bitmap s = LoadSheet("cells.bmp");
+    ASSERT_EQ(s.height, 896);
+    double sum = 0, lo = 255, hi = 0, red = 0, blue = 0;
+    for (int by = 0; by < 16; ++by)
+        for (int bx = 0; bx < 16; ++bx) {
+            double l = 0;
+            for (int v = 0; v < 4; ++v)
+                for (int u = 0; u < 4; ++u) {
+                    uint32_t c = s.At(CellX(9) + 4 * bx + u, CellY(9) + 4 * by + v);
+                    l += Luma(c) / 16.0;
+                    red += c >> 16;
+                    blue += c & 0xFF;
+                }
+            sum += l;
+            lo = std::min(lo, l);
+            hi = std::max(hi, l);
+        }
+    EXPECT_LE(sum / 256.0, 220.0);
+    EXPECT_GE(hi - lo, 40.0);
+    EXPECT_GE(sum / 256.0, 170.0) << "ice is pale";
+    EXPECT_GT(blue, red * 1.08) << "ice is bluish";
+}
+
+// The letters on the item balls must stand out from the glass right around
+// them: at least 3:1 between the letter and its surround.
+TEST(CellTaste, ItemLettersContrastWithTheirBalls) {
+    Bitmap s = LoadSheet("cells.bmp");
+    ASSERT_EQ(s.height, 896);
+    for (int n = 24; n < 28; ++n) {
+        int x = CellX(n), y = CellY(n);
+        auto letter = [&](int u, int v) {
+            uint32_t c = s.At(x + u, y + v);
+            return u >= 14 && u < 50 && v >= 12 && v < 52 && (c >> 16) > 225 &&
+                   ((c >> 8) & 0xFF) > 225 && (c & 0xFF) > 225;
+        };
+        double letterLum = 0, aroundLum = 0;
+        int letters = 0, around = 0;
+        for (int v = 2; v < 62; ++v)
+            for (int u = 2; u < 62; ++u) {
+                uint32_t c = s.At(x + u, y + v);
+                double l = RelativeLuminance(c >> 16, (c >> 8) & 0xFF, c & 0xFF);
+                if (letter(u, v)) {
+                    letterLum += l;
+                    ++letters;
+                    continue;
+                }
+                bool near = false;
+                for (int dv = -2; dv <= 2 && !near; ++dv)
+                    for (int du = -2; du <= 2 && !near; ++du)
+                        near = letter(u + du, v + dv);
+                if (near && Opaque(s, x, y, 64, 64, u, v)) {
+                    aroundLum += l;
+                    ++around;
+                }
+            }
+        ASSERT_GT(letters, 150) << n;
+        ASSERT_GT(around, 100) << n;
+        double ratio = (letterLum / letters + 0.05) / (aroundLum / around + 0.05);
+        EXPECT_GE(ratio, 3.0) << "item " << n;
+    }
+}
+
+TEST(CellTaste, WaterFramesFormOneSmoothCycle) {
+    Bitmap s = LoadSheet("cells.bmp");
+    ASSERT_EQ(s.height, 896);
+    for (int n = 12; n < 23; ++n) {
+        double step = CellDifference(s, n, n + 1);
+        EXPECT_GT(step, 0.5) << "frames " << n << " and " << n + 1 << " are the same";
+        // Half a cycle apart differs far more than neighbouring frames do.
+        EXPECT_LT(step * 1.5, CellDifference(s, n, 12 + (n - 12 + 6) % 12)) << n;
+    }
+    // One cycle: the last frame leads back toward the first.
+    EXPECT_LT(CellDifference(s, 23, 12) * 1.5, CellDifference(s, 23, 17));
+}
+
+TEST(CellTaste, GroundAndWallCellsTile) {
+    Bitmap s = LoadSheet("cells.bmp");
+    ASSERT_EQ(s.height, 896);
+    for (int n : {0, 1, 7, 8, 9, 11, 12, 18}) {
+        int x = CellX(n), y = CellY(n);
+        auto diff = [&](int u0, int v0, int u1, int v1) {
+            uint32_t p = s.At(x + u0, y + v0), q = s.At(x + u1, y + v1);
+            int d = 0;
+            for (int k = 0; k < 24; k += 8)
+                d += std::abs(int((p >> k) & 0xFF) - int((q >> k) & 0xFF));
+            return d;
+        };
+        double seam = 0, inside = 0;
+        for (int t = 0; t < 64; ++t) {
+            seam += diff(63, t, 0, t) + diff(t, 63, t, 0);
+            inside +=
+                diff(31, t, 32, t) + diff(t, 31, t, 32) + diff(15, t, 16, t) + diff(t, 47, t, 48);
+        }
+        EXPECT_LT(seam, inside + 64 * 6) << "cell " << n;
+    }
+}
