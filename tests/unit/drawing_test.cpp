@@ -196,7 +196,7 @@ TEST(DrawGround, MatchesTheBackgroundWithEveryCellDrawnOverIt) {
 // points: a step of bulletDamage / 10 pixels for every 20 of reload left.
 TEST(DrawTank, TheGunIsPushedBackByItsRecoil) {
     PlainBattle();
-    DrawTerrain();
+    DrawGround();
     PresentFrame();
     const software::Pixels bare = headless::WindowPicture()->pixels;
     struct Case {
@@ -212,7 +212,7 @@ TEST(DrawTank, TheGunIsPushedBackByItsRecoil) {
             tank.turretDir = d;
             tank.reloadTimer = c.reload;
             tank.bulletDamage = c.damage;
-            DrawTerrain();
+            DrawGround();
             DrawTank(tank, false);
             PresentFrame();
             const int band = 10 * tank.band;
@@ -229,7 +229,7 @@ TEST(DrawTank, TheGunIsPushedBackByItsRecoil) {
 // back over its seven frames, and the shell over it.
 TEST(DrawBullet, TheTrailFollowsTheBulletAtItsSevenDistances) {
     PlainBattle();
-    DrawTerrain();
+    DrawGround();
     PresentFrame();
     const software::Pixels bare = headless::WindowPicture()->pixels;
     const int32_t distance[] = {36, 28, 20, 12, 20, 28, 36};
@@ -244,7 +244,7 @@ TEST(DrawBullet, TheTrailFollowsTheBulletAtItsSevenDistances) {
                                 .speed = 8,
                                 .damage = 10,
                                 .frame = f};
-            DrawTerrain();
+            DrawGround();
             DrawBullet(bullet);
             PresentFrame();
             const software::Pixels trail = WithSprite(
