@@ -45,10 +45,11 @@ bool Recordable(const ReplayRecord& replay) {
     uint32_t ticks = 0;
     bool checkDue = false;
     for (const ReplayEvent& e : replay.events) {
-        // A checksum follows every 100th tick, and stands nowhere else.
-        if (checkDue != (e.op == ReplayCheck))
+        // A checksum follows every 100th tick (after the answers of the boxes
+        // that tick opened), and stands nowhere else.
+        if (checkDue ? e.op != ReplayCheck && e.op != ReplayBox : e.op == ReplayCheck)
             return false;
-        checkDue = false;
+        checkDue = checkDue && e.op == ReplayBox;
         bool fits = e.op == ReplayKeys || e.op == ReplayClose;
         if (e.op == ReplayTicks) {
             fits = e.count >= 1 && e.count <= 100 - ticks % 100;
@@ -69,23 +70,6 @@ bool Recordable(const ReplayRecord& replay) {
             return false;
     }
     return !checkDue && ticks == replay.totalTicks;
-}
-
-// Ticks as the recorder adds them, each run that reaches a checksum's place
-// followed by its checksum.
-void AddTicks(ReplayRecord& replay, uint32_t count, FuzzedDataProvider& in) {
-    while (count > 0) {
-        const uint32_t before = replay.totalTicks;
-        AppendTicks(replay, count);
-        count -= replay.totalTicks - before;
-        if (replay.totalTicks % ReplayCheckInterval == 0) {
-            ReplayEvent check;
-            check.op = ReplayCheck;
-            check.value = in.ConsumeIntegral<uint32_t>();
-            check.count = replay.totalTicks;
-            AppendEvent(replay, check);
-        }
-    }
 }
 
 ReplayEvent MakeEvent(uint8_t op, FuzzedDataProvider& in) {
@@ -118,6 +102,25 @@ ReplayEvent MakeEvent(uint8_t op, FuzzedDataProvider& in) {
             break;
     }
     return event;
+}
+
+// Ticks as the recorder adds them, each run that reaches a checksum's place
+// followed by the boxes its last tick opened and its checksum.
+void AddTicks(ReplayRecord& replay, uint32_t count, FuzzedDataProvider& in) {
+    while (count > 0) {
+        const uint32_t before = replay.totalTicks;
+        AppendTicks(replay, count);
+        count -= replay.totalTicks - before;
+        if (replay.totalTicks % ReplayCheckInterval == 0) {
+            for (int boxes = in.ConsumeIntegralInRange(0, 3) - 1; boxes > 0; --boxes)
+                AppendEvent(replay, MakeEvent(ReplayBox, in));
+            ReplayEvent check;
+            check.op = ReplayCheck;
+            check.value = in.ConsumeIntegral<uint32_t>();
+            check.count = replay.totalTicks;
+            AppendEvent(replay, check);
+        }
+    }
 }
 
 // A replay the game could have recorded, its choices taken from the bytes.

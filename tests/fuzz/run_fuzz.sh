@@ -5,6 +5,7 @@
 # time-out); each target's corpus grows from run to run.
 # usage: run_fuzz.sh FUZZ_BUILD_DIR [SECONDS]       the budget in all, shared (default 60)
 #        run_fuzz.sh --each SECONDS FUZZ_BUILD_DIR  that long for every target
+# MORVASK_FUZZ_RUNS=N ends a target after N runs if that comes first.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 each=""
@@ -23,7 +24,7 @@ rm -rf "$seeds"
 mkdir -p "$seeds/map" "$seeds/settings" "$seeds/replay"
 "$build/morvask-fuzz-seeds" "$seeds"
 cp "$root"/tests/fuzz/seeds/settings/* "$seeds/settings/"
-cp "$root"/tests/replays/*.mvr "$seeds/replay/"
+cp "$root"/tests/replays/*.mvr "$root"/tests/fuzz/seeds/replay/* "$seeds/replay/"
 
 # The longest input each reader gets: a saved map is 29,711 bytes, the
 # replays of the tests a few thousand bytes, a settings file 1,700.
@@ -49,19 +50,21 @@ for name in "${targets[@]}"; do
     mkdir -p "$corpus" "$findings"
     dict=()
     [ -f "$root/tests/fuzz/$name.dict" ] && dict=(-dict="$root/tests/fuzz/$name.dict")
+    runs=()
+    [ -n "${MORVASK_FUZZ_RUNS:-}" ] && runs=(-runs="$MORVASK_FUZZ_RUNS")
     status=0
-    "$build/morvask-fuzz-$name" -max_total_time="$seconds" -max_len="$(max_len "$name")" \
+    "$build/morvask-fuzz-$name" -max_total_time="$seconds" "${runs[@]}" -max_len="$(max_len "$name")" \
         -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$findings/" \
         "${dict[@]}" "$corpus" "$seeds/$name" >"$log" 2>&1 || status=$?
-    runs="$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$' || true)"
+    done_runs="$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$' || true)"
     found="$(find "$findings" -type f | head -n 5)"
     if [ "$status" -ne 0 ] || [ -n "$found" ]; then
         tail -n 30 "$log"
-        echo "fuzz $name: FAILED (exit $status) after ${runs:-?} runs; see $log" >&2
+        echo "fuzz $name: FAILED (exit $status) after ${done_runs:-?} runs; see $log" >&2
         [ -n "$found" ] && echo "findings: $found" >&2
         failed=1
     else
-        echo "fuzz $name: ${runs:-0} runs in $seconds s, no finding"
+        echo "fuzz $name: ${done_runs:-0} runs in at most $seconds s, no finding"
     fi
 done
 exit "$failed"
