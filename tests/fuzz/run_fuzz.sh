@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Fuzzes every reader of outside input from its seeds, one target after the
-# other: the map file, the replay file and the settings file. Fails on any
-# finding (a crash, a sanitizer report, a broken property, a leak, a
-# time-out); each target's corpus grows from run to run.
+# other: the map file, the replay file, the settings file and morvask-sim's
+# scripts. Fails on any finding (a crash, a sanitizer report, a broken
+# property, a leak, a time-out); each target's corpus grows from run to run.
 # usage: run_fuzz.sh FUZZ_BUILD_DIR [SECONDS]       the budget in all, shared (default 60)
 #        run_fuzz.sh --each SECONDS FUZZ_BUILD_DIR  that long for every target
 # MORVASK_FUZZ_RUNS=N ends a target after N runs if that comes first.
@@ -14,20 +14,21 @@ if [ "${1:-}" = --each ]; then
     shift 2
 fi
 build="$(realpath "$1")"
-targets=(map replay settings)
-seconds="${each:-$(( ${2:-60} / ${#targets[@]} ))}"
-[ "$seconds" -ge 1 ] || seconds=1
+targets=(map replay settings script)
+budget="${2:-60}"
+started=$SECONDS
 
 # Seeds, made afresh: what the game writes, and the tests' own files.
 seeds="$build/fuzz-seeds"
 rm -rf "$seeds"
-mkdir -p "$seeds/map" "$seeds/settings" "$seeds/replay"
+mkdir -p "$seeds/map" "$seeds/settings" "$seeds/replay" "$seeds/script"
 "$build/morvask-fuzz-seeds" "$seeds"
 cp "$root"/tests/fuzz/seeds/settings/* "$seeds/settings/"
 cp "$root"/tests/replays/*.mvr "$root"/tests/fuzz/seeds/replay/* "$seeds/replay/"
+cp "$root"/tests/scenarios/*.sim "$seeds/script/"
 
 # The longest input each reader gets: a saved map is 29,711 bytes, the
-# replays of the tests a few thousand bytes, a settings file 1,700.
+# replays and scripts of the tests a few thousand, a settings file 1,700.
 max_len() {
     case "$1" in
     map) echo 65536 ;;
@@ -42,7 +43,13 @@ max_len() {
 export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}quarantine_size_mb=16"
 
 failed=0
+left=${#targets[@]}
 for name in "${targets[@]}"; do
+    # A shared budget counts everything: each target gets its share of what
+    # is left, less three seconds for starting and stopping.
+    seconds="${each:-$(((budget - (SECONDS - started)) / left - 3))}"
+    [ "$seconds" -ge 1 ] || seconds=1
+    left=$((left - 1))
     corpus="$build/fuzz-corpus/$name"
     findings="$build/fuzz-findings/$name"
     log="$build/fuzz-$name.log"
