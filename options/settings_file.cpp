@@ -18,9 +18,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Far more than any settings file needs; a larger file is not read.
-constexpr size_t MaxSettingsFileBytes = 64 * 1024;
-
 std::string Trimmed(const std::string& text) {
     size_t first = 0;
     size_t last = text.size();
@@ -270,6 +267,12 @@ std::string WithSetting(const std::string& text, const std::string& key, const s
     return result + key + " = " + value + "\n";
 }
 
+bool RewriteSetting(const std::string& text, const std::string& key, const std::string& value,
+                    std::string& rewritten) {
+    rewritten = WithSetting(text, key, value);
+    return rewritten.size() <= MaxSettingsFileBytes;
+}
+
 bool SaveSetting(const std::string& path, const std::string& key, const std::string& value) {
     std::string text = DefaultSettingsText();
     std::error_code error;
@@ -279,7 +282,9 @@ bool SaveSetting(const std::string& path, const std::string& key, const std::str
     } else {
         fs::create_directories(fs::path(path).parent_path(), error);
     }
-    return platform::ReplaceFileWhole(path.c_str(), WithSetting(text, key, value));
+    std::string rewritten;
+    return RewriteSetting(text, key, value, rewritten) &&
+           platform::ReplaceFileWhole(path.c_str(), rewritten);
 }
 
 void LoadPlayerSettings(const std::string& path) {

@@ -4,6 +4,7 @@
 // while playing.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -16,6 +17,10 @@ enum ScaleMode : int32_t {
     ScaleInteger = 0,
     ScaleFit = 1,
 };
+
+// Far more than any settings file needs; a larger file is neither read nor
+// written.
+inline constexpr size_t MaxSettingsFileBytes = 64 * 1024;
 
 struct SettingsRecord {
     Language language = Chinese;
@@ -68,6 +73,13 @@ SettingsRecord LoadSettingsFile(const std::string& path, std::vector<std::string
 // rewritten in place (its comment kept) or, when none does, a line is added.
 std::string WithSetting(const std::string& text, const std::string& key, const std::string& value);
 
-// Remembers one choice in the file at `path`, replacing the file whole;
-// false when it could not be written.
+// The text the game writes back when one choice changes (WithSetting's);
+// false when it would be too large to be read again.
+bool RewriteSetting(const std::string& text, const std::string& key, const std::string& value,
+                    std::string& rewritten);
+
+// Remembers one choice in the file at `path`, replacing the file whole, so
+// that a kill at any moment leaves the old file or the new one and two games
+// saving at once leave one of their two files; false when it could not be
+// written.
 bool SaveSetting(const std::string& path, const std::string& key, const std::string& value);

@@ -89,7 +89,7 @@ std::string OpName(uint8_t op) {
 // What the events read so far say about those still to come.
 struct RunSoFar {
     uint32_t ticks = 0;
-    bool checkDue = false;  // a checksum must come next
+    bool checkDue = false;  // a checksum must come next (after any box answers)
     int32_t mouseX = 0;     // mouse positions are told as moves from the last
     int32_t mouseY = 0;
 };
@@ -225,7 +225,9 @@ bool ReadEvents(Reader& in, ReplayRecord& replay) {
         uint8_t op = 0;
         if (!in.Byte(op))
             return false;
-        if (run.checkDue && op != ReplayCheck)
+        // The checksum is of the state after the whole tick: the answers of the
+        // boxes that tick opened come before it.
+        if (run.checkDue && op != ReplayCheck && op != ReplayBox)
             return in.Fail("a checksum is missing after tick " + std::to_string(run.ticks));
         if (op == ReplayEnd)
             return ReadEnd(in, run, replay);

@@ -1,5 +1,7 @@
-// Writes the map reader's seed corpus: the built-in levels as a saved map,
-// with LF line ends, cut short, and each level alone.
+// Writes the seeds of the fuzz targets that the game itself can make: for the
+// map reader the built-in levels as a saved map, with LF line ends, cut
+// short, and each level alone; for the settings reader the file of the first
+// start, with CR LF line ends, and with choices saved into it.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -7,6 +9,7 @@
 #include "levels/builtin_levels.h"
 #include "levels/level_grid.h"
 #include "levels/map_file.h"
+#include "options/settings_file.h"
 
 namespace {
 
@@ -18,14 +21,7 @@ bool Write(const std::string& path, const std::string& text) {
     return std::fclose(file) == 0 && ok;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: morvask-fuzz-seeds DIRECTORY\n");
-        return 2;
-    }
-    const std::string dir = argv[1];
+bool WriteMapSeeds(const std::string& dir) {
     const std::vector<int32_t> levels = BuiltInLevels();
     const std::string whole = FormatLevelSet(levels);
     std::string unix = whole;
@@ -38,6 +34,30 @@ int main(int argc, char** argv) {
                                  levels.begin() + (level + 1) * LevelCellCount);
         ok = Write(dir + "/level-" + std::to_string(level + 1) + ".txt", FormatLevelSet(one));
     }
+    return ok;
+}
+
+bool WriteSettingsSeeds(const std::string& dir) {
+    const std::string first = DefaultSettingsText();
+    std::string crlf;
+    for (char c : first)
+        crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    const std::string saved = WithSetting(WithSetting(first, "fullscreen", "yes"), "volume", "40");
+    return Write(dir + "/first-start.ini", first) && Write(dir + "/first-start-crlf.ini", crlf) &&
+           Write(dir + "/saved.ini", saved) &&
+           Write(dir + "/added.ini", WithSetting("lang = en", "volume", "70"));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr,
+                     "usage: morvask-fuzz-seeds DIRECTORY (with map/ and settings/ in it)\n");
+        return 2;
+    }
+    const std::string dir = argv[1];
+    bool ok = WriteMapSeeds(dir + "/map") && WriteSettingsSeeds(dir + "/settings");
     if (!ok)
         std::fprintf(stderr, "morvask-fuzz-seeds: cannot write into %s\n", dir.c_str());
     return ok ? 0 : 1;

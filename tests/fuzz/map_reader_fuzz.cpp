@@ -1,6 +1,8 @@
 // libFuzzer target of the map file's reader: any bytes as map.txt's text.
 // The reader must stay inside the level set and agree, cell for cell, with a
-// second reader written here from the file format with other means.
+// second reader written here from the file format with other means, and what
+// it read must save as text that reads back to the same cells.
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <cstdlib>
@@ -12,59 +14,132 @@
 
 namespace {
 
-constexpr const char* Blanks = " \t\n\r\v\f";
+// The blanks of the format, by table (the game's reader compares).
+struct BlankTable {
+    bool blank[256] = {};
+    constexpr BlankTable() {
+        for (unsigned char c : {' ', '\t', '\n', '\r', '\v', '\f'})
+            blank[c] = true;
+    }
+};
+constexpr BlankTable Blanks;
 
-// Number, then separator, as the format says: a number is an optional sign
-// and digits after blanks (and must fit 32 bits); a separator is the rest up
-// to the next blank, and there must be one before the next number.
-void ReferenceRead(const std::string& text, std::vector<int32_t>& levels) {
+bool Blank(char c) {
+    return Blanks.blank[static_cast<unsigned char>(c)];
+}
+
+size_t SkipBlanks(const std::string& text, size_t at) {
+    while (at < text.size() && Blank(text[at]))
+        ++at;
+    return at;
+}
+
+// Reads one number at `at` (after the blanks): an optional sign and digits
+// that must fit 32 bits, judged by from_chars on at most eleven characters,
+// since leading zeros carry nothing. False when there is none or it is too
+// large.
+bool ReferenceNumber(const std::string& text, size_t& at, int32_t& value) {
+    at = SkipBlanks(text, at);
+    if (at == text.size())
+        return false;
+    const bool negative = text[at] == '-';
+    const size_t digits = at + (negative || text[at] == '+' ? 1 : 0);
+    size_t end = digits;
+    while (end < text.size() && text[end] >= '0' && text[end] <= '9')
+        ++end;
+    if (end == digits)
+        return false;
+    size_t first = digits;
+    while (first + 1 < end && text[first] == '0')
+        ++first;
+    // Eleven significant digits are past 32 bits whatever they say.
+    if (end - first > 10)
+        return false;
+    char number[12];
+    size_t length = 0;
+    if (negative)
+        number[length++] = '-';
+    for (size_t k = first; k < end; ++k)
+        number[length++] = text[k];
+    auto [ptr, error] = std::from_chars(number, number + length, value);
+    if (error != std::errc() || ptr != number + length)
+        return false;
+    at = end;
+    return true;
+}
+
+// Number, then separator, as the format says: a separator is the rest up to
+// the next blank after any blanks, and there must be one before the next
+// number. Returns how many cells it read.
+size_t ReferenceRead(const std::string& text, std::vector<int32_t>& levels) {
     size_t at = 0;
     for (size_t k = 0; k < levels.size(); ++k) {
-        at = text.find_first_not_of(Blanks, at, 6);
-        if (at == std::string::npos)
-            return;
-        size_t digits = at + (text[at] == '+' || text[at] == '-' ? 1 : 0);
-        size_t end = digits;
-        while (end < text.size() && text[end] >= '0' && text[end] <= '9')
-            ++end;
-        if (end == digits)
-            return;
-        // from_chars takes no '+', and its range check is its own.
-        std::string number = (text[at] == '-' ? "-" : "") + text.substr(digits, end - digits);
         int32_t value = 0;
-        auto [ptr, error] = std::from_chars(number.data(), number.data() + number.size(), value);
-        if (error != std::errc() || ptr != number.data() + number.size())
-            return;
+        if (!ReferenceNumber(text, at, value))
+            return k;
         levels[k] = value;
-        at = end;
         if (k + 1 == levels.size())
-            return;
-        at = text.find_first_not_of(Blanks, at, 6);
-        if (at == std::string::npos)
-            return;
-        at = text.find_first_of(Blanks, at, 6);
-        if (at == std::string::npos)
-            at = text.size();
+            return k + 1;
+        at = SkipBlanks(text, at);
+        if (at == text.size())
+            return k + 1;
+        while (at < text.size() && !Blank(text[at]))
+            ++at;
     }
+    return levels.size();
+}
+
+// Cells that no read reaches must keep these values.
+std::vector<int32_t> Untouched() {
+    std::vector<int32_t> levels(static_cast<size_t>(LevelSetSize));
+    for (size_t k = 0; k < levels.size(); ++k)
+        levels[k] = int32_t(k * 7919 % 100003) - 50000;
+    return levels;
+}
+
+// Kept from run to run, so that a run allocates only the saved text.
+struct Buffers {
+    std::vector<int32_t> untouched = Untouched();
+    std::string text;
+    std::vector<int32_t> levels;
+    std::vector<int32_t> reference;
+    std::vector<int32_t> read;
+    std::vector<int32_t> again;
+};
+
+Buffers& Kept() {
+    static Buffers buffers;
+    return buffers;
 }
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const std::string text(reinterpret_cast<const char*>(data), size);
-    // Cells that no read reaches must keep these values.
-    std::vector<int32_t> levels(size_t(LevelCount) * LevelCellCount);
-    for (size_t k = 0; k < levels.size(); ++k)
-        levels[k] = int32_t(k * 7919 % 100003) - 50000;
-    std::vector<int32_t> reference = levels;
-    ReadLevelSetText(text, levels);
-    ReferenceRead(text, reference);
-    if (levels.size() != reference.size() || levels != reference)
-        std::abort();
-    // What was read saves as text that reads back to the same cells.
+// The whole level set saves and reads back: checked once, since it does not
+// depend on the input (each run checks the cells its input set).
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    std::vector<int32_t> levels = Kept().untouched;
     std::vector<int32_t> again(levels.size(), 0);
     ReadLevelSetText(FormatLevelSet(levels), again);
     if (again != levels)
+        std::abort();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    Buffers& b = Kept();
+    b.text.assign(reinterpret_cast<const char*>(data), size);
+    b.levels = b.untouched;
+    b.reference = b.untouched;
+    ReadLevelSetText(b.text, b.levels);
+    const size_t count = ReferenceRead(b.text, b.reference);
+    if (b.levels != b.reference)
+        std::abort();
+    // What was read saves as text that reads back to the same cells; the
+    // cells after those keep the values checked at the start.
+    b.read.assign(b.levels.begin(), b.levels.begin() + std::ptrdiff_t(count));
+    b.again.assign(count, 0);
+    ReadLevelSetText(FormatLevelSet(b.read), b.again);
+    if (b.again != b.read)
         std::abort();
     return 0;
 }

@@ -1,9 +1,14 @@
 #!/usr/bin/env python3
 """A long soak of the real game through morvask-sim: random play on every one
 of the 35 levels (built-in and loaded from a saved map), editor sessions that
-paint with the mouse far outside the field, saves and loads, with the
-battle's invariants checked at every dump and every load of a just-saved map
-giving back the level set it saved.
+paint with the mouse far outside the field, undo, redo, copy, paste, clear
+and try levels, saves and loads, with the battle's invariants checked at
+every dump and every load of a just-saved map giving back the level set it
+saved. Every session is recorded as a replay, which must then verify as the
+same game.
+
+A session plays about 20,000 ticks (at least 35 sessions, one a level; a
+longer soak goes round the levels again).
 
 Usage: soak.py MORVASK_SIM [TOTAL_TICKS] [SEED]      (defaults: 200000, 1)"""
 import json
@@ -17,6 +22,7 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 from run_scenario import invariants  # noqa: E402
 
 LEVELS = 35
+SESSION_TICKS = 20000
 PLAY_KEYS = ["Up", "Down", "Left", "Right", "Space", "W", "A", "S", "D", "L"]
 
 
@@ -26,9 +32,28 @@ def far_coordinate(rng):
                        rng.randint(0, 959), rng.randint(-70, 1030)])
 
 
+def editor_command(rng, lines):
+    """One of the editor's own commands: undo, redo, copy, paste, clear, or
+    trying the level with some random play (Esc goes back)."""
+    roll = rng.random()
+    if roll < 0.15:
+        lines += ["release all", "press F5"]
+        for _ in range(rng.randint(1, 5)):
+            keys = rng.sample(PLAY_KEYS, rng.randint(0, 3))
+            lines += ["release all"] + (["hold " + " ".join(keys)] if keys else [])
+            lines.append(f"tick {rng.randint(1, 60)}")
+        lines += ["release all", "press Escape"]
+    else:
+        shift = ["Shift"] if rng.random() < 0.2 else []
+        key = rng.choice(["Z", "Z", "Y", "C", "V", "Delete"])
+        lines += ["release all", "hold " + " ".join(["Ctrl"] + shift), f"press {key}",
+                  "release all"]
+
+
 def editor_phase(rng, lines, checks):
     """Into the editor (always from play at the start of a session), paint,
-    page through levels, save, load the save back, and return to play."""
+    page through levels, use the editor's commands, save, load the save back,
+    and return to play."""
     lines += ["answer yes", "press F1"]
     for _ in range(rng.randint(5, 25)):
         x, y = far_coordinate(rng), rng.choice([far_coordinate(rng), rng.randint(0, 703)])
@@ -42,6 +67,8 @@ def editor_phase(rng, lines, checks):
         if rng.random() < 0.3:
             lines.append("press " + rng.choice(["Up", "Down"]))
         lines.append(f"tick {rng.randint(1, 30)}")
+        if rng.random() < 0.25:
+            editor_command(rng, lines)
     lines += ["release all", "dump", "dump levels", "answer yes", "press F3",
               "answer yes", "press F2", "dump levels"]
     checks.append("save-load")
@@ -75,13 +102,13 @@ def play_phase(rng, lines, level, ticks):
     return done
 
 
-def check_output(output, checks, session):
+def check_output(output, checks, session, level):
     problems = []
     state_lines = [l for l in output if l["type"] == "state"]
     # The first dump is in the editor; the second after choosing the level.
     if len(state_lines) < 2 or state_lines[0]["GameMode"] != 5 \
-            or state_lines[1]["LevelIndex"] != session:
-        problems.append(f"session {session}: did not edit and then reach level {session + 1}")
+            or state_lines[1]["LevelIndex"] != level:
+        problems.append(f"session {session}: did not edit and then reach level {level + 1}")
     if not any(l["type"] == "box" and l["text"] == "地图保存成功！" for l in output):
         problems.append(f"session {session}: the save did not succeed")
     states = levels = 0
@@ -108,28 +135,48 @@ def check_output(output, checks, session):
     return states, problems
 
 
+def session_script(rng, session, ticks, cwd):
+    level = session % LEVELS
+    lines = [f"seed {rng.randint(0, 4294967295)}", "answer ok ok "
+             + rng.choice(["yes", "no"]) + " ok", "start"]
+    checks = []
+    # Every session edits and saves; every other one then plays the saved map
+    # instead of the built-in levels.
+    editor_phase(rng, lines, checks)
+    if session % 2 and os.path.exists(os.path.join(cwd, "map.txt")):
+        lines += ["answer yes", "press F2"]
+    played = play_phase(rng, lines, level, ticks)
+    lines.append("close")
+    return lines, checks, played
+
+
+def verify_replay(sim, replay, session):
+    """The session's replay must play back as the same game to its end."""
+    result = subprocess.run([sim, "--verify", replay], text=True, capture_output=True,
+                            timeout=3600)
+    lines = result.stdout.splitlines()
+    if result.returncode != 0 or not lines or json.loads(lines[-1]).get("result") != "same":
+        return [f"session {session}: its replay does not verify (exit {result.returncode}): "
+                f"{result.stdout.strip()[-500:]} {result.stderr.strip()[-1000:]}"]
+    return []
+
+
 def main():
     sim = os.path.abspath(sys.argv[1])
     total = int(sys.argv[2]) if len(sys.argv) > 2 else 200000
     seed = int(sys.argv[3]) if len(sys.argv) > 3 else 1
     rng = random.Random(seed)
-    per_level = total // LEVELS + 1
+    sessions = max(LEVELS, -(-total // SESSION_TICKS))
+    per_session = total // sessions + 1
     ticks = dumps = 0
     problems = []
     with tempfile.TemporaryDirectory(prefix="morvask-soak-") as cwd:
-        for session in range(LEVELS):
-            lines = [f"seed {rng.randint(0, 4294967295)}", "answer ok ok "
-                     + rng.choice(["yes", "no"]) + " ok", "start"]
-            checks = []
-            # Every session edits and saves; every other one then plays the
-            # saved map instead of the built-in levels.
-            editor_phase(rng, lines, checks)
-            if session % 2 and os.path.exists(os.path.join(cwd, "map.txt")):
-                lines += ["answer yes", "press F2"]
-            ticks += play_phase(rng, lines, session, per_level)
-            lines.append("close")
-            result = subprocess.run([sim, "-"], input="\n".join(lines) + "\n", text=True,
-                                    capture_output=True, cwd=cwd, timeout=3600)
+        replay = os.path.join(cwd, "session.mvr")
+        for session in range(sessions):
+            lines, checks, played = session_script(rng, session, per_session, cwd)
+            ticks += played
+            result = subprocess.run([sim, "--record", replay, "-"], input="\n".join(lines) + "\n",
+                                    text=True, capture_output=True, cwd=cwd, timeout=3600)
             if result.returncode != 0:
                 problems.append(f"session {session}: morvask-sim exited {result.returncode}: "
                                 f"{result.stderr.strip()[-2000:]}")
@@ -137,15 +184,18 @@ def main():
             output = [json.loads(l) for l in result.stdout.splitlines()]
             if not output or output[-1]["type"] != "exit":
                 problems.append(f"session {session}: no exit line")
-            count, found = check_output(output, checks, session)
+            count, found = check_output(output, checks, session, session % LEVELS)
             dumps += count
             problems += found
+            problems += verify_replay(sim, replay, session)
             if not os.path.exists(os.path.join(cwd, "map.txt")):
                 problems.append(f"session {session}: no map.txt after the save")
+            print(f"soak: session {session + 1} of {sessions} (level {session % LEVELS + 1}), "
+                  f"{ticks} ticks so far, {len(problems)} problems", flush=True)
     for p in problems[:50]:
         print(p)
-    print(f"soak: {ticks} ticks of play over {LEVELS} levels, {dumps} states checked, "
-          f"{len(problems)} problems")
+    print(f"soak: {ticks} ticks of play in {sessions} sessions over {LEVELS} levels, "
+          f"{dumps} states checked, {sessions} replays verified, {len(problems)} problems")
     return 1 if problems or ticks < total else 0
 
 

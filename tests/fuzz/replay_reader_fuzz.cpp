@@ -1,0 +1,176 @@
+// libFuzzer target of the replay file's reader: any bytes as a .mvr file
+// from another player. A file the reader takes must write back to the very
+// same bytes, a refused one must say why; and a replay made from the same
+// bytes by the recorder's own calls must write a file that reads back equal.
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "levels/level_grid.h"
+#include "replay/file.h"
+
+namespace {
+
+bool SameEvent(const ReplayEvent& a, const ReplayEvent& b) {
+    return a.op == b.op && a.count == b.count && a.value == b.value && a.x == b.x && a.y == b.y &&
+           a.keys == b.keys;
+}
+
+bool SameReplay(const ReplayRecord& a, const ReplayRecord& b) {
+    if (a.events.size() != b.events.size())
+        return false;
+    for (size_t k = 0; k < a.events.size(); ++k)
+        if (!SameEvent(a.events[k], b.events[k]))
+            return false;
+    return a.formatVersion == b.formatVersion && a.programVersion == b.programVersion &&
+           a.seed == b.seed && a.builtInLevelsHash == b.builtInLevelsHash &&
+           a.mapFileKind == b.mapFileKind && a.mapLevels == b.mapLevels &&
+           a.mapBytes == b.mapBytes && a.totalTicks == b.totalTicks &&
+           a.finalChecksum == b.finalChecksum;
+}
+
+// What the format allows (docs/replay-format.md), checked of a replay that
+// was read: a reader that lets a value slip past its range is wrong even
+// when the value writes back to the same bytes.
+bool Recordable(const ReplayRecord& replay) {
+    if (replay.programVersion.size() > 64 || replay.mapFileKind > RawMapFile ||
+        replay.mapBytes.size() > (1u << 20) ||
+        replay.mapLevels.size() != (replay.mapFileKind == LevelSetMapFile ? 5775u : 0u))
+        return false;
+    for (char c : replay.programVersion)
+        if (c < 0x20 || c > 0x7E)
+            return false;
+    uint32_t ticks = 0;
+    bool checkDue = false;
+    for (const ReplayEvent& e : replay.events) {
+        // A checksum follows every 100th tick (after the answers of the boxes
+        // that tick opened), and stands nowhere else.
+        if (checkDue ? e.op != ReplayCheck && e.op != ReplayBox : e.op == ReplayCheck)
+            return false;
+        checkDue = checkDue && e.op == ReplayBox;
+        bool fits = e.op == ReplayKeys || e.op == ReplayClose;
+        if (e.op == ReplayTicks) {
+            fits = e.count >= 1 && e.count <= 100 - ticks % 100;
+            ticks += e.count;
+            checkDue = ticks % 100 == 0;
+        } else if (e.op == ReplayCheck) {
+            fits = e.count == ticks;
+        } else if (e.op == ReplayKeyDown) {
+            fits = e.value >= 1 && e.value <= 254;
+        } else if (e.op == ReplayMouse) {
+            fits = e.x >= 0 && e.x <= 0xFFFF && e.y >= 0 && e.y <= 0xFFFF;
+        } else if (e.op == ReplaySize || e.op == ReplayActivate) {
+            fits = e.value <= (e.op == ReplaySize ? 4u : 2u);
+        } else if (e.op == ReplayBox) {
+            fits = e.value == 1 || e.value == 6 || e.value == 7;
+        }
+        if (!fits)
+            return false;
+    }
+    return !checkDue && ticks == replay.totalTicks;
+}
+
+ReplayEvent MakeEvent(uint8_t op, FuzzedDataProvider& in) {
+    ReplayEvent event;
+    event.op = op;
+    switch (op) {
+        case ReplayKeys:
+            for (int n = in.ConsumeIntegralInRange(0, 8); n > 0; --n)
+                event.keys.set(in.ConsumeIntegral<uint8_t>());
+            if (in.ConsumeBool())
+                event.keys.set(in.PickValueInArray({0, 255}));
+            break;
+        case ReplayKeyDown:
+            event.value = in.ConsumeIntegralInRange(1, 254);
+            break;
+        case ReplayMouse:
+            event.x = in.ConsumeIntegralInRange(0, 0xFFFF);
+            event.y = in.ConsumeIntegralInRange(0, 0xFFFF);
+            break;
+        case ReplaySize:
+            event.value = in.ConsumeIntegralInRange(0, 4);
+            break;
+        case ReplayActivate:
+            event.value = in.ConsumeIntegralInRange(0, 2);
+            break;
+        case ReplayBox:
+            event.value = in.PickValueInArray({1, 6, 7});
+            break;
+        default:
+            break;
+    }
+    return event;
+}
+
+// Ticks as the recorder adds them, each run that reaches a checksum's place
+// followed by the boxes its last tick opened and its checksum.
+void AddTicks(ReplayRecord& replay, uint32_t count, FuzzedDataProvider& in) {
+    while (count > 0) {
+        const uint32_t before = replay.totalTicks;
+        AppendTicks(replay, count);
+        count -= replay.totalTicks - before;
+        if (replay.totalTicks % ReplayCheckInterval == 0) {
+            for (int boxes = in.ConsumeIntegralInRange(0, 3) - 1; boxes > 0; --boxes)
+                AppendEvent(replay, MakeEvent(ReplayBox, in));
+            ReplayEvent check;
+            check.op = ReplayCheck;
+            check.value = in.ConsumeIntegral<uint32_t>();
+            check.count = replay.totalTicks;
+            AppendEvent(replay, check);
+        }
+    }
+}
+
+// A replay the game could have recorded, its choices taken from the bytes.
+ReplayRecord MadeReplay(FuzzedDataProvider& in) {
+    ReplayRecord replay;
+    const size_t versionLength = in.ConsumeIntegralInRange<size_t>(0, 64);
+    for (size_t k = 0; k < versionLength; ++k)
+        replay.programVersion += char(in.ConsumeIntegralInRange(0x20, 0x7E));
+    replay.seed = in.ConsumeIntegral<uint32_t>();
+    replay.builtInLevelsHash = in.ConsumeIntegral<uint32_t>();
+    replay.mapFileKind = in.ConsumeIntegralInRange<uint8_t>(NoMapFile, RawMapFile);
+    if (replay.mapFileKind == LevelSetMapFile) {
+        // A few values, repeated over the whole set, the extremes among them.
+        const int32_t values[4] = {in.ConsumeIntegral<int32_t>(), in.ConsumeIntegral<int32_t>(),
+                                   INT32_MIN, INT32_MAX};
+        replay.mapLevels.resize(LevelSetSize);
+        for (size_t k = 0; k < replay.mapLevels.size(); ++k)
+            replay.mapLevels[k] = values[k * 7 % 11 % 4];
+    } else if (replay.mapFileKind == RawMapFile) {
+        replay.mapBytes = in.ConsumeRandomLengthString(4096);
+    }
+    // A few hundred events meet every rule of the file; more only cost time.
+    while (in.remaining_bytes() > 0 && replay.events.size() < 300) {
+        const uint8_t op = in.ConsumeIntegralInRange<uint8_t>(ReplayTicks, ReplayBox);
+        if (op == ReplayTicks)
+            AddTicks(replay, in.ConsumeIntegralInRange<uint32_t>(1, 1000), in);
+        else
+            AppendEvent(replay, MakeEvent(op, in));
+    }
+    replay.finalChecksum = in.ConsumeIntegral<uint32_t>();
+    return replay;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const std::string bytes(reinterpret_cast<const char*>(data), size);
+    ReplayRecord replay;
+    std::string error;
+    if (DecodeReplay(bytes, replay, error) == ReplayRead) {
+        if (EncodeReplay(replay) != bytes || !Recordable(replay))
+            std::abort();
+    } else if (error.empty()) {
+        std::abort();
+    }
+
+    FuzzedDataProvider in(data, size);
+    const ReplayRecord made = MadeReplay(in);
+    ReplayRecord read;
+    if (DecodeReplay(EncodeReplay(made), read, error) != ReplayRead || !SameReplay(made, read))
+        std::abort();
+    return 0;
+}

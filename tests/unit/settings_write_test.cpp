@@ -1,0 +1,247 @@
+// The settings file against kills and a second game: a save killed at any
+// moment leaves the old file or the new one, two games saving at once leave
+// one of their whole files, and a choice that would make the file too large
+// to read again is not written.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/ptrace.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "options/settings_file.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadAll(const fs::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+void WriteAll(const fs::path& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+class SettingsWrite : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/morvask-settings-write-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        folder = pattern;
+        path = folder / "settings.ini";
+        // A file of some size, so that a kill can land inside its writing.
+        old = DefaultSettingsText();
+        for (int k = 0; k < 400; ++k)
+            old += "# a note the player wrote, kept by every save: " + std::to_string(k) + "\n";
+        WriteAll(path, old);
+    }
+    void TearDown() override { fs::remove_all(folder); }
+
+    // What is in the folder besides the file: only temporary files of saves
+    // that were killed, which the next save removes once they are stale.
+    std::vector<std::string> Others() const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(folder)) {
+            std::string name = entry.path().filename().string();
+            if (name != "settings.ini" && name.rfind("settings.ini.saving-", 0) != 0)
+                names.push_back(name);
+        }
+        return names;
+    }
+
+    fs::path folder;
+    fs::path path;
+    std::string old;
+};
+
+// Stops the child at its next system call's entry or exit; false, with its
+// status, when it ended instead.
+bool NextSyscallStop(pid_t child, int& status) {
+    if (ptrace(PTRACE_SYSCALL, child, nullptr, nullptr) != 0)
+        return false;
+    return waitpid(child, &status, 0) == child && WIFSTOPPED(status);
+}
+
+void KillAndReap(pid_t child) {
+    kill(child, SIGKILL);
+    int status = 0;
+    waitpid(child, &status, 0);
+}
+
+}  // namespace
+
+TEST_F(SettingsWrite, AKillAtEverySystemCallOfASaveLeavesTheOldFileOrTheNew) {
+    const std::string saved = WithSetting(old, "volume", "40");
+    // The save is stopped at the entry and the exit of each of its system
+    // calls in turn and killed there: every moment at which the file system
+    // can see anything of it.
+    bool sawOld = false;
+    bool sawNew = false;
+    for (int stop = 1;; ++stop) {
+        // Each save starts from the old file alone: the temporary files of
+        // earlier kills would add calls to every later save.
+        fs::remove_all(folder);
+        fs::create_directory(folder);
+        WriteAll(path, old);
+        pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            if (ptrace(PTRACE_TRACEME, 0, nullptr, nullptr) != 0)
+                _exit(3);
+            raise(SIGSTOP);
+            _exit(SaveSetting(path.string(), "volume", "40") ? 0 : 1);
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        if (!WIFSTOPPED(status)) {
+            // No tracing here (a sandbox without ptrace).
+            ASSERT_TRUE(WIFEXITED(status));
+            ASSERT_EQ(WEXITSTATUS(status), 3);
+            GTEST_SKIP() << "cannot trace a child process here";
+        }
+        int reached = 0;
+        while (reached < stop && NextSyscallStop(child, status))
+            ++reached;
+        const bool finished = reached < stop;
+        if (finished) {
+            ASSERT_TRUE(WIFEXITED(status));
+            EXPECT_EQ(WEXITSTATUS(status), 0);
+        } else {
+            KillAndReap(child);
+        }
+        const std::string text = ReadAll(path);
+        ASSERT_TRUE(text == old || text == saved) << "torn after stop " << stop;
+        sawOld = sawOld || text == old;
+        sawNew = sawNew || text == saved;
+        EXPECT_TRUE(Others().empty());
+        if (finished) {
+            EXPECT_EQ(text, saved);
+            break;
+        }
+        ASSERT_LT(stop, 10000) << "the save does not end";
+    }
+    EXPECT_TRUE(sawOld);
+    EXPECT_TRUE(sawNew);
+}
+
+TEST_F(SettingsWrite, RandomKillsOfAGameSavingOverAndOverLoseNothing) {
+    // Volume steps as + and - make them, each saved at once; the game is
+    // killed after a random while, over and over.
+    const std::vector<std::string> volumes = {"10", "20", "30", "40", "50"};
+    std::set<std::string> whole = {old};
+    for (const std::string& volume : volumes)
+        whole.insert(WithSetting(old, "volume", volume));
+    std::mt19937 random(29);
+    int killedMidway = 0;
+    size_t leftovers = 0;
+    for (int round = 0; round < 150; ++round) {
+        pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            for (size_t k = 0;; ++k)
+                SaveSetting(path.string(), "volume", volumes[k % volumes.size()]);
+        }
+        usleep(useconds_t(random() % 15000));
+        KillAndReap(child);
+        const std::string text = ReadAll(path);
+        ASSERT_EQ(whole.count(text), 1u) << "torn after round " << round;
+        std::vector<std::string> problems;
+        ParseSettings(text, "settings.ini", problems);
+        EXPECT_TRUE(problems.empty());
+        EXPECT_TRUE(Others().empty());
+        // A temporary file more: this kill landed inside a save.
+        const size_t now = size_t(std::distance(fs::directory_iterator(folder), {})) - 1;
+        killedMidway += now > leftovers;
+        leftovers = now;
+    }
+    // Temporary files of killed saves stay until they are stale; a save that
+    // ends removes its own and leaves the file whole.
+    ASSERT_TRUE(SaveSetting(path.string(), "volume", "60"));
+    EXPECT_EQ(ReadAll(path), WithSetting(old, "volume", "60"));
+    std::printf("%d of 150 kills landed inside a save\n", killedMidway);
+}
+
+TEST_F(SettingsWrite, TwoGamesSavingAtOnceLeaveOneOfTheirWholeFiles) {
+    // One game switches to full screen, the other turns the sound down, both
+    // again and again at the same time, while a third reads the file.
+    const std::string first = WithSetting(old, "fullscreen", "yes");
+    const std::string second = WithSetting(old, "volume", "30");
+    const std::string both = WithSetting(first, "volume", "30");
+    const std::set<std::string> whole = {old, first, second, both};
+    int go[2];
+    ASSERT_EQ(pipe(go), 0);
+    std::vector<pid_t> games;
+    for (int game = 0; game < 2; ++game) {
+        pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            close(go[1]);
+            char byte;
+            if (read(go[0], &byte, 1) != 0)
+                _exit(3);
+            int failed = 0;
+            for (int k = 0; k < 200; ++k)
+                failed += game == 0 ? !SaveSetting(path.string(), "fullscreen", "yes")
+                                    : !SaveSetting(path.string(), "volume", "30");
+            _exit(failed == 0 ? 0 : 1);
+        }
+        games.push_back(child);
+    }
+    close(go[0]);
+    // Both start when the pipe closes.
+    close(go[1]);
+    int reads = 0;
+    while (!games.empty()) {
+        const std::string text = ReadAll(path);
+        ASSERT_EQ(whole.count(text), 1u) << "a torn file was read";
+        ++reads;
+        for (size_t k = games.size(); k-- > 0;) {
+            int status = 0;
+            if (waitpid(games[k], &status, WNOHANG) == games[k]) {
+                EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+                games.erase(games.begin() + std::ptrdiff_t(k));
+            }
+        }
+    }
+    const std::string last = ReadAll(path);
+    EXPECT_TRUE(last == first || last == second || last == both);
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    EXPECT_EQ(names, std::vector<std::string>({"settings.ini"}));
+    std::printf("%d reads while two games saved\n", reads);
+}
+
+TEST_F(SettingsWrite, AChoiceThatWouldMakeTheFileTooLargeToReadIsNotWritten) {
+    // Just under the limit: read as usual; saving a longer line would push it
+    // over, after which the game could not read its own file.
+    std::string large = "volume = 5\n";
+    while (large.size() < MaxSettingsFileBytes - 1)
+        large += "#";
+    large.resize(MaxSettingsFileBytes - 1);
+    large += "\n";
+    WriteAll(path, large);
+    std::vector<std::string> problems;
+    EXPECT_EQ(LoadSettingsFile(path.string(), problems).volume, 5);
+    EXPECT_TRUE(problems.empty());
+    EXPECT_FALSE(SaveSetting(path.string(), "volume", "50"));
+    EXPECT_EQ(ReadAll(path), large);
+    // A choice that keeps it within the limit is saved.
+    ASSERT_TRUE(SaveSetting(path.string(), "volume", "7"));
+    EXPECT_EQ(LoadSettingsFile(path.string(), problems).volume, 7);
+    EXPECT_TRUE(problems.empty());
+}
