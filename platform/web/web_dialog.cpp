@@ -13,8 +13,15 @@
 #include "platform/shared/dialog.h"
 #include "platform/shared/surfaces.h"
 
-EM_JS(void, web_dialog_opened, (const char* text, const char* caption, int yesNo),
-      { Module.morvask.dialogOpened(UTF8ToString(text), UTF8ToString(caption), !!yesNo); });
+// The page hears what the box says and its buttons' labels (a touch screen
+// shows them in a size that can be tapped).
+EM_JS(void, web_dialog_opened,
+      (const char* text, const char* caption, int yesNo, const char* ok, const char* yes,
+       const char* no),
+      {
+          Module.morvask.dialogOpened(UTF8ToString(text), UTF8ToString(caption), !!yesNo,
+                                      [ UTF8ToString(ok), UTF8ToString(yes), UTF8ToString(no) ]);
+      });
 EM_JS(void, web_dialog_closed, (), { Module.morvask.dialogClosed(); });
 EM_JS(int, web_next_dialog_event, (int32_t * values), {
     const event = Module.morvask.nextDialogEvent();
@@ -26,7 +33,7 @@ EM_JS(int, web_next_dialog_event, (int32_t * values), {
 });
 EM_ASYNC_JS(double, web_wait_dialog_frame, (), { return await Module.morvask.waitFrame(); });
 EM_JS(void, web_present_dialog, (const uint32_t* rgba, int width, int height),
-      { Module.morvask.present(rgba, width, height); });
+      { Module.morvask.present(rgba, width, height, 0, 0); });
 
 namespace {
 
@@ -77,11 +84,15 @@ int ShowDialog(const char* textUtf8, const char* captionUtf8, uint32_t type) {
     behind.resize(size_t(ClientWidth) * ClientHeight);
     std::vector<uint32_t> rgba;
     bool yesNo = (type & 0xF) == platform::MB_YESNO;
-    web_dialog_opened(textUtf8, captionUtf8, yesNo);
+    web_dialog_opened(textUtf8, captionUtf8, yesNo, OkText, YesText, NoText);
     Show(behind, box, layout, rgba);
     int answer = 0;
     while (answer == 0) {
         web_wait_dialog_frame();
+        // While the player reads, the pictures still waiting are decoded,
+        // one a frame, as the desktop does; the level after the box starts
+        // without that pause.
+        software::PrepareNextPicture();
         bool redraw = false;
         int32_t values[3] = {};
         while (answer == 0) {
