@@ -75,10 +75,18 @@ window.Morvask = (function () {
   // Held keys: the keyboard's and mouse buttons', and the touch controls'.
   const keyboard = new Uint8Array(256);
   const touch = new Uint8Array(256);
-  M.keyDown = (key) => keyboard[key] | touch[key];
+  // While the game handles a key-down, Ctrl and Shift read as they were when
+  // the key went down: a quick Ctrl+Y is often let go of before the next
+  // animation frame hands the key to the game.
+  let withKey = null;
+  M.keyDown = (key) => keyboard[key] | touch[key] | (withKey && withKey.has(key) ? 1 : 0);
   const events = [];
   M.pushEvent = (event) => events.push(event);
-  M.nextEvent = () => events.shift();
+  M.nextEvent = () => {
+    const event = events.shift();
+    withKey = event && event.modifiers ? event.modifiers : null;
+    return event;
+  };
 
   // A touch control holds or lets go of a key, as the keyboard's key would.
   M.holdTouchKey = (key, down) => {
@@ -136,7 +144,9 @@ window.Morvask = (function () {
     const key = KeyCodes[event.code];
     if (!key || event.metaKey) return;
     keyboard[key] = 1;
-    events.push([1, key, event.repeat ? 1 : 0]);
+    const down = [1, key, event.repeat ? 1 : 0];
+    down.modifiers = new Set([event.ctrlKey && 0x11, event.shiftKey && 0x10].filter((k) => k));
+    events.push(down);
   });
   window.addEventListener("keyup", (event) => {
     const key = KeyCodes[event.code];

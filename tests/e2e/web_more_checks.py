@@ -157,6 +157,7 @@ def gamepad_checks(driver):
 
 def view_session(url, out):
     shots = os.path.join(out, "screenshots")
+    os.makedirs(shots, exist_ok=True)
     profile = tempfile.mkdtemp(prefix="morvask-view-")
     driver = start_browser(profile, out, "1280,800")
     try:
