@@ -112,8 +112,8 @@ def write_service_worker(here, out_dir):
             files.append(relative)
             digest.update(relative.encode() + b"\0" + open(path, "rb").read())
     text = open(os.path.join(here, "sw.js")).read()
-    text = text.replace("@VERSION@", digest.hexdigest()[:16])
-    text = text.replace("@FILES@", json.dumps(["./"] + files))
+    text = text.replace('const Version = "unpacked";', f'const Version = "{digest.hexdigest()[:16]}";')
+    text = text.replace('const Files = ["./"];', f"const Files = {json.dumps(['./'] + files)};")
     with open(os.path.join(out_dir, "sw.js"), "w") as out:
         out.write(text)
 

@@ -19,6 +19,9 @@ window.Morvask = (function () {
     tickMs: 0,
     ticksDropped: 0,
     longFrames: 0,
+    frameWorkMs: 0,
+    presentMs: 0,
+    presentedPixels: 0,
     input: "keys",
     ready: false,
     errors: [],
@@ -244,12 +247,33 @@ window.Morvask = (function () {
     let key = DialogKeys[event.code];
     if (key === undefined) return;
     if (key === 3 && event.shiftKey) key = 4;
-    dialogEvents.push([1, key]);
+    pushDialogEvent([1, key]);
   }
 
   function dialogPointer(kind, x, y) {
-    dialogEvents.push([kind, x, y]);
+    pushDialogEvent([kind, x, y]);
   }
+
+  // An open box waits for its next event, or a while (the gamepad is read
+  // meanwhile), not for animation frames.
+  let wakeDialog = null;
+  function pushDialogEvent(event) {
+    dialogEvents.push(event);
+    if (wakeDialog) wakeDialog();
+  }
+  M.waitDialogInput = (ms) => new Promise((resolve) => {
+    let timer = 0;
+    const finish = () => {
+      if (!timer) return;
+      clearTimeout(timer);
+      timer = 0;
+      wakeDialog = null;
+      M.emit("frame");
+      resolve(performance.now());
+    };
+    timer = setTimeout(finish, dialogEvents.length ? 0 : ms);
+    wakeDialog = finish;
+  });
 
   // An answer given by a touch button or a gamepad: "ok", "yes", "no" (the
   // default button, or the one that changes nothing).
@@ -257,7 +281,7 @@ window.Morvask = (function () {
     if (!page.dialog) return;
     const key = { ok: "Enter", yes: page.dialog.buttons === "yesno" ? "KeyY" : "Enter",
                   no: page.dialog.buttons === "yesno" ? "KeyN" : "Escape", cancel: "Escape" }[answer];
-    dialogEvents.push([1, DialogKeys[key]]);
+    pushDialogEvent([1, DialogKeys[key]]);
   };
 
   M.dialogOpened = (text, caption, yesNo, labels) => {
@@ -276,8 +300,10 @@ window.Morvask = (function () {
 
   // The next animation frame; a hidden page has none, so a slow timeout
   // keeps its events (the page being hidden or shown again) flowing.
-  let lastFrame = 0;
+  let lastFrame = 0, workStarted = 0;
   M.waitFrame = () => new Promise((resolve) => {
+    // What the game did since the last frame came: its ticks and the present.
+    if (workStarted) page.frameWorkMs += performance.now() - workStarted;
     let done = false;
     const finish = () => {
       if (done) return;
@@ -287,6 +313,7 @@ window.Morvask = (function () {
       if (lastFrame && now - lastFrame > 34 && !document.hidden) page.longFrames += 1;
       lastFrame = now;
       M.emit("frame");
+      workStarted = performance.now();
       resolve(now);
     };
     requestAnimationFrame(finish);

@@ -63,7 +63,8 @@
 
   // Browsers start audio only after the player did something: the first key
   // or touch makes the context; until then the channel is silent.
-  const audio = { context: null, gain: null, buffers: {}, source: null, endsAt: 0, waves: null };
+  const audio = { context: null, gain: null, buffers: {}, source: null, endsAt: 0, waves: null,
+                  resting: false, waking: false, restTimer: 0 };
   M.setWaves = (waves) => (audio.waves = waves);
   showVolume();
 
@@ -74,6 +75,7 @@
     audio.gain = audio.context.createGain();
     audio.gain.connect(audio.context.destination);
     showVolume();
+    restLater(0);
     for (const number in audio.waves) {
       const copy = audio.waves[number].slice().buffer;
       audio.context.decodeAudioData(copy).then(
@@ -82,12 +84,34 @@
     }
   };
 
+  // A running audio context renders silence all the time, on a thread of
+  // its own: once the channel has been quiet for a while it is suspended,
+  // and the next sound wakes it.
+  const RestAfterMs = 1500;
+  function restLater(seconds) {
+    clearTimeout(audio.restTimer);
+    audio.restTimer = setTimeout(() => {
+      const ctx = audio.context;
+      if (ctx && ctx.state === "running" && ctx.currentTime >= audio.endsAt) {
+        audio.resting = true;
+        ctx.suspend();
+      }
+    }, seconds * 1000 + RestAfterMs);
+  }
+
   // One channel: a request cuts off what plays, unless it yields, in which
   // case it is dropped while a sound still plays. Silence (volume 0) still
   // cuts off what played, as the channel would.
   M.playSound = (number, yielding) => {
     const ctx = audio.context;
-    if (!ctx || ctx.state !== "running") return;
+    if (!ctx) return;
+    if (audio.resting && ctx.state === "suspended") {
+      audio.resting = false;
+      audio.waking = true;
+      ctx.resume().then(() => (audio.waking = false));
+    }
+    // Before the browser lets the page play (no key or touch yet), nothing.
+    if (ctx.state !== "running" && !audio.waking) return;
     const playing = audio.source !== null && ctx.currentTime < audio.endsAt;
     if (yielding && playing) return;
     if (audio.source) {
@@ -104,6 +128,7 @@
     source.start();
     audio.source = source;
     audio.endsAt = ctx.currentTime + buffer.duration;
+    restLater(buffer.duration);
   };
 
   // ---- The gamepad --------------------------------------------------------

@@ -128,7 +128,8 @@
     print: (text) => console.log(text),
     printErr: (text) => console.warn(text),
     morvask: {
-      waitFrame: M.waitFrame, present: M.present, playSound: M.playSound,
+      waitFrame: M.waitFrame, waitDialogInput: M.waitDialogInput, present: M.present,
+      playSound: M.playSound,
       dialogOpened: M.dialogOpened, dialogClosed: M.dialogClosed,
       nextDialogEvent: M.nextDialogEvent, nextEvent: M.nextEvent,
       keyDown: M.keyDown, syncFiles: storeFiles, noteTick: M.noteTick,

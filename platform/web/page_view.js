@@ -40,13 +40,16 @@
   // The picture at `pointer` (RGBA), only inside the `count` rectangles at
   // `rects` (x, y, width, height as 32-bit values) when count > 0.
   M.present = (pointer, width, height, rects, count) => {
+    const started = performance.now();
     const data = imageAt(pointer, width, height);
     if (!count) {
+      page.presentedPixels += width * height;
       fieldContext.putImageData(data, 0, 0);
       if (factor > 1) viewContext.drawImage(field, 0, 0, W * factor, H * factor);
     } else {
       const r = Module.HEAP32.subarray(rects >> 2, (rects >> 2) + 4 * count);
       for (let i = 0; i < r.length; i += 4) {
+        page.presentedPixels += r[i + 2] * r[i + 3];
         fieldContext.putImageData(data, 0, 0, r[i], r[i + 1], r[i + 2], r[i + 3]);
         if (factor > 1)
           viewContext.drawImage(field, r[i], r[i + 1], r[i + 2], r[i + 3], r[i] * factor,
@@ -54,6 +57,7 @@
       }
     }
     page.framesShown += 1;
+    page.presentMs += performance.now() - started;
     if (page.firstFrameMs === null) {
       page.firstFrameMs = performance.now();
       setTimeout(() => M.emit("shown"), 0);

@@ -6,8 +6,9 @@
 // any cache and stay. pack_web.py writes the version and the file list in.
 "use strict";
 
-const Version = "@VERSION@";
-const Files = @FILES@;
+// Written in by pack_web.py:
+const Version = "unpacked";
+const Files = ["./"];
 const Prefix = "morvask-";
 const Cache = Prefix + Version;
 

@@ -31,7 +31,11 @@ EM_JS(int, web_next_dialog_event, (int32_t * values), {
         HEAP32[(values >> 2) + i - 1] = event[i];
     return event[0];
 });
-EM_ASYNC_JS(double, web_wait_dialog_frame, (), { return await Module.morvask.waitFrame(); });
+// Waits for the player's next answer to the box (a key, a click, a tap) or
+// `milliseconds`, whichever comes first; no animation frames are asked for
+// while the box stands, so an open box costs the browser next to nothing.
+EM_ASYNC_JS(double, web_wait_dialog_input, (int milliseconds),
+            { return await Module.morvask.waitDialogInput(milliseconds); });
 EM_JS(void, web_present_dialog, (const uint32_t* rgba, int width, int height),
       { Module.morvask.present(rgba, width, height, 0, 0); });
 
@@ -45,6 +49,9 @@ constexpr int DialogKey = 1;
 constexpr int DialogPointerMove = 2;
 constexpr int DialogPointerDown = 3;
 constexpr int DialogPointerUp = 4;
+
+// How often an open box looks for input that does not wake it (a gamepad).
+constexpr int IdleWaitMs = 100;
 
 const char* OkText = "确定";
 const char* YesText = "是";
@@ -88,11 +95,10 @@ int ShowDialog(const char* textUtf8, const char* captionUtf8, uint32_t type) {
     Show(behind, box, layout, rgba);
     int answer = 0;
     while (answer == 0) {
-        web_wait_dialog_frame();
-        // While the player reads, the pictures still waiting are decoded,
-        // one a frame, as the desktop does; the level after the box starts
+        // While the player reads, the pictures still waiting are decoded one
+        // at a time, as the desktop does; the level after the box starts
         // without that pause.
-        software::PrepareNextPicture();
+        web_wait_dialog_input(software::PrepareNextPicture() ? 0 : IdleWaitMs);
         bool redraw = false;
         int32_t values[3] = {};
         while (answer == 0) {
