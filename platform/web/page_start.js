@@ -114,15 +114,33 @@
 
   M.layout();
   const canvas = document.getElementById("field");
-  // The module loads and compiles while the pictures are decoded; it starts
-  // once both are done and the save folder is read.
-  const resourcesLoaded = MorvaskResources.load();
-  resourcesLoaded.then((resources) => {
-    page.resourcesMs = performance.now();
+  // Every file is fetched at once, the module compiles meanwhile. It starts
+  // once the save folder is read and the pictures' files have come (their
+  // sizes are known); their pixels are decoded once it asks for them, while
+  // the first boxes wait.
+  const resources = MorvaskResources.start();
+  const sizes = {};
+  const sizesKnown = Promise.all(MorvaskResources.pictures.map(
+    (n) => resources.pictures[n].size.then((size) => (sizes[n] = size))));
+  const failed = (error) => M.say(`The game could not be loaded: ${error.message}`);
+  sizesKnown.catch(failed);
+  Promise.all(MorvaskResources.waves.map((n) => resources.waves[n])).then((bytes) => {
     const waves = {};
-    for (const number of MorvaskResources.waves) waves[number] = resources[number];
+    MorvaskResources.waves.forEach((n, i) => (waves[n] = bytes[i]));
     M.setWaves(waves);
-  }, (error) => M.say(`The game could not be loaded: ${error.message}`));
+  }, failed);
+  // The pictures the game asked for, written into its memory when decoded.
+  const fills = [];
+  let unfilled = 0;
+  function fillPicture(number, pointer) {
+    unfilled += 1;
+    fills.push(resources.pictures[number].bitmap().then((bytes) => {
+      Module.HEAPU8.set(bytes, pointer);
+      unfilled -= 1;
+      if (!unfilled) page.resourcesMs = performance.now();
+    }, failed));
+  }
+
   window.Module = {
     canvas,
     print: (text) => console.log(text),
@@ -134,14 +152,13 @@
       nextDialogEvent: M.nextDialogEvent, nextEvent: M.nextEvent,
       keyDown: M.keyDown, syncFiles: storeFiles, noteTick: M.noteTick,
       padState: M.padState, language: M.language,
+      pictureSize: (number) => sizes[number] || null, fillPicture,
+      picturesFilled: () => unfilled === 0,
+      waitForPictures: () => Promise.all(fills),
     },
     preRun: [() => {
-      FS.mkdir("/res");
-      addRunDependency("morvask-resources");
-      resourcesLoaded.then((resources) => {
-        for (const number in resources) FS.writeFile(`/res/${number}`, resources[number]);
-        removeRunDependency("morvask-resources");
-      });
+      addRunDependency("morvask-pictures");
+      sizesKnown.then(() => removeRunDependency("morvask-pictures"));
       // The save folder is the browser's storage, read before the game starts.
       FS.mkdir("/save");
       FS.mount(IDBFS, {}, "/save");

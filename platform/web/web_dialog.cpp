@@ -12,6 +12,7 @@
 #include "platform/platform.h"
 #include "platform/shared/dialog.h"
 #include "platform/shared/surfaces.h"
+#include "platform/web/web_page.h"
 
 // The page hears what the box says and its buttons' labels (a touch screen
 // shows them in a size that can be tapped).
@@ -98,7 +99,8 @@ int ShowDialog(const char* textUtf8, const char* captionUtf8, uint32_t type) {
         // While the player reads, the pictures still waiting are decoded one
         // at a time, as the desktop does; the level after the box starts
         // without that pause.
-        web_wait_dialog_input(software::PrepareNextPicture() ? 0 : IdleWaitMs);
+        const bool decoded = web::PicturesReady() && software::PrepareNextPicture();
+        web_wait_dialog_input(decoded ? 0 : IdleWaitMs);
         bool redraw = false;
         int32_t values[3] = {};
         while (answer == 0) {

@@ -1,5 +1,6 @@
 // What the web edition's page tells its program besides input: the language
-// the player chose on the page, and the gamepad as the page reads it.
+// the player chose on the page, the gamepad as the page reads it, and when
+// the pictures are all there.
 #pragma once
 
 namespace web {
@@ -18,5 +19,13 @@ void FollowPageLanguage();
 void FollowPad();
 // The key-down a command of the pad gives (P for Start, H for Back), or 0.
 int PadCommandKey(int padButton);
+
+// The page hands the game its pictures' sizes at start and their pixels
+// later (from the call on): true once every picture is filled in.
+void UsePagePictures();
+bool PicturesReady();
+// Waits (the browser runs meanwhile) until PicturesReady; nothing draws
+// from a picture before.
+void WaitForPictures();
 
 }  // namespace web

@@ -311,6 +311,8 @@ Window CreateWindow(const char*, const char*, uint32_t, int, int, int, int) {
     State.window.procedure = State.classProcedure;
     State.windowCreated = true;
     software::SetPresentHook(NoteNewPicture);
+    // The game loads its pictures next: their pixels come while it runs.
+    web::UsePagePictures();
     return &State.window;
 }
 
@@ -328,6 +330,7 @@ void UpdateWindow(Window window) {
 }
 
 int RunMessageLoop() {
+    web::WaitForPictures();
     StoreSavedMap();
     while (!State.quitPosted) {
         web_wait_frame();
@@ -375,6 +378,8 @@ int MessageBox(Window owner, const char* textUtf8, const char* captionUtf8, uint
     // A language chosen while the box was open speaks from the next box on,
     // also when that one follows at once (the start-up boxes).
     web::FollowPageLanguage();
+    // What follows a box may draw (the first level after the start-up boxes).
+    web::WaitForPictures();
     // The box is gone from the canvas with the next frame shown.
     MarkWholeChanged();
     StoreSavedMap();
