@@ -231,6 +231,9 @@ window.Morvask = (function () {
   window.addEventListener("pointercancel", pointerUp);
   screen.addEventListener("contextmenu", (event) => event.preventDefault());
 
+  // When the last animation frame came, and when the game's work since began.
+  let lastFrame = 0, workStarted = 0;
+
   // ---- Message boxes ------------------------------------------------------
 
   // The game draws its boxes itself; while one is open the page passes it
@@ -262,6 +265,8 @@ window.Morvask = (function () {
     if (wakeDialog) wakeDialog();
   }
   M.waitDialogInput = (ms) => new Promise((resolve) => {
+    // The time a box stands open is not the game's work.
+    workStarted = 0;
     let timer = 0;
     const finish = () => {
       if (!timer) return;
@@ -300,7 +305,6 @@ window.Morvask = (function () {
 
   // The next animation frame; a hidden page has none, so a slow timeout
   // keeps its events (the page being hidden or shown again) flowing.
-  let lastFrame = 0, workStarted = 0;
   M.waitFrame = () => new Promise((resolve) => {
     // What the game did since the last frame came: its ticks and the present.
     if (workStarted) page.frameWorkMs += performance.now() - workStarted;

@@ -178,72 +178,80 @@ def view_session(url, out):
         shutil.rmtree(profile, ignore_errors=True)
 
 
+def install_checks(driver, served):
+    """The worker, the manifest, the cache; then a map and a choice stored."""
+    check(wait_for(driver, "return morvaskPage.offline && !!navigator.serviceWorker.controller",
+                   timeout=30), "the service worker is active and controls the page")
+    manifest = driver.execute_cdp_cmd("Page.getAppManifest", {})
+    data = manifest.get("data", "")
+    check(not manifest.get("errors") and '"standalone"' in data and "icon-512.png" in data,
+          f"the manifest is valid ({manifest.get('errors')})")
+    installable = driver.execute_cdp_cmd("Page.getInstallabilityErrors", {})
+    check(not installable.get("installabilityErrors"),
+          f"Chromium finds the page installable ({installable.get('installabilityErrors')})")
+    files = sum(len(names) for _, _, names in os.walk(served))
+    kept = driver.execute_async_script("""const done = arguments[0];
+        caches.keys().then((names) => Promise.all(names.map((n) => caches.open(n)
+            .then((c) => c.keys()).then((k) => [n, k.length])))).then(done);""")
+    check(len(kept) == 1 and kept[0][1] >= files,
+          f"one cache holds every file ({kept}, {files} files served)")
+    answer_box(driver, "Morvask", Keys.ENTER)
+    driver.execute_script("""FS.writeFile('/save/map.txt', 'kept across versions');
+        FS.syncfs(false, () => { window.mapStored = true; });
+        localStorage.setItem('morvask.lang', 'en');""")
+    wait_for(driver, "return window.mapStored")
+
+
+def offline_play_checks(driver, shots):
+    network = {"latency": 0, "downloadThroughput": -1, "uploadThroughput": -1}
+    driver.execute_cdp_cmd("Network.enable", {})
+    driver.execute_cdp_cmd("Network.emulateNetworkConditions", {"offline": True, **network})
+    driver.refresh()
+    answer_box(driver, "Morvask", Keys.ENTER)
+    answer_box(driver, "", Keys.ENTER)
+    answer_box(driver, "", "n")
+    answer_box(driver, "level 1", Keys.ENTER)
+    ticks = driver.execute_script("return morvaskPage.ticks")
+    keys(driver, Keys.SPACE)
+    time.sleep(1.0)
+    driver.save_screenshot(os.path.join(shots, "offline-play.png"))
+    check(driver.execute_script("return morvaskPage.ticks") > ticks + 30,
+          "offline, a reload starts the game and it plays")
+    driver.execute_cdp_cmd("Network.emulateNetworkConditions", {"offline": False, **network})
+
+
+def update_checks(driver, served):
+    """A new version: the worker's file changes, as a new build changes it."""
+    worker = os.path.join(served, "sw.js")
+    text = open(worker).read()
+    old = re.search(r'const Version = "([^"]+)"', text).group(1)
+    with open(worker, "w") as f:
+        f.write(text.replace(f'"{old}"', '"next-version"'))
+    driver.refresh()
+    renewed = wait_for(driver, """if (!window.cacheNames) window.cacheNames = [];
+        caches.keys().then((n) => (window.cacheNames = n));
+        return window.cacheNames.length === 1 && window.cacheNames[0] === 'morvask-next-version';""",
+                       timeout=30, step=0.3)
+    check(bool(renewed), "a new version replaces the old cache")
+    driver.refresh()
+    answer_box(driver, "Morvask", Keys.ENTER)
+    stored = driver.execute_script(
+        "try { return FS.readFile('/save/map.txt', {encoding: 'utf8'}); } catch (e) { return null; }")
+    check(stored == "kept across versions" and
+          driver.execute_script("return Morvask.language()") == "en",
+          "the stored map and the language survive the update")
+
+
 def offline_session(url, served, out):
     """Load once, then with the network off reload and play; then a new
     version replaces the cache, and the stored map and the language stay."""
-    shots = os.path.join(out, "screenshots")
     profile = tempfile.mkdtemp(prefix="morvask-offline-")
     driver = start_browser(profile, out)
     try:
         driver.get(url)
-        check(wait_for(driver, "return morvaskPage.offline && !!navigator.serviceWorker.controller",
-                       timeout=30), "the service worker is active and controls the page")
-        manifest = driver.execute_cdp_cmd("Page.getAppManifest", {})
-        data = manifest.get("data", "")
-        check(not manifest.get("errors") and '"standalone"' in data and "icon-512.png" in data,
-              f"the manifest is valid ({manifest.get('errors')})")
-        installable = driver.execute_cdp_cmd("Page.getInstallabilityErrors", {})
-        check(not installable.get("installabilityErrors"),
-              f"Chromium finds the page installable ({installable.get('installabilityErrors')})")
-        files = sum(len(names) for _, _, names in os.walk(served))
-        kept = driver.execute_async_script("""const done = arguments[0];
-            caches.keys().then((names) => Promise.all(names.map((n) => caches.open(n)
-                .then((c) => c.keys()).then((k) => [n, k.length])))).then(done);""")
-        check(len(kept) == 1 and kept[0][1] >= files,
-              f"one cache holds every file ({kept}, {files} files served)")
-        answer_box(driver, "Morvask", Keys.ENTER)
-        driver.execute_script("""FS.writeFile('/save/map.txt', 'kept across versions');
-            FS.syncfs(false, () => { window.mapStored = true; });
-            localStorage.setItem('morvask.lang', 'en');""")
-        wait_for(driver, "return window.mapStored")
-
-        driver.execute_cdp_cmd("Network.enable", {})
-        driver.execute_cdp_cmd("Network.emulateNetworkConditions", {
-            "offline": True, "latency": 0, "downloadThroughput": -1, "uploadThroughput": -1})
-        driver.refresh()
-        answer_box(driver, "Morvask", Keys.ENTER)
-        answer_box(driver, "", Keys.ENTER)
-        answer_box(driver, "", "n")
-        answer_box(driver, "level 1", Keys.ENTER)
-        ticks = driver.execute_script("return morvaskPage.ticks")
-        keys(driver, Keys.SPACE)
-        time.sleep(1.0)
-        driver.save_screenshot(os.path.join(shots, "offline-play.png"))
-        check(driver.execute_script("return morvaskPage.ticks") > ticks + 30,
-              "offline, a reload starts the game and it plays")
-        driver.execute_cdp_cmd("Network.emulateNetworkConditions", {
-            "offline": False, "latency": 0, "downloadThroughput": -1, "uploadThroughput": -1})
-
-        # A new version: the worker's file changes, as a new build changes it.
-        worker = os.path.join(served, "sw.js")
-        text = open(worker).read()
-        old = re.search(r'const Version = "([^"]+)"', text).group(1)
-        with open(worker, "w") as f:
-            f.write(text.replace(f'"{old}"', '"next-version"'))
-        driver.refresh()
-        renewed = wait_for(driver, """if (!window.cacheNames) {
-                window.cacheNames = []; }
-            caches.keys().then((n) => (window.cacheNames = n));
-            return window.cacheNames.length === 1 && window.cacheNames[0] === 'morvask-next-version';""",
-                           timeout=30, step=0.3)
-        check(bool(renewed), "a new version replaces the old cache")
-        driver.refresh()
-        answer_box(driver, "Morvask", Keys.ENTER)
-        stored = driver.execute_script(
-            "try { return FS.readFile('/save/map.txt', {encoding: 'utf8'}); } catch (e) { return null; }")
-        check(stored == "kept across versions" and
-              driver.execute_script("return Morvask.language()") == "en",
-              "the stored map and the language survive the update")
+        install_checks(driver, served)
+        offline_play_checks(driver, os.path.join(out, "screenshots"))
+        update_checks(driver, served)
     finally:
         driver.quit()
         shutil.rmtree(profile, ignore_errors=True)
