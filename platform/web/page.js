@@ -188,7 +188,7 @@ window.Morvask = (function () {
       lifted = null;
       screen.setPointerCapture(event.pointerId);
     }
-    document.getElementById("field").focus({ preventScroll: true });
+    screen.focus({ preventScroll: true });
     event.preventDefault();
     const [x, y] = M.fieldPoint(event.clientX, event.clientY);
     if (page.dialog) {

@@ -39,7 +39,7 @@
 
   // The picture at `pointer` (RGBA), only inside the `count` rectangles at
   // `rects` (x, y, width, height as 32-bit values) when count > 0.
-  M.present = (pointer, width, height, rects, count) => {
+  M.present = (pointer, width, height, rects, count, window) => {
     const started = performance.now();
     const data = imageAt(pointer, width, height);
     if (!count) {
@@ -58,11 +58,29 @@
     }
     page.framesShown += 1;
     page.presentMs += performance.now() - started;
+    if (window && page.checkPresents > 0) checkPresent(window, width, height);
     if (page.firstFrameMs === null) {
       page.firstFrameMs = performance.now();
       setTimeout(() => M.emit("shown"), 0);
     }
   };
+
+  // For the tests: the canvas against the window's own picture (0x00RRGGBB),
+  // for the next `page.checkPresents` frames; the pixels that differ are
+  // counted in `page.presentMismatches`.
+  function checkPresent(window, width, height) {
+    page.checkPresents -= 1;
+    const shown = fieldContext.getImageData(0, 0, width, height).data;
+    const pixels = Module.HEAPU32.subarray(window >> 2, (window >> 2) + width * height);
+    let wrong = 0;
+    for (let i = 0, at = 0; i < pixels.length; ++i, at += 4) {
+      const p = pixels[i];
+      if (shown[at] !== ((p >> 16) & 255) || shown[at + 1] !== ((p >> 8) & 255) ||
+          shown[at + 2] !== (p & 255)) wrong += 1;
+    }
+    page.presentsChecked = (page.presentsChecked || 0) + 1;
+    page.presentMismatches = (page.presentMismatches || 0) + wrong;
+  }
 
   // ---- Scaling ------------------------------------------------------------
 

@@ -41,10 +41,12 @@ EM_JS(int, web_next_event, (int32_t * values), {
 EM_JS(int, web_key_down, (int virtualKey), { return Module.morvask.keyDown(virtualKey); });
 
 // Shows the picture at `rgba`; only inside the `count` rectangles (x, y,
-// width, height) when count > 0, where the rest is as last shown.
+// width, height) when count > 0, where the rest is as last shown. `window`
+// is the window's own picture, for the page's tests to check what it shows.
 EM_JS(void, web_present,
-      (const uint32_t* rgba, int width, int height, const int32_t* rects, int count),
-      { Module.morvask.present(rgba, width, height, rects, count); });
+      (const uint32_t* rgba, int width, int height, const int32_t* rects, int count,
+       const uint32_t* window),
+      { Module.morvask.present(rgba, width, height, rects, count, window); });
 
 EM_JS(void, web_sync_files, (), { Module.morvask.syncFiles(); });
 
@@ -183,13 +185,14 @@ void PresentIfChanged() {
         area += int64_t(r.width) * r.height;
     if (State.wholeChanged || area * WholeShare > int64_t(picture.width) * picture.height) {
         ConvertRect(picture, {0, 0, picture.width, picture.height});
-        web_present(State.rgba.data(), picture.width, picture.height, nullptr, 0);
+        web_present(State.rgba.data(), picture.width, picture.height, nullptr, 0,
+                    picture.pixels.data());
     } else if (!State.changed.empty()) {
         for (const platform::Rect& r : State.changed)
             ConvertRect(picture, r);
         web_present(State.rgba.data(), picture.width, picture.height,
                     reinterpret_cast<const int32_t*>(State.changed.data()),
-                    int(State.changed.size()));
+                    int(State.changed.size()), picture.pixels.data());
     }
     State.wholeChanged = false;
     State.changed.clear();

@@ -143,6 +143,9 @@ def page_checks(url, native, out, cell):
         # A few seconds of play change the picture.
         before = canvas_digest(driver)
         ticks_before = driver.execute_script("return [morvaskPage.ticks, morvaskPage.tickMs]")
+        # The canvas is checked against the game's own picture after each of
+        # the next presents (only the changed rectangles are sent).
+        driver.execute_script("morvaskPage.checkPresents = 150;")
         chain = ActionChains(driver)
         for arrow in (Keys.ARROW_UP, Keys.ARROW_LEFT, Keys.ARROW_RIGHT):
             chain.key_down(arrow).key_down(Keys.SPACE).pause(0.7).key_up(Keys.SPACE).key_up(arrow)
@@ -155,6 +158,11 @@ def page_checks(url, native, out, cell):
         print(f"     {played} ticks in the page while playing, {timing['pageTickMs']} ms each",
               flush=True)
         check(played >= 50, "the game ticks while it is played")
+        presented = driver.execute_script(
+            "return [morvaskPage.presentsChecked, morvaskPage.presentMismatches]")
+        check(presented[0] >= 50 and presented[1] == 0,
+              f"after {presented[0]} presents of changed rectangles the canvas shows the "
+              f"game's picture exactly ({presented[1]} pixels differ)")
         driver.save_screenshot(os.path.join(shots, "02-play.png"))
         check(canvas_digest(driver) != before, "arrows and Space change the picture")
         check(driver.execute_script("return window.scrollY") == 0,
