@@ -11,6 +11,7 @@ import time
 
 from selenium.webdriver.common.keys import Keys
 
+from web_more_checks import FAKE_PAD
 from web_support import (CELL, answer_box, check, console_errors, keys, probe, shown_canvas,
                          start_browser, wait_for)
 
@@ -217,6 +218,11 @@ def run(url, out, cell):
         keys(driver, Keys.SHIFT)
         check(wait_for(driver, "return !document.body.classList.contains('touch')", timeout=3),
               "a key hides the touch controls")
+        touch(driver, [centre(field_rect(driver))])
+        wait_for(driver, "return document.body.classList.contains('touch')", timeout=3)
+        driver.execute_script(FAKE_PAD + "setPad(2, true);")
+        check(wait_for(driver, "return !document.body.classList.contains('touch')", timeout=3),
+              "a gamepad's button hides the touch controls")
         errors = console_errors(driver) + driver.execute_script("return morvaskPage.errors")
         check(not errors, f"no console errors on the touch screen ({errors[:3]})")
     finally:
