@@ -31,7 +31,7 @@ struct IconPicture {
     int size = 0;
     std::vector<uint32_t> argb;
 };
-// The icon at 16, 24, 32, 48, 96, 128 and 256 pixels, in that order.
+// The icon at 16, 24, 32, 48, 96, 128, 256, 192 and 512 pixels, in that order.
 std::vector<IconPicture> DrawIcons();
 // The eleven pictures of the icon file, in their order, made from those.
 std::vector<IconImage> BuildIconImages(const std::vector<IconPicture>& pictures);

@@ -488,7 +488,9 @@ const IconPicture& OfSize(const std::vector<IconPicture>& pictures, int size) {
 
 std::vector<IconPicture> DrawIcons() {
     IconPicture big = DrawAt(256);
-    return {DrawSmall(16), DrawSmall(24), DrawAt(32), DrawAt(48), DrawAt(96), Halve(big), big};
+    // 192 and 512 are for the web edition's manifest (an installed app's icon).
+    return {DrawSmall(16), DrawSmall(24), DrawAt(32),  DrawAt(48), DrawAt(96),
+            Halve(big),    big,           DrawAt(192), DrawAt(512)};
 }
 
 std::vector<IconImage> BuildIconImages(const std::vector<IconPicture>& pictures) {

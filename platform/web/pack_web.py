@@ -1,10 +1,14 @@
 #!/usr/bin/env python3
-"""Assembles the web edition's folder: the page, its script, the game's
+"""Assembles the web edition's folder: the page, its scripts, the game's
 module, and the pictures as PNG files (the stored sheets are plain bitmaps,
-up to 8 MB; as PNG they are a fraction of that) with the waves beside them.
+up to 8 MB; as PNG they are a fraction of that) with the waves beside them;
+the manifest with the icons, and the service worker with this version's
+name (a digest of every other file) and the list of files it keeps.
 
     pack_web.py ASSET_DIR WEB_BUILD_DIR OUT_DIR
 """
+import hashlib
+import json
 import os
 import shutil
 import struct
@@ -16,7 +20,9 @@ PICTURES = {114: "background.bmp", 115: "tanks.bmp", 117: "bullets.bmp",
             124: "cells.bmp", 125: "effects.bmp"}
 WAVES = {111: "wave111.wav", 118: "wave118.wav", 119: "wave119.wav",
          120: "wave120.wav", 121: "wave121.wav", 122: "wave122.wav"}
-PAGE_FILES = ["index.html", "resources.js", "page.js", "page.css"]
+PAGE_FILES = ["index.html", "resources.js", "page.js", "page_view.js", "page_options.js",
+              "page_touch.js", "page_start.js", "page.css", "manifest.webmanifest"]
+ICONS = {"icon-32.png": "icon.png", "icon-192.png": "icon-192.png", "icon-512.png": "icon-512.png"}
 MODULE_FILES = ["morvask.js", "morvask.wasm"]
 
 
@@ -85,11 +91,31 @@ def main():
     for number, name in WAVES.items():
         shutil.copyfile(os.path.join(asset_dir, name),
                         os.path.join(out_dir, "assets", f"{number}.wav"))
-    shutil.copyfile(os.path.join(asset_dir, "icon-32.png"), os.path.join(out_dir, "icon.png"))
+    for source, target in ICONS.items():
+        shutil.copyfile(os.path.join(asset_dir, source), os.path.join(out_dir, target))
     for name in PAGE_FILES:
         shutil.copyfile(os.path.join(here, name), os.path.join(out_dir, name))
     for name in MODULE_FILES:
         shutil.copyfile(os.path.join(build_dir, "web", name), os.path.join(out_dir, name))
+    write_service_worker(here, out_dir)
+
+
+def write_service_worker(here, out_dir):
+    """sw.js for exactly the files in out_dir now, named by their digest."""
+    files, digest = [], hashlib.sha256()
+    for folder, _, names in sorted(os.walk(out_dir)):
+        for name in sorted(names):
+            path = os.path.join(folder, name)
+            relative = os.path.relpath(path, out_dir).replace(os.sep, "/")
+            if relative == "sw.js":
+                continue
+            files.append(relative)
+            digest.update(relative.encode() + b"\0" + open(path, "rb").read())
+    text = open(os.path.join(here, "sw.js")).read()
+    text = text.replace('const Version = "unpacked";', f'const Version = "{digest.hexdigest()[:16]}";')
+    text = text.replace('const Files = ["./"];', f"const Files = {json.dumps(['./'] + files)};")
+    with open(os.path.join(out_dir, "sw.js"), "w") as out:
+        out.write(text)
 
 
 if __name__ == "__main__":

@@ -1,19 +1,13 @@
-// The page of the web edition: loads the pictures and sounds, mounts the save
-// folder in the browser's storage, starts the game's module, and is the
-// game's window for it (Module.morvask): animation frames, keys and mouse in
-// field pixels (passed to an open message box instead while there is one),
-// the canvas, the sound channel and the map buttons.
+// The web edition's page, its core: the keys the game reads (the keyboard's
+// and the touch controls'), the queues of input the game's module takes, the
+// message boxes and the animation frames the module waits for. The other
+// page scripts add to `Morvask`: the view (page_view.js), the sound, the
+// language and the gamepad (page_options.js), the touch controls
+// (page_touch.js), and the start (page_start.js).
 "use strict";
 
-(function () {
-  const FieldWidth = 960;
-  const FieldHeight = 704;
-  const Waves = MorvaskResources.waves;
-  const MapValueCount = 5775;
-
-  const canvas = document.getElementById("field");
-  const context = canvas.getContext("2d", { alpha: false });
-  const status = document.getElementById("status");
+window.Morvask = (function () {
+  const M = { FieldWidth: 960, FieldHeight: 704 };
 
   // What the tests and the curious can read.
   const page = {
@@ -23,57 +17,38 @@
     dialogsShown: 0,
     ticks: 0,
     tickMs: 0,
+    ticksDropped: 0,
+    longFrames: 0,
+    frameWorkMs: 0,
+    presentMs: 0,
+    presentedPixels: 0,
+    input: "keys",
     ready: false,
     errors: [],
   };
   window.morvaskPage = page;
+  M.page = page;
 
-  function say(text) {
+  const status = document.getElementById("status");
+  M.say = (text) => {
     status.textContent = text;
-  }
+  };
 
-  // ---- The sound channel --------------------------------------------------
+  // A few named moments the page scripts listen to: "frame" (an animation
+  // frame, before the game runs), "dialog" (a box opened or closed), "input"
+  // (the player changed from keys to touch or a gamepad, or back).
+  const listeners = {};
+  M.on = (name, listener) => (listeners[name] = listeners[name] || []).push(listener);
+  M.emit = (name, ...values) => (listeners[name] || []).forEach((l) => l(...values));
 
-  // Browsers start audio only after the player did something: the first key
-  // or click makes the context; until then the channel is silent.
-  const audio = { context: null, buffers: {}, source: null, endsAt: 0, waves: null };
+  // What the player plays with now: "keys", "touch" or "pad".
+  M.useInput = (kind) => {
+    if (page.input === kind) return;
+    page.input = kind;
+    M.emit("input", kind);
+  };
 
-  function unlockAudio() {
-    if (audio.context || !audio.waves || typeof AudioContext === "undefined") return;
-    audio.context = new AudioContext();
-    audio.context.resume();
-    for (const number of Waves) {
-      const copy = audio.waves[number].slice().buffer;
-      audio.context.decodeAudioData(copy).then(
-        (buffer) => (audio.buffers[number] = buffer),
-        () => say(`Sound ${number} cannot be played in this browser.`));
-    }
-  }
-
-  // One channel: a request cuts off what plays, unless it yields, in which
-  // case it is dropped while a sound still plays.
-  function playSound(number, yielding) {
-    const ctx = audio.context;
-    if (!ctx || ctx.state !== "running") return;
-    const playing = audio.source !== null && ctx.currentTime < audio.endsAt;
-    if (yielding && playing) return;
-    if (audio.source) {
-      audio.source.onended = null;
-      audio.source.stop();
-      audio.source = null;
-    }
-    const buffer = audio.buffers[number];
-    // A wave not decoded yet still cuts off what played: the request was made.
-    if (!buffer) return;
-    const source = ctx.createBufferSource();
-    source.buffer = buffer;
-    source.connect(ctx.destination);
-    source.start();
-    audio.source = source;
-    audio.endsAt = ctx.currentTime + buffer.duration;
-  }
-
-  // ---- Keys and mouse -----------------------------------------------------
+  // ---- Keys ---------------------------------------------------------------
 
   // KeyboardEvent.code to the game's virtual keys.
   const KeyCodes = {
@@ -89,33 +64,80 @@
     KeyCodes["Numpad" + i] = 0x60 + i;
   }
   for (let i = 1; i <= 12; ++i) KeyCodes["F" + i] = 0x6f + i;
-  // Keys whose browser meaning (scrolling, help, search, reload of a frame)
-  // must not happen while the game has them.
+  M.KeyCodes = KeyCodes;
+  // Keys whose browser meaning (scrolling, help, search, reloading the page)
+  // must not happen while the game has them: F5 tries a level in the editor.
   const Swallowed = new Set(["ArrowLeft", "ArrowUp", "ArrowRight", "ArrowDown", "Space",
-                             "F1", "F2", "F3", "F11", "Tab"]);
+                             "F1", "F2", "F3", "F5", "F11", "Tab"]);
+  // The editor's Ctrl commands (undo, redo, copy, paste, clear) are the
+  // game's, not the browser's.
+  const CtrlCommands = new Set(["KeyZ", "KeyY", "KeyC", "KeyV", "Delete"]);
+  // + and - set the volume, as on the desktop (not with Ctrl: that zooms).
+  const VolumeKeys = { Equal: 1, NumpadAdd: 1, Minus: -1, NumpadSubtract: -1 };
 
-  const keys = new Uint8Array(256);
+  // Held keys: the keyboard's and mouse buttons', and the touch controls'.
+  const keyboard = new Uint8Array(256);
+  const touch = new Uint8Array(256);
+  // While the game handles a key-down, Ctrl and Shift read as they were when
+  // the key went down: a quick Ctrl+Y is often let go of before the next
+  // animation frame hands the key to the game.
+  let withKey = null;
+  M.keyDown = (key) => keyboard[key] | touch[key] | (withKey && withKey.has(key) ? 1 : 0);
   const events = [];
-  const MK_LBUTTON = 1, MK_RBUTTON = 2, MK_SHIFT = 4, MK_CONTROL = 8, MK_MBUTTON = 0x10;
+  M.pushEvent = (event) => events.push(event);
+  M.nextEvent = () => {
+    const event = events.shift();
+    withKey = event && event.modifiers ? event.modifiers : null;
+    return event;
+  };
 
-  function fieldPoint(event) {
-    const box = canvas.getBoundingClientRect();
-    return [Math.floor(((event.clientX - box.left) * FieldWidth) / box.width),
-            Math.floor(((event.clientY - box.top) * FieldHeight) / box.height)];
+  // A touch control holds or lets go of a key, as the keyboard's key would.
+  M.holdTouchKey = (key, down) => {
+    if (down && !touch[key]) {
+      touch[key] = 1;
+      if (!page.dialog) events.push([1, key, 0]);
+    } else if (!down) {
+      touch[key] = 0;
+    }
+  };
+  // A tap on a command button: its key goes down (with Ctrl, say, held) and
+  // stays down through the game's next ticks, which poll some keys (the
+  // editor's blocks), then goes up.
+  const taps = [];
+  M.tapKey = (key, modifiers = []) => {
+    if (page.dialog) return;
+    const held = modifiers.concat([key]);
+    held.forEach((k) => (touch[k] = 1));
+    events.push([1, key, 0]);
+    taps.push({ held, frames: 2 });
+  };
+  function releaseTaps() {
+    for (let i = taps.length - 1; i >= 0; --i) {
+      if (--taps[i].frames > 0) continue;
+      taps[i].held.forEach((k) => (touch[k] = 0));
+      taps.splice(i, 1);
+    }
   }
 
-  function mouseFlags(event) {
-    return (event.buttons & 1 ? MK_LBUTTON : 0) | (event.buttons & 2 ? MK_RBUTTON : 0) |
-           (event.buttons & 4 ? MK_MBUTTON : 0) | (event.shiftKey ? MK_SHIFT : 0) |
-           (event.ctrlKey ? MK_CONTROL : 0);
+  function isFormField(target) {
+    return target instanceof HTMLInputElement || target instanceof HTMLSelectElement ||
+           target instanceof HTMLTextAreaElement;
   }
 
   window.addEventListener("keydown", (event) => {
-    unlockAudio();
-    if (event.target instanceof HTMLInputElement) return;
-    if (Swallowed.has(event.code)) event.preventDefault();
-    if (event.code === "F11") {
-      if (!event.repeat) toggleFullscreen();
+    M.unlockAudio();
+    if (isFormField(event.target)) return;
+    M.useInput("keys");
+    if (Swallowed.has(event.code) || (event.ctrlKey && CtrlCommands.has(event.code)))
+      event.preventDefault();
+    if (event.code === "F11" || (event.code === "Enter" && event.altKey)) {
+      event.preventDefault();
+      if (!event.repeat) M.toggleFullscreen();
+      return;
+    }
+    const volume = VolumeKeys[event.code];
+    if (volume && !event.ctrlKey && !event.metaKey) {
+      M.stepVolume(volume);
       return;
     }
     if (page.dialog) {
@@ -123,258 +145,193 @@
       return;
     }
     const key = KeyCodes[event.code];
-    if (!key || event.ctrlKey || event.metaKey) return;
-    keys[key] = 1;
-    events.push([1, key, event.repeat ? 1 : 0]);
+    if (!key || event.metaKey) return;
+    keyboard[key] = 1;
+    const down = [1, key, event.repeat ? 1 : 0];
+    down.modifiers = new Set([event.ctrlKey && 0x11, event.shiftKey && 0x10].filter((k) => k));
+    events.push(down);
   });
   window.addEventListener("keyup", (event) => {
     const key = KeyCodes[event.code];
-    if (key) keys[key] = 0;
+    if (key) keyboard[key] = 0;
   });
   // Keys released while the page had no focus would otherwise stay down.
-  window.addEventListener("blur", () => keys.fill(0));
+  window.addEventListener("blur", () => keyboard.fill(0));
+  document.addEventListener("visibilitychange", () => events.push([3, document.hidden ? 1 : 0]));
 
-  canvas.addEventListener("mousemove", (event) => {
-    const [x, y] = fieldPoint(event);
+  // ---- The pointer on the field -------------------------------------------
+
+  // The mouse as on the desktop; a finger or a pen paints like the left
+  // button (the right one with the eraser on), one finger at a time.
+  const MK_LBUTTON = 1, MK_RBUTTON = 2, MK_SHIFT = 4, MK_CONTROL = 8, MK_MBUTTON = 0x10;
+  const screen = document.getElementById("screen");
+  let fingerId = null;
+  M.eraser = false;
+
+  function mouseFlags(event) {
+    return (keyboard[1] ? MK_LBUTTON : 0) | (keyboard[2] ? MK_RBUTTON : 0) |
+           (keyboard[4] ? MK_MBUTTON : 0) | (event.shiftKey ? MK_SHIFT : 0) |
+           (event.ctrlKey ? MK_CONTROL : 0);
+  }
+
+  function pointerButton(event) {
+    if (event.pointerType !== "mouse") return M.eraser ? 2 : 1;
+    return [1, 4, 2][event.button] || 0;
+  }
+
+  screen.addEventListener("pointerdown", (event) => {
+    M.unlockAudio();
+    if (event.pointerType !== "mouse") {
+      M.useInput("touch");
+      if (fingerId !== null) return;
+      fingerId = event.pointerId;
+      lifted = null;
+      screen.setPointerCapture(event.pointerId);
+    }
+    screen.focus({ preventScroll: true });
+    event.preventDefault();
+    const [x, y] = M.fieldPoint(event.clientX, event.clientY);
     if (page.dialog) {
-      dialogPointer(2, x, y);
+      if (event.button === 0) dialogPointer(2, x, y), dialogPointer(3, x, y);
       return;
     }
     events.push([2, x, y, mouseFlags(event)]);
+    const button = pointerButton(event);
+    if (button) keyboard[button] = 1;
   });
-  canvas.addEventListener("mousedown", (event) => {
-    unlockAudio();
-    canvas.focus();
-    event.preventDefault();
-    const [x, y] = fieldPoint(event);
-    if (page.dialog) {
-      if (event.button === 0) dialogPointer(3, x, y);
-      return;
+  screen.addEventListener("pointermove", (event) => {
+    if (event.pointerType !== "mouse" && event.pointerId !== fingerId) return;
+    const [x, y] = M.fieldPoint(event.clientX, event.clientY);
+    if (page.dialog) dialogPointer(2, x, y);
+    else events.push([2, x, y, mouseFlags(event)]);
+  });
+  // A finger lifted lets go of its button only after the game's next ticks
+  // (a quick tap may come and go within one frame), then takes the
+  // editor's brush off the field: a finger does not hover.
+  let lifted = null;
+  function pointerUp(event) {
+    const finger = event.pointerType !== "mouse";
+    if (finger) {
+      if (event.pointerId !== fingerId) return;
+      fingerId = null;
     }
-    if (event.button === 0) keys[0x01] = 1;
-    if (event.button === 2) keys[0x02] = 1;
-    if (event.button === 1) keys[0x04] = 1;
+    if (page.dialog && event.button === 0) dialogPointer(4, ...M.fieldPoint(event.clientX, event.clientY));
+    const button = pointerButton(event);
+    if (finger && button && !page.dialog) lifted = { button, frames: 2 };
+    else if (button) keyboard[button] = 0;
+  }
+  M.on("frame", releaseTaps);
+  M.on("frame", () => {
+    if (!lifted || --lifted.frames > 0) return;
+    keyboard[lifted.button] = 0;
+    lifted = null;
+    events.push([2, -1000, -1000, 0]);
   });
-  window.addEventListener("mouseup", (event) => {
-    if (page.dialog && event.button === 0) dialogPointer(4, ...fieldPoint(event));
-    if (event.button === 0) keys[0x01] = 0;
-    if (event.button === 2) keys[0x02] = 0;
-    if (event.button === 1) keys[0x04] = 0;
-  });
-  canvas.addEventListener("contextmenu", (event) => event.preventDefault());
-  document.addEventListener("visibilitychange", () => events.push([3, document.hidden ? 1 : 0]));
+  window.addEventListener("pointerup", pointerUp);
+  window.addEventListener("pointercancel", pointerUp);
+  screen.addEventListener("contextmenu", (event) => event.preventDefault());
 
-  // ---- Showing the field --------------------------------------------------
-
-  // The largest whole scale that fits the room, or a smaller exact fit when
-  // not even 1 fits; pixels stay sharp either way (CSS pixelated).
-  function fitCanvas() {
-    const fullscreen = document.fullscreenElement !== null;
-    const roomWidth = fullscreen ? window.innerWidth : document.documentElement.clientWidth - 16;
-    const below = fullscreen ? 0 : document.getElementById("below").offsetHeight + 24;
-    const roomHeight = window.innerHeight - below;
-    const fit = Math.min(roomWidth / FieldWidth, roomHeight / FieldHeight);
-    const scale = fit >= 1 ? Math.floor(fit) : Math.max(fit, 0.25);
-    canvas.style.width = `${Math.floor(FieldWidth * scale)}px`;
-    canvas.style.height = `${Math.floor(FieldHeight * scale)}px`;
-  }
-  window.addEventListener("resize", fitCanvas);
-  document.addEventListener("fullscreenchange", fitCanvas);
-
-  function toggleFullscreen() {
-    const holder = document.getElementById("screen");
-    if (document.fullscreenElement) document.exitFullscreen().catch(() => {});
-    else if (holder.requestFullscreen) holder.requestFullscreen().catch(() => {});
-  }
-  document.getElementById("fullscreen").addEventListener("click", (event) => {
-    event.currentTarget.blur();
-    toggleFullscreen();
-  });
-
-  function present(pointer, width, height) {
-    const bytes = new Uint8ClampedArray(Module.HEAPU8.buffer, pointer, width * height * 4);
-    context.putImageData(new ImageData(new Uint8ClampedArray(bytes), width, height), 0, 0);
-    noteFrame();
-  }
-
-  function noteFrame() {
-    page.framesShown += 1;
-    if (page.firstFrameMs === null) page.firstFrameMs = performance.now();
-  }
+  // When the last animation frame came, and when the game's work since began.
+  let lastFrame = 0, workStarted = 0;
 
   // ---- Message boxes ------------------------------------------------------
 
   // The game draws its boxes itself; while one is open the page passes it
   // the keys and the pointer instead of the game.
   const dialogEvents = [];
+  M.nextDialogEvent = () => dialogEvents.shift();
   // The keys a box answers to, in the order of dialog::Key.
   const DialogKeys = { Enter: 0, NumpadEnter: 0, Space: 1, Escape: 2, Tab: 3, ArrowLeft: 5,
                        ArrowRight: 6, KeyY: 7, KeyN: 8 };
+  M.DialogKeys = DialogKeys;
 
   function dialogKey(event) {
     event.preventDefault();
     let key = DialogKeys[event.code];
     if (key === undefined) return;
     if (key === 3 && event.shiftKey) key = 4;
-    dialogEvents.push([1, key]);
+    pushDialogEvent([1, key]);
   }
 
   function dialogPointer(kind, x, y) {
-    dialogEvents.push([kind, x, y]);
+    pushDialogEvent([kind, x, y]);
   }
 
-  function dialogOpened(text, caption, yesNo) {
+  // An open box waits for its next event, or a while (the gamepad is read
+  // meanwhile), not for animation frames.
+  let wakeDialog = null;
+  function pushDialogEvent(event) {
+    dialogEvents.push(event);
+    if (wakeDialog) wakeDialog();
+  }
+  M.waitDialogInput = (ms) => new Promise((resolve) => {
+    // The time a box stands open is not the game's work.
+    workStarted = 0;
+    let timer = 0;
+    const finish = () => {
+      if (!timer) return;
+      clearTimeout(timer);
+      timer = 0;
+      wakeDialog = null;
+      M.emit("frame");
+      resolve(performance.now());
+    };
+    timer = setTimeout(finish, dialogEvents.length ? 0 : ms);
+    wakeDialog = finish;
+  });
+
+  // An answer given by a touch button or a gamepad: "ok", "yes", "no" (the
+  // default button, or the one that changes nothing).
+  M.answerDialog = (answer) => {
+    if (!page.dialog) return;
+    const key = { ok: "Enter", yes: page.dialog.buttons === "yesno" ? "KeyY" : "Enter",
+                  no: page.dialog.buttons === "yesno" ? "KeyN" : "Escape", cancel: "Escape" }[answer];
+    pushDialogEvent([1, DialogKeys[key]]);
+  };
+
+  M.dialogOpened = (text, caption, yesNo, labels) => {
     dialogEvents.length = 0;
-    page.dialog = { text, caption, buttons: yesNo ? "yesno" : "ok" };
+    page.dialog = { text, caption, buttons: yesNo ? "yesno" : "ok", labels };
     page.dialogsShown += 1;
-  }
+    M.emit("dialog", page.dialog);
+  };
 
-  function dialogClosed() {
+  M.dialogClosed = () => {
     page.dialog = null;
-  }
+    M.emit("dialog", null);
+  };
 
   // ---- Time ---------------------------------------------------------------
 
   // The next animation frame; a hidden page has none, so a slow timeout
   // keeps its events (the page being hidden or shown again) flowing.
-  function waitFrame() {
-    return new Promise((resolve) => {
-      let done = false;
-      const finish = () => {
-        if (done) return;
-        done = true;
-        resolve(performance.now());
-      };
-      requestAnimationFrame(finish);
-      if (document.hidden) setTimeout(finish, 200);
-    });
-  }
-
-  // ---- The map file -------------------------------------------------------
-
-  // The map reader's rules: numbers and separators strictly alternate
-  // (white space between them), each number an optional sign and digits
-  // that fit 32 bits; a map is a file that gives all 5775 numbers.
-  function checkMap(text) {
-    const isSpace = (c) => c === " " || c === "\t" || c === "\r" || c === "\n" ||
-                           c === "\v" || c === "\f";
-    let at = 0;
-    for (let k = 0; k < MapValueCount; ++k) {
-      while (at < text.length && isSpace(text[at])) ++at;
-      const start = at;
-      if (text[at] === "+" || text[at] === "-") ++at;
-      const digits = at;
-      while (at < text.length && text[at] >= "0" && text[at] <= "9") ++at;
-      if (at === digits)
-        return `value ${k + 1} of ${MapValueCount} is missing or not a number`;
-      const value = Number(text.slice(start, at));
-      if (value > 2147483647 || value < -2147483648)
-        return `value ${k + 1} does not fit 32 bits`;
-      if (k + 1 === MapValueCount) break;
-      while (at < text.length && isSpace(text[at])) ++at;
-      if (at >= text.length) return `the file ends after ${k + 1} of ${MapValueCount} values`;
-      while (at < text.length && !isSpace(text[at])) ++at;
-    }
-    return null;
-  }
-
-  function storeFiles() {
-    FS.syncfs(false, (error) => {
-      if (error) say("The map could not be stored in this browser: it is kept until the page closes.");
-    });
-  }
-
-  document.getElementById("download").addEventListener("click", (event) => {
-    event.currentTarget.blur();
-    let bytes;
-    try {
-      bytes = FS.readFile("/save/map.txt");
-    } catch (error) {
-      say("No map saved yet: make one in the editor (F1) and save it with F3.");
-      return;
-    }
-    const link = document.createElement("a");
-    link.href = URL.createObjectURL(new Blob([bytes], { type: "text/plain" }));
-    link.download = "map.txt";
-    document.body.appendChild(link);
-    link.click();
-    link.remove();
-    setTimeout(() => URL.revokeObjectURL(link.href), 10000);
-    say("map.txt downloaded.");
+  M.waitFrame = () => new Promise((resolve) => {
+    // What the game did since the last frame came: its ticks and the present.
+    if (workStarted) page.frameWorkMs += performance.now() - workStarted;
+    let done = false;
+    const finish = () => {
+      if (done) return;
+      done = true;
+      const now = performance.now();
+      // A frame more than twice the usual 16.7 ms after the last one.
+      if (lastFrame && now - lastFrame > 34 && !document.hidden) page.longFrames += 1;
+      lastFrame = now;
+      M.emit("frame");
+      workStarted = performance.now();
+      resolve(now);
+    };
+    requestAnimationFrame(finish);
+    if (document.hidden) setTimeout(finish, 200);
   });
 
-  const chooser = document.getElementById("chooser");
-  document.getElementById("upload").addEventListener("click", (event) => {
-    event.currentTarget.blur();
-    chooser.value = "";
-    chooser.click();
-  });
-  chooser.addEventListener("change", async () => {
-    const file = chooser.files[0];
-    if (!file) return;
-    const bytes = new Uint8Array(await file.arrayBuffer());
-    const problem = bytes.length > 4 * 1024 * 1024 ? "it is larger than 4 MB"
-                  : checkMap(new TextDecoder("latin1").decode(bytes));
-    if (problem) {
-      say(`${file.name} is not a map (${problem}); the stored map is kept.`);
-      return;
-    }
-    FS.writeFile("/save/map.txt", bytes);
-    storeFiles();
-    say(`${file.name} is now the stored map.txt: F2 plays it, F1 edits it.`);
-  });
-  page.checkMap = checkMap;
-
-  // ---- Start --------------------------------------------------------------
+  // The time the ticks took, summed (a tick that waits for a box counts the
+  // waiting too), and the ticks a stall dropped.
+  M.noteTick = (ms, dropped) => {
+    page.ticks += 1;
+    page.tickMs += ms;
+    page.ticksDropped += dropped || 0;
+  };
 
   window.addEventListener("error", (event) => page.errors.push(String(event.message)));
-
-  fitCanvas();
-  // The module loads and compiles while the pictures are decoded; it starts
-  // once both are done and the save folder is read.
-  const resourcesLoaded = MorvaskResources.load();
-  resourcesLoaded.then((resources) => {
-    page.resourcesMs = performance.now();
-    audio.waves = {};
-    for (const number of Waves) audio.waves[number] = resources[number];
-  }, (error) => say(`The game could not be loaded: ${error.message}`));
-  window.Module = {
-    canvas,
-    print: (text) => console.log(text),
-    printErr: (text) => console.warn(text),
-    morvask: {
-      waitFrame, present, playSound, dialogOpened, dialogClosed,
-      nextDialogEvent: () => dialogEvents.shift(),
-      nextEvent: () => events.shift(),
-      keyDown: (key) => keys[key],
-      syncFiles: storeFiles,
-      // The time the ticks took, summed (a tick that waits for a box counts
-      // the waiting too).
-      noteTick: (ms) => {
-        page.ticks += 1;
-        page.tickMs += ms;
-      },
-    },
-    preRun: [() => {
-      FS.mkdir("/res");
-      addRunDependency("morvask-resources");
-      resourcesLoaded.then((resources) => {
-        for (const number in resources) FS.writeFile(`/res/${number}`, resources[number]);
-        removeRunDependency("morvask-resources");
-      });
-      // The save folder is the browser's storage, read before the game starts.
-      FS.mkdir("/save");
-      FS.mount(IDBFS, {}, "/save");
-      addRunDependency("morvask-save");
-      FS.syncfs(true, (error) => {
-        if (error) say("This browser keeps no storage for the page: saved maps last until it closes.");
-        removeRunDependency("morvask-save");
-      });
-    }],
-    onRuntimeInitialized: () => {
-      page.ready = true;
-      page.runtimeMs = performance.now();
-      canvas.focus();
-    },
-  };
+  return M;
 })();

@@ -6,11 +6,21 @@ window.MorvaskResources = (function () {
   const Pictures = [114, 115, 117, 124, 125];
   const Waves = [111, 118, 119, 120, 121, 122];
 
+  async function fetched(path) {
+    const response = await fetch(path);
+    if (!response.ok) throw new Error(`${path}: ${response.status}`);
+    return response.blob();
+  }
+
+  // A PNG's width and height, from its header.
+  async function pngSize(blob) {
+    const header = new DataView(await blob.slice(0, 24).arrayBuffer());
+    return [header.getUint32(16), header.getUint32(20)];
+  }
+
   // A decoded PNG as a top-down 24-bit BMP file, the form the game reads.
-  async function pictureAsBitmap(number) {
-    const response = await fetch(`assets/${number}.png`);
-    if (!response.ok) throw new Error(`assets/${number}.png: ${response.status}`);
-    const image = await createImageBitmap(await response.blob(), {
+  async function pictureAsBitmap(blob) {
+    const image = await createImageBitmap(blob, {
       colorSpaceConversion: "none",
       premultiplyAlpha: "none",
     });
@@ -46,20 +56,37 @@ window.MorvaskResources = (function () {
   }
 
   async function waveBytes(number) {
-    const response = await fetch(`assets/${number}.wav`);
-    if (!response.ok) throw new Error(`assets/${number}.wav: ${response.status}`);
-    return new Uint8Array(await response.arrayBuffer());
+    return new Uint8Array(await (await fetched(`assets/${number}.wav`)).arrayBuffer());
   }
 
-  // Every resource of the game by number, ready to be unpacked into /res.
+  // Starts fetching every resource at once. For each picture: its size as
+  // soon as its file has come, and its BMP bytes when asked for (decoding
+  // the tank sheet takes a while of the page's thread); for each wave, its
+  // bytes.
+  function startResources() {
+    const pictures = {}, waves = {};
+    for (const number of Pictures) {
+      const file = fetched(`assets/${number}.png`);
+      let bitmap = null;
+      pictures[number] = {
+        size: file.then(pngSize),
+        bitmap: () => bitmap || (bitmap = file.then(pictureAsBitmap)),
+      };
+    }
+    for (const number of Waves) waves[number] = waveBytes(number);
+    return { pictures, waves };
+  }
+
+  // Every resource of the game by number, decoded, ready to be unpacked
+  // into /res.
   async function loadResources() {
-    const numbers = Pictures.concat(Waves);
-    const files = await Promise.all(
-      numbers.map((n) => (Pictures.includes(n) ? pictureAsBitmap(n) : waveBytes(n))));
+    const started = startResources();
     const resources = {};
-    numbers.forEach((n, i) => (resources[n] = files[i]));
+    const bitmaps = Pictures.map((n) => started.pictures[n].bitmap());
+    for (let i = 0; i < Pictures.length; ++i) resources[Pictures[i]] = await bitmaps[i];
+    for (const n of Waves) resources[n] = await started.waves[n];
     return resources;
   }
 
-  return { load: loadResources, pictures: Pictures, waves: Waves };
+  return { start: startResources, load: loadResources, pictures: Pictures, waves: Waves };
 })();

@@ -12,9 +12,17 @@
 #include "platform/platform.h"
 #include "platform/shared/dialog.h"
 #include "platform/shared/surfaces.h"
+#include "platform/web/web_page.h"
 
-EM_JS(void, web_dialog_opened, (const char* text, const char* caption, int yesNo),
-      { Module.morvask.dialogOpened(UTF8ToString(text), UTF8ToString(caption), !!yesNo); });
+// The page hears what the box says and its buttons' labels (a touch screen
+// shows them in a size that can be tapped).
+EM_JS(void, web_dialog_opened,
+      (const char* text, const char* caption, int yesNo, const char* ok, const char* yes,
+       const char* no),
+      {
+          Module.morvask.dialogOpened(UTF8ToString(text), UTF8ToString(caption), !!yesNo,
+                                      [ UTF8ToString(ok), UTF8ToString(yes), UTF8ToString(no) ]);
+      });
 EM_JS(void, web_dialog_closed, (), { Module.morvask.dialogClosed(); });
 EM_JS(int, web_next_dialog_event, (int32_t * values), {
     const event = Module.morvask.nextDialogEvent();
@@ -24,9 +32,13 @@ EM_JS(int, web_next_dialog_event, (int32_t * values), {
         HEAP32[(values >> 2) + i - 1] = event[i];
     return event[0];
 });
-EM_ASYNC_JS(double, web_wait_dialog_frame, (), { return await Module.morvask.waitFrame(); });
+// Waits for the player's next answer to the box (a key, a click, a tap) or
+// `milliseconds`, whichever comes first; no animation frames are asked for
+// while the box stands, so an open box costs the browser next to nothing.
+EM_ASYNC_JS(double, web_wait_dialog_input, (int milliseconds),
+            { return await Module.morvask.waitDialogInput(milliseconds); });
 EM_JS(void, web_present_dialog, (const uint32_t* rgba, int width, int height),
-      { Module.morvask.present(rgba, width, height); });
+      { Module.morvask.present(rgba, width, height, 0, 0); });
 
 namespace {
 
@@ -38,6 +50,9 @@ constexpr int DialogKey = 1;
 constexpr int DialogPointerMove = 2;
 constexpr int DialogPointerDown = 3;
 constexpr int DialogPointerUp = 4;
+
+// How often an open box looks for input that does not wake it (a gamepad).
+constexpr int IdleWaitMs = 100;
 
 const char* OkText = "确定";
 const char* YesText = "是";
@@ -77,11 +92,15 @@ int ShowDialog(const char* textUtf8, const char* captionUtf8, uint32_t type) {
     behind.resize(size_t(ClientWidth) * ClientHeight);
     std::vector<uint32_t> rgba;
     bool yesNo = (type & 0xF) == platform::MB_YESNO;
-    web_dialog_opened(textUtf8, captionUtf8, yesNo);
+    web_dialog_opened(textUtf8, captionUtf8, yesNo, OkText, YesText, NoText);
     Show(behind, box, layout, rgba);
     int answer = 0;
     while (answer == 0) {
-        web_wait_dialog_frame();
+        // While the player reads, the pictures still waiting are decoded one
+        // at a time, as the desktop does; the level after the box starts
+        // without that pause.
+        const bool decoded = web::PicturesReady() && software::PrepareNextPicture();
+        web_wait_dialog_input(decoded ? 0 : IdleWaitMs);
         bool redraw = false;
         int32_t values[3] = {};
         while (answer == 0) {

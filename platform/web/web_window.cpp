@@ -7,6 +7,7 @@
 #include <emscripten.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "platform/platform.h"
 #include "platform/shared/surfaces.h"
 #include "platform/web/web_dialog.h"
+#include "platform/web/web_page.h"
 
 struct platform::WindowData {
     platform::WindowProcedure procedure = nullptr;
@@ -38,12 +40,18 @@ EM_JS(int, web_next_event, (int32_t * values), {
 
 EM_JS(int, web_key_down, (int virtualKey), { return Module.morvask.keyDown(virtualKey); });
 
-EM_JS(void, web_present, (const uint32_t* rgba, int width, int height),
-      { Module.morvask.present(rgba, width, height); });
+// Shows the picture at `rgba`; only inside the `count` rectangles (x, y,
+// width, height) when count > 0, where the rest is as last shown. `window`
+// is the window's own picture, for the page's tests to check what it shows.
+EM_JS(void, web_present,
+      (const uint32_t* rgba, int width, int height, const int32_t* rects, int count,
+       const uint32_t* window),
+      { Module.morvask.present(rgba, width, height, rects, count, window); });
 
 EM_JS(void, web_sync_files, (), { Module.morvask.syncFiles(); });
 
-EM_JS(void, web_note_tick, (double milliseconds), { Module.morvask.noteTick(milliseconds); });
+EM_JS(void, web_note_tick, (double milliseconds, int dropped),
+      { Module.morvask.noteTick(milliseconds, dropped); });
 
 EM_JS(int, web_screen_size, (int index), { return index ? screen.height : screen.width; });
 
@@ -56,6 +64,12 @@ constexpr int ClientHeight = 704;
 constexpr int EventKeyDown = 1;
 constexpr int EventMouseMove = 2;
 constexpr int EventVisibility = 3;
+constexpr int EventPadCommand = 4;
+
+// Past this many changed rectangles, or this share of the field, the whole
+// picture goes to the page at once.
+constexpr size_t MaxPresentRects = 48;
+constexpr int WholeShare = 2;  // half
 
 // A frame that comes this late after a tick fell due is a stall (a busy
 // page, a hidden tab): its tick is delivered once and the missed ones are
@@ -78,6 +92,10 @@ struct WebState {
     int quitCode = 0;
     bool pageHidden = false;
     bool pictureChanged = true;
+    // Where the pictures copied since the last one shown differ from it; all
+    // of it when `wholeChanged`.
+    bool wholeChanged = true;
+    std::vector<platform::Rect> changed;
     std::vector<uint32_t> rgba;
     // The map file as last stored in the browser: its change time and size.
     int64_t savedStamp = -1;
@@ -116,22 +134,68 @@ bool PageKeyDown(int virtualKey) {
     return virtualKey >= 0 && virtualKey < 256 && web_key_down(virtualKey) != 0;
 }
 
-void NoteNewPicture(const platform::SurfaceData&) {
+// Every frame copied into the window: what it changed, added up until the
+// next animation frame shows them.
+void NoteNewPicture(const platform::SurfaceData& window) {
     State.pictureChanged = true;
+    if (State.wholeChanged)
+        return;
+    if (!window.changesKnown || State.changed.size() + window.changes.size() > MaxPresentRects) {
+        State.wholeChanged = true;
+        State.changed.clear();
+        return;
+    }
+    for (platform::Rect r : window.changes) {
+        int x0 = std::max(r.x, 0), y0 = std::max(r.y, 0);
+        int x1 = std::min(r.x + r.width, window.width),
+            y1 = std::min(r.y + r.height, window.height);
+        if (x0 < x1 && y0 < y1)
+            State.changed.push_back({x0, y0, x1 - x0, y1 - y0});
+    }
 }
 
-// One copy per shown frame: the newest picture, as the canvas's RGBA bytes.
+void MarkWholeChanged() {
+    State.pictureChanged = true;
+    State.wholeChanged = true;
+    State.changed.clear();
+}
+
+// The window's pixels (0x00RRGGBB) inside `r` as the canvas's RGBA bytes.
+void ConvertRect(const platform::SurfaceData& picture, const platform::Rect& r) {
+    for (int y = r.y; y < r.y + r.height; ++y) {
+        const uint32_t* from = picture.pixels.data() + size_t(y) * picture.width + r.x;
+        uint32_t* to = State.rgba.data() + size_t(y) * picture.width + r.x;
+        for (int x = 0; x < r.width; ++x) {
+            uint32_t p = from[x];
+            to[x] = 0xFF000000u | (p & 0xFFu) << 16 | (p & 0xFF00u) | (p >> 16 & 0xFFu);
+        }
+    }
+}
+
+// At most once per shown frame: the parts of the newest picture that changed
+// since the last one shown, and nothing when nothing changed.
 void PresentIfChanged() {
     if (!State.pictureChanged)
         return;
     State.pictureChanged = false;
     const platform::SurfaceData& picture = *WindowPicture();
     State.rgba.resize(picture.pixels.size());
-    for (size_t i = 0; i < picture.pixels.size(); ++i) {
-        uint32_t p = picture.pixels[i];
-        State.rgba[i] = 0xFF000000u | (p & 0xFFu) << 16 | (p & 0xFF00u) | (p >> 16 & 0xFFu);
+    int64_t area = 0;
+    for (const platform::Rect& r : State.changed)
+        area += int64_t(r.width) * r.height;
+    if (State.wholeChanged || area * WholeShare > int64_t(picture.width) * picture.height) {
+        ConvertRect(picture, {0, 0, picture.width, picture.height});
+        web_present(State.rgba.data(), picture.width, picture.height, nullptr, 0,
+                    picture.pixels.data());
+    } else if (!State.changed.empty()) {
+        for (const platform::Rect& r : State.changed)
+            ConvertRect(picture, r);
+        web_present(State.rgba.data(), picture.width, picture.height,
+                    reinterpret_cast<const int32_t*>(State.changed.data()),
+                    int(State.changed.size()), picture.pixels.data());
     }
-    web_present(State.rgba.data(), picture.width, picture.height);
+    State.wholeChanged = false;
+    State.changed.clear();
 }
 
 // A save replaces map.txt in the working folder, which lives in the browser's
@@ -159,6 +223,10 @@ void HandleEvent(int kind, const int32_t* values) {
         }
         case EventMouseMove:
             Deliver(platform::WM_MOUSEMOVE, uintptr_t(values[2]), PackPoint(values[0], values[1]));
+            break;
+        case EventPadCommand:
+            if (int key = web::PadCommandKey(values[0]))
+                Deliver(platform::WM_KEYDOWN, uintptr_t(key), 1);
             break;
         case EventVisibility:
             // A hidden tab is an inactive window: the game stands still.
@@ -193,14 +261,18 @@ void DeliverDueTimers(double now) {
             WindowTimer& timer = found->second;
             if (now < timer.dueMs)
                 break;
-            if (now - timer.dueMs >= StallMs)
+            int dropped = 0;
+            if (now - timer.dueMs >= StallMs) {
+                dropped = int((now - timer.dueMs) / timer.periodMs);
                 timer.dueMs = now + timer.periodMs;
-            else
+            } else {
                 timer.dueMs += timer.periodMs;
-            // What a tick costs in the page, told to the page for the curious.
+            }
+            // What a tick costs in the page, and the ticks a stall dropped,
+            // told to the page for the curious.
             double started = emscripten_get_now();
             Deliver(platform::WM_TIMER, id, 0);
-            web_note_tick(emscripten_get_now() - started);
+            web_note_tick(emscripten_get_now() - started, dropped);
             StoreSavedMap();
         }
     }
@@ -211,6 +283,8 @@ void DeliverDueTimers(double now) {
 namespace web {
 
 void RunFrame() {
+    FollowPageLanguage();
+    FollowPad();
     PumpEvents();
     if (!State.quitPosted)
         DeliverDueTimers(emscripten_get_now());
@@ -240,6 +314,8 @@ Window CreateWindow(const char*, const char*, uint32_t, int, int, int, int) {
     State.window.procedure = State.classProcedure;
     State.windowCreated = true;
     software::SetPresentHook(NoteNewPicture);
+    // The game loads its pictures next: their pixels come while it runs.
+    web::UsePagePictures();
     return &State.window;
 }
 
@@ -248,7 +324,7 @@ void ShowWindow(Window window, int) {
         return;
     Deliver(WM_SIZE, SIZE_RESTORED, PackPoint(ClientWidth, ClientHeight));
     SetActive(true);
-    State.pictureChanged = true;
+    MarkWholeChanged();
 }
 
 void UpdateWindow(Window window) {
@@ -257,6 +333,7 @@ void UpdateWindow(Window window) {
 }
 
 int RunMessageLoop() {
+    web::WaitForPictures();
     StoreSavedMap();
     while (!State.quitPosted) {
         web_wait_frame();
@@ -301,8 +378,13 @@ int MessageBox(Window owner, const char* textUtf8, const char* captionUtf8, uint
         SetActive(false);
     PresentIfChanged();
     int answer = web::ShowDialog(textUtf8 ? textUtf8 : "", captionUtf8 ? captionUtf8 : "", type);
+    // A language chosen while the box was open speaks from the next box on,
+    // also when that one follows at once (the start-up boxes).
+    web::FollowPageLanguage();
+    // What follows a box may draw (the first level after the start-up boxes).
+    web::WaitForPictures();
     // The box is gone from the canvas with the next frame shown.
-    State.pictureChanged = true;
+    MarkWholeChanged();
     StoreSavedMap();
     if (owned && WindowLive() && !State.pageHidden)
         SetActive(true);

@@ -1,13 +1,64 @@
 // The process entry of the web edition: the page has mounted the save folder
-// (the browser's storage) and unpacked the resources; the game runs in it.
+// (the browser's storage) and unpacked the resources; the game runs in it in
+// the language chosen on the page. It also answers the page's questions
+// about the game: the mode (which controls a touch screen shows) and a probe
+// of the player's tank for the page's tests.
+#include <emscripten.h>
 #include <unistd.h>
 
+#include <cstdio>
+
+#include "editor/commands.h"
 #include "platform/platform.h"
+#include "platform/web/web_page.h"
 #include "shell/main_window.h"
+#include "state/battle_state.h"
+#include "state/program_state.h"
+#include "texts/texts.h"
+
+namespace {
+
+// The page's language for the boxes from now on (the one open keeps its own).
+void UseLanguage(const char* name) {
+    Language language = Chinese;
+    if (!LanguageFromName(name, language))
+        return;
+    CurrentLanguage = language;
+    platform::SetBoxButtonTexts(Text(OkButton), Text(YesButton), Text(NoButton));
+}
+
+}  // namespace
+
+extern "C" {
+
+// 0 playing (or paused, or between levels), 1 editing, 2 trying a level from
+// the editor.
+EMSCRIPTEN_KEEPALIVE int morvask_mode() {
+    if (TryingLevel())
+        return 2;
+    return GameMode == Editing ? 1 : 0;
+}
+
+// The player's tank and bullets, the level and the mode, as JSON.
+EMSCRIPTEN_KEEPALIVE const char* morvask_probe() {
+    static char text[256];
+    const TankRecord& player = BattleState.Player;
+    std::snprintf(text, sizeof text,
+                  "{\"mode\":%d,\"gameMode\":%d,\"level\":%d,\"x\":%d,\"y\":%d,\"gun\":%d,"
+                  "\"bullets\":%d,\"lives\":%d}",
+                  morvask_mode(), int(GameMode), int(BattleState.LevelIndex), int(player.x),
+                  int(player.y), int(player.turretDir), int(BattleState.PlayerBullets.size()),
+                  int(BattleState.Lives));
+    return text;
+}
+
+}  // extern "C"
 
 int main() {
     // "map.txt" is read and written in the working folder, as on the desktop.
     if (chdir("/save") != 0)
         return 1;
+    UseLanguage(web::PageLanguage());
+    web::SetLanguageObserver(UseLanguage);
     return MorvaskMain(platform::SW_SHOWNORMAL);
 }

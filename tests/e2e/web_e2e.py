@@ -9,20 +9,15 @@ Exits 0 when every check passed, 1 when one failed, 77 when Chromium, its
 WebDriver or Selenium is missing.
 """
 import gzip
-import hashlib
-import http.server
 import json
 import os
 import shutil
 import subprocess
 import sys
 import tempfile
-import threading
 import time
 
 try:
-    from selenium import webdriver
-    from selenium.webdriver.chrome.service import Service
     from selenium.webdriver.common.action_chains import ActionChains
     from selenium.webdriver.common.by import By
     from selenium.webdriver.common.keys import Keys
@@ -30,83 +25,13 @@ except ImportError:
     print("skipped: python3-selenium is not installed")
     sys.exit(77)
 
-CHROMIUM = shutil.which("chromium") or "/usr/bin/chromium"
-CHROMEDRIVER = shutil.which("chromedriver") or "/usr/bin/chromedriver"
-FIELD_W, FIELD_H, CELL = 960, 704, 64
+import web_more_checks
+import web_touch_checks
+from web_support import (CELL, CHROMEDRIVER, CHROMIUM, FIELD_H, FIELD_W, answer_box, check,
+                         console_errors, failures, keys, probe, serve, shown_canvas,
+                         start_browser, wait_for)
+
 DOWNLOAD_LIMIT = 3 * 1024 * 1024
-
-failures = []
-
-
-def check(condition, what):
-    print(("ok   " if condition else "FAIL ") + what, flush=True)
-    if not condition:
-        failures.append(what)
-    return condition
-
-
-class QuietHandler(http.server.SimpleHTTPRequestHandler):
-    def log_message(self, *args):
-        pass
-
-
-def serve(directory):
-    handler = lambda *a, **k: QuietHandler(*a, directory=directory, **k)  # noqa: E731
-    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
-    threading.Thread(target=server.serve_forever, daemon=True).start()
-    return server, f"http://127.0.0.1:{server.server_address[1]}/"
-
-
-def start_browser(profile, downloads):
-    options = webdriver.ChromeOptions()
-    options.binary_location = CHROMIUM
-    for flag in ["--headless=new", "--no-sandbox", "--disable-dev-shm-usage",
-                 "--window-size=1200,1000", f"--user-data-dir={profile}",
-                 "--disable-gpu", "--no-first-run"]:
-        options.add_argument(flag)
-    options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
-    options.add_experimental_option("prefs", {"download.default_directory": downloads,
-                                              "download.prompt_for_download": False})
-    driver = webdriver.Chrome(service=Service(CHROMEDRIVER), options=options)
-    driver.execute_cdp_cmd("Browser.setDownloadBehavior",
-                           {"behavior": "allow", "downloadPath": downloads})
-    return driver
-
-
-def wait_for(driver, script, timeout=20.0, step=0.05):
-    end = time.time() + timeout
-    while time.time() < end:
-        value = driver.execute_script(script)
-        if value:
-            return value
-        time.sleep(step)
-    return None
-
-
-def console_errors(driver):
-    return [entry["message"] for entry in driver.get_log("browser")
-            if entry["level"] == "SEVERE"]
-
-
-def keys(driver, *sequence):
-    ActionChains(driver).send_keys(*sequence).perform()
-
-
-def answer_box(driver, expect, key, shots=None, name=None):
-    """Waits for a box whose text or caption holds `expect`, answers it with
-    `key` and waits until it is gone; returns the box."""
-    box = wait_for(driver, "return window.morvaskPage && window.morvaskPage.dialog")
-    if not check(box is not None and (expect in box["text"] or expect in box["caption"]),
-                 f"the box '{expect}' is shown (got {box and box['text'][:30]!r})"):
-        return box
-    if shots and name:
-        driver.save_screenshot(os.path.join(shots, name))
-    count = driver.execute_script("return window.morvaskPage.dialogsShown")
-    keys(driver, key)
-    closed = wait_for(driver, f"""const p = window.morvaskPage;
-        return p.dialog === null || p.dialogsShown > {count};""", timeout=5)
-    check(bool(closed), f"the box '{expect}' is answered")
-    return box
 
 
 def canvas_digest(driver, x=0, y=0, w=FIELD_W, h=FIELD_H):
@@ -129,13 +54,45 @@ def cell_pixels(driver, column, row):
 
 def click_field(driver, fx, fy, hold=0.3):
     """Presses the left button at field pixel (fx, fy) for `hold` seconds."""
-    canvas = driver.find_element(By.ID, "field")
+    canvas = shown_canvas(driver)
     scale = canvas.size["width"] / FIELD_W
     dx = round((fx + 0.5) * scale - canvas.size["width"] / 2)
     dy = round((fy + 0.5) * scale - canvas.size["height"] / 2)
     ActionChains(driver).move_to_element_with_offset(canvas, dx, dy).perform()
     time.sleep(0.1)
     ActionChains(driver).click_and_hold().pause(hold).release().perform()
+
+
+def editor_keys_checks(driver, column, row, unpainted, painted):
+    """The editor's Ctrl commands and F5 reach the game; F5 never reloads."""
+    def cell_is(expected):
+        end = time.time() + 3
+        while time.time() < end:
+            if cell_pixels(driver, column, row) == expected:
+                return True
+            time.sleep(0.1)
+        return False
+
+    ActionChains(driver).key_down(Keys.CONTROL).send_keys("z").key_up(Keys.CONTROL).perform()
+    check(cell_is(unpainted), "Ctrl+Z undoes the painted cell")
+    ActionChains(driver).key_down(Keys.CONTROL).send_keys("y").key_up(Keys.CONTROL).perform()
+    check(cell_is(painted), "Ctrl+Y paints it again")
+
+    # A listener after the page's own sees whether the browser may still
+    # act on F5 (reload): the page must have taken it.
+    driver.execute_script("""window.sameDocument = 'before F5';
+        window.addEventListener('keydown', (e) => {
+            if (e.code === 'F5') window.f5Prevented = e.defaultPrevented; });""")
+    keys(driver, Keys.F5)
+    answer_box(driver, "准备进入第1关", Keys.ENTER)
+    check(probe(driver)["mode"] == 2, "F5 in the editor starts trying the level")
+    keys(driver, Keys.ESCAPE)
+    answer_box(driver, "地图编辑", Keys.ENTER)
+    check(probe(driver)["mode"] == 1, "Esc ends the try, back in the editor")
+    check(driver.execute_script("return window.sameDocument === 'before F5' && "
+                                "window.f5Prevented === true"),
+          "F5 did not reload the page (the same document; its default prevented)")
+    check(cell_is(painted), "the painted cell is still there after the try")
 
 
 def run_native_sim(native, script, workdir):
@@ -153,18 +110,22 @@ def start_game(driver, shots, prefix):
     answer_box(driver, "", Keys.ENTER)  # the first level's announcement
 
 
-def page_checks(url, dist, native, out):
+def empty_cell(native, out):
+    """An empty cell of level 1 away from the tanks' roads, to paint."""
+    levels = json.loads(run_native_sim(native, "start\ndump levels\n", os.path.join(out, "n0"))[-1])
+    level1 = levels["LevelSet"][:165]
+    return next((c, r) for r in (5, 4, 6) for c in (1, 2, 3, 11, 12, 13)
+                if level1[r * 15 + c] == 0)
+
+
+def page_checks(url, native, out, cell):
     shots = os.path.join(out, "screenshots")
     os.makedirs(shots, exist_ok=True)
     downloads = os.path.join(out, "downloads")
     os.makedirs(downloads, exist_ok=True)
     profile = tempfile.mkdtemp(prefix="morvask-chromium-")
 
-    # An empty cell of level 1 away from the tanks' roads, to paint.
-    levels = json.loads(run_native_sim(native, "start\ndump levels\n", os.path.join(out, "n0"))[-1])
-    level1 = levels["LevelSet"][:165]
-    column, row = next((c, r) for r in (5, 4, 6) for c in (1, 2, 3, 11, 12, 13)
-                       if level1[r * 15 + c] == 0)
+    column, row = cell
     fx, fy = column * CELL + 20, row * CELL + 20
 
     driver = start_browser(profile, downloads)
@@ -182,6 +143,9 @@ def page_checks(url, dist, native, out):
         # A few seconds of play change the picture.
         before = canvas_digest(driver)
         ticks_before = driver.execute_script("return [morvaskPage.ticks, morvaskPage.tickMs]")
+        # The canvas is checked against the game's own picture after each of
+        # the next presents (only the changed rectangles are sent).
+        driver.execute_script("morvaskPage.checkPresents = 150;")
         chain = ActionChains(driver)
         for arrow in (Keys.ARROW_UP, Keys.ARROW_LEFT, Keys.ARROW_RIGHT):
             chain.key_down(arrow).key_down(Keys.SPACE).pause(0.7).key_up(Keys.SPACE).key_up(arrow)
@@ -194,6 +158,11 @@ def page_checks(url, dist, native, out):
         print(f"     {played} ticks in the page while playing, {timing['pageTickMs']} ms each",
               flush=True)
         check(played >= 50, "the game ticks while it is played")
+        presented = driver.execute_script(
+            "return [morvaskPage.presentsChecked, morvaskPage.presentMismatches]")
+        check(presented[0] >= 50 and presented[1] == 0,
+              f"after {presented[0]} presents of changed rectangles the canvas shows the "
+              f"game's picture exactly ({presented[1]} pixels differ)")
         driver.save_screenshot(os.path.join(shots, "02-play.png"))
         check(canvas_digest(driver) != before, "arrows and Space change the picture")
         check(driver.execute_script("return window.scrollY") == 0,
@@ -207,9 +176,10 @@ def page_checks(url, dist, native, out):
         answer_box(driver, "是否切换到地图编辑模式", "y")
         answer_box(driver, "载入地图失败", Keys.ENTER, shots, "04-no-map.png")
         answer_box(driver, "", Keys.ENTER)  # the editor's level title
+        unpainted = cell_pixels(driver, column, row)
         click_field(driver, fx, fy)
         click_field_away = (column + 4) * CELL if column < 7 else (column - 4) * CELL
-        canvas = driver.find_element(By.ID, "field")
+        canvas = shown_canvas(driver)
         scale = canvas.size["width"] / FIELD_W
         ActionChains(driver).move_to_element_with_offset(
             canvas, round(click_field_away * scale - canvas.size["width"] / 2),
@@ -217,6 +187,8 @@ def page_checks(url, dist, native, out):
         time.sleep(0.3)
         painted = cell_pixels(driver, column, row)
         driver.save_screenshot(os.path.join(shots, "05-editor.png"))
+        check(painted != unpainted, "a click paints a cell in the editor")
+        editor_keys_checks(driver, column, row, unpainted, painted)
         keys(driver, Keys.F3)
         answer_box(driver, "是否保存自制地图", "y")
         answer_box(driver, "地图保存成功", Keys.ENTER)
@@ -387,9 +359,20 @@ def main():
                  "morvask-tickbench.wasm"):
         shutil.copyfile(os.path.join(web_build, "web", name), os.path.join(bench_dir, name))
     bench_server, bench_url = serve(bench_dir)
+    # WEB_E2E_ONLY=touch,more (say) runs only those groups, while working on them.
+    only = set(filter(None, os.environ.get("WEB_E2E_ONLY", "").split(",")))
+    wanted = lambda group: not only or group in only  # noqa: E731
+    timing, bench = {}, {}
+    cell = empty_cell(native, out)
     try:
-        timing = page_checks(page_url, dist, native, out)
-        bench = harness_checks(bench_url, native, out)
+        if wanted("page"):
+            timing = page_checks(page_url, native, out, cell)
+        if wanted("more"):
+            timing.update(web_more_checks.run(page_url, dist, out))
+        if wanted("touch"):
+            web_touch_checks.run(page_url, out, cell)
+        if wanted("harness"):
+            bench = harness_checks(bench_url, native, out)
     finally:
         page_server.shutdown()
         bench_server.shutdown()

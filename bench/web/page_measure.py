@@ -1,0 +1,248 @@
+#!/usr/bin/env python3
+"""What the web edition costs in headless Chromium: the first frame after
+navigation (cold, a fresh profile each time), the browser's CPU during busy
+play (all of Chromium's processes, and its renderer alone, from /proc), the
+tick rate and the dropped ticks and frames with the CPU throttled 4x, and the
+download size gzip-compressed.
+
+usage: page_measure.py DIST_DIR [SECONDS] [--size WxH]
+Prints one JSON line; docs/performance.md says how the numbers were taken."""
+import gzip
+import http.server
+import json
+import os
+import shutil
+import statistics
+import sys
+import tempfile
+import threading
+import time
+
+from selenium import webdriver
+from selenium.webdriver.chrome.service import Service
+
+CHROMIUM = shutil.which("chromium") or "/usr/bin/chromium"
+CHROMEDRIVER = shutil.which("chromedriver") or "/usr/bin/chromedriver"
+TICKS = os.sysconf("SC_CLK_TCK")
+
+
+class QuietHandler(http.server.SimpleHTTPRequestHandler):
+    def log_message(self, *args):
+        pass
+
+
+def serve(directory):
+    handler = lambda *a, **k: QuietHandler(*a, directory=directory, **k)  # noqa: E731
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    return server, f"http://127.0.0.1:{server.server_address[1]}/"
+
+
+def start_browser(profile, size):
+    options = webdriver.ChromeOptions()
+    options.binary_location = CHROMIUM
+    for flag in ["--headless=new", "--no-sandbox", "--disable-dev-shm-usage",
+                 f"--window-size={size}", f"--user-data-dir={profile}", "--disable-gpu",
+                 "--no-first-run"]:
+        options.add_argument(flag)
+    driver = webdriver.Chrome(service=Service(CHROMEDRIVER), options=options)
+    # The browser's own animation frames, counted the same way for any
+    # version of the page: those that came more than 34 ms (two frames of a
+    # 60 Hz display) after the one before are late.
+    driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {"source": """
+        window.measuredFrames = { count: 0, late: 0 };
+        (function () {
+          let last = 0;
+          const step = (now) => {
+            if (last && now - last > 34) window.measuredFrames.late += 1;
+            window.measuredFrames.count += 1;
+            last = now;
+            requestAnimationFrame(step);
+          };
+          requestAnimationFrame(step);
+        })();"""})
+    return driver
+
+
+def descendants(root):
+    """The processes below `root`, by pid, with their command lines."""
+    parents = {}
+    for name in os.listdir("/proc"):
+        if not name.isdigit():
+            continue
+        try:
+            with open(f"/proc/{name}/stat") as f:
+                fields = f.read().rsplit(")", 1)[1].split()
+            parents[int(name)] = int(fields[1])
+        except OSError:
+            continue
+    found, frontier = set(), {root}
+    while frontier:
+        frontier = {pid for pid, parent in parents.items() if parent in frontier} - found
+        found |= frontier
+    return found
+
+
+def cpu_seconds(pids):
+    """User and system CPU seconds of each process, by pid."""
+    spent = {}
+    for pid in pids:
+        try:
+            with open(f"/proc/{pid}/stat") as f:
+                fields = f.read().rsplit(")", 1)[1].split()
+            with open(f"/proc/{pid}/cmdline", "rb") as f:
+                line = f.read()
+            kind = (line.split(b"--type=", 1)[1].replace(b"\0", b" ").split(b" ")[0]
+                    if b"--type=" in line else b"browser")
+            spent[pid] = ((int(fields[11]) + int(fields[12])) / TICKS, kind)
+        except OSError:
+            continue
+    return spent
+
+
+def wait_for(driver, script, timeout=30.0):
+    end = time.time() + timeout
+    while time.time() < end:
+        value = driver.execute_script(script)
+        if value:
+            return value
+        time.sleep(0.05)
+    return None
+
+
+def key(driver, code, kind):
+    names = {"Enter": ("Enter", 13), "KeyY": ("y", 89), "Space": (" ", 32),
+             "KeyZ": ("z", 90), "KeyF": ("f", 70),
+             "ArrowUp": ("ArrowUp", 38), "ArrowLeft": ("ArrowLeft", 37),
+             "ArrowRight": ("ArrowRight", 39), "ArrowDown": ("ArrowDown", 40)}
+    name, number = names[code]
+    driver.execute_cdp_cmd("Input.dispatchKeyEvent", {
+        "type": kind, "code": code, "key": name, "windowsVirtualKeyCode": number})
+
+
+def press(driver, code):
+    key(driver, code, "rawKeyDown")
+    key(driver, code, "keyUp")
+
+
+def answer(driver, code):
+    if wait_for(driver, "return window.morvaskPage && window.morvaskPage.dialog") is None:
+        raise RuntimeError("no box came")
+    shown = driver.execute_script("return morvaskPage.dialogsShown")
+    press(driver, code)
+    wait_for(driver, f"const p = morvaskPage; return !p.dialog || p.dialogsShown > {shown};")
+
+
+def play_busy(driver, seconds, browser_pid):
+    """Holds fire and drives in turn for `seconds`; what it cost. A box that
+    opens (the tank lost) is answered, and the time it stood open told."""
+    read = "const p = morvaskPage, f = measuredFrames; return [p.ticks, p.framesShown, " \
+           "f.count, f.late, performance.now(), p.frameWorkMs || 0, p.presentMs || 0, " \
+           "p.presentedPixels || 0];"
+    key(driver, "Space", "rawKeyDown")
+    time.sleep(0.5)
+    pids = descendants(browser_pid)
+    before, page_before = cpu_seconds(pids), driver.execute_script(read)
+    started = time.time()
+    arrows = ["ArrowLeft", "ArrowUp", "ArrowRight", "ArrowDown"]
+    turn, boxed = 0, 0.0
+    while time.time() - started < seconds:
+        if driver.execute_script("return !!morvaskPage.dialog"):
+            boxed += 0.6
+            press(driver, "Enter")
+            time.sleep(0.6)
+            continue
+        key(driver, arrows[turn % 4], "rawKeyDown")
+        time.sleep(0.6)
+        key(driver, arrows[turn % 4], "keyUp")
+        turn += 1
+    after, page_after = cpu_seconds(pids), driver.execute_script(read)
+    wall = time.time() - started
+    key(driver, "Space", "keyUp")
+    total = sum(after[p][0] - before[p][0] for p in after if p in before)
+    by_kind = {}
+    for p in after:
+        if p in before:
+            kind = after[p][1].decode()
+            by_kind[kind] = by_kind.get(kind, 0) + after[p][0] - before[p][0]
+    renderer = by_kind.get("renderer", 0)
+    page_wall = (page_after[4] - page_before[4]) / 1000
+    return {"cpuPercent": round(100 * total / wall, 1),
+            "rendererPercent": round(100 * renderer / wall, 1),
+            "byProcessPercent": {k: round(100 * v / wall, 1) for k, v in by_kind.items() if v > 0},
+            "ticksPerSecond": round((page_after[0] - page_before[0]) / page_wall, 1),
+            "presentsPerSecond": round((page_after[1] - page_before[1]) / page_wall, 1),
+            "animationFramesPerSecond": round((page_after[2] - page_before[2]) / page_wall, 1),
+            "lateFrames": page_after[3] - page_before[3],
+            # The page's own account, where it keeps one: its work per second
+            # of a frame (the game's ticks and the present) and the present
+            # alone, and the pixels presented per frame shown.
+            "pageWorkMsPerSecond": round((page_after[5] - page_before[5]) / page_wall, 1),
+            "presentMsPerSecond": round((page_after[6] - page_before[6]) / page_wall, 1),
+            "pixelsPerPresent": round((page_after[7] - page_before[7]) /
+                                      max(1, page_after[1] - page_before[1])),
+            "secondsWithABoxOpen": round(boxed, 1)}
+
+
+def start_game(driver):
+    """The start-up boxes, then the tank's highest upgrade (Z and F held
+    together), so that it lasts through the measurement."""
+    for code in ("Enter", "Enter", "KeyY", "Enter"):
+        answer(driver, code)
+    key(driver, "KeyZ", "rawKeyDown")
+    key(driver, "KeyF", "rawKeyDown")
+    time.sleep(0.3)
+    key(driver, "KeyF", "keyUp")
+    key(driver, "KeyZ", "keyUp")
+
+
+def download_size(dist):
+    total = 0
+    for folder, _, names in os.walk(dist):
+        for name in names:
+            with open(os.path.join(folder, name), "rb") as f:
+                total += len(gzip.compress(f.read(), 9))
+    return total
+
+
+def main():
+    args = [a for a in sys.argv[1:] if not a.startswith("--size")]
+    size = next((a.split("=", 1)[1] for a in sys.argv[1:] if a.startswith("--size=")), "1200,1000")
+    if not args:
+        print(__doc__)
+        return 2
+    dist = os.path.abspath(args[0])
+    seconds = float(args[1]) if len(args) > 1 else 10.0
+    server, url = serve(dist)
+    result = {"downloadBytesGzip": download_size(dist), "firstFrameMs": []}
+    try:
+        # Three cold starts; the second and third measure play, unthrottled
+        # and with the CPU throttled 4x, each from a fresh start.
+        for run in range(3):
+            profile = tempfile.mkdtemp(prefix="morvask-measure-")
+            driver = start_browser(profile, size)
+            try:
+                driver.get(url)
+                first = wait_for(driver, "return window.morvaskPage && morvaskPage.firstFrameMs")
+                result["firstFrameMs"].append(round(first or -1))
+                if run == 0:
+                    continue
+                start_game(driver)
+                pid = driver.service.process.pid
+                if run == 1:
+                    result["play"] = play_busy(driver, seconds, pid)
+                else:
+                    driver.execute_cdp_cmd("Emulation.setCPUThrottlingRate", {"rate": 4})
+                    result["throttled4x"] = play_busy(driver, seconds, pid)
+            finally:
+                driver.quit()
+                shutil.rmtree(profile, ignore_errors=True)
+    finally:
+        server.shutdown()
+    result["firstFrameMsMedian"] = statistics.median(result["firstFrameMs"])
+    print(json.dumps(result))
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

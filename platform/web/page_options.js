@@ -1,0 +1,175 @@
+// The web edition's sound channel and the player's choices on the page: the
+// language of the boxes and the volume, both remembered in the browser's
+// storage, and the gamepad through the Gamepad API (its state goes to the
+// game, which reads it with the desktop's layout).
+"use strict";
+
+(function (M) {
+  const page = M.page;
+
+  // ---- Remembered choices -------------------------------------------------
+
+  // Storage may be refused (private windows, blocked cookies): the choice
+  // then lasts until the page closes.
+  function recall(name, fallback) {
+    try {
+      const value = localStorage.getItem("morvask." + name);
+      return value === null ? fallback : value;
+    } catch (error) {
+      return fallback;
+    }
+  }
+  function remember(name, value) {
+    try {
+      localStorage.setItem("morvask." + name, String(value));
+    } catch (error) {
+      // Kept for this page only.
+    }
+  }
+
+  const languageChoice = document.getElementById("language");
+  const volumeChoice = document.getElementById("volume");
+  const volumeShown = document.getElementById("volume-shown");
+  let language = recall("lang", "zh") === "en" ? "en" : "zh";
+  const stored = Number.parseInt(recall("volume", "100"), 10);
+  let volume = Number.isNaN(stored) ? 100 : Math.min(100, Math.max(0, stored));
+
+  M.language = () => language;
+  languageChoice.value = language;
+  languageChoice.addEventListener("change", () => {
+    language = languageChoice.value === "en" ? "en" : "zh";
+    remember("lang", language);
+    languageChoice.blur();
+    M.say(language === "en" ? "The boxes speak English from the next one on."
+                            : "从下一个对话框起使用中文。");
+  });
+
+  function showVolume() {
+    volumeChoice.value = String(volume);
+    volumeShown.textContent = `${volume}%`;
+    if (audio.gain) audio.gain.gain.value = volume / 100;
+    page.volume = volume;
+  }
+  M.setVolume = (percent) => {
+    volume = Math.min(100, Math.max(0, Math.round(percent)));
+    remember("volume", volume);
+    showVolume();
+  };
+  M.stepVolume = (steps) => M.setVolume(Math.round(volume / 10) * 10 + steps * 10);
+  volumeChoice.addEventListener("input", () => M.setVolume(Number(volumeChoice.value)));
+  volumeChoice.addEventListener("change", () => volumeChoice.blur());
+
+  // ---- The sound channel --------------------------------------------------
+
+  // Browsers start audio only after the player did something: the first key
+  // or touch makes the context; until then the channel is silent.
+  const audio = { context: null, gain: null, buffers: {}, source: null, endsAt: 0, waves: null,
+                  resting: false, waking: false, restTimer: 0 };
+  M.setWaves = (waves) => (audio.waves = waves);
+  showVolume();
+
+  M.unlockAudio = () => {
+    if (audio.context || !audio.waves || typeof AudioContext === "undefined") return;
+    audio.context = new AudioContext();
+    audio.context.resume();
+    audio.gain = audio.context.createGain();
+    audio.gain.connect(audio.context.destination);
+    showVolume();
+    restLater(0);
+    for (const number in audio.waves) {
+      const copy = audio.waves[number].slice().buffer;
+      audio.context.decodeAudioData(copy).then(
+        (buffer) => (audio.buffers[number] = buffer),
+        () => M.say(`Sound ${number} cannot be played in this browser.`));
+    }
+  };
+
+  // A running audio context renders silence all the time, on a thread of
+  // its own: once the channel has been quiet for a while it is suspended,
+  // and the next sound wakes it.
+  const RestAfterMs = 1500;
+  function restLater(seconds) {
+    clearTimeout(audio.restTimer);
+    audio.restTimer = setTimeout(() => {
+      const ctx = audio.context;
+      if (ctx && ctx.state === "running" && ctx.currentTime >= audio.endsAt) {
+        audio.resting = true;
+        ctx.suspend();
+      }
+    }, seconds * 1000 + RestAfterMs);
+  }
+
+  // One channel: a request cuts off what plays, unless it yields, in which
+  // case it is dropped while a sound still plays. Silence (volume 0) still
+  // cuts off what played, as the channel would.
+  M.playSound = (number, yielding) => {
+    const ctx = audio.context;
+    if (!ctx) return;
+    if (audio.resting && ctx.state === "suspended") {
+      audio.resting = false;
+      audio.waking = true;
+      ctx.resume().then(() => (audio.waking = false));
+    }
+    // Before the browser lets the page play (no key or touch yet), nothing.
+    if (ctx.state !== "running" && !audio.waking) return;
+    const playing = audio.source !== null && ctx.currentTime < audio.endsAt;
+    if (yielding && playing) return;
+    if (audio.source) {
+      audio.source.onended = null;
+      audio.source.stop();
+      audio.source = null;
+    }
+    const buffer = audio.buffers[number];
+    // A wave not decoded yet still cuts off what played: the request was made.
+    if (!buffer || volume === 0) return;
+    const source = ctx.createBufferSource();
+    source.buffer = buffer;
+    source.connect(audio.gain);
+    source.start();
+    audio.source = source;
+    audio.endsAt = ctx.currentTime + buffer.duration;
+    restLater(buffer.duration);
+  };
+
+  // ---- The gamepad --------------------------------------------------------
+
+  // The standard mapping's buttons in the order the game's layout names
+  // them: south, east, west, north, back, start, the shoulders, the D-pad.
+  const Buttons = [0, 1, 2, 3, 8, 9, 4, 5, 12, 13, 14, 15];
+  const Start = 5, Back = 4, South = 0, East = 1;
+  let pad = null;
+
+  function readPad() {
+    if (!navigator.getGamepads) return null;
+    // The first pad still attached drives.
+    const driver = Array.from(navigator.getGamepads()).find((p) => p && p.connected);
+    if (!driver) return null;
+    const pressed = (i) => !!(driver.buttons[i] && driver.buttons[i].pressed);
+    const axis = (i) => Math.round(Math.max(-1, Math.min(1, driver.axes[i] || 0)) * 32767);
+    const trigger = (i) => Math.round((driver.buttons[i] ? driver.buttons[i].value : 0) * 32767);
+    return { buttons: Buttons.map(pressed), axes: [axis(0), axis(1), axis(2), axis(3),
+                                                   trigger(6), trigger(7)] };
+  }
+
+  // Once per animation frame: the pad's state for the game, its Start and
+  // Back as commands, and in a box its south and east buttons as answers.
+  M.on("frame", () => {
+    const now = readPad();
+    const before = pad;
+    pad = now;
+    if (!now) return;
+    const pressedNow = (b) => now.buttons[b] && !(before && before.buttons[b]);
+    const moved = now.buttons.some((b) => b) || now.axes.slice(0, 4).some((a) => Math.abs(a) > 16000) ||
+                  now.axes[5] > 16383;
+    if (moved) M.useInput("pad");
+    if (page.dialog) {
+      if (pressedNow(South)) M.answerDialog("yes");
+      else if (pressedNow(East)) M.answerDialog("no");
+      return;
+    }
+    for (const b of [Start, Back]) if (pressedNow(b)) M.pushEvent([4, b]);
+  });
+  M.padState = () => (page.dialog ? null : pad);
+  window.addEventListener("gamepadconnected", (event) =>
+    M.say(`Gamepad connected: ${event.gamepad.id.slice(0, 40)}`));
+})(window.Morvask);

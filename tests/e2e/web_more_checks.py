@@ -1,0 +1,269 @@
+"""The web edition's view, choices, gamepad and offline play in headless
+Chromium: the boxes' text keeps its strokes when the field is shrunk
+(1280 x 800), the field uses a large window (1920 x 1080), the language and
+the volume chosen on the page are remembered, a gamepad plays with the
+desktop's layout, and the page is an installable app that starts and plays
+with the network off and replaces its cache cleanly with a new version."""
+import os
+import re
+import shutil
+import tempfile
+import time
+
+from selenium.webdriver.common.keys import Keys
+from selenium.webdriver.support.ui import Select
+
+from web_support import (answer_box, check, console_errors, keys, probe, read_png, serve,
+                         start_browser, wait_for)
+
+# Blocks of this many field pixels are compared; a block with less ink than
+# MinInk pixels' worth at 1x is too faint to judge.
+ZONE, MIN_INK, KEPT = 8, 3.0, 0.5
+
+
+def luminance_rows(rows, channels):
+    return [[(r * 299 + g * 587 + b * 114) // 1000
+             for r, g, b in zip(row[0::channels], row[1::channels], row[2::channels])]
+            for row in rows]
+
+
+def stroke_check(one, shown, scale):
+    """Compares the box's text at 1x with what the screen shows at `scale`:
+    for every block of ZONE x ZONE field pixels inside the box, the ink (light
+    above the box's face) on the screen against that of the 1x picture
+    scaled smoothly (by area), which keeps every stroke. Returns the blocks
+    judged and those that kept less than KEPT of their ink."""
+    height, width = len(one), len(one[0])
+    lit = [(x, y) for y in range(height) for x in range(width) if one[y][x] > 12]
+    left, right = min(x for x, _ in lit) + 6, max(x for x, _ in lit) - 6
+    top, bottom = min(y for _, y in lit) + 24, max(y for _, y in lit) - 6
+    faces = sorted(one[y][x] for y in range(top, bottom, 3) for x in range(left, right, 3))
+    face = faces[len(faces) // 2]
+    ink1 = lambda x, y: max(0, one[y][x] - face)  # noqa: E731
+    judged, lost = 0, []
+    for zy in range(top, bottom - ZONE + 1, ZONE):
+        for zx in range(left, right - ZONE + 1, ZONE):
+            reference = sum(ink1(x, y) for y in range(zy, zy + ZONE) for x in range(zx, zx + ZONE))
+            if reference < MIN_INK * 128:
+                continue
+            judged += 1
+            # The screen's pixels under the block, each weighted by how much
+            # of it the block covers, in 1x pixel units.
+            x0, x1, y0, y1 = zx * scale, (zx + ZONE) * scale, zy * scale, (zy + ZONE) * scale
+            seen = 0.0
+            for sy in range(int(y0), min(len(shown), int(y1) + 1)):
+                wy = min(sy + 1, y1) - max(sy, y0)
+                for sx in range(int(x0), min(len(shown[0]), int(x1) + 1)):
+                    wx = min(sx + 1, x1) - max(sx, x0)
+                    if wx > 0 and wy > 0:
+                        seen += wx * wy * max(0, shown[sy][sx] - face)
+            seen /= scale * scale
+            if seen < KEPT * reference:
+                lost.append((zx, zy, round(seen / reference, 2)))
+    return judged, lost
+
+
+def text_checks(driver, shots):
+    """The about box at 1280 x 800 (a window of that size)."""
+    wait_for(driver, "return window.morvaskPage && morvaskPage.dialog")
+    time.sleep(0.5)
+    view = driver.execute_script("return [morvaskPage.view, devicePixelRatio, "
+                                 "Morvask.shownCanvas().getBoundingClientRect().toJSON()]")
+    mode, ratio, box = view[0], view[1], view[2]
+    check(mode["mode"] != "whole" or mode["scale"] >= 1,
+          f"1280x800: the field is shown at {mode['scale']:.2f}x, {mode['mode']} "
+          "(never pixelated below 1x)")
+    one = driver.execute_script("""return Array.from(document.getElementById('field')
+        .getContext('2d').getImageData(0, 0, 960, 704).data);""")
+    one_rows = [bytes(one[y * 960 * 4:(y + 1) * 960 * 4]) for y in range(704)]
+    png = driver.get_screenshot_as_png()
+    with open(os.path.join(shots, "text-1280x800.png"), "wb") as f:
+        f.write(png)
+    width, height, rows, channels = read_png(png)
+    left, top = round(box["left"] * ratio), round(box["top"] * ratio)
+    crop = [row[left * channels:(left + round(box["width"] * ratio)) * channels]
+            for row in rows[top:top + round(box["height"] * ratio)]]
+    scale = box["width"] * ratio / 960
+    judged, lost = stroke_check(luminance_rows(one_rows, 4), luminance_rows(crop, channels), scale)
+    check(judged >= 40 and not lost,
+          f"1280x800: every block of the about box's text keeps at least half its ink "
+          f"({judged} blocks judged, {len(lost)} lost: {lost[:4]})")
+
+
+def language_and_volume_checks(driver):
+    Select(driver.find_element("id", "language")).select_by_value("en")
+    answer_box(driver, "Morvask Version 1.0", Keys.ENTER)
+    help_box = answer_box(driver, "", Keys.ENTER)
+    check(help_box is not None and help_box["caption"] == "Help" and
+          not re.search("[\u4e00-\u9fff]", help_box["text"]),
+          "English chosen on the page: the next box speaks English")
+    answer_box(driver, "Play with sound?", "y")
+    answer_box(driver, "level 1", Keys.ENTER)
+    keys(driver, "-", "-")
+    check(driver.execute_script("return morvaskPage.volume") == 80, "- - sets the volume to 80%")
+    driver.refresh()
+    about = answer_box(driver, "Morvask", Keys.ENTER)
+    check(about is not None and about["caption"] == "About" and
+          driver.execute_script("return [morvaskPage.volume, "
+                                "document.getElementById('volume').value]") == [80, "80"],
+          "after a reload the boxes are English from the first and the volume is 80%")
+    answer_box(driver, "", Keys.ENTER)
+    answer_box(driver, "", "y")
+    answer_box(driver, "", Keys.ENTER)
+
+
+FAKE_PAD = """
+window.fakePad = { id: 'test pad', index: 0, connected: true, mapping: 'standard',
+    axes: [0, 0, 0, 0], buttons: Array.from({ length: 17 }, () => ({ pressed: false, value: 0 })) };
+navigator.getGamepads = () => [window.fakePad];
+window.setPad = (button, down) => {
+    fakePad.buttons[button] = { pressed: down, value: down ? 1 : 0 }; };"""
+
+
+def gamepad_checks(driver):
+    driver.execute_script(FAKE_PAD)
+    start = probe(driver)
+    for button in (14, 12, 15):  # the D-pad: left, up, right
+        driver.execute_script(f"setPad({button}, true)")
+        time.sleep(0.8)
+        driver.execute_script(f"setPad({button}, false)")
+        now = probe(driver)
+        if (now["x"], now["y"]) != (start["x"], start["y"]):
+            break
+    check((now["x"], now["y"]) != (start["x"], start["y"]), "the gamepad's D-pad drives the tank")
+    gun = probe(driver)["gun"]
+    turned = None
+    for axis in (-1.0, 1.0):  # the right stick left, then right
+        driver.execute_script("fakePad.axes[2] = arguments[0];", axis)
+        turned = turned or wait_for(driver, "return JSON.parse(Module.UTF8ToString("
+                                            f"Module._morvask_probe())).gun !== {gun};", timeout=2)
+        driver.execute_script("fakePad.axes[2] = 0;")
+    check(bool(turned), "the right stick turns the gun")
+    driver.execute_script("setPad(5, true)")
+    fired = wait_for(driver, "return JSON.parse(Module.UTF8ToString(Module._morvask_probe()))"
+                             ".bullets > 0;", timeout=3, step=0.02)
+    driver.execute_script("setPad(5, false)")
+    check(bool(fired), "the right shoulder fires")
+    driver.execute_script("setPad(9, true)")
+    time.sleep(0.2)
+    driver.execute_script("setPad(9, false)")
+
+    def south(d):
+        d.execute_script("setPad(0, true)")
+        time.sleep(0.2)
+        d.execute_script("setPad(0, false)")
+    answer_box(driver, "paused", south)
+
+
+def view_session(url, out):
+    shots = os.path.join(out, "screenshots")
+    os.makedirs(shots, exist_ok=True)
+    profile = tempfile.mkdtemp(prefix="morvask-view-")
+    driver = start_browser(profile, out, "1280,800")
+    try:
+        driver.get(url)
+        text_checks(driver, shots)
+        language_and_volume_checks(driver)
+        gamepad_checks(driver)
+        driver.set_window_size(1920, 1080)
+        time.sleep(0.5)
+        view = driver.execute_script("return morvaskPage.view")
+        driver.save_screenshot(os.path.join(shots, "view-1920x1080.png"))
+        check(view["scale"] >= 1.25 and view["mode"] in ("whole", "sharp"),
+              f"1920x1080: the field fills the room at {view['scale']:.2f}x ({view['mode']})")
+        errors = console_errors(driver) + driver.execute_script("return morvaskPage.errors")
+        check(not errors, f"no console errors ({errors[:3]})")
+    finally:
+        driver.quit()
+        shutil.rmtree(profile, ignore_errors=True)
+
+
+def install_checks(driver, served):
+    """The worker, the manifest, the cache; then a map and a choice stored."""
+    check(wait_for(driver, "return morvaskPage.offline && !!navigator.serviceWorker.controller",
+                   timeout=30), "the service worker is active and controls the page")
+    manifest = driver.execute_cdp_cmd("Page.getAppManifest", {})
+    data = manifest.get("data", "")
+    check(not manifest.get("errors") and '"standalone"' in data and "icon-512.png" in data,
+          f"the manifest is valid ({manifest.get('errors')})")
+    installable = driver.execute_cdp_cmd("Page.getInstallabilityErrors", {})
+    check(not installable.get("installabilityErrors"),
+          f"Chromium finds the page installable ({installable.get('installabilityErrors')})")
+    files = sum(len(names) for _, _, names in os.walk(served))
+    kept = driver.execute_async_script("""const done = arguments[0];
+        caches.keys().then((names) => Promise.all(names.map((n) => caches.open(n)
+            .then((c) => c.keys()).then((k) => [n, k.length])))).then(done);""")
+    check(len(kept) == 1 and kept[0][1] >= files,
+          f"one cache holds every file ({kept}, {files} files served)")
+    answer_box(driver, "Morvask", Keys.ENTER)
+    driver.execute_script("""FS.writeFile('/save/map.txt', 'kept across versions');
+        FS.syncfs(false, () => { window.mapStored = true; });
+        localStorage.setItem('morvask.lang', 'en');""")
+    wait_for(driver, "return window.mapStored")
+
+
+def offline_play_checks(driver, shots):
+    network = {"latency": 0, "downloadThroughput": -1, "uploadThroughput": -1}
+    driver.execute_cdp_cmd("Network.enable", {})
+    driver.execute_cdp_cmd("Network.emulateNetworkConditions", {"offline": True, **network})
+    driver.refresh()
+    answer_box(driver, "Morvask", Keys.ENTER)
+    answer_box(driver, "", Keys.ENTER)
+    answer_box(driver, "", "n")
+    answer_box(driver, "level 1", Keys.ENTER)
+    ticks = driver.execute_script("return morvaskPage.ticks")
+    keys(driver, Keys.SPACE)
+    time.sleep(1.0)
+    driver.save_screenshot(os.path.join(shots, "offline-play.png"))
+    check(driver.execute_script("return morvaskPage.ticks") > ticks + 30,
+          "offline, a reload starts the game and it plays")
+    driver.execute_cdp_cmd("Network.emulateNetworkConditions", {"offline": False, **network})
+
+
+def update_checks(driver, served):
+    """A new version: the worker's file changes, as a new build changes it."""
+    worker = os.path.join(served, "sw.js")
+    text = open(worker).read()
+    old = re.search(r'const Version = "([^"]+)"', text).group(1)
+    with open(worker, "w") as f:
+        f.write(text.replace(f'"{old}"', '"next-version"'))
+    driver.refresh()
+    renewed = wait_for(driver, """if (!window.cacheNames) window.cacheNames = [];
+        caches.keys().then((n) => (window.cacheNames = n));
+        return window.cacheNames.length === 1 && window.cacheNames[0] === 'morvask-next-version';""",
+                       timeout=30, step=0.3)
+    check(bool(renewed), "a new version replaces the old cache")
+    driver.refresh()
+    answer_box(driver, "Morvask", Keys.ENTER)
+    stored = driver.execute_script(
+        "try { return FS.readFile('/save/map.txt', {encoding: 'utf8'}); } catch (e) { return null; }")
+    check(stored == "kept across versions" and
+          driver.execute_script("return Morvask.language()") == "en",
+          "the stored map and the language survive the update")
+
+
+def offline_session(url, served, out):
+    """Load once, then with the network off reload and play; then a new
+    version replaces the cache, and the stored map and the language stay."""
+    profile = tempfile.mkdtemp(prefix="morvask-offline-")
+    driver = start_browser(profile, out)
+    try:
+        driver.get(url)
+        install_checks(driver, served)
+        offline_play_checks(driver, os.path.join(out, "screenshots"))
+        update_checks(driver, served)
+    finally:
+        driver.quit()
+        shutil.rmtree(profile, ignore_errors=True)
+
+
+def run(url, dist, out):
+    view_session(url, out)
+    served = os.path.join(out, "offline-site")
+    shutil.copytree(dist, served)
+    server, offline_url = serve(served)
+    try:
+        offline_session(offline_url, served, out)
+    finally:
+        server.shutdown()
+    return {}
