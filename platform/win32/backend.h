@@ -69,6 +69,10 @@ RECT StartRect(POINT point, DWORD style);
 // The window exists: its DPI is read, and its client made the size chosen.
 void WindowCreated(HWND window);
 void LimitTracking(HWND window, MINMAXINFO* limits);
+// WM_GETDPISCALEDSIZE: the outer size the window will take at `dpi`, so that
+// the system's suggestion in WM_DPICHANGED is that size; false in full
+// screen and when maximised or minimised (the system's own size then).
+bool DpiScaledSize(HWND window, int dpi, SIZE* size);
 // WM_DPICHANGED: the window keeps the field's size in the new display's
 // units; `suggested` (may be null) is where the system would put it.
 void DpiChanged(HWND window, int dpi, const RECT* suggested);

@@ -29,7 +29,8 @@ struct Placement {
     int startWidth = 0;
     int startHeight = 0;
     bool fullscreen = false;
-    // What full screen replaced, to put back.
+    // What full screen replaced, to put back: the frame's style bits and
+    // the place.
     LONG_PTR savedStyle = 0;
     WINDOWPLACEMENT saved = {};
 };
@@ -121,29 +122,36 @@ void SetClient(HWND window, int width, int height, POINT centre) {
 void CoverMonitor(HWND window) {
     const RECT& screen = MonitorOf(window).rcMonitor;
     ::SetWindowPos(window, HWND_TOP, screen.left, screen.top, screen.right - screen.left,
-                   screen.bottom - screen.top, SWP_NOOWNERZORDER | SWP_FRAMECHANGED);
+                   screen.bottom - screen.top, SWP_NOACTIVATE | SWP_FRAMECHANGED);
 }
 
 void EnterFullscreen(HWND window) {
     State.saved.length = sizeof State.saved;
     ::GetWindowPlacement(window, &State.saved);
-    State.savedStyle = ::GetWindowLongPtrW(window, GWL_STYLE);
-    ::SetWindowLongPtrW(window, GWL_STYLE,
-                        (State.savedStyle & ~LONG_PTR(WS_OVERLAPPEDWINDOW)) | WS_POPUP);
+    // Only the frame's bits are swapped: the others (disabled while a box
+    // is open, visible) stay what they are at each switch.
+    State.savedStyle = ::GetWindowLongPtrW(window, GWL_STYLE) & LONG_PTR(WS_OVERLAPPEDWINDOW);
+    ::SetWindowLongPtrW(
+        window, GWL_STYLE,
+        (::GetWindowLongPtrW(window, GWL_STYLE) & ~LONG_PTR(WS_OVERLAPPEDWINDOW)) | WS_POPUP);
     State.fullscreen = true;
     CoverMonitor(window);
 }
 
 void LeaveFullscreen(HWND window) {
-    ::SetWindowLongPtrW(window, GWL_STYLE, State.savedStyle);
+    ::SetWindowLongPtrW(
+        window, GWL_STYLE,
+        (::GetWindowLongPtrW(window, GWL_STYLE) & ~LONG_PTR(WS_POPUP)) | State.savedStyle);
     State.fullscreen = false;
     // Full screen from the start saved a window not shown yet; and the
-    // window comes back shown, maximised or not, never minimised.
+    // window comes back shown, maximised or not, never minimised, and
+    // without taking the activation (from a box, say).
     if (State.saved.showCmd != SW_SHOWMAXIMIZED)
-        State.saved.showCmd = SW_SHOWNORMAL;
+        State.saved.showCmd = SW_SHOWNOACTIVATE;
     ::SetWindowPlacement(window, &State.saved);
     ::SetWindowPos(window, nullptr, 0, 0, 0, 0,
-                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOOWNERZORDER | SWP_FRAMECHANGED);
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOOWNERZORDER | SWP_NOACTIVATE |
+                       SWP_FRAMECHANGED);
 }
 
 }  // namespace
@@ -213,6 +221,18 @@ void LimitTracking(HWND window, MINMAXINFO* limits) {
     limits->ptMinTrackSize.y = std::min<LONG>(outer.cy, work.bottom - work.top);
 }
 
+bool DpiScaledSize(HWND window, int dpi, SIZE* size) {
+    if (State.fullscreen || ::IsZoomed(window) || ::IsIconic(window))
+        return false;
+    RECT client{};
+    ::GetClientRect(window, &client);
+    int width = 0, height = 0;
+    software::RescaledClient(client.right, client.bottom, software::DisplayScale(State.dpi),
+                             software::DisplayScale(dpi), width, height);
+    *size = OuterSize(width, height, StyleOf(window), dpi);
+    return true;
+}
+
 void DpiChanged(HWND window, int dpi, const RECT* suggested) {
     const int from = software::DisplayScale(State.dpi);
     const int to = software::DisplayScale(dpi);
@@ -243,6 +263,13 @@ void ToggleFullscreen(HWND window) {
         LeaveFullscreen(window);
     else
         EnterFullscreen(window);
+    // Switched from a box (the window is disabled meanwhile): the box keeps
+    // the keyboard.
+    if (!::IsWindowEnabled(window)) {
+        HWND box = ::GetLastActivePopup(window);
+        if (box && box != window)
+            ::SetActiveWindow(box);
+    }
     if (State.fullscreenObserver)
         State.fullscreenObserver(State.fullscreen);
 }

@@ -117,6 +117,9 @@ void SendPart(HDC dc, const platform::SurfaceData& frame, int fx, int fy, int fw
     }
     const int k = f.width / frame.width;
     if (software::IsWholeMultiple(f) && frame.pixels && HaveScaled(f.width, f.height)) {
+        // The pixels are read and written straight: what GDI may still hold
+        // back of the drawing into them is done first.
+        ::GdiFlush();
         ScaleWhole(frame, k, fx, fy, fw, fh);
         ::BitBlt(dc, f.x + fx * k, f.y + fy * k, fw * k, fh * k, Scaled.dc, fx * k, fy * k,
                  SRCCOPY);

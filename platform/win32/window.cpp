@@ -42,6 +42,10 @@ platform::WindowData* WindowBeingCreated = nullptr;
 // WM_SIZE is always told.
 bool GameSeesMinimized = false;
 bool GameToldSize = false;
+// Whether the game was last told that its window is active, and whether an
+// activation was kept from it while a box had the window disabled.
+bool GameSeesActive = false;
+bool ActivationHeldBack = false;
 
 struct OpenBox {
     HWND owner = nullptr;
@@ -126,12 +130,19 @@ void AnswerBoxFromPad() {
     ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
 }
 
-// The window's own keys work while a box has the keyboard, too.
+// The window's own keys work while a box has the keyboard, too. Alt+Enter's
+// key-down still reaches the box, so that the system knows Alt was not
+// pressed alone (which would open the box's menu); the character it makes is
+// dropped (it would beep).
 LRESULT CALLBACK BoxKeyHook(int code, WPARAM removed, LPARAM data) {
     auto* message = reinterpret_cast<MSG*>(data);
-    if (code == HC_ACTION && removed == PM_REMOVE && Box.owner &&
-        WindowKey(Box.owner, message->message, message->wParam, message->lParam))
-        message->message = WM_NULL;
+    if (code == HC_ACTION && removed == PM_REMOVE && Box.owner) {
+        if (message->message == WM_SYSCHAR && message->wParam == VK_RETURN)
+            message->message = WM_NULL;
+        else if (WindowKey(Box.owner, message->message, message->wParam, message->lParam) &&
+                 message->message != WM_SYSKEYDOWN)
+            message->message = WM_NULL;
+    }
     return ::CallNextHookEx(nullptr, code, removed, data);
 }
 
@@ -162,6 +173,9 @@ bool OwnMessage(HWND handle, UINT message, WPARAM wParam, LPARAM lParam, LRESULT
             result = ::DefWindowProcW(handle, message, wParam, lParam);
             win32::LimitTracking(handle, reinterpret_cast<MINMAXINFO*>(lParam));
             return true;
+        case WM_GETDPISCALEDSIZE:
+            result = win32::DpiScaledSize(handle, int(wParam), reinterpret_cast<SIZE*>(lParam));
+            return true;
         case WM_DPICHANGED:
             win32::DpiChanged(handle, LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
             return true;
@@ -174,8 +188,14 @@ bool OwnMessage(HWND handle, UINT message, WPARAM wParam, LPARAM lParam, LRESULT
             AnswerBoxFromPad();
             return true;
         case WM_KEYDOWN:
-        case WM_SYSKEYDOWN:
             return WindowKey(handle, message, wParam, lParam);
+        case WM_SYSKEYDOWN:
+            if (!WindowKey(handle, message, wParam, lParam))
+                return false;
+            // The default processing learns that Alt was not pressed alone
+            // (which would open the window's menu).
+            result = ::DefWindowProcW(handle, message, wParam, lParam);
+            return true;
         case WM_SYSCHAR:
             // Alt+Enter: no beep for a menu key the window has not.
             return wParam == VK_RETURN;
@@ -213,6 +233,16 @@ LRESULT CALLBACK ClassWindowProcedure(HWND handle, UINT message, WPARAM wParam, 
         case WM_TIMER:
             // The pads are read once a tick, before the game polls its keys.
             win32::PollPads(handle, PadCommand);
+            break;
+        case WM_ACTIVATE:
+            // While a box is open the game stands still: a disabled window
+            // activated meanwhile (full screen switched from the box, the
+            // window system's focus) is not the game's to know.
+            if (LOWORD(wParam) != WA_INACTIVE && !::IsWindowEnabled(handle)) {
+                ActivationHeldBack = true;
+                return 0;
+            }
+            GameSeesActive = LOWORD(wParam) != WA_INACTIVE;
             break;
         default:
             break;
@@ -333,6 +363,14 @@ int MessageBox(Window owner, const char* textUtf8, const char* captionUtf8, uint
         win32::PollPadsForBox();
     }
     int answer = ::MessageBoxW(ownerHandle, text.c_str(), caption.c_str(), type);
+    // The window was active already when the box closed, so the system told
+    // nothing: the game is told now.
+    if (ActivationHeldBack && !GameSeesActive && ownerHandle &&
+        ::GetActiveWindow() == ownerHandle && owner->procedure) {
+        GameSeesActive = true;
+        owner->procedure(owner, WM_ACTIVATE, WA_ACTIVE, 0);
+    }
+    ActivationHeldBack = false;
     if (ownerHandle) {
         ::KillTimer(ownerHandle, BoxPadTimer);
         if (Box.keys)
