@@ -5,7 +5,8 @@
 # property, a leak, a time-out); each target's corpus grows from run to run.
 # usage: run_fuzz.sh FUZZ_BUILD_DIR [SECONDS]       the budget in all, shared (default 60)
 #        run_fuzz.sh --each SECONDS FUZZ_BUILD_DIR  that long for every target
-# MORVASK_FUZZ_RUNS=N ends a target after N runs if that comes first.
+# MORVASK_FUZZ_RUNS=N ends a target after N runs if that comes first;
+# MORVASK_FUZZ_TARGETS="map replay" runs only those.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 each=""
@@ -14,7 +15,7 @@ if [ "${1:-}" = --each ]; then
     shift 2
 fi
 build="$(realpath "$1")"
-targets=(map replay settings script)
+read -r -a targets <<<"${MORVASK_FUZZ_TARGETS:-map replay settings script}"
 budget="${2:-60}"
 started=$SECONDS
 
