@@ -121,7 +121,9 @@ def play_checks(driver, shots):
     pad = rect(driver, "#pad")
     for fx, fy in ((0.5, 0.12), (0.5, 0.88), (0.12, 0.5)):
         before = probe(driver)
-        both = fires(driver, [centre(pad, fx, fy), fire], 1.0)
+        # Long enough for a drive to start on a loaded machine, whose page may
+        # run far fewer than 100 ticks a second.
+        both = fires(driver, [centre(pad, fx, fy), fire], 3.0)
         after = probe(driver)
         if (after["x"], after["y"]) != (before["x"], before["y"]):
             break
