@@ -1,6 +1,6 @@
 # What `cmake --install` puts beside the program (its menu entry, launcher,
 # software-centre metadata and icons) and how CPack makes the Debian package.
-# The program itself is installed by platform/sdl/CMakeLists.txt.
+# The program itself is installed by programs/desktop/CMakeLists.txt.
 
 # Without the desktop program there is nothing for a menu to start.
 if(NOT TARGET morvask)
