@@ -39,9 +39,15 @@ cleanup() {
 trap cleanup EXIT
 fail() {
     echo "FAIL: $*"
-    [[ -f $GAME_LOG ]] && tail -5 "$GAME_LOG"
+    if [[ -n $GAME_PID ]]; then
+        kill -0 "$GAME_PID" 2>/dev/null && echo "the game is still running" || echo "the game has ended"
+    fi
+    [[ -f $GAME_LOG ]] && echo "its log:" && tail -8 "$GAME_LOG"
     exit 1
 }
+# The waits are deadlines in seconds, not counts of tries: on a loaded machine
+# each try (a grep, an xdotool call) takes longer, and the game starts slower.
+WAIT_SECONDS=240
 
 exec 3>"$OUTPUT_DIR/display"
 # -noreset: a server that resets when its last client leaves drops those
@@ -60,7 +66,8 @@ sleep 0.5
 GAME_PID=$!
 
 WINDOW=
-for _ in $(seq 600); do
+deadline=$((SECONDS + WAIT_SECONDS))
+while ((SECONDS < deadline)); do
     WINDOW=$(xdotool search --pid "$GAME_PID" --name '^Morvask V1\.0$' 2>/dev/null | head -1)
     [[ -n $WINDOW ]] && break
     sleep 0.1
@@ -71,14 +78,15 @@ xdotool windowactivate --sync "$WINDOW" 2>/dev/null || true
 # answer_next N: presses Return until N boxes have been answered.
 answer_next() {
     local wanted=$1
-    for _ in $(seq 300); do
+    local deadline=$((SECONDS + WAIT_SECONDS))
+    while ((SECONDS < deadline)); do
         (($(grep -c '^dialog: answer ' "$GAME_LOG") >= wanted)) && return 0
         if (($(grep -c '^dialog: open ' "$GAME_LOG") >= wanted)); then
             xdotool key --window "$WINDOW" Return 2>/dev/null || xdotool key Return
         fi
         sleep 0.2
     done
-    fail "box $wanted was not answered"
+    fail "box $wanted was not answered ($(grep -c '^dialog: open ' "$GAME_LOG") opened)"
 }
 # About, help, the sound question and the first level's box.
 for n in 1 2 3 4; do answer_next "$n"; done
