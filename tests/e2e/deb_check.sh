@@ -205,7 +205,7 @@ start_display() {
     Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$WORK/display" \
         >"$WORK/xvfb.log" 2>&1 &
     XVFB_PID=$!
-    for _ in $(seq 100); do
+    for _ in $(seq 600); do
         [[ -s $WORK/display ]] && break
         kill -0 "$XVFB_PID" 2>/dev/null || break
         sleep 0.1

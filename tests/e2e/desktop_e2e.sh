@@ -99,7 +99,7 @@ DISPLAY_FILE=$OUTPUT_DIR/display
 Xvfb -displayfd 3 -screen 0 "${SCREEN_WIDTH}x${SCREEN_HEIGHT}x24" -nolisten tcp -noreset 3>"$DISPLAY_FILE" \
     >"$OUTPUT_DIR/xvfb.log" 2>&1 &
 XVFB_PID=$!
-for _ in $(seq 100); do
+for _ in $(seq 600); do
     [[ -s $DISPLAY_FILE ]] && break
     kill -0 "$XVFB_PID" 2>/dev/null || break
     sleep 0.1
@@ -111,7 +111,7 @@ say "Xvfb on $DISPLAY, ${SCREEN_WIDTH}x${SCREEN_HEIGHT}"
 
 openbox --sm-disable >"$OUTPUT_DIR/openbox.log" 2>&1 &
 WM_PID=$!
-for _ in $(seq 100); do
+for _ in $(seq 600); do
     xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
     sleep 0.1
 done
