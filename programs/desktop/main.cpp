@@ -8,12 +8,14 @@
 
 #include "options/command_line.h"
 #include "options/settings_file.h"
+#include "platform/files.h"
 #include "platform/platform.h"
 #include "platform/sdl/sdl_backend.h"
 #include "platform/sdl/sdl_controls.h"
 #include "replay/file.h"
 #include "replay/player.h"
 #include "replay/recorder.h"
+#include "replay/share.h"
 #include "shell/main_window.h"
 #include "state/program_state.h"
 #include "texts/texts.h"
@@ -47,20 +49,56 @@ void RememberFullscreen(bool fullscreen) {
     Remember("fullscreen", fullscreen ? "yes" : "no");
 }
 
+// A file's name, or the start of a long code or link, for messages.
+std::string ShortName(const std::string& text) {
+    return text.size() > 240 ? text.substr(0, 40) + "..." : text;
+}
+
+// ---- Sharing with no window ---------------------------------------------------
+
+// The settings file as it is, for the share link's address and the author's
+// name; nothing is written and its problems wait for the game's start.
+SettingsRecord SettingsAsTheyAre() {
+    std::string text;
+    std::vector<std::string> problems;
+    const std::string path =
+        UnixSettingsPath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
+    if (path.empty() || !platform::ReadSmallFile(path.c_str(), MaxSettingsFileBytes, text))
+        return SettingsRecord{};
+    return ParseSettings(text, path, problems);
+}
+
+// --share FILE: the code on the first line, the link on the second.
+int PrintShareCode(const std::string& path) {
+    const SettingsRecord settings = SettingsAsTheyAre();
+    ShareKind kind = ShareLevelKind;
+    std::string code;
+    std::string error;
+    if (!ShareCodeOfFile(path, settings.shareAuthor, kind, code, error)) {
+        std::fprintf(stderr, "morvask: %s: %s\n", path.c_str(), error.c_str());
+        return 2;
+    }
+    std::printf("%s\n%s\n", code.c_str(), ShareLink(settings.shareUrl, kind, code).c_str());
+    return std::fflush(stdout) == 0 ? 0 : 1;
+}
+
 // ---- Playing a replay in the window ----------------------------------------
 
-// Reads the replay to play; false, with the reason on standard error, when it
-// is not one this program can play as recorded.
-bool ReadReplay(const std::string& path, ReplayRecord& replay) {
+// Reads the replay to play (a file for --play; a code, link or file for
+// --open); false, with the reason on standard error, when it is not one this
+// program can play as recorded.
+bool ReadReplay(const std::string& path, bool shared, ReplayRecord& replay) {
     std::string bytes;
     std::string error;
-    if (!ReadReplayFile(path, bytes))
+    const bool read =
+        shared ? ReplayOfCodeOrFile(path, bytes, error) : ReadReplayFile(path, bytes);
+    if (!read && error.empty())
         error = ReplayFileUnreadable;
-    else if (DecodeReplay(bytes, replay, error) == ReplayRead)
+    else if (read && DecodeReplay(bytes, replay, error) == ReplayRead)
         ReplayLevelsPresent(replay, error);
     if (error.empty())
         return true;
-    std::fprintf(stderr, "morvask: %s: %s\n", path.c_str(), error.c_str());
+    std::fprintf(stderr, "morvask: %s: %s\n", ShortName(path).c_str(), error.c_str());
     return false;
 }
 
@@ -148,7 +186,8 @@ void StartRecording() {
 bool StartPlayback(const CommandLine& line, const ReplayRecord& replay) {
     std::string error;
     if (!EnterReplayDirectory(replay, error)) {
-        std::fprintf(stderr, "morvask: %s: %s\n", line.playPath.c_str(), error.c_str());
+        std::fprintf(stderr, "morvask: %s: %s\n", ShortName(line.playPath).c_str(),
+                     error.c_str());
         return false;
     }
     platform::FixCalendarTime(replay.seed);
@@ -184,11 +223,27 @@ int main(int argumentCount, char** arguments) {
         std::fputs(line.output.c_str(), stderr);
         return 2;
     }
+    if (!line.sharePath.empty())
+        return PrintShareCode(line.sharePath);
+    // What --open names is read before anything shows: a replay is played as
+    // --play plays a file, levels are dropped on the window once it is up.
+    SharedContent opened;
+    if (!line.openText.empty()) {
+        std::string error;
+        if (!OpenShareText(line.openText, opened, error)) {
+            std::fprintf(stderr, "morvask: %s: %s\n", ShortName(line.openText).c_str(),
+                         error.c_str());
+            return 2;
+        }
+        if (opened.kind == ShareReplayKind)
+            line.playPath = line.openText;
+    }
+    const bool shared = opened.kind == ShareReplayKind && !line.openText.empty();
     // A replay that cannot be played as recorded is refused before anything
     // shows.
     ReplayRecord replay;
     const bool playing = !line.playPath.empty();
-    if (playing && !ReadReplay(line.playPath, replay))
+    if (playing && !ReadReplay(line.playPath, shared, replay))
         return 2;
     // A game nobody can see is never run.
     if (!OpenDisplay())
@@ -200,9 +255,14 @@ int main(int argumentCount, char** arguments) {
         sdl::StopAll();
         return 2;
     }
+    if (!line.openText.empty() && !playing) {
+        std::fprintf(stderr, "morvask: opening levels comes with the editor's share keys\n");
+        sdl::StopAll();
+        return 2;
+    }
     int exitCode = MorvaskMain(platform::SW_SHOWNORMAL);
     if (playing) {
-        exitCode = ReportPlayback(line.playPath);
+        exitCode = ReportPlayback(ShortName(line.playPath));
         LeaveReplayDirectory();
     }
     sdl::StopAll();
