@@ -34,7 +34,11 @@ std::string Wrap(ShareKind kind, const std::string& payload) {
 // surrogate sequence.
 bool NextCodePoint(const std::string& text, size_t& at, uint32_t& point) {
     const uint8_t lead = uint8_t(text[at]);
-    int length = lead < 0x80 ? 1 : (lead >> 5) == 6 ? 2 : (lead >> 4) == 14 ? 3 : (lead >> 3) == 30 ? 4 : 0;
+    int length = lead < 0x80         ? 1
+                 : (lead >> 5) == 6  ? 2
+                 : (lead >> 4) == 14 ? 3
+                 : (lead >> 3) == 30 ? 4
+                                     : 0;
     if (length == 0 || at + size_t(length) > text.size())
         return false;
     point = length == 1 ? lead : lead & (0x7F >> length);
@@ -160,8 +164,7 @@ std::string LevelShareCode(const std::vector<int32_t>& cells) {
 
 std::string SetShareCode(const std::vector<int32_t>& cells, const std::string& title,
                          const std::string& author) {
-    if (cells.size() != size_t(ShareSetCells) || !ShareNameValid(title) ||
-        !ShareNameValid(author))
+    if (cells.size() != size_t(ShareSetCells) || !ShareNameValid(title) || !ShareNameValid(author))
         return "";
     std::string payload;
     PutShareVarint(payload, uint32_t(title.size()));

@@ -62,14 +62,14 @@ std::string ShareLink(const std::string& base, ShareKind kind, const std::string
 
 enum ShareReadResult {
     ShareRead = 0,
-    ShareOversized,    // longer than MaxShareCodeChars
-    ShareNotBase64,    // a character or length base64url does not have
-    ShareTruncated,    // shorter than its header says
-    ShareNotACode,     // no share code at all
-    ShareWrongVersion, // a format version this program does not read
-    ShareBadChecksum,  // damaged on the way
-    ShareWrongKind,    // a kind the caller did not ask for (or none known)
-    ShareDamaged,      // well wrapped, but its content breaks the format
+    ShareOversized,     // longer than MaxShareCodeChars
+    ShareNotBase64,     // a character or length base64url does not have
+    ShareTruncated,     // shorter than its header says
+    ShareNotACode,      // no share code at all
+    ShareWrongVersion,  // a format version this program does not read
+    ShareBadChecksum,   // damaged on the way
+    ShareWrongKind,     // a kind the caller did not ask for (or none known)
+    ShareDamaged,       // well wrapped, but its content breaks the format
 };
 
 // Reads a code, or a link holding one (#levels=CODE or #replay=CODE; spaces

@@ -193,8 +193,7 @@ int Neighbours(const std::vector<int32_t>& cells, size_t k, int32_t columns, int
 }
 
 // The palette's values that are not neighbours, in increasing order.
-std::vector<int32_t> Others(const std::vector<int32_t>& palette, const int32_t near[2],
-                            int count) {
+std::vector<int32_t> Others(const std::vector<int32_t>& palette, const int32_t near[2], int count) {
     std::vector<int32_t> others;
     others.reserve(palette.size());
     for (int32_t value : palette)
@@ -290,8 +289,8 @@ bool ReadCells(ShareReader& in, int32_t columns, int32_t rows, int32_t levels,
         const int count = Neighbours(cells, k, columns, int32_t(k - k % levelSize), near);
         if (!ReadCell(bits, palette, near, count, cells[k]))
             return false;
-        used[size_t(std::lower_bound(palette.begin(), palette.end(), cells[k]) -
-                    palette.begin())] = true;
+        used[size_t(std::lower_bound(palette.begin(), palette.end(), cells[k]) - palette.begin())] =
+            true;
     }
     if (bits.left > 0 && (bits.byte & ((1u << bits.left) - 1)) != 0)
         return in.Fail("the cells end in stray bits");

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "editor/share_keys.h"
 #include "options/command_line.h"
 #include "options/settings_file.h"
 #include "platform/files.h"
@@ -61,8 +62,7 @@ std::string ShortName(const std::string& text) {
 SettingsRecord SettingsAsTheyAre() {
     std::string text;
     std::vector<std::string> problems;
-    const std::string path =
-        UnixSettingsPath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
+    const std::string path = UnixSettingsPath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
     if (path.empty() || !platform::ReadSmallFile(path.c_str(), MaxSettingsFileBytes, text))
         return SettingsRecord{};
     return ParseSettings(text, path, problems);
@@ -90,8 +90,7 @@ int PrintShareCode(const std::string& path) {
 bool ReadReplay(const std::string& path, bool shared, ReplayRecord& replay) {
     std::string bytes;
     std::string error;
-    const bool read =
-        shared ? ReplayOfCodeOrFile(path, bytes, error) : ReadReplayFile(path, bytes);
+    const bool read = shared ? ReplayOfCodeOrFile(path, bytes, error) : ReadReplayFile(path, bytes);
     if (!read && error.empty())
         error = ReplayFileUnreadable;
     else if (read && DecodeReplay(bytes, replay, error) == ReplayRead)
@@ -169,6 +168,8 @@ void ApplySettings(const CommandLine& line) {
     sdl::SetVolumeObserver(RememberVolume);
     sdl::SetPadDeadZone(PlayerSettings.padDeadzone);
     sdl::StartPads();
+    ShareBaseUrl = PlayerSettings.shareUrl;
+    ShareAuthor = PlayerSettings.shareAuthor;
 }
 
 void StartRecording() {
@@ -176,8 +177,10 @@ void StartRecording() {
     // start-up seeds the generator with.
     platform::FixCalendarTime(platform::CalendarTimeSeconds());
     BeginRecording(platform::CalendarTimeSeconds());
-    sdl::SetInputRecorder(
-        {.arriving = RecordMessage, .done = RecordMessageDone, .boxAnswered = RecordBoxAnswer});
+    sdl::SetInputRecorder({.arriving = RecordMessage,
+                           .done = RecordMessageDone,
+                           .boxAnswered = RecordBoxAnswer,
+                           .textRead = RecordTextRead});
 }
 
 // Sets the replay up to play in the window, in a directory holding the map
@@ -186,8 +189,7 @@ void StartRecording() {
 bool StartPlayback(const CommandLine& line, const ReplayRecord& replay) {
     std::string error;
     if (!EnterReplayDirectory(replay, error)) {
-        std::fprintf(stderr, "morvask: %s: %s\n", ShortName(line.playPath).c_str(),
-                     error.c_str());
+        std::fprintf(stderr, "morvask: %s: %s\n", ShortName(line.playPath).c_str(), error.c_str());
         return false;
     }
     platform::FixCalendarTime(replay.seed);
@@ -195,6 +197,7 @@ bool StartPlayback(const CommandLine& line, const ReplayRecord& replay) {
                   PlaybackHooks{.setKeys = sdl::SetReplayedKeys, .deliver = DeliverRecorded});
     sdl::SetReplayDriver({.playTick = PlayTick,
                           .boxAnswer = PlaybackBoxAnswer,
+                          .textRead = PlaybackTextRead,
                           .speed = line.speed,
                           .tickMs = int(BattleTimerPeriodMs)});
     return true;
@@ -255,11 +258,11 @@ int main(int argumentCount, char** arguments) {
         sdl::StopAll();
         return 2;
     }
-    if (!line.openText.empty() && !playing) {
-        std::fprintf(stderr, "morvask: opening levels comes with the editor's share keys\n");
-        sdl::StopAll();
-        return 2;
-    }
+    // Levels --open names are dropped on the window as their code.
+    if (!line.openText.empty() && !playing)
+        sdl::DropAfterStart(opened.kind == ShareSetKind
+                                ? SetShareCode(opened.cells, opened.title, opened.author)
+                                : LevelShareCode(opened.cells));
     int exitCode = MorvaskMain(platform::SW_SHOWNORMAL);
     if (playing) {
         exitCode = ReportPlayback(ShortName(line.playPath));

@@ -326,6 +326,26 @@ bool LoadCommand(const std::vector<std::string>& words) {
     return true;
 }
 
+// clipboard: writes what the run's clipboard holds; clipboard TEXT puts TEXT
+// there (a word: a bare code, not a link).
+bool ClipboardCommand(const std::vector<std::string>& words) {
+    RequireArguments(words, 0, 1);
+    if (words.size() == 2)
+        headless::SetClipboard(words[1]);
+    else
+        WriteLine("{\"type\":\"clipboard\",\"tick\":" + std::to_string(headless::TickCount()) +
+                  ",\"text\":" + JsonString(headless::Clipboard().c_str()) + "}");
+    return true;
+}
+
+// drop TEXT: the text dropped on the window, as a code, link or file would be.
+bool DropCommand(const std::vector<std::string>& words) {
+    RequireArguments(words, 1, 1);
+    headless::SetDroppedText(words[1]);
+    Send(platform::WM_KEYDOWN, platform::VK_DROP, 0);
+    return true;
+}
+
 // The script ends here.
 bool CloseCommand(const std::vector<std::string>& words) {
     RequireNoArguments(words);
@@ -353,7 +373,8 @@ constexpr Command Commands[] = {
     {"deactivate", true, ActivateCommand}, {"activate", true, ActivateCommand},
     {"draw", true, DrawCommand},           {"dump", true, DumpCommand},
     {"frame", true, FrameCommand},         {"close", true, CloseCommand},
-    {"load", true, LoadCommand},
+    {"load", true, LoadCommand},           {"clipboard", false, ClipboardCommand},
+    {"drop", true, DropCommand},
 };
 
 // Runs one command; false when the script ends here (after close).
@@ -465,6 +486,8 @@ int main(int argc, char** argv) {
     headless::SetBoxAnswerer(AnswerBox);
     headless::SetBoxObserver(ReportBox);
     headless::SetSoundObserver(ReportSound);
+    if (RecordRun)
+        headless::SetTextObserver(RecordTextRead);
     if (!RunScript(*in))
         return 2;
     if (std::fflush(stdout) != 0 || std::ferror(stdout))

@@ -57,6 +57,7 @@ int VerifyReplay(const std::string& source) {
     headless::SetSeed(replay.seed);
     headless::SetBoxAnswerer(
         [](const char*, const char*, uint32_t type) { return PlaybackBoxAnswer(type); });
+    headless::SetTextAnswerer(PlaybackTextRead);
     DrawingEnabled = false;
     BeginPlayback(replay, PlaybackHooks{.setKeys = SetKeys, .deliver = DeliverMessage});
     StartUp(platform::SW_SHOWNORMAL);

@@ -137,6 +137,32 @@ with tempfile.TemporaryDirectory() as home:
     if result.returncode != 2 or "cannot be recorded" not in result.stderr:
         problems.append(f"load while recording: exit {result.returncode}, {result.stderr!r}")
 
+    # A run with a drop and a paste is recorded with the texts the game read,
+    # and verifies to its end, from the file and from its code.
+    recorded = os.path.join(home, "pasted.mvr")
+    script = (START + f"drop {level_code}\ntick 150\nclipboard {built_in_code}\n"
+              "hold Ctrl Shift\npress V\nrelease all\ntick 120\nclipboard nonsense\n"
+              "hold Ctrl Shift\npress V\nrelease all\ntick 40\n")
+    result = run(sim, ["--record", recorded, "-"], script, cwd=work)
+    if result.returncode != 0:
+        problems.append(f"recording a paste: exit {result.returncode}, {result.stderr!r}")
+    else:
+        verified = run(sim, ["--verify", recorded])
+        if verified.returncode != 0 or '"result":"same"' not in verified.stdout:
+            problems.append(f"a recorded paste: {verified.stdout!r} {verified.stderr!r}")
+        code, _ = share(recorded, env)
+        if code is not None and run(sim, ["--verify", code]).stdout != verified.stdout:
+            problems.append("a recorded paste through its code verifies otherwise")
+        # The text the game read is the recording's: a changed one parts.
+        data = bytearray(open(recorded, "rb").read())
+        at = data.find(built_in_code[:12].encode())
+        data[at + 5] = ord("A") if data[at + 5] != ord("A") else ord("B")
+        changed = os.path.join(home, "changed.mvr")
+        open(changed, "wb").write(bytes(data))
+        verified = run(sim, ["--verify", changed])
+        if verified.returncode != 1:
+            problems.append(f"a changed pasted text: {verified.stdout!r} {verified.stderr!r}")
+
     # Files that are neither a level, a set nor a replay.
     path = os.path.join(home, "short.txt")
     with open(path, "w") as f:

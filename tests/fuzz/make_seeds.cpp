@@ -11,8 +11,8 @@
 #include "levels/builtin_levels.h"
 #include "levels/level_grid.h"
 #include "levels/map_file.h"
-#include "replay/share.h"
 #include "options/settings_file.h"
+#include "replay/share.h"
 
 namespace {
 

@@ -64,9 +64,9 @@ void CheckMade(FuzzedDataProvider& in) {
         (ReadShareCode(code, ShareAnyKind, read, error) != ShareRead || read.cells != cells))
         std::abort();
     const std::string replay = in.ConsumeRemainingBytesAsString();
-    if (!replay.empty() && (ReadShareCode(ReplayShareCode(replay), ShareReplays, read, error) !=
-                                ShareRead ||
-                            read.replay != replay))
+    if (!replay.empty() &&
+        (ReadShareCode(ReplayShareCode(replay), ShareReplays, read, error) != ShareRead ||
+         read.replay != replay))
         std::abort();
 }
 

@@ -27,9 +27,13 @@ std::string ReadBytes(const std::string& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-#define Read(...) [&] { SCOPED_TRACE(__LINE__); return ReadCode(__VA_ARGS__); }()
+#define Read(...)                     \
+    [&] {                             \
+        SCOPED_TRACE(__LINE__);       \
+        return ReadCode(__VA_ARGS__); \
+    }()
 SharedContent ReadCode(const std::string& text, uint32_t kinds = ShareAnyKind,
-                   ShareReadResult expected = ShareRead) {
+                       ShareReadResult expected = ShareRead) {
     SharedContent content;
     std::string error;
     EXPECT_EQ(ReadShareCode(text, kinds, content, error), expected) << error;
@@ -112,9 +116,9 @@ TEST(ShareCode, NamesMustBeShortCleanText) {
     EXPECT_NE(SetShareCode(set, std::string(64, 'x'), "é"), "");
     EXPECT_EQ(SetShareCode(set, std::string(65, 'x'), ""), "");
     EXPECT_EQ(SetShareCode(set, "bell\a", ""), "");
-    EXPECT_EQ(SetShareCode(set, "", "\xC0\xAF"), "");         // overlong '/'
-    EXPECT_EQ(SetShareCode(set, "", "\xED\xA0\x80"), "");     // a surrogate
-    EXPECT_EQ(SetShareCode(set, "", "\xE5\xB1"), "");         // cut short
+    EXPECT_EQ(SetShareCode(set, "", "\xC0\xAF"), "");      // overlong '/'
+    EXPECT_EQ(SetShareCode(set, "", "\xED\xA0\x80"), "");  // a surrogate
+    EXPECT_EQ(SetShareCode(set, "", "\xE5\xB1"), "");      // cut short
     EXPECT_EQ(LevelShareCode(std::vector<int32_t>(164, 0)), "");
     EXPECT_EQ(SetShareCode(BuiltInLevel(0), "", ""), "");
 }
