@@ -192,14 +192,16 @@ int Neighbours(const std::vector<int32_t>& cells, size_t k, int32_t columns, int
     return count;
 }
 
-// The palette's values that are not neighbours, in increasing order.
-std::vector<int32_t> Others(const std::vector<int32_t>& palette, const int32_t near[2], int count) {
-    std::vector<int32_t> others;
-    others.reserve(palette.size());
-    for (int32_t value : palette)
-        if (!(count > 0 && value == near[0]) && !(count > 1 && value == near[1]))
-            others.push_back(value);
-    return others;
+// The palette positions of the neighbours, in increasing order; the values
+// that are not neighbours are told by their index among the rest.
+int NearPositions(const std::vector<int32_t>& palette, const int32_t near[2], int count,
+                  size_t positions[2]) {
+    for (int k = 0; k < count; ++k)
+        positions[k] =
+            size_t(std::lower_bound(palette.begin(), palette.end(), near[k]) - palette.begin());
+    if (count == 2 && positions[1] < positions[0])
+        std::swap(positions[0], positions[1]);
+    return count;
 }
 
 }  // namespace
@@ -224,10 +226,14 @@ void PutCells(std::string& out, const std::vector<int32_t>& cells, int32_t colum
             continue;
         }
         bits.Put((1u << count) - 1, count);
-        const std::vector<int32_t> others = Others(palette, near, count);
-        const size_t index =
-            size_t(std::lower_bound(others.begin(), others.end(), cells[k]) - others.begin());
-        bits.Put(uint32_t(index), WidthOf(others.size()));
+        size_t positions[2];
+        NearPositions(palette, near, count, positions);
+        const size_t position =
+            size_t(std::lower_bound(palette.begin(), palette.end(), cells[k]) - palette.begin());
+        size_t index = position;
+        for (int n = 0; n < count; ++n)
+            index -= positions[n] < position ? 1 : 0;
+        bits.Put(uint32_t(index), WidthOf(palette.size() - size_t(count)));
     }
     bits.Finish();
 }
@@ -261,15 +267,20 @@ bool ReadCell(BitReader& bits, const std::vector<int32_t>& palette, const int32_
             return true;
         }
     }
-    const std::vector<int32_t> others = Others(palette, near, count);
-    if (others.empty())
+    const size_t others = palette.size() - size_t(count);
+    if (others == 0)
         return bits.in.Fail("a cell names no value");
     uint32_t index = 0;
-    if (!bits.Get(WidthOf(others.size()), index))
+    if (!bits.Get(WidthOf(others), index))
         return false;
-    if (index >= others.size())
+    if (index >= others)
         return bits.in.Fail("a cell names a value beyond the palette");
-    cell = others[index];
+    size_t positions[2];
+    NearPositions(palette, near, count, positions);
+    size_t position = index;
+    for (int n = 0; n < count; ++n)
+        position += positions[n] <= position ? 1 : 0;
+    cell = palette[position];
     return true;
 }
 
