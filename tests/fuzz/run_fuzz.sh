@@ -31,7 +31,7 @@ cp "$root"/tests/scenarios/*.sim "$seeds/script/"
 
 # The longest input each reader gets: a saved map is 29,711 bytes, the
 # replays and scripts of the tests a few thousand, a settings file 1,700, the
-# code of the built-in set 2,062 and of the longest pinned replay 4,467.
+# code of the built-in set 2,062 and of the longest pinned replay 4,468.
 max_len() {
     case "$1" in
     map) echo 65536 ;;
