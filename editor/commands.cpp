@@ -6,6 +6,7 @@
 
 #include "battle/level_start.h"
 #include "editor/history.h"
+#include "editor/share_keys.h"
 #include "levels/level_grid.h"
 #include "state/battle_state.h"
 #include "state/key_poll.h"
@@ -77,6 +78,11 @@ void ResetEditorCommands() {
 
 bool EditorCommandKey(int key) {
     FollowEditorSession();
+    if (key == platform::VK_DROP) {
+        if (!Trying)
+            TakeDroppedText();
+        return true;
+    }
     if (Trying) {
         // The game's own F1 would enter the editor on a map file and F2 load
         // one: during a try-out, F1 goes back instead and F2 does nothing.
@@ -96,6 +102,8 @@ bool EditorCommandKey(int key) {
     if (!KeyIsDown(platform::VK_CONTROL))
         return false;
     const bool shift = KeyIsDown(platform::VK_SHIFT);
+    if (shift && EditorShareKey(key))
+        return true;
     if (key == 'Z' && !shift) {
         UndoLevelEdit(level);
     } else if (key == 'Y' || (key == 'Z' && shift)) {

@@ -94,7 +94,7 @@ std::string FormatLevelSet(const std::vector<int32_t>& levels) {
     return text;
 }
 
-void ReadLevelSetText(const std::string& text, std::vector<int32_t>& levels) {
+size_t ReadLevelSetText(const std::string& text, std::vector<int32_t>& levels) {
     // Tokens alternate strictly, number then separator; the first failed read
     // ends the reading and every later cell keeps its value.
     TextCursor cursor{text.data(), text.data() + text.size()};
@@ -102,11 +102,12 @@ void ReadLevelSetText(const std::string& text, std::vector<int32_t>& levels) {
     for (size_t k = 0; k < count; ++k) {
         int32_t value;
         if (!ReadNumber(cursor, value))
-            break;
+            return k;
         levels[k] = value;
         if (k + 1 != count && !ReadSeparator(cursor))
-            break;
+            return k + 1;
     }
+    return count;
 }
 
 void SaveCustomMap() {

@@ -26,7 +26,8 @@ void LoadCustomMap();
 
 // The reader of the map file's text: stores the values it reads into
 // `levels` in order, up to its size, and stops at the first failed read.
-void ReadLevelSetText(const std::string& text, std::vector<int32_t>& levels);
+// Returns how many values it stored.
+size_t ReadLevelSetText(const std::string& text, std::vector<int32_t>& levels);
 
 // The text of a level set in the map file's format: each value followed by
 // its separator (none after the last), CR LF after every 15 values and a

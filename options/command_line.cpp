@@ -24,7 +24,8 @@ CommandLine Refuse(const std::string& problem) {
 
 bool TakesValue(const std::string& option) {
     return option == "--scale" || option == "--scale-mode" || option == "--lang" ||
-           option == "--record" || option == "--play" || option == "--speed";
+           option == "--record" || option == "--play" || option == "--speed" ||
+           option == "--share" || option == "--open";
 }
 
 // The option at argument `i` and its value, given as "--scale=2" or as
@@ -84,6 +85,14 @@ std::string ApplyOption(const std::string& option, const std::string& value, Com
         if (value != "1" && value != "2" && value != "4" && value != "8")
             return "--speed is 1, 2, 4 or 8, not \"" + value + "\"";
         result.speed = value[0] - '0';
+    } else if (option == "--share") {
+        if (value.empty())
+            return "--share needs the name of a map or replay file";
+        result.sharePath = value;
+    } else if (option == "--open") {
+        if (value.empty())
+            return "--open needs a share code, a link or a file";
+        result.openText = value;
     } else {
         return "unknown option " + option;
     }
@@ -114,6 +123,11 @@ std::string UsageText() {
            "                        box naming the tick (exit 1); a file that is not a\n"
            "                        replay of this game is refused (exit 2)\n"
            "  --speed N             with --play: play N times as fast, N = 1, 2, 4 or 8\n"
+           "  --open CODE|URL|FILE  open a shared level or level set (a share code, a\n"
+           "                        link with #levels=, or a map file) in the editor, or\n"
+           "                        play a shared replay (#replay=, or a replay file)\n"
+           "  --share FILE          print the share code and link of a map file (a level\n"
+           "                        set or one level) or a replay file, and exit\n"
            "  --help                show this help and exit\n"
            "  --version             show the version and exit\n"
            "\n"
@@ -168,8 +182,10 @@ CommandLine ReadCommandLine(int argumentCount, const char* const* arguments) {
             return Refuse(problem);
         speedGiven = speedGiven || option == "--speed";
     }
-    if (speedGiven && result.playPath.empty())
-        return Refuse("--speed goes with --play");
+    if (speedGiven && result.playPath.empty() && result.openText.empty())
+        return Refuse("--speed goes with --play or --open");
+    if (!result.openText.empty() && !result.playPath.empty())
+        return Refuse("--open and --play cannot be given together");
     // A replay of a replay would be the same file again.
     if (!result.playPath.empty() && !result.recordPath.empty())
         return Refuse("--play and --record cannot be given together");

@@ -28,6 +28,12 @@ struct CommandLine {
     // game; --speed N (1, 2, 4 or 8) plays it N times faster.
     std::string playPath;
     int speed = 1;
+    // --share FILE: print the share code and link of a map or replay file and
+    // exit, with no window.
+    std::string sharePath;
+    // --open CODE|URL|FILE: a level set opened in the editor, or a replay
+    // played as with --play.
+    std::string openText;
 };
 
 // Reads the arguments after the program's name; the last of --fullscreen and

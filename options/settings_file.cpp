@@ -8,6 +8,7 @@
 #include <sstream>
 #include <system_error>
 
+#include "formats/share_code.h"
 #include "platform/files.h"
 #include "platform/platform.h"
 
@@ -75,6 +76,15 @@ bool SplitSetting(const std::string& line, std::string& key, std::string& value)
     return !key.empty();
 }
 
+bool ShareUrlValid(const std::string& url) {
+    if (url.empty())
+        return true;
+    if (url.size() > 512 || (url.rfind("https://", 0) != 0 && url.rfind("http://", 0) != 0))
+        return false;
+    return std::none_of(url.begin(), url.end(),
+                        [](char c) { return uint8_t(c) <= 0x20 || c == 0x7F || c == '#'; });
+}
+
 // Applies one general setting; the text of the problem when its value is bad.
 bool ApplyValue(SettingsRecord& settings, const std::string& key, const std::string& value,
                 std::string& problem) {
@@ -109,6 +119,18 @@ bool ApplyValue(SettingsRecord& settings, const std::string& key, const std::str
         if (ParseWholeNumber(value, 0, 90, settings.padDeadzone))
             return true;
         problem = "pad_deadzone must be a whole number from 0 to 90, not '" + value + "'";
+    } else if (key == "share_url") {
+        if (ShareUrlValid(value)) {
+            settings.shareUrl = value;
+            return true;
+        }
+        problem = "share_url must be empty or an http:// or https:// address without spaces";
+    } else if (key == "share_author") {
+        if (ShareNameValid(value)) {
+            settings.shareAuthor = value;
+            return true;
+        }
+        problem = "share_author must be UTF-8 text of at most 64 bytes";
     } else {
         problem = "unknown setting '" + key + "'";
     }
@@ -183,7 +205,14 @@ std::string DefaultSettingsText() {
         "\n"
         "# How far a gamepad's stick must be pushed to count, in percent of its\n"
         "# travel, 0 to 90.\n"
-        "pad_deadzone = 25\n";
+        "pad_deadzone = 25\n"
+        "\n"
+        "# The web edition's address that the editor's share links lead to; without\n"
+        "# it the bare code is copied. For example:\n"
+        "# share_url = https://example.org/morvask/\n"
+        "\n"
+        "# Your name in the level sets you share (at most 64 bytes), for example:\n"
+        "# share_author = Lin\n";
     return text;
 }
 

@@ -33,6 +33,10 @@ struct SettingsRecord {
     // Percent of the stick's travel that counts as resting.
     int32_t padDeadzone = 25;
     KeyBindings keys = DefaultKeyBindings();
+    // The web edition's address that share links lead to (empty: the bare
+    // code), and the name a shared level set carries as its author.
+    std::string shareUrl;
+    std::string shareAuthor;
 };
 
 // The settings in force, and the file they came from and are saved to

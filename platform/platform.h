@@ -3,7 +3,9 @@
 // implements it, and on Win32 every call is the real one of the same name.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace platform {
 
@@ -155,6 +157,24 @@ inline constexpr uint32_t SND_RESOURCE = 0x00040004;
 // PlaySoundA of a WAVE resource of the program: without SND_NOSTOP the sound
 // cuts off whatever plays; with it the request is dropped while one plays.
 void PlaySound(int resourceId, uint32_t flags);
+
+// ---- Shared text: the clipboard and drops ---------------------------------
+
+// A key-down of VK_DROP tells the window that text was dropped on it (a share
+// code, a link, a file's bytes); the game takes that text with DroppedText.
+inline constexpr int VK_DROP = 0x0E;
+// The most of a clipboard's or a drop's text the game is given.
+inline constexpr size_t MaxOutsideTextBytes = size_t(2) << 20;
+
+// Whether the program has a clipboard of the system to share codes through
+// (the desktop has; morvask-sim keeps one of its own for its scripts).
+bool HasSystemClipboard();
+void SetClipboardText(const std::string& textUtf8);
+// The clipboard's text now, and the last drop's (empty when there is none).
+// Both come from outside the game: a recording keeps what they returned and a
+// playback returns it again, whatever the clipboard holds then.
+std::string ClipboardText();
+std::string DroppedText();
 
 // ---- Time ----------------------------------------------------------------
 

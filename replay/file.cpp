@@ -194,6 +194,18 @@ bool ReadEnd(Reader& in, const RunSoFar& run, ReplayRecord& replay) {
     return true;
 }
 
+bool ReadText(Reader& in, ReplayEvent& event) {
+    uint32_t length = 0;
+    if (!in.Varint(length))
+        return false;
+    if (length > MaxReplayTextBytes || length > in.bytes.size() - in.at)
+        return in.Fail(length > MaxReplayTextBytes ? "a text is too long"
+                                                   : "the file ends too early");
+    event.text.assign(in.bytes, in.at, length);
+    in.at += length;
+    return true;
+}
+
 // What follows an event's op byte.
 bool ReadEventBody(Reader& in, RunSoFar& run, ReplayEvent& event) {
     switch (event.op) {
@@ -214,6 +226,8 @@ bool ReadEventBody(Reader& in, RunSoFar& run, ReplayEvent& event) {
             return ReadBoxAnswer(in, event);
         case ReplayCheck:
             return ReadCheck(in, run, event);
+        case ReplayText:
+            return ReadText(in, event);
         default:
             return in.Fail("unknown " + OpName(event.op));
     }
@@ -321,6 +335,10 @@ std::string EncodeReplay(const ReplayRecord& replay) {
                 break;
             case ReplayCheck:
                 PutU32(out, event.value);
+                break;
+            case ReplayText:
+                PutVarint(out, uint32_t(event.text.size()));
+                out += event.text;
                 break;
             default:
                 break;

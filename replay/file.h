@@ -25,7 +25,11 @@ enum ReplayOpValue : uint8_t {
     ReplayClose = 7,     // the close message
     ReplayBox = 8,       // value: the answer a message box got (IDOK, IDYES, IDNO)
     ReplayCheck = 9,     // value: the state checksum after the last tick
+    ReplayText = 10,     // text: what the game read from the clipboard or a drop
 };
+
+// The longest text a replay keeps of one read of the clipboard or a drop.
+inline constexpr uint32_t MaxReplayTextBytes = 2u << 20;
 
 // What the map file in the working directory held when the run began: the
 // game may load it (and save over it) during the run.
@@ -43,6 +47,7 @@ struct ReplayEvent {
     int32_t x = 0;
     int32_t y = 0;
     std::bitset<256> keys;
+    std::string text;
 };
 
 struct ReplayRecord {

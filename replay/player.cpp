@@ -170,6 +170,9 @@ PlaybackStatus PlayNextTick() {
             case ReplayBox:
                 Desync("a box that the recording answered did not open");
                 break;
+            case ReplayText:
+                Desync("the game did not read the text the recording gave it");
+                break;
             case ReplayCheck: {
                 uint32_t sum = GameStateChecksum();
                 if (sum != event.value)
@@ -204,6 +207,16 @@ int PlaybackBoxAnswer(uint32_t boxType) {
         return fallback;
     }
     return answer;
+}
+
+std::string PlaybackTextRead() {
+    if (Status != PlaybackGoing)
+        return "";
+    if (NextEvent == Replay.events.size() || Replay.events[NextEvent].op != ReplayText) {
+        Desync("the game read a text (the clipboard, a drop) that the recording does not have");
+        return "";
+    }
+    return Replay.events[NextEvent++].text;
 }
 
 uint32_t PlaybackTicks() {

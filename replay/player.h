@@ -42,6 +42,9 @@ PlaybackStatus PlaybackState();
 // The answer of the box the game opens now, from the replay.
 int PlaybackBoxAnswer(uint32_t boxType);
 
+// The text the game reads now from the clipboard or a drop, from the replay.
+std::string PlaybackTextRead();
+
 // Ticks played so far, and where and how the run parted from the recording.
 uint32_t PlaybackTicks();
 uint32_t PlaybackTotalTicks();

@@ -162,6 +162,15 @@ void RecordBoxAnswer(int answer) {
     AppendEvent(Replay, event);
 }
 
+void RecordTextRead(const std::string& text) {
+    if (!Recording)
+        return;
+    ReplayEvent event;
+    event.op = ReplayText;
+    event.text = text.substr(0, MaxReplayTextBytes);
+    AppendEvent(Replay, event);
+}
+
 bool FinishRecording(const std::string& path, std::string& error) {
     if (!Recording) {
         error = "nothing was recorded";

@@ -19,6 +19,9 @@ void RecordMessage(uint32_t message, uintptr_t wParam, intptr_t lParam);
 void RecordMessageDone(uint32_t message, uintptr_t wParam);
 // A message box got this answer (IDOK, IDYES, IDNO).
 void RecordBoxAnswer(int answer);
+// The game read this text from the clipboard or a drop (longer ones are cut
+// to MaxReplayTextBytes by the platform before the game sees them).
+void RecordTextRead(const std::string& text);
 
 // Ends the recording and writes the file whole; false with the reason when
 // it cannot be written.

@@ -1,6 +1,7 @@
 // Fills the English help's placeholders with the player's keys.
 #include "shell/help_text.h"
 
+#include "platform/platform.h"
 #include "texts/texts.h"
 
 std::string HelpTextFor(const KeyBindings& bindings) {
@@ -26,5 +27,8 @@ std::string HelpTextFor(const KeyBindings& bindings) {
 const char* CurrentHelpText() {
     static std::string text;
     text = HelpTextFor(PlayerKeys);
+    // The share keys need a clipboard; morvask-sim's help stays the game's own.
+    if (platform::HasSystemClipboard())
+        text += Text(ShareHelpText);
     return text.c_str();
 }

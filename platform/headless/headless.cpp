@@ -7,6 +7,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <utility>
 
 #include "platform/input/key_map.h"
 #include "platform/shared/resources.h"
@@ -41,6 +42,10 @@ struct HeadlessState {
     headless::BoxAnswerer answerer;
     headless::BoxObserver boxObserver;
     headless::SoundObserver soundObserver;
+    std::string clipboard;
+    std::string dropped;
+    headless::TextObserver textObserver;
+    headless::TextAnswerer textAnswerer;
 };
 
 HeadlessState State;
@@ -135,6 +140,26 @@ int QuitCode() {
     return State.quitCode;
 }
 
+void SetClipboard(const std::string& text) {
+    State.clipboard = text.substr(0, platform::MaxOutsideTextBytes);
+}
+
+const std::string& Clipboard() {
+    return State.clipboard;
+}
+
+void SetDroppedText(const std::string& text) {
+    State.dropped = text.substr(0, platform::MaxOutsideTextBytes);
+}
+
+void SetTextObserver(TextObserver observer) {
+    State.textObserver = std::move(observer);
+}
+
+void SetTextAnswerer(TextAnswerer answerer) {
+    State.textAnswerer = std::move(answerer);
+}
+
 void Reset() {
     platform::Surface surface = State.windowSurface;
     State = HeadlessState{};
@@ -148,7 +173,36 @@ void Reset() {
 
 }  // namespace headless
 
+namespace {
+
+std::string OutsideText(const std::string& text) {
+    const std::string given = State.textAnswerer ? State.textAnswerer() : text;
+    if (State.textObserver)
+        State.textObserver(given);
+    return given;
+}
+
+}  // namespace
+
 namespace platform {
+
+bool HasSystemClipboard() {
+    return false;
+}
+
+void SetClipboardText(const std::string& textUtf8) {
+    // A playback leaves the run's clipboard as the script set it.
+    if (!State.textAnswerer)
+        State.clipboard = textUtf8.substr(0, MaxOutsideTextBytes);
+}
+
+std::string ClipboardText() {
+    return OutsideText(State.clipboard);
+}
+
+std::string DroppedText() {
+    return OutsideText(std::exchange(State.dropped, std::string()));
+}
 
 void RegisterClass(const char*, uint32_t, int, WindowProcedure procedure) {
     State.classProcedure = procedure;

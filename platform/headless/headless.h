@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 
 #include "platform/platform.h"
 
@@ -40,6 +41,18 @@ void ReleaseAllKeys();
 // A key of the keyboard goes down: the window procedure gets the key-down
 // messages the player's key choices make of it.
 void PressKey(int virtualKey);
+
+// The clipboard of the run, which the game reads and writes; and the text of
+// a drop on the window, which the game reads after the key-down of VK_DROP.
+void SetClipboard(const std::string& text);
+const std::string& Clipboard();
+void SetDroppedText(const std::string& text);
+// Where the game's reads of the clipboard and drops go: a recording sees what
+// they returned, a playback answers them.
+using TextObserver = std::function<void(const std::string& text)>;
+using TextAnswerer = std::function<std::string()>;
+void SetTextObserver(TextObserver observer);
+void SetTextAnswerer(TextAnswerer answerer);
 
 // The window's picture: the last frame copied to it, black before the first.
 const platform::SurfaceData* WindowPicture();

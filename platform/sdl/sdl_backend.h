@@ -4,6 +4,7 @@
 
 #include <bitset>
 #include <cstdint>
+#include <string>
 
 namespace sdl {
 
@@ -32,6 +33,8 @@ struct InputRecorder {
     void (*arriving)(uint32_t message, uintptr_t wParam, intptr_t lParam) = nullptr;
     void (*done)(uint32_t message, uintptr_t wParam) = nullptr;
     void (*boxAnswered)(int answer) = nullptr;
+    // The game read this text from the clipboard or a drop.
+    void (*textRead)(const std::string& text) = nullptr;
 };
 void SetInputRecorder(const InputRecorder& recorder);
 
@@ -46,6 +49,8 @@ struct ReplayDriver {
     bool (*playTick)() = nullptr;
     // The recorded answer of the box being opened (MB_OK or MB_YESNO type).
     int (*boxAnswer)(uint32_t boxType) = nullptr;
+    // The recorded text of the game's read of the clipboard or a drop.
+    std::string (*textRead)() = nullptr;
     int speed = 1;
     // How long a tick of the game lasts at normal speed.
     int tickMs = 10;
@@ -63,6 +68,10 @@ bool ReplayStoppedByViewer();
 // shown until answered, nothing of it reaches the game. Returns at once
 // when the window is gone.
 void ShowNotice(const char* textUtf8, const char* captionUtf8);
+
+// Text dropped on the window as soon as the game's message loop runs (what
+// morvask --open names): the game takes it as any drop.
+void DropAfterStart(const std::string& text);
 
 // Ends SDL before the process exits: closes the audio device and the display.
 void StopAll();

@@ -81,6 +81,10 @@ struct DesktopState {
     // A fast playback's frame not shown yet, and when one was last shown.
     const platform::SurfaceData* frameWaiting = nullptr;
     int64_t lastFrameShownNs = 0;
+    // The last drop's text until the game takes it, and the one to drop when
+    // the message loop starts.
+    std::string droppedText;
+    std::string dropAtStart;
 };
 
 extern DesktopState Desktop;
@@ -108,6 +112,12 @@ int RunReplayLoop();
 // Shows a box of the replay a moment with the focus on the recorded answer
 // `answer`; the viewer's keys and pointer answer nothing.
 void ShowReplayedDialog(OpenDialog& open, int answer);
+
+// A file or text dropped on the window (sdl_share.cpp): its text is kept for
+// the game, which is told with a key-down of VK_DROP.
+void HandleDropEvent(const SDL_DropEvent& drop);
+// The text --open names, dropped once the message loop runs.
+void DropPendingText();
 
 // The window's own keys, which the game never sees: full screen and the
 // volume. True when the key was one of them.

@@ -120,6 +120,10 @@ void HandleEvent(const SDL_Event& event) {
         case SDL_WINDOWEVENT:
             HandleWindowEvent(event.window);
             break;
+        case SDL_DROPFILE:
+        case SDL_DROPTEXT:
+            sdl::HandleDropEvent(event.drop);
+            break;
         case SDL_KEYDOWN: {
             if (HandleWindowKey(event.key))
                 break;
@@ -342,6 +346,7 @@ int RunMessageLoop() {
     Desktop.loopRunning = true;
     if (Desktop.replaying)
         return RunReplayLoop();
+    sdl::DropPendingText();
     while (!Desktop.quitPosted) {
         if (Desktop.closeRequested) {
             // The close asked for while a box was open.

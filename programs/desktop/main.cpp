@@ -6,14 +6,17 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "editor/share_keys.h"
 #include "options/command_line.h"
 #include "options/settings_file.h"
+#include "platform/files.h"
 #include "platform/platform.h"
 #include "platform/sdl/sdl_backend.h"
 #include "platform/sdl/sdl_controls.h"
 #include "replay/file.h"
 #include "replay/player.h"
 #include "replay/recorder.h"
+#include "replay/share.h"
 #include "shell/main_window.h"
 #include "state/program_state.h"
 #include "texts/texts.h"
@@ -47,20 +50,54 @@ void RememberFullscreen(bool fullscreen) {
     Remember("fullscreen", fullscreen ? "yes" : "no");
 }
 
+// A file's name, or the start of a long code or link, for messages.
+std::string ShortName(const std::string& text) {
+    return text.size() > 240 ? text.substr(0, 40) + "..." : text;
+}
+
+// ---- Sharing with no window ---------------------------------------------------
+
+// The settings file as it is, for the share link's address and the author's
+// name; nothing is written and its problems wait for the game's start.
+SettingsRecord SettingsAsTheyAre() {
+    std::string text;
+    std::vector<std::string> problems;
+    const std::string path = UnixSettingsPath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
+    if (path.empty() || !platform::ReadSmallFile(path.c_str(), MaxSettingsFileBytes, text))
+        return SettingsRecord{};
+    return ParseSettings(text, path, problems);
+}
+
+// --share FILE: the code on the first line, the link on the second.
+int PrintShareCode(const std::string& path) {
+    const SettingsRecord settings = SettingsAsTheyAre();
+    ShareKind kind = ShareLevelKind;
+    std::string code;
+    std::string error;
+    if (!ShareCodeOfFile(path, settings.shareAuthor, kind, code, error)) {
+        std::fprintf(stderr, "morvask: %s: %s\n", path.c_str(), error.c_str());
+        return 2;
+    }
+    std::printf("%s\n%s\n", code.c_str(), ShareLink(settings.shareUrl, kind, code).c_str());
+    return std::fflush(stdout) == 0 ? 0 : 1;
+}
+
 // ---- Playing a replay in the window ----------------------------------------
 
-// Reads the replay to play; false, with the reason on standard error, when it
-// is not one this program can play as recorded.
-bool ReadReplay(const std::string& path, ReplayRecord& replay) {
+// Reads the replay to play (a file for --play; a code, link or file for
+// --open); false, with the reason on standard error, when it is not one this
+// program can play as recorded.
+bool ReadReplay(const std::string& path, bool shared, ReplayRecord& replay) {
     std::string bytes;
     std::string error;
-    if (!ReadReplayFile(path, bytes))
+    const bool read = shared ? ReplayOfCodeOrFile(path, bytes, error) : ReadReplayFile(path, bytes);
+    if (!read && error.empty())
         error = ReplayFileUnreadable;
-    else if (DecodeReplay(bytes, replay, error) == ReplayRead)
+    else if (read && DecodeReplay(bytes, replay, error) == ReplayRead)
         ReplayLevelsPresent(replay, error);
     if (error.empty())
         return true;
-    std::fprintf(stderr, "morvask: %s: %s\n", path.c_str(), error.c_str());
+    std::fprintf(stderr, "morvask: %s: %s\n", ShortName(path).c_str(), error.c_str());
     return false;
 }
 
@@ -131,6 +168,8 @@ void ApplySettings(const CommandLine& line) {
     sdl::SetVolumeObserver(RememberVolume);
     sdl::SetPadDeadZone(PlayerSettings.padDeadzone);
     sdl::StartPads();
+    ShareBaseUrl = PlayerSettings.shareUrl;
+    ShareAuthor = PlayerSettings.shareAuthor;
 }
 
 void StartRecording() {
@@ -138,8 +177,10 @@ void StartRecording() {
     // start-up seeds the generator with.
     platform::FixCalendarTime(platform::CalendarTimeSeconds());
     BeginRecording(platform::CalendarTimeSeconds());
-    sdl::SetInputRecorder(
-        {.arriving = RecordMessage, .done = RecordMessageDone, .boxAnswered = RecordBoxAnswer});
+    sdl::SetInputRecorder({.arriving = RecordMessage,
+                           .done = RecordMessageDone,
+                           .boxAnswered = RecordBoxAnswer,
+                           .textRead = RecordTextRead});
 }
 
 // Sets the replay up to play in the window, in a directory holding the map
@@ -148,7 +189,7 @@ void StartRecording() {
 bool StartPlayback(const CommandLine& line, const ReplayRecord& replay) {
     std::string error;
     if (!EnterReplayDirectory(replay, error)) {
-        std::fprintf(stderr, "morvask: %s: %s\n", line.playPath.c_str(), error.c_str());
+        std::fprintf(stderr, "morvask: %s: %s\n", ShortName(line.playPath).c_str(), error.c_str());
         return false;
     }
     platform::FixCalendarTime(replay.seed);
@@ -156,6 +197,7 @@ bool StartPlayback(const CommandLine& line, const ReplayRecord& replay) {
                   PlaybackHooks{.setKeys = sdl::SetReplayedKeys, .deliver = DeliverRecorded});
     sdl::SetReplayDriver({.playTick = PlayTick,
                           .boxAnswer = PlaybackBoxAnswer,
+                          .textRead = PlaybackTextRead,
                           .speed = line.speed,
                           .tickMs = int(BattleTimerPeriodMs)});
     return true;
@@ -184,11 +226,27 @@ int main(int argumentCount, char** arguments) {
         std::fputs(line.output.c_str(), stderr);
         return 2;
     }
+    if (!line.sharePath.empty())
+        return PrintShareCode(line.sharePath);
+    // What --open names is read before anything shows: a replay is played as
+    // --play plays a file, levels are dropped on the window once it is up.
+    SharedContent opened;
+    if (!line.openText.empty()) {
+        std::string error;
+        if (!OpenShareText(line.openText, opened, error)) {
+            std::fprintf(stderr, "morvask: %s: %s\n", ShortName(line.openText).c_str(),
+                         error.c_str());
+            return 2;
+        }
+        if (opened.kind == ShareReplayKind)
+            line.playPath = line.openText;
+    }
+    const bool shared = opened.kind == ShareReplayKind && !line.openText.empty();
     // A replay that cannot be played as recorded is refused before anything
     // shows.
     ReplayRecord replay;
     const bool playing = !line.playPath.empty();
-    if (playing && !ReadReplay(line.playPath, replay))
+    if (playing && !ReadReplay(line.playPath, shared, replay))
         return 2;
     // A game nobody can see is never run.
     if (!OpenDisplay())
@@ -200,9 +258,14 @@ int main(int argumentCount, char** arguments) {
         sdl::StopAll();
         return 2;
     }
+    // Levels --open names are dropped on the window as their code.
+    if (!line.openText.empty() && !playing)
+        sdl::DropAfterStart(opened.kind == ShareSetKind
+                                ? SetShareCode(opened.cells, opened.title, opened.author)
+                                : LevelShareCode(opened.cells));
     int exitCode = MorvaskMain(platform::SW_SHOWNORMAL);
     if (playing) {
-        exitCode = ReportPlayback(line.playPath);
+        exitCode = ReportPlayback(ShortName(line.playPath));
         LeaveReplayDirectory();
     }
     sdl::StopAll();

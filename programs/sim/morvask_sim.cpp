@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "formats/png_file.h"
+#include "formats/share_code.h"
 #include "platform/headless/headless.h"
 #include "platform/input/key_map.h"
 #include "platform/shared/surfaces.h"
@@ -21,6 +22,7 @@
 #include "render/draw.h"
 #include "replay/recorder.h"
 #include "shell/main_window.h"
+#include "shell/open_levels.h"
 #include "texts/texts.h"
 
 namespace {
@@ -309,6 +311,41 @@ bool FrameCommand(const std::vector<std::string>& words) {
     return true;
 }
 
+// load CODE: a level set's share code (or link) taken in as a successful load
+// of the map file is. A replay holds no such load, so a recorded run has none.
+bool LoadCommand(const std::vector<std::string>& words) {
+    RequireArguments(words, 1, 1);
+    if (RecordRun)
+        ScriptError("'load' cannot be recorded in a replay");
+    SharedContent content;
+    std::string error;
+    if (ReadShareCode(words[1], 1u << ShareSetKind, content, error) != ShareRead)
+        ScriptError("'load': " + error);
+    if (!OpenLevelSet(content.cells))
+        ScriptError("'load' needs the game or the editor");
+    return true;
+}
+
+// clipboard: writes what the run's clipboard holds; clipboard TEXT puts TEXT
+// there (a word: a bare code, not a link).
+bool ClipboardCommand(const std::vector<std::string>& words) {
+    RequireArguments(words, 0, 1);
+    if (words.size() == 2)
+        headless::SetClipboard(words[1]);
+    else
+        WriteLine("{\"type\":\"clipboard\",\"tick\":" + std::to_string(headless::TickCount()) +
+                  ",\"text\":" + JsonString(headless::Clipboard().c_str()) + "}");
+    return true;
+}
+
+// drop TEXT: the text dropped on the window, as a code, link or file would be.
+bool DropCommand(const std::vector<std::string>& words) {
+    RequireArguments(words, 1, 1);
+    headless::SetDroppedText(words[1]);
+    Send(platform::WM_KEYDOWN, platform::VK_DROP, 0);
+    return true;
+}
+
 // The script ends here.
 bool CloseCommand(const std::vector<std::string>& words) {
     RequireNoArguments(words);
@@ -336,6 +373,8 @@ constexpr Command Commands[] = {
     {"deactivate", true, ActivateCommand}, {"activate", true, ActivateCommand},
     {"draw", true, DrawCommand},           {"dump", true, DumpCommand},
     {"frame", true, FrameCommand},         {"close", true, CloseCommand},
+    {"load", true, LoadCommand},           {"clipboard", false, ClipboardCommand},
+    {"drop", true, DropCommand},
 };
 
 // Runs one command; false when the script ends here (after close).
@@ -415,7 +454,7 @@ int main(int argc, char** argv) {
     }
     if (argc >= 2 && std::string(argv[1]) == "--verify") {
         if (argc != 3) {
-            std::fprintf(stderr, "usage: morvask-sim --verify REPLAY\n");
+            std::fprintf(stderr, "usage: morvask-sim --verify REPLAY|CODE|LINK\n");
             return 2;
         }
         return VerifyReplay(argv[2]);
@@ -434,7 +473,7 @@ int main(int argc, char** argv) {
     if (argc > 2) {
         std::fprintf(stderr,
                      "usage: morvask-sim [--lang zh|en] [--record REPLAY] [SCRIPT]\n"
-                     "       morvask-sim --verify REPLAY\n");
+                     "       morvask-sim --verify REPLAY|CODE|LINK\n");
         return 2;
     }
     std::ifstream file;
@@ -447,6 +486,8 @@ int main(int argc, char** argv) {
     headless::SetBoxAnswerer(AnswerBox);
     headless::SetBoxObserver(ReportBox);
     headless::SetSoundObserver(ReportSound);
+    if (RecordRun)
+        headless::SetTextObserver(RecordTextRead);
     if (!RunScript(*in))
         return 2;
     if (std::fflush(stdout) != 0 || std::ferror(stdout))

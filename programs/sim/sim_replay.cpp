@@ -10,6 +10,7 @@
 #include "replay/file.h"
 #include "replay/player.h"
 #include "replay/recorder.h"
+#include "replay/share.h"
 #include "shell/main_window.h"
 #include "state/program_state.h"
 
@@ -40,12 +41,14 @@ int Refuse(const std::string& path, const std::string& why) {
 
 }  // namespace
 
-int VerifyReplay(const std::string& path) {
+int VerifyReplay(const std::string& source) {
+    // A code is named by its first characters, not the whole of it.
+    const std::string path = source.size() > 40 ? source.substr(0, 24) + "..." : source;
     std::string bytes;
-    if (!ReadReplayFile(path, bytes))
-        return Refuse(path, ReplayFileUnreadable);
-    ReplayRecord replay;
     std::string error;
+    if (!ReplayOfCodeOrFile(source, bytes, error))
+        return Refuse(path, error);
+    ReplayRecord replay;
     if (DecodeReplay(bytes, replay, error) != ReplayRead)
         return Refuse(path, error);
     if (!ReplayLevelsPresent(replay, error) || !EnterReplayDirectory(replay, error))
@@ -54,6 +57,7 @@ int VerifyReplay(const std::string& path) {
     headless::SetSeed(replay.seed);
     headless::SetBoxAnswerer(
         [](const char*, const char*, uint32_t type) { return PlaybackBoxAnswer(type); });
+    headless::SetTextAnswerer(PlaybackTextRead);
     DrawingEnabled = false;
     BeginPlayback(replay, PlaybackHooks{.setKeys = SetKeys, .deliver = DeliverMessage});
     StartUp(platform::SW_SHOWNORMAL);

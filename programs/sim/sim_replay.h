@@ -5,10 +5,11 @@
 #include <cstdint>
 #include <string>
 
-// Plays the replay back on the headless backend and says how it went: 0 the
-// same game to the end, 1 a desync (at the tick named), 2 a file refused (not
-// a replay, another format version, a level set that is not here).
-int VerifyReplay(const std::string& path);
+// Plays the replay of a file, or of a share code or link, back on the
+// headless backend and says how it went: 0 the same game to the end, 1 a
+// desync (at the tick named), 2 a file or code refused (not a replay, another
+// format version, a level set that is not here).
+int VerifyReplay(const std::string& source);
 
 // Recording a script's run: the sim reports what it delivers through these.
 void StartRecordedRun(uint32_t seed);

@@ -59,10 +59,12 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
     }
     // Replays are recorded and played by the SDL2 desktop program; this one
     // would run an ordinary game instead, which is not what was asked.
-    if (!line.recordPath.empty() || !line.playPath.empty()) {
+    if (!line.recordPath.empty() || !line.playPath.empty() || !line.sharePath.empty() ||
+        !line.openText.empty()) {
         WriteToConsole(
-            "morvask: this program does not record or play replays; the SDL2 "
-            "desktop program (morvask --record, --play) and morvask-sim do\n",
+            "morvask: this program does not record, play or share replays and codes; the "
+            "SDL2 desktop program (morvask --record, --play, --share, --open) and "
+            "morvask-sim do\n",
             true);
         return 2;
     }

@@ -1,7 +1,9 @@
 // Writes the seeds of the fuzz targets that the game itself can make: for the
 // map reader the built-in levels as a saved map, with LF line ends, cut
 // short, and each level alone; for the settings reader the file of the first
-// start, with CR LF line ends, and with choices saved into it.
+// start, with CR LF line ends, and with choices saved into it; for the share
+// code reader the code of every built-in level, of the set (bare and in a
+// link) and of the replays named.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -10,6 +12,7 @@
 #include "levels/level_grid.h"
 #include "levels/map_file.h"
 #include "options/settings_file.h"
+#include "replay/share.h"
 
 namespace {
 
@@ -48,16 +51,37 @@ bool WriteSettingsSeeds(const std::string& dir) {
            Write(dir + "/added.ini", WithSetting("lang = en", "volume", "70"));
 }
 
+bool WriteShareSeeds(const std::string& dir, int replayCount, char** replays) {
+    const std::vector<int32_t>& levels = BuiltInLevels();
+    const std::string set = SetShareCode(levels, "Seeds", "Morvask");
+    bool ok = Write(dir + "/set.txt", set) &&
+              Write(dir + "/set-link.txt", ShareLink("https://example.org/", ShareSetKind, set));
+    for (int level = 0; level < LevelCount && ok; ++level) {
+        std::vector<int32_t> one(levels.begin() + level * LevelCellCount,
+                                 levels.begin() + (level + 1) * LevelCellCount);
+        ok = Write(dir + "/level-" + std::to_string(level + 1) + ".txt", LevelShareCode(one));
+    }
+    for (int k = 0; k < replayCount && ok; ++k) {
+        ShareKind kind;
+        std::string code, error;
+        ok = ShareCodeOfFile(replays[k], "", kind, code, error) &&
+             Write(dir + "/replay-" + std::to_string(k) + ".txt", code);
+    }
+    return ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
+    if (argc < 2) {
         std::fprintf(stderr,
-                     "usage: morvask-fuzz-seeds DIRECTORY (with map/ and settings/ in it)\n");
+                     "usage: morvask-fuzz-seeds DIRECTORY [REPLAY...] (with map/, settings/ "
+                     "and share/ in it)\n");
         return 2;
     }
     const std::string dir = argv[1];
-    bool ok = WriteMapSeeds(dir + "/map") && WriteSettingsSeeds(dir + "/settings");
+    bool ok = WriteMapSeeds(dir + "/map") && WriteSettingsSeeds(dir + "/settings") &&
+              WriteShareSeeds(dir + "/share", argc - 2, argv + 2);
     if (!ok)
         std::fprintf(stderr, "morvask-fuzz-seeds: cannot write into %s\n", dir.c_str());
     return ok ? 0 : 1;

@@ -15,7 +15,7 @@ namespace {
 
 bool SameEvent(const ReplayEvent& a, const ReplayEvent& b) {
     return a.op == b.op && a.count == b.count && a.value == b.value && a.x == b.x && a.y == b.y &&
-           a.keys == b.keys;
+           a.keys == b.keys && a.text == b.text;
 }
 
 bool SameReplay(const ReplayRecord& a, const ReplayRecord& b) {
@@ -50,7 +50,10 @@ bool Recordable(const ReplayRecord& replay) {
         if (checkDue ? e.op != ReplayCheck && e.op != ReplayBox : e.op == ReplayCheck)
             return false;
         checkDue = checkDue && e.op == ReplayBox;
-        bool fits = e.op == ReplayKeys || e.op == ReplayClose;
+        bool fits = e.op == ReplayKeys || e.op == ReplayClose ||
+                    (e.op == ReplayText && e.text.size() <= MaxReplayTextBytes);
+        if (e.op != ReplayText && !e.text.empty())
+            return false;
         if (e.op == ReplayTicks) {
             fits = e.count >= 1 && e.count <= 100 - ticks % 100;
             ticks += e.count;
@@ -98,6 +101,9 @@ ReplayEvent MakeEvent(uint8_t op, FuzzedDataProvider& in) {
         case ReplayBox:
             event.value = in.PickValueInArray({1, 6, 7});
             break;
+        case ReplayText:
+            event.text = in.ConsumeRandomLengthString(64);
+            break;
         default:
             break;
     }
@@ -144,7 +150,9 @@ ReplayRecord MadeReplay(FuzzedDataProvider& in) {
     }
     // A few hundred events meet every rule of the file; more only cost time.
     while (in.remaining_bytes() > 0 && replay.events.size() < 300) {
-        const uint8_t op = in.ConsumeIntegralInRange<uint8_t>(ReplayTicks, ReplayBox);
+        uint8_t op = in.ConsumeIntegralInRange<uint8_t>(ReplayTicks, ReplayText);
+        if (op == ReplayCheck)
+            op = ReplayText;  // checksums come only with their ticks
         if (op == ReplayTicks)
             AddTicks(replay, in.ConsumeIntegralInRange<uint32_t>(1, 1000), in);
         else

@@ -43,6 +43,9 @@ def events(data):
             _, at = varint(data, at)
         elif op == 9:
             at += 4
+        elif op == 10:
+            length, at = varint(data, at)
+            at += length
         yield op, start, tick
 
 

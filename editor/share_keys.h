@@ -1,0 +1,21 @@
+// Sharing levels from the editor: Ctrl+Shift+C copies this level's share code,
+// Ctrl+Shift+A that of all 35 levels (as a link when an address is set) to
+// the clipboard and shows it in a box; Ctrl+Shift+V pastes a level's code onto
+// this level or a set's onto every level, undoably; text dropped on the window
+// (a code, a link, a map file) opens its levels in the editor.
+#pragma once
+
+#include <string>
+
+// The web edition's address the links lead to (empty: the bare code) and the
+// name a shared set carries as its maker; set by the program from its settings.
+extern std::string ShareBaseUrl;
+extern std::string ShareAuthor;
+
+// A key-down in the editor with Ctrl and Shift held: true when it was one of
+// the share keys.
+bool EditorShareKey(int key);
+
+// The key-down of VK_DROP, in play or in the editor (not in a try-out): reads
+// the dropped text and opens what it holds, or says in a box why not.
+void TakeDroppedText();

@@ -1,0 +1,58 @@
+// The system clipboard over the Win32 calls, as UTF-16 text. Windows takes no
+// drops on this window, so there is never a dropped text.
+#include <algorithm>
+#include <string>
+
+#include "platform/platform.h"
+#include "platform/win32/backend.h"
+
+namespace platform {
+
+bool HasSystemClipboard() {
+    return true;
+}
+
+void SetClipboardText(const std::string& textUtf8) {
+    const std::wstring wide = win32::Widen(textUtf8.c_str());
+    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, (wide.size() + 1) * sizeof(wchar_t));
+    if (!memory)
+        return;
+    if (void* place = ::GlobalLock(memory)) {
+        std::copy(wide.c_str(), wide.c_str() + wide.size() + 1, static_cast<wchar_t*>(place));
+        ::GlobalUnlock(memory);
+    }
+    if (!::OpenClipboard(nullptr)) {
+        ::GlobalFree(memory);
+        return;
+    }
+    ::EmptyClipboard();
+    if (!::SetClipboardData(CF_UNICODETEXT, memory))
+        ::GlobalFree(memory);
+    ::CloseClipboard();
+}
+
+std::string ClipboardText() {
+    std::string text;
+    if (!::OpenClipboard(nullptr))
+        return text;
+    if (HANDLE data = ::GetClipboardData(CF_UNICODETEXT)) {
+        if (const wchar_t* wide = static_cast<const wchar_t*>(::GlobalLock(data))) {
+            const int length =
+                ::WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+            if (length > 1 && size_t(length) <= MaxOutsideTextBytes) {
+                text.resize(size_t(length));
+                ::WideCharToMultiByte(CP_UTF8, 0, wide, -1, text.data(), length, nullptr, nullptr);
+                text.resize(size_t(length - 1));
+            }
+            ::GlobalUnlock(data);
+        }
+    }
+    ::CloseClipboard();
+    return text;
+}
+
+std::string DroppedText() {
+    return "";
+}
+
+}  // namespace platform

@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# The desktop program's share keys on a virtual X server: --open of a level
+# code opens the editor on it, Ctrl+Shift+C puts its link on the X clipboard
+# and shows it in a box (screenshot share-box.png), and Ctrl+Shift+V takes it
+# back from the clipboard onto the level.
+# usage: share_e2e.sh PATH/TO/morvask [OUTPUT_DIR]
+# Exits 0 when every check passed, 1 when one failed, 77 without the tools.
+set -u
+GAME=${1:?usage: share_e2e.sh PATH/TO/morvask [OUTPUT_DIR]}
+GAME=$(cd "$(dirname "$GAME")" && pwd)/$(basename "$GAME")
+OUT=${2:-${TMPDIR:-/tmp}/morvask-share-e2e}
+for tool in Xvfb openbox xdotool import; do
+    command -v "$tool" >/dev/null 2>&1 || { echo "skipped: $tool is not installed"; exit 77; }
+done
+rm -rf "$OUT" && mkdir -p "$OUT/work" "$OUT/config/morvask"
+OUT=$(cd "$OUT" && pwd)
+export LC_ALL=C.UTF-8 DBUS_SESSION_BUS_ADDRESS=disabled: XDG_CONFIG_HOME=$OUT/config
+export MORVASK_TRACE_DIALOGS=1 SDL_AUDIODRIVER=dummy
+printf 'share_url = https://example.org/morvask/\nvolume = 0\n' >"$OUT/config/morvask/settings.ini"
+# A level of bricks with odd codes among them, as a file in the map's format.
+for k in $(seq 0 164); do
+    case $((k % 7)) in 0) printf '105 , ' ;; 3) printf '23 , ' ;; *) printf '1 , ' ;; esac
+done >"$OUT/level.txt"
+CODE=$("$GAME" --share "$OUT/level.txt" | head -n 1)
+[ -n "$CODE" ] || { echo "FAIL: morvask --share made no code"; exit 1; }
+DISPLAY_NUMBER=$((90 + RANDOM % 400))
+Xvfb ":$DISPLAY_NUMBER" -screen 0 1280x900x24 -nolisten tcp >/dev/null 2>&1 &
+XVFB=$!
+export DISPLAY=":$DISPLAY_NUMBER"
+GAME_PID=
+stop() {
+    [ -n "$GAME_PID" ] && kill "$GAME_PID" 2>/dev/null
+    kill "$WM" "$XVFB" 2>/dev/null
+}
+trap stop EXIT
+sleep 1
+openbox >/dev/null 2>&1 &
+WM=$!
+sleep 1
+failed=0
+check() {
+    if eval "$2"; then echo "ok: $1"; else echo "FAIL: $1"; failed=1; fi
+}
+# Waits until the log has N box openings; answers the newest with Return.
+answer_box() {
+    for _ in $(seq 150); do
+        [ "$(grep -c '^dialog: open' "$OUT/game.log")" -ge "$1" ] && break
+        sleep 0.1
+    done
+    sleep 0.3
+    xdotool key --clearmodifiers Return
+}
+(cd "$OUT/work" && exec "$GAME" --scale 1 --open "$CODE" 2>"$OUT/game.log") &
+GAME_PID=$!
+for n in 1 2 3 4 5; do answer_box "$n"; done  # about, help, sound, level 1, editing level 1
+sleep 0.5
+check "--open of a level code opens the editor on it" \
+    'grep -q "dialog: open \"\" \"第1关地图编辑\"" "$OUT/game.log"'
+xdotool keydown ctrl keydown shift key c keyup shift keyup ctrl
+for _ in $(seq 50); do
+    [ "$(grep -c '^dialog: open' "$OUT/game.log")" -ge 6 ] && break
+    sleep 0.1
+done
+sleep 0.5
+import -window root "$OUT/share-box.png"
+check "Ctrl+Shift+C shows the level's link in a box" \
+    'grep -q "dialog: open \"分享\" \"第1关的分享码已复制到剪贴板：\"" "$OUT/game.log"'
+xdotool key --clearmodifiers Return
+sleep 0.3
+xdotool keydown ctrl keydown shift key v keyup shift keyup ctrl
+for _ in $(seq 50); do
+    [ "$(grep -c '^dialog: open' "$OUT/game.log")" -ge 7 ] && break
+    sleep 0.1
+done
+check "Ctrl+Shift+V takes the link back from the X clipboard" \
+    'grep -q "分享的关卡已放到第1关" "$OUT/game.log"'
+xdotool key --clearmodifiers Return
+kill "$GAME_PID" 2>/dev/null
+wait "$GAME_PID" 2>/dev/null
+GAME_PID=
+[ "$failed" = 0 ] || cat "$OUT/game.log"
+exit "$failed"
