@@ -95,10 +95,6 @@
   // lose them.
   function storeFolder() {
     return new Promise((resolve) => {
-      if (!database) {
-        resolve(false);
-        return;
-      }
       let settled = false;
       const settle = (ok, error) => {
         if (settled) return;
@@ -121,6 +117,10 @@
         resolve(ok);
       };
       const timer = setTimeout(() => settle(false, new Error("no answer")), WriteTimeoutMs);
+      if (!database) {
+        settle(false, new Error(`no storage (${page.storage.error})`));
+        return;
+      }
       try {
         const transaction = database.transaction(StoreName, "readwrite");
         const store = transaction.objectStore(StoreName);

@@ -7,6 +7,7 @@ reload."""
 import os
 import shutil
 import tempfile
+import time
 
 from selenium.webdriver.common.action_chains import ActionChains
 from selenium.webdriver.common.by import By
@@ -31,14 +32,13 @@ def storage_line(driver):
 
 
 def plays(driver):
-    """The tank drives and the ticks run: the game plays."""
+    """The tank drives left (where the first level leaves it room) for a
+    second of held key, and the ticks run: the game plays."""
+    time.sleep(0.5)  # the tank has come out onto the field
     before, ticks = probe(driver), driver.execute_script("return morvaskPage.ticks")
-    ActionChains(driver).key_down(Keys.ARROW_UP).perform()
-    moved = wait_for(driver, f"""const p = JSON.parse(Module.UTF8ToString(Module._morvask_probe()));
-        return p.x !== {before['x']} || p.y !== {before['y']};""", timeout=5)
-    ActionChains(driver).key_up(Keys.ARROW_UP).perform()
-    ran = driver.execute_script("return morvaskPage.ticks") - ticks
-    return bool(moved) and ran > 10
+    ActionChains(driver).key_down(Keys.ARROW_LEFT).pause(1.0).key_up(Keys.ARROW_LEFT).perform()
+    after, ran = probe(driver), driver.execute_script("return morvaskPage.ticks") - ticks
+    return after["x"] < before["x"] and ran >= 30
 
 
 def next_level_in_editor(driver):
