@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
-"""What the web edition costs in headless Chromium: the first frame after
-navigation (cold, a fresh profile each time), the browser's CPU during busy
-play (all of Chromium's processes, and its renderer alone, from /proc), the
-tick rate and the dropped ticks and frames with the CPU throttled 4x, and the
-download size gzip-compressed.
+"""What the web edition costs in headless Chromium: the first frame and the
+first box after navigation (cold, a fresh profile each time), the browser's
+CPU during busy play (all of Chromium's processes, its renderer alone, and by
+thread, from /proc), the tick rate and the dropped ticks and frames with the
+CPU throttled 4x, the download size gzip-compressed, and the machine's load
+average at the start and the end.
 
 usage: page_measure.py DIST_DIR [SECONDS] [--size WxH]
 Prints one JSON line; docs/performance.md says how the numbers were taken."""
