@@ -136,9 +136,10 @@ TEST_PACKAGES=(xvfb openbox xdotool wmctrl x11-utils imagemagick desktop-file-ut
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine wine64 fonts-wine nsis
                   fonts-noto-cjk)
 
-# The web edition: Emscripten builds it; the browser test drives Debian's
-# Chromium through its WebDriver with Selenium.
-WEB_PACKAGES=(emscripten)
+# The web edition: Emscripten builds it, cwebp (with dwebp to check it) packs
+# the pictures and lame the long level-start wave; the browser test drives
+# Debian's Chromium through its WebDriver with Selenium.
+WEB_PACKAGES=(emscripten webp lame)
 WEB_TEST_PACKAGES=(chromium chromium-driver python3-selenium)
 
 # Configures and builds a tree: build_tree DIR [cmake options...]

@@ -1,9 +1,12 @@
 #!/usr/bin/env python3
 """Assembles the web edition's folder: the page, its scripts, the game's
-module, and the pictures as PNG files (the stored sheets are plain bitmaps,
-up to 8 MB; as PNG they are a fraction of that) with the waves beside them;
-the manifest with the icons, and the service worker with this version's
-name (a digest of every other file) and the list of files it keeps.
+module, and the pictures as lossless WebP files (the stored sheets are plain
+bitmaps, up to 8 MB; as WebP they are a fifth of their PNG size, which is
+what is shipped when cwebp is missing) with the waves beside them, the long
+level-start wave as MP3 (lame; the WAV when lame is missing); the table of
+these files in resources.js; the manifest with the icons, and the service
+worker with this version's name (a digest of every other file) and the list
+of files it keeps.
 
     pack_web.py ASSET_DIR WEB_BUILD_DIR OUT_DIR
 """
@@ -12,7 +15,9 @@ import json
 import os
 import shutil
 import struct
+import subprocess
 import sys
+import tempfile
 import zlib
 
 # Resource number of each sheet and wave, and the file the generator wrote.
@@ -20,8 +25,13 @@ PICTURES = {114: "background.bmp", 115: "tanks.bmp", 117: "bullets.bmp",
             124: "cells.bmp", 125: "effects.bmp"}
 WAVES = {111: "wave111.wav", 118: "wave118.wav", 119: "wave119.wav",
          120: "wave120.wav", 121: "wave121.wav", 122: "wave122.wav"}
-PAGE_FILES = ["index.html", "resources.js", "page.js", "page_view.js", "page_options.js",
-              "page_touch.js", "page_start.js", "page.css", "manifest.webmanifest"]
+# Waves shipped compressed: the level-start wave is 209 KB as WAV. The short
+# cues stay WAV, whose length is exact (an MP3 is padded by its frames, and a
+# cue's length decides which cues the one channel drops).
+COMPRESSED_WAVES = {111}
+PAGE_FILES = ["index.html", "picture_worker.js", "page.js", "page_store.js", "page_view.js",
+              "page_options.js", "page_touch.js", "page_start.js", "page.css",
+              "manifest.webmanifest"]
 ICONS = {"icon-32.png": "icon.png", "icon-192.png": "icon-192.png", "icon-512.png": "icon-512.png"}
 MODULE_FILES = ["morvask.js", "morvask.wasm"]
 
@@ -76,21 +86,104 @@ def png_bytes(width, height, rows):
             chunk(b"IDAT", image) + chunk(b"IEND", b""))
 
 
+def made_from(target, source):
+    """True when `target` exists and is newer than `source`."""
+    return os.path.exists(target) and os.path.getmtime(target) >= os.path.getmtime(source)
+
+
+def webp_bytes(png, width, height, rows):
+    """The picture as lossless WebP, or None when cwebp is missing or what it
+    made does not decode (dwebp) to exactly the same pixels."""
+    if not shutil.which("cwebp") or not shutil.which("dwebp"):
+        return None
+    with tempfile.TemporaryDirectory() as folder:
+        source, target = os.path.join(folder, "in.png"), os.path.join(folder, "out.webp")
+        with open(source, "wb") as out:
+            out.write(png)
+        made = subprocess.run(["cwebp", "-quiet", "-lossless", "-z", "9", "-exact", source,
+                               "-o", target])
+        if made.returncode != 0:
+            return None
+        decoded = subprocess.run(["dwebp", "-quiet", target, "-ppm", "-o", "-"],
+                                 capture_output=True)
+        header = f"P6\n{width} {height}\n255\n".encode()
+        if decoded.returncode != 0 or decoded.stdout != header + b"".join(rows):
+            return None
+        return open(target, "rb").read()
+
+
+def pack_picture(source, cache, number):
+    """Makes picture `number` as WebP (or PNG) in `cache`, once; its file
+    there, its size and the CRC-32 of its rows (RGB, top first), which the
+    page's tests check the browser's decoding against."""
+    for kind in ("webp", "png"):
+        target = os.path.join(cache, f"{number}.{kind}")
+        if made_from(target, source) and made_from(target + ".json", source):
+            entry = json.load(open(target + ".json"))
+            entry["file"] = f"assets/{number}.{kind}"
+            return entry
+    width, height, rows = read_bmp(source)
+    png = png_bytes(width, height, rows)
+    packed, kind = webp_bytes(png, width, height, rows), "webp"
+    if packed is None:
+        packed, kind = png, "png"
+    entry = {"width": width, "height": height, "crc": zlib.crc32(b"".join(rows))}
+    target = os.path.join(cache, f"{number}.{kind}")
+    with open(target, "wb") as out:
+        out.write(packed)
+    with open(target + ".json", "w") as out:
+        json.dump(entry, out)
+    entry["file"] = f"assets/{number}.{kind}"
+    return entry
+
+
+def pack_wave(source, cache, number):
+    """The wave's file, made in `cache`: MP3 for the waves shipped compressed
+    (when lame is there), else the WAV itself."""
+    if number in COMPRESSED_WAVES and shutil.which("lame"):
+        target = os.path.join(cache, f"{number}.mp3")
+        if not made_from(target, source):
+            made = subprocess.run(["lame", "--quiet", "-b", "64", "-m", "m", source, target])
+            if made.returncode != 0:
+                raise SystemExit(f"lame could not encode {source}")
+        return f"assets/{number}.mp3"
+    shutil.copyfile(source, os.path.join(cache, f"{number}.wav"))
+    return f"assets/{number}.wav"
+
+
+def write_resources(here, out_dir, pictures, waves):
+    """resources.js with the table of this build's files written in."""
+    table = json.dumps({"pictures": pictures, "waves": waves}, sort_keys=True)
+    text = open(os.path.join(here, "resources.js")).read()
+    marker = "const Files = null;"
+    if marker not in text:
+        raise SystemExit("resources.js has no place for the table of files")
+    with open(os.path.join(out_dir, "resources.js"), "w") as out:
+        out.write(text.replace(marker, f"const Files = {table};"))
+
+
 def main():
     asset_dir, build_dir, out_dir = sys.argv[1:4]
     here = os.path.dirname(os.path.abspath(__file__))
-    os.makedirs(os.path.join(out_dir, "assets"), exist_ok=True)
-    for number, name in PICTURES.items():
-        source = os.path.join(asset_dir, name)
-        target = os.path.join(out_dir, "assets", f"{number}.png")
-        if os.path.exists(target) and os.path.getmtime(target) >= os.path.getmtime(source):
-            continue
-        width, height, rows = read_bmp(source)
-        with open(target, "wb") as out:
-            out.write(png_bytes(width, height, rows))
-    for number, name in WAVES.items():
-        shutil.copyfile(os.path.join(asset_dir, name),
-                        os.path.join(out_dir, "assets", f"{number}.wav"))
+    # The pictures and waves are made once in the web build's folder (the
+    # tank sheet takes cwebp a while), and copied.
+    cache = os.path.join(build_dir, "web", "assets")
+    assets = os.path.join(out_dir, "assets")
+    os.makedirs(cache, exist_ok=True)
+    os.makedirs(assets, exist_ok=True)
+    pictures = {number: pack_picture(os.path.join(asset_dir, name), cache, number)
+                for number, name in PICTURES.items()}
+    waves = {number: pack_wave(os.path.join(asset_dir, name), cache, number)
+             for number, name in WAVES.items()}
+    # Only this build's files are shipped: the service worker keeps every file.
+    shipped = [e["file"] for e in pictures.values()] + list(waves.values())
+    for name in os.listdir(assets):
+        if f"assets/{name}" not in shipped:
+            os.remove(os.path.join(assets, name))
+    for relative in shipped:
+        shutil.copyfile(os.path.join(cache, os.path.basename(relative)),
+                        os.path.join(out_dir, relative))
+    write_resources(here, out_dir, pictures, waves)
     for source, target in ICONS.items():
         shutil.copyfile(os.path.join(asset_dir, source), os.path.join(out_dir, target))
     for name in PAGE_FILES:

@@ -12,6 +12,7 @@ window.Morvask = (function () {
   // What the tests and the curious can read.
   const page = {
     firstFrameMs: null,
+    firstBoxMs: null,
     framesShown: 0,
     dialog: null,
     dialogsShown: 0,

@@ -1,7 +1,8 @@
 // The web edition's start: the map buttons (the stored map.txt downloaded and
-// uploaded), the save folder mounted from the browser's storage, the game's
-// module started with the page as its window (Module.morvask), and the
-// service worker that keeps every file for playing offline.
+// uploaded), the game's module started with the page as its window
+// (Module.morvask) once the save folder is read from the browser's storage
+// (page_store.js), and the service worker that keeps every file for playing
+// offline.
 "use strict";
 
 (function (M) {
@@ -37,11 +38,6 @@
   }
   page.checkMap = checkMap;
 
-  function storeFiles() {
-    FS.syncfs(false, (error) => {
-      if (error) M.say("The map could not be stored in this browser: it is kept until the page closes.");
-    });
-  }
 
   document.getElementById("download").addEventListener("click", (event) => {
     event.currentTarget.blur();
@@ -79,8 +75,10 @@
       return;
     }
     FS.writeFile("/save/map.txt", bytes);
-    storeFiles();
-    M.say(`${file.name} is now the stored map.txt: F2 plays it, F1 edits it.`);
+    const stored = await M.persistFiles("/save/map.txt");
+    M.say(stored ? `${file.name} is now the stored map.txt: F2 plays it, F1 edits it.`
+                 : `${file.name} is map.txt until the page closes (the browser did not store it): ` +
+                   "F2 plays it, F1 edits it.");
   });
 
   // The game's own commands for a player without the function keys.
@@ -114,16 +112,13 @@
 
   M.layout();
   const canvas = document.getElementById("field");
-  // Every file is fetched at once, the module compiles meanwhile. It starts
-  // once the save folder is read and the pictures' files have come (their
-  // sizes are known); their pixels are decoded once it asks for them, while
-  // the first boxes wait.
+  // The module's own files were asked for first (index.html preloads them):
+  // it starts as soon as it is compiled and the save folder is read. The
+  // pictures and sounds come meanwhile; the pictures are decoded away from
+  // the page's thread once the game asks for them, while the first boxes
+  // wait.
   const resources = MorvaskResources.start();
-  const sizes = {};
-  const sizesKnown = Promise.all(MorvaskResources.pictures.map(
-    (n) => resources.pictures[n].size.then((size) => (sizes[n] = size))));
   const failed = (error) => M.say(`The game could not be loaded: ${error.message}`);
-  sizesKnown.catch(failed);
   Promise.all(MorvaskResources.waves.map((n) => resources.waves[n])).then((bytes) => {
     const waves = {};
     MorvaskResources.waves.forEach((n, i) => (waves[n] = bytes[i]));
@@ -150,23 +145,25 @@
       playSound: M.playSound,
       dialogOpened: M.dialogOpened, dialogClosed: M.dialogClosed,
       nextDialogEvent: M.nextDialogEvent, nextEvent: M.nextEvent,
-      keyDown: M.keyDown, syncFiles: storeFiles, noteTick: M.noteTick,
+      keyDown: M.keyDown, persistFiles: M.persistFiles, noteTick: M.noteTick,
       padState: M.padState, language: M.language,
-      pictureSize: (number) => sizes[number] || null, fillPicture,
+      pictureSize: (number) => (resources.pictures[number] || {}).size || null, fillPicture,
       picturesFilled: () => unfilled === 0,
       waitForPictures: () => Promise.all(fills),
     },
+    // The module index.html started compiling; fetched and compiled here
+    // where the browser cannot compile while downloading.
+    instantiateWasm: (imports, receive) => {
+      MorvaskEarly.module.catch(() => fetch("morvask.wasm", { credentials: "same-origin" })
+        .then((response) => response.arrayBuffer()).then((bytes) => WebAssembly.compile(bytes)))
+        .then((compiled) => WebAssembly.instantiate(compiled, imports))
+        .then((instance) => receive(instance), failed);
+      return {};
+    },
     preRun: [() => {
-      addRunDependency("morvask-pictures");
-      sizesKnown.then(() => removeRunDependency("morvask-pictures"));
-      // The save folder is the browser's storage, read before the game starts.
-      FS.mkdir("/save");
-      FS.mount(IDBFS, {}, "/save");
+      // The save folder holds what the browser stored before the game starts.
       addRunDependency("morvask-save");
-      FS.syncfs(true, (error) => {
-        if (error) M.say("This browser keeps no storage for the page: saved maps last until it closes.");
-        removeRunDependency("morvask-save");
-      });
+      M.fillSaveFolder().then(() => removeRunDependency("morvask-save"), failed);
     }],
     onRuntimeInitialized: () => {
       page.ready = true;

@@ -63,6 +63,8 @@
       page.firstFrameMs = performance.now();
       setTimeout(() => M.emit("shown"), 0);
     }
+    // The first box the player can read (the first frame is the empty field).
+    if (page.dialog && page.firstBoxMs === null) page.firstBoxMs = performance.now();
   };
 
   // For the tests: the canvas against the window's own picture (0x00RRGGBB),

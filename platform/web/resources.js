@@ -1,86 +1,101 @@
-// The game's pictures and sounds for its web builds: the PNG sheets decoded
-// into the BMP files the game reads, and the waves, by resource number.
+// The game's pictures and sounds for its web builds: the sheets (WebP or PNG)
+// decoded into the BMP files the game reads, away from the page's thread
+// where the browser can (picture_worker.js), and the waves, by resource
+// number.
 "use strict";
 
 window.MorvaskResources = (function () {
-  const Pictures = [114, 115, 117, 124, 125];
-  const Waves = [111, 118, 119, 120, 121, 122];
+  // Written in by pack_web.py: each picture's file, size and the CRC-32 of
+  // its rows, each wave's file.
+  const Files = null;
+  const Pictures = Object.keys(Files.pictures).map(Number);
+  const Waves = Object.keys(Files.waves).map(Number);
 
   async function fetched(path) {
-    const response = await fetch(path);
+    // The module's files come first: the first box needs none of these.
+    const response = await fetch(path, { priority: "low" });
     if (!response.ok) throw new Error(`${path}: ${response.status}`);
     return response.blob();
   }
 
-  // A PNG's width and height, from its header.
-  async function pngSize(blob) {
-    const header = new DataView(await blob.slice(0, 24).arrayBuffer());
-    return [header.getUint32(16), header.getUint32(20)];
-  }
-
-  // A decoded PNG as a top-down 24-bit BMP file, the form the game reads.
-  async function pictureAsBitmap(blob) {
+  // On the page's thread, where no worker can decode.
+  async function decodeHere(blob) {
     const image = await createImageBitmap(blob, {
       colorSpaceConversion: "none",
       premultiplyAlpha: "none",
     });
-    const width = image.width, height = image.height;
     const scratch = document.createElement("canvas");
-    scratch.width = width;
-    scratch.height = height;
-    const scratchContext = scratch.getContext("2d", { willReadFrequently: true });
-    scratchContext.drawImage(image, 0, 0);
-    const rgba = scratchContext.getImageData(0, 0, width, height).data;
-    const stride = (width * 3 + 3) & ~3;
-    const bytes = new Uint8Array(54 + stride * height);
-    const view = new DataView(bytes.buffer);
-    bytes[0] = 0x42;
-    bytes[1] = 0x4d;
-    view.setUint32(2, bytes.length, true);
-    view.setUint32(10, 54, true);
-    view.setUint32(14, 40, true);
-    view.setInt32(18, width, true);
-    view.setInt32(22, -height, true);
-    view.setUint16(26, 1, true);
-    view.setUint16(28, 24, true);
-    view.setUint32(34, stride * height, true);
-    for (let y = 0; y < height; ++y) {
-      let out = 54 + y * stride, at = y * width * 4;
-      for (let x = 0; x < width; ++x, at += 4) {
-        bytes[out++] = rgba[at + 2];
-        bytes[out++] = rgba[at + 1];
-        bytes[out++] = rgba[at];
+    scratch.width = image.width;
+    scratch.height = image.height;
+    const context = scratch.getContext("2d", { willReadFrequently: true });
+    context.drawImage(image, 0, 0);
+    const rgba = context.getImageData(0, 0, image.width, image.height).data;
+    return MorvaskBitmapFile(rgba, image.width, image.height);
+  }
+
+  // One worker decodes the pictures in turn; when it cannot (no worker, no
+  // canvas there) the page's thread does.
+  let worker = null, workerFailed = false;
+  const waiting = new Map();
+  let nextId = 1;
+  function decodeInWorker(blob) {
+    if (!worker && !workerFailed) {
+      try {
+        worker = new Worker("picture_worker.js");
+        worker.onmessage = (event) => {
+          const { id, bytes } = event.data;
+          const job = waiting.get(id);
+          waiting.delete(id);
+          if (bytes) job.resolve(bytes);
+          else decodeHere(job.blob).then(job.resolve, job.reject);
+        };
+        worker.onerror = (event) => {
+          event.preventDefault();
+          workerFailed = true;
+          for (const [, job] of waiting) decodeHere(job.blob).then(job.resolve, job.reject);
+          waiting.clear();
+        };
+      } catch (error) {
+        workerFailed = true;
       }
     }
-    return bytes;
+    if (workerFailed) return decodeHere(blob);
+    return new Promise((resolve, reject) => {
+      const id = nextId++;
+      waiting.set(id, { blob, resolve, reject });
+      worker.postMessage({ id, blob });
+    });
   }
 
-  async function waveBytes(number) {
-    return new Uint8Array(await (await fetched(`assets/${number}.wav`)).arrayBuffer());
+  async function waveBytes(path) {
+    return new Uint8Array(await (await fetched(path)).arrayBuffer());
   }
 
-  // Starts fetching every resource at once. For each picture: its size as
-  // soon as its file has come, and its BMP bytes when asked for (decoding
-  // the tank sheet takes a while of the page's thread); for each wave, its
-  // bytes.
-  function startResources() {
+  // Starts fetching every resource at once. For each picture: its size, and
+  // its BMP bytes when asked for (decoded away from the page's thread); for
+  // each wave, its bytes. `wavesAs`: "wav" fetches every wave as WAV (the
+  // tools' harness reads their headers), whatever is shipped.
+  function startResources(wavesAs) {
     const pictures = {}, waves = {};
     for (const number of Pictures) {
-      const file = fetched(`assets/${number}.png`);
+      const entry = Files.pictures[number];
+      const file = fetched(entry.file);
       let bitmap = null;
       pictures[number] = {
-        size: file.then(pngSize),
-        bitmap: () => bitmap || (bitmap = file.then(pictureAsBitmap)),
+        size: [entry.width, entry.height],
+        crc: entry.crc,
+        bitmap: () => bitmap || (bitmap = file.then(decodeInWorker)),
       };
     }
-    for (const number of Waves) waves[number] = waveBytes(number);
+    for (const number of Waves)
+      waves[number] = waveBytes(wavesAs === "wav" ? `assets/${number}.wav` : Files.waves[number]);
     return { pictures, waves };
   }
 
   // Every resource of the game by number, decoded, ready to be unpacked
   // into /res.
-  async function loadResources() {
-    const started = startResources();
+  async function loadResources(wavesAs) {
+    const started = startResources(wavesAs);
     const resources = {};
     const bitmaps = Pictures.map((n) => started.pictures[n].bitmap());
     for (let i = 0; i < Pictures.length; ++i) resources[Pictures[i]] = await bitmaps[i];
@@ -88,5 +103,6 @@ window.MorvaskResources = (function () {
     return resources;
   }
 
-  return { start: startResources, load: loadResources, pictures: Pictures, waves: Waves };
+  return { start: startResources, load: loadResources, pictures: Pictures, waves: Waves,
+           files: Files };
 })();

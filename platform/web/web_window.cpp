@@ -5,7 +5,6 @@
 // program waits for it with Asyncify, so the game's blocking calls stay as
 // they are.
 #include <emscripten.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -47,8 +46,6 @@ EM_JS(void, web_present,
       (const uint32_t* rgba, int width, int height, const int32_t* rects, int count,
        const uint32_t* window),
       { Module.morvask.present(rgba, width, height, rects, count, window); });
-
-EM_JS(void, web_sync_files, (), { Module.morvask.syncFiles(); });
 
 EM_JS(void, web_note_tick, (double milliseconds, int dropped),
       { Module.morvask.noteTick(milliseconds, dropped); });
@@ -97,8 +94,6 @@ struct WebState {
     bool wholeChanged = true;
     std::vector<platform::Rect> changed;
     std::vector<uint32_t> rgba;
-    // The map file as last stored in the browser: its change time and size.
-    int64_t savedStamp = -1;
 };
 
 WebState State;
@@ -198,18 +193,6 @@ void PresentIfChanged() {
     State.changed.clear();
 }
 
-// A save replaces map.txt in the working folder, which lives in the browser's
-// storage: once it changed, the folder is written back there.
-void StoreSavedMap() {
-    struct stat info {};
-    int64_t stamp = 0;
-    if (stat("map.txt", &info) == 0)
-        stamp = int64_t(info.st_mtime) * 1000003 + int64_t(info.st_size) + 1;
-    if (State.savedStamp >= 0 && stamp != State.savedStamp)
-        web_sync_files();
-    State.savedStamp = stamp;
-}
-
 void HandleEvent(int kind, const int32_t* values) {
     switch (kind) {
         case EventKeyDown: {
@@ -245,7 +228,6 @@ void PumpEvents() {
         if (kind == 0)
             break;
         HandleEvent(kind, values);
-        StoreSavedMap();
     }
 }
 
@@ -273,7 +255,6 @@ void DeliverDueTimers(double now) {
             double started = emscripten_get_now();
             Deliver(platform::WM_TIMER, id, 0);
             web_note_tick(emscripten_get_now() - started, dropped);
-            StoreSavedMap();
         }
     }
 }
@@ -334,7 +315,6 @@ void UpdateWindow(Window window) {
 
 int RunMessageLoop() {
     web::WaitForPictures();
-    StoreSavedMap();
     while (!State.quitPosted) {
         web_wait_frame();
         web::RunFrame();
@@ -385,7 +365,6 @@ int MessageBox(Window owner, const char* textUtf8, const char* captionUtf8, uint
     web::WaitForPictures();
     // The box is gone from the canvas with the next frame shown.
     MarkWholeChanged();
-    StoreSavedMap();
     if (owned && WindowLive() && !State.pageHidden)
         SetActive(true);
     return answer;

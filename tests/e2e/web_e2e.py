@@ -26,6 +26,7 @@ except ImportError:
     sys.exit(77)
 
 import web_more_checks
+import web_storage_checks
 import web_touch_checks
 from web_support import (CELL, CHROMEDRIVER, CHROMIUM, FIELD_H, FIELD_W, answer_box, check,
                          console_errors, failures, keys, probe, serve, shown_canvas,
@@ -267,6 +268,11 @@ def harness_checks(url, native, out):
         check(wait_for(driver, "return window.harnessReady === true") is not None,
               "the harness page loads")
         driver.set_script_timeout(300)
+        pictures = driver.execute_async_script(
+            "const done = arguments[0]; checkPictures().then(done);")
+        for number, picture in sorted(pictures.items()):
+            check(picture["same"], f"{picture['file']} decodes in the browser to the game's own "
+                                   f"{picture['width']} x {picture['height']} pixels")
         here = os.path.dirname(os.path.abspath(__file__))
         scenarios = os.path.join(here, "..", "scenarios")
         with_states = 0
@@ -355,6 +361,11 @@ def main():
     shutil.copytree(dist, bench_dir)
     here = os.path.dirname(os.path.abspath(__file__))
     shutil.copyfile(os.path.join(here, "web_harness.html"), os.path.join(bench_dir, "harness.html"))
+    # The page may ship a wave compressed; the tools read the WAV's header.
+    for name in os.listdir(os.path.join(native, "assets")):
+        if name.startswith("wave") and name.endswith(".wav"):
+            shutil.copyfile(os.path.join(native, "assets", name),
+                            os.path.join(bench_dir, "assets", name[len("wave"):]))
     for name in ("morvask-sim.js", "morvask-sim.wasm", "morvask-tickbench.js",
                  "morvask-tickbench.wasm"):
         shutil.copyfile(os.path.join(web_build, "web", name), os.path.join(bench_dir, name))
@@ -371,6 +382,8 @@ def main():
             timing.update(web_more_checks.run(page_url, dist, out))
         if wanted("touch"):
             web_touch_checks.run(page_url, out, cell)
+        if wanted("storage"):
+            web_storage_checks.run(page_url, os.path.join(out, "storage"))
         if wanted("harness"):
             bench = harness_checks(bench_url, native, out)
     finally:

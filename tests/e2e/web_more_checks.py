@@ -197,7 +197,7 @@ def install_checks(driver, served):
           f"one cache holds every file ({kept}, {files} files served)")
     answer_box(driver, "Morvask", Keys.ENTER)
     driver.execute_script("""FS.writeFile('/save/map.txt', 'kept across versions');
-        FS.syncfs(false, () => { window.mapStored = true; });
+        Morvask.persistFiles('/save/map.txt').then((stored) => { window.mapStored = stored; });
         localStorage.setItem('morvask.lang', 'en');""")
     wait_for(driver, "return window.mapStored")
 
