@@ -190,3 +190,11 @@ void ResetRecorder() {
     Replay = ReplayRecord{};
     KeysInForce.reset();
 }
+
+std::string RecordedRunSoFar() {
+    if (!Recording)
+        return "";
+    ReplayRecord sofar = Replay;
+    sofar.finalChecksum = GameStateChecksum();
+    return EncodeReplay(sofar);
+}

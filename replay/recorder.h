@@ -27,5 +27,9 @@ void RecordTextRead(const std::string& text);
 // it cannot be written.
 bool FinishRecording(const std::string& path, std::string& error);
 
+// The replay file of the run so far, ending here (empty when nothing is
+// recorded); the recording goes on.
+std::string RecordedRunSoFar();
+
 // Drops a recording under way without writing it, as at program start.
 void ResetRecorder();

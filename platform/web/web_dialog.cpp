@@ -7,6 +7,7 @@
 
 #include <emscripten.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/platform.h"
@@ -78,6 +79,41 @@ void SetDialogButtonTexts(const char* ok, const char* yes, const char* no) {
     OkText = ok;
     YesText = yes;
     NoText = no;
+}
+
+// The replay's speed as the page asks for it (0 while paused).
+EM_JS(int, web_dialog_replay_speed, (), { return Module.morvask.replaySpeed(); });
+
+void ShowReplayedDialog(const char* textUtf8, const char* captionUtf8, uint32_t type, int answer) {
+    dialog::Box box = dialog::OpenBox(textUtf8, captionUtf8, type);
+    box.okLabel = OkText;
+    box.yesLabel = YesText;
+    box.noLabel = NoText;
+    box.focus = answer == platform::IDNO ? 1 : 0;
+    const dialog::Layout layout =
+        dialog::Arrange(box, dialog::Rect{0, 0, ClientWidth, ClientHeight}, 1.0);
+    const auto& picture = CurrentPicture().pixels;
+    std::vector<uint32_t> behind(picture.begin(), picture.end());
+    behind.resize(size_t(ClientWidth) * ClientHeight);
+    std::vector<uint32_t> rgba;
+    web_dialog_opened(textUtf8, captionUtf8, (type & 0xF) == platform::MB_YESNO, OkText, YesText,
+                      NoText);
+    Show(behind, box, layout, rgba);
+    // A second at the normal speed, less when faster, and on while paused;
+    // what the viewer presses reaches nothing.
+    double left = 1000.0;
+    double last = emscripten_get_now();
+    int32_t values[3] = {};
+    while (left > 0.0) {
+        const int speed = web_dialog_replay_speed();
+        web_wait_dialog_input(speed ? std::max(1, int(left / speed)) : IdleWaitMs);
+        while (web_next_dialog_event(values) != 0) {
+        }
+        const double now = emscripten_get_now();
+        left -= (now - last) * speed;
+        last = now;
+    }
+    web_dialog_closed();
 }
 
 int ShowDialog(const char* textUtf8, const char* captionUtf8, uint32_t type) {

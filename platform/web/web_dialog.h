@@ -11,6 +11,11 @@ namespace web {
 // click; returns IDOK, IDYES or IDNO. The browser runs meanwhile.
 int ShowDialog(const char* textUtf8, const char* captionUtf8, uint32_t type);
 
+// A box of a replay: shown a moment (less at a higher speed, on while the
+// replay is paused) with the recorded answer's button focused; the viewer's
+// keys and pointer answer nothing.
+void ShowReplayedDialog(const char* textUtf8, const char* captionUtf8, uint32_t type, int answer);
+
 // The labels of the buttons (UTF-8, kept by pointer); Chinese until set.
 void SetDialogButtonTexts(const char* ok, const char* yes, const char* no);
 

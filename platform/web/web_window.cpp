@@ -62,6 +62,7 @@ constexpr int EventKeyDown = 1;
 constexpr int EventMouseMove = 2;
 constexpr int EventVisibility = 3;
 constexpr int EventPadCommand = 4;
+constexpr int EventDrop = 5;
 
 // Past this many changed rectangles, or this share of the field, the whole
 // picture goes to the page at once.
@@ -86,6 +87,11 @@ struct WebState {
     platform::Surface windowSurface = nullptr;
     std::map<uintptr_t, WindowTimer> timers;
     bool quitPosted = false;
+    // Once the message loop runs, a message delivered while the window
+    // procedure is not running comes from outside (the page, the timer) and
+    // is recorded; the rest follow from the game's own calls.
+    bool loopRunning = false;
+    int deliveryDepth = 0;
     int quitCode = 0;
     bool pageHidden = false;
     bool pictureChanged = true;
@@ -105,7 +111,15 @@ bool WindowLive() {
 void Deliver(uint32_t message, uintptr_t wParam, intptr_t lParam) {
     if (!WindowLive() || !State.window.procedure)
         return;
+    const bool outside = State.loopRunning && State.deliveryDepth == 0;
+    const web::InputRecorder& recorder = web::Recorder();
+    if (outside && recorder.arriving)
+        recorder.arriving(message, wParam, lParam);
+    ++State.deliveryDepth;
     State.window.procedure(&State.window, message, wParam, lParam);
+    --State.deliveryDepth;
+    if (outside && recorder.done)
+        recorder.done(message, wParam);
 }
 
 intptr_t PackPoint(int x, int y) {
@@ -126,6 +140,8 @@ platform::Surface WindowPicture() {
 }
 
 bool PageKeyDown(int virtualKey) {
+    if (web::Replaying())
+        return web::ReplayedKeyDown(virtualKey);
     return virtualKey >= 0 && virtualKey < 256 && web_key_down(virtualKey) != 0;
 }
 
@@ -211,6 +227,10 @@ void HandleEvent(int kind, const int32_t* values) {
             if (int key = web::PadCommandKey(values[0]))
                 Deliver(platform::WM_KEYDOWN, uintptr_t(key), 1);
             break;
+        case EventDrop:
+            // The game reads the text from the page (web_share.cpp).
+            Deliver(platform::WM_KEYDOWN, platform::VK_DROP, 0);
+            break;
         case EventVisibility:
             // A hidden tab is an inactive window: the game stands still.
             State.pageHidden = values[0] != 0;
@@ -227,7 +247,9 @@ void PumpEvents() {
         int kind = web_next_event(values);
         if (kind == 0)
             break;
-        HandleEvent(kind, values);
+        // The page's input reaches no replayed game.
+        if (!web::Replaying())
+            HandleEvent(kind, values);
     }
 }
 
@@ -276,6 +298,30 @@ const platform::SurfaceData& CurrentPicture() {
     return *WindowPicture();
 }
 
+bool TimerSet(uintptr_t timerId) {
+    return State.timers.count(timerId) != 0;
+}
+
+void DeliverToWindow(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    Deliver(message, wParam, lParam);
+}
+
+void NoteWindowActive(bool active) {
+    State.window.active = active;
+}
+
+bool QuitPosted() {
+    return State.quitPosted;
+}
+
+int QuitCode() {
+    return State.quitCode;
+}
+
+void PresentNow() {
+    PresentIfChanged();
+}
+
 }  // namespace web
 
 namespace platform {
@@ -315,6 +361,9 @@ void UpdateWindow(Window window) {
 
 int RunMessageLoop() {
     web::WaitForPictures();
+    State.loopRunning = true;
+    if (web::Replaying())
+        return web::RunReplayLoop();
     while (!State.quitPosted) {
         web_wait_frame();
         web::RunFrame();
@@ -357,7 +406,17 @@ int MessageBox(Window owner, const char* textUtf8, const char* captionUtf8, uint
     if (owned)
         SetActive(false);
     PresentIfChanged();
-    int answer = web::ShowDialog(textUtf8 ? textUtf8 : "", captionUtf8 ? captionUtf8 : "", type);
+    const char* text = textUtf8 ? textUtf8 : "";
+    const char* caption = captionUtf8 ? captionUtf8 : "";
+    int answer = 0;
+    if (web::Replaying()) {
+        answer = web::PlaybackAnswer(type);
+        web::ShowReplayedDialog(text, caption, type, answer);
+    } else {
+        answer = web::ShowDialog(text, caption, type);
+    }
+    if (web::Recorder().boxAnswered)
+        web::Recorder().boxAnswered(answer);
     // A language chosen while the box was open speaks from the next box on,
     // also when that one follows at once (the start-up boxes).
     web::FollowPageLanguage();
@@ -365,7 +424,8 @@ int MessageBox(Window owner, const char* textUtf8, const char* captionUtf8, uint
     web::WaitForPictures();
     // The box is gone from the canvas with the next frame shown.
     MarkWholeChanged();
-    if (owned && WindowLive() && !State.pageHidden)
+    const bool hidden = web::Replaying() ? web::ReplayedMinimized() : State.pageHidden;
+    if (owned && WindowLive() && !hidden)
         SetActive(true);
     return answer;
 }

@@ -11,6 +11,7 @@
 #include "editor/commands.h"
 #include "platform/platform.h"
 #include "platform/web/web_page.h"
+#include "programs/web/web_sharing.h"
 #include "shell/main_window.h"
 #include "state/battle_state.h"
 #include "state/program_state.h"
@@ -60,5 +61,8 @@ int main() {
         return 1;
     UseLanguage(web::PageLanguage());
     web::SetLanguageObserver(UseLanguage);
-    return MorvaskMain(platform::SW_SHOWNORMAL);
+    StartWebSession();
+    const int exitCode = MorvaskMain(platform::SW_SHOWNORMAL);
+    FinishWebSession();
+    return exitCode;
 }

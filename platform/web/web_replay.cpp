@@ -1,0 +1,114 @@
+// Recording and playing runs in the web backend: the recorder's hooks, and a
+// replay played at the page's speed (its controls set the speed and pause),
+// the recorded keys and box answers standing in for the player's.
+#include <emscripten.h>
+
+#include <algorithm>
+
+#include "platform/web/web_dialog.h"
+#include "platform/web/web_page.h"
+
+// The speed the page's replay controls ask for: ticks per 10 ms of the
+// page's time, 0 while paused.
+EM_JS(int, web_replay_speed, (), { return Module.morvask.replaySpeed(); });
+// How far the playback is, for the page's bar.
+EM_JS(void, web_replay_progress, (int ticks), { Module.morvask.replayProgress(ticks); });
+EM_ASYNC_JS(double, web_replay_frame, (), { return await Module.morvask.waitFrame(); });
+
+namespace {
+
+web::InputRecorder TheRecorder;
+web::ReplayDriver Driver;
+bool Playing = false;
+std::bitset<256> ReplayedKeys;
+int TicksPlayed = 0;
+bool Minimized = false;
+
+// A frame plays at most this many of the game's periods of ticks at a time
+// (times the speed), so a frame that came late does not make up a stall.
+constexpr double MostPeriodsAtOnce = 5.0;
+constexpr double TickMs = 10.0;
+
+}  // namespace
+
+namespace web {
+
+void SetInputRecorder(const InputRecorder& recorder) {
+    TheRecorder = recorder;
+}
+
+const InputRecorder& Recorder() {
+    return TheRecorder;
+}
+
+void SetReplayDriver(const ReplayDriver& driver) {
+    Driver = driver;
+    Playing = driver.playTick != nullptr;
+}
+
+bool Replaying() {
+    return Playing;
+}
+
+void SetReplayedKeys(const std::bitset<256>& keys) {
+    ReplayedKeys = keys;
+}
+
+bool ReplayedMinimized() {
+    return Minimized;
+}
+
+bool ReplayedKeyDown(int virtualKey) {
+    return virtualKey >= 0 && virtualKey < 256 && ReplayedKeys.test(size_t(virtualKey));
+}
+
+bool DeliverReplayed(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    if (message == platform::WM_TIMER && !TimerSet(wParam))
+        return false;
+    // The game's own calls look at what it was told last, as they did when
+    // the run was recorded.
+    if (message == platform::WM_ACTIVATE)
+        NoteWindowActive(wParam != platform::WA_INACTIVE);
+    if (message == platform::WM_SIZE)
+        Minimized = wParam == platform::SIZE_MINIMIZED;
+    DeliverToWindow(message, wParam, lParam);
+    return true;
+}
+
+// Each frame plays the ticks that fell due since the last one at the speed
+// asked for; the page's input is read and dropped (it reaches no game).
+int RunReplayLoop() {
+    double last = emscripten_get_now();
+    double owed = 0.0;
+    bool going = true;
+    while (going && !QuitPosted()) {
+        const double now = web_replay_frame();
+        const int speed = web_replay_speed();
+        owed += std::min(now - last, MostPeriodsAtOnce * TickMs) / TickMs * speed;
+        last = now;
+        while (going && owed >= 1.0 && !QuitPosted()) {
+            owed -= 1.0;
+            going = Driver.playTick();
+            ++TicksPlayed;
+        }
+        if (speed == 0)
+            owed = 0.0;
+        PresentNow();
+        web_replay_progress(TicksPlayed);
+    }
+    PresentNow();
+    if (Driver.finished)
+        Driver.finished();
+    Playing = false;
+    return QuitCode();
+}
+
+int PlaybackAnswer(uint32_t type) {
+    return Driver.boxAnswer ? Driver.boxAnswer(type) : platform::IDOK;
+}
+
+std::string PlaybackText() {
+    return Driver.textRead ? Driver.textRead() : std::string();
+}
+
+}  // namespace web

@@ -1,0 +1,144 @@
+// Sharing in the web edition: the whole session is recorded in memory (the
+// run up to a finished game is what "share run" copies); a #replay= link
+// plays its run instead, at the page's speed, and the page hears how it
+// compared with the recording. The page also asks for the codes of the
+// levels in the editor and reads the level set back for its tests.
+#include "programs/web/web_sharing.h"
+
+#include <emscripten.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "formats/share_code.h"
+#include "levels/map_file.h"
+#include "platform/platform.h"
+#include "platform/web/web_page.h"
+#include "replay/checksum.h"
+#include "replay/file.h"
+#include "replay/player.h"
+#include "replay/recorder.h"
+#include "replay/run_share.h"
+#include "replay/share.h"
+#include "state/battle_state.h"
+#include "state/program_state.h"
+
+EM_JS(char*, web_page_address, (), { return stringToNewUTF8(String(location.href)); });
+EM_JS(void, web_replay_refused, (const char* reason),
+      { Module.morvask.replayRefused(UTF8ToString(reason)); });
+EM_JS(void, web_replay_started, (int totalTicks), { Module.morvask.replayStarted(totalTicks); });
+EM_JS(void, web_replay_ended,
+      (int same, int ticks, int desyncTick, const char* reason, uint32_t checksum,
+       uint32_t recorded),
+      {
+          Module.morvask.replayEnded({
+              same : !!same,
+              tick : ticks,
+              desyncTick : desyncTick,
+              reason : UTF8ToString(reason),
+              checksum : checksum >>> 0,
+              recorded : recorded >>> 0
+          });
+      });
+
+namespace {
+
+bool PlayingLink = false;
+uint32_t RecordedChecksum = 0;
+std::string Answer;
+
+bool PlayTick() {
+    return PlayNextTick() == PlaybackGoing;
+}
+
+void Record() {
+    platform::FixCalendarTime(platform::CalendarTimeSeconds());
+    BeginRecording(platform::CalendarTimeSeconds());
+    web::SetInputRecorder({.arriving = WatchedMessage,
+                           .done = WatchedMessageDone,
+                           .boxAnswered = RecordBoxAnswer,
+                           .textRead = RecordTextRead});
+}
+
+// The replay of a #replay= link, or false with the reason to tell.
+bool ReadLinkedReplay(const std::string& address, ReplayRecord& replay, std::string& error) {
+    std::string bytes;
+    if (!ReplayOfCodeOrFile(address, bytes, error))
+        return false;
+    if (DecodeReplay(bytes, replay, error) != ReplayRead)
+        return false;
+    return ReplayLevelsPresent(replay, error) && EnterReplayDirectory(replay, error);
+}
+
+}  // namespace
+
+void StartWebSession() {
+    char* held = web_page_address();
+    const std::string address = held;
+    std::free(held);
+    if (address.find("#replay=") == std::string::npos) {
+        Record();
+        return;
+    }
+    ReplayRecord replay;
+    std::string error;
+    if (!ReadLinkedReplay(address, replay, error)) {
+        web_replay_refused(error.c_str());
+        Record();
+        return;
+    }
+    PlayingLink = true;
+    RecordedChecksum = replay.finalChecksum;
+    platform::FixCalendarTime(replay.seed);
+    BeginPlayback(replay, PlaybackHooks{.setKeys = web::SetReplayedKeys,
+                                        .deliver = web::DeliverReplayed});
+    web::SetReplayDriver({.playTick = PlayTick,
+                          .boxAnswer = PlaybackBoxAnswer,
+                          .textRead = PlaybackTextRead,
+                          .finished = FinishWebSession});
+    web_replay_started(int(replay.totalTicks));
+}
+
+void FinishWebSession() {
+    if (!PlayingLink)
+        return;
+    PlayingLink = false;
+    const bool same = PlaybackState() == PlaybackSame;
+    web_replay_ended(same, int(PlaybackTicks()), same ? -1 : int(PlaybackDesyncTick()),
+                     same ? "" : PlaybackDesyncReason().c_str(), GameStateChecksum(),
+                     RecordedChecksum);
+    LeaveReplayDirectory();
+}
+
+extern "C" {
+
+// The code the page's buttons share: 1 the level in the editor, 2 all 35
+// levels, 3 the run up to the end of the last game ("" before one ended, or
+// when it is too long for a code: morvask_games_ended says which).
+EMSCRIPTEN_KEEPALIVE const char* morvask_share_code(int kind) {
+    if (kind == ShareLevelKind) {
+        const auto first = LevelSet.begin() + BattleState.LevelIndex * ShareLevelCells;
+        Answer = LevelShareCode(std::vector<int32_t>(first, first + ShareLevelCells));
+    } else if (kind == ShareSetKind) {
+        Answer = SetShareCode(LevelSet, "", "");
+    } else {
+        Answer = LastRunCode();
+    }
+    return Answer.c_str();
+}
+
+// Games ended since the page started; negative when the last run is too
+// long for a code.
+EMSCRIPTEN_KEEPALIVE int morvask_games_ended() {
+    return RunTooLong() ? -GamesEnded() : GamesEnded();
+}
+
+// The 35 levels in the editor's memory in the map file's format (for the
+// page's tests: what a shared set opened to).
+EMSCRIPTEN_KEEPALIVE const char* morvask_level_set() {
+    Answer = FormatLevelSet(LevelSet);
+    return Answer.c_str();
+}
+
+}  // extern "C"

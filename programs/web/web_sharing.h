@@ -1,0 +1,10 @@
+// Sharing in the web edition: the session recorded from the start, the page's
+// own #replay= link played instead, and what the page's share buttons copy.
+#pragma once
+
+// Before the game starts: a #replay= link in the page's address is set up to
+// play (a refused one is told to the page, and the game starts as ever);
+// otherwise the session is recorded, so that a finished game can be shared.
+void StartWebSession();
+// After the game's loop ended: a playback's result to the page.
+void FinishWebSession();
