@@ -177,6 +177,16 @@ constexpr TextRow Texts[TextCount] = {
                 "Ctrl+Shift+C: copy this level's code or link\n"
                 "Ctrl+Shift+A: copy the code of all 35 levels\n"
                 "Ctrl+Shift+V: paste a level or level set code"},
+    {.id = ShareRunCopiedText,
+     .chinese = "上一局的回放链接（%d个字符）已复制到剪贴板：\n%s",
+     .english = "The link to the run of the last game (%d characters) is on the clipboard:\n%s"},
+    {.id = ShareRunNotYetText,
+     .chinese = "还没有打完的一局。游戏结束或通关之后，Ctrl+Shift+C复制这一局的回放链接。",
+     .english = "No game has ended yet. After the game-over or victory box, Ctrl+Shift+C "
+                "copies a link to the run."},
+    {.id = ShareRunTooLongText,
+     .chinese = "这一局太长，无法做成链接。请用 --record 把它录成文件。",
+     .english = "This run is too long for a link. Record it to a file with --record."},
 };
 
 constexpr bool RowsInOrder() {

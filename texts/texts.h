@@ -64,6 +64,9 @@ enum TextId : int32_t {
     ShareWhyDamaged,
     ShareWhyEmpty,
     ShareHelpText,
+    ShareRunCopiedText,
+    ShareRunNotYetText,
+    ShareRunTooLongText,
     TextCount,
 };
 

@@ -150,6 +150,7 @@
       pictureSize: (number) => (resources.pictures[number] || {}).size || null, fillPicture,
       picturesFilled: () => unfilled === 0,
       waitForPictures: () => Promise.all(fills),
+      ...M.shareHooks,
     },
     // The module index.html started compiling; fetched and compiled here
     // where the browser cannot compile while downloading.

@@ -13,9 +13,11 @@
 #include "platform/platform.h"
 #include "platform/sdl/sdl_backend.h"
 #include "platform/sdl/sdl_controls.h"
+#include "programs/desktop/run_share_key.h"
 #include "replay/file.h"
 #include "replay/player.h"
 #include "replay/recorder.h"
+#include "replay/run_share.h"
 #include "replay/share.h"
 #include "shell/main_window.h"
 #include "state/program_state.h"
@@ -177,8 +179,8 @@ void StartRecording() {
     // start-up seeds the generator with.
     platform::FixCalendarTime(platform::CalendarTimeSeconds());
     BeginRecording(platform::CalendarTimeSeconds());
-    sdl::SetInputRecorder({.arriving = RecordMessage,
-                           .done = RecordMessageDone,
+    sdl::SetInputRecorder({.arriving = WatchedMessage,
+                           .done = DesktopMessageDone,
                            .boxAnswered = RecordBoxAnswer,
                            .textRead = RecordTextRead});
 }
@@ -252,7 +254,9 @@ int main(int argumentCount, char** arguments) {
     if (!OpenDisplay())
         return 1;
     ApplySettings(line);
-    if (!line.recordPath.empty())
+    // Every session is recorded in memory, so that a finished game can be
+    // shared (Ctrl+Shift+C after its box); --record also writes it out.
+    if (!playing)
         StartRecording();
     if (playing && !StartPlayback(line, replay)) {
         sdl::StopAll();

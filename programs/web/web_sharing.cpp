@@ -91,8 +91,8 @@ void StartWebSession() {
     PlayingLink = true;
     RecordedChecksum = replay.finalChecksum;
     platform::FixCalendarTime(replay.seed);
-    BeginPlayback(replay, PlaybackHooks{.setKeys = web::SetReplayedKeys,
-                                        .deliver = web::DeliverReplayed});
+    BeginPlayback(replay,
+                  PlaybackHooks{.setKeys = web::SetReplayedKeys, .deliver = web::DeliverReplayed});
     web::SetReplayDriver({.playTick = PlayTick,
                           .boxAnswer = PlaybackBoxAnswer,
                           .textRead = PlaybackTextRead,

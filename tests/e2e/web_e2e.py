@@ -26,6 +26,7 @@ except ImportError:
     sys.exit(77)
 
 import web_more_checks
+import web_share_checks
 import web_storage_checks
 import web_touch_checks
 from web_support import (CELL, CHROMEDRIVER, CHROMIUM, FIELD_H, FIELD_W, answer_box, check,
@@ -384,6 +385,8 @@ def main():
             web_touch_checks.run(page_url, out, cell)
         if wanted("storage"):
             web_storage_checks.run(page_url, os.path.join(out, "storage"))
+        if wanted("share"):
+            web_share_checks.run(page_url, native, os.path.join(out, "share"))
         if wanted("harness"):
             bench = harness_checks(bench_url, native, out)
     finally:

@@ -1,0 +1,216 @@
+// The web edition's sharing: a link to this page with #levels=CODE opens its
+// levels in the editor (the game reads the link as a drop and says whose set
+// it is, or why it refuses it); #replay=CODE plays the run with speed and
+// pause controls and says whether it went as recorded; the share buttons copy
+// a link to the level in the editor, all 35 levels, or the run up to the
+// last finished game (the Clipboard API, or a field to copy from when the
+// browser refuses it). Text or a file dropped on the field opens the same way.
+"use strict";
+
+(function (M) {
+  const page = M.page;
+  page.share = { drops: 0, copied: null, shown: null, replay: null };
+  const ShareLevel = 1, ShareSet = 2, ShareRun = 3;
+  // The game takes at most this much of a drop (platform.h's cap).
+  const MostDropBytes = 2 << 20;
+
+  // ---- Drops ----------------------------------------------------------------
+
+  // The text the game reads next as dropped (a key-down of VK_DROP tells it).
+  let dropped = "";
+  const encoder = new TextEncoder();
+  M.drop = (text) => {
+    dropped = String(text);
+    page.share.drops += 1;
+    M.pushEvent([5]);
+  };
+  const hooks = {
+    dropBytes: () => Math.min(encoder.encode(dropped).length, MostDropBytes),
+    takeDrop: () => {
+      const text = dropped;
+      dropped = "";
+      return text;
+    },
+  };
+
+  const screen = document.getElementById("screen");
+  screen.addEventListener("dragover", (event) => event.preventDefault());
+  screen.addEventListener("drop", async (event) => {
+    event.preventDefault();
+    const file = event.dataTransfer.files[0];
+    if (file) {
+      M.drop(file.size > MostDropBytes ? "" : await file.text());
+      return;
+    }
+    M.drop(event.dataTransfer.getData("text/plain") || event.dataTransfer.getData("text/uri-list"));
+  });
+
+  // ---- Links ----------------------------------------------------------------
+
+  // The page's own address without its fragment: the base of every link.
+  const base = () => location.href.split("#")[0];
+  const linkKind = (hash) => (hash.startsWith("#levels=") ? "levels"
+                              : hash.startsWith("#replay=") ? "replay" : null);
+  const opened = linkKind(location.hash);
+  page.share.link = opened;
+  // The levels of a link go to the game once its start-up boxes are done
+  // (the message loop reads them first); a link followed while the page is
+  // open goes the same way. A replay link plays from the start of a page.
+  if (opened === "levels") M.drop(location.href);
+  window.addEventListener("hashchange", () => {
+    if (linkKind(location.hash) === "levels") M.drop(location.href);
+    else if (linkKind(location.hash) === "replay" && !page.share.replay) location.reload();
+  });
+
+  // ---- The share buttons ------------------------------------------------------
+
+  const field = document.getElementById("share-text");
+  const shareLine = document.getElementById("share-line");
+
+  function codeOf(kind) {
+    if (!page.ready || !Module._morvask_share_code) return "";
+    return Module.UTF8ToString(Module._morvask_share_code(kind));
+  }
+
+  // Shows the link in the field, selected, for copying by hand.
+  function showLink(link, text) {
+    field.value = link;
+    shareLine.hidden = false;
+    document.body.classList.add("sharing");
+    document.getElementById("share-said").textContent = text;
+    field.focus({ preventScroll: true });
+    field.select();
+    page.share.shown = link;
+  }
+
+  async function copyLink(link, what) {
+    page.share.copied = null;
+    page.share.shown = null;
+    shareLine.hidden = true;
+    document.body.classList.remove("sharing");
+    try {
+      if (!navigator.clipboard || !window.isSecureContext) throw new Error("no Clipboard API");
+      await navigator.clipboard.writeText(link);
+      page.share.copied = link;
+      M.say(`The link to ${what} is on the clipboard (${link.length} characters).`);
+    } catch (error) {
+      page.share.clipboardError = String(error && (error.name || error.message || error));
+      showLink(link, `The browser keeps the clipboard to itself: copy the link to ${what} ` +
+                     "from this field.");
+      M.say("");
+    }
+  }
+
+  function share(kind) {
+    const games = page.ready && Module._morvask_games_ended ? Module._morvask_games_ended() : 0;
+    if (kind === ShareRun && games <= 0) {
+      M.say(games < 0 ? "The run is too long to share as a link."
+                      : "Play a game to its end first: then its run can be shared.");
+      return;
+    }
+    const code = codeOf(kind);
+    if (!code) {
+      M.say("The game has not started yet.");
+      return;
+    }
+    const what = { [ShareLevel]: "this level", [ShareSet]: "all 35 levels",
+                   [ShareRun]: "the run" }[kind];
+    const hash = kind === ShareRun ? "#replay=" : "#levels=";
+    copyLink(base() + hash + code, what);
+  }
+
+  for (const button of document.querySelectorAll("[data-share]")) {
+    button.addEventListener("click", (event) => {
+      event.currentTarget.blur();
+      document.body.classList.remove("menu");
+      share(Number(button.dataset.share));
+    });
+  }
+  document.getElementById("share-close").addEventListener("click", () => {
+    shareLine.hidden = true;
+    document.body.classList.remove("sharing");
+    screen.focus({ preventScroll: true });
+  });
+
+  // "share run" stands out once a game has ended.
+  let gamesSeen = 0;
+  M.on("frame", () => {
+    if (!page.ready || !Module._morvask_games_ended) return;
+    const games = Math.abs(Module._morvask_games_ended());
+    if (games === gamesSeen) return;
+    gamesSeen = games;
+    page.share.gamesEnded = games;
+    document.body.classList.add("run-over");
+  });
+
+  // ---- Playing a linked run ---------------------------------------------------
+
+  const bar = document.getElementById("replay-bar");
+  const pauseButton = document.getElementById("replay-pause");
+  const shown = document.getElementById("replay-shown");
+  const said = document.getElementById("replay-result");
+  let speed = 1, paused = false, total = 0;
+
+  function showSpeed() {
+    for (const button of bar.querySelectorAll("[data-speed]"))
+      button.classList.toggle("on", Number(button.dataset.speed) === speed);
+    pauseButton.textContent = paused ? "go on (P)" : "pause (P)";
+    pauseButton.setAttribute("aria-pressed", String(paused));
+  }
+  function togglePause() {
+    paused = !paused;
+    showSpeed();
+  }
+  for (const button of bar.querySelectorAll("[data-speed]")) {
+    button.addEventListener("click", (event) => {
+      event.currentTarget.blur();
+      speed = Number(button.dataset.speed);
+      paused = false;
+      showSpeed();
+    });
+  }
+  pauseButton.addEventListener("click", (event) => {
+    event.currentTarget.blur();
+    togglePause();
+  });
+  window.addEventListener("keydown", (event) => {
+    if (page.share.replay && page.share.replay.state === "playing" && event.code === "KeyP" &&
+        !event.repeat)
+      togglePause();
+  });
+
+  Object.assign(hooks, {
+    replaySpeed: () => (paused ? 0 : speed),
+    replayStarted: (ticks) => {
+      total = ticks;
+      page.share.replay = { state: "playing", tick: 0, total };
+      document.body.classList.add("replaying");
+      bar.hidden = false;
+      showSpeed();
+    },
+    replayProgress: (ticks) => {
+      page.share.replay.tick = ticks;
+      shown.textContent = `tick ${ticks} of ${total}`;
+    },
+    replayEnded: (result) => {
+      Object.assign(page.share.replay, result, { state: "ended" });
+      const hex = (n) => "0x" + n.toString(16).padStart(8, "0");
+      said.textContent = result.same
+        ? `The same game as recorded: ${result.tick} ticks, checksum ${hex(result.checksum)}.`
+        : `This game differs from the recording at tick ${result.desyncTick}: ${result.reason}`;
+      said.className = result.same ? "same" : "differs";
+      shown.textContent = `tick ${result.tick} of ${total}`;
+      pauseButton.hidden = true;
+      document.getElementById("replay-own").hidden = false;
+    },
+    replayRefused: (reason) => {
+      page.share.replay = { state: "refused", reason };
+      M.say(`The replay link is refused: ${reason}. The game starts as ever.`);
+    },
+  });
+  document.getElementById("replay-own").addEventListener("click", () => {
+    location.href = base();
+  });
+
+  M.shareHooks = hooks;
+})(window.Morvask);

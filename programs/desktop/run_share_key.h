@@ -1,0 +1,9 @@
+// Sharing the run just played from the desktop: Ctrl+Shift+C in play, after
+// the game-over or victory box, copies a link to the run up to the end of
+// that game (the session is recorded in memory from the start).
+#pragma once
+
+#include <cstdint>
+
+// The recorder's hook after each outside message, with the share key.
+void DesktopMessageDone(uint32_t message, uintptr_t wParam);
