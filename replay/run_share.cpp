@@ -10,7 +10,8 @@ namespace {
 bool TickEndsGame = false;
 int32_t Ended = 0;
 std::string Code;
-bool TooLong = false;
+RunUnsharedReason Unshared = RunShared;
+bool MapReplaced = false;
 
 }  // namespace
 
@@ -28,11 +29,20 @@ void WatchedMessageDone(uint32_t message, uintptr_t wParam) {
         return;
     TickEndsGame = false;
     ++Ended;
+    Code.clear();
+    Unshared = RunSawOutsideMap;
+    if (MapReplaced)
+        return;
     const std::string replay = RecordedRunSoFar();
-    Code = replay.size() <= MaxSharedReplayBytes ? ReplayShareCode(replay) : std::string();
-    TooLong = Code.empty() || Code.size() > MaxShareCodeChars;
-    if (TooLong)
+    if (replay.size() <= MaxSharedReplayBytes)
+        Code = ReplayShareCode(replay);
+    Unshared = Code.empty() || Code.size() > MaxShareCodeChars ? RunTooLongForCode : RunShared;
+    if (Unshared != RunShared)
         Code.clear();
+}
+
+void NoteMapReplacedOutside() {
+    MapReplaced = true;
 }
 
 int32_t GamesEnded() {
@@ -43,6 +53,6 @@ const std::string& LastRunCode() {
     return Code;
 }
 
-bool RunTooLong() {
-    return TooLong;
+RunUnsharedReason RunUnshared() {
+    return Unshared;
 }

@@ -10,9 +10,15 @@
 void WatchedMessage(uint32_t message, uintptr_t wParam, intptr_t lParam);
 void WatchedMessageDone(uint32_t message, uintptr_t wParam);
 
+// The map file was replaced from outside the game (a file the player chose):
+// the recording cannot give the game it back, so no run that sees it can be
+// shared.
+void NoteMapReplacedOutside();
+
 // How many games ended since the recording began, and the code of the run up
-// to the end of the last one (empty before any; also when the run is too
-// long for a code, then `RunTooLong` says so).
+// to the end of the last one (empty before any, and when it cannot be shared:
+// RunUnshared says why).
 int32_t GamesEnded();
 const std::string& LastRunCode();
-bool RunTooLong();
+enum RunUnsharedReason { RunShared = 0, RunTooLongForCode, RunSawOutsideMap };
+RunUnsharedReason RunUnshared();

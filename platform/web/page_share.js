@@ -59,7 +59,7 @@
   if (opened === "levels") M.drop(location.href);
   window.addEventListener("hashchange", () => {
     if (linkKind(location.hash) === "levels") M.drop(location.href);
-    else if (linkKind(location.hash) === "replay" && !page.share.replay) location.reload();
+    else if (linkKind(location.hash) === "replay") location.reload();
   });
 
   // ---- The share buttons ------------------------------------------------------
@@ -103,9 +103,14 @@
 
   function share(kind) {
     const games = page.ready && Module._morvask_games_ended ? Module._morvask_games_ended() : 0;
-    if (kind === ShareRun && games <= 0) {
-      M.say(games < 0 ? "The run is too long to share as a link."
-                      : "Play a game to its end first: then its run can be shared.");
+    const unshared = games > 0 ? Module._morvask_run_unshared() : 0;
+    if (kind === ShareRun && (games === 0 || unshared)) {
+      M.say([
+        "Play a game to its end first: then its run can be shared.",
+        "The run is too long to share as a link.",
+        "A map.txt was uploaded during this session, which a replay cannot give back: " +
+          "reload the page to share the runs that follow.",
+      ][unshared]);
       return;
     }
     const code = codeOf(kind);
@@ -136,7 +141,7 @@
   let gamesSeen = 0;
   M.on("frame", () => {
     if (!page.ready || !Module._morvask_games_ended) return;
-    const games = Math.abs(Module._morvask_games_ended());
+    const games = Module._morvask_games_ended();
     if (games === gamesSeen) return;
     gamesSeen = games;
     page.share.gamesEnded = games;

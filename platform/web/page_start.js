@@ -75,6 +75,8 @@
       return;
     }
     FS.writeFile("/save/map.txt", bytes);
+    // A run that loads it cannot be shared (page_share.js).
+    if (Module._morvask_map_replaced) Module._morvask_map_replaced();
     const stored = await M.persistFiles("/save/map.txt");
     M.say(stored ? `${file.name} is now the stored map.txt: F2 plays it, F1 edits it.`
                  : `${file.name} is map.txt until the page closes (the browser did not store it): ` +

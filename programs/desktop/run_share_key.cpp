@@ -20,7 +20,7 @@ void ShareLastRun() {
     if (GameMode != Playing)
         return;
     std::string text;
-    if (RunTooLong()) {
+    if (RunUnshared() != RunShared) {
         text = Text(ShareRunTooLongText);
     } else if (GamesEnded() == 0) {
         text = Text(ShareRunNotYetText);

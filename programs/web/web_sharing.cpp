@@ -7,7 +7,6 @@
 
 #include <emscripten.h>
 
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -24,7 +23,14 @@
 #include "state/battle_state.h"
 #include "state/program_state.h"
 
-EM_JS(char*, web_page_address, (), { return stringToNewUTF8(String(location.href)); });
+// The page's address, UTF-8, into `buffer` when it fits; its length.
+EM_JS(int, web_page_address, (char* buffer, int limit), {
+    const address = String(location.href);
+    const bytes = lengthBytesUTF8(address);
+    if (bytes < limit)
+        stringToUTF8(address, buffer, limit);
+    return bytes;
+});
 EM_JS(void, web_replay_refused, (const char* reason),
       { Module.morvask.replayRefused(UTF8ToString(reason)); });
 EM_JS(void, web_replay_started, (int totalTicks), { Module.morvask.replayStarted(totalTicks); });
@@ -74,9 +80,8 @@ bool ReadLinkedReplay(const std::string& address, ReplayRecord& replay, std::str
 }  // namespace
 
 void StartWebSession() {
-    char* held = web_page_address();
-    const std::string address = held;
-    std::free(held);
+    std::string address(size_t(web_page_address(nullptr, 0)) + 1, '\0');
+    address.resize(size_t(web_page_address(address.data(), int(address.size()))));
     if (address.find("#replay=") == std::string::npos) {
         Record();
         return;
@@ -128,10 +133,21 @@ EMSCRIPTEN_KEEPALIVE const char* morvask_share_code(int kind) {
     return Answer.c_str();
 }
 
-// Games ended since the page started; negative when the last run is too
-// long for a code.
+// Games ended since the page started.
 EMSCRIPTEN_KEEPALIVE int morvask_games_ended() {
-    return RunTooLong() ? -GamesEnded() : GamesEnded();
+    return GamesEnded();
+}
+
+// Why the last game's run has no code: 0 it has, 1 too long, 2 the map file
+// was replaced from outside during the session.
+EMSCRIPTEN_KEEPALIVE int morvask_run_unshared() {
+    return int(RunUnshared());
+}
+
+// The page replaced map.txt (an upload): a run that loads it cannot be
+// played back.
+EMSCRIPTEN_KEEPALIVE void morvask_map_replaced() {
+    NoteMapReplacedOutside();
 }
 
 // The 35 levels in the editor's memory in the map file's format (for the

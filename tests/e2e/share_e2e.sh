@@ -2,7 +2,8 @@
 # The desktop program's share keys on a virtual X server: --open of a level
 # code opens the editor on it, Ctrl+Shift+C puts its link on the X clipboard
 # and shows it in a box (screenshot share-box.png), and Ctrl+Shift+V takes it
-# back from the clipboard onto the level.
+# back from the clipboard onto the level; after a game lost at once,
+# Ctrl+Shift+C copies its run (screenshot share-run-box.png).
 # usage: share_e2e.sh PATH/TO/morvask [OUTPUT_DIR]
 # Exits 0 when every check passed, 1 when one failed, 77 without the tools.
 set -u
@@ -22,6 +23,15 @@ for k in $(seq 0 164); do
     case $((k % 7)) in 0) printf '105 , ' ;; 3) printf '23 , ' ;; *) printf '1 , ' ;; esac
 done >"$OUT/level.txt"
 CODE=$("$GAME" --share "$OUT/level.txt" | head -n 1)
+# map.txt of the work folder: every level the base beside the player's start,
+# behind one brick on the right (the scenario english_game_over.sim's level).
+python3 - "$OUT/work/map.txt" <<'PY'
+import sys
+rows = ["." * 15, "@" * 15] + ["." * 15] * 7 + ["......###......", "....#.#B#......"]
+codes = {".": 0, "#": 1, "@": 7, "B": 10}
+level = [codes[c] for row in rows for c in row]
+open(sys.argv[1], "w").write(" , ".join(str(v) for v in level * 35) + "\r\n")
+PY
 [ -n "$CODE" ] || { echo "FAIL: morvask --share made no code"; exit 1; }
 DISPLAY_NUMBER=$((90 + RANDOM % 400))
 Xvfb ":$DISPLAY_NUMBER" -screen 0 1280x900x24 -nolisten tcp >/dev/null 2>&1 &
@@ -74,6 +84,38 @@ for _ in $(seq 50); do
 done
 check "Ctrl+Shift+V takes the link back from the X clipboard" \
     'grep -q "分享的关卡已放到第1关" "$OUT/game.log"'
+xdotool key --clearmodifiers Return
+# A game lost at once (the base beside the player, shot): after its box,
+# Ctrl+Shift+C copies the run as a link that morvask-sim verifies.
+press() {  # KEY, then the box count to wait for before answering with Return
+    xdotool key --clearmodifiers "$1"
+    answer_box "$2"
+}
+press F1 8     # back to playing? yes
+answer_box 9   # level 1
+press F2 10    # load the map? yes
+answer_box 11  # level 1 of the map
+sleep 0.5
+xdotool keydown d keydown space; sleep 1.5; xdotool keyup space keyup d
+answer_box 12               # game over
+answer_box 13               # level 1 of the next game
+sleep 0.5
+xdotool keydown ctrl keydown shift key c keyup shift keyup ctrl
+for _ in $(seq 50); do
+    [ "$(grep -c '^dialog: open' "$OUT/game.log")" -ge 14 ] && break
+    sleep 0.1
+done
+sleep 0.5
+import -window root "$OUT/share-run-box.png"
+check "Ctrl+Shift+C after the game-over box shows the run's link" \
+    'grep -q "上一局的回放链接" "$OUT/game.log"'
+if command -v xclip >/dev/null 2>&1; then
+    xclip -o -selection clipboard >"$OUT/run-link.txt" 2>/dev/null
+    check "the run's link on the clipboard verifies as the same game" \
+        '"$(dirname "$GAME")/morvask-sim" --verify "$(cat "$OUT/run-link.txt")" | grep -q "\"result\":\"same\""'
+else
+    echo "skipped: xclip is not installed to read the run's link back"
+fi
 xdotool key --clearmodifiers Return
 kill "$GAME_PID" 2>/dev/null
 wait "$GAME_PID" 2>/dev/null
