@@ -199,16 +199,30 @@ def desktop_open(native, link, values, out, env):
             with open(log_path) as f:
                 return [line for line in f if line.startswith("dialog: open")]
 
-        def answer(expect, key="Return", count=None):
-            end = time.time() + 60
-            while time.time() < end and not any(expect in b for b in boxes()[count or 0:]):
-                time.sleep(0.1)
-            time.sleep(0.3)
-            subprocess.run(["xdotool", "key", "--clearmodifiers", key], env=env)
-            return any(expect in b for b in boxes())
+        answered = 0
 
-        for expect in ("Morvask", "按键说明", "是否开启游戏音效"):
-            answer(expect, "n" if "音效" in expect else "Return")
+        def answer(expect, key="Return"):
+            """Answers the boxes as they open, up to the one holding `expect`
+            (with `key`); false when it never came."""
+            nonlocal answered
+            end = time.time() + 60
+            while time.time() < end:
+                opened = boxes()
+                if len(opened) <= answered:
+                    time.sleep(0.1)
+                    continue
+                time.sleep(0.3)
+                found = expect in opened[answered]
+                subprocess.run(["xdotool", "key", "--clearmodifiers", key if found else "Return"],
+                               env=env)
+                answered += 1
+                if found:
+                    return True
+            return False
+
+        for expect in ("Morvask", "按键说明"):
+            answer(expect)
+        answer("是否开启游戏音效", "n")
         check(answer("的关卡集"), "the desktop opens the page's link as a level set")
         time.sleep(0.5)
         subprocess.run(["xdotool", "key", "--clearmodifiers", "F3"], env=env)
