@@ -132,38 +132,7 @@ def levels_checks(url, native, out, env):
         answer_box(driver, "地图保存成功", Keys.ENTER)
         check(numbers(stored_map(driver) or "") == values,
               "saved in the page, map.txt holds the desktop's cells")
-
-        # A cell painted in the page goes back to the desktop with the rest.
-        keys(driver, "7")  # water
-        ActionChains(driver).move_to_element(driver.find_element(By.ID, "field")).click_and_hold(
-            ).pause(0.3).release().perform()
-        time.sleep(0.3)
-        edited = level_set(driver)
-        check(edited != values, "a click in the page's editor paints a cell")
-        link = share_link(driver, 2)
-        check(bool(link) and link.startswith(url + "#levels="),
-              f"'share set' gives a link to this page ({(link or '')[:60]}...)")
-        check(driver.execute_script("return morvaskPage.share.copied") == link,
-              "with the clipboard allowed the link is copied")
-        held = driver.execute_script("return navigator.clipboard.readText()")
-        check(held == link, "the clipboard holds the link")
-        driver.save_screenshot(os.path.join(out, "share-copied.png"))
-        desktop_open(native, link, edited, out, env)
-
-        level = share_link(driver, 1)
-        check(bool(level) and "#levels=" in level and len(level) < len(link) / 10,
-              f"'share level' gives a link to one level ({len(level or '')} characters)")
-
-        # The clipboard refused: the link stands in a field to copy by hand.
-        driver.execute_cdp_cmd("Browser.setPermission", {
-            "origin": origin, "permission": {"name": "clipboard-write"}, "setting": "denied"})
-        driver.execute_script("navigator.clipboard.writeText = () => "
-                              "Promise.reject(new DOMException('refused', 'NotAllowedError'));")
-        shown = share_link(driver, 2)
-        field = driver.find_element(By.ID, "share-text")
-        check(shown == link and field.is_displayed() and field.get_attribute("value") == link,
-              "with the clipboard refused the link is shown in a field")
-        driver.save_screenshot(os.path.join(out, "share-fallback.png"))
+        page_to_desktop(driver, url, native, out, env, values)
         errors = console_errors(driver) + driver.execute_script("return morvaskPage.errors")
         check(not errors, f"no console errors while sharing levels ({errors[:3]})")
     finally:
@@ -171,19 +140,79 @@ def levels_checks(url, native, out, env):
         shutil.rmtree(profile, ignore_errors=True)
 
 
+def page_to_desktop(driver, url, native, out, env, values):
+    """A cell painted in the page goes to the desktop with the rest; the
+    level alone makes a short link; a refused clipboard shows the field."""
+    keys(driver, "7")  # water
+    ActionChains(driver).move_to_element(driver.find_element(By.ID, "field")).click_and_hold(
+        ).pause(0.3).release().perform()
+    time.sleep(0.3)
+    edited = level_set(driver)
+    check(edited != values, "a click in the page's editor paints a cell")
+    link = share_link(driver, 2)
+    check(bool(link) and link.startswith(url + "#levels="),
+          f"'share set' gives a link to this page ({(link or '')[:60]}...)")
+    check(driver.execute_script("return morvaskPage.share.copied") == link,
+          "with the clipboard allowed the link is copied")
+    held = driver.execute_script("return navigator.clipboard.readText()")
+    check(held == link, "the clipboard holds the link")
+    driver.save_screenshot(os.path.join(out, "share-copied.png"))
+    desktop_open(native, link, edited, out, env)
+
+    level = share_link(driver, 1)
+    check(bool(level) and "#levels=" in level and len(level) < len(link) / 10,
+          f"'share level' gives a link to one level ({len(level or '')} characters)")
+
+    # The clipboard refused: the link stands in a field to copy by hand.
+    driver.execute_cdp_cmd("Browser.setPermission", {
+        "origin": url.rstrip("/"), "permission": {"name": "clipboard-write"},
+        "setting": "denied"})
+    driver.execute_script("navigator.clipboard.writeText = () => "
+                          "Promise.reject(new DOMException('refused', 'NotAllowedError'));")
+    shown = share_link(driver, 2)
+    field = driver.find_element(By.ID, "share-text")
+    check(shown == link and field.is_displayed() and field.get_attribute("value") == link,
+          "with the clipboard refused the link is shown in a field")
+    driver.save_screenshot(os.path.join(out, "share-fallback.png"))
+
+
+def desktop_boxes(log_path):
+    """The desktop's boxes as its trace logs them."""
+    with open(log_path) as f:
+        return [line for line in f if line.startswith("dialog: open")]
+
+
+def answer_desktop(boxes, expect, key="Return"):
+    """Answers the desktop's boxes as they open (Return), up to the one
+    holding `expect` (with `key`); false when it never came. `boxes` holds
+    the log, the environment and how many were answered."""
+    end = time.time() + 60
+    while time.time() < end:
+        opened = desktop_boxes(boxes["log"])
+        if len(opened) <= boxes["answered"]:
+            time.sleep(0.1)
+            continue
+        time.sleep(0.3)
+        found = expect in opened[boxes["answered"]]
+        subprocess.run(["xdotool", "key", "--clearmodifiers", key if found else "Return"],
+                       env=boxes["env"])
+        boxes["answered"] += 1
+        if found:
+            return True
+    return False
+
+
 def desktop_open(native, link, values, out, env):
     """`morvask --open LINK` under Xvfb, saved with F3: map.txt holds `values`."""
-    tools = [shutil.which(t) for t in ("Xvfb", "openbox", "xdotool")]
-    if not all(tools):
+    if not all(shutil.which(t) for t in ("Xvfb", "openbox", "xdotool")):
         print("skipped: the desktop's --open of the page's link needs Xvfb, openbox, xdotool")
         return
     work = os.path.join(out, "desktop")
     os.makedirs(work, exist_ok=True)
     display = f":{300 + os.getpid() % 300}"
-    xvfb = subprocess.Popen(["Xvfb", display, "-screen", "0", "1280x900x24", "-nolisten", "tcp"],
-                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     env = dict(env, DISPLAY=display)
-    processes = [xvfb]
+    processes = [subprocess.Popen(["Xvfb", display, "-screen", "0", "1280x900x24", "-nolisten",
+                                   "tcp"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)]
     log_path = os.path.join(out, "desktop.log")
     try:
         time.sleep(1)
@@ -191,45 +220,19 @@ def desktop_open(native, link, values, out, env):
                                           stderr=subprocess.DEVNULL))
         time.sleep(1)
         with open(log_path, "w") as log:
-            game = subprocess.Popen([os.path.join(native, "morvask"), "--scale", "1", "--open", link],
-                                    cwd=work, env=env, stderr=log)
-        processes.append(game)
-
-        def boxes():
-            with open(log_path) as f:
-                return [line for line in f if line.startswith("dialog: open")]
-
-        answered = 0
-
-        def answer(expect, key="Return"):
-            """Answers the boxes as they open, up to the one holding `expect`
-            (with `key`); false when it never came."""
-            nonlocal answered
-            end = time.time() + 60
-            while time.time() < end:
-                opened = boxes()
-                if len(opened) <= answered:
-                    time.sleep(0.1)
-                    continue
-                time.sleep(0.3)
-                found = expect in opened[answered]
-                subprocess.run(["xdotool", "key", "--clearmodifiers", key if found else "Return"],
-                               env=env)
-                answered += 1
-                if found:
-                    return True
-            return False
-
-        for expect in ("Morvask", "按键说明"):
-            answer(expect)
-        answer("是否开启游戏音效", "n")
-        check(answer("的关卡集"), "the desktop opens the page's link as a level set")
+            processes.append(subprocess.Popen(
+                [os.path.join(native, "morvask"), "--scale", "1", "--open", link],
+                cwd=work, env=env, stderr=log))
+        boxes = {"log": log_path, "env": env, "answered": 0}
+        answer_desktop(boxes, "按键说明")
+        answer_desktop(boxes, "是否开启游戏音效", "n")
+        check(answer_desktop(boxes, "的关卡集"), "the desktop opens the page's link as a level set")
         time.sleep(0.5)
         subprocess.run(["xdotool", "key", "--clearmodifiers", "F3"], env=env)
-        answer("是否保存自制地图", "y")
-        answer("地图保存成功")
-        saved = open(os.path.join(work, "map.txt")).read() if os.path.exists(
-            os.path.join(work, "map.txt")) else ""
+        answer_desktop(boxes, "是否保存自制地图", "y")
+        answer_desktop(boxes, "地图保存成功")
+        path = os.path.join(work, "map.txt")
+        saved = open(path).read() if os.path.exists(path) else ""
         check(numbers(saved) == values,
               "the desktop's map.txt, saved from the page's link, holds the page's cells")
     finally:
