@@ -33,8 +33,8 @@ Palette GroundPalette() {
     p[kLeafMid] = {Hex(0x1f5b1f)};
     p[kLeafLight] = {Hex(0x286825)};
     p[kLeafPale] = {Hex(0x32742a)};
-    p[kIce] = {Hex(0xdcefff)};
-    p[kIceDeep] = {Hex(0x9cb8d2)};
+    p[kIce] = {Hex(0xbbd2e8)};
+    p[kIceDeep] = {Hex(0xafc5da)};
     p[kIceCrack] = {Hex(0x5d7891)};
     p[kSand] = {Hex(0xb9a66a)};
     p[kPebble] = {Hex(0x8d7d4c)};
@@ -130,7 +130,9 @@ Sprite Ice() {
     for (int y = 0; y < sw; ++y)
         for (int x = 0; x < sw; ++x) {
             float u = (float(x) + 0.5f) / 8.0f, v = (float(y) + 0.5f) / 8.0f;
-            float n = Fbm(u / 64.0f * 3.0f, v / 64.0f * 3.0f, 3, 3, 3, 63);
+            // Small, faint patches: large ones would show the 64-pixel grid
+            // across a field of ice.
+            float n = Fbm(u / 64.0f * 6.0f, v / 64.0f * 6.0f, 6, 6, 2, 63);
             size_t i = size_t(y) * sw + x;
             float deep = SmoothStep(0.45f, 0.54f, n);
             if (deep > 0.5f) {
@@ -142,12 +144,12 @@ Sprite Ice() {
         }
     BumpNoise(r, -1, 0.5f, 4, 2, 61);
     ToneNoise(r, -1, 0.06f, 8, 3, 62);
-    // Broad diagonal sheen, as on a polished sheet.
+    // A faint diagonal sheen, as on a polished sheet.
     for (int y = 0; y < sw; ++y)
         for (int x = 0; x < sw; ++x) {
             float u = (float(x) + float(y)) / float(sw);
-            r.tone[size_t(y) * sw + x] *= 1.0f + 0.035f * std::sin(2 * kPi * 2 * u) +
-                                          0.02f * std::sin(2 * kPi * 5 * u + 1.0f);
+            r.tone[size_t(y) * sw + x] *= 1.0f + 0.015f * std::sin(2 * kPi * 2 * u) +
+                                          0.015f * std::sin(2 * kPi * 5 * u + 1.0f);
         }
     Rng rng{909};
     for (int i = 0; i < 30; ++i) {
