@@ -311,7 +311,7 @@ Palette TankPalette(Rgb hull) {
 
 // The player's kinds are lighter than the enemies of their colour, and every
 // kind is lighter or more vivid than the dark ground under it.
-constexpr uint32_t kKindColours[8] = {0xa4aab2, 0x78aef2, 0x9ff652, 0xb8603f,
+constexpr uint32_t kKindColours[8] = {0xa4aab2, 0x60a2fa, 0x9ff652, 0xb8603f,
                                       0x4ea218, 0x2b64c4, 0xc8372d, 0xe0b529};
 
 // Turning from the drawn direction (up) to a sheet column: 0 down, 1 left,
