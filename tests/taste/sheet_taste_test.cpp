@@ -51,6 +51,25 @@ Lab TankPaint(const Bitmap& tanks, int kind) {
     return AverageLab(p);
 }
 
+// Pixel (u, v) of a tank sprite read as if it faced up, whatever its
+// column: the sheet draws the other directions turned.
+uint32_t UprightPixel(const Bitmap& tanks, int kind, int row, int column, int u, int v,
+                      bool& opaque) {
+    int x = u, y = v;
+    if (column == 0) {
+        x = 63 - u;
+        y = 63 - v;
+    } else if (column == 1) {
+        x = v;
+        y = 63 - u;
+    } else if (column == 3) {
+        x = 63 - v;
+        y = u;
+    }
+    opaque = asset_files::Opaque(tanks, 64 * column, SlotY(kind, row), 64, 64, x, y);
+    return tanks.At(64 * column + x, SlotY(kind, row) + y);
+}
+
 }  // namespace
 
 // The explosion ends as smoke that nearly fills its 66-pixel square, and
@@ -219,22 +238,8 @@ TEST(TankTaste, EnemyBarrelShowsItsDirection) {
     ASSERT_EQ(tanks.height, 10240);
     for (int kind = 4; kind < 8; ++kind)
         for (int column = 0; column < 4; ++column) {
-            // Read the sprites as if they faced up: (u, v) in the upright
-            // picture is (x, y) in the column's.
             auto at = [&](int row, int u, int v, bool& opaque) {
-                int x = u, y = v;
-                if (column == 0) {
-                    x = 63 - u;
-                    y = 63 - v;
-                } else if (column == 1) {
-                    x = v;
-                    y = 63 - u;
-                } else if (column == 3) {
-                    x = 63 - v;
-                    y = u;
-                }
-                opaque = asset_files::Opaque(tanks, 64 * column, SlotY(kind, row), 64, 64, x, y);
-                return tanks.At(64 * column + x, SlotY(kind, row) + y);
+                return UprightPixel(tanks, kind, row, column, u, v, opaque);
             };
             // The hull's front: its first row between the tracks.
             int front = 64;
