@@ -2,6 +2,7 @@
 #include "levels/map_file.h"
 
 #include <cstdio>
+#include <utility>
 
 #include "levels/level_grid.h"
 #include "platform/files.h"
@@ -94,36 +95,48 @@ std::string FormatLevelSet(const std::vector<int32_t>& levels) {
     return text;
 }
 
-void ReadLevelSetText(const std::string& text, std::vector<int32_t>& levels) {
+size_t ReadLevelValues(const std::string& text, std::vector<int32_t>& levels) {
     // Tokens alternate strictly, number then separator; the first failed read
-    // ends the reading and every later cell keeps its value.
+    // ends the reading.
     TextCursor cursor{text.data(), text.data() + text.size()};
     const size_t count = levels.size();
     for (size_t k = 0; k < count; ++k) {
         int32_t value;
         if (!ReadNumber(cursor, value))
-            break;
+            return k;
         levels[k] = value;
         if (k + 1 != count && !ReadSeparator(cursor))
-            break;
+            return k + 1;
     }
+    return count;
 }
 
-void SaveCustomMap() {
+bool ReadLevelSetText(const std::string& text, std::vector<int32_t>& levels) {
+    std::vector<int32_t> read(levels.size());
+    if (ReadLevelValues(text, read) != levels.size())
+        return false;
+    levels = std::move(read);
+    return true;
+}
+
+bool SaveCustomMap() {
     if (!platform::ReplaceFileWhole(MapFileName, FormatLevelSet(LevelSet))) {
         ShowSaveFailed();
-        return;
+        return false;
     }
     platform::MessageBox(MainWindow, Text(MapSavedText), "", platform::MB_OK);
+    return true;
 }
 
-void LoadCustomMap() {
-    // The whole file is read before any cell changes, so that a file that
-    // cannot be read to its end (too large, a read error) changes nothing.
+bool LoadCustomMap() {
+    // The whole file is read, and every cell read, before any cell changes:
+    // a file cut short, or with something other than a number where one
+    // belongs, would leave a level set made of two maps.
     std::string text;
-    if (!platform::ReadSmallFile(MapFileName, MaxMapFileBytes, text)) {
+    if (!platform::ReadSmallFile(MapFileName, MaxMapFileBytes, text) ||
+        !ReadLevelSetText(text, LevelSet)) {
         ShowLoadFailed();
-        return;
+        return false;
     }
-    ReadLevelSetText(text, LevelSet);
+    return true;
 }

@@ -1,5 +1,7 @@
 // The window procedure: the one place where the window's messages become the
 // game's actions. Ticks run the current mode; keys give the shell's commands.
+#include <vector>
+
 #include "battle/frame_step.h"
 #include "battle/level_start.h"
 #include "editor/commands.h"
@@ -15,12 +17,24 @@
 
 namespace {
 
+// The level set as the editor last loaded or saved it (or found it on
+// entering): leaving the editor with anything else would lose edits.
+std::vector<int32_t> LevelsAsSaved;
+
 void Tell(const char* text) {
     platform::MessageBox(MainWindow, text, "", platform::MB_OK);
 }
 
 bool Ask(const char* question) {
     return platform::MessageBox(MainWindow, question, "", platform::MB_YESNO) == platform::IDYES;
+}
+
+// Leaving the editor with edits not saved asks, as closing the window does,
+// whether to save them first; false (stay in the editor) when the save failed.
+bool EditsKeptOrLetGo() {
+    if (LevelSet == LevelsAsSaved || !Ask(Text(AskSaveMap)))
+        return true;
+    return SaveCustomMap();
 }
 
 void ModeTick() {
@@ -86,11 +100,13 @@ void KeyCommand(int key) {
                     GameMode = Editing;
                     battle.LevelIndex = 0;
                     LoadCustomMap();
+                    LevelsAsSaved = LevelSet;
                     StartLevel();
                 }
             } else if (GameMode == Editing) {
-                // Unsaved edits and a loaded map give way to the built-in levels.
-                if (Ask(Text(AskPlayMode))) {
+                // The edits, saved or let go, and a loaded map give way to
+                // the built-in levels.
+                if (Ask(Text(AskPlayMode)) && EditsKeptOrLetGo()) {
                     RestoreBuiltInLevels();
                     StartNewGame();
                 }
@@ -98,18 +114,20 @@ void KeyCommand(int key) {
             break;
         case platform::VK_F2:
             if ((GameMode == Playing || GameMode == Editing) && Ask(Text(AskLoadMap))) {
-                LoadCustomMap();
+                const bool loaded = LoadCustomMap();
                 if (GameMode == Playing) {
                     StartNewGame();
                 } else {
+                    if (loaded)
+                        LevelsAsSaved = LevelSet;
                     battle.LevelIndex = 0;
                     StartLevel();
                 }
             }
             break;
         case platform::VK_F3:
-            if (GameMode == Editing && Ask(Text(AskSaveMap)))
-                SaveCustomMap();
+            if (GameMode == Editing && Ask(Text(AskSaveMap)) && SaveCustomMap())
+                LevelsAsSaved = LevelSet;
             break;
         default:
             break;

@@ -11,6 +11,8 @@ A scenario is a morvask-sim script whose comments carry the facts:
     #| ROW             eleven such lines draw a level (. # @ % - ~ S B: empty, brick,
                        stone, grass, ice, water, sand, base); a "map.txt" holding it
                        as all 35 levels is in the working directory when the script runs
+    #mapfile EXPR      the text of "map.txt" instead: a Python expression, in which
+                       `picture` is the text the #| rows would give (a damaged map)
 
 At each #expect the runner inserts a `dump`, so an expectation sees the state at
 that very point. Names an expectation can use:
@@ -49,11 +51,13 @@ def wrap(v):
 
 
 SIM_ARGS = []
+MAP_EXPR = None
 
 
 def parse(path):
     """Returns the script to run, the expectations, pins and the exit status wanted."""
     lines, expects, finals, pins, exit_wanted, picture = [], [], [], [], 0, []
+    global MAP_EXPR
     dumps = 0
     fence_open = False  # consecutive expectations share one point of the script
     for number, raw in enumerate(open(path, encoding="utf-8").read().splitlines(), 1):
@@ -75,6 +79,8 @@ def parse(path):
             pins.append(text[len("#pin "):].strip())
         elif text.startswith("#exit "):
             exit_wanted = int(text[len("#exit "):])
+        elif text.startswith("#mapfile "):
+            MAP_EXPR = text[len("#mapfile "):].strip()
         elif text.startswith("#args "):
             SIM_ARGS.extend(text[len("#args "):].split())
         command = text.split("#", 1)[0].split()
@@ -143,6 +149,9 @@ def main():
     name = os.path.basename(path)
     script, expects, finals, pins, exit_wanted, picture = parse(path)
     map_bytes = map_file(picture) if picture else None
+    if MAP_EXPR is not None:
+        text = eval(MAP_EXPR, {"picture": map_bytes.decode() if map_bytes else ""})
+        map_bytes = text.encode("latin-1") if isinstance(text, str) else text
     failures = []
 
     with tempfile.TemporaryDirectory(prefix="scenario-") as cwd:
