@@ -15,6 +15,7 @@
 #include "replay/player.h"
 #include "replay/recorder.h"
 #include "shell/main_window.h"
+#include "shell/records.h"
 #include "state/program_state.h"
 #include "texts/texts.h"
 
@@ -194,6 +195,9 @@ int main(int argumentCount, char** arguments) {
     if (!OpenDisplay())
         return 1;
     ApplySettings(line);
+    // A replay played back never touches the player's records.
+    if (!playing && !PlayerSettingsPath.empty())
+        KeepRecordsIn(RecordsPathBeside(PlayerSettingsPath));
     if (!line.recordPath.empty())
         StartRecording();
     if (playing && !StartPlayback(line, replay)) {

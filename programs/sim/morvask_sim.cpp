@@ -21,6 +21,7 @@
 #include "render/draw.h"
 #include "replay/recorder.h"
 #include "shell/main_window.h"
+#include "shell/records.h"
 #include "texts/texts.h"
 
 namespace {
@@ -413,6 +414,13 @@ int main(int argc, char** argv) {
         argv += 2;
         argc -= 2;
     }
+    // `--records FILE` keeps the player's records in FILE, as the desktop
+    // program keeps them beside its settings; without it none are kept.
+    if (argc >= 3 && std::string(argv[1]) == "--records") {
+        KeepRecordsIn(argv[2]);
+        argv += 2;
+        argc -= 2;
+    }
     if (argc >= 2 && std::string(argv[1]) == "--verify") {
         if (argc != 3) {
             std::fprintf(stderr, "usage: morvask-sim --verify REPLAY\n");
@@ -433,7 +441,8 @@ int main(int argc, char** argv) {
     }
     if (argc > 2) {
         std::fprintf(stderr,
-                     "usage: morvask-sim [--lang zh|en] [--record REPLAY] [SCRIPT]\n"
+                     "usage: morvask-sim [--lang zh|en] [--records FILE] [--record REPLAY] "
+                     "[SCRIPT]\n"
                      "       morvask-sim --verify REPLAY\n");
         return 2;
     }

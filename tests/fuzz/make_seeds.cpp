@@ -1,7 +1,8 @@
 // Writes the seeds of the fuzz targets that the game itself can make: for the
 // map reader the built-in levels as a saved map, with LF line ends, cut
 // short, and each level alone; for the settings reader the file of the first
-// start, with CR LF line ends, and with choices saved into it.
+// start, with CR LF line ends, and with choices saved into it; for the
+// records reader the records as the game writes them.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "levels/builtin_levels.h"
 #include "levels/level_grid.h"
 #include "levels/map_file.h"
+#include "options/records_file.h"
 #include "options/settings_file.h"
 
 namespace {
@@ -48,16 +50,29 @@ bool WriteSettingsSeeds(const std::string& dir) {
            Write(dir + "/added.ini", WithSetting("lang = en", "volume", "70"));
 }
 
+// The records of a fresh player and of one who cleared a few levels.
+bool WriteRecordsSeeds(const std::string& dir) {
+    RecordsRecord some;
+    some.highestLevel = 4;
+    some.gamesPlayed = 7;
+    some.gamesWon = 0;
+    some.levels[0] = {.bestTicks = 4321, .fewestLost = 1};
+    some.levels[2] = {.bestTicks = 9876, .fewestLost = 0};
+    return Write(dir + "/fresh.txt", FormatRecords(RecordsRecord{})) &&
+           Write(dir + "/some.txt", FormatRecords(some));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc != 2) {
         std::fprintf(stderr,
-                     "usage: morvask-fuzz-seeds DIRECTORY (with map/ and settings/ in it)\n");
+                     "usage: morvask-fuzz-seeds DIRECTORY (with map/, settings/ and records/ in it)\n");
         return 2;
     }
     const std::string dir = argv[1];
-    bool ok = WriteMapSeeds(dir + "/map") && WriteSettingsSeeds(dir + "/settings");
+    bool ok = WriteMapSeeds(dir + "/map") && WriteSettingsSeeds(dir + "/settings") &&
+              WriteRecordsSeeds(dir + "/records");
     if (!ok)
         std::fprintf(stderr, "morvask-fuzz-seeds: cannot write into %s\n", dir.c_str());
     return ok ? 0 : 1;

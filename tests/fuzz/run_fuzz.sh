@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Fuzzes every reader of outside input from its seeds, one target after the
-# other: the map file, the replay file, the settings file and morvask-sim's
-# scripts. Fails on any finding (a crash, a sanitizer report, a broken
+# other: the map file, the replay file, the settings file, the records file
+# and morvask-sim's scripts. Fails on any finding (a crash, a sanitizer report, a broken
 # property, a leak, a time-out); each target's corpus grows from run to run.
 # usage: run_fuzz.sh FUZZ_BUILD_DIR [SECONDS]       the budget in all, shared (default 60)
 #        run_fuzz.sh --each SECONDS FUZZ_BUILD_DIR  that long for every target
@@ -15,16 +15,17 @@ if [ "${1:-}" = --each ]; then
     shift 2
 fi
 build="$(realpath "$1")"
-read -r -a targets <<<"${MORVASK_FUZZ_TARGETS:-map replay settings script}"
+read -r -a targets <<<"${MORVASK_FUZZ_TARGETS:-map replay settings records script}"
 budget="${2:-60}"
 started=$SECONDS
 
 # Seeds, made afresh: what the game writes, and the tests' own files.
 seeds="$build/fuzz-seeds"
 rm -rf "$seeds"
-mkdir -p "$seeds/map" "$seeds/settings" "$seeds/replay" "$seeds/script"
+mkdir -p "$seeds/map" "$seeds/settings" "$seeds/replay" "$seeds/script" "$seeds/records"
 "$build/morvask-fuzz-seeds" "$seeds"
 cp "$root"/tests/fuzz/seeds/settings/* "$seeds/settings/"
+cp "$root"/tests/fuzz/seeds/records/* "$seeds/records/"
 cp "$root"/tests/replays/*.mvr "$root"/tests/fuzz/seeds/replay/* "$seeds/replay/"
 cp "$root"/tests/scenarios/*.sim "$seeds/script/"
 
