@@ -4,15 +4,18 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <sstream>
 #include <system_error>
 
 #include "platform/files.h"
 #include "platform/platform.h"
+#include "texts/extra_texts.h"
 
 SettingsRecord PlayerSettings;
 std::string PlayerSettingsPath;
+std::vector<std::string> PlayerSettingsProblems;
 
 namespace {
 
@@ -115,6 +118,11 @@ bool ApplyValue(SettingsRecord& settings, const std::string& key, const std::str
     return false;
 }
 
+// The line a problem of ParseSettings names ("FILE:LINE: ...").
+long ProblemLine(const std::string& problem, const std::string& fileName) {
+    return std::strtol(problem.c_str() + fileName.size() + 1, nullptr, 10);
+}
+
 std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> lines;
     std::istringstream stream(text);
@@ -190,6 +198,7 @@ std::string DefaultSettingsText() {
 SettingsRecord ParseSettings(const std::string& text, const std::string& fileName,
                              std::vector<std::string>& problems) {
     SettingsRecord settings;
+    const size_t earlierProblems = problems.size();
     std::vector<BindingLine> bindingLines;
     std::vector<std::pair<std::string, int>> seen;
     std::vector<std::string> lines = Lines(text);
@@ -227,7 +236,13 @@ SettingsRecord ParseSettings(const std::string& text, const std::string& fileNam
         else
             problems.push_back(where + problem);
     }
+    // The key choices are judged together, after the other lines: the problems
+    // are told in the order of the lines they are on.
     settings.keys = ResolveKeyBindings(bindingLines, fileName, problems);
+    std::stable_sort(problems.begin() + std::ptrdiff_t(earlierProblems), problems.end(),
+                     [&](const std::string& a, const std::string& b) {
+                         return ProblemLine(a, fileName) < ProblemLine(b, fileName);
+                     });
     return settings;
 }
 
@@ -291,10 +306,21 @@ void LoadPlayerSettings(const std::string& path) {
     PlayerSettingsPath = path;
     if (path.empty())
         return;
-    std::vector<std::string> problems;
-    PlayerSettings = LoadSettingsFile(path, problems);
-    for (const std::string& problem : problems)
+    PlayerSettingsProblems.clear();
+    PlayerSettings = LoadSettingsFile(path, PlayerSettingsProblems);
+    for (const std::string& problem : PlayerSettingsProblems)
         std::fprintf(stderr, "%s\n", problem.c_str());
+}
+
+std::string SettingsProblemsNotice() {
+    if (PlayerSettingsProblems.empty())
+        return {};
+    std::string list;
+    for (const std::string& problem : PlayerSettingsProblems)
+        list += (list.empty() ? "" : "\n") + problem;
+    std::string text = ExtraText(SettingsProblemsText);
+    const size_t at = text.find("%s");
+    return text.replace(at, 2, list);
 }
 
 void ApplyPlayerSettings() {

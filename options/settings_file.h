@@ -39,6 +39,13 @@ struct SettingsRecord {
 // (empty when there is none, as in the tests).
 extern SettingsRecord PlayerSettings;
 extern std::string PlayerSettingsPath;
+// What was wrong with the player's file at start-up, in the order of its
+// lines (told on standard error, and once in a box after start-up).
+extern std::vector<std::string> PlayerSettingsProblems;
+
+// The box telling PlayerSettingsProblems in the player's language; empty
+// when there were none.
+std::string SettingsProblemsNotice();
 
 // Reads the player's file at start-up (writing the default one when there is
 // none) and reports each of its problems on standard error.
@@ -60,7 +67,8 @@ std::string WindowsSettingsPath(const char* appData);
 std::string DefaultSettingsText();
 
 // Reads settings text; each line it cannot use is reported as
-// "FILE:LINE: what" in `problems` and leaves that setting at its default.
+// "FILE:LINE: what" in `problems`, in the order of the lines, and leaves that
+// setting at its default.
 SettingsRecord ParseSettings(const std::string& text, const std::string& fileName,
                              std::vector<std::string>& problems);
 

@@ -204,7 +204,14 @@ int main(int argumentCount, char** arguments) {
         sdl::StopAll();
         return 2;
     }
-    int exitCode = MorvaskMain(platform::SW_SHOWNORMAL);
+    StartUp(platform::SW_SHOWNORMAL);
+    // The settings file's problems, told on standard error already, once in
+    // the window too (a game started from a menu has no terminal); a box of
+    // the program's own, which the game and a replay never see.
+    const std::string notice = SettingsProblemsNotice();
+    if (!playing && !notice.empty())
+        sdl::ShowNotice(notice.c_str(), Text(SettingsCaption));
+    int exitCode = platform::RunMessageLoop();
     if (playing) {
         exitCode = ReportPlayback(line.playPath);
         LeaveReplayDirectory();

@@ -57,9 +57,10 @@ for arguments, problem in ((["--bogus"], "unknown option --bogus"),
                            (["--play", "run.mvr", "--speed", "3"], "--speed is 1, 2, 4 or 8"),
                            (["--speed", "2"], "--speed goes with --play")):
     done, _ = run(arguments)
-    check(f"{' '.join(arguments)}: the usage on standard error, exit 2",
-          done.returncode == 2 and not done.stdout and problem in done.stderr
-          and "Usage: morvask" in done.stderr,
+    lines = done.stderr.splitlines()
+    check(f"{' '.join(arguments)}: the problem and a hint of --help on standard error, exit 2",
+          done.returncode == 2 and not done.stdout and len(lines) == 2 and problem in lines[0]
+          and lines[1] == "Try 'morvask --help' for more.",
           f"code {done.returncode}, stdout {done.stdout!r}, stderr {done.stderr!r}")
 
 # Good options before --help are read, then the help is printed.

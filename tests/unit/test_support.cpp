@@ -37,6 +37,7 @@ void ResetProgramState() {
     PlayerKeys = DefaultKeyBindings();
     PlayerSettings = SettingsRecord{};
     PlayerSettingsPath.clear();
+    PlayerSettingsProblems.clear();
     ResetRecords();
     GamesStarted = 0;
     LevelsStarted = 0;
