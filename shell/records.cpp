@@ -153,8 +153,22 @@ void KeepRecordsInMemory(const RecordsRecord& records) {
     Start = Now = records;
 }
 
+void KeepRecordsRefused(const std::string& why) {
+    ResetRecords();
+    Kept = FileRefused;
+    Refusal = why;
+}
+
 bool RecordsKept() {
     return Kept != NotKept;
+}
+
+bool RecordsRefused() {
+    return Kept == FileRefused;
+}
+
+const std::string& RecordsRefusal() {
+    return Refusal;
 }
 
 const RecordsRecord& RecordsAtStart() {

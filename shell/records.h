@@ -17,8 +17,15 @@ void KeepRecordsIn(const std::string& path);
 // back shows and changes them as the recorded run did).
 void KeepRecordsInMemory(const RecordsRecord& records);
 
-// Whether records are kept in this run, and what they hold now.
+// Keeps no records because the file was refused for `why` (a replay of such
+// a run shows the refusal as it did).
+void KeepRecordsRefused(const std::string& why);
+
+// Whether records are kept in this run (or their file was refused), and
+// what they hold now.
 bool RecordsKept();
+bool RecordsRefused();
+const std::string& RecordsRefusal();
 // The records as they were when the run began (the replay's copy).
 const RecordsRecord& RecordsAtStart();
 const RecordsRecord& CurrentRecords();

@@ -1,10 +1,14 @@
 // The process entry of the desktop program: reads the command line, makes
 // sure there is a display to show the game on, then runs the game.
 #include <SDL.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <string>
+#include <system_error>
 
 #include "options/command_line.h"
 #include "options/settings_file.h"
@@ -46,6 +50,40 @@ void RememberVolume(int percent) {
 void RememberFullscreen(bool fullscreen) {
     PlayerSettings.fullscreen = fullscreen;
     Remember("fullscreen", fullscreen ? "yes" : "no");
+}
+
+// Whether a replay can be written at `path` when the game ends, as
+// platform::ReplaceFileWhole writes it: a new file in its folder, moved over
+// the old one. The reason when not, so that the player learns it before
+// playing rather than after the whole game.
+bool ReplayPathWritable(const std::string& path, std::string& why) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::path target(path);
+    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    const fs::file_status folderStatus = fs::status(folder, error);
+    if (!fs::is_directory(folderStatus)) {
+        why = "the folder " + folder.string() + " does not exist";
+        return false;
+    }
+    const fs::perms anyWrite =
+        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    if ((folderStatus.permissions() & anyWrite) == fs::perms::none ||
+        access(folder.c_str(), W_OK | X_OK) != 0) {
+        why = "the folder " + folder.string() + " cannot be written";
+        return false;
+    }
+    const fs::file_status fileStatus = fs::status(target, error);
+    if (fs::exists(fileStatus) && !fs::is_regular_file(fileStatus)) {
+        why = "it is not a file";
+        return false;
+    }
+    if (fs::exists(fileStatus) && ((fileStatus.permissions() & anyWrite) == fs::perms::none ||
+                                   access(path.c_str(), W_OK) != 0)) {
+        why = "the file cannot be written";
+        return false;
+    }
+    return true;
 }
 
 // ---- Playing a replay in the window ----------------------------------------
@@ -139,6 +177,10 @@ void StartRecording() {
     // start-up seeds the generator with.
     platform::FixCalendarTime(platform::CalendarTimeSeconds());
     BeginRecording(platform::CalendarTimeSeconds());
+    NoteRecordedRecords(RecordsRefused() ? ReplayRecordsRefused
+                        : RecordsKept()  ? ReplayRecordsKept
+                                         : ReplayNoRecords,
+                        RecordsAtStart(), RecordsRefusal());
     sdl::SetInputRecorder(
         {.arriving = RecordMessage, .done = RecordMessageDone, .boxAnswered = RecordBoxAnswer});
 }
@@ -153,6 +195,16 @@ bool StartPlayback(const CommandLine& line, const ReplayRecord& replay) {
         return false;
     }
     platform::FixCalendarTime(replay.seed);
+    // What the run showed: its boxes' language (a version 1 file does not
+    // say, and the viewer's is used) and the records R showed, in memory.
+    if (replay.formatVersion >= 2) {
+        CurrentLanguage = replay.language == 1 ? English : Chinese;
+        platform::SetBoxButtonTexts(Text(OkButton), Text(YesButton), Text(NoButton));
+        if (replay.recordsKind == ReplayRecordsKept)
+            KeepRecordsInMemory(replay.records);
+        else if (replay.recordsKind == ReplayRecordsRefused)
+            KeepRecordsRefused(replay.recordsRefusal);
+    }
     BeginPlayback(replay,
                   PlaybackHooks{.setKeys = sdl::SetReplayedKeys, .deliver = DeliverRecorded});
     sdl::SetReplayDriver({.playTick = PlayTick,
@@ -185,6 +237,15 @@ int main(int argumentCount, char** arguments) {
         std::fputs(line.output.c_str(), stderr);
         return 2;
     }
+    // A replay that could not be written at the end is refused before the
+    // game is played.
+    std::string why;
+    if (!line.recordPath.empty() && !ReplayPathWritable(line.recordPath, why)) {
+        std::fprintf(stderr, "morvask: --record %s: %s\n", line.recordPath.c_str(), why.c_str());
+        return 2;
+    }
+    // Ctrl+C and a polite kill end the game cleanly: the replay is written.
+    sdl::StopOnSignals();
     // A replay that cannot be played as recorded is refused before anything
     // shows.
     ReplayRecord replay;

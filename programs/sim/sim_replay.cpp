@@ -11,7 +11,9 @@
 #include "replay/player.h"
 #include "replay/recorder.h"
 #include "shell/main_window.h"
+#include "shell/records.h"
 #include "state/program_state.h"
+#include "texts/texts.h"
 
 namespace {
 
@@ -33,6 +35,20 @@ bool DeliverMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
     return true;
 }
 
+// A version 2 replay shows its boxes in its own language and keeps the
+// records it began with, in memory only.
+void TakeShownOptions(const ReplayRecord& replay) {
+    if (replay.formatVersion < 2)
+        return;
+    CurrentLanguage = replay.language == 1 ? English : Chinese;
+    if (replay.recordsKind == ReplayRecordsKept)
+        KeepRecordsInMemory(replay.records);
+    else if (replay.recordsKind == ReplayRecordsRefused)
+        KeepRecordsRefused(replay.recordsRefusal);
+    else
+        ResetRecords();
+}
+
 int Refuse(const std::string& path, const std::string& why) {
     std::fprintf(stderr, "morvask-sim: %s: %s\n", path.c_str(), why.c_str());
     return 2;
@@ -52,6 +68,7 @@ int VerifyReplay(const std::string& path) {
         return Refuse(path, error);
 
     headless::SetSeed(replay.seed);
+    TakeShownOptions(replay);
     headless::SetBoxAnswerer(
         [](const char*, const char*, uint32_t type) { return PlaybackBoxAnswer(type); });
     DrawingEnabled = false;
@@ -74,6 +91,10 @@ int VerifyReplay(const std::string& path) {
 
 void StartRecordedRun(uint32_t seed) {
     BeginRecording(seed);
+    NoteRecordedRecords(RecordsRefused() ? ReplayRecordsRefused
+                        : RecordsKept()  ? ReplayRecordsKept
+                                         : ReplayNoRecords,
+                        RecordsAtStart(), RecordsRefusal());
 }
 
 void SendRecorded(uint32_t message, uintptr_t wParam, intptr_t lParam) {

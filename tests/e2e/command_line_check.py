@@ -63,6 +63,21 @@ for arguments, problem in ((["--bogus"], "unknown option --bogus"),
           and lines[1] == "Try 'morvask --help' for more.",
           f"code {done.returncode}, stdout {done.stdout!r}, stderr {done.stderr!r}")
 
+# A replay that could not be written is refused before any window (here with
+# no display at all, which would otherwise be the complaint).
+readonly = os.path.join(os.environ.get("TMPDIR", "/tmp"), f"morvask-readonly-{os.getpid()}")
+os.makedirs(readonly, exist_ok=True)
+os.chmod(readonly, 0o555)
+for path, why in (("/nonexistent-folder/run.mvr", "does not exist"),
+                  (os.environ.get("TMPDIR", "/tmp"), "not a file"),
+                  (os.path.join(readonly, "run.mvr"), "cannot be written")):
+    done, _ = run(["--record", path])
+    lines = done.stderr.splitlines()
+    check(f"--record {path}: refused at once, exit 2",
+          done.returncode == 2 and len(lines) == 1 and why in lines[0] and "--record" in lines[0],
+          f"code {done.returncode}, stderr {done.stderr!r}")
+os.rmdir(readonly)
+
 # Good options before --help are read, then the help is printed.
 done, _ = run(["--scale", "3", "--scale-mode=fit", "--windowed", "--help"])
 check("good options, then --help", done.returncode == 0 and "Usage" in done.stdout, done.stderr)
