@@ -140,7 +140,7 @@ std::string UsageText() {
            "\n"
            "Files:\n"
            "  map.txt in the current working directory holds the custom levels.\n"
-           "  The settings (lang, fullscreen, scale, scale_mode, volume, the play\n"
+           "  The settings (lang, fullscreen, scale, scale_mode, volume, intro, the play\n"
            "  keys, pad_deadzone) are kept in $XDG_CONFIG_HOME/morvask/settings.ini,\n"
            "  or ~/.config/morvask/settings.ini without XDG_CONFIG_HOME (on Windows\n"
            "  %APPDATA%\\Morvask\\settings.ini), written with its defaults and\n"

@@ -108,6 +108,13 @@ bool ApplyValue(SettingsRecord& settings, const std::string& key, const std::str
         if (ParseWholeNumber(value, 0, 100, settings.volume))
             return true;
         problem = "volume must be a whole number from 0 to 100, not '" + value + "'";
+    } else if (key == "intro") {
+        std::string intro = Lower(value);
+        if (intro == "full" || intro == "short") {
+            settings.shortIntro = intro == "short";
+            return true;
+        }
+        problem = "intro must be full or short, not '" + value + "'";
     } else if (key == "pad_deadzone") {
         if (ParseWholeNumber(value, 0, 90, settings.padDeadzone))
             return true;
@@ -174,6 +181,10 @@ std::string DefaultSettingsText() {
         "# Loudness of every sound in percent, 0 to 100; 0 leaves the sound device\n"
         "# closed. The + and - keys change it in steps of 10 while playing.\n"
         "volume = 100\n"
+        "\n"
+        "# The start: full (the about and help boxes and the sound question) or\n"
+        "# short (none of them; the sound is on when the volume is above 0).\n"
+        "intro = full\n"
         "\n"
         "# Play keys: one or more key names separated by commas, e.g. fire = Space, J\n"
         "# Names: A to Z, 0 to 9, Up, Down, Left, Right, Space, Enter, Tab, Backspace,\n"

@@ -32,6 +32,9 @@ struct SettingsRecord {
     int32_t volume = 100;
     // Percent of the stick's travel that counts as resting.
     int32_t padDeadzone = 25;
+    // intro = short: no about and help boxes at start-up, and the sound
+    // answer taken from the volume instead of asked.
+    bool shortIntro = false;
     KeyBindings keys = DefaultKeyBindings();
 };
 

@@ -40,7 +40,7 @@ void PutRecords(std::string& out, const RecordsRecord& records) {
 }
 
 void PutShownOptions(std::string& out, const ReplayRecord& replay) {
-    PutVarint(out, 2);
+    PutVarint(out, 3);
     PutVarint(out, ReplayLanguageOption);
     out += char(replay.language);
     PutVarint(out, ReplayRecordsOption);
@@ -51,6 +51,8 @@ void PutShownOptions(std::string& out, const ReplayRecord& replay) {
         PutVarint(out, uint32_t(replay.recordsRefusal.size()));
         out += replay.recordsRefusal;
     }
+    PutVarint(out, ReplayIntroOption);
+    out += char(replay.intro);
 }
 
 // A reading position that remembers the first fault.
@@ -160,7 +162,7 @@ bool ReadShownOptions(Reader& in, ReplayRecord& replay) {
     uint32_t count = 0;
     if (!in.Varint(count))
         return false;
-    if (count != 2)
+    if (count != 3)
         return in.Fail("not every shown option is given");
     uint32_t previous = 0;
     for (uint32_t k = 0; k < count; ++k) {
@@ -178,9 +180,34 @@ bool ReadShownOptions(Reader& in, ReplayRecord& replay) {
         } else if (key == ReplayRecordsOption) {
             if (!ReadRecordsOption(in, replay))
                 return false;
+        } else if (key == ReplayIntroOption) {
+            if (!in.Byte(replay.intro))
+                return false;
+            if (replay.intro > 2)
+                return in.Fail("an unknown kind of start");
         } else {
             return in.Fail("an unknown shown option");
         }
+    }
+    return true;
+}
+
+// The map file's data, by its kind.
+bool ReadMapFile(Reader& in, ReplayRecord& replay) {
+    if (replay.mapFileKind == LevelSetMapFile) {
+        replay.mapLevels.resize(LevelSetSize);
+        for (int32_t& value : replay.mapLevels)
+            if (!in.Signed(value))
+                return false;
+    }
+    if (replay.mapFileKind == RawMapFile) {
+        uint32_t length = 0;
+        if (!in.Varint(length))
+            return false;
+        if (length > MaxRawMapBytes || in.bytes.size() - in.at < length)
+            return in.Fail("the stored map file does not fit");
+        replay.mapBytes = in.bytes.substr(in.at, length);
+        in.at += length;
     }
     return true;
 }
@@ -474,21 +501,7 @@ ReplayReadResult DecodeReplay(const std::string& bytes, ReplayRecord& replay, st
          in.Byte(replay.mapFileKind);
     if (ok && replay.mapFileKind > RawMapFile)
         ok = in.Fail("an unknown kind of map file");
-    if (ok && replay.mapFileKind == LevelSetMapFile) {
-        replay.mapLevels.resize(LevelSetSize);
-        for (int32_t& value : replay.mapLevels)
-            if (!(ok = in.Signed(value)))
-                break;
-    }
-    if (ok && replay.mapFileKind == RawMapFile) {
-        ok = in.Varint(length);
-        if (ok && (length > MaxRawMapBytes || in.bytes.size() - in.at < length))
-            ok = in.Fail("the stored map file does not fit");
-        if (ok) {
-            replay.mapBytes = bytes.substr(in.at, length);
-            in.at += length;
-        }
-    }
+    ok = ok && ReadMapFile(in, replay);
     if (ok && replay.formatVersion >= 2)
         ok = ReadShownOptions(in, replay);
     ok = ok && ReadEvents(in, replay);

@@ -44,6 +44,7 @@ enum ReplayMapFileValue : uint8_t {
 enum ReplayOptionKey : uint8_t {
     ReplayLanguageOption = 1,  // u8: 0 Simplified Chinese, 1 English
     ReplayRecordsOption = 2,   // u8 kind, then its data (ReplayRecordsKind)
+    ReplayIntroOption = 3,     // u8: 0 the game's boxes, 1 short with no sound, 2 short with sound
 };
 
 // Whether the run kept the player's records, which the records key (R)
@@ -78,6 +79,7 @@ struct ReplayRecord {
     uint8_t recordsKind = ReplayNoRecords;
     RecordsRecord records;       // ReplayRecordsKept: as they were at the start
     std::string recordsRefusal;  // ReplayRecordsRefused
+    uint8_t intro = 0;
     std::vector<ReplayEvent> events;
     // Timer ticks in the whole run and the checksum of the state at its end.
     uint32_t totalTicks = 0;

@@ -99,6 +99,10 @@ void BeginRecording(uint32_t seed) {
     Recording = true;
 }
 
+void NoteRecordedIntro(uint8_t intro) {
+    Replay.intro = intro;
+}
+
 void NoteRecordedRecords(uint8_t kind, const RecordsRecord& records, const std::string& refusal) {
     Replay.recordsKind = kind;
     Replay.records = records;

@@ -169,6 +169,7 @@ void ApplySettings(const CommandLine& line) {
     sdl::SetVolume(PlayerSettings.volume);
     sdl::SetVolumeObserver(RememberVolume);
     sdl::SetPadDeadZone(PlayerSettings.padDeadzone);
+    Intro = {.shortIntro = PlayerSettings.shortIntro, .sound = PlayerSettings.volume > 0};
     sdl::StartPads();
 }
 
@@ -181,6 +182,7 @@ void StartRecording() {
                         : RecordsKept()  ? ReplayRecordsKept
                                          : ReplayNoRecords,
                         RecordsAtStart(), RecordsRefusal());
+    NoteRecordedIntro(Intro.shortIntro ? (Intro.sound ? 2 : 1) : 0);
     sdl::SetInputRecorder(
         {.arriving = RecordMessage, .done = RecordMessageDone, .boxAnswered = RecordBoxAnswer});
 }
@@ -196,7 +198,9 @@ bool StartPlayback(const CommandLine& line, const ReplayRecord& replay) {
     }
     platform::FixCalendarTime(replay.seed);
     // What the run showed: its boxes' language (a version 1 file does not
-    // say, and the viewer's is used) and the records R showed, in memory.
+    // say, and the viewer's is used), its start and the records R showed, in
+    // memory.
+    Intro = {.shortIntro = replay.intro != 0, .sound = replay.intro == 2};
     if (replay.formatVersion >= 2) {
         CurrentLanguage = replay.language == 1 ? English : Chinese;
         platform::SetBoxButtonTexts(Text(OkButton), Text(YesButton), Text(NoButton));

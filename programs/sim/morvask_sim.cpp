@@ -402,14 +402,14 @@ bool RunScript(std::istream& in) {
     return true;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+// The options that come before --record or --verify, in their order; false,
+// with the reason on standard error, for a value they do not take.
+bool TakeLeadingOptions(int& argc, char**& argv) {
     // `--lang en` first shows every box in English; the default is the game's own.
     if (argc >= 3 && std::string(argv[1]) == "--lang") {
         if (!LanguageFromName(argv[2], CurrentLanguage)) {
             std::fprintf(stderr, "morvask-sim: --lang takes zh or en, not %s\n", argv[2]);
-            return 2;
+            return false;
         }
         argv += 2;
         argc -= 2;
@@ -421,6 +421,25 @@ int main(int argc, char** argv) {
         argv += 2;
         argc -= 2;
     }
+    // `--intro short` starts as the setting intro = short does with the sound
+    // on: no about and help boxes, no sound question.
+    if (argc >= 3 && std::string(argv[1]) == "--intro") {
+        if (std::string(argv[2]) != "short" && std::string(argv[2]) != "full") {
+            std::fprintf(stderr, "morvask-sim: --intro takes full or short, not %s\n", argv[2]);
+            return false;
+        }
+        Intro = {.shortIntro = std::string(argv[2]) == "short", .sound = true};
+        argv += 2;
+        argc -= 2;
+    }
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (!TakeLeadingOptions(argc, argv))
+        return 2;
     if (argc >= 2 && std::string(argv[1]) == "--verify") {
         if (argc != 3) {
             std::fprintf(stderr, "usage: morvask-sim --verify REPLAY\n");
@@ -441,7 +460,8 @@ int main(int argc, char** argv) {
     }
     if (argc > 2) {
         std::fprintf(stderr,
-                     "usage: morvask-sim [--lang zh|en] [--records FILE] [--record REPLAY] "
+                     "usage: morvask-sim [--lang zh|en] [--records FILE] [--intro full|short] "
+                     "[--record REPLAY] "
                      "[SCRIPT]\n"
                      "       morvask-sim --verify REPLAY\n");
         return 2;

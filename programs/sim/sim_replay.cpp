@@ -38,6 +38,7 @@ bool DeliverMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
 // A version 2 replay shows its boxes in its own language and keeps the
 // records it began with, in memory only.
 void TakeShownOptions(const ReplayRecord& replay) {
+    Intro = {.shortIntro = replay.intro != 0, .sound = replay.intro == 2};
     if (replay.formatVersion < 2)
         return;
     CurrentLanguage = replay.language == 1 ? English : Chinese;
@@ -95,6 +96,7 @@ void StartRecordedRun(uint32_t seed) {
                         : RecordsKept()  ? ReplayRecordsKept
                                          : ReplayNoRecords,
                         RecordsAtStart(), RecordsRefusal());
+    NoteRecordedIntro(Intro.shortIntro ? (Intro.sound ? 2 : 1) : 0);
 }
 
 void SendRecorded(uint32_t message, uintptr_t wParam, intptr_t lParam) {

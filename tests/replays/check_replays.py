@@ -197,6 +197,14 @@ with tempfile.TemporaryDirectory() as work:
     data = open(replay, "rb").read()
     check(data[4] == 2, "the recording is of format version 2")
 
+    # A short start (no about, help or sound boxes) plays back short.
+    script = "seed 8\nanswer ok\nstart\nhold Up Space\ntick 150\nclose\n"
+    r = subprocess.run([sim, "--intro", "short", "--record", replay, "-"], input=script,
+                       capture_output=True, text=True)
+    check(r.returncode == 0, f"a short start records: {r.returncode} {r.stderr}")
+    code, line, err = verify(replay)
+    check(code == 0 and line["tick"] == 150, f"a short start verifies: {code} {line} {err}")
+
 for f in failures:
     print("FAIL:", f)
 print("replays: " + ("all hold" if not failures else f"{len(failures)} failed"))

@@ -43,3 +43,19 @@ TEST(SettingsNotice, TheBoxListsEveryProblemInThePlayersLanguage) {
               0u);
     PlayerSettingsProblems.clear();
 }
+
+TEST(SettingsNotice, TheIntroIsFullOrShort) {
+    std::vector<std::string> problems;
+    EXPECT_FALSE(ParseSettings("", "s.ini", problems).shortIntro);
+    EXPECT_TRUE(ParseSettings("intro = Short\n", "s.ini", problems).shortIntro);
+    EXPECT_FALSE(ParseSettings("intro = full\n", "s.ini", problems).shortIntro);
+    EXPECT_TRUE(problems.empty());
+    EXPECT_FALSE(ParseSettings("intro = quick\n", "s.ini", problems).shortIntro);
+    EXPECT_EQ(problems,
+              std::vector<std::string>({"s.ini:1: intro must be full or short, not 'quick'"}));
+    // The file of the first start names it, at its default.
+    problems.clear();
+    EXPECT_FALSE(ParseSettings(DefaultSettingsText(), "s.ini", problems).shortIntro);
+    EXPECT_NE(DefaultSettingsText().find("\nintro = full\n"), std::string::npos);
+    EXPECT_TRUE(problems.empty());
+}

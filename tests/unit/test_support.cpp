@@ -38,6 +38,7 @@ void ResetProgramState() {
     PlayerSettings = SettingsRecord{};
     PlayerSettingsPath.clear();
     PlayerSettingsProblems.clear();
+    Intro = IntroChoice{};
     ResetRecords();
     GamesStarted = 0;
     LevelsStarted = 0;
