@@ -271,6 +271,41 @@ int FinishRecordedRun(const std::string& path, int exitCode) {
     return exitCode;
 }
 
+// What --open names is read before anything shows: a replay is played as
+// --play plays a file, levels are dropped on the window once it is up. False,
+// with the reason told, when it cannot be opened.
+bool TakeOpenedText(CommandLine& line, SharedContent& opened) {
+    if (line.openText.empty())
+        return true;
+    std::string error;
+    if (!OpenShareText(line.openText, opened, error)) {
+        std::fprintf(stderr, "morvask: %s: %s\n", ShortName(line.openText).c_str(), error.c_str());
+        return false;
+    }
+    if (opened.kind == ShareReplayKind)
+        line.playPath = line.openText;
+    return true;
+}
+
+// A replay that could not be written at the end is refused before the game
+// is played; true when there is none to write or it can be written.
+bool RecordPathUsable(const std::string& path) {
+    std::string why;
+    if (path.empty() || ReplayPathWritable(path, why))
+        return true;
+    std::fprintf(stderr, "morvask: --record %s: %s\n", path.c_str(), why.c_str());
+    return false;
+}
+
+// The settings file's problems, told on standard error already, once in the
+// window too (a game started from a menu has no terminal); a box of the
+// program's own, which the game and a replay never see.
+void ShowSettingsProblems() {
+    const std::string notice = SettingsProblemsNotice();
+    if (!notice.empty())
+        sdl::ShowNotice(notice.c_str(), Text(SettingsCaption));
+}
+
 }  // namespace
 
 int main(int argumentCount, char** arguments) {
@@ -285,27 +320,12 @@ int main(int argumentCount, char** arguments) {
     }
     if (!line.sharePath.empty())
         return PrintShareCode(line.sharePath);
-    // What --open names is read before anything shows: a replay is played as
-    // --play plays a file, levels are dropped on the window once it is up.
     SharedContent opened;
-    if (!line.openText.empty()) {
-        std::string error;
-        if (!OpenShareText(line.openText, opened, error)) {
-            std::fprintf(stderr, "morvask: %s: %s\n", ShortName(line.openText).c_str(),
-                         error.c_str());
-            return 2;
-        }
-        if (opened.kind == ShareReplayKind)
-            line.playPath = line.openText;
-    }
-    const bool shared = opened.kind == ShareReplayKind && !line.openText.empty();
-    // A replay that could not be written at the end is refused before the
-    // game is played.
-    std::string why;
-    if (!line.recordPath.empty() && !ReplayPathWritable(line.recordPath, why)) {
-        std::fprintf(stderr, "morvask: --record %s: %s\n", line.recordPath.c_str(), why.c_str());
+    if (!TakeOpenedText(line, opened))
         return 2;
-    }
+    const bool shared = opened.kind == ShareReplayKind && !line.openText.empty();
+    if (!RecordPathUsable(line.recordPath))
+        return 2;
     // Ctrl+C and a polite kill end the game cleanly: the replay is written.
     sdl::StopOnSignals();
     // A replay that cannot be played as recorded is refused before anything
@@ -333,12 +353,8 @@ int main(int argumentCount, char** arguments) {
                                 ? SetShareCode(opened.cells, opened.title, opened.author)
                                 : LevelShareCode(opened.cells));
     StartUp(platform::SW_SHOWNORMAL);
-    // The settings file's problems, told on standard error already, once in
-    // the window too (a game started from a menu has no terminal); a box of
-    // the program's own, which the game and a replay never see.
-    const std::string notice = SettingsProblemsNotice();
-    if (!playing && !notice.empty())
-        sdl::ShowNotice(notice.c_str(), Text(SettingsCaption));
+    if (!playing)
+        ShowSettingsProblems();
     int exitCode = platform::RunMessageLoop();
     if (playing) {
         exitCode = ReportPlayback(ShortName(line.playPath));
