@@ -8,7 +8,7 @@ constexpr int kSize = 40;
 constexpr int kScale = 8;
 constexpr float kAxis = 20.0f;
 
-enum ShellMaterial : uint8_t { kBody = 1, kNose, kFin, kBand, kBase };
+enum ShellMaterial : uint8_t { kBody = 1, kNose, kFin, kBand, kBase, kCore };
 
 constexpr uint32_t kShellColours[4] = {0xb8a23a, 0x4fc24a, 0x4a8ff0, 0xe0483a};
 constexpr int kQuarterTurns[4] = {2, 3, 0, 1};  // column 0 down, 1 left, 2 up, 3 right
@@ -71,22 +71,34 @@ Relief Shell() {
     centreFin.rise = 0.8f;
     centreFin.edge = 0.7f;
     FillBar(r, Vec2{kAxis, tail - 7.0f}, Vec2{kAxis, tail + 2.6f}, 0.8f, centreFin);
+    // The tracer: a white-hot core from the nose down the front half, so the
+    // shell shows on any ground, the dark outline doing the rest on pale ones.
+    Paint core;
+    core.material = kCore;
+    core.stack = Stack::Keep;
+    Fill(r, Box2{kAxis - 3, tip, kAxis + 3, shoulder + 10}, core, [&](Vec2 q) {
+        float shell = std::min(SdBox(q, cylinder, 0.8f), SdNose(q, tip, shoulder, half));
+        return std::max(SdBar(q, Vec2{kAxis, tip + 1.0f}, Vec2{kAxis, shoulder + 8.0f}, 2.0f),
+                        shell + 0.6f);
+    });
     return r;
 }
 
 Palette ShellPalette(Rgb colour) {
     Palette pal{};
     pal[kBody] = {colour};
-    pal[kNose] = {Mix(colour, Rgb{1, 1, 1}, 0.45f)};
+    pal[kNose] = {Mix(colour, Rgb{1, 1, 1}, 0.62f)};
     pal[kFin] = {colour * 0.62f};
     pal[kBand] = {Mix(colour * 0.5f, Hex(0x8a7a50), 0.5f)};
     pal[kBase] = {Hex(0x303234)};
+    pal[kCore] = {Mix(colour, Rgb{1, 1, 1}, 0.82f), true};
     return pal;
 }
 
 // The trail behind a shell flying up: a flame streak that starts at the
-// picture's top edge (where the shell's fins are), pink and widest there,
-// and tapers smoothly to an orange point at its tail.
+// picture's top edge (where the shell's fins are), narrow there so that no
+// part of it shows beside the shell when the drawing pulls it forward, pink
+// and widest a little behind, tapering smoothly to an orange point.
 Sprite Trail(int column) {
     Canvas c = MakeCanvas(kSize, kSize, 4, false);
     const int turns = kQuarterTurns[column];
@@ -95,13 +107,14 @@ Sprite Trail(int column) {
         Vec2 q = p;
         for (int t = 0; t < turns; ++t)
             q = Vec2{q.y, 40.0f - q.x};
-        const float length = 39.0f, width = 5.0f;
+        const float length = 39.0f, width = 4.6f;
         float t = q.y / length;  // 0 at the head, 1 at the tail
         if (t < 0 || t > 1)
             return Stroke{};
-        // Full width just behind the head, then one long smooth taper.
-        float half = width * std::pow(1.0f - t, 0.8f);
-        half *= 0.8f + 0.2f * SmoothStep(0.0f, 0.1f, t);
+        // Narrow at the head, full width a fifth of the way back, then one
+        // long smooth taper.
+        float half = width * std::pow(1.0f - t, 0.9f);
+        half = std::min(half, 1.4f + 2.6f * SmoothStep(2.0f, 9.0f, q.y));
         half = std::max(half, 0.75f * (1.0f - t) + 0.2f);
         float across = std::fabs(q.x - kAxis) / half;
         if (across >= 1.0f)

@@ -25,14 +25,16 @@ Palette GroundPalette() {
     Palette p{};
     p[kGround] = {Hex(0xf3f3f0)};
     p[kSpeck] = {Hex(0x9a9a9a)};
-    p[kSoil] = {Hex(0x1c4a1e)};
-    p[kLeafDeep] = {Hex(0x2f8a2f)};
-    p[kLeafDark] = {Hex(0x3b9a34)};
-    p[kLeafMid] = {Hex(0x4caa3a)};
-    p[kLeafLight] = {Hex(0x5cb842)};
-    p[kLeafPale] = {Hex(0x6cc24a)};
-    p[kIce] = {Hex(0xdcefff)};
-    p[kIceDeep] = {Hex(0x9cb8d2)};
+    // Deep, saturated foliage: darker than the tanks it hides, greener than
+    // the background.
+    p[kSoil] = {Hex(0x071f0a)};
+    p[kLeafDeep] = {Hex(0x104214)};
+    p[kLeafDark] = {Hex(0x174e1a)};
+    p[kLeafMid] = {Hex(0x1f5b1f)};
+    p[kLeafLight] = {Hex(0x286825)};
+    p[kLeafPale] = {Hex(0x32742a)};
+    p[kIce] = {Hex(0xbbd2e8)};
+    p[kIceDeep] = {Hex(0xafc5da)};
     p[kIceCrack] = {Hex(0x5d7891)};
     p[kSand] = {Hex(0xb9a66a)};
     p[kPebble] = {Hex(0x8d7d4c)};
@@ -128,7 +130,9 @@ Sprite Ice() {
     for (int y = 0; y < sw; ++y)
         for (int x = 0; x < sw; ++x) {
             float u = (float(x) + 0.5f) / 8.0f, v = (float(y) + 0.5f) / 8.0f;
-            float n = Fbm(u / 64.0f * 3.0f, v / 64.0f * 3.0f, 3, 3, 3, 63);
+            // Small, faint patches: large ones would show the 64-pixel grid
+            // across a field of ice.
+            float n = Fbm(u / 64.0f * 6.0f, v / 64.0f * 6.0f, 6, 6, 2, 63);
             size_t i = size_t(y) * sw + x;
             float deep = SmoothStep(0.45f, 0.54f, n);
             if (deep > 0.5f) {
@@ -140,12 +144,12 @@ Sprite Ice() {
         }
     BumpNoise(r, -1, 0.5f, 4, 2, 61);
     ToneNoise(r, -1, 0.06f, 8, 3, 62);
-    // Broad diagonal sheen, as on a polished sheet.
+    // A faint diagonal sheen, as on a polished sheet.
     for (int y = 0; y < sw; ++y)
         for (int x = 0; x < sw; ++x) {
             float u = (float(x) + float(y)) / float(sw);
-            r.tone[size_t(y) * sw + x] *= 1.0f + 0.035f * std::sin(2 * kPi * 2 * u) +
-                                          0.02f * std::sin(2 * kPi * 5 * u + 1.0f);
+            r.tone[size_t(y) * sw + x] *= 1.0f + 0.015f * std::sin(2 * kPi * 2 * u) +
+                                          0.015f * std::sin(2 * kPi * 5 * u + 1.0f);
         }
     Rng rng{909};
     for (int i = 0; i < 30; ++i) {
@@ -269,29 +273,31 @@ void DrawGroundCells(Sprite cells[kCellSprites]) {
         cells[12 + frame] = Water(frame);
 }
 
-// The background: a quiet lawn of short blades over mottled green. It is shown
-// stretched to 960 x 704 (wider by 1.66, taller by 2.2), so the blades are
-// drawn squat to look upright once stretched.
+// The background: dark, calm grass under everything, so the walls and the
+// tanks stand off it. It is shown stretched to 960 x 704 (wider by 1.655,
+// taller by 2.2), so whatever should look round is drawn squashed by those
+// factors: the large faint patches (10 x 7 lattice cells, about 96 x 100
+// pixels once stretched) and the short, low-contrast blades.
 Sheet BuildBackground() {
     const int width = 580, height = 320, scale = 2;
     Canvas c = MakeCanvas(width, height, scale, true);
-    const Rgb base = Hex(0x4d7a3a);
+    const Rgb base = Hex(0x3d5531);
+    const float cellX = float(width) / 10.0f, cellY = float(height) / 7.0f;
+    auto patches = [&](Vec2 p) { return Fbm(p.x / cellX, p.y / cellY, 10, 7, 2, 84); };
     PaintOver(c, Box2{0, 0, float(width), float(height)}, [&](Vec2 p) {
-        float n = Fbm(p.x / 20.0f, p.y / 20.0f, 29, 16, 3, 81);
-        float fine = Fbm(p.x / 5.0f, p.y / 5.0f, 116, 64, 2, 82);
-        return Stroke{base * (0.9f + 0.16f * n + 0.08f * fine), 1.0f};
+        float fine = Fbm(p.x / 4.0f, p.y / 3.0f, 145, 107, 2, 82);
+        return Stroke{base * (0.83f + 0.32f * patches(p) + 0.06f * fine), 1.0f};
     });
     Rng rng{1111};
     const float squash = 1.655f / 2.2f;
-    for (int i = 0; i < 12000; ++i) {
+    for (int i = 0; i < 9000; ++i) {
         Vec2 root{NextRange(rng, 0, float(width)), NextRange(rng, 0, float(height))};
         float lean = NextRange(rng, -0.5f, 0.5f);
-        float length = NextRange(rng, 4.5f, 8.0f);
+        float length = NextRange(rng, 3.5f, 6.0f);
         Vec2 tip = root + Vec2{std::sin(lean) * length, -std::cos(lean) * length * squash};
-        float half = NextRange(rng, 0.4f, 0.65f);
-        float shade = Fbm(root.x / 20.0f, root.y / 20.0f, 29, 16, 2, 83);
-        Rgb colour = base * (0.84f + 0.26f * NextFloat(rng) + 0.14f * shade);
-        colour = Mix(colour, Hex(0x7aa455), 0.3f * NextFloat(rng));
+        float half = NextRange(rng, 0.4f, 0.6f);
+        Rgb colour = base * (0.83f + 0.32f * patches(root) + 0.12f * NextFloat(rng));
+        colour = Mix(colour, Hex(0x52683f), 0.25f * NextFloat(rng));
         Box2 b = Grow(Box2{std::min(root.x, tip.x), std::min(root.y, tip.y),
                            std::max(root.x, tip.x), std::max(root.y, tip.y)},
                       1.0f);
@@ -303,7 +309,7 @@ Sheet BuildBackground() {
             if (d > w)
                 return Stroke{};
             // Lit on the side toward the light, darker at the root.
-            return Stroke{colour * (0.8f + 0.32f * h), 0.9f};
+            return Stroke{colour * (0.9f + 0.16f * h), 0.7f};
         });
     }
     Sprite s = Downsample(c);

@@ -1,6 +1,8 @@
 // The program's icon: the blue player tank seen from the front left, ray
-// marched as a small solid model, with a cyan rim light and a soft cyan glow
-// on a transparent ground. Small sizes use a simpler model so they stay crisp.
+// marched as a small solid model filling most of the square, with a cyan rim
+// light, a dark inner outline and a thin cyan glow on a transparent ground.
+// Every size shows the same view; small sizes use a simpler model so they
+// stay crisp.
 #include <algorithm>
 
 #include "artgen/asset_art.h"
@@ -72,28 +74,22 @@ void Closer(Hit& h, float d, IconMaterial m) {
 Hit Scene(Vec3 p, int detail) {
     Hit h{1e9f, kHullPaint};
     const float barrel = detail == 2 ? 0.065f : (detail == 1 ? 0.08f : 0.11f);
-    Closer(h, SdRoundBox(p, {0, 0.40f, 0.0f}, {0.60f, 0.17f, 0.80f}, 0.07f), kHullPaint);
+    Closer(h, SdRoundBox(p, {0, 0.40f, 0.0f}, {0.66f, 0.17f, 0.84f}, 0.07f), kHullPaint);
     Closer(h, SdRoundBox(p, {0, 0.56f, -0.04f}, {0.46f, 0.05f, 0.58f}, 0.04f), kHullPaint);
-    for (float sx : {-1.0f, 1.0f}) {
-        if (detail == 0) {
-            // One long block per side reads better than four pods at 16 px.
-            Closer(h, SdRoundBox(p, {sx * 0.68f, 0.2f, 0}, {0.2f, 0.2f, 0.9f}, 0.08f), kTrack);
-            continue;
-        }
-        for (float sz : {-1.0f, 1.0f})
-            Closer(h, SdRoundBox(p, {sx * 0.68f, 0.2f, sz * 0.56f}, {0.18f, 0.2f, 0.34f}, 0.08f),
-                   kTrack);
-    }
-    Closer(h, SdCylinder(p, {0, 0.70f, -0.06f}, 0.44f, 0.11f, 0.08f), kTurretPaint);
+    // One long track per side: two bands read as a tank at any size, where
+    // four corner pods read as a beetle's legs.
+    for (float sx : {-1.0f, 1.0f})
+        Closer(h, SdRoundBox(p, {sx * 0.68f, 0.2f, 0}, {0.2f, 0.2f, 0.9f}, 0.08f), kTrack);
+    Closer(h, SdCylinder(p, {0, 0.70f, -0.06f}, 0.48f, 0.11f, 0.08f), kTurretPaint);
     Closer(h, SdRoundBox(p, {0, 0.70f, 0.36f}, {0.25f, 0.09f, 0.1f}, 0.03f), kTurretPaint);
     if (detail == 0) {
-        Closer(h, SdCapsule(p, {0, 0.74f, 0.4f}, {0, 0.74f, 1.3f}, barrel), kBarrel);
+        Closer(h, SdCapsule(p, {0, 0.74f, 0.4f}, {0, 0.74f, 1.02f}, barrel), kBarrel);
         return h;
     }
     for (float sx : {-0.11f, 0.11f}) {
-        Closer(h, SdCapsule(p, {sx, 0.71f, 0.4f}, {sx, 0.71f, 1.12f}, barrel), kBarrel);
+        Closer(h, SdCapsule(p, {sx, 0.71f, 0.4f}, {sx, 0.71f, 0.98f}, barrel), kBarrel);
         if (detail == 2)
-            Closer(h, SdCapsule(p, {sx, 0.71f, 1.08f}, {sx, 0.71f, 1.17f}, barrel * 1.4f), kBarrel);
+            Closer(h, SdCapsule(p, {sx, 0.71f, 0.94f}, {sx, 0.71f, 1.02f}, barrel * 1.4f), kBarrel);
     }
     if (detail == 2) {
         Closer(h, SdCylinder(p, {0.13f, 0.82f, -0.17f}, 0.13f, 0.025f, 0.015f), kTurretPaint);
@@ -115,10 +111,11 @@ struct Camera {
     Vec3 right, up, forward;
 };
 
-// The smallest picture is seen lower down, so the gun stands out against the
-// sky instead of lying over the hull.
-Camera FrontLeft(int detail) {
-    const float az = detail == 0 ? 0.95f : 0.72f, el = detail == 0 ? 0.42f : 0.62f;
+// Seen from the front left and well above, the same at every size: the
+// tank's outline is then nearly square, so it fills the icon, with its two
+// tracks as bands down the sides and the guns pointing out at the viewer.
+Camera FrontLeft() {
+    const float az = 0.3f, el = 0.9f;
     Camera c;
     c.eye = Vec3{std::sin(az) * std::cos(el), std::sin(el), std::cos(az) * std::cos(el)};
     c.forward = c.eye * -1.0f;
@@ -197,11 +194,38 @@ Sample Shade(const Camera& cam, Vec3 target, float sx, float sy, int detail) {
 
 // The model drawn at size x size with the given supersampling, as straight
 // colour and coverage.
+// Where the model lies in the view: the centre and half the side of the
+// smallest square around it, found by casting a coarse grid of rays.
+struct Framing {
+    float cx = 0, cy = 0, half = 1;
+};
+Framing FrameModel(const Camera& cam, Vec3 target, int detail) {
+    const int grid = 96;
+    const float wide = 1.8f;
+    float x0 = 9, y0 = 9, x1 = -9, y1 = -9;
+    for (int y = 0; y < grid; ++y)
+        for (int x = 0; x < grid; ++x) {
+            float sx = ((float(x) + 0.5f) / grid * 2 - 1) * wide;
+            float sy = -((float(y) + 0.5f) / grid * 2 - 1) * wide;
+            if (Shade(cam, target, sx, sy, detail).alpha <= 0)
+                continue;
+            x0 = std::min(x0, sx);
+            x1 = std::max(x1, sx);
+            y0 = std::min(y0, sy);
+            y1 = std::max(y1, sy);
+        }
+    const float cell = 2 * wide / grid;
+    return Framing{(x0 + x1) * 0.5f, (y0 + y1) * 0.5f, (std::max(x1 - x0, y1 - y0) + cell) * 0.5f};
+}
+
 void RenderModel(int size, int ss, int detail, std::vector<Rgb>& colour,
                  std::vector<float>& alpha) {
-    const Camera cam = FrontLeft(detail);
+    const Camera cam = FrontLeft();
     const Vec3 target{0.0f, 0.45f, 0.22f};
-    const float halfView = detail == 0 ? 1.3f : 1.27f;
+    // The tank fills the square but for a margin of a pixel at 32
+    // for the glow (the same share at every size).
+    Framing f = FrameModel(cam, target, detail);
+    const float halfView = f.half * (1.0f + 2.0f * 1.0f / 32.0f);
     colour.assign(size_t(size) * size, Rgb{});
     alpha.assign(size_t(size) * size, 0.0f);
     const float n = float(size * ss);
@@ -211,8 +235,8 @@ void RenderModel(int size, int ss, int detail, std::vector<Rgb>& colour,
             float cover = 0;
             for (int v = 0; v < ss; ++v)
                 for (int u = 0; u < ss; ++u) {
-                    float sx = ((float(x * ss + u) + 0.5f) / n * 2 - 1) * halfView + 0.07f;
-                    float sy = -((float(y * ss + v) + 0.5f) / n * 2 - 1) * halfView;
+                    float sx = ((float(x * ss + u) + 0.5f) / n * 2 - 1) * halfView + f.cx;
+                    float sy = -((float(y * ss + v) + 0.5f) / n * 2 - 1) * halfView + f.cy;
                     Sample s = Shade(cam, target, sx, sy, detail);
                     sum = sum + s.colour * s.alpha;
                     cover += s.alpha;
@@ -271,90 +295,26 @@ IconPicture DrawAt(int size) {
     std::vector<float> alpha;
     RenderModel(size, ss, detail, colour, alpha);
     // Small pictures get hard edges, so the shape stays crisp.
-    if (size <= 32)
+    if (size <= 48)
         for (float& a : alpha)
             a = SmoothStep(0.3f, 0.7f, a);
-    // The glow: the silhouette blurred, in cyan, behind the tank.
-    const float sigma = std::max(0.8f, float(size) * 0.035f);
-    std::vector<float> glow = Blur(alpha, size, sigma);
-    const Rgb cyan = Hex(0x3fd8ff);
-    const float strength = size <= 16 ? 1.1f : 1.6f;
+    // A pixel at 32 (more on bigger pictures): the width of the dark inner
+    // outline and half the glow's.
+    const float unit = std::max(1.0f, float(size) / 32.0f);
+    std::vector<float> inner = Blur(alpha, size, 0.6f * unit);
+    std::vector<float> glow = Blur(alpha, size, 0.9f * unit);
+    const Rgb cyan = Hex(0x3fd8ff), edge = Hex(0x0c1826);
     IconPicture pic;
     pic.size = size;
     pic.argb.resize(size_t(size) * size);
     for (size_t i = 0; i < pic.argb.size(); ++i) {
-        float g = std::min(1.0f, glow[i] * strength) * 0.8f;
+        Rgb body = Mix(colour[i], edge, 0.7f * SmoothStep(0.8f, 0.45f, inner[i]));
+        // The glow fades out within about two pixels of the tank.
+        float g = glow[i] < 0.04f ? 0.0f : std::min(1.0f, glow[i] * 2.2f) * 0.8f;
         float a = alpha[i] + g * (1.0f - alpha[i]);
-        Rgb c =
-            a > 0 ? (colour[i] * alpha[i] + cyan * (g * (1.0f - alpha[i]))) * (1.0f / a) : Rgb{};
+        Rgb c = a > 0 ? (body * alpha[i] + cyan * (g * (1.0f - alpha[i]))) * (1.0f / a) : Rgb{};
         pic.argb[i] = PackArgb(c, a);
     }
-    return pic;
-}
-
-// The icon at 16 and 24 pixels, drawn flat by hand rather than rendered: a
-// chunky tank seen from the front left, hull and tracks filling the width, a
-// big turret and one thick barrel, edged in cyan for the glow. Coordinates
-// are in sixteenths of the picture.
-IconPicture DrawSmall(int size) {
-    Canvas c = MakeCanvas(size, size, 8, false);
-    const float u = float(size) / 16.0f;
-    const Box2 all{0, 0, float(size), float(size)};
-    auto fill = [&](Rgb colour, auto inside) {
-        PaintOver(c, all, [&](Vec2 p) {
-            return inside(Vec2{p.x / u, p.y / u}) ? Stroke{colour, 1} : Stroke{};
-        });
-    };
-    // Tracks, with lighter treads on the near run.
-    fill(Hex(0x2b2d30), [](Vec2 q) { return SdBox(q, Box2{0.4f, 10.2f, 15.6f, 15.4f}, 2.2f) < 0; });
-    fill(Hex(0x6a6f76), [&](Vec2 q) {
-        return q.y > 13.2f && q.y < 14.6f && q.x > 1.6f && q.x < 14.4f &&
-               std::fmod(q.x, size >= 24 ? 2.0f : 2.7f) < 1.0f;
-    });
-    // The hull: a darker front face under a light top deck.
-    fill(Hex(0x2f67b8), [](Vec2 q) { return SdBox(q, Box2{1.4f, 7.6f, 15.1f, 12.6f}, 1.2f) < 0; });
-    fill(Hex(0x5b9bea), [](Vec2 q) { return SdBox(q, Box2{2.0f, 7.4f, 14.6f, 9.6f}, 1.0f) < 0; });
-    // The turret, big and round, lit from the top-left, with a dark seam
-    // under it so it stands off the hull.
-    fill(Hex(0x1c427c), [](Vec2 q) { return SdEllipse(q, Vec2{9.6f, 6.6f}, 5.6f, 4.3f) < 0; });
-    fill(Hex(0x3f7fd6), [](Vec2 q) { return SdEllipse(q, Vec2{9.3f, 5.8f}, 5.2f, 4.0f) < 0; });
-    fill(Hex(0x7fb6f4), [](Vec2 q) { return SdEllipse(q, Vec2{8.4f, 4.3f}, 3.0f, 1.6f) < 0; });
-    if (size >= 24)
-        fill(Hex(0xcff8ff), [](Vec2 q) { return SdCircle(q, Vec2{7.6f, 3.7f}, 0.7f) < 0; });
-    // One thick barrel out to the viewer's left, over the deck, with a
-    // muzzle ring.
-    fill(Hex(0x1c2430), [](Vec2 q) {
-        return SdSegment(q, Vec2{5.2f, 5.9f}, Vec2{0.9f, 6.3f}, 1.3f) < 0;
-    });
-    fill(Hex(0xaab6c6), [](Vec2 q) {
-        return SdSegment(q, Vec2{5.2f, 5.7f}, Vec2{1.0f, 6.1f}, 0.85f) < 0;
-    });
-    fill(Hex(0xe4ecf4), [](Vec2 q) {
-        return SdSegment(q, Vec2{5.0f, 5.3f}, Vec2{1.4f, 5.7f}, 0.3f) < 0;
-    });
-    Sprite s = Downsample(c);
-    Outline(s, 0.75f, false, Hex(0x3fd8ff));
-    IconPicture pic;
-    pic.size = size;
-    pic.argb.resize(size_t(size) * size);
-    // A faint cyan glow in the transparent pixels next to the tank.
-    for (int y = 0; y < size; ++y)
-        for (int x = 0; x < size; ++x) {
-            size_t i = size_t(y) * size + x;
-            if (s.opaque[i]) {
-                pic.argb[i] = PackArgb(s.colour[i], 1.0f);
-                continue;
-            }
-            bool near = false;
-            for (int dy = -1; dy <= 1; ++dy)
-                for (int dx = -1; dx <= 1; ++dx) {
-                    int xx = x + dx, yy = y + dy;
-                    if (xx >= 0 && yy >= 0 && xx < size && yy < size &&
-                        s.opaque[size_t(yy) * size + xx])
-                        near = true;
-                }
-            pic.argb[i] = near ? PackArgb(Hex(0x3fd8ff), 0.3f) : 0u;
-        }
     return pic;
 }
 
@@ -489,8 +449,8 @@ const IconPicture& OfSize(const std::vector<IconPicture>& pictures, int size) {
 std::vector<IconPicture> DrawIcons() {
     IconPicture big = DrawAt(256);
     // 192 and 512 are for the web edition's manifest (an installed app's icon).
-    return {DrawSmall(16), DrawSmall(24), DrawAt(32),  DrawAt(48), DrawAt(96),
-            Halve(big),    big,           DrawAt(192), DrawAt(512)};
+    return {DrawAt(16), DrawAt(24), DrawAt(32),  DrawAt(48), DrawAt(96),
+            Halve(big), big,        DrawAt(192), DrawAt(512)};
 }
 
 std::vector<IconImage> BuildIconImages(const std::vector<IconPicture>& pictures) {

@@ -210,12 +210,14 @@ std::vector<float> Fanfare(const SoundCue& cue) {
 // The effects, at 8000 Hz.
 
 // 118: low noise through a falling low-pass, a sine thump under it, and a
-// long rumbling decay.
+// long rumbling decay. The fireball swells in the low mids (150-400 Hz)
+// between 100 and 300 ms, where the cannon has died away, so the two differ
+// even when the next sound cuts them short.
 std::vector<float> Explosion(const SoundCue& cue) {
     std::vector<float> out(size_t(cue.samples));
     Rng rng{118};
     LowPass a, b, wobble;
-    Resonator debris, embers;
+    Resonator debris, embers, roar;
     float phase = 0;
     for (size_t i = 0; i < out.size(); ++i) {
         float t = float(i) / float(cue.rate);
@@ -237,8 +239,10 @@ std::vector<float> Explosion(const SoundCue& cue) {
         float pop = Step(debris, spark, 700.0f + 500.0f * NextFloat(rng), 0.25f, cue.rate).band;
         float fizz = Step(embers, WhiteNoise(rng), 900.0f, 0.6f, cue.rate).band;
         float tail = std::exp(-t / 0.7f) * SmoothStep(0.1f, 0.35f, t);
+        float swell = SmoothStep(0.04f, 0.14f, t) * std::exp(-std::max(0.0f, t - 0.14f) / 0.3f);
+        float fireball = Step(roar, WhiteNoise(rng), 240.0f, 0.9f, cue.rate).band;
         out[i] = 2.2f * low * env * rumble + 0.8f * thump + 0.35f * crack +
-                 tail * (2.4f * pop + 0.05f * fizz);
+                 tail * (2.4f * pop + 0.05f * fizz) + 0.9f * swell * fireball;
     }
     return out;
 }
@@ -269,10 +273,13 @@ std::vector<float> Hit(const SoundCue& cue) {
     return out;
 }
 
-// 120: the engine: a 40-60 Hz pulse that wavers, with a little noise, steady
-// and then fading away. The firing pulse keeps its harmonics up to 300 Hz and
-// the block rings near 190 Hz, so small speakers that drop the fundamental
-// still carry the beat.
+// 120: the engine: a 40-60 Hz pulse that wavers, with a little noise. It
+// restarts every time it ends while the tank drives on, so it holds its
+// level to the end and fades only over its last 70 ms: the join dips for
+// well under a tenth of a second. The firing pulse keeps its harmonics up to
+// a few hundred hertz and the block rings near 270 and 400 Hz, chugging with
+// every other firing, so small speakers that drop the fundamental still
+// carry the beat.
 std::vector<float> Engine(const SoundCue& cue) {
     std::vector<float> out(size_t(cue.samples));
     Rng rng{120};
@@ -280,6 +287,7 @@ std::vector<float> Engine(const SoundCue& cue) {
     Resonator block, valves;
     float phase = 0;
     int cycle = 0;
+    const float length = float(out.size()) / float(cue.rate);
     for (size_t i = 0; i < out.size(); ++i) {
         float t = float(i) / float(cue.rate);
         float hz = 50.0f + 6.0f * std::sin(kTwoPi * 1.3f * t) + 3.0f * std::sin(kTwoPi * 3.1f * t);
@@ -290,22 +298,22 @@ std::vector<float> Engine(const SoundCue& cue) {
         }
         // Each firing is a sharp rise and a quick fall; every other one is
         // weaker, as in a real engine.
-        float pulse = std::exp(-phase * 9.0f) - 0.12f;
+        float pulse = std::exp(-phase * 14.0f) - 0.07f;
         pulse *= (cycle % 2) ? 0.7f : 1.0f;
-        float rumble = Step(bodyTwo, Step(body, pulse, 420.0f, cue.rate), 420.0f, cue.rate);
+        float rumble = Step(bodyTwo, Step(body, pulse, 260.0f, cue.rate), 260.0f, cue.rate);
         // The block and the valve gear ring with each firing.
-        float ring = Step(block, pulse, 190.0f, 0.35f, cue.rate).band;
-        float clatter = Step(valves, pulse + 0.2f * WhiteNoise(rng), 280.0f, 0.5f, cue.rate).band;
-        float noise = Step(hiss, WhiteNoise(rng), 500.0f, cue.rate) * (0.6f + 0.4f * pulse);
-        float env = std::min(1.0f, t / 0.06f);
-        float length = float(out.size()) / float(cue.rate);
-        env *= 1.0f - SmoothStep(length * 0.55f, length, t);
-        out[i] = env * (rumble + 0.45f * ring + 0.25f * clatter + 0.25f * noise);
+        float ring = Step(block, pulse, 270.0f, 0.3f, cue.rate).band;
+        float clatter = Step(valves, pulse + 0.2f * WhiteNoise(rng), 400.0f, 0.35f, cue.rate).band;
+        float noise = Step(hiss, WhiteNoise(rng), 700.0f, cue.rate) * (0.6f + 0.4f * pulse);
+        float env = SmoothStep(0.0f, 0.01f, t) * (1.0f - SmoothStep(length - 0.07f, length, t));
+        out[i] = env * (1.55f * rumble + 0.9f * ring + 0.9f * clatter + 0.3f * noise);
     }
     return out;
 }
 
-// 121: the cannon: a noise crack whose pitch falls fast, over a short boom.
+// 121: the cannon: a noise crack whose pitch falls fast, over a short boom
+// that settles at 100-120 Hz (where small speakers still play it) rather
+// than below 80. It is 20 dB down by 250 ms, leaving a dark echo.
 std::vector<float> Cannon(const SoundCue& cue) {
     std::vector<float> out(size_t(cue.samples));
     Rng rng{121};
@@ -315,34 +323,34 @@ std::vector<float> Cannon(const SoundCue& cue) {
     for (size_t i = 0; i < out.size(); ++i) {
         float t = float(i) / float(cue.rate);
         float noise = WhiteNoise(rng);
-        float cutoff = 140.0f + 2600.0f * std::exp(-t / 0.06f);
+        float cutoff = 140.0f + 2600.0f * std::exp(-t / 0.05f);
         ResonatorOut f = Step(sweep, noise, cutoff, 0.35f, cue.rate);
-        float crack = (f.band * 0.9f + f.low * 0.6f) * std::exp(-t / 0.22f);
-        float boomHz = 45.0f + 260.0f * std::exp(-t / 0.05f);
+        float crack = (f.band * 0.9f + f.low * 0.6f) * std::exp(-t / 0.07f);
+        float boomHz = 105.0f + 200.0f * std::exp(-t / 0.04f);
         phase += boomHz / float(cue.rate);
-        float boom = std::sin(kTwoPi * phase) * std::exp(-t / 0.2f);
+        float boom = std::sin(kTwoPi * phase) * std::exp(-t / 0.075f);
         float snap = t < 0.012f ? noise * (1.0f - t / 0.012f) : 0.0f;
         // The tail is the echo of the boom: dark, and darker as it dies.
         float tailCutoff = 90.0f + 160.0f * std::exp(-t / 0.25f);
         float rumble =
-            Step(tailTwo, Step(tail, noise, tailCutoff, cue.rate), tailCutoff, cue.rate) * 5.0f *
-            std::exp(-t / 0.4f);
-        out[i] = (crack + 0.9f * boom + 0.6f * snap + rumble) * std::min(1.0f, t / 0.0015f);
+            Step(tailTwo, Step(tail, noise, tailCutoff, cue.rate), tailCutoff, cue.rate) * 2.0f *
+            std::exp(-t / 0.3f);
+        out[i] = (crack + 1.1f * boom + 0.6f * snap + rumble) * std::min(1.0f, t / 0.0015f);
     }
     return out;
 }
 
-// 122: the turret servo: a short whirring chirp rising in pitch.
+// 122: the turret servo: a short whirr that starts at full level (it repeats
+// while a gun key is held) and rises a little in pitch over its first 200 ms,
+// then dies away, so the repeats sound like a motor stepping, not a siren.
 std::vector<float> Servo(const SoundCue& cue) {
     std::vector<float> out(size_t(cue.samples));
     Rng rng{122};
     Resonator tone;
     float phase = 0, gear = 0;
-    const float length = float(out.size()) / float(cue.rate);
     for (size_t i = 0; i < out.size(); ++i) {
         float t = float(i) / float(cue.rate);
-        float u = t / length;
-        float hz = 210.0f * std::pow(2.0f, 1.3f * u);
+        float hz = 230.0f * std::pow(2.0f, 0.4f * SmoothStep(0.0f, 0.2f, t));
         float dt = hz / float(cue.rate);
         phase += dt;
         phase -= std::floor(phase);
@@ -355,8 +363,7 @@ std::vector<float> Servo(const SoundCue& cue) {
         float whir = 0.65f + 0.35f * std::sin(kTwoPi * gear);
         float shaped =
             Step(tone, saw * whir + 0.15f * WhiteNoise(rng), hz * 3.0f, 0.8f, cue.rate).low;
-        // The motor winds up gently rather than starting with a bite.
-        float env = SmoothStep(0.0f, 0.2f, u) * (1.0f - SmoothStep(0.75f, 1.0f, u));
+        float env = std::min(1.0f, t / 0.004f) * std::exp(-std::max(0.0f, t - 0.17f) / 0.06f);
         out[i] = shaped * env;
     }
     return out;

@@ -20,6 +20,8 @@ enum TankMaterial : uint8_t {
     kLamp,
     kVent,
     kGlass,
+    kCap,     // the player's bright corner caps
+    kBarrel,  // gun steel: light, so the gun's direction shows
 };
 
 // Tread bars move a third of their spacing per track frame; this is the
@@ -123,7 +125,7 @@ void TurretShadow(Relief& r, float radius) {
                         if (r.material[i] == 0)
                             return;
                         float d = SdCircle(q, c, radius);
-                        r.tone[i] *= 1.0f - 0.45f * SmoothStep(soft, -soft, d);
+                        r.tone[i] *= 1.0f - 0.35f * SmoothStep(soft, -soft, d);
                     });
 }
 
@@ -151,7 +153,7 @@ Relief PlayerHull(int frame) {
         const bool left = pod.x0 < 32, top = pod.y0 < 32;
         Box2 cap{left ? pod.x0 - 0.5f : pod.x1 - 7.0f, top ? pod.y0 - 0.5f : pod.y1 - 9.0f,
                  left ? pod.x0 + 7.0f : pod.x1 + 0.5f, top ? pod.y0 + 9.0f : pod.y1 + 0.5f};
-        Paint armour = Solid(kHullLight, 3.2f, 1.6f, 1.4f, 1.08f);
+        Paint armour = Solid(kCap, 3.2f, 1.6f, 1.4f);
         armour.gloss = 0.35f;
         FillBox(r, cap, 3.0f, armour);
         Rivet(r, Vec2{(cap.x0 + cap.x1) * 0.5f, (cap.y0 + cap.y1) * 0.5f}, 0.8f);
@@ -192,7 +194,7 @@ Relief PlayerGun(int kick) {
     const Vec2 centre = kCentre - Vec2{0, lift};
     const float tip = 2.0f + 0.5f * float(kick);
     for (float x : {27.5f, 36.5f}) {
-        Paint barrel = Solid(kGunMetal, 4.0f, 2.1f, 2.1f);
+        Paint barrel = Solid(kBarrel, 4.0f, 2.1f, 2.1f);
         barrel.gloss = 0.35f;
         FillBar(r, Vec2{x, tip + 2}, Vec2{x, 24 - lift}, 2.1f, barrel);
         Paint brake = Solid(kGunMetal, 4.0f, 2.6f, 2.6f, 0.85f);
@@ -200,7 +202,7 @@ Relief PlayerGun(int kick) {
         FillBar(r, Vec2{x, tip}, Vec2{x, tip + 3.6f}, 2.6f, brake);
         GrooveRing(r, Vec2{x, tip + 0.2f}, 0.9f, 0.45f, 0.6f, 0.4f);
     }
-    Paint turret = Solid(kHull, 0, 5.2f, 4.2f, 1.06f);
+    Paint turret = Solid(kHull, 0, 5.2f, 4.2f, 1.18f);
     turret.gloss = 0.18f;
     FillCircle(r, centre, 12.8f, turret);
     FillBox(r, Box2{23.5f, 17.0f - lift, 40.5f, 23.5f - lift}, 1.8f,
@@ -229,26 +231,25 @@ Relief EnemyHull(int frame) {
     DrawTrack(r, Box2{1, 0.8f, 18.5f, 63.2f}, 7.5f, 3.0f, spacing, frame, true);
     DrawTrack(r, Box2{45.5f, 0.8f, 63, 63.2f}, 7.5f, 3.0f, spacing, frame, true);
 
-    // A hull rounded like a pebble, without a corner anywhere.
-    const Box2 hull{12, 4.5f, 52, 59.5f};
-    const float round = 17.0f;
+    // A hull rounded like a pebble, without a corner anywhere. Its front
+    // stops short of the tracks' ends, so the gun reaches well past it.
+    const Box2 hull{12, 11.5f, 52, 59.5f};
+    const float round = 16.0f;
     FillBox(r, hull, round, Solid(kHull, 1.4f, 4.8f, 3.6f));
-    Glacis(r, hull, round, 15.0f, 2.2f);
-    GrooveBoxOutline(r, Box2{16, 16.5f, 48, 56}, 8.0f, 0.45f, 0.5f, 0.72f);
-    Lamp(r, Vec2{21, 9.6f}, 1.6f);
-    Lamp(r, Vec2{43, 9.6f}, 1.6f);
-    // Two round engine fans on the rear deck.
-    for (float x : {25.0f, 39.0f}) {
-        Vec2 c{x, 51.0f};
-        FillCircle(r, c, 4.3f, Raised(kVent, -0.6f, 0.6f));
-        for (int k = 0; k < 6; ++k) {
-            float a = float(k) * kPi / 3.0f + 0.3f;
-            Vec2 d{std::cos(a) * 3.6f, std::sin(a) * 3.6f};
-            FillBar(r, c, c + d, 0.45f, Raised(kHullDark, 0.5f, 0.4f));
+    Glacis(r, hull, round, 20.5f, 2.2f);
+    GrooveBoxOutline(r, Box2{16, 22.0f, 48, 56}, 8.0f, 0.45f, 0.5f, 0.72f);
+    Lamp(r, Vec2{21, 16.0f}, 1.6f);
+    Lamp(r, Vec2{43, 16.0f}, 1.6f);
+    // Two slatted engine grilles on the rear deck: long slots across, so
+    // nothing round there is taken for the gun's ball.
+    for (float x : {19.5f, 35.5f}) {
+        FillBox(r, Box2{x, 46.5f, x + 9.0f, 55.0f}, 1.2f, Raised(kVent, -0.5f, 0.5f));
+        for (int k = 0; k < 4; ++k) {
+            float y = 47.9f + 2.0f * float(k);
+            FillBar(r, Vec2{x + 0.9f, y}, Vec2{x + 8.1f, y}, 0.5f, Raised(kHullDark, 0.7f, 0.4f));
         }
-        FillCircle(r, c, 1.2f, Raised(kSteel, 0.7f, 0.8f));
     }
-    for (float y : {22.0f, 32.0f, 42.0f}) {
+    for (float y : {25.0f, 34.0f, 43.0f}) {
         Rivet(r, Vec2{14.6f, y});
         Rivet(r, Vec2{49.4f, y});
     }
@@ -263,19 +264,21 @@ Relief EnemyGun(int kick) {
     Relief r = MakeRelief(kSize, kSize, kScale, false);
     const float lift = float(kick);
     const Vec2 centre = kCentre - Vec2{0, lift};
-    const float tip = 5.0f + 0.5f * float(kick);
-    Paint barrel = Solid(kGunMetal, 5.0f, 2.4f, 2.4f);
-    barrel.gloss = 0.35f;
-    FillBar(r, Vec2{32, tip + 2}, Vec2{32, 24 - lift}, 2.4f, barrel);
+    // A thick steel barrel, lit along its left side: even at half size it
+    // shows which way the gun points.
+    const float tip = 4.4f + 0.5f * float(kick);
+    Paint barrel = Solid(kBarrel, 5.0f, 3.2f, 3.2f);
+    barrel.gloss = 0.45f;
+    FillBar(r, Vec2{32, tip + 1}, Vec2{32, 24 - lift}, 3.2f, barrel);
     Paint dome = Solid(kHull, 0, 8.5f, 13.2f);
     dome.gloss = 0.3f;
     FillCircle(r, centre, 13.2f, dome);
     GrooveRing(r, centre, 11.2f, 0.45f, 0.5f, 0.8f);
     FillBox(r, Box2{27.5f, 16.5f - lift, 36.5f, 21.5f - lift}, 1.6f,
             Solid(kHullDark, 5.2f, 2.8f, 1.4f));
-    Paint ball = Solid(kGunMetal, 4.8f, 4.2f, 4.2f, 1.15f);
+    Paint ball = Solid(kBarrel, 4.8f, 4.0f, 4.0f, 0.85f);
     ball.gloss = 0.7f;
-    FillCircle(r, Vec2{32, tip}, 4.2f, ball);
+    FillCircle(r, Vec2{32, tip}, 4.0f, ball);
     Paint cupola = Raised(kHullLight, 1.3f, 1.4f);
     cupola.gloss = 0.3f;
     FillCircle(r, Vec2{37.0f, 37.0f - lift}, 4.0f, cupola);
@@ -301,11 +304,15 @@ Palette TankPalette(Rgb hull) {
     p[kLamp] = {Hex(0xfff2b8), true};
     p[kVent] = {Hex(0x1d1f22)};
     p[kGlass] = {Hex(0x24425e)};
+    p[kCap] = {Mix(hull, Rgb{1, 1, 1}, 0.75f)};
+    p[kBarrel] = {Hex(0x9aa2aa)};
     return p;
 }
 
-constexpr uint32_t kKindColours[8] = {0x8a8f96, 0x3f7fd6, 0x4fae4a, 0xa8553a,
-                                      0x5c9e2e, 0x2f6fcf, 0xc8372d, 0xe0b529};
+// The player's kinds are lighter than the enemies of their colour, and every
+// kind is lighter or more vivid than the dark ground under it.
+constexpr uint32_t kKindColours[8] = {0xa4aab2, 0x60a2fa, 0x9ff652, 0xb8603f,
+                                      0x4ea218, 0x2b64c4, 0xc8372d, 0xe0b529};
 
 // Turning from the drawn direction (up) to a sheet column: 0 down, 1 left,
 // 2 up, 3 right, as clockwise quarter turns.

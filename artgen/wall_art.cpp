@@ -229,7 +229,9 @@ Sprite BurningBrick(const Relief& wall, int frame) {
     Canvas c;
     ResolveRelief(r, shading, WallPalette(), c);
     // The flame: a hot core and tongues licking up and out; the tongues'
-    // number stays, their lengths and bends change every frame.
+    // number stays, their lengths and bends change every frame. It glows
+    // orange and yellow with only a small white heart, and leaves much of the
+    // burst open, so several burning walls at once stay calm.
     const float f = float(frame);
     PaintOver(c, Box2{0, 0, 64, 64}, [&](Vec2 p) {
         Vec2 v = p - centre;
@@ -237,14 +239,14 @@ Sprite BurningBrick(const Relief& wall, int frame) {
         float up = SmoothStep(0.3f, -1.0f, std::sin(angle));  // 1 pointing up
         float tongues =
             0.5f + 0.5f * std::sin(7.0f * angle + 2.1f * f + 1.5f * std::sin(3.0f * angle - f));
-        float reach = 14.0f + 10.0f * tongues * (0.5f + 0.8f * up) + 5.0f * up;
+        float reach = 10.5f + 8.0f * tongues * (0.5f + 0.8f * up) + 4.0f * up;
         float n = Fbm(p.x / 6.0f, p.y / 6.0f + 1.7f * f, 16, 16, 3, 41 + uint32_t(frame) * 7);
         float heat = 1.0f - Length(v) / reach + (n - 0.5f) * 0.8f;
         if (heat <= 0)
             return Stroke{};
-        Rgb colour = Mix(Hex(0xd8461a), Hex(0xff9a2a), SmoothStep(0.0f, 0.18f, heat));
-        colour = Mix(colour, Hex(0xffe04a), SmoothStep(0.2f, 0.45f, heat));
-        colour = Mix(colour, Hex(0xfffbe6), SmoothStep(0.55f, 0.8f, heat));
+        Rgb colour = Mix(Hex(0xc83e16), Hex(0xf08a26), SmoothStep(0.0f, 0.25f, heat));
+        colour = Mix(colour, Hex(0xf8c83e), SmoothStep(0.3f, 0.6f, heat));
+        colour = Mix(colour, Hex(0xfff3c8), SmoothStep(0.75f, 1.0f, heat));
         return Stroke{colour, 1.0f};
     });
     // Embers: glowing specks over the soot and in the air, different in

@@ -9,7 +9,11 @@
 #include "state/program_state.h"
 #include "texts/texts.h"
 
+int32_t GamesStarted = 0;
+int32_t LevelsStarted = 0;
+
 void StartNewGame() {
+    GamesStarted += 1;
     platform::SetTimer(MainWindow, BattleTimer, BattleTimerPeriodMs);
     ResetPlayer();
     BattleState.LevelIndex = 0;
@@ -28,6 +32,7 @@ void StartLevel() {
         PlayCue(LevelStartCue);
     }
     platform::MessageBox(MainWindow, text, "", platform::MB_OK);
+    LevelsStarted += 1;
 
     // The tank keeps its upgrades and its damage, and drives in from below
     // the field at column 5 again.

@@ -2,6 +2,8 @@
 // battle into a known state.
 #pragma once
 
+#include <cstdint>
+
 // A new game: the timer set, a fresh tank, level 1, three lives, then the
 // level's start. The level set stays as it is (a loaded map stays in force).
 void StartNewGame();
@@ -10,3 +12,8 @@ void StartNewGame();
 // carries the player's tank over, empties every list, resets the counters and
 // copies the level into WorkingGrid. Called only in Playing or Editing.
 void StartLevel();
+
+// Games and levels started since program start, for the shell's records to
+// notice; they are no part of the game's state and no rule reads them.
+extern int32_t GamesStarted;
+extern int32_t LevelsStarted;

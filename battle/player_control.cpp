@@ -10,12 +10,16 @@
 #include "state/battle_state.h"
 #include "state/key_poll.h"
 
+bool ZKeysUsed = false;
+
 namespace {
 
 // Z with Up or Down selects the level (restarting it at either end); Z with F
 // gives the tank every upgrade at once.
 void LevelKeysAndUpgrade() {
     BattleStateRecord& battle = BattleState;
+    ZKeysUsed =
+        ZKeysUsed || KeyIsDown(platform::VK_UP) || KeyIsDown(platform::VK_DOWN) || KeyIsDown('F');
     if (KeyIsDown(platform::VK_UP)) {
         if (battle.LevelIndex > 0)
             battle.LevelIndex -= 1;

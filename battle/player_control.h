@@ -5,3 +5,7 @@
 // move on an arrow, carrying a move on and snapping it to the grid at its
 // end, the gun keys, the lock key and the fire key.
 void PlayerControlStep();
+
+// Set when Z with Up, Down or F (the level select or the upgrade) has acted,
+// for the shell's records to notice and clear; no rule reads it.
+extern bool ZKeysUsed;

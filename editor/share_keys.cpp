@@ -140,7 +140,7 @@ void OpenInEditor(const SharedContent& content) {
 // A map file's text: a whole set or one level.
 bool LevelsOfMapText(const std::string& text, SharedContent& content) {
     std::vector<int32_t> cells(LevelSetSize, 0);
-    const size_t count = ReadLevelSetText(text, cells);
+    const size_t count = ReadLevelValues(text, cells);
     if (count != size_t(LevelSetSize) && count != size_t(LevelCellCount))
         return false;
     cells.resize(count);

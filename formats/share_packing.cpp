@@ -344,9 +344,17 @@ void PutSequence(std::string& out, const std::string& bytes, size_t literalStart
 
 }  // namespace
 
+// The packer's table of where each hash was last seen, kept from one packing
+// to the next: a fresh 128 KB table every time cost more than packing a short
+// replay.
+namespace {
+std::vector<int64_t> LastSeenAt;
+}  // namespace
+
 std::string PackRepeats(const std::string& bytes) {
     std::string out;
-    std::vector<int64_t> head(HashSize, -1);
+    std::vector<int64_t>& head = LastSeenAt;
+    head.assign(HashSize, -1);
     std::vector<int64_t> previous(bytes.size(), -1);
     auto insert = [&](size_t k) {
         if (k + MinRepeat > bytes.size())

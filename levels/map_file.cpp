@@ -2,6 +2,7 @@
 #include "levels/map_file.h"
 
 #include <cstdio>
+#include <utility>
 
 #include "levels/level_grid.h"
 #include "platform/files.h"
@@ -94,9 +95,9 @@ std::string FormatLevelSet(const std::vector<int32_t>& levels) {
     return text;
 }
 
-size_t ReadLevelSetText(const std::string& text, std::vector<int32_t>& levels) {
+size_t ReadLevelValues(const std::string& text, std::vector<int32_t>& levels) {
     // Tokens alternate strictly, number then separator; the first failed read
-    // ends the reading and every later cell keeps its value.
+    // ends the reading.
     TextCursor cursor{text.data(), text.data() + text.size()};
     const size_t count = levels.size();
     for (size_t k = 0; k < count; ++k) {
@@ -110,21 +111,32 @@ size_t ReadLevelSetText(const std::string& text, std::vector<int32_t>& levels) {
     return count;
 }
 
-void SaveCustomMap() {
-    if (!platform::ReplaceFileWhole(MapFileName, FormatLevelSet(LevelSet))) {
-        ShowSaveFailed();
-        return;
-    }
-    platform::MessageBox(MainWindow, Text(MapSavedText), "", platform::MB_OK);
+bool ReadLevelSetText(const std::string& text, std::vector<int32_t>& levels) {
+    std::vector<int32_t> read(levels.size());
+    if (ReadLevelValues(text, read) != levels.size())
+        return false;
+    levels = std::move(read);
+    return true;
 }
 
-void LoadCustomMap() {
-    // The whole file is read before any cell changes, so that a file that
-    // cannot be read to its end (too large, a read error) changes nothing.
-    std::string text;
-    if (!platform::ReadSmallFile(MapFileName, MaxMapFileBytes, text)) {
-        ShowLoadFailed();
-        return;
+bool SaveCustomMap() {
+    if (!platform::ReplaceFileWhole(MapFileName, FormatLevelSet(LevelSet))) {
+        ShowSaveFailed();
+        return false;
     }
-    ReadLevelSetText(text, LevelSet);
+    platform::MessageBox(MainWindow, Text(MapSavedText), "", platform::MB_OK);
+    return true;
+}
+
+bool LoadCustomMap() {
+    // The whole file is read, and every cell read, before any cell changes:
+    // a file cut short, or with something other than a number where one
+    // belongs, would leave a level set made of two maps.
+    std::string text;
+    if (!platform::ReadSmallFile(MapFileName, MaxMapFileBytes, text) ||
+        !ReadLevelSetText(text, LevelSet)) {
+        ShowLoadFailed();
+        return false;
+    }
+    return true;
 }

@@ -13,21 +13,24 @@ extern const char* const MapFileName;
 // refused at once rather than read.
 inline constexpr size_t MaxMapFileBytes = 1 << 20;
 
-// Writes LevelSet to the map file and says in a box whether it worked. The
-// file is replaced whole or not at all: a failed save leaves the old file as
-// it was. A read-only file or directory is not written.
-void SaveCustomMap();
+// Writes LevelSet to the map file and says in a box whether it worked; true
+// when it did. The file is replaced whole or not at all: a failed save leaves
+// the old file as it was. A read-only file or directory is not written.
+bool SaveCustomMap();
 
-// Reads the map file into LevelSet. A file that cannot be opened or read to
-// its end, or that is larger than MaxMapFileBytes, is reported and changes
-// nothing. Otherwise values are read until the first one that fails, and
-// every cell from there on keeps its value; that is not reported.
-void LoadCustomMap();
+// Reads the map file into LevelSet; true when it did. A file that cannot be
+// opened or read to its end, that is larger than MaxMapFileBytes, or that
+// does not give a value for every cell is reported and changes nothing.
+bool LoadCustomMap();
 
-// The reader of the map file's text: stores the values it reads into
-// `levels` in order, up to its size, and stops at the first failed read.
-// Returns how many values it stored.
-size_t ReadLevelSetText(const std::string& text, std::vector<int32_t>& levels);
+// The reader of the map file's text: reads values into `levels` in order, up
+// to its size, until the first failed read, and returns how many it read.
+size_t ReadLevelValues(const std::string& text, std::vector<int32_t>& levels);
+
+// The whole level set from the text: true, with `levels` filled, when the
+// text gives a value for every cell of it; false, with `levels` as it was,
+// otherwise. Text after the last value is not examined.
+bool ReadLevelSetText(const std::string& text, std::vector<int32_t>& levels);
 
 // The text of a level set in the map file's format: each value followed by
 // its separator (none after the last), CR LF after every 15 values and a

@@ -18,7 +18,8 @@ int ScaleValue(const char* text) {
 CommandLine Refuse(const std::string& problem) {
     CommandLine result;
     result.action = CommandLineAction::BadUsage;
-    result.output = "morvask: " + problem + "\n\n" + UsageText();
+    // The problem stays in view: one line of it, one line of where to look.
+    result.output = "morvask: " + problem + "\nTry 'morvask --help' for more.\n";
     return result;
 }
 
@@ -140,6 +141,8 @@ std::string UsageText() {
            "  Ctrl+Z undoes, Ctrl+Y or Ctrl+Shift+Z redoes, Ctrl+C and Ctrl+V copy\n"
            "  and paste a level, Ctrl+Delete clears it, F5 tries it (Esc returns).\n"
            "  F11 or Alt+Enter switches full screen on and off, + and - set the volume.\n"
+           "  R shows your records and offers a fresh game at the highest level\n"
+           "  reached; K lists these keys in a box.\n"
            "  The play keys can be changed in the settings file.\n"
            "\n"
            "Gamepad:\n"
@@ -151,11 +154,12 @@ std::string UsageText() {
            "\n"
            "Files:\n"
            "  map.txt in the current working directory holds the custom levels.\n"
-           "  The settings (lang, fullscreen, scale, scale_mode, volume, the play\n"
+           "  The settings (lang, fullscreen, scale, scale_mode, volume, intro, the play\n"
            "  keys, pad_deadzone) are kept in $XDG_CONFIG_HOME/morvask/settings.ini,\n"
            "  or ~/.config/morvask/settings.ini without XDG_CONFIG_HOME (on Windows\n"
            "  %APPDATA%\\Morvask\\settings.ini), written with its defaults and\n"
-           "  their explanations on the first start. Options given here win over it.\n";
+           "  their explanations on the first start. Options given here win over it.\n"
+           "  The records (R) are kept in records.txt beside the settings file.\n";
 }
 
 CommandLine ReadCommandLine(int argumentCount, const char* const* arguments) {

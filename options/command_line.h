@@ -7,7 +7,7 @@
 enum class CommandLineAction {
     RunGame,   // start the game with the options read
     Exit,      // print `output` on standard output and exit 0
-    BadUsage,  // print `output` on standard error and exit 2
+    BadUsage,  // print `output` (the problem, and a hint of --help) on standard error, exit 2
 };
 
 struct CommandLine {

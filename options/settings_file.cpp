@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <sstream>
 #include <system_error>
@@ -11,9 +12,11 @@
 #include "formats/share_code.h"
 #include "platform/files.h"
 #include "platform/platform.h"
+#include "texts/extra_texts.h"
 
 SettingsRecord PlayerSettings;
 std::string PlayerSettingsPath;
+std::vector<std::string> PlayerSettingsProblems;
 
 namespace {
 
@@ -115,6 +118,13 @@ bool ApplyValue(SettingsRecord& settings, const std::string& key, const std::str
         if (ParseWholeNumber(value, 0, 100, settings.volume))
             return true;
         problem = "volume must be a whole number from 0 to 100, not '" + value + "'";
+    } else if (key == "intro") {
+        std::string intro = Lower(value);
+        if (intro == "full" || intro == "short") {
+            settings.shortIntro = intro == "short";
+            return true;
+        }
+        problem = "intro must be full or short, not '" + value + "'";
     } else if (key == "pad_deadzone") {
         if (ParseWholeNumber(value, 0, 90, settings.padDeadzone))
             return true;
@@ -135,6 +145,11 @@ bool ApplyValue(SettingsRecord& settings, const std::string& key, const std::str
         problem = "unknown setting '" + key + "'";
     }
     return false;
+}
+
+// The line a problem of ParseSettings names ("FILE:LINE: ...").
+long ProblemLine(const std::string& problem, const std::string& fileName) {
+    return std::strtol(problem.c_str() + fileName.size() + 1, nullptr, 10);
 }
 
 std::vector<std::string> Lines(const std::string& text) {
@@ -189,6 +204,10 @@ std::string DefaultSettingsText() {
         "# closed. The + and - keys change it in steps of 10 while playing.\n"
         "volume = 100\n"
         "\n"
+        "# The start: full (the about and help boxes and the sound question) or\n"
+        "# short (none of them; the sound is on when the volume is above 0).\n"
+        "intro = full\n"
+        "\n"
         "# Play keys: one or more key names separated by commas, e.g. fire = Space, J\n"
         "# Names: A to Z, 0 to 9, Up, Down, Left, Right, Space, Enter, Tab, Backspace,\n"
         "# Escape, Shift, Ctrl, Alt, Break, Insert, Delete, Home, End, PageUp, PageDown,\n"
@@ -219,6 +238,7 @@ std::string DefaultSettingsText() {
 SettingsRecord ParseSettings(const std::string& text, const std::string& fileName,
                              std::vector<std::string>& problems) {
     SettingsRecord settings;
+    const size_t earlierProblems = problems.size();
     std::vector<BindingLine> bindingLines;
     std::vector<std::pair<std::string, int>> seen;
     std::vector<std::string> lines = Lines(text);
@@ -256,7 +276,13 @@ SettingsRecord ParseSettings(const std::string& text, const std::string& fileNam
         else
             problems.push_back(where + problem);
     }
+    // The key choices are judged together, after the other lines: the problems
+    // are told in the order of the lines they are on.
     settings.keys = ResolveKeyBindings(bindingLines, fileName, problems);
+    std::stable_sort(problems.begin() + std::ptrdiff_t(earlierProblems), problems.end(),
+                     [&](const std::string& a, const std::string& b) {
+                         return ProblemLine(a, fileName) < ProblemLine(b, fileName);
+                     });
     return settings;
 }
 
@@ -320,10 +346,21 @@ void LoadPlayerSettings(const std::string& path) {
     PlayerSettingsPath = path;
     if (path.empty())
         return;
-    std::vector<std::string> problems;
-    PlayerSettings = LoadSettingsFile(path, problems);
-    for (const std::string& problem : problems)
+    PlayerSettingsProblems.clear();
+    PlayerSettings = LoadSettingsFile(path, PlayerSettingsProblems);
+    for (const std::string& problem : PlayerSettingsProblems)
         std::fprintf(stderr, "%s\n", problem.c_str());
+}
+
+std::string SettingsProblemsNotice() {
+    if (PlayerSettingsProblems.empty())
+        return {};
+    std::string list;
+    for (const std::string& problem : PlayerSettingsProblems)
+        list += (list.empty() ? "" : "\n") + problem;
+    std::string text = ExtraText(SettingsProblemsText);
+    const size_t at = text.find("%s");
+    return text.replace(at, 2, list);
 }
 
 void ApplyPlayerSettings() {

@@ -32,6 +32,9 @@ struct SettingsRecord {
     int32_t volume = 100;
     // Percent of the stick's travel that counts as resting.
     int32_t padDeadzone = 25;
+    // intro = short: no about and help boxes at start-up, and the sound
+    // answer taken from the volume instead of asked.
+    bool shortIntro = false;
     KeyBindings keys = DefaultKeyBindings();
     // The web edition's address that share links lead to (empty: the bare
     // code), and the name a shared level set carries as its author.
@@ -43,6 +46,13 @@ struct SettingsRecord {
 // (empty when there is none, as in the tests).
 extern SettingsRecord PlayerSettings;
 extern std::string PlayerSettingsPath;
+// What was wrong with the player's file at start-up, in the order of its
+// lines (told on standard error, and once in a box after start-up).
+extern std::vector<std::string> PlayerSettingsProblems;
+
+// The box telling PlayerSettingsProblems in the player's language; empty
+// when there were none.
+std::string SettingsProblemsNotice();
 
 // Reads the player's file at start-up (writing the default one when there is
 // none) and reports each of its problems on standard error.
@@ -64,7 +74,8 @@ std::string WindowsSettingsPath(const char* appData);
 std::string DefaultSettingsText();
 
 // Reads settings text; each line it cannot use is reported as
-// "FILE:LINE: what" in `problems` and leaves that setting at its default.
+// "FILE:LINE: what" in `problems`, in the order of the lines, and leaves that
+// setting at its default.
 SettingsRecord ParseSettings(const std::string& text, const std::string& fileName,
                              std::vector<std::string>& problems);
 

@@ -10,6 +10,7 @@ namespace {
 constexpr char Magic[4] = {'M', 'V', 'R', 'P'};
 constexpr size_t MaxProgramVersionLength = 64;
 constexpr uint32_t MaxRawMapBytes = 1u << 20;
+constexpr uint32_t MaxRecordsRefusalBytes = 4096;
 
 void PutVarint(std::string& out, uint32_t value) {
     while (value >= 0x80) {
@@ -26,6 +27,32 @@ void PutSigned(std::string& out, int32_t value) {
 void PutU32(std::string& out, uint32_t value) {
     for (int i = 0; i < 4; ++i)
         out += char((value >> (8 * i)) & 0xFF);
+}
+
+void PutRecords(std::string& out, const RecordsRecord& records) {
+    PutVarint(out, uint32_t(records.highestLevel));
+    PutVarint(out, uint32_t(records.gamesPlayed));
+    PutVarint(out, uint32_t(records.gamesWon));
+    for (const LevelRecordEntry& entry : records.levels) {
+        PutVarint(out, uint32_t(entry.bestTicks));
+        PutVarint(out, uint32_t(entry.fewestLost));
+    }
+}
+
+void PutShownOptions(std::string& out, const ReplayRecord& replay) {
+    PutVarint(out, 3);
+    PutVarint(out, ReplayLanguageOption);
+    out += char(replay.language);
+    PutVarint(out, ReplayRecordsOption);
+    out += char(replay.recordsKind);
+    if (replay.recordsKind == ReplayRecordsKept) {
+        PutRecords(out, replay.records);
+    } else if (replay.recordsKind == ReplayRecordsRefused) {
+        PutVarint(out, uint32_t(replay.recordsRefusal.size()));
+        out += replay.recordsRefusal;
+    }
+    PutVarint(out, ReplayIntroOption);
+    out += char(replay.intro);
 }
 
 // A reading position that remembers the first fault.
@@ -81,6 +108,109 @@ struct Reader {
         return true;
     }
 };
+
+// A number of the records: at most `high`.
+bool ReadBounded(Reader& in, uint32_t high, int32_t& value) {
+    uint32_t raw = 0;
+    if (!in.Varint(raw))
+        return false;
+    if (raw > high)
+        return in.Fail("a record out of its range");
+    value = int32_t(raw);
+    return true;
+}
+
+// The records as the records file would hold them, with one form each.
+bool ReadRecords(Reader& in, RecordsRecord& records) {
+    if (!ReadBounded(in, LevelCount, records.highestLevel) ||
+        !ReadBounded(in, INT32_MAX, records.gamesPlayed) ||
+        !ReadBounded(in, INT32_MAX, records.gamesWon))
+        return false;
+    if (records.gamesWon > records.gamesPlayed)
+        return in.Fail("more games won than played");
+    for (int32_t level = 0; level < LevelCount; ++level) {
+        LevelRecordEntry& entry = records.levels[level];
+        if (!ReadBounded(in, INT32_MAX, entry.bestTicks) ||
+            !ReadBounded(in, MaxRecordedTanksLost, entry.fewestLost))
+            return false;
+        if (entry.bestTicks == 0 ? entry.fewestLost != 0 : level + 1 > records.highestLevel)
+            return in.Fail("a level's record that cannot be");
+    }
+    return true;
+}
+
+bool ReadRecordsOption(Reader& in, ReplayRecord& replay) {
+    if (!in.Byte(replay.recordsKind))
+        return false;
+    if (replay.recordsKind == ReplayRecordsKept)
+        return ReadRecords(in, replay.records);
+    if (replay.recordsKind != ReplayRecordsRefused)
+        return replay.recordsKind == ReplayNoRecords || in.Fail("an unknown kind of records");
+    uint32_t length = 0;
+    if (!in.Varint(length))
+        return false;
+    if (length > MaxRecordsRefusalBytes || in.bytes.size() - in.at < length)
+        return in.Fail("the records' refusal does not fit");
+    replay.recordsRefusal = in.bytes.substr(in.at, length);
+    in.at += length;
+    return true;
+}
+
+// The shown options of a version 2 file: every key this version knows, in
+// increasing order (so that one run has one file).
+bool ReadShownOptions(Reader& in, ReplayRecord& replay) {
+    uint32_t count = 0;
+    if (!in.Varint(count))
+        return false;
+    if (count != 3)
+        return in.Fail("not every shown option is given");
+    uint32_t previous = 0;
+    for (uint32_t k = 0; k < count; ++k) {
+        uint32_t key = 0;
+        if (!in.Varint(key))
+            return false;
+        if (key <= previous)
+            return in.Fail("shown options out of order");
+        previous = key;
+        if (key == ReplayLanguageOption) {
+            if (!in.Byte(replay.language))
+                return false;
+            if (replay.language > 1)
+                return in.Fail("an unknown language");
+        } else if (key == ReplayRecordsOption) {
+            if (!ReadRecordsOption(in, replay))
+                return false;
+        } else if (key == ReplayIntroOption) {
+            if (!in.Byte(replay.intro))
+                return false;
+            if (replay.intro > 2)
+                return in.Fail("an unknown kind of start");
+        } else {
+            return in.Fail("an unknown shown option");
+        }
+    }
+    return true;
+}
+
+// The map file's data, by its kind.
+bool ReadMapFile(Reader& in, ReplayRecord& replay) {
+    if (replay.mapFileKind == LevelSetMapFile) {
+        replay.mapLevels.resize(LevelSetSize);
+        for (int32_t& value : replay.mapLevels)
+            if (!in.Signed(value))
+                return false;
+    }
+    if (replay.mapFileKind == RawMapFile) {
+        uint32_t length = 0;
+        if (!in.Varint(length))
+            return false;
+        if (length > MaxRawMapBytes || in.bytes.size() - in.at < length)
+            return in.Fail("the stored map file does not fit");
+        replay.mapBytes = in.bytes.substr(in.at, length);
+        in.at += length;
+    }
+    return true;
+}
 
 std::string OpName(uint8_t op) {
     return "event " + std::to_string(op);
@@ -307,6 +437,8 @@ std::string EncodeReplay(const ReplayRecord& replay) {
         PutVarint(out, uint32_t(replay.mapBytes.size()));
         out += replay.mapBytes;
     }
+    if (replay.formatVersion >= 2)
+        PutShownOptions(out, replay);
     int32_t mouseX = 0;
     int32_t mouseY = 0;
     for (const ReplayEvent& event : replay.events) {
@@ -362,9 +494,11 @@ ReplayReadResult DecodeReplay(const std::string& bytes, ReplayRecord& replay, st
         error = "not a replay file: " + in.fault;
         return ReplayNotAReplay;
     }
-    if (replay.formatVersion != ReplayFormatVersion) {
+    if (replay.formatVersion < OldestReplayFormatVersion ||
+        replay.formatVersion > ReplayFormatVersion) {
         error = "a replay of format version " + std::to_string(replay.formatVersion) +
-                "; this program reads version " + std::to_string(ReplayFormatVersion);
+                "; this program reads versions " + std::to_string(OldestReplayFormatVersion) +
+                " to " + std::to_string(ReplayFormatVersion);
         return ReplayWrongVersion;
     }
     bool ok = true;
@@ -385,21 +519,9 @@ ReplayReadResult DecodeReplay(const std::string& bytes, ReplayRecord& replay, st
          in.Byte(replay.mapFileKind);
     if (ok && replay.mapFileKind > RawMapFile)
         ok = in.Fail("an unknown kind of map file");
-    if (ok && replay.mapFileKind == LevelSetMapFile) {
-        replay.mapLevels.resize(LevelSetSize);
-        for (int32_t& value : replay.mapLevels)
-            if (!(ok = in.Signed(value)))
-                break;
-    }
-    if (ok && replay.mapFileKind == RawMapFile) {
-        ok = in.Varint(length);
-        if (ok && (length > MaxRawMapBytes || in.bytes.size() - in.at < length))
-            ok = in.Fail("the stored map file does not fit");
-        if (ok) {
-            replay.mapBytes = bytes.substr(in.at, length);
-            in.at += length;
-        }
-    }
+    ok = ok && ReadMapFile(in, replay);
+    if (ok && replay.formatVersion >= 2)
+        ok = ReadShownOptions(in, replay);
     ok = ok && ReadEvents(in, replay);
     if (!ok) {
         error = "a damaged replay: " + in.fault;

@@ -10,7 +10,11 @@
 #include <string>
 #include <vector>
 
-inline constexpr uint32_t ReplayFormatVersion = 1;
+#include "options/records_file.h"
+
+// The version written; version 1 (without the shown options) is read too.
+inline constexpr uint32_t ReplayFormatVersion = 2;
+inline constexpr uint32_t OldestReplayFormatVersion = 1;
 // A checksum of the game's state follows every this many ticks.
 inline constexpr uint32_t ReplayCheckInterval = 100;
 
@@ -40,6 +44,21 @@ enum ReplayMapFileValue : uint8_t {
     RawMapFile = 3,       // any other bytes, kept as they were
 };
 
+// The shown options of a version 2 file, each a key, then its value.
+enum ReplayOptionKey : uint8_t {
+    ReplayLanguageOption = 1,  // u8: 0 Simplified Chinese, 1 English
+    ReplayRecordsOption = 2,   // u8 kind, then its data (ReplayRecordsKind)
+    ReplayIntroOption = 3,     // u8: 0 the game's boxes, 1 short with no sound, 2 short with sound
+};
+
+// Whether the run kept the player's records, which the records key (R)
+// shows and the fresh game it offers starts from.
+enum ReplayRecordsKind : uint8_t {
+    ReplayNoRecords = 0,       // none kept: R does nothing
+    ReplayRecordsKept = 1,     // kept, starting from the records stored
+    ReplayRecordsRefused = 2,  // the records file was refused, for the reason stored
+};
+
 struct ReplayEvent {
     uint8_t op = ReplayEnd;
     uint32_t count = 0;
@@ -59,6 +78,13 @@ struct ReplayRecord {
     uint8_t mapFileKind = NoMapFile;
     std::vector<int32_t> mapLevels;  // LevelSetMapFile
     std::string mapBytes;            // RawMapFile
+    // What the run showed besides the game's state (version 2 on): the
+    // language of its boxes and the records R showed.
+    uint8_t language = 0;
+    uint8_t recordsKind = ReplayNoRecords;
+    RecordsRecord records;       // ReplayRecordsKept: as they were at the start
+    std::string recordsRefusal;  // ReplayRecordsRefused
+    uint8_t intro = 0;
     std::vector<ReplayEvent> events;
     // Timer ticks in the whole run and the checksum of the state at its end.
     uint32_t totalTicks = 0;

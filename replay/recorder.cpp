@@ -14,6 +14,7 @@
 #include "replay/checksum.h"
 #include "replay/file.h"
 #include "state/program_state.h"
+#include "texts/texts.h"
 
 #ifndef MORVASK_VERSION
 #define MORVASK_VERSION "1.0.0"
@@ -93,8 +94,19 @@ void BeginRecording(uint32_t seed) {
     Replay.seed = seed;
     Replay.builtInLevelsHash = LevelSetHash(BuiltInLevels());
     NoteMapFile();
+    Replay.language = uint8_t(CurrentLanguage);
     KeysInForce.reset();
     Recording = true;
+}
+
+void NoteRecordedIntro(uint8_t intro) {
+    Replay.intro = intro;
+}
+
+void NoteRecordedRecords(uint8_t kind, const RecordsRecord& records, const std::string& refusal) {
+    Replay.recordsKind = kind;
+    Replay.records = records;
+    Replay.recordsRefusal = refusal.substr(0, 4096);
 }
 
 void RecordMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {

@@ -7,9 +7,18 @@
 #include <cstdint>
 #include <string>
 
+#include "options/records_file.h"
+
 // Starts a recording of a run the generator of which gets `seed`: notes the
 // built-in levels and what the map file holds now. Call before StartUp.
 void BeginRecording(uint32_t seed);
+
+// The records the run keeps, as the records key will show them (the
+// recording takes the language of the boxes itself).
+void NoteRecordedRecords(uint8_t kind, const RecordsRecord& records, const std::string& refusal);
+// How the start-up opened: 0 with the game's boxes, 1 short with no sound, 2
+// short with sound.
+void NoteRecordedIntro(uint8_t intro);
 
 // An outside message about to be delivered: a tick of the battle timer, a key
 // press, a mouse move, a size, activate or close message. Messages the game's

@@ -17,7 +17,7 @@ bool IsReplayFile(const std::string& bytes) {
 // The levels of a map file's text: a whole set or a single level, no less.
 bool LevelsOfMapText(const std::string& text, SharedContent& content, std::string& error) {
     std::vector<int32_t> cells(LevelSetSize, 0);
-    const size_t count = ReadLevelSetText(text, cells);
+    const size_t count = ReadLevelValues(text, cells);
     if (count != size_t(LevelSetSize) && count != size_t(LevelCellCount)) {
         error = "holds " + std::to_string(count) + " values in the map file's format, " +
                 "neither a level (165) nor a level set (5775)";

@@ -28,6 +28,7 @@ package_present() {
     locales) command -v localedef >/dev/null 2>&1 ;;
     xvfb) command -v Xvfb >/dev/null 2>&1 ;;
     xdotool) command -v xdotool >/dev/null 2>&1 ;;
+    xclip) command -v xclip >/dev/null 2>&1 ;;
     x11-utils) command -v xwininfo >/dev/null 2>&1 ;;
     imagemagick) command -v convert >/dev/null 2>&1 && command -v import >/dev/null 2>&1 ;;
     desktop-file-utils) command -v desktop-file-validate >/dev/null 2>&1 ;;
@@ -130,7 +131,7 @@ PLAY_PACKAGES=(build-essential cmake pkg-config libsdl2-dev libpng-dev libx11-de
 # menu entry, the package tools, strace for the save's order of calls, and
 # clang with its libFuzzer for the map reader's fuzz target.
 BUILD_PACKAGES=("${PLAY_PACKAGES[@]}" libgtest-dev libgmock-dev libbenchmark-dev)
-TEST_PACKAGES=(xvfb openbox xdotool wmctrl x11-utils imagemagick desktop-file-utils
+TEST_PACKAGES=(xvfb openbox xdotool xclip wmctrl x11-utils imagemagick desktop-file-utils
                appstream dpkg-dev file procps strace lintian clang libclang-rt-14-dev)
 # The Windows program: the cross compiler, and Wine to run it.
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine wine64 fonts-wine nsis

@@ -6,6 +6,14 @@
 
 #include "platform/platform.h"
 
+// How start-up opens: the game's own boxes (about, help, the sound
+// question), or with `shortIntro` none of them and `sound` as the answer.
+struct IntroChoice {
+    bool shortIntro = false;
+    bool sound = false;
+};
+extern IntroChoice Intro;
+
 // The whole program: start-up, then the message loop; returns the exit code
 // of the quit message. Backends call it from their process entry.
 int MorvaskMain(int showCommand);

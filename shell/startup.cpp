@@ -13,6 +13,8 @@
 #include "state/random.h"
 #include "texts/texts.h"
 
+IntroChoice Intro;
+
 void StartUp(int showCommand) {
     platform::RegisterClass("Drellwin", platform::CS_HREDRAW | platform::CS_VREDRAW, IconResource,
                             MainWindowProcedure);
@@ -31,10 +33,14 @@ void StartUp(int showCommand) {
     SeedRandom(platform::CalendarTimeSeconds());
     RestoreBuiltInLevels();
 
-    platform::MessageBox(MainWindow, Text(AboutText), Text(AboutCaption), platform::MB_OK);
-    platform::MessageBox(MainWindow, CurrentHelpText(), Text(HelpCaption), platform::MB_OK);
-    SoundEnabled = platform::MessageBox(MainWindow, Text(SoundQuestion), Text(SettingsCaption),
-                                        platform::MB_YESNO) == platform::IDYES;
+    if (Intro.shortIntro) {
+        SoundEnabled = Intro.sound;
+    } else {
+        platform::MessageBox(MainWindow, Text(AboutText), Text(AboutCaption), platform::MB_OK);
+        platform::MessageBox(MainWindow, CurrentHelpText(), Text(HelpCaption), platform::MB_OK);
+        SoundEnabled = platform::MessageBox(MainWindow, Text(SoundQuestion), Text(SettingsCaption),
+                                            platform::MB_YESNO) == platform::IDYES;
+    }
     StartNewGame();
 }
 

@@ -1,5 +1,8 @@
 // The window procedure: the one place where the window's messages become the
 // game's actions. Ticks run the current mode; keys give the shell's commands.
+#include <algorithm>
+#include <vector>
+
 #include "battle/frame_step.h"
 #include "battle/level_start.h"
 #include "editor/commands.h"
@@ -7,13 +10,20 @@
 #include "levels/builtin_levels.h"
 #include "levels/level_grid.h"
 #include "levels/map_file.h"
+#include "options/key_bindings.h"
 #include "shell/help_text.h"
 #include "shell/main_window.h"
+#include "shell/records.h"
 #include "state/battle_state.h"
 #include "state/program_state.h"
+#include "texts/extra_texts.h"
 #include "texts/texts.h"
 
 namespace {
+
+// The level set as the editor last loaded or saved it (or found it on
+// entering): leaving the editor with anything else would lose edits.
+std::vector<int32_t> LevelsAsSaved;
 
 void Tell(const char* text) {
     platform::MessageBox(MainWindow, text, "", platform::MB_OK);
@@ -21,6 +31,23 @@ void Tell(const char* text) {
 
 bool Ask(const char* question) {
     return platform::MessageBox(MainWindow, question, "", platform::MB_YESNO) == platform::IDYES;
+}
+
+// Leaving the editor with edits not saved asks, as closing the window does,
+// whether to save them first; false (stay in the editor) when the save failed.
+bool EditsKeptOrLetGo() {
+    if (LevelSet == LevelsAsSaved || !Ask(Text(AskSaveMap)))
+        return true;
+    return SaveCustomMap();
+}
+
+// The letters of the commands around the game (R, K) give way to a play
+// action the player put on them.
+bool KeyGivenToPlay(int key) {
+    for (const std::vector<int>& keys : PlayerKeys.keys)
+        if (std::find(keys.begin(), keys.end(), key) != keys.end())
+            return true;
+    return false;
 }
 
 void ModeTick() {
@@ -58,6 +85,42 @@ void ModeTick() {
     }
 }
 
+// F1: from play into the editor on the map file's levels, or back to play
+// on the built-in ones.
+void SwitchModeCommand() {
+    if (GameMode == Playing) {
+        if (Ask(Text(AskEditorMode))) {
+            GameMode = Editing;
+            BattleState.LevelIndex = 0;
+            LoadCustomMap();
+            LevelsAsSaved = LevelSet;
+            StartLevel();
+        }
+    } else if (GameMode == Editing) {
+        // The edits, saved or let go, and a loaded map give way to the
+        // built-in levels.
+        if (Ask(Text(AskPlayMode)) && EditsKeptOrLetGo()) {
+            RestoreBuiltInLevels();
+            StartNewGame();
+        }
+    }
+}
+
+// F2: the map file, for a new game or into the editor.
+void LoadMapCommand() {
+    if ((GameMode != Playing && GameMode != Editing) || !Ask(Text(AskLoadMap)))
+        return;
+    const bool loaded = LoadCustomMap();
+    if (GameMode == Playing) {
+        StartNewGame();
+        return;
+    }
+    if (loaded)
+        LevelsAsSaved = LevelSet;
+    BattleState.LevelIndex = 0;
+    StartLevel();
+}
+
 void KeyCommand(int key) {
     BattleStateRecord& battle = BattleState;
     switch (key) {
@@ -80,36 +143,24 @@ void KeyCommand(int key) {
             if (GameMode == Playing)
                 GameMode = PauseRequested;
             break;
+        case 'R':
+            if (!KeyGivenToPlay('R'))
+                ShowRecordsBox();
+            break;
+        case 'K':
+            if ((GameMode == Playing || GameMode == Editing) && !KeyGivenToPlay('K'))
+                platform::MessageBox(MainWindow, ExtraText(MoreKeysText),
+                                     ExtraText(MoreKeysCaption), platform::MB_OK);
+            break;
         case platform::VK_F1:
-            if (GameMode == Playing) {
-                if (Ask(Text(AskEditorMode))) {
-                    GameMode = Editing;
-                    battle.LevelIndex = 0;
-                    LoadCustomMap();
-                    StartLevel();
-                }
-            } else if (GameMode == Editing) {
-                // Unsaved edits and a loaded map give way to the built-in levels.
-                if (Ask(Text(AskPlayMode))) {
-                    RestoreBuiltInLevels();
-                    StartNewGame();
-                }
-            }
+            SwitchModeCommand();
             break;
         case platform::VK_F2:
-            if ((GameMode == Playing || GameMode == Editing) && Ask(Text(AskLoadMap))) {
-                LoadCustomMap();
-                if (GameMode == Playing) {
-                    StartNewGame();
-                } else {
-                    battle.LevelIndex = 0;
-                    StartLevel();
-                }
-            }
+            LoadMapCommand();
             break;
         case platform::VK_F3:
-            if (GameMode == Editing && Ask(Text(AskSaveMap)))
-                SaveCustomMap();
+            if (GameMode == Editing && Ask(Text(AskSaveMap)) && SaveCustomMap())
+                LevelsAsSaved = LevelSet;
             break;
         default:
             break;
@@ -127,14 +178,17 @@ intptr_t MainWindowProcedure(platform::Window window, uint32_t message, uintptr_
             // while another is still under way is dropped, never nested.
             if (wParam == BattleTimer && !TickUnderWay) {
                 TickUnderWay = true;
+                WatchRecordsBeforeTick();
                 EditorCommandTick();
                 ModeTick();
+                WatchRecords();
                 TickUnderWay = false;
             }
             break;
         case platform::WM_KEYDOWN:
             if (!EditorCommandKey(int(wParam)))
                 KeyCommand(int(wParam));
+            WatchRecords();
             break;
         case platform::WM_MOUSEMOVE:
             MouseX = int32_t(lParam & 0xFFFF);

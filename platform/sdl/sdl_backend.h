@@ -72,6 +72,13 @@ void ShowNotice(const char* textUtf8, const char* captionUtf8);
 // Text dropped on the window as soon as the game's message loop runs (what
 // morvask --open names): the game takes it as any drop.
 void DropAfterStart(const std::string& text);
+// From now on SIGINT and SIGTERM end the run cleanly instead of killing the
+// process: the message loop (or the replay's) returns 128 + the signal's
+// number before its next message, and a box open then closes with the answer
+// of its close button, so the program can write its replay and settings.
+void StopOnSignals();
+// The signal that is ending the run; 0 when none is.
+int StopSignal();
 
 // Ends SDL before the process exits: closes the audio device and the display.
 void StopAll();

@@ -182,6 +182,9 @@ DialogStep DialogEvent(const SDL_Event& event, sdl::OpenDialog& open) {
 int RunDialog(sdl::OpenDialog& open) {
     bool stale = true;
     while (true) {
+        // A signal ending the run closes the box as its close button would.
+        if (sdl::StopSignal() != 0)
+            return dialog::AnswerOfClose(open.box);
         if (stale) {
             sdl::PresentFrame(nullptr);
             stale = false;

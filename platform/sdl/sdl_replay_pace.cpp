@@ -64,7 +64,7 @@ int RunReplayLoop() {
     int64_t start = software::MonotonicNanoseconds();
     int64_t played = 0;
     bool going = true;
-    while (going && !Desktop.replayStopped) {
+    while (going && !Desktop.replayStopped && sdl::StopSignal() == 0) {
         if (Desktop.replayPaused) {
             sdl::ShowWaitingFrame();
             SDL_Event event;

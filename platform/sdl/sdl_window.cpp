@@ -2,8 +2,10 @@
 // loop and window timers.
 #include <SDL.h>
 #include <png.h>
+#include <signal.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -211,9 +213,31 @@ bool WaitForEventOrTimer(SDL_Event& event) {
 
 }  // namespace
 
+namespace {
+
+volatile std::sig_atomic_t StopSignalNumber = 0;
+
+void NoteStopSignal(int signalNumber) {
+    StopSignalNumber = signalNumber;
+}
+
+}  // namespace
+
 namespace sdl {
 
 DesktopState Desktop;
+
+void StopOnSignals() {
+    struct sigaction action {};
+    action.sa_handler = NoteStopSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+int StopSignal() {
+    return int(StopSignalNumber);
+}
 
 bool WindowLive() {
     return Desktop.windowCreated && !Desktop.window.destroyed && Desktop.window.sdlWindow;
@@ -348,6 +372,11 @@ int RunMessageLoop() {
         return RunReplayLoop();
     sdl::DropPendingText();
     while (!Desktop.quitPosted) {
+        if (sdl::StopSignal() != 0) {
+            // Between two messages: what the run did so far is whole.
+            PostQuitMessage(128 + sdl::StopSignal());
+            break;
+        }
         if (Desktop.closeRequested) {
             // The close asked for while a box was open.
             Desktop.closeRequested = false;

@@ -22,6 +22,7 @@ constexpr uint32_t ButtonPressed = 0x2C3725;
 constexpr uint32_t ButtonEdge = 0x8C9A70;
 constexpr uint32_t FocusRing = 0xF0C24E;
 constexpr uint32_t WarningFill = 0xE6B33A;
+constexpr const char* GameName = "Morvask";
 
 struct Canvas {
     uint32_t* pixels;
@@ -146,8 +147,10 @@ void Draw(const Box& box, const Layout& layout, uint32_t* pixels, int width, int
     const int captionBaseline = layout.captionBar.y +
                                 (layout.captionBar.height - border - pixelsOfText) / 2 +
                                 pixelsOfText * 7 / 8;
-    DrawText(canvas, box.caption, layout.captionBar.x + Scaled(12, scale), captionBaseline,
-             pixelsOfText, CaptionText);
+    // Most of the game's boxes have no caption; an empty bar looks broken,
+    // so it carries the game's name instead (the box's own texts stay).
+    DrawText(canvas, box.caption.empty() ? std::string(GameName) : box.caption,
+             layout.captionBar.x + Scaled(12, scale), captionBaseline, pixelsOfText, CaptionText);
 
     if (box.warning)
         DrawWarningIcon(canvas, layout.icon);

@@ -1,10 +1,14 @@
 // The process entry of the desktop program: reads the command line, makes
 // sure there is a display to show the game on, then runs the game.
 #include <SDL.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <string>
+#include <system_error>
 
 #include "editor/share_keys.h"
 #include "options/command_line.h"
@@ -20,6 +24,7 @@
 #include "replay/run_share.h"
 #include "replay/share.h"
 #include "shell/main_window.h"
+#include "shell/records.h"
 #include "state/program_state.h"
 #include "texts/texts.h"
 
@@ -82,6 +87,40 @@ int PrintShareCode(const std::string& path) {
     }
     std::printf("%s\n%s\n", code.c_str(), ShareLink(settings.shareUrl, kind, code).c_str());
     return std::fflush(stdout) == 0 ? 0 : 1;
+}
+
+// Whether a replay can be written at `path` when the game ends, as
+// platform::ReplaceFileWhole writes it: a new file in its folder, moved over
+// the old one. The reason when not, so that the player learns it before
+// playing rather than after the whole game.
+bool ReplayPathWritable(const std::string& path, std::string& why) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::path target(path);
+    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    const fs::file_status folderStatus = fs::status(folder, error);
+    if (!fs::is_directory(folderStatus)) {
+        why = "the folder " + folder.string() + " does not exist";
+        return false;
+    }
+    const fs::perms anyWrite =
+        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    if ((folderStatus.permissions() & anyWrite) == fs::perms::none ||
+        access(folder.c_str(), W_OK | X_OK) != 0) {
+        why = "the folder " + folder.string() + " cannot be written";
+        return false;
+    }
+    const fs::file_status fileStatus = fs::status(target, error);
+    if (fs::exists(fileStatus) && !fs::is_regular_file(fileStatus)) {
+        why = "it is not a file";
+        return false;
+    }
+    if (fs::exists(fileStatus) && ((fileStatus.permissions() & anyWrite) == fs::perms::none ||
+                                   access(path.c_str(), W_OK) != 0)) {
+        why = "the file cannot be written";
+        return false;
+    }
+    return true;
 }
 
 // ---- Playing a replay in the window ----------------------------------------
@@ -169,6 +208,7 @@ void ApplySettings(const CommandLine& line) {
     sdl::SetVolume(PlayerSettings.volume);
     sdl::SetVolumeObserver(RememberVolume);
     sdl::SetPadDeadZone(PlayerSettings.padDeadzone);
+    Intro = {.shortIntro = PlayerSettings.shortIntro, .sound = PlayerSettings.volume > 0};
     sdl::StartPads();
     ShareBaseUrl = PlayerSettings.shareUrl;
     ShareAuthor = PlayerSettings.shareAuthor;
@@ -179,6 +219,11 @@ void StartRecording() {
     // start-up seeds the generator with.
     platform::FixCalendarTime(platform::CalendarTimeSeconds());
     BeginRecording(platform::CalendarTimeSeconds());
+    NoteRecordedRecords(RecordsRefused() ? ReplayRecordsRefused
+                        : RecordsKept()  ? ReplayRecordsKept
+                                         : ReplayNoRecords,
+                        RecordsAtStart(), RecordsRefusal());
+    NoteRecordedIntro(Intro.shortIntro ? (Intro.sound ? 2 : 1) : 0);
     sdl::SetInputRecorder({.arriving = WatchedMessage,
                            .done = DesktopMessageDone,
                            .boxAnswered = RecordBoxAnswer,
@@ -195,6 +240,18 @@ bool StartPlayback(const CommandLine& line, const ReplayRecord& replay) {
         return false;
     }
     platform::FixCalendarTime(replay.seed);
+    // What the run showed: its boxes' language (a version 1 file does not
+    // say, and the viewer's is used), its start and the records R showed, in
+    // memory.
+    Intro = {.shortIntro = replay.intro != 0, .sound = replay.intro == 2};
+    if (replay.formatVersion >= 2) {
+        CurrentLanguage = replay.language == 1 ? English : Chinese;
+        platform::SetBoxButtonTexts(Text(OkButton), Text(YesButton), Text(NoButton));
+        if (replay.recordsKind == ReplayRecordsKept)
+            KeepRecordsInMemory(replay.records);
+        else if (replay.recordsKind == ReplayRecordsRefused)
+            KeepRecordsRefused(replay.recordsRefusal);
+    }
     BeginPlayback(replay,
                   PlaybackHooks{.setKeys = sdl::SetReplayedKeys, .deliver = DeliverRecorded});
     sdl::SetReplayDriver({.playTick = PlayTick,
@@ -216,6 +273,41 @@ int FinishRecordedRun(const std::string& path, int exitCode) {
     return exitCode;
 }
 
+// What --open names is read before anything shows: a replay is played as
+// --play plays a file, levels are dropped on the window once it is up. False,
+// with the reason told, when it cannot be opened.
+bool TakeOpenedText(CommandLine& line, SharedContent& opened) {
+    if (line.openText.empty())
+        return true;
+    std::string error;
+    if (!OpenShareText(line.openText, opened, error)) {
+        std::fprintf(stderr, "morvask: %s: %s\n", ShortName(line.openText).c_str(), error.c_str());
+        return false;
+    }
+    if (opened.kind == ShareReplayKind)
+        line.playPath = line.openText;
+    return true;
+}
+
+// A replay that could not be written at the end is refused before the game
+// is played; true when there is none to write or it can be written.
+bool RecordPathUsable(const std::string& path) {
+    std::string why;
+    if (path.empty() || ReplayPathWritable(path, why))
+        return true;
+    std::fprintf(stderr, "morvask: --record %s: %s\n", path.c_str(), why.c_str());
+    return false;
+}
+
+// The settings file's problems, told on standard error already, once in the
+// window too (a game started from a menu has no terminal); a box of the
+// program's own, which the game and a replay never see.
+void ShowSettingsProblems() {
+    const std::string notice = SettingsProblemsNotice();
+    if (!notice.empty())
+        sdl::ShowNotice(notice.c_str(), Text(SettingsCaption));
+}
+
 }  // namespace
 
 int main(int argumentCount, char** arguments) {
@@ -230,20 +322,14 @@ int main(int argumentCount, char** arguments) {
     }
     if (!line.sharePath.empty())
         return PrintShareCode(line.sharePath);
-    // What --open names is read before anything shows: a replay is played as
-    // --play plays a file, levels are dropped on the window once it is up.
     SharedContent opened;
-    if (!line.openText.empty()) {
-        std::string error;
-        if (!OpenShareText(line.openText, opened, error)) {
-            std::fprintf(stderr, "morvask: %s: %s\n", ShortName(line.openText).c_str(),
-                         error.c_str());
-            return 2;
-        }
-        if (opened.kind == ShareReplayKind)
-            line.playPath = line.openText;
-    }
+    if (!TakeOpenedText(line, opened))
+        return 2;
     const bool shared = opened.kind == ShareReplayKind && !line.openText.empty();
+    if (!RecordPathUsable(line.recordPath))
+        return 2;
+    // Ctrl+C and a polite kill end the game cleanly: the replay is written.
+    sdl::StopOnSignals();
     // A replay that cannot be played as recorded is refused before anything
     // shows.
     ReplayRecord replay;
@@ -254,6 +340,9 @@ int main(int argumentCount, char** arguments) {
     if (!OpenDisplay())
         return 1;
     ApplySettings(line);
+    // A replay played back never touches the player's records.
+    if (!playing && !PlayerSettingsPath.empty())
+        KeepRecordsIn(RecordsPathBeside(PlayerSettingsPath));
     // Every session is recorded in memory, so that a finished game can be
     // shared (Ctrl+Shift+C after its box); --record also writes it out.
     if (!playing)
@@ -267,7 +356,10 @@ int main(int argumentCount, char** arguments) {
         sdl::DropAfterStart(opened.kind == ShareSetKind
                                 ? SetShareCode(opened.cells, opened.title, opened.author)
                                 : LevelShareCode(opened.cells));
-    int exitCode = MorvaskMain(platform::SW_SHOWNORMAL);
+    StartUp(platform::SW_SHOWNORMAL);
+    if (!playing)
+        ShowSettingsProblems();
+    int exitCode = platform::RunMessageLoop();
     if (playing) {
         exitCode = ReportPlayback(ShortName(line.playPath));
         LeaveReplayDirectory();

@@ -23,6 +23,7 @@
 #include "replay/recorder.h"
 #include "shell/main_window.h"
 #include "shell/open_levels.h"
+#include "shell/records.h"
 #include "texts/texts.h"
 
 namespace {
@@ -440,18 +441,44 @@ bool RunScript(std::istream& in) {
     return true;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+// The options that come before --record or --verify, in their order; false,
+// with the reason on standard error, for a value they do not take.
+bool TakeLeadingOptions(int& argc, char**& argv) {
     // `--lang en` first shows every box in English; the default is the game's own.
     if (argc >= 3 && std::string(argv[1]) == "--lang") {
         if (!LanguageFromName(argv[2], CurrentLanguage)) {
             std::fprintf(stderr, "morvask-sim: --lang takes zh or en, not %s\n", argv[2]);
-            return 2;
+            return false;
         }
         argv += 2;
         argc -= 2;
     }
+    // `--records FILE` keeps the player's records in FILE, as the desktop
+    // program keeps them beside its settings; without it none are kept.
+    if (argc >= 3 && std::string(argv[1]) == "--records") {
+        KeepRecordsIn(argv[2]);
+        argv += 2;
+        argc -= 2;
+    }
+    // `--intro short` starts as the setting intro = short does with the sound
+    // on: no about and help boxes, no sound question.
+    if (argc >= 3 && std::string(argv[1]) == "--intro") {
+        if (std::string(argv[2]) != "short" && std::string(argv[2]) != "full") {
+            std::fprintf(stderr, "morvask-sim: --intro takes full or short, not %s\n", argv[2]);
+            return false;
+        }
+        Intro = {.shortIntro = std::string(argv[2]) == "short", .sound = true};
+        argv += 2;
+        argc -= 2;
+    }
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (!TakeLeadingOptions(argc, argv))
+        return 2;
     if (argc >= 2 && std::string(argv[1]) == "--verify") {
         if (argc != 3) {
             std::fprintf(stderr, "usage: morvask-sim --verify REPLAY|CODE|LINK\n");
@@ -472,7 +499,9 @@ int main(int argc, char** argv) {
     }
     if (argc > 2) {
         std::fprintf(stderr,
-                     "usage: morvask-sim [--lang zh|en] [--record REPLAY] [SCRIPT]\n"
+                     "usage: morvask-sim [--lang zh|en] [--records FILE] [--intro full|short] "
+                     "[--record REPLAY] "
+                     "[SCRIPT]\n"
                      "       morvask-sim --verify REPLAY|CODE|LINK\n");
         return 2;
     }

@@ -12,7 +12,9 @@
 #include "replay/recorder.h"
 #include "replay/share.h"
 #include "shell/main_window.h"
+#include "shell/records.h"
 #include "state/program_state.h"
+#include "texts/texts.h"
 
 namespace {
 
@@ -32,6 +34,21 @@ bool DeliverMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
     }
     headless::Deliver(message, wParam, lParam);
     return true;
+}
+
+// A version 2 replay shows its boxes in its own language and keeps the
+// records it began with, in memory only.
+void TakeShownOptions(const ReplayRecord& replay) {
+    Intro = {.shortIntro = replay.intro != 0, .sound = replay.intro == 2};
+    if (replay.formatVersion < 2)
+        return;
+    CurrentLanguage = replay.language == 1 ? English : Chinese;
+    if (replay.recordsKind == ReplayRecordsKept)
+        KeepRecordsInMemory(replay.records);
+    else if (replay.recordsKind == ReplayRecordsRefused)
+        KeepRecordsRefused(replay.recordsRefusal);
+    else
+        ResetRecords();
 }
 
 int Refuse(const std::string& path, const std::string& why) {
@@ -55,6 +72,7 @@ int VerifyReplay(const std::string& source) {
         return Refuse(path, error);
 
     headless::SetSeed(replay.seed);
+    TakeShownOptions(replay);
     headless::SetBoxAnswerer(
         [](const char*, const char*, uint32_t type) { return PlaybackBoxAnswer(type); });
     headless::SetTextAnswerer(PlaybackTextRead);
@@ -78,6 +96,11 @@ int VerifyReplay(const std::string& source) {
 
 void StartRecordedRun(uint32_t seed) {
     BeginRecording(seed);
+    NoteRecordedRecords(RecordsRefused() ? ReplayRecordsRefused
+                        : RecordsKept()  ? ReplayRecordsKept
+                                         : ReplayNoRecords,
+                        RecordsAtStart(), RecordsRefusal());
+    NoteRecordedIntro(Intro.shortIntro ? (Intro.sound ? 2 : 1) : 0);
 }
 
 void SendRecorded(uint32_t message, uintptr_t wParam, intptr_t lParam) {

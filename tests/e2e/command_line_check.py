@@ -57,10 +57,26 @@ for arguments, problem in ((["--bogus"], "unknown option --bogus"),
                            (["--play", "run.mvr", "--speed", "3"], "--speed is 1, 2, 4 or 8"),
                            (["--speed", "2"], "--speed goes with --play")):
     done, _ = run(arguments)
-    check(f"{' '.join(arguments)}: the usage on standard error, exit 2",
-          done.returncode == 2 and not done.stdout and problem in done.stderr
-          and "Usage: morvask" in done.stderr,
+    lines = done.stderr.splitlines()
+    check(f"{' '.join(arguments)}: the problem and a hint of --help on standard error, exit 2",
+          done.returncode == 2 and not done.stdout and len(lines) == 2 and problem in lines[0]
+          and lines[1] == "Try 'morvask --help' for more.",
           f"code {done.returncode}, stdout {done.stdout!r}, stderr {done.stderr!r}")
+
+# A replay that could not be written is refused before any window (here with
+# no display at all, which would otherwise be the complaint).
+readonly = os.path.join(os.environ.get("TMPDIR", "/tmp"), f"morvask-readonly-{os.getpid()}")
+os.makedirs(readonly, exist_ok=True)
+os.chmod(readonly, 0o555)
+for path, why in (("/nonexistent-folder/run.mvr", "does not exist"),
+                  (os.environ.get("TMPDIR", "/tmp"), "not a file"),
+                  (os.path.join(readonly, "run.mvr"), "cannot be written")):
+    done, _ = run(["--record", path])
+    lines = done.stderr.splitlines()
+    check(f"--record {path}: refused at once, exit 2",
+          done.returncode == 2 and len(lines) == 1 and why in lines[0] and "--record" in lines[0],
+          f"code {done.returncode}, stderr {done.stderr!r}")
+os.rmdir(readonly)
 
 # Good options before --help are read, then the help is printed.
 done, _ = run(["--scale", "3", "--scale-mode=fit", "--windowed", "--help"])

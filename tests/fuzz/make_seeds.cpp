@@ -3,7 +3,8 @@
 // short, and each level alone; for the settings reader the file of the first
 // start, with CR LF line ends, and with choices saved into it; for the share
 // code reader the code of every built-in level, of the set (bare and in a
-// link) and of the replays named.
+// link) and of the replays named; for the records reader the records as the
+// game writes them.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "levels/builtin_levels.h"
 #include "levels/level_grid.h"
 #include "levels/map_file.h"
+#include "options/records_file.h"
 #include "options/settings_file.h"
 #include "replay/share.h"
 
@@ -70,18 +72,31 @@ bool WriteShareSeeds(const std::string& dir, int replayCount, char** replays) {
     return ok;
 }
 
+// The records of a fresh player and of one who cleared a few levels.
+bool WriteRecordsSeeds(const std::string& dir) {
+    RecordsRecord some;
+    some.highestLevel = 4;
+    some.gamesPlayed = 7;
+    some.gamesWon = 0;
+    some.levels[0] = {.bestTicks = 4321, .fewestLost = 1};
+    some.levels[2] = {.bestTicks = 9876, .fewestLost = 0};
+    return Write(dir + "/fresh.txt", FormatRecords(RecordsRecord{})) &&
+           Write(dir + "/some.txt", FormatRecords(some));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc < 2) {
         std::fprintf(stderr,
-                     "usage: morvask-fuzz-seeds DIRECTORY [REPLAY...] (with map/, settings/ "
-                     "and share/ in it)\n");
+                     "usage: morvask-fuzz-seeds DIRECTORY [REPLAY...] (with map/, settings/, "
+                     "share/ and records/ in it)\n");
         return 2;
     }
     const std::string dir = argv[1];
     bool ok = WriteMapSeeds(dir + "/map") && WriteSettingsSeeds(dir + "/settings") &&
-              WriteShareSeeds(dir + "/share", argc - 2, argv + 2);
+              WriteShareSeeds(dir + "/share", argc - 2, argv + 2) &&
+              WriteRecordsSeeds(dir + "/records");
     if (!ok)
         std::fprintf(stderr, "morvask-fuzz-seeds: cannot write into %s\n", dir.c_str());
     return ok ? 0 : 1;

@@ -1,7 +1,8 @@
 // libFuzzer target of the map file's reader: any bytes as map.txt's text.
 // The reader must stay inside the level set and agree, cell for cell, with a
-// second reader written here from the file format with other means, and what
-// it read must save as text that reads back to the same cells.
+// second reader written here from the file format with other means, what it
+// read must save as text that reads back to the same cells, and a whole level
+// set is taken only from a text that gives every value of it.
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
@@ -102,6 +103,7 @@ struct Buffers {
     std::vector<int32_t> untouched = Untouched();
     std::string text;
     std::vector<int32_t> levels;
+    std::vector<int32_t> whole;
     std::vector<int32_t> reference;
     std::vector<int32_t> read;
     std::vector<int32_t> again;
@@ -119,8 +121,7 @@ Buffers& Kept() {
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     std::vector<int32_t> levels = Kept().untouched;
     std::vector<int32_t> again(levels.size(), 0);
-    ReadLevelSetText(FormatLevelSet(levels), again);
-    if (again != levels)
+    if (!ReadLevelSetText(FormatLevelSet(levels), again) || again != levels)
         std::abort();
     return 0;
 }
@@ -130,16 +131,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     b.text.assign(reinterpret_cast<const char*>(data), size);
     b.levels = b.untouched;
     b.reference = b.untouched;
-    ReadLevelSetText(b.text, b.levels);
+    const size_t read = ReadLevelValues(b.text, b.levels);
     const size_t count = ReferenceRead(b.text, b.reference);
-    if (b.levels != b.reference)
+    if (read != count || b.levels != b.reference)
+        std::abort();
+    // All or nothing: the whole set changes only when every value was read.
+    b.whole = b.untouched;
+    if (ReadLevelSetText(b.text, b.whole) != (count == b.whole.size()))
+        std::abort();
+    if (b.whole != (count == b.whole.size() ? b.levels : b.untouched))
         std::abort();
     // What was read saves as text that reads back to the same cells; the
     // cells after those keep the values checked at the start.
     b.read.assign(b.levels.begin(), b.levels.begin() + std::ptrdiff_t(count));
     b.again.assign(count, 0);
-    ReadLevelSetText(FormatLevelSet(b.read), b.again);
-    if (b.again != b.read)
+    if (ReadLevelValues(FormatLevelSet(b.read), b.again) != count || b.again != b.read)
         std::abort();
     return 0;
 }

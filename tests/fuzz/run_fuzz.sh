@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Fuzzes every reader of outside input from its seeds, one target after the
-# other: the map file, the replay file, the settings file, morvask-sim's
-# scripts and the share codes. Fails on any finding (a crash, a sanitizer
-# report, a broken property, a leak, a time-out); each target's corpus grows
-# from run to run.
+# other: the map file, the replay file, the settings file, the records file,
+# morvask-sim's scripts and the share codes. Fails on any finding (a crash, a
+# sanitizer report, a broken property, a leak, a time-out); each target's
+# corpus grows from run to run.
 # usage: run_fuzz.sh FUZZ_BUILD_DIR [SECONDS]       the budget in all, shared (default 60)
 #        run_fuzz.sh --each SECONDS FUZZ_BUILD_DIR  that long for every target
 # MORVASK_FUZZ_RUNS=N ends a target after N runs if that comes first;
@@ -16,16 +16,18 @@ if [ "${1:-}" = --each ]; then
     shift 2
 fi
 build="$(realpath "$1")"
-read -r -a targets <<<"${MORVASK_FUZZ_TARGETS:-map replay settings script share}"
+read -r -a targets <<<"${MORVASK_FUZZ_TARGETS:-map replay settings records script share}"
 budget="${2:-60}"
 started=$SECONDS
 
 # Seeds, made afresh: what the game writes, and the tests' own files.
 seeds="$build/fuzz-seeds"
 rm -rf "$seeds"
-mkdir -p "$seeds/map" "$seeds/settings" "$seeds/replay" "$seeds/script" "$seeds/share"
+mkdir -p "$seeds/map" "$seeds/settings" "$seeds/replay" "$seeds/script" "$seeds/share" \
+    "$seeds/records"
 "$build/morvask-fuzz-seeds" "$seeds" "$root"/tests/replays/*.mvr
 cp "$root"/tests/fuzz/seeds/settings/* "$seeds/settings/"
+cp "$root"/tests/fuzz/seeds/records/* "$seeds/records/"
 cp "$root"/tests/replays/*.mvr "$root"/tests/fuzz/seeds/replay/* "$seeds/replay/"
 cp "$root"/tests/scenarios/*.sim "$seeds/script/"
 

@@ -16,7 +16,8 @@ bool SameSettings(const SettingsRecord& a, const SettingsRecord& b) {
         if (a.keys.keys[action] != b.keys.keys[action])
             return false;
     return a.language == b.language && a.fullscreen == b.fullscreen && a.scale == b.scale &&
-           a.scaleMode == b.scaleMode && a.volume == b.volume && a.padDeadzone == b.padDeadzone;
+           a.scaleMode == b.scaleMode && a.volume == b.volume && a.padDeadzone == b.padDeadzone &&
+           a.shortIntro == b.shortIntro;
 }
 
 // Every problem names this file and a line that it has.

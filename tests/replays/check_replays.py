@@ -106,7 +106,7 @@ with tempfile.TemporaryDirectory() as work:
     refused("empty.mvr", b"", "not a replay")
     refused("short.mvr", good[:len(good) // 2], "damaged")
     refused("long.mvr", good + b"\0", "damaged")
-    refused("version.mvr", good[:4] + b"\x02" + good[5:], "version 2")
+    refused("version.mvr", good[:4] + b"\x03" + good[5:], "version 3")
     # Byte 15 starts the hash of the built-in levels (after "MVRP", the version
     # and "1.0.0" with its length, and the seed).
     assert good[5] == 5
@@ -173,6 +173,37 @@ with tempfile.TemporaryDirectory() as work:
     code, line, err = verify(replay)
     check(code == 0, f"a run on a loaded map file verifies without the file: {code} {line} {err}")
     check(len(open(replay, "rb").read()) < 8000, "a map file in the game's format is stored as values")
+
+    # The records R shows travel with the replay, as the language does: a run
+    # with records whose R box offered level 4 and got Yes plays back the same
+    # without the records file, which neither the run's check nor its
+    # playback writes.
+    records = os.path.join(work, "records.txt")
+    seeded = "records = 1\nhighest_level = 4\ngames_played = 1\ngames_won = 0\n"
+    open(records, "w").write(seeded)
+    script = ("seed 8\nanswer ok ok no ok\nstart\nhold Up\ntick 120\nrelease all\n"
+              "answer yes\npress R\ntick 150\nclose\n")
+    r = subprocess.run([sim, "--lang", "en", "--records", records, "--record", replay, "-"],
+                       input=script, capture_output=True, text=True)
+    boxes = [json.loads(l) for l in r.stdout.splitlines() if '"box"' in l]
+    check(r.returncode == 0 and any(b["text"].endswith("Start a fresh game at level 4?")
+                                   and b["answer"] == "yes" for b in boxes),
+          f"a run with records answers R's question: {r.returncode} {r.stderr}")
+    os.remove(records)
+    code, line, err = verify(replay)
+    check(code == 0 and line["tick"] == 270,
+          f"it verifies without the records file: {code} {line} {err}")
+    check(not os.path.exists(records), "verifying writes no records file")
+    data = open(replay, "rb").read()
+    check(data[4] == 2, "the recording is of format version 2")
+
+    # A short start (no about, help or sound boxes) plays back short.
+    script = "seed 8\nanswer ok\nstart\nhold Up Space\ntick 150\nclose\n"
+    r = subprocess.run([sim, "--intro", "short", "--record", replay, "-"], input=script,
+                       capture_output=True, text=True)
+    check(r.returncode == 0, f"a short start records: {r.returncode} {r.stderr}")
+    code, line, err = verify(replay)
+    check(code == 0 and line["tick"] == 150, f"a short start verifies: {code} {line} {err}")
 
 for f in failures:
     print("FAIL:", f)

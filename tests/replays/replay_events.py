@@ -13,10 +13,31 @@ def varint(data, at):
             return value, at
 
 
+def shown_options_end(data, at):
+    """Where the shown options of a version 2 file end (the language, the
+    records: none, kept with their 73 numbers, or refused with a text; the
+    start-up's kind)."""
+    count, at = varint(data, at)
+    for _ in range(count):
+        key, at = varint(data, at)
+        if key in (1, 3):
+            at += 1
+        elif key == 2:
+            records_kind = data[at]
+            at += 1
+            if records_kind == 1:
+                for _ in range(3 + 2 * 35):
+                    _, at = varint(data, at)
+            elif records_kind == 2:
+                length, at = varint(data, at)
+                at += length
+    return at
+
+
 def events(data):
     """(op, offset, tick) of each event of a replay that stores no map file or
     the built-in one."""
-    _, at = varint(data, 4)
+    version, at = varint(data, 4)
     length, at = varint(data, at)
     at += length + 8
     kind = data[at]
@@ -24,6 +45,8 @@ def events(data):
     assert kind in (0, 1), "the replay stores no map file or the built-in one"
     if kind == 1:
         at += 4
+    if version >= 2:
+        at = shown_options_end(data, at)
     tick = 0
     while True:
         op, start = data[at], at

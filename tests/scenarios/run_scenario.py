@@ -11,6 +11,12 @@ A scenario is a morvask-sim script whose comments carry the facts:
     #| ROW             eleven such lines draw a level (. # @ % - ~ S B: empty, brick,
                        stone, grass, ice, water, sand, base); a "map.txt" holding it
                        as all 35 levels is in the working directory when the script runs
+    #mapfile EXPR      the text of "map.txt" instead: a Python expression, in which
+                       `picture` is the text the #| rows would give (a damaged map)
+    #file NAME EXPR    a file NAME in the working directory before the run, its text
+                       the Python expression EXPR
+    #after NAME EXPR   after the run, EXPR must hold, with `text` the text of the
+                       file NAME in the working directory (None when there is none)
 
 At each #expect the runner inserts a `dump`, so an expectation sees the state at
 that very point. Names an expectation can use:
@@ -49,11 +55,15 @@ def wrap(v):
 
 
 SIM_ARGS = []
+MAP_EXPR = None
+FILES = []  # (name, expression) written before the run
+AFTER = []  # (line, name, expression) checked after it
 
 
 def parse(path):
     """Returns the script to run, the expectations, pins and the exit status wanted."""
     lines, expects, finals, pins, exit_wanted, picture = [], [], [], [], 0, []
+    global MAP_EXPR
     dumps = 0
     fence_open = False  # consecutive expectations share one point of the script
     for number, raw in enumerate(open(path, encoding="utf-8").read().splitlines(), 1):
@@ -75,6 +85,14 @@ def parse(path):
             pins.append(text[len("#pin "):].strip())
         elif text.startswith("#exit "):
             exit_wanted = int(text[len("#exit "):])
+        elif text.startswith("#file "):
+            name, expr = text[len("#file "):].strip().split(None, 1)
+            FILES.append((name, expr))
+        elif text.startswith("#after "):
+            name, expr = text[len("#after "):].strip().split(None, 1)
+            AFTER.append((number, name, expr))
+        elif text.startswith("#mapfile "):
+            MAP_EXPR = text[len("#mapfile "):].strip()
         elif text.startswith("#args "):
             SIM_ARGS.extend(text[len("#args "):].split())
         command = text.split("#", 1)[0].split()
@@ -108,9 +126,15 @@ def map_file(picture):
 def run(sim, script, cwd, map_bytes):
     if map_bytes:
         open(os.path.join(cwd, "map.txt"), "wb").write(map_bytes)
+    for name, expr in FILES:
+        open(os.path.join(cwd, name), "w", encoding="utf-8").write(eval(expr, {}))
     r = subprocess.run([sim, *SIM_ARGS, "-"], input="\n".join(script).encode(), capture_output=True,
                        cwd=cwd, timeout=600)
-    return r.returncode, r.stdout.decode("utf-8"), r.stderr.decode("utf-8")
+    after = {}
+    for _, name, _ in AFTER:
+        path = os.path.join(cwd, name)
+        after[name] = open(path, encoding="utf-8").read() if os.path.isfile(path) else None
+    return r.returncode, r.stdout.decode("utf-8"), r.stderr.decode("utf-8"), after
 
 
 def invariants(state):
@@ -143,10 +167,13 @@ def main():
     name = os.path.basename(path)
     script, expects, finals, pins, exit_wanted, picture = parse(path)
     map_bytes = map_file(picture) if picture else None
+    if MAP_EXPR is not None:
+        text = eval(MAP_EXPR, {"picture": map_bytes.decode() if map_bytes else ""})
+        map_bytes = text.encode("latin-1") if isinstance(text, str) else text
     failures = []
 
     with tempfile.TemporaryDirectory(prefix="scenario-") as cwd:
-        code, stdout, stderr = run(sim, script, cwd, map_bytes)
+        code, stdout, stderr, after = run(sim, script, cwd, map_bytes)
     if code != exit_wanted:
         print(f"{name}: morvask-sim exited {code}, expected {exit_wanted}\n{stderr}")
         return 1
@@ -159,7 +186,7 @@ def main():
         if raw.split("#", 1)[0].strip().lower() == "start":
             quiet.append("draw off")
     with tempfile.TemporaryDirectory(prefix="scenario-") as cwd:
-        code2, stdout2, _ = run(sim, quiet, cwd, map_bytes)
+        code2, stdout2, _, _ = run(sim, quiet, cwd, map_bytes)
     if code2 != code or stdout2 != stdout:
         failures.append("the output with drawing off differs from the output with drawing on")
 
@@ -200,6 +227,14 @@ def main():
         if not ok:
             failures.append(f"line {number} (at the end): expected {said}")
 
+    for number, file_name, expr in AFTER:
+        try:
+            ok = eval(expr, {"text": after[file_name]})
+        except Exception as e:  # a broken expectation is a failure, not a crash
+            ok, expr = False, f"{expr}  ({type(e).__name__}: {e})"
+        if not ok:
+            failures.append(f"line {number} (file {file_name} after the run): expected {expr}")
+
     digest = hashlib.sha256(stdout.encode()).hexdigest()
     for pin in pins:
         if pin != digest:
@@ -213,7 +248,7 @@ def main():
     for f in failures:
         print(f"{name}: {f}")
     if not failures:
-        print(f"{name}: {len(expects) + len(finals)} facts hold")
+        print(f"{name}: {len(expects) + len(finals) + len(AFTER)} facts hold")
     return 1 if failures else 0
 
 

@@ -1,17 +1,21 @@
 // How the cells look: round item balls with letters that stand out, ice that
-// keeps its tones small, water that cycles smoothly, ground and walls that
-// tile. Judgement, under the label taste.
+// keeps its tones small and lies even, burning walls that glow without
+// glaring, water that cycles smoothly, ground and walls that tile.
+// Judgement, under the label taste.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
+#include "tests/taste/taste_measures.h"
 #include "tests/unit/asset_files.h"
 
 using namespace asset_files;
+using namespace taste;
 
 namespace {
 
@@ -165,5 +169,52 @@ TEST(CellTaste, GroundAndWallCellsTile) {
                 diff(31, t, 32, t) + diff(t, 31, t, 32) + diff(15, t, 16, t) + diff(t, 47, t, 48);
         }
         EXPECT_LT(seam, inside + 64 * 6) << "cell " << n;
+    }
+}
+
+// Ice is pale but not the brightest thing on the field, and even: its
+// blotches (the lightness of 8 x 8 blocks) spread little, so a large field
+// of it shows no 64-pixel grid.
+TEST(CellTaste, IceIsPaleAndEven) {
+    Bitmap s = LoadSheet("cells.bmp");
+    ASSERT_EQ(s.height, 896);
+    Lab mean = AverageLab(Cell(s, 9));
+    Patch blocks;
+    for (int by = 0; by < 8; ++by)
+        for (int bx = 0; bx < 8; ++bx) {
+            Patch block;
+            for (int v = 8 * by; v < 8 * by + 8; ++v)
+                for (int u = 8 * bx; u < 8 * bx + 8; ++u)
+                    block.pixels.push_back(s.At(CellX(9) + u, CellY(9) + v));
+            uint32_t grey =
+                uint32_t(std::lround(std::clamp(AverageLab(block).L * 2.55, 0.0, 255.0)));
+            blocks.pixels.push_back(grey * 0x010101u);
+        }
+    double spread = LightnessSpread(blocks);
+    std::printf("ice: L* %.1f, blotch spread %.2f\n", mean.L, spread);
+    EXPECT_GE(mean.L, 77.0);
+    EXPECT_LE(mean.L, 83.0);
+    EXPECT_LE(spread, 5.0);
+}
+
+// A burning wall keeps its flicker but glows calmly: about half of the cell
+// opaque, and little of it near white.
+TEST(CellTaste, BurningBricksGlowCalmly) {
+    Bitmap s = LoadSheet("cells.bmp");
+    ASSERT_EQ(s.height, 896);
+    for (int n = 4; n <= 6; ++n) {
+        int opaque = OpaqueCount(s, CellX(n), CellY(n), 64, 64), glaring = 0;
+        for (int v = 0; v < 64; ++v)
+            for (int u = 0; u < 64; ++u)
+                if (Opaque(s, CellX(n), CellY(n), 64, 64, u, v))
+                    glaring += ToLab(s.At(CellX(n) + u, CellY(n) + v)).L >= 90.0;
+        double share = opaque / 4096.0;
+        std::printf("burning %d: %.0f%% opaque, %.1f%% near white, %.1f from the next frame\n", n,
+                    100 * share, 100.0 * glaring / 4096.0,
+                    CellDifference(s, n, n == 6 ? 4 : n + 1));
+        EXPECT_GE(share, 0.44) << n;
+        EXPECT_LE(share, 0.56) << n;
+        EXPECT_LE(glaring, 4096 / 50) << n;
+        EXPECT_GT(CellDifference(s, n, n == 6 ? 4 : n + 1), 4.0) << "the flicker";
     }
 }

@@ -1,19 +1,76 @@
 // How the art looks, beyond what the game needs of it: the explosion's smoke
-// and warm colours, a quiet background, the flash's shape, the shells'
-// colours and icons drawn for their size. Judgement, under the label taste.
+// and warm colours, a dark and quiet background under actors that stand off
+// it, the flash's shape, the shells' colours and cores, a gun that shows its
+// direction, and icons drawn for their size. Judgement, under the label taste.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <png.h>
 
+#include "tests/taste/taste_measures.h"
 #include "tests/unit/asset_files.h"
 
 using namespace asset_files;
+using namespace taste;
+
+namespace {
+
+// An icon picture as 0xAARRGGBB pixels.
+std::vector<uint32_t> LoadIcon(int size) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    std::string path = std::string(MORVASK_ASSET_DIR) + "/icon-" + std::to_string(size) + ".png";
+    EXPECT_TRUE(png_image_begin_read_from_file(&image, path.c_str())) << path;
+    image.format = PNG_FORMAT_RGBA;
+    std::vector<uint8_t> rgba(PNG_IMAGE_SIZE(image));
+    EXPECT_TRUE(png_image_finish_read(&image, nullptr, rgba.data(), 0, nullptr)) << path;
+    EXPECT_EQ(int(image.width), size);
+    std::vector<uint32_t> argb(size_t(size) * size);
+    for (size_t i = 0; i < argb.size() && 4 * i + 3 < rgba.size(); ++i)
+        argb[i] = uint32_t(rgba[4 * i + 3]) << 24 | uint32_t(rgba[4 * i]) << 16 |
+                  uint32_t(rgba[4 * i + 1]) << 8 | rgba[4 * i + 2];
+    return argb;
+}
+
+// The paint of a tank as it reads: the average colour of the middle of the
+// resting tank (its turret and the deck around it), facing up.
+Lab TankPaint(const Bitmap& tanks, int kind) {
+    Sprite s = RestingTank(tanks, kind, 2);
+    Patch p;
+    for (int v = 22; v < 42; ++v)
+        for (int u = 22; u < 42; ++u)
+            if (s.opaque[size_t(v) * 64 + u])
+                p.pixels.push_back(s.colour[size_t(v) * 64 + u]);
+    return AverageLab(p);
+}
+
+// Pixel (u, v) of a tank sprite read as if it faced up, whatever its
+// column: the sheet draws the other directions turned.
+uint32_t UprightPixel(const Bitmap& tanks, int kind, int row, int column, int u, int v,
+                      bool& opaque) {
+    int x = u, y = v;
+    if (column == 0) {
+        x = 63 - u;
+        y = 63 - v;
+    } else if (column == 1) {
+        x = v;
+        y = 63 - u;
+    } else if (column == 3) {
+        x = 63 - v;
+        y = u;
+    }
+    opaque = asset_files::Opaque(tanks, 64 * column, SlotY(kind, row), 64, 64, x, y);
+    return tanks.At(64 * column + x, SlotY(kind, row) + y);
+}
+
+}  // namespace
 
 // The explosion ends as smoke that nearly fills its 66-pixel square, and
 // each of the last frames is larger than the one before.
@@ -97,6 +154,133 @@ TEST(BackgroundTaste, BackgroundIsQuietGreenAndTiles) {
     EXPECT_LT(seamY, insideY * 1.5 + 580);
 }
 
+// The ground sits under the actors: darker than every tank's paint, greyer
+// than the grass cells, and mottled in large soft patches rather than flat.
+TEST(BackgroundTaste, BackgroundIsDarkCalmAndMottled) {
+    Bitmap bg = LoadSheet("background.bmp");
+    ASSERT_EQ(bg.width, 580);
+    Lab mean = AverageLab(Patch{bg.pixels});
+    double chroma = std::hypot(mean.a, mean.b);
+    // Patches: the spread of the lightness of 20 x 20 blocks.
+    Patch blocks;
+    for (int by = 0; by < 16; ++by)
+        for (int bx = 0; bx < 29; ++bx) {
+            Patch block;
+            for (int y = 20 * by; y < 20 * by + 20; ++y)
+                for (int x = 20 * bx; x < 20 * bx + 20; ++x)
+                    block.pixels.push_back(bg.At(x, y));
+            Lab l = AverageLab(block);
+            uint32_t grey = uint32_t(std::lround(std::clamp(l.L * 2.55, 0.0, 255.0)));
+            blocks.pixels.push_back(grey * 0x010101u);
+        }
+    double patches = LightnessSpread(blocks);
+    std::printf("background: L* %.1f, chroma %.1f, patches %.2f, pixels %.2f\n", mean.L, chroma,
+                patches, LightnessSpread(Patch{bg.pixels}));
+    EXPECT_GE(mean.L, 32.0);
+    EXPECT_LE(mean.L, 36.0);
+    EXPECT_LE(chroma, 31.0) << "calmer than the grass cells";
+    EXPECT_GE(chroma, 12.0) << "still green";
+    EXPECT_GE(patches, 1.5) << "large patches, not felt";
+}
+
+// Every tank's paint stands off the background (where tanks mostly are);
+// the green kinds, the commonest, off every ground; the player's kinds
+// differ from the enemies of their colour by lightness; the player's corner
+// caps shine.
+TEST(TankTaste, KindsStandOffTheGroundsAndEachOther) {
+    Bitmap tanks = LoadSheet("tanks.bmp"), cells = LoadSheet("cells.bmp");
+    Bitmap bg = LoadSheet("background.bmp");
+    ASSERT_EQ(tanks.height, 10240);
+    const std::vector<Ground> grounds = Grounds(bg, cells);
+    Lab paint[8];
+    for (int kind = 0; kind < 8; ++kind) {
+        paint[kind] = TankPaint(tanks, kind);
+        std::printf("tank %d: L* %.1f a* %.1f b* %.1f; ΔE", kind, paint[kind].L, paint[kind].a,
+                    paint[kind].b);
+        for (const Ground& g : grounds)
+            std::printf(" %s %.1f", g.name.c_str(), DeltaE(paint[kind], g.colour));
+        std::printf("\n");
+        EXPECT_GE(DeltaE(paint[kind], grounds[0].colour), 40.0) << "kind " << kind;
+        if (kind != 2 && kind != 4)
+            continue;
+        for (const Ground& g : grounds)
+            EXPECT_GE(DeltaE(paint[kind], g.colour), 40.0) << "kind " << kind << " on " << g.name;
+    }
+    for (auto [player, enemy] : {std::pair{1, 5}, std::pair{2, 4}}) {
+        std::printf("player %d vs enemy %d: ΔE %.1f, ΔL* %.1f\n", player, enemy,
+                    DeltaE(paint[player], paint[enemy]), paint[player].L - paint[enemy].L);
+        EXPECT_GE(DeltaE(paint[player], paint[enemy]), 25.0) << player << " vs " << enemy;
+        EXPECT_GE(std::fabs(paint[player].L - paint[enemy].L), 20.0) << "by lightness";
+    }
+    // The caps: the twelve brightest pixels of each corner of the hull.
+    for (int kind = 0; kind < 4; ++kind)
+        for (int corner = 0; corner < 4; ++corner) {
+            const int x0 = corner % 2 ? 52 : 0, y0 = corner / 2 ? 52 : 0;
+            std::vector<double> light;
+            for (int v = y0; v < y0 + 12; ++v)
+                for (int u = x0; u < x0 + 12; ++u)
+                    if (asset_files::Opaque(tanks, 128, SlotY(kind, 0), 64, 64, u, v))
+                        light.push_back(ToLab(tanks.At(128 + u, SlotY(kind, 0) + v)).L);
+            std::sort(light.rbegin(), light.rend());
+            ASSERT_GE(light.size(), 12u);
+            double top = 0;
+            for (size_t i = 0; i < 12; ++i)
+                top += light[i] / 12.0;
+            EXPECT_GE(top, 85.0) << "player kind " << kind << " corner " << corner;
+        }
+}
+
+// The enemy's gun shows where it points, even at half size: a barrel at
+// least 4 pixels wide inside its outline reaching 8 pixels or more beyond
+// the hull, with a light steel highlight along it.
+TEST(TankTaste, EnemyBarrelShowsItsDirection) {
+    Bitmap tanks = LoadSheet("tanks.bmp");
+    ASSERT_EQ(tanks.height, 10240);
+    for (int kind = 4; kind < 8; ++kind)
+        for (int column = 0; column < 4; ++column) {
+            auto at = [&](int row, int u, int v, bool& opaque) {
+                return UprightPixel(tanks, kind, row, column, u, v, opaque);
+            };
+            // The hull's front: its first row between the tracks.
+            int front = 64;
+            for (int v = 0; v < 64 && front == 64; ++v)
+                for (int u = 24; u < 40; ++u) {
+                    bool on = false;
+                    at(0, u, v, on);
+                    if (on) {
+                        front = v;
+                        break;
+                    }
+                }
+            int tip = 64, narrowest = 64;
+            double brightest = 0;
+            for (int v = 0; v < front; ++v) {
+                // The width where the barrel leaves the hull (a ball or a
+                // brake may sit at its end).
+                const bool neck = v >= front - 4;
+                int width = 0;
+                for (int u = 16; u < 48; ++u) {
+                    bool on = false;
+                    uint32_t c = at(8, u, v, on);
+                    if (!on)
+                        continue;
+                    ++width;
+                    brightest = std::max(brightest, ToLab(c).L);
+                }
+                if (width > 0 && tip == 64)
+                    tip = v;
+                if (neck && tip < 64)
+                    narrowest = std::min(narrowest, width);
+            }
+            if (column == 2)
+                std::printf("enemy %d: barrel %d px past the hull, %d px wide, highlight L* %.1f\n",
+                            kind, front - tip, narrowest, brightest);
+            EXPECT_GE(front - tip, 8) << "kind " << kind << " column " << column;
+            EXPECT_GE(narrowest, 6) << "4 inside the outline; kind " << kind;
+            EXPECT_GE(brightest, 70.0) << "kind " << kind << " column " << column;
+        }
+}
+
 // The flash is narrow where it leaves the gun and widens away from it, and
 // it is pale and warm.
 TEST(TankTaste, MuzzleFlashIsNarrowAtTheGunPaleAndWarm) {
@@ -124,6 +308,68 @@ TEST(TankTaste, MuzzleFlashIsNarrowAtTheGunPaleAndWarm) {
     }
 }
 
+// Every shell has a bright core along a third of its length and, on every
+// ground, a good part of it 40 L* away from the ground, lighter or darker;
+// the trail behind it stays within the shell's width beside it.
+TEST(BulletTaste, ShellsStandOutAndTheTrailHasNoEars) {
+    Bitmap s = LoadSheet("bullets.bmp"), cells = LoadSheet("cells.bmp");
+    Bitmap bg = LoadSheet("background.bmp");
+    ASSERT_EQ(s.width, 160);
+    const std::vector<Ground> grounds = Grounds(bg, cells);
+    for (int kind = 0; kind < 4; ++kind) {
+        // Facing up (column 2).
+        const int x = 80, y = kind * 80;
+        int first = 40, last = -1, bright = 0;
+        std::vector<double> light;
+        for (int v = 0; v < 40; ++v) {
+            bool any = false, core = false;
+            for (int u = 0; u < 40; ++u) {
+                if (!Opaque(s, x, y, 40, 40, u, v))
+                    continue;
+                any = true;
+                double l = ToLab(s.At(x + u, y + v)).L;
+                light.push_back(l);
+                core |= l >= 85.0;
+            }
+            if (any) {
+                first = std::min(first, v);
+                last = v;
+            }
+            bright += core;
+        }
+        const int length = last - first + 1;
+        std::printf("shell %d: core %d of %d rows;", kind, bright, length);
+        EXPECT_GE(3 * bright, length) << "kind " << kind;
+        for (const Ground& g : grounds) {
+            int far = 0;
+            for (double l : light)
+                far += std::fabs(l - g.colour.L) >= 40.0;
+            double share = double(far) / double(light.size());
+            std::printf(" %s %.0f%%", g.name.c_str(), 100 * share);
+            EXPECT_GE(share, 0.2) << "kind " << kind << " on " << g.name;
+        }
+        std::printf("\n");
+    }
+    // The trail is drawn 36, 28, 20 and 12 pixels behind the shell's picture
+    // (its frames), then the shell over it.
+    int ears = 0;
+    for (int behind : {36, 28, 20, 12})
+        for (int v = behind; v < 40; ++v) {
+            int from = 40, to = -1;
+            for (int u = 0; u < 40; ++u)
+                if (Opaque(s, 80, 0, 40, 40, u, v)) {
+                    from = std::min(from, u);
+                    to = u;
+                }
+            if (to < 0)
+                continue;
+            for (int u = 0; u < 40; ++u)
+                ears += (u < from || u > to) && Opaque(s, 80, 320, 40, 40, u, v - behind);
+        }
+    std::printf("trail pixels beside the shell: %d\n", ears);
+    EXPECT_EQ(ears, 0);
+}
+
 // Each kind of shell has the colour of its kind: its strongest channel is the
 // strongest of that colour.
 TEST(BulletTaste, ShellsHaveTheColoursOfTheirKinds) {
@@ -140,22 +386,32 @@ TEST(BulletTaste, ShellsHaveTheColoursOfTheirKinds) {
     }
 }
 
+// At 32 and 48 pixels the tank itself (not its glow) covers at least half
+// of the square, edged with a thin glow of 1 or 2 pixels.
+TEST(IconTaste, MiddleIconsAreSolidWithAThinGlow) {
+    for (int size : {32, 48}) {
+        std::vector<uint32_t> argb = LoadIcon(size);
+        int solid = 0, glow = 0;
+        for (uint32_t p : argb) {
+            solid += (p >> 24) >= 250;
+            glow += (p >> 24) > 0 && (p >> 24) < 250;
+        }
+        std::printf("icon %d: solid %.0f%%, glow %.0f%%\n", size, 100.0 * solid / (size * size),
+                    100.0 * glow / (size * size));
+        EXPECT_GE(2 * solid, size * size) << size;
+        // A rim 2 pixels wide around a solid half of the square is less than
+        // a third of it.
+        EXPECT_LE(3 * glow, size * size) << size;
+    }
+}
+
 // The small icons are drawn for their size: the tank fills the square (at
 // least 55% of the pixels more than half opaque), not a blob in its middle.
 TEST(IconTaste, SmallIconsFillTheirSquare) {
     for (int size : {16, 24}) {
-        png_image image{};
-        image.version = PNG_IMAGE_VERSION;
-        std::string path =
-            std::string(MORVASK_ASSET_DIR) + "/icon-" + std::to_string(size) + ".png";
-        ASSERT_TRUE(png_image_begin_read_from_file(&image, path.c_str())) << path;
-        image.format = PNG_FORMAT_RGBA;
-        std::vector<uint8_t> rgba(PNG_IMAGE_SIZE(image));
-        ASSERT_TRUE(png_image_finish_read(&image, nullptr, rgba.data(), 0, nullptr)) << path;
-        ASSERT_EQ(int(image.width), size);
         int opaque = 0;
-        for (size_t i = 3; i < rgba.size(); i += 4)
-            opaque += rgba[i] >= 128;
+        for (uint32_t p : LoadIcon(size))
+            opaque += (p >> 24) >= 128;
         EXPECT_GE(opaque * 100, 55 * size * size) << size;
     }
 }

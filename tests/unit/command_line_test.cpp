@@ -71,7 +71,7 @@ TEST(CommandLine, PlayNamesTheReplayAndSpeedIsOneTwoFourOrEight) {
               std::string::npos);
 }
 
-TEST(CommandLine, WrongValuesAndUnknownOptionsAreRefusedWithTheUsage) {
+TEST(CommandLine, WrongValuesAndUnknownOptionsAreRefusedInTwoLines) {
     for (std::vector<const char*> arguments :
          std::vector<std::vector<const char*>>{{"--scale", "0"},
                                                {"--scale", "9"},
@@ -84,7 +84,12 @@ TEST(CommandLine, WrongValuesAndUnknownOptionsAreRefusedWithTheUsage) {
                                                {"--fullscreen", "level1"}}) {
         CommandLine line = Read(arguments);
         EXPECT_EQ(line.action, CommandLineAction::BadUsage) << arguments[0];
-        EXPECT_NE(line.output.find(UsageText()), std::string::npos);
+        // The problem, then where to read more: the error never scrolls away.
+        const size_t firstEnd = line.output.find('\n');
+        ASSERT_NE(firstEnd, std::string::npos);
+        EXPECT_EQ(line.output.rfind("morvask: ", 0), 0u) << line.output;
+        EXPECT_EQ(line.output.substr(firstEnd + 1), "Try 'morvask --help' for more.\n");
+        EXPECT_EQ(line.output.find("Usage"), std::string::npos);
     }
 }
 

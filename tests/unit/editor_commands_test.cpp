@@ -2,12 +2,15 @@
 // back in the editor whichever way its game ends, also when the window closes.
 #include <gtest/gtest.h>
 
+#include <string_view>
+
 #include "editor/commands.h"
 #include "editor/history.h"
 #include "levels/level_grid.h"
 #include "platform/headless/headless.h"
 #include "state/program_state.h"
 #include "tests/unit/test_support.h"
+#include "texts/texts.h"
 
 namespace {
 
@@ -32,9 +35,15 @@ protected:
         Boxes.clear();
     }
     void TearDown() override {
-        // Leave the editor, so the next test enters it afresh.
+        // Leave the editor, so the next test enters it afresh, letting the
+        // edits go (a saved map would reach the next test).
         if (TryingLevel())
             Press(platform::VK_ESCAPE);
+        headless::SetBoxAnswerer([](const char* text, const char*, uint32_t type) {
+            if ((type & 0xF) != platform::MB_YESNO)
+                return platform::IDOK;
+            return std::string_view(text) == Text(AskSaveMap) ? platform::IDNO : platform::IDYES;
+        });
         Press(platform::VK_F1);
         Ticks(1);
     }

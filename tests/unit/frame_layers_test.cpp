@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <random>
+#include <string_view>
 #include <vector>
 
 #include "levels/level_grid.h"
@@ -14,6 +15,7 @@
 #include "render/sheets.h"
 #include "state/program_state.h"
 #include "tests/unit/test_support.h"
+#include "texts/texts.h"
 
 namespace {
 
@@ -142,9 +144,12 @@ std::vector<Shown> Play(uint32_t seed, int ticks, bool everything) {
     StartGame(seed);
     DrawFramesWhole = everything;  // after the reset of a game's start
     PunchHolesInTheGrass();
-    // Every question is answered yes: into the editor and back, a new game.
-    headless::SetBoxAnswerer([](const char*, const char*, uint32_t type) {
-        return (type & 0xF) == platform::MB_YESNO ? platform::IDYES : platform::IDOK;
+    // Every question is answered yes (into the editor and back, a new game)
+    // but whether to save the edits: a saved map would reach the next run.
+    headless::SetBoxAnswerer([](const char* text, const char*, uint32_t type) {
+        if ((type & 0xF) != platform::MB_YESNO)
+            return platform::IDOK;
+        return std::string_view(text) == Text(AskSaveMap) ? platform::IDNO : platform::IDYES;
     });
     std::mt19937 random(seed);
     std::vector<Shown> shown;

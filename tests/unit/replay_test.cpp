@@ -96,11 +96,50 @@ TEST(ReplayFile, AStoredMapFileReadsBack) {
     EXPECT_EQ(read.mapBytes, written.mapBytes);
 }
 
+// A file of the first version (no shown options) still reads, and writes
+// back the same; the options a version 2 file stores read back.
+TEST(ReplayFile, BothVersionsReadBack) {
+    ReplayRecord old = SmallReplay();
+    old.formatVersion = 1;
+    const std::string bytes = EncodeReplay(old);
+    ASSERT_EQ(bytes[4], 1);
+    ReplayRecord read;
+    std::string error;
+    ASSERT_EQ(DecodeReplay(bytes, read, error), ReplayRead) << error;
+    EXPECT_EQ(read.formatVersion, 1u);
+    EXPECT_EQ(EncodeReplay(read), bytes);
+
+    ReplayRecord written = SmallReplay();
+    written.language = 1;
+    written.intro = 2;
+    written.recordsKind = ReplayRecordsKept;
+    written.records.highestLevel = 9;
+    written.records.gamesPlayed = 300;
+    written.records.gamesWon = 1;
+    written.records.levels[8] = {.bestTicks = 123456, .fewestLost = 2};
+    ASSERT_EQ(DecodeReplay(EncodeReplay(written), read, error), ReplayRead) << error;
+    EXPECT_EQ(read.language, 1);
+    EXPECT_EQ(read.intro, 2);
+    EXPECT_EQ(read.records, written.records);
+    EXPECT_EQ(EncodeReplay(read), EncodeReplay(written));
+    // Records that cannot be are refused: a level cleared past the highest.
+    written.records.levels[20].bestTicks = 5;
+    EXPECT_EQ(DecodeReplay(EncodeReplay(written), read, error), ReplayNotAReplay);
+    written.records.levels[20].bestTicks = 0;
+    written.recordsKind = ReplayRecordsRefused;
+    written.recordsRefusal = "records.txt: line 2: unknown key 'x'";
+    ASSERT_EQ(DecodeReplay(EncodeReplay(written), read, error), ReplayRead) << error;
+    EXPECT_EQ(read.recordsRefusal, written.recordsRefusal);
+}
+
 TEST(ReplayFile, AnythingOutOfPlaceIsRefused) {
     const std::string good = EncodeReplay(SmallReplay());
     // The header: magic, version, seed and hash take bytes 0 to 18; the map
-    // kind is byte 19 and the events start at 20 (the box).
-    ASSERT_EQ(good[20], char(ReplayBox));
+    // kind is byte 19, the shown options bytes 20 to 26 (three of them: the
+    // language, no records, the full start) and the events start at 27 (the
+    // box).
+    ASSERT_EQ(good.substr(20, 7), std::string("\x03\x01\x00\x02\x00\x03\x00", 7));
+    ASSERT_EQ(good[27], char(ReplayBox));
     auto with = [&](size_t at, char value) {
         std::string bytes = good;
         bytes[at] = value;
@@ -109,10 +148,17 @@ TEST(ReplayFile, AnythingOutOfPlaceIsRefused) {
     EXPECT_EQ(Decode(""), ReplayNotAReplay);
     EXPECT_EQ(Decode("MVR"), ReplayNotAReplay);
     EXPECT_EQ(Decode("# a text file\n"), ReplayNotAReplay);
-    EXPECT_EQ(Decode(with(4, 2)), ReplayWrongVersion);
+    EXPECT_EQ(Decode(with(4, 3)), ReplayWrongVersion);
+    EXPECT_EQ(Decode(with(4, 0)), ReplayWrongVersion);
     EXPECT_EQ(Decode(with(19, 4)), ReplayNotAReplay);     // no such map kind
-    EXPECT_EQ(Decode(with(21, 2)), ReplayNotAReplay);     // a box answered 2
-    EXPECT_EQ(Decode(with(20, 0x0B)), ReplayNotAReplay);  // no such event
+    EXPECT_EQ(Decode(with(20, 2)), ReplayNotAReplay);     // an option left out
+    EXPECT_EQ(Decode(with(21, 4)), ReplayNotAReplay);     // no such option
+    EXPECT_EQ(Decode(with(22, 2)), ReplayNotAReplay);     // no such language
+    EXPECT_EQ(Decode(with(23, 1)), ReplayNotAReplay);     // options out of order
+    EXPECT_EQ(Decode(with(24, 3)), ReplayNotAReplay);     // no such kind of records
+    EXPECT_EQ(Decode(with(26, 3)), ReplayNotAReplay);     // no such start
+    EXPECT_EQ(Decode(with(28, 2)), ReplayNotAReplay);     // a box answered 2
+    EXPECT_EQ(Decode(with(27, 0x0B)), ReplayNotAReplay);  // no such event
     EXPECT_EQ(Decode(good + '\0'), ReplayNotAReplay);
     EXPECT_EQ(Decode(good.substr(0, good.size() - 1)), ReplayNotAReplay);
 

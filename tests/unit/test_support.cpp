@@ -1,6 +1,7 @@
 // A fresh headless game for each unit test.
 #include "tests/unit/test_support.h"
 
+#include "battle/level_start.h"
 #include "editor/commands.h"
 #include "editor/history.h"
 #include "editor/painting.h"
@@ -13,6 +14,7 @@
 #include "replay/player.h"
 #include "replay/recorder.h"
 #include "shell/main_window.h"
+#include "shell/records.h"
 #include "state/program_state.h"
 #include "state/random.h"
 #include "texts/texts.h"
@@ -35,6 +37,11 @@ void ResetProgramState() {
     PlayerKeys = DefaultKeyBindings();
     PlayerSettings = SettingsRecord{};
     PlayerSettingsPath.clear();
+    PlayerSettingsProblems.clear();
+    Intro = IntroChoice{};
+    ResetRecords();
+    GamesStarted = 0;
+    LevelsStarted = 0;
 }
 
 void ResetEverything() {

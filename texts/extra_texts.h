@@ -1,0 +1,32 @@
+// The texts of what sits around the game's own boxes, in each language: the
+// records box, the second help box with the keys the game's help does not
+// name, and the box of the settings file's problems.
+#pragma once
+
+#include "texts/texts.h"
+
+enum ExtraTextId : int32_t {
+    RecordsCaption,
+    // printf formats: the highest level, games played, games won.
+    RecordsSummary,
+    RecordsNone,
+    // printf formats: the level, whole seconds, hundredths, ticks, tanks lost.
+    RecordsLevelBest,
+    // printf format: the level.
+    RecordsLevelNotCleared,
+    RecordsNotThisGameZ,
+    RecordsNotThisGameMap,
+    // printf format: what is wrong with the file.
+    RecordsFileRefusedText,
+    // printf format: the level to continue from.
+    RecordsContinueQuestion,
+    MoreKeysCaption,
+    MoreKeysText,
+    // printf format: the problems, one a line.
+    SettingsProblemsText,
+    ExtraTextCount,
+};
+
+// The text in the current language (UTF-8).
+const char* ExtraText(ExtraTextId id);
+const char* ExtraTextIn(Language language, ExtraTextId id);
