@@ -116,6 +116,9 @@ void ShowReplayedDialog(OpenDialog& open, int answer);
 // A file or text dropped on the window (sdl_share.cpp): its text is kept for
 // the game, which is told with a key-down of VK_DROP.
 void HandleDropEvent(const SDL_DropEvent& drop);
+// A drop that comes while a box is open or a replay plays is not taken: its
+// text is freed. True when the event was a drop.
+bool DiscardDropEvent(const SDL_Event& event);
 // The text --open names, dropped once the message loop runs.
 void DropPendingText();
 

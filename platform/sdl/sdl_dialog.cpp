@@ -194,7 +194,7 @@ int RunDialog(sdl::OpenDialog& open) {
         // between two looks at the events: the first frame after the box
         // then need not wait for them.
         const int waitMs = software::PrepareNextPicture() ? 0 : 500;
-        if (!SDL_WaitEventTimeout(&event, waitMs))
+        if (!SDL_WaitEventTimeout(&event, waitMs) || sdl::DiscardDropEvent(event))
             continue;
         DialogStep step = DialogEvent(event, open);
         if (step.answer != 0)

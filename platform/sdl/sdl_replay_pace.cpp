@@ -18,7 +18,7 @@ using sdl::Desktop;
 // game. P pauses, closing the window stops, and the window's own keys (full
 // screen, volume) work as ever.
 void HandleReplayEvent(const SDL_Event& event) {
-    if (sdl::HandlePadEvent(event, nullptr))
+    if (sdl::HandlePadEvent(event, nullptr) || sdl::DiscardDropEvent(event))
         return;
     switch (event.type) {
         case SDL_WINDOWEVENT:
@@ -200,7 +200,7 @@ void ShowReplayedDialog(OpenDialog& open, int answer) {
         }
         SDL_Event event;
         int waitMs = Desktop.replayPaused ? 500 : int(std::max<int64_t>(left / 1'000'000, 1));
-        if (SDL_WaitEventTimeout(&event, waitMs)) {
+        if (SDL_WaitEventTimeout(&event, waitMs) && !sdl::DiscardDropEvent(event)) {
             if (event.type == SDL_WINDOWEVENT) {
                 if (event.window.event == SDL_WINDOWEVENT_CLOSE)
                     Desktop.replayStopped = true;

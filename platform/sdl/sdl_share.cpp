@@ -30,6 +30,14 @@ void Drop(std::string text) {
 
 namespace sdl {
 
+bool DiscardDropEvent(const SDL_Event& event) {
+    if (event.type != SDL_DROPFILE && event.type != SDL_DROPTEXT && event.type != SDL_DROPBEGIN &&
+        event.type != SDL_DROPCOMPLETE)
+        return false;
+    SDL_free(event.drop.file);
+    return true;
+}
+
 void HandleDropEvent(const SDL_DropEvent& drop) {
     if (!drop.file)
         return;
