@@ -7,10 +7,12 @@
 #include <string>
 
 #include "options/command_line.h"
+#include "options/records_file.h"
 #include "options/settings_file.h"
 #include "platform/win32/backend.h"
 #include "platform/win32/win32_program.h"
 #include "shell/main_window.h"
+#include "shell/records.h"
 
 namespace {
 
@@ -78,6 +80,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
     win32::SetVolume(PlayerSettings.volume);
     win32::SetVolumeObserver(RememberVolume);
     win32::SetPadDeadZone(PlayerSettings.padDeadzone);
+    Intro = {.shortIntro = PlayerSettings.shortIntro, .sound = PlayerSettings.volume > 0};
+    if (!PlayerSettingsPath.empty())
+        KeepRecordsIn(RecordsPathBeside(PlayerSettingsPath));
     int exitCode = MorvaskMain(showCommand);
     win32::ReleaseSurfaces();
     return exitCode;
