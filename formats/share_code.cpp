@@ -22,7 +22,7 @@ std::string Wrap(ShareKind kind, const std::string& payload) {
     bytes += char(Magic);
     bytes += char(ShareCodeVersion);
     bytes += char(kind);
-    PutShareVarint(bytes, uint32_t(payload.size()));
+    PutVarint(bytes, uint32_t(payload.size()));
     bytes += payload;
     const uint32_t sum = Fnv1a(bytes, bytes.size());
     for (int i = 0; i < 4; ++i)
@@ -77,7 +77,7 @@ std::string WantedKinds(uint32_t kinds) {
     return "no code at all";
 }
 
-bool ReadName(ShareReader& in, std::string& name) {
+bool ReadName(ByteReader& in, std::string& name) {
     uint32_t length = 0;
     if (!in.Varint(length))
         return false;
@@ -88,7 +88,7 @@ bool ReadName(ShareReader& in, std::string& name) {
     return ShareNameValid(name) || in.Fail("a name is not clean UTF-8 text");
 }
 
-bool ReadPayload(ShareReader& in, ShareKind kind, SharedContent& content) {
+bool ReadPayload(ByteReader& in, ShareKind kind, SharedContent& content) {
     content.kind = kind;
     if (kind == ShareLevelKind)
         return ReadCells(in, ShareColumns, ShareRows, 1, content.cells);
@@ -167,9 +167,9 @@ std::string SetShareCode(const std::vector<int32_t>& cells, const std::string& t
     if (cells.size() != size_t(ShareSetCells) || !ShareNameValid(title) || !ShareNameValid(author))
         return "";
     std::string payload;
-    PutShareVarint(payload, uint32_t(title.size()));
+    PutVarint(payload, uint32_t(title.size()));
     payload += title;
-    PutShareVarint(payload, uint32_t(author.size()));
+    PutVarint(payload, uint32_t(author.size()));
     payload += author;
     PutCells(payload, cells, ShareColumns, ShareRows);
     return Wrap(ShareSetKind, payload);
@@ -179,7 +179,7 @@ std::string ReplayShareCode(const std::string& replay) {
     if (replay.empty() || replay.size() > MaxSharedReplayBytes)
         return "";
     std::string payload;
-    PutShareVarint(payload, uint32_t(replay.size()));
+    PutVarint(payload, uint32_t(replay.size()));
     payload += PackRepeats(replay);
     return Wrap(ShareReplayKind, payload);
 }
@@ -223,7 +223,7 @@ ShareReadResult ReadShareCode(const std::string& text, uint32_t kinds, SharedCon
         return refuse(ShareWrongVersion, "a share code of format version " +
                                              std::to_string(uint8_t(bytes[1])) +
                                              "; this program reads version 1");
-    ShareReader in{bytes, 3, bytes.size()};
+    ByteReader in{bytes, 3, bytes.size()};
     uint32_t length = 0;
     if (!in.Varint(length) || size_t(length) + 4 > bytes.size() - in.at)
         return refuse(ShareTruncated, "the code is cut short");

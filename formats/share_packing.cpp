@@ -4,67 +4,6 @@
 
 #include <algorithm>
 
-// ---- Numbers ----------------------------------------------------------------
-
-void PutShareVarint(std::string& out, uint32_t value) {
-    while (value >= 0x80) {
-        out += char((value & 0x7F) | 0x80);
-        value >>= 7;
-    }
-    out += char(value);
-}
-
-void PutShareSigned(std::string& out, int32_t value) {
-    PutShareVarint(out, (uint32_t(value) << 1) ^ uint32_t(value >> 31));
-}
-
-bool ShareReader::Fail(const std::string& what) {
-    if (fault.empty())
-        fault = what;
-    return false;
-}
-
-bool ShareReader::Byte(uint8_t& value) {
-    if (at >= end)
-        return Fail("it ends too early");
-    value = uint8_t(bytes[at++]);
-    return true;
-}
-
-bool ShareReader::Varint(uint32_t& value) {
-    value = 0;
-    for (int shift = 0; shift < 35; shift += 7) {
-        uint8_t b = 0;
-        if (!Byte(b))
-            return false;
-        if (shift == 28 && (b & 0x70))
-            return Fail("a number is too large");
-        value |= uint32_t(b & 0x7F) << shift;
-        if (!(b & 0x80)) {
-            if (b == 0 && shift > 0)
-                return Fail("a number is not in its shortest form");
-            return true;
-        }
-    }
-    return Fail("a number is too long");
-}
-
-bool ShareReader::Signed(int32_t& value) {
-    uint32_t raw = 0;
-    if (!Varint(raw))
-        return false;
-    value = int32_t((raw >> 1) ^ (0u - (raw & 1)));
-    return true;
-}
-
-bool ShareReader::Bytes(size_t count, std::string& value) {
-    if (count > end - at)
-        return Fail("it ends too early");
-    value.assign(bytes, at, count);
-    at += count;
-    return true;
-}
-
 // ---- base64url ----------------------------------------------------------------
 
 namespace {
@@ -152,7 +91,7 @@ struct BitWriter {
 };
 
 struct BitReader {
-    ShareReader& in;
+    ByteReader& in;
     uint8_t byte = 0;
     int left = 0;
 
@@ -210,9 +149,9 @@ void PutCells(std::string& out, const std::vector<int32_t>& cells, int32_t colum
     std::vector<int32_t> palette = cells;
     std::sort(palette.begin(), palette.end());
     palette.erase(std::unique(palette.begin(), palette.end()), palette.end());
-    PutShareVarint(out, uint32_t(palette.size()));
+    PutVarint(out, uint32_t(palette.size()));
     for (int32_t value : palette)
-        PutShareSigned(out, value);
+        PutSigned(out, value);
     BitWriter bits{out};
     const size_t levelSize = size_t(columns) * size_t(rows);
     for (size_t k = 0; k < cells.size(); ++k) {
@@ -240,7 +179,7 @@ void PutCells(std::string& out, const std::vector<int32_t>& cells, int32_t colum
 
 namespace {
 
-bool ReadPalette(ShareReader& in, size_t cellCount, std::vector<int32_t>& palette) {
+bool ReadPalette(ByteReader& in, size_t cellCount, std::vector<int32_t>& palette) {
     uint32_t size = 0;
     if (!in.Varint(size))
         return false;
@@ -286,7 +225,7 @@ bool ReadCell(BitReader& bits, const std::vector<int32_t>& palette, const int32_
 
 }  // namespace
 
-bool ReadCells(ShareReader& in, int32_t columns, int32_t rows, int32_t levels,
+bool ReadCells(ByteReader& in, int32_t columns, int32_t rows, int32_t levels,
                std::vector<int32_t>& cells) {
     const size_t levelSize = size_t(columns) * size_t(rows);
     std::vector<int32_t> palette;
@@ -333,13 +272,13 @@ void PutSequence(std::string& out, const std::string& bytes, size_t literalStart
     out += char(std::min<size_t>(literalCount, 15) << 4 |
                 (repeat > 0 ? std::min<size_t>(extra, 15) : 0));
     if (literalCount >= 15)
-        PutShareVarint(out, uint32_t(literalCount - 15));
+        PutVarint(out, uint32_t(literalCount - 15));
     out.append(bytes, literalStart, literalCount);
     if (repeat == 0)
         return;
     if (extra >= 15)
-        PutShareVarint(out, uint32_t(extra - 15));
-    PutShareVarint(out, uint32_t(distance - 1));
+        PutVarint(out, uint32_t(extra - 15));
+    PutVarint(out, uint32_t(distance - 1));
 }
 
 }  // namespace
@@ -399,7 +338,7 @@ std::string PackRepeats(const std::string& bytes) {
 
 namespace {
 
-bool Count(ShareReader& in, uint32_t nibble, size_t& count) {
+bool Count(ByteReader& in, uint32_t nibble, size_t& count) {
     count = nibble;
     if (nibble < 15)
         return true;
@@ -412,7 +351,7 @@ bool Count(ShareReader& in, uint32_t nibble, size_t& count) {
 
 }  // namespace
 
-bool UnpackRepeats(ShareReader& in, size_t size, std::string& bytes) {
+bool UnpackRepeats(ByteReader& in, size_t size, std::string& bytes) {
     bytes.clear();
     bytes.reserve(size);
     do {

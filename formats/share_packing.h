@@ -8,25 +8,7 @@
 #include <string>
 #include <vector>
 
-// ---- Numbers ----------------------------------------------------------------
-
-void PutShareVarint(std::string& out, uint32_t value);
-void PutShareSigned(std::string& out, int32_t value);
-
-// A reading position over bytes that remembers the first fault.
-struct ShareReader {
-    const std::string& bytes;
-    size_t at = 0;
-    size_t end = 0;
-    std::string fault = {};
-
-    bool Fail(const std::string& what);
-    bool Byte(uint8_t& value);
-    // Only the shortest form is taken, at most five bytes.
-    bool Varint(uint32_t& value);
-    bool Signed(int32_t& value);
-    bool Bytes(size_t count, std::string& value);
-};
+#include "formats/byte_reader.h"
 
 // ---- base64url, no padding --------------------------------------------------
 
@@ -41,7 +23,7 @@ bool Base64UrlDecode(const std::string& text, std::string& bytes);
 // palette and the bit stream; the reader takes exactly that many cells and
 // refuses anything but the one form the writer makes.
 void PutCells(std::string& out, const std::vector<int32_t>& cells, int32_t columns, int32_t rows);
-bool ReadCells(ShareReader& in, int32_t columns, int32_t rows, int32_t levels,
+bool ReadCells(ByteReader& in, int32_t columns, int32_t rows, int32_t levels,
                std::vector<int32_t>& cells);
 
 // ---- Bytes with repeats ------------------------------------------------------
@@ -49,4 +31,4 @@ bool ReadCells(ShareReader& in, int32_t columns, int32_t rows, int32_t levels,
 // The sequences of literals and back-references of docs/share-codes.md.
 std::string PackRepeats(const std::string& bytes);
 // Unpacks `in` (to its end) into exactly `size` bytes; false otherwise.
-bool UnpackRepeats(ShareReader& in, size_t size, std::string& bytes);
+bool UnpackRepeats(ByteReader& in, size_t size, std::string& bytes);

@@ -2,6 +2,7 @@
 // docs/replay-format.md).
 #include "replay/file.h"
 
+#include "formats/byte_reader.h"
 #include "levels/level_grid.h"
 #include "platform/files.h"
 
@@ -11,23 +12,6 @@ constexpr char Magic[4] = {'M', 'V', 'R', 'P'};
 constexpr size_t MaxProgramVersionLength = 64;
 constexpr uint32_t MaxRawMapBytes = 1u << 20;
 constexpr uint32_t MaxRecordsRefusalBytes = 4096;
-
-void PutVarint(std::string& out, uint32_t value) {
-    while (value >= 0x80) {
-        out += char((value & 0x7F) | 0x80);
-        value >>= 7;
-    }
-    out += char(value);
-}
-
-void PutSigned(std::string& out, int32_t value) {
-    PutVarint(out, (uint32_t(value) << 1) ^ uint32_t(value >> 31));
-}
-
-void PutU32(std::string& out, uint32_t value) {
-    for (int i = 0; i < 4; ++i)
-        out += char((value >> (8 * i)) & 0xFF);
-}
 
 void PutRecords(std::string& out, const RecordsRecord& records) {
     PutVarint(out, uint32_t(records.highestLevel));
@@ -55,59 +39,11 @@ void PutShownOptions(std::string& out, const ReplayRecord& replay) {
     out += char(replay.intro);
 }
 
-// A reading position that remembers the first fault.
-struct Reader {
-    const std::string& bytes;
-    size_t at = 0;
-    std::string fault;
+using Reader = ByteReader;
 
-    bool Fail(const std::string& what) {
-        if (fault.empty())
-            fault = what + " (at byte " + std::to_string(at) + ")";
-        return false;
-    }
-    bool Byte(uint8_t& value) {
-        if (at >= bytes.size())
-            return Fail("the file ends too early");
-        value = uint8_t(bytes[at++]);
-        return true;
-    }
-    bool U32(uint32_t& value) {
-        value = 0;
-        for (int i = 0; i < 4; ++i) {
-            uint8_t b = 0;
-            if (!Byte(b))
-                return false;
-            value |= uint32_t(b) << (8 * i);
-        }
-        return true;
-    }
-    // Only the shortest form of a number is accepted, so one run has one file.
-    bool Varint(uint32_t& value) {
-        value = 0;
-        for (int shift = 0; shift < 35; shift += 7) {
-            uint8_t b = 0;
-            if (!Byte(b))
-                return false;
-            if (shift == 28 && (b & 0x70))
-                return Fail("a number is too large");
-            value |= uint32_t(b & 0x7F) << shift;
-            if (!(b & 0x80)) {
-                if (b == 0 && shift > 0)
-                    return Fail("a number is not in its shortest form");
-                return true;
-            }
-        }
-        return Fail("a number is too long");
-    }
-    bool Signed(int32_t& value) {
-        uint32_t raw = 0;
-        if (!Varint(raw))
-            return false;
-        value = int32_t((raw >> 1) ^ (0u - (raw & 1)));
-        return true;
-    }
-};
+std::string Fault(const Reader& in) {
+    return in.fault + " (at byte " + std::to_string(in.faultAt) + ")";
+}
 
 // A number of the records: at most `high`.
 bool ReadBounded(Reader& in, uint32_t high, int32_t& value) {
@@ -149,7 +85,7 @@ bool ReadRecordsOption(Reader& in, ReplayRecord& replay) {
     uint32_t length = 0;
     if (!in.Varint(length))
         return false;
-    if (length > MaxRecordsRefusalBytes || in.bytes.size() - in.at < length)
+    if (length > MaxRecordsRefusalBytes || in.Left() < length)
         return in.Fail("the records' refusal does not fit");
     replay.recordsRefusal = in.bytes.substr(in.at, length);
     in.at += length;
@@ -204,7 +140,7 @@ bool ReadMapFile(Reader& in, ReplayRecord& replay) {
         uint32_t length = 0;
         if (!in.Varint(length))
             return false;
-        if (length > MaxRawMapBytes || in.bytes.size() - in.at < length)
+        if (length > MaxRawMapBytes || in.Left() < length)
             return in.Fail("the stored map file does not fit");
         replay.mapBytes = in.bytes.substr(in.at, length);
         in.at += length;
@@ -319,7 +255,7 @@ bool ReadEnd(Reader& in, const RunSoFar& run, ReplayRecord& replay) {
         return in.Fail("the end names " + std::to_string(total) + " ticks, the run has " +
                        std::to_string(run.ticks));
     replay.totalTicks = total;
-    if (in.at != in.bytes.size())
+    if (in.at != in.end)
         return in.Fail("bytes follow the end");
     return true;
 }
@@ -328,7 +264,7 @@ bool ReadText(Reader& in, ReplayEvent& event) {
     uint32_t length = 0;
     if (!in.Varint(length))
         return false;
-    if (length > MaxReplayTextBytes || length > in.bytes.size() - in.at)
+    if (length > MaxReplayTextBytes || length > in.Left())
         return in.Fail(length > MaxReplayTextBytes ? "a text is too long"
                                                    : "the file ends too early");
     event.text.assign(in.bytes, in.at, length);
@@ -484,14 +420,14 @@ std::string EncodeReplay(const ReplayRecord& replay) {
 
 ReplayReadResult DecodeReplay(const std::string& bytes, ReplayRecord& replay, std::string& error) {
     replay = ReplayRecord{};
-    Reader in{bytes, 0, {}};
+    Reader in{.bytes = bytes, .at = 0, .end = bytes.size(), .endsEarly = "the file ends too early"};
     if (bytes.size() < sizeof Magic || bytes.compare(0, sizeof Magic, Magic, sizeof Magic) != 0) {
         error = "not a replay file";
         return ReplayNotAReplay;
     }
     in.at = sizeof Magic;
     if (!in.Varint(replay.formatVersion)) {
-        error = "not a replay file: " + in.fault;
+        error = "not a replay file: " + Fault(in);
         return ReplayNotAReplay;
     }
     if (replay.formatVersion < OldestReplayFormatVersion ||
@@ -506,7 +442,7 @@ ReplayReadResult DecodeReplay(const std::string& bytes, ReplayRecord& replay, st
     ok = in.Varint(length);
     if (ok && length > MaxProgramVersionLength)
         ok = in.Fail("the program version is too long");
-    if (ok && in.bytes.size() - in.at < length)
+    if (ok && in.Left() < length)
         ok = in.Fail("the file ends too early");
     if (ok) {
         replay.programVersion = bytes.substr(in.at, length);
@@ -524,7 +460,7 @@ ReplayReadResult DecodeReplay(const std::string& bytes, ReplayRecord& replay, st
         ok = ReadShownOptions(in, replay);
     ok = ok && ReadEvents(in, replay);
     if (!ok) {
-        error = "a damaged replay: " + in.fault;
+        error = "a damaged replay: " + Fault(in);
         return ReplayNotAReplay;
     }
     return ReplayRead;

@@ -57,6 +57,12 @@ ReplayReadResult Decode(const std::string& bytes, std::string* error = nullptr) 
     return result;
 }
 
+// `bytes` with the byte at `at` replaced.
+std::string With(std::string bytes, size_t at, char value) {
+    bytes[at] = value;
+    return bytes;
+}
+
 }  // namespace
 
 TEST(ReplayFile, BytesReadBackAsWritten) {
@@ -132,7 +138,7 @@ TEST(ReplayFile, BothVersionsReadBack) {
     EXPECT_EQ(read.recordsRefusal, written.recordsRefusal);
 }
 
-TEST(ReplayFile, AnythingOutOfPlaceIsRefused) {
+TEST(ReplayFile, AHeaderOutOfPlaceIsRefused) {
     const std::string good = EncodeReplay(SmallReplay());
     // The header: magic, version, seed and hash take bytes 0 to 18; the map
     // kind is byte 19, the shown options bytes 20 to 26 (three of them: the
@@ -140,11 +146,7 @@ TEST(ReplayFile, AnythingOutOfPlaceIsRefused) {
     // box).
     ASSERT_EQ(good.substr(20, 7), std::string("\x03\x01\x00\x02\x00\x03\x00", 7));
     ASSERT_EQ(good[27], char(ReplayBox));
-    auto with = [&](size_t at, char value) {
-        std::string bytes = good;
-        bytes[at] = value;
-        return bytes;
-    };
+    auto with = [&](size_t at, char value) { return With(good, at, value); };
     EXPECT_EQ(Decode(""), ReplayNotAReplay);
     EXPECT_EQ(Decode("MVR"), ReplayNotAReplay);
     EXPECT_EQ(Decode("# a text file\n"), ReplayNotAReplay);
@@ -160,8 +162,16 @@ TEST(ReplayFile, AnythingOutOfPlaceIsRefused) {
     EXPECT_EQ(Decode(with(28, 2)), ReplayNotAReplay);     // a box answered 2
     EXPECT_EQ(Decode(with(27, 0x0B)), ReplayNotAReplay);  // no such event
     EXPECT_EQ(Decode(good + '\0'), ReplayNotAReplay);
-    EXPECT_EQ(Decode(good.substr(0, good.size() - 1)), ReplayNotAReplay);
+    std::string error;
+    EXPECT_EQ(Decode(good.substr(0, good.size() - 1), &error), ReplayNotAReplay);
+    EXPECT_NE(error.find("ends too early (at byte " + std::to_string(good.size() - 1) + ")"),
+              std::string::npos)
+        << error;
+}
 
+TEST(ReplayFile, EventsOutOfPlaceAreRefused) {
+    const std::string good = EncodeReplay(SmallReplay());
+    auto with = [&](size_t at, char value) { return With(good, at, value); };
     std::string error;
     // Keys must come in order,
     size_t keys = good.find(std::string("\x02\x02\x20\x26", 4));

@@ -217,12 +217,12 @@ TEST(ShareCode, MalformedCodesAreRefusedEachWithItsOwnMessage) {
 TEST(ShareCode, ContentOutsideTheOneWrittenFormIsDamaged) {
     auto wrapped = [](ShareKind kind, const std::string& payload) {
         std::string bytes = {'M', char(ShareCodeVersion), char(kind)};
-        PutShareVarint(bytes, uint32_t(payload.size()));
+        PutVarint(bytes, uint32_t(payload.size()));
         return Rewrapped(bytes + payload + "....");
     };
     std::string flat;  // one value, every cell repeating its neighbour
-    PutShareVarint(flat, 1);
-    PutShareSigned(flat, 0);
+    PutVarint(flat, 1);
+    PutSigned(flat, 0);
     flat += std::string(21, '\0');
     Read(wrapped(ShareLevelKind, flat));
     Read(wrapped(ShareLevelKind, flat + '\0'), ShareAnyKind, ShareDamaged);
@@ -231,27 +231,27 @@ TEST(ShareCode, ContentOutsideTheOneWrittenFormIsDamaged) {
     Read(wrapped(ShareLevelKind, stray), ShareAnyKind, ShareDamaged);
 
     std::string unused;  // a second value that no cell has
-    PutShareVarint(unused, 2);
-    PutShareSigned(unused, 0);
-    PutShareSigned(unused, 5);
+    PutVarint(unused, 2);
+    PutSigned(unused, 0);
+    PutSigned(unused, 5);
     Read(wrapped(ShareLevelKind, unused + '\0' + std::string(20, '\0')), ShareAnyKind,
          ShareDamaged);
     std::string unordered;
-    PutShareVarint(unordered, 2);
-    PutShareSigned(unordered, 5);
-    PutShareSigned(unordered, 0);
+    PutVarint(unordered, 2);
+    PutSigned(unordered, 5);
+    PutSigned(unordered, 0);
     Read(wrapped(ShareLevelKind, unordered + std::string(21, '\0')), ShareAnyKind, ShareDamaged);
 
     std::string longer;
-    PutShareVarint(longer, 3);
+    PutVarint(longer, 3);
     longer += "\x40MVRP";  // four literals for three bytes
     Read(wrapped(ShareReplayKind, longer), ShareAnyKind, ShareDamaged);
     std::string shorter;
-    PutShareVarint(shorter, 5);
+    PutVarint(shorter, 5);
     shorter += "\x40MVRP";
     Read(wrapped(ShareReplayKind, shorter), ShareAnyKind, ShareDamaged);
     std::string before;  // a repeat from before the start
-    PutShareVarint(before, 8);
+    PutVarint(before, 8);
     before += "\x11MV\x05";
     Read(wrapped(ShareReplayKind, before), ShareAnyKind, ShareDamaged);
 }
