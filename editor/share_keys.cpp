@@ -138,17 +138,6 @@ void OpenInEditor(const SharedContent& content) {
 }
 
 // A map file's text: a whole set or one level.
-bool LevelsOfMapText(const std::string& text, SharedContent& content) {
-    std::vector<int32_t> cells(LevelSetSize, 0);
-    const size_t count = ReadLevelValues(text, cells);
-    if (count != size_t(LevelSetSize) && count != size_t(LevelCellCount))
-        return false;
-    cells.resize(count);
-    content.kind = count == size_t(LevelSetSize) ? ShareSetKind : ShareLevelKind;
-    content.cells = std::move(cells);
-    return true;
-}
-
 void Paste() {
     const std::string text = platform::ClipboardText();
     SharedContent content;
@@ -185,7 +174,7 @@ void TakeDroppedText() {
     const ShareReadResult result = ReadShareCode(text, ShareAnyKind, content, error);
     if (text.rfind("MVRP", 0) == 0 || (result == ShareRead && content.kind == ShareReplayKind))
         Tell(Text(ShareReplayDroppedText));
-    else if (result == ShareRead || LevelsOfMapText(text, content))
+    else if (result == ShareRead || LevelsOfMapText(text, content, error))
         OpenInEditor(content);
     else
         Complain(Refusal(ShareDropFailedText, WhyText(result)));

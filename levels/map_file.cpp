@@ -140,3 +140,17 @@ bool LoadCustomMap() {
     }
     return true;
 }
+
+bool LevelsOfMapText(const std::string& text, SharedContent& content, std::string& error) {
+    std::vector<int32_t> cells(LevelSetSize, 0);
+    const size_t count = ReadLevelValues(text, cells);
+    if (count != size_t(LevelSetSize) && count != size_t(LevelCellCount)) {
+        error = "holds " + std::to_string(count) + " values in the map file's format, " +
+                "neither a level (165) nor a level set (5775)";
+        return false;
+    }
+    cells.resize(count);
+    content.kind = count == size_t(LevelSetSize) ? ShareSetKind : ShareLevelKind;
+    content.cells = std::move(cells);
+    return true;
+}

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "formats/share_code.h"
+
 extern const char* const MapFileName;
 
 // A saved level set takes 29,711 bytes; a file far larger than any map is
@@ -36,3 +38,7 @@ bool ReadLevelSetText(const std::string& text, std::vector<int32_t>& levels);
 // its separator (none after the last), CR LF after every 15 values and a
 // second one after every 165.
 std::string FormatLevelSet(const std::vector<int32_t>& levels);
+
+// The levels a map file's text holds for sharing: a whole set or a single
+// level, no less and no more; false, with `error` saying why, otherwise.
+bool LevelsOfMapText(const std::string& text, SharedContent& content, std::string& error);
