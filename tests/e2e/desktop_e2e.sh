@@ -52,8 +52,8 @@ export DBUS_SESSION_BUS_ADDRESS=${DBUS_SESSION_BUS_ADDRESS:-disabled:}
 export XDG_CONFIG_HOME=$OUTPUT_DIR/config
 export MORVASK_TRACE_DIALOGS=1
 
-XVFB_PID=
-WM_PID=
+# shellcheck source=tests/e2e/x_display.sh
+source "$(dirname "$0")/x_display.sh"
 GAME_PID=
 GAME_LOG=
 WINDOW=
@@ -66,8 +66,7 @@ say() { echo "$*" | tee -a "$LOG"; }
 # shellcheck disable=SC2317  # called by the trap
 cleanup() {
     [[ -n $GAME_PID ]] && kill -9 "$GAME_PID" 2>/dev/null && wait "$GAME_PID" 2>/dev/null
-    [[ -n $WM_PID ]] && kill "$WM_PID" 2>/dev/null && wait "$WM_PID" 2>/dev/null
-    [[ -n $XVFB_PID ]] && kill "$XVFB_PID" 2>/dev/null && wait "$XVFB_PID" 2>/dev/null
+    stop_x_display
 }
 trap cleanup EXIT
 
@@ -92,31 +91,8 @@ pass() {
 
 # ---- The X server and the window manager ---------------------------------
 
-DISPLAY_FILE=$OUTPUT_DIR/display
-# -displayfd lets the server take the first free display number itself;
-# -noreset keeps it from resetting (and dropping whoever connects then)
-# each time its last client leaves.
-Xvfb -displayfd 3 -screen 0 "${SCREEN_WIDTH}x${SCREEN_HEIGHT}x24" -nolisten tcp -noreset 3>"$DISPLAY_FILE" \
-    >"$OUTPUT_DIR/xvfb.log" 2>&1 &
-XVFB_PID=$!
-for _ in $(seq 600); do
-    [[ -s $DISPLAY_FILE ]] && break
-    kill -0 "$XVFB_PID" 2>/dev/null || break
-    sleep 0.1
-done
-[[ -s $DISPLAY_FILE ]] || fail "Xvfb did not start (see $OUTPUT_DIR/xvfb.log)"
-DISPLAY=:$(head -n1 "$DISPLAY_FILE" | tr -d '[:space:]')
-export DISPLAY
+start_x_display "$OUTPUT_DIR" "${SCREEN_WIDTH}x${SCREEN_HEIGHT}" || fail "no display"
 say "Xvfb on $DISPLAY, ${SCREEN_WIDTH}x${SCREEN_HEIGHT}"
-
-openbox --sm-disable >"$OUTPUT_DIR/openbox.log" 2>&1 &
-WM_PID=$!
-for _ in $(seq 600); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
-    sleep 0.1
-done
-xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' ||
-    fail "openbox did not start (see $OUTPUT_DIR/openbox.log)"
 say "openbox is managing the screen"
 
 # ---- The game, its window and its boxes ----------------------------------

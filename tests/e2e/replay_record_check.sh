@@ -28,12 +28,13 @@ export DBUS_SESSION_BUS_ADDRESS=${DBUS_SESSION_BUS_ADDRESS:-disabled:}
 export XDG_CONFIG_HOME=$OUTPUT_DIR/config
 export MORVASK_TRACE_DIALOGS=1
 GAME_LOG=$OUTPUT_DIR/game.log
-XVFB_PID= WM_PID= GAME_PID=
+GAME_PID=
+# shellcheck source=tests/e2e/x_display.sh
+source "$(dirname "$0")/x_display.sh"
 
 cleanup() {
     [[ -n $GAME_PID ]] && kill "$GAME_PID" 2>/dev/null
-    [[ -n $WM_PID ]] && kill "$WM_PID" 2>/dev/null
-    [[ -n $XVFB_PID ]] && kill "$XVFB_PID" 2>/dev/null
+    stop_x_display
     wait 2>/dev/null
 }
 trap cleanup EXIT
@@ -49,18 +50,7 @@ fail() {
 # each try (a grep, an xdotool call) takes longer, and the game starts slower.
 WAIT_SECONDS=240
 
-exec 3>"$OUTPUT_DIR/display"
-# -noreset: a server that resets when its last client leaves drops those
-# that connect meanwhile.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 2>"$OUTPUT_DIR/xvfb.log" &
-XVFB_PID=$!
-exec 3>&-
-for _ in $(seq 50); do [[ -s $OUTPUT_DIR/display ]] && break; sleep 0.1; done
-[[ -s $OUTPUT_DIR/display ]] || fail "Xvfb did not start"
-export DISPLAY=:$(head -1 "$OUTPUT_DIR/display")
-openbox >"$OUTPUT_DIR/openbox.log" 2>&1 &
-WM_PID=$!
-sleep 0.5
+start_x_display "$OUTPUT_DIR" 1280x1024 || fail "no display"
 
 (cd "$OUTPUT_DIR/work" && exec "$GAME_BINARY" --scale 1 --record "$OUTPUT_DIR/run.mvr") 2>"$GAME_LOG" &
 GAME_PID=$!

@@ -34,20 +34,15 @@ level = [codes[c] for row in rows for c in row]
 open(sys.argv[1], "w").write(" , ".join(str(v) for v in level * 35) + "\r\n")
 PY
 [ -n "$CODE" ] || { echo "FAIL: morvask --share made no code"; exit 1; }
-DISPLAY_NUMBER=$((90 + RANDOM % 400))
-Xvfb ":$DISPLAY_NUMBER" -screen 0 1280x900x24 -nolisten tcp >/dev/null 2>&1 &
-XVFB=$!
-export DISPLAY=":$DISPLAY_NUMBER"
+# shellcheck source=tests/e2e/x_display.sh
+source "$(dirname "$0")/x_display.sh"
 GAME_PID=
 stop() {
     [ -n "$GAME_PID" ] && kill "$GAME_PID" 2>/dev/null
-    kill "$WM" "$XVFB" 2>/dev/null
+    stop_x_display
 }
 trap stop EXIT
-sleep 1
-openbox >/dev/null 2>&1 &
-WM=$!
-sleep 1
+start_x_display "$OUT" 1280x900 || exit 1
 failed=0
 check() {
     if eval "$2"; then echo "ok: $1"; else echo "FAIL: $1"; failed=1; fi
