@@ -2,16 +2,12 @@
 // file or the new one, whole, and what is left always reads.
 #include <gtest/gtest.h>
 
-#include <signal.h>
-#include <sys/ptrace.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <filesystem>
 #include <random>
 #include <string>
 
 #include "options/records_file.h"
+#include "tests/unit/kill_harness.h"
 
 namespace {
 
@@ -25,18 +21,6 @@ RecordsRecord AfterGames(int32_t games) {
     for (int32_t level = 0; level < LevelCount; ++level)
         records.levels[level] = {.bestTicks = 1000 + level * 37 + games, .fewestLost = games % 4};
     return records;
-}
-
-void KillAndReap(pid_t child) {
-    kill(child, SIGKILL);
-    int status = 0;
-    waitpid(child, &status, 0);
-}
-
-bool NextSyscallStop(pid_t child, int& status) {
-    if (ptrace(PTRACE_SYSCALL, child, nullptr, nullptr) != 0)
-        return false;
-    return waitpid(child, &status, 0) == child && WIFSTOPPED(status);
 }
 
 class RecordsWrite : public ::testing::Test {
@@ -71,36 +55,18 @@ TEST_F(RecordsWrite, AKillAtEverySystemCallOfAWriteLeavesTheOldRecordsOrTheNew) 
         fs::remove_all(folder);
         fs::create_directory(folder);
         ASSERT_TRUE(SaveRecordsFile(path, AfterGames(0)));
-        pid_t child = fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            if (ptrace(PTRACE_TRACEME, 0, nullptr, nullptr) != 0)
-                _exit(3);
-            raise(SIGSTOP);
-            _exit(SaveRecordsFile(path, AfterGames(1)) ? 0 : 1);
-        }
-        int status = 0;
-        ASSERT_EQ(waitpid(child, &status, 0), child);
-        if (!WIFSTOPPED(status)) {
-            ASSERT_TRUE(WIFEXITED(status));
-            ASSERT_EQ(WEXITSTATUS(status), 3);
+        bool succeeded = false;
+        const KillOutcome outcome = KillAtSystemCall(
+            stop, [&] { return SaveRecordsFile(path, AfterGames(1)); }, succeeded);
+        if (outcome == CannotTrace) {
             GTEST_SKIP() << "cannot trace a child process here";
-        }
-        int reached = 0;
-        while (reached < stop && NextSyscallStop(child, status))
-            ++reached;
-        const bool finished = reached < stop;
-        if (finished) {
-            ASSERT_TRUE(WIFEXITED(status));
-            EXPECT_EQ(WEXITSTATUS(status), 0);
-        } else {
-            KillAndReap(child);
         }
         const RecordsRecord held = Held();
         ASSERT_TRUE(held == AfterGames(0) || held == AfterGames(1)) << "torn after stop " << stop;
         sawOld = sawOld || held == AfterGames(0);
         sawNew = sawNew || held == AfterGames(1);
-        if (finished) {
+        if (outcome == EndedBefore) {
+            EXPECT_TRUE(succeeded);
             EXPECT_EQ(held, AfterGames(1));
             break;
         }
@@ -116,14 +82,10 @@ TEST_F(RecordsWrite, RandomKillsOfAGameWritingOverAndOverLoseNothing) {
     std::mt19937 random(31);
     int32_t last = 0;
     for (int round = 0; round < 120; ++round) {
-        pid_t child = fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
+        KillAfter(useconds_t(random() % 15000), [&] {
             for (int32_t games = last + 1;; ++games)
                 SaveRecordsFile(path, AfterGames(games));
-        }
-        usleep(useconds_t(random() % 15000));
-        KillAndReap(child);
+        });
         const RecordsRecord held = Held();
         ASSERT_GE(held.gamesPlayed, last) << "round " << round;
         ASSERT_EQ(held, AfterGames(held.gamesPlayed)) << "torn after round " << round;

@@ -4,8 +4,6 @@
 // to read again is not written.
 #include <gtest/gtest.h>
 
-#include <signal.h>
-#include <sys/ptrace.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -20,6 +18,7 @@
 #include <vector>
 
 #include "options/settings_file.h"
+#include "tests/unit/kill_harness.h"
 
 namespace {
 
@@ -68,20 +67,6 @@ protected:
     std::string old;
 };
 
-// Stops the child at its next system call's entry or exit; false, with its
-// status, when it ended instead.
-bool NextSyscallStop(pid_t child, int& status) {
-    if (ptrace(PTRACE_SYSCALL, child, nullptr, nullptr) != 0)
-        return false;
-    return waitpid(child, &status, 0) == child && WIFSTOPPED(status);
-}
-
-void KillAndReap(pid_t child) {
-    kill(child, SIGKILL);
-    int status = 0;
-    waitpid(child, &status, 0);
-}
-
 }  // namespace
 
 TEST_F(SettingsWrite, AKillAtEverySystemCallOfASaveLeavesTheOldFileOrTheNew) {
@@ -97,32 +82,14 @@ TEST_F(SettingsWrite, AKillAtEverySystemCallOfASaveLeavesTheOldFileOrTheNew) {
         fs::remove_all(folder);
         fs::create_directory(folder);
         WriteAll(path, old);
-        pid_t child = fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            if (ptrace(PTRACE_TRACEME, 0, nullptr, nullptr) != 0)
-                _exit(3);
-            raise(SIGSTOP);
-            _exit(SaveSetting(path.string(), "volume", "40") ? 0 : 1);
-        }
-        int status = 0;
-        ASSERT_EQ(waitpid(child, &status, 0), child);
-        if (!WIFSTOPPED(status)) {
-            // No tracing here (a sandbox without ptrace).
-            ASSERT_TRUE(WIFEXITED(status));
-            ASSERT_EQ(WEXITSTATUS(status), 3);
+        bool succeeded = false;
+        const KillOutcome outcome = KillAtSystemCall(
+            stop, [&] { return SaveSetting(path.string(), "volume", "40"); }, succeeded);
+        if (outcome == CannotTrace) {
             GTEST_SKIP() << "cannot trace a child process here";
         }
-        int reached = 0;
-        while (reached < stop && NextSyscallStop(child, status))
-            ++reached;
-        const bool finished = reached < stop;
-        if (finished) {
-            ASSERT_TRUE(WIFEXITED(status));
-            EXPECT_EQ(WEXITSTATUS(status), 0);
-        } else {
-            KillAndReap(child);
-        }
+        const bool finished = outcome == EndedBefore;
+        EXPECT_TRUE(succeeded || !finished);
         const std::string text = ReadAll(path);
         ASSERT_TRUE(text == old || text == saved) << "torn after stop " << stop;
         sawOld = sawOld || text == old;
@@ -149,14 +116,10 @@ TEST_F(SettingsWrite, RandomKillsOfAGameSavingOverAndOverLoseNothing) {
     int killedMidway = 0;
     size_t leftovers = 0;
     for (int round = 0; round < 150; ++round) {
-        pid_t child = fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
+        KillAfter(useconds_t(random() % 15000), [&] {
             for (size_t k = 0;; ++k)
                 SaveSetting(path.string(), "volume", volumes[k % volumes.size()]);
-        }
-        usleep(useconds_t(random() % 15000));
-        KillAndReap(child);
+        });
         const std::string text = ReadAll(path);
         ASSERT_EQ(whole.count(text), 1u) << "torn after round " << round;
         std::vector<std::string> problems;
