@@ -1,7 +1,9 @@
-// Fills the English help's placeholders with the player's keys.
+// The two help boxes' texts: the game's own, with the English one naming the
+// player's keys, and the list of the keys that came later.
 #include "shell/help_text.h"
 
 #include "platform/platform.h"
+#include "texts/extra_texts.h"
 #include "texts/texts.h"
 
 std::string HelpTextFor(const KeyBindings& bindings) {
@@ -27,7 +29,13 @@ std::string HelpTextFor(const KeyBindings& bindings) {
 const char* CurrentHelpText() {
     static std::string text;
     text = HelpTextFor(PlayerKeys);
-    // The share keys need a clipboard; morvask-sim's help stays the game's own.
+    return text.c_str();
+}
+
+const char* MoreKeysHelpText() {
+    static std::string text;
+    text = ExtraText(MoreKeysText);
+    // The share keys need a clipboard; morvask-sim has none.
     if (platform::HasSystemClipboard())
         text += Text(ShareHelpText);
     return text.c_str();

@@ -1,4 +1,4 @@
-// The help box's text in the player's language, naming the keys in force.
+// The help boxes' texts in the player's language, naming the keys in force.
 #pragma once
 
 #include <string>
@@ -11,3 +11,7 @@ std::string HelpTextFor(const KeyBindings& bindings);
 
 // The help for the current language and PlayerKeys; valid until the next call.
 const char* CurrentHelpText();
+
+// The second help box (K): the keys that came later, with the share keys
+// where there is a clipboard; valid until the next call.
+const char* MoreKeysHelpText();

@@ -149,8 +149,8 @@ void KeyCommand(int key) {
             break;
         case 'K':
             if ((GameMode == Playing || GameMode == Editing) && !KeyGivenToPlay('K'))
-                platform::MessageBox(MainWindow, ExtraText(MoreKeysText),
-                                     ExtraText(MoreKeysCaption), platform::MB_OK);
+                platform::MessageBox(MainWindow, MoreKeysHelpText(), ExtraText(MoreKeysCaption),
+                                     platform::MB_OK);
             break;
         case platform::VK_F1:
             SwitchModeCommand();

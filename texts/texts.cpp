@@ -172,11 +172,13 @@ constexpr TextRow Texts[TextCount] = {
      .chinese = "\n\n分享：\n"
                 "Ctrl+Shift+C复制本关的分享码\n"
                 "Ctrl+Shift+A复制全部关卡的分享码\n"
-                "Ctrl+Shift+V粘贴分享码到本关或全部关卡",
+                "Ctrl+Shift+V粘贴分享码到本关或全部关卡\n"
+                "游戏结束或通关之后，Ctrl+Shift+C复制这一局的回放链接",
      .english = "\n\nSharing (in the editor):\n"
                 "Ctrl+Shift+C: copy this level's code or link\n"
                 "Ctrl+Shift+A: copy the code of all 35 levels\n"
-                "Ctrl+Shift+V: paste a level or level set code"},
+                "Ctrl+Shift+V: paste a level or level set code\n"
+                "After a game's end, in play: Ctrl+Shift+C copies the run's link"},
     {.id = ShareRunCopiedText,
      .chinese = "上一局的回放链接（%d个字符）已复制到剪贴板：\n%s",
      .english = "The link to the run of the last game (%d characters) is on the clipboard:\n%s"},

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -15,6 +16,7 @@
 
 #include "platform/platform.h"
 #include "shell/help_text.h"
+#include "texts/extra_texts.h"
 #include "texts/texts.h"
 
 namespace {
@@ -186,6 +188,22 @@ TEST(DialogDrawing, TheBoxDrawsOnlyInsideItsFrameAndClipsToAnyBuffer) {
                 x < width ? whole[size_t(originY + y) * 960 + size_t(originX + x)] : background;
             ASSERT_EQ(part[size_t(y) * pitch + size_t(x)], expected) << x << "," << y;
         }
+}
+
+TEST(DialogLayout, TheSecondHelpWithTheShareKeysFitsTheField) {
+    // Where there is a clipboard the K box lists the share keys too.
+    for (Language language : {Chinese, English}) {
+        CurrentLanguage = language;
+        const std::string text = std::string(ExtraText(MoreKeysText)) + Text(ShareHelpText);
+        const std::string caption = ExtraText(MoreKeysCaption);
+        CurrentLanguage = Chinese;
+        dialog::Box box = dialog::OpenBox(text.c_str(), caption.c_str(), platform::MB_OK);
+        dialog::Layout layout = dialog::Arrange(box, Field, 1.0);
+        EXPECT_TRUE(Inside(layout.frame, Field)) << language;
+        // Every line is there (a long one may wrap into two).
+        EXPECT_GE(layout.lines.size(), size_t(std::count(text.begin(), text.end(), '\n') + 1))
+            << language;
+    }
 }
 
 TEST(DialogLayout, TheEnglishHelpFitsTheField) {
