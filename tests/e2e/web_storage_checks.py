@@ -3,7 +3,8 @@ before the page loads (its open refused, as a private window or a blocked
 site may), and the storage full (the origin's quota made tiny). Either way
 the page says so in one line, the game plays, and a save says it failed in
 the game's own box; once the quota is back a save succeeds and outlives a
-reload."""
+reload. A save whose last flush (the folder's, after the rename) is refused
+says it failed too."""
 import os
 import shutil
 import tempfile
@@ -135,6 +136,19 @@ def full_checks(url, out):
         check(save_folder(driver) == ["map.txt"], "the saved map.txt is there after a reload")
         errors = console_errors(driver) + driver.execute_script("return morvaskPage.errors")
         check(not errors, f"no console errors with the storage full ({errors[:3]})")
+
+        # A save flushes the new file, then the folder once the file has its
+        # name: the second refused, the save must still say it failed.
+        start_game(driver)
+        keys(driver, Keys.F1)
+        answer_box(driver, "是否切换到地图编辑模式", "y")
+        answer_box(driver, "地图编辑", Keys.ENTER)  # the saved map loads without a word
+        driver.execute_script("morvaskPage.storage.refuseFrom = morvaskPage.storage.writes + 2")
+        text = save_in_editor(driver, first=False)
+        check(NOT_SAVED in text, f"a save whose last flush is refused says it failed: {text!r}")
+        answer_box(driver, NOT_SAVED, Keys.ENTER)
+        check(driver.execute_script("return morvaskPage.storage.writes") >= 2,
+              "the refused flush came after the file's own")
     finally:
         driver.quit()
         shutil.rmtree(profile, ignore_errors=True)
