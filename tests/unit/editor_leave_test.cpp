@@ -2,8 +2,6 @@
 // whether to save them, and a save that fails keeps the player in the editor.
 #include <gtest/gtest.h>
 
-#include <stdlib.h>
-
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -11,6 +9,7 @@
 #include "levels/level_grid.h"
 #include "platform/headless/headless.h"
 #include "state/program_state.h"
+#include "tests/unit/fresh_directory.h"
 #include "tests/unit/test_support.h"
 
 namespace {
@@ -26,20 +25,10 @@ int Yes(const char*, const char*, uint32_t type) {
     return (type & 0xF) == platform::MB_YESNO ? platform::IDYES : platform::IDOK;
 }
 
-std::vector<std::string> BoxTexts() {
-    std::vector<std::string> texts;
-    for (const RecordedBox& box : Boxes)
-        texts.push_back(box.text);
-    return texts;
-}
-
-class EditorLeave : public ::testing::Test {
+class EditorLeave : public InFreshDirectory {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/morvask-leave-XXXXXX";
-        directory = mkdtemp(pattern);
-        previous = fs::current_path();
-        fs::current_path(directory);
+        InFreshDirectory::SetUp();
         StartGame(6);
         headless::SetBoxAnswerer(Yes);
         Press(platform::VK_F1);
@@ -49,11 +38,8 @@ protected:
     }
     void TearDown() override {
         headless::SetBoxAnswerer(nullptr);
-        fs::current_path(previous);
-        fs::remove_all(directory);
+        InFreshDirectory::TearDown();
     }
-    fs::path directory;
-    fs::path previous;
 };
 
 }  // namespace

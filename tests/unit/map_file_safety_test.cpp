@@ -20,35 +20,15 @@
 #include "levels/level_grid.h"
 #include "levels/map_file.h"
 #include "platform/files.h"
+#include "tests/unit/fresh_directory.h"
 #include "tests/unit/test_support.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-class MapFileSafety : public ::testing::Test {
+class MapFileSafety : public InFreshDirectory {
 protected:
-    void SetUp() override {
-        ResetEverything();
-        RestoreBuiltInLevels();
-        char pattern[] = "/tmp/morvask-safety-XXXXXX";
-        directory = mkdtemp(pattern);
-        previous = fs::current_path();
-        fs::current_path(directory);
-    }
-    void TearDown() override {
-        fs::current_path(previous);
-        fs::remove_all(directory);
-    }
-    static std::string Read(const char* path) {
-        std::ifstream in(path, std::ios::binary);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
-    static void Write(const std::string& text, const char* path = "map.txt") {
-        std::ofstream(path, std::ios::binary) << text;
-    }
     static std::vector<std::string> Names() {
         std::vector<std::string> names;
         for (const auto& entry : fs::directory_iterator("."))
@@ -56,19 +36,11 @@ protected:
         std::sort(names.begin(), names.end());
         return names;
     }
-    std::vector<std::string> BoxTexts() {
-        std::vector<std::string> texts;
-        for (const RecordedBox& b : Boxes)
-            texts.push_back(b.text);
-        return texts;
-    }
     // A level set that differs from the built-in one everywhere.
     static std::string AllNines() {
         std::vector<int32_t> nines(LevelSet.size(), 9);
         return FormatLevelSet(nines);
     }
-    fs::path directory;
-    fs::path previous;
 };
 
 const std::vector<std::string> LoadFailed = {"载入地图失败！"};

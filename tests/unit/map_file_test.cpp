@@ -19,37 +19,15 @@
 #include "levels/level_grid.h"
 #include "levels/map_file.h"
 #include "platform/platform.h"
+#include "tests/unit/fresh_directory.h"
 #include "tests/unit/test_support.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-// Each test runs in a fresh working directory of its own.
-class MapFile : public ::testing::Test {
+class MapFile : public InFreshDirectory {
 protected:
-    void SetUp() override {
-        ResetEverything();
-        RestoreBuiltInLevels();
-        char pattern[] = "/tmp/morvask-map-XXXXXX";
-        directory = mkdtemp(pattern);
-        previous = fs::current_path();
-        fs::current_path(directory);
-    }
-    void TearDown() override {
-        fs::current_path(previous);
-        fs::permissions(directory, fs::perms::owner_all, fs::perm_options::add);
-        fs::remove_all(directory);
-    }
-    static std::string Read(const char* path = "map.txt") {
-        std::ifstream in(path, std::ios::binary);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
-    static void Write(const std::string& text, const char* path = "map.txt") {
-        std::ofstream(path, std::ios::binary) << text;
-    }
     static std::vector<std::string> Lines(const std::string& text) {
         std::vector<std::string> lines;
         size_t at = 0;
@@ -64,14 +42,6 @@ protected:
         }
         return lines;
     }
-    std::vector<std::string> BoxTexts() {
-        std::vector<std::string> texts;
-        for (const RecordedBox& b : Boxes)
-            texts.push_back(b.text);
-        return texts;
-    }
-    fs::path directory;
-    fs::path previous;
 };
 
 }  // namespace
