@@ -187,9 +187,31 @@ int64_t NextTimerDue() {
     return due;
 }
 
+bool TimerDue() {
+    const int64_t due = NextTimerDue();
+    return due >= 0 && due <= software::MonotonicNanoseconds();
+}
+
+// The events that came while the loop slept, taken before the tick that
+// falls due now: the keys the tick polls are then those held at its time,
+// not those of before the sleep, and a key pressed during the sleep moves
+// the tank on this tick rather than the next. A stream of events that never
+// ends (a pointer moving fast) cannot hold the tick back: only those
+// already waiting are taken.
+void HandleEventsBeforeTick() {
+    SDL_PumpEvents();
+    int waiting = SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT);
+    SDL_Event event;
+    for (; waiting > 0 && !Desktop.quitPosted; --waiting) {
+        if (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) != 1)
+            break;
+        HandleEvent(event);
+    }
+}
+
 // Waits for an event until the next timer falls due. A tick a short way off
 // (the game's 10 ms) is waited for in one exact sleep on the clock, and the
-// events that came meanwhile are taken right after it: a thread that wakes
+// events that came meanwhile are taken right after it, before the tick: a thread that wakes
 // once a tick is woken on time far more often than one that wakes twice
 // (first from SDL's wait, in whole milliseconds, then for the rest), when
 // other processes keep the cores busy. A tick further off is waited for in
@@ -386,6 +408,8 @@ int RunMessageLoop() {
         SDL_Event event;
         if (WaitForEventOrTimer(event))
             HandleEvent(event);
+        if (!Desktop.quitPosted && TimerDue())
+            HandleEventsBeforeTick();
         if (!Desktop.quitPosted)
             DeliverDueTimers();
     }
