@@ -24,6 +24,14 @@ enum ExtraTextId : int32_t {
     MoreKeysText,
     // printf format: the problems, one a line.
     SettingsProblemsText,
+    // The window's brief indicators. printf format: the volume in percent.
+    VolumeIndicator,
+    // printf format: the mode's name, one of the four below.
+    ScaleIndicator,
+    ScaleModeIntegerName,
+    ScaleModeFitName,
+    ScaleModeSharpName,
+    ScaleModeAutoName,
     ExtraTextCount,
 };
 

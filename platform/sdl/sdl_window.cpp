@@ -221,11 +221,13 @@ bool WaitForEventOrTimer(SDL_Event& event) {
     int64_t due = NextTimerDue();
     if (due < 0)
         // Without a timer (minimised, or a box's owner) the program sleeps.
-        return SDL_WaitEventTimeout(&event, 1000) != 0;
+        return SDL_WaitEventTimeout(&event, sdl::IndicatorWaitMs(1000)) != 0;
     int64_t left = due - software::MonotonicNanoseconds();
     constexpr int64_t Ms = 1'000'000;
     if (left > 20 * Ms)
-        return SDL_WaitEventTimeout(&event, int(std::min<int64_t>((left - Ms) / Ms, 1000))) != 0;
+        return SDL_WaitEventTimeout(
+                   &event, sdl::IndicatorWaitMs(int(std::min<int64_t>((left - Ms) / Ms, 1000)))) !=
+               0;
     if (SDL_PollEvent(&event))
         return true;
     if (left > 0)
@@ -290,9 +292,15 @@ bool HandleWindowKey(const SDL_KeyboardEvent& key) {
             sdl::ToggleFullscreen();
         return true;
     }
+    if (sdl::IsScaleModeKey(key)) {
+        if (!key.repeat)
+            sdl::NextScaleMode();
+        return true;
+    }
     int volumeSteps = 0;
     if (sdl::IsVolumeKey(key.keysym, volumeSteps)) {
         sdl::StepVolume(volumeSteps);
+        sdl::IndicateVolume(sdl::Volume());
         return true;
     }
     return false;
@@ -405,6 +413,7 @@ int RunMessageLoop() {
             Deliver(WM_CLOSE, 0, 0);
             continue;
         }
+        sdl::ExpireIndicator();
         SDL_Event event;
         if (WaitForEventOrTimer(event))
             HandleEvent(event);

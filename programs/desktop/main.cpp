@@ -26,6 +26,7 @@
 #include "shell/main_window.h"
 #include "shell/records.h"
 #include "state/program_state.h"
+#include "texts/extra_texts.h"
 #include "texts/texts.h"
 
 namespace {
@@ -55,6 +56,25 @@ void RememberVolume(int percent) {
 void RememberFullscreen(bool fullscreen) {
     PlayerSettings.fullscreen = fullscreen;
     Remember("fullscreen", fullscreen ? "yes" : "no");
+}
+
+// F10's scale mode; the window's modes are the setting's, in the same order.
+void RememberScaleMode(software::WindowScaleMode mode) {
+    PlayerSettings.scaleMode = ScaleMode(mode);
+    Remember("scale_mode", ScaleModeValue(PlayerSettings.scaleMode));
+}
+
+std::string VolumeIndicatorText(int percent) {
+    char text[64];
+    std::snprintf(text, sizeof text, ExtraText(VolumeIndicator), percent);
+    return text;
+}
+
+std::string ScaleIndicatorText(software::WindowScaleMode mode) {
+    constexpr ExtraTextId Names[] = {ScaleModeIntegerName, ScaleModeFitName, ScaleModeSharpName,
+                                     ScaleModeAutoName};
+    std::string text = ExtraText(ScaleIndicator);
+    return text.replace(text.find("%s"), 2, ExtraText(Names[int(mode) % 4]));
 }
 
 // A file's name, or the start of a long code or link, for messages.
@@ -203,8 +223,10 @@ void ApplySettings(const CommandLine& line) {
     ApplyPlayerSettings();
     sdl::SetWindowOptions({.fullscreen = PlayerSettings.fullscreen,
                            .scale = PlayerSettings.scale,
-                           .fitMode = PlayerSettings.scaleMode == ScaleFit});
+                           .scaleMode = software::WindowScaleMode(PlayerSettings.scaleMode)});
     sdl::SetFullscreenObserver(RememberFullscreen);
+    sdl::SetScaleModeObserver(RememberScaleMode);
+    sdl::SetIndicatorTexts({.volume = VolumeIndicatorText, .scaleMode = ScaleIndicatorText});
     sdl::SetVolume(PlayerSettings.volume);
     sdl::SetVolumeObserver(RememberVolume);
     sdl::SetPadDeadZone(PlayerSettings.padDeadzone);
