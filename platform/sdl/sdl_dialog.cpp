@@ -120,6 +120,12 @@ DialogStep DialogKeyDown(const SDL_KeyboardEvent& key, sdl::OpenDialog& open) {
         sdl::NextScaleMode();
         return {.stale = true};
     }
+    int volumeSteps = 0;
+    if (sdl::IsVolumeKey(key.keysym, volumeSteps)) {
+        sdl::StepVolume(volumeSteps);
+        sdl::IndicateVolume(sdl::Volume());
+        return {};
+    }
     dialog::Key boxKey;
     if (!DialogKeyOf(key.keysym, boxKey))
         return {};
