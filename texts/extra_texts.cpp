@@ -73,6 +73,7 @@ constexpr ExtraTextRow ExtraTexts[ExtraTextCount] = {
      .english = "The settings file has problems; these lines were skipped:\n%s"},
     {.id = VolumeIndicator, .chinese = "音量 %d%%", .english = "Volume %d%%"},
     {.id = ScaleIndicator, .chinese = "缩放：%s", .english = "Scale: %s"},
+    {.id = ScaleAutoIndicator, .chinese = "缩放：自动（%s）", .english = "Scale: auto (%s)"},
     {.id = ScaleModeIntegerName, .chinese = "整数倍", .english = "integer"},
     {.id = ScaleModeFitName, .chinese = "填满", .english = "fit"},
     {.id = ScaleModeSharpName, .chinese = "整数倍后平滑填满", .english = "sharp"},

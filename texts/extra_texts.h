@@ -28,6 +28,8 @@ enum ExtraTextId : int32_t {
     VolumeIndicator,
     // printf format: the mode's name, one of the four below.
     ScaleIndicator,
+    // printf format: the name of the mode auto chose.
+    ScaleAutoIndicator,
     ScaleModeIntegerName,
     ScaleModeFitName,
     ScaleModeSharpName,

@@ -29,7 +29,9 @@ void SetScaleModeObserver(void (*observer)(software::WindowScaleMode mode));
 // player's language): the volume in percent, a scale mode.
 struct IndicatorTexts {
     std::string (*volume)(int percent) = nullptr;
-    std::string (*scaleMode)(software::WindowScaleMode mode) = nullptr;
+    // For auto, `shownAs` is the mode it chose for the window as it is.
+    std::string (*scaleMode)(software::WindowScaleMode mode,
+                             software::WindowScaleMode shownAs) = nullptr;
 };
 void SetIndicatorTexts(const IndicatorTexts& texts);
 

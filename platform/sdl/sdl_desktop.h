@@ -168,7 +168,7 @@ void NextScaleMode();
 // Shows a line of text over the field for about a second.
 void ShowIndicator(const std::string& text);
 void IndicateVolume(int percent);
-void IndicateScaleMode(software::WindowScaleMode mode);
+void IndicateScaleMode(software::WindowScaleMode mode, software::WindowScaleMode shownAs);
 // Takes the indicator away once its time is over (the window is shown again
 // without it).
 void ExpireIndicator();

@@ -40,8 +40,8 @@ void IndicateVolume(int percent) {
     ShowIndicator(Texts.volume ? Texts.volume(percent) : std::to_string(percent) + "%");
 }
 
-void IndicateScaleMode(software::WindowScaleMode mode) {
-    ShowIndicator(Texts.scaleMode ? Texts.scaleMode(mode) : software::ScaleModeName(mode));
+void IndicateScaleMode(software::WindowScaleMode mode, software::WindowScaleMode shownAs) {
+    ShowIndicator(Texts.scaleMode ? Texts.scaleMode(mode, shownAs) : software::ScaleModeName(mode));
 }
 
 void ExpireIndicator() {

@@ -278,7 +278,11 @@ void NextScaleMode() {
     Desktop.options.scaleMode = software::NextScaleMode(Desktop.options.scaleMode);
     if (Desktop.dialog)
         Desktop.dialog->laidOut = false;
-    IndicateScaleMode(Desktop.options.scaleMode);
+    SDL_Surface* target = WindowPixels();
+    IndicateScaleMode(
+        Desktop.options.scaleMode,
+        target ? software::ShowField(target->w, target->h, Desktop.options.scaleMode).shownAs
+               : Desktop.options.scaleMode);
     if (ScaleModeObserver)
         ScaleModeObserver(Desktop.options.scaleMode);
 }

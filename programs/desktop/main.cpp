@@ -70,11 +70,13 @@ std::string VolumeIndicatorText(int percent) {
     return text;
 }
 
-std::string ScaleIndicatorText(software::WindowScaleMode mode) {
+// "Scale: sharp"; auto says what it chose, "Scale: auto (sharp)".
+std::string ScaleIndicatorText(software::WindowScaleMode mode, software::WindowScaleMode shownAs) {
     constexpr ExtraTextId Names[] = {ScaleModeIntegerName, ScaleModeFitName, ScaleModeSharpName,
                                      ScaleModeAutoName};
-    std::string text = ExtraText(ScaleIndicator);
-    return text.replace(text.find("%s"), 2, ExtraText(Names[int(mode) % 4]));
+    const bool automatic = mode == software::WindowAuto;
+    std::string text = ExtraText(automatic ? ScaleAutoIndicator : ScaleIndicator);
+    return text.replace(text.find("%s"), 2, ExtraText(Names[int(automatic ? shownAs : mode) % 4]));
 }
 
 // A file's name, or the start of a long code or link, for messages.

@@ -133,9 +133,9 @@ sleep 1.2
 
 # ---- 2. F10 cycles, tells, remembers ---------------------------------------
 expect_mode() {
-    local mode=$1 want=$2 shot=$3
+    local mode=$1 want=$2 shot=$3 # $4: what auto chose, as the indicator says it
     xdotool key F10
-    wait_for_line "indicator: Scale: $mode" "F10 to $mode"
+    wait_for_line "indicator: Scale: $mode${4:-}" "F10 to $mode"
     sleep 0.2
     local geometry count
     geometry=$(field_geometry "$shot")
@@ -145,7 +145,7 @@ expect_mode() {
     [[ $geometry =~ $want ]] || fail "F10 to $mode: the field is $geometry"
     pass "F10 to $mode: the field is $geometry, the indicator shows, settings.ini keeps it"
 }
-expect_mode auto '^(14[67][0-9])x(10[78][0-9])\+' f10-auto
+expect_mode auto '^(14[67][0-9])x(10[78][0-9])\+' f10-auto " (sharp)"
 expect_mode integer '^960x704\+480\+188$' f10-integer
 expect_mode fit '^(14[67][0-9])x(10[78][0-9])\+' f10-fit
 expect_mode sharp '^(14[67][0-9])x(10[78][0-9])\+' f10-sharp
