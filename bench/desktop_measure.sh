@@ -6,6 +6,9 @@
 #
 #   bench/desktop_measure.sh build/morvask [PLAY_SECONDS] [STARTS]
 #
+# SCREEN=1920x1080 sets the virtual screen's size (default 1280x1024),
+# GAME_ARGS the game's options (e.g. "--fullscreen --scale-mode sharp"; full
+# screen needs openbox, which is then started).
 # Needs Xvfb, xdotool, xwininfo, xprop and python3. Set LOAD=2 to keep two busy processes
 # running during the play, as for the tick-pacing measurement; LOAD_SESSION=own
 # starts them in sessions of their own (by default they share the game's).
@@ -16,11 +19,13 @@ PLAY_SECONDS=${2:-20}
 STARTS=${3:-5}
 WORK=$(mktemp -d)
 XVFB_PID=
+WM_PID=
 LOAD_PIDS=()
 GAME_PID=
 cleanup() {
     [[ -n $GAME_PID ]] && kill "$GAME_PID" 2>/dev/null || true
     for pid in "${LOAD_PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
+    [[ -n $WM_PID ]] && kill "$WM_PID" 2>/dev/null || true
     [[ -n $XVFB_PID ]] && kill "$XVFB_PID" 2>/dev/null || true
     rm -rf "$WORK"
 }
@@ -28,12 +33,20 @@ trap cleanup EXIT
 
 # -noreset: otherwise the server resets each time its last client leaves,
 # and drops a game that connects meanwhile.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$WORK/display" 2>"$WORK/xvfb.log" &
+Xvfb -displayfd 3 -screen 0 "${SCREEN:-1280x1024}x24" -nolisten tcp -noreset 3>"$WORK/display" 2>"$WORK/xvfb.log" &
 XVFB_PID=$!
 for _ in $(seq 50); do [[ -s $WORK/display ]] && break; sleep 0.1; done
 export DISPLAY=:$(cat "$WORK/display")
 export HOME=$WORK/home SDL_AUDIODRIVER=dummy
 mkdir -p "$HOME"
+if [[ ${GAME_ARGS:-} == *--fullscreen* ]]; then
+    openbox --sm-disable >/dev/null 2>&1 &
+    WM_PID=$!
+    for _ in $(seq 50); do
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+        sleep 0.1
+    done
+fi
 
 echo "== start to first box ($STARTS starts)"
 # The boxes are drawn inside the game's window: the first is up when the
@@ -53,7 +66,8 @@ if [[ ${LOAD:-0} -gt 0 ]]; then
         LOAD_PIDS+=($!)
     done
 fi
-MORVASK_TICK_LOG=$WORK/ticks.log "$GAME" >/dev/null 2>"$WORK/game.err" &
+# shellcheck disable=SC2086  # the options are words
+MORVASK_TICK_LOG=$WORK/ticks.log "$GAME" ${GAME_ARGS:-} >/dev/null 2>"$WORK/game.err" &
 GAME_PID=$!
 sleep 0.5
 kill -0 "$GAME_PID" 2>/dev/null || {

@@ -11,6 +11,10 @@
 // BM_PresentFrameRenderer: the earlier way, through the streaming texture of
 //   the software renderer: SDL_UpdateTexture, RenderClear, RenderCopy,
 //   RenderPresent.
+// BM_PresentFrameMode/W/H/MODE: a whole frame in each scale mode;
+// BM_PresentFrameChangesSharp: a frame of play in sharp at 1080p;
+// BM_PresentSharpRendererLinear: sharp at 1080p the other way, a texture
+//   scaled with linear filtering by the software renderer.
 #include <SDL.h>
 #include <benchmark/benchmark.h>
 
@@ -138,6 +142,81 @@ static void BM_PresentFrameChanges(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_PresentFrameChanges);
+
+// The scale modes of a full 1080p screen, and sharp at 2.5x and below 1x:
+// a whole frame, as after a box or a resize.
+static void BM_PresentFrameMode(benchmark::State& state) {
+    platform::Window window = BenchWindow(state);
+    if (!window)
+        return;
+    sdl::Desktop.options.scaleMode = software::WindowScaleMode(state.range(2));
+    SDL_SetWindowSize(sdl::Desktop.window.sdlWindow, int(state.range(0)), int(state.range(1)));
+    sdl::Redraw();
+    const platform::SurfaceData* screen = platform::GetDC(window);
+    for (auto _ : state)
+        sdl::PresentFrame(screen);
+    state.SetLabel(software::ScaleModeName(sdl::Desktop.options.scaleMode));
+    sdl::Desktop.options.scaleMode = software::WindowAuto;
+}
+BENCHMARK(BM_PresentFrameMode)
+    ->Args({1920, 1080, software::WindowInteger})
+    ->Args({1920, 1080, software::WindowFit})
+    ->Args({1920, 1080, software::WindowSharp})
+    ->Args({2400, 1760, software::WindowSharp})
+    ->Args({853, 626, software::WindowSharp});
+
+// A frame of busy play (the twenty rectangles above) in sharp at 1080p.
+static void BM_PresentFrameChangesSharp(benchmark::State& state) {
+    platform::Window window = BenchWindow(state);
+    if (!window)
+        return;
+    sdl::Desktop.options.scaleMode = software::WindowSharp;
+    SDL_SetWindowSize(sdl::Desktop.window.sdlWindow, 1920, 1080);
+    platform::Surface screen = platform::GetDC(window);
+    platform::Surface frame = software::NewSurface(Width, Height);
+    frame->pixels = Picture().pixels;
+    sdl::Redraw();
+    platform::Rect changes[20];
+    for (int i = 0; i < 20; ++i)
+        changes[i] = {(i * 173) % (Width - 72), (i * 97) % (Height - 64), 72, 64};
+    for (auto _ : state) {
+        platform::HintFrameChanges(screen, changes, 20);
+        platform::BitBlt(screen, 0, 0, Width, Height, frame, 0, 0, platform::SRCCOPY);
+    }
+    sdl::Desktop.options.scaleMode = software::WindowAuto;
+}
+BENCHMARK(BM_PresentFrameChangesSharp);
+
+// The other way to sharp at 1080p: the frame (1x, the largest whole
+// multiple there) in a texture scaled with linear filtering by SDL's
+// software renderer into a 1920 x 1080 window.
+static void BM_PresentSharpRendererLinear(benchmark::State& state) {
+    static SDL_Window* window = nullptr;
+    static SDL_Renderer* renderer = nullptr;
+    static SDL_Texture* texture = nullptr;
+    if (!renderer) {
+        SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+            state.SkipWithError("no SDL video");
+            return;
+        }
+        window = SDL_CreateWindow("bench", 0, 0, 1920, 1080, SDL_WINDOW_HIDDEN);
+        renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
+        texture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING,
+                                    Width, Height);
+        SDL_SetTextureScaleMode(texture, SDL_ScaleModeLinear);
+    }
+    const platform::SurfaceData& picture = Picture();
+    const SDL_Rect field{223, 0, 1473, 1080};
+    for (auto _ : state) {
+        SDL_UpdateTexture(texture, nullptr, picture.pixels.data(), Width * 4);
+        SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
+        SDL_RenderClear(renderer);
+        SDL_RenderCopy(renderer, texture, nullptr, &field);
+        SDL_RenderPresent(renderer);
+    }
+}
+BENCHMARK(BM_PresentSharpRendererLinear);
 
 int main(int argc, char** argv) {
     // No display needed; SDL_VIDEODRIVER in the environment still wins.

@@ -70,9 +70,8 @@ std::string ApplyOption(const std::string& option, const std::string& value, Com
         if (result.scale == 0)
             return "--scale takes a whole number from 1 to 8, not \"" + value + "\"";
     } else if (option == "--scale-mode") {
-        if (value != "integer" && value != "fit")
-            return "--scale-mode is integer or fit, not \"" + value + "\"";
-        result.fitMode = value == "fit";
+        if (!ScaleModeOfName(value, result.scaleMode))
+            return "--scale-mode is integer, fit, sharp or auto, not \"" + value + "\"";
         result.scaleModeGiven = true;
     } else if (option == "--record") {
         if (value.empty())
@@ -102,6 +101,28 @@ std::string ApplyOption(const std::string& option, const std::string& value, Com
 
 }  // namespace
 
+bool ScaleModeOfName(const std::string& name, ScaleMode& mode) {
+    for (ScaleMode m : {ScaleInteger, ScaleFit, ScaleSharp, ScaleAuto})
+        if (name == ScaleModeValue(m)) {
+            mode = m;
+            return true;
+        }
+    return false;
+}
+
+const char* ScaleModeValue(ScaleMode mode) {
+    switch (mode) {
+        case ScaleFit:
+            return "fit";
+        case ScaleSharp:
+            return "sharp";
+        case ScaleAuto:
+            return "auto";
+        default:
+            return "integer";
+    }
+}
+
 std::string UsageText() {
     return "Usage: morvask [OPTION]...\n"
            "A tank battle game with a built-in map editor.\n"
@@ -111,8 +132,11 @@ std::string UsageText() {
            "  --windowed            start in a window (the default)\n"
            "  --scale N             open the window at N times the field's size, 1 to 8\n"
            "                        (default: the largest that fits, at most 2)\n"
-           "  --scale-mode MODE     integer: whole multiples with black bars (the default)\n"
+           "  --scale-mode MODE     integer: whole multiples with black bars\n"
            "                        fit: fill the window, keeping the aspect\n"
+           "                        sharp: a whole multiple, then smoothly to fill\n"
+           "                        auto: integer where it fills 80%, else sharp (the\n"
+           "                        default); F10 switches while playing\n"
            "  --lang LANG           zh: the boxes and the help in Simplified Chinese (the\n"
            "                        default, whatever the system's language); en: English\n"
            "  --record FILE         write the whole run to FILE as a replay when the game\n"

@@ -2,7 +2,20 @@
 // shows the game, recording and playing replays, and --help and --version.
 #pragma once
 
+#include <cstdint>
 #include <string>
+
+// How the window scales the field (the desktop window's modes, in F10's
+// order).
+enum ScaleMode : int32_t {
+    ScaleInteger = 0,  // whole multiples, sharp pixels
+    ScaleFit = 1,      // any factor, nearest neighbour
+    ScaleSharp = 2,    // a whole multiple, then smoothly to fill
+    ScaleAuto = 3,     // integer where it fills 80 % of the limiting side, else sharp
+};
+// The mode of a setting's or option's value (lower case); false for none.
+bool ScaleModeOfName(const std::string& name, ScaleMode& mode);
+const char* ScaleModeValue(ScaleMode mode);
 
 enum class CommandLineAction {
     RunGame,   // start the game with the options read
@@ -15,7 +28,7 @@ struct CommandLine {
     std::string output;
     bool fullscreen = false;
     int scale = 0;  // 1 to 8; 0 when not given
-    bool fitMode = false;
+    ScaleMode scaleMode = ScaleAuto;
     // Whether the options were given at all: what is given wins over the
     // settings file.
     bool fullscreenGiven = false;

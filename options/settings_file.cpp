@@ -108,12 +108,9 @@ bool ApplyValue(SettingsRecord& settings, const std::string& key, const std::str
             return true;
         problem = "scale must be auto or 1 to 8, not '" + value + "'";
     } else if (key == "scale_mode") {
-        std::string mode = Lower(value);
-        if (mode == "integer" || mode == "fit") {
-            settings.scaleMode = mode == "fit" ? ScaleFit : ScaleInteger;
+        if (ScaleModeOfName(Lower(value), settings.scaleMode))
             return true;
-        }
-        problem = "scale_mode must be integer or fit, not '" + value + "'";
+        problem = "scale_mode must be integer, fit, sharp or auto, not '" + value + "'";
     } else if (key == "volume") {
         if (ParseWholeNumber(value, 0, 100, settings.volume))
             return true;
@@ -197,8 +194,10 @@ std::string DefaultSettingsText() {
         "scale = auto\n"
         "\n"
         "# How the picture fills a larger window: integer (whole multiples, black\n"
-        "# bars around) or fit (as large as fits, proportions kept).\n"
-        "scale_mode = integer\n"
+        "# bars around), fit (as large as fits, proportions kept), sharp (a whole\n"
+        "# multiple, then smoothly to fill) or auto (integer where it fills 80 % of\n"
+        "# the window, else sharp). F10 switches, and the choice is kept here.\n"
+        "scale_mode = auto\n"
         "\n"
         "# Loudness of every sound in percent, 0 to 100; 0 leaves the sound device\n"
         "# closed. The + and - keys change it in steps of 10 while playing.\n"
@@ -375,7 +374,7 @@ void ApplyCommandLine(const CommandLine& line, SettingsRecord& settings) {
     if (line.scale != 0)
         settings.scale = line.scale;
     if (line.scaleModeGiven)
-        settings.scaleMode = line.fitMode ? ScaleFit : ScaleInteger;
+        settings.scaleMode = line.scaleMode;
     if (!line.language.empty())
         LanguageFromName(line.language.c_str(), settings.language);
 }

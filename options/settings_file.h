@@ -13,11 +13,6 @@
 #include "options/key_bindings.h"
 #include "texts/texts.h"
 
-enum ScaleMode : int32_t {
-    ScaleInteger = 0,
-    ScaleFit = 1,
-};
-
 // Far more than any settings file needs; a larger file is neither read nor
 // written.
 inline constexpr size_t MaxSettingsFileBytes = 64 * 1024;
@@ -27,7 +22,7 @@ struct SettingsRecord {
     bool fullscreen = false;
     // 1 to 8; 0 lets the window pick the largest that fits the screen.
     int32_t scale = 0;
-    ScaleMode scaleMode = ScaleInteger;
+    ScaleMode scaleMode = ScaleAuto;
     // Percent of every sound's loudness; 0 opens no audio device at all.
     int32_t volume = 100;
     // Percent of the stick's travel that counts as resting.

@@ -46,6 +46,7 @@ constexpr ExtraTextRow ExtraTexts[ExtraTextCount] = {
                 "K键显示本说明\n"
                 "F11键或Alt+回车键切换全屏\n"
                 "+键和-键调节音量（每次10%）\n"
+                "F10键切换缩放方式：整数倍、填满、整数倍后平滑填满、自动\n"
                 "\n"
                 "地图编辑模式：\n"
                 "Ctrl+Z撤销，Ctrl+Y或Ctrl+Shift+Z重做\n"
@@ -59,6 +60,7 @@ constexpr ExtraTextRow ExtraTexts[ExtraTextCount] = {
                 "K: this list\n"
                 "F11 or Alt+Enter: full screen on or off\n"
                 "+ and -: sound volume up or down by 10%\n"
+                "F10: the scale mode (integer, fit, sharp, auto)\n"
                 "\n"
                 "Map editor:\n"
                 "Ctrl+Z: undo    Ctrl+Y or Ctrl+Shift+Z: redo\n"
@@ -69,6 +71,13 @@ constexpr ExtraTextRow ExtraTexts[ExtraTextCount] = {
     {.id = SettingsProblemsText,
      .chinese = "设置文件中有以下问题，这些行已跳过：\n%s",
      .english = "The settings file has problems; these lines were skipped:\n%s"},
+    {.id = VolumeIndicator, .chinese = "音量 %d%%", .english = "Volume %d%%"},
+    {.id = ScaleIndicator, .chinese = "缩放：%s", .english = "Scale: %s"},
+    {.id = ScaleAutoIndicator, .chinese = "缩放：自动（%s）", .english = "Scale: auto (%s)"},
+    {.id = ScaleModeIntegerName, .chinese = "整数倍", .english = "integer"},
+    {.id = ScaleModeFitName, .chinese = "填满", .english = "fit"},
+    {.id = ScaleModeSharpName, .chinese = "整数倍后平滑填满", .english = "sharp"},
+    {.id = ScaleModeAutoName, .chinese = "自动", .english = "auto"},
 };
 
 constexpr bool RowsInOrder() {

@@ -24,6 +24,16 @@ enum ExtraTextId : int32_t {
     MoreKeysText,
     // printf format: the problems, one a line.
     SettingsProblemsText,
+    // The window's brief indicators. printf format: the volume in percent.
+    VolumeIndicator,
+    // printf format: the mode's name, one of the four below.
+    ScaleIndicator,
+    // printf format: the name of the mode auto chose.
+    ScaleAutoIndicator,
+    ScaleModeIntegerName,
+    ScaleModeFitName,
+    ScaleModeSharpName,
+    ScaleModeAutoName,
     ExtraTextCount,
 };
 

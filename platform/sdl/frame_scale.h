@@ -1,5 +1,6 @@
-// One pass from the game's frame to the screen's pixels: nearest-neighbour
-// scaling into a rectangle of the output, with the dimming behind an open box.
+// One pass from the game's frame to the screen's pixels: nearest-neighbour or
+// smooth scaling into a rectangle of the output, with the dimming behind an
+// open box.
 #pragma once
 
 #include <cstdint>
@@ -38,5 +39,23 @@ struct OutputRect {
 // written (empty when none).
 OutputRect ScaleFramePart(const FramePixels& frame, const OutputPixels& output, int x, int y,
                           int width, int height, uint32_t alpha, int fx, int fy, int fw, int fh);
+
+// Where output position i of `size` reads the frame (of `frameSize`) in
+// the smooth pass: frame pixel `from`, mixed with `weight` 256ths of the
+// next one. The pass is the frame scaled by `whole` with sharp pixels, then
+// bilinearly to `size`; with `whole` 1 it is a plain bilinear scaling.
+struct SmoothTap {
+    int from = 0;
+    int weight = 0;  // 0 to 255
+};
+SmoothTap SmoothTapOf(int i, int size, int frameSize, int whole);
+
+// ScaleFrame's smooth pass (the sharp mode, and any shrinking below 1x).
+void ScaleFrameSmooth(const FramePixels& frame, const OutputPixels& output, int x, int y, int width,
+                      int height, int whole, bool dim, uint32_t alpha);
+// ScaleFramePart's: every output pixel that reads a changed frame pixel.
+OutputRect ScaleFrameSmoothPart(const FramePixels& frame, const OutputPixels& output, int x, int y,
+                                int width, int height, int whole, uint32_t alpha, int fx, int fy,
+                                int fw, int fh);
 
 }  // namespace sdl

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/shared/window_layout.h"
+
 namespace sdl {
 
 // How the window shows the field; given by the command line.
@@ -14,12 +16,24 @@ struct WindowOptions {
     // The start size as a whole multiple of the field (1 to 8); 0 chooses
     // from the screen's size.
     int scale = 0;
-    // Scale by any factor that keeps the aspect, not only by whole ones.
-    bool fitMode = false;
+    // How the field is scaled into the window; F10 cycles the modes.
+    software::WindowScaleMode scaleMode = software::WindowAuto;
 };
 
 // Before the window is created.
 void SetWindowOptions(const WindowOptions& options);
+// Told each time F10 changes the scale mode.
+void SetScaleModeObserver(void (*observer)(software::WindowScaleMode mode));
+
+// What the window's brief indicator says (the texts are the game's, in the
+// player's language): the volume in percent, a scale mode.
+struct IndicatorTexts {
+    std::string (*volume)(int percent) = nullptr;
+    // For auto, `shownAs` is the mode it chose for the window as it is.
+    std::string (*scaleMode)(software::WindowScaleMode mode,
+                             software::WindowScaleMode shownAs) = nullptr;
+};
+void SetIndicatorTexts(const IndicatorTexts& texts);
 
 // Starts SDL's video and event subsystems (once); false, with one line on
 // standard error saying why, when there is no display to show a window on.

@@ -141,6 +141,9 @@ uintptr_t MouseKeyFlags();
 struct View {
     SDL_Rect field{0, 0, FieldWidth, FieldHeight};
     double scale = 1.0;  // output pixels per field pixel
+    // Drawn by the smooth pass, from this whole multiple (see ShowField).
+    bool smooth = false;
+    int whole = 1;
     double pixelsPerUnitX = 1.0;
     double pixelsPerUnitY = 1.0;
 };
@@ -156,6 +159,25 @@ void PrepareWindow(SDL_Window* window);
 // F11 and Alt+Enter: the keys that switch desktop full screen on and off.
 bool IsFullscreenKey(const SDL_KeyboardEvent& key);
 void ToggleFullscreen();
+// F10, unless the player gave it to a play action: the next scale mode.
+bool IsScaleModeKey(const SDL_KeyboardEvent& key);
+void NextScaleMode();
+
+// ---- The brief indicator over the picture (sdl_indicator.cpp) --------------
+
+// Shows a line of text over the field for about a second.
+void ShowIndicator(const std::string& text);
+void IndicateVolume(int percent);
+void IndicateScaleMode(software::WindowScaleMode mode, software::WindowScaleMode shownAs);
+// Takes the indicator away once its time is over (the window is shown again
+// without it).
+void ExpireIndicator();
+// How long until the indicator's time is over, in milliseconds, at most
+// `most`.
+int IndicatorWaitMs(int most);
+// Draws the indicator into the output pixels; where it went (empty when none).
+SDL_Rect DrawIndicator(const View& view, uint32_t* pixels, int width, int height, int pitch,
+                       uint32_t alpha);
 
 // Whether the window's pixels can be had to show the game in.
 bool CanShow();

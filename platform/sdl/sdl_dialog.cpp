@@ -115,6 +115,17 @@ DialogStep DialogKeyDown(const SDL_KeyboardEvent& key, sdl::OpenDialog& open) {
         sdl::ToggleFullscreen();
         return {};
     }
+    // The scale mode may change under a box: it is laid out again.
+    if (sdl::IsScaleModeKey(key)) {
+        sdl::NextScaleMode();
+        return {.stale = true};
+    }
+    int volumeSteps = 0;
+    if (sdl::IsVolumeKey(key.keysym, volumeSteps)) {
+        sdl::StepVolume(volumeSteps);
+        sdl::IndicateVolume(sdl::Volume());
+        return {};
+    }
     dialog::Key boxKey;
     if (!DialogKeyOf(key.keysym, boxKey))
         return {};
@@ -193,8 +204,10 @@ int RunDialog(sdl::OpenDialog& open) {
         // While the player reads, the pictures still to be decoded are, one
         // between two looks at the events: the first frame after the box
         // then need not wait for them.
-        const int waitMs = software::PrepareNextPicture() ? 0 : 500;
-        if (!SDL_WaitEventTimeout(&event, waitMs) || sdl::DiscardDropEvent(event))
+        const int waitMs = software::PrepareNextPicture() ? 0 : sdl::IndicatorWaitMs(500);
+        const bool got = SDL_WaitEventTimeout(&event, waitMs) != 0;
+        sdl::ExpireIndicator();
+        if (!got || sdl::DiscardDropEvent(event))
             continue;
         DialogStep step = DialogEvent(event, open);
         if (step.answer != 0)

@@ -65,10 +65,11 @@ int RunReplayLoop() {
     int64_t played = 0;
     bool going = true;
     while (going && !Desktop.replayStopped && sdl::StopSignal() == 0) {
+        sdl::ExpireIndicator();
         if (Desktop.replayPaused) {
             sdl::ShowWaitingFrame();
             SDL_Event event;
-            if (SDL_WaitEventTimeout(&event, 500))
+            if (SDL_WaitEventTimeout(&event, sdl::IndicatorWaitMs(500)))
                 HandleReplayEvent(event);
             Desktop.replayClockStale = true;
             continue;

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/input/key_map.h"
 #include "platform/sdl/frame_scale.h"
 #include "platform/sdl/sdl_controls.h"
 #include "platform/sdl/sdl_desktop.h"
@@ -53,13 +54,17 @@ int DisplayScaleOf(SDL_Window* window) {
     return 1;
 }
 
-// Lays the open box out for the field's place, unless it already is.
-void ArrangeDialog(const View& view) {
+// Lays the open box out for the field's place, unless it already is. Below
+// 1x the box keeps the size it has at 1x, in the whole window, so that its
+// text stays readable.
+void ArrangeDialog(const View& view, int outputWidth, int outputHeight) {
     OpenDialog& open = *Desktop.dialog;
     const SDL_Rect& field = view.field;
     if (open.laidOut && std::memcmp(&open.placedIn, &field, sizeof field) == 0)
         return;
-    open.layout = dialog::Arrange(open.box, {field.x, field.y, field.w, field.h}, view.scale);
+    open.layout = view.scale >= 1
+                      ? dialog::Arrange(open.box, {field.x, field.y, field.w, field.h}, view.scale)
+                      : dialog::Arrange(open.box, {0, 0, outputWidth, outputHeight}, 1);
     open.placedIn = field;
     open.laidOut = true;
 }
@@ -133,7 +138,7 @@ void PaintBars(const Canvas& canvas, const SDL_Rect& field) {
 // Draws the open box at the output's own resolution (its text stays sharp
 // at every scale) over the dimmed field.
 void ShowDialog(const View& view, const Canvas& canvas) {
-    ArrangeDialog(view);
+    ArrangeDialog(view, canvas.out.width, canvas.out.height);
     OpenDialog& open = *Desktop.dialog;
     dialog::Draw(open.box, open.layout, canvas.out.pixels, canvas.out.width, canvas.out.height,
                  canvas.out.pitch, 0, 0);
@@ -159,13 +164,14 @@ View ViewOf(int outputWidth, int outputHeight) {
         view.pixelsPerUnitX = double(outputWidth) / unitsWide;
         view.pixelsPerUnitY = double(outputHeight) / unitsHigh;
     }
-    double fits = std::min(double(outputWidth) / FieldWidth, double(outputHeight) / FieldHeight);
-    double whole = std::floor(fits);
-    // A window smaller than the field shrinks it in either mode.
-    view.scale = Desktop.options.fitMode || whole < 1 ? fits : whole;
-    int width = int(std::lround(FieldWidth * view.scale));
-    int height = int(std::lround(FieldHeight * view.scale));
-    view.field = {(outputWidth - width) / 2, (outputHeight - height) / 2, width, height};
+    const software::FieldShowing showing =
+        software::ShowField(outputWidth, outputHeight, Desktop.options.scaleMode);
+    const double fits =
+        std::min(double(outputWidth) / FieldWidth, double(outputHeight) / FieldHeight);
+    view.scale = showing.shownAs == software::WindowInteger && fits >= 1 ? showing.whole : fits;
+    view.field = {showing.field.x, showing.field.y, showing.field.width, showing.field.height};
+    view.smooth = showing.smooth;
+    view.whole = showing.whole;
     return view;
 }
 
@@ -222,20 +228,17 @@ void PrepareWindow(SDL_Window* window) {
         SDL_GetDisplayBounds(display, &usable);
 
     // The largest whole multiple that fits nine tenths of the usable area,
-    // at most 2 (but never less than the display's own scale).
-    int factor = 0;
-    if (Desktop.options.scale > 0) {
-        factor = Desktop.options.scale * scale;
-    } else {
-        int fits = std::min(usable.w * 9 / 10 / FieldWidth, usable.h * 9 / 10 / FieldHeight);
-        factor = std::max(scale, std::min(fits, 2));
-    }
-    SDL_SetWindowMinimumSize(window, FieldWidth * scale, FieldHeight * scale);
+    // at most 2 (but never less than the display's own scale), or smaller
+    // than the field where even that does not fit. The window may shrink
+    // to half the field, shown smoothly.
+    int wanted = 0, high = 0;
+    software::StartClient(usable.w, usable.h, scale, Desktop.options.scale, wanted, high);
+    SDL_SetWindowMinimumSize(window, FieldWidth * scale / 2, FieldHeight * scale / 2);
     int width = 0, height = 0;
     SDL_GetWindowSize(window, &width, &height);
-    if (width != FieldWidth * factor || height != FieldHeight * factor) {
-        width = FieldWidth * factor;
-        height = FieldHeight * factor;
+    if (width != wanted || height != high) {
+        width = wanted;
+        height = high;
         SDL_SetWindowSize(window, width, height);
         SDL_SetWindowPosition(window, usable.x + std::max(0, (usable.w - width) / 2),
                               usable.y + std::max(0, (usable.h - height) / 2));
@@ -254,7 +257,35 @@ bool IsFullscreenKey(const SDL_KeyboardEvent& key) {
 
 namespace {
 void (*FullscreenObserver)(bool fullscreen) = nullptr;
+void (*ScaleModeObserver)(software::WindowScaleMode mode) = nullptr;
 }  // namespace
+
+bool IsScaleModeKey(const SDL_KeyboardEvent& key) {
+    if (key.keysym.scancode != SDL_SCANCODE_F10)
+        return false;
+    // A play action the player put on F10 keeps it.
+    constexpr int F10 = 0x79;
+    int messages[2];
+    const int count = keymap::KeyDownMessages(F10, messages);
+    return count == 1 && messages[0] == F10;
+}
+
+void SetScaleModeObserver(void (*observer)(software::WindowScaleMode mode)) {
+    ScaleModeObserver = observer;
+}
+
+void NextScaleMode() {
+    Desktop.options.scaleMode = software::NextScaleMode(Desktop.options.scaleMode);
+    if (Desktop.dialog)
+        Desktop.dialog->laidOut = false;
+    SDL_Surface* target = WindowPixels();
+    IndicateScaleMode(
+        Desktop.options.scaleMode,
+        target ? software::ShowField(target->w, target->h, Desktop.options.scaleMode).shownAs
+               : Desktop.options.scaleMode);
+    if (ScaleModeObserver)
+        ScaleModeObserver(Desktop.options.scaleMode);
+}
 
 void SetFullscreenObserver(void (*observer)(bool fullscreen)) {
     FullscreenObserver = observer;
@@ -281,11 +312,20 @@ void PresentChanges(const platform::SurfaceData& frame, const View& view, const 
     const FramePixels pixels{frame.pixels.data(), frame.width, frame.height, frame.width};
     for (const platform::Rect& r : frame.changes) {
         OutputRect part =
-            ScaleFramePart(pixels, canvas.out, view.field.x, view.field.y, view.field.w,
-                           view.field.h, canvas.alpha, r.x, r.y, r.width, r.height);
+            view.smooth
+                ? ScaleFrameSmoothPart(pixels, canvas.out, view.field.x, view.field.y, view.field.w,
+                                       view.field.h, view.whole, canvas.alpha, r.x, r.y, r.width,
+                                       r.height)
+                : ScaleFramePart(pixels, canvas.out, view.field.x, view.field.y, view.field.w,
+                                 view.field.h, canvas.alpha, r.x, r.y, r.width, r.height);
         if (part.width > 0)
             sent.push_back({part.x, part.y, part.width, part.height});
     }
+    // The indicator stays over what changed under it.
+    const SDL_Rect over = DrawIndicator(view, canvas.out.pixels, canvas.out.width,
+                                        canvas.out.height, canvas.out.pitch, canvas.alpha);
+    if (over.w > 0 && !sent.empty())
+        sent.push_back(over);
     if (!sent.empty())
         SDL_UpdateWindowSurfaceRects(Desktop.window.sdlWindow, sent.data(), int(sent.size()));
 }
@@ -309,14 +349,20 @@ void PaintFrame(const platform::SurfaceData* frame, const View& view, const Canv
         PaintBars(canvas, view.field);
     if (frame && frame->width > 0 && frame->height > 0) {
         // The field stays visible behind an open box, dimmed.
-        ScaleFrame({frame->pixels.data(), frame->width, frame->height, frame->width}, canvas.out,
-                   view.field.x, view.field.y, view.field.w, view.field.h,
-                   Desktop.dialog != nullptr, canvas.alpha);
+        const FramePixels pixels{frame->pixels.data(), frame->width, frame->height, frame->width};
+        if (view.smooth)
+            ScaleFrameSmooth(pixels, canvas.out, view.field.x, view.field.y, view.field.w,
+                             view.field.h, view.whole, Desktop.dialog != nullptr, canvas.alpha);
+        else
+            ScaleFrame(pixels, canvas.out, view.field.x, view.field.y, view.field.w, view.field.h,
+                       Desktop.dialog != nullptr, canvas.alpha);
     } else {
         FillRect(canvas, view.field.x, view.field.y, view.field.w, view.field.h, canvas.alpha);
     }
     if (Desktop.dialog)
         ShowDialog(view, canvas);
+    DrawIndicator(view, canvas.out.pixels, canvas.out.width, canvas.out.height, canvas.out.pitch,
+                  canvas.alpha);
 }
 
 // Sends the painted pixels to the screen: the whole window, or the field.

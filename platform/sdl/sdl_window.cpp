@@ -187,9 +187,31 @@ int64_t NextTimerDue() {
     return due;
 }
 
+bool TimerDue() {
+    const int64_t due = NextTimerDue();
+    return due >= 0 && due <= software::MonotonicNanoseconds();
+}
+
+// The events that came while the loop slept, taken before the tick that
+// falls due now: the keys the tick polls are then those held at its time,
+// not those of before the sleep, and a key pressed during the sleep moves
+// the tank on this tick rather than the next. A stream of events that never
+// ends (a pointer moving fast) cannot hold the tick back: only those
+// already waiting are taken.
+void HandleEventsBeforeTick() {
+    SDL_PumpEvents();
+    int waiting = SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT);
+    SDL_Event event;
+    for (; waiting > 0 && !Desktop.quitPosted; --waiting) {
+        if (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) != 1)
+            break;
+        HandleEvent(event);
+    }
+}
+
 // Waits for an event until the next timer falls due. A tick a short way off
 // (the game's 10 ms) is waited for in one exact sleep on the clock, and the
-// events that came meanwhile are taken right after it: a thread that wakes
+// events that came meanwhile are taken right after it, before the tick: a thread that wakes
 // once a tick is woken on time far more often than one that wakes twice
 // (first from SDL's wait, in whole milliseconds, then for the rest), when
 // other processes keep the cores busy. A tick further off is waited for in
@@ -199,11 +221,13 @@ bool WaitForEventOrTimer(SDL_Event& event) {
     int64_t due = NextTimerDue();
     if (due < 0)
         // Without a timer (minimised, or a box's owner) the program sleeps.
-        return SDL_WaitEventTimeout(&event, 1000) != 0;
+        return SDL_WaitEventTimeout(&event, sdl::IndicatorWaitMs(1000)) != 0;
     int64_t left = due - software::MonotonicNanoseconds();
     constexpr int64_t Ms = 1'000'000;
     if (left > 20 * Ms)
-        return SDL_WaitEventTimeout(&event, int(std::min<int64_t>((left - Ms) / Ms, 1000))) != 0;
+        return SDL_WaitEventTimeout(
+                   &event, sdl::IndicatorWaitMs(int(std::min<int64_t>((left - Ms) / Ms, 1000)))) !=
+               0;
     if (SDL_PollEvent(&event))
         return true;
     if (left > 0)
@@ -268,9 +292,15 @@ bool HandleWindowKey(const SDL_KeyboardEvent& key) {
             sdl::ToggleFullscreen();
         return true;
     }
+    if (sdl::IsScaleModeKey(key)) {
+        if (!key.repeat)
+            sdl::NextScaleMode();
+        return true;
+    }
     int volumeSteps = 0;
     if (sdl::IsVolumeKey(key.keysym, volumeSteps)) {
         sdl::StepVolume(volumeSteps);
+        sdl::IndicateVolume(sdl::Volume());
         return true;
     }
     return false;
@@ -383,9 +413,12 @@ int RunMessageLoop() {
             Deliver(WM_CLOSE, 0, 0);
             continue;
         }
+        sdl::ExpireIndicator();
         SDL_Event event;
         if (WaitForEventOrTimer(event))
             HandleEvent(event);
+        if (!Desktop.quitPosted && TimerDue())
+            HandleEventsBeforeTick();
         if (!Desktop.quitPosted)
             DeliverDueTimers();
     }

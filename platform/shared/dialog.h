@@ -64,6 +64,15 @@ Layout Arrange(const Box& box, Rect area, double scale);
 void Draw(const Box& box, const Layout& layout, uint32_t* pixels, int width, int height, int pitch,
           int originX, int originY);
 
+// A line of text on a small panel in the box's colours (the window's brief
+// indicators), its top edge centred on (centreX, top), at `scale` output
+// pixels per field pixel: where it goes, and its drawing into `pixels` (a
+// buffer of the whole output). The panel is opaque, so drawing it again
+// over itself changes nothing.
+Rect BadgeRect(const std::string& textUtf8, int centreX, int top, double scale);
+void DrawBadge(const std::string& textUtf8, const Rect& where, double scale, uint32_t* pixels,
+               int width, int height, int pitch);
+
 // Halves the brightness of pixels, as the picture behind an open box.
 void Dim(uint32_t* pixels, size_t count);
 

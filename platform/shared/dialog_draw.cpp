@@ -181,6 +181,32 @@ void Draw(const Box& box, const Layout& layout, uint32_t* pixels, int width, int
     }
 }
 
+namespace {
+
+int BadgeTextPixels(double scale) {
+    return std::max(16, int(std::lround(16 * scale)));
+}
+
+}  // namespace
+
+Rect BadgeRect(const std::string& textUtf8, int centreX, int top, double scale) {
+    const int pixels = BadgeTextPixels(scale);
+    const int width = TextWidth(textUtf8, pixels) + 2 * Scaled(10, scale);
+    const int height = pixels + 2 * Scaled(6, scale);
+    return {centreX - width / 2, top, width, height};
+}
+
+void DrawBadge(const std::string& textUtf8, const Rect& where, double scale, uint32_t* pixels,
+               int width, int height, int pitch) {
+    const Canvas canvas{pixels, width, height, pitch, 0, 0};
+    const int pixelsOfText = BadgeTextPixels(scale);
+    FillRect(canvas, where, BodyFill);
+    FrameRect(canvas, where, Scaled(Border, scale), BorderColour);
+    FrameRect(canvas, {where.x - 1, where.y - 1, where.width + 2, where.height + 2}, 1, OuterLine);
+    const int baseline = where.y + (where.height - pixelsOfText) / 2 + pixelsOfText * 7 / 8;
+    DrawText(canvas, textUtf8, where.x + Scaled(10, scale), baseline, pixelsOfText, CaptionText);
+}
+
 void Dim(uint32_t* pixels, size_t count) {
     for (size_t i = 0; i < count; ++i)
         pixels[i] = pixels[i] >> 1 & 0x7F7F7F;

@@ -20,6 +20,65 @@ PixelRect FieldPlace(int clientWidth, int clientHeight, bool fit) {
     return {(clientWidth - width) / 2, (clientHeight - height) / 2, width, height};
 }
 
+namespace {
+
+PixelRect Centred(int clientWidth, int clientHeight, double scale) {
+    const int width = std::max(1, int(std::lround(FieldPixelsWide * scale)));
+    const int height = std::max(1, int(std::lround(FieldPixelsHigh * scale)));
+    return {(clientWidth - width) / 2, (clientHeight - height) / 2, width, height};
+}
+
+// Whether `whole` times the field fills at least four fifths of the side
+// that limits the field's size.
+bool FillsFourFifths(int clientWidth, int clientHeight, int whole) {
+    const bool widthLimits =
+        int64_t(clientWidth) * FieldPixelsHigh <= int64_t(clientHeight) * FieldPixelsWide;
+    return widthLimits ? 5 * int64_t(whole) * FieldPixelsWide >= 4 * int64_t(clientWidth)
+                       : 5 * int64_t(whole) * FieldPixelsHigh >= 4 * int64_t(clientHeight);
+}
+
+}  // namespace
+
+FieldShowing ShowField(int clientWidth, int clientHeight, WindowScaleMode mode) {
+    FieldShowing showing;
+    if (clientWidth <= 0 || clientHeight <= 0)
+        return showing;
+    const double fits =
+        std::min(double(clientWidth) / FieldPixelsWide, double(clientHeight) / FieldPixelsHigh);
+    const int whole = int(std::floor(fits));
+    if (mode == WindowAuto)
+        mode = whole >= 1 && FillsFourFifths(clientWidth, clientHeight, whole) ? WindowInteger
+                                                                               : WindowSharp;
+    showing.shownAs = mode;
+    if (whole < 1) {
+        // Smaller than the field: shrunk smoothly in every mode.
+        showing.field = Centred(clientWidth, clientHeight, fits);
+        showing.smooth = true;
+        return showing;
+    }
+    showing.whole = whole;
+    showing.smooth = mode == WindowSharp && double(whole) != fits;
+    showing.field = Centred(clientWidth, clientHeight, mode == WindowInteger ? whole : fits);
+    return showing;
+}
+
+WindowScaleMode NextScaleMode(WindowScaleMode mode) {
+    return WindowScaleMode((int(mode) + 1) % WindowScaleModeCount);
+}
+
+const char* ScaleModeName(WindowScaleMode mode) {
+    switch (mode) {
+        case WindowFit:
+            return "fit";
+        case WindowSharp:
+            return "sharp";
+        case WindowAuto:
+            return "auto";
+        default:
+            return "integer";
+    }
+}
+
 bool IsWholeMultiple(const PixelRect& field) {
     return field.width >= FieldPixelsWide && field.width % FieldPixelsWide == 0 &&
            field.height * FieldPixelsWide == field.width * FieldPixelsHigh;
@@ -35,6 +94,24 @@ int StartFactor(int usableWidth, int usableHeight, int displayScale, int asked) 
     const int fits =
         std::min(usableWidth * 9 / 10 / FieldPixelsWide, usableHeight * 9 / 10 / FieldPixelsHigh);
     return std::max(displayScale, std::min(fits, 2));
+}
+
+void StartClient(int usableWidth, int usableHeight, int displayScale, int asked, int& width,
+                 int& height) {
+    const int factor = StartFactor(usableWidth, usableHeight, displayScale, asked);
+    width = FieldPixelsWide * factor;
+    height = FieldPixelsHigh * factor;
+    if (asked > 0 || usableWidth <= 0 || usableHeight <= 0)
+        return;
+    const int64_t roomWide = int64_t(usableWidth) * 9 / 10,
+                  roomHigh = int64_t(usableHeight) * 9 / 10;
+    if (width <= roomWide && height <= roomHigh)
+        return;
+    // The largest size of the field's aspect in the room, in whole rows.
+    int64_t rows = std::min(roomHigh, roomWide * FieldPixelsHigh / FieldPixelsWide);
+    rows = std::max<int64_t>(rows, int64_t(FieldPixelsHigh) * displayScale / 2);
+    height = int(rows);
+    width = int(rows * FieldPixelsWide / FieldPixelsHigh);
 }
 
 void FieldPointOf(const PixelRect& field, int x, int y, int& fieldX, int& fieldY) {

@@ -1,5 +1,5 @@
 // The rules of a scalable window around the 960 x 704 field, as plain
-// arithmetic: where the field sits in the window for each scale mode, the
+// arithmetic: where and how the field is shown for each scale mode, the
 // size a window opens at, the display scale of a DPI, and the way from a
 // window pixel back to a field pixel.
 #pragma once
@@ -19,6 +19,32 @@ struct PixelRect {
 // empty client.
 PixelRect FieldPlace(int clientWidth, int clientHeight, bool fit);
 
+// How the desktop window scales the field (F10 cycles them in this order).
+enum WindowScaleMode : int {
+    WindowInteger = 0,  // the largest whole multiple that fits, sharp pixels
+    WindowFit = 1,      // the largest factor that fits, nearest neighbour
+    WindowSharp = 2,    // a whole multiple, then smoothly to the largest factor
+    WindowAuto = 3,     // integer where it fills 80 % of the limiting side, else sharp
+};
+inline constexpr int WindowScaleModeCount = 4;
+
+// How the field is shown in a client under a mode.
+struct FieldShowing {
+    PixelRect field;
+    // The whole multiple the field is first scaled by, with sharp pixels,
+    // when it is then brought to its size smoothly; 1 below 1x.
+    int whole = 1;
+    // Blended pixels (sharp, or a client smaller than the field in any mode)
+    // rather than nearest neighbour.
+    bool smooth = false;
+    WindowScaleMode shownAs = WindowInteger;  // what auto chose
+};
+FieldShowing ShowField(int clientWidth, int clientHeight, WindowScaleMode mode);
+
+WindowScaleMode NextScaleMode(WindowScaleMode mode);
+// "integer", "fit", "sharp" or "auto": the setting's value.
+const char* ScaleModeName(WindowScaleMode mode);
+
 // Whether the field is shown at a whole multiple (1, 2, 3...) of its size.
 bool IsWholeMultiple(const PixelRect& field);
 
@@ -31,6 +57,13 @@ int DisplayScale(int dpi);
 // that fits nine tenths of the usable area, at most 2, never less than the
 // display's scale.
 int StartFactor(int usableWidth, int usableHeight, int displayScale, int asked);
+
+// The client a new window opens at, in pixels: StartFactor's multiple, or
+// on a usable area too small for the field at the display's scale (a
+// laptop's 768 rows less its panels), the largest size of the field's
+// aspect that fits nine tenths of it, down to half the field at that scale.
+void StartClient(int usableWidth, int usableHeight, int displayScale, int asked, int& width,
+                 int& height);
 
 // A client pixel as a field pixel, rounded down: beside the field the result
 // lies outside 0..959, 0..703 (negative to the left and above).

@@ -26,6 +26,7 @@
 #include "shell/main_window.h"
 #include "shell/records.h"
 #include "state/program_state.h"
+#include "texts/extra_texts.h"
 #include "texts/texts.h"
 
 namespace {
@@ -55,6 +56,27 @@ void RememberVolume(int percent) {
 void RememberFullscreen(bool fullscreen) {
     PlayerSettings.fullscreen = fullscreen;
     Remember("fullscreen", fullscreen ? "yes" : "no");
+}
+
+// F10's scale mode; the window's modes are the setting's, in the same order.
+void RememberScaleMode(software::WindowScaleMode mode) {
+    PlayerSettings.scaleMode = ScaleMode(mode);
+    Remember("scale_mode", ScaleModeValue(PlayerSettings.scaleMode));
+}
+
+std::string VolumeIndicatorText(int percent) {
+    char text[64];
+    std::snprintf(text, sizeof text, ExtraText(VolumeIndicator), percent);
+    return text;
+}
+
+// "Scale: sharp"; auto says what it chose, "Scale: auto (sharp)".
+std::string ScaleIndicatorText(software::WindowScaleMode mode, software::WindowScaleMode shownAs) {
+    constexpr ExtraTextId Names[] = {ScaleModeIntegerName, ScaleModeFitName, ScaleModeSharpName,
+                                     ScaleModeAutoName};
+    const bool automatic = mode == software::WindowAuto;
+    std::string text = ExtraText(automatic ? ScaleAutoIndicator : ScaleIndicator);
+    return text.replace(text.find("%s"), 2, ExtraText(Names[int(automatic ? shownAs : mode) % 4]));
 }
 
 // A file's name, or the start of a long code or link, for messages.
@@ -203,8 +225,10 @@ void ApplySettings(const CommandLine& line) {
     ApplyPlayerSettings();
     sdl::SetWindowOptions({.fullscreen = PlayerSettings.fullscreen,
                            .scale = PlayerSettings.scale,
-                           .fitMode = PlayerSettings.scaleMode == ScaleFit});
+                           .scaleMode = software::WindowScaleMode(PlayerSettings.scaleMode)});
     sdl::SetFullscreenObserver(RememberFullscreen);
+    sdl::SetScaleModeObserver(RememberScaleMode);
+    sdl::SetIndicatorTexts({.volume = VolumeIndicatorText, .scaleMode = ScaleIndicatorText});
     sdl::SetVolume(PlayerSettings.volume);
     sdl::SetVolumeObserver(RememberVolume);
     sdl::SetPadDeadZone(PlayerSettings.padDeadzone);

@@ -249,7 +249,7 @@ TEST_F(SdlDialog, ThePointerIsMappedToFieldPixelsInBothScaleModes) {
     EXPECT_EQ(FieldPixel(1230, 752), std::make_pair(960, 704));
 
     // Fit: as large as the height allows, the aspect kept.
-    sdl::Desktop.options.fitMode = true;
+    sdl::Desktop.options.scaleMode = software::WindowFit;
     view = sdl::CurrentView();
     EXPECT_NEAR(view.scale, 800.0 / 704, 1e-9);
     EXPECT_EQ(view.field.h, 800);
@@ -259,7 +259,7 @@ TEST_F(SdlDialog, ThePointerIsMappedToFieldPixelsInBothScaleModes) {
     EXPECT_EQ(FieldPixel(view.field.x + 1090, 799), std::make_pair(959, 703));
     EXPECT_EQ(FieldPixel(view.field.x - 1, 0).first, -1);
     EXPECT_EQ(FieldPixel(view.field.x + 1091, 0).first, 960);
-    sdl::Desktop.options.fitMode = false;
+    sdl::Desktop.options.scaleMode = software::WindowInteger;
     SDL_SetWindowSize(window, 960, 704);
     sdl::Redraw();
 }

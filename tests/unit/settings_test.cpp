@@ -84,7 +84,7 @@ TEST(SettingsFile, AGoodFileSetsEverything) {
         EXPECT_EQ(d.language, Chinese);
         EXPECT_FALSE(d.fullscreen);
         EXPECT_EQ(d.scale, 0);
-        EXPECT_EQ(d.scaleMode, ScaleInteger);
+        EXPECT_EQ(d.scaleMode, ScaleAuto);
         EXPECT_EQ(d.volume, 100);
         EXPECT_EQ(d.padDeadzone, 25);
         for (int a = 0; a < PlayActionCount; ++a)
@@ -103,7 +103,8 @@ TEST(SettingsFile, EachBadLineIsReportedWithItsNumberAndSkipped) {
         {"fullscreen = maybe", "s.ini:1: fullscreen must be yes or no, not 'maybe'"},
         {"scale = 9", "s.ini:1: scale must be auto or 1 to 8, not '9'"},
         {"scale = 0", "s.ini:1: scale must be auto or 1 to 8, not '0'"},
-        {"scale_mode = stretch", "s.ini:1: scale_mode must be integer or fit, not 'stretch'"},
+        {"scale_mode = stretch",
+         "s.ini:1: scale_mode must be integer, fit, sharp or auto, not 'stretch'"},
         {"volume = 101", "s.ini:1: volume must be a whole number from 0 to 100, not '101'"},
         {"volume = -1", "s.ini:1: volume must be a whole number from 0 to 100, not '-1'"},
         {"volume = 5.5", "s.ini:1: volume must be a whole number from 0 to 100, not '5.5'"},
@@ -256,7 +257,7 @@ TEST(SettingsFile, TheFirstStartWritesTheCommentedDefaults) {
     std::string text = ReadAll(path);
     EXPECT_EQ(text, DefaultSettingsText());
     // Every setting is there, each explained by a comment above it.
-    for (const char* key : {"lang = zh", "fullscreen = no", "scale = auto", "scale_mode = integer",
+    for (const char* key : {"lang = zh", "fullscreen = no", "scale = auto", "scale_mode = auto",
                             "volume = 100", "fire = Space", "gun_left = A", "pad_deadzone = 25"})
         EXPECT_NE(text.find(std::string("\n") + key + "\n"), std::string::npos) << key;
     EXPECT_EQ(text.rfind("#", 0), 0u);
