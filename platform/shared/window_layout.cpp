@@ -56,8 +56,12 @@ FieldShowing ShowField(int clientWidth, int clientHeight, WindowScaleMode mode) 
         showing.smooth = true;
         return showing;
     }
-    showing.whole = whole;
     showing.smooth = mode == WindowSharp && double(whole) != fits;
+    // Sharp blends from the next whole multiple up, so that only a band about
+    // one screen pixel wide between two field pixels is blended and every
+    // field pixel shows as an even block (from the one below, 1.5x would be
+    // a plain bilinear blur).
+    showing.whole = showing.smooth ? whole + 1 : whole;
     showing.field = Centred(clientWidth, clientHeight, mode == WindowInteger ? whole : fits);
     return showing;
 }

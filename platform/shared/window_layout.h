@@ -23,7 +23,7 @@ PixelRect FieldPlace(int clientWidth, int clientHeight, bool fit);
 enum WindowScaleMode : int {
     WindowInteger = 0,  // the largest whole multiple that fits, sharp pixels
     WindowFit = 1,      // the largest factor that fits, nearest neighbour
-    WindowSharp = 2,    // a whole multiple, then smoothly to the largest factor
+    WindowSharp = 2,    // even blocks, blended only at their edges, to the largest factor
     WindowAuto = 3,     // integer where it fills 80 % of the limiting side, else sharp
 };
 inline constexpr int WindowScaleModeCount = 4;
@@ -32,7 +32,8 @@ inline constexpr int WindowScaleModeCount = 4;
 struct FieldShowing {
     PixelRect field;
     // The whole multiple the field is first scaled by, with sharp pixels,
-    // when it is then brought to its size smoothly; 1 below 1x.
+    // when it is then brought down to its size smoothly (the one above the
+    // size); 1 below 1x.
     int whole = 1;
     // Blended pixels (sharp, or a client smaller than the field in any mode)
     // rather than nearest neighbour.

@@ -33,13 +33,13 @@ TEST(ScaleModes, EachModePlacesTheFieldAsItSays) {
     s = ShowField(1920, 1080, software::WindowSharp);
     ExpectPlace(s, 223, 0, 1473, 1080);
     EXPECT_TRUE(s.smooth);
-    EXPECT_EQ(s.whole, 1);
-    // Sharp at 2.5x starts from the 2x picture; at an exact multiple it
+    EXPECT_EQ(s.whole, 2);
+    // Sharp at 2.5x blends from the 3x picture; at an exact multiple it
     // needs no smoothing at all.
     s = ShowField(2400, 1760, software::WindowSharp);
     ExpectPlace(s, 0, 0, 2400, 1760);
     EXPECT_TRUE(s.smooth);
-    EXPECT_EQ(s.whole, 2);
+    EXPECT_EQ(s.whole, 3);
     s = ShowField(1920, 1408, software::WindowSharp);
     ExpectPlace(s, 0, 0, 1920, 1408);
     EXPECT_FALSE(s.smooth);
