@@ -17,7 +17,7 @@ set -u
 
 GAME_BINARY=$(realpath "${1:?usage: scale_modes_e2e.sh PATH/TO/morvask [OUTPUT_DIR]}")
 OUTPUT_DIR=${2:-${TMPDIR:-/tmp}/morvask-scale-e2e}
-WAIT_SECONDS=${MORVASK_E2E_WAIT:-15}
+WAIT_SECONDS=${MORVASK_E2E_WAIT:-60}
 for tool in Xvfb openbox xdotool xwininfo xprop import convert; do
     if ! command -v "$tool" >/dev/null 2>&1; then
         echo "skipped: $tool is not installed"
@@ -27,14 +27,18 @@ done
 rm -rf "$OUTPUT_DIR"
 mkdir -p "$OUTPUT_DIR"
 LOG=$OUTPUT_DIR/log.txt
-XVFB_PID= WM_PID= GAME_PID= GAME_LOG= WINDOW= PASSED=0
+GAME_PID=''
+GAME_LOG=''
+WINDOW=''
+PASSED=0
+# shellcheck source=tests/e2e/x_display.sh
+source "$(dirname "$0")/x_display.sh"
 
 say() { echo "$*" | tee -a "$LOG"; }
 stop_all() {
     [[ -n $GAME_PID ]] && kill "$GAME_PID" 2>/dev/null && wait "$GAME_PID" 2>/dev/null
-    [[ -n $WM_PID ]] && kill "$WM_PID" 2>/dev/null && wait "$WM_PID" 2>/dev/null
-    [[ -n $XVFB_PID ]] && kill "$XVFB_PID" 2>/dev/null && wait "$XVFB_PID" 2>/dev/null
-    GAME_PID= WM_PID= XVFB_PID=
+    GAME_PID=
+    stop_x_display
 }
 trap stop_all EXIT
 fail() {
@@ -50,22 +54,7 @@ pass() {
 # start_screen WIDTHxHEIGHT [OPENBOX_CONFIG]: a fresh X server and openbox.
 start_screen() {
     stop_all
-    local display_file=$OUTPUT_DIR/display
-    rm -f "$display_file"
-    Xvfb -displayfd 3 -screen 0 "$1x24" -nolisten tcp -noreset 3>"$display_file" \
-        >>"$OUTPUT_DIR/xvfb.log" 2>&1 &
-    XVFB_PID=$!
-    for _ in $(seq 100); do [[ -s $display_file ]] && break; sleep 0.1; done
-    [[ -s $display_file ]] || fail "Xvfb did not start"
-    export DISPLAY=:$(head -n1 "$display_file" | tr -d '[:space:]')
-    openbox --sm-disable ${2:+--config-file "$2"} >>"$OUTPUT_DIR/openbox.log" 2>&1 &
-    WM_PID=$!
-    for _ in $(seq 100); do
-        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
-        sleep 0.1
-    done
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' ||
-        fail "openbox did not start"
+    start_x_display "$OUTPUT_DIR" "$@" || fail "no display"
 }
 
 # start_game NAME [OPTION...]: no start-up boxes; the level's box answered.
@@ -78,7 +67,8 @@ start_game() {
     mkdir -p "$XDG_CONFIG_HOME/morvask"
     printf 'intro = short\nlang = en\n' >"$SETTINGS"
     GAME_LOG=$OUTPUT_DIR/game-$name.log
-    "$GAME_BINARY" "$@" >"$GAME_LOG" 2>&1 &
+    mkdir -p "$OUTPUT_DIR/work-$name"
+    (cd "$OUTPUT_DIR/work-$name" && exec "$GAME_BINARY" "$@") >"$GAME_LOG" 2>&1 &
     GAME_PID=$!
     WINDOW=
     local deadline=$((SECONDS + WAIT_SECONDS))
@@ -92,6 +82,27 @@ start_game() {
     xdotool windowfocus "$WINDOW" 2>/dev/null
     xdotool key Return
     wait_for_line 'dialog: answer' "$name: the level's box answered"
+    sleep 0.5
+}
+
+# answer_boxes N: Return to each box until N have been answered.
+answer_boxes() {
+    local deadline=$((SECONDS + WAIT_SECONDS))
+    local answered
+    while ((SECONDS < deadline)); do
+        answered=$(grep -c '^dialog: answer' "$GAME_LOG")
+        ((answered >= $1)) && return 0
+        (($(grep -c '^dialog: open' "$GAME_LOG") > answered)) && xdotool key Return
+        sleep 0.3
+    done
+    fail "box $1 was not answered"
+}
+
+# To the editor, where no enemy ends the game while the checks take their
+# time: F1, its question (Yes), the map file's absence and the level's title.
+enter_editor() {
+    xdotool key F1
+    answer_boxes 4
     sleep 0.5
 }
 
@@ -120,6 +131,7 @@ indicator_pixels() {
 # ---- 1. Sharp at 1920 x 1080 full screen -----------------------------------
 start_screen 1920x1080
 start_game sharp --fullscreen --scale-mode sharp
+enter_editor
 geometry=$(field_geometry sharp-1080)
 say "sharp at 1920x1080: the field is $geometry"
 [[ $geometry =~ ^(14[67][0-9])x(10[78][0-9])\+(22[0-9])\+0$ ]] ||

@@ -1,8 +1,8 @@
 # shellcheck shell=bash
 # A virtual X server and a window manager for the end-to-end checks, sourced
-# by them: start_x_display DIR WIDTHxHEIGHT starts both (the server takes the
-# first free display number itself), exports DISPLAY and returns once the
-# window manager manages the screen; stop_x_display ends both.
+# by them: start_x_display DIR WIDTHxHEIGHT [OPENBOX_CONFIG] starts both (the
+# server takes the first free display number itself), exports DISPLAY and
+# returns once the window manager manages the screen; stop_x_display ends both.
 # Each wait is a deadline in seconds: a loaded machine starts them slower.
 X_DISPLAY_PIDS=()
 
@@ -21,12 +21,12 @@ x_display_managed() {
 }
 
 start_x_display() {
-    local dir=$1 size=$2 fd
+    local dir=$1 size=$2 config=${3:-} fd
     rm -f "$dir/display"
     exec {fd}>"$dir/display"
     # -noreset: a server that resets when its last client leaves drops those
     # that connect meanwhile.
-    Xvfb -displayfd "$fd" -screen 0 "${size}x24" -nolisten tcp -noreset >"$dir/xvfb.log" 2>&1 &
+    Xvfb -displayfd "$fd" -screen 0 "${size}x24" -nolisten tcp -noreset >>"$dir/xvfb.log" 2>&1 &
     X_DISPLAY_PIDS+=($!)
     exec {fd}>&-
     if ! x_display_wait 60 test -s "$dir/display"; then
@@ -35,7 +35,7 @@ start_x_display() {
     fi
     DISPLAY=:$(head -n1 "$dir/display" | tr -d '[:space:]')
     export DISPLAY
-    openbox --sm-disable >"$dir/openbox.log" 2>&1 &
+    openbox --sm-disable ${config:+--config-file "$config"} >>"$dir/openbox.log" 2>&1 &
     X_DISPLAY_PIDS+=($!)
     if ! x_display_wait 60 x_display_managed; then
         echo "openbox did not start (see $dir/openbox.log)"
