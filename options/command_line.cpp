@@ -25,7 +25,7 @@ CommandLine Refuse(const std::string& problem) {
 
 bool TakesValue(const std::string& option) {
     return option == "--scale" || option == "--scale-mode" || option == "--lang" ||
-           option == "--record" || option == "--play" || option == "--speed" ||
+           option == "--hud" || option == "--record" || option == "--play" || option == "--speed" ||
            option == "--share" || option == "--open";
 }
 
@@ -65,6 +65,10 @@ std::string ApplyOption(const std::string& option, const std::string& value, Com
         if (value != "zh" && value != "en")
             return "--lang is zh or en, not \"" + value + "\"";
         result.language = value;
+    } else if (option == "--hud") {
+        if (value != "auto" && value != "side" && value != "title" && value != "off")
+            return "--hud is auto, side, title or off, not \"" + value + "\"";
+        result.hud = value;
     } else if (option == "--scale") {
         result.scale = ScaleValue(value.c_str());
         if (result.scale == 0)
@@ -115,6 +119,10 @@ std::string UsageText() {
            "                        fit: fill the window, keeping the aspect\n"
            "  --lang LANG           zh: the boxes and the help in Simplified Chinese (the\n"
            "                        default, whatever the system's language); en: English\n"
+           "  --hud MODE            where the level, tanks, enemies and upgrades show:\n"
+           "                        auto (a panel beside the field where there is room,\n"
+           "                        else the window's title; the default), side, title,\n"
+           "                        or off\n"
            "  --record FILE         write the whole run to FILE as a replay when the game\n"
            "                        ends (check it with morvask-sim --verify FILE)\n"
            "  --play FILE           watch the replay in FILE in the window: your keys and\n"
@@ -154,8 +162,8 @@ std::string UsageText() {
            "\n"
            "Files:\n"
            "  map.txt in the current working directory holds the custom levels.\n"
-           "  The settings (lang, fullscreen, scale, scale_mode, volume, intro, the play\n"
-           "  keys, pad_deadzone) are kept in $XDG_CONFIG_HOME/morvask/settings.ini,\n"
+           "  The settings (lang, fullscreen, scale, scale_mode, volume, intro, hud, the\n"
+           "  play keys, pad_deadzone) are kept in $XDG_CONFIG_HOME/morvask/settings.ini,\n"
            "  or ~/.config/morvask/settings.ini without XDG_CONFIG_HOME (on Windows\n"
            "  %APPDATA%\\Morvask\\settings.ini), written with its defaults and\n"
            "  their explanations on the first start. Options given here win over it.\n"

@@ -125,6 +125,10 @@ bool ApplyValue(SettingsRecord& settings, const std::string& key, const std::str
             return true;
         }
         problem = "intro must be full or short, not '" + value + "'";
+    } else if (key == "hud") {
+        if (HudModeFromName(Lower(value), settings.hud))
+            return true;
+        problem = "hud must be auto, side, title or off, not '" + value + "'";
     } else if (key == "pad_deadzone") {
         if (ParseWholeNumber(value, 0, 90, settings.padDeadzone))
             return true;
@@ -164,6 +168,16 @@ std::vector<std::string> Lines(const std::string& text) {
 }
 
 }  // namespace
+
+bool HudModeFromName(const std::string& name, HudMode& mode) {
+    constexpr const char* Names[] = {"auto", "side", "title", "off"};
+    for (int m = 0; m < 4; ++m)
+        if (name == Names[m]) {
+            mode = HudMode(m);
+            return true;
+        }
+    return false;
+}
 
 std::string UnixSettingsPath(const char* xdgConfigHome, const char* home) {
     // The XDG base directory rules ignore a relative XDG_CONFIG_HOME.
@@ -207,6 +221,11 @@ std::string DefaultSettingsText() {
         "# The start: full (the about and help boxes and the sound question) or\n"
         "# short (none of them; the sound is on when the volume is above 0).\n"
         "intro = full\n"
+        "\n"
+        "# The status (level, tanks, enemies left, upgrades): auto (a panel beside the\n"
+        "# field where the window has room, else in the window's title), side (only\n"
+        "# the panel), title (only the title) or off.\n"
+        "hud = auto\n"
         "\n"
         "# Play keys: one or more key names separated by commas, e.g. fire = Space, J\n"
         "# Names: A to Z, 0 to 9, Up, Down, Left, Right, Space, Enter, Tab, Backspace,\n"
@@ -378,4 +397,6 @@ void ApplyCommandLine(const CommandLine& line, SettingsRecord& settings) {
         settings.scaleMode = line.fitMode ? ScaleFit : ScaleInteger;
     if (!line.language.empty())
         LanguageFromName(line.language.c_str(), settings.language);
+    if (!line.hud.empty())
+        HudModeFromName(line.hud, settings.hud);
 }

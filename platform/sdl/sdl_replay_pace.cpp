@@ -172,7 +172,7 @@ void ToggleReplayPause() {
 void ShowReplayTitle() {
     if (!WindowLive())
         return;
-    std::string title = Desktop.windowTitle;
+    std::string title = TitleWithStatus();
     if (Desktop.replayPaused)
         title += " - replay paused (P goes on)";
     else if (Desktop.replay.speed > 1)
