@@ -179,5 +179,7 @@ SDL_Rect PaintStatus(const View& view, uint32_t* pixels, int width, int height, 
 // The window's caption: the game's title, and the status's compact form
 // after it when the title shows the status.
 std::string TitleWithStatus();
+// Sets the window's caption, UTF-8 text shown as it is.
+void SetCaption(const std::string& title);
 
 }  // namespace sdl

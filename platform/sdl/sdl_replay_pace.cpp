@@ -179,7 +179,7 @@ void ShowReplayTitle() {
         title += " - replay x" + std::to_string(Desktop.replay.speed);
     else
         title += " - replay";
-    SDL_SetWindowTitle(Desktop.window.sdlWindow, title.c_str());
+    SetCaption(title);
 }
 
 // A box of a replay: shown a moment (less at a higher speed, longer while

@@ -15,6 +15,12 @@
 #include "platform/shared/dialog.h"
 #include "platform/shared/surfaces.h"
 
+#if defined(MORVASK_HAVE_X11)
+#include <SDL_syswm.h>
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#endif
+
 namespace sdl {
 namespace {
 
@@ -51,7 +57,7 @@ struct StatusState {
     SDL_Rect drawnAt{};  // empty while no panel shows
     std::string titleSuffix;
 };
-StatusState Status;
+StatusState Shown;
 
 void Fill(const Out& out, int x, int y, int width, int height, uint32_t colour) {
     const int left = std::max(0, x), right = std::min(out.width, x + width);
@@ -182,17 +188,17 @@ SDL_Rect Union(const SDL_Rect& a, const SDL_Rect& b) {
 
 // The title's compact form in force: the caption changes only when it does.
 void SetTitleSuffix(const std::string& suffix) {
-    if (suffix == Status.titleSuffix)
+    if (suffix == Shown.titleSuffix)
         return;
-    Status.titleSuffix = suffix;
+    Shown.titleSuffix = suffix;
     if (Desktop.replaying)
         ShowReplayTitle();
-    else if (WindowLive())
-        SDL_SetWindowTitle(Desktop.window.sdlWindow, TitleWithStatus().c_str());
+    else
+        SetCaption(TitleWithStatus());
 }
 
 void Trace(const StatusShown& shown, bool panel) {
-    if (!Status.trace)
+    if (!Shown.trace)
         return;
     char line[160];
     if (panel)
@@ -200,66 +206,87 @@ void Trace(const StatusShown& shown, bool panel) {
                       int(shown.level), int(shown.tanks), int(shown.enemies),
                       int(shown.upgrades[0]), int(shown.upgrades[1]), int(shown.upgrades[2]),
                       int(shown.upgrades[3]));
-    std::string text = panel                        ? std::string(line)
-                       : Status.titleSuffix.empty() ? std::string("none")
-                                                    : "title " + TitleWithStatus();
+    std::string text = panel                       ? std::string(line)
+                       : Shown.titleSuffix.empty() ? std::string("none")
+                                                   : "title " + TitleWithStatus();
     if (!shown.game && panel)
         text = "panel editor level=" + std::to_string(shown.level);
-    if (text == Status.traced)
+    if (text == Shown.traced)
         return;
-    Status.traced = text;
-    std::fprintf(Status.trace, "%s\n", text.c_str());
-    std::fflush(Status.trace);
+    Shown.traced = text;
+    std::fprintf(Shown.trace, "%s\n", text.c_str());
+    std::fflush(Shown.trace);
 }
 
 }  // namespace
 
 void SetStatusDisplay(StatusPlace place, void (*source)(StatusShown& shown)) {
-    Status.place = place;
-    Status.source = source;
+    Shown.place = place;
+    Shown.source = source;
     const char* path = std::getenv("MORVASK_STATUS_FILE");
-    if (path && *path && !Status.trace)
-        Status.trace = std::fopen(path, "w");
+    if (path && *path && !Shown.trace)
+        Shown.trace = std::fopen(path, "w");
+}
+
+void SetCaption(const std::string& title) {
+    if (!WindowLive())
+        return;
+    SDL_SetWindowTitle(Desktop.window.sdlWindow, title.c_str());
+#if defined(MORVASK_HAVE_X11)
+    // SDL converts the title through the C library's locale, which the
+    // program leaves at "C": text beyond ASCII (the dash, the Chinese) never
+    // reaches _NET_WM_NAME, which window managers show. It is UTF-8 by
+    // definition, so it is set as it is.
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(Desktop.window.sdlWindow, &info) || info.subsystem != SDL_SYSWM_X11)
+        return;
+    Display* display = info.info.x11.display;
+    const Atom name = XInternAtom(display, "_NET_WM_NAME", False);
+    const Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
+    XChangeProperty(display, info.info.x11.window, name, utf8, 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(title.data()), int(title.size()));
+    XFlush(display);
+#endif
 }
 
 std::string TitleWithStatus() {
-    return Status.titleSuffix.empty() ? Desktop.windowTitle
-                                      : Desktop.windowTitle + " — " + Status.titleSuffix;
+    return Shown.titleSuffix.empty() ? Desktop.windowTitle
+                                     : Desktop.windowTitle + " — " + Shown.titleSuffix;
 }
 
 SDL_Rect PaintStatus(const View& view, uint32_t* pixels, int width, int height, int pitch,
                      uint32_t alpha, bool everything) {
-    if (!Status.source || Status.place == StatusPlace::Off)
+    if (!Shown.source || Shown.place == StatusPlace::Off)
         return {};
     StatusShown shown;
-    Status.source(shown);
+    Shown.source(shown);
     const Out out{pixels, width, height, pitch};
     const int panelHeight = shown.game ? GameHeight : EditorHeight;
     const PanelPlace at = PlaceOf(view, out, panelHeight);
-    const bool side = Status.place == StatusPlace::Auto || Status.place == StatusPlace::Side;
+    const bool side = Shown.place == StatusPlace::Auto || Shown.place == StatusPlace::Side;
     const bool panel = shown.shown && side && at.fits;
-    const bool title = shown.shown && (Status.place == StatusPlace::Title ||
-                                       (Status.place == StatusPlace::Auto && !at.fits));
+    const bool title = shown.shown && (Shown.place == StatusPlace::Title ||
+                                       (Shown.place == StatusPlace::Auto && !at.fits));
     SetTitleSuffix(title ? shown.titleSuffix : std::string());
     const SDL_Rect rect = panel ? SDL_Rect{at.x, at.y, int(std::lround(PanelWidth * at.unit)),
                                            int(std::lround(panelHeight * at.unit))}
                                 : SDL_Rect{};
-    const bool moved = std::memcmp(&rect, &Status.drawnAt, sizeof rect) != 0;
+    const bool moved = std::memcmp(&rect, &Shown.drawnAt, sizeof rect) != 0;
     SDL_Rect changed{};
-    if (everything || moved || !(shown == Status.drawn)) {
+    if (everything || moved || !(shown == Shown.drawn)) {
         if (!everything) {
             // The bar was black before the panel; the old one goes first.
-            Fill(out, Status.drawnAt.x, Status.drawnAt.y, Status.drawnAt.w, Status.drawnAt.h,
-                 alpha);
-            changed = Union(Status.drawnAt, rect);
+            Fill(out, Shown.drawnAt.x, Shown.drawnAt.y, Shown.drawnAt.w, Shown.drawnAt.h, alpha);
+            changed = Union(Shown.drawnAt, rect);
         }
         if (panel) {
             DrawPanel(out, shown, at, panelHeight);
             OrAlpha(out, rect, alpha);
         }
     }
-    Status.drawn = shown;
-    Status.drawnAt = rect;
+    Shown.drawn = shown;
+    Shown.drawnAt = rect;
     Trace(shown, panel);
     return changed;
 }

@@ -147,7 +147,13 @@ stop_game
 start_game --windowed --scale 1
 answer_boxes 1
 wait_status "title Morvask V1.0 — Level 1 · Tanks 3 · Enemies 20 · Armour 0 Fire 0 Speed 0 Bullets 0"
-name=$(xprop -id "$WINDOW" _NET_WM_NAME)
+# The window system has the title once the program's requests reach it.
+for _ in $(seq 50); do
+    name=$(xprop -id "$WINDOW" _NET_WM_NAME)
+    [[ $name == *'"Morvask V1.0 — Level 1 · Tanks 3 · Enemies 20 · Armour 0 Fire 0 Speed 0 Bullets 0"'* ]] &&
+        break
+    sleep 0.1
+done
 [[ $name == *'"Morvask V1.0 — Level 1 · Tanks 3 · Enemies 20 · Armour 0 Fire 0 Speed 0 Bullets 0"'* ]] ||
     fail "the window's title is $name"
 pass "a 1x window: the title reads $name"
