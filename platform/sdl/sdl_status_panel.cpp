@@ -89,8 +89,9 @@ void Sprite(const Out& out, const SheetSprite& sprite, int x, int y, int size) {
     }
 }
 
-// Where the panel goes: in the bar right of the field, at the field's scale
-// or smaller when the bar is narrower, never under 1 unit a pixel.
+// Where the panel goes: in the bar right of the field, as large as the bar
+// allows up to the field's height (a game's panel), never under 1 unit a
+// pixel.
 struct PanelPlace {
     bool fits = false;
     int x = 0, y = 0;
@@ -103,7 +104,8 @@ PanelPlace PlaceOf(const View& view, const Out& out, int height) {
     const int bar = out.width - barX;
     if (bar < StatusPanelRoom)
         return at;
-    at.unit = std::max(1.0, std::min(view.scale, double(bar) / StatusPanelRoom));
+    at.unit = std::max(
+        1.0, std::min(double(bar) / StatusPanelRoom, double(view.field.h) / GameHeight));
     const int width = int(std::lround(PanelWidth * at.unit));
     at.x = barX + (bar - width) / 2;
     at.y = std::max(0, view.field.y);
