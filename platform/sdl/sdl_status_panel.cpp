@@ -75,7 +75,9 @@ void Sprite(const Out& out, const SheetSprite& sprite, int x, int y, int size) {
         size_t(sprite.y + 2 * sprite.height) * size_t(sheet->width) > sheet->pixels.size() ||
         sprite.x + sprite.width > sheet->width)
         return;
-    software::ReadyPixels(const_cast<platform::Surface>(sheet));
+    // Only the bands of the sprite: the tank sheet is decoded as drawn.
+    software::ReadyRows(const_cast<platform::Surface>(sheet), sprite.y,
+                        sprite.y + 2 * sprite.height);
     for (int row = std::max(0, -y); row < size && y + row < out.height; ++row) {
         const int sy = sprite.y + row * sprite.height / size;
         const uint32_t* image = sheet->pixels.data() + size_t(sy) * size_t(sheet->width);
@@ -104,8 +106,8 @@ PanelPlace PlaceOf(const View& view, const Out& out, int height) {
     const int bar = out.width - barX;
     if (bar < StatusPanelRoom)
         return at;
-    at.unit = std::max(
-        1.0, std::min(double(bar) / StatusPanelRoom, double(view.field.h) / GameHeight));
+    at.unit =
+        std::max(1.0, std::min(double(bar) / StatusPanelRoom, double(view.field.h) / GameHeight));
     const int width = int(std::lround(PanelWidth * at.unit));
     at.x = barX + (bar - width) / 2;
     at.y = std::max(0, view.field.y);
