@@ -8,6 +8,10 @@
 //   one pass into the window's pixels, scaled to a window of W x H, then
 //   SDL_UpdateWindowSurfaceRects (with the offscreen driver that shows
 //   nothing, so this is what the program itself pays).
+// BM_PresentFrameStatus/W/H/C: the same with the status panel beside the
+//   field (hud = side): C = 0 shows the same status every frame (it is only
+//   asked for and compared), C = 1 a new one every frame (the panel drawn
+//   and sent again each time, the worst case).
 // BM_PresentFrameRenderer: the earlier way, through the streaming texture of
 //   the software renderer: SDL_UpdateTexture, RenderClear, RenderCopy,
 //   RenderPresent.
@@ -23,6 +27,7 @@
 #include "platform/platform.h"
 #include "platform/sdl/sdl_backend.h"
 #include "platform/sdl/sdl_desktop.h"
+#include "platform/sdl/sdl_status.h"
 #include "platform/shared/surfaces.h"
 
 namespace {
@@ -118,7 +123,61 @@ static void BM_PresentFrame(benchmark::State& state) {
     for (auto _ : state)
         sdl::PresentFrame(screen);
 }
-BENCHMARK(BM_PresentFrame)->Args({Width, Height})->Args({2 * Width, 2 * Height})->Args({1500, 800});
+BENCHMARK(BM_PresentFrame)
+    ->Args({Width, Height})
+    ->Args({2 * Width, 2 * Height})
+    ->Args({1500, 800})
+    ->Args({1920, 1080});
+
+// A status as the game's: a sheet of the game's layout (tanks up to band 4,
+// the items' row of the cell sheet), the enemies counting down when asked to.
+bool StatusChanges = false;
+int32_t StatusEnemies = 20;
+
+void BenchStatus(sdl::StatusShown& shown) {
+    static platform::Surface sheet = nullptr;
+    if (!sheet) {
+        sheet = software::NewSurface(256, 2 * 64 * 50);
+        for (size_t i = 0; i < sheet->pixels.size(); ++i)
+            sheet->pixels[i] = uint32_t(i * 2246822519u) & 0xFFFFFF;
+    }
+    if (StatusChanges)
+        StatusEnemies = StatusEnemies == 0 ? 20 : StatusEnemies - 1;
+    shown = {.shown = true,
+             .heading = "LEVEL",
+             .level = 3,
+             .game = true,
+             .tanksLabel = "Tanks",
+             .enemiesLabel = "Enemies",
+             .upgradesLabel = "Upgrades",
+             .tanks = 2,
+             .enemies = StatusEnemies,
+             .upgrades = {1, 2, 0, 1},
+             .upgradeCaps = {2, 4, 4, 1},
+             .playerTank = {{sheet, 128, 1280, 64, 64}, {sheet, 128, 2304, 64, 64}},
+             .enemyTank = {{sheet, 0, 5120, 64, 64}, {sheet, 0, 6144, 64, 64}},
+             .items = {{sheet, 0, 768, 64, 64},
+                       {sheet, 64, 768, 64, 64},
+                       {sheet, 128, 768, 64, 64},
+                       {sheet, 192, 768, 64, 64}},
+             .titleSuffix = "Level 3"};
+}
+
+static void BM_PresentFrameStatus(benchmark::State& state) {
+    platform::Window window = BenchWindow(state);
+    if (!window)
+        return;
+    sdl::SetStatusDisplay(sdl::StatusPlace::Side, BenchStatus);
+    SDL_SetWindowSize(sdl::Desktop.window.sdlWindow, int(state.range(0)), int(state.range(1)));
+    StatusChanges = false;
+    sdl::Redraw();
+    StatusChanges = state.range(2) != 0;
+    const platform::SurfaceData* screen = platform::GetDC(window);
+    for (auto _ : state)
+        sdl::PresentFrame(screen);
+    sdl::SetStatusDisplay(sdl::StatusPlace::Off, nullptr);
+}
+BENCHMARK(BM_PresentFrameStatus)->Args({1920, 1080, 0})->Args({1920, 1080, 1});
 
 // A frame of busy play as the game presents it: told where it changed (here
 // twenty sprite-sized rectangles, about a seventh of the field, as the moving

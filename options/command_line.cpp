@@ -25,7 +25,7 @@ CommandLine Refuse(const std::string& problem) {
 
 bool TakesValue(const std::string& option) {
     return option == "--scale" || option == "--scale-mode" || option == "--lang" ||
-           option == "--record" || option == "--play" || option == "--speed" ||
+           option == "--hud" || option == "--record" || option == "--play" || option == "--speed" ||
            option == "--share" || option == "--open";
 }
 
@@ -65,6 +65,10 @@ std::string ApplyOption(const std::string& option, const std::string& value, Com
         if (value != "zh" && value != "en")
             return "--lang is zh or en, not \"" + value + "\"";
         result.language = value;
+    } else if (option == "--hud") {
+        if (value != "auto" && value != "side" && value != "title" && value != "off")
+            return "--hud is auto, side, title or off, not \"" + value + "\"";
+        result.hud = value;
     } else if (option == "--scale") {
         result.scale = ScaleValue(value.c_str());
         if (result.scale == 0)
@@ -123,67 +127,79 @@ const char* ScaleModeValue(ScaleMode mode) {
     }
 }
 
+namespace {
+
+// What --help prints.
+constexpr const char* Usage =
+    "Usage: morvask [OPTION]...\n"
+    "A tank battle game with a built-in map editor.\n"
+    "\n"
+    "Options:\n"
+    "  --fullscreen          start on the whole screen\n"
+    "  --windowed            start in a window (the default)\n"
+    "  --scale N             open the window at N times the field's size, 1 to 8\n"
+    "                        (default: the largest that fits, at most 2)\n"
+    "  --scale-mode MODE     integer: whole multiples with black bars\n"
+    "                        fit: fill the window, keeping the aspect\n"
+    "                        sharp: a whole multiple, then smoothly to fill\n"
+    "                        auto: integer where it fills 80%, else sharp (the\n"
+    "                        default); F10 switches while playing\n"
+    "  --lang LANG           zh: the boxes and the help in Simplified Chinese (the\n"
+    "                        default, whatever the system's language); en: English\n"
+    "  --hud MODE            where the level, tanks, enemies and upgrades show:\n"
+    "                        auto (a panel beside the field where there is room,\n"
+    "                        else the window's title; the default), side, title,\n"
+    "                        or off\n"
+    "  --record FILE         write the whole run to FILE as a replay when the game\n"
+    "                        ends (check it with morvask-sim --verify FILE)\n"
+    "  --play FILE           watch the replay in FILE in the window: your keys and\n"
+    "                        mouse do not reach the game, P pauses and resumes,\n"
+    "                        closing the window stops. Ends with the replay (exit\n"
+    "                        0); a game that parts from the recording stops with a\n"
+    "                        box naming the tick (exit 1); a file that is not a\n"
+    "                        replay of this game is refused (exit 2)\n"
+    "  --speed N             with --play: play N times as fast, N = 1, 2, 4 or 8\n"
+    "  --open CODE|URL|FILE  open a shared level or level set (a share code, a\n"
+    "                        link with #levels=, or a map file) in the editor, or\n"
+    "                        play a shared replay (#replay=, or a replay file)\n"
+    "  --share FILE          print the share code and link of a map file (a level\n"
+    "                        set or one level) or a replay file, and exit\n"
+    "  --help                show this help and exit\n"
+    "  --version             show the version and exit\n"
+    "\n"
+    "Keys:\n"
+    "  Arrows move the tank, W A S D turn the gun, L locks it, Space fires.\n"
+    "  P pauses, H shows the help, F1 switches between playing and the editor,\n"
+    "  F2 loads the custom map, F3 saves it (in the editor).\n"
+    "  In the editor the left button paints, the right button clears,\n"
+    "  1 to 7 choose the cell and Up and Down change the level.\n"
+    "  Ctrl+Z undoes, Ctrl+Y or Ctrl+Shift+Z redoes, Ctrl+C and Ctrl+V copy\n"
+    "  and paste a level, Ctrl+Delete clears it, F5 tries it (Esc returns).\n"
+    "  F11 or Alt+Enter switches full screen on and off, + and - set the volume.\n"
+    "  R shows your records and offers a fresh game at the highest level\n"
+    "  reached; K lists these keys in a box.\n"
+    "  The play keys can be changed in the settings file.\n"
+    "\n"
+    "Gamepad:\n"
+    "  D-pad or left stick moves, the face buttons turn the gun toward their\n"
+    "  side (north W, west A, south S, east D) as does the right stick, the\n"
+    "  right shoulder or trigger fires, the left shoulder locks the gun,\n"
+    "  Start pauses, Back shows the help. In a box, A answers OK or Yes and\n"
+    "  B answers No.\n"
+    "\n"
+    "Files:\n"
+    "  map.txt in the current working directory holds the custom levels.\n"
+    "  The settings (lang, fullscreen, scale, scale_mode, volume, intro, hud, the\n"
+    "  play keys, pad_deadzone) are kept in $XDG_CONFIG_HOME/morvask/settings.ini,\n"
+    "  or ~/.config/morvask/settings.ini without XDG_CONFIG_HOME (on Windows\n"
+    "  %APPDATA%\\Morvask\\settings.ini), written with its defaults and\n"
+    "  their explanations on the first start. Options given here win over it.\n"
+    "  The records (R) are kept in records.txt beside the settings file.\n";
+
+}  // namespace
+
 std::string UsageText() {
-    return "Usage: morvask [OPTION]...\n"
-           "A tank battle game with a built-in map editor.\n"
-           "\n"
-           "Options:\n"
-           "  --fullscreen          start on the whole screen\n"
-           "  --windowed            start in a window (the default)\n"
-           "  --scale N             open the window at N times the field's size, 1 to 8\n"
-           "                        (default: the largest that fits, at most 2)\n"
-           "  --scale-mode MODE     integer: whole multiples with black bars\n"
-           "                        fit: fill the window, keeping the aspect\n"
-           "                        sharp: a whole multiple, then smoothly to fill\n"
-           "                        auto: integer where it fills 80%, else sharp (the\n"
-           "                        default); F10 switches while playing\n"
-           "  --lang LANG           zh: the boxes and the help in Simplified Chinese (the\n"
-           "                        default, whatever the system's language); en: English\n"
-           "  --record FILE         write the whole run to FILE as a replay when the game\n"
-           "                        ends (check it with morvask-sim --verify FILE)\n"
-           "  --play FILE           watch the replay in FILE in the window: your keys and\n"
-           "                        mouse do not reach the game, P pauses and resumes,\n"
-           "                        closing the window stops. Ends with the replay (exit\n"
-           "                        0); a game that parts from the recording stops with a\n"
-           "                        box naming the tick (exit 1); a file that is not a\n"
-           "                        replay of this game is refused (exit 2)\n"
-           "  --speed N             with --play: play N times as fast, N = 1, 2, 4 or 8\n"
-           "  --open CODE|URL|FILE  open a shared level or level set (a share code, a\n"
-           "                        link with #levels=, or a map file) in the editor, or\n"
-           "                        play a shared replay (#replay=, or a replay file)\n"
-           "  --share FILE          print the share code and link of a map file (a level\n"
-           "                        set or one level) or a replay file, and exit\n"
-           "  --help                show this help and exit\n"
-           "  --version             show the version and exit\n"
-           "\n"
-           "Keys:\n"
-           "  Arrows move the tank, W A S D turn the gun, L locks it, Space fires.\n"
-           "  P pauses, H shows the help, F1 switches between playing and the editor,\n"
-           "  F2 loads the custom map, F3 saves it (in the editor).\n"
-           "  In the editor the left button paints, the right button clears,\n"
-           "  1 to 7 choose the cell and Up and Down change the level.\n"
-           "  Ctrl+Z undoes, Ctrl+Y or Ctrl+Shift+Z redoes, Ctrl+C and Ctrl+V copy\n"
-           "  and paste a level, Ctrl+Delete clears it, F5 tries it (Esc returns).\n"
-           "  F11 or Alt+Enter switches full screen on and off, + and - set the volume.\n"
-           "  R shows your records and offers a fresh game at the highest level\n"
-           "  reached; K lists these keys in a box.\n"
-           "  The play keys can be changed in the settings file.\n"
-           "\n"
-           "Gamepad:\n"
-           "  D-pad or left stick moves, the face buttons turn the gun toward their\n"
-           "  side (north W, west A, south S, east D) as does the right stick, the\n"
-           "  right shoulder or trigger fires, the left shoulder locks the gun,\n"
-           "  Start pauses, Back shows the help. In a box, A answers OK or Yes and\n"
-           "  B answers No.\n"
-           "\n"
-           "Files:\n"
-           "  map.txt in the current working directory holds the custom levels.\n"
-           "  The settings (lang, fullscreen, scale, scale_mode, volume, intro, the play\n"
-           "  keys, pad_deadzone) are kept in $XDG_CONFIG_HOME/morvask/settings.ini,\n"
-           "  or ~/.config/morvask/settings.ini without XDG_CONFIG_HOME (on Windows\n"
-           "  %APPDATA%\\Morvask\\settings.ini), written with its defaults and\n"
-           "  their explanations on the first start. Options given here win over it.\n"
-           "  The records (R) are kept in records.txt beside the settings file.\n";
+    return Usage;
 }
 
 CommandLine ReadCommandLine(int argumentCount, const char* const* arguments) {

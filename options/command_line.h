@@ -35,6 +35,8 @@ struct CommandLine {
     bool scaleModeGiven = false;
     // "zh" or "en"; empty when not given.
     std::string language;
+    // --hud auto|side|title|off; empty when not given.
+    std::string hud;
     // --record FILE: the run is written to FILE as a replay when it ends.
     std::string recordPath;
     // --play FILE: the replay in FILE is played in the window instead of a

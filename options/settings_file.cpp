@@ -122,6 +122,10 @@ bool ApplyValue(SettingsRecord& settings, const std::string& key, const std::str
             return true;
         }
         problem = "intro must be full or short, not '" + value + "'";
+    } else if (key == "hud") {
+        if (HudModeFromName(Lower(value), settings.hud))
+            return true;
+        problem = "hud must be auto, side, title or off, not '" + value + "'";
     } else if (key == "pad_deadzone") {
         if (ParseWholeNumber(value, 0, 90, settings.padDeadzone))
             return true;
@@ -162,6 +166,16 @@ std::vector<std::string> Lines(const std::string& text) {
 
 }  // namespace
 
+bool HudModeFromName(const std::string& name, HudMode& mode) {
+    constexpr const char* Names[] = {"auto", "side", "title", "off"};
+    for (int m = 0; m < 4; ++m)
+        if (name == Names[m]) {
+            mode = HudMode(m);
+            return true;
+        }
+    return false;
+}
+
 std::string UnixSettingsPath(const char* xdgConfigHome, const char* home) {
     // The XDG base directory rules ignore a relative XDG_CONFIG_HOME.
     if (xdgConfigHome && xdgConfigHome[0] == '/')
@@ -177,41 +191,65 @@ std::string WindowsSettingsPath(const char* appData) {
     return "";
 }
 
+namespace {
+
+// The default file's text around the play keys' lines.
+constexpr const char* SettingsBeforeKeys =
+    "# Morvask settings: one \"key = value\" a line; '#' starts a comment.\n"
+    "# A line the game cannot use is reported when it starts and skipped.\n"
+    "# Options given on the command line win over this file.\n"
+    "\n"
+    "# Language of the message boxes and the help: zh (Simplified Chinese) or en.\n"
+    "lang = zh\n"
+    "\n"
+    "# Start in fullscreen: yes or no. F11 switches, and the choice is kept here.\n"
+    "fullscreen = no\n"
+    "\n"
+    "# Window size as a multiple of 960 x 704: 1 to 8, or auto (the largest\n"
+    "# that fits the screen, at most 2).\n"
+    "scale = auto\n"
+    "\n"
+    "# How the picture fills a larger window: integer (whole multiples, black\n"
+    "# bars around), fit (as large as fits, proportions kept), sharp (a whole\n"
+    "# multiple, then smoothly to fill) or auto (integer where it fills 80 % of\n"
+    "# the window, else sharp). F10 switches, and the choice is kept here.\n"
+    "scale_mode = auto\n"
+    "\n"
+    "# Loudness of every sound in percent, 0 to 100; 0 leaves the sound device\n"
+    "# closed. The + and - keys change it in steps of 10 while playing.\n"
+    "volume = 100\n"
+    "\n"
+    "# The start: full (the about and help boxes and the sound question) or\n"
+    "# short (none of them; the sound is on when the volume is above 0).\n"
+    "intro = full\n"
+    "\n"
+    "# The status (level, tanks, enemies left, upgrades): auto (a panel beside the\n"
+    "# field where the window has room, else in the window's title), side (only\n"
+    "# the panel), title (only the title) or off.\n"
+    "hud = auto\n"
+    "\n"
+    "# Play keys: one or more key names separated by commas, e.g. fire = Space, J\n"
+    "# Names: A to Z, 0 to 9, Up, Down, Left, Right, Space, Enter, Tab, Backspace,\n"
+    "# Escape, Shift, Ctrl, Alt, Break, Insert, Delete, Home, End, PageUp, PageDown,\n"
+    "# Keypad0 to Keypad9, F4 to F10, F12. Z, F1, F2, F3 and F11 keep their own\n"
+    "# commands; the editor's keys do not change.\n";
+constexpr const char* SettingsAfterKeys =
+    "\n"
+    "# How far a gamepad's stick must be pushed to count, in percent of its\n"
+    "# travel, 0 to 90.\n"
+    "pad_deadzone = 25\n"
+    "\n"
+    "# The web edition's address that the editor's share links lead to; without\n"
+    "# it the bare code is copied. For example:\n"
+    "# share_url = https://example.org/morvask/\n"
+    "\n"
+    "# Your name in the level sets you share (at most 64 bytes), for example:\n"
+    "# share_author = Lin\n";
+
+}  // namespace
+
 std::string DefaultSettingsText() {
-    std::string text =
-        "# Morvask settings: one \"key = value\" a line; '#' starts a comment.\n"
-        "# A line the game cannot use is reported when it starts and skipped.\n"
-        "# Options given on the command line win over this file.\n"
-        "\n"
-        "# Language of the message boxes and the help: zh (Simplified Chinese) or en.\n"
-        "lang = zh\n"
-        "\n"
-        "# Start in fullscreen: yes or no. F11 switches, and the choice is kept here.\n"
-        "fullscreen = no\n"
-        "\n"
-        "# Window size as a multiple of 960 x 704: 1 to 8, or auto (the largest\n"
-        "# that fits the screen, at most 2).\n"
-        "scale = auto\n"
-        "\n"
-        "# How the picture fills a larger window: integer (whole multiples, black\n"
-        "# bars around), fit (as large as fits, proportions kept), sharp (a whole\n"
-        "# multiple, then smoothly to fill) or auto (integer where it fills 80 % of\n"
-        "# the window, else sharp). F10 switches, and the choice is kept here.\n"
-        "scale_mode = auto\n"
-        "\n"
-        "# Loudness of every sound in percent, 0 to 100; 0 leaves the sound device\n"
-        "# closed. The + and - keys change it in steps of 10 while playing.\n"
-        "volume = 100\n"
-        "\n"
-        "# The start: full (the about and help boxes and the sound question) or\n"
-        "# short (none of them; the sound is on when the volume is above 0).\n"
-        "intro = full\n"
-        "\n"
-        "# Play keys: one or more key names separated by commas, e.g. fire = Space, J\n"
-        "# Names: A to Z, 0 to 9, Up, Down, Left, Right, Space, Enter, Tab, Backspace,\n"
-        "# Escape, Shift, Ctrl, Alt, Break, Insert, Delete, Home, End, PageUp, PageDown,\n"
-        "# Keypad0 to Keypad9, F4 to F10, F12. Z, F1, F2, F3 and F11 keep their own\n"
-        "# commands; the editor's keys do not change.\n";
+    std::string text = SettingsBeforeKeys;
     KeyBindings defaults = DefaultKeyBindings();
     for (const PlayActionInfo& info : PlayActions) {
         text += info.name;
@@ -219,18 +257,7 @@ std::string DefaultSettingsText() {
         text += KeyName(defaults.keys[info.action][0]);
         text += "\n";
     }
-    text +=
-        "\n"
-        "# How far a gamepad's stick must be pushed to count, in percent of its\n"
-        "# travel, 0 to 90.\n"
-        "pad_deadzone = 25\n"
-        "\n"
-        "# The web edition's address that the editor's share links lead to; without\n"
-        "# it the bare code is copied. For example:\n"
-        "# share_url = https://example.org/morvask/\n"
-        "\n"
-        "# Your name in the level sets you share (at most 64 bytes), for example:\n"
-        "# share_author = Lin\n";
+    text += SettingsAfterKeys;
     return text;
 }
 
@@ -377,4 +404,6 @@ void ApplyCommandLine(const CommandLine& line, SettingsRecord& settings) {
         settings.scaleMode = line.scaleMode;
     if (!line.language.empty())
         LanguageFromName(line.language.c_str(), settings.language);
+    if (!line.hud.empty())
+        HudModeFromName(line.hud, settings.hud);
 }

@@ -13,6 +13,19 @@
 #include "options/key_bindings.h"
 #include "texts/texts.h"
 
+// Where the status (level, tanks, enemies, upgrades) shows: auto puts the
+// side panel where the window has room beside the field and the title's
+// compact form elsewhere; side only the panel, title only the title, off
+// nothing.
+enum HudMode : int32_t {
+    HudAuto = 0,
+    HudSide = 1,
+    HudTitle = 2,
+    HudOff = 3,
+};
+// The mode of a name (auto, side, title, off); false for any other.
+bool HudModeFromName(const std::string& name, HudMode& mode);
+
 // Far more than any settings file needs; a larger file is neither read nor
 // written.
 inline constexpr size_t MaxSettingsFileBytes = 64 * 1024;
@@ -30,6 +43,7 @@ struct SettingsRecord {
     // intro = short: no about and help boxes at start-up, and the sound
     // answer taken from the volume instead of asked.
     bool shortIntro = false;
+    HudMode hud = HudAuto;
     KeyBindings keys = DefaultKeyBindings();
     // The web edition's address that share links lead to (empty: the bare
     // code), and the name a shared level set carries as its author.

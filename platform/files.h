@@ -18,7 +18,9 @@ bool ReadSmallFile(const char* path, size_t limit, std::string& text);
 // nothing left behind, when any step fails or when the old file or its
 // directory may not be written: no write permission bit at all, or the
 // effective user could not open the old file for writing. A link in place of
-// `path` is followed: the file it names is replaced.
+// `path` is followed: the file it names is replaced. Also false when the
+// move could not be made durable (on the web: the browser refused to store
+// it), though the new text is then in place until the next start.
 bool ReplaceFileWhole(const char* path, const std::string& text);
 
 }  // namespace platform

@@ -24,7 +24,7 @@ void PutRecords(std::string& out, const RecordsRecord& records) {
 }
 
 void PutShownOptions(std::string& out, const ReplayRecord& replay) {
-    PutVarint(out, 3);
+    PutVarint(out, replay.hudKept ? 4 : 3);
     PutVarint(out, ReplayLanguageOption);
     out += char(replay.language);
     PutVarint(out, ReplayRecordsOption);
@@ -37,6 +37,10 @@ void PutShownOptions(std::string& out, const ReplayRecord& replay) {
     }
     PutVarint(out, ReplayIntroOption);
     out += char(replay.intro);
+    if (replay.hudKept) {
+        PutVarint(out, ReplayHudOption);
+        out += char(replay.hud);
+    }
 }
 
 using Reader = ByteReader;
@@ -93,13 +97,16 @@ bool ReadRecordsOption(Reader& in, ReplayRecord& replay) {
 }
 
 // The shown options of a version 2 file: every key this version knows, in
-// increasing order (so that one run has one file).
+// increasing order (so that one run has one file). Files written before the
+// status display existed stop after the start (key 3): they showed none.
 bool ReadShownOptions(Reader& in, ReplayRecord& replay) {
     uint32_t count = 0;
     if (!in.Varint(count))
         return false;
-    if (count != 3)
+    if (count != 3 && count != 4)
         return in.Fail("not every shown option is given");
+    replay.hudKept = count == 4;
+    replay.hud = ReplayHudOff;
     uint32_t previous = 0;
     for (uint32_t k = 0; k < count; ++k) {
         uint32_t key = 0;
@@ -107,6 +114,8 @@ bool ReadShownOptions(Reader& in, ReplayRecord& replay) {
             return false;
         if (key <= previous)
             return in.Fail("shown options out of order");
+        if (key != k + 1)
+            return in.Fail("not every shown option is given");
         previous = key;
         if (key == ReplayLanguageOption) {
             if (!in.Byte(replay.language))
@@ -121,6 +130,11 @@ bool ReadShownOptions(Reader& in, ReplayRecord& replay) {
                 return false;
             if (replay.intro > 2)
                 return in.Fail("an unknown kind of start");
+        } else if (key == ReplayHudOption) {
+            if (!in.Byte(replay.hud))
+                return false;
+            if (replay.hud > 3)
+                return in.Fail("an unknown place of the status");
         } else {
             return in.Fail("an unknown shown option");
         }

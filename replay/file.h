@@ -49,7 +49,10 @@ enum ReplayOptionKey : uint8_t {
     ReplayLanguageOption = 1,  // u8: 0 Simplified Chinese, 1 English
     ReplayRecordsOption = 2,   // u8 kind, then its data (ReplayRecordsKind)
     ReplayIntroOption = 3,     // u8: 0 the game's boxes, 1 short with no sound, 2 short with sound
+    ReplayHudOption = 4,       // u8: where the status showed, 0 auto, 1 side, 2 title, 3 off
 };
+// The hud of a file recorded before the status display existed: none showed.
+inline constexpr uint8_t ReplayHudOff = 3;
 
 // Whether the run kept the player's records, which the records key (R)
 // shows and the fresh game it offers starts from.
@@ -85,6 +88,10 @@ struct ReplayRecord {
     RecordsRecord records;       // ReplayRecordsKept: as they were at the start
     std::string recordsRefusal;  // ReplayRecordsRefused
     uint8_t intro = 0;
+    // Where the status showed (a HudMode). A file from before the status
+    // display has no such key (hudKept false) and showed none.
+    uint8_t hud = 0;
+    bool hudKept = true;
     std::vector<ReplayEvent> events;
     // Timer ticks in the whole run and the checksum of the state at its end.
     uint32_t totalTicks = 0;

@@ -103,6 +103,10 @@ void NoteRecordedIntro(uint8_t intro) {
     Replay.intro = intro;
 }
 
+void NoteRecordedHud(uint8_t hud) {
+    Replay.hud = hud;
+}
+
 void NoteRecordedRecords(uint8_t kind, const RecordsRecord& records, const std::string& refusal) {
     Replay.recordsKind = kind;
     Replay.records = records;

@@ -121,14 +121,17 @@ bool MayReplace(const std::string& target) {
     return ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) == 0;
 }
 
-void SyncDirectory(const std::string& directory) {
+// False only when the folder's flush failed to write: some file systems
+// cannot flush a directory at all (EINVAL), which says nothing of the file.
+// On the web the flush after the rename is what stores the renamed file in
+// the browser, so a refusal there is a failed save.
+bool SyncDirectory(const std::string& directory) {
     int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
-        return;
-    // The rename has happened whatever this says; some file systems cannot
-    // flush a directory at all.
-    ::fsync(fd);
+        return true;
+    const bool written = ::fsync(fd) == 0 || errno != EIO;
     ::close(fd);
+    return written;
 }
 
 }  // namespace
@@ -207,8 +210,7 @@ bool ReplaceFileWhole(const char* path, const std::string& text) {
         ::unlink(temporary.c_str());
         return false;
     }
-    SyncDirectory(directory);
-    return true;
+    return SyncDirectory(directory);
 }
 
 }  // namespace platform

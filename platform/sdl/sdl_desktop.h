@@ -189,4 +189,19 @@ void PresentFrame(const platform::SurfaceData* fresh);
 // Shows the window again after it was covered, resized or restored.
 void Redraw();
 
+// ---- The status around the field (sdl_status_panel.cpp) -------------------
+
+// Before a frame is sent: puts the status's place in force (the panel in
+// the bar beside the field, or the title's form) and draws the panel into
+// the output's pixels when `everything` is painted or what it shows
+// changed. Gives the part of the output changed outside a whole repaint
+// (empty when none).
+SDL_Rect PaintStatus(const View& view, uint32_t* pixels, int width, int height, int pitch,
+                     uint32_t alpha, bool everything);
+// The window's caption: the game's title, and the status's compact form
+// after it when the title shows the status.
+std::string TitleWithStatus();
+// Sets the window's caption, UTF-8 text shown as it is.
+void SetCaption(const std::string& title);
+
 }  // namespace sdl

@@ -173,14 +173,14 @@ void ToggleReplayPause() {
 void ShowReplayTitle() {
     if (!WindowLive())
         return;
-    std::string title = Desktop.windowTitle;
+    std::string title = TitleWithStatus();
     if (Desktop.replayPaused)
         title += " - replay paused (P goes on)";
     else if (Desktop.replay.speed > 1)
         title += " - replay x" + std::to_string(Desktop.replay.speed);
     else
         title += " - replay";
-    SDL_SetWindowTitle(Desktop.window.sdlWindow, title.c_str());
+    SetCaption(title);
 }
 
 // A box of a replay: shown a moment (less at a higher speed, longer while

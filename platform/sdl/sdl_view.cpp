@@ -321,6 +321,10 @@ void PresentChanges(const platform::SurfaceData& frame, const View& view, const 
         if (part.width > 0)
             sent.push_back({part.x, part.y, part.width, part.height});
     }
+    const SDL_Rect status = PaintStatus(view, canvas.out.pixels, canvas.out.width,
+                                        canvas.out.height, canvas.out.pitch, canvas.alpha, false);
+    if (status.w > 0)
+        sent.push_back(status);
     // The indicator stays over what changed under it.
     const SDL_Rect over = DrawIndicator(view, canvas.out.pixels, canvas.out.width,
                                         canvas.out.height, canvas.out.pitch, canvas.alpha);
@@ -342,9 +346,10 @@ bool MustPaintEverything(bool stale, const Canvas& canvas, const SDL_Surface* ta
 }
 
 // Paints the field, dimmed behind an open box, and the box over it; the bars
-// around the field too when `everything`.
-void PaintFrame(const platform::SurfaceData* frame, const View& view, const Canvas& canvas,
-                bool everything) {
+// around the field and the status beside it too when `everything`. Gives
+// the part of the status's place that changed otherwise.
+SDL_Rect PaintFrame(const platform::SurfaceData* frame, const View& view, const Canvas& canvas,
+                    bool everything) {
     if (everything)
         PaintBars(canvas, view.field);
     if (frame && frame->width > 0 && frame->height > 0) {
@@ -363,17 +368,21 @@ void PaintFrame(const platform::SurfaceData* frame, const View& view, const Canv
         ShowDialog(view, canvas);
     DrawIndicator(view, canvas.out.pixels, canvas.out.width, canvas.out.height, canvas.out.pitch,
                   canvas.alpha);
+    return PaintStatus(view, canvas.out.pixels, canvas.out.width, canvas.out.height,
+                       canvas.out.pitch, canvas.alpha, everything);
 }
 
-// Sends the painted pixels to the screen: the whole window, or the field.
-void SendFrame(SDL_Surface* target, const View& view, const Canvas& canvas, bool everything) {
+// Sends the painted pixels to the screen: the whole window, or the field
+// and the part of the status that changed.
+void SendFrame(SDL_Surface* target, const View& view, const Canvas& canvas, bool everything,
+               const SDL_Rect& status) {
     if (canvas.staging)
         SDL_BlitSurface(canvas.staging, nullptr, target, nullptr);
     if (everything) {
         SDL_UpdateWindowSurface(Desktop.window.sdlWindow);
     } else {
-        SDL_Rect field = view.field;
-        SDL_UpdateWindowSurfaceRects(Desktop.window.sdlWindow, &field, 1);
+        SDL_Rect parts[2] = {view.field, status};
+        SDL_UpdateWindowSurfaceRects(Desktop.window.sdlWindow, parts, status.w > 0 ? 2 : 1);
     }
 }
 
@@ -409,10 +418,10 @@ void PresentFrame(const platform::SurfaceData* fresh) {
         Screen.frameSerial = frame->frameSerial;
         return;
     }
-    PaintFrame(frame, view, canvas, everything);
+    const SDL_Rect status = PaintFrame(frame, view, canvas, everything);
     if (lock)
         SDL_UnlockSurface(target);
-    SendFrame(target, view, canvas, everything);
+    SendFrame(target, view, canvas, everything, status);
     Screen = {target,
               target->pixels,
               target->w,

@@ -73,6 +73,13 @@ Rect BadgeRect(const std::string& textUtf8, int centreX, int top, double scale);
 void DrawBadge(const std::string& textUtf8, const Rect& where, double scale, uint32_t* pixels,
                int width, int height, int pitch);
 
+// One line of text in the boxes' glyphs, `fontPixels` high, with its
+// baseline at y, into a buffer as Draw's (origin 0, 0), for what the window
+// draws around the field; and the width such a line takes.
+void DrawLabel(uint32_t* pixels, int width, int height, int pitch, const std::string& text, int x,
+               int baseline, int fontPixels, uint32_t colour);
+int LabelWidth(const std::string& text, int fontPixels);
+
 // Halves the brightness of pixels, as the picture behind an open box.
 void Dim(uint32_t* pixels, size_t count);
 

@@ -207,6 +207,15 @@ void DrawBadge(const std::string& textUtf8, const Rect& where, double scale, uin
     DrawText(canvas, textUtf8, where.x + Scaled(10, scale), baseline, pixelsOfText, CaptionText);
 }
 
+void DrawLabel(uint32_t* pixels, int width, int height, int pitch, const std::string& text, int x,
+               int baseline, int fontPixels, uint32_t colour) {
+    DrawText(Canvas{pixels, width, height, pitch, 0, 0}, text, x, baseline, fontPixels, colour);
+}
+
+int LabelWidth(const std::string& text, int fontPixels) {
+    return TextWidth(text, fontPixels);
+}
+
 void Dim(uint32_t* pixels, size_t count) {
     for (size_t i = 0; i < count; ++i)
         pixels[i] = pixels[i] >> 1 & 0x7F7F7F;

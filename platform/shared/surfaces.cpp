@@ -282,6 +282,10 @@ void ReadyPixels(platform::Surface surface) {
     Prepare(*surface, 0, surface->height);
 }
 
+void ReadyRows(platform::Surface surface, int first, int end) {
+    Prepare(*surface, first, end);
+}
+
 void SetPresentHook(void (*hook)(const platform::SurfaceData&)) {
     PresentHook = hook;
 }

@@ -112,6 +112,8 @@ bool BitmapRowBytes(const uint8_t* data, size_t size, int first, int end, size_t
 // A surface loaded from a bitmap resource gets its pixels on first use, band
 // by band; this makes all of them ready for code that reads them directly.
 void ReadyPixels(platform::Surface surface);
+// The same for rows first up to end alone (a few sprites of a large sheet).
+void ReadyRows(platform::Surface surface, int first, int end);
 // Decodes one loaded picture that is still waiting to be, for a program
 // with time on its hands (a box open): those made whole at once and the
 // small sheets; a large sheet still waits for its bands to be drawn. False

@@ -117,6 +117,11 @@
         resolve(ok);
       };
       const timer = setTimeout(() => settle(false, new Error("no answer")), WriteTimeoutMs);
+      // For the tests: the browser refusing this write and every later one.
+      if (page.storage.refuseFrom && page.storage.writes + 1 >= page.storage.refuseFrom) {
+        settle(false, new Error("refused"));
+        return;
+      }
       if (!database) {
         settle(false, new Error(`no storage (${page.storage.error})`));
         return;

@@ -43,6 +43,10 @@ std::wstring Widen(const char* utf8);
 // called once, after the message loop has ended.
 void ReleaseSurfaces();
 
+// The status's compact form in the window's caption, when it changed
+// (status_title.cpp).
+void ShowStatusTitle(HWND window);
+
 // ---- The view (view.cpp): the frame scaled into the window -----------------
 
 // The window's frame surface is made: the view shows it from now on.

@@ -193,6 +193,7 @@ void ShowFrame() {
         View.shownWhole = false;
         return;
     }
+    ShowStatusTitle(View.window);
     if (View.barsStale) {
         PaintBars(View.dc);
         View.barsStale = false;

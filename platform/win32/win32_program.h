@@ -3,6 +3,8 @@
 // gamepads, and who is told when the player changes the first two.
 #pragma once
 
+#include <string>
+
 namespace win32 {
 
 struct WindowOptions {
@@ -28,5 +30,10 @@ void SetVolumeObserver(void (*observer)(int percent));
 
 // The part of the sticks' travel that counts as rest, in percent.
 void SetPadDeadZone(int percent);
+
+// The status's compact form (level, tanks, ...) after the game's title,
+// asked for with every frame shown; null (the default) leaves the title as
+// the game gave it.
+void SetStatusTitle(std::string (*suffix)());
 
 }  // namespace win32

@@ -18,6 +18,7 @@
 #include "platform/sdl/sdl_backend.h"
 #include "platform/sdl/sdl_controls.h"
 #include "programs/desktop/run_share_key.h"
+#include "programs/desktop/status_display.h"
 #include "replay/file.h"
 #include "replay/player.h"
 #include "replay/recorder.h"
@@ -233,6 +234,7 @@ void ApplySettings(const CommandLine& line) {
     sdl::SetVolumeObserver(RememberVolume);
     sdl::SetPadDeadZone(PlayerSettings.padDeadzone);
     Intro = {.shortIntro = PlayerSettings.shortIntro, .sound = PlayerSettings.volume > 0};
+    ShowStatusAs(PlayerSettings.hud);
     sdl::StartPads();
     ShareBaseUrl = PlayerSettings.shareUrl;
     ShareAuthor = PlayerSettings.shareAuthor;
@@ -248,6 +250,7 @@ void StartRecording() {
                                          : ReplayNoRecords,
                         RecordsAtStart(), RecordsRefusal());
     NoteRecordedIntro(Intro.shortIntro ? (Intro.sound ? 2 : 1) : 0);
+    NoteRecordedHud(uint8_t(PlayerSettings.hud));
     sdl::SetInputRecorder({.arriving = WatchedMessage,
                            .done = DesktopMessageDone,
                            .boxAnswered = RecordBoxAnswer,
@@ -265,9 +268,11 @@ bool StartPlayback(const CommandLine& line, const ReplayRecord& replay) {
     }
     platform::FixCalendarTime(replay.seed);
     // What the run showed: its boxes' language (a version 1 file does not
-    // say, and the viewer's is used), its start and the records R showed, in
-    // memory.
+    // say, and the viewer's is used), its start, the status and the records
+    // R showed, in memory.
     Intro = {.shortIntro = replay.intro != 0, .sound = replay.intro == 2};
+    // The status where it showed; a file from before the status showed none.
+    ShowStatusAs(replay.formatVersion >= 2 ? int32_t(replay.hud) : int32_t(HudOff));
     if (replay.formatVersion >= 2) {
         CurrentLanguage = replay.language == 1 ? English : Chinese;
         platform::SetBoxButtonTexts(Text(OkButton), Text(YesButton), Text(NoButton));

@@ -14,6 +14,7 @@
 
 #include "formats/png_file.h"
 #include "formats/share_code.h"
+#include "options/settings_file.h"
 #include "platform/headless/headless.h"
 #include "platform/input/key_map.h"
 #include "platform/shared/surfaces.h"
@@ -24,6 +25,7 @@
 #include "shell/main_window.h"
 #include "shell/open_levels.h"
 #include "shell/records.h"
+#include "shell/status.h"
 #include "texts/texts.h"
 
 namespace {
@@ -42,6 +44,8 @@ constexpr int64_t MaxTicksPerLine = 100000000;
 // With --record the run is written as a replay; the seed goes into it.
 bool RecordRun = false;
 uint32_t ScriptSeed = 1;
+// --hud: where the status shows, kept in a recorded replay.
+HudMode SimHud = HudAuto;
 
 void Send(uint32_t message, uintptr_t wParam, intptr_t lParam) {
     if (RecordRun)
@@ -210,7 +214,7 @@ bool StartCommand(const std::vector<std::string>& words) {
         ScriptError("a second 'start'");
     Started = true;
     if (RecordRun)
-        StartRecordedRun(ScriptSeed);
+        StartRecordedRun(ScriptSeed, uint8_t(SimHud));
     StartUp(platform::SW_SHOWNORMAL);
     return true;
 }
@@ -304,6 +308,26 @@ bool DumpCommand(const std::vector<std::string>& words) {
     return true;
 }
 
+// status: what the status display shows now, with the title's compact form
+// in the boxes' language.
+bool StatusCommand(const std::vector<std::string>& words) {
+    RequireNoArguments(words);
+    const StatusRecord status = CurrentStatus();
+    constexpr const char* Kinds[] = {"none", "game", "editor"};
+    std::string upgrades;
+    for (int u = 0; u < UpgradeCount; ++u) {
+        if (u > 0)
+            upgrades += ',';
+        upgrades += std::to_string(status.upgrades[u]);
+    }
+    WriteLine("{\"type\":\"status\",\"tick\":" + std::to_string(headless::TickCount()) +
+              ",\"kind\":\"" + Kinds[status.kind] + "\",\"level\":" + std::to_string(status.level) +
+              ",\"tanks\":" + std::to_string(status.tanks) +
+              ",\"enemies\":" + std::to_string(status.enemies) + ",\"upgrades\":[" + upgrades +
+              "],\"title\":" + JsonString(StatusTitleSuffix(status).c_str()) + "}");
+    return true;
+}
+
 bool FrameCommand(const std::vector<std::string>& words) {
     RequireArguments(words, 1, 1);
     const platform::SurfaceData* picture = headless::WindowPicture();
@@ -375,7 +399,7 @@ constexpr Command Commands[] = {
     {"draw", true, DrawCommand},           {"dump", true, DumpCommand},
     {"frame", true, FrameCommand},         {"close", true, CloseCommand},
     {"load", true, LoadCommand},           {"clipboard", false, ClipboardCommand},
-    {"drop", true, DropCommand},
+    {"drop", true, DropCommand},           {"status", true, StatusCommand},
 };
 
 // Runs one command; false when the script ends here (after close).
@@ -471,6 +495,17 @@ bool TakeLeadingOptions(int& argc, char**& argv) {
         argv += 2;
         argc -= 2;
     }
+    // `--hud MODE` is kept in a recorded replay as the desktop keeps its
+    // setting; the sim shows no status but what `status` writes.
+    if (argc >= 3 && std::string(argv[1]) == "--hud") {
+        if (!HudModeFromName(argv[2], SimHud)) {
+            std::fprintf(stderr, "morvask-sim: --hud takes auto, side, title or off, not %s\n",
+                         argv[2]);
+            return false;
+        }
+        argv += 2;
+        argc -= 2;
+    }
     return true;
 }
 
@@ -500,7 +535,7 @@ int main(int argc, char** argv) {
     if (argc > 2) {
         std::fprintf(stderr,
                      "usage: morvask-sim [--lang zh|en] [--records FILE] [--intro full|short] "
-                     "[--record REPLAY] "
+                     "[--hud auto|side|title|off] [--record REPLAY] "
                      "[SCRIPT]\n"
                      "       morvask-sim --verify REPLAY|CODE|LINK\n");
         return 2;

@@ -94,13 +94,14 @@ int VerifyReplay(const std::string& source) {
     return 1;
 }
 
-void StartRecordedRun(uint32_t seed) {
+void StartRecordedRun(uint32_t seed, uint8_t hud) {
     BeginRecording(seed);
     NoteRecordedRecords(RecordsRefused() ? ReplayRecordsRefused
                         : RecordsKept()  ? ReplayRecordsKept
                                          : ReplayNoRecords,
                         RecordsAtStart(), RecordsRefusal());
     NoteRecordedIntro(Intro.shortIntro ? (Intro.sound ? 2 : 1) : 0);
+    NoteRecordedHud(hud);
 }
 
 void SendRecorded(uint32_t message, uintptr_t wParam, intptr_t lParam) {

@@ -13,6 +13,7 @@
 #include "platform/win32/win32_program.h"
 #include "shell/main_window.h"
 #include "shell/records.h"
+#include "shell/status.h"
 
 namespace {
 
@@ -45,6 +46,12 @@ void RememberVolume(int percent) {
 void RememberFullscreen(bool fullscreen) {
     PlayerSettings.fullscreen = fullscreen;
     Remember("fullscreen", fullscreen ? "yes" : "no");
+}
+
+// The status's compact form for the title: this window has no side panel, so
+// hud = auto and title put the status there, side and off nowhere.
+std::string StatusSuffix() {
+    return StatusTitleSuffix(CurrentStatus());
 }
 
 }  // namespace
@@ -80,6 +87,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
     win32::SetVolume(PlayerSettings.volume);
     win32::SetVolumeObserver(RememberVolume);
     win32::SetPadDeadZone(PlayerSettings.padDeadzone);
+    if (PlayerSettings.hud == HudAuto || PlayerSettings.hud == HudTitle)
+        win32::SetStatusTitle(StatusSuffix);
     Intro = {.shortIntro = PlayerSettings.shortIntro, .sound = PlayerSettings.volume > 0};
     if (!PlayerSettingsPath.empty())
         KeepRecordsIn(RecordsPathBeside(PlayerSettingsPath));

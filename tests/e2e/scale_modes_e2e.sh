@@ -65,7 +65,7 @@ start_game() {
     export SDL_AUDIODRIVER=dummy MORVASK_TRACE_DIALOGS=1
     SETTINGS=$XDG_CONFIG_HOME/morvask/settings.ini
     mkdir -p "$XDG_CONFIG_HOME/morvask"
-    printf 'intro = short\nlang = en\n' >"$SETTINGS"
+    printf 'intro = short\nlang = en\nhud = off\n' >"$SETTINGS"
     GAME_LOG=$OUTPUT_DIR/game-$name.log
     mkdir -p "$OUTPUT_DIR/work-$name"
     (cd "$OUTPUT_DIR/work-$name" && exec "$GAME_BINARY" "$@") >"$GAME_LOG" 2>&1 &

@@ -195,7 +195,8 @@ main_window=""
 # Waits for the main window to be mapped.
 wait_for_main() {
     for _ in $(seq 1 300); do
-        main_window="$(program_windows | awk -F'\t' '$2 == "Morvask V1.0" { print $1; exit }')"
+        # The game's title, or it with the status after it (hud = auto).
+        main_window="$(program_windows | awk -F'\t' 'index($2, "Morvask V1.0") == 1 { print $1; exit }')"
         [ -n "$main_window" ] && return 0
         kill -0 "$wine_pid" 2>/dev/null || fail "the program ended before its window appeared"
         sleep 0.2

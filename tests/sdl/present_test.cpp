@@ -12,6 +12,7 @@
 #include "platform/sdl/frame_scale.h"
 #include "platform/sdl/sdl_backend.h"
 #include "platform/sdl/sdl_desktop.h"
+#include "platform/sdl/sdl_status.h"
 #include "platform/shared/dialog.h"
 #include "platform/shared/surfaces.h"
 
@@ -261,6 +262,99 @@ TEST_F(DesktopPresent, AnOpenBoxDimsTheFieldAndClosedLeavesItAsItWas) {
     EXPECT_EQ(At(pixels, 270, 48), Colour(0, 0));
     EXPECT_EQ(At(pixels, box.x, box.y + box.height / 2),
               Colour((box.x - 270), (box.y + box.height / 2 - 48)));
+}
+
+// The status the panel tests show: a game on level 3, enemies as set.
+sdl::StatusShown TestStatus;
+
+void GiveTestStatus(sdl::StatusShown& shown) {
+    shown = TestStatus;
+}
+
+// Lit pixels (not black) of the window in columns [x0, x1).
+int LitPixels(SDL_Surface* pixels, int x0, int x1) {
+    int lit = 0;
+    for (int y = 0; y < pixels->h; ++y)
+        for (int x = x0; x < x1; ++x)
+            lit += At(pixels, x, y) != 0;
+    return lit;
+}
+
+// The status panel: in the bar right of the field where it has room, never
+// over the field's pixels, drawn again only when what it says changes, gone
+// with the status; where the bar is too narrow, the title says it instead.
+// A status at level 3, shown by the panel where there is room.
+void ShowTestStatus() {
+    TestStatus = {};
+    TestStatus.shown = true;
+    TestStatus.heading = "LEVEL";
+    TestStatus.level = 3;
+    TestStatus.game = true;
+    TestStatus.tanksLabel = "Tanks";
+    TestStatus.enemiesLabel = "Enemies";
+    TestStatus.upgradesLabel = "Upgrades";
+    TestStatus.tanks = 2;
+    TestStatus.enemies = 14;
+    TestStatus.upgrades[1] = 2;
+    TestStatus.upgradeCaps[0] = 2;
+    TestStatus.upgradeCaps[1] = 4;
+    TestStatus.titleSuffix = "Level 3";
+    sdl::SetStatusDisplay(sdl::StatusPlace::Auto, GiveTestStatus);
+}
+
+TEST_F(DesktopPresent, TheStatusPanelSitsInTheBarAndIsDrawnOnlyWhenItChanges) {
+    ShowTestStatus();
+    // Whole multiples: the field at 1x in the middle, bars of 480 pixels.
+    sdl::Desktop.options.scaleMode = software::WindowInteger;
+    Resize(1920, 1080);
+    SDL_Surface* pixels = CopyTestFrame();
+    ASSERT_EQ(sdl::CurrentView().field.x, 480);
+    int wrong = 0;
+    for (int y = 188; y < 188 + 704; y += 3)
+        for (int x = 480; x < 1440; x += 3)
+            wrong += At(pixels, x, y) != Colour(x - 480, y - 188);
+    EXPECT_EQ(wrong, 0) << "the panel reached into the field";
+    EXPECT_EQ(LitPixels(pixels, 0, 480), 0);
+    EXPECT_EQ(LitPixels(pixels, 1440, 1456) + LitPixels(pixels, 1904, 1920), 0)
+        << "the panel keeps its margins";
+    EXPECT_GT(LitPixels(pixels, 1456, 1904), 20000);
+    EXPECT_STREQ(SDL_GetWindowTitle(sdl::Desktop.window.sdlWindow), "Morvask V1.0");
+
+    // Its heading's border, marked: a new frame with the same status leaves
+    // it; a new status draws the panel again.
+    int borderX = 1456;
+    while (borderX < 1904 && At(pixels, borderX, 300) != 0xC9A84C)
+        ++borderX;
+    ASSERT_LT(borderX, 1904);
+    uint32_t& mark =
+        static_cast<uint32_t*>(pixels->pixels)[size_t(300) * (pixels->pitch / 4) + size_t(borderX)];
+    mark = 0x123456;
+    CopyTestFrame();
+    EXPECT_EQ(At(pixels, borderX, 300), 0x123456u) << "the panel was drawn again unchanged";
+    TestStatus.enemies = 13;
+    CopyTestFrame();
+    EXPECT_EQ(At(pixels, borderX, 300), 0xC9A84Cu);
+
+    // No status: the bar is black again.
+    TestStatus = {};
+    CopyTestFrame();
+    EXPECT_EQ(LitPixels(pixels, 1440, 1920), 0);
+    sdl::SetStatusDisplay(sdl::StatusPlace::Off, nullptr);
+    sdl::Desktop.options.scaleMode = software::WindowAuto;
+}
+
+TEST_F(DesktopPresent, WhereTheBarIsTooNarrowTheTitleTellsTheStatus) {
+    ShowTestStatus();
+    sdl::Desktop.options.scaleMode = software::WindowInteger;
+    Resize(1200, 800);
+    EXPECT_EQ(LitPixels(SDL_GetWindowSurface(sdl::Desktop.window.sdlWindow), 1080, 1200), 0);
+    EXPECT_STREQ(SDL_GetWindowTitle(sdl::Desktop.window.sdlWindow),
+                 "Morvask V1.0 \xE2\x80\x94 Level 3");
+    TestStatus = {};
+    sdl::Redraw();
+    EXPECT_STREQ(SDL_GetWindowTitle(sdl::Desktop.window.sdlWindow), "Morvask V1.0");
+    sdl::SetStatusDisplay(sdl::StatusPlace::Off, nullptr);
+    sdl::Desktop.options.scaleMode = software::WindowAuto;
 }
 
 }  // namespace

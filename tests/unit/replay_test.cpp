@@ -138,14 +138,39 @@ TEST(ReplayFile, BothVersionsReadBack) {
     EXPECT_EQ(read.recordsRefusal, written.recordsRefusal);
 }
 
+// The status's place (hud) reads back; a version 2 file from before it (three
+// shown options) reads with no status shown and writes back byte for byte.
+TEST(ReplayFile, TheStatusPlaceReadsBackAndOlderFilesStillRead) {
+    ReplayRecord written = SmallReplay();
+    written.hud = 2;
+    ReplayRecord read;
+    std::string error;
+    ASSERT_EQ(DecodeReplay(EncodeReplay(written), read, error), ReplayRead) << error;
+    EXPECT_EQ(read.hud, 2);
+    EXPECT_TRUE(read.hudKept);
+    EXPECT_EQ(EncodeReplay(read), EncodeReplay(written));
+
+    written.hudKept = false;
+    const std::string older = EncodeReplay(written);
+    ASSERT_EQ(older.substr(20, 7), std::string("\x03\x01\x00\x02\x00\x03\x00", 7));
+    ASSERT_EQ(DecodeReplay(older, read, error), ReplayRead) << error;
+    EXPECT_EQ(read.hud, ReplayHudOff);
+    EXPECT_FALSE(read.hudKept);
+    EXPECT_EQ(EncodeReplay(read), older);
+    // Three options must be the first three.
+    std::string skipped = older;
+    skipped[25] = 4;
+    EXPECT_EQ(DecodeReplay(skipped, read, error), ReplayNotAReplay);
+}
+
 TEST(ReplayFile, AHeaderOutOfPlaceIsRefused) {
     const std::string good = EncodeReplay(SmallReplay());
     // The header: magic, version, seed and hash take bytes 0 to 18; the map
-    // kind is byte 19, the shown options bytes 20 to 26 (three of them: the
-    // language, no records, the full start) and the events start at 27 (the
-    // box).
-    ASSERT_EQ(good.substr(20, 7), std::string("\x03\x01\x00\x02\x00\x03\x00", 7));
-    ASSERT_EQ(good[27], char(ReplayBox));
+    // kind is byte 19, the shown options bytes 20 to 28 (four of them: the
+    // language, no records, the full start, the status's place) and the
+    // events start at 29 (the box).
+    ASSERT_EQ(good.substr(20, 9), std::string("\x04\x01\x00\x02\x00\x03\x00\x04\x00", 9));
+    ASSERT_EQ(good[29], char(ReplayBox));
     auto with = [&](size_t at, char value) { return With(good, at, value); };
     EXPECT_EQ(Decode(""), ReplayNotAReplay);
     EXPECT_EQ(Decode("MVR"), ReplayNotAReplay);
@@ -159,8 +184,10 @@ TEST(ReplayFile, AHeaderOutOfPlaceIsRefused) {
     EXPECT_EQ(Decode(with(23, 1)), ReplayNotAReplay);     // options out of order
     EXPECT_EQ(Decode(with(24, 3)), ReplayNotAReplay);     // no such kind of records
     EXPECT_EQ(Decode(with(26, 3)), ReplayNotAReplay);     // no such start
-    EXPECT_EQ(Decode(with(28, 2)), ReplayNotAReplay);     // a box answered 2
-    EXPECT_EQ(Decode(with(27, 0x0B)), ReplayNotAReplay);  // no such event
+    EXPECT_EQ(Decode(with(27, 5)), ReplayNotAReplay);     // no such option
+    EXPECT_EQ(Decode(with(28, 4)), ReplayNotAReplay);     // no such place of the status
+    EXPECT_EQ(Decode(with(30, 2)), ReplayNotAReplay);     // a box answered 2
+    EXPECT_EQ(Decode(with(29, 0x0B)), ReplayNotAReplay);  // no such event
     EXPECT_EQ(Decode(good + '\0'), ReplayNotAReplay);
     std::string error;
     EXPECT_EQ(Decode(good.substr(0, good.size() - 1), &error), ReplayNotAReplay);

@@ -59,3 +59,31 @@ TEST(SettingsNotice, TheIntroIsFullOrShort) {
     EXPECT_NE(DefaultSettingsText().find("\nintro = full\n"), std::string::npos);
     EXPECT_TRUE(problems.empty());
 }
+
+// hud: where the status shows; the command line's --hud wins over the file.
+TEST(SettingsNotice, TheHudIsAutoSideTitleOrOff) {
+    std::vector<std::string> problems;
+    EXPECT_EQ(ParseSettings("", "s.ini", problems).hud, HudAuto);
+    EXPECT_EQ(ParseSettings("hud = Side\n", "s.ini", problems).hud, HudSide);
+    EXPECT_EQ(ParseSettings("hud = title\n", "s.ini", problems).hud, HudTitle);
+    EXPECT_EQ(ParseSettings("hud = off\n", "s.ini", problems).hud, HudOff);
+    EXPECT_TRUE(problems.empty());
+    EXPECT_EQ(ParseSettings("hud = panel\n", "s.ini", problems).hud, HudAuto);
+    EXPECT_EQ(problems, std::vector<std::string>(
+                            {"s.ini:1: hud must be auto, side, title or off, not 'panel'"}));
+    problems.clear();
+    EXPECT_EQ(ParseSettings(DefaultSettingsText(), "s.ini", problems).hud, HudAuto);
+    EXPECT_NE(DefaultSettingsText().find("\nhud = auto\n"), std::string::npos);
+    EXPECT_TRUE(problems.empty());
+
+    SettingsRecord settings = ParseSettings("hud = off\n", "s.ini", problems);
+    const char* arguments[] = {"--hud", "title"};
+    ApplyCommandLine(ReadCommandLine(2, arguments), settings);
+    EXPECT_EQ(settings.hud, HudTitle);
+    const char* wrong[] = {"--hud=left"};
+    const CommandLine refused = ReadCommandLine(1, wrong);
+    EXPECT_EQ(refused.action, CommandLineAction::BadUsage);
+    EXPECT_EQ(refused.output,
+              "morvask: --hud is auto, side, title or off, not \"left\"\n"
+              "Try 'morvask --help' for more.\n");
+}

@@ -1,0 +1,77 @@
+// The status display's record, read from the game's records, and its
+// compact form for the window title.
+#include "shell/status.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "battle/level_start.h"
+#include "editor/commands.h"
+#include "state/battle_state.h"
+#include "state/program_state.h"
+#include "texts/status_texts.h"
+
+namespace {
+
+// What one item adds to the tank (the items' own table, actors/items.cpp):
+// armour 10 hit points, the rate of fire 2 (with 4 of bullet speed), speed
+// 1, bullets 1. Counted from the fresh tank, so a tank that lost armour to
+// hits shows fewer.
+constexpr int32_t ArmourStep = 10;
+constexpr int32_t FireRateStep = 2;
+
+int32_t Steps(int32_t value, int32_t fresh, int32_t step, int32_t cap) {
+    return std::clamp((value - fresh) / step, 0, cap);
+}
+
+}  // namespace
+
+const int32_t UpgradeCaps[UpgradeCount] = {
+    (MaxPlayerHitPoints - FreshPlayerRecord.hitPoints) / ArmourStep,
+    (MaxPlayerReloadRate - FreshPlayerRecord.reloadRate) / FireRateStep,
+    MaxPlayerSpeed - FreshPlayerRecord.speed,
+    MaxPlayerBullets - FreshPlayerRecord.maxBullets,
+};
+
+StatusRecord CurrentStatus() {
+    StatusRecord status;
+    const BattleStateRecord& battle = BattleState;
+    status.level = std::clamp(battle.LevelIndex + 1, 1, 999);
+    // The editor's try-out of a level is play.
+    if (GameMode == Editing && !TryingLevel()) {
+        status.kind = EditorStatus;
+        return status;
+    }
+    if (GamesStarted == 0 && !TryingLevel()) {
+        status.level = 0;
+        return status;
+    }
+    status.kind = GameStatus;
+    status.tanks = std::max(0, battle.Lives);
+    status.enemies = std::max(0, battle.EnemiesToSpawn + battle.EnemiesOnField);
+    const TankRecord& tank = battle.Player;
+    const TankRecord& fresh = FreshPlayerRecord;
+    status.upgrades[0] = Steps(tank.hitPoints, fresh.hitPoints, ArmourStep, UpgradeCaps[0]);
+    status.upgrades[1] = Steps(tank.reloadRate, fresh.reloadRate, FireRateStep, UpgradeCaps[1]);
+    status.upgrades[2] = Steps(tank.speed, fresh.speed, 1, UpgradeCaps[2]);
+    status.upgrades[3] = Steps(tank.maxBullets, fresh.maxBullets, 1, UpgradeCaps[3]);
+    return status;
+}
+
+std::string StatusTitleSuffix(const StatusRecord& status) {
+    char text[256];
+    if (status.kind == GameStatus)
+        std::snprintf(text, sizeof text, StatusText(StatusTitleGame), int(status.level),
+                      int(status.tanks), int(status.enemies), int(status.upgrades[0]),
+                      int(status.upgrades[1]), int(status.upgrades[2]), int(status.upgrades[3]));
+    else if (status.kind == EditorStatus)
+        std::snprintf(text, sizeof text, StatusText(StatusTitleEditor), int(status.level));
+    else
+        return {};
+    return text;
+}
+
+std::string StatusTitle(const std::string& gameTitle, const StatusRecord& status) {
+    const std::string suffix = StatusTitleSuffix(status);
+    return suffix.empty() ? gameTitle : gameTitle + " — " + suffix;
+}

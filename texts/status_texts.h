@@ -1,0 +1,24 @@
+// The texts of the status display around the field (the side panel and the
+// window title's compact form), in each language.
+#pragma once
+
+#include "texts/texts.h"
+
+enum StatusTextId : int32_t {
+    // The panel's headings.
+    StatusLevelHeading,
+    StatusEditorHeading,
+    StatusTanksLabel,
+    StatusEnemiesLabel,
+    StatusUpgradesLabel,
+    // The compact form after the game's title. printf formats: the level,
+    // the tanks, the enemies, then the four upgrades.
+    StatusTitleGame,
+    // printf format: the level.
+    StatusTitleEditor,
+    StatusTextCount,
+};
+
+// The text in the current language (UTF-8).
+const char* StatusText(StatusTextId id);
+const char* StatusTextIn(Language language, StatusTextId id);
