@@ -47,12 +47,15 @@ failed=0
 check() {
     if eval "$2"; then echo "ok: $1"; else echo "FAIL: $1"; failed=1; fi
 }
+# The waits are deadlines in seconds (x_display_wait): on a loaded machine
+# the game is slower to open its boxes.
+# opened N LOG: the log has N box openings or more.
+opened() { [ "$(grep -c '^dialog: open' "$2")" -ge "$1" ]; }
+# nth_box N LOG TEXT: the N-th box opened holds TEXT (its first line).
+nth_box() { grep '^dialog: open' "$2" | sed -n "${1}p" | grep -q "$3"; }
 # Waits until the log has N box openings; answers the newest with Return.
 answer_box() {
-    for _ in $(seq 150); do
-        [ "$(grep -c '^dialog: open' "$OUT/game.log")" -ge "$1" ] && break
-        sleep 0.1
-    done
+    x_display_wait 60 opened "$1" "$OUT/game.log" || { echo "FAIL: box $1 did not open"; failed=1; }
     sleep 0.3
     xdotool key --clearmodifiers Return
 }
@@ -63,10 +66,7 @@ sleep 0.5
 check "--open of a level code opens the editor on it" \
     'grep -q "dialog: open \"\" \"第1关地图编辑\"" "$OUT/game.log"'
 xdotool keydown ctrl keydown shift key c keyup shift keyup ctrl
-for _ in $(seq 50); do
-    [ "$(grep -c '^dialog: open' "$OUT/game.log")" -ge 6 ] && break
-    sleep 0.1
-done
+x_display_wait 60 opened 6 "$OUT/game.log"
 sleep 0.5
 import -window root "$OUT/share-box.png"
 check "Ctrl+Shift+C shows the level's link in a box" \
@@ -74,10 +74,7 @@ check "Ctrl+Shift+C shows the level's link in a box" \
 xdotool key --clearmodifiers Return
 sleep 0.3
 xdotool keydown ctrl keydown shift key v keyup shift keyup ctrl
-for _ in $(seq 50); do
-    [ "$(grep -c '^dialog: open' "$OUT/game.log")" -ge 7 ] && break
-    sleep 0.1
-done
+x_display_wait 60 opened 7 "$OUT/game.log"
 check "Ctrl+Shift+V takes the link back from the X clipboard" \
     'grep -q "分享的关卡已放到第1关" "$OUT/game.log"'
 xdotool key --clearmodifiers Return
@@ -90,10 +87,7 @@ GAME_PID=$!
 # Waits for the box holding TEXT (its first line) to be the N-th opened,
 # then presses KEY.
 answer_text() {
-    for _ in $(seq 150); do
-        grep '^dialog: open' "$OUT/run.log" | sed -n "${1}p" | grep -q "$2" && break
-        sleep 0.1
-    done
+    x_display_wait 60 nth_box "$1" "$OUT/run.log" "$2" || { echo "FAIL: box $1 is not $2"; failed=1; }
     sleep 0.3
     xdotool key --clearmodifiers "$3"
 }
@@ -105,15 +99,15 @@ xdotool key --clearmodifiers F2
 answer_text 5 是否载入自制地图 y
 answer_text 6 准备进入第1关 Return
 sleep 0.5
-xdotool keydown d keydown space; sleep 1.5; xdotool keyup space keyup d
+# Turned to the base and firing until the game is over.
+xdotool keydown d keydown space
+x_display_wait 60 nth_box 7 "$OUT/run.log" 游戏结束
+xdotool keyup space keyup d
 answer_text 7 游戏结束 Return
 answer_text 8 准备进入第1关 Return
 sleep 0.5
 xdotool keydown ctrl keydown shift key c keyup shift keyup ctrl
-for _ in $(seq 50); do
-    grep -q "上一局的回放链接" "$OUT/run.log" && break
-    sleep 0.1
-done
+x_display_wait 60 grep -q "上一局的回放链接" "$OUT/run.log"
 sleep 0.5
 import -window root "$OUT/share-run-box.png"
 check "Ctrl+Shift+C after the game-over box shows the run's link" \
