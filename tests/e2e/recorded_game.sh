@@ -1,8 +1,9 @@
 # shellcheck shell=bash
-# The desktop game run under a virtual X server for the replay checks, sourced
-# by them after they set GAME_BINARY, SIM_BINARY and OUTPUT_DIR:
-# recorded_game_setup makes the folders and the environment (its own
-# settings folder, boxes traced to the game's log) and the display;
+# The desktop game run under a virtual X server for the end-to-end checks,
+# sourced by them after they set GAME_BINARY, OUTPUT_DIR and, to verify
+# replays, SIM_BINARY: recorded_game_setup [WIDTHxHEIGHT] makes the folders
+# and the environment (its own settings folder, boxes traced to the game's
+# log) and the display;
 # start_game ARGS... starts the game in OUTPUT_DIR/work and finds its window;
 # answer_next N answers boxes until N have been; wait_game_end waits for the
 # game to end and sets GAME_STATUS. Every wait is a deadline in seconds: on a
@@ -32,16 +33,18 @@ fail() {
 
 recorded_game_setup() {
     local tool
-    for tool in Xvfb openbox xdotool xprop python3; do
+    for tool in Xvfb openbox xdotool xprop import python3; do
         if ! command -v "$tool" >/dev/null 2>&1; then
             echo "skipped: $tool is not installed"
             exit 77
         fi
     done
     GAME_BINARY=$(cd "$(dirname "$GAME_BINARY")" && pwd)/$(basename "$GAME_BINARY")
-    SIM_BINARY=$(cd "$(dirname "$SIM_BINARY")" && pwd)/$(basename "$SIM_BINARY")
+    if [[ -n ${SIM_BINARY:-} ]]; then
+        SIM_BINARY=$(cd "$(dirname "$SIM_BINARY")" && pwd)/$(basename "$SIM_BINARY")
+    fi
     rm -rf "$OUTPUT_DIR"
-    mkdir -p "$OUTPUT_DIR/work"
+    mkdir -p "$OUTPUT_DIR/work" "$OUTPUT_DIR/config/morvask"
     OUTPUT_DIR=$(cd "$OUTPUT_DIR" && pwd)
     export LC_ALL=C.UTF-8
     export DBUS_SESSION_BUS_ADDRESS=${DBUS_SESSION_BUS_ADDRESS:-disabled:}
@@ -49,7 +52,7 @@ recorded_game_setup() {
     export MORVASK_TRACE_DIALOGS=1
     GAME_LOG=$OUTPUT_DIR/game.log
     trap recorded_game_cleanup EXIT
-    start_x_display "$OUTPUT_DIR" 1280x1024 || fail "no display"
+    start_x_display "$OUTPUT_DIR" "${1:-1280x1024}" || fail "no display"
 }
 
 # until_deadline COMMAND...: true once COMMAND succeeds within WAIT_SECONDS.
@@ -62,12 +65,13 @@ until_deadline() {
 }
 
 game_window_found() {
-    WINDOW=$(xdotool search --pid "$GAME_PID" --name '^Morvask V1\.0$' 2>/dev/null | head -1)
+    # The title may carry the status after the game's own.
+    WINDOW=$(xdotool search --pid "$GAME_PID" --name '^Morvask V1\.0' 2>/dev/null | head -1)
     [[ -n $WINDOW ]]
 }
 
 start_game() {
-    (cd "$OUTPUT_DIR/work" && exec "$GAME_BINARY" "$@") 2>"$GAME_LOG" &
+    (cd "$OUTPUT_DIR/work" && exec "$GAME_BINARY" "$@") 2>>"$GAME_LOG" &
     GAME_PID=$!
     until_deadline game_window_found || fail "no window"
     xdotool windowactivate --sync "$WINDOW" 2>/dev/null || true
@@ -95,6 +99,11 @@ answer_next() {
 }
 
 game_ended() { ! kill -0 "$GAME_PID" 2>/dev/null; }
+
+stop_game() {
+    [[ -n $GAME_PID ]] && kill "$GAME_PID" 2>/dev/null && wait "$GAME_PID" 2>/dev/null
+    GAME_PID=
+}
 
 wait_game_end() {
     until_deadline game_ended || fail "the game does not end"

@@ -13,102 +13,37 @@ set -u
 
 GAME_BINARY=${1:?usage: status_check.sh PATH/TO/morvask [OUTPUT_DIR]}
 OUTPUT_DIR=${2:-${TMPDIR:-/tmp}/morvask-status-e2e}
-for tool in Xvfb openbox xdotool xprop import python3; do
-    if ! command -v "$tool" >/dev/null 2>&1; then
-        echo "skipped: $tool is not installed"
-        exit 77
-    fi
-done
-GAME_BINARY=$(cd "$(dirname "$GAME_BINARY")" && pwd)/$(basename "$GAME_BINARY")
-rm -rf "$OUTPUT_DIR"
-mkdir -p "$OUTPUT_DIR/work" "$OUTPUT_DIR/config/morvask"
-OUTPUT_DIR=$(cd "$OUTPUT_DIR" && pwd)
-export LC_ALL=C.UTF-8
-export DBUS_SESSION_BUS_ADDRESS=${DBUS_SESSION_BUS_ADDRESS:-disabled:}
-export XDG_CONFIG_HOME=$OUTPUT_DIR/config
-export MORVASK_TRACE_DIALOGS=1
+# shellcheck source=tests/e2e/recorded_game.sh
+source "$(dirname "$0")/recorded_game.sh"
+recorded_game_setup 1920x1080
 # No boxes at the start and no sound device: the first game starts at once.
 printf 'intro = short\nvolume = 0\nlang = en\n' >"$XDG_CONFIG_HOME/morvask/settings.ini"
-GAME_LOG=$OUTPUT_DIR/game.log
 STATUS=$OUTPUT_DIR/status.txt
-XVFB_PID= WM_PID= GAME_PID=
+export MORVASK_STATUS_FILE=$STATUS
 
-stop_game() {
-    [[ -n $GAME_PID ]] && kill "$GAME_PID" 2>/dev/null && wait "$GAME_PID" 2>/dev/null
-    GAME_PID=
-}
-cleanup() {
-    stop_game
-    [[ -n $WM_PID ]] && kill "$WM_PID" 2>/dev/null
-    [[ -n $XVFB_PID ]] && kill "$XVFB_PID" 2>/dev/null
-    wait 2>/dev/null
-}
-trap cleanup EXIT
-fail() {
-    echo "FAIL: $*"
-    [[ -f $STATUS ]] && tail -5 "$STATUS"
-    [[ -f $GAME_LOG ]] && tail -5 "$GAME_LOG"
-    exit 1
-}
 pass() { echo "ok: $*"; }
 
-exec 3>"$OUTPUT_DIR/display"
-Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp -noreset 2>"$OUTPUT_DIR/xvfb.log" &
-XVFB_PID=$!
-exec 3>&-
-for _ in $(seq 50); do [[ -s $OUTPUT_DIR/display ]] && break; sleep 0.1; done
-[[ -s $OUTPUT_DIR/display ]] || fail "Xvfb did not start"
-export DISPLAY=:$(head -1 "$OUTPUT_DIR/display")
-openbox >"$OUTPUT_DIR/openbox.log" 2>&1 &
-WM_PID=$!
-sleep 0.5
-
-# start_game OPTIONS...: the game in the work folder, its window in WINDOW.
-start_game() {
-    rm -f "$STATUS"
-    (cd "$OUTPUT_DIR/work" && MORVASK_STATUS_FILE=$STATUS exec "$GAME_BINARY" "$@") \
-        2>>"$GAME_LOG" &
-    GAME_PID=$!
-    WINDOW=
-    for _ in $(seq 600); do
-        WINDOW=$(xdotool search --pid "$GAME_PID" --name '^Morvask V1\.0' 2>/dev/null | head -1)
-        [[ -n $WINDOW ]] && break
-        sleep 0.1
-    done
-    [[ -n $WINDOW ]] || fail "no window"
-    xdotool windowactivate --sync "$WINDOW" 2>/dev/null || true
-}
+status_is() { [[ -s $STATUS && $(tail -1 "$STATUS") == "$1" ]]; }
 
 # wait_status TEXT: until the last line of the status file is TEXT.
 wait_status() {
-    for _ in $(seq 200); do
-        [[ -s $STATUS && $(tail -1 "$STATUS") == "$1" ]] && return 0
-        sleep 0.05
-    done
-    fail "the status is not \"$1\""
+    until_deadline status_is "$1" || fail "the status is not \"$1\""
 }
 
 # answer_boxes N: presses Return until N boxes have been answered.
-answer_boxes() {
-    for _ in $(seq 100); do
-        (($(grep -c '^dialog: answer ' "$GAME_LOG") >= $1)) && return 0
-        if (($(grep -c '^dialog: open ' "$GAME_LOG") >= $1)); then
-            xdotool key --window "$WINDOW" Return 2>/dev/null || xdotool key Return
-        fi
-        sleep 0.1
-    done
-    fail "box $1 was not answered"
-}
+answer_boxes() { answer_next "$1"; }
 
-# chord KEYS...: the keys held together for a moment (the game polls them).
+# chord KEYS...: the keys held together for a moment (the game polls them;
+# what they ask opens a box, which stops the ticks until it is answered).
 chord() {
     local key
-    for key in "$@"; do xdotool keydown --window "$WINDOW" "$key"; done
-    sleep 0.15
-    for key in "$@"; do xdotool keyup --window "$WINDOW" "$key"; done
+    for key in "$@"; do send_keys keydown "$key"; done
+    sleep 0.3
+    for key in "$@"; do send_keys keyup "$key"; done
 }
 
 : >"$GAME_LOG"
+rm -f "$STATUS"
 start_game --fullscreen
 # The level's box of level 1, then the game.
 answer_boxes 1
@@ -149,16 +84,16 @@ pass "the screenshot has the panel in the right bar and a black left bar"
 stop_game
 
 : >"$GAME_LOG"
+rm -f "$STATUS"
 start_game --windowed --scale 1
 answer_boxes 1
 wait_status "title Morvask V1.0 — Level 1 · Tanks 3 · Enemies 20 · Armour 0 Fire 0 Speed 0 Bullets 0"
 # The window system has the title once the program's requests reach it.
-for _ in $(seq 50); do
+title_is() {
     name=$(xprop -id "$WINDOW" _NET_WM_NAME)
-    [[ $name == *'"Morvask V1.0 — Level 1 · Tanks 3 · Enemies 20 · Armour 0 Fire 0 Speed 0 Bullets 0"'* ]] &&
-        break
-    sleep 0.1
-done
+    [[ $name == *"\"$1\""* ]]
+}
+until_deadline title_is "Morvask V1.0 — Level 1 · Tanks 3 · Enemies 20 · Armour 0 Fire 0 Speed 0 Bullets 0"
 [[ $name == *'"Morvask V1.0 — Level 1 · Tanks 3 · Enemies 20 · Armour 0 Fire 0 Speed 0 Bullets 0"'* ]] ||
     fail "the window's title is $name"
 pass "a 1x window: the title reads $name"
