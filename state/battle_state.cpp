@@ -8,6 +8,11 @@ void ResetPlayer() {
     BattleState.Player = FreshPlayerRecord;
 }
 
+void ResetPlayer2() {
+    BattleState.Player2 = FreshPlayerRecord;
+    BattleState.Player2.x = SecondPlayerStartX;
+}
+
 void ResetBattleState() {
     BattleState = BattleStateRecord{};
     WorkingGrid.clear();

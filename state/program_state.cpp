@@ -8,6 +8,8 @@ int32_t MouseY = 0;
 platform::Window MainWindow = nullptr;
 bool TickUnderWay = false;
 bool TurretLockLatch = true;
+bool TurretLockLatch2 = true;
+int32_t PlayersChosen = 1;
 std::vector<int32_t> LevelSet;
 
 void ResetRunState() {
@@ -18,5 +20,7 @@ void ResetRunState() {
     MainWindow = nullptr;
     TickUnderWay = false;
     TurretLockLatch = true;
+    TurretLockLatch2 = true;
+    PlayersChosen = 1;
     LevelSet.clear();
 }

@@ -69,6 +69,19 @@ constexpr ExtraTextRow ExtraTexts[ExtraTextCount] = {
     {.id = SettingsProblemsText,
      .chinese = "设置文件中有以下问题，这些行已跳过：\n%s",
      .english = "The settings file has problems; these lines were skipped:\n%s"},
+    {.id = PlayerOutText,
+     .chinese = "玩家%d的坦克已全部被摧毁，由另一位玩家继续战斗。",
+     .english = "Player %d has lost the last tank. The other player fights on."},
+    {.id = TwoPlayersQuestion,
+     .chinese = "是否开始双人新游戏？\n\n"
+                "玩家2：%s移动，%s转动炮塔，%s锁定炮塔，%s开火；\n"
+                "或使用第二个手柄。",
+     .english = "Start a new game for two players?\n\n"
+                "Player 2: %s to drive, %s to turn the gun,\n"
+                "%s to lock the gun, %s to fire; or the second gamepad."},
+    {.id = OnePlayerQuestion,
+     .chinese = "是否开始单人新游戏？",
+     .english = "Start a new game for one player?"},
 };
 
 constexpr bool RowsInOrder() {

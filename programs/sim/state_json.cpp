@@ -135,6 +135,7 @@ std::string StateLine(int64_t tick) {
     VisitLockLatch(out);
     VisitBattleRecords(s, out);
     VisitWorkingGrid(out);
+    VisitTwoPlayerFields(out);
     out.Close('}');
     return out.text;
 }
