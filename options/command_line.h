@@ -20,6 +20,8 @@ struct CommandLine {
     // settings file.
     bool fullscreenGiven = false;
     bool scaleModeGiven = false;
+    // --players N: 1 or 2 players in every new game; 0 when not given.
+    int players = 0;
     // "zh" or "en"; empty when not given.
     std::string language;
     // --record FILE: the run is written to FILE as a replay when it ends.

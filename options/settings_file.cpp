@@ -12,6 +12,7 @@
 #include "formats/share_code.h"
 #include "platform/files.h"
 #include "platform/platform.h"
+#include "state/program_state.h"
 #include "texts/extra_texts.h"
 
 SettingsRecord PlayerSettings;
@@ -125,6 +126,12 @@ bool ApplyValue(SettingsRecord& settings, const std::string& key, const std::str
             return true;
         }
         problem = "intro must be full or short, not '" + value + "'";
+    } else if (key == "players") {
+        if (value == "1" || value == "2") {
+            settings.players = value[0] - '0';
+            return true;
+        }
+        problem = "players must be 1 or 2, not '" + value + "'";
     } else if (key == "pad_deadzone") {
         if (ParseWholeNumber(value, 0, 90, settings.padDeadzone))
             return true;
@@ -208,6 +215,10 @@ std::string DefaultSettingsText() {
         "# short (none of them; the sound is on when the volume is above 0).\n"
         "intro = full\n"
         "\n"
+        "# Players of a new game: 1, or 2 for a game of two players (the second on\n"
+        "# the p2_ keys below or the second gamepad). N in play asks to switch.\n"
+        "players = 1\n"
+        "\n"
         "# Play keys: one or more key names separated by commas, e.g. fire = Space, J\n"
         "# Names: A to Z, 0 to 9, Up, Down, Left, Right, Space, Enter, Tab, Backspace,\n"
         "# Escape, Shift, Ctrl, Alt, Break, Insert, Delete, Home, End, PageUp, PageDown,\n"
@@ -215,6 +226,8 @@ std::string DefaultSettingsText() {
         "# commands; the editor's keys do not change.\n";
     KeyBindings defaults = DefaultKeyBindings();
     for (const PlayActionInfo& info : PlayActions) {
+        if (info.action == Player2Up)
+            text += "# The second player's keys, in a game of two players:\n";
         text += info.name;
         text += " = ";
         text += KeyName(defaults.keys[info.action][0]);
@@ -367,6 +380,7 @@ void ApplyPlayerSettings() {
     CurrentLanguage = PlayerSettings.language;
     platform::SetBoxButtonTexts(Text(OkButton), Text(YesButton), Text(NoButton));
     ApplyKeyBindings(PlayerSettings.keys);
+    PlayersChosen = PlayerSettings.players;
 }
 
 void ApplyCommandLine(const CommandLine& line, SettingsRecord& settings) {
@@ -378,4 +392,6 @@ void ApplyCommandLine(const CommandLine& line, SettingsRecord& settings) {
         settings.scaleMode = line.fitMode ? ScaleFit : ScaleInteger;
     if (!line.language.empty())
         LanguageFromName(line.language.c_str(), settings.language);
+    if (line.players != 0)
+        settings.players = line.players;
 }

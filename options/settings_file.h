@@ -35,6 +35,8 @@ struct SettingsRecord {
     // intro = short: no about and help boxes at start-up, and the sound
     // answer taken from the volume instead of asked.
     bool shortIntro = false;
+    // Players of every new game: 1, or 2 for a game of two players.
+    int32_t players = 1;
     KeyBindings keys = DefaultKeyBindings();
     // The web edition's address that share links lead to (empty: the bare
     // code), and the name a shared level set carries as its author.

@@ -10,6 +10,7 @@ bool TickUnderWay = false;
 bool TurretLockLatch = true;
 bool TurretLockLatch2 = true;
 int32_t PlayersChosen = 1;
+int32_t PlayersQuestionsAsked = 0;
 std::vector<int32_t> LevelSet;
 
 void ResetRunState() {
@@ -22,5 +23,6 @@ void ResetRunState() {
     TurretLockLatch = true;
     TurretLockLatch2 = true;
     PlayersChosen = 1;
+    PlayersQuestionsAsked = 0;
     LevelSet.clear();
 }

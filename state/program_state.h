@@ -41,6 +41,9 @@ extern bool TurretLockLatch2;
 
 // Players of the next new game: 1, or 2 for a game of two players.
 extern int32_t PlayersChosen;
+// How often the players question (N in play) was asked since program start:
+// no rule reads it; a recording that holds one needs a reader that knows it.
+extern int32_t PlayersQuestionsAsked;
 
 // All 35 levels back to back (level L, row j, column i at L*165 + j*15 + i).
 // Its length is 5775 from start-up on; edits and a loaded map live here until
