@@ -39,8 +39,13 @@ void PutRecords(std::string& out, const RecordsRecord& records) {
     }
 }
 
+// The shown options a file of this version gives.
+uint32_t ShownOptionCount(uint32_t formatVersion) {
+    return formatVersion >= 3 ? 4 : 3;
+}
+
 void PutShownOptions(std::string& out, const ReplayRecord& replay) {
-    PutVarint(out, 3);
+    PutVarint(out, ShownOptionCount(replay.formatVersion));
     PutVarint(out, ReplayLanguageOption);
     out += char(replay.language);
     PutVarint(out, ReplayRecordsOption);
@@ -53,6 +58,10 @@ void PutShownOptions(std::string& out, const ReplayRecord& replay) {
     }
     PutVarint(out, ReplayIntroOption);
     out += char(replay.intro);
+    if (replay.formatVersion >= 3) {
+        PutVarint(out, ReplayPlayersOption);
+        out += char(replay.players);
+    }
 }
 
 // A reading position that remembers the first fault.
@@ -156,13 +165,13 @@ bool ReadRecordsOption(Reader& in, ReplayRecord& replay) {
     return true;
 }
 
-// The shown options of a version 2 file: every key this version knows, in
+// The shown options of a version 2 or 3 file: every key its version knows, in
 // increasing order (so that one run has one file).
 bool ReadShownOptions(Reader& in, ReplayRecord& replay) {
     uint32_t count = 0;
     if (!in.Varint(count))
         return false;
-    if (count != 3)
+    if (count != ShownOptionCount(replay.formatVersion))
         return in.Fail("not every shown option is given");
     uint32_t previous = 0;
     for (uint32_t k = 0; k < count; ++k) {
@@ -185,6 +194,11 @@ bool ReadShownOptions(Reader& in, ReplayRecord& replay) {
                 return false;
             if (replay.intro > 2)
                 return in.Fail("an unknown kind of start");
+        } else if (key == ReplayPlayersOption && replay.formatVersion >= 3) {
+            if (!in.Byte(replay.players))
+                return false;
+            if (replay.players != 1 && replay.players != 2)
+                return in.Fail("an unknown number of players");
         } else {
             return in.Fail("an unknown shown option");
         }

@@ -14,13 +14,13 @@ def varint(data, at):
 
 
 def shown_options_end(data, at):
-    """Where the shown options of a version 2 file end (the language, the
+    """Where the shown options of a version 2 or 3 file end (the language, the
     records: none, kept with their 73 numbers, or refused with a text; the
-    start-up's kind)."""
+    start-up's kind; in version 3 the players)."""
     count, at = varint(data, at)
     for _ in range(count):
         key, at = varint(data, at)
-        if key in (1, 3):
+        if key in (1, 3, 4):
             at += 1
         elif key == 2:
             records_kind = data[at]
