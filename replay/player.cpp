@@ -125,6 +125,7 @@ void BeginPlayback(const ReplayRecord& replay, PlaybackHooks hooks) {
     DesyncReason.clear();
     // New games are for the players the run began with.
     PlayersChosen = replay.players == 2 ? 2 : 1;
+    PlayersQuestionOffered = replay.formatVersion >= ReplayFormatVersion;
     Hooks.setKeys(std::bitset<256>());
 }
 

@@ -189,7 +189,8 @@ void KeyCommand(int key) {
                                      ExtraText(MoreKeysCaption), platform::MB_OK);
             break;
         case 'N':
-            if (GameMode == Playing && !TryingLevel() && !KeyGivenToPlay('N'))
+            if (GameMode == Playing && PlayersQuestionOffered && !TryingLevel() &&
+                !KeyGivenToPlay('N'))
                 PlayersCommand();
             break;
         case platform::VK_F1:

@@ -11,6 +11,7 @@ bool TurretLockLatch = true;
 bool TurretLockLatch2 = true;
 int32_t PlayersChosen = 1;
 int32_t PlayersQuestionsAsked = 0;
+bool PlayersQuestionOffered = true;
 std::vector<int32_t> LevelSet;
 
 void ResetRunState() {
@@ -24,5 +25,6 @@ void ResetRunState() {
     TurretLockLatch2 = true;
     PlayersChosen = 1;
     PlayersQuestionsAsked = 0;
+    PlayersQuestionOffered = true;
     LevelSet.clear();
 }

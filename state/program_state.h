@@ -41,6 +41,9 @@ extern bool TurretLockLatch2;
 
 // Players of the next new game: 1, or 2 for a game of two players.
 extern int32_t PlayersChosen;
+// Whether N in play asks the players question: not while a replay of a
+// format before two players plays, in which N did nothing.
+extern bool PlayersQuestionOffered;
 // How often the players question (N in play) was asked since program start:
 // no rule reads it; a recording that holds one needs a reader that knows it.
 extern int32_t PlayersQuestionsAsked;

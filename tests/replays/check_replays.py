@@ -230,6 +230,18 @@ with tempfile.TemporaryDirectory() as work:
     check(code == 1 and line["tick"] == 100, f"read as one player it parts at 100: {code} {line}")
     code, line, err = verify(players_changed("three.mvr", 3))
     check(code == 2 and "number of players" in err, f"three players are refused: {code} {err}")
+    # In a file of version 2 (made before two players) N did nothing: a key-down
+    # of N put into one plays as nothing, with no question asked.
+    script = "seed 8\nanswer ok ok no ok\nstart\nhold Up\ntick 150\nclose\n"
+    r = subprocess.run([sim, "--record", replay, "-"], input=script, capture_output=True,
+                       text=True)
+    data = open(replay, "rb").read()
+    ticks_at = next(at for op, at, tick in events(data) if op == 1)
+    old = os.path.join(work, "old_n.mvr")
+    open(old, "wb").write(data[:ticks_at] + b"\x03N" + data[ticks_at:])
+    code, line, err = verify(old)
+    check(data[4] == 2 and code == 0 and line["tick"] == 150,
+          f"N in a version 2 file asks nothing: {code} {line} {err}")
     # The players question asked in a game of one makes a version 3 file too.
     script = "seed 8\nanswer ok ok no ok\nstart\ntick 20\nanswer no\npress N\ntick 20\nclose\n"
     r = subprocess.run([sim, "--record", replay, "-"], input=script, capture_output=True,
