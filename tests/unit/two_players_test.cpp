@@ -164,3 +164,22 @@ TEST_F(TwoPlayers, TheSecondPlayersKeysDoNothingInAGameOfOne) {
     EXPECT_EQ(Fields(BattleState.Player), Fields(before));
     EXPECT_TRUE(BattleState.PlayerBullets.empty());
 }
+
+TEST_F(TwoPlayers, EachPlayersStatusSaysWhatItHas) {
+    BattleState.Lives2 = 0;
+    BattleState.Player2Destroyed = true;
+    BattleState.Player2RespawnDelay = 0;
+    BattleState.Lives = 2;
+    const PlayerStatusRecord first = PlayerStatus(1);
+    const PlayerStatusRecord second = PlayerStatus(2);
+    EXPECT_TRUE(first.playing && !first.destroyed && !first.out);
+    EXPECT_EQ(first.lives, 2);
+    EXPECT_EQ(first.tank, &BattleState.Player);
+    EXPECT_TRUE(second.playing && second.destroyed && second.out);
+    EXPECT_EQ(second.tank, &BattleState.Player2);
+    BattleState.Player2RespawnDelay = 40;  // the last wreck still waits
+    EXPECT_FALSE(PlayerStatus(2).out);
+    BattleState.PlayerCount = 1;
+    EXPECT_FALSE(PlayerStatus(2).playing);
+    EXPECT_FALSE(PlayerStatus(1).out);
+}
