@@ -57,9 +57,32 @@ bool BulletOverTank(const Bullet& bullet, const TankRecord& tank) {
     return std::abs(bullet.x - (tank.x + 12)) < 32 && std::abs(bullet.y - (tank.y + 12)) < 32;
 }
 
-void HitPlayer(const Bullet& bullet) {
+// One player's tank with its tanks left and its wreck's respawn.
+struct PlayerLife {
+    TankRecord& tank;
+    int32_t& lives;
+    bool& destroyed;
+    int32_t& respawnDelay;
+};
+
+PlayerLife FirstPlayerLife() {
     BattleStateRecord& battle = BattleState;
-    TankRecord& player = battle.Player;
+    return {.tank = battle.Player,
+            .lives = battle.Lives,
+            .destroyed = battle.PlayerDestroyed,
+            .respawnDelay = battle.RespawnDelay};
+}
+
+PlayerLife SecondPlayerLife() {
+    BattleStateRecord& battle = BattleState;
+    return {.tank = battle.Player2,
+            .lives = battle.Lives2,
+            .destroyed = battle.Player2Destroyed,
+            .respawnDelay = battle.Player2RespawnDelay};
+}
+
+void HitPlayer(const Bullet& bullet, const PlayerLife& life) {
+    TankRecord& player = life.tank;
     SpawnEffect(bullet.x - 13, bullet.y - 13);
     player.hitPoints = player.hitPoints + player.armour - bullet.damage;
     if (player.hitPoints > 0) {
@@ -70,9 +93,9 @@ void HitPlayer(const Bullet& bullet) {
     // fly on.
     PlayCue(ExplosionCue);
     SpawnEffect(player.x - 1, player.y - 1);
-    battle.Lives -= 1;
-    battle.PlayerDestroyed = true;
-    battle.RespawnDelay = Delays.respawn;
+    life.lives -= 1;
+    life.destroyed = true;
+    life.respawnDelay = Delays.respawn;
 }
 
 // A player bullet hits enemy e; returns true when the enemy was destroyed
@@ -101,7 +124,7 @@ bool HitEnemy(const Bullet& bullet, size_t e) {
 }  // namespace
 
 void FireBullet(TankRecord& tank, std::vector<Bullet>& list) {
-    if (&tank == &BattleState.Player)
+    if (&tank == &BattleState.Player || &tank == &BattleState.Player2)
         PlayCue(CannonCue);
     Bullet bullet{.band = tank.bulletBand,
                   .spare = 100,
@@ -192,7 +215,14 @@ void UpdateEnemyBullets() {
                 continue;
             }
             if (!battle.PlayerDestroyed && BulletOverTank(bullet, battle.Player)) {
-                HitPlayer(bullet);
+                HitPlayer(bullet, FirstPlayerLife());
+                RemoveBullet(list, i, enemy);
+                continue;
+            }
+            // The second player's tank is tested after the first's.
+            if (TwoPlayers() && !battle.Player2Destroyed &&
+                BulletOverTank(bullet, battle.Player2)) {
+                HitPlayer(bullet, SecondPlayerLife());
                 RemoveBullet(list, i, enemy);
                 continue;
             }
@@ -204,10 +234,47 @@ void UpdateEnemyBullets() {
     }
 }
 
-void UpdatePlayerBullets() {
+namespace {
+
+// A player's bullet that reaches the partner's tank stops there and does no
+// harm: an explosion at the bullet and the hit's sound.
+bool StoppedByPartner(std::vector<Bullet>& bullets, size_t i, TankRecord& player,
+                      const TankRecord* partner) {
+    if (partner == nullptr || !BulletOverTank(bullets[i], *partner))
+        return false;
+    PlayCue(HitCue);
+    SpawnEffect(bullets[i].x - 13, bullets[i].y - 13);
+    RemoveBullet(bullets, i, player);
+    return true;
+}
+
+// The enemy tanks and their bullets against bullet i: true when it was spent.
+bool SpentOnEnemies(std::vector<Bullet>& bullets, size_t i, TankRecord& player) {
     BattleStateRecord& battle = BattleState;
-    std::vector<Bullet>& bullets = battle.PlayerBullets;
-    TankRecord& player = battle.Player;
+    for (size_t e = 0; e < battle.EnemyList.size(); ++e) {
+        if (BulletOverTank(bullets[i], battle.EnemyList[e])) {
+            HitEnemy(bullets[i], e);
+            RemoveBullet(bullets, i, player);
+            return true;
+        }
+        std::vector<Bullet>& enemyBullets = battle.EnemyBulletLists[e];
+        for (size_t j = 0; j < enemyBullets.size(); ++j) {
+            if (!BulletsCollide(enemyBullets[j], bullets[i]))
+                continue;
+            PlayCue(HitCue);
+            SpawnEffect(bullets[i].x - 13, bullets[i].y - 13);
+            RemoveBullet(bullets, i, player);
+            SpawnEffect(enemyBullets[j].x - 13, enemyBullets[j].y - 13);
+            RemoveBullet(enemyBullets, j, battle.EnemyList[e]);
+            return true;
+        }
+    }
+    return false;
+}
+
+// One player's bullets; `partner` is the other player's tank while it is in
+// play, else null. The two players' bullets never meet.
+void UpdateBulletsOf(std::vector<Bullet>& bullets, TankRecord& player, const TankRecord* partner) {
     for (size_t i = 0; i < bullets.size();) {
         if (!MoveBullet(bullets[i])) {
             RemoveBullet(bullets, i, player);
@@ -220,30 +287,24 @@ void UpdatePlayerBullets() {
             RemoveBullet(bullets, i, player);
             continue;
         }
-        bool spent = false;
-        for (size_t e = 0; e < battle.EnemyList.size() && !spent; ++e) {
-            if (BulletOverTank(bullets[i], battle.EnemyList[e])) {
-                HitEnemy(bullets[i], e);
-                RemoveBullet(bullets, i, player);
-                spent = true;
-                break;
-            }
-            std::vector<Bullet>& enemyBullets = battle.EnemyBulletLists[e];
-            for (size_t j = 0; j < enemyBullets.size(); ++j) {
-                if (!BulletsCollide(enemyBullets[j], bullets[i]))
-                    continue;
-                PlayCue(HitCue);
-                SpawnEffect(bullets[i].x - 13, bullets[i].y - 13);
-                RemoveBullet(bullets, i, player);
-                SpawnEffect(enemyBullets[j].x - 13, enemyBullets[j].y - 13);
-                RemoveBullet(enemyBullets, j, battle.EnemyList[e]);
-                spent = true;
-                break;
-            }
-        }
-        if (!spent) {
-            DrawBullet(bullets[i]);
-            ++i;
-        }
+        if (StoppedByPartner(bullets, i, player, partner) || SpentOnEnemies(bullets, i, player))
+            continue;
+        DrawBullet(bullets[i]);
+        ++i;
     }
+}
+
+}  // namespace
+
+void UpdatePlayerBullets() {
+    BattleStateRecord& battle = BattleState;
+    const TankRecord* partner =
+        TwoPlayers() && !battle.Player2Destroyed ? &battle.Player2 : nullptr;
+    UpdateBulletsOf(battle.PlayerBullets, battle.Player, partner);
+}
+
+void UpdatePlayer2Bullets() {
+    BattleStateRecord& battle = BattleState;
+    const TankRecord* partner = battle.PlayerDestroyed ? nullptr : &battle.Player;
+    UpdateBulletsOf(battle.Player2Bullets, battle.Player2, partner);
 }

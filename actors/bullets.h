@@ -19,6 +19,12 @@ void UpdateEnemyBullets();
 // meet an enemy bullet (each enemy's tank before its bullets).
 void UpdatePlayerBullets();
 
+// In a game of two players, the second player's bullets, right after the
+// first player's. A player's bullet that reaches the other player's tank
+// (before any enemy is tested) stops there without damage; the players'
+// bullets never meet each other.
+void UpdatePlayer2Bullets();
+
 // Applies a bullet to the cell under its centre; true when the cell stops it.
 // Bricks weaken, burning bricks fall, stone holds, the base is destroyed.
 bool ApplyBulletToCell(const Bullet& bullet);

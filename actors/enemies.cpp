@@ -109,7 +109,8 @@ void SpawnEnemy() {
     battle.EnemyBulletLists.emplace_back();
 }
 
-// The decision of a standing tank: maybe turn, then try the cell ahead.
+// The decision of a standing tank: maybe turn, then try the cell ahead. A
+// player's tank in the way makes it wait, as a wall does.
 void Decide(TankRecord& tank, size_t self) {
     BattleStateRecord& battle = BattleState;
     // While its flash shows a tank keeps its heading and makes no roll.
@@ -119,7 +120,8 @@ void Decide(TankRecord& tank, size_t self) {
         } while (FacesOwnEdge(tank, tank.moveDir));
     }
     tank.moveTicks = CellSize / tank.speed;
-    if (TerrainRefusesMove(tank) || (!battle.PlayerDestroyed && TankBlocks(tank, battle.Player))) {
+    if (TerrainRefusesMove(tank) || (!battle.PlayerDestroyed && TankBlocks(tank, battle.Player)) ||
+        (TwoPlayers() && !battle.Player2Destroyed && TankBlocks(tank, battle.Player2))) {
         tank.waitTicks = Enemies.waitAfterRefusal;
         tank.moveTicks = 0;
     } else {

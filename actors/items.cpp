@@ -96,16 +96,29 @@ void RollItemDrop(const TankRecord& enemy) {
     }
 }
 
+namespace {
+
+// The living tank whose corner is at most PickupReach from the item's on both
+// axes takes it; true when it did.
+bool TakenBy(TankRecord& player, bool destroyed) {
+    BattleStateRecord& battle = BattleState;
+    if (destroyed || std::abs(player.x - battle.ItemX) > PickupReach ||
+        std::abs(player.y - battle.ItemY) > PickupReach)
+        return false;
+    ApplyItem(player, battle.DroppedItem);
+    battle.DroppedItem = NoItem;
+    return true;
+}
+
+}  // namespace
+
 void UpdateItem() {
     BattleStateRecord& battle = BattleState;
     if (battle.DroppedItem == NoItem)
         return;
     DrawItem();
-    if (battle.PlayerDestroyed)
-        return;
-    if (std::abs(battle.Player.x - battle.ItemX) > PickupReach ||
-        std::abs(battle.Player.y - battle.ItemY) > PickupReach)
-        return;
-    ApplyItem(battle.Player, battle.DroppedItem);
-    battle.DroppedItem = NoItem;
+    // The first player's tank is tested first; the second's only when the
+    // item is still there.
+    if (!TakenBy(battle.Player, battle.PlayerDestroyed) && TwoPlayers())
+        TakenBy(battle.Player2, battle.Player2Destroyed);
 }

@@ -9,5 +9,6 @@
 void RollItemDrop(const TankRecord& enemy);
 
 // Once per tick, after the cells: draws the item, and gives it to the living
-// player's tank when the two corners are at most 32 pixels apart on both axes.
+// player's tank when the two corners are at most 32 pixels apart on both axes
+// (with two players, the first player's tank before the second's).
 void UpdateItem();

@@ -19,13 +19,23 @@ void ComposeFrame() {
     UpdateEnemyTanks();
     if (!battle.PlayerDestroyed)
         DrawTank(battle.Player, false);
+    // The second player's steps each follow the first player's.
+    const bool two = TwoPlayers();
+    if (two && !battle.Player2Destroyed)
+        DrawTank(battle.Player2, false);
     DrawGrassCells();
     UpdateEnemyBullets();
     UpdatePlayerBullets();
+    if (two)
+        UpdatePlayer2Bullets();
     // The upper layer runs also for a destroyed tank: a flash under way ends
     // where it was, and the reload keeps counting.
     DrawTank(battle.Player, true);
     TankTimers(battle.Player);
+    if (two) {
+        DrawTank(battle.Player2, true);
+        TankTimers(battle.Player2);
+    }
     UpdateEffects();
     PresentFrame();
 }

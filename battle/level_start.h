@@ -4,6 +4,10 @@
 
 #include <cstdint>
 
+// The fresh tank and three lives of a new game, for PlayersChosen players:
+// with two, the second player's tank and three lives as well.
+void ResetPlayers();
+
 // A new game: the timer set, a fresh tank, level 1, three lives, then the
 // level's start. The level set stays as it is (a loaded map stays in force).
 void StartNewGame();

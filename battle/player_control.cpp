@@ -1,4 +1,4 @@
-// Driving, aiming and firing the player's tank. Keys are polled each tick, so
+// Driving, aiming and firing the players' tanks. Keys are polled each tick, so
 // a held key repeats its action on every tick in which it is allowed.
 #include "battle/player_control.h"
 
@@ -13,6 +13,16 @@
 bool ZKeysUsed = false;
 
 namespace {
+
+// The move under way keeps its step; the next one uses the new speed.
+void TopUpgrade(TankRecord& player) {
+    player.hitPoints = MaxPlayerHitPoints;
+    player.band = 3;
+    player.speed = MaxPlayerSpeed;
+    player.reloadRate = MaxPlayerReloadRate;
+    player.maxBullets = MaxPlayerBullets;
+    player.bulletSpeed = MaxPlayerBulletSpeed;
+}
 
 // Z with Up or Down selects the level (restarting it at either end); Z with F
 // gives the tank every upgrade at once.
@@ -29,42 +39,62 @@ void LevelKeysAndUpgrade() {
             battle.LevelIndex += 1;
         StartLevel();
     } else if (KeyIsDown('F')) {
-        // The move under way keeps its step; the next one uses the new speed.
-        TankRecord& player = battle.Player;
-        player.hitPoints = MaxPlayerHitPoints;
-        player.band = 3;
-        player.speed = MaxPlayerSpeed;
-        player.reloadRate = MaxPlayerReloadRate;
-        player.maxBullets = MaxPlayerBullets;
-        player.bulletSpeed = MaxPlayerBulletSpeed;
+        TopUpgrade(battle.Player);
+        // With two players the second tank, when in play, is upgraded too.
+        if (TwoPlayers() && !battle.Player2Destroyed)
+            TopUpgrade(battle.Player2);
     }
 }
 
-void StartMove(TankRecord& player) {
-    int32_t direction;
-    if (KeyIsDown(platform::VK_DOWN))
-        direction = Down;
-    else if (KeyIsDown(platform::VK_LEFT))
-        direction = Left;
-    else if (KeyIsDown(platform::VK_UP))
-        direction = Up;
-    else if (KeyIsDown(platform::VK_RIGHT))
-        direction = Right;
-    else
+// The keys one player's tank is polled for.
+struct TankKeys {
+    int drive[4];  // down, left, up, right: checked in this order
+    int gun[4];    // down, left, up, right
+    int lock;
+    int fire;
+};
+constexpr TankKeys FirstPlayerKeys = {
+    .drive = {platform::VK_DOWN, platform::VK_LEFT, platform::VK_UP, platform::VK_RIGHT},
+    .gun = {'S', 'A', 'W', 'D'},
+    .lock = 'L',
+    .fire = platform::VK_SPACE};
+constexpr TankKeys SecondPlayerKeys = {.drive = {platform::VK_P2_DOWN, platform::VK_P2_LEFT,
+                                                 platform::VK_P2_UP, platform::VK_P2_RIGHT},
+                                       .gun = {platform::VK_P2_GUN_DOWN, platform::VK_P2_GUN_LEFT,
+                                               platform::VK_P2_GUN_UP, platform::VK_P2_GUN_RIGHT},
+                                       .lock = platform::VK_P2_LOCK,
+                                       .fire = platform::VK_P2_FIRE};
+
+// One player's tank and what goes with it.
+struct PlayerTank {
+    TankRecord& tank;
+    const TankKeys& keys;
+    bool& lockLatch;
+    std::vector<Bullet>& bullets;
+};
+
+// A move refused by the ground, an enemy, or the partner's tank, which blocks
+// as an enemy does.
+bool MoveRefused(TankRecord& player, const TankRecord* partner) {
+    if (TerrainRefusesMove(player))
+        return true;
+    for (const TankRecord& enemy : BattleState.EnemyList)
+        if (TankBlocks(player, enemy))
+            return true;
+    return partner != nullptr && TankBlocks(player, *partner);
+}
+
+void StartMove(TankRecord& player, const TankKeys& keys, const TankRecord* partner) {
+    int32_t direction = 0;
+    while (direction < 4 && !KeyIsDown(keys.drive[direction]))
+        ++direction;
+    if (direction == 4)
         return;
 
     TurnTank(player, direction);
     player.moveTicks = CellSize / player.speed;
-    bool refused = TerrainRefusesMove(player);
+    bool refused = MoveRefused(player, partner);
     player.moveTicks = CellSize / player.stepPixels;
-    if (!refused) {
-        for (const TankRecord& enemy : BattleState.EnemyList) {
-            if (TankBlocks(player, enemy)) {
-                refused = true;
-                break;
-            }
-        }
-    }
     if (refused) {
         // The tank has turned; only the move is lost.
         AdvanceTrack(player);
@@ -85,37 +115,61 @@ void ContinueMove(TankRecord& player) {
     }
 }
 
-}  // namespace
-
-void PlayerControlStep() {
-    BattleStateRecord& battle = BattleState;
-    TankRecord& player = battle.Player;
-
-    if (KeyIsDown('Z'))
-        LevelKeysAndUpgrade();
-    else if (player.moveTicks == 0)
-        StartMove(player);
-    if (player.moveTicks > 0)
-        ContinueMove(player);
-
-    static constexpr int GunKeys[4] = {'S', 'A', 'W', 'D'};  // down, left, up, right
+// Aiming, the lock and firing, after the move.
+void GunAndFire(const PlayerTank& side) {
+    TankRecord& player = side.tank;
     for (int32_t direction = 0; direction < 4; ++direction) {
-        if (KeyIsDown(GunKeys[direction])) {
+        if (KeyIsDown(side.keys.gun[direction])) {
             PlayCue(TurretCue);
             player.turretDir = direction;
             break;
         }
     }
 
-    // Each press of L toggles the lock once, however long it is held.
-    if (TurretLockLatch && KeyIsDown('L')) {
+    // Each press of the lock key toggles the lock once, however long it is held.
+    if (side.lockLatch && KeyIsDown(side.keys.lock)) {
         player.turretLocked = !player.turretLocked;
-        TurretLockLatch = false;
-    } else if (!KeyIsDown('L')) {
-        TurretLockLatch = true;
+        side.lockLatch = false;
+    } else if (!KeyIsDown(side.keys.lock)) {
+        side.lockLatch = true;
     }
 
-    if (KeyIsDown(platform::VK_SPACE) && player.reloadTimer == 0 &&
+    if (KeyIsDown(side.keys.fire) && player.reloadTimer == 0 &&
         player.bulletsInFlight < player.maxBullets)
-        FireBullet(player, battle.PlayerBullets);
+        FireBullet(player, side.bullets);
+}
+
+}  // namespace
+
+void PlayerControlStep() {
+    BattleStateRecord& battle = BattleState;
+    TankRecord& player = battle.Player;
+    const TankRecord* partner =
+        TwoPlayers() && !battle.Player2Destroyed ? &battle.Player2 : nullptr;
+
+    if (KeyIsDown('Z'))
+        LevelKeysAndUpgrade();
+    else if (player.moveTicks == 0)
+        StartMove(player, FirstPlayerKeys, partner);
+    if (player.moveTicks > 0)
+        ContinueMove(player);
+    GunAndFire({.tank = player,
+                .keys = FirstPlayerKeys,
+                .lockLatch = TurretLockLatch,
+                .bullets = battle.PlayerBullets});
+}
+
+void Player2ControlStep() {
+    BattleStateRecord& battle = BattleState;
+    TankRecord& player = battle.Player2;
+    const TankRecord* partner = battle.PlayerDestroyed ? nullptr : &battle.Player;
+
+    if (player.moveTicks == 0)
+        StartMove(player, SecondPlayerKeys, partner);
+    if (player.moveTicks > 0)
+        ContinueMove(player);
+    GunAndFire({.tank = player,
+                .keys = SecondPlayerKeys,
+                .lockLatch = TurretLockLatch2,
+                .bullets = battle.Player2Bullets});
 }

@@ -45,8 +45,7 @@ void StartTry() {
     TriedLevel = BattleState.LevelIndex;
     EditedLevels = LevelSet;
     // A fresh game on this level, as a new game starts on the first.
-    ResetPlayer();
-    BattleState.Lives = 3;
+    ResetPlayers();
     GameMode = Playing;
     StartLevel();
 }

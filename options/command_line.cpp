@@ -26,7 +26,7 @@ CommandLine Refuse(const std::string& problem) {
 bool TakesValue(const std::string& option) {
     return option == "--scale" || option == "--scale-mode" || option == "--lang" ||
            option == "--hud" || option == "--record" || option == "--play" || option == "--speed" ||
-           option == "--share" || option == "--open";
+           option == "--share" || option == "--open" || option == "--players";
 }
 
 // The option at argument `i` and its value, given as "--scale=2" or as
@@ -77,6 +77,10 @@ std::string ApplyOption(const std::string& option, const std::string& value, Com
         if (!ScaleModeOfName(value, result.scaleMode))
             return "--scale-mode is integer, fit, sharp or auto, not \"" + value + "\"";
         result.scaleModeGiven = true;
+    } else if (option == "--players") {
+        if (value != "1" && value != "2")
+            return "--players is 1 or 2, not \"" + value + "\"";
+        result.players = value[0] - '0';
     } else if (option == "--record") {
         if (value.empty())
             return "--record needs the name of the file to write";
@@ -150,6 +154,9 @@ constexpr const char* Usage =
     "                        auto (a panel beside the field where there is room,\n"
     "                        else the window's title; the default), side, title,\n"
     "                        or off\n"
+    "  --players N           1: a game for one player (the default); 2: a game of\n"
+    "                        two players, the second on its own keys or the\n"
+    "                        second gamepad (N in play switches for the next game)\n"
     "  --record FILE         write the whole run to FILE as a replay when the game\n"
     "                        ends (check it with morvask-sim --verify FILE)\n"
     "  --play FILE           watch the replay in FILE in the window: your keys and\n"
@@ -178,7 +185,14 @@ constexpr const char* Usage =
     "  F11 or Alt+Enter switches full screen on and off, + and - set the volume.\n"
     "  R shows your records and offers a fresh game at the highest level\n"
     "  reached; K lists these keys in a box.\n"
+    "  N asks whether to start a new game for two players (or for one).\n"
     "  The play keys can be changed in the settings file.\n"
+    "\n"
+    "Second player (with --players 2):\n"
+    "  Keypad 8, 5, 4, 6 move the tank, Home, End, Delete, PageDown turn the\n"
+    "  gun up, down, left, right, Keypad 7 locks it, Keypad 0 fires; or the\n"
+    "  second gamepad, laid out as the first. Its keys are p2_up ... p2_fire\n"
+    "  in the settings file.\n"
     "\n"
     "Gamepad:\n"
     "  D-pad or left stick moves, the face buttons turn the gun toward their\n"
@@ -189,8 +203,9 @@ constexpr const char* Usage =
     "\n"
     "Files:\n"
     "  map.txt in the current working directory holds the custom levels.\n"
-    "  The settings (lang, fullscreen, scale, scale_mode, volume, intro, hud, the\n"
-    "  play keys, pad_deadzone) are kept in $XDG_CONFIG_HOME/morvask/settings.ini,\n"
+    "  The settings (lang, fullscreen, scale, scale_mode, volume, intro, hud,\n"
+    "  players, the play keys, pad_deadzone) are kept in\n"
+    "  $XDG_CONFIG_HOME/morvask/settings.ini,\n"
     "  or ~/.config/morvask/settings.ini without XDG_CONFIG_HOME (on Windows\n"
     "  %APPDATA%\\Morvask\\settings.ini), written with its defaults and\n"
     "  their explanations on the first start. Options given here win over it.\n"

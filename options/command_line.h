@@ -33,6 +33,8 @@ struct CommandLine {
     // settings file.
     bool fullscreenGiven = false;
     bool scaleModeGiven = false;
+    // --players N: 1 or 2 players in every new game; 0 when not given.
+    int players = 0;
     // "zh" or "en"; empty when not given.
     std::string language;
     // --hud auto|side|title|off; empty when not given.

@@ -6,6 +6,13 @@
 
 #include "platform/platform.h"
 
+namespace {
+constexpr int Keypad0 = 0x60;
+constexpr int VkHome = 0x24;
+constexpr int VkEnd = 0x23;
+constexpr int VkPageDown = 0x22;
+}  // namespace
+
 const PlayActionInfo PlayActions[PlayActionCount] = {
     {.action = MoveUp, .name = "up", .gameKey = platform::VK_UP, .command = false},
     {.action = MoveDown, .name = "down", .gameKey = platform::VK_DOWN, .command = false},
@@ -19,6 +26,58 @@ const PlayActionInfo PlayActions[PlayActionCount] = {
     {.action = Fire, .name = "fire", .gameKey = platform::VK_SPACE, .command = false},
     {.action = PauseGame, .name = "pause", .gameKey = 'P', .command = true},
     {.action = ShowHelp, .name = "help", .gameKey = 'H', .command = true},
+    // The second player: the keypad drives and fires, the block of Home, End,
+    // Delete and PageDown turns the gun, as the arrows' block does.
+    {.action = Player2Up,
+     .name = "p2_up",
+     .gameKey = platform::VK_P2_UP,
+     .command = false,
+     .defaultKey = Keypad0 + 8},
+    {.action = Player2Down,
+     .name = "p2_down",
+     .gameKey = platform::VK_P2_DOWN,
+     .command = false,
+     .defaultKey = Keypad0 + 5},
+    {.action = Player2Left,
+     .name = "p2_left",
+     .gameKey = platform::VK_P2_LEFT,
+     .command = false,
+     .defaultKey = Keypad0 + 4},
+    {.action = Player2Right,
+     .name = "p2_right",
+     .gameKey = platform::VK_P2_RIGHT,
+     .command = false,
+     .defaultKey = Keypad0 + 6},
+    {.action = Player2GunUp,
+     .name = "p2_gun_up",
+     .gameKey = platform::VK_P2_GUN_UP,
+     .command = false,
+     .defaultKey = VkHome},
+    {.action = Player2GunDown,
+     .name = "p2_gun_down",
+     .gameKey = platform::VK_P2_GUN_DOWN,
+     .command = false,
+     .defaultKey = VkEnd},
+    {.action = Player2GunLeft,
+     .name = "p2_gun_left",
+     .gameKey = platform::VK_P2_GUN_LEFT,
+     .command = false,
+     .defaultKey = platform::VK_DELETE},
+    {.action = Player2GunRight,
+     .name = "p2_gun_right",
+     .gameKey = platform::VK_P2_GUN_RIGHT,
+     .command = false,
+     .defaultKey = VkPageDown},
+    {.action = Player2Lock,
+     .name = "p2_lock",
+     .gameKey = platform::VK_P2_LOCK,
+     .command = false,
+     .defaultKey = Keypad0 + 7},
+    {.action = Player2Fire,
+     .name = "p2_fire",
+     .gameKey = platform::VK_P2_FIRE,
+     .command = false,
+     .defaultKey = Keypad0},
 };
 
 KeyBindings PlayerKeys = DefaultKeyBindings();
@@ -38,8 +97,6 @@ constexpr NamedKey SpecialKeys[] = {
     {"Break", 0x13},  {"Insert", 0x2D},   {"Delete", 0x2E}, {"Home", 0x24},      {"End", 0x23},
     {"PageUp", 0x21}, {"PageDown", 0x22},
 };
-
-constexpr int Keypad0 = 0x60;
 
 bool SameName(std::string_view a, std::string_view b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
@@ -158,7 +215,7 @@ bool GiveWayOnClash(const std::string& fileName, KeyBindings& bindings, int sour
 KeyBindings DefaultKeyBindings() {
     KeyBindings bindings;
     for (const PlayActionInfo& info : PlayActions)
-        bindings.keys[info.action] = {info.gameKey};
+        bindings.keys[info.action] = {info.defaultKey != 0 ? info.defaultKey : info.gameKey};
     return bindings;
 }
 

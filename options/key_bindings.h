@@ -20,6 +20,17 @@ enum PlayAction : int32_t {
     Fire,
     PauseGame,
     ShowHelp,
+    // The second player's, in a game of two players.
+    Player2Up,
+    Player2Down,
+    Player2Left,
+    Player2Right,
+    Player2GunUp,
+    Player2GunDown,
+    Player2GunLeft,
+    Player2GunRight,
+    Player2Lock,
+    Player2Fire,
     PlayActionCount,
 };
 
@@ -31,6 +42,9 @@ struct PlayActionInfo {
     int gameKey;
     // Commands arrive as key-down messages; the rest are polled every tick.
     bool command;
+    // The key the action starts on; 0 for gameKey itself. The second
+    // player's game keys are no keyboard's, so they start on keys of their own.
+    int defaultKey = 0;
 };
 
 extern const PlayActionInfo PlayActions[PlayActionCount];

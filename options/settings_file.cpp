@@ -12,6 +12,7 @@
 #include "formats/share_code.h"
 #include "platform/files.h"
 #include "platform/platform.h"
+#include "state/program_state.h"
 #include "texts/extra_texts.h"
 
 SettingsRecord PlayerSettings;
@@ -88,6 +89,32 @@ bool ShareUrlValid(const std::string& url) {
                         [](char c) { return uint8_t(c) <= 0x20 || c == 0x7F || c == '#'; });
 }
 
+// Applies one setting of the pads or of sharing; the text of the problem
+// when its value is bad or the key is none of them.
+bool ApplyOtherValue(SettingsRecord& settings, const std::string& key, const std::string& value,
+                     std::string& problem) {
+    if (key == "pad_deadzone") {
+        if (ParseWholeNumber(value, 0, 90, settings.padDeadzone))
+            return true;
+        problem = "pad_deadzone must be a whole number from 0 to 90, not '" + value + "'";
+    } else if (key == "share_url") {
+        if (ShareUrlValid(value)) {
+            settings.shareUrl = value;
+            return true;
+        }
+        problem = "share_url must be empty or an http:// or https:// address without spaces";
+    } else if (key == "share_author") {
+        if (ShareNameValid(value)) {
+            settings.shareAuthor = value;
+            return true;
+        }
+        problem = "share_author must be UTF-8 text of at most 64 bytes";
+    } else {
+        problem = "unknown setting '" + key + "'";
+    }
+    return false;
+}
+
 // Applies one general setting; the text of the problem when its value is bad.
 bool ApplyValue(SettingsRecord& settings, const std::string& key, const std::string& value,
                 std::string& problem) {
@@ -126,24 +153,14 @@ bool ApplyValue(SettingsRecord& settings, const std::string& key, const std::str
         if (HudModeFromName(Lower(value), settings.hud))
             return true;
         problem = "hud must be auto, side, title or off, not '" + value + "'";
-    } else if (key == "pad_deadzone") {
-        if (ParseWholeNumber(value, 0, 90, settings.padDeadzone))
-            return true;
-        problem = "pad_deadzone must be a whole number from 0 to 90, not '" + value + "'";
-    } else if (key == "share_url") {
-        if (ShareUrlValid(value)) {
-            settings.shareUrl = value;
+    } else if (key == "players") {
+        if (value == "1" || value == "2") {
+            settings.players = value[0] - '0';
             return true;
         }
-        problem = "share_url must be empty or an http:// or https:// address without spaces";
-    } else if (key == "share_author") {
-        if (ShareNameValid(value)) {
-            settings.shareAuthor = value;
-            return true;
-        }
-        problem = "share_author must be UTF-8 text of at most 64 bytes";
+        problem = "players must be 1 or 2, not '" + value + "'";
     } else {
-        problem = "unknown setting '" + key + "'";
+        return ApplyOtherValue(settings, key, value, problem);
     }
     return false;
 }
@@ -228,6 +245,10 @@ constexpr const char* SettingsBeforeKeys =
     "# the panel), title (only the title) or off.\n"
     "hud = auto\n"
     "\n"
+    "# Players of a new game: 1, or 2 for a game of two players (the second on\n"
+    "# the p2_ keys below or the second gamepad). N in play asks to switch.\n"
+    "players = 1\n"
+    "\n"
     "# Play keys: one or more key names separated by commas, e.g. fire = Space, J\n"
     "# Names: A to Z, 0 to 9, Up, Down, Left, Right, Space, Enter, Tab, Backspace,\n"
     "# Escape, Shift, Ctrl, Alt, Break, Insert, Delete, Home, End, PageUp, PageDown,\n"
@@ -252,6 +273,8 @@ std::string DefaultSettingsText() {
     std::string text = SettingsBeforeKeys;
     KeyBindings defaults = DefaultKeyBindings();
     for (const PlayActionInfo& info : PlayActions) {
+        if (info.action == Player2Up)
+            text += "# The second player's keys, in a game of two players:\n";
         text += info.name;
         text += " = ";
         text += KeyName(defaults.keys[info.action][0]);
@@ -393,6 +416,7 @@ void ApplyPlayerSettings() {
     CurrentLanguage = PlayerSettings.language;
     platform::SetBoxButtonTexts(Text(OkButton), Text(YesButton), Text(NoButton));
     ApplyKeyBindings(PlayerSettings.keys);
+    PlayersChosen = PlayerSettings.players;
 }
 
 void ApplyCommandLine(const CommandLine& line, SettingsRecord& settings) {
@@ -406,4 +430,6 @@ void ApplyCommandLine(const CommandLine& line, SettingsRecord& settings) {
         LanguageFromName(line.language.c_str(), settings.language);
     if (!line.hud.empty())
         HudModeFromName(line.hud, settings.hud);
+    if (line.players != 0)
+        settings.players = line.players;
 }

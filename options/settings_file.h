@@ -44,6 +44,8 @@ struct SettingsRecord {
     // answer taken from the volume instead of asked.
     bool shortIntro = false;
     HudMode hud = HudAuto;
+    // Players of every new game: 1, or 2 for a game of two players.
+    int32_t players = 1;
     KeyBindings keys = DefaultKeyBindings();
     // The web edition's address that share links lead to (empty: the bare
     // code), and the name a shared level set carries as its author.

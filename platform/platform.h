@@ -97,6 +97,19 @@ inline constexpr int VK_F2 = 0x71;
 inline constexpr int VK_F3 = 0x72;
 inline constexpr int VK_F5 = 0x74;
 inline constexpr int VK_F12 = 0x7B;
+// The second player's keys as the game polls them: codes no keyboard key
+// has, which the backends give for the keys and the gamepad the second
+// player chose (BindKey).
+inline constexpr int VK_P2_UP = 0x88;
+inline constexpr int VK_P2_DOWN = 0x89;
+inline constexpr int VK_P2_LEFT = 0x8A;
+inline constexpr int VK_P2_RIGHT = 0x8B;
+inline constexpr int VK_P2_GUN_UP = 0x8C;
+inline constexpr int VK_P2_GUN_DOWN = 0x8D;
+inline constexpr int VK_P2_GUN_LEFT = 0x8E;
+inline constexpr int VK_P2_GUN_RIGHT = 0x8F;
+inline constexpr int VK_P2_LOCK = 0x97;
+inline constexpr int VK_P2_FIRE = 0x98;
 
 // The most significant bit of the result is set while the key is down.
 int16_t GetAsyncKeyState(int virtualKey);

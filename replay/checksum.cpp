@@ -51,5 +51,6 @@ uint32_t GameStateChecksum() {
     VisitBattleRecords(s, f);
     VisitWorkingGrid(f);
     VisitLevelSet(f);
+    VisitTwoPlayerFields(f);
     return f.hash;
 }

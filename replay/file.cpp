@@ -23,8 +23,16 @@ void PutRecords(std::string& out, const RecordsRecord& records) {
     }
 }
 
+// The shown options a file gives: version 3 all five; version 2 the status's
+// place too, unless written before the status display existed.
+uint32_t ShownOptionCount(const ReplayRecord& replay) {
+    if (replay.formatVersion >= 3)
+        return 5;
+    return replay.hudKept ? 4 : 3;
+}
+
 void PutShownOptions(std::string& out, const ReplayRecord& replay) {
-    PutVarint(out, replay.hudKept ? 4 : 3);
+    PutVarint(out, ShownOptionCount(replay));
     PutVarint(out, ReplayLanguageOption);
     out += char(replay.language);
     PutVarint(out, ReplayRecordsOption);
@@ -37,9 +45,13 @@ void PutShownOptions(std::string& out, const ReplayRecord& replay) {
     }
     PutVarint(out, ReplayIntroOption);
     out += char(replay.intro);
-    if (replay.hudKept) {
+    if (replay.hudKept || replay.formatVersion >= 3) {
         PutVarint(out, ReplayHudOption);
         out += char(replay.hud);
+    }
+    if (replay.formatVersion >= 3) {
+        PutVarint(out, ReplayPlayersOption);
+        out += char(replay.players);
     }
 }
 
@@ -96,16 +108,17 @@ bool ReadRecordsOption(Reader& in, ReplayRecord& replay) {
     return true;
 }
 
-// The shown options of a version 2 file: every key this version knows, in
-// increasing order (so that one run has one file). Files written before the
-// status display existed stop after the start (key 3): they showed none.
+// The shown options of a version 2 or 3 file: every key its version knows, in
+// increasing order (so that one run has one file). Version 2 files written
+// before the status display existed stop after the start (key 3): they
+// showed none.
 bool ReadShownOptions(Reader& in, ReplayRecord& replay) {
     uint32_t count = 0;
     if (!in.Varint(count))
         return false;
-    if (count != 3 && count != 4)
+    if (replay.formatVersion >= 3 ? count != 5 : count != 3 && count != 4)
         return in.Fail("not every shown option is given");
-    replay.hudKept = count == 4;
+    replay.hudKept = count >= 4;
     replay.hud = ReplayHudOff;
     uint32_t previous = 0;
     for (uint32_t k = 0; k < count; ++k) {
@@ -135,6 +148,11 @@ bool ReadShownOptions(Reader& in, ReplayRecord& replay) {
                 return false;
             if (replay.hud > 3)
                 return in.Fail("an unknown place of the status");
+        } else if (key == ReplayPlayersOption && replay.formatVersion >= 3) {
+            if (!in.Byte(replay.players))
+                return false;
+            if (replay.players != 1 && replay.players != 2)
+                return in.Fail("an unknown number of players");
         } else {
             return in.Fail("an unknown shown option");
         }

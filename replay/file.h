@@ -12,8 +12,13 @@
 
 #include "options/records_file.h"
 
-// The version written; version 1 (without the shown options) is read too.
-inline constexpr uint32_t ReplayFormatVersion = 2;
+// The newest version read and written: 3, with the number of players among
+// the shown options, is written for a run that needs it (a game of two
+// players at the start, or the players question asked during the run), so
+// that older programs refuse it; any other run is written as version 2.
+// Version 1 (without the shown options) is read too.
+inline constexpr uint32_t ReplayFormatVersion = 3;
+inline constexpr uint32_t OnePlayerReplayFormatVersion = 2;
 inline constexpr uint32_t OldestReplayFormatVersion = 1;
 // A checksum of the game's state follows every this many ticks.
 inline constexpr uint32_t ReplayCheckInterval = 100;
@@ -50,6 +55,7 @@ enum ReplayOptionKey : uint8_t {
     ReplayRecordsOption = 2,   // u8 kind, then its data (ReplayRecordsKind)
     ReplayIntroOption = 3,     // u8: 0 the game's boxes, 1 short with no sound, 2 short with sound
     ReplayHudOption = 4,       // u8: where the status showed, 0 auto, 1 side, 2 title, 3 off
+    ReplayPlayersOption = 5,   // version 3 on: u8 1 or 2, the players of a new game at the start
 };
 // The hud of a file recorded before the status display existed: none showed.
 inline constexpr uint8_t ReplayHudOff = 3;
@@ -73,7 +79,7 @@ struct ReplayEvent {
 };
 
 struct ReplayRecord {
-    uint32_t formatVersion = ReplayFormatVersion;
+    uint32_t formatVersion = OnePlayerReplayFormatVersion;
     std::string programVersion;
     uint32_t seed = 0;
     // The hash of the built-in levels the run began with (LevelSetHash).
@@ -92,6 +98,8 @@ struct ReplayRecord {
     // display has no such key (hudKept false) and showed none.
     uint8_t hud = 0;
     bool hudKept = true;
+    // Players of a new game when the run began (version 3 on; 1 before).
+    uint8_t players = 1;
     std::vector<ReplayEvent> events;
     // Timer ticks in the whole run and the checksum of the state at its end.
     uint32_t totalTicks = 0;

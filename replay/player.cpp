@@ -123,6 +123,9 @@ void BeginPlayback(const ReplayRecord& replay, PlaybackHooks hooks) {
     Status = PlaybackGoing;
     DesyncTick = 0;
     DesyncReason.clear();
+    // New games are for the players the run began with.
+    PlayersChosen = replay.players == 2 ? 2 : 1;
+    PlayersQuestionOffered = replay.formatVersion >= ReplayFormatVersion;
     Hooks.setKeys(std::bitset<256>());
 }
 

@@ -24,6 +24,17 @@ namespace {
 
 bool Recording = false;
 ReplayRecord Replay;
+// The players question's count when the recording began.
+int32_t QuestionsBefore = 0;
+
+// A run of two players, or one that asked the players question, needs a
+// reader that knows them; any other is written as before.
+ReplayRecord Finished(ReplayRecord replay) {
+    const bool twoPlayers = replay.players == 2 || PlayersQuestionsAsked != QuestionsBefore;
+    replay.formatVersion = twoPlayers ? ReplayFormatVersion : OnePlayerReplayFormatVersion;
+    replay.finalChecksum = GameStateChecksum();
+    return replay;
+}
 std::bitset<256> KeysInForce;
 
 // The 5775 values of a map file, when it is exactly in the game's own format.
@@ -95,6 +106,8 @@ void BeginRecording(uint32_t seed) {
     Replay.builtInLevelsHash = LevelSetHash(BuiltInLevels());
     NoteMapFile();
     Replay.language = uint8_t(CurrentLanguage);
+    Replay.players = PlayersChosen == 2 ? 2 : 1;
+    QuestionsBefore = PlayersQuestionsAsked;
     KeysInForce.reset();
     Recording = true;
 }
@@ -193,8 +206,7 @@ bool FinishRecording(const std::string& path, std::string& error) {
         return false;
     }
     Recording = false;
-    Replay.finalChecksum = GameStateChecksum();
-    if (!platform::ReplaceFileWhole(path.c_str(), EncodeReplay(Replay))) {
+    if (!platform::ReplaceFileWhole(path.c_str(), EncodeReplay(Finished(Replay)))) {
         error = "cannot write the replay " + path;
         return false;
     }
@@ -210,7 +222,5 @@ void ResetRecorder() {
 std::string RecordedRunSoFar() {
     if (!Recording)
         return "";
-    ReplayRecord sofar = Replay;
-    sofar.finalChecksum = GameStateChecksum();
-    return EncodeReplay(sofar);
+    return EncodeReplay(Finished(Replay));
 }

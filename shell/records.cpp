@@ -117,8 +117,7 @@ std::string RecordsText() {
 
 // A fresh game at `level` (0 for the first), as the level select starts one.
 void StartFreshGameAt(int32_t level) {
-    ResetPlayer();
-    BattleState.Lives = 3;
+    ResetPlayers();
     BattleState.LevelIndex = level;
     GameMode = Playing;
     GamesStarted += 1;

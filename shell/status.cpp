@@ -33,6 +33,18 @@ const int32_t UpgradeCaps[UpgradeCount] = {
     MaxPlayerBullets - FreshPlayerRecord.maxBullets,
 };
 
+namespace {
+
+void CountUpgrades(const TankRecord& tank, int32_t (&upgrades)[UpgradeCount]) {
+    const TankRecord& fresh = FreshPlayerRecord;
+    upgrades[0] = Steps(tank.hitPoints, fresh.hitPoints, ArmourStep, UpgradeCaps[0]);
+    upgrades[1] = Steps(tank.reloadRate, fresh.reloadRate, FireRateStep, UpgradeCaps[1]);
+    upgrades[2] = Steps(tank.speed, fresh.speed, 1, UpgradeCaps[2]);
+    upgrades[3] = Steps(tank.maxBullets, fresh.maxBullets, 1, UpgradeCaps[3]);
+}
+
+}  // namespace
+
 StatusRecord CurrentStatus() {
     StatusRecord status;
     const BattleStateRecord& battle = BattleState;
@@ -49,18 +61,26 @@ StatusRecord CurrentStatus() {
     status.kind = GameStatus;
     status.tanks = std::max(0, battle.Lives);
     status.enemies = std::max(0, battle.EnemiesToSpawn + battle.EnemiesOnField);
-    const TankRecord& tank = battle.Player;
-    const TankRecord& fresh = FreshPlayerRecord;
-    status.upgrades[0] = Steps(tank.hitPoints, fresh.hitPoints, ArmourStep, UpgradeCaps[0]);
-    status.upgrades[1] = Steps(tank.reloadRate, fresh.reloadRate, FireRateStep, UpgradeCaps[1]);
-    status.upgrades[2] = Steps(tank.speed, fresh.speed, 1, UpgradeCaps[2]);
-    status.upgrades[3] = Steps(tank.maxBullets, fresh.maxBullets, 1, UpgradeCaps[3]);
+    CountUpgrades(battle.Player, status.upgrades);
+    const PlayerStatusRecord second = PlayerStatus(2);
+    if (second.playing) {
+        status.twoPlayers = true;
+        status.tanks2 = std::max(0, battle.Lives2);
+        CountUpgrades(*second.tank, status.upgrades2);
+    }
     return status;
 }
 
 std::string StatusTitleSuffix(const StatusRecord& status) {
-    char text[256];
-    if (status.kind == GameStatus)
+    char text[512];
+    const int32_t* one = status.upgrades;
+    const int32_t* two = status.upgrades2;
+    if (status.kind == GameStatus && status.twoPlayers)
+        std::snprintf(text, sizeof text, StatusText(StatusTitleTwoPlayers), int(status.level),
+                      int(status.enemies), int(status.tanks), int(one[0]), int(one[1]), int(one[2]),
+                      int(one[3]), int(status.tanks2), int(two[0]), int(two[1]), int(two[2]),
+                      int(two[3]));
+    else if (status.kind == GameStatus)
         std::snprintf(text, sizeof text, StatusText(StatusTitleGame), int(status.level),
                       int(status.tanks), int(status.enemies), int(status.upgrades[0]),
                       int(status.upgrades[1]), int(status.upgrades[2]), int(status.upgrades[3]));

@@ -23,6 +23,10 @@ struct StatusRecord {
     int32_t enemies = 0;  // still to come plus on the field
     // Items taken that still count, 0 up to UpgradeCaps.
     int32_t upgrades[UpgradeCount] = {};
+    // A game of two players: the second player's tanks and upgrades too.
+    bool twoPlayers = false;
+    int32_t tanks2 = 0;
+    int32_t upgrades2[UpgradeCount] = {};
 
     bool operator==(const StatusRecord&) const = default;
 };

@@ -1,6 +1,9 @@
 // The window procedure: the one place where the window's messages become the
 // game's actions. Ticks run the current mode; keys give the shell's commands.
 #include <algorithm>
+#include <cstdio>
+#include <initializer_list>
+#include <string>
 #include <vector>
 
 #include "battle/frame_step.h"
@@ -41,7 +44,7 @@ bool EditsKeptOrLetGo() {
     return SaveCustomMap();
 }
 
-// The letters of the commands around the game (R, K) give way to a play
+// The letters of the commands around the game (R, K, N) give way to a play
 // action the player put on them.
 bool KeyGivenToPlay(int key) {
     for (const std::vector<int>& keys : PlayerKeys.keys)
@@ -121,6 +124,39 @@ void LoadMapCommand() {
     StartLevel();
 }
 
+// The first key of each action, as "Keypad8, Keypad5, Keypad4, Keypad6".
+std::string FirstKeys(std::initializer_list<PlayAction> actions) {
+    std::string text;
+    for (PlayAction action : actions) {
+        if (!text.empty())
+            text += ", ";
+        text += KeyName(PlayerKeys.keys[action][0]);
+    }
+    return text;
+}
+
+// N in play: a new game for two players, or back to one; the choice holds
+// for every new game after it.
+void PlayersCommand() {
+    PlayersQuestionsAsked += 1;
+    const bool toTwo = PlayersChosen != 2;
+    std::string question = ExtraText(OnePlayerQuestion);
+    if (toTwo) {
+        char text[512];
+        std::snprintf(
+            text, sizeof text, ExtraText(TwoPlayersQuestion),
+            FirstKeys({Player2Up, Player2Down, Player2Left, Player2Right}).c_str(),
+            FirstKeys({Player2GunUp, Player2GunDown, Player2GunLeft, Player2GunRight}).c_str(),
+            KeyListText(PlayerKeys.keys[Player2Lock]).c_str(),
+            KeyListText(PlayerKeys.keys[Player2Fire]).c_str());
+        question = text;
+    }
+    if (!Ask(question.c_str()))
+        return;
+    PlayersChosen = toTwo ? 2 : 1;
+    StartNewGame();
+}
+
 void KeyCommand(int key) {
     BattleStateRecord& battle = BattleState;
     switch (key) {
@@ -151,6 +187,11 @@ void KeyCommand(int key) {
             if ((GameMode == Playing || GameMode == Editing) && !KeyGivenToPlay('K'))
                 platform::MessageBox(MainWindow, MoreKeysHelpText(), ExtraText(MoreKeysCaption),
                                      platform::MB_OK);
+            break;
+        case 'N':
+            if (GameMode == Playing && PlayersQuestionOffered && !TryingLevel() &&
+                !KeyGivenToPlay('N'))
+                PlayersCommand();
             break;
         case platform::VK_F1:
             SwitchModeCommand();

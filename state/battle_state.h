@@ -80,6 +80,10 @@ inline constexpr TankRecord FreshPlayerRecord = {.band = 1,
                                                  .bulletSpeed = 8,
                                                  .waitTicks = 0};
 
+// The second player's tank starts from the same fresh record, at the mirror
+// of the first player's start across the base (column 9).
+inline constexpr int32_t SecondPlayerStartX = 576;
+
 // The delays of a level, in ticks.
 struct DelayRules {
     int32_t respawn;     // a destroyed player's tank to its return
@@ -157,6 +161,15 @@ struct BattleStateRecord {
     int32_t ItemY;
     int32_t TerrainPhaseA;
     int32_t TerrainPhaseB;
+    // A game of two players (PlayerCount 2): the second player's tank, tanks
+    // left and bullets for the game, its wreck and respawn for the level, as
+    // the first player's above. With one player nothing reads them.
+    int32_t PlayerCount;
+    TankRecord Player2;
+    int32_t Lives2;
+    bool Player2Destroyed;
+    int32_t Player2RespawnDelay;
+    std::vector<Bullet> Player2Bullets;
 };
 
 extern BattleStateRecord BattleState;
@@ -166,5 +179,23 @@ extern std::vector<int32_t> WorkingGrid;
 
 // Copies FreshPlayerRecord into the player's tank.
 void ResetPlayer();
+// The second player's fresh tank: FreshPlayerRecord at SecondPlayerStartX.
+void ResetPlayer2();
+
+// True in a game of two players.
+inline bool TwoPlayers() {
+    return BattleState.PlayerCount == 2;
+}
+
+// What one player has, for whatever shows it around the field.
+struct PlayerStatusRecord {
+    bool playing;            // player 1 always; player 2 only in a game of two
+    bool destroyed;          // its tank is a wreck now (waiting to come back, or out)
+    bool out;                // in a game of two: its last tank is lost and it watches
+    int32_t lives;           // Lives or Lives2: tanks left besides the one in play
+    const TankRecord* tank;  // its tank: armour (band, hitPoints), speed, bullets
+};
+// Player 1 or 2.
+PlayerStatusRecord PlayerStatus(int32_t player);
 // BattleState zeroed and WorkingGrid empty, as at program start.
 void ResetBattleState();

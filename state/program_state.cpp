@@ -8,6 +8,10 @@ int32_t MouseY = 0;
 platform::Window MainWindow = nullptr;
 bool TickUnderWay = false;
 bool TurretLockLatch = true;
+bool TurretLockLatch2 = true;
+int32_t PlayersChosen = 1;
+int32_t PlayersQuestionsAsked = 0;
+bool PlayersQuestionOffered = true;
 std::vector<int32_t> LevelSet;
 
 void ResetRunState() {
@@ -18,5 +22,9 @@ void ResetRunState() {
     MainWindow = nullptr;
     TickUnderWay = false;
     TurretLockLatch = true;
+    TurretLockLatch2 = true;
+    PlayersChosen = 1;
+    PlayersQuestionsAsked = 0;
+    PlayersQuestionOffered = true;
     LevelSet.clear();
 }

@@ -36,6 +36,18 @@ extern bool TickUnderWay;
 // game or a level, so a lock key held across a level start toggles once.
 extern bool TurretLockLatch;
 
+// The second player's lock key latch, as TurretLockLatch is the first's.
+extern bool TurretLockLatch2;
+
+// Players of the next new game: 1, or 2 for a game of two players.
+extern int32_t PlayersChosen;
+// Whether N in play asks the players question: not while a replay of a
+// format before two players plays, in which N did nothing.
+extern bool PlayersQuestionOffered;
+// How often the players question (N in play) was asked since program start:
+// no rule reads it; a recording that holds one needs a reader that knows it.
+extern int32_t PlayersQuestionsAsked;
+
 // All 35 levels back to back (level L, row j, column i at L*165 + j*15 + i).
 // Its length is 5775 from start-up on; edits and a loaded map live here until
 // the built-in levels are restored.

@@ -105,12 +105,25 @@ void VisitBattleRecords(Battle& s, Visit&& visit) {
     visit("Effects", s.Effects);
 }
 
+// BattleState's fields of a game of two players: the player count, then the
+// second player's as the first player's are walked above.
+template <RecordOf<BattleStateRecord> Battle, typename Visit>
+void VisitSecondPlayerFields(Battle& s, Visit&& visit) {
+    visit("Players", s.PlayerCount);
+    visit("Lives2", s.Lives2);
+    visit("Player2Destroyed", s.Player2Destroyed);
+    visit("Player2RespawnDelay", s.Player2RespawnDelay);
+    visit("Player2", s.Player2);
+    visit("Player2Bullets", s.Player2Bullets);
+}
+
 // The whole of BattleState.
 template <RecordOf<BattleStateRecord> Battle, typename Visit>
 void VisitFields(Battle& s, Visit&& visit) {
     VisitGameFields(s, visit);
     VisitLevelFields(s, visit);
     VisitBattleRecords(s, visit);
+    VisitSecondPlayerFields(s, visit);
 }
 
 // The run's mode.
@@ -141,6 +154,16 @@ void VisitGenerator(Visit&& visit) {
         SetRandomState(state);
 }
 
+// In a game of two players only, the second player's fields and lock latch;
+// with one player nothing, so that its state is walked as it always was.
+template <typename Visit>
+void VisitTwoPlayerFields(Visit&& visit) {
+    if (!TwoPlayers())
+        return;
+    VisitSecondPlayerFields(BattleState, visit);
+    visit("TurretLockLatch2", TurretLockLatch2);
+}
+
 template <typename Visit>
 void VisitWorkingGrid(Visit&& visit) {
     visit("WorkingGrid", WorkingGrid);
@@ -152,8 +175,10 @@ void VisitLevelSet(Visit&& visit) {
 }
 
 // Every section above; with VisitBrush, the whole state that a tick reads
-// and writes. Left out: MainWindow, a handle, and TickUnderWay, which is false
-// whenever a tick is not under way.
+// and writes. Left out: MainWindow, a handle, TickUnderWay, which is false
+// whenever a tick is not under way, and PlayersChosen, which only a new game
+// reads (it is set before start-up and by the players command, which a
+// replay holds).
 template <typename Visit>
 void VisitStateFields(Visit&& visit) {
     VisitGameMode(visit);
@@ -165,4 +190,5 @@ void VisitStateFields(Visit&& visit) {
     VisitBattleRecords(BattleState, visit);
     VisitWorkingGrid(visit);
     VisitLevelSet(visit);
+    VisitTwoPlayerFields(visit);
 }

@@ -44,6 +44,7 @@ constexpr ExtraTextRow ExtraTexts[ExtraTextCount] = {
                 "游戏模式：\n"
                 "R键查看战绩，可从到达的最高关开始新的一局\n"
                 "K键显示本说明\n"
+                "N键开始双人新游戏（或回到单人）\n"
                 "F11键或Alt+回车键切换全屏\n"
                 "+键和-键调节音量（每次10%）\n"
                 "F10键切换缩放方式：整数倍、填满、整数倍后平滑填满、自动\n"
@@ -58,6 +59,7 @@ constexpr ExtraTextRow ExtraTexts[ExtraTextCount] = {
                 "Playing:\n"
                 "R: your records, and a fresh game at the highest level reached\n"
                 "K: this list\n"
+                "N: a new game for two players (or back to one)\n"
                 "F11 or Alt+Enter: full screen on or off\n"
                 "+ and -: sound volume up or down by 10%\n"
                 "F10: the scale mode (integer, fit, sharp, auto)\n"
@@ -78,6 +80,19 @@ constexpr ExtraTextRow ExtraTexts[ExtraTextCount] = {
     {.id = ScaleModeFitName, .chinese = "填满", .english = "fit"},
     {.id = ScaleModeSharpName, .chinese = "整数倍后平滑填满", .english = "sharp"},
     {.id = ScaleModeAutoName, .chinese = "自动", .english = "auto"},
+    {.id = PlayerOutText,
+     .chinese = "玩家%d的坦克已全部被摧毁，由另一位玩家继续战斗。",
+     .english = "Player %d has lost the last tank. The other player fights on."},
+    {.id = TwoPlayersQuestion,
+     .chinese = "是否开始双人新游戏？\n\n"
+                "玩家2：%s移动，%s转动炮塔，%s锁定炮塔，%s开火；\n"
+                "或使用第二个手柄。",
+     .english = "Start a new game for two players?\n\n"
+                "Player 2: %s to drive, %s to turn the gun,\n"
+                "%s to lock the gun, %s to fire; or the second gamepad."},
+    {.id = OnePlayerQuestion,
+     .chinese = "是否开始单人新游戏？",
+     .english = "Start a new game for one player?"},
 };
 
 constexpr bool RowsInOrder() {

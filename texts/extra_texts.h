@@ -1,6 +1,7 @@
 // The texts of what sits around the game's own boxes, in each language: the
 // records box, the second help box with the keys the game's help does not
-// name, and the box of the settings file's problems.
+// name, the box of the settings file's problems, and the boxes of a game
+// of two players.
 #pragma once
 
 #include "texts/texts.h"
@@ -34,6 +35,11 @@ enum ExtraTextId : int32_t {
     ScaleModeFitName,
     ScaleModeSharpName,
     ScaleModeAutoName,
+    // printf format: the player (1 or 2) who has lost the last tank.
+    PlayerOutText,
+    // printf format: the second player's keys to drive, aim, lock and fire.
+    TwoPlayersQuestion,
+    OnePlayerQuestion,
     ExtraTextCount,
 };
 

@@ -20,6 +20,13 @@ constexpr StatusTextRow StatusTexts[StatusTextCount] = {
      .chinese = "第%d关 · 坦克 %d · 敌人 %d · 装甲%d 火力%d 速度%d 子弹%d",
      .english = "Level %d · Tanks %d · Enemies %d · Armour %d Fire %d Speed %d Bullets %d"},
     {.id = StatusTitleEditor, .chinese = "地图编辑 · 第%d关", .english = "Editor · Level %d"},
+    {.id = StatusPlayer1Label, .chinese = "玩家1", .english = "Player 1"},
+    {.id = StatusPlayer2Label, .chinese = "玩家2", .english = "Player 2"},
+    {.id = StatusTitleTwoPlayers,
+     .chinese = "第%d关 · 敌人 %d · 玩家1 坦克 %d 装甲%d 火力%d 速度%d 子弹%d"
+                " · 玩家2 坦克 %d 装甲%d 火力%d 速度%d 子弹%d",
+     .english = "Level %d · Enemies %d · P1 Tanks %d Armour %d Fire %d Speed %d Bullets %d"
+                " · P2 Tanks %d Armour %d Fire %d Speed %d Bullets %d"},
 };
 
 }  // namespace

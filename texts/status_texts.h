@@ -16,6 +16,12 @@ enum StatusTextId : int32_t {
     StatusTitleGame,
     // printf format: the level.
     StatusTitleEditor,
+    // A game of two players: the panel's labels of each player's tanks and
+    // upgrades, and the title's compact form. printf formats: the level, the
+    // enemies, then each player's tanks and four upgrades.
+    StatusPlayer1Label,
+    StatusPlayer2Label,
+    StatusTitleTwoPlayers,
     StatusTextCount,
 };
 

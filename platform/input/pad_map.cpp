@@ -67,4 +67,26 @@ int CommandKey(PadButton button) {
     return 0;
 }
 
+int SecondPlayerKey(int key) {
+    struct KeyPair {
+        int first, second;
+    };
+    static constexpr KeyPair Pairs[] = {
+        {platform::VK_UP, platform::VK_P2_UP},
+        {platform::VK_DOWN, platform::VK_P2_DOWN},
+        {platform::VK_LEFT, platform::VK_P2_LEFT},
+        {platform::VK_RIGHT, platform::VK_P2_RIGHT},
+        {'W', platform::VK_P2_GUN_UP},
+        {'S', platform::VK_P2_GUN_DOWN},
+        {'A', platform::VK_P2_GUN_LEFT},
+        {'D', platform::VK_P2_GUN_RIGHT},
+        {'L', platform::VK_P2_LOCK},
+        {platform::VK_SPACE, platform::VK_P2_FIRE},
+    };
+    for (const KeyPair& pair : Pairs)
+        if (pair.first == key)
+            return pair.second;
+    return 0;
+}
+
 }  // namespace padmap

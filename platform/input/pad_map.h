@@ -51,4 +51,9 @@ std::vector<int> HeldKeys(const PadState& pad, int deadZonePercent);
 // 0 for the others.
 int CommandKey(PadButton button);
 
+// The second player's key for a key a pad holds (the second pad attached
+// plays the second player): the arrows, W A S D, L and Space become the
+// second player's drive, gun, lock and fire keys; 0 for any other key.
+int SecondPlayerKey(int key);
+
 }  // namespace padmap

@@ -1,6 +1,6 @@
 // Gamepads through SDL's game-controller layer: plugged in and out at any
 // time; the first one still attached drives, and its buttons and sticks
-// become the keys of padmap's rules.
+// become the keys of padmap's rules; the second plays the second player.
 #include <algorithm>
 #include <vector>
 
@@ -81,25 +81,34 @@ padmap::PadButton ButtonOf(int button) {
     }
 }
 
-// Reads the driving pad whole and hands its held keys to the key state.
+// The keys a pad holds, read whole.
+std::vector<int> PadKeys(SDL_GameController* pad) {
+    padmap::PadState state;
+    for (int b = 0; b < SDL_CONTROLLER_BUTTON_MAX; ++b) {
+        padmap::PadButton button = ButtonOf(b);
+        if (button != padmap::ButtonCount)
+            state.buttons[button] =
+                SDL_GameControllerGetButton(pad, SDL_GameControllerButton(b)) != 0;
+    }
+    const SDL_GameControllerAxis axes[padmap::AxisCount] = {
+        SDL_CONTROLLER_AXIS_LEFTX,       SDL_CONTROLLER_AXIS_LEFTY,
+        SDL_CONTROLLER_AXIS_RIGHTX,      SDL_CONTROLLER_AXIS_RIGHTY,
+        SDL_CONTROLLER_AXIS_TRIGGERLEFT, SDL_CONTROLLER_AXIS_TRIGGERRIGHT};
+    for (int a = 0; a < padmap::AxisCount; ++a)
+        state.axes[a] = SDL_GameControllerGetAxis(pad, axes[a]);
+    return padmap::HeldKeys(state, State.deadZonePercent);
+}
+
+// Hands the keys of the driving pad, and those of the second pad as the
+// second player's, to the key state.
 void FollowDriver() {
     std::vector<int> keys;
-    if (SDL_GameController* pad = Driver()) {
-        padmap::PadState state;
-        for (int b = 0; b < SDL_CONTROLLER_BUTTON_MAX; ++b) {
-            padmap::PadButton button = ButtonOf(b);
-            if (button != padmap::ButtonCount)
-                state.buttons[button] =
-                    SDL_GameControllerGetButton(pad, SDL_GameControllerButton(b)) != 0;
-        }
-        const SDL_GameControllerAxis axes[padmap::AxisCount] = {
-            SDL_CONTROLLER_AXIS_LEFTX,       SDL_CONTROLLER_AXIS_LEFTY,
-            SDL_CONTROLLER_AXIS_RIGHTX,      SDL_CONTROLLER_AXIS_RIGHTY,
-            SDL_CONTROLLER_AXIS_TRIGGERLEFT, SDL_CONTROLLER_AXIS_TRIGGERRIGHT};
-        for (int a = 0; a < padmap::AxisCount; ++a)
-            state.axes[a] = SDL_GameControllerGetAxis(pad, axes[a]);
-        keys = padmap::HeldKeys(state, State.deadZonePercent);
-    }
+    if (SDL_GameController* pad = Driver())
+        keys = PadKeys(pad);
+    if (State.open.size() >= 2)
+        for (int key : PadKeys(State.open[1]))
+            if (int second = padmap::SecondPlayerKey(key))
+                keys.push_back(second);
     for (int key : State.heldKeys)
         keymap::SetPadKey(key, false);
     for (int key : keys)

@@ -34,6 +34,11 @@ struct StatusShown {
     int32_t tanks = 0, enemies = 0;
     int32_t upgrades[4] = {};
     int32_t upgradeCaps[4] = {};
+    // A game of two players: each player's tanks and upgrades under its label.
+    bool twoPlayers = false;
+    std::string player1Label, player2Label;
+    int32_t tanks2 = 0;
+    int32_t upgrades2[4] = {};
     // The pictures: the player's and an enemy's tank (hull, then gun), and
     // the four items.
     SheetSprite playerTank[2], enemyTank[2], items[4];
@@ -51,7 +56,8 @@ inline constexpr int StatusPanelRoom = 160;
 // (asked before every frame shown; it is drawn again only when it changed).
 // With MORVASK_STATUS_FILE set, each change of what shows is written to that
 // file as one line (the tests read it): "panel level=3 tanks=2 enemies=14
-// upgrades=1/0/2/0", "title TITLE" or "none".
+// upgrades=1/0/2/0" (with " tanks2=3 upgrades2=0/0/0/0" for two players),
+// "title TITLE" or "none".
 void SetStatusDisplay(StatusPlace place, void (*source)(StatusShown& shown));
 
 }  // namespace sdl

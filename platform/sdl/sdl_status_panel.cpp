@@ -39,6 +39,8 @@ constexpr const char* Times = "×";
 // the bar; the rows of a game, or the heading alone in the editor.
 constexpr int PanelWidth = 128;
 constexpr int GameHeight = 396;
+// Two players: a row of tanks and a block of upgrades more.
+constexpr int TwoPlayersHeight = 644;
 constexpr int EditorHeight = 88;
 constexpr int UpgradeTop = 248;
 constexpr int UpgradeRow = 36;
@@ -106,8 +108,8 @@ PanelPlace PlaceOf(const View& view, const Out& out, int height) {
     const int bar = out.width - barX;
     if (bar < StatusPanelRoom)
         return at;
-    at.unit =
-        std::max(1.0, std::min(double(bar) / StatusPanelRoom, double(view.field.h) / GameHeight));
+    at.unit = std::max(1.0, std::min(double(bar) / StatusPanelRoom,
+                                     double(view.field.h) / std::max(height, GameHeight)));
     const int width = int(std::lround(PanelWidth * at.unit));
     at.x = barX + (bar - width) / 2;
     at.y = std::max(0, view.field.y);
@@ -146,6 +148,32 @@ void CountRow(const Pen& pen, int top, const std::string& label, const SheetSpri
     pen.Text(std::string(Times) + std::to_string(value), 58, top + 54, 28, CaptionText);
 }
 
+// The four upgrades, one row each: the item's picture and a pip for each it
+// can take, filled for those taken.
+void UpgradeRows(const Pen& pen, int top, const SheetSprite* items, const int32_t* upgrades,
+                 const int32_t* caps) {
+    for (int u = 0; u < 4; ++u) {
+        const int row = top + u * UpgradeRow;
+        Sprite(pen.out, items[u], pen.X(6), pen.Y(row - 2), pen.U(34));
+        for (int k = 0; k < std::min(caps[u], 4); ++k) {
+            pen.Box(48 + k * 18, row + 9, 14, 14, PipEmpty);
+            if (k < upgrades[u])
+                pen.Box(50 + k * 18, row + 11, 10, 10, PipFull);
+        }
+    }
+}
+
+void DrawTwoPlayers(const Pen& pen, const StatusShown& shown) {
+    CountRow(pen, 92, shown.player1Label, shown.playerTank, 2, shown.tanks);
+    CountRow(pen, 160, shown.player2Label, shown.playerTank, 2, shown.tanks2);
+    CountRow(pen, 228, shown.enemiesLabel, shown.enemyTank, 2, shown.enemies);
+    pen.Box(10, 294, PanelWidth - 20, 1, BorderColour);
+    pen.Text(shown.player1Label, 10, 312, 14, BodyText);
+    UpgradeRows(pen, 320, shown.items, shown.upgrades, shown.upgradeCaps);
+    pen.Text(shown.player2Label, 10, 482, 14, BodyText);
+    UpgradeRows(pen, 490, shown.items, shown.upgrades2, shown.upgradeCaps);
+}
+
 void DrawPanel(const Out& out, const StatusShown& shown, const PanelPlace& at, int height) {
     const Pen pen{out, at.x, at.y, at.unit};
     pen.Box(0, 0, PanelWidth, height, OuterLine);
@@ -157,19 +185,15 @@ void DrawPanel(const Out& out, const StatusShown& shown, const PanelPlace& at, i
     if (!shown.game)
         return;
     pen.Box(10, 86, PanelWidth - 20, 1, BorderColour);
+    if (shown.twoPlayers) {
+        DrawTwoPlayers(pen, shown);
+        return;
+    }
     CountRow(pen, 92, shown.tanksLabel, shown.playerTank, 2, shown.tanks);
     CountRow(pen, 160, shown.enemiesLabel, shown.enemyTank, 2, shown.enemies);
     pen.Box(10, 226, PanelWidth - 20, 1, BorderColour);
     pen.Text(shown.upgradesLabel, 10, 244, 14, BodyText);
-    for (int u = 0; u < 4; ++u) {
-        const int top = UpgradeTop + 4 + u * UpgradeRow;
-        Sprite(out, shown.items[u], pen.X(6), pen.Y(top - 2), pen.U(34));
-        for (int k = 0; k < std::min(shown.upgradeCaps[u], 4); ++k) {
-            pen.Box(48 + k * 18, top + 9, 14, 14, PipEmpty);
-            if (k < shown.upgrades[u])
-                pen.Box(50 + k * 18, top + 11, 10, 10, PipFull);
-        }
-    }
+    UpgradeRows(pen, UpgradeTop + 4, shown.items, shown.upgrades, shown.upgradeCaps);
 }
 
 void OrAlpha(const Out& out, const SDL_Rect& rect, uint32_t alpha) {
@@ -204,12 +228,18 @@ void SetTitleSuffix(const std::string& suffix) {
 void Trace(const StatusShown& shown, bool panel) {
     if (!Shown.trace)
         return;
-    char line[160];
+    char line[200];
     if (panel)
         std::snprintf(line, sizeof line, "panel level=%d tanks=%d enemies=%d upgrades=%d/%d/%d/%d",
                       int(shown.level), int(shown.tanks), int(shown.enemies),
                       int(shown.upgrades[0]), int(shown.upgrades[1]), int(shown.upgrades[2]),
                       int(shown.upgrades[3]));
+    if (panel && shown.twoPlayers) {
+        const size_t at = std::strlen(line);
+        std::snprintf(line + at, sizeof line - at, " tanks2=%d upgrades2=%d/%d/%d/%d",
+                      int(shown.tanks2), int(shown.upgrades2[0]), int(shown.upgrades2[1]),
+                      int(shown.upgrades2[2]), int(shown.upgrades2[3]));
+    }
     std::string text = panel                       ? std::string(line)
                        : Shown.titleSuffix.empty() ? std::string("none")
                                                    : "title " + TitleWithStatus();
@@ -266,7 +296,9 @@ SDL_Rect PaintStatus(const View& view, uint32_t* pixels, int width, int height, 
     StatusShown shown;
     Shown.source(shown);
     const Out out{pixels, width, height, pitch};
-    const int panelHeight = shown.game ? GameHeight : EditorHeight;
+    const int panelHeight = !shown.game        ? EditorHeight
+                            : shown.twoPlayers ? TwoPlayersHeight
+                                               : GameHeight;
     const PanelPlace at = PlaceOf(view, out, panelHeight);
     const bool side = Shown.place == StatusPlace::Auto || Shown.place == StatusPlace::Side;
     const bool panel = shown.shown && side && at.fits;

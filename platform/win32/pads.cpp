@@ -56,6 +56,12 @@ bool IsAttached(DWORD slot) {
     return std::find(State.attached.begin(), State.attached.end(), slot) != State.attached.end();
 }
 
+// The second pad attached, which plays the second player.
+struct {
+    bool attached = false;
+    XINPUT_STATE state = {};
+} SecondPad;
+
 // Reads every slot worth asking; gives the driving pad's state, or false
 // when no pad is attached.
 bool ReadDriver(XINPUT_STATE& driverState) {
@@ -77,6 +83,9 @@ bool ReadDriver(XINPUT_STATE& driverState) {
             State.attached.push_back(slot);
         }
     }
+    SecondPad.attached = State.attached.size() >= 2;
+    if (SecondPad.attached)
+        SecondPad.state = states[State.attached[1]];
     if (State.attached.empty())
         return false;
     driverState = states[State.attached.front()];
@@ -149,6 +158,10 @@ void PollPads(HWND window, void (*command)(HWND window, int virtualKey)) {
     std::vector<int> keys;
     if (attached)
         keys = padmap::HeldKeys(state, State.deadZonePercent);
+    if (SecondPad.attached)
+        for (int key : padmap::HeldKeys(PadStateOf(SecondPad.state.Gamepad), State.deadZonePercent))
+            if (int second = padmap::SecondPlayerKey(key))
+                keys.push_back(second);
     for (int key : State.heldKeys)
         keymap::SetPadKey(key, false);
     for (int key : keys)

@@ -48,7 +48,14 @@ void FillStatus(sdl::StatusShown& shown) {
     shown.playerTank[1] = TankPart(FreshPlayerRecord.band, Up, 8);
     shown.enemyTank[0] = TankPart(4, Down, 0);
     shown.enemyTank[1] = TankPart(4, Down, 8);
+    shown.twoPlayers = status.twoPlayers;
+    if (status.twoPlayers) {
+        shown.player1Label = StatusText(StatusPlayer1Label);
+        shown.player2Label = StatusText(StatusPlayer2Label);
+        shown.tanks2 = status.tanks2;
+    }
     for (int u = 0; u < UpgradeCount; ++u) {
+        shown.upgrades2[u] = status.upgrades2[u];
         shown.upgrades[u] = status.upgrades[u];
         shown.upgradeCaps[u] = UpgradeCaps[u];
         shown.items[u] = ItemPicture(u);

@@ -25,7 +25,7 @@
 #include "shell/main_window.h"
 #include "shell/open_levels.h"
 #include "shell/records.h"
-#include "shell/status.h"
+#include "state/program_state.h"
 #include "texts/texts.h"
 
 namespace {
@@ -86,6 +86,24 @@ bool ParseInteger(const std::string& word, int64_t low, int64_t high, int64_t& v
     return value >= low && value <= high;
 }
 
+// The second player's keys, as the game polls them (lower case).
+struct SecondPlayerKeyName {
+    const char* name;
+    int virtualKey;
+};
+constexpr SecondPlayerKeyName SecondPlayerKeyNames[] = {
+    {"p2up", platform::VK_P2_UP},
+    {"p2down", platform::VK_P2_DOWN},
+    {"p2left", platform::VK_P2_LEFT},
+    {"p2right", platform::VK_P2_RIGHT},
+    {"p2gunup", platform::VK_P2_GUN_UP},
+    {"p2gundown", platform::VK_P2_GUN_DOWN},
+    {"p2gunleft", platform::VK_P2_GUN_LEFT},
+    {"p2gunright", platform::VK_P2_GUN_RIGHT},
+    {"p2lock", platform::VK_P2_LOCK},
+    {"p2fire", platform::VK_P2_FIRE},
+};
+
 int KeyCode(const std::string& name) {
     std::string key = Lower(name);
     if (key == "up")
@@ -110,6 +128,9 @@ int KeyCode(const std::string& name) {
         return platform::VK_ESCAPE;
     if (key == "delete")
         return platform::VK_DELETE;
+    for (const SecondPlayerKeyName& named : SecondPlayerKeyNames)
+        if (key == named.name)
+            return named.virtualKey;
     if (key.size() == 1 && key[0] >= 'a' && key[0] <= 'z')
         return std::toupper(key[0]);
     if (key.size() == 1 && key[0] >= '0' && key[0] <= '9')
@@ -189,6 +210,18 @@ bool SeedCommand(const std::vector<std::string>& words) {
         ScriptError("bad seed '" + words[1] + "'");
     headless::SetSeed(uint32_t(seed));
     ScriptSeed = uint32_t(seed);
+    return true;
+}
+
+// players N: the games of the run are for one or two players (the default
+// one); only before start, as the setting is read before the window opens.
+bool PlayersCommand(const std::vector<std::string>& words) {
+    RequireArguments(words, 1, 1);
+    if (Started)
+        ScriptError("'players' must come before 'start'");
+    if (words[1] != "1" && words[1] != "2")
+        ScriptError("bad player count '" + words[1] + "' (1 or 2)");
+    PlayersChosen = words[1] == "2" ? 2 : 1;
     return true;
 }
 
@@ -312,19 +345,7 @@ bool DumpCommand(const std::vector<std::string>& words) {
 // in the boxes' language.
 bool StatusCommand(const std::vector<std::string>& words) {
     RequireNoArguments(words);
-    const StatusRecord status = CurrentStatus();
-    constexpr const char* Kinds[] = {"none", "game", "editor"};
-    std::string upgrades;
-    for (int u = 0; u < UpgradeCount; ++u) {
-        if (u > 0)
-            upgrades += ',';
-        upgrades += std::to_string(status.upgrades[u]);
-    }
-    WriteLine("{\"type\":\"status\",\"tick\":" + std::to_string(headless::TickCount()) +
-              ",\"kind\":\"" + Kinds[status.kind] + "\",\"level\":" + std::to_string(status.level) +
-              ",\"tanks\":" + std::to_string(status.tanks) +
-              ",\"enemies\":" + std::to_string(status.enemies) + ",\"upgrades\":[" + upgrades +
-              "],\"title\":" + JsonString(StatusTitleSuffix(status).c_str()) + "}");
+    WriteLine(StatusLine(headless::TickCount()));
     return true;
 }
 
@@ -400,6 +421,7 @@ constexpr Command Commands[] = {
     {"frame", true, FrameCommand},         {"close", true, CloseCommand},
     {"load", true, LoadCommand},           {"clipboard", false, ClipboardCommand},
     {"drop", true, DropCommand},           {"status", true, StatusCommand},
+    {"players", false, PlayersCommand},
 };
 
 // Runs one command; false when the script ends here (after close).

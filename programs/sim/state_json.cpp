@@ -6,6 +6,7 @@
 
 #include "editor/painting.h"
 #include "platform/headless/headless.h"
+#include "shell/status.h"
 #include "state/state_fields.h"
 
 namespace {
@@ -135,6 +136,7 @@ std::string StateLine(int64_t tick) {
     VisitLockLatch(out);
     VisitBattleRecords(s, out);
     VisitWorkingGrid(out);
+    VisitTwoPlayerFields(out);
     out.Close('}');
     return out.text;
 }
@@ -147,4 +149,35 @@ std::string LevelsLine(int64_t tick) {
     VisitLevelSet(out);
     out.Close('}');
     return out.text;
+}
+
+namespace {
+
+std::string UpgradesJson(const int32_t (&upgrades)[UpgradeCount]) {
+    std::string json = "[";
+    for (int u = 0; u < UpgradeCount; ++u) {
+        if (u > 0)
+            json += ',';
+        json += std::to_string(upgrades[u]);
+    }
+    json += ']';
+    return json;
+}
+
+}  // namespace
+
+std::string StatusLine(int64_t tick) {
+    const StatusRecord status = CurrentStatus();
+    constexpr const char* Kinds[] = {"none", "game", "editor"};
+    // The second player's tanks and upgrades only in a game of two.
+    const std::string second = status.twoPlayers
+                                   ? ",\"tanks2\":" + std::to_string(status.tanks2) +
+                                         ",\"upgrades2\":" + UpgradesJson(status.upgrades2)
+                                   : std::string();
+    return "{\"type\":\"status\",\"tick\":" + std::to_string(tick) + ",\"kind\":\"" +
+           Kinds[status.kind] + "\",\"level\":" + std::to_string(status.level) +
+           ",\"tanks\":" + std::to_string(status.tanks) +
+           ",\"enemies\":" + std::to_string(status.enemies) +
+           ",\"upgrades\":" + UpgradesJson(status.upgrades) + second +
+           ",\"title\":" + JsonString(StatusTitleSuffix(status).c_str()) + "}";
 }

@@ -1,4 +1,4 @@
-// The state and level-set lines of morvask-sim, as JSON.
+// The state, level-set and status lines of morvask-sim, as JSON.
 #pragma once
 
 #include <cstdint>
@@ -11,3 +11,6 @@ std::string JsonString(const char* text);
 std::string StateLine(int64_t tick);
 // The whole level set.
 std::string LevelsLine(int64_t tick);
+// What the status display shows (shell/status.h): the level, the tanks, the
+// enemies, the upgrades (each player's in a game of two) and the title's form.
+std::string StatusLine(int64_t tick);

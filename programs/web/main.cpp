@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include "editor/commands.h"
+#include "options/key_bindings.h"
 #include "platform/platform.h"
 #include "platform/web/web_page.h"
 #include "programs/web/web_sharing.h"
@@ -62,6 +63,10 @@ int main() {
     UseLanguage(web::PageLanguage());
     web::SetLanguageObserver(UseLanguage);
     StartWebSession();
+    // The default keys, so that a game of two players (N in play) reads the
+    // second player's on the keypad and Home, End, Delete, PageDown; the
+    // first player's keys stay their own.
+    ApplyKeyBindings(DefaultKeyBindings());
     const int exitCode = MorvaskMain(platform::SW_SHOWNORMAL);
     FinishWebSession();
     return exitCode;

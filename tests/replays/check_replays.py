@@ -106,7 +106,9 @@ with tempfile.TemporaryDirectory() as work:
     refused("empty.mvr", b"", "not a replay")
     refused("short.mvr", good[:len(good) // 2], "damaged")
     refused("long.mvr", good + b"\0", "damaged")
-    refused("version.mvr", good[:4] + b"\x03" + good[5:], "version 3")
+    refused("version.mvr", good[:4] + b"\x04" + good[5:], "version 4")
+    # A version 2 file called version 3 lacks the players: damaged.
+    refused("players.mvr", good[:4] + b"\x03" + good[5:], "not every shown option")
     # Byte 15 starts the hash of the built-in levels (after "MVRP", the version
     # and "1.0.0" with its length, and the seed).
     assert good[5] == 5
@@ -204,6 +206,51 @@ with tempfile.TemporaryDirectory() as work:
     check(r.returncode == 0, f"a short start records: {r.returncode} {r.stderr}")
     code, line, err = verify(replay)
     check(code == 0 and line["tick"] == 150, f"a short start verifies: {code} {line} {err}")
+
+    # Two players: the file is of version 3 with the players among the shown
+    # options (the last byte of them), and plays back as two; the same file
+    # saying one player parts from the recording at the first checksum.
+    script = ("seed 8\nplayers 2\nanswer ok ok no ok\nstart\nhold Up P2Up P2Fire\ntick 150\n"
+              "close\n")
+    r = subprocess.run([sim, "--record", replay, "-"], input=script, capture_output=True,
+                       text=True)
+    check(r.returncode == 0, f"two players record: {r.returncode} {r.stderr}")
+    code, line, err = verify(replay)
+    check(code == 0 and line["tick"] == 150, f"two players verify: {code} {line} {err}")
+    data = open(replay, "rb").read()
+    # The start (3: 0), the status's place (4: any), the players (5: 2).
+    players_at = data.index(b"\x03\x00\x04") + 5
+    check(data[players_at - 1] == 5 and data[players_at] == 2, "the players follow the status")
+    check(data[4] == 3 and players_at < 40, "a recording of two players is of version 3")
+
+    def players_changed(name, players):
+        path = os.path.join(work, name)
+        open(path, "wb").write(data[:players_at] + bytes([players]) + data[players_at + 1:])
+        return path
+
+    code, line, err = verify(players_changed("one.mvr", 1))
+    check(code == 1 and line["tick"] == 100, f"read as one player it parts at 100: {code} {line}")
+    code, line, err = verify(players_changed("three.mvr", 3))
+    check(code == 2 and "number of players" in err, f"three players are refused: {code} {err}")
+    # In a file of version 2 (made before two players) N did nothing: a key-down
+    # of N put into one plays as nothing, with no question asked.
+    script = "seed 8\nanswer ok ok no ok\nstart\nhold Up\ntick 150\nclose\n"
+    r = subprocess.run([sim, "--record", replay, "-"], input=script, capture_output=True,
+                       text=True)
+    data = open(replay, "rb").read()
+    ticks_at = next(at for op, at, tick in events(data) if op == 1)
+    old = os.path.join(work, "old_n.mvr")
+    open(old, "wb").write(data[:ticks_at] + b"\x03N" + data[ticks_at:])
+    code, line, err = verify(old)
+    check(data[4] == 2 and code == 0 and line["tick"] == 150,
+          f"N in a version 2 file asks nothing: {code} {line} {err}")
+    # The players question asked in a game of one makes a version 3 file too.
+    script = "seed 8\nanswer ok ok no ok\nstart\ntick 20\nanswer no\npress N\ntick 20\nclose\n"
+    r = subprocess.run([sim, "--record", replay, "-"], input=script, capture_output=True,
+                       text=True)
+    code, line, err = verify(replay)
+    data = open(replay, "rb").read()
+    check(code == 0 and data[4] == 3, f"a run with the players question: {code} {data[4]}")
 
 for f in failures:
     print("FAIL:", f)

@@ -13,14 +13,17 @@ def varint(data, at):
             return value, at
 
 
-def shown_options_end(data, at):
-    """Where the shown options of a version 2 file end (the language, the
+def shown_options_end(data, at, found=None):
+    """Where the shown options of a version 2 or 3 file end (the language, the
     records: none, kept with their 73 numbers, or refused with a text; the
-    start-up's kind; the status's place, in files that have it)."""
+    start-up's kind; the status's place, in files that have it; in version 3
+    the players)."""
     count, at = varint(data, at)
     for _ in range(count):
         key, at = varint(data, at)
-        if key in (1, 3, 4):
+        if key in (1, 3, 4, 5):
+            if found is not None:
+                found[key] = data[at]
             at += 1
         elif key == 2:
             records_kind = data[at]
@@ -34,9 +37,10 @@ def shown_options_end(data, at):
     return at
 
 
-def events(data):
+def events(data, options=None):
     """(op, offset, tick) of each event of a replay that stores no map file or
-    the built-in one."""
+    the built-in one; `options`, a dict, gets the one-byte shown options by
+    their keys (4: the players)."""
     version, at = varint(data, 4)
     length, at = varint(data, at)
     at += length + 8
@@ -46,7 +50,7 @@ def events(data):
     if kind == 1:
         at += 4
     if version >= 2:
-        at = shown_options_end(data, at)
+        at = shown_options_end(data, at, options)
     tick = 0
     while True:
         op, start = data[at], at

@@ -156,6 +156,14 @@ def invariants(state):
     if state["Player"]["bulletsInFlight"] != len(state["PlayerBullets"]):
         problems.append(f"the player counts {state['Player']['bulletsInFlight']} bullets "
                         f"but has {len(state['PlayerBullets'])}")
+    if "Player2" in state:
+        if state["Players"] != 2:
+            problems.append(f"the second player's fields with Players {state['Players']}")
+        if state["Lives2"] < 0:
+            problems.append(f"Lives2 is {state['Lives2']}")
+        if state["Player2"]["bulletsInFlight"] != len(state["Player2Bullets"]):
+            problems.append(f"the second player counts {state['Player2']['bulletsInFlight']} "
+                            f"bullets but has {len(state['Player2Bullets'])}")
     if len(state["WorkingGrid"]) != 165:
         problems.append("WorkingGrid does not hold 165 cells")
     return problems

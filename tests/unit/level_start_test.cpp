@@ -44,6 +44,7 @@ TEST(LevelStart, CarriesTheGameAndTheTanksUpgradesAndResetsTheRest) {
     StartGame();
     const std::map<std::string, int64_t> start = FlatBattleState();
     ScrambleBattleState();
+    BattleState.PlayerCount = 1;
     BattleState.LevelIndex = 11;
     for (int32_t& cell : WorkingGrid)
         cell = Stone;
@@ -51,8 +52,14 @@ TEST(LevelStart, CarriesTheGameAndTheTanksUpgradesAndResetsTheRest) {
     StartLevel();
 
     std::map<std::string, int64_t> expected = start;
-    for (std::string kept : {"LevelIndex", "Lives", "ItemX", "ItemY", "TurretLockLatch"})
+    // With one player its second player's fields (the count, the tank and its
+    // lives) are left as they were.
+    for (std::string kept :
+         {"LevelIndex", "Lives", "ItemX", "ItemY", "TurretLockLatch", "Players", "Lives2"})
         expected[kept] = before.at(kept);
+    for (const auto& [name, value] : before)
+        if (name.rfind("Player2.", 0) == 0)
+            expected[name] = value;
     for (std::string kept : {"band", "hitPoints", "armour", "turretLocked", "speed", "reloadRate",
                              "bulletBand", "maxBullets", "bulletDamage", "bulletSpeed"})
         expected["Player." + kept] = before.at("Player." + kept);

@@ -2,6 +2,9 @@
 // the stick, the face buttons by their place, and the fire and lock buttons.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "platform/input/pad_map.h"
 #include "platform/platform.h"
 
@@ -63,4 +66,23 @@ TEST(PadMap, ShouldersAndTriggersFireAndLock) {
     EXPECT_EQ(CommandKey(Start), 'P');
     EXPECT_EQ(CommandKey(Back), 'H');
     EXPECT_EQ(CommandKey(South), 0);
+}
+
+// The second pad plays the second player: each key the first pad would hold
+// becomes the second player's key of the same action, and no other key
+// reaches the game from it.
+TEST(PadMap, TheSecondPadHoldsTheSecondPlayersKeys) {
+    padmap::PadState pad;
+    pad.buttons[padmap::DpadUp] = true;
+    pad.buttons[padmap::West] = true;
+    pad.buttons[padmap::RightShoulder] = true;
+    pad.buttons[padmap::LeftShoulder] = true;
+    std::vector<int> second;
+    for (int key : padmap::HeldKeys(pad, 25))
+        second.push_back(padmap::SecondPlayerKey(key));
+    std::sort(second.begin(), second.end());
+    EXPECT_EQ(second, (std::vector<int>{platform::VK_P2_UP, platform::VK_P2_GUN_LEFT,
+                                        platform::VK_P2_LOCK, platform::VK_P2_FIRE}));
+    EXPECT_EQ(padmap::SecondPlayerKey('P'), 0);
+    EXPECT_EQ(padmap::SecondPlayerKey('H'), 0);
 }

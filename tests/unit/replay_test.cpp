@@ -163,6 +163,29 @@ TEST(ReplayFile, TheStatusPlaceReadsBackAndOlderFilesStillRead) {
     EXPECT_EQ(DecodeReplay(skipped, read, error), ReplayNotAReplay);
 }
 
+// Version 3 adds the players to the shown options; a version 2 record never
+// holds them, so a run of one player is written as before.
+TEST(ReplayFile, VersionThreeHoldsThePlayers) {
+    ReplayRecord written = SmallReplay();
+    written.players = 2;
+    const std::string two = EncodeReplay(written);
+    written.formatVersion = ReplayFormatVersion;
+    const std::string three = EncodeReplay(written);
+    EXPECT_EQ(two[4], 2);
+    EXPECT_EQ(three[4], 3);
+    EXPECT_EQ(three.size(), two.size() + 2);
+    ReplayRecord read;
+    std::string error;
+    ASSERT_EQ(DecodeReplay(three, read, error), ReplayRead) << error;
+    EXPECT_EQ(read.players, 2);
+    EXPECT_EQ(EncodeReplay(read), three);
+    ASSERT_EQ(DecodeReplay(two, read, error), ReplayRead) << error;
+    EXPECT_EQ(read.players, 1);
+    written.players = 3;
+    EXPECT_EQ(DecodeReplay(EncodeReplay(written), read, error), ReplayNotAReplay);
+    EXPECT_NE(error.find("number of players"), std::string::npos) << error;
+}
+
 TEST(ReplayFile, AHeaderOutOfPlaceIsRefused) {
     const std::string good = EncodeReplay(SmallReplay());
     // The header: magic, version, seed and hash take bytes 0 to 18; the map
@@ -175,7 +198,8 @@ TEST(ReplayFile, AHeaderOutOfPlaceIsRefused) {
     EXPECT_EQ(Decode(""), ReplayNotAReplay);
     EXPECT_EQ(Decode("MVR"), ReplayNotAReplay);
     EXPECT_EQ(Decode("# a text file\n"), ReplayNotAReplay);
-    EXPECT_EQ(Decode(with(4, 3)), ReplayWrongVersion);
+    EXPECT_EQ(Decode(with(4, 4)), ReplayWrongVersion);
+    EXPECT_EQ(Decode(with(4, 3)), ReplayNotAReplay);  // version 3 without the players
     EXPECT_EQ(Decode(with(4, 0)), ReplayWrongVersion);
     EXPECT_EQ(Decode(with(19, 4)), ReplayNotAReplay);     // no such map kind
     EXPECT_EQ(Decode(with(20, 2)), ReplayNotAReplay);     // an option left out

@@ -87,9 +87,39 @@ TEST(SettingsFile, AGoodFileSetsEverything) {
         EXPECT_EQ(d.scaleMode, ScaleAuto);
         EXPECT_EQ(d.volume, 100);
         EXPECT_EQ(d.padDeadzone, 25);
-        for (int a = 0; a < PlayActionCount; ++a)
+        EXPECT_EQ(d.players, 1);
+        for (int a = 0; a < Player2Up; ++a)
             EXPECT_EQ(d.keys.keys[a], Keys({PlayActions[a].gameKey}));
+        // The second player's keys: the keypad and the block above the arrows.
+        EXPECT_EQ(d.keys.keys[Player2Up], Keys({0x68}));
+        EXPECT_EQ(d.keys.keys[Player2Down], Keys({0x65}));
+        EXPECT_EQ(d.keys.keys[Player2Left], Keys({0x64}));
+        EXPECT_EQ(d.keys.keys[Player2Right], Keys({0x66}));
+        EXPECT_EQ(d.keys.keys[Player2GunUp], Keys({0x24}));
+        EXPECT_EQ(d.keys.keys[Player2GunDown], Keys({0x23}));
+        EXPECT_EQ(d.keys.keys[Player2GunLeft], Keys({0x2E}));
+        EXPECT_EQ(d.keys.keys[Player2GunRight], Keys({0x22}));
+        EXPECT_EQ(d.keys.keys[Player2Lock], Keys({0x67}));
+        EXPECT_EQ(d.keys.keys[Player2Fire], Keys({0x60}));
     }
+}
+
+// players = 1 or 2; the second player's keys are chosen as the first's, and
+// one the first player has is refused.
+TEST(SettingsFile, PlayersAndTheSecondPlayersKeys) {
+    std::vector<std::string> problems;
+    SettingsRecord two = Parse("players = 2\np2_fire = Enter, Keypad1\np2_up = I\n", problems);
+    EXPECT_TRUE(problems.empty());
+    EXPECT_EQ(two.players, 2);
+    EXPECT_EQ(two.keys.keys[Player2Fire], Keys({0x0D, 0x61}));
+    EXPECT_EQ(two.keys.keys[Player2Up], Keys({'I'}));
+    SettingsRecord bad = Parse("players = 3\np2_fire = Space\n", problems);
+    EXPECT_EQ(bad.players, 1);
+    EXPECT_EQ(bad.keys.keys[Player2Fire], Keys({0x60}));
+    EXPECT_EQ(bad.keys.keys[Fire], Keys({' '}));
+    ASSERT_EQ(problems.size(), 2u);
+    EXPECT_NE(problems[0].find("players must be 1 or 2"), std::string::npos) << problems[0];
+    EXPECT_NE(problems[1].find("Space is also fire's key"), std::string::npos) << problems[1];
 }
 
 TEST(SettingsFile, EachBadLineIsReportedWithItsNumberAndSkipped) {

@@ -46,8 +46,11 @@ void ExpectEveryMemberVisited(const char* what) {
 
 // A state with two of every list, so that each element of a record list is
 // there to be changed, and short grids: the consumers just run through them.
-void BusyState() {
+void BusyState(int32_t players = 1) {
     ResetProgramState();
+    BattleState.PlayerCount = players;
+    if (players == 2)
+        BattleState.Player2Bullets.resize(2);
     BattleState.EnemyList.resize(2);
     BattleState.EnemyBulletLists.assign(2, std::vector<Bullet>(2));
     BattleState.PlayerBullets.resize(2);
@@ -93,23 +96,55 @@ TEST(StateFields, TheVisitorsNameEveryMemberOfTheRecords) {
     ExpectEveryMemberVisited<BattleStateRecord>("BattleStateRecord");
 }
 
-TEST(StateFields, EveryFieldCountsInTheChecksumAndTheDump) {
-    BusyState();
+// Changes each field walked in turn; how many there were.
+int CountFieldsThatCount(int32_t players) {
+    BusyState(players);
     const uint32_t checksum = GameStateChecksum();
     const std::string dump = Dump();
     int fields = 0;
     for (;; ++fields) {
-        BusyState();
+        BusyState(players);
         std::string changed = ChangeField(fields);
         if (changed.empty())
             break;
         EXPECT_NE(GameStateChecksum(), checksum) << changed;
         EXPECT_NE(Dump(), dump) << changed;
     }
+    return fields;
+}
+
+// BattleState's members of a game of two players: the count, the second
+// tank, its lives, wreck, respawn delay and bullets.
+constexpr int SecondPlayerMembers = 6;
+
+TEST(StateFields, EveryFieldCountsInTheChecksumAndTheDump) {
     // Every section was walked: the run's 7 values, BattleState's own (all
-    // but the tank and the 4 lists), 3 tanks, 6 bullets, 2 explosions, 4 grid
-    // cells and 8 list lengths.
-    EXPECT_EQ(fields, 7 + int(MemberCount<BattleStateRecord>() - 5) +
-                          3 * int(MemberCount<TankRecord>()) + 6 * int(MemberCount<Bullet>()) +
-                          2 * int(MemberCount<Effect>()) + 4 + 8);
+    // but the tank, the 4 lists and the second player's), 3 tanks, 6
+    // bullets, 2 explosions, 4 grid cells and 8 list lengths.
+    EXPECT_EQ(CountFieldsThatCount(1),
+              7 + int(MemberCount<BattleStateRecord>() - 5 - SecondPlayerMembers) +
+                  3 * int(MemberCount<TankRecord>()) + 6 * int(MemberCount<Bullet>()) +
+                  2 * int(MemberCount<Effect>()) + 4 + 8);
+}
+
+// With two players the second player's fields and lock latch count too: its
+// 4 values besides the tank and the bullets, the tank, 2 bullets and their
+// list's length.
+TEST(StateFields, TheSecondPlayersFieldsCountOnlyInAGameOfTwo) {
+    EXPECT_EQ(CountFieldsThatCount(2), 8 + int(MemberCount<BattleStateRecord>() - 5 - 2) +
+                                           4 * int(MemberCount<TankRecord>()) +
+                                           8 * int(MemberCount<Bullet>()) +
+                                           2 * int(MemberCount<Effect>()) + 4 + 9);
+    // One player: the same state with the second player's fields changed
+    // gives the same checksum and dump.
+    BusyState(1);
+    const uint32_t checksum = GameStateChecksum();
+    const std::string dump = Dump();
+    BattleState.Player2.x += 64;
+    BattleState.Lives2 += 1;
+    BattleState.Player2Bullets.resize(3);
+    TurretLockLatch2 = !TurretLockLatch2;
+    EXPECT_EQ(GameStateChecksum(), checksum);
+    EXPECT_EQ(Dump(), dump);
+    EXPECT_EQ(dump.find("Player2"), std::string::npos);
 }

@@ -1,0 +1,185 @@
+// A game of two players: the item goes to the tank that takes it, enemies and
+// their bullets meet the second tank as they meet the first, and the upgrade
+// combination raises both tanks.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "actors/bullets.h"
+#include "actors/enemies.h"
+#include "actors/items.h"
+#include "battle/level_start.h"
+#include "battle/player_control.h"
+#include "platform/headless/headless.h"
+#include "render/draw.h"
+#include "state/program_state.h"
+#include "tests/unit/test_support.h"
+
+namespace {
+
+class TwoPlayers : public ::testing::Test {
+protected:
+    void SetUp() override {
+        StartGame();
+        PlayersChosen = 2;
+        ResetPlayers();
+        DrawingEnabled = false;
+        ClearWorkingGrid();
+        BattleState.Player = TankAt(320, 320, Up);
+        BattleState.Player2 = TankAt(576, 320, Up);
+        BattleState.EnemyList.reserve(4);
+        BattleState.EnemyBulletLists.reserve(4);
+    }
+    void Drop(int32_t item, int32_t x, int32_t y) {
+        BattleState.DroppedItem = item;
+        BattleState.ItemX = x;
+        BattleState.ItemY = y;
+    }
+    TankRecord& AddEnemy(int32_t x, int32_t y, int32_t direction) {
+        TankRecord tank = TankAt(x, y, direction);
+        tank.band = 4;
+        tank.speed = 2;
+        tank.stepPixels = 2;
+        tank.reloadRate = 4;
+        tank.maxBullets = 0;
+        BattleState.EnemyList.push_back(tank);
+        BattleState.EnemyBulletLists.emplace_back();
+        BattleState.EnemiesOnField += 1;
+        return BattleState.EnemyList.back();
+    }
+};
+
+// Every field of a tank, in order.
+std::vector<int64_t> Fields(const TankRecord& tank) {
+    std::vector<int64_t> values;
+    VisitFields(tank, [&](const char*, const auto& field) { values.push_back(int64_t(field)); });
+    return values;
+}
+
+}  // namespace
+
+TEST_F(TwoPlayers, ANewGameGivesEachPlayerAFreshTankAndThreeLives) {
+    EXPECT_TRUE(::TwoPlayers());
+    ResetPlayers();
+    TankRecord expected = FreshPlayerRecord;
+    expected.x = SecondPlayerStartX;
+    EXPECT_EQ(Fields(BattleState.Player2), Fields(expected));
+    EXPECT_EQ(BattleState.Lives2, 3);
+    PlayersChosen = 1;
+    ResetPlayers();
+    EXPECT_FALSE(::TwoPlayers());
+    EXPECT_EQ(BattleState.Lives2, 0);
+}
+
+TEST_F(TwoPlayers, TheItemGoesToTheTankThatTakesIt) {
+    Drop(SpeedItem, 576 + 32, 320 - 32);
+    UpdateItem();
+    EXPECT_EQ(BattleState.DroppedItem, NoItem);
+    EXPECT_EQ(BattleState.Player2.speed, 5);
+    EXPECT_EQ(BattleState.Player.speed, 4);
+
+    Drop(ExtraBulletItem, 320, 320);
+    UpdateItem();
+    EXPECT_EQ(BattleState.Player.maxBullets, 2);
+    EXPECT_EQ(BattleState.Player2.maxBullets, 1);
+
+    // Both in reach: the first player's tank is tested first.
+    BattleState.Player2 = TankAt(320, 352, Up);
+    Drop(ArmourItem, 320, 336);
+    UpdateItem();
+    EXPECT_EQ(BattleState.Player.hitPoints, 30);
+    EXPECT_EQ(BattleState.Player2.hitPoints, 20);
+
+    // A wreck takes nothing; the item waits for the other tank.
+    BattleState.Player2Destroyed = true;
+    Drop(ArmourItem, 320, 352);
+    BattleState.Player.x = 640;
+    UpdateItem();
+    EXPECT_EQ(BattleState.DroppedItem, ArmourItem);
+}
+
+TEST_F(TwoPlayers, EnemyBulletsHitTheSecondTankAndDestroyItAsTheFirst) {
+    TankRecord& enemy = AddEnemy(576, 192, Down);
+    std::vector<Bullet>& bullets = BattleState.EnemyBulletLists[0];
+    for (int hit = 1; hit <= 2; ++hit) {
+        enemy.maxBullets = 1;
+        FireBullet(enemy, bullets);
+        for (int t = 0; t < 20 && !bullets.empty(); ++t)
+            UpdateEnemyBullets();
+        EXPECT_TRUE(bullets.empty());
+    }
+    EXPECT_TRUE(BattleState.Player2Destroyed);
+    EXPECT_EQ(BattleState.Lives2, 2);
+    EXPECT_EQ(BattleState.Player2RespawnDelay, 100);
+    EXPECT_FALSE(BattleState.PlayerDestroyed);
+    EXPECT_EQ(BattleState.Lives, 3);
+    EXPECT_EQ(BattleState.Player.hitPoints, 20);
+    // The wreck stops nothing: a later bullet flies through it.
+    FireBullet(enemy, bullets);
+    for (int t = 0; t < 20; ++t)
+        UpdateEnemyBullets();
+    EXPECT_EQ(bullets.size(), 1u);
+}
+
+TEST_F(TwoPlayers, AnEnemyWaitsForTheSecondTankAsForTheFirst) {
+    // Standing right above the second tank and facing it: refused, 5 ticks.
+    TankRecord& enemy = AddEnemy(576, 256, Down);
+    enemy.flashTicks = 1;  // no turn roll while the flash shows
+    UpdateEnemyTanks();
+    EXPECT_EQ(enemy.moveTicks, 0);
+    EXPECT_EQ(enemy.waitTicks, 5);
+    // Not in the way once destroyed.
+    BattleState.EnemyList[0] = TankAt(576, 256, Down);
+    BattleState.EnemyList[0].band = 4;
+    BattleState.EnemyList[0].speed = 2;
+    BattleState.EnemyList[0].maxBullets = 0;
+    BattleState.EnemyList[0].flashTicks = 1;
+    BattleState.Player2Destroyed = true;
+    UpdateEnemyTanks();
+    EXPECT_GT(BattleState.EnemyList[0].moveTicks, 0);
+}
+
+TEST_F(TwoPlayers, ZAndFRaiseBothTanksInPlay) {
+    headless::SetKeyDown('Z', true);
+    headless::SetKeyDown('F', true);
+    PlayerControlStep();
+    EXPECT_EQ(BattleState.Player.hitPoints, MaxPlayerHitPoints);
+    EXPECT_EQ(BattleState.Player2.hitPoints, MaxPlayerHitPoints);
+    EXPECT_EQ(BattleState.Player2.maxBullets, MaxPlayerBullets);
+    EXPECT_EQ(BattleState.Player2.speed, MaxPlayerSpeed);
+    headless::ReleaseAllKeys();
+}
+
+TEST_F(TwoPlayers, TheSecondPlayersKeysDoNothingInAGameOfOne) {
+    PlayersChosen = 1;
+    StartGame();
+    ClearWorkingGrid();
+    BattleState.Player = TankAt(320, 320, Up);
+    const TankRecord before = BattleState.Player;
+    for (int key : {platform::VK_P2_UP, platform::VK_P2_LEFT, platform::VK_P2_FIRE,
+                    platform::VK_P2_GUN_DOWN, platform::VK_P2_LOCK})
+        headless::SetKeyDown(key, true);
+    PlayerControlStep();
+    headless::ReleaseAllKeys();
+    EXPECT_EQ(Fields(BattleState.Player), Fields(before));
+    EXPECT_TRUE(BattleState.PlayerBullets.empty());
+}
+
+TEST_F(TwoPlayers, EachPlayersStatusSaysWhatItHas) {
+    BattleState.Lives2 = 0;
+    BattleState.Player2Destroyed = true;
+    BattleState.Player2RespawnDelay = 0;
+    BattleState.Lives = 2;
+    const PlayerStatusRecord first = PlayerStatus(1);
+    const PlayerStatusRecord second = PlayerStatus(2);
+    EXPECT_TRUE(first.playing && !first.destroyed && !first.out);
+    EXPECT_EQ(first.lives, 2);
+    EXPECT_EQ(first.tank, &BattleState.Player);
+    EXPECT_TRUE(second.playing && second.destroyed && second.out);
+    EXPECT_EQ(second.tank, &BattleState.Player2);
+    BattleState.Player2RespawnDelay = 40;  // the last wreck still waits
+    EXPECT_FALSE(PlayerStatus(2).out);
+    BattleState.PlayerCount = 1;
+    EXPECT_FALSE(PlayerStatus(2).playing);
+    EXPECT_FALSE(PlayerStatus(1).out);
+}
