@@ -262,25 +262,44 @@ void SetStatusDisplay(StatusPlace place, void (*source)(StatusShown& shown)) {
         Shown.trace = std::fopen(path, "w");
 }
 
+#if defined(MORVASK_HAVE_X11)
+// The title without its bytes beyond ASCII, each run of them one space.
+std::string AsciiOnly(const std::string& title) {
+    std::string ascii;
+    for (unsigned char c : title) {
+        if (c < 0x80)
+            ascii += char(c);
+        else if (ascii.empty() || ascii.back() != ' ')
+            ascii += ' ';
+    }
+    return ascii;
+}
+#endif
+
 void SetCaption(const std::string& title) {
     if (!WindowLive())
         return;
-    SDL_SetWindowTitle(Desktop.window.sdlWindow, title.c_str());
 #if defined(MORVASK_HAVE_X11)
     // SDL converts the title through the C library's locale, which the
     // program leaves at "C": text beyond ASCII (the dash, the Chinese) never
-    // reaches _NET_WM_NAME, which window managers show. It is UTF-8 by
-    // definition, so it is set as it is.
+    // reaches _NET_WM_NAME, which window managers show, and the failed
+    // conversion leaks its buffer in SDL 2.26. SDL gets the ASCII part (for
+    // the old WM_NAME); _NET_WM_NAME is UTF-8 by definition and is set whole.
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
-    if (!SDL_GetWindowWMInfo(Desktop.window.sdlWindow, &info) || info.subsystem != SDL_SYSWM_X11)
+    if (!SDL_GetWindowWMInfo(Desktop.window.sdlWindow, &info) || info.subsystem != SDL_SYSWM_X11) {
+        SDL_SetWindowTitle(Desktop.window.sdlWindow, title.c_str());
         return;
+    }
+    SDL_SetWindowTitle(Desktop.window.sdlWindow, AsciiOnly(title).c_str());
     Display* display = info.info.x11.display;
     const Atom name = XInternAtom(display, "_NET_WM_NAME", False);
     const Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
     XChangeProperty(display, info.info.x11.window, name, utf8, 8, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(title.data()), int(title.size()));
     XFlush(display);
+#else
+    SDL_SetWindowTitle(Desktop.window.sdlWindow, title.c_str());
 #endif
 }
 
