@@ -24,13 +24,13 @@
 namespace sdl {
 namespace {
 
-// The boxes' olive and brass (platform/shared/dialog_draw.cpp).
-constexpr uint32_t OuterLine = 0x0B0E08;
-constexpr uint32_t BorderColour = 0xC9A84C;
-constexpr uint32_t CaptionFill = 0x3B4A2F;
-constexpr uint32_t CaptionText = 0xF4ECCF;
-constexpr uint32_t BodyFill = 0x1F261A;
-constexpr uint32_t BodyText = 0xE8E2CC;
+// The boxes' olive and brass.
+using dialog::BodyFill;
+using dialog::BodyText;
+using dialog::BorderColour;
+using dialog::CaptionFill;
+using dialog::CaptionText;
+using dialog::OuterLine;
 constexpr uint32_t PipEmpty = 0x46573A;
 constexpr uint32_t PipFull = 0xF0C24E;
 constexpr const char* Times = "×";

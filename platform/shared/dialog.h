@@ -11,6 +11,15 @@
 
 namespace dialog {
 
+// The box's look, which what the window draws around the field shares: the
+// olive and brass of the game's tanks.
+inline constexpr uint32_t OuterLine = 0x0B0E08;
+inline constexpr uint32_t BorderColour = 0xC9A84C;
+inline constexpr uint32_t CaptionFill = 0x3B4A2F;
+inline constexpr uint32_t CaptionText = 0xF4ECCF;
+inline constexpr uint32_t BodyFill = 0x1F261A;
+inline constexpr uint32_t BodyText = 0xE8E2CC;
+
 struct Rect {
     int x = 0;
     int y = 0;

@@ -9,13 +9,7 @@
 namespace dialog {
 namespace {
 
-// The box's look: the olive and brass of the game's tanks.
-constexpr uint32_t OuterLine = 0x0B0E08;
-constexpr uint32_t BorderColour = 0xC9A84C;
-constexpr uint32_t CaptionFill = 0x3B4A2F;
-constexpr uint32_t CaptionText = 0xF4ECCF;
-constexpr uint32_t BodyFill = 0x1F261A;
-constexpr uint32_t BodyText = 0xE8E2CC;
+// The box's own colours beside those of dialog.h.
 constexpr uint32_t ButtonFill = 0x46573A;
 constexpr uint32_t ButtonHover = 0x5F744B;
 constexpr uint32_t ButtonPressed = 0x2C3725;
