@@ -256,6 +256,15 @@ platform::Surface NewSurface(int width, int height) {
     return surface;
 }
 
+size_t SurfacesMade() {
+    return EverySurface().size();
+}
+
+void ForgetSurfacesAfter(size_t count) {
+    if (count < EverySurface().size())
+        EverySurface().resize(count);
+}
+
 void PixelPagesNow(platform::Surface surface) {
 #if defined(MADV_POPULATE_WRITE) && !defined(__EMSCRIPTEN__)
     // One call instead of a page fault for each of its 660 pages in the

@@ -91,6 +91,12 @@ namespace software {
 inline constexpr int BandRows = 128;
 
 platform::Surface NewSurface(int width, int height);
+// How many surfaces the layer has handed out, and giving back every one
+// handed out after the first `count`: for a program that starts the game
+// again and again in one process (a fuzz target), once nothing points at
+// them any more.
+size_t SurfacesMade();
+void ForgetSurfacesAfter(size_t count);
 // Gives a surface's pixels their memory now, for a surface that will be
 // drawn whole soon anyway.
 void PixelPagesNow(platform::Surface surface);

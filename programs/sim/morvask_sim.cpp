@@ -19,6 +19,7 @@
 #include "platform/input/key_map.h"
 #include "platform/shared/surfaces.h"
 #include "programs/sim/sim_replay.h"
+#include "programs/sim/sim_run.h"
 #include "programs/sim/state_json.h"
 #include "render/draw.h"
 #include "replay/recorder.h"
@@ -58,7 +59,7 @@ void Send(uint32_t message, uintptr_t wParam, intptr_t lParam) {
     if (std::fflush(stdout) != 0)
         OutputFailed();
     std::fprintf(stderr, "morvask-sim: line %d: %s\n", CurrentLine, what.c_str());
-    std::exit(2);
+    EndSimRun(2);
 }
 
 void WriteLine(const std::string& line) {
@@ -532,6 +533,15 @@ bool TakeLeadingOptions(int& argc, char**& argv) {
 }
 
 }  // namespace
+
+void ResetSimRun() {
+    CurrentLine = 0;
+    RecordRun = false;
+    ScriptSeed = 1;
+    SimHud = HudAuto;
+    Answers.clear();
+    Started = false;
+}
 
 int main(int argc, char** argv) {
     if (!TakeLeadingOptions(argc, argv))

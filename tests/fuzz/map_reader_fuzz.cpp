@@ -4,6 +4,7 @@
 // read must save as text that reads back to the same cells, and a whole level
 // set is taken only from a text that gives every value of it.
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cstdint>
 #include <cstdlib>
@@ -15,18 +16,10 @@
 
 namespace {
 
-// The blanks of the format, by table (the game's reader compares).
-struct BlankTable {
-    bool blank[256] = {};
-    constexpr BlankTable() {
-        for (unsigned char c : {' ', '\t', '\n', '\r', '\v', '\f'})
-            blank[c] = true;
-    }
-};
-constexpr BlankTable Blanks;
-
+// The blanks of the format, as the C library knows them (the game's reader
+// has a table of its own).
 bool Blank(char c) {
-    return Blanks.blank[static_cast<unsigned char>(c)];
+    return std::isspace(static_cast<unsigned char>(c)) != 0;
 }
 
 size_t SkipBlanks(const std::string& text, size_t at) {

@@ -36,7 +36,7 @@ cp "$root"/tests/scenarios/*.sim "$seeds/script/"
 # code of the built-in set 2,062 and of the longest pinned replay 4,468.
 max_len() {
     case "$1" in
-    map) echo 65536 ;;
+    map) echo 32768 ;;
     replay) echo 16384 ;;
     share) echo 12288 ;;
     *) echo 8192 ;;

@@ -1,38 +1,33 @@
 // libFuzzer target of morvask-sim's script reader: any bytes as a script. The
-// real program runs it (its main, built in here under another name) in a
-// child process per input, so that each run starts from a fresh game and ends
-// as it would for its users; the child hands its coverage back. A script
-// either runs (exit 0) or stops with "morvask-sim: line N: ..." for a line N
-// that holds a command (exit 2): anything else (a crash, a sanitizer's
-// report, another ending) is a finding.
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/mman.h>
-#include <sys/wait.h>
+// real program runs it (its main, built in here under another name) on its
+// standard input, in this process: every run starts from a fresh game (the
+// unit tests' reset of every module) and a fresh script state, and the
+// program's early end comes back here instead of exiting. A script either
+// runs (exit 0) or stops with "morvask-sim: line N: ..." for a line N that
+// holds a command (exit 2): anything else (a crash, a sanitizer's report,
+// another ending) is a finding.
 #include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <iostream>
 #include <sstream>
 #include <string>
 
+#include "platform/headless/headless.h"
+#include "platform/shared/surfaces.h"
+#include "programs/sim/sim_run.h"
 #include "render/draw.h"
+#include "tests/unit/test_support.h"
 
 // programs/sim/morvask_sim.cpp's main, compiled for this target under this
 // name (see CMakeLists.txt).
 int MorvaskSimMain(int argc, char** argv);
-
-// The fuzzer's coverage counters of the whole program (this file itself has
-// none: the compiler's own declarations of these names would clash).
-extern "C" uint8_t __start___sancov_cntrs[];
-extern "C" uint8_t __stop___sancov_cntrs[];
-extern "C" [[noreturn]] void __real_exit(int status);
 
 namespace {
 
@@ -41,14 +36,17 @@ namespace fs = std::filesystem;
 // A script that asks for more ticks than this is skipped: it is fine, only
 // slow (a tick draws the frame unless the script says otherwise).
 constexpr int64_t TickBudget = 2000;
-// A run that takes longer than this anyway is left, not reported.
-constexpr unsigned Deadline = 20;
 
-uint8_t* HandedBack = nullptr;
-size_t CounterCount = 0;
-bool InChild = false;
+// The program's early end, carried back to the run's start.
+struct RunEnded {
+    int code;
+};
+
 std::string RunDirectory;
-std::string ScriptPath;
+// The surfaces made before the first script (the window's among them, which
+// the headless window keeps); each run's own are given back after it, as
+// every start loads the pictures again.
+size_t SurfacesKept = 0;
 
 // Whether the script is worth a run here: not too many ticks in all, and no
 // frame command, which writes a picture wherever its line says.
@@ -106,56 +104,78 @@ bool StoppedAtACommand(const std::string& errors, const std::string& script) {
     std::abort();
 }
 
-[[noreturn]] void RunInChild(int errorPipe) {
-    InChild = true;
-    dup2(errorPipe, 2);
-    close(errorPipe);
-    int nothing = open("/dev/null", O_WRONLY);
-    dup2(nothing, 1);
-    close(nothing);
-    if (chdir(RunDirectory.c_str()) != 0)
-        _exit(90);
-    alarm(Deadline);
+// Runs the program on `script` as its standard input, with what it writes to
+// standard error caught in `errors`; its exit code.
+int RunProgram(const std::string& script, std::string& errors) {
+    // The run's directory (the working one) empty again: the map file is the
+    // only file a script can make the game write.
+    std::error_code error;
+    for (const fs::directory_entry& entry : fs::directory_iterator(".", error))
+        fs::remove_all(entry.path(), error);
+    ResetEverything();
+    ResetSimRun();
     // Drawing is most of a run's time and never changes what a script does
     // (see docs/morvask-sim.md); a script's own "draw on" still draws.
     DrawingEnabled = false;
-    char name[] = "morvask-sim";
-    std::string path = ScriptPath;
-    char* argv[] = {name, path.data(), nullptr};
-    std::exit(MorvaskSimMain(2, argv));
+
+    std::stringbuf input(script, std::ios::in);
+    std::streambuf* keyboard = std::cin.rdbuf(&input);
+    std::cin.clear();
+    char* said = nullptr;
+    size_t saidSize = 0;
+    std::FILE* caught = open_memstream(&said, &saidSize);
+    std::FILE* standardError = stderr;
+    if (!caught)
+        Finding("cannot catch standard error", "");
+    stderr = caught;
+    char name[] = "morvask-sim", dash[] = "-";
+    char* argv[] = {name, dash, nullptr};
+    int code = 0;
+    try {
+        code = MorvaskSimMain(2, argv);
+    } catch (const RunEnded& ended) {
+        code = ended.code;
+    }
+    stderr = standardError;
+    std::fclose(caught);
+    errors.assign(said, saidSize);
+    std::free(said);
+    std::cin.rdbuf(keyboard);
+    if (SurfacesKept)
+        software::ForgetSurfacesAfter(SurfacesKept);
+    return code;
 }
 
 }  // namespace
 
-// The program's ways out (return from main, its script error's exit) end the
-// child here, with the coverage handed back; the fuzzer's own exits pass.
-extern "C" [[noreturn]] void __wrap_exit(int status) {
-    if (!InChild)
-        __real_exit(status);
-    std::fflush(stdout);
-    std::fflush(stderr);
-    std::memcpy(HandedBack, __start___sancov_cntrs, CounterCount);
-    _exit(status);
+// The program's early end (a script error) unwinds to RunProgram.
+void EndSimRun(int code) {
+    throw RunEnded{code};
 }
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    CounterCount = size_t(__stop___sancov_cntrs - __start___sancov_cntrs);
-    void* shared =
-        mmap(nullptr, CounterCount, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
     char pattern[] = "/tmp/morvask-fuzz-script-XXXXXX";
-    if (shared == MAP_FAILED || !mkdtemp(pattern)) {
+    if (!mkdtemp(pattern) || chdir(pattern) != 0) {
         std::fprintf(stderr, "sim script: cannot set up\n");
         std::abort();
     }
-    HandedBack = static_cast<uint8_t*>(shared);
+    // The game's map file goes to a directory of its own, emptied for every
+    // run; the program's output lines go nowhere.
     RunDirectory = pattern;
-    ScriptPath = RunDirectory + "/script.sim";
+    if (!std::freopen("/dev/null", "w", stdout)) {
+        std::fprintf(stderr, "sim script: cannot set up\n");
+        std::abort();
+    }
     std::atexit([] {
-        if (!InChild) {
-            std::error_code error;
-            fs::remove_all(RunDirectory, error);
-        }
+        std::error_code error;
+        fs::remove_all(RunDirectory, error);
     });
+    std::string said;
+    if (RunProgram("start\ntick\n", said) != 0) {
+        std::fprintf(stderr, "sim script: the game does not start\n%s", said.c_str());
+        std::abort();
+    }
+    SurfacesKept = software::SurfacesMade();
     return 0;
 }
 
@@ -163,48 +183,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string script(reinterpret_cast<const char*>(data), size);
     if (!WorthRunning(script))
         return 0;
-    // A fresh directory each run: the map file is the game's only file.
-    std::error_code error;
-    fs::remove_all(RunDirectory, error);
-    fs::create_directory(RunDirectory, error);
-    std::FILE* file = std::fopen(ScriptPath.c_str(), "wb");
-    if (!file || std::fwrite(data, 1, size, file) != size || std::fclose(file) != 0)
-        Finding("cannot write the script", "");
-
-    int errors[2];
-    if (pipe(errors) != 0)
-        Finding("no pipe", "");
-    std::memset(HandedBack, 0, CounterCount);
-    std::fflush(stdout);
-    std::fflush(stderr);
-    const pid_t child = fork();
-    if (child == 0) {
-        close(errors[0]);
-        RunInChild(errors[1]);
-    }
-    close(errors[1]);
     std::string said;
-    char block[4096];
-    for (ssize_t n; (n = read(errors[0], block, sizeof block)) != 0;) {
-        if (n > 0 && said.size() < 65536)
-            said.append(block, size_t(n));
-        else if (n < 0 && errno != EINTR)
-            break;
-    }
-    close(errors[0]);
-    int status = 0;
-    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
-    for (size_t k = 0; k < CounterCount; ++k)
-        __start___sancov_cntrs[k] = std::max(__start___sancov_cntrs[k], HandedBack[k]);
-
-    if (WIFSIGNALED(status) && WTERMSIG(status) == SIGALRM)
+    const int code = RunProgram(script, said);
+    if (code == 0)
         return 0;
-    if (!WIFEXITED(status))
-        Finding("the program died", said);
-    if (WEXITSTATUS(status) == 0)
-        return 0;
-    if (WEXITSTATUS(status) == 2 && StoppedAtACommand(said, script))
+    if (code == 2 && StoppedAtACommand(said, script))
         return 0;
     Finding("the script neither ran nor stopped at a line with a command", said);
 }
