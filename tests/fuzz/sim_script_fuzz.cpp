@@ -6,6 +6,7 @@
 // runs (exit 0) or stops with "morvask-sim: line N: ..." for a line N that
 // holds a command (exit 2): anything else (a crash, a sanitizer's report,
 // another ending) is a finding.
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -43,6 +44,9 @@ struct RunEnded {
 };
 
 std::string RunDirectory;
+// The directory the fuzzer was started in, where its corpus and findings
+// are named from: a run goes to RunDirectory and back.
+int StartDirectory = -1;
 // The surfaces made before the first script (the window's among them, which
 // the headless window keeps); each run's own are given back after it, as
 // every start loads the pictures again.
@@ -110,8 +114,10 @@ int RunProgram(const std::string& script, std::string& errors) {
     // The run's directory (the working one) empty again: the map file is the
     // only file a script can make the game write.
     std::error_code error;
-    for (const fs::directory_entry& entry : fs::directory_iterator(".", error))
+    for (const fs::directory_entry& entry : fs::directory_iterator(RunDirectory, error))
         fs::remove_all(entry.path(), error);
+    if (chdir(RunDirectory.c_str()) != 0)
+        Finding("cannot go to the run's directory", RunDirectory);
     ResetEverything();
     ResetSimRun();
     // Drawing is most of a run's time and never changes what a script does
@@ -143,6 +149,8 @@ int RunProgram(const std::string& script, std::string& errors) {
     std::cin.rdbuf(keyboard);
     if (SurfacesKept)
         software::ForgetSurfacesAfter(SurfacesKept);
+    if (fchdir(StartDirectory) != 0)
+        Finding("cannot go back to the fuzzer's directory", "");
     return code;
 }
 
@@ -155,7 +163,8 @@ void EndSimRun(int code) {
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     char pattern[] = "/tmp/morvask-fuzz-script-XXXXXX";
-    if (!mkdtemp(pattern) || chdir(pattern) != 0) {
+    StartDirectory = open(".", O_RDONLY | O_DIRECTORY);
+    if (StartDirectory < 0 || !mkdtemp(pattern)) {
         std::fprintf(stderr, "sim script: cannot set up\n");
         std::abort();
     }
