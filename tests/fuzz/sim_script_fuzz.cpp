@@ -67,7 +67,9 @@ bool WorthRunning(const std::string& script) {
         if (command == "frame")
             return false;
         if (command == "tick") {
-            const bool number = !count.empty() && count.size() < 10 &&
+            // Read as morvask-sim reads a count: up to 12 digits, leading
+            // zeros included ("0050000500" is 50,000,500 ticks).
+            const bool number = !count.empty() && count.size() <= 12 &&
                                 std::all_of(count.begin(), count.end(), ::isdigit);
             ticks += number ? std::atoll(count.c_str()) : 1;
             if (ticks > TickBudget)
