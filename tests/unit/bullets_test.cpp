@@ -1,6 +1,5 @@
 // Bullets against cells, tanks and each other: damage, destruction, the
-// explosions and sounds that go with them, who a bullet is spent on, and the
-// tank timers.
+// explosions and sounds that go with them, and who a bullet is spent on.
 #include <gtest/gtest.h>
 
 #include "actors/bullets.h"
@@ -68,16 +67,6 @@ using BulletCells = BulletHits;
 
 }  // namespace
 
-TEST_F(BulletCells, ABrickTakesFourHitsAndBurnsBeforeItFalls) {
-    SetCell(3, 3, Brick);
-    const int32_t after[] = {CrackedBrick, BrokenBrick, BurningBrick, Empty};
-    for (int32_t code : after) {
-        EXPECT_TRUE(ApplyBulletToCell(BulletOverCell(3, 3)));
-        EXPECT_EQ(WorkingGrid[CellIndex(3, 3)], code);
-    }
-    EXPECT_FALSE(ApplyBulletToCell(BulletOverCell(3, 3)));
-}
-
 TEST_F(BulletCells, DamageWeakensBricksByTensAndAnyBurningBrickFallsAtOnce) {
     SetCell(3, 3, CrackedBrick);
     EXPECT_TRUE(ApplyBulletToCell(BulletOverCell(3, 3, 20)));
@@ -107,17 +96,6 @@ TEST_F(BulletCells, StoneHoldsAndOpenGroundLetsBulletsPass) {
         EXPECT_EQ(WorkingGrid[CellIndex(3, 3)], code);
     }
     EXPECT_TRUE(BattleState.Effects.empty());
-}
-
-TEST_F(BulletCells, TheBaseFallsWithItsExplosionAndTheCountdown) {
-    EXPECT_TRUE(ApplyBulletToCell(BulletOverCell(7, 10)));
-    EXPECT_EQ(WorkingGrid[CellIndex(7, 10)], Empty);
-    EXPECT_EQ(BattleState.GameOverDelay, 100);
-    ASSERT_EQ(BattleState.Effects.size(), 1u);
-    EXPECT_EQ(BattleState.Effects[0].x, 7 * 64);
-    EXPECT_EQ(BattleState.Effects[0].y, 10 * 64);
-    ASSERT_EQ(Sounds.size(), 1u);
-    EXPECT_EQ(Sounds[0].id, 118);
 }
 
 TEST_F(BulletCells, CentresOutsideTheGridHitNothing) {
@@ -210,23 +188,6 @@ TEST(FireBullet, LeavesTheMuzzleInTheGunsDirection) {
     }
     // An enemy's shot is silent.
     EXPECT_TRUE(Sounds.empty());
-}
-
-TEST(TankTimers, FlashAndReloadCountDownToZero) {
-    TankRecord tank = TankAt(0, 0);
-    tank.flashTicks = 3;
-    tank.reloadTimer = 100;
-    tank.reloadRate = 16;
-    int ticks = 0;
-    while (tank.reloadTimer > 0) {
-        TankTimers(tank);
-        ++ticks;
-    }
-    EXPECT_EQ(ticks, 7);  // 100 / 16, rounded up
-    EXPECT_EQ(tank.flashTicks, 0);
-    TankTimers(tank);
-    EXPECT_EQ(tank.reloadTimer, 0);
-    EXPECT_EQ(tank.flashTicks, 0);
 }
 
 TEST_F(BulletHits, AnEnemyThatSurvivesLosesTheDamage) {
