@@ -2,6 +2,8 @@
 // explosions and sounds that go with them, and who a bullet is spent on.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "actors/bullets.h"
 #include "levels/level_grid.h"
 #include "state/program_state.h"
@@ -167,6 +169,7 @@ TEST(BulletsCollide, EachPairOfDirectionsAtItsBounds) {
 
 TEST(FireBullet, LeavesTheMuzzleInTheGunsDirection) {
     ResetEverything();
+    SoundEnabled = true;  // or no shot would be heard, an enemy's or not
     struct Case {
         int32_t direction, x, y;
     };
@@ -176,15 +179,11 @@ TEST(FireBullet, LeavesTheMuzzleInTheGunsDirection) {
         std::vector<Bullet> list;
         FireBullet(tank, list);
         ASSERT_EQ(list.size(), 1u);
-        EXPECT_EQ(list[0].x, c.x);
-        EXPECT_EQ(list[0].y, c.y);
-        EXPECT_EQ(list[0].direction, c.direction);
-        EXPECT_EQ(list[0].spare, 100);
-        EXPECT_EQ(list[0].speed, tank.bulletSpeed);
-        EXPECT_EQ(list[0].frame, 0);
-        EXPECT_EQ(tank.bulletsInFlight, 1);
-        EXPECT_EQ(tank.reloadTimer, 100);
-        EXPECT_EQ(tank.flashTicks, 3);
+        const Bullet& b = list[0];
+        EXPECT_EQ(std::tuple(b.x, b.y, b.direction, b.spare, b.speed, b.frame),
+                  std::tuple(c.x, c.y, c.direction, 100, tank.bulletSpeed, 0));
+        EXPECT_EQ(std::tuple(tank.bulletsInFlight, tank.reloadTimer, tank.flashTicks),
+                  std::tuple(1, 100, 3));
     }
     // An enemy's shot is silent.
     EXPECT_TRUE(Sounds.empty());
