@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "actors/effects.h"
 #include "battle/compose.h"
 #include "levels/cell_animation.h"
 #include "levels/level_grid.h"
@@ -347,19 +346,4 @@ TEST(DrawBrush, TheBlockIsCentredOnThePointer) {
                     WithSprite(bare, CellSheet, c.sx, c.sy, c.x - 32, c.y - 32))
             << "code " << c.code;
     }
-}
-
-TEST(UpdateEffects, EightPicturesOfThreeTicksEach) {
-    StartGame();
-    BattleState.Effects.clear();
-    SpawnEffect(100, 100);
-    std::vector<int32_t> pictures;
-    for (int tick = 0; tick < 30 && !BattleState.Effects.empty(); ++tick) {
-        pictures.push_back(BattleState.Effects[0].frame / 3);
-        UpdateEffects();
-    }
-    EXPECT_EQ(pictures.size(), 24u);
-    for (int k = 0; k < 24; ++k)
-        EXPECT_EQ(pictures[k], k / 3);
-    EXPECT_TRUE(BattleState.Effects.empty());
 }

@@ -85,26 +85,6 @@ TEST_F(Enemies, TheClassIsRolledBeforeTheColumn) {
     }
 }
 
-TEST_F(Enemies, ArrivalsComeEveryHundredTicksWhileFewerThanFourAreOnTheField) {
-    BattleState.EnemyList.clear();
-    BattleState.EnemyBulletLists.clear();
-    BattleState.EnemiesOnField = 4;
-    BattleState.SpawnDelay = 0;
-    BattleState.EnemiesToSpawn = 16;
-    for (int i = 0; i < 500; ++i)
-        SpawnEnemyStep();
-    EXPECT_EQ(BattleState.SpawnDelay, 0);  // with four on the field no delay starts
-    BattleState.EnemiesOnField = 3;
-    SpawnEnemyStep();  // the tick of a destruction
-    EXPECT_EQ(BattleState.SpawnDelay, 99);
-    for (int i = 0; i < 98; ++i)
-        SpawnEnemyStep();
-    EXPECT_EQ(BattleState.EnemiesOnField, 3);
-    SpawnEnemyStep();  // 99 ticks after the destruction
-    EXPECT_EQ(BattleState.EnemiesOnField, 4);
-    EXPECT_EQ(BattleState.EnemiesToSpawn, 15);
-}
-
 TEST_F(Enemies, NoMoreThanTwentyArrive) {
     BattleState.EnemiesToSpawn = 0;
     BattleState.EnemiesOnField = 0;
