@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -39,12 +38,20 @@ constexpr int kTurnsFromUp[4] = {2, 3, 0, 1};
 
 }  // namespace
 
-TEST(AssetBitmaps, HaveTheirSizesAndDepths) {
+// Every sprite the game draws keeps the masking rule and has pixels.
+TEST(AssetBitmaps, HaveTheirSizesAndEverySlotKeepsTheMaskingRule) {
     for (const SheetLayout& l : kSheets) {
-        Bitmap b = LoadSheet(l.file);
-        EXPECT_EQ(b.width, l.width) << l.file;
-        EXPECT_EQ(b.height, l.height) << l.file;
-        EXPECT_EQ(b.bits, l.bits) << l.file;
+        Bitmap s = LoadSheet(l.file);
+        ASSERT_EQ(s.width, l.width) << l.file;
+        ASSERT_EQ(s.height, l.height) << l.file;
+        EXPECT_EQ(s.bits, l.bits) << l.file;
+        for (int row = 0; row < l.rows; ++row)
+            for (int col = 0; col < l.columns; ++col) {
+                const int x = col * l.w, y = row * 2 * l.h;
+                EXPECT_EQ(SlotMaskFault(s, x, y, l.w, l.h), "")
+                    << l.file << " " << col << "," << row;
+                EXPECT_GT(OpaqueCount(s, x, y, l.w, l.h), 40) << l.file << " " << col << "," << row;
+            }
     }
     Bitmap bg = LoadSheet("background.bmp");
     EXPECT_EQ(bg.width, 580);
@@ -86,29 +93,6 @@ TEST(AssetBitmaps, EffectPaletteHasTwentyTwoColoursWithWhiteAndBlack) {
     ASSERT_EQ(fx.palette.size(), 22u);
     EXPECT_EQ(std::count(fx.palette.begin(), fx.palette.end(), kWhite), 1);
     EXPECT_EQ(std::count(fx.palette.begin(), fx.palette.end(), kBlack), 1);
-}
-
-TEST(SheetMasks, EverySlotKeepsTheMaskingRule) {
-    for (const SheetLayout& l : kSheets) {
-        Bitmap s = LoadSheet(l.file);
-        ASSERT_EQ(s.width, l.width);
-        ASSERT_EQ(s.height, l.height);
-        for (int row = 0; row < l.rows; ++row)
-            for (int col = 0; col < l.columns; ++col)
-                EXPECT_EQ(SlotMaskFault(s, col * l.w, row * 2 * l.h, l.w, l.h), "")
-                    << l.file << " column " << col << " row " << row;
-    }
-}
-
-TEST(SheetMasks, EverySpriteTheGameDrawsHasPixels) {
-    for (const SheetLayout& l : kSheets) {
-        Bitmap s = LoadSheet(l.file);
-        ASSERT_EQ(s.width, l.width);
-        for (int row = 0; row < l.rows; ++row)
-            for (int col = 0; col < l.columns; ++col)
-                EXPECT_GT(OpaqueCount(s, col * l.w, row * 2 * l.h, l.w, l.h), 40)
-                    << l.file << " column " << col << " row " << row;
-    }
 }
 
 TEST(SheetMasks, DirectionsAreQuarterTurnsOfEachOther) {

@@ -67,8 +67,6 @@ std::string ParseBmp(const Bytes& b, Bitmap& out) {
     if (offset + row * out.height != b.size())
         return "pixel data has the wrong size";
     out.pixels.resize(size_t(out.width) * out.height);
-    if (out.bits == 8)
-        out.indices.resize(out.pixels.size());
     for (int y = 0; y < out.height; ++y) {
         const uint8_t* r = &b[offset + row * (out.height - 1 - y)];
         for (int x = 0; x < out.width; ++x) {
@@ -78,7 +76,6 @@ std::string ParseBmp(const Bytes& b, Bitmap& out) {
             } else {
                 if (r[x] >= out.palette.size())
                     return "index outside the palette";
-                out.indices[i] = r[x];
                 out.pixels[i] = out.palette[r[x]];
             }
         }

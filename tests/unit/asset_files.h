@@ -20,7 +20,6 @@ struct Bitmap {
     int width = 0, height = 0, bits = 0;
     uint32_t coloursUsed = 0;
     std::vector<uint32_t> palette;  // 0xRRGGBB
-    std::vector<uint8_t> indices;   // 8-bit bitmaps only
     std::vector<uint32_t> pixels;   // 0xRRGGBB, top row first
     uint32_t At(int x, int y) const { return pixels[size_t(y) * width + x]; }
 };

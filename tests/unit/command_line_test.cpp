@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 namespace {
@@ -37,11 +38,6 @@ TEST(CommandLine, RecordNamesTheReplayToWrite) {
     EXPECT_EQ(Read({}).recordPath, "");
     EXPECT_EQ(Read({"--record", "run.mvr"}).recordPath, "run.mvr");
     EXPECT_EQ(Read({"--record=a b.mvr", "--scale", "2"}).recordPath, "a b.mvr");
-    for (std::vector<const char*> arguments :
-         std::vector<std::vector<const char*>>{{"--record"}, {"--record="}}) {
-        CommandLine line = Read(arguments);
-        EXPECT_EQ(line.action, CommandLineAction::BadUsage) << arguments[0];
-    }
 }
 
 TEST(CommandLine, PlayNamesTheReplayAndSpeedIsOneTwoFourOrEight) {
@@ -53,21 +49,6 @@ TEST(CommandLine, PlayNamesTheReplayAndSpeedIsOneTwoFourOrEight) {
         line = Read({"--speed", speed, "--play=run.mvr"});
         EXPECT_EQ(line.action, CommandLineAction::RunGame) << speed;
         EXPECT_EQ(line.speed, speed[0] - '0');
-    }
-    for (std::vector<const char*> arguments :
-         std::vector<std::vector<const char*>>{{"--play", "a.mvr", "--speed", "3"},
-                                               {"--play", "a.mvr", "--speed", "16"},
-                                               {"--play", "a.mvr", "--speed", "0"},
-                                               {"--play", "a.mvr", "--speed", "-2"},
-                                               {"--play", "a.mvr", "--speed", "2x"},
-                                               {"--play", "a.mvr", "--speed"},
-                                               {"--play"},
-                                               {"--play="},
-                                               {"--speed", "2"},
-                                               {"--play", "a.mvr", "--record", "b.mvr"}}) {
-        line = Read(arguments);
-        EXPECT_EQ(line.action, CommandLineAction::BadUsage) << arguments.back();
-        EXPECT_EQ(line.output.rfind("morvask: ", 0), 0u);
     }
     EXPECT_NE(Read({"--play", "a.mvr", "--speed", "3"}).output.find("--speed is 1, 2, 4 or 8"),
               std::string::npos);
@@ -83,9 +64,21 @@ TEST(CommandLine, WrongValuesAndUnknownOptionsAreRefusedInTwoLines) {
                                                {"--scale-mode", "Fit"},
                                                {"--windowed=1"},
                                                {"-x"},
-                                               {"--fullscreen", "level1"}}) {
+                                               {"--fullscreen", "level1"},
+                                               {"--record"},
+                                               {"--record="},
+                                               {"--play", "a.mvr", "--speed", "3"},
+                                               {"--play", "a.mvr", "--speed", "16"},
+                                               {"--play", "a.mvr", "--speed", "0"},
+                                               {"--play", "a.mvr", "--speed", "-2"},
+                                               {"--play", "a.mvr", "--speed", "2x"},
+                                               {"--play", "a.mvr", "--speed"},
+                                               {"--play"},
+                                               {"--play="},
+                                               {"--speed", "2"},
+                                               {"--play", "a.mvr", "--record", "b.mvr"}}) {
         CommandLine line = Read(arguments);
-        EXPECT_EQ(line.action, CommandLineAction::BadUsage) << arguments[0];
+        EXPECT_EQ(line.action, CommandLineAction::BadUsage) << arguments.back();
         // The problem, then where to read more: the error never scrolls away.
         const size_t firstEnd = line.output.find('\n');
         ASSERT_NE(firstEnd, std::string::npos);

@@ -12,6 +12,7 @@
 #include <iterator>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/platform.h"
@@ -190,30 +191,25 @@ TEST(DialogDrawing, TheBoxDrawsOnlyInsideItsFrameAndClipsToAnyBuffer) {
         }
 }
 
-TEST(DialogLayout, TheSecondHelpWithTheShareKeysFitsTheField) {
-    // Where there is a clipboard the K box lists the share keys too.
+// The English help, and the second help box with the share keys (where there
+// is a clipboard) in both languages, fit with every line there (a long one
+// may wrap into two).
+TEST(DialogLayout, TheEnglishHelpAndTheSecondHelpFitTheField) {
+    CurrentLanguage = English;
+    std::vector<std::pair<std::string, std::string>> boxes = {{CurrentHelpText(), "Help"}};
     for (Language language : {Chinese, English}) {
         CurrentLanguage = language;
-        const std::string text = std::string(ExtraText(MoreKeysText)) + Text(ShareHelpText);
-        const std::string caption = ExtraText(MoreKeysCaption);
-        CurrentLanguage = Chinese;
-        dialog::Box box = dialog::OpenBox(text.c_str(), caption.c_str(), platform::MB_OK);
-        dialog::Layout layout = dialog::Arrange(box, Field, 1.0);
-        EXPECT_TRUE(Inside(layout.frame, Field)) << language;
-        // Every line is there (a long one may wrap into two).
-        EXPECT_GE(layout.lines.size(), size_t(std::count(text.begin(), text.end(), '\n') + 1))
-            << language;
+        boxes.emplace_back(std::string(ExtraText(MoreKeysText)) + Text(ShareHelpText),
+                           ExtraText(MoreKeysCaption));
     }
-}
-
-TEST(DialogLayout, TheEnglishHelpFitsTheField) {
-    CurrentLanguage = English;
-    std::string help = CurrentHelpText();
     CurrentLanguage = Chinese;
-    dialog::Box box = dialog::OpenBox(help.c_str(), "Help", platform::MB_OK);
-    dialog::Layout layout = dialog::Arrange(box, Field, 1.0);
-    EXPECT_TRUE(Inside(layout.frame, Field));
-    EXPECT_GE(layout.lines.size(), 20u);
+    for (const auto& [text, caption] : boxes) {
+        dialog::Layout layout = dialog::Arrange(
+            dialog::OpenBox(text.c_str(), caption.c_str(), platform::MB_OK), Field, 1.0);
+        EXPECT_TRUE(Inside(layout.frame, Field)) << text;
+        EXPECT_GE(layout.lines.size(), size_t(std::count(text.begin(), text.end(), '\n') + 1))
+            << text;
+    }
 }
 
 TEST(DialogGlyphs, EveryTextOfTheGameHasItsGlyphs) {

@@ -1,39 +1,49 @@
-// The editor's history keeps at least 200 steps per level, and a try-out ends
-// back in the editor whichever way its game ends, also when the window closes.
+// The editor: its history keeps at least 200 steps per level, a try-out ends
+// back in the editor whichever way its game ends, also when the window
+// closes, and leaving never loses edits silently: F1 with edits not saved
+// asks whether to save them, and a save that fails keeps the player there.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "editor/commands.h"
 #include "editor/history.h"
 #include "levels/level_grid.h"
 #include "platform/headless/headless.h"
 #include "state/program_state.h"
+#include "tests/unit/fresh_directory.h"
 #include "tests/unit/test_support.h"
 #include "texts/texts.h"
 
 namespace {
 
-void AnswerYes() {
-    headless::SetBoxAnswerer([](const char*, const char*, uint32_t type) {
-        return (type & 0xF) == platform::MB_YESNO ? platform::IDYES : platform::IDOK;
-    });
+namespace fs = std::filesystem;
+
+// Answers every question yes; OK boxes OK.
+int Yes(const char*, const char*, uint32_t type) {
+    return (type & 0xF) == platform::MB_YESNO ? platform::IDYES : platform::IDOK;
 }
 
 void Press(int key) {
     headless::Deliver(platform::WM_KEYDOWN, uintptr_t(key), 0);
 }
 
+// A game of the seed, then F1 into the editor, every question answered yes.
+void IntoTheEditor(uint32_t seed) {
+    StartGame(seed);
+    headless::SetBoxAnswerer(Yes);
+    Press(platform::VK_F1);
+    ASSERT_EQ(GameMode, Editing);
+    Ticks(1);
+    Boxes.clear();
+}
+
 class EditorCommands : public ::testing::Test {
 protected:
-    void SetUp() override {
-        StartGame(4);
-        AnswerYes();
-        Press(platform::VK_F1);
-        ASSERT_EQ(GameMode, Editing);
-        Ticks(1);
-        Boxes.clear();
-    }
+    void SetUp() override { IntoTheEditor(4); }
     void TearDown() override {
         // Leave the editor, so the next test enters it afresh, letting the
         // edits go (a saved map would reach the next test).
@@ -46,6 +56,18 @@ protected:
         });
         Press(platform::VK_F1);
         Ticks(1);
+    }
+};
+
+class EditorLeave : public InFreshDirectory {
+protected:
+    void SetUp() override {
+        InFreshDirectory::SetUp();
+        IntoTheEditor(6);
+    }
+    void TearDown() override {
+        headless::SetBoxAnswerer(nullptr);
+        InFreshDirectory::TearDown();
     }
 };
 
@@ -121,4 +143,44 @@ TEST_F(EditorCommands, ClosingDuringATryOutAsksToSaveTheEdits) {
     EXPECT_EQ(Boxes[1].text, "感谢使用！再见！");
     EXPECT_FALSE(TryingLevel());
     EXPECT_EQ(GameMode, Editing);
+}
+
+TEST_F(EditorLeave, AFailedSaveKeepsTheEditsAndTheEditor) {
+    WriteLevelCell(0, 0, Stone);
+    const std::vector<int32_t> edited = LevelSet;
+    // A folder where the map file belongs: no save can replace it.
+    fs::create_directory("map.txt");
+    Press(platform::VK_F1);
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>(
+                              {"是否切换到游戏模式？", "是否保存自制地图？", "地图保存失败！"}));
+    EXPECT_EQ(GameMode, Editing);
+    EXPECT_EQ(LevelSet, edited);
+    // Once the save can be made, leaving saves and plays.
+    fs::remove("map.txt");
+    Boxes.clear();
+    Press(platform::VK_F1);
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>({"是否切换到游戏模式？", "是否保存自制地图？",
+                                                    "地图保存成功！", "准备进入第1关"}));
+    EXPECT_EQ(GameMode, Playing);
+    EXPECT_TRUE(fs::is_regular_file("map.txt"));
+}
+
+TEST_F(EditorLeave, AChangeOnAnyLevelCounts) {
+    WriteLevelCell(0, 0, LevelSet[0]);  // the same value: no edit
+    Press(platform::VK_F1);
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>({"是否切换到游戏模式？", "准备进入第1关"}));
+    headless::SetBoxAnswerer(Yes);
+    Press(platform::VK_F1);
+    ASSERT_EQ(GameMode, Editing);
+    Boxes.clear();
+    // The last cell of the last level, not the level in the editor.
+    LevelSet[LevelSetSize - 1] += 1;
+    headless::SetBoxAnswerer([](const char* text, const char* caption, uint32_t type) {
+        return std::string(text) == "是否保存自制地图？" ? platform::IDNO
+                                                         : Yes(text, caption, type);
+    });
+    Press(platform::VK_F1);
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>(
+                              {"是否切换到游戏模式？", "是否保存自制地图？", "准备进入第1关"}));
+    EXPECT_FALSE(fs::exists("map.txt"));
 }

@@ -2,6 +2,8 @@
 // rolls of the generator they make.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "actors/enemies.h"
 #include "levels/level_grid.h"
 #include "render/draw.h"
@@ -69,43 +71,18 @@ TEST_F(Enemies, TheClassIsRolledBeforeTheColumn) {
             SpawnEnemyStep();
             ASSERT_EQ(BattleState.EnemyList.size(), 1u);
             const TankRecord& t = BattleState.EnemyList[0];
-            EXPECT_EQ(t.band, k.band);
-            EXPECT_EQ(t.x, column * 448);
-            EXPECT_EQ(t.y, -64);
-            EXPECT_EQ(t.hitPoints, k.hitPoints);
-            EXPECT_EQ(t.speed, k.speed);
-            EXPECT_EQ(t.stepPixels, k.speed);
-            EXPECT_EQ(t.moveTicks, k.moveTicks);
-            EXPECT_EQ(t.bulletBand, k.bulletBand);
-            EXPECT_EQ(t.maxBullets, k.maxBullets);
-            EXPECT_EQ(t.turretLocked, k.locked);
-            EXPECT_EQ(t.reloadRate, 4);
-            EXPECT_EQ(t.moveDir, Down);
-            EXPECT_EQ(t.turretDir, Down);
+            EXPECT_EQ(std::tuple(t.band, t.hitPoints, t.speed, t.stepPixels, t.moveTicks,
+                                 t.bulletBand, t.maxBullets, t.turretLocked),
+                      std::tuple(k.band, k.hitPoints, k.speed, k.speed, k.moveTicks, k.bulletBand,
+                                 k.maxBullets, k.locked))
+                << "class roll " << k.classRoll;
+            // One cell above its column, facing down.
+            EXPECT_EQ(std::tuple(t.x, t.y, t.moveDir, t.turretDir, t.reloadRate),
+                      std::tuple(column * 448, -64, Down, Down, 4));
             EXPECT_EQ(BattleState.EnemyBulletLists.size(), 1u);
             EXPECT_EQ(BattleState.EnemiesToSpawn, 19);
         }
     }
-}
-
-TEST_F(Enemies, ArrivalsComeEveryHundredTicksWhileFewerThanFourAreOnTheField) {
-    BattleState.EnemyList.clear();
-    BattleState.EnemyBulletLists.clear();
-    BattleState.EnemiesOnField = 4;
-    BattleState.SpawnDelay = 0;
-    BattleState.EnemiesToSpawn = 16;
-    for (int i = 0; i < 500; ++i)
-        SpawnEnemyStep();
-    EXPECT_EQ(BattleState.SpawnDelay, 0);  // with four on the field no delay starts
-    BattleState.EnemiesOnField = 3;
-    SpawnEnemyStep();  // the tick of a destruction
-    EXPECT_EQ(BattleState.SpawnDelay, 99);
-    for (int i = 0; i < 98; ++i)
-        SpawnEnemyStep();
-    EXPECT_EQ(BattleState.EnemiesOnField, 3);
-    SpawnEnemyStep();  // 99 ticks after the destruction
-    EXPECT_EQ(BattleState.EnemiesOnField, 4);
-    EXPECT_EQ(BattleState.EnemiesToSpawn, 15);
 }
 
 TEST_F(Enemies, NoMoreThanTwentyArrive) {

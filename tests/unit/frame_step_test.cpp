@@ -24,26 +24,6 @@ protected:
 
 }  // namespace
 
-TEST_F(Modes, GameOverDelayEndsTheGameAndTheBoxComesOnTheNextTick) {
-    BattleState.GameOverDelay = 2;
-    Ticks(1);
-    EXPECT_EQ(GameMode, Playing);
-    Ticks(1);
-    EXPECT_EQ(GameMode, GameOver);
-    // Both ticks ran to their ends: the first enemy of the level came.
-    EXPECT_EQ(BattleState.EnemiesOnField, 1);
-    EXPECT_TRUE(Boxes.empty());
-    BattleState.LevelIndex = 6;
-    BattleState.Lives = 1;
-    Ticks(1);
-    ASSERT_EQ(Boxes.size(), 2u);
-    EXPECT_EQ(Boxes[0].text, "游戏结束！再接再厉！");
-    EXPECT_EQ(Boxes[1].text, "准备进入第1关");
-    EXPECT_EQ(GameMode, Playing);
-    EXPECT_EQ(BattleState.LevelIndex, 0);
-    EXPECT_EQ(BattleState.Lives, 3);
-}
-
 TEST_F(Modes, ClearingALevelStartsTheNextOneOnTheFollowingTick) {
     BattleState.LevelIndex = 4;
     BattleState.LevelClearDelay = 1;
@@ -127,20 +107,4 @@ TEST_F(Modes, TheRespawnBringsTheFreshTankAndCountsTheBulletsStillFlying) {
     Ticks(80);
     EXPECT_TRUE(BattleState.PlayerBullets.empty());
     EXPECT_EQ(p.bulletsInFlight, 0);
-}
-
-TEST_F(Modes, ARespawnIsTheSameTankAsANewGamesAfterAnyNumberOfLives) {
-    for (int life = 0; life < 3; ++life) {
-        BattleState.Player.band = 3;
-        BattleState.Player.speed = 7;
-        DestroyPlayer(2, 1);
-        Ticks(1);
-        TankRecord expected = FreshPlayerRecord;
-        expected.moveTicks = 16;
-        EXPECT_EQ(BattleState.Player.band, expected.band);
-        EXPECT_EQ(BattleState.Player.speed, expected.speed);
-        EXPECT_EQ(BattleState.Player.x, expected.x);
-        EXPECT_EQ(BattleState.Player.y, expected.y);
-        EXPECT_EQ(BattleState.Player.reloadRate, expected.reloadRate);
-    }
 }

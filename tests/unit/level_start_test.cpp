@@ -82,14 +82,3 @@ TEST(LevelStart, TheEditorAnnouncesItsOwnTitleWithoutMusic) {
     EXPECT_EQ(Boxes.back().caption, "");
     EXPECT_EQ(Sounds.size(), soundsBefore);
 }
-
-TEST(LevelStart, NewGameKeepsALoadedLevelSet) {
-    StartGame();
-    LevelSet[5] = Stone;
-    BattleState.Lives = 0;
-    BattleState.LevelIndex = 20;
-    StartNewGame();
-    EXPECT_EQ(WorkingGrid[5], Stone);
-    EXPECT_EQ(BattleState.Lives, 3);
-    EXPECT_EQ(BattleState.LevelIndex, 0);
-}
