@@ -18,29 +18,29 @@
 
 namespace {
 
+// An event of the kind `op` with its value.
+ReplayEvent Event(uint8_t op, uint32_t value = 0) {
+    ReplayEvent event;
+    event.op = op;
+    event.value = value;
+    return event;
+}
+
 ReplayRecord SmallReplay() {
     ReplayRecord replay;
     replay.programVersion = "1.0.0";
     replay.seed = 77;
     replay.builtInLevelsHash = 0xDEADBEEF;
-    ReplayEvent box;
-    box.op = ReplayBox;
-    box.value = 6;
-    AppendEvent(replay, box);
-    ReplayEvent keys;
-    keys.op = ReplayKeys;
-    keys.keys.set(0x20);
-    keys.keys.set(0x26);
+    AppendEvent(replay, Event(ReplayBox, 6));
+    ReplayEvent keys = Event(ReplayKeys);
+    keys.keys.set(0x20).set(0x26);
     AppendEvent(replay, keys);
-    ReplayEvent mouse;
-    mouse.op = ReplayMouse;
+    ReplayEvent mouse = Event(ReplayMouse);
     mouse.x = 65535;
     mouse.y = 3;
     AppendEvent(replay, mouse);
     AppendTicks(replay, 150);  // stops at the checksum's place
-    ReplayEvent check;
-    check.op = ReplayCheck;
-    check.value = 0x12345678;
+    ReplayEvent check = Event(ReplayCheck, 0x12345678);
     check.count = 100;
     AppendEvent(replay, check);
     AppendTicks(replay, 50);
@@ -314,10 +314,7 @@ TEST(ReplayPlayback, TheBoxesMustBeTheRecordingsOwn) {
     const ReplayRecord recorded = RecordRun();
     // A press of H opens the help box, which the recording never answered.
     ReplayRecord replay = recorded;
-    ReplayEvent help;
-    help.op = ReplayKeyDown;
-    help.value = 'H';
-    replay.events.insert(replay.events.begin() + 10, help);
+    replay.events.insert(replay.events.begin() + 10, Event(ReplayKeyDown, 'H'));
     EXPECT_EQ(PlayBack(replay, 0), PlaybackDesync);
     EXPECT_NE(PlaybackDesyncReason().find("box"), std::string::npos);
     auto box = std::find_if(recorded.events.begin(), recorded.events.end(),
@@ -332,10 +329,7 @@ TEST(ReplayPlayback, TheBoxesMustBeTheRecordingsOwn) {
         << PlaybackDesyncReason();
     // An answer among the ticks, to a box that never opens.
     replay = recorded;
-    ReplayEvent extra;
-    extra.op = ReplayBox;
-    extra.value = platform::IDOK;
-    replay.events.insert(replay.events.end() - 3, extra);
+    replay.events.insert(replay.events.end() - 3, Event(ReplayBox, platform::IDOK));
     EXPECT_EQ(PlayBack(replay, 0), PlaybackDesync);
     EXPECT_NE(PlaybackDesyncReason().find("did not open"), std::string::npos)
         << PlaybackDesyncReason();
