@@ -11,7 +11,6 @@
 #include "editor/commands.h"
 #include "levels/builtin_levels.h"
 #include "levels/level_grid.h"
-#include "options/key_bindings.h"
 #include "options/records_file.h"
 #include "platform/headless/headless.h"
 #include "shell/records.h"
@@ -166,21 +165,4 @@ TEST_F(RecordsWatch, ThePlayersOwnLevelsAndATryOutRecordNothing) {
     ClearTheLevel();
     EXPECT_FALSE(TryingLevel());
     EXPECT_EQ(CurrentRecords(), ReachedLevelOne());
-}
-
-// R and K give way to a play action the player put on them.
-TEST_F(RecordsWatch, RAndKGiveWayToThePlayersKeys) {
-    Boxes.clear();
-    headless::Deliver(platform::WM_KEYDOWN, 'R', 0);
-    headless::Deliver(platform::WM_KEYDOWN, 'K', 0);
-    ASSERT_EQ(Boxes.size(), 2u);
-    KeyBindings bindings = DefaultKeyBindings();
-    bindings.keys[Fire] = {platform::VK_SPACE, 'R'};
-    bindings.keys[LockGun] = {'K'};
-    ApplyKeyBindings(bindings);
-    Boxes.clear();
-    headless::Deliver(platform::WM_KEYDOWN, 'R', 0);
-    headless::Deliver(platform::WM_KEYDOWN, 'K', 0);
-    EXPECT_TRUE(Boxes.empty());
-    ApplyKeyBindings(DefaultKeyBindings());
 }

@@ -13,6 +13,7 @@
 #include "options/settings_file.h"
 #include "platform/headless/headless.h"
 #include "platform/input/key_map.h"
+#include "shell/records.h"
 #include "state/battle_state.h"
 #include "state/program_state.h"
 #include "tests/unit/test_support.h"
@@ -250,11 +251,19 @@ TEST(KeyBindings, KeyNamesGoBothWays) {
 
 TEST(KeyBindings, ChosenKeysReachTheGameAsItsOwnKeys) {
     StartGame();
+    KeepRecordsInMemory(RecordsRecord{});
     KeyBindings keys = DefaultKeyBindings();
     keys.keys[Fire] = {'J', 'K'};
     keys.keys[PauseGame] = {0x1B};
     keys.keys[MoveUp] = {'I'};
+    keys.keys[LockGun] = {'R'};
     ApplyKeyBindings(keys);
+    // R and K give way to the play actions put on them: no records box, no
+    // box of the keys.
+    Boxes.clear();
+    headless::Deliver(platform::WM_KEYDOWN, 'R', 0);
+    headless::Deliver(platform::WM_KEYDOWN, 'K', 0);
+    EXPECT_TRUE(Boxes.empty());
 
     // Polled keys read the keys chosen for them, and no longer their own.
     headless::SetKeyDown('K', true);
