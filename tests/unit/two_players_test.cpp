@@ -68,6 +68,13 @@ TEST_F(TwoPlayers, TheItemGoesToTheTankThatTakesIt) {
     UpdateItem();
     EXPECT_EQ(BattleState.Player.hitPoints, 30);
     EXPECT_EQ(BattleState.Player2.hitPoints, 20);
+
+    // A wreck takes nothing; the item waits for the other tank.
+    BattleState.Player2Destroyed = true;
+    Drop(ArmourItem, 320, 352);
+    BattleState.Player.x = 640;
+    UpdateItem();
+    EXPECT_EQ(BattleState.DroppedItem, ArmourItem);
 }
 
 TEST_F(TwoPlayers, EnemyBulletsHitTheSecondTankAndDestroyItAsTheFirst) {
