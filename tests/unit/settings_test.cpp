@@ -258,8 +258,7 @@ TEST(KeyBindings, ChosenKeysReachTheGameAsItsOwnKeys) {
     keys.keys[MoveUp] = {'I'};
     keys.keys[LockGun] = {'R'};
     ApplyKeyBindings(keys);
-    // R and K give way to the play actions put on them: no records box, no
-    // box of the keys.
+    // R and K give way to the play actions put on them: no box opens.
     Boxes.clear();
     headless::Deliver(platform::WM_KEYDOWN, 'R', 0);
     headless::Deliver(platform::WM_KEYDOWN, 'K', 0);
