@@ -88,55 +88,48 @@ TEST_F(Terrain, ADirectionOutsideTheFourLooksAtTheTanksOwnCell) {
     EXPECT_TRUE(TerrainRefusesMove(tank));
 }
 
-TEST(TankBlocks, StandingStillAhead) {
-    TankRecord mover = TankAt(320, 320, Up);
-    EXPECT_TRUE(TankBlocks(mover, TankAt(320, 256)));   // the next cell
-    EXPECT_TRUE(TankBlocks(mover, TankAt(320, 193)));   // on its way through the one after
-    EXPECT_FALSE(TankBlocks(mover, TankAt(320, 192)));  // two cells ahead
-    EXPECT_FALSE(TankBlocks(mover, TankAt(320, 384)));  // behind
-    EXPECT_FALSE(TankBlocks(mover, TankAt(320, 320)));  // level with it
-    EXPECT_FALSE(TankBlocks(mover, TankAt(320, 300)));  // already overlapping
-}
-
-TEST(TankBlocks, SidewaysAndDiagonal) {
-    TankRecord mover = TankAt(320, 320, Right);
-    EXPECT_TRUE(TankBlocks(mover, TankAt(384, 320 + 63)));  // crossing the cell ahead
-    EXPECT_TRUE(TankBlocks(mover, TankAt(384, 320 - 63)));
-    EXPECT_FALSE(TankBlocks(mover, TankAt(384, 320 + 64)));  // diagonally ahead
-    EXPECT_FALSE(TankBlocks(mover, TankAt(384, 320 - 64)));
-    EXPECT_FALSE(TankBlocks(mover, TankAt(400, 320 + 8)));  // a cell and more ahead, to the side
-}
-
-TEST(TankBlocks, EveryDirectionMeasuresAlongItself) {
-    TankRecord other = TankAt(320, 320);
-    EXPECT_TRUE(TankBlocks(TankAt(320, 256, Down), other));
-    EXPECT_TRUE(TankBlocks(TankAt(384, 320, Left), other));
-    EXPECT_TRUE(TankBlocks(TankAt(320, 384, Up), other));
-    EXPECT_TRUE(TankBlocks(TankAt(256, 320, Right), other));
-    EXPECT_FALSE(TankBlocks(TankAt(320, 256, Up), other));
-    EXPECT_FALSE(TankBlocks(TankAt(256, 320, 9), other));
-}
-
-TEST(TankBlocks, FaceToFaceAtTwoCells) {
-    TankRecord left = TankAt(128, 320, Right);
-    TankRecord right = TankAt(256, 320, Left);
-    // At 128 pixels neither blocks: the first to move goes.
-    EXPECT_FALSE(TankBlocks(left, right));
-    left.x += 4;  // its first step
-    // Now the other finds it less than two cells ahead.
-    EXPECT_TRUE(TankBlocks(right, left));
-    left.x = 192;  // and at the end of the move, in the next cell
-    EXPECT_TRUE(TankBlocks(right, left));
-}
-
-TEST(TankBlocks, TwoTanksEnteringOneCell) {
-    // Both stand next to cell (5, 5): one above it, one left of it.
-    TankRecord fromAbove = TankAt(320, 256, Down);
-    TankRecord fromLeft = TankAt(256, 320, Right);
-    EXPECT_FALSE(TankBlocks(fromAbove, fromLeft));
-    fromAbove.y += 2;  // the first one takes its first step
-    // The second finds it one cell ahead and less than a cell to the side.
-    EXPECT_TRUE(TankBlocks(fromLeft, fromAbove));
+// Whether a tank about to move is blocked by another standing still: only one
+// straight ahead within two cells (not overlapping it), or one crossing the
+// cell ahead; every direction measures along itself.
+TEST(TankBlocks, AheadWithinTwoCellsOrCrossingTheCellAhead) {
+    struct Case {
+        int32_t x, y, direction, otherX, otherY;
+        bool blocks;
+    };
+    const Case cases[] = {
+        {320, 320, Up, 320, 256, true},     // the next cell
+        {320, 320, Up, 320, 193, true},     // on its way through the one after
+        {320, 320, Up, 320, 192, false},    // two cells ahead
+        {320, 320, Up, 320, 384, false},    // behind
+        {320, 320, Up, 320, 320, false},    // level with it
+        {320, 320, Up, 320, 300, false},    // already overlapping
+        {320, 320, Right, 384, 383, true},  // crossing the cell ahead
+        {320, 320, Right, 384, 257, true},
+        {320, 320, Right, 384, 384, false},  // diagonally ahead
+        {320, 320, Right, 384, 256, false},
+        {320, 320, Right, 400, 328, false},  // a cell and more ahead, to the side
+        {320, 256, Down, 320, 320, true},
+        {384, 320, Left, 320, 320, true},
+        {320, 384, Up, 320, 320, true},
+        {256, 320, Right, 320, 320, true},
+        {320, 256, Up, 320, 320, false},
+        {256, 320, 9, 320, 320, false},  // no direction at all
+        // Face to face at two cells neither blocks: the first to move goes,
+        // and after its first step the other finds it less than two cells
+        // ahead, as at the end of the move, in the next cell.
+        {128, 320, Right, 256, 320, false},
+        {256, 320, Left, 132, 320, true},
+        {256, 320, Left, 192, 320, true},
+        // Two entering one cell, (5, 5), from above and from the left: once
+        // the first has taken its first step, the second finds it one cell
+        // ahead and less than a cell to the side.
+        {320, 256, Down, 256, 320, false},
+        {256, 320, Right, 320, 258, true},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(TankBlocks(TankAt(c.x, c.y, c.direction), TankAt(c.otherX, c.otherY)), c.blocks)
+            << c.x << "," << c.y << " facing " << c.direction << " and " << c.otherX << ","
+            << c.otherY;
 }
 
 TEST(TurnTank, TurnsTheGunUnlessLockedAndRollsTheTracks) {

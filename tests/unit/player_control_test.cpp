@@ -1,5 +1,7 @@
-// The player's tank under the keys: moves that snap to the grid, refused
-// moves, the keys that do nothing while Z is held, and the fire conditions.
+// The player's tank under the keys: moves that snap to the grid, a move
+// refused by an enemy, and no move started while Z is held. (The lock key,
+// a move against a wall, the gun's reload and Z with Up: the gun_and_lock,
+// move_timing, fire_and_base and level_keys_and_upgrade scenarios.)
 #include <gtest/gtest.h>
 
 #include <string>
@@ -7,7 +9,6 @@
 #include "battle/player_control.h"
 #include "levels/level_grid.h"
 #include "platform/headless/headless.h"
-#include "state/program_state.h"
 #include "tests/unit/test_support.h"
 
 namespace {
@@ -16,10 +17,8 @@ class PlayerControl : public ::testing::Test {
 protected:
     void SetUp() override {
         StartGame();
-        SoundEnabled = true;
         ClearWorkingGrid();
         BattleState.Player = TankAt(320, 320, Up);
-        Sounds.clear();
     }
     void TearDown() override { headless::ReleaseAllKeys(); }
     void Hold(std::initializer_list<int> keys) {
@@ -71,44 +70,6 @@ TEST_F(PlayerControl, MovesWhoseStepDoesNotDivideTheCellAreSnappedInEveryDirecti
     }
 }
 
-// However long L is held, it toggles the lock once; the next toggle needs a
-// tick without it.
-TEST_F(PlayerControl, HoldingLTogglesTheLockOnce) {
-    TankRecord& p = BattleState.Player;
-    TurretLockLatch = true;
-    p.turretLocked = false;
-    Hold({'L'});
-    for (int tick = 0; tick < 4; ++tick) {
-        PlayerControlStep();
-        EXPECT_TRUE(p.turretLocked) << "tick " << tick;
-        EXPECT_FALSE(TurretLockLatch);
-    }
-    Hold({});
-    PlayerControlStep();
-    EXPECT_TRUE(p.turretLocked);
-    EXPECT_TRUE(TurretLockLatch);
-    Hold({'L'});
-    PlayerControlStep();
-    PlayerControlStep();
-    EXPECT_FALSE(p.turretLocked);
-}
-
-TEST_F(PlayerControl, ARefusedMoveTurnsTheTankAndIsHeard) {
-    TankRecord& p = BattleState.Player;
-    SetCell(6, 5, Water);
-    p.trackFrame = 0;
-    Hold({platform::VK_RIGHT});
-    PlayerControlStep();
-    EXPECT_EQ(p.x, 320);
-    EXPECT_EQ(p.moveDir, Right);
-    EXPECT_EQ(p.turretDir, Right);
-    EXPECT_EQ(p.moveTicks, 0);
-    EXPECT_EQ(p.trackFrame, 2);  // once for the turn, once for the refusal
-    ASSERT_EQ(Sounds.size(), 1u);
-    EXPECT_EQ(Sounds[0].id, 120);
-    EXPECT_FALSE(Sounds[0].interrupting);
-}
-
 TEST_F(PlayerControl, AnEnemyInTheWayRefusesTheMove) {
     TankRecord enemy = TankAt(320, 256, Down);
     BattleState.EnemyList.push_back(enemy);
@@ -131,38 +92,4 @@ TEST_F(PlayerControl, WithZHeldNoMoveStartsButAMoveGoesOn) {
     PlayerControlStep();
     EXPECT_EQ(p.y, 316);
     EXPECT_EQ(p.moveTicks, 9);
-}
-
-TEST_F(PlayerControl, TheGunFiresOnlyReloadedAndWithABulletFree) {
-    TankRecord& p = BattleState.Player;
-    Hold({platform::VK_SPACE});
-    p.reloadTimer = 8;
-    PlayerControlStep();
-    EXPECT_TRUE(BattleState.PlayerBullets.empty());
-    p.reloadTimer = 0;
-    p.bulletsInFlight = 1;  // the one bullet of a fresh tank is out
-    PlayerControlStep();
-    EXPECT_TRUE(BattleState.PlayerBullets.empty());
-    p.bulletsInFlight = 0;
-    PlayerControlStep();
-    ASSERT_EQ(BattleState.PlayerBullets.size(), 1u);
-    EXPECT_EQ(BattleState.PlayerBullets[0].band, 2);
-    EXPECT_EQ(BattleState.PlayerBullets[0].direction, Up);
-    ASSERT_EQ(Sounds.size(), 1u);
-    EXPECT_EQ(Sounds[0].id, 121);
-    EXPECT_TRUE(Sounds[0].interrupting);
-}
-
-TEST_F(PlayerControl, ZWithUpAtTheFirstLevelStartsItAgain) {
-    BattleState.LevelIndex = 0;
-    Boxes.clear();
-    Hold({'Z', platform::VK_UP, platform::VK_SPACE});
-    PlayerControlStep();
-    ASSERT_EQ(Boxes.size(), 1u);
-    EXPECT_EQ(Boxes[0].text, "准备进入第1关");
-    EXPECT_EQ(BattleState.LevelIndex, 0);
-    // The rest of the step runs on the new level: the first entering step,
-    // and a shot at once (reload and bullets were reset).
-    EXPECT_EQ(BattleState.Player.y, 700);
-    EXPECT_EQ(BattleState.PlayerBullets.size(), 1u);
 }

@@ -1,6 +1,7 @@
 // The records file read strictly and written back the same, and the watch
 // that keeps the records: a level cleared, the highest level reached, games
-// ended, and nothing from the Z keys, the player's own map or a try-out.
+// ended, and nothing from the player's own map or a try-out. (Nothing from
+// the Z keys: the records_not_after_z scenario.)
 #include <gtest/gtest.h>
 
 #include <string>
@@ -10,7 +11,6 @@
 #include "editor/commands.h"
 #include "levels/builtin_levels.h"
 #include "levels/level_grid.h"
-#include "options/key_bindings.h"
 #include "options/records_file.h"
 #include "platform/headless/headless.h"
 #include "shell/records.h"
@@ -146,21 +146,6 @@ TEST_F(RecordsWatch, AGameEndsAsPlayedOrWon) {
     EXPECT_EQ(CurrentRecords().gamesWon, 1);
 }
 
-TEST_F(RecordsWatch, TheZKeysAndTheirGameRecordNothing) {
-    headless::SetKeyDown('Z', true);
-    headless::SetKeyDown('F', true);
-    Ticks(1);
-    headless::ReleaseAllKeys();
-    ClearTheLevel();
-    EXPECT_EQ(CurrentRecords(), ReachedLevelOne());
-    BattleState.GameOverDelay = 1;
-    Ticks(2);
-    EXPECT_EQ(CurrentRecords().gamesPlayed, 0);
-    // The next game counts again.
-    ClearTheLevel();
-    EXPECT_EQ(CurrentRecords().highestLevel, 2);
-}
-
 TEST_F(RecordsWatch, ThePlayersOwnLevelsAndATryOutRecordNothing) {
     LevelSet[LevelSetSize - 1] += 1;
     StartNewGame();
@@ -180,21 +165,4 @@ TEST_F(RecordsWatch, ThePlayersOwnLevelsAndATryOutRecordNothing) {
     ClearTheLevel();
     EXPECT_FALSE(TryingLevel());
     EXPECT_EQ(CurrentRecords(), ReachedLevelOne());
-}
-
-// R and K give way to a play action the player put on them.
-TEST_F(RecordsWatch, RAndKGiveWayToThePlayersKeys) {
-    Boxes.clear();
-    headless::Deliver(platform::WM_KEYDOWN, 'R', 0);
-    headless::Deliver(platform::WM_KEYDOWN, 'K', 0);
-    ASSERT_EQ(Boxes.size(), 2u);
-    KeyBindings bindings = DefaultKeyBindings();
-    bindings.keys[Fire] = {platform::VK_SPACE, 'R'};
-    bindings.keys[LockGun] = {'K'};
-    ApplyKeyBindings(bindings);
-    Boxes.clear();
-    headless::Deliver(platform::WM_KEYDOWN, 'R', 0);
-    headless::Deliver(platform::WM_KEYDOWN, 'K', 0);
-    EXPECT_TRUE(Boxes.empty());
-    ApplyKeyBindings(DefaultKeyBindings());
 }

@@ -1,19 +1,23 @@
 // The settings file and the player's keys: what a good file sets, how each
-// kind of bad line is reported and skipped, the file made on first start, how
-// a choice is saved, and how chosen keys reach the game through the platform.
+// kind of bad line is reported, skipped and told to the player, the file made
+// on first start, how a choice is saved, the command line over the file, and
+// how chosen keys reach the game through the platform.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <tuple>
 
 #include "options/key_bindings.h"
 #include "options/settings_file.h"
 #include "platform/headless/headless.h"
 #include "platform/input/key_map.h"
+#include "shell/records.h"
 #include "state/battle_state.h"
 #include "state/program_state.h"
 #include "tests/unit/test_support.h"
+#include "texts/texts.h"
 
 namespace {
 
@@ -21,6 +25,12 @@ namespace fs = std::filesystem;
 
 SettingsRecord Parse(const std::string& text, std::vector<std::string>& problems) {
     return ParseSettings(text, "s.ini", problems);
+}
+
+// Every setting but the keys and the share options, to compare at once.
+auto Scalars(const SettingsRecord& s) {
+    return std::tuple(s.language, s.fullscreen, s.scale, s.scaleMode, s.volume, s.padDeadzone,
+                      s.shortIntro, s.hud, s.players);
 }
 
 std::string ReadAll(const fs::path& path) {
@@ -56,70 +66,46 @@ TEST(SettingsFile, AGoodFileSetsEverything) {
         "scale_mode = FIT\n"
         "volume = 0\n"
         "pad_deadzone = 40\n"
+        "intro = Short\n"
+        "hud = Side\n"
+        "players = 2\n"
         "fire = Space, J\n"
         "up = i\n"
         "gun_up = Up\n"  // the arrow is free: up moved to I
         "pause = Escape\n"
-        "help = F10\n",
+        "help = F10\n"
+        "p2_fire = Enter, Keypad1\n"
+        "p2_up = O\n",
         problems);
     EXPECT_TRUE(problems.empty()) << problems[0];
-    EXPECT_EQ(s.language, English);
-    EXPECT_TRUE(s.fullscreen);
-    EXPECT_EQ(s.scale, 3);
-    EXPECT_EQ(s.scaleMode, ScaleFit);
-    EXPECT_EQ(s.volume, 0);
-    EXPECT_EQ(s.padDeadzone, 40);
+    EXPECT_EQ(Scalars(s), std::tuple(English, true, 3, ScaleFit, 0, 40, true, HudSide, 2));
     EXPECT_EQ(s.keys.keys[Fire], Keys({platform::VK_SPACE, 'J'}));
     EXPECT_EQ(s.keys.keys[MoveUp], Keys({'I'}));
     EXPECT_EQ(s.keys.keys[GunUp], Keys({platform::VK_UP}));
     EXPECT_EQ(s.keys.keys[PauseGame], Keys({0x1B}));
     EXPECT_EQ(s.keys.keys[ShowHelp], Keys({platform::VK_F1 + 9}));
     EXPECT_EQ(s.keys.keys[LockGun], Keys({'L'}));
+    EXPECT_EQ(s.keys.keys[Player2Fire], Keys({0x0D, 0x61}));
+    EXPECT_EQ(s.keys.keys[Player2Up], Keys({'O'}));
+    EXPECT_EQ(Parse("hud = title\nintro = full\n", problems).hud, HudTitle);
+    EXPECT_EQ(Parse("hud = off\n", problems).hud, HudOff);
+    EXPECT_TRUE(problems.empty());
 
     // An empty file, and the one written on first start, are the defaults.
-    SettingsRecord defaults = Parse("", problems);
-    SettingsRecord written = Parse(DefaultSettingsText(), problems);
-    EXPECT_TRUE(problems.empty()) << problems[0];
-    for (const SettingsRecord& d : {defaults, written}) {
-        EXPECT_EQ(d.language, Chinese);
-        EXPECT_FALSE(d.fullscreen);
-        EXPECT_EQ(d.scale, 0);
-        EXPECT_EQ(d.scaleMode, ScaleAuto);
-        EXPECT_EQ(d.volume, 100);
-        EXPECT_EQ(d.padDeadzone, 25);
-        EXPECT_EQ(d.players, 1);
-        for (int a = 0; a < Player2Up; ++a)
-            EXPECT_EQ(d.keys.keys[a], Keys({PlayActions[a].gameKey}));
-        // The second player's keys: the keypad and the block above the arrows.
-        EXPECT_EQ(d.keys.keys[Player2Up], Keys({0x68}));
-        EXPECT_EQ(d.keys.keys[Player2Down], Keys({0x65}));
-        EXPECT_EQ(d.keys.keys[Player2Left], Keys({0x64}));
-        EXPECT_EQ(d.keys.keys[Player2Right], Keys({0x66}));
-        EXPECT_EQ(d.keys.keys[Player2GunUp], Keys({0x24}));
-        EXPECT_EQ(d.keys.keys[Player2GunDown], Keys({0x23}));
-        EXPECT_EQ(d.keys.keys[Player2GunLeft], Keys({0x2E}));
-        EXPECT_EQ(d.keys.keys[Player2GunRight], Keys({0x22}));
-        EXPECT_EQ(d.keys.keys[Player2Lock], Keys({0x67}));
-        EXPECT_EQ(d.keys.keys[Player2Fire], Keys({0x60}));
+    const SettingsRecord fresh;
+    for (const SettingsRecord& d : {Parse("", problems), Parse(DefaultSettingsText(), problems)}) {
+        EXPECT_EQ(Scalars(d), Scalars(fresh));
+        for (int a = 0; a < PlayActionCount; ++a)
+            EXPECT_EQ(d.keys.keys[a], fresh.keys.keys[a]) << PlayActions[a].name;
     }
-}
-
-// players = 1 or 2; the second player's keys are chosen as the first's, and
-// one the first player has is refused.
-TEST(SettingsFile, PlayersAndTheSecondPlayersKeys) {
-    std::vector<std::string> problems;
-    SettingsRecord two = Parse("players = 2\np2_fire = Enter, Keypad1\np2_up = I\n", problems);
-    EXPECT_TRUE(problems.empty());
-    EXPECT_EQ(two.players, 2);
-    EXPECT_EQ(two.keys.keys[Player2Fire], Keys({0x0D, 0x61}));
-    EXPECT_EQ(two.keys.keys[Player2Up], Keys({'I'}));
-    SettingsRecord bad = Parse("players = 3\np2_fire = Space\n", problems);
-    EXPECT_EQ(bad.players, 1);
-    EXPECT_EQ(bad.keys.keys[Player2Fire], Keys({0x60}));
-    EXPECT_EQ(bad.keys.keys[Fire], Keys({' '}));
-    ASSERT_EQ(problems.size(), 2u);
-    EXPECT_NE(problems[0].find("players must be 1 or 2"), std::string::npos) << problems[0];
-    EXPECT_NE(problems[1].find("Space is also fire's key"), std::string::npos) << problems[1];
+    EXPECT_TRUE(problems.empty()) << problems[0];
+    // The first player starts on the game's own keys; the second on the
+    // keypad and the block above the arrows.
+    for (int a = 0; a < Player2Up; ++a)
+        EXPECT_EQ(fresh.keys.keys[a], Keys({PlayActions[a].gameKey}));
+    EXPECT_EQ(std::vector<std::vector<int>>(fresh.keys.keys + Player2Up, std::end(fresh.keys.keys)),
+              (std::vector<std::vector<int>>{
+                  {0x68}, {0x65}, {0x64}, {0x66}, {0x24}, {0x23}, {0x2E}, {0x22}, {0x67}, {0x60}}));
 }
 
 TEST(SettingsFile, EachBadLineIsReportedWithItsNumberAndSkipped) {
@@ -142,6 +128,9 @@ TEST(SettingsFile, EachBadLineIsReportedWithItsNumberAndSkipped) {
          "s.ini:1: volume must be a whole number from 0 to 100, not '99999999999'"},
         {"pad_deadzone = 91",
          "s.ini:1: pad_deadzone must be a whole number from 0 to 90, not '91'"},
+        {"intro = quick", "s.ini:1: intro must be full or short, not 'quick'"},
+        {"hud = panel", "s.ini:1: hud must be auto, side, title or off, not 'panel'"},
+        {"players = 3", "s.ini:1: players must be 1 or 2, not '3'"},
         {"fire = Spaec", "s.ini:1: unknown key name 'Spaec' for fire; it keeps Space"},
         {"fire = Space,", "s.ini:1: unknown key name '' for fire; it keeps Space"},
         {"fire = F13", "s.ini:1: unknown key name 'F13' for fire; it keeps Space"},
@@ -149,17 +138,17 @@ TEST(SettingsFile, EachBadLineIsReportedWithItsNumberAndSkipped) {
         {"fire = F11", "s.ini:1: F11 is kept for its own command; fire keeps Space"},
         {"fire = J, Space, j", "s.ini:1: J is listed twice for fire; it keeps Space"},
         {"fire = W", "s.ini:1: W is also gun_up's key; fire keeps Space"},
+        {"p2_fire = Space", "s.ini:1: Space is also fire's key; p2_fire keeps Keypad0"},
     };
+    const SettingsRecord fresh;
     for (const auto& [line, report] : Cases) {
         std::vector<std::string> problems;
         SettingsRecord s = Parse(std::string(line) + "\n", problems);
-        ASSERT_EQ(problems.size(), 1u) << line;
-        EXPECT_EQ(problems[0], report);
-        // The setting keeps its default.
-        EXPECT_EQ(s.volume, 100) << line;
-        EXPECT_EQ(s.scale, 0) << line;
-        EXPECT_EQ(s.language, Chinese) << line;
+        EXPECT_EQ(problems, std::vector<std::string>{report}) << line;
+        // Every setting keeps its default.
+        EXPECT_EQ(Scalars(s), Scalars(fresh)) << line;
         EXPECT_EQ(s.keys.keys[Fire], Keys({platform::VK_SPACE})) << line;
+        EXPECT_EQ(s.keys.keys[Player2Fire], Keys({0x60})) << line;
     }
 
     // Lines around a bad one still count, and each problem names its line.
@@ -167,9 +156,45 @@ TEST(SettingsFile, EachBadLineIsReportedWithItsNumberAndSkipped) {
     SettingsRecord s = Parse("volume = 30\nvolume = 40\n\n# note\nnonsense\nlang = en\n", problems);
     EXPECT_EQ(s.volume, 30);
     EXPECT_EQ(s.language, English);
-    ASSERT_EQ(problems.size(), 2u);
-    EXPECT_EQ(problems[0], "s.ini:2: volume is set again (first on line 1); this line is ignored");
-    EXPECT_EQ(problems[1], "s.ini:5: expected \"key = value\", not 'nonsense'");
+    EXPECT_EQ(problems, std::vector<std::string>(
+                            {"s.ini:2: volume is set again (first on line 1); this line is ignored",
+                             "s.ini:5: expected \"key = value\", not 'nonsense'"}));
+}
+
+// Key choices are judged after the other lines, yet their problems are told
+// where they stand.
+TEST(SettingsFile, ProblemsComeInTheOrderOfTheirLines) {
+    const std::string text =
+        "lang = fr\n"        // 1: a bad value
+        "fire = Space, Q\n"  // 2: fine
+        "up = Nowhere\n"     // 3: an unknown key name
+        "volume = 300\n"     // 4: out of range
+        "pause = Q\n"        // 5: Q is fire's already
+        "lock = F1\n"        // 6: reserved
+        "colour = red\n";    // 7: unknown setting
+    std::vector<std::string> problems;
+    Parse(text, problems);
+    std::vector<std::string> lines;
+    for (const std::string& problem : problems)
+        lines.push_back(problem.substr(0, problem.find(':', 6)));
+    EXPECT_EQ(lines, std::vector<std::string>(
+                         {"s.ini:1", "s.ini:3", "s.ini:4", "s.ini:5", "s.ini:6", "s.ini:7"}));
+}
+
+TEST(SettingsFile, TheBoxListsEveryProblemInThePlayersLanguage) {
+    ResetEverything();
+    EXPECT_EQ(SettingsProblemsNotice(), "");
+    PlayerSettingsProblems = {"s.ini:1: lang must be zh or en, not 'fr'",
+                              "s.ini:4: unknown setting 'colour'"};
+    CurrentLanguage = English;
+    EXPECT_EQ(SettingsProblemsNotice(),
+              "The settings file has problems; these lines were skipped:\n"
+              "s.ini:1: lang must be zh or en, not 'fr'\n"
+              "s.ini:4: unknown setting 'colour'");
+    CurrentLanguage = Chinese;
+    EXPECT_EQ(SettingsProblemsNotice().rfind("设置文件中有以下问题，这些行已跳过：\ns.ini:1:", 0),
+              0u);
+    PlayerSettingsProblems.clear();
 }
 
 TEST(KeyBindings, AKeyOnTwoActionsGivesWayOnTheLaterLine) {
@@ -180,8 +205,7 @@ TEST(KeyBindings, AKeyOnTwoActionsGivesWayOnTheLaterLine) {
         "s.ini", problems);
     EXPECT_EQ(keys.keys[Fire], Keys({'J'}));
     EXPECT_EQ(keys.keys[LockGun], Keys({'L'}));
-    ASSERT_EQ(problems.size(), 1u);
-    EXPECT_EQ(problems[0], "s.ini:7: J is also fire's key; lock keeps L");
+    EXPECT_EQ(problems, std::vector<std::string>{"s.ini:7: J is also fire's key; lock keeps L"});
 
     // A line whose action falls back to its default can clash with another
     // line in turn: that one gives way too.
@@ -192,8 +216,9 @@ TEST(KeyBindings, AKeyOnTwoActionsGivesWayOnTheLaterLine) {
                               "s.ini", problems);
     EXPECT_EQ(keys.keys[GunUp], Keys({'I'}));
     EXPECT_EQ(keys.keys[MoveUp], Keys({'W'}));
-    ASSERT_EQ(problems.size(), 1u);
-    EXPECT_EQ(problems[0], "s.ini:4: gun_up is set again (first on line 1); this line is ignored");
+    EXPECT_EQ(problems,
+              std::vector<std::string>{
+                  "s.ini:4: gun_up is set again (first on line 1); this line is ignored"});
 
     problems.clear();
     keys = ResolveKeyBindings(
@@ -226,11 +251,18 @@ TEST(KeyBindings, KeyNamesGoBothWays) {
 
 TEST(KeyBindings, ChosenKeysReachTheGameAsItsOwnKeys) {
     StartGame();
+    KeepRecordsInMemory(RecordsRecord{});
     KeyBindings keys = DefaultKeyBindings();
     keys.keys[Fire] = {'J', 'K'};
     keys.keys[PauseGame] = {0x1B};
     keys.keys[MoveUp] = {'I'};
+    keys.keys[LockGun] = {'R'};
     ApplyKeyBindings(keys);
+    // R and K give way to the play actions put on them: no box opens.
+    Boxes.clear();
+    headless::Deliver(platform::WM_KEYDOWN, 'R', 0);
+    headless::Deliver(platform::WM_KEYDOWN, 'K', 0);
+    EXPECT_TRUE(Boxes.empty());
 
     // Polled keys read the keys chosen for them, and no longer their own.
     headless::SetKeyDown('K', true);
@@ -283,19 +315,18 @@ TEST(SettingsFile, TheFirstStartWritesTheCommentedDefaults) {
     SettingsRecord s = LoadSettingsFile(path.string(), problems);
     EXPECT_TRUE(problems.empty());
     EXPECT_EQ(s.volume, 100);
-    ASSERT_TRUE(fs::exists(path));
     std::string text = ReadAll(path);
     EXPECT_EQ(text, DefaultSettingsText());
     // Every setting is there, each explained by a comment above it.
-    for (const char* key : {"lang = zh", "fullscreen = no", "scale = auto", "scale_mode = auto",
-                            "volume = 100", "fire = Space", "gun_left = A", "pad_deadzone = 25"})
+    for (const char* key :
+         {"lang = zh", "fullscreen = no", "scale = auto", "scale_mode = auto", "volume = 100",
+          "fire = Space", "gun_left = A", "pad_deadzone = 25", "intro = full", "hud = auto"})
         EXPECT_NE(text.find(std::string("\n") + key + "\n"), std::string::npos) << key;
     EXPECT_EQ(text.rfind("#", 0), 0u);
 
     // Read again, the file is used as it is.
     std::ofstream(path) << "volume = 70\n";
-    s = LoadSettingsFile(path.string(), problems);
-    EXPECT_EQ(s.volume, 70);
+    EXPECT_EQ(LoadSettingsFile(path.string(), problems).volume, 70);
 
     // A folder that cannot be written is reported, and the game goes on.
     fs::path locked = folder / "locked";
@@ -320,13 +351,11 @@ TEST(SettingsFile, ASavedChoiceChangesOnlyItsLine) {
     fs::path path = folder / "settings.ini";
     // With no file yet, the saved one is the default file with the choice.
     ASSERT_TRUE(SaveSetting(path.string(), "fullscreen", "yes"));
+    EXPECT_EQ(ReadAll(path), WithSetting(DefaultSettingsText(), "fullscreen", "yes"));
+    ASSERT_TRUE(SaveSetting(path.string(), "volume", "40"));
     std::vector<std::string> problems;
     SettingsRecord s = ParseSettings(ReadAll(path), "x", problems);
     EXPECT_TRUE(problems.empty());
-    EXPECT_TRUE(s.fullscreen);
-    EXPECT_EQ(ReadAll(path), WithSetting(DefaultSettingsText(), "fullscreen", "yes"));
-    ASSERT_TRUE(SaveSetting(path.string(), "volume", "40"));
-    s = ParseSettings(ReadAll(path), "x", problems);
     EXPECT_TRUE(s.fullscreen);
     EXPECT_EQ(s.volume, 40);
 
@@ -352,35 +381,30 @@ TEST(SettingsFile, ItsPlaceFollowsTheSystemsConventions) {
 
 TEST(SettingsFile, TheCommandLineWinsOverTheFile) {
     std::vector<std::string> problems;
-    SettingsRecord s = ParseSettings("lang = en\nfullscreen = yes\nscale = 3\nscale_mode = fit\n",
-                                     "s.ini", problems);
+    const SettingsRecord file =
+        Parse("lang = en\nfullscreen = yes\nscale = 3\nscale_mode = fit\nhud = off\n", problems);
+    auto applied = [&](std::vector<const char*> arguments) {
+        const CommandLine line = ReadCommandLine(int(arguments.size()), arguments.data());
+        EXPECT_EQ(line.action, CommandLineAction::RunGame) << line.output;
+        SettingsRecord s = file;
+        ApplyCommandLine(line, s);
+        return std::tuple(s.language, s.fullscreen, s.scale, s.scaleMode, s.hud);
+    };
     // Options not given leave the file's choices alone.
-    const char* none[] = {"--version"};
-    CommandLine nothing = ReadCommandLine(0, none);
-    SettingsRecord kept = s;
-    ApplyCommandLine(nothing, kept);
-    EXPECT_EQ(kept.language, English);
-    EXPECT_TRUE(kept.fullscreen);
-    EXPECT_EQ(kept.scale, 3);
-    EXPECT_EQ(kept.scaleMode, ScaleFit);
+    EXPECT_EQ(applied({}), std::tuple(English, true, 3, ScaleFit, HudOff));
+    EXPECT_EQ(applied({"--lang", "zh", "--windowed", "--scale", "2", "--scale-mode=integer",
+                       "--hud", "title"}),
+              std::tuple(Chinese, false, 2, ScaleInteger, HudTitle));
+    EXPECT_EQ(std::get<0>(applied({"--lang=en"})), English);
 
-    const char* given[] = {"--lang", "zh", "--windowed", "--scale", "2", "--scale-mode=integer"};
-    CommandLine line = ReadCommandLine(6, given);
-    ASSERT_EQ(line.action, CommandLineAction::RunGame);
-    ApplyCommandLine(line, s);
-    EXPECT_EQ(s.language, Chinese);
-    EXPECT_FALSE(s.fullscreen);
-    EXPECT_EQ(s.scale, 2);
-    EXPECT_EQ(s.scaleMode, ScaleInteger);
-
-    const char* english[] = {"--lang=en"};
-    line = ReadCommandLine(1, english);
-    ApplyCommandLine(line, s);
-    EXPECT_EQ(s.language, English);
     const char* bad[] = {"--lang", "fr"};
-    line = ReadCommandLine(2, bad);
+    CommandLine line = ReadCommandLine(2, bad);
     EXPECT_EQ(line.action, CommandLineAction::BadUsage);
     EXPECT_NE(line.output.find("--lang is zh or en, not \"fr\""), std::string::npos);
+    const char* wrong[] = {"--hud=left"};
+    EXPECT_EQ(ReadCommandLine(1, wrong).output,
+              "morvask: --hud is auto, side, title or off, not \"left\"\n"
+              "Try 'morvask --help' for more.\n");
     // --help says where the settings live.
     EXPECT_NE(UsageText().find("~/.config/morvask/settings.ini"), std::string::npos);
     EXPECT_NE(UsageText().find("--lang LANG"), std::string::npos);

@@ -1,14 +1,13 @@
-// The settings file against kills and a second game: a save killed at any
-// moment leaves the old file or the new one, two games saving at once leave
-// one of their whole files, and a choice that would make the file too large
-// to read again is not written.
+// The settings file against kills and a second game: a save killed at a
+// random moment leaves the old file or the new one, two games saving at once
+// leave one of their whole files, and a choice that would make the file too
+// large to read again is not written.
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -69,42 +68,6 @@ protected:
 
 }  // namespace
 
-TEST_F(SettingsWrite, AKillAtEverySystemCallOfASaveLeavesTheOldFileOrTheNew) {
-    const std::string saved = WithSetting(old, "volume", "40");
-    // The save is stopped at the entry and the exit of each of its system
-    // calls in turn and killed there: every moment at which the file system
-    // can see anything of it.
-    bool sawOld = false;
-    bool sawNew = false;
-    for (int stop = 1;; ++stop) {
-        // Each save starts from the old file alone: the temporary files of
-        // earlier kills would add calls to every later save.
-        fs::remove_all(folder);
-        fs::create_directory(folder);
-        WriteAll(path, old);
-        bool succeeded = false;
-        const KillOutcome outcome = KillAtSystemCall(
-            stop, [&] { return SaveSetting(path.string(), "volume", "40"); }, succeeded);
-        if (outcome == CannotTrace) {
-            GTEST_SKIP() << "cannot trace a child process here";
-        }
-        const bool finished = outcome == EndedBefore;
-        EXPECT_TRUE(succeeded || !finished);
-        const std::string text = ReadAll(path);
-        ASSERT_TRUE(text == old || text == saved) << "torn after stop " << stop;
-        sawOld = sawOld || text == old;
-        sawNew = sawNew || text == saved;
-        EXPECT_TRUE(Others().empty());
-        if (finished) {
-            EXPECT_EQ(text, saved);
-            break;
-        }
-        ASSERT_LT(stop, 10000) << "the save does not end";
-    }
-    EXPECT_TRUE(sawOld);
-    EXPECT_TRUE(sawNew);
-}
-
 TEST_F(SettingsWrite, RandomKillsOfAGameSavingOverAndOverLoseNothing) {
     // Volume steps as + and - make them, each saved at once; the game is
     // killed after a random while, over and over.
@@ -131,11 +94,12 @@ TEST_F(SettingsWrite, RandomKillsOfAGameSavingOverAndOverLoseNothing) {
         killedMidway += now > leftovers;
         leftovers = now;
     }
-    // Temporary files of killed saves stay until they are stale; a save that
-    // ends removes its own and leaves the file whole.
+    // The kills landed inside saves, not only between them. Temporary files
+    // of killed saves stay until they are stale; a save that ends removes its
+    // own and leaves the file whole.
+    EXPECT_GT(killedMidway, 0);
     ASSERT_TRUE(SaveSetting(path.string(), "volume", "60"));
     EXPECT_EQ(ReadAll(path), WithSetting(old, "volume", "60"));
-    std::printf("%d of 150 kills landed inside a save\n", killedMidway);
 }
 
 TEST_F(SettingsWrite, TwoGamesSavingAtOnceLeaveOneOfTheirWholeFiles) {
@@ -167,11 +131,9 @@ TEST_F(SettingsWrite, TwoGamesSavingAtOnceLeaveOneOfTheirWholeFiles) {
     close(go[0]);
     // Both start when the pipe closes.
     close(go[1]);
-    int reads = 0;
     while (!games.empty()) {
         const std::string text = ReadAll(path);
         ASSERT_EQ(whole.count(text), 1u) << "a torn file was read";
-        ++reads;
         for (size_t k = games.size(); k-- > 0;) {
             int status = 0;
             if (waitpid(games[k], &status, WNOHANG) == games[k]) {
@@ -186,7 +148,6 @@ TEST_F(SettingsWrite, TwoGamesSavingAtOnceLeaveOneOfTheirWholeFiles) {
     for (const auto& entry : fs::directory_iterator(folder))
         names.push_back(entry.path().filename().string());
     EXPECT_EQ(names, std::vector<std::string>({"settings.ini"}));
-    std::printf("%d reads while two games saved\n", reads);
 }
 
 TEST_F(SettingsWrite, AChoiceThatWouldMakeTheFileTooLargeToReadIsNotWritten) {

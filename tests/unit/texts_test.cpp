@@ -48,13 +48,14 @@ int PercentD(const std::string& text) {
 
 }  // namespace
 
+// As the game showed them before it learnt a second language: the texts that
+// no scenario shows whole (the boxes' other texts are pinned by the
+// scenarios, startup_boxes, pause, map_refused_* and the rest).
 TEST(Texts, TheChineseTextsAreTheGamesOwnByteForByte) {
-    // As the game showed them before it learnt a second language.
     const std::pair<TextId, const char*> Expected[] = {
         {AboutText,
          "Morvask Version 1.0\n策划：林晓川\n程序：周明远\n感谢：陈一帆，王若溪，赵青山，李秋禾\n"
          "         等帮助与支持！\n测试：孙可欣\n出品：北岭工作室"},
-        {AboutCaption, "版本信息"},
         {HelpText,
          "按键说明：\n游戏模式：\n上下左右方向键移动坦克\nWSAD字母键改变炮口方向\n"
          "L键锁定或取消锁定炮口方向\n空格键开火\nP键暂停\nF1键切换到地图编辑模式\n"
@@ -64,35 +65,13 @@ TEST(Texts, TheChineseTextsAreTheGamesOwnByteForByte) {
          "黄色道具：提升炮弹数量，最多提升1次\n\n地图编辑模式：\n鼠标左键添加地图块\n"
          "鼠标右键清除地图块\n1-7数字键切换地图块\n上下方向键切换关卡\nF1键切换到游戏模式\n"
          "F2键载入自制地图并编辑\nF3键保存地图\nH键显示帮助"},
-        {HelpCaption, "帮助"},
-        {SoundQuestion, "是否开启游戏音效？"},
-        {SettingsCaption, "设置"},
-        {PausedText, "游戏暂停！休息一下！"},
-        {GameOverText, "游戏结束！再接再厉！"},
         {AllClearedText, "太厉害了，祝贺通关！"},
-        {AskEditorMode, "是否切换到地图编辑模式？"},
-        {AskPlayMode, "是否切换到游戏模式？"},
-        {AskLoadMap, "是否载入自制地图？"},
-        {AskSaveMap, "是否保存自制地图？"},
-        {FarewellText, "感谢使用！再见！"},
-        {LevelStartText, "准备进入第%d关"},
-        {LevelEditText, "第%d关地图编辑"},
-        {MapSavedText, "地图保存成功！"},
-        {MapSaveFailedText, "地图保存失败！"},
-        {MapLoadFailedText, "载入地图失败！"},
-        {ErrorCaption, "错误"},
         {OkButton, "确定"},
         {YesButton, "是"},
         {NoButton, "否"},
     };
-    // The texts from ShareCaption on are the share codes', which came later.
-    ASSERT_EQ(std::size(Expected), size_t(ShareCaption));
     for (const auto& [id, text] : Expected)
         EXPECT_EQ(std::string(TextIn(Chinese, id)), text) << id;
-    // Chinese is the language until the player asks for another.
-    ResetEverything();
-    EXPECT_STREQ(Text(PausedText), "游戏暂停！休息一下！");
-    EXPECT_EQ(std::string(CurrentHelpText()), TextIn(Chinese, HelpText));
 }
 
 TEST(Texts, EveryTextHasAnEnglishOneWithoutChinese) {
