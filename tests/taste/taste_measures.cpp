@@ -9,14 +9,23 @@ using namespace asset_files;
 
 namespace taste {
 
+namespace {
+
+double Linear(double v) {
+    v /= 255.0;
+    return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+}
+
+}  // namespace
+
+double RelativeLuminance(double r, double g, double b) {
+    return 0.2126 * Linear(r) + 0.7152 * Linear(g) + 0.0722 * Linear(b);
+}
+
 Lab ToLab(double r, double g, double b) {
-    auto linear = [](double v) {
-        v /= 255.0;
-        return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
-    };
-    double R = linear(r), G = linear(g), B = linear(b);
+    double R = Linear(r), G = Linear(g), B = Linear(b);
     double X = (0.4124 * R + 0.3576 * G + 0.1805 * B) / 0.95047;
-    double Y = 0.2126 * R + 0.7152 * G + 0.0722 * B;
+    double Y = RelativeLuminance(r, g, b);
     double Z = (0.0193 * R + 0.1192 * G + 0.9505 * B) / 1.08883;
     auto f = [](double t) {
         return t > 216.0 / 24389.0 ? std::cbrt(t) : (24389.0 / 27.0 * t + 16.0) / 116.0;
@@ -32,6 +41,13 @@ Lab ToLab(uint32_t rgb) {
 double DeltaE(Lab x, Lab y) {
     return std::sqrt((x.L - y.L) * (x.L - y.L) + (x.a - y.a) * (x.a - y.a) +
                      (x.b - y.b) * (x.b - y.b));
+}
+
+int ChannelDistance(uint32_t p, uint32_t q) {
+    int d = 0;
+    for (int k = 0; k < 24; k += 8)
+        d += std::abs(int((p >> k) & 0xFF) - int((q >> k) & 0xFF));
+    return d;
 }
 
 Lab AverageLab(const Patch& p) {
@@ -72,14 +88,6 @@ Sprite RestingTank(const Bitmap& tanks, int kind, int column) {
                 }
     }
     return s;
-}
-
-Patch Opaque(const Sprite& s) {
-    Patch p;
-    for (size_t i = 0; i < s.colour.size(); ++i)
-        if (s.opaque[i])
-            p.pixels.push_back(s.colour[i]);
-    return p;
 }
 
 Patch Cell(const Bitmap& cells, int n) {

@@ -17,8 +17,14 @@ struct Lab {
 };
 Lab ToLab(double r, double g, double b);  // sRGB channels 0-255
 Lab ToLab(uint32_t rgb);
+// The relative luminance Y (0 to 1) of sRGB channels 0-255, for contrast ratios.
+double RelativeLuminance(double r, double g, double b);
 // The distance between two colours (CIE 1976).
 double DeltaE(Lab x, Lab y);
+
+// How far apart two colours are, as the sum of their three channels'
+// differences (0 to 765).
+int ChannelDistance(uint32_t p, uint32_t q);
 
 // Colours taken together: the average colour of a set of pixels (the colour
 // a patch reads as from a distance), the spread of their lightness.
@@ -37,8 +43,6 @@ struct Sprite {
     std::vector<uint8_t> opaque;
 };
 Sprite RestingTank(const asset_files::Bitmap& tanks, int kind, int column);
-// The opaque pixels of a sprite, as a patch.
-Patch Opaque(const Sprite& s);
 // A cell picture of the cell sheet, as a patch (all 64 x 64 pixels).
 Patch Cell(const asset_files::Bitmap& cells, int n);
 
