@@ -9,30 +9,12 @@ usage: window_picture.py dialog SHOT.png
          the SIZE x SIZE square at X, Y changed, and the rest of the picture
          barely did
 Prints what it found; exits 0 when the fact holds, 1 when not."""
-import subprocess
 import sys
+
+from pictures import load
 
 # The box's border colour (see platform/shared/dialog_draw.cpp).
 BORDER = (0xC9, 0xA8, 0x4C)
-
-
-def load(path):
-    """The picture as (width, height, bytes of RGB rows)."""
-    data = subprocess.run(["convert", path, "-depth", "8", "ppm:-"], check=True,
-                          capture_output=True).stdout
-    fields = []
-    pos = 0
-    while len(fields) < 4:
-        while data[pos:pos + 1].isspace():
-            pos += 1
-        end = pos
-        while not data[end:end + 1].isspace():
-            end += 1
-        fields.append(data[pos:end])
-        pos = end
-    pos += 1
-    width, height = int(fields[1]), int(fields[2])
-    return width, height, data[pos:pos + width * height * 3]
 
 
 def pixel(picture, x, y):

@@ -13,28 +13,9 @@ usage: wine_picture.py readable BOX.png
          a W x H picture whose field sits at (X, Y), FW x FH: black all
          around it, and a colourful field
 Prints what it found; exits 0 when the fact holds, 1 when not."""
-import subprocess
 import sys
 
-
-def load(path, gray=False):
-    """The picture as (width, height, bytes of rows: RGB, or one gray byte)."""
-    fmt = "pgm:-" if gray else "ppm:-"
-    data = subprocess.run(["convert", path, "-depth", "8", fmt], check=True,
-                          capture_output=True).stdout
-    fields, pos = [], 0
-    while len(fields) < 4:
-        while data[pos:pos + 1].isspace():
-            pos += 1
-        end = pos
-        while not data[end:end + 1].isspace():
-            end += 1
-        fields.append(data[pos:end])
-        pos = end
-    pos += 1
-    width, height = int(fields[1]), int(fields[2])
-    size = width * height * (1 if gray else 3)
-    return width, height, data[pos:pos + size]
+from pictures import load
 
 
 def text_lines(path):
