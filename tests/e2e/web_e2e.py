@@ -14,7 +14,6 @@ import os
 import shutil
 import subprocess
 import sys
-import tempfile
 import time
 
 try:
@@ -29,9 +28,9 @@ import web_more_checks
 import web_share_checks
 import web_storage_checks
 import web_touch_checks
-from web_support import (CELL, CHROMEDRIVER, CHROMIUM, FIELD_H, FIELD_W, answer_box, check,
-                         console_errors, failures, keys, probe, serve, shown_canvas,
-                         start_browser, wait_for)
+from web_support import (CELL, CHROMEDRIVER, CHROMIUM, FIELD_H, FIELD_W, answer_box, browser,
+                         check, failures, keys, probe, serve, shown_canvas, start_game,
+                         wait_for)
 
 DOWNLOAD_LIMIT = 3 * 1024 * 1024
 
@@ -98,23 +97,18 @@ def editor_keys_checks(driver, column, row, unpainted, painted):
 
 
 def run_native_sim(native, script, workdir):
+    """The native morvask-sim run on `script` in `workdir`: its lines, error
+    lines and status."""
     os.makedirs(workdir, exist_ok=True)
     done = subprocess.run([os.path.join(native, "morvask-sim")], input=script, text=True,
                           capture_output=True, cwd=workdir, timeout=120)
-    return done.stdout.splitlines()
-
-
-def start_game(driver, shots, prefix):
-    """Answers the start-up boxes (sound on) and the first level's box."""
-    answer_box(driver, "Morvask Version 1.0", Keys.ENTER, shots, f"{prefix}-about.png")
-    answer_box(driver, "按键说明", Keys.ENTER)
-    answer_box(driver, "是否开启游戏音效", "y")
-    answer_box(driver, "", Keys.ENTER)  # the first level's announcement
+    return done.stdout.splitlines(), done.stderr.splitlines(), done.returncode
 
 
 def empty_cell(native, out):
     """An empty cell of level 1 away from the tanks' roads, to paint."""
-    levels = json.loads(run_native_sim(native, "start\ndump levels\n", os.path.join(out, "n0"))[-1])
+    lines, _, _ = run_native_sim(native, "start\ndump levels\n", os.path.join(out, "n0"))
+    levels = json.loads(lines[-1])
     level1 = levels["LevelSet"][:165]
     return next((c, r) for r in (5, 4, 6) for c in (1, 2, 3, 11, 12, 13)
                 if level1[r * 15 + c] == 0)
@@ -125,14 +119,10 @@ def page_checks(url, native, out, cell):
     os.makedirs(shots, exist_ok=True)
     downloads = os.path.join(out, "downloads")
     os.makedirs(downloads, exist_ok=True)
-    profile = tempfile.mkdtemp(prefix="morvask-chromium-")
-
     column, row = cell
     fx, fy = column * CELL + 20, row * CELL + 20
 
-    driver = start_browser(profile, downloads)
-    try:
-        started = time.time()
+    with browser(downloads, where="in the page") as driver:
         driver.get(url)
         first = wait_for(driver, "return window.morvaskPage && window.morvaskPage.firstFrameMs")
         check(first is not None, "the page shows a first frame")
@@ -140,7 +130,7 @@ def page_checks(url, native, out, cell):
         print(f"     first frame {timing['firstFrameMs']} ms after navigation", flush=True)
         check(driver.find_element(By.ID, "caption").text.startswith("Morvask"),
               "the page has its caption")
-        start_game(driver, shots, "01")
+        start_game(driver, "y", shots=shots, prefix="01")
 
         # A few seconds of play change the picture.
         before = canvas_digest(driver)
@@ -222,8 +212,8 @@ press F3
         check(len(web) > 0 and web == desktop,
               f"the downloaded map.txt ({len(web)} bytes) equals the desktop's save "
               f"({len(desktop)} bytes)")
-        builtin = run_native_sim(native, "start\nanswer yes\npress F1\nanswer yes\npress F3\n",
-                                 os.path.join(out, "n1"))
+        run_native_sim(native, "start\nanswer yes\npress F1\nanswer yes\npress F3\n",
+                       os.path.join(out, "n1"))
         check(open(os.path.join(out, "n1", "map.txt"), "rb").read() != web,
               "the painted cell is in the saved map")
 
@@ -240,7 +230,7 @@ press F3
 
         # After a reload, F2 plays the stored map, painted cell included.
         driver.refresh()
-        start_game(driver, shots, "06")
+        start_game(driver, "y", shots=shots, prefix="06")
         plain = cell_pixels(driver, column, row)
         keys(driver, Keys.F2)
         answer_box(driver, "是否载入自制地图", "y")
@@ -251,20 +241,11 @@ press F3
         alike = sum(1 for a, b in zip(loaded, painted) if a == b) / len(painted)
         check(loaded != plain and alike > 0.9,
               f"after the reload F2 shows the painted cell ({alike:.0%} alike)")
-
-        errors = console_errors(driver) + driver.execute_script("return window.morvaskPage.errors")
-        check(not errors, f"no console errors ({errors[:3]})")
-    finally:
-        driver.quit()
-        shutil.rmtree(profile, ignore_errors=True)
     return timing
 
 
 def harness_checks(url, native, out):
-    profile = tempfile.mkdtemp(prefix="morvask-chromium-")
-    driver = start_browser(profile, out)
-    results = {}
-    try:
+    with browser(out, where="in the harness") as driver:
         driver.get(url + "harness.html")
         check(wait_for(driver, "return window.harnessReady === true") is not None,
               "the harness page loads")
@@ -274,8 +255,7 @@ def harness_checks(url, native, out):
         for number, picture in sorted(pictures.items()):
             check(picture["same"], f"{picture['file']} decodes in the browser to the game's own "
                                    f"{picture['width']} x {picture['height']} pixels")
-        here = os.path.dirname(os.path.abspath(__file__))
-        scenarios = os.path.join(here, "..", "scenarios")
+        scenarios = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "scenarios")
         with_states = 0
         for name in sorted(os.listdir(scenarios)):
             if not name.endswith(".sim"):
@@ -283,17 +263,13 @@ def harness_checks(url, native, out):
             # A state dump at the end compares the whole game as each run left it.
             script = open(os.path.join(scenarios, name)).read() + "\ndump\n"
             workdir = os.path.join(out, "sim", name)
-            os.makedirs(workdir, exist_ok=True)
-            native_run = subprocess.run([os.path.join(native, "morvask-sim")], input=script,
-                                        text=True, capture_output=True, cwd=workdir, timeout=120)
-            native_lines = native_run.stdout.splitlines()
+            native_run = run_native_sim(native, script, workdir)
             web = driver.execute_async_script(
                 "const done = arguments[1]; runSim(arguments[0]).then(done);", script)
             with open(os.path.join(workdir, "web.out"), "w") as f:
                 f.write("\n".join(web["out"] + ["# stderr"] + web["err"]) + "\n")
-            states = sum(1 for line in native_lines if '"type":"state"' in line)
-            same = (web["status"] == native_run.returncode and web["out"] == native_lines and
-                    web["err"] == native_run.stderr.splitlines())
+            states = sum(1 for line in native_run[0] if '"type":"state"' in line)
+            same = (web["out"], web["err"], web["status"]) == native_run
             with_states += 1 if same and states else 0
             check(same, f"{name}: the wasm morvask-sim writes the native lines and status "
                         f"({len(web['out'])} lines, {states} state lines, exit {web['status']})")
@@ -322,11 +298,6 @@ def harness_checks(url, native, out):
             print(f"     logic tick: wasm {wasm['logicTickNs']} ns, native "
                   f"{native_result['logicTickNs']} ns ({ratio:.2f}x); drawn tick: wasm "
                   f"{wasm['drawnTickNs']} ns, native {native_result['drawnTickNs']} ns", flush=True)
-        errors = console_errors(driver)
-        check(not errors, f"no console errors in the harness ({errors[:3]})")
-    finally:
-        driver.quit()
-        shutil.rmtree(profile, ignore_errors=True)
     return results
 
 
