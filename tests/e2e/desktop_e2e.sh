@@ -5,7 +5,8 @@
 #     the keyboard; a second of play; the pause box inside the window with
 #     the field around it, the same after a minimise and restore, and the
 #     process owning exactly one top-level window; F11 covers the screen and
-#     gives the window back; closing asks the farewell box and exits 0;
+#     gives the window back; closing asks the farewell box and exits 0; the
+#     game, recorded, plays back as the same game in morvask-sim --verify;
 #  2. the start size on a large screen (twice the field), the picture scaled
 #     exactly 2x, a cell painted in the editor at a 2x pointer position
 #     landing in the cell under the pointer, the game silent without an audio
@@ -15,14 +16,15 @@
 # The program tells which box it opens and how it was answered on standard
 # error when MORVASK_TRACE_DIALOGS is set; the checks follow the boxes by it.
 #
-# usage: desktop_e2e.sh PATH/TO/morvask [OUTPUT_DIR]
+# usage: desktop_e2e.sh PATH/TO/morvask PATH/TO/morvask-sim [OUTPUT_DIR]
 # Exits 0 when every check passed, 1 when one failed, 77 when the tools it
 # needs are missing.
-# shellcheck disable=SC2317  # the predicates are called through until_deadline
+# shellcheck disable=SC2317,SC2015  # predicates called through waits; A && B || fail
 set -u
 
-GAME_BINARY=${1:?usage: desktop_e2e.sh PATH/TO/morvask [OUTPUT_DIR]}
-OUTPUT_DIR=${2:-${TMPDIR:-/tmp}/morvask-desktop-e2e}
+GAME_BINARY=${1:?usage: desktop_e2e.sh PATH/TO/morvask PATH/TO/morvask-sim [OUTPUT_DIR]}
+SIM_BINARY=${2:?usage: desktop_e2e.sh PATH/TO/morvask PATH/TO/morvask-sim [OUTPUT_DIR]}
+OUTPUT_DIR=${3:-${TMPDIR:-/tmp}/morvask-desktop-e2e}
 HERE=$(cd "$(dirname "$0")" && pwd)
 SCREEN=2560x1600
 # shellcheck source=tests/e2e/desktop_game.sh
@@ -65,7 +67,7 @@ answer_start_up() {
 
 # ---- 1. Boxes inside the window, minimise and restore, full screen --------
 
-GAME_NAME=boxes start_game --scale 1
+GAME_NAME=boxes start_game --scale 1 --record "$OUTPUT_DIR/boxes.mvr"
 wait_for_size 960x704
 pass "window $WINDOW titled \"Morvask V1.0\", client area 960x704"
 expect_one_window "at start"
@@ -121,6 +123,13 @@ if grep -q '^morvask: ' "$GAME_LOG"; then
     fail "the game reported problems: $(grep '^morvask: ' "$GAME_LOG" | head -n3)"
 fi
 pass "nothing reported on standard error"
+# The desktop program and the headless one are the same game tick for tick,
+# boxes, keys, pauses, a minimised window and full screen included.
+"$SIM_BINARY" --verify "$OUTPUT_DIR/boxes.mvr" >"$OUTPUT_DIR/verify.json" 2>&1 &&
+    python3 -c 'import json, sys; line = json.load(open(sys.argv[1]))
+sys.exit(line["result"] != "same" or line["tick"] < 100)' "$OUTPUT_DIR/verify.json" ||
+    fail "the recorded game did not verify as the same game: $(cat "$OUTPUT_DIR/verify.json")"
+pass "the recorded game verifies as the same game: $(cat "$OUTPUT_DIR/verify.json")"
 
 # ---- 2. Twice the field: the picture and the editor's pointer -------------
 
