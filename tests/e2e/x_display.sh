@@ -48,7 +48,7 @@ start_x_display() {
 stop_x_display() {
     local pid
     for pid in "${X_DISPLAY_PIDS[@]}"; do
-        kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
+        { kill "$pid" && wait "$pid"; } 2>/dev/null || true
     done
     X_DISPLAY_PIDS=()
 }
