@@ -45,9 +45,9 @@ expect_one_window() {
     ((count == 1)) || fail "$1: the game has $count top-level windows, not one ($(wmctrl -lp))"
 }
 
-# picture FACT SHOT... WHY: window_picture.py finds FACT in the screenshots.
+# picture FACT SHOT... WHY: pictures.py finds FACT in the screenshots.
 picture() {
-    python3 "$HERE/window_picture.py" "${@:1:$#-1}" >>"$OUTPUT_DIR/pictures.log" || fail "${*: -1}"
+    python3 "$HERE/pictures.py" "${@:1:$#-1}" >>"$OUTPUT_DIR/pictures.log" || fail "${*: -1}"
 }
 
 viewable() { xwininfo -id "$WINDOW" | grep -q 'Map State: IsViewable'; }

@@ -243,4 +243,3 @@ def run(url, dist, out):
         offline_session(offline_url, served, out)
     finally:
         server.shutdown()
-    return {}
