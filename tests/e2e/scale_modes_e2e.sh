@@ -89,8 +89,9 @@ pass "the indicator goes after its second"
 sed 's#<bottom>0</bottom>#<bottom>72</bottom>#' /etc/xdg/openbox/rc.xml >"$OUTPUT_DIR/rc.xml" 2>/dev/null ||
     fail "no openbox configuration to copy"
 new_display 1366x768 "$OUTPUT_DIR/rc.xml"
-xprop -root _NET_WORKAREA | grep -q '0, 0, 1366, 696' ||
-    fail "the work area is not 1366 x 696: $(xprop -root _NET_WORKAREA)"
+# openbox sets the work area a moment after it starts managing the screen.
+work_area_set() { xprop -root _NET_WORKAREA | grep -q '0, 0, 1366, 696'; }
+x_display_wait 10 work_area_set || fail "the work area is not 1366 x 696: $(xprop -root _NET_WORKAREA)"
 start_scaled laptop
 read -r x y width height < <(xwininfo -id "$WINDOW" |
     awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4}
