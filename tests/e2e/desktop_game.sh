@@ -3,7 +3,7 @@
 # The desktop program on a virtual X server for the end-to-end checks, sourced
 # by them after they set GAME_BINARY, OUTPUT_DIR and, to verify replays,
 # SIM_BINARY:
-#   desktop_setup [WIDTHxHEIGHT [OPENBOX_CONFIG]]: fresh folders, the
+#   desktop_setup [WIDTHxHEIGHT [OPENBOX_CONFIG | none]]: fresh folders, the
 #     environment (a settings folder of its own, SETTINGS its file, boxes
 #     traced to the game's log, no session bus) and the display; exits 77
 #     when a tool is missing; new_display starts another display;
@@ -60,8 +60,10 @@ new_display() {
     start_x_display "$OUTPUT_DIR" "$@" || fail "no display"
 }
 
+# At the end, or at a failure: a game stuck (in its window's start, say) is
+# not waited for.
 desktop_cleanup() {
-    stop_game
+    [[ -n $GAME_PID ]] && kill -9 "$GAME_PID" 2>/dev/null && wait "$GAME_PID" 2>/dev/null
     stop_x_display
 }
 
@@ -108,10 +110,16 @@ game_window_found() {
     [[ -n $WINDOW ]]
 }
 
+# The window is given the focus, through the window manager when there is one.
+focus_window() {
+    timeout 5 xdotool windowactivate --sync "$WINDOW" >/dev/null 2>&1 ||
+        timeout 5 xdotool windowfocus --sync "$WINDOW" >/dev/null 2>&1
+}
+
 start_game() {
     launch_game "$@"
     until_deadline game_window_found || fail "no window named $WINDOW_NAME"
-    timeout 5 xdotool windowactivate --sync "$WINDOW" >/dev/null 2>&1
+    focus_window
 }
 
 stop_game() {
@@ -199,7 +207,7 @@ expect_answer() {
 # A window just mapped or resized may not have the keyboard yet: it is given
 # the focus first, as a click would.
 press_in_window() {
-    timeout 5 xdotool windowactivate --sync "$WINDOW" >/dev/null 2>&1
+    focus_window
     send_keys key "$1"
 }
 
