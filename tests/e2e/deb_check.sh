@@ -39,8 +39,9 @@ VERSION=$(dpkg-deb --field "$DEB" Version)
 WORK=$(realpath "$(mktemp -d "${TMPDIR:-/tmp}/morvask-deb.XXXXXX")")
 PASSES=0
 INSTALLED_BY_US=0
-XVFB_PID=
 GAME_PID=
+# shellcheck source=tests/e2e/x_display.sh
+source "$(dirname "$0")/x_display.sh"
 
 pass() {
     PASSES=$((PASSES + 1))
@@ -68,11 +69,7 @@ stop_game() {
 # were not on the machine before the install.
 remove_everything() {
     stop_game
-    if [[ -n $XVFB_PID ]]; then
-        kill "$XVFB_PID" 2>/dev/null
-        wait "$XVFB_PID" 2>/dev/null
-        XVFB_PID=
-    fi
+    stop_x_display
     if ((INSTALLED_BY_US)); then
         dpkg --purge "$PACKAGE" >>"$WORK/dpkg.log" 2>&1
         local added
@@ -163,15 +160,17 @@ pass "all $(grep -c . "$WORK/listed") listed paths are on disk and verify"
 
 GAME=$(grep -E '/bin/morvask$|/games/morvask$' "$WORK/listed" | head -n1)
 DESKTOP=/usr/share/applications/$APP_ID.desktop
-for path in "$GAME" "$(dirname "$GAME")/morvask-launcher" "$DESKTOP" \
-    /usr/share/metainfo/$APP_ID.metainfo.xml; do
+# A game package keeps its programs in /usr/games, documents them in manual
+# pages and carries its changelog and licence.
+for path in "$GAME" /usr/games/morvask /usr/games/morvask-launcher "$DESKTOP" \
+    /usr/share/metainfo/$APP_ID.metainfo.xml /usr/share/icons/hicolor/scalable/apps/$APP_ID.svg \
+    /usr/share/icons/hicolor/{16,32,48,96,128,256}x*/apps/"$APP_ID".png \
+    /usr/share/man/man6/morvask{,-launcher}.6.gz /usr/share/doc/morvask/{changelog.gz,copyright}; do
     [[ -n $path && -f $path ]] || fail "missing: ${path:-the program}"
 done
-for size in 16 32 48 96 128 256; do
-    [[ -f /usr/share/icons/hicolor/${size}x${size}/apps/$APP_ID.png ]] ||
-        fail "missing: the ${size}x${size} icon"
-done
-pass "program $GAME, launcher, menu entry, metadata and six icons installed"
+gzip -t /usr/share/man/man6/morvask.6.gz || fail "morvask.6.gz is not gzip"
+pass "program $GAME in /usr/games with its launcher, menu entry, metadata, icons," \
+    "manual pages, changelog and copyright"
 
 depends=$(dpkg-query -W -f='${Depends}' "$PACKAGE")
 for needed in libsdl2-2.0-0; do
@@ -180,15 +179,6 @@ done
 # The boxes' glyphs are built into the program: no font package is wanted.
 relations="$depends $(dpkg-query -W -f='${Recommends}' "$PACKAGE")"
 [[ $relations != *font* ]] || fail "the package asks for fonts: $relations"
-# A game package keeps its programs in /usr/games, documents them in manual
-# pages and carries its changelog and licence.
-for path in /usr/games/morvask /usr/games/morvask-launcher /usr/share/man/man6/morvask.6.gz \
-    /usr/share/man/man6/morvask-launcher.6.gz /usr/share/doc/morvask/changelog.gz \
-    /usr/share/doc/morvask/copyright /usr/share/icons/hicolor/scalable/apps/$APP_ID.svg; do
-    [[ -f $path ]] || fail "missing: $path"
-done
-gzip -t /usr/share/man/man6/morvask.6.gz || fail "morvask.6.gz is not gzip"
-pass "programs in /usr/games, manual pages, changelog, copyright and the scalable icon"
 pass "Depends: $depends (no fonts)"
 missing=$(ldd "$GAME" 2>&1 | grep 'not found')
 [[ -z $missing ]] || fail "libraries not found: $missing"
@@ -196,45 +186,26 @@ pass "every library of $GAME is found"
 
 # ---- Starting the game ---------------------------------------------------
 
-# start_display: a virtual display of our own (Xvfb picks a free number).
-# -noreset: left to itself the server resets whenever its last client
-# leaves (each xdotool call is one), and a game that connects during the
-# reset is dropped ("x11 not available").
 start_display() {
-    : >"$WORK/display"
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$WORK/display" \
-        >"$WORK/xvfb.log" 2>&1 &
-    XVFB_PID=$!
-    for _ in $(seq 600); do
-        [[ -s $WORK/display ]] && break
-        kill -0 "$XVFB_PID" 2>/dev/null || break
-        sleep 0.1
-    done
-    [[ -s $WORK/display ]] || fail "Xvfb did not start: $(cat "$WORK/xvfb.log")"
-    DISPLAY=:$(head -n1 "$WORK/display" | tr -d '[:space:]')
-    export DISPLAY
+    start_x_display "$WORK" 1280x1024 none || fail "Xvfb did not start: $(cat "$WORK/xvfb.log")"
 }
 start_display
 
 # launch_game COMMAND...: starts the game with a home of its own in WORK
 # and a clean environment, and waits for its window. Sets GAME_PID and
 # WINDOW (empty when no window came).
+window_found() {
+    kill -0 "$GAME_PID" 2>/dev/null || fail "the game ended before its window appeared"
+    WINDOW=$(xdotool search --pid "$GAME_PID" --name '^Morvask V1\.0$' 2>/dev/null | head -n1)
+    [[ -n $WINDOW ]]
+}
 launch_game() {
-    local deadline
     mkdir -p "$WORK/home" "$WORK/terminal"
     (cd "$WORK/terminal" && exec env -i DISPLAY="$DISPLAY" HOME="$WORK/home" LC_ALL=C.UTF-8 \
         PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin:/usr/games \
         "$@") >"$WORK/game.log" 2>&1 &
     GAME_PID=$!
-    deadline=$((SECONDS + WAIT_SECONDS))
-    WINDOW=
-    while ((SECONDS < deadline)) && [[ -z $WINDOW ]]; do
-        kill -0 "$GAME_PID" 2>/dev/null || fail "the game ended before its window appeared"
-        for id in $(xdotool search --name '^Morvask V1\.0$' 2>/dev/null); do
-            [[ $(xdotool getwindowpid "$id" 2>/dev/null) == "$GAME_PID" ]] && WINDOW=$id
-        done
-        [[ -n $WINDOW ]] || sleep 0.2
-    done
+    x_display_wait "$WAIT_SECONDS" window_found
 }
 
 # start_game WHAT DIR COMMAND...: launches the game and checks its window,
@@ -246,13 +217,11 @@ start_game() {
     if [[ -z $WINDOW ]]; then
         # A virtual display now and then stops answering its clients; say
         # so, and try once more on a fresh one before calling it a failure.
-        echo "note: $what: no window within ${WAIT_SECONDS}s; the display" \
-            "$(kill -0 "$XVFB_PID" 2>/dev/null && echo "still runs" || echo "has died")" \
-            "($(tail -n2 "$WORK/xvfb.log" | tr '\n' ' ')); trying once more on a new display"
+        echo "note: $what: no window within ${WAIT_SECONDS}s ($(tail -n2 "$WORK/xvfb.log" |
+            tr '\n' ' ')); trying once more on a new display"
         sed 's/^/    /' "$WORK/game.log" | head -n5
         stop_game
-        kill "$XVFB_PID" 2>/dev/null
-        wait "$XVFB_PID" 2>/dev/null
+        stop_x_display
         start_display
         launch_game "$@"
     fi
@@ -280,9 +249,7 @@ EXEC=$(sed -n 's/^Exec=//p' "$DESKTOP" | head -n1)
 start_game "from the menu (Exec=$EXEC)" "$WORK/home/.local/share/morvask" $EXEC
 pass "the menu made $WORK/home/.local/share/morvask"
 
-kill "$XVFB_PID" 2>/dev/null
-wait "$XVFB_PID" 2>/dev/null
-XVFB_PID=
+stop_x_display
 
 # ---- Removing ------------------------------------------------------------
 

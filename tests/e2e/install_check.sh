@@ -31,6 +31,10 @@ fail() {
     FAILURES=$((FAILURES + 1))
     echo "FAIL: $*"
 }
+# check WHAT COMMAND...: WHAT holds when COMMAND succeeds.
+check() {
+    if "${@:2}"; then pass "$1"; else fail "$1"; fi
+}
 
 PREFIX=$(mktemp -d "${TMPDIR:-/tmp}/morvask-install.XXXXXX")
 SCRATCH=$(mktemp -d "${TMPDIR:-/tmp}/morvask-launcher.XXXXXX")
@@ -63,82 +67,50 @@ METAINFO=$DATADIR/metainfo/$APP_ID.metainfo.xml
 
 # ---- The files -----------------------------------------------------------
 
-if [[ -x $GAME && $(head -c4 "$GAME" | od -An -c | tr -d ' ') == '177ELF' ]]; then
-    pass "the program: ${GAME#"$PREFIX"/}"
-else
-    fail "no executable program at ${GAME#"$PREFIX"/}"
-fi
-if [[ -x $LAUNCHER && $(head -n1 "$LAUNCHER") == '#!/bin/sh' ]]; then
-    pass "the launcher: ${LAUNCHER#"$PREFIX"/}"
-else
-    fail "no executable launcher script at ${LAUNCHER#"$PREFIX"/}"
-fi
+check "the program: ${GAME#"$PREFIX"/}, an executable" \
+    test -x "$GAME" -a "$(head -c4 "$GAME" | od -An -c | tr -d ' ')" == '177ELF'
+check "the launcher: ${LAUNCHER#"$PREFIX"/}, an executable script" \
+    test -x "$LAUNCHER" -a "$(head -n1 "$LAUNCHER" 2>/dev/null)" == '#!/bin/sh'
 
 # The value of KEY in the [Desktop Entry] group of the menu entry.
 desktop_value() {
     awk -v key="$1" -F= '
         /^\[/ { group = $0 }
         group == "[Desktop Entry]" && $1 == key { sub(/^[^=]*=/, ""); print; exit }
-    ' "$DESKTOP"
+    ' "$DESKTOP" 2>/dev/null
 }
 
-if [[ -f $DESKTOP ]]; then
-    pass "the menu entry: ${DESKTOP#"$PREFIX"/}"
-    EXEC=$(desktop_value Exec)
-    # The menu must reach the game through the launcher, found on the PATH
-    # or by its full path, and with no argument the game would not take.
-    if [[ $EXEC == morvask-launcher || $EXEC == */morvask-launcher ]] &&
-        [[ -x $BINDIR/$(basename "$EXEC") ]]; then
-        pass "the menu entry starts the installed launcher (Exec=$EXEC)"
-    else
-        fail "the menu entry starts \"$EXEC\", not the installed morvask-launcher"
-    fi
-    ICON=$(desktop_value Icon)
-    [[ $ICON == "$APP_ID" ]] && pass "the menu entry's icon is $ICON" ||
-        fail "the menu entry's icon is \"$ICON\", not $APP_ID"
-    CATEGORIES=";$(desktop_value Categories)"
-    if [[ $CATEGORIES == *";Game;"* && $CATEGORIES == *";ArcadeGame;"* ]]; then
-        pass "categories ${CATEGORIES#;}"
-    else
-        fail "categories \"${CATEGORIES#;}\" lack Game or ArcadeGame"
-    fi
-    for key in Name 'Name[zh_CN]' Comment 'Comment[zh_CN]'; do
-        value=$(desktop_value "$key")
-        [[ -n $value ]] && pass "$key=$value" || fail "the menu entry has no $key"
-    done
-    [[ -n $(desktop_value 'Name[zh_CN]' | LC_ALL=C tr -d '\000-\177') ]] ||
-        fail "Name[zh_CN] holds no Chinese"
-else
-    fail "no menu entry at ${DESKTOP#"$PREFIX"/}"
-fi
+check "the menu entry: ${DESKTOP#"$PREFIX"/}" test -f "$DESKTOP"
+EXEC=$(desktop_value Exec)
+# The menu must reach the game through the launcher, found on the PATH or by
+# its full path, and with no argument the game would not take.
+starts_launcher() { [[ $EXEC =~ ^(.*/)?morvask-launcher$ && -x $BINDIR/$(basename "$EXEC") ]]; }
+check "the menu entry starts the installed launcher (Exec=$EXEC)" starts_launcher
+check "the menu entry's icon is $APP_ID" test "$(desktop_value Icon)" == "$APP_ID"
+CATEGORIES=";$(desktop_value Categories)"
+arcade() { [[ $CATEGORIES == *";Game;"* && $CATEGORIES == *";ArcadeGame;"* ]]; }
+check "categories ${CATEGORIES#;} hold Game and ArcadeGame" arcade
+for key in Name 'Name[zh_CN]' Comment 'Comment[zh_CN]'; do
+    check "the menu entry's $key=$(desktop_value "$key")" test -n "$(desktop_value "$key")"
+done
+check "Name[zh_CN] holds Chinese" test -n "$(desktop_value 'Name[zh_CN]' | LC_ALL=C tr -d '\000-\177')"
 
-if [[ -f $METAINFO ]]; then
-    pass "the metadata: ${METAINFO#"$PREFIX"/}"
-    grep -q "<id>$APP_ID</id>" "$METAINFO" && grep -q \
-        "<launchable type=\"desktop-id\">$APP_ID.desktop</launchable>" "$METAINFO" &&
-        pass "the metadata names $APP_ID and its menu entry" ||
-        fail "the metadata does not name $APP_ID and $APP_ID.desktop"
-    grep -q '<content_attribute id="violence-cartoon">' "$METAINFO" &&
-        pass "the content rating declares cartoon violence" ||
-        fail "the content rating does not declare cartoon violence"
-    if [[ -z $VERSION ]]; then
-        fail "no CPACK_PACKAGE_VERSION in $BUILD_DIR/CPackConfig.cmake"
-    elif grep -q "<release version=\"$VERSION\"" "$METAINFO"; then
-        pass "the metadata lists release $VERSION"
-    else
-        fail "the metadata lists no release $VERSION"
-    fi
-    [[ $(grep -c '<image[ >].*docs/.*\.png</image>' "$METAINFO") -ge 2 ]] &&
-        pass "the metadata shows the pictures in docs/" ||
-        fail "the metadata does not show the pictures in docs/"
-else
-    fail "no metadata at ${METAINFO#"$PREFIX"/}"
-fi
+check "the metadata: ${METAINFO#"$PREFIX"/}" test -f "$METAINFO"
+metadata_says() { grep -q "$1" "$METAINFO" 2>/dev/null; }
+check "the metadata names $APP_ID" metadata_says "<id>$APP_ID</id>"
+check "the metadata names its menu entry" \
+    metadata_says "<launchable type=\"desktop-id\">$APP_ID.desktop</launchable>"
+check "the content rating declares cartoon violence" \
+    metadata_says '<content_attribute id="violence-cartoon">'
+check "the metadata lists release ${VERSION:-(no CPACK_PACKAGE_VERSION)}" \
+    metadata_says "<release version=\"${VERSION:-none}\""
+check "the metadata shows the pictures in docs/" \
+    test "$(grep -c '<image[ >].*docs/.*\.png</image>' "$METAINFO" 2>/dev/null)" -ge 2
 
 # Width, height, bit depth and colour type from a PNG's header.
 png_header() {
     local bytes
-    read -r -a bytes <<<"$(od -An -tu1 -N26 -w26 "$1")"
+    read -r -a bytes <<<"$(od -An -tu1 -N26 -w26 "$1" 2>/dev/null)"
     [[ ${#bytes[@]} -eq 26 && ${bytes[*]:0:8} == '137 80 78 71 13 10 26 10' ]] || return 1
     echo $(((bytes[16] << 24) | (bytes[17] << 16) | (bytes[18] << 8) | bytes[19])) \
         $(((bytes[20] << 24) | (bytes[21] << 16) | (bytes[22] << 8) | bytes[23])) \
@@ -147,17 +119,9 @@ png_header() {
 
 for size in "${ICON_SIZES[@]}"; do
     icon=$DATADIR/icons/hicolor/${size}x${size}/apps/$APP_ID.png
-    if [[ ! -f $icon ]]; then
-        fail "no icon ${icon#"$PREFIX"/}"
-        continue
-    fi
-    read -r width height depth colour <<<"$(png_header "$icon")"
     # Colour type 6: RGB with alpha, for the transparent background.
-    if [[ $width == "$size" && $height == "$size" && $depth == 8 && $colour == 6 ]]; then
-        pass "icon ${size}x${size}: ${icon#"$PREFIX"/}"
-    else
-        fail "icon ${icon#"$PREFIX"/} is ${width:-?}x${height:-?} (depth ${depth:-?}, colour type ${colour:-?}), not a ${size}x${size} RGBA PNG"
-    fi
+    check "icon ${icon#"$PREFIX"/}: a ${size}x${size} RGBA PNG ($(png_header "$icon"))" \
+        test "$(png_header "$icon")" == "$size $size 8 6"
 done
 
 # ---- Where the launcher runs the game ------------------------------------
@@ -172,69 +136,53 @@ echo "$PWD|$*"
 STUB
 chmod +x "$SCRATCH/bin/morvask"
 
-# run_launcher EXPECTED_DIR WHAT [VAR=VALUE...]: the launcher is started by
+# run_launcher WHAT EXPECTED_DIR [VAR=VALUE...]: the launcher is started by
 # name through the PATH, as the menu does, from another directory.
-run_launcher() {
-    local expected=$1 what=$2 output
-    shift 2
+launched_in() {
+    local output
     output=$(cd "$SCRATCH/elsewhere" && env -u XDG_DATA_HOME HOME="$SCRATCH/home" \
-        PATH="$SCRATCH/bin:/usr/bin:/bin" "$@" morvask-launcher --one 'two words' 2>&1)
-    if [[ $output == "$expected|--one two words" && -d $expected ]]; then
-        pass "launcher, $what: runs the game in ${expected#"$SCRATCH"/}"
-    else
-        fail "launcher, $what: expected the game in $expected with its arguments, got \"$output\""
-    fi
+        PATH="$SCRATCH/bin:/usr/bin:/bin" "${@:2}" morvask-launcher --one 'two words' 2>&1)
+    [[ $output == "$1|--one two words" && -d $1 ]] || { echo "    got \"$output\""; return 1; }
 }
+run_launcher() { check "launcher, $1: runs the game in ${2#"$SCRATCH"/}" launched_in "${@:2}"; }
 
 if [[ -x $SCRATCH/bin/morvask-launcher ]]; then
-    run_launcher "$SCRATCH/home/.local/share/morvask" "no XDG_DATA_HOME"
-    run_launcher "$SCRATCH/data/morvask" "XDG_DATA_HOME set" XDG_DATA_HOME="$SCRATCH/data"
-    run_launcher "$SCRATCH/home/.local/share/morvask" "relative XDG_DATA_HOME ignored" \
+    run_launcher "no XDG_DATA_HOME" "$SCRATCH/home/.local/share/morvask"
+    run_launcher "XDG_DATA_HOME set" "$SCRATCH/data/morvask" XDG_DATA_HOME="$SCRATCH/data"
+    run_launcher "relative XDG_DATA_HOME ignored" "$SCRATCH/home/.local/share/morvask" \
         XDG_DATA_HOME=relative/data
-    [[ ! -e $SCRATCH/elsewhere/relative ]] || fail "the launcher made a relative data directory"
+    check "the launcher makes no relative data directory" test ! -e "$SCRATCH/elsewhere/relative"
     # A map saved earlier stays where it was.
     echo "1 , 2" >"$SCRATCH/data/morvask/map.txt"
-    run_launcher "$SCRATCH/data/morvask" "existing data directory" XDG_DATA_HOME="$SCRATCH/data"
-    [[ $(cat "$SCRATCH/data/morvask/map.txt") == "1 , 2" ]] ||
-        fail "the launcher changed an existing map.txt"
+    run_launcher "existing data directory" "$SCRATCH/data/morvask" XDG_DATA_HOME="$SCRATCH/data"
+    check "the launcher keeps an existing map.txt" test "$(cat "$SCRATCH/data/morvask/map.txt")" == "1 , 2"
     # A data directory that cannot be made still lets the game start.
     : >"$SCRATCH/blocked"
     output=$(cd "$SCRATCH/elsewhere" && XDG_DATA_HOME="$SCRATCH/blocked" \
         PATH="$SCRATCH/bin:/usr/bin:/bin" morvask-launcher 2>"$SCRATCH/launcher.err")
-    if [[ $output == "$SCRATCH/elsewhere|" && -s $SCRATCH/launcher.err ]]; then
-        pass "launcher, unusable data directory: says so and starts the game where it is"
-    else
-        fail "launcher, unusable data directory: got \"$output\", stderr \"$(cat "$SCRATCH/launcher.err")\""
-    fi
+    check "launcher, unusable data directory: says so and starts the game where it is" \
+        test "$output" == "$SCRATCH/elsewhere|" -a -s "$SCRATCH/launcher.err"
 fi
 
 # ---- Validators ----------------------------------------------------------
 
+# says_nothing COMMAND...: it succeeds and prints nothing.
+says_nothing() {
+    local out
+    if out=$("$@" 2>&1) && [[ -z $out ]]; then return 0; fi
+    echo "$out"
+    return 1
+}
 if command -v desktop-file-validate >/dev/null 2>&1; then
-    if [[ -f $DESKTOP ]] && out=$(desktop-file-validate "$DESKTOP" 2>&1) && [[ -z $out ]]; then
-        pass "desktop-file-validate"
-    else
-        fail "desktop-file-validate: ${out:-no file}"
-    fi
+    check "desktop-file-validate" says_nothing desktop-file-validate "$DESKTOP"
 else
     echo "skipped: desktop-file-validate is not installed (package desktop-file-utils)"
 fi
-
 if command -v appstreamcli >/dev/null 2>&1; then
-    # --strict fails on anything above the pedantic hints.
-    if out=$(appstreamcli validate --no-net --strict "$METAINFO" 2>&1); then
-        pass "appstreamcli validate: $(tail -n1 <<<"$out")"
-    else
-        fail "appstreamcli validate:"
-        sed 's/^/    /' <<<"$out"
-    fi
-    # The whole tree: the metadata, its menu entry and icon found together.
-    if out=$(appstreamcli validate-tree --no-net --strict "$PREFIX" 2>&1); then
-        pass "appstreamcli validate-tree: $(tail -n1 <<<"$out")"
-    else
-        fail "appstreamcli validate-tree:"
-        sed 's/^/    /' <<<"$out"
-    fi
+    # --strict fails on anything above the pedantic hints; the tree: the
+    # metadata, its menu entry and icon found together.
+    check "appstreamcli validate" appstreamcli validate --no-net --strict "$METAINFO"
+    check "appstreamcli validate-tree" appstreamcli validate-tree --no-net --strict "$PREFIX"
 else
     echo "skipped: appstreamcli is not installed (package appstream)"
 fi

@@ -12,43 +12,36 @@ set -u
 GAME_BINARY=${1:?usage: replay_signal_check.sh PATH/TO/morvask PATH/TO/morvask-sim [OUTPUT_DIR]}
 SIM_BINARY=${2:?usage: replay_signal_check.sh PATH/TO/morvask PATH/TO/morvask-sim [OUTPUT_DIR]}
 OUTPUT_DIR=${3:-${TMPDIR:-/tmp}/morvask-replay-signal-e2e}
-# shellcheck source=tests/e2e/recorded_game.sh
-source "$(dirname "$0")/recorded_game.sh"
-recorded_game_setup
+# shellcheck source=tests/e2e/desktop_game.sh
+source "$(dirname "$0")/desktop_game.sh"
+desktop_setup 1280x1024
 start_game --scale 1 --lang en --record "$OUTPUT_DIR/run.mvr"
 
 # About, help, the sound question and the first level's box.
-for n in 1 2 3 4; do answer_next "$n"; done
+answer_next 4
 send_keys keydown Up space
 sleep 1.5
 send_keys keyup Up space
 # R: the records box (a fresh player's), answered.
 send_keys key r
-answer_next 5
-grep -q '^dialog: open "Records"' "$GAME_LOG" || fail "R opened no records box"
+answer_box 5 '"Records"'
 sleep 0.5
 kill -INT "$GAME_PID"
 wait_game_end
-status=$GAME_STATUS
-((status == 130)) || fail "the game ended by SIGINT exited with $status, not 130"
+((GAME_STATUS == 130)) || fail "the game ended by SIGINT exited with $GAME_STATUS, not 130"
 [[ -s $OUTPUT_DIR/run.mvr ]] || fail "SIGINT wrote no replay"
 [[ -s $XDG_CONFIG_HOME/morvask/records.txt ]] || fail "no records file beside the settings"
-
-"$SIM_BINARY" --verify "$OUTPUT_DIR/run.mvr" >"$OUTPUT_DIR/verify.json" 2>"$OUTPUT_DIR/verify.log"
-status=$?
-cat "$OUTPUT_DIR/verify.json"
-((status == 0)) || fail "the replay ended by SIGINT did not verify: $(cat "$OUTPUT_DIR/verify.log")"
+"$SIM_BINARY" --verify "$OUTPUT_DIR/run.mvr" >"$OUTPUT_DIR/verify.json" 2>"$OUTPUT_DIR/verify.log" ||
+    fail "the replay ended by SIGINT did not verify: $(cat "$OUTPUT_DIR/verify.log")"
+pass "SIGINT wrote a replay that verifies: $(cat "$OUTPUT_DIR/verify.json")"
 
 # Played back for a player whose settings say Chinese: the boxes are English.
-printf 'lang = zh\n' >"$XDG_CONFIG_HOME/morvask/settings.ini"
-PLAY_LOG=$OUTPUT_DIR/play.log
-(cd "$OUTPUT_DIR/work" && exec "$GAME_BINARY" --scale 1 --play "$OUTPUT_DIR/run.mvr" --speed 8) \
-    >"$OUTPUT_DIR/play.out" 2>"$PLAY_LOG" &
-GAME_PID=$!
+printf 'lang = zh\n' >"$SETTINGS"
+GAME_NAME=play launch_game --scale 1 --play "$OUTPUT_DIR/run.mvr" --speed 8
 wait_game_end
-status=$GAME_STATUS
-((status == 0)) || fail "the playback exited with $status: $(tail -3 "$PLAY_LOG")"
-grep -q '^dialog: open "About"' "$PLAY_LOG" || fail "the playback's first box is not in English"
-grep -q '^dialog: open "Records"' "$PLAY_LOG" || fail "the playback showed no records box"
-if grep -q '^dialog: open "版本信息"' "$PLAY_LOG"; then fail "the playback showed Chinese boxes"; fi
-echo "replay_signal_check: SIGINT wrote a replay that verifies and plays back in English"
+((GAME_STATUS == 0)) || fail "the playback exited with $GAME_STATUS"
+[[ $(box_line 1) == 'dialog: open "About"'* ]] || fail "the playback's first box is not in English"
+grep -q '^dialog: open "Records"' "$GAME_LOG" || fail "the playback showed no records box"
+if grep -q '^dialog: open "版本信息"' "$GAME_LOG"; then fail "the playback showed Chinese boxes"; fi
+pass "the playback's boxes are in English, as recorded"
+finish

@@ -9,29 +9,21 @@
 #
 # usage: status_check.sh PATH/TO/morvask [OUTPUT_DIR]
 # Exits 0 when all holds, 1 when not, 77 when tools are missing.
+# shellcheck disable=SC2317  # the predicates are called through until_deadline
 set -u
 
 GAME_BINARY=${1:?usage: status_check.sh PATH/TO/morvask [OUTPUT_DIR]}
 OUTPUT_DIR=${2:-${TMPDIR:-/tmp}/morvask-status-e2e}
-# shellcheck source=tests/e2e/recorded_game.sh
-source "$(dirname "$0")/recorded_game.sh"
-recorded_game_setup 1920x1080
+HERE=$(cd "$(dirname "$0")" && pwd)
+# shellcheck source=tests/e2e/desktop_game.sh
+source "$HERE/desktop_game.sh"
+desktop_setup 1920x1080
 # No boxes at the start and no sound device: the first game starts at once.
-printf 'intro = short\nvolume = 0\nlang = en\n' >"$XDG_CONFIG_HOME/morvask/settings.ini"
-STATUS=$OUTPUT_DIR/status.txt
-export MORVASK_STATUS_FILE=$STATUS
+printf 'intro = short\nvolume = 0\nlang = en\n' >"$SETTINGS"
+export MORVASK_STATUS_FILE=$OUTPUT_DIR/status.txt
 
-pass() { echo "ok: $*"; }
-
-status_is() { [[ -s $STATUS && $(tail -1 "$STATUS") == "$1" ]]; }
-
-# wait_status TEXT: until the last line of the status file is TEXT.
-wait_status() {
-    until_deadline status_is "$1" || fail "the status is not \"$1\""
-}
-
-# answer_boxes N: presses Return until N boxes have been answered.
-answer_boxes() { answer_next "$1"; }
+status_is() { [[ -s $MORVASK_STATUS_FILE && $(tail -1 "$MORVASK_STATUS_FILE") == "$1" ]]; }
+wait_status() { until_deadline status_is "$1" || fail "the status is not \"$1\""; }
 
 # chord KEYS...: the keys held together for a moment (the game polls them;
 # what they ask opens a box, which stops the ticks until it is answered).
@@ -42,28 +34,25 @@ chord() {
     for key in "$@"; do send_keys keyup "$key"; done
 }
 
-: >"$GAME_LOG"
-rm -f "$STATUS"
 start_game --fullscreen
 # The level's box of level 1, then the game.
-answer_boxes 1
+answer_next 1
 wait_status "panel level=1 tanks=3 enemies=20 upgrades=0/0/0/0"
 pass "1920x1080 full screen: the panel shows level 1, 3 tanks, 20 enemies"
 chord z Down
-answer_boxes 2
+answer_next 2
 chord z Down
-answer_boxes 3
+answer_next 3
 chord z f
 wait_status "panel level=3 tanks=3 enemies=20 upgrades=2/4/4/1"
 pass "after Z+Down twice and Z+F the panel shows level 3 and every upgrade"
-sleep 0.3
-import -window root "$OUTPUT_DIR/hud-1080p.png" || fail "no screenshot"
-python3 - "$OUTPUT_DIR/hud-1080p.png" <<'PY' || fail "the screenshot does not show the panel beside the field"
-import subprocess, sys
-# Raw RGB rows of the screenshot through ImageMagick.
-raw = subprocess.run(["convert", sys.argv[1], "-depth", "8", "rgb:-"], capture_output=True).stdout
-width, height = 1920, 1080
-assert len(raw) == width * height * 3, len(raw)
+shoot hud-1080p.png root
+python3 - "$OUTPUT_DIR/hud-1080p.png" "$HERE" <<'PY' || fail "the screenshot does not show the panel beside the field"
+import sys
+sys.path.insert(0, sys.argv[2])
+from pictures import load
+width, height, raw = load(sys.argv[1])
+assert (width, height) == (1920, 1080), (width, height)
 def lit(x0, x1, y0, y1):
     count = 0
     for y in range(y0, y1):
@@ -83,20 +72,15 @@ PY
 pass "the screenshot has the panel in the right bar and a black left bar"
 stop_game
 
-: >"$GAME_LOG"
-rm -f "$STATUS"
-start_game --windowed --scale 1
-answer_boxes 1
-wait_status "title Morvask V1.0 — Level 1 · Tanks 3 · Enemies 20 · Armour 0 Fire 0 Speed 0 Bullets 0"
+rm -f "$MORVASK_STATUS_FILE"
+GAME_NAME=window start_game --windowed --scale 1
+answer_next 1
+TITLE="Morvask V1.0 — Level 1 · Tanks 3 · Enemies 20 · Armour 0 Fire 0 Speed 0 Bullets 0"
+wait_status "title $TITLE"
 # The window system has the title once the program's requests reach it.
-title_is() {
-    name=$(xprop -id "$WINDOW" _NET_WM_NAME)
-    [[ $name == *"\"$1\""* ]]
-}
-until_deadline title_is "Morvask V1.0 — Level 1 · Tanks 3 · Enemies 20 · Armour 0 Fire 0 Speed 0 Bullets 0"
-[[ $name == *'"Morvask V1.0 — Level 1 · Tanks 3 · Enemies 20 · Armour 0 Fire 0 Speed 0 Bullets 0"'* ]] ||
-    fail "the window's title is $name"
-pass "a 1x window: the title reads $name"
-import -window root "$OUTPUT_DIR/title-1x.png" 2>/dev/null
+title_is() { [[ $(xprop -id "$WINDOW" _NET_WM_NAME) == *"\"$1\""* ]]; }
+until_deadline title_is "$TITLE" || fail "the window's title is $(xprop -id "$WINDOW" _NET_WM_NAME)"
+pass "a 1x window: the title reads $TITLE"
+shoot title-1x.png root
 stop_game
-echo "status_check: all holds"
+finish

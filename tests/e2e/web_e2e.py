@@ -14,7 +14,6 @@ import os
 import shutil
 import subprocess
 import sys
-import tempfile
 import time
 
 try:
@@ -29,9 +28,9 @@ import web_more_checks
 import web_share_checks
 import web_storage_checks
 import web_touch_checks
-from web_support import (CELL, CHROMEDRIVER, CHROMIUM, FIELD_H, FIELD_W, answer_box, check,
-                         console_errors, failures, keys, probe, serve, shown_canvas,
-                         start_browser, wait_for)
+from web_support import (CELL, CHROMEDRIVER, CHROMIUM, FIELD_H, FIELD_W, answer_box, browser,
+                         check, failures, keys, probe, serve, shown_canvas, start_game,
+                         wait_for)
 
 DOWNLOAD_LIMIT = 3 * 1024 * 1024
 
@@ -54,15 +53,14 @@ def cell_pixels(driver, column, row):
             .getImageData({column * CELL}, {row * CELL}, {CELL}, {CELL}).data);""")
 
 
-def click_field(driver, fx, fy, hold=0.3):
-    """Presses the left button at field pixel (fx, fy) for `hold` seconds."""
+def point_at(driver, fx, fy):
+    """Moves the pointer over field pixel (fx, fy)."""
     canvas = shown_canvas(driver)
     scale = canvas.size["width"] / FIELD_W
     dx = round((fx + 0.5) * scale - canvas.size["width"] / 2)
     dy = round((fy + 0.5) * scale - canvas.size["height"] / 2)
     ActionChains(driver).move_to_element_with_offset(canvas, dx, dy).perform()
     time.sleep(0.1)
-    ActionChains(driver).click_and_hold().pause(hold).release().perform()
 
 
 def editor_keys_checks(driver, column, row, unpainted, painted):
@@ -98,116 +96,109 @@ def editor_keys_checks(driver, column, row, unpainted, painted):
 
 
 def run_native_sim(native, script, workdir):
+    """The native morvask-sim run on `script` in `workdir`: its lines, error
+    lines and status."""
     os.makedirs(workdir, exist_ok=True)
     done = subprocess.run([os.path.join(native, "morvask-sim")], input=script, text=True,
                           capture_output=True, cwd=workdir, timeout=120)
-    return done.stdout.splitlines()
-
-
-def start_game(driver, shots, prefix):
-    """Answers the start-up boxes (sound on) and the first level's box."""
-    answer_box(driver, "Morvask Version 1.0", Keys.ENTER, shots, f"{prefix}-about.png")
-    answer_box(driver, "按键说明", Keys.ENTER)
-    answer_box(driver, "是否开启游戏音效", "y")
-    answer_box(driver, "", Keys.ENTER)  # the first level's announcement
+    return done.stdout.splitlines(), done.stderr.splitlines(), done.returncode
 
 
 def empty_cell(native, out):
     """An empty cell of level 1 away from the tanks' roads, to paint."""
-    levels = json.loads(run_native_sim(native, "start\ndump levels\n", os.path.join(out, "n0"))[-1])
+    lines, _, _ = run_native_sim(native, "start\ndump levels\n", os.path.join(out, "n0"))
+    levels = json.loads(lines[-1])
     level1 = levels["LevelSet"][:165]
     return next((c, r) for r in (5, 4, 6) for c in (1, 2, 3, 11, 12, 13)
                 if level1[r * 15 + c] == 0)
 
 
-def page_checks(url, native, out, cell):
-    shots = os.path.join(out, "screenshots")
-    os.makedirs(shots, exist_ok=True)
-    downloads = os.path.join(out, "downloads")
-    os.makedirs(downloads, exist_ok=True)
-    profile = tempfile.mkdtemp(prefix="morvask-chromium-")
+def play_checks(driver, shots):
+    """The page's first frame, its start-up and a few seconds of play; the
+    timing measured."""
+    first = wait_for(driver, "return window.morvaskPage && window.morvaskPage.firstFrameMs")
+    check(first is not None, "the page shows a first frame")
+    timing = {"firstFrameMs": round(first or -1)}
+    print(f"     first frame {timing['firstFrameMs']} ms after navigation", flush=True)
+    check(driver.find_element(By.ID, "caption").text.startswith("Morvask"),
+          "the page has its caption")
+    start_game(driver, "y", shots=shots, prefix="01")
 
+    # A few seconds of play change the picture.
+    before = canvas_digest(driver)
+    ticks_before = driver.execute_script("return [morvaskPage.ticks, morvaskPage.tickMs]")
+    # The canvas is checked against the game's own picture after each of
+    # the next presents (only the changed rectangles are sent).
+    driver.execute_script("morvaskPage.checkPresents = 150;")
+    chain = ActionChains(driver)
+    for arrow in (Keys.ARROW_UP, Keys.ARROW_LEFT, Keys.ARROW_RIGHT):
+        chain.key_down(arrow).key_down(Keys.SPACE).pause(0.7).key_up(Keys.SPACE).key_up(arrow)
+    chain.perform()
+    time.sleep(0.3)
+    ticks_after = driver.execute_script("return [morvaskPage.ticks, morvaskPage.tickMs]")
+    played = ticks_after[0] - ticks_before[0]
+    timing["playTicks"] = played
+    timing["pageTickMs"] = round((ticks_after[1] - ticks_before[1]) / max(1, played), 3)
+    print(f"     {played} ticks in the page while playing, {timing['pageTickMs']} ms each",
+          flush=True)
+    check(played >= 50, "the game ticks while it is played")
+    presented = driver.execute_script(
+        "return [morvaskPage.presentsChecked, morvaskPage.presentMismatches]")
+    check(presented[0] >= 50 and presented[1] == 0,
+          f"after {presented[0]} presents of changed rectangles the canvas shows the "
+          f"game's picture exactly ({presented[1]} pixels differ)")
+    driver.save_screenshot(os.path.join(shots, "02-play.png"))
+    check(canvas_digest(driver) != before, "arrows and Space change the picture")
+    check(driver.execute_script("return window.scrollY") == 0,
+          "the arrows and Space do not scroll the page")
+    return timing
+
+
+def editor_checks(driver, shots, cell):
+    """A cell painted with the pointer, the editor's keys, and F3's save: the
+    painted cell's pixels and the stored map."""
     column, row = cell
     fx, fy = column * CELL + 20, row * CELL + 20
+    keys(driver, "p")
+    answer_box(driver, "游戏暂停", Keys.ENTER, shots, "03-pause.png")
 
-    driver = start_browser(profile, downloads)
-    try:
-        started = time.time()
-        driver.get(url)
-        first = wait_for(driver, "return window.morvaskPage && window.morvaskPage.firstFrameMs")
-        check(first is not None, "the page shows a first frame")
-        timing = {"firstFrameMs": round(first or -1)}
-        print(f"     first frame {timing['firstFrameMs']} ms after navigation", flush=True)
-        check(driver.find_element(By.ID, "caption").text.startswith("Morvask"),
-              "the page has its caption")
-        start_game(driver, shots, "01")
+    # The editor: paint one cell, save.
+    keys(driver, Keys.F1)
+    answer_box(driver, "是否切换到地图编辑模式", "y")
+    answer_box(driver, "载入地图失败", Keys.ENTER, shots, "04-no-map.png")
+    answer_box(driver, "", Keys.ENTER)  # the editor's level title
+    unpainted = cell_pixels(driver, column, row)
+    point_at(driver, fx, fy)
+    ActionChains(driver).click_and_hold().pause(0.3).release().perform()
+    # The pointer rests elsewhere: the editor marks the cell under it.
+    point_at(driver, (column + 4 if column < 7 else column - 4) * CELL, 10 * CELL)
+    time.sleep(0.2)
+    painted = cell_pixels(driver, column, row)
+    driver.save_screenshot(os.path.join(shots, "05-editor.png"))
+    check(painted != unpainted, "a click paints a cell in the editor")
+    editor_keys_checks(driver, column, row, unpainted, painted)
+    keys(driver, Keys.F3)
+    answer_box(driver, "是否保存自制地图", "y")
+    answer_box(driver, "地图保存成功", Keys.ENTER)
+    stored = driver.execute_script(
+        "try { return Array.from(FS.readFile('/save/map.txt')); } catch (e) { return null; }")
+    if not check(stored is not None, "F3 saved map.txt"):
+        print("     the folders:", driver.execute_script(
+            "return [FS.cwd(), FS.readdir('/save'), FS.readdir(FS.cwd())]"))
+    return painted, stored
 
-        # A few seconds of play change the picture.
-        before = canvas_digest(driver)
-        ticks_before = driver.execute_script("return [morvaskPage.ticks, morvaskPage.tickMs]")
-        # The canvas is checked against the game's own picture after each of
-        # the next presents (only the changed rectangles are sent).
-        driver.execute_script("morvaskPage.checkPresents = 150;")
-        chain = ActionChains(driver)
-        for arrow in (Keys.ARROW_UP, Keys.ARROW_LEFT, Keys.ARROW_RIGHT):
-            chain.key_down(arrow).key_down(Keys.SPACE).pause(0.7).key_up(Keys.SPACE).key_up(arrow)
-        chain.perform()
-        time.sleep(0.3)
-        ticks_after = driver.execute_script("return [morvaskPage.ticks, morvaskPage.tickMs]")
-        played = ticks_after[0] - ticks_before[0]
-        timing["playTicks"] = played
-        timing["pageTickMs"] = round((ticks_after[1] - ticks_before[1]) / max(1, played), 3)
-        print(f"     {played} ticks in the page while playing, {timing['pageTickMs']} ms each",
-              flush=True)
-        check(played >= 50, "the game ticks while it is played")
-        presented = driver.execute_script(
-            "return [morvaskPage.presentsChecked, morvaskPage.presentMismatches]")
-        check(presented[0] >= 50 and presented[1] == 0,
-              f"after {presented[0]} presents of changed rectangles the canvas shows the "
-              f"game's picture exactly ({presented[1]} pixels differ)")
-        driver.save_screenshot(os.path.join(shots, "02-play.png"))
-        check(canvas_digest(driver) != before, "arrows and Space change the picture")
-        check(driver.execute_script("return window.scrollY") == 0,
-              "the arrows and Space do not scroll the page")
 
-        keys(driver, "p")
-        answer_box(driver, "游戏暂停", Keys.ENTER, shots, "03-pause.png")
-
-        # The editor: paint one cell, save.
-        keys(driver, Keys.F1)
-        answer_box(driver, "是否切换到地图编辑模式", "y")
-        answer_box(driver, "载入地图失败", Keys.ENTER, shots, "04-no-map.png")
-        answer_box(driver, "", Keys.ENTER)  # the editor's level title
-        unpainted = cell_pixels(driver, column, row)
-        click_field(driver, fx, fy)
-        click_field_away = (column + 4) * CELL if column < 7 else (column - 4) * CELL
-        canvas = shown_canvas(driver)
-        scale = canvas.size["width"] / FIELD_W
-        ActionChains(driver).move_to_element_with_offset(
-            canvas, round(click_field_away * scale - canvas.size["width"] / 2),
-            round(10 * CELL * scale - canvas.size["height"] / 2)).perform()
-        time.sleep(0.3)
-        painted = cell_pixels(driver, column, row)
-        driver.save_screenshot(os.path.join(shots, "05-editor.png"))
-        check(painted != unpainted, "a click paints a cell in the editor")
-        editor_keys_checks(driver, column, row, unpainted, painted)
-        keys(driver, Keys.F3)
-        answer_box(driver, "是否保存自制地图", "y")
-        answer_box(driver, "地图保存成功", Keys.ENTER)
-        stored = driver.execute_script(
-            "try { return Array.from(FS.readFile('/save/map.txt')); } catch (e) { return null; }")
-        if not check(stored is not None, "F3 saved map.txt"):
-            print("     the folders:", driver.execute_script(
-                "return [FS.cwd(), FS.readdir('/save'), FS.readdir(FS.cwd())]"))
-
-        # The download is the desktop's save of the same levels, byte for byte.
-        driver.find_element(By.ID, "download").click()
-        target = os.path.join(downloads, "map.txt")
-        end = time.time() + 10
-        while time.time() < end and not os.path.exists(target):
-            time.sleep(0.1)
-        desktop_dir = os.path.join(out, "desktop-save")
-        run_native_sim(native, f"""start
+def saved_map_checks(driver, native, out, downloads, cell, stored):
+    """The download against the desktop's save; an upload that is no map."""
+    fx, fy = cell[0] * CELL + 20, cell[1] * CELL + 20
+    # The download is the desktop's save of the same levels, byte for byte.
+    driver.find_element(By.ID, "download").click()
+    target = os.path.join(downloads, "map.txt")
+    end = time.time() + 10
+    while time.time() < end and not os.path.exists(target):
+        time.sleep(0.1)
+    desktop_dir = os.path.join(out, "desktop-save")
+    run_native_sim(native, f"""start
 answer yes
 press F1
 mouse {fx} {fy}
@@ -217,30 +208,42 @@ release LButton
 answer yes
 press F3
 """, desktop_dir)
-        desktop = open(os.path.join(desktop_dir, "map.txt"), "rb").read()
-        web = open(target, "rb").read() if os.path.exists(target) else b""
-        check(len(web) > 0 and web == desktop,
-              f"the downloaded map.txt ({len(web)} bytes) equals the desktop's save "
-              f"({len(desktop)} bytes)")
-        builtin = run_native_sim(native, "start\nanswer yes\npress F1\nanswer yes\npress F3\n",
-                                 os.path.join(out, "n1"))
-        check(open(os.path.join(out, "n1", "map.txt"), "rb").read() != web,
-              "the painted cell is in the saved map")
+    desktop = open(os.path.join(desktop_dir, "map.txt"), "rb").read()
+    web = open(target, "rb").read() if os.path.exists(target) else b""
+    check(len(web) > 0 and web == desktop,
+          f"the downloaded map.txt ({len(web)} bytes) equals the desktop's save "
+          f"({len(desktop)} bytes)")
+    run_native_sim(native, "start\nanswer yes\npress F1\nanswer yes\npress F3\n",
+                   os.path.join(out, "n1"))
+    check(open(os.path.join(out, "n1", "map.txt"), "rb").read() != web,
+          "the painted cell is in the saved map")
 
-        # An upload that is not a map is refused and leaves the stored one.
-        bad = os.path.join(out, "not-a-map.txt")
-        with open(bad, "w") as f:
-            f.write("1 , 2 , 3\n")
-        driver.find_element(By.ID, "chooser").send_keys(bad)
-        message = wait_for(driver, """const s = document.getElementById('status').textContent;
-            return s.includes('not a map') ? s : null;""", timeout=5)
-        check(message is not None, f"a file that is not a map is refused: {message}")
-        same = driver.execute_script("return Array.from(FS.readFile('/save/map.txt'));")
-        check(same == stored, "the refused upload keeps the stored map")
+    # An upload that is not a map is refused and leaves the stored one.
+    bad = os.path.join(out, "not-a-map.txt")
+    with open(bad, "w") as f:
+        f.write("1 , 2 , 3\n")
+    driver.find_element(By.ID, "chooser").send_keys(bad)
+    message = wait_for(driver, """const s = document.getElementById('status').textContent;
+        return s.includes('not a map') ? s : null;""", timeout=5)
+    check(message is not None, f"a file that is not a map is refused: {message}")
+    same = driver.execute_script("return Array.from(FS.readFile('/save/map.txt'));")
+    check(same == stored, "the refused upload keeps the stored map")
 
+
+def page_checks(url, native, out, cell):
+    shots = os.path.join(out, "screenshots")
+    downloads = os.path.join(out, "downloads")
+    os.makedirs(shots, exist_ok=True)
+    os.makedirs(downloads, exist_ok=True)
+    column, row = cell
+    with browser(downloads, where="in the page") as driver:
+        driver.get(url)
+        timing = play_checks(driver, shots)
+        painted, stored = editor_checks(driver, shots, cell)
+        saved_map_checks(driver, native, out, downloads, cell, stored)
         # After a reload, F2 plays the stored map, painted cell included.
         driver.refresh()
-        start_game(driver, shots, "06")
+        start_game(driver, "y", shots=shots, prefix="06")
         plain = cell_pixels(driver, column, row)
         keys(driver, Keys.F2)
         answer_box(driver, "是否载入自制地图", "y")
@@ -251,20 +254,29 @@ press F3
         alike = sum(1 for a, b in zip(loaded, painted) if a == b) / len(painted)
         check(loaded != plain and alike > 0.9,
               f"after the reload F2 shows the painted cell ({alike:.0%} alike)")
-
-        errors = console_errors(driver) + driver.execute_script("return window.morvaskPage.errors")
-        check(not errors, f"no console errors ({errors[:3]})")
-    finally:
-        driver.quit()
-        shutil.rmtree(profile, ignore_errors=True)
     return timing
 
 
+def harness_site(dist, web_build, native, out):
+    """The harness beside the shipped page files, so that it loads the same
+    pictures and sounds, with the WebAssembly tools."""
+    site = os.path.join(out, "harness")
+    shutil.copytree(dist, site)
+    here = os.path.dirname(os.path.abspath(__file__))
+    shutil.copyfile(os.path.join(here, "web_harness.html"), os.path.join(site, "harness.html"))
+    # The page may ship a wave compressed; the tools read the WAV's header.
+    for name in os.listdir(os.path.join(native, "assets")):
+        if name.startswith("wave") and name.endswith(".wav"):
+            shutil.copyfile(os.path.join(native, "assets", name),
+                            os.path.join(site, "assets", name[len("wave"):]))
+    for name in ("morvask-sim.js", "morvask-sim.wasm", "morvask-tickbench.js",
+                 "morvask-tickbench.wasm"):
+        shutil.copyfile(os.path.join(web_build, "web", name), os.path.join(site, name))
+    return site
+
+
 def harness_checks(url, native, out):
-    profile = tempfile.mkdtemp(prefix="morvask-chromium-")
-    driver = start_browser(profile, out)
-    results = {}
-    try:
+    with browser(out, where="in the harness") as driver:
         driver.get(url + "harness.html")
         check(wait_for(driver, "return window.harnessReady === true") is not None,
               "the harness page loads")
@@ -274,8 +286,7 @@ def harness_checks(url, native, out):
         for number, picture in sorted(pictures.items()):
             check(picture["same"], f"{picture['file']} decodes in the browser to the game's own "
                                    f"{picture['width']} x {picture['height']} pixels")
-        here = os.path.dirname(os.path.abspath(__file__))
-        scenarios = os.path.join(here, "..", "scenarios")
+        scenarios = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "scenarios")
         with_states = 0
         for name in sorted(os.listdir(scenarios)):
             if not name.endswith(".sim"):
@@ -283,17 +294,13 @@ def harness_checks(url, native, out):
             # A state dump at the end compares the whole game as each run left it.
             script = open(os.path.join(scenarios, name)).read() + "\ndump\n"
             workdir = os.path.join(out, "sim", name)
-            os.makedirs(workdir, exist_ok=True)
-            native_run = subprocess.run([os.path.join(native, "morvask-sim")], input=script,
-                                        text=True, capture_output=True, cwd=workdir, timeout=120)
-            native_lines = native_run.stdout.splitlines()
+            native_run = run_native_sim(native, script, workdir)
             web = driver.execute_async_script(
                 "const done = arguments[1]; runSim(arguments[0]).then(done);", script)
             with open(os.path.join(workdir, "web.out"), "w") as f:
                 f.write("\n".join(web["out"] + ["# stderr"] + web["err"]) + "\n")
-            states = sum(1 for line in native_lines if '"type":"state"' in line)
-            same = (web["status"] == native_run.returncode and web["out"] == native_lines and
-                    web["err"] == native_run.stderr.splitlines())
+            states = sum(1 for line in native_run[0] if '"type":"state"' in line)
+            same = (web["out"], web["err"], web["status"]) == native_run
             with_states += 1 if same and states else 0
             check(same, f"{name}: the wasm morvask-sim writes the native lines and status "
                         f"({len(web['out'])} lines, {states} state lines, exit {web['status']})")
@@ -322,11 +329,6 @@ def harness_checks(url, native, out):
             print(f"     logic tick: wasm {wasm['logicTickNs']} ns, native "
                   f"{native_result['logicTickNs']} ns ({ratio:.2f}x); drawn tick: wasm "
                   f"{wasm['drawnTickNs']} ns, native {native_result['drawnTickNs']} ns", flush=True)
-        errors = console_errors(driver)
-        check(not errors, f"no console errors in the harness ({errors[:3]})")
-    finally:
-        driver.quit()
-        shutil.rmtree(profile, ignore_errors=True)
     return results
 
 
@@ -356,21 +358,7 @@ def main():
     check(size <= DOWNLOAD_LIMIT, f"the page downloads {size / 1e6:.2f} MB gzip-compressed")
 
     page_server, page_url = serve(dist)
-    # The harness sits beside the shipped page files, so it loads the same
-    # pictures and sounds.
-    bench_dir = os.path.join(out, "harness")
-    shutil.copytree(dist, bench_dir)
-    here = os.path.dirname(os.path.abspath(__file__))
-    shutil.copyfile(os.path.join(here, "web_harness.html"), os.path.join(bench_dir, "harness.html"))
-    # The page may ship a wave compressed; the tools read the WAV's header.
-    for name in os.listdir(os.path.join(native, "assets")):
-        if name.startswith("wave") and name.endswith(".wav"):
-            shutil.copyfile(os.path.join(native, "assets", name),
-                            os.path.join(bench_dir, "assets", name[len("wave"):]))
-    for name in ("morvask-sim.js", "morvask-sim.wasm", "morvask-tickbench.js",
-                 "morvask-tickbench.wasm"):
-        shutil.copyfile(os.path.join(web_build, "web", name), os.path.join(bench_dir, name))
-    bench_server, bench_url = serve(bench_dir)
+    bench_server, bench_url = serve(harness_site(dist, web_build, native, out))
     # WEB_E2E_ONLY=touch,more (say) runs only those groups, while working on them.
     only = set(filter(None, os.environ.get("WEB_E2E_ONLY", "").split(",")))
     wanted = lambda group: not only or group in only  # noqa: E731
@@ -380,7 +368,7 @@ def main():
         if wanted("page"):
             timing = page_checks(page_url, native, out, cell)
         if wanted("more"):
-            timing.update(web_more_checks.run(page_url, dist, out))
+            web_more_checks.run(page_url, dist, out)
         if wanted("touch"):
             web_touch_checks.run(page_url, out, cell)
         if wanted("storage"):

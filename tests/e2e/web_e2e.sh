@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # End-to-end check of the web edition: builds it (dist/web/), then drives it
-# in headless Chromium (web_e2e.py). Screenshots and the measured numbers go
-# to OUTPUT_DIR.
+# in headless Chromium (web_e2e.py), with a virtual X display for the desktop
+# program that opens a link the page made. Screenshots and the measured
+# numbers go to OUTPUT_DIR.
 #
 # usage: web_e2e.sh NATIVE_BUILD_DIR [OUTPUT_DIR]
 # Exits 0 when every check passed, 1 when one failed, 77 when Emscripten,
@@ -40,5 +41,11 @@ if ! MORVASK_NATIVE_BUILD=$NATIVE_BUILD "$ROOT/scripts/web" --build-only >"$OUTP
     echo "FAIL: the web edition does not build"
     exit 1
 fi
-exec "$PYTHON" "$ROOT/tests/e2e/web_e2e.py" "$ROOT/dist/web" "$ROOT/build-web" "$NATIVE_BUILD" \
-    "$OUTPUT_DIR"
+if command -v Xvfb >/dev/null && command -v openbox >/dev/null && command -v xprop >/dev/null; then
+    # shellcheck source=tests/e2e/x_display.sh
+    source "$ROOT/tests/e2e/x_display.sh"
+    X_DIR=$(mktemp -d)
+    trap 'stop_x_display; rm -rf "$X_DIR"' EXIT
+    start_x_display "$X_DIR" 1280x900 || exit 1
+fi
+"$PYTHON" "$ROOT/tests/e2e/web_e2e.py" "$ROOT/dist/web" "$ROOT/build-web" "$NATIVE_BUILD" "$OUTPUT_DIR"

@@ -11,14 +11,13 @@ import os
 import re
 import shutil
 import subprocess
-import tempfile
 import time
 
 from selenium.webdriver.common.action_chains import ActionChains
 from selenium.webdriver.common.by import By
 from selenium.webdriver.common.keys import Keys
 
-from web_support import answer_box, check, console_errors, keys, probe, start_browser, wait_for
+from web_support import answer_box, browser, check, keys, probe, start_game, wait_for
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 # The picture of level 1 of the scenario english_game_over.sim: the player's
@@ -69,12 +68,6 @@ def verify(native, text):
     return {"tick": int(found.group(1)), "result": found.group(2)} if found else None
 
 
-def start_boxes(driver):
-    answer_box(driver, "Morvask Version 1.0", Keys.ENTER)
-    answer_box(driver, "按键说明", Keys.ENTER)
-    answer_box(driver, "是否开启游戏音效", "n")
-
-
 def answer_until(driver, expect, shots=None, name=None):
     """Answers the boxes before the one holding `expect` (a level's title, say),
     then that one; returns it."""
@@ -112,14 +105,11 @@ def levels_checks(url, native, out, env):
         f.write(map_text(values))
     code = share_of(native, set_path, env)
     check(len(code) > 100, f"morvask --share codes the set ({len(code)} characters)")
-    profile = tempfile.mkdtemp(prefix="morvask-chromium-")
-    driver = start_browser(profile, out)
-    try:
-        origin = url.rstrip("/")
+    with browser(out, where="while sharing levels") as driver:
         driver.execute_cdp_cmd("Browser.grantPermissions", {
-            "origin": origin, "permissions": ["clipboardReadWrite", "clipboardSanitizedWrite"]})
+            "origin": url.rstrip("/"), "permissions": ["clipboardReadWrite", "clipboardSanitizedWrite"]})
         driver.get(url + "#levels=" + code)
-        start_boxes(driver)
+        start_game(driver, level=None)
         box = answer_until(driver, "Ольга 写", out, "share-levels-opened.png")
         check(box is not None and "无题" in box["text"],
               f"the box says whose set it is, untitled ({box and box['text']!r})")
@@ -133,11 +123,6 @@ def levels_checks(url, native, out, env):
         check(numbers(stored_map(driver) or "") == values,
               "saved in the page, map.txt holds the desktop's cells")
         page_to_desktop(driver, url, native, out, env, values)
-        errors = console_errors(driver) + driver.execute_script("return morvaskPage.errors")
-        check(not errors, f"no console errors while sharing levels ({errors[:3]})")
-    finally:
-        driver.quit()
-        shutil.rmtree(profile, ignore_errors=True)
 
 
 def page_to_desktop(driver, url, native, out, env, values):
@@ -203,26 +188,18 @@ def answer_desktop(boxes, expect, key="Return"):
 
 
 def desktop_open(native, link, values, out, env):
-    """`morvask --open LINK` under Xvfb, saved with F3: map.txt holds `values`."""
-    if not all(shutil.which(t) for t in ("Xvfb", "openbox", "xdotool")):
+    """`morvask --open LINK` on the display web_e2e.sh started, saved with F3:
+    map.txt holds `values`."""
+    if not (os.environ.get("DISPLAY") and shutil.which("xdotool")):
         print("skipped: the desktop's --open of the page's link needs Xvfb, openbox, xdotool")
         return
     work = os.path.join(out, "desktop")
     os.makedirs(work, exist_ok=True)
-    display = f":{300 + os.getpid() % 300}"
-    env = dict(env, DISPLAY=display)
-    processes = [subprocess.Popen(["Xvfb", display, "-screen", "0", "1280x900x24", "-nolisten",
-                                   "tcp"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)]
     log_path = os.path.join(out, "desktop.log")
+    with open(log_path, "w") as log:
+        game = subprocess.Popen([os.path.join(native, "morvask"), "--scale", "1", "--open", link],
+                                cwd=work, env=env, stderr=log)
     try:
-        time.sleep(1)
-        processes.append(subprocess.Popen(["openbox"], env=env, stdout=subprocess.DEVNULL,
-                                          stderr=subprocess.DEVNULL))
-        time.sleep(1)
-        with open(log_path, "w") as log:
-            processes.append(subprocess.Popen(
-                [os.path.join(native, "morvask"), "--scale", "1", "--open", link],
-                cwd=work, env=env, stderr=log))
         boxes = {"log": log_path, "env": env, "answered": 0}
         answer_desktop(boxes, "按键说明")
         answer_desktop(boxes, "是否开启游戏音效", "n")
@@ -236,17 +213,14 @@ def desktop_open(native, link, values, out, env):
         check(numbers(saved) == values,
               "the desktop's map.txt, saved from the page's link, holds the page's cells")
     finally:
-        for process in reversed(processes):
-            process.kill()
-            process.wait()
+        game.kill()
+        game.wait()
 
 
 def replay_checks(url, native, out, env):
     """The pinned replays as links: played at the page's speed to the end the
     sim finds; the controls pause and speed up."""
-    profile = tempfile.mkdtemp(prefix="morvask-chromium-")
-    driver = start_browser(profile, out)
-    try:
+    with browser(out, where="while playing replay links") as driver:
         for name in ("game_over", "level1_cleared"):
             code = share_of(native, os.path.join(ROOT, "tests", "replays", name + ".mvr"), env)
             wanted = verify(native, code)
@@ -280,19 +254,12 @@ def replay_checks(url, native, out, env):
             check("same game" in text, f"{name}: the page says so: {text!r}")
             driver.save_screenshot(os.path.join(out, f"replay-{name}.png"))
             check(stored_map(driver) is None, f"{name}: playing a link writes no map.txt")
-        errors = console_errors(driver) + driver.execute_script("return morvaskPage.errors")
-        check(not errors, f"no console errors while playing replay links ({errors[:3]})")
-    finally:
-        driver.quit()
-        shutil.rmtree(profile, ignore_errors=True)
 
 
 def run_checks(url, native, out):
     """A game lost in the page (its base shot) is shared with "share run"; the
     link verifies in the sim and plays back in the page to the same tick."""
-    profile = tempfile.mkdtemp(prefix="morvask-chromium-")
-    driver = start_browser(profile, out)
-    try:
+    with browser(out) as driver:
         # The map stored first, as an upload would, and the page started again:
         # a map replaced during a session cannot be played back.
         driver.get(url)
@@ -303,8 +270,7 @@ def run_checks(url, native, out):
             "Morvask.persistFiles('/save/map.txt').then(arguments[1]);", map_text(level * 35)),
             "the map for a quick game over is stored")
         driver.refresh()
-        start_boxes(driver)
-        answer_box(driver, "第1关", Keys.ENTER)
+        start_game(driver, level="第1关")
         check(not driver.find_element(By.CSS_SELECTOR, "#buttons [data-share='3']").is_displayed(),
               "'share run' is not offered before a game ended")
         keys(driver, Keys.F2)
@@ -326,16 +292,12 @@ def run_checks(url, native, out):
               f"morvask-sim --verify finds the shared run the same game ({wanted})")
         driver.get("about:blank")
         driver.get(link)
-        driver.execute_script("morvaskPage.share && 0")
         wait_for(driver, "return morvaskPage.share.replay")
         driver.find_element(By.CSS_SELECTOR, "#replay-bar [data-speed='16']").click()
         result = wait_for(driver, "const r = morvaskPage.share.replay; "
                                   "return r.state === 'ended' && r", timeout=120)
         check(bool(result) and result["same"] and wanted and result["tick"] == wanted["tick"],
               f"the shared run plays back in the page to the sim's tick ({result and result['tick']})")
-    finally:
-        driver.quit()
-        shutil.rmtree(profile, ignore_errors=True)
 
 
 def malformed_checks(url, native, out, env):
@@ -358,9 +320,7 @@ def malformed_checks(url, native, out, env):
         ("levels", good[:8] + "*" + good[9:], "字符", "not base64"),
         ("replay", good, "wanted", "a level code as a replay"),
     ]
-    profile = tempfile.mkdtemp(prefix="morvask-chromium-")
-    driver = start_browser(profile, out)
-    try:
+    with browser(out) as driver:
         for hash_kind, code, expect, name in cases:
             driver.get("about:blank")
             driver.get(f"{url}#{hash_kind}={code}")
@@ -369,12 +329,10 @@ def malformed_checks(url, native, out, env):
                                            "return r && r.state === 'refused' && r.reason")
                 check(bool(refused) and expect in refused,
                       f"{name}: the replay link is refused ({refused!r})")
-                start_boxes(driver)
-                answer_box(driver, "第1关", Keys.ENTER)
+                start_game(driver, level="第1关")
                 check(probe(driver)["mode"] == 0, f"{name}: the game starts as ever")
                 continue
-            start_boxes(driver)
-            answer_box(driver, "第1关", Keys.ENTER)
+            start_game(driver, level="第1关")
             box = wait_for(driver, "return morvaskPage.dialog")
             check(bool(box) and expect in box["text"],
                   f"{name}: refused with its reason ({box and box['text']!r})")
@@ -383,9 +341,6 @@ def malformed_checks(url, native, out, env):
             answer_box(driver, "", Keys.ENTER)
             check(probe(driver)["mode"] == 0 and stored_map(driver) is None,
                   f"{name}: the game plays on and no map.txt is written")
-    finally:
-        driver.quit()
-        shutil.rmtree(profile, ignore_errors=True)
 
 
 def run(url, native, out):

@@ -6,24 +6,16 @@ the game's own box; once the quota is back a save succeeds and outlives a
 reload. A save whose last flush (the folder's, after the rename) is refused
 says it failed too."""
 import os
-import shutil
-import tempfile
 import time
 
 from selenium.webdriver.common.action_chains import ActionChains
 from selenium.webdriver.common.by import By
 from selenium.webdriver.common.keys import Keys
 
-from web_support import answer_box, check, console_errors, keys, probe, start_browser, wait_for
+from web_support import (answer_box, browser, check, keys, no_console_errors, probe, start_game,
+                         wait_for)
 
 SAVED, NOT_SAVED = "地图保存成功", "地图保存失败"
-
-
-def start_game(driver):
-    answer_box(driver, "Morvask Version 1.0", Keys.ENTER)
-    answer_box(driver, "按键说明", Keys.ENTER)
-    answer_box(driver, "是否开启游戏音效", "n")
-    answer_box(driver, "", Keys.ENTER)  # the first level's announcement
 
 
 def storage_line(driver):
@@ -71,9 +63,7 @@ def save_folder(driver):
 
 def blocked_checks(url, out):
     """IndexedDB refused before the page's first script runs."""
-    profile = tempfile.mkdtemp(prefix="morvask-chromium-")
-    driver = start_browser(profile, out)
-    try:
+    with browser(out, where="with IndexedDB blocked") as driver:
         driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {"source": """
             IDBFactory.prototype.open = function () {
               throw new DOMException('IndexedDB is blocked for this test', 'SecurityError');
@@ -97,19 +87,12 @@ def blocked_checks(url, out):
         answer_box(driver, "是否载入自制地图", "y")
         box = wait_for(driver, "return morvaskPage.dialog")
         check(box is not None, "after the failed save the game still answers its keys")
-        errors = console_errors(driver) + driver.execute_script("return morvaskPage.errors")
-        check(not errors, f"no console errors with IndexedDB blocked ({errors[:3]})")
-    finally:
-        driver.quit()
-        shutil.rmtree(profile, ignore_errors=True)
 
 
 def full_checks(url, out):
     """The origin's storage full while the game runs, then room again."""
-    profile = tempfile.mkdtemp(prefix="morvask-chromium-")
-    driver = start_browser(profile, out)
     origin = url.rstrip("/")
-    try:
+    with browser(out) as driver:
         driver.get(url)
         check(wait_for(driver, "return window.morvaskPage && morvaskPage.storage.state !== "
                                "'reading' && morvaskPage.firstFrameMs") is not None,
@@ -134,8 +117,7 @@ def full_checks(url, out):
         driver.refresh()
         wait_for(driver, "return window.morvaskPage && morvaskPage.firstFrameMs")
         check(save_folder(driver) == ["map.txt"], "the saved map.txt is there after a reload")
-        errors = console_errors(driver) + driver.execute_script("return morvaskPage.errors")
-        check(not errors, f"no console errors with the storage full ({errors[:3]})")
+        no_console_errors(driver, "with the storage full")
 
         # A save flushes the new file, then the folder once the file has its
         # name: the second refused, the save must still say it failed.
@@ -149,9 +131,6 @@ def full_checks(url, out):
         answer_box(driver, NOT_SAVED, Keys.ENTER)
         check(driver.execute_script("return morvaskPage.storage.writes") >= 2,
               "the refused flush came after the file's own")
-    finally:
-        driver.quit()
-        shutil.rmtree(profile, ignore_errors=True)
 
 
 def run(url, out):

@@ -1,17 +1,18 @@
 """What the web edition's Chromium checks share: the checks' record, a local
 web server, the browser, waiting for the page, boxes, the game's probe, and
-PNG screenshots read back as pixels."""
+screenshots read back as pixels."""
+import contextlib
 import http.server
 import os
 import shutil
-import struct
+import tempfile
 import threading
 import time
-import zlib
 
 from selenium import webdriver
 from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.action_chains import ActionChains
+from selenium.webdriver.common.keys import Keys
 
 CHROMIUM = shutil.which("chromium") or "/usr/bin/chromium"
 CHROMEDRIVER = shutil.which("chromedriver") or "/usr/bin/chromedriver"
@@ -55,6 +56,21 @@ def start_browser(profile, downloads, size="1200,1000"):
     return driver
 
 
+@contextlib.contextmanager
+def browser(out, size="1200,1000", where=None):
+    """A fresh Chromium with a profile of its own, quit at the end; with
+    `where`, a session that must end with no console errors."""
+    profile = tempfile.mkdtemp(prefix="morvask-chromium-")
+    driver = start_browser(profile, out, size)
+    try:
+        yield driver
+        if where:
+            no_console_errors(driver, where)
+    finally:
+        driver.quit()
+        shutil.rmtree(profile, ignore_errors=True)
+
+
 def wait_for(driver, script, timeout=20.0, step=0.05):
     end = time.time() + timeout
     while time.time() < end:
@@ -65,9 +81,12 @@ def wait_for(driver, script, timeout=20.0, step=0.05):
     return None
 
 
-def console_errors(driver):
-    return [entry["message"] for entry in driver.get_log("browser")
-            if entry["level"] == "SEVERE"]
+def no_console_errors(driver, where):
+    """Neither the console nor the page's own record holds an error."""
+    errors = [entry["message"] for entry in driver.get_log("browser")
+              if entry["level"] == "SEVERE"]
+    errors += driver.execute_script("return window.morvaskPage ? morvaskPage.errors : []")
+    check(not errors, f"no console errors {where} ({errors[:3]})")
 
 
 def keys(driver, *sequence):
@@ -95,6 +114,16 @@ def answer_box(driver, expect, key, shots=None, name=None):
     return box
 
 
+def start_game(driver, sound="n", level="", shots=None, prefix=None):
+    """Answers the start-up boxes, and the next (the first level's, holding
+    `level`) unless that is None."""
+    answer_box(driver, "Morvask Version 1.0", Keys.ENTER, shots, prefix and f"{prefix}-about.png")
+    answer_box(driver, "按键说明", Keys.ENTER)
+    answer_box(driver, "是否开启游戏音效", sound)
+    if level is not None:
+        answer_box(driver, level, Keys.ENTER)
+
+
 def probe(driver):
     """The game's own account of the player's tank, the level and the mode."""
     return driver.execute_script(
@@ -105,45 +134,30 @@ def shown_canvas(driver):
     return driver.execute_script("return Morvask.shownCanvas();")
 
 
-def read_png(data):
-    """Width, height and rows of RGB(A) bytes of an 8-bit, non-interlaced
-    truecolour PNG (what Chromium's screenshots are); channels per pixel."""
-    assert data[:8] == b"\x89PNG\r\n\x1a\n"
-    at, idat, header = 8, b"", None
-    while at < len(data):
-        length, kind = struct.unpack(">I4s", data[at:at + 8])
-        body = data[at + 8:at + 8 + length]
-        if kind == b"IHDR":
-            header = struct.unpack(">IIBBBBB", body)
-        elif kind == b"IDAT":
-            idat += body
-        at += 12 + length
-    width, height, depth, colour, _, _, interlace = header
-    assert depth == 8 and colour in (2, 6) and interlace == 0
-    channels = 4 if colour == 6 else 3
-    raw = zlib.decompress(idat)
-    stride = width * channels
-    rows, previous = [], bytearray(stride)
-    for y in range(height):
-        kind = raw[y * (stride + 1)]
-        line = bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
-        if kind == 1:
-            for i in range(channels, stride):
-                line[i] = (line[i] + line[i - channels]) & 0xFF
-        elif kind == 2:
-            line = bytearray((a + b) & 0xFF for a, b in zip(line, previous))
-        elif kind == 3:
-            for i in range(stride):
-                left = line[i - channels] if i >= channels else 0
-                line[i] = (line[i] + ((left + previous[i]) >> 1)) & 0xFF
-        elif kind == 4:
-            for i in range(stride):
-                a = line[i - channels] if i >= channels else 0
-                b, c = previous[i], previous[i - channels] if i >= channels else 0
-                p = a + b - c
-                pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
-                pred = a if pa <= pb and pa <= pc else (b if pb <= pc else c)
-                line[i] = (line[i] + pred) & 0xFF
-        rows.append(bytes(line))
-        previous = line
-    return width, height, rows, channels
+def screen_luminance(driver, png, left, top, width, height):
+    """What the screenshot `png` (base64) shows in that rectangle (device
+    pixels), as rows of luminance, decoded by the browser itself."""
+    return driver.execute_async_script("""const [png, left, top, width, height, done] = arguments;
+        const image = new Image();
+        image.onload = () => {
+            const canvas = new OffscreenCanvas(width, height);
+            const context = canvas.getContext('2d');
+            context.drawImage(image, -left, -top);
+            done(luminance(context.getImageData(0, 0, width, height)));
+        };
+        image.src = 'data:image/png;base64,' + png;
+        """ + LUMINANCE, png, left, top, width, height)
+
+
+# Rows of luminance of an ImageData.
+LUMINANCE = """function luminance(image) {
+    const rows = [];
+    for (let y = 0; y < image.height; ++y) {
+        const row = new Array(image.width);
+        for (let x = 0, at = y * image.width * 4; x < image.width; ++x, at += 4)
+            row[x] = Math.floor((image.data[at] * 299 + image.data[at + 1] * 587 +
+                                 image.data[at + 2] * 114) / 1000);
+        rows.push(row);
+    }
+    return rows;
+}"""

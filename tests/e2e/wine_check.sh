@@ -46,13 +46,14 @@ setup="$(realpath "$setup")"
 
 started=$SECONDS
 work="$(mktemp -d "${TMPDIR:-/tmp}/morvask-wine.XXXXXX")"
-xvfb_pid=""
 wine_pid=""
+# shellcheck source=tests/e2e/x_display.sh
+source "$here/x_display.sh"
 cleanup() {
     # Only what this script started: its own prefix's server and its own X.
     if [ -d "$work/prefix" ]; then WINEPREFIX="$work/prefix" wineserver -k 2>/dev/null || true; fi
     if [ -n "$wine_pid" ]; then kill "$wine_pid" 2>/dev/null || true; fi
-    if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
+    stop_x_display
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -70,18 +71,12 @@ fail() {
 
 step() { printf '[%3ds] %s\n' "$((SECONDS - started))" "$*"; }
 
-# ---- A private X server: Xvfb picks a free display and tells us which. Its
-# screen holds a 2x window with its frame, and its nine tenths do not hold
-# 2x, so that the window opens at 1x at 96 dpi. It must not reset when its
-# last client leaves: a client that connects during the reset is dropped.
+# ---- A private X server without a window manager. Its screen holds a 2x
+# window with its frame, and its nine tenths do not hold 2x, so that the
+# window opens at 1x at 96 dpi.
 screen_w=2000
 screen_h=1600
-mkfifo "$work/displayfd"
-Xvfb -displayfd 3 -screen 0 "${screen_w}x${screen_h}x24" -nolisten tcp -noreset \
-    3>"$work/displayfd" >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-read -r -t 20 display_number <"$work/displayfd" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-export DISPLAY=":$display_number"
+start_x_display "$work" "${screen_w}x${screen_h}" none || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
 step "Xvfb on $DISPLAY"
 
 # ---- A fresh prefix, without the Mono and Gecko installers' prompts.
@@ -135,16 +130,8 @@ x86_64-w64-mingw32-gcc -O1 -o "$work/window_probe.exe" "$here/window_probe.c" ||
 probe() { timeout 60 wine "$work/window_probe.exe" "$@" 2>/dev/null | tr -d '\r'; }
 
 # Waits until the probe answers what is expected: expect_probe WANTED ARGS...
-expect_probe() {
-    local wanted="$1" got=""
-    shift
-    for _ in $(seq 1 40); do
-        got="$(probe "$@")"
-        [ "$got" = "$wanted" ] && return 0
-        sleep 0.25
-    done
-    fail "probe $*: '$got', not '$wanted'"
-}
+probe_says() { [ "$(probe "${@:2}")" = "$1" ]; }
+expect_probe() { x_display_wait 30 probe_says "$@" || fail "probe ${*:2}: '$(probe "${@:2}")', not '$1'"; }
 
 windows_path() { timeout 60 wine cmd /c echo "%$1%" 2>/dev/null | tr -d '\r'; }
 appdata="$(winepath -u "$(windows_path APPDATA)")"
@@ -191,38 +178,30 @@ program_windows() {
     done
 }
 
+running() { kill -0 "$wine_pid" 2>/dev/null; }
 main_window=""
-# Waits for the main window to be mapped.
-wait_for_main() {
-    for _ in $(seq 1 300); do
-        # The game's title, or it with the status after it (hud = auto).
-        main_window="$(program_windows | awk -F'\t' 'index($2, "Morvask V1.0") == 1 { print $1; exit }')"
-        [ -n "$main_window" ] && return 0
-        kill -0 "$wine_pid" 2>/dev/null || fail "the program ended before its window appeared"
-        sleep 0.2
-    done
-    fail "no window titled 'Morvask V1.0' appeared"
+main_found() {
+    running || fail "the program ended before its window appeared"
+    # The game's title, or it with the status after it (hud = auto).
+    main_window="$(program_windows | awk -F'\t' 'index($2, "Morvask V1.0") == 1 { print $1; exit }')"
+    [ -n "$main_window" ]
 }
+wait_for_main() { x_display_wait 60 main_found || fail "no window titled 'Morvask V1.0' appeared"; }
 
-# The message box open now (a window of the program other than the main one),
-# waited for: sets box and box_caption.
+# The message box open now (a window of the program other than the main one):
+# sets box and box_caption.
 box=""
 box_caption=""
-wait_for_box() {
+box_found() {
     local line
-    box=""
-    for _ in $(seq 1 150); do
-        line="$(program_windows | awk -F'\t' -v main="$main_window" '$1 != main { print; exit }')"
-        if [ -n "$line" ]; then
-            box="${line%%$'\t'*}"
-            box_caption="${line#*$'\t'}"
-            return 0
-        fi
-        kill -0 "$wine_pid" 2>/dev/null || fail "the program ended while a box was awaited"
-        sleep 0.2
-    done
-    fail "no box appeared"
+    line="$(program_windows | awk -F'\t' -v main="$main_window" '$1 != main { print; exit }')"
+    box="${line%%$'\t'*}"
+    box_caption="${line#*$'\t'}"
+    [ -n "$line" ]
 }
+box_awaited() { running || fail "the program ended while a box was awaited"; box_found; }
+wait_for_box() { x_display_wait 30 box_awaited || fail "no box appeared"; }
+box_gone() { ! program_windows | cut -f1 | grep -qx "$box"; }
 
 # Waits for the box with the caption given, focuses it and presses the key.
 answer_box() {
@@ -233,14 +212,8 @@ answer_box() {
     xdotool windowfocus --sync "$box" 2>/dev/null || true
     sleep 0.2
     xdotool key "$key"
-    for _ in $(seq 1 100); do
-        program_windows | cut -f1 | grep -qx "$box" || {
-            step "answered '${caption:-(no caption)}' with $key"
-            return 0
-        }
-        sleep 0.1
-    done
-    fail "the box '$caption' did not close on $key"
+    x_display_wait 10 box_gone || fail "the box '$caption' did not close on $key"
+    step "answered '${caption:-(no caption)}' with $key"
 }
 
 focus_main() {
@@ -249,16 +222,11 @@ focus_main() {
 }
 
 # Waits for the program to end; fails unless it exits with 0.
+ended() { ! running; }
 expect_clean_exit() {
-    local status=""
-    for _ in $(seq 1 150); do
-        if ! kill -0 "$wine_pid" 2>/dev/null; then
-            wait "$wine_pid" && status=0 || status=$?
-            break
-        fi
-        sleep 0.2
-    done
-    [ -n "$status" ] || fail "the program did not end after the farewell box"
+    local status=0
+    x_display_wait 30 ended || fail "the program did not end after the farewell box"
+    wait "$wine_pid" || status=$?
     wine_pid=""
     [ "$status" -eq 0 ] || fail "wine exited with $status"
     step "wine exited with 0"
@@ -266,7 +234,7 @@ expect_clean_exit() {
 
 # The box's position on the screen as X,Y,W,H.
 box_rect() {
-    local x y w h
+    local X Y WIDTH HEIGHT
     eval "$(xdotool getwindowgeometry --shell "$box" | grep -E '^(X|Y|WIDTH|HEIGHT)=')"
     echo "$X,$Y,$WIDTH,$HEIGHT"
 }
@@ -285,19 +253,14 @@ client="$(probe client)"
 [ "${client%%+*}" = "960x704" ] || fail "the window opened with a client of $client, not 960x704"
 step "opened at 1x: client $client"
 
+# shows SHOT WINDOW FACT ARGS...: a screenshot of WINDOW (root: the screen)
+# shows FACT (pictures.py). Waited for: a window repaints when it gets to it.
+shows() { import -window "$2" "$work/$1" && python3 "$here/pictures.py" "$3" "$work/$1" "${@:4}"; }
+
 # The about box: its Chinese in real glyphs.
 wait_for_box
 [ "$box_caption" = "版本信息" ] || fail "the first box is '$box_caption', not the about box"
-readable=""
-for _ in $(seq 1 10); do
-    sleep 0.5
-    import -window "$box" "$work/about.png"
-    if python3 "$here/wine_picture.py" readable "$work/about.png"; then
-        readable=yes
-        break
-    fi
-done
-[ -n "$readable" ] || fail "the about box is not readable"
+x_display_wait 5 shows about.png "$box" readable || fail "the about box is not readable"
 answer_box "版本信息" Return
 answer_box "帮助" Return
 answer_box "设置" n  # No: the check stays silent
@@ -323,12 +286,9 @@ step "battlefield screenshot: $colours colours in the field"
 
 # ---- The window's own keys in play: the volume, remembered; F11 and
 # Alt+Enter (the game goes on meanwhile: a few seconds only).
+volume_is() { [ "$(settings_value volume)" = "$1" ]; }
 expect_volume() {
-    for _ in $(seq 1 40); do
-        [ "$(settings_value volume)" = "$1" ] && return 0
-        sleep 0.25
-    done
-    fail "$2 left the volume at '$(settings_value volume)', not $1"
+    x_display_wait 10 volume_is "$1" || fail "$2 left the volume at '$(settings_value volume)', not $1"
 }
 focus_main
 xdotool key minus minus
@@ -340,17 +300,9 @@ expect_probe "${screen_w}x${screen_h}+0+0" client
 expect_probe "popup" frame-kind
 [ "$(settings_value fullscreen)" = yes ] || fail "full screen was not remembered"
 # 2x fits the screen: the field at 1920 x 1408 in the middle, black around.
-framed=""
-for _ in $(seq 1 10); do
-    sleep 0.5
-    import -window root "$work/fullscreen.png"
-    if python3 "$here/wine_picture.py" framed "$work/fullscreen.png" "$screen_w" "$screen_h" \
-        $(((screen_w - 1920) / 2)) $(((screen_h - 1408) / 2)) 1920 1408; then
-        framed=yes
-        break
-    fi
-done
-[ -n "$framed" ] || fail "full screen does not show the field centred on black"
+x_display_wait 5 shows fullscreen.png root framed "$screen_w" "$screen_h" \
+    $(((screen_w - 1920) / 2)) $(((screen_h - 1408) / 2)) 1920 1408 ||
+    fail "full screen does not show the field centred on black"
 step "F11: full screen, the field at 2x on black bars"
 focus_main
 xdotool key alt+Return
@@ -372,19 +324,10 @@ import -window root "$work/one.png"
 probe resize 1920 1408
 expect_probe "1920x1408" client-size
 read -r two_x two_y <<<"$(client_origin)"
-# The window repaints itself from the kept frame when it gets to it; a busy
-# machine may take a while.
-doubled=""
-for _ in $(seq 1 10); do
-    sleep 1
-    import -window root "$work/two.png"
-    if python3 "$here/wine_picture.py" doubled "$work/one.png" "$one_x" "$one_y" "$work/two.png" \
-        "$two_x" "$two_y" "$(box_rect)"; then
-        doubled=yes
-        break
-    fi
-done
-[ -n "$doubled" ] || fail "the window at twice the field does not show it at 2x"
+# The window repaints itself from the kept frame; a busy machine may take a
+# while.
+x_display_wait 10 shows two.png root doubled "$two_x" "$two_y" "$work/one.png" "$one_x" "$one_y" \
+    "$(box_rect)" || fail "the window at twice the field does not show it at 2x"
 step "resized to 1920x1408: the field shows at 2x"
 
 # The window's own keys work while a box has the keyboard.
@@ -417,23 +360,17 @@ answer_box "帮助" Return
 # ---- Closing: Alt+F4, the farewell box, and a clean exit. The game went on
 # between the boxes: a box it opened meanwhile (the level's end, the game's)
 # is answered too, and the window closed again.
+box_or_end() { box_found || ended; }
 for _ in $(seq 1 4); do
-    kill -0 "$wine_pid" 2>/dev/null || break
-    if ! program_windows | awk -F'\t' -v main="$main_window" '$1 != main' | grep -q .; then
+    running || break
+    if ! box_found; then
         focus_main
         xdotool key alt+F4
     fi
-    for _ in $(seq 1 25); do
-        program_windows | awk -F'\t' -v main="$main_window" '$1 != main' | grep -q . && break
-        kill -0 "$wine_pid" 2>/dev/null || break
-        sleep 0.2
-    done
-    kill -0 "$wine_pid" 2>/dev/null || break
+    x_display_wait 5 box_or_end || true
+    running || break
     answer_box "" Return
-    for _ in $(seq 1 25); do
-        kill -0 "$wine_pid" 2>/dev/null || break
-        sleep 0.2
-    done
+    x_display_wait 5 ended || true
 done
 expect_clean_exit
 
@@ -511,10 +448,8 @@ expect_clean_exit
 # waited for.
 timeout 60 wine "$install_dir/uninstall.exe" /S >"$work/uninstall.log" 2>&1 ||
     fail "the uninstaller failed: $(tail -5 "$work/uninstall.log")"
-for _ in $(seq 1 100); do
-    [ -e "$install_dir/morvask.exe" ] || [ -e "$install_dir/uninstall.exe" ] || break
-    sleep 0.2
-done
+uninstalled() { [ ! -e "$install_dir/morvask.exe" ] && [ ! -e "$install_dir/uninstall.exe" ]; }
+x_display_wait 20 uninstalled || true
 timeout 60 wineserver -w || true
 [ ! -e "$install_dir" ] || fail "the uninstaller left $(ls "$install_dir" | tr '\n' ' ')"
 [ ! -e "$shortcut" ] || fail "the uninstaller left the Start menu shortcut"

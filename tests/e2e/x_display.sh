@@ -1,8 +1,9 @@
 # shellcheck shell=bash
 # A virtual X server and a window manager for the end-to-end checks, sourced
-# by them: start_x_display DIR WIDTHxHEIGHT [OPENBOX_CONFIG] starts both (the
-# server takes the first free display number itself), exports DISPLAY and
-# returns once the window manager manages the screen; stop_x_display ends both.
+# by them: start_x_display DIR WIDTHxHEIGHT [OPENBOX_CONFIG | none] starts
+# both, or the server alone with none (it takes the first free display number
+# itself), exports DISPLAY and returns once the window manager manages the
+# screen; stop_x_display ends both.
 # Each wait is a deadline in seconds: a loaded machine starts them slower.
 X_DISPLAY_PIDS=()
 
@@ -35,6 +36,7 @@ start_x_display() {
     fi
     DISPLAY=:$(head -n1 "$dir/display" | tr -d '[:space:]')
     export DISPLAY
+    [[ $config == none ]] && return 0
     openbox --sm-disable ${config:+--config-file "$config"} >>"$dir/openbox.log" 2>&1 &
     X_DISPLAY_PIDS+=($!)
     if ! x_display_wait 60 x_display_managed; then
@@ -46,7 +48,7 @@ start_x_display() {
 stop_x_display() {
     local pid
     for pid in "${X_DISPLAY_PIDS[@]}"; do
-        kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
+        { kill "$pid" && wait "$pid"; } 2>/dev/null || true
     done
     X_DISPLAY_PIDS=()
 }

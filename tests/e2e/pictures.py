@@ -1,27 +1,35 @@
 #!/usr/bin/env python3
-"""Facts about screenshots of the Windows program under Wine, for wine_check.sh.
+"""Facts about screenshots of the desktop program (desktop_e2e.sh) and of the
+Windows program under Wine (wine_check.sh); load() reads one back as pixels.
 
-usage: wine_picture.py readable BOX.png
+usage: pictures.py dialog SHOT.png
+         the in-window box is there, centred, and the field shows around it
+       pictures.py scaled SHOT.png FACTOR
+         every FACTOR x FACTOR block of the picture is one colour
+       pictures.py cell BEFORE.png AFTER.png X Y SIZE
+         the SIZE x SIZE square at X, Y changed, and the rest of the picture
+         barely did
+       pictures.py readable BOX.png
          the about box's Chinese lines are drawn in real glyphs: its second
          and third lines (six characters each) differ, where a font without
          them draws the same six empty squares on both
-       wine_picture.py doubled ONE.png X Y TWO.png X Y [MASK...]
+       pictures.py doubled TWO.png X Y ONE.png X Y [MASK...]
          the field at 1x, its top-left at (X, Y) of ONE, shows at 2x at
          (X, Y) of TWO: every pixel a 2 x 2 block of the same colour; MASK
          is X,Y,W,H of the screen (another window over both) left out
-       wine_picture.py framed SHOT.png W H X Y FW FH
+       pictures.py framed SHOT.png W H X Y FW FH
          a W x H picture whose field sits at (X, Y), FW x FH: black all
          around it, and a colourful field
 Prints what it found; exits 0 when the fact holds, 1 when not."""
 import subprocess
 import sys
 
-
 def load(path, gray=False):
     """The picture as (width, height, bytes of rows: RGB, or one gray byte)."""
-    fmt = "pgm:-" if gray else "ppm:-"
-    data = subprocess.run(["convert", path, "-depth", "8", fmt], check=True,
-                          capture_output=True).stdout
+    data = subprocess.run(["convert", path, "-depth", "8", "pgm:-" if gray else "ppm:-"],
+                          check=True, capture_output=True).stdout
+    # A header of four words (the magic, width, height, maximum), each
+    # followed by one blank, then the samples.
     fields, pos = [], 0
     while len(fields) < 4:
         while data[pos:pos + 1].isspace():
@@ -31,10 +39,94 @@ def load(path, gray=False):
             end += 1
         fields.append(data[pos:end])
         pos = end
-    pos += 1
     width, height = int(fields[1]), int(fields[2])
-    size = width * height * (1 if gray else 3)
-    return width, height, data[pos:pos + size]
+    return width, height, data[pos + 1:pos + 1 + width * height * (1 if gray else 3)]
+
+
+# The box's border colour (see platform/shared/dialog_draw.cpp).
+BORDER = (0xC9, 0xA8, 0x4C)
+
+
+def pixel(picture, x, y):
+    width, _, rgb = picture
+    i = (y * width + x) * 3
+    return rgb[i], rgb[i + 1], rgb[i + 2]
+
+
+def check_dialog(path):
+    picture = load(path)
+    width, height, rgb = picture
+    xs, ys = [], []
+    target = bytes(BORDER)
+    for y in range(height):
+        row = rgb[y * width * 3:(y + 1) * width * 3]
+        start = row.find(target)
+        while start != -1:
+            if start % 3 == 0:
+                xs.append(start // 3)
+                ys.append(y)
+            start = row.find(target, start + 1)
+    if len(xs) < 200:
+        print(f"no box: {len(xs)} pixels of its border colour")
+        return False
+    left, right, top, bottom = min(xs), max(xs), min(ys), max(ys)
+    print(f"box at {left},{top} to {right},{bottom} in a {width}x{height} window")
+    off_x = abs((left - 0) - (width - 1 - right))
+    off_y = abs((top - 0) - (height - 1 - bottom))
+    if off_x > 4 or off_y > 4:
+        print(f"the box is not centred (off by {off_x}, {off_y})")
+        return False
+    # The field around the box: many colours, not black.
+    colours = set()
+    bright = 0
+    samples = 0
+    for y in range(0, height, 3):
+        for x in range(0, width, 3):
+            if left - 2 <= x <= right + 2 and top - 2 <= y <= bottom + 2:
+                continue
+            p = pixel(picture, x, y)
+            colours.add(p)
+            samples += 1
+            bright += sum(p) > 60
+    print(f"around the box: {len(colours)} colours, {bright} of {samples} samples not black")
+    return len(colours) > 64 and bright > samples * 0.8
+
+
+def check_scaled(path, factor):
+    width, height, rgb = load(path)
+    odd = 0
+    for y in range(0, height - height % factor, factor):
+        for x in range(0, width - width % factor, factor):
+            first = rgb[(y * width + x) * 3:(y * width + x) * 3 + 3]
+            for dy in range(factor):
+                i = ((y + dy) * width + x) * 3
+                if rgb[i:i + 3 * factor] != first * factor:
+                    odd += 1
+                    break
+    blocks = (width // factor) * (height // factor)
+    print(f"{odd} of {blocks} blocks of {factor}x{factor} are not one colour")
+    return odd == 0
+
+
+def check_cell(before_path, after_path, x0, y0, size):
+    before, after = load(before_path), load(after_path)
+    if before[:2] != after[:2]:
+        print("the pictures differ in size")
+        return False
+    width, height = before[:2]
+    inside = outside = 0
+    row_bytes = width * 3
+    for y in range(height):
+        if before[2][y * row_bytes:(y + 1) * row_bytes] == after[2][y * row_bytes:(y + 1) * row_bytes]:
+            continue
+        for x in range(width):
+            if pixel(before, x, y) != pixel(after, x, y):
+                if x0 <= x < x0 + size and y0 <= y < y0 + size:
+                    inside += 1
+                else:
+                    outside += 1
+    print(f"changed: {inside} pixels in the cell, {outside} outside it")
+    return inside > size * size // 4 and outside < inside // 4
 
 
 def text_lines(path):
@@ -101,7 +193,8 @@ def doubled_row(row):
     return out
 
 
-def check_doubled(one_path, one_x, one_y, two_path, two_x, two_y, masks):
+def check_doubled(two_path, two_x, two_y, one_path, one_x, one_y, *masks):
+    masks = [tuple(int(v) for v in mask.split(",")) for mask in masks]
     (w1, _, rgb1), (w2, _, rgb2) = load(one_path), load(two_path)
     compared = differing = 0
     for fy in range(704):
@@ -140,21 +233,11 @@ def check_framed(path, width, height, x, y, fw, fh):
     return lit == 0 and len(colours) >= 64
 
 
-def main():
-    args = sys.argv[1:]
-    if args[:1] == ["readable"] and len(args) == 2:
-        ok = check_readable(args[1])
-    elif args[:1] == ["doubled"] and len(args) >= 7:
-        masks = [tuple(int(v) for v in m.split(",")) for m in args[7:]]
-        ok = check_doubled(args[1], int(args[2]), int(args[3]), args[4], int(args[5]),
-                           int(args[6]), masks)
-    elif args[:1] == ["framed"] and len(args) == 8:
-        ok = check_framed(args[1], *(int(v) for v in args[2:]))
-    else:
-        print(__doc__)
-        return 2
-    return 0 if ok else 1
-
+CHECKS = {"dialog": check_dialog, "scaled": check_scaled, "cell": check_cell,
+          "readable": check_readable, "doubled": check_doubled, "framed": check_framed}
 
 if __name__ == "__main__":
-    sys.exit(main())
+    if len(sys.argv) < 3 or sys.argv[1] not in CHECKS:
+        sys.exit(__doc__)
+    arguments = [int(a) if a.isdigit() else a for a in sys.argv[2:]]
+    sys.exit(0 if CHECKS[sys.argv[1]](*arguments) else 1)
