@@ -6,8 +6,6 @@
 // tests/e2e/two_pads_check.sh.
 #include <gtest/gtest.h>
 
-#include <utility>
-
 // SDL itself comes with the backend's own headers below.
 
 #include "platform/platform.h"
@@ -56,13 +54,6 @@ void RunTicks(int ticks) {
     TicksLeft = ticks;
     sdl::Desktop.quitPosted = false;
     platform::RunMessageLoop();
-}
-
-// A button of a pad held down for that many ticks, then let go.
-void Hold(int pad, SDL_GameControllerButton button, int ticks) {
-    Button(pad, button, true);
-    RunTicks(ticks);
-    Button(pad, button, false);
 }
 
 SDL_Joystick* AttachPad(const char* name) {
@@ -116,8 +107,10 @@ void StartWithThePadAnsweringTheBoxes() {
     // The game's timer runs only while the window is active.
     platform::SetTimer(MainWindow, BattleTimer, BattleTimerPeriodMs);
     RunTicks(20);
-    ASSERT_EQ(std::pair(BattleState.Player.x, BattleState.Player.y), std::pair(320, 640));
-    ASSERT_EQ(std::pair(BattleState.Player2.x, BattleState.Player2.y), std::pair(576, 640));
+    ASSERT_EQ(BattleState.Player.y, 640);
+    ASSERT_EQ(BattleState.Player2.y, 640);
+    ASSERT_EQ(BattleState.Player.x, 320);
+    ASSERT_EQ(BattleState.Player2.x, 576);
 }
 
 // The first pad's left stick, pushed mostly up, drives the first tank up;
@@ -137,11 +130,15 @@ void DriveTheFirstTankAlone() {
     EXPECT_EQ(first.y, stoppedY);
     Stick(0, 0);
 
-    Hold(0, SDL_CONTROLLER_BUTTON_DPAD_DOWN, 20);
+    Button(0, SDL_CONTROLLER_BUTTON_DPAD_DOWN, true);
+    RunTicks(20);
+    Button(0, SDL_CONTROLLER_BUTTON_DPAD_DOWN, false);
     EXPECT_GT(first.y, stoppedY);
     EXPECT_EQ(first.moveDir, Down);
     RunTicks(20);
-    Hold(0, SDL_CONTROLLER_BUTTON_Y, 2);
+    Button(0, SDL_CONTROLLER_BUTTON_Y, true);
+    RunTicks(2);
+    Button(0, SDL_CONTROLLER_BUTTON_Y, false);
     EXPECT_EQ(first.turretDir, Up);
     EXPECT_EQ(BattleState.Player2.y, 640);
     EXPECT_TRUE(BattleState.PlayerBullets.empty());
@@ -181,7 +178,9 @@ TEST_F(TwoPads, EachPadDrivesAndFiresItsOwnTankAtOnce) {
     // it came.
     RunTicks(5);
     const int32_t firstY = first.y, secondY = second.y;
-    Hold(1, SDL_CONTROLLER_BUTTON_DPAD_DOWN, 10);
+    Button(1, SDL_CONTROLLER_BUTTON_DPAD_DOWN, true);
+    RunTicks(10);
+    Button(1, SDL_CONTROLLER_BUTTON_DPAD_DOWN, false);
     EXPECT_EQ(first.y, firstY);
     EXPECT_GT(second.y, secondY);
     EXPECT_EQ(second.moveDir, Down);
