@@ -5,8 +5,8 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdint>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -26,84 +26,96 @@ uint32_t Colour(int x, int y) {
     return uint32_t(x * 0x010203 + y * 0x0A0B0C + 0x404040) & 0xFFFFFF;
 }
 
-// A frame of width x height in rows of pitch pixels, the rest of each row
-// untouched.
-std::vector<uint32_t> TestFrame(int width, int height, int pitch) {
-    std::vector<uint32_t> frame(size_t(pitch) * height, Untouched);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            frame[size_t(y) * pitch + x] = Colour(x, y);
+// The frame scaled into a rectangle of an output of 40 x 30, its rows 48
+// long.
+constexpr int OutWidth = 40, OutHeight = 30, OutPitch = 48;
+
+struct Case {
+    int frameWidth, frameHeight;
+    int x, y, width, height;  // the rectangle in the output
+    bool dim;
+    uint32_t alpha;
+};
+
+const Case Cases[] = {
+    {7, 5, 3, 2, 7, 5, false, 0},             // same size
+    {7, 5, 0, 0, 14, 10, false, 0},           // 2x
+    {7, 5, 1, 1, 21, 15, false, 0},           // 3x
+    {7, 5, 2, 3, 17, 12, false, 0},           // fit: no whole factor
+    {12, 10, 5, 5, 7, 5, false, 0},           // smaller than the frame
+    {7, 5, 4, 4, 14, 10, true, 0},            // dimmed behind a box
+    {7, 5, 0, 0, 17, 12, true, 0xFF000000u},  // dimmed, alpha on top
+    {7, 5, 0, 0, 7, 5, false, 0xFF000000u},   // alpha alone
+    {7, 5, -6, -4, 21, 15, false, 0},         // beyond the top left corner
+    {7, 5, 30, 22, 17, 12, false, 0},         // beyond the bottom right
+    {7, 5, 33, 25, 14, 10, false, 0},         // 2x, cut off on the right
+};
+
+// The case's frame, in rows longer than its width (as a pitch may be).
+std::vector<uint32_t> TestFrame(const Case& c) {
+    std::vector<uint32_t> frame(size_t(c.frameWidth + 3) * c.frameHeight, Untouched);
+    for (int y = 0; y < c.frameHeight; ++y)
+        for (int x = 0; x < c.frameWidth; ++x)
+            frame[size_t(y) * (c.frameWidth + 3) + x] = Colour(x, y);
     return frame;
 }
 
-// The whole frame scaled into a rectangle of an output of 40 x 30 (its rows
-// 48 long): every output pixel is its nearest frame pixel, dimmed and with
-// the alpha; nothing outside the rectangle or past the width is written. And
-// a part of the frame alone writes exactly the output pixels that show it.
+// The frame pixel an output pixel shows, or (-1, -1).
+std::pair<int, int> Shows(const Case& c, int x, int y) {
+    const int dx = x - c.x, dy = y - c.y;
+    if (x >= OutWidth || dx < 0 || dx >= c.width || dy < 0 || dy >= c.height)
+        return {-1, -1};
+    return {dx * c.frameWidth / c.width, dy * c.frameHeight / c.height};
+}
+
+std::string Describe(const Case& c) {
+    return std::to_string(c.frameWidth) + "x" + std::to_string(c.frameHeight) + " to " +
+           std::to_string(c.width) + "x" + std::to_string(c.height) + " at " + std::to_string(c.x) +
+           "," + std::to_string(c.y) + (c.dim ? " dim" : "");
+}
+
 TEST(ScaleFrame, EveryOutputPixelIsItsNearestFramePixelAndNothingElseIsWritten) {
-    struct Case {
-        int frameWidth, frameHeight;
-        int x, y, width, height;  // the rectangle in the output
-        bool dim;
-        uint32_t alpha;
-    };
-    const Case cases[] = {
-        {7, 5, 3, 2, 7, 5, false, 0},             // same size
-        {7, 5, 0, 0, 14, 10, false, 0},           // 2x
-        {7, 5, 1, 1, 21, 15, false, 0},           // 3x
-        {7, 5, 2, 3, 17, 12, false, 0},           // fit: no whole factor
-        {12, 10, 5, 5, 7, 5, false, 0},           // smaller than the frame
-        {7, 5, 4, 4, 14, 10, true, 0},            // dimmed behind a box
-        {7, 5, 0, 0, 17, 12, true, 0xFF000000u},  // dimmed, alpha on top
-        {7, 5, 0, 0, 7, 5, false, 0xFF000000u},   // alpha alone
-        {7, 5, -6, -4, 21, 15, false, 0},         // beyond the top left corner
-        {7, 5, 30, 22, 17, 12, false, 0},         // beyond the bottom right
-        {7, 5, 33, 25, 14, 10, false, 0},         // 2x, cut off on the right
-    };
-    // Parts of the frame, some reaching past its edges.
-    const struct {
-        int x, y, width, height;
-    } parts[] = {{0, 0, 7, 5}, {2, 1, 3, 2},   {6, 4, 1, 1},
-                 {0, 3, 1, 2}, {-2, -1, 4, 3}, {5, 2, 9, 9}};
-    constexpr int OutWidth = 40, OutHeight = 30, OutPitch = 48;
-    for (const Case& c : cases) {
-        // The frame's rows are longer than its width, as a pitch may be.
-        const int framePitch = c.frameWidth + 3;
-        const std::vector<uint32_t> frame = TestFrame(c.frameWidth, c.frameHeight, framePitch);
-        const sdl::FramePixels in{frame.data(), c.frameWidth, c.frameHeight, framePitch};
-        // The frame pixel an output pixel shows, or (-1, -1).
-        auto shows = [&c](int x, int y) {
-            const int dx = x - c.x, dy = y - c.y;
-            if (x >= OutWidth || dx < 0 || dx >= c.width || dy < 0 || dy >= c.height)
-                return std::pair{-1, -1};
-            return std::pair{dx * c.frameWidth / c.width, dy * c.frameHeight / c.height};
-        };
+    for (const Case& c : Cases) {
+        const std::vector<uint32_t> frame = TestFrame(c);
         std::vector<uint32_t> out(size_t(OutPitch) * OutHeight, Untouched);
-        sdl::ScaleFrame(in, {out.data(), OutWidth, OutHeight, OutPitch}, c.x, c.y, c.width,
-                        c.height, c.dim, c.alpha);
+        sdl::ScaleFrame({frame.data(), c.frameWidth, c.frameHeight, c.frameWidth + 3},
+                        {out.data(), OutWidth, OutHeight, OutPitch}, c.x, c.y, c.width, c.height,
+                        c.dim, c.alpha);
         int wrong = 0;
         for (int y = 0; y < OutHeight; ++y)
             for (int x = 0; x < OutPitch; ++x) {
-                const auto [sx, sy] = shows(x, y);
+                const auto [sx, sy] = Shows(c, x, y);
                 uint32_t expected = Untouched;
                 if (sx >= 0)
                     expected = (c.dim ? Colour(sx, sy) >> 1 & 0x7F7F7F : Colour(sx, sy)) | c.alpha;
                 wrong += out[size_t(y) * OutPitch + x] != expected;
             }
-        EXPECT_EQ(wrong, 0) << c.frameWidth << "x" << c.frameHeight << " to " << c.width << "x"
-                            << c.height << " at " << c.x << "," << c.y << (c.dim ? " dim" : "");
+        EXPECT_EQ(wrong, 0) << Describe(c);
+    }
+}
+
+// A part of the frame alone (never dimmed) writes exactly the output pixels
+// that show it, and tells which.
+TEST(ScaleFrame, APartWritesExactlyTheOutputPixelsThatShowItsFramePixels) {
+    // Parts of the frame, some reaching past its edges.
+    const struct {
+        int x, y, width, height;
+    } parts[] = {{0, 0, 7, 5}, {2, 1, 3, 2},   {6, 4, 1, 1},
+                 {0, 3, 1, 2}, {-2, -1, 4, 3}, {5, 2, 9, 9}};
+    for (const Case& c : Cases) {
         if (c.dim)
             continue;
+        const std::vector<uint32_t> frame = TestFrame(c);
         for (const auto& p : parts) {
-            std::fill(out.begin(), out.end(), Untouched);
-            wrong = 0;
+            std::vector<uint32_t> out(size_t(OutPitch) * OutHeight, Untouched);
             const sdl::OutputRect written =
-                sdl::ScaleFramePart(in, {out.data(), OutWidth, OutHeight, OutPitch}, c.x, c.y,
-                                    c.width, c.height, c.alpha, p.x, p.y, p.width, p.height);
-            int shown = 0;
+                sdl::ScaleFramePart({frame.data(), c.frameWidth, c.frameHeight, c.frameWidth + 3},
+                                    {out.data(), OutWidth, OutHeight, OutPitch}, c.x, c.y, c.width,
+                                    c.height, c.alpha, p.x, p.y, p.width, p.height);
+            int wrong = 0, shown = 0;
             for (int y = 0; y < OutHeight; ++y)
                 for (int x = 0; x < OutPitch; ++x) {
-                    const auto [sx, sy] = shows(x, y);
+                    const auto [sx, sy] = Shows(c, x, y);
                     const bool inPart = sx >= 0 && sx >= p.x && sx < p.x + p.width && sy >= p.y &&
                                         sy < p.y + p.height;
                     wrong += out[size_t(y) * OutPitch + x] !=
@@ -112,9 +124,8 @@ TEST(ScaleFrame, EveryOutputPixelIsItsNearestFramePixelAndNothingElseIsWritten) 
                                         y >= written.y && y < written.y + written.height);
                     shown += inPart;
                 }
-            EXPECT_EQ(wrong, 0) << c.width << "x" << c.height << " at " << c.x << "," << c.y
-                                << ", part " << p.x << "," << p.y << " " << p.width << "x"
-                                << p.height;
+            EXPECT_EQ(wrong, 0) << Describe(c) << ", part " << p.x << "," << p.y << " " << p.width
+                                << "x" << p.height;
             if (shown == 0) {
                 EXPECT_EQ(written.width * written.height, 0);
             }

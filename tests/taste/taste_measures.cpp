@@ -74,7 +74,6 @@ double LightnessSpread(const Patch& p) {
 
 Sprite RestingTank(const Bitmap& tanks, int kind, int column) {
     Sprite s;
-    s.size = 64;
     s.colour.assign(64 * 64, kWhite);
     s.opaque.assign(64 * 64, 0);
     // The hull first, then the gun at rest (row 8) over it, as the game does.

@@ -38,7 +38,6 @@ double LightnessSpread(const Patch& p);  // standard deviation of L*
 // gun at rest over it, facing the sheet's column (0 down, 1 left, 2 up,
 // 3 right). The 64 x 64 picture with its mask.
 struct Sprite {
-    int size = 0;
     std::vector<uint32_t> colour;
     std::vector<uint8_t> opaque;
 };
