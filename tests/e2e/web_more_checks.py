@@ -185,10 +185,13 @@ def install_checks(driver, served):
     wait_for(driver, "return window.mapStored")
 
 
-def offline_play_checks(driver, shots):
+def offline_play_checks(driver, server, shots):
+    # The page offline, and the server too: the service worker's own
+    # requests are not the page's, so the cache alone must serve them.
     network = {"latency": 0, "downloadThroughput": -1, "uploadThroughput": -1}
     driver.execute_cdp_cmd("Network.enable", {})
     driver.execute_cdp_cmd("Network.emulateNetworkConditions", {"offline": True, **network})
+    server.offline = True
     driver.refresh()
     for expect, key in (("Morvask", Keys.ENTER), ("Help", Keys.ENTER), ("sound", "n"),
                         ("level 1", Keys.ENTER)):
@@ -199,6 +202,7 @@ def offline_play_checks(driver, shots):
     driver.save_screenshot(os.path.join(shots, "offline-play.png"))
     check(driver.execute_script("return morvaskPage.ticks") > ticks + 30,
           "offline, a reload starts the game and it plays")
+    server.offline = False
     driver.execute_cdp_cmd("Network.emulateNetworkConditions", {"offline": False, **network})
 
 
@@ -224,22 +228,18 @@ def update_checks(driver, served):
           "the stored map and the language survive the update")
 
 
-def offline_session(url, served, out):
-    """Load once, then with the network off reload and play; then a new
-    version replaces the cache, and the stored map and the language stay."""
-    with browser(out) as driver:
-        driver.get(url)
-        install_checks(driver, served)
-        offline_play_checks(driver, os.path.join(out, "screenshots"))
-        update_checks(driver, served)
-
-
 def run(url, dist, out):
     view_session(url, out)
+    # Load once, then with the network off reload and play; then a new
+    # version replaces the cache, and the stored map and the language stay.
     served = os.path.join(out, "offline-site")
     shutil.copytree(dist, served)
     server, offline_url = serve(served)
     try:
-        offline_session(offline_url, served, out)
+        with browser(out) as driver:
+            driver.get(offline_url)
+            install_checks(driver, served)
+            offline_play_checks(driver, server, os.path.join(out, "screenshots"))
+            update_checks(driver, served)
     finally:
         server.shutdown()

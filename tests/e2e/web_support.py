@@ -32,6 +32,14 @@ class QuietHandler(http.server.SimpleHTTPRequestHandler):
     def log_message(self, *args):
         pass
 
+    # A server set offline answers nothing but errors: what a page shows
+    # then comes from the browser's own stores.
+    def send_head(self):
+        if getattr(self.server, "offline", False):
+            self.send_error(503)
+            return None
+        return super().send_head()
+
 
 def serve(directory):
     handler = lambda *a, **k: QuietHandler(*a, directory=directory, **k)  # noqa: E731
