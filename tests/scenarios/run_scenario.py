@@ -184,6 +184,34 @@ def facts_env(state, new, so_far):
             "grid": lambda st, c, r: st.WorkingGrid[r * 15 + c]}
 
 
+def check_facts(scenario, output, states, after):
+    """The failures of the script's expectations: at each dump, at the end,
+    and in the files after the run."""
+    failures = []
+    previous, window_start = 0, 0
+    for number, expr, dump_index in scenario.expects:
+        if dump_index >= len(states):
+            failures.append(f"line {number}: the script ended before this point")
+            break
+        at = states[dump_index]
+        if at + 1 != previous:
+            window_start = previous
+        ok, said = holds(expr, facts_env(output[at], output[window_start:at], output[:at]))
+        if not ok:
+            failures.append(f"line {number} (tick {output[at].tick}): expected {said}")
+        previous = at + 1
+    for number, expr in scenario.finals:
+        last = output[states[-1]] if states else None
+        ok, said = holds(expr, facts_env(last, output[previous:], output))
+        if not ok:
+            failures.append(f"line {number} (at the end): expected {said}")
+    for number, file_name, expr in scenario.after:
+        ok, said = holds(expr, {"text": after[file_name]})
+        if not ok:
+            failures.append(f"line {number} (file {file_name} after the run): expected {said}")
+    return failures
+
+
 def main():
     sim, path = os.path.abspath(sys.argv[1]), sys.argv[2]
     name = os.path.basename(path)
@@ -214,27 +242,7 @@ def main():
     for i in states:
         failures += [f"state at tick {output[i].tick}: {p}" for p in invariants(output[i])]
 
-    previous, window_start = 0, 0
-    for number, expr, dump_index in scenario.expects:
-        if dump_index >= len(states):
-            failures.append(f"line {number}: the script ended before this point")
-            break
-        at = states[dump_index]
-        if at + 1 != previous:
-            window_start = previous
-        ok, said = holds(expr, facts_env(output[at], output[window_start:at], output[:at]))
-        if not ok:
-            failures.append(f"line {number} (tick {output[at].tick}): expected {said}")
-        previous = at + 1
-    for number, expr in scenario.finals:
-        last = output[states[-1]] if states else None
-        ok, said = holds(expr, facts_env(last, output[previous:], output))
-        if not ok:
-            failures.append(f"line {number} (at the end): expected {said}")
-    for number, file_name, expr in scenario.after:
-        ok, said = holds(expr, {"text": after[file_name]})
-        if not ok:
-            failures.append(f"line {number} (file {file_name} after the run): expected {said}")
+    failures += check_facts(scenario, output, states, after)
 
     digest = hashlib.sha256(stdout.encode()).hexdigest()
     for pin in scenario.pins:
