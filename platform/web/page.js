@@ -84,6 +84,12 @@ window.Morvask = (function () {
   // animation frame hands the key to the game.
   let withKey = null;
   M.keyDown = (key) => keyboard[key] | touch[key] | (withKey && withKey.has(key) ? 1 : 0);
+  // Whether the player's hands are on the keys or the touch controls: one is
+  // held, or one went down or up less than `restMs` ago.
+  let lastKeyAt = -Infinity;
+  const noteKey = () => (lastKeyAt = performance.now());
+  M.keysInUse = (restMs) => keyboard.includes(1) || touch.includes(1) ||
+                            performance.now() - lastKeyAt < restMs;
   const events = [];
   M.pushEvent = (event) => events.push(event);
   M.nextEvent = () => {
@@ -94,6 +100,7 @@ window.Morvask = (function () {
 
   // A touch control holds or lets go of a key, as the keyboard's key would.
   M.holdTouchKey = (key, down) => {
+    noteKey();
     if (down && !touch[key]) {
       touch[key] = 1;
       if (!page.dialog) events.push([1, key, 0]);
@@ -148,6 +155,7 @@ window.Morvask = (function () {
     const key = KeyCodes[event.code];
     if (!key || event.metaKey) return;
     keyboard[key] = 1;
+    noteKey();
     const down = [1, key, event.repeat ? 1 : 0];
     down.modifiers = new Set([event.ctrlKey && 0x11, event.shiftKey && 0x10].filter((k) => k));
     events.push(down);
@@ -155,6 +163,7 @@ window.Morvask = (function () {
   window.addEventListener("keyup", (event) => {
     const key = KeyCodes[event.code];
     if (key) keyboard[key] = 0;
+    noteKey();
   });
   // Keys released while the page had no focus would otherwise stay down.
   window.addEventListener("blur", () => keyboard.fill(0));

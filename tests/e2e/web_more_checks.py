@@ -10,6 +10,7 @@ import re
 import shutil
 import time
 
+from selenium.webdriver.common.action_chains import ActionChains
 from selenium.webdriver.common.keys import Keys
 from selenium.webdriver.support.ui import Select
 
@@ -110,7 +111,20 @@ window.setPad = (button, down) => {
     fakePad.buttons[button] = { pressed: down, value: down ? 1 : 0 }; };"""
 
 
+def pad_rest_checks(driver):
+    """Until a pad has been seen, the page stops listening for pads (the
+    browser's polling) while a key is held, and listens again once the keys
+    have rested."""
+    ActionChains(driver).key_down(Keys.ARROW_UP).perform()
+    held = wait_for(driver, "return morvaskPage.padListening === false", timeout=2)
+    ActionChains(driver).key_up(Keys.ARROW_UP).perform()
+    rested = wait_for(driver, "return morvaskPage.padListening === true", timeout=3)
+    check(bool(held) and bool(rested),
+          f"no pad polled while a key is held ({held}), polled again once the keys rest ({rested})")
+
+
 def gamepad_checks(driver):
+    pad_rest_checks(driver)
     driver.execute_script(FAKE_PAD)
     start = probe(driver)
     for button in (14, 12, 15):  # the D-pad: left, up, right
@@ -143,6 +157,10 @@ def gamepad_checks(driver):
         time.sleep(0.2)
         d.execute_script("setPad(0, false)")
     answer_box(driver, "paused", south)
+    ActionChains(driver).key_down(Keys.ARROW_UP).pause(0.3).perform()
+    still = driver.execute_script("return morvaskPage.padListening")
+    ActionChains(driver).key_up(Keys.ARROW_UP).perform()
+    check(still is True, "once a pad has been seen it is polled while a key is held too")
 
 
 def view_session(url, out):
