@@ -6,7 +6,14 @@ thread, from /proc), the tick rate and the dropped ticks and frames with the
 CPU throttled 4x, the download size gzip-compressed, and the machine's load
 average at the start and the end.
 
-usage: page_measure.py DIST_DIR [SECONDS] [--size WxH]
+With --reference, also the CPU of reference_page.html (twenty 64 x 64
+rectangles put on a bare canvas at every frame) over as many seconds, right
+after play: how fast the machine is at the moment, for comparing runs.
+
+With --warmup=S, the game is played S seconds before each measured play:
+its first seconds include the browser compiling the hot WebAssembly again.
+
+usage: page_measure.py DIST_DIR [SECONDS] [--size=W,H] [--warmup=S] [--reference]
 Prints one JSON line; docs/performance.md says how the numbers were taken."""
 import gzip
 import http.server
@@ -218,6 +225,26 @@ def play_busy(driver, seconds, browser_pid):
             "secondsWithABoxOpen": round(boxed, 1)}
 
 
+def reference_cpu(size, seconds):
+    """The browser's CPU over `seconds` showing reference_page.html."""
+    server, url = serve(os.path.dirname(os.path.abspath(__file__)))
+    profile = tempfile.mkdtemp(prefix="morvask-measure-")
+    driver = start_browser(profile, size)
+    try:
+        driver.get(url + "reference_page.html")
+        time.sleep(2)
+        pids = descendants(driver.service.process.pid)
+        before, started = cpu_seconds(pids), time.time()
+        time.sleep(seconds)
+        after, wall = cpu_seconds(pids), time.time() - started
+        total = sum(after[p][0] - before[p][0] for p in after if p in before)
+        return round(100 * total / wall, 1)
+    finally:
+        driver.quit()
+        server.shutdown()
+        shutil.rmtree(profile, ignore_errors=True)
+
+
 def start_game(driver):
     """The start-up boxes, then the tank's highest upgrade (Z and F held
     together), so that it lasts through the measurement."""
@@ -240,13 +267,14 @@ def download_size(dist):
 
 
 def main():
-    args = [a for a in sys.argv[1:] if not a.startswith("--size")]
+    args = [a for a in sys.argv[1:] if not a.startswith("--")]
     size = next((a.split("=", 1)[1] for a in sys.argv[1:] if a.startswith("--size=")), "1200,1000")
     if not args:
         print(__doc__)
         return 2
     dist = os.path.abspath(args[0])
     seconds = float(args[1]) if len(args) > 1 else 10.0
+    warmup = next((float(a.split("=", 1)[1]) for a in sys.argv[1:] if a.startswith("--warmup=")), 0)
     server, url = serve(dist)
     # The machine's load beside the numbers: other work on the cores
     # inflates the CPU shares and holds the frame rates down.
@@ -271,6 +299,8 @@ def main():
                     continue
                 start_game(driver)
                 pid = driver.service.process.pid
+                if warmup:
+                    play_busy(driver, warmup, pid)
                 if run == 1:
                     result["play"] = play_busy(driver, seconds, pid)
                 else:
@@ -281,6 +311,8 @@ def main():
                 shutil.rmtree(profile, ignore_errors=True)
     finally:
         server.shutdown()
+    if "--reference" in sys.argv:
+        result["referenceCpuPercent"] = reference_cpu(size, seconds)
     result["firstFrameMsMedian"] = statistics.median(result["firstFrameMs"])
     result["firstBoxMsMedian"] = statistics.median(result["firstBoxMs"])
     result["loadAverageAtEnd"] = round(os.getloadavg()[0], 2)
