@@ -35,21 +35,23 @@ def code_lines_c(lines):
 
 
 def code_lines_hash(lines):
-    count, quote = 0, None
+    # A string of triple quotes may span lines: a docstring's lines are not
+    # code, a string's in code (a script for the browser, say) are.
+    count, quote, docstring = 0, None, False
     for line in lines:
         text = line.strip()
         if quote:
-            if quote in text:
+            if text.count(quote) % 2 == 1:
                 quote = None
+            count += 0 if docstring else 1
             continue
-        for mark in ('"""', "'''"):
-            # A docstring on lines of its own.
-            if text.startswith(mark):
-                if text.count(mark) == 1:
-                    quote = mark
-                text = ""
-                break
-        if text and not text.startswith("#"):
+        opened = next((m for m in ('"""', "'''") if text.count(m) % 2 == 1), None)
+        if opened:
+            quote, docstring = opened, text.startswith(opened)
+            count += 0 if docstring else 1
+        elif text.startswith(('"""', "'''")):
+            continue  # a docstring on one line
+        elif text and not text.startswith("#"):
             count += 1
     return count
 

@@ -39,6 +39,16 @@ def levels_after(script, cwd):
     return result, (levels[-1]["LevelSet"] if levels else None), lines
 
 
+def folder(path):
+    """What a folder holds: each file's path and bytes."""
+    found = {}
+    for top, _, names in os.walk(path):
+        for name in names:
+            with open(os.path.join(top, name), "rb") as f:
+                found[os.path.relpath(os.path.join(top, name), path)] = f.read()
+    return found
+
+
 def refused(result, what, *words):
     """A refusal: exit 2 with the words on standard error."""
     if result.returncode != 2 or not all(w in result.stderr for w in words):
@@ -115,8 +125,11 @@ with tempfile.TemporaryDirectory() as home:
         ("TQIC" + built_in_code[4:], "format version 2"),
     ]
     for text, wanted in cases:
+        saved = folder(work)
         refused(levels_after(f"load {text}\n", work)[0], f"load of a bad code ({wanted})", wanted,
                 "line 3")
+        if folder(work) != saved:
+            problems.append(f"load of a bad code ({wanted}) changed the files in its folder")
     result = run(sim, ["--verify", built_in_code])
     refused(result, "--verify of a set code", "a level set code, where a replay code is wanted")
     if result.stdout:

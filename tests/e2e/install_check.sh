@@ -11,7 +11,7 @@ set -u
 
 BUILD_DIR=${1:?usage: install_check.sh BUILD_DIR}
 APP_ID=io.github.morvask.morvask
-ICON_SIZES=(16 32 48 96 128 256)
+ICON_SIZES=(16 24 32 48 96 128 256)
 
 skip() {
     echo "skipped: $*"
