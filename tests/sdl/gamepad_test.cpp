@@ -2,79 +2,38 @@
 // video driver with SDL's virtual joystick as the pad: A answers the boxes,
 // the stick and the D-pad drive the tank, the right shoulder fires, Start
 // pauses.
-#include <gtest/gtest.h>
-
-// SDL itself comes with the backend's own headers below.
-
-#include "platform/platform.h"
-#include "platform/sdl/sdl_backend.h"
-#include "platform/sdl/sdl_controls.h"
-#include "platform/sdl/sdl_desktop.h"
-#include "shell/main_window.h"
 #include "state/battle_state.h"
 #include "state/program_state.h"
+#include "tests/sdl/virtual_pads.h"
 
 namespace {
 
+using virtual_pads::RunTicks;
+
 SDL_Joystick* Pad = nullptr;
-int TicksLeft = 0;
 bool SawPauseRequest = false;
 
-// Sets a button or an axis of the virtual pad; SDL reports the change (as
-// a real pad's) when it next reads its events.
 void Button(SDL_GameControllerButton button, bool down) {
-    SDL_JoystickSetVirtualButton(Pad, button, down ? 1 : 0);
-    SDL_PumpEvents();
+    virtual_pads::Button(Pad, button, down);
 }
 
 void Axis(SDL_GameControllerAxis axis, int value) {
-    SDL_JoystickSetVirtualAxis(Pad, axis, Sint16(value));
-    SDL_PumpEvents();
+    virtual_pads::Axis(Pad, axis, value);
 }
 
-// The game's own procedure, watched: ends the message loop after the ticks
-// asked for, and presses A for the pause box that the next tick shows.
-intptr_t Watching(platform::Window window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
-    if (message == platform::WM_TIMER && GameMode == PauseRequested) {
+// Before each tick: A for the pause box that the tick after Start shows.
+void AnswerThePause() {
+    if (GameMode == PauseRequested) {
         SawPauseRequest = true;
         Button(SDL_CONTROLLER_BUTTON_START, false);
         Button(SDL_CONTROLLER_BUTTON_A, true);
     }
-    intptr_t result = MainWindowProcedure(window, message, wParam, lParam);
-    if (message == platform::WM_TIMER && --TicksLeft == 0)
-        platform::PostQuitMessage(0);
-    return result;
-}
-
-// Runs the real message loop for that many ticks of the game's timer.
-void RunTicks(int ticks) {
-    TicksLeft = ticks;
-    sdl::Desktop.quitPosted = false;
-    platform::RunMessageLoop();
 }
 
 class Gamepad : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        SDL_setenv("SDL_VIDEODRIVER", "dummy", 1);
-        SDL_setenv("SDL_AUDIODRIVER", "dummy", 1);
-        // The dummy window never has the focus; pads count all the same.
-        SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
-        ASSERT_TRUE(sdl::StartVideo());
-        ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER), 0);
-        SDL_VirtualJoystickDesc pad{};
-        pad.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
-        pad.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
-        pad.naxes = SDL_CONTROLLER_AXIS_MAX;
-        pad.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
-        pad.name = "Virtual pad";
-        int index = SDL_JoystickAttachVirtualEx(&pad);
-        ASSERT_GE(index, 0) << SDL_GetError();
-        ASSERT_TRUE(SDL_IsGameController(index));
-        Pad = SDL_JoystickOpen(index);
-        ASSERT_NE(Pad, nullptr);
-        ASSERT_TRUE(sdl::StartPads());
-        sdl::SetVolume(0);
+        ASSERT_NO_FATAL_FAILURE(virtual_pads::StartWithPads({"Virtual pad"}, &Pad));
     }
 };
 
@@ -86,14 +45,10 @@ void StartWithThePadAnsweringTheBoxes() {
         Button(SDL_CONTROLLER_BUTTON_A, true);
         Button(SDL_CONTROLLER_BUTTON_A, false);
     }
-    // A fixed seed, so that the game is the same on every run.
-    platform::FixCalendarTime(1);
-    StartUp(platform::SW_SHOWNORMAL);
+    virtual_pads::BeforeTick = AnswerThePause;
+    virtual_pads::StartTheGame();
     EXPECT_TRUE(SoundEnabled);
     EXPECT_EQ(GameMode, Playing);
-    sdl::Desktop.window.procedure = Watching;
-    // The game's timer runs only while the window is active.
-    platform::SetTimer(MainWindow, BattleTimer, BattleTimerPeriodMs);
     // The tank drives in from below the field by itself.
     RunTicks(20);
     ASSERT_EQ(BattleState.Player.y, 640);

@@ -3,54 +3,18 @@
 // fires the first tank and the second pad the second tank, at the same time,
 // through the game's own message loop and window (SDL's dummy display, or a
 // real X window under tests/e2e/two_pads_check.sh).
-#include <gtest/gtest.h>
-
-// SDL itself comes with the backend's own headers below.
-
-#include "platform/platform.h"
-#include "platform/sdl/sdl_backend.h"
-#include "platform/sdl/sdl_controls.h"
-#include "platform/sdl/sdl_desktop.h"
-#include "shell/main_window.h"
 #include "state/battle_state.h"
 #include "state/program_state.h"
+#include "tests/sdl/virtual_pads.h"
 
 namespace {
 
+using virtual_pads::RunTicks;
+
 SDL_Joystick* Pads[2] = {nullptr, nullptr};
-int TicksLeft = 0;
 
-// Sets a button of a virtual pad; SDL reports it when it next reads events.
 void Button(int pad, SDL_GameControllerButton button, bool down) {
-    SDL_JoystickSetVirtualButton(Pads[pad], button, down ? 1 : 0);
-    SDL_PumpEvents();
-}
-
-// The game's own procedure, ending the message loop after the ticks asked for.
-intptr_t Counting(platform::Window window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
-    intptr_t result = MainWindowProcedure(window, message, wParam, lParam);
-    if (message == platform::WM_TIMER && --TicksLeft == 0)
-        platform::PostQuitMessage(0);
-    return result;
-}
-
-void RunTicks(int ticks) {
-    TicksLeft = ticks;
-    sdl::Desktop.quitPosted = false;
-    platform::RunMessageLoop();
-}
-
-SDL_Joystick* AttachPad(const char* name) {
-    SDL_VirtualJoystickDesc pad{};
-    pad.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
-    pad.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
-    pad.naxes = SDL_CONTROLLER_AXIS_MAX;
-    pad.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
-    pad.name = name;
-    const int index = SDL_JoystickAttachVirtualEx(&pad);
-    if (index < 0 || !SDL_IsGameController(index))
-        return nullptr;
-    return SDL_JoystickOpen(index);
+    virtual_pads::Button(Pads[pad], button, down);
 }
 
 class TwoPads : public ::testing::Test {
@@ -58,18 +22,7 @@ protected:
     static void SetUpTestSuite() {
         // SDL's dummy display unless one is given: two_pads_check.sh gives
         // x11 on a virtual X server, where the window is a real one.
-        SDL_setenv("SDL_VIDEODRIVER", "dummy", 0);
-        SDL_setenv("SDL_AUDIODRIVER", "dummy", 1);
-        // The dummy window never has the focus; pads count all the same.
-        SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
-        ASSERT_TRUE(sdl::StartVideo());
-        ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER), 0);
-        Pads[0] = AttachPad("First pad");
-        Pads[1] = AttachPad("Second pad");
-        ASSERT_NE(Pads[0], nullptr) << SDL_GetError();
-        ASSERT_NE(Pads[1], nullptr) << SDL_GetError();
-        ASSERT_TRUE(sdl::StartPads());
-        sdl::SetVolume(0);
+        ASSERT_NO_FATAL_FAILURE(virtual_pads::StartWithPads({"First pad", "Second pad"}, Pads));
     }
 };
 
@@ -83,11 +36,8 @@ TEST_F(TwoPads, EachPadDrivesAndFiresItsOwnTankAtOnce) {
         Button(0, SDL_CONTROLLER_BUTTON_A, false);
     }
     PlayersChosen = 2;
-    platform::FixCalendarTime(1);
-    StartUp(platform::SW_SHOWNORMAL);
+    virtual_pads::StartTheGame();
     ASSERT_EQ(GameMode, Playing);
-    sdl::Desktop.window.procedure = Counting;
-    platform::SetTimer(MainWindow, BattleTimer, BattleTimerPeriodMs);
     // Both tanks drive in from below the field by themselves.
     RunTicks(20);
     const TankRecord& first = BattleState.Player;
