@@ -15,6 +15,7 @@ its first seconds include the browser compiling the hot WebAssembly again.
 
 usage: page_measure.py DIST_DIR [SECONDS] [--size=W,H] [--warmup=S] [--reference]
 Prints one JSON line; docs/performance.md says how the numbers were taken."""
+import contextlib
 import gzip
 import http.server
 import json
@@ -70,6 +71,18 @@ def start_browser(profile, size):
           requestAnimationFrame(step);
         })();"""})
     return driver
+
+
+@contextlib.contextmanager
+def browser_session(size):
+    """A headless Chromium on a fresh profile, gone with its profile after."""
+    profile = tempfile.mkdtemp(prefix="morvask-measure-")
+    driver = start_browser(profile, size)
+    try:
+        yield driver
+    finally:
+        driver.quit()
+        shutil.rmtree(profile, ignore_errors=True)
 
 
 def descendants(root):
@@ -129,6 +142,11 @@ def cpu_seconds(pids):
         except OSError:
             continue
     return spent
+
+
+def cpu_between(before, after):
+    """CPU seconds spent by the processes of `before` until `after`."""
+    return sum(after[p][0] - before[p][0] for p in after if p in before)
 
 
 def wait_for(driver, script, timeout=30.0):
@@ -193,7 +211,7 @@ def play_busy(driver, seconds, browser_pid):
     threads_after = thread_seconds(kinds)
     wall = time.time() - started
     key(driver, "Space", "keyUp")
-    total = sum(after[p][0] - before[p][0] for p in after if p in before)
+    total = cpu_between(before, after)
     by_kind = {}
     for p in after:
         if p in before:
@@ -228,21 +246,17 @@ def play_busy(driver, seconds, browser_pid):
 def reference_cpu(size, seconds):
     """The browser's CPU over `seconds` showing reference_page.html."""
     server, url = serve(os.path.dirname(os.path.abspath(__file__)))
-    profile = tempfile.mkdtemp(prefix="morvask-measure-")
-    driver = start_browser(profile, size)
     try:
-        driver.get(url + "reference_page.html")
-        time.sleep(2)
-        pids = descendants(driver.service.process.pid)
-        before, started = cpu_seconds(pids), time.time()
-        time.sleep(seconds)
-        after, wall = cpu_seconds(pids), time.time() - started
-        total = sum(after[p][0] - before[p][0] for p in after if p in before)
-        return round(100 * total / wall, 1)
+        with browser_session(size) as driver:
+            driver.get(url + "reference_page.html")
+            time.sleep(2)
+            pids = descendants(driver.service.process.pid)
+            before, started = cpu_seconds(pids), time.time()
+            time.sleep(seconds)
+            after, wall = cpu_seconds(pids), time.time() - started
+            return round(100 * cpu_between(before, after) / wall, 1)
     finally:
-        driver.quit()
         server.shutdown()
-        shutil.rmtree(profile, ignore_errors=True)
 
 
 def start_game(driver):
@@ -285,9 +299,7 @@ def main():
         # Three cold starts; the second and third measure play, unthrottled
         # and with the CPU throttled 4x, each from a fresh start.
         for run in range(3):
-            profile = tempfile.mkdtemp(prefix="morvask-measure-")
-            driver = start_browser(profile, size)
-            try:
+            with browser_session(size) as driver:
                 driver.get(url)
                 first = wait_for(driver, "return window.morvaskPage && morvaskPage.firstFrameMs")
                 result["firstFrameMs"].append(round(first or -1))
@@ -306,9 +318,6 @@ def main():
                 else:
                     driver.execute_cdp_cmd("Emulation.setCPUThrottlingRate", {"rate": 4})
                     result["throttled4x"] = play_busy(driver, seconds, pid)
-            finally:
-                driver.quit()
-                shutil.rmtree(profile, ignore_errors=True)
     finally:
         server.shutdown()
     if "--reference" in sys.argv:
