@@ -140,18 +140,23 @@
   // them: south, east, west, north, back, start, the shoulders, the D-pad.
   const Buttons = [0, 1, 2, 3, 8, 9, 4, 5, 12, 13, 14, 15];
   const Start = 5, Back = 4, South = 0, East = 1;
-  let pad = null;
+  let pad = null, secondPad = null;
 
-  function readPad() {
-    if (!navigator.getGamepads) return null;
-    // The first pad still attached drives.
-    const driver = Array.from(navigator.getGamepads()).find((p) => p && p.connected);
-    if (!driver) return null;
-    const pressed = (i) => !!(driver.buttons[i] && driver.buttons[i].pressed);
-    const axis = (i) => Math.round(Math.max(-1, Math.min(1, driver.axes[i] || 0)) * 32767);
-    const trigger = (i) => Math.round((driver.buttons[i] ? driver.buttons[i].value : 0) * 32767);
+  function padStateOf(gamepad) {
+    const pressed = (i) => !!(gamepad.buttons[i] && gamepad.buttons[i].pressed);
+    const axis = (i) => Math.round(Math.max(-1, Math.min(1, gamepad.axes[i] || 0)) * 32767);
+    const trigger = (i) => Math.round((gamepad.buttons[i] ? gamepad.buttons[i].value : 0) * 32767);
     return { buttons: Buttons.map(pressed), axes: [axis(0), axis(1), axis(2), axis(3),
                                                    trigger(6), trigger(7)] };
+  }
+
+  // The first pad still attached drives; the second one attached plays the
+  // second player in a game of two, as on the desktop.
+  function readPads() {
+    if (!navigator.getGamepads) return [null, null];
+    const attached = Array.from(navigator.getGamepads()).filter((p) => p && p.connected);
+    return [attached[0] ? padStateOf(attached[0]) : null,
+            attached[1] ? padStateOf(attached[1]) : null];
   }
 
   // The browser polls the pads at every display frame for as long as the
@@ -174,10 +179,11 @@
   // Back as commands, and in a box its south and east buttons as answers.
   M.on("frame", () => {
     listenForPads(padSeen || !M.keysInUse(KeysRestMs));
-    const now = listening ? readPad() : null;
+    const [now, second] = listening ? readPads() : [null, null];
     if (now) padSeen = true;
     const before = pad;
     pad = now;
+    secondPad = second;
     if (!now) return;
     const pressedNow = (b) => now.buttons[b] && !(before && before.buttons[b]);
     const moved = now.buttons.some((b) => b) || now.axes.slice(0, 4).some((a) => Math.abs(a) > 16000) ||
@@ -190,6 +196,7 @@
     }
     for (const b of [Start, Back]) if (pressedNow(b)) M.pushEvent([4, b]);
   });
-  M.padState = () => (page.dialog ? null : pad);
+  // Pad 0 drives, pad 1 plays the second player.
+  M.padState = (index) => (page.dialog ? null : index === 1 ? secondPad : pad);
   listenForPads(true);
 })(window.Morvask);

@@ -43,14 +43,16 @@ EMSCRIPTEN_KEEPALIVE int morvask_mode() {
 
 // The player's tank and bullets, the level and the mode, as JSON.
 EMSCRIPTEN_KEEPALIVE const char* morvask_probe() {
-    static char text[256];
+    static char text[320];
     const TankRecord& player = BattleState.Player;
+    const TankRecord& second = BattleState.Player2;
     std::snprintf(text, sizeof text,
                   "{\"mode\":%d,\"gameMode\":%d,\"level\":%d,\"x\":%d,\"y\":%d,\"gun\":%d,"
-                  "\"bullets\":%d,\"lives\":%d}",
+                  "\"bullets\":%d,\"lives\":%d,\"players\":%d,\"x2\":%d,\"y2\":%d}",
                   morvask_mode(), int(GameMode), int(BattleState.LevelIndex), int(player.x),
                   int(player.y), int(player.turretDir), int(BattleState.PlayerBullets.size()),
-                  int(BattleState.Lives));
+                  int(BattleState.Lives), int(BattleState.PlayerCount), int(second.x),
+                  int(second.y));
     return text;
 }
 

@@ -41,6 +41,23 @@ if ! MORVASK_NATIVE_BUILD=$NATIVE_BUILD "$ROOT/scripts/web" --build-only >"$OUTP
     echo "FAIL: the web edition does not build"
     exit 1
 fi
+# The link guard against a stale name in the list of functions that never
+# wait, with this Emscripten's own warning: a name that matches nothing fails
+# the link and leaves no output behind; a name that matches passes.
+GUARD_DIR="$OUTPUT_DIR/link-guard"
+mkdir -p "$GUARD_DIR"
+printf 'int main(void) { return 0; }\n' >"$GUARD_DIR/tiny.c"
+guard_link() {
+    python3 "$ROOT/programs/web/link_guard.py" emcc "$GUARD_DIR/tiny.c" -sASYNCIFY=1 \
+        "-sASYNCIFY_REMOVE=[\"$1\"]" -o "$GUARD_DIR/$2.js" >>"$GUARD_DIR/log.txt" 2>&1
+}
+if guard_link no_such_function stale || [ -e "$GUARD_DIR/stale.wasm" ] ||
+    ! guard_link main present || [ ! -e "$GUARD_DIR/present.wasm" ]; then
+    cat "$GUARD_DIR/log.txt"
+    echo "FAIL: the link guard does not tell a stale never-wait name from a present one"
+    exit 1
+fi
+echo "ok   the link guard fails a stale never-wait name and passes a present one"
 if command -v Xvfb >/dev/null && command -v openbox >/dev/null && command -v xprop >/dev/null; then
     # shellcheck source=tests/e2e/x_display.sh
     source "$ROOT/tests/e2e/x_display.sh"

@@ -111,6 +111,43 @@ window.setPad = (button, down) => {
     fakePad.buttons[button] = { pressed: down, value: down ? 1 : 0 }; };"""
 
 
+SECOND_PAD = """
+window.secondPad = { id: 'second test pad', index: 1, connected: true, mapping: 'standard',
+    axes: [0, 0, 0, 0], buttons: Array.from({ length: 17 }, () => ({ pressed: false, value: 0 })) };
+navigator.getGamepads = () => [window.fakePad, window.secondPad];
+window.setPad2 = (button, down) => {
+    secondPad.buttons[button] = { pressed: down, value: down ? 1 : 0 }; };"""
+
+
+def second_pad_checks(driver):
+    """In a game of two (N in play), the second pad drives the second tank
+    and leaves the first alone, as on the desktop."""
+    driver.execute_script(SECOND_PAD)
+    keys(driver, "n")
+    answer_box(driver, "the second gamepad", "y")
+    if wait_for(driver, "return !!morvaskPage.dialog", timeout=3):
+        answer_box(driver, "", Keys.ENTER)
+    # The tanks roll onto the field first; the pad counts once they stand.
+    start = probe(driver)
+    for _ in range(20):
+        time.sleep(0.3)
+        start, before = probe(driver), start
+        if (start["x"], start["y"], start["x2"], start["y2"]) == \
+                (before["x"], before["y"], before["x2"], before["y2"]):
+            break
+    now = start
+    for button in (14, 12, 15):  # the D-pad: left, up, right
+        driver.execute_script(f"setPad2({button}, true)")
+        time.sleep(0.8)
+        driver.execute_script(f"setPad2({button}, false)")
+        now = probe(driver)
+        if (now["x2"], now["y2"]) != (start["x2"], start["y2"]):
+            break
+    check(start["players"] == 2 and (now["x2"], now["y2"]) != (start["x2"], start["y2"]) and
+          (now["x"], now["y"]) == (start["x"], start["y"]),
+          f"the second pad drives the second tank only ({start} -> {now})")
+
+
 def pad_rest_checks(driver):
     """Until a pad has been seen, the page stops listening for pads (the
     browser's polling) while a key is held, and listens again once the keys
@@ -161,6 +198,7 @@ def gamepad_checks(driver):
     still = driver.execute_script("return morvaskPage.padListening")
     ActionChains(driver).key_up(Keys.ARROW_UP).perform()
     check(still is True, "once a pad has been seen it is polled while a key is held too")
+    second_pad_checks(driver)
 
 
 def view_session(url, out):

@@ -1,7 +1,8 @@
-// A game of two players: the item goes to the tank that takes it, and
-// enemies and their bullets meet the second tank as they meet the first. (A
-// new game's tanks, the second player's keys in a game of one, the upgrade
-// of both and the status: the coop_* and status_two_players scenarios.)
+// A game of two players: the item goes to the tank that takes it, Z with F
+// upgrades only a tank in play, and enemies and their bullets meet the second
+// tank as they meet the first. (A new game's tanks, the second player's keys
+// in a game of one, the upgrade of both and the status: the coop_* and
+// status_two_players scenarios.)
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -10,6 +11,8 @@
 #include "actors/enemies.h"
 #include "actors/items.h"
 #include "battle/level_start.h"
+#include "battle/player_control.h"
+#include "platform/headless/headless.h"
 #include "render/draw.h"
 #include "state/program_state.h"
 #include "tests/unit/test_support.h"
@@ -75,6 +78,31 @@ TEST_F(TwoPlayers, TheItemGoesToTheTankThatTakesIt) {
     BattleState.Player.x = 640;
     UpdateItem();
     EXPECT_EQ(BattleState.DroppedItem, ArmourItem);
+}
+
+// In a game of one the second tank's record lies unused: it takes nothing.
+TEST_F(TwoPlayers, InAGameOfOneTheUnusedSecondTankTakesNothing) {
+    BattleState.PlayerCount = 1;
+    BattleState.Player.x = 64;
+    Drop(SpeedItem, 576, 320);
+    UpdateItem();
+    EXPECT_EQ(BattleState.DroppedItem, SpeedItem);
+    EXPECT_EQ(BattleState.Player2.speed, 4);
+}
+
+TEST_F(TwoPlayers, ZWithFUpgradesTheSecondTankOnlyWhileItIsInPlay) {
+    headless::SetKeyDown('Z', true);
+    headless::SetKeyDown('F', true);
+    BattleState.Player2Destroyed = true;
+    PlayerControlStep();
+    EXPECT_EQ(BattleState.Player.hitPoints, MaxPlayerHitPoints);
+    EXPECT_EQ(BattleState.Player2.hitPoints, 20);
+    EXPECT_EQ(BattleState.Player2.speed, 4);
+    BattleState.Player2Destroyed = false;
+    PlayerControlStep();
+    EXPECT_EQ(BattleState.Player2.hitPoints, MaxPlayerHitPoints);
+    EXPECT_EQ(BattleState.Player2.speed, MaxPlayerSpeed);
+    headless::ReleaseAllKeys();
 }
 
 TEST_F(TwoPlayers, EnemyBulletsHitTheSecondTankAndDestroyItAsTheFirst) {
