@@ -1,4 +1,5 @@
-// The editor: its history keeps at least 200 steps per level, a try-out ends
+// The editor: painting stops at the field's edges, its history keeps at
+// least 200 steps per level, a try-out ends
 // back in the editor whichever way its game ends, also when the window
 // closes, and leaving never loses edits silently: F1 with edits not saved
 // asks whether to save them, and a save that fails keeps the player there.
@@ -11,6 +12,7 @@
 
 #include "editor/commands.h"
 #include "editor/history.h"
+#include "editor/painting.h"
 #include "levels/level_grid.h"
 #include "platform/headless/headless.h"
 #include "state/program_state.h"
@@ -72,6 +74,19 @@ protected:
 };
 
 }  // namespace
+
+// A point just past the field's right or bottom edge paints nothing: the
+// row below the last would be the next level's first.
+TEST_F(EditorCommands, PaintingStopsAtTheFieldsEdges) {
+    const std::vector<int32_t> before = LevelSet;
+    PaintCellAt(100, FieldHeight, Water);
+    PaintCellAt(FieldWidth, 100, Water);
+    PaintCellAt(-1, 100, Water);
+    EXPECT_EQ(LevelSet, before);
+    PaintCellAt(FieldWidth - 1, FieldHeight - 1, Water);
+    EXPECT_EQ(LevelSet[size_t(BattleState.LevelIndex * LevelCellCount + LevelCellCount - 1)],
+              Water);
+}
 
 // At least 200 steps can be undone on a level, and not every step ever made:
 // the oldest are forgotten, their results kept; the other levels' histories

@@ -104,9 +104,13 @@ TEST(ShareCode, NamesMustBeShortCleanText) {
     EXPECT_NE(SetShareCode(set, std::string(64, 'x'), "é"), "");
     EXPECT_EQ(SetShareCode(set, std::string(65, 'x'), ""), "");
     EXPECT_EQ(SetShareCode(set, "bell\a", ""), "");
-    EXPECT_EQ(SetShareCode(set, "", "\xC0\xAF"), "");      // overlong '/'
-    EXPECT_EQ(SetShareCode(set, "", "\xED\xA0\x80"), "");  // a surrogate
-    EXPECT_EQ(SetShareCode(set, "", "\xE5\xB1"), "");      // cut short
+    EXPECT_EQ(SetShareCode(set, "delete\x7F", ""), "");
+    EXPECT_EQ(SetShareCode(set, "", "next line\xC2\x85"), "");  // U+0085, a C1 control
+    EXPECT_EQ(SetShareCode(set, "", "\xC2\x9F"), "");           // U+009F, the last
+    EXPECT_NE(SetShareCode(set, "", "\xC2\xA0"), "");           // U+00A0, a space
+    EXPECT_EQ(SetShareCode(set, "", "\xC0\xAF"), "");           // overlong '/'
+    EXPECT_EQ(SetShareCode(set, "", "\xED\xA0\x80"), "");       // a surrogate
+    EXPECT_EQ(SetShareCode(set, "", "\xE5\xB1"), "");           // cut short
     EXPECT_EQ(LevelShareCode(std::vector<int32_t>(164, 0)), "");
     EXPECT_EQ(SetShareCode(BuiltInLevel(0), "", ""), "");
 }
