@@ -1,8 +1,8 @@
 // The editor: painting stops at the field's edges, its history keeps at
-// least 200 steps per level, a try-out ends
-// back in the editor whichever way its game ends, also when the window
-// closes, and leaving never loses edits silently: F1 with edits not saved
-// asks whether to save them, and a save that fails keeps the player there.
+// least 200 steps per level, a try-out ends back in the editor whichever way
+// its game ends, also when the window closes, and leaving never loses edits
+// silently: F1 with edits not saved asks whether to save them, and a save
+// that fails keeps the player there.
 #include <gtest/gtest.h>
 
 #include <filesystem>
