@@ -173,6 +173,7 @@ build_web() {
     emcmake cmake -S "$MORVASK_ROOT" -B "$web" -DCMAKE_BUILD_TYPE=Release \
         -DMORVASK_ASSET_DIR="$native/assets" -DMORVASK_BUILD_TESTS=OFF \
         -DMORVASK_BUILD_BENCH=OFF -DMORVASK_BUILD_SDL=OFF >/dev/null
-    cmake --build "$web" -j"$(nproc)" --target morvask-web morvask-sim-web morvask-tickbench-web
+    cmake --build "$web" -j"$(nproc)" --target morvask-web morvask-sim-web morvask-tickbench-web \
+        morvask-memcheck-web
     python3 "$MORVASK_ROOT/platform/web/pack_web.py" "$native/assets" "$web" "$MORVASK_ROOT/dist/web"
 }

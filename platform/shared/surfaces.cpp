@@ -3,6 +3,7 @@
 #include "platform/shared/surfaces.h"
 
 #include <sys/mman.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -184,6 +185,24 @@ inline void Prepare(platform::SurfaceData& surface, int first, int end) {
         PrepareBands(surface, first, end);
 }
 
+#ifdef __EMSCRIPTEN__
+// The browser's mmap clears every byte it hands out, touching every page:
+// at start-up that was the pictures' 13 MB (the tank sheet's bands never
+// drawn included), before the first box could show. The heap only grows
+// (the allocator never gives memory back), and WebAssembly's memory is zero
+// where it has never been used, so only the part of a block below the
+// heap's old top, which may have been used before, is cleared.
+void* FreshOrCleared(size_t bytes) {
+    char* const oldTop = static_cast<char*>(sbrk(0));
+    char* base = static_cast<char*>(std::aligned_alloc(4096, (bytes + 4095) & ~size_t(4095)));
+    if (!base)
+        throw std::bad_alloc();
+    if (base < oldTop)
+        std::memset(base, 0, std::min(bytes, size_t(oldTop - base)));
+    return base;
+}
+#endif
+
 }  // namespace
 
 void* AllocatePixelMemory(size_t bytes) {
@@ -195,6 +214,12 @@ void* AllocatePixelMemory(size_t bytes) {
     uintptr_t offset = uintptr_t(1 + NextPixelSlot) * 1024;
     NextPixelSlot = (NextPixelSlot + 1) % 3;
     void* base = nullptr;
+#ifdef __EMSCRIPTEN__
+    if (bytes >= (size_t(64) << 10)) {
+        base = FreshOrCleared(bytes + 4096);
+        return static_cast<char*>(base) + offset;
+    }
+#endif
     if (bytes >= (size_t(64) << 10)) {
         base =
             mmap(nullptr, bytes + 4096, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
@@ -213,7 +238,12 @@ void FreePixelMemory(void* p, size_t bytes) {
     if (!p)
         return;
     void* base = reinterpret_cast<void*>(reinterpret_cast<uintptr_t>(p) & ~uintptr_t(4095));
-    if (bytes >= (size_t(64) << 10))
+#ifdef __EMSCRIPTEN__
+    const bool mapped = false;
+#else
+    const bool mapped = bytes >= (size_t(64) << 10);
+#endif
+    if (mapped)
         munmap(base, bytes + 4096);
     else
         std::free(base);

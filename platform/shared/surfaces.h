@@ -35,7 +35,8 @@ struct SpriteRuns {
 // with the same low 12 bits and holds it back; `rep movsb` and glibc's memcpy
 // then run at a fraction of their speed. A quarter page (1 KiB) apart keeps
 // the loads of a copy well clear of its recent stores. Large buffers are
-// mapped pages that stay untouched, and cost no memory, until written.
+// mapped pages (in the browser, heap memory never used before, or cleared)
+// that stay untouched, and cost no memory, until written.
 void* AllocatePixelMemory(size_t bytes);
 void FreePixelMemory(void* p, size_t bytes);
 

@@ -5,6 +5,7 @@
 // decoded, and nothing draws from a picture before WaitForPictures.
 #include <emscripten.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -36,13 +37,15 @@ void Put32(uint8_t* at, uint32_t value) {
 
 // A top-down 24-bit BMP file of the picture's size: its header now, its rows
 // from the page.
-void PictureToCome(int number, std::vector<uint8_t>& bytes) {
+void PictureToCome(int number, web::ResourceBuffer& bytes) {
     int height = 0;
     int width = web_picture_size(number, &height);
     if (width <= 0 || height <= 0)
         return;
     const uint32_t stride = (uint32_t(width) * 3 + 3) & ~3u;
-    bytes.assign(54 + size_t(stride) * uint32_t(height), 0);
+    // The rows are the page's to write; the header is written here.
+    bytes.resize(54 + size_t(stride) * uint32_t(height));
+    std::fill(bytes.begin(), bytes.begin() + 54, uint8_t(0));
     bytes[0] = 'B';
     bytes[1] = 'M';
     Put32(&bytes[2], uint32_t(bytes.size()));

@@ -13,11 +13,11 @@
 
 namespace {
 
-std::map<int, std::vector<uint8_t>> Loaded;
-void (*PictureSource)(int number, std::vector<uint8_t>& bytes) = nullptr;
+std::map<int, web::ResourceBuffer> Loaded;
+void (*PictureSource)(int number, web::ResourceBuffer& bytes) = nullptr;
 
-std::vector<uint8_t> ReadFile(const std::string& path) {
-    std::vector<uint8_t> bytes;
+web::ResourceBuffer ReadFile(const std::string& path) {
+    web::ResourceBuffer bytes;
     if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
         uint8_t block[65536];
         size_t got = 0;
@@ -32,7 +32,7 @@ std::vector<uint8_t> ReadFile(const std::string& path) {
 
 namespace web {
 
-void SetPictureSource(void (*source)(int number, std::vector<uint8_t>& bytes)) {
+void SetPictureSource(void (*source)(int number, ResourceBuffer& bytes)) {
     PictureSource = source;
 }
 

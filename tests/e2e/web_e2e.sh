@@ -14,7 +14,7 @@ OUTPUT_DIR=${2:-${TMPDIR:-/tmp}/morvask-web-e2e}
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 NATIVE_BUILD=$(cd "$NATIVE_BUILD" && pwd)
 
-for tool in emcc chromium chromedriver python3; do
+for tool in emcc node chromium chromedriver python3; do
     if ! command -v "$tool" >/dev/null 2>&1; then
         echo "skipped: $tool is not installed (needs emscripten, chromium, chromium-driver)"
         exit 77
@@ -41,6 +41,13 @@ if ! MORVASK_NATIVE_BUILD=$NATIVE_BUILD "$ROOT/scripts/web" --build-only >"$OUTP
     echo "FAIL: the web edition does not build"
     exit 1
 fi
+# Pixel memory in the browser build starts black, fresh or reused.
+if ! node "$ROOT/build-web/web/morvask-memcheck.js" >"$OUTPUT_DIR/memcheck.txt" 2>&1; then
+    cat "$OUTPUT_DIR/memcheck.txt"
+    echo "FAIL: pixel memory in the browser build is not black when made"
+    exit 1
+fi
+echo "ok   pixel memory in the browser build is black when made, fresh or reused"
 # The link guard against a stale name in the list of functions that never
 # wait, with this Emscripten's own warning: a name that matches nothing fails
 # the link and leaves no output behind; a name that matches passes.
