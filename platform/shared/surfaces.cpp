@@ -3,7 +3,9 @@
 #include "platform/shared/surfaces.h"
 
 #include <sys/mman.h>
+#ifdef __EMSCRIPTEN__
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <cstdlib>
