@@ -13,7 +13,11 @@ after play: how fast the machine is at the moment, for comparing runs.
 With --warmup=S, the game is played S seconds before each measured play:
 its first seconds include the browser compiling the hot WebAssembly again.
 
+With --starts=N, only N cold starts: the first frame, the first box, when
+every picture was in, and the renderer's resident memory once they were.
+
 usage: page_measure.py DIST_DIR [SECONDS] [--size=W,H] [--warmup=S] [--reference]
+       page_measure.py DIST_DIR --starts=N [--size=W,H]
 Prints one JSON line; docs/performance.md says how the numbers were taken."""
 import contextlib
 import gzip
@@ -259,6 +263,44 @@ def reference_cpu(size, seconds):
         server.shutdown()
 
 
+def renderer_memory_mb(browser_pid):
+    """The largest resident set of the browser's renderer processes."""
+    largest = 0
+    for pid in descendants(browser_pid):
+        try:
+            with open(f"/proc/{pid}/cmdline", "rb") as f:
+                if b"--type=renderer" not in f.read():
+                    continue
+            with open(f"/proc/{pid}/status") as f:
+                for line in f:
+                    if line.startswith("VmRSS:"):
+                        largest = max(largest, int(line.split()[1]) // 1024)
+        except OSError:
+            continue
+    return largest
+
+
+def cold_starts(url, size, count):
+    """`count` cold starts: when the first frame, the first box and the last
+    picture came (ms after navigation), and the renderer's memory then."""
+    keys = ("firstFrameMs", "firstBoxMs", "picturesInMs", "rendererMemoryMB")
+    runs = {key: [] for key in keys}
+    for _ in range(count):
+        with browser_session(size) as driver:
+            driver.get(url)
+            times = wait_for(driver, "const p = window.morvaskPage; return p && p.firstFrameMs && "
+                                     "p.firstBoxMs && p.resourcesMs && "
+                                     "[p.firstFrameMs, p.firstBoxMs, p.resourcesMs];")
+            time.sleep(1.5)
+            values = [round(t) for t in times or [-1, -1, -1]]
+            values.append(renderer_memory_mb(driver.service.process.pid))
+            for key, value in zip(keys, values):
+                runs[key].append(value)
+    result = {key + "Median": statistics.median(runs[key]) for key in keys}
+    result.update(runs)
+    return result
+
+
 def start_game(driver):
     """The start-up boxes, then the tank's highest upgrade (Z and F held
     together), so that it lasts through the measurement."""
@@ -289,12 +331,19 @@ def main():
     dist = os.path.abspath(args[0])
     seconds = float(args[1]) if len(args) > 1 else 10.0
     warmup = next((float(a.split("=", 1)[1]) for a in sys.argv[1:] if a.startswith("--warmup=")), 0)
+    starts = next((int(a.split("=", 1)[1]) for a in sys.argv[1:] if a.startswith("--starts=")), 0)
     server, url = serve(dist)
     # The machine's load beside the numbers: other work on the cores
     # inflates the CPU shares and holds the frame rates down.
     result = {"loadAverageAtStart": round(os.getloadavg()[0], 2),
               "downloadBytesGzip": download_size(dist), "firstFrameMs": [],
               "firstBoxMs": []}
+    if starts:
+        result.update(cold_starts(url, size, starts))
+        server.shutdown()
+        result["loadAverageAtEnd"] = round(os.getloadavg()[0], 2)
+        print(json.dumps(result))
+        return 0
     try:
         # Three cold starts; the second and third measure play, unthrottled
         # and with the CPU throttled 4x, each from a fresh start.
