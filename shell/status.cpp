@@ -59,13 +59,14 @@ StatusRecord CurrentStatus() {
         return status;
     }
     status.kind = GameStatus;
-    status.tanks = std::max(0, battle.Lives);
+    const PlayerStatusRecord first = PlayerStatus(1);
+    status.tanks = std::max(0, first.lives);
     status.enemies = std::max(0, battle.EnemiesToSpawn + battle.EnemiesOnField);
-    CountUpgrades(battle.Player, status.upgrades);
+    CountUpgrades(*first.tank, status.upgrades);
     const PlayerStatusRecord second = PlayerStatus(2);
     if (second.playing) {
         status.twoPlayers = true;
-        status.tanks2 = std::max(0, battle.Lives2);
+        status.tanks2 = std::max(0, second.lives);
         CountUpgrades(*second.tank, status.upgrades2);
     }
     return status;

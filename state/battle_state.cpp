@@ -15,19 +15,9 @@ void ResetPlayer2() {
 
 PlayerStatusRecord PlayerStatus(int32_t player) {
     const BattleStateRecord& s = BattleState;
-    if (player == 2) {
-        return {.playing = TwoPlayers(),
-                .destroyed = TwoPlayers() && s.Player2Destroyed,
-                .out = TwoPlayers() && s.Player2Destroyed && s.Lives2 == 0 &&
-                       s.Player2RespawnDelay == 0,
-                .lives = TwoPlayers() ? s.Lives2 : 0,
-                .tank = &s.Player2};
-    }
-    return {.playing = true,
-            .destroyed = s.PlayerDestroyed,
-            .out = TwoPlayers() && s.PlayerDestroyed && s.Lives == 0 && s.RespawnDelay == 0,
-            .lives = s.Lives,
-            .tank = &s.Player};
+    if (player == 2)
+        return {.playing = TwoPlayers(), .lives = TwoPlayers() ? s.Lives2 : 0, .tank = &s.Player2};
+    return {.playing = true, .lives = s.Lives, .tank = &s.Player};
 }
 
 void ResetBattleState() {

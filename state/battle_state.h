@@ -190,8 +190,6 @@ inline bool TwoPlayers() {
 // What one player has, for whatever shows it around the field.
 struct PlayerStatusRecord {
     bool playing;            // player 1 always; player 2 only in a game of two
-    bool destroyed;          // its tank is a wreck now (waiting to come back, or out)
-    bool out;                // in a game of two: its last tank is lost and it watches
     int32_t lives;           // Lives or Lives2: tanks left besides the one in play
     const TankRecord* tank;  // its tank: armour (band, hitPoints), speed, bullets
 };
