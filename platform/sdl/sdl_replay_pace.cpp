@@ -185,8 +185,8 @@ void ShowReplayTitle() {
 
 // A box of a replay: shown a moment (less at a higher speed, longer while
 // paused) with the focus on the recorded answer, then closed with it. The
-// viewer's keys and pointer answer nothing; closing the window stops the
-// playback.
+// viewer's keys and pointer answer nothing (P pauses, and full screen, the
+// scale mode and the volume work); closing the window stops the playback.
 void ShowReplayedDialog(OpenDialog& open, int answer) {
     open.box.focus = answer == platform::IDNO ? 1 : 0;
     ShowWaitingFrame();
@@ -209,8 +209,10 @@ void ShowReplayedDialog(OpenDialog& open, int answer) {
                          event.window.event != SDL_WINDOWEVENT_FOCUS_LOST)
                     stale = true;
             } else if (event.type == SDL_KEYDOWN && !event.key.repeat) {
-                if (IsFullscreenKey(event.key)) {
-                    ToggleFullscreen();
+                // The window's own keys work as while the replay plays; a
+                // new scale mode lays the box out again.
+                if (HandleWindowKey(event.key)) {
+                    stale = true;
                 } else if (event.key.keysym.sym == SDLK_p ||
                            event.key.keysym.scancode == SDL_SCANCODE_P) {
                     ToggleReplayPause();

@@ -95,6 +95,20 @@ pass "the replay plays to its end as the same game and exits 0"
     fail "$(opened) boxes opened, $(answered) closed"
 pass "its $(opened) boxes showed and closed by themselves, the game-over box among them"
 
+# In a replayed box the window's own keys work as in play: P held at the
+# first start-up boxes (a paused box stays open), F10 changes the scale.
+GAME_NAME=box-keys start_game --scale 1 --play "$REPLAY"
+press_in_window p
+until_deadline title_ends "replay paused (P goes on)" || fail "P did not pause: $(title)"
+(($(opened) > $(answered))) || fail "no box stood open when P paused the playback"
+press_in_window F10
+# The indicator speaks the replay's language: any indicator at all is F10's.
+wait_log "indicator: "
+(($(opened) > $(answered))) || fail "the paused box closed"
+pass "F10 changes the scale mode while a replayed box stands open"
+close_window
+WAIT_SECONDS=10 wait_game_end
+
 # Closing the window stops a playback at normal speed at once.
 GAME_NAME=closed start_game --scale 1 --play "$REPLAY"
 sleep 2
