@@ -187,6 +187,10 @@ inline void Prepare(platform::SurfaceData& surface, int first, int end) {
         PrepareBands(surface, first, end);
 }
 
+// Buffers of at least this many bytes get pages of their own, zero and
+// untouched until written.
+constexpr size_t LargeBuffer = size_t(64) << 10;
+
 #ifdef __EMSCRIPTEN__
 // The browser's mmap clears every byte it hands out, touching every page:
 // at start-up that was the pictures' 13 MB (the tank sheet's bands never
@@ -194,7 +198,7 @@ inline void Prepare(platform::SurfaceData& surface, int first, int end) {
 // (the allocator never gives memory back), and WebAssembly's memory is zero
 // where it has never been used, so only the part of a block below the
 // heap's old top, which may have been used before, is cleared.
-void* FreshOrCleared(size_t bytes) {
+void* LargeZeroed(size_t bytes) {
     char* const oldTop = static_cast<char*>(sbrk(0));
     char* base = static_cast<char*>(std::aligned_alloc(4096, (bytes + 4095) & ~size_t(4095)));
     if (!base)
@@ -202,6 +206,21 @@ void* FreshOrCleared(size_t bytes) {
     if (base < oldTop)
         std::memset(base, 0, std::min(bytes, size_t(oldTop - base)));
     return base;
+}
+
+void ReleaseLarge(void* base, size_t) {
+    std::free(base);
+}
+#else
+void* LargeZeroed(size_t bytes) {
+    void* base = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (base == MAP_FAILED)
+        throw std::bad_alloc();
+    return base;
+}
+
+void ReleaseLarge(void* base, size_t bytes) {
+    munmap(base, bytes);
 }
 #endif
 
@@ -216,17 +235,8 @@ void* AllocatePixelMemory(size_t bytes) {
     uintptr_t offset = uintptr_t(1 + NextPixelSlot) * 1024;
     NextPixelSlot = (NextPixelSlot + 1) % 3;
     void* base = nullptr;
-#ifdef __EMSCRIPTEN__
-    if (bytes >= (size_t(64) << 10)) {
-        base = FreshOrCleared(bytes + 4096);
-        return static_cast<char*>(base) + offset;
-    }
-#endif
-    if (bytes >= (size_t(64) << 10)) {
-        base =
-            mmap(nullptr, bytes + 4096, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-        if (base == MAP_FAILED)
-            throw std::bad_alloc();
+    if (bytes >= LargeBuffer) {
+        base = LargeZeroed(bytes + 4096);
     } else {
         base = std::aligned_alloc(4096, (bytes + 8191) & ~size_t(4095));
         if (!base)
@@ -240,13 +250,8 @@ void FreePixelMemory(void* p, size_t bytes) {
     if (!p)
         return;
     void* base = reinterpret_cast<void*>(reinterpret_cast<uintptr_t>(p) & ~uintptr_t(4095));
-#ifdef __EMSCRIPTEN__
-    const bool mapped = false;
-#else
-    const bool mapped = bytes >= (size_t(64) << 10);
-#endif
-    if (mapped)
-        munmap(base, bytes + 4096);
+    if (bytes >= LargeBuffer)
+        ReleaseLarge(base, bytes + 4096);
     else
         std::free(base);
 }
