@@ -5,7 +5,6 @@
 // decoded, and nothing draws from a picture before WaitForPictures.
 #include <emscripten.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -43,9 +42,8 @@ void PictureToCome(int number, web::ResourceBuffer& bytes) {
     if (width <= 0 || height <= 0)
         return;
     const uint32_t stride = (uint32_t(width) * 3 + 3) & ~3u;
-    // The rows are the page's to write; the header is written here.
+    // Zero when made; the rows are the page's to write.
     bytes.resize(54 + size_t(stride) * uint32_t(height));
-    std::fill(bytes.begin(), bytes.begin() + 54, uint8_t(0));
     bytes[0] = 'B';
     bytes[1] = 'M';
     Put32(&bytes[2], uint32_t(bytes.size()));

@@ -2,34 +2,16 @@
 #pragma once
 
 #include <cstdint>
-#include <new>
-#include <utility>
 #include <vector>
+
+#include "platform/shared/surfaces.h"
 
 namespace web {
 
-// An allocator whose new elements are left as the memory has them: a
-// picture's bytes, which the page writes in whole, are not written twice,
-// and fresh pages are not touched before the first frame.
-template <class T>
-struct UninitializedAllocator : std::allocator<T> {
-    template <class U>
-    struct rebind {
-        using other = UninitializedAllocator<U>;
-    };
-    UninitializedAllocator() = default;
-    template <class U>
-    UninitializedAllocator(const UninitializedAllocator<U>&) {}
-    template <class U>
-    void construct(U* p) {
-        ::new (static_cast<void*>(p)) U;
-    }
-    template <class U, class... Args>
-    void construct(U* p, Args&&... args) {
-        ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
-    }
-};
-using ResourceBuffer = std::vector<uint8_t, UninitializedAllocator<uint8_t>>;
+// A resource's bytes. In pixel memory, which is zero when made without
+// being written: a picture's file, which the page writes in whole later, is
+// not written twice, and its fresh pages are not touched before then.
+using ResourceBuffer = std::vector<uint8_t, software::PixelAllocator<uint8_t>>;
 
 // `source` is asked once for each resource not found in /res: it sizes
 // `bytes` (left empty: no such resource) and may fill them in later, where
