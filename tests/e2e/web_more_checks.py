@@ -104,19 +104,30 @@ def language_and_volume_checks(driver):
 
 
 FAKE_PAD = """
-window.fakePad = { id: 'test pad', index: 0, connected: true, mapping: 'standard',
-    axes: [0, 0, 0, 0], buttons: Array.from({ length: 17 }, () => ({ pressed: false, value: 0 })) };
+window.fakePadOf = (id, index) => ({ id, index, connected: true, mapping: 'standard',
+    axes: [0, 0, 0, 0], buttons: Array.from({ length: 17 }, () => ({ pressed: false, value: 0 })) });
+window.fakePad = fakePadOf('test pad', 0);
 navigator.getGamepads = () => [window.fakePad];
-window.setPad = (button, down) => {
-    fakePad.buttons[button] = { pressed: down, value: down ? 1 : 0 }; };"""
-
+window.setPad = (button, down, pad = fakePad) => {
+    pad.buttons[button] = { pressed: down, value: down ? 1 : 0 }; };"""
 
 SECOND_PAD = """
-window.secondPad = { id: 'second test pad', index: 1, connected: true, mapping: 'standard',
-    axes: [0, 0, 0, 0], buttons: Array.from({ length: 17 }, () => ({ pressed: false, value: 0 })) };
-navigator.getGamepads = () => [window.fakePad, window.secondPad];
-window.setPad2 = (button, down) => {
-    secondPad.buttons[button] = { pressed: down, value: down ? 1 : 0 }; };"""
+window.secondPad = fakePadOf('second test pad', 1);
+navigator.getGamepads = () => [window.fakePad, window.secondPad];"""
+
+
+def dpad_drives(driver, pad, x="x", y="y"):
+    """Presses the D-pad of `pad` (a fake pad's name) left, up and right in
+    turn until the probe's (x, y) moves; the probe before and after."""
+    start = now = probe(driver)
+    for button in (14, 12, 15):
+        driver.execute_script(f"setPad({button}, true, {pad})")
+        time.sleep(0.8)
+        driver.execute_script(f"setPad({button}, false, {pad})")
+        now = probe(driver)
+        if (now[x], now[y]) != (start[x], start[y]):
+            break
+    return start, now
 
 
 def second_pad_checks(driver):
@@ -135,14 +146,7 @@ def second_pad_checks(driver):
         if (start["x"], start["y"], start["x2"], start["y2"]) == \
                 (before["x"], before["y"], before["x2"], before["y2"]):
             break
-    now = start
-    for button in (14, 12, 15):  # the D-pad: left, up, right
-        driver.execute_script(f"setPad2({button}, true)")
-        time.sleep(0.8)
-        driver.execute_script(f"setPad2({button}, false)")
-        now = probe(driver)
-        if (now["x2"], now["y2"]) != (start["x2"], start["y2"]):
-            break
+    start, now = dpad_drives(driver, "secondPad", "x2", "y2")
     check(start["players"] == 2 and (now["x2"], now["y2"]) != (start["x2"], start["y2"]) and
           (now["x"], now["y"]) == (start["x"], start["y"]),
           f"the second pad drives the second tank only ({start} -> {now})")
@@ -163,14 +167,7 @@ def pad_rest_checks(driver):
 def gamepad_checks(driver):
     pad_rest_checks(driver)
     driver.execute_script(FAKE_PAD)
-    start = probe(driver)
-    for button in (14, 12, 15):  # the D-pad: left, up, right
-        driver.execute_script(f"setPad({button}, true)")
-        time.sleep(0.8)
-        driver.execute_script(f"setPad({button}, false)")
-        now = probe(driver)
-        if (now["x"], now["y"]) != (start["x"], start["y"]):
-            break
+    start, now = dpad_drives(driver, "fakePad")
     check((now["x"], now["y"]) != (start["x"], start["y"]), "the gamepad's D-pad drives the tank")
     gun = probe(driver)["gun"]
     turned = None
