@@ -322,6 +322,34 @@ def download_size(dist):
     return total
 
 
+def starts_and_play(url, size, seconds, warmup, result):
+    """Three cold starts; the second and third measure play, unthrottled and
+    with the CPU throttled 4x, each from a fresh start."""
+    result["firstFrameMs"], result["firstBoxMs"] = [], []
+    for run in range(3):
+        with browser_session(size) as driver:
+            driver.get(url)
+            first = wait_for(driver, "return window.morvaskPage && morvaskPage.firstFrameMs")
+            result["firstFrameMs"].append(round(first or -1))
+            # The first box the player can read, where the page tells it.
+            box = wait_for(driver, "return !window.morvaskPage || !('firstBoxMs' in "
+                                   "morvaskPage) ? -1 : morvaskPage.firstBoxMs")
+            result["firstBoxMs"].append(round(box or -1))
+            if run == 0:
+                continue
+            start_game(driver)
+            pid = driver.service.process.pid
+            if warmup:
+                play_busy(driver, warmup, pid)
+            if run == 1:
+                result["play"] = play_busy(driver, seconds, pid)
+            else:
+                driver.execute_cdp_cmd("Emulation.setCPUThrottlingRate", {"rate": 4})
+                result["throttled4x"] = play_busy(driver, seconds, pid)
+    result["firstFrameMsMedian"] = statistics.median(result["firstFrameMs"])
+    result["firstBoxMsMedian"] = statistics.median(result["firstBoxMs"])
+
+
 def main():
     args = [a for a in sys.argv[1:] if not a.startswith("--")]
     size = next((a.split("=", 1)[1] for a in sys.argv[1:] if a.startswith("--size=")), "1200,1000")
@@ -336,43 +364,16 @@ def main():
     # The machine's load beside the numbers: other work on the cores
     # inflates the CPU shares and holds the frame rates down.
     result = {"loadAverageAtStart": round(os.getloadavg()[0], 2),
-              "downloadBytesGzip": download_size(dist), "firstFrameMs": [],
-              "firstBoxMs": []}
-    if starts:
-        result.update(cold_starts(url, size, starts))
-        server.shutdown()
-        result["loadAverageAtEnd"] = round(os.getloadavg()[0], 2)
-        print(json.dumps(result))
-        return 0
+              "downloadBytesGzip": download_size(dist)}
     try:
-        # Three cold starts; the second and third measure play, unthrottled
-        # and with the CPU throttled 4x, each from a fresh start.
-        for run in range(3):
-            with browser_session(size) as driver:
-                driver.get(url)
-                first = wait_for(driver, "return window.morvaskPage && morvaskPage.firstFrameMs")
-                result["firstFrameMs"].append(round(first or -1))
-                # The first box the player can read, where the page tells it.
-                box = wait_for(driver, "return !window.morvaskPage || !('firstBoxMs' in "
-                                       "morvaskPage) ? -1 : morvaskPage.firstBoxMs")
-                result["firstBoxMs"].append(round(box or -1))
-                if run == 0:
-                    continue
-                start_game(driver)
-                pid = driver.service.process.pid
-                if warmup:
-                    play_busy(driver, warmup, pid)
-                if run == 1:
-                    result["play"] = play_busy(driver, seconds, pid)
-                else:
-                    driver.execute_cdp_cmd("Emulation.setCPUThrottlingRate", {"rate": 4})
-                    result["throttled4x"] = play_busy(driver, seconds, pid)
+        if starts:
+            result.update(cold_starts(url, size, starts))
+        else:
+            starts_and_play(url, size, seconds, warmup, result)
     finally:
         server.shutdown()
-    if "--reference" in sys.argv:
+    if "--reference" in sys.argv and not starts:
         result["referenceCpuPercent"] = reference_cpu(size, seconds)
-    result["firstFrameMsMedian"] = statistics.median(result["firstFrameMs"])
-    result["firstBoxMsMedian"] = statistics.median(result["firstBoxMs"])
     result["loadAverageAtEnd"] = round(os.getloadavg()[0], 2)
     print(json.dumps(result))
     return 0
