@@ -1,4 +1,4 @@
-// What each part of the asset generator makes: the five bitmaps, the icon
+// What each part of the asset generator makes: the six bitmaps, the icon
 // pictures and the six sounds, each built whole in memory.
 #pragma once
 
@@ -17,6 +17,12 @@ Sheet BuildBulletSheet();
 Sheet BuildCellSheet();
 // The 580 x 320 grass under everything.
 Sheet BuildBackground();
+// Mark sheet, 44 x 44: the first and the second player's numbered plates,
+// 22 x 22 each, side by side.
+inline constexpr int MarkSize = 22;
+// Amber and pink: neither is the colour of any tank, item or ground.
+inline constexpr uint32_t kMarkColours[2] = {0xffc233, 0xff6ec7};
+Sheet BuildMarkSheet();
 
 // Effect sheet, 528 x 132: eight explosion frames in a 22-colour palette.
 struct IndexedSheet {

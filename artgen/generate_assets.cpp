@@ -108,6 +108,7 @@ int main(int argc, char** argv) {
     WriteSheet(out, "bullets", BuildBulletSheet());
     WriteSheet(out, "cells", BuildCellSheet());
     WriteEffects(out);
+    WriteSheet(out, "marks", BuildMarkSheet());
     WriteSounds(out);
     WriteIcons(out);
     return out.ok ? 0 : 1;

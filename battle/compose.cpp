@@ -17,12 +17,17 @@ void ComposeFrame() {
     DrawGround();
     UpdateItem();
     UpdateEnemyTanks();
-    if (!battle.PlayerDestroyed)
-        DrawTank(battle.Player, false);
     // The second player's steps each follow the first player's.
     const bool two = TwoPlayers();
-    if (two && !battle.Player2Destroyed)
+    if (!battle.PlayerDestroyed) {
+        DrawTank(battle.Player, false);
+        if (two)
+            DrawPlayerMark(battle.Player, 0);
+    }
+    if (two && !battle.Player2Destroyed) {
         DrawTank(battle.Player2, false);
+        DrawPlayerMark(battle.Player2, 1);
+    }
     DrawGrassCells();
     UpdateEnemyBullets();
     UpdatePlayerBullets();

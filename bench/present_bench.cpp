@@ -165,6 +165,7 @@ void BenchStatus(sdl::StatusShown& shown) {
                        {sheet, 64, 768, 64, 64},
                        {sheet, 128, 768, 64, 64},
                        {sheet, 192, 768, 64, 64}},
+             .playerMark = {},
              .titleSuffix = "Level 3"};
 }
 

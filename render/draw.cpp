@@ -9,6 +9,10 @@ bool DrawingEnabled = true;
 
 namespace {
 
+// Where a player's plate sits in its tank's 64-pixel square: over the
+// top-left track pod, clear of the turret.
+constexpr int MarkInset = 2;
+
 // The top-left of sprite n of the cell sheet (4 to a row), or false when the
 // sheet has no such sprite.
 bool CellSpriteSource(int32_t n, int& sx, int& sy) {
@@ -102,6 +106,13 @@ void DrawTank(const TankRecord& tank, bool upper) {
     MoveAlong(tank.turretDir, 48, fx, fy);
     DrawMasked(TankSheet, TankSprite * tank.turretDir, 2 * TankSprite * (band + 9), TankSprite,
                TankSprite, fx, fy);
+}
+
+void DrawPlayerMark(const TankRecord& tank, int32_t player) {
+    if (!DrawingEnabled)
+        return;
+    DrawMasked(MarkSheet, MarkSprite * player, 0, MarkSprite, MarkSprite, tank.x + MarkInset,
+               tank.y + MarkInset);
 }
 
 void TrailPosition(const Bullet& bullet, int32_t& tx, int32_t& ty) {

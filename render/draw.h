@@ -31,6 +31,10 @@ void DrawCell(int32_t code, int32_t index);
 // One layer of a tank: the lower is the hull and the gun (pushed back by its
 // recoil), the upper the muzzle flash while it shows.
 void DrawTank(const TankRecord& tank, bool upper);
+// In a game of two, the plate that numbers a player's tank (0 the first, 1
+// the second), in the tank's top-left corner over its hull and gun, so that
+// grass hides it with the tank.
+void DrawPlayerMark(const TankRecord& tank, int32_t player);
 // The trail, then the bullet over it.
 void DrawBullet(const Bullet& bullet);
 // The explosion picture of the effect's current frame.

@@ -10,6 +10,7 @@ platform::Surface TankSheet = nullptr;
 platform::Surface BulletSheet = nullptr;
 platform::Surface CellSheet = nullptr;
 platform::Surface EffectSheet = nullptr;
+platform::Surface MarkSheet = nullptr;
 
 void LoadAssets(platform::Window window) {
     WindowSurface = platform::GetDC(window);
@@ -21,4 +22,6 @@ void LoadAssets(platform::Window window) {
     BulletSheet = platform::LoadBitmapSurface(WindowSurface, BulletSheetResource, 160, 400);
     CellSheet = platform::LoadBitmapSurface(WindowSurface, CellSheetResource, 256, 896);
     EffectSheet = platform::LoadBitmapSurface(WindowSurface, EffectSheetResource, 528, 132);
+    MarkSheet = platform::LoadBitmapSurface(WindowSurface, MarkSheetResource, 2 * MarkSprite,
+                                            2 * MarkSprite);
 }

@@ -10,6 +10,8 @@ inline constexpr int TankSheetResource = 115;
 inline constexpr int BulletSheetResource = 117;
 inline constexpr int CellSheetResource = 124;
 inline constexpr int EffectSheetResource = 125;
+// The players' numbered plates, shown only in a game of two.
+inline constexpr int MarkSheetResource = 126;
 inline constexpr int IconResource = 110;
 
 // Sprite sizes of the sheets: each slot holds the image with its mask below.
@@ -17,6 +19,7 @@ inline constexpr int TankSprite = 64;
 inline constexpr int BulletSprite = 40;
 inline constexpr int CellSprite = 64;
 inline constexpr int EffectSprite = 66;
+inline constexpr int MarkSprite = 22;        // two plates side by side
 inline constexpr int CellSheetSprites = 28;  // 4 columns by 7 rows
 
 extern platform::Surface WindowSurface;  // the window's own surface
@@ -26,7 +29,8 @@ extern platform::Surface TankSheet;
 extern platform::Surface BulletSheet;
 extern platform::Surface CellSheet;
 extern platform::Surface EffectSheet;
+extern platform::Surface MarkSheet;
 
-// Fetches the window's surface, creates the back buffer and loads the five
+// Fetches the window's surface, creates the back buffer and loads the six
 // bitmaps at their sizes, in resource order.
 void LoadAssets(platform::Window window);

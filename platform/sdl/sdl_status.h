@@ -42,6 +42,8 @@ struct StatusShown {
     // The pictures: the player's and an enemy's tank (hull, then gun), and
     // the four items.
     SheetSprite playerTank[2], enemyTank[2], items[4];
+    // In a game of two, each player's plate, shown on its tank as in play.
+    SheetSprite playerMark[2];
     // The compact form that follows the game's title.
     std::string titleSuffix;
     bool operator==(const StatusShown&) const = default;

@@ -166,6 +166,10 @@ void UpgradeRows(const Pen& pen, int top, const SheetSprite* items, const int32_
 void DrawTwoPlayers(const Pen& pen, const StatusShown& shown) {
     CountRow(pen, 92, shown.player1Label, shown.playerTank, 2, shown.tanks);
     CountRow(pen, 160, shown.player2Label, shown.playerTank, 2, shown.tanks2);
+    // Each plate where it sits on a tank in play (22 of 64 pixels, 2 in),
+    // on the row's 44-unit tank.
+    for (int p = 0; p < 2; ++p)
+        Sprite(pen.out, shown.playerMark[p], pen.X(9), pen.Y(92 + 68 * p + 21), pen.U(15));
     CountRow(pen, 228, shown.enemiesLabel, shown.enemyTank, 2, shown.enemies);
     pen.Box(10, 294, PanelWidth - 20, 1, BorderColour);
     pen.Text(shown.player1Label, 10, 312, 14, BodyText);

@@ -9,6 +9,7 @@ MORVASK_RESOURCE(morvask_res_tanks)
 MORVASK_RESOURCE(morvask_res_bullets)
 MORVASK_RESOURCE(morvask_res_cells)
 MORVASK_RESOURCE(morvask_res_effects)
+MORVASK_RESOURCE(morvask_res_marks)
 MORVASK_RESOURCE(morvask_res_wave111)
 MORVASK_RESOURCE(morvask_res_wave118)
 MORVASK_RESOURCE(morvask_res_wave119)
@@ -41,6 +42,7 @@ const TableEntry ResourceTable[] = {
     {.id = 122, .begin = morvask_res_wave122_begin, .end = morvask_res_wave122_end},
     {.id = 124, .begin = morvask_res_cells_begin, .end = morvask_res_cells_end},
     {.id = 125, .begin = morvask_res_effects_begin, .end = morvask_res_effects_end},
+    {.id = 126, .begin = morvask_res_marks_begin, .end = morvask_res_marks_end},
 };
 
 }  // namespace

@@ -12,7 +12,7 @@ struct ResourceBytes {
     size_t size = 0;
 };
 
-// Bitmaps 114, 115, 117, 124, 125 (BMP files), waves 111 and 118 to 122
+// Bitmaps 114, 115, 117, 124, 125, 126 (BMP files), waves 111 and 118 to 122
 // (RIFF files) and the icon 110 (its 256-pixel PNG). Unknown numbers give an
 // empty result.
 ResourceBytes FindResource(int resourceId);

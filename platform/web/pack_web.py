@@ -22,7 +22,7 @@ import zlib
 
 # Resource number of each sheet and wave, and the file the generator wrote.
 PICTURES = {114: "background.bmp", 115: "tanks.bmp", 117: "bullets.bmp",
-            124: "cells.bmp", 125: "effects.bmp"}
+            124: "cells.bmp", 125: "effects.bmp", 126: "marks.bmp"}
 WAVES = {111: "wave111.wav", 118: "wave118.wav", 119: "wave119.wav",
          120: "wave120.wav", 121: "wave121.wav", 122: "wave122.wav"}
 # Waves shipped compressed: the level-start wave is 209 KB as WAV. The short

@@ -53,6 +53,8 @@ void FillStatus(sdl::StatusShown& shown) {
         shown.player1Label = StatusText(StatusPlayer1Label);
         shown.player2Label = StatusText(StatusPlayer2Label);
         shown.tanks2 = status.tanks2;
+        for (int p = 0; p < 2; ++p)
+            shown.playerMark[p] = {MarkSheet, MarkSprite * p, 0, MarkSprite, MarkSprite};
     }
     for (int u = 0; u < UpgradeCount; ++u) {
         shown.upgrades2[u] = status.upgrades2[u];

@@ -130,9 +130,10 @@ def dpad_drives(driver, pad, x="x", y="y"):
     return start, now
 
 
-def second_pad_checks(driver):
+def second_pad_checks(driver, shots):
     """In a game of two (N in play), the second pad drives the second tank
-    and leaves the first alone, as on the desktop."""
+    and leaves the first alone, as on the desktop (two-players.png: each
+    tank with its player's plate)."""
     driver.execute_script(SECOND_PAD)
     keys(driver, "n")
     answer_box(driver, "the second gamepad", "y")
@@ -150,6 +151,7 @@ def second_pad_checks(driver):
     check(start["players"] == 2 and (now["x2"], now["y2"]) != (start["x2"], start["y2"]) and
           (now["x"], now["y"]) == (start["x"], start["y"]),
           f"the second pad drives the second tank only ({start} -> {now})")
+    driver.save_screenshot(os.path.join(shots, "two-players.png"))
 
 
 def pad_rest_checks(driver):
@@ -164,7 +166,7 @@ def pad_rest_checks(driver):
           f"no pad polled while a key is held ({held}), polled again once the keys rest ({rested})")
 
 
-def gamepad_checks(driver):
+def gamepad_checks(driver, shots):
     pad_rest_checks(driver)
     driver.execute_script(FAKE_PAD)
     start, now = dpad_drives(driver, "fakePad")
@@ -195,7 +197,7 @@ def gamepad_checks(driver):
     still = driver.execute_script("return morvaskPage.padListening")
     ActionChains(driver).key_up(Keys.ARROW_UP).perform()
     check(still is True, "once a pad has been seen it is polled while a key is held too")
-    second_pad_checks(driver)
+    second_pad_checks(driver, shots)
 
 
 def view_session(url, out):
@@ -205,7 +207,7 @@ def view_session(url, out):
         driver.get(url)
         text_checks(driver, shots)
         language_and_volume_checks(driver)
-        gamepad_checks(driver)
+        gamepad_checks(driver, shots)
         driver.set_window_size(1920, 1080)
         time.sleep(0.5)
         view = driver.execute_script("return morvaskPage.view")

@@ -1,7 +1,8 @@
 // How the art looks, beyond what the game needs of it: the explosion's smoke
 // and warm colours, a dark and quiet background under actors that stand off
 // it, the flash's shape, the shells' colours and cores, a gun that shows its
-// direction, and icons drawn for their size. Judgement, under the label taste.
+// direction, icons drawn for their size, and the players' plates. Judgement,
+// under the label taste.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -396,4 +397,35 @@ TEST(IconTaste, IconsAreDrawnForTheirSize) {
         // a third of it.
         EXPECT_LE(3 * glow, size * size) << size;
     }
+}
+
+// The players' plates, in a game of two: the two plates are far apart in
+// colour and both stand off every armour colour a player's tank wears; the
+// digit is dark ink on a light face, so that it reads at 22 pixels.
+TEST(MarkTaste, ThePlayersPlatesStandApartAndTheirDigitsRead) {
+    Bitmap marks = LoadSheet("marks.bmp"), tanks = LoadSheet("tanks.bmp");
+    ASSERT_EQ(marks.width, 44);
+    Lab face[2];
+    for (int player = 0; player < 2; ++player) {
+        Patch light, ink;
+        for (int v = 3; v < 19; ++v)
+            for (int u = 3; u < 19; ++u) {
+                const uint32_t pixel = marks.At(22 * player + u, v);
+                (ToLab(pixel).L >= 50 ? light : ink).pixels.push_back(pixel);
+            }
+        face[player] = AverageLab(light);
+        const Lab digit = AverageLab(ink);
+        std::printf("plate %d: face L* %.1f a* %.1f b* %.1f, digit L* %.1f (%zu pixels)\n",
+                    player + 1, face[player].L, face[player].a, face[player].b, digit.L,
+                    ink.pixels.size());
+        EXPECT_GE(ink.pixels.size(), 25u) << "plate " << player + 1 << " has a digit";
+        EXPECT_GE(face[player].L - digit.L, 50.0) << "plate " << player + 1;
+        for (int kind = 0; kind < 4; ++kind) {
+            const double apart = DeltaE(face[player], TankPaint(tanks, kind));
+            std::printf("  ΔE to player kind %d: %.1f\n", kind, apart);
+            EXPECT_GE(apart, 30.0) << "plate " << player + 1 << " on kind " << kind;
+        }
+    }
+    std::printf("plate 1 vs plate 2: ΔE %.1f\n", DeltaE(face[0], face[1]));
+    EXPECT_GE(DeltaE(face[0], face[1]), 50.0);
 }

@@ -44,12 +44,15 @@ struct SheetLayout {
     int width, height, bits;
     int w, h, columns, rows;
 };
+// clang-format off
 constexpr SheetLayout kSheets[] = {
     {"tanks.bmp", 256, 10240, 24, 64, 64, 4, 80},
     {"bullets.bmp", 160, 400, 24, 40, 40, 4, 5},
     {"cells.bmp", 256, 896, 24, 64, 64, 4, 7},
     {"effects.bmp", 528, 132, 8, 66, 66, 8, 1},
+    {"marks.bmp", 44, 44, 24, 22, 22, 2, 1},
 };
+// clang-format on
 
 // The bounding box of the opaque pixels of a square sprite.
 struct Extent {

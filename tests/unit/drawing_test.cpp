@@ -293,6 +293,48 @@ TEST(DrawTank, ADestroyedTankLeavesNothingButItsFlash) {
                                                                 445 + 48, 384));
 }
 
+// In a game of two each tank wears its player's numbered plate over its
+// hull and gun, two pixels in from its top-left corner; grass hides it with
+// the tank, a wreck has none, and a game of one shows no plate at all.
+TEST(DrawPlayerMark, InAGameOfTwoEachTankShowsItsPlayersPlate) {
+    const software::Pixels bare = PlainBattle();
+    TankRecord& p1 = BattleState.Player;
+    TankRecord& p2 = BattleState.Player2;
+    p1 = TankAt(192, 384, Right);
+    p2 = TankAt(576, 256, Left);
+    auto tank = [](const software::Pixels& under, const TankRecord& t) {
+        const int row = 2 * TankSprite * 10 * t.band;
+        return WithSprite(WithSprite(under, TankSheet, TankSprite * t.moveDir, row, t.x, t.y),
+                          TankSheet, TankSprite * t.turretDir, row + 2 * TankSprite * 8, t.x, t.y);
+    };
+    auto plate = [](const software::Pixels& under, const TankRecord& t, int player) {
+        return WithSprite(under, MarkSheet, MarkSprite * player, 0, t.x + 2, t.y + 2, MarkSprite);
+    };
+    BattleState.PlayerCount = 1;
+    ComposeFrame();
+    EXPECT_TRUE(headless::WindowPicture()->pixels == tank(bare, p1))
+        << "a game of one draws the first tank alone and unmarked";
+
+    BattleState.PlayerCount = 2;
+    ComposeFrame();
+    EXPECT_TRUE(headless::WindowPicture()->pixels ==
+                plate(tank(plate(tank(bare, p1), p1, 0), p2), p2, 1));
+    EXPECT_FALSE(plate(bare, p1, 0) == plate(bare, p1, 1)) << "the two plates differ";
+
+    BattleState.Player2Destroyed = true;
+    ComposeFrame();
+    EXPECT_TRUE(headless::WindowPicture()->pixels == plate(tank(bare, p1), p1, 0));
+
+    // Under grass the tank and its plate are both hidden: the frame is that
+    // of the field without the second tank.
+    WorkingGrid[4 * GridColumns + 9] = Grass;
+    ComposeFrame();
+    const software::Pixels without = headless::WindowPicture()->pixels;
+    BattleState.Player2Destroyed = false;
+    ComposeFrame();
+    EXPECT_TRUE(headless::WindowPicture()->pixels == without);
+}
+
 // Each item is its own ball of the cell sheet's item row, drawn with its
 // corner where it lies, also off the grid.
 TEST(DrawItem, EachItemShowsItsOwnBallWhereItLies) {
