@@ -129,6 +129,32 @@ TEST(ShareCode, ReplaysRoundTripByteForByte) {
     EXPECT_EQ(ReplayShareCode(std::string(MaxSharedReplayBytes + 1, 'a')), "");
 }
 
+// A repeat may reach back to the first byte unpacked, and not one byte
+// further: the distance is stored less one, after the literals it follows.
+TEST(ShareCode, ARepeatReachesBackToTheFirstByteAndNoFurther) {
+    struct Case {
+        std::string packed;
+        size_t size;
+        const char* unpacked;  // nullptr: refused
+    };
+    const Case cases[] = {
+        {std::string("\x10M\x00", 3), 4, "MMMM"},    // one literal, back 1
+        {std::string("\x10M\x01", 3), 4, nullptr},   // back 2 of 1
+        {std::string("\x20MV\x01", 4), 5, "MVMVM"},  // two literals, back 2
+        {std::string("\x20MV\x02", 4), 5, nullptr},  // back 3 of 2
+    };
+    for (const Case& c : cases) {
+        ByteReader in{.bytes = c.packed, .at = 0, .end = c.packed.size()};
+        std::string bytes;
+        const bool ok = UnpackRepeats(in, c.size, bytes);
+        EXPECT_EQ(ok, c.unpacked != nullptr) << c.size << " " << in.fault;
+        if (c.unpacked)
+            EXPECT_EQ(bytes, c.unpacked);
+        else
+            EXPECT_EQ(in.fault, "a repeat reaches before the start");
+    }
+}
+
 TEST(ShareCode, LinksCarryTheCodeAndNarrowItsKind) {
     const std::string level = LevelShareCode(BuiltInLevel(0));
     EXPECT_EQ(ShareLink("", ShareLevelKind, level), level);
