@@ -159,6 +159,30 @@ static void BM_ComposeFrameBusy(benchmark::State& state) {
 }
 BENCHMARK(BM_ComposeFrameBusy);
 
+// The same battle in a game of two: the second tank beside the first, firing
+// as well, and each tank with its player's plate.
+static void BM_ComposeFrameBusyTwoPlayers(benchmark::State& state) {
+    PlaceBusyBattle();
+    BattleStateRecord& b = BattleState;
+    b.PlayerCount = 2;
+    b.Player2 = b.Player;
+    b.Player2.x = 576;
+    b.Player2Bullets = b.PlayerBullets;
+    for (Bullet& bullet : b.Player2Bullets)
+        bullet.x += 256;
+    b.Player2Destroyed = false;
+    Busy.battle = b;
+    DrawingEnabled = true;
+    for (auto _ : state) {
+        Restore();
+        ComposeFrame();
+        benchmark::ClobberMemory();
+    }
+    // The benchmarks after this one play the game of one.
+    BattleState.PlayerCount = 1;
+}
+BENCHMARK(BM_ComposeFrameBusyTwoPlayers);
+
 // Ticks of the busy battle played on, drawing on: the tanks, bullets and
 // explosions move between frames as in play, so each frame restores and draws
 // what moved. The battle starts over every 64 ticks.
