@@ -19,9 +19,6 @@ Sheet BuildCellSheet();
 Sheet BuildBackground();
 // Mark sheet, 44 x 44: the first and the second player's numbered plates,
 // 22 x 22 each, side by side.
-inline constexpr int MarkSize = 22;
-// Amber and pink: neither is the colour of any tank, item or ground.
-inline constexpr uint32_t kMarkColours[2] = {0xffc233, 0xff6ec7};
 Sheet BuildMarkSheet();
 
 // Effect sheet, 528 x 132: eight explosion frames in a 22-colour palette.

@@ -4,7 +4,9 @@
 
 namespace {
 
-constexpr int kPlate = MarkSize;
+constexpr int kPlate = 22;
+// Amber and pink: neither is the colour of any tank, item or ground.
+constexpr uint32_t kPlateColours[2] = {0xffc233, 0xff6ec7};
 constexpr float kStroke = 1.35f;  // half the digit's stroke
 // The digits fill y 5..17 of the plate.
 constexpr float kTop = 5.0f, kFoot = 17.0f;
@@ -61,7 +63,7 @@ Sprite Plate(Rgb colour, float (*digit)(Vec2)) {
 
 Sheet BuildMarkSheet() {
     Sheet sheet = MakeSheet(2 * kPlate, 2 * kPlate);
-    PlaceSprite(sheet, 0, 0, Plate(Hex(kMarkColours[0]), SdDigitOne));
-    PlaceSprite(sheet, kPlate, 0, Plate(Hex(kMarkColours[1]), SdDigitTwo));
+    PlaceSprite(sheet, 0, 0, Plate(Hex(kPlateColours[0]), SdDigitOne));
+    PlaceSprite(sheet, kPlate, 0, Plate(Hex(kPlateColours[1]), SdDigitTwo));
     return sheet;
 }

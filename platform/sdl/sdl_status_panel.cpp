@@ -163,13 +163,17 @@ void UpgradeRows(const Pen& pen, int top, const SheetSprite* items, const int32_
     }
 }
 
+// A player's plate where it sits on a tank in play (22 of 64 pixels, 2 in),
+// on the 44-unit tank of the count row at `top`.
+void RowPlate(const Pen& pen, int top, const SheetSprite& plate) {
+    Sprite(pen.out, plate, pen.X(9), pen.Y(top + 21), pen.U(15));
+}
+
 void DrawTwoPlayers(const Pen& pen, const StatusShown& shown) {
     CountRow(pen, 92, shown.player1Label, shown.playerTank, 2, shown.tanks);
+    RowPlate(pen, 92, shown.playerMark[0]);
     CountRow(pen, 160, shown.player2Label, shown.playerTank, 2, shown.tanks2);
-    // Each plate where it sits on a tank in play (22 of 64 pixels, 2 in),
-    // on the row's 44-unit tank.
-    for (int p = 0; p < 2; ++p)
-        Sprite(pen.out, shown.playerMark[p], pen.X(9), pen.Y(92 + 68 * p + 21), pen.U(15));
+    RowPlate(pen, 160, shown.playerMark[1]);
     CountRow(pen, 228, shown.enemiesLabel, shown.enemyTank, 2, shown.enemies);
     pen.Box(10, 294, PanelWidth - 20, 1, BorderColour);
     pen.Text(shown.player1Label, 10, 312, 14, BodyText);
