@@ -13,10 +13,13 @@ after play: how fast the machine is at the moment, for comparing runs.
 With --warmup=S, the game is played S seconds before each measured play:
 its first seconds include the browser compiling the hot WebAssembly again.
 
+With --saver, the page's battery saver is chosen before play (at most 30
+frames a second shown).
+
 With --starts=N, only N cold starts: the first frame, the first box, when
 every picture was in, and the renderer's resident memory once they were.
 
-usage: page_measure.py DIST_DIR [SECONDS] [--size=W,H] [--warmup=S] [--reference]
+usage: page_measure.py DIST_DIR [SECONDS] [--size=W,H] [--warmup=S] [--reference] [--saver]
        page_measure.py DIST_DIR --starts=N [--size=W,H]
 Prints one JSON line; docs/performance.md says how the numbers were taken."""
 import contextlib
@@ -322,7 +325,7 @@ def download_size(dist):
     return total
 
 
-def starts_and_play(url, size, seconds, warmup, result):
+def starts_and_play(url, size, seconds, warmup, result, saver=False):
     """Three cold starts; the second and third measure play, unthrottled and
     with the CPU throttled 4x, each from a fresh start."""
     result["firstFrameMs"], result["firstBoxMs"] = [], []
@@ -337,6 +340,9 @@ def starts_and_play(url, size, seconds, warmup, result):
             result["firstBoxMs"].append(round(box or -1))
             if run == 0:
                 continue
+            if saver:
+                driver.execute_script("const c = document.getElementById('frames'); "
+                                      "c.value = 'saver'; c.dispatchEvent(new Event('change'));")
             start_game(driver)
             pid = driver.service.process.pid
             if warmup:
@@ -369,7 +375,7 @@ def main():
         if starts:
             result.update(cold_starts(url, size, starts))
         else:
-            starts_and_play(url, size, seconds, warmup, result)
+            starts_and_play(url, size, seconds, warmup, result, "--saver" in sys.argv)
     finally:
         server.shutdown()
     if "--reference" in sys.argv and not starts:

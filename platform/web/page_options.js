@@ -1,6 +1,6 @@
 // The web edition's sound channel and the player's choices on the page: the
-// language of the boxes and the volume, both remembered in the browser's
-// storage, and the gamepad through the Gamepad API (its state goes to the
+// language of the boxes, the volume and the battery saver, remembered in the
+// browser's storage, and the gamepad through the Gamepad API (its state goes to the
 // game, which reads it with the desktop's layout).
 "use strict";
 
@@ -58,6 +58,22 @@
   M.stepVolume = (steps) => M.setVolume(Math.round(volume / 10) * 10 + steps * 10);
   volumeChoice.addEventListener("input", () => M.setVolume(Number(volumeChoice.value)));
   volumeChoice.addEventListener("change", () => volumeChoice.blur());
+
+  // The battery saver shows half the frames of a 60 Hz display (the ticks
+  // keep their pace, a frame shows three or four of them): the browser's
+  // work for each frame shown is most of what the page costs a phone.
+  const framesChoice = document.getElementById("frames");
+  function useFrames(choice) {
+    page.frameSaver = choice === "saver";
+    page.shortestFrameGapMs = null;
+    framesChoice.value = page.frameSaver ? "saver" : "all";
+  }
+  useFrames(recall("frames", "all"));
+  framesChoice.addEventListener("change", () => {
+    useFrames(framesChoice.value);
+    remember("frames", framesChoice.value === "saver" ? "saver" : "all");
+    framesChoice.blur();
+  });
 
   // ---- The sound channel --------------------------------------------------
 

@@ -1,7 +1,7 @@
 """The web edition's view, choices, gamepad and offline play in headless
 Chromium: the boxes' text keeps its strokes when the field is shrunk
-(1280 x 800), the field uses a large window (1920 x 1080), the language and
-the volume chosen on the page are remembered, a gamepad plays with the
+(1280 x 800), the field uses a large window (1920 x 1080), the language,
+the volume and the battery saver chosen on the page are remembered, a gamepad plays with the
 desktop's layout, and the page is an installable app that starts and plays
 with the network off and replaces its cache cleanly with a new version."""
 import base64
@@ -92,6 +92,7 @@ def language_and_volume_checks(driver):
     answer_box(driver, "level 1", Keys.ENTER)
     keys(driver, "-", "-")
     check(driver.execute_script("return morvaskPage.volume") == 80, "- - sets the volume to 80%")
+    Select(driver.find_element("id", "frames")).select_by_value("saver")
     driver.refresh()
     about = answer_box(driver, "Morvask", Keys.ENTER)
     check(about is not None and about["caption"] == "About" and
@@ -101,6 +102,26 @@ def language_and_volume_checks(driver):
     answer_box(driver, "", Keys.ENTER)
     answer_box(driver, "", "y")
     answer_box(driver, "", Keys.ENTER)
+    battery_saver_checks(driver)
+
+
+def battery_saver_checks(driver):
+    """The battery saver, chosen before the reload: remembered, no two frames
+    within 28.3 ms, and the ticks keep their pace (ticks run, or dropped
+    after a stall, are counted against the frames the game was given)."""
+    read = "const p = morvaskPage; return [p.ticks + p.ticksDropped, p.framesGiven, !!p.dialog];"
+    driver.execute_script("morvaskPage.shortestFrameGapMs = null;")
+    before = driver.execute_script(read)
+    time.sleep(1.5)
+    after = driver.execute_script(read)
+    ticks, frames = after[0] - before[0], after[1] - before[1]
+    shortest = driver.execute_script("return morvaskPage.shortestFrameGapMs")
+    check(driver.execute_script("return [document.getElementById('frames').value, "
+                                "morvaskPage.frameSaver]") == ["saver", True] and
+          not after[2] and frames >= 5 and shortest >= 1000 / 30 - 5 and ticks >= 2 * frames,
+          f"the battery saver is remembered and shows at most 30 frames a second ({frames} "
+          f"frames, the shortest gap {shortest:.1f} ms) while the ticks keep their pace ({ticks})")
+    Select(driver.find_element("id", "frames")).select_by_value("all")
 
 
 FAKE_PAD = """
