@@ -1,12 +1,14 @@
 // The process entry of the web edition: the page has mounted the save folder
 // (the browser's storage) and unpacked the resources; the game runs in it in
 // the language chosen on the page. It also answers the page's questions
-// about the game: the mode (which controls a touch screen shows) and a probe
-// of the player's tank for the page's tests.
+// about the game: the mode (which controls a touch screen shows), the status
+// the page shows beside the field, and a probe of the player's tank for the
+// page's tests.
 #include <emscripten.h>
 #include <unistd.h>
 
 #include <cstdio>
+#include <string>
 
 #include "editor/commands.h"
 #include "options/key_bindings.h"
@@ -14,6 +16,7 @@
 #include "platform/web/web_page.h"
 #include "programs/web/web_sharing.h"
 #include "shell/main_window.h"
+#include "shell/status.h"
 #include "state/battle_state.h"
 #include "state/program_state.h"
 #include "texts/texts.h"
@@ -29,6 +32,11 @@ void UseLanguage(const char* name) {
     platform::SetBoxButtonTexts(Text(OkButton), Text(YesButton), Text(NoButton));
 }
 
+// The status as the page shows it, and a number that changes with it: the
+// page asks at every frame and reads the text only when the number moved.
+std::string ShownStatus;
+int StatusVersion = 0;
+
 }  // namespace
 
 extern "C" {
@@ -39,6 +47,21 @@ EMSCRIPTEN_KEEPALIVE int morvask_mode() {
     if (TryingLevel())
         return 2;
     return GameMode == Editing ? 1 : 0;
+}
+
+// The status's compact form in the player's language, as the desktop's
+// title has it ("Level 3 · Tanks 2 · ..."); empty before the first game.
+EMSCRIPTEN_KEEPALIVE int morvask_status_version() {
+    std::string now = StatusTitleSuffix(CurrentStatus());
+    if (now != ShownStatus) {
+        ShownStatus = std::move(now);
+        ++StatusVersion;
+    }
+    return StatusVersion;
+}
+
+EMSCRIPTEN_KEEPALIVE const char* morvask_status_text() {
+    return ShownStatus.c_str();
 }
 
 // The player's tank and bullets, the level and the mode, as JSON.

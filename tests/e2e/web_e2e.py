@@ -151,7 +151,28 @@ def play_checks(driver, shots):
     check(canvas_digest(driver) != before, "arrows and Space change the picture")
     check(driver.execute_script("return window.scrollY") == 0,
           "the arrows and Space do not scroll the page")
+    status_checks(driver, lambda game: f"第{game['level'] + 1}关 · 坦克 {game['lives']} · 敌人 ",
+                  "in play")
     return timing
+
+
+def status_checks(driver, expected, what):
+    """The status the game gives, under the field in place of the caption and
+    in the tab's title. `expected(game)` is how it begins for the game's
+    probe; the page takes the status at the next frame, so it may lag."""
+    deadline = time.time() + 3
+    while True:
+        shown = driver.execute_script("""const line = document.getElementById('hud');
+            return [morvaskPage.status, line.textContent, line.hidden,
+                    document.getElementById('caption').hidden, document.title,
+                    JSON.parse(Module.UTF8ToString(Module._morvask_probe()))];""")
+        status, line, line_hidden, caption_hidden, title, game = shown
+        good = (status.startswith(expected(game)) and line == status and not line_hidden and
+                caption_hidden and title == "Morvask — " + status)
+        if good or time.time() > deadline:
+            break
+        time.sleep(0.1)
+    check(good, f"{what}: the page shows the status \"{status}\" under the field and in the title")
 
 
 def editor_checks(driver, shots, cell):
@@ -167,6 +188,7 @@ def editor_checks(driver, shots, cell):
     answer_box(driver, "是否切换到地图编辑模式", "y")
     answer_box(driver, "载入地图失败", Keys.ENTER, shots, "04-no-map.png")
     answer_box(driver, "", Keys.ENTER)  # the editor's level title
+    status_checks(driver, lambda game: "地图编辑 · 第1关", "in the editor")
     unpainted = cell_pixels(driver, column, row)
     point_at(driver, fx, fy)
     ActionChains(driver).click_and_hold().pause(0.3).release().perform()

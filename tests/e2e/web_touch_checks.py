@@ -77,12 +77,12 @@ def box_is_touchable(driver, where):
 def controls_clear_of_field(driver, where):
     field = field_rect(driver)
     clear = True
-    for selector in ("#pad", "#gun", "#left .tools", "#right .tools"):
+    for selector in ("#pad", "#gun", "#left .tools", "#right .tools", "#hud-touch"):
         r = rect(driver, selector)
         if r and r["width"] > 0:
             clear &= (r["right"] <= field["left"] + 0.5 or r["left"] >= field["right"] - 0.5 or
                       r["bottom"] <= field["top"] + 0.5 or r["top"] >= field["bottom"] - 0.5)
-    check(clear, f"{where}: no control covers the field")
+    check(clear, f"{where}: no control and not the status covers the field")
     return field
 
 
@@ -129,6 +129,11 @@ def play_checks(driver, shots):
             break
     check(both > 0 and (after["x"], after["y"]) != (before["x"], before["y"]),
           "two fingers drive and fire at once")
+    hud = driver.execute_script("""const e = document.getElementById('hud-touch');
+        return [e.innerText, morvaskPage.status, parseFloat(getComputedStyle(e).fontSize),
+                e.offsetHeight];""")
+    check(hud[1] and hud[0].split("\n") == hud[1].split(" · ") and hud[2] >= 12 and hud[3] > 0,
+          f"the status stands above the left thumb's controls, one part to a line ({hud[0]!r})")
     driver.save_screenshot(os.path.join(shots, "touch-phone-portrait.png"))
 
 
