@@ -1,8 +1,8 @@
 // The status beside the field, in the game's own words and the page's
-// language: under the field in place of the caption once a game has begun
-// (on a touch screen above the left thumb's controls, one part to a line),
-// and in the tab's title after the game's name, as the desktop's window
-// title has it.
+// language: under the field in place of the caption once a game has begun,
+// one part to a line above the left thumb's controls on a touch screen and
+// in the bar beside the field in full screen, and in the tab's title after
+// the game's name, as the desktop's window title has it.
 "use strict";
 
 (function (M) {
@@ -11,6 +11,7 @@
   const line = document.getElementById("hud");
   const caption = document.getElementById("caption");
   const touchLines = document.getElementById("hud-touch");
+  const sideLines = document.getElementById("hud-side");
   const gameTitle = document.title;
   let version = -1;
   page.status = "";
@@ -21,11 +22,24 @@
     line.textContent = text;
     line.hidden = !text;
     caption.hidden = !!text;
-    touchLines.textContent = text.split(" · ").join("\n");
+    // One part to a line; a narrow column wraps a long part between its
+    // pairs ("Armour 1 Fire 2"), never inside one.
+    const column = text.split(" · ").join("\n").replace(/([^\s\d]) (\d)/g, "$1\u00a0$2");
+    touchLines.textContent = column;
+    sideLines.textContent = column;
     document.title = text ? `${gameTitle} — ${text}` : gameTitle;
     // The field's room is what the text under it leaves.
     if (below.offsetHeight !== height) M.fitField();
   }
+
+  // In full screen the bar right of the field holds the status, one part to
+  // a line, where it is at least SideRoom CSS pixels wide.
+  const SideRoom = 140;
+  M.on("layout", (view) => {
+    const bar = (document.documentElement.clientWidth - view.width) / 2;
+    document.body.style.setProperty("--bar", `${Math.floor(bar)}px`);
+    document.body.classList.toggle("roomy", bar >= SideRoom);
+  });
 
   // The module says when the status changed; the page reads the text only
   // then, so a frame of play writes nothing into the page.

@@ -1,7 +1,8 @@
 """The web edition's view, choices, gamepad and offline play in headless
 Chromium: the boxes' text keeps its strokes when the field is shrunk
 (1280 x 800), the field uses a large window (1920 x 1080), the language,
-the volume and the battery saver chosen on the page are remembered, a gamepad plays with the
+the volume and the battery saver chosen on the page are remembered, the
+status stands beside the field in full screen, a gamepad plays with the
 desktop's layout, and the page is an installable app that starts and plays
 with the network off and replaces its cache cleanly with a new version."""
 import base64
@@ -221,6 +222,30 @@ def gamepad_checks(driver, shots):
     second_pad_checks(driver, shots)
 
 
+def fullscreen_status_checks(driver, shots):
+    """Full screen (F11) on a 1920 x 1080 screen: the status stands in the bar
+    right of the field, one part to a line."""
+    driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", {
+        "width": 1920, "height": 1080, "deviceScaleFactor": 1, "mobile": False,
+        "screenWidth": 1920, "screenHeight": 1080})
+    keys(driver, Keys.F11)
+    wait_for(driver, "return !!document.fullscreenElement && "
+                     "document.body.classList.contains('roomy')", timeout=5)
+    time.sleep(0.3)
+    text, status, side, field = driver.execute_script("""
+        const e = document.getElementById('hud-side');
+        return [e.innerText, morvaskPage.status, e.getBoundingClientRect().toJSON(),
+                Morvask.shownCanvas().getBoundingClientRect().toJSON()];""")
+    driver.save_screenshot(os.path.join(shots, "fullscreen-1920x1080.png"))
+    lines = text.replace("\u00a0", " ").split("\n")
+    check(bool(status) and lines == status.split(" · ") and side["width"] > 0 and
+          side["left"] >= field["right"] - 0.5,
+          f"full screen: the status stands right of the field, one part to a line ({text!r})")
+    keys(driver, Keys.F11)
+    wait_for(driver, "return !document.fullscreenElement", timeout=5)
+    driver.execute_cdp_cmd("Emulation.clearDeviceMetricsOverride", {})
+
+
 def view_session(url, out):
     shots = os.path.join(out, "screenshots")
     os.makedirs(shots, exist_ok=True)
@@ -235,6 +260,7 @@ def view_session(url, out):
         driver.save_screenshot(os.path.join(shots, "view-1920x1080.png"))
         check(view["scale"] >= 1.25 and view["mode"] in ("whole", "sharp"),
               f"1920x1080: the field fills the room at {view['scale']:.2f}x ({view['mode']})")
+        fullscreen_status_checks(driver, shots)
 
 
 def install_checks(driver, served):

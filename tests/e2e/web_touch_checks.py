@@ -132,7 +132,8 @@ def play_checks(driver, shots):
     hud = driver.execute_script("""const e = document.getElementById('hud-touch');
         return [e.innerText, morvaskPage.status, parseFloat(getComputedStyle(e).fontSize),
                 e.offsetHeight];""")
-    check(hud[1] and hud[0].split("\n") == hud[1].split(" · ") and hud[2] >= 12 and hud[3] > 0,
+    lines = hud[0].replace("\u00a0", " ").split("\n")
+    check(hud[1] and lines == hud[1].split(" · ") and hud[2] >= 12 and hud[3] > 0,
           f"the status stands above the left thumb's controls, one part to a line ({hud[0]!r})")
     driver.save_screenshot(os.path.join(shots, "touch-phone-portrait.png"))
 
