@@ -1,7 +1,7 @@
 // The web edition's sound channel and the player's choices on the page: the
 // language of the boxes, the volume and the battery saver, remembered in the
-// browser's storage, and the gamepad through the Gamepad API (its state goes to the
-// game, which reads it with the desktop's layout).
+// browser's storage, and the gamepad through the Gamepad API (its state goes
+// to the game, which reads it with the desktop's layout).
 "use strict";
 
 (function (M) {
