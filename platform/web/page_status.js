@@ -22,11 +22,17 @@
     line.textContent = text;
     line.hidden = !text;
     caption.hidden = !!text;
-    // One part to a line; a narrow column wraps a long part between its
-    // pairs ("Armour 1 Fire 2"), never inside one.
-    const column = text.split(" · ").join("\n").replace(/([^\s\d]) (\d)/g, "$1\u00a0$2");
-    touchLines.textContent = column;
-    sideLines.textContent = column;
+    // Each part in its own span, a line of its own where the column is
+    // narrow (page.css); a long part wraps between its pairs ("Armour 1
+    // Fire 2"), never inside one.
+    const parts = text ? text.split(" · ").map((part) => part.replace(/([^\s\d]) (\d)/g,
+                                                                      "$1\u00a0$2")) : [];
+    for (const column of [touchLines, sideLines])
+      column.replaceChildren(...parts.map((part) => {
+        const span = document.createElement("span");
+        span.textContent = part;
+        return span;
+      }));
     document.title = text ? `${gameTitle} — ${text}` : gameTitle;
     // The field's room is what the text under it leaves.
     if (below.offsetHeight !== height) M.fitField();

@@ -129,13 +129,22 @@ def play_checks(driver, shots):
             break
     check(both > 0 and (after["x"], after["y"]) != (before["x"], before["y"]),
           "two fingers drive and fire at once")
-    hud = driver.execute_script("""const e = document.getElementById('hud-touch');
-        return [e.innerText, morvaskPage.status, parseFloat(getComputedStyle(e).fontSize),
-                e.offsetHeight];""")
-    lines = hud[0].replace("\u00a0", " ").split("\n")
-    check(hud[1] and lines == hud[1].split(" · ") and hud[2] >= 12 and hud[3] > 0,
-          f"the status stands above the left thumb's controls, one part to a line ({hud[0]!r})")
+    status_checks(driver)
     driver.save_screenshot(os.path.join(shots, "touch-phone-portrait.png"))
+
+
+def status_checks(driver):
+    """Upright, the status stands above the left thumb's controls, its parts
+    in the game's order at a legible size, and the two rings stay level."""
+    parts, status, size, height = driver.execute_script("""
+        const e = document.getElementById('hud-touch');
+        return [Array.from(e.children, (s) => s.textContent), morvaskPage.status,
+                parseFloat(getComputedStyle(e).fontSize), e.offsetHeight];""")
+    pad, gun = centre(rect(driver, "#pad")), centre(rect(driver, "#gun"))
+    check(bool(status) and [p.replace("\u00a0", " ") for p in parts] == status.split(" · ") and
+          size >= 12 and height > 0 and abs(pad[1] - gun[1]) <= 8,
+          f"the status stands above the left thumb's controls ({status!r}, {size:.0f} px), "
+          f"the rings level ({pad[1]:.0f} and {gun[1]:.0f})")
 
 
 def layout_checks(driver, shots):
