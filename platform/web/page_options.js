@@ -65,13 +65,12 @@
   const framesChoice = document.getElementById("frames");
   function useFrames(choice) {
     page.frameSaver = choice === "saver";
-    page.shortestFrameGapMs = null;
     framesChoice.value = page.frameSaver ? "saver" : "all";
   }
   useFrames(recall("frames", "all"));
   framesChoice.addEventListener("change", () => {
     useFrames(framesChoice.value);
-    remember("frames", framesChoice.value === "saver" ? "saver" : "all");
+    remember("frames", framesChoice.value);
     framesChoice.blur();
   });
 

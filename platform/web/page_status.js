@@ -13,7 +13,6 @@
   const touchLines = document.getElementById("hud-touch");
   const sideLines = document.getElementById("hud-side");
   const gameTitle = document.title;
-  let version = -1;
   page.status = "";
 
   function show(text) {
@@ -47,13 +46,11 @@
     document.body.classList.toggle("roomy", bar >= SideRoom);
   });
 
-  // The module says when the status changed; the page reads the text only
-  // then, so a frame of play writes nothing into the page.
+  // The module hands the status over only when it changed, so a frame of
+  // play writes nothing into the page.
   M.on("frame", () => {
-    if (!page.ready || !Module._morvask_status_version) return;
-    const now = Module._morvask_status_version();
-    if (now === version) return;
-    version = now;
-    show(Module.UTF8ToString(Module._morvask_status_text()));
+    if (!page.ready || !Module._morvask_status_if_changed) return;
+    const changed = Module._morvask_status_if_changed();
+    if (changed) show(Module.UTF8ToString(changed));
   });
 })(window.Morvask);

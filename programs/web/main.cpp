@@ -32,10 +32,8 @@ void UseLanguage(const char* name) {
     platform::SetBoxButtonTexts(Text(OkButton), Text(YesButton), Text(NoButton));
 }
 
-// The status as the page shows it, and a number that changes with it: the
-// page asks at every frame and reads the text only when the number moved.
+// The status as the page shows it.
 std::string ShownStatus;
-int StatusVersion = 0;
 
 }  // namespace
 
@@ -50,17 +48,14 @@ EMSCRIPTEN_KEEPALIVE int morvask_mode() {
 }
 
 // The status's compact form in the player's language, as the desktop's
-// title has it ("Level 3 · Tanks 2 · ..."); empty before the first game.
-EMSCRIPTEN_KEEPALIVE int morvask_status_version() {
+// title has it ("Level 3 · Tanks 2 · ..."; empty before the first game),
+// when it changed since the page last asked, else null: the page asks at
+// every frame and writes into the document only then.
+EMSCRIPTEN_KEEPALIVE const char* morvask_status_if_changed() {
     std::string now = StatusTitleSuffix(CurrentStatus());
-    if (now != ShownStatus) {
-        ShownStatus = std::move(now);
-        ++StatusVersion;
-    }
-    return StatusVersion;
-}
-
-EMSCRIPTEN_KEEPALIVE const char* morvask_status_text() {
+    if (now == ShownStatus)
+        return nullptr;
+    ShownStatus = std::move(now);
     return ShownStatus.c_str();
 }
 
