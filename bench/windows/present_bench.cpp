@@ -22,7 +22,7 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/sdl/frame_scale.h"
+#include "platform/shared/frame_scale.h"
 #include "platform/win32/backend.h"
 #include "platform/win32/win32_program.h"
 
@@ -102,9 +102,9 @@ void MakeOnePass(OnePass& pass, HDC like, int width, int height) {
 
 void ScaleOnePass(const OnePass& pass, const uint32_t* frame, const software::PixelRect& field,
                   HDC window) {
-    sdl::ScaleFrame({frame, Width, Height, Width},
-                    {pass.pixels, pass.width, pass.height, pass.width}, field.x, field.y,
-                    field.width, field.height, false, 0);
+    software::ScaleFrame({frame, Width, Height, Width},
+                         {pass.pixels, pass.width, pass.height, pass.width}, field.x, field.y,
+                         field.width, field.height, false, 0);
     ::BitBlt(window, 0, 0, pass.width, pass.height, pass.dc, 0, 0, SRCCOPY);
 }
 

@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "platform/input/key_map.h"
-#include "platform/sdl/frame_scale.h"
 #include "platform/sdl/sdl_controls.h"
 #include "platform/sdl/sdl_desktop.h"
+#include "platform/shared/frame_scale.h"
 #include "platform/shared/surfaces.h"
 
 #if defined(MORVASK_HAVE_X11)
@@ -23,6 +23,11 @@
 #endif
 
 namespace sdl {
+
+using software::FramePixels;
+using software::OutputPixels;
+using software::OutputRect;
+
 namespace {
 
 // The display's scale as X11 desktops announce it: Xft.dpi in the resource

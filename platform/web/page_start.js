@@ -144,6 +144,7 @@
     printErr: (text) => console.warn(text),
     morvask: {
       waitFrame: M.waitFrame, waitDialogInput: M.waitDialogInput, present: M.present,
+      takeOutput: M.takeOutput,
       playSound: M.playSound,
       dialogOpened: M.dialogOpened, dialogClosed: M.dialogClosed,
       nextDialogEvent: M.nextDialogEvent, nextEvent: M.nextEvent,

@@ -13,6 +13,8 @@
 
 #include "platform/input/key_map.h"
 #include "platform/platform.h"
+#include "platform/shared/changed_tiles.h"
+#include "platform/shared/frame_scale.h"
 #include "platform/shared/surfaces.h"
 #include "platform/web/web_dialog.h"
 #include "platform/web/web_page.h"
@@ -47,6 +49,23 @@ EM_JS(void, web_present,
        const uint32_t* window),
       { Module.morvask.present(rgba, width, height, rects, count, window); });
 
+// The size in device pixels the page shows the field at, when it asks the
+// game to scale it there (width, height, and the whole multiple the sharp
+// pixels are first taken to); 0 when unchanged since last asked.
+EM_JS(int, web_take_output, (int32_t * values), {
+    const output = Module.morvask.takeOutput();
+    if (!output)
+        return 0;
+    HEAP32[values >> 2] = output.width;
+    HEAP32[(values >> 2) + 1] = output.height;
+    HEAP32[(values >> 2) + 2] = output.whole;
+    return 1;
+});
+
+// Whether the page's tests check the next presents against the picture.
+EM_JS(int, web_checking_presents, (),
+      { return window.morvaskPage && morvaskPage.checkPresents > 0 ? 1 : 0; });
+
 EM_JS(void, web_note_tick, (double milliseconds, int dropped),
       { Module.morvask.noteTick(milliseconds, dropped); });
 
@@ -64,9 +83,8 @@ constexpr int EventVisibility = 3;
 constexpr int EventPadCommand = 4;
 constexpr int EventDrop = 5;
 
-// Past this many changed rectangles, or this share of the field, the whole
-// picture goes to the page at once.
-constexpr size_t MaxPresentRects = 48;
+// Past this share of the field changed, the whole picture goes to the page
+// at once.
 constexpr int WholeShare = 2;  // half
 
 // A frame that comes this late after a tick fell due is a stall (a busy
@@ -98,7 +116,15 @@ struct WebState {
     // Where the pictures copied since the last one shown differ from it; all
     // of it when `wholeChanged`.
     bool wholeChanged = true;
-    std::vector<platform::Rect> changed;
+    software::ChangedTiles changed;
+    std::vector<platform::Rect> sent;
+    // The field scaled to the page's device pixels (sharp-bilinear), when the
+    // page asks for it: the browser then shows the canvas as it is, with no
+    // scaling of its own at every frame. Empty at 1x.
+    int outputWidth = 0, outputHeight = 0, outputWhole = 1;
+    std::vector<uint32_t> output;
+    std::vector<platform::Rect> outputSent;
+    std::vector<uint32_t> outputCheck;  // for the tests: the whole scaled afresh
     std::vector<uint32_t> rgba;
 };
 
@@ -151,24 +177,19 @@ void NoteNewPicture(const platform::SurfaceData& window) {
     State.pictureChanged = true;
     if (State.wholeChanged)
         return;
-    if (!window.changesKnown || State.changed.size() + window.changes.size() > MaxPresentRects) {
+    if (!window.changesKnown) {
         State.wholeChanged = true;
-        State.changed.clear();
         return;
     }
-    for (platform::Rect r : window.changes) {
-        int x0 = std::max(r.x, 0), y0 = std::max(r.y, 0);
-        int x1 = std::min(r.x + r.width, window.width),
-            y1 = std::min(r.y + r.height, window.height);
-        if (x0 < x1 && y0 < y1)
-            State.changed.push_back({x0, y0, x1 - x0, y1 - y0});
-    }
+    if (State.changed.width != window.width || State.changed.height != window.height)
+        software::ResetChangedTiles(State.changed, window.width, window.height);
+    for (const platform::Rect& r : window.changes)
+        software::MarkChanged(State.changed, r);
 }
 
 void MarkWholeChanged() {
     State.pictureChanged = true;
     State.wholeChanged = true;
-    State.changed.clear();
 }
 
 // The window's pixels (0x00RRGGBB) inside `r` as the canvas's RGBA bytes.
@@ -183,30 +204,88 @@ void ConvertRect(const platform::SurfaceData& picture, const platform::Rect& r) 
     }
 }
 
+void FollowOutputSize(const platform::SurfaceData& picture) {
+    int32_t asked[3] = {};
+    if (!web_take_output(asked))
+        return;
+    const bool scaled =
+        asked[0] > 0 && asked[1] > 0 && (asked[0] != picture.width || asked[1] != picture.height);
+    State.outputWidth = scaled ? asked[0] : 0;
+    State.outputHeight = scaled ? asked[1] : 0;
+    State.outputWhole = std::max(1, int(asked[2]));
+    State.output.assign(scaled ? size_t(asked[0]) * asked[1] : 0, 0);
+    MarkWholeChanged();
+}
+
+// The picture's RGBA copy (as converted) scaled to the page's device pixels:
+// all of it, or only the output pixels that show the changed rectangles.
+void PresentScaled(const platform::SurfaceData& picture, bool whole) {
+    const software::FramePixels from{State.rgba.data(), picture.width, picture.height,
+                                     picture.width};
+    const software::OutputPixels to{State.output.data(), State.outputWidth, State.outputHeight,
+                                    State.outputWidth};
+    constexpr uint32_t Opaque = 0xFF000000u;
+    if (whole) {
+        software::ScaleFrameSmooth(from, to, 0, 0, to.width, to.height, State.outputWhole, false,
+                                   Opaque);
+        web_present(to.pixels, to.width, to.height, nullptr, 0, to.pixels);
+        return;
+    }
+    State.outputSent.clear();
+    for (const platform::Rect& r : State.sent) {
+        const software::OutputRect o =
+            software::ScaleFrameSmoothPart(from, to, 0, 0, to.width, to.height, State.outputWhole,
+                                           Opaque, r.x, r.y, r.width, r.height);
+        if (o.width > 0)
+            State.outputSent.push_back({o.x, o.y, o.width, o.height});
+    }
+    // For the tests, the changed parts are checked against the whole picture
+    // scaled afresh.
+    const uint32_t* check = nullptr;
+    if (web_checking_presents()) {
+        State.outputCheck.resize(State.output.size());
+        software::ScaleFrameSmooth(from, {State.outputCheck.data(), to.width, to.height, to.width},
+                                   0, 0, to.width, to.height, State.outputWhole, false, Opaque);
+        check = State.outputCheck.data();
+    }
+    web_present(to.pixels, to.width, to.height,
+                reinterpret_cast<const int32_t*>(State.outputSent.data()),
+                int(State.outputSent.size()), check);
+}
+
 // At most once per shown frame: the parts of the newest picture that changed
 // since the last one shown, and nothing when nothing changed.
 void PresentIfChanged() {
+    FollowOutputSize(*WindowPicture());
     if (!State.pictureChanged)
         return;
     State.pictureChanged = false;
     const platform::SurfaceData& picture = *WindowPicture();
     State.rgba.resize(picture.pixels.size());
+    State.sent.clear();
+    software::TakeChangedRects(State.changed, State.sent);
     int64_t area = 0;
-    for (const platform::Rect& r : State.changed)
+    for (const platform::Rect& r : State.sent)
         area += int64_t(r.width) * r.height;
+    const bool scaled = !State.output.empty();
     if (State.wholeChanged || area * WholeShare > int64_t(picture.width) * picture.height) {
         ConvertRect(picture, {0, 0, picture.width, picture.height});
-        web_present(State.rgba.data(), picture.width, picture.height, nullptr, 0,
-                    picture.pixels.data());
-    } else if (!State.changed.empty()) {
-        for (const platform::Rect& r : State.changed)
+        if (scaled)
+            PresentScaled(picture, true);
+        else
+            web_present(State.rgba.data(), picture.width, picture.height, nullptr, 0,
+                        picture.pixels.data());
+    } else if (!State.sent.empty()) {
+        for (const platform::Rect& r : State.sent)
             ConvertRect(picture, r);
-        web_present(State.rgba.data(), picture.width, picture.height,
-                    reinterpret_cast<const int32_t*>(State.changed.data()),
-                    int(State.changed.size()), picture.pixels.data());
+        if (scaled)
+            PresentScaled(picture, false);
+        else
+            web_present(State.rgba.data(), picture.width, picture.height,
+                        reinterpret_cast<const int32_t*>(State.sent.data()), int(State.sent.size()),
+                        picture.pixels.data());
     }
     State.wholeChanged = false;
-    State.changed.clear();
 }
 
 void HandleEvent(int kind, const int32_t* values) {

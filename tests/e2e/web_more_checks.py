@@ -246,6 +246,31 @@ def fullscreen_status_checks(driver, shots):
     driver.execute_cdp_cmd("Emulation.clearDeviceMetricsOverride", {})
 
 
+def sharp_view_checks(driver, shots):
+    """A window the field fills at no whole factor (1600 x 1100): the game
+    scales it sharp-bilinear into a canvas of the screen's own pixels, shown
+    unscaled, and what play changes there is the whole picture scaled
+    afresh, pixel for pixel."""
+    driver.set_window_size(1600, 1100)
+    check(wait_for(driver, "return morvaskPage.view.mode === 'sharp'", timeout=5),
+          f"1600x1100: the field is shown sharp-bilinear ({driver.execute_script('return morvaskPage.view')})")
+    canvas, box, ratio = driver.execute_script("""const c = Morvask.shownCanvas();
+        return [[c.width, c.height], c.getBoundingClientRect().toJSON(), devicePixelRatio];""")
+    check(abs(canvas[0] - box["width"] * ratio) < 0.5 and abs(canvas[1] - box["height"] * ratio) < 0.5,
+          f"the view holds the screen's pixels ({canvas} for {box['width']} x {box['height']} CSS px)")
+    before = driver.execute_script("const p = morvaskPage; p.checkPresents = 30; "
+                                   "return [p.scaledPresentsChecked || 0, p.presentMismatches || 0];")
+    ActionChains(driver).key_down(Keys.ARROW_LEFT).key_down(Keys.SPACE).pause(1.0) \
+        .key_up(Keys.SPACE).key_up(Keys.ARROW_LEFT).perform()
+    wait_for(driver, "return morvaskPage.checkPresents <= 0", timeout=5)
+    after = driver.execute_script("const p = morvaskPage; "
+                                  "return [p.scaledPresentsChecked || 0, p.presentMismatches || 0];")
+    driver.save_screenshot(os.path.join(shots, "view-sharp-1600x1100.png"))
+    check(after[0] - before[0] >= 10 and after[1] == before[1],
+          f"after {after[0] - before[0]} presents of changed parts the view shows the picture "
+          f"scaled afresh exactly ({after[1] - before[1]} pixels differ)")
+
+
 def view_session(url, out):
     shots = os.path.join(out, "screenshots")
     os.makedirs(shots, exist_ok=True)
@@ -261,6 +286,7 @@ def view_session(url, out):
         check(view["scale"] >= 1.25 and view["mode"] in ("whole", "sharp"),
               f"1920x1080: the field fills the room at {view['scale']:.2f}x ({view['mode']})")
         fullscreen_status_checks(driver, shots)
+        sharp_view_checks(driver, shots)
 
 
 def install_checks(driver, served):

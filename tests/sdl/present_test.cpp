@@ -11,11 +11,11 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "platform/sdl/frame_scale.h"
 #include "platform/sdl/sdl_backend.h"
 #include "platform/sdl/sdl_desktop.h"
 #include "platform/sdl/sdl_status.h"
 #include "platform/shared/dialog.h"
+#include "platform/shared/frame_scale.h"
 #include "platform/shared/surfaces.h"
 
 namespace {
@@ -78,9 +78,9 @@ TEST(ScaleFrame, EveryOutputPixelIsItsNearestFramePixelAndNothingElseIsWritten) 
     for (const Case& c : Cases) {
         const std::vector<uint32_t> frame = TestFrame(c);
         std::vector<uint32_t> out(size_t(OutPitch) * OutHeight, Untouched);
-        sdl::ScaleFrame({frame.data(), c.frameWidth, c.frameHeight, c.frameWidth + 3},
-                        {out.data(), OutWidth, OutHeight, OutPitch}, c.x, c.y, c.width, c.height,
-                        c.dim, c.alpha);
+        software::ScaleFrame({frame.data(), c.frameWidth, c.frameHeight, c.frameWidth + 3},
+                             {out.data(), OutWidth, OutHeight, OutPitch}, c.x, c.y, c.width,
+                             c.height, c.dim, c.alpha);
         int wrong = 0;
         for (int y = 0; y < OutHeight; ++y)
             for (int x = 0; x < OutPitch; ++x) {
@@ -108,10 +108,10 @@ TEST(ScaleFrame, APartWritesExactlyTheOutputPixelsThatShowItsFramePixels) {
         const std::vector<uint32_t> frame = TestFrame(c);
         for (const auto& p : parts) {
             std::vector<uint32_t> out(size_t(OutPitch) * OutHeight, Untouched);
-            const sdl::OutputRect written =
-                sdl::ScaleFramePart({frame.data(), c.frameWidth, c.frameHeight, c.frameWidth + 3},
-                                    {out.data(), OutWidth, OutHeight, OutPitch}, c.x, c.y, c.width,
-                                    c.height, c.alpha, p.x, p.y, p.width, p.height);
+            const software::OutputRect written = software::ScaleFramePart(
+                {frame.data(), c.frameWidth, c.frameHeight, c.frameWidth + 3},
+                {out.data(), OutWidth, OutHeight, OutPitch}, c.x, c.y, c.width, c.height, c.alpha,
+                p.x, p.y, p.width, p.height);
             int wrong = 0, shown = 0;
             for (int y = 0; y < OutHeight; ++y)
                 for (int x = 0; x < OutPitch; ++x) {

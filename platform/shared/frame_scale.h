@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-namespace sdl {
+namespace software {
 
 struct FramePixels {
     const uint32_t* pixels = nullptr;
@@ -50,6 +50,10 @@ struct SmoothTap {
 };
 SmoothTap SmoothTapOf(int i, int size, int frameSize, int whole);
 
+// Each of the four bytes of `a` mixed with `weight` 256ths (0 to 255) of the
+// same byte of `b`, rounded down.
+uint32_t MixPixel(uint32_t a, uint32_t b, uint32_t weight);
+
 // ScaleFrame's smooth pass (the sharp mode, and any shrinking below 1x).
 void ScaleFrameSmooth(const FramePixels& frame, const OutputPixels& output, int x, int y, int width,
                       int height, int whole, bool dim, uint32_t alpha);
@@ -58,4 +62,4 @@ OutputRect ScaleFrameSmoothPart(const FramePixels& frame, const OutputPixels& ou
                                 int width, int height, int whole, uint32_t alpha, int fx, int fy,
                                 int fw, int fh);
 
-}  // namespace sdl
+}  // namespace software

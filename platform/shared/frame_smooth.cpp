@@ -7,16 +7,28 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/sdl/frame_scale.h"
+#include "platform/shared/frame_scale.h"
 
-namespace sdl {
+namespace software {
 namespace {
 
 // The blends go byte by byte over the pixels' channels (0x00RRGGBB words,
 // whose top byte stays 0), in loops the compiler turns into vector code.
+// Without vector instructions (the browser's build) a word is mixed two
+// channels at a time instead (MixPixel): the same sums, the same results.
+#if defined(__wasm__) && !defined(__wasm_simd128__)
+constexpr bool MixWords = true;
+#else
+constexpr bool MixWords = false;
+#endif
 
 // `count` pixels of `a` mixed with `weight` 256ths of `b`.
 void MixRows(const uint32_t* a, const uint32_t* b, uint32_t weight, uint32_t* to, int count) {
+    if (MixWords) {
+        for (int i = 0; i < count; ++i)
+            to[i] = MixPixel(a[i], b[i], weight);
+        return;
+    }
     const auto* x = reinterpret_cast<const uint8_t*>(a);
     const auto* y = reinterpret_cast<const uint8_t*>(b);
     auto* out = reinterpret_cast<uint8_t*>(to);
@@ -26,9 +38,14 @@ void MixRows(const uint32_t* a, const uint32_t* b, uint32_t weight, uint32_t* to
         out[j] = uint8_t(uint16_t(uint16_t(x[j] * keep) + uint16_t(y[j] * part)) >> 8);
 }
 
-// The same with a weight for each byte.
+// The same with a weight for each byte (each pixel's four alike).
 void MixRowsWeighted(const uint32_t* a, const uint32_t* b, const uint16_t* weights, uint32_t* to,
                      int count) {
+    if (MixWords) {
+        for (int i = 0; i < count; ++i)
+            to[i] = MixPixel(a[i], b[i], weights[i * 4]);
+        return;
+    }
     const auto* x = reinterpret_cast<const uint8_t*>(a);
     const auto* y = reinterpret_cast<const uint8_t*>(b);
     auto* out = reinterpret_cast<uint8_t*>(to);
@@ -141,6 +158,15 @@ void ShowingRange(const std::vector<SmoothTap>& taps, int from, int to, int& fir
 
 }  // namespace
 
+uint32_t MixPixel(uint32_t a, uint32_t b, uint32_t weight) {
+    const uint32_t keep = 256 - weight;
+    // Each channel's sum is at most 255 * 256: it stays in its 16-bit half.
+    const uint32_t redBlue = ((a & 0xFF00FFu) * keep + (b & 0xFF00FFu) * weight) >> 8 & 0xFF00FFu;
+    const uint32_t greenTop =
+        ((a >> 8 & 0xFF00FFu) * keep + (b >> 8 & 0xFF00FFu) * weight) & 0xFF00FF00u;
+    return redBlue | greenTop;
+}
+
 SmoothTap SmoothTapOf(int i, int size, int frameSize, int whole) {
     whole = std::max(1, whole);
     // The output pixel's centre in frame pixels, moved towards the centre of
@@ -202,4 +228,4 @@ OutputRect ScaleFrameSmoothPart(const FramePixels& frame, const OutputPixels& ou
     return {x + left, y + top, right - left, bottom - top};
 }
 
-}  // namespace sdl
+}  // namespace software

@@ -1,13 +1,13 @@
 // The one pass that takes the game's frame to the screen's pixels, scaled by
 // nearest neighbour: each output row is made from its frame row, and an
 // output row that shows the same frame row as the one above is a copy of it.
-#include "platform/sdl/frame_scale.h"
+#include "platform/shared/frame_scale.h"
 
 #include <algorithm>
 #include <cstring>
 #include <vector>
 
-namespace sdl {
+namespace software {
 namespace {
 
 template <bool Dim>
@@ -136,4 +136,4 @@ OutputRect ScaleFramePart(const FramePixels& frame, const OutputPixels& output, 
     return {x + left, y + top, right - left, bottom - top};
 }
 
-}  // namespace sdl
+}  // namespace software
