@@ -38,8 +38,6 @@ EM_JS(int, web_next_dialog_event, (int32_t * values), {
 // while the box stands, so an open box costs the browser next to nothing.
 EM_ASYNC_JS(double, web_wait_dialog_input, (int milliseconds),
             { return await Module.morvask.waitDialogInput(milliseconds); });
-EM_JS(void, web_present_dialog, (const uint32_t* rgba, int width, int height),
-      { Module.morvask.present(rgba, width, height, 0, 0); });
 
 namespace {
 
@@ -60,15 +58,10 @@ const char* YesText = "是";
 const char* NoText = "否";
 
 void Show(const std::vector<uint32_t>& behind, const dialog::Box& box, const dialog::Layout& layout,
-          std::vector<uint32_t>& rgba) {
-    std::vector<uint32_t> pixels = behind;
+          std::vector<uint32_t>& pixels) {
+    pixels = behind;
     dialog::Draw(box, layout, pixels.data(), ClientWidth, ClientHeight, ClientWidth, 0, 0);
-    rgba.resize(pixels.size());
-    for (size_t i = 0; i < pixels.size(); ++i) {
-        uint32_t p = pixels[i];
-        rgba[i] = 0xFF000000u | (p & 0xFFu) << 16 | (p & 0xFF00u) | (p >> 16 & 0xFFu);
-    }
-    web_present_dialog(rgba.data(), ClientWidth, ClientHeight);
+    web::PresentOtherPicture(pixels);
 }
 
 }  // namespace
@@ -95,10 +88,10 @@ void ShowReplayedDialog(const char* textUtf8, const char* captionUtf8, uint32_t 
     const auto& picture = CurrentPicture().pixels;
     std::vector<uint32_t> behind(picture.begin(), picture.end());
     behind.resize(size_t(ClientWidth) * ClientHeight);
-    std::vector<uint32_t> rgba;
+    std::vector<uint32_t> shown;
     web_dialog_opened(textUtf8, captionUtf8, (type & 0xF) == platform::MB_YESNO, OkText, YesText,
                       NoText);
-    Show(behind, box, layout, rgba);
+    Show(behind, box, layout, shown);
     // A second at the normal speed, less when faster, and on while paused;
     // what the viewer presses reaches nothing.
     double left = 1000.0;
@@ -126,10 +119,10 @@ int ShowDialog(const char* textUtf8, const char* captionUtf8, uint32_t type) {
     const auto& picture = CurrentPicture().pixels;
     std::vector<uint32_t> behind(picture.begin(), picture.end());
     behind.resize(size_t(ClientWidth) * ClientHeight);
-    std::vector<uint32_t> rgba;
+    std::vector<uint32_t> shown;
     bool yesNo = (type & 0xF) == platform::MB_YESNO;
     web_dialog_opened(textUtf8, captionUtf8, yesNo, OkText, YesText, NoText);
-    Show(behind, box, layout, rgba);
+    Show(behind, box, layout, shown);
     int answer = 0;
     while (answer == 0) {
         // While the player reads, the pictures still waiting are decoded one
@@ -156,8 +149,10 @@ int ShowDialog(const char* textUtf8, const char* captionUtf8, uint32_t type) {
                 redraw = true;
             }
         }
+        // A new size of the field shows the box anew in it.
+        redraw |= PageResized();
         if (redraw && answer == 0)
-            Show(behind, box, layout, rgba);
+            Show(behind, box, layout, shown);
     }
     web_dialog_closed();
     return answer;

@@ -1,6 +1,8 @@
 // The modal message box of the web backend, shown inside the game's canvas.
 #pragma once
 
+#include <vector>
+
 #include <cstdint>
 
 #include "platform/platform.h"
@@ -24,5 +26,13 @@ void RunFrame();
 
 // The picture the window shows now.
 const platform::SurfaceData& CurrentPicture();
+
+// Shows a picture other than the window's own (a box over the field; the
+// window's size, 0x00RRGGBB) whole, as the window's frames are shown; the
+// window's own picture is shown whole again at the next frame.
+void PresentOtherPicture(const std::vector<uint32_t>& pixels);
+// Whether the page asked for the field at a new size since last asked (a
+// box is then shown again).
+bool PageResized();
 
 }  // namespace web

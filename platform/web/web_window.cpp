@@ -192,11 +192,12 @@ void MarkWholeChanged() {
     State.wholeChanged = true;
 }
 
-// The window's pixels (0x00RRGGBB) inside `r` as the canvas's RGBA bytes.
-void ConvertRect(const platform::SurfaceData& picture, const platform::Rect& r) {
+// The pixels (0x00RRGGBB, `width` a row) inside `r` as the canvas's RGBA
+// bytes.
+void ConvertRect(const uint32_t* pixels, int width, const platform::Rect& r) {
     for (int y = r.y; y < r.y + r.height; ++y) {
-        const uint32_t* from = picture.pixels.data() + size_t(y) * picture.width + r.x;
-        uint32_t* to = State.rgba.data() + size_t(y) * picture.width + r.x;
+        const uint32_t* from = pixels + size_t(y) * width + r.x;
+        uint32_t* to = State.rgba.data() + size_t(y) * width + r.x;
         for (int x = 0; x < r.width; ++x) {
             uint32_t p = from[x];
             to[x] = 0xFF000000u | (p & 0xFFu) << 16 | (p & 0xFF00u) | (p >> 16 & 0xFFu);
@@ -204,24 +205,26 @@ void ConvertRect(const platform::SurfaceData& picture, const platform::Rect& r) 
     }
 }
 
-void FollowOutputSize(const platform::SurfaceData& picture) {
+// Takes the size the page asks the field to be scaled to, if it asked for
+// one since; true then, and everything is shown anew.
+bool FollowOutputSize() {
     int32_t asked[3] = {};
     if (!web_take_output(asked))
-        return;
+        return false;
     const bool scaled =
-        asked[0] > 0 && asked[1] > 0 && (asked[0] != picture.width || asked[1] != picture.height);
+        asked[0] > 0 && asked[1] > 0 && (asked[0] != ClientWidth || asked[1] != ClientHeight);
     State.outputWidth = scaled ? asked[0] : 0;
     State.outputHeight = scaled ? asked[1] : 0;
     State.outputWhole = std::max(1, int(asked[2]));
     State.output.assign(scaled ? size_t(asked[0]) * asked[1] : 0, 0);
     MarkWholeChanged();
+    return true;
 }
 
 // The picture's RGBA copy (as converted) scaled to the page's device pixels:
 // all of it, or only the output pixels that show the changed rectangles.
-void PresentScaled(const platform::SurfaceData& picture, bool whole) {
-    const software::FramePixels from{State.rgba.data(), picture.width, picture.height,
-                                     picture.width};
+void PresentScaled(int width, int height, bool whole) {
+    const software::FramePixels from{State.rgba.data(), width, height, width};
     const software::OutputPixels to{State.output.data(), State.outputWidth, State.outputHeight,
                                     State.outputWidth};
     constexpr uint32_t Opaque = 0xFF000000u;
@@ -253,37 +256,41 @@ void PresentScaled(const platform::SurfaceData& picture, bool whole) {
                 int(State.outputSent.size()), check);
 }
 
+// All of a picture (0x00RRGGBB) to the page, scaled where the page asks.
+void PresentWhole(const uint32_t* pixels, int width, int height) {
+    State.rgba.resize(size_t(width) * height);
+    ConvertRect(pixels, width, {0, 0, width, height});
+    if (!State.output.empty())
+        PresentScaled(width, height, true);
+    else
+        web_present(State.rgba.data(), width, height, nullptr, 0, pixels);
+}
+
 // At most once per shown frame: the parts of the newest picture that changed
 // since the last one shown, and nothing when nothing changed.
 void PresentIfChanged() {
-    FollowOutputSize(*WindowPicture());
+    FollowOutputSize();
     if (!State.pictureChanged)
         return;
     State.pictureChanged = false;
     const platform::SurfaceData& picture = *WindowPicture();
-    State.rgba.resize(picture.pixels.size());
+    const uint32_t* pixels = picture.pixels.data();
     State.sent.clear();
     software::TakeChangedRects(State.changed, State.sent);
     int64_t area = 0;
     for (const platform::Rect& r : State.sent)
         area += int64_t(r.width) * r.height;
-    const bool scaled = !State.output.empty();
     if (State.wholeChanged || area * WholeShare > int64_t(picture.width) * picture.height) {
-        ConvertRect(picture, {0, 0, picture.width, picture.height});
-        if (scaled)
-            PresentScaled(picture, true);
-        else
-            web_present(State.rgba.data(), picture.width, picture.height, nullptr, 0,
-                        picture.pixels.data());
+        PresentWhole(pixels, picture.width, picture.height);
     } else if (!State.sent.empty()) {
         for (const platform::Rect& r : State.sent)
-            ConvertRect(picture, r);
-        if (scaled)
-            PresentScaled(picture, false);
+            ConvertRect(pixels, picture.width, r);
+        if (!State.output.empty())
+            PresentScaled(picture.width, picture.height, false);
         else
             web_present(State.rgba.data(), picture.width, picture.height,
                         reinterpret_cast<const int32_t*>(State.sent.data()), int(State.sent.size()),
-                        picture.pixels.data());
+                        pixels);
     }
     State.wholeChanged = false;
 }
@@ -399,6 +406,16 @@ int QuitCode() {
 
 void PresentNow() {
     PresentIfChanged();
+}
+
+bool PageResized() {
+    return FollowOutputSize();
+}
+
+void PresentOtherPicture(const std::vector<uint32_t>& pixels) {
+    FollowOutputSize();
+    PresentWhole(pixels.data(), ClientWidth, ClientHeight);
+    MarkWholeChanged();
 }
 
 }  // namespace web
