@@ -16,10 +16,15 @@ its first seconds include the browser compiling the hot WebAssembly again.
 With --saver, the page's battery saver is chosen before play (at most 30
 frames a second shown).
 
+With --device=W,H,RATIO, the page is shown as on a phone or tablet of that
+size in CSS pixels and that device pixel ratio (DevTools' device emulation,
+on the same window): 390,844,3 is a phone held upright.
+
 With --starts=N, only N cold starts: the first frame, the first box, when
 every picture was in, and the renderer's resident memory once they were.
 
-usage: page_measure.py DIST_DIR [SECONDS] [--size=W,H] [--warmup=S] [--reference] [--saver]
+usage: page_measure.py DIST_DIR [SECONDS] [--size=W,H] [--device=W,H,RATIO] [--warmup=S]
+                      [--reference] [--saver]
        page_measure.py DIST_DIR --starts=N [--size=W,H]
 Prints one JSON line; docs/performance.md says how the numbers were taken."""
 import contextlib
@@ -325,12 +330,21 @@ def download_size(dist):
     return total
 
 
-def starts_and_play(url, size, seconds, warmup, result, saver=False):
+def emulate_device(driver, device):
+    """Shows pages as on a device of `device` (width, height, ratio)."""
+    width, height, ratio = device
+    driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", {
+        "width": int(width), "height": int(height), "deviceScaleFactor": ratio, "mobile": True})
+
+
+def starts_and_play(url, size, seconds, warmup, result, saver=False, device=None):
     """Three cold starts; the second and third measure play, unthrottled and
     with the CPU throttled 4x, each from a fresh start."""
     result["firstFrameMs"], result["firstBoxMs"] = [], []
     for run in range(3):
         with browser_session(size) as driver:
+            if device:
+                emulate_device(driver, device)
             driver.get(url)
             first = wait_for(driver, "return window.morvaskPage && morvaskPage.firstFrameMs")
             result["firstFrameMs"].append(round(first or -1))
@@ -339,6 +353,7 @@ def starts_and_play(url, size, seconds, warmup, result, saver=False):
                                    "morvaskPage) ? -1 : morvaskPage.firstBoxMs")
             result["firstBoxMs"].append(round(box or -1))
             if run == 0:
+                result["view"] = driver.execute_script("return morvaskPage.view")
                 continue
             if saver:
                 driver.execute_script("const c = document.getElementById('frames'); "
@@ -366,6 +381,8 @@ def main():
     seconds = float(args[1]) if len(args) > 1 else 10.0
     warmup = next((float(a.split("=", 1)[1]) for a in sys.argv[1:] if a.startswith("--warmup=")), 0)
     starts = next((int(a.split("=", 1)[1]) for a in sys.argv[1:] if a.startswith("--starts=")), 0)
+    device = next((tuple(float(v) for v in a.split("=", 1)[1].split(","))
+                   for a in sys.argv[1:] if a.startswith("--device=")), None)
     server, url = serve(dist)
     # The machine's load beside the numbers: other work on the cores
     # inflates the CPU shares and holds the frame rates down.
@@ -375,7 +392,7 @@ def main():
         if starts:
             result.update(cold_starts(url, size, starts))
         else:
-            starts_and_play(url, size, seconds, warmup, result, "--saver" in sys.argv)
+            starts_and_play(url, size, seconds, warmup, result, "--saver" in sys.argv, device)
     finally:
         server.shutdown()
     if "--reference" in sys.argv and not starts:
