@@ -227,10 +227,12 @@ void PresentScaled(int width, int height, bool whole) {
     const software::FramePixels from{State.rgba.data(), width, height, width};
     const software::OutputPixels to{State.output.data(), State.outputWidth, State.outputHeight,
                                     State.outputWidth};
-    constexpr uint32_t Opaque = 0xFF000000u;
+    // The RGBA copy is opaque already, and the blends keep it so: no alpha
+    // is added (a pass over every output row fewer).
+    constexpr uint32_t KeepAlpha = 0;
     if (whole) {
         software::ScaleFrameSmooth(from, to, 0, 0, to.width, to.height, State.outputWhole, false,
-                                   Opaque);
+                                   KeepAlpha);
         web_present(to.pixels, to.width, to.height, nullptr, 0, to.pixels);
         return;
     }
@@ -238,7 +240,7 @@ void PresentScaled(int width, int height, bool whole) {
     for (const platform::Rect& r : State.sent) {
         const software::OutputRect o =
             software::ScaleFrameSmoothPart(from, to, 0, 0, to.width, to.height, State.outputWhole,
-                                           Opaque, r.x, r.y, r.width, r.height);
+                                           KeepAlpha, r.x, r.y, r.width, r.height);
         if (o.width > 0)
             State.outputSent.push_back({o.x, o.y, o.width, o.height});
     }
@@ -248,7 +250,7 @@ void PresentScaled(int width, int height, bool whole) {
     if (web_checking_presents()) {
         State.outputCheck.resize(State.output.size());
         software::ScaleFrameSmooth(from, {State.outputCheck.data(), to.width, to.height, to.width},
-                                   0, 0, to.width, to.height, State.outputWhole, false, Opaque);
+                                   0, 0, to.width, to.height, State.outputWhole, false, KeepAlpha);
         check = State.outputCheck.data();
     }
     web_present(to.pixels, to.width, to.height,
