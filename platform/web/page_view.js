@@ -63,7 +63,8 @@
         context.putImageData(data, 0, 0, r[i], r[i + 1], r[i + 2], r[i + 3]);
       }
     }
-    // A box is drawn at 1x: while the view is shown, it is scaled there.
+    // A picture at 1x while the view is shown (the game scales to the view's
+    // size from its next present on) is filtered into it meanwhile.
     if (!scaled && shown === view) drawFieldInView();
     page.framesShown += 1;
     page.presentMs += performance.now() - started;
@@ -116,8 +117,8 @@
     return { mode: "smooth", scale: fit, factor: 1 };
   }
 
-  // The field smoothly scaled into the view from the 1x canvas: a box (drawn
-  // at 1x), or the last picture until the game's next frame, in its new size.
+  // The field smoothly scaled into the view from the 1x canvas: the last
+  // picture in the view's new size until the game's next present.
   function drawFieldInView() {
     viewContext.imageSmoothingEnabled = true;
     viewContext.imageSmoothingQuality = "high";
