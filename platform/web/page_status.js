@@ -35,6 +35,18 @@
     document.title = text ? `${gameTitle} — ${text}` : gameTitle;
     // The field's room is what the text under it leaves.
     if (below.offsetHeight !== height) M.fitField();
+    else levelHeads();
+  }
+
+  // On a touch screen the block over each thumb's ring (the status and the
+  // lock, the three buttons) is as tall as the other, so that the two rings
+  // stand level in either orientation.
+  const heads = [document.querySelector("#left .head"), document.querySelector("#right > .tools")];
+  function levelHeads() {
+    for (const head of heads) head.style.minHeight = "";
+    if (!document.body.classList.contains("touch")) return;
+    const tallest = Math.max(...heads.map((head) => head.offsetHeight));
+    for (const head of heads) head.style.minHeight = `${tallest}px`;
   }
 
   // In full screen the bar right of the field holds the status, one part to
@@ -44,6 +56,7 @@
     const bar = (document.documentElement.clientWidth - view.width) / 2;
     document.body.style.setProperty("--bar", `${Math.floor(bar)}px`);
     document.body.classList.toggle("roomy", bar >= SideRoom);
+    levelHeads();
   });
 
   // The module hands the status over only when it changed, so a frame of

@@ -158,6 +158,9 @@ def layout_checks(driver, shots):
           gun["left"] >= field["right"],
           f"phone, landscape: the field fills the height ({field['height']:.0f} of {PHONE[0]}) "
           "between the pad and the gun ring")
+    levels = centre(pad)[1], centre(gun)[1]
+    check(abs(levels[0] - levels[1]) <= 8,
+          f"phone, landscape: the rings stand level ({levels[0]:.0f} and {levels[1]:.0f})")
     for width, height, name in ((1024, 768, "tablet-landscape"), (768, 1024, "tablet-portrait")):
         emulate(driver, width, height)
         time.sleep(0.5)
