@@ -91,6 +91,15 @@ const std::vector<SmoothTap>& TapsFor(AxisTaps& kept, int frameSize, int size, i
 // frame pixels gathered, then mixed.
 void SmoothRow(const uint32_t* from, const SmoothTap* columns, const uint16_t* byteWeights,
                int count, uint32_t* to) {
+    if (MixWords) {
+        // Gathered and mixed at once; a column of weight 0 is its pixel.
+        for (int i = 0; i < count; ++i) {
+            const SmoothTap tap = columns[i];
+            to[i] = tap.weight ? MixPixel(from[tap.from], from[tap.from + 1], uint32_t(tap.weight))
+                               : from[tap.from];
+        }
+        return;
+    }
     static std::vector<uint32_t> left, right;
     left.resize(size_t(count));
     right.resize(size_t(count));
