@@ -41,11 +41,6 @@ void MixRows(const uint32_t* a, const uint32_t* b, uint32_t weight, uint32_t* to
 // The same with a weight for each byte (each pixel's four alike).
 void MixRowsWeighted(const uint32_t* a, const uint32_t* b, const uint16_t* weights, uint32_t* to,
                      int count) {
-    if (MixWords) {
-        for (int i = 0; i < count; ++i)
-            to[i] = MixPixel(a[i], b[i], weights[i * 4]);
-        return;
-    }
     const auto* x = reinterpret_cast<const uint8_t*>(a);
     const auto* y = reinterpret_cast<const uint8_t*>(b);
     auto* out = reinterpret_cast<uint8_t*>(to);

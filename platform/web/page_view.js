@@ -63,9 +63,6 @@
         context.putImageData(data, 0, 0, r[i], r[i + 1], r[i + 2], r[i + 3]);
       }
     }
-    // A picture at 1x while the view is shown (the game scales to the view's
-    // size from its next present on) is filtered into it meanwhile.
-    if (!scaled && shown === view) drawFieldInView();
     page.framesShown += 1;
     page.presentMs += performance.now() - started;
     if (window && page.checkPresents > 0) checkPresent(context, window, width, height, scaled);
@@ -118,7 +115,8 @@
   }
 
   // The field smoothly scaled into the view from the 1x canvas: the last
-  // picture in the view's new size until the game's next present.
+  // picture in the view's new size until the game's next present, which
+  // takes the new size before it shows anything.
   function drawFieldInView() {
     viewContext.imageSmoothingEnabled = true;
     viewContext.imageSmoothingQuality = "high";

@@ -19,6 +19,14 @@ std::vector<platform::Rect> Take(ChangedTiles& tiles) {
     return out;
 }
 
+// The one rectangle sent, as (x, y, width, height).
+std::vector<int> OnlyRect(ChangedTiles& tiles) {
+    const std::vector<platform::Rect> sent = Take(tiles);
+    if (sent.size() != 1)
+        return {int(sent.size()), -1, -1, -1, -1};
+    return {sent[0].x, sent[0].y, sent[0].width, sent[0].height};
+}
+
 // How many of the rectangles cover each pixel of a width x height picture.
 std::vector<int> Coverage(const std::vector<platform::Rect>& rects, int width, int height) {
     std::vector<int> times(size_t(width) * height, 0);
@@ -35,12 +43,7 @@ TEST(ChangedTiles, ASpriteOffTheGridIsSentAsTheTilesItTouches) {
     // Drawn at two ticks between two frames, a pixel apart.
     software::MarkChanged(tiles, {3, 5, 64, 64});
     software::MarkChanged(tiles, {4, 5, 64, 64});
-    const std::vector<platform::Rect> sent = Take(tiles);
-    ASSERT_EQ(sent.size(), 1u);
-    EXPECT_EQ(sent[0].x, 0);
-    EXPECT_EQ(sent[0].y, 0);
-    EXPECT_EQ(sent[0].width, 72);
-    EXPECT_EQ(sent[0].height, 72);
+    EXPECT_EQ(OnlyRect(tiles), (std::vector<int>{0, 0, 72, 72}));
     EXPECT_TRUE(Take(tiles).empty()) << "the grid is cleared once taken";
 }
 
@@ -52,12 +55,7 @@ TEST(ChangedTiles, ThePictureEdgesClipTheTilesAndWhatLiesOutsideIsIgnored) {
     software::MarkChanged(tiles, {-50, -50, 10, 10});
     software::MarkChanged(tiles, {20, 20, 0, 5});
     software::MarkChanged(tiles, {20, 20, -5, 5});
-    const std::vector<platform::Rect> sent = Take(tiles);
-    ASSERT_EQ(sent.size(), 1u);
-    EXPECT_EQ(sent[0].x, 984);
-    EXPECT_EQ(sent[0].y, 40);
-    EXPECT_EQ(sent[0].width, 1003 - 984);
-    EXPECT_EQ(sent[0].height, 5);
+    EXPECT_EQ(OnlyRect(tiles), (std::vector<int>{984, 40, 1003 - 984, 5}));
 }
 
 TEST(ChangedTiles, ARunAcrossTheWordBoundaryStaysOneRectangle) {
@@ -65,12 +63,7 @@ TEST(ChangedTiles, ARunAcrossTheWordBoundaryStaysOneRectangle) {
     software::ResetChangedTiles(tiles, 960, 704);
     // Columns 60 to 70: the first word's last tiles and the second's first.
     software::MarkChanged(tiles, {60 * ChangeTileSide, 16, 11 * ChangeTileSide, 30});
-    const std::vector<platform::Rect> sent = Take(tiles);
-    ASSERT_EQ(sent.size(), 1u);
-    EXPECT_EQ(sent[0].x, 480);
-    EXPECT_EQ(sent[0].width, 88);
-    EXPECT_EQ(sent[0].y, 16);
-    EXPECT_EQ(sent[0].height, 32);
+    EXPECT_EQ(OnlyRect(tiles), (std::vector<int>{480, 16, 88, 32}));
 }
 
 // Many random changes, as a busy frame has: the pixels sent are exactly
