@@ -1,10 +1,9 @@
-// The status panel in the black bar beside the field, drawn at the screen's
-// own resolution in the look of the in-window boxes with the game's own
-// sprites, and the title's compact form where the bar has no room for it.
+// The status panel in the black bar beside the field of the SDL window, its
+// sprites read from the game's sheets, and the title's compact form where the
+// bar has no room for it.
 #include <SDL.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -12,7 +11,6 @@
 
 #include "platform/sdl/sdl_desktop.h"
 #include "platform/sdl/sdl_status.h"
-#include "platform/shared/dialog.h"
 #include "platform/shared/surfaces.h"
 
 #if defined(MORVASK_HAVE_X11)
@@ -24,31 +22,7 @@
 namespace sdl {
 namespace {
 
-// The boxes' olive and brass.
-using dialog::BodyFill;
-using dialog::BodyText;
-using dialog::BorderColour;
-using dialog::CaptionFill;
-using dialog::CaptionText;
-using dialog::OuterLine;
-constexpr uint32_t PipEmpty = 0x46573A;
-constexpr uint32_t PipFull = 0xF0C24E;
-constexpr const char* Times = "×";
-
-// The panel in its units: 128 wide, with a margin of 16 on either side in
-// the bar; the rows of a game, or the heading alone in the editor.
-constexpr int PanelWidth = 128;
-constexpr int GameHeight = 396;
-// Two players: a row of tanks and a block of upgrades more.
-constexpr int TwoPlayersHeight = 644;
-constexpr int EditorHeight = 88;
-constexpr int UpgradeTop = 248;
-constexpr int UpgradeRow = 36;
-
-struct Out {
-    uint32_t* pixels;
-    int width, height, pitch;
-};
+using software::PanelPixels;
 
 struct StatusState {
     StatusPlace place = StatusPlace::Off;
@@ -61,17 +35,9 @@ struct StatusState {
 };
 StatusState Shown;
 
-void Fill(const Out& out, int x, int y, int width, int height, uint32_t colour) {
-    const int left = std::max(0, x), right = std::min(out.width, x + width);
-    const int top = std::max(0, y), bottom = std::min(out.height, y + height);
-    for (int row = top; row < bottom; ++row)
-        std::fill_n(out.pixels + size_t(row) * size_t(out.pitch) + left, std::max(0, right - left),
-                    colour);
-}
-
 // A sheet sprite scaled to size x size at (x, y), nearest neighbour, over
 // what is there as the game draws it: (under | mask) & image.
-void Sprite(const Out& out, const SheetSprite& sprite, int x, int y, int size) {
+void Sprite(const PanelPixels& out, const SheetSprite& sprite, int x, int y, int size) {
     const platform::SurfaceData* sheet = sprite.sheet;
     if (!sheet || size <= 0 || sprite.width <= 0 ||
         size_t(sprite.y + 2 * sprite.height) * size_t(sheet->width) > sheet->pixels.size() ||
@@ -93,118 +59,14 @@ void Sprite(const Out& out, const SheetSprite& sprite, int x, int y, int size) {
     }
 }
 
-// Where the panel goes: in the bar right of the field, as large as the bar
-// allows up to the field's height (a game's panel), never under 1 unit a
-// pixel.
-struct PanelPlace {
-    bool fits = false;
-    int x = 0, y = 0;
-    double unit = 1.0;  // output pixels a unit
-};
-
-PanelPlace PlaceOf(const View& view, const Out& out, int height) {
-    PanelPlace at;
-    const int barX = view.field.x + view.field.w;
-    const int bar = out.width - barX;
-    if (bar < StatusPanelRoom)
-        return at;
-    at.unit = std::max(1.0, std::min(double(bar) / StatusPanelRoom,
-                                     double(view.field.h) / std::max(height, GameHeight)));
-    const int width = int(std::lround(PanelWidth * at.unit));
-    at.x = barX + (bar - width) / 2;
-    at.y = std::max(0, view.field.y);
-    at.fits = at.y + int(std::lround(height * at.unit)) <= out.height;
-    return at;
+// The rectangle's pixels set to `colour`, or given `alpha` over theirs.
+void Fill(const PanelPixels& out, const SDL_Rect& rect, uint32_t colour) {
+    for (int row = std::max(0, rect.y); row < std::min(out.height, rect.y + rect.h); ++row)
+        for (int x = std::max(0, rect.x); x < std::min(out.width, rect.x + rect.w); ++x)
+            out.pixels[size_t(row) * size_t(out.pitch) + x] = colour;
 }
 
-struct Pen {
-    const Out& out;
-    int x0, y0;
-    double unit;
-    int X(int units) const { return x0 + int(std::lround(units * unit)); }
-    int Y(int units) const { return y0 + int(std::lround(units * unit)); }
-    int U(int units) const { return std::max(1, int(std::lround(units * unit))); }
-    void Box(int x, int y, int w, int h, uint32_t colour) const {
-        Fill(out, X(x), Y(y), U(w), U(h), colour);
-    }
-    void Text(const std::string& text, int x, int baseline, int size, uint32_t colour) const {
-        dialog::DrawLabel(out.pixels, out.width, out.height, out.pitch, text, X(x), Y(baseline),
-                          U(size), colour);
-    }
-    void Centred(const std::string& text, int baseline, int size, uint32_t colour) const {
-        const int width = dialog::LabelWidth(text, U(size));
-        dialog::DrawLabel(out.pixels, out.width, out.height, out.pitch, text,
-                          X(PanelWidth / 2) - width / 2, Y(baseline), U(size), colour);
-    }
-};
-
-// One row of a count: its label, the picture (drawn in layers) and the
-// number after a times sign.
-void CountRow(const Pen& pen, int top, const std::string& label, const SheetSprite* layers,
-              int count, int32_t value) {
-    pen.Text(label, 10, top + 14, 14, BodyText);
-    for (int k = 0; k < count; ++k)
-        Sprite(pen.out, layers[k], pen.X(8), pen.Y(top + 20), pen.U(44));
-    pen.Text(std::string(Times) + std::to_string(value), 58, top + 54, 28, CaptionText);
-}
-
-// The four upgrades, one row each: the item's picture and a pip for each it
-// can take, filled for those taken.
-void UpgradeRows(const Pen& pen, int top, const SheetSprite* items, const int32_t* upgrades,
-                 const int32_t* caps) {
-    for (int u = 0; u < 4; ++u) {
-        const int row = top + u * UpgradeRow;
-        Sprite(pen.out, items[u], pen.X(6), pen.Y(row - 2), pen.U(34));
-        for (int k = 0; k < std::min(caps[u], 4); ++k) {
-            pen.Box(48 + k * 18, row + 9, 14, 14, PipEmpty);
-            if (k < upgrades[u])
-                pen.Box(50 + k * 18, row + 11, 10, 10, PipFull);
-        }
-    }
-}
-
-// A player's plate where it sits on a tank in play (22 of 64 pixels, 2 in),
-// on the 44-unit tank of the count row at `top`.
-void RowPlate(const Pen& pen, int top, const SheetSprite& plate) {
-    Sprite(pen.out, plate, pen.X(9), pen.Y(top + 21), pen.U(15));
-}
-
-void DrawTwoPlayers(const Pen& pen, const StatusShown& shown) {
-    CountRow(pen, 92, shown.player1Label, shown.playerTank, 2, shown.tanks);
-    RowPlate(pen, 92, shown.playerMark[0]);
-    CountRow(pen, 160, shown.player2Label, shown.playerTank, 2, shown.tanks2);
-    RowPlate(pen, 160, shown.playerMark[1]);
-    CountRow(pen, 228, shown.enemiesLabel, shown.enemyTank, 2, shown.enemies);
-    pen.Box(10, 294, PanelWidth - 20, 1, BorderColour);
-    pen.Text(shown.player1Label, 10, 312, 14, BodyText);
-    UpgradeRows(pen, 320, shown.items, shown.upgrades, shown.upgradeCaps);
-    pen.Text(shown.player2Label, 10, 482, 14, BodyText);
-    UpgradeRows(pen, 490, shown.items, shown.upgrades2, shown.upgradeCaps);
-}
-
-void DrawPanel(const Out& out, const StatusShown& shown, const PanelPlace& at, int height) {
-    const Pen pen{out, at.x, at.y, at.unit};
-    pen.Box(0, 0, PanelWidth, height, OuterLine);
-    pen.Box(1, 1, PanelWidth - 2, height - 2, BorderColour);
-    pen.Box(3, 3, PanelWidth - 6, height - 6, BodyFill);
-    pen.Box(3, 3, PanelWidth - 6, 24, CaptionFill);
-    pen.Centred(shown.heading, 21, 16, CaptionText);
-    pen.Centred(std::to_string(shown.level), 74, 44, CaptionText);
-    if (!shown.game)
-        return;
-    pen.Box(10, 86, PanelWidth - 20, 1, BorderColour);
-    if (shown.twoPlayers) {
-        DrawTwoPlayers(pen, shown);
-        return;
-    }
-    CountRow(pen, 92, shown.tanksLabel, shown.playerTank, 2, shown.tanks);
-    CountRow(pen, 160, shown.enemiesLabel, shown.enemyTank, 2, shown.enemies);
-    pen.Box(10, 226, PanelWidth - 20, 1, BorderColour);
-    pen.Text(shown.upgradesLabel, 10, 244, 14, BodyText);
-    UpgradeRows(pen, UpgradeTop + 4, shown.items, shown.upgrades, shown.upgradeCaps);
-}
-
-void OrAlpha(const Out& out, const SDL_Rect& rect, uint32_t alpha) {
+void OrAlpha(const PanelPixels& out, const SDL_Rect& rect, uint32_t alpha) {
     if (!alpha)
         return;
     for (int row = std::max(0, rect.y); row < std::min(out.height, rect.y + rect.h); ++row)
@@ -236,23 +98,8 @@ void SetTitleSuffix(const std::string& suffix) {
 void Trace(const StatusShown& shown, bool panel) {
     if (!Shown.trace)
         return;
-    char line[200];
-    if (panel)
-        std::snprintf(line, sizeof line, "panel level=%d tanks=%d enemies=%d upgrades=%d/%d/%d/%d",
-                      int(shown.level), int(shown.tanks), int(shown.enemies),
-                      int(shown.upgrades[0]), int(shown.upgrades[1]), int(shown.upgrades[2]),
-                      int(shown.upgrades[3]));
-    if (panel && shown.twoPlayers) {
-        const size_t at = std::strlen(line);
-        std::snprintf(line + at, sizeof line - at, " tanks2=%d upgrades2=%d/%d/%d/%d",
-                      int(shown.tanks2), int(shown.upgrades2[0]), int(shown.upgrades2[1]),
-                      int(shown.upgrades2[2]), int(shown.upgrades2[3]));
-    }
-    std::string text = panel                       ? std::string(line)
-                       : Shown.titleSuffix.empty() ? std::string("none")
-                                                   : "title " + TitleWithStatus();
-    if (!shown.game && panel)
-        text = "panel editor level=" + std::to_string(shown.level);
+    const std::string text = software::StatusTraceLine(
+        shown, panel, Shown.titleSuffix.empty() ? std::string() : TitleWithStatus());
     if (text == Shown.traced)
         return;
     Shown.traced = text;
@@ -322,29 +169,26 @@ SDL_Rect PaintStatus(const View& view, uint32_t* pixels, int width, int height, 
         return {};
     StatusShown shown;
     Shown.source(shown);
-    const Out out{pixels, width, height, pitch};
-    const int panelHeight = !shown.game        ? EditorHeight
-                            : shown.twoPlayers ? TwoPlayersHeight
-                                               : GameHeight;
-    const PanelPlace at = PlaceOf(view, out, panelHeight);
+    const PanelPixels out{pixels, width, height, pitch};
+    const software::StatusPanelPlace at = software::PlaceStatusPanel(
+        {view.field.x, view.field.y, view.field.w, view.field.h}, width, height, shown);
     const bool side = Shown.place == StatusPlace::Auto || Shown.place == StatusPlace::Side;
     const bool panel = shown.shown && side && at.fits;
     const bool title = shown.shown && (Shown.place == StatusPlace::Title ||
                                        (Shown.place == StatusPlace::Auto && !at.fits));
     SetTitleSuffix(title ? shown.titleSuffix : std::string());
-    const SDL_Rect rect = panel ? SDL_Rect{at.x, at.y, int(std::lround(PanelWidth * at.unit)),
-                                           int(std::lround(panelHeight * at.unit))}
-                                : SDL_Rect{};
+    const SDL_Rect rect =
+        panel ? SDL_Rect{at.rect.x, at.rect.y, at.rect.width, at.rect.height} : SDL_Rect{};
     const bool moved = std::memcmp(&rect, &Shown.drawnAt, sizeof rect) != 0;
     SDL_Rect changed{};
     if (everything || moved || !(shown == Shown.drawn)) {
         if (!everything) {
             // The bar was black before the panel; the old one goes first.
-            Fill(out, Shown.drawnAt.x, Shown.drawnAt.y, Shown.drawnAt.w, Shown.drawnAt.h, alpha);
+            Fill(out, Shown.drawnAt, alpha);
             changed = Union(Shown.drawnAt, rect);
         }
         if (panel) {
-            DrawPanel(out, shown, at, panelHeight);
+            software::DrawStatusPanel(out, 0, 0, at, shown, Sprite);
             OrAlpha(out, rect, alpha);
         }
     }

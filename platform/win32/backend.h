@@ -43,9 +43,12 @@ std::wstring Widen(const char* utf8);
 // called once, after the message loop has ended.
 void ReleaseSurfaces();
 
-// The status's compact form in the window's caption, when it changed
-// (status_title.cpp).
-void ShowStatusTitle(HWND window);
+// The status, where it shows (status_display.cpp): in the caption when its
+// compact form changed, and in the panel beside the field (through `dc`, the
+// client of clientWidth x clientHeight with the field at `field`) when it
+// changed, moved, or `everything` was painted black again.
+void ShowStatus(HWND window, HDC dc, const software::PixelRect& field, int clientWidth,
+                int clientHeight, bool everything);
 
 // ---- The view (view.cpp): the frame scaled into the window -----------------
 

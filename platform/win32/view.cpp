@@ -193,11 +193,12 @@ void ShowFrame() {
         View.shownWhole = false;
         return;
     }
-    ShowStatusTitle(View.window);
+    const bool barsPainted = View.barsStale;
     if (View.barsStale) {
         PaintBars(View.dc);
         View.barsStale = false;
     }
+    ShowStatus(View.window, View.dc, View.field, View.clientWidth, View.clientHeight, barsPainted);
     // A part of a stretched picture matches the whole only at whole
     // multiples; in between the whole frame goes.
     if (changesKnown && View.shownWhole && software::IsWholeMultiple(View.field))
@@ -214,6 +215,7 @@ void PaintWindow(HWND window) {
         if (window == View.window) {
             PaintBars(dc);
             SendWhole(dc);
+            ShowStatus(window, dc, View.field, View.clientWidth, View.clientHeight, true);
         } else {
             ::FillRect(dc, &paint.rcPaint, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
         }

@@ -3,7 +3,7 @@
 // gamepads, and who is told when the player changes the first two.
 #pragma once
 
-#include <string>
+#include "platform/shared/status_panel.h"
 
 namespace win32 {
 
@@ -31,9 +31,12 @@ void SetVolumeObserver(void (*observer)(int percent));
 // The part of the sticks' travel that counts as rest, in percent.
 void SetPadDeadZone(int percent);
 
-// The status's compact form (level, tanks, ...) after the game's title,
-// asked for with every frame shown; null (the default) leaves the title as
-// the game gave it.
-void SetStatusTitle(std::string (*suffix)());
+// Where the status (level, tanks, ...) shows: the panel in the bar right of
+// the field, the compact form after the game's title, both as the place
+// allows, or nowhere; `source` is asked with every frame shown and the
+// status drawn again only when it changed. Without it (the default) the
+// title stays as the game gave it. With MORVASK_STATUS_FILE set, each change
+// of what shows is written to that file as a line, as the SDL2 program does.
+void SetStatusDisplay(software::StatusPlace place, void (*source)(software::StatusShown& shown));
 
 }  // namespace win32

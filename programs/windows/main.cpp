@@ -11,6 +11,7 @@
 #include "options/settings_file.h"
 #include "platform/win32/backend.h"
 #include "platform/win32/win32_program.h"
+#include "programs/status/status_shown.h"
 #include "shell/main_window.h"
 #include "shell/records.h"
 #include "shell/status.h"
@@ -48,12 +49,6 @@ void RememberFullscreen(bool fullscreen) {
     Remember("fullscreen", fullscreen ? "yes" : "no");
 }
 
-// The status's compact form for the title: this window has no side panel, so
-// hud = auto and title put the status there, side and off nowhere.
-std::string StatusSuffix() {
-    return StatusTitleSuffix(CurrentStatus());
-}
-
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
@@ -87,8 +82,12 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
     win32::SetVolume(PlayerSettings.volume);
     win32::SetVolumeObserver(RememberVolume);
     win32::SetPadDeadZone(PlayerSettings.padDeadzone);
-    if (PlayerSettings.hud == HudAuto || PlayerSettings.hud == HudTitle)
-        win32::SetStatusTitle(StatusSuffix);
+    constexpr software::StatusPlace Places[] = {
+        software::StatusPlace::Auto, software::StatusPlace::Side, software::StatusPlace::Title,
+        software::StatusPlace::Off};
+    const int32_t hud = PlayerSettings.hud;
+    win32::SetStatusDisplay(Places[hud >= HudAuto && hud <= HudOff ? hud : HudAuto],
+                            FillStatusShown);
     Intro = {.shortIntro = PlayerSettings.shortIntro, .sound = PlayerSettings.volume > 0};
     if (!PlayerSettingsPath.empty())
         KeepRecordsIn(RecordsPathBeside(PlayerSettingsPath));

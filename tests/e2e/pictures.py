@@ -20,6 +20,10 @@ usage: pictures.py dialog SHOT.png
        pictures.py framed SHOT.png W H X Y FW FH
          a W x H picture whose field sits at (X, Y), FW x FH: black all
          around it, and a colourful field
+       pictures.py panel SHOT.png X Y W H
+         the status panel fills the W x H rectangle at (X, Y): the boxes'
+         brass border round it, their olive body inside, and the sprites and
+         text in many colours on it
 Prints what it found; exits 0 when the fact holds, 1 when not."""
 import subprocess
 import sys
@@ -233,7 +237,29 @@ def check_framed(path, width, height, x, y, fw, fh):
     return lit == 0 and len(colours) >= 64
 
 
-CHECKS = {"dialog": check_dialog, "scaled": check_scaled, "cell": check_cell,
+def check_panel(path, x, y, pw, ph):
+    w, h, rgb = load(path)
+    at = lambda px, py: rgb[(py * w + px) * 3:(py * w + px) * 3 + 3]
+    if x + pw > w or y + ph > h:
+        print(f"the panel's rectangle runs past the {w}x{h} picture")
+        return False
+    # The brass line just inside the outer one, on all four sides: within
+    # the five pixels of each edge, at any scale of the panel.
+    brass = bytes.fromhex("C9A84C")
+    sides = [[at(x + pw // 2, y + k) for k in range(5)],
+             [at(x + pw // 2, y + ph - 1 - k) for k in range(5)],
+             [at(x + k, y + ph // 2) for k in range(5)],
+             [at(x + pw - 1 - k, y + ph // 2) for k in range(5)]]
+    border = [next((c for c in side if c == brass), side[1]) for side in sides]
+    olive = bytes.fromhex("1F261A")
+    inside = [at(px, py) for py in range(y + 4, y + ph - 4, 3) for px in range(x + 4, x + pw - 4, 3)]
+    body = sum(1 for c in inside if c == olive) / max(1, len(inside))
+    colours = len(set(inside))
+    print(f"border {[c.hex() for c in border]}, olive body {body:.0%}, {colours} colours inside")
+    return all(c == brass for c in border) and body >= 0.3 and colours >= 16
+
+
+CHECKS = {"dialog": check_dialog, "panel": check_panel, "scaled": check_scaled, "cell": check_cell,
           "readable": check_readable, "doubled": check_doubled, "framed": check_framed}
 
 if __name__ == "__main__":

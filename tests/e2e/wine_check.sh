@@ -166,7 +166,9 @@ step "installed in $(basename "$install_dir"), shortcut and uninstaller register
 window_class=morvask.exe
 start_game() {
     mkdir -p "$player_dir"
-    (cd "$player_dir" && exec wine "$install_dir/morvask.exe") >"$work/wine.log" 2>&1 &
+    # What the status shows, a line each time it changes (Z: is the root).
+    (cd "$player_dir" && MORVASK_STATUS_FILE="Z:$work/status.txt" \
+        exec wine "$install_dir/morvask.exe") >"$work/wine.log" 2>&1 &
     wine_pid=$!
 }
 
@@ -295,6 +297,27 @@ xdotool key minus minus
 expect_volume 80 "two presses of -"
 step "- - took the volume to 80, remembered"
 
+# ---- The status: after the title at 1x, in a panel where the bar right of
+# the field has room for one (a client of 1400 x 704: the field at 1x, bars
+# of 220, the panel 176 x 545 at unit 1.375), and in the title again.
+status_now() { [ -f "$work/status.txt" ] && tail -n 1 "$work/status.txt" | grep -q "$1"; }
+expect_status() { x_display_wait 10 status_now "$1" || fail "the status shows '$(tail -n 1 "$work/status.txt" 2>/dev/null)', not '$1'"; }
+expect_status "^title Morvask V1.0 — "
+probe resize 1400 704
+expect_probe "1400x704" client-size
+expect_status "^panel level=1 tanks=[0-9]* enemies=[0-9]* upgrades="
+[[ "$(program_windows | awk -F'\t' -v main="$main_window" '$1 == main { print $2 }')" == "Morvask V1.0" ]] ||
+    fail "with the panel showing, the title still tells the status"
+read -r client_x client_y <<<"$(client_origin)"
+x_display_wait 5 shows panel.png root panel $((client_x + 1202)) "$client_y" 176 545 ||
+    fail "the panel is not drawn in the bar right of the field"
+convert "$work/panel.png" -crop "1400x704+$client_x+$client_y" +repage "$work/panel-window.png"
+step "status: in the title at 1x, in a panel beside the field at 1400x704 ($(tail -n 1 "$work/status.txt"))"
+probe resize 960 704
+expect_probe "960x704" client-size
+expect_status "^title Morvask V1.0 — "
+
+focus_main
 xdotool key F11
 expect_probe "${screen_w}x${screen_h}+0+0" client
 expect_probe "popup" frame-kind
@@ -377,6 +400,7 @@ expect_clean_exit
 if [ -n "$shot_dir" ]; then
     mkdir -p "$shot_dir"
     cp "$work/battlefield.png" "$shot_dir/windows-wine.png"
+    cp "$work/panel-window.png" "$shot_dir/windows-wine-panel.png"
     convert "$work/box.png" +repage "$shot_dir/windows-wine-box.png"
 fi
 

@@ -1,0 +1,192 @@
+// The status around the field on Windows: the panel in the black bar right
+// of the field where it has room, else the compact form after the game's
+// title, as the program chose; asked for with every frame shown, and shown
+// again only when it changed.
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "platform/shared/status_panel.h"
+#include "platform/win32/backend.h"
+#include "platform/win32/win32_program.h"
+
+namespace {
+
+// The panel's pixels: a DIB section of its size, which GDI also draws the
+// sheets' sprites into.
+struct PanelBitmap {
+    HDC dc = nullptr;
+    HBITMAP bitmap = nullptr;
+    HGDIOBJ original = nullptr;
+    uint32_t* pixels = nullptr;
+    int width = 0;
+    int height = 0;
+};
+
+struct StatusState {
+    software::StatusPlace place = software::StatusPlace::Off;
+    void (*source)(software::StatusShown& shown) = nullptr;
+    std::wstring gameTitle;
+    bool gameTitleKept = false;
+    std::string shownSuffix;
+    software::StatusShown drawn;
+    software::PixelRect drawnAt;  // empty while no panel shows
+    PanelBitmap panel;
+    std::FILE* trace = nullptr;
+    std::string traced;
+};
+
+StatusState Status;
+
+// A DIB of the panel's size to draw into; false when none can be had.
+bool HavePanelBitmap(HDC like, int width, int height) {
+    PanelBitmap& p = Status.panel;
+    if (p.pixels && p.width == width && p.height == height)
+        return true;
+    if (p.dc) {
+        ::SelectObject(p.dc, p.original);
+        ::DeleteDC(p.dc);
+        ::DeleteObject(p.bitmap);
+        p = PanelBitmap{};
+    }
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = ::CreateDIBSection(like, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HDC dc = bitmap ? ::CreateCompatibleDC(like) : nullptr;
+    if (!dc) {
+        if (bitmap)
+            ::DeleteObject(bitmap);
+        return false;
+    }
+    p = {dc, bitmap, ::SelectObject(dc, bitmap), static_cast<uint32_t*>(bits), width, height};
+    // Nearest neighbour, as the SDL2 window scales the sprites.
+    ::SetStretchBltMode(dc, COLORONCOLOR);
+    return true;
+}
+
+// A sheet's sprite into the panel's DIB (whose pixels `out` shows) as the
+// game draws sprites: the mask ORed, then the image ANDed.
+void DrawSprite(const software::PanelPixels& out, const software::SheetSprite& sprite, int x, int y,
+                int size) {
+    if (out.pixels != Status.panel.pixels || !sprite.sheet->dc || size <= 0)
+        return;
+    const HDC sheet = sprite.sheet->dc;
+    ::StretchBlt(Status.panel.dc, x, y, size, size, sheet, sprite.x, sprite.y + sprite.height,
+                 sprite.width, sprite.height, SRCPAINT);
+    ::StretchBlt(Status.panel.dc, x, y, size, size, sheet, sprite.x, sprite.y, sprite.width,
+                 sprite.height, SRCAND);
+    // The text after it is written into the pixels straight.
+    ::GdiFlush();
+}
+
+std::string Narrow(const std::wstring& text) {
+    const int size =
+        ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string narrow(size > 0 ? size_t(size) : 1, '\0');
+    if (size > 0)
+        ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, narrow.data(), size, nullptr, nullptr);
+    narrow.resize(narrow.size() - 1);
+    return narrow;
+}
+
+std::wstring TitleWith(const std::string& suffix) {
+    return suffix.empty() ? Status.gameTitle
+                          : Status.gameTitle + L" \u2014 " + win32::Widen(suffix.c_str());
+}
+
+// The compact form after the game's title, or the game's own title for an
+// empty one; the caption changes only when it does.
+void SetTitleSuffix(HWND window, const std::string& suffix) {
+    if (!Status.gameTitleKept) {
+        // The game's own title, as the game gave it at creation.
+        wchar_t text[256] = {};
+        ::GetWindowTextW(window, text, 256);
+        Status.gameTitle = text;
+        Status.gameTitleKept = true;
+    }
+    if (suffix == Status.shownSuffix)
+        return;
+    Status.shownSuffix = suffix;
+    const std::wstring title = TitleWith(suffix);
+    ::DefWindowProcW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(title.c_str()));
+}
+
+void Trace(const software::StatusShown& shown, bool panel) {
+    if (!Status.trace)
+        return;
+    const std::string title =
+        Status.shownSuffix.empty() ? std::string() : Narrow(TitleWith(Status.shownSuffix));
+    const std::string line = software::StatusTraceLine(shown, panel, title);
+    if (line == Status.traced)
+        return;
+    Status.traced = line;
+    std::fprintf(Status.trace, "%s\n", line.c_str());
+    std::fflush(Status.trace);
+}
+
+// The panel drawn at `at` in its DIB and sent to the window.
+void SendPanel(HDC dc, const software::StatusPanelPlace& at, const software::StatusShown& shown) {
+    const software::PixelRect& r = at.rect;
+    if (!HavePanelBitmap(dc, r.width, r.height))
+        return;
+    PanelBitmap& p = Status.panel;
+    ::GdiFlush();
+    std::fill_n(p.pixels, size_t(p.width) * size_t(p.height), 0u);
+    software::DrawStatusPanel({p.pixels, p.width, p.height, p.width}, r.x, r.y, at, shown,
+                              DrawSprite);
+    ::BitBlt(dc, r.x, r.y, r.width, r.height, p.dc, 0, 0, SRCCOPY);
+}
+
+bool SameRect(const software::PixelRect& a, const software::PixelRect& b) {
+    return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height;
+}
+
+}  // namespace
+
+namespace win32 {
+
+void SetStatusDisplay(software::StatusPlace place, void (*source)(software::StatusShown& shown)) {
+    Status.place = place;
+    Status.source = source;
+    const char* path = std::getenv("MORVASK_STATUS_FILE");
+    if (path && *path && !Status.trace)
+        Status.trace = std::fopen(path, "w");
+}
+
+void ShowStatus(HWND window, HDC dc, const software::PixelRect& field, int clientWidth,
+                int clientHeight, bool everything) {
+    using software::StatusPlace;
+    if (!Status.source || Status.place == StatusPlace::Off || !window || !dc)
+        return;
+    software::StatusShown shown;
+    Status.source(shown);
+    const software::StatusPanelPlace at =
+        software::PlaceStatusPanel(field, clientWidth, clientHeight, shown);
+    const bool side = Status.place == StatusPlace::Auto || Status.place == StatusPlace::Side;
+    const bool panel = shown.shown && side && at.fits;
+    const bool title = shown.shown && (Status.place == StatusPlace::Title ||
+                                       (Status.place == StatusPlace::Auto && !at.fits));
+    SetTitleSuffix(window, title ? shown.titleSuffix : std::string());
+    const software::PixelRect rect = panel ? at.rect : software::PixelRect{};
+    if (everything || !SameRect(rect, Status.drawnAt) || !(shown == Status.drawn)) {
+        const software::PixelRect& old = Status.drawnAt;
+        if (!everything && old.width > 0 && old.height > 0) {
+            // The bar was black before the panel; the old one goes first.
+            const RECT gone{old.x, old.y, old.x + old.width, old.y + old.height};
+            ::FillRect(dc, &gone, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
+        }
+        if (panel)
+            SendPanel(dc, at, shown);
+    }
+    Status.drawn = shown;
+    Status.drawnAt = rect;
+    Trace(shown, panel);
+}
+
+}  // namespace win32
