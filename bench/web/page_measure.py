@@ -197,7 +197,7 @@ def answer(driver, code):
 def play_busy(driver, seconds, browser_pid):
     """Holds fire and drives in turn for `seconds`; what it cost. A box that
     opens (the tank lost) is answered, and the time it stood open told."""
-    read = "const p = morvaskPage, f = measuredFrames; return [p.ticks, p.framesShown, " \
+    read = "const p = morvaskPage, f = measuredFrames; return [p.ticks, p.framesShown || 0, " \
            "f.count, f.late, performance.now(), p.frameWorkMs || 0, p.presentMs || 0, " \
            "p.presentedPixels || 0];"
     key(driver, "Space", "rawKeyDown")
