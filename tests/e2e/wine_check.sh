@@ -297,24 +297,10 @@ xdotool key minus minus
 expect_volume 80 "two presses of -"
 step "- - took the volume to 80, remembered"
 
-# ---- The status: after the title at 1x, in a panel where the bar right of
-# the field has room for one (a client of 1400 x 704: the field at 1x, bars
-# of 220, the panel 176 x 545 at unit 1.375), and in the title again.
+# ---- The status follows the game's title at 1x, where the bar beside the
+# field has no room for the panel.
 status_now() { [ -f "$work/status.txt" ] && tail -n 1 "$work/status.txt" | grep -q "$1"; }
 expect_status() { x_display_wait 10 status_now "$1" || fail "the status shows '$(tail -n 1 "$work/status.txt" 2>/dev/null)', not '$1'"; }
-expect_status "^title Morvask V1.0 — "
-probe resize 1400 704
-expect_probe "1400x704" client-size
-expect_status "^panel level=1 tanks=[0-9]* enemies=[0-9]* upgrades="
-[[ "$(program_windows | awk -F'\t' -v main="$main_window" '$1 == main { print $2 }')" == "Morvask V1.0" ]] ||
-    fail "with the panel showing, the title still tells the status"
-read -r client_x client_y <<<"$(client_origin)"
-x_display_wait 5 shows panel.png root panel $((client_x + 1202)) "$client_y" 176 545 ||
-    fail "the panel is not drawn in the bar right of the field"
-convert "$work/panel.png" -crop "1400x704+$client_x+$client_y" +repage "$work/panel-window.png"
-step "status: in the title at 1x, in a panel beside the field at 1400x704 ($(tail -n 1 "$work/status.txt"))"
-probe resize 960 704
-expect_probe "960x704" client-size
 expect_status "^title Morvask V1.0 — "
 
 focus_main
@@ -366,10 +352,26 @@ expect_probe "framed" frame-kind
 expect_probe "1920x1408" client-size
 step "in the help box: + took the volume to 90, F11 and Alt+Enter switched"
 
+# ---- The status in a panel where the bar right of the field has room for
+# one (a client of 1400 x 704: the field at 1x, bars of 220, the panel 176 x
+# 545 at unit 1.375), drawn as the window repaints behind the help box (the
+# game stands still meanwhile); in the title again at 960 x 704.
+probe resize 1400 704
+expect_probe "1400x704" client-size
+expect_status "^panel level=1 tanks=[0-9]* enemies=[0-9]* upgrades="
+[[ "$(program_windows | awk -F'\t' -v main="$main_window" '$1 == main { print $2 }')" == "Morvask V1.0" ]] ||
+    fail "with the panel showing, the title still tells the status"
+read -r client_x client_y <<<"$(client_origin)"
+x_display_wait 5 shows panel.png root panel $((client_x + 1202)) "$client_y" 176 545 ||
+    fail "the panel is not drawn in the bar right of the field"
+convert "$work/panel.png" -crop "1400x704+$client_x+$client_y" +repage "$work/panel-window.png"
+step "status: a panel beside the field at 1400x704 ($(tail -n 1 "$work/status.txt"))"
+
 # ---- A move to a monitor of 192 dpi and back: the field keeps its size in
 # the monitor's units.
 probe resize 960 704
 expect_probe "960x704" client-size
+expect_status "^title Morvask V1.0 — "
 probe dpi 192
 expect_probe "1920x1408" client-size
 probe resize 960 704
