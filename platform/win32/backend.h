@@ -43,6 +43,11 @@ std::wstring Widen(const char* utf8);
 // called once, after the message loop has ended.
 void ReleaseSurfaces();
 
+// A surface of the backend's own (the view's scaled field, the status panel)
+// made `width` x `height` pixels, anew only when its size changes; false,
+// and the surface empty, when the system gives none (drawing.cpp).
+bool KeepPixelSurface(platform::SurfaceData& surface, HDC like, int width, int height);
+
 // The status, where it shows (status_display.cpp): in the caption when its
 // compact form changed, and in the panel beside the field (through `dc`, the
 // client of clientWidth x clientHeight with the field at `field`) when it

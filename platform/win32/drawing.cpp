@@ -53,6 +53,40 @@ platform::Surface PixelSurface(HDC like, int width, int height) {
     return surface;
 }
 
+}  // namespace
+
+namespace win32 {
+
+bool KeepPixelSurface(platform::SurfaceData& surface, HDC like, int width, int height) {
+    if (surface.pixels && surface.width == width && surface.height == height)
+        return true;
+    if (surface.dc) {
+        ::SelectObject(surface.dc, surface.original);
+        ::DeleteDC(surface.dc);
+        ::DeleteObject(surface.bitmap);
+        surface = platform::SurfaceData{};
+    }
+    uint32_t* pixels = nullptr;
+    HBITMAP bitmap = NewPixels(like, width, height, pixels);
+    HDC dc = bitmap ? ::CreateCompatibleDC(like) : nullptr;
+    if (!dc) {
+        if (bitmap)
+            ::DeleteObject(bitmap);
+        return false;
+    }
+    surface.dc = dc;
+    surface.bitmap = bitmap;
+    surface.original = ::SelectObject(dc, bitmap);
+    surface.pixels = pixels;
+    surface.width = width;
+    surface.height = height;
+    return true;
+}
+
+}  // namespace win32
+
+namespace {
+
 // Whether a copy into the window's frame may hand the source's pixels over
 // instead: the whole frame, plainly, from a memory surface of its size.
 bool CanExchange(const platform::SurfaceData& frame, int x, int y, int width, int height,

@@ -12,17 +12,6 @@
 
 namespace {
 
-// The panel's pixels: a DIB section of its size, which GDI also draws the
-// sheets' sprites into.
-struct PanelBitmap {
-    HDC dc = nullptr;
-    HBITMAP bitmap = nullptr;
-    HGDIOBJ original = nullptr;
-    uint32_t* pixels = nullptr;
-    int width = 0;
-    int height = 0;
-};
-
 struct StatusState {
     software::StatusPlace place = software::StatusPlace::Off;
     void (*source)(software::StatusShown& shown) = nullptr;
@@ -31,44 +20,13 @@ struct StatusState {
     std::string shownSuffix;
     software::StatusShown drawn;
     software::PixelRect drawnAt;  // empty while no panel shows
-    PanelBitmap panel;
+    // The panel's pixels, which GDI also draws the sheets' sprites into.
+    platform::SurfaceData panel;
     std::FILE* trace = nullptr;
     std::string traced;
 };
 
 StatusState Status;
-
-// A DIB of the panel's size to draw into; false when none can be had.
-bool HavePanelBitmap(HDC like, int width, int height) {
-    PanelBitmap& p = Status.panel;
-    if (p.pixels && p.width == width && p.height == height)
-        return true;
-    if (p.dc) {
-        ::SelectObject(p.dc, p.original);
-        ::DeleteDC(p.dc);
-        ::DeleteObject(p.bitmap);
-        p = PanelBitmap{};
-    }
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP bitmap = ::CreateDIBSection(like, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HDC dc = bitmap ? ::CreateCompatibleDC(like) : nullptr;
-    if (!dc) {
-        if (bitmap)
-            ::DeleteObject(bitmap);
-        return false;
-    }
-    p = {dc, bitmap, ::SelectObject(dc, bitmap), static_cast<uint32_t*>(bits), width, height};
-    // Nearest neighbour, as the SDL2 window scales the sprites.
-    ::SetStretchBltMode(dc, COLORONCOLOR);
-    return true;
-}
 
 // A sheet's sprite into the panel's DIB (whose pixels `out` shows) as the
 // game draws sprites: the mask ORed, then the image ANDed.
@@ -133,9 +91,11 @@ void Trace(const software::StatusShown& shown, bool panel) {
 // The panel drawn at `at` in its DIB and sent to the window.
 void SendPanel(HDC dc, const software::StatusPanelPlace& at, const software::StatusShown& shown) {
     const software::PixelRect& r = at.rect;
-    if (!HavePanelBitmap(dc, r.width, r.height))
+    platform::SurfaceData& p = Status.panel;
+    if (!win32::KeepPixelSurface(p, dc, r.width, r.height))
         return;
-    PanelBitmap& p = Status.panel;
+    // Nearest neighbour, as the SDL2 window scales the sprites.
+    ::SetStretchBltMode(p.dc, COLORONCOLOR);
     ::GdiFlush();
     std::fill_n(p.pixels, size_t(p.width) * size_t(p.height), 0u);
     software::DrawStatusPanel({p.pixels, p.width, p.height, p.width}, r.x, r.y, at, shown,

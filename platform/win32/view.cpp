@@ -33,18 +33,9 @@ struct WindowView {
     bool changesKnown = false;
 };
 
-// The field scaled by a whole multiple of 2 or more, in a DIB of its size.
-struct ScaledField {
-    HDC dc = nullptr;
-    HBITMAP bitmap = nullptr;
-    HGDIOBJ original = nullptr;
-    uint32_t* pixels = nullptr;
-    int width = 0;
-    int height = 0;
-};
-
 WindowView View;
-ScaledField Scaled;
+// The field scaled by a whole multiple of 2 or more, in a DIB of its size.
+platform::SurfaceData Scaled;
 
 void PaintBars(HDC dc) {
     const software::PixelRect& f = View.field;
@@ -58,35 +49,6 @@ void PaintBars(HDC dc) {
     for (const RECT& bar : bars)
         if (bar.right > bar.left && bar.bottom > bar.top)
             ::FillRect(dc, &bar, black);
-}
-
-// A DIB of the field's size to scale into; false when none can be had.
-bool HaveScaled(int width, int height) {
-    if (Scaled.pixels && Scaled.width == width && Scaled.height == height)
-        return true;
-    if (Scaled.dc) {
-        ::SelectObject(Scaled.dc, Scaled.original);
-        ::DeleteDC(Scaled.dc);
-        ::DeleteObject(Scaled.bitmap);
-        Scaled = ScaledField{};
-    }
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP bitmap = ::CreateDIBSection(View.dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HDC dc = bitmap ? ::CreateCompatibleDC(View.dc) : nullptr;
-    if (!dc) {
-        if (bitmap)
-            ::DeleteObject(bitmap);
-        return false;
-    }
-    Scaled = {dc, bitmap, ::SelectObject(dc, bitmap), static_cast<uint32_t*>(bits), width, height};
-    return true;
 }
 
 // The frame's pixels (fx, fy, fw, fh) into the scaled field, each a block
@@ -116,7 +78,8 @@ void SendPart(HDC dc, const platform::SurfaceData& frame, int fx, int fy, int fw
         return;
     }
     const int k = f.width / frame.width;
-    if (software::IsWholeMultiple(f) && frame.pixels && HaveScaled(f.width, f.height)) {
+    if (software::IsWholeMultiple(f) && frame.pixels &&
+        win32::KeepPixelSurface(Scaled, View.dc, f.width, f.height)) {
         // The pixels are read and written straight: what GDI may still hold
         // back of the drawing into them is done first.
         ::GdiFlush();
