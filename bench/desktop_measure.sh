@@ -40,10 +40,12 @@ export DISPLAY=:$(cat "$WORK/display")
 export HOME=$WORK/home SDL_AUDIODRIVER=dummy
 mkdir -p "$HOME"
 if [[ ${GAME_ARGS:-} == *--fullscreen* ]]; then
-    openbox --sm-disable >/dev/null 2>&1 &
+    # Ready once it runs its start-up command; earlier, it can drop a map
+    # request and the game would wait a second to ask again.
+    openbox --sm-disable --startup "touch '$WORK/openbox-ready'" >/dev/null 2>&1 &
     WM_PID=$!
-    for _ in $(seq 50); do
-        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+    for _ in $(seq 100); do
+        [[ -e $WORK/openbox-ready ]] && break
         sleep 0.1
     done
 fi

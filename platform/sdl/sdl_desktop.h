@@ -156,6 +156,9 @@ void FieldPoint(const View& view, int x, int y, int& fieldX, int& fieldY);
 // Sizes and places the new, still hidden window for the display's scale and
 // the options: start size, minimum size, full screen.
 void PrepareWindow(SDL_Window* window);
+// SDL_ShowWindow, asking the window manager again while it has not mapped
+// the window.
+void ShowWindowSurely(SDL_Window* window);
 // F11 and Alt+Enter: the keys that switch desktop full screen on and off.
 bool IsFullscreenKey(const SDL_KeyboardEvent& key);
 void ToggleFullscreen();

@@ -383,7 +383,7 @@ Window CreateWindow(const char*, const char* titleUtf8, uint32_t, int x, int y, 
 void ShowWindow(Window window, int) {
     if (window != &Desktop.window || !WindowLive())
         return;
-    SDL_ShowWindow(window->sdlWindow);
+    sdl::ShowWindowSurely(window->sdlWindow);
     SDL_RaiseWindow(window->sdlWindow);
     // A new window is shown restored and becomes the active one.
     Deliver(WM_SIZE, SIZE_RESTORED, PackPoint(FieldWidth, FieldHeight));

@@ -2,8 +2,8 @@
 # A virtual X server and a window manager for the end-to-end checks, sourced
 # by them: start_x_display DIR WIDTHxHEIGHT [OPENBOX_CONFIG | none] starts
 # both, or the server alone with none (it takes the first free display number
-# itself), exports DISPLAY and returns once the window manager manages the
-# screen; stop_x_display ends both.
+# itself), exports DISPLAY and returns once the window manager has started;
+# stop_x_display ends both.
 # Each wait is a deadline in seconds: a loaded machine starts them slower.
 X_DISPLAY_PIDS=()
 
@@ -37,9 +37,14 @@ start_x_display() {
     DISPLAY=:$(head -n1 "$dir/display" | tr -d '[:space:]')
     export DISPLAY
     [[ $config == none ]] && return 0
-    openbox --sm-disable ${config:+--config-file "$config"} >>"$dir/openbox.log" 2>&1 &
+    # openbox announces itself on the root window early in its start-up, and
+    # can drop a window's map request until it has finished: the checks wait
+    # for the command it runs once it is ready.
+    rm -f "$dir/openbox-ready"
+    openbox --sm-disable ${config:+--config-file "$config"} --startup "touch '$dir/openbox-ready'" \
+        >>"$dir/openbox.log" 2>&1 &
     X_DISPLAY_PIDS+=($!)
-    if ! x_display_wait 60 x_display_managed; then
+    if ! x_display_wait 60 x_display_managed || ! x_display_wait 60 test -e "$dir/openbox-ready"; then
         echo "openbox did not start (see $dir/openbox.log)"
         return 1
     fi
