@@ -25,9 +25,8 @@
 #include <cstring>
 
 #include "platform/platform.h"
-#include "platform/sdl/sdl_backend.h"
+#include "platform/host.h"
 #include "platform/sdl/sdl_desktop.h"
-#include "platform/sdl/sdl_status.h"
 #include "platform/shared/surfaces.h"
 
 namespace {
@@ -134,7 +133,7 @@ BENCHMARK(BM_PresentFrame)
 bool StatusChanges = false;
 int32_t StatusEnemies = 20;
 
-void BenchStatus(sdl::StatusShown& shown) {
+void BenchStatus(host::StatusShown& shown) {
     static platform::Surface sheet = nullptr;
     if (!sheet) {
         sheet = software::NewSurface(256, 2 * 64 * 50);
@@ -173,7 +172,7 @@ static void BM_PresentFrameStatus(benchmark::State& state) {
     platform::Window window = BenchWindow(state);
     if (!window)
         return;
-    sdl::SetStatusDisplay(sdl::StatusPlace::Side, BenchStatus);
+    host::SetStatusDisplay(host::StatusSide, BenchStatus);
     SDL_SetWindowSize(sdl::Desktop.window.sdlWindow, int(state.range(0)), int(state.range(1)));
     StatusChanges = false;
     sdl::Redraw();
@@ -181,7 +180,7 @@ static void BM_PresentFrameStatus(benchmark::State& state) {
     const platform::SurfaceData* screen = platform::GetDC(window);
     for (auto _ : state)
         sdl::PresentFrame(screen);
-    sdl::SetStatusDisplay(sdl::StatusPlace::Off, nullptr);
+    host::SetStatusDisplay(host::StatusOff, nullptr);
 }
 BENCHMARK(BM_PresentFrameStatus)->Args({1920, 1080, 0})->Args({1920, 1080, 1});
 
@@ -214,28 +213,28 @@ static void BM_PresentFrameMode(benchmark::State& state) {
     platform::Window window = BenchWindow(state);
     if (!window)
         return;
-    sdl::Desktop.options.scaleMode = software::WindowScaleMode(state.range(2));
+    sdl::Desktop.options.scaleMode = host::ScaleMode(state.range(2));
     SDL_SetWindowSize(sdl::Desktop.window.sdlWindow, int(state.range(0)), int(state.range(1)));
     sdl::Redraw();
     const platform::SurfaceData* screen = platform::GetDC(window);
     for (auto _ : state)
         sdl::PresentFrame(screen);
-    state.SetLabel(software::ScaleModeName(sdl::Desktop.options.scaleMode));
-    sdl::Desktop.options.scaleMode = software::WindowAuto;
+    state.SetLabel(host::ScaleModeName(sdl::Desktop.options.scaleMode));
+    sdl::Desktop.options.scaleMode = host::ScaleAuto;
 }
 BENCHMARK(BM_PresentFrameMode)
-    ->Args({1920, 1080, software::WindowInteger})
-    ->Args({1920, 1080, software::WindowFit})
-    ->Args({1920, 1080, software::WindowSharp})
-    ->Args({2400, 1760, software::WindowSharp})
-    ->Args({853, 626, software::WindowSharp});
+    ->Args({1920, 1080, host::ScaleInteger})
+    ->Args({1920, 1080, host::ScaleFit})
+    ->Args({1920, 1080, host::ScaleSharp})
+    ->Args({2400, 1760, host::ScaleSharp})
+    ->Args({853, 626, host::ScaleSharp});
 
 // A frame of busy play (the twenty rectangles above) in sharp at 1080p.
 static void BM_PresentFrameChangesSharp(benchmark::State& state) {
     platform::Window window = BenchWindow(state);
     if (!window)
         return;
-    sdl::Desktop.options.scaleMode = software::WindowSharp;
+    sdl::Desktop.options.scaleMode = host::ScaleSharp;
     SDL_SetWindowSize(sdl::Desktop.window.sdlWindow, 1920, 1080);
     platform::Surface screen = platform::GetDC(window);
     platform::Surface frame = software::NewSurface(Width, Height);
@@ -248,7 +247,7 @@ static void BM_PresentFrameChangesSharp(benchmark::State& state) {
         platform::HintFrameChanges(screen, changes, 20);
         platform::BitBlt(screen, 0, 0, Width, Height, frame, 0, 0, platform::SRCCOPY);
     }
-    sdl::Desktop.options.scaleMode = software::WindowAuto;
+    sdl::Desktop.options.scaleMode = host::ScaleAuto;
 }
 BENCHMARK(BM_PresentFrameChangesSharp);
 

@@ -68,7 +68,7 @@ std::string ApplyOption(const std::string& option, const std::string& value, Com
     } else if (option == "--hud") {
         if (value != "auto" && value != "side" && value != "title" && value != "off")
             return "--hud is auto, side, title or off, not \"" + value + "\"";
-        result.hud = value;
+        result.statusPlace = value;
     } else if (option == "--scale") {
         result.scale = ScaleValue(value.c_str());
         if (result.scale == 0)
@@ -109,26 +109,13 @@ std::string ApplyOption(const std::string& option, const std::string& value, Com
 
 }  // namespace
 
-bool ScaleModeOfName(const std::string& name, ScaleMode& mode) {
-    for (ScaleMode m : {ScaleInteger, ScaleFit, ScaleSharp, ScaleAuto})
-        if (name == ScaleModeValue(m)) {
+bool ScaleModeOfName(const std::string& name, host::ScaleMode& mode) {
+    for (host::ScaleMode m : {host::ScaleInteger, host::ScaleFit, host::ScaleSharp, host::ScaleAuto})
+        if (name == host::ScaleModeName(m)) {
             mode = m;
             return true;
         }
     return false;
-}
-
-const char* ScaleModeValue(ScaleMode mode) {
-    switch (mode) {
-        case ScaleFit:
-            return "fit";
-        case ScaleSharp:
-            return "sharp";
-        case ScaleAuto:
-            return "auto";
-        default:
-            return "integer";
-    }
 }
 
 namespace {

@@ -5,17 +5,11 @@
 #include <cstdint>
 #include <string>
 
-// How the window scales the field (the desktop window's modes, in F10's
-// order).
-enum ScaleMode : int32_t {
-    ScaleInteger = 0,  // whole multiples, sharp pixels
-    ScaleFit = 1,      // any factor, nearest neighbour
-    ScaleSharp = 2,    // a whole multiple, then smoothly to fill
-    ScaleAuto = 3,     // integer where it fills 80 % of the limiting side, else sharp
-};
-// The mode of a setting's or option's value (lower case); false for none.
-bool ScaleModeOfName(const std::string& name, ScaleMode& mode);
-const char* ScaleModeValue(ScaleMode mode);
+#include "platform/host.h"
+
+// The scale mode of a setting's or option's value (lower case, as
+// host::ScaleModeName gives it); false for none.
+bool ScaleModeOfName(const std::string& name, host::ScaleMode& mode);
 
 enum class CommandLineAction {
     RunGame,   // start the game with the options read
@@ -28,7 +22,7 @@ struct CommandLine {
     std::string output;
     bool fullscreen = false;
     int scale = 0;  // 1 to 8; 0 when not given
-    ScaleMode scaleMode = ScaleAuto;
+    host::ScaleMode scaleMode = host::ScaleAuto;
     // Whether the options were given at all: what is given wins over the
     // settings file.
     bool fullscreenGiven = false;
@@ -37,8 +31,8 @@ struct CommandLine {
     int players = 0;
     // "zh" or "en"; empty when not given.
     std::string language;
-    // --hud auto|side|title|off; empty when not given.
-    std::string hud;
+    // --hud auto|side|title|off, where the status shows; empty when not given.
+    std::string statusPlace;
     // --record FILE: the run is written to FILE as a replay when it ends.
     std::string recordPath;
     // --play FILE: the replay in FILE is played in the window instead of a

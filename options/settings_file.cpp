@@ -150,7 +150,7 @@ bool ApplyValue(SettingsRecord& settings, const std::string& key, const std::str
         }
         problem = "intro must be full or short, not '" + value + "'";
     } else if (key == "hud") {
-        if (HudModeFromName(Lower(value), settings.hud))
+        if (StatusPlaceOfName(Lower(value), settings.statusPlace))
             return true;
         problem = "hud must be auto, side, title or off, not '" + value + "'";
     } else if (key == "players") {
@@ -183,11 +183,10 @@ std::vector<std::string> Lines(const std::string& text) {
 
 }  // namespace
 
-bool HudModeFromName(const std::string& name, HudMode& mode) {
-    constexpr const char* Names[] = {"auto", "side", "title", "off"};
-    for (int m = 0; m < 4; ++m)
-        if (name == Names[m]) {
-            mode = HudMode(m);
+bool StatusPlaceOfName(const std::string& name, host::StatusPlace& place) {
+    for (host::StatusPlace p : {host::StatusAuto, host::StatusSide, host::StatusTitle, host::StatusOff})
+        if (name == host::StatusPlaceName(p)) {
+            place = p;
             return true;
         }
     return false;
@@ -428,8 +427,8 @@ void ApplyCommandLine(const CommandLine& line, SettingsRecord& settings) {
         settings.scaleMode = line.scaleMode;
     if (!line.language.empty())
         LanguageFromName(line.language.c_str(), settings.language);
-    if (!line.hud.empty())
-        HudModeFromName(line.hud, settings.hud);
+    if (!line.statusPlace.empty())
+        StatusPlaceOfName(line.statusPlace, settings.statusPlace);
     if (line.players != 0)
         settings.players = line.players;
 }

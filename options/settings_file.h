@@ -13,18 +13,9 @@
 #include "options/key_bindings.h"
 #include "texts/texts.h"
 
-// Where the status (level, tanks, enemies, upgrades) shows: auto puts the
-// side panel where the window has room beside the field and the title's
-// compact form elsewhere; side only the panel, title only the title, off
-// nothing.
-enum HudMode : int32_t {
-    HudAuto = 0,
-    HudSide = 1,
-    HudTitle = 2,
-    HudOff = 3,
-};
-// The mode of a name (auto, side, title, off); false for any other.
-bool HudModeFromName(const std::string& name, HudMode& mode);
+// The status's place of a name (auto, side, title, off: the `hud` key's
+// values); false for any other.
+bool StatusPlaceOfName(const std::string& name, host::StatusPlace& place);
 
 // Far more than any settings file needs; a larger file is neither read nor
 // written.
@@ -35,7 +26,7 @@ struct SettingsRecord {
     bool fullscreen = false;
     // 1 to 8; 0 lets the window pick the largest that fits the screen.
     int32_t scale = 0;
-    ScaleMode scaleMode = ScaleAuto;
+    host::ScaleMode scaleMode = host::ScaleAuto;
     // Percent of every sound's loudness; 0 opens no audio device at all.
     int32_t volume = 100;
     // Percent of the stick's travel that counts as resting.
@@ -43,7 +34,8 @@ struct SettingsRecord {
     // intro = short: no about and help boxes at start-up, and the sound
     // answer taken from the volume instead of asked.
     bool shortIntro = false;
-    HudMode hud = HudAuto;
+    // Where the status shows (the file's key is `hud`).
+    host::StatusPlace statusPlace = host::StatusAuto;
     // Players of every new game: 1, or 2 for a game of two players.
     int32_t players = 1;
     KeyBindings keys = DefaultKeyBindings();

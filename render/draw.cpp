@@ -13,8 +13,8 @@ namespace {
 // top-left track pod, clear of the turret.
 constexpr int MarkInset = 2;
 
-// The top-left of sprite n of the cell sheet (4 to a row), or false when the
-// sheet has no such sprite.
+}  // namespace
+
 bool CellSpriteSource(int32_t n, int& sx, int& sy) {
     if (n < 0 || n >= CellSheetSprites)
         return false;
@@ -23,7 +23,10 @@ bool CellSpriteSource(int32_t n, int& sx, int& sy) {
     return true;
 }
 
-}  // namespace
+void TankSpriteSource(int32_t band, int32_t direction, int32_t row, int& sx, int& sy) {
+    sx = TankSprite * direction;
+    sy = 2 * TankSprite * (10 * band + row);
+}
 
 void DrawMasked(platform::Surface sheet, int sx, int sy, int w, int h, int x, int y) {
     if (DrawFramesWhole)

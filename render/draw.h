@@ -14,6 +14,14 @@ extern bool DrawingEnabled;
 
 // One w x h sprite whose image lies at (sx, sy) of the sheet and its mask
 // directly below, drawn transparently at (x, y) of the back buffer.
+// The top-left of sprite n of the cell sheet (4 to a row), or false when the
+// sheet has no such sprite.
+bool CellSpriteSource(int32_t n, int& sx, int& sy);
+// The top-left of a tank sheet's sprite: band `band` (10 rows of images,
+// each with its mask below), facing `direction`, row `row` of the band (8
+// is the gun at rest).
+void TankSpriteSource(int32_t band, int32_t direction, int32_t row, int& sx, int& sy);
+
 void DrawMasked(platform::Surface sheet, int sx, int sy, int w, int h, int x, int y);
 // Copies the back buffer to the window.
 void PresentFrame();

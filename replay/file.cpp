@@ -28,7 +28,7 @@ void PutRecords(std::string& out, const RecordsRecord& records) {
 uint32_t ShownOptionCount(const ReplayRecord& replay) {
     if (replay.formatVersion >= 3)
         return 5;
-    return replay.hudKept ? 4 : 3;
+    return replay.statusPlaceKept ? 4 : 3;
 }
 
 void PutShownOptions(std::string& out, const ReplayRecord& replay) {
@@ -45,9 +45,9 @@ void PutShownOptions(std::string& out, const ReplayRecord& replay) {
     }
     PutVarint(out, ReplayIntroOption);
     out += char(replay.intro);
-    if (replay.hudKept || replay.formatVersion >= 3) {
-        PutVarint(out, ReplayHudOption);
-        out += char(replay.hud);
+    if (replay.statusPlaceKept || replay.formatVersion >= 3) {
+        PutVarint(out, ReplayStatusPlaceOption);
+        out += char(replay.statusPlace);
     }
     if (replay.formatVersion >= 3) {
         PutVarint(out, ReplayPlayersOption);
@@ -118,8 +118,8 @@ bool ReadShownOptions(Reader& in, ReplayRecord& replay) {
         return false;
     if (replay.formatVersion >= 3 ? count != 5 : count != 3 && count != 4)
         return in.Fail("not every shown option is given");
-    replay.hudKept = count >= 4;
-    replay.hud = ReplayHudOff;
+    replay.statusPlaceKept = count >= 4;
+    replay.statusPlace = ReplayStatusOff;
     uint32_t previous = 0;
     for (uint32_t k = 0; k < count; ++k) {
         uint32_t key = 0;
@@ -143,10 +143,10 @@ bool ReadShownOptions(Reader& in, ReplayRecord& replay) {
                 return false;
             if (replay.intro > 2)
                 return in.Fail("an unknown kind of start");
-        } else if (key == ReplayHudOption) {
-            if (!in.Byte(replay.hud))
+        } else if (key == ReplayStatusPlaceOption) {
+            if (!in.Byte(replay.statusPlace))
                 return false;
-            if (replay.hud > 3)
+            if (replay.statusPlace > 3)
                 return in.Fail("an unknown place of the status");
         } else if (key == ReplayPlayersOption && replay.formatVersion >= 3) {
             if (!in.Byte(replay.players))

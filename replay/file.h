@@ -54,11 +54,11 @@ enum ReplayOptionKey : uint8_t {
     ReplayLanguageOption = 1,  // u8: 0 Simplified Chinese, 1 English
     ReplayRecordsOption = 2,   // u8 kind, then its data (ReplayRecordsKind)
     ReplayIntroOption = 3,     // u8: 0 the game's boxes, 1 short with no sound, 2 short with sound
-    ReplayHudOption = 4,       // u8: where the status showed, 0 auto, 1 side, 2 title, 3 off
+    ReplayStatusPlaceOption = 4,       // u8: where the status showed, 0 auto, 1 side, 2 title, 3 off
     ReplayPlayersOption = 5,   // version 3 on: u8 1 or 2, the players of a new game at the start
 };
-// The hud of a file recorded before the status display existed: none showed.
-inline constexpr uint8_t ReplayHudOff = 3;
+// The status's place in a file recorded before the status display existed: none showed.
+inline constexpr uint8_t ReplayStatusOff = 3;
 
 // Whether the run kept the player's records, which the records key (R)
 // shows and the fresh game it offers starts from.
@@ -94,10 +94,10 @@ struct ReplayRecord {
     RecordsRecord records;       // ReplayRecordsKept: as they were at the start
     std::string recordsRefusal;  // ReplayRecordsRefused
     uint8_t intro = 0;
-    // Where the status showed (a HudMode). A file from before the status
-    // display has no such key (hudKept false) and showed none.
-    uint8_t hud = 0;
-    bool hudKept = true;
+    // Where the status showed (a host::StatusPlace). A file from before the
+    // status display has no such key (statusPlaceKept false) and showed none.
+    uint8_t statusPlace = 0;
+    bool statusPlaceKept = true;
     // Players of a new game when the run began (version 3 on; 1 before).
     uint8_t players = 1;
     std::vector<ReplayEvent> events;

@@ -116,8 +116,8 @@ void NoteRecordedIntro(uint8_t intro) {
     Replay.intro = intro;
 }
 
-void NoteRecordedHud(uint8_t hud) {
-    Replay.hud = hud;
+void NoteRecordedStatusPlace(uint8_t place) {
+    Replay.statusPlace = place;
 }
 
 void NoteRecordedRecords(uint8_t kind, const RecordsRecord& records, const std::string& refusal) {

@@ -19,8 +19,8 @@ void NoteRecordedRecords(uint8_t kind, const RecordsRecord& records, const std::
 // How the start-up opened: 0 with the game's boxes, 1 short with no sound, 2
 // short with sound.
 void NoteRecordedIntro(uint8_t intro);
-// Where the status showed (a HudMode), kept in the replay.
-void NoteRecordedHud(uint8_t hud);
+// Where the status showed (a host::StatusPlace), kept in the replay.
+void NoteRecordedStatusPlace(uint8_t place);
 
 // An outside message about to be delivered: a tick of the battle timer, a key
 // press, a mouse move, a size, activate or close message. Messages the game's

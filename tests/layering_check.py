@@ -16,6 +16,7 @@ import sys
 LAYERS = [
     ["tests", "bench"],
     ["programs", "artgen"],  # the process entries; the build-time art generator
+    ["hosting"],  # what every program does with its host: settings, status, runs
     ["shell", "replay"],  # start-up, window procedure, modes; replays
     ["editor", "options"],  # the level editor; command line, settings, keys
     ["battle"],  # the frame step and the order of the passes within a tick
@@ -28,7 +29,7 @@ LAYERS = [
 ]
 LAYER_OF = {folder: n for n, folders in enumerate(LAYERS) for folder in folders}
 # The game's code: it sees the platform only through platform.h and files.h.
-GAME = ["shell", "replay", "editor", "options", "battle", "actors", "render", "levels",
+GAME = ["hosting", "shell", "replay", "editor", "options", "battle", "actors", "render", "levels",
         "state", "texts"]
 # Inside platform/, a backend uses what the backends share, never another
 # backend.

@@ -24,7 +24,6 @@
 
 #include "platform/shared/frame_scale.h"
 #include "platform/win32/backend.h"
-#include "platform/win32/win32_program.h"
 
 namespace {
 
@@ -151,7 +150,7 @@ void Report(std::vector<Time> (&times)[Ways], int width, int height) {
 }
 
 void MeasureAt(Bench& bench, int width, int height, bool fit) {
-    win32::SetFitMode(fit);
+    win32::SetScaleMode(fit ? host::ScaleFit : host::ScaleInteger);
     SetClient(bench.window->handle, width, height);
     const software::PixelRect field = software::FieldPlace(width, height, fit);
     const int frames = width > 1500 ? 60 : 150;

@@ -48,10 +48,10 @@ struct HeadlessState {
     headless::TextAnswerer textAnswerer;
 };
 
-HeadlessState State;
+HeadlessState Run;
 
 int64_t NowMs() {
-    return State.ticks * 10;
+    return Run.ticks * 10;
 }
 
 // The length of each wave, read from its header once.
@@ -67,7 +67,7 @@ int64_t WaveLengthMs(int resourceId) {
 }
 
 bool ScriptedKeyDown(int virtualKey) {
-    return virtualKey >= 0 && virtualKey < 256 && State.keys[virtualKey];
+    return virtualKey >= 0 && virtualKey < 256 && Run.keys[virtualKey];
 }
 
 }  // namespace
@@ -75,49 +75,49 @@ bool ScriptedKeyDown(int virtualKey) {
 namespace headless {
 
 void SetBoxAnswerer(BoxAnswerer answerer) {
-    State.answerer = std::move(answerer);
+    Run.answerer = std::move(answerer);
 }
 void SetBoxObserver(BoxObserver observer) {
-    State.boxObserver = std::move(observer);
+    Run.boxObserver = std::move(observer);
 }
 void SetSoundObserver(SoundObserver observer) {
-    State.soundObserver = std::move(observer);
+    Run.soundObserver = std::move(observer);
 }
 void SetSeed(uint32_t seed) {
-    State.seed = seed;
+    Run.seed = seed;
 }
 
 int64_t TickCount() {
-    return State.ticks;
+    return Run.ticks;
 }
 
 void StepTick() {
-    ++State.ticks;
-    if (State.timers.count(1))
+    ++Run.ticks;
+    if (Run.timers.count(1))
         Deliver(platform::WM_TIMER, 1, 0);
 }
 
 bool TimerIsSet(uintptr_t timerId) {
-    return State.timers.count(timerId) != 0;
+    return Run.timers.count(timerId) != 0;
 }
 
 void Deliver(uint32_t message, uintptr_t wParam, intptr_t lParam) {
-    if (!State.windowCreated || State.window.destroyed || !State.window.procedure)
+    if (!Run.windowCreated || Run.window.destroyed || !Run.window.procedure)
         return;
-    State.window.procedure(&State.window, message, wParam, lParam);
+    Run.window.procedure(&Run.window, message, wParam, lParam);
 }
 
 bool WindowExists() {
-    return State.windowCreated && !State.window.destroyed;
+    return Run.windowCreated && !Run.window.destroyed;
 }
 
 void SetKeyDown(int virtualKey, bool down) {
     if (virtualKey >= 0 && virtualKey < 256)
-        State.keys[virtualKey] = down;
+        Run.keys[virtualKey] = down;
 }
 
 void ReleaseAllKeys() {
-    State.keys.reset();
+    Run.keys.reset();
 }
 
 void PressKey(int virtualKey) {
@@ -128,46 +128,46 @@ void PressKey(int virtualKey) {
 }
 
 const platform::SurfaceData* WindowPicture() {
-    if (!State.windowSurface)
-        State.windowSurface = software::WindowSurface(ClientWidth, ClientHeight);
-    return State.windowSurface;
+    if (!Run.windowSurface)
+        Run.windowSurface = software::WindowSurface(ClientWidth, ClientHeight);
+    return Run.windowSurface;
 }
 
 bool QuitPosted() {
-    return State.quitPosted;
+    return Run.quitPosted;
 }
 int QuitCode() {
-    return State.quitCode;
+    return Run.quitCode;
 }
 
 void SetClipboard(const std::string& text) {
-    State.clipboard = text.substr(0, platform::MaxOutsideTextBytes);
+    Run.clipboard = text.substr(0, platform::MaxOutsideTextBytes);
 }
 
 const std::string& Clipboard() {
-    return State.clipboard;
+    return Run.clipboard;
 }
 
 void SetDroppedText(const std::string& text) {
-    State.dropped = text.substr(0, platform::MaxOutsideTextBytes);
+    Run.dropped = text.substr(0, platform::MaxOutsideTextBytes);
 }
 
 void SetTextObserver(TextObserver observer) {
-    State.textObserver = std::move(observer);
+    Run.textObserver = std::move(observer);
 }
 
 void SetTextAnswerer(TextAnswerer answerer) {
-    State.textAnswerer = std::move(answerer);
+    Run.textAnswerer = std::move(answerer);
 }
 
 void Reset() {
-    platform::Surface surface = State.windowSurface;
-    State = HeadlessState{};
+    platform::Surface surface = Run.windowSurface;
+    Run = HeadlessState{};
     keymap::Reset();
     // The window's surface is kept (the game holds it), but shows black again.
     if (surface) {
         std::fill(surface->pixels.begin(), surface->pixels.end(), 0u);
-        State.windowSurface = surface;
+        Run.windowSurface = surface;
     }
 }
 
@@ -176,9 +176,9 @@ void Reset() {
 namespace {
 
 std::string OutsideText(const std::string& text) {
-    const std::string given = State.textAnswerer ? State.textAnswerer() : text;
-    if (State.textObserver)
-        State.textObserver(given);
+    const std::string given = Run.textAnswerer ? Run.textAnswerer() : text;
+    if (Run.textObserver)
+        Run.textObserver(given);
     return given;
 }
 
@@ -192,20 +192,20 @@ bool HasSystemClipboard() {
 
 void SetClipboardText(const std::string& textUtf8) {
     // A playback leaves the run's clipboard as the script set it.
-    if (!State.textAnswerer)
-        State.clipboard = textUtf8.substr(0, MaxOutsideTextBytes);
+    if (!Run.textAnswerer)
+        Run.clipboard = textUtf8.substr(0, MaxOutsideTextBytes);
 }
 
 std::string ClipboardText() {
-    return OutsideText(State.clipboard);
+    return OutsideText(Run.clipboard);
 }
 
 std::string DroppedText() {
-    return OutsideText(std::exchange(State.dropped, std::string()));
+    return OutsideText(std::exchange(Run.dropped, std::string()));
 }
 
 void RegisterClass(const char*, uint32_t, int, WindowProcedure procedure) {
-    State.classProcedure = procedure;
+    Run.classProcedure = procedure;
 }
 
 int GetSystemMetrics(int index) {
@@ -218,10 +218,10 @@ int GetSystemMetrics(int index) {
 }
 
 Window CreateWindow(const char*, const char*, uint32_t, int, int, int, int) {
-    State.window = WindowData{};
-    State.window.procedure = State.classProcedure;
-    State.windowCreated = true;
-    return &State.window;
+    Run.window = WindowData{};
+    Run.window.procedure = Run.classProcedure;
+    Run.windowCreated = true;
+    return &Run.window;
 }
 
 void ShowWindow(Window window, int) {
@@ -234,18 +234,18 @@ void ShowWindow(Window window, int) {
 void UpdateWindow(Window) {}
 
 int RunMessageLoop() {
-    return State.quitCode;
+    return Run.quitCode;
 }
 
 void PostQuitMessage(int exitCode) {
-    State.quitPosted = true;
-    State.quitCode = exitCode;
+    Run.quitPosted = true;
+    Run.quitCode = exitCode;
 }
 
 intptr_t DefWindowProc(Window window, uint32_t message, uintptr_t, intptr_t) {
     if (message == WM_CLOSE && !window->destroyed) {
         // Destroying the window sends WM_DESTROY before it returns.
-        State.timers.clear();
+        Run.timers.clear();
         headless::Deliver(WM_DESTROY, 0, 0);
         window->destroyed = true;
     }
@@ -253,11 +253,11 @@ intptr_t DefWindowProc(Window window, uint32_t message, uintptr_t, intptr_t) {
 }
 
 void SetTimer(Window, uintptr_t timerId, uint32_t) {
-    State.timers.insert(timerId);
+    Run.timers.insert(timerId);
 }
 
 void KillTimer(Window, uintptr_t timerId) {
-    State.timers.erase(timerId);
+    Run.timers.erase(timerId);
 }
 
 int MessageBox(Window owner, const char* textUtf8, const char* captionUtf8, uint32_t type) {
@@ -268,10 +268,10 @@ int MessageBox(Window owner, const char* textUtf8, const char* captionUtf8, uint
     }
     bool yesNo = (type & 0xF) == MB_YESNO;
     int answer = yesNo ? IDNO : IDOK;
-    if (State.answerer)
-        answer = State.answerer(textUtf8, captionUtf8, type);
-    if (State.boxObserver)
-        State.boxObserver(textUtf8, captionUtf8, type, answer);
+    if (Run.answerer)
+        answer = Run.answerer(textUtf8, captionUtf8, type);
+    if (Run.boxObserver)
+        Run.boxObserver(textUtf8, captionUtf8, type, answer);
     if (owner) {
         owner->active = true;
         headless::Deliver(WM_ACTIVATE, WA_ACTIVE, 0);
@@ -293,23 +293,23 @@ Surface GetDC(Window) {
 void PlaySound(int resourceId, uint32_t flags) {
     bool interrupting = (flags & SND_NOSTOP) == 0;
     int64_t now = NowMs();
-    bool playing = State.soundStarted && now - State.soundStartMs < State.soundLengthMs;
+    bool playing = Run.soundStarted && now - Run.soundStartMs < Run.soundLengthMs;
     bool played = interrupting || !playing;
     if (played) {
-        State.soundStarted = true;
-        State.soundStartMs = now;
-        State.soundLengthMs = WaveLengthMs(resourceId);
+        Run.soundStarted = true;
+        Run.soundStartMs = now;
+        Run.soundLengthMs = WaveLengthMs(resourceId);
     }
-    if (State.soundObserver)
-        State.soundObserver(resourceId, interrupting, played);
+    if (Run.soundObserver)
+        Run.soundObserver(resourceId, interrupting, played);
 }
 
 uint32_t CalendarTimeSeconds() {
-    return State.seed;
+    return Run.seed;
 }
 
 void FixCalendarTime(uint32_t seconds) {
-    State.seed = seconds;
+    Run.seed = seconds;
 }
 
 }  // namespace platform

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "platform/sdl/sdl_controls.h"
+#include "platform/sdl/sdl_desktop.h"
 #include "platform/shared/resources.h"
 
 namespace {
@@ -142,7 +142,7 @@ const std::vector<int16_t>& Wave(int resourceId) {
 
 }  // namespace
 
-namespace sdl {
+namespace host {
 
 void SetVolume(int percent) {
     percent = std::clamp(percent, 0, 100);
@@ -171,6 +171,10 @@ void StepVolume(int steps) {
     if (Channel.volume != before && VolumeObserver)
         VolumeObserver(Channel.volume);
 }
+
+}  // namespace host
+
+namespace sdl {
 
 bool IsVolumeKey(const SDL_Keysym& key, int& steps) {
     // '+' shares its key with '=' on most layouts: either raises the volume.

@@ -10,10 +10,11 @@
 #include <map>
 #include <string>
 
+#include "platform/host.h"
 #include "platform/platform.h"
-#include "platform/sdl/sdl_backend.h"
 #include "platform/shared/dialog.h"
 #include "platform/shared/tick_pacer.h"
+#include "platform/shared/window_layout.h"
 
 struct platform::WindowData {
     SDL_Window* sdlWindow = nullptr;
@@ -26,6 +27,14 @@ struct platform::WindowData {
 };
 
 namespace sdl {
+
+using host::IndicatorTexts;
+using host::InputRecorder;
+using host::ReplayDriver;
+using host::SheetSprite;
+using host::StatusPlace;
+using host::StatusShown;
+using host::WindowOptions;
 
 constexpr int FieldWidth = 960;
 constexpr int FieldHeight = 704;
@@ -88,6 +97,34 @@ struct DesktopState {
 };
 
 extern DesktopState Desktop;
+
+// ---- Start and stop (sdl_display.cpp, sdl_window.cpp) -----------------------
+
+// Starts SDL's video and event subsystems (once); false, with one line on
+// standard error saying why, when there is no display to show a window on.
+bool StartVideo();
+// Ends SDL before the process exits: closes the audio device and the display.
+void StopAll();
+// The signal that is ending the run (host::StopOnSignals); 0 when none is.
+int StopSignal();
+
+// ---- Sound and pads (sdl_audio.cpp, sdl_gamepad.cpp) -------------------------
+
+bool AudioDeviceOpen();
+// True for the keys that change the volume rather than reach the game.
+bool IsVolumeKey(const SDL_Keysym& key, int& steps);
+// Starts SDL's game-controller support with its built-in mapping database
+// and opens every pad already attached; false when SDL cannot.
+bool StartPads();
+void StopPads();
+// Follows one of SDL's events: pads plugged in or out, and the buttons and
+// sticks of the first pad still attached, which drives. Its held keys go to
+// the key state the game polls; Start and Back give the commands they stand
+// for through `command` (the key-down of P or H). True for a pad's event.
+bool HandlePadEvent(const SDL_Event& event, void (*command)(int virtualKey));
+// A dialog's answer from the driving pad's button event: 1 for the south
+// button (the default button), -1 for the east one (No, or OK), 0 otherwise.
+int PadDialogAnswer(const SDL_Event& event);
 
 bool WindowLive();
 // Delivers one message to the window procedure of a live window.
@@ -171,7 +208,7 @@ void NextScaleMode();
 // Shows a line of text over the field for about a second.
 void ShowIndicator(const std::string& text);
 void IndicateVolume(int percent);
-void IndicateScaleMode(software::WindowScaleMode mode, software::WindowScaleMode shownAs);
+void IndicateScaleMode(host::ScaleMode mode, host::ScaleMode shownAs);
 // Takes the indicator away once its time is over (the window is shown again
 // without it).
 void ExpireIndicator();

@@ -7,7 +7,6 @@
 #include <cstdio>
 
 #include "platform/platform.h"
-#include "platform/sdl/sdl_controls.h"
 #include "platform/sdl/sdl_desktop.h"
 #include "platform/shared/surfaces.h"
 
@@ -122,8 +121,8 @@ DialogStep DialogKeyDown(const SDL_KeyboardEvent& key, sdl::OpenDialog& open) {
     }
     int volumeSteps = 0;
     if (sdl::IsVolumeKey(key.keysym, volumeSteps)) {
-        sdl::StepVolume(volumeSteps);
-        sdl::IndicateVolume(sdl::Volume());
+        host::StepVolume(volumeSteps);
+        sdl::IndicateVolume(host::Volume());
         return {};
     }
     dialog::Key boxKey;
@@ -282,15 +281,18 @@ int MessageBox(Window owner, const char* textUtf8, const char* captionUtf8, uint
 
 }  // namespace platform
 
-namespace sdl {
+namespace host {
+
+using sdl::Desktop;
+using sdl::OpenDialog;
 
 void ShowNotice(const char* textUtf8, const char* captionUtf8) {
-    if (!WindowLive())
+    if (!sdl::WindowLive())
         return;
     OpenDialog open;
     open.box = dialog::OpenBox(textUtf8, captionUtf8, platform::MB_OK | platform::MB_ICONWARNING);
     open.box.okLabel = OkText;
-    ShowWaitingFrame();
+    sdl::ShowWaitingFrame();
     if (Desktop.traceDialogs)
         std::fprintf(stderr, "dialog: open \"%s\" \"%s\"\n", open.box.caption.c_str(),
                      open.box.text.substr(0, open.box.text.find('\n')).c_str());
@@ -303,4 +305,4 @@ void ShowNotice(const char* textUtf8, const char* captionUtf8) {
     }
 }
 
-}  // namespace sdl
+}  // namespace host

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "platform/platform.h"
@@ -101,6 +102,47 @@ void StopAll() {
 }
 
 }  // namespace sdl
+
+namespace {
+
+bool Set(const char* name) {
+    const char* value = std::getenv(name);
+    return value && *value;
+}
+
+// SDL's drivers that show nothing to anybody.
+bool DriverIsInvisible(const char* driver) {
+    return driver && (std::strcmp(driver, "dummy") == 0 || std::strcmp(driver, "offscreen") == 0);
+}
+
+}  // namespace
+
+namespace host {
+
+// A game nobody can see is never run.
+bool Start() {
+    if (!Set("SDL_VIDEODRIVER") && !Set("DISPLAY") && !Set("WAYLAND_DISPLAY")) {
+        std::fprintf(stderr,
+                     "morvask: no display to show the game on (neither DISPLAY nor "
+                     "WAYLAND_DISPLAY is set)\n");
+        return false;
+    }
+    if (!sdl::StartVideo())
+        return false;
+    if (DriverIsInvisible(SDL_GetCurrentVideoDriver())) {
+        std::fprintf(stderr, "morvask: the video driver \"%s\" shows no window\n",
+                     SDL_GetCurrentVideoDriver());
+        sdl::StopAll();
+        return false;
+    }
+    return true;
+}
+
+void Stop() {
+    sdl::StopAll();
+}
+
+}  // namespace host
 
 namespace platform {
 

@@ -6,7 +6,7 @@
 
 #include "platform/input/key_map.h"
 #include "platform/input/pad_map.h"
-#include "platform/sdl/sdl_controls.h"
+#include "platform/sdl/sdl_desktop.h"
 
 namespace {
 
@@ -18,10 +18,10 @@ struct Pads {
     int deadZonePercent = 25;
 };
 
-Pads State;
+Pads PadsHeld;
 
 SDL_GameController* Driver() {
-    return State.open.empty() ? nullptr : State.open.front();
+    return PadsHeld.open.empty() ? nullptr : PadsHeld.open.front();
 }
 
 bool IsDriver(SDL_JoystickID id) {
@@ -33,18 +33,18 @@ void OpenPad(int deviceIndex) {
     if (!SDL_IsGameController(deviceIndex))
         return;
     SDL_JoystickID id = SDL_JoystickGetDeviceInstanceID(deviceIndex);
-    for (SDL_GameController* pad : State.open)
+    for (SDL_GameController* pad : PadsHeld.open)
         if (SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(pad)) == id)
             return;
     if (SDL_GameController* pad = SDL_GameControllerOpen(deviceIndex))
-        State.open.push_back(pad);
+        PadsHeld.open.push_back(pad);
 }
 
 void ClosePad(SDL_JoystickID id) {
-    for (size_t k = 0; k < State.open.size(); ++k) {
-        if (SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(State.open[k])) == id) {
-            SDL_GameControllerClose(State.open[k]);
-            State.open.erase(State.open.begin() + long(k));
+    for (size_t k = 0; k < PadsHeld.open.size(); ++k) {
+        if (SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(PadsHeld.open[k])) == id) {
+            SDL_GameControllerClose(PadsHeld.open[k]);
+            PadsHeld.open.erase(PadsHeld.open.begin() + long(k));
             return;
         }
     }
@@ -96,7 +96,7 @@ std::vector<int> PadKeys(SDL_GameController* pad) {
         SDL_CONTROLLER_AXIS_TRIGGERLEFT, SDL_CONTROLLER_AXIS_TRIGGERRIGHT};
     for (int a = 0; a < padmap::AxisCount; ++a)
         state.axes[a] = SDL_GameControllerGetAxis(pad, axes[a]);
-    return padmap::HeldKeys(state, State.deadZonePercent);
+    return padmap::HeldKeys(state, PadsHeld.deadZonePercent);
 }
 
 // Hands the keys of the driving pad, and those of the second pad as the
@@ -105,27 +105,40 @@ void FollowDriver() {
     std::vector<int> keys;
     if (SDL_GameController* pad = Driver())
         keys = PadKeys(pad);
-    if (State.open.size() >= 2)
-        for (int key : PadKeys(State.open[1]))
+    if (PadsHeld.open.size() >= 2)
+        for (int key : PadKeys(PadsHeld.open[1]))
             if (int second = padmap::SecondPlayerKey(key))
                 keys.push_back(second);
-    for (int key : State.heldKeys)
+    for (int key : PadsHeld.heldKeys)
         keymap::SetPadKey(key, false);
     for (int key : keys)
         keymap::SetPadKey(key, true);
-    State.heldKeys = keys;
+    PadsHeld.heldKeys = keys;
 }
 
 }  // namespace
 
+namespace host {
+
+// Without SDL's pad support the game goes on without pads.
+void StartPads() {
+    sdl::StartPads();
+}
+
+void SetPadDeadZone(int percent) {
+    PadsHeld.deadZonePercent = std::clamp(percent, 0, 90);
+}
+
+}  // namespace host
+
 namespace sdl {
 
 bool StartPads() {
-    if (State.started)
+    if (PadsHeld.started)
         return true;
     if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0)
         return false;
-    State.started = true;
+    PadsHeld.started = true;
     for (int k = 0; k < SDL_NumJoysticks(); ++k)
         OpenPad(k);
     FollowDriver();
@@ -133,18 +146,14 @@ bool StartPads() {
 }
 
 void StopPads() {
-    if (!State.started)
+    if (!PadsHeld.started)
         return;
-    for (SDL_GameController* pad : State.open)
+    for (SDL_GameController* pad : PadsHeld.open)
         SDL_GameControllerClose(pad);
-    State.open.clear();
+    PadsHeld.open.clear();
     FollowDriver();
     SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
-    State.started = false;
-}
-
-void SetPadDeadZone(int percent) {
-    State.deadZonePercent = std::clamp(percent, 0, 90);
+    PadsHeld.started = false;
 }
 
 bool HandlePadEvent(const SDL_Event& event, void (*command)(int virtualKey)) {

@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/sdl/sdl_backend.h"
 #include "platform/sdl/sdl_desktop.h"
 #include "platform/shared/dialog.h"
 #include "platform/shared/tick_pacer.h"
@@ -25,10 +24,6 @@ IndicatorTexts Texts;
 
 }  // namespace
 
-void SetIndicatorTexts(const IndicatorTexts& texts) {
-    Texts = texts;
-}
-
 void ShowIndicator(const std::string& text) {
     Shown = {text, software::MonotonicNanoseconds() + ShownNs, !text.empty()};
     if (Desktop.traceDialogs)
@@ -40,8 +35,8 @@ void IndicateVolume(int percent) {
     ShowIndicator(Texts.volume ? Texts.volume(percent) : std::to_string(percent) + "%");
 }
 
-void IndicateScaleMode(software::WindowScaleMode mode, software::WindowScaleMode shownAs) {
-    ShowIndicator(Texts.scaleMode ? Texts.scaleMode(mode, shownAs) : software::ScaleModeName(mode));
+void IndicateScaleMode(host::ScaleMode mode, host::ScaleMode shownAs) {
+    ShowIndicator(Texts.scaleMode ? Texts.scaleMode(mode, shownAs) : host::ScaleModeName(mode));
 }
 
 void ExpireIndicator() {
@@ -84,3 +79,11 @@ SDL_Rect DrawIndicator(const View& view, uint32_t* pixels, int width, int height
 }
 
 }  // namespace sdl
+
+namespace host {
+
+void SetIndicatorTexts(const IndicatorTexts& texts) {
+    sdl::Texts = texts;
+}
+
+}  // namespace host

@@ -6,7 +6,6 @@
 #include <string>
 
 #include "platform/platform.h"
-#include "platform/sdl/sdl_controls.h"
 #include "platform/sdl/sdl_desktop.h"
 #include "platform/shared/surfaces.h"
 
@@ -109,30 +108,6 @@ int RunReplayLoop() {
     return Desktop.quitCode;
 }
 
-void SetReplayDriver(const ReplayDriver& driver) {
-    Desktop.replay = driver;
-    Desktop.replaying = driver.playTick != nullptr;
-    if (Desktop.replay.speed < 1)
-        Desktop.replay.speed = 1;
-}
-
-void SetReplayedKeys(const std::bitset<256>& keys) {
-    Desktop.replayedKeys = keys;
-}
-
-bool DeliverReplayed(uint32_t message, uintptr_t wParam, intptr_t lParam) {
-    if (message == platform::WM_TIMER && Desktop.timers.count(wParam) == 0)
-        return false;
-    // The game's own calls look at what it was told last, as they did when
-    // the run was recorded.
-    if (message == platform::WM_ACTIVATE)
-        Desktop.window.active = wParam != platform::WA_INACTIVE;
-    if (message == platform::WM_SIZE)
-        Desktop.replayedMinimized = wParam == platform::SIZE_MINIMIZED;
-    Deliver(message, wParam, lParam);
-    return true;
-}
-
 void PresentGameFrame(const platform::SurfaceData& frame) {
     // A fast playback shows frames as often as the game does at its own
     // pace: drawing every tick's frame would cost the speed asked for.
@@ -155,10 +130,6 @@ void ShowWaitingFrame() {
     Desktop.frameWaiting = nullptr;
     Desktop.lastFrameShownNs = software::MonotonicNanoseconds();
     PresentFrame(frame);
-}
-
-bool ReplayStoppedByViewer() {
-    return Desktop.replayStopped;
 }
 
 bool GameSeesMinimized() {
@@ -230,3 +201,37 @@ void ShowReplayedDialog(OpenDialog& open, int answer) {
 }
 
 }  // namespace sdl
+
+namespace host {
+
+using sdl::Desktop;
+
+void SetReplayDriver(const ReplayDriver& driver) {
+    Desktop.replay = driver;
+    Desktop.replaying = driver.playTick != nullptr;
+    if (Desktop.replay.speed < 1)
+        Desktop.replay.speed = 1;
+}
+
+void SetReplayedKeys(const std::bitset<256>& keys) {
+    Desktop.replayedKeys = keys;
+}
+
+bool DeliverReplayed(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    if (message == platform::WM_TIMER && Desktop.timers.count(wParam) == 0)
+        return false;
+    // The game's own calls look at what it was told last, as they did when
+    // the run was recorded.
+    if (message == platform::WM_ACTIVATE)
+        Desktop.window.active = wParam != platform::WA_INACTIVE;
+    if (message == platform::WM_SIZE)
+        Desktop.replayedMinimized = wParam == platform::SIZE_MINIMIZED;
+    sdl::Deliver(message, wParam, lParam);
+    return true;
+}
+
+bool ReplayStoppedByViewer() {
+    return Desktop.replayStopped;
+}
+
+}  // namespace host

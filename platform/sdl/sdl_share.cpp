@@ -54,16 +54,20 @@ void HandleDropEvent(const SDL_DropEvent& drop) {
         Drop(std::move(text));
 }
 
-void DropAfterStart(const std::string& text) {
-    Desktop.dropAtStart = text;
-}
-
 void DropPendingText() {
     if (!Desktop.dropAtStart.empty())
         Drop(std::exchange(Desktop.dropAtStart, std::string()));
 }
 
 }  // namespace sdl
+
+namespace host {
+
+void DropAfterStart(const std::string& text) {
+    sdl::Desktop.dropAtStart = text;
+}
+
+}  // namespace host
 
 namespace platform {
 

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "platform/sdl/sdl_desktop.h"
-#include "platform/sdl/sdl_status.h"
+#include "platform/shared/status_panel.h"
 #include "platform/shared/surfaces.h"
 
 #if defined(MORVASK_HAVE_X11)
@@ -25,7 +25,7 @@ namespace {
 using software::PanelPixels;
 
 struct StatusState {
-    StatusPlace place = StatusPlace::Off;
+    StatusPlace place = host::StatusOff;
     void (*source)(StatusShown& shown) = nullptr;
     std::FILE* trace = nullptr;
     std::string traced;
@@ -109,14 +109,6 @@ void Trace(const StatusShown& shown, bool panel) {
 
 }  // namespace
 
-void SetStatusDisplay(StatusPlace place, void (*source)(StatusShown& shown)) {
-    Shown.place = place;
-    Shown.source = source;
-    const char* path = std::getenv("MORVASK_STATUS_FILE");
-    if (path && *path && !Shown.trace)
-        Shown.trace = std::fopen(path, "w");
-}
-
 #if defined(MORVASK_HAVE_X11)
 // The title without its bytes beyond ASCII, each run of them one space.
 std::string AsciiOnly(const std::string& title) {
@@ -165,17 +157,16 @@ std::string TitleWithStatus() {
 
 SDL_Rect PaintStatus(const View& view, uint32_t* pixels, int width, int height, int pitch,
                      uint32_t alpha, bool everything) {
-    if (!Shown.source || Shown.place == StatusPlace::Off)
+    if (!Shown.source || Shown.place == host::StatusOff)
         return {};
     StatusShown shown;
     Shown.source(shown);
     const PanelPixels out{pixels, width, height, pitch};
     const software::StatusPanelPlace at = software::PlaceStatusPanel(
         {view.field.x, view.field.y, view.field.w, view.field.h}, width, height, shown);
-    const bool side = Shown.place == StatusPlace::Auto || Shown.place == StatusPlace::Side;
-    const bool panel = shown.shown && side && at.fits;
-    const bool title = shown.shown && (Shown.place == StatusPlace::Title ||
-                                       (Shown.place == StatusPlace::Auto && !at.fits));
+    const software::StatusPlacing placing = software::PlaceStatus(Shown.place, shown, at.fits);
+    const bool panel = placing.panel;
+    const bool title = placing.title;
     SetTitleSuffix(title ? shown.titleSuffix : std::string());
     const SDL_Rect rect =
         panel ? SDL_Rect{at.rect.x, at.rect.y, at.rect.width, at.rect.height} : SDL_Rect{};
@@ -199,3 +190,15 @@ SDL_Rect PaintStatus(const View& view, uint32_t* pixels, int width, int height, 
 }
 
 }  // namespace sdl
+
+namespace host {
+
+void SetStatusDisplay(StatusPlace place, void (*source)(StatusShown& shown)) {
+    sdl::Shown.place = place;
+    sdl::Shown.source = source;
+    const char* path = std::getenv("MORVASK_STATUS_FILE");
+    if (path && *path && !sdl::Shown.trace)
+        sdl::Shown.trace = std::fopen(path, "w");
+}
+
+}  // namespace host

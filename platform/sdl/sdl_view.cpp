@@ -13,7 +13,6 @@
 #include <vector>
 
 #include "platform/input/key_map.h"
-#include "platform/sdl/sdl_controls.h"
 #include "platform/sdl/sdl_desktop.h"
 #include "platform/shared/frame_scale.h"
 #include "platform/shared/surfaces.h"
@@ -173,7 +172,7 @@ View ViewOf(int outputWidth, int outputHeight) {
         software::ShowField(outputWidth, outputHeight, Desktop.options.scaleMode);
     const double fits =
         std::min(double(outputWidth) / FieldWidth, double(outputHeight) / FieldHeight);
-    view.scale = showing.shownAs == software::WindowInteger && fits >= 1 ? showing.whole : fits;
+    view.scale = showing.shownAs == host::ScaleInteger && fits >= 1 ? showing.whole : fits;
     view.field = {showing.field.x, showing.field.y, showing.field.width, showing.field.height};
     view.smooth = showing.smooth;
     view.whole = showing.whole;
@@ -262,7 +261,7 @@ bool IsFullscreenKey(const SDL_KeyboardEvent& key) {
 
 namespace {
 void (*FullscreenObserver)(bool fullscreen) = nullptr;
-void (*ScaleModeObserver)(software::WindowScaleMode mode) = nullptr;
+void (*ScaleModeObserver)(host::ScaleMode mode) = nullptr;
 }  // namespace
 
 bool IsScaleModeKey(const SDL_KeyboardEvent& key) {
@@ -275,12 +274,8 @@ bool IsScaleModeKey(const SDL_KeyboardEvent& key) {
     return count == 1 && messages[0] == F10;
 }
 
-void SetScaleModeObserver(void (*observer)(software::WindowScaleMode mode)) {
-    ScaleModeObserver = observer;
-}
-
 void NextScaleMode() {
-    Desktop.options.scaleMode = software::NextScaleMode(Desktop.options.scaleMode);
+    Desktop.options.scaleMode = host::NextScaleMode(Desktop.options.scaleMode);
     if (Desktop.dialog)
         Desktop.dialog->laidOut = false;
     SDL_Surface* target = WindowPixels();
@@ -290,10 +285,6 @@ void NextScaleMode() {
                : Desktop.options.scaleMode);
     if (ScaleModeObserver)
         ScaleModeObserver(Desktop.options.scaleMode);
-}
-
-void SetFullscreenObserver(void (*observer)(bool fullscreen)) {
-    FullscreenObserver = observer;
 }
 
 void ToggleFullscreen() {
@@ -445,3 +436,15 @@ void Redraw() {
 }
 
 }  // namespace sdl
+
+namespace host {
+
+void SetScaleModeObserver(void (*observer)(ScaleMode mode)) {
+    sdl::ScaleModeObserver = observer;
+}
+
+void SetFullscreenObserver(void (*observer)(bool fullscreen)) {
+    sdl::FullscreenObserver = observer;
+}
+
+}  // namespace host

@@ -13,7 +13,6 @@
 
 #include "platform/input/key_map.h"
 #include "platform/platform.h"
-#include "platform/sdl/sdl_controls.h"
 #include "platform/sdl/sdl_desktop.h"
 #include "platform/shared/resources.h"
 #include "platform/shared/surfaces.h"
@@ -251,14 +250,6 @@ namespace sdl {
 
 DesktopState Desktop;
 
-void StopOnSignals() {
-    struct sigaction action {};
-    action.sa_handler = NoteStopSignal;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-}
-
 int StopSignal() {
     return int(StopSignalNumber);
 }
@@ -283,9 +274,6 @@ void Deliver(uint32_t message, uintptr_t wParam, intptr_t lParam) {
         Desktop.recorder.done(message, wParam);
 }
 
-void SetInputRecorder(const InputRecorder& recorder) {
-    Desktop.recorder = recorder;
-}
 bool HandleWindowKey(const SDL_KeyboardEvent& key) {
     if (sdl::IsFullscreenKey(key)) {
         if (!key.repeat)
@@ -299,8 +287,8 @@ bool HandleWindowKey(const SDL_KeyboardEvent& key) {
     }
     int volumeSteps = 0;
     if (sdl::IsVolumeKey(key.keysym, volumeSteps)) {
-        sdl::StepVolume(volumeSteps);
-        sdl::IndicateVolume(sdl::Volume());
+        host::StepVolume(volumeSteps);
+        sdl::IndicateVolume(host::Volume());
         return true;
     }
     return false;
@@ -318,11 +306,27 @@ void SetActive(bool active) {
     Deliver(platform::WM_ACTIVATE, active ? platform::WA_ACTIVE : platform::WA_INACTIVE, 0);
 }
 
-void SetWindowOptions(const WindowOptions& options) {
-    Desktop.options = options;
+}  // namespace sdl
+
+namespace host {
+
+void StopOnSignals() {
+    struct sigaction action {};
+    action.sa_handler = NoteStopSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
 }
 
-}  // namespace sdl
+void SetInputRecorder(const InputRecorder& recorder) {
+    sdl::Desktop.recorder = recorder;
+}
+
+void SetWindowOptions(const WindowOptions& options) {
+    sdl::Desktop.options = options;
+}
+
+}  // namespace host
 
 namespace platform {
 

@@ -193,4 +193,13 @@ std::string StatusTraceLine(const StatusShown& shown, bool panel, const std::str
     return line;
 }
 
+StatusPlacing PlaceStatus(host::StatusPlace place, const StatusShown& shown, bool panelFits) {
+    const bool side = place == host::StatusAuto || place == host::StatusSide;
+    StatusPlacing placing;
+    placing.panel = shown.shown && side && panelFits;
+    placing.title = shown.shown && (place == host::StatusTitle ||
+                                    (place == host::StatusAuto && !panelFits));
+    return placing;
+}
+
 }  // namespace software

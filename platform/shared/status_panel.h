@@ -6,48 +6,14 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/host.h"
 #include "platform/platform.h"
 #include "platform/shared/window_layout.h"
 
 namespace software {
 
-// Where the status shows: the panel where the bar beside the field has
-// room for it and the title elsewhere (Auto), only the panel (Side), only
-// the title (Title), or nowhere (Off).
-enum class StatusPlace { Auto, Side, Title, Off };
-
-// A sprite of one of the game's sheets: its image at (x, y), its mask
-// directly below, as platform::SpriteBlt draws it.
-struct SheetSprite {
-    const platform::SurfaceData* sheet = nullptr;
-    int x = 0, y = 0, width = 0, height = 0;
-    bool operator==(const SheetSprite&) const = default;
-};
-
-// What the status says now, in the player's language.
-struct StatusShown {
-    bool shown = false;   // false: no panel, and the game's own title
-    std::string heading;  // over the number: "LEVEL", or the editor's name
-    int32_t level = 0;
-    bool game = false;  // the rows of tanks, enemies and upgrades
-    std::string tanksLabel, enemiesLabel, upgradesLabel;
-    int32_t tanks = 0, enemies = 0;
-    int32_t upgrades[4] = {};
-    int32_t upgradeCaps[4] = {};
-    // A game of two players: each player's tanks and upgrades under its label.
-    bool twoPlayers = false;
-    std::string player1Label, player2Label;
-    int32_t tanks2 = 0;
-    int32_t upgrades2[4] = {};
-    // The pictures: the player's and an enemy's tank (hull, then gun), and
-    // the four items.
-    SheetSprite playerTank[2], enemyTank[2], items[4];
-    // In a game of two, each player's plate, shown on its tank as in play.
-    SheetSprite playerMark[2];
-    // The compact form that follows the game's title.
-    std::string titleSuffix;
-    bool operator==(const StatusShown&) const = default;
-};
+using host::SheetSprite;
+using host::StatusShown;
 
 // The panel's width in its own units (at 1x, output pixels), margins
 // beside it included: the bar beside the field must be at least this wide
@@ -78,6 +44,15 @@ struct StatusPanelPlace {
 };
 StatusPanelPlace PlaceStatusPanel(const PixelRect& field, int outWidth, int outHeight,
                                   const StatusShown& shown);
+
+// Where the status goes now, the same on every host: the panel where the
+// place allows it and it fits, else the title's compact form where the
+// place allows that.
+struct StatusPlacing {
+    bool panel = false;
+    bool title = false;
+};
+StatusPlacing PlaceStatus(host::StatusPlace place, const StatusShown& shown, bool panelFits);
 
 // The panel drawn at `place`, shifted by (-originX, -originY) into `out`
 // (0, 0 when `out` is the whole output; the place's corner when it holds

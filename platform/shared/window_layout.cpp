@@ -39,16 +39,16 @@ bool FillsFourFifths(int clientWidth, int clientHeight, int whole) {
 
 }  // namespace
 
-FieldShowing ShowField(int clientWidth, int clientHeight, WindowScaleMode mode) {
+FieldShowing ShowField(int clientWidth, int clientHeight, host::ScaleMode mode) {
     FieldShowing showing;
     if (clientWidth <= 0 || clientHeight <= 0)
         return showing;
     const double fits =
         std::min(double(clientWidth) / FieldPixelsWide, double(clientHeight) / FieldPixelsHigh);
     const int whole = int(std::floor(fits));
-    if (mode == WindowAuto)
-        mode = whole >= 1 && FillsFourFifths(clientWidth, clientHeight, whole) ? WindowInteger
-                                                                               : WindowSharp;
+    if (mode == host::ScaleAuto)
+        mode = whole >= 1 && FillsFourFifths(clientWidth, clientHeight, whole) ? host::ScaleInteger
+                                                                               : host::ScaleSharp;
     showing.shownAs = mode;
     if (whole < 1) {
         // Smaller than the field: shrunk smoothly in every mode.
@@ -56,31 +56,14 @@ FieldShowing ShowField(int clientWidth, int clientHeight, WindowScaleMode mode) 
         showing.smooth = true;
         return showing;
     }
-    showing.smooth = mode == WindowSharp && double(whole) != fits;
+    showing.smooth = mode == host::ScaleSharp && double(whole) != fits;
     // Sharp blends from the next whole multiple up, so that only a band about
     // one screen pixel wide between two field pixels is blended and every
     // field pixel shows as an even block (from the one below, 1.5x would be
     // a plain bilinear blur).
     showing.whole = showing.smooth ? whole + 1 : whole;
-    showing.field = Centred(clientWidth, clientHeight, mode == WindowInteger ? whole : fits);
+    showing.field = Centred(clientWidth, clientHeight, mode == host::ScaleInteger ? whole : fits);
     return showing;
-}
-
-WindowScaleMode NextScaleMode(WindowScaleMode mode) {
-    return WindowScaleMode((int(mode) + 1) % WindowScaleModeCount);
-}
-
-const char* ScaleModeName(WindowScaleMode mode) {
-    switch (mode) {
-        case WindowFit:
-            return "fit";
-        case WindowSharp:
-            return "sharp";
-        case WindowAuto:
-            return "auto";
-        default:
-            return "integer";
-    }
 }
 
 bool IsWholeMultiple(const PixelRect& field) {
@@ -139,3 +122,37 @@ void RescaledClient(int width, int height, int from, int to, int& newWidth, int&
 }
 
 }  // namespace software
+
+namespace host {
+
+ScaleMode NextScaleMode(ScaleMode mode) {
+    return ScaleMode((int(mode) + 1) % ScaleModeCount);
+}
+
+const char* ScaleModeName(ScaleMode mode) {
+    switch (mode) {
+        case ScaleFit:
+            return "fit";
+        case ScaleSharp:
+            return "sharp";
+        case ScaleAuto:
+            return "auto";
+        default:
+            return "integer";
+    }
+}
+
+const char* StatusPlaceName(StatusPlace place) {
+    switch (place) {
+        case StatusSide:
+            return "side";
+        case StatusTitle:
+            return "title";
+        case StatusOff:
+            return "off";
+        default:
+            return "auto";
+    }
+}
+
+}  // namespace host

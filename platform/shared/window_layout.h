@@ -4,6 +4,8 @@
 // window pixel back to a field pixel.
 #pragma once
 
+#include "platform/host.h"
+
 namespace software {
 
 inline constexpr int FieldPixelsWide = 960;
@@ -19,15 +21,6 @@ struct PixelRect {
 // empty client.
 PixelRect FieldPlace(int clientWidth, int clientHeight, bool fit);
 
-// How the desktop window scales the field (F10 cycles them in this order).
-enum WindowScaleMode : int {
-    WindowInteger = 0,  // the largest whole multiple that fits, sharp pixels
-    WindowFit = 1,      // the largest factor that fits, nearest neighbour
-    WindowSharp = 2,    // even blocks, blended only at their edges, to the largest factor
-    WindowAuto = 3,     // integer where it fills 80 % of the limiting side, else sharp
-};
-inline constexpr int WindowScaleModeCount = 4;
-
 // How the field is shown in a client under a mode.
 struct FieldShowing {
     PixelRect field;
@@ -38,13 +31,9 @@ struct FieldShowing {
     // Blended pixels (sharp, or a client smaller than the field in any mode)
     // rather than nearest neighbour.
     bool smooth = false;
-    WindowScaleMode shownAs = WindowInteger;  // what auto chose
+    host::ScaleMode shownAs = host::ScaleInteger;  // what auto chose
 };
-FieldShowing ShowField(int clientWidth, int clientHeight, WindowScaleMode mode);
-
-WindowScaleMode NextScaleMode(WindowScaleMode mode);
-// "integer", "fit", "sharp" or "auto": the setting's value.
-const char* ScaleModeName(WindowScaleMode mode);
+FieldShowing ShowField(int clientWidth, int clientHeight, host::ScaleMode mode);
 
 // Whether the field is shown at a whole multiple (1, 2, 3...) of its size.
 bool IsWholeMultiple(const PixelRect& field);

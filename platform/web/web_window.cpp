@@ -128,22 +128,22 @@ struct WebState {
     std::vector<uint32_t> rgba;
 };
 
-WebState State;
+WebState Page;
 
 bool WindowLive() {
-    return State.windowCreated && !State.window.destroyed;
+    return Page.windowCreated && !Page.window.destroyed;
 }
 
 void Deliver(uint32_t message, uintptr_t wParam, intptr_t lParam) {
-    if (!WindowLive() || !State.window.procedure)
+    if (!WindowLive() || !Page.window.procedure)
         return;
-    const bool outside = State.loopRunning && State.deliveryDepth == 0;
+    const bool outside = Page.loopRunning && Page.deliveryDepth == 0;
     const web::InputRecorder& recorder = web::Recorder();
     if (outside && recorder.arriving)
         recorder.arriving(message, wParam, lParam);
-    ++State.deliveryDepth;
-    State.window.procedure(&State.window, message, wParam, lParam);
-    --State.deliveryDepth;
+    ++Page.deliveryDepth;
+    Page.window.procedure(&Page.window, message, wParam, lParam);
+    --Page.deliveryDepth;
     if (outside && recorder.done)
         recorder.done(message, wParam);
 }
@@ -153,16 +153,16 @@ intptr_t PackPoint(int x, int y) {
 }
 
 void SetActive(bool active) {
-    if (!WindowLive() || State.window.active == active)
+    if (!WindowLive() || Page.window.active == active)
         return;
-    State.window.active = active;
+    Page.window.active = active;
     Deliver(platform::WM_ACTIVATE, active ? platform::WA_ACTIVE : platform::WA_INACTIVE, 0);
 }
 
 platform::Surface WindowPicture() {
-    if (!State.windowSurface)
-        State.windowSurface = software::WindowSurface(ClientWidth, ClientHeight);
-    return State.windowSurface;
+    if (!Page.windowSurface)
+        Page.windowSurface = software::WindowSurface(ClientWidth, ClientHeight);
+    return Page.windowSurface;
 }
 
 bool PageKeyDown(int virtualKey) {
@@ -174,22 +174,22 @@ bool PageKeyDown(int virtualKey) {
 // Every frame copied into the window: what it changed, added up until the
 // next animation frame shows them.
 void NoteNewPicture(const platform::SurfaceData& window) {
-    State.pictureChanged = true;
-    if (State.wholeChanged)
+    Page.pictureChanged = true;
+    if (Page.wholeChanged)
         return;
     if (!window.changesKnown) {
-        State.wholeChanged = true;
+        Page.wholeChanged = true;
         return;
     }
-    if (State.changed.width != window.width || State.changed.height != window.height)
-        software::ResetChangedTiles(State.changed, window.width, window.height);
+    if (Page.changed.width != window.width || Page.changed.height != window.height)
+        software::ResetChangedTiles(Page.changed, window.width, window.height);
     for (const platform::Rect& r : window.changes)
-        software::MarkChanged(State.changed, r);
+        software::MarkChanged(Page.changed, r);
 }
 
 void MarkWholeChanged() {
-    State.pictureChanged = true;
-    State.wholeChanged = true;
+    Page.pictureChanged = true;
+    Page.wholeChanged = true;
 }
 
 // The pixels (0x00RRGGBB, `width` a row) inside `r` as the canvas's RGBA
@@ -197,7 +197,7 @@ void MarkWholeChanged() {
 void ConvertRect(const uint32_t* pixels, int width, const platform::Rect& r) {
     for (int y = r.y; y < r.y + r.height; ++y) {
         const uint32_t* from = pixels + size_t(y) * width + r.x;
-        uint32_t* to = State.rgba.data() + size_t(y) * width + r.x;
+        uint32_t* to = Page.rgba.data() + size_t(y) * width + r.x;
         for (int x = 0; x < r.width; ++x) {
             uint32_t p = from[x];
             to[x] = 0xFF000000u | (p & 0xFFu) << 16 | (p & 0xFF00u) | (p >> 16 & 0xFFu);
@@ -213,10 +213,10 @@ bool FollowOutputSize() {
         return false;
     const bool scaled =
         asked[0] > 0 && asked[1] > 0 && (asked[0] != ClientWidth || asked[1] != ClientHeight);
-    State.outputWidth = scaled ? asked[0] : 0;
-    State.outputHeight = scaled ? asked[1] : 0;
-    State.outputWhole = std::max(1, int(asked[2]));
-    State.output.assign(scaled ? size_t(asked[0]) * asked[1] : 0, 0);
+    Page.outputWidth = scaled ? asked[0] : 0;
+    Page.outputHeight = scaled ? asked[1] : 0;
+    Page.outputWhole = std::max(1, int(asked[2]));
+    Page.output.assign(scaled ? size_t(asked[0]) * asked[1] : 0, 0);
     MarkWholeChanged();
     return true;
 }
@@ -224,77 +224,77 @@ bool FollowOutputSize() {
 // The picture's RGBA copy (as converted) scaled to the page's device pixels:
 // all of it, or only the output pixels that show the changed rectangles.
 void PresentScaled(int width, int height, bool whole) {
-    const software::FramePixels from{State.rgba.data(), width, height, width};
-    const software::OutputPixels to{State.output.data(), State.outputWidth, State.outputHeight,
-                                    State.outputWidth};
+    const software::FramePixels from{Page.rgba.data(), width, height, width};
+    const software::OutputPixels to{Page.output.data(), Page.outputWidth, Page.outputHeight,
+                                    Page.outputWidth};
     // The RGBA copy is opaque already, and the blends keep it so: no alpha
     // is added (a pass over every output row fewer).
     constexpr uint32_t KeepAlpha = 0;
     if (whole) {
-        software::ScaleFrameSmooth(from, to, 0, 0, to.width, to.height, State.outputWhole, false,
+        software::ScaleFrameSmooth(from, to, 0, 0, to.width, to.height, Page.outputWhole, false,
                                    KeepAlpha);
         web_present(to.pixels, to.width, to.height, nullptr, 0, to.pixels);
         return;
     }
-    State.outputSent.clear();
-    for (const platform::Rect& r : State.sent) {
+    Page.outputSent.clear();
+    for (const platform::Rect& r : Page.sent) {
         const software::OutputRect o =
-            software::ScaleFrameSmoothPart(from, to, 0, 0, to.width, to.height, State.outputWhole,
+            software::ScaleFrameSmoothPart(from, to, 0, 0, to.width, to.height, Page.outputWhole,
                                            KeepAlpha, r.x, r.y, r.width, r.height);
         if (o.width > 0)
-            State.outputSent.push_back({o.x, o.y, o.width, o.height});
+            Page.outputSent.push_back({o.x, o.y, o.width, o.height});
     }
     // For the tests, the changed parts are checked against the whole picture
     // scaled afresh.
     const uint32_t* check = nullptr;
     if (web_checking_presents()) {
-        State.outputCheck.resize(State.output.size());
-        software::ScaleFrameSmooth(from, {State.outputCheck.data(), to.width, to.height, to.width},
-                                   0, 0, to.width, to.height, State.outputWhole, false, KeepAlpha);
-        check = State.outputCheck.data();
+        Page.outputCheck.resize(Page.output.size());
+        software::ScaleFrameSmooth(from, {Page.outputCheck.data(), to.width, to.height, to.width},
+                                   0, 0, to.width, to.height, Page.outputWhole, false, KeepAlpha);
+        check = Page.outputCheck.data();
     }
     web_present(to.pixels, to.width, to.height,
-                reinterpret_cast<const int32_t*>(State.outputSent.data()),
-                int(State.outputSent.size()), check);
+                reinterpret_cast<const int32_t*>(Page.outputSent.data()),
+                int(Page.outputSent.size()), check);
 }
 
 // All of a picture (0x00RRGGBB) to the page, scaled where the page asks.
 void PresentWhole(const uint32_t* pixels, int width, int height) {
-    State.rgba.resize(size_t(width) * height);
+    Page.rgba.resize(size_t(width) * height);
     ConvertRect(pixels, width, {0, 0, width, height});
-    if (!State.output.empty())
+    if (!Page.output.empty())
         PresentScaled(width, height, true);
     else
-        web_present(State.rgba.data(), width, height, nullptr, 0, pixels);
+        web_present(Page.rgba.data(), width, height, nullptr, 0, pixels);
 }
 
 // At most once per shown frame: the parts of the newest picture that changed
 // since the last one shown, and nothing when nothing changed.
 void PresentIfChanged() {
     FollowOutputSize();
-    if (!State.pictureChanged)
+    if (!Page.pictureChanged)
         return;
-    State.pictureChanged = false;
+    Page.pictureChanged = false;
     const platform::SurfaceData& picture = *WindowPicture();
     const uint32_t* pixels = picture.pixels.data();
-    State.sent.clear();
-    software::TakeChangedRects(State.changed, State.sent);
+    Page.sent.clear();
+    software::TakeChangedRects(Page.changed, Page.sent);
     int64_t area = 0;
-    for (const platform::Rect& r : State.sent)
+    for (const platform::Rect& r : Page.sent)
         area += int64_t(r.width) * r.height;
-    if (State.wholeChanged || area * WholeShare > int64_t(picture.width) * picture.height) {
+    if (Page.wholeChanged || area * WholeShare > int64_t(picture.width) * picture.height) {
         PresentWhole(pixels, picture.width, picture.height);
-    } else if (!State.sent.empty()) {
-        for (const platform::Rect& r : State.sent)
+    } else if (!Page.sent.empty()) {
+        for (const platform::Rect& r : Page.sent)
             ConvertRect(pixels, picture.width, r);
-        if (!State.output.empty())
+        if (!Page.output.empty())
             PresentScaled(picture.width, picture.height, false);
         else
-            web_present(State.rgba.data(), picture.width, picture.height,
-                        reinterpret_cast<const int32_t*>(State.sent.data()), int(State.sent.size()),
+            web_present(Page.rgba.data(), picture.width, picture.height,
+                        reinterpret_cast<const int32_t*>(Page.sent.data()), int(Page.sent.size()),
                         pixels);
     }
-    State.wholeChanged = false;
+    Page.wholeChanged = false;
 }
 
 void HandleEvent(int kind, const int32_t* values) {
@@ -321,8 +321,8 @@ void HandleEvent(int kind, const int32_t* values) {
             break;
         case EventVisibility:
             // A hidden tab is an inactive window: the game stands still.
-            State.pageHidden = values[0] != 0;
-            SetActive(!State.pageHidden);
+            Page.pageHidden = values[0] != 0;
+            SetActive(!Page.pageHidden);
             break;
         default:
             break;
@@ -331,7 +331,7 @@ void HandleEvent(int kind, const int32_t* values) {
 
 void PumpEvents() {
     int32_t values[4] = {};
-    while (!State.quitPosted) {
+    while (!Page.quitPosted) {
         int kind = web_next_event(values);
         if (kind == 0)
             break;
@@ -343,12 +343,12 @@ void PumpEvents() {
 
 void DeliverDueTimers(double now) {
     std::vector<uintptr_t> ids;
-    for (const auto& [id, timer] : State.timers)
+    for (const auto& [id, timer] : Page.timers)
         ids.push_back(id);
     for (uintptr_t id : ids) {
         for (;;) {
-            auto found = State.timers.find(id);
-            if (found == State.timers.end() || State.quitPosted)
+            auto found = Page.timers.find(id);
+            if (found == Page.timers.end() || Page.quitPosted)
                 break;
             WindowTimer& timer = found->second;
             if (now < timer.dueMs)
@@ -377,7 +377,7 @@ void RunFrame() {
     FollowPageLanguage();
     FollowPad();
     PumpEvents();
-    if (!State.quitPosted)
+    if (!Page.quitPosted)
         DeliverDueTimers(emscripten_get_now());
     PresentIfChanged();
 }
@@ -387,7 +387,7 @@ const platform::SurfaceData& CurrentPicture() {
 }
 
 bool TimerSet(uintptr_t timerId) {
-    return State.timers.count(timerId) != 0;
+    return Page.timers.count(timerId) != 0;
 }
 
 void DeliverToWindow(uint32_t message, uintptr_t wParam, intptr_t lParam) {
@@ -395,15 +395,15 @@ void DeliverToWindow(uint32_t message, uintptr_t wParam, intptr_t lParam) {
 }
 
 void NoteWindowActive(bool active) {
-    State.window.active = active;
+    Page.window.active = active;
 }
 
 bool QuitPosted() {
-    return State.quitPosted;
+    return Page.quitPosted;
 }
 
 int QuitCode() {
-    return State.quitCode;
+    return Page.quitCode;
 }
 
 void PresentNow() {
@@ -425,7 +425,7 @@ void PresentOtherPicture(const std::vector<uint32_t>& pixels) {
 namespace platform {
 
 void RegisterClass(const char*, uint32_t, int, WindowProcedure procedure) {
-    State.classProcedure = procedure;
+    Page.classProcedure = procedure;
 }
 
 int GetSystemMetrics(int index) {
@@ -435,17 +435,17 @@ int GetSystemMetrics(int index) {
 }
 
 Window CreateWindow(const char*, const char*, uint32_t, int, int, int, int) {
-    State.window = WindowData{};
-    State.window.procedure = State.classProcedure;
-    State.windowCreated = true;
+    Page.window = WindowData{};
+    Page.window.procedure = Page.classProcedure;
+    Page.windowCreated = true;
     software::SetPresentHook(NoteNewPicture);
     // The game loads its pictures next: their pixels come while it runs.
     web::UsePagePictures();
-    return &State.window;
+    return &Page.window;
 }
 
 void ShowWindow(Window window, int) {
-    if (window != &State.window || !WindowLive())
+    if (window != &Page.window || !WindowLive())
         return;
     Deliver(WM_SIZE, SIZE_RESTORED, PackPoint(ClientWidth, ClientHeight));
     SetActive(true);
@@ -453,30 +453,30 @@ void ShowWindow(Window window, int) {
 }
 
 void UpdateWindow(Window window) {
-    if (window == &State.window)
+    if (window == &Page.window)
         PresentIfChanged();
 }
 
 int RunMessageLoop() {
     web::WaitForPictures();
-    State.loopRunning = true;
+    Page.loopRunning = true;
     if (web::Replaying())
         return web::RunReplayLoop();
-    while (!State.quitPosted) {
+    while (!Page.quitPosted) {
         web_wait_frame();
         web::RunFrame();
     }
-    return State.quitCode;
+    return Page.quitCode;
 }
 
 void PostQuitMessage(int exitCode) {
-    State.quitPosted = true;
-    State.quitCode = exitCode;
+    Page.quitPosted = true;
+    Page.quitCode = exitCode;
 }
 
 intptr_t DefWindowProc(Window window, uint32_t message, uintptr_t, intptr_t) {
-    if (message == WM_CLOSE && window == &State.window && WindowLive()) {
-        State.timers.clear();
+    if (message == WM_CLOSE && window == &Page.window && WindowLive()) {
+        Page.timers.clear();
         Deliver(WM_DESTROY, 0, 0);
         window->destroyed = true;
     }
@@ -484,14 +484,14 @@ intptr_t DefWindowProc(Window window, uint32_t message, uintptr_t, intptr_t) {
 }
 
 void SetTimer(Window window, uintptr_t timerId, uint32_t periodMs) {
-    if (window != &State.window || window->destroyed)
+    if (window != &Page.window || window->destroyed)
         return;
     double period = periodMs < 10 ? 10.0 : double(periodMs);
-    State.timers[timerId] = WindowTimer{.periodMs = period, .dueMs = emscripten_get_now() + period};
+    Page.timers[timerId] = WindowTimer{.periodMs = period, .dueMs = emscripten_get_now() + period};
 }
 
 void KillTimer(Window, uintptr_t timerId) {
-    State.timers.erase(timerId);
+    Page.timers.erase(timerId);
 }
 
 void SetBoxButtonTexts(const char* ok, const char* yes, const char* no) {
@@ -499,7 +499,7 @@ void SetBoxButtonTexts(const char* ok, const char* yes, const char* no) {
 }
 
 int MessageBox(Window owner, const char* textUtf8, const char* captionUtf8, uint32_t type) {
-    bool owned = owner == &State.window && WindowLive();
+    bool owned = owner == &Page.window && WindowLive();
     // The owner is inactive while its box is open, and active again after.
     if (owned)
         SetActive(false);
@@ -522,7 +522,7 @@ int MessageBox(Window owner, const char* textUtf8, const char* captionUtf8, uint
     web::WaitForPictures();
     // The box is gone from the canvas with the next frame shown.
     MarkWholeChanged();
-    const bool hidden = web::Replaying() ? web::ReplayedMinimized() : State.pageHidden;
+    const bool hidden = web::Replaying() ? web::ReplayedMinimized() : Page.pageHidden;
     if (owned && WindowLive() && !hidden)
         SetActive(true);
     return answer;

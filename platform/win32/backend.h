@@ -4,9 +4,12 @@
 // frame last shown, which the view scales into the window.
 #pragma once
 
+#include <bitset>
 #include <cstdint>
+#include <set>
 #include <string>
 
+#include "platform/host.h"
 #include "platform/shared/window_layout.h"
 #include "platform/win32/win32_api.h"
 
@@ -70,7 +73,11 @@ void SetFrameChanges(const platform::Rect* rects, int count);
 void PaintWindow(HWND window);
 // A WM_MOUSEMOVE position in client pixels as the field pixel it shows.
 intptr_t FieldPosition(intptr_t clientPosition);
-void SetFitMode(bool fit);
+// The scale mode the field is placed by (PlaceField puts it in force), and
+// for auto the mode it chose for the window as it is.
+void SetScaleMode(host::ScaleMode mode);
+host::ScaleMode ScaleMode();
+host::ScaleMode ScaleModeShownAs();
 
 // ---- Size, DPI and full screen (placement.cpp) -----------------------------
 
@@ -90,9 +97,67 @@ bool DpiScaledSize(HWND window, int dpi, SIZE* size);
 void DpiChanged(HWND window, int dpi, const RECT* suggested);
 // Full screen on the window's monitor, without a frame, or back.
 void ToggleFullscreen(HWND window);
+// F10: the next scale mode, the field placed anew, the player told.
+void NextScaleMode(HWND window);
 void ShowAtStart(HWND window, int showCommand);
 // The screen's size changed: a full-screen window covers it again.
 void DisplayChanged(HWND window);
+
+// ---- Recording and replaying the run (run_hooks.cpp, replay_loop.cpp) -------
+
+struct RunHooks {
+    host::InputRecorder recorder;
+    host::ReplayDriver replay;
+    bool replaying = false;
+    bool paused = false;
+    bool stopped = false;  // the viewer closed the window
+    std::bitset<256> replayedKeys;
+    // The game's window, the timers it set, and whether the game was last
+    // told in the replay that the window is minimised.
+    platform::WindowData* window = nullptr;
+    std::set<uintptr_t> gameTimers;
+    bool replayedMinimized = false;
+    int quitCode = 0;
+    // Whether the message loop runs, how deep the game's procedure is
+    // nested now, and the keyboard as it stood when the message being
+    // handled arrived.
+    bool loopRunning = false;
+    int depth = 0;
+    std::bitset<256> keysAtArrival;
+    // The last drop's text until the game takes it, and the one to drop when
+    // the message loop starts.
+    std::string dropped;
+    std::string dropAtStart;
+};
+extern RunHooks Hooks;
+
+// Every message the game's procedure gets passes here; one from outside the
+// game is told to the recorder before and after.
+LRESULT DeliverToGame(platform::WindowData* window, UINT message, WPARAM wParam, LPARAM lParam);
+// Whether a key of the keyboard is down, as the game's polls see it.
+bool PhysicalKeyDown(int key);
+// A text the game reads from outside (the clipboard, a drop): what the
+// recording keeps, or what the replay says.
+std::string GivenText(std::string text);
+// Text dropped on the window: kept for the game, which is told with a
+// key-down of VK_DROP; a file is dropped as its bytes.
+void DropText(platform::WindowData* window, std::string text);
+void DropFiles(platform::WindowData* window, HDROP drop);
+void DropPendingText(platform::WindowData* window);
+// While a replay plays, the viewer's input reaches nothing of the game: P
+// pauses, closing the window stops. True when the message was handled here.
+bool HandleReplayInput(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+int RunReplayLoop();
+// The console's Ctrl+C or close that is ending the run; 0 when none is.
+int StopSignal();
+void WatchStops(HWND window);
+
+// ---- The brief indicator (status_display.cpp) -------------------------------
+
+// Shows a line (the volume, a scale mode) after the caption for a second.
+void ShowIndicator(const std::string& text);
+void IndicateVolume();
+void IndicateScaleMode();
 
 // ---- Gamepads (pads.cpp) ---------------------------------------------------
 

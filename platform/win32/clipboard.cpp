@@ -1,7 +1,9 @@
-// The system clipboard over the Win32 calls, as UTF-16 text. Windows takes no
-// drops on this window, so there is never a dropped text.
+// The system clipboard over the Win32 calls, as UTF-16 text, and the text of
+// the last drop: what the game reads of them passes the recorder, and a
+// playback answers it instead.
 #include <algorithm>
 #include <string>
+#include <utility>
 
 #include "platform/platform.h"
 #include "platform/win32/backend.h"
@@ -33,8 +35,8 @@ void SetClipboardText(const std::string& textUtf8) {
 
 std::string ClipboardText() {
     std::string text;
-    if (!::OpenClipboard(nullptr))
-        return text;
+    if (win32::Hooks.replaying || !::OpenClipboard(nullptr))
+        return win32::GivenText(std::move(text));
     if (HANDLE data = ::GetClipboardData(CF_UNICODETEXT)) {
         if (const wchar_t* wide = static_cast<const wchar_t*>(::GlobalLock(data))) {
             const int length =
@@ -48,11 +50,11 @@ std::string ClipboardText() {
         }
     }
     ::CloseClipboard();
-    return text;
+    return win32::GivenText(std::move(text));
 }
 
 std::string DroppedText() {
-    return "";
+    return win32::GivenText(win32::Hooks.dropped);
 }
 
 }  // namespace platform

@@ -10,7 +10,6 @@
 #include "platform/input/key_map.h"
 #include "platform/input/pad_map.h"
 #include "platform/win32/backend.h"
-#include "platform/win32/win32_program.h"
 
 namespace {
 
@@ -34,26 +33,26 @@ struct Pads {
     WORD lastButtons = 0;
 };
 
-Pads State;
+Pads PadsHeld;
 
 GetStateCall GetState() {
-    if (!State.looked) {
-        State.looked = true;
+    if (!PadsHeld.looked) {
+        PadsHeld.looked = true;
         for (const wchar_t* name : {L"xinput1_4.dll", L"xinput1_3.dll", L"xinput9_1_0.dll"}) {
             HMODULE library = ::LoadLibraryW(name);
             if (!library)
                 continue;
-            State.getState = reinterpret_cast<GetStateCall>(
+            PadsHeld.getState = reinterpret_cast<GetStateCall>(
                 reinterpret_cast<void*>(::GetProcAddress(library, "XInputGetState")));
-            if (State.getState)
+            if (PadsHeld.getState)
                 break;
         }
     }
-    return State.getState;
+    return PadsHeld.getState;
 }
 
 bool IsAttached(DWORD slot) {
-    return std::find(State.attached.begin(), State.attached.end(), slot) != State.attached.end();
+    return std::find(PadsHeld.attached.begin(), PadsHeld.attached.end(), slot) != PadsHeld.attached.end();
 }
 
 // The second pad attached, which plays the second player.
@@ -72,23 +71,23 @@ bool ReadDriver(XINPUT_STATE& driverState) {
     XINPUT_STATE states[XUSER_MAX_COUNT] = {};
     for (DWORD slot = 0; slot < XUSER_MAX_COUNT; ++slot) {
         const bool attached = IsAttached(slot);
-        if (!attached && State.everAsked[slot] && now - State.emptySince[slot] < EmptySlotRetryMs)
+        if (!attached && PadsHeld.everAsked[slot] && now - PadsHeld.emptySince[slot] < EmptySlotRetryMs)
             continue;
-        State.everAsked[slot] = true;
+        PadsHeld.everAsked[slot] = true;
         if (getState(slot, &states[slot]) != ERROR_SUCCESS) {
-            State.emptySince[slot] = now;
+            PadsHeld.emptySince[slot] = now;
             if (attached)
-                State.attached.erase(std::find(State.attached.begin(), State.attached.end(), slot));
+                PadsHeld.attached.erase(std::find(PadsHeld.attached.begin(), PadsHeld.attached.end(), slot));
         } else if (!attached) {
-            State.attached.push_back(slot);
+            PadsHeld.attached.push_back(slot);
         }
     }
-    SecondPad.attached = State.attached.size() >= 2;
+    SecondPad.attached = PadsHeld.attached.size() >= 2;
     if (SecondPad.attached)
-        SecondPad.state = states[State.attached[1]];
-    if (State.attached.empty())
+        SecondPad.state = states[PadsHeld.attached[1]];
+    if (PadsHeld.attached.empty())
         return false;
-    driverState = states[State.attached.front()];
+    driverState = states[PadsHeld.attached.front()];
     return true;
 }
 
@@ -134,22 +133,29 @@ padmap::PadState PadStateOf(const XINPUT_GAMEPAD& pad) {
 WORD Poll(padmap::PadState& state, bool& attached) {
     XINPUT_STATE read = {};
     attached = ReadDriver(read);
-    const DWORD driver = attached ? State.attached.front() : XUSER_MAX_COUNT;
+    const DWORD driver = attached ? PadsHeld.attached.front() : XUSER_MAX_COUNT;
     const WORD buttons = attached ? read.Gamepad.wButtons : 0;
-    const WORD pressed = driver == State.driver ? WORD(buttons & ~State.lastButtons) : 0;
-    State.driver = driver;
-    State.lastButtons = buttons;
+    const WORD pressed = driver == PadsHeld.driver ? WORD(buttons & ~PadsHeld.lastButtons) : 0;
+    PadsHeld.driver = driver;
+    PadsHeld.lastButtons = buttons;
     state = attached ? PadStateOf(read.Gamepad) : padmap::PadState{};
     return pressed;
 }
 
 }  // namespace
 
-namespace win32 {
+namespace host {
+
+// XInput is read once a tick: a pad plugged in later drives from then on.
+void StartPads() {}
 
 void SetPadDeadZone(int percent) {
-    State.deadZonePercent = std::clamp(percent, 0, 90);
+    PadsHeld.deadZonePercent = std::clamp(percent, 0, 90);
 }
+
+}  // namespace host
+
+namespace win32 {
 
 void PollPads(HWND window, void (*command)(HWND window, int virtualKey)) {
     padmap::PadState state;
@@ -157,16 +163,16 @@ void PollPads(HWND window, void (*command)(HWND window, int virtualKey)) {
     const WORD pressed = Poll(state, attached);
     std::vector<int> keys;
     if (attached)
-        keys = padmap::HeldKeys(state, State.deadZonePercent);
+        keys = padmap::HeldKeys(state, PadsHeld.deadZonePercent);
     if (SecondPad.attached)
-        for (int key : padmap::HeldKeys(PadStateOf(SecondPad.state.Gamepad), State.deadZonePercent))
+        for (int key : padmap::HeldKeys(PadStateOf(SecondPad.state.Gamepad), PadsHeld.deadZonePercent))
             if (int second = padmap::SecondPlayerKey(key))
                 keys.push_back(second);
-    for (int key : State.heldKeys)
+    for (int key : PadsHeld.heldKeys)
         keymap::SetPadKey(key, false);
     for (int key : keys)
         keymap::SetPadKey(key, true);
-    State.heldKeys = keys;
+    PadsHeld.heldKeys = keys;
     if (pressed & XINPUT_GAMEPAD_START)
         command(window, padmap::CommandKey(padmap::Start));
     if (pressed & XINPUT_GAMEPAD_BACK)

@@ -5,7 +5,6 @@
 #include <algorithm>
 
 #include "platform/win32/backend.h"
-#include "platform/win32/win32_program.h"
 
 namespace {
 
@@ -21,7 +20,7 @@ struct DpiCalls {
 };
 
 struct Placement {
-    win32::WindowOptions options;
+    host::WindowOptions options;
     void (*fullscreenObserver)(bool fullscreen) = nullptr;
     // The DPI of the window's monitor, as last told.
     int dpi = 96;
@@ -36,7 +35,7 @@ struct Placement {
 };
 
 DpiCalls Calls;
-Placement State;
+Placement Placed;
 
 const DpiCalls& Dpi() {
     if (!Calls.looked) {
@@ -105,7 +104,7 @@ DWORD StyleOf(HWND window) {
 // measured again afterwards: right after a change of DPI the system may
 // still draw it at the old one.
 void SetClient(HWND window, int width, int height, POINT centre) {
-    SIZE outer = OuterSize(width, height, StyleOf(window), State.dpi);
+    SIZE outer = OuterSize(width, height, StyleOf(window), Placed.dpi);
     const UINT flags = SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER;
     ::SetWindowPos(window, nullptr, centre.x - outer.cx / 2, centre.y - outer.cy / 2, outer.cx,
                    outer.cy, flags);
@@ -126,29 +125,29 @@ void CoverMonitor(HWND window) {
 }
 
 void EnterFullscreen(HWND window) {
-    State.saved.length = sizeof State.saved;
-    ::GetWindowPlacement(window, &State.saved);
+    Placed.saved.length = sizeof Placed.saved;
+    ::GetWindowPlacement(window, &Placed.saved);
     // Only the frame's bits are swapped: the others (disabled while a box
     // is open, visible) stay what they are at each switch.
-    State.savedStyle = ::GetWindowLongPtrW(window, GWL_STYLE) & LONG_PTR(WS_OVERLAPPEDWINDOW);
+    Placed.savedStyle = ::GetWindowLongPtrW(window, GWL_STYLE) & LONG_PTR(WS_OVERLAPPEDWINDOW);
     ::SetWindowLongPtrW(
         window, GWL_STYLE,
         (::GetWindowLongPtrW(window, GWL_STYLE) & ~LONG_PTR(WS_OVERLAPPEDWINDOW)) | WS_POPUP);
-    State.fullscreen = true;
+    Placed.fullscreen = true;
     CoverMonitor(window);
 }
 
 void LeaveFullscreen(HWND window) {
     ::SetWindowLongPtrW(
         window, GWL_STYLE,
-        (::GetWindowLongPtrW(window, GWL_STYLE) & ~LONG_PTR(WS_POPUP)) | State.savedStyle);
-    State.fullscreen = false;
+        (::GetWindowLongPtrW(window, GWL_STYLE) & ~LONG_PTR(WS_POPUP)) | Placed.savedStyle);
+    Placed.fullscreen = false;
     // Full screen from the start saved a window not shown yet; and the
     // window comes back shown, maximised or not, never minimised, and
     // without taking the activation (from a box, say).
-    if (State.saved.showCmd != SW_SHOWMAXIMIZED)
-        State.saved.showCmd = SW_SHOWNOACTIVATE;
-    ::SetWindowPlacement(window, &State.saved);
+    if (Placed.saved.showCmd != SW_SHOWMAXIMIZED)
+        Placed.saved.showCmd = SW_SHOWNOACTIVATE;
+    ::SetWindowPlacement(window, &Placed.saved);
     ::SetWindowPos(window, nullptr, 0, 0, 0, 0,
                    SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOOWNERZORDER | SWP_NOACTIVATE |
                        SWP_FRAMECHANGED);
@@ -156,16 +155,20 @@ void LeaveFullscreen(HWND window) {
 
 }  // namespace
 
-namespace win32 {
+namespace host {
 
 void SetWindowOptions(const WindowOptions& options) {
-    State.options = options;
-    SetFitMode(options.fitMode);
+    Placed.options = options;
+    win32::SetScaleMode(options.scaleMode);
 }
 
 void SetFullscreenObserver(void (*observer)(bool fullscreen)) {
-    State.fullscreenObserver = observer;
+    Placed.fullscreenObserver = observer;
 }
+
+}  // namespace host
+
+namespace win32 {
 
 RECT StartRect(POINT point, DWORD style) {
     HMONITOR monitor = ::MonitorFromPoint(point, MONITOR_DEFAULTTOPRIMARY);
@@ -173,13 +176,13 @@ RECT StartRect(POINT point, DWORD style) {
     info.cbSize = sizeof info;
     ::GetMonitorInfoW(monitor, &info);
     const RECT& work = info.rcWork;
-    State.dpi = MonitorDpi(monitor);
+    Placed.dpi = MonitorDpi(monitor);
     const int factor =
         software::StartFactor(work.right - work.left, work.bottom - work.top,
-                              software::DisplayScale(State.dpi), State.options.scale);
-    State.startWidth = software::FieldPixelsWide * factor;
-    State.startHeight = software::FieldPixelsHigh * factor;
-    SIZE outer = OuterSize(State.startWidth, State.startHeight, style, State.dpi);
+                              software::DisplayScale(Placed.dpi), Placed.options.scale);
+    Placed.startWidth = software::FieldPixelsWide * factor;
+    Placed.startHeight = software::FieldPixelsHigh * factor;
+    SIZE outer = OuterSize(Placed.startWidth, Placed.startHeight, style, Placed.dpi);
     // Centred on the work area; a window larger than it starts at its corner.
     const LONG x = work.left + std::max(0L, (work.right - work.left - outer.cx) / 2);
     const LONG y = work.top + std::max(0L, (work.bottom - work.top - outer.cy) / 2);
@@ -187,30 +190,30 @@ RECT StartRect(POINT point, DWORD style) {
 }
 
 void WindowCreated(HWND window) {
-    const int chosen = State.dpi;
-    State.dpi = WindowDpi(window);
+    const int chosen = Placed.dpi;
+    Placed.dpi = WindowDpi(window);
     RECT client{}, outer{};
     ::GetClientRect(window, &client);
     ::GetWindowRect(window, &outer);
     const POINT centre{(outer.left + outer.right) / 2, (outer.top + outer.bottom) / 2};
-    int width = State.startWidth, height = State.startHeight;
+    int width = Placed.startWidth, height = Placed.startHeight;
     // Opened on a monitor of another scale than the one asked about.
-    if (software::DisplayScale(chosen) != software::DisplayScale(State.dpi))
+    if (software::DisplayScale(chosen) != software::DisplayScale(Placed.dpi))
         software::RescaledClient(width, height, software::DisplayScale(chosen),
-                                 software::DisplayScale(State.dpi), width, height);
+                                 software::DisplayScale(Placed.dpi), width, height);
     if (client.right != width || client.bottom != height)
         SetClient(window, width, height, centre);
 }
 
 void LimitTracking(HWND window, MINMAXINFO* limits) {
-    if (State.fullscreen)
+    if (Placed.fullscreen)
         return;
     // The field at the display's scale, or what the work area holds of it,
     // inside the frame the window has now (once it has one).
-    const int scale = software::DisplayScale(State.dpi);
+    const int scale = software::DisplayScale(Placed.dpi);
     const int width = software::FieldPixelsWide * scale;
     const int height = software::FieldPixelsHigh * scale;
-    SIZE outer = OuterSize(width, height, StyleOf(window), State.dpi);
+    SIZE outer = OuterSize(width, height, StyleOf(window), Placed.dpi);
     RECT client{}, frame{};
     if (::GetClientRect(window, &client) && ::GetWindowRect(window, &frame) && client.right > 0 &&
         client.bottom > 0 && !::IsIconic(window))
@@ -222,22 +225,22 @@ void LimitTracking(HWND window, MINMAXINFO* limits) {
 }
 
 bool DpiScaledSize(HWND window, int dpi, SIZE* size) {
-    if (State.fullscreen || ::IsZoomed(window) || ::IsIconic(window))
+    if (Placed.fullscreen || ::IsZoomed(window) || ::IsIconic(window))
         return false;
     RECT client{};
     ::GetClientRect(window, &client);
     int width = 0, height = 0;
-    software::RescaledClient(client.right, client.bottom, software::DisplayScale(State.dpi),
+    software::RescaledClient(client.right, client.bottom, software::DisplayScale(Placed.dpi),
                              software::DisplayScale(dpi), width, height);
     *size = OuterSize(width, height, StyleOf(window), dpi);
     return true;
 }
 
 void DpiChanged(HWND window, int dpi, const RECT* suggested) {
-    const int from = software::DisplayScale(State.dpi);
+    const int from = software::DisplayScale(Placed.dpi);
     const int to = software::DisplayScale(dpi);
-    State.dpi = dpi;
-    if (State.fullscreen) {
+    Placed.dpi = dpi;
+    if (Placed.fullscreen) {
         CoverMonitor(window);
         return;
     }
@@ -259,7 +262,7 @@ void DpiChanged(HWND window, int dpi, const RECT* suggested) {
 }
 
 void ToggleFullscreen(HWND window) {
-    if (State.fullscreen)
+    if (Placed.fullscreen)
         LeaveFullscreen(window);
     else
         EnterFullscreen(window);
@@ -270,12 +273,12 @@ void ToggleFullscreen(HWND window) {
         if (box && box != window)
             ::SetActiveWindow(box);
     }
-    if (State.fullscreenObserver)
-        State.fullscreenObserver(State.fullscreen);
+    if (Placed.fullscreenObserver)
+        Placed.fullscreenObserver(Placed.fullscreen);
 }
 
 void ShowAtStart(HWND window, int showCommand) {
-    if (State.options.fullscreen) {
+    if (Placed.options.fullscreen) {
         EnterFullscreen(window);
         // A full-screen window is not maximised as well.
         if (showCommand == SW_SHOWMAXIMIZED)
@@ -285,7 +288,7 @@ void ShowAtStart(HWND window, int showCommand) {
 }
 
 void DisplayChanged(HWND window) {
-    if (State.fullscreen)
+    if (Placed.fullscreen)
         CoverMonitor(window);
 }
 

@@ -9,7 +9,6 @@
 
 #include "platform/shared/resources.h"
 #include "platform/win32/backend.h"
-#include "platform/win32/win32_program.h"
 
 namespace {
 
@@ -20,7 +19,7 @@ struct Sound {
     std::map<std::pair<int, int>, std::vector<uint8_t>> copies;
 };
 
-Sound State;
+Sound Channel;
 
 software::ResourceBytes WaveResource(int resourceId) {
     HMODULE module = ::GetModuleHandleW(nullptr);
@@ -49,10 +48,10 @@ void ScaleSamples(uint8_t* samples, size_t bytes, int bits, int percent) {
 
 const std::vector<uint8_t>& ScaledWave(int resourceId, int percent) {
     auto key = std::make_pair(resourceId, percent);
-    auto found = State.copies.find(key);
-    if (found != State.copies.end())
+    auto found = Channel.copies.find(key);
+    if (found != Channel.copies.end())
         return found->second;
-    std::vector<uint8_t>& copy = State.copies[key];
+    std::vector<uint8_t>& copy = Channel.copies[key];
     software::ResourceBytes wave = WaveResource(resourceId);
     software::WaveInfo info = software::ReadWaveInfo(wave);
     if (!info.valid || (info.bitsPerSample != 8 && info.bitsPerSample != 16))
@@ -65,41 +64,41 @@ const std::vector<uint8_t>& ScaledWave(int resourceId, int percent) {
 
 }  // namespace
 
-namespace win32 {
+namespace host {
 
 void SetVolume(int percent) {
-    State.volume = std::clamp(percent, 0, 100);
+    Channel.volume = std::clamp(percent, 0, 100);
 }
 
 int Volume() {
-    return State.volume;
+    return Channel.volume;
 }
 
 void SetVolumeObserver(void (*observer)(int percent)) {
-    State.observer = observer;
+    Channel.observer = observer;
 }
 
 void StepVolume(int steps) {
-    const int before = State.volume;
+    const int before = Channel.volume;
     SetVolume(before + steps * 10);
-    if (State.volume != before && State.observer)
-        State.observer(State.volume);
+    if (Channel.volume != before && Channel.observer)
+        Channel.observer(Channel.volume);
 }
 
-}  // namespace win32
+}  // namespace host
 
 namespace platform {
 
 void PlaySound(int resourceId, uint32_t flags) {
     // The flags come from the game: SND_NOSTOP makes a cue give way to a
     // sound that is still playing.
-    if (State.volume == 0)
+    if (Channel.volume == 0)
         return;
-    if (State.volume == 100) {
+    if (Channel.volume == 100) {
         ::PlaySoundA(MAKEINTRESOURCEA(resourceId), ::GetModuleHandleA(nullptr), flags);
         return;
     }
-    const std::vector<uint8_t>& wave = ScaledWave(resourceId, State.volume);
+    const std::vector<uint8_t>& wave = ScaledWave(resourceId, Channel.volume);
     // From memory instead of the resource (SND_RESOURCE holds SND_MEMORY's bit).
     const uint32_t memoryFlags = (flags & ~(SND_RESOURCE & ~SND_MEMORY)) | SND_MEMORY;
     if (wave.empty()) {

@@ -8,29 +8,33 @@
 
 #include "platform/shared/status_panel.h"
 #include "platform/win32/backend.h"
-#include "platform/win32/win32_program.h"
 
 namespace {
 
 struct StatusState {
-    software::StatusPlace place = software::StatusPlace::Off;
-    void (*source)(software::StatusShown& shown) = nullptr;
+    host::StatusPlace place = host::StatusOff;
+    void (*source)(host::StatusShown& shown) = nullptr;
     std::wstring gameTitle;
     bool gameTitleKept = false;
     std::string shownSuffix;
-    software::StatusShown drawn;
+    host::StatusShown drawn;
     software::PixelRect drawnAt;  // empty while no panel shows
     // The panel's pixels, which GDI also draws the sheets' sprites into.
     platform::SurfaceData panel;
     std::FILE* trace = nullptr;
     std::string traced;
+    // The brief indicator after the caption, until its time is over.
+    HWND window = nullptr;
+    std::string indicator;
+    ULONGLONG indicatorUntil = 0;
+    host::IndicatorTexts texts;
 };
 
 StatusState Status;
 
 // A sheet's sprite into the panel's DIB (whose pixels `out` shows) as the
 // game draws sprites: the mask ORed, then the image ANDed.
-void DrawSprite(const software::PanelPixels& out, const software::SheetSprite& sprite, int x, int y,
+void DrawSprite(const software::PanelPixels& out, const host::SheetSprite& sprite, int x, int y,
                 int size) {
     if (out.pixels != Status.panel.pixels || !sprite.sheet->dc || size <= 0)
         return;
@@ -58,24 +62,44 @@ std::wstring TitleWith(const std::string& suffix) {
                           : Status.gameTitle + L" \u2014 " + win32::Widen(suffix.c_str());
 }
 
-// The compact form after the game's title, or the game's own title for an
-// empty one; the caption changes only when it does.
-void SetTitleSuffix(HWND window, const std::string& suffix) {
-    if (!Status.gameTitleKept) {
-        // The game's own title, as the game gave it at creation.
-        wchar_t text[256] = {};
-        ::GetWindowTextW(window, text, 256);
-        Status.gameTitle = text;
-        Status.gameTitleKept = true;
-    }
-    if (suffix == Status.shownSuffix)
-        return;
-    Status.shownSuffix = suffix;
-    const std::wstring title = TitleWith(suffix);
+// The caption with the indicator after it while it shows.
+void ShowCaption(HWND window) {
+    std::wstring title = TitleWith(Status.shownSuffix);
+    if (!Status.indicator.empty())
+        title += L" \u2014 " + win32::Widen(Status.indicator.c_str());
     ::DefWindowProcW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(title.c_str()));
 }
 
-void Trace(const software::StatusShown& shown, bool panel) {
+void KeepGameTitle(HWND window) {
+    if (Status.gameTitleKept)
+        return;
+    // The game's own title, as the game gave it at creation.
+    wchar_t text[256] = {};
+    ::GetWindowTextW(window, text, 256);
+    Status.gameTitle = text;
+    Status.gameTitleKept = true;
+    Status.window = window;
+}
+
+void ExpireIndicator() {
+    if (Status.indicator.empty() || ::GetTickCount64() < Status.indicatorUntil)
+        return;
+    Status.indicator.clear();
+    if (Status.window)
+        ShowCaption(Status.window);
+}
+
+// The compact form after the game's title, or the game's own title for an
+// empty one; the caption changes only when it does.
+void SetTitleSuffix(HWND window, const std::string& suffix) {
+    KeepGameTitle(window);
+    if (suffix == Status.shownSuffix)
+        return;
+    Status.shownSuffix = suffix;
+    ShowCaption(window);
+}
+
+void Trace(const host::StatusShown& shown, bool panel) {
     if (!Status.trace)
         return;
     const std::string title =
@@ -89,7 +113,7 @@ void Trace(const software::StatusShown& shown, bool panel) {
 }
 
 // The panel drawn at `at` in its DIB and sent to the window.
-void SendPanel(HDC dc, const software::StatusPanelPlace& at, const software::StatusShown& shown) {
+void SendPanel(HDC dc, const software::StatusPanelPlace& at, const host::StatusShown& shown) {
     const software::PixelRect& r = at.rect;
     platform::SurfaceData& p = Status.panel;
     if (!win32::KeepPixelSurface(p, dc, r.width, r.height))
@@ -111,27 +135,18 @@ bool SameRect(const software::PixelRect& a, const software::PixelRect& b) {
 
 namespace win32 {
 
-void SetStatusDisplay(software::StatusPlace place, void (*source)(software::StatusShown& shown)) {
-    Status.place = place;
-    Status.source = source;
-    const char* path = std::getenv("MORVASK_STATUS_FILE");
-    if (path && *path && !Status.trace)
-        Status.trace = std::fopen(path, "w");
-}
-
 void ShowStatus(HWND window, HDC dc, const software::PixelRect& field, int clientWidth,
                 int clientHeight, bool everything) {
-    using software::StatusPlace;
-    if (!Status.source || Status.place == StatusPlace::Off || !window || !dc)
+    ExpireIndicator();
+    if (!Status.source || Status.place == host::StatusOff || !window || !dc)
         return;
-    software::StatusShown shown;
+    host::StatusShown shown;
     Status.source(shown);
     const software::StatusPanelPlace at =
         software::PlaceStatusPanel(field, clientWidth, clientHeight, shown);
-    const bool side = Status.place == StatusPlace::Auto || Status.place == StatusPlace::Side;
-    const bool panel = shown.shown && side && at.fits;
-    const bool title = shown.shown && (Status.place == StatusPlace::Title ||
-                                       (Status.place == StatusPlace::Auto && !at.fits));
+    const software::StatusPlacing placing = software::PlaceStatus(Status.place, shown, at.fits);
+    const bool panel = placing.panel;
+    const bool title = placing.title;
     SetTitleSuffix(window, title ? shown.titleSuffix : std::string());
     const software::PixelRect rect = panel ? at.rect : software::PixelRect{};
     if (everything || !SameRect(rect, Status.drawnAt) || !(shown == Status.drawn)) {
@@ -149,4 +164,42 @@ void ShowStatus(HWND window, HDC dc, const software::PixelRect& field, int clien
     Trace(shown, panel);
 }
 
+void ShowIndicator(const std::string& text) {
+    HWND window = Hooks.window ? Hooks.window->handle : nullptr;
+    if (!window)
+        return;
+    KeepGameTitle(window);
+    Status.indicator = text;
+    Status.indicatorUntil = ::GetTickCount64() + 1000;
+    ShowCaption(window);
+}
+
+void IndicateVolume() {
+    const int percent = host::Volume();
+    ShowIndicator(Status.texts.volume ? Status.texts.volume(percent)
+                                      : std::to_string(percent) + "%");
+}
+
+void IndicateScaleMode() {
+    const host::ScaleMode mode = ScaleMode();
+    ShowIndicator(Status.texts.scaleMode ? Status.texts.scaleMode(mode, ScaleModeShownAs())
+                                         : host::ScaleModeName(mode));
+}
+
 }  // namespace win32
+
+namespace host {
+
+void SetStatusDisplay(StatusPlace place, void (*source)(StatusShown& shown)) {
+    Status.place = place;
+    Status.source = source;
+    const char* path = std::getenv("MORVASK_STATUS_FILE");
+    if (path && *path && !Status.trace)
+        Status.trace = std::fopen(path, "w");
+}
+
+void SetIndicatorTexts(const IndicatorTexts& texts) {
+    Status.texts = texts;
+}
+
+}  // namespace host

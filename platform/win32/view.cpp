@@ -1,14 +1,16 @@
 // How the Win32 window shows the 960 x 704 field: placed by the scale mode,
-// centred with black bars, scaled with sharp pixels, and painted again from
-// the kept frame whenever the window asks for it. Pointer positions go back
-// to field pixels. Each scale goes the way that measured cheapest (see
+// centred with black bars, scaled, and painted again from the kept frame
+// whenever the window asks for it. Pointer positions go back to field
+// pixels. Each scale goes the way that measured cheapest (see
 // docs/performance.md): a plain block copy at 1x; at whole multiples our own
-// pass into a DIB of the field's size, then a block copy; in between the
-// system's stretch (nearest neighbour, COLORONCOLOR).
+// pass into a DIB of the field's size, then a block copy; the sharp mode's
+// blended seams by the shared smooth pass into that DIB; the fit mode's
+// factors in between by the system's stretch (nearest neighbour).
 #include <algorithm>
 #include <cstring>
 #include <vector>
 
+#include "platform/shared/frame_scale.h"
 #include "platform/win32/backend.h"
 
 namespace {
@@ -20,9 +22,10 @@ struct WindowView {
     HDC dc = nullptr;
     // The frame last copied into the window's surface.
     const platform::SurfaceData* frame = nullptr;
-    bool fit = false;
+    host::ScaleMode mode = host::ScaleAuto;
     int clientWidth = 0;
     int clientHeight = 0;
+    software::FieldShowing showing;
     software::PixelRect field;
     // Whether the bars around the field must be painted at the next frame.
     bool barsStale = true;
@@ -70,9 +73,29 @@ void ScaleWhole(const platform::SurfaceData& frame, int k, int fx, int fy, int f
     }
 }
 
+// The sharp mode: the frame's pixels (fx, fy, fw, fh) blended into the
+// scaled field and the output pixels they reach sent. False when the system
+// gives no DIB for it.
+bool SendSmoothPart(HDC dc, const platform::SurfaceData& frame, int fx, int fy, int fw, int fh) {
+    const software::PixelRect& f = View.field;
+    if (!frame.pixels || !win32::KeepPixelSurface(Scaled, View.dc, f.width, f.height))
+        return false;
+    ::GdiFlush();
+    const software::FramePixels from{frame.pixels, frame.width, frame.height, frame.width};
+    const software::OutputPixels to{Scaled.pixels, f.width, f.height, f.width};
+    const software::OutputRect done = software::ScaleFrameSmoothPart(
+        from, to, 0, 0, f.width, f.height, View.showing.whole, 0, fx, fy, fw, fh);
+    if (done.width > 0 && done.height > 0)
+        ::BitBlt(dc, f.x + done.x, f.y + done.y, done.width, done.height, Scaled.dc, done.x,
+                 done.y, SRCCOPY);
+    return true;
+}
+
 // The frame's pixels (fx, fy, fw, fh) to their place in the field.
 void SendPart(HDC dc, const platform::SurfaceData& frame, int fx, int fy, int fw, int fh) {
     const software::PixelRect& f = View.field;
+    if (View.showing.smooth && SendSmoothPart(dc, frame, fx, fy, fw, fh))
+        return;
     if (f.width == frame.width && f.height == frame.height) {
         ::BitBlt(dc, f.x + fx, f.y + fy, fw, fh, frame.dc, fx, fy, SRCCOPY);
         return;
@@ -129,8 +152,16 @@ void StartView(HWND window, platform::SurfaceData* frame) {
     PlaceField(window);
 }
 
-void SetFitMode(bool fit) {
-    View.fit = fit;
+void SetScaleMode(host::ScaleMode mode) {
+    View.mode = mode;
+}
+
+host::ScaleMode ScaleMode() {
+    return View.mode;
+}
+
+host::ScaleMode ScaleModeShownAs() {
+    return View.showing.shownAs;
 }
 
 void PlaceField(HWND window) {
@@ -138,7 +169,8 @@ void PlaceField(HWND window) {
     ::GetClientRect(window, &client);
     View.clientWidth = client.right - client.left;
     View.clientHeight = client.bottom - client.top;
-    View.field = software::FieldPlace(View.clientWidth, View.clientHeight, View.fit);
+    View.showing = software::ShowField(View.clientWidth, View.clientHeight, View.mode);
+    View.field = View.showing.field;
     View.barsStale = true;
     View.shownWhole = false;
 }
@@ -163,8 +195,10 @@ void ShowFrame() {
     }
     ShowStatus(View.window, View.dc, View.field, View.clientWidth, View.clientHeight, barsPainted);
     // A part of a stretched picture matches the whole only at whole
-    // multiples; in between the whole frame goes.
-    if (changesKnown && View.shownWhole && software::IsWholeMultiple(View.field))
+    // multiples and where the smooth pass blends it; in between the whole
+    // frame goes.
+    const bool partsMatch = software::IsWholeMultiple(View.field) || View.showing.smooth;
+    if (changesKnown && View.shownWhole && partsMatch)
         SendChanges(View.dc, *View.frame);
     else
         SendWhole(View.dc);

@@ -19,6 +19,8 @@
 #include <windows.h>
 // Lean windows.h leaves the wave player out.
 #include <mmsystem.h>
+// Files dropped on the window.
+#include <shellapi.h>
 
 // These macros pick MessageBoxA or MessageBoxW and so on; the layer's
 // functions of the same names must keep them.

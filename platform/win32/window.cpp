@@ -7,7 +7,6 @@
 
 #include "platform/input/key_map.h"
 #include "platform/win32/backend.h"
-#include "platform/win32/win32_program.h"
 
 namespace win32 {
 
@@ -47,6 +46,9 @@ bool GameToldSize = false;
 bool GameSeesActive = false;
 bool ActivationHeldBack = false;
 
+// Told each time F10 changes the scale mode.
+void (*ScaleModeObserver)(host::ScaleMode mode) = nullptr;
+
 struct OpenBox {
     HWND owner = nullptr;
     uint32_t type = 0;
@@ -72,8 +74,18 @@ platform::WindowData* WindowOf(HWND handle) {
     return window;
 }
 
+// F10 (a system key on Windows), unless the player gave it to a play action.
+bool IsScaleModeKey(UINT message, WPARAM key) {
+    if ((message != WM_KEYDOWN && message != WM_SYSKEYDOWN) || key != VK_F10)
+        return false;
+    int messages[2];
+    const int count = keymap::KeyDownMessages(VK_F10, messages);
+    return count == 1 && messages[0] == VK_F10;
+}
+
 // The window's own keys, which the game never sees: F11 and Alt+Enter for
-// full screen, + and - for the volume. True when the key was one of them.
+// full screen, F10 for the next scale mode, + and - for the volume. True
+// when the key was one of them.
 bool WindowKey(HWND window, UINT message, WPARAM key, LPARAM flags) {
     const bool repeat = (flags & (LPARAM(1) << 30)) != 0;
     const bool alt = (flags & (LPARAM(1) << 29)) != 0;
@@ -83,15 +95,17 @@ bool WindowKey(HWND window, UINT message, WPARAM key, LPARAM flags) {
             win32::ToggleFullscreen(window);
         return true;
     }
+    if (IsScaleModeKey(message, key)) {
+        if (!repeat)
+            win32::NextScaleMode(window);
+        return true;
+    }
     if (message != WM_KEYDOWN)
         return false;
     // '+' shares its key with '=' on most layouts: either raises the volume.
-    if (key == VK_OEM_PLUS || key == VK_ADD) {
-        win32::StepVolume(1);
-        return true;
-    }
-    if (key == VK_OEM_MINUS || key == VK_SUBTRACT) {
-        win32::StepVolume(-1);
+    if (key == VK_OEM_PLUS || key == VK_ADD || key == VK_OEM_MINUS || key == VK_SUBTRACT) {
+        host::StepVolume(key == VK_OEM_PLUS || key == VK_ADD ? 1 : -1);
+        win32::IndicateVolume();
         return true;
     }
     return false;
@@ -100,8 +114,8 @@ bool WindowKey(HWND window, UINT message, WPARAM key, LPARAM flags) {
 // Start and Back on the driving pad: the key-downs of P and H.
 void PadCommand(HWND handle, int virtualKey) {
     platform::WindowData* window = WindowOf(handle);
-    if (window && window->procedure)
-        window->procedure(window, WM_KEYDOWN, WPARAM(virtualKey), 1);
+    if (window && window->procedure && !win32::Hooks.replaying)
+        win32::DeliverToGame(window, WM_KEYDOWN, WPARAM(virtualKey), 1);
 }
 
 // The box open over the window, found among the thread's dialogs.
@@ -196,12 +210,38 @@ bool OwnMessage(HWND handle, UINT message, WPARAM wParam, LPARAM lParam, LRESULT
             // (which would open the window's menu).
             result = ::DefWindowProcW(handle, message, wParam, lParam);
             return true;
+        case WM_SYSKEYUP:
+            // F10's release would open the window's menu, which it has not.
+            return wParam == VK_F10;
         case WM_SYSCHAR:
             // Alt+Enter: no beep for a menu key the window has not.
             return wParam == VK_RETURN;
+        case WM_DROPFILES:
+            if (platform::WindowData* window = WindowOf(handle); !win32::Hooks.replaying)
+                win32::DropFiles(window, reinterpret_cast<HDROP>(wParam));
+            else
+                ::DragFinish(reinterpret_cast<HDROP>(wParam));
+            return true;
         default:
             return false;
     }
+}
+
+int ShowBox(platform::Window owner, const char* textUtf8, const char* captionUtf8,
+            uint32_t type);
+
+// A box of the replay: not shown (the viewer answers nothing of it); the
+// game is told the window's activation around it as a real box tells it.
+int ReplayedBox(platform::Window owner, const char* textUtf8, uint32_t type) {
+    const bool told = owner && owner->procedure;
+    if (told)
+        win32::DeliverToGame(owner, WM_ACTIVATE, WA_INACTIVE, 0);
+    const int answer = win32::Hooks.replay.boxAnswer ? win32::Hooks.replay.boxAnswer(type) : IDOK;
+    std::string first = textUtf8 ? textUtf8 : "";
+    win32::ShowIndicator(first.substr(0, first.find('\n')));
+    if (told && !win32::Hooks.replayedMinimized)
+        win32::DeliverToGame(owner, WM_ACTIVATE, WA_ACTIVE, 0);
+    return answer;
 }
 
 LRESULT CALLBACK ClassWindowProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -211,13 +251,15 @@ LRESULT CALLBACK ClassWindowProcedure(HWND handle, UINT message, WPARAM wParam, 
     LRESULT result = 0;
     if (OwnMessage(handle, message, wParam, lParam, result))
         return result;
+    if (win32::Hooks.replaying && win32::HandleReplayInput(handle, message, wParam, lParam))
+        return ::DefWindowProcW(handle, message == WM_CLOSE ? WM_NULL : message, wParam, lParam);
     switch (message) {
         case WM_KEYDOWN: {
             // The player's own keys arrive as the keys the game knows.
             int keys[2];
             int count = keymap::KeyDownMessages(int(wParam), keys);
             for (int k = 0; k < count; ++k)
-                result = window->procedure(window, message, WPARAM(keys[k]), lParam);
+                result = win32::DeliverToGame(window, message, WPARAM(keys[k]), lParam);
             return result;
         }
         case WM_MOUSEMOVE:
@@ -247,7 +289,7 @@ LRESULT CALLBACK ClassWindowProcedure(HWND handle, UINT message, WPARAM wParam, 
         default:
             break;
     }
-    return window->procedure(window, message, wParam, lParam);
+    return win32::DeliverToGame(window, message, wParam, lParam);
 }
 
 }  // namespace
@@ -306,6 +348,9 @@ Window CreateWindow(const char* className, const char* titleUtf8, uint32_t style
     if (!handle)
         win32::Fail("无法创建窗口。");
     window->handle = handle;
+    win32::Hooks.window = window;
+    win32::WatchStops(handle);
+    ::DragAcceptFiles(handle, TRUE);
     if (!ascii) {
         std::wstring title = Widen(titleUtf8);
         ::DefWindowProcW(handle, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(title.c_str()));
@@ -323,8 +368,15 @@ void UpdateWindow(Window window) {
 }
 
 int RunMessageLoop() {
+    win32::Hooks.loopRunning = true;
+    if (win32::Hooks.replaying)
+        return win32::RunReplayLoop();
+    win32::DropPendingText(win32::Hooks.window);
     MSG message = {};
     while (::GetMessageA(&message, nullptr, 0, 0) > 0) {
+        // Between two messages: what the run did so far is whole.
+        if (win32::StopSignal() != 0)
+            return 128 + win32::StopSignal();
         ::TranslateMessage(&message);
         ::DispatchMessageA(&message);
     }
@@ -340,14 +392,43 @@ intptr_t DefWindowProc(Window window, uint32_t message, uintptr_t wParam, intptr
 }
 
 void SetTimer(Window window, uintptr_t timerId, uint32_t periodMs) {
+    win32::Hooks.gameTimers.insert(timerId);
     ::SetTimer(window->handle, timerId, periodMs, nullptr);
 }
 
 void KillTimer(Window window, uintptr_t timerId) {
+    win32::Hooks.gameTimers.erase(timerId);
     ::KillTimer(window->handle, timerId);
 }
 
 int MessageBox(Window owner, const char* textUtf8, const char* captionUtf8, uint32_t type) {
+    int answer = win32::Hooks.replaying ? ReplayedBox(owner, textUtf8, type)
+                                        : ShowBox(owner, textUtf8, captionUtf8, type);
+    if (win32::Hooks.recorder.boxAnswered)
+        win32::Hooks.recorder.boxAnswered(answer);
+    return answer;
+}
+
+// The system's boxes label their buttons in the system's language.
+void SetBoxButtonTexts(const char*, const char*, const char*) {}
+
+int16_t GetAsyncKeyState(int virtualKey) {
+    // The keys of a replay are those the game saw, after the key bindings.
+    if (win32::Hooks.replaying)
+        return virtualKey >= 0 && virtualKey < 256 &&
+                       win32::Hooks.replayedKeys.test(size_t(virtualKey))
+                   ? int16_t(0x8000)
+                   : int16_t(0);
+    bool down = keymap::GameKeyDown(virtualKey, win32::PhysicalKeyDown);
+    return down ? int16_t(0x8000) : int16_t(0);
+}
+
+}  // namespace platform
+
+namespace {
+
+int ShowBox(platform::Window owner, const char* textUtf8, const char* captionUtf8,
+            uint32_t type) {
     // The texts are Chinese: the wide box shows them whatever the system's
     // ANSI code page is.
     std::wstring text = Widen(textUtf8);
@@ -368,7 +449,7 @@ int MessageBox(Window owner, const char* textUtf8, const char* captionUtf8, uint
     if (ActivationHeldBack && !GameSeesActive && ownerHandle &&
         ::GetActiveWindow() == ownerHandle && owner->procedure) {
         GameSeesActive = true;
-        owner->procedure(owner, WM_ACTIVATE, WA_ACTIVE, 0);
+        win32::DeliverToGame(owner, WM_ACTIVATE, WA_ACTIVE, 0);
     }
     ActivationHeldBack = false;
     if (ownerHandle) {
@@ -382,13 +463,43 @@ int MessageBox(Window owner, const char* textUtf8, const char* captionUtf8, uint
     return answer;
 }
 
-// The system's boxes label their buttons in the system's language.
-void SetBoxButtonTexts(const char*, const char*, const char*) {}
+}  // namespace
 
-int16_t GetAsyncKeyState(int virtualKey) {
-    bool down = keymap::GameKeyDown(
-        virtualKey, [](int key) { return (::GetAsyncKeyState(key) & 0x8000) != 0; });
-    return down ? int16_t(0x8000) : int16_t(0);
+namespace win32 {
+
+void NextScaleMode(HWND window) {
+    SetScaleMode(host::NextScaleMode(ScaleMode()));
+    PlaceField(window);
+    ::InvalidateRect(window, nullptr, FALSE);
+    IndicateScaleMode();
+    if (ScaleModeObserver)
+        ScaleModeObserver(ScaleMode());
 }
 
-}  // namespace platform
+}  // namespace win32
+
+namespace host {
+
+// The Win32 window needs nothing before it is created.
+bool Start() {
+    return true;
+}
+
+void Stop() {
+    win32::ReleaseSurfaces();
+}
+
+void SetScaleModeObserver(void (*observer)(ScaleMode mode)) {
+    ScaleModeObserver = observer;
+}
+
+void ShowNotice(const char* textUtf8, const char* captionUtf8) {
+    platform::WindowData* window = win32::Hooks.window;
+    if (!window || !window->handle || !::IsWindow(window->handle))
+        return;
+    const std::wstring text = Widen(textUtf8);
+    const std::wstring caption = Widen(captionUtf8);
+    ::MessageBoxW(window->handle, text.c_str(), caption.c_str(), MB_OK | MB_ICONWARNING);
+}
+
+}  // namespace host

@@ -46,7 +46,7 @@ constexpr int64_t MaxTicksPerLine = 100000000;
 bool RecordRun = false;
 uint32_t ScriptSeed = 1;
 // --hud: where the status shows, kept in a recorded replay.
-HudMode SimHud = HudAuto;
+host::StatusPlace SimStatusPlace = host::StatusAuto;
 
 void Send(uint32_t message, uintptr_t wParam, intptr_t lParam) {
     if (RecordRun)
@@ -248,7 +248,7 @@ bool StartCommand(const std::vector<std::string>& words) {
         ScriptError("a second 'start'");
     Started = true;
     if (RecordRun)
-        StartRecordedRun(ScriptSeed, uint8_t(SimHud));
+        StartRecordedRun(ScriptSeed, uint8_t(SimStatusPlace));
     StartUp(platform::SW_SHOWNORMAL);
     return true;
 }
@@ -521,7 +521,7 @@ bool TakeLeadingOptions(int& argc, char**& argv) {
     // `--hud MODE` is kept in a recorded replay as the desktop keeps its
     // setting; the sim shows no status but what `status` writes.
     if (argc >= 3 && std::string(argv[1]) == "--hud") {
-        if (!HudModeFromName(argv[2], SimHud)) {
+        if (!StatusPlaceOfName(argv[2], SimStatusPlace)) {
             std::fprintf(stderr, "morvask-sim: --hud takes auto, side, title or off, not %s\n",
                          argv[2]);
             return false;
@@ -538,7 +538,7 @@ void ResetSimRun() {
     CurrentLine = 0;
     RecordRun = false;
     ScriptSeed = 1;
-    SimHud = HudAuto;
+    SimStatusPlace = host::StatusAuto;
     Answers.clear();
     Started = false;
 }

@@ -94,14 +94,14 @@ int VerifyReplay(const std::string& source) {
     return 1;
 }
 
-void StartRecordedRun(uint32_t seed, uint8_t hud) {
+void StartRecordedRun(uint32_t seed, uint8_t statusPlace) {
     BeginRecording(seed);
     NoteRecordedRecords(RecordsRefused() ? ReplayRecordsRefused
                         : RecordsKept()  ? ReplayRecordsKept
                                          : ReplayNoRecords,
                         RecordsAtStart(), RecordsRefusal());
     NoteRecordedIntro(Intro.shortIntro ? (Intro.sound ? 2 : 1) : 0);
-    NoteRecordedHud(hud);
+    NoteRecordedStatusPlace(statusPlace);
 }
 
 void SendRecorded(uint32_t message, uintptr_t wParam, intptr_t lParam) {

@@ -12,8 +12,9 @@
 int VerifyReplay(const std::string& source);
 
 // Recording a script's run: the sim reports what it delivers through these.
-// `hud` is where the status showed (a HudMode), kept in the replay.
-void StartRecordedRun(uint32_t seed, uint8_t hud);
+// `statusPlace` is where the status showed (a host::StatusPlace), kept in
+// the replay.
+void StartRecordedRun(uint32_t seed, uint8_t statusPlace);
 void SendRecorded(uint32_t message, uintptr_t wParam, intptr_t lParam);
 void StepRecorded();
 // Writes the replay; false (with a message on standard error) when it fails.

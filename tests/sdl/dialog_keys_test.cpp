@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "platform/sdl/sdl_backend.h"
+#include "platform/host.h"
 #include "platform/sdl/sdl_desktop.h"
 #include "platform/shared/dialog.h"
 
@@ -237,12 +237,12 @@ TEST_F(SdlDialog, ThePointerIsMappedToFieldPixelsInBothScaleModes) {
 
     // Fit: as large as the height allows, the aspect kept: 1091 x 800 at
     // (204, 0).
-    sdl::Desktop.options.scaleMode = software::WindowFit;
+    sdl::Desktop.options.scaleMode = host::ScaleFit;
     EXPECT_EQ(FieldPixel(204 + 546, 400), std::make_pair(480, 352));
     EXPECT_EQ(FieldPixel(204 + 1090, 799), std::make_pair(959, 703));
     EXPECT_EQ(FieldPixel(203, 0).first, -1);
     EXPECT_EQ(FieldPixel(204 + 1091, 0).first, 960);
-    sdl::Desktop.options.scaleMode = software::WindowInteger;
+    sdl::Desktop.options.scaleMode = host::ScaleInteger;
     SDL_SetWindowSize(window, 960, 704);
     sdl::Redraw();
 }

@@ -11,9 +11,8 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "platform/sdl/sdl_backend.h"
+#include "platform/host.h"
 #include "platform/sdl/sdl_desktop.h"
-#include "platform/sdl/sdl_status.h"
 #include "platform/shared/dialog.h"
 #include "platform/shared/frame_scale.h"
 #include "platform/shared/surfaces.h"
@@ -267,9 +266,9 @@ TEST_F(DesktopPresent, AnOpenBoxDimsTheFieldAndClosedLeavesItAsItWas) {
 }
 
 // The status the panel tests show: a game on level 3, enemies as set.
-sdl::StatusShown TestStatus;
+host::StatusShown TestStatus;
 
-void GiveTestStatus(sdl::StatusShown& shown) {
+void GiveTestStatus(host::StatusShown& shown) {
     shown = TestStatus;
 }
 
@@ -301,13 +300,13 @@ void ShowTestStatus() {
     TestStatus.upgradeCaps[0] = 2;
     TestStatus.upgradeCaps[1] = 4;
     TestStatus.titleSuffix = "Level 3";
-    sdl::SetStatusDisplay(sdl::StatusPlace::Auto, GiveTestStatus);
+    host::SetStatusDisplay(host::StatusAuto, GiveTestStatus);
 }
 
 TEST_F(DesktopPresent, TheStatusPanelSitsInTheBarAndIsDrawnOnlyWhenItChanges) {
     ShowTestStatus();
     // Whole multiples: the field at 1x in the middle, bars of 480 pixels.
-    sdl::Desktop.options.scaleMode = software::WindowInteger;
+    sdl::Desktop.options.scaleMode = host::ScaleInteger;
     Resize(1920, 1080);
     SDL_Surface* pixels = CopyTestFrame();
     ASSERT_EQ(sdl::CurrentView().field.x, 480);
@@ -341,13 +340,13 @@ TEST_F(DesktopPresent, TheStatusPanelSitsInTheBarAndIsDrawnOnlyWhenItChanges) {
     TestStatus = {};
     CopyTestFrame();
     EXPECT_EQ(LitPixels(pixels, 1440, 1920), 0);
-    sdl::SetStatusDisplay(sdl::StatusPlace::Off, nullptr);
-    sdl::Desktop.options.scaleMode = software::WindowAuto;
+    host::SetStatusDisplay(host::StatusOff, nullptr);
+    sdl::Desktop.options.scaleMode = host::ScaleAuto;
 }
 
 TEST_F(DesktopPresent, WhereTheBarIsTooNarrowTheTitleTellsTheStatus) {
     ShowTestStatus();
-    sdl::Desktop.options.scaleMode = software::WindowInteger;
+    sdl::Desktop.options.scaleMode = host::ScaleInteger;
     Resize(1200, 800);
     EXPECT_EQ(LitPixels(SDL_GetWindowSurface(sdl::Desktop.window.sdlWindow), 1080, 1200), 0);
     EXPECT_STREQ(SDL_GetWindowTitle(sdl::Desktop.window.sdlWindow),
@@ -355,8 +354,8 @@ TEST_F(DesktopPresent, WhereTheBarIsTooNarrowTheTitleTellsTheStatus) {
     TestStatus = {};
     sdl::Redraw();
     EXPECT_STREQ(SDL_GetWindowTitle(sdl::Desktop.window.sdlWindow), "Morvask V1.0");
-    sdl::SetStatusDisplay(sdl::StatusPlace::Off, nullptr);
-    sdl::Desktop.options.scaleMode = software::WindowAuto;
+    host::SetStatusDisplay(host::StatusOff, nullptr);
+    sdl::Desktop.options.scaleMode = host::ScaleAuto;
 }
 
 }  // namespace

@@ -24,23 +24,23 @@ void ExpectPlace(const FieldShowing& s, int x, int y, int width, int height) {
 
 TEST(ScaleModes, EachModePlacesTheFieldAsItSays) {
     // 1080p full screen: 1x with bars, or filling the height.
-    FieldShowing s = ShowField(1920, 1080, software::WindowInteger);
+    FieldShowing s = ShowField(1920, 1080, host::ScaleInteger);
     ExpectPlace(s, 480, 188, 960, 704);
     EXPECT_FALSE(s.smooth);
-    s = ShowField(1920, 1080, software::WindowFit);
+    s = ShowField(1920, 1080, host::ScaleFit);
     ExpectPlace(s, 223, 0, 1473, 1080);
     EXPECT_FALSE(s.smooth);
-    s = ShowField(1920, 1080, software::WindowSharp);
+    s = ShowField(1920, 1080, host::ScaleSharp);
     ExpectPlace(s, 223, 0, 1473, 1080);
     EXPECT_TRUE(s.smooth);
     EXPECT_EQ(s.whole, 2);
     // Sharp at 2.5x blends from the 3x picture; at an exact multiple it
     // needs no smoothing at all.
-    s = ShowField(2400, 1760, software::WindowSharp);
+    s = ShowField(2400, 1760, host::ScaleSharp);
     ExpectPlace(s, 0, 0, 2400, 1760);
     EXPECT_TRUE(s.smooth);
     EXPECT_EQ(s.whole, 3);
-    s = ShowField(1920, 1408, software::WindowSharp);
+    s = ShowField(1920, 1408, host::ScaleSharp);
     ExpectPlace(s, 0, 0, 1920, 1408);
     EXPECT_FALSE(s.smooth);
 }
@@ -62,26 +62,26 @@ TEST(ScaleModes, AutoTakesWholeMultiplesOnlyWhereTheyFillFourFifths) {
         {1201, 2000, false},
     };
     for (const Case& c : cases) {
-        const FieldShowing s = ShowField(c.width, c.height, software::WindowAuto);
-        EXPECT_EQ(s.shownAs, c.whole ? software::WindowInteger : software::WindowSharp)
+        const FieldShowing s = ShowField(c.width, c.height, host::ScaleAuto);
+        EXPECT_EQ(s.shownAs, c.whole ? host::ScaleInteger : host::ScaleSharp)
             << c.width << "x" << c.height;
         const FieldShowing same =
-            ShowField(c.width, c.height, c.whole ? software::WindowInteger : software::WindowSharp);
+            ShowField(c.width, c.height, c.whole ? host::ScaleInteger : host::ScaleSharp);
         ExpectPlace(s, same.field.x, same.field.y, same.field.width, same.field.height);
         EXPECT_EQ(s.smooth, same.smooth);
     }
 }
 
 TEST(ScaleModes, BelowOneTimesTheFieldShrinksSmoothlyInEveryMode) {
-    for (int mode = 0; mode < software::WindowScaleModeCount; ++mode) {
-        FieldShowing s = ShowField(853, 626, software::WindowScaleMode(mode));
+    for (int mode = 0; mode < host::ScaleModeCount; ++mode) {
+        FieldShowing s = ShowField(853, 626, host::ScaleMode(mode));
         ExpectPlace(s, 0, 0, 853, 626);
         EXPECT_TRUE(s.smooth);
         EXPECT_EQ(s.whole, 1);
-        s = ShowField(480, 352, software::WindowScaleMode(mode));
+        s = ShowField(480, 352, host::ScaleMode(mode));
         ExpectPlace(s, 0, 0, 480, 352);
     }
-    EXPECT_EQ(ShowField(0, 600, software::WindowAuto).field.width, 0);
+    EXPECT_EQ(ShowField(0, 600, host::ScaleAuto).field.width, 0);
 }
 
 TEST(ScaleModes, TheWindowOpensInsideASmallWorkArea) {

@@ -8,8 +8,7 @@
 // SDL itself comes with the backend's own headers below.
 
 #include "platform/platform.h"
-#include "platform/sdl/sdl_backend.h"
-#include "platform/sdl/sdl_controls.h"
+#include "platform/host.h"
 #include "platform/sdl/sdl_desktop.h"
 #include "shell/main_window.h"
 #include "state/program_state.h"
@@ -60,7 +59,7 @@ inline void StartWithPads(std::initializer_list<const char*> names, SDL_Joystick
         ASSERT_NE(*pads++, nullptr) << name << ": " << SDL_GetError();
     }
     ASSERT_TRUE(sdl::StartPads());
-    sdl::SetVolume(0);
+    host::SetVolume(0);
 }
 
 // The game's own procedure, counted: ends the message loop after the ticks

@@ -18,20 +18,20 @@ TEST(CommandLine, OptionsAreReadInBothSpellingsAndTheLastDisplayChoiceWins) {
     EXPECT_EQ(line.action, CommandLineAction::RunGame);
     EXPECT_FALSE(line.fullscreen);
     EXPECT_EQ(line.scale, 0);
-    EXPECT_EQ(line.scaleMode, ScaleAuto);
+    EXPECT_EQ(line.scaleMode, host::ScaleAuto);
 
     line = Read({"--scale", "3", "--scale-mode=fit", "--fullscreen"});
     EXPECT_EQ(line.action, CommandLineAction::RunGame);
     EXPECT_EQ(line.scale, 3);
-    EXPECT_EQ(line.scaleMode, ScaleFit);
+    EXPECT_EQ(line.scaleMode, host::ScaleFit);
     EXPECT_TRUE(line.fullscreen);
 
     line = Read({"--fullscreen", "--scale=8", "--windowed", "--scale-mode", "integer"});
     EXPECT_FALSE(line.fullscreen);
     EXPECT_EQ(line.scale, 8);
-    EXPECT_EQ(line.scaleMode, ScaleInteger);
-    EXPECT_EQ(Read({"--scale-mode=sharp"}).scaleMode, ScaleSharp);
-    EXPECT_EQ(Read({"--scale-mode", "auto"}).scaleMode, ScaleAuto);
+    EXPECT_EQ(line.scaleMode, host::ScaleInteger);
+    EXPECT_EQ(Read({"--scale-mode=sharp"}).scaleMode, host::ScaleSharp);
+    EXPECT_EQ(Read({"--scale-mode", "auto"}).scaleMode, host::ScaleAuto);
 }
 
 TEST(CommandLine, RecordNamesTheReplayToWrite) {

@@ -78,7 +78,7 @@ TEST(ReplayFile, EveryPartReadsBackAsWritten) {
     records[3].mapBytes = std::string("1 ,2\0x", 6);
     records[4].language = 1;
     records[4].intro = 2;
-    records[4].hud = 2;
+    records[4].statusPlace = 2;
     records[4].recordsKind = ReplayRecordsKept;
     records[4].records.highestLevel = 9;
     records[4].records.gamesPlayed = 300;
@@ -88,7 +88,7 @@ TEST(ReplayFile, EveryPartReadsBackAsWritten) {
     records[5].recordsRefusal = "records.txt: line 2: unknown key 'x'";
     records[6].formatVersion = ReplayFormatVersion;
     records[6].players = 2;
-    records[7].hudKept = false;  // version 2 from before the status's place
+    records[7].statusPlaceKept = false;  // version 2 from before the status's place
     for (size_t k = 0; k < records.size(); ++k) {
         const std::string bytes = EncodeReplay(records[k]);
         ReplayRecord read;
@@ -136,14 +136,14 @@ TEST(ReplayFile, TheVersionsHoldTheirOwnOptions) {
 // reads with no status shown.
 TEST(ReplayFile, OlderFilesShowNoStatus) {
     ReplayRecord written = SmallReplay();
-    written.hudKept = false;
+    written.statusPlaceKept = false;
     const std::string older = EncodeReplay(written);
     ASSERT_EQ(older.substr(20, 7), std::string("\x03\x01\x00\x02\x00\x03\x00", 7));
     ReplayRecord read;
     std::string error;
     ASSERT_EQ(DecodeReplay(older, read, error), ReplayRead) << error;
-    EXPECT_EQ(read.hud, ReplayHudOff);
-    EXPECT_FALSE(read.hudKept);
+    EXPECT_EQ(read.statusPlace, ReplayStatusOff);
+    EXPECT_FALSE(read.statusPlaceKept);
     // Three options must be the first three.
     std::string skipped = older;
     skipped[25] = 4;

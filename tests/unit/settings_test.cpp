@@ -30,7 +30,7 @@ SettingsRecord Parse(const std::string& text, std::vector<std::string>& problems
 // Every setting but the keys and the share options, to compare at once.
 auto Scalars(const SettingsRecord& s) {
     return std::tuple(s.language, s.fullscreen, s.scale, s.scaleMode, s.volume, s.padDeadzone,
-                      s.shortIntro, s.hud, s.players);
+                      s.shortIntro, s.statusPlace, s.players);
 }
 
 std::string ReadAll(const fs::path& path) {
@@ -78,7 +78,7 @@ TEST(SettingsFile, AGoodFileSetsEverything) {
         "p2_up = O\n",
         problems);
     EXPECT_TRUE(problems.empty()) << problems[0];
-    EXPECT_EQ(Scalars(s), std::tuple(English, true, 3, ScaleFit, 0, 40, true, HudSide, 2));
+    EXPECT_EQ(Scalars(s), std::tuple(English, true, 3, host::ScaleFit, 0, 40, true, host::StatusSide, 2));
     EXPECT_EQ(s.keys.keys[Fire], Keys({platform::VK_SPACE, 'J'}));
     EXPECT_EQ(s.keys.keys[MoveUp], Keys({'I'}));
     EXPECT_EQ(s.keys.keys[GunUp], Keys({platform::VK_UP}));
@@ -87,8 +87,8 @@ TEST(SettingsFile, AGoodFileSetsEverything) {
     EXPECT_EQ(s.keys.keys[LockGun], Keys({'L'}));
     EXPECT_EQ(s.keys.keys[Player2Fire], Keys({0x0D, 0x61}));
     EXPECT_EQ(s.keys.keys[Player2Up], Keys({'O'}));
-    EXPECT_EQ(Parse("hud = title\nintro = full\n", problems).hud, HudTitle);
-    EXPECT_EQ(Parse("hud = off\n", problems).hud, HudOff);
+    EXPECT_EQ(Parse("hud = title\nintro = full\n", problems).statusPlace, host::StatusTitle);
+    EXPECT_EQ(Parse("hud = off\n", problems).statusPlace, host::StatusOff);
     EXPECT_TRUE(problems.empty());
 
     // An empty file, and the one written on first start, are the defaults.
@@ -388,13 +388,13 @@ TEST(SettingsFile, TheCommandLineWinsOverTheFile) {
         EXPECT_EQ(line.action, CommandLineAction::RunGame) << line.output;
         SettingsRecord s = file;
         ApplyCommandLine(line, s);
-        return std::tuple(s.language, s.fullscreen, s.scale, s.scaleMode, s.hud);
+        return std::tuple(s.language, s.fullscreen, s.scale, s.scaleMode, s.statusPlace);
     };
     // Options not given leave the file's choices alone.
-    EXPECT_EQ(applied({}), std::tuple(English, true, 3, ScaleFit, HudOff));
+    EXPECT_EQ(applied({}), std::tuple(English, true, 3, host::ScaleFit, host::StatusOff));
     EXPECT_EQ(applied({"--lang", "zh", "--windowed", "--scale", "2", "--scale-mode=integer",
                        "--hud", "title"}),
-              std::tuple(Chinese, false, 2, ScaleInteger, HudTitle));
+              std::tuple(Chinese, false, 2, host::ScaleInteger, host::StatusTitle));
     EXPECT_EQ(std::get<0>(applied({"--lang=en"})), English);
 
     const char* bad[] = {"--lang", "fr"};

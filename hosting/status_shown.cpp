@@ -1,7 +1,8 @@
-// The status the desktop windows show beside the field, from the game's
-// status record and the game's sheets.
-#include "programs/status/status_shown.h"
+// The status every window shows beside the field, from the game's status
+// record and the game's sheets.
+#include "hosting/status_shown.h"
 
+#include "render/draw.h"
 #include "render/sheets.h"
 #include "shell/status.h"
 #include "state/battle_state.h"
@@ -9,22 +10,24 @@
 
 namespace {
 
-// The sheets' layouts (render/draw.cpp): a tank sheet's band b, direction d
-// starts at (64 d, 128 b); row 8 of a band holds the gun at rest. An item is
-// cell sprite 24 + its number, four cells to a row.
-software::SheetSprite TankPart(int32_t band, int32_t direction, int32_t row) {
-    return {TankSheet, TankSprite * direction, 2 * TankSprite * (10 * band + row), TankSprite,
-            TankSprite};
+// A tank's sprite of the tank sheet, as play draws it.
+host::SheetSprite TankPart(int32_t band, int32_t direction, int32_t row) {
+    int x = 0, y = 0;
+    TankSpriteSource(band, direction, row, x, y);
+    return {TankSheet, x, y, TankSprite, TankSprite};
 }
 
-software::SheetSprite ItemPicture(int32_t item) {
-    const int32_t n = 24 + item;
-    return {CellSheet, CellSprite * (n % 4), 2 * CellSprite * (n / 4), CellSprite, CellSprite};
+// An item's picture; none where the cell sheet has no such sprite.
+host::SheetSprite ItemPicture(int32_t item) {
+    int x = 0, y = 0;
+    if (!CellSpriteSource(24 + item, x, y))
+        return {};
+    return {CellSheet, x, y, CellSprite, CellSprite};
 }
 
 }  // namespace
 
-void FillStatusShown(software::StatusShown& shown) {
+void FillStatusShown(host::StatusShown& shown) {
     const StatusRecord status = CurrentStatus();
     shown = {};
     if (status.kind == NoStatus)
@@ -62,4 +65,9 @@ void FillStatusShown(software::StatusShown& shown) {
         shown.upgradeCaps[u] = UpgradeCaps[u];
         shown.items[u] = ItemPicture(u);
     }
+}
+
+void ShowStatusAt(host::StatusPlace place) {
+    const bool known = place >= host::StatusAuto && place <= host::StatusOff;
+    host::SetStatusDisplay(known ? place : host::StatusAuto, FillStatusShown);
 }

@@ -1,4 +1,4 @@
-// Sharing the run just played from the desktop: Ctrl+Shift+C in play, after
+// Sharing the run just played: Ctrl+Shift+C in play, after
 // the game-over or victory box, copies a link to the run up to the end of
 // that game (the session is recorded in memory from the start).
 #pragma once
@@ -6,4 +6,4 @@
 #include <cstdint>
 
 // The recorder's hook after each outside message, with the share key.
-void DesktopMessageDone(uint32_t message, uintptr_t wParam);
+void RecordedMessageDone(uint32_t message, uintptr_t wParam);

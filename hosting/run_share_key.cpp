@@ -1,15 +1,14 @@
-// The share key of a finished game on the desktop: the run is a replay code,
-// as a link when an address is set, put on the clipboard and shown in a box
-// of the program's own (not the game's: the run goes on as if unasked).
-#include "programs/desktop/run_share_key.h"
+// The share key of a finished game: the run is a replay code, as a link when
+// an address is set, put on the clipboard and shown in a box of the
+// program's own (not the game's: the run goes on as if unasked).
+#include "hosting/run_share_key.h"
 
 #include <cstdio>
 #include <vector>
 
 #include "editor/share_keys.h"
 #include "formats/share_code.h"
-#include "platform/platform.h"
-#include "platform/sdl/sdl_backend.h"
+#include "platform/host.h"
 #include "replay/run_share.h"
 #include "state/program_state.h"
 #include "texts/texts.h"
@@ -34,12 +33,12 @@ void ShareLastRun() {
                       shown.c_str());
         text = filled.data();
     }
-    sdl::ShowNotice(text.c_str(), Text(ShareCaption));
+    host::ShowNotice(text.c_str(), Text(ShareCaption));
 }
 
 }  // namespace
 
-void DesktopMessageDone(uint32_t message, uintptr_t wParam) {
+void RecordedMessageDone(uint32_t message, uintptr_t wParam) {
     WatchedMessageDone(message, wParam);
     const bool ctrl = platform::GetAsyncKeyState(platform::VK_CONTROL) & 0x8000;
     const bool shift = platform::GetAsyncKeyState(platform::VK_SHIFT) & 0x8000;

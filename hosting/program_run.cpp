@@ -1,0 +1,146 @@
+// The run of a program from its command line to its exit status: what is
+// decided the same way on every host.
+#include "hosting/program_run.h"
+
+#include <cstdio>
+#include <string>
+
+#include "editor/share_keys.h"
+#include "hosting/host_settings.h"
+#include "hosting/replay_runs.h"
+#include "options/settings_file.h"
+#include "platform/host.h"
+#include "replay/player.h"
+#include "replay/share.h"
+#include "shell/main_window.h"
+#include "shell/records.h"
+#include "texts/texts.h"
+
+namespace {
+
+// A file's name, or the start of a long code or link, for messages.
+std::string ShortName(const std::string& text) {
+    return text.size() > 240 ? text.substr(0, 40) + "..." : text;
+}
+
+// The settings file as it is, for the share link's address and the author's
+// name; nothing is written and its problems wait for the game's start.
+SettingsRecord SettingsAsTheyAre(const std::string& path) {
+    std::string text;
+    std::vector<std::string> problems;
+    if (path.empty() || !platform::ReadSmallFile(path.c_str(), MaxSettingsFileBytes, text))
+        return SettingsRecord{};
+    return ParseSettings(text, path, problems);
+}
+
+// --share FILE: the code on the first line, the link on the second.
+int PrintShareCode(const std::string& path, const std::string& settingsPath) {
+    const SettingsRecord settings = SettingsAsTheyAre(settingsPath);
+    ShareKind kind = ShareLevelKind;
+    std::string code;
+    std::string error;
+    if (!ShareCodeOfFile(path, settings.shareAuthor, kind, code, error)) {
+        std::fprintf(stderr, "morvask: %s: %s\n", path.c_str(), error.c_str());
+        return 2;
+    }
+    std::printf("%s\n%s\n", code.c_str(), ShareLink(settings.shareUrl, kind, code).c_str());
+    return std::fflush(stdout) == 0 ? 0 : 1;
+}
+
+// What --open names is read before anything shows: a replay is played as
+// --play plays a file, levels are dropped on the window once it is up. False,
+// with the reason told, when it cannot be opened.
+bool TakeOpenedText(CommandLine& line, SharedContent& opened) {
+    if (line.openText.empty())
+        return true;
+    std::string error;
+    if (!OpenShareText(line.openText, opened, error)) {
+        std::fprintf(stderr, "morvask: %s: %s\n", ShortName(line.openText).c_str(), error.c_str());
+        return false;
+    }
+    if (opened.kind == ShareReplayKind)
+        line.playPath = line.openText;
+    return true;
+}
+
+// A replay that could not be written at the end is refused before the game
+// is played; true when there is none to write or it can be written.
+bool RecordPathUsable(const std::string& path) {
+    std::string why;
+    if (path.empty() || ReplayPathWritable(path, why))
+        return true;
+    std::fprintf(stderr, "morvask: --record %s: %s\n", path.c_str(), why.c_str());
+    return false;
+}
+
+// The settings file's problems, told on standard error already, once in the
+// window too (a game started from a menu has no terminal); a box of the
+// program's own, which the game and a replay never see.
+void ShowSettingsProblems() {
+    const std::string notice = SettingsProblemsNotice();
+    if (!notice.empty())
+        host::ShowNotice(notice.c_str(), Text(SettingsCaption));
+}
+
+// Levels --open names are dropped on the window as their code.
+void DropOpenedLevels(const SharedContent& opened) {
+    host::DropAfterStart(opened.kind == ShareSetKind
+                             ? SetShareCode(opened.cells, opened.title, opened.author)
+                             : LevelShareCode(opened.cells));
+}
+
+// The game in the window, played by the player or by a replay; the exit
+// status of the message loop, or of the playback.
+int RunInWindow(CommandLine& line, const ProgramPlaces& places, const ReplayRecord* replay,
+                bool dropOpened, const SharedContent& opened, int showCommand) {
+    PutSettingsInForce(line, places.settingsPath);
+    // A replay played back never touches the player's records.
+    if (!replay && !places.settingsPath.empty())
+        KeepRecordsIn(RecordsPathBeside(places.settingsPath));
+    // Every session is recorded in memory, so that a finished game can be
+    // shared (Ctrl+Shift+C after its box); --record also writes it out.
+    if (!replay)
+        StartRecordingRun();
+    else if (!StartPlayingReplay(line, *replay))
+        return 2;
+    if (dropOpened)
+        DropOpenedLevels(opened);
+    StartUp(showCommand);
+    if (!replay)
+        ShowSettingsProblems();
+    int exitCode = platform::RunMessageLoop();
+    if (replay) {
+        exitCode = ReportPlayback(ShortName(line.playPath));
+        LeaveReplayDirectory();
+    }
+    return exitCode;
+}
+
+}  // namespace
+
+int RunProgram(CommandLine& line, const ProgramPlaces& places, int showCommand) {
+    if (!line.sharePath.empty())
+        return PrintShareCode(line.sharePath, places.settingsPath);
+    SharedContent opened;
+    if (!TakeOpenedText(line, opened) || !RecordPathUsable(line.recordPath))
+        return 2;
+    const bool shared = opened.kind == ShareReplayKind && !line.openText.empty();
+    // Ctrl+C and a polite kill end the game cleanly: the replay is written.
+    host::StopOnSignals();
+    // A replay that cannot be played as recorded is refused before anything
+    // shows.
+    ReplayRecord replay;
+    const bool playing = !line.playPath.empty();
+    if (playing && !ReadReplayToPlay(line.playPath, shared, replay))
+        return 2;
+    // A game nobody can see is never run.
+    if (!host::Start())
+        return 1;
+    const bool dropOpened = !line.openText.empty() && !playing;
+    int exitCode = RunInWindow(line, places, playing ? &replay : nullptr, dropOpened, opened,
+                               showCommand);
+    host::Stop();
+    if (!line.recordPath.empty())
+        return FinishRecordedRun(line.recordPath, exitCode);
+    return exitCode;
+}

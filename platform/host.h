@@ -1,0 +1,198 @@
+// What a host offers the programs beyond the window system of platform.h:
+// the window's options and scale modes, volume and pads, the status beside
+// the field, recording and replaying a run, notices and drops. Declared once;
+// every backend implements all of it (headless/ as the null host), so a
+// feature written above this line reaches every program alike.
+#pragma once
+
+#include <bitset>
+#include <cstdint>
+#include <string>
+
+#include "platform/files.h"
+#include "platform/platform.h"
+
+namespace host {
+
+// ---- The concepts a host and the settings share -----------------------------
+
+// How the window scales the field (F10 steps through them in this order;
+// the settings file stores the names of ScaleModeName).
+enum ScaleMode : int32_t {
+    ScaleInteger = 0,  // the largest whole multiple that fits, sharp pixels
+    ScaleFit = 1,      // the largest factor that fits, nearest neighbour
+    ScaleSharp = 2,    // even blocks, blended only at their edges, to the largest factor
+    ScaleAuto = 3,     // integer where it fills 80 % of the limiting side, else sharp
+};
+inline constexpr int ScaleModeCount = 4;
+ScaleMode NextScaleMode(ScaleMode mode);
+// "integer", "fit", "sharp" or "auto".
+const char* ScaleModeName(ScaleMode mode);
+
+// Where the status (level, tanks, enemies, upgrades) shows: the panel where
+// the bar beside the field has room and the title elsewhere (auto), only the
+// panel (side), only the title (title), or nowhere (off).
+enum StatusPlace : int32_t {
+    StatusAuto = 0,
+    StatusSide = 1,
+    StatusTitle = 2,
+    StatusOff = 3,
+};
+// "auto", "side", "title" or "off".
+const char* StatusPlaceName(StatusPlace place);
+
+// ---- Start and stop ---------------------------------------------------------
+
+// Makes ready what the host needs before a window can show: false, with one
+// line on standard error saying why, when there is nothing to show it on.
+bool Start();
+// Gives back what the host holds (audio, display, surfaces) before the
+// process exits.
+void Stop();
+
+// ---- The window -------------------------------------------------------------
+
+struct WindowOptions {
+    bool fullscreen = false;
+    // The start size as a whole multiple of the field (1 to 8); 0 chooses
+    // from the screen's size.
+    int scale = 0;
+    ScaleMode scaleMode = ScaleAuto;
+};
+// Before the window is created.
+void SetWindowOptions(const WindowOptions& options);
+// Told each time F11 (or Alt+Enter) switches full screen, and each time F10
+// changes the scale mode: the settings remember both.
+void SetFullscreenObserver(void (*observer)(bool fullscreen));
+void SetScaleModeObserver(void (*observer)(ScaleMode mode));
+
+// What the window's brief indicator says, in the player's language: the
+// volume in percent, a scale mode (for auto, `shownAs` is what it chose).
+struct IndicatorTexts {
+    std::string (*volume)(int percent) = nullptr;
+    std::string (*scaleMode)(ScaleMode mode, ScaleMode shownAs) = nullptr;
+};
+void SetIndicatorTexts(const IndicatorTexts& texts);
+
+// ---- Sound and pads ---------------------------------------------------------
+
+// Every sound's loudness in percent (0 to 100).
+void SetVolume(int percent);
+int Volume();
+// The + and - keys: 10 points a step, and the observer told the new value.
+void StepVolume(int steps);
+void SetVolumeObserver(void (*observer)(int percent));
+
+// Opens the pads attached now and follows those plugged in later.
+void StartPads();
+// The part of the sticks' travel that counts as rest, in percent.
+void SetPadDeadZone(int percent);
+
+// ---- The status beside the field --------------------------------------------
+
+// A sprite of one of the game's sheets: its image at (x, y), its mask
+// directly below, as platform::SpriteBlt draws it.
+struct SheetSprite {
+    const platform::SurfaceData* sheet = nullptr;
+    int x = 0, y = 0, width = 0, height = 0;
+    bool operator==(const SheetSprite&) const = default;
+};
+
+// What the status says now, in the player's language.
+struct StatusShown {
+    bool shown = false;   // false: no panel, and the game's own title
+    std::string heading;  // over the number: "LEVEL", or the editor's name
+    int32_t level = 0;
+    bool game = false;  // the rows of tanks, enemies and upgrades
+    std::string tanksLabel, enemiesLabel, upgradesLabel;
+    int32_t tanks = 0, enemies = 0;
+    int32_t upgrades[4] = {};
+    int32_t upgradeCaps[4] = {};
+    // A game of two players: each player's tanks and upgrades under its label.
+    bool twoPlayers = false;
+    std::string player1Label, player2Label;
+    int32_t tanks2 = 0;
+    int32_t upgrades2[4] = {};
+    // The pictures: the player's and an enemy's tank (hull, then gun), and
+    // the four items.
+    SheetSprite playerTank[2], enemyTank[2], items[4];
+    // In a game of two, each player's plate, shown on its tank as in play.
+    SheetSprite playerMark[2];
+    // The compact form that follows the game's title.
+    std::string titleSuffix;
+    bool operator==(const StatusShown&) const = default;
+};
+
+// Where the status goes, and where it comes from: `source` is asked before
+// every frame shown, and the status drawn again only when it changed. With
+// MORVASK_STATUS_FILE set, each change of what shows is written to that file
+// as one line (the tests read it): "panel level=3 tanks=2 enemies=14
+// upgrades=1/0/2/0" (with " tanks2=3 upgrades2=0/0/0/0" for two players),
+// "title TITLE" or "none".
+void SetStatusDisplay(StatusPlace place, void (*source)(StatusShown& shown));
+
+// ---- Recording and replaying a run ------------------------------------------
+
+// A recorder of the run: told of every message that comes from outside the
+// game (input, window changes, ticks), before and after the window procedure
+// gets it, of every box's answer, and of every text the game read from the
+// clipboard or a drop. Messages the game's own calls cause (a box's
+// activation, the destroy message) are not outside ones.
+struct InputRecorder {
+    void (*arriving)(uint32_t message, uintptr_t wParam, intptr_t lParam) = nullptr;
+    void (*done)(uint32_t message, uintptr_t wParam) = nullptr;
+    void (*boxAnswered)(int answer) = nullptr;
+    void (*textRead)(const std::string& text) = nullptr;
+};
+void SetInputRecorder(const InputRecorder& recorder);
+
+// A replay played in the window instead of the player's input: the host
+// drops what the player does (but P, which pauses the playback, and closing
+// the window, which stops it) and calls `playTick` at the game's pace times
+// `speed`; the game's boxes show a moment and close with `boxAnswer`'s
+// answer.
+struct ReplayDriver {
+    // Plays the recorded messages up to and including the next tick; false
+    // when the playback is over (ended, or parted from the recording).
+    bool (*playTick)() = nullptr;
+    // The recorded answer of the box being opened (MB_OK or MB_YESNO type).
+    int (*boxAnswer)(uint32_t boxType) = nullptr;
+    // The recorded text of the game's read of the clipboard or a drop.
+    std::string (*textRead)() = nullptr;
+    // Called once the playback is over, before the message loop returns
+    // (may be null).
+    void (*finished)() = nullptr;
+    int speed = 1;
+    // How long a tick of the game lasts at normal speed.
+    int tickMs = 10;
+};
+void SetReplayDriver(const ReplayDriver& driver);
+// The keys the game's polls see down from now on.
+void SetReplayedKeys(const std::bitset<256>& keys);
+// Delivers one recorded message to the window procedure as it was delivered
+// when it was recorded; false for a tick while the game's timer `wParam` is
+// not set.
+bool DeliverReplayed(uint32_t message, uintptr_t wParam, intptr_t lParam);
+// Whether the viewer closed the window during the playback.
+bool ReplayStoppedByViewer();
+
+// ---- Notices, drops and signals ---------------------------------------------
+
+// A box of the program's own over the game (a playback that went wrong, a
+// shared link): shown until answered; nothing of it reaches the game or a
+// recording. Returns at once when there is no window.
+void ShowNotice(const char* textUtf8, const char* captionUtf8);
+// Text dropped on the window as soon as the game's message loop runs (what
+// --open names): the game takes it as any drop.
+void DropAfterStart(const std::string& text);
+// From now on an interrupt or a polite kill ends the run cleanly: the
+// message loop returns 128 + the signal's number before its next message,
+// and a box open then closes with its close button's answer. Hosts without
+// such signals ignore it.
+void StopOnSignals();
+
+// ---- The network ------------------------------------------------------------
+// Room for a datagram transport of the host's (sockets on the desktop, an
+// in-memory link in the headless host), which online play adds here.
+
+}  // namespace host
