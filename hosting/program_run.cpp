@@ -5,9 +5,9 @@
 #include <cstdio>
 #include <string>
 
-#include "editor/share_keys.h"
 #include "hosting/host_settings.h"
 #include "hosting/replay_runs.h"
+#include "formats/share_code.h"
 #include "options/settings_file.h"
 #include "platform/host.h"
 #include "replay/player.h"
@@ -42,6 +42,14 @@ int PrintShareCode(const std::string& path, const std::string& settingsPath) {
     if (!ShareCodeOfFile(path, settings.shareAuthor, kind, code, error)) {
         std::fprintf(stderr, "morvask: %s: %s\n", path.c_str(), error.c_str());
         return 2;
+    }
+    // No reader takes a longer code: it is refused here, not printed.
+    if (code.size() > MaxShareCodeChars) {
+        std::fprintf(stderr,
+                     "morvask: %s: its code would be %zu characters, more than the %zu a code "
+                     "may have; share the file itself\n",
+                     path.c_str(), code.size(), MaxShareCodeChars);
+        return 1;
     }
     std::printf("%s\n%s\n", code.c_str(), ShareLink(settings.shareUrl, kind, code).c_str());
     return std::fflush(stdout) == 0 ? 0 : 1;
@@ -82,17 +90,19 @@ void ShowSettingsProblems() {
         host::ShowNotice(notice.c_str(), Text(SettingsCaption));
 }
 
-// Levels --open names are dropped on the window as their code.
-void DropOpenedLevels(const SharedContent& opened) {
-    host::DropAfterStart(opened.kind == ShareSetKind
-                             ? SetShareCode(opened.cells, opened.title, opened.author)
-                             : LevelShareCode(opened.cells));
+// Levels --open names are dropped on the window as they were given: a code
+// or link as its text, a file as its bytes (the game reads both as a drop).
+void DropOpenedLevels(const std::string& openText) {
+    std::string bytes;
+    const bool file =
+        platform::ReadSmallFile(openText.c_str(), platform::MaxOutsideTextBytes, bytes);
+    host::DropAfterStart(file ? bytes : openText);
 }
 
 // The game in the window, played by the player or by a replay; the exit
 // status of the message loop, or of the playback.
 int RunInWindow(CommandLine& line, const ProgramPlaces& places, const ReplayRecord* replay,
-                bool dropOpened, const SharedContent& opened, int showCommand) {
+                bool dropOpened, int showCommand) {
     PutSettingsInForce(line, places.settingsPath);
     // A replay played back never touches the player's records.
     if (!replay && !places.settingsPath.empty())
@@ -104,7 +114,7 @@ int RunInWindow(CommandLine& line, const ProgramPlaces& places, const ReplayReco
     else if (!StartPlayingReplay(line, *replay))
         return 2;
     if (dropOpened)
-        DropOpenedLevels(opened);
+        DropOpenedLevels(line.openText);
     StartUp(showCommand);
     if (!replay)
         ShowSettingsProblems();
@@ -137,8 +147,8 @@ int RunProgram(CommandLine& line, const ProgramPlaces& places, int showCommand) 
     if (!host::Start())
         return 1;
     const bool dropOpened = !line.openText.empty() && !playing;
-    int exitCode = RunInWindow(line, places, playing ? &replay : nullptr, dropOpened, opened,
-                               showCommand);
+    int exitCode =
+        RunInWindow(line, places, playing ? &replay : nullptr, dropOpened, showCommand);
     host::Stop();
     if (!line.recordPath.empty())
         return FinishRecordedRun(line.recordPath, exitCode);

@@ -35,6 +35,18 @@ GAME = ["hosting", "shell", "replay", "editor", "options", "battle", "actors", "
 # backend.
 BACKENDS = ["sdl", "headless", "win32", "web", "posix"]
 SKIPPED = ("build", ".git", "dist", "node_modules")
+# A program's entry sees the platform through the host interface and its own
+# backend's entry header alone: whatever a host offers reaches every program.
+PROGRAM_BACKEND_HEADERS = {
+    "desktop": [],
+    "windows": ["platform/win32/win32_api.h"],
+    "web": ["platform/web/web_page.h"],
+    "sim": ["platform/headless/headless.h"],
+}
+# Backends' headers that hold the types of platform.h (defined per backend).
+SHARED_BACKEND_NAMES = {"WindowData", "SurfaceData"}
+# Words of the game's own user interface that no platform file draws.
+GAME_UI_WORDS = re.compile(r"\b(FillStatusShown|CurrentStatus|StatusText|BattleState)\b")
 INCLUDE = re.compile(r'^\s*#\s*include\s*"([^"]+)"', re.MULTILINE)
 
 
@@ -79,6 +91,73 @@ def backend_problems(rel, target):
     if mine in BACKENDS and theirs in BACKENDS and mine != theirs:
         return [f"{rel}: includes {target}, of another backend ({theirs} beside {mine})"]
     return []
+
+
+def program_include_problems(rel, includes):
+    """A program's entry including a platform header other than the host
+    interface and its own backend's entry header."""
+    parts = rel.split("/")
+    if parts[0] != "programs" or len(parts) < 3:
+        return []
+    allowed = ["platform/host.h"] + PROGRAM_BACKEND_HEADERS.get(parts[1], [])
+    return [
+        f"{rel}: includes {target}; a program sees the platform only through "
+        f"{' and '.join(allowed)}"
+        for target in includes
+        if target.startswith("platform/") and target not in allowed
+    ]
+
+
+DECLARED = re.compile(
+    r"^(?:struct|enum(?: class)?|using)\s+(\w+)\b(?!::)|^[A-Za-z_][\w:<>,*& ]*?[ *&](\w+)\s*\(",
+    re.MULTILINE,
+)
+
+
+def declared_names(text):
+    text = re.sub(r"//[^\n]*", "", text)
+    names = set()
+    for match in DECLARED.finditer(text):
+        name = match.group(1) or match.group(2)
+        if name and name not in SHARED_BACKEND_NAMES:
+            names.add(name)
+    return names
+
+
+def backend_name_problems(texts):
+    """What a host offers is declared once, in platform/host.h: no backend
+    header declares a name of it again, and no two backends' entry headers
+    (those a program includes) declare the same name. A backend's own
+    helpers behind the interface may share names with another's."""
+    host = declared_names(texts.get("platform/host.h", ""))
+    entry = {h for headers in PROGRAM_BACKEND_HEADERS.values() for h in headers}
+    problems = []
+    offered = {}
+    for rel, text in sorted(texts.items()):
+        parts = rel.split("/")
+        if parts[0] != "platform" or len(parts) != 3 or parts[1] not in BACKENDS:
+            continue
+        if not rel.endswith(".h"):
+            continue
+        names = declared_names(text)
+        problems += [f"{rel}: declares {name}, which platform/host.h declares" for name in
+                     sorted(names & host)]
+        if rel in entry:
+            for name in names:
+                offered.setdefault(name, set()).add(parts[1])
+    problems += [
+        f"platform: {name} is declared by the entry headers of {' and '.join(sorted(backends))}"
+        for name, backends in sorted(offered.items())
+        if len(backends) > 1
+    ]
+    return problems
+
+
+def game_ui_problems(rel, text):
+    """The game's user interface computed inside platform/."""
+    if rel.split("/")[0] != "platform" or not GAME_UI_WORDS.search(text):
+        return []
+    return [f"{rel}: reads the game's status or state; the host only shows what it is given"]
 
 
 def cycle_problems(graph):
@@ -133,6 +212,8 @@ def main():
     problems = []
     for rel, text in sorted(texts.items()):
         problems += direction_problems(rel, text, includes[rel], known)
+        problems += program_include_problems(rel, includes[rel])
+        problems += game_ui_problems(rel, text)
         if rel.split("/")[0] in GAME + ["formats", "artgen"] and re.search(
             r'#\s*include\s*[<"](SDL2?/)?SDL\.h[>"]|#\s*include\s*<windows\.h>', text
         ):
@@ -146,6 +227,7 @@ def main():
             if re.search(r"\b(std::)?s?rand\s*\(", text):
                 problems.append(f"{rel}: calls rand() or srand()")
     problems += cycle_problems(file_graph(includes))
+    problems += backend_name_problems(texts)
 
     for p in problems:
         print(p)

@@ -127,6 +127,10 @@ void PressKey(int virtualKey) {
         Deliver(platform::WM_KEYDOWN, uintptr_t(messages[k]), 0);
 }
 
+int KeyDownMessages(int virtualKey, int messages[2]) {
+    return keymap::KeyDownMessages(virtualKey, messages);
+}
+
 const platform::SurfaceData* WindowPicture() {
     if (!Run.windowSurface)
         Run.windowSurface = software::WindowSurface(ClientWidth, ClientHeight);

@@ -7,7 +7,9 @@
 #include <functional>
 #include <string>
 
+#include "platform/host.h"
 #include "platform/platform.h"
+#include "platform/shared/surfaces.h"
 
 namespace headless {
 
@@ -41,6 +43,9 @@ void ReleaseAllKeys();
 // A key of the keyboard goes down: the window procedure gets the key-down
 // messages the player's key choices make of it.
 void PressKey(int virtualKey);
+// The key-down messages the player's key choices make of a key of the
+// keyboard (at most two), as PressKey delivers them; their count.
+int KeyDownMessages(int virtualKey, int messages[2]);
 
 // The clipboard of the run, which the game reads and writes; and the text of
 // a drop on the window, which the game reads after the key-down of VK_DROP.

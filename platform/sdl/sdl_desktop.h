@@ -115,7 +115,7 @@ bool AudioDeviceOpen();
 bool IsVolumeKey(const SDL_Keysym& key, int& steps);
 // Starts SDL's game-controller support with its built-in mapping database
 // and opens every pad already attached; false when SDL cannot.
-bool StartPads();
+bool OpenPads();
 void StopPads();
 // Follows one of SDL's events: pads plugged in or out, and the buttons and
 // sticks of the first pad still attached, which drives. Its held keys go to
@@ -201,7 +201,7 @@ bool IsFullscreenKey(const SDL_KeyboardEvent& key);
 void ToggleFullscreen();
 // F10, unless the player gave it to a play action: the next scale mode.
 bool IsScaleModeKey(const SDL_KeyboardEvent& key);
-void NextScaleMode();
+void StepScaleMode();
 
 // ---- The brief indicator over the picture (sdl_indicator.cpp) --------------
 

@@ -116,7 +116,7 @@ DialogStep DialogKeyDown(const SDL_KeyboardEvent& key, sdl::OpenDialog& open) {
     }
     // The scale mode may change under a box: it is laid out again.
     if (sdl::IsScaleModeKey(key)) {
-        sdl::NextScaleMode();
+        sdl::StepScaleMode();
         return {.stale = true};
     }
     int volumeSteps = 0;

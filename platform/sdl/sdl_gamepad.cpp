@@ -122,7 +122,7 @@ namespace host {
 
 // Without SDL's pad support the game goes on without pads.
 void StartPads() {
-    sdl::StartPads();
+    sdl::OpenPads();
 }
 
 void SetPadDeadZone(int percent) {
@@ -133,7 +133,7 @@ void SetPadDeadZone(int percent) {
 
 namespace sdl {
 
-bool StartPads() {
+bool OpenPads() {
     if (PadsHeld.started)
         return true;
     if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0)

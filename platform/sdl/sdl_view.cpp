@@ -274,7 +274,7 @@ bool IsScaleModeKey(const SDL_KeyboardEvent& key) {
     return count == 1 && messages[0] == F10;
 }
 
-void NextScaleMode() {
+void StepScaleMode() {
     Desktop.options.scaleMode = host::NextScaleMode(Desktop.options.scaleMode);
     if (Desktop.dialog)
         Desktop.dialog->laidOut = false;

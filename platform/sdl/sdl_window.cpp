@@ -282,7 +282,7 @@ bool HandleWindowKey(const SDL_KeyboardEvent& key) {
     }
     if (sdl::IsScaleModeKey(key)) {
         if (!key.repeat)
-            sdl::NextScaleMode();
+            sdl::StepScaleMode();
         return true;
     }
     int volumeSteps = 0;

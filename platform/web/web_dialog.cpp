@@ -13,7 +13,7 @@
 #include "platform/platform.h"
 #include "platform/shared/dialog.h"
 #include "platform/shared/surfaces.h"
-#include "platform/web/web_page.h"
+#include "platform/web/web_backend.h"
 
 // The page hears what the box says and its buttons' labels (a touch screen
 // shows them in a size that can be tapped).

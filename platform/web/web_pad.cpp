@@ -10,7 +10,7 @@
 
 #include "platform/input/key_map.h"
 #include "platform/input/pad_map.h"
-#include "platform/web/web_page.h"
+#include "platform/web/web_backend.h"
 
 // Pad `index`'s buttons (in padmap's order, 0 or 1) and axes (-32768 to
 // 32767); 0 when that pad is not attached. Pad 0 drives, pad 1 is the second

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/web/web_page.h"
+#include "platform/web/web_backend.h"
 #include "platform/web/web_resources.h"
 
 // The size of picture `number` as the page has it, 0 when it has none.

@@ -6,7 +6,7 @@
 #include <algorithm>
 
 #include "platform/web/web_dialog.h"
-#include "platform/web/web_page.h"
+#include "platform/web/web_backend.h"
 
 // The speed the page's replay controls ask for: ticks per 10 ms of the
 // page's time, 0 while paused.
@@ -17,8 +17,8 @@ EM_ASYNC_JS(double, web_replay_frame, (), { return await Module.morvask.waitFram
 
 namespace {
 
-web::InputRecorder TheRecorder;
-web::ReplayDriver Driver;
+host::InputRecorder TheRecorder;
+host::ReplayDriver Driver;
 bool Playing = false;
 std::bitset<256> ReplayedKeys;
 int TicksPlayed = 0;
@@ -33,25 +33,12 @@ constexpr double TickMs = 10.0;
 
 namespace web {
 
-void SetInputRecorder(const InputRecorder& recorder) {
-    TheRecorder = recorder;
-}
-
 const InputRecorder& Recorder() {
     return TheRecorder;
 }
 
-void SetReplayDriver(const ReplayDriver& driver) {
-    Driver = driver;
-    Playing = driver.playTick != nullptr;
-}
-
 bool Replaying() {
     return Playing;
-}
-
-void SetReplayedKeys(const std::bitset<256>& keys) {
-    ReplayedKeys = keys;
 }
 
 bool ReplayedMinimized() {
@@ -60,19 +47,6 @@ bool ReplayedMinimized() {
 
 bool ReplayedKeyDown(int virtualKey) {
     return virtualKey >= 0 && virtualKey < 256 && ReplayedKeys.test(size_t(virtualKey));
-}
-
-bool DeliverReplayed(uint32_t message, uintptr_t wParam, intptr_t lParam) {
-    if (message == platform::WM_TIMER && !TimerSet(wParam))
-        return false;
-    // The game's own calls look at what it was told last, as they did when
-    // the run was recorded.
-    if (message == platform::WM_ACTIVATE)
-        NoteWindowActive(wParam != platform::WA_INACTIVE);
-    if (message == platform::WM_SIZE)
-        Minimized = wParam == platform::SIZE_MINIMIZED;
-    DeliverToWindow(message, wParam, lParam);
-    return true;
 }
 
 // Each frame plays the ticks that fell due since the last one at the speed
@@ -112,3 +86,38 @@ std::string PlaybackText() {
 }
 
 }  // namespace web
+
+namespace host {
+
+void SetInputRecorder(const InputRecorder& recorder) {
+    TheRecorder = recorder;
+}
+
+void SetReplayDriver(const ReplayDriver& driver) {
+    Driver = driver;
+    Playing = driver.playTick != nullptr;
+}
+
+void SetReplayedKeys(const std::bitset<256>& keys) {
+    ReplayedKeys = keys;
+}
+
+bool DeliverReplayed(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    if (message == platform::WM_TIMER && !web::TimerSet(wParam))
+        return false;
+    // The game's own calls look at what it was told last, as they did when
+    // the run was recorded.
+    if (message == platform::WM_ACTIVATE)
+        web::NoteWindowActive(wParam != platform::WA_INACTIVE);
+    if (message == platform::WM_SIZE)
+        Minimized = wParam == platform::SIZE_MINIMIZED;
+    web::DeliverToWindow(message, wParam, lParam);
+    return true;
+}
+
+// The page stops a playback with its own controls.
+bool ReplayStoppedByViewer() {
+    return false;
+}
+
+}  // namespace host

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "platform/platform.h"
-#include "platform/web/web_page.h"
+#include "platform/web/web_backend.h"
 
 // The text the page dropped last (UTF-8, at most `limit` bytes), taken: the
 // page forgets it. Returns its length.

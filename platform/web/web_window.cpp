@@ -17,6 +17,7 @@
 #include "platform/shared/frame_scale.h"
 #include "platform/shared/surfaces.h"
 #include "platform/web/web_dialog.h"
+#include "platform/web/web_backend.h"
 #include "platform/web/web_page.h"
 
 struct platform::WindowData {
@@ -138,7 +139,7 @@ void Deliver(uint32_t message, uintptr_t wParam, intptr_t lParam) {
     if (!WindowLive() || !Page.window.procedure)
         return;
     const bool outside = Page.loopRunning && Page.deliveryDepth == 0;
-    const web::InputRecorder& recorder = web::Recorder();
+    const host::InputRecorder& recorder = web::Recorder();
     if (outside && recorder.arriving)
         recorder.arriving(message, wParam, lParam);
     ++Page.deliveryDepth;

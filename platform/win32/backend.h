@@ -76,7 +76,7 @@ intptr_t FieldPosition(intptr_t clientPosition);
 // The scale mode the field is placed by (PlaceField puts it in force), and
 // for auto the mode it chose for the window as it is.
 void SetScaleMode(host::ScaleMode mode);
-host::ScaleMode ScaleMode();
+host::ScaleMode CurrentScaleMode();
 host::ScaleMode ScaleModeShownAs();
 
 // ---- Size, DPI and full screen (placement.cpp) -----------------------------
@@ -98,7 +98,7 @@ void DpiChanged(HWND window, int dpi, const RECT* suggested);
 // Full screen on the window's monitor, without a frame, or back.
 void ToggleFullscreen(HWND window);
 // F10: the next scale mode, the field placed anew, the player told.
-void NextScaleMode(HWND window);
+void StepScaleMode(HWND window);
 void ShowAtStart(HWND window, int showCommand);
 // The screen's size changed: a full-screen window covers it again.
 void DisplayChanged(HWND window);
@@ -157,6 +157,8 @@ void WatchStops(HWND window);
 // Shows a line (the volume, a scale mode) after the caption for a second.
 void ShowIndicator(const std::string& text);
 void IndicateVolume();
+// What the caption says after the game's title and the status.
+void SetCaptionTag(const std::string& tag);
 void IndicateScaleMode();
 
 // ---- Gamepads (pads.cpp) ---------------------------------------------------

@@ -1,7 +1,6 @@
 // A replay played in the Win32 window: the recorded ticks at the replay's
 // pace, P to pause, closing the window to stop; the window still paints,
 // resizes and switches full screen meanwhile.
-#include <mmsystem.h>
 
 #include <string>
 
@@ -13,14 +12,12 @@ using win32::Hooks;
 
 // The caption says that a replay plays, how fast, or that it is paused.
 void ShowReplayCaption() {
-    if (!Hooks.window || !Hooks.window->handle)
-        return;
-    std::wstring caption = L"Morvask — replay";
-    if (Hooks.replay.speed > 1)
-        caption += L" ×" + std::to_wstring(Hooks.replay.speed);
     if (Hooks.paused)
-        caption += L" (paused: P)";
-    ::SetWindowTextW(Hooks.window->handle, caption.c_str());
+        win32::SetCaptionTag(" - replay paused (P goes on)");
+    else if (Hooks.replay.speed > 1)
+        win32::SetCaptionTag(" - replay x" + std::to_string(Hooks.replay.speed));
+    else
+        win32::SetCaptionTag(" - replay");
 }
 
 // Handles what waits in the queue; false once the quit message came.

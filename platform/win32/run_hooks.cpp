@@ -2,9 +2,9 @@
 // the game through one door that tells the recorder, the keyboard is read as
 // it stood when the message arrived, and a replay drives the game at its own
 // pace while the viewer's input reaches nothing of it.
-#include <mmsystem.h>
 
 #include <csignal>
+#include <iterator>
 #include <string>
 #include <utility>
 
@@ -43,12 +43,13 @@ LRESULT DeliverToGame(platform::WindowData* window, UINT message, WPARAM wParam,
     // procedure is not running comes from outside: the player, the system or
     // the timer. The rest follow from the game's own calls.
     const bool outside = Hooks.loopRunning && Hooks.depth == 0;
-    if (outside) {
+    if (outside)
         TakeKeyboard();
-        if (Hooks.recorder.arriving)
-            Hooks.recorder.arriving(message, wParam, lParam);
-    }
+    // From here on the game's polls, and the recorder's sampling of the
+    // keys, read the keyboard as the message found it.
     ++Hooks.depth;
+    if (outside && Hooks.recorder.arriving)
+        Hooks.recorder.arriving(message, wParam, lParam);
     const LRESULT result = window->procedure(window, message, wParam, lParam);
     --Hooks.depth;
     if (outside && Hooks.recorder.done)

@@ -27,6 +27,8 @@ struct StatusState {
     HWND window = nullptr;
     std::string indicator;
     ULONGLONG indicatorUntil = 0;
+    // What the caption says after the status (a replay plays).
+    std::string tag;
     host::IndicatorTexts texts;
 };
 
@@ -64,7 +66,7 @@ std::wstring TitleWith(const std::string& suffix) {
 
 // The caption with the indicator after it while it shows.
 void ShowCaption(HWND window) {
-    std::wstring title = TitleWith(Status.shownSuffix);
+    std::wstring title = TitleWith(Status.shownSuffix) + win32::Widen(Status.tag.c_str());
     if (!Status.indicator.empty())
         title += L" \u2014 " + win32::Widen(Status.indicator.c_str());
     ::DefWindowProcW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(title.c_str()));
@@ -174,6 +176,15 @@ void ShowIndicator(const std::string& text) {
     ShowCaption(window);
 }
 
+void SetCaptionTag(const std::string& tag) {
+    HWND window = Hooks.window ? Hooks.window->handle : nullptr;
+    Status.tag = tag;
+    if (!window)
+        return;
+    KeepGameTitle(window);
+    ShowCaption(window);
+}
+
 void IndicateVolume() {
     const int percent = host::Volume();
     ShowIndicator(Status.texts.volume ? Status.texts.volume(percent)
@@ -181,7 +192,7 @@ void IndicateVolume() {
 }
 
 void IndicateScaleMode() {
-    const host::ScaleMode mode = ScaleMode();
+    const host::ScaleMode mode = CurrentScaleMode();
     ShowIndicator(Status.texts.scaleMode ? Status.texts.scaleMode(mode, ScaleModeShownAs())
                                          : host::ScaleModeName(mode));
 }

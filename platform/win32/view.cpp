@@ -156,7 +156,7 @@ void SetScaleMode(host::ScaleMode mode) {
     View.mode = mode;
 }
 
-host::ScaleMode ScaleMode() {
+host::ScaleMode CurrentScaleMode() {
     return View.mode;
 }
 

@@ -97,7 +97,7 @@ bool WindowKey(HWND window, UINT message, WPARAM key, LPARAM flags) {
     }
     if (IsScaleModeKey(message, key)) {
         if (!repeat)
-            win32::NextScaleMode(window);
+            win32::StepScaleMode(window);
         return true;
     }
     if (message != WM_KEYDOWN)
@@ -444,6 +444,11 @@ int ShowBox(platform::Window owner, const char* textUtf8, const char* captionUtf
         win32::PollPadsForBox();
     }
     int answer = ::MessageBoxW(ownerHandle, text.c_str(), caption.c_str(), type);
+    // A box the system could not show, or closed some other way, answers
+    // as its close button does: the game and a recording know no other.
+    const bool question = (type & 0xF) == MB_YESNO;
+    if (question ? answer != IDYES && answer != IDNO : answer != IDOK)
+        answer = question ? IDNO : IDOK;
     // The window was active already when the box closed, so the system told
     // nothing: the game is told now.
     if (ActivationHeldBack && !GameSeesActive && ownerHandle &&
@@ -467,13 +472,13 @@ int ShowBox(platform::Window owner, const char* textUtf8, const char* captionUtf
 
 namespace win32 {
 
-void NextScaleMode(HWND window) {
-    SetScaleMode(host::NextScaleMode(ScaleMode()));
+void StepScaleMode(HWND window) {
+    SetScaleMode(host::NextScaleMode(CurrentScaleMode()));
     PlaceField(window);
     ::InvalidateRect(window, nullptr, FALSE);
     IndicateScaleMode();
     if (ScaleModeObserver)
-        ScaleModeObserver(ScaleMode());
+        ScaleModeObserver(CurrentScaleMode());
 }
 
 }  // namespace win32

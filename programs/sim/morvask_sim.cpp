@@ -16,8 +16,6 @@
 #include "formats/share_code.h"
 #include "options/settings_file.h"
 #include "platform/headless/headless.h"
-#include "platform/input/key_map.h"
-#include "platform/shared/surfaces.h"
 #include "programs/sim/sim_replay.h"
 #include "programs/sim/sim_run.h"
 #include "programs/sim/state_json.h"
@@ -273,7 +271,7 @@ bool HoldCommand(const std::vector<std::string>& words) {
 bool PressCommand(const std::vector<std::string>& words) {
     RequireArguments(words, 1, 1);
     int messages[2];
-    const int count = keymap::KeyDownMessages(KeyCode(words[1]), messages);
+    const int count = headless::KeyDownMessages(KeyCode(words[1]), messages);
     for (int k = 0; k < count; ++k)
         Send(platform::WM_KEYDOWN, uintptr_t(messages[k]), 0);
     return true;

@@ -1,9 +1,8 @@
 // The process entry of the web edition: the page has mounted the save folder
 // (the browser's storage) and unpacked the resources; the game runs in it in
 // the language chosen on the page. It also answers the page's questions
-// about the game: the mode (which controls a touch screen shows), the status
-// the page shows beside the field, and a probe of the player's tank for the
-// page's tests.
+// about the game: the mode (which controls a touch screen shows) and a probe
+// of the player's tank for the page's tests.
 #include <emscripten.h>
 #include <unistd.h>
 
@@ -12,11 +11,11 @@
 
 #include "editor/commands.h"
 #include "options/key_bindings.h"
-#include "platform/platform.h"
+#include "hosting/status_shown.h"
+#include "platform/host.h"
 #include "platform/web/web_page.h"
 #include "programs/web/web_sharing.h"
 #include "shell/main_window.h"
-#include "shell/status.h"
 #include "state/battle_state.h"
 #include "state/program_state.h"
 #include "texts/texts.h"
@@ -32,9 +31,6 @@ void UseLanguage(const char* name) {
     platform::SetBoxButtonTexts(Text(OkButton), Text(YesButton), Text(NoButton));
 }
 
-// The status as the page shows it.
-std::string ShownStatus;
-
 }  // namespace
 
 extern "C" {
@@ -45,18 +41,6 @@ EMSCRIPTEN_KEEPALIVE int morvask_mode() {
     if (TryingLevel())
         return 2;
     return GameMode == Editing ? 1 : 0;
-}
-
-// The status's compact form in the player's language, as the desktop's
-// title has it ("Level 3 · Tanks 2 · ..."; empty before the first game),
-// when it changed since the page last asked, else null: the page asks at
-// every frame and writes into the document only then.
-EMSCRIPTEN_KEEPALIVE const char* morvask_status_if_changed() {
-    std::string now = StatusTitleSuffix(CurrentStatus());
-    if (now == ShownStatus)
-        return nullptr;
-    ShownStatus = std::move(now);
-    return ShownStatus.c_str();
 }
 
 // The player's tank and bullets, the level and the mode, as JSON.
@@ -87,6 +71,8 @@ int main() {
     // second player's on the keypad and Home, End, Delete, PageDown; the
     // first player's keys stay their own.
     ApplyKeyBindings(DefaultKeyBindings());
+    // The page shows the status's compact form beside the field.
+    ShowStatusAt(host::StatusAuto);
     const int exitCode = MorvaskMain(platform::SW_SHOWNORMAL);
     FinishWebSession();
     return exitCode;

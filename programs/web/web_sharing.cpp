@@ -12,8 +12,7 @@
 
 #include "formats/share_code.h"
 #include "levels/map_file.h"
-#include "platform/platform.h"
-#include "platform/web/web_page.h"
+#include "platform/host.h"
 #include "replay/checksum.h"
 #include "replay/file.h"
 #include "replay/player.h"
@@ -61,7 +60,7 @@ bool PlayTick() {
 void Record() {
     platform::FixCalendarTime(platform::CalendarTimeSeconds());
     BeginRecording(platform::CalendarTimeSeconds());
-    web::SetInputRecorder({.arriving = WatchedMessage,
+    host::SetInputRecorder({.arriving = WatchedMessage,
                            .done = WatchedMessageDone,
                            .boxAnswered = RecordBoxAnswer,
                            .textRead = RecordTextRead});
@@ -97,8 +96,8 @@ void StartWebSession() {
     RecordedChecksum = replay.finalChecksum;
     platform::FixCalendarTime(replay.seed);
     BeginPlayback(replay,
-                  PlaybackHooks{.setKeys = web::SetReplayedKeys, .deliver = web::DeliverReplayed});
-    web::SetReplayDriver({.playTick = PlayTick,
+                  PlaybackHooks{.setKeys = host::SetReplayedKeys, .deliver = host::DeliverReplayed});
+    host::SetReplayDriver({.playTick = PlayTick,
                           .boxAnswer = PlaybackBoxAnswer,
                           .textRead = PlaybackTextRead,
                           .finished = FinishWebSession});

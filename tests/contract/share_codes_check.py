@@ -8,6 +8,7 @@ malformed codes with their messages and the levels unchanged.
 Usage: share_codes_check.py MORVASK MORVASK_SIM REPLAY..."""
 import json
 import os
+import random
 import subprocess
 import sys
 import tempfile
@@ -162,6 +163,25 @@ with tempfile.TemporaryDirectory() as home:
         verified = run(sim, ["--verify", changed])
         if verified.returncode != 1:
             problems.append(f"a changed pasted text: {verified.stdout!r} {verified.stderr!r}")
+
+    # A replay whose code would be longer than any reader takes: refused
+    # with the reason and a failing exit, nothing printed.
+    script = ["seed 3", "answer ok ok no ok", "start"]
+    # Pointer moves that do not compress, from a seeded generator.
+    moves = random.Random(5)
+    for i in range(40000):
+        script.append(f"mouse {moves.randrange(-2000, 2000)} {moves.randrange(-2000, 2000)}")
+        if i % 20 == 0:
+            script.append("tick")
+    long_script = write(os.path.join(home, "long.sim"), "\n".join(script) + "\n")
+    long_replay = os.path.join(home, "long.mvr")
+    recorded = run(sim, ["--record", long_replay, long_script])
+    shared = run(morvask, ["--share", long_replay], env=env)
+    if recorded.returncode != 0:
+        problems.append(f"the long run was not recorded: {recorded.stderr!r}")
+    elif shared.returncode != 1 or shared.stdout or "more than the 65536" not in shared.stderr:
+        problems.append(f"--share of an over-long replay: exit {shared.returncode}, "
+                        f"{len(shared.stdout)} characters out, {shared.stderr[:200]!r}")
 
     # Files that are neither a level, a set nor a replay.
     path = write(os.path.join(home, "short.txt"), "1 , 2 , 3")

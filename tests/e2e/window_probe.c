@@ -4,6 +4,7 @@
      window_probe frame-kind    "framed" (a caption and a border) or "popup"
      window_probe resize W H    makes the client W x H (as a drag of the border would)
      window_probe dpi N         tells the window its monitor's DPI is now N
+     window_probe close         asks the window to close, as its close button does
    Exits 1 when there is no game window. */
 #include <stdio.h>
 #include <stdlib.h>
@@ -56,6 +57,10 @@ int main(int argc, char** argv) {
         int dpi = atoi(argv[2]);
         /* Without the suggested rectangle: the window keeps its centre. */
         SendMessageA(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), 0);
+        return 0;
+    }
+    if (!strcmp(argv[1], "close")) {
+        PostMessageA(window, WM_CLOSE, 0, 0);
         return 0;
     }
     printf("unknown request\n");

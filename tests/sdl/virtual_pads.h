@@ -58,7 +58,7 @@ inline void StartWithPads(std::initializer_list<const char*> names, SDL_Joystick
         *pads = Attach(name);
         ASSERT_NE(*pads++, nullptr) << name << ": " << SDL_GetError();
     }
-    ASSERT_TRUE(sdl::StartPads());
+    ASSERT_TRUE(sdl::OpenPads());
     host::SetVolume(0);
 }
 

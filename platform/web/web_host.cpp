@@ -1,0 +1,76 @@
+// The host interface in the page: the page keeps its own controls for the
+// view, the volume and full screen (its menu band and touch buttons), so the
+// window's options and observers have nothing to act on here; the status
+// goes to the page beside the field, and notices are boxes of the page.
+#include <emscripten.h>
+
+#include <string>
+
+#include "platform/host.h"
+#include "platform/web/web_dialog.h"
+
+namespace {
+
+void (*StatusSource)(host::StatusShown& shown) = nullptr;
+host::StatusPlace Place = host::StatusAuto;
+// The status's compact form as the page shows it.
+std::string ShownStatus;
+
+}  // namespace
+
+namespace host {
+
+bool Start() {
+    return true;
+}
+
+void Stop() {}
+
+void SetWindowOptions(const WindowOptions&) {}
+void SetFullscreenObserver(void (*)(bool)) {}
+void SetScaleModeObserver(void (*)(ScaleMode)) {}
+void SetIndicatorTexts(const IndicatorTexts&) {}
+void SetVolume(int) {}
+int Volume() {
+    return 100;
+}
+void StepVolume(int) {}
+void SetVolumeObserver(void (*)(int)) {}
+void StartPads() {}
+void SetPadDeadZone(int) {}
+
+void SetStatusDisplay(StatusPlace place, void (*source)(StatusShown& shown)) {
+    Place = place;
+    StatusSource = source;
+}
+
+void ShowNotice(const char* textUtf8, const char* captionUtf8) {
+    web::ShowDialog(textUtf8, captionUtf8, platform::MB_OK | platform::MB_ICONWARNING);
+}
+
+// The page hands a link's levels over as a drop itself.
+void DropAfterStart(const std::string&) {}
+
+// A page is not sent signals.
+void StopOnSignals() {}
+
+}  // namespace host
+
+extern "C" {
+
+// The status's compact form in the player's language ("Level 3 · Tanks 2 ·
+// ..."; empty before the first game), when it changed since the page last
+// asked, else null: the page asks at every frame and writes into the
+// document only then.
+EMSCRIPTEN_KEEPALIVE const char* morvask_status_if_changed() {
+    host::StatusShown shown;
+    if (StatusSource && Place != host::StatusOff)
+        StatusSource(shown);
+    std::string now = shown.shown ? shown.titleSuffix : std::string();
+    if (now == ShownStatus)
+        return nullptr;
+    ShownStatus = std::move(now);
+    return ShownStatus.c_str();
+}
+
+}  // extern "C"
