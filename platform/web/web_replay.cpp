@@ -33,7 +33,7 @@ constexpr double TickMs = 10.0;
 
 namespace web {
 
-const InputRecorder& Recorder() {
+const host::InputRecorder& Recorder() {
     return TheRecorder;
 }
 
