@@ -2,13 +2,15 @@
 """Measures how the sprites stand off the grounds and each other, from the
 sheets morvask-assetgen writes (CIELAB, delta E 1976).
 
-Usage: art_contrast.py ASSET_DIR [--check]
+Usage: art_contrast.py ASSET_DIR [--check] [--sheet OUT.ppm]
 Prints, for each tank kind (the players' four armour colours, the enemies'
 four kinds): the paint's delta E to each ground and to each other side's
 tanks (paint: the pixels that change between kinds, darkest quarter
 dropped), and the whole sprite's; the shells and explosion frames against
 each ground and brick; the players' plates; the 8x8 block lightness spread
-of each ground and of the tanks. --check exits 1 when a goal is missed."""
+of each ground and of the tanks. --check exits 1 when a goal is missed;
+--sheet writes every kind on every ground (rows: kinds, columns: background,
+grass, ice, sand, brick) with the two plates on the first column's tanks."""
 import math
 import os
 import struct
@@ -86,6 +88,41 @@ KINDS = ["player grey (1 hit)", "player blue (fresh)", "player green", "player r
          "enemy green", "enemy blue (fast)", "enemy red (turret)", "enemy gold (heavy)"]
 
 
+def write_sheet(path, tanks, cells, back, marks):
+    """Each kind facing up on each ground, as the game composes them."""
+    grounds = [lambda u, v: back[v][u]] + [
+        (lambda n: lambda u, v: cells[128 * (n // 4) + v][64 * (n % 4) + u])(n) for n in (8, 9, 11, 1)]
+    w, h = 64 * len(grounds), 64 * 9
+    img = [[(32, 32, 32)] * w for _ in range(h)]
+    for k in range(8):
+        for g, ground in enumerate(grounds):
+            for v in range(64):
+                for u in range(64):
+                    c = ground(u, v)
+                    for row in (10 * k, 10 * k + 8):
+                        if tanks[128 * row + 64 + v][128 + u] == (255, 255, 255):
+                            c = tanks[128 * row + v][128 + u]
+                    img[64 * k + v][64 * g + u] = c
+    # The last row: player 1 and player 2 in full armour, their plates on.
+    for i in range(2):
+        for g in range(len(grounds)):
+            if g >= 2:
+                continue
+        for v in range(64):
+            for u in range(64):
+                c = grounds[i](u, v)
+                for row in (30, 38):
+                    if tanks[128 * row + 64 + v][128 + u] == (255, 255, 255):
+                        c = tanks[128 * row + v][128 + u]
+                if 21 <= u < 43 and 21 <= v < 43 and marks[22 + v - 21][22 * i + u - 21] == (255, 255, 255):
+                    c = marks[v - 21][22 * i + u - 21]
+                img[512 + v][64 * i + u] = c
+    with open(path, "wb") as f:
+        f.write(f"P6 {w} {h} 255\n".encode())
+        for row in img:
+            f.write(bytes(x for c in row for x in c))
+
+
 def main():
     assets = sys.argv[1]
     check = "--check" in sys.argv
@@ -95,6 +132,8 @@ def main():
     bullets = read_bmp(os.path.join(assets, "bullets.bmp"))
     effects = read_bmp(os.path.join(assets, "effects.bmp"))
     marks = read_bmp(os.path.join(assets, "marks.bmp"))
+    if "--sheet" in sys.argv:
+        write_sheet(sys.argv[sys.argv.index("--sheet") + 1], tanks, cells, back, marks)
 
     def cell(n):
         return {(u, v): lab(cells[128 * (n // 4) + v][64 * (n % 4) + u]) for v in range(64) for u in range(64)}
