@@ -2,7 +2,7 @@
 """Measures how the sprites stand off the grounds and each other, from the
 sheets morvask-assetgen writes (CIELAB, delta E 1976).
 
-Usage: art_contrast.py ASSET_DIR [--check] [--sheet OUT.ppm]
+Usage: art_contrast.py ASSET_DIR [--check] [--sheet OUT.ppm] [--effects OUT.ppm]
 Prints, for each tank kind (the players' four armour colours, the enemies'
 four kinds): the paint's delta E to each ground and to each other side's
 tanks (paint: the pixels that change between kinds, darkest quarter
@@ -10,7 +10,9 @@ dropped), and the whole sprite's; the shells and explosion frames against
 each ground and brick; the players' plates; the 8x8 block lightness spread
 of each ground and of the tanks. --check exits 1 when a goal is missed;
 --sheet writes every kind on every ground (rows: kinds, columns: background,
-grass, ice, sand, brick) with the two plates on the first column's tanks."""
+grass, ice, sand, brick) with the two plates on the first column's tanks;
+--effects the eight explosion frames on brick and on the background, and the
+four shells on each ground and brick."""
 import math
 import os
 import struct
@@ -123,6 +125,38 @@ def write_sheet(path, tanks, cells, back, marks):
             f.write(bytes(x for c in row for x in c))
 
 
+def write_effects(path, cells, back, effects, bullets):
+    """The explosion frames over brick and background; the shells over every ground."""
+    def brick(u, v):
+        return cells[128 * 0 + v % 64][64 * 1 + u % 64]
+    def grass(u, v):
+        return back[v % 64][u % 64]
+    w, h = 66 * 8, 66 * 2 + 40 * 5
+    img = [[(32, 32, 32)] * w for _ in range(h)]
+    for r, ground in enumerate((brick, grass)):
+        for f in range(8):
+            for v in range(66):
+                for u in range(66):
+                    c = ground(u, v)
+                    if effects[66 + v][66 * f + u] == (255, 255, 255):
+                        c = effects[v][66 * f + u]
+                    img[66 * r + v][66 * f + u] = c
+    grounds = [grass] + [(lambda n: lambda u, v: cells[128 * (n // 4) + v % 64][64 * (n % 4) + u % 64])(n)
+                         for n in (8, 9, 11, 1)]
+    for g, ground in enumerate(grounds):
+        for k in range(4):
+            for v in range(40):
+                for u in range(40):
+                    c = ground(u, v)
+                    if bullets[80 * k + 40 + v][80 + u] == (255, 255, 255):
+                        c = bullets[80 * k + v][80 + u]
+                    img[132 + 40 * g + v][40 * k + u] = c
+    with open(path, "wb") as f:
+        f.write(f"P6 {w} {h} 255\n".encode())
+        for row in img:
+            f.write(bytes(x for c in row for x in c))
+
+
 def main():
     assets = sys.argv[1]
     check = "--check" in sys.argv
@@ -132,6 +166,8 @@ def main():
     bullets = read_bmp(os.path.join(assets, "bullets.bmp"))
     effects = read_bmp(os.path.join(assets, "effects.bmp"))
     marks = read_bmp(os.path.join(assets, "marks.bmp"))
+    if "--effects" in sys.argv:
+        write_effects(sys.argv[sys.argv.index("--effects") + 1], cells, back, effects, bullets)
     if "--sheet" in sys.argv:
         write_sheet(sys.argv[sys.argv.index("--sheet") + 1], tanks, cells, back, marks)
 
