@@ -142,7 +142,8 @@ Sheet BuildBulletSheet() {
         LightRelief(turned, light, shading);
         for (int kind = 0; kind < 4; ++kind) {
             Sprite s = DownsampleRelief(turned, shading, ShellPalette(Hex(kShellColours[kind])));
-            Outline(s, 0.75f, true);
+            // A dark frame, so the shell reads on light grounds as on dark.
+            Outline(s, 0.95f, true);
             PlaceSprite(sheet, column * kSize, kind * 2 * kSize, s);
         }
         PlaceSprite(sheet, column * kSize, 4 * 2 * kSize, Trail(column));

@@ -53,7 +53,7 @@ struct FrameLook {
 };
 constexpr FrameLook kLooks[kFrames] = {
     {0.26f, 1.05f, 0.0f, 0.0f},  {0.44f, 0.98f, 0.2f, 0.3f},  {0.60f, 0.88f, 0.5f, 0.6f},
-    {0.72f, 0.74f, 0.8f, 0.9f},  {0.81f, 0.58f, 1.0f, 1.1f},  {0.89f, 0.42f, 1.08f, 1.3f},
+    {0.72f, 0.92f, 0.8f, 0.9f},  {0.81f, 0.86f, 1.0f, 1.1f},  {0.89f, 0.86f, 1.08f, 1.3f},
     {0.95f, 0.28f, 1.16f, 1.5f}, {0.99f, 0.17f, 1.22f, 1.6f},
 };
 
@@ -122,7 +122,7 @@ Sprite ExplosionFrame(int frame, const std::vector<Lobe>& lobes) {
         return Stroke{colour * lit, 1.0f};
     });
     Sprite s = Downsample(c);
-    Outline(s, 0.55f, true, Hex(0x4a2c18));
+    Outline(s, 0.8f, true, Hex(0x2e1e16));
     return s;
 }
 

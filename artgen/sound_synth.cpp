@@ -212,7 +212,9 @@ std::vector<float> Fanfare(const SoundCue& cue) {
 // 118: low noise through a falling low-pass, a sine thump under it, and a
 // long rumbling decay. The fireball swells in the low mids (150-400 Hz)
 // between 100 and 300 ms, where the cannon has died away, so the two differ
-// even when the next sound cuts them short.
+// even when the next sound cuts them short. It opens dull and low (the
+// noise's filter opens only after 40 ms): on small speakers the crack at
+// the start is the cannon's alone.
 std::vector<float> Explosion(const SoundCue& cue) {
     std::vector<float> out(size_t(cue.samples));
     Rng rng{118};
@@ -221,7 +223,7 @@ std::vector<float> Explosion(const SoundCue& cue) {
     float phase = 0;
     for (size_t i = 0; i < out.size(); ++i) {
         float t = float(i) / float(cue.rate);
-        float cutoff = 120.0f + 1900.0f * std::exp(-t / 0.22f);
+        float cutoff = 120.0f + 1900.0f * std::exp(-t / 0.22f) * SmoothStep(0.025f, 0.07f, t);
         float noise = WhiteNoise(rng);
         float low = Step(b, Step(a, noise, cutoff, cue.rate), cutoff, cue.rate);
         float rumble = 0.75f + 0.5f * Step(wobble, WhiteNoise(rng), 6.0f, cue.rate) * 8.0f;
@@ -230,7 +232,6 @@ std::vector<float> Explosion(const SoundCue& cue) {
         float thumpHz = 38.0f + 50.0f * std::exp(-t / 0.12f);
         phase += thumpHz / float(cue.rate);
         float thump = std::sin(kTwoPi * phase) * std::exp(-t / 0.3f);
-        float crack = t < 0.03f ? noise * (1.0f - t / 0.03f) : 0.0f;
         // Debris and burning: sparse crackles ringing in the mid range,
         // thinning out as the rumble dies, so the tail still reads on small
         // speakers.
@@ -241,8 +242,8 @@ std::vector<float> Explosion(const SoundCue& cue) {
         float tail = std::exp(-t / 0.7f) * SmoothStep(0.1f, 0.35f, t);
         float swell = SmoothStep(0.04f, 0.14f, t) * std::exp(-std::max(0.0f, t - 0.14f) / 0.3f);
         float fireball = Step(roar, WhiteNoise(rng), 240.0f, 0.9f, cue.rate).band;
-        out[i] = 2.2f * low * env * rumble + 0.8f * thump + 0.35f * crack +
-                 tail * (2.4f * pop + 0.05f * fizz) + 0.9f * swell * fireball;
+        out[i] = 2.2f * low * env * rumble + 0.8f * thump + tail * (2.4f * pop + 0.05f * fizz) +
+                 0.9f * swell * fireball;
     }
     return out;
 }
@@ -273,13 +274,13 @@ std::vector<float> Hit(const SoundCue& cue) {
     return out;
 }
 
-// 120: the engine: a 40-60 Hz pulse that wavers, with a little noise. It
-// restarts every time it ends while the tank drives on, so it holds its
-// level to the end and fades only over its last 70 ms: the join dips for
-// well under a tenth of a second. The firing pulse keeps its harmonics up to
-// a few hundred hertz and the block rings near 270 and 400 Hz, chugging with
-// every other firing, so small speakers that drop the fundamental still
-// carry the beat.
+// 120: the engine: a 40-60 Hz pulse that wavers, with a little noise. The
+// game asks for it again only at the tank's next move after it ends, so
+// the players' mixers let it ring on over a loop of its steady middle
+// (platform/shared/engine_loop.cpp); it holds its level to the end and
+// fades only over its last 70 ms, which the loop leaves out. The firing pulse keeps its harmonics
+// up to a few hundred hertz and the block rings near 270 and 400 Hz, chugging with every other
+// firing, so small speakers that drop the fundamental still carry the beat.
 std::vector<float> Engine(const SoundCue& cue) {
     std::vector<float> out(size_t(cue.samples));
     Rng rng{120};

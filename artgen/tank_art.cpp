@@ -311,8 +311,8 @@ Palette TankPalette(Rgb hull) {
 
 // The player's kinds are lighter than the enemies of their colour, and every
 // kind is lighter or more vivid than the dark ground under it.
-constexpr uint32_t kKindColours[8] = {0xa4aab2, 0x60a2fa, 0x9ff652, 0xb8603f,
-                                      0x4ea218, 0x2b64c4, 0xc8372d, 0xe0b529};
+constexpr uint32_t kKindColours[8] = {0x5c6470, 0x4a9eff, 0x9ff652, 0xbc5cd6,
+                                      0x4ea218, 0x1c36b4, 0xc8372d, 0xf2a400};
 
 // Turning from the drawn direction (up) to a sheet column: 0 down, 1 left,
 // 2 up, 3 right, as clockwise quarter turns.

@@ -116,6 +116,11 @@ void DrawPlayerMark(const TankRecord& tank, int32_t player) {
         return;
     DrawMasked(MarkSheet, MarkSprite * player, 0, MarkSprite, MarkSprite, tank.x + MarkInset,
                tank.y + MarkInset);
+    // The same plate in the opposite corner: whichever way the tank faces
+    // and whatever stands beside it, one of the two shows.
+    const int far = TankSprite - MarkInset - MarkSprite;
+    DrawMasked(MarkSheet, MarkSprite * player, 0, MarkSprite, MarkSprite, tank.x + far,
+               tank.y + far);
 }
 
 void TrailPosition(const Bullet& bullet, int32_t& tx, int32_t& ty) {

@@ -12,6 +12,7 @@
 
 #include "platform/platform.h"
 #include "platform/sdl/sdl_desktop.h"
+#include "platform/shared/engine_loop.h"
 #include "platform/shared/resources.h"
 
 namespace {
@@ -20,6 +21,8 @@ namespace {
 // wave); SDL converts the channel to what the device wants.
 constexpr int ChannelRate = 22050;
 constexpr SDL_AudioFormat ChannelFormat = AUDIO_S16SYS;
+// The engine's wave rings on until the next cue (software::RingingSample).
+constexpr int EngineWave = 120;
 
 struct SoundChannel {
     bool opened = false;
@@ -28,10 +31,8 @@ struct SoundChannel {
     // The waves in the channel's format, by resource number; an empty one
     // could not be read.
     std::map<int, std::vector<int16_t>> waves;
-    // What plays now; the callback reads these under the device's lock.
-    const int16_t* playing = nullptr;
-    size_t length = 0;
-    size_t position = 0;
+    // What plays now; the callback reads it under the device's lock.
+    software::ChannelPlay play;
     // Percent of each sample's loudness; read by the callback under the lock.
     int volume = 100;
 };
@@ -66,19 +67,8 @@ void ReportNoSound() {
 }
 
 void MixChannel(void*, Uint8* stream, int bytes) {
-    auto* out = reinterpret_cast<int16_t*>(stream);
-    size_t wanted = size_t(bytes) / sizeof(int16_t);
-    size_t taken = 0;
-    if (Channel.playing) {
-        taken = std::min(wanted, Channel.length - Channel.position);
-        const int16_t* from = Channel.playing + Channel.position;
-        for (size_t k = 0; k < taken; ++k)
-            out[k] = int16_t(from[k] * Channel.volume / 100);
-        Channel.position += taken;
-        if (Channel.position >= Channel.length)
-            Channel.playing = nullptr;
-    }
-    std::memset(out + taken, 0, (wanted - taken) * sizeof(int16_t));
+    software::MixCue(Channel.play, reinterpret_cast<int16_t*>(stream),
+                     size_t(bytes) / sizeof(int16_t), Channel.volume);
 }
 
 bool OpenChannel() {
@@ -204,13 +194,8 @@ void PlaySound(int resourceId, uint32_t flags) {
     const std::vector<int16_t>& wave = Wave(resourceId);
     bool yielding = (flags & SND_NOSTOP) != 0;
     SDL_LockAudioDevice(Channel.device);
-    bool busy = Channel.playing != nullptr;
-    if (!(yielding && busy)) {
-        // An unreadable wave still cuts off what plays: the request was made.
-        Channel.playing = wave.empty() ? nullptr : wave.data();
-        Channel.length = wave.size();
-        Channel.position = 0;
-    }
+    software::StartCue(Channel.play, wave.data(), wave.size(), resourceId == EngineWave, yielding,
+                       ChannelRate);
     SDL_UnlockAudioDevice(Channel.device);
 }
 

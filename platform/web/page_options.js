@@ -79,8 +79,15 @@
   // Browsers start audio only after the player did something: the first key
   // or touch makes the context; until then the channel is silent.
   const audio = { context: null, gain: null, buffers: {}, source: null, endsAt: 0, waves: null,
-                  resting: false, waking: false, restTimer: 0 };
+                  resting: false, waking: false, restTimer: 0, ringing: {} };
   M.setWaves = (waves) => (audio.waves = waves);
+  // The engine's wave with its ringing on, as the game's mixing rule makes
+  // it (platform/shared/engine_loop.cpp): it plays on past the wave, but only
+  // the wave itself makes a yielding request give way.
+  M.setRinging = (number, samples, rate, ownSeconds) => {
+    audio.ringing[number] = { samples: Float32Array.from(samples, (v) => v / 32768), rate,
+                              ownSeconds, buffer: null };
+  };
   showVolume();
 
   M.unlockAudio = () => {
@@ -137,15 +144,25 @@
       audio.source.stop();
       audio.source = null;
     }
-    const buffer = audio.buffers[number];
+    let buffer = audio.buffers[number];
     // A wave not decoded yet still cuts off what played: the request was made.
     if (!buffer || volume === 0) return;
+    let own = buffer.duration;
+    const ring = audio.ringing[number];
+    if (ring) {
+      if (!ring.buffer) {
+        ring.buffer = ctx.createBuffer(1, ring.samples.length, ring.rate);
+        ring.buffer.copyToChannel(ring.samples, 0);
+      }
+      buffer = ring.buffer;
+      own = ring.ownSeconds;
+    }
     const source = ctx.createBufferSource();
     source.buffer = buffer;
     source.connect(audio.gain);
     source.start();
     audio.source = source;
-    audio.endsAt = ctx.currentTime + buffer.duration;
+    audio.endsAt = ctx.currentTime + own;
     restLater(buffer.duration);
   };
 

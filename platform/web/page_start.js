@@ -145,7 +145,7 @@
     morvask: {
       waitFrame: M.waitFrame, waitDialogInput: M.waitDialogInput, present: M.present,
       takeOutput: M.takeOutput,
-      playSound: M.playSound,
+      playSound: M.playSound, setRinging: M.setRinging,
       dialogOpened: M.dialogOpened, dialogClosed: M.dialogClosed,
       nextDialogEvent: M.nextDialogEvent, nextEvent: M.nextEvent,
       keyDown: M.keyDown, persistFiles: M.persistFiles, noteTick: M.noteTick,

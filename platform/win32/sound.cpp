@@ -7,13 +7,21 @@
 #include <utility>
 #include <vector>
 
+#include "platform/shared/engine_loop.h"
 #include "platform/shared/resources.h"
 #include "platform/win32/backend.h"
 
 namespace {
 
+// The engine's wave rings on past its end (software::RingingSample): its
+// copy is made longer, and a yielding cue plays over the ringing part.
+constexpr int EngineWave = 120;
+
 struct Sound {
     int volume = 100;
+    // When the engine's wave itself ends (GetTickCount); its copy rings on.
+    DWORD engineEnds = 0;
+    bool engineRinging = false;
     void (*observer)(int percent) = nullptr;
     // The scaled copies by (resource, volume); an empty one could not be read.
     std::map<std::pair<int, int>, std::vector<uint8_t>> copies;
@@ -46,6 +54,34 @@ void ScaleSamples(uint8_t* samples, size_t bytes, int bits, int percent) {
     }
 }
 
+// Appends the engine's ringing on to a copy of its wave (mono, 8 or 16 bits)
+// and corrects the RIFF and data sizes.
+void AppendRinging(std::vector<uint8_t>& copy, size_t dataAt, const software::WaveInfo& info) {
+    const int bytes = info.bitsPerSample / 8;
+    const size_t length = info.sampleBytes / size_t(bytes);
+    std::vector<int16_t> wave(length);
+    for (size_t k = 0; k < length; ++k)
+        wave[k] = bytes == 1 ? int16_t((int(copy[dataAt + k]) - 128) * 256)
+                             : int16_t(copy[dataAt + 2 * k] | copy[dataAt + 2 * k + 1] << 8);
+    const size_t total = length + software::RingTailSamples(info.sampleRate);
+    std::vector<uint8_t> ring;
+    for (size_t k = length; k < total; ++k) {
+        int v = software::RingingSample(wave.data(), length, info.sampleRate, k);
+        if (bytes == 1)
+            ring.push_back(uint8_t(std::clamp(128 + v / 256, 0, 255)));
+        else
+            ring.insert(ring.end(), {uint8_t(v & 0xFF), uint8_t((v >> 8) & 0xFF)});
+    }
+    copy.resize(dataAt + info.sampleBytes);
+    copy.insert(copy.end(), ring.begin(), ring.end());
+    auto put = [&](size_t at, size_t value) {
+        for (int i = 0; i < 4; ++i)
+            copy[at + size_t(i)] = uint8_t((value >> (8 * i)) & 0xFF);
+    };
+    put(dataAt - 4, info.sampleBytes + ring.size());
+    put(4, copy.size() - 8);
+}
+
 const std::vector<uint8_t>& ScaledWave(int resourceId, int percent) {
     auto key = std::make_pair(resourceId, percent);
     auto found = Channel.copies.find(key);
@@ -57,8 +93,10 @@ const std::vector<uint8_t>& ScaledWave(int resourceId, int percent) {
     if (!info.valid || (info.bitsPerSample != 8 && info.bitsPerSample != 16))
         return copy;
     copy.assign(wave.data, wave.data + wave.size);
-    ScaleSamples(copy.data() + (info.samples - wave.data), info.sampleBytes, info.bitsPerSample,
-                 percent);
+    const size_t dataAt = size_t(info.samples - wave.data);
+    ScaleSamples(copy.data() + dataAt, info.sampleBytes, info.bitsPerSample, percent);
+    if (resourceId == EngineWave && info.channels == 1)
+        AppendRinging(copy, dataAt, info);
     return copy;
 }
 
@@ -94,20 +132,34 @@ void PlaySound(int resourceId, uint32_t flags) {
     // sound that is still playing.
     if (Channel.volume == 0)
         return;
-    if (Channel.volume == 100) {
-        ::PlaySoundA(MAKEINTRESOURCEA(resourceId), ::GetModuleHandleA(nullptr), flags);
-        return;
+    // Past the engine's own wave a yielding cue plays: its ringing on is
+    // what any cue cuts off.
+    const DWORD now = ::GetTickCount();
+    if (Channel.engineRinging && DWORD(now - Channel.engineEnds) < 0x80000000u)
+        flags &= ~SND_NOSTOP;
+    BOOL played = FALSE;
+    if (Channel.volume == 100 && resourceId != EngineWave) {
+        played = ::PlaySoundA(MAKEINTRESOURCEA(resourceId), ::GetModuleHandleA(nullptr), flags);
+    } else {
+        const std::vector<uint8_t>& wave = ScaledWave(resourceId, Channel.volume);
+        // From memory instead of the resource (SND_RESOURCE holds SND_MEMORY's bit).
+        const uint32_t memoryFlags = (flags & ~(SND_RESOURCE & ~SND_MEMORY)) | SND_MEMORY;
+        if (wave.empty()) {
+            // An unreadable wave still cuts off what plays: the request was made.
+            if (!(flags & SND_NOSTOP))
+                played = ::PlaySoundA(nullptr, nullptr, 0);
+        } else {
+            played = ::PlaySoundA(reinterpret_cast<const char*>(wave.data()), nullptr, memoryFlags);
+        }
     }
-    const std::vector<uint8_t>& wave = ScaledWave(resourceId, Channel.volume);
-    // From memory instead of the resource (SND_RESOURCE holds SND_MEMORY's bit).
-    const uint32_t memoryFlags = (flags & ~(SND_RESOURCE & ~SND_MEMORY)) | SND_MEMORY;
-    if (wave.empty()) {
-        // An unreadable wave still cuts off what plays: the request was made.
-        if (!(flags & SND_NOSTOP))
-            ::PlaySoundA(nullptr, nullptr, 0);
+    if (!played)
         return;
+    Channel.engineRinging = resourceId == EngineWave;
+    if (Channel.engineRinging) {
+        const software::WaveInfo info = software::ReadWaveInfo(WaveResource(resourceId));
+        const int64_t ms = info.valid ? info.sampleCount * 1000 / info.sampleRate : 0;
+        Channel.engineEnds = now + DWORD(ms);
     }
-    ::PlaySoundA(reinterpret_cast<const char*>(wave.data()), nullptr, memoryFlags);
 }
 
 }  // namespace platform

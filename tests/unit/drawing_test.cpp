@@ -294,7 +294,8 @@ TEST(DrawTank, ADestroyedTankLeavesNothingButItsFlash) {
 }
 
 // In a game of two each tank wears its player's numbered plate over its
-// hull and gun, two pixels in from its top-left corner; grass hides it with
+// hull and gun, two pixels in from its top-left and its bottom-right corner
+// (so one shows whichever way it faces); grass hides it with
 // the tank, a wreck has none, and a game of one shows no plate at all.
 TEST(DrawPlayerMark, InAGameOfTwoEachTankShowsItsPlayersPlate) {
     const software::Pixels bare = PlainBattle();
@@ -308,7 +309,10 @@ TEST(DrawPlayerMark, InAGameOfTwoEachTankShowsItsPlayersPlate) {
                           TankSheet, TankSprite * t.turretDir, row + 2 * TankSprite * 8, t.x, t.y);
     };
     auto plate = [](const software::Pixels& under, const TankRecord& t, int player) {
-        return WithSprite(under, MarkSheet, MarkSprite * player, 0, t.x + 2, t.y + 2, MarkSprite);
+        const int far = TankSprite - 2 - MarkSprite;
+        return WithSprite(
+            WithSprite(under, MarkSheet, MarkSprite * player, 0, t.x + 2, t.y + 2, MarkSprite),
+            MarkSheet, MarkSprite * player, 0, t.x + far, t.y + far, MarkSprite);
     };
     BattleState.PlayerCount = 1;
     ComposeFrame();
