@@ -12,42 +12,42 @@
 namespace software {
 namespace {
 
-// The blends go byte by byte over the pixels' channels (0x00RRGGBB words,
-// whose top byte stays 0), in loops the compiler turns into vector code.
-// Without vector instructions (the browser's build) a word is mixed two
-// channels at a time instead (MixPixel): the same sums, the same results.
-#if defined(__wasm__) && !defined(__wasm_simd128__)
-constexpr bool MixWords = true;
-#else
-constexpr bool MixWords = false;
-#endif
+// The blends work on four pixels at once in the compiler's vector types
+// (plain loops where the target has no vector instructions). Each pixel's
+// channels are split into two words of two 16-bit lanes (blue and red,
+// green and the top byte): a channel times at most 256 plus another times
+// the rest stays under 65536, so the lanes never carry into each other and
+// the sums are those of a byte-by-byte mix (see MixPixel).
+using Lanes = uint16_t __attribute__((vector_size(16)));
+using Words = uint32_t __attribute__((vector_size(16)));
+constexpr int Width = 4;
+
+Words LoadWords(const uint32_t* from) {
+    Words w;
+    std::memcpy(&w, from, sizeof w);
+    return w;
+}
+
+void StoreWords(uint32_t* to, Words w) {
+    std::memcpy(to, &w, sizeof w);
+}
+
+// `a` mixed with `b`, each pixel by its own weight given twice (`w | w << 16`).
+Words MixWords(Words a, Words b, Words weightPairs) {
+    const Lanes part = Lanes(weightPairs), keep = Lanes(Words{} + 0x01000100u) - part;
+    const Lanes redBlue = (Lanes(a & 0xFF00FFu) * keep + Lanes(b & 0xFF00FFu) * part) >> 8;
+    const Lanes greenTop = Lanes(a >> 8 & 0xFF00FFu) * keep + Lanes(b >> 8 & 0xFF00FFu) * part;
+    return (Words(redBlue) & 0xFF00FFu) | (Words(greenTop) & 0xFF00FF00u);
+}
 
 // `count` pixels of `a` mixed with `weight` 256ths of `b`.
 void MixRows(const uint32_t* a, const uint32_t* b, uint32_t weight, uint32_t* to, int count) {
-    if (MixWords) {
-        for (int i = 0; i < count; ++i)
-            to[i] = MixPixel(a[i], b[i], weight);
-        return;
-    }
-    const auto* x = reinterpret_cast<const uint8_t*>(a);
-    const auto* y = reinterpret_cast<const uint8_t*>(b);
-    auto* out = reinterpret_cast<uint8_t*>(to);
-    const auto keep = uint16_t(256 - weight), part = uint16_t(weight);
-    // At most 255 * 256 in all: the sums fit 16-bit lanes.
-    for (int j = 0; j < count * 4; ++j)
-        out[j] = uint8_t(uint16_t(uint16_t(x[j] * keep) + uint16_t(y[j] * part)) >> 8);
-}
-
-// The same with a weight for each byte (each pixel's four alike).
-void MixRowsWeighted(const uint32_t* a, const uint32_t* b, const uint16_t* weights, uint32_t* to,
-                     int count) {
-    const auto* x = reinterpret_cast<const uint8_t*>(a);
-    const auto* y = reinterpret_cast<const uint8_t*>(b);
-    auto* out = reinterpret_cast<uint8_t*>(to);
-    for (int j = 0; j < count * 4; ++j)
-        out[j] = uint8_t(
-            uint16_t(uint16_t(x[j] * uint16_t(256 - weights[j])) + uint16_t(y[j] * weights[j])) >>
-            8);
+    const Words pairs = Words{} + (weight | weight << 16);
+    int i = 0;
+    for (; i + Width <= count; i += Width)
+        StoreWords(to + i, MixWords(LoadWords(a + i), LoadWords(b + i), pairs));
+    for (; i < count; ++i)
+        to[i] = MixPixel(a[i], b[i], weight);
 }
 
 void Finish(uint32_t* pixels, int count, bool dim, uint32_t alpha) {
@@ -59,21 +59,28 @@ void Finish(uint32_t* pixels, int count, bool dim, uint32_t alpha) {
             pixels[i] |= alpha;
 }
 
-// The taps of one axis, kept while its sizes stay the same, with each tap's
-// weight repeated for the four bytes of a pixel.
+// The taps of one axis, kept while its sizes stay the same, and the same
+// as the row pass reads them: the two pixels mixed (a pixel of weight 0 with
+// itself) and the weight given twice.
 struct AxisTaps {
     int frameSize = 0, size = 0, whole = 0;
     std::vector<SmoothTap> taps;
-    std::vector<uint16_t> byteWeights;
+    std::vector<int> first, second;
+    std::vector<uint32_t> weightPairs;
 };
 
 const std::vector<SmoothTap>& TapsFor(AxisTaps& kept, int frameSize, int size, int whole) {
     if (kept.frameSize != frameSize || kept.size != size || kept.whole != whole) {
         kept.taps.resize(size_t(size));
-        kept.byteWeights.resize(size_t(size) * 4);
-        for (int i = 0; i < size; ++i) {
-            kept.taps[size_t(i)] = SmoothTapOf(i, size, frameSize, whole);
-            std::fill_n(kept.byteWeights.begin() + i * 4, 4, uint16_t(kept.taps[size_t(i)].weight));
+        kept.first.resize(size_t(size));
+        kept.second.resize(size_t(size));
+        kept.weightPairs.resize(size_t(size));
+        for (size_t i = 0; i < size_t(size); ++i) {
+            const SmoothTap tap = SmoothTapOf(int(i), size, frameSize, whole);
+            kept.taps[i] = tap;
+            kept.first[i] = tap.from;
+            kept.second[i] = tap.from + (tap.weight > 0 ? 1 : 0);
+            kept.weightPairs[i] = uint32_t(tap.weight) * 0x10001u;
         }
         kept.frameSize = frameSize;
         kept.size = size;
@@ -82,28 +89,21 @@ const std::vector<SmoothTap>& TapsFor(AxisTaps& kept, int frameSize, int size, i
     return kept.taps;
 }
 
-// One frame row scaled across `count` output columns: each column's two
-// frame pixels gathered, then mixed.
-void SmoothRow(const uint32_t* from, const SmoothTap* columns, const uint16_t* byteWeights,
-               int count, uint32_t* to) {
-    if (MixWords) {
-        // Gathered and mixed at once; a column of weight 0 is its pixel.
-        for (int i = 0; i < count; ++i) {
-            const SmoothTap tap = columns[i];
-            to[i] = tap.weight ? MixPixel(from[tap.from], from[tap.from + 1], uint32_t(tap.weight))
-                               : from[tap.from];
-        }
-        return;
+// One frame row scaled across the output columns [left, left + count):
+// each column's two frame pixels gathered and mixed, four columns at a time.
+void SmoothRow(const uint32_t* from, const AxisTaps& columns, int left, int count, uint32_t* to) {
+    const int* first = columns.first.data() + left;
+    const int* second = columns.second.data() + left;
+    const uint32_t* pairs = columns.weightPairs.data() + left;
+    int i = 0;
+    for (; i + Width <= count; i += Width) {
+        const Words a{from[first[i]], from[first[i + 1]], from[first[i + 2]], from[first[i + 3]]};
+        const Words b{from[second[i]], from[second[i + 1]], from[second[i + 2]],
+                      from[second[i + 3]]};
+        StoreWords(to + i, MixWords(a, b, LoadWords(pairs + i)));
     }
-    static std::vector<uint32_t> left, right;
-    left.resize(size_t(count));
-    right.resize(size_t(count));
-    for (int i = 0; i < count; ++i) {
-        const SmoothTap tap = columns[i];
-        left[size_t(i)] = from[tap.from];
-        right[size_t(i)] = from[tap.from + (tap.weight > 0 ? 1 : 0)];
-    }
-    MixRowsWeighted(left.data(), right.data(), byteWeights, to, count);
+    for (; i < count; ++i)
+        to[i] = MixPixel(from[first[i]], from[second[i]], pairs[i] & 0xFFFF);
 }
 
 // Writes the output pixels [left, right) x [top, bottom) of the rectangle,
@@ -114,8 +114,7 @@ void SmoothRegion(const FramePixels& frame, const OutputPixels& output, int x, i
                   uint32_t alpha) {
     static AxisTaps keptColumns, keptRows;
     static std::vector<uint32_t> scaled[2];
-    const SmoothTap* columns = TapsFor(keptColumns, frame.width, width, whole).data() + left;
-    const uint16_t* byteWeights = keptColumns.byteWeights.data() + size_t(left) * 4;
+    TapsFor(keptColumns, frame.width, width, whole);
     const std::vector<SmoothTap>& rows = TapsFor(keptRows, frame.height, height, whole);
     const int count = right - left;
     int scaledRow[2] = {-1, -1};
@@ -126,7 +125,7 @@ void SmoothRegion(const FramePixels& frame, const OutputPixels& output, int x, i
         // The older of the two gives way: rows go down the frame.
         const int k = scaledRow[0] < scaledRow[1] ? 0 : 1;
         scaled[k].resize(size_t(count));
-        SmoothRow(frame.pixels + size_t(frameRow) * size_t(frame.pitch), columns, byteWeights,
+        SmoothRow(frame.pixels + size_t(frameRow) * size_t(frame.pitch), keptColumns, left,
                   count, scaled[k].data());
         scaledRow[k] = frameRow;
         return scaled[k].data();
