@@ -18,22 +18,23 @@ namespace {
 // green and the top byte): a channel times at most 256 plus another times
 // the rest stays under 65536, so the lanes never carry into each other and
 // the sums are those of a byte-by-byte mix (see MixPixel).
-using Lanes = uint16_t __attribute__((vector_size(16)));
-using Words = uint32_t __attribute__((vector_size(16)));
-constexpr int Width = 4;
+#pragma GCC diagnostic ignored "-Wpsabi"
+using Lanes = uint16_t __attribute__((vector_size(32)));
+using Words = uint32_t __attribute__((vector_size(32)));
+constexpr int Width = 8;
 
-Words LoadWords(const uint32_t* from) {
+[[gnu::always_inline]] inline Words LoadWords(const uint32_t* from) {
     Words w;
     std::memcpy(&w, from, sizeof w);
     return w;
 }
 
-void StoreWords(uint32_t* to, Words w) {
+[[gnu::always_inline]] inline void StoreWords(uint32_t* to, Words w) {
     std::memcpy(to, &w, sizeof w);
 }
 
 // `a` mixed with `b`, each pixel by its own weight given twice (`w | w << 16`).
-Words MixWords(Words a, Words b, Words weightPairs) {
+[[gnu::always_inline]] inline Words MixWords(Words a, Words b, Words weightPairs) {
     const Lanes part = Lanes(weightPairs), keep = Lanes(Words{} + 0x01000100u) - part;
     const Lanes redBlue = (Lanes(a & 0xFF00FFu) * keep + Lanes(b & 0xFF00FFu) * part) >> 8;
     const Lanes greenTop = Lanes(a >> 8 & 0xFF00FFu) * keep + Lanes(b >> 8 & 0xFF00FFu) * part;
@@ -41,13 +42,20 @@ Words MixWords(Words a, Words b, Words weightPairs) {
 }
 
 // `count` pixels of `a` mixed with `weight` 256ths of `b`.
-void MixRows(const uint32_t* a, const uint32_t* b, uint32_t weight, uint32_t* to, int count) {
+__attribute__((target_clones("avx2", "default"))) void MixRows(const uint32_t* a, const uint32_t* b, uint32_t weight, uint32_t* to, int count) {
     const Words pairs = Words{} + (weight | weight << 16);
     int i = 0;
     for (; i + Width <= count; i += Width)
         StoreWords(to + i, MixWords(LoadWords(a + i), LoadWords(b + i), pairs));
-    for (; i < count; ++i)
-        to[i] = MixPixel(a[i], b[i], weight);
+    if (i == count)
+        return;
+    // The last few again with the ones before them: the same results.
+    if (count >= Width)
+        StoreWords(to + count - Width,
+                   MixWords(LoadWords(a + count - Width), LoadWords(b + count - Width), pairs));
+    else
+        for (; i < count; ++i)
+            to[i] = MixPixel(a[i], b[i], weight);
 }
 
 void Finish(uint32_t* pixels, int count, bool dim, uint32_t alpha) {
@@ -72,9 +80,11 @@ struct AxisTaps {
 const std::vector<SmoothTap>& TapsFor(AxisTaps& kept, int frameSize, int size, int whole) {
     if (kept.frameSize != frameSize || kept.size != size || kept.whole != whole) {
         kept.taps.resize(size_t(size));
-        kept.first.resize(size_t(size));
-        kept.second.resize(size_t(size));
-        kept.weightPairs.resize(size_t(size));
+        // A vector's worth more, the last pixel unmixed, so that the row pass
+        // may end with a whole vector.
+        kept.first.assign(size_t(size + Width), frameSize - 1);
+        kept.second.assign(size_t(size + Width), frameSize - 1);
+        kept.weightPairs.assign(size_t(size + Width), 0);
         for (size_t i = 0; i < size_t(size); ++i) {
             const SmoothTap tap = SmoothTapOf(int(i), size, frameSize, whole);
             kept.taps[i] = tap;
@@ -91,19 +101,28 @@ const std::vector<SmoothTap>& TapsFor(AxisTaps& kept, int frameSize, int size, i
 
 // One frame row scaled across the output columns [left, left + count):
 // each column's two frame pixels gathered and mixed, four columns at a time.
-void SmoothRow(const uint32_t* from, const AxisTaps& columns, int left, int count, uint32_t* to) {
+__attribute__((target_clones("avx2", "default"))) void SmoothRow(const uint32_t* from, int frameWidth, const AxisTaps& columns, int left, int count, uint32_t* to) {
     const int* first = columns.first.data() + left;
     const int* second = columns.second.data() + left;
     const uint32_t* pairs = columns.weightPairs.data() + left;
     int i = 0;
-    for (; i + Width <= count; i += Width) {
-        const Words a{from[first[i]], from[first[i + 1]], from[first[i + 2]], from[first[i + 3]]};
-        const Words b{from[second[i]], from[second[i + 1]], from[second[i + 2]],
-                      from[second[i + 3]]};
+    for (; i < count; i += Width) {
+        Words a, b;
+        const int f0 = first[i];
+        if (first[i + Width - 1] - f0 < Width && f0 + Width < frameWidth) {
+            Words picks;
+            std::memcpy(&picks, first + i, sizeof picks);
+            picks -= uint32_t(f0);
+            a = __builtin_shuffle(LoadWords(from + f0), picks);
+            b = __builtin_shuffle(LoadWords(from + f0 + 1), picks);
+        } else {
+        for (int k = 0; k < Width; ++k) {
+            a[k] = from[first[i + k]];
+            b[k] = from[second[i + k]];
+        }
+        }
         StoreWords(to + i, MixWords(a, b, LoadWords(pairs + i)));
     }
-    for (; i < count; ++i)
-        to[i] = MixPixel(from[first[i]], from[second[i]], pairs[i] & 0xFFFF);
 }
 
 // Writes the output pixels [left, right) x [top, bottom) of the rectangle,
@@ -124,8 +143,8 @@ void SmoothRegion(const FramePixels& frame, const OutputPixels& output, int x, i
                 return scaled[k].data();
         // The older of the two gives way: rows go down the frame.
         const int k = scaledRow[0] < scaledRow[1] ? 0 : 1;
-        scaled[k].resize(size_t(count));
-        SmoothRow(frame.pixels + size_t(frameRow) * size_t(frame.pitch), keptColumns, left,
+        scaled[k].resize(size_t(count + Width));
+        SmoothRow(frame.pixels + size_t(frameRow) * size_t(frame.pitch), frame.width, keptColumns, left,
                   count, scaled[k].data());
         scaledRow[k] = frameRow;
         return scaled[k].data();
