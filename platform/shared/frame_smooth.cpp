@@ -12,18 +12,31 @@
 namespace software {
 namespace {
 
-// The blends work on four pixels at once in the compiler's vector types
+// The mixes work on eight pixels at once in the compiler's vector types
 // (plain loops where the target has no vector instructions). Each pixel's
 // channels are split into two words of two 16-bit lanes (blue and red,
 // green and the top byte): a channel times at most 256 plus another times
 // the rest stays under 65536, so the lanes never carry into each other and
 // the sums are those of a byte-by-byte mix (see MixPixel).
+#if defined(__GNUC__) && !defined(__clang__)
+// The vector types never cross a function this file does not inline or own.
 #pragma GCC diagnostic ignored "-Wpsabi"
+#define MORVASK_SHUFFLE 1
+#if defined(__x86_64__) && defined(__linux__)
+// With AVX2 (chosen when the program starts) the eight pixels fill one
+// register instead of two.
+#define MORVASK_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
+#endif
+#endif
+#ifndef MORVASK_VECTOR_CLONES
+#define MORVASK_VECTOR_CLONES
+#endif
+
 using Lanes = uint16_t __attribute__((vector_size(32)));
 using Words = uint32_t __attribute__((vector_size(32)));
 constexpr int Width = 8;
 
-[[gnu::always_inline]] inline Words LoadWords(const uint32_t* from) {
+[[gnu::always_inline]] inline Words LoadWords(const void* from) {
     Words w;
     std::memcpy(&w, from, sizeof w);
     return w;
@@ -41,21 +54,22 @@ constexpr int Width = 8;
     return (Words(redBlue) & 0xFF00FFu) | (Words(greenTop) & 0xFF00FF00u);
 }
 
-// `count` pixels of `a` mixed with `weight` 256ths of `b`.
-__attribute__((target_clones("avx2", "default"))) void MixRows(const uint32_t* a, const uint32_t* b, uint32_t weight, uint32_t* to, int count) {
-    const Words pairs = Words{} + (weight | weight << 16);
-    int i = 0;
-    for (; i + Width <= count; i += Width)
-        StoreWords(to + i, MixWords(LoadWords(a + i), LoadWords(b + i), pairs));
-    if (i == count)
+// `count` pixels of `a` mixed with `weight` 256ths of `b`, `alpha` ORed in.
+MORVASK_VECTOR_CLONES void MixRows(const uint32_t* a, const uint32_t* b, uint32_t weight,
+                                   uint32_t* to, int count, uint32_t alpha) {
+    const Words pairs = Words{} + (weight | weight << 16), top = Words{} + alpha;
+    if (count < Width) {
+        for (int i = 0; i < count; ++i)
+            to[i] = MixPixel(a[i], b[i], weight) | alpha;
         return;
-    // The last few again with the ones before them: the same results.
-    if (count >= Width)
-        StoreWords(to + count - Width,
-                   MixWords(LoadWords(a + count - Width), LoadWords(b + count - Width), pairs));
-    else
-        for (; i < count; ++i)
-            to[i] = MixPixel(a[i], b[i], weight);
+    }
+    // The last eight are mixed whole, over some mixed before: the same values.
+    for (int i = 0;; i += Width) {
+        i = std::min(i, count - Width);
+        StoreWords(to + i, MixWords(LoadWords(a + i), LoadWords(b + i), pairs) | top);
+        if (i == count - Width)
+            return;
+    }
 }
 
 void Finish(uint32_t* pixels, int count, bool dim, uint32_t alpha) {
@@ -77,14 +91,12 @@ struct AxisTaps {
     std::vector<uint32_t> weightPairs;
 };
 
-const std::vector<SmoothTap>& TapsFor(AxisTaps& kept, int frameSize, int size, int whole) {
+const AxisTaps& TapsFor(AxisTaps& kept, int frameSize, int size, int whole) {
     if (kept.frameSize != frameSize || kept.size != size || kept.whole != whole) {
         kept.taps.resize(size_t(size));
-        // A vector's worth more, the last pixel unmixed, so that the row pass
-        // may end with a whole vector.
-        kept.first.assign(size_t(size + Width), frameSize - 1);
-        kept.second.assign(size_t(size + Width), frameSize - 1);
-        kept.weightPairs.assign(size_t(size + Width), 0);
+        kept.first.resize(size_t(size));
+        kept.second.resize(size_t(size));
+        kept.weightPairs.resize(size_t(size));
         for (size_t i = 0; i < size_t(size); ++i) {
             const SmoothTap tap = SmoothTapOf(int(i), size, frameSize, whole);
             kept.taps[i] = tap;
@@ -96,73 +108,138 @@ const std::vector<SmoothTap>& TapsFor(AxisTaps& kept, int frameSize, int size, i
         kept.size = size;
         kept.whole = whole;
     }
-    return kept.taps;
+    return kept;
 }
 
-// One frame row scaled across the output columns [left, left + count):
-// each column's two frame pixels gathered and mixed, four columns at a time.
-__attribute__((target_clones("avx2", "default"))) void SmoothRow(const uint32_t* from, int frameWidth, const AxisTaps& columns, int left, int count, uint32_t* to) {
-    const int* first = columns.first.data() + left;
-    const int* second = columns.second.data() + left;
-    const uint32_t* pairs = columns.weightPairs.data() + left;
-    int i = 0;
-    for (; i < count; i += Width) {
-        Words a, b;
-        const int f0 = first[i];
-        if (first[i + Width - 1] - f0 < Width && f0 + Width < frameWidth) {
-            Words picks;
-            std::memcpy(&picks, first + i, sizeof picks);
-            picks -= uint32_t(f0);
-            a = __builtin_shuffle(LoadWords(from + f0), picks);
-            b = __builtin_shuffle(LoadWords(from + f0 + 1), picks);
-        } else {
-        for (int k = 0; k < Width; ++k) {
-            a[k] = from[first[i + k]];
-            b[k] = from[second[i + k]];
-        }
-        }
-        StoreWords(to + i, MixWords(a, b, LoadWords(pairs + i)));
+// Eight columns of a frame row: the pixel each shows and the one it mixes
+// with. Enlarged, eight columns lie within nine neighbouring frame pixels,
+// and two loads and one permute pick them (a column of weight 0 then gets
+// the next pixel as its second, which its weight leaves out).
+[[gnu::always_inline]] inline void PickColumns(const uint32_t* from, int frameWidth,
+                                               const int* first, const int* second, Words& a,
+                                               Words& b) {
+#ifdef MORVASK_SHUFFLE
+    const int near = first[0];
+    if (first[Width - 1] - near < Width && near + Width < frameWidth) {
+        const Words picks = LoadWords(first) - uint32_t(near);
+        a = __builtin_shuffle(LoadWords(from + near), picks);
+        b = __builtin_shuffle(LoadWords(from + near + 1), picks);
+        return;
+    }
+#endif
+    for (int k = 0; k < Width; ++k) {
+        a[k] = from[first[k]];
+        b[k] = from[second[k]];
     }
 }
 
+// One frame row scaled across the output columns [left, left + count),
+// `alpha` ORed in.
+MORVASK_VECTOR_CLONES void SmoothRow(const uint32_t* from, int frameWidth, const AxisTaps& columns,
+                                     int left, int count, uint32_t* to, uint32_t alpha) {
+    const int* first = columns.first.data() + left;
+    const int* second = columns.second.data() + left;
+    const uint32_t* pairs = columns.weightPairs.data() + left;
+    if (count < Width) {
+        for (int i = 0; i < count; ++i)
+            to[i] = MixPixel(from[first[i]], from[second[i]], pairs[i] & 0xFFFF) | alpha;
+        return;
+    }
+    const Words top = Words{} + alpha;
+    for (int i = 0;; i += Width) {
+        i = std::min(i, count - Width);
+        Words a, b;
+        PickColumns(from, frameWidth, first + i, second + i, a, b);
+        StoreWords(to + i, MixWords(a, b, LoadWords(pairs + i)) | top);
+        if (i == count - Width)
+            return;
+    }
+}
+
+// The output rows of one region, and the two frame rows last scaled across
+// for them: each is scaled once however many output rows use it, into a
+// scratch row or, when an output row shows it unmixed, straight into that.
+struct RegionPass {
+    const FramePixels& frame;
+    const AxisTaps& columns;
+    int left, count;
+    uint32_t alpha;
+    // Whether an output row can stand for its scaled frame row: what is
+    // ORed in is all or nothing of the top byte, which no mix changes.
+    bool reuse;
+    int scaledRow[2] = {-1, -1};
+    const uint32_t* scaled[2] = {nullptr, nullptr};
+};
+
+const uint32_t* ScaledFound(const RegionPass& pass, int frameRow) {
+    for (int k = 0; k < 2; ++k)
+        if (pass.scaledRow[k] == frameRow)
+            return pass.scaled[k];
+    return nullptr;
+}
+
+// Frame row `frameRow` scaled across, into `into` (an output row) if given.
+const uint32_t* Scaled(RegionPass& pass, int frameRow, uint32_t* into) {
+    static std::vector<uint32_t> scratch[2];
+    if (const uint32_t* found = ScaledFound(pass, frameRow))
+        return found;
+    // The older of the two gives way: rows go down the frame.
+    const int k = pass.scaledRow[0] < pass.scaledRow[1] ? 0 : 1;
+    if (!into) {
+        scratch[k].resize(size_t(pass.count));
+        into = scratch[k].data();
+    }
+    SmoothRow(pass.frame.pixels + size_t(frameRow) * size_t(pass.frame.pitch), pass.frame.width,
+              pass.columns, pass.left, pass.count, into,
+              into == scratch[k].data() ? 0 : pass.alpha);
+    pass.scaledRow[k] = frameRow;
+    pass.scaled[k] = into;
+    return into;
+}
+
+// Output row `to`, showing frame row `frameRow` unmixed.
+void UnmixedRow(RegionPass& pass, int frameRow, uint32_t* to, bool dim) {
+    const uint32_t* found = ScaledFound(pass, frameRow);
+    if (found == to)
+        return;
+    if (!found && pass.reuse) {
+        Scaled(pass, frameRow, to);
+        return;
+    }
+    std::memcpy(to, found ? found : Scaled(pass, frameRow, nullptr), size_t(pass.count) * 4);
+    Finish(to, pass.count, dim, pass.alpha);
+}
+
 // Writes the output pixels [left, right) x [top, bottom) of the rectangle,
-// relative to it and already inside the output. Two frame rows scaled
-// across are kept, so each is scaled once however many output rows use it.
+// relative to it and already inside the output.
 void SmoothRegion(const FramePixels& frame, const OutputPixels& output, int x, int y, int width,
                   int height, int whole, int left, int right, int top, int bottom, bool dim,
                   uint32_t alpha) {
     static AxisTaps keptColumns, keptRows;
-    static std::vector<uint32_t> scaled[2];
-    TapsFor(keptColumns, frame.width, width, whole);
-    const std::vector<SmoothTap>& rows = TapsFor(keptRows, frame.height, height, whole);
-    const int count = right - left;
-    int scaledRow[2] = {-1, -1};
-    auto scaledOf = [&](int frameRow) -> const uint32_t* {
-        for (int k = 0; k < 2; ++k)
-            if (scaledRow[k] == frameRow)
-                return scaled[k].data();
-        // The older of the two gives way: rows go down the frame.
-        const int k = scaledRow[0] < scaledRow[1] ? 0 : 1;
-        scaled[k].resize(size_t(count + Width));
-        SmoothRow(frame.pixels + size_t(frameRow) * size_t(frame.pitch), frame.width, keptColumns, left,
-                  count, scaled[k].data());
-        scaledRow[k] = frameRow;
-        return scaled[k].data();
-    };
+    RegionPass pass{frame, TapsFor(keptColumns, frame.width, width, whole), left, right - left,
+                    alpha, !dim && (alpha == 0 || alpha == 0xFF000000u)};
+    const std::vector<SmoothTap>& rows = TapsFor(keptRows, frame.height, height, whole).taps;
+    const size_t pitch = size_t(output.pitch);
     const uint32_t* lastRow = nullptr;
     SmoothTap lastTap{-1, -1};
     for (int row = top; row < bottom; ++row) {
         const SmoothTap tap = rows[size_t(row)];
-        uint32_t* to = output.pixels + size_t(y + row) * size_t(output.pitch) + (x + left);
+        uint32_t* to = output.pixels + size_t(y + row) * pitch + (x + left);
         if (lastRow && tap.from == lastTap.from && tap.weight == lastTap.weight) {
-            std::memcpy(to, lastRow, size_t(count) * 4);
+            std::memcpy(to, lastRow, size_t(pass.count) * 4);
         } else if (tap.weight == 0) {
-            std::memcpy(to, scaledOf(tap.from), size_t(count) * 4);
-            Finish(to, count, dim, alpha);
+            UnmixedRow(pass, tap.from, to, dim);
         } else {
-            const uint32_t* a = scaledOf(tap.from);
-            MixRows(a, scaledOf(tap.from + 1), uint32_t(tap.weight), to, count);
-            Finish(to, count, dim, alpha);
+            // The next row, when it shows the lower frame row unmixed, gets
+            // that row's scaling now.
+            const bool below = pass.reuse && row + 1 < bottom &&
+                               rows[size_t(row + 1)].from == tap.from + 1 &&
+                               rows[size_t(row + 1)].weight == 0;
+            const uint32_t* a = Scaled(pass, tap.from, nullptr);
+            const uint32_t* b = Scaled(pass, tap.from + 1, below ? to + pitch : nullptr);
+            MixRows(a, b, uint32_t(tap.weight), to, pass.count, pass.reuse ? alpha : 0);
+            if (!pass.reuse)
+                Finish(to, pass.count, dim, alpha);
         }
         lastRow = to;
         lastTap = tap;
@@ -236,9 +313,9 @@ OutputRect ScaleFrameSmoothPart(const FramePixels& frame, const OutputPixels& ou
         return {};
     static AxisTaps columns, rows;
     int left = 0, right = 0, top = 0, bottom = 0;
-    ShowingRange(TapsFor(columns, frame.width, width, whole), std::clamp(fx, 0, frame.width),
+    ShowingRange(TapsFor(columns, frame.width, width, whole).taps, std::clamp(fx, 0, frame.width),
                  std::clamp(fx + fw, 0, frame.width), left, right);
-    ShowingRange(TapsFor(rows, frame.height, height, whole), std::clamp(fy, 0, frame.height),
+    ShowingRange(TapsFor(rows, frame.height, height, whole).taps, std::clamp(fy, 0, frame.height),
                  std::clamp(fy + fh, 0, frame.height), top, bottom);
     left = std::max(left, -x);
     right = std::min(right, output.width - x);
