@@ -18,9 +18,9 @@ namespace {
 // green and the top byte): a channel times at most 256 plus another times
 // the rest stays under 65536, so the lanes never carry into each other and
 // the sums are those of a byte-by-byte mix (see MixPixel).
-#if defined(__GNUC__) && !defined(__clang__)
 // The vector types never cross a function this file does not inline or own.
 #pragma GCC diagnostic ignored "-Wpsabi"
+#if defined(__GNUC__) && !defined(__clang__)
 #define MORVASK_SHUFFLE 1
 #if defined(__x86_64__) && defined(__linux__)
 // With AVX-512 or AVX2 (the best the processor has, chosen when the program
@@ -30,6 +30,14 @@ namespace {
 #endif
 #ifndef MORVASK_VECTOR_CLONES
 #define MORVASK_VECTOR_CLONES
+#endif
+
+// Without vector instructions (the browser's build) a pixel is mixed two
+// channels at a time instead (MixPixel): the same sums, the same results.
+#if defined(__wasm__) && !defined(__wasm_simd128__)
+constexpr bool PlainWords = true;
+#else
+constexpr bool PlainWords = false;
 #endif
 
 using Lanes = uint16_t __attribute__((vector_size(64)));
@@ -42,12 +50,13 @@ constexpr int Width = 16;
     return w;
 }
 
-[[gnu::always_inline]] inline void StoreWords(uint32_t* to, Words w) {
+[[gnu::always_inline]] inline void StoreWords(uint32_t* to, const Words& w) {
     std::memcpy(to, &w, sizeof w);
 }
 
 // `a` mixed with `b`, each pixel by its own weight given twice (`w | w << 16`).
-[[gnu::always_inline]] inline Words MixWords(Words a, Words b, Words weightPairs) {
+[[gnu::always_inline]] inline Words MixWords(const Words& a, const Words& b,
+                                             const Words& weightPairs) {
     const Lanes part = Lanes(weightPairs), keep = Lanes(Words{} + 0x01000100u) - part;
     const Lanes redBlue = (Lanes(a & 0xFF00FFu) * keep + Lanes(b & 0xFF00FFu) * part) >> 8;
     const Lanes greenTop = Lanes(a >> 8 & 0xFF00FFu) * keep + Lanes(b >> 8 & 0xFF00FFu) * part;
@@ -58,7 +67,7 @@ constexpr int Width = 16;
 MORVASK_VECTOR_CLONES void MixRows(const uint32_t* a, const uint32_t* b, uint32_t weight,
                                    uint32_t* to, int count, uint32_t alpha) {
     const Words pairs = Words{} + (weight | weight << 16), top = Words{} + alpha;
-    if (count < Width) {
+    if (PlainWords || count < Width) {
         for (int i = 0; i < count; ++i)
             to[i] = MixPixel(a[i], b[i], weight) | alpha;
         return;
@@ -115,9 +124,9 @@ const AxisTaps& TapsFor(AxisTaps& kept, int frameSize, int size, int whole) {
 // with. Enlarged, sixteen columns lie within seventeen frame pixels,
 // and two loads and one permute pick them (a column of weight 0 then gets
 // the next pixel as its second, which its weight leaves out).
-[[gnu::always_inline]] inline void PickColumns(const uint32_t* from, int frameWidth,
-                                               const int* first, const int* second, Words& a,
-                                               Words& b) {
+[[gnu::always_inline]] inline void PickColumns(const uint32_t* from,
+                                               [[maybe_unused]] int frameWidth, const int* first,
+                                               const int* second, Words& a, Words& b) {
 #ifdef MORVASK_SHUFFLE
     const int near = first[0];
     if (first[Width - 1] - near < Width && near + Width < frameWidth) {
@@ -140,7 +149,7 @@ MORVASK_VECTOR_CLONES void SmoothRow(const uint32_t* from, int frameWidth, const
     const int* first = columns.first.data() + left;
     const int* second = columns.second.data() + left;
     const uint32_t* pairs = columns.weightPairs.data() + left;
-    if (count < Width) {
+    if (PlainWords || count < Width) {
         for (int i = 0; i < count; ++i)
             to[i] = MixPixel(from[first[i]], from[second[i]], pairs[i] & 0xFFFF) | alpha;
         return;
