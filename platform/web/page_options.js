@@ -35,10 +35,14 @@
   let volume = Number.isNaN(stored) ? 100 : Math.min(100, Math.max(0, stored));
 
   M.language = () => language;
+  // Screen readers pick their voice from the page's lang, so it follows the boxes' language.
+  const markLanguage = () => { document.documentElement.lang = language === "en" ? "en" : "zh-Hans"; };
+  markLanguage();
   languageChoice.value = language;
   languageChoice.addEventListener("change", () => {
     language = languageChoice.value === "en" ? "en" : "zh";
     remember("lang", language);
+    markLanguage();
     languageChoice.blur();
     M.say(language === "en" ? "The boxes speak English from the next one on."
                             : "从下一个对话框起使用中文。");
