@@ -7,7 +7,7 @@ namespace {
 constexpr int kPlate = 22;
 // White and teal: far from every tank's colour (the heavy enemy is gold, the
 // full-armour player violet), and far from each other.
-constexpr uint32_t kPlateColours[2] = {0xf4f1e8, 0x1fd6c0};
+constexpr uint32_t kPlateColours[2] = {0xf4f1e8, 0x00c7b7};
 constexpr float kStroke = 1.35f;  // half the digit's stroke
 // The digits fill y 5..17 of the plate.
 constexpr float kTop = 5.0f, kFoot = 17.0f;

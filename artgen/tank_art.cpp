@@ -311,7 +311,7 @@ Palette TankPalette(Rgb hull) {
 
 // The player's kinds are lighter than the enemies of their colour, and every
 // kind is lighter or more vivid than the dark ground under it.
-constexpr uint32_t kKindColours[8] = {0x5c6470, 0x4a9eff, 0x9ff652, 0xbc5cd6,
+constexpr uint32_t kKindColours[8] = {0x5a6886, 0x4a9eff, 0x9ff652, 0xbc5cd6,
                                       0x4ea218, 0x1c36b4, 0xc8372d, 0xf2a400};
 
 // Turning from the drawn direction (up) to a sheet column: 0 down, 1 left,
