@@ -167,6 +167,7 @@ void SetTextAnswerer(TextAnswerer answerer) {
 void Reset() {
     platform::Surface surface = Run.windowSurface;
     Run = HeadlessState{};
+    RequestedOfHost() = HostRequests{};
     keymap::Reset();
     // The window's surface is kept (the game holds it), but shows black again.
     if (surface) {

@@ -62,6 +62,17 @@ void SetTextAnswerer(TextAnswerer answerer);
 // The window's picture: the last frame copied to it, black before the first.
 const platform::SurfaceData* WindowPicture();
 
+// What the program asked of the host: the window's options, the volume, the
+// pads' dead zone and the status's place, as last set.
+struct HostRequests {
+    host::WindowOptions window;
+    int volume = 100;
+    int padDeadZone = 0;
+    host::StatusPlace statusPlace = host::StatusAuto;
+    void (*volumeObserver)(int) = nullptr;
+};
+HostRequests& RequestedOfHost();
+
 bool QuitPosted();
 int QuitCode();
 

@@ -1,8 +1,20 @@
 // The host interface with nothing behind it, for morvask-sim, the tests and
-// the fuzzers: no window options, sound or pads to set, no status to draw,
-// no notices; a replay's messages and keys go to the scripted window.
+// the fuzzers: what the program asks is kept but nothing is shown or played;
+// a replay's messages and keys go to the scripted window.
 #include "platform/headless/headless.h"
 #include "platform/host.h"
+
+namespace {
+
+// Kept so that a test can read back what the settings put in force; nothing
+// is shown or played.
+headless::HostRequests Kept;
+
+}  // namespace
+
+headless::HostRequests& headless::RequestedOfHost() {
+    return Kept;
+}
 
 namespace host {
 
@@ -12,19 +24,46 @@ bool Start() {
 
 void Stop() {}
 
-void SetWindowOptions(const WindowOptions&) {}
+void SetWindowOptions(const WindowOptions& options) {
+    Kept.window = options;
+}
+
+// The window never changes by itself here, so these observers are never told.
 void SetFullscreenObserver(void (*)(bool)) {}
 void SetScaleModeObserver(void (*)(ScaleMode)) {}
 void SetIndicatorTexts(const IndicatorTexts&) {}
-void SetVolume(int) {}
-int Volume() {
-    return 0;
+
+void SetVolume(int percent) {
+    Kept.volume = percent < 0 ? 0 : percent > 100 ? 100 : percent;
 }
-void StepVolume(int) {}
-void SetVolumeObserver(void (*)(int)) {}
+
+int Volume() {
+    return Kept.volume;
+}
+
+void StepVolume(int steps) {
+    const int before = Kept.volume;
+    SetVolume(before + steps * 10);
+    if (Kept.volume != before && Kept.volumeObserver)
+        Kept.volumeObserver(Kept.volume);
+}
+
+void SetVolumeObserver(void (*observer)(int)) {
+    Kept.volumeObserver = observer;
+}
+
 void StartPads() {}
-void SetPadDeadZone(int) {}
-void SetStatusDisplay(StatusPlace, void (*)(StatusShown&)) {}
+
+void SetPadDeadZone(int percent) {
+    Kept.padDeadZone = percent;
+}
+
+void SetStatusDisplay(StatusPlace place, void (*)(StatusShown&)) {
+    Kept.statusPlace = place;
+}
+
+// Recording and replay driving belong to the program's hooks here: the
+// scripted window delivers what a replay plays.
 void SetInputRecorder(const InputRecorder&) {}
 void SetReplayDriver(const ReplayDriver&) {}
 

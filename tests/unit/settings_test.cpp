@@ -33,13 +33,6 @@ auto Scalars(const SettingsRecord& s) {
                       s.shortIntro, s.statusPlace, s.players);
 }
 
-std::string ReadAll(const fs::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
-
 // A fresh folder under the build's temporary directory.
 fs::path ScratchFolder(const char* name) {
     fs::path folder = fs::temp_directory_path() / ("morvask-settings-" + std::string(name));
@@ -78,7 +71,8 @@ TEST(SettingsFile, AGoodFileSetsEverything) {
         "p2_up = O\n",
         problems);
     EXPECT_TRUE(problems.empty()) << problems[0];
-    EXPECT_EQ(Scalars(s), std::tuple(English, true, 3, host::ScaleFit, 0, 40, true, host::StatusSide, 2));
+    EXPECT_EQ(Scalars(s),
+              std::tuple(English, true, 3, host::ScaleFit, 0, 40, true, host::StatusSide, 2));
     EXPECT_EQ(s.keys.keys[Fire], Keys({platform::VK_SPACE, 'J'}));
     EXPECT_EQ(s.keys.keys[MoveUp], Keys({'I'}));
     EXPECT_EQ(s.keys.keys[GunUp], Keys({platform::VK_UP}));
@@ -315,7 +309,7 @@ TEST(SettingsFile, TheFirstStartWritesTheCommentedDefaults) {
     SettingsRecord s = LoadSettingsFile(path.string(), problems);
     EXPECT_TRUE(problems.empty());
     EXPECT_EQ(s.volume, 100);
-    std::string text = ReadAll(path);
+    std::string text = ReadWholeFile(path);
     EXPECT_EQ(text, DefaultSettingsText());
     // Every setting is there, each explained by a comment above it.
     for (const char* key :
@@ -351,20 +345,20 @@ TEST(SettingsFile, ASavedChoiceChangesOnlyItsLine) {
     fs::path path = folder / "settings.ini";
     // With no file yet, the saved one is the default file with the choice.
     ASSERT_TRUE(SaveSetting(path.string(), "fullscreen", "yes"));
-    EXPECT_EQ(ReadAll(path), WithSetting(DefaultSettingsText(), "fullscreen", "yes"));
+    EXPECT_EQ(ReadWholeFile(path), WithSetting(DefaultSettingsText(), "fullscreen", "yes"));
     ASSERT_TRUE(SaveSetting(path.string(), "volume", "40"));
     std::vector<std::string> problems;
-    SettingsRecord s = ParseSettings(ReadAll(path), "x", problems);
+    SettingsRecord s = ParseSettings(ReadWholeFile(path), "x", problems);
     EXPECT_TRUE(problems.empty());
     EXPECT_TRUE(s.fullscreen);
     EXPECT_EQ(s.volume, 40);
 
     // A write-protected folder keeps the file as it was.
-    std::string before = ReadAll(path);
+    std::string before = ReadWholeFile(path);
     fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
     EXPECT_FALSE(SaveSetting(path.string(), "volume", "10"));
     fs::permissions(folder, fs::perms::owner_all);
-    EXPECT_EQ(ReadAll(path), before);
+    EXPECT_EQ(ReadWholeFile(path), before);
     fs::remove_all(folder);
 }
 

@@ -18,17 +18,11 @@
 
 #include "options/settings_file.h"
 #include "tests/unit/kill_harness.h"
+#include "tests/unit/test_support.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string ReadAll(const fs::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
 
 void WriteAll(const fs::path& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
@@ -83,7 +77,7 @@ TEST_F(SettingsWrite, RandomKillsOfAGameSavingOverAndOverLoseNothing) {
             for (size_t k = 0;; ++k)
                 SaveSetting(path.string(), "volume", volumes[k % volumes.size()]);
         });
-        const std::string text = ReadAll(path);
+        const std::string text = ReadWholeFile(path);
         ASSERT_EQ(whole.count(text), 1u) << "torn after round " << round;
         std::vector<std::string> problems;
         ParseSettings(text, "settings.ini", problems);
@@ -99,7 +93,7 @@ TEST_F(SettingsWrite, RandomKillsOfAGameSavingOverAndOverLoseNothing) {
     // own and leaves the file whole.
     EXPECT_GT(killedMidway, 0);
     ASSERT_TRUE(SaveSetting(path.string(), "volume", "60"));
-    EXPECT_EQ(ReadAll(path), WithSetting(old, "volume", "60"));
+    EXPECT_EQ(ReadWholeFile(path), WithSetting(old, "volume", "60"));
 }
 
 TEST_F(SettingsWrite, TwoGamesSavingAtOnceLeaveOneOfTheirWholeFiles) {
@@ -132,7 +126,7 @@ TEST_F(SettingsWrite, TwoGamesSavingAtOnceLeaveOneOfTheirWholeFiles) {
     // Both start when the pipe closes.
     close(go[1]);
     while (!games.empty()) {
-        const std::string text = ReadAll(path);
+        const std::string text = ReadWholeFile(path);
         ASSERT_EQ(whole.count(text), 1u) << "a torn file was read";
         for (size_t k = games.size(); k-- > 0;) {
             int status = 0;
@@ -142,7 +136,7 @@ TEST_F(SettingsWrite, TwoGamesSavingAtOnceLeaveOneOfTheirWholeFiles) {
             }
         }
     }
-    const std::string last = ReadAll(path);
+    const std::string last = ReadWholeFile(path);
     EXPECT_TRUE(last == first || last == second || last == both);
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(folder))
@@ -163,7 +157,7 @@ TEST_F(SettingsWrite, AChoiceThatWouldMakeTheFileTooLargeToReadIsNotWritten) {
     EXPECT_EQ(LoadSettingsFile(path.string(), problems).volume, 5);
     EXPECT_TRUE(problems.empty());
     EXPECT_FALSE(SaveSetting(path.string(), "volume", "50"));
-    EXPECT_EQ(ReadAll(path), large);
+    EXPECT_EQ(ReadWholeFile(path), large);
     // A choice that keeps it within the limit is saved.
     ASSERT_TRUE(SaveSetting(path.string(), "volume", "7"));
     EXPECT_EQ(LoadSettingsFile(path.string(), problems).volume, 7);

@@ -1,6 +1,9 @@
 // A fresh headless game for each unit test.
 #include "tests/unit/test_support.h"
 
+#include <fstream>
+#include <sstream>
+
 #include "battle/level_start.h"
 #include "editor/commands.h"
 #include "editor/history.h"
@@ -117,4 +120,11 @@ void ScrambleBattleState() {
         [](const std::string&, auto& list) { list.emplace_back(); });
     VisitFields(BattleState, walk);
     VisitLockLatch(walk);
+}
+
+std::string ReadWholeFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
 }

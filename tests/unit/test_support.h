@@ -38,6 +38,9 @@ void ResetProgramState();
 // from here on. Boxes get their default answers.
 void ResetEverything();
 
+// The bytes of a file, empty when it cannot be read.
+std::string ReadWholeFile(const std::string& path);
+
 // ResetEverything, then the whole start-up with the given seed and sound
 // answer, up to the first tick of level 1.
 void StartGame(uint32_t seed = 1, bool sound = false);
