@@ -2,7 +2,9 @@
 #include "platform/input/pad_map.h"
 
 #include <cstdlib>
+#include <utility>
 
+#include "platform/input/key_map.h"
 #include "platform/platform.h"
 
 namespace padmap {
@@ -87,6 +89,18 @@ int SecondPlayerKey(int key) {
         if (pair.first == key)
             return pair.second;
     return 0;
+}
+
+void HoldKeysOfTwoPads(std::vector<int> first, const std::vector<int>& second,
+                       std::vector<int>& held) {
+    for (int key : second)
+        if (int secondPlayers = SecondPlayerKey(key))
+            first.push_back(secondPlayers);
+    for (int key : held)
+        keymap::SetPadKey(key, false);
+    for (int key : first)
+        keymap::SetPadKey(key, true);
+    held = std::move(first);
 }
 
 }  // namespace padmap

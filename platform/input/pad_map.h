@@ -56,4 +56,10 @@ int CommandKey(PadButton button);
 // second player's drive, gun, lock and fire keys; 0 for any other key.
 int SecondPlayerKey(int key);
 
+// Holds the keys of the driving pad and, as the second player's, those of
+// the second pad (either list may be empty), letting go of the pad keys in
+// `held` that are no longer held; `held` becomes what is held now.
+void HoldKeysOfTwoPads(std::vector<int> first, const std::vector<int>& second,
+                       std::vector<int>& held);
+
 }  // namespace padmap

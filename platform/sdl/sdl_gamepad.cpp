@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <vector>
 
-#include "platform/input/key_map.h"
 #include "platform/input/pad_map.h"
 #include "platform/sdl/sdl_desktop.h"
 
@@ -102,18 +101,11 @@ std::vector<int> PadKeys(SDL_GameController* pad) {
 // Hands the keys of the driving pad, and those of the second pad as the
 // second player's, to the key state.
 void FollowDriver() {
-    std::vector<int> keys;
-    if (SDL_GameController* pad = Driver())
-        keys = PadKeys(pad);
-    if (PadsHeld.open.size() >= 2)
-        for (int key : PadKeys(PadsHeld.open[1]))
-            if (int second = padmap::SecondPlayerKey(key))
-                keys.push_back(second);
-    for (int key : PadsHeld.heldKeys)
-        keymap::SetPadKey(key, false);
-    for (int key : keys)
-        keymap::SetPadKey(key, true);
-    PadsHeld.heldKeys = keys;
+    SDL_GameController* driver = Driver();
+    padmap::HoldKeysOfTwoPads(
+        driver ? PadKeys(driver) : std::vector<int>{},
+        PadsHeld.open.size() >= 2 ? PadKeys(PadsHeld.open[1]) : std::vector<int>{},
+        PadsHeld.heldKeys);
 }
 
 }  // namespace

@@ -8,7 +8,6 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/input/key_map.h"
 #include "platform/input/pad_map.h"
 #include "platform/web/web_backend.h"
 
@@ -74,15 +73,7 @@ void FollowPageLanguage() {
 }
 
 void FollowPad() {
-    std::vector<int> keys = PadKeys(0);
-    for (int key : PadKeys(1))
-        if (int second = padmap::SecondPlayerKey(key))
-            keys.push_back(second);
-    for (int key : HeldByPad)
-        keymap::SetPadKey(key, false);
-    for (int key : keys)
-        keymap::SetPadKey(key, true);
-    HeldByPad = keys;
+    padmap::HoldKeysOfTwoPads(PadKeys(0), PadKeys(1), HeldByPad);
 }
 
 int PadCommandKey(int padButton) {

@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <vector>
 
-#include "platform/input/key_map.h"
 #include "platform/input/pad_map.h"
 #include "platform/win32/backend.h"
 
@@ -52,7 +51,8 @@ GetStateCall GetState() {
 }
 
 bool IsAttached(DWORD slot) {
-    return std::find(PadsHeld.attached.begin(), PadsHeld.attached.end(), slot) != PadsHeld.attached.end();
+    return std::find(PadsHeld.attached.begin(), PadsHeld.attached.end(), slot) !=
+           PadsHeld.attached.end();
 }
 
 // The second pad attached, which plays the second player.
@@ -71,13 +71,15 @@ bool ReadDriver(XINPUT_STATE& driverState) {
     XINPUT_STATE states[XUSER_MAX_COUNT] = {};
     for (DWORD slot = 0; slot < XUSER_MAX_COUNT; ++slot) {
         const bool attached = IsAttached(slot);
-        if (!attached && PadsHeld.everAsked[slot] && now - PadsHeld.emptySince[slot] < EmptySlotRetryMs)
+        if (!attached && PadsHeld.everAsked[slot] &&
+            now - PadsHeld.emptySince[slot] < EmptySlotRetryMs)
             continue;
         PadsHeld.everAsked[slot] = true;
         if (getState(slot, &states[slot]) != ERROR_SUCCESS) {
             PadsHeld.emptySince[slot] = now;
             if (attached)
-                PadsHeld.attached.erase(std::find(PadsHeld.attached.begin(), PadsHeld.attached.end(), slot));
+                PadsHeld.attached.erase(
+                    std::find(PadsHeld.attached.begin(), PadsHeld.attached.end(), slot));
         } else if (!attached) {
             PadsHeld.attached.push_back(slot);
         }
@@ -161,18 +163,12 @@ void PollPads(HWND window, void (*command)(HWND window, int virtualKey)) {
     padmap::PadState state;
     bool attached = false;
     const WORD pressed = Poll(state, attached);
-    std::vector<int> keys;
-    if (attached)
-        keys = padmap::HeldKeys(state, PadsHeld.deadZonePercent);
-    if (SecondPad.attached)
-        for (int key : padmap::HeldKeys(PadStateOf(SecondPad.state.Gamepad), PadsHeld.deadZonePercent))
-            if (int second = padmap::SecondPlayerKey(key))
-                keys.push_back(second);
-    for (int key : PadsHeld.heldKeys)
-        keymap::SetPadKey(key, false);
-    for (int key : keys)
-        keymap::SetPadKey(key, true);
-    PadsHeld.heldKeys = keys;
+    const int deadZone = PadsHeld.deadZonePercent;
+    padmap::HoldKeysOfTwoPads(attached ? padmap::HeldKeys(state, deadZone) : std::vector<int>{},
+                              SecondPad.attached
+                                  ? padmap::HeldKeys(PadStateOf(SecondPad.state.Gamepad), deadZone)
+                                  : std::vector<int>{},
+                              PadsHeld.heldKeys);
     if (pressed & XINPUT_GAMEPAD_START)
         command(window, padmap::CommandKey(padmap::Start));
     if (pressed & XINPUT_GAMEPAD_BACK)
