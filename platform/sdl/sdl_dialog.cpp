@@ -14,11 +14,6 @@ namespace {
 
 using sdl::Desktop;
 
-// The buttons' labels, as the game's language gives them.
-const char* OkText = "确定";
-const char* YesText = "是";
-const char* NoText = "否";
-
 // The key of a box that an SDL key stands for; false for the others.
 bool DialogKeyOf(const SDL_Keysym& key, dialog::Key& result) {
     switch (key.scancode) {
@@ -224,17 +219,12 @@ const char* AnswerName(int answer) {
 namespace platform {
 
 void SetBoxButtonTexts(const char* ok, const char* yes, const char* no) {
-    OkText = ok;
-    YesText = yes;
-    NoText = no;
+    dialog::SetButtonLabels(ok, yes, no);
 }
 
 int MessageBox(Window owner, const char* textUtf8, const char* captionUtf8, uint32_t type) {
     sdl::OpenDialog open;
     open.box = dialog::OpenBox(textUtf8, captionUtf8, type);
-    open.box.okLabel = OkText;
-    open.box.yesLabel = YesText;
-    open.box.noLabel = NoText;
     if (owner != &Desktop.window || !sdl::WindowLive()) {
         // No window to show it in: the game never asks that. Take the answer
         // that changes nothing, and say so where it can be read.
@@ -291,7 +281,6 @@ void ShowNotice(const char* textUtf8, const char* captionUtf8) {
         return;
     OpenDialog open;
     open.box = dialog::OpenBox(textUtf8, captionUtf8, platform::MB_OK | platform::MB_ICONWARNING);
-    open.box.okLabel = OkText;
     sdl::ShowWaitingFrame();
     if (Desktop.traceDialogs)
         std::fprintf(stderr, "dialog: open \"%s\" \"%s\"\n", open.box.caption.c_str(),

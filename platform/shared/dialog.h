@@ -57,8 +57,13 @@ struct Layout {
     double scale = 1.0;
 };
 
+// The labels of the buttons of every box opened from now on (UTF-8, kept by
+// pointer), in the player's language; Chinese until set.
+void SetButtonLabels(const char* ok, const char* yes, const char* no);
+
 // A box for MessageBox's text, caption and type (MB_OK or MB_YESNO, with or
-// without MB_ICONWARNING). The focus starts on the default button.
+// without MB_ICONWARNING), with the labels last set. The focus starts on the
+// default button.
 Box OpenBox(const char* textUtf8, const char* captionUtf8, uint32_t type);
 
 // Lays the box out centred in `area` (the field's place in the output, in

@@ -10,6 +10,14 @@
 namespace dialog {
 namespace {
 
+// The buttons' labels, as the game's language gives them.
+struct ButtonLabels {
+    const char* ok = "确定";
+    const char* yes = "是";
+    const char* no = "否";
+};
+ButtonLabels Labels;
+
 // Sizes in field pixels, multiplied by the scale.
 constexpr int TextPixels = 16;
 constexpr int SmallestTextPixels = 7;
@@ -82,8 +90,15 @@ int Scaled(int fieldPixels, double scale) {
     return std::max(1, int(std::lround(fieldPixels * scale)));
 }
 
+void SetButtonLabels(const char* ok, const char* yes, const char* no) {
+    Labels = {ok, yes, no};
+}
+
 Box OpenBox(const char* textUtf8, const char* captionUtf8, uint32_t type) {
     Box box;
+    box.okLabel = Labels.ok;
+    box.yesLabel = Labels.yes;
+    box.noLabel = Labels.no;
     box.text = textUtf8 ? textUtf8 : "";
     box.caption = captionUtf8 ? captionUtf8 : "";
     box.yesNo = (type & 0xF) == platform::MB_YESNO;

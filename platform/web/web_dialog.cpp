@@ -53,10 +53,6 @@ constexpr int DialogPointerUp = 4;
 // How often an open box looks for input that does not wake it (a gamepad).
 constexpr int IdleWaitMs = 100;
 
-const char* OkText = "确定";
-const char* YesText = "是";
-const char* NoText = "否";
-
 void Show(const std::vector<uint32_t>& behind, const dialog::Box& box, const dialog::Layout& layout,
           std::vector<uint32_t>& pixels) {
     pixels = behind;
@@ -68,20 +64,11 @@ void Show(const std::vector<uint32_t>& behind, const dialog::Box& box, const dia
 
 namespace web {
 
-void SetDialogButtonTexts(const char* ok, const char* yes, const char* no) {
-    OkText = ok;
-    YesText = yes;
-    NoText = no;
-}
-
 // The replay's speed as the page asks for it (0 while paused).
 EM_JS(int, web_dialog_replay_speed, (), { return Module.morvask.replaySpeed(); });
 
 void ShowReplayedDialog(const char* textUtf8, const char* captionUtf8, uint32_t type, int answer) {
     dialog::Box box = dialog::OpenBox(textUtf8, captionUtf8, type);
-    box.okLabel = OkText;
-    box.yesLabel = YesText;
-    box.noLabel = NoText;
     box.focus = answer == platform::IDNO ? 1 : 0;
     const dialog::Layout layout =
         dialog::Arrange(box, dialog::Rect{0, 0, ClientWidth, ClientHeight}, 1.0);
@@ -89,8 +76,8 @@ void ShowReplayedDialog(const char* textUtf8, const char* captionUtf8, uint32_t 
     std::vector<uint32_t> behind(picture.begin(), picture.end());
     behind.resize(size_t(ClientWidth) * ClientHeight);
     std::vector<uint32_t> shown;
-    web_dialog_opened(textUtf8, captionUtf8, (type & 0xF) == platform::MB_YESNO, OkText, YesText,
-                      NoText);
+    web_dialog_opened(textUtf8, captionUtf8, (type & 0xF) == platform::MB_YESNO,
+                      box.okLabel.c_str(), box.yesLabel.c_str(), box.noLabel.c_str());
     Show(behind, box, layout, shown);
     // A second at the normal speed, less when faster, and on while paused;
     // what the viewer presses reaches nothing.
@@ -111,9 +98,6 @@ void ShowReplayedDialog(const char* textUtf8, const char* captionUtf8, uint32_t 
 
 int ShowDialog(const char* textUtf8, const char* captionUtf8, uint32_t type) {
     dialog::Box box = dialog::OpenBox(textUtf8, captionUtf8, type);
-    box.okLabel = OkText;
-    box.yesLabel = YesText;
-    box.noLabel = NoText;
     const dialog::Layout layout =
         dialog::Arrange(box, dialog::Rect{0, 0, ClientWidth, ClientHeight}, 1.0);
     const auto& picture = CurrentPicture().pixels;
@@ -121,7 +105,8 @@ int ShowDialog(const char* textUtf8, const char* captionUtf8, uint32_t type) {
     behind.resize(size_t(ClientWidth) * ClientHeight);
     std::vector<uint32_t> shown;
     bool yesNo = (type & 0xF) == platform::MB_YESNO;
-    web_dialog_opened(textUtf8, captionUtf8, yesNo, OkText, YesText, NoText);
+    web_dialog_opened(textUtf8, captionUtf8, yesNo, box.okLabel.c_str(), box.yesLabel.c_str(),
+                      box.noLabel.c_str());
     Show(behind, box, layout, shown);
     int answer = 0;
     while (answer == 0) {

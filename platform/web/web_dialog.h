@@ -18,9 +18,6 @@ int ShowDialog(const char* textUtf8, const char* captionUtf8, uint32_t type);
 // keys and pointer answer nothing.
 void ShowReplayedDialog(const char* textUtf8, const char* captionUtf8, uint32_t type, int answer);
 
-// The labels of the buttons (UTF-8, kept by pointer); Chinese until set.
-void SetDialogButtonTexts(const char* ok, const char* yes, const char* no);
-
 // One turn of the message loop: input, due ticks, the newest picture.
 void RunFrame();
 

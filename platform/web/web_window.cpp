@@ -14,10 +14,11 @@
 #include "platform/input/key_map.h"
 #include "platform/platform.h"
 #include "platform/shared/changed_tiles.h"
+#include "platform/shared/dialog.h"
 #include "platform/shared/frame_scale.h"
 #include "platform/shared/surfaces.h"
-#include "platform/web/web_dialog.h"
 #include "platform/web/web_backend.h"
+#include "platform/web/web_dialog.h"
 #include "platform/web/web_page.h"
 
 struct platform::WindowData {
@@ -496,7 +497,7 @@ void KillTimer(Window, uintptr_t timerId) {
 }
 
 void SetBoxButtonTexts(const char* ok, const char* yes, const char* no) {
-    web::SetDialogButtonTexts(ok, yes, no);
+    dialog::SetButtonLabels(ok, yes, no);
 }
 
 int MessageBox(Window owner, const char* textUtf8, const char* captionUtf8, uint32_t type) {
