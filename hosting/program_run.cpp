@@ -33,7 +33,8 @@ SettingsRecord SettingsAsTheyAre(const std::string& path) {
     return ParseSettings(text, path, problems);
 }
 
-// --share FILE: the code on the first line, the link on the second.
+// --share FILE: "code: " and the code on the first line (for --open and
+// Ctrl+V), "link: " and the link on the second.
 int PrintShareCode(const std::string& path, const std::string& settingsPath) {
     const SettingsRecord settings = SettingsAsTheyAre(settingsPath);
     ShareKind kind = ShareLevelKind;
@@ -51,7 +52,8 @@ int PrintShareCode(const std::string& path, const std::string& settingsPath) {
                      path.c_str(), code.size(), MaxShareCodeChars);
         return 1;
     }
-    std::printf("%s\n%s\n", code.c_str(), ShareLink(settings.shareUrl, kind, code).c_str());
+    std::printf("code: %s\nlink: %s\n", code.c_str(),
+                ShareLink(settings.shareUrl, kind, code).c_str());
     return std::fflush(stdout) == 0 ? 0 : 1;
 }
 

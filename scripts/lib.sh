@@ -143,11 +143,28 @@ WINDOWS_PACKAGES=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine wine64 fon
 WEB_PACKAGES=(emscripten webp lame)
 WEB_TEST_PACKAGES=(chromium chromium-driver python3-selenium)
 
+# A build folder moved or copied with the checkout still names the old
+# folders in its cache, which CMake refuses: such a cache is dropped so that
+# the folder is configured afresh (the build files are made again).
+forget_moved_cache() {
+    local dir="$1"
+    local cache="$dir/CMakeCache.txt"
+    [ -f "$cache" ] || return 0
+    local home cached
+    home=$(sed -n 's/^CMAKE_HOME_DIRECTORY:INTERNAL=//p' "$cache")
+    cached=$(sed -n 's/^CMAKE_CACHEFILE_DIR:INTERNAL=//p' "$cache")
+    if [ "$home" != "$MORVASK_ROOT" ] || [ "$cached" != "$(cd "$dir" && pwd)" ]; then
+        echo "note: $dir was configured in $home; configuring it afresh" >&2
+        rm -rf "$cache" "$dir/CMakeFiles"
+    fi
+}
+
 # Configures and builds a tree: build_tree DIR [cmake options...]
 # MORVASK_TARGETS="a b" builds only those targets.
 build_tree() {
     local dir="$1"
     shift
+    forget_moved_cache "$dir"
     cmake -S "$MORVASK_ROOT" -B "$dir" "$@" >/dev/null
     local targets=()
     local target
@@ -166,6 +183,8 @@ build_web() {
     local web="$MORVASK_ROOT/build-web"
     # Emscripten's optimiser looks for its modules next to Debian's node.
     export NODE_PATH="/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}"
+    forget_moved_cache "$native"
+    forget_moved_cache "$web"
     if [ ! -f "$native/CMakeCache.txt" ]; then
         cmake -S "$MORVASK_ROOT" -B "$native" -DCMAKE_BUILD_TYPE=Release >/dev/null
     fi

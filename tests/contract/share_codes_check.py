@@ -59,10 +59,12 @@ def refused(result, what, *words):
 def share(path, env):
     result = run(morvask, ["--share", path], env=env)
     lines = result.stdout.splitlines()
-    if result.returncode != 0 or len(lines) != 2:
-        problems.append(f"--share {path}: exit {result.returncode}, {result.stderr!r}")
+    if (result.returncode != 0 or len(lines) != 2 or not lines[0].startswith("code: ")
+            or not lines[1].startswith("link: ")):
+        problems.append(f"--share {path}: exit {result.returncode}, {result.stdout[:80]!r}, "
+                        f"{result.stderr!r}")
         return None, None
-    return lines
+    return lines[0][len("code: "):], lines[1][len("link: "):]
 
 
 with tempfile.TemporaryDirectory() as home:

@@ -18,7 +18,7 @@ printf 'share_url = https://example.org/morvask/\nvolume = 0\n' >"$SETTINGS"
 for k in $(seq 0 164); do
     case $((k % 7)) in 0) printf '105 , ' ;; 3) printf '23 , ' ;; *) printf '1 , ' ;; esac
 done >"$OUTPUT_DIR/level.txt"
-CODE=$("$GAME_BINARY" --share "$OUTPUT_DIR/level.txt" | head -n 1)
+CODE=$("$GAME_BINARY" --share "$OUTPUT_DIR/level.txt" | sed -n 's/^code: //p')
 [[ -n $CODE ]] || fail "morvask --share made no code"
 
 ctrl_shift() { xdotool keydown ctrl keydown shift key "$1" keyup shift keyup ctrl; }

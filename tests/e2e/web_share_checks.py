@@ -57,7 +57,8 @@ def desktop_env(out):
 def share_of(native, path, env):
     run = subprocess.run([os.path.join(native, "morvask"), "--share", path], env=env,
                          capture_output=True, text=True, timeout=60)
-    return run.stdout.split("\n")[0] if run.returncode == 0 else ""
+    first = run.stdout.split("\n")[0]
+    return first.removeprefix("code: ") if run.returncode == 0 else ""
 
 
 def verify(native, text):
