@@ -13,6 +13,8 @@ struct IntroChoice {
     bool sound = false;
 };
 extern IntroChoice Intro;
+// The game's own boxes again, as at program start.
+void ResetIntro();
 
 // The whole program: start-up, then the message loop; returns the exit code
 // of the quit message. Backends call it from their process entry.
@@ -25,3 +27,9 @@ void StartUp(int showCommand);
 // Every message of the main window arrives here.
 intptr_t MainWindowProcedure(platform::Window window, uint32_t message, uintptr_t wParam,
                              intptr_t lParam);
+
+// Whether the level set is the one the editor last loaded or saved (or found
+// on entering): leaving the editor otherwise asks whether to save.
+bool LevelSetAsSaved();
+// Forgets the level set the editor last loaded or saved, as at program start.
+void ResetShellCommands();

@@ -39,7 +39,7 @@ bool Ask(const char* question) {
 // Leaving the editor with edits not saved asks, as closing the window does,
 // whether to save them first; false (stay in the editor) when the save failed.
 bool EditsKeptOrLetGo() {
-    if (LevelSet == LevelsAsSaved || !Ask(Text(AskSaveMap)))
+    if (LevelSetAsSaved() || !Ask(Text(AskSaveMap)))
         return true;
     return SaveCustomMap();
 }
@@ -263,4 +263,12 @@ intptr_t MainWindowProcedure(platform::Window window, uint32_t message, uintptr_
             break;
     }
     return platform::DefWindowProc(window, message, wParam, lParam);
+}
+
+bool LevelSetAsSaved() {
+    return LevelSet == LevelsAsSaved;
+}
+
+void ResetShellCommands() {
+    LevelsAsSaved.clear();
 }
