@@ -5,6 +5,7 @@
 #include "battle/level_start.h"
 #include "editor/commands.h"
 #include "editor/history.h"
+#include "editor/mode_keys.h"
 #include "editor/painting.h"
 #include "editor/share_keys.h"
 #include "options/key_bindings.h"
@@ -42,5 +43,5 @@ void ResetProgram() {
     // With the records' watch, the Z keys' flag they clear.
     ResetRecords();
     ResetIntro();
-    ResetShellCommands();
+    ResetEditorModeKeys();
 }

@@ -27,9 +27,3 @@ void StartUp(int showCommand);
 // Every message of the main window arrives here.
 intptr_t MainWindowProcedure(platform::Window window, uint32_t message, uintptr_t wParam,
                              intptr_t lParam);
-
-// Whether the level set is the one the editor last loaded or saved (or found
-// on entering): leaving the editor otherwise asks whether to save.
-bool LevelSetAsSaved();
-// Forgets the level set the editor last loaded or saved, as at program start.
-void ResetShellCommands();

@@ -13,6 +13,7 @@
 #include "battle/player_control.h"
 #include "editor/commands.h"
 #include "editor/history.h"
+#include "editor/mode_keys.h"
 #include "editor/painting.h"
 #include "editor/share_keys.h"
 #include "hosting/program_reset.h"
