@@ -111,7 +111,7 @@ bool OpenChannel() {
 }
 
 std::vector<int16_t> ConvertWave(int resourceId) {
-    software::WaveInfo info = software::ReadWaveInfo(software::FindResource(resourceId));
+    shared::WaveInfo info = shared::ReadWaveInfo(shared::FindResource(resourceId));
     if (!info.valid || (info.bitsPerSample != 8 && info.bitsPerSample != 16))
         return {};
     SDL_AudioCVT convert;

@@ -9,7 +9,7 @@
 
 #include "platform/shared/frame_scale.h"
 
-namespace software {
+namespace shared {
 namespace {
 
 // The blends go byte by byte over the pixels' channels (0x00RRGGBB words,
@@ -232,4 +232,4 @@ OutputRect ScaleFrameSmoothPart(const FramePixels& frame, const OutputPixels& ou
     return {x + left, y + top, right - left, bottom - top};
 }
 
-}  // namespace software
+}  // namespace shared

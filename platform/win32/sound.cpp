@@ -21,7 +21,7 @@ struct Sound {
 
 Sound Channel;
 
-software::ResourceBytes WaveResource(int resourceId) {
+shared::ResourceBytes WaveResource(int resourceId) {
     HMODULE module = ::GetModuleHandleW(nullptr);
     HRSRC found = ::FindResourceA(module, MAKEINTRESOURCEA(resourceId), "WAVE");
     HGLOBAL loaded = found ? ::LoadResource(module, found) : nullptr;
@@ -52,8 +52,8 @@ const std::vector<uint8_t>& ScaledWave(int resourceId, int percent) {
     if (found != Channel.copies.end())
         return found->second;
     std::vector<uint8_t>& copy = Channel.copies[key];
-    software::ResourceBytes wave = WaveResource(resourceId);
-    software::WaveInfo info = software::ReadWaveInfo(wave);
+    shared::ResourceBytes wave = WaveResource(resourceId);
+    shared::WaveInfo info = shared::ReadWaveInfo(wave);
     if (!info.valid || (info.bitsPerSample != 8 && info.bitsPerSample != 16))
         return copy;
     copy.assign(wave.data, wave.data + wave.size);
