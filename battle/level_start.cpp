@@ -101,3 +101,8 @@ void StartLevel() {
     const int32_t* level = LevelSet.data() + BattleState.LevelIndex * LevelCellCount;
     WorkingGrid.assign(level, level + LevelCellCount);
 }
+
+void ResetStartCounters() {
+    GamesStarted = 0;
+    LevelsStarted = 0;
+}

@@ -21,3 +21,5 @@ void StartLevel();
 // notice; they are no part of the game's state and no rule reads them.
 extern int32_t GamesStarted;
 extern int32_t LevelsStarted;
+// Both counters back to none, as at program start.
+void ResetStartCounters();

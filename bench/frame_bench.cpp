@@ -234,7 +234,7 @@ static void BM_ScaleBackground(benchmark::State& state) {
         stored[i] = uint32_t(i * 2654435761u) & 0xFFFFFF;
     std::vector<uint32_t> field(960 * 704);
     for (auto _ : state) {
-        software::ScalePictureInto(stored, 580, 320, 960, 704, field.data());
+        shared::ScalePictureInto(stored, 580, 320, 960, 704, field.data());
         benchmark::DoNotOptimize(field.data());
         benchmark::ClobberMemory();
     }

@@ -52,9 +52,9 @@ void Report(const char* what, int percent, bool wantResident) {
 }
 
 void BandBytesAreGivenBack() {
-    software::ResourceBytes bytes = software::FindResource(115);
+    shared::ResourceBytes bytes = shared::FindResource(115);
     size_t begin = 0, end = 0;
-    if (!software::BitmapRowBytes(bytes.data, bytes.size, 2560, 2688, begin, end)) {
+    if (!shared::BitmapRowBytes(bytes.data, bytes.size, 2560, 2688, begin, end)) {
         std::printf("the tank sheet has no rows 2560 to 2688\n");
         ++Surprises;
         return;
@@ -67,7 +67,7 @@ void BandBytesAreGivenBack() {
         sum = sum + first[k];
     Report("a tank band's file bytes, read", ResidentPercent(first, length), true);
     platform::Surface sheet = platform::LoadBitmapSurface(nullptr, 115, 256, 10240);
-    platform::Surface target = software::NewSurface(64, 64);
+    platform::Surface target = shared::NewSurface(64, 64);
     platform::SpriteBlt(target, 0, 0, 64, 64, sheet, 0, 2560);
     Report("the same bytes once the band is decoded", ResidentPercent(first, length), false);
 }
@@ -83,7 +83,7 @@ void SurfacesDrawnWholeHaveTheirPages() {
     const size_t tankBytes = tanks->pixels.size() * 4;
     Report("the tank sheet's pixels, loaded", ResidentPercent(tanks->pixels.data(), tankBytes),
            false);
-    while (software::PrepareNextPicture()) {
+    while (shared::PrepareNextPicture()) {
     }
     Report("the tank sheet's pixels, the other pictures decoded in advance",
            ResidentPercent(tanks->pixels.data(), tankBytes), false);

@@ -24,8 +24,8 @@
 
 #include <cstring>
 
-#include "platform/platform.h"
 #include "platform/host.h"
+#include "platform/platform.h"
 #include "platform/sdl/sdl_desktop.h"
 #include "platform/shared/surfaces.h"
 
@@ -44,7 +44,7 @@ RendererScreen Screen;
 const platform::SurfaceData& Picture() {
     static platform::Surface picture = nullptr;
     if (!picture) {
-        picture = software::NewSurface(Width, Height);
+        picture = shared::NewSurface(Width, Height);
         for (size_t i = 0; i < picture->pixels.size(); ++i)
             picture->pixels[i] = uint32_t(i * 2654435761u) & 0xFFFFFF;
     }
@@ -54,7 +54,7 @@ const platform::SurfaceData& Picture() {
 }  // namespace
 
 static void BM_MemcpyFrame(benchmark::State& state) {
-    software::Pixels from(Width * Height, 0x123456), to(Width * Height);
+    shared::Pixels from(Width * Height, 0x123456), to(Width * Height);
     for (auto _ : state) {
         std::memcpy(to.data(), from.data(), from.size() * 4);
         benchmark::DoNotOptimize(to.data());
@@ -136,7 +136,7 @@ int32_t StatusEnemies = 20;
 void BenchStatus(host::StatusShown& shown) {
     static platform::Surface sheet = nullptr;
     if (!sheet) {
-        sheet = software::NewSurface(256, 2 * 64 * 50);
+        sheet = shared::NewSurface(256, 2 * 64 * 50);
         for (size_t i = 0; i < sheet->pixels.size(); ++i)
             sheet->pixels[i] = uint32_t(i * 2246822519u) & 0xFFFFFF;
     }
@@ -194,7 +194,7 @@ static void BM_PresentFrameChanges(benchmark::State& state) {
         return;
     SDL_SetWindowSize(sdl::Desktop.window.sdlWindow, Width, Height);
     platform::Surface screen = platform::GetDC(window);
-    platform::Surface frame = software::NewSurface(Width, Height);
+    platform::Surface frame = shared::NewSurface(Width, Height);
     frame->pixels = Picture().pixels;
     sdl::Redraw();
     platform::Rect changes[20];
@@ -237,7 +237,7 @@ static void BM_PresentFrameChangesSharp(benchmark::State& state) {
     sdl::Desktop.options.scaleMode = host::ScaleSharp;
     SDL_SetWindowSize(sdl::Desktop.window.sdlWindow, 1920, 1080);
     platform::Surface screen = platform::GetDC(window);
-    platform::Surface frame = software::NewSurface(Width, Height);
+    platform::Surface frame = shared::NewSurface(Width, Height);
     frame->pixels = Picture().pixels;
     sdl::Redraw();
     platform::Rect changes[20];

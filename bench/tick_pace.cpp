@@ -85,16 +85,16 @@ int Play(double seconds) {
     StartUp(platform::SW_SHOWNORMAL);
     SoundEnabled = false;
     DrawingEnabled = true;
-    software::AskForPromptWakeUps();
-    const int64_t start = software::MonotonicNanoseconds();
-    software::TickSchedule schedule = software::StartSchedule(10'000'000, start);
+    shared::AskForPromptWakeUps();
+    const int64_t start = shared::MonotonicNanoseconds();
+    shared::TickSchedule schedule = shared::StartSchedule(10'000'000, start);
     std::vector<long long> ticks;
-    while (software::MonotonicNanoseconds() - start < int64_t(seconds * 1e9)) {
-        software::SleepUntil(schedule.dueNs);
-        int64_t now = software::MonotonicNanoseconds();
-        if (!software::TakeDueTick(schedule, now))
+    while (shared::MonotonicNanoseconds() - start < int64_t(seconds * 1e9)) {
+        shared::SleepUntil(schedule.dueNs);
+        int64_t now = shared::MonotonicNanoseconds();
+        if (!shared::TakeDueTick(schedule, now))
             continue;
-        software::ProbeTick(now);
+        shared::ProbeTick(now);
         ticks.push_back(now / 1000);
         headless::StepTick();
     }

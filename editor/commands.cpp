@@ -8,6 +8,7 @@
 #include "editor/history.h"
 #include "editor/share_keys.h"
 #include "levels/level_grid.h"
+#include "levels/map_file.h"
 #include "state/battle_state.h"
 #include "state/key_poll.h"
 #include "state/program_state.h"
@@ -142,4 +143,7 @@ void EditorCommandTick() {
 void EditorCommandClosing() {
     if (Trying)
         EndTry(false);
+    if (GameMode == Editing && platform::MessageBox(MainWindow, Text(AskSaveMap), "",
+                                                    platform::MB_YESNO) == platform::IDYES)
+        SaveCustomMap();
 }

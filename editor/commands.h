@@ -14,8 +14,8 @@ bool EditorCommandKey(int key);
 // and turns a finished stroke of the mouse into one step of the history.
 void EditorCommandTick();
 
-// The window is about to close: a try-out gives way to the editor, so that
-// the close asks whether to save the edits as it does in the editor.
+// The window is about to close: a try-out gives way to the editor, and the
+// editor asks whether to save the edits first.
 void EditorCommandClosing();
 
 // True while a level of the editor is being tried out.

@@ -179,3 +179,8 @@ void TakeDroppedText() {
     else
         Complain(Refusal(ShareDropFailedText, WhyText(result)));
 }
+
+void ResetShareKeys() {
+    ShareBaseUrl.clear();
+    ShareAuthor.clear();
+}

@@ -11,6 +11,8 @@
 // name a shared set carries as its maker; set by the program from its settings.
 extern std::string ShareBaseUrl;
 extern std::string ShareAuthor;
+// Neither address nor name, as at program start.
+void ResetShareKeys();
 
 // A key-down in the editor with Ctrl and Shift held: true when it was one of
 // the share keys.

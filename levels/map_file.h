@@ -1,5 +1,6 @@
 // The custom map file: all 35 levels as text in "map.txt" in the working
-// directory, the only file the game reads or writes.
+// directory, the one file the game's rules read and write. (The programs
+// also keep the settings, the records and replays: options/, replay/.)
 #pragma once
 
 #include <cstddef>

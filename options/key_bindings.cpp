@@ -315,3 +315,7 @@ std::string KeyListText(const std::vector<int>& keys) {
     }
     return text;
 }
+
+void ResetKeyBindings() {
+    PlayerKeys = DefaultKeyBindings();
+}

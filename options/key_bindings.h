@@ -58,6 +58,9 @@ KeyBindings DefaultKeyBindings();
 
 // The keys in force, for the help to list; defaults until ApplyKeyBindings.
 extern KeyBindings PlayerKeys;
+// The defaults in PlayerKeys again, as at program start. The host's own
+// bindings (BindKey) are its backend's to reset.
+void ResetKeyBindings();
 
 // The action a settings name stands for; false for any other name.
 bool PlayActionFromName(std::string_view name, PlayAction& action);

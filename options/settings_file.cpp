@@ -184,7 +184,8 @@ std::vector<std::string> Lines(const std::string& text) {
 }  // namespace
 
 bool StatusPlaceOfName(const std::string& name, host::StatusPlace& place) {
-    for (host::StatusPlace p : {host::StatusAuto, host::StatusSide, host::StatusTitle, host::StatusOff})
+    for (host::StatusPlace p :
+         {host::StatusAuto, host::StatusSide, host::StatusTitle, host::StatusOff})
         if (name == host::StatusPlaceName(p)) {
             place = p;
             return true;
@@ -431,4 +432,10 @@ void ApplyCommandLine(const CommandLine& line, SettingsRecord& settings) {
         StatusPlaceOfName(line.statusPlace, settings.statusPlace);
     if (line.players != 0)
         settings.players = line.players;
+}
+
+void ResetPlayerSettings() {
+    PlayerSettings = SettingsRecord{};
+    PlayerSettingsPath.clear();
+    PlayerSettingsProblems.clear();
 }

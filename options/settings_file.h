@@ -52,6 +52,8 @@ extern std::string PlayerSettingsPath;
 // What was wrong with the player's file at start-up, in the order of its
 // lines (told on standard error, and once in a box after start-up).
 extern std::vector<std::string> PlayerSettingsProblems;
+// The default settings, no file and no problems, as at program start.
+void ResetPlayerSettings();
 
 // The box telling PlayerSettingsProblems in the player's language; empty
 // when there were none.

@@ -1,5 +1,6 @@
-// Whole-file input and output for the game's one file of its own: reading a
-// small file at once, and replacing a file whole or not at all.
+// Whole-file input and output for the files the game keeps (the map file,
+// the settings, the records and replays): reading a small file at once, and
+// replacing a file whole or not at all.
 #pragma once
 
 #include <cstddef>

@@ -165,3 +165,7 @@ void DrawBrush(int32_t code, int32_t centreX, int32_t centreY) {
         return;
     DrawMasked(CellSheet, sx, sy, CellSprite, CellSprite, centreX - 32, centreY - 32);
 }
+
+void ResetDrawing() {
+    DrawingEnabled = true;
+}

@@ -11,6 +11,8 @@
 // logic alone; the game plays the same either way. (How a frame is drawn is
 // DrawFramesWhole, render/frame_layers.h.)
 extern bool DrawingEnabled;
+// Drawing on again, as at program start.
+void ResetDrawing();
 
 // One w x h sprite whose image lies at (sx, sy) of the sheet and its mask
 // directly below, drawn transparently at (x, y) of the back buffer.

@@ -56,3 +56,11 @@ const std::string& LastRunCode() {
 RunUnsharedReason RunUnshared() {
     return Unshared;
 }
+
+void ResetRunShare() {
+    TickEndsGame = false;
+    Ended = 0;
+    Code.clear();
+    Unshared = RunShared;
+    MapReplaced = false;
+}

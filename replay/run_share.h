@@ -22,3 +22,6 @@ int32_t GamesEnded();
 const std::string& LastRunCode();
 enum RunUnsharedReason { RunShared = 0, RunTooLongForCode, RunSawOutsideMap };
 RunUnsharedReason RunUnshared();
+
+// No game ended and no outside map seen, as at program start.
+void ResetRunShare();

@@ -13,6 +13,8 @@ struct IntroChoice {
     bool sound = false;
 };
 extern IntroChoice Intro;
+// The game's own boxes again, as at program start.
+void ResetIntro();
 
 // The whole program: start-up, then the message loop; returns the exit code
 // of the quit message. Backends call it from their process entry.

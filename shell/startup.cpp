@@ -48,3 +48,7 @@ int MorvaskMain(int showCommand) {
     StartUp(showCommand);
     return platform::RunMessageLoop();
 }
+
+void ResetIntro() {
+    Intro = IntroChoice{};
+}

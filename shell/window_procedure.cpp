@@ -1,5 +1,6 @@
 // The window procedure: the one place where the window's messages become the
-// game's actions. Ticks run the current mode; keys give the shell's commands.
+// game's actions. Ticks run the current mode; a key goes to the editor's commands
+// and keys (editor/) first, then to the shell's own.
 #include <algorithm>
 #include <cstdio>
 #include <initializer_list>
@@ -9,10 +10,9 @@
 #include "battle/frame_step.h"
 #include "battle/level_start.h"
 #include "editor/commands.h"
+#include "editor/mode_keys.h"
 #include "editor/painting.h"
-#include "levels/builtin_levels.h"
 #include "levels/level_grid.h"
-#include "levels/map_file.h"
 #include "options/key_bindings.h"
 #include "shell/help_text.h"
 #include "shell/main_window.h"
@@ -24,24 +24,12 @@
 
 namespace {
 
-// The level set as the editor last loaded or saved it (or found it on
-// entering): leaving the editor with anything else would lose edits.
-std::vector<int32_t> LevelsAsSaved;
-
 void Tell(const char* text) {
     platform::MessageBox(MainWindow, text, "", platform::MB_OK);
 }
 
 bool Ask(const char* question) {
     return platform::MessageBox(MainWindow, question, "", platform::MB_YESNO) == platform::IDYES;
-}
-
-// Leaving the editor with edits not saved asks, as closing the window does,
-// whether to save them first; false (stay in the editor) when the save failed.
-bool EditsKeptOrLetGo() {
-    if (LevelSet == LevelsAsSaved || !Ask(Text(AskSaveMap)))
-        return true;
-    return SaveCustomMap();
 }
 
 // The letters of the commands around the game (R, K, N) give way to a play
@@ -88,42 +76,6 @@ void ModeTick() {
     }
 }
 
-// F1: from play into the editor on the map file's levels, or back to play
-// on the built-in ones.
-void SwitchModeCommand() {
-    if (GameMode == Playing) {
-        if (Ask(Text(AskEditorMode))) {
-            GameMode = Editing;
-            BattleState.LevelIndex = 0;
-            LoadCustomMap();
-            LevelsAsSaved = LevelSet;
-            StartLevel();
-        }
-    } else if (GameMode == Editing) {
-        // The edits, saved or let go, and a loaded map give way to the
-        // built-in levels.
-        if (Ask(Text(AskPlayMode)) && EditsKeptOrLetGo()) {
-            RestoreBuiltInLevels();
-            StartNewGame();
-        }
-    }
-}
-
-// F2: the map file, for a new game or into the editor.
-void LoadMapCommand() {
-    if ((GameMode != Playing && GameMode != Editing) || !Ask(Text(AskLoadMap)))
-        return;
-    const bool loaded = LoadCustomMap();
-    if (GameMode == Playing) {
-        StartNewGame();
-        return;
-    }
-    if (loaded)
-        LevelsAsSaved = LevelSet;
-    BattleState.LevelIndex = 0;
-    StartLevel();
-}
-
 // The first key of each action, as "Keypad8, Keypad5, Keypad4, Keypad6".
 std::string FirstKeys(std::initializer_list<PlayAction> actions) {
     std::string text;
@@ -158,20 +110,7 @@ void PlayersCommand() {
 }
 
 void KeyCommand(int key) {
-    BattleStateRecord& battle = BattleState;
     switch (key) {
-        case platform::VK_UP:
-            if (GameMode == Editing && battle.LevelIndex > 0) {
-                battle.LevelIndex -= 1;
-                StartLevel();
-            }
-            break;
-        case platform::VK_DOWN:
-            if (GameMode == Editing && battle.LevelIndex < LevelCount - 1) {
-                battle.LevelIndex += 1;
-                StartLevel();
-            }
-            break;
         case 'H':
             platform::MessageBox(MainWindow, CurrentHelpText(), Text(HelpCaption), platform::MB_OK);
             break;
@@ -192,16 +131,6 @@ void KeyCommand(int key) {
             if (GameMode == Playing && PlayersQuestionOffered && !TryingLevel() &&
                 !KeyGivenToPlay('N'))
                 PlayersCommand();
-            break;
-        case platform::VK_F1:
-            SwitchModeCommand();
-            break;
-        case platform::VK_F2:
-            LoadMapCommand();
-            break;
-        case platform::VK_F3:
-            if (GameMode == Editing && Ask(Text(AskSaveMap)) && SaveCustomMap())
-                LevelsAsSaved = LevelSet;
             break;
         default:
             break;
@@ -227,7 +156,7 @@ intptr_t MainWindowProcedure(platform::Window window, uint32_t message, uintptr_
             }
             break;
         case platform::WM_KEYDOWN:
-            if (!EditorCommandKey(int(wParam)))
+            if (!EditorCommandKey(int(wParam)) && !EditorModeKey(int(wParam)))
                 KeyCommand(int(wParam));
             WatchRecords();
             break;
@@ -252,8 +181,6 @@ intptr_t MainWindowProcedure(platform::Window window, uint32_t message, uintptr_
             break;
         case platform::WM_CLOSE:
             EditorCommandClosing();
-            if (GameMode == Editing && Ask(Text(AskSaveMap)))
-                SaveCustomMap();
             Tell(Text(FarewellText));
             break;
         case platform::WM_DESTROY:

@@ -16,7 +16,7 @@ import sys
 LAYERS = [
     ["tests", "bench"],
     ["programs", "artgen"],  # the process entries; the build-time art generator
-    ["hosting"],  # what every program does with its host: settings, status, runs
+    ["hosting"],  # what every program does with its host: settings, status, runs; reset
     ["shell", "replay"],  # start-up, window procedure, modes; replays
     ["editor", "options"],  # the level editor; command line, settings, keys
     ["battle"],  # the frame step and the order of the passes within a tick

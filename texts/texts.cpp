@@ -226,3 +226,7 @@ bool LanguageFromName(const char* name, Language& language) {
 const char* LanguageName(Language language) {
     return language == English ? "en" : "zh";
 }
+
+void ResetLanguage() {
+    CurrentLanguage = Chinese;
+}

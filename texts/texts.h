@@ -13,6 +13,8 @@ inline constexpr int LanguageCount = 2;
 
 // The language of every box from now on; chosen before start-up.
 extern Language CurrentLanguage;
+// Chinese again, as at program start.
+void ResetLanguage();
 
 enum TextId : int32_t {
     AboutText,

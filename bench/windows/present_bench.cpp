@@ -27,7 +27,7 @@
 
 namespace {
 
-constexpr int Width = software::FieldPixelsWide, Height = software::FieldPixelsHigh;
+constexpr int Width = shared::FieldPixelsWide, Height = shared::FieldPixelsHigh;
 
 double Now() {
     LARGE_INTEGER count, frequency;
@@ -99,11 +99,11 @@ void MakeOnePass(OnePass& pass, HDC like, int width, int height) {
     pass.height = height;
 }
 
-void ScaleOnePass(const OnePass& pass, const uint32_t* frame, const software::PixelRect& field,
+void ScaleOnePass(const OnePass& pass, const uint32_t* frame, const shared::PixelRect& field,
                   HDC window) {
-    software::ScaleFrame({frame, Width, Height, Width},
-                         {pass.pixels, pass.width, pass.height, pass.width}, field.x, field.y,
-                         field.width, field.height, false, 0);
+    shared::ScaleFrame({frame, Width, Height, Width},
+                       {pass.pixels, pass.width, pass.height, pass.width}, field.x, field.y,
+                       field.width, field.height, false, 0);
     ::BitBlt(window, 0, 0, pass.width, pass.height, pass.dc, 0, 0, SRCCOPY);
 }
 
@@ -152,7 +152,7 @@ void Report(std::vector<Time> (&times)[Ways], int width, int height) {
 void MeasureAt(Bench& bench, int width, int height, bool fit) {
     win32::SetScaleMode(fit ? host::ScaleFit : host::ScaleInteger);
     SetClient(bench.window->handle, width, height);
-    const software::PixelRect field = software::FieldPlace(width, height, fit);
+    const shared::PixelRect field = shared::FieldPlace(width, height, fit);
     const int frames = width > 1500 ? 60 : 150;
     const platform::Rect changes[] = {{128, 64, 64, 64}, {320, 448, 96, 64}, {704, 0, 64, 640}};
     platform::Surface screen = bench.screen, back = bench.back;

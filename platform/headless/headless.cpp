@@ -60,7 +60,7 @@ int64_t WaveLengthMs(int resourceId) {
     auto found = lengths.find(resourceId);
     if (found != lengths.end())
         return found->second;
-    software::WaveInfo info = software::ReadWaveInfo(software::FindResource(resourceId));
+    shared::WaveInfo info = shared::ReadWaveInfo(shared::FindResource(resourceId));
     int64_t length = info.valid ? info.sampleCount * 1000 / info.sampleRate : 0;
     lengths[resourceId] = length;
     return length;
@@ -133,7 +133,7 @@ int KeyDownMessages(int virtualKey, int messages[2]) {
 
 const platform::SurfaceData* WindowPicture() {
     if (!Run.windowSurface)
-        Run.windowSurface = software::WindowSurface(ClientWidth, ClientHeight);
+        Run.windowSurface = shared::WindowSurface(ClientWidth, ClientHeight);
     return Run.windowSurface;
 }
 

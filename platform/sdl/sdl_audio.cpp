@@ -21,7 +21,7 @@ namespace {
 // wave); SDL converts the channel to what the device wants.
 constexpr int ChannelRate = 22050;
 constexpr SDL_AudioFormat ChannelFormat = AUDIO_S16SYS;
-// The engine's wave rings on until the next cue (software::RingingSample).
+// The engine's wave rings on until the next cue (shared::RingingSample).
 constexpr int EngineWave = 120;
 
 struct SoundChannel {
@@ -32,7 +32,7 @@ struct SoundChannel {
     // could not be read.
     std::map<int, std::vector<int16_t>> waves;
     // What plays now; the callback reads it under the device's lock.
-    software::ChannelPlay play;
+    shared::ChannelPlay play;
     // Percent of each sample's loudness; read by the callback under the lock.
     int volume = 100;
 };
@@ -67,7 +67,7 @@ void ReportNoSound() {
 }
 
 void MixChannel(void*, Uint8* stream, int bytes) {
-    software::MixCue(Channel.play, reinterpret_cast<int16_t*>(stream),
+    shared::MixCue(Channel.play, reinterpret_cast<int16_t*>(stream),
                      size_t(bytes) / sizeof(int16_t), Channel.volume);
 }
 
@@ -101,7 +101,7 @@ bool OpenChannel() {
 }
 
 std::vector<int16_t> ConvertWave(int resourceId) {
-    software::WaveInfo info = software::ReadWaveInfo(software::FindResource(resourceId));
+    shared::WaveInfo info = shared::ReadWaveInfo(shared::FindResource(resourceId));
     if (!info.valid || (info.bitsPerSample != 8 && info.bitsPerSample != 16))
         return {};
     SDL_AudioCVT convert;
@@ -194,7 +194,7 @@ void PlaySound(int resourceId, uint32_t flags) {
     const std::vector<int16_t>& wave = Wave(resourceId);
     bool yielding = (flags & SND_NOSTOP) != 0;
     SDL_LockAudioDevice(Channel.device);
-    software::StartCue(Channel.play, wave.data(), wave.size(), resourceId == EngineWave, yielding,
+    shared::StartCue(Channel.play, wave.data(), wave.size(), resourceId == EngineWave, yielding,
                        ChannelRate);
     SDL_UnlockAudioDevice(Channel.device);
 }

@@ -41,7 +41,7 @@ constexpr int FieldHeight = 704;
 
 // A window timer's ticks, on a grid of the monotonic clock.
 struct WindowTimer {
-    software::TickSchedule schedule;
+    shared::TickSchedule schedule;
 };
 
 // The message box on the window while one is open, and its picture.

@@ -198,7 +198,7 @@ int RunDialog(sdl::OpenDialog& open) {
         // While the player reads, the pictures still to be decoded are, one
         // between two looks at the events: the first frame after the box
         // then need not wait for them.
-        const int waitMs = software::PrepareNextPicture() ? 0 : sdl::IndicatorWaitMs(500);
+        const int waitMs = shared::PrepareNextPicture() ? 0 : sdl::IndicatorWaitMs(500);
         const bool got = SDL_WaitEventTimeout(&event, waitMs) != 0;
         sdl::ExpireIndicator();
         if (!got || sdl::DiscardDropEvent(event))

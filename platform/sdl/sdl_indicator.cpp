@@ -25,7 +25,7 @@ IndicatorTexts Texts;
 }  // namespace
 
 void ShowIndicator(const std::string& text) {
-    Shown = {text, software::MonotonicNanoseconds() + ShownNs, !text.empty()};
+    Shown = {text, shared::MonotonicNanoseconds() + ShownNs, !text.empty()};
     if (Desktop.traceDialogs)
         std::fprintf(stderr, "indicator: %s\n", text.c_str());
     Redraw();
@@ -40,7 +40,7 @@ void IndicateScaleMode(host::ScaleMode mode, host::ScaleMode shownAs) {
 }
 
 void ExpireIndicator() {
-    if (!Shown.up || software::MonotonicNanoseconds() < Shown.untilNs)
+    if (!Shown.up || shared::MonotonicNanoseconds() < Shown.untilNs)
         return;
     Shown.up = false;
     // Shown again whole: what the indicator covered comes back.
@@ -50,7 +50,7 @@ void ExpireIndicator() {
 int IndicatorWaitMs(int most) {
     if (!Shown.up)
         return most;
-    const int64_t left = Shown.untilNs - software::MonotonicNanoseconds();
+    const int64_t left = Shown.untilNs - shared::MonotonicNanoseconds();
     return int(std::clamp<int64_t>(left / 1'000'000 + 1, 0, most));
 }
 

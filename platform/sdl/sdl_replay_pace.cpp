@@ -60,7 +60,7 @@ namespace sdl {
 int RunReplayLoop() {
     const int64_t period = int64_t(Desktop.replay.tickMs) * 1'000'000 / Desktop.replay.speed;
     constexpr int MostTicksAtOnce = 8;
-    int64_t start = software::MonotonicNanoseconds();
+    int64_t start = shared::MonotonicNanoseconds();
     int64_t played = 0;
     bool going = true;
     while (going && !Desktop.replayStopped && sdl::StopSignal() == 0) {
@@ -73,7 +73,7 @@ int RunReplayLoop() {
             Desktop.replayClockStale = true;
             continue;
         }
-        int64_t now = software::MonotonicNanoseconds();
+        int64_t now = shared::MonotonicNanoseconds();
         if (Desktop.replayClockStale ||
             now - (start + played * period) > 20 * period + 100'000'000) {
             start = now - period;
@@ -92,15 +92,15 @@ int RunReplayLoop() {
             HandleReplayEvent(event);
         if (Desktop.replayStopped || Desktop.replayPaused)
             continue;
-        software::SleepUntil(due);
+        shared::SleepUntil(due);
         for (int n = 0; n < MostTicksAtOnce && going; ++n) {
             going = Desktop.replay.playTick();
             ++played;
             if (Desktop.replayClockStale ||
-                start + (played + 1) * period > software::MonotonicNanoseconds())
+                start + (played + 1) * period > shared::MonotonicNanoseconds())
                 break;
         }
-        if (software::MonotonicNanoseconds() - Desktop.lastFrameShownNs >=
+        if (shared::MonotonicNanoseconds() - Desktop.lastFrameShownNs >=
             int64_t(Desktop.replay.tickMs) * 1'000'000)
             sdl::ShowWaitingFrame();
     }
@@ -112,7 +112,7 @@ void PresentGameFrame(const platform::SurfaceData& frame) {
     // A fast playback shows frames as often as the game does at its own
     // pace: drawing every tick's frame would cost the speed asked for.
     if (Desktop.replaying && Desktop.replay.speed > 1) {
-        int64_t now = software::MonotonicNanoseconds();
+        int64_t now = shared::MonotonicNanoseconds();
         if (now - Desktop.lastFrameShownNs < int64_t(Desktop.replay.tickMs) * 1'000'000) {
             Desktop.frameWaiting = &frame;
             return;
@@ -128,7 +128,7 @@ void ShowWaitingFrame() {
         return;
     const platform::SurfaceData* frame = Desktop.frameWaiting;
     Desktop.frameWaiting = nullptr;
-    Desktop.lastFrameShownNs = software::MonotonicNanoseconds();
+    Desktop.lastFrameShownNs = shared::MonotonicNanoseconds();
     PresentFrame(frame);
 }
 
@@ -163,7 +163,7 @@ void ShowReplayedDialog(OpenDialog& open, int answer) {
     ShowWaitingFrame();
     const int64_t shown = 1'000'000'000 / Desktop.replay.speed;
     int64_t left = shown;
-    int64_t last = software::MonotonicNanoseconds();
+    int64_t last = shared::MonotonicNanoseconds();
     bool stale = true;
     while (left > 0 && !Desktop.replayStopped) {
         if (stale) {
@@ -192,7 +192,7 @@ void ShowReplayedDialog(OpenDialog& open, int answer) {
                 HandlePadEvent(event, nullptr);
             }
         }
-        int64_t now = software::MonotonicNanoseconds();
+        int64_t now = shared::MonotonicNanoseconds();
         if (!Desktop.replayPaused)
             left -= now - last;
         last = now;

@@ -22,7 +22,7 @@
 namespace sdl {
 namespace {
 
-using software::PanelPixels;
+using shared::PanelPixels;
 
 struct StatusState {
     StatusPlace place = host::StatusOff;
@@ -44,8 +44,7 @@ void Sprite(const PanelPixels& out, const SheetSprite& sprite, int x, int y, int
         sprite.x + sprite.width > sheet->width)
         return;
     // Only the bands of the sprite: the tank sheet is decoded as drawn.
-    software::ReadyRows(const_cast<platform::Surface>(sheet), sprite.y,
-                        sprite.y + 2 * sprite.height);
+    shared::ReadyRows(const_cast<platform::Surface>(sheet), sprite.y, sprite.y + 2 * sprite.height);
     for (int row = std::max(0, -y); row < size && y + row < out.height; ++row) {
         const int sy = sprite.y + row * sprite.height / size;
         const uint32_t* image = sheet->pixels.data() + size_t(sy) * size_t(sheet->width);
@@ -98,7 +97,7 @@ void SetTitleSuffix(const std::string& suffix) {
 void Trace(const StatusShown& shown, bool panel) {
     if (!Shown.trace)
         return;
-    const std::string text = software::StatusTraceLine(
+    const std::string text = shared::StatusTraceLine(
         shown, panel, Shown.titleSuffix.empty() ? std::string() : TitleWithStatus());
     if (text == Shown.traced)
         return;
@@ -162,9 +161,9 @@ SDL_Rect PaintStatus(const View& view, uint32_t* pixels, int width, int height, 
     StatusShown shown;
     Shown.source(shown);
     const PanelPixels out{pixels, width, height, pitch};
-    const software::StatusPanelPlace at = software::PlaceStatusPanel(
+    const shared::StatusPanelPlace at = shared::PlaceStatusPanel(
         {view.field.x, view.field.y, view.field.w, view.field.h}, width, height, shown);
-    const software::StatusPlacing placing = software::PlaceStatus(Shown.place, shown, at.fits);
+    const shared::StatusPlacing placing = shared::PlaceStatus(Shown.place, shown, at.fits);
     const bool panel = placing.panel;
     const bool title = placing.title;
     SetTitleSuffix(title ? shown.titleSuffix : std::string());
@@ -179,7 +178,7 @@ SDL_Rect PaintStatus(const View& view, uint32_t* pixels, int width, int height, 
             changed = Union(Shown.drawnAt, rect);
         }
         if (panel) {
-            software::DrawStatusPanel(out, 0, 0, at, shown, Sprite);
+            shared::DrawStatusPanel(out, 0, 0, at, shown, Sprite);
             OrAlpha(out, rect, alpha);
         }
     }

@@ -23,9 +23,9 @@
 
 namespace sdl {
 
-using software::FramePixels;
-using software::OutputPixels;
-using software::OutputRect;
+using shared::FramePixels;
+using shared::OutputPixels;
+using shared::OutputRect;
 
 namespace {
 
@@ -168,8 +168,8 @@ View ViewOf(int outputWidth, int outputHeight) {
         view.pixelsPerUnitX = double(outputWidth) / unitsWide;
         view.pixelsPerUnitY = double(outputHeight) / unitsHigh;
     }
-    const software::FieldShowing showing =
-        software::ShowField(outputWidth, outputHeight, Desktop.options.scaleMode);
+    const shared::FieldShowing showing =
+        shared::ShowField(outputWidth, outputHeight, Desktop.options.scaleMode);
     const double fits =
         std::min(double(outputWidth) / FieldWidth, double(outputHeight) / FieldHeight);
     view.scale = showing.shownAs == host::ScaleInteger && fits >= 1 ? showing.whole : fits;
@@ -236,7 +236,7 @@ void PrepareWindow(SDL_Window* window) {
     // than the field where even that does not fit. The window may shrink
     // to half the field, shown smoothly.
     int wanted = 0, high = 0;
-    software::StartClient(usable.w, usable.h, scale, Desktop.options.scale, wanted, high);
+    shared::StartClient(usable.w, usable.h, scale, Desktop.options.scale, wanted, high);
     SDL_SetWindowMinimumSize(window, FieldWidth * scale / 2, FieldHeight * scale / 2);
     int width = 0, height = 0;
     SDL_GetWindowSize(window, &width, &height);
@@ -281,7 +281,7 @@ void StepScaleMode() {
     SDL_Surface* target = WindowPixels();
     IndicateScaleMode(
         Desktop.options.scaleMode,
-        target ? software::ShowField(target->w, target->h, Desktop.options.scaleMode).shownAs
+        target ? shared::ShowField(target->w, target->h, Desktop.options.scaleMode).shownAs
                : Desktop.options.scaleMode);
     if (ScaleModeObserver)
         ScaleModeObserver(Desktop.options.scaleMode);
@@ -430,7 +430,7 @@ void PresentFrame(const platform::SurfaceData* fresh) {
 
 void Redraw() {
     if (!Desktop.windowSurface)
-        Desktop.windowSurface = software::WindowSurface(FieldWidth, FieldHeight);
+        Desktop.windowSurface = shared::WindowSurface(FieldWidth, FieldHeight);
     Screen.stale = true;
     PresentFrame(Desktop.windowSurface);
 }

@@ -38,7 +38,7 @@ constexpr int FrameExtraWidth = 6;
 constexpr int FrameExtraHeight = 28;
 
 SDL_Surface* DecodeIcon(int resourceId) {
-    software::ResourceBytes bytes = software::FindResource(resourceId);
+    shared::ResourceBytes bytes = shared::FindResource(resourceId);
     if (!bytes.data)
         return nullptr;
     png_image image{};
@@ -166,10 +166,10 @@ void DeliverDueTimers() {
         auto found = Desktop.timers.find(id);
         if (found == Desktop.timers.end())
             continue;
-        int64_t now = software::MonotonicNanoseconds();
-        if (!software::TakeDueTick(found->second.schedule, now))
+        int64_t now = shared::MonotonicNanoseconds();
+        if (!shared::TakeDueTick(found->second.schedule, now))
             continue;
-        software::ProbeTick(now);
+        shared::ProbeTick(now);
         Deliver(platform::WM_TIMER, id, 0);
         if (Desktop.quitPosted)
             return;
@@ -188,7 +188,7 @@ int64_t NextTimerDue() {
 
 bool TimerDue() {
     const int64_t due = NextTimerDue();
-    return due >= 0 && due <= software::MonotonicNanoseconds();
+    return due >= 0 && due <= shared::MonotonicNanoseconds();
 }
 
 // The events that came while the loop slept, taken before the tick that
@@ -221,7 +221,7 @@ bool WaitForEventOrTimer(SDL_Event& event) {
     if (due < 0)
         // Without a timer (minimised, or a box's owner) the program sleeps.
         return SDL_WaitEventTimeout(&event, sdl::IndicatorWaitMs(1000)) != 0;
-    int64_t left = due - software::MonotonicNanoseconds();
+    int64_t left = due - shared::MonotonicNanoseconds();
     constexpr int64_t Ms = 1'000'000;
     if (left > 20 * Ms)
         return SDL_WaitEventTimeout(
@@ -230,7 +230,7 @@ bool WaitForEventOrTimer(SDL_Event& event) {
     if (SDL_PollEvent(&event))
         return true;
     if (left > 0)
-        software::SleepUntil(due);
+        shared::SleepUntil(due);
     return false;
 }
 
@@ -380,7 +380,7 @@ Window CreateWindow(const char*, const char* titleUtf8, uint32_t, int x, int y, 
         Desktop.windowCreated = false;
         return nullptr;
     }
-    software::SetPresentHook(sdl::PresentGameFrame);
+    shared::SetPresentHook(sdl::PresentGameFrame);
     return &window;
 }
 
@@ -452,11 +452,11 @@ void SetTimer(Window window, uintptr_t timerId, uint32_t periodMs) {
         return;
     // Windows raises shorter periods to 10 ms.
     uint32_t period = periodMs < 10 ? 10 : periodMs;
-    software::AskForPromptWakeUps();
-    software::ProbeTimerStart();
+    shared::AskForPromptWakeUps();
+    shared::ProbeTimerStart();
     Desktop.timers[timerId] =
-        sdl::WindowTimer{.schedule = software::StartSchedule(int64_t(period) * 1'000'000,
-                                                             software::MonotonicNanoseconds())};
+        sdl::WindowTimer{.schedule = shared::StartSchedule(int64_t(period) * 1'000'000,
+                                                           shared::MonotonicNanoseconds())};
 }
 
 void KillTimer(Window, uintptr_t timerId) {
@@ -465,7 +465,7 @@ void KillTimer(Window, uintptr_t timerId) {
 
 Surface GetDC(Window) {
     if (!Desktop.windowSurface)
-        Desktop.windowSurface = software::WindowSurface(FieldWidth, FieldHeight);
+        Desktop.windowSurface = shared::WindowSurface(FieldWidth, FieldHeight);
     return Desktop.windowSurface;
 }
 

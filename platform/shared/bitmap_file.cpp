@@ -5,7 +5,7 @@
 #include "platform/shared/little_endian.h"
 #include "platform/shared/surfaces.h"
 
-namespace software {
+namespace shared {
 
 namespace {
 
@@ -199,4 +199,4 @@ void ScalePictureInto(const std::vector<uint32_t>& pixels, int width, int height
     }
 }
 
-}  // namespace software
+}  // namespace shared

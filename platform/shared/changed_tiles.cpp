@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-namespace software {
+namespace shared {
 
 namespace {
 
@@ -97,4 +97,4 @@ void TakeChangedRects(ChangedTiles& tiles, std::vector<platform::Rect>& out) {
     tiles.any = false;
 }
 
-}  // namespace software
+}  // namespace shared

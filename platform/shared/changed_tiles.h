@@ -9,7 +9,7 @@
 
 #include "platform/platform.h"
 
-namespace software {
+namespace shared {
 
 // A tile's side in pixels: small enough that a moving sprite's tiles cover
 // little more than it does, large enough that a frame's rectangles are few.
@@ -34,4 +34,4 @@ void MarkChanged(ChangedTiles& tiles, const platform::Rect& r);
 // a run joined to the one above it where both span the same columns.
 void TakeChangedRects(ChangedTiles& tiles, std::vector<platform::Rect>& out);
 
-}  // namespace software
+}  // namespace shared

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-namespace software {
+namespace shared {
 
 namespace {
 
@@ -85,4 +85,4 @@ void MixCue(ChannelPlay& channel, int16_t* out, size_t count, int volume) {
     std::fill(out + k, out + count, int16_t(0));
 }
 
-}  // namespace software
+}  // namespace shared

@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace software {
+namespace shared {
 
 // The engine's wave is requested again only at the next move after it ends;
 // it rings on at full level this long, then fades out over RingFadeMs.
@@ -43,4 +43,4 @@ void StartCue(ChannelPlay& channel, const int16_t* wave, size_t length, bool rin
 // Writes count samples of what plays at volume percent, silence after it.
 void MixCue(ChannelPlay& channel, int16_t* out, size_t count, int volume);
 
-}  // namespace software
+}  // namespace shared

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <vector>
 
-namespace software {
+namespace shared {
 namespace {
 
 template <bool Dim>
@@ -136,4 +136,4 @@ OutputRect ScaleFramePart(const FramePixels& frame, const OutputPixels& output, 
     return {x + left, y + top, right - left, bottom - top};
 }
 
-}  // namespace software
+}  // namespace shared

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-namespace software {
+namespace shared {
 
 struct FramePixels {
     const uint32_t* pixels = nullptr;
@@ -62,4 +62,4 @@ OutputRect ScaleFrameSmoothPart(const FramePixels& frame, const OutputPixels& ou
                                 int width, int height, int whole, uint32_t alpha, int fx, int fy,
                                 int fw, int fh);
 
-}  // namespace software
+}  // namespace shared

@@ -9,7 +9,7 @@
 
 #include "platform/shared/frame_scale.h"
 
-namespace software {
+namespace shared {
 namespace {
 
 // The mixes work on sixteen pixels at once in the compiler's vector types
@@ -336,4 +336,4 @@ OutputRect ScaleFrameSmoothPart(const FramePixels& frame, const OutputPixels& ou
     return {x + left, y + top, right - left, bottom - top};
 }
 
-}  // namespace software
+}  // namespace shared

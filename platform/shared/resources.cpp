@@ -19,7 +19,7 @@ MORVASK_RESOURCE(morvask_res_wave122)
 MORVASK_RESOURCE(morvask_res_icon256)
 #undef MORVASK_RESOURCE
 
-namespace software {
+namespace shared {
 
 namespace {
 
@@ -54,4 +54,4 @@ ResourceBytes FindResource(int resourceId) {
     return {};
 }
 
-}  // namespace software
+}  // namespace shared

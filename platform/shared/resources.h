@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace software {
+namespace shared {
 
 struct ResourceBytes {
     const uint8_t* data = nullptr;
@@ -29,4 +29,4 @@ struct WaveInfo {
 };
 WaveInfo ReadWaveInfo(ResourceBytes wave);
 
-}  // namespace software
+}  // namespace shared

@@ -9,7 +9,7 @@
 
 #include "platform/shared/dialog.h"
 
-namespace software {
+namespace shared {
 namespace {
 
 // The boxes' olive and brass.
@@ -197,9 +197,9 @@ StatusPlacing PlaceStatus(host::StatusPlace place, const StatusShown& shown, boo
     const bool side = place == host::StatusAuto || place == host::StatusSide;
     StatusPlacing placing;
     placing.panel = shown.shown && side && panelFits;
-    placing.title = shown.shown && (place == host::StatusTitle ||
-                                    (place == host::StatusAuto && !panelFits));
+    placing.title =
+        shown.shown && (place == host::StatusTitle || (place == host::StatusAuto && !panelFits));
     return placing;
 }
 
-}  // namespace software
+}  // namespace shared

@@ -10,7 +10,7 @@
 #include "platform/platform.h"
 #include "platform/shared/window_layout.h"
 
-namespace software {
+namespace shared {
 
 using host::SheetSprite;
 using host::StatusShown;
@@ -67,4 +67,4 @@ void DrawStatusPanel(const PanelPixels& out, int originX, int originY,
 // editor), "title TITLE" for a status in the title, or "none".
 std::string StatusTraceLine(const StatusShown& shown, bool panel, const std::string& title);
 
-}  // namespace software
+}  // namespace shared

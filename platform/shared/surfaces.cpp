@@ -16,7 +16,7 @@
 
 #include "platform/shared/resources.h"
 
-namespace software {
+namespace shared {
 
 namespace {
 
@@ -145,7 +145,7 @@ void ReleaseResourceBytes(const uint8_t* begin, const uint8_t* end) {
 }
 
 void DecodeBand(platform::SurfaceData& surface, size_t band) {
-    software::ResourceBytes bytes = software::FindResource(surface.pendingResource);
+    shared::ResourceBytes bytes = shared::FindResource(surface.pendingResource);
     int w = 0, h = 0;
     if (!BitmapSize(bytes.data, bytes.size, w, h))
         return;
@@ -336,14 +336,14 @@ void SetPresentHook(void (*hook)(const platform::SurfaceData&)) {
     PresentHook = hook;
 }
 
-}  // namespace software
+}  // namespace shared
 
 namespace platform {
 
 Surface CreateCompatibleSurface(Surface, int width, int height) {
     // Such surfaces (the back buffer, the layers) are drawn whole soon.
-    Surface surface = software::NewSurface(width, height);
-    software::PixelPagesNow(surface);
+    Surface surface = shared::NewSurface(width, height);
+    shared::PixelPagesNow(surface);
     return surface;
 }
 
@@ -351,28 +351,27 @@ Surface LoadBitmapSurface(Surface, int resourceId, int width, int height) {
     // Decoded when first drawn from, and a sheet only in the bands drawn:
     // start-up does not wait for the pictures, and the pages of sprites
     // never drawn are never touched.
-    Surface surface = software::NewSurface(width, height);
-    software::ResourceBytes bytes = software::FindResource(resourceId);
+    Surface surface = shared::NewSurface(width, height);
+    shared::ResourceBytes bytes = shared::FindResource(resourceId);
     int w = 0, h = 0;
-    if (!software::BitmapSize(bytes.data, bytes.size, w, h))
+    if (!shared::BitmapSize(bytes.data, bytes.size, w, h))
         return surface;
     surface->pendingResource = resourceId;
     // A picture to be scaled is made whole at once.
-    int bands =
-        w == width && h == height ? (height + software::BandRows - 1) / software::BandRows : 1;
+    int bands = w == width && h == height ? (height + shared::BandRows - 1) / shared::BandRows : 1;
     surface->bandReady.assign(size_t(bands), false);
     if (bands == 1)
-        software::PixelPagesNow(surface);
+        shared::PixelPagesNow(surface);
     return surface;
 }
 
 void BitBlt(Surface destination, int x, int y, int width, int height, Surface source, int sx,
             int sy, uint32_t rop) {
-    if (!software::Clip(*destination, x, y, width, height, *source, sx, sy))
+    if (!shared::Clip(*destination, x, y, width, height, *source, sx, sy))
         return;
-    software::Prepare(*source, sy, sy + height);
+    shared::Prepare(*source, sy, sy + height);
     // A picture written to is made whole first.
-    software::Prepare(*destination, 0, destination->height);
+    shared::Prepare(*destination, 0, destination->height);
     const bool whole = x == 0 && y == 0 && sx == 0 && sy == 0 && width == destination->width &&
                        height == destination->height && width == source->width &&
                        height == source->height;
@@ -381,13 +380,13 @@ void BitBlt(Surface destination, int x, int y, int width, int height, Surface so
         // copying them; the back buffer is drawn whole again before the next.
         destination->pixels.swap(source->pixels);
         source->spriteRuns.clear();
-        software::Touched(destination, true);
+        shared::Touched(destination, true);
         return;
     }
     if (whole && rop == SRCCOPY) {
         std::memcpy(destination->pixels.data(), source->pixels.data(),
                     destination->pixels.size() * 4);
-        software::Touched(destination, true);
+        shared::Touched(destination, true);
         return;
     }
     for (int row = 0; row < height; ++row) {
@@ -403,7 +402,7 @@ void BitBlt(Surface destination, int x, int y, int width, int height, Surface so
                 d[i] &= s[i];
         }
     }
-    software::Touched(destination);
+    shared::Touched(destination);
 }
 
 void HintFrameChanges(Surface window, const Rect* rects, int count) {
@@ -421,21 +420,21 @@ void SpriteBlt(Surface destination, int x, int y, int width, int height, Surface
         BitBlt(destination, x, y, width, height, sheet, sx, sy, SRCAND);
         return;
     }
-    software::Prepare(*sheet, sy, sy + 2 * height);
-    software::Prepare(*destination, 0, destination->height);
+    shared::Prepare(*sheet, sy, sy + 2 * height);
+    shared::Prepare(*destination, 0, destination->height);
     uint64_t key =
         uint64_t(sx) | (uint64_t(sy) << 16) | (uint64_t(width) << 32) | (uint64_t(height) << 48);
     auto found = sheet->spriteRuns.find(key);
     if (found == sheet->spriteRuns.end())
         found =
-            sheet->spriteRuns.emplace(key, software::FindRuns(*sheet, sx, sy, width, height)).first;
-    const software::SpriteRuns& sprite = found->second;
+            sheet->spriteRuns.emplace(key, shared::FindRuns(*sheet, sx, sy, width, height)).first;
+    const shared::SpriteRuns& sprite = found->second;
     // Clipped once: the rows inside the destination, and whether any run can
     // reach past its left or right edge.
     const int dw = destination->width, dh = destination->height;
     const int firstRow = std::max(0, -y), endRow = std::min(height, dh - y);
     if (firstRow >= endRow || x >= dw || x + width <= 0) {
-        software::Touched(destination);
+        shared::Touched(destination);
         return;
     }
     const bool inside = x >= 0 && x + width <= dw;
@@ -444,8 +443,8 @@ void SpriteBlt(Surface destination, int x, int y, int width, int height, Surface
     const size_t maskOffset = size_t(height) * sheetWidth;
     uint32_t* d = destination->pixels.data() + size_t(y + firstRow) * dw + x;
     for (int row = firstRow; row < endRow; ++row, image += sheetWidth, d += dw) {
-        const software::SpriteRun* run = sprite.runs.data() + sprite.rowStart[row];
-        const software::SpriteRun* end = sprite.runs.data() + sprite.rowStart[row + 1];
+        const shared::SpriteRun* run = sprite.runs.data() + sprite.rowStart[row];
+        const shared::SpriteRun* end = sprite.runs.data() + sprite.rowStart[row + 1];
         for (; run != end; ++run) {
             int from = run->x, to = run->x + run->length;
             if (!inside) {
@@ -455,13 +454,12 @@ void SpriteBlt(Surface destination, int x, int y, int width, int height, Surface
                     continue;
             }
             if (run->kind == 0)
-                software::CopyPixels(d + from, image + from, to - from);
+                shared::CopyPixels(d + from, image + from, to - from);
             else
-                software::CombinePixels(d + from, image + from, image + maskOffset + from,
-                                        to - from);
+                shared::CombinePixels(d + from, image + from, image + maskOffset + from, to - from);
         }
     }
-    software::Touched(destination);
+    shared::Touched(destination);
 }
 
 }  // namespace platform

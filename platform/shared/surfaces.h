@@ -9,7 +9,7 @@
 
 #include "platform/platform.h"
 
-namespace software {
+namespace shared {
 
 // One stretch of a sprite row to draw, found once per sprite.
 struct SpriteRun {
@@ -63,12 +63,12 @@ struct PixelAllocator {
 
 using Pixels = std::vector<uint32_t, PixelAllocator<uint32_t>>;
 
-}  // namespace software
+}  // namespace shared
 
 struct platform::SurfaceData {
     int width = 0;
     int height = 0;
-    software::Pixels pixels;
+    shared::Pixels pixels;
     bool isWindow = false;
     // A bitmap resource still to be decoded into the bands not yet ready, of
     // BandRows rows each (0: every pixel is there).
@@ -76,7 +76,7 @@ struct platform::SurfaceData {
     std::vector<bool> bandReady;
     int bandsDecoded = 0;
     // The runs of each sprite drawn from this surface, by its rectangle.
-    std::unordered_map<uint64_t, software::SpriteRuns> spriteRuns;
+    std::unordered_map<uint64_t, shared::SpriteRuns> spriteRuns;
     // The window's surface: each copy into it counts one more frame; the
     // frame differs from the one before only inside `changes` when
     // `changesKnown` (the hint given for it), anywhere otherwise.
@@ -87,7 +87,7 @@ struct platform::SurfaceData {
     std::vector<platform::Rect> hint;  // given for the next whole copy
 };
 
-namespace software {
+namespace shared {
 
 inline constexpr int BandRows = 128;
 
@@ -133,4 +133,4 @@ std::vector<uint32_t> ScalePicture(const std::vector<uint32_t>& pixels, int widt
 void ScalePictureInto(const std::vector<uint32_t>& pixels, int width, int height, int newWidth,
                       int newHeight, uint32_t* out);
 
-}  // namespace software
+}  // namespace shared

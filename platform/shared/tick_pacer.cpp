@@ -16,7 +16,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-namespace software {
+namespace shared {
 
 int64_t MonotonicNanoseconds() {
     timespec now{};
@@ -143,4 +143,4 @@ void ProbeTimerStart() {
     ProbeWrite("-\n", 2);
 }
 
-}  // namespace software
+}  // namespace shared

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-namespace software {
+namespace shared {
 
 // Nanoseconds of a clock that never jumps (CLOCK_MONOTONIC).
 int64_t MonotonicNanoseconds();
@@ -48,4 +48,4 @@ uint64_t SchedulerSliceNs();
 void ProbeTick(int64_t nowNs);
 void ProbeTimerStart();
 
-}  // namespace software
+}  // namespace shared

@@ -5,7 +5,7 @@
 #include "platform/shared/little_endian.h"
 #include "platform/shared/resources.h"
 
-namespace software {
+namespace shared {
 
 WaveInfo ReadWaveInfo(ResourceBytes wave) {
     WaveInfo info;
@@ -42,4 +42,4 @@ WaveInfo ReadWaveInfo(ResourceBytes wave) {
     return info;
 }
 
-}  // namespace software
+}  // namespace shared

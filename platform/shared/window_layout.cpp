@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstdint>
 
-namespace software {
+namespace shared {
 
 PixelRect FieldPlace(int clientWidth, int clientHeight, bool fit) {
     if (clientWidth <= 0 || clientHeight <= 0)
@@ -121,7 +121,7 @@ void RescaledClient(int width, int height, int from, int to, int& newWidth, int&
     newHeight = int((int64_t(height) * to + from / 2) / from);
 }
 
-}  // namespace software
+}  // namespace shared
 
 namespace host {
 

@@ -6,7 +6,7 @@
 
 #include "platform/host.h"
 
-namespace software {
+namespace shared {
 
 inline constexpr int FieldPixelsWide = 960;
 inline constexpr int FieldPixelsHigh = 704;
@@ -64,4 +64,4 @@ void FieldPointOf(const PixelRect& field, int x, int y, int& fieldX, int& fieldY
 // display's units, so a whole multiple stays one.
 void RescaledClient(int width, int height, int from, int to, int& newWidth, int& newHeight);
 
-}  // namespace software
+}  // namespace shared

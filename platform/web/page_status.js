@@ -8,10 +8,10 @@
 (function (M) {
   const page = M.page;
   const below = document.getElementById("below");
-  const line = document.getElementById("hud");
+  const line = document.getElementById("game-status");
   const caption = document.getElementById("caption");
-  const touchLines = document.getElementById("hud-touch");
-  const sideLines = document.getElementById("hud-side");
+  const touchLines = document.getElementById("game-status-touch");
+  const sideLines = document.getElementById("game-status-side");
   const gameTitle = document.title;
   page.status = "";
 

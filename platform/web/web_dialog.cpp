@@ -113,7 +113,7 @@ int ShowDialog(const char* textUtf8, const char* captionUtf8, uint32_t type) {
         // While the player reads, the pictures still waiting are decoded one
         // at a time, as the desktop does; the level after the box starts
         // without that pause.
-        const bool decoded = web::PicturesReady() && software::PrepareNextPicture();
+        const bool decoded = web::PicturesReady() && shared::PrepareNextPicture();
         web_wait_dialog_input(decoded ? 0 : IdleWaitMs);
         bool redraw = false;
         int32_t values[3] = {};

@@ -38,7 +38,7 @@ void SetPictureSource(void (*source)(int number, ResourceBuffer& bytes)) {
 
 }  // namespace web
 
-namespace software {
+namespace shared {
 
 ResourceBytes FindResource(int resourceId) {
     auto found = Loaded.find(resourceId);
@@ -54,4 +54,4 @@ ResourceBytes FindResource(int resourceId) {
     return {found->second.data(), found->second.size()};
 }
 
-}  // namespace software
+}  // namespace shared

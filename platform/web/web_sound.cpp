@@ -30,7 +30,7 @@ void SendRinging() {
     if (sent)
         return;
     sent = true;
-    const software::WaveInfo info = software::ReadWaveInfo(software::FindResource(EngineWave));
+    const shared::WaveInfo info = shared::ReadWaveInfo(shared::FindResource(EngineWave));
     if (!info.valid || info.channels != 1 || (info.bitsPerSample != 8 && info.bitsPerSample != 16))
         return;
     const size_t length = size_t(info.sampleCount);
@@ -39,9 +39,9 @@ void SendRinging() {
         wave[k] = info.bitsPerSample == 8
                       ? int16_t((int(info.samples[k]) - 128) * 256)
                       : int16_t(info.samples[2 * k] | info.samples[2 * k + 1] << 8);
-    std::vector<int16_t> ringing(length + software::RingTailSamples(info.sampleRate));
+    std::vector<int16_t> ringing(length + shared::RingTailSamples(info.sampleRate));
     for (size_t k = 0; k < ringing.size(); ++k)
-        ringing[k] = int16_t(software::RingingSample(wave.data(), length, info.sampleRate, k));
+        ringing[k] = int16_t(shared::RingingSample(wave.data(), length, info.sampleRate, k));
     web_set_ringing(EngineWave, ringing.data(), int(ringing.size()), info.sampleRate,
                     double(length) / double(info.sampleRate));
 }

@@ -118,7 +118,7 @@ struct WebState {
     // Where the pictures copied since the last one shown differ from it; all
     // of it when `wholeChanged`.
     bool wholeChanged = true;
-    software::ChangedTiles changed;
+    shared::ChangedTiles changed;
     std::vector<platform::Rect> sent;
     // The field scaled to the page's device pixels (sharp-bilinear), when the
     // page asks for it: the browser then shows the canvas as it is, with no
@@ -163,7 +163,7 @@ void SetActive(bool active) {
 
 platform::Surface WindowPicture() {
     if (!Page.windowSurface)
-        Page.windowSurface = software::WindowSurface(ClientWidth, ClientHeight);
+        Page.windowSurface = shared::WindowSurface(ClientWidth, ClientHeight);
     return Page.windowSurface;
 }
 
@@ -184,9 +184,9 @@ void NoteNewPicture(const platform::SurfaceData& window) {
         return;
     }
     if (Page.changed.width != window.width || Page.changed.height != window.height)
-        software::ResetChangedTiles(Page.changed, window.width, window.height);
+        shared::ResetChangedTiles(Page.changed, window.width, window.height);
     for (const platform::Rect& r : window.changes)
-        software::MarkChanged(Page.changed, r);
+        shared::MarkChanged(Page.changed, r);
 }
 
 void MarkWholeChanged() {
@@ -226,23 +226,23 @@ bool FollowOutputSize() {
 // The picture's RGBA copy (as converted) scaled to the page's device pixels:
 // all of it, or only the output pixels that show the changed rectangles.
 void PresentScaled(int width, int height, bool whole) {
-    const software::FramePixels from{Page.rgba.data(), width, height, width};
-    const software::OutputPixels to{Page.output.data(), Page.outputWidth, Page.outputHeight,
-                                    Page.outputWidth};
+    const shared::FramePixels from{Page.rgba.data(), width, height, width};
+    const shared::OutputPixels to{Page.output.data(), Page.outputWidth, Page.outputHeight,
+                                  Page.outputWidth};
     // The RGBA copy is opaque already, and the blends keep it so: no alpha
     // is added (a pass over every output row fewer).
     constexpr uint32_t KeepAlpha = 0;
     if (whole) {
-        software::ScaleFrameSmooth(from, to, 0, 0, to.width, to.height, Page.outputWhole, false,
-                                   KeepAlpha);
+        shared::ScaleFrameSmooth(from, to, 0, 0, to.width, to.height, Page.outputWhole, false,
+                                 KeepAlpha);
         web_present(to.pixels, to.width, to.height, nullptr, 0, to.pixels);
         return;
     }
     Page.outputSent.clear();
     for (const platform::Rect& r : Page.sent) {
-        const software::OutputRect o =
-            software::ScaleFrameSmoothPart(from, to, 0, 0, to.width, to.height, Page.outputWhole,
-                                           KeepAlpha, r.x, r.y, r.width, r.height);
+        const shared::OutputRect o =
+            shared::ScaleFrameSmoothPart(from, to, 0, 0, to.width, to.height, Page.outputWhole,
+                                         KeepAlpha, r.x, r.y, r.width, r.height);
         if (o.width > 0)
             Page.outputSent.push_back({o.x, o.y, o.width, o.height});
     }
@@ -251,8 +251,8 @@ void PresentScaled(int width, int height, bool whole) {
     const uint32_t* check = nullptr;
     if (web_checking_presents()) {
         Page.outputCheck.resize(Page.output.size());
-        software::ScaleFrameSmooth(from, {Page.outputCheck.data(), to.width, to.height, to.width},
-                                   0, 0, to.width, to.height, Page.outputWhole, false, KeepAlpha);
+        shared::ScaleFrameSmooth(from, {Page.outputCheck.data(), to.width, to.height, to.width}, 0,
+                                 0, to.width, to.height, Page.outputWhole, false, KeepAlpha);
         check = Page.outputCheck.data();
     }
     web_present(to.pixels, to.width, to.height,
@@ -280,7 +280,7 @@ void PresentIfChanged() {
     const platform::SurfaceData& picture = *WindowPicture();
     const uint32_t* pixels = picture.pixels.data();
     Page.sent.clear();
-    software::TakeChangedRects(Page.changed, Page.sent);
+    shared::TakeChangedRects(Page.changed, Page.sent);
     int64_t area = 0;
     for (const platform::Rect& r : Page.sent)
         area += int64_t(r.width) * r.height;
@@ -440,7 +440,7 @@ Window CreateWindow(const char*, const char*, uint32_t, int, int, int, int) {
     Page.window = WindowData{};
     Page.window.procedure = Page.classProcedure;
     Page.windowCreated = true;
-    software::SetPresentHook(NoteNewPicture);
+    shared::SetPresentHook(NoteNewPicture);
     // The game loads its pictures next: their pixels come while it runs.
     web::UsePagePictures();
     return &Page.window;

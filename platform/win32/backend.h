@@ -55,7 +55,7 @@ bool KeepPixelSurface(platform::SurfaceData& surface, HDC like, int width, int h
 // compact form changed, and in the panel beside the field (through `dc`, the
 // client of clientWidth x clientHeight with the field at `field`) when it
 // changed, moved, or `everything` was painted black again.
-void ShowStatus(HWND window, HDC dc, const software::PixelRect& field, int clientWidth,
+void ShowStatus(HWND window, HDC dc, const shared::PixelRect& field, int clientWidth,
                 int clientHeight, bool everything);
 
 // ---- The view (view.cpp): the frame scaled into the window -----------------

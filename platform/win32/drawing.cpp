@@ -131,7 +131,7 @@ Surface GetDC(Window window) {
         win32::Fail("无法取得窗口的绘图表面。");
     // The game draws the field's 960 x 704 pixels into the window; they are
     // kept here, and the view scales them to the window's size.
-    Surface frame = PixelSurface(dc, software::FieldPixelsWide, software::FieldPixelsHigh);
+    Surface frame = PixelSurface(dc, shared::FieldPixelsWide, shared::FieldPixelsHigh);
     frame->window = window->handle;
     // A class DC of its own (CS_OWNDC): the view draws through the same one.
     ::ReleaseDC(window->handle, dc);

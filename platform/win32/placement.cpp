@@ -177,11 +177,10 @@ RECT StartRect(POINT point, DWORD style) {
     ::GetMonitorInfoW(monitor, &info);
     const RECT& work = info.rcWork;
     Placed.dpi = MonitorDpi(monitor);
-    const int factor =
-        software::StartFactor(work.right - work.left, work.bottom - work.top,
-                              software::DisplayScale(Placed.dpi), Placed.options.scale);
-    Placed.startWidth = software::FieldPixelsWide * factor;
-    Placed.startHeight = software::FieldPixelsHigh * factor;
+    const int factor = shared::StartFactor(work.right - work.left, work.bottom - work.top,
+                                           shared::DisplayScale(Placed.dpi), Placed.options.scale);
+    Placed.startWidth = shared::FieldPixelsWide * factor;
+    Placed.startHeight = shared::FieldPixelsHigh * factor;
     SIZE outer = OuterSize(Placed.startWidth, Placed.startHeight, style, Placed.dpi);
     // Centred on the work area; a window larger than it starts at its corner.
     const LONG x = work.left + std::max(0L, (work.right - work.left - outer.cx) / 2);
@@ -198,9 +197,9 @@ void WindowCreated(HWND window) {
     const POINT centre{(outer.left + outer.right) / 2, (outer.top + outer.bottom) / 2};
     int width = Placed.startWidth, height = Placed.startHeight;
     // Opened on a monitor of another scale than the one asked about.
-    if (software::DisplayScale(chosen) != software::DisplayScale(Placed.dpi))
-        software::RescaledClient(width, height, software::DisplayScale(chosen),
-                                 software::DisplayScale(Placed.dpi), width, height);
+    if (shared::DisplayScale(chosen) != shared::DisplayScale(Placed.dpi))
+        shared::RescaledClient(width, height, shared::DisplayScale(chosen),
+                               shared::DisplayScale(Placed.dpi), width, height);
     if (client.right != width || client.bottom != height)
         SetClient(window, width, height, centre);
 }
@@ -210,9 +209,9 @@ void LimitTracking(HWND window, MINMAXINFO* limits) {
         return;
     // The field at the display's scale, or what the work area holds of it,
     // inside the frame the window has now (once it has one).
-    const int scale = software::DisplayScale(Placed.dpi);
-    const int width = software::FieldPixelsWide * scale;
-    const int height = software::FieldPixelsHigh * scale;
+    const int scale = shared::DisplayScale(Placed.dpi);
+    const int width = shared::FieldPixelsWide * scale;
+    const int height = shared::FieldPixelsHigh * scale;
     SIZE outer = OuterSize(width, height, StyleOf(window), Placed.dpi);
     RECT client{}, frame{};
     if (::GetClientRect(window, &client) && ::GetWindowRect(window, &frame) && client.right > 0 &&
@@ -230,15 +229,15 @@ bool DpiScaledSize(HWND window, int dpi, SIZE* size) {
     RECT client{};
     ::GetClientRect(window, &client);
     int width = 0, height = 0;
-    software::RescaledClient(client.right, client.bottom, software::DisplayScale(Placed.dpi),
-                             software::DisplayScale(dpi), width, height);
+    shared::RescaledClient(client.right, client.bottom, shared::DisplayScale(Placed.dpi),
+                           shared::DisplayScale(dpi), width, height);
     *size = OuterSize(width, height, StyleOf(window), dpi);
     return true;
 }
 
 void DpiChanged(HWND window, int dpi, const RECT* suggested) {
-    const int from = software::DisplayScale(Placed.dpi);
-    const int to = software::DisplayScale(dpi);
+    const int from = shared::DisplayScale(Placed.dpi);
+    const int to = shared::DisplayScale(dpi);
     Placed.dpi = dpi;
     if (Placed.fullscreen) {
         CoverMonitor(window);
@@ -257,7 +256,7 @@ void DpiChanged(HWND window, int dpi, const RECT* suggested) {
     const RECT& around = suggested ? *suggested : outer;
     const POINT centre{(around.left + around.right) / 2, (around.top + around.bottom) / 2};
     int width = 0, height = 0;
-    software::RescaledClient(client.right, client.bottom, from, to, width, height);
+    shared::RescaledClient(client.right, client.bottom, from, to, width, height);
     SetClient(window, width, height, centre);
 }
 

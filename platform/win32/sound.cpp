@@ -13,7 +13,7 @@
 
 namespace {
 
-// The engine's wave rings on past its end (software::RingingSample): its
+// The engine's wave rings on past its end (shared::RingingSample): its
 // copy is made longer, and a yielding cue plays over the ringing part.
 constexpr int EngineWave = 120;
 
@@ -29,7 +29,7 @@ struct Sound {
 
 Sound Channel;
 
-software::ResourceBytes WaveResource(int resourceId) {
+shared::ResourceBytes WaveResource(int resourceId) {
     HMODULE module = ::GetModuleHandleW(nullptr);
     HRSRC found = ::FindResourceA(module, MAKEINTRESOURCEA(resourceId), "WAVE");
     HGLOBAL loaded = found ? ::LoadResource(module, found) : nullptr;
@@ -56,17 +56,17 @@ void ScaleSamples(uint8_t* samples, size_t bytes, int bits, int percent) {
 
 // Appends the engine's ringing on to a copy of its wave (mono, 8 or 16 bits)
 // and corrects the RIFF and data sizes.
-void AppendRinging(std::vector<uint8_t>& copy, size_t dataAt, const software::WaveInfo& info) {
+void AppendRinging(std::vector<uint8_t>& copy, size_t dataAt, const shared::WaveInfo& info) {
     const int bytes = info.bitsPerSample / 8;
     const size_t length = info.sampleBytes / size_t(bytes);
     std::vector<int16_t> wave(length);
     for (size_t k = 0; k < length; ++k)
         wave[k] = bytes == 1 ? int16_t((int(copy[dataAt + k]) - 128) * 256)
                              : int16_t(copy[dataAt + 2 * k] | copy[dataAt + 2 * k + 1] << 8);
-    const size_t total = length + software::RingTailSamples(info.sampleRate);
+    const size_t total = length + shared::RingTailSamples(info.sampleRate);
     std::vector<uint8_t> ring;
     for (size_t k = length; k < total; ++k) {
-        int v = software::RingingSample(wave.data(), length, info.sampleRate, k);
+        int v = shared::RingingSample(wave.data(), length, info.sampleRate, k);
         if (bytes == 1)
             ring.push_back(uint8_t(std::clamp(128 + v / 256, 0, 255)));
         else
@@ -88,8 +88,8 @@ const std::vector<uint8_t>& ScaledWave(int resourceId, int percent) {
     if (found != Channel.copies.end())
         return found->second;
     std::vector<uint8_t>& copy = Channel.copies[key];
-    software::ResourceBytes wave = WaveResource(resourceId);
-    software::WaveInfo info = software::ReadWaveInfo(wave);
+    shared::ResourceBytes wave = WaveResource(resourceId);
+    shared::WaveInfo info = shared::ReadWaveInfo(wave);
     if (!info.valid || (info.bitsPerSample != 8 && info.bitsPerSample != 16))
         return copy;
     copy.assign(wave.data, wave.data + wave.size);
@@ -156,7 +156,7 @@ void PlaySound(int resourceId, uint32_t flags) {
         return;
     Channel.engineRinging = resourceId == EngineWave;
     if (Channel.engineRinging) {
-        const software::WaveInfo info = software::ReadWaveInfo(WaveResource(resourceId));
+        const shared::WaveInfo info = shared::ReadWaveInfo(WaveResource(resourceId));
         const int64_t ms = info.valid ? info.sampleCount * 1000 / info.sampleRate : 0;
         Channel.engineEnds = now + DWORD(ms);
     }

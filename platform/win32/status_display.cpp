@@ -18,7 +18,7 @@ struct StatusState {
     bool gameTitleKept = false;
     std::string shownSuffix;
     host::StatusShown drawn;
-    software::PixelRect drawnAt;  // empty while no panel shows
+    shared::PixelRect drawnAt;  // empty while no panel shows
     // The panel's pixels, which GDI also draws the sheets' sprites into.
     platform::SurfaceData panel;
     std::FILE* trace = nullptr;
@@ -36,7 +36,7 @@ StatusState Status;
 
 // A sheet's sprite into the panel's DIB (whose pixels `out` shows) as the
 // game draws sprites: the mask ORed, then the image ANDed.
-void DrawSprite(const software::PanelPixels& out, const host::SheetSprite& sprite, int x, int y,
+void DrawSprite(const shared::PanelPixels& out, const host::SheetSprite& sprite, int x, int y,
                 int size) {
     if (out.pixels != Status.panel.pixels || !sprite.sheet->dc || size <= 0)
         return;
@@ -106,7 +106,7 @@ void Trace(const host::StatusShown& shown, bool panel) {
         return;
     const std::string title =
         Status.shownSuffix.empty() ? std::string() : Narrow(TitleWith(Status.shownSuffix));
-    const std::string line = software::StatusTraceLine(shown, panel, title);
+    const std::string line = shared::StatusTraceLine(shown, panel, title);
     if (line == Status.traced)
         return;
     Status.traced = line;
@@ -115,8 +115,8 @@ void Trace(const host::StatusShown& shown, bool panel) {
 }
 
 // The panel drawn at `at` in its DIB and sent to the window.
-void SendPanel(HDC dc, const software::StatusPanelPlace& at, const host::StatusShown& shown) {
-    const software::PixelRect& r = at.rect;
+void SendPanel(HDC dc, const shared::StatusPanelPlace& at, const host::StatusShown& shown) {
+    const shared::PixelRect& r = at.rect;
     platform::SurfaceData& p = Status.panel;
     if (!win32::KeepPixelSurface(p, dc, r.width, r.height))
         return;
@@ -124,12 +124,12 @@ void SendPanel(HDC dc, const software::StatusPanelPlace& at, const host::StatusS
     ::SetStretchBltMode(p.dc, COLORONCOLOR);
     ::GdiFlush();
     std::fill_n(p.pixels, size_t(p.width) * size_t(p.height), 0u);
-    software::DrawStatusPanel({p.pixels, p.width, p.height, p.width}, r.x, r.y, at, shown,
-                              DrawSprite);
+    shared::DrawStatusPanel({p.pixels, p.width, p.height, p.width}, r.x, r.y, at, shown,
+                            DrawSprite);
     ::BitBlt(dc, r.x, r.y, r.width, r.height, p.dc, 0, 0, SRCCOPY);
 }
 
-bool SameRect(const software::PixelRect& a, const software::PixelRect& b) {
+bool SameRect(const shared::PixelRect& a, const shared::PixelRect& b) {
     return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height;
 }
 
@@ -137,22 +137,22 @@ bool SameRect(const software::PixelRect& a, const software::PixelRect& b) {
 
 namespace win32 {
 
-void ShowStatus(HWND window, HDC dc, const software::PixelRect& field, int clientWidth,
+void ShowStatus(HWND window, HDC dc, const shared::PixelRect& field, int clientWidth,
                 int clientHeight, bool everything) {
     ExpireIndicator();
     if (!Status.source || Status.place == host::StatusOff || !window || !dc)
         return;
     host::StatusShown shown;
     Status.source(shown);
-    const software::StatusPanelPlace at =
-        software::PlaceStatusPanel(field, clientWidth, clientHeight, shown);
-    const software::StatusPlacing placing = software::PlaceStatus(Status.place, shown, at.fits);
+    const shared::StatusPanelPlace at =
+        shared::PlaceStatusPanel(field, clientWidth, clientHeight, shown);
+    const shared::StatusPlacing placing = shared::PlaceStatus(Status.place, shown, at.fits);
     const bool panel = placing.panel;
     const bool title = placing.title;
     SetTitleSuffix(window, title ? shown.titleSuffix : std::string());
-    const software::PixelRect rect = panel ? at.rect : software::PixelRect{};
+    const shared::PixelRect rect = panel ? at.rect : shared::PixelRect{};
     if (everything || !SameRect(rect, Status.drawnAt) || !(shown == Status.drawn)) {
-        const software::PixelRect& old = Status.drawnAt;
+        const shared::PixelRect& old = Status.drawnAt;
         if (!everything && old.width > 0 && old.height > 0) {
             // The bar was black before the panel; the old one goes first.
             const RECT gone{old.x, old.y, old.x + old.width, old.y + old.height};

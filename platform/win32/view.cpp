@@ -25,8 +25,8 @@ struct WindowView {
     host::ScaleMode mode = host::ScaleAuto;
     int clientWidth = 0;
     int clientHeight = 0;
-    software::FieldShowing showing;
-    software::PixelRect field;
+    shared::FieldShowing showing;
+    shared::PixelRect field;
     // Whether the bars around the field must be painted at the next frame.
     bool barsStale = true;
     // Whether the window shows the frame before the next one whole, so that
@@ -41,7 +41,7 @@ WindowView View;
 platform::SurfaceData Scaled;
 
 void PaintBars(HDC dc) {
-    const software::PixelRect& f = View.field;
+    const shared::PixelRect& f = View.field;
     const RECT bars[4] = {
         {0, 0, View.clientWidth, f.y},
         {0, f.y + f.height, View.clientWidth, View.clientHeight},
@@ -77,23 +77,23 @@ void ScaleWhole(const platform::SurfaceData& frame, int k, int fx, int fy, int f
 // scaled field and the output pixels they reach sent. False when the system
 // gives no DIB for it.
 bool SendSmoothPart(HDC dc, const platform::SurfaceData& frame, int fx, int fy, int fw, int fh) {
-    const software::PixelRect& f = View.field;
+    const shared::PixelRect& f = View.field;
     if (!frame.pixels || !win32::KeepPixelSurface(Scaled, View.dc, f.width, f.height))
         return false;
     ::GdiFlush();
-    const software::FramePixels from{frame.pixels, frame.width, frame.height, frame.width};
-    const software::OutputPixels to{Scaled.pixels, f.width, f.height, f.width};
-    const software::OutputRect done = software::ScaleFrameSmoothPart(
+    const shared::FramePixels from{frame.pixels, frame.width, frame.height, frame.width};
+    const shared::OutputPixels to{Scaled.pixels, f.width, f.height, f.width};
+    const shared::OutputRect done = shared::ScaleFrameSmoothPart(
         from, to, 0, 0, f.width, f.height, View.showing.whole, 0, fx, fy, fw, fh);
     if (done.width > 0 && done.height > 0)
-        ::BitBlt(dc, f.x + done.x, f.y + done.y, done.width, done.height, Scaled.dc, done.x,
-                 done.y, SRCCOPY);
+        ::BitBlt(dc, f.x + done.x, f.y + done.y, done.width, done.height, Scaled.dc, done.x, done.y,
+                 SRCCOPY);
     return true;
 }
 
 // The frame's pixels (fx, fy, fw, fh) to their place in the field.
 void SendPart(HDC dc, const platform::SurfaceData& frame, int fx, int fy, int fw, int fh) {
-    const software::PixelRect& f = View.field;
+    const shared::PixelRect& f = View.field;
     if (View.showing.smooth && SendSmoothPart(dc, frame, fx, fy, fw, fh))
         return;
     if (f.width == frame.width && f.height == frame.height) {
@@ -101,7 +101,7 @@ void SendPart(HDC dc, const platform::SurfaceData& frame, int fx, int fy, int fw
         return;
     }
     const int k = f.width / frame.width;
-    if (software::IsWholeMultiple(f) && frame.pixels &&
+    if (shared::IsWholeMultiple(f) && frame.pixels &&
         win32::KeepPixelSurface(Scaled, View.dc, f.width, f.height)) {
         // The pixels are read and written straight: what GDI may still hold
         // back of the drawing into them is done first.
@@ -169,7 +169,7 @@ void PlaceField(HWND window) {
     ::GetClientRect(window, &client);
     View.clientWidth = client.right - client.left;
     View.clientHeight = client.bottom - client.top;
-    View.showing = software::ShowField(View.clientWidth, View.clientHeight, View.mode);
+    View.showing = shared::ShowField(View.clientWidth, View.clientHeight, View.mode);
     View.field = View.showing.field;
     View.barsStale = true;
     View.shownWhole = false;
@@ -197,7 +197,7 @@ void ShowFrame() {
     // A part of a stretched picture matches the whole only at whole
     // multiples and where the smooth pass blends it; in between the whole
     // frame goes.
-    const bool partsMatch = software::IsWholeMultiple(View.field) || View.showing.smooth;
+    const bool partsMatch = shared::IsWholeMultiple(View.field) || View.showing.smooth;
     if (changesKnown && View.shownWhole && partsMatch)
         SendChanges(View.dc, *View.frame);
     else
@@ -225,7 +225,7 @@ intptr_t FieldPosition(intptr_t clientPosition) {
     const int y = int16_t((clientPosition >> 16) & 0xFFFF);
     int fieldX = x, fieldY = y;
     if (View.window)
-        software::FieldPointOf(View.field, x, y, fieldX, fieldY);
+        shared::FieldPointOf(View.field, x, y, fieldX, fieldY);
     // MAKELPARAM: each coordinate as 16 bits, negative ones included.
     return intptr_t(uint32_t((uint32_t(fieldY) & 0xFFFF) << 16 | (uint32_t(fieldX) & 0xFFFF)));
 }

@@ -168,7 +168,7 @@ bool ToldAsFixed(WPARAM kind, LPARAM& size) {
         return false;
     GameToldSize = true;
     GameSeesMinimized = minimized;
-    size = minimized ? 0 : MAKELPARAM(software::FieldPixelsWide, software::FieldPixelsHigh);
+    size = minimized ? 0 : MAKELPARAM(shared::FieldPixelsWide, shared::FieldPixelsHigh);
     return true;
 }
 
@@ -227,8 +227,7 @@ bool OwnMessage(HWND handle, UINT message, WPARAM wParam, LPARAM lParam, LRESULT
     }
 }
 
-int ShowBox(platform::Window owner, const char* textUtf8, const char* captionUtf8,
-            uint32_t type);
+int ShowBox(platform::Window owner, const char* textUtf8, const char* captionUtf8, uint32_t type);
 
 // A box of the replay: not shown (the viewer answers nothing of it); the
 // game is told the window's activation around it as a real box tells it.
@@ -427,8 +426,7 @@ int16_t GetAsyncKeyState(int virtualKey) {
 
 namespace {
 
-int ShowBox(platform::Window owner, const char* textUtf8, const char* captionUtf8,
-            uint32_t type) {
+int ShowBox(platform::Window owner, const char* textUtf8, const char* captionUtf8, uint32_t type) {
     // The texts are Chinese: the wide box shows them whatever the system's
     // ANSI code page is.
     std::wstring text = Widen(textUtf8);

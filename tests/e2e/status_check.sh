@@ -46,8 +46,8 @@ answer_next 3
 chord z f
 wait_status "panel level=3 tanks=3 enemies=20 upgrades=2/4/4/1"
 pass "after Z+Down twice and Z+F the panel shows level 3 and every upgrade"
-shoot hud-1080p.png root
-python3 - "$OUTPUT_DIR/hud-1080p.png" "$HERE" <<'PY' || fail "the screenshot does not show the panel beside the field"
+shoot status-1080p.png root
+python3 - "$OUTPUT_DIR/status-1080p.png" "$HERE" <<'PY' || fail "the screenshot does not show the panel beside the field"
 import sys
 sys.path.insert(0, sys.argv[2])
 from pictures import load

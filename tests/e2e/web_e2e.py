@@ -162,7 +162,7 @@ def status_checks(driver, expected, what):
     probe; the page takes the status at the next frame, so it may lag."""
     deadline = time.time() + 3
     while True:
-        shown = driver.execute_script("""const line = document.getElementById('hud');
+        shown = driver.execute_script("""const line = document.getElementById('game-status');
             return [morvaskPage.status, line.textContent, line.hidden,
                     document.getElementById('caption').hidden, document.title,
                     JSON.parse(Module.UTF8ToString(Module._morvask_probe()))];""")

@@ -233,7 +233,7 @@ def fullscreen_status_checks(driver, shots):
                      "document.body.classList.contains('roomy')", timeout=5)
     time.sleep(0.3)
     text, status, side, field = driver.execute_script("""
-        const e = document.getElementById('hud-side');
+        const e = document.getElementById('game-status-side');
         return [e.innerText, morvaskPage.status, e.getBoundingClientRect().toJSON(),
                 Morvask.shownCanvas().getBoundingClientRect().toJSON()];""")
     driver.save_screenshot(os.path.join(shots, "fullscreen-1920x1080.png"))

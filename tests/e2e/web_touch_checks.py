@@ -77,7 +77,7 @@ def box_is_touchable(driver, where):
 def controls_clear_of_field(driver, where):
     field = field_rect(driver)
     clear = True
-    for selector in ("#pad", "#gun", "#left .tools", "#right .tools", "#hud-touch"):
+    for selector in ("#pad", "#gun", "#left .tools", "#right .tools", "#game-status-touch"):
         r = rect(driver, selector)
         if r and r["width"] > 0:
             clear &= (r["right"] <= field["left"] + 0.5 or r["left"] >= field["right"] - 0.5 or
@@ -137,7 +137,7 @@ def status_checks(driver):
     """Upright, the status stands above the left thumb's controls, its parts
     in the game's order at a legible size, and the two rings stay level."""
     parts, status, size, height = driver.execute_script("""
-        const e = document.getElementById('hud-touch');
+        const e = document.getElementById('game-status-touch');
         return [Array.from(e.children, (s) => s.textContent), morvaskPage.status,
                 parseFloat(getComputedStyle(e).fontSize), e.offsetHeight];""")
     pad, gun = centre(rect(driver, "#pad")), centre(rect(driver, "#gun"))

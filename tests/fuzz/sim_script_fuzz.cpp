@@ -151,7 +151,7 @@ int RunProgram(const std::string& script, std::string& errors) {
     std::free(said);
     std::cin.rdbuf(keyboard);
     if (SurfacesKept)
-        software::ForgetSurfacesAfter(SurfacesKept);
+        shared::ForgetSurfacesAfter(SurfacesKept);
     if (fchdir(StartDirectory) != 0)
         Finding("cannot go back to the fuzzer's directory", "");
     return code;
@@ -201,7 +201,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
         std::fprintf(stderr, "sim script: the game does not start\n%s", said.c_str());
         std::abort();
     }
-    SurfacesKept = software::SurfacesMade();
+    SurfacesKept = shared::SurfacesMade();
     return 0;
 }
 

@@ -10,8 +10,8 @@
 #include <utility>
 #include <vector>
 
-#include "platform/platform.h"
 #include "platform/host.h"
+#include "platform/platform.h"
 #include "platform/sdl/sdl_desktop.h"
 #include "platform/shared/dialog.h"
 #include "platform/shared/frame_scale.h"
@@ -77,9 +77,9 @@ TEST(ScaleFrame, EveryOutputPixelIsItsNearestFramePixelAndNothingElseIsWritten) 
     for (const Case& c : Cases) {
         const std::vector<uint32_t> frame = TestFrame(c);
         std::vector<uint32_t> out(size_t(OutPitch) * OutHeight, Untouched);
-        software::ScaleFrame({frame.data(), c.frameWidth, c.frameHeight, c.frameWidth + 3},
-                             {out.data(), OutWidth, OutHeight, OutPitch}, c.x, c.y, c.width,
-                             c.height, c.dim, c.alpha);
+        shared::ScaleFrame({frame.data(), c.frameWidth, c.frameHeight, c.frameWidth + 3},
+                           {out.data(), OutWidth, OutHeight, OutPitch}, c.x, c.y, c.width, c.height,
+                           c.dim, c.alpha);
         int wrong = 0;
         for (int y = 0; y < OutHeight; ++y)
             for (int x = 0; x < OutPitch; ++x) {
@@ -107,7 +107,7 @@ TEST(ScaleFrame, APartWritesExactlyTheOutputPixelsThatShowItsFramePixels) {
         const std::vector<uint32_t> frame = TestFrame(c);
         for (const auto& p : parts) {
             std::vector<uint32_t> out(size_t(OutPitch) * OutHeight, Untouched);
-            const software::OutputRect written = software::ScaleFramePart(
+            const shared::OutputRect written = shared::ScaleFramePart(
                 {frame.data(), c.frameWidth, c.frameHeight, c.frameWidth + 3},
                 {out.data(), OutWidth, OutHeight, OutPitch}, c.x, c.y, c.width, c.height, c.alpha,
                 p.x, p.y, p.width, p.height);
@@ -153,7 +153,7 @@ protected:
         Window = platform::CreateWindow("Test", "Morvask V1.0", 0, 0, 0, 966, 732);
         ASSERT_NE(Window, nullptr);
         platform::ShowWindow(Window, platform::SW_SHOWNORMAL);
-        Frame = software::NewSurface(sdl::FieldWidth, sdl::FieldHeight);
+        Frame = shared::NewSurface(sdl::FieldWidth, sdl::FieldHeight);
     }
 
     void SetUp() override { ASSERT_NE(Window, nullptr); }

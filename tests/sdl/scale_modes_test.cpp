@@ -12,8 +12,8 @@
 
 namespace {
 
-using software::FieldShowing;
-using software::ShowField;
+using shared::FieldShowing;
+using shared::ShowField;
 
 void ExpectPlace(const FieldShowing& s, int x, int y, int width, int height) {
     EXPECT_EQ(s.field.x, x);
@@ -87,19 +87,19 @@ TEST(ScaleModes, BelowOneTimesTheFieldShrinksSmoothlyInEveryMode) {
 TEST(ScaleModes, TheWindowOpensInsideASmallWorkArea) {
     int width = 0, height = 0;
     // A 1366 x 768 laptop with 72 rows of panels.
-    software::StartClient(1366, 696, 1, 0, width, height);
+    shared::StartClient(1366, 696, 1, 0, width, height);
     EXPECT_LE(height, 696 * 9 / 10);
     EXPECT_EQ(width, height * 960 / 704);
     EXPECT_GE(height, 620);
     // Screens with room keep their whole multiples.
-    software::StartClient(1920, 1050, 1, 0, width, height);
+    shared::StartClient(1920, 1050, 1, 0, width, height);
     EXPECT_EQ(width * 10000 + height, 960 * 10000 + 704);
-    software::StartClient(2560, 1600, 1, 0, width, height);
+    shared::StartClient(2560, 1600, 1, 0, width, height);
     EXPECT_EQ(width * 10000 + height, 1920 * 10000 + 1408);
     // Never below half the field; a size asked for is the size.
-    software::StartClient(600, 300, 1, 0, width, height);
+    shared::StartClient(600, 300, 1, 0, width, height);
     EXPECT_EQ(width * 10000 + height, 480 * 10000 + 352);
-    software::StartClient(1366, 696, 1, 1, width, height);
+    shared::StartClient(1366, 696, 1, 1, width, height);
     EXPECT_EQ(width * 10000 + height, 960 * 10000 + 704);
 }
 
@@ -118,7 +118,7 @@ std::vector<uint32_t> Frame(int width, int height) {
 TEST(SmoothPass, BlendsOnlyNearTheEdgesBetweenFramePixels) {
     // At an exact multiple every output pixel is its frame pixel.
     for (int i = 0; i < 30; ++i) {
-        const software::SmoothTap tap = software::SmoothTapOf(i, 30, 10, 3);
+        const shared::SmoothTap tap = shared::SmoothTapOf(i, 30, 10, 3);
         EXPECT_EQ(tap.from, i / 3);
         EXPECT_EQ(tap.weight, 0);
     }
@@ -127,7 +127,7 @@ TEST(SmoothPass, BlendsOnlyNearTheEdgesBetweenFramePixels) {
     std::vector<int> blended(40, 0), shown(40, 0);
     int lastFrom = 0;
     for (int i = 0; i < 100; ++i) {
-        const software::SmoothTap tap = software::SmoothTapOf(i, 100, 40, 2);
+        const shared::SmoothTap tap = shared::SmoothTapOf(i, 100, 40, 2);
         EXPECT_GE(tap.from, lastFrom);
         lastFrom = tap.from;
         ASSERT_GE(tap.from, 0);
@@ -139,19 +139,19 @@ TEST(SmoothPass, BlendsOnlyNearTheEdgesBetweenFramePixels) {
         EXPECT_GE(shown[size_t(p)], 1) << p;
     }
     // With a whole factor of 1 it is a plain bilinear scaling: halfway.
-    EXPECT_EQ(software::SmoothTapOf(0, 5, 10, 1).from, 0);
-    EXPECT_EQ(software::SmoothTapOf(0, 5, 10, 1).weight, 128);
-    EXPECT_EQ(software::SmoothTapOf(1, 10, 5, 1).from, 0);
-    EXPECT_EQ(software::SmoothTapOf(1, 10, 5, 1).weight, 64);
+    EXPECT_EQ(shared::SmoothTapOf(0, 5, 10, 1).from, 0);
+    EXPECT_EQ(shared::SmoothTapOf(0, 5, 10, 1).weight, 128);
+    EXPECT_EQ(shared::SmoothTapOf(1, 10, 5, 1).from, 0);
+    EXPECT_EQ(shared::SmoothTapOf(1, 10, 5, 1).weight, 64);
 }
 
 TEST(SmoothPass, AtAWholeMultipleItIsTheNearestNeighbourPicture) {
     const std::vector<uint32_t> frame = Frame(7, 5);
     std::vector<uint32_t> smooth(size_t(30 * 20), 0), nearest(size_t(30 * 20), 0);
-    software::ScaleFrameSmooth({frame.data(), 7, 5, 7}, {smooth.data(), 30, 20, 30}, 1, 2, 21, 15,
-                               3, false, 0);
-    software::ScaleFrame({frame.data(), 7, 5, 7}, {nearest.data(), 30, 20, 30}, 1, 2, 21, 15, false,
-                         0);
+    shared::ScaleFrameSmooth({frame.data(), 7, 5, 7}, {smooth.data(), 30, 20, 30}, 1, 2, 21, 15, 3,
+                             false, 0);
+    shared::ScaleFrame({frame.data(), 7, 5, 7}, {nearest.data(), 30, 20, 30}, 1, 2, 21, 15, false,
+                       0);
     EXPECT_EQ(smooth, nearest);
 }
 
@@ -162,24 +162,23 @@ TEST(SmoothPass, APartTakenAloneGivesWhatTheWholeFrameGives) {
     } cases[] = {{37, 27, 1, false}, {50, 37, 2, false}, {9, 7, 1, false}, {37, 27, 1, true}};
     for (const Case& c : cases) {
         std::vector<uint32_t> frame = Frame(20, 15);
-        const software::FramePixels pixels{frame.data(), 20, 15, 20};
+        const shared::FramePixels pixels{frame.data(), 20, 15, 20};
         std::vector<uint32_t> parts(size_t(60 * 40), 0), whole(size_t(60 * 40), 0);
-        const software::OutputPixels out{parts.data(), 60, 40, 60};
-        software::ScaleFrameSmooth(pixels, out, 3, 2, c.width, c.height, c.whole, false,
-                                   0xFF000000u);
+        const shared::OutputPixels out{parts.data(), 60, 40, 60};
+        shared::ScaleFrameSmooth(pixels, out, 3, 2, c.width, c.height, c.whole, false, 0xFF000000u);
         // A sprite-sized change, told as its rectangle.
         for (int y = 4; y < 9; ++y)
             for (int x = 6; x < 10; ++x)
                 frame[size_t(y * 20 + x)] = 0xFFFFFF - Colour(x, y);
-        const software::OutputRect written = software::ScaleFrameSmoothPart(
+        const shared::OutputRect written = shared::ScaleFrameSmoothPart(
             pixels, out, 3, 2, c.width, c.height, c.whole, 0xFF000000u, 6, 4, 4, 5);
         EXPECT_GT(written.width, 0);
-        software::ScaleFrameSmooth(pixels, {whole.data(), 60, 40, 60}, 3, 2, c.width, c.height,
-                                   c.whole, false, 0xFF000000u);
+        shared::ScaleFrameSmooth(pixels, {whole.data(), 60, 40, 60}, 3, 2, c.width, c.height,
+                                 c.whole, false, 0xFF000000u);
         EXPECT_EQ(parts, whole) << c.width << "x" << c.height;
         if (c.dim) {
-            software::ScaleFrameSmooth(pixels, {whole.data(), 60, 40, 60}, 3, 2, c.width, c.height,
-                                       c.whole, true, 0);
+            shared::ScaleFrameSmooth(pixels, {whole.data(), 60, 40, 60}, 3, 2, c.width, c.height,
+                                     c.whole, true, 0);
             for (int x = 3; x < 3 + c.width; ++x)
                 EXPECT_EQ(whole[size_t(2 * 60 + x)] & 0x808080u, 0u);
         }
@@ -189,8 +188,8 @@ TEST(SmoothPass, APartTakenAloneGivesWhatTheWholeFrameGives) {
 TEST(SmoothPass, AnEvenColourStaysEven) {
     std::vector<uint32_t> frame(size_t(20 * 15), 0x3B4A2F);
     std::vector<uint32_t> out(size_t(60 * 40), 0);
-    software::ScaleFrameSmooth({frame.data(), 20, 15, 20}, {out.data(), 60, 40, 60}, 0, 0, 53, 39,
-                               2, false, 0);
+    shared::ScaleFrameSmooth({frame.data(), 20, 15, 20}, {out.data(), 60, 40, 60}, 0, 0, 53, 39, 2,
+                             false, 0);
     for (int y = 0; y < 39; ++y)
         for (int x = 0; x < 53; ++x)
             ASSERT_EQ(out[size_t(y * 60 + x)], 0x3B4A2Fu) << x << "," << y;

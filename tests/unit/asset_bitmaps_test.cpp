@@ -70,7 +70,7 @@ TEST(AssetBitmaps, TheGamesReaderDecodesThemPixelForPixel) {
         const Bitmap expected = LoadSheet(file);
         int w = 0, h = 0;
         std::vector<uint32_t> pixels;
-        ASSERT_TRUE(software::DecodeBitmap(bytes.data(), bytes.size(), w, h, pixels)) << file;
+        ASSERT_TRUE(shared::DecodeBitmap(bytes.data(), bytes.size(), w, h, pixels)) << file;
         EXPECT_EQ(w, expected.width) << file;
         EXPECT_EQ(h, expected.height) << file;
         EXPECT_TRUE(pixels == expected.pixels) << file;
@@ -79,10 +79,10 @@ TEST(AssetBitmaps, TheGamesReaderDecodesThemPixelForPixel) {
     int w = 0, h = 0;
     std::vector<uint32_t> pixels;
     const Bytes truncated(good.begin(), good.end() - 7);
-    EXPECT_FALSE(software::DecodeBitmap(truncated.data(), truncated.size(), w, h, pixels));
+    EXPECT_FALSE(shared::DecodeBitmap(truncated.data(), truncated.size(), w, h, pixels));
     Bytes compressed = good;
     compressed[30] = 1;
-    EXPECT_FALSE(software::DecodeBitmap(compressed.data(), compressed.size(), w, h, pixels));
+    EXPECT_FALSE(shared::DecodeBitmap(compressed.data(), compressed.size(), w, h, pixels));
 }
 
 // The effect sheet's palette: 22 colours, pure white and pure black once

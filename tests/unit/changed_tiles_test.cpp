@@ -10,12 +10,12 @@
 
 namespace {
 
-using software::ChangedTiles;
-using software::ChangeTileSide;
+using shared::ChangedTiles;
+using shared::ChangeTileSide;
 
 std::vector<platform::Rect> Take(ChangedTiles& tiles) {
     std::vector<platform::Rect> out;
-    software::TakeChangedRects(tiles, out);
+    shared::TakeChangedRects(tiles, out);
     return out;
 }
 
@@ -39,10 +39,10 @@ std::vector<int> Coverage(const std::vector<platform::Rect>& rects, int width, i
 
 TEST(ChangedTiles, ASpriteOffTheGridIsSentAsTheTilesItTouches) {
     ChangedTiles tiles;
-    software::ResetChangedTiles(tiles, 960, 704);
+    shared::ResetChangedTiles(tiles, 960, 704);
     // Drawn at two ticks between two frames, a pixel apart.
-    software::MarkChanged(tiles, {3, 5, 64, 64});
-    software::MarkChanged(tiles, {4, 5, 64, 64});
+    shared::MarkChanged(tiles, {3, 5, 64, 64});
+    shared::MarkChanged(tiles, {4, 5, 64, 64});
     EXPECT_EQ(OnlyRect(tiles), (std::vector<int>{0, 0, 72, 72}));
     EXPECT_TRUE(Take(tiles).empty()) << "the grid is cleared once taken";
 }
@@ -50,19 +50,19 @@ TEST(ChangedTiles, ASpriteOffTheGridIsSentAsTheTilesItTouches) {
 TEST(ChangedTiles, ThePictureEdgesClipTheTilesAndWhatLiesOutsideIsIgnored) {
     ChangedTiles tiles;
     // Neither side a multiple of the tile, and more than one word of tiles.
-    software::ResetChangedTiles(tiles, 1003, 45);
-    software::MarkChanged(tiles, {990, 40, 100, 100});
-    software::MarkChanged(tiles, {-50, -50, 10, 10});
-    software::MarkChanged(tiles, {20, 20, 0, 5});
-    software::MarkChanged(tiles, {20, 20, -5, 5});
+    shared::ResetChangedTiles(tiles, 1003, 45);
+    shared::MarkChanged(tiles, {990, 40, 100, 100});
+    shared::MarkChanged(tiles, {-50, -50, 10, 10});
+    shared::MarkChanged(tiles, {20, 20, 0, 5});
+    shared::MarkChanged(tiles, {20, 20, -5, 5});
     EXPECT_EQ(OnlyRect(tiles), (std::vector<int>{984, 40, 1003 - 984, 5}));
 }
 
 TEST(ChangedTiles, ARunAcrossTheWordBoundaryStaysOneRectangle) {
     ChangedTiles tiles;
-    software::ResetChangedTiles(tiles, 960, 704);
+    shared::ResetChangedTiles(tiles, 960, 704);
     // Columns 60 to 70: the first word's last tiles and the second's first.
-    software::MarkChanged(tiles, {60 * ChangeTileSide, 16, 11 * ChangeTileSide, 30});
+    shared::MarkChanged(tiles, {60 * ChangeTileSide, 16, 11 * ChangeTileSide, 30});
     EXPECT_EQ(OnlyRect(tiles), (std::vector<int>{480, 16, 88, 32}));
 }
 
@@ -73,14 +73,14 @@ TEST(ChangedTiles, RandomChangesAreSentOnceAndExactlyAsTheirTiles) {
     constexpr int Columns = Width / ChangeTileSide, Rows = Height / ChangeTileSide;
     std::mt19937 random(12345);
     ChangedTiles tiles;
-    software::ResetChangedTiles(tiles, Width, Height);
+    shared::ResetChangedTiles(tiles, Width, Height);
     for (int frame = 0; frame < 40; ++frame) {
         std::vector<bool> touched(size_t(Columns) * Rows, false);
         const int count = 1 + int(random() % 80);
         for (int i = 0; i < count; ++i) {
             const platform::Rect r{int(random() % 1000) - 20, int(random() % 740) - 20,
                                    1 + int(random() % 90), 1 + int(random() % 90)};
-            software::MarkChanged(tiles, r);
+            shared::MarkChanged(tiles, r);
             const int x0 = std::max(r.x, 0), y0 = std::max(r.y, 0);
             const int x1 = std::min(r.x + r.width, Width), y1 = std::min(r.y + r.height, Height);
             for (int y = y0; y < y1; ++y)

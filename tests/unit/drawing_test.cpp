@@ -24,7 +24,7 @@ uint32_t& Pixel(platform::Surface s, int x, int y) {
 
 // The window's picture after drawing the ground and then `draw` over it.
 template <typename Draw>
-software::Pixels Drawn(Draw draw) {
+shared::Pixels Drawn(Draw draw) {
     DrawGround();
     draw();
     PresentFrame();
@@ -32,7 +32,7 @@ software::Pixels Drawn(Draw draw) {
 }
 
 // A started game on an open field, with no enemy in it; its bare ground.
-software::Pixels PlainBattle() {
+shared::Pixels PlainBattle() {
     StartGame();
     ClearWorkingGrid();
     BattleState.EnemyList.clear();
@@ -43,12 +43,12 @@ software::Pixels PlainBattle() {
 
 // A window picture with the size x size sprite of a sheet at (sx, sy) laid on
 // at (x, y) by the masking rule.
-software::Pixels WithSprite(const software::Pixels& under, platform::Surface sheet, int sx, int sy,
-                            int x, int y, int size = 64) {
-    platform::Surface picture = software::NewSurface(960, 704);
+shared::Pixels WithSprite(const shared::Pixels& under, platform::Surface sheet, int sx, int sy,
+                          int x, int y, int size = 64) {
+    platform::Surface picture = shared::NewSurface(960, 704);
     picture->pixels = under;
     platform::SpriteBlt(picture, x, y, size, size, sheet, sx, sy);
-    software::Pixels result = picture->pixels;
+    shared::Pixels result = picture->pixels;
     return result;
 }
 
@@ -57,7 +57,7 @@ software::Pixels WithSprite(const software::Pixels& under, platform::Surface she
 TEST(SpriteBlt, GivesTheImageWhereTheMaskIsWhiteAndKeepsTheRest) {
     std::mt19937 random(7);
     // A 5 x 4 sprite with every kind of pixel: the masking rule kept or broken.
-    platform::Surface tiny = software::NewSurface(5, 8);
+    platform::Surface tiny = shared::NewSurface(5, 8);
     for (int y = 0; y < 4; ++y) {
         for (int x = 0; x < 5; ++x) {
             int choice = (x + 3 * y) % 4;
@@ -70,10 +70,10 @@ TEST(SpriteBlt, GivesTheImageWhereTheMaskIsWhiteAndKeepsTheRest) {
         }
     }
     for (auto [dx, dy] : {std::pair{10, 10}, {-2, 3}, {28, 17}, {-4, -3}}) {
-        platform::Surface fast = software::NewSurface(32, 20);
+        platform::Surface fast = shared::NewSurface(32, 20);
         for (uint32_t& p : fast->pixels)
             p = random() & 0xFFFFFF;
-        platform::Surface slow = software::NewSurface(32, 20);
+        platform::Surface slow = shared::NewSurface(32, 20);
         slow->pixels = fast->pixels;
         platform::SpriteBlt(fast, dx, dy, 5, 4, tiny, 0, 0);
         platform::BitBlt(slow, dx, dy, 5, 4, tiny, 0, 4, platform::SRCPAINT);
@@ -161,7 +161,7 @@ TEST(DrawGround, MatchesTheBackgroundWithEveryCellDrawnOverIt) {
     std::mt19937 random(11);
     const int32_t codes[] = {0,  1,  2,  3,  4,   5,   6,  7,  8,  9,  10,
                              11, 12, 17, 23, 108, 123, 24, 27, 28, -3, 999};
-    platform::Surface expected = software::NewSurface(960, 704);
+    platform::Surface expected = shared::NewSurface(960, 704);
     for (int frame = 0; frame < 12; ++frame) {
         // Change a few cells, or all of them, between frames.
         int changes = frame == 0 ? 165 : int(random() % 20);
@@ -188,7 +188,7 @@ TEST(DrawGround, MatchesTheBackgroundWithEveryCellDrawnOverIt) {
 // from the recoil row of the reload and pushed back against the way it
 // points: a step of bulletDamage / 10 pixels for every 20 of reload left.
 TEST(DrawTank, TheGunIsPushedBackByItsRecoil) {
-    const software::Pixels bare = PlainBattle();
+    const shared::Pixels bare = PlainBattle();
     struct Case {
         int32_t reload, damage, row, back;
     };
@@ -203,7 +203,7 @@ TEST(DrawTank, TheGunIsPushedBackByItsRecoil) {
             tank.reloadTimer = c.reload;
             tank.bulletDamage = c.damage;
             const int band = 10 * tank.band;
-            const software::Pixels hull =
+            const shared::Pixels hull =
                 WithSprite(bare, TankSheet, TankSprite * Up, 2 * TankSprite * band, 200, 300);
             EXPECT_TRUE(Drawn([&] { DrawTank(tank, false); }) ==
                         WithSprite(hull, TankSheet, TankSprite * d, 2 * TankSprite * (band + c.row),
@@ -215,7 +215,7 @@ TEST(DrawTank, TheGunIsPushedBackByItsRecoil) {
 // The trail is drawn behind the shell, 36, 28, 20, 12, 20, 28 and 36 pixels
 // back over its seven frames, and the shell over it.
 TEST(DrawBullet, TheTrailFollowsTheBulletAtItsSevenDistances) {
-    const software::Pixels bare = PlainBattle();
+    const shared::Pixels bare = PlainBattle();
     const int32_t distance[] = {36, 28, 20, 12, 20, 28, 36};
     const int32_t behind[][2] = {{0, -1}, {1, 0}, {0, 1}, {-1, 0}};
     for (int32_t d = 0; d < 4; ++d)
@@ -228,7 +228,7 @@ TEST(DrawBullet, TheTrailFollowsTheBulletAtItsSevenDistances) {
                                 .speed = 8,
                                 .damage = 10,
                                 .frame = f};
-            const software::Pixels trail = WithSprite(
+            const shared::Pixels trail = WithSprite(
                 bare, BulletSheet, BulletSprite * d, 8 * BulletSprite,
                 300 + behind[d][0] * distance[f], 200 + behind[d][1] * distance[f], BulletSprite);
             EXPECT_TRUE(Drawn([&] { DrawBullet(bullet); }) ==
@@ -252,12 +252,12 @@ TEST(DrawTank, TheFlashShowsFortyEightPixelsBeyondTheGunForThreeTicks) {
         SCOPED_TRACE("tick " + std::to_string(tick));
         const TankRecord before = p;
         ComposeFrame();
-        const software::Pixels shown = headless::WindowPicture()->pixels;
+        const shared::Pixels shown = headless::WindowPicture()->pixels;
         const TankRecord after = p;
         p = before;
         p.flashTicks = 0;
         ComposeFrame();
-        const software::Pixels plain = headless::WindowPicture()->pixels;
+        const shared::Pixels plain = headless::WindowPicture()->pixels;
         p = after;
         // 48 pixels beyond the gun, which the reload's recoil pushes back.
         const int32_t gunX = 448 - before.reloadTimer / 20;
@@ -280,7 +280,7 @@ TEST(DrawTank, ADestroyedTankLeavesNothingButItsFlash) {
     p = TankAt(448, 384, Right);
     p.turretDir = Right;
     BattleState.PlayerDestroyed = true;
-    const software::Pixels bare = Drawn([] {});
+    const shared::Pixels bare = Drawn([] {});
     ComposeFrame();
     EXPECT_TRUE(headless::WindowPicture()->pixels == bare);
 
@@ -298,17 +298,17 @@ TEST(DrawTank, ADestroyedTankLeavesNothingButItsFlash) {
 // (so one shows whichever way it faces); grass hides it with
 // the tank, a wreck has none, and a game of one shows no plate at all.
 TEST(DrawPlayerMark, InAGameOfTwoEachTankShowsItsPlayersPlate) {
-    const software::Pixels bare = PlainBattle();
+    const shared::Pixels bare = PlainBattle();
     TankRecord& p1 = BattleState.Player;
     TankRecord& p2 = BattleState.Player2;
     p1 = TankAt(192, 384, Right);
     p2 = TankAt(576, 256, Left);
-    auto tank = [](const software::Pixels& under, const TankRecord& t) {
+    auto tank = [](const shared::Pixels& under, const TankRecord& t) {
         const int row = 2 * TankSprite * 10 * t.band;
         return WithSprite(WithSprite(under, TankSheet, TankSprite * t.moveDir, row, t.x, t.y),
                           TankSheet, TankSprite * t.turretDir, row + 2 * TankSprite * 8, t.x, t.y);
     };
-    auto plate = [](const software::Pixels& under, const TankRecord& t, int player) {
+    auto plate = [](const shared::Pixels& under, const TankRecord& t, int player) {
         const int far = TankSprite - 2 - MarkSprite;
         return WithSprite(
             WithSprite(under, MarkSheet, MarkSprite * player, 0, t.x + 2, t.y + 2, MarkSprite),
@@ -333,7 +333,7 @@ TEST(DrawPlayerMark, InAGameOfTwoEachTankShowsItsPlayersPlate) {
     // of the field without the second tank.
     WorkingGrid[4 * GridColumns + 9] = Grass;
     ComposeFrame();
-    const software::Pixels without = headless::WindowPicture()->pixels;
+    const shared::Pixels without = headless::WindowPicture()->pixels;
     BattleState.Player2Destroyed = false;
     ComposeFrame();
     EXPECT_TRUE(headless::WindowPicture()->pixels == without);
@@ -342,14 +342,14 @@ TEST(DrawPlayerMark, InAGameOfTwoEachTankShowsItsPlayersPlate) {
 // Each item is its own ball of the cell sheet's item row, drawn with its
 // corner where it lies, also off the grid.
 TEST(DrawItem, EachItemShowsItsOwnBallWhereItLies) {
-    const software::Pixels bare = PlainBattle();
+    const shared::Pixels bare = PlainBattle();
     const int itemRow = 2 * CellSprite * 6;
-    std::vector<software::Pixels> pictures;
+    std::vector<shared::Pixels> pictures;
     for (int32_t item : {ArmourItem, FireRateItem, SpeedItem, ExtraBulletItem}) {
         BattleState.DroppedItem = item;
         BattleState.ItemX = 130 + 150 * item;
         BattleState.ItemY = 200 - 7 * item;
-        const software::Pixels shown = Drawn(DrawItem);
+        const shared::Pixels shown = Drawn(DrawItem);
         EXPECT_TRUE(shown == WithSprite(bare, CellSheet, CellSprite * item, itemRow,
                                         BattleState.ItemX, BattleState.ItemY))
             << "item " << item;
@@ -369,7 +369,7 @@ TEST(DrawItem, EachItemShowsItsOwnBallWhereItLies) {
 // An explosion shows each of its eight pictures for three ticks, with its
 // corner where it was spawned.
 TEST(DrawEffect, EachFrameShowsItsPicture) {
-    const software::Pixels bare = PlainBattle();
+    const shared::Pixels bare = PlainBattle();
     for (int32_t frame = 0; frame < 24; ++frame) {
         const Effect effect{.x = 300 - frame, .y = 200 + frame, .frame = frame, .finished = false};
         EXPECT_TRUE(Drawn([&] { DrawEffect(effect); }) ==
@@ -382,7 +382,7 @@ TEST(DrawEffect, EachFrameShowsItsPicture) {
 // The editor's brush is its block's picture centred on the mouse, also where
 // it hangs over the field's edges.
 TEST(DrawBrush, TheBlockIsCentredOnThePointer) {
-    const software::Pixels bare = PlainBattle();
+    const shared::Pixels bare = PlainBattle();
     struct Case {
         int32_t code, x, y, sx, sy;
     };

@@ -27,14 +27,14 @@ std::vector<int16_t> Samples16(const Wave& w) {
 // blocks as a device callback would.
 std::vector<int16_t> Drive(const std::vector<int16_t>& engine, int rate, int movePeriodMs,
                            bool rings) {
-    software::ChannelPlay channel;
+    shared::ChannelPlay channel;
     std::vector<int16_t> out(size_t(rate) * 10);
     const size_t block = 64;
     const size_t movePeriod = size_t(rate) * size_t(movePeriodMs) / 1000;
     for (size_t at = 0; at < out.size(); at += block) {
         if (at / movePeriod != (at + block) / movePeriod || at == 0)
-            software::StartCue(channel, engine.data(), engine.size(), rings, true, rate);
-        software::MixCue(channel, out.data() + at, std::min(block, out.size() - at), 100);
+            shared::StartCue(channel, engine.data(), engine.size(), rings, true, rate);
+        shared::MixCue(channel, out.data() + at, std::min(block, out.size() - at), 100);
     }
     return out;
 }
@@ -99,12 +99,12 @@ TEST(EngineLoop, DrivingOnHumsWithoutGaps) {
 TEST(EngineLoop, RingingFadesOutAndAnyCueCutsIt) {
     const std::vector<int16_t> engine = Samples16(LoadWave("wave120.wav"));
     const int rate = 8000;
-    software::ChannelPlay channel;
-    software::StartCue(channel, engine.data(), engine.size(), true, false, rate);
-    std::vector<int16_t> out(engine.size() + software::RingTailSamples(rate) + 100);
-    software::MixCue(channel, out.data(), out.size(), 100);
+    shared::ChannelPlay channel;
+    shared::StartCue(channel, engine.data(), engine.size(), true, false, rate);
+    std::vector<int16_t> out(engine.size() + shared::RingTailSamples(rate) + 100);
+    shared::MixCue(channel, out.data(), out.size(), 100);
     EXPECT_EQ(channel.wave, nullptr);
-    const size_t end = engine.size() + software::RingTailSamples(rate);
+    const size_t end = engine.size() + shared::RingTailSamples(rate);
     EXPECT_TRUE(std::all_of(out.begin() + long(end), out.end(), [](int16_t v) { return v == 0; }));
     // Still at level just before the fade starts, quiet at its end.
     int early = 0, late = 0;
@@ -118,13 +118,13 @@ TEST(EngineLoop, RingingFadesOutAndAnyCueCutsIt) {
     // While it rings on, a yielding cue plays (the wave itself has ended);
     // while the wave plays, it gives way.
     const int16_t other[4] = {100, 100, 100, 100};
-    software::StartCue(channel, engine.data(), engine.size(), true, false, rate);
+    shared::StartCue(channel, engine.data(), engine.size(), true, false, rate);
     std::vector<int16_t> some(engine.size() + 10);
-    software::MixCue(channel, some.data(), some.size(), 100);
-    software::StartCue(channel, other, 4, false, true, rate);
+    shared::MixCue(channel, some.data(), some.size(), 100);
+    shared::StartCue(channel, other, 4, false, true, rate);
     EXPECT_EQ(channel.wave, other);
-    software::StartCue(channel, engine.data(), engine.size(), true, false, rate);
-    software::StartCue(channel, other, 4, false, true, rate);
+    shared::StartCue(channel, engine.data(), engine.size(), true, false, rate);
+    shared::StartCue(channel, other, 4, false, true, rate);
     EXPECT_EQ(channel.wave, engine.data());
 }
 

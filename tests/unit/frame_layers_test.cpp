@@ -37,8 +37,8 @@ uint64_t Hash(const platform::SurfaceData& picture) {
 void PunchHolesInTheGrass() {
     int32_t kind = CellTerrain(Grass);
     int sx = 64 * (kind % 4), sy = 128 * (kind / 4);
-    software::ReadyPixels(CellSheet);
-    software::ReadyPixels(TankSheet);
+    shared::ReadyPixels(CellSheet);
+    shared::ReadyPixels(TankSheet);
     for (int y = 0; y < 64; ++y) {
         for (int x = 0; x < 64; ++x) {
             uint32_t* image = &CellSheet->pixels[size_t(sy + y) * CellSheet->width + sx + x];
@@ -140,7 +140,7 @@ void RandomInput(std::mt19937& random, int& minimisedFor) {
 // way or the plain way, and gives the hash of the window after every tick.
 std::vector<Shown> Play(uint32_t seed, int ticks, bool everything) {
     Screen = {};
-    software::SetPresentHook(ShowOnScreen);
+    shared::SetPresentHook(ShowOnScreen);
     StartGame(seed);
     DrawFramesWhole = everything;  // after the reset of a game's start
     PunchHolesInTheGrass();
@@ -166,7 +166,7 @@ std::vector<Shown> Play(uint32_t seed, int ticks, bool everything) {
             ADD_FAILURE() << "seed " << seed << ": the screen kept from hints differs after tick "
                           << tick;
     }
-    software::SetPresentHook(nullptr);
+    shared::SetPresentHook(nullptr);
     DrawFramesWhole = false;
     return shown;
 }
@@ -197,7 +197,7 @@ TEST(LayeredFrame, ShowsTheEditorsChangesAndTheGrassOverTanks) {
     std::vector<uint64_t> seen[2];
     for (int way = 0; way < 2; ++way) {
         Screen = {};
-        software::SetPresentHook(ShowOnScreen);
+        shared::SetPresentHook(ShowOnScreen);
         StartGame(5);
         DrawFramesWhole = way == 1;
         PunchHolesInTheGrass();
@@ -221,7 +221,7 @@ TEST(LayeredFrame, ShowsTheEditorsChangesAndTheGrassOverTanks) {
                 << "the screen kept from hints, tick " << i;
             headless::ReleaseAllKeys();
         }
-        software::SetPresentHook(nullptr);
+        shared::SetPresentHook(nullptr);
         DrawFramesWhole = false;
     }
     EXPECT_EQ(seen[0], seen[1]);

@@ -13,12 +13,12 @@
 namespace {
 
 std::vector<uint32_t> DecodedWhole(int resource, int width, int height) {
-    software::ResourceBytes bytes = software::FindResource(resource);
+    shared::ResourceBytes bytes = shared::FindResource(resource);
     int w = 0, h = 0;
     std::vector<uint32_t> pixels;
-    EXPECT_TRUE(software::DecodeBitmap(bytes.data, bytes.size, w, h, pixels));
+    EXPECT_TRUE(shared::DecodeBitmap(bytes.data, bytes.size, w, h, pixels));
     if (w != width || h != height)
-        pixels = software::ScalePicture(pixels, w, h, width, height);
+        pixels = shared::ScalePicture(pixels, w, h, width, height);
     return pixels;
 }
 
@@ -26,7 +26,7 @@ std::vector<uint32_t> DecodedWhole(int resource, int width, int height) {
 
 TEST(LazyPictures, ASheetIsDecodedOnlyWhereDrawnFromAndThenAsAWhole) {
     platform::Surface sheet = platform::LoadBitmapSurface(nullptr, 115, 256, 10240);
-    platform::Surface target = software::NewSurface(64, 64);
+    platform::Surface target = shared::NewSurface(64, 64);
     // One sprite of the band of rows 1280 to 1407: only that band is there.
     platform::SpriteBlt(target, 0, 0, 64, 64, sheet, 64, 1280);
     const std::vector<uint32_t> whole = DecodedWhole(115, 256, 10240);
@@ -41,12 +41,12 @@ TEST(LazyPictures, ASheetIsDecodedOnlyWhereDrawnFromAndThenAsAWhole) {
     EXPECT_EQ(wrongInside, 0u);
     EXPECT_EQ(nonBlackOutside, 0u);
     // The sprite drawn is that of the whole sheet.
-    platform::Surface eager = software::NewSurface(256, 10240);
+    platform::Surface eager = shared::NewSurface(256, 10240);
     std::copy(whole.begin(), whole.end(), eager->pixels.begin());
-    platform::Surface expected = software::NewSurface(64, 64);
+    platform::Surface expected = shared::NewSurface(64, 64);
     platform::SpriteBlt(expected, 0, 0, 64, 64, eager, 64, 1280);
     EXPECT_TRUE(target->pixels == expected->pixels);
-    software::ReadyPixels(sheet);
+    shared::ReadyPixels(sheet);
     EXPECT_TRUE(std::equal(whole.begin(), whole.end(), sheet->pixels.begin()));
 }
 
@@ -58,11 +58,11 @@ TEST(LazyPictures, EveryPictureComesOutAsDecodedWhole) {
     for (Picture p : {Picture{114, 960, 704}, {117, 160, 400}, {124, 256, 896}, {125, 528, 132}}) {
         platform::Surface lazy =
             platform::LoadBitmapSurface(nullptr, p.resource, p.width, p.height);
-        platform::Surface copy = software::NewSurface(p.width, p.height);
+        platform::Surface copy = shared::NewSurface(p.width, p.height);
         // A copy out of the middle decodes what it reads.
         platform::BitBlt(copy, 0, 0, p.width, p.height / 2, lazy, 0, p.height / 3,
                          platform::SRCCOPY);
-        software::ReadyPixels(lazy);
+        shared::ReadyPixels(lazy);
         const std::vector<uint32_t> whole = DecodedWhole(p.resource, p.width, p.height);
         EXPECT_TRUE(std::equal(whole.begin(), whole.end(), lazy->pixels.begin())) << p.resource;
         EXPECT_TRUE(std::equal(copy->pixels.begin(),
@@ -75,7 +75,7 @@ TEST(LazyPictures, EveryPictureComesOutAsDecodedWhole) {
 TEST(PixelMemory, RowsAreAlignedAndBuffersAQuarterPageApart) {
     std::vector<platform::Surface> surfaces;
     for (int k = 0; k < 3; ++k)
-        surfaces.push_back(software::NewSurface(960, 704));
+        surfaces.push_back(shared::NewSurface(960, 704));
     for (size_t a = 0; a < surfaces.size(); ++a) {
         uintptr_t at = reinterpret_cast<uintptr_t>(surfaces[a]->pixels.data());
         EXPECT_EQ(at % 64, 0u);
@@ -95,21 +95,21 @@ TEST(PixelMemory, RowsAreAlignedAndBuffersAQuarterPageApart) {
 // size is a plain copy.
 TEST(LazyPictures, ScalingBlendsNeighboursAtPixelCentres) {
     const std::vector<uint32_t> pair = {0x000000, 0xFFFFFF};
-    EXPECT_EQ(software::ScalePicture(pair, 2, 1, 4, 1),
+    EXPECT_EQ(shared::ScalePicture(pair, 2, 1, 4, 1),
               (std::vector<uint32_t>{0x000000, 0x404040, 0xBFBFBF, 0xFFFFFF}));
-    EXPECT_EQ(software::ScalePicture(pair, 1, 2, 1, 4),
+    EXPECT_EQ(shared::ScalePicture(pair, 1, 2, 1, 4),
               (std::vector<uint32_t>{0x000000, 0x404040, 0xBFBFBF, 0xFFFFFF}));
 
     std::vector<uint32_t> checker(16);
     for (int i = 0; i < 16; ++i)
         checker[i] = (i % 4 + i / 4) % 2 ? 0xFFFFFF : 0x000000;
-    EXPECT_EQ(software::ScalePicture(checker, 4, 4, 2, 2), std::vector<uint32_t>(4, 0x808080));
+    EXPECT_EQ(shared::ScalePicture(checker, 4, 4, 2, 2), std::vector<uint32_t>(4, 0x808080));
 
     const std::vector<uint32_t> redToBlue = {0xFF0000, 0x0000FF};
-    EXPECT_EQ(software::ScalePicture(redToBlue, 2, 1, 4, 1),
+    EXPECT_EQ(shared::ScalePicture(redToBlue, 2, 1, 4, 1),
               (std::vector<uint32_t>{0xFF0000, 0xBF0040, 0x4000BF, 0x0000FF}));
 
-    EXPECT_EQ(software::ScalePicture(checker, 4, 4, 4, 4), checker);
+    EXPECT_EQ(shared::ScalePicture(checker, 4, 4, 4, 4), checker);
 }
 
 // With time on its hands (a box open) the program decodes the pictures in
@@ -128,10 +128,10 @@ TEST(LazyPictures, PicturesAreDecodedInAdvanceButTheTankSheetWaitsForItsBands) {
     }
     // Other tests of the process may have left pictures waiting too.
     int calls = 0;
-    while (software::PrepareNextPicture() && calls < 100000)
+    while (shared::PrepareNextPicture() && calls < 100000)
         ++calls;
     EXPECT_GE(calls, 3);
-    EXPECT_FALSE(software::PrepareNextPicture());
+    EXPECT_FALSE(shared::PrepareNextPicture());
     for (platform::Surface s : {background, bullets, cells}) {
         EXPECT_EQ(s->pendingResource, 0);
         EXPECT_EQ(size_t(s->bandsDecoded), s->bandReady.size());
@@ -141,8 +141,8 @@ TEST(LazyPictures, PicturesAreDecodedInAdvanceButTheTankSheetWaitsForItsBands) {
     EXPECT_NE(tanks->pendingResource, 0);
     EXPECT_EQ(tanks->bandsDecoded, 0);
     // Drawing one tank decodes its band alone.
-    platform::Surface target = software::NewSurface(64, 64);
+    platform::Surface target = shared::NewSurface(64, 64);
     platform::SpriteBlt(target, 0, 0, 64, 64, tanks, 0, 2560);
     EXPECT_EQ(tanks->bandsDecoded, 1);
-    EXPECT_TRUE(tanks->bandReady[2560 / software::BandRows]);
+    EXPECT_TRUE(tanks->bandReady[2560 / shared::BandRows]);
 }

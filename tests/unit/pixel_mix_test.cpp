@@ -24,10 +24,10 @@ TEST(MixPixel, EveryWeightGivesTheByteByByteMixOfEveryChannel) {
     for (uint32_t weight = 0; weight < 256; ++weight) {
         for (uint32_t a : edges)
             for (uint32_t b : edges)
-                wrong += software::MixPixel(a, b, weight) != MixByBytes(a, b, weight);
+                wrong += shared::MixPixel(a, b, weight) != MixByBytes(a, b, weight);
         for (int i = 0; i < 2000; ++i) {
             const uint32_t a = random(), b = random();
-            wrong += software::MixPixel(a, b, weight) != MixByBytes(a, b, weight);
+            wrong += shared::MixPixel(a, b, weight) != MixByBytes(a, b, weight);
         }
     }
     EXPECT_EQ(wrong, 0);

@@ -12,7 +12,7 @@
 
 namespace {
 
-using software::SmoothTap;
+using shared::SmoothTap;
 
 constexpr uint32_t Untouched = 0x5A5A5A5Au;
 
@@ -41,8 +41,8 @@ struct Shown {
 
 // Each frame row across first, then the two rows down, as the taps say.
 uint32_t ReferencePixel(const Frame& frame, const Shown& s, int dx, int dy) {
-    const SmoothTap across = software::SmoothTapOf(dx, s.width, frame.width, s.whole);
-    const SmoothTap down = software::SmoothTapOf(dy, s.height, frame.height, s.whole);
+    const SmoothTap across = shared::SmoothTapOf(dx, s.width, frame.width, s.whole);
+    const SmoothTap down = shared::SmoothTapOf(dy, s.height, frame.height, s.whole);
     auto rowAt = [&](int row) {
         const uint32_t a = frame.at(across.from, row);
         return across.weight ? MixBytes(a, frame.at(across.from + 1, row), across.weight) : a;
@@ -97,7 +97,7 @@ int Differences(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b) 
 }
 
 void ScaleWhole(const Frame& frame, const Shown& s, std::vector<uint32_t>& out) {
-    software::ScaleFrameSmooth({frame.pixels.data(), frame.width, frame.height, frame.width},
+    shared::ScaleFrameSmooth({frame.pixels.data(), frame.width, frame.height, frame.width},
                                {out.data(), s.outWidth, s.outHeight, s.outWidth}, s.x, s.y, s.width,
                                s.height, s.whole, s.dim, s.alpha);
 }
@@ -135,24 +135,24 @@ TEST(SharpScale, TheFieldAtTheSharpSizesOfCommonScreensIsThePixelByPixelScaling)
 void CheckChangedTiles(std::mt19937& random, Frame& frame, const Shown& s) {
     std::vector<uint32_t> out = Reference(frame, s);
     const std::vector<uint32_t> before = out;
-    software::ChangedTiles tiles;
-    software::ResetChangedTiles(tiles, frame.width, frame.height);
+    shared::ChangedTiles tiles;
+    shared::ResetChangedTiles(tiles, frame.width, frame.height);
     const int marks = 1 + int(random() % 6);
     for (int m = 0; m < marks; ++m) {
         const platform::Rect r{int(random() % uint32_t(frame.width + 8)) - 4,
                                int(random() % uint32_t(frame.height + 8)) - 4,
                                1 + int(random() % 20), 1 + int(random() % 20)};
-        software::MarkChanged(tiles, r);
+        shared::MarkChanged(tiles, r);
         for (int row = std::max(r.y, 0); row < std::min(r.y + r.height, frame.height); ++row)
             for (int column = std::max(r.x, 0); column < std::min(r.x + r.width, frame.width);
                  ++column)
                 frame.pixels[size_t(row * frame.width + column)] = random() & 0xFFFFFF;
     }
     std::vector<platform::Rect> rects;
-    software::TakeChangedRects(tiles, rects);
+    shared::TakeChangedRects(tiles, rects);
     std::vector<bool> said(out.size(), false);
     for (const platform::Rect& r : rects) {
-        const software::OutputRect part = software::ScaleFrameSmoothPart(
+        const shared::OutputRect part = shared::ScaleFrameSmoothPart(
             {frame.pixels.data(), frame.width, frame.height, frame.width},
             {out.data(), s.outWidth, s.outHeight, s.outWidth}, s.x, s.y, s.width, s.height, s.whole,
             s.alpha, r.x, r.y, r.width, r.height);
@@ -198,7 +198,7 @@ TEST(SharpScale, APartWritesOnlyThePixelsThatReadIt) {
                   fy = int(random() % uint32_t(frame.height));
         const int fw = 1 + int(random() % 12), fh = 1 + int(random() % 12);
         std::vector<uint32_t> out(size_t(s.outWidth) * size_t(s.outHeight), Untouched);
-        const software::OutputRect part = software::ScaleFrameSmoothPart(
+        const shared::OutputRect part = shared::ScaleFrameSmoothPart(
             {frame.pixels.data(), frame.width, frame.height, frame.width},
             {out.data(), s.outWidth, s.outHeight, s.outWidth}, s.x, s.y, s.width, s.height, s.whole,
             s.alpha, fx, fy, fw, fh);

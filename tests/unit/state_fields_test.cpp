@@ -5,6 +5,7 @@
 #include <set>
 
 #include "editor/painting.h"
+#include "hosting/program_reset.h"
 #include "levels/level_grid.h"
 #include "programs/sim/state_json.h"
 #include "replay/checksum.h"
@@ -47,7 +48,7 @@ void ExpectEveryMemberVisited(const char* what) {
 // A state with two of every list, so that each element of a record list is
 // there to be changed, and short grids: the consumers just run through them.
 void BusyState(int32_t players = 1) {
-    ResetProgramState();
+    ResetProgram();
     BattleState.PlayerCount = players;
     if (players == 2)
         BattleState.Player2Bullets.resize(2);

@@ -10,16 +10,16 @@
 
 namespace {
 
-using software::PanelPixels;
-using software::PixelRect;
-using software::StatusShown;
+using shared::PanelPixels;
+using shared::PixelRect;
+using shared::StatusShown;
 
 // Any non-null sheet: the test's drawer paints a sprite's square itself.
 const platform::SurfaceData* const SomeSheet = reinterpret_cast<const platform::SurfaceData*>(8);
 
 // A sprite as a square of a colour made from where it was asked for on the
 // sheet, clipped to the pixels given.
-void SquareSprite(const PanelPixels& out, const software::SheetSprite& sprite, int x, int y,
+void SquareSprite(const PanelPixels& out, const shared::SheetSprite& sprite, int x, int y,
                   int size) {
     const uint32_t colour = 0x100000u + uint32_t(sprite.x * 7 + sprite.y);
     for (int row = std::max(0, y); row < std::min(out.height, y + size); ++row)
@@ -59,7 +59,7 @@ TEST(StatusPanel, GoesInTheBarRightOfTheFieldWhereItHasRoom) {
     StatusShown shown = GameOfTwo();
     // Full screen at 1920 x 1080: the field at 1.5x, bars of 240.
     const PixelRect wide{240, 12, 1440, 1056};
-    software::StatusPanelPlace at = software::PlaceStatusPanel(wide, 1920, 1080, shown);
+    shared::StatusPanelPlace at = shared::PlaceStatusPanel(wide, 1920, 1080, shown);
     ASSERT_TRUE(at.fits);
     EXPECT_DOUBLE_EQ(at.unit, 1.5);  // as wide as the bar allows
     EXPECT_GE(at.rect.x, 1680);
@@ -69,29 +69,29 @@ TEST(StatusPanel, GoesInTheBarRightOfTheFieldWhereItHasRoom) {
 
     // A bar one pixel narrower than the room the panel needs: no panel.
     const PixelRect narrow{0, 0, 960, 704};
-    EXPECT_TRUE(software::PlaceStatusPanel(narrow, 960 + 160, 704, shown).fits);
-    EXPECT_FALSE(software::PlaceStatusPanel(narrow, 960 + 159, 704, shown).fits);
+    EXPECT_TRUE(shared::PlaceStatusPanel(narrow, 960 + 160, 704, shown).fits);
+    EXPECT_FALSE(shared::PlaceStatusPanel(narrow, 960 + 159, 704, shown).fits);
     // Never below one unit a pixel: a panel that would run past the bottom
     // does not show either.
-    EXPECT_FALSE(software::PlaceStatusPanel(narrow, 1200, 600, shown).fits);
+    EXPECT_FALSE(shared::PlaceStatusPanel(narrow, 1200, 600, shown).fits);
     shown.twoPlayers = false;
-    EXPECT_TRUE(software::PlaceStatusPanel(narrow, 1200, 600, shown).fits);
+    EXPECT_TRUE(shared::PlaceStatusPanel(narrow, 1200, 600, shown).fits);
 }
 
 TEST(StatusPanel, DrawnAloneItIsThePanelDrawnInPlace) {
     const StatusShown shown = GameOfTwo();
     const int width = 1500, height = 900;
     const PixelRect field{100, 50, 1200, 880 * 9 / 10};
-    const software::StatusPanelPlace at = software::PlaceStatusPanel(field, width, height, shown);
+    const shared::StatusPanelPlace at = shared::PlaceStatusPanel(field, width, height, shown);
     ASSERT_TRUE(at.fits);
     ASSERT_GT(at.unit, 1.0);
 
     std::vector<uint32_t> whole(size_t(width) * height, 0);
-    software::DrawStatusPanel({whole.data(), width, height, width}, 0, 0, at, shown, SquareSprite);
+    shared::DrawStatusPanel({whole.data(), width, height, width}, 0, 0, at, shown, SquareSprite);
     const PixelRect r = at.rect;
     std::vector<uint32_t> alone(size_t(r.width) * r.height, 0);
-    software::DrawStatusPanel({alone.data(), r.width, r.height, r.width}, r.x, r.y, at, shown,
-                              SquareSprite);
+    shared::DrawStatusPanel({alone.data(), r.width, r.height, r.width}, r.x, r.y, at, shown,
+                            SquareSprite);
 
     int differ = 0, outside = 0, sprites = 0;
     for (int y = 0; y < height; ++y) {

@@ -4,52 +4,17 @@
 #include <fstream>
 #include <sstream>
 
-#include "battle/level_start.h"
-#include "editor/commands.h"
-#include "editor/history.h"
-#include "editor/painting.h"
+#include "hosting/program_reset.h"
 #include "levels/level_grid.h"
-#include "options/key_bindings.h"
-#include "options/settings_file.h"
 #include "platform/headless/headless.h"
-#include "render/draw.h"
-#include "render/frame_layers.h"
-#include "replay/player.h"
-#include "replay/recorder.h"
 #include "shell/main_window.h"
-#include "shell/records.h"
-#include "state/program_state.h"
-#include "state/random.h"
-#include "texts/texts.h"
 
 std::vector<RecordedBox> Boxes;
 std::vector<RecordedSound> Sounds;
 
-void ResetProgramState() {
-    ResetRunState();
-    ResetBattleState();
-    SeedRandom(1);
-    ResetBrush();
-    ResetEditorCommands();
-    DropEditorHistory();
-    ResetRecorder();
-    ResetPlayback();
-    DrawingEnabled = true;
-    ResetFrameLayers();
-    CurrentLanguage = Chinese;
-    PlayerKeys = DefaultKeyBindings();
-    PlayerSettings = SettingsRecord{};
-    PlayerSettingsPath.clear();
-    PlayerSettingsProblems.clear();
-    Intro = IntroChoice{};
-    ResetRecords();
-    GamesStarted = 0;
-    LevelsStarted = 0;
-}
-
 void ResetEverything() {
     headless::Reset();
-    ResetProgramState();
+    ResetProgram();
     Boxes.clear();
     Sounds.clear();
     headless::SetBoxObserver([](const char* text, const char* caption, uint32_t type, int answer) {

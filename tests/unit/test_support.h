@@ -29,12 +29,7 @@ struct RecordedSound {
 extern std::vector<RecordedBox> Boxes;
 extern std::vector<RecordedSound> Sounds;
 
-// Every module's state back to its value at program start: the records, the
-// generator, the editor, the replays, the frame layers, the texts and the
-// options. The one place that knows every module's reset.
-void ResetProgramState();
-
-// The headless backend and ResetProgramState, then records boxes and sounds
+// The headless backend and the program (ResetProgram), then records boxes and sounds
 // from here on. Boxes get their default answers.
 void ResetEverything();
 

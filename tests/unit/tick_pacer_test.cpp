@@ -21,10 +21,10 @@ constexpr int64_t Ms = 1'000'000;
 // The times (ms) at which ticks are delivered when the loop looks at the
 // clock at each of the given times.
 std::vector<int64_t> Delivered(const std::vector<int64_t>& looks) {
-    software::TickSchedule schedule = software::StartSchedule(10 * Ms, 0);
+    shared::TickSchedule schedule = shared::StartSchedule(10 * Ms, 0);
     std::vector<int64_t> delivered;
     for (int64_t at : looks)
-        if (software::TakeDueTick(schedule, at * Ms))
+        if (shared::TakeDueTick(schedule, at * Ms))
             delivered.push_back(at);
     return delivered;
 }
@@ -43,20 +43,20 @@ TEST(TickSchedule, LateTicksComeOnceAndTheGridHolds) {
 }
 
 TEST(TickSchedule, TheFirstTickComesOnePeriodAfterTheStart) {
-    software::TickSchedule schedule = software::StartSchedule(10 * Ms, 123 * Ms);
-    EXPECT_FALSE(software::TakeDueTick(schedule, 132 * Ms));
-    EXPECT_TRUE(software::TakeDueTick(schedule, 133 * Ms));
+    shared::TickSchedule schedule = shared::StartSchedule(10 * Ms, 123 * Ms);
+    EXPECT_FALSE(shared::TakeDueTick(schedule, 132 * Ms));
+    EXPECT_TRUE(shared::TakeDueTick(schedule, 133 * Ms));
     EXPECT_EQ(schedule.dueNs, 143 * Ms);
 }
 
 TEST(SleepUntil, NeverWakesEarly) {
     for (int k = 0; k < 5; ++k) {
-        int64_t deadline = software::MonotonicNanoseconds() + 300'000;  // 0.3 ms
-        software::SleepUntil(deadline);
-        EXPECT_GE(software::MonotonicNanoseconds(), deadline);
+        int64_t deadline = shared::MonotonicNanoseconds() + 300'000;  // 0.3 ms
+        shared::SleepUntil(deadline);
+        EXPECT_GE(shared::MonotonicNanoseconds(), deadline);
     }
     // A deadline in the past returns at once.
-    software::SleepUntil(software::MonotonicNanoseconds() - Ms);
+    shared::SleepUntil(shared::MonotonicNanoseconds() - Ms);
 }
 
 TEST(TickProbe, WritesEachDeliveredTickInMicroseconds) {
@@ -64,8 +64,8 @@ TEST(TickProbe, WritesEachDeliveredTickInMicroseconds) {
     // else in the tests delivers desktop ticks.
     std::string path = ::testing::TempDir() + "tick_probe.log";
     setenv("MORVASK_TICK_LOG", path.c_str(), 1);
-    software::ProbeTick(5 * Ms);
-    software::ProbeTick(15 * Ms + 400'000);
+    shared::ProbeTick(5 * Ms);
+    shared::ProbeTick(15 * Ms + 400'000);
     unsetenv("MORVASK_TICK_LOG");
     std::FILE* file = std::fopen(path.c_str(), "r");
     ASSERT_NE(file, nullptr);
@@ -79,9 +79,9 @@ TEST(TickProbe, WritesEachDeliveredTickInMicroseconds) {
 
 TEST(PromptWakeUps, TheTimerSlackOfTheThreadBecomesOneNanosecond) {
 #if defined(__linux__) && !defined(__EMSCRIPTEN__)
-    EXPECT_EQ(software::AskForPromptWakeUps(), 1);
+    EXPECT_EQ(shared::AskForPromptWakeUps(), 1);
 #else
-    EXPECT_EQ(software::AskForPromptWakeUps(), 0);
+    EXPECT_EQ(shared::AskForPromptWakeUps(), 0);
 #endif
 }
 
@@ -90,13 +90,13 @@ TEST(PromptWakeUps, TheThreadAsksForAShortSliceAndKeepsItsNiceness) {
     // A player who started the game with `nice` keeps it nice.
     const int before = getpriority(PRIO_PROCESS, 0);
     ASSERT_EQ(setpriority(PRIO_PROCESS, 0, before + 3), 0);
-    software::AskForPromptWakeUps();
+    shared::AskForPromptWakeUps();
     EXPECT_EQ(getpriority(PRIO_PROCESS, 0), before + 3);
     EXPECT_EQ(sched_getscheduler(0), SCHED_OTHER);
-    const uint64_t slice = software::SchedulerSliceNs();
+    const uint64_t slice = shared::SchedulerSliceNs();
     setpriority(PRIO_PROCESS, 0, before);  // only a privileged test run can go back
     if (slice == 0)
         GTEST_SKIP() << "this kernel keeps no slice of a fair thread (before Linux 6.12)";
-    EXPECT_EQ(slice, software::ShortSliceNs);
+    EXPECT_EQ(slice, shared::ShortSliceNs);
 }
 #endif

@@ -30,23 +30,23 @@ void ExpectZero(const void* p, size_t bytes, const char* what) {
 int main() {
     const size_t sizes[] = {size_t(1) << 20, size_t(3) << 20, 4096};
     for (size_t bytes : sizes) {
-        void* fresh = software::AllocatePixelMemory(bytes);
+        void* fresh = shared::AllocatePixelMemory(bytes);
         ExpectZero(fresh, bytes, "a new buffer is black");
         std::memset(fresh, 0xAB, bytes);
-        software::FreePixelMemory(fresh, bytes);
+        shared::FreePixelMemory(fresh, bytes);
         // Freed memory is reused first: the same size again, and a smaller
         // one that lies inside it.
-        void* again = software::AllocatePixelMemory(bytes);
+        void* again = shared::AllocatePixelMemory(bytes);
         ExpectZero(again, bytes, "a buffer in freed memory is black");
         std::memset(again, 0xCD, bytes);
-        software::FreePixelMemory(again, bytes);
-        void* inside = software::AllocatePixelMemory(bytes / 2);
+        shared::FreePixelMemory(again, bytes);
+        void* inside = shared::AllocatePixelMemory(bytes / 2);
         ExpectZero(inside, bytes / 2, "a smaller buffer in freed memory is black");
-        software::FreePixelMemory(inside, bytes / 2);
+        shared::FreePixelMemory(inside, bytes / 2);
     }
     // Larger than anything freed: the heap grows, partly over its old top.
-    void* grown = software::AllocatePixelMemory(size_t(40) << 20);
+    void* grown = shared::AllocatePixelMemory(size_t(40) << 20);
     ExpectZero(grown, size_t(40) << 20, "a buffer the heap grew for is black");
-    software::FreePixelMemory(grown, size_t(40) << 20);
+    shared::FreePixelMemory(grown, size_t(40) << 20);
     return Failures ? 1 : 0;
 }
