@@ -78,7 +78,8 @@ TEST(SettingsFile, AGoodFileSetsEverything) {
         "p2_up = O\n",
         problems);
     EXPECT_TRUE(problems.empty()) << problems[0];
-    EXPECT_EQ(Scalars(s), std::tuple(English, true, 3, host::ScaleFit, 0, 40, true, host::StatusSide, 2));
+    EXPECT_EQ(Scalars(s),
+              std::tuple(English, true, 3, host::ScaleFit, 0, 40, true, host::StatusSide, 2));
     EXPECT_EQ(s.keys.keys[Fire], Keys({platform::VK_SPACE, 'J'}));
     EXPECT_EQ(s.keys.keys[MoveUp], Keys({'I'}));
     EXPECT_EQ(s.keys.keys[GunUp], Keys({platform::VK_UP}));
@@ -279,7 +280,7 @@ TEST(KeyBindings, ChosenKeysReachTheGameAsItsOwnKeys) {
     // The chosen fire key fires a shot in the real game.
     headless::SetKeyDown('J', true);
     Ticks(1);
-    EXPECT_EQ(BattleState.PlayerBullets.size(), 1u);
+    EXPECT_EQ(Players[0].bullets.size(), 1u);
     headless::ReleaseAllKeys();
 
     // Escape pauses; P no longer does; the arrows still reach the window
