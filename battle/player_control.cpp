@@ -53,7 +53,7 @@ struct TankKeys {
     int lock;
     int fire;
 };
-// By side.
+// The first player's keys, then the second's.
 constexpr TankKeys SideKeys[2] = {
     {.drive = {platform::VK_DOWN, platform::VK_LEFT, platform::VK_UP, platform::VK_RIGHT},
      .gun = {'S', 'A', 'W', 'D'},
