@@ -57,32 +57,8 @@ bool BulletOverTank(const Bullet& bullet, const TankRecord& tank) {
     return std::abs(bullet.x - (tank.x + 12)) < 32 && std::abs(bullet.y - (tank.y + 12)) < 32;
 }
 
-// One player's tank with its tanks left and its wreck's respawn.
-struct PlayerLife {
-    TankRecord& tank;
-    int32_t& lives;
-    bool& destroyed;
-    int32_t& respawnDelay;
-};
-
-PlayerLife FirstPlayerLife() {
-    BattleStateRecord& battle = BattleState;
-    return {.tank = battle.Player,
-            .lives = battle.Lives,
-            .destroyed = battle.PlayerDestroyed,
-            .respawnDelay = battle.RespawnDelay};
-}
-
-PlayerLife SecondPlayerLife() {
-    BattleStateRecord& battle = BattleState;
-    return {.tank = battle.Player2,
-            .lives = battle.Lives2,
-            .destroyed = battle.Player2Destroyed,
-            .respawnDelay = battle.Player2RespawnDelay};
-}
-
-void HitPlayer(const Bullet& bullet, const PlayerLife& life) {
-    TankRecord& player = life.tank;
+void HitPlayer(const Bullet& bullet, PlayerSide& side) {
+    TankRecord& player = side.tank;
     SpawnEffect(bullet.x - 13, bullet.y - 13);
     player.hitPoints = player.hitPoints + player.armour - bullet.damage;
     if (player.hitPoints > 0) {
@@ -93,9 +69,21 @@ void HitPlayer(const Bullet& bullet, const PlayerLife& life) {
     // fly on.
     PlayCue(ExplosionCue);
     SpawnEffect(player.x - 1, player.y - 1);
-    life.lives -= 1;
-    life.destroyed = true;
-    life.respawnDelay = Delays.respawn;
+    side.lives -= 1;
+    side.destroyed = true;
+    side.respawnDelay = Delays.respawn;
+}
+
+// An enemy bullet against the players' tanks in play, the first player's
+// before the second's; true when it hit one.
+bool HitsAPlayer(const Bullet& bullet) {
+    for (int32_t side = 0; side < SidesInGame(); ++side) {
+        if (SideInPlay(side) && BulletOverTank(bullet, Players[side].tank)) {
+            HitPlayer(bullet, Players[side]);
+            return true;
+        }
+    }
+    return false;
 }
 
 // A player bullet hits enemy e; returns true when the enemy was destroyed
@@ -124,7 +112,7 @@ bool HitEnemy(const Bullet& bullet, size_t e) {
 }  // namespace
 
 void FireBullet(TankRecord& tank, std::vector<Bullet>& list) {
-    if (&tank == &BattleState.Player || &tank == &BattleState.Player2)
+    if (&tank == &Players[0].tank || &tank == &Players[1].tank)
         PlayCue(CannonCue);
     Bullet bullet{.band = tank.bulletBand,
                   .spare = 100,
@@ -214,15 +202,7 @@ void UpdateEnemyBullets() {
                 RemoveBullet(list, i, enemy);
                 continue;
             }
-            if (!battle.PlayerDestroyed && BulletOverTank(bullet, battle.Player)) {
-                HitPlayer(bullet, FirstPlayerLife());
-                RemoveBullet(list, i, enemy);
-                continue;
-            }
-            // The second player's tank is tested after the first's.
-            if (TwoPlayers() && !battle.Player2Destroyed &&
-                BulletOverTank(bullet, battle.Player2)) {
-                HitPlayer(bullet, SecondPlayerLife());
+            if (HitsAPlayer(bullet)) {
                 RemoveBullet(list, i, enemy);
                 continue;
             }
@@ -296,15 +276,6 @@ void UpdateBulletsOf(std::vector<Bullet>& bullets, TankRecord& player, const Tan
 
 }  // namespace
 
-void UpdatePlayerBullets() {
-    BattleStateRecord& battle = BattleState;
-    const TankRecord* partner =
-        TwoPlayers() && !battle.Player2Destroyed ? &battle.Player2 : nullptr;
-    UpdateBulletsOf(battle.PlayerBullets, battle.Player, partner);
-}
-
-void UpdatePlayer2Bullets() {
-    BattleStateRecord& battle = BattleState;
-    const TankRecord* partner = battle.PlayerDestroyed ? nullptr : &battle.Player;
-    UpdateBulletsOf(battle.Player2Bullets, battle.Player2, partner);
+void UpdatePlayerBullets(int32_t side) {
+    UpdateBulletsOf(Players[side].bullets, Players[side].tank, PartnerInPlay(side));
 }

@@ -15,15 +15,12 @@ void FireBullet(TankRecord& tank, std::vector<Bullet>& list);
 // player; then that enemy's muzzle flash and tank timers.
 void UpdateEnemyBullets();
 
-// The player's bullets in order: move, stop on a cell, hit an enemy tank or
-// meet an enemy bullet (each enemy's tank before its bullets).
-void UpdatePlayerBullets();
-
-// In a game of two players, the second player's bullets, right after the
-// first player's. A player's bullet that reaches the other player's tank
-// (before any enemy is tested) stops there without damage; the players'
-// bullets never meet each other.
-void UpdatePlayer2Bullets();
+// One side's bullets in order: move, stop on a cell, hit an enemy tank or
+// meet an enemy bullet (each enemy's tank before its bullets). In a game of
+// two players the second side's follow the first's; a player's bullet that
+// reaches the other player's tank (before any enemy is tested) stops there
+// without damage, and the players' bullets never meet each other.
+void UpdatePlayerBullets(int32_t side);
 
 // Applies a bullet to the cell under its centre; true when the cell stops it.
 // Bricks weaken, burning bricks fall, stone holds, the base is destroyed.

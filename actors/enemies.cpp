@@ -109,6 +109,14 @@ void SpawnEnemy() {
     battle.EnemyBulletLists.emplace_back();
 }
 
+// A player's tank in play blocks the move, the first player's tested first.
+bool PlayerInTheWay(const TankRecord& tank) {
+    for (int32_t side = 0; side < SidesInGame(); ++side)
+        if (SideInPlay(side) && TankBlocks(tank, Players[side].tank))
+            return true;
+    return false;
+}
+
 // The decision of a standing tank: maybe turn, then try the cell ahead. A
 // player's tank in the way makes it wait, as a wall does.
 void Decide(TankRecord& tank, size_t self) {
@@ -120,8 +128,7 @@ void Decide(TankRecord& tank, size_t self) {
         } while (FacesOwnEdge(tank, tank.moveDir));
     }
     tank.moveTicks = CellSize / tank.speed;
-    if (TerrainRefusesMove(tank) || (!battle.PlayerDestroyed && TankBlocks(tank, battle.Player)) ||
-        (TwoPlayers() && !battle.Player2Destroyed && TankBlocks(tank, battle.Player2))) {
+    if (TerrainRefusesMove(tank) || PlayerInTheWay(tank)) {
         tank.waitTicks = Enemies.waitAfterRefusal;
         tank.moveTicks = 0;
     } else {

@@ -98,11 +98,12 @@ void RollItemDrop(const TankRecord& enemy) {
 
 namespace {
 
-// The living tank whose corner is at most PickupReach from the item's on both
-// axes takes it; true when it did.
-bool TakenBy(TankRecord& player, bool destroyed) {
+// The side's tank in play whose corner is at most PickupReach from the
+// item's on both axes takes it; true when it did.
+bool TakenBy(int32_t side) {
     BattleStateRecord& battle = BattleState;
-    if (destroyed || std::abs(player.x - battle.ItemX) > PickupReach ||
+    TankRecord& player = Players[side].tank;
+    if (!SideInPlay(side) || std::abs(player.x - battle.ItemX) > PickupReach ||
         std::abs(player.y - battle.ItemY) > PickupReach)
         return false;
     ApplyItem(player, battle.DroppedItem);
@@ -119,6 +120,7 @@ void UpdateItem() {
     DrawItem();
     // The first player's tank is tested first; the second's only when the
     // item is still there.
-    if (!TakenBy(battle.Player, battle.PlayerDestroyed) && TwoPlayers())
-        TakenBy(battle.Player2, battle.Player2Destroyed);
+    for (int32_t side = 0; side < SidesInGame(); ++side)
+        if (TakenBy(side))
+            return;
 }

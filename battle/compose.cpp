@@ -11,35 +11,30 @@
 #include "state/battle_state.h"
 
 void ComposeFrame() {
-    BattleStateRecord& battle = BattleState;
     // The background and the cells under the tanks come first.
     AnimateTerrain();
     DrawGround();
     UpdateItem();
     UpdateEnemyTanks();
     // The second player's steps each follow the first player's.
-    const bool two = TwoPlayers();
-    if (!battle.PlayerDestroyed) {
-        DrawTank(battle.Player, false);
-        if (two)
-            DrawPlayerMark(battle.Player, 0);
-    }
-    if (two && !battle.Player2Destroyed) {
-        DrawTank(battle.Player2, false);
-        DrawPlayerMark(battle.Player2, 1);
+    const int32_t sides = SidesInGame();
+    for (int32_t side = 0; side < sides; ++side) {
+        if (Players[side].destroyed)
+            continue;
+        DrawTank(Players[side].tank, false);
+        // The marks tell two tanks apart; one tank needs none.
+        if (sides == 2)
+            DrawPlayerMark(Players[side].tank, side);
     }
     DrawGrassCells();
     UpdateEnemyBullets();
-    UpdatePlayerBullets();
-    if (two)
-        UpdatePlayer2Bullets();
+    for (int32_t side = 0; side < sides; ++side)
+        UpdatePlayerBullets(side);
     // The upper layer runs also for a destroyed tank: a flash under way ends
     // where it was, and the reload keeps counting.
-    DrawTank(battle.Player, true);
-    TankTimers(battle.Player);
-    if (two) {
-        DrawTank(battle.Player2, true);
-        TankTimers(battle.Player2);
+    for (int32_t side = 0; side < sides; ++side) {
+        DrawTank(Players[side].tank, true);
+        TankTimers(Players[side].tank);
     }
     UpdateEffects();
     PresentFrame();

@@ -33,17 +33,17 @@ void CarryOver(TankRecord& player, int32_t startX) {
 }  // namespace
 
 void ResetPlayers() {
-    ResetPlayer();
-    BattleState.Lives = 3;
-    // The second player's tank and tanks left are set only for a game of two.
     BattleState.PlayerCount = PlayersChosen == 2 ? 2 : 1;
-    BattleState.Player2 = TankRecord{};
-    BattleState.Lives2 = 0;
-    BattleState.Player2Destroyed = false;
-    if (TwoPlayers()) {
-        ResetPlayer2();
-        BattleState.Lives2 = 3;
+    // The second side's tank and tanks left are set only for a game of two.
+    for (int32_t side = 0; side < 2; ++side) {
+        const bool playing = side < SidesInGame();
+        Players[side].tank = playing ? FreshPlayerTank(side) : TankRecord{};
+        Players[side].lives = playing ? 3 : 0;
     }
+    // The first player's wreck stays until the level start clears it, the
+    // second's goes here: a tick that the level start's box runs (in its
+    // message loop) sees them so, as recorded replays have it.
+    Players[1].destroyed = false;
 }
 
 void StartNewGame() {
@@ -67,30 +67,25 @@ void StartLevel() {
     platform::MessageBox(MainWindow, text, "", platform::MB_OK);
     LevelsStarted += 1;
 
-    // The tank keeps its upgrades and its damage, and drives in from below
-    // the field at column 5 again.
-    const bool firstStaysOut =
-        TwoPlayers() && BattleState.PlayerDestroyed && BattleState.Lives == 0;
-    CarryOver(BattleState.Player, FreshPlayerRecord.x);
-    // So does the second player's, at column 9. A player out of tanks stays
-    // out; a wreck with tanks left comes in at once, as the first player's
-    // does.
-    BattleStateRecord& battle = BattleState;
-    if (TwoPlayers())
-        CarryOver(battle.Player2, SecondPlayerStartX);
-    battle.Player2Bullets.clear();
-    battle.Player2Destroyed = TwoPlayers() && battle.Player2Destroyed && battle.Lives2 == 0;
-    battle.Player2RespawnDelay = 0;
+    // Each tank keeps its upgrades and its damage, and drives in from below
+    // the field at its start again. A player out of tanks stays out; a wreck
+    // with tanks left comes in at once. With one player the second side's
+    // tank is left as it is.
+    for (int32_t side = 0; side < 2; ++side) {
+        PlayerSide& player = Players[side];
+        if (side < SidesInGame())
+            CarryOver(player.tank, PlayerStartX[side]);
+        player.bullets.clear();
+        player.destroyed = TwoPlayers() && player.destroyed && player.lives == 0;
+        player.respawnDelay = 0;
+    }
 
-    BattleState.PlayerBullets.clear();
     BattleState.Effects.clear();
     BattleState.EnemyList.clear();
     BattleState.EnemyBulletLists.clear();
 
     BattleState.LevelClearDelay = 0;
     BattleState.GameOverDelay = 0;
-    BattleState.PlayerDestroyed = firstStaysOut;
-    BattleState.RespawnDelay = 0;
     BattleState.EnemiesOnField = 0;
     BattleState.EnemiesToSpawn = EnemiesPerLevel;
     BattleState.SpawnDelay = 1;

@@ -39,10 +39,10 @@ void LevelKeysAndUpgrade() {
             battle.LevelIndex += 1;
         StartLevel();
     } else if (KeyIsDown('F')) {
-        TopUpgrade(battle.Player);
+        TopUpgrade(Players[0].tank);
         // With two players the second tank, when in play, is upgraded too.
-        if (TwoPlayers() && !battle.Player2Destroyed)
-            TopUpgrade(battle.Player2);
+        if (SideInPlay(1))
+            TopUpgrade(Players[1].tank);
     }
 }
 
@@ -53,25 +53,18 @@ struct TankKeys {
     int lock;
     int fire;
 };
-constexpr TankKeys FirstPlayerKeys = {
-    .drive = {platform::VK_DOWN, platform::VK_LEFT, platform::VK_UP, platform::VK_RIGHT},
-    .gun = {'S', 'A', 'W', 'D'},
-    .lock = 'L',
-    .fire = platform::VK_SPACE};
-constexpr TankKeys SecondPlayerKeys = {.drive = {platform::VK_P2_DOWN, platform::VK_P2_LEFT,
-                                                 platform::VK_P2_UP, platform::VK_P2_RIGHT},
-                                       .gun = {platform::VK_P2_GUN_DOWN, platform::VK_P2_GUN_LEFT,
-                                               platform::VK_P2_GUN_UP, platform::VK_P2_GUN_RIGHT},
-                                       .lock = platform::VK_P2_LOCK,
-                                       .fire = platform::VK_P2_FIRE};
-
-// One player's tank and what goes with it.
-struct PlayerTank {
-    TankRecord& tank;
-    const TankKeys& keys;
-    bool& lockLatch;
-    std::vector<Bullet>& bullets;
-};
+// The first player's keys, then the second's.
+constexpr TankKeys SideKeys[2] = {
+    {.drive = {platform::VK_DOWN, platform::VK_LEFT, platform::VK_UP, platform::VK_RIGHT},
+     .gun = {'S', 'A', 'W', 'D'},
+     .lock = 'L',
+     .fire = platform::VK_SPACE},
+    {.drive = {platform::VK_P2_DOWN, platform::VK_P2_LEFT, platform::VK_P2_UP,
+               platform::VK_P2_RIGHT},
+     .gun = {platform::VK_P2_GUN_DOWN, platform::VK_P2_GUN_LEFT, platform::VK_P2_GUN_UP,
+             platform::VK_P2_GUN_RIGHT},
+     .lock = platform::VK_P2_LOCK,
+     .fire = platform::VK_P2_FIRE}};
 
 // A move refused by the ground, an enemy, or the partner's tank, which blocks
 // as an enemy does.
@@ -116,10 +109,10 @@ void ContinueMove(TankRecord& player) {
 }
 
 // Aiming, the lock and firing, after the move.
-void GunAndFire(const PlayerTank& side) {
+void GunAndFire(PlayerSide& side, const TankKeys& keys) {
     TankRecord& player = side.tank;
     for (int32_t direction = 0; direction < 4; ++direction) {
-        if (KeyIsDown(side.keys.gun[direction])) {
+        if (KeyIsDown(keys.gun[direction])) {
             PlayCue(TurretCue);
             player.turretDir = direction;
             break;
@@ -127,49 +120,28 @@ void GunAndFire(const PlayerTank& side) {
     }
 
     // Each press of the lock key toggles the lock once, however long it is held.
-    if (side.lockLatch && KeyIsDown(side.keys.lock)) {
+    if (side.turretLockLatch && KeyIsDown(keys.lock)) {
         player.turretLocked = !player.turretLocked;
-        side.lockLatch = false;
-    } else if (!KeyIsDown(side.keys.lock)) {
-        side.lockLatch = true;
+        side.turretLockLatch = false;
+    } else if (!KeyIsDown(keys.lock)) {
+        side.turretLockLatch = true;
     }
 
-    if (KeyIsDown(side.keys.fire) && player.reloadTimer == 0 &&
+    if (KeyIsDown(keys.fire) && player.reloadTimer == 0 &&
         player.bulletsInFlight < player.maxBullets)
         FireBullet(player, side.bullets);
 }
 
 }  // namespace
 
-void PlayerControlStep() {
-    BattleStateRecord& battle = BattleState;
-    TankRecord& player = battle.Player;
-    const TankRecord* partner =
-        TwoPlayers() && !battle.Player2Destroyed ? &battle.Player2 : nullptr;
-
-    if (KeyIsDown('Z'))
+void PlayerControlStep(int32_t side) {
+    TankRecord& player = Players[side].tank;
+    const TankKeys& keys = SideKeys[side];
+    if (side == 0 && KeyIsDown('Z'))
         LevelKeysAndUpgrade();
     else if (player.moveTicks == 0)
-        StartMove(player, FirstPlayerKeys, partner);
+        StartMove(player, keys, PartnerInPlay(side));
     if (player.moveTicks > 0)
         ContinueMove(player);
-    GunAndFire({.tank = player,
-                .keys = FirstPlayerKeys,
-                .lockLatch = TurretLockLatch,
-                .bullets = battle.PlayerBullets});
-}
-
-void Player2ControlStep() {
-    BattleStateRecord& battle = BattleState;
-    TankRecord& player = battle.Player2;
-    const TankRecord* partner = battle.PlayerDestroyed ? nullptr : &battle.Player;
-
-    if (player.moveTicks == 0)
-        StartMove(player, SecondPlayerKeys, partner);
-    if (player.moveTicks > 0)
-        ContinueMove(player);
-    GunAndFire({.tank = player,
-                .keys = SecondPlayerKeys,
-                .lockLatch = TurretLockLatch2,
-                .bullets = battle.Player2Bullets});
+    GunAndFire(Players[side], keys);
 }

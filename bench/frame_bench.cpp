@@ -21,6 +21,7 @@ namespace {
 
 struct Snapshot {
     BattleStateRecord battle;
+    PlayerSide players[2];
     std::vector<int32_t> grid;
     uint32_t random;
 };
@@ -45,25 +46,26 @@ int PlaceCells() {
 }
 
 // The player, flashing and reloading, with two bullets in flight.
-void PlacePlayer(BattleStateRecord& b) {
-    b.Player = FreshPlayerRecord;
-    b.Player.x = 320;
-    b.Player.y = 448;
-    b.Player.moveTicks = 6;
-    b.Player.reloadTimer = 40;
-    b.Player.flashTicks = 2;
-    b.PlayerBullets.clear();
+void PlacePlayer(PlayerSide& player) {
+    player.tank = FreshPlayerRecord;
+    player.tank.x = 320;
+    player.tank.y = 448;
+    player.tank.moveTicks = 6;
+    player.tank.reloadTimer = 40;
+    player.tank.flashTicks = 2;
+    player.bullets.clear();
     for (int k = 0; k < 2; ++k)
-        b.PlayerBullets.push_back({.band = 2,
-                                   .spare = 100,
-                                   .direction = Up,
-                                   .x = 332,
-                                   .y = 360 - 90 * k,
-                                   .speed = 8,
-                                   .damage = 10,
-                                   .frame = 3});
-    b.Player.bulletsInFlight = 2;
-    b.Player.maxBullets = 2;
+        player.bullets.push_back({.band = 2,
+                                  .spare = 100,
+                                  .direction = Up,
+                                  .x = 332,
+                                  .y = 360 - 90 * k,
+                                  .speed = 8,
+                                  .damage = 10,
+                                  .frame = 3});
+    player.tank.bulletsInFlight = 2;
+    player.tank.maxBullets = 2;
+    player.destroyed = false;
 }
 
 // Four enemies, one of each class, with one or two bullets each.
@@ -116,7 +118,7 @@ void PlaceBusyBattle() {
     BattleStateRecord& b = BattleState;
     b.PlayerCount = 1;
     const int drawn = PlaceCells();
-    PlacePlayer(b);
+    PlacePlayer(Players[0]);
     PlaceEnemies(b);
     b.Effects.clear();
     for (int k = 0; k < 6; ++k)
@@ -124,15 +126,16 @@ void PlaceBusyBattle() {
     b.DroppedItem = SpeedItem;
     b.ItemX = 700;
     b.ItemY = 600;
-    b.PlayerDestroyed = false;
     b.GameOverDelay = b.LevelClearDelay = 0;
-    Busy = {b, WorkingGrid, RandomState()};
+    Busy = {b, {Players[0], Players[1]}, WorkingGrid, RandomState()};
     if (drawn < 150)
         std::abort();
 }
 
 void Restore() {
     BattleState = Busy.battle;
+    for (int side = 0; side < 2; ++side)
+        Players[side] = Busy.players[side];
     std::memcpy(WorkingGrid.data(), Busy.grid.data(), LevelCellCount * sizeof(int32_t));
     SetRandomState(Busy.random);
 }
@@ -166,13 +169,13 @@ static void BM_ComposeFrameBusyTwoPlayers(benchmark::State& state) {
     PlaceBusyBattle();
     BattleStateRecord& b = BattleState;
     b.PlayerCount = 2;
-    b.Player2 = b.Player;
-    b.Player2.x = 576;
-    b.Player2Bullets = b.PlayerBullets;
-    for (Bullet& bullet : b.Player2Bullets)
+    PlayerSide& second = Players[1];
+    second = Players[0];
+    second.tank.x = 576;
+    for (Bullet& bullet : second.bullets)
         bullet.x += 256;
-    b.Player2Destroyed = false;
     Busy.battle = b;
+    Busy.players[1] = second;
     DrawingEnabled = true;
     for (auto _ : state) {
         Restore();

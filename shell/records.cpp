@@ -50,7 +50,7 @@ void RecordLevelStart() {
     BattleStateRecord& battle = BattleState;
     Watch.level = battle.LevelIndex;
     Watch.ticks = 0;
-    Watch.livesAtStart = battle.Lives;
+    Watch.livesAtStart = Players[0].lives;
     Watch.ownMap = Watch.ownMap || LevelSet != BuiltInLevels();
     if (Honest() && battle.LevelIndex + 1 > Now.highestLevel) {
         Now.highestLevel = battle.LevelIndex + 1;
@@ -61,7 +61,7 @@ void RecordLevelStart() {
 void RecordClear() {
     LevelRecordEntry& entry = Now.levels[Watch.level];
     const int32_t ticks = Watch.ticks > 0 ? Watch.ticks : 1;
-    int32_t lost = Watch.livesAtStart - BattleState.Lives;
+    int32_t lost = Watch.livesAtStart - Players[0].lives;
     lost = lost < 0 ? 0 : lost > MaxRecordedTanksLost ? MaxRecordedTanksLost : lost;
     // The fastest clear and the clear with the fewest tanks lost, each on
     // its own: the first clear sets both.

@@ -59,15 +59,13 @@ StatusRecord CurrentStatus() {
         return status;
     }
     status.kind = GameStatus;
-    const PlayerStatusRecord first = PlayerStatus(1);
-    status.tanks = std::max(0, first.lives);
+    status.tanks = std::max(0, Players[0].lives);
     status.enemies = std::max(0, battle.EnemiesToSpawn + battle.EnemiesOnField);
-    CountUpgrades(*first.tank, status.upgrades);
-    const PlayerStatusRecord second = PlayerStatus(2);
-    if (second.playing) {
+    CountUpgrades(Players[0].tank, status.upgrades);
+    if (TwoPlayers()) {
         status.twoPlayers = true;
-        status.tanks2 = std::max(0, second.lives);
-        CountUpgrades(*second.tank, status.upgrades2);
+        status.tanks2 = std::max(0, Players[1].lives);
+        CountUpgrades(Players[1].tank, status.upgrades2);
     }
     return status;
 }

@@ -1,26 +1,23 @@
-// The one battle state of the program; it lives from start-up to exit.
+// The one battle state of the program and its two player sides; they live
+// from start-up to exit.
 #include "state/battle_state.h"
 
 BattleStateRecord BattleState{};
+PlayerSide Players[2]{};
 std::vector<int32_t> WorkingGrid;
 
-void ResetPlayer() {
-    BattleState.Player = FreshPlayerRecord;
-}
-
-void ResetPlayer2() {
-    BattleState.Player2 = FreshPlayerRecord;
-    BattleState.Player2.x = SecondPlayerStartX;
-}
-
-PlayerStatusRecord PlayerStatus(int32_t player) {
-    const BattleStateRecord& s = BattleState;
-    if (player == 2)
-        return {.playing = TwoPlayers(), .lives = TwoPlayers() ? s.Lives2 : 0, .tank = &s.Player2};
-    return {.playing = true, .lives = s.Lives, .tank = &s.Player};
+TankRecord FreshPlayerTank(int32_t side) {
+    TankRecord tank = FreshPlayerRecord;
+    tank.x = PlayerStartX[side];
+    return tank;
 }
 
 void ResetBattleState() {
     BattleState = BattleStateRecord{};
+    for (PlayerSide& side : Players) {
+        const bool latch = side.turretLockLatch;
+        side = PlayerSide{};
+        side.turretLockLatch = latch;
+    }
     WorkingGrid.clear();
 }

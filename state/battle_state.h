@@ -1,6 +1,7 @@
-// The records of a battle: the tank, bullet and explosion records, the one
-// global BattleState that every step of a tick reads and writes (its parts
-// that live for a game and those that live for a level), and the level's grid.
+// The records of a battle: the tank, bullet and explosion records, the two
+// player sides and the one global BattleState that every step of a tick reads
+// and writes (their parts that live for a game and those that live for a
+// level), and the level's grid.
 #pragma once
 
 #include <cstddef>
@@ -80,9 +81,9 @@ inline constexpr TankRecord FreshPlayerRecord = {.band = 1,
                                                  .bulletSpeed = 8,
                                                  .waitTicks = 0};
 
-// The second player's tank starts from the same fresh record, at the mirror
-// of the first player's start across the base (column 9).
-inline constexpr int32_t SecondPlayerStartX = 576;
+// Where each player's tank starts, by side: the second at the mirror of the
+// first's start across the base (column 9).
+inline constexpr int32_t PlayerStartX[2] = {FreshPlayerRecord.x, 576};
 
 // The delays of a level, in ticks.
 struct DelayRules {
@@ -135,18 +136,31 @@ enum ItemValue : int32_t {
     NoItem = 4,
 };
 
+// One player's side: index 0 of Players is the first player, 1 the second.
+// With one player the second side takes no part in the game.
+struct PlayerSide {
+    // For a game: the tank with its upgrades (carried from level to level)
+    // and the tanks left besides the one in play.
+    TankRecord tank;
+    int32_t lives;
+    // For a level: the wreck, its countdown to the return, the bullets (which
+    // fly on after the tank is destroyed).
+    bool destroyed;
+    int32_t respawnDelay;
+    std::vector<Bullet> bullets;
+    // For the run: the lock key's edge latch, true at program start and never
+    // reset by a game or a level, so a lock key held across a level start
+    // toggles once.
+    bool turretLockLatch = true;
+};
+
 // The lists own their records: removing an element frees it. The n-th list
 // of EnemyBulletLists holds the bullets of the n-th tank of EnemyList, and the
 // two change together.
 struct BattleStateRecord {
-    // For a game: the tank with its upgrades (carried from level to level),
-    // the level played and the lives left.
-    TankRecord Player;
+    // For a game: the level played.
     int32_t LevelIndex;
-    int32_t Lives;
     // For a level: reset by every level start.
-    bool PlayerDestroyed;
-    int32_t RespawnDelay;
     int32_t GameOverDelay;
     int32_t LevelClearDelay;
     int32_t EnemiesToSpawn;
@@ -154,46 +168,47 @@ struct BattleStateRecord {
     int32_t SpawnDelay;
     std::vector<TankRecord> EnemyList;
     std::vector<std::vector<Bullet>> EnemyBulletLists;
-    std::vector<Bullet> PlayerBullets;
     std::vector<Effect> Effects;
     int32_t DroppedItem;
     int32_t ItemX;
     int32_t ItemY;
     int32_t TerrainPhaseA;
     int32_t TerrainPhaseB;
-    // A game of two players (PlayerCount 2): the second player's tank, tanks
-    // left and bullets for the game, its wreck and respawn for the level, as
-    // the first player's above. With one player nothing reads them.
+    // For a game: 1, or 2 for a game of two players.
     int32_t PlayerCount;
-    TankRecord Player2;
-    int32_t Lives2;
-    bool Player2Destroyed;
-    int32_t Player2RespawnDelay;
-    std::vector<Bullet> Player2Bullets;
 };
 
 extern BattleStateRecord BattleState;
+extern PlayerSide Players[2];
 
 // The level now played or edited, copied from LevelSet at every level start.
 extern std::vector<int32_t> WorkingGrid;
 
-// Copies FreshPlayerRecord into the player's tank.
-void ResetPlayer();
-// The second player's fresh tank: FreshPlayerRecord at SecondPlayerStartX.
-void ResetPlayer2();
+// FreshPlayerRecord at the side's start.
+TankRecord FreshPlayerTank(int32_t side);
 
 // True in a game of two players.
 inline bool TwoPlayers() {
     return BattleState.PlayerCount == 2;
 }
 
-// What one player has, for whatever shows it around the field.
-struct PlayerStatusRecord {
-    bool playing;            // player 1 always; player 2 only in a game of two
-    int32_t lives;           // Lives or Lives2: tanks left besides the one in play
-    const TankRecord* tank;  // its tank: armour (band, hitPoints), speed, bullets
-};
-// Player 1 or 2.
-PlayerStatusRecord PlayerStatus(int32_t player);
-// BattleState zeroed and WorkingGrid empty, as at program start.
+// The sides that take part in the game: 1, or 2 in a game of two players.
+inline int32_t SidesInGame() {
+    return TwoPlayers() ? 2 : 1;
+}
+
+// The side's tank is on the field: it takes part and is not a wreck.
+inline bool SideInPlay(int32_t side) {
+    return side < SidesInGame() && !Players[side].destroyed;
+}
+
+// The other side's tank while it is in play, else null: the partner blocks
+// the side's moves and stops its bullets.
+inline TankRecord* PartnerInPlay(int32_t side) {
+    const int32_t other = 1 - side;
+    return SideInPlay(other) ? &Players[other].tank : nullptr;
+}
+
+// BattleState zeroed, the sides' game and level fields zeroed (the lock
+// latches live for the run) and WorkingGrid empty, as at program start.
 void ResetBattleState();

@@ -1,14 +1,14 @@
 // The records that live for the whole run.
 #include "state/program_state.h"
 
+#include "state/battle_state.h"
+
 GameModeValue GameMode = Playing;
 bool SoundEnabled = false;
 int32_t MouseX = 0;
 int32_t MouseY = 0;
 platform::Window MainWindow = nullptr;
 bool TickUnderWay = false;
-bool TurretLockLatch = true;
-bool TurretLockLatch2 = true;
 int32_t PlayersChosen = 1;
 int32_t PlayersQuestionsAsked = 0;
 bool PlayersQuestionOffered = true;
@@ -21,8 +21,8 @@ void ResetRunState() {
     MouseY = 0;
     MainWindow = nullptr;
     TickUnderWay = false;
-    TurretLockLatch = true;
-    TurretLockLatch2 = true;
+    for (PlayerSide& side : Players)
+        side.turretLockLatch = true;
     PlayersChosen = 1;
     PlayersQuestionsAsked = 0;
     PlayersQuestionOffered = true;

@@ -1,5 +1,6 @@
 // What lives for the whole run: the mode the timer dispatches on, the sound
-// setting, the window, the mouse, the lock key's latch and the level set.
+// setting, the window, the mouse and the level set. The lock keys' latches
+// live for the run too, each in its player's side (state/battle_state.h).
 #pragma once
 
 #include <cstdint>
@@ -32,13 +33,6 @@ extern platform::Window MainWindow;
 // True from the start of a tick to its end, boxes included.
 extern bool TickUnderWay;
 
-// The edge latch of the lock key: true at program start, never reset by a
-// game or a level, so a lock key held across a level start toggles once.
-extern bool TurretLockLatch;
-
-// The second player's lock key latch, as TurretLockLatch is the first's.
-extern bool TurretLockLatch2;
-
 // Players of the next new game: 1, or 2 for a game of two players.
 extern int32_t PlayersChosen;
 // Whether N in play asks the players question: not while a replay of a
@@ -53,6 +47,6 @@ extern int32_t PlayersQuestionsAsked;
 // the built-in levels are restored.
 extern std::vector<int32_t> LevelSet;
 
-// Every record above back to its value at program start (LevelSet empty, as
-// before start-up fills it).
+// Every record above and the sides' lock latches back to their values at
+// program start (LevelSet empty, as before start-up fills it).
 void ResetRunState();

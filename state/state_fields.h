@@ -71,18 +71,22 @@ void VisitFields(Explosion& e, Visit&& visit) {
     visit("finished", e.finished);
 }
 
-// BattleState's scalars that live for a game (the player's tank aside).
+// The sections below walk the first player's side among BattleState's
+// fields under the names the first player's fields have always had, and the
+// second player's side, apart, under the same names with a 2.
+
+// The scalars that live for a game (the player's tank aside).
 template <RecordOf<BattleStateRecord> Battle, typename Visit>
 void VisitGameFields(Battle& s, Visit&& visit) {
     visit("LevelIndex", s.LevelIndex);
-    visit("Lives", s.Lives);
+    visit("Lives", Players[0].lives);
 }
 
-// BattleState's scalars that live for a level.
+// The scalars that live for a level.
 template <RecordOf<BattleStateRecord> Battle, typename Visit>
 void VisitLevelFields(Battle& s, Visit&& visit) {
-    visit("PlayerDestroyed", s.PlayerDestroyed);
-    visit("RespawnDelay", s.RespawnDelay);
+    visit("PlayerDestroyed", Players[0].destroyed);
+    visit("RespawnDelay", Players[0].respawnDelay);
     visit("GameOverDelay", s.GameOverDelay);
     visit("LevelClearDelay", s.LevelClearDelay);
     visit("EnemiesToSpawn", s.EnemiesToSpawn);
@@ -95,29 +99,30 @@ void VisitLevelFields(Battle& s, Visit&& visit) {
     visit("TerrainPhaseB", s.TerrainPhaseB);
 }
 
-// BattleState's tanks, bullets and explosions.
+// The tanks, bullets and explosions.
 template <RecordOf<BattleStateRecord> Battle, typename Visit>
 void VisitBattleRecords(Battle& s, Visit&& visit) {
-    visit("Player", s.Player);
+    visit("Player", Players[0].tank);
     visit("EnemyList", s.EnemyList);
     visit("EnemyBulletLists", s.EnemyBulletLists);
-    visit("PlayerBullets", s.PlayerBullets);
+    visit("PlayerBullets", Players[0].bullets);
     visit("Effects", s.Effects);
 }
 
-// BattleState's fields of a game of two players: the player count, then the
-// second player's as the first player's are walked above.
+// The fields of a game of two players: the player count, then the second
+// player's side (its lock latch aside) as the first player's is walked above.
 template <RecordOf<BattleStateRecord> Battle, typename Visit>
 void VisitSecondPlayerFields(Battle& s, Visit&& visit) {
     visit("Players", s.PlayerCount);
-    visit("Lives2", s.Lives2);
-    visit("Player2Destroyed", s.Player2Destroyed);
-    visit("Player2RespawnDelay", s.Player2RespawnDelay);
-    visit("Player2", s.Player2);
-    visit("Player2Bullets", s.Player2Bullets);
+    PlayerSide& second = Players[1];
+    visit("Lives2", second.lives);
+    visit("Player2Destroyed", second.destroyed);
+    visit("Player2RespawnDelay", second.respawnDelay);
+    visit("Player2", second.tank);
+    visit("Player2Bullets", second.bullets);
 }
 
-// The whole of BattleState.
+// The whole of BattleState and of the sides, their lock latches aside.
 template <RecordOf<BattleStateRecord> Battle, typename Visit>
 void VisitFields(Battle& s, Visit&& visit) {
     VisitGameFields(s, visit);
@@ -142,7 +147,7 @@ void VisitShellInputs(Visit&& visit) {
 
 template <typename Visit>
 void VisitLockLatch(Visit&& visit) {
-    visit("TurretLockLatch", TurretLockLatch);
+    visit("TurretLockLatch", Players[0].turretLockLatch);
 }
 
 // The generator's state, by value: whatever the visitor leaves in it is set.
@@ -161,7 +166,7 @@ void VisitTwoPlayerFields(Visit&& visit) {
     if (!TwoPlayers())
         return;
     VisitSecondPlayerFields(BattleState, visit);
-    visit("TurretLockLatch2", TurretLockLatch2);
+    visit("TurretLockLatch2", Players[1].turretLockLatch);
 }
 
 template <typename Visit>

@@ -2,14 +2,27 @@
 """A long morvask-sim script of random play: arrows, gun keys, fire, level
 keys, pauses, minimising, the editor with painting and saving, loads, with
 dumps and frames along the way. For comparing two builds tick for tick.
+With PLAYERS 2 every game is a game of two players, the second player's keys
+held at random beside the first's (the first player's play is drawn as with
+one, so a seed's script differs only by those keys).
 
-Usage: random_sim_script.py SEED TICKS > SCRIPT.sim"""
+Usage: random_sim_script.py SEED TICKS [PLAYERS] > SCRIPT.sim"""
 import random, sys
+if len(sys.argv) not in (3, 4) or sys.argv[1] in ("-h", "--help"):
+    print(__doc__)
+    sys.exit(0 if sys.argv[1:2] in (["-h"], ["--help"]) else 2)
 seed = int(sys.argv[1]); ticks = int(sys.argv[2])
+players = int(sys.argv[3]) if len(sys.argv) == 4 else 1
 r = random.Random(seed)
-out = [f"seed {seed}", "answer ok ok yes ok" if seed % 2 else "answer ok ok no ok", "start"]
+second = random.Random(seed + 1)
+out = [f"seed {seed}", "answer ok ok yes ok" if seed % 2 else "answer ok ok no ok"]
+if players == 2:
+    out.append("players 2")
+out.append("start")
 keys = ["Up","Down","Left","Right"]
 gun = ["W","A","S","D"]
+keys2 = ["P2Up","P2Down","P2Left","P2Right"]
+gun2 = ["P2GunUp","P2GunDown","P2GunLeft","P2GunRight"]
 t = 0; n = 0
 while t < ticks:
     n += 1
@@ -44,6 +57,11 @@ while t < ticks:
         if r.random() < 0.4: held.append(r.choice(gun))
         if r.random() < 0.7: held.append("Space")
         if r.random() < 0.05: held.append("L")
+        if players == 2:
+            if second.random() < 0.8: held.append(second.choice(keys2))
+            if second.random() < 0.4: held.append(second.choice(gun2))
+            if second.random() < 0.7: held.append("P2Fire")
+            if second.random() < 0.05: held.append("P2Lock")
         if held: out.append("hold " + " ".join(held))
         k = r.randint(1, 25)
         out.append(f"tick {k}"); t += k

@@ -10,8 +10,8 @@
 #include <string>
 
 #include "editor/commands.h"
-#include "options/key_bindings.h"
 #include "hosting/status_shown.h"
+#include "options/key_bindings.h"
 #include "platform/host.h"
 #include "platform/web/web_page.h"
 #include "programs/web/web_sharing.h"
@@ -46,14 +46,14 @@ EMSCRIPTEN_KEEPALIVE int morvask_mode() {
 // The player's tank and bullets, the level and the mode, as JSON.
 EMSCRIPTEN_KEEPALIVE const char* morvask_probe() {
     static char text[320];
-    const TankRecord& player = BattleState.Player;
-    const TankRecord& second = BattleState.Player2;
+    const TankRecord& player = Players[0].tank;
+    const TankRecord& second = Players[1].tank;
     std::snprintf(text, sizeof text,
                   "{\"mode\":%d,\"gameMode\":%d,\"level\":%d,\"x\":%d,\"y\":%d,\"gun\":%d,"
                   "\"bullets\":%d,\"lives\":%d,\"players\":%d,\"x2\":%d,\"y2\":%d}",
                   morvask_mode(), int(GameMode), int(BattleState.LevelIndex), int(player.x),
-                  int(player.y), int(player.turretDir), int(BattleState.PlayerBullets.size()),
-                  int(BattleState.Lives), int(BattleState.PlayerCount), int(second.x),
+                  int(player.y), int(player.turretDir), int(Players[0].bullets.size()),
+                  int(Players[0].lives), int(BattleState.PlayerCount), int(second.x),
                   int(second.y));
     return text;
 }

@@ -51,13 +51,13 @@ void StartWithThePadAnsweringTheBoxes() {
     EXPECT_EQ(GameMode, Playing);
     // The tank drives in from below the field by itself.
     RunTicks(20);
-    ASSERT_EQ(BattleState.Player.y, 640);
+    ASSERT_EQ(Players[0].tank.y, 640);
 }
 
 // The left stick, pushed mostly up, drives up; within the dead zone it rests;
 // the D-pad drives back down.
 void DriveWithTheStickAndTheDpad() {
-    TankRecord& player = BattleState.Player;
+    TankRecord& player = Players[0].tank;
     Axis(SDL_CONTROLLER_AXIS_LEFTY, -30000);
     Axis(SDL_CONTROLLER_AXIS_LEFTX, 12000);
     RunTicks(40);
@@ -82,7 +82,7 @@ void DriveWithTheStickAndTheDpad() {
 
 // The north face button turns the gun up, the right shoulder fires.
 void TurnTheGunAndFire() {
-    TankRecord& player = BattleState.Player;
+    TankRecord& player = Players[0].tank;
     Button(SDL_CONTROLLER_BUTTON_Y, true);
     RunTicks(2);
     Button(SDL_CONTROLLER_BUTTON_Y, false);

@@ -40,8 +40,8 @@ TEST_F(TwoPads, EachPadDrivesAndFiresItsOwnTankAtOnce) {
     ASSERT_EQ(GameMode, Playing);
     // Both tanks drive in from below the field by themselves.
     RunTicks(20);
-    const TankRecord& first = BattleState.Player;
-    const TankRecord& second = BattleState.Player2;
+    const TankRecord& first = Players[0].tank;
+    const TankRecord& second = Players[1].tank;
     ASSERT_EQ(first.y, 640);
     ASSERT_EQ(second.y, 640);
     ASSERT_EQ(first.x, 320);
@@ -54,8 +54,8 @@ TEST_F(TwoPads, EachPadDrivesAndFiresItsOwnTankAtOnce) {
         Button(pad, SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, true);
     }
     RunTicks(2);
-    EXPECT_FALSE(BattleState.PlayerBullets.empty());
-    EXPECT_FALSE(BattleState.Player2Bullets.empty());
+    EXPECT_FALSE(Players[0].bullets.empty());
+    EXPECT_FALSE(Players[1].bullets.empty());
     EXPECT_GT(first.reloadTimer, 0);
     EXPECT_GT(second.reloadTimer, 0);
     RunTicks(30);

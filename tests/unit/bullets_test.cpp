@@ -51,8 +51,8 @@ protected:
         BattleState.EnemiesOnField += 1;
     }
     void AddPlayerBullet(const Bullet& b) {
-        BattleState.PlayerBullets.push_back(b);
-        BattleState.Player.bulletsInFlight += 1;
+        Players[0].bullets.push_back(b);
+        Players[0].tank.bulletsInFlight += 1;
     }
     void AddEnemyBullet(size_t enemy, const Bullet& b) {
         BattleState.EnemyBulletLists[enemy].push_back(b);
@@ -140,12 +140,12 @@ TEST_F(BulletCells, BulletsLeaveOnlyBeyondTheMargins) {
             bullet.y = beyond ? e.outY : e.y;
             // One step back, so that the move lands on the place tested.
             MoveAlong(e.direction, -bullet.speed, bullet.x, bullet.y);
-            BattleState.PlayerBullets = {bullet};
-            BattleState.Player.bulletsInFlight = 1;
-            UpdatePlayerBullets();
-            EXPECT_EQ(BattleState.PlayerBullets.size(), beyond ? 0u : 1u)
+            Players[0].bullets = {bullet};
+            Players[0].tank.bulletsInFlight = 1;
+            UpdatePlayerBullets(0);
+            EXPECT_EQ(Players[0].bullets.size(), beyond ? 0u : 1u)
                 << "direction " << e.direction << (beyond ? " beyond" : " on") << " the margin";
-            EXPECT_EQ(BattleState.Player.bulletsInFlight, beyond ? 0 : 1);
+            EXPECT_EQ(Players[0].tank.bulletsInFlight, beyond ? 0 : 1);
         }
     }
 }
@@ -192,10 +192,10 @@ TEST(FireBullet, LeavesTheMuzzleInTheGunsDirection) {
 TEST_F(BulletHits, AnEnemyThatSurvivesLosesTheDamage) {
     AddEnemy(Enemy(7, 320, 128, 70));
     AddPlayerBullet(Shell(Up, 332, 170));  // after its step, 22 pixels below the tank's centre
-    UpdatePlayerBullets();
+    UpdatePlayerBullets(0);
     EXPECT_EQ(BattleState.EnemyList[0].hitPoints, 60);
-    EXPECT_TRUE(BattleState.PlayerBullets.empty());
-    EXPECT_EQ(BattleState.Player.bulletsInFlight, 0);
+    EXPECT_TRUE(Players[0].bullets.empty());
+    EXPECT_EQ(Players[0].tank.bulletsInFlight, 0);
     ASSERT_EQ(BattleState.Effects.size(), 1u);
     EXPECT_EQ(BattleState.Effects[0].x, 332 - 13);
     EXPECT_EQ(BattleState.Effects[0].y, 162 - 13);
@@ -209,7 +209,7 @@ TEST_F(BulletHits, ADestroyedEnemyGoesWithItsBulletsAndRollsForAnItem) {
     AddEnemy(Enemy(4, 0, 0, 30));
     AddPlayerBullet(Shell(Up, 332, 170));
     SeedRandom(1);  // the fast tank's roll 2 gives 41 % 2 = 1: no item
-    UpdatePlayerBullets();
+    UpdatePlayerBullets(0);
     ASSERT_EQ(BattleState.EnemyList.size(), 1u);
     EXPECT_EQ(BattleState.EnemyList[0].band, 4);
     ASSERT_EQ(BattleState.EnemyBulletLists.size(), 1u);
@@ -229,7 +229,7 @@ TEST_F(BulletHits, ADestroyedEnemyGoesWithItsBulletsAndRollsForAnItem) {
     BattleState.EnemyList[0] = Enemy(5, 320, 128, 10);
     AddPlayerBullet(Shell(Up, 332, 170));
     SeedRandom(1);
-    UpdatePlayerBullets();
+    UpdatePlayerBullets(0);
     EXPECT_EQ(RandomState(), afterOneRoll);
 }
 
@@ -237,12 +237,12 @@ TEST_F(BulletHits, TheLastEnemyOfTheLevelStartsTheClearDelay) {
     AddEnemy(Enemy(4, 320, 128, 10));
     BattleState.EnemiesToSpawn = 1;
     AddPlayerBullet(Shell(Up, 332, 170));
-    UpdatePlayerBullets();
+    UpdatePlayerBullets(0);
     EXPECT_EQ(BattleState.LevelClearDelay, 0);  // one is still to come
     AddEnemy(Enemy(4, 320, 128, 10));
     BattleState.EnemiesToSpawn = 0;
     AddPlayerBullet(Shell(Up, 332, 170));
-    UpdatePlayerBullets();
+    UpdatePlayerBullets(0);
     EXPECT_EQ(BattleState.EnemiesOnField, 0);
     EXPECT_EQ(BattleState.LevelClearDelay, 200);
 }
@@ -269,7 +269,7 @@ TEST_F(BulletHits, ItemsMatchTheEnemysColourAndReplaceTheOldOne) {
         AddEnemy(Enemy(c.band, 256 + c.band, 64 - c.band, 10));
         AddPlayerBullet(Shell(Up, 256 + c.band + 12, 64 - c.band + 40));
         SeedRandom(c.seed);
-        UpdatePlayerBullets();
+        UpdatePlayerBullets(0);
         EXPECT_EQ(BattleState.DroppedItem, c.item) << "band " << c.band;
         EXPECT_EQ(BattleState.ItemX, 256 + c.band);
         EXPECT_EQ(BattleState.ItemY, 64 - c.band);
@@ -277,7 +277,7 @@ TEST_F(BulletHits, ItemsMatchTheEnemysColourAndReplaceTheOldOne) {
 }
 
 TEST_F(BulletHits, AnEnemyBulletHurtsThenDestroysThePlayer) {
-    TankRecord& p = BattleState.Player;
+    TankRecord& p = Players[0].tank;
     p = TankAt(320, 320, Up);
     AddEnemy(Enemy(4, 0, 0, 30));
     AddEnemyBullet(0, Shell(Down, 332, 300, 6));
@@ -285,16 +285,16 @@ TEST_F(BulletHits, AnEnemyBulletHurtsThenDestroysThePlayer) {
     EXPECT_EQ(p.hitPoints, 10);
     EXPECT_EQ(p.band, 0);
     EXPECT_TRUE(Sounds.empty());
-    EXPECT_FALSE(BattleState.PlayerDestroyed);
+    EXPECT_FALSE(Players[0].destroyed);
     EXPECT_EQ(BattleState.EnemyList[0].bulletsInFlight, 0);
     AddEnemyBullet(0, Shell(Down, 332, 300, 6));
-    int32_t lives = BattleState.Lives;
+    int32_t lives = Players[0].lives;
     UpdateEnemyBullets();
-    EXPECT_TRUE(BattleState.PlayerDestroyed);
+    EXPECT_TRUE(Players[0].destroyed);
     EXPECT_EQ(p.hitPoints, 0);
     EXPECT_EQ(p.band, 0);
-    EXPECT_EQ(BattleState.Lives, lives - 1);
-    EXPECT_EQ(BattleState.RespawnDelay, 100);
+    EXPECT_EQ(Players[0].lives, lives - 1);
+    EXPECT_EQ(Players[0].respawnDelay, 100);
     EXPECT_EQ(SoundIds(), std::vector<int>({118}));
     ASSERT_EQ(BattleState.Effects.size(), 3u);
     EXPECT_EQ(BattleState.Effects[2].x, 319);
@@ -303,17 +303,17 @@ TEST_F(BulletHits, AnEnemyBulletHurtsThenDestroysThePlayer) {
     AddEnemyBullet(0, Shell(Down, 332, 300, 6));
     UpdateEnemyBullets();
     EXPECT_EQ(BattleState.EnemyBulletLists[0].size(), 1u);
-    EXPECT_EQ(BattleState.Lives, lives - 1);
+    EXPECT_EQ(Players[0].lives, lives - 1);
 }
 
 TEST_F(BulletHits, BulletsThatMeetBothExplodeAndOnlyThePlayersIsHeard) {
     AddEnemy(Enemy(4, 0, 0, 30));
     AddEnemyBullet(0, Shell(Down, 500, 300, 6));
     AddPlayerBullet(Shell(Up, 500, 330));
-    UpdatePlayerBullets();
-    EXPECT_TRUE(BattleState.PlayerBullets.empty());
+    UpdatePlayerBullets(0);
+    EXPECT_TRUE(Players[0].bullets.empty());
     EXPECT_TRUE(BattleState.EnemyBulletLists[0].empty());
-    EXPECT_EQ(BattleState.Player.bulletsInFlight, 0);
+    EXPECT_EQ(Players[0].tank.bulletsInFlight, 0);
     EXPECT_EQ(BattleState.EnemyList[0].bulletsInFlight, 0);
     ASSERT_EQ(BattleState.Effects.size(), 2u);
     EXPECT_EQ(BattleState.Effects[0].y, 322 - 13);  // the player's bullet first
@@ -326,7 +326,7 @@ TEST_F(BulletHits, AnEarlierEnemysBulletComesBeforeALaterEnemysTank) {
     AddEnemyBullet(0, Shell(Down, 332, 190, 6));
     AddEnemy(Enemy(7, 320, 128, 70));
     AddPlayerBullet(Shell(Up, 332, 200));
-    UpdatePlayerBullets();
+    UpdatePlayerBullets(0);
     EXPECT_TRUE(BattleState.EnemyBulletLists[0].empty());
     EXPECT_EQ(BattleState.EnemyList[1].hitPoints, 70);
 }
@@ -336,10 +336,10 @@ TEST_F(BulletHits, TwoPlayerBulletsAreSpentOnTwoTargets) {
     AddEnemy(Enemy(7, 640, 128, 70));
     AddPlayerBullet(Shell(Up, 332, 170));
     AddPlayerBullet(Shell(Up, 652, 170));
-    UpdatePlayerBullets();
+    UpdatePlayerBullets(0);
     EXPECT_EQ(BattleState.EnemyList[0].hitPoints, 60);
     EXPECT_EQ(BattleState.EnemyList[1].hitPoints, 60);
-    EXPECT_EQ(BattleState.Player.bulletsInFlight, 0);
+    EXPECT_EQ(Players[0].tank.bulletsInFlight, 0);
 }
 
 TEST_F(BulletHits, EnemyBulletsNeitherHurtEnemiesNorMeetEachOther) {

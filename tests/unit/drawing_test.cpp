@@ -242,7 +242,7 @@ TEST(DrawBullet, TheTrailFollowsTheBulletAtItsSevenDistances) {
 // without them with the sheet's sprite laid on by the masking rule.
 TEST(DrawTank, TheFlashShowsFortyEightPixelsBeyondTheGunForThreeTicks) {
     PlainBattle();
-    TankRecord& p = BattleState.Player;
+    TankRecord& p = Players[0].tank;
     p = TankAt(448, 384, Right);
     p.turretDir = Right;
     p.reloadTimer = 100;
@@ -276,10 +276,10 @@ TEST(DrawTank, TheFlashShowsFortyEightPixelsBeyondTheGunForThreeTicks) {
 // flash under way still shows where the gun was.
 TEST(DrawTank, ADestroyedTankLeavesNothingButItsFlash) {
     PlainBattle();
-    TankRecord& p = BattleState.Player;
+    TankRecord& p = Players[0].tank;
     p = TankAt(448, 384, Right);
     p.turretDir = Right;
-    BattleState.PlayerDestroyed = true;
+    Players[0].destroyed = true;
     const shared::Pixels bare = Drawn([] {});
     ComposeFrame();
     EXPECT_TRUE(headless::WindowPicture()->pixels == bare);
@@ -299,8 +299,8 @@ TEST(DrawTank, ADestroyedTankLeavesNothingButItsFlash) {
 // the tank, a wreck has none, and a game of one shows no plate at all.
 TEST(DrawPlayerMark, InAGameOfTwoEachTankShowsItsPlayersPlate) {
     const shared::Pixels bare = PlainBattle();
-    TankRecord& p1 = BattleState.Player;
-    TankRecord& p2 = BattleState.Player2;
+    TankRecord& p1 = Players[0].tank;
+    TankRecord& p2 = Players[1].tank;
     p1 = TankAt(192, 384, Right);
     p2 = TankAt(576, 256, Left);
     auto tank = [](const shared::Pixels& under, const TankRecord& t) {
@@ -325,7 +325,7 @@ TEST(DrawPlayerMark, InAGameOfTwoEachTankShowsItsPlayersPlate) {
                 plate(tank(plate(tank(bare, p1), p1, 0), p2), p2, 1));
     EXPECT_FALSE(plate(bare, p1, 0) == plate(bare, p1, 1)) << "the two plates differ";
 
-    BattleState.Player2Destroyed = true;
+    Players[1].destroyed = true;
     ComposeFrame();
     EXPECT_TRUE(headless::WindowPicture()->pixels == plate(tank(bare, p1), p1, 0));
 
@@ -334,7 +334,7 @@ TEST(DrawPlayerMark, InAGameOfTwoEachTankShowsItsPlayersPlate) {
     WorkingGrid[4 * GridColumns + 9] = Grass;
     ComposeFrame();
     const shared::Pixels without = headless::WindowPicture()->pixels;
-    BattleState.Player2Destroyed = false;
+    Players[1].destroyed = false;
     ComposeFrame();
     EXPECT_TRUE(headless::WindowPicture()->pixels == without);
 }

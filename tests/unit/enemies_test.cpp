@@ -18,7 +18,7 @@ protected:
         StartGame();
         DrawingEnabled = false;
         ClearWorkingGrid();
-        BattleState.Player = TankAt(320, 640, Up);
+        Players[0].tank = TankAt(320, 640, Up);
         // Tests hold references to the tanks they add.
         BattleState.EnemyList.reserve(8);
         BattleState.EnemyBulletLists.reserve(8);
@@ -187,7 +187,7 @@ TEST_F(Enemies, ThePlayerBlocksOnlyWhileItsTankIsThere) {
     BattleState.EnemyBulletLists.clear();
     BattleState.EnemiesOnField = 0;
     TankRecord& u = Add(320, 576, Down);
-    BattleState.PlayerDestroyed = true;
+    Players[0].destroyed = true;
     SeedRandom(SeedGiving({{4, 3}}));
     UpdateEnemyTanks();
     EXPECT_EQ(u.waitTicks, 0);

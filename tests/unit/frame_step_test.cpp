@@ -16,9 +16,9 @@ protected:
         Boxes.clear();
     }
     void DestroyPlayer(int32_t lives, int32_t delay) {
-        BattleState.PlayerDestroyed = true;
-        BattleState.RespawnDelay = delay;
-        BattleState.Lives = lives;
+        Players[0].destroyed = true;
+        Players[0].respawnDelay = delay;
+        Players[0].lives = lives;
     }
 };
 
@@ -70,41 +70,41 @@ TEST_F(Modes, NoTankLeftOutranksEverything) {
     DestroyPlayer(0, 1);
     Ticks(1);
     EXPECT_EQ(GameMode, GameOver);
-    EXPECT_TRUE(BattleState.PlayerDestroyed);
+    EXPECT_TRUE(Players[0].destroyed);
 }
 
 TEST_F(Modes, TheRespawnBringsTheFreshTankAndCountsTheBulletsStillFlying) {
-    TankRecord& p = BattleState.Player;
+    TankRecord& p = Players[0].tank;
     p.speed = 8;
     p.maxBullets = 2;
     p.hitPoints = 0;
     p.reloadTimer = 60;
     // A bullet of the lost tank is still in the air, over the open column 5.
-    BattleState.PlayerBullets.push_back({.band = 2,
-                                         .spare = 100,
-                                         .direction = Up,
-                                         .x = 332,
-                                         .y = 500,
-                                         .speed = 8,
-                                         .damage = 10,
-                                         .frame = 0});
+    Players[0].bullets.push_back({.band = 2,
+                                  .spare = 100,
+                                  .direction = Up,
+                                  .x = 332,
+                                  .y = 500,
+                                  .speed = 8,
+                                  .damage = 10,
+                                  .frame = 0});
     p.bulletsInFlight = 1;
     DestroyPlayer(2, 3);
     Ticks(2);
-    EXPECT_TRUE(BattleState.PlayerDestroyed);
+    EXPECT_TRUE(Players[0].destroyed);
     // The reload keeps falling while the tank is destroyed.
     EXPECT_EQ(p.reloadTimer, 60 - 2 * 8);
     Ticks(1);
-    EXPECT_FALSE(BattleState.PlayerDestroyed);
-    EXPECT_EQ(BattleState.Lives, 2);
+    EXPECT_FALSE(Players[0].destroyed);
+    EXPECT_EQ(Players[0].lives, 2);
     EXPECT_EQ(p.speed, 4);
     EXPECT_EQ(p.maxBullets, 1);
     EXPECT_EQ(p.hitPoints, 20);
     EXPECT_EQ(p.y, 704);
-    ASSERT_EQ(BattleState.PlayerBullets.size(), 1u);
+    ASSERT_EQ(Players[0].bullets.size(), 1u);
     EXPECT_EQ(p.bulletsInFlight, 1);
     // When that bullet leaves the field the count is 0, never below.
     Ticks(80);
-    EXPECT_TRUE(BattleState.PlayerBullets.empty());
+    EXPECT_TRUE(Players[0].bullets.empty());
     EXPECT_EQ(p.bulletsInFlight, 0);
 }

@@ -18,10 +18,10 @@ class Items : public ::testing::Test {
 protected:
     void SetUp() override {
         StartGame();
-        BattleState.Player = FreshPlayerRecord;
-        BattleState.Player.x = 320;
-        BattleState.Player.y = 320;
-        BattleState.Player.moveTicks = 0;
+        Players[0].tank = FreshPlayerRecord;
+        Players[0].tank.x = 320;
+        Players[0].tank.y = 320;
+        Players[0].tank.moveTicks = 0;
     }
     void Drop(int32_t item, int32_t x, int32_t y) {
         BattleState.DroppedItem = item;
@@ -39,15 +39,15 @@ TEST_F(Items, TheCornersMayBeThirtyTwoPixelsApartOnEachAxis) {
                                  {0, -33, false},
                                  {0, 0, true}}) {
         Drop(ExtraBulletItem, 320 + dx, 320 + dy);
-        BattleState.Player.maxBullets = 1;
+        Players[0].tank.maxBullets = 1;
         UpdateItem();
         EXPECT_EQ(BattleState.DroppedItem == NoItem, taken) << dx << "," << dy;
-        EXPECT_EQ(BattleState.Player.maxBullets, taken ? 2 : 1);
+        EXPECT_EQ(Players[0].tank.maxBullets, taken ? 2 : 1);
     }
 }
 
 TEST_F(Items, EachItemRaisesItsValueUpToItsCap) {
-    TankRecord& p = BattleState.Player;
+    TankRecord& p = Players[0].tank;
     auto takeAll = [&](int32_t item) {
         int taken = 0;
         for (int i = 0; i < 10; ++i) {
@@ -81,15 +81,15 @@ TEST_F(Items, EachItemRaisesItsValueUpToItsCap) {
 }
 
 TEST_F(Items, NothingIsTakenWhileTheTankIsDestroyed) {
-    BattleState.PlayerDestroyed = true;
+    Players[0].destroyed = true;
     Drop(SpeedItem, 320, 320);
     UpdateItem();
     EXPECT_EQ(BattleState.DroppedItem, SpeedItem);
-    EXPECT_EQ(BattleState.Player.speed, 4);
+    EXPECT_EQ(Players[0].tank.speed, 4);
 }
 
 TEST_F(Items, ASpeedItemTakenMidMoveActsFromTheNextMove) {
-    TankRecord& p = BattleState.Player;
+    TankRecord& p = Players[0].tank;
     p.moveDir = Up;
     p.moveTicks = 16;
     Drop(SpeedItem, 320, 300);
@@ -110,8 +110,8 @@ TEST_F(Items, ASpeedItemTakenMidMoveActsFromTheNextMove) {
 TEST_F(Items, AnItemIsDrawnInTheTickItIsTakenAndGoneAfter) {
     WorkingGrid.assign(165, 0);
     Drop(ArmourItem, 128, 128);
-    BattleState.Player.x = 128 + 32;  // close enough to take it
-    BattleState.Player.y = 128 + 32;
+    Players[0].tank.x = 128 + 32;  // close enough to take it
+    Players[0].tank.y = 128 + 32;
     auto pixelAt = [](int x, int y) {
         // What the last frame shows at (x, y).
         return headless::WindowPicture()->pixels[y * 960 + x];

@@ -18,7 +18,7 @@ protected:
     void SetUp() override {
         StartGame();
         ClearWorkingGrid();
-        BattleState.Player = TankAt(320, 320, Up);
+        Players[0].tank = TankAt(320, 320, Up);
     }
     void TearDown() override { headless::ReleaseAllKeys(); }
     void Hold(std::initializer_list<int> keys) {
@@ -47,21 +47,21 @@ TEST_F(PlayerControl, MovesWhoseStepDoesNotDivideTheCellAreSnappedInEveryDirecti
                        Case{7, Ice, 4, 14}, Case{8, Ice, 4, 16}, Case{3, Sand, 64, 1}}) {
             SCOPED_TRACE("direction " + std::to_string(w.direction) + ", speed " +
                          std::to_string(c.speed) + " on " + std::to_string(c.ground));
-            TankRecord& p = BattleState.Player;
+            TankRecord& p = Players[0].tank;
             p = TankAt(320, 320, Up);
             p.speed = c.speed;
             SetCell(w.column, w.row, c.ground);
             Hold({w.key});
-            PlayerControlStep();
+            PlayerControlStep(0);
             Hold({});
             EXPECT_EQ(p.moveDir, w.direction);
             EXPECT_EQ(p.moveTicks, c.ticks - 1);
             for (int t = 1; t < c.ticks - 1; ++t)
-                PlayerControlStep();
+                PlayerControlStep(0);
             EXPECT_EQ(p.stepPixels, c.step);
             EXPECT_EQ(p.x, 320 + w.dx * c.step * (c.ticks - 1));
             EXPECT_EQ(p.y, 320 + w.dy * c.step * (c.ticks - 1));
-            PlayerControlStep();
+            PlayerControlStep(0);
             EXPECT_EQ(p.moveTicks, 0);
             EXPECT_EQ(p.x, 64 * w.column);
             EXPECT_EQ(p.y, 64 * w.row);
@@ -75,21 +75,21 @@ TEST_F(PlayerControl, AnEnemyInTheWayRefusesTheMove) {
     BattleState.EnemyList.push_back(enemy);
     BattleState.EnemyBulletLists.emplace_back();
     Hold({platform::VK_UP});
-    PlayerControlStep();
-    EXPECT_EQ(BattleState.Player.y, 320);
+    PlayerControlStep(0);
+    EXPECT_EQ(Players[0].tank.y, 320);
     BattleState.EnemyList[0].y = 192;  // two cells ahead: no longer in the way
-    PlayerControlStep();
-    EXPECT_EQ(BattleState.Player.y, 316);
+    PlayerControlStep(0);
+    EXPECT_EQ(Players[0].tank.y, 316);
 }
 
 TEST_F(PlayerControl, WithZHeldNoMoveStartsButAMoveGoesOn) {
-    TankRecord& p = BattleState.Player;
+    TankRecord& p = Players[0].tank;
     Hold({'Z', platform::VK_LEFT});
-    PlayerControlStep();
+    PlayerControlStep(0);
     EXPECT_EQ(p.x, 320);
     EXPECT_EQ(p.moveDir, Up);
     p.moveTicks = 10;
-    PlayerControlStep();
+    PlayerControlStep(0);
     EXPECT_EQ(p.y, 316);
     EXPECT_EQ(p.moveTicks, 9);
 }

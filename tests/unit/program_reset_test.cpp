@@ -60,7 +60,7 @@ void AddStateFields(Picture& picture) {
     // Walked by the state's list in a game of two only, and the run's records
     // it leaves out; with the grids whole, not just their sizes.
     VisitSecondPlayerFields(BattleState, walk);
-    picture["TurretLockLatch2"] = Shown(TurretLockLatch2);
+    picture["TurretLockLatch2"] = Shown(Players[1].turretLockLatch);
     picture["PlayersChosen"] = Shown(PlayersChosen);
     picture["PlayersQuestionsAsked"] = Shown(PlayersQuestionsAsked);
     picture["PlayersQuestionOffered"] = Shown(PlayersQuestionOffered);

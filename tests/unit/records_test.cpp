@@ -109,7 +109,7 @@ protected:
 TEST_F(RecordsWatch, AClearedLevelRecordsItsTimeAndTanksAndTheNextLevel) {
     EXPECT_EQ(CurrentRecords().highestLevel, 1);
     Ticks(40);
-    BattleState.Lives -= 1;  // a tank lost on the way
+    Players[0].lives -= 1;  // a tank lost on the way
     ClearTheLevel();
     ASSERT_EQ(BattleState.LevelIndex, 1);
     const RecordsRecord& records = CurrentRecords();

@@ -270,7 +270,7 @@ bool Deliver(uint32_t message, uintptr_t wParam, intptr_t lParam) {
         return false;
     headless::StepTick();
     if (PlaybackTicks() == ChangeAtTick)
-        BattleState.Player.reloadRate += 1;
+        Players[0].tank.reloadRate += 1;
     return true;
 }
 

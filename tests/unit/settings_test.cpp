@@ -273,7 +273,7 @@ TEST(KeyBindings, ChosenKeysReachTheGameAsItsOwnKeys) {
     // The chosen fire key fires a shot in the real game.
     headless::SetKeyDown('J', true);
     Ticks(1);
-    EXPECT_EQ(BattleState.PlayerBullets.size(), 1u);
+    EXPECT_EQ(Players[0].bullets.size(), 1u);
     headless::ReleaseAllKeys();
 
     // Escape pauses; P no longer does; the arrows still reach the window

@@ -29,20 +29,46 @@ constexpr size_t MemberCount() {
         return sizeof...(Fields);
 }
 
-// Visits a record's members: as many as it has, each once, each inside it.
+// Where one walk's visits land.
+struct Landing {
+    const char* name;
+    const char* at;
+    size_t size;
+};
+
+template <typename Walk>
+std::vector<Landing> Landings(Walk&& walk) {
+    std::vector<Landing> landings;
+    walk([&](const char* name, auto& field) {
+        landings.push_back({name, reinterpret_cast<const char*>(&field), sizeof field});
+    });
+    return landings;
+}
+
+// The visits that touch the record: as many as it has members, each once,
+// each inside it.
+template <typename Record>
+void ExpectEveryMemberVisited(const Record& record, const std::vector<Landing>& landings,
+                              const std::string& what) {
+    auto* base = reinterpret_cast<const char*>(&record);
+    std::set<const char*> seen;
+    size_t visits = 0;
+    for (const Landing& field : landings) {
+        if (field.at + field.size <= base || field.at >= base + sizeof record)
+            continue;
+        ++visits;
+        EXPECT_TRUE(field.at >= base && field.at + field.size <= base + sizeof record)
+            << what << "." << field.name;
+        EXPECT_TRUE(seen.insert(field.at).second) << what << "." << field.name << " twice";
+    }
+    EXPECT_EQ(visits, MemberCount<Record>()) << what;
+}
+
 template <typename Record>
 void ExpectEveryMemberVisited(const char* what) {
     Record record{};
-    std::set<const void*> seen;
-    size_t visits = 0;
-    VisitFields(record, [&](const char* name, auto& field) {
-        ++visits;
-        auto* at = reinterpret_cast<const char*>(&field);
-        auto* base = reinterpret_cast<const char*>(&record);
-        EXPECT_TRUE(at >= base && at + sizeof field <= base + sizeof record) << what << "." << name;
-        EXPECT_TRUE(seen.insert(&field).second) << what << "." << name << " twice";
-    });
-    EXPECT_EQ(visits, MemberCount<Record>()) << what;
+    ExpectEveryMemberVisited(record, Landings([&](auto&& visit) { VisitFields(record, visit); }),
+                             what);
 }
 
 // A state with two of every list, so that each element of a record list is
@@ -51,10 +77,10 @@ void BusyState(int32_t players = 1) {
     ResetProgram();
     BattleState.PlayerCount = players;
     if (players == 2)
-        BattleState.Player2Bullets.resize(2);
+        Players[1].bullets.resize(2);
     BattleState.EnemyList.resize(2);
     BattleState.EnemyBulletLists.assign(2, std::vector<Bullet>(2));
-    BattleState.PlayerBullets.resize(2);
+    Players[0].bullets.resize(2);
     BattleState.Effects.resize(2);
     WorkingGrid = {Brick, Stone};
     LevelSet = {Grass, Water};
@@ -95,6 +121,12 @@ TEST(StateFields, TheVisitorsNameEveryMemberOfTheRecords) {
     ExpectEveryMemberVisited<Bullet>("Bullet");
     ExpectEveryMemberVisited<Effect>("Effect");
     ExpectEveryMemberVisited<BattleStateRecord>("BattleStateRecord");
+    // The sides are walked among the sections of the whole state.
+    ResetProgram();
+    BattleState.PlayerCount = 2;
+    const std::vector<Landing> landings = Landings([](auto&& visit) { VisitStateFields(visit); });
+    for (int side = 0; side < 2; ++side)
+        ExpectEveryMemberVisited(Players[side], landings, "Players[" + std::to_string(side) + "]");
 }
 
 // Changes each field walked in turn; how many there were.
@@ -114,37 +146,34 @@ int CountFieldsThatCount(int32_t players) {
     return fields;
 }
 
-// BattleState's members of a game of two players: the count, the second
-// tank, its lives, wreck, respawn delay and bullets.
-constexpr int SecondPlayerMembers = 6;
-
 TEST(StateFields, EveryFieldCountsInTheChecksumAndTheDump) {
-    // Every section was walked: the run's 7 values, BattleState's own (all
-    // but the tank, the 4 lists and the second player's), 3 tanks, 6
-    // bullets, 2 explosions, 4 grid cells and 8 list lengths.
+    // Every section was walked: the run's 6 values, BattleState's own (all
+    // but the 3 lists and the player count), the first side's (all but the
+    // tank and the bullets), 3 tanks, 6 bullets, 2 explosions, 4 grid cells
+    // and 8 list lengths.
     EXPECT_EQ(CountFieldsThatCount(1),
-              7 + int(MemberCount<BattleStateRecord>() - 5 - SecondPlayerMembers) +
+              6 + int(MemberCount<BattleStateRecord>() - 4) + int(MemberCount<PlayerSide>() - 2) +
                   3 * int(MemberCount<TankRecord>()) + 6 * int(MemberCount<Bullet>()) +
                   2 * int(MemberCount<Effect>()) + 4 + 8);
 }
 
-// With two players the second player's fields and lock latch count too: its
-// 4 values besides the tank and the bullets, the tank, 2 bullets and their
+// With two players the player count and the second side count too: its
+// values besides the tank and the bullets, the tank, 2 bullets and their
 // list's length.
 TEST(StateFields, TheSecondPlayersFieldsCountOnlyInAGameOfTwo) {
-    EXPECT_EQ(CountFieldsThatCount(2), 8 + int(MemberCount<BattleStateRecord>() - 5 - 2) +
-                                           4 * int(MemberCount<TankRecord>()) +
-                                           8 * int(MemberCount<Bullet>()) +
-                                           2 * int(MemberCount<Effect>()) + 4 + 9);
+    EXPECT_EQ(CountFieldsThatCount(2),
+              6 + int(MemberCount<BattleStateRecord>() - 3) +
+                  2 * int(MemberCount<PlayerSide>() - 2) + 4 * int(MemberCount<TankRecord>()) +
+                  8 * int(MemberCount<Bullet>()) + 2 * int(MemberCount<Effect>()) + 4 + 9);
     // One player: the same state with the second player's fields changed
     // gives the same checksum and dump.
     BusyState(1);
     const uint32_t checksum = GameStateChecksum();
     const std::string dump = Dump();
-    BattleState.Player2.x += 64;
-    BattleState.Lives2 += 1;
-    BattleState.Player2Bullets.resize(3);
-    TurretLockLatch2 = !TurretLockLatch2;
+    Players[1].tank.x += 64;
+    Players[1].lives += 1;
+    Players[1].bullets.resize(3);
+    Players[1].turretLockLatch = !Players[1].turretLockLatch;
     EXPECT_EQ(GameStateChecksum(), checksum);
     EXPECT_EQ(Dump(), dump);
     EXPECT_EQ(dump.find("Player2"), std::string::npos);

@@ -45,8 +45,8 @@ TEST(TickGuard, NoTickRunsInsideALevelStartBox) {
     Ticks(1);  // play turns into LevelCleared
     EXPECT_EQ(GameMode, LevelCleared);
     // A frame inside the box would fire: the tank is loaded, the key held.
-    BattleState.Player.reloadTimer = 0;
-    BattleState.Player.bulletsInFlight = 0;
+    Players[0].tank.reloadTimer = 0;
+    Players[0].tank.bulletsInFlight = 0;
     headless::SetKeyDown(platform::VK_SPACE, true);
     Sounds.clear();
     Ticks(1);  // level 2 starts with its box
@@ -55,12 +55,12 @@ TEST(TickGuard, NoTickRunsInsideALevelStartBox) {
     EXPECT_EQ(TicksTriedInBoxes, 3);
     ASSERT_EQ(Sounds.size(), 1u);
     EXPECT_EQ(Sounds[0].id, 111);  // the level's music, and no shot
-    EXPECT_TRUE(BattleState.PlayerBullets.empty());
+    EXPECT_TRUE(Players[0].bullets.empty());
     EXPECT_EQ(GameMode, Playing);
     // The next tick plays again, and fires.
     headless::SetBoxAnswerer(nullptr);
     Ticks(1);
-    EXPECT_EQ(BattleState.PlayerBullets.size(), 1u);
+    EXPECT_EQ(Players[0].bullets.size(), 1u);
 }
 
 TEST(TickGuard, GameOverOpensOneBoxAtATime) {
@@ -71,10 +71,10 @@ TEST(TickGuard, GameOverOpensOneBoxAtATime) {
     // The game-over box, then the new game's level box: one after the other.
     EXPECT_EQ(DeepestNesting, 1);
     EXPECT_EQ(GameMode, Playing);
-    EXPECT_EQ(BattleState.Lives, 3);
+    EXPECT_EQ(Players[0].lives, 3);
     // Ticks after the boxes run again.
     headless::SetBoxAnswerer(nullptr);
-    const int32_t y = BattleState.Player.y;
+    const int32_t y = Players[0].tank.y;
     Ticks(1);
-    EXPECT_EQ(BattleState.Player.y, y - 4);
+    EXPECT_EQ(Players[0].tank.y, y - 4);
 }

@@ -27,8 +27,8 @@ protected:
         ResetPlayers();
         DrawingEnabled = false;
         ClearWorkingGrid();
-        BattleState.Player = TankAt(320, 320, Up);
-        BattleState.Player2 = TankAt(576, 320, Up);
+        Players[0].tank = TankAt(320, 320, Up);
+        Players[1].tank = TankAt(576, 320, Up);
         BattleState.EnemyList.reserve(4);
         BattleState.EnemyBulletLists.reserve(4);
     }
@@ -57,25 +57,25 @@ TEST_F(TwoPlayers, TheItemGoesToTheTankThatTakesIt) {
     Drop(SpeedItem, 576 + 32, 320 - 32);
     UpdateItem();
     EXPECT_EQ(BattleState.DroppedItem, NoItem);
-    EXPECT_EQ(BattleState.Player2.speed, 5);
-    EXPECT_EQ(BattleState.Player.speed, 4);
+    EXPECT_EQ(Players[1].tank.speed, 5);
+    EXPECT_EQ(Players[0].tank.speed, 4);
 
     Drop(ExtraBulletItem, 320, 320);
     UpdateItem();
-    EXPECT_EQ(BattleState.Player.maxBullets, 2);
-    EXPECT_EQ(BattleState.Player2.maxBullets, 1);
+    EXPECT_EQ(Players[0].tank.maxBullets, 2);
+    EXPECT_EQ(Players[1].tank.maxBullets, 1);
 
     // Both in reach: the first player's tank is tested first.
-    BattleState.Player2 = TankAt(320, 352, Up);
+    Players[1].tank = TankAt(320, 352, Up);
     Drop(ArmourItem, 320, 336);
     UpdateItem();
-    EXPECT_EQ(BattleState.Player.hitPoints, 30);
-    EXPECT_EQ(BattleState.Player2.hitPoints, 20);
+    EXPECT_EQ(Players[0].tank.hitPoints, 30);
+    EXPECT_EQ(Players[1].tank.hitPoints, 20);
 
     // A wreck takes nothing; the item waits for the other tank.
-    BattleState.Player2Destroyed = true;
+    Players[1].destroyed = true;
     Drop(ArmourItem, 320, 352);
-    BattleState.Player.x = 640;
+    Players[0].tank.x = 640;
     UpdateItem();
     EXPECT_EQ(BattleState.DroppedItem, ArmourItem);
 }
@@ -83,25 +83,25 @@ TEST_F(TwoPlayers, TheItemGoesToTheTankThatTakesIt) {
 // In a game of one the second tank's record lies unused: it takes nothing.
 TEST_F(TwoPlayers, InAGameOfOneTheUnusedSecondTankTakesNothing) {
     BattleState.PlayerCount = 1;
-    BattleState.Player.x = 64;
+    Players[0].tank.x = 64;
     Drop(SpeedItem, 576, 320);
     UpdateItem();
     EXPECT_EQ(BattleState.DroppedItem, SpeedItem);
-    EXPECT_EQ(BattleState.Player2.speed, 4);
+    EXPECT_EQ(Players[1].tank.speed, 4);
 }
 
 TEST_F(TwoPlayers, ZWithFUpgradesTheSecondTankOnlyWhileItIsInPlay) {
     headless::SetKeyDown('Z', true);
     headless::SetKeyDown('F', true);
-    BattleState.Player2Destroyed = true;
-    PlayerControlStep();
-    EXPECT_EQ(BattleState.Player.hitPoints, MaxPlayerHitPoints);
-    EXPECT_EQ(BattleState.Player2.hitPoints, 20);
-    EXPECT_EQ(BattleState.Player2.speed, 4);
-    BattleState.Player2Destroyed = false;
-    PlayerControlStep();
-    EXPECT_EQ(BattleState.Player2.hitPoints, MaxPlayerHitPoints);
-    EXPECT_EQ(BattleState.Player2.speed, MaxPlayerSpeed);
+    Players[1].destroyed = true;
+    PlayerControlStep(0);
+    EXPECT_EQ(Players[0].tank.hitPoints, MaxPlayerHitPoints);
+    EXPECT_EQ(Players[1].tank.hitPoints, 20);
+    EXPECT_EQ(Players[1].tank.speed, 4);
+    Players[1].destroyed = false;
+    PlayerControlStep(0);
+    EXPECT_EQ(Players[1].tank.hitPoints, MaxPlayerHitPoints);
+    EXPECT_EQ(Players[1].tank.speed, MaxPlayerSpeed);
     headless::ReleaseAllKeys();
 }
 
@@ -115,12 +115,12 @@ TEST_F(TwoPlayers, EnemyBulletsHitTheSecondTankAndDestroyItAsTheFirst) {
             UpdateEnemyBullets();
         EXPECT_TRUE(bullets.empty());
     }
-    EXPECT_TRUE(BattleState.Player2Destroyed);
-    EXPECT_EQ(BattleState.Lives2, 2);
-    EXPECT_EQ(BattleState.Player2RespawnDelay, 100);
-    EXPECT_FALSE(BattleState.PlayerDestroyed);
-    EXPECT_EQ(BattleState.Lives, 3);
-    EXPECT_EQ(BattleState.Player.hitPoints, 20);
+    EXPECT_TRUE(Players[1].destroyed);
+    EXPECT_EQ(Players[1].lives, 2);
+    EXPECT_EQ(Players[1].respawnDelay, 100);
+    EXPECT_FALSE(Players[0].destroyed);
+    EXPECT_EQ(Players[0].lives, 3);
+    EXPECT_EQ(Players[0].tank.hitPoints, 20);
     // The wreck stops nothing: a later bullet flies through it.
     FireBullet(enemy, bullets);
     for (int t = 0; t < 20; ++t)
@@ -136,7 +136,7 @@ TEST_F(TwoPlayers, AnEnemyWaitsForTheSecondTankAsForTheFirst) {
     EXPECT_EQ(enemy.moveTicks, 0);
     EXPECT_EQ(enemy.waitTicks, 5);
     // Not in the way once destroyed.
-    BattleState.Player2Destroyed = true;
+    Players[1].destroyed = true;
     enemy.waitTicks = 0;
     enemy.flashTicks = 1;
     UpdateEnemyTanks();
