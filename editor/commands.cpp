@@ -6,6 +6,7 @@
 
 #include "battle/level_start.h"
 #include "editor/history.h"
+#include "editor/map_versions.h"
 #include "editor/share_keys.h"
 #include "levels/level_grid.h"
 #include "state/battle_state.h"
@@ -96,6 +97,10 @@ bool EditorCommandKey(int key) {
     const int32_t level = BattleState.LevelIndex;
     if (key == platform::VK_F5) {
         StartTry();
+        return true;
+    }
+    if (key == platform::VK_F4) {
+        BringBackMapVersion();
         return true;
     }
     if (!KeyIsDown(platform::VK_CONTROL))

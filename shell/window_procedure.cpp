@@ -13,10 +13,12 @@
 #include "levels/builtin_levels.h"
 #include "levels/level_grid.h"
 #include "levels/map_file.h"
+#include "levels/shared_levels.h"
 #include "options/key_bindings.h"
 #include "shell/help_text.h"
 #include "shell/main_window.h"
 #include "shell/records.h"
+#include "shell/unsaved_edits.h"
 #include "state/battle_state.h"
 #include "state/program_state.h"
 #include "texts/extra_texts.h"
@@ -39,9 +41,9 @@ bool Ask(const char* question) {
 // Leaving the editor with edits not saved asks, as closing the window does,
 // whether to save them first; false (stay in the editor) when the save failed.
 bool EditsKeptOrLetGo() {
-    if (LevelSet == LevelsAsSaved || !Ask(Text(AskSaveMap)))
+    if (LevelSet == LevelsAsSaved || !Ask(SaveQuestionText().c_str()))
         return true;
-    return SaveCustomMap();
+    return SaveLevelsInForce();
 }
 
 // The letters of the commands around the game (R, K, N) give way to a play
@@ -200,7 +202,7 @@ void KeyCommand(int key) {
             LoadMapCommand();
             break;
         case platform::VK_F3:
-            if (GameMode == Editing && Ask(Text(AskSaveMap)) && SaveCustomMap())
+            if (GameMode == Editing && Ask(SaveQuestionText().c_str()) && SaveLevelsInForce())
                 LevelsAsSaved = LevelSet;
             break;
         default:
@@ -209,6 +211,10 @@ void KeyCommand(int key) {
 }
 
 }  // namespace
+
+bool EditsUnsaved() {
+    return (GameMode == Editing || TryingLevel()) && LevelSet != LevelsAsSaved;
+}
 
 intptr_t MainWindowProcedure(platform::Window window, uint32_t message, uintptr_t wParam,
                              intptr_t lParam) {
@@ -252,8 +258,8 @@ intptr_t MainWindowProcedure(platform::Window window, uint32_t message, uintptr_
             break;
         case platform::WM_CLOSE:
             EditorCommandClosing();
-            if (GameMode == Editing && Ask(Text(AskSaveMap)))
-                SaveCustomMap();
+            if (GameMode == Editing && Ask(SaveQuestionText().c_str()))
+                SaveLevelsInForce();
             Tell(Text(FarewellText));
             break;
         case platform::WM_DESTROY:

@@ -6,6 +6,7 @@
 #include "editor/history.h"
 #include "editor/painting.h"
 #include "levels/level_grid.h"
+#include "levels/level_origin.h"
 #include "options/key_bindings.h"
 #include "options/settings_file.h"
 #include "platform/headless/headless.h"
@@ -28,6 +29,7 @@ void ResetProgramState() {
     SeedRandom(1);
     ResetBrush();
     ResetEditorCommands();
+    ResetLevelOrigin();
     DropEditorHistory();
     ResetRecorder();
     ResetPlayback();
