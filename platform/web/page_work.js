@@ -70,8 +70,10 @@
     ask(text("failed"), ["ok"]);
   }
 
+  // Nothing is kept (or let go) before the last visit's work is offered:
+  // a link's levels opened at the start must not take its place.
   function keep() {
-    if (!game() || page.work.offered === "waiting") return;
+    if (!game() || page.work.offered === null || page.work.offered === "waiting") return;
     try {
       if (!unsaved()) {
         if (stored !== null) localStorage.removeItem(Key);
@@ -116,7 +118,7 @@
   // (after the start-up boxes, as a link's levels), the player's own levels
   // as their own, a share's as a share.
   async function offer() {
-    const work = storedWork();
+    const work = earlier;
     if (!work) {
       page.work.offered = "none";
       return;
@@ -137,6 +139,8 @@
       }
     }
   }
+  // Read as the page loads, before this visit keeps anything.
+  const earlier = storedWork();
   // The offer waits for the game's start-up boxes (and the first level's):
   // its box and the game's never stand together.
   const waitForGame = setInterval(() => {

@@ -10,6 +10,7 @@ from selenium.webdriver.common.action_chains import ActionChains
 from selenium.webdriver.common.by import By
 from selenium.webdriver.common.keys import Keys
 
+from web_share_checks import answer_until
 from web_support import answer_box, browser, check, keys, no_console_errors, start_game, wait_for
 
 
@@ -143,6 +144,24 @@ def let_go_and_full(url, out):
               "the box tells of the quota refused")
 
 
+def link_offers_nothing(url, out):
+    """A shared set opened from a link on a first visit is not offered back
+    as the last visit's work (it is kept from then on, not saved)."""
+    with browser(out) as driver:
+        driver.get(url)
+        start_game(driver)
+        code = driver.execute_script("return UTF8ToString(Module._morvask_share_code(2))")
+    with browser(out) as driver:
+        driver.get(url + "#levels=" + code)
+        start_game(driver, level=None)
+        answer_until(driver, "的关卡集")
+        offered = wait_for(driver, "return morvaskPage.work.offered", timeout=10)
+        time.sleep(1.5)
+        check(offered == "none" and driver.execute_script("return morvaskPage.work.box") is None,
+              f"a link's levels are not offered as the last visit's work ({offered!r})")
+
+
 def run(url, out):
     kept_and_offered(url, out)
     let_go_and_full(url, out)
+    link_offers_nothing(url, out)
