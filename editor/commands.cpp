@@ -6,9 +6,11 @@
 
 #include "battle/level_start.h"
 #include "editor/history.h"
+#include "editor/map_versions.h"
 #include "editor/share_keys.h"
 #include "levels/level_grid.h"
 #include "levels/map_file.h"
+#include "levels/shared_levels.h"
 #include "state/battle_state.h"
 #include "state/key_poll.h"
 #include "state/program_state.h"
@@ -99,6 +101,10 @@ bool EditorCommandKey(int key) {
         StartTry();
         return true;
     }
+    if (key == platform::VK_F4) {
+        BringBackMapVersion();
+        return true;
+    }
     if (!KeyIsDown(platform::VK_CONTROL))
         return false;
     const bool shift = KeyIsDown(platform::VK_SHIFT);
@@ -143,7 +149,7 @@ void EditorCommandTick() {
 void EditorCommandClosing() {
     if (Trying)
         EndTry(false);
-    if (GameMode == Editing && platform::MessageBox(MainWindow, Text(AskSaveMap), "",
+    if (GameMode == Editing && platform::MessageBox(MainWindow, SaveQuestionText().c_str(), "",
                                                     platform::MB_YESNO) == platform::IDYES)
-        SaveCustomMap();
+        SaveLevelsInForce();
 }

@@ -1,6 +1,7 @@
 // The editor's own commands beyond painting: undo and redo (Ctrl+Z, Ctrl+Y or
 // Ctrl+Shift+Z), copying and pasting a whole level (Ctrl+C, Ctrl+V), clearing
-// it (Ctrl+Delete) and trying it out (F5, back with Esc or when the game ends).
+// it (Ctrl+Delete), trying it out (F5, back with Esc or when the game ends)
+// and bringing back an earlier version of the map file (F4).
 #pragma once
 
 #include <cstdint>

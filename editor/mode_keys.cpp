@@ -8,6 +8,7 @@
 #include "levels/builtin_levels.h"
 #include "levels/level_grid.h"
 #include "levels/map_file.h"
+#include "levels/shared_levels.h"
 #include "state/battle_state.h"
 #include "state/program_state.h"
 #include "texts/texts.h"
@@ -25,9 +26,9 @@ bool Ask(const char* question) {
 // Leaving the editor with edits not saved asks, as closing the window does,
 // whether to save them first; false (stay in the editor) when the save failed.
 bool EditsKeptOrLetGo() {
-    if (LevelSetAsSaved() || !Ask(Text(AskSaveMap)))
+    if (LevelSetAsSaved() || !Ask(SaveQuestionText().c_str()))
         return true;
-    return SaveCustomMap();
+    return SaveLevelsInForce();
 }
 
 // F1: from play into the editor on the map file's levels, or back to play
@@ -68,7 +69,7 @@ void LoadMapCommand() {
 
 // F3: the editor's levels into the map file.
 void SaveMapCommand() {
-    if (GameMode == Editing && Ask(Text(AskSaveMap)) && SaveCustomMap())
+    if (GameMode == Editing && Ask(SaveQuestionText().c_str()) && SaveLevelsInForce())
         LevelsAsSaved = LevelSet;
 }
 

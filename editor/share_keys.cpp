@@ -10,6 +10,7 @@
 #include "editor/history.h"
 #include "formats/share_code.h"
 #include "levels/level_grid.h"
+#include "levels/level_origin.h"
 #include "levels/map_file.h"
 #include "state/battle_state.h"
 #include "state/program_state.h"
@@ -19,6 +20,16 @@ std::string ShareBaseUrl;
 std::string ShareAuthor;
 
 namespace {
+
+bool NextDropOwn = false;
+
+// Levels that arrived: a share, unless they are the player's own work back.
+void MarkArrived(bool own) {
+    if (own)
+        MarkLevelsOwn();
+    else
+        MarkLevelsShared();
+}
 
 void Tell(const std::string& text) {
     platform::MessageBox(MainWindow, text.c_str(), Text(ShareCaption), platform::MB_OK);
@@ -102,8 +113,9 @@ void TellSetOpened(const SharedContent& content) {
 
 // Levels arriving in the editor: a level onto the level being edited, a set
 // onto all of them, each level's change one step of its history.
-void PutLevels(const SharedContent& content) {
+void PutLevels(const SharedContent& content, bool own = false) {
     const int32_t level = BattleState.LevelIndex;
+    MarkArrived(own);
     if (content.kind == ShareLevelKind) {
         ReplaceLevelCells(level, content.cells);
         Tell(Filled(ShareLevelPastedText, level + 1, ""));
@@ -121,8 +133,9 @@ void PutLevels(const SharedContent& content) {
 
 // A drop in play opens the editor on what came: a set as it is, a level as
 // the first of the levels in force.
-void OpenInEditor(const SharedContent& content) {
+void OpenInEditor(const SharedContent& content, bool own) {
     if (GameMode == Playing) {
+        MarkArrived(own);
         GameMode = Editing;
         BattleState.LevelIndex = 0;
         if (content.kind == ShareSetKind)
@@ -134,7 +147,7 @@ void OpenInEditor(const SharedContent& content) {
             TellSetOpened(content);
         return;
     }
-    PutLevels(content);
+    PutLevels(content, own);
 }
 
 // A map file's text: a whole set or one level.
@@ -165,8 +178,14 @@ bool EditorShareKey(int key) {
     return true;
 }
 
+void TakeNextDropAsOwnWork() {
+    NextDropOwn = true;
+}
+
 void TakeDroppedText() {
     const std::string text = platform::DroppedText();
+    const bool own = NextDropOwn;
+    NextDropOwn = false;
     if (GameMode != Playing && GameMode != Editing)
         return;
     SharedContent content;
@@ -175,7 +194,7 @@ void TakeDroppedText() {
     if (text.rfind("MVRP", 0) == 0 || (result == ShareRead && content.kind == ShareReplayKind))
         Tell(Text(ShareReplayDroppedText));
     else if (result == ShareRead || LevelsOfMapText(text, content, error))
-        OpenInEditor(content);
+        OpenInEditor(content, own);
     else
         Complain(Refusal(ShareDropFailedText, WhyText(result)));
 }

@@ -21,3 +21,7 @@ bool EditorShareKey(int key);
 // The key-down of VK_DROP, in play or in the editor (not in a try-out): reads
 // the dropped text and opens what it holds, or says in a box why not.
 void TakeDroppedText();
+
+// The next drop is the player's own work coming back (the page's kept
+// edits), not a share: its levels are saved as the player's own levels are.
+void TakeNextDropAsOwnWork();

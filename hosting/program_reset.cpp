@@ -8,6 +8,7 @@
 #include "editor/mode_keys.h"
 #include "editor/painting.h"
 #include "editor/share_keys.h"
+#include "levels/level_origin.h"
 #include "options/key_bindings.h"
 #include "options/settings_file.h"
 #include "render/draw.h"
@@ -32,6 +33,7 @@ void ResetProgram() {
     ResetFrameLayers();
     ResetStartCounters();
     ResetEditorCommands();
+    ResetLevelOrigin();
     DropEditorHistory();
     ResetBrush();
     ResetShareKeys();

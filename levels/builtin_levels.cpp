@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "levels/level_grid.h"
+#include "levels/level_origin.h"
 
 namespace {
 
@@ -548,4 +549,5 @@ const std::vector<int32_t>& BuiltInLevels() {
 void RestoreBuiltInLevels() {
     const std::vector<int32_t>& builtIn = BuiltInLevels();
     LevelSet.assign(builtIn.begin(), builtIn.end());
+    MarkLevelsOwn();
 }

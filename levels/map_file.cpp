@@ -5,18 +5,19 @@
 #include <utility>
 
 #include "levels/level_grid.h"
+#include "levels/level_origin.h"
 #include "platform/files.h"
 #include "state/program_state.h"
 #include "texts/texts.h"
 
 const char* const MapFileName = "map.txt";
 
-namespace {
-
-void ShowSaveFailed() {
+void ShowMapSaveFailed() {
     platform::MessageBox(MainWindow, Text(MapSaveFailedText), Text(ErrorCaption),
                          platform::MB_OK | platform::MB_ICONWARNING);
 }
+
+namespace {
 
 void ShowLoadFailed() {
     platform::MessageBox(MainWindow, Text(MapLoadFailedText), Text(ErrorCaption),
@@ -130,8 +131,11 @@ bool ReadLevelSetText(const std::string& text, std::vector<int32_t>& levels) {
 }
 
 bool SaveCustomMap() {
-    if (!platform::ReplaceFileWhole(MapFileName, FormatLevelSet(LevelSet))) {
-        ShowSaveFailed();
+    // The file as it was is kept first (map.txt.1, the older ones moved on):
+    // a save the player did not mean can be taken back.
+    if (!platform::ReplaceKeepingVersions(MapFileName, FormatLevelSet(LevelSet), MapVersionsKept,
+                                          MaxMapFileBytes)) {
+        ShowMapSaveFailed();
         return false;
     }
     platform::MessageBox(MainWindow, Text(MapSavedText), "", platform::MB_OK);
@@ -148,6 +152,7 @@ bool LoadCustomMap() {
         ShowLoadFailed();
         return false;
     }
+    MarkLevelsOwn();
     return true;
 }
 

@@ -1,6 +1,7 @@
 // The custom map file: all 35 levels as text in "map.txt" in the working
-// directory, the one file the game's rules read and write. (The programs
-// also keep the settings, the records and replays: options/, replay/.)
+// directory, the one file the game's rules read and write, with its last
+// versions kept beside it as map.txt.1 to .3. (The programs also keep the
+// settings, the records and replays: options/, replay/.)
 #pragma once
 
 #include <cstddef>
@@ -16,14 +17,22 @@ extern const char* const MapFileName;
 // refused at once rather than read.
 inline constexpr size_t MaxMapFileBytes = 1 << 20;
 
+// The map file's earlier versions kept on every save (map.txt.1 the newest).
+inline constexpr int MapVersionsKept = 3;
+
 // Writes LevelSet to the map file and says in a box whether it worked; true
-// when it did. The file is replaced whole or not at all: a failed save leaves
-// the old file as it was. A read-only file or directory is not written.
+// when it did. The file is replaced whole or not at all, its version so far
+// kept first as map.txt.1 (platform::ReplaceKeepingVersions): a failed save
+// leaves the old file as it was. A read-only file or directory is not written.
 bool SaveCustomMap();
+
+// The box of a failed save.
+void ShowMapSaveFailed();
 
 // Reads the map file into LevelSet; true when it did. A file that cannot be
 // opened or read to its end, that is larger than MaxMapFileBytes, or that
 // does not give a value for every cell is reported and changes nothing.
+// Loaded, the levels are the player's own again (levels/level_origin.h).
 bool LoadCustomMap();
 
 // The reader of the map file's text: reads values into `levels` in order, up

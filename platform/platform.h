@@ -95,6 +95,7 @@ inline constexpr int VK_DELETE = 0x2E;
 inline constexpr int VK_F1 = 0x70;
 inline constexpr int VK_F2 = 0x71;
 inline constexpr int VK_F3 = 0x72;
+inline constexpr int VK_F4 = 0x73;
 inline constexpr int VK_F5 = 0x74;
 inline constexpr int VK_F12 = 0x7B;
 // The second player's keys as the game polls them: codes no keyboard key

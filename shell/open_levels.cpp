@@ -4,6 +4,7 @@
 #include "battle/level_start.h"
 #include "editor/commands.h"
 #include "levels/level_grid.h"
+#include "levels/level_origin.h"
 #include "state/battle_state.h"
 #include "state/program_state.h"
 
@@ -12,6 +13,7 @@ bool OpenLevelSet(const std::vector<int32_t>& cells) {
         (GameMode != Playing && GameMode != Editing))
         return false;
     LevelSet = cells;
+    MarkLevelsShared();
     if (GameMode == Playing) {
         StartNewGame();
     } else {

@@ -17,6 +17,7 @@
 #include "shell/help_text.h"
 #include "shell/main_window.h"
 #include "shell/records.h"
+#include "shell/unsaved_edits.h"
 #include "state/battle_state.h"
 #include "state/program_state.h"
 #include "texts/extra_texts.h"
@@ -138,6 +139,10 @@ void KeyCommand(int key) {
 }
 
 }  // namespace
+
+bool EditsUnsaved() {
+    return (GameMode == Editing || TryingLevel()) && !LevelSetAsSaved();
+}
 
 intptr_t MainWindowProcedure(platform::Window window, uint32_t message, uintptr_t wParam,
                              intptr_t lParam) {

@@ -166,6 +166,11 @@ bool ReadSmallFile(const char* path, size_t limit, std::string& text) {
     return ok;
 }
 
+bool PathExists(const char* path) {
+    struct stat status;
+    return ::lstat(path, &status) == 0;
+}
+
 bool ReplaceFileWhole(const char* path, const std::string& text) {
     std::string target = path;
     struct stat status;

@@ -70,7 +70,7 @@ window.Morvask = (function () {
   // Keys whose browser meaning (scrolling, help, search, reloading the page)
   // must not happen while the game has them: F5 tries a level in the editor.
   const Swallowed = new Set(["ArrowLeft", "ArrowUp", "ArrowRight", "ArrowDown", "Space",
-                             "F1", "F2", "F3", "F5", "F11", "Tab"]);
+                             "F1", "F2", "F3", "F4", "F5", "F11", "Tab"]);
   // The editor's Ctrl commands (undo, redo, copy, paste, clear) are the
   // game's, not the browser's.
   const CtrlCommands = new Set(["KeyZ", "KeyY", "KeyC", "KeyV", "Delete"]);

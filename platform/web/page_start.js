@@ -64,6 +64,19 @@
     chooser.value = "";
     chooser.click();
   });
+  // An upload keeps the stored map as the game's saves do
+  // (platform::ReplaceKeepingVersions): map.txt.1 the newest to map.txt.3,
+  // each copied on before the newer one is written over it; the folder is
+  // then stored whole, in one transaction, with the new map.
+  const MapVersionsKept = 3;
+  function keepMapVersions() {
+    const map = "/save/map.txt";
+    const exists = (path) => FS.analyzePath(path).exists;
+    for (let number = MapVersionsKept - 1; number >= 1; --number)
+      if (exists(`${map}.${number}`))
+        FS.writeFile(`${map}.${number + 1}`, FS.readFile(`${map}.${number}`));
+    if (exists(map)) FS.writeFile(`${map}.1`, FS.readFile(map));
+  }
   chooser.addEventListener("change", async () => {
     const file = chooser.files[0];
     if (!file) return;
@@ -74,6 +87,7 @@
       M.say(`${file.name} is not a map (${problem}); the stored map is kept.`);
       return;
     }
+    keepMapVersions();
     FS.writeFile("/save/map.txt", bytes);
     // A run that loads it cannot be shared (page_share.js).
     if (Module._morvask_map_replaced) Module._morvask_map_replaced();

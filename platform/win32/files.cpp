@@ -101,6 +101,10 @@ bool ReadSmallFile(const char* path, size_t limit, std::string& text) {
     return ok;
 }
 
+bool PathExists(const char* path) {
+    return ::GetFileAttributesW(win32::Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 bool ReplaceFileWhole(const char* path, const std::string& text) {
     const std::wstring target = win32::Widen(path);
     if (target.empty())

@@ -10,7 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "editor/share_keys.h"
 #include "formats/share_code.h"
+#include "levels/level_origin.h"
 #include "levels/map_file.h"
 #include "platform/host.h"
 #include "replay/checksum.h"
@@ -19,6 +21,7 @@
 #include "replay/recorder.h"
 #include "replay/run_share.h"
 #include "replay/share.h"
+#include "shell/unsaved_edits.h"
 #include "state/battle_state.h"
 #include "state/program_state.h"
 
@@ -61,9 +64,9 @@ void Record() {
     platform::FixCalendarTime(platform::CalendarTimeSeconds());
     BeginRecording(platform::CalendarTimeSeconds());
     host::SetInputRecorder({.arriving = WatchedMessage,
-                           .done = WatchedMessageDone,
-                           .boxAnswered = RecordBoxAnswer,
-                           .textRead = RecordTextRead});
+                            .done = WatchedMessageDone,
+                            .boxAnswered = RecordBoxAnswer,
+                            .textRead = RecordTextRead});
 }
 
 // The replay of a #replay= link, or false with the reason to tell.
@@ -95,12 +98,12 @@ void StartWebSession() {
     PlayingLink = true;
     RecordedChecksum = replay.finalChecksum;
     platform::FixCalendarTime(replay.seed);
-    BeginPlayback(replay,
-                  PlaybackHooks{.setKeys = host::SetReplayedKeys, .deliver = host::DeliverReplayed});
+    BeginPlayback(
+        replay, PlaybackHooks{.setKeys = host::SetReplayedKeys, .deliver = host::DeliverReplayed});
     host::SetReplayDriver({.playTick = PlayTick,
-                          .boxAnswer = PlaybackBoxAnswer,
-                          .textRead = PlaybackTextRead,
-                          .finished = FinishWebSession});
+                           .boxAnswer = PlaybackBoxAnswer,
+                           .textRead = PlaybackTextRead,
+                           .finished = FinishWebSession});
     web_replay_started(int(replay.totalTicks));
 }
 
@@ -154,6 +157,23 @@ EMSCRIPTEN_KEEPALIVE void morvask_map_replaced() {
 EMSCRIPTEN_KEEPALIVE const char* morvask_level_set() {
     Answer = FormatLevelSet(LevelSet);
     return Answer.c_str();
+}
+
+// The page keeps the editor's work while it is not saved (page_work.js):
+// 1 while leaving would lose edits.
+EMSCRIPTEN_KEEPALIVE int morvask_edits_unsaved() {
+    return EditsUnsaved() ? 1 : 0;
+}
+
+// 1 when the levels in force came from a share (they are saved beside
+// map.txt, never over it), for the kept work to come back the same way.
+EMSCRIPTEN_KEEPALIVE int morvask_levels_shared() {
+    return LevelOrigin.shared ? 1 : 0;
+}
+
+// The page's next drop is its kept work coming back: the player's own levels.
+EMSCRIPTEN_KEEPALIVE void morvask_next_drop_own() {
+    TakeNextDropAsOwnWork();
 }
 
 }  // extern "C"

@@ -28,6 +28,7 @@ import web_more_checks
 import web_share_checks
 import web_storage_checks
 import web_touch_checks
+import web_work_checks
 from web_support import (CELL, CHROMEDRIVER, CHROMIUM, FIELD_H, FIELD_W, answer_box, browser,
                          check, failures, keys, probe, serve, shown_canvas, start_game,
                          wait_for)
@@ -395,6 +396,8 @@ def main():
             web_touch_checks.run(page_url, out, cell)
         if wanted("storage"):
             web_storage_checks.run(page_url, os.path.join(out, "storage"))
+        if wanted("work"):
+            web_work_checks.run(page_url, os.path.join(out, "work"))
         if wanted("share"):
             web_share_checks.run(page_url, native, os.path.join(out, "share"))
         if wanted("harness"):

@@ -84,10 +84,10 @@ def level_set(driver):
     return numbers(driver.execute_script("return UTF8ToString(Module._morvask_level_set())"))
 
 
-def stored_map(driver):
+def stored_map(driver, name="map.txt"):
     return driver.execute_script("""
-        try { return new TextDecoder().decode(FS.readFile('/save/map.txt')); }
-        catch (e) { return null; }""")
+        try { return new TextDecoder().decode(FS.readFile('/save/' + arguments[0])); }
+        catch (e) { return null; }""", name)
 
 
 def share_link(driver, kind):
@@ -118,11 +118,13 @@ def levels_checks(url, native, out, env):
         check(level_set(driver) == values,
               "the page's editor holds the desktop's cells, odd codes included")
         check(stored_map(driver) is None, "opening a link writes no map.txt")
+        # A shared set is saved beside map.txt, never over it.
         keys(driver, Keys.F3)
-        answer_box(driver, "是否保存自制地图", "y")
-        answer_box(driver, "地图保存成功", Keys.ENTER)
-        check(numbers(stored_map(driver) or "") == values,
-              "saved in the page, map.txt holds the desktop's cells")
+        answer_box(driver, "是否保存为新文件 map-shared-1.txt", "y")
+        answer_box(driver, "已保存为 map-shared-1.txt", Keys.ENTER)
+        check(numbers(stored_map(driver, "map-shared-1.txt") or "") == values,
+              "saved in the page, map-shared-1.txt holds the desktop's cells")
+        check(stored_map(driver) is None, "saving a shared set writes no map.txt")
         page_to_desktop(driver, url, native, out, env, values)
 
 
@@ -190,7 +192,7 @@ def answer_desktop(boxes, expect, key="Return"):
 
 def desktop_open(native, link, values, out, env):
     """`morvask --open LINK` on the display web_e2e.sh started, saved with F3:
-    map.txt holds `values`."""
+    map-shared-1.txt beside map.txt holds `values`, and no map.txt is made."""
     if not (os.environ.get("DISPLAY") and shutil.which("xdotool")):
         print("skipped: the desktop's --open of the page's link needs Xvfb, openbox, xdotool")
         return
@@ -207,12 +209,14 @@ def desktop_open(native, link, values, out, env):
         check(answer_desktop(boxes, "的关卡集"), "the desktop opens the page's link as a level set")
         time.sleep(0.5)
         subprocess.run(["xdotool", "key", "--clearmodifiers", "F3"], env=env)
-        answer_desktop(boxes, "是否保存自制地图", "y")
-        answer_desktop(boxes, "地图保存成功")
-        path = os.path.join(work, "map.txt")
+        answer_desktop(boxes, "是否保存为新文件 map-shared-1.txt", "y")
+        answer_desktop(boxes, "已保存为 map-shared-1.txt")
+        path = os.path.join(work, "map-shared-1.txt")
         saved = open(path).read() if os.path.exists(path) else ""
         check(numbers(saved) == values,
-              "the desktop's map.txt, saved from the page's link, holds the page's cells")
+              "the desktop's map-shared-1.txt, saved from the page's link, holds the page's cells")
+        check(not os.path.exists(os.path.join(work, "map.txt")),
+              "the desktop saves the page's shared set beside map.txt, not as it")
     finally:
         game.kill()
         game.wait()

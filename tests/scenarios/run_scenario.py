@@ -17,6 +17,8 @@ A scenario is a morvask-sim script whose comments carry the facts:
                        the Python expression EXPR
     #after NAME EXPR   after the run, EXPR must hold, with `text` the text of the
                        file NAME in the working directory (None when there is none)
+                       and `before` the texts of the files the run started with
+                       (before["map.txt"])
 
 At each #expect the runner inserts a `dump`, so an expectation sees the state at
 that very point. Names an expectation can use:
@@ -121,20 +123,31 @@ def map_file(picture):
     return map_text([CODES[c] for row in picture for c in row] * 35).encode()
 
 
+def texts_in(folder, names):
+    """The text of each named file in the folder, byte for byte (None when there
+    is none)."""
+    texts = {}
+    for name in names:
+        path = os.path.join(folder, name)
+        texts[name] = open(path, "rb").read().decode("utf-8") if os.path.isfile(path) else None
+    return texts
+
+
 def run(sim, scenario, script, map_bytes):
     """Runs the script in a fresh directory; its exit status, output, errors and
-    the texts of the files the scenario looks at after the run."""
+    the texts of the files the scenario looks at after the run, with the texts
+    they had before it under "before"."""
     with tempfile.TemporaryDirectory(prefix="scenario-") as cwd:
         if map_bytes:
             open(os.path.join(cwd, "map.txt"), "wb").write(map_bytes)
         for name, expr in scenario.files:
             open(os.path.join(cwd, name), "w", encoding="utf-8").write(eval(expr, {}))
+        names = sorted({name for _, name, _ in scenario.after} | {"map.txt"})
+        before = texts_in(cwd, names)
         r = subprocess.run([sim, *scenario.args, "-"], input="\n".join(script).encode(),
                            capture_output=True, cwd=cwd, timeout=600)
-        after = {}
-        for _, name, _ in scenario.after:
-            path = os.path.join(cwd, name)
-            after[name] = open(path, encoding="utf-8").read() if os.path.isfile(path) else None
+        after = texts_in(cwd, names)
+        after["before"] = before
     return r.returncode, r.stdout.decode("utf-8"), r.stderr.decode("utf-8"), after
 
 
@@ -206,7 +219,7 @@ def check_facts(scenario, output, states, after):
         if not ok:
             failures.append(f"line {number} (at the end): expected {said}")
     for number, file_name, expr in scenario.after:
-        ok, said = holds(expr, {"text": after[file_name]})
+        ok, said = holds(expr, {"text": after[file_name], "before": after["before"]})
         if not ok:
             failures.append(f"line {number} (file {file_name} after the run): expected {said}")
     return failures
