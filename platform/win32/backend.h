@@ -155,7 +155,12 @@ void WatchStops(HWND window);
 // ---- The brief indicator (status_display.cpp) -------------------------------
 
 // Shows a line (the volume, a scale mode) after the caption for a second.
+// A timer of its own takes it away, also while a box holds the game still
+// and no frame is shown.
 void ShowIndicator(const std::string& text);
+inline constexpr UINT_PTR IndicatorTimer = 0x4D49;
+// The line gone once its second is over (IndicatorTimer's turn).
+void ExpireIndicator();
 void IndicateVolume();
 // What the caption says after the game's title and the status.
 void SetCaptionTag(const std::string& tag);

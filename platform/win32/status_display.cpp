@@ -83,14 +83,6 @@ void KeepGameTitle(HWND window) {
     Status.window = window;
 }
 
-void ExpireIndicator() {
-    if (Status.indicator.empty() || ::GetTickCount64() < Status.indicatorUntil)
-        return;
-    Status.indicator.clear();
-    if (Status.window)
-        ShowCaption(Status.window);
-}
-
 // The compact form after the game's title, or the game's own title for an
 // empty one; the caption changes only when it does.
 void SetTitleSuffix(HWND window, const std::string& suffix) {
@@ -137,6 +129,16 @@ bool SameRect(const shared::PixelRect& a, const shared::PixelRect& b) {
 
 namespace win32 {
 
+void ExpireIndicator() {
+    if (Status.indicator.empty() || ::GetTickCount64() < Status.indicatorUntil)
+        return;
+    Status.indicator.clear();
+    if (Status.window) {
+        ::KillTimer(Status.window, IndicatorTimer);
+        ShowCaption(Status.window);
+    }
+}
+
 void ShowStatus(HWND window, HDC dc, const shared::PixelRect& field, int clientWidth,
                 int clientHeight, bool everything) {
     ExpireIndicator();
@@ -173,6 +175,7 @@ void ShowIndicator(const std::string& text) {
     KeepGameTitle(window);
     Status.indicator = text;
     Status.indicatorUntil = ::GetTickCount64() + 1000;
+    ::SetTimer(window, IndicatorTimer, 1050, nullptr);
     ShowCaption(window);
 }
 

@@ -197,6 +197,10 @@ bool OwnMessage(HWND handle, UINT message, WPARAM wParam, LPARAM lParam, LRESULT
             win32::DisplayChanged(handle);
             return false;
         case WM_TIMER:
+            if (wParam == win32::IndicatorTimer) {
+                win32::ExpireIndicator();
+                return true;
+            }
             if (wParam != BoxPadTimer)
                 return false;
             AnswerBoxFromPad();

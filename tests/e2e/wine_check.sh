@@ -359,8 +359,13 @@ step "in the help box: + took the volume to 90, F11 and Alt+Enter switched"
 probe resize 1400 704
 expect_probe "1400x704" client-size
 expect_status "^panel level=1 tanks=[0-9]* enemies=[0-9]* upgrades="
-[[ "$(program_windows | awk -F'\t' -v main="$main_window" '$1 == main { print $2 }')" == "Morvask V1.0" ]] ||
-    fail "with the panel showing, the title still tells the status"
+# The volume's indicator of a moment ago leaves the caption by its own timer,
+# with the game standing still under the box.
+title_plain() {
+    [[ "$(program_windows | awk -F'\t' -v main="$main_window" '$1 == main { print $2 }')" == "Morvask V1.0" ]]
+}
+x_display_wait 5 title_plain ||
+    fail "with the panel showing, the title still tells the status: $(program_windows | awk -F'\t' -v main="$main_window" '$1 == main { print $2 }')"
 read -r client_x client_y <<<"$(client_origin)"
 x_display_wait 5 shows panel.png root panel $((client_x + 1202)) "$client_y" 176 545 ||
     fail "the panel is not drawn in the bar right of the field"
