@@ -21,13 +21,6 @@ namespace fs = std::filesystem;
 
 class FileVersions : public InFreshDirectory {
 protected:
-    static std::vector<std::string> Names() {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator("."))
-            names.push_back(entry.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
     static bool Save(const std::string& text, int kept = 3) {
         return platform::ReplaceKeepingVersions("f.txt", text, kept, 1 << 20);
     }

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -41,6 +42,15 @@ protected:
     }
     static void Write(const std::string& text, const char* path = "map.txt") {
         std::ofstream(path, std::ios::binary) << text;
+    }
+
+    // The names in the working directory, sorted.
+    static std::vector<std::string> Names() {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator("."))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
     }
 
     // The texts of the boxes shown so far.

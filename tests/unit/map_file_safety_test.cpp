@@ -27,16 +27,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class MapFileSafety : public InFreshDirectory {
-protected:
-    static std::vector<std::string> Names() {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator("."))
-            names.push_back(entry.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-};
+using MapFileSafety = InFreshDirectory;
 
 const std::vector<std::string> LoadFailed = {"载入地图失败！"};
 
