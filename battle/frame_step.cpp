@@ -2,27 +2,39 @@
 #include "battle/frame_step.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "actors/enemies.h"
 #include "battle/compose.h"
 #include "battle/player_control.h"
+#include "levels/level_grid.h"
 #include "state/battle_state.h"
 #include "state/program_state.h"
 #include "texts/extra_texts.h"
 
 namespace {
 
-// A player is out when its last tank is destroyed and the wreck's delay ran
-// out: it watches while the other plays on.
-bool PlayerOut(const PlayerSide& player) {
-    return player.destroyed && player.lives == 0 && player.respawnDelay == 0;
+// Out once this tick's countdowns have run: already out, or its wreck's last
+// tick of delay is this one. Taken for both sides before either counts, so
+// two players going out in one tick end the game without a box between.
+bool OutAfterThisTick(const PlayerSide& player) {
+    return player.destroyed && player.lives == 0 && player.respawnDelay <= 1;
+}
+
+// A fresh tank starts below the field and drives up into the bottom row
+// through whatever stands there, and tanks that overlap never block each
+// other: the wreck waits while its partner stands anywhere on that way.
+bool PartnerOnStart(int32_t side) {
+    const TankRecord* partner = PartnerInPlay(side);
+    const TankRecord fresh = FreshPlayerTank(side);
+    return partner != nullptr && std::abs(partner->x - fresh.x) < CellSize &&
+           partner->y > fresh.y - 2 * CellSize;
 }
 
 // With two players a wreck's delay counts down as with one; at its end the
 // tank comes back fresh, or, with no tanks left, its player is out: the game
 // is over when the other player is out too, else a box says who is out.
-void CountDownRespawn(int32_t side) {
-    const bool otherOut = PlayerOut(Players[1 - side]);
+void CountDownRespawn(int32_t side, bool otherOut) {
     PlayerSide& wreck = Players[side];
     if (!wreck.destroyed || wreck.respawnDelay == 0 || --wreck.respawnDelay != 0)
         return;
@@ -34,6 +46,10 @@ void CountDownRespawn(int32_t side) {
         char text[160];
         std::snprintf(text, sizeof text, ExtraText(PlayerOutText), int(side + 1));
         platform::MessageBox(MainWindow, text, "", platform::MB_OK);
+        return;
+    }
+    if (PartnerOnStart(side)) {
+        wreck.respawnDelay = 1;
         return;
     }
     wreck.tank = FreshPlayerTank(side);
@@ -59,8 +75,10 @@ void FrameStep() {
     if (battle.LevelClearDelay > 0 && --battle.LevelClearDelay == 0)
         GameMode = LevelCleared;
     if (TwoPlayers()) {
-        CountDownRespawn(0);
-        CountDownRespawn(1);
+        const bool firstOut = OutAfterThisTick(Players[0]);
+        const bool secondOut = OutAfterThisTick(Players[1]);
+        CountDownRespawn(0, secondOut);
+        CountDownRespawn(1, firstOut);
     } else if (first.destroyed && --first.respawnDelay == 0) {
         if (first.lives == 0) {
             GameMode = GameOver;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "battle/frame_step.h"
+#include "battle/level_start.h"
 #include "levels/level_grid.h"
 #include "state/program_state.h"
 #include "tests/unit/test_support.h"
@@ -107,4 +108,65 @@ TEST_F(Modes, TheRespawnBringsTheFreshTankAndCountsTheBulletsStillFlying) {
     Ticks(80);
     EXPECT_TRUE(Players[0].bullets.empty());
     EXPECT_EQ(p.bulletsInFlight, 0);
+}
+
+namespace {
+
+// Two players on an open field, neither out yet.
+class TwoSides : public Modes {
+protected:
+    void SetUp() override {
+        Modes::SetUp();
+        PlayersChosen = 2;
+        ResetPlayers();
+        ClearWorkingGrid();
+    }
+    void Wreck(int32_t side, int32_t lives, int32_t delay) {
+        Players[side].destroyed = true;
+        Players[side].lives = lives;
+        Players[side].respawnDelay = delay;
+    }
+};
+
+}  // namespace
+
+TEST_F(TwoSides, BothGoingOutInOneTickEndTheGameWithoutABoxBetween) {
+    Wreck(0, 0, 1);
+    Wreck(1, 0, 1);
+    Ticks(1);
+    EXPECT_EQ(GameMode, GameOver);
+    EXPECT_TRUE(Boxes.empty());
+}
+
+TEST_F(TwoSides, OneGoingOutWhileTheOtherHasTimeLeftSaysSoAndPlaysOn) {
+    // Either side first: the box names the one that is out.
+    for (int32_t side : {0, 1}) {
+        SetUp();
+        Wreck(side, 0, 1);
+        Wreck(1 - side, 0, 2);
+        Ticks(1);
+        ASSERT_EQ(Boxes.size(), 1u);
+        EXPECT_NE(Boxes[0].text.find(side == 0 ? '1' : '2'), std::string::npos);
+        EXPECT_NE(GameMode, GameOver);
+        Ticks(1);
+        EXPECT_EQ(GameMode, GameOver);
+    }
+}
+
+TEST_F(TwoSides, AWreckWaitsWhileItsPartnerStandsOnItsStart) {
+    Wreck(1, 2, 1);
+    // The first tank in the bottom row, half a cell into the way the second
+    // drives in by.
+    Players[0].tank = FreshPlayerTank(1);
+    Players[0].tank.x -= CellSize / 2;
+    Players[0].tank.y = FieldHeight - CellSize;
+    Ticks(3);
+    EXPECT_TRUE(Players[1].destroyed);
+    EXPECT_EQ(Players[1].respawnDelay, 1);
+    EXPECT_EQ(Players[1].lives, 2);
+    // A cell aside, or a row up, the way is free: the fresh tank comes in.
+    Players[0].tank.y = FieldHeight - 2 * CellSize;
+    Ticks(1);
+    EXPECT_FALSE(Players[1].destroyed);
+    EXPECT_EQ(Players[1].tank.x, PlayerStartX[1]);
 }
