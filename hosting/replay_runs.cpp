@@ -73,12 +73,7 @@ void StartRecordingRun() {
                             .textRead = RecordTextRead});
 }
 
-bool StartPlayingReplay(const CommandLine& line, const ReplayRecord& replay) {
-    std::string error;
-    if (!EnterReplayDirectory(replay, error)) {
-        std::fprintf(stderr, "morvask: %s\n", error.c_str());
-        return false;
-    }
+void ApplyRecordedOptions(const ReplayRecord& replay) {
     platform::FixCalendarTime(replay.seed);
     // What the run showed: its boxes' language (a version 1 file does not
     // say, and the viewer's is used), its start, the status and the records
@@ -95,8 +90,17 @@ bool StartPlayingReplay(const CommandLine& line, const ReplayRecord& replay) {
         else if (replay.recordsKind == ReplayRecordsRefused)
             KeepRecordsRefused(replay.recordsRefusal);
     }
-    BeginPlayback(replay,
-                  PlaybackHooks{.setKeys = host::SetReplayedKeys, .deliver = host::DeliverReplayed});
+}
+
+bool StartPlayingReplay(const CommandLine& line, const ReplayRecord& replay) {
+    std::string error;
+    if (!EnterReplayDirectory(replay, error)) {
+        std::fprintf(stderr, "morvask: %s\n", error.c_str());
+        return false;
+    }
+    ApplyRecordedOptions(replay);
+    BeginPlayback(
+        replay, PlaybackHooks{.setKeys = host::SetReplayedKeys, .deliver = host::DeliverReplayed});
     host::SetReplayDriver({.playTick = PlayTick,
                            .boxAnswer = PlaybackBoxAnswer,
                            .textRead = PlaybackTextRead,

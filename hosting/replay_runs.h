@@ -19,6 +19,11 @@ void StartRecordingRun();
 // file it began with; false, with the reason on standard error, when that
 // directory cannot be made.
 bool StartPlayingReplay(const CommandLine& line, const ReplayRecord& replay);
+
+// What the run was recorded with, put in force for its playback: the seed,
+// the intro, the status's place, the boxes' language and the records R
+// showed. Every host plays a replay with these, whatever the viewer's.
+void ApplyRecordedOptions(const ReplayRecord& replay);
 // How the playback ended, on standard output and, for a desync, in a notice;
 // the exit status: 0 when the replay played to its end or the viewer
 // stopped it, 1 when the game parted from the recording.

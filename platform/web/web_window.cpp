@@ -168,8 +168,6 @@ platform::Surface WindowPicture() {
 }
 
 bool PageKeyDown(int virtualKey) {
-    if (web::Replaying())
-        return web::ReplayedKeyDown(virtualKey);
     return virtualKey >= 0 && virtualKey < 256 && web_key_down(virtualKey) != 0;
 }
 
@@ -531,6 +529,10 @@ int MessageBox(Window owner, const char* textUtf8, const char* captionUtf8, uint
 }
 
 int16_t GetAsyncKeyState(int virtualKey) {
+    // The keys of a replay are those the game saw, after the recording
+    // player's key bindings: the viewer's bindings must not map them again.
+    if (web::Replaying())
+        return web::ReplayedKeyDown(virtualKey) ? int16_t(0x8000) : int16_t(0);
     return keymap::GameKeyDown(virtualKey, PageKeyDown) ? int16_t(0x8000) : int16_t(0);
 }
 

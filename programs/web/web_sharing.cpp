@@ -12,6 +12,7 @@
 
 #include "editor/share_keys.h"
 #include "formats/share_code.h"
+#include "hosting/replay_runs.h"
 #include "levels/level_origin.h"
 #include "levels/map_file.h"
 #include "platform/host.h"
@@ -97,7 +98,7 @@ void StartWebSession() {
     }
     PlayingLink = true;
     RecordedChecksum = replay.finalChecksum;
-    platform::FixCalendarTime(replay.seed);
+    ApplyRecordedOptions(replay);
     BeginPlayback(
         replay, PlaybackHooks{.setKeys = host::SetReplayedKeys, .deliver = host::DeliverReplayed});
     host::SetReplayDriver({.playTick = PlayTick,
