@@ -197,6 +197,7 @@ def main():
         print("note: esbuild is not installed (npm ci in platform/web): the scripts go out "
               "as written", file=sys.stderr)
         esbuild = None
+    ship_web.inline_style(out_dir, esbuild)
     ship_web.rename_all(out_dir, esbuild)
     write_service_worker(here, out_dir)
     ship_web.compress(out_dir)

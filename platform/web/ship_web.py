@@ -5,7 +5,8 @@ may keep it for a year: a changed file is a new name), the names rewritten
 where other files give them, and a Brotli and a gzip copy beside each file
 that compresses.
 
-    rename_all(OUT_DIR, ESBUILD_OR_NONE), then compress(OUT_DIR) (pack_web.py)
+    inline_style, rename_all(OUT_DIR, ESBUILD_OR_NONE), then compress(OUT_DIR)
+    (pack_web.py)
 """
 import gzip
 import hashlib
@@ -70,6 +71,28 @@ def minified(path, text, esbuild):
         source_map = json.load(open(target + ".map"))
         source_map["sources"] = [os.path.basename(path)]
         return body, source_map
+
+
+def inline_style(out_dir, esbuild):
+    """The page's style sheet written into the page (minified when esbuild is
+    there): a sheet of its own would hold the first paint for one more
+    request."""
+    page_path, sheet_path = os.path.join(out_dir, "index.html"), os.path.join(out_dir, "page.css")
+    page = open(page_path).read()
+    link = '<link rel="stylesheet" href="page.css">'
+    if link not in page:
+        raise SystemExit("index.html does not link page.css")
+    if esbuild:
+        made = subprocess.run([esbuild, sheet_path, "--minify", "--log-level=warning"],
+                              capture_output=True, text=True)
+        if made.returncode != 0:
+            raise SystemExit(f"esbuild could not minify page.css: {made.stderr}")
+        sheet = made.stdout
+    else:
+        sheet = open(sheet_path).read()
+    with open(page_path, "w") as out:
+        out.write(page.replace(link, "<style>" + sheet.strip() + "</style>"))
+    os.remove(sheet_path)
 
 
 def hashed_name(name, body):

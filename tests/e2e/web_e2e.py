@@ -382,6 +382,7 @@ def main():
         if wanted("serve"):
             web_serve_checks.server_checks(dist, os.path.join(out, "served"))
             wire = web_serve_checks.wire_checks(page_url, os.path.join(out, "wire"))
+            web_serve_checks.loading_checks(page_url, os.path.join(out, "screenshots"))
         if wanted("page"):
             timing = page_checks(page_url, native, out, cell)
         if wanted("more"):

@@ -45,7 +45,7 @@ def audit(lighthouse, url, preset, out):
     command = [lighthouse, url, "--quiet", "--output=json", f"--output-path={report}",
                f"--only-categories={','.join(CATEGORIES)}",
                "--chrome-flags=--headless=new --no-sandbox --disable-dev-shm-usage --disable-gpu",
-               "--max-wait-for-load=90000"]
+               "--max-wait-for-load=30000"]
     if preset == "desktop":
         command.append("--preset=desktop")
     env = {**os.environ, "CHROME_PATH": CHROMIUM}

@@ -227,3 +227,39 @@ def wire_checks(url, out):
     with open(os.path.join(out, "wire.json"), "w") as f:
         json.dump({"first": first, "second": second, **record}, f, indent=1)
     return record
+
+
+def loading_checks(url, out):
+    """On a slow network the field's frame and a bar of the module's download
+    show before the first frame; the bar goes with it. A phone's size."""
+    os.makedirs(out, exist_ok=True)
+    with browser(out, where="while loading slowly") as driver:
+        driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", {
+            "width": 390, "height": 844, "deviceScaleFactor": 2, "mobile": True})
+        driver.execute_cdp_cmd("Emulation.setTouchEmulationEnabled", {"enabled": True})
+        driver.execute_cdp_cmd("Network.enable", {})
+        driver.execute_cdp_cmd("Network.emulateNetworkConditions", {
+            "offline": False, "latency": 150, "downloadThroughput": 150 * 1024,
+            "uploadThroughput": 64 * 1024})
+        driver.get(url)
+        seen = wait_for(driver, """const bar = document.getElementById('loading');
+            const now = bar && !bar.hidden && Number(bar.getAttribute('aria-valuenow'));
+            return now > 0 && now < 90 && bar.getBoundingClientRect().width > 50 ? now : null;""",
+                        timeout=60, step=0.1)
+        if seen:
+            # Held while the bar is read: no frame may come between.
+            seen = driver.execute_script("""const bar = document.getElementById('loading');
+                const shown = bar.getBoundingClientRect();
+                const field = document.getElementById('field').getBoundingClientRect();
+                return !bar.hidden && shown.left >= field.left && shown.right <= field.right &&
+                       shown.top >= field.top && shown.bottom <= field.bottom ?
+                       Number(bar.getAttribute('aria-valuenow')) : null;""")
+        driver.save_screenshot(os.path.join(out, "loading-390x844.png"))
+        check(bool(seen), f"while the module downloads the field shows a loading bar in its "
+                          f"frame ({seen}%)")
+        driver.execute_cdp_cmd("Network.emulateNetworkConditions", {
+            "offline": False, "latency": 0, "downloadThroughput": -1, "uploadThroughput": -1})
+        shown = wait_for(driver, "return window.morvaskPage && morvaskPage.dialog !== null && "
+                                 "document.getElementById('loading').hidden", timeout=120)
+        driver.save_screenshot(os.path.join(out, "first-box-390x844.png"))
+        check(bool(shown), "the bar gives way to the first frame and box")
