@@ -96,7 +96,9 @@ class Handler(http.server.SimpleHTTPRequestHandler):
         coding, served = None, path
         allowed = accepted(self.headers.get("Accept-Encoding"))
         for name, suffix in ENCODINGS:
-            if name in allowed and os.path.isfile(path + suffix):
+            # A copy older than its file (the file edited by hand) is stale.
+            if (name in allowed and os.path.isfile(path + suffix) and
+                    os.path.getmtime(path + suffix) >= os.path.getmtime(path)):
                 coding, served = name, path + suffix
                 break
         stat = os.stat(served)

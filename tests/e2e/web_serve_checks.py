@@ -114,6 +114,13 @@ def coding_checks(port, dist):
     status, head, body = ask(port, "/" + wasm, "gzip")
     check(status == 200 and head.get("content-encoding") == "gzip" and
           gzip.decompress(body) == plain, "a browser without Brotli gets gzip")
+    # The worker edited after the build: its compressed copies are stale.
+    worker = os.path.join(dist, "sw.js")
+    with open(worker, "a") as f:
+        f.write("// edited\n")
+    status, head, body = ask(port, "/sw.js", "br, gzip")
+    check(status == 200 and "content-encoding" not in head and body.endswith(b"// edited\n"),
+          "a file edited after the build goes out as it is, not as its older copies")
     status, head, body = ask(port, "/" + wasm, "br;q=0, gzip;q=0")
     check(status == 200 and "content-encoding" not in head and body == plain,
           "a browser that refuses both gets the file itself")
