@@ -159,9 +159,14 @@ def compress(out_dir):
             with gzip.GzipFile(filename="", mode="wb", fileobj=out, compresslevel=9, mtime=0) as g:
                 g.write(data)
         subprocess.run([brotli, "--force", "--best", "--output=" + path + ".br", path], check=True)
+        made = os.stat(path)
         for packed in (path + ".gz", path + ".br"):
             if os.path.getsize(packed) >= size:
                 os.remove(packed)
+            else:
+                # The copy's time is its file's: the server takes a copy
+                # older than its file for a stale one.
+                os.utime(packed, ns=(made.st_atime_ns, made.st_mtime_ns))
 
 
 def shipped_files(out_dir):
