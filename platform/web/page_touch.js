@@ -198,6 +198,7 @@
 
   const touchBox = document.getElementById("touchbox");
   const boxSaid = document.getElementById("box-said");
+  const screen = document.getElementById("screen");
   // Where focus goes back to when the box closes.
   let focusBefore = null;
   function showTouchBox() {
@@ -208,8 +209,11 @@
     const wasVisible = !touchBox.hidden;
     touchBox.hidden = !visible;
     if (!visible) {
-      if (wasVisible && focusBefore && document.contains(focusBefore))
-        focusBefore.focus({ preventScroll: true });
+      // Back where it was, or on the field when that is gone or hidden now
+      // (a menu button, say).
+      const shown = focusBefore && document.contains(focusBefore) &&
+                    focusBefore.getClientRects().length > 0;
+      if (wasVisible) (shown ? focusBefore : screen).focus({ preventScroll: true });
       return;
     }
     if (!wasVisible) focusBefore = document.activeElement;
