@@ -45,6 +45,8 @@ package_present() {
     wine) command -v wine >/dev/null 2>&1 ;;
     wine64) command -v wine64 >/dev/null 2>&1 || [ -x /usr/lib/wine/wine64 ] ;;
     fonts-wine) [ -d /usr/share/wine/fonts ] ;;
+    brotli) command -v brotli >/dev/null 2>&1 ;;
+    npm) command -v npm >/dev/null 2>&1 ;;
     *) dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed" ;;
     esac
 }
@@ -138,9 +140,11 @@ WINDOWS_PACKAGES=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine wine64 fon
                   fonts-noto-cjk)
 
 # The web edition: Emscripten builds it, cwebp (with dwebp to check it) packs
-# the pictures and lame the long level-start wave; the browser test drives
-# Debian's Chromium through its WebDriver with Selenium.
-WEB_PACKAGES=(emscripten webp lame)
+# the pictures and lame the long level-start wave, brotli writes the
+# compressed copies the server sends and npm installs esbuild, which minifies
+# the page's scripts; the browser test drives Debian's Chromium through its
+# WebDriver with Selenium.
+WEB_PACKAGES=(emscripten webp lame brotli npm)
 WEB_TEST_PACKAGES=(chromium chromium-driver python3-selenium)
 
 # A build folder moved or copied with the checkout still names the old
@@ -174,6 +178,15 @@ build_tree() {
     cmake --build "$dir" -j"$(nproc)" "${targets[@]}"
 }
 
+# Installs a folder's pinned npm packages (its package-lock.json) unless the
+# program named is there already: npm_install DIR PROGRAM
+npm_install() {
+    local dir="$1" program="$2"
+    [ -x "$dir/node_modules/.bin/$program" ] && return 0
+    command -v npm >/dev/null 2>&1 || return 1
+    (cd "$dir" && npm ci --no-audit --no-fund --loglevel=error)
+}
+
 # Builds the web edition into dist/web/: the pictures, sounds and the boxes'
 # glyphs come from the native build in build/ (only their makers are built), the modules
 # from build-web/ (Emscripten). MORVASK_NATIVE_BUILD chooses another native
@@ -194,5 +207,7 @@ build_web() {
         -DMORVASK_BUILD_BENCH=OFF -DMORVASK_BUILD_SDL=OFF >/dev/null
     cmake --build "$web" -j"$(nproc)" --target morvask-web morvask-sim-web morvask-tickbench-web \
         morvask-memcheck-web
+    npm_install "$MORVASK_ROOT/platform/web" esbuild ||
+        echo "note: esbuild could not be installed; the page's scripts go out unminified" >&2
     python3 "$MORVASK_ROOT/platform/web/pack_web.py" "$native/assets" "$web" "$MORVASK_ROOT/dist/web"
 }

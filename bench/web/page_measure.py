@@ -29,7 +29,6 @@ usage: page_measure.py DIST_DIR [SECONDS] [--size=W,H] [--device=W,H,RATIO] [--w
 Prints one JSON line; docs/performance.md says how the numbers were taken."""
 import contextlib
 import gzip
-import http.server
 import json
 import os
 import shutil
@@ -47,14 +46,15 @@ CHROMEDRIVER = shutil.which("chromedriver") or "/usr/bin/chromedriver"
 TICKS = os.sysconf("SC_CLK_TCK")
 
 
-class QuietHandler(http.server.SimpleHTTPRequestHandler):
-    def log_message(self, *args):
-        pass
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..",
+                                "platform", "web"))
+import serve_web  # noqa: E402
 
 
 def serve(directory):
-    handler = lambda *a, **k: QuietHandler(*a, directory=directory, **k)  # noqa: E731
-    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
+    """The folder served as ./scripts/web serves it (compressed, cached)."""
+    server = serve_web.make_server(directory)
+    server.quiet = True
     threading.Thread(target=server.serve_forever, daemon=True).start()
     return server, f"http://127.0.0.1:{server.server_address[1]}/"
 
@@ -322,11 +322,20 @@ def start_game(driver):
 
 
 def download_size(dist):
+    """Every file of the folder as the server sends it: the smallest of the
+    file and its Brotli and gzip copies (source maps left out; a folder
+    without copies is compressed here with gzip -9, as a server would)."""
     total = 0
     for folder, _, names in os.walk(dist):
         for name in names:
-            with open(os.path.join(folder, name), "rb") as f:
-                total += len(gzip.compress(f.read(), 9))
+            if name.endswith((".br", ".gz", ".map")):
+                continue
+            path = os.path.join(folder, name)
+            sizes = [os.path.getsize(path + s) for s in (".br", ".gz") if os.path.isfile(path + s)]
+            if not sizes:
+                with open(path, "rb") as f:
+                    sizes = [len(gzip.compress(f.read(), 9))]
+            total += min(sizes)
     return total
 
 

@@ -6,7 +6,8 @@ what is shipped when cwebp is missing) with the waves beside them, the long
 level-start wave as MP3 (lame; the WAV when lame is missing); the table of
 these files in resources.js; the manifest with the icons, and the service
 worker with this version's name (a digest of every other file) and the list
-of files it keeps.
+of files it keeps; then ship_web.py names the files after their contents,
+minifies the scripts and writes the compressed copies.
 
     pack_web.py ASSET_DIR WEB_BUILD_DIR OUT_DIR
 """
@@ -19,6 +20,8 @@ import subprocess
 import sys
 import tempfile
 import zlib
+
+import ship_web
 
 # Resource number of each sheet and wave, and the file the generator wrote.
 PICTURES = {114: "background.bmp", 115: "tanks.bmp", 117: "bullets.bmp",
@@ -170,16 +173,14 @@ def main():
     cache = os.path.join(build_dir, "web", "assets")
     assets = os.path.join(out_dir, "assets")
     os.makedirs(cache, exist_ok=True)
+    # Each build's names are new: an older build's files would only pile up.
+    shutil.rmtree(out_dir, ignore_errors=True)
     os.makedirs(assets, exist_ok=True)
     pictures = {number: pack_picture(os.path.join(asset_dir, name), cache, number)
                 for number, name in PICTURES.items()}
     waves = {number: pack_wave(os.path.join(asset_dir, name), cache, number)
              for number, name in WAVES.items()}
-    # Only this build's files are shipped: the service worker keeps every file.
     shipped = [e["file"] for e in pictures.values()] + list(waves.values())
-    for name in os.listdir(assets):
-        if f"assets/{name}" not in shipped:
-            os.remove(os.path.join(assets, name))
     for relative in shipped:
         shutil.copyfile(os.path.join(cache, os.path.basename(relative)),
                         os.path.join(out_dir, relative))
@@ -190,20 +191,39 @@ def main():
         shutil.copyfile(os.path.join(here, name), os.path.join(out_dir, name))
     for name in MODULE_FILES:
         shutil.copyfile(os.path.join(build_dir, "web", name), os.path.join(out_dir, name))
+    write_module_size(out_dir)
+    esbuild = os.path.join(here, "node_modules", ".bin", "esbuild")
+    if not os.access(esbuild, os.X_OK):
+        print("note: esbuild is not installed (npm ci in platform/web): the scripts go out "
+              "as written", file=sys.stderr)
+        esbuild = None
+    ship_web.inline_style(out_dir, esbuild)
+    ship_web.rename_all(out_dir, esbuild)
     write_service_worker(here, out_dir)
+    ship_web.compress(out_dir)
+
+
+def write_module_size(out_dir):
+    """The module's size in the page, for its loading bar."""
+    page = os.path.join(out_dir, "index.html")
+    text = open(page).read()
+    marker = "const ModuleBytes = 0;"
+    if marker not in text:
+        raise SystemExit("index.html has no place for the module's size")
+    size = os.path.getsize(os.path.join(out_dir, "morvask.wasm"))
+    with open(page, "w") as out:
+        out.write(text.replace(marker, f"const ModuleBytes = {size};"))
 
 
 def write_service_worker(here, out_dir):
-    """sw.js for exactly the files in out_dir now, named by their digest."""
+    """sw.js for exactly the files a visitor loads from out_dir now, named by
+    their digest."""
     files, digest = [], hashlib.sha256()
-    for folder, _, names in sorted(os.walk(out_dir)):
-        for name in sorted(names):
-            path = os.path.join(folder, name)
-            relative = os.path.relpath(path, out_dir).replace(os.sep, "/")
-            if relative == "sw.js":
-                continue
-            files.append(relative)
-            digest.update(relative.encode() + b"\0" + open(path, "rb").read())
+    for relative in ship_web.shipped_files(out_dir):
+        if relative == "sw.js":
+            continue
+        files.append(relative)
+        digest.update(relative.encode() + b"\0" + open(os.path.join(out_dir, relative), "rb").read())
     text = open(os.path.join(here, "sw.js")).read()
     text = text.replace('const Version = "unpacked";', f'const Version = "{digest.hexdigest()[:16]}";')
     text = text.replace('const Files = ["./"];', f"const Files = {json.dumps(['./'] + files)};")

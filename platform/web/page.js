@@ -199,7 +199,8 @@ window.Morvask = (function () {
       lifted = null;
       screen.setPointerCapture(event.pointerId);
     }
-    screen.focus({ preventScroll: true });
+    // The touch box keeps the focus it took (page_touch.js).
+    if (!(page.dialog && page.input === "touch")) screen.focus({ preventScroll: true });
     event.preventDefault();
     const [x, y] = M.fieldPoint(event.clientX, event.clientY);
     if (page.dialog) {

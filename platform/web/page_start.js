@@ -123,6 +123,8 @@
       }, (error) => (page.offlineError = String(error)));
   }
   M.on("shown", keepOffline);
+  // The loading bar (index.html) gives way to the first frame.
+  M.on("shown", () => (document.getElementById("loading").hidden = true));
 
   // ---- Start --------------------------------------------------------------
 
@@ -135,6 +137,9 @@
   // wait.
   const resources = MorvaskResources.start();
   const failed = (error) => M.say(`The game could not be loaded: ${error.message}`);
+  Promise.all([...MorvaskResources.pictures.map((n) => resources.pictures[n].fetched),
+               ...MorvaskResources.waves.map((n) => resources.waves[n])])
+    .then(() => (page.resourcesFetched = true), () => {});
   Promise.all(MorvaskResources.waves.map((n) => resources.waves[n])).then((bytes) => {
     const waves = {};
     MorvaskResources.waves.forEach((n, i) => (waves[n] = bytes[i]));
@@ -184,6 +189,7 @@
       M.fillSaveFolder().then(() => removeRunDependency("morvask-save"), failed);
     }],
     onRuntimeInitialized: () => {
+      MorvaskEarly.done = true;
       page.ready = true;
       page.runtimeMs = performance.now();
       document.getElementById("screen").focus({ preventScroll: true });

@@ -160,7 +160,25 @@
     eraser.classList.toggle("on", M.eraser);
     eraser.setAttribute("aria-pressed", String(M.eraser));
   });
-  document.getElementById("menu").addEventListener("click", () => body.classList.toggle("menu"));
+  // On a touch screen the menu covers the page: a dialog while it is open,
+  // focus in it, and back on its button when it closes.
+  const menuButton = document.getElementById("menu");
+  new MutationObserver(() => {
+    const open = body.classList.contains("menu");
+    if (open === (below.getAttribute("role") === "dialog")) return;
+    if (open) {
+      below.setAttribute("role", "dialog");
+      below.setAttribute("aria-modal", "true");
+      below.setAttribute("aria-label", "menu");
+      document.getElementById("close-menu").focus({ preventScroll: true });
+    } else {
+      below.removeAttribute("role");
+      below.removeAttribute("aria-modal");
+      below.removeAttribute("aria-label");
+      if (below.contains(document.activeElement)) menuButton.focus({ preventScroll: true });
+    }
+  }).observe(body, { attributes: true, attributeFilter: ["class"] });
+  menuButton.addEventListener("click", () => body.classList.toggle("menu"));
   document.getElementById("close-menu").addEventListener("click", () => body.classList.remove("menu"));
 
   // Which controls show follows the game: the editor, a level tried from
@@ -179,13 +197,30 @@
   // ---- Boxes on a touch screen --------------------------------------------
 
   const touchBox = document.getElementById("touchbox");
+  const boxSaid = document.getElementById("box-said");
+  const screen = document.getElementById("screen");
+  // Where focus goes back to when the box closes.
+  let focusBefore = null;
   function showTouchBox() {
     const box = page.dialog;
     const visible = box !== null && page.input === "touch";
+    // The game draws its boxes on the field: a screen reader hears them here.
+    boxSaid.textContent = box ? [box.caption, box.text].filter(Boolean).join(": ") : "";
+    const wasVisible = !touchBox.hidden;
     touchBox.hidden = !visible;
-    if (!visible) return;
+    if (!visible) {
+      // Back where it was, or on the field when that is gone or hidden now
+      // (a menu button, say).
+      const shown = focusBefore && document.contains(focusBefore) &&
+                    focusBefore.getClientRects().length > 0;
+      if (wasVisible) (shown ? focusBefore : screen).focus({ preventScroll: true });
+      return;
+    }
+    if (!wasVisible) focusBefore = document.activeElement;
     touchBox.querySelector("h2").textContent = box.caption;
     touchBox.querySelector("p").textContent = box.text;
+    // A box without a caption is named by its first line.
+    touchBox.setAttribute("aria-labelledby", box.caption ? "touchbox-caption" : "touchbox-text");
     const buttons = touchBox.querySelector(".answers");
     buttons.textContent = "";
     const answers = box.buttons === "yesno" ? [["yes", 1], ["no", 2]] : [["ok", 0]];
@@ -197,6 +232,7 @@
       button.addEventListener("click", () => M.answerDialog(answer));
       buttons.appendChild(button);
     }
+    buttons.firstChild.focus({ preventScroll: true });
   }
   M.on("dialog", showTouchBox);
 

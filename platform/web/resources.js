@@ -84,6 +84,7 @@ window.MorvaskResources = (function () {
       pictures[number] = {
         size: [entry.width, entry.height],
         crc: entry.crc,
+        fetched: file,
         bitmap: () => bitmap || (bitmap = file.then(decodeInWorker)),
       };
     }

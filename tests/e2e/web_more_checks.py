@@ -15,6 +15,7 @@ from selenium.webdriver.common.action_chains import ActionChains
 from selenium.webdriver.common.keys import Keys
 from selenium.webdriver.support.ui import Select
 
+import web_serve_checks
 from web_support import (LUMINANCE, answer_box, browser, check, keys, probe, screen_luminance,
                          serve, wait_for)
 
@@ -295,12 +296,13 @@ def install_checks(driver, served):
                    timeout=30), "the service worker is active and controls the page")
     manifest = driver.execute_cdp_cmd("Page.getAppManifest", {})
     data = manifest.get("data", "")
-    check(not manifest.get("errors") and '"standalone"' in data and "icon-512.png" in data,
+    check(not manifest.get("errors") and '"standalone"' in data and
+          re.search(r"icon-512\.[0-9a-f]+\.png", data),
           f"the manifest is valid ({manifest.get('errors')})")
     installable = driver.execute_cdp_cmd("Page.getInstallabilityErrors", {})
     check(not installable.get("installabilityErrors"),
           f"Chromium finds the page installable ({installable.get('installabilityErrors')})")
-    files = sum(len(names) for _, _, names in os.walk(served))
+    files = len(web_serve_checks.shipped_files(served))
     kept = driver.execute_async_script("""const done = arguments[0];
         caches.keys().then((names) => Promise.all(names.map((n) => caches.open(n)
             .then((c) => c.keys()).then((k) => [n, k.length])))).then(done);""")

@@ -2,9 +2,9 @@
 web server, the browser, waiting for the page, boxes, the game's probe, and
 screenshots read back as pixels."""
 import contextlib
-import http.server
 import os
 import shutil
+import sys
 import tempfile
 import threading
 import time
@@ -13,6 +13,10 @@ from selenium import webdriver
 from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.action_chains import ActionChains
 from selenium.webdriver.common.keys import Keys
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..",
+                                "platform", "web"))
+import serve_web  # noqa: E402
 
 CHROMIUM = shutil.which("chromium") or "/usr/bin/chromium"
 CHROMEDRIVER = shutil.which("chromedriver") or "/usr/bin/chromedriver"
@@ -28,7 +32,8 @@ def check(condition, what):
     return condition
 
 
-class QuietHandler(http.server.SimpleHTTPRequestHandler):
+class QuietHandler(serve_web.Handler):
+    """The page's own server (serve_web.py), quiet, and able to go offline."""
     def log_message(self, *args):
         pass
 
@@ -42,20 +47,21 @@ class QuietHandler(http.server.SimpleHTTPRequestHandler):
 
 
 def serve(directory):
-    handler = lambda *a, **k: QuietHandler(*a, directory=directory, **k)  # noqa: E731
-    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
+    """The folder served on loopback as ./scripts/web serves it."""
+    server = serve_web.make_server(directory, handler=QuietHandler)
     threading.Thread(target=server.serve_forever, daemon=True).start()
     return server, f"http://127.0.0.1:{server.server_address[1]}/"
 
 
-def start_browser(profile, downloads, size="1200,1000"):
+def start_browser(profile, downloads, size="1200,1000", network_log=False):
     options = webdriver.ChromeOptions()
     options.binary_location = CHROMIUM
     for flag in ["--headless=new", "--no-sandbox", "--disable-dev-shm-usage",
                  f"--window-size={size}", f"--user-data-dir={profile}",
                  "--disable-gpu", "--no-first-run"]:
         options.add_argument(flag)
-    options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
+    logs = {"browser": "ALL", **({"performance": "ALL"} if network_log else {})}
+    options.set_capability("goog:loggingPrefs", logs)
     options.add_experimental_option("prefs", {"download.default_directory": downloads,
                                               "download.prompt_for_download": False})
     driver = webdriver.Chrome(service=Service(CHROMEDRIVER), options=options)
@@ -65,11 +71,12 @@ def start_browser(profile, downloads, size="1200,1000"):
 
 
 @contextlib.contextmanager
-def browser(out, size="1200,1000", where=None):
+def browser(out, size="1200,1000", where=None, network_log=False):
     """A fresh Chromium with a profile of its own, quit at the end; with
-    `where`, a session that must end with no console errors."""
+    `where`, a session that must end with no console errors; with
+    `network_log`, one whose network events are kept (the performance log)."""
     profile = tempfile.mkdtemp(prefix="morvask-chromium-")
-    driver = start_browser(profile, out, size)
+    driver = start_browser(profile, out, size, network_log)
     try:
         yield driver
         if where:

@@ -67,11 +67,16 @@ def box_is_touchable(driver, where):
         const buttons = Array.from(box.querySelectorAll('button')).map((b) => {
             const r = b.getBoundingClientRect(); return [r.width, r.height]; });
         const r = box.getBoundingClientRect();
-        return {text, buttons, inside: r.left >= 0 && r.top >= 0 && r.right <= innerWidth};""")
+        const name = document.getElementById(box.getAttribute('aria-labelledby'));
+        return {text, buttons, inside: r.left >= 0 && r.top >= 0 && r.right <= innerWidth,
+                name: name && box.contains(name) ? name.textContent.trim() : '',
+                focused: box.contains(document.activeElement)};""")
     check(sizes is not None and sizes["text"] >= 12 and sizes["inside"] and sizes["buttons"] and
           all(h >= 44 and w >= 44 for w, h in sizes["buttons"]),
           f"{where}: the box is shown for touch, text {sizes and sizes['text']} px, "
           f"buttons {sizes and sizes['buttons']} CSS px")
+    check(sizes is not None and sizes["name"] and sizes["focused"],
+          f"{where}: the box is a dialog named {sizes and sizes['name'][:20]!r}, focus in it")
 
 
 def controls_clear_of_field(driver, where):
@@ -173,10 +178,21 @@ def layout_checks(driver, shots):
 def editor_checks(driver, shots, cell):
     touch(driver, [centre(rect(driver, "#menu"))])
     wait_for(driver, "return document.body.classList.contains('menu')", timeout=3)
+    menu = "const b = document.getElementById('below'); " \
+           "return [b.getAttribute('role'), b.getAttribute('aria-label'), document.activeElement.id];"
+    opened = wait_for(driver, menu.replace("return [", "const m = [") + " return m[0] ? m : null;",
+                      timeout=3)
+    check(opened == ["dialog", "menu", "close-menu"],
+          f"the open menu is a dialog named 'menu' with focus on 'close' ({opened})")
     touch(driver, [centre(rect(driver, "[data-command='112']"))])
     answer_box(driver, "是否切换到地图编辑模式", tap_answer("yes"))
     answer_box(driver, "载入地图失败", tap_answer("ok"))
     answer_box(driver, "", tap_answer("ok"))
+    after = wait_for(driver, """const b = document.getElementById('below');
+        return b.getAttribute('role') === null && document.getElementById('touchbox').hidden ?
+               document.activeElement.id || document.activeElement.tagName : null;""", timeout=3)
+    check(after in ("screen", "menu"), f"the menu closed and the boxes answered, focus is back "
+                                       f"on the field or the menu's button ({after})")
     check(wait_for(driver, "return morvaskPage.mode === 'editor' && "
                    "getComputedStyle(document.getElementById('brushes')).display !== 'none'"),
           "the editor shows the brush bar and its commands instead of the pad")

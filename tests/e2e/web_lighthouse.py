@@ -1,0 +1,113 @@
+#!/usr/bin/env python3
+"""Lighthouse's audit of the web edition, mobile and desktop, with the page
+served on loopback by its own server (platform/web/serve_web.py). Only the
+audits that pass or fail outright are checked: the scores and timings move
+with the machine's load, so they are recorded (summary.json), not checked.
+
+usage: web_lighthouse.py LIGHTHOUSE DIST_DIR OUTPUT_DIR
+"""
+import json
+import os
+import shutil
+import subprocess
+import sys
+import threading
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..",
+                                "platform", "web"))
+import serve_web  # noqa: E402
+
+CHROMIUM = shutil.which("chromium") or "/usr/bin/chromium"
+# Audits that must pass: how the files are served, and what the page says
+# to assistive technology.
+MUST_PASS = [
+    "uses-text-compression", "uses-long-cache-ttl", "unminified-javascript", "valid-source-maps",
+    "render-blocking-resources", "viewport", "document-title", "html-has-lang", "html-lang-valid",
+    "aria-dialog-name", "aria-prohibited-attr", "aria-allowed-attr", "aria-allowed-role",
+    "aria-valid-attr", "aria-valid-attr-value", "aria-required-attr", "aria-progressbar-name",
+    "button-name", "label", "select-name", "image-alt", "meta-description", "is-on-https",
+    "errors-in-console",
+]
+TIMINGS = ["first-contentful-paint", "largest-contentful-paint", "interactive",
+           "total-blocking-time", "speed-index", "cumulative-layout-shift"]
+CATEGORIES = ["performance", "accessibility", "best-practices", "seo"]
+failures = []
+
+
+def check(condition, what):
+    print(("ok   " if condition else "FAIL ") + what, flush=True)
+    if not condition:
+        failures.append(what)
+
+
+def audit(lighthouse, url, preset, out):
+    report = os.path.join(out, f"lighthouse-{preset}.json")
+    command = [lighthouse, url, "--quiet", "--output=json", f"--output-path={report}",
+               f"--only-categories={','.join(CATEGORIES)}",
+               "--chrome-flags=--headless=new --no-sandbox --disable-dev-shm-usage --disable-gpu",
+               "--max-wait-for-load=30000"]
+    if preset == "desktop":
+        command.append("--preset=desktop")
+    env = {**os.environ, "CHROME_PATH": CHROMIUM}
+    run = subprocess.run(command, env=env, capture_output=True, text=True, timeout=400)
+    if run.returncode != 0 or not os.path.isfile(report):
+        print(run.stderr[-2000:])
+        check(False, f"Lighthouse ({preset}) runs")
+        return None
+    return json.load(open(report))
+
+
+def passed(result):
+    if result is None:
+        return False
+    if result.get("scoreDisplayMode") == "notApplicable":
+        return True
+    return result.get("score") == 1
+
+
+def figures(report):
+    audits = report["audits"]
+    return {
+        "scores": {c: round(100 * (report["categories"][c]["score"] or 0)) for c in CATEGORIES},
+        "timings": {t: audits[t].get("displayValue") for t in TIMINGS if t in audits},
+        "lighthouse": report.get("lighthouseVersion"),
+        "transferBytes": sum(item.get("transferSize", 0) for item in
+                             audits.get("network-requests", {}).get("details", {}).get("items", [])),
+    }
+
+
+def main():
+    if len(sys.argv) != 4:
+        print(__doc__)
+        return 2
+    lighthouse, dist, out = sys.argv[1], os.path.abspath(sys.argv[2]), os.path.abspath(sys.argv[3])
+    os.makedirs(out, exist_ok=True)
+    server = serve_web.make_server(dist)
+    server.quiet = True
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    url = f"http://127.0.0.1:{server.server_address[1]}/"
+    summary = {}
+    try:
+        for preset in ("mobile", "desktop"):
+            report = audit(lighthouse, url, preset, out)
+            if report is None:
+                continue
+            for name in MUST_PASS:
+                result = report["audits"].get(name)
+                check(passed(result), f"{preset}: {name} "
+                      f"({result and (result.get('displayValue') or result.get('score'))})")
+            summary[preset] = figures(report)
+            print(f"     {preset}: {json.dumps(summary[preset])}", flush=True)
+    finally:
+        server.shutdown()
+    with open(os.path.join(out, "summary.json"), "w") as f:
+        json.dump(summary, f, indent=1)
+    if failures:
+        print(f"{len(failures)} audit(s) failed")
+        return 1
+    print("All audits checked passed.")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
