@@ -13,6 +13,7 @@
 #include "options/settings_file.h"
 #include "render/draw.h"
 #include "render/frame_layers.h"
+#include "render/sound_cues.h"
 #include "replay/player.h"
 #include "replay/recorder.h"
 #include "replay/run_share.h"
@@ -31,6 +32,7 @@ void ResetProgram() {
     ResetLanguage();
     ResetDrawing();
     ResetFrameLayers();
+    MuteCues(false);
     ResetStartCounters();
     ResetEditorCommands();
     ResetLevelOrigin();
