@@ -105,14 +105,14 @@ TEST(RollbackSession, LateInputsEndInTheStateOfThePlainRun) {
         if (wall < Ticks)
             ASSERT_TRUE(AddLocalInput(session, Scripted(wall, 0)));
         const int32_t arrived = wall - Late;
-        if (arrived >= 0 && arrived < Ticks)
-            AddRemoteInput(session, arrived + Delay, Scripted(arrived, 1));
+        // The other's first ticks, before its delay, have no input.
         if (arrived == 0)
             for (int32_t t = 0; t < Delay; ++t)
                 AddRemoteInput(session, t, {});
+        if (arrived >= 0 && arrived < Ticks)
+            AddRemoteInput(session, arrived + Delay, Scripted(arrived, 1));
         AdvanceSession(session);
     }
-    // Two empty ticks went first: the other's first ticks are in order now.
     EXPECT_TRUE(SessionSettled(session)) << session.tick << " " << session.remoteConfirmed;
     EXPECT_EQ(StateNow(), plain);
     EXPECT_GT(session.stats.rollbacks, 5);
