@@ -12,16 +12,23 @@ namespace {
 
 void NoTick(const TickInput*) {}
 
-}  // namespace
+// The bytes with the checksum the reader expects appended, so that the
+// fuzzer reaches the fields behind it too.
+size_t Sealed(const uint8_t* data, size_t size, uint8_t* out) {
+    uint32_t hash = 2166136261u;
+    for (size_t i = 0; i < size; ++i) {
+        out[i] = data[i];
+        hash = (hash ^ data[i]) * 16777619u;
+    }
+    for (int i = 0; i < 4; ++i)
+        out[size + size_t(i)] = uint8_t(hash >> (8 * i));
+    return size + 4;
+}
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    // The session number and the side expected come from the first bytes,
-    // so that the fuzzer reaches both the right and the wrong ones.
-    const uint32_t sessionId = size > 0 ? data[0] % 3 : 0;
-    const int32_t fromSide = size > 1 ? data[1] % 2 : 0;
+void Check(const uint8_t* data, size_t size, uint32_t sessionId, int32_t fromSide) {
     Datagram d;
     if (!ReadDatagram(data, size, sessionId, fromSide, d))
-        return 0;
+        return;
     if (d.sessionId != sessionId || d.side != fromSide || d.inputCount > MaxInputsPerDatagram)
         std::abort();
     uint8_t again[MaxDatagramBytes];
@@ -35,5 +42,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (session.remoteAcked > session.localInputEnd || session.remoteConfirmed > InputRing)
             std::abort();
     }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    // The session number and the side expected come from the first bytes,
+    // so that the fuzzer reaches both the right and the wrong ones.
+    const uint32_t sessionId = size > 5 ? data[5] % 3 : 0;
+    const int32_t fromSide = size > 9 ? data[9] % 2 : 0;
+    Check(data, size, sessionId, fromSide);
+    uint8_t sealed[MaxDatagramBytes + 8];
+    if (size + 4 <= sizeof sealed)
+        Check(sealed, Sealed(data, size, sealed), sessionId, fromSide);
     return 0;
 }
