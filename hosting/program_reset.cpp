@@ -13,7 +13,6 @@
 #include "options/settings_file.h"
 #include "render/draw.h"
 #include "render/frame_layers.h"
-#include "render/sound_cues.h"
 #include "replay/player.h"
 #include "replay/recorder.h"
 #include "replay/run_share.h"
@@ -32,7 +31,6 @@ void ResetProgram() {
     ResetLanguage();
     ResetDrawing();
     ResetFrameLayers();
-    MuteCues(false);
     ResetStartCounters();
     ResetEditorCommands();
     ResetLevelOrigin();

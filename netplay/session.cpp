@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "render/sound_cues.h"
+#include "state/program_state.h"
 
 namespace {
 
@@ -41,12 +41,10 @@ void RollBack(RollbackSession& s) {
     s.firstWrong = -1;
     const int32_t depth = s.tick - from;
     RestoreGameState(s.snapshots[Slot(from, SnapshotRing)]);
-    s.runningAgain = true;
-    MuteCues(true);
+    TickRunAgain = true;
     for (int32_t tick = from; tick < s.tick; ++tick)
         RunTick(s, tick);
-    MuteCues(false);
-    s.runningAgain = false;
+    TickRunAgain = false;
     s.stats.rollbacks += 1;
     s.stats.ticksRunAgain += depth;
     s.stats.deepestRollback = std::max(s.stats.deepestRollback, depth);

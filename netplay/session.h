@@ -67,7 +67,6 @@ struct RollbackSession {
     // True when the last advance waited for the other's input: the status
     // says so.
     bool waiting = false;
-    bool runningAgain = false;
     // The other peer's progress as it last told it.
     int32_t remoteTick = 0;
     int32_t remoteAdvantage = 0;

@@ -3,6 +3,8 @@
 
 #include <type_traits>
 
+#include "battle/level_start.h"
+#include "battle/player_control.h"
 #include "editor/painting.h"
 #include "state/state_fields.h"
 
@@ -84,6 +86,11 @@ void VisitSnapshot(Visit& visit) {
     VisitWorkingGrid(visit);
     VisitLevelSet(visit);
     VisitBrush(visit);
+    // The counters the player's records watch: a rollback takes them back,
+    // so that a level started again is not counted twice.
+    visit("GamesStarted", GamesStarted);
+    visit("LevelsStarted", LevelsStarted);
+    visit("ZKeysUsed", ZKeysUsed);
 }
 
 }  // namespace

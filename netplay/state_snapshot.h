@@ -7,7 +7,8 @@
 
 // Every field the field visitor walks (the second player's side and both lock
 // latches always, whatever the player count), the editor's brush and the
-// player count chosen: all that a tick of play reads and writes.
+// player count chosen, and the start counters the player's records watch:
+// all that a tick of play reads and writes.
 using StateSnapshot = std::vector<int32_t>;
 
 void SaveGameState(StateSnapshot& into);

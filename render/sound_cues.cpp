@@ -30,19 +30,13 @@ constexpr bool TableInCueOrder() {
 }
 static_assert(TableInCueOrder());
 
-bool CuesMuted = false;
-
 }  // namespace
 
 void PlayCue(SoundCue cue) {
-    if (!SoundEnabled || CuesMuted)
+    if (!SoundEnabled || TickRunAgain)
         return;
     uint32_t flags = platform::SND_RESOURCE | platform::SND_ASYNC | platform::SND_NODEFAULT;
     if (CueTable[cue].yielding)
         flags |= platform::SND_NOSTOP;
     platform::PlaySound(CueTable[cue].resource, flags);
-}
-
-void MuteCues(bool muted) {
-    CuesMuted = muted;
 }

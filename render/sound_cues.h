@@ -10,10 +10,7 @@ enum SoundCue {
     TurretCue,      // 122, a gun key is held
 };
 
-// Plays the cue when sound is enabled and cues are not muted; nothing at all
+// Plays the cue when sound is enabled and the tick is not one run again
+// after a rollback (TickRunAgain), which was heard already; nothing at all
 // happens otherwise.
 void PlayCue(SoundCue cue);
-
-// While muted no cue plays: a tick run again after a rollback has been heard
-// already. Off at the start of the program.
-void MuteCues(bool muted);
