@@ -5,6 +5,9 @@
 #include "netplay/session.h"
 #include "netplay/wire.h"
 
+// The latest checksum rides on the datagrams of every this many ticks.
+inline constexpr int32_t ChecksumEvery = 8;
+
 // The datagram a peer sends now: its inputs from the first the other has not
 // acknowledged (at most MaxInputsPerDatagram), its acknowledgement of the
 // other's, its progress and its latest checksum.

@@ -1,5 +1,6 @@
-// Writing and reading the datagrams: little-endian fields, a length fixed by
-// the kind and the input count, and an FNV-1a checksum of the body at the end.
+// Writing and reading the datagrams: little-endian fields, the inputs in runs
+// of equal ones, and an FNV-1a checksum of the body at the end. There is one
+// way to write each datagram, and the reader takes no other.
 #include "netplay/wire.h"
 
 #include <cstdio>
@@ -10,10 +11,12 @@ constexpr uint8_t Magic[4] = {'M', 'V', 'N', 'P'};
 // Magic, kind, session, side.
 constexpr size_t HeaderBytes = 4 + 1 + 4 + 1;
 constexpr size_t HelloBytes = 2 + 4;
-// Tick, advantage, ack, first tick, count; then the inputs; then the checksum.
-constexpr size_t InputsHeadBytes = 4 + 4 + 4 + 4 + 1;
-constexpr size_t InputBytes = 3;
+// Tick, advantage, ack, first tick, runs (the top bit: a checksum follows);
+// then each run: its length, keys and commands; then the checksum, if any.
+constexpr size_t InputsHeadBytes = 4 + 2 + 4 + 4 + 1;
+constexpr size_t InputBytes = 4;
 constexpr size_t ChecksumBytes = 4 + 4;
+constexpr uint32_t ChecksumFollows = 0x80;
 constexpr size_t TrailerBytes = 4;
 // A tick beyond this is never reached (about 248 days at 100 ticks/s).
 constexpr int32_t MaxTick = 0x7FFFFFFF - 4 * MaxInputsPerDatagram;
@@ -70,7 +73,7 @@ bool InputsValid(const Datagram& d) {
     if (d.tick < 0 || d.tick > MaxTick || d.ack < 0 || d.ack > MaxTick || d.firstTick < 0 ||
         d.firstTick > MaxTick || d.checksumTick < -1 || d.checksumTick > MaxTick)
         return false;
-    if (d.advantage < -0x7FFF || d.advantage > 0x7FFF)
+    if (d.advantage < -0x7FFF || d.advantage > 0x7FFF || (d.checksumTick < 0 && d.checksum != 0))
         return false;
     for (int32_t i = 0; i < d.inputCount; ++i)
         if ((d.inputs[size_t(i)].keys & ~KeyMask) != 0 ||
@@ -79,36 +82,73 @@ bool InputsValid(const Datagram& d) {
     return true;
 }
 
+// The runs of equal inputs, each at most MaxInputsPerDatagram long.
+int32_t Runs(const Datagram& d, int32_t* lengths) {
+    int32_t runs = 0;
+    for (int32_t i = 0; i < d.inputCount; ++i) {
+        if (i > 0 && d.inputs[size_t(i)] == d.inputs[size_t(i - 1)]) {
+            lengths[runs - 1] += 1;
+            continue;
+        }
+        lengths[runs++] = 1;
+    }
+    return runs;
+}
+
 void WriteInputs(const Datagram& d, Writer& w) {
     w.Bytes(uint32_t(d.tick), 4);
-    w.Bytes(uint32_t(d.advantage), 4);
+    w.Bytes(uint32_t(d.advantage), 2);
     w.Bytes(uint32_t(d.ack), 4);
     w.Bytes(uint32_t(d.firstTick), 4);
-    w.Bytes(uint32_t(d.inputCount), 1);
-    for (int32_t i = 0; i < d.inputCount; ++i) {
-        w.Bytes(d.inputs[size_t(i)].keys, 2);
-        w.Bytes(d.inputs[size_t(i)].commands, 1);
+    int32_t lengths[MaxInputsPerDatagram];
+    const int32_t runs = Runs(d, lengths);
+    w.Bytes(uint32_t(runs) | (d.checksumTick >= 0 ? ChecksumFollows : 0), 1);
+    for (int32_t run = 0, at = 0; run < runs; at += lengths[run++]) {
+        w.Bytes(uint32_t(lengths[run]), 1);
+        w.Bytes(d.inputs[size_t(at)].keys, 2);
+        w.Bytes(d.inputs[size_t(at)].commands, 1);
     }
-    w.Bytes(uint32_t(d.checksumTick), 4);
-    w.Bytes(d.checksum, 4);
+    if (d.checksumTick >= 0) {
+        w.Bytes(uint32_t(d.checksumTick), 4);
+        w.Bytes(d.checksum, 4);
+    }
+}
+
+// The runs back into inputs: none empty, none equal to the one before (that
+// would be one run), not more inputs than a datagram carries.
+void ReadRuns(Reader& r, Datagram& d, uint32_t runs) {
+    TickInput last;
+    for (uint32_t run = 0; run < runs && r.ok; ++run) {
+        const int32_t length = int32_t(r.Bytes(1));
+        TickInput input;
+        input.keys = uint16_t(r.Bytes(2));
+        input.commands = uint8_t(r.Bytes(1));
+        if (length == 0 || length > MaxInputsPerDatagram - d.inputCount ||
+            (run > 0 && input == last)) {
+            r.ok = false;
+            return;
+        }
+        for (int32_t i = 0; i < length; ++i)
+            d.inputs[size_t(d.inputCount++)] = input;
+        last = input;
+    }
 }
 
 void ReadInputs(Reader& r, Datagram& d) {
     d.tick = r.Tick();
-    d.advantage = int32_t(r.Bytes(4));
+    d.advantage = int32_t(int16_t(r.Bytes(2)));
     d.ack = r.Tick();
     d.firstTick = r.Tick();
-    d.inputCount = int32_t(r.Bytes(1));
-    if (d.inputCount > MaxInputsPerDatagram) {
-        r.ok = false;
-        return;
+    const uint32_t runs = r.Bytes(1);
+    d.inputCount = 0;
+    ReadRuns(r, d, runs & ~ChecksumFollows);
+    d.checksumTick = -1;
+    d.checksum = 0;
+    if ((runs & ChecksumFollows) != 0) {
+        d.checksumTick = r.Tick();
+        d.checksum = r.Bytes(4);
+        r.ok = r.ok && d.checksumTick >= 0;
     }
-    for (int32_t i = 0; i < d.inputCount; ++i) {
-        d.inputs[size_t(i)].keys = uint16_t(r.Bytes(2));
-        d.inputs[size_t(i)].commands = uint8_t(r.Bytes(1));
-    }
-    d.checksumTick = r.Tick();
-    d.checksum = r.Bytes(4);
 }
 
 }  // namespace

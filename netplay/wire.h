@@ -11,7 +11,7 @@
 #include "netplay/tick_input.h"
 
 inline constexpr uint16_t ProtocolVersion = 1;
-inline constexpr size_t MaxDatagramBytes = 256;
+inline constexpr size_t MaxDatagramBytes = 320;
 // The most inputs one datagram carries: the oldest not yet acknowledged.
 inline constexpr int32_t MaxInputsPerDatagram = 64;
 
@@ -37,7 +37,8 @@ struct Datagram {
     int32_t firstTick = 0;
     int32_t inputCount = 0;
     std::array<TickInput, MaxInputsPerDatagram> inputs{};
-    // The sender's checksum of the state before checksumTick (-1 none).
+    // The sender's checksum of the state before checksumTick (-1 none, and
+    // the checksum 0).
     int32_t checksumTick = -1;
     uint32_t checksum = 0;
 };

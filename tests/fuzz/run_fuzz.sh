@@ -40,7 +40,7 @@ max_len() {
     map) echo 32768 ;;
     replay) echo 16384 ;;
     share) echo 12288 ;;
-    datagram) echo 300 ;;
+    datagram) echo 400 ;;
     *) echo 8192 ;;
     esac
 }

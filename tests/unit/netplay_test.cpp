@@ -102,8 +102,9 @@ TEST(RollbackSession, LateInputsEndInTheStateOfThePlainRun) {
     // The other's input arrives 7 ticks late: every change is a rollback.
     constexpr int32_t Late = 7;
     for (int32_t wall = 0; wall < Ticks + Late + 1; ++wall) {
-        if (wall < Ticks)
+        if (wall < Ticks) {
             ASSERT_TRUE(AddLocalInput(session, Scripted(wall, 0)));
+        }
         const int32_t arrived = wall - Late;
         // The other's first ticks, before its delay, have no input.
         if (arrived == 0)
