@@ -4,7 +4,6 @@
 #include <type_traits>
 
 #include "battle/level_start.h"
-#include "battle/player_control.h"
 #include "editor/painting.h"
 #include "state/state_fields.h"
 
@@ -87,10 +86,11 @@ void VisitSnapshot(Visit& visit) {
     VisitLevelSet(visit);
     VisitBrush(visit);
     // The counters the player's records watch: a rollback takes them back,
-    // so that a level started again is not counted twice.
+    // so that a level started again is not counted twice. (The Z keys' flag
+    // is the watch's to clear after each tick, so it stays out: a tick run
+    // again can only raise it for a game that used the keys already.)
     visit("GamesStarted", GamesStarted);
     visit("LevelsStarted", LevelsStarted);
-    visit("ZKeysUsed", ZKeysUsed);
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "replay/checksum.h"
 #include "replay/recorder.h"
 #include "state/program_state.h"
+#include "state/random.h"
 
 namespace {
 
@@ -41,6 +42,9 @@ bool Active = false;
 const LinkProfile* Profile = nullptr;
 uint64_t LinkSeed = 1;
 int32_t InputDelay = DefaultInputDelay;
+// The tick at which the second peer's generator is disturbed (-1 never): the
+// check that the checksum exchange finds a desync and stops.
+int32_t DisturbAt = -1;
 
 // What the script's ticks hold, side by side; the pause of the next tick.
 std::vector<std::array<TickInput, 2>> Captured;
@@ -193,6 +197,10 @@ void StepPeer(int32_t side, int64_t nowUs) {
     if (peer.wall < EndTick() && AddLocalInput(peer.session, Captured[size_t(peer.wall)][side]))
         peer.wall += 1;
     AdvanceSession(peer.session);
+    if (side == 1 && peer.session.tick == DisturbAt && DisturbAt >= 0) {
+        SetRandomState(RandomState() ^ 1u);
+        DisturbAt = -1;
+    }
     if (peer.session.desyncTick >= 0)
         Desync(side);
     Send(side, InputsOf(peer.session, SessionId), nowUs);
@@ -274,10 +282,12 @@ bool TakePeersOption(int& argc, char**& argv) {
             Profile = &profile;
     unsigned long long seed = 1;
     int delay = DefaultInputDelay;
+    int disturb = -1;
     const size_t colon = value.find(':');
-    const int numbers = colon == std::string::npos
-                            ? 0
-                            : std::sscanf(value.c_str() + colon + 1, "%llu:%d", &seed, &delay);
+    const int numbers =
+        colon == std::string::npos
+            ? 0
+            : std::sscanf(value.c_str() + colon + 1, "%llu:%d:%d", &seed, &delay, &disturb);
     if (!Profile || (colon != std::string::npos && numbers < 1) || delay < 0 ||
         delay > MaxInputDelay) {
         std::fprintf(stderr,
@@ -289,6 +299,7 @@ bool TakePeersOption(int& argc, char**& argv) {
     Active = true;
     LinkSeed = seed;
     InputDelay = delay;
+    DisturbAt = disturb;
     argv += 2;
     argc -= 2;
     return true;

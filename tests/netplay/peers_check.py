@@ -4,7 +4,10 @@ random two-player script split between them; both must end in the state of
 the plain run of the inputs they agreed on, and the session, recorded as a
 two-player replay, must verify in morvask-sim.
 
-Usage: peers_check.py MORVASK_SIM PROFILE LINK_SEED DELAY TICKS"""
+With --desync TICK the second peer's generator is disturbed at that tick:
+the run must stop with exit 1 and a message naming the desync.
+
+Usage: peers_check.py MORVASK_SIM PROFILE LINK_SEED DELAY TICKS [--desync TICK]"""
 import json
 import os
 import subprocess
@@ -20,6 +23,16 @@ def main():
     sim = os.path.abspath(sys.argv[1])
     profile, seed, delay, ticks = sys.argv[2], int(sys.argv[3]), int(sys.argv[4]), int(sys.argv[5])
     script = random_script.script(seed, ticks, 2, True)
+    if "--desync" in sys.argv:
+        at = int(sys.argv[sys.argv.index("--desync") + 1])
+        r = subprocess.run([sim, "--peers", f"{profile}:{seed}:{delay}:{at}", "-"],
+                           input=script.encode(), capture_output=True, timeout=1800)
+        said = r.stderr.decode().strip()
+        if r.returncode != 1 or "desync" not in said:
+            print(f"{profile}: a disturbed peer was not caught: exit {r.returncode}: {said}")
+            return 1
+        print(f"{profile}: {said}")
+        return 0
     with tempfile.TemporaryDirectory(prefix="peers-") as cwd:
         replay = os.path.join(cwd, "session.replay")
         r = subprocess.run([sim, "--peers", f"{profile}:{seed}:{delay}", "--record", replay, "-"],
