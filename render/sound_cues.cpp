@@ -33,7 +33,7 @@ static_assert(TableInCueOrder());
 }  // namespace
 
 void PlayCue(SoundCue cue) {
-    if (!SoundEnabled)
+    if (!SoundEnabled || TickRunAgain)
         return;
     uint32_t flags = platform::SND_RESOURCE | platform::SND_ASYNC | platform::SND_NODEFAULT;
     if (CueTable[cue].yielding)

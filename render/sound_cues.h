@@ -10,5 +10,7 @@ enum SoundCue {
     TurretCue,      // 122, a gun key is held
 };
 
-// Plays the cue when sound is enabled; nothing at all happens otherwise.
+// Plays the cue when sound is enabled and the tick is not one run again
+// after a rollback (TickRunAgain), which was heard already; nothing at all
+// happens otherwise.
 void PlayCue(SoundCue cue);

@@ -153,10 +153,12 @@ intptr_t MainWindowProcedure(platform::Window window, uint32_t message, uintptr_
             // while another is still under way is dropped, never nested.
             if (wParam == BattleTimer && !TickUnderWay) {
                 TickUnderWay = true;
-                WatchRecordsBeforeTick();
+                if (!TickRunAgain)
+                    WatchRecordsBeforeTick();
                 EditorCommandTick();
                 ModeTick();
-                WatchRecords();
+                if (!TickRunAgain)
+                    WatchRecords();
                 TickUnderWay = false;
             }
             break;

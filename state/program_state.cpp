@@ -9,6 +9,7 @@ int32_t MouseX = 0;
 int32_t MouseY = 0;
 platform::Window MainWindow = nullptr;
 bool TickUnderWay = false;
+bool TickRunAgain = false;
 int32_t PlayersChosen = 1;
 int32_t PlayersQuestionsAsked = 0;
 bool PlayersQuestionOffered = true;
@@ -21,6 +22,7 @@ void ResetRunState() {
     MouseY = 0;
     MainWindow = nullptr;
     TickUnderWay = false;
+    TickRunAgain = false;
     for (PlayerSide& side : Players)
         side.turretLockLatch = true;
     PlayersChosen = 1;

@@ -32,6 +32,10 @@ extern platform::Window MainWindow;
 
 // True from the start of a tick to its end, boxes included.
 extern bool TickUnderWay;
+// True while a tick already run is run again after a rollback (online play):
+// what lives outside the game's state (sound, the player's records) takes no
+// note of it a second time.
+extern bool TickRunAgain;
 
 // Players of the next new game: 1, or 2 for a game of two players.
 extern int32_t PlayersChosen;

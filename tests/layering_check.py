@@ -18,6 +18,7 @@ LAYERS = [
     ["programs", "artgen"],  # the process entries; the build-time art generator
     ["hosting"],  # what every program does with its host: settings, status, runs; reset
     ["shell", "replay"],  # start-up, window procedure, modes; replays
+    ["netplay"],  # online play: state snapshots, the rollback session, the datagrams
     ["editor", "options"],  # the level editor; command line, settings, keys
     ["battle"],  # the frame step and the order of the passes within a tick
     ["actors"],  # the player's and enemies' rules, bullets, items, explosions
@@ -29,7 +30,7 @@ LAYERS = [
 ]
 LAYER_OF = {folder: n for n, folders in enumerate(LAYERS) for folder in folders}
 # The game's code: it sees the platform only through platform.h and files.h.
-GAME = ["hosting", "shell", "replay", "editor", "options", "battle", "actors", "render", "levels",
+GAME = ["hosting", "shell", "replay", "netplay", "editor", "options", "battle", "actors", "render", "levels",
         "state", "texts"]
 # Inside platform/, a backend uses what the backends share, never another
 # backend.

@@ -116,6 +116,10 @@ void SetKeyDown(int virtualKey, bool down) {
         Run.keys[virtualKey] = down;
 }
 
+bool KeyHeld(int virtualKey) {
+    return virtualKey >= 0 && virtualKey < 256 && Run.keys[virtualKey];
+}
+
 void ReleaseAllKeys() {
     Run.keys.reset();
 }

@@ -39,6 +39,8 @@ void Deliver(uint32_t message, uintptr_t wParam, intptr_t lParam);
 bool WindowExists();
 
 void SetKeyDown(int virtualKey, bool down);
+// Whether the key of the keyboard itself is held (no binding applied).
+bool KeyHeld(int virtualKey);
 void ReleaseAllKeys();
 // A key of the keyboard goes down: the window procedure gets the key-down
 // messages the player's key choices make of it.

@@ -16,8 +16,11 @@
 #include "formats/share_code.h"
 #include "options/settings_file.h"
 #include "platform/headless/headless.h"
+#include "programs/sim/script_text.h"
+#include "programs/sim/sim_peers.h"
 #include "programs/sim/sim_replay.h"
 #include "programs/sim/sim_run.h"
+#include "programs/sim/sim_sync_test.h"
 #include "programs/sim/state_json.h"
 #include "render/draw.h"
 #include "replay/recorder.h"
@@ -270,6 +273,10 @@ bool HoldCommand(const std::vector<std::string>& words) {
 
 bool PressCommand(const std::vector<std::string>& words) {
     RequireArguments(words, 1, 1);
+    if (PeersMode() && !PeersPress(KeyCode(words[1])))
+        ScriptError("only P is pressed in a session of two peers");
+    if (PeersMode())
+        return true;
     int messages[2];
     const int count = headless::KeyDownMessages(KeyCode(words[1]), messages);
     for (int k = 0; k < count; ++k)
@@ -299,7 +306,11 @@ bool TickCommand(const std::vector<std::string>& words) {
                     std::to_string(MaxTicksPerLine) + " per line");
     }
     for (int64_t i = 0; i < count; ++i)
-        if (RecordRun)
+        if (PeersMode())
+            PeersCaptureTick();
+        else if (SyncTesting())
+            SyncTestStep();
+        else if (RecordRun)
             StepRecorded();
         else
             headless::StepTick();
@@ -426,6 +437,10 @@ constexpr Command Commands[] = {
 // Runs one command; false when the script ends here (after close).
 bool RunCommand(const std::vector<std::string>& words) {
     const std::string name = Lower(words[0]);
+    if (SyncTesting())
+        SyncTestCommand(name);
+    if (PeersMode() && !PeersCommandAllowed(name))
+        ScriptError("'" + words[0] + "' is not played between two peers");
     for (const Command& command : Commands) {
         if (name != command.name)
             continue;
@@ -434,34 +449,6 @@ bool RunCommand(const std::vector<std::string>& words) {
         return command.run(words);
     }
     ScriptError("unknown command '" + words[0] + "'");
-}
-
-std::vector<std::string> Words(const std::string& line) {
-    std::string text = line.substr(0, line.find('#'));
-    std::istringstream in(text);
-    std::vector<std::string> words;
-    std::string word;
-    while (in >> word)
-        words.push_back(word);
-    return words;
-}
-
-// The script: standard input for "-", otherwise the file named; null, with
-// the reason on standard error, when it cannot be read.
-std::istream* OpenScript(const std::string& name, std::ifstream& file) {
-    if (name == "-")
-        return &std::cin;
-    std::error_code error;
-    if (std::filesystem::is_directory(name, error)) {
-        std::fprintf(stderr, "morvask-sim: %s is a directory, not a script\n", name.c_str());
-        return nullptr;
-    }
-    file.open(name);
-    if (!file) {
-        std::fprintf(stderr, "morvask-sim: cannot read %s\n", name.c_str());
-        return nullptr;
-    }
-    return &file;
 }
 
 // Runs the script's lines in order, to its end or its close; false when it
@@ -542,7 +529,8 @@ void ResetSimRun() {
 }
 
 int main(int argc, char** argv) {
-    if (!TakeLeadingOptions(argc, argv))
+    if (!TakeSyncTestOption(argc, argv) || !TakePeersOption(argc, argv) ||
+        !TakeLeadingOptions(argc, argv))
         return 2;
     if (argc >= 2 && std::string(argv[1]) == "--verify") {
         if (argc != 3) {
@@ -553,7 +541,7 @@ int main(int argc, char** argv) {
     }
     std::string recordPath;
     if (argc >= 2 && std::string(argv[1]) == "--record") {
-        if (argc < 3 || argc > 4) {
+        if (argc < 3 || argc > 4 || SyncTesting()) {
             std::fprintf(stderr, "usage: morvask-sim --record REPLAY [SCRIPT]\n");
             return 2;
         }
@@ -564,7 +552,8 @@ int main(int argc, char** argv) {
     }
     if (argc > 2) {
         std::fprintf(stderr,
-                     "usage: morvask-sim [--lang zh|en] [--records FILE] [--intro full|short] "
+                     "usage: morvask-sim [--sync-test N | --peers PROFILE[:SEED[:DELAY]]] [--lang "
+                     "zh|en] [--records FILE] [--intro full|short] "
                      "[--hud auto|side|title|off] [--record REPLAY] "
                      "[SCRIPT]\n"
                      "       morvask-sim --verify REPLAY|CODE|LINK\n");
@@ -580,13 +569,20 @@ int main(int argc, char** argv) {
     headless::SetBoxAnswerer(AnswerBox);
     headless::SetBoxObserver(ReportBox);
     headless::SetSoundObserver(ReportSound);
+    if (SyncTesting())
+        InstallSyncTestHooks(AnswerBox, ReportBox);
     if (RecordRun)
         headless::SetTextObserver(RecordTextRead);
     if (!RunScript(*in))
         return 2;
+    const int peersCode = PeersMode() && Started ? RunPeers(RecordRun) : 0;
     if (std::fflush(stdout) != 0 || std::ferror(stdout))
         OutputFailed();
     if (RecordRun && !EndRecordedRun(recordPath))
         return 2;
+    if (peersCode != 0)
+        return peersCode;
+    if (SyncTesting())
+        EndSyncTest();
     return 0;
 }
