@@ -200,6 +200,10 @@ int main(int argc, char** argv) {
     }
     const udp::endpoint bound = p.socket.local_endpoint();
     std::printf("morvask-lobby: listening on %s\n", host::NetAddressText(AddressOf(bound)).c_str());
+    std::printf(
+        "morvask-lobby: programs find it with --lobby HOST:%d, or lobby = HOST:%d in "
+        "settings.ini (HOST: this machine's name or address)\n",
+        static_cast<int>(bound.port()), static_cast<int>(bound.port()));
     std::fflush(stdout);
     p.signals.async_wait([](const boost::system::error_code&, int) { p.io.stop(); });
     Receive(p);

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Fuzzes every reader of outside input from its seeds, one target after the
 # other: the map file, the replay file, the settings file, the records file,
-# morvask-sim's scripts and the share codes. Fails on any finding (a crash, a
+# morvask-sim's scripts, the share codes and the lobby's messages. Fails on any finding (a crash, a
 # sanitizer report, a broken property, a leak, a time-out); each target's
 # corpus grows from run to run.
 # usage: run_fuzz.sh FUZZ_BUILD_DIR [SECONDS]       the budget in all, shared (default 60)
@@ -16,7 +16,7 @@ if [ "${1:-}" = --each ]; then
     shift 2
 fi
 build="$(realpath "$1")"
-read -r -a targets <<<"${MORVASK_FUZZ_TARGETS:-map replay settings records script share}"
+read -r -a targets <<<"${MORVASK_FUZZ_TARGETS:-map replay settings records script share lobby}"
 budget="${2:-60}"
 started=$SECONDS
 
@@ -28,6 +28,8 @@ mkdir -p "$seeds/map" "$seeds/settings" "$seeds/replay" "$seeds/script" "$seeds/
 "$build/morvask-fuzz-seeds" "$seeds" "$root"/tests/replays/*.mvr
 cp "$root"/tests/fuzz/seeds/settings/* "$seeds/settings/"
 cp "$root"/tests/fuzz/seeds/records/* "$seeds/records/"
+mkdir -p "$seeds/lobby"
+cp "$root"/tests/fuzz/seeds/lobby/* "$seeds/lobby/"
 cp "$root"/tests/replays/*.mvr "$root"/tests/fuzz/seeds/replay/* "$seeds/replay/"
 cp "$root"/tests/scenarios/*.sim "$seeds/script/"
 
@@ -39,6 +41,7 @@ max_len() {
     map) echo 32768 ;;
     replay) echo 16384 ;;
     share) echo 12288 ;;
+    lobby) echo 1200 ;;
     *) echo 8192 ;;
     esac
 }
