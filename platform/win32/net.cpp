@@ -1,12 +1,20 @@
 // The network of host.h over Winsock UDP sockets, non-blocking, for the
 // Windows program.
+// host.h (with platform.h) before any Windows header, which would make
+// platform.h's names macros.
+#include "platform/host.h"
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
 #include <cstring>
 #include <vector>
-
-#include "platform/host.h"
 
 namespace {
 
