@@ -104,11 +104,11 @@ bool ApplyOtherValue(SettingsRecord& settings, const std::string& key, const std
         }
         problem = "share_url must be empty or an http:// or https:// address without spaces";
     } else if (key == "lobby") {
-        if (value.empty() || LobbyAddressValid(value)) {
+        if (LobbyAddressValid(value)) {
             settings.lobby = value;
             return true;
         }
-        problem = "lobby must be empty or HOST:PORT (a port of 1 to 65535), not '" + value + "'";
+        problem = "lobby must be HOST:PORT (a port of 1 to 65535), not '" + value + "'";
     } else if (key == "share_author") {
         if (ShareNameValid(value)) {
             settings.shareAuthor = value;
