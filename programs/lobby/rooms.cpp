@@ -125,18 +125,19 @@ bool MayGuess(LobbyServer& lobby, const host::NetAddress& from, int64_t nowMs) {
 
 void Join(LobbyServer& lobby, const host::NetAddress& from, const LobbyMessage& m, int64_t nowMs,
           std::vector<LobbyOutgoing>& out) {
+    auto found = lobby.rooms.find(CodeKey(m.code));
+    // The guest's repeated request (its answer was lost) is answered again,
+    // without counting as another attempt.
+    if (found != lobby.rooms.end() && found->second.seats[1].taken &&
+        found->second.seats[1].endpoint == from)
+        return TellPeer(out, found->second, 1, m.nonce);
     if (!MayGuess(lobby, from, nowMs))
         return Refuse(lobby, out, from, m.nonce, LobbyTooFast);
-    auto found = lobby.rooms.find(CodeKey(m.code));
     if (found == lobby.rooms.end())
         return Refuse(lobby, out, from, m.nonce, LobbyNoRoom);
     LobbyRoom& room = found->second;
-    if (room.seats[1].taken) {
-        // The guest's repeated request (its answer was lost) is answered again.
-        if (room.seats[1].endpoint == from)
-            return TellPeer(out, room, 1, m.nonce);
+    if (room.seats[1].taken)
         return Refuse(lobby, out, from, m.nonce, LobbyRoomFull);
-    }
     if (room.seats[0].endpoint == from)
         return Refuse(lobby, out, from, m.nonce, LobbyRoomFull);
     room.seats[1] = LobbySeat{true, from, NewToken(lobby)};

@@ -136,8 +136,11 @@ TEST_F(Lobby, RepeatedRequestsAreAnsweredWithTheSameRoomAndSeat) {
     ASSERT_TRUE(LobbyStartJoining(guest, lobbyAt, std::string(host.code, LobbyCodeLength), 6));
     const int32_t join = LobbyDue(guest, now, bytes);
     Deliver(guestAt, bytes, join);
-    Deliver(guestAt, bytes, join);
-    ASSERT_EQ(out.size(), 1u);
+    // However often it comes again, past the attempts an address has.
+    for (int i = 0; i < 10; ++i) {
+        Deliver(guestAt, bytes, join);
+        ASSERT_EQ(out.size(), 1u);
+    }
     EXPECT_EQ(Hand(guest, out[0]), LobbyUpdated);
     EXPECT_EQ(guest.stage, LobbyPaired);
     EXPECT_EQ(lobby.counts.joined, 1);
