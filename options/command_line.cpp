@@ -2,6 +2,7 @@
 // English; the game's own texts stay in its boxes.
 #include "options/command_line.h"
 
+#include <cctype>
 #include <cstring>
 
 namespace {
@@ -26,7 +27,8 @@ CommandLine Refuse(const std::string& problem) {
 bool TakesValue(const std::string& option) {
     return option == "--scale" || option == "--scale-mode" || option == "--lang" ||
            option == "--hud" || option == "--record" || option == "--play" || option == "--speed" ||
-           option == "--share" || option == "--open" || option == "--players";
+           option == "--share" || option == "--open" || option == "--players" ||
+           option == "--lobby";
 }
 
 // The option at argument `i` and its value, given as "--scale=2" or as
@@ -101,6 +103,10 @@ std::string ApplyOption(const std::string& option, const std::string& value, Com
         if (value.empty())
             return "--open needs a share code, a link or a file";
         result.openText = value;
+    } else if (option == "--lobby") {
+        if (!LobbyAddressValid(value))
+            return "--lobby is HOST:PORT (a port of 1 to 65535), not \"" + value + "\"";
+        result.lobby = value;
     } else {
         return "unknown option " + option;
     }
@@ -108,6 +114,18 @@ std::string ApplyOption(const std::string& option, const std::string& value, Com
 }
 
 }  // namespace
+
+bool LobbyAddressValid(const std::string& text) {
+    std::string name;
+    int32_t port = 0;
+    if (text.size() > 260 || !host::SplitHostPort(text, name, port))
+        return false;
+    for (char c : name)
+        if (!(std::isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '-' || c == ':' ||
+              c == '_'))
+            return false;
+    return true;
+}
 
 bool ScaleModeOfName(const std::string& name, host::ScaleMode& mode) {
     for (host::ScaleMode m : {host::ScaleInteger, host::ScaleFit, host::ScaleSharp, host::ScaleAuto})
@@ -158,6 +176,9 @@ constexpr const char* Usage =
     "                        play a shared replay (#replay=, or a replay file)\n"
     "  --share FILE          print the share code and link of a map file (a level\n"
     "                        set or one level) or a replay file, and exit\n"
+    "  --lobby HOST:PORT     the lobby where online games find each other (for\n"
+    "                        example lobby.example.org:41700; ./scripts/lobby\n"
+    "                        runs one); wins over the settings file's lobby\n"
     "  --help                show this help and exit\n"
     "  --version             show the version and exit\n"
     "\n"
@@ -191,7 +212,7 @@ constexpr const char* Usage =
     "Files:\n"
     "  map.txt in the current working directory holds the custom levels.\n"
     "  The settings (lang, fullscreen, scale, scale_mode, volume, intro, hud,\n"
-    "  players, the play keys, pad_deadzone) are kept in\n"
+    "  players, the play keys, pad_deadzone, lobby) are kept in\n"
     "  $XDG_CONFIG_HOME/morvask/settings.ini,\n"
     "  or ~/.config/morvask/settings.ini without XDG_CONFIG_HOME (on Windows\n"
     "  %APPDATA%\\Morvask\\settings.ini), written with its defaults and\n"

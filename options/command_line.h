@@ -11,6 +11,11 @@
 // host::ScaleModeName gives it); false for none.
 bool ScaleModeOfName(const std::string& name, host::ScaleMode& mode);
 
+// Whether a lobby's address is written as HOST:PORT (a name or an address,
+// an IPv6 one in brackets, and a port of 1 to 65535); it is looked up only
+// when a game goes online.
+bool LobbyAddressValid(const std::string& text);
+
 enum class CommandLineAction {
     RunGame,   // start the game with the options read
     Exit,      // print `output` on standard output and exit 0
@@ -45,6 +50,9 @@ struct CommandLine {
     // --open CODE|URL|FILE: a level set opened in the editor, or a replay
     // played as with --play.
     std::string openText;
+    // --lobby HOST:PORT: the lobby where online games find each other;
+    // empty when not given.
+    std::string lobby;
 };
 
 // Reads the arguments after the program's name; the last of --fullscreen and

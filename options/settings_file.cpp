@@ -103,6 +103,12 @@ bool ApplyOtherValue(SettingsRecord& settings, const std::string& key, const std
             return true;
         }
         problem = "share_url must be empty or an http:// or https:// address without spaces";
+    } else if (key == "lobby") {
+        if (LobbyAddressValid(value)) {
+            settings.lobby = value;
+            return true;
+        }
+        problem = "lobby must be HOST:PORT (a port of 1 to 65535), not '" + value + "'";
     } else if (key == "share_author") {
         if (ShareNameValid(value)) {
             settings.shareAuthor = value;
@@ -265,7 +271,11 @@ constexpr const char* SettingsAfterKeys =
     "# share_url = https://example.org/morvask/\n"
     "\n"
     "# Your name in the level sets you share (at most 64 bytes), for example:\n"
-    "# share_author = Lin\n";
+    "# share_author = Lin\n"
+    "\n"
+    "# The lobby where online games find each other, as host:port (./scripts/lobby\n"
+    "# runs one), for example:\n"
+    "# lobby = lobby.example.org:41700\n";
 
 }  // namespace
 
@@ -432,6 +442,8 @@ void ApplyCommandLine(const CommandLine& line, SettingsRecord& settings) {
         StatusPlaceOfName(line.statusPlace, settings.statusPlace);
     if (line.players != 0)
         settings.players = line.players;
+    if (!line.lobby.empty())
+        settings.lobby = line.lobby;
 }
 
 void ResetPlayerSettings() {

@@ -43,6 +43,9 @@ struct SettingsRecord {
     // code), and the name a shared level set carries as its author.
     std::string shareUrl;
     std::string shareAuthor;
+    // The lobby where online games find each other, as HOST:PORT (empty:
+    // none chosen).
+    std::string lobby;
 };
 
 // The settings in force, and the file they came from and are saved to

@@ -192,7 +192,51 @@ void DropAfterStart(const std::string& text);
 void StopOnSignals();
 
 // ---- The network ------------------------------------------------------------
-// Room for a datagram transport of the host's (sockets on the desktop, an
-// in-memory link in the headless host), which online play adds here.
+// A datagram transport: UDP sockets on the desktop, an in-memory link in the
+// headless host, none yet in the browser. Nothing here blocks: a program
+// polls its sockets once a frame.
+
+// An address and port: IPv4 in the first 4 bytes (the rest zero), or IPv6
+// in all 16, in network order.
+struct NetAddress {
+    int32_t family = 0;  // 4 or 6; 0 for none
+    uint8_t bytes[16] = {};
+    int32_t port = 0;  // 0 to 65535
+    bool operator==(const NetAddress&) const = default;
+};
+// The largest datagram sent or received: a longer one arriving is dropped
+// whole, never cut.
+inline constexpr int32_t NetDatagramMax = 1200;
+struct NetDatagram {
+    NetAddress from;
+    int32_t size = 0;
+    uint8_t bytes[NetDatagramMax];
+};
+
+// Whether this host has a network at all (false in the browser for now).
+bool NetAvailable();
+// Opens a socket on `local` (port 0: any free one); its number (0 or more),
+// or -1 with why in `error`.
+int32_t NetOpen(const NetAddress& local, std::string& error);
+// Where an open socket is bound (its port chosen when 0 was asked).
+NetAddress NetBound(int32_t socket);
+// Hands one datagram of 1 to NetDatagramMax bytes to the network; false when
+// it could not (the socket closed, a bad size or address, the network's
+// refusal). Delivery is never certain.
+bool NetSend(int32_t socket, const NetAddress& to, const uint8_t* bytes, int32_t size);
+// The next datagram waiting on the socket; false at once when none is.
+bool NetReceive(int32_t socket, NetDatagram& datagram);
+void NetClose(int32_t socket);
+// "host:port" or "[v6 address]:port" to an address (the host's name looked
+// up where the host can); false with why in `error`.
+bool NetResolve(const std::string& hostPort, NetAddress& address, std::string& error);
+
+// Shared by every host (platform/shared/net_text.cpp): "host:port" split into
+// its parts, false when the text is not of that shape or the port is not 1
+// to 65535; an address written back as "1.2.3.4:5" or "[::1]:5"; and an
+// address of the text's digits alone ("127.0.0.1", "::1"), without a look-up.
+bool SplitHostPort(const std::string& text, std::string& hostName, int32_t& port);
+std::string NetAddressText(const NetAddress& address);
+bool NetNumericAddress(const std::string& hostName, int32_t port, NetAddress& address);
 
 }  // namespace host

@@ -23,6 +23,7 @@ package_present() {
     libgtest-dev) [ -f /usr/include/gtest/gtest.h ] || { $have_pkg_config && pkg-config --exists gtest; } ;;
     libgmock-dev) [ -f /usr/include/gmock/gmock.h ] || { $have_pkg_config && pkg-config --exists gmock; } ;;
     libbenchmark-dev) [ -f /usr/include/benchmark/benchmark.h ] || { $have_pkg_config && pkg-config --exists benchmark; } ;;
+    libboost-dev) [ -f /usr/include/boost/asio.hpp ] ;;
     fonts-noto-cjk) compgen -G '/usr/share/fonts/opentype/noto/NotoSansCJK-*' >/dev/null ;;
     xfonts-base) [ -d /usr/share/fonts/X11/misc ] && compgen -G '/usr/share/fonts/X11/misc/*.pcf.gz' >/dev/null ;;
     locales) command -v localedef >/dev/null 2>&1 ;;
@@ -131,8 +132,11 @@ PLAY_PACKAGES=(build-essential cmake pkg-config libsdl2-dev libpng-dev libx11-de
 # What the tests need besides: the test and benchmark libraries, a virtual
 # display and a window manager for the desktop program, the validators of the
 # menu entry, the package tools, strace for the save's order of calls, and
-# clang with its libFuzzer for the map reader's fuzz target.
-BUILD_PACKAGES=("${PLAY_PACKAGES[@]}" libgtest-dev libgmock-dev libbenchmark-dev)
+# clang with its libFuzzer for the map reader's fuzz target; Boost.Asio for
+# the lobby, whose tests run with the rest.
+BUILD_PACKAGES=("${PLAY_PACKAGES[@]}" libgtest-dev libgmock-dev libbenchmark-dev libboost-dev)
+# The lobby of online play (morvask-lobby) is built on Boost.Asio.
+LOBBY_PACKAGES=("${PLAY_PACKAGES[@]}" libboost-dev)
 TEST_PACKAGES=(xvfb openbox xdotool xclip wmctrl x11-utils imagemagick desktop-file-utils
                appstream dpkg-dev file procps strace lintian clang libclang-rt-14-dev)
 # The Windows program: the cross compiler, and Wine to run it.

@@ -24,7 +24,7 @@ LAYERS = [
     ["actors"],  # the player's and enemies' rules, bullets, items, explosions
     ["render"],  # sheets, drawing, frame layers, sound cues: changes no state
     ["levels"],  # the grid, the built-in levels, cell animation, the map file
-    ["state", "texts"],  # the game's global records, by lifetime; the texts
+    ["state", "texts", "lobby"],  # the game's global records; the texts; the lobby's messages
     ["platform"],  # platform.h, what the backends share, and the backends
     ["formats"],  # generic PNG, BMP, wave and icon writers
 ]

@@ -173,6 +173,7 @@ void Reset() {
     Run = HeadlessState{};
     RequestedOfHost() = HostRequests{};
     keymap::Reset();
+    ResetNetLink();
     // The window's surface is kept (the game holds it), but shows black again.
     if (surface) {
         std::fill(surface->pixels.begin(), surface->pixels.end(), 0u);

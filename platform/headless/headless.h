@@ -78,8 +78,26 @@ HostRequests& RequestedOfHost();
 bool QuitPosted();
 int QuitCode();
 
-// Forgets the window, timers, keys, time, sound channel and hooks, so that a
-// test can start over in the same process.
+// The network here is a link in memory: a datagram sent to the address of a
+// socket of this process waits in that socket's queue (every socket answers
+// as 127.0.0.1 at its port; port 0 takes the next free one from 40000).
+// Faults, drawn from their own seeded generator: each datagram is lost,
+// delivered twice, or put before the one queued last, at these percentages.
+struct NetFaults {
+    uint32_t seed = 1;
+    int32_t lossPercent = 0;
+    int32_t duplicatePercent = 0;
+    int32_t reorderPercent = 0;
+};
+void SetNetFaults(const NetFaults& faults);
+// Datagrams the faults dropped, and those sent to no socket.
+int64_t NetLost();
+int64_t NetUndeliverable();
+// Closes every socket of the link and clears its faults (Reset does too).
+void ResetNetLink();
+
+// Forgets the window, timers, keys, time, sound channel, hooks and the
+// network's sockets, so that a test can start over in the same process.
 void Reset();
 
 }  // namespace headless

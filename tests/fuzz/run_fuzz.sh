@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Fuzzes every reader of outside input from its seeds, one target after the
 # other: the map file, the replay file, the settings file, the records file,
-# morvask-sim's scripts, the share codes and the datagrams of online play. Fails on any finding (a crash, a
-# sanitizer report, a broken property, a leak, a time-out); each target's
-# corpus grows from run to run.
+# morvask-sim's scripts, the share codes, the datagrams of online play and
+# the lobby's messages. Fails on any finding (a crash, a sanitizer report,
+# a broken property, a leak, a time-out); each target's corpus grows from run
+# to run.
 # usage: run_fuzz.sh FUZZ_BUILD_DIR [SECONDS]       the budget in all, shared (default 60)
 #        run_fuzz.sh --each SECONDS FUZZ_BUILD_DIR  that long for every target
 # MORVASK_FUZZ_RUNS=N ends a target after N runs if that comes first;
@@ -16,7 +17,7 @@ if [ "${1:-}" = --each ]; then
     shift 2
 fi
 build="$(realpath "$1")"
-read -r -a targets <<<"${MORVASK_FUZZ_TARGETS:-map replay settings records script share datagram}"
+read -r -a targets <<<"${MORVASK_FUZZ_TARGETS:-map replay settings records script share datagram lobby}"
 budget="${2:-60}"
 started=$SECONDS
 
@@ -29,6 +30,8 @@ mkdir -p "$seeds/map" "$seeds/settings" "$seeds/replay" "$seeds/script" "$seeds/
 cp "$root"/tests/fuzz/seeds/settings/* "$seeds/settings/"
 cp "$root"/tests/fuzz/seeds/records/* "$seeds/records/"
 cp "$root"/tests/fuzz/seeds/datagram/* "$seeds/datagram/"
+mkdir -p "$seeds/lobby"
+cp "$root"/tests/fuzz/seeds/lobby/* "$seeds/lobby/"
 cp "$root"/tests/replays/*.mvr "$root"/tests/fuzz/seeds/replay/* "$seeds/replay/"
 cp "$root"/tests/scenarios/*.sim "$seeds/script/"
 
@@ -41,6 +44,7 @@ max_len() {
     replay) echo 16384 ;;
     share) echo 12288 ;;
     datagram) echo 400 ;;
+    lobby) echo 1200 ;;
     *) echo 8192 ;;
     esac
 }

@@ -403,3 +403,34 @@ TEST(SettingsFile, TheCommandLineWinsOverTheFile) {
     EXPECT_NE(UsageText().find("~/.config/morvask/settings.ini"), std::string::npos);
     EXPECT_NE(UsageText().find("--lang LANG"), std::string::npos);
 }
+
+TEST(SettingsFile, TheLobbyIsHostAndPortFromTheFileOrTheCommandLine) {
+    std::vector<std::string> problems;
+    EXPECT_EQ(Parse("lobby = lobby.example.org:41700\n", problems).lobby,
+              "lobby.example.org:41700");
+    EXPECT_EQ(Parse("lobby = [2001:db8::1]:9\n", problems).lobby, "[2001:db8::1]:9");
+    EXPECT_TRUE(problems.empty());
+    for (const char* bad : {"lobby = example.org\n", "lobby = example.org:0\n", "lobby = a b:80\n",
+                            "lobby = 2001:db8::1:80\n"}) {
+        problems.clear();
+        EXPECT_EQ(Parse(bad, problems).lobby, "") << bad;
+        ASSERT_EQ(problems.size(), 1u) << bad;
+        EXPECT_NE(problems[0].find("lobby must be HOST:PORT"), std::string::npos);
+    }
+    SettingsRecord settings = Parse("lobby = a.example:1\n", problems);
+    const char* given[] = {"--lobby", "127.0.0.1:41700"};
+    ApplyCommandLine(ReadCommandLine(2, given), settings);
+    EXPECT_EQ(settings.lobby, "127.0.0.1:41700");
+    const char* none[] = {"--players", "2"};
+    settings = Parse("lobby = a.example:1\n", problems);
+    ApplyCommandLine(ReadCommandLine(2, none), settings);
+    EXPECT_EQ(settings.lobby, "a.example:1");
+    const char* bad[] = {"--lobby=nowhere"};
+    EXPECT_EQ(ReadCommandLine(1, bad).output,
+              "morvask: --lobby is HOST:PORT (a port of 1 to 65535), not \"nowhere\"\n"
+              "Try 'morvask --help' for more.\n");
+    // The default file tells of the key without choosing a lobby.
+    problems.clear();
+    EXPECT_EQ(Parse(DefaultSettingsText(), problems).lobby, "");
+    EXPECT_NE(DefaultSettingsText().find("# lobby = "), std::string::npos);
+}

@@ -1,0 +1,181 @@
+// The network of host.h over POSIX UDP sockets, non-blocking, for the
+// desktop program (and the tests of the transport and the lobby).
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+#include "platform/host.h"
+
+namespace {
+
+// The sockets this transport opened: only those are ever sent on or closed.
+std::vector<int> OpenSockets;
+
+bool Ours(int32_t socket) {
+    return std::find(OpenSockets.begin(), OpenSockets.end(), socket) != OpenSockets.end();
+}
+
+socklen_t ToSockaddr(const host::NetAddress& address, sockaddr_storage& storage) {
+    std::memset(&storage, 0, sizeof storage);
+    if (address.family == 6) {
+        auto* six = reinterpret_cast<sockaddr_in6*>(&storage);
+        six->sin6_family = AF_INET6;
+        six->sin6_port = htons(static_cast<uint16_t>(address.port));
+        std::memcpy(&six->sin6_addr, address.bytes, 16);
+        return sizeof(sockaddr_in6);
+    }
+    auto* four = reinterpret_cast<sockaddr_in*>(&storage);
+    four->sin_family = AF_INET;
+    four->sin_port = htons(static_cast<uint16_t>(address.port));
+    std::memcpy(&four->sin_addr, address.bytes, 4);
+    return sizeof(sockaddr_in);
+}
+
+host::NetAddress FromSockaddr(const sockaddr_storage& storage) {
+    host::NetAddress address;
+    if (storage.ss_family == AF_INET6) {
+        const auto* six = reinterpret_cast<const sockaddr_in6*>(&storage);
+        address.family = 6;
+        address.port = ntohs(six->sin6_port);
+        std::memcpy(address.bytes, &six->sin6_addr, 16);
+    } else if (storage.ss_family == AF_INET) {
+        const auto* four = reinterpret_cast<const sockaddr_in*>(&storage);
+        address.family = 4;
+        address.port = ntohs(four->sin_port);
+        std::memcpy(address.bytes, &four->sin_addr, 4);
+    }
+    return address;
+}
+
+}  // namespace
+
+bool host::NetAvailable() {
+    return true;
+}
+
+int32_t host::NetOpen(const NetAddress& local, std::string& error) {
+    NetAddress bindTo = local;
+    if (bindTo.family == 0)
+        bindTo.family = 4;
+    const int fd = ::socket(bindTo.family == 6 ? AF_INET6 : AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+        error = std::string("no socket: ") + std::strerror(errno);
+        return -1;
+    }
+    // One family per socket, so that an address received is always plain.
+    const int on = 1;
+    if (bindTo.family == 6)
+        ::setsockopt(fd, IPPROTO_IPV6, IPV6_V6ONLY, &on, sizeof on);
+    sockaddr_storage storage;
+    const socklen_t length = ToSockaddr(bindTo, storage);
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&storage), length) != 0 ||
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK) != 0) {
+        error = "cannot open " + NetAddressText(bindTo) + ": " + std::strerror(errno);
+        ::close(fd);
+        return -1;
+    }
+    OpenSockets.push_back(fd);
+    return fd;
+}
+
+host::NetAddress host::NetBound(int32_t socket) {
+    sockaddr_storage storage;
+    socklen_t length = sizeof storage;
+    if (!Ours(socket) || ::getsockname(socket, reinterpret_cast<sockaddr*>(&storage), &length) != 0)
+        return {};
+    return FromSockaddr(storage);
+}
+
+bool host::NetSend(int32_t socket, const NetAddress& to, const uint8_t* bytes, int32_t size) {
+    if (!Ours(socket) || size < 1 || size > NetDatagramMax || (to.family != 4 && to.family != 6) ||
+        to.port < 1 || to.port > 65535)
+        return false;
+    sockaddr_storage storage;
+    const socklen_t length = ToSockaddr(to, storage);
+    const ssize_t sent = ::sendto(socket, bytes, static_cast<size_t>(size), MSG_NOSIGNAL,
+                                  reinterpret_cast<sockaddr*>(&storage), length);
+    return sent == size;
+}
+
+bool host::NetReceive(int32_t socket, NetDatagram& datagram) {
+    if (!Ours(socket))
+        return false;
+    // One byte more than the largest, so that a longer datagram shows as
+    // longer (MSG_TRUNC tells its whole size) and is dropped, not cut.
+    uint8_t buffer[NetDatagramMax + 1];
+    // A bounded number of tries: errors a datagram leaves behind (an ICMP
+    // refusal of an earlier send) are skipped, never waited on.
+    for (int tries = 0; tries < 64; ++tries) {
+        sockaddr_storage storage;
+        socklen_t length = sizeof storage;
+        const ssize_t got = ::recvfrom(socket, buffer, sizeof buffer, MSG_DONTWAIT | MSG_TRUNC,
+                                       reinterpret_cast<sockaddr*>(&storage), &length);
+        if (got < 0) {
+            if (errno == EAGAIN || errno == EWOULDBLOCK)
+                return false;
+            continue;
+        }
+        if (got < 1 || got > NetDatagramMax)
+            continue;
+        datagram.from = FromSockaddr(storage);
+        if (datagram.from.family == 0)
+            continue;
+        datagram.size = static_cast<int32_t>(got);
+        std::memcpy(datagram.bytes, buffer, static_cast<size_t>(got));
+        return true;
+    }
+    return false;
+}
+
+void host::NetClose(int32_t socket) {
+    auto at = std::find(OpenSockets.begin(), OpenSockets.end(), socket);
+    if (at == OpenSockets.end())
+        return;
+    OpenSockets.erase(at);
+    ::close(socket);
+}
+
+bool host::NetResolve(const std::string& hostPort, NetAddress& address, std::string& error) {
+    std::string name;
+    int32_t port = 0;
+    if (!SplitHostPort(hostPort, name, port)) {
+        error = "\"" + hostPort + "\" is not HOST:PORT (a port of 1 to 65535)";
+        return false;
+    }
+    if (NetNumericAddress(name, port, address))
+        return true;
+    addrinfo hints{};
+    hints.ai_socktype = SOCK_DGRAM;
+    hints.ai_family = AF_UNSPEC;
+    addrinfo* found = nullptr;
+    const int failure = ::getaddrinfo(name.c_str(), nullptr, &hints, &found);
+    if (failure != 0 || !found) {
+        error = "cannot find " + name + ": " + ::gai_strerror(failure);
+        return false;
+    }
+    // IPv4 first: the lobby and most home routers speak it.
+    const addrinfo* chosen = found;
+    for (const addrinfo* at = found; at; at = at->ai_next)
+        if (at->ai_family == AF_INET) {
+            chosen = at;
+            break;
+        }
+    sockaddr_storage storage{};
+    std::memcpy(&storage, chosen->ai_addr, std::min<size_t>(chosen->ai_addrlen, sizeof storage));
+    ::freeaddrinfo(found);
+    address = FromSockaddr(storage);
+    address.port = port;
+    if (address.family == 0) {
+        error = "cannot find an address of " + name;
+        return false;
+    }
+    return true;
+}

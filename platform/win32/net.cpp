@@ -1,0 +1,210 @@
+// The network of host.h over Winsock UDP sockets, non-blocking, for the
+// Windows program.
+// host.h (with platform.h) before any Windows header, which would make
+// platform.h's names macros.
+#include "platform/host.h"
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <winsock2.h>
+#include <ws2tcpip.h>
+
+#include <cstring>
+#include <vector>
+
+namespace {
+
+// The sockets opened, by the number host.h hands out (their index here);
+// INVALID_SOCKET where one was closed.
+std::vector<SOCKET> Sockets;
+bool WinsockStarted = false;
+
+bool StartWinsock(std::string& error) {
+    if (WinsockStarted)
+        return true;
+    WSADATA data;
+    if (::WSAStartup(MAKEWORD(2, 2), &data) != 0) {
+        error = "the network (Winsock 2.2) is not available";
+        return false;
+    }
+    WinsockStarted = true;
+    return true;
+}
+
+SOCKET Of(int32_t socket) {
+    if (socket < 0 || socket >= static_cast<int32_t>(Sockets.size()))
+        return INVALID_SOCKET;
+    return Sockets[socket];
+}
+
+int ToSockaddr(const host::NetAddress& address, sockaddr_storage& storage) {
+    std::memset(&storage, 0, sizeof storage);
+    if (address.family == 6) {
+        auto* six = reinterpret_cast<sockaddr_in6*>(&storage);
+        six->sin6_family = AF_INET6;
+        six->sin6_port = htons(static_cast<u_short>(address.port));
+        std::memcpy(&six->sin6_addr, address.bytes, 16);
+        return sizeof(sockaddr_in6);
+    }
+    auto* four = reinterpret_cast<sockaddr_in*>(&storage);
+    four->sin_family = AF_INET;
+    four->sin_port = htons(static_cast<u_short>(address.port));
+    std::memcpy(&four->sin_addr, address.bytes, 4);
+    return sizeof(sockaddr_in);
+}
+
+host::NetAddress FromSockaddr(const sockaddr_storage& storage) {
+    host::NetAddress address;
+    if (storage.ss_family == AF_INET6) {
+        const auto* six = reinterpret_cast<const sockaddr_in6*>(&storage);
+        address.family = 6;
+        address.port = ntohs(six->sin6_port);
+        std::memcpy(address.bytes, &six->sin6_addr, 16);
+    } else if (storage.ss_family == AF_INET) {
+        const auto* four = reinterpret_cast<const sockaddr_in*>(&storage);
+        address.family = 4;
+        address.port = ntohs(four->sin_port);
+        std::memcpy(address.bytes, &four->sin_addr, 4);
+    }
+    return address;
+}
+
+}  // namespace
+
+bool host::NetAvailable() {
+    return true;
+}
+
+int32_t host::NetOpen(const NetAddress& local, std::string& error) {
+    if (!StartWinsock(error))
+        return -1;
+    NetAddress bindTo = local;
+    if (bindTo.family == 0)
+        bindTo.family = 4;
+    SOCKET s = ::socket(bindTo.family == 6 ? AF_INET6 : AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+    if (s == INVALID_SOCKET) {
+        error = "no socket (error " + std::to_string(::WSAGetLastError()) + ")";
+        return -1;
+    }
+    DWORD on = 1;
+    if (bindTo.family == 6)
+        ::setsockopt(s, IPPROTO_IPV6, IPV6_V6ONLY, reinterpret_cast<const char*>(&on), sizeof on);
+    // A send to a closed port would otherwise fail the next receive.
+    BOOL report = FALSE;
+    DWORD returned = 0;
+    ::WSAIoctl(s, _WSAIOW(IOC_VENDOR, 12), &report, sizeof report, nullptr, 0, &returned, nullptr,
+               nullptr);
+    sockaddr_storage storage;
+    const int length = ToSockaddr(bindTo, storage);
+    u_long nonBlocking = 1;
+    if (::bind(s, reinterpret_cast<sockaddr*>(&storage), length) != 0 ||
+        ::ioctlsocket(s, FIONBIO, &nonBlocking) != 0) {
+        error = "cannot open " + NetAddressText(bindTo) + " (error " +
+                std::to_string(::WSAGetLastError()) + ")";
+        ::closesocket(s);
+        return -1;
+    }
+    Sockets.push_back(s);
+    return static_cast<int32_t>(Sockets.size()) - 1;
+}
+
+host::NetAddress host::NetBound(int32_t socket) {
+    sockaddr_storage storage;
+    int length = sizeof storage;
+    const SOCKET s = Of(socket);
+    if (s == INVALID_SOCKET ||
+        ::getsockname(s, reinterpret_cast<sockaddr*>(&storage), &length) != 0)
+        return {};
+    return FromSockaddr(storage);
+}
+
+bool host::NetSend(int32_t socket, const NetAddress& to, const uint8_t* bytes, int32_t size) {
+    const SOCKET s = Of(socket);
+    if (s == INVALID_SOCKET || size < 1 || size > NetDatagramMax ||
+        (to.family != 4 && to.family != 6) || to.port < 1 || to.port > 65535)
+        return false;
+    sockaddr_storage storage;
+    const int length = ToSockaddr(to, storage);
+    return ::sendto(s, reinterpret_cast<const char*>(bytes), size, 0,
+                    reinterpret_cast<sockaddr*>(&storage), length) == size;
+}
+
+bool host::NetReceive(int32_t socket, NetDatagram& datagram) {
+    const SOCKET s = Of(socket);
+    if (s == INVALID_SOCKET)
+        return false;
+    // One byte more than the largest: a longer datagram fails with
+    // WSAEMSGSIZE and is dropped, never cut.
+    char buffer[NetDatagramMax + 1];
+    for (int tries = 0; tries < 64; ++tries) {
+        sockaddr_storage storage;
+        int length = sizeof storage;
+        const int got =
+            ::recvfrom(s, buffer, sizeof buffer, 0, reinterpret_cast<sockaddr*>(&storage), &length);
+        if (got == SOCKET_ERROR) {
+            if (::WSAGetLastError() == WSAEWOULDBLOCK)
+                return false;
+            continue;
+        }
+        if (got < 1 || got > NetDatagramMax)
+            continue;
+        datagram.from = FromSockaddr(storage);
+        if (datagram.from.family == 0)
+            continue;
+        datagram.size = got;
+        std::memcpy(datagram.bytes, buffer, static_cast<size_t>(got));
+        return true;
+    }
+    return false;
+}
+
+void host::NetClose(int32_t socket) {
+    const SOCKET s = Of(socket);
+    if (s == INVALID_SOCKET)
+        return;
+    ::closesocket(s);
+    Sockets[socket] = INVALID_SOCKET;
+}
+
+bool host::NetResolve(const std::string& hostPort, NetAddress& address, std::string& error) {
+    std::string name;
+    int32_t port = 0;
+    if (!SplitHostPort(hostPort, name, port)) {
+        error = "\"" + hostPort + "\" is not HOST:PORT (a port of 1 to 65535)";
+        return false;
+    }
+    if (NetNumericAddress(name, port, address))
+        return true;
+    if (!StartWinsock(error))
+        return false;
+    addrinfo hints{};
+    hints.ai_socktype = SOCK_DGRAM;
+    hints.ai_family = AF_UNSPEC;
+    addrinfo* found = nullptr;
+    if (::getaddrinfo(name.c_str(), nullptr, &hints, &found) != 0 || !found) {
+        error = "cannot find " + name;
+        return false;
+    }
+    // IPv4 first: the lobby and most home routers speak it.
+    const addrinfo* chosen = found;
+    for (const addrinfo* at = found; at; at = at->ai_next)
+        if (at->ai_family == AF_INET) {
+            chosen = at;
+            break;
+        }
+    sockaddr_storage storage{};
+    std::memcpy(&storage, chosen->ai_addr,
+                chosen->ai_addrlen < sizeof storage ? chosen->ai_addrlen : sizeof storage);
+    ::freeaddrinfo(found);
+    address = FromSockaddr(storage);
+    address.port = port;
+    if (address.family == 0) {
+        error = "cannot find an address of " + name;
+        return false;
+    }
+    return true;
+}

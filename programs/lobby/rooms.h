@@ -1,0 +1,72 @@
+// The lobby's rooms: what each datagram that reaches the lobby does, as a
+// pure function of the lobby's record, the datagram, its source and the
+// clock, so that the tests drive it without sockets. The program around it
+// (main.cpp) only moves datagrams and keeps time.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "lobby/lobby_messages.h"
+#include "platform/host.h"
+#include "programs/lobby/rate_limit.h"
+
+struct LobbySeat {
+    bool taken = false;
+    host::NetAddress endpoint;  // as the lobby sees it: the public one
+    uint64_t token = 0;
+};
+
+struct LobbyRoom {
+    char code[LobbyCodeLength] = {};
+    LobbySeat seats[2];
+    int64_t madeMs = 0;
+    int64_t heardMs = 0;     // when a seat last spoke
+    uint32_t hostNonce = 0;  // of the request that made it, answered again when repeated
+};
+
+struct LobbySettings {
+    int32_t maxRooms = 10000;
+    // A room no seat has spoken in for this long is closed; no room lives
+    // longer than a day in all.
+    int64_t roomIdleMs = 60 * 1000;
+    int64_t roomLifeMs = 24 * 60 * 60 * 1000LL;
+    LobbyRates rates;
+};
+
+struct LobbyCounts {
+    int64_t received = 0, dropped = 0, refused = 0, roomsMade = 0, joined = 0, relayed = 0,
+            expired = 0;
+};
+
+struct LobbyOutgoing {
+    host::NetAddress to;
+    int32_t size = 0;
+    uint8_t bytes[host::NetDatagramMax];
+};
+
+struct LobbyServer {
+    LobbySettings settings;
+    std::unordered_map<std::string, LobbyRoom> rooms;  // by code
+    // The code of each room by the request that made it (its host's endpoint
+    // and count), so that a repeated request is answered with the same room.
+    std::unordered_map<std::string, std::string> requests;
+    LobbyLimitTable limits;
+    LobbyCounts counts;
+    // The secure generator the codes and tokens are drawn from (the system's
+    // in the program; a seeded one in some tests).
+    void (*randomBytes)(uint8_t* bytes, size_t count) = nullptr;
+};
+
+// What one datagram from `from` does: its answers and relayed datagrams are
+// appended to `out`. Anything malformed, forged, over a limit or of the wrong
+// room changes nothing and is answered by nothing (but a request of another
+// version, answered once with the lobby's).
+void LobbyReceive(LobbyServer& lobby, const host::NetAddress& from, const uint8_t* bytes,
+                  int32_t size, int64_t nowMs, std::vector<LobbyOutgoing>& out);
+
+// Closes the rooms that expired and forgets the quiet addresses.
+void LobbySweep(LobbyServer& lobby, int64_t nowMs);
