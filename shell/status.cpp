@@ -60,7 +60,10 @@ StatusRecord CurrentStatus() {
     }
     status.kind = GameStatus;
     status.tanks = std::max(0, Players[0].lives);
-    status.enemies = std::max(0, battle.EnemiesToSpawn + battle.EnemiesOnField);
+    // Under the level's announcement the counters are still the last
+    // level's; the level announced starts with all its enemies to come.
+    status.enemies = AnnouncingLevel ? EnemiesPerLevel
+                                     : std::max(0, battle.EnemiesToSpawn + battle.EnemiesOnField);
     CountUpgrades(Players[0].tank, status.upgrades);
     if (TwoPlayers()) {
         status.twoPlayers = true;

@@ -302,9 +302,14 @@ window.Morvask = (function () {
 
   M.dialogOpened = (text, caption, yesNo, labels) => {
     dialogEvents.length = 0;
-    page.dialog = { text, caption, buttons: yesNo ? "yesno" : "ok", labels };
+    page.dialog = { text, caption, buttons: yesNo ? "yesno" : "ok", labels, ready: false };
     page.dialogsShown += 1;
     M.emit("dialog", page.dialog);
+  };
+
+  // The box takes answers from now on (after its reading pause).
+  M.dialogReady = () => {
+    if (page.dialog) page.dialog.ready = true;
   };
 
   M.dialogClosed = () => {
