@@ -219,8 +219,9 @@ bool LoadCustomMap() {
         // A missing file has the game's own box alone; one that is there but
         // cannot be read is told as well.
         if (platform::PathExists(MapFileName))
-            host::ShowNotice((std::string(MapFileName) + ": " + NoticeText(MapCannotBeRead)).c_str(),
-                             NoticeText(MapProblemCaption));
+            host::ShowNotice(
+                (std::string(MapFileName) + ": " + NoticeText(MapCannotBeRead)).c_str(),
+                NoticeText(MapProblemCaption));
         return false;
     }
     if (!ReadLevelSetText(text, LevelSet)) {

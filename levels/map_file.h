@@ -42,10 +42,10 @@ size_t ReadLevelValues(const std::string& text, std::vector<int32_t>& levels);
 // Why a map file's text does not give every value: where the reader stopped
 // (the line, from 1) and what it found there.
 enum MapFaultKind : int32_t {
-    MapFaultNone,       // every value is there
-    MapFaultEndsEarly,  // the text ends after `valuesRead` values
-    MapFaultNotANumber, // `found` stands where a number belongs
-    MapFaultTooLarge,   // a number past 32 bits
+    MapFaultNone,        // every value is there
+    MapFaultEndsEarly,   // the text ends after `valuesRead` values
+    MapFaultNotANumber,  // `found` stands where a number belongs
+    MapFaultTooLarge,    // a number past 32 bits
 };
 struct MapTextFault {
     MapFaultKind kind = MapFaultNone;

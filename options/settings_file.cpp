@@ -14,6 +14,7 @@
 #include "platform/platform.h"
 #include "state/program_state.h"
 #include "texts/notice_texts.h"
+#include "texts/settings_problem_texts.h"
 
 SettingsRecord PlayerSettings;
 std::string PlayerSettingsPath;
@@ -412,15 +413,15 @@ std::string SettingsProblemsNotice() {
     for (const std::string& problem : PlayerSettingsProblems) {
         // "FILE:LINE: what" is told as the line in the player's language.
         std::string entry = problem;
-        const long line = file.empty() || problem.rfind(file + ":", 0) != 0
-                              ? 0
-                              : ProblemLine(problem, file);
-        const size_t what = problem.find(": ", file.size());
-        if (line > 0 && what != std::string::npos) {
+        const bool ours = !file.empty() && problem.rfind(file + ":", 0) == 0;
+        const long line = ours ? ProblemLine(problem, file) : 0;
+        const size_t what = ours ? problem.find(": ", file.size()) : std::string::npos;
+        if (what != std::string::npos) {
+            const std::string said = SettingsProblemIn(CurrentLanguage, problem.substr(what + 2));
             char heading[4096];
             std::snprintf(heading, sizeof heading, NoticeText(SettingsProblemLine), int(line),
-                          problem.c_str() + what + 2);
-            entry = heading;
+                          said.c_str());
+            entry = line > 0 ? std::string(heading) : file + ": " + said;
         }
         // Each problem once, however many ways it was found.
         if (std::find(told.begin(), told.end(), entry) != told.end())

@@ -273,8 +273,7 @@ std::string RecordsStartNotice() {
                                   : AsideProblem;
     const std::string name = std::filesystem::path(KeptAside).filename().string();
     char text[2048];
-    std::snprintf(text, sizeof text, NoticeText(RecordsKeptAsideText), where.c_str(),
-                  name.c_str());
+    std::snprintf(text, sizeof text, NoticeText(RecordsKeptAsideText), where.c_str(), name.c_str());
     return text;
 }
 

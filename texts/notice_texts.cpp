@@ -17,20 +17,20 @@ constexpr NoticeTextRow NoticeTexts[NoticeTextCount] = {
      .english = "The settings file %s has problems; these lines were skipped:"},
     {.id = SettingsProblemLine, .chinese = "第%d行：%s", .english = "line %d: %s"},
     {.id = RecordsKeptAsideText,
-     .chinese = "战绩文件已损坏，无法读取（%s）。\n它已另存为 %s，\n新的战绩文件已开始，战绩照常记录。",
+     .chinese =
+         "战绩文件已损坏，无法读取（%s）。\n它已另存为 %s，\n新的战绩文件已开始，战绩照常记录。",
      .english = "The records file was damaged and could not be read (%s).\n"
                 "It is kept as %s,\n"
                 "and a fresh records file is started: records go on."},
     {.id = MapProblemCaption, .chinese = "地图文件", .english = "Map file"},
     {.id = MapProblemText,
      .chinese = "map.txt 未载入，一个格子也没有改变。\n第一个问题在第%d行：%s",
-     .english = "map.txt was not loaded; not one cell changed.\nThe first problem is on line %d: %s"},
+     .english =
+         "map.txt was not loaded; not one cell changed.\nThe first problem is on line %d: %s"},
     {.id = MapEndsEarly,
      .chinese = "文件在第%d个数值后就结束了（需要5775个）",
      .english = "the file ends after %d values (5775 are needed)"},
-    {.id = MapNotANumber,
-     .chinese = "“%s”不是数字",
-     .english = "\"%s\" is not a number"},
+    {.id = MapNotANumber, .chinese = "“%s”不是数字", .english = "\"%s\" is not a number"},
     {.id = MapNumberTooLarge,
      .chinese = "数字超出范围（32位）",
      .english = "a number too large (past 32 bits)"},

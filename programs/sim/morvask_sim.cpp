@@ -579,11 +579,12 @@ int main(int argc, char** argv) {
         argc -= 2;
     }
     if (argc > 2) {
-        std::fprintf(stderr,
-                     "usage: morvask-sim [--notices] [--lang zh|en] [--records FILE] [--intro full|short] "
-                     "[--hud auto|side|title|off] [--record REPLAY] "
-                     "[SCRIPT]\n"
-                     "       morvask-sim --verify REPLAY|CODE|LINK\n");
+        std::fprintf(
+            stderr,
+            "usage: morvask-sim [--notices] [--lang zh|en] [--records FILE] [--intro full|short] "
+            "[--hud auto|side|title|off] [--record REPLAY] "
+            "[SCRIPT]\n"
+            "       morvask-sim --verify REPLAY|CODE|LINK\n");
         return 2;
     }
     std::ifstream file;

@@ -15,6 +15,7 @@
 #include "platform/headless/headless.h"
 #include "shell/records.h"
 #include "tests/unit/fresh_directory.h"
+#include "texts/settings_problem_texts.h"
 #include "texts/texts.h"
 
 namespace {
@@ -108,7 +109,8 @@ TEST(MapTextFaults, TheFirstBadLineAndWhyAsTheReaderMeetsThem) {
     EXPECT_EQ(fault.line, 2);
 
     // Cut after the value 30: its line is the last, whatever blanks follow.
-    const std::string cut = whole.substr(0, whole.find("\r\n", whole.find("\r\n") + 2)) + "\r\n\r\n";
+    const std::string cut =
+        whole.substr(0, whole.find("\r\n", whole.find("\r\n") + 2)) + "\r\n\r\n";
     fault = FindMapTextFault(cut, LevelSetSize);
     EXPECT_EQ(fault.kind, MapFaultEndsEarly);
     EXPECT_EQ(fault.valuesRead, 30);
@@ -125,8 +127,7 @@ TEST(MapTextFaults, TheFirstBadLineAndWhyAsTheReaderMeetsThem) {
 
 TEST_F(StartProblems, ARefusedMapIsToldAfterTheGamesBoxAMissingOneIsNot) {
     std::vector<std::string> notices;
-    headless::SetNoticeObserver(
-        [&](const char* text, const char*) { notices.push_back(text); });
+    headless::SetNoticeObserver([&](const char* text, const char*) { notices.push_back(text); });
     CurrentLanguage = English;
     EXPECT_FALSE(LoadCustomMap());
     EXPECT_TRUE(notices.empty());
@@ -158,7 +159,34 @@ TEST(SettingsProblemsBox, OneBoxEachProblemOnceByItsLineInThePlayersLanguage) {
               "line 7: J is also fire's key; lock keeps L\n" +
                   file + ": could not be written; the defaults are used");
     CurrentLanguage = Chinese;
-    EXPECT_EQ(SettingsProblemsNotice().rfind("设置文件 s.ini 中有以下问题，这些行已跳过：\n第1行：", 0),
-              0u);
+    EXPECT_EQ(SettingsProblemsNotice(),
+              "设置文件 s.ini 中有以下问题，这些行已跳过：\n"
+              "第1行：lang 须为 zh 或 en，而不是“fr”\n"
+              "第7行：J 也是 fire 的按键，lock 仍用 L\n" +
+                  file + ": 无法写入，使用默认设置");
     ResetEverything();
+}
+
+TEST(SettingsProblemsBox, EveryProblemTheReaderFindsIsWordedInChinese) {
+    // One line of each kind the reader refuses.
+    const std::string text =
+        "nonsense\nlang\t=\nlang = fr\nlang = en\nlang = zh\nfullscreen = maybe\n"
+        "scale = 9\nscale_mode = odd\nvolume = 101\nintro = long\nhud = up\nplayers = 3\n"
+        "pad_deadzone = 91\nshare_url = ftp://x\nshare_author = " +
+        std::string(80, 'a') +
+        "\ncolour = red\nfire = NoSuchKey\nfire = F1\nlock = J, J\nup = J\ndown = J\n"
+        "up = K\n";
+    std::vector<std::string> problems;
+    ParseSettings(text, "s.ini", problems);
+    ASSERT_GE(problems.size(), 18u);
+    for (const std::string& problem : problems) {
+        const std::string what = problem.substr(problem.find(": ") + 2);
+        const std::string chinese = SettingsProblemIn(Chinese, what);
+        EXPECT_NE(chinese, what) << "no Chinese wording for: " << what;
+        EXPECT_EQ(SettingsProblemIn(English, what), what);
+    }
+    // A value that holds the form's own words is still told whole.
+    EXPECT_EQ(SettingsProblemIn(Chinese, "lang must be zh or en, not 'x', not 'y'"),
+              "lang 须为 zh 或 en，而不是“x', not 'y”");
+    EXPECT_EQ(SettingsProblemIn(Chinese, "something else"), "something else");
 }
