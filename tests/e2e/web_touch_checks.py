@@ -180,6 +180,10 @@ def editor_checks(driver, shots, cell):
     check(wait_for(driver, "return morvaskPage.mode === 'editor' && "
                    "getComputedStyle(document.getElementById('brushes')).display !== 'none'"),
           "the editor shows the brush bar and its commands instead of the pad")
+    # The gun's lock has nothing to lock in the editor: it is not offered there.
+    check(driver.execute_script("""return getComputedStyle(
+        document.querySelector('[data-hold="76"]')).display === 'none';"""),
+          "the editor shows no lock button")
     column, row = cell
     field = field_rect(driver)
     scale = field["width"] / 960
