@@ -214,8 +214,10 @@ bool SaveRecordsFile(const std::string& path, const RecordsRecord& records) {
 std::string DamagedRecordsPath(const std::string& path, int32_t number) {
     const fs::path file(path);
     std::string name = file.stem().string() + "-damaged";
-    if (number > 1)
-        name += "-" + std::to_string(number);
+    if (number > 1) {
+        name += '-';
+        name += std::to_string(number);
+    }
     return (file.parent_path() / (name + file.extension().string())).string();
 }
 
