@@ -93,6 +93,19 @@ std::string StatusTitleSuffix(const StatusRecord& status) {
     return text;
 }
 
+std::string WindowTitleSuffix(const StatusRecord& status) {
+    if (status.kind != GameStatus || !status.twoPlayers)
+        return StatusTitleSuffix(status);
+    char text[512];
+    const int32_t* one = status.upgrades;
+    const int32_t* two = status.upgrades2;
+    std::snprintf(text, sizeof text, StatusText(StatusWindowTitleTwoPlayers), int(status.level),
+                  int(status.enemies), int(status.tanks), int(one[0]), int(one[1]), int(one[2]),
+                  int(one[3]), int(status.tanks2), int(two[0]), int(two[1]), int(two[2]),
+                  int(two[3]));
+    return text;
+}
+
 std::string StatusTitle(const std::string& gameTitle, const StatusRecord& status) {
     const std::string suffix = StatusTitleSuffix(status);
     return suffix.empty() ? gameTitle : gameTitle + " — " + suffix;
