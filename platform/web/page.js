@@ -258,6 +258,9 @@ window.Morvask = (function () {
 
   function dialogKey(event) {
     event.preventDefault();
+    // A key held down since before the box opened answers nothing, as on
+    // the desktop.
+    if (event.repeat) return;
     let key = DialogKeys[event.code];
     if (key === undefined) return;
     if (key === 3 && event.shiftKey) key = 4;
