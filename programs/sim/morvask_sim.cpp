@@ -16,6 +16,7 @@
 #include "formats/share_code.h"
 #include "options/settings_file.h"
 #include "platform/headless/headless.h"
+#include "programs/sim/script_text.h"
 #include "programs/sim/sim_replay.h"
 #include "programs/sim/sim_run.h"
 #include "programs/sim/state_json.h"
@@ -443,34 +444,6 @@ bool RunCommand(const std::vector<std::string>& words) {
     ScriptError("unknown command '" + words[0] + "'");
 }
 
-std::vector<std::string> Words(const std::string& line) {
-    std::string text = line.substr(0, line.find('#'));
-    std::istringstream in(text);
-    std::vector<std::string> words;
-    std::string word;
-    while (in >> word)
-        words.push_back(word);
-    return words;
-}
-
-// The script: standard input for "-", otherwise the file named; null, with
-// the reason on standard error, when it cannot be read.
-std::istream* OpenScript(const std::string& name, std::ifstream& file) {
-    if (name == "-")
-        return &std::cin;
-    std::error_code error;
-    if (std::filesystem::is_directory(name, error)) {
-        std::fprintf(stderr, "morvask-sim: %s is a directory, not a script\n", name.c_str());
-        return nullptr;
-    }
-    file.open(name);
-    if (!file) {
-        std::fprintf(stderr, "morvask-sim: cannot read %s\n", name.c_str());
-        return nullptr;
-    }
-    return &file;
-}
-
 // Runs the script's lines in order, to its end or its close; false when it
 // could not be read to the end.
 bool RunScript(std::istream& in) {
@@ -496,9 +469,8 @@ bool RunScript(std::istream& in) {
 // The options that come before --record or --verify, in their order; false,
 // with the reason on standard error, for a value they do not take.
 bool TakeLeadingOptions(int& argc, char**& argv) {
-    // `--notices` writes the program's own notices (the problems found at
-    // start-up, why a map file was refused, the help's second page) as
-    // `notice` lines; without it they are not written, as always.
+    // `--notices` writes the program's own notices (problems found at start-up,
+    // a map file refused, the help's second page) as `notice` lines.
     if (argc >= 2 && std::string(argv[1]) == "--notices") {
         WriteNotices = true;
         argv += 1;
@@ -579,12 +551,10 @@ int main(int argc, char** argv) {
         argc -= 2;
     }
     if (argc > 2) {
-        std::fprintf(
-            stderr,
-            "usage: morvask-sim [--notices] [--lang zh|en] [--records FILE] [--intro full|short] "
-            "[--hud auto|side|title|off] [--record REPLAY] "
-            "[SCRIPT]\n"
-            "       morvask-sim --verify REPLAY|CODE|LINK\n");
+        std::fprintf(stderr,
+                     "usage: morvask-sim [--notices] [--lang zh|en] [--records FILE] "
+                     "[--intro full|short] [--hud auto|side|title|off] [--record REPLAY] "
+                     "[SCRIPT]\n       morvask-sim --verify REPLAY|CODE|LINK\n");
         return 2;
     }
     std::ifstream file;
@@ -597,8 +567,7 @@ int main(int argc, char** argv) {
     headless::SetBoxAnswerer(AnswerBox);
     headless::SetBoxObserver(ReportBox);
     headless::SetSoundObserver(ReportSound);
-    if (WriteNotices)
-        headless::SetNoticeObserver(ReportNotice);
+    headless::SetNoticeObserver(WriteNotices ? ReportNotice : headless::NoticeObserver());
     if (RecordRun)
         headless::SetTextObserver(RecordTextRead);
     if (!RunScript(*in))
