@@ -204,6 +204,8 @@ int RunDialog(sdl::OpenDialog& open) {
                 std::fprintf(stderr, "dialog: ready\n");
                 std::fflush(stderr);
             }
+            if (Desktop.dialogReady)
+                Desktop.dialogReady();
         }
         // A signal ending the run closes the box as its close button would.
         if (sdl::StopSignal() != 0)
