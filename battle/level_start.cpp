@@ -11,6 +11,7 @@
 
 int32_t GamesStarted = 0;
 int32_t LevelsStarted = 0;
+bool AnnouncingLevel = false;
 
 namespace {
 
@@ -64,7 +65,9 @@ void StartLevel() {
         // The music starts before the box and plays on under it.
         PlayCue(LevelStartCue);
     }
+    AnnouncingLevel = GameMode != Editing;
     platform::MessageBox(MainWindow, text, "", platform::MB_OK);
+    AnnouncingLevel = false;
     LevelsStarted += 1;
 
     // Each tank keeps its upgrades and its damage, and drives in from below
@@ -100,4 +103,5 @@ void StartLevel() {
 void ResetStartCounters() {
     GamesStarted = 0;
     LevelsStarted = 0;
+    AnnouncingLevel = false;
 }

@@ -21,5 +21,9 @@ void StartLevel();
 // notice; they are no part of the game's state and no rule reads them.
 extern int32_t GamesStarted;
 extern int32_t LevelsStarted;
-// Both counters back to none, as at program start.
+// Whether the box announcing a level is open: the status then shows the
+// level about to start (its enemies still all to come), not the one before.
+// No rule reads it.
+extern bool AnnouncingLevel;
+// The counters back to none, as at program start.
 void ResetStartCounters();

@@ -5,16 +5,15 @@
 #include <cstdio>
 #include <string>
 
+#include "formats/share_code.h"
 #include "hosting/host_settings.h"
 #include "hosting/replay_runs.h"
-#include "formats/share_code.h"
 #include "options/settings_file.h"
 #include "platform/host.h"
 #include "replay/player.h"
 #include "replay/share.h"
 #include "shell/main_window.h"
 #include "shell/records.h"
-#include "texts/texts.h"
 
 namespace {
 
@@ -83,15 +82,6 @@ bool RecordPathUsable(const std::string& path) {
     return false;
 }
 
-// The settings file's problems, told on standard error already, once in the
-// window too (a game started from a menu has no terminal); a box of the
-// program's own, which the game and a replay never see.
-void ShowSettingsProblems() {
-    const std::string notice = SettingsProblemsNotice();
-    if (!notice.empty())
-        host::ShowNotice(notice.c_str(), Text(SettingsCaption));
-}
-
 // Levels --open names are dropped on the window as they were given: a code
 // or link as its text, a file as its bytes (the game reads both as a drop).
 void DropOpenedLevels(const std::string& openText) {
@@ -117,9 +107,12 @@ int RunInWindow(CommandLine& line, const ProgramPlaces& places, const ReplayReco
         return 2;
     if (dropOpened)
         DropOpenedLevels(line.openText);
-    StartUp(showCommand);
+    // The settings file's problems, told on standard error already, are told
+    // once in the window too (a game started from a menu has no terminal),
+    // first of all; a replay played back never shows them.
     if (!replay)
-        ShowSettingsProblems();
+        SetStartNotice(SettingsProblemsNotice());
+    StartUp(showCommand);
     int exitCode = platform::RunMessageLoop();
     if (replay) {
         exitCode = ReportPlayback(ShortName(line.playPath));
@@ -149,8 +142,7 @@ int RunProgram(CommandLine& line, const ProgramPlaces& places, int showCommand) 
     if (!host::Start())
         return 1;
     const bool dropOpened = !line.openText.empty() && !playing;
-    int exitCode =
-        RunInWindow(line, places, playing ? &replay : nullptr, dropOpened, showCommand);
+    int exitCode = RunInWindow(line, places, playing ? &replay : nullptr, dropOpened, showCommand);
     host::Stop();
     if (!line.recordPath.empty())
         return FinishRecordedRun(line.recordPath, exitCode);

@@ -34,7 +34,7 @@ void FillStatusShown(host::StatusShown& shown) {
         return;
     shown.shown = true;
     shown.level = status.level;
-    shown.titleSuffix = StatusTitleSuffix(status);
+    shown.titleSuffix = WindowTitleSuffix(status);
     shown.heading =
         StatusText(status.kind == EditorStatus ? StatusEditorHeading : StatusLevelHeading);
     if (status.kind != GameStatus)

@@ -1,13 +1,16 @@
 // Saving and loading the custom map file.
 #include "levels/map_file.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <utility>
 
 #include "levels/level_grid.h"
 #include "levels/level_origin.h"
 #include "platform/files.h"
+#include "platform/host.h"
 #include "state/program_state.h"
+#include "texts/notice_texts.h"
 #include "texts/texts.h"
 
 const char* const MapFileName = "map.txt";
@@ -22,6 +25,21 @@ namespace {
 void ShowLoadFailed() {
     platform::MessageBox(MainWindow, Text(MapLoadFailedText), Text(ErrorCaption),
                          platform::MB_OK | platform::MB_ICONWARNING);
+}
+
+// Why the file was refused, after the game's own box: a notice of the
+// program's own, which the game and a replay never see.
+void ShowWhyRefused(const MapTextFault& fault) {
+    char why[256];
+    if (fault.kind == MapFaultEndsEarly)
+        std::snprintf(why, sizeof why, NoticeText(MapEndsEarly), int(fault.valuesRead));
+    else if (fault.kind == MapFaultNotANumber)
+        std::snprintf(why, sizeof why, NoticeText(MapNotANumber), fault.found.c_str());
+    else
+        std::snprintf(why, sizeof why, "%s", NoticeText(MapNumberTooLarge));
+    char text[1024];
+    std::snprintf(text, sizeof text, NoticeText(MapProblemText), int(fault.line), why);
+    host::ShowNotice(text, NoticeText(MapProblemCaption));
 }
 
 // The reader's tokens: white space as the C locale knows it. A table, since
@@ -122,6 +140,55 @@ size_t ReadLevelValues(const std::string& text, std::vector<int32_t>& levels) {
     return count;
 }
 
+namespace {
+
+int32_t LineAt(const std::string& text, const char* at) {
+    return int32_t(1 + std::count(text.data(), at, '\n'));
+}
+
+// The end of the last word before `at`: the line a text cut short ends on.
+const char* LastWordEnd(const std::string& text, const char* at) {
+    while (at != text.data() && IsBlank(at[-1]))
+        --at;
+    return at == text.data() ? at : at - 1;
+}
+
+}  // namespace
+
+MapTextFault FindMapTextFault(const std::string& text, size_t count) {
+    // The reader's steps again (ReadLevelValues), each start remembered.
+    TextCursor cursor{text.data(), text.data() + text.size()};
+    MapTextFault fault;
+    for (size_t k = 0; k < count; ++k) {
+        SkipBlanks(cursor);
+        const char* start = cursor.at;
+        int32_t value;
+        if (!ReadNumber(cursor, value)) {
+            fault.valuesRead = int32_t(k);
+            if (start == cursor.end) {
+                fault.kind = MapFaultEndsEarly;
+                fault.line = LineAt(text, LastWordEnd(text, start));
+                return fault;
+            }
+            const char* end = start;
+            while (end != cursor.end && !IsBlank(*end))
+                ++end;
+            const bool digits = cursor.at != start && cursor.at[-1] >= '0' && cursor.at[-1] <= '9';
+            fault.kind = digits ? MapFaultTooLarge : MapFaultNotANumber;
+            fault.found.assign(start, size_t(std::min<ptrdiff_t>(end - start, 24)));
+            fault.line = LineAt(text, start);
+            return fault;
+        }
+        if (k + 1 != count && !ReadSeparator(cursor)) {
+            fault.kind = MapFaultEndsEarly;
+            fault.valuesRead = int32_t(k + 1);
+            fault.line = LineAt(text, LastWordEnd(text, cursor.at));
+            return fault;
+        }
+    }
+    return fault;
+}
+
 bool ReadLevelSetText(const std::string& text, std::vector<int32_t>& levels) {
     std::vector<int32_t> read(levels.size());
     if (ReadLevelValues(text, read) != levels.size())
@@ -147,9 +214,19 @@ bool LoadCustomMap() {
     // a file cut short, or with something other than a number where one
     // belongs, would leave a level set made of two maps.
     std::string text;
-    if (!platform::ReadSmallFile(MapFileName, MaxMapFileBytes, text) ||
-        !ReadLevelSetText(text, LevelSet)) {
+    if (!platform::ReadSmallFile(MapFileName, MaxMapFileBytes, text)) {
         ShowLoadFailed();
+        // A missing file has the game's own box alone; one that is there but
+        // cannot be read is told as well.
+        if (platform::PathExists(MapFileName))
+            host::ShowNotice(
+                (std::string(MapFileName) + ": " + NoticeText(MapCannotBeRead)).c_str(),
+                NoticeText(MapProblemCaption));
+        return false;
+    }
+    if (!ReadLevelSetText(text, LevelSet)) {
+        ShowLoadFailed();
+        ShowWhyRefused(FindMapTextFault(text, LevelSet.size()));
         return false;
     }
     MarkLevelsOwn();

@@ -39,6 +39,23 @@ bool LoadCustomMap();
 // to its size, until the first failed read, and returns how many it read.
 size_t ReadLevelValues(const std::string& text, std::vector<int32_t>& levels);
 
+// Why a map file's text does not give every value: where the reader stopped
+// (the line, from 1) and what it found there.
+enum MapFaultKind : int32_t {
+    MapFaultNone,        // every value is there
+    MapFaultEndsEarly,   // the text ends after `valuesRead` values
+    MapFaultNotANumber,  // `found` stands where a number belongs
+    MapFaultTooLarge,    // a number past 32 bits
+};
+struct MapTextFault {
+    MapFaultKind kind = MapFaultNone;
+    int32_t line = 0;
+    int32_t valuesRead = 0;
+    std::string found;  // the word found, at most 24 bytes of it
+};
+// The first fault of the text as the reader meets it, for `count` values.
+MapTextFault FindMapTextFault(const std::string& text, size_t count);
+
 // The whole level set from the text: true, with `levels` filled, when the
 // text gives a value for every cell of it; false, with `levels` as it was,
 // otherwise. Text after the last value is not examined.

@@ -210,3 +210,27 @@ bool SaveRecordsFile(const std::string& path, const RecordsRecord& records) {
     fs::create_directories(fs::path(path).parent_path(), error);
     return platform::ReplaceFileWhole(path.c_str(), FormatRecords(records));
 }
+
+std::string DamagedRecordsPath(const std::string& path, int32_t number) {
+    const fs::path file(path);
+    std::string name = file.stem().string() + "-damaged";
+    if (number > 1) {
+        name += '-';
+        name += std::to_string(number);
+    }
+    return (file.parent_path() / (name + file.extension().string())).string();
+}
+
+bool KeepDamagedRecordsAside(const std::string& path, std::string& keptAs) {
+    for (int32_t number = 1; number <= MaxDamagedRecordsKept; ++number) {
+        const std::string aside = DamagedRecordsPath(path, number);
+        if (platform::MoveToNewName(path.c_str(), aside.c_str())) {
+            keptAs = aside;
+            return true;
+        }
+        // Taken already: the next name. Any other failure ends the search.
+        if (!platform::PathExists(aside.c_str()))
+            return false;
+    }
+    return false;
+}

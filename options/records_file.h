@@ -55,6 +55,19 @@ enum RecordsFileState {
 RecordsFileState LoadRecordsFile(const std::string& path, RecordsRecord& records,
                                  std::string& problem);
 
+// The name a damaged records file at `path` is kept aside under, the
+// `number`th (from 1) of its kind: "records.txt" gives "records-damaged.txt",
+// then "records-damaged-2.txt" and so on.
+std::string DamagedRecordsPath(const std::string& path, int32_t number);
+// The most damaged records files kept beside each other; with all those
+// names taken a damaged file is left where it is.
+inline constexpr int32_t MaxDamagedRecordsKept = 99;
+
+// Moves the damaged records file at `path` to the first of its aside names
+// that nothing has; never over an earlier one. True, with `keptAs` the new
+// name, when it moved.
+bool KeepDamagedRecordsAside(const std::string& path, std::string& keptAs);
+
 // Replaces the file at `path` whole with the records (creating its folder);
 // false when it could not be written.
 bool SaveRecordsFile(const std::string& path, const RecordsRecord& records);

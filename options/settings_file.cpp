@@ -13,7 +13,8 @@
 #include "platform/files.h"
 #include "platform/platform.h"
 #include "state/program_state.h"
-#include "texts/extra_texts.h"
+#include "texts/notice_texts.h"
+#include "texts/settings_problem_texts.h"
 
 SettingsRecord PlayerSettings;
 std::string PlayerSettingsPath;
@@ -414,12 +415,31 @@ void LoadPlayerSettings(const std::string& path) {
 std::string SettingsProblemsNotice() {
     if (PlayerSettingsProblems.empty())
         return {};
-    std::string list;
-    for (const std::string& problem : PlayerSettingsProblems)
-        list += (list.empty() ? "" : "\n") + problem;
-    std::string text = ExtraText(SettingsProblemsText);
-    const size_t at = text.find("%s");
-    return text.replace(at, 2, list);
+    const std::string& file = PlayerSettingsPath;
+    const std::string name = fs::path(file).filename().string();
+    std::string text = NoticeText(SettingsProblemsHeading);
+    text.replace(text.find("%s"), 2, name.empty() ? file : name);
+    std::vector<std::string> told;
+    for (const std::string& problem : PlayerSettingsProblems) {
+        // "FILE:LINE: what" is told as the line in the player's language.
+        std::string entry = problem;
+        const bool ours = !file.empty() && problem.rfind(file + ":", 0) == 0;
+        const long line = ours ? ProblemLine(problem, file) : 0;
+        const size_t what = ours ? problem.find(": ", file.size()) : std::string::npos;
+        if (what != std::string::npos) {
+            const std::string said = SettingsProblemIn(CurrentLanguage, problem.substr(what + 2));
+            char heading[4096];
+            std::snprintf(heading, sizeof heading, NoticeText(SettingsProblemLine), int(line),
+                          said.c_str());
+            entry = line > 0 ? std::string(heading) : file + ": " + said;
+        }
+        // Each problem once, however many ways it was found.
+        if (std::find(told.begin(), told.end(), entry) != told.end())
+            continue;
+        told.push_back(entry);
+        text += "\n" + entry;
+    }
+    return text;
 }
 
 void ApplyPlayerSettings() {

@@ -27,6 +27,11 @@ bool ReplaceFileWhole(const char* path, const std::string& text);
 // True when something (a file, a folder, a link) is at `path`.
 bool PathExists(const char* path);
 
+// Moves the file `from` to the new name `to` in the same folder, only when
+// nothing is at `to`: never over another file. False, with both names as
+// they were, when something is at `to` or the move fails.
+bool MoveToNewName(const char* from, const char* to);
+
 // Replaces `path` with `text` as ReplaceFileWhole does, keeping first the
 // file as it was: as "PATH.1", the one there before as "PATH.2", and so on up
 // to "PATH.<kept>" (the oldest version beyond that is let go). A file that

@@ -180,8 +180,9 @@ bool ReplayStoppedByViewer();
 
 // A box of the program's own over the game (a playback that went wrong, a
 // shared link): shown until answered; nothing of it reaches the game or a
-// recording. Returns at once when there is no window.
-void ShowNotice(const char* textUtf8, const char* captionUtf8);
+// recording. Returns at once when there is no window. With `warning` false
+// it has no warning sign (a page of help).
+void ShowNotice(const char* textUtf8, const char* captionUtf8, bool warning = true);
 // Text dropped on the window as soon as the game's message loop runs (what
 // --open names): the game takes it as any drop.
 void DropAfterStart(const std::string& text);

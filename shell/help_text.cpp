@@ -2,8 +2,10 @@
 // player's keys, and the list of the keys that came later.
 #include "shell/help_text.h"
 
+#include "platform/host.h"
 #include "platform/platform.h"
 #include "texts/extra_texts.h"
+#include "texts/notice_texts.h"
 #include "texts/texts.h"
 
 std::string HelpTextFor(const KeyBindings& bindings) {
@@ -39,4 +41,8 @@ const char* MoreKeysHelpText() {
     if (platform::HasSystemClipboard())
         text += Text(ShareHelpText);
     return text.c_str();
+}
+
+void ShowHelpSecondPage() {
+    host::ShowNotice(NoticeText(HelpSecondPageText), NoticeText(HelpSecondPageCaption), false);
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "platform/platform.h"
 
@@ -13,8 +14,11 @@ struct IntroChoice {
     bool sound = false;
 };
 extern IntroChoice Intro;
-// The game's own boxes again, as at program start.
+// The game's own boxes again, as at program start, and no start notice.
 void ResetIntro();
+// What start-up tells first, once the window shows (the settings file's
+// problems), with a damaged records file's: one box of the program's own.
+void SetStartNotice(const std::string& text);
 
 // The whole program: start-up, then the message loop; returns the exit code
 // of the quit message. Backends call it from their process entry.

@@ -3,6 +3,7 @@
 #include "shell/records.h"
 
 #include <cstdio>
+#include <filesystem>
 
 #include "battle/level_start.h"
 #include "battle/player_control.h"
@@ -12,6 +13,7 @@
 #include "state/battle_state.h"
 #include "state/program_state.h"
 #include "texts/extra_texts.h"
+#include "texts/notice_texts.h"
 
 namespace {
 
@@ -20,6 +22,10 @@ enum Keeping { NotKept, KeptInFile, KeptInMemory, FileRefused };
 Keeping Kept = NotKept;
 std::string Path;
 std::string Refusal;
+// The name a damaged file was kept aside under in this run (empty: none
+// was), and what was wrong with it.
+std::string KeptAside;
+std::string AsideProblem;
 RecordsRecord Start;
 RecordsRecord Now;
 
@@ -133,6 +139,17 @@ void KeepRecordsIn(const std::string& path) {
     std::string problem;
     switch (LoadRecordsFile(path, records, problem)) {
         case RecordsFileRefused:
+            // Kept aside whole, never overwritten, and a fresh file started:
+            // the records go on. Only a file that cannot be moved is left
+            // where it is, with nothing recorded.
+            if (KeepDamagedRecordsAside(path, KeptAside)) {
+                Kept = KeptInFile;
+                AsideProblem = problem;
+                std::fprintf(stderr, "morvask: %s; it is kept as %s and a fresh one is started\n",
+                             problem.c_str(), KeptAside.c_str());
+                Save();
+                return;
+            }
             Kept = FileRefused;
             Refusal = problem;
             std::fprintf(stderr, "morvask: %s; it is left as it is and nothing is recorded\n",
@@ -247,10 +264,25 @@ void ShowRecordsBox() {
         StartFreshGameAt(Now.highestLevel - 1);
 }
 
+std::string RecordsStartNotice() {
+    if (KeptAside.empty())
+        return {};
+    // The problem as the file's reader put it, without the folder: "line 2: ...".
+    const std::string where = AsideProblem.rfind(Path + ": ", 0) == 0
+                                  ? AsideProblem.substr(Path.size() + 2)
+                                  : AsideProblem;
+    const std::string name = std::filesystem::path(KeptAside).filename().string();
+    char text[2048];
+    std::snprintf(text, sizeof text, NoticeText(RecordsKeptAsideText), where.c_str(), name.c_str());
+    return text;
+}
+
 void ResetRecords() {
     Kept = NotKept;
     Path.clear();
     Refusal.clear();
+    KeptAside.clear();
+    AsideProblem.clear();
     Start = Now = RecordsRecord{};
     Watch = GameWatch{};
     ZKeysUsed = false;

@@ -10,9 +10,14 @@
 #include "options/records_file.h"
 
 // Keeps records in the file at `path` from now on, starting from what it
-// holds. A file that cannot be read whole is left alone: nothing is recorded,
-// and `problem` says why (also on standard error). Call before StartUp.
+// holds. A file that cannot be read whole is kept aside under a name of its
+// own (options/records_file.h), never over another, and a fresh file is
+// started; one that cannot be moved either is left alone and nothing is
+// recorded. Either is said on standard error. Call before StartUp.
 void KeepRecordsIn(const std::string& path);
+// What the player is told at start-up about the records file kept aside
+// in this run, in the player's language; empty when none was.
+std::string RecordsStartNotice();
 // Keeps records starting from `records` without any file (a replay played
 // back shows and changes them as the recorded run did).
 void KeepRecordsInMemory(const RecordsRecord& records);

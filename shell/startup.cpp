@@ -1,19 +1,45 @@
 // The program's entry: the window and its surfaces, the generator, the
 // levels, the three start-up boxes and the first game, then the message loop.
 #include <cstdint>
+#include <string>
 
 #include "battle/level_start.h"
 #include "levels/builtin_levels.h"
 #include "levels/level_grid.h"
+#include "platform/host.h"
 #include "render/frame_layers.h"
 #include "render/sheets.h"
 #include "shell/help_text.h"
 #include "shell/main_window.h"
+#include "shell/records.h"
 #include "state/program_state.h"
 #include "state/random.h"
+#include "texts/notice_texts.h"
 #include "texts/texts.h"
 
 IntroChoice Intro;
+
+namespace {
+
+std::string StartNotice;
+
+// The problems found before the window showed, in one box of the program's
+// own before the game's first: no terminal is needed to read them, and the
+// game's boxes, a replay and morvask-sim's output are as they were.
+void ShowStartProblems() {
+    std::string text = StartNotice;
+    const std::string records = RecordsStartNotice();
+    if (!records.empty())
+        text += (text.empty() ? "" : "\n\n") + records;
+    if (!text.empty())
+        host::ShowNotice(text.c_str(), NoticeText(StartProblemsCaption));
+}
+
+}  // namespace
+
+void SetStartNotice(const std::string& text) {
+    StartNotice = text;
+}
 
 void StartUp(int showCommand) {
     platform::RegisterClass("Drellwin", platform::CS_HREDRAW | platform::CS_VREDRAW, IconResource,
@@ -30,6 +56,7 @@ void StartUp(int showCommand) {
 
     LoadAssets(MainWindow);
     MakeLayers();
+    ShowStartProblems();
     SeedRandom(platform::CalendarTimeSeconds());
     RestoreBuiltInLevels();
 
@@ -51,4 +78,5 @@ int MorvaskMain(int showCommand) {
 
 void ResetIntro() {
     Intro = IntroChoice{};
+    StartNotice.clear();
 }

@@ -60,7 +60,10 @@ StatusRecord CurrentStatus() {
     }
     status.kind = GameStatus;
     status.tanks = std::max(0, Players[0].lives);
-    status.enemies = std::max(0, battle.EnemiesToSpawn + battle.EnemiesOnField);
+    // Under the level's announcement the counters are still the last
+    // level's; the level announced starts with all its enemies to come.
+    status.enemies = AnnouncingLevel ? EnemiesPerLevel
+                                     : std::max(0, battle.EnemiesToSpawn + battle.EnemiesOnField);
     CountUpgrades(Players[0].tank, status.upgrades);
     if (TwoPlayers()) {
         status.twoPlayers = true;
@@ -87,6 +90,19 @@ std::string StatusTitleSuffix(const StatusRecord& status) {
         std::snprintf(text, sizeof text, StatusText(StatusTitleEditor), int(status.level));
     else
         return {};
+    return text;
+}
+
+std::string WindowTitleSuffix(const StatusRecord& status) {
+    if (status.kind != GameStatus || !status.twoPlayers)
+        return StatusTitleSuffix(status);
+    char text[512];
+    const int32_t* one = status.upgrades;
+    const int32_t* two = status.upgrades2;
+    std::snprintf(text, sizeof text, StatusText(StatusWindowTitleTwoPlayers), int(status.level),
+                  int(status.enemies), int(status.tanks), int(one[0]), int(one[1]), int(one[2]),
+                  int(one[3]), int(status.tanks2), int(two[0]), int(two[1]), int(two[2]),
+                  int(two[3]));
     return text;
 }
 

@@ -40,6 +40,10 @@ StatusRecord CurrentStatus();
 // The compact form that follows the game's title in the player's language
 // ("Level 3 · Tanks 2 · ..."); empty when there is nothing to show.
 std::string StatusTitleSuffix(const StatusRecord& status);
+// The form the window's title shows: the same, but for two players the
+// shorter one (each player's upgrades as four numbers), which a window on a
+// screen 1366 pixels wide shows whole.
+std::string WindowTitleSuffix(const StatusRecord& status);
 // The window's title: the game's own, followed by the compact form after a
 // dash when there is one.
 std::string StatusTitle(const std::string& gameTitle, const StatusRecord& status);

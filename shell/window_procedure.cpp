@@ -114,6 +114,7 @@ void KeyCommand(int key) {
     switch (key) {
         case 'H':
             platform::MessageBox(MainWindow, CurrentHelpText(), Text(HelpCaption), platform::MB_OK);
+            ShowHelpSecondPage();
             break;
         case 'P':
             if (GameMode == Playing)

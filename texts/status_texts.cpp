@@ -27,6 +27,9 @@ constexpr StatusTextRow StatusTexts[StatusTextCount] = {
                 " · 玩家2 坦克 %d 装甲%d 火力%d 速度%d 子弹%d",
      .english = "Level %d · Enemies %d · P1 Tanks %d Armour %d Fire %d Speed %d Bullets %d"
                 " · P2 Tanks %d Armour %d Fire %d Speed %d Bullets %d"},
+    {.id = StatusWindowTitleTwoPlayers,
+     .chinese = "第%d关 · 敌人 %d · 玩家1 坦克 %d（%d/%d/%d/%d） · 玩家2 坦克 %d（%d/%d/%d/%d）",
+     .english = "Level %d · Enemies %d · P1 Tanks %d (%d/%d/%d/%d) · P2 Tanks %d (%d/%d/%d/%d)"},
 };
 
 }  // namespace

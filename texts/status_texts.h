@@ -22,6 +22,9 @@ enum StatusTextId : int32_t {
     StatusPlayer1Label,
     StatusPlayer2Label,
     StatusTitleTwoPlayers,
+    // The same, shorter, for the window's title, which a window on a screen
+    // 1366 pixels wide shows whole: each player's upgrades as four numbers.
+    StatusWindowTitleTwoPlayers,
     StatusTextCount,
 };
 

@@ -42,6 +42,7 @@ struct HeadlessState {
     headless::BoxAnswerer answerer;
     headless::BoxObserver boxObserver;
     headless::SoundObserver soundObserver;
+    headless::NoticeObserver noticeObserver;
     std::string clipboard;
     std::string dropped;
     headless::TextObserver textObserver;
@@ -82,6 +83,13 @@ void SetBoxObserver(BoxObserver observer) {
 }
 void SetSoundObserver(SoundObserver observer) {
     Run.soundObserver = std::move(observer);
+}
+void SetNoticeObserver(NoticeObserver observer) {
+    Run.noticeObserver = std::move(observer);
+}
+void NoticeShown(const char* text, const char* caption) {
+    if (Run.noticeObserver)
+        Run.noticeObserver(text, caption);
 }
 void SetSeed(uint32_t seed) {
     Run.seed = seed;

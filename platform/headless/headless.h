@@ -24,6 +24,12 @@ void SetBoxAnswerer(BoxAnswerer answerer);
 void SetBoxObserver(BoxObserver observer);
 void SetSoundObserver(SoundObserver observer);
 
+// The program's own notices (host::ShowNotice), which need no answer and
+// reach neither the game nor a recording: told to the observer, if any.
+using NoticeObserver = std::function<void(const char* text, const char* caption)>;
+void SetNoticeObserver(NoticeObserver observer);
+void NoticeShown(const char* text, const char* caption);
+
 // The seed that stands in for the calendar time (1 unless set).
 void SetSeed(uint32_t seed);
 

@@ -83,7 +83,9 @@ bool ReplayStoppedByViewer() {
     return false;
 }
 
-void ShowNotice(const char*, const char*) {}
+void ShowNotice(const char* textUtf8, const char* captionUtf8, bool) {
+    headless::NoticeShown(textUtf8, captionUtf8);
+}
 void DropAfterStart(const std::string&) {}
 void StopOnSignals() {}
 

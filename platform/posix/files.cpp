@@ -171,6 +171,21 @@ bool PathExists(const char* path) {
     return ::lstat(path, &status) == 0;
 }
 
+bool MoveToNewName(const char* from, const char* to) {
+    // A hard link takes the new name only when it is free; where links are
+    // not made (some file systems, the browser's), the name is looked at
+    // first, and a rename follows at once.
+    if (::link(from, to) == 0) {
+        if (::unlink(from) == 0)
+            return true;
+        ::unlink(to);
+        return false;
+    }
+    if (errno == EEXIST || PathExists(to))
+        return false;
+    return ::rename(from, to) == 0;
+}
+
 bool ReplaceFileWhole(const char* path, const std::string& text) {
     std::string target = path;
     struct stat status;

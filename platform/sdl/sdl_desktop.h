@@ -71,6 +71,9 @@ struct DesktopState {
     bool closeRequested = false;
     OpenDialog* dialog = nullptr;
     bool traceDialogs = false;
+    // Told each time an open box starts to take answers, after its reading
+    // pause: the tests' pads answer it then.
+    void (*dialogReady)() = nullptr;
     // For the recorder: whether the message loop runs, and how deep the
     // window procedure is nested now.
     bool loopRunning = false;

@@ -9,6 +9,7 @@
 #include "platform/platform.h"
 #include "platform/sdl/sdl_desktop.h"
 #include "platform/shared/surfaces.h"
+#include "platform/shared/tick_pacer.h"
 
 namespace {
 
@@ -101,7 +102,7 @@ DialogStep DialogWindowEvent(const SDL_WindowEvent& event, const sdl::OpenDialog
     }
 }
 
-DialogStep DialogKeyDown(const SDL_KeyboardEvent& key, sdl::OpenDialog& open) {
+DialogStep DialogKeyDown(const SDL_KeyboardEvent& key, sdl::OpenDialog& open, bool answering) {
     // A key held down since before the box opened answers nothing.
     if (key.repeat)
         return {};
@@ -121,14 +122,14 @@ DialogStep DialogKeyDown(const SDL_KeyboardEvent& key, sdl::OpenDialog& open) {
         return {};
     }
     dialog::Key boxKey;
-    if (!DialogKeyOf(key.keysym, boxKey))
+    if (!answering || !DialogKeyOf(key.keysym, boxKey))
         return {};
     int focus = open.box.focus;
     int answer = dialog::PressKey(open.box, boxKey);
     return {.answer = answer, .stale = open.box.focus != focus};
 }
 
-DialogStep DialogPointer(const SDL_Event& event, sdl::OpenDialog& open) {
+DialogStep DialogPointer(const SDL_Event& event, sdl::OpenDialog& open, bool answering) {
     if (!open.laidOut)
         return {};
     int x = 0, y = 0;
@@ -136,7 +137,9 @@ DialogStep DialogPointer(const SDL_Event& event, sdl::OpenDialog& open) {
         sdl::OutputPoint(sdl::CurrentView(), event.motion.x, event.motion.y, x, y);
         return {.stale = dialog::MovePointer(open.box, open.layout, x, y)};
     }
-    if (!IsMainButton(event.button.button))
+    // A press still in the reading pause starts no click, so its release
+    // after the pause answers nothing either.
+    if (!IsMainButton(event.button.button) || !answering)
         return {};
     sdl::OutputPoint(sdl::CurrentView(), event.button.x, event.button.y, x, y);
     int answer = event.type == SDL_MOUSEBUTTONDOWN
@@ -156,18 +159,18 @@ int DialogPadAnswer(const SDL_Event& event, const sdl::OpenDialog& open) {
     return 0;
 }
 
-DialogStep DialogEvent(const SDL_Event& event, sdl::OpenDialog& open) {
+DialogStep DialogEvent(const SDL_Event& event, sdl::OpenDialog& open, bool answering) {
     switch (event.type) {
         case SDL_WINDOWEVENT:
             return DialogWindowEvent(event.window, open);
         case SDL_KEYDOWN:
-            return DialogKeyDown(event.key, open);
+            return DialogKeyDown(event.key, open, answering);
         case SDL_MOUSEMOTION:
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP:
-            return DialogPointer(event, open);
+            return DialogPointer(event, open, answering);
         case SDL_CONTROLLERBUTTONDOWN: {
-            int answer = DialogPadAnswer(event, open);
+            int answer = answering ? DialogPadAnswer(event, open) : 0;
             // Start and Back give no command while a box is open.
             sdl::HandlePadEvent(event, nullptr);
             return {.answer = answer};
@@ -183,10 +186,27 @@ DialogStep DialogEvent(const SDL_Event& event, sdl::OpenDialog& open) {
     }
 }
 
-// Runs the box until it is answered; returns the answer.
+double NowMs() {
+    return double(shared::MonotonicNanoseconds()) / 1e6;
+}
+
+// Runs the box until it is answered; returns the answer. For the reading
+// pause after it opens it takes no answer; the tests' trace says when it
+// starts to ("dialog: ready"), so that they never press into the pause.
 int RunDialog(sdl::OpenDialog& open) {
     bool stale = true;
+    const double opened = NowMs();
+    bool answering = false;
     while (true) {
+        if (!answering && dialog::TakesAnswers(opened, NowMs())) {
+            answering = true;
+            if (Desktop.traceDialogs) {
+                std::fprintf(stderr, "dialog: ready\n");
+                std::fflush(stderr);
+            }
+            if (Desktop.dialogReady)
+                Desktop.dialogReady();
+        }
         // A signal ending the run closes the box as its close button would.
         if (sdl::StopSignal() != 0)
             return dialog::AnswerOfClose(open.box);
@@ -198,12 +218,14 @@ int RunDialog(sdl::OpenDialog& open) {
         // While the player reads, the pictures still to be decoded are, one
         // between two looks at the events: the first frame after the box
         // then need not wait for them.
-        const int waitMs = shared::PrepareNextPicture() ? 0 : sdl::IndicatorWaitMs(500);
+        int waitMs = shared::PrepareNextPicture() ? 0 : sdl::IndicatorWaitMs(500);
+        if (!answering)
+            waitMs = std::clamp(int(opened + dialog::ReadingPauseMs - NowMs()) + 1, 0, waitMs);
         const bool got = SDL_WaitEventTimeout(&event, waitMs) != 0;
         sdl::ExpireIndicator();
         if (!got || sdl::DiscardDropEvent(event))
             continue;
-        DialogStep step = DialogEvent(event, open);
+        DialogStep step = DialogEvent(event, open, answering);
         if (step.answer != 0)
             return step.answer;
         stale = step.stale;
@@ -276,11 +298,13 @@ namespace host {
 using sdl::Desktop;
 using sdl::OpenDialog;
 
-void ShowNotice(const char* textUtf8, const char* captionUtf8) {
-    if (!sdl::WindowLive())
+void ShowNotice(const char* textUtf8, const char* captionUtf8, bool warning) {
+    // A window being closed shows no more notices: its close goes on.
+    if (!sdl::WindowLive() || Desktop.closeRequested)
         return;
     OpenDialog open;
-    open.box = dialog::OpenBox(textUtf8, captionUtf8, platform::MB_OK | platform::MB_ICONWARNING);
+    open.box = dialog::OpenBox(textUtf8, captionUtf8,
+                               platform::MB_OK | (warning ? platform::MB_ICONWARNING : 0));
     sdl::ShowWaitingFrame();
     if (Desktop.traceDialogs)
         std::fprintf(stderr, "dialog: open \"%s\" \"%s\"\n", open.box.caption.c_str(),

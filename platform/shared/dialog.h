@@ -97,6 +97,15 @@ int LabelWidth(const std::string& text, int fontPixels);
 // Halves the brightness of pixels, as the picture behind an open box.
 void Dim(uint32_t* pixels, size_t count);
 
+// For this long after a box opens it takes no key, button or tap: a player
+// still pressing fire when a box comes up in play does not close it unread.
+// Keys held since before it opened never answer it at all.
+inline constexpr int ReadingPauseMs = 330;
+// Whether a box opened at `openedMs` takes answers at `nowMs` (one clock).
+inline bool TakesAnswers(double openedMs, double nowMs) {
+    return nowMs - openedMs >= ReadingPauseMs;
+}
+
 // The keys a box answers to.
 enum class Key { Enter, Space, Escape, Tab, BackTab, Left, Right, Yes, No };
 

@@ -259,6 +259,9 @@ window.Morvask = (function () {
 
   function dialogKey(event) {
     event.preventDefault();
+    // A key held down since before the box opened answers nothing, as on
+    // the desktop.
+    if (event.repeat) return;
     let key = DialogKeys[event.code];
     if (key === undefined) return;
     if (key === 3 && event.shiftKey) key = 4;
@@ -303,9 +306,14 @@ window.Morvask = (function () {
 
   M.dialogOpened = (text, caption, yesNo, labels) => {
     dialogEvents.length = 0;
-    page.dialog = { text, caption, buttons: yesNo ? "yesno" : "ok", labels };
+    page.dialog = { text, caption, buttons: yesNo ? "yesno" : "ok", labels, ready: false };
     page.dialogsShown += 1;
     M.emit("dialog", page.dialog);
+  };
+
+  // The box takes answers from now on (after its reading pause).
+  M.dialogReady = () => {
+    if (page.dialog) page.dialog.ready = true;
   };
 
   M.dialogClosed = () => {

@@ -165,7 +165,7 @@
       waitFrame: M.waitFrame, waitDialogInput: M.waitDialogInput, present: M.present,
       takeOutput: M.takeOutput,
       playSound: M.playSound, setRinging: M.setRinging,
-      dialogOpened: M.dialogOpened, dialogClosed: M.dialogClosed,
+      dialogOpened: M.dialogOpened, dialogClosed: M.dialogClosed, dialogReady: M.dialogReady,
       nextDialogEvent: M.nextDialogEvent, nextEvent: M.nextEvent,
       keyDown: M.keyDown, persistFiles: M.persistFiles, noteTick: M.noteTick,
       padState: M.padState, language: M.language,

@@ -25,6 +25,11 @@ EM_JS(void, web_dialog_opened,
                                       [ UTF8ToString(ok), UTF8ToString(yes), UTF8ToString(no) ]);
       });
 EM_JS(void, web_dialog_closed, (), { Module.morvask.dialogClosed(); });
+// The page's tests press a box's buttons only once it takes answers.
+EM_JS(void, web_dialog_ready, (), {
+    if (Module.morvask.dialogReady)
+        Module.morvask.dialogReady();
+});
 EM_JS(int, web_next_dialog_event, (int32_t * values), {
     const event = Module.morvask.nextDialogEvent();
     if (!event)
@@ -108,6 +113,8 @@ int ShowDialog(const char* textUtf8, const char* captionUtf8, uint32_t type) {
     web_dialog_opened(textUtf8, captionUtf8, yesNo, box.okLabel.c_str(), box.yesLabel.c_str(),
                       box.noLabel.c_str());
     Show(behind, box, layout, shown);
+    const double opened = emscripten_get_now();
+    bool answering = false;
     int answer = 0;
     while (answer == 0) {
         // While the player reads, the pictures still waiting are decoded one
@@ -115,12 +122,19 @@ int ShowDialog(const char* textUtf8, const char* captionUtf8, uint32_t type) {
         // without that pause.
         const bool decoded = web::PicturesReady() && shared::PrepareNextPicture();
         web_wait_dialog_input(decoded ? 0 : IdleWaitMs);
+        // Keys, clicks and taps of the reading pause are dropped unanswered.
+        const bool wasAnswering = answering;
+        answering = dialog::TakesAnswers(opened, emscripten_get_now());
+        if (answering && !wasAnswering)
+            web_dialog_ready();
         bool redraw = false;
         int32_t values[3] = {};
         while (answer == 0) {
             int kind = web_next_dialog_event(values);
             if (kind == 0)
                 break;
+            if (!answering && kind != DialogPointerMove)
+                continue;
             if (kind == DialogKey) {
                 answer = dialog::PressKey(box, dialog::Key(values[0]));
                 redraw = true;

@@ -44,8 +44,9 @@ void SetStatusDisplay(StatusPlace place, void (*source)(StatusShown& shown)) {
     StatusSource = source;
 }
 
-void ShowNotice(const char* textUtf8, const char* captionUtf8) {
-    web::ShowDialog(textUtf8, captionUtf8, platform::MB_OK | platform::MB_ICONWARNING);
+void ShowNotice(const char* textUtf8, const char* captionUtf8, bool warning) {
+    web::ShowDialog(textUtf8, captionUtf8,
+                    platform::MB_OK | (warning ? platform::MB_ICONWARNING : 0));
 }
 
 // The page hands a link's levels over as a drop itself.

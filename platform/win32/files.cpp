@@ -105,6 +105,11 @@ bool PathExists(const char* path) {
     return ::GetFileAttributesW(win32::Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+bool MoveToNewName(const char* from, const char* to) {
+    // Without MOVEFILE_REPLACE_EXISTING the move fails when `to` is taken.
+    return ::MoveFileExW(win32::Widen(from).c_str(), win32::Widen(to).c_str(), 0) != 0;
+}
+
 bool ReplaceFileWhole(const char* path, const std::string& text) {
     const std::wstring target = win32::Widen(path);
     if (target.empty())

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/input/key_map.h"
+#include "platform/shared/dialog.h"
 #include "platform/win32/backend.h"
 
 namespace win32 {
@@ -53,6 +54,7 @@ struct OpenBox {
     HWND owner = nullptr;
     uint32_t type = 0;
     HHOOK keys = nullptr;
+    DWORD openedMs = 0;  // GetTickCount when it opened: the reading pause
 };
 OpenBox Box;
 
@@ -131,9 +133,15 @@ BOOL CALLBACK FindBox(HWND candidate, LPARAM found) {
 
 // The driving pad answers the open box: south presses the default button,
 // east answers No (or OK).
+bool BoxReading() {
+    return !dialog::TakesAnswers(0.0, double(::GetTickCount() - Box.openedMs));
+}
+
 void AnswerBoxFromPad() {
+    // A button pressed in the reading pause is read, so it answers nothing
+    // later either.
     const int answer = win32::PollPadsForBox();
-    if (answer == 0)
+    if (answer == 0 || BoxReading())
         return;
     HWND box = nullptr;
     ::EnumThreadWindows(::GetCurrentThreadId(), FindBox, reinterpret_cast<LPARAM>(&box));
@@ -148,6 +156,27 @@ void AnswerBoxFromPad() {
 // key-down still reaches the box, so that the system knows Alt was not
 // pressed alone (which would open the box's menu); the character it makes is
 // dropped (it would beep).
+// The keys and clicks that would answer the box: dropped in its reading
+// pause, and a key held down (repeating) never answers it.
+bool DroppedAnswer(const MSG& message) {
+    const bool repeat = (message.lParam & (LPARAM(1) << 30)) != 0;
+    switch (message.message) {
+        case WM_KEYDOWN:
+        case WM_CHAR:
+            return repeat || BoxReading();
+        case WM_KEYUP:
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONUP:
+        case WM_LBUTTONDBLCLK:
+        case WM_NCLBUTTONDOWN:
+        case WM_NCLBUTTONUP:
+        case WM_NCLBUTTONDBLCLK:
+            return BoxReading();
+        default:
+            return false;
+    }
+}
+
 LRESULT CALLBACK BoxKeyHook(int code, WPARAM removed, LPARAM data) {
     auto* message = reinterpret_cast<MSG*>(data);
     if (code == HC_ACTION && removed == PM_REMOVE && Box.owner) {
@@ -155,6 +184,8 @@ LRESULT CALLBACK BoxKeyHook(int code, WPARAM removed, LPARAM data) {
             message->message = WM_NULL;
         else if (WindowKey(Box.owner, message->message, message->wParam, message->lParam) &&
                  message->message != WM_SYSKEYDOWN)
+            message->message = WM_NULL;
+        else if (DroppedAnswer(*message))
             message->message = WM_NULL;
     }
     return ::CallNextHookEx(nullptr, code, removed, data);
@@ -440,7 +471,8 @@ int ShowBox(platform::Window owner, const char* textUtf8, const char* captionUtf
     const OpenBox outer = Box;
     if (ownerHandle) {
         Box = {ownerHandle, type,
-               ::SetWindowsHookExW(WH_GETMESSAGE, BoxKeyHook, nullptr, ::GetCurrentThreadId())};
+               ::SetWindowsHookExW(WH_GETMESSAGE, BoxKeyHook, nullptr, ::GetCurrentThreadId()),
+               ::GetTickCount()};
         ::SetTimer(ownerHandle, BoxPadTimer, BoxPadPeriodMs, nullptr);
         // A button held when the box opens is no answer to it.
         win32::PollPadsForBox();
@@ -500,13 +532,14 @@ void SetScaleModeObserver(void (*observer)(ScaleMode mode)) {
     ScaleModeObserver = observer;
 }
 
-void ShowNotice(const char* textUtf8, const char* captionUtf8) {
+void ShowNotice(const char* textUtf8, const char* captionUtf8, bool warning) {
     platform::WindowData* window = win32::Hooks.window;
     if (!window || !window->handle || !::IsWindow(window->handle))
         return;
     const std::wstring text = Widen(textUtf8);
     const std::wstring caption = Widen(captionUtf8);
-    ::MessageBoxW(window->handle, text.c_str(), caption.c_str(), MB_OK | MB_ICONWARNING);
+    ::MessageBoxW(window->handle, text.c_str(), caption.c_str(),
+                  MB_OK | (warning ? MB_ICONWARNING : 0));
 }
 
 }  // namespace host

@@ -48,6 +48,8 @@ bool RecordRun = false;
 uint32_t ScriptSeed = 1;
 // --hud: where the status shows, kept in a recorded replay.
 host::StatusPlace SimStatusPlace = host::StatusAuto;
+// Whether the program's own notices are written (--notices).
+bool WriteNotices = false;
 
 void Send(uint32_t message, uintptr_t wParam, intptr_t lParam) {
     if (RecordRun)
@@ -181,6 +183,11 @@ void ReportBox(const char* text, const char* caption, uint32_t type, int answer)
               ",\"buttons\":\"" + (yesNo ? "yesno" : "ok") + "\",\"icon\":\"" +
               (warning ? "warning" : "none") + "\",\"answer\":\"" + AnswerName(answer) + "\"}");
     RecordBoxAnswer(answer);
+}
+
+void ReportNotice(const char* text, const char* caption) {
+    WriteLine("{\"type\":\"notice\",\"tick\":" + std::to_string(headless::TickCount()) +
+              ",\"text\":" + JsonString(text) + ",\"caption\":" + JsonString(caption) + "}");
 }
 
 void ReportSound(int id, bool interrupting, bool played) {
@@ -476,6 +483,13 @@ bool RunScript(std::istream& in) {
 // The options that come before --record or --verify, in their order; false,
 // with the reason on standard error, for a value they do not take.
 bool TakeLeadingOptions(int& argc, char**& argv) {
+    // `--notices` writes the program's own notices (problems found at start-up,
+    // a map file refused, the help's second page) as `notice` lines.
+    if (argc >= 2 && std::string(argv[1]) == "--notices") {
+        WriteNotices = true;
+        argv += 1;
+        argc -= 1;
+    }
     // `--lang en` first shows every box in English; the default is the game's own.
     if (argc >= 3 && std::string(argv[1]) == "--lang") {
         if (!LanguageFromName(argv[2], CurrentLanguage)) {
@@ -524,6 +538,7 @@ void ResetSimRun() {
     RecordRun = false;
     ScriptSeed = 1;
     SimStatusPlace = host::StatusAuto;
+    WriteNotices = false;
     Answers.clear();
     Started = false;
 }
@@ -552,10 +567,9 @@ int main(int argc, char** argv) {
     }
     if (argc > 2) {
         std::fprintf(stderr,
-                     "usage: morvask-sim [--sync-test N | --peers PROFILE[:SEED[:DELAY]]] [--lang "
-                     "zh|en] [--records FILE] [--intro full|short] "
-                     "[--hud auto|side|title|off] [--record REPLAY] "
-                     "[SCRIPT]\n"
+                     "usage: morvask-sim [--sync-test N | --peers PROFILE[:SEED[:DELAY]]] "
+                     "[--notices] [--lang zh|en] [--records FILE] [--intro full|short] "
+                     "[--hud auto|side|title|off] [--record REPLAY] [SCRIPT]\n"
                      "       morvask-sim --verify REPLAY|CODE|LINK\n");
         return 2;
     }
@@ -571,6 +585,7 @@ int main(int argc, char** argv) {
     headless::SetSoundObserver(ReportSound);
     if (SyncTesting())
         InstallSyncTestHooks(AnswerBox, ReportBox);
+    headless::SetNoticeObserver(WriteNotices ? ReportNotice : headless::NoticeObserver());
     if (RecordRun)
         headless::SetTextObserver(RecordTextRead);
     if (!RunScript(*in))

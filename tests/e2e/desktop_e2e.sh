@@ -105,6 +105,17 @@ expect_one_window "after a minimise and restore"
 pass "after a minimise and restore the pause box and the field are shown again"
 answer Return ok
 
+# A box that opens in play takes no key for a moment: Return mashed from the
+# moment it opens closes it only after the trace says it takes answers.
+xdotool key --window "$WINDOW" p
+until_deadline box_opened || fail "P opened no box the second time"
+OPENS_SEEN=$((OPENS_SEEN + 1))
+xdotool key --window "$WINDOW" --repeat 25 --delay 40 Return
+expect_answer ok
+LAST_BOX=$(grep -E '^dialog: (open|ready|answer)' "$GAME_LOG" | tail -n 3 | cut -d' ' -f2 | tr '\n' ' ')
+[[ $LAST_BOX == "open ready answer " ]] || fail "the mashed box went: $LAST_BOX"
+pass "keys mashed as the box opened were not taken before it was ready"
+
 xdotool key --window "$WINDOW" F11
 wait_for_size "$SCREEN"
 shoot fullscreen.png

@@ -163,9 +163,13 @@ wait_box() {
     [[ $(box_line "$1") == *"$2"* ]] || fail "box $1 is not \"$2\": $(box_line "$1")"
 }
 
+# A box takes no key for a moment after it opens; the trace says "dialog:
+# ready" when it starts to, and a key is pressed only into a ready box.
+box_ready() { [[ $(grep -E '^dialog: (open|ready|answer)' "$GAME_LOG" | tail -n 1) == "dialog: ready" ]]; }
+
 box_answered() {
     (($(answered) >= $1)) && return 0
-    (($(opened) > $(answered))) && send_keys key "$2"
+    (($(opened) > $(answered))) && box_ready && send_keys key "$2"
     sleep 0.1
     return 1
 }
@@ -215,6 +219,7 @@ press_in_window() {
 # while a fresh window settles (a sanitizer build on a busy machine) is
 # pressed once more after a silence; a second answer would then show.
 answer() {
+    until_deadline box_ready || fail "the box never took answers"
     press_in_window "$1"
     x_display_wait 10 box_closed || press_in_window "$1"
     expect_answer "$2"

@@ -25,7 +25,8 @@ start_game --scale 1 --record "$OUTPUT_DIR/run.mvr"
 answer_next 1 # level 1's box
 send_keys key r
 wait_box 2 '"Records" "Highest level reached: 7"'
-send_keys key y
+# Y once the box takes answers (it takes none for a moment after it opens).
+answer_next 2 y
 answer_box 3 'Get ready for level 7'
 status_at_seven() { grep -q 'Level 7 · Tanks 3 · Enemies 20' "$MORVASK_STATUS_FILE" 2>/dev/null; }
 until_deadline status_at_seven || fail "the status never showed level 7: $(tail -2 "$MORVASK_STATUS_FILE")"

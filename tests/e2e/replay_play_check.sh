@@ -126,6 +126,7 @@ pass "a changed checksum stops the playback with a box naming tick $TICK"
 # The box waits for its reader.
 sleep 1
 game_running || fail "the box did not wait to be answered"
+until_deadline box_ready || fail "the box never took answers"
 press_in_window Return
 wait_game_end
 log_says "desync at tick $TICK: the state differs" && ((GAME_STATUS == 1)) ||

@@ -108,11 +108,17 @@ def keys(driver, *sequence):
     ActionChains(driver).send_keys(*sequence).perform()
 
 
+# The open box once it takes answers: a box takes no key, click or tap for a
+# moment after it opens, so a test presses only after that.
+READY_BOX = """const p = window.morvaskPage;
+    return p && p.dialog && p.dialog.ready ? p.dialog : null;"""
+
+
 def answer_box(driver, expect, key, shots=None, name=None):
     """Waits for a box whose text or caption holds `expect`, answers it with
     `key` (a key, or a function given the driver) and waits until it is
     gone; returns the box."""
-    box = wait_for(driver, "return window.morvaskPage && window.morvaskPage.dialog")
+    box = wait_for(driver, READY_BOX)
     if not check(box is not None and (expect in box["text"] or expect in box["caption"]),
                  f"the box '{expect}' is shown (got {box and box['text'][:30]!r})"):
         return box

@@ -29,6 +29,16 @@ def kept(driver):
         return work && work.levels;""")
 
 
+def kept_becomes(driver, levels, seconds=5.0):
+    """Whether the page's kept levels are `levels` within a few seconds."""
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        if numbers(kept(driver) or "") == levels:
+            return True
+        time.sleep(0.1)
+    return False
+
+
 def edit_in_editor(driver):
     """F1 into the editor (no map stored), then Ctrl+Delete clears the first
     level: an edit not saved."""
@@ -75,7 +85,8 @@ def kept_and_offered(url, out):
         edited = level_set(driver)
         check(wait_for(driver, "return morvaskPage.work.kept >= 1", timeout=5) is not None,
               "the edited levels are kept in the page's storage as they change")
-        check(numbers(kept(driver) or "") == edited, "the kept levels are the editor's")
+        # The keep that follows the edit may come a moment after an earlier one.
+        check(kept_becomes(driver, edited), "the kept levels are the editor's")
         asked = driver.execute_script("""
             const event = new Event('beforeunload', {cancelable: true});
             window.dispatchEvent(event);

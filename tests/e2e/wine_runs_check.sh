@@ -108,7 +108,10 @@ answer_box() {
     sleep 0.3
     xdotool windowfocus --sync "$box" 2>/dev/null || true
     sleep 0.2
+    # A box takes no key for a moment after it opens (the reading pause): a
+    # key that came too early on a slow machine is pressed once more.
     xdotool key Return
+    x_display_wait 5 box_gone "$box" || xdotool key Return
     x_display_wait 10 box_gone "$box" || fail "the box did not close on Enter"
     xdotool windowfocus --sync "$main_window" 2>/dev/null || true
     sleep 0.3

@@ -6,12 +6,13 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <thread>
 #include <utility>
 #include <vector>
 
-#include "platform/platform.h"
 #include "platform/host.h"
+#include "platform/platform.h"
 #include "platform/sdl/sdl_desktop.h"
 #include "platform/shared/dialog.h"
 
@@ -71,6 +72,21 @@ void PushMouse(uint32_t type, int x, int y) {
 
 const char* const Question = "是否保存自制地图？";
 
+// The answer of a box to the events `push` makes once the box takes answers:
+// a box takes none in its reading pause after it opens, so they come from
+// another thread a generous while after the box is up.
+int AnswerAfterPause(const char* text, uint32_t type, const std::function<void()>& push) {
+    std::thread late([&push] {
+        while (sdl::Desktop.dialog == nullptr)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        std::this_thread::sleep_for(std::chrono::milliseconds(dialog::ReadingPauseMs + 500));
+        push();
+    });
+    const int answer = platform::MessageBox(Window, text, "", type);
+    late.join();
+    return answer;
+}
+
 class SdlDialog : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -115,18 +131,24 @@ TEST_F(SdlDialog, KeysAnswerAYesNoBox) {
     };
     for (const Case& c : cases) {
         SetUp();
-        for (auto [scancode, sym] : c.keys)
-            PushKey(scancode, sym);
-        EXPECT_EQ(platform::MessageBox(Window, Question, "", platform::MB_YESNO), c.answer)
+        EXPECT_EQ(AnswerAfterPause(Question, platform::MB_YESNO,
+                                   [&c] {
+                                       for (auto [scancode, sym] : c.keys)
+                                           PushKey(scancode, sym);
+                                   }),
+                  c.answer)
             << c.what;
     }
 }
 
 TEST_F(SdlDialog, ARepeatOfAKeyHeldBeforeTheBoxOpenedDoesNotAnswerIt) {
     // A held Enter that opened nothing, then a real Escape: the answer is No.
-    PushKey(SDL_SCANCODE_RETURN, SDLK_RETURN, KMOD_NONE, 1);
-    PushKey(SDL_SCANCODE_ESCAPE, SDLK_ESCAPE);
-    EXPECT_EQ(platform::MessageBox(Window, Question, "", platform::MB_YESNO), platform::IDNO);
+    EXPECT_EQ(AnswerAfterPause(Question, platform::MB_YESNO,
+                               [] {
+                                   PushKey(SDL_SCANCODE_RETURN, SDLK_RETURN, KMOD_NONE, 1);
+                                   PushKey(SDL_SCANCODE_ESCAPE, SDLK_ESCAPE);
+                               }),
+              platform::IDNO);
 }
 
 TEST_F(SdlDialog, FullScreenKeysSwitchTheWindowAndLeaveTheBoxOpen) {
@@ -135,15 +157,21 @@ TEST_F(SdlDialog, FullScreenKeysSwitchTheWindowAndLeaveTheBoxOpen) {
         return (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN) != 0;
     };
     ASSERT_FALSE(fullscreen());
-    PushKey(SDL_SCANCODE_F11, SDLK_F11);
-    PushKey(SDL_SCANCODE_N, SDLK_n);
-    EXPECT_EQ(platform::MessageBox(Window, Question, "", platform::MB_YESNO), platform::IDNO);
+    EXPECT_EQ(AnswerAfterPause(Question, platform::MB_YESNO,
+                               [] {
+                                   PushKey(SDL_SCANCODE_F11, SDLK_F11);
+                                   PushKey(SDL_SCANCODE_N, SDLK_n);
+                               }),
+              platform::IDNO);
     EXPECT_TRUE(fullscreen());
     // Alt+Enter is not the box's Enter.
     SetUp();
-    PushKey(SDL_SCANCODE_RETURN, SDLK_RETURN, KMOD_LALT);
-    PushKey(SDL_SCANCODE_N, SDLK_n);
-    EXPECT_EQ(platform::MessageBox(Window, Question, "", platform::MB_YESNO), platform::IDNO);
+    EXPECT_EQ(AnswerAfterPause(Question, platform::MB_YESNO,
+                               [] {
+                                   PushKey(SDL_SCANCODE_RETURN, SDLK_RETURN, KMOD_LALT);
+                                   PushKey(SDL_SCANCODE_N, SDLK_n);
+                               }),
+              platform::IDNO);
     EXPECT_FALSE(fullscreen());
 }
 
@@ -155,29 +183,42 @@ TEST_F(SdlDialog, ThePointerClicksTheButtonItIsOver) {
     dialog::Layout layout =
         dialog::Arrange(box, {view.field.x, view.field.y, view.field.w, view.field.h}, view.scale);
     const dialog::Rect no = layout.buttons[1], yes = layout.buttons[0];
-    PushMouse(SDL_MOUSEMOTION, no.x + 5, no.y + 5);
-    PushMouse(SDL_MOUSEBUTTONDOWN, no.x + 5, no.y + 5);
-    PushMouse(SDL_MOUSEBUTTONUP, no.x + 6, no.y + 6);
-    EXPECT_EQ(platform::MessageBox(Window, Question, "", platform::MB_YESNO), platform::IDNO);
+    EXPECT_EQ(AnswerAfterPause(Question, platform::MB_YESNO,
+                               [no] {
+                                   PushMouse(SDL_MOUSEMOTION, no.x + 5, no.y + 5);
+                                   PushMouse(SDL_MOUSEBUTTONDOWN, no.x + 5, no.y + 5);
+                                   PushMouse(SDL_MOUSEBUTTONUP, no.x + 6, no.y + 6);
+                               }),
+              platform::IDNO);
 
-    // Pressed on Yes and let go beside it clicks nothing; then Y answers.
+    // Pressed on Yes and let go beside it clicks nothing; then N answers.
+    SetUp();
+    EXPECT_EQ(AnswerAfterPause(Question, platform::MB_YESNO,
+                               [yes] {
+                                   PushMouse(SDL_MOUSEBUTTONDOWN, yes.x + 5, yes.y + 5);
+                                   PushMouse(SDL_MOUSEBUTTONUP, yes.x - 50, yes.y + 5);
+                                   PushKey(SDL_SCANCODE_N, SDLK_n);
+                               }),
+              platform::IDNO);
+
+    // A click already under way as the box opens answers nothing: its press
+    // came in the reading pause. Only the N after the pause does.
     SetUp();
     PushMouse(SDL_MOUSEBUTTONDOWN, yes.x + 5, yes.y + 5);
-    PushMouse(SDL_MOUSEBUTTONUP, yes.x - 50, yes.y + 5);
-    PushKey(SDL_SCANCODE_N, SDLK_n);
-    EXPECT_EQ(platform::MessageBox(Window, Question, "", platform::MB_YESNO), platform::IDNO);
+    EXPECT_EQ(AnswerAfterPause(Question, platform::MB_YESNO,
+                               [yes] {
+                                   PushMouse(SDL_MOUSEBUTTONUP, yes.x + 5, yes.y + 5);
+                                   PushKey(SDL_SCANCODE_N, SDLK_n);
+                               }),
+              platform::IDNO);
 }
 
 TEST_F(SdlDialog, TheOwnerIsInactiveAndGetsNoTickWhileTheBoxIsOpen) {
     platform::SetTimer(Window, 1, 10);
     Received.clear();
     // The answer comes a while after the box opened: ticks fell due meanwhile.
-    std::thread answerer([] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(150));
-        PushKey(SDL_SCANCODE_RETURN, SDLK_RETURN);
-    });
-    int answer = platform::MessageBox(Window, "准备进入第1关", "", platform::MB_OK);
-    answerer.join();
+    const int answer = AnswerAfterPause("准备进入第1关", platform::MB_OK,
+                                        [] { PushKey(SDL_SCANCODE_RETURN, SDLK_RETURN); });
     EXPECT_EQ(answer, platform::IDOK);
     ASSERT_EQ(Received.size(), 2u);
     EXPECT_EQ(Received[0].message, platform::WM_ACTIVATE);

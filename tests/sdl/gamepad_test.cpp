@@ -37,14 +37,18 @@ protected:
     }
 };
 
-// Four presses of A for the start-up boxes: the about box, the help, the
-// sound question (A takes the default, Yes) and level 1's announcement. The
-// game then plays, watched, with its timer running.
+// A press of A once a box takes answers (a press held from before is let go
+// first): it answers the start-up boxes, the about box, the help, the sound
+// question (A takes the default, Yes) and level 1's announcement, and the
+// pause. The game then plays, watched, with its timer running.
+void PressA() {
+    Button(SDL_CONTROLLER_BUTTON_A, false);
+    Button(SDL_CONTROLLER_BUTTON_A, true);
+    Button(SDL_CONTROLLER_BUTTON_A, false);
+}
+
 void StartWithThePadAnsweringTheBoxes() {
-    for (int k = 0; k < 4; ++k) {
-        Button(SDL_CONTROLLER_BUTTON_A, true);
-        Button(SDL_CONTROLLER_BUTTON_A, false);
-    }
+    virtual_pads::OnBoxReady = PressA;
     virtual_pads::BeforeTick = AnswerThePause;
     virtual_pads::StartTheGame();
     EXPECT_TRUE(SoundEnabled);

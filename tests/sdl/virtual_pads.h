@@ -7,8 +7,8 @@
 
 // SDL itself comes with the backend's own headers below.
 
-#include "platform/platform.h"
 #include "platform/host.h"
+#include "platform/platform.h"
 #include "platform/sdl/sdl_desktop.h"
 #include "shell/main_window.h"
 #include "state/program_state.h"
@@ -18,6 +18,8 @@ namespace virtual_pads {
 inline int TicksLeft = 0;
 // Called before the game sees each tick, when a test sets it.
 inline void (*BeforeTick)() = nullptr;
+// Called each time a box starts to take answers (after its reading pause).
+inline void (*OnBoxReady)() = nullptr;
 
 // A virtual pad laid out as a game controller, opened; null when SDL has none.
 inline SDL_Joystick* Attach(const char* name) {
@@ -60,6 +62,10 @@ inline void StartWithPads(std::initializer_list<const char*> names, SDL_Joystick
     }
     ASSERT_TRUE(sdl::OpenPads());
     host::SetVolume(0);
+    sdl::Desktop.dialogReady = [] {
+        if (OnBoxReady)
+            OnBoxReady();
+    };
 }
 
 // The game's own procedure, counted: ends the message loop after the ticks

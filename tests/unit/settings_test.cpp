@@ -175,22 +175,6 @@ TEST(SettingsFile, ProblemsComeInTheOrderOfTheirLines) {
                          {"s.ini:1", "s.ini:3", "s.ini:4", "s.ini:5", "s.ini:6", "s.ini:7"}));
 }
 
-TEST(SettingsFile, TheBoxListsEveryProblemInThePlayersLanguage) {
-    ResetEverything();
-    EXPECT_EQ(SettingsProblemsNotice(), "");
-    PlayerSettingsProblems = {"s.ini:1: lang must be zh or en, not 'fr'",
-                              "s.ini:4: unknown setting 'colour'"};
-    CurrentLanguage = English;
-    EXPECT_EQ(SettingsProblemsNotice(),
-              "The settings file has problems; these lines were skipped:\n"
-              "s.ini:1: lang must be zh or en, not 'fr'\n"
-              "s.ini:4: unknown setting 'colour'");
-    CurrentLanguage = Chinese;
-    EXPECT_EQ(SettingsProblemsNotice().rfind("设置文件中有以下问题，这些行已跳过：\ns.ini:1:", 0),
-              0u);
-    PlayerSettingsProblems.clear();
-}
-
 TEST(KeyBindings, AKeyOnTwoActionsGivesWayOnTheLaterLine) {
     std::vector<std::string> problems;
     // Both lines are fine alone; together J is on two actions.
