@@ -11,3 +11,8 @@
 // the status's place and the indicator's texts; the host's observers save
 // each change the player makes back to the file.
 void PutSettingsInForce(const CommandLine& line, const std::string& path);
+
+// Esc opens the menu from now on (a replay played back included, whose Esc
+// was the player's), which reaches the program's own parts through these
+// hooks; `canQuit` for a program that can end itself.
+void OfferMenu(bool canQuit);

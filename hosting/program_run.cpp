@@ -117,6 +117,7 @@ int RunInWindow(CommandLine& line, const ProgramPlaces& places, const ReplayReco
         return 2;
     if (dropOpened)
         DropOpenedLevels(line.openText);
+    OfferMenu(true);
     StartUp(showCommand);
     if (!replay)
         ShowSettingsProblems();

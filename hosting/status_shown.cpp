@@ -4,8 +4,10 @@
 
 #include "render/draw.h"
 #include "render/sheets.h"
+#include "shell/menu.h"
 #include "shell/status.h"
 #include "state/battle_state.h"
+#include "texts/menu_texts.h"
 #include "texts/status_texts.h"
 
 namespace {
@@ -37,6 +39,8 @@ void FillStatusShown(host::StatusShown& shown) {
     shown.titleSuffix = StatusTitleSuffix(status);
     shown.heading =
         StatusText(status.kind == EditorStatus ? StatusEditorHeading : StatusLevelHeading);
+    if (MenuHost.escapeOpens)
+        shown.hint = MenuText(MenuStatusHint);
     if (status.kind != GameStatus)
         return;
     shown.game = true;

@@ -500,6 +500,13 @@ void SetScaleModeObserver(void (*observer)(ScaleMode mode)) {
     ScaleModeObserver = observer;
 }
 
+void SetScaleMode(ScaleMode mode) {
+    platform::WindowData* window = win32::Hooks.window;
+    for (int step = 0; step < ScaleModeCount && win32::CurrentScaleMode() != mode; ++step)
+        if (window && window->handle)
+            win32::StepScaleMode(window->handle);
+}
+
 void ShowNotice(const char* textUtf8, const char* captionUtf8) {
     platform::WindowData* window = win32::Hooks.window;
     if (!window || !window->handle || !::IsWindow(window->handle))

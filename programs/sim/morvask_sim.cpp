@@ -16,6 +16,7 @@
 #include "formats/share_code.h"
 #include "options/settings_file.h"
 #include "platform/headless/headless.h"
+#include "programs/sim/sim_menu.h"
 #include "programs/sim/sim_replay.h"
 #include "programs/sim/sim_run.h"
 #include "programs/sim/state_json.h"
@@ -391,6 +392,12 @@ bool DropCommand(const std::vector<std::string>& words) {
     return true;
 }
 
+bool MenuCommand(const std::vector<std::string>& words) {
+    RunMenuCommand(words, {Send, ScriptError, KeyCode, WriteLine});
+    WriteLine(MenuLine(headless::TickCount()));
+    return true;
+}
+
 // The script ends here.
 bool CloseCommand(const std::vector<std::string>& words) {
     RequireNoArguments(words);
@@ -420,7 +427,7 @@ constexpr Command Commands[] = {
     {"frame", true, FrameCommand},         {"close", true, CloseCommand},
     {"load", true, LoadCommand},           {"clipboard", false, ClipboardCommand},
     {"drop", true, DropCommand},           {"status", true, StatusCommand},
-    {"players", false, PlayersCommand},
+    {"players", false, PlayersCommand},    {"menu", true, MenuCommand},
 };
 
 // Runs one command; false when the script ends here (after close).
