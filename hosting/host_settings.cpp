@@ -80,6 +80,6 @@ void OfferMenu(bool canQuit) {
     MenuHost.canQuit = canQuit;
     MenuHost.shareLastRun = ShareLastRun;
     MenuHost.showStatusAt = ShowStatusAt;
-    MenuHost.setFullscreen = host::SetFullscreen;
-    MenuHost.setScaleMode = host::SetScaleMode;
+    MenuHost.setFullscreen = host::ChooseFullscreen;
+    MenuHost.setScaleMode = host::ChooseScaleMode;
 }

@@ -5,9 +5,9 @@
 #include <cstdio>
 #include <string>
 
+#include "formats/share_code.h"
 #include "hosting/host_settings.h"
 #include "hosting/replay_runs.h"
-#include "formats/share_code.h"
 #include "options/settings_file.h"
 #include "platform/host.h"
 #include "replay/player.h"
@@ -150,8 +150,7 @@ int RunProgram(CommandLine& line, const ProgramPlaces& places, int showCommand) 
     if (!host::Start())
         return 1;
     const bool dropOpened = !line.openText.empty() && !playing;
-    int exitCode =
-        RunInWindow(line, places, playing ? &replay : nullptr, dropOpened, showCommand);
+    int exitCode = RunInWindow(line, places, playing ? &replay : nullptr, dropOpened, showCommand);
     host::Stop();
     if (!line.recordPath.empty())
         return FinishRecordedRun(line.recordPath, exitCode);

@@ -68,8 +68,8 @@ void SetScaleModeObserver(void (*observer)(ScaleMode mode));
 // Full screen on or off, and the scale mode, chosen in the game's options as
 // F11 and F10 choose them (the observers are told as for those keys). A host
 // whose page places the field itself keeps its own.
-void SetFullscreen(bool fullscreen);
-void SetScaleMode(ScaleMode mode);
+void ChooseFullscreen(bool fullscreen);
+void ChooseScaleMode(ScaleMode mode);
 
 // What the window's brief indicator says, in the player's language: the
 // volume in percent, a scale mode (for auto, `shownAs` is what it chose).

@@ -170,8 +170,8 @@ void FillSurfaceRect(Surface destination, int x, int y, int width, int height, u
 void DimSurfaceRect(Surface destination, int x, int y, int width, int height);
 // One line of UTF-8 text in the boxes' glyphs, `pixels` high, its baseline at
 // `baseline`; and the width such a line takes.
-void DrawTextLine(Surface destination, const std::string& textUtf8, int x, int baseline,
-                  int pixels, uint32_t colour);
+void DrawTextLine(Surface destination, const std::string& textUtf8, int x, int baseline, int pixels,
+                  uint32_t colour);
 int TextLineWidth(const std::string& textUtf8, int pixels);
 
 // ---- Sound ---------------------------------------------------------------

@@ -116,8 +116,7 @@ void KeepPictureUnderMenu() {
         Under = platform::CreateCompatibleSurface(WindowSurface, FieldWidth, FieldHeight);
         Canvas = platform::CreateCompatibleSurface(WindowSurface, FieldWidth, FieldHeight);
     }
-    platform::BitBlt(Under, 0, 0, FieldWidth, FieldHeight, WindowSurface, 0, 0,
-                     platform::SRCCOPY);
+    platform::BitBlt(Under, 0, 0, FieldWidth, FieldHeight, WindowSurface, 0, 0, platform::SRCCOPY);
 }
 
 void DrawMenu() {
@@ -139,16 +138,14 @@ void DrawMenu() {
     }
     DrawFooter(panel);
     // The whole picture, as a frame of the game is: no hint of what changed.
-    platform::BitBlt(WindowSurface, 0, 0, FieldWidth, FieldHeight, Canvas, 0, 0,
-                     platform::SRCCOPY);
+    platform::BitBlt(WindowSurface, 0, 0, FieldWidth, FieldHeight, Canvas, 0, 0, platform::SRCCOPY);
 }
 
 void RestorePictureUnderMenu() {
     if (!DrawingEnabled || !Under)
         return;
     platform::BitBlt(Canvas, 0, 0, FieldWidth, FieldHeight, Under, 0, 0, platform::SRCCOPY);
-    platform::BitBlt(WindowSurface, 0, 0, FieldWidth, FieldHeight, Canvas, 0, 0,
-                     platform::SRCCOPY);
+    platform::BitBlt(WindowSurface, 0, 0, FieldWidth, FieldHeight, Canvas, 0, 0, platform::SRCCOPY);
 }
 
 int32_t MenuRowAt(int32_t x, int32_t y) {

@@ -62,8 +62,8 @@ void ChangeLanguage(int32_t, int32_t) {
 }
 
 void ChangeScaleMode(int32_t, int32_t step) {
-    const int32_t mode = (int32_t(PlayerSettings.scaleMode) + step + host::ScaleModeCount) %
-                         host::ScaleModeCount;
+    const int32_t mode =
+        (int32_t(PlayerSettings.scaleMode) + step + host::ScaleModeCount) % host::ScaleModeCount;
     PlayerSettings.scaleMode = host::ScaleMode(mode);
     if (MenuHost.setScaleMode)
         MenuHost.setScaleMode(PlayerSettings.scaleMode);
@@ -134,10 +134,10 @@ void AddWindowRows(std::vector<MenuEntry>& rows) {
 
 std::vector<MenuEntry> OptionsEntries() {
     std::vector<MenuEntry> rows;
-    rows.push_back({.label = MenuText(OptionsPresetDefault), .choose = UsePreset,
-                    .arg = DefaultKeysPreset});
-    rows.push_back({.label = MenuText(OptionsPresetLaptop), .choose = UsePreset,
-                    .arg = LaptopKeysPreset});
+    rows.push_back(
+        {.label = MenuText(OptionsPresetDefault), .choose = UsePreset, .arg = DefaultKeysPreset});
+    rows.push_back(
+        {.label = MenuText(OptionsPresetLaptop), .choose = UsePreset, .arg = LaptopKeysPreset});
     for (int32_t action = 0; action < PlayActionCount; ++action)
         rows.push_back({.label = ActionLabel(action),
                         .value = KeyListText(PlayerKeys.keys[action]),

@@ -31,10 +31,10 @@ void SetWindowOptions(const WindowOptions& options) {
 // The window never changes by itself here, so these observers are never told.
 void SetFullscreenObserver(void (*)(bool)) {}
 void SetScaleModeObserver(void (*)(ScaleMode)) {}
-void SetFullscreen(bool fullscreen) {
+void ChooseFullscreen(bool fullscreen) {
     headless::RequestedOfHost().window.fullscreen = fullscreen;
 }
-void SetScaleMode(ScaleMode mode) {
+void ChooseScaleMode(ScaleMode mode) {
     headless::RequestedOfHost().window.scaleMode = mode;
 }
 void SetIndicatorTexts(const IndicatorTexts&) {}

@@ -447,15 +447,16 @@ void SetFullscreenObserver(void (*observer)(bool fullscreen)) {
     sdl::FullscreenObserver = observer;
 }
 
-void SetFullscreen(bool fullscreen) {
+void ChooseFullscreen(bool fullscreen) {
     if (!sdl::WindowLive())
         return;
-    const bool full = (SDL_GetWindowFlags(sdl::Desktop.window.sdlWindow) & SDL_WINDOW_FULLSCREEN) != 0;
+    const bool full =
+        (SDL_GetWindowFlags(sdl::Desktop.window.sdlWindow) & SDL_WINDOW_FULLSCREEN) != 0;
     if (full != fullscreen)
         sdl::ToggleFullscreen();
 }
 
-void SetScaleMode(ScaleMode mode) {
+void ChooseScaleMode(ScaleMode mode) {
     for (int step = 0; step < ScaleModeCount && sdl::Desktop.options.scaleMode != mode; ++step)
         sdl::StepScaleMode();
 }

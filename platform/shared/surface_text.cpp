@@ -11,8 +11,7 @@
 namespace {
 
 // The rectangle clipped to the surface; false when nothing of it is left.
-bool ClipToSurface(const platform::SurfaceData& surface, int& x, int& y, int& width,
-                   int& height) {
+bool ClipToSurface(const platform::SurfaceData& surface, int& x, int& y, int& width, int& height) {
     const int x1 = std::min(x + width, surface.width), y1 = std::min(y + height, surface.height);
     x = std::max(x, 0);
     y = std::max(y, 0);
@@ -44,8 +43,8 @@ void DimSurfaceRect(Surface destination, int x, int y, int width, int height) {
                     size_t(width));
 }
 
-void DrawTextLine(Surface destination, const std::string& textUtf8, int x, int baseline,
-                  int pixels, uint32_t colour) {
+void DrawTextLine(Surface destination, const std::string& textUtf8, int x, int baseline, int pixels,
+                  uint32_t colour) {
     shared::ReadyPixels(destination);
     dialog::DrawLabel(destination->pixels.data(), destination->width, destination->height,
                       destination->width, textUtf8, x, baseline, pixels, colour);

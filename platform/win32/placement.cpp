@@ -166,7 +166,7 @@ void SetFullscreenObserver(void (*observer)(bool fullscreen)) {
     Placed.fullscreenObserver = observer;
 }
 
-void SetFullscreen(bool fullscreen) {
+void ChooseFullscreen(bool fullscreen) {
     platform::WindowData* window = win32::Hooks.window;
     if (window && window->handle && Placed.fullscreen != fullscreen)
         win32::ToggleFullscreen(window->handle);

@@ -9,8 +9,7 @@ namespace {
 
 // The rectangle clipped to a surface with pixels; false when nothing of it
 // is left (or the surface has no pixels of its own).
-bool ClipToSurface(const platform::SurfaceData& surface, int& x, int& y, int& width,
-                   int& height) {
+bool ClipToSurface(const platform::SurfaceData& surface, int& x, int& y, int& width, int& height) {
     if (!surface.pixels)
         return false;
     const int x1 = std::min(x + width, surface.width), y1 = std::min(y + height, surface.height);
@@ -44,8 +43,8 @@ void DimSurfaceRect(Surface destination, int x, int y, int width, int height) {
                     size_t(width));
 }
 
-void DrawTextLine(Surface destination, const std::string& textUtf8, int x, int baseline,
-                  int pixels, uint32_t colour) {
+void DrawTextLine(Surface destination, const std::string& textUtf8, int x, int baseline, int pixels,
+                  uint32_t colour) {
     int left = 0, top = 0, width = destination->width, height = destination->height;
     if (!ClipToSurface(*destination, left, top, width, height))
         return;

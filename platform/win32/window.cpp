@@ -500,7 +500,7 @@ void SetScaleModeObserver(void (*observer)(ScaleMode mode)) {
     ScaleModeObserver = observer;
 }
 
-void SetScaleMode(ScaleMode mode) {
+void ChooseScaleMode(ScaleMode mode) {
     platform::WindowData* window = win32::Hooks.window;
     for (int step = 0; step < ScaleModeCount && win32::CurrentScaleMode() != mode; ++step)
         if (window && window->handle)

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "platform/platform.h"
+#include "platform/headless/headless.h"
 #include "programs/sim/state_json.h"
 #include "shell/menu.h"
 
@@ -17,9 +17,12 @@ struct MenuWord {
     int key;
 };
 constexpr MenuWord MenuWords[] = {
-    {"up", platform::VK_UP},         {"down", platform::VK_DOWN},
-    {"left", platform::VK_LEFT},     {"right", platform::VK_RIGHT},
-    {"enter", 0x0D},                 {"esc", platform::VK_ESCAPE},
+    {"up", platform::VK_UP},
+    {"down", platform::VK_DOWN},
+    {"left", platform::VK_LEFT},
+    {"right", platform::VK_RIGHT},
+    {"enter", 0x0D},
+    {"esc", platform::VK_ESCAPE},
 };
 
 std::string Lower(std::string s) {
@@ -65,7 +68,8 @@ void RunMenuCommand(const std::vector<std::string>& words, const SimMenuTools& t
             std::find_if(std::begin(MenuWords), std::end(MenuWords),
                          [&](const MenuWord& entry) { return word == entry.word; });
         if (found == std::end(MenuWords))
-            tools.error("bad menu key '" + words[1] + "' (up, down, left, right, enter, esc, key K)");
+            tools.error("bad menu key '" + words[1] +
+                        "' (up, down, left, right, enter, esc, key K)");
         if (!MenuOpen())
             tools.error("'menu " + word + "' while the menu is closed");
         tools.send(platform::WM_KEYDOWN, uintptr_t(found->key), 0);
