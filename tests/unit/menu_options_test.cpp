@@ -110,8 +110,8 @@ TEST_F(MenuSettingsFile, SavingChoicesKeepsCommentsAndUnknownLines) {
     std::vector<std::string> problems;
     const SettingsRecord read = ParseSettings(saved, "settings.ini", problems);
     EXPECT_EQ(read.volume, 60);
-    EXPECT_EQ(read.keys[Fire], std::vector<int>{platform::VK_SPACE});
-    EXPECT_EQ(read.keys[Player2Up], std::vector<int>{'W'});
+    EXPECT_EQ(read.keys.keys[Fire], std::vector<int>{platform::VK_SPACE});
+    EXPECT_EQ(read.keys.keys[Player2Up], std::vector<int>{'W'});
 }
 
 // Through the game: Esc, down to the options, a key refused and one taken,
