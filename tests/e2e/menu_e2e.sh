@@ -26,8 +26,8 @@ answer_next 1 # the level's box
 sleep 0.5
 send_keys key Escape
 shoot menu.png
-# Resume, New game, Choose level, Options: the fourth row.
-send_keys key Down Down Down Return
+# Resume, New game, Choose level, Records, Options: the fifth row.
+send_keys key Down Down Down Down Return
 shoot options.png
 # The second row: the laptop preset.
 send_keys key Down Return

@@ -101,7 +101,7 @@ TEST_F(MenuSettingsFile, SavingChoicesKeepsCommentsAndUnknownLines) {
     const std::string text =
         "# my own note\nvolume = 40  # quieter at night\nmy_tool_key = 7\nfire = J\n";
     std::ofstream(path, std::ios::binary) << text;
-    ASSERT_TRUE(SaveSettings(path, {{"fire", "Space"}, {"p2_up", "W"}, {"volume", "60"}}));
+    ASSERT_TRUE(SaveSettings(path, {{"fire", "Space"}, {"p2_up", "J"}, {"volume", "60"}}));
     const std::string saved = ReadWholeFile(path);
     EXPECT_NE(saved.find("# my own note\n"), std::string::npos);
     EXPECT_NE(saved.find("my_tool_key = 7\n"), std::string::npos);
@@ -111,15 +111,18 @@ TEST_F(MenuSettingsFile, SavingChoicesKeepsCommentsAndUnknownLines) {
     const SettingsRecord read = ParseSettings(saved, "settings.ini", problems);
     EXPECT_EQ(read.volume, 60);
     EXPECT_EQ(read.keys.keys[Fire], std::vector<int>{platform::VK_SPACE});
-    EXPECT_EQ(read.keys.keys[Player2Up], std::vector<int>{'W'});
+    EXPECT_EQ(read.keys.keys[Player2Up], std::vector<int>{'J'});
+    // The line the game does not know is still told, as before the save.
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_NE(problems[0].find("my_tool_key"), std::string::npos) << problems[0];
 }
 
 // Through the game: Esc, down to the options, a key refused and one taken,
 // the laptop preset, each saved at once.
 TEST_F(MenuSettingsFile, OptionsScreenRefusesATakenKeyAndSavesAFreeOne) {
     std::ofstream(path, std::ios::binary) << "# kept\nlang = zh\n";
-    PlayerSettingsPath = path;
     StartGame();
+    PlayerSettingsPath = path;
     MenuHost.escapeOpens = true;
     auto press = [](int key) { headless::Deliver(platform::WM_KEYDOWN, uintptr_t(key), 0); };
     press(platform::VK_ESCAPE);
