@@ -107,6 +107,21 @@ void DrawFooter(const Panel& panel) {
                            HintText);
 }
 
+// Where rows are hidden above or below those shown, a mark at the caption's
+// right says so.
+void DrawScrollMarks(const Panel& panel, int32_t count) {
+    std::string marks;
+    if (Menu.top > 0)
+        marks += "▲";
+    if (Menu.top + panel.rows < count)
+        marks += "▼";
+    if (marks.empty())
+        return;
+    const int32_t width = platform::TextLineWidth(marks, TextPixels);
+    platform::DrawTextLine(Canvas, marks, panel.x + panel.width - Border - Inset - width,
+                           panel.y + Border + CaptionHeight - 13, TextPixels, ValueText);
+}
+
 }  // namespace
 
 void KeepPictureUnderMenu() {
@@ -137,6 +152,7 @@ void DrawMenu() {
         DrawRow(panel, rows[index], panel.firstRowY + i * RowHeight, index == Menu.focus);
     }
     DrawFooter(panel);
+    DrawScrollMarks(panel, int32_t(rows.size()));
     // The whole picture, as a frame of the game is: no hint of what changed.
     platform::BitBlt(WindowSurface, 0, 0, FieldWidth, FieldHeight, Canvas, 0, 0, platform::SRCCOPY);
 }
