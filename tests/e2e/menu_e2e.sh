@@ -4,7 +4,8 @@
 # takes the laptop preset (one keyboard, two players, no keypad), which
 # settings.ini holds at once, the player's own lines kept; after a restart
 # the second player drives and fires with W and Space, as the recorded run
-# shows (the keys the game polled) and its verification confirms.
+# shows (the keys the game polled) and its verification confirms; the
+# menu's Quit ends the program with the farewell box.
 # Screenshots of the menu and the options screen in the output.
 #
 # usage: menu_e2e.sh PATH/TO/morvask PATH/TO/morvask-sim [OUTPUT_DIR]
@@ -70,4 +71,15 @@ pass "after a restart the second player drives with W and fires with Space"
 "$SIM_BINARY" --verify "$OUTPUT_DIR/two.mvr" >"$OUTPUT_DIR/verify.txt" 2>&1 ||
     fail "the run does not verify: $(cat "$OUTPUT_DIR/verify.txt")"
 pass "the run verifies"
+
+# Quit, the menu's last row (Up from the first): the farewell box, then the
+# program ends as when its window is closed.
+start_game
+answer_next 1
+sleep 0.5
+send_keys key Escape Up Return
+answer_box 2 'Thanks for playing! Goodbye!'
+wait_game_end
+((GAME_STATUS == 0)) || fail "the game quit from the menu ended with $GAME_STATUS, not 0"
+pass "the menu's Quit says farewell and ends the program"
 finish
