@@ -76,7 +76,6 @@ void PutSettingsInForce(const CommandLine& line, const std::string& path) {
 }
 
 void OfferMenu(bool canQuit) {
-    MenuHost.escapeOpens = true;
     MenuHost.canQuit = canQuit;
     MenuHost.shareLastRun = ShareLastRun;
     MenuHost.showStatusAt = ShowStatusAt;

@@ -12,7 +12,7 @@
 // each change the player makes back to the file.
 void PutSettingsInForce(const CommandLine& line, const std::string& path);
 
-// Esc opens the menu from now on (a replay played back included, whose Esc
-// was the player's), which reaches the program's own parts through these
-// hooks; `canQuit` for a program that can end itself.
+// The menu reaches the program's own parts through these hooks; `canQuit`
+// for a program that can end itself. Whether Esc opens it is the program's
+// (EscapeOpensMenu), or a replay's.
 void OfferMenu(bool canQuit);

@@ -14,6 +14,7 @@
 #include "replay/share.h"
 #include "shell/main_window.h"
 #include "shell/records.h"
+#include "state/program_state.h"
 #include "texts/texts.h"
 
 namespace {
@@ -118,6 +119,9 @@ int RunInWindow(CommandLine& line, const ProgramPlaces& places, const ReplayReco
     if (dropOpened)
         DropOpenedLevels(line.openText);
     OfferMenu(true);
+    // Esc opens the menu in the player's game; in a replay as in its run.
+    if (!replay)
+        EscapeOpensMenu = true;
     StartUp(showCommand);
     if (!replay)
         ShowSettingsProblems();

@@ -4,9 +4,9 @@
 
 #include "render/draw.h"
 #include "render/sheets.h"
-#include "shell/menu.h"
 #include "shell/status.h"
 #include "state/battle_state.h"
+#include "state/program_state.h"
 #include "texts/menu_texts.h"
 #include "texts/status_texts.h"
 
@@ -39,7 +39,7 @@ void FillStatusShown(host::StatusShown& shown) {
     shown.titleSuffix = StatusTitleSuffix(status);
     shown.heading =
         StatusText(status.kind == EditorStatus ? StatusEditorHeading : StatusLevelHeading);
-    if (MenuHost.escapeOpens)
+    if (EscapeOpensMenu)
         shown.hint = MenuText(MenuStatusHint);
     if (status.kind != GameStatus)
         return;

@@ -401,7 +401,8 @@ bool SaveSettings(const std::string& path,
 }
 
 void RememberPlayerSettings(const std::vector<std::pair<std::string, std::string>>& changes) {
-    if (PlayerSettingsPath.empty() || SaveSettings(PlayerSettingsPath, changes))
+    // A replay played back changes nothing of the player's.
+    if (InputReplayed || PlayerSettingsPath.empty() || SaveSettings(PlayerSettingsPath, changes))
         return;
     std::fprintf(stderr, "morvask: %s: could not save %s\n", PlayerSettingsPath.c_str(),
                  changes.empty() ? "" : changes[0].first.c_str());

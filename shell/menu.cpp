@@ -219,6 +219,7 @@ void ShowMenuScreen(MenuScreen screen) {
 }
 
 void OpenMenu() {
+    MenusOpened += 1;
     KeepPictureUnderMenu();
     Menu.mouseX = MouseX;
     Menu.mouseY = MouseY;

@@ -47,11 +47,10 @@ struct MenuRecord {
 };
 extern MenuRecord Menu;
 
-// What the program around the game lets the menu do: whether Esc opens it
-// (the programs with a window; morvask-sim once a script asks for the menu),
-// whether the program can quit, and the program's own parts the menu reaches.
+// What the program around the game lets the menu do (whether Esc opens it is
+// EscapeOpensMenu, state/program_state.h): whether the program can quit, and
+// the program's own parts the menu reaches.
 struct MenuHostRecord {
-    bool escapeOpens = false;
     bool canQuit = false;
     // Shares the run of the last game (as Ctrl+Shift+C after it); null: none.
     void (*shareLastRun)() = nullptr;

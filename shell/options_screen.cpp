@@ -10,6 +10,7 @@
 #include "options/settings_file.h"
 #include "platform/host.h"
 #include "shell/menu.h"
+#include "state/program_state.h"
 #include "texts/extra_texts.h"
 #include "texts/menu_texts.h"
 
@@ -33,9 +34,14 @@ std::string Filled(MenuTextId format, const std::string& a, const std::string& b
     return text;
 }
 
-// The keys in force (the settings' too), and every action's keys saved.
+// The keys in force (the settings' too), and every action's keys saved. A
+// replay's keys are the game keys the run polled: they stay as they are.
 void PutKeysInForce(const KeyBindings& bindings) {
     PlayerSettings.keys = bindings;
+    if (InputReplayed) {
+        PlayerKeys = bindings;
+        return;
+    }
     ApplyKeyBindings(bindings);
     std::vector<std::pair<std::string, std::string>> changes;
     for (const PlayActionInfo& info : PlayActions)

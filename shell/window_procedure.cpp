@@ -169,7 +169,7 @@ intptr_t MainWindowProcedure(platform::Window window, uint32_t message, uintptr_
         case platform::WM_KEYDOWN:
             if (MenuOpen()) {
                 MenuKey(int(wParam));
-            } else if (wParam == platform::VK_ESCAPE && MenuHost.escapeOpens && MenuMayOpen()) {
+            } else if (wParam == platform::VK_ESCAPE && EscapeOpensMenu && MenuMayOpen()) {
                 OpenMenu();
             } else if (!EditorCommandKey(int(wParam)) && !EditorModeKey(int(wParam))) {
                 KeyCommand(int(wParam));

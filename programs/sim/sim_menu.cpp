@@ -7,6 +7,7 @@
 #include "platform/headless/headless.h"
 #include "programs/sim/state_json.h"
 #include "shell/menu.h"
+#include "state/program_state.h"
 
 namespace {
 
@@ -50,7 +51,7 @@ std::string MenuLine(int64_t tick) {
 
 void RunMenuCommand(const std::vector<std::string>& words, const SimMenuTools& tools) {
     if (words.size() == 1) {
-        MenuHost.escapeOpens = true;
+        EscapeOpensMenu = true;
         MenuHost.canQuit = true;
         if (!MenuOpen() && !MenuMayOpen())
             tools.error("the menu opens in play or in the editor, not in a try-out");

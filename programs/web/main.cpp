@@ -77,6 +77,7 @@ int main() {
     // Esc, and the page's button for it, open the game's menu; a page cannot
     // quit.
     OfferMenu(false);
+    EscapeOpensMenu = true;
     const int exitCode = MorvaskMain(platform::SW_SHOWNORMAL);
     FinishWebSession();
     return exitCode;

@@ -5,7 +5,8 @@
 # settings.ini holds at once, the player's own lines kept; after a restart
 # the second player drives and fires with W and Space, as the recorded run
 # shows (the keys the game polled) and its verification confirms; the
-# menu's Quit ends the program with the farewell box.
+# menu's Quit ends the program with the farewell box; the runs recorded,
+# the one with the menu too, verify.
 # Screenshots of the menu and the options screen in the output.
 #
 # usage: menu_e2e.sh PATH/TO/morvask PATH/TO/morvask-sim [OUTPUT_DIR]
@@ -22,7 +23,7 @@ source "$HERE/desktop_game.sh"
 desktop_setup 1366x768
 printf '# my own note, kept\nintro = short\nvolume = 0\nlang = en\n' >"$SETTINGS"
 
-start_game
+start_game --record "$OUTPUT_DIR/menu.mvr"
 answer_next 1 # the level's box
 sleep 0.5
 send_keys key Escape
@@ -38,8 +39,16 @@ grep -q '^# my own note, kept$' "$SETTINGS" || fail "the player's own line was l
 grep -q '^fire = Enter' "$SETTINGS" || fail "the first player's fire is not Enter: $(grep fire "$SETTINGS")"
 pass "Esc's menu set the laptop preset, saved at once with the player's own lines"
 send_keys key Escape Escape
+sleep 0.5
 kill -INT "$GAME_PID"
 wait_game_end
+# A run in which the menu opened is a replay of format version 4, which
+# plays the menu again as it was used.
+[[ $(od -An -tu1 -j4 -N1 "$OUTPUT_DIR/menu.mvr" | tr -d ' ') == 4 ]] ||
+    fail "the run with the menu is not of format version 4"
+"$SIM_BINARY" --verify "$OUTPUT_DIR/menu.mvr" >"$OUTPUT_DIR/verify-menu.txt" 2>&1 ||
+    fail "the run with the menu does not verify: $(cat "$OUTPUT_DIR/verify-menu.txt")"
+pass "the run with the menu verifies"
 
 # Started again for two players: W drives the second tank, Space fires.
 start_game --players 2 --record "$OUTPUT_DIR/two.mvr"

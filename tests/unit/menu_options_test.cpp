@@ -123,7 +123,7 @@ TEST_F(MenuSettingsFile, OptionsScreenRefusesATakenKeyAndSavesAFreeOne) {
     std::ofstream(path, std::ios::binary) << "# kept\nlang = zh\n";
     StartGame();
     PlayerSettingsPath = path;
-    MenuHost.escapeOpens = true;
+    EscapeOpensMenu = true;
     auto press = [](int key) { headless::Deliver(platform::WM_KEYDOWN, uintptr_t(key), 0); };
     press(platform::VK_ESCAPE);
     ASSERT_TRUE(MenuOpen());
