@@ -6,10 +6,12 @@
 #include <string>
 
 #include "editor/share_keys.h"
+#include "hosting/run_share_key.h"
 #include "hosting/status_shown.h"
 #include "options/settings_file.h"
 #include "platform/host.h"
 #include "shell/main_window.h"
+#include "shell/menu.h"
 #include "texts/extra_texts.h"
 
 namespace {
@@ -71,4 +73,12 @@ void PutSettingsInForce(const CommandLine& line, const std::string& path) {
     host::StartPads();
     ShareBaseUrl = PlayerSettings.shareUrl;
     ShareAuthor = PlayerSettings.shareAuthor;
+}
+
+void OfferMenu(bool canQuit) {
+    MenuHost.canQuit = canQuit;
+    MenuHost.shareLastRun = ShareLastRun;
+    MenuHost.showStatusAt = ShowStatusAt;
+    MenuHost.setFullscreen = host::ChooseFullscreen;
+    MenuHost.setScaleMode = host::ChooseScaleMode;
 }

@@ -11,3 +11,8 @@
 // the status's place and the indicator's texts; the host's observers save
 // each change the player makes back to the file.
 void PutSettingsInForce(const CommandLine& line, const std::string& path);
+
+// The menu reaches the program's own parts through these hooks; `canQuit`
+// for a program that can end itself. Whether Esc opens it is the program's
+// (EscapeOpensMenu), or a replay's.
+void OfferMenu(bool canQuit);

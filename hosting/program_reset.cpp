@@ -17,6 +17,7 @@
 #include "replay/recorder.h"
 #include "replay/run_share.h"
 #include "shell/main_window.h"
+#include "shell/menu.h"
 #include "shell/records.h"
 #include "state/battle_state.h"
 #include "state/program_state.h"
@@ -46,4 +47,5 @@ void ResetProgram() {
     ResetRecords();
     ResetIntro();
     ResetEditorModeKeys();
+    ResetMenu();
 }

@@ -14,6 +14,8 @@
 #include "replay/share.h"
 #include "shell/main_window.h"
 #include "shell/records.h"
+#include "state/program_state.h"
+#include "texts/texts.h"
 
 namespace {
 
@@ -107,6 +109,10 @@ int RunInWindow(CommandLine& line, const ProgramPlaces& places, const ReplayReco
         return 2;
     if (dropOpened)
         DropOpenedLevels(line.openText);
+    OfferMenu(true);
+    // Esc opens the menu in the player's game; in a replay as in its run.
+    if (!replay)
+        EscapeOpensMenu = true;
     // The settings file's problems, told on standard error already, are told
     // once in the window too (a game started from a menu has no terminal),
     // first of all; a replay played back never shows them.

@@ -13,8 +13,6 @@
 #include "state/program_state.h"
 #include "texts/texts.h"
 
-namespace {
-
 void ShareLastRun() {
     if (GameMode != Playing)
         return;
@@ -35,8 +33,6 @@ void ShareLastRun() {
     }
     host::ShowNotice(text.c_str(), Text(ShareCaption));
 }
-
-}  // namespace
 
 void RecordedMessageDone(uint32_t message, uintptr_t wParam) {
     WatchedMessageDone(message, wParam);

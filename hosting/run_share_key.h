@@ -7,3 +7,7 @@
 
 // The recorder's hook after each outside message, with the share key.
 void RecordedMessageDone(uint32_t message, uintptr_t wParam);
+
+// The same from the menu: the run of the last game ended, or a box saying
+// why there is none to share.
+void ShareLastRun();

@@ -6,6 +6,8 @@
 #include "render/sheets.h"
 #include "shell/status.h"
 #include "state/battle_state.h"
+#include "state/program_state.h"
+#include "texts/menu_texts.h"
 #include "texts/status_texts.h"
 
 namespace {
@@ -37,6 +39,8 @@ void FillStatusShown(host::StatusShown& shown) {
     shown.titleSuffix = WindowTitleSuffix(status);
     shown.heading =
         StatusText(status.kind == EditorStatus ? StatusEditorHeading : StatusLevelHeading);
+    if (EscapeOpensMenu)
+        shown.hint = MenuText(MenuStatusHint);
     if (status.kind != GameStatus)
         return;
     shown.game = true;

@@ -389,6 +389,11 @@ bool RewriteSetting(const std::string& text, const std::string& key, const std::
 }
 
 bool SaveSetting(const std::string& path, const std::string& key, const std::string& value) {
+    return SaveSettings(path, {{key, value}});
+}
+
+bool SaveSettings(const std::string& path,
+                  const std::vector<std::pair<std::string, std::string>>& changes) {
     std::string text = DefaultSettingsText();
     std::error_code error;
     if (fs::exists(path, error)) {
@@ -397,9 +402,21 @@ bool SaveSetting(const std::string& path, const std::string& key, const std::str
     } else {
         fs::create_directories(fs::path(path).parent_path(), error);
     }
-    std::string rewritten;
-    return RewriteSetting(text, key, value, rewritten) &&
-           platform::ReplaceFileWhole(path.c_str(), rewritten);
+    for (const auto& [key, value] : changes) {
+        std::string rewritten;
+        if (!RewriteSetting(text, key, value, rewritten))
+            return false;
+        text = std::move(rewritten);
+    }
+    return platform::ReplaceFileWhole(path.c_str(), text);
+}
+
+void RememberPlayerSettings(const std::vector<std::pair<std::string, std::string>>& changes) {
+    // A replay played back changes nothing of the player's.
+    if (InputReplayed || PlayerSettingsPath.empty() || SaveSettings(PlayerSettingsPath, changes))
+        return;
+    std::fprintf(stderr, "morvask: %s: could not save %s\n", PlayerSettingsPath.c_str(),
+                 changes.empty() ? "" : changes[0].first.c_str());
 }
 
 void LoadPlayerSettings(const std::string& path) {

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "options/command_line.h"
@@ -106,3 +107,9 @@ bool RewriteSetting(const std::string& text, const std::string& key, const std::
 // saving at once leave one of their two files; false when it could not be
 // written.
 bool SaveSetting(const std::string& path, const std::string& key, const std::string& value);
+// The same for several choices at once (a preset of keys), in one replacement.
+bool SaveSettings(const std::string& path,
+                  const std::vector<std::pair<std::string, std::string>>& changes);
+// Saves choices made in the game to the player's file at once (nothing
+// without one); a failure is told on standard error and the game goes on.
+void RememberPlayerSettings(const std::vector<std::pair<std::string, std::string>>& changes);

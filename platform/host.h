@@ -65,6 +65,11 @@ void SetWindowOptions(const WindowOptions& options);
 // changes the scale mode: the settings remember both.
 void SetFullscreenObserver(void (*observer)(bool fullscreen));
 void SetScaleModeObserver(void (*observer)(ScaleMode mode));
+// Full screen on or off, and the scale mode, chosen in the game's options as
+// F11 and F10 choose them (the observers are told as for those keys). A host
+// whose page places the field itself keeps its own.
+void ChooseFullscreen(bool fullscreen);
+void ChooseScaleMode(ScaleMode mode);
 
 // What the window's brief indicator says, in the player's language: the
 // volume in percent, a scale mode (for auto, `shownAs` is what it chose).
@@ -120,6 +125,9 @@ struct StatusShown {
     SheetSprite playerMark[2];
     // The compact form that follows the game's title.
     std::string titleSuffix;
+    // One short line under the panel's rows: how to open the menu (empty:
+    // none).
+    std::string hint;
     bool operator==(const StatusShown&) const = default;
 };
 

@@ -161,6 +161,19 @@ void HintFrameChanges(Surface window, const Rect* rects, int count);
 void SpriteBlt(Surface destination, int x, int y, int width, int height, Surface sheet, int sx,
                int sy);
 
+// ---- Panels and text on surfaces (the menu drawn over the field) -----------
+
+// A rectangle of the surface filled with one colour (0x00RRGGBB); the part
+// outside the surface is not drawn.
+void FillSurfaceRect(Surface destination, int x, int y, int width, int height, uint32_t colour);
+// The rectangle at half its brightness, as the picture behind an open box.
+void DimSurfaceRect(Surface destination, int x, int y, int width, int height);
+// One line of UTF-8 text in the boxes' glyphs, `pixels` high, its baseline at
+// `baseline`; and the width such a line takes.
+void DrawTextLine(Surface destination, const std::string& textUtf8, int x, int baseline, int pixels,
+                  uint32_t colour);
+int TextLineWidth(const std::string& textUtf8, int pixels);
+
 // ---- Sound ---------------------------------------------------------------
 
 inline constexpr uint32_t SND_ASYNC = 0x0001;

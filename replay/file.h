@@ -17,7 +17,12 @@
 // players at the start, or the players question asked during the run), so
 // that older programs refuse it; any other run is written as version 2.
 // Version 1 (without the shown options) is read too.
-inline constexpr uint32_t ReplayFormatVersion = 3;
+inline constexpr uint32_t ReplayFormatVersion = 4;
+// Version 4: a run in which Esc opened the menu (the same file as version 3),
+// which older programs, where Esc opened none, refuse; version 3 one of two
+// players.
+inline constexpr uint32_t MenuReplayFormatVersion = 4;
+inline constexpr uint32_t TwoPlayersReplayFormatVersion = 3;
 inline constexpr uint32_t OnePlayerReplayFormatVersion = 2;
 inline constexpr uint32_t OldestReplayFormatVersion = 1;
 // A checksum of the game's state follows every this many ticks.
@@ -54,8 +59,8 @@ enum ReplayOptionKey : uint8_t {
     ReplayLanguageOption = 1,  // u8: 0 Simplified Chinese, 1 English
     ReplayRecordsOption = 2,   // u8 kind, then its data (ReplayRecordsKind)
     ReplayIntroOption = 3,     // u8: 0 the game's boxes, 1 short with no sound, 2 short with sound
-    ReplayStatusPlaceOption = 4,       // u8: where the status showed, 0 auto, 1 side, 2 title, 3 off
-    ReplayPlayersOption = 5,   // version 3 on: u8 1 or 2, the players of a new game at the start
+    ReplayStatusPlaceOption = 4,  // u8: where the status showed, 0 auto, 1 side, 2 title, 3 off
+    ReplayPlayersOption = 5,      // version 3 on: u8 1 or 2, the players of a new game at the start
 };
 // The status's place in a file recorded before the status display existed: none showed.
 inline constexpr uint8_t ReplayStatusOff = 3;

@@ -125,7 +125,10 @@ void BeginPlayback(const ReplayRecord& replay, PlaybackHooks hooks) {
     DesyncReason.clear();
     // New games are for the players the run began with.
     PlayersChosen = replay.players == 2 ? 2 : 1;
-    PlayersQuestionOffered = replay.formatVersion >= ReplayFormatVersion;
+    PlayersQuestionOffered = replay.formatVersion >= TwoPlayersReplayFormatVersion;
+    // Esc opened the menu in the run when it did open there.
+    EscapeOpensMenu = replay.formatVersion >= MenuReplayFormatVersion;
+    InputReplayed = true;
     Hooks.setKeys(std::bitset<256>());
 }
 

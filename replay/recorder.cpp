@@ -24,14 +24,18 @@ namespace {
 
 bool Recording = false;
 ReplayRecord Replay;
-// The players question's count when the recording began.
+// The players question's and the menu's counts when the recording began.
 int32_t QuestionsBefore = 0;
+int32_t MenusBefore = 0;
 
 // A run of two players, or one that asked the players question, needs a
-// reader that knows them; any other is written as before.
+// reader that knows them, and one in which the menu opened a reader in which
+// Esc opens it; any other is written as before.
 ReplayRecord Finished(ReplayRecord replay) {
     const bool twoPlayers = replay.players == 2 || PlayersQuestionsAsked != QuestionsBefore;
-    replay.formatVersion = twoPlayers ? ReplayFormatVersion : OnePlayerReplayFormatVersion;
+    replay.formatVersion = MenusOpened != MenusBefore ? MenuReplayFormatVersion
+                           : twoPlayers               ? TwoPlayersReplayFormatVersion
+                                                      : OnePlayerReplayFormatVersion;
     replay.finalChecksum = GameStateChecksum();
     return replay;
 }
@@ -108,6 +112,7 @@ void BeginRecording(uint32_t seed) {
     Replay.language = uint8_t(CurrentLanguage);
     Replay.players = PlayersChosen == 2 ? 2 : 1;
     QuestionsBefore = PlayersQuestionsAsked;
+    MenusBefore = MenusOpened;
     KeysInForce.reset();
     Recording = true;
 }
@@ -217,6 +222,7 @@ void ResetRecorder() {
     Recording = false;
     Replay = ReplayRecord{};
     KeysInForce.reset();
+    MenusBefore = 0;
 }
 
 std::string RecordedRunSoFar() {

@@ -16,6 +16,7 @@
 #include "options/key_bindings.h"
 #include "shell/help_text.h"
 #include "shell/main_window.h"
+#include "shell/menu.h"
 #include "shell/records.h"
 #include "shell/unsaved_edits.h"
 #include "state/battle_state.h"
@@ -152,7 +153,12 @@ intptr_t MainWindowProcedure(platform::Window window, uint32_t message, uintptr_
             // A box opened by a tick runs its own message loop, in which a
             // restore (WM_SIZE) can set the timer again: a tick that arrives
             // while another is still under way is dropped, never nested.
-            if (wParam == BattleTimer && !TickUnderWay) {
+            if (wParam == BattleTimer && !TickUnderWay && MenuOpen()) {
+                // The game stands still under the menu.
+                TickUnderWay = true;
+                MenuTick();
+                TickUnderWay = false;
+            } else if (wParam == BattleTimer && !TickUnderWay) {
                 TickUnderWay = true;
                 if (!TickRunAgain)
                     WatchRecordsBeforeTick();
@@ -164,8 +170,13 @@ intptr_t MainWindowProcedure(platform::Window window, uint32_t message, uintptr_
             }
             break;
         case platform::WM_KEYDOWN:
-            if (!EditorCommandKey(int(wParam)) && !EditorModeKey(int(wParam)))
+            if (MenuOpen()) {
+                MenuKey(int(wParam));
+            } else if (wParam == platform::VK_ESCAPE && EscapeOpensMenu && MenuMayOpen()) {
+                OpenMenu();
+            } else if (!EditorCommandKey(int(wParam)) && !EditorModeKey(int(wParam))) {
                 KeyCommand(int(wParam));
+            }
             WatchRecords();
             break;
         case platform::WM_MOUSEMOVE:
@@ -188,6 +199,7 @@ intptr_t MainWindowProcedure(platform::Window window, uint32_t message, uintptr_
                 platform::KillTimer(window, BattleTimer);
             break;
         case platform::WM_CLOSE:
+            CloseMenu();
             EditorCommandClosing();
             Tell(Text(FarewellText));
             break;

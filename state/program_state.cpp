@@ -13,6 +13,9 @@ bool TickRunAgain = false;
 int32_t PlayersChosen = 1;
 int32_t PlayersQuestionsAsked = 0;
 bool PlayersQuestionOffered = true;
+bool EscapeOpensMenu = false;
+int32_t MenusOpened = 0;
+bool InputReplayed = false;
 std::vector<int32_t> LevelSet;
 
 void ResetRunState() {
@@ -28,5 +31,8 @@ void ResetRunState() {
     PlayersChosen = 1;
     PlayersQuestionsAsked = 0;
     PlayersQuestionOffered = true;
+    EscapeOpensMenu = false;
+    MenusOpened = 0;
+    InputReplayed = false;
     LevelSet.clear();
 }

@@ -45,6 +45,16 @@ extern bool PlayersQuestionOffered;
 // How often the players question (N in play) was asked since program start:
 // no rule reads it; a recording that holds one needs a reader that knows it.
 extern int32_t PlayersQuestionsAsked;
+// Whether Esc in play and in the editor opens the menu (shell/menu.h): the
+// programs with a window, a replay of a run in which it did, morvask-sim once
+// a script asks for the menu. How often the menu opened since program start:
+// a recording in which it did needs a reader that knows it.
+extern bool EscapeOpensMenu;
+extern int32_t MenusOpened;
+// True while a replay plays the input: what the player chose in the run is
+// the recording's, never saved to the player's settings, and the keys the
+// polls see are the recorded game keys, which no choice of keys may remap.
+extern bool InputReplayed;
 
 // All 35 levels back to back (level L, row j, column i at L*165 + j*15 + i).
 // Its length is 5775 from start-up on; edits and a loaded map live here until

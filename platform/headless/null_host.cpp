@@ -31,6 +31,12 @@ void SetWindowOptions(const WindowOptions& options) {
 // The window never changes by itself here, so these observers are never told.
 void SetFullscreenObserver(void (*)(bool)) {}
 void SetScaleModeObserver(void (*)(ScaleMode)) {}
+void ChooseFullscreen(bool fullscreen) {
+    headless::RequestedOfHost().window.fullscreen = fullscreen;
+}
+void ChooseScaleMode(ScaleMode mode) {
+    headless::RequestedOfHost().window.scaleMode = mode;
+}
 void SetIndicatorTexts(const IndicatorTexts&) {}
 
 void SetVolume(int percent) {

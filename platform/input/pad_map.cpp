@@ -69,6 +69,31 @@ int CommandKey(PadButton button) {
     return 0;
 }
 
+int CommandKeyDown(PadButton button, CommandButtons& buttons) {
+    if (button != Start && button != Back)
+        return 0;
+    bool& down = button == Start ? buttons.startDown : buttons.backDown;
+    const bool other = button == Start ? buttons.backDown : buttons.startDown;
+    down = true;
+    if (!other || buttons.together)
+        return 0;
+    buttons.together = true;
+    return platform::VK_ESCAPE;
+}
+
+int CommandKeyUp(PadButton button, CommandButtons& buttons) {
+    if (button != Start && button != Back)
+        return 0;
+    bool& down = button == Start ? buttons.startDown : buttons.backDown;
+    if (!down)
+        return 0;
+    down = false;
+    const bool together = buttons.together;
+    if (!buttons.startDown && !buttons.backDown)
+        buttons.together = false;
+    return together ? 0 : CommandKey(button);
+}
+
 int SecondPlayerKey(int key) {
     struct KeyPair {
         int first, second;

@@ -51,6 +51,19 @@ std::vector<int> HeldKeys(const PadState& pad, int deadZonePercent);
 // 0 for the others.
 int CommandKey(PadButton button);
 
+// Start and Back as the desktop pads give them: each gives its command when
+// it is let go, unless the other went down while it was held; the two
+// together give Esc (the game's menu) as the second goes down, and neither
+// its own command then.
+struct CommandButtons {
+    bool startDown = false;
+    bool backDown = false;
+    bool together = false;
+};
+// The key-down a press or a release gives (0 for none).
+int CommandKeyDown(PadButton button, CommandButtons& buttons);
+int CommandKeyUp(PadButton button, CommandButtons& buttons);
+
 // The second player's key for a key a pad holds (the second pad attached
 // plays the second player): the arrows, W A S D, L and Space become the
 // second player's drive, gun, lock and fire keys; 0 for any other key.

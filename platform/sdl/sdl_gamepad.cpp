@@ -15,6 +15,7 @@ struct Pads {
     std::vector<SDL_GameController*> open;
     std::vector<int> heldKeys;
     int deadZonePercent = 25;
+    padmap::CommandButtons commands;
 };
 
 Pads PadsHeld;
@@ -157,13 +158,18 @@ bool HandlePadEvent(const SDL_Event& event, void (*command)(int virtualKey)) {
             ClosePad(event.cdevice.which);
             break;
         case SDL_CONTROLLERBUTTONDOWN:
-            if (IsDriver(event.cbutton.which) && command) {
-                int key = padmap::CommandKey(ButtonOf(event.cbutton.button));
-                if (key != 0)
+        case SDL_CONTROLLERBUTTONUP:
+            // Start and Back give their commands when let go, and Esc (the
+            // menu) together; under a box they give none, but are followed.
+            if (IsDriver(event.cbutton.which)) {
+                const padmap::PadButton button = ButtonOf(event.cbutton.button);
+                const int key = event.type == SDL_CONTROLLERBUTTONDOWN
+                                    ? padmap::CommandKeyDown(button, PadsHeld.commands)
+                                    : padmap::CommandKeyUp(button, PadsHeld.commands);
+                if (key != 0 && command)
                     command(key);
             }
             break;
-        case SDL_CONTROLLERBUTTONUP:
         case SDL_CONTROLLERAXISMOTION:
             break;
         default:

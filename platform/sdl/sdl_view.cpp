@@ -447,4 +447,18 @@ void SetFullscreenObserver(void (*observer)(bool fullscreen)) {
     sdl::FullscreenObserver = observer;
 }
 
+void ChooseFullscreen(bool fullscreen) {
+    if (!sdl::WindowLive())
+        return;
+    const bool full =
+        (SDL_GetWindowFlags(sdl::Desktop.window.sdlWindow) & SDL_WINDOW_FULLSCREEN) != 0;
+    if (full != fullscreen)
+        sdl::ToggleFullscreen();
+}
+
+void ChooseScaleMode(ScaleMode mode) {
+    for (int step = 0; step < ScaleModeCount && sdl::Desktop.options.scaleMode != mode; ++step)
+        sdl::StepScaleMode();
+}
+
 }  // namespace host

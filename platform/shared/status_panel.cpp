@@ -112,8 +112,19 @@ void DrawTwoPlayers(const Pen& pen, const StatusShown& shown) {
     UpgradeRows(pen, 490, shown.items, shown.upgrades2, shown.upgradeCaps);
 }
 
+// The hint under the rows (Esc opens the menu) takes a strip of its own.
+constexpr int HintHeight = 30;
+
 int UnitsHigh(const StatusShown& shown) {
-    return !shown.game ? EditorHeight : shown.twoPlayers ? TwoPlayersHeight : GameHeight;
+    const int rows = !shown.game ? EditorHeight : shown.twoPlayers ? TwoPlayersHeight : GameHeight;
+    return rows + (shown.hint.empty() ? 0 : HintHeight);
+}
+
+void DrawHint(const Pen& pen, const StatusShown& shown, int height) {
+    if (shown.hint.empty())
+        return;
+    pen.Box(10, height - HintHeight, PanelWidth - 20, 1, BorderColour);
+    pen.Centred(shown.hint, height - 10, 13, BodyText);
 }
 
 }  // namespace
@@ -161,6 +172,7 @@ void DrawStatusPanel(const PanelPixels& out, int originX, int originY,
     pen.Box(3, 3, PanelWidth - 6, 24, CaptionFill);
     pen.Centred(shown.heading, 21, 16, CaptionText);
     pen.Centred(std::to_string(shown.level), 74, 44, CaptionText);
+    DrawHint(pen, shown, height);
     if (!shown.game)
         return;
     pen.Box(10, 86, PanelWidth - 20, 1, BorderColour);

@@ -29,6 +29,9 @@ void Stop() {}
 void SetWindowOptions(const WindowOptions&) {}
 void SetFullscreenObserver(void (*)(bool)) {}
 void SetScaleModeObserver(void (*)(ScaleMode)) {}
+// The page fits the field to the screen, and its own button goes full screen.
+void ChooseFullscreen(bool) {}
+void ChooseScaleMode(ScaleMode) {}
 void SetIndicatorTexts(const IndicatorTexts&) {}
 void SetVolume(int) {}
 int Volume() {

@@ -30,6 +30,7 @@ struct Pads {
     // The driving pad's buttons at the last poll, for presses.
     DWORD driver = XUSER_MAX_COUNT;
     WORD lastButtons = 0;
+    padmap::CommandButtons commands;
 };
 
 Pads PadsHeld;
@@ -130,14 +131,16 @@ padmap::PadState PadStateOf(const XINPUT_GAMEPAD& pad) {
     return state;
 }
 
-// The buttons pressed since the last poll on the driving pad; none when the
-// driver has just changed.
-WORD Poll(padmap::PadState& state, bool& attached) {
+// The buttons pressed since the last poll on the driving pad, and those let
+// go (`released`); none when the driver has just changed.
+WORD Poll(padmap::PadState& state, bool& attached, WORD* released = nullptr) {
     XINPUT_STATE read = {};
     attached = ReadDriver(read);
     const DWORD driver = attached ? PadsHeld.attached.front() : XUSER_MAX_COUNT;
     const WORD buttons = attached ? read.Gamepad.wButtons : 0;
     const WORD pressed = driver == PadsHeld.driver ? WORD(buttons & ~PadsHeld.lastButtons) : 0;
+    if (released)
+        *released = driver == PadsHeld.driver ? WORD(PadsHeld.lastButtons & ~buttons) : 0;
     PadsHeld.driver = driver;
     PadsHeld.lastButtons = buttons;
     state = attached ? PadStateOf(read.Gamepad) : padmap::PadState{};
@@ -162,23 +165,45 @@ namespace win32 {
 void PollPads(HWND window, void (*command)(HWND window, int virtualKey)) {
     padmap::PadState state;
     bool attached = false;
-    const WORD pressed = Poll(state, attached);
+    WORD released = 0;
+    const WORD pressed = Poll(state, attached, &released);
     const int deadZone = PadsHeld.deadZonePercent;
     padmap::HoldKeysOfTwoPads(attached ? padmap::HeldKeys(state, deadZone) : std::vector<int>{},
                               SecondPad.attached
                                   ? padmap::HeldKeys(PadStateOf(SecondPad.state.Gamepad), deadZone)
                                   : std::vector<int>{},
                               PadsHeld.heldKeys);
-    if (pressed & XINPUT_GAMEPAD_START)
-        command(window, padmap::CommandKey(padmap::Start));
-    if (pressed & XINPUT_GAMEPAD_BACK)
-        command(window, padmap::CommandKey(padmap::Back));
+    // Start and Back give their commands when let go, and Esc (the menu)
+    // together.
+    constexpr struct {
+        WORD bit;
+        padmap::PadButton button;
+    } Commands[] = {{XINPUT_GAMEPAD_START, padmap::Start}, {XINPUT_GAMEPAD_BACK, padmap::Back}};
+    for (const auto& c : Commands) {
+        int key = 0;
+        if (pressed & c.bit)
+            key = padmap::CommandKeyDown(c.button, PadsHeld.commands);
+        else if (released & c.bit)
+            key = padmap::CommandKeyUp(c.button, PadsHeld.commands);
+        if (key != 0)
+            command(window, key);
+    }
 }
 
 int PollPadsForBox() {
     padmap::PadState state;
     bool attached = false;
-    const WORD pressed = Poll(state, attached);
+    WORD released = 0;
+    const WORD pressed = Poll(state, attached, &released);
+    // Start and Back give no command under a box, but are followed.
+    if (pressed & XINPUT_GAMEPAD_START)
+        padmap::CommandKeyDown(padmap::Start, PadsHeld.commands);
+    if (pressed & XINPUT_GAMEPAD_BACK)
+        padmap::CommandKeyDown(padmap::Back, PadsHeld.commands);
+    if (released & XINPUT_GAMEPAD_START)
+        padmap::CommandKeyUp(padmap::Start, PadsHeld.commands);
+    if (released & XINPUT_GAMEPAD_BACK)
+        padmap::CommandKeyUp(padmap::Back, PadsHeld.commands);
     if (pressed & XINPUT_GAMEPAD_A)
         return 1;
     if (pressed & XINPUT_GAMEPAD_B)

@@ -166,6 +166,12 @@ void SetFullscreenObserver(void (*observer)(bool fullscreen)) {
     Placed.fullscreenObserver = observer;
 }
 
+void ChooseFullscreen(bool fullscreen) {
+    platform::WindowData* window = win32::Hooks.window;
+    if (window && window->handle && Placed.fullscreen != fullscreen)
+        win32::ToggleFullscreen(window->handle);
+}
+
 }  // namespace host
 
 namespace win32 {

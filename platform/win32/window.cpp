@@ -532,6 +532,13 @@ void SetScaleModeObserver(void (*observer)(ScaleMode mode)) {
     ScaleModeObserver = observer;
 }
 
+void ChooseScaleMode(ScaleMode mode) {
+    platform::WindowData* window = win32::Hooks.window;
+    for (int step = 0; step < ScaleModeCount && win32::CurrentScaleMode() != mode; ++step)
+        if (window && window->handle)
+            win32::StepScaleMode(window->handle);
+}
+
 void ShowNotice(const char* textUtf8, const char* captionUtf8, bool warning) {
     platform::WindowData* window = win32::Hooks.window;
     if (!window || !window->handle || !::IsWindow(window->handle))

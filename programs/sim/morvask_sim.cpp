@@ -17,6 +17,7 @@
 #include "options/settings_file.h"
 #include "platform/headless/headless.h"
 #include "programs/sim/script_text.h"
+#include "programs/sim/sim_menu.h"
 #include "programs/sim/sim_peers.h"
 #include "programs/sim/sim_replay.h"
 #include "programs/sim/sim_run.h"
@@ -90,12 +91,13 @@ bool ParseInteger(const std::string& word, int64_t low, int64_t high, int64_t& v
     return value >= low && value <= high;
 }
 
-// The second player's keys, as the game polls them (lower case).
-struct SecondPlayerKeyName {
+// A key by its name in scripts (lower case).
+struct NamedKey {
     const char* name;
     int virtualKey;
 };
-constexpr SecondPlayerKeyName SecondPlayerKeyNames[] = {
+// The second player's keys, as the game polls them.
+constexpr NamedKey SecondPlayerKeyNames[] = {
     {"p2up", platform::VK_P2_UP},
     {"p2down", platform::VK_P2_DOWN},
     {"p2left", platform::VK_P2_LEFT},
@@ -108,31 +110,31 @@ constexpr SecondPlayerKeyName SecondPlayerKeyNames[] = {
     {"p2fire", platform::VK_P2_FIRE},
 };
 
+// The keyboard's keys named by a word.
+constexpr NamedKey NamedKeys[] = {
+    {"up", platform::VK_UP},
+    {"down", platform::VK_DOWN},
+    {"left", platform::VK_LEFT},
+    {"right", platform::VK_RIGHT},
+    {"space", platform::VK_SPACE},
+    {"lbutton", platform::VK_LBUTTON},
+    {"rbutton", platform::VK_RBUTTON},
+    {"ctrl", platform::VK_CONTROL},
+    {"shift", platform::VK_SHIFT},
+    {"escape", platform::VK_ESCAPE},
+    {"delete", platform::VK_DELETE},
+    {"enter", 0x0D},
+    {"home", 0x24},
+    {"end", 0x23},
+    {"pagedown", 0x22},
+};
+
 int KeyCode(const std::string& name) {
     std::string key = Lower(name);
-    if (key == "up")
-        return platform::VK_UP;
-    if (key == "down")
-        return platform::VK_DOWN;
-    if (key == "left")
-        return platform::VK_LEFT;
-    if (key == "right")
-        return platform::VK_RIGHT;
-    if (key == "space")
-        return platform::VK_SPACE;
-    if (key == "lbutton")
-        return platform::VK_LBUTTON;
-    if (key == "rbutton")
-        return platform::VK_RBUTTON;
-    if (key == "ctrl")
-        return platform::VK_CONTROL;
-    if (key == "shift")
-        return platform::VK_SHIFT;
-    if (key == "escape")
-        return platform::VK_ESCAPE;
-    if (key == "delete")
-        return platform::VK_DELETE;
-    for (const SecondPlayerKeyName& named : SecondPlayerKeyNames)
+    for (const NamedKey& named : NamedKeys)
+        if (key == named.name)
+            return named.virtualKey;
+    for (const NamedKey& named : SecondPlayerKeyNames)
         if (key == named.name)
             return named.virtualKey;
     if (key.size() == 1 && key[0] >= 'a' && key[0] <= 'z')
@@ -409,6 +411,12 @@ bool DropCommand(const std::vector<std::string>& words) {
     return true;
 }
 
+bool MenuCommand(const std::vector<std::string>& words) {
+    RunMenuCommand(words, {Send, ScriptError, KeyCode, WriteLine});
+    WriteLine(MenuLine(headless::TickCount()));
+    return true;
+}
+
 // The script ends here.
 bool CloseCommand(const std::vector<std::string>& words) {
     RequireNoArguments(words);
@@ -438,7 +446,7 @@ constexpr Command Commands[] = {
     {"frame", true, FrameCommand},         {"close", true, CloseCommand},
     {"load", true, LoadCommand},           {"clipboard", false, ClipboardCommand},
     {"drop", true, DropCommand},           {"status", true, StatusCommand},
-    {"players", false, PlayersCommand},
+    {"players", false, PlayersCommand},    {"menu", true, MenuCommand},
 };
 
 // Runs one command; false when the script ends here (after close).

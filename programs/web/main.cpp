@@ -10,6 +10,7 @@
 #include <string>
 
 #include "editor/commands.h"
+#include "hosting/host_settings.h"
 #include "hosting/status_shown.h"
 #include "options/key_bindings.h"
 #include "platform/host.h"
@@ -73,6 +74,10 @@ int main() {
     ApplyKeyBindings(DefaultKeyBindings());
     // The page shows the status's compact form beside the field.
     ShowStatusAt(host::StatusAuto);
+    // Esc, and the page's button for it, open the game's menu; a page cannot
+    // quit.
+    OfferMenu(false);
+    EscapeOpensMenu = true;
     const int exitCode = MorvaskMain(platform::SW_SHOWNORMAL);
     FinishWebSession();
     return exitCode;

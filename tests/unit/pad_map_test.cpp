@@ -68,6 +68,30 @@ TEST(PadMap, ShouldersAndTriggersFireAndLock) {
     EXPECT_EQ(CommandKey(South), 0);
 }
 
+// Start and Back alone give P and H as they are let go; pressed together
+// they give Esc once (the menu), and neither its own command.
+TEST(PadMap, StartAndBackTogetherOpenTheMenu) {
+    padmap::CommandButtons buttons;
+    EXPECT_EQ(CommandKeyDown(Start, buttons), 0);
+    EXPECT_EQ(CommandKeyUp(Start, buttons), 'P');
+    EXPECT_EQ(CommandKeyDown(Back, buttons), 0);
+    EXPECT_EQ(CommandKeyUp(Back, buttons), 'H');
+    // Together, in either order, and let go in any order.
+    EXPECT_EQ(CommandKeyDown(Back, buttons), 0);
+    EXPECT_EQ(CommandKeyDown(Start, buttons), platform::VK_ESCAPE);
+    EXPECT_EQ(CommandKeyUp(Back, buttons), 0);
+    // Back again while Start is still held: no second menu.
+    EXPECT_EQ(CommandKeyDown(Back, buttons), 0);
+    EXPECT_EQ(CommandKeyUp(Start, buttons), 0);
+    EXPECT_EQ(CommandKeyUp(Back, buttons), 0);
+    // All let go: each alone again.
+    EXPECT_EQ(CommandKeyDown(Start, buttons), 0);
+    EXPECT_EQ(CommandKeyUp(Start, buttons), 'P');
+    // Other buttons and a release never pressed give nothing.
+    EXPECT_EQ(CommandKeyDown(South, buttons), 0);
+    EXPECT_EQ(CommandKeyUp(Back, buttons), 0);
+}
+
 // The second pad plays the second player: each key the first pad would hold
 // becomes the second player's key of the same action, and no other key
 // reaches the game from it.

@@ -99,7 +99,8 @@ TEST(ReplayFile, EveryPartReadsBackAsWritten) {
     }
 }
 
-// Version 1 has no shown options, version 3 adds the players to them; a
+// Version 1 has no shown options, version 3 adds the players to them (and
+// version 4 nothing more); a
 // version 2 record never holds the players, so a run of one player is
 // written as before. Records that cannot be are refused: a level cleared
 // past the highest.
@@ -110,11 +111,16 @@ TEST(ReplayFile, TheVersionsHoldTheirOwnOptions) {
     written.formatVersion = OnePlayerReplayFormatVersion;
     written.players = 2;
     const std::string two = EncodeReplay(written);
-    written.formatVersion = ReplayFormatVersion;
+    written.formatVersion = TwoPlayersReplayFormatVersion;
     const std::string three = EncodeReplay(written);
     EXPECT_EQ(two[4], 2);
     EXPECT_EQ(three[4], 3);
     EXPECT_EQ(three.size(), two.size() + 2);
+    // Version 4 (the menu opened in the run) holds what version 3 holds.
+    written.formatVersion = MenuReplayFormatVersion;
+    const std::string four = EncodeReplay(written);
+    EXPECT_EQ(four[4], 4);
+    EXPECT_EQ(four.substr(5), three.substr(5));
     ReplayRecord read;
     std::string error;
     ASSERT_EQ(DecodeReplay(three, read, error), ReplayRead) << error;
