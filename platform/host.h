@@ -127,7 +127,7 @@ struct StatusShown {
     std::string titleSuffix;
     // One short line under the panel's rows: how to open the menu (empty:
     // none).
-    std::string hint;
+    std::string hint = {};
     bool operator==(const StatusShown&) const = default;
 };
 

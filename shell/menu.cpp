@@ -107,7 +107,7 @@ void Quit(int32_t) {
 }
 
 MenuEntry Row(MenuTextId label, void (*choose)(int32_t), int32_t arg = 0) {
-    return {.label = MenuText(label), .choose = choose, .arg = arg};
+    return {.label = MenuText(label), .value = {}, .choose = choose, .arg = arg};
 }
 
 std::vector<MenuEntry> MainEntries() {

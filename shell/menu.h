@@ -24,7 +24,7 @@ enum MenuScreen : int32_t {
 // what Enter (or a click) and Left or Right do with it.
 struct MenuEntry {
     std::string label;
-    std::string value;
+    std::string value = {};
     void (*choose)(int32_t arg) = nullptr;
     void (*change)(int32_t arg, int32_t step) = nullptr;
     int32_t arg = 0;

@@ -73,24 +73,6 @@ void WriteLine(const std::string& line) {
         OutputFailed();
 }
 
-std::string Lower(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
-    return s;
-}
-
-// A whole word of decimal digits (with a leading '-' when allowed) within the
-// range given.
-bool ParseInteger(const std::string& word, int64_t low, int64_t high, int64_t& value) {
-    size_t start = word.size() > 1 && word[0] == '-' ? 1 : 0;
-    if (start == word.size() || word.size() - start > 12)
-        return false;
-    for (size_t i = start; i < word.size(); ++i)
-        if (!std::isdigit(static_cast<unsigned char>(word[i])))
-            return false;
-    value = std::stoll(word);
-    return value >= low && value <= high;
-}
-
 // A key by its name in scripts (lower case).
 struct NamedKey {
     const char* name;

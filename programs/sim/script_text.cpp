@@ -1,10 +1,13 @@
 // Opening a morvask-sim script and splitting its lines into words.
 #include "programs/sim/script_text.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
 #include <sstream>
+#include <string>
 
 std::vector<std::string> Words(const std::string& line) {
     std::string text = line.substr(0, line.find('#'));
@@ -30,4 +33,22 @@ std::istream* OpenScript(const std::string& name, std::ifstream& file) {
         return nullptr;
     }
     return &file;
+}
+
+std::string Lower(std::string s) {
+    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
+    return s;
+}
+
+// A whole word of decimal digits (with a leading '-' when allowed) within the
+// range given.
+bool ParseInteger(const std::string& word, int64_t low, int64_t high, int64_t& value) {
+    size_t start = word.size() > 1 && word[0] == '-' ? 1 : 0;
+    if (start == word.size() || word.size() - start > 12)
+        return false;
+    for (size_t i = start; i < word.size(); ++i)
+        if (!std::isdigit(static_cast<unsigned char>(word[i])))
+            return false;
+    value = std::stoll(word);
+    return value >= low && value <= high;
 }

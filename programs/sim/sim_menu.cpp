@@ -5,6 +5,7 @@
 #include <cctype>
 
 #include "platform/headless/headless.h"
+#include "programs/sim/script_text.h"
 #include "programs/sim/state_json.h"
 #include "shell/menu.h"
 #include "state/program_state.h"
@@ -25,11 +26,6 @@ constexpr MenuWord MenuWords[] = {
     {"enter", 0x0D},
     {"esc", platform::VK_ESCAPE},
 };
-
-std::string Lower(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
-    return s;
-}
 
 }  // namespace
 
