@@ -104,8 +104,10 @@ TEST_F(Gamepad, DrivesFiresPausesAndAnswersBoxes) {
     ASSERT_NO_FATAL_FAILURE(StartWithThePadAnsweringTheBoxes());
     DriveWithTheStickAndTheDpad();
     TurnTheGunAndFire();
-    // Start pauses: the next tick shows the pause box, which A answers.
+    // Start, let go, pauses (pressed with Back it opens the menu instead):
+    // the next tick shows the pause box, which A answers.
     Button(SDL_CONTROLLER_BUTTON_START, true);
+    Button(SDL_CONTROLLER_BUTTON_START, false);
     RunTicks(3);
     Button(SDL_CONTROLLER_BUTTON_A, false);
     EXPECT_TRUE(SawPauseRequest);
