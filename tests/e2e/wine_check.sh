@@ -357,8 +357,9 @@ step "in the help box: + took the volume to 90, F11 and Alt+Enter switched"
 
 # ---- The status in a panel where the bar right of the field has room for
 # one (a client of 1400 x 704: the field at 1x, bars of 220, the panel 176 x
-# 545 at unit 1.375), drawn as the window repaints behind the help box (the
-# game stands still meanwhile); in the title again at 960 x 704.
+# 586 at unit 1.375, the menu's hint under its rows), drawn as the window
+# repaints behind the help box (the game stands still meanwhile); in the
+# title again at 960 x 704.
 probe resize 1400 704
 expect_probe "1400x704" client-size
 expect_status "^panel level=1 tanks=[0-9]* enemies=[0-9]* upgrades="
@@ -370,7 +371,7 @@ title_plain() {
 x_display_wait 5 title_plain ||
     fail "with the panel showing, the title still tells the status: $(program_windows | awk -F'\t' -v main="$main_window" '$1 == main { print $2 }')"
 read -r client_x client_y <<<"$(client_origin)"
-x_display_wait 5 shows panel.png root panel $((client_x + 1202)) "$client_y" 176 545 ||
+x_display_wait 5 shows panel.png root panel $((client_x + 1202)) "$client_y" 176 586 ||
     fail "the panel is not drawn in the bar right of the field"
 convert "$work/panel.png" -crop "1400x704+$client_x+$client_y" +repage "$work/panel-window.png"
 step "status: a panel beside the field at 1400x704 ($(tail -n 1 "$work/status.txt"))"
