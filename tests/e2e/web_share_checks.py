@@ -170,6 +170,15 @@ def desktop_boxes(log_path):
         return [line for line in f if line.startswith("dialog: open")]
 
 
+def desktop_box_ready(log_path):
+    """The desktop's last box takes answers: it says so once its reading
+    pause is over."""
+    with open(log_path) as f:
+        said = [line.strip() for line in f
+                if line.startswith(("dialog: open", "dialog: ready", "dialog: answer"))]
+    return bool(said) and said[-1] == "dialog: ready"
+
+
 def answer_desktop(boxes, expect, key="Return"):
     """Answers the desktop's boxes as they open (Return), up to the one
     holding `expect` (with `key`); false when it never came. `boxes` holds
@@ -180,7 +189,9 @@ def answer_desktop(boxes, expect, key="Return"):
         if len(opened) <= boxes["answered"]:
             time.sleep(0.1)
             continue
-        time.sleep(0.3)
+        if not desktop_box_ready(boxes["log"]):
+            time.sleep(0.1)
+            continue
         found = expect in opened[boxes["answered"]]
         subprocess.run(["xdotool", "key", "--clearmodifiers", key if found else "Return"],
                        env=boxes["env"])
