@@ -1,0 +1,91 @@
+// One peer's side of an online game: the handshake, the inputs, and what
+// stops the game, independent of the sockets that carry the bytes.
+#include "hosting/online_link.h"
+
+#include <cstdio>
+
+#include "netplay/peer_datagrams.h"
+
+void StartOnlineLink(OnlineLink& link, bool hosting, uint32_t sessionId, int64_t nowUs) {
+    link = OnlineLink{};
+    link.hosting = hosting;
+    link.sessionId = sessionId;
+    link.lastHeardUs = nowUs;
+}
+
+static int32_t OwnSide(const OnlineLink& link) {
+    return link.hosting ? 0 : 1;
+}
+
+static Datagram Greeting(const OnlineLink& link, DatagramKind kind) {
+    Datagram datagram;
+    datagram.kind = kind;
+    datagram.sessionId = link.sessionId;
+    datagram.side = OwnSide(link);
+    datagram.rulesHash = RulesHash();
+    return datagram;
+}
+
+size_t OnlineDatagramToSend(const OnlineLink& link, const RollbackSession& session, uint8_t* out) {
+    if (link.phase == OnlinePlaying)
+        return WriteDatagram(InputsOf(session, link.sessionId), out);
+    if (link.phase == OnlineGreeting && !link.hosting)
+        return WriteDatagram(Greeting(link, HelloDatagram), out);
+    return 0;
+}
+
+// The host answers every hello (the joiner repeats it until answered), so a
+// lost welcome is sent again.
+static size_t AnswerHello(OnlineLink& link, const Datagram& hello, uint8_t* reply) {
+    std::string why;
+    if (!PeerAccepted(hello, why)) {
+        link.phase = OnlineStopped;
+        link.message = why;
+        return WriteDatagram(Greeting(link, RefuseDatagram), reply);
+    }
+    if (link.phase == OnlineGreeting)
+        link.phase = OnlinePlaying;
+    return WriteDatagram(Greeting(link, WelcomeDatagram), reply);
+}
+
+size_t TakeOnlineDatagram(OnlineLink& link, RollbackSession& session, const uint8_t* data,
+                          size_t size, int64_t nowUs, uint8_t* reply) {
+    Datagram datagram;
+    if (link.phase == OnlineStopped ||
+        !ReadDatagram(data, size, link.sessionId, 1 - OwnSide(link), datagram))
+        return 0;
+    link.lastHeardUs = nowUs;
+    if (datagram.kind == HelloDatagram && link.hosting)
+        return AnswerHello(link, datagram, reply);
+    if (datagram.kind == RefuseDatagram && !link.hosting) {
+        std::string why;
+        PeerAccepted(datagram, why);
+        link.phase = OnlineStopped;
+        link.message = why.empty() ? "The other player refused the game." : why;
+    } else if (datagram.kind == WelcomeDatagram && !link.hosting && link.phase == OnlineGreeting) {
+        link.phase = OnlinePlaying;
+    } else if (datagram.kind == InputsDatagram && link.phase == OnlinePlaying) {
+        TakeInputs(session, datagram);
+    }
+    return 0;
+}
+
+bool OnlineLinkAlive(OnlineLink& link, const RollbackSession& session, int64_t nowUs) {
+    if (link.phase == OnlineStopped)
+        return false;
+    char text[160];
+    if (session.desyncTick >= 0) {
+        std::snprintf(text, sizeof text, "The two games went apart at tick %d: the game stops.",
+                      int(session.desyncTick));
+    } else if (!(link.hosting && link.phase == OnlineGreeting) &&
+               nowUs - link.lastHeardUs >= SilentPeerUs) {
+        std::snprintf(text, sizeof text,
+                      "The other player has sent nothing for %d s: the game stops.",
+                      int((nowUs - link.lastHeardUs) / 1000000));
+    } else {
+        return true;
+    }
+    link.phase = OnlineStopped;
+    link.message = text;
+    return false;
+}

@@ -1,0 +1,44 @@
+// One peer's side of an online game over any datagram transport: the
+// handshake, the inputs each tick, and what stops the game (a refusal, a
+// desync, a silent peer), with the message the player is shown.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "netplay/session.h"
+#include "netplay/wire.h"
+
+// A peer that sends nothing for this long has left the game.
+inline constexpr int64_t SilentPeerUs = 3000000;
+
+enum OnlinePhase : int32_t {
+    OnlineGreeting = 0,  // the joiner waits for the host's answer, the host for a hello
+    OnlinePlaying = 1,
+    OnlineStopped = 2,
+};
+
+struct OnlineLink {
+    bool hosting = false;
+    uint32_t sessionId = 0;
+    OnlinePhase phase = OnlineGreeting;
+    int64_t lastHeardUs = 0;
+    std::string message;  // why the game stopped
+};
+
+// The host waits for a hello on side 0; the joiner plays side 1 and greets.
+void StartOnlineLink(OnlineLink& link, bool hosting, uint32_t sessionId, int64_t nowUs);
+
+// The datagram this peer sends now, as bytes (0 when nothing is due): the
+// joiner's hello while greeting, the inputs while playing.
+size_t OnlineDatagramToSend(const OnlineLink& link, const RollbackSession& session, uint8_t* out);
+
+// Takes bytes that arrived; a datagram the host must answer (welcome or
+// refuse) is written to reply and its size returned, otherwise 0.
+size_t TakeOnlineDatagram(OnlineLink& link, RollbackSession& session, const uint8_t* data,
+                          size_t size, int64_t nowUs, uint8_t* reply);
+
+// Stops the game when the other has been silent too long or the checksums
+// differ; true while the game goes on.
+bool OnlineLinkAlive(OnlineLink& link, const RollbackSession& session, int64_t nowUs);

@@ -1,0 +1,109 @@
+// One peer's side of an online game: the handshake both ways, a refusal that
+// names both versions, and a silent or diverging peer stopping the game.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "hosting/online_link.h"
+#include "netplay/wire.h"
+
+namespace {
+
+constexpr uint32_t Session = 77;
+
+// Sends what the sender has now to the receiver; returns the receiver's reply.
+size_t Deliver(OnlineLink& from, RollbackSession& fromSession, OnlineLink& to,
+               RollbackSession& toSession, int64_t nowUs, uint8_t* reply) {
+    uint8_t bytes[MaxDatagramBytes];
+    const size_t size = OnlineDatagramToSend(from, fromSession, bytes);
+    return size ? TakeOnlineDatagram(to, toSession, bytes, size, nowUs, reply) : 0;
+}
+
+TEST(OnlineLink, TheHelloIsWelcomedAndALostWelcomeIsSentAgain) {
+    OnlineLink host, joiner;
+    RollbackSession hostSession, joinerSession;
+    StartOnlineLink(host, true, Session, 0);
+    StartOnlineLink(joiner, false, Session, 0);
+    uint8_t bytes[MaxDatagramBytes];
+    EXPECT_EQ(OnlineDatagramToSend(host, hostSession, bytes), 0u);  // the host only answers
+
+    uint8_t reply[MaxDatagramBytes];
+    ASSERT_GT(Deliver(joiner, joinerSession, host, hostSession, 1000, reply), 0u);
+    EXPECT_EQ(host.phase, OnlinePlaying);
+    // The welcome is lost: the joiner greets again and is answered again.
+    const size_t again = Deliver(joiner, joinerSession, host, hostSession, 2000, reply);
+    ASSERT_GT(again, 0u);
+    EXPECT_EQ(TakeOnlineDatagram(joiner, joinerSession, reply, again, 3000, bytes), 0u);
+    EXPECT_EQ(joiner.phase, OnlinePlaying);
+    EXPECT_EQ(host.phase, OnlinePlaying);
+}
+
+TEST(OnlineLink, APeerOfAnotherVersionIsRefusedOnBothSidesNamingBoth) {
+    OnlineLink host, joiner;
+    RollbackSession session;
+    StartOnlineLink(host, true, Session, 0);
+    Datagram hello;
+    hello.kind = HelloDatagram;
+    hello.sessionId = Session;
+    hello.side = 1;
+    hello.protocol = ProtocolVersion + 1;
+    hello.rulesHash = RulesHash() ^ 1;
+    uint8_t bytes[MaxDatagramBytes], reply[MaxDatagramBytes];
+    const size_t size = WriteDatagram(hello, bytes);
+    const size_t answer = TakeOnlineDatagram(host, session, bytes, size, 10, reply);
+    ASSERT_GT(answer, 0u);
+    EXPECT_EQ(host.phase, OnlineStopped);
+    char theirs[16];
+    std::snprintf(theirs, sizeof theirs, "%08x", unsigned(RulesHash() ^ 1));
+    EXPECT_NE(host.message.find(theirs), std::string::npos) << host.message;
+
+    // The joiner reads the host's refusal: its own version is the other one.
+    StartOnlineLink(joiner, false, Session, 0);
+    Datagram refuse;
+    refuse.kind = RefuseDatagram;
+    refuse.sessionId = Session;
+    refuse.side = 0;
+    refuse.rulesHash = RulesHash() ^ 2;
+    const size_t refused = WriteDatagram(refuse, bytes);
+    EXPECT_EQ(TakeOnlineDatagram(joiner, session, bytes, refused, 20, reply), 0u);
+    EXPECT_EQ(joiner.phase, OnlineStopped);
+    std::snprintf(theirs, sizeof theirs, "%08x", unsigned(RulesHash() ^ 2));
+    EXPECT_NE(joiner.message.find(theirs), std::string::npos) << joiner.message;
+    EXPECT_FALSE(OnlineLinkAlive(joiner, session, 30));
+}
+
+TEST(OnlineLink, ASilentPeerStopsTheGameButAWaitingHostWaits) {
+    OnlineLink host, joiner;
+    RollbackSession hostSession, joinerSession;
+    StartOnlineLink(host, true, Session, 0);
+    StartOnlineLink(joiner, false, Session, 0);
+    // Nobody has joined yet: the host waits as long as it takes.
+    EXPECT_TRUE(OnlineLinkAlive(host, hostSession, 60 * SilentPeerUs));
+    uint8_t reply[MaxDatagramBytes], bytes[MaxDatagramBytes];
+    const size_t welcome = Deliver(joiner, joinerSession, host, hostSession, 100, reply);
+    TakeOnlineDatagram(joiner, joinerSession, reply, welcome, 100, bytes);
+    // Bytes of another session or garbage do not count as hearing the peer.
+    Datagram stranger;
+    stranger.sessionId = Session + 1;
+    stranger.side = 1;
+    const size_t strange = WriteDatagram(stranger, bytes);
+    TakeOnlineDatagram(host, hostSession, bytes, strange, SilentPeerUs - 10, reply);
+    EXPECT_TRUE(OnlineLinkAlive(host, hostSession, SilentPeerUs - 1));
+    EXPECT_FALSE(OnlineLinkAlive(host, hostSession, SilentPeerUs + 100));
+    EXPECT_EQ(host.phase, OnlineStopped);
+    EXPECT_NE(host.message.find("sent nothing for 3 s"), std::string::npos) << host.message;
+    EXPECT_EQ(OnlineDatagramToSend(host, hostSession, bytes), 0u);
+}
+
+TEST(OnlineLink, ADesyncStopsTheGameNamingTheTick) {
+    OnlineLink link;
+    RollbackSession session;
+    StartOnlineLink(link, false, Session, 0);
+    EXPECT_TRUE(OnlineLinkAlive(link, session, 10));
+    session.desyncTick = 128;
+    EXPECT_FALSE(OnlineLinkAlive(link, session, 20));
+    EXPECT_NE(link.message.find("tick 128"), std::string::npos) << link.message;
+}
+
+}  // namespace
