@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/host.h"
+#include "platform/shared/socket_address.h"
 
 namespace {
 
@@ -21,38 +22,6 @@ std::vector<int> OpenSockets;
 
 bool Ours(int32_t socket) {
     return std::find(OpenSockets.begin(), OpenSockets.end(), socket) != OpenSockets.end();
-}
-
-socklen_t ToSockaddr(const host::NetAddress& address, sockaddr_storage& storage) {
-    std::memset(&storage, 0, sizeof storage);
-    if (address.family == 6) {
-        auto* six = reinterpret_cast<sockaddr_in6*>(&storage);
-        six->sin6_family = AF_INET6;
-        six->sin6_port = htons(static_cast<uint16_t>(address.port));
-        std::memcpy(&six->sin6_addr, address.bytes, 16);
-        return sizeof(sockaddr_in6);
-    }
-    auto* four = reinterpret_cast<sockaddr_in*>(&storage);
-    four->sin_family = AF_INET;
-    four->sin_port = htons(static_cast<uint16_t>(address.port));
-    std::memcpy(&four->sin_addr, address.bytes, 4);
-    return sizeof(sockaddr_in);
-}
-
-host::NetAddress FromSockaddr(const sockaddr_storage& storage) {
-    host::NetAddress address;
-    if (storage.ss_family == AF_INET6) {
-        const auto* six = reinterpret_cast<const sockaddr_in6*>(&storage);
-        address.family = 6;
-        address.port = ntohs(six->sin6_port);
-        std::memcpy(address.bytes, &six->sin6_addr, 16);
-    } else if (storage.ss_family == AF_INET) {
-        const auto* four = reinterpret_cast<const sockaddr_in*>(&storage);
-        address.family = 4;
-        address.port = ntohs(four->sin_port);
-        std::memcpy(address.bytes, &four->sin_addr, 4);
-    }
-    return address;
 }
 
 }  // namespace
@@ -75,7 +44,7 @@ int32_t host::NetOpen(const NetAddress& local, std::string& error) {
     if (bindTo.family == 6)
         ::setsockopt(fd, IPPROTO_IPV6, IPV6_V6ONLY, &on, sizeof on);
     sockaddr_storage storage;
-    const socklen_t length = ToSockaddr(bindTo, storage);
+    const auto length = socklen_t(shared::ToSockaddr(bindTo, storage));
     if (::bind(fd, reinterpret_cast<sockaddr*>(&storage), length) != 0 ||
         ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK) != 0) {
         error = "cannot open " + NetAddressText(bindTo) + ": " + std::strerror(errno);
@@ -91,7 +60,7 @@ host::NetAddress host::NetBound(int32_t socket) {
     socklen_t length = sizeof storage;
     if (!Ours(socket) || ::getsockname(socket, reinterpret_cast<sockaddr*>(&storage), &length) != 0)
         return {};
-    return FromSockaddr(storage);
+    return shared::FromSockaddr(storage);
 }
 
 bool host::NetSend(int32_t socket, const NetAddress& to, const uint8_t* bytes, int32_t size) {
@@ -99,7 +68,7 @@ bool host::NetSend(int32_t socket, const NetAddress& to, const uint8_t* bytes, i
         to.port < 1 || to.port > 65535)
         return false;
     sockaddr_storage storage;
-    const socklen_t length = ToSockaddr(to, storage);
+    const auto length = socklen_t(shared::ToSockaddr(to, storage));
     const ssize_t sent = ::sendto(socket, bytes, static_cast<size_t>(size), MSG_NOSIGNAL,
                                   reinterpret_cast<sockaddr*>(&storage), length);
     return sent == size;
@@ -125,7 +94,7 @@ bool host::NetReceive(int32_t socket, NetDatagram& datagram) {
         }
         if (got < 1 || got > NetDatagramMax)
             continue;
-        datagram.from = FromSockaddr(storage);
+        datagram.from = shared::FromSockaddr(storage);
         if (datagram.from.family == 0)
             continue;
         datagram.size = static_cast<int32_t>(got);
@@ -171,7 +140,7 @@ bool host::NetResolve(const std::string& hostPort, NetAddress& address, std::str
     sockaddr_storage storage{};
     std::memcpy(&storage, chosen->ai_addr, std::min<size_t>(chosen->ai_addrlen, sizeof storage));
     ::freeaddrinfo(found);
-    address = FromSockaddr(storage);
+    address = shared::FromSockaddr(storage);
     address.port = port;
     if (address.family == 0) {
         error = "cannot find an address of " + name;

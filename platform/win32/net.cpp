@@ -13,6 +13,8 @@
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
+#include "platform/shared/socket_address.h"
+
 #include <cstring>
 #include <vector>
 
@@ -41,38 +43,6 @@ SOCKET Of(int32_t socket) {
     return Sockets[socket];
 }
 
-int ToSockaddr(const host::NetAddress& address, sockaddr_storage& storage) {
-    std::memset(&storage, 0, sizeof storage);
-    if (address.family == 6) {
-        auto* six = reinterpret_cast<sockaddr_in6*>(&storage);
-        six->sin6_family = AF_INET6;
-        six->sin6_port = htons(static_cast<u_short>(address.port));
-        std::memcpy(&six->sin6_addr, address.bytes, 16);
-        return sizeof(sockaddr_in6);
-    }
-    auto* four = reinterpret_cast<sockaddr_in*>(&storage);
-    four->sin_family = AF_INET;
-    four->sin_port = htons(static_cast<u_short>(address.port));
-    std::memcpy(&four->sin_addr, address.bytes, 4);
-    return sizeof(sockaddr_in);
-}
-
-host::NetAddress FromSockaddr(const sockaddr_storage& storage) {
-    host::NetAddress address;
-    if (storage.ss_family == AF_INET6) {
-        const auto* six = reinterpret_cast<const sockaddr_in6*>(&storage);
-        address.family = 6;
-        address.port = ntohs(six->sin6_port);
-        std::memcpy(address.bytes, &six->sin6_addr, 16);
-    } else if (storage.ss_family == AF_INET) {
-        const auto* four = reinterpret_cast<const sockaddr_in*>(&storage);
-        address.family = 4;
-        address.port = ntohs(four->sin_port);
-        std::memcpy(address.bytes, &four->sin_addr, 4);
-    }
-    return address;
-}
-
 }  // namespace
 
 bool host::NetAvailable() {
@@ -99,7 +69,7 @@ int32_t host::NetOpen(const NetAddress& local, std::string& error) {
     ::WSAIoctl(s, _WSAIOW(IOC_VENDOR, 12), &report, sizeof report, nullptr, 0, &returned, nullptr,
                nullptr);
     sockaddr_storage storage;
-    const int length = ToSockaddr(bindTo, storage);
+    const int length = shared::ToSockaddr(bindTo, storage);
     u_long nonBlocking = 1;
     if (::bind(s, reinterpret_cast<sockaddr*>(&storage), length) != 0 ||
         ::ioctlsocket(s, FIONBIO, &nonBlocking) != 0) {
@@ -119,7 +89,7 @@ host::NetAddress host::NetBound(int32_t socket) {
     if (s == INVALID_SOCKET ||
         ::getsockname(s, reinterpret_cast<sockaddr*>(&storage), &length) != 0)
         return {};
-    return FromSockaddr(storage);
+    return shared::FromSockaddr(storage);
 }
 
 bool host::NetSend(int32_t socket, const NetAddress& to, const uint8_t* bytes, int32_t size) {
@@ -128,7 +98,7 @@ bool host::NetSend(int32_t socket, const NetAddress& to, const uint8_t* bytes, i
         (to.family != 4 && to.family != 6) || to.port < 1 || to.port > 65535)
         return false;
     sockaddr_storage storage;
-    const int length = ToSockaddr(to, storage);
+    const int length = shared::ToSockaddr(to, storage);
     return ::sendto(s, reinterpret_cast<const char*>(bytes), size, 0,
                     reinterpret_cast<sockaddr*>(&storage), length) == size;
 }
@@ -152,7 +122,7 @@ bool host::NetReceive(int32_t socket, NetDatagram& datagram) {
         }
         if (got < 1 || got > NetDatagramMax)
             continue;
-        datagram.from = FromSockaddr(storage);
+        datagram.from = shared::FromSockaddr(storage);
         if (datagram.from.family == 0)
             continue;
         datagram.size = got;
@@ -200,7 +170,7 @@ bool host::NetResolve(const std::string& hostPort, NetAddress& address, std::str
     std::memcpy(&storage, chosen->ai_addr,
                 chosen->ai_addrlen < sizeof storage ? chosen->ai_addrlen : sizeof storage);
     ::freeaddrinfo(found);
-    address = FromSockaddr(storage);
+    address = shared::FromSockaddr(storage);
     address.port = port;
     if (address.family == 0) {
         error = "cannot find an address of " + name;
