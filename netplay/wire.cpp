@@ -10,7 +10,6 @@ namespace {
 constexpr uint8_t Magic[4] = {'M', 'V', 'N', 'P'};
 // Magic, kind, session, side.
 constexpr size_t HeaderBytes = 4 + 1 + 4 + 1;
-constexpr size_t HelloBytes = 2 + 4;
 // Tick, advantage, ack, first tick, runs (the top bit: a checksum follows);
 // then each run: its length, keys and commands; then the checksum, if any.
 constexpr size_t InputsHeadBytes = 4 + 2 + 4 + 4 + 1;
