@@ -23,13 +23,15 @@ static Datagram Greeting(const OnlineLink& link, DatagramKind kind) {
     datagram.sessionId = link.sessionId;
     datagram.side = OwnSide(link);
     datagram.rulesHash = RulesHash();
+    if (kind == WelcomeDatagram)
+        datagram.seed = link.seed;
     return datagram;
 }
 
 size_t OnlineDatagramToSend(const OnlineLink& link, const RollbackSession& session, uint8_t* out) {
     if (link.phase == OnlinePlaying)
         return WriteDatagram(InputsOf(session, link.sessionId), out);
-    if (link.phase == OnlineGreeting && !link.hosting)
+    if (link.phase == OnlineGreeting && (!link.hosting || link.punching))
         return WriteDatagram(Greeting(link, HelloDatagram), out);
     return 0;
 }
@@ -64,6 +66,7 @@ size_t TakeOnlineDatagram(OnlineLink& link, RollbackSession& session, const uint
         link.message = why.empty() ? "The other player refused the game." : why;
     } else if (datagram.kind == WelcomeDatagram && !link.hosting && link.phase == OnlineGreeting) {
         link.phase = OnlinePlaying;
+        link.seed = datagram.seed;
     } else if (datagram.kind == InputsDatagram && link.phase == OnlinePlaying) {
         TakeInputs(session, datagram);
     }

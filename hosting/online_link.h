@@ -25,13 +25,19 @@ struct OnlineLink {
     OnlinePhase phase = OnlineGreeting;
     int64_t lastHeardUs = 0;
     std::string message;  // why the game stopped
+    // The seed both start the game with: the host's, told in its welcome.
+    uint32_t seed = 0;
+    // The host greets too while it waits (through a lobby): its datagrams
+    // open its router's way for the joiner's.
+    bool punching = false;
 };
 
 // The host waits for a hello on side 0; the joiner plays side 1 and greets.
 void StartOnlineLink(OnlineLink& link, bool hosting, uint32_t sessionId, int64_t nowUs);
 
 // The datagram this peer sends now, as bytes (0 when nothing is due): the
-// joiner's hello while greeting, the inputs while playing.
+// joiner's hello (and a punching host's) while greeting, the inputs while
+// playing.
 size_t OnlineDatagramToSend(const OnlineLink& link, const RollbackSession& session, uint8_t* out);
 
 // Takes bytes that arrived; a datagram the host must answer (welcome or

@@ -7,6 +7,7 @@
 
 #include "formats/share_code.h"
 #include "hosting/host_settings.h"
+#include "hosting/online_game.h"
 #include "hosting/replay_runs.h"
 #include "options/settings_file.h"
 #include "platform/host.h"
@@ -127,11 +128,50 @@ int RunInWindow(CommandLine& line, const ProgramPlaces& places, const ReplayReco
     return exitCode;
 }
 
+// The replay of an online game played without --record: beside the
+// settings, so that a game that stopped on a fault can be reported.
+std::string KeptOnlinePath(const ProgramPlaces& places) {
+    const size_t slash = places.settingsPath.find_last_of("/\\");
+    const std::string folder =
+        slash == std::string::npos ? "" : places.settingsPath.substr(0, slash + 1);
+    return folder + "online-game.mvr";
+}
+
+// --host or --join: the other program is met before the window opens, then
+// both play a game of two from the host's seed with the short start.
+int RunOnline(CommandLine& line, const ProgramPlaces& places, int showCommand) {
+    if (!RecordPathUsable(line.recordPath))
+        return 2;
+    const std::string lobby =
+        line.lobby.empty() ? SettingsAsTheyAre(places.settingsPath).lobby : line.lobby;
+    std::string error;
+    if (!host::NetAvailable() || !MeetOtherProgram(line, lobby, error)) {
+        std::fprintf(stderr, "morvask: online game: %s\n",
+                     error.empty() ? "this program has no network" : error.c_str());
+        return 3;
+    }
+    host::StopOnSignals();
+    if (!host::Start())
+        return 1;
+    line.players = 2;
+    PutSettingsInForce(line, places.settingsPath);
+    Intro = {.shortIntro = true, .sound = true};
+    platform::FixCalendarTime(Online.link.seed);
+    StartOnlineRun();
+    StartUp(showCommand);
+    int exitCode = platform::RunMessageLoop();
+    exitCode = FinishOnlineRun(line.recordPath, KeptOnlinePath(places), exitCode);
+    host::Stop();
+    return exitCode;
+}
+
 }  // namespace
 
 int RunProgram(CommandLine& line, const ProgramPlaces& places, int showCommand) {
     if (!line.sharePath.empty())
         return PrintShareCode(line.sharePath, places.settingsPath);
+    if (line.hostOnline || !line.joinText.empty())
+        return RunOnline(line, places, showCommand);
     SharedContent opened;
     if (!TakeOpenedText(line, opened) || !RecordPathUsable(line.recordPath))
         return 2;

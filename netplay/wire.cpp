@@ -168,6 +168,7 @@ size_t WriteDatagram(const Datagram& d, uint8_t* out) {
     } else {
         w.Bytes(d.protocol, 2);
         w.Bytes(d.rulesHash, 4);
+        w.Bytes(d.seed, 4);
     }
     w.Bytes(Fnv(out, w.at), 4);
     return w.at;
@@ -197,6 +198,7 @@ bool ReadDatagram(const uint8_t* data, size_t size, uint32_t sessionId, int32_t 
     } else {
         d.protocol = uint16_t(r.Bytes(2));
         d.rulesHash = r.Bytes(4);
+        d.seed = r.Bytes(4);
     }
     // Every byte is accounted for: a longer datagram is not this one.
     if (!r.ok || r.at != r.size || (d.kind == InputsDatagram && !InputsValid(d)))

@@ -29,6 +29,9 @@ struct Datagram {
     // Hello, welcome and refuse.
     uint16_t protocol = ProtocolVersion;
     uint32_t rulesHash = 0;
+    // The welcome's: the seed both programs start the game with (0 in the
+    // others).
+    uint32_t seed = 0;
     // Inputs: the sender's tick and lead, the first of the receiver's ticks
     // it has not had, and its inputs from firstTick on.
     int32_t tick = 0;

@@ -28,7 +28,8 @@ bool TakesValue(const std::string& option) {
     return option == "--scale" || option == "--scale-mode" || option == "--lang" ||
            option == "--hud" || option == "--record" || option == "--play" || option == "--speed" ||
            option == "--share" || option == "--open" || option == "--players" ||
-           option == "--lobby";
+           option == "--lobby" || option == "--join" || option == "--port" ||
+           option == "--input-delay" || option == "--online-ticks";
 }
 
 // The option at argument `i` and its value, given as "--scale=2" or as
@@ -53,6 +54,48 @@ std::string TakeOption(int argumentCount, const char* const* arguments, int& i, 
         if (i + 1 >= argumentCount)
             return "option " + option + " needs a value";
         value = arguments[++i];
+    }
+    return {};
+}
+
+// A whole number of at most five digits from `low` to `high`, or -1.
+int SmallNumber(const std::string& text, int low, int high) {
+    if (text.empty() || text.size() > 5)
+        return -1;
+    int value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            return -1;
+        value = value * 10 + (c - '0');
+    }
+    return value >= low && value <= high ? value : -1;
+}
+
+// The options of online play; the problem when it is no option of ours.
+std::string ApplyOnlineOption(const std::string& option, const std::string& value,
+                              CommandLine& result) {
+    if (option == "--host") {
+        result.hostOnline = true;
+    } else if (option == "--relay") {
+        result.relayOnly = true;
+    } else if (option == "--join") {
+        if (value.empty() || value.size() > 300)
+            return "--join needs the address and code the host printed, or a lobby's room code";
+        result.joinText = value;
+    } else if (option == "--port") {
+        result.port = SmallNumber(value, 0, 65535);
+        if (result.port < 0)
+            return "--port is a port from 0 (any free one) to 65535, not \"" + value + "\"";
+    } else if (option == "--input-delay") {
+        result.inputDelay = SmallNumber(value, 0, 8);
+        if (result.inputDelay < 0)
+            return "--input-delay is a number of ticks from 0 to 8, not \"" + value + "\"";
+    } else if (option == "--online-ticks") {
+        result.onlineTicks = SmallNumber(value, 1, 99999);
+        if (result.onlineTicks < 0)
+            return "--online-ticks is a number of ticks from 1 to 99999, not \"" + value + "\"";
+    } else {
+        return "unknown option " + option;
     }
     return {};
 }
@@ -108,7 +151,7 @@ std::string ApplyOption(const std::string& option, const std::string& value, Com
             return "--lobby is HOST:PORT (a port of 1 to 65535), not \"" + value + "\"";
         result.lobby = value;
     } else {
-        return "unknown option " + option;
+        return ApplyOnlineOption(option, value, result);
     }
     return {};
 }
@@ -128,7 +171,8 @@ bool LobbyAddressValid(const std::string& text) {
 }
 
 bool ScaleModeOfName(const std::string& name, host::ScaleMode& mode) {
-    for (host::ScaleMode m : {host::ScaleInteger, host::ScaleFit, host::ScaleSharp, host::ScaleAuto})
+    for (host::ScaleMode m :
+         {host::ScaleInteger, host::ScaleFit, host::ScaleSharp, host::ScaleAuto})
         if (name == host::ScaleModeName(m)) {
             mode = m;
             return true;
@@ -179,6 +223,19 @@ constexpr const char* Usage =
     "  --lobby HOST:PORT     the lobby where online games find each other (for\n"
     "                        example lobby.example.org:41700; ./scripts/lobby\n"
     "                        runs one); wins over the settings file's lobby\n"
+    "  --host                host an online game for two: prints how the other\n"
+    "                        player joins and waits for them (through the lobby\n"
+    "                        when one is set, else directly on --port)\n"
+    "  --port N              the UDP port --host waits on without a lobby\n"
+    "                        (41701 by default; 0: any free one)\n"
+    "  --join WHERE          join an online game: WHERE is what the host printed,\n"
+    "                        ADDRESS:PORT/CODE, or the lobby's room code\n"
+    "  --input-delay N       ticks by which an online game plays keys late so that\n"
+    "                        they reach the other player in time (0 to 8; 2)\n"
+    "  --relay               with a lobby: play through its relay from the start\n"
+    "                        (where the direct path between the two never opens)\n"
+    "  --online-ticks N      end the online game by itself after N ticks that both\n"
+    "                        programs agree on (a game of a set length, for tests)\n"
     "  --help                show this help and exit\n"
     "  --version             show the version and exit\n"
     "\n"
@@ -219,6 +276,19 @@ constexpr const char* Usage =
     "  their explanations on the first start. Options given here win over it.\n"
     "  The records (R) are kept in records.txt beside the settings file.\n";
 
+// An online game is one thing to do: it is not a replay, nor both ends.
+CommandLine CheckOnlineOptions(const CommandLine& result) {
+    const bool online = result.hostOnline || !result.joinText.empty();
+    if (result.hostOnline && !result.joinText.empty())
+        return Refuse("--host and --join cannot be given together");
+    if ((result.onlineTicks > 0 || result.relayOnly) && !online)
+        return Refuse(std::string(result.relayOnly ? "--relay" : "--online-ticks") +
+                      " goes with --host or --join");
+    if (online && (!result.playPath.empty() || !result.openText.empty()))
+        return Refuse("an online game (--host, --join) cannot play a replay or open levels");
+    return result;
+}
+
 }  // namespace
 
 std::string UsageText() {
@@ -256,5 +326,5 @@ CommandLine ReadCommandLine(int argumentCount, const char* const* arguments) {
     // A replay of a replay would be the same file again.
     if (!result.playPath.empty() && !result.recordPath.empty())
         return Refuse("--play and --record cannot be given together");
-    return result;
+    return CheckOnlineOptions(result);
 }

@@ -16,6 +16,9 @@ bool ScaleModeOfName(const std::string& name, host::ScaleMode& mode);
 // when a game goes online.
 bool LobbyAddressValid(const std::string& text);
 
+// The UDP port an online game is hosted on when none is given.
+inline constexpr int DefaultOnlinePort = 41701;
+
 enum class CommandLineAction {
     RunGame,   // start the game with the options read
     Exit,      // print `output` on standard output and exit 0
@@ -53,6 +56,20 @@ struct CommandLine {
     // --lobby HOST:PORT: the lobby where online games find each other;
     // empty when not given.
     std::string lobby;
+    // --host: wait for the other player of an online game (on --port, or
+    // through the lobby when one is set); --join WHERE: join one, WHERE the
+    // host's ADDRESS:PORT/CODE or the lobby's room code.
+    bool hostOnline = false;
+    int port = DefaultOnlinePort;
+    std::string joinText;
+    // --input-delay N: the ticks an online game plays a key late (0 to 8).
+    int inputDelay = 2;
+    // --online-ticks N: the online game ends by itself once both programs
+    // agree on N ticks (0: when a player closes the window).
+    int onlineTicks = 0;
+    // --relay: through the lobby's relay from the start, for networks where
+    // the direct path never opens.
+    bool relayOnly = false;
 };
 
 // Reads the arguments after the program's name; the last of --fullscreen and

@@ -173,6 +173,12 @@ struct ReplayDriver {
     int speed = 1;
     // How long a tick of the game lasts at normal speed.
     int tickMs = 10;
+    // An online game rather than a replay: `playTick` reads the player's own
+    // keys (PlayerKeyDown) and P is the game's, not a pause of the playback.
+    bool live = false;
+    // Whether the box being opened is shown (null: always); a box of a tick
+    // run again is answered at once, unseen.
+    bool (*boxShown)() = nullptr;
 };
 void SetReplayDriver(const ReplayDriver& driver);
 // The keys the game's polls see down from now on.
@@ -183,6 +189,9 @@ void SetReplayedKeys(const std::bitset<256>& keys);
 bool DeliverReplayed(uint32_t message, uintptr_t wParam, intptr_t lParam);
 // Whether the viewer closed the window during the playback.
 bool ReplayStoppedByViewer();
+// The player's own key (after the key bindings), down now whatever keys a
+// driver sets for the game: what an online game sends of this player.
+bool PlayerKeyDown(int virtualKey);
 
 // ---- Notices, drops and signals ---------------------------------------------
 
@@ -236,6 +245,12 @@ bool NetSend(int32_t socket, const NetAddress& to, const uint8_t* bytes, int32_t
 // The next datagram waiting on the socket; false at once when none is.
 bool NetReceive(int32_t socket, NetDatagram& datagram);
 void NetClose(int32_t socket);
+// Waits until a datagram is waiting on the socket or `milliseconds` have
+// passed (at most 1000), whichever is first: a loop that has nothing else to
+// do sleeps here rather than spin.
+void NetWait(int32_t socket, int32_t milliseconds);
+// A steady clock for the network's timing, in microseconds.
+int64_t NetClockMicroseconds();
 // "host:port" or "[v6 address]:port" to an address (the host's name looked
 // up where the host can); false with why in `error`.
 bool NetResolve(const std::string& hostPort, NetAddress& address, std::string& error);

@@ -163,6 +163,9 @@ bool host::NetReceive(int32_t socket, NetDatagram& datagram) {
     return true;
 }
 
+// The link in memory delivers at once: nothing to wait for.
+void host::NetWait(int32_t, int32_t) {}
+
 void host::NetClose(int32_t socket) {
     if (LinkSocket* open = Open(socket)) {
         open->open = false;

@@ -89,6 +89,10 @@ bool ReplayStoppedByViewer() {
     return false;
 }
 
+bool PlayerKeyDown(int virtualKey) {
+    return (platform::GetAsyncKeyState(virtualKey) & 0x8000) != 0;
+}
+
 void ShowNotice(const char* textUtf8, const char* captionUtf8, bool) {
     headless::NoticeShown(textUtf8, captionUtf8);
 }

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -102,6 +103,11 @@ bool host::NetReceive(int32_t socket, NetDatagram& datagram) {
         return true;
     }
     return false;
+}
+
+void host::NetWait(int32_t socket, int32_t milliseconds) {
+    pollfd wanted{.fd = Ours(socket) ? socket : -1, .events = POLLIN, .revents = 0};
+    ::poll(&wanted, 1, std::clamp(milliseconds, 0, 1000));
 }
 
 void host::NetClose(int32_t socket) {

@@ -268,10 +268,12 @@ int MessageBox(Window owner, const char* textUtf8, const char* captionUtf8, uint
     int answer = 0;
     if (Desktop.replaying) {
         answer = Desktop.replay.boxAnswer(type);
-        Desktop.dialog = &open;
-        sdl::ShowReplayedDialog(open, answer);
-        Desktop.dialog = nullptr;
-        sdl::PresentFrame(nullptr);
+        if (!Desktop.replay.boxShown || Desktop.replay.boxShown()) {
+            Desktop.dialog = &open;
+            sdl::ShowReplayedDialog(open, answer);
+            Desktop.dialog = nullptr;
+            sdl::PresentFrame(nullptr);
+        }
     } else if (Desktop.closeRequested) {
         answer = dialog::AnswerOfClose(open.box);
     } else {

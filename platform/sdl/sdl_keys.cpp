@@ -123,3 +123,11 @@ int16_t GetAsyncKeyState(int virtualKey) {
 }
 
 }  // namespace platform
+
+namespace host {
+
+bool PlayerKeyDown(int virtualKey) {
+    return keymap::GameKeyDown(virtualKey, KeyboardKeyDown);
+}
+
+}  // namespace host

@@ -39,7 +39,8 @@ void HandleReplayEvent(const SDL_Event& event) {
         case SDL_KEYDOWN: {
             if (event.key.repeat || sdl::HandleWindowKey(event.key))
                 break;
-            if (sdl::VirtualKeyOf(event.key.keysym) == 'P')
+            // In an online game P is the game's (read with the other keys).
+            if (sdl::VirtualKeyOf(event.key.keysym) == 'P' && !Desktop.replay.live)
                 sdl::ToggleReplayPause();
             break;
         }
@@ -147,6 +148,8 @@ void ShowReplayTitle() {
     std::string title = TitleWithStatus();
     if (Desktop.replayPaused)
         title += " - replay paused (P goes on)";
+    else if (Desktop.replay.live)
+        title += " - online";
     else if (Desktop.replay.speed > 1)
         title += " - replay x" + std::to_string(Desktop.replay.speed);
     else
@@ -184,8 +187,9 @@ void ShowReplayedDialog(OpenDialog& open, int answer) {
                 // new scale mode lays the box out again.
                 if (HandleWindowKey(event.key)) {
                     stale = true;
-                } else if (event.key.keysym.sym == SDLK_p ||
-                           event.key.keysym.scancode == SDL_SCANCODE_P) {
+                } else if ((event.key.keysym.sym == SDLK_p ||
+                            event.key.keysym.scancode == SDL_SCANCODE_P) &&
+                           !Desktop.replay.live) {
                     ToggleReplayPause();
                 }
             } else {

@@ -1,6 +1,7 @@
-// The network's addresses as text, the same for every host: "host:port"
+// The network's addresses as text and its clock, the same for every host: "host:port"
 // split, numeric IPv4 and IPv6 addresses read and written without the
 // system's socket headers (the browser's build has none of its own).
+#include <chrono>
 #include <cstdio>
 #include <string>
 
@@ -170,4 +171,10 @@ std::string host::NetAddressText(const NetAddress& address) {
     text += "]:";
     text += std::to_string(address.port);
     return text;
+}
+
+int64_t host::NetClockMicroseconds() {
+    return std::chrono::duration_cast<std::chrono::microseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }

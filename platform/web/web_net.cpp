@@ -26,6 +26,8 @@ bool host::NetReceive(int32_t, NetDatagram&) {
 
 void host::NetClose(int32_t) {}
 
+void host::NetWait(int32_t, int32_t) {}
+
 bool host::NetResolve(const std::string&, NetAddress&, std::string& error) {
     error = "online play is not available in the browser yet";
     return false;

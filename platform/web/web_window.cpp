@@ -536,6 +536,18 @@ int16_t GetAsyncKeyState(int virtualKey) {
     return keymap::GameKeyDown(virtualKey, PageKeyDown) ? int16_t(0x8000) : int16_t(0);
 }
 
+}  // namespace platform
+
+namespace host {
+
+bool PlayerKeyDown(int virtualKey) {
+    return keymap::GameKeyDown(virtualKey, PageKeyDown);
+}
+
+}  // namespace host
+
+namespace platform {
+
 Surface GetDC(Window) {
     return WindowPicture();
 }

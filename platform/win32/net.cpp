@@ -132,6 +132,20 @@ bool host::NetReceive(int32_t socket, NetDatagram& datagram) {
     return false;
 }
 
+void host::NetWait(int32_t socket, int32_t milliseconds) {
+    const int32_t wait = milliseconds < 0 ? 0 : milliseconds > 1000 ? 1000 : milliseconds;
+    const SOCKET s = Of(socket);
+    if (s == INVALID_SOCKET) {
+        ::Sleep(DWORD(wait));
+        return;
+    }
+    fd_set readable;
+    FD_ZERO(&readable);
+    FD_SET(s, &readable);
+    timeval timeout{wait / 1000, (wait % 1000) * 1000};
+    ::select(0, &readable, nullptr, nullptr, &timeout);
+}
+
 void host::NetClose(int32_t socket) {
     const SOCKET s = Of(socket);
     if (s == INVALID_SOCKET)

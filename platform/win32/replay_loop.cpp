@@ -12,7 +12,9 @@ using win32::Hooks;
 
 // The caption says that a replay plays, how fast, or that it is paused.
 void ShowReplayCaption() {
-    if (Hooks.paused)
+    if (Hooks.replay.live)
+        win32::SetCaptionTag(" - online");
+    else if (Hooks.paused)
         win32::SetCaptionTag(" - replay paused (P goes on)");
     else if (Hooks.replay.speed > 1)
         win32::SetCaptionTag(" - replay x" + std::to_string(Hooks.replay.speed));
@@ -48,8 +50,9 @@ bool HandleReplayInput(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
             Hooks.stopped = true;
             return true;
         case WM_KEYDOWN:
-            // P pauses or goes on; a held key's repeats do nothing.
-            if (wParam == 'P' && (lParam & (LPARAM(1) << 30)) == 0) {
+            // P pauses or goes on; a held key's repeats do nothing. In an
+            // online game P is the game's, read with the other keys.
+            if (wParam == 'P' && (lParam & (LPARAM(1) << 30)) == 0 && !Hooks.replay.live) {
                 Hooks.paused = !Hooks.paused;
                 ShowReplayCaption();
             }

@@ -272,7 +272,8 @@ int ReplayedBox(platform::Window owner, const char* textUtf8, uint32_t type) {
         win32::DeliverToGame(owner, WM_ACTIVATE, WA_INACTIVE, 0);
     const int answer = win32::Hooks.replay.boxAnswer ? win32::Hooks.replay.boxAnswer(type) : IDOK;
     std::string first = textUtf8 ? textUtf8 : "";
-    win32::ShowIndicator(first.substr(0, first.find('\n')));
+    if (!win32::Hooks.replay.boxShown || win32::Hooks.replay.boxShown())
+        win32::ShowIndicator(first.substr(0, first.find('\n')));
     if (told && !win32::Hooks.replayedMinimized)
         win32::DeliverToGame(owner, WM_ACTIVATE, WA_ACTIVE, 0);
     return answer;
@@ -458,6 +459,14 @@ int16_t GetAsyncKeyState(int virtualKey) {
 }
 
 }  // namespace platform
+
+namespace host {
+
+bool PlayerKeyDown(int virtualKey) {
+    return keymap::GameKeyDown(virtualKey, win32::PhysicalKeyDown);
+}
+
+}  // namespace host
 
 namespace {
 

@@ -1,0 +1,58 @@
+// An online game for two in the window: meeting the other program (directly
+// or through a lobby) before the window opens, then each tick of the
+// rollback session on the host's socket, and the run recorded as the
+// replay both programs agree on.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "hosting/online_link.h"
+#include "hosting/online_transport.h"
+#include "netplay/session.h"
+#include "options/command_line.h"
+
+// How long a joiner waits for the host's answer.
+inline constexpr int64_t JoinPatienceUs = 30000000;
+
+struct OnlineGame {
+    bool active = false;
+    OnlineTransport transport;
+    OnlineLink link;
+    RollbackSession session;
+    int32_t inputDelay = DefaultInputDelay;
+    bool sessionStarted = false;
+    // A press of P not yet carried by an input, and the key as last polled.
+    bool pauseAsked = false;
+    bool pauseKeyDown = false;
+    // Microseconds the ticks owe to the stretch that lets the other catch up.
+    int64_t stretchOwedUs = 0;
+    // The game as both programs agree on it: its state after the ticks below
+    // agreedTick, run again from the real inputs alone and recorded.
+    StateSnapshot agreed;
+    int32_t agreedTick = 0;
+    bool runningAgreed = false;
+    int64_t lastSentUs = 0;
+    // A game of a set length ends at this agreed tick (0: none), after the
+    // last inputs had a moment to reach the other.
+    int32_t endTick = 0;
+    int64_t endedUs = 0;
+};
+// How long a game of a set length goes on sending once it has ended.
+inline constexpr int64_t EndLingerUs = 1500000;
+extern OnlineGame Online;
+
+// Meets the other program as the command line says (--host or --join, the
+// lobby's address when one is set, empty otherwise) and exchanges the
+// greetings; true once both play. False with why in `error` (told on
+// standard error by the caller).
+bool MeetOtherProgram(const CommandLine& line, const std::string& lobbyText, std::string& error);
+
+// Sets the window's host to run the game from the session (the replay
+// driver, live) and starts the recording of the agreed game. Call before
+// the window's start-up.
+void StartOnlineRun();
+// After the message loop: why the game stopped, on standard error and in a
+// notice, and the agreed run as a replay (to `recordPath`, or beside the
+// settings); the exit status (0 when the player closed the window).
+int FinishOnlineRun(const std::string& recordPath, const std::string& keptPath, int exitCode);

@@ -1,0 +1,209 @@
+// An online game in the window, tick by tick: the player's keys become this
+// side's input, the other's arrive on the socket, the rollback session runs
+// the game, and the ticks both have the real inputs of are run once more, in
+// the agreed game, which is what the replay records.
+#include <algorithm>
+#include <bitset>
+#include <cstdio>
+#include <string>
+
+#include "hosting/online_game.h"
+#include "options/settings_file.h"
+#include "platform/host.h"
+#include "render/draw.h"
+#include "replay/recorder.h"
+#include "shell/main_window.h"
+#include "state/program_state.h"
+
+namespace {
+
+// The live game while the agreed one runs its ticks.
+StateSnapshot LiveState;
+
+std::bitset<256> KeysOf(const TickInput inputs[2]) {
+    std::bitset<256> keys;
+    for (int32_t side = 0; side < 2; ++side)
+        for (int32_t bit = 0; bit < TickKeyCount; ++bit)
+            if (const int code = TickKeyCode(side, bit); code > 0 && code < 256)
+                keys.set(size_t(code), ((inputs[side].keys >> bit) & 1) != 0);
+    return keys;
+}
+
+// A tick run again draws nothing: the frame shown is the present's.
+void RunOnlineTick(const TickInput inputs[2]) {
+    DrawingEnabled = !TickRunAgain;
+    host::SetReplayedKeys(KeysOf(inputs));
+    host::DeliverReplayed(platform::WM_TIMER, BattleTimer, 0);
+    DrawingEnabled = true;
+}
+
+// The player plays with the first player's keys on either side; P asks for
+// the pause of both, once per press.
+TickInput PollOwnInput(int32_t side) {
+    TickInput input;
+    for (int32_t bit = 0; bit < TickKeyCount; ++bit) {
+        const int code = TickKeyCode(0, bit);
+        if (code != 0 && TickKeyCode(side, bit) != 0 && host::PlayerKeyDown(code))
+            input.keys = uint16_t(input.keys | (1u << bit));
+    }
+    const bool pauseDown = host::PlayerKeyDown('P');
+    if (pauseDown && !Online.pauseKeyDown)
+        Online.pauseAsked = true;
+    Online.pauseKeyDown = pauseDown;
+    if (Online.pauseAsked)
+        input.commands = PauseCommand;
+    return input;
+}
+
+// One agreed tick, recorded as the replay plays it back: the pause as the
+// press of P, then the keys and the tick.
+void RecordAgreedTick(int32_t tick) {
+    const RollbackSession& s = Online.session;
+    TickInput inputs[2];
+    inputs[s.localSide] = LocalInputAt(s, tick);
+    inputs[1 - s.localSide] = s.remote[size_t(tick % InputRing)];
+    if (((inputs[0].commands | inputs[1].commands) & PauseCommand) != 0) {
+        RecordMessage(platform::WM_KEYDOWN, 'P', 0);
+        host::DeliverReplayed(platform::WM_KEYDOWN, 'P', 0);
+        RecordMessageDone(platform::WM_KEYDOWN, 'P');
+    }
+    host::SetReplayedKeys(KeysOf(inputs));
+    RecordMessage(platform::WM_TIMER, BattleTimer, 0);
+    host::DeliverReplayed(platform::WM_TIMER, BattleTimer, 0);
+    RecordMessageDone(platform::WM_TIMER, BattleTimer);
+}
+
+// The agreed game catches up with the ticks whose inputs are all real and
+// that the live game has run; silent and undrawn.
+void RunAgreedTicks() {
+    const RollbackSession& s = Online.session;
+    int32_t end = std::min({s.remoteConfirmed, s.localInputEnd, s.tick});
+    if (Online.endTick > 0)
+        end = std::min(end, Online.endTick);
+    if (end <= Online.agreedTick)
+        return;
+    SaveGameState(LiveState);
+    RestoreGameState(Online.agreed);
+    TickRunAgain = true;
+    DrawingEnabled = false;
+    Online.runningAgreed = true;
+    for (int32_t tick = Online.agreedTick; tick < end; ++tick)
+        RecordAgreedTick(tick);
+    Online.runningAgreed = false;
+    DrawingEnabled = true;
+    TickRunAgain = false;
+    Online.agreedTick = end;
+    SaveGameState(Online.agreed);
+    RestoreGameState(LiveState);
+}
+
+void TakeArrivals(int64_t nowUs) {
+    uint8_t bytes[host::NetDatagramMax];
+    uint8_t reply[MaxDatagramBytes];
+    size_t size = 0;
+    host::NetAddress from;
+    KeepLobby(Online.transport, nowUs);
+    while (ReceiveFromPeer(Online.transport, nowUs, bytes, size, from)) {
+        const size_t replySize =
+            TakeOnlineDatagram(Online.link, Online.session, bytes, size, nowUs, reply);
+        if (replySize > 0)
+            SendToPeer(Online.transport, reply, replySize, nowUs);
+    }
+}
+
+// A peer in the lead lets a tick pass now and then, as much as the session
+// asks its ticks be stretched.
+bool TickOwed() {
+    Online.stretchOwedUs += RecommendedTickLengthUs(Online.session) - TickLengthUs;
+    if (Online.stretchOwedUs < TickLengthUs)
+        return true;
+    Online.stretchOwedUs -= TickLengthUs;
+    return false;
+}
+
+bool PlayOnlineTick() {
+    const int64_t now = host::NetClockMicroseconds();
+    if (!Online.sessionStarted) {
+        StartSession(Online.session, Online.link.hosting ? 0 : 1, Online.inputDelay, RunOnlineTick);
+        SaveGameState(Online.agreed);
+        Online.sessionStarted = true;
+    }
+    TakeArrivals(now);
+    if (!OnlineLinkAlive(Online.link, Online.session, now))
+        return false;
+    // A game of a set length: once agreed to its end, its inputs go on a
+    // while for the other to agree too, then it ends.
+    if (Online.endTick > 0 && Online.agreedTick >= Online.endTick) {
+        if (Online.endedUs == 0)
+            Online.endedUs = now;
+        if (now - Online.endedUs >= EndLingerUs)
+            return false;
+    } else if (TickOwed()) {
+        if (AddLocalInput(Online.session, PollOwnInput(Online.session.localSide)))
+            Online.pauseAsked = false;
+        AdvanceSession(Online.session);
+    }
+    RunAgreedTicks();
+    uint8_t out[MaxDatagramBytes];
+    const size_t size = OnlineDatagramToSend(Online.link, Online.session, out);
+    if (size > 0)
+        SendToPeer(Online.transport, out, size, now);
+    return !host::ReplayStoppedByViewer();
+}
+
+// Every box that opens in play has only OK; a question (none opens in a
+// session) is answered No, which changes nothing.
+int OnlineBoxAnswer(uint32_t type) {
+    return (type & 0xF) == platform::MB_YESNO ? platform::IDNO : platform::IDOK;
+}
+
+bool OnlineBoxShown() {
+    return !TickRunAgain;
+}
+
+// The boxes of the start (before the session, both programs alike) and of
+// the agreed game are the replay's.
+void OnlineBoxAnswered(int answer) {
+    if (Online.runningAgreed || !Online.sessionStarted)
+        RecordBoxAnswer(answer);
+}
+
+}  // namespace
+
+void StartOnlineRun() {
+    BeginRecording(Online.link.seed);
+    NoteRecordedIntro(2);
+    NoteRecordedStatusPlace(uint8_t(PlayerSettings.statusPlace));
+    host::SetInputRecorder({.boxAnswered = OnlineBoxAnswered});
+    host::SetReplayDriver({.playTick = PlayOnlineTick,
+                           .boxAnswer = OnlineBoxAnswer,
+                           .tickMs = int(BattleTimerPeriodMs),
+                           .live = true,
+                           .boxShown = OnlineBoxShown});
+}
+
+int FinishOnlineRun(const std::string& recordPath, const std::string& keptPath, int exitCode) {
+    const bool stopped = Online.link.phase == OnlineStopped;
+    CloseOnlineTransport(Online.transport);
+    // The replay is of the agreed game: its state, not the live one's
+    // guesses, ends it. It is written before anything waits for the player.
+    if (Online.sessionStarted)
+        RestoreGameState(Online.agreed);
+    const std::string path = recordPath.empty() ? keptPath : recordPath;
+    std::string error;
+    const bool written = FinishRecording(path, error);
+    if (written)
+        std::printf("morvask: online game: %d ticks agreed, the replay is %s\n",
+                    int(Online.agreedTick), path.c_str());
+    else
+        std::fprintf(stderr, "morvask: %s\n", error.c_str());
+    std::fflush(stdout);
+    if (stopped) {
+        std::fprintf(stderr, "morvask: online game: %s\n", Online.link.message.c_str());
+        std::fflush(stderr);
+        const std::string text =
+            Online.link.message + (written ? "\n\nThe game is kept as a replay: " + path : "");
+        host::ShowNotice(text.c_str(), "Online");
+    }
+    return !written ? 1 : stopped ? 1 : exitCode;
+}
