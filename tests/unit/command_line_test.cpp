@@ -76,7 +76,20 @@ TEST(CommandLine, WrongValuesAndUnknownOptionsAreRefusedInTwoLines) {
                                                {"--play"},
                                                {"--play="},
                                                {"--speed", "2"},
-                                               {"--play", "a.mvr", "--record", "b.mvr"}}) {
+                                               {"--play", "a.mvr", "--record", "b.mvr"},
+                                               {"--host", "--join", "1.2.3.4:5/0000abcd"},
+                                               {"--join"},
+                                               {"--join", ""},
+                                               {"--host", "--play", "a.mvr"},
+                                               {"--join", "ABCDE-23456", "--open", "x"},
+                                               {"--port", "65536"},
+                                               {"--port", "-1"},
+                                               {"--port", "80x"},
+                                               {"--input-delay", "9"},
+                                               {"--input-delay", ""},
+                                               {"--online-ticks", "0"},
+                                               {"--online-ticks", "100"},
+                                               {"--relay"}}) {
         CommandLine line = Read(arguments);
         EXPECT_EQ(line.action, CommandLineAction::BadUsage) << arguments.back();
         // The problem, then where to read more: the error never scrolls away.
@@ -98,3 +111,19 @@ TEST(CommandLine, HelpAndVersionEndTheReading) {
 }
 
 }  // namespace
+
+TEST(CommandLine, AnOnlineGameIsHostedOnAPortOrJoinedByWhatTheHostPrinted) {
+    CommandLine line = Read({"--host", "--port", "0", "--input-delay=0", "--online-ticks", "500"});
+    EXPECT_EQ(line.action, CommandLineAction::RunGame);
+    EXPECT_TRUE(line.hostOnline);
+    EXPECT_EQ(line.port, 0);
+    EXPECT_EQ(line.inputDelay, 0);
+    EXPECT_EQ(line.onlineTicks, 500);
+    line = Read({"--join", "ABCDE-23456", "--relay", "--lobby", "lobby.example.org:41700"});
+    EXPECT_EQ(line.action, CommandLineAction::RunGame);
+    EXPECT_FALSE(line.hostOnline);
+    EXPECT_EQ(line.joinText, "ABCDE-23456");
+    EXPECT_TRUE(line.relayOnly);
+    EXPECT_EQ(line.port, DefaultOnlinePort);
+    EXPECT_EQ(line.inputDelay, 2);
+}

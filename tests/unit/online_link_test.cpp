@@ -39,6 +39,26 @@ TEST(OnlineLink, TheHelloIsWelcomedAndALostWelcomeIsSentAgain) {
     EXPECT_EQ(host.phase, OnlinePlaying);
 }
 
+TEST(OnlineLink, TheWelcomeTellsTheJoinerTheHostsSeedAndAPunchingHostGreets) {
+    OnlineLink host, joiner;
+    RollbackSession session;
+    StartOnlineLink(host, true, Session, 0);
+    StartOnlineLink(joiner, false, Session, 0);
+    host.seed = 0x5EED1234;
+    host.punching = true;
+    uint8_t bytes[MaxDatagramBytes], reply[MaxDatagramBytes];
+    // The host's own greeting opens its router's way and changes nothing for
+    // the joiner, who still waits for the welcome.
+    ASSERT_GT(OnlineDatagramToSend(host, session, bytes), 0u);
+    EXPECT_EQ(Deliver(host, session, joiner, session, 500, reply), 0u);
+    EXPECT_EQ(joiner.phase, OnlineGreeting);
+    const size_t welcome = Deliver(joiner, session, host, session, 1000, reply);
+    ASSERT_GT(welcome, 0u);
+    TakeOnlineDatagram(joiner, session, reply, welcome, 1500, bytes);
+    EXPECT_EQ(joiner.phase, OnlinePlaying);
+    EXPECT_EQ(joiner.seed, 0x5EED1234u);
+}
+
 TEST(OnlineLink, APeerOfAnotherVersionIsRefusedOnBothSidesNamingBoth) {
     OnlineLink host, joiner;
     RollbackSession session;
