@@ -10,9 +10,11 @@ namespace {
 constexpr uint8_t Magic[4] = {'M', 'V', 'N', 'P'};
 // Magic, kind, session, side.
 constexpr size_t HeaderBytes = 4 + 1 + 4 + 1;
-// Tick, advantage, ack, first tick, runs (the top bit: a checksum follows);
+// Tick, advantage, ack and first tick (each as its distance below the tick:
+// the peers are never far apart), runs (the top bit: a checksum follows);
 // then each run: its length, keys and commands; then the checksum, if any.
-constexpr size_t InputsHeadBytes = 4 + 2 + 4 + 4 + 1;
+constexpr size_t InputsHeadBytes = 4 + 2 + 2 + 2 + 1;
+constexpr int32_t MaxTickDistance = 0x7FFF;
 constexpr size_t InputBytes = 4;
 constexpr size_t ChecksumBytes = 4 + 4;
 constexpr uint32_t ChecksumFollows = 0x80;
@@ -74,6 +76,9 @@ bool InputsValid(const Datagram& d) {
         return false;
     if (d.advantage < -0x7FFF || d.advantage > 0x7FFF || (d.checksumTick < 0 && d.checksum != 0))
         return false;
+    for (int32_t other : {d.ack, d.firstTick})
+        if (d.tick - other < -MaxTickDistance || d.tick - other > MaxTickDistance)
+            return false;
     for (int32_t i = 0; i < d.inputCount; ++i)
         if ((d.inputs[size_t(i)].keys & ~KeyMask) != 0 ||
             (d.inputs[size_t(i)].commands & ~PauseCommand) != 0)
@@ -97,8 +102,8 @@ int32_t Runs(const Datagram& d, int32_t* lengths) {
 void WriteInputs(const Datagram& d, Writer& w) {
     w.Bytes(uint32_t(d.tick), 4);
     w.Bytes(uint32_t(d.advantage), 2);
-    w.Bytes(uint32_t(d.ack), 4);
-    w.Bytes(uint32_t(d.firstTick), 4);
+    w.Bytes(uint32_t(d.tick - d.ack), 2);
+    w.Bytes(uint32_t(d.tick - d.firstTick), 2);
     int32_t lengths[MaxInputsPerDatagram];
     const int32_t runs = Runs(d, lengths);
     w.Bytes(uint32_t(runs) | (d.checksumTick >= 0 ? ChecksumFollows : 0), 1);
@@ -133,11 +138,18 @@ void ReadRuns(Reader& r, Datagram& d, uint32_t runs) {
     }
 }
 
+// The tick less a distance written in two bytes; -1, which no reader
+// takes, when either is out of range.
+int32_t BelowTick(int32_t tick, uint32_t distance) {
+    const int64_t value = int64_t(tick) - int16_t(distance);
+    return tick < 0 || value < 0 || value > MaxTick ? -1 : int32_t(value);
+}
+
 void ReadInputs(Reader& r, Datagram& d) {
     d.tick = r.Tick();
     d.advantage = int32_t(int16_t(r.Bytes(2)));
-    d.ack = r.Tick();
-    d.firstTick = r.Tick();
+    d.ack = BelowTick(d.tick, r.Bytes(2));
+    d.firstTick = BelowTick(d.tick, r.Bytes(2));
     const uint32_t runs = r.Bytes(1);
     d.inputCount = 0;
     ReadRuns(r, d, runs & ~ChecksumFollows);

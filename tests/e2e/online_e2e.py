@@ -95,7 +95,7 @@ def window_of(process):
     found = []
 
     def search():
-        result = subprocess.run(["xdotool", "search", "--onlyvisible", "--pid", str(process.pid),
+        result = subprocess.run(["xdotool", "search", "--all", "--onlyvisible", "--pid", str(process.pid),
                                  "--name", "Morvask"], capture_output=True, text=True)
         found[:] = result.stdout.split()
         return bool(found)
@@ -185,7 +185,8 @@ def direct_through_relay():
     _, join_text = direct_join_text("direct-host", listen[0] if listen else port)
     join = run_game("direct-join", ["--join", join_text, "--online-ticks", "1500"])
     host_window, join_window = window_of(host), window_of(join)
-    if check(host_window and join_window, "direct: both windows opened"):
+    if check(host_window and join_window and host_window != join_window,
+             "direct: both windows opened"):
         subprocess.run(["xdotool", "windowmove", join_window, "980", "0"], check=False)
         hold_keys(host_window, ["Up", "space"], 1.5)
         garbage_at(port)
