@@ -36,15 +36,6 @@ fail() {
     done
     exit 1
 }
-# wait_until SECONDS COMMAND...: true once COMMAND succeeds in time.
-wait_until() {
-    local deadline=$((SECONDS + $1))
-    shift
-    until "$@"; do
-        ((SECONDS < deadline)) || return 1
-        sleep 0.2
-    done
-}
 # hold WINDOW KEYS...: the window takes the focus, then the keys are held a
 # moment (a program forgets keys held across a change of focus).
 hold() {
@@ -72,7 +63,7 @@ ticks=1000
 pids+=($!)
 windows_pid=$!
 joined() { tr -d '\r' <"$work/windows.out" 2>/dev/null | grep -q 'join ADDRESS:'; }
-wait_until 120 joined || fail "the Windows program printed no way to join"
+x_display_wait 120 joined || fail "the Windows program printed no way to join"
 where="$(tr -d '\r' <"$work/windows.out" | grep -o 'join ADDRESS:[0-9]*/[0-9a-f]*' |
     sed 's/join ADDRESS/127.0.0.1/')"
 (cd "$work/play" && XDG_CONFIG_HOME="$work/linux" exec timeout 300 "$game" --join "$where" \
@@ -81,7 +72,7 @@ pids+=($!)
 linux_pid=$!
 
 windows_window() { xdotool search --onlyvisible --name 'Morvask V1.0' 2>/dev/null | head -1 | grep -q .; }
-wait_until 60 windows_window || fail "no window opened"
+x_display_wait 60 windows_window || fail "no window opened"
 # The Linux window is SDL's (class morvask); Wine's is the other one.
 linux_window="$(xdotool search --sync --onlyvisible --class morvask | head -1)"
 wine_window="$(xdotool search --onlyvisible --name 'Morvask V1.0' | grep -vx "$linux_window" | head -1)"
