@@ -4,6 +4,7 @@
 // replay both programs agree on.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -37,6 +38,9 @@ struct OnlineGame {
     // last inputs had a moment to reach the other.
     int32_t endTick = 0;
     int64_t endedUs = 0;
+    // The ticks of late whose first run showed a box (by tick modulo the
+    // ring): a box that opens only when a tick runs again shows then.
+    std::array<int32_t, SnapshotRing> boxShownAt{};
 };
 // How long a game of a set length goes on sending once it has ended.
 inline constexpr int64_t EndLingerUs = 1500000;

@@ -125,6 +125,7 @@ bool PlayOnlineTick() {
     const int64_t now = host::NetClockMicroseconds();
     if (!Online.sessionStarted) {
         StartSession(Online.session, Online.link.hosting ? 0 : 1, Online.inputDelay, RunOnlineTick);
+        Online.boxShownAt.fill(-1);
         SaveGameState(Online.agreed);
         Online.sessionStarted = true;
     }
@@ -157,8 +158,20 @@ int OnlineBoxAnswer(uint32_t type) {
     return (type & 0xF) == platform::MB_YESNO ? platform::IDNO : platform::IDOK;
 }
 
+// A box shows once for its tick: at the tick's first run, or, when only a
+// run again opens it (the other's pause arrived late), then. The agreed
+// game's boxes are the replay's alone.
 bool OnlineBoxShown() {
-    return !TickRunAgain;
+    if (Online.runningAgreed)
+        return false;
+    if (!Online.sessionStarted)
+        return true;
+    const int32_t tick = Online.session.runningTick;
+    int32_t& shown = Online.boxShownAt[size_t(tick % SnapshotRing)];
+    if (TickRunAgain && shown == tick)
+        return false;
+    shown = tick;
+    return true;
 }
 
 // The boxes of the start (before the session, both programs alike) and of

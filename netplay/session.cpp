@@ -31,6 +31,7 @@ void RunTick(RollbackSession& s, int32_t tick) {
     inputs[s.localSide] = s.local[Slot(tick, InputRing)];
     inputs[1 - s.localSide] = remote;
     ApplyTickCommands(inputs);
+    s.runningTick = tick;
     s.run(inputs);
 }
 

@@ -77,6 +77,9 @@ struct RollbackSession {
     std::array<TickChecksum, ChecksumsKept> remoteChecksums{};
     int32_t desyncTick = -1;
     SessionStats stats;
+    // The tick being run (first run or again), for a program that must know
+    // which tick a box opens in.
+    int32_t runningTick = -1;
 };
 
 // A session from the state the game is in now, which both peers must share.

@@ -258,7 +258,9 @@ int MessageBox(Window owner, const char* textUtf8, const char* captionUtf8, uint
             Desktop.recorder.boxAnswered(answer);
         return answer;
     }
-    if (Desktop.traceDialogs)
+    // A box of a tick run again in an online game is answered unseen.
+    const bool shown = !Desktop.replaying || !Desktop.replay.boxShown || Desktop.replay.boxShown();
+    if (Desktop.traceDialogs && shown)
         std::fprintf(stderr, "dialog: open \"%s\" \"%s\"\n", open.box.caption.c_str(),
                      open.box.text.substr(0, open.box.text.find('\n')).c_str());
 
@@ -268,7 +270,7 @@ int MessageBox(Window owner, const char* textUtf8, const char* captionUtf8, uint
     int answer = 0;
     if (Desktop.replaying) {
         answer = Desktop.replay.boxAnswer(type);
-        if (!Desktop.replay.boxShown || Desktop.replay.boxShown()) {
+        if (shown) {
             Desktop.dialog = &open;
             sdl::ShowReplayedDialog(open, answer);
             Desktop.dialog = nullptr;
@@ -282,7 +284,7 @@ int MessageBox(Window owner, const char* textUtf8, const char* captionUtf8, uint
         Desktop.dialog = nullptr;
         sdl::PresentFrame(nullptr);
     }
-    if (Desktop.traceDialogs) {
+    if (Desktop.traceDialogs && shown) {
         std::fprintf(stderr, "dialog: answer %s\n", AnswerName(answer));
         std::fflush(stderr);
     }

@@ -80,7 +80,8 @@ def program_env(name):
     with open(os.path.join(config, "morvask", "settings.ini"), "w") as settings:
         settings.write("volume = 0\nlang = en\n")
     env = dict(os.environ, XDG_CONFIG_HOME=config, SDL_AUDIODRIVER="dummy",
-               LC_ALL="C.UTF-8", DBUS_SESSION_BUS_ADDRESS="disabled:")
+               LC_ALL="C.UTF-8", DBUS_SESSION_BUS_ADDRESS="disabled:",
+               MORVASK_TRACE_DIALOGS="1")
     return env
 
 
@@ -193,8 +194,15 @@ def direct_through_relay():
         hold_keys(join_window, ["Up", "space"], 1.5)
         subprocess.run(["import", "-window", "root", os.path.join(OUT, "online-play.png")],
                        check=False)
+        # The joiner pauses: its pause reaches the host later than the tick
+        # it is for (40 ms each way against 20 ms of input delay), so the
+        # host sees it when it runs that tick again, and shows it then.
+        hold_keys(join_window, ["p"], 0.3)
     # The first player's Up and Space, the second's (its keys) up and fire.
     finished_alike(host, join, "direct", 1500, keys={0x26, 0x20, 0x88, 0x98})
+    for who in ("host", "join"):
+        pauses = text_of("direct-" + who, "err").count("Game paused")
+        check(pauses == 1, f"direct: the {who}'s screen showed the pause box once ({pauses})")
     relay.send_signal(signal.SIGINT)
 
 
