@@ -10,10 +10,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "programs/lobby/rooms.h"
+#include "programs/lobby/web_server.h"
 
 namespace asio = boost::asio;
 using asio::ip::udp;
@@ -32,15 +34,22 @@ constexpr const char* Usage =
     "  --bind ADDRESS  the address to listen on (default 0.0.0.0, every IPv4\n"
     "                  address; :: for IPv6)\n"
     "  --max-rooms N   the most rooms open at once (default 10000)\n"
+    "  --web DIR       also serve the web edition's folder DIR over HTTP\n"
+    "                  (dist/web: the compressed copy the browser accepts, a\n"
+    "                  year's cache for files named after their contents)\n"
+    "  --web-port N    the TCP port of --web (default 8000; 0: any free one)\n"
     "  --help          show this help and exit\n"
     "\n"
-    "It prints \"morvask-lobby: listening on ADDRESS:PORT\" once ready, and its\n"
-    "counts when stopped (SIGINT or SIGTERM).\n";
+    "It prints \"morvask-lobby: listening on ADDRESS:PORT\" once ready (with --web\n"
+    "also \"morvask-lobby: serving DIR on http://ADDRESS:PORT/\"), and its counts\n"
+    "when stopped (SIGINT or SIGTERM).\n";
 
 struct LobbyOptions {
     int port = DefaultPort;
     std::string bind = "0.0.0.0";
     int maxRooms = 10000;
+    std::string webRoot;
+    int webPort = 8000;
 };
 
 // The system's secure generator: the codes and tokens must not be guessed.
@@ -80,7 +89,8 @@ int ReadOptions(int argc, char** argv, LobbyOptions& options) {
             std::fputs(Usage, stdout);
             return 0;
         }
-        const bool valued = option == "--port" || option == "--bind" || option == "--max-rooms";
+        const bool valued = option == "--port" || option == "--bind" || option == "--max-rooms" ||
+                            option == "--web" || option == "--web-port";
         if (!valued || i + 1 >= argc) {
             std::fprintf(stderr, "morvask-lobby: %s %s\nTry 'morvask-lobby --help' for more.\n",
                          valued ? "a value is missing after" : "unknown option", option.c_str());
@@ -88,8 +98,11 @@ int ReadOptions(int argc, char** argv, LobbyOptions& options) {
         }
         const char* value = argv[++i];
         const bool fits = option == "--bind"   ? (options.bind = value, true)
+                          : option == "--web"  ? (options.webRoot = value, !options.webRoot.empty())
                           : option == "--port" ? WholeNumber(value, 0, 65535, options.port)
-                                               : WholeNumber(value, 1, 10000000, options.maxRooms);
+                          : option == "--web-port"
+                              ? WholeNumber(value, 0, 65535, options.webPort)
+                              : WholeNumber(value, 1, 10000000, options.maxRooms);
         if (!fits) {
             std::fprintf(stderr, "morvask-lobby: %s does not take \"%s\"\n", option.c_str(), value);
             return 2;
@@ -173,6 +186,30 @@ void Sweep(LobbyProcess& p) {
     });
 }
 
+// The web edition on the same loop; false, said, when it cannot be.
+bool ServeWeb(LobbyProcess& p, const LobbyOptions& options) {
+    std::error_code missing;
+    if (!std::filesystem::is_regular_file(std::filesystem::path(options.webRoot) / "index.html",
+                                          missing)) {
+        std::fprintf(stderr, "morvask-lobby: %s holds no index.html: build the web edition first\n",
+                     options.webRoot.c_str());
+        return false;
+    }
+    std::string error;
+    const int port = StartWebServer(p.io, options.bind, options.webPort, options.webRoot, error);
+    if (port < 0) {
+        std::fprintf(stderr, "morvask-lobby: cannot serve the web edition on %s port %d: %s\n",
+                     options.bind.c_str(), options.webPort, error.c_str());
+        return false;
+    }
+    const std::string shown =
+        options.bind.find(':') != std::string::npos ? "[" + options.bind + "]" : options.bind;
+    std::printf("morvask-lobby: serving %s on http://%s:%d/\n", options.webRoot.c_str(),
+                shown.c_str(), port);
+    std::fflush(stdout);
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -205,6 +242,8 @@ int main(int argc, char** argv) {
         "settings.ini (HOST: this machine's name or address)\n",
         static_cast<int>(bound.port()), static_cast<int>(bound.port()));
     std::fflush(stdout);
+    if (!options.webRoot.empty() && !ServeWeb(p, options))
+        return 1;
     p.signals.async_wait([](const boost::system::error_code&, int) { p.io.stop(); });
     Receive(p);
     Sweep(p);
@@ -217,5 +256,11 @@ int main(int argc, char** argv) {
         static_cast<long long>(c.refused), static_cast<long long>(c.roomsMade),
         static_cast<long long>(c.joined), static_cast<long long>(c.relayed),
         static_cast<long long>(c.expired));
+    if (!options.webRoot.empty()) {
+        const WebCounts& w = WebServerCounts();
+        std::printf("morvask-lobby: web: %lld requests, %lld served, %lld refused, %lld limited\n",
+                    static_cast<long long>(w.requests), static_cast<long long>(w.served),
+                    static_cast<long long>(w.refused), static_cast<long long>(w.limited));
+    }
     return 0;
 }

@@ -1,0 +1,209 @@
+// Serving the web edition over HTTP with Boost.Beast: one connection at a
+// time per session, requests read with Beast's parser (headers of at most
+// 8 KiB, no body), the answer chosen by web_files.cpp, files sent whole.
+#include "programs/lobby/web_server.h"
+
+#include <utility>  // Boost 1.74 misses it under C++20
+
+#include <boost/asio.hpp>
+#include <boost/beast/core.hpp>
+#include <boost/beast/http.hpp>
+#include <chrono>
+#include <memory>
+#include <optional>
+#include <unordered_map>
+
+#include "programs/lobby/rate_limit.h"
+#include "programs/lobby/web_files.h"
+
+namespace asio = boost::asio;
+namespace beast = boost::beast;
+namespace http = beast::http;
+using tcp = asio::ip::tcp;
+
+namespace {
+
+// A page loads some 20 files; a visitor reloading often stays well inside.
+constexpr int64_t RequestsPerMinute = 6000;
+constexpr int64_t RequestsBurst = 200;
+constexpr size_t AddressesFollowed = 100000;
+
+struct WebServer {
+    explicit WebServer(asio::io_context& io) : acceptor(io) {}
+    tcp::acceptor acceptor;
+    std::string root;
+    std::unordered_map<std::string, LobbyBucket> buckets;
+    WebCounts counts;
+};
+std::unique_ptr<WebServer> Server;
+
+int64_t NowMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+bool WithinRate(const std::string& address) {
+    if (Server->buckets.size() > AddressesFollowed)
+        Server->buckets.clear();
+    return LobbyTakeToken(Server->buckets[address], NowMs(), RequestsPerMinute, RequestsBurst);
+}
+
+class WebSession : public std::enable_shared_from_this<WebSession> {
+public:
+    explicit WebSession(tcp::socket socket) : stream_(std::move(socket)) {}
+
+    void Read() {
+        parser_.emplace();
+        parser_->header_limit(8192);
+        stream_.expires_after(std::chrono::seconds(30));
+        http::async_read(
+            stream_, buffer_, *parser_,
+            [self = shared_from_this()](beast::error_code error, size_t) { self->Answer(error); });
+    }
+
+private:
+    void Answer(beast::error_code error) {
+        if (error) {
+            Close();
+            return;
+        }
+        const http::request<http::empty_body> request = parser_->release();
+        Server->counts.requests += 1;
+        boost::system::error_code ignored;
+        const std::string address = stream_.socket().remote_endpoint(ignored).address().to_string();
+        if (!WithinRate(address)) {
+            Server->counts.limited += 1;
+            return SendEmpty(request, http::status::too_many_requests, false);
+        }
+        if (request.method() != http::verb::get && request.method() != http::verb::head) {
+            Server->counts.refused += 1;
+            return SendEmpty(request, http::status::method_not_allowed, false);
+        }
+        const WebAnswer answer =
+            AnswerWebRequest(Server->root, std::string(request.target()),
+                             std::string(request[http::field::accept_encoding]),
+                             std::string(request[http::field::if_none_match]));
+        if (answer.status == 200)
+            return SendFile(request, answer);
+        Server->counts.served += answer.status == 304;
+        Server->counts.refused += answer.status == 404;
+        SendEmpty(request, http::status(answer.status), request.keep_alive(), &answer);
+    }
+
+    template <class Body>
+    void Describe(http::response<Body>& response, const WebAnswer& answer) {
+        if (!answer.cacheControl.empty())
+            response.set(http::field::cache_control, answer.cacheControl);
+        if (!answer.etag.empty())
+            response.set(http::field::etag, answer.etag);
+        if (answer.varies)
+            response.set(http::field::vary, "Accept-Encoding");
+        if (!answer.location.empty())
+            response.set(http::field::location, answer.location);
+    }
+
+    void SendEmpty(const http::request<http::empty_body>& request, http::status status,
+                   bool keepAlive, const WebAnswer* answer = nullptr) {
+        auto response =
+            std::make_shared<http::response<http::empty_body>>(status, request.version());
+        response->set("X-Content-Type-Options", "nosniff");
+        if (status == http::status::method_not_allowed)
+            response->set(http::field::allow, "GET, HEAD");
+        if (answer)
+            Describe(*response, *answer);
+        response->content_length(0);
+        response->keep_alive(keepAlive);
+        Write(response);
+    }
+
+    void SendFile(const http::request<http::empty_body>& request, const WebAnswer& answer) {
+        http::file_body::value_type body;
+        beast::error_code error;
+        body.open(answer.file.c_str(), beast::file_mode::scan, error);
+        if (error) {
+            Server->counts.refused += 1;
+            return SendEmpty(request, http::status::not_found, request.keep_alive());
+        }
+        auto response = std::make_shared<http::response<http::file_body>>(
+            std::piecewise_construct, std::make_tuple(std::move(body)),
+            std::make_tuple(http::status::ok, request.version()));
+        response->set(http::field::content_type, answer.type);
+        response->set("X-Content-Type-Options", "nosniff");
+        if (!answer.coding.empty())
+            response->set(http::field::content_encoding, answer.coding);
+        Describe(*response, answer);
+        response->content_length(answer.size);
+        response->keep_alive(request.keep_alive());
+        Server->counts.served += 1;
+        if (request.method() == http::verb::head) {
+            // The headers alone: an empty answer that claims the file's length.
+            auto head = std::make_shared<http::response<http::empty_body>>(http::status::ok,
+                                                                           request.version());
+            head->base() = response->base();
+            return Write(head);
+        }
+        Write(response);
+    }
+
+    template <class Response>
+    void Write(std::shared_ptr<Response> response) {
+        const bool keepAlive = response->keep_alive();
+        http::async_write(
+            stream_, *response,
+            [self = shared_from_this(), response, keepAlive](beast::error_code error, size_t) {
+                if (error || !keepAlive)
+                    return self->Close();
+                self->Read();
+            });
+    }
+
+    void Close() {
+        beast::error_code ignored;
+        stream_.socket().shutdown(tcp::socket::shutdown_send, ignored);
+    }
+
+    beast::tcp_stream stream_;
+    beast::flat_buffer buffer_;
+    std::optional<http::request_parser<http::empty_body>> parser_;
+};
+
+void Accept() {
+    Server->acceptor.async_accept([](beast::error_code error, tcp::socket socket) {
+        if (error == asio::error::operation_aborted)
+            return;
+        if (!error)
+            std::make_shared<WebSession>(std::move(socket))->Read();
+        Accept();
+    });
+}
+
+}  // namespace
+
+int StartWebServer(asio::io_context& io, const std::string& bind, int port, const std::string& root,
+                   std::string& error) {
+    Server = std::make_unique<WebServer>(io);
+    Server->root = root;
+    boost::system::error_code failure;
+    const asio::ip::address address = asio::ip::make_address(bind, failure);
+    const tcp::endpoint local(address, static_cast<uint16_t>(port));
+    if (!failure)
+        Server->acceptor.open(local.protocol(), failure);
+    if (!failure)
+        Server->acceptor.set_option(asio::socket_base::reuse_address(true), failure);
+    if (!failure)
+        Server->acceptor.bind(local, failure);
+    if (!failure)
+        Server->acceptor.listen(asio::socket_base::max_listen_connections, failure);
+    if (failure) {
+        error = failure.message();
+        return -1;
+    }
+    Accept();
+    return Server->acceptor.local_endpoint().port();
+}
+
+const WebCounts& WebServerCounts() {
+    static const WebCounts none;
+    return Server ? Server->counts : none;
+}

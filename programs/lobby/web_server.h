@@ -1,0 +1,22 @@
+// The lobby's HTTP side (Boost.Beast): it serves the web edition's folder on
+// the same event loop as the rooms, GET and HEAD only, each address's
+// requests limited.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include <boost/asio/io_context.hpp>
+
+struct WebCounts {
+    int64_t requests = 0;
+    int64_t served = 0;   // answered 200 or 304
+    int64_t refused = 0;  // 4xx
+    int64_t limited = 0;  // 429: too many from one address
+};
+
+// Listens on `bind`:`port` (0: any free one) and serves `root`; the port
+// taken, or -1 with why in `error`.
+int StartWebServer(boost::asio::io_context& io, const std::string& bind, int port,
+                   const std::string& root, std::string& error);
+const WebCounts& WebServerCounts();
