@@ -6,10 +6,10 @@
 
 #include <sys/stat.h>
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <regex>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -45,10 +45,23 @@ std::string TypeOf(const std::string& path) {
     return "application/octet-stream";
 }
 
-// Named by ship_web.py after its contents: NAME.DIGEST.KIND (and its map).
+// Named by ship_web.py after its contents: NAME.DIGEST.KIND (and its map),
+// DIGEST ten lower-case hex digits, KIND lower-case letters and digits.
 bool NamedByContents(const std::string& path) {
-    static const std::regex hashed(R"(\.[0-9a-f]{10}\.[a-z0-9]+(\.map)?$)");
-    return std::regex_search(fs::path(path).filename().string(), hashed);
+    std::string name = fs::path(path).filename().string();
+    if (name.size() > 4 && name.compare(name.size() - 4, 4, ".map") == 0)
+        name.resize(name.size() - 4);
+    const size_t kind = name.rfind('.');
+    if (kind == std::string::npos || kind + 1 == name.size() || kind < 11 || name[kind - 11] != '.')
+        return false;
+    for (size_t i = kind + 1; i < name.size(); ++i)
+        if (!std::islower(static_cast<unsigned char>(name[i])) &&
+            !std::isdigit(static_cast<unsigned char>(name[i])))
+            return false;
+    for (size_t i = kind - 10; i < kind; ++i)
+        if (!std::isdigit(static_cast<unsigned char>(name[i])) && (name[i] < 'a' || name[i] > 'f'))
+            return false;
+    return true;
 }
 
 int HexValue(char c) {
