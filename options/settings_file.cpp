@@ -90,11 +90,15 @@ bool ShareUrlValid(const std::string& url) {
                         [](char c) { return uint8_t(c) <= 0x20 || c == 0x7F || c == '#'; });
 }
 
-// Applies one setting of the pads or of sharing; the text of the problem
-// when its value is bad or the key is none of them.
+// Applies one setting of the start, the pads or sharing; the text of the
+// problem when its value is bad or the key is none of them.
 bool ApplyOtherValue(SettingsRecord& settings, const std::string& key, const std::string& value,
                      std::string& problem) {
-    if (key == "pad_deadzone") {
+    if (key == "sound") {
+        if (StartSoundOfName(Lower(value), settings.startSound))
+            return true;
+        problem = "sound must be ask, on or off, not '" + value + "'";
+    } else if (key == "pad_deadzone") {
         if (ParseWholeNumber(value, 0, 90, settings.padDeadzone))
             return true;
         problem = "pad_deadzone must be a whole number from 0 to 90, not '" + value + "'";
@@ -200,6 +204,20 @@ bool StatusPlaceOfName(const std::string& name, host::StatusPlace& place) {
     return false;
 }
 
+const char* StartSoundName(StartSound sound) {
+    constexpr const char* Names[] = {"ask", "on", "off"};
+    return Names[(int32_t(sound) % StartSoundCount + StartSoundCount) % StartSoundCount];
+}
+
+bool StartSoundOfName(const std::string& name, StartSound& sound) {
+    for (StartSound s : {StartSoundAsk, StartSoundOn, StartSoundOff})
+        if (name == StartSoundName(s)) {
+            sound = s;
+            return true;
+        }
+    return false;
+}
+
 std::string UnixSettingsPath(const char* xdgConfigHome, const char* home) {
     // The XDG base directory rules ignore a relative XDG_CONFIG_HOME.
     if (xdgConfigHome && xdgConfigHome[0] == '/')
@@ -246,6 +264,11 @@ constexpr const char* SettingsBeforeKeys =
     "# The start: full (the about and help boxes and the sound question) or\n"
     "# short (none of them; the sound is on when the volume is above 0).\n"
     "intro = full\n"
+    "\n"
+    "# The sound question at start-up: ask (the game asks), on or off (the\n"
+    "# answer given here, the question not shown). With intro = short, on and\n"
+    "# off choose the sound; ask leaves it to the volume.\n"
+    "sound = ask\n"
     "\n"
     "# The status (level, tanks, enemies left, upgrades): auto (a panel beside the\n"
     "# field where the window has room, else in the window's title), side (only\n"

@@ -22,6 +22,14 @@ bool StatusPlaceOfName(const std::string& name, host::StatusPlace& place);
 // written.
 inline constexpr size_t MaxSettingsFileBytes = 64 * 1024;
 
+// Whether start-up asks whether to play sound (the `sound` key): ask (the
+// game's own question), or on or off, the answer given beforehand.
+enum StartSound : int32_t { StartSoundAsk, StartSoundOn, StartSoundOff };
+inline constexpr int32_t StartSoundCount = 3;
+const char* StartSoundName(StartSound sound);
+// The answer of a name (ask, on, off); false for any other.
+bool StartSoundOfName(const std::string& name, StartSound& sound);
+
 struct SettingsRecord {
     Language language = Chinese;
     bool fullscreen = false;
@@ -35,6 +43,8 @@ struct SettingsRecord {
     // intro = short: no about and help boxes at start-up, and the sound
     // answer taken from the volume instead of asked.
     bool shortIntro = false;
+    // The sound question's answer given beforehand, or ask.
+    StartSound startSound = StartSoundAsk;
     // Where the status shows (the file's key is `hud`).
     host::StatusPlace statusPlace = host::StatusAuto;
     // Players of every new game: 1, or 2 for a game of two players.

@@ -31,6 +31,7 @@ constexpr ProblemWording Wordings[] = {
     {"hud must be auto, side, title or off, not '{}'",
      "hud 须为 auto、side、title 或 off，而不是“{1}”"},
     {"players must be 1 or 2, not '{}'", "players 须为 1 或 2，而不是“{1}”"},
+    {"sound must be ask, on or off, not '{}'", "sound 须为 ask、on 或 off，而不是“{1}”"},
     {"pad_deadzone must be a whole number from 0 to 90, not '{}'",
      "pad_deadzone 须为 0 到 90 的整数，而不是“{1}”"},
     {"share_url must be empty or an http:// or https:// address without spaces",

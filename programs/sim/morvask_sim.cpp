@@ -21,6 +21,7 @@
 #include "programs/sim/sim_peers.h"
 #include "programs/sim/sim_replay.h"
 #include "programs/sim/sim_run.h"
+#include "programs/sim/sim_settings.h"
 #include "programs/sim/sim_sync_test.h"
 #include "programs/sim/state_json.h"
 #include "render/draw.h"
@@ -206,18 +207,6 @@ bool SeedCommand(const std::vector<std::string>& words) {
     return true;
 }
 
-// players N: the games of the run are for one or two players (the default
-// one); only before start, as the setting is read before the window opens.
-bool PlayersCommand(const std::vector<std::string>& words) {
-    RequireArguments(words, 1, 1);
-    if (Started)
-        ScriptError("'players' must come before 'start'");
-    if (words[1] != "1" && words[1] != "2")
-        ScriptError("bad player count '" + words[1] + "' (1 or 2)");
-    PlayersChosen = words[1] == "2" ? 2 : 1;
-    return true;
-}
-
 bool AnswerCommand(const std::vector<std::string>& words) {
     RequireArguments(words, 1, SIZE_MAX);
     for (size_t i = 1; i < words.size(); ++i) {
@@ -399,6 +388,15 @@ bool MenuCommand(const std::vector<std::string>& words) {
     return true;
 }
 
+// players, sound: the settings read before the window opens.
+bool SettingCommand(const std::vector<std::string>& words) {
+    RequireArguments(words, 1, 1);
+    std::string error;
+    if (!RunSettingCommand(words, Started, error))
+        ScriptError(error);
+    return true;
+}
+
 // The script ends here.
 bool CloseCommand(const std::vector<std::string>& words) {
     RequireNoArguments(words);
@@ -428,7 +426,8 @@ constexpr Command Commands[] = {
     {"frame", true, FrameCommand},         {"close", true, CloseCommand},
     {"load", true, LoadCommand},           {"clipboard", false, ClipboardCommand},
     {"drop", true, DropCommand},           {"status", true, StatusCommand},
-    {"players", false, PlayersCommand},    {"menu", true, MenuCommand},
+    {"players", false, SettingCommand},    {"menu", true, MenuCommand},
+    {"sound", false, SettingCommand},
 };
 
 // Runs one command; false when the script ends here (after close).

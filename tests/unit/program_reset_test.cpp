@@ -89,7 +89,8 @@ void AddOptions(Picture& picture) {
     const SettingsRecord& s = PlayerSettings;
     picture["Settings"] =
         Shown(std::vector<int>{s.language, s.fullscreen, s.scale, s.scaleMode, s.volume,
-                               s.padDeadzone, s.shortIntro, s.statusPlace, s.players}) +
+                               s.padDeadzone, s.shortIntro, s.startSound, s.statusPlace,
+                               s.players}) +
         s.shareUrl + "," + s.shareAuthor;
     picture["PlayerSettingsPath"] = PlayerSettingsPath;
     picture["PlayerSettingsProblems"] = Shown(PlayerSettingsProblems.size());
@@ -108,7 +109,7 @@ void AddShell(Picture& picture) {
     picture["Records"] = Shown(std::vector<int>{RecordsKept(), RecordsRefused()}) +
                          RecordsRefusal() + FormatRecords(RecordsAtStart()) +
                          FormatRecords(CurrentRecords());
-    picture["Intro"] = Shown(std::vector<int>{Intro.shortIntro, Intro.sound});
+    picture["Intro"] = Shown(std::vector<int>{Intro.shortIntro, Intro.sound, Intro.soundGiven});
     picture["GamesStarted"] = Shown(GamesStarted);
     picture["LevelsStarted"] = Shown(LevelsStarted);
     picture["ZKeysUsed"] = Shown(ZKeysUsed);
@@ -151,7 +152,7 @@ void AnswerYes() {
 // Settings from a file with a problem in it, put in force; records kept.
 void TouchOptions() {
     const std::string path = ::testing::TempDir() + "program_reset_settings.txt";
-    std::ofstream(path) << "lang = en\nvolume = 40\nfire = X\nshare_url = "
+    std::ofstream(path) << "lang = en\nvolume = 40\nfire = X\nsound = off\nshare_url = "
                            "https://example.org/\nno_such_key = 1\n";
     LoadPlayerSettings(path);
     ApplyPlayerSettings();
@@ -159,6 +160,7 @@ void TouchOptions() {
     ShareAuthor = "Tester";
     KeepRecordsIn(::testing::TempDir() + "program_reset_records.txt");
     Intro.shortIntro = true;
+    Intro.soundGiven = true;
 }
 
 // Two players, a while of firing, a game's end seen by the run's share code.
