@@ -75,6 +75,7 @@ void PutSettingsInForce(const CommandLine& line, const std::string& path) {
     ShowStatusAt(PlayerSettings.statusPlace);
     host::StartPads();
     ShareBaseUrl = PlayerSettings.shareUrl;
+    ShareTitle = PlayerSettings.setTitle;
     ShareAuthor = PlayerSettings.shareAuthor;
 }
 

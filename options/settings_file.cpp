@@ -120,6 +120,12 @@ bool ApplyOtherValue(SettingsRecord& settings, const std::string& key, const std
             return true;
         }
         problem = "share_author must be UTF-8 text of at most 64 bytes";
+    } else if (key == "set_title") {
+        if (ShareNameValid(value)) {
+            settings.setTitle = value;
+            return true;
+        }
+        problem = "set_title must be UTF-8 text of at most 64 bytes";
     } else {
         problem = "unknown setting '" + key + "'";
     }
@@ -296,6 +302,10 @@ constexpr const char* SettingsAfterKeys =
     "\n"
     "# Your name in the level sets you share (at most 64 bytes), for example:\n"
     "# share_author = Lin\n"
+    "\n"
+    "# The title of your own level set (map.txt) in the codes you share, at\n"
+    "# most 64 bytes; the menu's Share screen sets it too. For example:\n"
+    "# set_title = Brick garden\n"
     "\n"
     "# The lobby where online games find each other, as host:port (./scripts/lobby\n"
     "# runs one), for example:\n"

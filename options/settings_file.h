@@ -51,9 +51,11 @@ struct SettingsRecord {
     int32_t players = 1;
     KeyBindings keys = DefaultKeyBindings();
     // The web edition's address that share links lead to (empty: the bare
-    // code), and the name a shared level set carries as its author.
+    // code), the name a shared level set carries as its author, and the
+    // title of the player's own set (the map file's, which cannot hold it).
     std::string shareUrl;
     std::string shareAuthor;
+    std::string setTitle;
     // The lobby where online games find each other, as HOST:PORT (empty:
     // none chosen).
     std::string lobby;

@@ -38,6 +38,8 @@ constexpr ProblemWording Wordings[] = {
      "share_url 须为空，或不含空格的 http:// 或 https:// 地址"},
     {"share_author must be UTF-8 text of at most 64 bytes",
      "share_author 须为不超过 64 字节的 UTF-8 文字"},
+    {"set_title must be UTF-8 text of at most 64 bytes",
+     "set_title 须为不超过 64 字节的 UTF-8 文字"},
     {"could not be written; the defaults are used", "无法写入，使用默认设置"},
     {"could not be read; the defaults are used", "无法读取，使用默认设置"},
     {"{} has no value", "{1} 没有值"},

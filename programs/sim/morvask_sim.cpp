@@ -110,6 +110,7 @@ constexpr NamedKey NamedKeys[] = {
     {"home", 0x24},
     {"end", 0x23},
     {"pagedown", 0x22},
+    {"backspace", 0x08},
 };
 
 int KeyCode(const std::string& name) {
@@ -357,7 +358,7 @@ bool LoadCommand(const std::vector<std::string>& words) {
     std::string error;
     if (ReadShareCode(words[1], 1u << ShareSetKind, content, error) != ShareRead)
         ScriptError("'load': " + error);
-    if (!OpenLevelSet(content.cells))
+    if (!OpenLevelSet(content.cells, content.title, content.author))
         ScriptError("'load' needs the game or the editor");
     return true;
 }

@@ -18,6 +18,7 @@
 #include "editor/share_keys.h"
 #include "hosting/program_reset.h"
 #include "levels/level_grid.h"
+#include "levels/level_origin.h"
 #include "options/key_bindings.h"
 #include "options/records_file.h"
 #include "options/settings_file.h"
@@ -78,6 +79,10 @@ void AddEditor(Picture& picture) {
     picture["Brush"] = Shown(Brush);
     picture["ShareBaseUrl"] = ShareBaseUrl;
     picture["ShareAuthor"] = ShareAuthor;
+    picture["ShareTitle"] = ShareTitle;
+    picture["LevelOrigin"] = Shown(std::vector<int>{LevelOrigin.shared, LevelOrigin.named}) +
+                             LevelOrigin.savedAs + "," + LevelOrigin.title + "," +
+                             LevelOrigin.author;
     picture["LevelSetAsSaved"] = Shown(LevelSetAsSaved());
 }
 
@@ -158,6 +163,7 @@ void TouchOptions() {
     ApplyPlayerSettings();
     ShareBaseUrl = PlayerSettings.shareUrl;
     ShareAuthor = "Tester";
+    ShareTitle = "Brick garden";
     KeepRecordsIn(::testing::TempDir() + "program_reset_records.txt");
     Intro.shortIntro = true;
     Intro.soundGiven = true;
@@ -207,6 +213,9 @@ TEST(ProgramReset, LeavesEveryModuleAsAtProgramStart) {
     ZKeysUsed = true;
     DrawFramesWhole = true;
     DrawingEnabled = false;
+    // A shared set, named, in force.
+    MarkLevelsShared();
+    NameSharedSet("Their set", "Them");
     const Picture played = ProgramPicture();
 
     ResetProgram();
@@ -225,6 +234,8 @@ TEST(ProgramReset, LeavesEveryModuleAsAtProgramStart) {
                                               "TryingLevel",
                                               "Brush",
                                               "ShareBaseUrl",
+                                              "ShareTitle",
+                                              "LevelOrigin",
                                               "LevelSetAsSaved",
                                               "Settings",
                                               "RecordedRunSoFar",

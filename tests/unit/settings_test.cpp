@@ -61,6 +61,7 @@ TEST(SettingsFile, AGoodFileSetsEverything) {
         "pad_deadzone = 40\n"
         "intro = Short\n"
         "sound = Off\n"
+        "set_title = Brick garden 2\n"
         "hud = Side\n"
         "players = 2\n"
         "fire = Space, J\n"
@@ -75,6 +76,7 @@ TEST(SettingsFile, AGoodFileSetsEverything) {
     EXPECT_EQ(Scalars(s),
               std::tuple(English, true, 3, host::ScaleFit, 0, 40, true, StartSoundOff,
                          host::StatusSide, 2));
+    EXPECT_EQ(s.setTitle, "Brick garden 2");
     EXPECT_EQ(s.keys.keys[Fire], Keys({platform::VK_SPACE, 'J'}));
     EXPECT_EQ(s.keys.keys[MoveUp], Keys({'I'}));
     EXPECT_EQ(s.keys.keys[GunUp], Keys({platform::VK_UP}));
@@ -126,6 +128,7 @@ TEST(SettingsFile, EachBadLineIsReportedWithItsNumberAndSkipped) {
          "s.ini:1: pad_deadzone must be a whole number from 0 to 90, not '91'"},
         {"intro = quick", "s.ini:1: intro must be full or short, not 'quick'"},
         {"sound = loud", "s.ini:1: sound must be ask, on or off, not 'loud'"},
+        {"set_title = a\x01b", "s.ini:1: set_title must be UTF-8 text of at most 64 bytes"},
         {"hud = panel", "s.ini:1: hud must be auto, side, title or off, not 'panel'"},
         {"players = 3", "s.ini:1: players must be 1 or 2, not '3'"},
         {"fire = Spaec", "s.ini:1: unknown key name 'Spaec' for fire; it keeps Space"},
