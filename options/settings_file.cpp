@@ -395,7 +395,31 @@ SettingsRecord LoadSettingsFile(const std::string& path, std::vector<std::string
     return ParseSettings(text, path, problems);
 }
 
+namespace {
+
+// The text without the lines that set `key` (their comments kept on lines of
+// their own): a setting without a value is given by no line, as a line
+// "key =" would be refused when the file is read.
+std::string WithoutSetting(const std::string& text, const std::string& key) {
+    std::string result;
+    for (const std::string& line : Lines(text)) {
+        std::string lineKey, lineValue;
+        if (!SplitSetting(WithoutComment(line), lineKey, lineValue) || lineKey != key) {
+            result += line + "\n";
+            continue;
+        }
+        const size_t comment = line.find_first_of("#;");
+        if (comment != std::string::npos)
+            result += line.substr(comment) + "\n";
+    }
+    return result;
+}
+
+}  // namespace
+
 std::string WithSetting(const std::string& text, const std::string& key, const std::string& value) {
+    if (value.empty())
+        return WithoutSetting(text, key);
     std::vector<std::string> lines = Lines(text);
     for (std::string& line : lines) {
         std::string lineKey, lineValue;

@@ -107,6 +107,8 @@ SettingsRecord LoadSettingsFile(const std::string& path, std::vector<std::string
 
 // Sets one key's value in the settings text: the line that sets it is
 // rewritten in place (its comment kept) or, when none does, a line is added.
+// An empty value (a name cleared) takes away the lines that set the key,
+// keeping their comments.
 std::string WithSetting(const std::string& text, const std::string& key, const std::string& value);
 
 // The text the game writes back when one choice changes (WithSetting's);

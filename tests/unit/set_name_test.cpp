@@ -163,6 +163,20 @@ TEST_F(SetName, TypedOnTheShareScreenTheOwnNameIsKeptInTheSettings) {
     const SettingsRecord read = ParseSettings(saved, "settings.ini", problems);
     EXPECT_EQ(read.setTitle, "Brick 2");
     EXPECT_EQ(read.shareAuthor, "Ann  Bo");
+    // Only the line the game does not know is told.
+    EXPECT_EQ(problems, std::vector<std::string>{"settings.ini:3: unknown setting 'mystery'"});
+
+    // A title cleared leaves no line that the next start would refuse.
+    StartTyping(0);
+    for (int k = 0; k < 8; ++k)
+        Press(VkBackspace);
+    Press(VkEnter);
+    EXPECT_EQ(ShareTitle, "");
+    saved = ReadWholeFile(path);
+    EXPECT_EQ(saved.find("set_title"), std::string::npos) << saved;
+    problems.clear();
+    EXPECT_EQ(ParseSettings(saved, "settings.ini", problems).setTitle, "");
+    EXPECT_EQ(problems, std::vector<std::string>{"settings.ini:3: unknown setting 'mystery'"});
 }
 
 TEST_F(SetName, AShareIsRenamedWithItAndTheTypingKeepsToTheFormat) {

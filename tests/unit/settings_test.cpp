@@ -73,9 +73,8 @@ TEST(SettingsFile, AGoodFileSetsEverything) {
         "p2_up = O\n",
         problems);
     EXPECT_TRUE(problems.empty()) << problems[0];
-    EXPECT_EQ(Scalars(s),
-              std::tuple(English, true, 3, host::ScaleFit, 0, 40, true, StartSoundOff,
-                         host::StatusSide, 2));
+    EXPECT_EQ(Scalars(s), std::tuple(English, true, 3, host::ScaleFit, 0, 40, true, StartSoundOff,
+                                     host::StatusSide, 2));
     EXPECT_EQ(s.setTitle, "Brick garden 2");
     EXPECT_EQ(s.keys.keys[Fire], Keys({platform::VK_SPACE, 'J'}));
     EXPECT_EQ(s.keys.keys[MoveUp], Keys({'I'}));
@@ -302,9 +301,9 @@ TEST(SettingsFile, TheFirstStartWritesTheCommentedDefaults) {
     std::string text = ReadWholeFile(path);
     EXPECT_EQ(text, DefaultSettingsText());
     // Every setting is there, each explained by a comment above it.
-    for (const char* key :
-         {"lang = zh", "fullscreen = no", "scale = auto", "scale_mode = auto", "volume = 100",
-          "fire = Space", "gun_left = A", "pad_deadzone = 25", "intro = full", "sound = ask", "hud = auto"})
+    for (const char* key : {"lang = zh", "fullscreen = no", "scale = auto", "scale_mode = auto",
+                            "volume = 100", "fire = Space", "gun_left = A", "pad_deadzone = 25",
+                            "intro = full", "sound = ask", "hud = auto"})
         EXPECT_NE(text.find(std::string("\n") + key + "\n"), std::string::npos) << key;
     EXPECT_EQ(text.rfind("#", 0), 0u);
 
@@ -328,6 +327,11 @@ TEST(SettingsFile, ASavedChoiceChangesOnlyItsLine) {
     EXPECT_EQ(WithSetting("# top\nvolume = 50  # loud\nlang = en\n", "volume", "60"),
               "# top\nvolume = 60  # loud\nlang = en\n");
     EXPECT_EQ(WithSetting("lang = en", "fullscreen", "yes"), "lang = en\nfullscreen = yes\n");
+    // An empty value (a name cleared) is no line at all, which reads back as
+    // the default: "key =" would be refused.
+    EXPECT_EQ(WithSetting("a = 1\nset_title = X  # mine\nb = 2\nset_title=Y\n", "set_title", ""),
+              "a = 1\n# mine\nb = 2\n");
+    EXPECT_EQ(WithSetting("a = 1\n", "share_author", ""), "a = 1\n");
     // A commented-out line is not the setting.
     EXPECT_EQ(WithSetting("# volume = 1\n", "volume", "20"), "# volume = 1\nvolume = 20\n");
 
@@ -366,8 +370,7 @@ TEST(SettingsFile, TheSoundQuestionIsAskedOrAnsweredBeforehand) {
         problems.clear();
         EXPECT_EQ(Parse(std::string("volume = 30\n") + bad, problems).startSound, StartSoundAsk);
         ASSERT_EQ(problems.size(), 1u) << bad;
-        EXPECT_EQ(problems[0].rfind("s.ini:2: sound must be ask, on or off", 0), 0u)
-            << problems[0];
+        EXPECT_EQ(problems[0].rfind("s.ini:2: sound must be ask, on or off", 0), 0u) << problems[0];
     }
 
     const std::string hand = "# mine\nsound = ask  # asked\nmystery = 7\nvolume = 50\n";
