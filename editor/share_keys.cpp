@@ -17,6 +17,7 @@
 #include "texts/texts.h"
 
 std::string ShareBaseUrl;
+std::string ShareTitle;
 std::string ShareAuthor;
 
 namespace {
@@ -24,11 +25,20 @@ namespace {
 bool NextDropOwn = false;
 
 // Levels that arrived: a share, unless they are the player's own work back.
-void MarkArrived(bool own) {
-    if (own)
+// A shared set brings its name; a level alone keeps the name in force.
+void MarkArrived(const SharedContent& content, bool own) {
+    if (own) {
         MarkLevelsOwn();
-    else
-        MarkLevelsShared();
+        return;
+    }
+    MarkLevelsShared();
+    if (content.kind == ShareSetKind)
+        NameSharedSet(content.title, content.author);
+}
+
+// A name that may go into a code, else none.
+std::string Usable(const std::string& name) {
+    return ShareNameValid(name) ? name : std::string();
 }
 
 void Tell(const std::string& text) {
@@ -66,7 +76,7 @@ void CopyCode(ShareKind kind) {
         auto first = LevelSet.begin() + level * LevelCellCount;
         code = LevelShareCode(std::vector<int32_t>(first, first + LevelCellCount));
     } else {
-        code = SetShareCode(LevelSet, "", ShareNameValid(ShareAuthor) ? ShareAuthor : "");
+        code = SetShareCode(LevelSet, Usable(SetTitleInForce()), Usable(SetAuthorInForce()));
     }
     const std::string link = ShareLink(ShareBaseUrl, kind, code);
     platform::SetClipboardText(link);
@@ -115,7 +125,7 @@ void TellSetOpened(const SharedContent& content) {
 // onto all of them, each level's change one step of its history.
 void PutLevels(const SharedContent& content, bool own = false) {
     const int32_t level = BattleState.LevelIndex;
-    MarkArrived(own);
+    MarkArrived(content, own);
     if (content.kind == ShareLevelKind) {
         ReplaceLevelCells(level, content.cells);
         Tell(Filled(ShareLevelPastedText, level + 1, ""));
@@ -135,7 +145,7 @@ void PutLevels(const SharedContent& content, bool own = false) {
 // the first of the levels in force.
 void OpenInEditor(const SharedContent& content, bool own) {
     if (GameMode == Playing) {
-        MarkArrived(own);
+        MarkArrived(content, own);
         GameMode = Editing;
         BattleState.LevelIndex = 0;
         if (content.kind == ShareSetKind)
@@ -199,7 +209,16 @@ void TakeDroppedText() {
         Complain(Refusal(ShareDropFailedText, WhyText(result)));
 }
 
+std::string SetTitleInForce() {
+    return LevelOrigin.named ? LevelOrigin.title : ShareTitle;
+}
+
+std::string SetAuthorInForce() {
+    return LevelOrigin.named ? LevelOrigin.author : ShareAuthor;
+}
+
 void ResetShareKeys() {
     ShareBaseUrl.clear();
+    ShareTitle.clear();
     ShareAuthor.clear();
 }

@@ -7,12 +7,19 @@
 
 #include <string>
 
-// The web edition's address the links lead to (empty: the bare code) and the
-// name a shared set carries as its maker; set by the program from its settings.
+// The web edition's address the links lead to (empty: the bare code), and
+// the title and maker of the player's own set, which its code carries; set by
+// the program from its settings, and by the menu's share screen.
 extern std::string ShareBaseUrl;
+extern std::string ShareTitle;
 extern std::string ShareAuthor;
 // Neither address nor name, as at program start.
 void ResetShareKeys();
+
+// The title and author the code of all levels carries now: a shared set's
+// (LevelOrigin), else the player's own.
+std::string SetTitleInForce();
+std::string SetAuthorInForce();
 
 // A key-down in the editor with Ctrl and Shift held: true when it was one of
 // the share keys.

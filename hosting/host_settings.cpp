@@ -68,10 +68,14 @@ void PutSettingsInForce(const CommandLine& line, const std::string& path) {
     host::SetVolume(PlayerSettings.volume);
     host::SetVolumeObserver(RememberVolume);
     host::SetPadDeadZone(PlayerSettings.padDeadzone);
-    Intro = {.shortIntro = PlayerSettings.shortIntro, .sound = PlayerSettings.volume > 0};
+    const StartSound start = PlayerSettings.startSound;
+    Intro = {.shortIntro = PlayerSettings.shortIntro,
+             .sound = start == StartSoundAsk ? PlayerSettings.volume > 0 : start == StartSoundOn,
+             .soundGiven = start != StartSoundAsk};
     ShowStatusAt(PlayerSettings.statusPlace);
     host::StartPads();
     ShareBaseUrl = PlayerSettings.shareUrl;
+    ShareTitle = PlayerSettings.setTitle;
     ShareAuthor = PlayerSettings.shareAuthor;
 }
 

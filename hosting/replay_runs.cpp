@@ -65,7 +65,7 @@ void StartRecordingRun() {
                         : RecordsKept()  ? ReplayRecordsKept
                                          : ReplayNoRecords,
                         RecordsAtStart(), RecordsRefusal());
-    NoteRecordedIntro(Intro.shortIntro ? (Intro.sound ? 2 : 1) : 0);
+    NoteRecordedIntro(RecordedIntro(Intro));
     NoteRecordedStatusPlace(uint8_t(PlayerSettings.statusPlace));
     host::SetInputRecorder({.arriving = WatchedMessage,
                             .done = RecordedMessageDone,
@@ -78,7 +78,7 @@ void ApplyRecordedOptions(const ReplayRecord& replay) {
     // What the run showed: its boxes' language (a version 1 file does not
     // say, and the viewer's is used), its start, the status and the records
     // R showed, in memory.
-    Intro = {.shortIntro = replay.intro != 0, .sound = replay.intro == 2};
+    Intro = IntroOfRecorded(replay.intro);
     // The status where it showed; a file from before the status showed none.
     ShowStatusAt(replay.formatVersion >= 2 ? host::StatusPlace(replay.statusPlace)
                                            : host::StatusOff);

@@ -8,6 +8,12 @@ void MarkLevelsShared() {
     LevelOrigin.savedAs.clear();
 }
 
+void NameSharedSet(const std::string& title, const std::string& author) {
+    LevelOrigin.named = true;
+    LevelOrigin.title = title;
+    LevelOrigin.author = author;
+}
+
 void MarkLevelsOwn() {
     LevelOrigin = LevelOriginRecord{};
 }

@@ -12,11 +12,21 @@ struct LevelOriginRecord {
     // The file the shared levels were saved to, which later saves replace;
     // empty before their first save.
     std::string savedAs;
+    // A set that came from a share carries its own name (its title and
+    // author as they came, or as renamed since), which its code keeps; the
+    // player's own levels carry the player's (the settings' set_title and
+    // share_author).
+    bool named = false;
+    std::string title;
+    std::string author;
 };
 extern LevelOriginRecord LevelOrigin;
 
 // Levels from a share are now in force (a new share is a new file to save).
 void MarkLevelsShared();
+
+// A shared set arrived with this name: from now on its code carries it.
+void NameSharedSet(const std::string& title, const std::string& author);
 
 // The player's own levels are in force again: the map file's or the built-in.
 void MarkLevelsOwn();

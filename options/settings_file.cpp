@@ -90,11 +90,15 @@ bool ShareUrlValid(const std::string& url) {
                         [](char c) { return uint8_t(c) <= 0x20 || c == 0x7F || c == '#'; });
 }
 
-// Applies one setting of the pads or of sharing; the text of the problem
-// when its value is bad or the key is none of them.
+// Applies one setting of the start, the pads or sharing; the text of the
+// problem when its value is bad or the key is none of them.
 bool ApplyOtherValue(SettingsRecord& settings, const std::string& key, const std::string& value,
                      std::string& problem) {
-    if (key == "pad_deadzone") {
+    if (key == "sound") {
+        if (StartSoundOfName(Lower(value), settings.startSound))
+            return true;
+        problem = "sound must be ask, on or off, not '" + value + "'";
+    } else if (key == "pad_deadzone") {
         if (ParseWholeNumber(value, 0, 90, settings.padDeadzone))
             return true;
         problem = "pad_deadzone must be a whole number from 0 to 90, not '" + value + "'";
@@ -116,6 +120,12 @@ bool ApplyOtherValue(SettingsRecord& settings, const std::string& key, const std
             return true;
         }
         problem = "share_author must be UTF-8 text of at most 64 bytes";
+    } else if (key == "set_title") {
+        if (ShareNameValid(value)) {
+            settings.setTitle = value;
+            return true;
+        }
+        problem = "set_title must be UTF-8 text of at most 64 bytes";
     } else {
         problem = "unknown setting '" + key + "'";
     }
@@ -200,6 +210,20 @@ bool StatusPlaceOfName(const std::string& name, host::StatusPlace& place) {
     return false;
 }
 
+const char* StartSoundName(StartSound sound) {
+    constexpr const char* Names[] = {"ask", "on", "off"};
+    return Names[(int32_t(sound) % StartSoundCount + StartSoundCount) % StartSoundCount];
+}
+
+bool StartSoundOfName(const std::string& name, StartSound& sound) {
+    for (StartSound s : {StartSoundAsk, StartSoundOn, StartSoundOff})
+        if (name == StartSoundName(s)) {
+            sound = s;
+            return true;
+        }
+    return false;
+}
+
 std::string UnixSettingsPath(const char* xdgConfigHome, const char* home) {
     // The XDG base directory rules ignore a relative XDG_CONFIG_HOME.
     if (xdgConfigHome && xdgConfigHome[0] == '/')
@@ -247,6 +271,11 @@ constexpr const char* SettingsBeforeKeys =
     "# short (none of them; the sound is on when the volume is above 0).\n"
     "intro = full\n"
     "\n"
+    "# The sound question at start-up: ask (the game asks), on or off (the\n"
+    "# answer given here, the question not shown). With intro = short, on and\n"
+    "# off choose the sound; ask leaves it to the volume.\n"
+    "sound = ask\n"
+    "\n"
     "# The status (level, tanks, enemies left, upgrades): auto (a panel beside the\n"
     "# field where the window has room, else in the window's title), side (only\n"
     "# the panel), title (only the title) or off.\n"
@@ -273,6 +302,10 @@ constexpr const char* SettingsAfterKeys =
     "\n"
     "# Your name in the level sets you share (at most 64 bytes), for example:\n"
     "# share_author = Lin\n"
+    "\n"
+    "# The title of your own level set (map.txt) in the codes you share, at\n"
+    "# most 64 bytes; the menu's Share screen sets it too. For example:\n"
+    "# set_title = Brick garden\n"
     "\n"
     "# The lobby where online games find each other, as host:port (./scripts/lobby\n"
     "# runs one), for example:\n"
@@ -362,7 +395,31 @@ SettingsRecord LoadSettingsFile(const std::string& path, std::vector<std::string
     return ParseSettings(text, path, problems);
 }
 
+namespace {
+
+// The text without the lines that set `key` (their comments kept on lines of
+// their own): a setting without a value is given by no line, as a line
+// "key =" would be refused when the file is read.
+std::string WithoutSetting(const std::string& text, const std::string& key) {
+    std::string result;
+    for (const std::string& line : Lines(text)) {
+        std::string lineKey, lineValue;
+        if (!SplitSetting(WithoutComment(line), lineKey, lineValue) || lineKey != key) {
+            result += line + "\n";
+            continue;
+        }
+        const size_t comment = line.find_first_of("#;");
+        if (comment != std::string::npos)
+            result += line.substr(comment) + "\n";
+    }
+    return result;
+}
+
+}  // namespace
+
 std::string WithSetting(const std::string& text, const std::string& key, const std::string& value) {
+    if (value.empty())
+        return WithoutSetting(text, key);
     std::vector<std::string> lines = Lines(text);
     for (std::string& line : lines) {
         std::string lineKey, lineValue;

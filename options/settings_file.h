@@ -22,6 +22,14 @@ bool StatusPlaceOfName(const std::string& name, host::StatusPlace& place);
 // written.
 inline constexpr size_t MaxSettingsFileBytes = 64 * 1024;
 
+// Whether start-up asks whether to play sound (the `sound` key): ask (the
+// game's own question), or on or off, the answer given beforehand.
+enum StartSound : int32_t { StartSoundAsk, StartSoundOn, StartSoundOff };
+inline constexpr int32_t StartSoundCount = 3;
+const char* StartSoundName(StartSound sound);
+// The answer of a name (ask, on, off); false for any other.
+bool StartSoundOfName(const std::string& name, StartSound& sound);
+
 struct SettingsRecord {
     Language language = Chinese;
     bool fullscreen = false;
@@ -35,15 +43,19 @@ struct SettingsRecord {
     // intro = short: no about and help boxes at start-up, and the sound
     // answer taken from the volume instead of asked.
     bool shortIntro = false;
+    // The sound question's answer given beforehand, or ask.
+    StartSound startSound = StartSoundAsk;
     // Where the status shows (the file's key is `hud`).
     host::StatusPlace statusPlace = host::StatusAuto;
     // Players of every new game: 1, or 2 for a game of two players.
     int32_t players = 1;
     KeyBindings keys = DefaultKeyBindings();
     // The web edition's address that share links lead to (empty: the bare
-    // code), and the name a shared level set carries as its author.
+    // code), the name a shared level set carries as its author, and the
+    // title of the player's own set (the map file's, which cannot hold it).
     std::string shareUrl;
     std::string shareAuthor;
+    std::string setTitle;
     // The lobby where online games find each other, as HOST:PORT (empty:
     // none chosen).
     std::string lobby;
@@ -95,6 +107,8 @@ SettingsRecord LoadSettingsFile(const std::string& path, std::vector<std::string
 
 // Sets one key's value in the settings text: the line that sets it is
 // rewritten in place (its comment kept) or, when none does, a line is added.
+// An empty value (a name cleared) takes away the lines that set the key,
+// keeping their comments.
 std::string WithSetting(const std::string& text, const std::string& key, const std::string& value);
 
 // The text the game writes back when one choice changes (WithSetting's);

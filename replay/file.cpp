@@ -141,7 +141,8 @@ bool ReadShownOptions(Reader& in, ReplayRecord& replay) {
         } else if (key == ReplayIntroOption) {
             if (!in.Byte(replay.intro))
                 return false;
-            if (replay.intro > 2)
+            const uint8_t known = replay.formatVersion >= SoundGivenReplayFormatVersion ? 4 : 2;
+            if (replay.intro > known)
                 return in.Fail("an unknown kind of start");
         } else if (key == ReplayStatusPlaceOption) {
             if (!in.Byte(replay.statusPlace))

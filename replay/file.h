@@ -17,10 +17,13 @@
 // players at the start, or the players question asked during the run), so
 // that older programs refuse it; any other run is written as version 2.
 // Version 1 (without the shown options) is read too.
-inline constexpr uint32_t ReplayFormatVersion = 4;
-// Version 4: a run in which Esc opened the menu (the same file as version 3),
-// which older programs, where Esc opened none, refuse; version 3 one of two
-// players.
+inline constexpr uint32_t ReplayFormatVersion = 5;
+// Version 5: a run whose sound question was answered by the settings (`sound
+// = on|off`: the start 3 or 4, which older programs do not know), laid out
+// and played as version 4. Version 4: a run in which Esc opened the menu (the
+// same file as version 3), which older programs, where Esc opened none,
+// refuse; version 3 one of two players.
+inline constexpr uint32_t SoundGivenReplayFormatVersion = 5;
 inline constexpr uint32_t MenuReplayFormatVersion = 4;
 inline constexpr uint32_t TwoPlayersReplayFormatVersion = 3;
 inline constexpr uint32_t OnePlayerReplayFormatVersion = 2;

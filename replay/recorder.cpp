@@ -30,12 +30,14 @@ int32_t MenusBefore = 0;
 
 // A run of two players, or one that asked the players question, needs a
 // reader that knows them, and one in which the menu opened a reader in which
-// Esc opens it; any other is written as before.
+// Esc opens it, and one whose sound question the settings answered a
+// reader that knows that start; any other is written as before.
 ReplayRecord Finished(ReplayRecord replay) {
     const bool twoPlayers = replay.players == 2 || PlayersQuestionsAsked != QuestionsBefore;
-    replay.formatVersion = MenusOpened != MenusBefore ? MenuReplayFormatVersion
-                           : twoPlayers               ? TwoPlayersReplayFormatVersion
-                                                      : OnePlayerReplayFormatVersion;
+    replay.formatVersion = replay.intro > 2             ? SoundGivenReplayFormatVersion
+                           : MenusOpened != MenusBefore ? MenuReplayFormatVersion
+                           : twoPlayers                 ? TwoPlayersReplayFormatVersion
+                                                        : OnePlayerReplayFormatVersion;
     replay.finalChecksum = GameStateChecksum();
     return replay;
 }

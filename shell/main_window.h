@@ -9,11 +9,19 @@
 
 // How start-up opens: the game's own boxes (about, help, the sound
 // question), or with `shortIntro` none of them and `sound` as the answer.
+// With `soundGiven` (the setting `sound = on|off`) the about and help boxes
+// show and `sound` answers the question, which does not.
 struct IntroChoice {
     bool shortIntro = false;
     bool sound = false;
+    bool soundGiven = false;
 };
 extern IntroChoice Intro;
+// The start as a replay records it (its shown option `intro`), and back: 0
+// the game's boxes, 1 and 2 short with the sound off or on, 3 and 4 the
+// about and help boxes with the sound off or on unasked.
+uint8_t RecordedIntro(const IntroChoice& intro);
+IntroChoice IntroOfRecorded(uint8_t recorded);
 // The game's own boxes again, as at program start, and no start notice.
 void ResetIntro();
 // What start-up tells first, once the window shows (the settings file's

@@ -146,6 +146,7 @@ std::vector<MenuEntry> ShareEntries() {
     std::vector<MenuEntry> rows = {Row(MenuShareLevel, Share, 0), Row(MenuShareSet, Share, 1)};
     if (GameMode == Playing && MenuHost.shareLastRun)
         rows.push_back(Row(MenuShareRun, Share, 2));
+    AddSetNameRows(rows);
     return rows;
 }
 
@@ -209,6 +210,7 @@ void ShowMenuScreen(MenuScreen screen) {
     Menu.focus = 0;
     Menu.top = 0;
     Menu.capturing = -1;
+    Menu.typing = -1;
     Menu.note.clear();
     // The level being played is in focus among the levels.
     if (screen == MenuLevels) {
@@ -233,6 +235,7 @@ void CloseMenu() {
         return;
     Menu.screen = MenuClosed;
     Menu.capturing = -1;
+    Menu.typing = -1;
     RestorePictureUnderMenu();
 }
 
@@ -269,7 +272,9 @@ std::string MenuCaptionText() {
 }
 
 void MenuKey(int key) {
-    if (Menu.capturing >= 0) {
+    if (Menu.typing >= 0) {
+        MenuNameKey(key);
+    } else if (Menu.capturing >= 0) {
         OptionsCaptureKey(key);
     } else if (key == platform::VK_ESCAPE) {
         GoBack();
@@ -296,7 +301,7 @@ void MenuTick() {
     const bool pressed = down && !Menu.buttonDown;
     const bool released = !down && Menu.buttonDown;
     Menu.buttonDown = down;
-    if (Menu.capturing >= 0)
+    if (Menu.capturing >= 0 || Menu.typing >= 0)
         return;
     if (moved && row >= 0 && row != Menu.focus) {
         Menu.focus = row;

@@ -37,6 +37,10 @@ struct MenuRecord {
     int32_t top = 0;
     // The play action whose new key the options screen waits for; -1 none.
     int32_t capturing = -1;
+    // The set's name typed on the share screen (0 its title, 1 its author;
+    // -1 none), and the text typed so far.
+    int32_t typing = -1;
+    std::string typed;
     // A line under the rows: what the last choice did, or why it was refused.
     std::string note;
     // The pointer: where it was last seen, and whether the main button was
@@ -84,6 +88,11 @@ void ShowMenuScreen(MenuScreen screen);
 // The options screen's rows, and a key-down while it waits for a new key.
 std::vector<MenuEntry> OptionsEntries();
 void OptionsCaptureKey(int key);
+
+// The share screen's rows of the set's title and author, and a key-down
+// while one of them is typed.
+void AddSetNameRows(std::vector<MenuEntry>& rows);
+void MenuNameKey(int key);
 
 // The menu drawn over the picture it keeps; the row under a field point, -1
 // none.

@@ -77,6 +77,18 @@ std::string Fitted(std::string text, int32_t pixels, int32_t width) {
     return text + "…";
 }
 
+// Text being typed, cut at its start instead, so that its end shows.
+std::string FittedEnd(std::string text, int32_t pixels, int32_t width) {
+    if (platform::TextLineWidth(text, pixels) <= width)
+        return text;
+    while (!text.empty() && platform::TextLineWidth("…" + text, pixels) > width) {
+        text.erase(0, 1);
+        while (!text.empty() && (static_cast<unsigned char>(text.front()) & 0xC0) == 0x80)
+            text.erase(0, 1);
+    }
+    return "…" + text;
+}
+
 void DrawRow(const Panel& panel, const MenuEntry& entry, int32_t y, bool focused) {
     const int32_t x = panel.x + Border + 6, w = panel.width - 2 * Border - 12;
     if (focused) {
@@ -87,7 +99,9 @@ void DrawRow(const Panel& panel, const MenuEntry& entry, int32_t y, bool focused
     const int32_t valueWidth =
         entry.value.empty() ? 0 : platform::TextLineWidth(entry.value, TextPixels);
     const int32_t room = w - 2 * Inset;
-    const std::string value = Fitted(entry.value, TextPixels, room / 2);
+    const std::string value = focused && Menu.typing >= 0
+                                  ? FittedEnd(entry.value, TextPixels, room / 2)
+                                  : Fitted(entry.value, TextPixels, room / 2);
     const int32_t shownValue = std::min(valueWidth, room / 2);
     platform::DrawTextLine(Canvas, Fitted(entry.label, TextPixels, room - shownValue - 12),
                            x + Inset, baseline, TextPixels, BodyText);
@@ -102,7 +116,9 @@ void DrawFooter(const Panel& panel) {
     if (!Menu.note.empty())
         platform::DrawTextLine(Canvas, Fitted(Menu.note, SmallPixels + 1, w), x, y + 22,
                                SmallPixels + 1, NoteText);
-    const MenuTextId hint = Menu.screen == MenuOptionsScreen ? OptionsHint : MenuKeysHint;
+    const MenuTextId hint = Menu.typing >= 0                   ? MenuNameHint
+                            : Menu.screen == MenuOptionsScreen ? OptionsHint
+                                                               : MenuKeysHint;
     platform::DrawTextLine(Canvas, Fitted(MenuText(hint), SmallPixels, w), x, y + 48, SmallPixels,
                            HintText);
 }

@@ -8,12 +8,14 @@
 #include "state/battle_state.h"
 #include "state/program_state.h"
 
-bool OpenLevelSet(const std::vector<int32_t>& cells) {
+bool OpenLevelSet(const std::vector<int32_t>& cells, const std::string& title,
+                  const std::string& author) {
     if (cells.size() != size_t(LevelSetSize) || TryingLevel() ||
         (GameMode != Playing && GameMode != Editing))
         return false;
     LevelSet = cells;
     MarkLevelsShared();
+    NameSharedSet(title, author);
     if (GameMode == Playing) {
         StartNewGame();
     } else {

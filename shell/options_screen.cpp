@@ -1,7 +1,8 @@
 // The options screen of the menu: each play action's key for both players,
 // set by pressing it (a key another action or the game's own commands have is
 // refused, and the row says so), the key presets, the language, the window's
-// scale mode and full screen, the volume, the intro and the status's place.
+// scale mode and full screen, the volume, the intro, the start-up's sound
+// question and the status's place.
 // Every change is in force at once and saved to the settings file at once.
 #include <algorithm>
 #include <cstdio>
@@ -94,6 +95,20 @@ void ChangeIntro(int32_t, int32_t) {
     RememberPlayerSettings({{"intro", PlayerSettings.shortIntro ? "short" : "full"}});
 }
 
+// The start-up's sound question: asked, or answered by the setting; in
+// force from the next start, the sound of this one as it was answered.
+void ChangeStartSound(int32_t, int32_t step) {
+    const int32_t sound =
+        (int32_t(PlayerSettings.startSound) + step + StartSoundCount) % StartSoundCount;
+    PlayerSettings.startSound = StartSound(sound);
+    RememberPlayerSettings({{"sound", StartSoundName(PlayerSettings.startSound)}});
+}
+
+std::string StartSoundText() {
+    constexpr MenuTextId Names[] = {OptionsAsk, OptionsOn, OptionsOff};
+    return MenuText(Names[int32_t(PlayerSettings.startSound) % StartSoundCount]);
+}
+
 void ChangeStatusPlace(int32_t, int32_t step) {
     const int32_t place = (int32_t(PlayerSettings.statusPlace) + step + 4) % 4;
     PlayerSettings.statusPlace = host::StatusPlace(place);
@@ -133,6 +148,7 @@ void AddWindowRows(std::vector<MenuEntry>& rows) {
     rows.push_back(Choice(
         OptionsIntro, MenuText(PlayerSettings.shortIntro ? OptionsIntroShort : OptionsIntroFull),
         ChangeIntro));
+    rows.push_back(Choice(OptionsStartSound, StartSoundText(), ChangeStartSound));
     rows.push_back(Choice(OptionsStatusPlace, StatusPlaceText(), ChangeStatusPlace));
 }
 

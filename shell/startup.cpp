@@ -65,8 +65,11 @@ void StartUp(int showCommand) {
     } else {
         platform::MessageBox(MainWindow, Text(AboutText), Text(AboutCaption), platform::MB_OK);
         platform::MessageBox(MainWindow, CurrentHelpText(), Text(HelpCaption), platform::MB_OK);
-        SoundEnabled = platform::MessageBox(MainWindow, Text(SoundQuestion), Text(SettingsCaption),
-                                            platform::MB_YESNO) == platform::IDYES;
+        SoundEnabled =
+            Intro.soundGiven
+                ? Intro.sound
+                : platform::MessageBox(MainWindow, Text(SoundQuestion), Text(SettingsCaption),
+                                       platform::MB_YESNO) == platform::IDYES;
     }
     StartNewGame();
 }
@@ -74,6 +77,20 @@ void StartUp(int showCommand) {
 int MorvaskMain(int showCommand) {
     StartUp(showCommand);
     return platform::RunMessageLoop();
+}
+
+uint8_t RecordedIntro(const IntroChoice& intro) {
+    if (intro.shortIntro)
+        return intro.sound ? 2 : 1;
+    if (intro.soundGiven)
+        return intro.sound ? 4 : 3;
+    return 0;
+}
+
+IntroChoice IntroOfRecorded(uint8_t recorded) {
+    return {.shortIntro = recorded == 1 || recorded == 2,
+            .sound = recorded == 2 || recorded == 4,
+            .soundGiven = recorded == 3 || recorded == 4};
 }
 
 void ResetIntro() {

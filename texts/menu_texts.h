@@ -32,6 +32,14 @@ enum MenuTextId : int32_t {
     MenuShareLevel,
     MenuShareSet,
     MenuShareRun,
+    MenuSetTitle,
+    MenuSetAuthor,
+    MenuNameNone,
+    // printf format: the row's label.
+    MenuNameTyping,
+    // printf formats: the row's label, the name.
+    MenuNameKept,
+    MenuNameHint,
     MenuKeysHint,
     MenuStatusHint,
     OptionsCaption,

@@ -21,6 +21,7 @@
 #include "programs/sim/sim_peers.h"
 #include "programs/sim/sim_replay.h"
 #include "programs/sim/sim_run.h"
+#include "programs/sim/sim_settings.h"
 #include "programs/sim/sim_sync_test.h"
 #include "programs/sim/state_json.h"
 #include "render/draw.h"
@@ -109,6 +110,7 @@ constexpr NamedKey NamedKeys[] = {
     {"home", 0x24},
     {"end", 0x23},
     {"pagedown", 0x22},
+    {"backspace", 0x08},
 };
 
 int KeyCode(const std::string& name) {
@@ -203,18 +205,6 @@ bool SeedCommand(const std::vector<std::string>& words) {
         ScriptError("bad seed '" + words[1] + "'");
     headless::SetSeed(uint32_t(seed));
     ScriptSeed = uint32_t(seed);
-    return true;
-}
-
-// players N: the games of the run are for one or two players (the default
-// one); only before start, as the setting is read before the window opens.
-bool PlayersCommand(const std::vector<std::string>& words) {
-    RequireArguments(words, 1, 1);
-    if (Started)
-        ScriptError("'players' must come before 'start'");
-    if (words[1] != "1" && words[1] != "2")
-        ScriptError("bad player count '" + words[1] + "' (1 or 2)");
-    PlayersChosen = words[1] == "2" ? 2 : 1;
     return true;
 }
 
@@ -368,7 +358,7 @@ bool LoadCommand(const std::vector<std::string>& words) {
     std::string error;
     if (ReadShareCode(words[1], 1u << ShareSetKind, content, error) != ShareRead)
         ScriptError("'load': " + error);
-    if (!OpenLevelSet(content.cells))
+    if (!OpenLevelSet(content.cells, content.title, content.author))
         ScriptError("'load' needs the game or the editor");
     return true;
 }
@@ -396,6 +386,15 @@ bool DropCommand(const std::vector<std::string>& words) {
 bool MenuCommand(const std::vector<std::string>& words) {
     RunMenuCommand(words, {Send, ScriptError, KeyCode, WriteLine});
     WriteLine(MenuLine(headless::TickCount()));
+    return true;
+}
+
+// players, sound: the settings read before the window opens.
+bool SettingCommand(const std::vector<std::string>& words) {
+    RequireArguments(words, 1, 1);
+    std::string error;
+    if (!RunSettingCommand(words, Started, error))
+        ScriptError(error);
     return true;
 }
 
@@ -428,7 +427,8 @@ constexpr Command Commands[] = {
     {"frame", true, FrameCommand},         {"close", true, CloseCommand},
     {"load", true, LoadCommand},           {"clipboard", false, ClipboardCommand},
     {"drop", true, DropCommand},           {"status", true, StatusCommand},
-    {"players", false, PlayersCommand},    {"menu", true, MenuCommand},
+    {"players", false, SettingCommand},    {"menu", true, MenuCommand},
+    {"sound", false, SettingCommand},
 };
 
 // Runs one command; false when the script ends here (after close).

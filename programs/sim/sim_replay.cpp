@@ -39,7 +39,7 @@ bool DeliverMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
 // A version 2 replay shows its boxes in its own language and keeps the
 // records it began with, in memory only.
 void TakeShownOptions(const ReplayRecord& replay) {
-    Intro = {.shortIntro = replay.intro != 0, .sound = replay.intro == 2};
+    Intro = IntroOfRecorded(replay.intro);
     if (replay.formatVersion < 2)
         return;
     CurrentLanguage = replay.language == 1 ? English : Chinese;
@@ -100,7 +100,7 @@ void StartRecordedRun(uint32_t seed, uint8_t statusPlace) {
                         : RecordsKept()  ? ReplayRecordsKept
                                          : ReplayNoRecords,
                         RecordsAtStart(), RecordsRefusal());
-    NoteRecordedIntro(Intro.shortIntro ? (Intro.sound ? 2 : 1) : 0);
+    NoteRecordedIntro(RecordedIntro(Intro));
     NoteRecordedStatusPlace(statusPlace);
 }
 

@@ -17,7 +17,7 @@ bool SameSettings(const SettingsRecord& a, const SettingsRecord& b) {
             return false;
     return a.language == b.language && a.fullscreen == b.fullscreen && a.scale == b.scale &&
            a.scaleMode == b.scaleMode && a.volume == b.volume && a.padDeadzone == b.padDeadzone &&
-           a.shortIntro == b.shortIntro;
+           a.shortIntro == b.shortIntro && a.startSound == b.startSound;
 }
 
 // Every problem names this file and a line that it has.

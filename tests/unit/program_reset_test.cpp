@@ -18,6 +18,7 @@
 #include "editor/share_keys.h"
 #include "hosting/program_reset.h"
 #include "levels/level_grid.h"
+#include "levels/level_origin.h"
 #include "options/key_bindings.h"
 #include "options/records_file.h"
 #include "options/settings_file.h"
@@ -78,6 +79,10 @@ void AddEditor(Picture& picture) {
     picture["Brush"] = Shown(Brush);
     picture["ShareBaseUrl"] = ShareBaseUrl;
     picture["ShareAuthor"] = ShareAuthor;
+    picture["ShareTitle"] = ShareTitle;
+    picture["LevelOrigin"] = Shown(std::vector<int>{LevelOrigin.shared, LevelOrigin.named}) +
+                             LevelOrigin.savedAs + "," + LevelOrigin.title + "," +
+                             LevelOrigin.author;
     picture["LevelSetAsSaved"] = Shown(LevelSetAsSaved());
 }
 
@@ -89,7 +94,8 @@ void AddOptions(Picture& picture) {
     const SettingsRecord& s = PlayerSettings;
     picture["Settings"] =
         Shown(std::vector<int>{s.language, s.fullscreen, s.scale, s.scaleMode, s.volume,
-                               s.padDeadzone, s.shortIntro, s.statusPlace, s.players}) +
+                               s.padDeadzone, s.shortIntro, s.startSound, s.statusPlace,
+                               s.players}) +
         s.shareUrl + "," + s.shareAuthor;
     picture["PlayerSettingsPath"] = PlayerSettingsPath;
     picture["PlayerSettingsProblems"] = Shown(PlayerSettingsProblems.size());
@@ -108,7 +114,7 @@ void AddShell(Picture& picture) {
     picture["Records"] = Shown(std::vector<int>{RecordsKept(), RecordsRefused()}) +
                          RecordsRefusal() + FormatRecords(RecordsAtStart()) +
                          FormatRecords(CurrentRecords());
-    picture["Intro"] = Shown(std::vector<int>{Intro.shortIntro, Intro.sound});
+    picture["Intro"] = Shown(std::vector<int>{Intro.shortIntro, Intro.sound, Intro.soundGiven});
     picture["GamesStarted"] = Shown(GamesStarted);
     picture["LevelsStarted"] = Shown(LevelsStarted);
     picture["ZKeysUsed"] = Shown(ZKeysUsed);
@@ -151,14 +157,16 @@ void AnswerYes() {
 // Settings from a file with a problem in it, put in force; records kept.
 void TouchOptions() {
     const std::string path = ::testing::TempDir() + "program_reset_settings.txt";
-    std::ofstream(path) << "lang = en\nvolume = 40\nfire = X\nshare_url = "
+    std::ofstream(path) << "lang = en\nvolume = 40\nfire = X\nsound = off\nshare_url = "
                            "https://example.org/\nno_such_key = 1\n";
     LoadPlayerSettings(path);
     ApplyPlayerSettings();
     ShareBaseUrl = PlayerSettings.shareUrl;
     ShareAuthor = "Tester";
+    ShareTitle = "Brick garden";
     KeepRecordsIn(::testing::TempDir() + "program_reset_records.txt");
     Intro.shortIntro = true;
+    Intro.soundGiven = true;
 }
 
 // Two players, a while of firing, a game's end seen by the run's share code.
@@ -205,6 +213,9 @@ TEST(ProgramReset, LeavesEveryModuleAsAtProgramStart) {
     ZKeysUsed = true;
     DrawFramesWhole = true;
     DrawingEnabled = false;
+    // A shared set, named, in force.
+    MarkLevelsShared();
+    NameSharedSet("Their set", "Them");
     const Picture played = ProgramPicture();
 
     ResetProgram();
@@ -223,6 +234,8 @@ TEST(ProgramReset, LeavesEveryModuleAsAtProgramStart) {
                                               "TryingLevel",
                                               "Brush",
                                               "ShareBaseUrl",
+                                              "ShareTitle",
+                                              "LevelOrigin",
                                               "LevelSetAsSaved",
                                               "Settings",
                                               "RecordedRunSoFar",

@@ -99,6 +99,36 @@ TEST(ReplayFile, EveryPartReadsBackAsWritten) {
     }
 }
 
+// The start a run had: the game's boxes, short with the sound off or on, or
+// the boxes with the question answered by the settings (3 and 4), which only
+// version 5 holds: an older version with them is refused, as is a kind past 4.
+TEST(ReplayFile, TheSoundAnsweredBySettingsIsAStartOfVersion5) {
+    for (uint8_t recorded = 0; recorded <= 4; ++recorded)
+        EXPECT_EQ(RecordedIntro(IntroOfRecorded(recorded)), recorded);
+    EXPECT_EQ(RecordedIntro(IntroChoice{}), 0);
+    EXPECT_EQ(RecordedIntro({.shortIntro = true, .sound = false, .soundGiven = true}), 1);
+    const IntroChoice on = IntroOfRecorded(4);
+    EXPECT_TRUE(!on.shortIntro && on.sound && on.soundGiven);
+
+    ReplayRecord written = SmallReplay();
+    written.formatVersion = SoundGivenReplayFormatVersion;
+    written.players = 2;
+    written.intro = 3;
+    const std::string five = EncodeReplay(written);
+    EXPECT_EQ(five[4], 5);
+    ReplayRecord read;
+    std::string error;
+    ASSERT_EQ(DecodeReplay(five, read, error), ReplayRead) << error;
+    EXPECT_EQ(read.intro, 3);
+    EXPECT_EQ(EncodeReplay(read), five);
+    written.formatVersion = MenuReplayFormatVersion;
+    EXPECT_EQ(DecodeReplay(EncodeReplay(written), read, error), ReplayNotAReplay);
+    EXPECT_NE(error.find("unknown kind of start"), std::string::npos) << error;
+    written.formatVersion = SoundGivenReplayFormatVersion;
+    written.intro = 5;
+    EXPECT_EQ(DecodeReplay(EncodeReplay(written), read, error), ReplayNotAReplay);
+}
+
 // Version 1 has no shown options, version 3 adds the players to them (and
 // version 4 nothing more); a
 // version 2 record never holds the players, so a run of one player is

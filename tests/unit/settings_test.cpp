@@ -30,7 +30,7 @@ SettingsRecord Parse(const std::string& text, std::vector<std::string>& problems
 // Every setting but the keys and the share options, to compare at once.
 auto Scalars(const SettingsRecord& s) {
     return std::tuple(s.language, s.fullscreen, s.scale, s.scaleMode, s.volume, s.padDeadzone,
-                      s.shortIntro, s.statusPlace, s.players);
+                      s.shortIntro, s.startSound, s.statusPlace, s.players);
 }
 
 // A fresh folder under the build's temporary directory.
@@ -60,6 +60,8 @@ TEST(SettingsFile, AGoodFileSetsEverything) {
         "volume = 0\n"
         "pad_deadzone = 40\n"
         "intro = Short\n"
+        "sound = Off\n"
+        "set_title = Brick garden 2\n"
         "hud = Side\n"
         "players = 2\n"
         "fire = Space, J\n"
@@ -71,8 +73,9 @@ TEST(SettingsFile, AGoodFileSetsEverything) {
         "p2_up = O\n",
         problems);
     EXPECT_TRUE(problems.empty()) << problems[0];
-    EXPECT_EQ(Scalars(s),
-              std::tuple(English, true, 3, host::ScaleFit, 0, 40, true, host::StatusSide, 2));
+    EXPECT_EQ(Scalars(s), std::tuple(English, true, 3, host::ScaleFit, 0, 40, true, StartSoundOff,
+                                     host::StatusSide, 2));
+    EXPECT_EQ(s.setTitle, "Brick garden 2");
     EXPECT_EQ(s.keys.keys[Fire], Keys({platform::VK_SPACE, 'J'}));
     EXPECT_EQ(s.keys.keys[MoveUp], Keys({'I'}));
     EXPECT_EQ(s.keys.keys[GunUp], Keys({platform::VK_UP}));
@@ -123,6 +126,8 @@ TEST(SettingsFile, EachBadLineIsReportedWithItsNumberAndSkipped) {
         {"pad_deadzone = 91",
          "s.ini:1: pad_deadzone must be a whole number from 0 to 90, not '91'"},
         {"intro = quick", "s.ini:1: intro must be full or short, not 'quick'"},
+        {"sound = loud", "s.ini:1: sound must be ask, on or off, not 'loud'"},
+        {"set_title = a\x01b", "s.ini:1: set_title must be UTF-8 text of at most 64 bytes"},
         {"hud = panel", "s.ini:1: hud must be auto, side, title or off, not 'panel'"},
         {"players = 3", "s.ini:1: players must be 1 or 2, not '3'"},
         {"fire = Spaec", "s.ini:1: unknown key name 'Spaec' for fire; it keeps Space"},
@@ -296,9 +301,9 @@ TEST(SettingsFile, TheFirstStartWritesTheCommentedDefaults) {
     std::string text = ReadWholeFile(path);
     EXPECT_EQ(text, DefaultSettingsText());
     // Every setting is there, each explained by a comment above it.
-    for (const char* key :
-         {"lang = zh", "fullscreen = no", "scale = auto", "scale_mode = auto", "volume = 100",
-          "fire = Space", "gun_left = A", "pad_deadzone = 25", "intro = full", "hud = auto"})
+    for (const char* key : {"lang = zh", "fullscreen = no", "scale = auto", "scale_mode = auto",
+                            "volume = 100", "fire = Space", "gun_left = A", "pad_deadzone = 25",
+                            "intro = full", "sound = ask", "hud = auto"})
         EXPECT_NE(text.find(std::string("\n") + key + "\n"), std::string::npos) << key;
     EXPECT_EQ(text.rfind("#", 0), 0u);
 
@@ -322,6 +327,11 @@ TEST(SettingsFile, ASavedChoiceChangesOnlyItsLine) {
     EXPECT_EQ(WithSetting("# top\nvolume = 50  # loud\nlang = en\n", "volume", "60"),
               "# top\nvolume = 60  # loud\nlang = en\n");
     EXPECT_EQ(WithSetting("lang = en", "fullscreen", "yes"), "lang = en\nfullscreen = yes\n");
+    // An empty value (a name cleared) is no line at all, which reads back as
+    // the default: "key =" would be refused.
+    EXPECT_EQ(WithSetting("a = 1\nset_title = X  # mine\nb = 2\nset_title=Y\n", "set_title", ""),
+              "a = 1\n# mine\nb = 2\n");
+    EXPECT_EQ(WithSetting("a = 1\n", "share_author", ""), "a = 1\n");
     // A commented-out line is not the setting.
     EXPECT_EQ(WithSetting("# volume = 1\n", "volume", "20"), "# volume = 1\nvolume = 20\n");
 
@@ -344,6 +354,38 @@ TEST(SettingsFile, ASavedChoiceChangesOnlyItsLine) {
     fs::permissions(folder, fs::perms::owner_all);
     EXPECT_EQ(ReadWholeFile(path), before);
     fs::remove_all(folder);
+}
+
+// The start-up's sound question: asked by default, answered by `sound`; a
+// bad answer is reported and leaves it asked; the options screen's save
+// rewrites the line in place, its comment and the unknown lines kept.
+TEST(SettingsFile, TheSoundQuestionIsAskedOrAnsweredBeforehand) {
+    std::vector<std::string> problems;
+    EXPECT_EQ(Parse("", problems).startSound, StartSoundAsk);
+    EXPECT_EQ(Parse(DefaultSettingsText(), problems).startSound, StartSoundAsk);
+    EXPECT_EQ(Parse("sound = on\n", problems).startSound, StartSoundOn);
+    EXPECT_EQ(Parse("Sound =  OFF  # quiet\n", problems).startSound, StartSoundOff);
+    EXPECT_TRUE(problems.empty());
+    for (const char* bad : {"sound = yes\n", "sound = on off\n"}) {
+        problems.clear();
+        EXPECT_EQ(Parse(std::string("volume = 30\n") + bad, problems).startSound, StartSoundAsk);
+        ASSERT_EQ(problems.size(), 1u) << bad;
+        EXPECT_EQ(problems[0].rfind("s.ini:2: sound must be ask, on or off", 0), 0u) << problems[0];
+    }
+
+    const std::string hand = "# mine\nsound = ask  # asked\nmystery = 7\nvolume = 50\n";
+    std::string rewritten;
+    ASSERT_TRUE(RewriteSetting(hand, "sound", StartSoundName(StartSoundOff), rewritten));
+    EXPECT_EQ(rewritten, "# mine\nsound = off  # asked\nmystery = 7\nvolume = 50\n");
+    problems.clear();
+    EXPECT_EQ(Parse(rewritten, problems).startSound, StartSoundOff);
+    // Every answer's name reads back as itself; the default file says ask.
+    for (StartSound sound : {StartSoundAsk, StartSoundOn, StartSoundOff}) {
+        StartSound read = StartSoundAsk;
+        ASSERT_TRUE(StartSoundOfName(StartSoundName(sound), read));
+        EXPECT_EQ(read, sound);
+    }
+    EXPECT_NE(DefaultSettingsText().find("\nsound = ask\n"), std::string::npos);
 }
 
 TEST(SettingsFile, ItsPlaceFollowsTheSystemsConventions) {
