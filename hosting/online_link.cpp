@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "netplay/peer_datagrams.h"
+#include "texts/notice_texts.h"
 
 void StartOnlineLink(OnlineLink& link, bool hosting, uint32_t sessionId, int64_t nowUs) {
     link = OnlineLink{};
@@ -43,6 +44,9 @@ static size_t AnswerHello(OnlineLink& link, const Datagram& hello, uint8_t* repl
     if (!PeerAccepted(hello, why)) {
         link.phase = OnlineStopped;
         link.message = why;
+        link.stop = OnlineOtherVersion;
+        link.peerProtocol = hello.protocol;
+        link.peerRules = hello.rulesHash;
         return WriteDatagram(Greeting(link, RefuseDatagram), reply);
     }
     if (link.phase == OnlineGreeting)
@@ -64,6 +68,9 @@ size_t TakeOnlineDatagram(OnlineLink& link, RollbackSession& session, const uint
         PeerAccepted(datagram, why);
         link.phase = OnlineStopped;
         link.message = why.empty() ? "The other player refused the game." : why;
+        link.stop = OnlineOtherVersion;
+        link.peerProtocol = datagram.protocol;
+        link.peerRules = datagram.rulesHash;
     } else if (datagram.kind == WelcomeDatagram && !link.hosting && link.phase == OnlineGreeting) {
         link.phase = OnlinePlaying;
         link.seed = datagram.seed;
@@ -78,13 +85,16 @@ bool OnlineLinkAlive(OnlineLink& link, const RollbackSession& session, int64_t n
         return false;
     char text[160];
     if (session.desyncTick >= 0) {
-        std::snprintf(text, sizeof text, "The two games went apart at tick %d: the game stops.",
-                      int(session.desyncTick));
+        link.stop = OnlineDesync;
+        link.stopValue = session.desyncTick;
+        std::snprintf(text, sizeof text, NoticeTextIn(English, OnlineDesyncText),
+                      int(link.stopValue));
     } else if (!(link.hosting && link.phase == OnlineGreeting) &&
                nowUs - link.lastHeardUs >= SilentPeerUs) {
-        std::snprintf(text, sizeof text,
-                      "The other player has sent nothing for %d s: the game stops.",
-                      int((nowUs - link.lastHeardUs) / 1000000));
+        link.stop = OnlineSilentPeer;
+        link.stopValue = int32_t((nowUs - link.lastHeardUs) / 1000000);
+        std::snprintf(text, sizeof text, NoticeTextIn(English, OnlineSilentText),
+                      int(link.stopValue));
     } else {
         return true;
     }

@@ -19,12 +19,23 @@ enum OnlinePhase : int32_t {
     OnlineStopped = 2,
 };
 
+enum OnlineStop : int32_t {
+    OnlineGoingOn = 0,
+    OnlineOtherVersion = 1,  // stopValue: none; the other's protocol and rules kept
+    OnlineSilentPeer = 2,    // stopValue: the seconds of silence
+    OnlineDesync = 3,        // stopValue: the tick
+};
+
 struct OnlineLink {
     bool hosting = false;
     uint32_t sessionId = 0;
     OnlinePhase phase = OnlineGreeting;
     int64_t lastHeardUs = 0;
-    std::string message;  // why the game stopped
+    std::string message;  // why the game stopped, for the terminal
+    OnlineStop stop = OnlineGoingOn;
+    int32_t stopValue = 0;
+    uint32_t peerProtocol = 0;
+    uint32_t peerRules = 0;
     // The seed both start the game with: the host's, told in its welcome.
     uint32_t seed = 0;
     // The host greets too while it waits (through a lobby): its datagrams

@@ -14,6 +14,7 @@
 #include "replay/recorder.h"
 #include "shell/main_window.h"
 #include "state/program_state.h"
+#include "texts/notice_texts.h"
 
 namespace {
 
@@ -181,6 +182,29 @@ void OnlineBoxAnswered(int answer) {
         RecordBoxAnswer(answer);
 }
 
+template <typename... Values>
+std::string Formatted(const char* format, Values... values) {
+    char text[600];
+    std::snprintf(text, sizeof text, format, values...);
+    return text;
+}
+
+// Why the game stopped, in the player's language.
+std::string StopText(const OnlineLink& link) {
+    switch (link.stop) {
+        case OnlineOtherVersion:
+            return Formatted(NoticeText(OnlineVersionText), unsigned(ProtocolVersion),
+                             unsigned(RulesHash()), unsigned(link.peerProtocol),
+                             unsigned(link.peerRules));
+        case OnlineSilentPeer:
+            return Formatted(NoticeText(OnlineSilentText), int(link.stopValue));
+        case OnlineDesync:
+            return Formatted(NoticeText(OnlineDesyncText), int(link.stopValue));
+        default:
+            return link.message;
+    }
+}
+
 }  // namespace
 
 void StartOnlineRun() {
@@ -214,9 +238,10 @@ int FinishOnlineRun(const std::string& recordPath, const std::string& keptPath, 
     if (stopped) {
         std::fprintf(stderr, "morvask: online game: %s\n", Online.link.message.c_str());
         std::fflush(stderr);
-        const std::string text =
-            Online.link.message + (written ? "\n\nThe game is kept as a replay: " + path : "");
-        host::ShowNotice(text.c_str(), "Online");
+        std::string text = StopText(Online.link);
+        if (written)
+            text += "\n\n" + Formatted(NoticeText(OnlineKeptText), path.c_str());
+        host::ShowNotice(text.c_str(), NoticeText(OnlineCaption));
     }
     return !written ? 1 : stopped ? 1 : exitCode;
 }

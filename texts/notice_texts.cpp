@@ -62,6 +62,20 @@ constexpr NoticeTextRow NoticeTexts[NoticeTextCount] = {
                 "  copy a link to the run of that game\n"
                 "F4 in the map editor: bring back an earlier map.txt\n"
                 "With --lang zh or lang = zh the game speaks Chinese (中文)."},
+    {.id = OnlineCaption, .chinese = "联机游戏", .english = "Online game"},
+    {.id = OnlineSilentText,
+     .chinese = "对方已经 %d 秒没有消息，游戏停止。",
+     .english = "The other player has sent nothing for %d s: the game stops."},
+    {.id = OnlineDesyncText,
+     .chinese = "两边的游戏在第 %d 刻出现分歧，游戏停止。",
+     .english = "The two games went apart at tick %d: the game stops."},
+    {.id = OnlineVersionText,
+     .chinese = "对方的程序版本不同：本程序为协议 %u、规则 %08x，对方为协议 %u、规则 %08x。",
+     .english = "The other player's program is of another version: this one speaks protocol "
+                "%u with rules %08x, the other protocol %u with rules %08x."},
+    {.id = OnlineKeptText,
+     .chinese = "这局游戏已保存为回放：%s",
+     .english = "The game is kept as a replay: %s"},
 };
 
 constexpr bool RowsInOrder() {

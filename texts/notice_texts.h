@@ -24,6 +24,15 @@ enum NoticeTextId : int32_t {
     MapCannotBeRead,
     HelpSecondPageCaption,
     HelpSecondPageText,
+    OnlineCaption,
+    // printf format: the seconds the other player has been silent.
+    OnlineSilentText,
+    // printf format: the tick at which the two games went apart.
+    OnlineDesyncText,
+    // printf formats: this program's protocol and rules, then the other's.
+    OnlineVersionText,
+    // printf format: the replay's file.
+    OnlineKeptText,
     NoticeTextCount,
 };
 
