@@ -261,6 +261,7 @@ int main(int argc, char** argv) {
         std::printf("morvask-lobby: web: %lld requests, %lld served, %lld refused, %lld limited\n",
                     static_cast<long long>(w.requests), static_cast<long long>(w.served),
                     static_cast<long long>(w.refused), static_cast<long long>(w.limited));
+        StopWebServer();
     }
     return 0;
 }

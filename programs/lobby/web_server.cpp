@@ -207,3 +207,7 @@ const WebCounts& WebServerCounts() {
     static const WebCounts none;
     return Server ? Server->counts : none;
 }
+
+void StopWebServer() {
+    Server.reset();
+}

@@ -20,3 +20,5 @@ struct WebCounts {
 int StartWebServer(boost::asio::io_context& io, const std::string& bind, int port,
                    const std::string& root, std::string& error);
 const WebCounts& WebServerCounts();
+// Closes the listening socket; call before the event loop is destroyed.
+void StopWebServer();
