@@ -22,6 +22,9 @@ std::string ShareAuthor;
 namespace {
 
 bool NextDropOwn = false;
+// The next drop is a link the player followed (the page's address), which a
+// refusal calls a link.
+bool NextDropLink = false;
 
 // Levels that arrived: a share, unless they are the player's own work back.
 void MarkArrived(bool own) {
@@ -182,10 +185,16 @@ void TakeNextDropAsOwnWork() {
     NextDropOwn = true;
 }
 
+void TakeNextDropAsLink() {
+    NextDropLink = true;
+}
+
 void TakeDroppedText() {
     const std::string text = platform::DroppedText();
     const bool own = NextDropOwn;
+    const bool link = NextDropLink;
     NextDropOwn = false;
+    NextDropLink = false;
     if (GameMode != Playing && GameMode != Editing)
         return;
     SharedContent content;
@@ -196,10 +205,12 @@ void TakeDroppedText() {
     else if (result == ShareRead || LevelsOfMapText(text, content, error))
         OpenInEditor(content, own);
     else
-        Complain(Refusal(ShareDropFailedText, WhyText(result)));
+        Complain(Refusal(link ? ShareLinkFailedText : ShareDropFailedText, WhyText(result)));
 }
 
 void ResetShareKeys() {
+    NextDropOwn = false;
+    NextDropLink = false;
     ShareBaseUrl.clear();
     ShareAuthor.clear();
 }
