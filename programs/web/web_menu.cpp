@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "options/settings_file.h"
+#include "platform/host.h"
 #include "programs/web/web_sharing.h"
 #include "shell/menu.h"
 #include "state/program_state.h"
@@ -37,6 +39,9 @@ void AddQuoted(std::string& out, const std::string& text) {
 // The menu as JSON: {"lang", "open", "caption", "rows": [[label, value,
 // changes]], "focus", "note", "capturing"}.
 std::string MenuJson() {
+    // The options screen shows the page's volume, which its slider and + and
+    // - change too.
+    PlayerSettings.volume = host::Volume();
     std::string out = "{\"lang\":";
     // A replay speaks the language it was recorded in; the page keeps its own.
     AddQuoted(out, PlayingReplay() ? "" : LanguageName(CurrentLanguage));

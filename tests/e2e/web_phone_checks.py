@@ -15,7 +15,7 @@ from selenium.webdriver.common.action_chains import ActionChains
 from selenium.webdriver.common.keys import Keys
 
 from web_more_checks import FAKE_PAD
-from web_share_checks import ROOT, verify
+from web_share_checks import ROOT, desktop_env, share_of, verify
 from web_support import answer_box, browser, check, keys, start_game, wait_for
 from web_touch_checks import centre, emulate, field_rect, rect, tap_answer, touch
 
@@ -102,6 +102,14 @@ def menu_by_touch(driver, shots, name):
                        timeout=5)
     check(options is not None, f"{name}: a tap on Options opens the options screen")
     buttons_in_view(driver, f"{name}, the options screen")
+    volume = driver.execute_script("return morvaskPage.volume")
+    tap_row(driver, "音量", -1)
+    lower = wait_for(driver, f"return morvaskPage.volume === {volume - 10} && morvaskPage.menu.rows"
+                             f".some((r) => r[0] === '音量' && r[1] === '{volume - 10}%');", timeout=5)
+    check(lower is not None, f"{name}: the volume's ◀ turns the page's volume down "
+                             f"({volume}% to {driver.execute_script('return morvaskPage.volume')}%)")
+    tap_row(driver, "音量", 1)
+    wait_for(driver, f"return morvaskPage.volume === {volume}", timeout=5)
     before = driver.execute_script("return [document.documentElement.lang, "
                                    "document.getElementById('language').value]")
     check(tap_row(driver, "语言", 1), f"{name}: the options screen has a language row")
@@ -225,6 +233,19 @@ def drop_checks(url, native, out):
         check(wait_for(driver, "return morvaskPage.dialog", timeout=20) is not None and
               driver.execute_script("return morvaskPage.share.link") is None,
               "the next start after a dropped replay is a game of the player's own")
+        # A replay's link dropped as text (copied from a chat, say).
+        code = share_of(native, path, desktop_env(out))
+        start_game(driver)
+        driver.execute_script("""const transfer = new DataTransfer();
+            transfer.setData('text/plain', arguments[0]);
+            document.getElementById('screen').dispatchEvent(new DragEvent('drop',
+                {dataTransfer: transfer, bubbles: true, cancelable: true}));""",
+                              "see this: https://example.invalid/#replay=" + code)
+        playing = wait_for(driver, "const p = window.morvaskPage; return p && p.share && "
+                                   "p.share.replay && p.share.link === 'dropped-replay' && "
+                                   "p.share.replay.tick > 50 && p.share.replay.state", timeout=20)
+        check(bool(code) and playing == "playing",
+              f"a replay's link dropped as text plays in the page ({playing})")
         # A bad #levels= link: refused as a link, not as something dropped.
         driver.get("about:blank")
         driver.get(url + "#levels=AAAA")
