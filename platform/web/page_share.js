@@ -61,6 +61,9 @@
       return;
     }
     page.share.replayDropped = true;
+    // The page starts again at its own address: a link it was opened with
+    // is done with.
+    history.replaceState(null, "", base());
     location.reload();
   }
   // The replay kept for this start, once (a later reload starts a game); one
@@ -174,7 +177,8 @@
     document.body.classList.add("sharing");
     document.getElementById("share-said").textContent =
       "The run of the last game is too long for a link: keep it as a file instead.";
-    runFile.focus({ preventScroll: true });
+    // In sight, but not focused: Space and Enter stay the game's.
+    runFile.scrollIntoView({ block: "nearest" });
     page.share.fileOffered = true;
   }
   runFile.addEventListener("click", () => {
@@ -197,7 +201,7 @@
     const games = page.ready && Module._morvask_games_ended ? Module._morvask_games_ended() : 0;
     const unshared = games > 0 ? Module._morvask_run_unshared() : 0;
     if (kind === ShareRun && games > 0 && unshared === 1) {
-      M.say("The run is too long to share as a link.");
+      M.say("");
       offerRunFile();
       return;
     }

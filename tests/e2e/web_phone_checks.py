@@ -274,10 +274,13 @@ def long_run_checks(url, native, out):
         ActionChains(driver).key_down(Keys.CONTROL).key_down(Keys.SHIFT).send_keys("c").key_up(
             Keys.SHIFT).key_up(Keys.CONTROL).perform()
         offered = wait_for(driver, """const b = document.getElementById('share-file');
-            return b.offsetParent !== null && document.getElementById('share-said').textContent;""",
+            const r = b.getBoundingClientRect();
+            return b.offsetParent !== null && r.top >= 0 && r.bottom <= innerHeight &&
+                document.activeElement !== b && document.getElementById('share-said').textContent;""",
                            timeout=3)
         check(bool(offered) and "too long" in offered,
-              f"a run too long for a link: the page says so and offers the file ({offered!r})")
+              f"a run too long for a link: the page says so and offers the file in sight, "
+              f"the keys still the game's ({offered!r})")
         driver.save_screenshot(os.path.join(out, "screenshots", "long-run-offered.png"))
         driver.find_element("id", "share-file").click()
         target = os.path.join(downloads, "morvask-run.mvr")
