@@ -275,7 +275,7 @@ def long_run_checks(url, native, out):
             Keys.SHIFT).key_up(Keys.CONTROL).perform()
         offered = wait_for(driver, """const b = document.getElementById('share-file');
             const r = b.getBoundingClientRect();
-            return b.offsetParent !== null && r.top >= 0 && r.bottom <= innerHeight &&
+            return b.offsetParent !== null && r.top >= 0 && r.bottom <= innerHeight + 1 &&
                 document.activeElement !== b && document.getElementById('share-said').textContent;""",
                            timeout=3)
         check(bool(offered) and "too long" in offered,
