@@ -12,6 +12,7 @@
 
 EM_JS(void, web_set_volume, (int percent), { Module.morvask.setVolume(percent); });
 EM_JS(int, web_volume, (), { return Module.morvask.volume(); });
+EM_JS(void, web_choose_fullscreen, (int on), { Module.morvask.setFullscreen(!!on); });
 
 namespace {
 
@@ -33,8 +34,11 @@ void Stop() {}
 void SetWindowOptions(const WindowOptions&) {}
 void SetFullscreenObserver(void (*)(bool)) {}
 void SetScaleModeObserver(void (*)(ScaleMode)) {}
-// The page fits the field to the screen, and its own button goes full screen.
-void ChooseFullscreen(bool) {}
+// The page fits the field to the screen; full screen is the page's, which
+// the options screen asks for too.
+void ChooseFullscreen(bool fullscreen) {
+    web_choose_fullscreen(fullscreen ? 1 : 0);
+}
 void ChooseScaleMode(ScaleMode) {}
 void SetIndicatorTexts(const IndicatorTexts&) {}
 // The volume is the page's (its slider, + and -, remembered by the browser).

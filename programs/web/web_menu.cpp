@@ -15,6 +15,10 @@
 #include "state/program_state.h"
 #include "texts/texts.h"
 
+// Whether the page shows full screen now (its button, F11, or the browser's
+// own leaving it).
+EM_JS(int, web_page_fullscreen, (), { return document.fullscreenElement ? 1 : 0; });
+
 namespace {
 
 std::string Shown;
@@ -39,9 +43,10 @@ void AddQuoted(std::string& out, const std::string& text) {
 // The menu as JSON: {"lang", "open", "caption", "rows": [[label, value,
 // changes]], "focus", "note", "capturing"}.
 std::string MenuJson() {
-    // The options screen shows the page's volume, which its slider and + and
-    // - change too.
+    // The options screen shows the page's volume and full screen, which its
+    // own controls change too.
     PlayerSettings.volume = host::Volume();
+    PlayerSettings.fullscreen = web_page_fullscreen() != 0;
     std::string out = "{\"lang\":";
     // A replay speaks the language it was recorded in; the page keeps its own.
     AddQuoted(out, PlayingReplay() ? "" : LanguageName(CurrentLanguage));

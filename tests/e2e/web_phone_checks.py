@@ -110,6 +110,14 @@ def menu_by_touch(driver, shots, name):
                              f"({volume}% to {driver.execute_script('return morvaskPage.volume')}%)")
     tap_row(driver, "音量", 1)
     wait_for(driver, f"return morvaskPage.volume === {volume}", timeout=5)
+    tap_row(driver, "全屏", 1)
+    full = wait_for(driver, "return document.fullscreenElement !== null && morvaskPage.menu.rows"
+                            ".some((r) => r[0] === '全屏' && r[1] === '是');", timeout=5)
+    check(full is not None, f"{name}: the full screen row puts the page in full screen")
+    tap_row(driver, "全屏", 1)
+    check(wait_for(driver, "return document.fullscreenElement === null && morvaskPage.menu.rows"
+                           ".some((r) => r[0] === '全屏' && r[1] === '否');", timeout=5) is not None,
+          f"{name}: and out of it again")
     before = driver.execute_script("return [document.documentElement.lang, "
                                    "document.getElementById('language').value]")
     check(tap_row(driver, "语言", 1), f"{name}: the options screen has a language row")
