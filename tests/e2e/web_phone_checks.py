@@ -166,7 +166,8 @@ def phone_checks(url, out, width, height, name):
 
 def pad_checks(url, out):
     """Start and Back held together open the menu, and neither gives its own
-    command then; Start alone still pauses, Back alone still helps."""
+    command then; Start alone still pauses, Back alone still helps, and under
+    a box neither gives anything."""
     with browser(out, where="with a gamepad") as driver:
         driver.get(url)
         driver.execute_script(FAKE_PAD)
@@ -194,8 +195,21 @@ def pad_checks(url, out):
         check(driver.execute_script("return morvaskPage.dialog") is None,
               "Start alone gives nothing while it is held")
         press(9, False)
-        answer_box(driver, "游戏暂停", lambda d: press(0, True) or time.sleep(0.2) or press(0, False))
-        time.sleep(0.3)
+
+        def back_then_south(d):
+            # Back pressed and let go under the box is followed, and gives
+            # nothing: no help box after the pause box.
+            press(8, True)
+            time.sleep(0.3)
+            press(8, False)
+            time.sleep(0.3)
+            press(0, True)
+            time.sleep(0.2)
+            press(0, False)
+        answer_box(driver, "游戏暂停", back_then_south)
+        time.sleep(0.8)
+        box = driver.execute_script("return morvaskPage.dialog")
+        check(box is None, f"Back let go under the box gives no help after it ({box and box['text'][:20]})")
         press(8, True)
         time.sleep(0.2)
         press(8, False)
