@@ -268,6 +268,15 @@ def drop_checks(url, native, out):
                                    "p.share.replay.tick > 50 && p.share.replay.state", timeout=20)
         check(bool(code) and playing == "playing",
               f"a replay's link dropped as text plays in the page ({playing})")
+        # A damaged replay file: refused in the page's words, and a game starts.
+        drop_file(driver, b"MVRP\x01\x02damaged", "damaged.mvr")
+        said = wait_for(driver, "const p = window.morvaskPage; return p && p.share && "
+                                "p.share.replay && p.share.replay.state === 'refused' && "
+                                "p.dialog && document.getElementById('status').textContent",
+                        timeout=20)
+        check(bool(said) and said.startswith("The dropped replay is refused"),
+              f"a damaged replay file dropped is refused as a dropped replay, and a game "
+              f"starts ({said!r})")
         # A bad #levels= link: refused as a link, not as something dropped.
         driver.get("about:blank")
         driver.get(url + "#levels=AAAA")
