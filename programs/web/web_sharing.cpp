@@ -91,15 +91,13 @@ void Record() {
 // What this start plays: the replay dropped on the page before it (a file's
 // bytes, or a code or link as text), else the page's #replay= link; empty
 // when neither.
-std::string ReplayToPlay() {
+std::string ReplayToPlay(const std::string& address) {
     const int dropped = web_dropped_replay(nullptr, 0);
     if (dropped >= 0) {
         std::string bytes(size_t(dropped), '\0');
         web_dropped_replay(bytes.data(), dropped);
         return bytes;
     }
-    std::string address(size_t(web_page_address(nullptr, 0)) + 1, '\0');
-    address.resize(size_t(web_page_address(address.data(), int(address.size()))));
     return address.find("#replay=") == std::string::npos ? std::string() : address;
 }
 
@@ -125,7 +123,11 @@ bool ReadReplayToPlay(const std::string& given, ReplayRecord& replay, std::strin
 }  // namespace
 
 void StartWebSession() {
-    const std::string given = ReplayToPlay();
+    std::string address(size_t(web_page_address(nullptr, 0)) + 1, '\0');
+    address.resize(size_t(web_page_address(address.data(), int(address.size()))));
+    // The editor's share keys and the menu's give links to this page.
+    ShareBaseUrl = address.substr(0, address.find('#'));
+    const std::string given = ReplayToPlay(address);
     if (given.empty()) {
         Record();
         return;

@@ -295,15 +295,15 @@ def long_run_checks(url, native, out):
     with browser(downloads, where="sharing a long run") as driver:
         driver.get(url)
         start_game(driver)
-        ActionChains(driver).key_down(Keys.CONTROL).key_down(Keys.SHIFT).send_keys("c").key_up(
-            Keys.SHIFT).key_up(Keys.CONTROL).perform()
+        shift_c = lambda: ActionChains(driver).key_down(Keys.CONTROL).key_down(  # noqa: E731
+            Keys.SHIFT).send_keys("c").key_up(Keys.SHIFT).key_up(Keys.CONTROL).perform()
+        shift_c()
         said = wait_for(driver, "return document.getElementById('status').textContent", timeout=3)
         check(bool(said) and "end first" in said, f"Ctrl+Shift+C before a game's end says so ({said!r})")
         time.sleep(1)
         driver.execute_script("Module._morvask_games_ended = () => 1; "
                               "Module._morvask_run_unshared = () => 1;")
-        ActionChains(driver).key_down(Keys.CONTROL).key_down(Keys.SHIFT).send_keys("c").key_up(
-            Keys.SHIFT).key_up(Keys.CONTROL).perform()
+        shift_c()
         offered = wait_for(driver, """const b = document.getElementById('share-file');
             const r = b.getBoundingClientRect();
             return b.offsetParent !== null && r.top >= 0 && r.bottom <= innerHeight + 1 &&
@@ -321,6 +321,16 @@ def long_run_checks(url, native, out):
         wanted = verify(native, target) if os.path.exists(target) else None
         check(wanted is not None and wanted["result"] == "same",
               f"the offered file is the session's replay, which morvask-sim verifies ({wanted})")
+        # In the editor the key gives the level's code as a link to this page.
+        driver.find_element("id", "share-close").click()
+        keys(driver, Keys.F1)
+        answer_box(driver, "是否切换到地图编辑模式", "y")
+        answer_box(driver, "载入地图失败", Keys.ENTER)
+        answer_box(driver, "", Keys.ENTER)
+        shift_c()
+        box = answer_box(driver, "第1关的分享码", Keys.ENTER)
+        check(bool(box) and (url + "#levels=") in box["text"],
+              f"the editor's Ctrl+Shift+C names a link to this page ({box and box['text'][:60]!r})")
 
 
 def run(url, native, out):
