@@ -23,6 +23,7 @@
 #include "replay/recorder.h"
 #include "replay/run_share.h"
 #include "replay/share.h"
+#include "shell/records.h"
 #include "shell/unsaved_edits.h"
 #include "state/battle_state.h"
 #include "state/program_state.h"
@@ -71,6 +72,8 @@ EM_JS(void, web_download_run, (const char* bytes, int length),
 
 namespace {
 
+// The records beside map.txt, in the working folder (the browser's storage).
+constexpr const char* RecordsFile = "records.txt";
 bool PlayingLink = false;
 uint32_t RecordedChecksum = 0;
 std::string Answer;
@@ -122,6 +125,13 @@ bool ReadReplayToPlay(const std::string& given, ReplayRecord& replay, std::strin
 
 }  // namespace
 
+// The player's game: the records kept in the save folder (stored with the
+// map), and the session recorded, as on the desktop.
+void PlayersGame() {
+    KeepRecordsIn(RecordsFile);
+    Record();
+}
+
 void StartWebSession() {
     std::string address(size_t(web_page_address(nullptr, 0)) + 1, '\0');
     address.resize(size_t(web_page_address(address.data(), int(address.size()))));
@@ -129,14 +139,14 @@ void StartWebSession() {
     ShareBaseUrl = address.substr(0, address.find('#'));
     const std::string given = ReplayToPlay(address);
     if (given.empty()) {
-        Record();
+        PlayersGame();
         return;
     }
     ReplayRecord replay;
     std::string error;
     if (!ReadReplayToPlay(given, replay, error)) {
         web_replay_refused(error.c_str());
-        Record();
+        PlayersGame();
         return;
     }
     PlayingLink = true;

@@ -82,9 +82,7 @@ def tap_row(driver, label, step=None):
 def menu_by_touch(driver, shots, name):
     """The page's menu button opens the game's menu by touch; Options, the
     language, and back out; the page follows the language."""
-    touch(driver, [centre(rect(driver, "#right [data-tap='27']"))])
-    menu = wait_for(driver, "const m = morvaskPage.menu; return m && "
-                            "!document.getElementById('touchmenu').hidden ? m : null", timeout=5)
+    menu = open_menu(driver)
     check(menu is not None and menu["caption"] == "菜单",
           f"{name}: a tap on 'game menu' opens the game's menu, shown for touch "
           f"({menu and menu['caption']!r}, {menu and len(menu['rows'])} rows)")
@@ -138,12 +136,39 @@ def menu_by_touch(driver, shots, name):
     check(wait_for(driver, "return morvaskPage.menu === null && "
                            "document.getElementById('touchmenu').hidden", timeout=5) is not None,
           f"{name}: back, twice, closes the menu")
+    boxes_of_the_menu(driver, name)
     touch(driver, [centre(rect(driver, "[data-hold='80']"))])
     box = answer_box(driver, "", lambda d: buttons_in_view(d, f"{name}, the pause box") or
                      tap_answer("ok")(d))
     check(bool(box) and box["labels"][0] == "OK" and "paused" in box["text"].lower(),
           f"{name}: the next box speaks English ({box and box['text'][:30]!r}, "
           f"{box and box['labels']})")
+
+
+def open_menu(driver):
+    touch(driver, [centre(rect(driver, "#right [data-tap='27']"))])
+    return wait_for(driver, "const m = morvaskPage.menu; return m && "
+                            "!document.getElementById('touchmenu').hidden ? m : null", timeout=5)
+
+
+def boxes_of_the_menu(driver, name):
+    """The 35 levels' list, and the boxes the menu's rows open (the records,
+    both pages of help), with their buttons inside the screen."""
+    open_menu(driver)
+    tap_row(driver, "Choose level")
+    levels = wait_for(driver, "const m = morvaskPage.menu; return m && m.rows.length === 35", 5)
+    check(bool(levels), f"{name}: Choose level lists the 35 levels")
+    buttons_in_view(driver, f"{name}, the levels' list")
+    touch(driver, [centre(rect(driver, "#touchmenu-back"))])
+    wait_for(driver, "return morvaskPage.menu && morvaskPage.menu.caption === 'Menu'", 5)
+    tap_row(driver, "Records")
+    answer_box(driver, "", lambda d: buttons_in_view(d, f"{name}, the records' box") or
+               tap_answer("ok")(d))
+    open_menu(driver)
+    tap_row(driver, "Help")
+    for page in ("first", "second"):
+        answer_box(driver, "", lambda d, p=page: buttons_in_view(
+            d, f"{name}, the help's {p} page") or tap_answer("ok")(d))
 
 
 def phone_checks(url, out, width, height, name):
