@@ -72,8 +72,6 @@ EM_JS(void, web_download_run, (const char* bytes, int length),
 
 namespace {
 
-// The records beside map.txt, in the working folder (the browser's storage).
-constexpr const char* RecordsFile = "records.txt";
 bool PlayingLink = false;
 uint32_t RecordedChecksum = 0;
 std::string Answer;
@@ -125,10 +123,11 @@ bool ReadReplayToPlay(const std::string& given, ReplayRecord& replay, std::strin
 
 }  // namespace
 
-// The player's game: the records kept in the save folder (stored with the
-// map), and the session recorded, as on the desktop.
+// The player's game: the records kept for this visit (the menu's Records
+// and the levels' best times; the browser's storage holds only the map), and
+// the session recorded, as on the desktop.
 void PlayersGame() {
-    KeepRecordsIn(RecordsFile);
+    KeepRecordsInMemory(RecordsRecord{});
     Record();
 }
 
