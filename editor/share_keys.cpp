@@ -23,6 +23,9 @@ std::string ShareAuthor;
 namespace {
 
 bool NextDropOwn = false;
+// The next drop is a link the player followed (the page's address), which a
+// refusal calls a link.
+bool NextDropLink = false;
 
 // Levels that arrived: a share, unless they are the player's own work back.
 // A shared set brings its name; a level alone keeps the name in force.
@@ -192,10 +195,16 @@ void TakeNextDropAsOwnWork() {
     NextDropOwn = true;
 }
 
+void TakeNextDropAsLink() {
+    NextDropLink = true;
+}
+
 void TakeDroppedText() {
     const std::string text = platform::DroppedText();
     const bool own = NextDropOwn;
+    const bool link = NextDropLink;
     NextDropOwn = false;
+    NextDropLink = false;
     if (GameMode != Playing && GameMode != Editing)
         return;
     SharedContent content;
@@ -206,7 +215,7 @@ void TakeDroppedText() {
     else if (result == ShareRead || LevelsOfMapText(text, content, error))
         OpenInEditor(content, own);
     else
-        Complain(Refusal(ShareDropFailedText, WhyText(result)));
+        Complain(Refusal(link ? ShareLinkFailedText : ShareDropFailedText, WhyText(result)));
 }
 
 std::string SetTitleInForce() {
@@ -218,6 +227,8 @@ std::string SetAuthorInForce() {
 }
 
 void ResetShareKeys() {
+    NextDropOwn = false;
+    NextDropLink = false;
     ShareBaseUrl.clear();
     ShareTitle.clear();
     ShareAuthor.clear();

@@ -32,3 +32,5 @@ void TakeDroppedText();
 // The next drop is the player's own work coming back (the page's kept
 // edits), not a share: its levels are saved as the player's own levels are.
 void TakeNextDropAsOwnWork();
+// The next drop is a link the player followed: a refusal names it a link.
+void TakeNextDropAsLink();

@@ -189,6 +189,9 @@ constexpr TextRow Texts[TextCount] = {
     {.id = ShareRunTooLongText,
      .chinese = "这一局太长，无法做成链接。请用 --record 把它录成文件。",
      .english = "This run is too long for a link. Record it to a file with --record."},
+    {.id = ShareLinkFailedText,
+     .chinese = "这个链接里没有可以打开的关卡或关卡集：%s",
+     .english = "This link holds no level or level set to open: %s"},
 };
 
 constexpr bool RowsInOrder() {

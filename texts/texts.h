@@ -69,6 +69,7 @@ enum TextId : int32_t {
     ShareRunCopiedText,
     ShareRunNotYetText,
     ShareRunTooLongText,
+    ShareLinkFailedText,
     TextCount,
 };
 

@@ -48,6 +48,18 @@
                             : "从下一个对话框起使用中文。");
   });
 
+  // The game's options screen chose a language: the page speaks it too, and
+  // remembers it as its own choice.
+  M.followGameLanguage = (name) => {
+    const now = name === "en" ? "en" : "zh";
+    if (now === language) return;
+    language = now;
+    remember("lang", language);
+    markLanguage();
+    languageChoice.value = language;
+    M.say(language === "en" ? "The game speaks English." : "游戏使用中文。");
+  };
+
   function showVolume() {
     volumeChoice.value = String(volume);
     volumeShown.textContent = `${volume}%`;
@@ -212,7 +224,8 @@
   }
 
   // Once per animation frame: the pad's state for the game, its Start and
-  // Back as commands, and in a box its south and east buttons as answers.
+  // Back for the game's commands, and in a box its south and east buttons as
+  // answers.
   M.on("frame", () => {
     listenForPads(padSeen || !M.keysInUse(KeysRestMs));
     const [now, second] = listening ? readPads() : [null, null];
@@ -220,6 +233,14 @@
     const before = pad;
     pad = now;
     secondPad = second;
+    // Start and Back go to the game as they go down and up, and the game
+    // decides as the desktop does (P or H as one is let go alone, the menu
+    // as both are held); under a box they are followed and give nothing. A
+    // pad that went away lets go of them.
+    const isDown = (state, b) => !!(state && state.buttons[b]);
+    for (const b of [Start, Back])
+      if (isDown(now, b) !== isDown(before, b))
+        M.pushEvent([4, b, isDown(now, b) ? 1 : 0, page.dialog || !now ? 1 : 0]);
     if (!now) return;
     const pressedNow = (b) => now.buttons[b] && !(before && before.buttons[b]);
     const moved = now.buttons.some((b) => b) || now.axes.slice(0, 4).some((a) => Math.abs(a) > 16000) ||
@@ -228,9 +249,7 @@
     if (page.dialog) {
       if (pressedNow(South)) M.answerDialog("yes");
       else if (pressedNow(East)) M.answerDialog("no");
-      return;
     }
-    for (const b of [Start, Back]) if (pressedNow(b)) M.pushEvent([4, b]);
   });
   // Pad 0 drives, pad 1 plays the second player.
   M.padState = (index) => (page.dialog ? null : index === 1 ? secondPad : pad);

@@ -169,6 +169,7 @@
       nextDialogEvent: M.nextDialogEvent, nextEvent: M.nextEvent,
       keyDown: M.keyDown, persistFiles: M.persistFiles, noteTick: M.noteTick,
       padState: M.padState, language: M.language,
+      setVolume: M.setVolume, volume: () => page.volume, setFullscreen: M.setFullscreen,
       pictureSize: (number) => (resources.pictures[number] || {}).size || null, fillPicture,
       picturesFilled: () => unfilled === 0,
       waitForPictures: () => Promise.all(fills),

@@ -170,6 +170,11 @@
 
   // ---- Full screen --------------------------------------------------------
 
+  // The game's options screen asks for full screen on or off (a tap on its
+  // row a moment before lets the browser grant it).
+  M.setFullscreen = (on) => {
+    if (on !== (document.fullscreenElement !== null)) M.toggleFullscreen();
+  };
   M.toggleFullscreen = () => {
     const whole = document.documentElement;
     if (document.fullscreenElement) document.exitFullscreen().catch(() => {});

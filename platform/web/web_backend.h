@@ -12,11 +12,13 @@
 namespace web {
 
 // Reads the driving gamepad as the page saw it at this animation frame and
-// holds the keys the desktop's layout gives it; the page queues Start and
-// Back as commands.
+// holds the keys the desktop's layout gives it; the page queues Start's and
+// Back's presses and releases.
 void FollowPad();
-// The key-down a command of the pad gives (P for Start, H for Back), or 0.
-int PadCommandKey(int padButton);
+// The key-down a press or release of Start or Back gives, as on the desktop:
+// P or H as one is let go alone, Esc (the menu) as the second of the two
+// goes down; 0 for none.
+int PadCommandKey(int padButton, bool down);
 
 // The page hands the game its pictures' sizes at start and their pixels
 // later (from the call on): true once every picture is filled in.

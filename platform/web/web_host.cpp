@@ -1,6 +1,7 @@
 // The host interface in the page: the page keeps its own controls for the
-// view, the volume and full screen (its menu band and touch buttons), so the
-// window's options and observers have nothing to act on here; the status
+// view and full screen (its menu band and touch buttons), so the window's
+// options and observers have nothing to act on here; the volume is the
+// page's; the status
 // goes to the page beside the field, and notices are boxes of the page.
 #include <emscripten.h>
 
@@ -8,6 +9,10 @@
 
 #include "platform/host.h"
 #include "platform/web/web_dialog.h"
+
+EM_JS(void, web_set_volume, (int percent), { Module.morvask.setVolume(percent); });
+EM_JS(int, web_volume, (), { return Module.morvask.volume(); });
+EM_JS(void, web_choose_fullscreen, (int on), { Module.morvask.setFullscreen(!!on); });
 
 namespace {
 
@@ -29,13 +34,19 @@ void Stop() {}
 void SetWindowOptions(const WindowOptions&) {}
 void SetFullscreenObserver(void (*)(bool)) {}
 void SetScaleModeObserver(void (*)(ScaleMode)) {}
-// The page fits the field to the screen, and its own button goes full screen.
-void ChooseFullscreen(bool) {}
+// The page fits the field to the screen; full screen is the page's, which
+// the options screen asks for too.
+void ChooseFullscreen(bool fullscreen) {
+    web_choose_fullscreen(fullscreen ? 1 : 0);
+}
 void ChooseScaleMode(ScaleMode) {}
 void SetIndicatorTexts(const IndicatorTexts&) {}
-void SetVolume(int) {}
+// The volume is the page's (its slider, + and -, remembered by the browser).
+void SetVolume(int percent) {
+    web_set_volume(percent);
+}
 int Volume() {
-    return 100;
+    return web_volume();
 }
 void StepVolume(int) {}
 void SetVolumeObserver(void (*)(int)) {}

@@ -32,6 +32,8 @@ EM_JS(int, web_page_language, (char* out, int size),
 namespace {
 
 std::vector<int> HeldByPad;
+// Start and Back of the driving pad, followed as the desktop follows them.
+padmap::CommandButtons Commands;
 void (*LanguageObserver)(const char*) = nullptr;
 char Language[8] = "zh";
 
@@ -76,10 +78,11 @@ void FollowPad() {
     padmap::HoldKeysOfTwoPads(PadKeys(0), PadKeys(1), HeldByPad);
 }
 
-int PadCommandKey(int padButton) {
+int PadCommandKey(int padButton, bool down) {
     if (padButton < 0 || padButton >= padmap::ButtonCount)
         return 0;
-    return padmap::CommandKey(padmap::PadButton(padButton));
+    const padmap::PadButton button = padmap::PadButton(padButton);
+    return down ? padmap::CommandKeyDown(button, Commands) : padmap::CommandKeyUp(button, Commands);
 }
 
 }  // namespace web

@@ -84,6 +84,7 @@ constexpr int EventMouseMove = 2;
 constexpr int EventVisibility = 3;
 constexpr int EventPadCommand = 4;
 constexpr int EventDrop = 5;
+constexpr int EventMenuKey = 6;
 
 // Past this share of the field changed, the whole picture goes to the page
 // at once.
@@ -311,9 +312,17 @@ void HandleEvent(int kind, const int32_t* values) {
         case EventMouseMove:
             Deliver(platform::WM_MOUSEMOVE, uintptr_t(values[2]), PackPoint(values[0], values[1]));
             break;
-        case EventPadCommand:
-            if (int key = web::PadCommandKey(values[0]))
+        case EventPadCommand: {
+            // Under a box the buttons are followed but give nothing.
+            const int key = web::PadCommandKey(values[0], values[1] != 0);
+            if (key != 0 && values[2] == 0)
                 Deliver(platform::WM_KEYDOWN, uintptr_t(key), 1);
+            break;
+        }
+        case EventMenuKey:
+            // The touch menu's rows: the key itself, whatever the player's
+            // keys are bound to (the menu reads the keys themselves).
+            Deliver(platform::WM_KEYDOWN, uintptr_t(values[0]), 1);
             break;
         case EventDrop:
             // The game reads the text from the page (web_share.cpp).

@@ -17,6 +17,7 @@
 #include "platform/web/web_page.h"
 #include "programs/web/web_sharing.h"
 #include "shell/main_window.h"
+#include "shell/menu.h"
 #include "state/battle_state.h"
 #include "state/program_state.h"
 #include "texts/texts.h"
@@ -77,6 +78,8 @@ int main() {
     // Esc, and the page's button for it, open the game's menu; a page cannot
     // quit.
     OfferMenu(false);
+    // The last run's link is the page's to copy, with the page's address.
+    MenuHost.shareLastRun = PageSharesLastRun;
     EscapeOpensMenu = true;
     const int exitCode = MorvaskMain(platform::SW_SHOWNORMAL);
     FinishWebSession();

@@ -7,6 +7,7 @@
 
 #include <emscripten.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,7 @@
 #include "replay/recorder.h"
 #include "replay/run_share.h"
 #include "replay/share.h"
+#include "shell/records.h"
 #include "shell/unsaved_edits.h"
 #include "state/battle_state.h"
 #include "state/program_state.h"
@@ -51,6 +53,23 @@ EM_JS(void, web_replay_ended,
           });
       });
 
+// The replay dropped on the page before this start (its bytes: a replay file,
+// or a replay's code or link), into `buffer` when it fits; its length, -1
+// for none.
+EM_JS(int, web_dropped_replay, (char* buffer, int limit), {
+    const bytes = Module.morvask.droppedReplay();
+    if (!bytes)
+        return -1;
+    if (bytes.length <= limit)
+        HEAPU8.set(bytes, buffer);
+    return bytes.length;
+});
+// The game's menu shares the run of the last game as the page's button does.
+EM_JS(void, web_share_run, (), { Module.morvask.shareRun(); });
+// The session's replay file handed to the page to download.
+EM_JS(void, web_download_run, (const char* bytes, int length),
+      { Module.morvask.downloadRun(HEAPU8.slice(bytes, bytes + length)); });
+
 namespace {
 
 bool PlayingLink = false;
@@ -70,11 +89,33 @@ void Record() {
                             .textRead = RecordTextRead});
 }
 
-// The replay of a #replay= link, or false with the reason to tell.
-bool ReadLinkedReplay(const std::string& address, ReplayRecord& replay, std::string& error) {
+// What this start plays: the replay dropped on the page before it (a file's
+// bytes, or a code or link as text), else the page's #replay= link; empty
+// when neither.
+std::string ReplayToPlay(const std::string& address) {
+    const int dropped = web_dropped_replay(nullptr, 0);
+    if (dropped >= 0) {
+        std::string bytes(size_t(dropped), '\0');
+        web_dropped_replay(bytes.data(), dropped);
+        return bytes;
+    }
+    return address.find("#replay=") == std::string::npos ? std::string() : address;
+}
+
+// The replay of a replay file's bytes or of a code or link, or false with
+// the reason to tell. A code alone is read as the link it makes, never as
+// the name of a file: the page has no files but its own.
+bool ReadReplayToPlay(const std::string& given, ReplayRecord& replay, std::string& error) {
     std::string bytes;
-    if (!ReplayOfCodeOrFile(address, bytes, error))
-        return false;
+    if (given.rfind("MVRP", 0) == 0) {
+        bytes = given;
+    } else {
+        const size_t start = std::min(given.size(), given.find_first_not_of(" \t\r\n"));
+        const std::string link =
+            given.find("#replay=") != std::string::npos ? given : "#replay=" + given.substr(start);
+        if (!ReplayOfCodeOrFile(link, bytes, error))
+            return false;
+    }
     if (DecodeReplay(bytes, replay, error) != ReplayRead)
         return false;
     return ReplayLevelsPresent(replay, error) && EnterReplayDirectory(replay, error);
@@ -82,18 +123,29 @@ bool ReadLinkedReplay(const std::string& address, ReplayRecord& replay, std::str
 
 }  // namespace
 
+// The player's game: the records kept for this visit (the menu's Records
+// and the levels' best times; the browser's storage holds only the map), and
+// the session recorded, as on the desktop.
+void PlayersGame() {
+    KeepRecordsInMemory(RecordsRecord{});
+    Record();
+}
+
 void StartWebSession() {
     std::string address(size_t(web_page_address(nullptr, 0)) + 1, '\0');
     address.resize(size_t(web_page_address(address.data(), int(address.size()))));
-    if (address.find("#replay=") == std::string::npos) {
-        Record();
+    // The editor's share keys and the menu's give links to this page.
+    ShareBaseUrl = address.substr(0, address.find('#'));
+    const std::string given = ReplayToPlay(address);
+    if (given.empty()) {
+        PlayersGame();
         return;
     }
     ReplayRecord replay;
     std::string error;
-    if (!ReadLinkedReplay(address, replay, error)) {
+    if (!ReadReplayToPlay(given, replay, error)) {
         web_replay_refused(error.c_str());
-        Record();
+        PlayersGame();
         return;
     }
     PlayingLink = true;
@@ -106,6 +158,14 @@ void StartWebSession() {
                            .textRead = PlaybackTextRead,
                            .finished = FinishWebSession});
     web_replay_started(int(replay.totalTicks));
+}
+
+bool PlayingReplay() {
+    return PlayingLink;
+}
+
+void PageSharesLastRun() {
+    web_share_run();
 }
 
 void FinishWebSession() {
@@ -175,6 +235,18 @@ EMSCRIPTEN_KEEPALIVE int morvask_levels_shared() {
 // The page's next drop is its kept work coming back: the player's own levels.
 EMSCRIPTEN_KEEPALIVE void morvask_next_drop_own() {
     TakeNextDropAsOwnWork();
+}
+
+// The whole session so far as a replay file, for the page to offer when the
+// last game's run is too long for a link.
+EMSCRIPTEN_KEEPALIVE void morvask_download_run() {
+    const std::string run = RecordedRunSoFar();
+    web_download_run(run.data(), int(run.size()));
+}
+
+// The page's next drop is its own address, a #levels= link followed.
+EMSCRIPTEN_KEEPALIVE void morvask_next_drop_link() {
+    TakeNextDropAsLink();
 }
 
 }  // extern "C"

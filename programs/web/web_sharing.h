@@ -8,3 +8,8 @@
 void StartWebSession();
 // After the game's loop ended: a playback's result to the page.
 void FinishWebSession();
+// Whether this start plays a replay (a link's or a dropped one).
+bool PlayingReplay();
+// The menu's "the last run": the page copies its link, or says why it has
+// none and offers the file.
+void PageSharesLastRun();

@@ -24,6 +24,7 @@ except ImportError:
     sys.exit(77)
 
 import web_more_checks
+import web_phone_checks
 import web_serve_checks
 import web_share_checks
 import web_storage_checks
@@ -395,6 +396,8 @@ def main():
             web_work_checks.run(page_url, os.path.join(out, "work"))
         if wanted("share"):
             web_share_checks.run(page_url, native, os.path.join(out, "share"))
+        if wanted("phone"):
+            web_phone_checks.run(page_url, native, os.path.join(out, "phone"))
         if wanted("harness"):
             bench = harness_checks(bench_url, native, out)
     finally:
