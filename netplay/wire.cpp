@@ -5,6 +5,8 @@
 
 #include <cstdio>
 
+#include "texts/notice_texts.h"
+
 namespace {
 
 constexpr uint8_t Magic[4] = {'M', 'V', 'N', 'P'};
@@ -227,9 +229,7 @@ bool PeerAccepted(const Datagram& hello, std::string& message) {
     if (hello.protocol == ProtocolVersion && hello.rulesHash == RulesHash())
         return true;
     char text[200];
-    std::snprintf(text, sizeof text,
-                  "The other player's program is of another version: this one speaks protocol %u "
-                  "with rules %08x, the other protocol %u with rules %08x.",
+    std::snprintf(text, sizeof text, NoticeTextIn(English, OnlineVersionText),
                   unsigned(ProtocolVersion), unsigned(RulesHash()), unsigned(hello.protocol),
                   unsigned(hello.rulesHash));
     message = text;

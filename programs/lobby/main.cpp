@@ -10,7 +10,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -186,30 +185,6 @@ void Sweep(LobbyProcess& p) {
     });
 }
 
-// The web edition on the same loop; false, said, when it cannot be.
-bool ServeWeb(LobbyProcess& p, const LobbyOptions& options) {
-    std::error_code missing;
-    if (!std::filesystem::is_regular_file(std::filesystem::path(options.webRoot) / "index.html",
-                                          missing)) {
-        std::fprintf(stderr, "morvask-lobby: %s holds no index.html: build the web edition first\n",
-                     options.webRoot.c_str());
-        return false;
-    }
-    std::string error;
-    const int port = StartWebServer(p.io, options.bind, options.webPort, options.webRoot, error);
-    if (port < 0) {
-        std::fprintf(stderr, "morvask-lobby: cannot serve the web edition on %s port %d: %s\n",
-                     options.bind.c_str(), options.webPort, error.c_str());
-        return false;
-    }
-    const std::string shown =
-        options.bind.find(':') != std::string::npos ? "[" + options.bind + "]" : options.bind;
-    std::printf("morvask-lobby: serving %s on http://%s:%d/\n", options.webRoot.c_str(),
-                shown.c_str(), port);
-    std::fflush(stdout);
-    return true;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -242,8 +217,18 @@ int main(int argc, char** argv) {
         "settings.ini (HOST: this machine's name or address)\n",
         static_cast<int>(bound.port()), static_cast<int>(bound.port()));
     std::fflush(stdout);
-    if (!options.webRoot.empty() && !ServeWeb(p, options))
-        return 1;
+    if (!options.webRoot.empty()) {
+        std::string why;
+        const int webPort =
+            StartWebServer(p.io, options.bind, options.webPort, options.webRoot, why);
+        if (webPort < 0) {
+            std::fprintf(stderr, "morvask-lobby: %s\n", why.c_str());
+            return 1;
+        }
+        std::printf("morvask-lobby: serving %s on http://%s/\n", options.webRoot.c_str(),
+                    host::NetAddressText(AddressOf(udp::endpoint(address, webPort))).c_str());
+        std::fflush(stdout);
+    }
     p.signals.async_wait([](const boost::system::error_code&, int) { p.io.stop(); });
     Receive(p);
     Sweep(p);

@@ -9,6 +9,7 @@
 #include <boost/beast/core.hpp>
 #include <boost/beast/http.hpp>
 #include <chrono>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <unordered_map>
@@ -182,6 +183,11 @@ void Accept() {
 
 int StartWebServer(asio::io_context& io, const std::string& bind, int port, const std::string& root,
                    std::string& error) {
+    std::error_code missing;
+    if (!std::filesystem::is_regular_file(std::filesystem::path(root) / "index.html", missing)) {
+        error = root + " holds no index.html: build the web edition first";
+        return -1;
+    }
     Server = std::make_unique<WebServer>(io);
     Server->root = root;
     boost::system::error_code failure;
@@ -196,7 +202,8 @@ int StartWebServer(asio::io_context& io, const std::string& bind, int port, cons
     if (!failure)
         Server->acceptor.listen(asio::socket_base::max_listen_connections, failure);
     if (failure) {
-        error = failure.message();
+        error = "cannot serve the web edition on " + bind + " port " + std::to_string(port) + ": " +
+                failure.message();
         return -1;
     }
     Accept();

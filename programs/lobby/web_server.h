@@ -15,8 +15,8 @@ struct WebCounts {
     int64_t limited = 0;  // 429: too many from one address
 };
 
-// Listens on `bind`:`port` (0: any free one) and serves `root`; the port
-// taken, or -1 with why in `error`.
+// Listens on `bind`:`port` (0: any free one) and serves `root`, which must
+// hold an index.html; the port taken, or -1 with why in `error`.
 int StartWebServer(boost::asio::io_context& io, const std::string& bind, int port,
                    const std::string& root, std::string& error);
 const WebCounts& WebServerCounts();
