@@ -41,7 +41,12 @@ struct OnlineGame {
     // The ticks of late whose first run showed a box (by tick modulo the
     // ring): a box that opens only when a tick runs again shows then.
     std::array<int32_t, SnapshotRing> boxShownAt{};
+    // The boxes opened so far in the run of the tick, and the one shown.
+    int32_t boxesThisRun = 0;
+    BoxKey openBox;
 };
+// How often a box that holds the game still tells the other it is there.
+inline constexpr int64_t BoxSendEveryUs = 20000;
 // How long a game of a set length goes on sending once it has ended.
 inline constexpr int64_t EndLingerUs = 1500000;
 extern OnlineGame Online;

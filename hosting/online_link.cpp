@@ -74,10 +74,48 @@ size_t TakeOnlineDatagram(OnlineLink& link, RollbackSession& session, const uint
     } else if (datagram.kind == WelcomeDatagram && !link.hosting && link.phase == OnlineGreeting) {
         link.phase = OnlinePlaying;
         link.seed = datagram.seed;
-    } else if (datagram.kind == InputsDatagram && link.phase == OnlinePlaying) {
+    } else if (datagram.kind == InputsDatagram && link.phase == OnlinePlaying &&
+               !link.holdingInputs) {
         TakeInputs(session, datagram);
+    } else if (datagram.kind == BoxesDatagram && link.phase == OnlinePlaying) {
+        for (int32_t i = 0; i < datagram.boxCount; ++i)
+            if (!BoxClosedThere(link, datagram.boxes[size_t(i)])) {
+                link.closedThere[size_t(link.closedThereNext)] = datagram.boxes[size_t(i)];
+                link.closedThereNext =
+                    (link.closedThereNext + 1) % int32_t(link.closedThere.size());
+            }
     }
     return 0;
+}
+
+void NoteBoxClosedHere(OnlineLink& link, BoxKey box, int64_t nowUs) {
+    if (link.closedHereCount == MaxBoxesPerDatagram) {
+        for (int32_t i = 1; i < MaxBoxesPerDatagram; ++i)
+            link.closedHere[size_t(i - 1)] = link.closedHere[size_t(i)];
+        link.closedHereCount -= 1;
+    }
+    link.closedHere[size_t(link.closedHereCount++)] = box;
+    link.lastClosedHereUs = nowUs;
+}
+
+bool BoxClosedThere(const OnlineLink& link, BoxKey box) {
+    for (const BoxKey& closed : link.closedThere)
+        if (closed == box)
+            return true;
+    return false;
+}
+
+size_t BoxesDatagramToSend(const OnlineLink& link, int64_t nowUs, uint8_t* out) {
+    if (link.phase != OnlinePlaying || link.closedHereCount == 0 ||
+        nowUs - link.lastClosedHereUs >= SilentPeerUs)
+        return 0;
+    Datagram datagram;
+    datagram.kind = BoxesDatagram;
+    datagram.sessionId = link.sessionId;
+    datagram.side = OwnSide(link);
+    datagram.boxCount = link.closedHereCount;
+    datagram.boxes = link.closedHere;
+    return WriteDatagram(datagram, out);
 }
 
 bool OnlineLinkAlive(OnlineLink& link, const RollbackSession& session, int64_t nowUs) {

@@ -3,6 +3,7 @@
 // desync, a silent peer), with the message the player is shown.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -41,6 +42,16 @@ struct OnlineLink {
     // The host greets too while it waits (through a lobby): its datagrams
     // open its router's way for the joiner's.
     bool punching = false;
+    // Boxes this player closed, newest last, told the other with every send
+    // for a while after the last; and those the other told of.
+    std::array<BoxKey, MaxBoxesPerDatagram> closedHere{};
+    int32_t closedHereCount = 0;
+    int64_t lastClosedHereUs = 0;
+    std::array<BoxKey, 16> closedThere{};
+    int32_t closedThereNext = 0;
+    // While a box holds the game, the other's inputs are left for the
+    // datagrams after it (each carries every input not acknowledged).
+    bool holdingInputs = false;
 };
 
 // The host waits for a hello on side 0; the joiner plays side 1 and greets.
@@ -59,3 +70,11 @@ size_t TakeOnlineDatagram(OnlineLink& link, RollbackSession& session, const uint
 // Stops the game when the other has been silent too long or the checksums
 // differ; true while the game goes on.
 bool OnlineLinkAlive(OnlineLink& link, const RollbackSession& session, int64_t nowUs);
+
+// A box this player answered; the other's copy of it closes when told.
+void NoteBoxClosedHere(OnlineLink& link, BoxKey box, int64_t nowUs);
+// Whether the other player answered this box.
+bool BoxClosedThere(const OnlineLink& link, BoxKey box);
+// The datagram that tells the other of the boxes closed here (0 when none
+// was closed in the last SilentPeerUs: by then the other has had it or left).
+size_t BoxesDatagramToSend(const OnlineLink& link, int64_t nowUs, uint8_t* out);

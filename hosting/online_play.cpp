@@ -32,6 +32,7 @@ std::bitset<256> KeysOf(const TickInput inputs[2]) {
 
 // A tick run again draws nothing: the frame shown is the present's.
 void RunOnlineTick(const TickInput inputs[2]) {
+    Online.boxesThisRun = 0;
     DrawingEnabled = !TickRunAgain;
     host::SetReplayedKeys(KeysOf(inputs));
     host::DeliverReplayed(platform::WM_TIMER, BattleTimer, 0);
@@ -112,6 +113,18 @@ void TakeArrivals(int64_t nowUs) {
     }
 }
 
+// The inputs (or the greeting), and the boxes answered here of late.
+void SendOwnDatagrams(int64_t nowUs) {
+    uint8_t out[MaxDatagramBytes];
+    size_t size = OnlineDatagramToSend(Online.link, Online.session, out);
+    if (size > 0)
+        SendToPeer(Online.transport, out, size, nowUs);
+    size = BoxesDatagramToSend(Online.link, nowUs, out);
+    if (size > 0)
+        SendToPeer(Online.transport, out, size, nowUs);
+    Online.lastSentUs = nowUs;
+}
+
 // A peer in the lead lets a tick pass now and then, as much as the session
 // asks its ticks be stretched.
 bool TickOwed() {
@@ -146,10 +159,7 @@ bool PlayOnlineTick() {
         AdvanceSession(Online.session);
     }
     RunAgreedTicks();
-    uint8_t out[MaxDatagramBytes];
-    const size_t size = OnlineDatagramToSend(Online.link, Online.session, out);
-    if (size > 0)
-        SendToPeer(Online.transport, out, size, now);
+    SendOwnDatagrams(now);
     return !host::ReplayStoppedByViewer();
 }
 
@@ -168,11 +178,50 @@ bool OnlineBoxShown() {
     if (!Online.sessionStarted)
         return true;
     const int32_t tick = Online.session.runningTick;
+    Online.openBox = {.tick = tick, .ordinal = std::min(Online.boxesThisRun++, MaxBoxOrdinal)};
+    // The other player answered it before this side came to it.
+    if (BoxClosedThere(Online.link, Online.openBox))
+        return false;
     int32_t& shown = Online.boxShownAt[size_t(tick % SnapshotRing)];
     if (TickRunAgain && shown == tick)
         return false;
     shown = tick;
     return true;
+}
+
+// While a box holds the game, the link is kept: the other hears this side,
+// and this side hears whether the other answered the box (the inputs wait
+// for the datagrams after the box).
+bool BoxStillOpen() {
+    const int64_t now = host::NetClockMicroseconds();
+    Online.link.holdingInputs = true;
+    TakeArrivals(now);
+    Online.link.holdingInputs = false;
+    if (!OnlineLinkAlive(Online.link, Online.session, now))
+        return false;
+    if (now - Online.lastSentUs >= BoxSendEveryUs)
+        SendOwnDatagrams(now);
+    return !BoxClosedThere(Online.link, Online.openBox);
+}
+
+// The boxes of play wait for either player's answer; those of the start
+// (before the session, each program's own) are shown a moment.
+bool OnlineLiveBox(host::LiveBoxStep step) {
+    if (!Online.sessionStarted)
+        return false;
+    switch (step) {
+        case host::LiveBoxOpens:
+            return true;
+        case host::LiveBoxWaits:
+            return BoxStillOpen();
+        case host::LiveBoxAnsweredHere: {
+            const int64_t now = host::NetClockMicroseconds();
+            NoteBoxClosedHere(Online.link, Online.openBox, now);
+            SendOwnDatagrams(now);
+            return true;
+        }
+    }
+    return false;
 }
 
 // The boxes of the start (before the session, both programs alike) and of
@@ -216,7 +265,8 @@ void StartOnlineRun() {
                            .boxAnswer = OnlineBoxAnswer,
                            .tickMs = int(BattleTimerPeriodMs),
                            .live = true,
-                           .boxShown = OnlineBoxShown});
+                           .boxShown = OnlineBoxShown,
+                           .liveBox = OnlineLiveBox});
 }
 
 int FinishOnlineRun(const std::string& recordPath, const std::string& keptPath, int exitCode) {

@@ -88,6 +88,17 @@ bool InputsValid(const Datagram& d) {
     return true;
 }
 
+bool BoxesValid(const Datagram& d) {
+    if (d.boxCount < 1 || d.boxCount > MaxBoxesPerDatagram)
+        return false;
+    for (int32_t i = 0; i < d.boxCount; ++i) {
+        const BoxKey& box = d.boxes[size_t(i)];
+        if (box.tick < 0 || box.tick > MaxTick || box.ordinal < 0 || box.ordinal > MaxBoxOrdinal)
+            return false;
+    }
+    return true;
+}
+
 // The runs of equal inputs, each at most MaxInputsPerDatagram long.
 int32_t Runs(const Datagram& d, int32_t* lengths) {
     int32_t runs = 0;
@@ -147,6 +158,35 @@ int32_t BelowTick(int32_t tick, uint32_t distance) {
     return tick < 0 || value < 0 || value > MaxTick ? -1 : int32_t(value);
 }
 
+// Boxes: their count (u8), then each box's tick (i32) and ordinal (u8).
+void WriteBoxes(const Datagram& d, Writer& w) {
+    w.Bytes(uint32_t(d.boxCount), 1);
+    for (int32_t i = 0; i < d.boxCount; ++i) {
+        w.Bytes(uint32_t(d.boxes[size_t(i)].tick), 4);
+        w.Bytes(uint32_t(d.boxes[size_t(i)].ordinal), 1);
+    }
+}
+
+void ReadBoxes(Reader& r, Datagram& d) {
+    d.boxCount = int32_t(r.Bytes(1));
+    if (d.boxCount > MaxBoxesPerDatagram) {
+        r.ok = false;
+        return;
+    }
+    for (int32_t i = 0; i < d.boxCount; ++i) {
+        d.boxes[size_t(i)].tick = r.Tick();
+        d.boxes[size_t(i)].ordinal = int32_t(r.Bytes(1));
+    }
+}
+
+bool BodyValid(const Datagram& d) {
+    if (d.kind == InputsDatagram)
+        return InputsValid(d);
+    if (d.kind == BoxesDatagram)
+        return BoxesValid(d);
+    return true;
+}
+
 void ReadInputs(Reader& r, Datagram& d) {
     d.tick = r.Tick();
     d.advantage = int32_t(int16_t(r.Bytes(2)));
@@ -167,9 +207,9 @@ void ReadInputs(Reader& r, Datagram& d) {
 }  // namespace
 
 size_t WriteDatagram(const Datagram& d, uint8_t* out) {
-    if (d.side < 0 || d.side > 1 || d.kind < HelloDatagram || d.kind > InputsDatagram)
+    if (d.side < 0 || d.side > 1 || d.kind < HelloDatagram || d.kind > BoxesDatagram)
         return 0;
-    if (d.kind == InputsDatagram && !InputsValid(d))
+    if (!BodyValid(d))
         return 0;
     Writer w{out};
     for (uint8_t byte : Magic)
@@ -179,6 +219,8 @@ size_t WriteDatagram(const Datagram& d, uint8_t* out) {
     w.Bytes(uint32_t(d.side), 1);
     if (d.kind == InputsDatagram) {
         WriteInputs(d, w);
+    } else if (d.kind == BoxesDatagram) {
+        WriteBoxes(d, w);
     } else {
         w.Bytes(d.protocol, 2);
         w.Bytes(d.rulesHash, 4);
@@ -200,7 +242,7 @@ bool ReadDatagram(const uint8_t* data, size_t size, uint32_t sessionId, int32_t 
             return false;
     Datagram d;
     const uint32_t kind = r.Bytes(1);
-    if (kind < HelloDatagram || kind > InputsDatagram)
+    if (kind < HelloDatagram || kind > BoxesDatagram)
         return false;
     d.kind = DatagramKind(kind);
     d.sessionId = r.Bytes(4);
@@ -209,13 +251,15 @@ bool ReadDatagram(const uint8_t* data, size_t size, uint32_t sessionId, int32_t 
         return false;
     if (d.kind == InputsDatagram) {
         ReadInputs(r, d);
+    } else if (d.kind == BoxesDatagram) {
+        ReadBoxes(r, d);
     } else {
         d.protocol = uint16_t(r.Bytes(2));
         d.rulesHash = r.Bytes(4);
         d.seed = r.Bytes(4);
     }
     // Every byte is accounted for: a longer datagram is not this one.
-    if (!r.ok || r.at != r.size || (d.kind == InputsDatagram && !InputsValid(d)))
+    if (!r.ok || r.at != r.size || !BodyValid(d))
         return false;
     out = d;
     return true;

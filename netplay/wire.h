@@ -10,7 +10,7 @@
 
 #include "netplay/tick_input.h"
 
-inline constexpr uint16_t ProtocolVersion = 1;
+inline constexpr uint16_t ProtocolVersion = 2;
 inline constexpr size_t MaxDatagramBytes = 320;
 // The most inputs one datagram carries: the oldest not yet acknowledged.
 inline constexpr int32_t MaxInputsPerDatagram = 64;
@@ -20,7 +20,18 @@ enum DatagramKind : uint8_t {
     WelcomeDatagram = 2,  // the host's answer: the same, accepted
     RefuseDatagram = 3,   // the host's answer: the same, refused
     InputsDatagram = 4,   // inputs, the acknowledgement, progress, a checksum
+    BoxesDatagram = 5,    // the boxes the sender's player closed of late
 };
+
+// A box of the game as both programs name it: the tick it opens in and its
+// place among the boxes of that tick.
+struct BoxKey {
+    int32_t tick = -1;
+    int32_t ordinal = 0;
+    bool operator==(const BoxKey&) const = default;
+};
+inline constexpr int32_t MaxBoxesPerDatagram = 4;
+inline constexpr int32_t MaxBoxOrdinal = 255;
 
 struct Datagram {
     DatagramKind kind = InputsDatagram;
@@ -44,6 +55,9 @@ struct Datagram {
     // the checksum 0).
     int32_t checksumTick = -1;
     uint32_t checksum = 0;
+    // Boxes: the keys, newest last.
+    int32_t boxCount = 0;
+    std::array<BoxKey, MaxBoxesPerDatagram> boxes{};
 };
 
 // The bytes of a datagram (at most MaxDatagramBytes); 0 when it holds values

@@ -159,6 +159,12 @@ void SetInputRecorder(const InputRecorder& recorder);
 // the window, which stops it) and calls `playTick` at the game's pace times
 // `speed`; the game's boxes show a moment and close with `boxAnswer`'s
 // answer.
+// What a host tells an online game of a shown box: it opens (the answer:
+// whether the box waits for the players; false shows it a moment), it waits
+// (called about every 10 ms; false when the other player answered it or the
+// game stopped, and the box closes), or this player answered it.
+enum LiveBoxStep : int32_t { LiveBoxOpens = 0, LiveBoxWaits = 1, LiveBoxAnsweredHere = 2 };
+
 struct ReplayDriver {
     // Plays the recorded messages up to and including the next tick; false
     // when the playback is over (ended, or parted from the recording).
@@ -179,6 +185,10 @@ struct ReplayDriver {
     // Whether the box being opened is shown (null: always); a box of a tick
     // run again is answered at once, unseen.
     bool (*boxShown)() = nullptr;
+    // An online game's box, shown until a player answers it, here or on the
+    // other screen (null: shown a moment, as a replay's). Hosts that cannot
+    // hold a box take it as answered here at once.
+    bool (*liveBox)(LiveBoxStep step) = nullptr;
 };
 void SetReplayDriver(const ReplayDriver& driver);
 // The keys the game's polls see down from now on.

@@ -13,6 +13,9 @@
 
 namespace {
 
+// How often a box of an online game looks at the network.
+constexpr int LiveBoxLookMs = 10;
+
 using sdl::Desktop;
 
 // The key of a box that an SDL key stands for; false for the others.
@@ -193,7 +196,7 @@ double NowMs() {
 // Runs the box until it is answered; returns the answer. For the reading
 // pause after it opens it takes no answer; the tests' trace says when it
 // starts to ("dialog: ready"), so that they never press into the pause.
-int RunDialog(sdl::OpenDialog& open) {
+int RunDialog(sdl::OpenDialog& open, bool (*stillOpen)() = nullptr) {
     bool stale = true;
     const double opened = NowMs();
     bool answering = false;
@@ -210,6 +213,8 @@ int RunDialog(sdl::OpenDialog& open) {
         // A signal ending the run closes the box as its close button would.
         if (sdl::StopSignal() != 0)
             return dialog::AnswerOfClose(open.box);
+        if (stillOpen && !stillOpen())
+            return 0;
         if (stale) {
             sdl::PresentFrame(nullptr);
             stale = false;
@@ -221,6 +226,8 @@ int RunDialog(sdl::OpenDialog& open) {
         int waitMs = shared::PrepareNextPicture() ? 0 : sdl::IndicatorWaitMs(500);
         if (!answering)
             waitMs = std::clamp(int(opened + dialog::ReadingPauseMs - NowMs()) + 1, 0, waitMs);
+        if (stillOpen)
+            waitMs = std::min(waitMs, LiveBoxLookMs);
         const bool got = SDL_WaitEventTimeout(&event, waitMs) != 0;
         sdl::ExpireIndicator();
         if (!got || sdl::DiscardDropEvent(event))
@@ -230,6 +237,26 @@ int RunDialog(sdl::OpenDialog& open) {
             return step.answer;
         stale = step.stale;
     }
+}
+
+bool LiveBoxWaits() {
+    return Desktop.replay.liveBox(host::LiveBoxWaits);
+}
+
+// An online game's box: the player answers it here, or the other player's
+// answer closes it; either way the game takes the session's answer.
+void HoldLiveBox(sdl::OpenDialog& open) {
+    Desktop.dialog = &open;
+    const int answered = RunDialog(open, LiveBoxWaits);
+    Desktop.dialog = nullptr;
+    if (answered != 0)
+        Desktop.replay.liveBox(host::LiveBoxAnsweredHere);
+    else if (Desktop.traceDialogs)
+        std::fprintf(stderr, "dialog: closed by the other player\n");
+    // A window closed over the box ends the game as it does in play.
+    if (Desktop.closeRequested)
+        Desktop.replayStopped = true;
+    sdl::PresentFrame(nullptr);
 }
 
 const char* AnswerName(int answer) {
@@ -270,7 +297,9 @@ int MessageBox(Window owner, const char* textUtf8, const char* captionUtf8, uint
     int answer = 0;
     if (Desktop.replaying) {
         answer = Desktop.replay.boxAnswer(type);
-        if (shown) {
+        if (shown && Desktop.replay.liveBox && Desktop.replay.liveBox(host::LiveBoxOpens)) {
+            HoldLiveBox(open);
+        } else if (shown) {
             Desktop.dialog = &open;
             sdl::ShowReplayedDialog(open, answer);
             Desktop.dialog = nullptr;

@@ -57,6 +57,9 @@ struct OpenBox {
     DWORD openedMs = 0;  // GetTickCount when it opened: the reading pause
 };
 OpenBox Box;
+// An online game's box open until a player answers it here or on the other
+// screen; whether the other did, and the box was told to close.
+bool LiveBoxOpen = false, LiveBoxClosedThere = false, LiveBoxClosePosted = false;
 
 bool IsAscii(const char* text) {
     for (const char* c = text; *c; ++c)
@@ -152,6 +155,22 @@ void AnswerBoxFromPad() {
     ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
 }
 
+// The other player's answer closes an online game's box here (as its close
+// button would: the game takes the session's answer whatever the button).
+void CloseLiveBoxAnsweredThere() {
+    if (!LiveBoxOpen || LiveBoxClosePosted)
+        return;
+    if (!LiveBoxClosedThere && !win32::Hooks.replay.liveBox(host::LiveBoxWaits))
+        LiveBoxClosedThere = true;
+    if (!LiveBoxClosedThere)
+        return;
+    HWND box = nullptr;  // none shown yet: the next look closes it
+    ::EnumThreadWindows(::GetCurrentThreadId(), FindBox, reinterpret_cast<LPARAM>(&box));
+    const int button = (Box.type & 0xF) == MB_YESNO ? IDNO : IDOK;
+    if (box && ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0))
+        LiveBoxClosePosted = true;
+}
+
 // The window's own keys work while a box has the keyboard, too. Alt+Enter's
 // key-down still reaches the box, so that the system knows Alt was not
 // pressed alone (which would open the box's menu); the character it makes is
@@ -235,6 +254,7 @@ bool OwnMessage(HWND handle, UINT message, WPARAM wParam, LPARAM lParam, LRESULT
             if (wParam != BoxPadTimer)
                 return false;
             AnswerBoxFromPad();
+            CloseLiveBoxAnsweredThere();
             return true;
         case WM_KEYDOWN:
             return WindowKey(handle, message, wParam, lParam);
@@ -264,15 +284,33 @@ bool OwnMessage(HWND handle, UINT message, WPARAM wParam, LPARAM lParam, LRESULT
 
 int ShowBox(platform::Window owner, const char* textUtf8, const char* captionUtf8, uint32_t type);
 
-// A box of the replay: not shown (the viewer answers nothing of it); the
-// game is told the window's activation around it as a real box tells it.
-int ReplayedBox(platform::Window owner, const char* textUtf8, uint32_t type) {
+// An online game's box: a real box, which the player answers here or the
+// other player's answer closes.
+void HoldLiveBox(platform::Window owner, const char* textUtf8, const char* captionUtf8,
+                 uint32_t type) {
+    LiveBoxOpen = true;
+    LiveBoxClosedThere = false;
+    LiveBoxClosePosted = false;
+    ShowBox(owner, textUtf8, captionUtf8, type);
+    LiveBoxOpen = false;
+    if (!LiveBoxClosedThere)
+        win32::Hooks.replay.liveBox(host::LiveBoxAnsweredHere);
+}
+
+// A box of the replay: not shown (the viewer answers nothing of it) but for
+// its first line in the caption; the game is told the window's activation
+// around it as a real box tells it.
+int ReplayedBox(platform::Window owner, const char* textUtf8, const char* captionUtf8,
+                uint32_t type) {
     const bool told = owner && owner->procedure;
     if (told)
         win32::DeliverToGame(owner, WM_ACTIVATE, WA_INACTIVE, 0);
     const int answer = win32::Hooks.replay.boxAnswer ? win32::Hooks.replay.boxAnswer(type) : IDOK;
     std::string first = textUtf8 ? textUtf8 : "";
-    if (!win32::Hooks.replay.boxShown || win32::Hooks.replay.boxShown())
+    const bool shown = !win32::Hooks.replay.boxShown || win32::Hooks.replay.boxShown();
+    if (shown && win32::Hooks.replay.liveBox && win32::Hooks.replay.liveBox(host::LiveBoxOpens))
+        HoldLiveBox(owner, textUtf8, captionUtf8, type);
+    else if (shown)
         win32::ShowIndicator(first.substr(0, first.find('\n')));
     if (told && !win32::Hooks.replayedMinimized)
         win32::DeliverToGame(owner, WM_ACTIVATE, WA_ACTIVE, 0);
@@ -437,7 +475,7 @@ void KillTimer(Window window, uintptr_t timerId) {
 }
 
 int MessageBox(Window owner, const char* textUtf8, const char* captionUtf8, uint32_t type) {
-    int answer = win32::Hooks.replaying ? ReplayedBox(owner, textUtf8, type)
+    int answer = win32::Hooks.replaying ? ReplayedBox(owner, textUtf8, captionUtf8, type)
                                         : ShowBox(owner, textUtf8, captionUtf8, type);
     if (win32::Hooks.recorder.boxAnswered)
         win32::Hooks.recorder.boxAnswered(answer);

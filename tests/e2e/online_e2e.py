@@ -18,6 +18,7 @@ import socket
 import struct
 import subprocess
 import sys
+import threading
 import time
 
 GAME, SIM, LOBBY, RELAY, OUT = (os.path.abspath(a) for a in sys.argv[1:6])
@@ -140,8 +141,33 @@ def held_keys(path):
     return seen
 
 
+def boxes_waiting(name):
+    text = text_of(name, "err")
+    return text.count("dialog: open") - text.count("dialog: answer")
+
+
+def answer_boxes(host, join, name):
+    """A box of a game (a lost tank, the game's end) waits for a player's
+    answer, on both screens: the players in this test answer it from the
+    host's window, or from the joiner's should it stay open there alone."""
+    windows = {"host": window_of(host), "join": window_of(join)}
+    waited = {"host": 0, "join": 0}
+    while host.poll() is None or join.poll() is None:
+        for who, process in (("host", host), ("join", join)):
+            open_here = process.poll() is None and boxes_waiting(f"{name}-{who}") > 0
+            waited[who] = waited[who] + 1 if open_here else 0
+        who = "host" if waited["host"] >= 4 else "join" if waited["join"] >= 8 else None
+        if who and windows[who]:
+            subprocess.run(["xdotool", "windowfocus", "--sync", windows[who]], check=False)
+            time.sleep(0.3)
+            subprocess.run(["xdotool", "key", "Return"], check=False)
+            waited[who] = 0
+        time.sleep(0.25)
+
+
 def finished_alike(host, join, name, ticks, keys=None):
     """Both ended by themselves with the same replay, which verifies."""
+    threading.Thread(target=answer_boxes, args=(host, join, name), daemon=True).start()
     for process, who in ((host, "host"), (join, "joiner")):
         try:
             status = process.wait(timeout=180)
@@ -194,16 +220,41 @@ def direct_through_relay():
         hold_keys(join_window, ["Up", "space"], 1.5)
         subprocess.run(["import", "-window", "root", os.path.join(OUT, "online-play.png")],
                        check=False)
-        # The joiner pauses: its pause reaches the host later than the tick
-        # it is for (40 ms each way against 20 ms of input delay), so the
-        # host sees it when it runs that tick again, and shows it then.
-        hold_keys(join_window, ["p"], 0.3)
+        paused_on_both_answered_on_one(host_window, join_window)
     # The first player's Up and Space, the second's (its keys) up and fire.
     finished_alike(host, join, "direct", 1500, keys={0x26, 0x20, 0x88, 0x98})
     for who in ("host", "join"):
         pauses = text_of("direct-" + who, "err").count("Game paused")
         check(pauses == 1, f"direct: the {who}'s screen showed the pause box once ({pauses})")
     relay.send_signal(signal.SIGINT)
+
+
+def after_pause(who):
+    text = text_of("direct-" + who, "err")
+    at = text.find("Game paused")
+    return text[at:] if at >= 0 else None
+
+
+def paused_on_both_answered_on_one(host_window, join_window):
+    """The joiner pauses: its pause reaches the host later than the tick it
+    is for (40 ms each way against 20 ms of input delay), so the host sees it
+    when it runs that tick again, and shows it then. The box stays on both
+    screens until a player answers it; the host's answer closes both."""
+    hold_keys(join_window, ["p"], 0.3)
+    shown = wait_for(lambda: after_pause("host") is not None and after_pause("join") is not None,
+                     20)
+    if not check(shown, "direct: the joiner's pause shows on both screens"):
+        return
+    time.sleep(2.5)
+    subprocess.run(["import", "-window", "root", os.path.join(OUT, "online-paused.png")],
+                   check=False)
+    held = all("dialog: answer" not in after_pause(who) for who in ("host", "join"))
+    check(held, "direct: the pause holds both games until a player answers")
+    hold_keys(host_window, ["Return"], 0.1)
+    closed = wait_for(lambda: "dialog: closed by the other player" in after_pause("join"), 15)
+    check(closed, "direct: the host's answer closed the joiner's pause box")
+    check("closed by the other player" not in after_pause("host") and
+          "dialog: answer ok" in after_pause("host"), "direct: the host answered its own box")
 
 
 def through_lobby(relay_only):

@@ -222,6 +222,35 @@ TEST(Wire, TheWriterRefusesWhatNoReaderTakes) {
     EXPECT_EQ(WriteDatagram(d, bytes), 0u);
 }
 
+TEST(Wire, ABoxesDatagramReadsBackAndHoldsOnlyBoxesThatCanBe) {
+    Datagram d;
+    d.kind = BoxesDatagram;
+    d.sessionId = 77;
+    d.side = 0;
+    d.boxCount = 2;
+    d.boxes[0] = {.tick = 0, .ordinal = 0};
+    d.boxes[1] = {.tick = 123456, .ordinal = MaxBoxOrdinal};
+    uint8_t bytes[MaxDatagramBytes];
+    const size_t size = WriteDatagram(d, bytes);
+    ASSERT_GT(size, 0u);
+    Datagram back;
+    ASSERT_TRUE(ReadDatagram(bytes, size, 77, 0, back));
+    EXPECT_EQ(back.boxCount, 2);
+    EXPECT_EQ(back.boxes[1], d.boxes[1]);
+    for (size_t length = 0; length < size; ++length)
+        EXPECT_FALSE(ReadDatagram(bytes, length, 77, 0, back)) << length;
+    for (int32_t count : {0, MaxBoxesPerDatagram + 1}) {
+        d.boxCount = count;
+        EXPECT_EQ(WriteDatagram(d, bytes), 0u) << count;
+    }
+    d.boxCount = 1;
+    for (BoxKey bad : {BoxKey{.tick = -1}, BoxKey{.tick = 5, .ordinal = MaxBoxOrdinal + 1},
+                       BoxKey{.tick = 5, .ordinal = -1}}) {
+        d.boxes[0] = bad;
+        EXPECT_EQ(WriteDatagram(d, bytes), 0u) << bad.tick << " " << bad.ordinal;
+    }
+}
+
 TEST(Wire, APeerOfAnotherVersionIsRefusedNamingBoth) {
     Datagram hello;
     hello.kind = HelloDatagram;

@@ -126,4 +126,64 @@ TEST(OnlineLink, ADesyncStopsTheGameNamingTheTick) {
     EXPECT_NE(link.message.find("tick 128"), std::string::npos) << link.message;
 }
 
+// Both peers met: the joiner's hello welcomed, both playing.
+void Meet(OnlineLink& host, OnlineLink& joiner, RollbackSession& session) {
+    StartOnlineLink(host, true, Session, 0);
+    StartOnlineLink(joiner, false, Session, 0);
+    uint8_t reply[MaxDatagramBytes], bytes[MaxDatagramBytes];
+    const size_t welcome = Deliver(joiner, session, host, session, 10, reply);
+    TakeOnlineDatagram(joiner, session, reply, welcome, 10, bytes);
+}
+
+TEST(OnlineLink, ABoxAnsweredOnOneSideClosesThatBoxOnlyOnTheOther) {
+    OnlineLink host, joiner;
+    RollbackSession session;
+    Meet(host, joiner, session);
+    uint8_t bytes[MaxDatagramBytes], reply[MaxDatagramBytes];
+    EXPECT_EQ(BoxesDatagramToSend(host, 100, bytes), 0u);  // nothing answered yet
+    const BoxKey pause{.tick = 700, .ordinal = 0};
+    NoteBoxClosedHere(host, pause, 1000);
+    const size_t size = BoxesDatagramToSend(host, 1000, bytes);
+    ASSERT_GT(size, 0u);
+    EXPECT_FALSE(BoxClosedThere(joiner, pause));
+    TakeOnlineDatagram(joiner, session, bytes, size, 1000, reply);
+    EXPECT_TRUE(BoxClosedThere(joiner, pause));
+    // Another box of the same tick, or the same place in another tick, is
+    // still the players' to answer; and the sender's own view is unchanged.
+    EXPECT_FALSE(BoxClosedThere(joiner, {.tick = 700, .ordinal = 1}));
+    EXPECT_FALSE(BoxClosedThere(joiner, {.tick = 701, .ordinal = 0}));
+    EXPECT_FALSE(BoxClosedThere(host, pause));
+    // Told for a while after the last answer (losses cost nothing), then not.
+    EXPECT_GT(BoxesDatagramToSend(host, 1000 + SilentPeerUs - 1, bytes), 0u);
+    EXPECT_EQ(BoxesDatagramToSend(host, 1000 + SilentPeerUs, bytes), 0u);
+}
+
+TEST(OnlineLink, TheNewestBoxesAreToldAndInputsWaitWhileABoxHolds) {
+    OnlineLink host, joiner;
+    RollbackSession hostSession, joinerSession;
+    Meet(host, joiner, hostSession);
+    for (int32_t tick = 1; tick <= MaxBoxesPerDatagram + 2; ++tick)
+        NoteBoxClosedHere(host, {.tick = tick * 10}, tick);
+    uint8_t bytes[MaxDatagramBytes], reply[MaxDatagramBytes];
+    const size_t size = BoxesDatagramToSend(host, 100, bytes);
+    TakeOnlineDatagram(joiner, joinerSession, bytes, size, 100, reply);
+    EXPECT_FALSE(BoxClosedThere(joiner, {.tick = 10}));
+    EXPECT_FALSE(BoxClosedThere(joiner, {.tick = 20}));
+    for (int32_t tick = 3; tick <= MaxBoxesPerDatagram + 2; ++tick)
+        EXPECT_TRUE(BoxClosedThere(joiner, {.tick = tick * 10})) << tick;
+
+    // The host's inputs reach the joiner's session only when no box holds it,
+    // yet either way the joiner has heard from the host.
+    StartSession(hostSession, 0, 2, nullptr);
+    StartSession(joinerSession, 1, 2, nullptr);
+    const size_t inputs = OnlineDatagramToSend(host, hostSession, bytes);
+    joiner.holdingInputs = true;
+    TakeOnlineDatagram(joiner, joinerSession, bytes, inputs, 5000, reply);
+    EXPECT_EQ(joinerSession.remoteConfirmed, 0);
+    EXPECT_EQ(joiner.lastHeardUs, 5000);
+    joiner.holdingInputs = false;
+    TakeOnlineDatagram(joiner, joinerSession, bytes, inputs, 6000, reply);
+    EXPECT_EQ(joinerSession.remoteConfirmed, 2);
+}
+
 }  // namespace
