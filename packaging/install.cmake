@@ -43,7 +43,11 @@ install(FILES ${MORVASK_PACKAGING_DIR}/${MORVASK_APP_ID}.svg
 find_program(MORVASK_GZIP gzip REQUIRED)
 set(MORVASK_DOC_OUT ${CMAKE_BINARY_DIR}/packaging)
 set(MORVASK_COMPRESSED)
-foreach(source morvask.6 morvask-launcher.6 debian/changelog)
+set(MORVASK_MANUALS morvask.6 morvask-launcher.6)
+if(TARGET morvask-lobby)
+  list(APPEND MORVASK_MANUALS morvask-lobby.6)
+endif()
+foreach(source ${MORVASK_MANUALS} debian/changelog)
   get_filename_component(name ${source} NAME)
   add_custom_command(OUTPUT ${MORVASK_DOC_OUT}/${name}.gz
     COMMAND ${CMAKE_COMMAND} -E make_directory ${MORVASK_DOC_OUT}
@@ -53,10 +57,26 @@ foreach(source morvask.6 morvask-launcher.6 debian/changelog)
   list(APPEND MORVASK_COMPRESSED ${MORVASK_DOC_OUT}/${name}.gz)
 endforeach()
 add_custom_target(morvask_docs ALL DEPENDS ${MORVASK_COMPRESSED})
-install(FILES ${MORVASK_DOC_OUT}/morvask.6.gz ${MORVASK_DOC_OUT}/morvask-launcher.6.gz
-  DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+list(TRANSFORM MORVASK_MANUALS PREPEND ${MORVASK_DOC_OUT}/)
+list(TRANSFORM MORVASK_MANUALS APPEND .gz)
+install(FILES ${MORVASK_MANUALS} DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
 install(FILES ${MORVASK_DOC_OUT}/changelog.gz ${MORVASK_PACKAGING_DIR}/debian/copyright
   DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/morvask)
+
+# The lobby's service, installed disabled: a player's machine has no use for
+# it, a server's administrator enables it (systemctl enable --now). The
+# package's scripts only stop it before removal and let systemd forget it.
+# Under the prefix: /usr/lib/systemd/system in the package (the same as
+# /lib/systemd/system on a merged /usr, and where units are going), and no
+# system directory written by an install into a home.
+set(MORVASK_SYSTEMD_UNIT_DIR lib/systemd/system CACHE PATH
+  "Where the lobby's systemd unit is installed, under the prefix")
+if(TARGET morvask-lobby)
+  install(FILES ${MORVASK_PACKAGING_DIR}/morvask-lobby.service
+    DESTINATION ${MORVASK_SYSTEMD_UNIT_DIR})
+  set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
+    ${MORVASK_PACKAGING_DIR}/debian/prerm ${MORVASK_PACKAGING_DIR}/debian/postrm)
+endif()
 
 # The Debian package. The libraries come from dpkg-shlibdeps; the message
 # boxes' glyphs are built into the program, so it needs no font package.
@@ -75,6 +95,13 @@ field. Clear all 35 levels to win.
 The map editor in the same window repaints any of the levels with the mouse
 and saves them to map.txt, to be played later. Every message of the game is
 in Simplified Chinese.")
+if(TARGET morvask-lobby)
+  string(APPEND CPACK_PACKAGE_DESCRIPTION "
+
+morvask-lobby, the server where two players' programs meet for an online
+game and relay through when they cannot reach each other, comes with a
+systemd service that is installed disabled.")
+endif()
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks the Debian package on this machine: installs it with apt, checks its
 # files, starts the game from its installed path and through its menu entry
-# on a private X server, then removes and purges it and checks that every
+# on a private X server, starts the lobby on loopback and asks it for a room
+# (its service must be installed and not enabled), then removes and purges it and checks that every
 # file it brought is gone, with the packages apt pulled in for it.
 #
 # usage: deb_check.sh PATH/TO/morvask_VERSION_ARCH.deb       (as root)
@@ -40,6 +41,7 @@ WORK=$(realpath "$(mktemp -d "${TMPDIR:-/tmp}/morvask-deb.XXXXXX")")
 PASSES=0
 INSTALLED_BY_US=0
 GAME_PID=
+LOBBY_PID=
 # shellcheck source=tests/e2e/x_display.sh
 source "$(dirname "$0")/x_display.sh"
 
@@ -62,6 +64,11 @@ stop_game() {
         kill -9 $(pgrep -P "$GAME_PID" 2>/dev/null) "$GAME_PID" 2>/dev/null
         wait "$GAME_PID" 2>/dev/null
         GAME_PID=
+    fi
+    if [[ -n $LOBBY_PID ]]; then
+        kill -9 "$LOBBY_PID" 2>/dev/null
+        wait "$LOBBY_PID" 2>/dev/null
+        LOBBY_PID=
     fi
 }
 
@@ -159,18 +166,23 @@ dpkg --verify "$PACKAGE" >"$WORK/verify" 2>&1 && [[ ! -s $WORK/verify ]] ||
 pass "all $(grep -c . "$WORK/listed") listed paths are on disk and verify"
 
 GAME=$(grep -E '/bin/morvask$|/games/morvask$' "$WORK/listed" | head -n1)
+LOBBY=/usr/games/morvask-lobby
+UNIT=/usr/lib/systemd/system/morvask-lobby.service
 DESKTOP=/usr/share/applications/$APP_ID.desktop
 # A game package keeps its programs in /usr/games, documents them in manual
 # pages and carries its changelog and licence.
 for path in "$GAME" /usr/games/morvask /usr/games/morvask-launcher "$DESKTOP" \
     /usr/share/metainfo/$APP_ID.metainfo.xml /usr/share/icons/hicolor/scalable/apps/$APP_ID.svg \
     /usr/share/icons/hicolor/{16,32,48,96,128,256}x*/apps/"$APP_ID".png \
-    /usr/share/man/man6/morvask{,-launcher}.6.gz /usr/share/doc/morvask/{changelog.gz,copyright}; do
+    /usr/share/man/man6/morvask{,-launcher,-lobby}.6.gz /usr/share/doc/morvask/{changelog.gz,copyright} \
+    "$LOBBY" "$UNIT"; do
     [[ -n $path && -f $path ]] || fail "missing: ${path:-the program}"
 done
-gzip -t /usr/share/man/man6/morvask.6.gz || fail "morvask.6.gz is not gzip"
-pass "program $GAME in /usr/games with its launcher, menu entry, metadata, icons," \
-    "manual pages, changelog and copyright"
+for page in morvask morvask-lobby; do
+    gzip -t /usr/share/man/man6/$page.6.gz || fail "$page.6.gz is not gzip"
+done
+pass "program $GAME in /usr/games with its launcher, lobby, menu entry, metadata, icons," \
+    "manual pages, service, changelog and copyright"
 
 depends=$(dpkg-query -W -f='${Depends}' "$PACKAGE")
 for needed in libsdl2-2.0-0; do
@@ -180,9 +192,68 @@ done
 relations="$depends $(dpkg-query -W -f='${Recommends}' "$PACKAGE")"
 [[ $relations != *font* ]] || fail "the package asks for fonts: $relations"
 pass "Depends: $depends (no fonts)"
-missing=$(ldd "$GAME" 2>&1 | grep 'not found')
-[[ -z $missing ]] || fail "libraries not found: $missing"
-pass "every library of $GAME is found"
+for program in "$GAME" "$LOBBY"; do
+    missing=$(ldd "$program" 2>&1 | grep 'not found')
+    [[ -z $missing ]] || fail "libraries of $program not found: $missing"
+done
+pass "every library of $GAME and $LOBBY is found"
+
+# ---- The lobby -----------------------------------------------------------
+
+# Installed, not enabled and not started: only an administrator turns it on.
+wants=$(find /etc/systemd/system -name 'morvask-lobby*' 2>/dev/null)
+[[ -z $wants ]] || fail "the lobby's service is enabled by the install: $wants"
+pgrep -f "^$LOBBY( |\$)" >/dev/null && fail "$LOBBY runs after the install"
+grep -qx "ExecStart=$LOBBY --port 41700" "$UNIT" || fail "$UNIT does not start $LOBBY"
+grep -qx 'DynamicUser=yes' "$UNIT" || fail "$UNIT runs the lobby as root"
+if command -v systemd-analyze >/dev/null 2>&1; then
+    # Only the manual page's lookup may fail here (man may not be installed).
+    systemd-analyze verify "$UNIT" 2>&1 | grep -v "man morvask-lobby(6)" >"$WORK/unit.log"
+    [[ ! -s $WORK/unit.log ]] || fail "systemd-analyze verify $UNIT: $(cat "$WORK/unit.log")"
+fi
+pass "the lobby's service is installed, not enabled, and runs it unprivileged"
+
+timeout 10 "$LOBBY" --help >"$WORK/lobby-help" 2>&1 || fail "$LOBBY --help: $(cat "$WORK/lobby-help")"
+grep -q -- '--max-rooms' "$WORK/lobby-help" || fail "$LOBBY --help: $(cat "$WORK/lobby-help")"
+pass "$LOBBY --help"
+
+# The lobby on a free port of loopback, asked for a room by a HostRoom
+# message; it must answer RoomMade with the same nonce, then stop on SIGTERM.
+timeout 60 "$LOBBY" --port 0 --bind 127.0.0.1 >"$WORK/lobby.log" 2>&1 &
+LOBBY_PID=$!
+lobby_port() { sed -n 's/^morvask-lobby: listening on 127\.0\.0\.1:\([0-9]*\)$/\1/p' "$WORK/lobby.log"; }
+for _ in $(seq 100); do
+    [[ -n $(lobby_port) ]] || ! kill -0 $LOBBY_PID 2>/dev/null && break
+    sleep 0.1
+done
+port=$(lobby_port)
+[[ -n $port ]] || fail "the lobby did not listen: $(cat "$WORK/lobby.log")"
+answer=$(timeout 20 python3 - "$port" <<'PY' 2>&1
+import socket, sys
+s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+s.settimeout(1)
+request = b"MVL\x01\x01" + (0x4D565231).to_bytes(4, "big")
+request += bytes(48 - len(request))
+for _ in range(10):
+    s.sendto(request, ("127.0.0.1", int(sys.argv[1])))
+    try:
+        data = s.recv(2048)
+    except socket.timeout:
+        continue
+    ok = len(data) == 27 and data[:5] == b"MVL\x01\x10" and data[5:9] == request[5:9]
+    print(("room " + data[9:19].decode("ascii", "replace")) if ok else "wrong answer " + data.hex())
+    sys.exit(0 if ok else 1)
+print("no answer")
+sys.exit(1)
+PY
+) || fail "the lobby on 127.0.0.1:$port: $answer"
+kill -TERM $LOBBY_PID
+wait $LOBBY_PID
+status=$?
+LOBBY_PID=
+[[ $status -eq 0 ]] || fail "the lobby ended with $status on SIGTERM: $(cat "$WORK/lobby.log")"
+grep -q '1 rooms made' "$WORK/lobby.log" || fail "the lobby's counts: $(cat "$WORK/lobby.log")"
+pass "the lobby listened on 127.0.0.1:$port, made a $answer and stopped on SIGTERM"
 
 # ---- Starting the game ---------------------------------------------------
 

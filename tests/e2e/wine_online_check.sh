@@ -1,18 +1,23 @@
 #!/usr/bin/env bash
 # The Windows program and the Linux program in one online game over
-# loopback: morvask.exe hosts under Wine, the Linux program joins, each
+# loopback, three times: directly, through a morvask-lobby started here on
+# 127.0.0.1 (the room's code, then the direct path), and through that
+# lobby's relay. morvask.exe hosts under Wine, the Linux program joins, each
 # player drives and fires in their own window, and both end after a set
 # number of agreed ticks. Both must write the same replay, holding both
-# players' keys, and it must verify. Exits 77 (skipped) without Wine or Xvfb.
-# Usage: wine_online_check.sh path/to/morvask.exe path/to/morvask path/to/morvask-sim
+# players' keys, and it must verify. Exits 77 (skipped) without Wine or Xvfb;
+# without morvask-lobby (built beside the Linux program unless named) the
+# lobby's games are skipped with a note.
+# Usage: wine_online_check.sh path/to/morvask.exe path/to/morvask path/to/morvask-sim [path/to/morvask-lobby]
 set -uo pipefail
-if [ $# -ne 3 ]; then
-    echo "usage: $0 path/to/morvask.exe path/to/morvask path/to/morvask-sim" >&2
+if [ $# -lt 3 ] || [ $# -gt 4 ]; then
+    echo "usage: $0 path/to/morvask.exe path/to/morvask path/to/morvask-sim [path/to/morvask-lobby]" >&2
     exit 2
 fi
 exe="$(realpath "$1")"
 game="$(realpath "$2")"
 sim="$(realpath "$3")"
+lobby="$(realpath -m "${4:-$(dirname "$game")/morvask-lobby}")"
 here="$(dirname "$(realpath "$0")")"
 for tool in wine wineboot wineserver Xvfb xdotool python3; do
     command -v "$tool" >/dev/null 2>&1 || { echo "skipped: $tool is not installed"; exit 77; }
@@ -31,7 +36,7 @@ cleanup() {
 trap cleanup EXIT
 fail() {
     echo "FAIL: $*"
-    for log in windows.out windows.err linux.out linux.err; do
+    for log in windows.out windows.err linux.out linux.err lobby.out lobby.err; do
         [ -f "$work/$log" ] && tr -d '\r' <"$work/$log" | tail -3 | sed "s/^/  $log: /"
     done
     exit 1
@@ -57,41 +62,49 @@ mkdir -p "$appdata/Morvask" "$work/linux/morvask" "$work/play"
 printf 'volume = 0\n' >"$appdata/Morvask/settings.ini"
 printf 'volume = 0\n' >"$work/linux/morvask/settings.ini"
 
-ticks=1000
-(cd "$work/play" && exec timeout 300 wine "$exe" --host --port 0 --online-ticks "$ticks" \
-    --record 'windows.mvr' >"$work/windows.out" 2>"$work/windows.err") &
-pids+=($!)
-windows_pid=$!
-joined() { tr -d '\r' <"$work/windows.out" 2>/dev/null | grep -q 'join ADDRESS:'; }
-x_display_wait 120 joined || fail "the Windows program printed no way to join"
-where="$(tr -d '\r' <"$work/windows.out" | grep -o 'join ADDRESS:[0-9]*/[0-9a-f]*' |
-    sed 's/join ADDRESS/127.0.0.1/')"
-(cd "$work/play" && XDG_CONFIG_HOME="$work/linux" exec timeout 300 "$game" --join "$where" \
-    --online-ticks "$ticks" --record linux.mvr >"$work/linux.out" 2>"$work/linux.err") &
-pids+=($!)
-linux_pid=$!
+# play NAME TICKS JOIN_TEXT: one game. The Windows program hosts with the
+# options in windows_options, JOIN_TEXT (a function) reads from its output
+# what the Linux program joins with, which it does with linux_options; then
+# both replays are compared, verified and searched for both players' keys.
+play() {
+    local name=$1 ticks=$2 join_text=$3 where
+    rm -f "$work/windows.out" "$work/linux.out"
+    (cd "$work/play" && exec timeout 300 wine "$exe" "${windows_options[@]}" --online-ticks "$ticks" \
+        --record "windows-$name.mvr" >"$work/windows.out" 2>"$work/windows.err") &
+    pids+=($!)
+    local windows_pid=$!
+    x_display_wait 120 quietly "$join_text" || fail "$name: the Windows program printed no way to join"
+    where="$("$join_text")"
+    (cd "$work/play" && XDG_CONFIG_HOME="$work/linux" exec timeout 300 "$game" --join "$where" \
+        "${linux_options[@]}" --online-ticks "$ticks" --record "linux-$name.mvr" \
+        >"$work/linux.out" 2>"$work/linux.err") &
+    pids+=($!)
+    local linux_pid=$!
 
-windows_window() { xdotool search --onlyvisible --name 'Morvask V1.0' 2>/dev/null | head -1 | grep -q .; }
-x_display_wait 60 windows_window || fail "no window opened"
-# The Linux window is SDL's (class morvask); Wine's is the other one.
-linux_window="$(xdotool search --sync --onlyvisible --class morvask | head -1)"
-wine_window="$(xdotool search --onlyvisible --name 'Morvask V1.0' | grep -vx "$linux_window" | head -1)"
-[ -n "$wine_window" ] && [ -n "$linux_window" ] || fail "both windows did not open"
-hold "$wine_window" Up space
-hold "$linux_window" Up space
+    x_display_wait 60 both_windows || fail "$name: the two windows did not open"
+    # The Linux window is SDL's (class morvask, exactly: Wine's is morvask.exe,
+    # and may open first); Wine's is the other one.
+    local linux_window wine_window
+    linux_window="$(xdotool search --sync --onlyvisible --class '^morvask$' | head -1)"
+    wine_window="$(xdotool search --onlyvisible --name 'Morvask V1.0' | grep -vx "$linux_window" | head -1)"
+    [ -n "$wine_window" ] && [ -n "$linux_window" ] || fail "$name: both windows did not open"
+    hold "$wine_window" Up space
+    hold "$linux_window" Up space
 
-wait "$windows_pid"
-windows_status=$?
-wait "$linux_pid"
-linux_status=$?
-[ "$windows_status" -eq 0 ] || fail "the Windows program ended with $windows_status"
-[ "$linux_status" -eq 0 ] || fail "the Linux program ended with $linux_status"
-cmp -s "$work/play/windows.mvr" "$work/play/linux.mvr" ||
-    fail "the two programs wrote different replays"
-echo "pass: the Windows and the Linux program wrote the same replay of $ticks ticks"
-verify="$("$sim" --verify "$work/play/linux.mvr" 2>&1)" || fail "the replay does not verify: $verify"
-echo "pass: it verifies: $verify"
-python3 - "$work/play/linux.mvr" "$here/../replays" <<'PY' || fail "the replay lacks a player's keys"
+    wait "$windows_pid"
+    local windows_status=$?
+    wait "$linux_pid"
+    local linux_status=$?
+    [ "$windows_status" -eq 0 ] || fail "$name: the Windows program ended with $windows_status"
+    [ "$linux_status" -eq 0 ] || fail "$name: the Linux program ended with $linux_status"
+    cmp -s "$work/play/windows-$name.mvr" "$work/play/linux-$name.mvr" ||
+        fail "$name: the two programs wrote different replays"
+    echo "pass: $name: the Windows and the Linux program wrote the same replay of $ticks ticks"
+    local verify
+    verify="$("$sim" --verify "$work/play/linux-$name.mvr" 2>&1)" ||
+        fail "$name: the replay does not verify: $verify"
+    echo "pass: $name: it verifies: $verify"
+    python3 - "$work/play/linux-$name.mvr" "$here/../replays" <<'PY' ||
 import sys
 sys.path.insert(0, sys.argv[2])
 from replay_events import events, varint
@@ -104,4 +117,45 @@ for op, at, tick in events(data, {}):
 missing = {0x26, 0x20, 0x88, 0x98} - seen
 assert not missing, f"keys never held: {sorted(missing)}"
 PY
-echo "pass: it holds both players' keys"
+        fail "$name: the replay lacks a player's keys"
+    echo "pass: $name: it holds both players' keys"
+}
+quietly() { "$@" >/dev/null; }
+both_windows() { [ "$(xdotool search --onlyvisible --name 'Morvask V1.0' 2>/dev/null | wc -l)" -ge 2 ]; }
+# What the host printed for the other to join with: ADDRESS:PORT/SESSION
+# directly, a room's code through a lobby.
+direct_join() {
+    tr -d '\r' 2>/dev/null <"$work/windows.out" | grep -o 'join ADDRESS:[0-9]*/[0-9a-f]*' |
+        head -1 | sed 's/join ADDRESS/127.0.0.1/' | grep .
+}
+room_join() {
+    tr -d '\r' 2>/dev/null <"$work/windows.out" | grep -o -e '--join [2-9A-Z]\{5\}-\{0,1\}[2-9A-Z]\{5\}' |
+        head -1 | cut -d' ' -f2 | grep .
+}
+
+windows_options=(--host --port 0)
+linux_options=()
+play direct 1000 direct_join
+
+if [ ! -x "$lobby" ]; then
+    echo "note: no $lobby: the games through a lobby are skipped"
+    exit 0
+fi
+(exec timeout 300 "$lobby" --port 0 --bind 127.0.0.1 >"$work/lobby.out" 2>"$work/lobby.err") &
+pids+=($!)
+lobby_pid=$!
+lobby_port() { sed -n 's/^morvask-lobby: listening on 127\.0\.0\.1:\([0-9]*\)$/\1/p' "$work/lobby.out" | grep .; }
+x_display_wait 30 quietly lobby_port || fail "the lobby did not listen"
+windows_options=(--host --lobby "127.0.0.1:$(lobby_port)")
+linux_options=(--lobby "127.0.0.1:$(lobby_port)")
+play lobby 600 room_join
+linux_options+=(--relay)
+play relayed 600 room_join
+kill -TERM "$lobby_pid"
+wait "$lobby_pid" || fail "the lobby did not stop cleanly on SIGTERM"
+counts="$(grep 'stopped;' "$work/lobby.out")"
+rooms="$(sed -n 's/.* \([0-9]*\) rooms made, \([0-9]*\) joined, \([0-9]*\) relayed.*/\1 \2 \3/p' <<<"$counts")"
+read -r made joined relayed <<<"$rooms"
+[ "${made:-0}" -eq 2 ] && [ "${joined:-0}" -eq 2 ] || fail "the lobby's counts: $counts"
+[ "${relayed:-0}" -gt 100 ] || fail "the lobby relayed too little for a relayed game: $counts"
+echo "pass: the lobby made and filled both rooms and relayed the second game ($relayed datagrams)"

@@ -1,0 +1,68 @@
+// morvask-lobby's command line: every option takes one value, checked whole
+// (no trailing text, within its range) before the lobby opens anything.
+#include "programs/lobby/lobby_options.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+constexpr const char* Usage =
+    "Usage: morvask-lobby [OPTION]...\n"
+    "The lobby of Morvask's online play: rooms by code, the peers' endpoints\n"
+    "exchanged, and a relay between them when the direct path fails (UDP).\n"
+    "\n"
+    "Options:\n"
+    "  --port N        the UDP port to listen on (default 41700; 0: any free one)\n"
+    "  --bind ADDRESS  the address to listen on (default 0.0.0.0, every IPv4\n"
+    "                  address; :: for IPv6)\n"
+    "  --max-rooms N   the most rooms open at once (default 10000)\n"
+    "  --web DIR       also serve the web edition's folder DIR over HTTP\n"
+    "                  (dist/web: the compressed copy the browser accepts, a\n"
+    "                  year's cache for files named after their contents)\n"
+    "  --web-port N    the TCP port of --web (default 8000; 0: any free one)\n"
+    "  --help          show this help and exit\n"
+    "\n"
+    "It prints \"morvask-lobby: listening on ADDRESS:PORT\" once ready (with --web\n"
+    "also \"morvask-lobby: serving DIR on http://ADDRESS:PORT/\"), and its counts\n"
+    "when stopped (SIGINT or SIGTERM).\n";
+
+bool WholeNumber(const char* text, int lowest, int highest, int& value) {
+    char* end = nullptr;
+    const long read = std::strtol(text, &end, 10);
+    if (!*text || *end || read < lowest || read > highest)
+        return false;
+    value = static_cast<int>(read);
+    return true;
+}
+
+}  // namespace
+
+int ReadLobbyOptions(int argc, char** argv, LobbyOptions& options) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string option = argv[i];
+        if (option == "--help" || option == "-h") {
+            std::fputs(Usage, stdout);
+            return 0;
+        }
+        const bool valued = option == "--port" || option == "--bind" || option == "--max-rooms" ||
+                            option == "--web" || option == "--web-port";
+        if (!valued || i + 1 >= argc) {
+            std::fprintf(stderr, "morvask-lobby: %s %s\nTry 'morvask-lobby --help' for more.\n",
+                         valued ? "a value is missing after" : "unknown option", option.c_str());
+            return 2;
+        }
+        const char* value = argv[++i];
+        const bool fits = option == "--bind"   ? (options.bind = value, true)
+                          : option == "--web"  ? (options.webRoot = value, !options.webRoot.empty())
+                          : option == "--port" ? WholeNumber(value, 0, 65535, options.port)
+                          : option == "--web-port"
+                              ? WholeNumber(value, 0, 65535, options.webPort)
+                              : WholeNumber(value, 1, 10000000, options.maxRooms);
+        if (!fits) {
+            std::fprintf(stderr, "morvask-lobby: %s does not take \"%s\"\n", option.c_str(), value);
+            return 2;
+        }
+    }
+    return -1;
+}

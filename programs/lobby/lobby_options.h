@@ -1,0 +1,16 @@
+// morvask-lobby's command line: its options, their defaults and its help.
+#pragma once
+
+#include <string>
+
+struct LobbyOptions {
+    int port = 41700;
+    std::string bind = "0.0.0.0";
+    int maxRooms = 10000;
+    std::string webRoot;
+    int webPort = 8000;
+};
+
+// Reads the options into `options`; -1 when the lobby is to run, else the
+// exit code (0 after --help, 2 after a bad option, said on standard error).
+int ReadLobbyOptions(int argc, char** argv, LobbyOptions& options);
