@@ -4,7 +4,9 @@
 # 127.0.0.1 (the room's code, then the direct path), and through that
 # lobby's relay. morvask.exe hosts under Wine, the Linux program joins, each
 # player drives and fires in their own window, and both end after a set
-# number of agreed ticks. Both must write the same replay, holding both
+# number of agreed ticks. In the direct game each player pauses once: the
+# box holds both games until a player answers, and the answer closes the
+# other program's box too. Both must write the same replay, holding both
 # players' keys, and it must verify. Exits 77 (skipped) without Wine or Xvfb;
 # without morvask-lobby (built beside the Linux program unless named) the
 # lobby's games are skipped with a note.
@@ -59,8 +61,8 @@ timeout 300 wineboot -i >"$work/wineboot.log" 2>&1 || fail "wineboot failed"
 timeout 60 wineserver -w || true
 appdata="$(ls -d "$WINEPREFIX"/drive_c/users/*/AppData/Roaming | head -1)"
 mkdir -p "$appdata/Morvask" "$work/linux/morvask" "$work/play"
-printf 'volume = 0\n' >"$appdata/Morvask/settings.ini"
-printf 'volume = 0\n' >"$work/linux/morvask/settings.ini"
+printf 'volume = 0\nlang = en\n' >"$appdata/Morvask/settings.ini"
+printf 'volume = 0\nlang = en\n' >"$work/linux/morvask/settings.ini"
 
 # play NAME TICKS JOIN_TEXT: one game. The Windows program hosts with the
 # options in windows_options, JOIN_TEXT (a function) reads from its output
@@ -75,7 +77,7 @@ play() {
     local windows_pid=$!
     x_display_wait 120 quietly "$join_text" || fail "$name: the Windows program printed no way to join"
     where="$("$join_text")"
-    (cd "$work/play" && XDG_CONFIG_HOME="$work/linux" exec timeout 300 "$game" --join "$where" \
+    (cd "$work/play" && XDG_CONFIG_HOME="$work/linux" MORVASK_TRACE_DIALOGS=1 exec timeout 300 "$game" --join "$where" \
         "${linux_options[@]}" --online-ticks "$ticks" --record "linux-$name.mvr" \
         >"$work/linux.out" 2>"$work/linux.err") &
     pids+=($!)
@@ -90,11 +92,19 @@ play() {
     [ -n "$wine_window" ] && [ -n "$linux_window" ] || fail "$name: both windows did not open"
     hold "$wine_window" Up space
     hold "$linux_window" Up space
+    if [ "$name" = direct ]; then
+        paused_from_linux "$linux_window"
+        paused_from_windows "$wine_window"
+    fi
+    answer_boxes "$linux_window" &
+    local answerer=$!
 
     wait "$windows_pid"
     local windows_status=$?
     wait "$linux_pid"
     local linux_status=$?
+    kill "$answerer" 2>/dev/null
+    wait "$answerer" 2>/dev/null
     [ "$windows_status" -eq 0 ] || fail "$name: the Windows program ended with $windows_status"
     [ "$linux_status" -eq 0 ] || fail "$name: the Linux program ended with $linux_status"
     cmp -s "$work/play/windows-$name.mvr" "$work/play/linux-$name.mvr" ||
@@ -121,6 +131,58 @@ PY
     echo "pass: $name: it holds both players' keys"
 }
 quietly() { "$@" >/dev/null; }
+# The Linux program's boxes, as it traces them.
+linux_count() { tr -d '\r' <"$work/linux.err" 2>/dev/null | grep -c -e "$1"; }
+wine_windows() { xdotool search --onlyvisible --class '^morvask\.exe$' 2>/dev/null | wc -l; }
+press() {
+    local window=$1 key=$2
+    xdotool windowfocus --sync "$window" 2>/dev/null
+    sleep 0.5
+    xdotool keydown "$key"
+    sleep 0.3
+    xdotool keyup "$key"
+}
+# The Linux player pauses: the pause box shows on both screens (the Windows
+# program's is a window of its own) and holds both games; the Linux
+# player's answer closes the Windows program's box too.
+paused_from_linux() {
+    local answers
+    answers="$(linux_count 'dialog: answer')"
+    press "$1" p
+    x_display_wait 30 test_count 1 'Game paused' || fail "the Linux player's pause did not show"
+    x_display_wait 30 test_wine_windows 2 || fail "the pause box did not show in the Windows program"
+    sleep 2
+    [ "$(linux_count 'dialog: answer')" -eq "$answers" ] && [ "$(wine_windows)" -eq 2 ] ||
+        fail "the pause did not hold both games"
+    echo "pass: the Linux player's pause shows on both screens and holds both games"
+    press "$1" Return
+    x_display_wait 30 test_wine_windows 1 || fail "the Linux player's answer left the Windows box open"
+    echo "pass: the Linux player's answer closed the Windows program's box"
+}
+# The Windows player pauses and answers in its own box: the Linux program's
+# box closes by itself.
+paused_from_windows() {
+    press "$1" p
+    x_display_wait 30 test_count 2 'Game paused' || fail "the Windows player's pause did not show on Linux"
+    x_display_wait 30 test_wine_windows 2 || fail "the Windows player's pause box did not show"
+    sleep 1
+    xdotool key Return
+    x_display_wait 30 test_count 1 'closed by the other player' ||
+        fail "the Windows player's answer did not close the Linux box"
+    echo "pass: the Windows player's answer closed the Linux program's box"
+}
+test_count() { [ "$(linux_count "$2")" -ge "$1" ]; }
+test_wine_windows() { [ "$(wine_windows)" -eq "$1" ]; }
+# Any other box of the game (a lost tank) waits for a player's answer: the
+# Linux player gives it.
+answer_boxes() {
+    while sleep 1; do
+        if [ "$(linux_count 'dialog: open')" -gt "$(linux_count 'dialog: answer')" ]; then
+            sleep 1
+            press "$1" Return
+        fi
+    done
+}
 both_windows() { [ "$(xdotool search --onlyvisible --name 'Morvask V1.0' 2>/dev/null | wc -l)" -ge 2 ]; }
 # What the host printed for the other to join with: ADDRESS:PORT/SESSION
 # directly, a room's code through a lobby.
