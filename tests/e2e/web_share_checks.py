@@ -255,10 +255,11 @@ def short_english_run(native, out):
 
 
 def replay_checks(url, native, out, env):
-    """The pinned replays as links: played at the page's speed to the end the
-    sim finds; the controls pause and speed up."""
+    """The pinned replays as links (one of them recorded by the Windows
+    program): played at the page's speed to the end the sim finds; the
+    controls pause and speed up."""
     runs = {name: os.path.join(ROOT, "tests", "replays", name + ".mvr")
-            for name in ("game_over", "level1_cleared", "two_players")}
+            for name in ("game_over", "level1_cleared", "two_players", "windows_run")}
     runs["two_players_short_english"] = short_english_run(native, out)
     with browser(out, where="while playing replay links") as driver:
         for name, path in runs.items():
