@@ -51,6 +51,26 @@ bool ReadDirectJoin(const std::string& text, host::NetAddress& address, uint32_t
     return host::NetResolve(text.substr(0, slash), address, error);
 }
 
+// How the other joins: this program's port and the session's code, and the
+// addresses this computer has (the player knows which network the other
+// shares).
+void PrintHowToJoin(uint32_t session) {
+    const int port = int(host::NetBound(Online.transport.socket).port);
+    std::string addresses;
+    for (const host::NetAddress& address : host::NetLocalAddresses()) {
+        char text[24];
+        std::snprintf(text, sizeof text, "%s%d.%d.%d.%d", addresses.empty() ? "" : " or ",
+                      address.bytes[0], address.bytes[1], address.bytes[2], address.bytes[3]);
+        addresses += text;
+    }
+    std::printf(
+        "morvask: hosting an online game on UDP port %d; the other player joins "
+        "with\n  morvask --join ADDRESS:%d/%08x\n"
+        "(ADDRESS: this computer's address on your network%s%s)\n",
+        port, port, unsigned(session), addresses.empty() ? "" : ", here ", addresses.c_str());
+    std::fflush(stdout);
+}
+
 void SendGreeting(int64_t nowUs) {
     uint8_t out[MaxDatagramBytes];
     if (nowUs - Online.lastSentUs < GreetEveryUs)
@@ -188,13 +208,7 @@ bool MeetOtherProgram(const CommandLine& line, const std::string& lobbyText, std
         session = SessionOfRoomCode(Online.transport.lobby.code);
     } else if (line.hostOnline) {
         session = FreshNumber();
-        std::printf(
-            "morvask: hosting an online game on UDP port %d; the other player joins "
-            "with\n  morvask --join ADDRESS:%d/%08x\n"
-            "(ADDRESS: this computer's address on your network)\n",
-            int(host::NetBound(Online.transport.socket).port),
-            int(host::NetBound(Online.transport.socket).port), unsigned(session));
-        std::fflush(stdout);
+        PrintHowToJoin(session);
     } else {
         Online.transport.peer = hostAddress;
         Online.transport.peerKnown = true;

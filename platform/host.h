@@ -8,6 +8,7 @@
 #include <bitset>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/files.h"
 #include "platform/platform.h"
@@ -259,6 +260,9 @@ void NetClose(int32_t socket);
 // passed (at most 1000), whichever is first: a loop that has nothing else to
 // do sleeps here rather than spin.
 void NetWait(int32_t socket, int32_t milliseconds);
+// This computer's own IPv4 addresses on its networks (loopback left out),
+// for a host to tell the other player; empty where the host cannot know.
+std::vector<NetAddress> NetLocalAddresses();
 // A steady clock for the network's timing, in microseconds.
 int64_t NetClockMicroseconds();
 // "host:port" or "[v6 address]:port" to an address (the host's name looked

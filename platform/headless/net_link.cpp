@@ -189,3 +189,8 @@ bool host::NetResolve(const std::string& hostPort, NetAddress& address, std::str
     }
     return true;
 }
+
+// The link is loopback alone.
+std::vector<host::NetAddress> host::NetLocalAddresses() {
+    return {};
+}

@@ -2,6 +2,8 @@
 // desktop program (and the tests of the transport and the lobby).
 #include <arpa/inet.h>
 #include <fcntl.h>
+#include <ifaddrs.h>
+#include <net/if.h>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -153,4 +155,23 @@ bool host::NetResolve(const std::string& hostPort, NetAddress& address, std::str
         return false;
     }
     return true;
+}
+
+std::vector<host::NetAddress> host::NetLocalAddresses() {
+    std::vector<NetAddress> found;
+    ifaddrs* list = nullptr;
+    if (getifaddrs(&list) != 0)
+        return found;
+    for (const ifaddrs* entry = list; entry; entry = entry->ifa_next) {
+        if (!entry->ifa_addr || entry->ifa_addr->sa_family != AF_INET ||
+            (entry->ifa_flags & IFF_UP) == 0 || (entry->ifa_flags & IFF_LOOPBACK) != 0)
+            continue;
+        NetAddress address;
+        address.family = 4;
+        std::memcpy(address.bytes, &reinterpret_cast<const sockaddr_in*>(entry->ifa_addr)->sin_addr,
+                    4);
+        found.push_back(address);
+    }
+    freeifaddrs(list);
+    return found;
 }

@@ -32,3 +32,7 @@ bool host::NetResolve(const std::string&, NetAddress&, std::string& error) {
     error = "online play is not available in the browser yet";
     return false;
 }
+
+std::vector<host::NetAddress> host::NetLocalAddresses() {
+    return {};
+}

@@ -12,6 +12,8 @@
 #endif
 #include <winsock2.h>
 #include <ws2tcpip.h>
+// After winsock2.h, which it needs.
+#include <iphlpapi.h>
 
 #include "platform/shared/socket_address.h"
 
@@ -191,4 +193,34 @@ bool host::NetResolve(const std::string& hostPort, NetAddress& address, std::str
         return false;
     }
     return true;
+}
+
+std::vector<host::NetAddress> host::NetLocalAddresses() {
+    std::vector<NetAddress> found;
+    ULONG size = 16384;
+    std::vector<unsigned char> buffer(size);
+    auto* adapters = reinterpret_cast<IP_ADAPTER_ADDRESSES*>(buffer.data());
+    const ULONG flags = GAA_FLAG_SKIP_ANYCAST | GAA_FLAG_SKIP_MULTICAST | GAA_FLAG_SKIP_DNS_SERVER;
+    ULONG result = ::GetAdaptersAddresses(AF_INET, flags, nullptr, adapters, &size);
+    if (result == ERROR_BUFFER_OVERFLOW) {  // size is now what it takes
+        buffer.resize(size);
+        adapters = reinterpret_cast<IP_ADAPTER_ADDRESSES*>(buffer.data());
+        result = ::GetAdaptersAddresses(AF_INET, flags, nullptr, adapters, &size);
+    }
+    if (result != NO_ERROR)
+        return found;
+    for (const IP_ADAPTER_ADDRESSES* adapter = adapters; adapter; adapter = adapter->Next) {
+        if (adapter->OperStatus != IfOperStatusUp || adapter->IfType == IF_TYPE_SOFTWARE_LOOPBACK)
+            continue;
+        for (auto* unicast = adapter->FirstUnicastAddress; unicast; unicast = unicast->Next) {
+            const sockaddr* raw = unicast->Address.lpSockaddr;
+            if (!raw || raw->sa_family != AF_INET)
+                continue;
+            NetAddress address;
+            address.family = 4;
+            std::memcpy(address.bytes, &reinterpret_cast<const sockaddr_in*>(raw)->sin_addr, 4);
+            found.push_back(address);
+        }
+    }
+    return found;
 }

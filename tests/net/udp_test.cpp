@@ -150,3 +150,17 @@ TEST(Udp, NamesAndNumbersResolve) {
 }
 
 }  // namespace
+
+// The addresses told to the other player are this computer's own: a socket
+// binds on each, and none is loopback.
+TEST(LocalAddresses, AreThisComputersOwnAndNotLoopback) {
+    for (host::NetAddress address : host::NetLocalAddresses()) {
+        EXPECT_EQ(address.family, 4);
+        EXPECT_NE(address.bytes[0], 127) << host::NetAddressText(address);
+        std::string error;
+        const int32_t socket = host::NetOpen(address, error);
+        EXPECT_GE(socket, 0) << host::NetAddressText(address) << ": " << error;
+        if (socket >= 0)
+            host::NetClose(socket);
+    }
+}

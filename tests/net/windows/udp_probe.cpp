@@ -1,7 +1,8 @@
 // The Windows program's datagram transport over loopback, run under Wine (or
 // on Windows): delivery both ways with the sender's address, a datagram over
-// the limit dropped whole, the port held once, names resolved. A console
-// program: prints one line a check and exits 0 when all hold.
+// the limit dropped whole, the port held once, names resolved, this
+// computer's own addresses bound. A console program: prints one line a check
+// and exits 0 when all hold.
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -64,6 +65,15 @@ int main() {
     host::NetClose(a);
     Check(!host::NetSend(a, host::NetBound(b), bytes.data(), 1), "a closed socket sends nothing");
     host::NetClose(b);
+    // The addresses a host tells the other player: this computer's own.
+    for (host::NetAddress address : host::NetLocalAddresses()) {
+        const int32_t own = host::NetOpen(address, error);
+        std::printf("this computer: %s\n", host::NetAddressText(address).c_str());
+        Check(own >= 0 && address.family == 4 && address.bytes[0] != 127,
+              "a socket binds on an address of this computer's, not loopback");
+        if (own >= 0)
+            host::NetClose(own);
+    }
     std::printf("udp_probe: %d failed\n", Failures);
     return Failures == 0 ? 0 : 1;
 }
