@@ -192,9 +192,10 @@ npm_install() {
 }
 
 # Builds the web edition into dist/web/: the pictures, sounds and the boxes'
-# glyphs come from the native build in build/ (only their makers are built), the modules
-# from build-web/ (Emscripten). MORVASK_NATIVE_BUILD chooses another native
-# tree.
+# glyphs come from the native build in build/ (only their makers are built),
+# and so does the page's loading picture (a frame that morvask-sim draws); the
+# modules from build-web/ (Emscripten). MORVASK_NATIVE_BUILD chooses another
+# native tree.
 build_web() {
     local native="${MORVASK_NATIVE_BUILD:-$MORVASK_ROOT/build}"
     local web="$MORVASK_ROOT/build-web"
@@ -205,7 +206,8 @@ build_web() {
     if [ ! -f "$native/CMakeCache.txt" ]; then
         cmake -S "$MORVASK_ROOT" -B "$native" -DCMAKE_BUILD_TYPE=Release >/dev/null
     fi
-    cmake --build "$native" -j"$(nproc)" --target morvask_assets morvask_glyph_atlas
+    cmake --build "$native" -j"$(nproc)" --target morvask_assets morvask_glyph_atlas \
+        morvask-sim
     emcmake cmake -S "$MORVASK_ROOT" -B "$web" -DCMAKE_BUILD_TYPE=Release \
         -DMORVASK_ASSET_DIR="$native/assets" -DMORVASK_BUILD_TESTS=OFF \
         -DMORVASK_BUILD_BENCH=OFF -DMORVASK_BUILD_SDL=OFF >/dev/null
@@ -213,5 +215,6 @@ build_web() {
         morvask-memcheck-web
     npm_install "$MORVASK_ROOT/platform/web" esbuild ||
         echo "note: esbuild could not be installed; the page's scripts go out unminified" >&2
-    python3 "$MORVASK_ROOT/platform/web/pack_web.py" "$native/assets" "$web" "$MORVASK_ROOT/dist/web"
+    python3 "$MORVASK_ROOT/platform/web/pack_web.py" "$native/assets" "$web" "$MORVASK_ROOT/dist/web" \
+        "$native/morvask-sim"
 }

@@ -38,6 +38,12 @@ PAGE_FILES = ["index.html", "picture_worker.js", "page.js", "page_store.js", "pa
               "page.css", "manifest.webmanifest"]
 ICONS = {"icon-32.png": "icon.png", "icon-192.png": "icon-192.png", "icon-512.png": "icon-512.png"}
 MODULE_FILES = ["morvask.js", "morvask.wasm"]
+# The loading picture: half the field's size (the page shows it at most
+# 960 px wide, over a phone's 390 it is still larger than shown), lossy: it
+# stands a moment before the game draws the field itself, and at 13 KB it
+# comes before the module's half megabyte.
+POSTER_SIZE = (480, 352)
+POSTER_QUALITY = 55
 
 
 def read_bmp(path):
@@ -155,6 +161,46 @@ def pack_wave(source, cache, number):
     return f"assets/{number}.wav"
 
 
+def make_poster(here, sim, cache):
+    """The loading picture in `cache` (poster.webp), made again when the sim
+    or its script is newer; the game's own frame, scaled down and packed by
+    cwebp (or shipped as the sim's PNG when cwebp is missing)."""
+    script = os.path.join(here, "poster.sim")
+    for kind in ("webp", "png"):
+        target = os.path.join(cache, f"poster.{kind}")
+        if made_from(target, sim) and made_from(target, script):
+            return target
+    with tempfile.TemporaryDirectory() as folder:
+        run = subprocess.run([sim, script], cwd=folder, stdout=subprocess.DEVNULL,
+                             stderr=subprocess.PIPE, text=True)
+        frame = os.path.join(folder, "poster.png")
+        if run.returncode != 0 or not os.path.isfile(frame):
+            raise SystemExit(f"morvask-sim could not draw the loading picture: {run.stderr}")
+        if not shutil.which("cwebp"):
+            target = os.path.join(cache, "poster.png")
+            shutil.copyfile(frame, target)
+            return target
+        target = os.path.join(cache, "poster.webp")
+        width, height = POSTER_SIZE
+        made = subprocess.run(["cwebp", "-quiet", "-q", str(POSTER_QUALITY), "-m", "6",
+                               "-resize", str(width), str(height), frame, "-o", target])
+        if made.returncode != 0:
+            raise SystemExit("cwebp could not pack the loading picture")
+    return target
+
+
+def write_poster(out_dir, made):
+    """The loading picture in the folder, and its name in the page (a PNG
+    where cwebp was missing)."""
+    name = os.path.basename(made)
+    shutil.copyfile(made, os.path.join(out_dir, name))
+    if name != "poster.webp":
+        page = os.path.join(out_dir, "index.html")
+        text = open(page).read().replace('"poster.webp"', f'"{name}"')
+        with open(page, "w") as out:
+            out.write(text.replace('type="image/webp"', 'type="image/png"'))
+
+
 def write_resources(here, out_dir, pictures, waves):
     """resources.js with the table of this build's files written in."""
     table = json.dumps({"pictures": pictures, "waves": waves}, sort_keys=True)
@@ -167,7 +213,9 @@ def write_resources(here, out_dir, pictures, waves):
 
 
 def main():
-    asset_dir, build_dir, out_dir = sys.argv[1:4]
+    if len(sys.argv) != 5:
+        raise SystemExit(__doc__)
+    asset_dir, build_dir, out_dir, sim = sys.argv[1:5]
     here = os.path.dirname(os.path.abspath(__file__))
     # The pictures and waves are made once in the web build's folder (the
     # tank sheet takes cwebp a while), and copied.
@@ -193,6 +241,7 @@ def main():
     for name in MODULE_FILES:
         shutil.copyfile(os.path.join(build_dir, "web", name), os.path.join(out_dir, name))
     write_module_size(out_dir)
+    write_poster(out_dir, make_poster(here, os.path.abspath(sim), cache))
     esbuild = os.path.join(here, "node_modules", ".bin", "esbuild")
     if not os.access(esbuild, os.X_OK):
         print("note: esbuild is not installed (npm ci in platform/web): the scripts go out "

@@ -123,8 +123,17 @@
       }, (error) => (page.offlineError = String(error)));
   }
   M.on("shown", keepOffline);
-  // The loading bar (index.html) gives way to the first frame.
-  M.on("shown", () => (document.getElementById("loading").hidden = true));
+  // The loading picture and bar (index.html) stand where the field is, at
+  // its size, and give way to the first frame.
+  const poster = document.getElementById("poster");
+  M.on("layout", (view) => {
+    poster.style.width = `${view.width}px`;
+    poster.style.height = `${view.height}px`;
+  });
+  M.on("shown", () => {
+    document.getElementById("loading").hidden = true;
+    poster.hidden = true;
+  });
 
   // ---- Start --------------------------------------------------------------
 

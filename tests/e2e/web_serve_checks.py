@@ -236,9 +236,26 @@ def wire_checks(url, out):
     return record
 
 
+# The loading picture's and the shown field's rectangles, and what the page
+# knows of the picture, read at one moment.
+PLACES = """const box = (e) => { const r = e.getBoundingClientRect();
+    return [r.left, r.top, r.width, r.height]; };
+  const poster = document.getElementById('poster');
+  return { poster: box(poster), field: box(window.Morvask && Morvask.shownCanvas ?
+           Morvask.shownCanvas() : document.getElementById('field')),
+           shown: !poster.hidden && poster.complete && poster.naturalWidth > 0,
+           file: poster.currentSrc, hidden: poster.hidden };"""
+
+
+def same_place(a, b):
+    return all(abs(x - y) <= 1 for x, y in zip(a, b))
+
+
 def loading_checks(url, out):
-    """On a slow network the field's frame and a bar of the module's download
-    show before the first frame; the bar goes with it. A phone's size."""
+    """On a slow network a picture of the field (the game's own frame) and a
+    bar of the module's download show where the field will be, before the
+    first frame; both go with it, and the field stands where the picture
+    stood. A phone's size."""
     os.makedirs(out, exist_ok=True)
     with browser(out, where="while loading slowly") as driver:
         driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", {
@@ -251,7 +268,9 @@ def loading_checks(url, out):
         driver.get(url)
         seen = wait_for(driver, """const bar = document.getElementById('loading');
             const now = bar && !bar.hidden && Number(bar.getAttribute('aria-valuenow'));
-            return now > 0 && now < 90 && bar.getBoundingClientRect().width > 50 ? now : null;""",
+            const laidOut = document.body.classList.contains('touch');
+            return laidOut && now > 0 && now < 90 && bar.getBoundingClientRect().width > 50 ?
+                   now : null;""",
                         timeout=60, step=0.1)
         if seen:
             # Held while the bar is read: no frame may come between.
@@ -261,12 +280,20 @@ def loading_checks(url, out):
                 return !bar.hidden && shown.left >= field.left && shown.right <= field.right &&
                        shown.top >= field.top && shown.bottom <= field.bottom ?
                        Number(bar.getAttribute('aria-valuenow')) : null;""")
+        places = driver.execute_script(PLACES)
         driver.save_screenshot(os.path.join(out, "loading-390x844.png"))
         check(bool(seen), f"while the module downloads the field shows a loading bar in its "
                           f"frame ({seen}%)")
+        check(bool(seen) and places["shown"] and places["poster"][2] > 300 and
+              same_place(places["poster"], places["field"]) and
+              re.search(r"/poster\.[0-9a-f]{10}\.webp$", places["file"]) is not None,
+              f"and the loading picture covers the field exactly ({places})")
         driver.execute_cdp_cmd("Network.emulateNetworkConditions", {
             "offline": False, "latency": 0, "downloadThroughput": -1, "uploadThroughput": -1})
         shown = wait_for(driver, "return window.morvaskPage && morvaskPage.dialog !== null && "
                                  "document.getElementById('loading').hidden", timeout=120)
+        after = driver.execute_script(PLACES)
         driver.save_screenshot(os.path.join(out, "first-box-390x844.png"))
         check(bool(shown), "the bar gives way to the first frame and box")
+        check(after["hidden"] and same_place(after["field"], places["poster"]),
+              f"the picture goes with it, and the field stands where it stood ({after})")
