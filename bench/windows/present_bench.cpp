@@ -15,7 +15,8 @@
 //
 // Every presented frame is followed by the message loop's turn, in which
 // Wine sends the window's pixels to the X server. Prints the median time of
-// a present over rounds of frames and its ratio to the copy.
+// a present over rounds of frames and its ratio to the copy. With --paced it
+// presents a frame of play's changes every 10 ms instead, as the game does.
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -190,12 +191,37 @@ void MeasureAt(Bench& bench, int width, int height, bool fit) {
     Report(times, width, height);
 }
 
+// The anchor of the game under Wine: a bare program that only presents a
+// frame of play's changes at the game's pace (a 10 ms timer), at 1x, for a
+// while; its CPU is what Wine asks of any program that does that much.
+void PacedPresent(Bench& bench, int seconds) {
+    SetClient(bench.window->handle, Width, Height);
+    const platform::Rect changes[] = {{128, 64, 64, 64}, {320, 448, 96, 64}, {704, 0, 64, 640}};
+    ::SetTimer(bench.window->handle, 1, 10, nullptr);
+    const double end = Now() + seconds;
+    uint32_t presents = 0;
+    MSG message;
+    while (Now() < end && ::GetMessageW(&message, nullptr, 0, 0) > 0) {
+        ::DispatchMessageW(&message);
+        if (message.message != WM_TIMER)
+            continue;
+        for (const platform::Rect& changed : changes)
+            bench.back->pixels[changed.y * Width + changed.x] = presents;
+        platform::HintFrameChanges(bench.screen, changes, 3);
+        platform::BitBlt(bench.screen, 0, 0, Width, Height, bench.back, 0, 0, SRCCOPY);
+        presents += 1;
+    }
+    std::printf("paced: %u frames in %d s\n", unsigned(presents), seconds);
+}
+
 }  // namespace
 
 // Usage: morvask-win32-bench [ROUNDS]  (7 when not given)
+//        morvask-win32-bench --paced SECONDS
 int main(int argumentCount, char** arguments) {
     Bench bench;
-    if (argumentCount > 1)
+    const bool paced = argumentCount > 2 && std::strcmp(arguments[1], "--paced") == 0;
+    if (argumentCount > 1 && !paced)
         bench.rounds = std::max(1, std::atoi(arguments[1]));
     bench.from.assign(Width * Height + 16, 0x123456);
     bench.to.assign(Width * Height + 16, 0);
@@ -208,6 +234,10 @@ int main(int argumentCount, char** arguments) {
     bench.back = platform::CreateCompatibleSurface(bench.screen, Width, Height);
     FillPicture(bench.back, 1);
     FillPicture(bench.screen, 2);
+    if (paced) {
+        PacedPresent(bench, std::max(1, std::atoi(arguments[2])));
+        return 0;
+    }
     // 1x; the fit mode's 1091 x 800 in a window of 1500 x 800; 2x.
     MeasureAt(bench, Width, Height, false);
     MeasureAt(bench, 1500, 800, true);

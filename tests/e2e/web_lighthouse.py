@@ -1,17 +1,21 @@
 #!/usr/bin/env python3
 """Lighthouse's audit of the web edition, mobile and desktop, with the page
-served on loopback by its own server (platform/web/serve_web.py). Only the
-audits that pass or fail outright are checked: the scores and timings move
-with the machine's load, so they are recorded (summary.json), not checked.
+served on loopback by the server ./scripts/web starts (morvask-lobby --web),
+or by the page's own Python server (platform/web/serve_web.py) when no lobby
+is given. Only the audits that pass or fail outright are checked: the scores
+and timings move with the machine's load, so they are recorded
+(summary.json), not checked.
 
-usage: web_lighthouse.py LIGHTHOUSE DIST_DIR OUTPUT_DIR
+usage: web_lighthouse.py LIGHTHOUSE DIST_DIR OUTPUT_DIR [MORVASK_LOBBY]
 """
 import json
 import os
+import re
 import shutil
 import subprocess
 import sys
 import threading
+import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..",
                                 "platform", "web"))
@@ -87,16 +91,46 @@ def figures(report):
     }
 
 
+def lobby_serving(lobby, dist, out):
+    """morvask-lobby serving the folder on a free loopback port: the process
+    and the page's address (None when it did not start in time)."""
+    log = open(os.path.join(out, "lobby.out"), "w+")
+    process = subprocess.Popen([lobby, "--bind", "127.0.0.1", "--port", "0", "--web", dist,
+                                "--web-port", "0"], stdout=log, stderr=subprocess.STDOUT)
+    deadline = time.monotonic() + 30
+    while time.monotonic() < deadline and process.poll() is None:
+        log.seek(0)
+        found = re.search(r"serving .* on (http://127\.0\.0\.1:\d+/)", log.read())
+        if found:
+            return process, found.group(1)
+        time.sleep(0.1)
+    process.kill()
+    return None, None
+
+
+def python_serving(dist):
+    server = serve_web.make_server(dist)
+    server.quiet = True
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    return server, f"http://127.0.0.1:{server.server_address[1]}/"
+
+
 def main():
-    if len(sys.argv) != 4:
+    if len(sys.argv) not in (4, 5):
         print(__doc__)
         return 2
     lighthouse, dist, out = sys.argv[1], os.path.abspath(sys.argv[2]), os.path.abspath(sys.argv[3])
     os.makedirs(out, exist_ok=True)
-    server = serve_web.make_server(dist)
-    server.quiet = True
-    threading.Thread(target=server.serve_forever, daemon=True).start()
-    url = f"http://127.0.0.1:{server.server_address[1]}/"
+    if len(sys.argv) == 5:
+        server, url = lobby_serving(sys.argv[4], dist, out)
+        if server is None:
+            print("FAIL: morvask-lobby did not serve the page (see lobby.out)")
+            return 1
+        stop = server.terminate
+    else:
+        server, url = python_serving(dist)
+        stop = server.shutdown
+    print(f"     served at {url}", flush=True)
     summary = {}
     try:
         for preset in ("mobile", "desktop"):
@@ -115,7 +149,7 @@ def main():
             summary[preset] = figures(report)
             print(f"     {preset}: {json.dumps(summary[preset])}", flush=True)
     finally:
-        server.shutdown()
+        stop()
     with open(os.path.join(out, "summary.json"), "w") as f:
         json.dump(summary, f, indent=1)
     if failures:

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The web edition audited by Lighthouse in headless Chromium: builds dist/web/,
-# serves it on loopback with the page's own server and runs
-# web_lighthouse.py. The report and the figures go to OUTPUT_DIR.
+# serves it on loopback with morvask-lobby (as ./scripts/web does; the page's
+# own Python server when the build has no lobby) and runs web_lighthouse.py.
+# The report and the figures go to OUTPUT_DIR.
 #
 # usage: web_lighthouse.sh NATIVE_BUILD_DIR [OUTPUT_DIR]
 # Exits 0 when every audit checked passed, 1 when one failed, 77 when
@@ -30,4 +31,7 @@ if ! MORVASK_NATIVE_BUILD=$NATIVE_BUILD "$ROOT/scripts/web" --build-only >"$OUTP
     echo "FAIL: the web edition does not build"
     exit 1
 fi
-exec python3 "$ROOT/tests/e2e/web_lighthouse.py" "$LIGHTHOUSE" "$ROOT/dist/web" "$OUTPUT_DIR"
+# Served as ./scripts/web serves it, by the lobby, when the build has one.
+LOBBY=()
+[ -x "$NATIVE_BUILD/morvask-lobby" ] && LOBBY=("$NATIVE_BUILD/morvask-lobby")
+exec python3 "$ROOT/tests/e2e/web_lighthouse.py" "$LIGHTHOUSE" "$ROOT/dist/web" "$OUTPUT_DIR" "${LOBBY[@]}"

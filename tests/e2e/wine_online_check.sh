@@ -92,12 +92,12 @@ play() {
     [ -n "$wine_window" ] && [ -n "$linux_window" ] || fail "$name: both windows did not open"
     hold "$wine_window" Up space
     hold "$linux_window" Up space
+    answer_boxes "$linux_window" &
+    local answerer=$!
     if [ "$name" = direct ]; then
         paused_from_linux "$linux_window"
         paused_from_windows "$wine_window"
     fi
-    answer_boxes "$linux_window" &
-    local answerer=$!
 
     wait "$windows_pid"
     local windows_status=$?
@@ -174,10 +174,14 @@ paused_from_windows() {
 test_count() { [ "$(linux_count "$2")" -ge "$1" ]; }
 test_wine_windows() { [ "$(wine_windows)" -eq "$1" ]; }
 # Any other box of the game (a lost tank) waits for a player's answer: the
-# Linux player gives it.
+# Linux player gives it. The pause boxes are the checks' own to answer.
+last_open_is_pause() {
+    tr -d '\r' <"$work/linux.err" 2>/dev/null | grep 'dialog: open' | tail -1 | grep -q 'Game paused'
+}
 answer_boxes() {
     while sleep 1; do
-        if [ "$(linux_count 'dialog: open')" -gt "$(linux_count 'dialog: answer')" ]; then
+        if [ "$(linux_count 'dialog: open')" -gt "$(linux_count 'dialog: answer')" ] &&
+            ! last_open_is_pause; then
             sleep 1
             press "$1" Return
         fi
