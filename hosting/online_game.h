@@ -51,6 +51,10 @@ inline constexpr int64_t BoxSendEveryUs = 20000;
 inline constexpr int64_t EndLingerUs = 1500000;
 extern OnlineGame Online;
 
+// Where the host's room code goes once the lobby made it ("ABCDE-FGHJK"):
+// null prints how the other joins on standard output; the page shows it.
+extern void (*OnlineRoomMade)(const std::string& code);
+
 // Meets the other program as the command line says (--host or --join, the
 // lobby's address when one is set, empty otherwise) and exchanges the
 // greetings; true once both play. False with why in `error` (told on

@@ -9,6 +9,7 @@
 #include "lobby/lobby_messages.h"
 
 OnlineGame Online;
+void (*OnlineRoomMade)(const std::string& code) = nullptr;
 
 namespace {
 
@@ -144,6 +145,18 @@ bool Greet(std::string& error) {
     return true;
 }
 
+void ShowRoomCode(const std::string& code) {
+    if (OnlineRoomMade) {
+        OnlineRoomMade(code);
+        return;
+    }
+    std::printf(
+        "morvask: hosting an online game; the other player joins with\n"
+        "  morvask --join %s\n",
+        code.c_str());
+    std::fflush(stdout);
+}
+
 bool StartThroughLobby(const CommandLine& line, const std::string& lobbyText, std::string& error) {
     host::NetAddress lobby;
     if (!host::NetResolve(lobbyText, lobby, error)) {
@@ -172,11 +185,7 @@ bool StartThroughLobby(const CommandLine& line, const std::string& lobbyText, st
         while (ReceiveFromPeer(Online.transport, now, bytes, size, from)) {
         }
         if (Online.transport.lobby.stage == LobbyHosting && !codeShown) {
-            std::printf(
-                "morvask: hosting an online game; the other player joins with\n"
-                "  morvask --join %s\n",
-                LobbyCodeText(Online.transport.lobby.code).c_str());
-            std::fflush(stdout);
+            ShowRoomCode(LobbyCodeText(Online.transport.lobby.code));
             codeShown = true;
         }
         host::NetWait(Online.transport.socket, 20);

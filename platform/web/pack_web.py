@@ -34,7 +34,7 @@ WAVES = {111: "wave111.wav", 118: "wave118.wav", 119: "wave119.wav",
 COMPRESSED_WAVES = {111}
 PAGE_FILES = ["index.html", "picture_worker.js", "page.js", "page_store.js", "page_view.js",
               "page_options.js", "page_touch.js", "page_menu.js", "page_share.js", "page_status.js",
-              "page_work.js", "page_start.js",
+              "page_work.js", "page_net.js", "page_online.js", "page_start.js",
               "page.css", "manifest.webmanifest"]
 ICONS = {"icon-32.png": "icon.png", "icon-192.png": "icon-192.png", "icon-512.png": "icon-512.png"}
 MODULE_FILES = ["morvask.js", "morvask.wasm"]

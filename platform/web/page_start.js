@@ -183,6 +183,8 @@
       picturesFilled: () => unfilled === 0,
       waitForPictures: () => Promise.all(fills),
       ...M.shareHooks,
+      ...M.onlineHooks,
+      ...M.netHooks,
     },
     // The module index.html started compiling; fetched and compiled here
     // where the browser cannot compile while downloading.

@@ -39,8 +39,12 @@ bool ReplayedKeyDown(int virtualKey);
 // Whether the game was last told, in the replay, that its window is
 // minimized (it then stays inactive after a box).
 bool ReplayedMinimized();
-// The message loop of a playback; returns the game's exit code.
+// The message loop of a playback or an online game; returns the game's exit
+// code.
 int RunReplayLoop();
+// A box opened in a playback (shown a moment with its recorded answer) or
+// in an online game (held until either player answers it); the answer.
+int ReplayedBox(const char* textUtf8, const char* captionUtf8, uint32_t type);
 // The recorded answer of the box opening now, and the recorded text of the
 // game's read of the clipboard or a drop.
 int PlaybackAnswer(uint32_t boxType);
@@ -49,6 +53,8 @@ std::string PlaybackText();
 // ---- What web_window.cpp lends the playback ----------------------------------
 
 bool TimerSet(uintptr_t timerId);
+// The pad followed and the page's input taken, none of it for the game.
+void FollowPageInput();
 void DeliverToWindow(uint32_t message, uintptr_t wParam, intptr_t lParam);
 // The window's activation as the game was last told it.
 void NoteWindowActive(bool active);

@@ -57,6 +57,9 @@ constexpr int DialogPointerUp = 4;
 
 // How often an open box looks for input that does not wake it (a gamepad).
 constexpr int IdleWaitMs = 100;
+// How often an online game's box looks whether the other player answered it
+// (and keeps the link to the other alive).
+constexpr int LiveBoxLookMs = 10;
 
 void Show(const std::vector<uint32_t>& behind, const dialog::Box& box, const dialog::Layout& layout,
           std::vector<uint32_t>& pixels) {
@@ -101,7 +104,7 @@ void ShowReplayedDialog(const char* textUtf8, const char* captionUtf8, uint32_t 
     web_dialog_closed();
 }
 
-int ShowDialog(const char* textUtf8, const char* captionUtf8, uint32_t type) {
+int ShowDialog(const char* textUtf8, const char* captionUtf8, uint32_t type, bool (*stillOpen)()) {
     dialog::Box box = dialog::OpenBox(textUtf8, captionUtf8, type);
     const dialog::Layout layout =
         dialog::Arrange(box, dialog::Rect{0, 0, ClientWidth, ClientHeight}, 1.0);
@@ -121,7 +124,10 @@ int ShowDialog(const char* textUtf8, const char* captionUtf8, uint32_t type) {
         // at a time, as the desktop does; the level after the box starts
         // without that pause.
         const bool decoded = web::PicturesReady() && shared::PrepareNextPicture();
-        web_wait_dialog_input(decoded ? 0 : IdleWaitMs);
+        web_wait_dialog_input(decoded ? 0 : stillOpen ? LiveBoxLookMs : IdleWaitMs);
+        // An online game's box closes when the other player answered it.
+        if (stillOpen && !stillOpen())
+            break;
         // Keys, clicks and taps of the reading pause are dropped unanswered.
         const bool wasAnswering = answering;
         answering = dialog::TakesAnswers(opened, emscripten_get_now());

@@ -10,8 +10,11 @@
 namespace web {
 
 // Shows a box over the window's picture until it is answered with a key or a
-// click; returns IDOK, IDYES or IDNO. The browser runs meanwhile.
-int ShowDialog(const char* textUtf8, const char* captionUtf8, uint32_t type);
+// click; returns IDOK, IDYES or IDNO. The browser runs meanwhile. With
+// `stillOpen` (an online game's box), it also closes when that says so, and
+// returns 0.
+int ShowDialog(const char* textUtf8, const char* captionUtf8, uint32_t type,
+               bool (*stillOpen)() = nullptr);
 
 // A box of a replay: shown a moment (less at a higher speed, on while the
 // replay is paused) with the recorded answer's button focused; the viewer's

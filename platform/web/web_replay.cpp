@@ -5,8 +5,8 @@
 
 #include <algorithm>
 
-#include "platform/web/web_dialog.h"
 #include "platform/web/web_backend.h"
+#include "platform/web/web_dialog.h"
 
 // The speed the page's replay controls ask for: ticks per 10 ms of the
 // page's time, 0 while paused.
@@ -27,7 +27,13 @@ bool Minimized = false;
 // A frame plays at most this many of the game's periods of ticks at a time
 // (times the speed), so a frame that came late does not make up a stall.
 constexpr double MostPeriodsAtOnce = 5.0;
+// A hidden page is given a frame every 200 ms.
+constexpr double MostLivePeriodsAtOnce = 25.0;
 constexpr double TickMs = 10.0;
+
+bool LiveBoxWaits() {
+    return Driver.liveBox(host::LiveBoxWaits);
+}
 
 }  // namespace
 
@@ -50,15 +56,19 @@ bool ReplayedKeyDown(int virtualKey) {
 }
 
 // Each frame plays the ticks that fell due since the last one at the speed
-// asked for; the page's input is read and dropped (it reaches no game).
+// asked for; the page's input is read and dropped (it reaches no game). An
+// online game plays at the game's pace, its keys polled by the driver, and
+// makes up more after a slow frame: the other player's program goes on.
 int RunReplayLoop() {
     double last = emscripten_get_now();
     double owed = 0.0;
     bool going = true;
+    const double mostAtOnce = Driver.live ? MostLivePeriodsAtOnce : MostPeriodsAtOnce;
     while (going && !QuitPosted()) {
         const double now = web_replay_frame();
-        const int speed = web_replay_speed();
-        owed += std::min(now - last, MostPeriodsAtOnce * TickMs) / TickMs * speed;
+        FollowPageInput();
+        const int speed = Driver.live ? 1 : web_replay_speed();
+        owed += std::min(now - last, mostAtOnce * TickMs) / TickMs * speed;
         last = now;
         while (going && owed >= 1.0 && !QuitPosted()) {
             owed -= 1.0;
@@ -68,13 +78,29 @@ int RunReplayLoop() {
         if (speed == 0)
             owed = 0.0;
         PresentNow();
-        web_replay_progress(TicksPlayed);
+        if (!Driver.live)
+            web_replay_progress(TicksPlayed);
     }
     PresentNow();
     if (Driver.finished)
         Driver.finished();
     Playing = false;
     return QuitCode();
+}
+
+int ReplayedBox(const char* textUtf8, const char* captionUtf8, uint32_t type) {
+    const int answer = PlaybackAnswer(type);
+    // A box of a tick run again in an online game is answered unseen.
+    if (Driver.boxShown && !Driver.boxShown())
+        return answer;
+    if (Driver.liveBox && Driver.liveBox(host::LiveBoxOpens)) {
+        // Either player's answer goes on with the session's.
+        if (ShowDialog(textUtf8, captionUtf8, type, LiveBoxWaits) != 0)
+            Driver.liveBox(host::LiveBoxAnsweredHere);
+        return answer;
+    }
+    ShowReplayedDialog(textUtf8, captionUtf8, type, answer);
+    return answer;
 }
 
 int PlaybackAnswer(uint32_t type) {

@@ -391,6 +391,13 @@ void RunFrame() {
     PresentIfChanged();
 }
 
+// A frame of a replay or an online game: the pad is followed (an online
+// game polls it with the keys) and the page's input taken, reaching nothing.
+void FollowPageInput() {
+    FollowPad();
+    PumpEvents();
+}
+
 const platform::SurfaceData& CurrentPicture() {
     return *WindowPicture();
 }
@@ -515,13 +522,8 @@ int MessageBox(Window owner, const char* textUtf8, const char* captionUtf8, uint
     PresentIfChanged();
     const char* text = textUtf8 ? textUtf8 : "";
     const char* caption = captionUtf8 ? captionUtf8 : "";
-    int answer = 0;
-    if (web::Replaying()) {
-        answer = web::PlaybackAnswer(type);
-        web::ShowReplayedDialog(text, caption, type, answer);
-    } else {
-        answer = web::ShowDialog(text, caption, type);
-    }
+    const int answer = web::Replaying() ? web::ReplayedBox(text, caption, type)
+                                        : web::ShowDialog(text, caption, type);
     if (web::Recorder().boxAnswered)
         web::Recorder().boxAnswered(answer);
     // A language chosen while the box was open speaks from the next box on,

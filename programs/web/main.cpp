@@ -15,6 +15,7 @@
 #include "options/key_bindings.h"
 #include "platform/host.h"
 #include "platform/web/web_page.h"
+#include "programs/web/web_online.h"
 #include "programs/web/web_sharing.h"
 #include "shell/main_window.h"
 #include "shell/menu.h"
@@ -68,13 +69,18 @@ int main() {
         return 1;
     UseLanguage(web::PageLanguage());
     web::SetLanguageObserver(UseLanguage);
-    StartWebSession();
     // The default keys, so that a game of two players (N in play) reads the
     // second player's on the keypad and Home, End, Delete, PageDown; the
     // first player's keys stay their own.
     ApplyKeyBindings(DefaultKeyBindings());
     // The page shows the status's compact form beside the field.
     ShowStatusAt(host::StatusAuto);
+    // A #host or #join= link plays online; when the meeting fails, the
+    // player's own game starts as ever.
+    int onlineExit = 0;
+    if (PlayOnlineFromAddress(PageAddress(), onlineExit))
+        return onlineExit;
+    StartWebSession();
     // Esc, and the page's button for it, open the game's menu; a page cannot
     // quit.
     OfferMenu(false);

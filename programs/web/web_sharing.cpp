@@ -131,9 +131,14 @@ void PlayersGame() {
     Record();
 }
 
-void StartWebSession() {
+std::string PageAddress() {
     std::string address(size_t(web_page_address(nullptr, 0)) + 1, '\0');
     address.resize(size_t(web_page_address(address.data(), int(address.size()))));
+    return address;
+}
+
+void StartWebSession() {
+    const std::string address = PageAddress();
     // The editor's share keys and the menu's give links to this page.
     ShareBaseUrl = address.substr(0, address.find('#'));
     const std::string given = ReplayToPlay(address);

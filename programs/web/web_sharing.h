@@ -2,6 +2,11 @@
 // own #replay= link played instead, and what the page's share buttons copy.
 #pragma once
 
+#include <string>
+
+// The page's address, its fragment included.
+std::string PageAddress();
+
 // Before the game starts: a #replay= link in the page's address is set up to
 // play (a refused one is told to the page, and the game starts as ever);
 // otherwise the session is recorded, so that a finished game can be shared.
