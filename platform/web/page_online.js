@@ -49,6 +49,27 @@
     onlineReplay: (bytes) => (page.online.replay = bytes),
   };
 
+  // The page's own way in: host a room, or join one by its code (the
+  // game starts afresh for it, as when the link is opened).
+  const choice = document.getElementById("online-line");
+  const code = document.getElementById("online-code");
+  document.getElementById("online").addEventListener("click", (event) => {
+    event.currentTarget.blur();
+    choice.hidden = !choice.hidden;
+    if (!choice.hidden) code.focus();
+  });
+  document.getElementById("online-close").addEventListener("click", () => (choice.hidden = true));
+  document.getElementById("online-host").addEventListener("click", () => (location.hash = "#host"));
+  function join() {
+    const typed = code.value.toUpperCase().replace(/[^0-9A-Z]/g, "");
+    if (typed.length !== 10) return M.say("A room's code is 10 letters and digits, as ABCDE-FGHJK.");
+    location.hash = `#join=${typed.slice(0, 5)}-${typed.slice(5)}`;
+  }
+  document.getElementById("online-join").addEventListener("click", join);
+  code.addEventListener("keydown", (event) => {
+    if (event.key === "Enter") join();
+  });
+
   // A link to another online game followed while the page is open starts it.
   window.addEventListener("hashchange", () => {
     if (isOnline(location.hash)) location.reload();

@@ -26,7 +26,7 @@ EM_JS(void, web_online_replay, (const char* bytes, int size),
 
 // Whether the page's connection to the lobby closed (or never opened).
 EM_JS(int, web_lobby_closed, (),
-      { return !Module.morvaskNet || Module.morvaskNet.state == = "closed"; });
+      { return !Module.morvaskNet || Module.morvaskNet.state == "closed"; });
 
 namespace {
 

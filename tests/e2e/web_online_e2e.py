@@ -20,6 +20,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 sys.path.insert(0, os.path.join(HERE, "..", "..", "platform", "web"))
 import web_support as w  # noqa: E402
+import web_touch_checks as touch  # noqa: E402
 from selenium.webdriver.common.action_chains import ActionChains  # noqa: E402
 from selenium.webdriver.common.keys import Keys  # noqa: E402
 
@@ -82,8 +83,7 @@ def play_until_ended(drivers, seconds=240):
             return True
         first = drivers[0]
         if states[0].get("stage") == "playing":
-            box = first.execute_script(w.READY_BOX.replace("const p", "var p"))
-            if box:
+            if box_open(first):
                 w.keys(first, Keys.ENTER)
             elif not driven:
                 hold(first, Keys.ARROW_UP, 1.0)
@@ -91,6 +91,39 @@ def play_until_ended(drivers, seconds=240):
                 driven = True
         time.sleep(0.3)
     return False
+
+
+def box_open(driver):
+    return driver.execute_script("const p = window.morvaskPage; return !!(p && p.dialog && "
+                                 "p.dialog.ready);")
+
+
+def second_tank(driver):
+    probe = w.probe(driver)
+    return probe["x2"], probe["y2"]
+
+
+def phone_drives(host, phone):
+    """Once the level runs (its box answered from the host), a finger on the
+    phone's pad drives the second tank, and the host's game sees it move."""
+    if not wait_until(lambda: not box_open(host) and (online(host) or {}).get("stage") == "playing"
+                      and w.probe(host)["players"] == 2, 60):
+        return w.check(False, "phone: the level runs on the host")
+    if box_open(host):
+        w.keys(host, Keys.ENTER)
+    # The touch controls show from the first touch on.
+    touch.touch(phone, [touch.centre(touch.field_rect(phone))])
+    time.sleep(1.0)
+    before = second_tank(host)
+    pad = touch.rect(phone, "#pad")
+    for fx, fy in ((0.5, 0.12), (0.12, 0.5), (0.88, 0.5)):
+        touch.touch(phone, [touch.centre(pad, fx, fy)], 0.8)
+        if wait_until(lambda: second_tank(host) != before, 3):
+            break
+    phone.save_screenshot(os.path.join(OUT, "pages-phone.png"))
+    w.check(second_tank(host) != before,
+            f"phone: a finger on the phone's pad moves the second tank on the host's screen "
+            f"({before} to {second_tank(host)})")
 
 
 def replay_of(driver, path):
@@ -116,22 +149,30 @@ def host_page(driver, base):
 
 
 def pages_play_each_other(base):
-    with w.browser(OUT, where="hosting a game") as host, \
-         w.browser(OUT, where="joining a game") as join:
+    """A desktop-size page hosts, a phone-size one joins by the link and plays
+    by touch; between two pages the game goes over a data channel."""
+    rtc = ["--disable-features=WebRtcHideLocalIpsWithMdns"]
+    with w.browser(OUT, where="hosting a game", flags=rtc) as host, \
+         w.browser(OUT, where="joining by phone", flags=rtc) as join:
         code = host_page(host, base)
         if not code:
             return
         link = online(host)["link"]
         w.check(link == f"{base}#join={code}", f"the page's join link is {link}")
+        touch.emulate(join, *touch.PHONE)
         join.get(f"{base}#join={code}&ticks={TICKS}")
         started = wait_until(lambda: (online(join) or {}).get("startedMs"), 60)
         if started:
             print(f"measure: a cold page's #join= link to playing together: {started:.0f} ms",
                   flush=True)
+        phone_drives(host, join)
         host.save_screenshot(os.path.join(OUT, "pages-host.png"))
         ended = play_until_ended([host, join])
         w.check(ended, "pages: both games ended by themselves")
         states = [online(d) for d in (host, join)]
+        w.check(all(s["path"] == "direct" for s in states),
+                f"pages: the game went over a data channel between the pages "
+                f"({[s['path'] for s in states]})")
         w.check(all(s["stage"] == "ended" and s["ticks"] == TICKS for s in states),
                 f"pages: both agreed on {TICKS} ticks ({[(s['stage'], s['ticks']) for s in states]})")
         w.check(states[0]["checksum"] == states[1]["checksum"] != 0,

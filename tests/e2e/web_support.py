@@ -53,12 +53,12 @@ def serve(directory):
     return server, f"http://127.0.0.1:{server.server_address[1]}/"
 
 
-def start_browser(profile, downloads, size="1200,1000", network_log=False):
+def start_browser(profile, downloads, size="1200,1000", network_log=False, flags=()):
     options = webdriver.ChromeOptions()
     options.binary_location = CHROMIUM
     for flag in ["--headless=new", "--no-sandbox", "--disable-dev-shm-usage",
                  f"--window-size={size}", f"--user-data-dir={profile}",
-                 "--disable-gpu", "--no-first-run"]:
+                 "--disable-gpu", "--no-first-run", *flags]:
         options.add_argument(flag)
     logs = {"browser": "ALL", **({"performance": "ALL"} if network_log else {})}
     options.set_capability("goog:loggingPrefs", logs)
@@ -71,12 +71,13 @@ def start_browser(profile, downloads, size="1200,1000", network_log=False):
 
 
 @contextlib.contextmanager
-def browser(out, size="1200,1000", where=None, network_log=False):
+def browser(out, size="1200,1000", where=None, network_log=False, flags=()):
     """A fresh Chromium with a profile of its own, quit at the end; with
     `where`, a session that must end with no console errors; with
-    `network_log`, one whose network events are kept (the performance log)."""
+    `network_log`, one whose network events are kept (the performance log);
+    `flags` added to its command line."""
     profile = tempfile.mkdtemp(prefix="morvask-chromium-")
-    driver = start_browser(profile, out, size, network_log)
+    driver = start_browser(profile, out, size, network_log, flags)
     try:
         yield driver
         if where:
