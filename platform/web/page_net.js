@@ -179,8 +179,10 @@
         net.version = bytes[3];
         if (net.channel && net.channel.readyState === "open") {
           net.channel.send(bytes.subarray(UpHeader));
+          page.online.sentDirect = (page.online.sentDirect || 0) + 1;
           return true;
         }
+        page.online.sentRelayed = (page.online.sentRelayed || 0) + 1;
         sayHello();
       }
       toLobby(bytes);

@@ -71,13 +71,16 @@ def hold(driver, key, seconds):
     ActionChains(driver).key_down(key).pause(seconds).key_up(key).perform()
 
 
-def play_until_ended(drivers, seconds=240):
+def play_until_ended(drivers, seconds=240, other=None):
     """Both sides play: the first page drives and fires a while, and answers
     every box of the game a moment after it opened (the other side's copy
-    closes with that answer); true once every page's game ended."""
+    closes with that answer); true once every page's game ended. A program
+    on the other side that stopped (`other`) ends the wait a while later."""
     deadline = time.monotonic() + seconds
     driven = False
     while time.monotonic() < deadline:
+        if other is not None and other.poll() is not None:
+            deadline = min(deadline, time.monotonic() + 10)
         states = [online(d) or {} for d in drivers]
         if all(s.get("stage") in ("ended", "failed") for s in states):
             return True
@@ -170,9 +173,10 @@ def pages_play_each_other(base):
         ended = play_until_ended([host, join])
         w.check(ended, "pages: both games ended by themselves")
         states = [online(d) for d in (host, join)]
-        w.check(all(s["path"] == "direct" for s in states),
-                f"pages: the game went over a data channel between the pages "
-                f"({[s['path'] for s in states]})")
+        sent = [(s.get("sentDirect", 0), s.get("sentRelayed", 0)) for s in states]
+        w.check(all(direct > 10 * relayed for direct, relayed in sent),
+                f"pages: the game went over a data channel between the pages, not the relay "
+                f"(datagrams direct and relayed: {sent})")
         w.check(all(s["stage"] == "ended" and s["ticks"] == TICKS for s in states),
                 f"pages: both agreed on {TICKS} ticks ({[(s['stage'], s['ticks']) for s in states]})")
         w.check(states[0]["checksum"] == states[1]["checksum"] != 0,
@@ -206,7 +210,7 @@ def page_plays_desktop(base, udp_port):
         desktop = start([GAME, "--scale", "1", "--join", code, "--lobby", f"127.0.0.1:{udp_port}",
                          "--online-ticks", str(TICKS), "--record", record], "desktop",
                         env=desktop_env(), cwd=folder)
-        ended = play_until_ended([host])
+        ended = play_until_ended([host], other=desktop)
         w.check(ended, "desktop: the page's game ended by itself")
         try:
             status = desktop.wait(timeout=60)
