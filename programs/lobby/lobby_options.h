@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 struct LobbyOptions {
     int port = 41700;
@@ -9,6 +10,9 @@ struct LobbyOptions {
     int maxRooms = 10000;
     std::string webRoot;
     int webPort = 8000;
+    // Pages of other sites that may reach the rooms (--origin), as
+    // WebOriginOfText writes them.
+    std::vector<std::string> origins;
 };
 
 // Reads the options into `options`; -1 when the lobby is to run, else the

@@ -1,6 +1,7 @@
 // Serving the web edition over HTTP with Boost.Beast: one connection at a
 // time per session, requests read with Beast's parser (headers of at most
-// 8 KiB, no body), the answer chosen by web_files.cpp, files sent whole.
+// 8 KiB, no body), the answer chosen by web_files.cpp, files sent whole; an
+// upgrade to WebSocket at /lobby handed to page_socket.cpp once let in.
 #include "programs/lobby/web_server.h"
 
 #include <utility>  // Boost 1.74 misses it under C++20
@@ -8,14 +9,19 @@
 #include <boost/asio.hpp>
 #include <boost/beast/core.hpp>
 #include <boost/beast/http.hpp>
+#include <boost/beast/websocket/rfc6455.hpp>
 #include <chrono>
 #include <filesystem>
 #include <memory>
 #include <optional>
 #include <unordered_map>
+#include <vector>
 
+#include "programs/lobby/asio_address.h"
+#include "programs/lobby/page_socket.h"
 #include "programs/lobby/rate_limit.h"
 #include "programs/lobby/web_files.h"
+#include "programs/lobby/web_origin.h"
 
 namespace asio = boost::asio;
 namespace beast = boost::beast;
@@ -33,6 +39,7 @@ struct WebServer {
     explicit WebServer(asio::io_context& io) : acceptor(io) {}
     tcp::acceptor acceptor;
     std::string root;
+    std::vector<std::string> origins;  // --origin, besides the lobby's own
     std::unordered_map<std::string, LobbyBucket> buckets;
     WebCounts counts;
 };
@@ -77,6 +84,8 @@ private:
             Server->counts.limited += 1;
             return SendEmpty(request, http::status::too_many_requests, false);
         }
+        if (beast::websocket::is_upgrade(request))
+            return Upgrade(request, address);
         if (request.method() != http::verb::get && request.method() != http::verb::head) {
             Server->counts.refused += 1;
             return SendEmpty(request, http::status::method_not_allowed, false);
@@ -90,6 +99,31 @@ private:
         Server->counts.served += answer.status == 304;
         Server->counts.refused += answer.status == 404;
         SendEmpty(request, http::status(answer.status), request.keep_alive(), &answer);
+    }
+
+    // The page's connection to the lobby: at /lobby only, from the lobby's
+    // own pages or those of --origin, and so many at once per address.
+    void Upgrade(const http::request<http::empty_body>& request, const std::string& address) {
+        const auto origin = request.find(http::field::origin);
+        http::status refusal = http::status::ok;
+        if (request.target() != "/lobby")
+            refusal = http::status::not_found;
+        else if (origin != request.end() &&
+                 !WebOriginAllowed(std::string(origin->value()),
+                                   std::string(request[http::field::host]), Server->origins))
+            refusal = http::status::forbidden;
+        else if (!PageSocketAllowed(address))
+            refusal = http::status::too_many_requests;
+        if (refusal != http::status::ok) {
+            Server->counts.refused += 1;
+            PageSocketCounts().refused += 1;
+            return SendEmpty(request, refusal, false);
+        }
+        boost::system::error_code ignored;
+        const tcp::endpoint peer = stream_.socket().remote_endpoint(ignored);
+        const host::NetAddress peerAddress =
+            AddressOf(asio::ip::udp::endpoint(peer.address(), peer.port()));
+        OpenPageSocket(std::move(stream_), request, address, peerAddress);
     }
 
     template <class Body>
@@ -182,7 +216,7 @@ void Accept() {
 }  // namespace
 
 int StartWebServer(asio::io_context& io, const std::string& bind, int port, const std::string& root,
-                   std::string& error) {
+                   const std::vector<std::string>& origins, std::string& error) {
     std::error_code missing;
     if (!std::filesystem::is_regular_file(std::filesystem::path(root) / "index.html", missing)) {
         error = root + " holds no index.html: build the web edition first";
@@ -190,6 +224,7 @@ int StartWebServer(asio::io_context& io, const std::string& bind, int port, cons
     }
     Server = std::make_unique<WebServer>(io);
     Server->root = root;
+    Server->origins = origins;
     boost::system::error_code failure;
     const asio::ip::address address = asio::ip::make_address(bind, failure);
     const tcp::endpoint local(address, static_cast<uint16_t>(port));

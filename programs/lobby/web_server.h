@@ -1,10 +1,11 @@
 // The lobby's HTTP side (Boost.Beast): it serves the web edition's folder on
 // the same event loop as the rooms, GET and HEAD only, each address's
-// requests limited.
+// requests limited, and lets pages reach the rooms over WebSocket.
 #pragma once
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include <boost/asio/io_context.hpp>
 
@@ -16,9 +17,12 @@ struct WebCounts {
 };
 
 // Listens on `bind`:`port` (0: any free one) and serves `root`, which must
-// hold an index.html; the port taken, or -1 with why in `error`.
+// hold an index.html, and the pages' WebSocket at /lobby to the lobby's own
+// pages and those of `origins` (as WebOriginOfText writes them); the port
+// taken, or -1 with why in `error`.
 int StartWebServer(boost::asio::io_context& io, const std::string& bind, int port,
-                   const std::string& root, std::string& error);
+                   const std::string& root, const std::vector<std::string>& origins,
+                   std::string& error);
 const WebCounts& WebServerCounts();
 // Closes the listening socket; call before the event loop is destroyed.
 void StopWebServer();
