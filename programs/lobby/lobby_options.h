@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/host.h"
+
 struct LobbyOptions {
     int port = 41700;
     std::string bind = "0.0.0.0";
@@ -13,6 +15,9 @@ struct LobbyOptions {
     // Pages of other sites that may reach the rooms (--origin), as
     // WebOriginOfText writes them.
     std::vector<std::string> origins;
+    // The reverse proxy whose X-Real-IP names the visitor (--real-ip-from);
+    // family 0 without.
+    host::NetAddress realIpFrom;
 };
 
 // Reads the options into `options`; -1 when the lobby is to run, else the

@@ -149,8 +149,7 @@ bool Listen(LobbyProcess& p, const LobbyOptions& options) {
         return true;
     std::string why;
     SetPageHooks(PageHooks{PageOpened, PageReceived, PageClosed});
-    const int webPort =
-        StartWebServer(p.io, options.bind, options.webPort, options.webRoot, options.origins, why);
+    const int webPort = StartWebServer(p.io, options, why);
     if (webPort < 0) {
         std::fprintf(stderr, "morvask-lobby: %s\n", why.c_str());
         return false;

@@ -40,6 +40,7 @@ struct WebServer {
     tcp::acceptor acceptor;
     std::string root;
     std::vector<std::string> origins;  // --origin, besides the lobby's own
+    host::NetAddress proxy;            // --real-ip-from; family 0 without
     std::unordered_map<std::string, LobbyBucket> buckets;
     WebCounts counts;
 };
@@ -49,6 +50,19 @@ int64_t NowMs() {
     return std::chrono::duration_cast<std::chrono::milliseconds>(
                std::chrono::steady_clock::now().time_since_epoch())
         .count();
+}
+
+// Who asks: the peer, or the visitor that the proxy of --real-ip-from names
+// in X-Real-IP (the proxy itself when it names none).
+host::NetAddress Visitor(const tcp::endpoint& peer,
+                         const http::request<http::empty_body>& request) {
+    const host::NetAddress address =
+        AddressOf(asio::ip::udp::endpoint(peer.address(), peer.port()));
+    host::NetAddress named;
+    if (Server->proxy.family != 0 && LobbyLimitKey(address) == LobbyLimitKey(Server->proxy) &&
+        host::NetNumericAddress(std::string(request["X-Real-IP"]), 1, named))
+        return named;
+    return address;
 }
 
 bool WithinRate(const std::string& address) {
@@ -79,13 +93,15 @@ private:
         const http::request<http::empty_body> request = parser_->release();
         Server->counts.requests += 1;
         boost::system::error_code ignored;
-        const std::string address = stream_.socket().remote_endpoint(ignored).address().to_string();
+        const host::NetAddress visitor =
+            Visitor(stream_.socket().remote_endpoint(ignored), request);
+        const std::string address = LobbyLimitKey(visitor);
         if (!WithinRate(address)) {
             Server->counts.limited += 1;
             return SendEmpty(request, http::status::too_many_requests, false);
         }
         if (beast::websocket::is_upgrade(request))
-            return Upgrade(request, address);
+            return Upgrade(request, visitor);
         if (request.method() != http::verb::get && request.method() != http::verb::head) {
             Server->counts.refused += 1;
             return SendEmpty(request, http::status::method_not_allowed, false);
@@ -103,7 +119,8 @@ private:
 
     // The page's connection to the lobby: at /lobby only, from the lobby's
     // own pages or those of --origin, and so many at once per address.
-    void Upgrade(const http::request<http::empty_body>& request, const std::string& address) {
+    void Upgrade(const http::request<http::empty_body>& request, const host::NetAddress& visitor) {
+        const std::string address = LobbyLimitKey(visitor);
         const auto origin = request.find(http::field::origin);
         http::status refusal = http::status::ok;
         if (request.target() != "/lobby")
@@ -119,11 +136,7 @@ private:
             PageSocketCounts().refused += 1;
             return SendEmpty(request, refusal, false);
         }
-        boost::system::error_code ignored;
-        const tcp::endpoint peer = stream_.socket().remote_endpoint(ignored);
-        const host::NetAddress peerAddress =
-            AddressOf(asio::ip::udp::endpoint(peer.address(), peer.port()));
-        OpenPageSocket(std::move(stream_), request, address, peerAddress);
+        OpenPageSocket(std::move(stream_), request, address, visitor);
     }
 
     template <class Body>
@@ -215,8 +228,10 @@ void Accept() {
 
 }  // namespace
 
-int StartWebServer(asio::io_context& io, const std::string& bind, int port, const std::string& root,
-                   const std::vector<std::string>& origins, std::string& error) {
+int StartWebServer(asio::io_context& io, const LobbyOptions& options, std::string& error) {
+    const std::string& root = options.webRoot;
+    const std::string& bind = options.bind;
+    const int port = options.webPort;
     std::error_code missing;
     if (!std::filesystem::is_regular_file(std::filesystem::path(root) / "index.html", missing)) {
         error = root + " holds no index.html: build the web edition first";
@@ -224,7 +239,8 @@ int StartWebServer(asio::io_context& io, const std::string& bind, int port, cons
     }
     Server = std::make_unique<WebServer>(io);
     Server->root = root;
-    Server->origins = origins;
+    Server->origins = options.origins;
+    Server->proxy = options.realIpFrom;
     boost::system::error_code failure;
     const asio::ip::address address = asio::ip::make_address(bind, failure);
     const tcp::endpoint local(address, static_cast<uint16_t>(port));

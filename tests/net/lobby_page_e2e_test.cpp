@@ -158,14 +158,26 @@ struct LobbyPages : testing::Test {
     int webPort = 0;
     asio::io_context io;
     std::filesystem::path folder;
+    std::vector<std::string> options;  // more of the lobby's
 
     void SetUp() override {
         folder = std::filesystem::temp_directory_path() /
                  ("morvask_pages_" + std::to_string(::getpid()));
         std::filesystem::create_directories(folder);
         std::ofstream(folder / "index.html") << "<!doctype html><title>page</title>";
-        lobby = Spawn({MORVASK_LOBBY_PATH, "--bind", "127.0.0.1", "--port", "0", "--web",
-                       folder.string(), "--web-port", "0", "--origin", "http://friend.example"});
+        std::vector<std::string> arguments = {MORVASK_LOBBY_PATH,
+                                              "--bind",
+                                              "127.0.0.1",
+                                              "--port",
+                                              "0",
+                                              "--web",
+                                              folder.string(),
+                                              "--web-port",
+                                              "0",
+                                              "--origin",
+                                              "http://friend.example"};
+        arguments.insert(arguments.end(), options.begin(), options.end());
+        lobby = Spawn(arguments);
         const std::string prefix = "morvask-lobby: listening on 127.0.0.1:";
         ASSERT_EQ(lobby.firstLine.rfind(prefix, 0), 0u) << lobby.firstLine;
         lobbyAt = Loopback(std::stoi(lobby.firstLine.substr(prefix.size())));
@@ -196,13 +208,18 @@ struct LobbyPages : testing::Test {
         return finished;
     }
 
-    // A page's connection to `target`, naming `origin` when not empty: its
-    // HTTP status (101 when it opened; 0 when nothing answered).
-    int Connect(Page& page, const std::string& target = "/lobby", const std::string& origin = "") {
-        page.ws.set_option(websocket::stream_base::decorator([origin](websocket::request_type& r) {
-            if (!origin.empty())
-                r.set(http::field::origin, origin);
-        }));
+    // A page's connection to `target`, naming `origin` (and as a proxy
+    // would, the visitor `realIp`) when not empty: its HTTP status (101 when
+    // it opened; 0 when nothing answered).
+    int Connect(Page& page, const std::string& target = "/lobby", const std::string& origin = "",
+                const std::string& realIp = "") {
+        page.ws.set_option(
+            websocket::stream_base::decorator([origin, realIp](websocket::request_type& r) {
+                if (!origin.empty())
+                    r.set(http::field::origin, origin);
+                if (!realIp.empty())
+                    r.set("X-Real-IP", realIp);
+            }));
         bool done = false;
         const asio::ip::tcp::endpoint at(asio::ip::make_address("127.0.0.1"),
                                          static_cast<uint16_t>(webPort));
@@ -350,8 +367,9 @@ TEST_F(LobbyPages, TooManyConnectionsFromOneAddressAreRefusedUntilOneCloses) {
         open.push_back(std::make_shared<Page>(io));
         ASSERT_EQ(Connect(*open.back()), 101) << i;
     }
+    // Only a proxy of --real-ip-from names the visitor.
     auto ninth = std::make_shared<Page>(io);
-    EXPECT_EQ(Connect(*ninth), 429);
+    EXPECT_EQ(Connect(*ninth, "/lobby", "", "192.0.2.1"), 429);
     bool closed = false;
     open[0]->ws.async_close(websocket::close_code::normal,
                             [&closed](beast::error_code) { closed = true; });
@@ -383,6 +401,28 @@ TEST_F(LobbyPages, GuessesCountPerAddressHoweverManyConnectionsAPageOpens) {
     ASSERT_TRUE(LobbyStartJoining(program.client, lobbyAt, "ABCDEFGHJK", 99));
     StepUntil(program, idle, [&] { return program.client.stage == LobbyFailed; });
     EXPECT_EQ(program.client.refusal, LobbyTooFast);
+}
+
+struct LobbyPagesBehindAProxy : LobbyPages {
+    void SetUp() override {
+        options = {"--real-ip-from", "127.0.0.1"};
+        LobbyPages::SetUp();
+    }
+};
+
+TEST_F(LobbyPagesBehindAProxy, EachVisitorTheProxyNamesIsCountedApart) {
+    std::vector<std::shared_ptr<Page>> open;
+    for (int i = 0; i < 12; ++i) {
+        open.push_back(std::make_shared<Page>(io));
+        ASSERT_EQ(Connect(*open.back(), "/lobby", "", "192.0.2." + std::to_string(i + 1)), 101)
+            << i;
+    }
+    for (int i = 0; i < 8; ++i) {
+        open.push_back(std::make_shared<Page>(io));
+        ASSERT_EQ(Connect(*open.back(), "/lobby", "", "2001:db8::7"), 101) << i;
+    }
+    open.push_back(std::make_shared<Page>(io));
+    EXPECT_EQ(Connect(*open.back(), "/lobby", "", "2001:db8::7"), 429);
 }
 
 }  // namespace
