@@ -3,6 +3,7 @@
 // direct path fails. Boost.Asio moves the datagrams (and, with --web, the
 // pages' WebSocket messages, which are the same); rooms.cpp decides.
 #include <sys/random.h>
+#include <sys/resource.h>
 
 #include <utility>  // Boost 1.74 misses it under C++20
 
@@ -184,6 +185,16 @@ void PrintCounts(const LobbyProcess& p, bool web) {
     }
 }
 
+// Each page's connection holds a descriptor: the soft limit (often 1024)
+// is raised to the hard one.
+void RaiseDescriptorLimit() {
+    rlimit limit;
+    if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+        limit.rlim_cur = limit.rlim_max;
+        ::setrlimit(RLIMIT_NOFILE, &limit);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -194,6 +205,8 @@ int main(int argc, char** argv) {
     LobbyProcess& p = Process();
     p.lobby.randomBytes = SystemRandom;
     p.lobby.settings.maxRooms = options.maxRooms;
+    if (!options.webRoot.empty())
+        RaiseDescriptorLimit();
     if (!Listen(p, options))
         return 1;
     p.signals.async_wait([&p](const boost::system::error_code&, int) { p.io.stop(); });

@@ -27,6 +27,7 @@ struct PageTable {
     uint64_t lastSerial = 0;
     std::unordered_map<uint64_t, std::weak_ptr<PageSession>> open;
     std::unordered_map<std::string, int32_t> perAddress;
+    int32_t total = 0;
     PageCounts counts;
 };
 PageTable Pages;
@@ -43,9 +44,11 @@ public:
     PageSession(beast::tcp_stream stream, std::string address, const host::NetAddress& peer)
         : ws_(std::move(stream)), address_(std::move(address)), peer_(peer) {
         ++Pages.perAddress[address_];
+        ++Pages.total;
     }
 
     ~PageSession() {
+        --Pages.total;
         if (--Pages.perAddress[address_] <= 0)
             Pages.perAddress.erase(address_);
         if (serial_ != 0)
@@ -152,6 +155,10 @@ void SetPageHooks(const PageHooks& hooks) {
 bool PageSocketAllowed(const std::string& address) {
     auto found = Pages.perAddress.find(address);
     return found == Pages.perAddress.end() || found->second < PageSocketsPerAddress;
+}
+
+bool PageSocketsFull() {
+    return Pages.total >= PageSocketsMax;
 }
 
 void OpenPageSocket(beast::tcp_stream stream, const http::request<http::empty_body>& request,

@@ -14,8 +14,9 @@
 
 #include "platform/host.h"
 
-// Connections open at once from one address.
+// Connections open at once from one address, and in all (some 7 KB each).
 inline constexpr int32_t PageSocketsPerAddress = 8;
+inline constexpr int32_t PageSocketsMax = 20000;
 // Messages waiting to be sent to one page; a page that reads no more loses
 // the rest, as a datagram would be lost.
 inline constexpr int32_t PageQueueMax = 256;
@@ -41,6 +42,8 @@ void SetPageHooks(const PageHooks& hooks);
 // Whether one more connection from `address` (as the web server writes it)
 // may open.
 bool PageSocketAllowed(const std::string& address);
+// Whether as many connections are open as may be.
+bool PageSocketsFull();
 // Takes over an HTTP connection whose request asked to upgrade at /lobby
 // and was let in; `address` as above, `peer` its address for the limits.
 void OpenPageSocket(boost::beast::tcp_stream stream,

@@ -36,8 +36,9 @@ constexpr int64_t RequestsBurst = 200;
 constexpr size_t AddressesFollowed = 100000;
 
 struct WebServer {
-    explicit WebServer(asio::io_context& io) : acceptor(io) {}
+    explicit WebServer(asio::io_context& io) : acceptor(io), retry(io) {}
     tcp::acceptor acceptor;
+    asio::steady_timer retry;
     std::string root;
     std::vector<std::string> origins;  // --origin, besides the lobby's own
     host::NetAddress proxy;            // --real-ip-from; family 0 without
@@ -131,6 +132,8 @@ private:
             refusal = http::status::forbidden;
         else if (!PageSocketAllowed(address))
             refusal = http::status::too_many_requests;
+        else if (PageSocketsFull())
+            refusal = http::status::service_unavailable;
         if (refusal != http::status::ok) {
             Server->counts.refused += 1;
             PageSocketCounts().refused += 1;
@@ -220,8 +223,18 @@ void Accept() {
     Server->acceptor.async_accept([](beast::error_code error, tcp::socket socket) {
         if (error == asio::error::operation_aborted)
             return;
-        if (!error)
-            std::make_shared<WebSession>(std::move(socket))->Read();
+        if (error) {
+            // Out of descriptors, most likely (pages' connections last): the
+            // connection waits in the queue, and asking again at once would
+            // spin.
+            Server->retry.expires_after(std::chrono::milliseconds(100));
+            Server->retry.async_wait([](beast::error_code stopped) {
+                if (!stopped)
+                    Accept();
+            });
+            return;
+        }
+        std::make_shared<WebSession>(std::move(socket))->Read();
         Accept();
     });
 }
