@@ -1,8 +1,8 @@
 // morvask-lobby as a real process on loopback with pages' WebSocket
 // connections (a Beast client) beside programs' UDP sockets: a page hosts
 // and a program joins, the other way round, two pages; relayed datagrams
-// both ways across; a text or oversized message closing only its
-// connection; upgrades refused for another path, a foreign origin, too many
+// both ways across; a text, oversized or malformed message closing only
+// its connection; upgrades refused for another path, a foreign origin, too many
 // connections from one address; guesses counted per address however many
 // connections; the pages' counts when stopped.
 #include <gtest/gtest.h>
@@ -322,7 +322,7 @@ TEST_F(LobbyPages, TwoPagesPairEachSeenAtItsOwnEndpoint) {
     RelayBothWays(first, second);
 }
 
-TEST_F(LobbyPages, ATextOrOversizedMessageClosesOnlyItsConnection) {
+TEST_F(LobbyPages, ATextOversizedOrMalformedMessageClosesOnlyItsConnection) {
     Party page = PageParty(), program = UdpParty();
     Pair(page, program);
     auto text = std::make_shared<Page>(io), oversized = std::make_shared<Page>(io);
@@ -332,9 +332,16 @@ TEST_F(LobbyPages, ATextOrOversizedMessageClosesOnlyItsConnection) {
     Send(*text, std::string(48, 'x'), true);
     Send(*oversized, std::string(2000, 'x'));
     Send(*garbage.page, std::string(host::NetDatagramMax, 'x'));
-    ASSERT_TRUE(RunUntil([&] { return text->closed && oversized->closed; }));
+    // A frame of a kind WebSocket has not (opcode 3), masked and empty, as
+    // no client library would send it.
+    auto malformed = std::make_shared<Page>(io);
+    ASSERT_EQ(Connect(*malformed), 101);
+    const uint8_t frame[] = {0x83, 0x80, 1, 2, 3, 4};
+    asio::write(beast::get_lowest_layer(malformed->ws).socket(), asio::buffer(frame));
+    ASSERT_TRUE(RunUntil([&] { return text->closed && oversized->closed && malformed->closed; }));
     EXPECT_EQ(text->ws.reason().code, websocket::close_code::unknown_data);
     EXPECT_EQ(oversized->ws.reason().code, websocket::close_code::too_big);
+    EXPECT_EQ(malformed->ws.reason().code, websocket::close_code::protocol_error);
     // A datagram-sized message that is no lobby message is dropped, as over
     // UDP, and its connection stays.
     LobbyStartHosting(garbage.client, lobbyAt, 5);
