@@ -2,6 +2,8 @@
 // (no trailing text, within its range) before the lobby opens anything.
 #include "programs/lobby/lobby_options.h"
 
+#include "programs/lobby/web_origin.h"
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -21,6 +23,12 @@ constexpr const char* Usage =
     "                  (dist/web: the compressed copy the browser accepts, a\n"
     "                  year's cache for files named after their contents)\n"
     "  --web-port N    the TCP port of --web (default 8000; 0: any free one)\n"
+    "  --origin URL    with --web, let pages of the site URL (as\n"
+    "                  https://play.example.org) join games over WebSocket at\n"
+    "                  /lobby too; the lobby's own pages always may (repeatable)\n"
+    "  --real-ip-from ADDRESS  with --web behind a reverse proxy at ADDRESS (as\n"
+    "                  127.0.0.1), count each visitor by the address the proxy\n"
+    "                  names in X-Real-IP, not the proxy's\n"
     "  --help          show this help and exit\n"
     "\n"
     "It prints \"morvask-lobby: listening on ADDRESS:PORT\" once ready (with --web\n"
@@ -36,6 +44,30 @@ bool WholeNumber(const char* text, int lowest, int highest, int& value) {
     return true;
 }
 
+// `value` of `option` into `options`; false when out of range.
+bool TakeValue(const std::string& option, const char* value, LobbyOptions& options) {
+    if (option == "--origin") {
+        std::string origin;
+        if (!WebOriginOfText(value, origin))
+            return false;
+        options.origins.push_back(origin);
+        return true;
+    }
+    if (option == "--real-ip-from")
+        return host::NetNumericAddress(value, 1, options.realIpFrom);
+    if (option == "--bind") {
+        options.bind = value;
+        return true;
+    }
+    if (option == "--web") {
+        options.webRoot = value;
+        return !options.webRoot.empty();
+    }
+    if (option == "--port" || option == "--web-port")
+        return WholeNumber(value, 0, 65535, option == "--port" ? options.port : options.webPort);
+    return WholeNumber(value, 1, 10000000, options.maxRooms);
+}
+
 }  // namespace
 
 int ReadLobbyOptions(int argc, char** argv, LobbyOptions& options) {
@@ -46,23 +78,25 @@ int ReadLobbyOptions(int argc, char** argv, LobbyOptions& options) {
             return 0;
         }
         const bool valued = option == "--port" || option == "--bind" || option == "--max-rooms" ||
-                            option == "--web" || option == "--web-port";
+                            option == "--web" || option == "--web-port" || option == "--origin" ||
+                            option == "--real-ip-from";
         if (!valued || i + 1 >= argc) {
             std::fprintf(stderr, "morvask-lobby: %s %s\nTry 'morvask-lobby --help' for more.\n",
                          valued ? "a value is missing after" : "unknown option", option.c_str());
             return 2;
         }
         const char* value = argv[++i];
-        const bool fits = option == "--bind"   ? (options.bind = value, true)
-                          : option == "--web"  ? (options.webRoot = value, !options.webRoot.empty())
-                          : option == "--port" ? WholeNumber(value, 0, 65535, options.port)
-                          : option == "--web-port"
-                              ? WholeNumber(value, 0, 65535, options.webPort)
-                              : WholeNumber(value, 1, 10000000, options.maxRooms);
+        const bool fits = TakeValue(option, value, options);
         if (!fits) {
             std::fprintf(stderr, "morvask-lobby: %s does not take \"%s\"\n", option.c_str(), value);
             return 2;
         }
+    }
+    if ((!options.origins.empty() || options.realIpFrom.family != 0) && options.webRoot.empty()) {
+        std::fprintf(stderr,
+                     "morvask-lobby: --origin and --real-ip-from are for --web: give --web DIR "
+                     "too\n");
+        return 2;
     }
     return -1;
 }

@@ -2,6 +2,9 @@
 #pragma once
 
 #include <string>
+#include <vector>
+
+#include "platform/host.h"
 
 struct LobbyOptions {
     int port = 41700;
@@ -9,6 +12,12 @@ struct LobbyOptions {
     int maxRooms = 10000;
     std::string webRoot;
     int webPort = 8000;
+    // Pages of other sites that may reach the rooms (--origin), as
+    // WebOriginOfText writes them.
+    std::vector<std::string> origins;
+    // The reverse proxy whose X-Real-IP names the visitor (--real-ip-from);
+    // family 0 without.
+    host::NetAddress realIpFrom;
 };
 
 // Reads the options into `options`; -1 when the lobby is to run, else the

@@ -1,7 +1,9 @@
 // morvask-lobby: the server where two programs find each other by a room's
 // code, learn each other's public endpoint, and relay through when the
-// direct path fails. Boost.Asio moves the datagrams; rooms.cpp decides.
+// direct path fails. Boost.Asio moves the datagrams (and, with --web, the
+// pages' WebSocket messages, which are the same); rooms.cpp decides.
 #include <sys/random.h>
+#include <sys/resource.h>
 
 #include <utility>  // Boost 1.74 misses it under C++20
 
@@ -14,6 +16,8 @@
 
 #include "programs/lobby/asio_address.h"
 #include "programs/lobby/lobby_options.h"
+#include "programs/lobby/page_address.h"
+#include "programs/lobby/page_socket.h"
 #include "programs/lobby/rooms.h"
 #include "programs/lobby/web_server.h"
 
@@ -55,24 +59,56 @@ struct LobbyProcess {
     std::vector<LobbyOutgoing> out;
 };
 
+LobbyProcess& Process() {
+    static LobbyProcess p;
+    return p;
+}
+
+void PageOpened(const host::NetAddress& page, const host::NetAddress& peer) {
+    LobbyPageOpened(Process().lobby, page, peer);
+}
+
+void PageClosed(const host::NetAddress& page) {
+    LobbyPageClosed(Process().lobby, page);
+}
+
+// Each answer or relayed datagram to its seat: a page's over its WebSocket
+// (dropped when it is gone), any other over UDP.
+void Deliver(LobbyProcess& p) {
+    boost::system::error_code ignored;
+    for (const LobbyOutgoing& datagram : p.out) {
+        if (LobbyPageAddress(datagram.to))
+            SendToPage(LobbyPageSerial(datagram.to), datagram.bytes, datagram.size);
+        else
+            p.socket.send_to(asio::buffer(datagram.bytes, datagram.size), EndpointOf(datagram.to),
+                             0, ignored);
+    }
+}
+
 void Receive(LobbyProcess& p) {
     p.socket.async_receive_from(
         asio::buffer(p.buffer), p.sender, [&p](const boost::system::error_code& error, size_t got) {
             if (error == asio::error::operation_aborted)
                 return;
-            if (!error && got <= static_cast<size_t>(host::NetDatagramMax)) {
+            const host::NetAddress from = AddressOf(p.sender);
+            // Only a page's connection speaks for a page's endpoint.
+            if (!error && got <= static_cast<size_t>(host::NetDatagramMax) &&
+                !LobbyPageAddress(from)) {
                 p.out.clear();
-                LobbyReceive(p.lobby, AddressOf(p.sender), p.buffer, static_cast<int32_t>(got),
-                             NowMs(), p.out);
-                boost::system::error_code ignored;
-                for (const LobbyOutgoing& datagram : p.out)
-                    p.socket.send_to(asio::buffer(datagram.bytes, datagram.size),
-                                     EndpointOf(datagram.to), 0, ignored);
+                LobbyReceive(p.lobby, from, p.buffer, static_cast<int32_t>(got), NowMs(), p.out);
+                Deliver(p);
             } else if (!error) {
                 ++p.lobby.counts.dropped;
             }
             Receive(p);
         });
+}
+
+void PageReceived(const host::NetAddress& page, const uint8_t* bytes, int32_t size) {
+    LobbyProcess& p = Process();
+    p.out.clear();
+    LobbyReceive(p.lobby, page, bytes, size, NowMs(), p.out);
+    Deliver(p);
 }
 
 void Sweep(LobbyProcess& p) {
@@ -113,7 +149,8 @@ bool Listen(LobbyProcess& p, const LobbyOptions& options) {
     if (options.webRoot.empty())
         return true;
     std::string why;
-    const int webPort = StartWebServer(p.io, options.bind, options.webPort, options.webRoot, why);
+    SetPageHooks(PageHooks{PageOpened, PageReceived, PageClosed});
+    const int webPort = StartWebServer(p.io, options, why);
     if (webPort < 0) {
         std::fprintf(stderr, "morvask-lobby: %s\n", why.c_str());
         return false;
@@ -138,6 +175,23 @@ void PrintCounts(const LobbyProcess& p, bool web) {
         std::printf("morvask-lobby: web: %lld requests, %lld served, %lld refused, %lld limited\n",
                     static_cast<long long>(w.requests), static_cast<long long>(w.served),
                     static_cast<long long>(w.refused), static_cast<long long>(w.limited));
+        const PageCounts& g = PageSocketCounts();
+        std::printf(
+            "morvask-lobby: pages: %lld connections, %lld refused, %lld messages in, %lld out, "
+            "%lld dropped, %lld closed for bad messages\n",
+            static_cast<long long>(g.opened), static_cast<long long>(g.refused),
+            static_cast<long long>(g.received), static_cast<long long>(g.sent),
+            static_cast<long long>(g.dropped), static_cast<long long>(g.closedBad));
+    }
+}
+
+// Each page's connection holds a descriptor: the soft limit (often 1024)
+// is raised to the hard one.
+void RaiseDescriptorLimit() {
+    rlimit limit;
+    if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+        limit.rlim_cur = limit.rlim_max;
+        ::setrlimit(RLIMIT_NOFILE, &limit);
     }
 }
 
@@ -148,12 +202,14 @@ int main(int argc, char** argv) {
     const int early = ReadLobbyOptions(argc, argv, options);
     if (early >= 0)
         return early;
-    static LobbyProcess p;
+    LobbyProcess& p = Process();
     p.lobby.randomBytes = SystemRandom;
     p.lobby.settings.maxRooms = options.maxRooms;
+    if (!options.webRoot.empty())
+        RaiseDescriptorLimit();
     if (!Listen(p, options))
         return 1;
-    p.signals.async_wait([](const boost::system::error_code&, int) { p.io.stop(); });
+    p.signals.async_wait([&p](const boost::system::error_code&, int) { p.io.stop(); });
     Receive(p);
     Sweep(p);
     p.io.run();

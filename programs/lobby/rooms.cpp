@@ -29,6 +29,14 @@ void Refuse(LobbyServer& lobby, std::vector<LobbyOutgoing>& out, const host::Net
     Send(out, to, m);
 }
 
+// The key of the limits `from` counts against: its address's, or a page's
+// connection's.
+std::string LimitKey(const LobbyServer& lobby, const host::NetAddress& from) {
+    std::string key = LobbyLimitKey(from);
+    auto page = lobby.pageKeys.find(key);
+    return page == lobby.pageKeys.end() ? key : page->second;
+}
+
 std::string CodeKey(const char code[LobbyCodeLength]) {
     return std::string(code, LobbyCodeLength);
 }
@@ -64,7 +72,7 @@ void NewCode(LobbyServer& lobby, char code[LobbyCodeLength]) {
 
 void CloseRoom(LobbyServer& lobby, std::unordered_map<std::string, LobbyRoom>::iterator room) {
     const LobbySeat& host = room->second.seats[0];
-    auto limits = lobby.limits.find(LobbyLimitKey(host.endpoint));
+    auto limits = lobby.limits.find(room->second.heldBy);
     if (limits != lobby.limits.end() && limits->second.roomsHeld > 0)
         --limits->second.roomsHeld;
     lobby.requests.erase(RequestKey(host.endpoint, room->second.hostNonce));
@@ -99,7 +107,8 @@ void MakeRoom(LobbyServer& lobby, const host::NetAddress& from, const LobbyMessa
         TellMade(out, lobby.rooms.at(asked->second));
         return;
     }
-    LobbyAddressLimits& limits = lobby.limits[LobbyLimitKey(from)];
+    const std::string key = LimitKey(lobby, from);
+    LobbyAddressLimits& limits = lobby.limits[key];
     if (limits.roomsHeld >= lobby.settings.rates.roomsPerAddress)
         return Refuse(lobby, out, from, m.nonce, LobbyTooFast);
     if (static_cast<int32_t>(lobby.rooms.size()) >= lobby.settings.maxRooms)
@@ -109,6 +118,7 @@ void MakeRoom(LobbyServer& lobby, const host::NetAddress& from, const LobbyMessa
     room.seats[0] = LobbySeat{true, from, NewToken(lobby)};
     room.madeMs = room.heardMs = nowMs;
     room.hostNonce = m.nonce;
+    room.heldBy = key;
     lobby.rooms[CodeKey(room.code)] = room;
     lobby.requests[RequestKey(from, m.nonce)] = CodeKey(room.code);
     ++limits.roomsHeld;
@@ -119,7 +129,7 @@ void MakeRoom(LobbyServer& lobby, const host::NetAddress& from, const LobbyMessa
 // A failed lookup of a code or token: one join attempt of the source.
 bool MayGuess(LobbyServer& lobby, const host::NetAddress& from, int64_t nowMs) {
     const LobbyRates& rates = lobby.settings.rates;
-    return LobbyTakeToken(lobby.limits[LobbyLimitKey(from)].joins, nowMs, rates.joinsPerMinute,
+    return LobbyTakeToken(lobby.limits[LimitKey(lobby, from)].joins, nowMs, rates.joinsPerMinute,
                           rates.joinsBurst);
 }
 
@@ -224,7 +234,7 @@ void OtherVersion(LobbyServer& lobby, const host::NetAddress& from, const uint8_
     const int32_t version = LobbyVersionOf(bytes, size);
     const LobbyRates& rates = lobby.settings.rates;
     if (version >= 0 && version != LobbyVersion && size >= LobbyRequestSize &&
-        LobbyTakeToken(lobby.limits[LobbyLimitKey(from)].messages, nowMs,
+        LobbyTakeToken(lobby.limits[LimitKey(lobby, from)].messages, nowMs,
                        rates.messagesPerSecond * 60, rates.messagesBurst))
         return Refuse(lobby, out, from, 0, LobbyOldVersion);
     ++lobby.counts.dropped;
@@ -235,7 +245,7 @@ void OtherVersion(LobbyServer& lobby, const host::NetAddress& from, const uint8_
 void LobbyReceive(LobbyServer& lobby, const host::NetAddress& from, const uint8_t* bytes,
                   int32_t size, int64_t nowMs, std::vector<LobbyOutgoing>& out) {
     ++lobby.counts.received;
-    const std::string key = LobbyLimitKey(from);
+    const std::string key = LimitKey(lobby, from);
     // A flood from ever new (forged) addresses fills no more memory than this.
     if (from.family == 0 ||
         (lobby.limits.size() >= MaxAddressesTracked && lobby.limits.count(key) == 0)) {
@@ -286,4 +296,13 @@ void LobbySweep(LobbyServer& lobby, int64_t nowMs) {
         }
     }
     LobbyForgetIdle(lobby.limits, lobby.settings.rates, nowMs);
+}
+
+void LobbyPageOpened(LobbyServer& lobby, const host::NetAddress& page,
+                     const host::NetAddress& peer) {
+    lobby.pageKeys[LobbyLimitKey(page)] = LobbyLimitKey(peer);
+}
+
+void LobbyPageClosed(LobbyServer& lobby, const host::NetAddress& page) {
+    lobby.pageKeys.erase(LobbyLimitKey(page));
 }

@@ -26,6 +26,7 @@ struct LobbyRoom {
     int64_t madeMs = 0;
     int64_t heardMs = 0;     // when a seat last spoke
     uint32_t hostNonce = 0;  // of the request that made it, answered again when repeated
+    std::string heldBy;      // the limits' key the room counts against
 };
 
 struct LobbySettings {
@@ -55,6 +56,10 @@ struct LobbyServer {
     // and count), so that a repeated request is answered with the same room.
     std::unordered_map<std::string, std::string> requests;
     LobbyLimitTable limits;
+    // The limits' key of each page's endpoint (programs/lobby/page_address.h):
+    // its connection's address, so that a page gains nothing by opening
+    // more connections.
+    std::unordered_map<std::string, std::string> pageKeys;
     LobbyCounts counts;
     // The secure generator the codes and tokens are drawn from (the system's
     // in the program; a seeded one in some tests).
@@ -67,6 +72,13 @@ struct LobbyServer {
 // version, answered once with the lobby's).
 void LobbyReceive(LobbyServer& lobby, const host::NetAddress& from, const uint8_t* bytes,
                   int32_t size, int64_t nowMs, std::vector<LobbyOutgoing>& out);
+
+// A page's connection from `peer` opened or closed: its endpoint `page`
+// counts against the limits of `peer`'s address (with every other
+// connection and datagram from it) until closed.
+void LobbyPageOpened(LobbyServer& lobby, const host::NetAddress& page,
+                     const host::NetAddress& peer);
+void LobbyPageClosed(LobbyServer& lobby, const host::NetAddress& page);
 
 // Closes the rooms that expired and forgets the quiet addresses.
 void LobbySweep(LobbyServer& lobby, int64_t nowMs);

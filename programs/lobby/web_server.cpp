@@ -1,6 +1,7 @@
 // Serving the web edition over HTTP with Boost.Beast: one connection at a
 // time per session, requests read with Beast's parser (headers of at most
-// 8 KiB, no body), the answer chosen by web_files.cpp, files sent whole.
+// 8 KiB, no body), the answer chosen by web_files.cpp, files sent whole; an
+// upgrade to WebSocket at /lobby handed to page_socket.cpp once let in.
 #include "programs/lobby/web_server.h"
 
 #include <utility>  // Boost 1.74 misses it under C++20
@@ -8,14 +9,19 @@
 #include <boost/asio.hpp>
 #include <boost/beast/core.hpp>
 #include <boost/beast/http.hpp>
+#include <boost/beast/websocket/rfc6455.hpp>
 #include <chrono>
 #include <filesystem>
 #include <memory>
 #include <optional>
 #include <unordered_map>
+#include <vector>
 
+#include "programs/lobby/asio_address.h"
+#include "programs/lobby/page_socket.h"
 #include "programs/lobby/rate_limit.h"
 #include "programs/lobby/web_files.h"
+#include "programs/lobby/web_origin.h"
 
 namespace asio = boost::asio;
 namespace beast = boost::beast;
@@ -30,9 +36,12 @@ constexpr int64_t RequestsBurst = 200;
 constexpr size_t AddressesFollowed = 100000;
 
 struct WebServer {
-    explicit WebServer(asio::io_context& io) : acceptor(io) {}
+    explicit WebServer(asio::io_context& io) : acceptor(io), retry(io) {}
     tcp::acceptor acceptor;
+    asio::steady_timer retry;
     std::string root;
+    std::vector<std::string> origins;  // --origin, besides the lobby's own
+    host::NetAddress proxy;            // --real-ip-from; family 0 without
     std::unordered_map<std::string, LobbyBucket> buckets;
     WebCounts counts;
 };
@@ -42,6 +51,19 @@ int64_t NowMs() {
     return std::chrono::duration_cast<std::chrono::milliseconds>(
                std::chrono::steady_clock::now().time_since_epoch())
         .count();
+}
+
+// Who asks: the peer, or the visitor that the proxy of --real-ip-from names
+// in X-Real-IP (the proxy itself when it names none).
+host::NetAddress Visitor(const tcp::endpoint& peer,
+                         const http::request<http::empty_body>& request) {
+    const host::NetAddress address =
+        AddressOf(asio::ip::udp::endpoint(peer.address(), peer.port()));
+    host::NetAddress named;
+    if (Server->proxy.family != 0 && LobbyLimitKey(address) == LobbyLimitKey(Server->proxy) &&
+        host::NetNumericAddress(std::string(request["X-Real-IP"]), 1, named))
+        return named;
+    return address;
 }
 
 bool WithinRate(const std::string& address) {
@@ -72,11 +94,15 @@ private:
         const http::request<http::empty_body> request = parser_->release();
         Server->counts.requests += 1;
         boost::system::error_code ignored;
-        const std::string address = stream_.socket().remote_endpoint(ignored).address().to_string();
+        const host::NetAddress visitor =
+            Visitor(stream_.socket().remote_endpoint(ignored), request);
+        const std::string address = LobbyLimitKey(visitor);
         if (!WithinRate(address)) {
             Server->counts.limited += 1;
             return SendEmpty(request, http::status::too_many_requests, false);
         }
+        if (beast::websocket::is_upgrade(request))
+            return Upgrade(request, visitor);
         if (request.method() != http::verb::get && request.method() != http::verb::head) {
             Server->counts.refused += 1;
             return SendEmpty(request, http::status::method_not_allowed, false);
@@ -90,6 +116,30 @@ private:
         Server->counts.served += answer.status == 304;
         Server->counts.refused += answer.status == 404;
         SendEmpty(request, http::status(answer.status), request.keep_alive(), &answer);
+    }
+
+    // The page's connection to the lobby: at /lobby only, from the lobby's
+    // own pages or those of --origin, and so many at once per address.
+    void Upgrade(const http::request<http::empty_body>& request, const host::NetAddress& visitor) {
+        const std::string address = LobbyLimitKey(visitor);
+        const auto origin = request.find(http::field::origin);
+        http::status refusal = http::status::ok;
+        if (request.target() != "/lobby")
+            refusal = http::status::not_found;
+        else if (origin != request.end() &&
+                 !WebOriginAllowed(std::string(origin->value()),
+                                   std::string(request[http::field::host]), Server->origins))
+            refusal = http::status::forbidden;
+        else if (!PageSocketAllowed(address))
+            refusal = http::status::too_many_requests;
+        else if (PageSocketsFull())
+            refusal = http::status::service_unavailable;
+        if (refusal != http::status::ok) {
+            Server->counts.refused += 1;
+            PageSocketCounts().refused += 1;
+            return SendEmpty(request, refusal, false);
+        }
+        OpenPageSocket(std::move(stream_), request, address, visitor);
     }
 
     template <class Body>
@@ -173,16 +223,28 @@ void Accept() {
     Server->acceptor.async_accept([](beast::error_code error, tcp::socket socket) {
         if (error == asio::error::operation_aborted)
             return;
-        if (!error)
-            std::make_shared<WebSession>(std::move(socket))->Read();
+        if (error) {
+            // Out of descriptors, most likely (pages' connections last): the
+            // connection waits in the queue, and asking again at once would
+            // spin.
+            Server->retry.expires_after(std::chrono::milliseconds(100));
+            Server->retry.async_wait([](beast::error_code stopped) {
+                if (!stopped)
+                    Accept();
+            });
+            return;
+        }
+        std::make_shared<WebSession>(std::move(socket))->Read();
         Accept();
     });
 }
 
 }  // namespace
 
-int StartWebServer(asio::io_context& io, const std::string& bind, int port, const std::string& root,
-                   std::string& error) {
+int StartWebServer(asio::io_context& io, const LobbyOptions& options, std::string& error) {
+    const std::string& root = options.webRoot;
+    const std::string& bind = options.bind;
+    const int port = options.webPort;
     std::error_code missing;
     if (!std::filesystem::is_regular_file(std::filesystem::path(root) / "index.html", missing)) {
         error = root + " holds no index.html: build the web edition first";
@@ -190,6 +252,8 @@ int StartWebServer(asio::io_context& io, const std::string& bind, int port, cons
     }
     Server = std::make_unique<WebServer>(io);
     Server->root = root;
+    Server->origins = options.origins;
+    Server->proxy = options.realIpFrom;
     boost::system::error_code failure;
     const asio::ip::address address = asio::ip::make_address(bind, failure);
     const tcp::endpoint local(address, static_cast<uint16_t>(port));

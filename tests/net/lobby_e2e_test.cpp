@@ -3,13 +3,7 @@
 // through the relay, also with one side behind the impairment relay (a
 // router with delay, loss and duplicates); garbage, forged, oversized and
 // wrong-room datagrams that change nothing; rapid guessing refused.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
@@ -20,64 +14,12 @@
 
 #include "lobby/lobby_client.h"
 #include "platform/host.h"
-
-extern char** environ;
+#include "tests/net/child_process.h"
 
 namespace {
 
 int64_t NowMs() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
-// A child process whose first line of output says where it listens.
-struct Child {
-    pid_t pid = -1;
-    int output = -1;
-    std::string firstLine;
-};
-
-Child Spawn(const std::vector<std::string>& arguments) {
-    Child child;
-    int pipeEnds[2];
-    if (::pipe(pipeEnds) != 0)
-        return child;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], 1);
-    posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
-    std::vector<char*> argv;
-    for (const std::string& a : arguments)
-        argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    if (posix_spawn(&child.pid, argv[0], &actions, nullptr, argv.data(), environ) != 0)
-        child.pid = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(pipeEnds[1]);
-    child.output = pipeEnds[0];
-    // The first line, waited for generously.
-    const int64_t deadline = NowMs() + 20000;
-    char c = 0;
-    while (child.pid > 0 && NowMs() < deadline) {
-        pollfd p{child.output, POLLIN, 0};
-        if (::poll(&p, 1, 200) <= 0)
-            continue;
-        if (::read(child.output, &c, 1) != 1 || c == '\n')
-            break;
-        child.firstLine += c;
-    }
-    return child;
-}
-
-void Stop(Child& child) {
-    if (child.pid > 0) {
-        ::kill(child.pid, SIGTERM);
-        ::waitpid(child.pid, nullptr, 0);
-    }
-    if (child.output >= 0)
-        ::close(child.output);
-    child = Child{};
+    return TestNowMs();
 }
 
 // A program's side: its socket and its lobby client.

@@ -171,7 +171,7 @@ TEST_F(Lobby, TheRelayCarriesBetweenTheTwoSeatsOfTheRoomOnly) {
 }
 
 TEST_F(Lobby, ForgedWrongRoomAndStrangersRelaysChangeNothing) {
-    LobbyClient host, guest, other, otherGuest;
+    LobbyClient host, guest, other;
     Pair(host, guest);
     LobbyStartHosting(other, lobbyAt, 77);
     const host::NetAddress otherAt = At("203.0.113.50", 7000);
