@@ -49,6 +49,23 @@ LobbyTaken TakeRefusal(LobbyClient& client, const LobbyMessage& m) {
     return LobbyUpdated;
 }
 
+// Another lobby of the same directory holds the room: the join goes there.
+// A room that moved more than once is taken for gone (lobbies that point at
+// each other must not hold the joiner forever).
+LobbyTaken TakeElsewhere(LobbyClient& client, const LobbyMessage& m) {
+    if (client.stage != LobbyJoining || m.nonce != client.nonce || !SameCode(client, m))
+        return LobbyNotOurs;
+    if (++client.moves > LobbyMovesMax) {
+        client.stage = LobbyFailed;
+        client.refusal = LobbyNoRoom;
+        return LobbyUpdated;
+    }
+    client.lobby = m.peer;
+    client.webPort = m.webPort;
+    client.sentOnce = false;
+    return LobbyUpdated;
+}
+
 LobbyTaken Apply(LobbyClient& client, const LobbyMessage& m, uint8_t* payload,
                  int32_t& payloadSize) {
     switch (m.kind) {
@@ -67,6 +84,8 @@ LobbyTaken Apply(LobbyClient& client, const LobbyMessage& m, uint8_t* payload,
                                                                        : LobbyNotOurs;
         case LobbyRefused:
             return TakeRefusal(client, m);
+        case LobbyElsewhere:
+            return TakeElsewhere(client, m);
         case LobbyRelayDown:
             if (client.stage != LobbyPaired)
                 return LobbyNotOurs;

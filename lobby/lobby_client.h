@@ -27,6 +27,8 @@ inline constexpr int64_t LobbyKeepAliveMs = 5000;
 inline constexpr int32_t LobbyTriesMax = 20;
 // The refusal when the lobby never answered.
 inline constexpr int32_t LobbyNoAnswer = 100;
+// How often a join may be sent on to another lobby of the same directory.
+inline constexpr int32_t LobbyMovesMax = 2;
 
 struct LobbyClient {
     LobbyStage stage = LobbyIdle;
@@ -41,6 +43,10 @@ struct LobbyClient {
     int64_t lastSentMs = 0;
     int32_t unanswered = 0;
     bool sentOnce = false;
+    // The joins sent on to the lobby that holds the room, and that lobby's
+    // web port (0: none) for a page.
+    int32_t moves = 0;
+    int32_t webPort = 0;
 };
 
 // Starts asking `lobby` for a room (the first request is due at once).

@@ -125,19 +125,21 @@ bool Writable(const LobbyMessage& m) {
         return false;
     if (m.kind == LobbyPeerFound && ((m.seat != 0 && m.seat != 1) || !EndpointValid(m.peer)))
         return false;
+    if (m.kind == LobbyElsewhere && (!EndpointValid(m.peer) || m.webPort < 0 || m.webPort > 65535))
+        return false;
     if (m.kind == LobbyRefused &&
         (m.refusal < 1 || m.refusal > LobbyRefusalLast || m.version < 0 || m.version > 255))
         return false;
     return m.kind == LobbyHostRoom || m.kind == LobbyJoinRoom || m.kind == LobbyPoll ||
            m.kind == LobbyLeave || m.kind == LobbyRelayUp || m.kind == LobbyRoomMade ||
            m.kind == LobbyPeerFound || m.kind == LobbyRefused || m.kind == LobbyWaiting ||
-           m.kind == LobbyRelayDown;
+           m.kind == LobbyRelayDown || m.kind == LobbyElsewhere;
 }
 
 void WriteFields(const LobbyMessage& m, Cursor& c) {
     const LobbyKind k = m.kind;
     if (k == LobbyHostRoom || k == LobbyJoinRoom || k == LobbyRoomMade || k == LobbyPeerFound ||
-        k == LobbyRefused)
+        k == LobbyRefused || k == LobbyElsewhere)
         PutNumber(c, m.nonce, 4);
     if (k != LobbyHostRoom && k != LobbyRefused && k != LobbyRelayDown)
         PutBytes(c, m.code, LobbyCodeLength);
@@ -146,11 +148,13 @@ void WriteFields(const LobbyMessage& m, Cursor& c) {
     if (k == LobbyPoll || k == LobbyLeave || k == LobbyRelayUp || k == LobbyRoomMade ||
         k == LobbyPeerFound)
         PutNumber(c, m.token, 8);
-    if (k == LobbyPeerFound) {
+    if (k == LobbyPeerFound || k == LobbyElsewhere) {
         PutNumber(c, static_cast<uint64_t>(m.peer.family), 1);
         PutBytes(c, m.peer.bytes, 16);
         PutNumber(c, static_cast<uint64_t>(m.peer.port), 2);
     }
+    if (k == LobbyElsewhere)
+        PutNumber(c, static_cast<uint64_t>(m.webPort), 2);
     if (k == LobbyRefused) {
         PutNumber(c, static_cast<uint64_t>(m.refusal), 1);
         PutNumber(c, static_cast<uint64_t>(m.version), 1);
@@ -165,7 +169,7 @@ void WriteFields(const LobbyMessage& m, Cursor& c) {
 void ReadFields(Cursor& c, LobbyMessage& m) {
     const LobbyKind k = m.kind;
     if (k == LobbyHostRoom || k == LobbyJoinRoom || k == LobbyRoomMade || k == LobbyPeerFound ||
-        k == LobbyRefused)
+        k == LobbyRefused || k == LobbyElsewhere)
         m.nonce = static_cast<uint32_t>(TakeNumber(c, 4));
     if (k != LobbyHostRoom && k != LobbyRefused && k != LobbyRelayDown)
         TakeCode(c, m.code);
@@ -174,8 +178,10 @@ void ReadFields(Cursor& c, LobbyMessage& m) {
     if (k == LobbyPoll || k == LobbyLeave || k == LobbyRelayUp || k == LobbyRoomMade ||
         k == LobbyPeerFound)
         m.token = TakeNumber(c, 8);
-    if (k == LobbyPeerFound)
+    if (k == LobbyPeerFound || k == LobbyElsewhere)
         TakeEndpoint(c, m.peer);
+    if (k == LobbyElsewhere)
+        m.webPort = static_cast<int32_t>(TakeNumber(c, 2));
     if (k == LobbyRefused) {
         m.refusal = static_cast<int32_t>(TakeNumber(c, 1));
         m.version = static_cast<int32_t>(TakeNumber(c, 1));

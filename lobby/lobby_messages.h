@@ -9,7 +9,8 @@
 
 #include "platform/host.h"
 
-inline constexpr uint8_t LobbyVersion = 1;
+// Version 2 added LobbyElsewhere (lobbies sharing one directory of rooms).
+inline constexpr uint8_t LobbyVersion = 2;
 // "MVL", the version, the kind.
 inline constexpr int32_t LobbyHeaderSize = 5;
 // A room's code: this many letters of an alphabet without look-alikes (no
@@ -40,6 +41,9 @@ enum LobbyKind : int32_t {
     LobbyRefused = 18,    // nonce, refusal, the lobby's version
     LobbyWaiting = 19,    // code: no one has joined yet
     LobbyRelayDown = 20,  // payload: from the other seat
+    // nonce, code, the endpoint of the lobby that holds the room and its web
+    // port (0: none): another lobby sharing this one's directory
+    LobbyElsewhere = 21,
 };
 
 enum LobbyRefusal : int32_t {
@@ -60,6 +64,7 @@ struct LobbyMessage {
     host::NetAddress peer;
     int32_t refusal = 0;
     int32_t version = LobbyVersion;
+    int32_t webPort = 0;  // LobbyElsewhere's
     int32_t payloadSize = 0;
     uint8_t payload[LobbyPayloadMax];
 };

@@ -29,6 +29,13 @@ constexpr const char* Usage =
     "  --real-ip-from ADDRESS  with --web behind a reverse proxy at ADDRESS (as\n"
     "                  127.0.0.1), count each visitor by the address the proxy\n"
     "                  names in X-Real-IP, not the proxy's\n"
+    "  --redis WHERE   share the directory of rooms with the other lobbies of the\n"
+    "                  Redis at WHERE (HOST:PORT or unix:PATH): a program may join\n"
+    "                  through any of them, and is sent on to the one that holds\n"
+    "                  the room, which relays its game\n"
+    "  --public ADDRESS:PORT  with --redis, where programs reach this lobby's UDP\n"
+    "                  port (default: the address it listens on, which must then\n"
+    "                  be one address, not 0.0.0.0 or ::)\n"
     "  --help          show this help and exit\n"
     "\n"
     "It prints \"morvask-lobby: listening on ADDRESS:PORT\" once ready (with --web\n"
@@ -55,6 +62,16 @@ bool TakeValue(const std::string& option, const char* value, LobbyOptions& optio
     }
     if (option == "--real-ip-from")
         return host::NetNumericAddress(value, 1, options.realIpFrom);
+    if (option == "--redis") {
+        options.redis = value;
+        return !options.redis.empty();
+    }
+    if (option == "--public") {
+        std::string name;
+        int32_t port = 0;
+        return host::SplitHostPort(value, name, port) &&
+               host::NetNumericAddress(name, port, options.publicAddress);
+    }
     if (option == "--bind") {
         options.bind = value;
         return true;
@@ -79,7 +96,8 @@ int ReadLobbyOptions(int argc, char** argv, LobbyOptions& options) {
         }
         const bool valued = option == "--port" || option == "--bind" || option == "--max-rooms" ||
                             option == "--web" || option == "--web-port" || option == "--origin" ||
-                            option == "--real-ip-from";
+                            option == "--real-ip-from" || option == "--redis" ||
+                            option == "--public";
         if (!valued || i + 1 >= argc) {
             std::fprintf(stderr, "morvask-lobby: %s %s\nTry 'morvask-lobby --help' for more.\n",
                          valued ? "a value is missing after" : "unknown option", option.c_str());
@@ -96,6 +114,10 @@ int ReadLobbyOptions(int argc, char** argv, LobbyOptions& options) {
         std::fprintf(stderr,
                      "morvask-lobby: --origin and --real-ip-from are for --web: give --web DIR "
                      "too\n");
+        return 2;
+    }
+    if (options.publicAddress.family != 0 && options.redis.empty()) {
+        std::fprintf(stderr, "morvask-lobby: --public is for --redis: give --redis WHERE too\n");
         return 2;
     }
     return -1;

@@ -18,6 +18,11 @@ struct LobbyOptions {
     // The reverse proxy whose X-Real-IP names the visitor (--real-ip-from);
     // family 0 without.
     host::NetAddress realIpFrom;
+    // The Redis several lobbies share their rooms through (--redis), and the
+    // address programs reach this lobby at (--public; family 0: the one it
+    // listens on).
+    std::string redis;
+    host::NetAddress publicAddress;
 };
 
 // Reads the options into `options`; -1 when the lobby is to run, else the

@@ -7,6 +7,7 @@
 
 #include <utility>  // Boost 1.74 misses it under C++20
 
+#include <algorithm>
 #include <boost/asio.hpp>
 #include <chrono>
 #include <cstdio>
@@ -16,8 +17,10 @@
 
 #include "programs/lobby/asio_address.h"
 #include "programs/lobby/lobby_options.h"
+#include "programs/lobby/lobby_report.h"
 #include "programs/lobby/page_address.h"
 #include "programs/lobby/page_socket.h"
+#include "programs/lobby/redis_directory.h"
 #include "programs/lobby/rooms.h"
 #include "programs/lobby/web_server.h"
 
@@ -57,6 +60,7 @@ struct LobbyProcess {
     uint8_t buffer[host::NetDatagramMax + 1];
     udp::endpoint sender;
     std::vector<LobbyOutgoing> out;
+    int webPort = 0;  // with --web
 };
 
 LobbyProcess& Process() {
@@ -151,6 +155,7 @@ bool Listen(LobbyProcess& p, const LobbyOptions& options) {
     std::string why;
     SetPageHooks(PageHooks{PageOpened, PageReceived, PageClosed});
     const int webPort = StartWebServer(p.io, options, why);
+    p.webPort = webPort < 0 ? 0 : webPort;
     if (webPort < 0) {
         std::fprintf(stderr, "morvask-lobby: %s\n", why.c_str());
         return false;
@@ -161,28 +166,31 @@ bool Listen(LobbyProcess& p, const LobbyOptions& options) {
     return true;
 }
 
-void PrintCounts(const LobbyProcess& p, bool web) {
-    const LobbyCounts& c = p.lobby.counts;
-    std::printf(
-        "morvask-lobby: stopped; %lld datagrams, %lld dropped, %lld refused, %lld rooms made, "
-        "%lld joined, %lld relayed, %lld expired\n",
-        static_cast<long long>(c.received), static_cast<long long>(c.dropped),
-        static_cast<long long>(c.refused), static_cast<long long>(c.roomsMade),
-        static_cast<long long>(c.joined), static_cast<long long>(c.relayed),
-        static_cast<long long>(c.expired));
-    if (web) {
-        const WebCounts& w = WebServerCounts();
-        std::printf("morvask-lobby: web: %lld requests, %lld served, %lld refused, %lld limited\n",
-                    static_cast<long long>(w.requests), static_cast<long long>(w.served),
-                    static_cast<long long>(w.refused), static_cast<long long>(w.limited));
-        const PageCounts& g = PageSocketCounts();
-        std::printf(
-            "morvask-lobby: pages: %lld connections, %lld refused, %lld messages in, %lld out, "
-            "%lld dropped, %lld closed for bad messages\n",
-            static_cast<long long>(g.opened), static_cast<long long>(g.refused),
-            static_cast<long long>(g.received), static_cast<long long>(g.sent),
-            static_cast<long long>(g.dropped), static_cast<long long>(g.closedBad));
+// With --redis: the rooms' directory shared, this lobby named in it by the
+// address programs reach it at.
+bool ShareRooms(LobbyProcess& p, const LobbyOptions& options) {
+    host::NetAddress self = options.publicAddress;
+    if (self.family == 0) {
+        self = AddressOf(p.socket.local_endpoint());
+        const bool anywhere = std::all_of(std::begin(self.bytes), std::end(self.bytes),
+                                          [](uint8_t b) { return b == 0; });
+        if (anywhere) {
+            std::fprintf(stderr,
+                         "morvask-lobby: with --redis, give --public ADDRESS:PORT: where "
+                         "programs reach this lobby (it listens on every address)\n");
+            return false;
+        }
     }
+    std::string why;
+    if (!OpenRedisDirectory(options.redis, self, p.webPort, why)) {
+        std::fprintf(stderr, "morvask-lobby: %s\n", why.c_str());
+        return false;
+    }
+    p.lobby.directory = RedisDirectory();
+    std::printf("morvask-lobby: sharing rooms through Redis at %s as %s\n", options.redis.c_str(),
+                host::NetAddressText(self).c_str());
+    std::fflush(stdout);
+    return true;
 }
 
 // Each page's connection holds a descriptor: the soft limit (often 1024)
@@ -207,13 +215,15 @@ int main(int argc, char** argv) {
     p.lobby.settings.maxRooms = options.maxRooms;
     if (!options.webRoot.empty())
         RaiseDescriptorLimit();
-    if (!Listen(p, options))
+    if (!Listen(p, options) || (!options.redis.empty() && !ShareRooms(p, options)))
         return 1;
     p.signals.async_wait([&p](const boost::system::error_code&, int) { p.io.stop(); });
     Receive(p);
     Sweep(p);
     p.io.run();
-    PrintCounts(p, !options.webRoot.empty());
+    PrintLobbyCounts(p.lobby.counts, !options.webRoot.empty(), !options.redis.empty());
+    if (!options.redis.empty())
+        CloseRedisDirectory();
     if (!options.webRoot.empty())
         StopWebServer();
     return 0;

@@ -67,7 +67,8 @@ void NewCode(LobbyServer& lobby, char code[LobbyCodeLength]) {
             if (byte < Fair)
                 code[i++] = LobbyCodeAlphabet[byte % LobbyCodeAlphabetSize];
         }
-    } while (lobby.rooms.count(CodeKey(code)) != 0);
+    } while (lobby.rooms.count(CodeKey(code)) != 0 ||
+             (lobby.directory.claim && !lobby.directory.claim(code)));
 }
 
 void CloseRoom(LobbyServer& lobby, std::unordered_map<std::string, LobbyRoom>::iterator room) {
@@ -76,6 +77,8 @@ void CloseRoom(LobbyServer& lobby, std::unordered_map<std::string, LobbyRoom>::i
     if (limits != lobby.limits.end() && limits->second.roomsHeld > 0)
         --limits->second.roomsHeld;
     lobby.requests.erase(RequestKey(host.endpoint, room->second.hostNonce));
+    if (lobby.directory.release)
+        lobby.directory.release(room->second.code);
     lobby.rooms.erase(room);
 }
 
@@ -133,6 +136,20 @@ bool MayGuess(LobbyServer& lobby, const host::NetAddress& from, int64_t nowMs) {
                           rates.joinsBurst);
 }
 
+// A room this process does not hold may be another's of the same directory:
+// the joiner is told where (the answer no longer than its request).
+void SendOnOrRefuse(LobbyServer& lobby, const host::NetAddress& from, const LobbyMessage& m,
+                    std::vector<LobbyOutgoing>& out) {
+    LobbyMessage there;
+    if (!lobby.directory.find || !lobby.directory.find(m.code, there.peer, there.webPort))
+        return Refuse(lobby, out, from, m.nonce, LobbyNoRoom);
+    there.kind = LobbyElsewhere;
+    there.nonce = m.nonce;
+    std::memcpy(there.code, m.code, LobbyCodeLength);
+    ++lobby.counts.sentOn;
+    Send(out, from, there);
+}
+
 void Join(LobbyServer& lobby, const host::NetAddress& from, const LobbyMessage& m, int64_t nowMs,
           std::vector<LobbyOutgoing>& out) {
     auto found = lobby.rooms.find(CodeKey(m.code));
@@ -144,7 +161,7 @@ void Join(LobbyServer& lobby, const host::NetAddress& from, const LobbyMessage& 
     if (!MayGuess(lobby, from, nowMs))
         return Refuse(lobby, out, from, m.nonce, LobbyTooFast);
     if (found == lobby.rooms.end())
-        return Refuse(lobby, out, from, m.nonce, LobbyNoRoom);
+        return SendOnOrRefuse(lobby, from, m, out);
     LobbyRoom& room = found->second;
     if (room.seats[1].taken)
         return Refuse(lobby, out, from, m.nonce, LobbyRoomFull);
@@ -282,6 +299,22 @@ void LobbyReceive(LobbyServer& lobby, const host::NetAddress& from, const uint8_
     }
 }
 
+namespace {
+
+// The directory hears of the rooms still open now and then.
+void KeepClaims(LobbyServer& lobby, int64_t nowMs) {
+    if (!lobby.directory.keep || nowMs - lobby.directoryKeptMs < lobby.directory.keepEveryMs)
+        return;
+    lobby.directoryKeptMs = nowMs;
+    std::vector<std::string> codes;
+    codes.reserve(lobby.rooms.size());
+    for (const auto& [code, room] : lobby.rooms)
+        codes.push_back(code);
+    lobby.directory.keep(codes);
+}
+
+}  // namespace
+
 void LobbySweep(LobbyServer& lobby, int64_t nowMs) {
     for (auto room = lobby.rooms.begin(); room != lobby.rooms.end();) {
         const LobbyRoom& r = room->second;
@@ -296,6 +329,7 @@ void LobbySweep(LobbyServer& lobby, int64_t nowMs) {
         }
     }
     LobbyForgetIdle(lobby.limits, lobby.settings.rates, nowMs);
+    KeepClaims(lobby, nowMs);
 }
 
 void LobbyPageOpened(LobbyServer& lobby, const host::NetAddress& page,

@@ -13,6 +13,7 @@
 #include "lobby/lobby_messages.h"
 #include "platform/host.h"
 #include "programs/lobby/rate_limit.h"
+#include "programs/lobby/room_directory.h"
 
 struct LobbySeat {
     bool taken = false;
@@ -41,6 +42,8 @@ struct LobbySettings {
 struct LobbyCounts {
     int64_t received = 0, dropped = 0, refused = 0, roomsMade = 0, joined = 0, relayed = 0,
             expired = 0;
+    // Joins sent on to the lobby of the shared directory that holds the room.
+    int64_t sentOn = 0;
 };
 
 struct LobbyOutgoing {
@@ -64,6 +67,10 @@ struct LobbyServer {
     // The secure generator the codes and tokens are drawn from (the system's
     // in the program; a seeded one in some tests).
     void (*randomBytes)(uint8_t* bytes, size_t count) = nullptr;
+    // The directory shared with other lobbies (none: the rooms are this
+    // process's alone), and when it was last told the rooms still open.
+    LobbyDirectory directory;
+    int64_t directoryKeptMs = 0;
 };
 
 // What one datagram from `from` does: its answers and relayed datagrams are

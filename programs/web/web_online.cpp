@@ -95,7 +95,11 @@ bool PlayOnlineFromAddress(const std::string& address, int& exitCode) {
     OnlineRoomMade = TellRoomMade;
     std::string error;
     if (!MeetOtherProgram(line, "page", error)) {
-        if (web_lobby_closed())
+        if (Online.transport.lobby.moves > 0)
+            error = "the room is held by another lobby (" +
+                    host::NetAddressText(Online.transport.lobby.lobby) +
+                    "), and a page meets its partner through the lobby that served it";
+        else if (web_lobby_closed())
             error =
                 "the server of this page has no lobby to meet through (morvask-lobby --web "
                 "serves both)";

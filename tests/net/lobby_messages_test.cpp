@@ -20,6 +20,7 @@ LobbyMessage Sample(LobbyKind kind) {
     m.seat = 1;
     EXPECT_TRUE(host::NetNumericAddress("203.0.113.7", 50000, m.peer));
     m.refusal = LobbyRoomFull;
+    m.webPort = 8000;
     m.payloadSize = 3;
     m.payload[0] = 'a';
     m.payload[1] = 0;
@@ -27,9 +28,9 @@ LobbyMessage Sample(LobbyKind kind) {
     return m;
 }
 
-const LobbyKind Kinds[] = {LobbyHostRoom, LobbyJoinRoom, LobbyPoll,      LobbyLeave,
-                           LobbyRelayUp,  LobbyRoomMade, LobbyPeerFound, LobbyRefused,
-                           LobbyWaiting,  LobbyRelayDown};
+const LobbyKind Kinds[] = {LobbyHostRoom, LobbyJoinRoom,  LobbyPoll,      LobbyLeave,
+                           LobbyRelayUp,  LobbyRoomMade,  LobbyPeerFound, LobbyRefused,
+                           LobbyWaiting,  LobbyRelayDown, LobbyElsewhere};
 
 std::vector<uint8_t> Written(const LobbyMessage& m) {
     std::vector<uint8_t> bytes(host::NetDatagramMax);
@@ -63,7 +64,7 @@ TEST(LobbyMessages, EveryKindIsReadBackAsWritten) {
 
 TEST(LobbyMessages, TheLayoutIsFixedAndBigEndian) {
     const std::vector<uint8_t> made = Written(Sample(LobbyRoomMade));
-    const std::vector<uint8_t> expected = {'M', 'V',  'L',  1,    16,   1,    2,    3,    4,
+    const std::vector<uint8_t> expected = {'M', 'V',  'L',  2,    16,   1,    2,    3,    4,
                                            'A', 'B',  'C',  'D',  'E',  '2',  '3',  '4',  '5',
                                            '6', 0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x88};
     EXPECT_EQ(made, expected);
@@ -72,7 +73,8 @@ TEST(LobbyMessages, TheLayoutIsFixedAndBigEndian) {
 TEST(LobbyMessages, NoAnswerIsLongerThanTheRequestThatDrawsIt) {
     for (LobbyKind request : {LobbyHostRoom, LobbyJoinRoom, LobbyPoll})
         EXPECT_EQ(Written(Sample(request)).size(), static_cast<size_t>(LobbyRequestSize));
-    for (LobbyKind answer : {LobbyRoomMade, LobbyPeerFound, LobbyRefused, LobbyWaiting})
+    for (LobbyKind answer :
+         {LobbyRoomMade, LobbyPeerFound, LobbyRefused, LobbyWaiting, LobbyElsewhere})
         EXPECT_LE(Written(Sample(answer)).size(), static_cast<size_t>(LobbyRequestSize)) << answer;
     LobbyMessage six = Sample(LobbyPeerFound);
     ASSERT_TRUE(host::NetNumericAddress("2001:db8::1", 9, six.peer));
@@ -94,9 +96,9 @@ TEST(LobbyMessages, CutLengthenedOrAlteredMessagesAreRefused) {
             EXPECT_FALSE(Reads(longer)) << kind;
         }
         std::vector<uint8_t> other = bytes;
-        other[3] = 2;
+        other[3] = 1;
         EXPECT_FALSE(Reads(other)) << kind << ": another version";
-        EXPECT_EQ(LobbyVersionOf(other.data(), static_cast<int32_t>(other.size())), 2);
+        EXPECT_EQ(LobbyVersionOf(other.data(), static_cast<int32_t>(other.size())), 1);
         other = bytes;
         other[0] = 'X';
         EXPECT_FALSE(Reads(other)) << kind << ": no magic";
