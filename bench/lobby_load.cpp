@@ -177,8 +177,8 @@ std::string LoadAverage() {
 }
 
 // The ticks every core spent busy (not idle nor waiting) and in all.
-void MachineTicks(int64_t& busy, int64_t& all) {
-    busy = all = 0;
+void MachineTicks(int64_t& busy, int64_t& softirq, int64_t& all) {
+    busy = softirq = all = 0;
     FILE* file = std::fopen("/proc/stat", "r");
     long long t[8] = {};
     if (!file)
@@ -188,6 +188,7 @@ void MachineTicks(int64_t& busy, int64_t& all) {
         for (long long ticks : t)
             all += ticks;
         busy = all - t[3] - t[4];
+        softirq = t[6];
     }
     std::fclose(file);
 }
@@ -195,19 +196,22 @@ void MachineTicks(int64_t& busy, int64_t& all) {
 // The lobby's CPU time and the test's own, and the kernel's drops at the
 // lobby's socket, when the relay starts and when it ends.
 struct LoadSample {
-    double lobbyCpu = -1, ownCpu = 0;
+    double lobbyCpu = -1, lobbySystem = 0, lobbyWait = 0, ownCpu = 0;
     int64_t lobbyDrops = 0, seatDrops = 0;
-    int64_t machineBusy = 0, machineAll = 0;  // clock ticks of every core, from /proc/stat
+    // Clock ticks of every core, from /proc/stat: busy, in the kernel's
+    // deferred network work (softirq: loopback delivery, partly), and in all.
+    int64_t machineBusy = 0, machineSoftirq = 0, machineAll = 0;
     int64_t atNs = 0;
 };
 
 LoadSample Sample(pid_t lobbyPid, int32_t lobbyPort) {
     LoadSample s;
-    s.lobbyCpu = lobbyPid > 0 ? ProcessCpuSeconds(lobbyPid) : -1;
+    s.lobbyCpu = lobbyPid > 0 ? ProcessCpuSeconds(lobbyPid, &s.lobbySystem) : -1;
+    s.lobbyWait = lobbyPid > 0 ? ProcessWaitSeconds(lobbyPid) : -1;
     s.ownCpu = OwnCpuSeconds();
     s.lobbyDrops = LobbySocketDrops(lobbyPort);
     s.seatDrops = SeatSocketDrops();
-    MachineTicks(s.machineBusy, s.machineAll);
+    MachineTicks(s.machineBusy, s.machineSoftirq, s.machineAll);
     s.atNs = LoadClockNs();
     return s;
 }
@@ -218,6 +222,8 @@ void FillMeasures(LoadRun& run, const LoadSample& before, const LoadSample& rela
     LoadResult& r = run.result;
     r.wallSeconds = static_cast<double>(relayed.atNs - before.atNs) / 1e9;
     r.lobbyCpuSeconds = before.lobbyCpu < 0 ? -1 : relayed.lobbyCpu - before.lobbyCpu;
+    r.lobbySystemSeconds = relayed.lobbySystem - before.lobbySystem;
+    r.lobbyWaitSeconds = before.lobbyWait < 0 ? -1 : relayed.lobbyWait - before.lobbyWait;
     r.ownCpuSeconds = relayed.ownCpu - before.ownCpu;
     // What the machine's cores did besides the lobby and the test (other
     // programs, and the kernel's deferred network work), in cores.
@@ -226,10 +232,12 @@ void FillMeasures(LoadRun& run, const LoadSample& before, const LoadSample& rela
     const double all = static_cast<double>(relayed.machineAll - before.machineAll) / tick;
     const double busy = static_cast<double>(relayed.machineBusy - before.machineBusy) / tick;
     r.machineBusyCores = all > 0 ? busy / all * cores : -1;
-    r.otherCores = all > 0
-                       ? r.machineBusyCores -
-                             (std::max(0.0, r.lobbyCpuSeconds) + r.ownCpuSeconds) / r.wallSeconds
-                       : -1;
+    const double softirq =
+        static_cast<double>(relayed.machineSoftirq - before.machineSoftirq) / tick;
+    r.softirqCores = all > 0 ? softirq / all * cores : -1;
+    // The ticks are of 10 ms: a short run's estimate may fall below 0.
+    const double ours = (std::max(0.0, r.lobbyCpuSeconds) + r.ownCpuSeconds) / r.wallSeconds;
+    r.otherCores = all > 0 ? std::max(0.0, r.machineBusyCores - r.softirqCores - ours) : -1;
     r.lobbySocketDrops = after.lobbyDrops - before.lobbyDrops;
     r.seatSocketDrops = after.seatDrops - before.seatDrops;
     r.lobbyPeakKb = lobbyPid > 0 ? ProcessStatusKb(lobbyPid, "VmHWM") : -1;

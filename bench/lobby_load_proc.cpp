@@ -116,7 +116,7 @@ int64_t LoadLobbyCount(const LoadLobbyProcess& lobby, const char* word) {
     return std::atoll(line.c_str() + start);
 }
 
-double ProcessCpuSeconds(pid_t pid) {
+double ProcessCpuSeconds(pid_t pid, double* system) {
     std::ifstream file("/proc/" + std::to_string(pid) + "/stat");
     std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     // The command's name may hold spaces: the fields are counted after it.
@@ -132,7 +132,17 @@ double ProcessCpuSeconds(pid_t pid) {
         if (number == 15)
             stime = std::atoll(field.c_str());
     }
-    return static_cast<double>(utime + stime) / static_cast<double>(::sysconf(_SC_CLK_TCK));
+    const double tick = static_cast<double>(::sysconf(_SC_CLK_TCK));
+    if (system)
+        *system = static_cast<double>(stime) / tick;
+    return static_cast<double>(utime + stime) / tick;
+}
+
+double ProcessWaitSeconds(pid_t pid) {
+    std::ifstream file("/proc/" + std::to_string(pid) + "/schedstat");
+    long long running = 0, waiting = -1;
+    file >> running >> waiting;
+    return waiting < 0 ? -1 : static_cast<double>(waiting) / 1e9;
 }
 
 int64_t ProcessStatusKb(pid_t pid, const char* field) {

@@ -24,9 +24,12 @@ void StopLoadLobby(LoadLobbyProcess& lobby);
 // when there is none.
 int64_t LoadLobbyCount(const LoadLobbyProcess& lobby, const char* word);
 
-// User plus system CPU time of a process in seconds (/proc/PID/stat); -1
-// when it cannot be read.
-double ProcessCpuSeconds(pid_t pid);
+// User plus system CPU time of a process in seconds (/proc/PID/stat), and
+// the system part in `system` when given; -1 when it cannot be read.
+double ProcessCpuSeconds(pid_t pid, double* system = nullptr);
+// The time a process was ready to run but waited for a core, in seconds
+// (/proc/PID/schedstat); -1 when it cannot be read.
+double ProcessWaitSeconds(pid_t pid);
 // A line's number of kB from /proc/PID/status ("VmHWM", "VmRSS"); -1.
 int64_t ProcessStatusKb(pid_t pid, const char* field);
 // This process's own CPU time in seconds.

@@ -72,18 +72,24 @@ void PrintReadable(const LoadRun& run, int64_t p50, int64_t p99) {
     std::printf("  relay delay: p50 %.3f ms, p99 %.3f ms, max %.3f ms\n", p50 / 1000.0,
                 p99 / 1000.0, r.maxDelayUs / 1000.0);
     std::printf(
-        "  lobby: CPU %.2f s in %.2f s (%.1f%% of a core), peak RSS %lld kB (now %lld kB)\n",
-        r.lobbyCpuSeconds, r.wallSeconds, Share(r.lobbyCpuSeconds, r.wallSeconds),
-        static_cast<long long>(r.lobbyPeakKb), static_cast<long long>(r.lobbyRssKb));
+        "  lobby: CPU %.2f s (%.2f s in the kernel) in %.2f s (%.1f%% of a core), peak RSS %lld kB "
+        "(now %lld kB)\n",
+        r.lobbyCpuSeconds, r.lobbySystemSeconds, r.wallSeconds,
+        Share(r.lobbyCpuSeconds, r.wallSeconds), static_cast<long long>(r.lobbyPeakKb),
+        static_cast<long long>(r.lobbyRssKb));
     std::printf(
         "  this test: CPU %.2f s (%.1f%% of a core), sends up to %.3f ms late; %ld cores, "
         "load %s before\n",
         r.ownCpuSeconds, Share(r.ownCpuSeconds, r.wallSeconds), r.maxLagUs / 1000.0,
         ::sysconf(_SC_NPROCESSORS_ONLN), r.loadBefore.c_str());
     std::printf(
-        "  the machine: %.2f of %ld cores busy while relaying, %.2f of them with other work\n",
-        r.machineBusyCores, ::sysconf(_SC_NPROCESSORS_ONLN), r.otherCores);
-    std::printf("  the lobby's CPU per datagram it read: %.2f us\n", LobbyUsPerDatagram(r));
+        "  the machine: %.2f of %ld cores busy while relaying: %.2f in softirq (the kernel's "
+        "deferred network work), %.2f with other programs\n",
+        r.machineBusyCores, ::sysconf(_SC_NPROCESSORS_ONLN), r.softirqCores, r.otherCores);
+    std::printf(
+        "  the lobby's CPU per datagram it read: %.2f us; it waited %.2f s for a core while "
+        "ready to run\n",
+        LobbyUsPerDatagram(r), r.lobbyWaitSeconds);
     if (r.misdelivered + r.corrupt + r.sendFailures + r.otherAnswers > 0)
         std::printf("  misdelivered %lld, corrupt %lld, send failures %lld, other answers %lld\n",
                     static_cast<long long>(r.misdelivered), static_cast<long long>(r.corrupt),
@@ -103,7 +109,8 @@ void PrintJson(const LoadRun& run, int64_t p50, int64_t p99) {
         "\"delay_p99_ms\":%.3f,\"delay_max_ms\":%.3f,\"wall_s\":%.2f,\"lobby_cpu_s\":%.2f,"
         "\"lobby_peak_rss_kb\":%lld,\"own_cpu_s\":%.2f,\"send_lag_max_ms\":%.3f,"
         "\"lobby_us_per_datagram\":%.2f,\"machine_busy_cores\":%.2f,"
-        "\"other_cores\":%.2f,\"cores\":%ld,\"load_before\":%s}\n",
+        "\"softirq_cores\":%.2f,\"lobby_system_s\":%.2f,\"lobby_wait_s\":%.2f,\"other_cores\":%.2f,"
+        "\"cores\":%ld,\"load_before\":%s}\n",
         o.rooms, o.rate, o.seconds, o.payload, r.roomsOpened, r.roomsLost, r.roomsWithLoss,
         r.stalledWays, static_cast<long long>(r.skipped), static_cast<long long>(r.sent),
         static_cast<long long>(r.delivered), static_cast<long long>(r.lost),
@@ -113,7 +120,8 @@ void PrintJson(const LoadRun& run, int64_t p50, int64_t p99) {
         static_cast<long long>(r.seatSocketDrops), static_cast<long long>(Unaccounted(r)),
         p50 / 1000.0, p99 / 1000.0, r.maxDelayUs / 1000.0, r.wallSeconds, r.lobbyCpuSeconds,
         static_cast<long long>(r.lobbyPeakKb), r.ownCpuSeconds, r.maxLagUs / 1000.0,
-        LobbyUsPerDatagram(r), r.machineBusyCores, r.otherCores, ::sysconf(_SC_NPROCESSORS_ONLN),
+        LobbyUsPerDatagram(r), r.machineBusyCores, r.softirqCores, r.lobbySystemSeconds,
+        r.lobbyWaitSeconds, r.otherCores, ::sysconf(_SC_NPROCESSORS_ONLN),
         r.loadBefore.empty() ? "null" : r.loadBefore.c_str());
 }
 

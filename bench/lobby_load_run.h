@@ -49,7 +49,9 @@ struct LoadResult {
     int64_t probesSent = 0, probesDelivered = 0;
     int32_t stalledWays = 0;  // ways of a room of which nothing sent in the last second arrived
     int64_t delays = 0, maxDelayUs = 0, maxLagUs = 0;
-    double machineBusyCores = -1, otherCores = -1;  // while relaying
+    double machineBusyCores = -1, softirqCores = -1, otherCores = -1;  // while relaying
+    double lobbySystemSeconds = 0;  // of its CPU time, in the kernel
+    double lobbyWaitSeconds = -1;   // ready to run, waiting for a core
     double setupSeconds = 0, wallSeconds = 0, lobbyCpuSeconds = -1, ownCpuSeconds = 0;
     int64_t lobbyPeakKb = -1, lobbyRssKb = -1;
     int64_t lobbySocketDrops = 0, seatSocketDrops = 0, lobbyDropped = -1, lobbyRelayed = -1;
