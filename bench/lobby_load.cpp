@@ -216,7 +216,7 @@ LoadSample Sample(pid_t lobbyPid, int32_t lobbyPort) {
     return s;
 }
 
-// The time and CPU of the relay alone; the drops of the whole, probes too.
+// The time, CPU and drops of the relay, and the drops of the probes after it.
 void FillMeasures(LoadRun& run, const LoadSample& before, const LoadSample& relayed,
                   const LoadSample& after, pid_t lobbyPid) {
     LoadResult& r = run.result;
@@ -238,8 +238,10 @@ void FillMeasures(LoadRun& run, const LoadSample& before, const LoadSample& rela
     // The ticks are of 10 ms: a short run's estimate may fall below 0.
     const double ours = (std::max(0.0, r.lobbyCpuSeconds) + r.ownCpuSeconds) / r.wallSeconds;
     r.otherCores = all > 0 ? std::max(0.0, r.machineBusyCores - r.softirqCores - ours) : -1;
-    r.lobbySocketDrops = after.lobbyDrops - before.lobbyDrops;
-    r.seatSocketDrops = after.seatDrops - before.seatDrops;
+    r.lobbySocketDrops = relayed.lobbyDrops - before.lobbyDrops;
+    r.seatSocketDrops = relayed.seatDrops - before.seatDrops;
+    r.probeSocketDrops =
+        after.lobbyDrops + after.seatDrops - relayed.lobbyDrops - relayed.seatDrops;
     r.lobbyPeakKb = lobbyPid > 0 ? ProcessStatusKb(lobbyPid, "VmHWM") : -1;
     r.lobbyRssKb = lobbyPid > 0 ? ProcessStatusKb(lobbyPid, "VmRSS") : -1;
 }

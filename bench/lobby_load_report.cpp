@@ -35,7 +35,7 @@ int64_t Unaccounted(const LoadResult& r) {
     if (r.lobbyDropped < 0)
         return -1;
     return r.sent + r.probesSent - r.delivered - r.probesDelivered - r.lobbySocketDrops -
-           r.lobbyDropped - r.seatSocketDrops;
+           r.lobbyDropped - r.seatSocketDrops - r.probeSocketDrops;
 }
 
 // The lobby's CPU time over the datagrams that reached it (sent, not
@@ -55,7 +55,7 @@ void PrintReadable(const LoadRun& run, int64_t p50, int64_t p99) {
         "lost, %d ways with nothing of the last second delivered\n",
         r.roomsOpened, r.setupSeconds, r.roomsLost, r.roomsWithLoss, r.stalledWays);
     std::printf(
-        "  datagrams: %lld sent (%.1f%% of those due; %lld skipped, over a period late), "
+        "  datagrams: %lld sent (%.1f%% of those due; %lld skipped, over 1 ms late), "
         "%lld delivered, %lld lost (%.4f%%), %lld duplicated\n",
         static_cast<long long>(r.sent),
         Share(static_cast<double>(r.sent), static_cast<double>(r.sent + r.skipped)),
@@ -65,10 +65,12 @@ void PrintReadable(const LoadRun& run, int64_t p50, int64_t p99) {
         static_cast<long long>(r.duplicates));
     std::printf(
         "  dropped at the lobby's socket %lld, by the lobby %lld, at the seats' sockets %lld; "
-        "unaccounted %lld (probes after the run: %lld sent, %lld delivered)\n",
+        "unaccounted %lld (probes after the run: %lld sent, %lld delivered, %lld dropped at "
+        "sockets)\n",
         static_cast<long long>(r.lobbySocketDrops), static_cast<long long>(r.lobbyDropped),
         static_cast<long long>(r.seatSocketDrops), static_cast<long long>(Unaccounted(r)),
-        static_cast<long long>(r.probesSent), static_cast<long long>(r.probesDelivered));
+        static_cast<long long>(r.probesSent), static_cast<long long>(r.probesDelivered),
+        static_cast<long long>(r.probeSocketDrops));
     std::printf("  relay delay: p50 %.3f ms, p99 %.3f ms, max %.3f ms\n", p50 / 1000.0,
                 p99 / 1000.0, r.maxDelayUs / 1000.0);
     std::printf(

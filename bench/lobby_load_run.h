@@ -43,7 +43,7 @@ struct LoadRoom {
 
 struct LoadResult {
     int32_t roomsOpened = 0, roomsLost = 0, roomsWithLoss = 0;
-    int64_t skipped = 0;  // sends not made: the test was over a period late
+    int64_t skipped = 0;  // sends not made: the test was over 1 ms late
     int64_t sent = 0, delivered = 0, lost = 0, duplicates = 0, sendFailures = 0;
     int64_t misdelivered = 0, corrupt = 0, otherAnswers = 0;
     int64_t probesSent = 0, probesDelivered = 0;
@@ -55,6 +55,7 @@ struct LoadResult {
     double setupSeconds = 0, wallSeconds = 0, lobbyCpuSeconds = -1, ownCpuSeconds = 0;
     int64_t lobbyPeakKb = -1, lobbyRssKb = -1;
     int64_t lobbySocketDrops = 0, seatSocketDrops = 0, lobbyDropped = -1, lobbyRelayed = -1;
+    int64_t probeSocketDrops = 0;  // at either socket, after the run
     std::string loadBefore;
 };
 
