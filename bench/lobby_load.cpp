@@ -41,7 +41,8 @@ constexpr const char* Usage =
     "                 was delivered or counted where it was dropped\n"
     "\n"
     "Prints a readable summary and one line of JSON. Relay delay: from just\n"
-    "before a seat's send to the kernel's arrival stamp at the other seat.\n";
+    "before a seat's send to the kernel's arrival stamp at the other seat. A send\n"
+    "due over 1 ms ago (the test fell behind) is skipped and counted, not sent.\n";
 
 bool Number(const char* text, int32_t lowest, int32_t highest, int32_t& value) {
     char* end = nullptr;
