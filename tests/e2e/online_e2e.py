@@ -25,6 +25,7 @@ GAME, SIM, LOBBY, RELAY, OUT = (os.path.abspath(a) for a in sys.argv[1:6])
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "replays"))
 from replay_events import events, varint  # noqa: E402
+import virtual_display  # noqa: E402
 
 FAILED = []
 PROCESSES = []
@@ -60,19 +61,7 @@ def text_of(name, stream="out"):
 
 
 def start_display():
-    read, write = os.pipe()
-    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1920x1080x24",
-                             "-nolisten", "tcp", "-noreset"], pass_fds=(write,),
-                            stderr=subprocess.DEVNULL)
-    PROCESSES.append(xvfb)
-    os.close(write)
-    number = b""
-    while not number.endswith(b"\n"):
-        chunk = os.read(read, 16)
-        if not chunk:
-            break
-        number += chunk
-    os.environ["DISPLAY"] = ":" + number.decode().strip()
+    virtual_display.start(PROCESSES)
 
 
 def program_env(name):

@@ -229,19 +229,7 @@ def page_plays_desktop(base, udp_port):
 
 
 def start_display():
-    read, write = os.pipe()
-    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1280x1024x24",
-                             "-nolisten", "tcp", "-noreset"], pass_fds=(write,),
-                            stderr=subprocess.DEVNULL)
-    PROCESSES.append(xvfb)
-    os.close(write)
-    number = b""
-    while not number.endswith(b"\n"):
-        chunk = os.read(read, 16)
-        if not chunk:
-            break
-        number += chunk
-    os.environ["DISPLAY"] = ":" + number.decode().strip()
+    virtual_display.start(PROCESSES, "1280x1024x24")
 
 
 def main():

@@ -9,25 +9,9 @@
 
 #include "lobby/lobby_client.h"
 #include "programs/lobby/rooms.h"
+#include "tests/net/lobby_test_support.h"
 
 namespace {
-
-uint64_t Draws = 1;
-
-void TestRandom(uint8_t* bytes, size_t count) {
-    for (size_t i = 0; i < count; ++i) {
-        Draws ^= Draws << 13;
-        Draws ^= Draws >> 7;
-        Draws ^= Draws << 17;
-        bytes[i] = static_cast<uint8_t>(Draws >> 24);
-    }
-}
-
-host::NetAddress At(const char* text, int32_t port) {
-    host::NetAddress address;
-    EXPECT_TRUE(host::NetNumericAddress(text, port, address));
-    return address;
-}
 
 // The lobby, its clock, and what it sent last.
 struct Lobby : testing::Test {
