@@ -66,7 +66,8 @@ stop_game() {
         GAME_PID=
     fi
     if [[ -n $LOBBY_PID ]]; then
-        kill -9 "$LOBBY_PID" 2>/dev/null
+        # The lobby runs under timeout: the lobby itself goes too.
+        kill -9 $(pgrep -P "$LOBBY_PID" 2>/dev/null) "$LOBBY_PID" 2>/dev/null
         wait "$LOBBY_PID" 2>/dev/null
         LOBBY_PID=
     fi
