@@ -134,12 +134,13 @@ PLAY_PACKAGES=(build-essential cmake pkg-config libsdl2-dev libpng-dev libx11-de
 # menu entry, the package tools, strace for the save's order of calls, and
 # clang with its libFuzzer for the map reader's fuzz target; Boost.Asio for
 # the lobby, whose tests run with the rest.
-BUILD_PACKAGES=("${PLAY_PACKAGES[@]}" libgtest-dev libgmock-dev libbenchmark-dev libboost-dev)
+BUILD_PACKAGES=("${PLAY_PACKAGES[@]}" libgtest-dev libgmock-dev libbenchmark-dev libboost-dev
+                libhiredis-dev)
 # The lobby of online play (morvask-lobby) is built on Boost.Asio.
 LOBBY_PACKAGES=("${PLAY_PACKAGES[@]}" libboost-dev libhiredis-dev pkg-config)
 TEST_PACKAGES=(xvfb openbox xdotool xclip wmctrl x11-utils imagemagick desktop-file-utils
                appstream dpkg-dev file procps strace lintian clang libclang-rt-14-dev
-               redis-server)
+               redis-server iproute2)
 # The Windows program: the cross compiler, and Wine to run it.
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine wine64 fonts-wine nsis
                   fonts-noto-cjk)

@@ -36,6 +36,14 @@ def start_redis():
     return port if e.check(ready, "scaled: redis-server is ready") else None
 
 
+def built_with_redis():
+    """Whether morvask-lobby was built with hiredis (its help names --redis
+    either way; without, --redis refuses to start)."""
+    run = subprocess.run([e.LOBBY, "--redis", "127.0.0.1:1", "--port", "0", "--bind", "127.0.0.1"],
+                         capture_output=True, text=True, timeout=30)
+    return "built without Redis" not in run.stderr
+
+
 def start_lobby(name, redis_port, port=0):
     lobby = e.start([e.LOBBY, "--bind", "127.0.0.1", "--port", str(port), "--redis",
                      f"127.0.0.1:{redis_port}"], name)
@@ -114,6 +122,9 @@ def main():
         if not shutil.which(tool):
             print(f"skipped: {tool} is missing")
             return 77
+    if not built_with_redis():
+        print("skipped: morvask-lobby was built without Redis (libhiredis-dev)")
+        return 77
     shutil.rmtree(e.OUT, ignore_errors=True)
     os.makedirs(e.OUT)
     e.start_display()
