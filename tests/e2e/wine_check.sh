@@ -482,9 +482,13 @@ expect_clean_exit
 
 # ==== Uninstalling, silently ==================================================
 # The uninstaller copies itself away and returns at once: its work is
-# waited for.
-timeout 60 wine "$install_dir/uninstall.exe" /S >"$work/uninstall.log" 2>&1 ||
-    fail "the uninstaller failed: $(tail -5 "$work/uninstall.log")"
+# waited for. The game's own Wine session is let end first: a program started
+# while the last one's wineserver shuts down may hang on a loaded machine.
+timeout 60 wineserver -w || true
+uninstall_status=0
+timeout 60 wine "$install_dir/uninstall.exe" /S >"$work/uninstall.log" 2>&1 || uninstall_status=$?
+[ $uninstall_status -eq 0 ] ||
+    fail "the uninstaller failed ($uninstall_status): $(tail -5 "$work/uninstall.log")"
 uninstalled() { [ ! -e "$install_dir/morvask.exe" ] && [ ! -e "$install_dir/uninstall.exe" ]; }
 x_display_wait 20 uninstalled || true
 timeout 60 wineserver -w || true
