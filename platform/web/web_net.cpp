@@ -5,8 +5,6 @@
 // a data channel the page sets up beneath it).
 #include <emscripten.h>
 
-#include <cstring>
-
 #include "platform/host.h"
 
 // The connection lives in the page (page_net.js): its messages wait in a

@@ -10,14 +10,9 @@
 #include "programs/lobby/page_address.h"
 #include "programs/lobby/rooms.h"
 #include "programs/lobby/web_origin.h"
+#include "tests/net/lobby_test_support.h"
 
 namespace {
-
-host::NetAddress At(const char* text, int32_t port) {
-    host::NetAddress address;
-    EXPECT_TRUE(host::NetNumericAddress(text, port, address));
-    return address;
-}
 
 TEST(PageAddress, EachSerialIsItsOwnEndpointInTheDiscardPrefixThatPeerFoundCarries) {
     const host::NetAddress page = LobbyPageEndpoint(0x0102030405060708ull);
@@ -79,15 +74,6 @@ TEST(PageOrigin, TheOptionTakesOnlyAnOrigin) {
     for (const char* bad : {"", "localhost", "ftp://a.example", "https://", "https://a.example/x",
                             "https://user@a.example", "https://a.example?x", "//a.example"})
         EXPECT_FALSE(WebOriginOfText(bad, origin)) << bad;
-}
-
-uint64_t Draws = 1;
-
-void TestRandom(uint8_t* bytes, size_t count) {
-    for (size_t i = 0; i < count; ++i) {
-        Draws = Draws * 6364136223846793005ull + 1442695040888963407ull;
-        bytes[i] = static_cast<uint8_t>(Draws >> 33);
-    }
 }
 
 struct PageLimits : testing::Test {
