@@ -3,6 +3,8 @@
 // each second, the sockets opened and the directory joined.
 #include "programs/lobby/lobby_process.h"
 
+#include <signal.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -159,7 +161,18 @@ bool ShareRooms(LobbyProcess& p, const LobbyOptions& options) {
 }
 
 void RunLobby(LobbyProcess& p) {
-    p.signals.async_wait([&p](const boost::system::error_code&, int) { p.io.stop(); });
+    p.signals.async_wait([&p](const boost::system::error_code&, int) {
+        // A supervisor may send its stop signal more than once (timeout(1)
+        // sends it to the lobby and again to its group); once stopping, a
+        // second one must not kill the lobby before it reports and closes,
+        // even after the signal set is gone and the default action is back.
+        sigset_t stopping;
+        sigemptyset(&stopping);
+        sigaddset(&stopping, SIGTERM);
+        sigaddset(&stopping, SIGINT);
+        sigprocmask(SIG_BLOCK, &stopping, nullptr);
+        p.io.stop();
+    });
     Receive(p);
     Sweep(p);
     p.io.run();

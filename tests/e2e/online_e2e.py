@@ -276,8 +276,11 @@ def through_lobby(relay_only):
     join = run_game(name + "-join", ["--join", code[0]] + where +
                     (["--relay"] if relay_only else []))
     finished_alike(host, join, name, 600)
+    # A supervisor such as timeout(1) sends its stop signal twice.
     lobby.send_signal(signal.SIGTERM)
-    lobby.wait(timeout=30)
+    lobby.send_signal(signal.SIGTERM)
+    status = lobby.wait(timeout=30)
+    check(status == 0, f"{name}: the lobby stops cleanly when told twice to stop (status {status})")
     if relay_only:
         relayed = re.findall(r"(\d+) relayed", text_of(name + "-server"))
         check(relayed and int(relayed[0]) > 100,

@@ -207,7 +207,7 @@ if [ ! -x "$lobby" ]; then
     echo "note: no $lobby: the games through a lobby are skipped"
     exit 0
 fi
-(exec timeout 300 "$lobby" --port 0 --bind 127.0.0.1 >"$work/lobby.out" 2>"$work/lobby.err") &
+(exec timeout 900 "$lobby" --port 0 --bind 127.0.0.1 >"$work/lobby.out" 2>"$work/lobby.err") &
 pids+=($!)
 lobby_pid=$!
 lobby_port() { sed -n 's/^morvask-lobby: listening on 127\.0\.0\.1:\([0-9]*\)$/\1/p' "$work/lobby.out" | grep .; }
@@ -218,7 +218,10 @@ play lobby 600 room_join
 linux_options+=(--relay)
 play relayed 600 room_join
 kill -TERM "$lobby_pid"
-wait "$lobby_pid" || fail "the lobby did not stop cleanly on SIGTERM"
+wait "$lobby_pid"
+status=$?
+[ $status -ne 124 ] || fail "the lobby was still running after its 900 s"
+[ $status -eq 0 ] || fail "the lobby did not stop cleanly on SIGTERM (exit status $status)"
 counts="$(grep 'stopped;' "$work/lobby.out")"
 rooms="$(sed -n 's/.* \([0-9]*\) rooms made, \([0-9]*\) joined, \([0-9]*\) relayed.*/\1 \2 \3/p' <<<"$counts")"
 read -r made joined relayed <<<"$rooms"
