@@ -2,6 +2,7 @@
 // fields, walked the same way by the writer and by the bounded reader.
 #include "lobby/lobby_messages.h"
 
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -111,17 +112,39 @@ bool Requested(LobbyKind kind) {
     return kind == LobbyHostRoom || kind == LobbyJoinRoom || kind == LobbyPoll;
 }
 
+bool Fed(LobbyKind kind) {
+    return kind == LobbyFeedUp || kind == LobbyFeed;
+}
+
+// A piece of a feed: the rest of the datagram, possibly empty.
+void TakePiece(Cursor& c, LobbyMessage& m) {
+    const int32_t left = c.size - c.at;
+    if (c.failed || left < 0 || left > LobbyFeedPieceMax) {
+        c.failed = true;
+        return;
+    }
+    m.payloadSize = left;
+    if (left > 0)
+        std::memcpy(m.payload, Take(c, left), static_cast<size_t>(left));
+}
+
 // Whether the writer may write `m` as it is: what the reader would refuse is
 // never sent.
 bool Writable(const LobbyMessage& m) {
     const bool coded =
         m.kind != LobbyHostRoom && m.kind != LobbyRefused && m.kind != LobbyRelayDown;
     const bool tokened = m.kind == LobbyPoll || m.kind == LobbyLeave || m.kind == LobbyRelayUp ||
-                         m.kind == LobbyRoomMade || m.kind == LobbyPeerFound;
+                         m.kind == LobbyRoomMade || m.kind == LobbyPeerFound ||
+                         m.kind == LobbyFeedUp;
     const bool carries = m.kind == LobbyRelayUp || m.kind == LobbyRelayDown;
     if ((coded && !CodeValid(m.code)) || (tokened && m.token == 0))
         return false;
     if (carries && (m.payloadSize < 1 || m.payloadSize > LobbyPayloadMax))
+        return false;
+    if (Fed(m.kind) && (m.payloadSize < 0 || m.payloadSize > LobbyFeedPieceMax ||
+                        uint64_t(m.offset) + uint64_t(m.payloadSize) > UINT32_MAX))
+        return false;
+    if (m.kind == LobbyFeed && uint64_t(m.offset) + uint64_t(m.payloadSize) > m.feedSize)
         return false;
     if (m.kind == LobbyPeerFound && ((m.seat != 0 && m.seat != 1) || !EndpointValid(m.peer)))
         return false;
@@ -133,20 +156,21 @@ bool Writable(const LobbyMessage& m) {
     return m.kind == LobbyHostRoom || m.kind == LobbyJoinRoom || m.kind == LobbyPoll ||
            m.kind == LobbyLeave || m.kind == LobbyRelayUp || m.kind == LobbyRoomMade ||
            m.kind == LobbyPeerFound || m.kind == LobbyRefused || m.kind == LobbyWaiting ||
-           m.kind == LobbyRelayDown || m.kind == LobbyElsewhere;
+           m.kind == LobbyRelayDown || m.kind == LobbyElsewhere || m.kind == LobbyFeedUp ||
+           m.kind == LobbyWatch || m.kind == LobbyFeedHeld || m.kind == LobbyFeed;
 }
 
 void WriteFields(const LobbyMessage& m, Cursor& c) {
     const LobbyKind k = m.kind;
     if (k == LobbyHostRoom || k == LobbyJoinRoom || k == LobbyRoomMade || k == LobbyPeerFound ||
-        k == LobbyRefused || k == LobbyElsewhere)
+        k == LobbyRefused || k == LobbyElsewhere || k == LobbyWatch || k == LobbyFeed)
         PutNumber(c, m.nonce, 4);
     if (k != LobbyHostRoom && k != LobbyRefused && k != LobbyRelayDown)
         PutBytes(c, m.code, LobbyCodeLength);
     if (k == LobbyPeerFound)
         PutNumber(c, static_cast<uint64_t>(m.seat), 1);
     if (k == LobbyPoll || k == LobbyLeave || k == LobbyRelayUp || k == LobbyRoomMade ||
-        k == LobbyPeerFound)
+        k == LobbyPeerFound || k == LobbyFeedUp)
         PutNumber(c, m.token, 8);
     if (k == LobbyPeerFound || k == LobbyElsewhere) {
         PutNumber(c, static_cast<uint64_t>(m.peer.family), 1);
@@ -159,24 +183,45 @@ void WriteFields(const LobbyMessage& m, Cursor& c) {
         PutNumber(c, static_cast<uint64_t>(m.refusal), 1);
         PutNumber(c, static_cast<uint64_t>(m.version), 1);
     }
-    if (k == LobbyRelayUp || k == LobbyRelayDown)
+    if (k == LobbyFeedUp || k == LobbyWatch || k == LobbyFeedHeld || k == LobbyFeed)
+        PutNumber(c, m.offset, 4);
+    if (k == LobbyFeed)
+        PutNumber(c, m.feedSize, 4);
+    if (k == LobbyFeedUp || k == LobbyFeedHeld || k == LobbyFeed)
+        PutNumber(c, m.ended ? 1 : 0, 1);
+    if (k == LobbyRelayUp || k == LobbyRelayDown || Fed(k))
         PutBytes(c, m.payload, m.payloadSize);
-    if (Requested(k))
-        while (c.at < LobbyRequestSize)
-            c.out[c.at++] = 0;
+    const int32_t padded = Requested(k)      ? LobbyRequestSize
+                           : k == LobbyWatch ? LobbyWatchRequestSize
+                                             : 0;
+    while (c.at < padded)
+        c.out[c.at++] = 0;
+}
+
+void ReadFeedFields(Cursor& c, LobbyMessage& m) {
+    const LobbyKind k = m.kind;
+    if (k == LobbyFeedUp || k == LobbyWatch || k == LobbyFeedHeld || k == LobbyFeed)
+        m.offset = static_cast<uint32_t>(TakeNumber(c, 4));
+    if (k == LobbyFeed)
+        m.feedSize = static_cast<uint32_t>(TakeNumber(c, 4));
+    if (k == LobbyFeedUp || k == LobbyFeedHeld || k == LobbyFeed) {
+        const uint64_t ended = TakeNumber(c, 1);
+        c.failed = c.failed || ended > 1;
+        m.ended = ended == 1;
+    }
 }
 
 void ReadFields(Cursor& c, LobbyMessage& m) {
     const LobbyKind k = m.kind;
     if (k == LobbyHostRoom || k == LobbyJoinRoom || k == LobbyRoomMade || k == LobbyPeerFound ||
-        k == LobbyRefused || k == LobbyElsewhere)
+        k == LobbyRefused || k == LobbyElsewhere || k == LobbyWatch || k == LobbyFeed)
         m.nonce = static_cast<uint32_t>(TakeNumber(c, 4));
     if (k != LobbyHostRoom && k != LobbyRefused && k != LobbyRelayDown)
         TakeCode(c, m.code);
     if (k == LobbyPeerFound)
         m.seat = static_cast<int32_t>(TakeNumber(c, 1));
     if (k == LobbyPoll || k == LobbyLeave || k == LobbyRelayUp || k == LobbyRoomMade ||
-        k == LobbyPeerFound)
+        k == LobbyPeerFound || k == LobbyFeedUp)
         m.token = TakeNumber(c, 8);
     if (k == LobbyPeerFound || k == LobbyElsewhere)
         TakeEndpoint(c, m.peer);
@@ -186,10 +231,15 @@ void ReadFields(Cursor& c, LobbyMessage& m) {
         m.refusal = static_cast<int32_t>(TakeNumber(c, 1));
         m.version = static_cast<int32_t>(TakeNumber(c, 1));
     }
+    ReadFeedFields(c, m);
     if (k == LobbyRelayUp || k == LobbyRelayDown)
         TakePayload(c, m);
+    else if (Fed(k))
+        TakePiece(c, m);
     else if (Requested(k))
         TakePadding(c, LobbyRequestSize);
+    else if (k == LobbyWatch)
+        TakePadding(c, LobbyWatchRequestSize);
     else if (c.at != c.size)
         c.failed = true;
 }
@@ -230,6 +280,7 @@ bool ReadLobbyMessage(const uint8_t* bytes, int32_t size, LobbyMessage& message)
     probe.peer.port = 1;
     probe.refusal = 1;
     probe.payloadSize = 1;
+    probe.feedSize = 1;
     if (!Writable(probe))
         return false;
     Cursor c;
@@ -238,9 +289,12 @@ bool ReadLobbyMessage(const uint8_t* bytes, int32_t size, LobbyMessage& message)
     c.at = LobbyHeaderSize;
     ReadFields(c, read);
     if (c.failed || (read.kind == LobbyPeerFound && read.seat != 0 && read.seat != 1) ||
+        (read.kind == LobbyFeed &&
+         uint64_t(read.offset) + uint64_t(read.payloadSize) > read.feedSize) ||
+        (Fed(read.kind) && uint64_t(read.offset) + uint64_t(read.payloadSize) > UINT32_MAX) ||
         (read.kind == LobbyRefused && (read.refusal < 1 || read.refusal > LobbyRefusalLast)) ||
         ((read.kind == LobbyPoll || read.kind == LobbyLeave || read.kind == LobbyRelayUp ||
-          read.kind == LobbyRoomMade || read.kind == LobbyPeerFound) &&
+          read.kind == LobbyRoomMade || read.kind == LobbyPeerFound || read.kind == LobbyFeedUp) &&
          read.token == 0))
         return false;
     message = read;

@@ -9,8 +9,9 @@
 
 #include "platform/host.h"
 
-// Version 2 added LobbyElsewhere (lobbies sharing one directory of rooms).
-inline constexpr uint8_t LobbyVersion = 2;
+// Version 2 added LobbyElsewhere (lobbies sharing one directory of rooms),
+// version 3 the feeds that viewers watch a game by.
+inline constexpr uint8_t LobbyVersion = 3;
 // "MVL", the version, the kind.
 inline constexpr int32_t LobbyHeaderSize = 5;
 // A room's code: this many letters of an alphabet without look-alikes (no
@@ -26,6 +27,14 @@ inline constexpr int32_t LobbyRequestSize = 48;
 // and token before it) so that it still fits one datagram.
 inline constexpr int32_t LobbyRelayUpOverhead = LobbyHeaderSize + LobbyCodeLength + 8;
 inline constexpr int32_t LobbyPayloadMax = host::NetDatagramMax - LobbyRelayUpOverhead;
+// A game's feed (the replay its players record, as it grows) moves in
+// pieces of at most this many bytes: FeedUp's header, code, token, offset
+// and end flag, or Feed's header, nonce, code, offset, size and end flag,
+// before them.
+inline constexpr int32_t LobbyFeedPieceMax = host::NetDatagramMax - 28;
+// A viewer's request for the feed is padded to a whole datagram, so that
+// the piece that answers it is no longer.
+inline constexpr int32_t LobbyWatchRequestSize = host::NetDatagramMax;
 
 enum LobbyKind : int32_t {
     LobbyNone = 0,
@@ -35,6 +44,10 @@ enum LobbyKind : int32_t {
     LobbyPoll = 3,      // code, token: still here; answered Waiting or PeerFound
     LobbyLeave = 4,     // code, token: the room is closed
     LobbyRelayUp = 5,   // code, token, payload: for the other seat
+    // code, token (of seat 0), offset, ended, piece: the game's feed from
+    // `offset` on (ended: the piece ends it); answered FeedHeld
+    LobbyFeedUp = 6,
+    LobbyWatch = 7,  // nonce, code, offset: the feed from there, answered Feed
     // From the lobby to a program.
     LobbyRoomMade = 16,   // nonce, code, token (of seat 0)
     LobbyPeerFound = 17,  // nonce (0 when not asked), code, seat, token, the peer's endpoint
@@ -44,6 +57,10 @@ enum LobbyKind : int32_t {
     // nonce, code, the endpoint of the lobby that holds the room and its web
     // port (0: none): another lobby sharing this one's directory
     LobbyElsewhere = 21,
+    LobbyFeedHeld = 22,  // code, offset (the bytes of the feed held), ended
+    // nonce, code, offset, feedSize (the bytes held), ended, the piece at
+    // `offset` (empty when there is nothing new)
+    LobbyFeed = 23,
 };
 
 enum LobbyRefusal : int32_t {
@@ -65,6 +82,10 @@ struct LobbyMessage {
     int32_t refusal = 0;
     int32_t version = LobbyVersion;
     int32_t webPort = 0;  // LobbyElsewhere's
+    // A feed's: where the piece begins, the bytes held, whether it is whole.
+    uint32_t offset = 0;
+    uint32_t feedSize = 0;
+    bool ended = false;
     int32_t payloadSize = 0;
     uint8_t payload[LobbyPayloadMax];
 };

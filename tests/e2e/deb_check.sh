@@ -233,7 +233,7 @@ answer=$(timeout 20 python3 - "$port" <<'PY' 2>&1
 import socket, sys
 s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
 s.settimeout(1)
-request = b"MVL\x02\x01" + (0x4D565231).to_bytes(4, "big")
+request = b"MVL\x03\x01" + (0x4D565231).to_bytes(4, "big")
 request += bytes(48 - len(request))
 for _ in range(10):
     s.sendto(request, ("127.0.0.1", int(sys.argv[1])))
@@ -241,7 +241,7 @@ for _ in range(10):
         data = s.recv(2048)
     except socket.timeout:
         continue
-    ok = len(data) == 27 and data[:5] == b"MVL\x02\x10" and data[5:9] == request[5:9]
+    ok = len(data) == 27 and data[:5] == b"MVL\x03\x10" and data[5:9] == request[5:9]
     print(("room " + data[9:19].decode("ascii", "replace")) if ok else "wrong answer " + data.hex())
     sys.exit(0 if ok else 1)
 print("no answer")

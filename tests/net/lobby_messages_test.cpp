@@ -64,7 +64,7 @@ TEST(LobbyMessages, EveryKindIsReadBackAsWritten) {
 
 TEST(LobbyMessages, TheLayoutIsFixedAndBigEndian) {
     const std::vector<uint8_t> made = Written(Sample(LobbyRoomMade));
-    const std::vector<uint8_t> expected = {'M', 'V',  'L',  2,    16,   1,    2,    3,    4,
+    const std::vector<uint8_t> expected = {'M', 'V',  'L',  3,    16,   1,    2,    3,    4,
                                            'A', 'B',  'C',  'D',  'E',  '2',  '3',  '4',  '5',
                                            '6', 0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x88};
     EXPECT_EQ(made, expected);
