@@ -34,6 +34,8 @@ struct OnlineGame {
     int32_t agreedTick = 0;
     bool runningAgreed = false;
     int64_t lastSentUs = 0;
+    // When the feed for viewers last took the recording so far.
+    int64_t feedTakenUs = 0;
     // A game of a set length ends at this agreed tick (0: none), after the
     // last inputs had a moment to reach the other.
     int32_t endTick = 0;
@@ -47,6 +49,9 @@ struct OnlineGame {
 };
 // How often a box that holds the game still tells the other it is there.
 inline constexpr int64_t BoxSendEveryUs = 20000;
+// How often the feed for viewers takes the recording so far (each time the
+// whole replay is written out in memory: a few microseconds a kilobyte).
+inline constexpr int64_t FeedTakeEveryUs = 500000;
 // How long a game of a set length goes on sending once it has ended.
 inline constexpr int64_t EndLingerUs = 1500000;
 extern OnlineGame Online;
@@ -60,6 +65,10 @@ extern void (*OnlineRoomMade)(const std::string& code);
 // greetings; true once both play. False with why in `error` (told on
 // standard error by the caller).
 bool MeetOtherProgram(const CommandLine& line, const std::string& lobbyText, std::string& error);
+
+// What a lobby's refusal (or its silence: LobbyNoAnswer) means, for the
+// player.
+std::string LobbyRefusalText(int32_t refusal, const host::NetAddress& lobby);
 
 // Sets the window's host to run the game from the session (the replay
 // driver, live) and starts the recording of the agreed game. Call before

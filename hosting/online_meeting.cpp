@@ -99,20 +99,7 @@ void TakeGreeting(const uint8_t* bytes, size_t size, const host::NetAddress& fro
 }
 
 std::string LobbyProblem(const LobbyClient& lobby) {
-    switch (lobby.refusal) {
-        case LobbyNoRoom:
-            return "the lobby has no room of that code (or it expired)";
-        case LobbyRoomFull:
-            return "that room has its two players already";
-        case LobbyTooFast:
-            return "the lobby refused: too many attempts from this address; wait a minute";
-        case LobbyFull:
-            return "the lobby is full; try again later";
-        case LobbyOldVersion:
-            return "the lobby speaks another version";
-        default:
-            return "the lobby " + host::NetAddressText(lobby.lobby) + " does not answer";
-    }
+    return LobbyRefusalText(lobby.refusal, lobby.lobby);
 }
 
 // The greetings until both play, with the lobby kept on the way.
@@ -152,8 +139,9 @@ void ShowRoomCode(const std::string& code) {
     }
     std::printf(
         "morvask: hosting an online game; the other player joins with\n"
-        "  morvask --join %s\n",
-        code.c_str());
+        "  morvask --join %s\n"
+        "morvask: others watch it with morvask --watch %s\n",
+        code.c_str(), code.c_str());
     std::fflush(stdout);
 }
 
@@ -230,4 +218,21 @@ bool MeetOtherProgram(const CommandLine& line, const std::string& lobbyText, std
         return false;
     Online.active = true;
     return true;
+}
+
+std::string LobbyRefusalText(int32_t refusal, const host::NetAddress& lobby) {
+    switch (refusal) {
+        case LobbyNoRoom:
+            return "the lobby has no room of that code (or it expired)";
+        case LobbyRoomFull:
+            return "that room has its two players already";
+        case LobbyTooFast:
+            return "the lobby refused: too many attempts from this address; wait a minute";
+        case LobbyFull:
+            return "the lobby is full; try again later";
+        case LobbyOldVersion:
+            return "the lobby speaks another version";
+        default:
+            return "the lobby " + host::NetAddressText(lobby) + " does not answer";
+    }
 }

@@ -135,6 +135,19 @@ bool TickOwed() {
     return false;
 }
 
+// The agreed game as recorded so far goes to the lobby's viewers now and
+// then; its pieces at their own pace.
+void FeedViewers(int64_t nowUs) {
+    if (!FeedsViewers(Online.transport))
+        return;
+    std::string soFar;
+    if (nowUs - Online.feedTakenUs >= FeedTakeEveryUs) {
+        Online.feedTakenUs = nowUs;
+        soFar = RecordedRunSettled();
+    }
+    KeepFeed(Online.transport, soFar, nowUs);
+}
+
 bool PlayOnlineTick() {
     const int64_t now = host::NetClockMicroseconds();
     if (!Online.sessionStarted) {
@@ -160,6 +173,7 @@ bool PlayOnlineTick() {
     }
     RunAgreedTicks();
     SendOwnDatagrams(now);
+    FeedViewers(now);
     return !host::ReplayStoppedByViewer();
 }
 
@@ -271,11 +285,13 @@ void StartOnlineRun() {
 
 int FinishOnlineRun(const std::string& recordPath, const std::string& keptPath, int exitCode) {
     const bool stopped = Online.link.phase == OnlineStopped;
-    CloseOnlineTransport(Online.transport);
     // The replay is of the agreed game: its state, not the live one's
-    // guesses, ends it. It is written before anything waits for the player.
+    // guesses, ends it. It is written before anything waits for the player,
+    // and the viewers get it whole before the room closes.
     if (Online.sessionStarted)
         RestoreGameState(Online.agreed);
+    EndFeed(Online.transport, RecordedRunSoFar());
+    CloseOnlineTransport(Online.transport);
     const std::string path = recordPath.empty() ? keptPath : recordPath;
     std::string error;
     const bool written = FinishRecording(path, error);

@@ -3,6 +3,7 @@
 #include "hosting/online_transport.h"
 
 #include <cstring>
+#include <string>
 
 bool OpenOnlineTransport(OnlineTransport& transport, int32_t port, std::string& error) {
     transport = OnlineTransport{};
@@ -65,6 +66,11 @@ static bool TakeLobbyMessage(OnlineTransport& transport, const host::NetDatagram
         transport.peerKnown = true;
         transport.pairedUs = nowUs;
     }
+    if (taken == LobbyNotOurs) {
+        LobbyMessage m;
+        if (ReadLobbyMessage(datagram.bytes, datagram.size, m))
+            FeedTakeHeld(transport.feed, transport.lobby, m);
+    }
     if (taken != LobbyDelivered)
         return false;
     transport.relayed = !transport.heardDirect;
@@ -106,4 +112,42 @@ void KeepLobby(OnlineTransport& transport, int64_t nowUs) {
     const int32_t size = LobbyDue(transport.lobby, nowUs / 1000, out);
     if (size > 0)
         host::NetSend(transport.socket, transport.lobby.lobby, out, size);
+}
+
+bool FeedsViewers(const OnlineTransport& transport) {
+    return transport.throughLobby && transport.lobby.seat == 0 &&
+           (transport.lobby.stage == LobbyHosting || transport.lobby.stage == LobbyPaired);
+}
+
+static void SendFeedPiece(OnlineTransport& transport, int64_t nowUs) {
+    uint8_t out[host::NetDatagramMax];
+    const int32_t size = FeedUpDue(transport.feed, transport.lobby, nowUs / 1000, out);
+    if (size > 0)
+        host::NetSend(transport.socket, transport.lobby.lobby, out, size);
+}
+
+void KeepFeed(OnlineTransport& transport, const std::string& soFar, int64_t nowUs) {
+    if (!FeedsViewers(transport))
+        return;
+    FeedGrow(transport.feed, soFar);
+    SendFeedPiece(transport, nowUs);
+}
+
+void EndFeed(OnlineTransport& transport, const std::string& whole) {
+    if (!FeedsViewers(transport) || transport.feed.bytes.empty())
+        return;
+    FeedEnd(transport.feed, whole);
+    const int64_t until = host::NetClockMicroseconds() + FeedEndWaitUs;
+    while (transport.feed.ended && !FeedDelivered(transport.feed)) {
+        const int64_t now = host::NetClockMicroseconds();
+        if (now >= until)
+            return;
+        SendFeedPiece(transport, now);
+        uint8_t bytes[host::NetDatagramMax];
+        size_t size = 0;
+        host::NetAddress from;
+        while (ReceiveFromPeer(transport, now, bytes, size, from)) {
+        }
+        host::NetWait(transport.socket, 20);
+    }
 }

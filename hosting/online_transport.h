@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "lobby/game_feed.h"
 #include "lobby/lobby_client.h"
 #include "platform/host.h"
 
@@ -27,7 +28,11 @@ struct OnlineTransport {
     // The relay from the start, whatever the direct path does.
     bool relayOnly = false;
     int64_t bytesSent = 0;
+    // The game's feed for viewers, which the host of a room uploads.
+    FeedUpload feed;
 };
+// How long the end of the feed may hold up the close of the game.
+inline constexpr int64_t FeedEndWaitUs = 3000000;
 
 // Opens the socket on `port` (0: any free one) of every address; false with
 // why.
@@ -44,3 +49,12 @@ bool ReceiveFromPeer(OnlineTransport& transport, int64_t nowUs, uint8_t* bytes, 
                      host::NetAddress& from);
 // The lobby's requests that are due (asking, polling, keeping the room).
 void KeepLobby(OnlineTransport& transport, int64_t nowUs);
+
+// Whether this side feeds the game to the lobby's viewers: the host of a
+// room made there.
+bool FeedsViewers(const OnlineTransport& transport);
+// The feed as recorded so far, and its piece when one is due.
+void KeepFeed(OnlineTransport& transport, const std::string& soFar, int64_t nowUs);
+// The whole replay as the feed's end, sent until the lobby holds it (or
+// FeedEndWaitUs passed); the other's datagrams meanwhile are dropped.
+void EndFeed(OnlineTransport& transport, const std::string& whole);

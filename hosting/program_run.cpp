@@ -8,6 +8,7 @@
 #include "formats/share_code.h"
 #include "hosting/host_settings.h"
 #include "hosting/online_game.h"
+#include "hosting/online_watch.h"
 #include "hosting/replay_runs.h"
 #include "options/settings_file.h"
 #include "platform/host.h"
@@ -128,13 +129,13 @@ int RunInWindow(CommandLine& line, const ProgramPlaces& places, const ReplayReco
     return exitCode;
 }
 
-// The replay of an online game played without --record: beside the
-// settings, so that a game that stopped on a fault can be reported.
-std::string KeptOnlinePath(const ProgramPlaces& places) {
+// The replay of an online game played or watched without --record: beside
+// the settings, so that a game that stopped on a fault can be reported.
+std::string KeptBesideSettings(const ProgramPlaces& places, const char* name) {
     const size_t slash = places.settingsPath.find_last_of("/\\");
     const std::string folder =
         slash == std::string::npos ? "" : places.settingsPath.substr(0, slash + 1);
-    return folder + "online-game.mvr";
+    return folder + name;
 }
 
 // --host or --join: the other program is met before the window opens, then
@@ -160,7 +161,43 @@ int RunOnline(CommandLine& line, const ProgramPlaces& places, int showCommand) {
     StartOnlineRun();
     StartUp(showCommand);
     int exitCode = platform::RunMessageLoop();
-    exitCode = FinishOnlineRun(line.recordPath, KeptOnlinePath(places), exitCode);
+    exitCode =
+        FinishOnlineRun(line.recordPath, KeptBesideSettings(places, "online-game.mvr"), exitCode);
+    host::Stop();
+    return exitCode;
+}
+
+// --watch CODE: the game of a lobby's room played in the window as its
+// feed comes, and its replay kept.
+int RunWatch(CommandLine& line, const ProgramPlaces& places, int showCommand) {
+    if (!RecordPathUsable(line.recordPath))
+        return 2;
+    const std::string lobby =
+        line.lobby.empty() ? SettingsAsTheyAre(places.settingsPath).lobby : line.lobby;
+    std::string error;
+    if (!host::NetAvailable() || !MeetWatchedGame(line, lobby, error)) {
+        std::fprintf(stderr, "morvask: watching: %s\n",
+                     error.empty() ? "this program has no network" : error.c_str());
+        return 3;
+    }
+    host::StopOnSignals();
+    if (!host::Start())
+        return 1;
+    PutSettingsInForce(line, places.settingsPath);
+    if (!EnterReplayDirectory(WatchedReplay(), error)) {
+        std::fprintf(stderr, "morvask: %s\n", error.c_str());
+        host::Stop();
+        return 2;
+    }
+    ApplyRecordedOptions(WatchedReplay());
+    StartWatchRun(line.speed, false);
+    StartUp(showCommand);
+    int exitCode = platform::RunMessageLoop();
+    exitCode = ReportPlayback("watched game " + line.watchText);
+    LeaveReplayDirectory();
+    exitCode = FinishWatchRun(
+        line.recordPath.empty() ? KeptBesideSettings(places, "watched-game.mvr") : line.recordPath,
+        exitCode);
     host::Stop();
     return exitCode;
 }
@@ -172,6 +209,8 @@ int RunProgram(CommandLine& line, const ProgramPlaces& places, int showCommand) 
         return PrintShareCode(line.sharePath, places.settingsPath);
     if (line.hostOnline || !line.joinText.empty())
         return RunOnline(line, places, showCommand);
+    if (!line.watchText.empty())
+        return RunWatch(line, places, showCommand);
     SharedContent opened;
     if (!TakeOpenedText(line, opened) || !RecordPathUsable(line.recordPath))
         return 2;

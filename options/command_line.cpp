@@ -29,7 +29,7 @@ bool TakesValue(const std::string& option) {
            option == "--hud" || option == "--record" || option == "--play" || option == "--speed" ||
            option == "--share" || option == "--open" || option == "--players" ||
            option == "--lobby" || option == "--join" || option == "--port" ||
-           option == "--input-delay" || option == "--online-ticks";
+           option == "--input-delay" || option == "--online-ticks" || option == "--watch";
 }
 
 // The option at argument `i` and its value, given as "--scale=2" or as
@@ -82,6 +82,10 @@ std::string ApplyOnlineOption(const std::string& option, const std::string& valu
         if (value.empty() || value.size() > 300)
             return "--join needs the address and code the host printed, or a lobby's room code";
         result.joinText = value;
+    } else if (option == "--watch") {
+        if (value.empty() || value.size() > 300)
+            return "--watch needs the room code of a game played through the lobby";
+        result.watchText = value;
     } else if (option == "--port") {
         result.port = SmallNumber(value, 0, 65535);
         if (result.port < 0)
@@ -232,6 +236,8 @@ constexpr const char* Usage =
     "                        ADDRESS:PORT/CODE, or the lobby's room code\n"
     "  --input-delay N       ticks by which an online game plays keys late so that\n"
     "                        they reach the other player in time (0 to 8; 2)\n"
+    "  --watch CODE          watch the online game of the lobby's room CODE a few\n"
+    "                        seconds behind, and keep its replay\n"
     "  --relay               with a lobby: play through its relay from the start\n"
     "                        (where the direct path between the two never opens)\n"
     "  --online-ticks N      end the online game by itself after N ticks that both\n"
@@ -286,6 +292,9 @@ CommandLine CheckOnlineOptions(const CommandLine& result) {
                       " goes with --host or --join");
     if (online && (!result.playPath.empty() || !result.openText.empty()))
         return Refuse("an online game (--host, --join) cannot play a replay or open levels");
+    if (!result.watchText.empty() &&
+        (online || !result.playPath.empty() || !result.openText.empty()))
+        return Refuse("--watch is one thing to do: not with --host, --join, --play or --open");
     return result;
 }
 

@@ -62,6 +62,8 @@ struct CommandLine {
     bool hostOnline = false;
     int port = DefaultOnlinePort;
     std::string joinText;
+    // --watch CODE: watch the online game of a lobby's room (empty: none).
+    std::string watchText;
     // --input-delay N: the ticks an online game plays a key late (0 to 8).
     int inputDelay = 2;
     // --online-ticks N: the online game ends by itself once both programs

@@ -173,8 +173,10 @@ bool ReadMapFile(Reader& in, ReplayRecord& replay) {
         uint32_t length = 0;
         if (!in.Varint(length))
             return false;
-        if (length > MaxRawMapBytes || in.Left() < length)
+        if (length > MaxRawMapBytes)
             return in.Fail("the stored map file does not fit");
+        if (in.Left() < length)
+            return in.Fail(in.endsEarly);
         replay.mapBytes = in.bytes.substr(in.at, length);
         in.at += length;
     }
@@ -332,9 +334,19 @@ bool ReadEventBody(Reader& in, RunSoFar& run, ReplayEvent& event) {
     }
 }
 
-bool ReadEvents(Reader& in, ReplayRecord& replay) {
+// The events to the end event; or, for a file still being written (`open`),
+// as many whole events as there are, the run's ticks so far in totalTicks
+// and where they end in `used`.
+bool ReadEvents(Reader& in, ReplayRecord& replay, bool open, size_t* used) {
     RunSoFar run;
     for (;;) {
+        const size_t start = in.at;
+        if (open) {
+            *used = start;
+            replay.totalTicks = run.ticks;
+            if (in.Left() == 0)
+                return true;
+        }
         uint8_t op = 0;
         if (!in.Byte(op))
             return false;
@@ -342,12 +354,14 @@ bool ReadEvents(Reader& in, ReplayRecord& replay) {
         // boxes that tick opened come before it.
         if (run.checkDue && op != ReplayCheck && op != ReplayBox)
             return in.Fail("a checksum is missing after tick " + std::to_string(run.ticks));
-        if (op == ReplayEnd)
+        if (op == ReplayEnd && !open)
             return ReadEnd(in, run, replay);
+        if (op == ReplayEnd)
+            return in.Fail("a file still being written has an end");
         ReplayEvent event;
         event.op = op;
         if (!ReadEventBody(in, run, event))
-            return false;
+            return open && in.fault == in.endsEarly;
         replay.events.push_back(event);
     }
 }
@@ -391,7 +405,7 @@ void AppendEvent(ReplayRecord& replay, const ReplayEvent& event) {
     replay.events.push_back(event);
 }
 
-std::string EncodeReplay(const ReplayRecord& replay) {
+std::string EncodeReplayStart(const ReplayRecord& replay, size_t eventCount) {
     std::string out(Magic, sizeof Magic);
     PutVarint(out, replay.formatVersion);
     PutVarint(out, uint32_t(replay.programVersion.size()));
@@ -410,7 +424,8 @@ std::string EncodeReplay(const ReplayRecord& replay) {
         PutShownOptions(out, replay);
     int32_t mouseX = 0;
     int32_t mouseY = 0;
-    for (const ReplayEvent& event : replay.events) {
+    for (size_t i = 0; i < eventCount && i < replay.events.size(); ++i) {
+        const ReplayEvent& event = replay.events[i];
         out += char(event.op);
         switch (event.op) {
             case ReplayTicks:
@@ -445,15 +460,23 @@ std::string EncodeReplay(const ReplayRecord& replay) {
                 break;
         }
     }
+    return out;
+}
+
+std::string EncodeReplay(const ReplayRecord& replay) {
+    std::string out = EncodeReplayStart(replay, replay.events.size());
     out += char(ReplayEnd);
     PutVarint(out, replay.totalTicks);
     PutU32(out, replay.finalChecksum);
     return out;
 }
 
-ReplayReadResult DecodeReplay(const std::string& bytes, ReplayRecord& replay, std::string& error) {
-    replay = ReplayRecord{};
-    Reader in{.bytes = bytes, .at = 0, .end = bytes.size(), .endsEarly = "the file ends too early"};
+namespace {
+
+// The magic, versions, seed, levels, map file and shown options; `in` is
+// then at the first event.
+ReplayReadResult ReadHeader(Reader& in, ReplayRecord& replay, std::string& error) {
+    const std::string& bytes = in.bytes;
     if (bytes.size() < sizeof Magic || bytes.compare(0, sizeof Magic, Magic, sizeof Magic) != 0) {
         error = "not a replay file";
         return ReplayNotAReplay;
@@ -476,7 +499,7 @@ ReplayReadResult DecodeReplay(const std::string& bytes, ReplayRecord& replay, st
     if (ok && length > MaxProgramVersionLength)
         ok = in.Fail("the program version is too long");
     if (ok && in.Left() < length)
-        ok = in.Fail("the file ends too early");
+        ok = in.Fail(in.endsEarly);
     if (ok) {
         replay.programVersion = bytes.substr(in.at, length);
         in.at += length;
@@ -491,8 +514,45 @@ ReplayReadResult DecodeReplay(const std::string& bytes, ReplayRecord& replay, st
     ok = ok && ReadMapFile(in, replay);
     if (ok && replay.formatVersion >= 2)
         ok = ReadShownOptions(in, replay);
-    ok = ok && ReadEvents(in, replay);
     if (!ok) {
+        error = "a damaged replay: " + Fault(in);
+        return ReplayNotAReplay;
+    }
+    return ReplayRead;
+}
+
+}  // namespace
+
+ReplayReadResult DecodeReplay(const std::string& bytes, ReplayRecord& replay, std::string& error) {
+    replay = ReplayRecord{};
+    Reader in{.bytes = bytes, .at = 0, .end = bytes.size(), .endsEarly = "the file ends too early"};
+    const ReplayReadResult header = ReadHeader(in, replay, error);
+    if (header != ReplayRead)
+        return header;
+    if (!ReadEvents(in, replay, false, nullptr)) {
+        error = "a damaged replay: " + Fault(in);
+        return ReplayNotAReplay;
+    }
+    return ReplayRead;
+}
+
+ReplayReadResult DecodeReplayStart(const std::string& bytes, ReplayRecord& replay, size_t& used,
+                                   std::string& error) {
+    replay = ReplayRecord{};
+    used = 0;
+    Reader in{.bytes = bytes, .at = 0, .end = bytes.size(), .endsEarly = "the file ends too early"};
+    // Too few bytes yet to tell: the magic's first bytes, or a header cut short.
+    if (bytes.size() < sizeof Magic && bytes.compare(0, bytes.size(), Magic, bytes.size()) == 0)
+        return ReplayRead;
+    const ReplayReadResult header = ReadHeader(in, replay, error);
+    if (header == ReplayNotAReplay && in.fault == in.endsEarly) {
+        error.clear();
+        replay = ReplayRecord{};
+        return ReplayRead;
+    }
+    if (header != ReplayRead)
+        return header;
+    if (!ReadEvents(in, replay, true, &used)) {
         error = "a damaged replay: " + Fault(in);
         return ReplayNotAReplay;
     }

@@ -124,6 +124,9 @@ void AppendEvent(ReplayRecord& replay, const ReplayEvent& event);
 
 // The file's bytes.
 std::string EncodeReplay(const ReplayRecord& replay);
+// The file as it is while being written: the header and the first
+// `eventCount` events, no end. Each longer start begins with the shorter.
+std::string EncodeReplayStart(const ReplayRecord& replay, size_t eventCount);
 
 enum ReplayReadResult {
     ReplayRead = 0,
@@ -133,6 +136,13 @@ enum ReplayReadResult {
 // Reads the bytes of a replay file strictly: anything out of place refuses
 // the whole file, with the reason in `error`.
 ReplayReadResult DecodeReplay(const std::string& bytes, ReplayRecord& replay, std::string& error);
+// Reads a file still being written (a game watched as it is played) as
+// strictly, up to where its bytes end: the header and every whole event,
+// the ticks so far in totalTicks, and in `used` the bytes those take (0
+// while the header is not whole yet, with ReplayRead). An end event is
+// refused: a whole file is read by DecodeReplay.
+ReplayReadResult DecodeReplayStart(const std::string& bytes, ReplayRecord& replay, size_t& used,
+                                   std::string& error);
 
 // A replay file holds at most this many bytes: hours of editing with the
 // mouse moving all the time, a few hundred kilobytes an hour of play.

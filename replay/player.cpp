@@ -193,6 +193,13 @@ PlaybackStatus PlayNextTick() {
     return Status;
 }
 
+void ExtendPlayback(const ReplayRecord& longer) {
+    for (size_t i = Replay.events.size(); i < longer.events.size(); ++i)
+        Replay.events.push_back(longer.events[i]);
+    Replay.totalTicks = longer.totalTicks;
+    Replay.finalChecksum = longer.finalChecksum;
+}
+
 PlaybackStatus PlaybackState() {
     return Status;
 }

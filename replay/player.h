@@ -33,6 +33,12 @@ void LeaveReplayDirectory();
 // boxes and the replay's seed seeding the generator.
 void BeginPlayback(const ReplayRecord& replay, PlaybackHooks hooks);
 
+// A replay still being written, read again longer (the same events first,
+// more after them): playing goes on into the new events. The end is the
+// longer one's. Play a tick only while the replay holds a tick after it, so
+// that the boxes it opens find their answers.
+void ExtendPlayback(const ReplayRecord& longer);
+
 enum PlaybackStatus { PlaybackGoing, PlaybackSame, PlaybackDesync };
 // Plays the recorded messages up to and including the next tick (or to the
 // end of the replay).

@@ -232,3 +232,14 @@ std::string RecordedRunSoFar() {
         return "";
     return EncodeReplay(Finished(Replay));
 }
+
+std::string RecordedRunSettled() {
+    if (!Recording)
+        return "";
+    // A run of ticks at the end may still grow; the checksum's place ends one.
+    size_t settled = Replay.events.size();
+    if (settled > 0 && Replay.events.back().op == ReplayTicks &&
+        Replay.totalTicks % ReplayCheckInterval != 0)
+        --settled;
+    return EncodeReplayStart(Finished(Replay), settled);
+}

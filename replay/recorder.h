@@ -42,5 +42,11 @@ bool FinishRecording(const std::string& path, std::string& error);
 // recorded); the recording goes on.
 std::string RecordedRunSoFar();
 
+// The replay file of the run so far as it is being written: header and the
+// events that no later one changes (not a run of ticks that may go on), no
+// end. Each call's bytes begin with the last call's, and the file written
+// at the end begins with them too.
+std::string RecordedRunSettled();
+
 // Drops a recording under way without writing it, as at program start.
 void ResetRecorder();

@@ -11,7 +11,7 @@
   const field = document.getElementById("share-text");
   const line = document.getElementById("share-line");
   const base = () => location.href.split("#")[0];
-  const isOnline = (hash) => hash === "#host" || /^#(host&|join=)/.test(hash);
+  const isOnline = (hash) => hash === "#host" || /^#(host&|join=|watch=)/.test(hash);
 
   // The join link, selected in the share field for copying.
   function showJoinLink(link) {
@@ -23,12 +23,16 @@
   }
 
   const say = {
-    asking: (text) => (text ? `Joining the online game ${text}…` : "Asking the lobby for a room…"),
-    room: (code) => `Hosting an online game (room ${code}): waiting for the other player.`,
+    asking: (text) => (text ? `Asking the lobby for the online game ${text}…`
+                            : "Asking the lobby for a room…"),
+    room: (code) => `Hosting an online game (room ${code}): waiting for the other player. ` +
+                    `Others can watch it at ${base()}#watch=${code}`,
+    watching: (code) => `Watching the online game ${code}, a few seconds behind its players.`,
     playing: () => "Playing online: you drive the first player's keys, the other player the " +
                    "other tank.",
     failed: (text) => `The online game did not start: ${text}. The game starts as ever.`,
-    ended: (text, ticks) => `The online game ended after ${ticks} ticks agreed` +
+    ended: (text, ticks) => `The online game ended after ${ticks} ticks ` +
+                            (page.online.watching ? "watched" : "agreed") +
                             (text ? `: ${text}` : "."),
   };
 
@@ -38,7 +42,11 @@
       if (stage === "room") {
         page.online.code = text;
         page.online.link = `${base()}#join=${text}`;
+        page.online.watchLink = `${base()}#watch=${text}`;
         showJoinLink(page.online.link);
+      } else if (stage === "watching") {
+        page.online.watching = true;
+        page.online.startedMs = performance.now();
       } else if (stage === "playing") {
         page.online.startedMs = performance.now();
         line.hidden = true;
@@ -60,14 +68,15 @@
   });
   document.getElementById("online-close").addEventListener("click", () => (choice.hidden = true));
   document.getElementById("online-host").addEventListener("click", () => (location.hash = "#host"));
-  function join() {
+  function go(what) {
     const typed = code.value.toUpperCase().replace(/[^0-9A-Z]/g, "");
     if (typed.length !== 10) return M.say("A room's code is 10 letters and digits, as ABCDE-FGHJK.");
-    location.hash = `#join=${typed.slice(0, 5)}-${typed.slice(5)}`;
+    location.hash = `#${what}=${typed.slice(0, 5)}-${typed.slice(5)}`;
   }
-  document.getElementById("online-join").addEventListener("click", join);
+  document.getElementById("online-join").addEventListener("click", () => go("join"));
+  document.getElementById("online-watch").addEventListener("click", () => go("watch"));
   code.addEventListener("keydown", (event) => {
-    if (event.key === "Enter") join();
+    if (event.key === "Enter") go("join");
   });
 
   // A link to another online game followed while the page is open starts it.

@@ -9,8 +9,11 @@
 #include <cstdlib>
 
 #include "hosting/online_game.h"
+#include "hosting/online_watch.h"
+#include "hosting/replay_runs.h"
 #include "platform/host.h"
 #include "replay/checksum.h"
+#include "replay/player.h"
 #include "shell/main_window.h"
 #include "state/program_state.h"
 
@@ -30,8 +33,10 @@ EM_JS(int, web_lobby_closed, (),
 
 namespace {
 
-// Where the agreed game is kept, as the desktop keeps it beside the settings.
+// Where the agreed game is kept, as the desktop keeps it beside the settings,
+// and a watched one.
 constexpr const char* KeptPath = "/save/online-game.mvr";
+constexpr const char* WatchedPath = "/save/watched-game.mvr";
 
 // A number after "NAME=" among the fragment's "&"-separated parts, within
 // its range; `fallback` when absent or out of range.
@@ -68,9 +73,9 @@ bool ReadRequest(const std::string& address, CommandLine& line) {
     return true;
 }
 
-// The kept replay of the agreed game, handed to the page.
-void HandOverReplay() {
-    std::FILE* file = std::fopen(KeptPath, "rb");
+// The kept replay of the game, handed to the page.
+void HandOverReplay(const char* path) {
+    std::FILE* file = std::fopen(path, "rb");
     if (!file)
         return;
     std::string bytes;
@@ -85,9 +90,50 @@ void TellRoomMade(const std::string& code) {
     web_online_stage("room", code.c_str(), 0, 0);
 }
 
+// How the watching ended, for the page: the same game as its players'
+// (the feed came whole and played to its end alike), or why not.
+std::string WatchOutcome() {
+    if (PlaybackState() == PlaybackDesync)
+        return "the game parted from its feed at tick " + std::to_string(PlaybackDesyncTick()) +
+               ": " + PlaybackDesyncReason();
+    if (PlaybackState() == PlaybackSame)
+        return "";
+    return WatchProblem().empty() ? "watching stopped" : WatchProblem();
+}
+
+// #watch=CODE: the game of the lobby's room played as its feed comes; false
+// when it cannot be had (the page is told why).
+bool Watch(const std::string& code, int& exitCode) {
+    CommandLine line;
+    line.watchText = code;
+    web_online_stage("asking", code.c_str(), 0, 0);
+    std::string error;
+    if (!MeetWatchedGame(line, "page", error) || !EnterReplayDirectory(WatchedReplay(), error)) {
+        web_online_stage("failed", error.c_str(), 0, 0);
+        return false;
+    }
+    web_online_stage("watching", code.c_str(), 0, 0);
+    ApplyRecordedOptions(WatchedReplay());
+    StartWatchRun(1, true);
+    const int loopExit = MorvaskMain(platform::SW_SHOWNORMAL);
+    const std::string outcome = WatchOutcome();
+    const uint32_t ticks = PlaybackTicks();
+    const uint32_t checksum = GameStateChecksum();
+    LeaveReplayDirectory();
+    exitCode = FinishWatchRun(WatchedPath, loopExit);
+    if (WatchedWhole())
+        HandOverReplay(WatchedPath);
+    web_online_stage("ended", outcome.c_str(), int(ticks), checksum);
+    return true;
+}
+
 }  // namespace
 
 bool PlayOnlineFromAddress(const std::string& address, int& exitCode) {
+    const size_t watch = address.find("#watch=");
+    if (watch != std::string::npos) {
+        return Watch(address.substr(watch + 7, address.find('&', watch) - watch - 7), exitCode);
+    }
     CommandLine line;
     if (!ReadRequest(address, line))
         return false;
@@ -113,7 +159,7 @@ bool PlayOnlineFromAddress(const std::string& address, int& exitCode) {
     platform::FixCalendarTime(Online.link.seed);
     StartOnlineRun();
     exitCode = FinishOnlineRun("", KeptPath, MorvaskMain(platform::SW_SHOWNORMAL));
-    HandOverReplay();
+    HandOverReplay(KeptPath);
     web_online_stage("ended", Online.link.message.c_str(), int(Online.agreedTick),
                      GameStateChecksum());
     return true;
