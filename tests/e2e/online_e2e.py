@@ -257,6 +257,24 @@ def paused_on_both_answered_on_one(host_window, join_window):
           "dialog: answer ok" in after_pause("host"), "direct: the host answered its own box")
 
 
+def watched_alike(viewer, name):
+    """The viewer played the game to its end and kept the players' replay."""
+    try:
+        status = viewer.wait(timeout=120)
+    except subprocess.TimeoutExpired:
+        viewer.kill()
+        status = "no end"
+    check(status == 0, f"{name}: the viewer ended by itself with 0 ({status}: "
+                       f"{text_of(name + '-viewer', 'err').strip()[-300:]})")
+    told = text_of(name + "-viewer")
+    check("the same game as recorded" in told and "its replay of 600 ticks" in told,
+          f"{name}: the viewer watched the same game to its end: {told.strip()[-300:]}")
+    paths = [os.path.join(OUT, f"{name}-{who}.mvr") for who in ("host", "viewer")]
+    check(all(os.path.exists(p) for p in paths) and
+          open(paths[0], "rb").read() == open(paths[1], "rb").read(),
+          f"{name}: the viewer kept the very replay the players wrote")
+
+
 def through_lobby(relay_only):
     name = "relayed" if relay_only else "lobby"
     lobby = start([LOBBY, "--port", "0", "--bind", "127.0.0.1"], name + "-server")
@@ -273,9 +291,13 @@ def through_lobby(relay_only):
     if not check(bool(code), f"{name}: the host printed the room's code"):
         host.kill()
         return
+    # A viewer watches the first game from its start, a few seconds behind.
+    viewer = None if relay_only else run_game(name + "-viewer", ["--watch", code[0]] + where[:2])
     join = run_game(name + "-join", ["--join", code[0]] + where +
                     (["--relay"] if relay_only else []))
     finished_alike(host, join, name, 600)
+    if viewer:
+        watched_alike(viewer, name)
     # A supervisor such as timeout(1) sends its stop signal twice.
     lobby.send_signal(signal.SIGTERM)
     lobby.send_signal(signal.SIGTERM)

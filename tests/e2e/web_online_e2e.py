@@ -157,12 +157,17 @@ def pages_play_each_other(base):
     by touch; between two pages the game goes over a data channel."""
     rtc = ["--disable-features=WebRtcHideLocalIpsWithMdns"]
     with w.browser(OUT, where="hosting a game", flags=rtc) as host, \
-         w.browser(OUT, where="joining by phone", flags=rtc) as join:
+         w.browser(OUT, where="joining by phone", flags=rtc) as join, \
+         w.browser(OUT, where="watching") as viewer:
         code = host_page(host, base)
         if not code:
             return
         link = online(host)["link"]
         w.check(link == f"{base}#join={code}", f"the page's join link is {link}")
+        # A third page watches by the link the host's page shows.
+        watch_link = online(host).get("watchLink")
+        w.check(watch_link == f"{base}#watch={code}", f"the page's watch link is {watch_link}")
+        viewer.get(f"{base}#watch={code}")
         touch.emulate(join, *touch.PHONE)
         join.get(f"{base}#join={code}&ticks={TICKS}")
         started = wait_until(lambda: (online(join) or {}).get("startedMs"), 60)
@@ -190,6 +195,26 @@ def pages_play_each_other(base):
                     "pages: both wrote the same replay")
             verified(paths[0], "pages")
         host.save_screenshot(os.path.join(OUT, "pages-host-ended.png"))
+        page_watched(viewer, states[0], paths[0])
+
+
+def page_watched(viewer, players, players_path):
+    """The viewer's page played the game to its end a few seconds behind,
+    from the feed alone: the same ticks, final checksum and replay."""
+    seen = wait_until(lambda: (online(viewer) or {}).get("stage") in ("ended", "failed"), 90)
+    state = online(viewer) or {}
+    viewer.save_screenshot(os.path.join(OUT, "pages-viewer-ended.png"))
+    if not w.check(seen and state.get("stage") == "ended" and not state.get("text"),
+                   f"viewer: watched the game to its end ({state.get('stage')}: "
+                   f"{state.get('text')})"):
+        return
+    w.check(state["ticks"] == TICKS and state["checksum"] == players["checksum"],
+            f"viewer: {state['ticks']} ticks and the players' final checksum "
+            f"({state['checksum']:#x}, theirs {players['checksum']:#x})")
+    path = os.path.join(OUT, "pages-viewer.mvr")
+    w.check(replay_of(viewer, path) and os.path.exists(players_path) and
+            open(path, "rb").read() == open(players_path, "rb").read(),
+            "viewer: kept the very replay the players wrote")
 
 
 def desktop_env():
