@@ -30,6 +30,16 @@ struct LobbyRoom {
     std::string heldBy;      // the limits' key the room counts against
 };
 
+// The feed of one room's game, uploaded by its host (seat 0), as viewers
+// read it.
+struct LobbyGameFeed {
+    std::vector<uint8_t> bytes;
+    bool ended = false;  // whole: nothing more is taken
+    // When it was last fed or its room last seen open; it goes
+    // feedKeepMs later.
+    int64_t keptMs = 0;
+};
+
 struct LobbySettings {
     int32_t maxRooms = 10000;
     // A room no seat has spoken in for this long is closed; no room lives
@@ -37,6 +47,12 @@ struct LobbySettings {
     int64_t roomIdleMs = 60 * 1000;
     int64_t roomLifeMs = 24 * 60 * 60 * 1000LL;
     LobbyRates rates;
+    // A game's feed (watch_feeds.h) holds at most feedMaxBytes (a replay
+    // takes a few hundred KB for hours), all feeds together feedsMaxBytes;
+    // a feed is kept this long after its room closed or it was last fed.
+    int32_t feedMaxBytes = 1 << 20;
+    int64_t feedsMaxBytes = int64_t(256) << 20;
+    int64_t feedKeepMs = 5 * 60 * 1000;
 };
 
 struct LobbyCounts {
@@ -44,6 +60,8 @@ struct LobbyCounts {
             expired = 0;
     // Joins sent on to the lobby of the shared directory that holds the room.
     int64_t sentOn = 0;
+    // Pieces of feeds taken, and pieces sent to viewers.
+    int64_t fed = 0, watched = 0;
 };
 
 struct LobbyOutgoing {
@@ -64,6 +82,9 @@ struct LobbyServer {
     // more connections.
     std::unordered_map<std::string, std::string> pageKeys;
     LobbyCounts counts;
+    // The feeds of the games being watched, by code, and their bytes in all.
+    std::unordered_map<std::string, LobbyGameFeed> feeds;
+    int64_t feedBytes = 0;
     // The secure generator the codes and tokens are drawn from (the system's
     // in the program; a seeded one in some tests).
     void (*randomBytes)(uint8_t* bytes, size_t count) = nullptr;
@@ -87,5 +108,6 @@ void LobbyPageOpened(LobbyServer& lobby, const host::NetAddress& page,
                      const host::NetAddress& peer);
 void LobbyPageClosed(LobbyServer& lobby, const host::NetAddress& page);
 
-// Closes the rooms that expired and forgets the quiet addresses.
+// Closes the rooms that expired, drops the feeds no longer kept and forgets
+// the quiet addresses.
 void LobbySweep(LobbyServer& lobby, int64_t nowMs);
