@@ -59,3 +59,17 @@ bool LobbySeatOf(LobbyServer& lobby, const LobbyMessage& m, LobbyRoomAt& room, i
             return true;
     return false;
 }
+
+bool LobbySeatSpeaking(LobbyServer& lobby, const host::NetAddress& from, const LobbyMessage& m,
+                       int64_t nowMs, LobbyRoomAt& room, int32_t& seat) {
+    if (!LobbySeatOf(lobby, m, room, seat)) {
+        LobbyMayGuess(lobby, from, nowMs);
+        ++lobby.counts.dropped;
+        return false;
+    }
+    if (!(room->second.seats[seat].endpoint == from)) {
+        ++lobby.counts.dropped;
+        return false;
+    }
+    return true;
+}

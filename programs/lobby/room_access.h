@@ -10,7 +10,7 @@
 
 #include "lobby/lobby_messages.h"
 #include "platform/host.h"
-#include "programs/lobby/rooms.h"
+#include "programs/lobby/lobby_server.h"
 
 using LobbyRoomAt = std::unordered_map<std::string, LobbyRoom>::iterator;
 
@@ -34,3 +34,7 @@ void LobbySendOnOrRefuse(LobbyServer& lobby, const host::NetAddress& from, const
 // false (a forged or stale message, which costs a guess). `room` is the
 // rooms' end when no room has the code.
 bool LobbySeatOf(LobbyServer& lobby, const LobbyMessage& m, LobbyRoomAt& room, int32_t& seat);
+// The seat whose token `m` carries, speaking from its own endpoint: its room
+// and seat, or false (dropped; a wrong code or token costs a guess).
+bool LobbySeatSpeaking(LobbyServer& lobby, const host::NetAddress& from, const LobbyMessage& m,
+                       int64_t nowMs, LobbyRoomAt& room, int32_t& seat);

@@ -156,14 +156,11 @@ void Relay(LobbyServer& lobby, const host::NetAddress& from, const LobbyMessage&
            std::vector<LobbyOutgoing>& out) {
     LobbyRoomAt room;
     int32_t seat = 0;
-    if (!LobbySeatOf(lobby, m, room, seat)) {
-        LobbyMayGuess(lobby, from, nowMs);
-        ++lobby.counts.dropped;
+    if (!LobbySeatSpeaking(lobby, from, m, nowMs, room, seat))
         return;
-    }
     LobbyRoom& r = room->second;
     const LobbySeat& other = r.seats[1 - seat];
-    if (!(r.seats[seat].endpoint == from) || !other.taken) {
+    if (!other.taken) {
         ++lobby.counts.dropped;
         return;
     }

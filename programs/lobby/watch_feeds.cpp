@@ -90,12 +90,9 @@ void LobbyTakeFeed(LobbyServer& lobby, const host::NetAddress& from, const Lobby
                    int64_t nowMs, std::vector<LobbyOutgoing>& out) {
     LobbyRoomAt room;
     int32_t seat = 0;
-    if (!LobbySeatOf(lobby, m, room, seat)) {
-        LobbyMayGuess(lobby, from, nowMs);
-        ++lobby.counts.dropped;
+    if (!LobbySeatSpeaking(lobby, from, m, nowMs, room, seat))
         return;
-    }
-    if (seat != 0 || !(room->second.seats[0].endpoint == from)) {
+    if (seat != 0) {
         ++lobby.counts.dropped;
         return;
     }

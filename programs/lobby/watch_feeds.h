@@ -9,7 +9,7 @@
 
 #include "lobby/lobby_messages.h"
 #include "platform/host.h"
-#include "programs/lobby/rooms.h"
+#include "programs/lobby/lobby_server.h"
 
 // A FeedUp: its piece is taken when it starts where the feed ends and the
 // feed is not whole; a feed that would pass the lobby's cap of one feed

@@ -16,43 +16,13 @@
 
 namespace {
 
-struct Feeds : testing::Test {
-    LobbyServer lobby;
-    int64_t now = 1000000;
-    std::vector<LobbyOutgoing> out;
+struct Feeds : LobbyDriven {
     const host::NetAddress hostAt = At("203.0.113.10", 5000);
     const host::NetAddress guestAt = At("192.0.2.20", 6000);
     const host::NetAddress viewerAt = At("198.51.100.30", 7000);
     char code[LobbyCodeLength] = {};
     uint64_t hostToken = 0, guestToken = 0;
     uint32_t nonces = 100;
-
-    void SetUp() override {
-        Draws = 4242;
-        lobby.randomBytes = TestRandom;
-    }
-
-    // Delivers `m` from `from`; every answer must be no longer than it.
-    void Deliver(const host::NetAddress& from, const LobbyMessage& m) {
-        uint8_t bytes[host::NetDatagramMax];
-        const int32_t size = WriteLobbyMessage(m, bytes);
-        ASSERT_GT(size, 0);
-        out.clear();
-        LobbyReceive(lobby, from, bytes, size, now, out);
-        for (const LobbyOutgoing& o : out)
-            EXPECT_LE(o.size, size) << "kind " << m.kind;
-    }
-
-    // The single answer for `to`, read (kind LobbyNone when there is none).
-    LobbyMessage AnswerTo(const host::NetAddress& to) {
-        LobbyMessage read;
-        read.kind = LobbyNone;
-        for (const LobbyOutgoing& o : out)
-            if (o.to == to) {
-                EXPECT_TRUE(ReadLobbyMessage(o.bytes, o.size, read));
-            }
-        return read;
-    }
 
     // A room made by the host and, when asked, joined by the guest.
     void MakeRoom(bool joined) {
