@@ -65,6 +65,10 @@ bool FeedTakeHeld(FeedUpload& feed, const LobbyClient& client, const LobbyMessag
         return true;
     feed.held = m.offset;
     feed.heldEnded = m.ended && m.offset == feed.bytes.size() && feed.ended;
+    // The lobby ended the feed short of ours (it holds no more of one game
+    // than its cap): nothing more would be taken.
+    if (m.ended && !feed.heldEnded)
+        feed.broken = true;
     return true;
 }
 

@@ -18,9 +18,9 @@ long long N(int64_t value) {
 void PrintLobbyCounts(const LobbyCounts& c, bool web, bool directory) {
     std::printf(
         "morvask-lobby: stopped; %lld datagrams, %lld dropped, %lld refused, %lld rooms made, "
-        "%lld joined, %lld relayed, %lld expired, %lld sent on\n",
+        "%lld joined, %lld relayed, %lld expired, %lld sent on, %lld fed, %lld watched\n",
         N(c.received), N(c.dropped), N(c.refused), N(c.roomsMade), N(c.joined), N(c.relayed),
-        N(c.expired), N(c.sentOn));
+        N(c.expired), N(c.sentOn), N(c.fed), N(c.watched));
     if (web) {
         const WebCounts& w = WebServerCounts();
         std::printf("morvask-lobby: web: %lld requests, %lld served, %lld refused, %lld limited\n",

@@ -1,45 +1,19 @@
 // The lobby's rooms: making one for a host, seating a guest by code and
 // telling both seats each other's public endpoint, polls that keep a room
-// open, and the relay between the two seats of one room. Every lookup of a
+// open, and the relay between the two seats of one room (the feeds viewers
+// watch a room's game by are watch_feeds.cpp's). Every lookup of a
 // code or token that fails costs the source a join attempt, so codes and
 // tokens cannot be guessed quickly through any message.
 #include "programs/lobby/rooms.h"
 
 #include <cstring>
 
+#include "programs/lobby/room_access.h"
+#include "programs/lobby/watch_feeds.h"
+
 namespace {
 
 constexpr size_t MaxAddressesTracked = 200000;
-
-void Send(std::vector<LobbyOutgoing>& out, const host::NetAddress& to, const LobbyMessage& m) {
-    out.emplace_back();
-    out.back().to = to;
-    out.back().size = WriteLobbyMessage(m, out.back().bytes);
-    if (out.back().size == 0)
-        out.pop_back();
-}
-
-void Refuse(LobbyServer& lobby, std::vector<LobbyOutgoing>& out, const host::NetAddress& to,
-            uint32_t nonce, int32_t refusal) {
-    LobbyMessage m;
-    m.kind = LobbyRefused;
-    m.nonce = nonce;
-    m.refusal = refusal;
-    ++lobby.counts.refused;
-    Send(out, to, m);
-}
-
-// The key of the limits `from` counts against: its address's, or a page's
-// connection's.
-std::string LimitKey(const LobbyServer& lobby, const host::NetAddress& from) {
-    std::string key = LobbyLimitKey(from);
-    auto page = lobby.pageKeys.find(key);
-    return page == lobby.pageKeys.end() ? key : page->second;
-}
-
-std::string CodeKey(const char code[LobbyCodeLength]) {
-    return std::string(code, LobbyCodeLength);
-}
 
 std::string RequestKey(const host::NetAddress& from, uint32_t nonce) {
     return LobbyLimitKey(from) + std::to_string(from.port) + "#" + std::to_string(nonce);
@@ -67,17 +41,19 @@ void NewCode(LobbyServer& lobby, char code[LobbyCodeLength]) {
             if (byte < Fair)
                 code[i++] = LobbyCodeAlphabet[byte % LobbyCodeAlphabetSize];
         }
-    } while (lobby.rooms.count(CodeKey(code)) != 0 ||
+    } while (lobby.rooms.count(LobbyCodeKey(code)) != 0 ||
+             lobby.feeds.count(LobbyCodeKey(code)) != 0 ||
              (lobby.directory.claim && !lobby.directory.claim(code)));
 }
 
-void CloseRoom(LobbyServer& lobby, std::unordered_map<std::string, LobbyRoom>::iterator room) {
+void CloseRoom(LobbyServer& lobby, LobbyRoomAt room) {
     const LobbySeat& host = room->second.seats[0];
     auto limits = lobby.limits.find(room->second.heldBy);
     if (limits != lobby.limits.end() && limits->second.roomsHeld > 0)
         --limits->second.roomsHeld;
     lobby.requests.erase(RequestKey(host.endpoint, room->second.hostNonce));
-    if (lobby.directory.release)
+    // A feed kept after its room keeps the code's claim (watch_feeds.h).
+    if (lobby.directory.release && lobby.feeds.count(room->first) == 0)
         lobby.directory.release(room->second.code);
     lobby.rooms.erase(room);
 }
@@ -91,7 +67,7 @@ void TellPeer(std::vector<LobbyOutgoing>& out, const LobbyRoom& room, int32_t se
     m.seat = seat;
     m.token = room.seats[seat].token;
     m.peer = room.seats[1 - seat].endpoint;
-    Send(out, room.seats[seat].endpoint, m);
+    LobbySend(out, room.seats[seat].endpoint, m);
 }
 
 void TellMade(std::vector<LobbyOutgoing>& out, const LobbyRoom& room) {
@@ -100,7 +76,7 @@ void TellMade(std::vector<LobbyOutgoing>& out, const LobbyRoom& room) {
     m.nonce = room.hostNonce;
     std::memcpy(m.code, room.code, LobbyCodeLength);
     m.token = room.seats[0].token;
-    Send(out, room.seats[0].endpoint, m);
+    LobbySend(out, room.seats[0].endpoint, m);
 }
 
 void MakeRoom(LobbyServer& lobby, const host::NetAddress& from, const LobbyMessage& m,
@@ -110,63 +86,42 @@ void MakeRoom(LobbyServer& lobby, const host::NetAddress& from, const LobbyMessa
         TellMade(out, lobby.rooms.at(asked->second));
         return;
     }
-    const std::string key = LimitKey(lobby, from);
+    const std::string key = LobbyLimitKeyOf(lobby, from);
     LobbyAddressLimits& limits = lobby.limits[key];
     if (limits.roomsHeld >= lobby.settings.rates.roomsPerAddress)
-        return Refuse(lobby, out, from, m.nonce, LobbyTooFast);
+        return LobbyRefuse(lobby, out, from, m.nonce, LobbyTooFast);
     if (static_cast<int32_t>(lobby.rooms.size()) >= lobby.settings.maxRooms)
-        return Refuse(lobby, out, from, m.nonce, LobbyFull);
+        return LobbyRefuse(lobby, out, from, m.nonce, LobbyFull);
     LobbyRoom room;
     NewCode(lobby, room.code);
     room.seats[0] = LobbySeat{true, from, NewToken(lobby)};
     room.madeMs = room.heardMs = nowMs;
     room.hostNonce = m.nonce;
     room.heldBy = key;
-    lobby.rooms[CodeKey(room.code)] = room;
-    lobby.requests[RequestKey(from, m.nonce)] = CodeKey(room.code);
+    lobby.rooms[LobbyCodeKey(room.code)] = room;
+    lobby.requests[RequestKey(from, m.nonce)] = LobbyCodeKey(room.code);
     ++limits.roomsHeld;
     ++lobby.counts.roomsMade;
     TellMade(out, room);
 }
 
-// A failed lookup of a code or token: one join attempt of the source.
-bool MayGuess(LobbyServer& lobby, const host::NetAddress& from, int64_t nowMs) {
-    const LobbyRates& rates = lobby.settings.rates;
-    return LobbyTakeToken(lobby.limits[LimitKey(lobby, from)].joins, nowMs, rates.joinsPerMinute,
-                          rates.joinsBurst);
-}
-
-// A room this process does not hold may be another's of the same directory:
-// the joiner is told where (the answer no longer than its request).
-void SendOnOrRefuse(LobbyServer& lobby, const host::NetAddress& from, const LobbyMessage& m,
-                    std::vector<LobbyOutgoing>& out) {
-    LobbyMessage there;
-    if (!lobby.directory.find || !lobby.directory.find(m.code, there.peer, there.webPort))
-        return Refuse(lobby, out, from, m.nonce, LobbyNoRoom);
-    there.kind = LobbyElsewhere;
-    there.nonce = m.nonce;
-    std::memcpy(there.code, m.code, LobbyCodeLength);
-    ++lobby.counts.sentOn;
-    Send(out, from, there);
-}
-
 void Join(LobbyServer& lobby, const host::NetAddress& from, const LobbyMessage& m, int64_t nowMs,
           std::vector<LobbyOutgoing>& out) {
-    auto found = lobby.rooms.find(CodeKey(m.code));
+    auto found = lobby.rooms.find(LobbyCodeKey(m.code));
     // The guest's repeated request (its answer was lost) is answered again,
     // without counting as another attempt.
     if (found != lobby.rooms.end() && found->second.seats[1].taken &&
         found->second.seats[1].endpoint == from)
         return TellPeer(out, found->second, 1, m.nonce);
-    if (!MayGuess(lobby, from, nowMs))
-        return Refuse(lobby, out, from, m.nonce, LobbyTooFast);
+    if (!LobbyMayGuess(lobby, from, nowMs))
+        return LobbyRefuse(lobby, out, from, m.nonce, LobbyTooFast);
     if (found == lobby.rooms.end())
-        return SendOnOrRefuse(lobby, from, m, out);
+        return LobbySendOnOrRefuse(lobby, from, m, out);
     LobbyRoom& room = found->second;
     if (room.seats[1].taken)
-        return Refuse(lobby, out, from, m.nonce, LobbyRoomFull);
+        return LobbyRefuse(lobby, out, from, m.nonce, LobbyRoomFull);
     if (room.seats[0].endpoint == from)
-        return Refuse(lobby, out, from, m.nonce, LobbyRoomFull);
+        return LobbyRefuse(lobby, out, from, m.nonce, LobbyRoomFull);
     room.seats[1] = LobbySeat{true, from, NewToken(lobby)};
     room.heardMs = nowMs;
     ++lobby.counts.joined;
@@ -174,28 +129,15 @@ void Join(LobbyServer& lobby, const host::NetAddress& from, const LobbyMessage& 
     TellPeer(out, room, 0, 0);
 }
 
-// The seat of `m`'s room whose token it carries: the room and seat, or
-// false (a forged or stale message, which costs a guess).
-bool SeatOf(LobbyServer& lobby, const LobbyMessage& m,
-            std::unordered_map<std::string, LobbyRoom>::iterator& room, int32_t& seat) {
-    room = lobby.rooms.find(CodeKey(m.code));
-    if (room == lobby.rooms.end())
-        return false;
-    for (seat = 0; seat < 2; ++seat)
-        if (room->second.seats[seat].taken && room->second.seats[seat].token == m.token)
-            return true;
-    return false;
-}
-
 void Poll(LobbyServer& lobby, const host::NetAddress& from, const LobbyMessage& m, int64_t nowMs,
           std::vector<LobbyOutgoing>& out) {
-    std::unordered_map<std::string, LobbyRoom>::iterator room;
+    LobbyRoomAt room;
     int32_t seat = 0;
-    if (!SeatOf(lobby, m, room, seat)) {
+    if (!LobbySeatOf(lobby, m, room, seat)) {
         // An expired room is told as such; a wrong token of a room that is
         // there is not answered, so a forged poll cannot end the host's wait.
-        if (MayGuess(lobby, from, nowMs) && room == lobby.rooms.end())
-            Refuse(lobby, out, from, 0, LobbyNoRoom);
+        if (LobbyMayGuess(lobby, from, nowMs) && room == lobby.rooms.end())
+            LobbyRefuse(lobby, out, from, 0, LobbyNoRoom);
         return;
     }
     LobbyRoom& r = room->second;
@@ -207,21 +149,18 @@ void Poll(LobbyServer& lobby, const host::NetAddress& from, const LobbyMessage& 
     LobbyMessage waiting;
     waiting.kind = LobbyWaiting;
     std::memcpy(waiting.code, r.code, LobbyCodeLength);
-    Send(out, from, waiting);
+    LobbySend(out, from, waiting);
 }
 
 void Relay(LobbyServer& lobby, const host::NetAddress& from, const LobbyMessage& m, int64_t nowMs,
            std::vector<LobbyOutgoing>& out) {
-    std::unordered_map<std::string, LobbyRoom>::iterator room;
+    LobbyRoomAt room;
     int32_t seat = 0;
-    if (!SeatOf(lobby, m, room, seat)) {
-        MayGuess(lobby, from, nowMs);
-        ++lobby.counts.dropped;
+    if (!LobbySeatSpeaking(lobby, from, m, nowMs, room, seat))
         return;
-    }
     LobbyRoom& r = room->second;
     const LobbySeat& other = r.seats[1 - seat];
-    if (!(r.seats[seat].endpoint == from) || !other.taken) {
+    if (!other.taken) {
         ++lobby.counts.dropped;
         return;
     }
@@ -231,16 +170,16 @@ void Relay(LobbyServer& lobby, const host::NetAddress& from, const LobbyMessage&
     down.payloadSize = m.payloadSize;
     std::memcpy(down.payload, m.payload, static_cast<size_t>(m.payloadSize));
     ++lobby.counts.relayed;
-    Send(out, other.endpoint, down);
+    LobbySend(out, other.endpoint, down);
 }
 
 void Leave(LobbyServer& lobby, const host::NetAddress& from, const LobbyMessage& m, int64_t nowMs) {
-    std::unordered_map<std::string, LobbyRoom>::iterator room;
+    LobbyRoomAt room;
     int32_t seat = 0;
-    if (SeatOf(lobby, m, room, seat))
+    if (LobbySeatOf(lobby, m, room, seat))
         CloseRoom(lobby, room);
     else
-        MayGuess(lobby, from, nowMs);
+        LobbyMayGuess(lobby, from, nowMs);
 }
 
 // A request of another version with the lobby's magic: told the lobby's
@@ -251,9 +190,9 @@ void OtherVersion(LobbyServer& lobby, const host::NetAddress& from, const uint8_
     const int32_t version = LobbyVersionOf(bytes, size);
     const LobbyRates& rates = lobby.settings.rates;
     if (version >= 0 && version != LobbyVersion && size >= LobbyRequestSize &&
-        LobbyTakeToken(lobby.limits[LimitKey(lobby, from)].messages, nowMs,
+        LobbyTakeToken(lobby.limits[LobbyLimitKeyOf(lobby, from)].messages, nowMs,
                        rates.messagesPerSecond * 60, rates.messagesBurst))
-        return Refuse(lobby, out, from, 0, LobbyOldVersion);
+        return LobbyRefuse(lobby, out, from, 0, LobbyOldVersion);
     ++lobby.counts.dropped;
 }
 
@@ -262,7 +201,7 @@ void OtherVersion(LobbyServer& lobby, const host::NetAddress& from, const uint8_
 void LobbyReceive(LobbyServer& lobby, const host::NetAddress& from, const uint8_t* bytes,
                   int32_t size, int64_t nowMs, std::vector<LobbyOutgoing>& out) {
     ++lobby.counts.received;
-    const std::string key = LimitKey(lobby, from);
+    const std::string key = LobbyLimitKeyOf(lobby, from);
     // A flood from ever new (forged) addresses fills no more memory than this.
     if (from.family == 0 ||
         (lobby.limits.size() >= MaxAddressesTracked && lobby.limits.count(key) == 0)) {
@@ -294,6 +233,10 @@ void LobbyReceive(LobbyServer& lobby, const host::NetAddress& from, const uint8_
             return Leave(lobby, from, m, nowMs);
         case LobbyRelayUp:
             return Relay(lobby, from, m, nowMs, out);
+        case LobbyFeedUp:
+            return LobbyTakeFeed(lobby, from, m, nowMs, out);
+        case LobbyWatch:
+            return LobbyAnswerWatch(lobby, from, m, nowMs, out);
         default:
             ++lobby.counts.dropped;  // the lobby's own answers, sent back to it
     }
@@ -310,6 +253,7 @@ void KeepClaims(LobbyServer& lobby, int64_t nowMs) {
     codes.reserve(lobby.rooms.size());
     for (const auto& [code, room] : lobby.rooms)
         codes.push_back(code);
+    LobbyKeptFeedCodes(lobby, codes);
     lobby.directory.keep(codes);
 }
 
@@ -328,6 +272,7 @@ void LobbySweep(LobbyServer& lobby, int64_t nowMs) {
             ++room;
         }
     }
+    LobbySweepFeeds(lobby, nowMs);
     LobbyForgetIdle(lobby.limits, lobby.settings.rates, nowMs);
     KeepClaims(lobby, nowMs);
 }

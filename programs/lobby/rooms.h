@@ -4,74 +4,11 @@
 // (main.cpp) only moves datagrams and keeps time.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
-#include <string>
-#include <unordered_map>
 #include <vector>
 
-#include "lobby/lobby_messages.h"
 #include "platform/host.h"
-#include "programs/lobby/rate_limit.h"
-#include "programs/lobby/room_directory.h"
-
-struct LobbySeat {
-    bool taken = false;
-    host::NetAddress endpoint;  // as the lobby sees it: the public one
-    uint64_t token = 0;
-};
-
-struct LobbyRoom {
-    char code[LobbyCodeLength] = {};
-    LobbySeat seats[2];
-    int64_t madeMs = 0;
-    int64_t heardMs = 0;     // when a seat last spoke
-    uint32_t hostNonce = 0;  // of the request that made it, answered again when repeated
-    std::string heldBy;      // the limits' key the room counts against
-};
-
-struct LobbySettings {
-    int32_t maxRooms = 10000;
-    // A room no seat has spoken in for this long is closed; no room lives
-    // longer than a day in all.
-    int64_t roomIdleMs = 60 * 1000;
-    int64_t roomLifeMs = 24 * 60 * 60 * 1000LL;
-    LobbyRates rates;
-};
-
-struct LobbyCounts {
-    int64_t received = 0, dropped = 0, refused = 0, roomsMade = 0, joined = 0, relayed = 0,
-            expired = 0;
-    // Joins sent on to the lobby of the shared directory that holds the room.
-    int64_t sentOn = 0;
-};
-
-struct LobbyOutgoing {
-    host::NetAddress to;
-    int32_t size = 0;
-    uint8_t bytes[host::NetDatagramMax];
-};
-
-struct LobbyServer {
-    LobbySettings settings;
-    std::unordered_map<std::string, LobbyRoom> rooms;  // by code
-    // The code of each room by the request that made it (its host's endpoint
-    // and count), so that a repeated request is answered with the same room.
-    std::unordered_map<std::string, std::string> requests;
-    LobbyLimitTable limits;
-    // The limits' key of each page's endpoint (programs/lobby/page_address.h):
-    // its connection's address, so that a page gains nothing by opening
-    // more connections.
-    std::unordered_map<std::string, std::string> pageKeys;
-    LobbyCounts counts;
-    // The secure generator the codes and tokens are drawn from (the system's
-    // in the program; a seeded one in some tests).
-    void (*randomBytes)(uint8_t* bytes, size_t count) = nullptr;
-    // The directory shared with other lobbies (none: the rooms are this
-    // process's alone), and when it was last told the rooms still open.
-    LobbyDirectory directory;
-    int64_t directoryKeptMs = 0;
-};
+#include "programs/lobby/lobby_server.h"
 
 // What one datagram from `from` does: its answers and relayed datagrams are
 // appended to `out`. Anything malformed, forged, over a limit or of the wrong
@@ -87,5 +24,6 @@ void LobbyPageOpened(LobbyServer& lobby, const host::NetAddress& page,
                      const host::NetAddress& peer);
 void LobbyPageClosed(LobbyServer& lobby, const host::NetAddress& page);
 
-// Closes the rooms that expired and forgets the quiet addresses.
+// Closes the rooms that expired, drops the feeds no longer kept and forgets
+// the quiet addresses.
 void LobbySweep(LobbyServer& lobby, int64_t nowMs);

@@ -92,6 +92,11 @@ TEST(FeedUpload, OnlyTheHostOfARoomFeedsAndAStartThatChangedBreaksTheFeed) {
     LobbyMessage other = Held(4, false);
     other.code[0] = 'Z';
     EXPECT_FALSE(FeedTakeHeld(feed, client, other));
+    // A feed the lobby ended short of this side's (its cap) goes no further.
+    FeedUpload capped;
+    FeedGrow(capped, "MVRP-long");
+    FeedTakeHeld(capped, client, Held(4, true));
+    EXPECT_EQ(FeedUpDue(capped, client, 0, out), 0);
     FeedGrow(feed, "MVRP-other-start and more");
     EXPECT_TRUE(feed.broken);
     EXPECT_EQ(feed.bytes, "MVRP-start");

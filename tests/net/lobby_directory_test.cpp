@@ -183,4 +183,59 @@ TEST_F(Directory, AJoinSentOnTooOftenOrElsewhereForAnotherRequestIsNotFollowed) 
     EXPECT_EQ(guest.refusal, LobbyNoRoom);
 }
 
+// A room's feed, kept after the room closed, keeps the code claimed: a viewer
+// asking the other lobby is sent to the feed's, until the feed goes.
+TEST_F(Directory, AFeedKeptAfterItsRoomKeepsItsCodeClaimedUntilItGoes) {
+    LobbyClient host;
+    LobbyStartHosting(host, LobbyOf(1), 11);
+    Exchange(host, hostAt);
+    ASSERT_EQ(host.stage, LobbyHosting);
+    const std::string code(host.code, LobbyCodeLength);
+    std::vector<LobbyOutgoing> out;
+    auto send = [&](int32_t number, const host::NetAddress& from, const LobbyMessage& m) {
+        uint8_t bytes[host::NetDatagramMax];
+        out.clear();
+        Caller = number;
+        LobbyReceive(lobbies[number], from, bytes, WriteLobbyMessage(m, bytes), now, out);
+        LobbyMessage answer;
+        answer.kind = LobbyNone;
+        if (out.size() == 1) {
+            EXPECT_TRUE(ReadLobbyMessage(out[0].bytes, out[0].size, answer));
+        }
+        return answer;
+    };
+    LobbyMessage up;
+    up.kind = LobbyFeedUp;
+    std::memcpy(up.code, host.code, LobbyCodeLength);
+    up.token = host.token;
+    up.ended = true;
+    up.payloadSize = 3;
+    EXPECT_EQ(send(1, hostAt, up).offset, 3u);
+    LobbyMessage leave = up;
+    leave.kind = LobbyLeave;
+    send(1, hostAt, leave);
+    ASSERT_TRUE(lobbies[1].rooms.empty());
+    EXPECT_EQ(Claims.count(code), 1u);
+    LobbySweep(lobbies[1], now + 30000);
+    EXPECT_EQ(Kept, std::vector<std::string>{code});
+
+    const host::NetAddress viewerAt = At("198.51.100.30", 7000);
+    LobbyMessage watch;
+    watch.kind = LobbyWatch;
+    watch.nonce = 7;
+    std::memcpy(watch.code, host.code, LobbyCodeLength);
+    const LobbyMessage there = send(2, viewerAt, watch);
+    EXPECT_EQ(there.kind, LobbyElsewhere);
+    EXPECT_EQ(there.peer, LobbyOf(1));
+    const LobbyMessage feed = send(1, viewerAt, watch);
+    EXPECT_EQ(feed.kind, LobbyFeed);
+    EXPECT_EQ(feed.feedSize, 3u);
+    EXPECT_TRUE(feed.ended);
+
+    Caller = 1;
+    LobbySweep(lobbies[1], now + lobbies[1].settings.feedKeepMs + 1000);
+    EXPECT_TRUE(Claims.empty());
+    EXPECT_EQ(send(2, viewerAt, watch).refusal, LobbyNoRoom);
+}
+
 }  // namespace

@@ -4,7 +4,9 @@
 // token or impossible endpoint. No answer is longer than its request.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "lobby/lobby_messages.h"
@@ -25,12 +27,17 @@ LobbyMessage Sample(LobbyKind kind) {
     m.payload[0] = 'a';
     m.payload[1] = 0;
     m.payload[2] = 255;
+    // A feed's piece lies within the bytes held.
+    m.offset = 0x00010203;
+    m.feedSize = 0x00020000;
+    m.ended = true;
     return m;
 }
 
-const LobbyKind Kinds[] = {LobbyHostRoom, LobbyJoinRoom,  LobbyPoll,      LobbyLeave,
-                           LobbyRelayUp,  LobbyRoomMade,  LobbyPeerFound, LobbyRefused,
-                           LobbyWaiting,  LobbyRelayDown, LobbyElsewhere};
+const LobbyKind Kinds[] = {LobbyHostRoom,  LobbyJoinRoom, LobbyPoll,    LobbyLeave,
+                           LobbyRelayUp,   LobbyFeedUp,   LobbyWatch,   LobbyRoomMade,
+                           LobbyPeerFound, LobbyRefused,  LobbyWaiting, LobbyRelayDown,
+                           LobbyElsewhere, LobbyFeedHeld, LobbyFeed};
 
 std::vector<uint8_t> Written(const LobbyMessage& m) {
     std::vector<uint8_t> bytes(host::NetDatagramMax);
@@ -84,9 +91,13 @@ TEST(LobbyMessages, NoAnswerIsLongerThanTheRequestThatDrawsIt) {
 TEST(LobbyMessages, CutLengthenedOrAlteredMessagesAreRefused) {
     for (LobbyKind kind : Kinds) {
         const std::vector<uint8_t> bytes = Written(Sample(kind));
-        const bool carries = kind == LobbyRelayUp || kind == LobbyRelayDown;
-        // A relayed datagram's length is its payload's, down to one byte.
-        const size_t shortest = carries ? bytes.size() - 2 : bytes.size();
+        const bool carries = kind == LobbyRelayUp || kind == LobbyRelayDown ||
+                             kind == LobbyFeedUp || kind == LobbyFeed;
+        // A relayed datagram's length is its payload's, down to one byte; a
+        // feed's piece may be empty.
+        const size_t shortest = !carries                                         ? bytes.size()
+                                : kind == LobbyRelayUp || kind == LobbyRelayDown ? bytes.size() - 2
+                                                                                 : bytes.size() - 3;
         for (size_t cut = 0; cut < shortest; ++cut)
             EXPECT_FALSE(Reads(std::vector<uint8_t>(bytes.begin(), bytes.begin() + cut)))
                 << kind << " cut to " << cut;
@@ -147,6 +158,58 @@ TEST(LobbyMessages, FieldsOutOfRangeAreRefused) {
     EXPECT_FALSE(Reads(bad)) << "refusal 0";
     bad[9] = LobbyRefusalLast + 1;
     EXPECT_FALSE(Reads(bad)) << "refusal past the last";
+}
+
+TEST(LobbyMessages, FeedsAreLaidOutAndBoundedAsTheViewersRequestsAre) {
+    // A viewer's Watch fills a datagram with zeros after its offset, so that
+    // the largest piece answering it is no longer.
+    const std::vector<uint8_t> watch = Written(Sample(LobbyWatch));
+    ASSERT_EQ(watch.size(), static_cast<size_t>(LobbyWatchRequestSize));
+    const std::vector<uint8_t> head = {'M', 'V', 'L', 3,   7,   1,   2,   3, 4, 'A', 'B', 'C',
+                                       'D', 'E', '2', '3', '4', '5', '6', 0, 1, 2,   3};
+    EXPECT_TRUE(std::equal(head.begin(), head.end(), watch.begin()));
+    for (size_t at = head.size(); at < watch.size(); ++at)
+        ASSERT_EQ(watch[at], 0) << at;
+    std::vector<uint8_t> bad = watch;
+    bad.back() = 1;
+    EXPECT_FALSE(Reads(bad)) << "padding not zero";
+    LobbyMessage feed = Sample(LobbyFeed);
+    feed.offset = 0;
+    feed.feedSize = LobbyFeedPieceMax;
+    feed.payloadSize = LobbyFeedPieceMax;
+    EXPECT_EQ(Written(feed).size(), watch.size()) << "the largest piece";
+    EXPECT_LE(Written(Sample(LobbyFeedHeld)).size(), Written(Sample(LobbyFeedUp)).size());
+    feed.payloadSize = LobbyFeedPieceMax + 1;
+    feed.feedSize = LobbyFeedPieceMax + 1;
+    EXPECT_EQ(Written(feed).size(), 0u) << "a piece past the largest";
+    // Feed: nonce 5-8, code 9-18, offset 19-22, feedSize 23-26, ended 27.
+    const std::vector<uint8_t> sample = Written(Sample(LobbyFeed));
+    bad = sample;
+    bad[23] = 0;
+    bad[24] = 1;
+    bad[25] = 2;
+    bad[26] = 5;
+    EXPECT_FALSE(Reads(bad)) << "the piece ends a byte past the bytes held";
+    bad[26] = 6;
+    EXPECT_TRUE(Reads(bad)) << "the piece ends where the bytes held do";
+    // FeedUp: code 5-14, token 15-22, offset 23-26, ended 27.
+    bad = Written(Sample(LobbyFeedUp));
+    std::memset(bad.data() + 23, 0xff, 4);
+    EXPECT_FALSE(Reads(bad)) << "a piece past 4 GiB";
+    bad.resize(28);
+    EXPECT_TRUE(Reads(bad)) << "no piece at the last offset";
+    // FeedUp's ended at 27, FeedHeld's at 19.
+    for (auto [kind, at] : {std::pair{LobbyFeed, 27}, {LobbyFeedUp, 27}, {LobbyFeedHeld, 19}}) {
+        bad = Written(Sample(kind));
+        ASSERT_EQ(bad[static_cast<size_t>(at)], 1) << kind;
+        bad[static_cast<size_t>(at)] = 0;
+        EXPECT_TRUE(Reads(bad)) << kind;
+        bad[static_cast<size_t>(at)] = 2;
+        EXPECT_FALSE(Reads(bad)) << kind << ": ended 2";
+    }
+    LobbyMessage up = Sample(LobbyFeedUp);
+    up.token = 0;
+    EXPECT_EQ(Written(up).size(), 0u) << "FeedUp without a token";
 }
 
 TEST(LobbyMessages, TheWriterWritesNothingTheReaderWouldRefuse) {

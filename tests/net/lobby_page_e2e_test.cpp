@@ -4,7 +4,8 @@
 // both ways across; a text, oversized or malformed message closing only
 // its connection; upgrades refused for another path, a foreign origin, too many
 // connections from one address; guesses counted per address however many
-// connections; the pages' counts when stopped.
+// connections; a feed uploaded by a program and watched by a page; the
+// pages' counts when stopped.
 #include <gtest/gtest.h>
 
 #include <utility>  // Boost 1.74 misses it under C++20
@@ -24,6 +25,7 @@
 #include <vector>
 
 #include "lobby/lobby_client.h"
+#include "lobby/lobby_messages.h"
 #include "platform/host.h"
 #include "tests/net/child_process.h"
 
@@ -311,6 +313,57 @@ TEST_F(LobbyPages, AProgramHostsOverUdpAndAPageJoins) {
     EXPECT_TRUE(PageEndpoint(program.client.peer));
     EXPECT_EQ(page.client.peer, host::NetBound(program.socket));
     RelayBothWays(program, page);
+}
+
+// The largest feed's piece goes up from a program as a whole datagram, and a
+// page's Watch, itself a whole datagram, draws it back as one.
+TEST_F(LobbyPages, APageWatchesTheFeedAProgramUploads) {
+    Party program = UdpParty(), viewer = PageParty();
+    LobbyStartHosting(program.client, lobbyAt, 1);
+    ASSERT_TRUE(StepUntil(program, viewer, [&] { return program.client.stage == LobbyHosting; }));
+    LobbyMessage up;
+    up.kind = LobbyFeedUp;
+    std::memcpy(up.code, program.client.code, LobbyCodeLength);
+    up.token = program.client.token;
+    up.ended = true;
+    up.payloadSize = LobbyFeedPieceMax;
+    for (int32_t i = 0; i < up.payloadSize; ++i)
+        up.payload[i] = static_cast<uint8_t>(i * 7 + 3);
+    uint8_t bytes[host::NetDatagramMax];
+    ASSERT_EQ(WriteLobbyMessage(up, bytes), host::NetDatagramMax);
+    LobbyMessage held;
+    ASSERT_TRUE(RunUntil([&] {
+        host::NetSend(program.socket, lobbyAt, bytes, host::NetDatagramMax);
+        host::NetDatagram datagram;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        while (host::NetReceive(program.socket, datagram))
+            if (ReadLobbyMessage(datagram.bytes, datagram.size, held) && held.kind == LobbyFeedHeld)
+                return true;
+        return false;
+    }));
+    EXPECT_EQ(held.offset, static_cast<uint32_t>(LobbyFeedPieceMax));
+    EXPECT_TRUE(held.ended);
+    LobbyMessage watch;
+    watch.kind = LobbyWatch;
+    watch.nonce = 5;
+    std::memcpy(watch.code, program.client.code, LobbyCodeLength);
+    const int32_t size = WriteLobbyMessage(watch, bytes);
+    ASSERT_EQ(size, host::NetDatagramMax);
+    Send(*viewer.page, std::string(reinterpret_cast<const char*>(bytes), size));
+    ASSERT_TRUE(RunUntil([&] { return !viewer.page->got.empty() || viewer.page->closed; }));
+    ASSERT_FALSE(viewer.page->got.empty());
+    const std::string& answer = viewer.page->got.front();
+    LobbyMessage feed;
+    ASSERT_TRUE(ReadLobbyMessage(reinterpret_cast<const uint8_t*>(answer.data()),
+                                 static_cast<int32_t>(answer.size()), feed));
+    EXPECT_EQ(feed.kind, LobbyFeed);
+    EXPECT_EQ(feed.nonce, 5u);
+    EXPECT_EQ(feed.feedSize, static_cast<uint32_t>(LobbyFeedPieceMax));
+    EXPECT_TRUE(feed.ended);
+    ASSERT_EQ(feed.payloadSize, up.payloadSize);
+    EXPECT_EQ(std::memcmp(feed.payload, up.payload, static_cast<size_t>(up.payloadSize)), 0);
+    const std::string counts = Stop(lobby);
+    EXPECT_NE(counts.find(" 1 fed, 1 watched\n"), std::string::npos) << counts;
 }
 
 TEST_F(LobbyPages, TwoPagesPairEachSeenAtItsOwnEndpoint) {

@@ -76,14 +76,9 @@ TEST(PageOrigin, TheOptionTakesOnlyAnOrigin) {
         EXPECT_FALSE(WebOriginOfText(bad, origin)) << bad;
 }
 
-struct PageLimits : testing::Test {
-    LobbyServer lobby;
-    int64_t now = 1000000;
-    std::vector<LobbyOutgoing> out;
+struct PageLimits : LobbyDriven {
     const host::NetAddress visitor = At("203.0.113.7", 50000);
     const host::NetAddress stranger = At("192.0.2.9", 50001);
-
-    void SetUp() override { lobby.randomBytes = TestRandom; }
 
     host::NetAddress Open(uint64_t serial, const host::NetAddress& peer) {
         LobbyPageOpened(lobby, LobbyPageEndpoint(serial), peer);
@@ -97,12 +92,9 @@ struct PageLimits : testing::Test {
         m.kind = kind;
         m.nonce = nonce;
         std::memcpy(m.code, "ABCDEFGHJK", LobbyCodeLength);
-        uint8_t bytes[host::NetDatagramMax];
-        out.clear();
-        LobbyReceive(lobby, from, bytes, WriteLobbyMessage(m, bytes), now, out);
-        LobbyMessage answer;
-        if (out.size() != 1 || !(out[0].to == from) ||
-            !ReadLobbyMessage(out[0].bytes, out[0].size, answer))
+        Deliver(from, m);
+        const LobbyMessage answer = AnswerTo(from);
+        if (out.size() != 1 || answer.kind == LobbyNone)
             return {-1, -1};
         return {answer.kind, answer.refusal};
     }

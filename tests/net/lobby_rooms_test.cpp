@@ -13,24 +13,12 @@
 
 namespace {
 
-// The lobby, its clock, and what it sent last.
-struct Lobby : testing::Test {
-    LobbyServer lobby;
-    int64_t now = 1000000;
-    std::vector<LobbyOutgoing> out;
+struct Lobby : LobbyDriven {
     const host::NetAddress lobbyAt = At("198.51.100.1", 41700);
     const host::NetAddress hostAt = At("203.0.113.10", 5000);
     const host::NetAddress guestAt = At("192.0.2.20", 6000);
 
-    void SetUp() override {
-        Draws = 12345;
-        lobby.randomBytes = TestRandom;
-    }
-
-    void Deliver(const host::NetAddress& from, const uint8_t* bytes, int32_t size) {
-        out.clear();
-        LobbyReceive(lobby, from, bytes, size, now, out);
-    }
+    using LobbyDriven::Deliver;
     void Deliver(const host::NetAddress& from, const std::vector<uint8_t>& bytes) {
         Deliver(from, bytes.data(), static_cast<int32_t>(bytes.size()));
     }
