@@ -33,6 +33,10 @@ struct LobbyRoom {
 struct LobbyGameFeed {
     std::vector<uint8_t> bytes;
     bool ended = false;  // whole: nothing more is taken
+    // Who feeds it (seat 0's token and endpoint), so that its end is still
+    // taken after the other seat closed the room.
+    uint64_t token = 0;
+    host::NetAddress feeder;
     // When it was last fed or its room last seen open; it goes
     // feedKeepMs later.
     int64_t keptMs = 0;

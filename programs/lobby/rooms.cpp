@@ -213,8 +213,11 @@ void LobbyReceive(LobbyServer& lobby, const host::NetAddress& from, const uint8_
         return OtherVersion(lobby, from, bytes, size, nowMs, out);
     const LobbyRates& rates = lobby.settings.rates;
     LobbyAddressLimits& limits = lobby.limits[key];
+    // A game's datagrams and its feed are a game's traffic, limited as such
+    // (no answer is longer than what drew it); the rest are requests.
+    const bool traffic = m.kind == LobbyRelayUp || m.kind == LobbyFeedUp || m.kind == LobbyWatch;
     const bool allowed =
-        m.kind == LobbyRelayUp
+        traffic
             ? LobbyTakeToken(limits.relayed, nowMs, rates.relayedPerSecond * 60, rates.relayedBurst)
             : LobbyTakeToken(limits.messages, nowMs, rates.messagesPerSecond * 60,
                              rates.messagesBurst);

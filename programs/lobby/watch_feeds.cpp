@@ -88,6 +88,15 @@ void SendPiece(LobbyServer& lobby, const host::NetAddress& to, const LobbyMessag
 
 void LobbyTakeFeed(LobbyServer& lobby, const host::NetAddress& from, const LobbyMessage& m,
                    int64_t nowMs, std::vector<LobbyOutgoing>& out) {
+    // The game ended and the other seat left first, closing the room: its
+    // feeder still sends the end.
+    const std::string code = LobbyCodeKey(m.code);
+    auto kept = lobby.feeds.find(code);
+    if (kept != lobby.feeds.end() && lobby.rooms.count(code) == 0 &&
+        kept->second.token == m.token && kept->second.feeder == from) {
+        Append(lobby, kept->second, m, nowMs);
+        return TellHeld(out, from, m, kept->second);
+    }
     LobbyRoomAt room;
     int32_t seat = 0;
     if (!LobbySeatSpeaking(lobby, from, m, nowMs, room, seat))
@@ -101,6 +110,8 @@ void LobbyTakeFeed(LobbyServer& lobby, const host::NetAddress& from, const Lobby
     LobbyGameFeed& feed = made.first->second;
     if (made.second)
         feed.keptMs = nowMs;
+    feed.token = m.token;
+    feed.feeder = from;
     Append(lobby, feed, m, nowMs);
     TellHeld(out, from, m, feed);
 }

@@ -233,6 +233,10 @@ def page_plays_desktop(base, udp_port):
             return
         record = os.path.join(OUT, "desktop.mvr")
         folder = os.path.join(OUT, "desktop")
+        # The Linux program watches the page's game, as a second one plays it.
+        watched = os.path.join(OUT, "desktop-viewer.mvr")
+        viewer = start([GAME, "--scale", "1", "--watch", code, "--lobby", f"127.0.0.1:{udp_port}",
+                        "--record", watched], "desktop-viewer", env=desktop_env(), cwd=folder)
         desktop = start([GAME, "--scale", "1", "--join", code, "--lobby", f"127.0.0.1:{udp_port}",
                          "--online-ticks", str(TICKS), "--record", record], "desktop",
                         env=desktop_env(), cwd=folder)
@@ -252,6 +256,20 @@ def page_plays_desktop(base, udp_port):
             w.check(open(page_path, "rb").read() == open(record, "rb").read(),
                     "desktop: the page and the Linux program wrote the same replay")
             verified(record, "desktop")
+        desktop_watched(viewer, record, watched)
+
+
+def desktop_watched(viewer, players_path, path):
+    try:
+        status = viewer.wait(timeout=90)
+    except subprocess.TimeoutExpired:
+        viewer.kill()
+        status = "no end"
+    w.check(status == 0, f"desktop viewer: the Linux program watched the page's game to its end "
+                         f"({status}: {text_of('desktop-viewer', 'err').strip()[-200:]})")
+    w.check(os.path.exists(path) and os.path.exists(players_path) and
+            open(path, "rb").read() == open(players_path, "rb").read(),
+            "desktop viewer: it kept the very replay the players wrote")
 
 
 def start_display():

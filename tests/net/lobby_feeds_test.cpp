@@ -291,6 +291,32 @@ TEST_F(Feeds, AFeedOutlivesItsRoomForAWhileThenGoes) {
     EXPECT_EQ(Watch(0).refusal, LobbyNoRoom);
 }
 
+// The guest may leave first, closing the room while the host still sends
+// the game's end: the feeder's end is taken, nobody else's piece.
+TEST_F(Feeds, TheEndIsTakenFromItsFeederAfterTheGuestClosedTheRoom) {
+    MakeRoom(true);
+    const std::vector<uint8_t> feed = SomeFeed(3000);
+    FeedAll(feed, 0, false);
+    LobbyMessage leave;
+    leave.kind = LobbyLeave;
+    std::memcpy(leave.code, code, LobbyCodeLength);
+    leave.token = guestToken;
+    Deliver(guestAt, leave);
+    ASSERT_TRUE(lobby.rooms.empty());
+    std::vector<uint8_t> whole = feed;
+    whole.insert(whole.end(), {1, 2, 3});
+    EXPECT_EQ(FeedUp(whole, 3000, 3, true, guestAt, guestToken).kind, LobbyNone);
+    EXPECT_EQ(FeedUp(whole, 3000, 3, true, viewerAt, hostToken).kind, LobbyNone);
+    EXPECT_EQ(FeedUp(whole, 3000, 3, true, hostAt, hostToken + 1).kind, LobbyNone);
+    EXPECT_FALSE(Watch(0).ended);
+    const LobbyMessage held = FeedUp(whole, 3000, 3, true);
+    EXPECT_EQ(held.kind, LobbyFeedHeld);
+    EXPECT_TRUE(held.ended);
+    std::vector<uint8_t> seen;
+    ReadAll(seen);
+    EXPECT_EQ(seen, whole);
+}
+
 TEST_F(Feeds, AFeedPastItsCapIsCutAndEndedThere) {
     lobby.settings.feedMaxBytes = 3000;
     MakeRoom(true);
