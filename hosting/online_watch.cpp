@@ -177,7 +177,8 @@ void StartWatchRun(int speed, bool live) {
                            .speed = speed,
                            .tickMs = int(BattleTimerPeriodMs),
                            .live = live,
-                           .boxShown = WatchBoxShown});
+                           .boxShown = WatchBoxShown,
+                           .titleTag = " - watching"});
 }
 
 int FinishWatchRun(const std::string& path, int exitCode) {

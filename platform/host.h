@@ -190,6 +190,9 @@ struct ReplayDriver {
     // other screen (null: shown a moment, as a replay's). Hosts that cannot
     // hold a box take it as answered here at once.
     bool (*liveBox)(LiveBoxStep step) = nullptr;
+    // What the window's title calls the playback (null: a replay), as
+    // " - watching".
+    const char* titleTag = nullptr;
 };
 void SetReplayDriver(const ReplayDriver& driver);
 // The keys the game's polls see down from now on.

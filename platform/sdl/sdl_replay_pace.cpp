@@ -150,6 +150,8 @@ void ShowReplayTitle() {
         title += " - replay paused (P goes on)";
     else if (Desktop.replay.live)
         title += " - online";
+    else if (Desktop.replay.titleTag)
+        title += Desktop.replay.titleTag;
     else if (Desktop.replay.speed > 1)
         title += " - replay x" + std::to_string(Desktop.replay.speed);
     else

@@ -16,6 +16,8 @@ void ShowReplayCaption() {
         win32::SetCaptionTag(" - online");
     else if (Hooks.paused)
         win32::SetCaptionTag(" - replay paused (P goes on)");
+    else if (Hooks.replay.titleTag)
+        win32::SetCaptionTag(Hooks.replay.titleTag);
     else if (Hooks.replay.speed > 1)
         win32::SetCaptionTag(" - replay x" + std::to_string(Hooks.replay.speed));
     else

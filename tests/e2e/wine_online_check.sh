@@ -9,7 +9,8 @@
 # other program's box too. Both must write the same replay, holding both
 # players' keys, and it must verify. Exits 77 (skipped) without Wine or Xvfb;
 # without morvask-lobby (built beside the Linux program unless named) the
-# lobby's games are skipped with a note.
+# lobby's games are skipped with a note. Through the lobby, a Windows and a
+# Linux viewer watch the game and must keep the players' replay.
 # Usage: wine_online_check.sh path/to/morvask.exe path/to/morvask path/to/morvask-sim [path/to/morvask-lobby]
 set -uo pipefail
 if [ $# -lt 3 ] || [ $# -gt 4 ]; then
@@ -98,6 +99,19 @@ play() {
         paused_from_linux "$linux_window"
         paused_from_windows "$wine_window"
     fi
+    # Through the lobby, a viewer of each program watches the game once it
+    # runs (started after the players' windows were found).
+    local viewers=()
+    if [ "$name" = lobby ]; then
+        (cd "$work/play" && exec timeout 300 wine "$exe" --watch "$where" "${windows_options[@]:1}" \
+            --record windows-viewer.mvr >"$work/windows-viewer.out" 2>"$work/windows-viewer.err") &
+        viewers+=($!)
+        (cd "$work/play" && XDG_CONFIG_HOME="$work/linux" exec timeout 300 "$game" --watch "$where" \
+            "${linux_options[@]}" --record linux-viewer.mvr \
+            >"$work/linux-viewer.out" 2>"$work/linux-viewer.err") &
+        viewers+=($!)
+        pids+=("${viewers[@]}")
+    fi
 
     wait "$windows_pid"
     local windows_status=$?
@@ -110,6 +124,14 @@ play() {
     cmp -s "$work/play/windows-$name.mvr" "$work/play/linux-$name.mvr" ||
         fail "$name: the two programs wrote different replays"
     echo "pass: $name: the Windows and the Linux program wrote the same replay of $ticks ticks"
+    local viewer who=windows
+    for viewer in "${viewers[@]}"; do
+        wait "$viewer" || fail "$name: the $who viewer ended with $?: $(tail -2 "$work/$who-viewer.err")"
+        cmp -s "$work/play/$who-viewer.mvr" "$work/play/linux-$name.mvr" ||
+            fail "$name: the $who viewer kept another replay than the players'"
+        echo "pass: $name: the $who program watched the game to its end and kept the players' replay"
+        who=linux
+    done
     local verify
     verify="$("$sim" --verify "$work/play/linux-$name.mvr" 2>&1)" ||
         fail "$name: the replay does not verify: $verify"
