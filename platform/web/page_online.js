@@ -38,7 +38,7 @@
 
   M.onlineHooks = {
     onlineStage: (stage, text, ticks, checksum) => {
-      page.online = { ...(page.online || {}), stage, text, ticks, checksum };
+      page.online = { ...(page.online || {}), stage, text, ticks, checksum, at: Date.now() };
       if (stage === "room") {
         page.online.code = text;
         page.online.link = `${base()}#join=${text}`;

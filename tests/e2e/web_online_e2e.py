@@ -208,6 +208,8 @@ def page_watched(viewer, players, players_path):
                    f"viewer: watched the game to its end ({state.get('stage')}: "
                    f"{state.get('text')})"):
         return
+    print(f"measure: the viewer's game ended {state['at'] - players['at']} ms after the "
+          f"hosting page's", flush=True)
     w.check(state["ticks"] == TICKS and state["checksum"] == players["checksum"],
             f"viewer: {state['ticks']} ticks and the players' final checksum "
             f"({state['checksum']:#x}, theirs {players['checksum']:#x})")

@@ -175,10 +175,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::abort();
     }
 
+    // Read as a file still being written, it is refused with a reason or
+    // reads as whole events that write back as the bytes they took.
+    size_t used = 0;
+    error.clear();
+    if (DecodeReplayStart(bytes, replay, used, error) == ReplayRead) {
+        if (used > bytes.size() ||
+            (used > 0 && EncodeReplayStart(replay, replay.events.size()) != bytes.substr(0, used)))
+            std::abort();
+    } else if (error.empty()) {
+        std::abort();
+    }
+
     FuzzedDataProvider in(data, size);
     const ReplayRecord made = MadeReplay(in);
     ReplayRecord read;
     if (DecodeReplay(EncodeReplay(made), read, error) != ReplayRead || !SameReplay(made, read))
+        std::abort();
+    const size_t cut = made.events.size() / 2;
+    if (DecodeReplayStart(EncodeReplayStart(made, cut), read, used, error) != ReplayRead ||
+        read.events.size() != cut)
         std::abort();
     return 0;
 }
