@@ -138,22 +138,36 @@ std::string KeptBesideSettings(const ProgramPlaces& places, const char* name) {
     return folder + name;
 }
 
-// --host or --join: the other program is met before the window opens, then
-// both play a game of two from the host's seed with the short start.
-int RunOnline(CommandLine& line, const ProgramPlaces& places, int showCommand) {
+using Meeting = bool (*)(const CommandLine& line, const std::string& lobbyText, std::string& error);
+
+// Before the window of a game over the network: the record path tried, the
+// lobby (the command line's, else the settings') met as `meet` does, and
+// the host started; false with the exit status when any of it fails.
+bool MeetAndStart(const CommandLine& line, const ProgramPlaces& places, Meeting meet,
+                  const char* what, int& status) {
+    status = 2;
     if (!RecordPathUsable(line.recordPath))
-        return 2;
+        return false;
     const std::string lobby =
         line.lobby.empty() ? SettingsAsTheyAre(places.settingsPath).lobby : line.lobby;
     std::string error;
-    if (!host::NetAvailable() || !MeetOtherProgram(line, lobby, error)) {
-        std::fprintf(stderr, "morvask: online game: %s\n",
+    status = 3;
+    if (!host::NetAvailable() || !meet(line, lobby, error)) {
+        std::fprintf(stderr, "morvask: %s: %s\n", what,
                      error.empty() ? "this program has no network" : error.c_str());
-        return 3;
+        return false;
     }
     host::StopOnSignals();
-    if (!host::Start())
-        return 1;
+    status = 1;
+    return host::Start();
+}
+
+// --host or --join: the other program is met before the window opens, then
+// both play a game of two from the host's seed with the short start.
+int RunOnline(CommandLine& line, const ProgramPlaces& places, int showCommand) {
+    int status = 0;
+    if (!MeetAndStart(line, places, MeetOtherProgram, "online game", status))
+        return status;
     line.players = 2;
     PutSettingsInForce(line, places.settingsPath);
     Intro = {.shortIntro = true, .sound = true};
@@ -170,20 +184,11 @@ int RunOnline(CommandLine& line, const ProgramPlaces& places, int showCommand) {
 // --watch CODE: the game of a lobby's room played in the window as its
 // feed comes, and its replay kept.
 int RunWatch(CommandLine& line, const ProgramPlaces& places, int showCommand) {
-    if (!RecordPathUsable(line.recordPath))
-        return 2;
-    const std::string lobby =
-        line.lobby.empty() ? SettingsAsTheyAre(places.settingsPath).lobby : line.lobby;
-    std::string error;
-    if (!host::NetAvailable() || !MeetWatchedGame(line, lobby, error)) {
-        std::fprintf(stderr, "morvask: watching: %s\n",
-                     error.empty() ? "this program has no network" : error.c_str());
-        return 3;
-    }
-    host::StopOnSignals();
-    if (!host::Start())
-        return 1;
+    int status = 0;
+    if (!MeetAndStart(line, places, MeetWatchedGame, "watching", status))
+        return status;
     PutSettingsInForce(line, places.settingsPath);
+    std::string error;
     if (!EnterReplayDirectory(WatchedReplay(), error)) {
         std::fprintf(stderr, "morvask: %s\n", error.c_str());
         host::Stop();

@@ -98,14 +98,17 @@ void TakePadding(Cursor& c, int32_t length) {
             c.failed = true;
 }
 
-void TakePayload(Cursor& c, LobbyMessage& m) {
+// The rest of the datagram as the payload: a relayed datagram (at least a
+// byte) or a feed's piece (possibly empty), within its kind's most.
+void TakePayload(Cursor& c, LobbyMessage& m, int32_t least, int32_t most) {
     const int32_t left = c.size - c.at;
-    if (c.failed || left < 1 || left > LobbyPayloadMax) {
+    if (c.failed || left < least || left > most) {
         c.failed = true;
         return;
     }
     m.payloadSize = left;
-    std::memcpy(m.payload, Take(c, left), static_cast<size_t>(left));
+    if (left > 0)
+        std::memcpy(m.payload, Take(c, left), static_cast<size_t>(left));
 }
 
 bool Requested(LobbyKind kind) {
@@ -114,18 +117,6 @@ bool Requested(LobbyKind kind) {
 
 bool Fed(LobbyKind kind) {
     return kind == LobbyFeedUp || kind == LobbyFeed;
-}
-
-// A piece of a feed: the rest of the datagram, possibly empty.
-void TakePiece(Cursor& c, LobbyMessage& m) {
-    const int32_t left = c.size - c.at;
-    if (c.failed || left < 0 || left > LobbyFeedPieceMax) {
-        c.failed = true;
-        return;
-    }
-    m.payloadSize = left;
-    if (left > 0)
-        std::memcpy(m.payload, Take(c, left), static_cast<size_t>(left));
 }
 
 // Whether the writer may write `m` as it is: what the reader would refuse is
@@ -233,9 +224,9 @@ void ReadFields(Cursor& c, LobbyMessage& m) {
     }
     ReadFeedFields(c, m);
     if (k == LobbyRelayUp || k == LobbyRelayDown)
-        TakePayload(c, m);
+        TakePayload(c, m, 1, LobbyPayloadMax);
     else if (Fed(k))
-        TakePiece(c, m);
+        TakePayload(c, m, 0, LobbyFeedPieceMax);
     else if (Requested(k))
         TakePadding(c, LobbyRequestSize);
     else if (k == LobbyWatch)
