@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """End to end, two lobbies that share their rooms through one redis-server,
 all on loopback: a game hosted through the first lobby is joined through the
-second, which sends the joiner on, and played to its end by two real
+second, which sends the joiner (and a viewer) on, and played to its end by two real
 programs (the same replay on both, verified). Then the first lobby dies and
 starts again: the program hosting through it is told its room is gone, and a
 joiner of the old room's code is refused through the second lobby.
@@ -83,12 +83,16 @@ def joined_through_the_other(redis_port):
         return first, first_port
     join = e.run_game("scaled-join", ["--join", code, "--lobby", f"127.0.0.1:{second_port}",
                                       "--online-ticks", "600"])
+    # A viewer asks the second lobby too, and is sent on to the game's feed.
+    viewer = e.run_game("scaled-viewer", ["--watch", code, "--lobby",
+                                          f"127.0.0.1:{second_port}"])
     e.finished_alike(host, join, "scaled", 600)
+    e.watched_alike(viewer, "scaled")
     second.send_signal(signal.SIGTERM)
     stopped(second)
     sent_on = re.findall(r"(\d+) sent on", e.text_of("scaled-lobby2"))
-    e.check(sent_on and int(sent_on[0]) >= 1,
-            f"scaled: the second lobby sent the joiner on to the first ({sent_on})")
+    e.check(sent_on and int(sent_on[0]) >= 2,
+            f"scaled: the second lobby sent the joiner and the viewer on to the first ({sent_on})")
     return first, first_port
 
 
