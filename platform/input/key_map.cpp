@@ -14,6 +14,8 @@ struct KeyChoices {
     std::map<int, std::vector<int>> polled;
     std::map<int, std::vector<int>> messages;
     std::bitset<256> padKeys;
+    // Command keys a pad gave during an online game, not yet polled.
+    std::bitset<256> padCommands;
 };
 
 KeyChoices Choices;
@@ -66,6 +68,18 @@ void SetPadKey(int virtualKey, bool down) {
 
 bool PadKeyDown(int virtualKey) {
     return virtualKey >= 0 && virtualKey < 256 && Choices.padKeys[virtualKey];
+}
+
+void NotePadCommand(int virtualKey) {
+    if (virtualKey > 0 && virtualKey < 256)
+        Choices.padCommands[virtualKey] = true;
+}
+
+bool TakePadCommand(int virtualKey) {
+    if (virtualKey < 0 || virtualKey >= 256 || !Choices.padCommands[virtualKey])
+        return false;
+    Choices.padCommands[virtualKey] = false;
+    return true;
 }
 
 }  // namespace keymap

@@ -23,4 +23,10 @@ int KeyDownMessages(int virtualKey, int messages[2]);
 void SetPadKey(int virtualKey, bool down);
 bool PadKeyDown(int virtualKey);
 
+// A gamepad's command key (Start's P) given while an online game plays,
+// where no key-down reaches the game: the next poll of the player's own
+// keys reads it as down, once.
+void NotePadCommand(int virtualKey);
+bool TakePadCommand(int virtualKey);
+
 }  // namespace keymap

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <string>
 
+#include "platform/input/key_map.h"
 #include "platform/platform.h"
 #include "platform/sdl/sdl_desktop.h"
 #include "platform/shared/surfaces.h"
@@ -13,11 +14,22 @@ namespace {
 
 using sdl::Desktop;
 
+// A pad's command during a playback: Start pauses a replay as P does; in an
+// online game it is the player's P, read with their keys.
+void PadCommand(int virtualKey) {
+    if (virtualKey != 'P')
+        return;
+    if (Desktop.replay.live)
+        keymap::NotePadCommand('P');
+    else
+        sdl::ToggleReplayPause();
+}
+
 // What the viewer may do while a replay plays: nothing of it reaches the
 // game. P pauses, closing the window stops, and the window's own keys (full
 // screen, volume) work as ever.
 void HandleReplayEvent(const SDL_Event& event) {
-    if (sdl::HandlePadEvent(event, nullptr) || sdl::DiscardDropEvent(event))
+    if (sdl::HandlePadEvent(event, PadCommand) || sdl::DiscardDropEvent(event))
         return;
     switch (event.type) {
         case SDL_WINDOWEVENT:

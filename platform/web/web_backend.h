@@ -35,6 +35,8 @@ void WaitForPictures();
 // the page's keys and pointer reach nothing of the game.
 const host::InputRecorder& Recorder();
 bool Replaying();
+// Whether what plays is an online game (the driver reads the player's keys).
+bool ReplayLive();
 bool ReplayedKeyDown(int virtualKey);
 // Whether the game was last told, in the replay, that its window is
 // minimized (it then stays inactive after a box).

@@ -47,6 +47,10 @@ bool Replaying() {
     return Playing;
 }
 
+bool ReplayLive() {
+    return Playing && Driver.live;
+}
+
 bool ReplayedMinimized() {
     return Minimized;
 }

@@ -344,9 +344,12 @@ void PumpEvents() {
         int kind = web_next_event(values);
         if (kind == 0)
             break;
-        // The page's input reaches no replayed game.
+        // The page's input reaches no replayed game; in an online game a
+        // pad's Start is the player's P, read with their keys.
         if (!web::Replaying())
             HandleEvent(kind, values);
+        else if (kind == EventPadCommand && web::ReplayLive() && values[2] == 0)
+            keymap::NotePadCommand(web::PadCommandKey(values[0], values[1] != 0));
     }
 }
 
@@ -552,7 +555,7 @@ int16_t GetAsyncKeyState(int virtualKey) {
 namespace host {
 
 bool PlayerKeyDown(int virtualKey) {
-    return keymap::GameKeyDown(virtualKey, PageKeyDown);
+    return keymap::GameKeyDown(virtualKey, PageKeyDown) || keymap::TakePadCommand(virtualKey);
 }
 
 }  // namespace host

@@ -121,6 +121,9 @@ void PadCommand(HWND handle, int virtualKey) {
     platform::WindowData* window = WindowOf(handle);
     if (window && window->procedure && !win32::Hooks.replaying)
         win32::DeliverToGame(window, WM_KEYDOWN, WPARAM(virtualKey), 1);
+    // In an online game Start's P is the player's, read with their keys.
+    else if (win32::Hooks.replaying && win32::Hooks.replay.live)
+        keymap::NotePadCommand(virtualKey);
 }
 
 // The box open over the window, found among the thread's dialogs.
@@ -501,7 +504,8 @@ int16_t GetAsyncKeyState(int virtualKey) {
 namespace host {
 
 bool PlayerKeyDown(int virtualKey) {
-    return keymap::GameKeyDown(virtualKey, win32::PhysicalKeyDown);
+    return keymap::GameKeyDown(virtualKey, win32::PhysicalKeyDown) ||
+           keymap::TakePadCommand(virtualKey);
 }
 
 }  // namespace host

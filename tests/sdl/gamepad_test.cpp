@@ -1,7 +1,7 @@
 // A gamepad through the real SDL2 backend and the real game, on SDL's dummy
 // video driver with SDL's virtual joystick as the pad: A answers the boxes,
 // the stick and the D-pad drive the tank, the right shoulder fires, Start
-// pauses.
+// pauses, and in an online game Start is the player's P.
 #include "state/battle_state.h"
 #include "state/program_state.h"
 #include "tests/sdl/virtual_pads.h"
@@ -112,4 +112,31 @@ TEST_F(Gamepad, DrivesFiresPausesAndAnswersBoxes) {
     Button(SDL_CONTROLLER_BUTTON_A, false);
     EXPECT_TRUE(SawPauseRequest);
     EXPECT_EQ(GameMode, Playing);
+}
+
+namespace {
+
+int Polls = 0;
+int PollsSeeingP = 0;
+
+// An online game's tick as its driver reads the player's own keys.
+bool PollLikeAnOnlineGame() {
+    ++Polls;
+    if (host::PlayerKeyDown('P'))
+        ++PollsSeeingP;
+    return Polls < 40;
+}
+
+}  // namespace
+
+// In an online game no key-down reaches the game: Start, let go, is read as
+// the player's P by the next poll of their keys, once per press.
+TEST_F(Gamepad, StartInAnOnlineGameIsThePlayersPReadOncePerPress) {
+    host::SetReplayDriver(
+        {.playTick = PollLikeAnOnlineGame, .tickMs = int(BattleTimerPeriodMs), .live = true});
+    Button(SDL_CONTROLLER_BUTTON_START, true);
+    Button(SDL_CONTROLLER_BUTTON_START, false);
+    platform::RunMessageLoop();
+    EXPECT_EQ(Polls, 40);
+    EXPECT_EQ(PollsSeeingP, 1);
 }
