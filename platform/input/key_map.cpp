@@ -75,7 +75,9 @@ void NotePadCommand(int virtualKey) {
         Choices.padCommands[virtualKey] = true;
 }
 
-bool TakePadCommand(int virtualKey) {
+bool PlayerKeyDown(int virtualKey, bool (*keyDown)(int virtualKey)) {
+    if (GameKeyDown(virtualKey, keyDown))
+        return true;
     if (virtualKey < 0 || virtualKey >= 256 || !Choices.padCommands[virtualKey])
         return false;
     Choices.padCommands[virtualKey] = false;

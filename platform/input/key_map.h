@@ -27,6 +27,9 @@ bool PadKeyDown(int virtualKey);
 // where no key-down reaches the game: the next poll of the player's own
 // keys reads it as down, once.
 void NotePadCommand(int virtualKey);
-bool TakePadCommand(int virtualKey);
+
+// A key of the player's own, as an online game reads them: the game's state
+// of it (GameKeyDown), or a pad's command noted for it, taken once.
+bool PlayerKeyDown(int virtualKey, bool (*keyDown)(int virtualKey));
 
 }  // namespace keymap

@@ -127,7 +127,7 @@ int16_t GetAsyncKeyState(int virtualKey) {
 namespace host {
 
 bool PlayerKeyDown(int virtualKey) {
-    return keymap::GameKeyDown(virtualKey, KeyboardKeyDown) || keymap::TakePadCommand(virtualKey);
+    return keymap::PlayerKeyDown(virtualKey, KeyboardKeyDown);
 }
 
 }  // namespace host

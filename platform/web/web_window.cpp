@@ -555,7 +555,7 @@ int16_t GetAsyncKeyState(int virtualKey) {
 namespace host {
 
 bool PlayerKeyDown(int virtualKey) {
-    return keymap::GameKeyDown(virtualKey, PageKeyDown) || keymap::TakePadCommand(virtualKey);
+    return keymap::PlayerKeyDown(virtualKey, PageKeyDown);
 }
 
 }  // namespace host

@@ -116,12 +116,12 @@ bool WindowKey(HWND window, UINT message, WPARAM key, LPARAM flags) {
     return false;
 }
 
-// Start and Back on the driving pad: the key-downs of P and H.
+// Start and Back on the driving pad: the key-downs of P and H, or in an
+// online game (no key-down reaches it) keys the player's next poll reads.
 void PadCommand(HWND handle, int virtualKey) {
     platform::WindowData* window = WindowOf(handle);
     if (window && window->procedure && !win32::Hooks.replaying)
         win32::DeliverToGame(window, WM_KEYDOWN, WPARAM(virtualKey), 1);
-    // In an online game Start's P is the player's, read with their keys.
     else if (win32::Hooks.replaying && win32::Hooks.replay.live)
         keymap::NotePadCommand(virtualKey);
 }
@@ -504,8 +504,7 @@ int16_t GetAsyncKeyState(int virtualKey) {
 namespace host {
 
 bool PlayerKeyDown(int virtualKey) {
-    return keymap::GameKeyDown(virtualKey, win32::PhysicalKeyDown) ||
-           keymap::TakePadCommand(virtualKey);
+    return keymap::PlayerKeyDown(virtualKey, win32::PhysicalKeyDown);
 }
 
 }  // namespace host
