@@ -12,6 +12,7 @@
 #include "platform/host.h"
 #include "shell/main_window.h"
 #include "shell/menu.h"
+#include "state/program_state.h"
 #include "texts/extra_texts.h"
 
 namespace {
@@ -79,8 +80,8 @@ void PutSettingsInForce(const CommandLine& line, const std::string& path) {
     ShareAuthor = PlayerSettings.shareAuthor;
 }
 
-void OfferMenu(bool canQuit) {
-    MenuHost.canQuit = canQuit;
+void OfferMenu(bool canQuit, bool online) {
+    MenuHostRows = (canQuit ? MenuRowQuit : 0) | (online ? MenuRowOnline : 0);
     MenuHost.shareLastRun = ShareLastRun;
     MenuHost.showStatusAt = ShowStatusAt;
     MenuHost.setFullscreen = host::ChooseFullscreen;

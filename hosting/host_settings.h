@@ -13,6 +13,7 @@
 void PutSettingsInForce(const CommandLine& line, const std::string& path);
 
 // The menu reaches the program's own parts through these hooks; `canQuit`
-// for a program that can end itself. Whether Esc opens it is the program's
+// for a program that can end itself, `online` for one that plays over the
+// network from the menu. Whether Esc opens it is the program's
 // (EscapeOpensMenu), or a replay's.
-void OfferMenu(bool canQuit);
+void OfferMenu(bool canQuit, bool online);

@@ -66,6 +66,36 @@ extern void (*OnlineRoomMade)(const std::string& code);
 // standard error by the caller).
 bool MeetOtherProgram(const CommandLine& line, const std::string& lobbyText, std::string& error);
 
+// The same meeting a step at a time, for a program whose window shows while
+// it waits: begun (false with why), then looked at about every 10 ms (each
+// look moves the datagrams that came and are due), until met or failed
+// (MeetingError says why); stopped when the player gives up.
+enum MeetingStage : int32_t {
+    MeetingAskingLobby,  // the lobby not answered yet
+    MeetingRoomMade,     // the lobby made the room: its code is known, no one joined yet
+    MeetingGreeting,     // the other's way known, the greetings going
+    MeetingMet,
+    MeetingFailed,
+};
+bool BeginMeeting(const CommandLine& line, const std::string& lobbyText, std::string& error);
+MeetingStage MeetingStep();
+const std::string& MeetingError();
+void StopMeeting();
+// How the other joins a game hosted without a lobby ("ADDRESS:PORT/CODE"),
+// and this computer's addresses ("192.0.2.2 or 198.51.100.7"; empty when
+// the host cannot tell).
+std::string HowToJoinDirectly();
+std::string LocalAddressesText();
+// How the other joins a game hosted without a lobby, on standard output.
+void PrintHowToJoin();
+
+// Play online in the menu: offered with the program's command line (its
+// lobby, delay and port), it meets the other under the program's boxes;
+// once they met, the game in the window ends and MetFromMenu says so.
+void OfferOnlineInMenu(const CommandLine& line);
+void PlayOnlineFromMenu(bool hosting, const std::string& code);
+bool MetFromMenu();
+
 // What a lobby's refusal (or its silence: LobbyNoAnswer) means, for the
 // player.
 std::string LobbyRefusalText(int32_t refusal, const host::NetAddress& lobby);

@@ -1,6 +1,7 @@
-// Before the window opens: the host waits for the other program, the joiner
-// finds it (by the address and code the host printed, or by a lobby's room
-// code) and greets it, and the host's welcome tells the seed both start with.
+// Meeting the other program: the host waits for it, the joiner finds it (by
+// the address and code the host printed, or by a lobby's room code) and
+// greets it, and the host's welcome tells the seed both start with. Before
+// the window opens (--host, --join), or a step at a time under a box.
 #include <cstdio>
 #include <random>
 #include <string>
@@ -55,22 +56,20 @@ bool ReadDirectJoin(const std::string& text, host::NetAddress& address, uint32_t
 // How the other joins: this program's port and the session's code, and the
 // addresses this computer has (the player knows which network the other
 // shares).
-void PrintHowToJoin(uint32_t session) {
-    const int port = int(host::NetBound(Online.transport.socket).port);
-    std::string addresses;
-    for (const host::NetAddress& address : host::NetLocalAddresses()) {
-        char text[24];
-        std::snprintf(text, sizeof text, "%s%d.%d.%d.%d", addresses.empty() ? "" : " or ",
-                      address.bytes[0], address.bytes[1], address.bytes[2], address.bytes[3]);
-        addresses += text;
-    }
+}  // namespace
+
+void PrintHowToJoin() {
+    const std::string addresses = LocalAddressesText();
     std::printf(
         "morvask: hosting an online game on UDP port %d; the other player joins "
-        "with\n  morvask --join ADDRESS:%d/%08x\n"
+        "with\n  morvask --join %s\n"
         "(ADDRESS: this computer's address on your network%s%s)\n",
-        port, port, unsigned(session), addresses.empty() ? "" : ", here ", addresses.c_str());
+        int(host::NetBound(Online.transport.socket).port), HowToJoinDirectly().c_str(),
+        addresses.empty() ? "" : ", here ", addresses.c_str());
     std::fflush(stdout);
 }
+
+namespace {
 
 void SendGreeting(int64_t nowUs) {
     uint8_t out[MaxDatagramBytes];
@@ -102,36 +101,6 @@ std::string LobbyProblem(const LobbyClient& lobby) {
     return LobbyRefusalText(lobby.refusal, lobby.lobby);
 }
 
-// The greetings until both play, with the lobby kept on the way.
-bool Greet(std::string& error) {
-    const int64_t start = host::NetClockMicroseconds();
-    while (Online.link.phase == OnlineGreeting) {
-        const int64_t now = host::NetClockMicroseconds();
-        KeepLobby(Online.transport, now);
-        if (Online.transport.throughLobby && Online.transport.lobby.stage == LobbyFailed) {
-            error = LobbyProblem(Online.transport.lobby);
-            return false;
-        }
-        uint8_t bytes[host::NetDatagramMax];
-        size_t size = 0;
-        host::NetAddress from;
-        while (ReceiveFromPeer(Online.transport, now, bytes, size, from))
-            TakeGreeting(bytes, size, from, now);
-        SendGreeting(now);
-        if (!Online.link.hosting && now - start > JoinPatienceUs &&
-            Online.link.phase == OnlineGreeting) {
-            error = "no answer from the host within 30 s: is it waiting, and is the code right?";
-            return false;
-        }
-        host::NetWait(Online.transport.socket, 20);
-    }
-    if (Online.link.phase == OnlineStopped) {
-        error = Online.link.message;
-        return false;
-    }
-    return true;
-}
-
 void ShowRoomCode(const std::string& code) {
     if (OnlineRoomMade) {
         OnlineRoomMade(code);
@@ -143,6 +112,56 @@ void ShowRoomCode(const std::string& code) {
         "morvask: others watch it with morvask --watch %s\n",
         code.c_str(), code.c_str());
     std::fflush(stdout);
+}
+
+// What the meeting's steps need across looks.
+struct MeetingRecord {
+    MeetingStage stage = MeetingFailed;
+    int64_t greetingSinceUs = 0;
+    std::string error;
+    bool joining = false;
+};
+MeetingRecord Meeting;
+
+void Fail(const std::string& error) {
+    Meeting.stage = MeetingFailed;
+    Meeting.error = error;
+}
+
+// The greeting begins once the other's way is known: the session named by
+// the room's code through a lobby, the host's own otherwise.
+void StartGreeting(uint32_t session, int64_t nowUs) {
+    StartOnlineLink(Online.link, !Meeting.joining, session, nowUs);
+    Online.link.punching = Online.transport.throughLobby;
+    if (!Meeting.joining)
+        Online.link.seed = FreshNumber();
+    Meeting.stage = MeetingGreeting;
+    Meeting.greetingSinceUs = nowUs;
+}
+
+void LookWhileAskingLobby(int64_t nowUs) {
+    const LobbyStage stage = Online.transport.lobby.stage;
+    if (stage == LobbyFailed)
+        Fail(LobbyProblem(Online.transport.lobby));
+    else if (stage == LobbyHosting)
+        Meeting.stage = MeetingRoomMade;
+    if (stage == LobbyPaired)
+        StartGreeting(SessionOfRoomCode(Online.transport.lobby.code), nowUs);
+}
+
+void LookWhileGreeting(int64_t nowUs) {
+    if (Online.transport.throughLobby && Online.transport.lobby.stage == LobbyFailed)
+        return Fail(LobbyProblem(Online.transport.lobby));
+    SendGreeting(nowUs);
+    if (Online.link.phase == OnlineStopped)
+        return Fail(Online.link.message);
+    if (Online.link.phase != OnlineGreeting) {
+        Meeting.stage = MeetingMet;
+        Online.active = true;
+        return;
+    }
+    if (Meeting.joining && nowUs - Meeting.greetingSinceUs > JoinPatienceUs)
+        Fail("no answer from the host within 30 s: is it waiting, and is the code right?");
 }
 
 bool StartThroughLobby(const CommandLine& line, const std::string& lobbyText, std::string& error) {
@@ -159,36 +178,16 @@ bool StartThroughLobby(const CommandLine& line, const std::string& lobbyText, st
         error = "\"" + line.joinText + "\" is no room code (10 letters and digits)";
         return false;
     }
-    std::printf("morvask: asking the lobby %s\n", host::NetAddressText(lobby).c_str());
-    std::fflush(stdout);
-    // The host's room code is printed once the lobby made it.
-    bool codeShown = false;
-    while (Online.transport.lobby.stage != LobbyPaired &&
-           Online.transport.lobby.stage != LobbyFailed) {
-        const int64_t now = host::NetClockMicroseconds();
-        KeepLobby(Online.transport, now);
-        uint8_t bytes[host::NetDatagramMax];
-        size_t size = 0;
-        host::NetAddress from;
-        while (ReceiveFromPeer(Online.transport, now, bytes, size, from)) {
-        }
-        if (Online.transport.lobby.stage == LobbyHosting && !codeShown) {
-            ShowRoomCode(LobbyCodeText(Online.transport.lobby.code));
-            codeShown = true;
-        }
-        host::NetWait(Online.transport.socket, 20);
-    }
-    if (Online.transport.lobby.stage == LobbyFailed) {
-        error = LobbyProblem(Online.transport.lobby);
-        return false;
-    }
+    Meeting.stage = MeetingAskingLobby;
     return true;
 }
 
 }  // namespace
 
-bool MeetOtherProgram(const CommandLine& line, const std::string& lobbyText, std::string& error) {
+bool BeginMeeting(const CommandLine& line, const std::string& lobbyText, std::string& error) {
     Online = OnlineGame{};
+    Meeting = MeetingRecord{};
+    Meeting.joining = !line.hostOnline;
     Online.inputDelay = line.inputDelay;
     Online.endTick = line.onlineTicks;
     const bool direct = lobbyText.empty() && line.hostOnline;
@@ -200,24 +199,88 @@ bool MeetOtherProgram(const CommandLine& line, const std::string& lobbyText, std
     if (!OpenOnlineTransport(Online.transport, direct ? line.port : 0, error))
         return false;
     if (!lobbyText.empty()) {
-        if (!StartThroughLobby(line, lobbyText, error))
-            return false;
-        session = SessionOfRoomCode(Online.transport.lobby.code);
-    } else if (line.hostOnline) {
+        if (StartThroughLobby(line, lobbyText, error))
+            return true;
+        CloseOnlineTransport(Online.transport);
+        return false;
+    }
+    if (line.hostOnline) {
         session = FreshNumber();
-        PrintHowToJoin(session);
     } else {
         Online.transport.peer = hostAddress;
         Online.transport.peerKnown = true;
     }
-    StartOnlineLink(Online.link, line.hostOnline, session, host::NetClockMicroseconds());
-    Online.link.punching = Online.transport.throughLobby;
-    if (line.hostOnline)
-        Online.link.seed = FreshNumber();
-    if (!Greet(error))
-        return false;
-    Online.active = true;
+    StartGreeting(session, host::NetClockMicroseconds());
     return true;
+}
+
+MeetingStage MeetingStep() {
+    if (Meeting.stage == MeetingMet || Meeting.stage == MeetingFailed)
+        return Meeting.stage;
+    const int64_t now = host::NetClockMicroseconds();
+    KeepLobby(Online.transport, now);
+    uint8_t bytes[host::NetDatagramMax];
+    size_t size = 0;
+    host::NetAddress from;
+    while (ReceiveFromPeer(Online.transport, now, bytes, size, from))
+        if (Meeting.stage == MeetingGreeting)
+            TakeGreeting(bytes, size, from, now);
+    if (Meeting.stage == MeetingAskingLobby || Meeting.stage == MeetingRoomMade)
+        LookWhileAskingLobby(now);
+    else if (Meeting.stage == MeetingGreeting)
+        LookWhileGreeting(now);
+    return Meeting.stage;
+}
+
+const std::string& MeetingError() {
+    return Meeting.error;
+}
+
+std::string HowToJoinDirectly() {
+    char text[64];
+    std::snprintf(text, sizeof text, "ADDRESS:%d/%08x",
+                  int(host::NetBound(Online.transport.socket).port),
+                  unsigned(Online.link.sessionId));
+    return text;
+}
+
+std::string LocalAddressesText() {
+    std::string addresses;
+    for (const host::NetAddress& address : host::NetLocalAddresses()) {
+        char text[24];
+        std::snprintf(text, sizeof text, "%s%d.%d.%d.%d", addresses.empty() ? "" : " or ",
+                      address.bytes[0], address.bytes[1], address.bytes[2], address.bytes[3]);
+        addresses += text;
+    }
+    return addresses;
+}
+
+void StopMeeting() {
+    CloseOnlineTransport(Online.transport);
+    Online = OnlineGame{};
+    Meeting = MeetingRecord{};
+}
+
+bool MeetOtherProgram(const CommandLine& line, const std::string& lobbyText, std::string& error) {
+    if (!BeginMeeting(line, lobbyText, error))
+        return false;
+    if (Meeting.stage == MeetingAskingLobby) {
+        std::printf("morvask: asking the lobby %s\n",
+                    host::NetAddressText(Online.transport.lobby.lobby).c_str());
+        std::fflush(stdout);
+    } else if (line.hostOnline) {
+        PrintHowToJoin();
+    }
+    bool codeShown = false;
+    while (MeetingStep() != MeetingMet && Meeting.stage != MeetingFailed) {
+        if (Meeting.stage == MeetingRoomMade && !codeShown) {
+            ShowRoomCode(LobbyCodeText(Online.transport.lobby.code));
+            codeShown = true;
+        }
+        host::NetWait(Online.transport.socket, 20);
+    }
+    error = Meeting.error;
+    return Meeting.stage == MeetingMet;
 }
 
 std::string LobbyRefusalText(int32_t refusal, const host::NetAddress& lobby) {

@@ -9,6 +9,7 @@
 #include "hosting/host_settings.h"
 #include "hosting/online_game.h"
 #include "hosting/online_watch.h"
+#include "hosting/program_reset.h"
 #include "hosting/replay_runs.h"
 #include "options/settings_file.h"
 #include "platform/host.h"
@@ -100,6 +101,12 @@ void DropOpenedLevels(const std::string& openText) {
 int RunInWindow(CommandLine& line, const ProgramPlaces& places, const ReplayRecord* replay,
                 bool dropOpened, int showCommand) {
     PutSettingsInForce(line, places.settingsPath);
+    // Play online is offered where the program can play over the network;
+    // a replay shows the rows its run had.
+    const bool online = !replay && host::NetAvailable();
+    OfferMenu(true, online);
+    if (online)
+        OfferOnlineInMenu(line);
     // A replay played back never touches the player's records.
     if (!replay && !places.settingsPath.empty())
         KeepRecordsIn(RecordsPathBeside(places.settingsPath));
@@ -111,7 +118,6 @@ int RunInWindow(CommandLine& line, const ProgramPlaces& places, const ReplayReco
         return 2;
     if (dropOpened)
         DropOpenedLevels(line.openText);
-    OfferMenu(true);
     // Esc opens the menu in the player's game; in a replay as in its run.
     if (!replay)
         EscapeOpensMenu = true;
@@ -162,12 +168,9 @@ bool MeetAndStart(const CommandLine& line, const ProgramPlaces& places, Meeting 
     return host::Start();
 }
 
-// --host or --join: the other program is met before the window opens, then
-// both play a game of two from the host's seed with the short start.
-int RunOnline(CommandLine& line, const ProgramPlaces& places, int showCommand) {
-    int status = 0;
-    if (!MeetAndStart(line, places, MeetOtherProgram, "online game", status))
-        return status;
+// The game of two both play once met, from the host's seed with the short
+// start; the host stopped after.
+int PlayMetGame(CommandLine& line, const ProgramPlaces& places, int showCommand) {
     line.players = 2;
     PutSettingsInForce(line, places.settingsPath);
     Intro = {.shortIntro = true, .sound = true};
@@ -179,6 +182,26 @@ int RunOnline(CommandLine& line, const ProgramPlaces& places, int showCommand) {
         FinishOnlineRun(line.recordPath, KeptBesideSettings(places, "online-game.mvr"), exitCode);
     host::Stop();
     return exitCode;
+}
+
+// --host or --join: the other program is met before the window opens.
+int RunOnline(CommandLine& line, const ProgramPlaces& places, int showCommand) {
+    int status = 0;
+    if (!MeetAndStart(line, places, MeetOtherProgram, "online game", status))
+        return status;
+    return PlayMetGame(line, places, showCommand);
+}
+
+// Play online chosen in the menu and the other met: the game that was in the
+// window is over (its recording written where --record said), and the
+// online game starts afresh in a new window.
+int PlayMetFromMenu(CommandLine& line, const ProgramPlaces& places, int showCommand) {
+    ResetProgram();
+    host::SetInputRecorder({});
+    line.recordPath.clear();
+    line.openText.clear();
+    line.playPath.clear();
+    return PlayMetGame(line, places, showCommand);
 }
 
 // --watch CODE: the game of a lobby's room played in the window as its
@@ -233,6 +256,11 @@ int RunProgram(CommandLine& line, const ProgramPlaces& places, int showCommand) 
         return 1;
     const bool dropOpened = !line.openText.empty() && !playing;
     int exitCode = RunInWindow(line, places, playing ? &replay : nullptr, dropOpened, showCommand);
+    if (MetFromMenu()) {
+        if (!line.recordPath.empty())
+            FinishRecordedRun(line.recordPath, exitCode);
+        return PlayMetFromMenu(line, places, showCommand);
+    }
     host::Stop();
     if (!line.recordPath.empty())
         return FinishRecordedRun(line.recordPath, exitCode);

@@ -287,9 +287,12 @@ CommandLine CheckOnlineOptions(const CommandLine& result) {
     const bool online = result.hostOnline || !result.joinText.empty();
     if (result.hostOnline && !result.joinText.empty())
         return Refuse("--host and --join cannot be given together");
-    if ((result.onlineTicks > 0 || result.relayOnly) && !online)
+    // Without --host or --join they are for a game chosen in the menu's Play
+    // online, which a replay or a watched game has none of.
+    if ((result.onlineTicks > 0 || result.relayOnly) && !online &&
+        (!result.playPath.empty() || !result.watchText.empty()))
         return Refuse(std::string(result.relayOnly ? "--relay" : "--online-ticks") +
-                      " goes with --host or --join");
+                      " goes with an online game: --host, --join, or the menu's Play online");
     if (online && (!result.playPath.empty() || !result.openText.empty()))
         return Refuse("an online game (--host, --join) cannot play a replay or open levels");
     if (!result.watchText.empty() &&

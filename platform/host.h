@@ -214,6 +214,18 @@ bool PlayerKeyDown(int virtualKey);
 // recording. Returns at once when there is no window. With `warning` false
 // it has no warning sign (a page of help).
 void ShowNotice(const char* textUtf8, const char* captionUtf8, bool warning = true);
+// A box of the program's own that waits on the world outside (the other
+// player of an online game): `waiting` is called about every 10 ms while it
+// shows, and the box closes when it returns false. True when it closed so;
+// false when the player closed it first (its button, Esc, the window's
+// close) or there is no window to show it in.
+bool ShowWaitingNotice(const char* textUtf8, const char* captionUtf8, bool (*waiting)());
+// The game in the window ends by the program's own choice (the player goes
+// on to an online game): the window goes without the game's close (no
+// farewell, no question), and the message loop returns 0 once the message
+// being handled is done. The host then runs a game in a new window as at
+// start.
+void EndGameInWindow();
 // Text dropped on the window as soon as the game's message loop runs (what
 // --open names): the game takes it as any drop.
 void DropAfterStart(const std::string& text);

@@ -26,6 +26,8 @@ void PutRecords(std::string& out, const RecordsRecord& records) {
 // The shown options a file gives: version 3 all five; version 2 the status's
 // place too, unless written before the status display existed.
 uint32_t ShownOptionCount(const ReplayRecord& replay) {
+    if (replay.formatVersion >= MenuRowsReplayFormatVersion)
+        return 6;
     if (replay.formatVersion >= 3)
         return 5;
     return replay.statusPlaceKept ? 4 : 3;
@@ -52,6 +54,10 @@ void PutShownOptions(std::string& out, const ReplayRecord& replay) {
     if (replay.formatVersion >= 3) {
         PutVarint(out, ReplayPlayersOption);
         out += char(replay.players);
+    }
+    if (replay.formatVersion >= MenuRowsReplayFormatVersion) {
+        PutVarint(out, ReplayMenuRowsOption);
+        out += char(replay.menuRows);
     }
 }
 
@@ -116,7 +122,8 @@ bool ReadShownOptions(Reader& in, ReplayRecord& replay) {
     uint32_t count = 0;
     if (!in.Varint(count))
         return false;
-    if (replay.formatVersion >= 3 ? count != 5 : count != 3 && count != 4)
+    const uint32_t expected = replay.formatVersion >= 3 ? ShownOptionCount(replay) : 4;
+    if (count != expected && (replay.formatVersion >= 3 || count != 3))
         return in.Fail("not every shown option is given");
     replay.statusPlaceKept = count >= 4;
     replay.statusPlace = ReplayStatusOff;
@@ -154,6 +161,12 @@ bool ReadShownOptions(Reader& in, ReplayRecord& replay) {
                 return false;
             if (replay.players != 1 && replay.players != 2)
                 return in.Fail("an unknown number of players");
+        } else if (key == ReplayMenuRowsOption &&
+                   replay.formatVersion >= MenuRowsReplayFormatVersion) {
+            if (!in.Byte(replay.menuRows))
+                return false;
+            if (replay.menuRows > 3)
+                return in.Fail("unknown rows of the menu");
         } else {
             return in.Fail("an unknown shown option");
         }

@@ -17,7 +17,11 @@
 // players at the start, or the players question asked during the run), so
 // that older programs refuse it; any other run is written as version 2.
 // Version 1 (without the shown options) is read too.
-inline constexpr uint32_t ReplayFormatVersion = 5;
+inline constexpr uint32_t ReplayFormatVersion = 6;
+// Version 6: a run in which the menu opened with rows only some programs
+// offer (Play online): the shown options add which (key 6), so that a reader
+// shows the rows the run had; laid out and played as version 5 otherwise.
+inline constexpr uint32_t MenuRowsReplayFormatVersion = 6;
 // Version 5: a run whose sound question was answered by the settings (`sound
 // = on|off`: the start 3 or 4, which older programs do not know), laid out
 // and played as version 4. Version 4: a run in which Esc opened the menu (the
@@ -64,6 +68,7 @@ enum ReplayOptionKey : uint8_t {
     ReplayIntroOption = 3,     // u8: 0 the game's boxes, 1 short with no sound, 2 short with sound
     ReplayStatusPlaceOption = 4,  // u8: where the status showed, 0 auto, 1 side, 2 title, 3 off
     ReplayPlayersOption = 5,      // version 3 on: u8 1 or 2, the players of a new game at the start
+    ReplayMenuRowsOption = 6,     // version 6 on: u8, the menu's MenuHostRow bits the run offered
 };
 // The status's place in a file recorded before the status display existed: none showed.
 inline constexpr uint8_t ReplayStatusOff = 3;
@@ -108,6 +113,9 @@ struct ReplayRecord {
     bool statusPlaceKept = true;
     // Players of a new game when the run began (version 3 on; 1 before).
     uint8_t players = 1;
+    // The menu's rows that only some programs offer (MenuHostRow bits,
+    // version 6 on; before, the playing program's own).
+    uint8_t menuRows = 0;
     std::vector<ReplayEvent> events;
     // Timer ticks in the whole run and the checksum of the state at its end.
     uint32_t totalTicks = 0;

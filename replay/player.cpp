@@ -128,6 +128,8 @@ void BeginPlayback(const ReplayRecord& replay, PlaybackHooks hooks) {
     PlayersQuestionOffered = replay.formatVersion >= TwoPlayersReplayFormatVersion;
     // Esc opened the menu in the run when it did open there.
     EscapeOpensMenu = replay.formatVersion >= MenuReplayFormatVersion;
+    if (replay.formatVersion >= MenuRowsReplayFormatVersion)
+        MenuHostRows = replay.menuRows;
     InputReplayed = true;
     Hooks.setKeys(std::bitset<256>());
 }

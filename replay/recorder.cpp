@@ -31,13 +31,18 @@ int32_t MenusBefore = 0;
 // A run of two players, or one that asked the players question, needs a
 // reader that knows them, and one in which the menu opened a reader in which
 // Esc opens it, and one whose sound question the settings answered a
-// reader that knows that start; any other is written as before.
+// reader that knows that start; a menu that offered Play online needs a
+// reader that shows that row too. Any other is written as before.
 ReplayRecord Finished(ReplayRecord replay) {
     const bool twoPlayers = replay.players == 2 || PlayersQuestionsAsked != QuestionsBefore;
-    replay.formatVersion = replay.intro > 2             ? SoundGivenReplayFormatVersion
-                           : MenusOpened != MenusBefore ? MenuReplayFormatVersion
-                           : twoPlayers                 ? TwoPlayersReplayFormatVersion
-                                                        : OnePlayerReplayFormatVersion;
+    const bool menuOpened = MenusOpened != MenusBefore;
+    replay.formatVersion = menuOpened && (MenuHostRows & MenuRowOnline)
+                               ? MenuRowsReplayFormatVersion
+                           : replay.intro > 2 ? SoundGivenReplayFormatVersion
+                           : menuOpened       ? MenuReplayFormatVersion
+                           : twoPlayers       ? TwoPlayersReplayFormatVersion
+                                              : OnePlayerReplayFormatVersion;
+    replay.menuRows = uint8_t(MenuHostRows);
     replay.finalChecksum = GameStateChecksum();
     return replay;
 }

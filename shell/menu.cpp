@@ -114,6 +114,8 @@ std::vector<MenuEntry> MainEntries() {
     const bool editing = GameMode == Editing;
     std::vector<MenuEntry> rows = {Row(MenuResume, Resume),
                                    Row(MenuNewGame, OpenScreen, MenuNewGameScreen)};
+    if (!editing && (MenuHostRows & MenuRowOnline))
+        rows.push_back(Row(MenuPlayOnline, OpenScreen, MenuOnlineScreen));
     if (!editing)
         rows.push_back(Row(MenuChooseLevel, OpenScreen, MenuLevels));
     if (RecordsKept() || RecordsRefused())
@@ -122,7 +124,7 @@ std::vector<MenuEntry> MainEntries() {
     rows.push_back(Row(MenuShare, OpenScreen, MenuShareScreen));
     rows.push_back(Row(editing ? MenuLeaveEditor : MenuEditor, Editor));
     rows.push_back(Row(MenuHelp, Help));
-    if (MenuHost.canQuit)
+    if (MenuHostRows & MenuRowQuit)
         rows.push_back(Row(MenuQuit, Quit));
     return rows;
 }
@@ -211,7 +213,7 @@ void ShowMenuScreen(MenuScreen screen) {
     Menu.top = 0;
     Menu.capturing = -1;
     Menu.typing = -1;
-    Menu.note.clear();
+    Menu.note = screen == MenuOnlineScreen ? OnlineScreenNote() : std::string();
     // The level being played is in focus among the levels.
     if (screen == MenuLevels) {
         Menu.focus = BattleState.LevelIndex;
@@ -251,6 +253,8 @@ std::vector<MenuEntry> MenuEntries() {
             return ShareEntries();
         case MenuOptionsScreen:
             return OptionsEntries();
+        case MenuOnlineScreen:
+            return OnlineEntries();
         default:
             return {};
     }
@@ -266,13 +270,17 @@ std::string MenuCaptionText() {
             return MenuText(MenuShare);
         case MenuOptionsScreen:
             return MenuText(OptionsCaption);
+        case MenuOnlineScreen:
+            return MenuText(MenuPlayOnline);
         default:
             return MenuText(MenuCaption);
     }
 }
 
 void MenuKey(int key) {
-    if (Menu.typing >= 0) {
+    if (Menu.typing == MenuTypingJoinCode) {
+        MenuJoinCodeKey(key);
+    } else if (Menu.typing >= 0) {
         MenuNameKey(key);
     } else if (Menu.capturing >= 0) {
         OptionsCaptureKey(key);

@@ -18,6 +18,7 @@ enum MenuScreen : int32_t {
     MenuLevels,
     MenuShareScreen,
     MenuOptionsScreen,
+    MenuOnlineScreen,
 };
 
 // One row of a screen: what it says, the value it shows on its right, and
@@ -41,6 +42,8 @@ struct MenuRecord {
     // -1 none), and the text typed so far.
     int32_t typing = -1;
     std::string typed;
+    // The code typed on the Play online screen (typing MenuTypingJoinCode).
+    std::string joinCode;
     // A line under the rows: what the last choice did, or why it was refused.
     std::string note;
     // The pointer: where it was last seen, and whether the main button was
@@ -55,7 +58,10 @@ extern MenuRecord Menu;
 // EscapeOpensMenu, state/program_state.h): whether the program can quit, and
 // the program's own parts the menu reaches.
 struct MenuHostRecord {
-    bool canQuit = false;
+    // Hosts a game over the network (`hosting`) or joins the one `code`
+    // names; null where the program plays none (the row shows where
+    // MenuHostRows says, so a replay's run has its rows).
+    void (*playOnline)(bool hosting, const std::string& code) = nullptr;
     // Shares the run of the last game (as Ctrl+Shift+C after it); null: none.
     void (*shareLastRun)() = nullptr;
     // Puts the status's place into force.
@@ -93,6 +99,13 @@ void OptionsCaptureKey(int key);
 // while one of them is typed.
 void AddSetNameRows(std::vector<MenuEntry>& rows);
 void MenuNameKey(int key);
+
+// The Play online screen's rows, the line under them (where the game is
+// met), and a key-down while the code to join is typed.
+inline constexpr int32_t MenuTypingJoinCode = 2;
+std::vector<MenuEntry> OnlineEntries();
+std::string OnlineScreenNote();
+void MenuJoinCodeKey(int key);
 
 // The menu drawn over the picture it keeps; the row under a field point, -1
 // none.

@@ -116,7 +116,8 @@ void DrawFooter(const Panel& panel) {
     if (!Menu.note.empty())
         platform::DrawTextLine(Canvas, Fitted(Menu.note, SmallPixels + 1, w), x, y + 22,
                                SmallPixels + 1, NoteText);
-    const MenuTextId hint = Menu.typing >= 0                   ? MenuNameHint
+    const MenuTextId hint = Menu.typing == MenuTypingJoinCode  ? MenuJoinHint
+                            : Menu.typing >= 0                 ? MenuNameHint
                             : Menu.screen == MenuOptionsScreen ? OptionsHint
                                                                : MenuKeysHint;
     platform::DrawTextLine(Canvas, Fitted(MenuText(hint), SmallPixels, w), x, y + 48, SmallPixels,

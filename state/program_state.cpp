@@ -15,6 +15,7 @@ int32_t PlayersQuestionsAsked = 0;
 bool PlayersQuestionOffered = true;
 bool EscapeOpensMenu = false;
 int32_t MenusOpened = 0;
+int32_t MenuHostRows = 0;
 bool InputReplayed = false;
 std::vector<int32_t> LevelSet;
 
@@ -33,6 +34,7 @@ void ResetRunState() {
     PlayersQuestionOffered = true;
     EscapeOpensMenu = false;
     MenusOpened = 0;
+    MenuHostRows = 0;
     InputReplayed = false;
     LevelSet.clear();
 }

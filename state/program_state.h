@@ -51,6 +51,12 @@ extern int32_t PlayersQuestionsAsked;
 // a recording in which it did needs a reader that knows it.
 extern bool EscapeOpensMenu;
 extern int32_t MenusOpened;
+// The menu's rows that only some programs offer: Quit where the program can
+// quit, Play online where it can play over the network. A replay's run is
+// played with the rows it offered when its file says (version 6 on), so the
+// recorded keys choose the same rows.
+enum MenuHostRow : int32_t { MenuRowQuit = 1, MenuRowOnline = 2 };
+extern int32_t MenuHostRows;
 // True while a replay plays the input: what the player chose in the run is
 // the recording's, never saved to the player's settings, and the keys the
 // polls see are the recorded game keys, which no choice of keys may remap.

@@ -106,6 +106,40 @@ constexpr MenuTextRow MenuTexts[MenuTextCount] = {
     {.id = ActionFireName, .chinese = "开火", .english = "fire"},
     {.id = ActionPauseName, .chinese = "暂停", .english = "pause"},
     {.id = ActionHelpName, .chinese = "帮助", .english = "help"},
+    {.id = MenuPlayOnline, .chinese = "联机游戏", .english = "Play online"},
+    {.id = MenuHostGame, .chinese = "创建一局，等待对方加入", .english = "Host a game"},
+    {.id = MenuJoinGame, .chinese = "加入一局", .english = "Join a game"},
+    {.id = MenuJoinHint,
+     .chinese = "输入对方看到的代码，回车加入；Ctrl+V粘贴，Esc取消",
+     .english = "Type the code the host was shown, Enter joins; Ctrl+V pastes, Esc cancels"},
+    {.id = MenuOnlineThroughLobby, .chinese = "经由大厅 %s", .english = "Through the lobby %s"},
+    {.id = MenuOnlineDirect,
+     .chinese = "直接连接，同一网络内（未设置大厅）",
+     .english = "Directly, on this network (no lobby is set)"},
+    {.id = MenuJoinNeedsCode, .chinese = "请先输入代码", .english = "Type the code first"},
+    {.id = OnlineCaption, .chinese = "联机游戏", .english = "Play online"},
+    {.id = OnlineAskingLobby,
+     .chinese = "正在询问大厅 %s……\n\n按确定停止。",
+     .english = "Asking the lobby %s...\n\nOK stops."},
+    {.id = OnlineRoomWaiting,
+     .chinese = "房间代码：%s\n\n对方在菜单中选择“联机游戏”、“加入一局”并输入此代码"
+                "（或运行 morvask --join %s）。观战：morvask --watch %s\n\n"
+                "正在等待对方；按确定停止等待。",
+     .english = "Your room code: %s\n\nThe other player chooses Play online, Join a game, "
+                "and types it (or starts morvask --join %s). Others watch with "
+                "morvask --watch %s\n\nWaiting for the other player; OK stops waiting."},
+    {.id = OnlineDirectWaiting,
+     .chinese = "对方在菜单中选择“联机游戏”、“加入一局”并输入\n%s\n"
+                "（ADDRESS：本机在你们网络中的地址%s）\n\n正在等待对方；按确定停止等待。",
+     .english = "The other player chooses Play online, Join a game, and types\n%s\n"
+                "(ADDRESS: this computer's address on your network%s)\n\n"
+                "Waiting for the other player; OK stops waiting."},
+    {.id = OnlineJoining,
+     .chinese = "正在加入 %s……\n\n按确定停止。",
+     .english = "Joining %s...\n\nOK stops."},
+    {.id = OnlineNotStarted,
+     .chinese = "联机游戏未能开始：%s",
+     .english = "The online game did not start: %s"},
 };
 
 constexpr bool RowsInOrder() {

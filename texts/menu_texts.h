@@ -90,6 +90,27 @@ enum MenuTextId : int32_t {
     ActionFireName,
     ActionPauseName,
     ActionHelpName,
+    // Play online: the main menu's row, its screen's rows, its notes.
+    MenuPlayOnline,
+    MenuHostGame,
+    MenuJoinGame,
+    MenuJoinHint,
+    // printf format: the lobby's HOST:PORT.
+    MenuOnlineThroughLobby,
+    MenuOnlineDirect,
+    MenuJoinNeedsCode,
+    // The program's own boxes while it meets the other player.
+    OnlineCaption,
+    // printf format: the lobby.
+    OnlineAskingLobby,
+    // printf formats: the room code three times.
+    OnlineRoomWaiting,
+    // printf formats: what the other types, this computer's addresses.
+    OnlineDirectWaiting,
+    // printf format: what is joined.
+    OnlineJoining,
+    // printf format: why (in English, as the program's other messages).
+    OnlineNotStarted,
     MenuTextCount,
 };
 

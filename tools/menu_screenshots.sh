@@ -20,7 +20,8 @@ shots() {
     send_keys key Escape
     sleep 0.5
     import -window root "$TARGET/menu-$lang-$size.png"
-    send_keys key Down Down Down Down Return
+    # Options: the sixth row (below Play online and Choose level).
+    send_keys key Down Down Down Down Down Return
     sleep 0.5
     import -window root "$TARGET/options-$lang-$size.png"
     send_keys key Escape Escape

@@ -96,6 +96,14 @@ bool PlayerKeyDown(int virtualKey) {
 void ShowNotice(const char* textUtf8, const char* captionUtf8, bool) {
     headless::NoticeShown(textUtf8, captionUtf8);
 }
+// Told as a notice; no one waits in a headless run.
+bool ShowWaitingNotice(const char* textUtf8, const char* captionUtf8, bool (*)()) {
+    headless::NoticeShown(textUtf8, captionUtf8);
+    return false;
+}
+void EndGameInWindow() {
+    platform::PostQuitMessage(0);
+}
 void DropAfterStart(const std::string&) {}
 void StopOnSignals() {}
 

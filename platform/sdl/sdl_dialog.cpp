@@ -331,24 +331,39 @@ namespace host {
 using sdl::Desktop;
 using sdl::OpenDialog;
 
-void ShowNotice(const char* textUtf8, const char* captionUtf8, bool warning) {
-    // A window being closed shows no more notices: its close goes on.
-    if (!sdl::WindowLive() || Desktop.closeRequested)
-        return;
+// A notice of the program's own; 0 when `waiting` closed it.
+int HoldNotice(const char* textUtf8, const char* captionUtf8, uint32_t type, bool (*waiting)()) {
     OpenDialog open;
-    open.box = dialog::OpenBox(textUtf8, captionUtf8,
-                               platform::MB_OK | (warning ? platform::MB_ICONWARNING : 0));
+    open.box = dialog::OpenBox(textUtf8, captionUtf8, type);
     sdl::ShowWaitingFrame();
     if (Desktop.traceDialogs)
         std::fprintf(stderr, "dialog: open \"%s\" \"%s\"\n", open.box.caption.c_str(),
                      open.box.text.substr(0, open.box.text.find('\n')).c_str());
     Desktop.dialog = &open;
-    int answer = RunDialog(open);
+    int answer = RunDialog(open, waiting);
     Desktop.dialog = nullptr;
     if (Desktop.traceDialogs) {
-        std::fprintf(stderr, "dialog: answer %s\n", AnswerName(answer));
+        std::fprintf(stderr, answer == 0 ? "dialog: closed by waiting\n" : "dialog: answer %s\n",
+                     AnswerName(answer));
         std::fflush(stderr);
     }
+    return answer;
+}
+
+void ShowNotice(const char* textUtf8, const char* captionUtf8, bool warning) {
+    // A window being closed shows no more notices: its close goes on.
+    if (!sdl::WindowLive() || Desktop.closeRequested)
+        return;
+    HoldNotice(textUtf8, captionUtf8, platform::MB_OK | (warning ? platform::MB_ICONWARNING : 0),
+               nullptr);
+}
+
+bool ShowWaitingNotice(const char* textUtf8, const char* captionUtf8, bool (*waiting)()) {
+    if (!sdl::WindowLive() || Desktop.closeRequested)
+        return false;
+    const bool closedByWaiting = HoldNotice(textUtf8, captionUtf8, platform::MB_OK, waiting) == 0;
+    sdl::PresentFrame(nullptr);
+    return closedByWaiting;
 }
 
 }  // namespace host

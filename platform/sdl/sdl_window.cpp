@@ -326,6 +326,20 @@ void SetWindowOptions(const WindowOptions& options) {
     sdl::Desktop.options = options;
 }
 
+void EndGameInWindow() {
+    using sdl::Desktop;
+    platform::WindowData& window = Desktop.window;
+    Desktop.timers.clear();
+    if (sdl::WindowLive()) {
+        SDL_HideWindow(window.sdlWindow);
+        SDL_DestroyWindow(window.sdlWindow);
+    }
+    window.sdlWindow = nullptr;
+    window.destroyed = true;
+    Desktop.windowCreated = false;
+    platform::PostQuitMessage(0);
+}
+
 }  // namespace host
 
 namespace platform {
@@ -354,6 +368,14 @@ Window CreateWindow(const char*, const char* titleUtf8, uint32_t, int x, int y, 
     if (!sdlWindow) {
         std::fprintf(stderr, "morvask: cannot create the window: %s\n", SDL_GetError());
         return nullptr;
+    }
+    // A window after a game that ended in this process starts a new run.
+    if (Desktop.quitPosted) {
+        Desktop.quitPosted = false;
+        Desktop.quitCode = 0;
+        Desktop.closeRequested = false;
+        Desktop.loopRunning = false;
+        Desktop.replayStopped = false;
     }
     WindowData& window = Desktop.window;
     window = WindowData{};

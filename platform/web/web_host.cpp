@@ -63,6 +63,13 @@ void ShowNotice(const char* textUtf8, const char* captionUtf8, bool warning) {
                     platform::MB_OK | (warning ? platform::MB_ICONWARNING : 0));
 }
 
+// The page meets the other player itself (its own online line): the menu
+// offers no Play online here.
+bool ShowWaitingNotice(const char*, const char*, bool (*)()) {
+    return false;
+}
+void EndGameInWindow() {}
+
 // The page hands a link's levels over as a drop itself.
 void DropAfterStart(const std::string&) {}
 

@@ -396,7 +396,9 @@ void RegisterClass(const char* className, uint32_t classStyle, int iconResource,
     windowClass.hCursor = ::LoadCursorA(nullptr, IDC_CROSS);
     windowClass.hbrBackground = static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH));
     windowClass.lpszClassName = className;
-    if (!::RegisterClassA(&windowClass))
+    // A game started again in this process (online, from the menu) finds
+    // the class there already.
+    if (!::RegisterClassA(&windowClass) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
         win32::Fail("无法注册窗口类。");
 }
 

@@ -12,7 +12,8 @@
 
 namespace {
 
-constexpr const char* ScreenNames[] = {"closed", "main", "newgame", "levels", "share", "options"};
+constexpr const char* ScreenNames[] = {"closed", "main",    "newgame", "levels",
+                                       "share",  "options", "online"};
 
 struct MenuWord {
     const char* word;
@@ -46,9 +47,11 @@ std::string MenuLine(int64_t tick) {
 }
 
 void RunMenuCommand(const std::vector<std::string>& words, const SimMenuTools& tools) {
-    if (words.size() == 1) {
+    // `menu online`: as a desktop program offers it, with Play online.
+    const bool online = words.size() == 2 && Lower(words[1]) == "online";
+    if (words.size() == 1 || online) {
         EscapeOpensMenu = true;
-        MenuHost.canQuit = true;
+        MenuHostRows |= MenuRowQuit | (online ? MenuRowOnline : 0);
         if (!MenuOpen() && !MenuMayOpen())
             tools.error("the menu opens in play or in the editor, not in a try-out");
         if (!MenuOpen())

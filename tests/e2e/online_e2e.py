@@ -64,11 +64,11 @@ def start_display():
     virtual_display.start(PROCESSES)
 
 
-def program_env(name):
+def program_env(name, more_settings=""):
     config = os.path.join(OUT, name, "config")
     os.makedirs(os.path.join(config, "morvask"), exist_ok=True)
     with open(os.path.join(config, "morvask", "settings.ini"), "w") as settings:
-        settings.write("volume = 0\nlang = en\n")
+        settings.write("volume = 0\nlang = en\n" + more_settings)
     env = dict(os.environ, XDG_CONFIG_HOME=config, SDL_AUDIODRIVER="dummy",
                LC_ALL="C.UTF-8", DBUS_SESSION_BUS_ADDRESS="disabled:",
                MORVASK_TRACE_DIALOGS="1")
@@ -309,6 +309,93 @@ def through_lobby(relay_only):
               f"relayed: the lobby relayed the game ({relayed})")
 
 
+def menu_keys(window, keys):
+    subprocess.run(["xdotool", "windowfocus", "--sync", window], check=False)
+    time.sleep(0.4)
+    for key in keys:
+        subprocess.run(["xdotool", "key", key], check=False)
+        time.sleep(0.25)
+
+
+def opened_box(name, text):
+    return f'dialog: open "Play online" "{text}' in text_of(name, "err")
+
+
+def from_the_menu():
+    """Both players start the program as for a game of their own and choose
+    Play online in the menu: one hosts through the lobby, the other types
+    the room's code. Each window's game ends, and both play one game in new
+    windows; the game before is kept and verifies with the menu's rows."""
+    lobby = start([LOBBY, "--port", "0", "--bind", "127.0.0.1"], "menu-server")
+    found = []
+    wait_for(lambda: found.extend(re.findall(r"listening on [0-9.]+:(\d+)",
+                                             text_of("menu-server"))) or found, 30)
+    if not check(bool(found), "menu: the lobby listens"):
+        return
+    settings = f"intro = short\nlobby = 127.0.0.1:{found[0]}\n"
+    games = {}
+    for who in ("host", "join"):
+        record = ["--record", os.path.join(OUT, f"menu-{who}-before.mvr")]
+        games[who] = start([GAME, "--scale", "1", "--online-ticks", "600"] + record,
+                           "menu-" + who, env=program_env("menu-" + who, settings), cwd=OUT)
+    host_window, join_window = window_of(games["host"]), window_of(games["join"])
+    if not check(host_window and join_window, "menu: both windows opened"):
+        return
+    subprocess.run(["xdotool", "windowmove", join_window, "980", "0"], check=False)
+    # The level's first box answered, then Esc, Play online (below New game)
+    # and Host a game.
+    for who, window in (("host", host_window), ("join", join_window)):
+        wait_for(lambda: "dialog: ready" in text_of("menu-" + who, "err"), 30)
+        menu_keys(window, ["Return"])
+        check(wait_for(lambda: "dialog: answer" in text_of("menu-" + who, "err"), 10),
+              f"menu: the {who} answered the level's first box")
+    menu_keys(host_window, ["Escape", "Down", "Down", "Return", "Return"])
+    code = []
+    wait_for(lambda: code.extend(re.findall(r"--join ([2-9A-Z]{5})-?([2-9A-Z]{5})",
+                                            text_of("menu-host"))) or code, 30)
+    if not check(bool(code) and opened_box("menu-host", "Your room code: "),
+                 f"menu: the host's box shows the room's code ({code})"):
+        return
+    subprocess.run(["import", "-window", host_window, os.path.join(OUT, "menu-hosting.png")],
+                   check=False)
+    # Join a game, typed in place, Enter joins.
+    menu_keys(join_window, ["Escape", "Down", "Down", "Return", "Down", "Return"])
+    subprocess.run(["xdotool", "type", "--delay", "80", code[0][0] + code[0][1]], check=False)
+    menu_keys(join_window, ["Return"])
+    finished_alike_in(games, "menu", 600)
+    for who in ("host", "join"):
+        before = os.path.join(OUT, f"menu-{who}-before.mvr")
+        data = open(before, "rb").read() if os.path.exists(before) else b""
+        verify = subprocess.run([SIM, "--verify", before], capture_output=True, text=True)
+        check(data[4:5] == b"\x06" and verify.returncode == 0,
+              f"menu: the {who}'s game before verifies with the menu's rows: "
+              f"{verify.stdout.strip()} {verify.stderr.strip()}")
+    lobby.send_signal(signal.SIGTERM)
+    lobby.wait(timeout=30)
+
+
+def finished_alike_in(games, name, ticks):
+    """As finished_alike, for games whose replays are kept beside their
+    settings."""
+    answering_boxes(games["host"], games["join"], name)
+    for who, process in games.items():
+        try:
+            status = process.wait(timeout=180)
+        except subprocess.TimeoutExpired:
+            process.kill()
+            status = "no end"
+        check(status == 0, f"{name}: the {who} ended by itself with 0 ({status})")
+    paths = [os.path.join(OUT, f"{name}-{who}", "config", "morvask", "online-game.mvr")
+             for who in ("host", "join")]
+    if not check(all(os.path.exists(p) for p in paths), f"{name}: both replays kept"):
+        return
+    check(open(paths[0], "rb").read() == open(paths[1], "rb").read(),
+          f"{name}: both programs kept the same replay")
+    verify = subprocess.run([SIM, "--verify", paths[0]], capture_output=True, text=True)
+    check(verify.returncode == 0 and f'"tick":{ticks},' in verify.stdout,
+          f"{name}: the replay verifies to tick {ticks}: {verify.stdout.strip()}")
+
+
 def killed_joiner():
     host = run_game("killed-host", ["--host", "--port", "0"])
     _, join_text = direct_join_text("killed-host")
@@ -364,12 +451,13 @@ def main():
     shutil.rmtree(OUT, ignore_errors=True)
     os.makedirs(OUT)
     start_display()
+    only = os.environ.get("ONLINE_E2E_ONLY")
     try:
-        direct_through_relay()
-        through_lobby(False)
-        through_lobby(True)
-        killed_joiner()
-        other_version_refused()
+        for part in (direct_through_relay, lambda: through_lobby(False),
+                     lambda: through_lobby(True), from_the_menu, killed_joiner,
+                     other_version_refused):
+            if not only or only in getattr(part, "__name__", ""):
+                part()
     finally:
         for process in PROCESSES:
             if process.poll() is None:

@@ -17,11 +17,11 @@ def shown_options_end(data, at, found=None):
     """Where the shown options of a version 2 or 3 file end (the language, the
     records: none, kept with their 73 numbers, or refused with a text; the
     start-up's kind; the status's place, in files that have it; in version 3
-    the players)."""
+    the players; in version 6 the menu's rows)."""
     count, at = varint(data, at)
     for _ in range(count):
         key, at = varint(data, at)
-        if key in (1, 3, 4, 5):
+        if key in (1, 3, 4, 5, 6):
             if found is not None:
                 found[key] = data[at]
             at += 1

@@ -88,8 +88,8 @@ TEST(CommandLine, WrongValuesAndUnknownOptionsAreRefusedInTwoLines) {
                                                {"--input-delay", "9"},
                                                {"--input-delay", ""},
                                                {"--online-ticks", "0"},
-                                               {"--online-ticks", "100"},
-                                               {"--relay"}}) {
+                                               {"--online-ticks", "100", "--play", "a.mvr"},
+                                               {"--watch", "ABCDE-23456", "--relay"}}) {
         CommandLine line = Read(arguments);
         EXPECT_EQ(line.action, CommandLineAction::BadUsage) << arguments.back();
         // The problem, then where to read more: the error never scrolls away.

@@ -168,6 +168,36 @@ TEST(ReplayFile, TheVersionsHoldTheirOwnOptions) {
     EXPECT_EQ(DecodeReplay(EncodeReplay(written), read, error), ReplayNotAReplay);
 }
 
+// Version 6 adds the menu's rows the run offered to version 5's options, and
+// its reader gives them back; a kind of row no program offers, or the key in
+// a file of version 5, is refused.
+TEST(ReplayFile, Version6HoldsTheMenusRows) {
+    ReplayRecord written = SmallReplay();
+    written.formatVersion = SoundGivenReplayFormatVersion;
+    written.intro = 4;
+    const std::string five = EncodeReplay(written);
+    written.formatVersion = MenuRowsReplayFormatVersion;
+    written.menuRows = MenuRowQuit | MenuRowOnline;
+    const std::string six = EncodeReplay(written);
+    EXPECT_EQ(six[4], 6);
+    EXPECT_EQ(six.size(), five.size() + 2);
+    ReplayRecord read;
+    std::string error;
+    ASSERT_EQ(DecodeReplay(six, read, error), ReplayRead) << error;
+    EXPECT_EQ(read.menuRows, 3);
+    EXPECT_EQ(read.intro, 4);
+    EXPECT_EQ(EncodeReplay(read), six);
+    written.menuRows = 4;
+    EXPECT_EQ(DecodeReplay(EncodeReplay(written), read, error), ReplayNotAReplay);
+    EXPECT_NE(error.find("rows of the menu"), std::string::npos) << error;
+    std::string sixAsFive = six;
+    sixAsFive[4] = 5;
+    EXPECT_EQ(DecodeReplay(sixAsFive, read, error), ReplayNotAReplay);
+    std::string fiveAsSix = five;
+    fiveAsSix[4] = 6;
+    EXPECT_EQ(DecodeReplay(fiveAsSix, read, error), ReplayNotAReplay);
+}
+
 // A version 2 file from before the status's place (three shown options)
 // reads with no status shown.
 TEST(ReplayFile, OlderFilesShowNoStatus) {
