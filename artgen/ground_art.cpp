@@ -27,12 +27,14 @@ Palette GroundPalette() {
     p[kSpeck] = {Hex(0x9a9a9a)};
     // Deep, saturated foliage: darker than the tanks it hides, greener than
     // the background.
-    p[kSoil] = {Hex(0x071f0a)};
-    p[kLeafDeep] = {Hex(0x104214)};
-    p[kLeafDark] = {Hex(0x174e1a)};
-    p[kLeafMid] = {Hex(0x1f5b1f)};
-    p[kLeafLight] = {Hex(0x286825)};
-    p[kLeafPale] = {Hex(0x32742a)};
+    // The leaves keep close tones so that the cell lies calmer than the
+    // tanks on it: the foliage reads by its shapes, not by strong contrast.
+    p[kSoil] = {Hex(0x11381c)};
+    p[kLeafDeep] = {Hex(0x134217)};
+    p[kLeafDark] = {Hex(0x174819)};
+    p[kLeafMid] = {Hex(0x1b4e1c)};
+    p[kLeafLight] = {Hex(0x1e541e)};
+    p[kLeafPale] = {Hex(0x235a21)};
     p[kIce] = {Hex(0xbbd2e8)};
     p[kIceDeep] = {Hex(0xafc5da)};
     p[kIceCrack] = {Hex(0x5d7891)};
@@ -86,9 +88,9 @@ Sprite Grass() {
         int material = kLeafDeep + std::min(4, int(layer * 4.0f + NextRange(rng, 0.0f, 1.3f)));
         Paint leaf;
         leaf.material = material;
-        leaf.tone = NextRange(rng, 0.9f, 1.08f);
+        leaf.tone = NextRange(rng, 0.94f, 1.05f);
         leaf.base = 0.3f + layer * 3.5f;
-        leaf.rise = 1.3f;
+        leaf.rise = 1.0f;
         leaf.edge = 1.4f;
         leaf.gloss = 0.12f;
         Vec2 axis{std::cos(angle), std::sin(angle)};
@@ -101,7 +103,7 @@ Sprite Grass() {
              [&](Vec2 q) { return std::max(SdCircle(q, c1, radius), SdCircle(q, c2, radius)); });
         Paint vein;
         vein.material = -1;
-        vein.shade = 0.86f;
+        vein.shade = 0.94f;
         vein.stack = Stack::Carve;
         vein.rise = 0.25f;
         vein.edge = 0.3f;
@@ -112,7 +114,9 @@ Sprite Grass() {
         });
     }
     Lighting light;
-    light.shadow = 0.5f;
+    light.ambient = 0.62f;
+    light.diffuse = 0.38f;
+    light.shadow = 0.18f;
     light.shadowReach = 2.5f;
     return Lit(r, light);
 }

@@ -18,10 +18,10 @@ enum WallMaterial : uint8_t {
 
 Palette WallPalette() {
     Palette p{};
-    p[kMortar] = {Hex(0xd9c9a6)};
+    p[kMortar] = {Hex(0xb39f80)};
     p[kBrick] = {Hex(0xc8612b)};
     p[kStone] = {Hex(0xa89a52)};
-    p[kJoint] = {Hex(0x3f3820)};
+    p[kJoint] = {Hex(0x776b40)};
     p[kPlate] = {Hex(0x30343a)};
     p[kPlateDark] = {Hex(0x202328)};
     p[kSteel] = {Hex(0x7c838c)};
@@ -135,17 +135,17 @@ void MissingBricks(Relief& r, Box2 b, Rng& rng) {
 Relief BrickWall() {
     Relief r = MakeRelief(kCellSize, kCellSize, 8, true);
     FillBox(r, Box2{-1, -1, 65, 65}, 0, Solid(kMortar, 0, 0.3f, 0.5f, 1.0f, Profile::Flat));
-    BumpNoise(r, kMortar, 0.5f, 16, 2, 11);
-    ToneNoise(r, kMortar, 0.25f, 16, 3, 12);
+    BumpNoise(r, kMortar, 0.25f, 16, 2, 11);
+    ToneNoise(r, kMortar, 0.12f, 16, 3, 12);
     Rng rng{101};
     for (int course = 0; course < 4; ++course) {
         float y0 = float(course) * 16.0f;
         float offset = (course % 2) ? 16.0f : 0.0f;
         for (int b = 0; b < 2; ++b) {
             float x0 = offset + float(b) * 32.0f;
-            float tone = NextRange(rng, 0.84f, 1.1f);
+            float tone = NextRange(rng, 0.9f, 1.06f);
             FillBox(r, Box2{x0 + 1.0f, y0 + 1.0f, x0 + 31.0f, y0 + 15.0f}, 1.2f,
-                    Solid(kBrick, 0.4f, 2.0f, 1.5f, tone));
+                    Solid(kBrick, 0.4f, 1.2f, 1.3f, tone));
             // A chipped corner or two, so no two bricks are alike.
             for (int k = 0; k < 2; ++k) {
                 Vec2 c{x0 + (NextFloat(rng) < 0.5f ? 2.0f : 30.0f),
@@ -154,9 +154,9 @@ Relief BrickWall() {
             }
         }
     }
-    ToneNoise(r, kBrick, 0.24f, 16, 3, 13);
-    ToneNoise(r, kBrick, 0.14f, 64, 1, 14);
-    BumpNoise(r, kBrick, 0.35f, 32, 2, 15);
+    ToneNoise(r, kBrick, 0.12f, 16, 3, 13);
+    ToneNoise(r, kBrick, 0.1f, 64, 1, 14);
+    BumpNoise(r, kBrick, 0.15f, 32, 2, 15);
     return r;
 }
 
@@ -284,8 +284,8 @@ Sprite StoneBlocks() {
         float x = row.offset;
         for (float w : row.widths) {
             Box2 block{x + gap, row.y0 + gap, x + w - gap, row.y1 - gap};
-            float tone = NextRange(rng, 0.86f, 1.1f);
-            FillBox(r, block, 2.2f, Solid(kStone, 0.3f, 2.8f, 2.6f, tone));
+            float tone = NextRange(rng, 0.92f, 1.06f);
+            FillBox(r, block, 2.2f, Solid(kStone, 0.3f, 1.3f, 2.0f, tone));
             // A pit or two in each block's face.
             for (int k = 0; k < 2; ++k) {
                 Vec2 c{NextRange(rng, block.x0 + 4, block.x1 - 4),
@@ -296,9 +296,9 @@ Sprite StoneBlocks() {
             x += w;
         }
     }
-    ToneNoise(r, kStone, 0.28f, 8, 3, 22);
-    ToneNoise(r, kStone, 0.16f, 64, 1, 23);
-    BumpNoise(r, kStone, 0.6f, 16, 3, 24);
+    ToneNoise(r, kStone, 0.12f, 8, 3, 22);
+    ToneNoise(r, kStone, 0.12f, 64, 1, 23);
+    BumpNoise(r, kStone, 0.25f, 16, 3, 24);
     return Light(r);
 }
 

@@ -7,10 +7,11 @@ Prints, for each tank kind (the players' four armour colours, the enemies'
 four kinds): the paint's delta E to each ground and to each other side's
 tanks (paint: the pixels that change between kinds, darkest quarter
 dropped), and the whole sprite's; the shells and explosion frames against
-each ground and brick; the players' plates; the 8x8 block lightness spread
-of each ground and of the tanks. --check exits 1 when a goal is missed;
+each ground and brick; the players' plates, and the corners of their marks
+outside the plates; the 8x8 block lightness spread of each ground and of the
+tanks, between the blocks and inside them. --check exits 1 when a goal is missed;
 --sheet writes every kind on every ground (rows: kinds, columns: background,
-grass, ice, sand, brick) with the two plates on the first column's tanks;
+grass, ice, sand, brick, stone), then a row for each player with its marks;
 --effects the eight explosion frames on brick and on the background, and the
 four shells on each ground and brick."""
 import math
@@ -73,6 +74,21 @@ def sprite(rows, x, y, w, h, under=None):
     return out
 
 
+def texture_spread(pixels, size):
+    """How busy a picture is: the spread of the lightness inside each 8x8
+    block, averaged over the blocks that are wholly opaque. Fine detail that
+    flickers from pixel to pixel (leaves, mortar, bevels) counts here, where
+    the spread between the blocks' means sees only broad patches."""
+    spreads = []
+    for by in range(0, size, 8):
+        for bx in range(0, size, 8):
+            block = [pixels.get((bx + u, by + v)) for v in range(8) for u in range(8)]
+            if all(block):
+                m = sum(p[0] for p in block) / 64
+                spreads.append(math.sqrt(sum((p[0] - m) ** 2 for p in block) / 64))
+    return sum(spreads) / max(1, len(spreads))
+
+
 def block_spread(pixels, size):
     means = []
     for by in range(0, size, 8):
@@ -90,39 +106,50 @@ KINDS = ["player grey (1 hit)", "player blue (fresh)", "player green", "player r
          "enemy green", "enemy blue (fast)", "enemy red (turret)", "enemy gold (heavy)"]
 
 
+def cell_ground(cells, n):
+    return lambda u, v: cells[128 * (n // 4) + v % 64][64 * (n % 4) + u % 64]
+
+
+# Where the game draws a player's mark in its tank's square: 2 pixels in from
+# the top-left corner, and again as far in from the bottom-right one.
+MARK_AT = (2, 64 - 2 - 22)
+
+
+def tank_on(tanks, marks, band, player, ground, u, v):
+    """The pixel at (u, v) of the tank of a band facing up, gun at rest, over
+    a ground, with player's mark (0, 1) or none (-1), as the game composes it."""
+    c = ground(u, v)
+    for row in (10 * band, 10 * band + 8):
+        if tanks[128 * row + 64 + v][128 + u] == (255, 255, 255):
+            c = tanks[128 * row + v][128 + u]
+    if player >= 0:
+        for at in MARK_AT:
+            mu, mv = u - at, v - at
+            if 0 <= mu < 22 and 0 <= mv < 22 and marks[22 + mv][22 * player + mu] == (255, 255, 255):
+                c = marks[mv][22 * player + mu]
+    return c
+
+
 def write_sheet(path, tanks, cells, back, marks):
-    """Each kind facing up on each ground, as the game composes them."""
-    grounds = [lambda u, v: back[v][u]] + [
-        (lambda n: lambda u, v: cells[128 * (n // 4) + v][64 * (n % 4) + u])(n) for n in (8, 9, 11, 1)]
-    w, h = 64 * len(grounds), 64 * 9
+    """Each kind facing up on each ground (background, grass, ice, sand,
+    brick, stone), then player 1 and player 2 with their marks, a row each:
+    the four armour colours on the background, full armour on grass and ice."""
+    grounds = [lambda u, v: back[v][u]] + [cell_ground(cells, n) for n in (8, 9, 11, 1, 7)]
+    w, h = 64 * len(grounds), 64 * 10
     img = [[(32, 32, 32)] * w for _ in range(h)]
-    for k in range(8):
-        for g, ground in enumerate(grounds):
-            for v in range(64):
-                for u in range(64):
-                    c = ground(u, v)
-                    for row in (10 * k, 10 * k + 8):
-                        if tanks[128 * row + 64 + v][128 + u] == (255, 255, 255):
-                            c = tanks[128 * row + v][128 + u]
-                    img[64 * k + v][64 * g + u] = c
-    # The last row: player 1 and player 2 in full armour, their plates on.
-    for i in range(2):
-        for g in range(len(grounds)):
-            if g >= 2:
-                continue
+    tiles = [(k, g, k, -1) for k in range(8) for g in range(len(grounds))]
+    for player in range(2):
+        tiles += [(8 + player, band, band, player) for band in range(4)]
+        tiles += [(8 + player, 4 + g, 3, player) for g in range(2)]
+    for row, col, band, player in tiles:
+        ground = grounds[col] if row < 8 else grounds[0 if col < 4 else col - 3]
         for v in range(64):
             for u in range(64):
-                c = grounds[i](u, v)
-                for row in (30, 38):
-                    if tanks[128 * row + 64 + v][128 + u] == (255, 255, 255):
-                        c = tanks[128 * row + v][128 + u]
-                if 21 <= u < 43 and 21 <= v < 43 and marks[22 + v - 21][22 * i + u - 21] == (255, 255, 255):
-                    c = marks[v - 21][22 * i + u - 21]
-                img[512 + v][64 * i + u] = c
+                img[64 * row + v][64 * col + u] = tank_on(tanks, marks, band, player, ground, u, v)
     with open(path, "wb") as f:
         f.write(f"P6 {w} {h} 255\n".encode())
-        for row in img:
-            f.write(bytes(x for c in row for x in c))
+        for line in img:
+            f.write(bytes(x for c in line for x in c))
 
 
 def write_effects(path, cells, back, effects, bullets):
@@ -157,6 +184,59 @@ def write_effects(path, cells, back, effects, bullets):
             f.write(bytes(x for c in row for x in c))
 
 
+def check_effects(bullets, effects, gmean, names, faults):
+    """The shells and the explosion frames against each ground and brick."""
+    print("Shells (mean of the opaque pixels) against each ground and brick")
+    for r in range(5):
+        shell = mean(list(sprite(bullets, 80, 80 * r, 40, 40).values()))
+        print(f"  row {r}:" + "".join(f" {g} {de(shell, gmean[g]):5.1f}" for g in names + ["brick"]))
+    print("Explosion frames against each ground and brick")
+    for f in range(8):
+        fr = mean(list(sprite(effects, 66 * f, 0, 66, 66).values()))
+        d = {g: de(fr, gmean[g]) for g in names + ["brick"]}
+        print(f"  frame {f}:" + "".join(f" {g} {v:5.1f}" for g, v in d.items()))
+        if 2 <= f <= 5 and d["brick"] < 30:
+            faults.append(f"explosion frame {f} on brick: {d['brick']:.1f} < 30")
+
+
+def check_marks(marks, paints, faults):
+    """The players' marks: their plates apart, and their corners apart."""
+    plates = [mean(list(sprite(marks, 22 * i, 0, 22, 22).values())) for i in range(2)]
+    print(f"Player plates: 1 vs 2 {de(plates[0], plates[1]):.1f}; nearest tank paint: " +
+          ", ".join(f"plate {i + 1} {min(de(p, q) for q in paints):.1f}" for i, p in enumerate(plates)))
+    if de(plates[0], plates[1]) < 25:
+        faults.append("plate 1 vs plate 2 < 25")
+    # The identity beyond the plate: the mark's pixels outside the plate's
+    # square (3..18), the corner brackets that tint the tank's corners.
+    corners = [mean([c for (u, v), c in sprite(marks, 22 * i, 0, 22, 22).items()
+                     if not (3 <= u < 19 and 3 <= v < 19)]) for i in range(2)]
+    apart = de(corners[0], corners[1])
+    print(f"Player corners: 1 vs 2 {apart:.1f}; nearest tank paint: " +
+          ", ".join(f"corners {i + 1} {min(de(p, q) for q in paints):.1f}" for i, p in enumerate(corners)))
+    if apart < 25:
+        faults.append(f"corners 1 vs corners 2: {apart:.1f} < 25")
+
+
+def check_calm(surfaces, sprites, faults):
+    """The grounds' and walls' busyness against the tanks'."""
+    print("8x8 block lightness spread: between the blocks' means / inside the blocks")
+    for g, p in surfaces.items():
+        print(f"  {g:12} {block_spread(p, 64):5.1f} / {texture_spread(p, 64):5.1f}")
+    spreads = [block_spread(s, 64) for s in sprites]
+    busy = [texture_spread(s, 64) for s in sprites]
+    print("  tanks        " + " ".join(f"{v:4.1f}" for v in spreads) + " / " +
+          " ".join(f"{v:4.1f}" for v in busy))
+    if block_spread(surfaces["grass edge"], 64) > 7:
+        faults.append(f"grass block spread {block_spread(surfaces['grass edge'], 64):.1f} > 7")
+    # The grounds and walls beside the tanks are calmer than the tanks:
+    # grass inside its blocks at most 7 (about half the tanks' 14-15), brick
+    # and stone at most 9 (below the calmest tank's, about 10).
+    for g, p, most in (("grass edge", surfaces["grass edge"], 7.0), ("brick", surfaces["brick"], 9.0),
+                       ("stone", surfaces["stone"], 9.0)):
+        if texture_spread(p, 64) > most:
+            faults.append(f"{g} spread inside its blocks {texture_spread(p, 64):.1f} > {most:.1f}")
+
+
 def main():
     assets = sys.argv[1]
     check = "--check" in sys.argv
@@ -172,7 +252,8 @@ def main():
         write_sheet(sys.argv[sys.argv.index("--sheet") + 1], tanks, cells, back, marks)
 
     def cell(n):
-        return {(u, v): lab(cells[128 * (n // 4) + v][64 * (n % 4) + u]) for v in range(64) for u in range(64)}
+        return {(u, v): lab(cells[128 * (n // 4) + v][64 * (n % 4) + u])
+                for v in range(64) for u in range(64)}
     grounds = {"background": {(u, v): lab(back[v][u]) for v in range(64) for u in range(64)},
                "grass edge": cell(8), "ice": cell(9), "sand": cell(11)}
     walls = {"brick": cell(1), "stone": cell(7)}
@@ -209,29 +290,9 @@ def main():
         if nearw < 20:
             faults.append(f"{KINDS[k]} whole vs other side: {nearw:.1f} < 20")
 
-    print("Shells (mean of the opaque pixels) against each ground and brick")
-    for r in range(5):
-        shell = mean(list(sprite(bullets, 80, 80 * r, 40, 40).values()))
-        print(f"  row {r}:" + "".join(f" {g} {de(shell, gmean[g]):5.1f}" for g in list(grounds) + ["brick"]))
-    print("Explosion frames against each ground and brick")
-    for f in range(8):
-        fr = mean(list(sprite(effects, 66 * f, 0, 66, 66).values()))
-        d = {g: de(fr, gmean[g]) for g in list(grounds) + ["brick"]}
-        print(f"  frame {f}:" + "".join(f" {g} {v:5.1f}" for g, v in d.items()))
-        if 2 <= f <= 5 and d["brick"] < 30:
-            faults.append(f"explosion frame {f} on brick: {d['brick']:.1f} < 30")
-    plates = [mean(list(sprite(marks, 22 * i, 0, 22, 22).values())) for i in range(2)]
-    print(f"Player plates: 1 vs 2 {de(plates[0], plates[1]):.1f}; nearest tank paint: " +
-          ", ".join(f"plate {i + 1} {min(de(p, q) for q in paints):.1f}" for i, p in enumerate(plates)))
-    if de(plates[0], plates[1]) < 25:
-        faults.append("plate 1 vs plate 2 < 25")
-    print("8x8 block lightness spread")
-    for g, p in {**grounds, **walls}.items():
-        print(f"  {g:12} {block_spread(p, 64):5.1f}")
-    spreads = [block_spread(s, 64) for s in sprites]
-    print("  tanks       " + " ".join(f"{v:4.1f}" for v in spreads))
-    if block_spread(grounds["grass edge"], 64) > 7:
-        faults.append(f"grass block spread {block_spread(grounds['grass edge'], 64):.1f} > 7")
+    check_effects(bullets, effects, gmean, list(grounds), faults)
+    check_marks(marks, paints, faults)
+    check_calm({**grounds, **walls}, sprites, faults)
     for f in faults:
         print("MISSED:", f)
     if check and faults:

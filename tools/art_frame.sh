@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # Writes a frame of play on a level that shows every kind of ground and wall
 # at once (ice, water, grass, sand, stone, cracked, broken and burning bricks),
-# for judging the art in place.   tools/art_frame.sh [BUILD_DIR] [OUT.png]
+# for judging the art in place.   tools/art_frame.sh [BUILD_DIR] [OUT.png] [PLAYERS]
+# With PLAYERS 2 the second player plays too, driving beside the first.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$(cd "${1:-$root/build}" && pwd)"
 out="$(realpath -m "${2:-$root/docs/art/play-frame.png}")"
+players="${3:-1}"
+second() { [ "$players" = 2 ] && echo "$1" || true; }
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 
@@ -44,17 +47,18 @@ PY
 cd "$work"
 "$build/morvask-sim" - >/dev/null <<SIM
 seed 12
+$(second "players 2")
 answer ok ok no ok yes ok
 start
 press F2
 tick 16
-hold Up Space
+hold Up Space $(second "P2Up")
 tick 40
 release all
-hold Right
+hold Right $(second "P2Left")
 tick 20
 release all
-hold Up Space W
+hold Up Space W $(second "P2Up P2Fire")
 tick 30
 release all
 hold Space A

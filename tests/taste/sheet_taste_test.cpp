@@ -408,8 +408,10 @@ TEST(MarkTaste, ThePlayersPlatesStandApartAndTheirDigitsRead) {
     Lab face[2];
     for (int player = 0; player < 2; ++player) {
         Patch light, ink;
-        for (int v = 3; v < 19; ++v)
-            for (int u = 3; u < 19; ++u) {
+        // The plate's face, inside its bevel: the plate fills 3..18 of the
+        // mark, its corner brackets lie outside.
+        for (int v = 5; v < 17; ++v)
+            for (int u = 5; u < 17; ++u) {
                 const uint32_t pixel = marks.At(22 * player + u, v);
                 (ToLab(pixel).L >= 50 ? light : ink).pixels.push_back(pixel);
             }
