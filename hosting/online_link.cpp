@@ -76,6 +76,7 @@ size_t TakeOnlineDatagram(OnlineLink& link, RollbackSession& session, const uint
         link.seed = datagram.seed;
     } else if (datagram.kind == InputsDatagram && link.phase == OnlinePlaying &&
                !link.holdingInputs) {
+        link.heardInputs = true;
         TakeInputs(session, datagram);
     } else if (datagram.kind == BoxesDatagram && link.phase == OnlinePlaying) {
         for (int32_t i = 0; i < datagram.boxCount; ++i)
@@ -128,7 +129,8 @@ bool OnlineLinkAlive(OnlineLink& link, const RollbackSession& session, int64_t n
         std::snprintf(text, sizeof text, NoticeTextIn(English, OnlineDesyncText),
                       int(link.stopValue));
     } else if (!(link.hosting && link.phase == OnlineGreeting) &&
-               nowUs - link.lastHeardUs >= SilentPeerUs) {
+               nowUs - link.lastHeardUs >=
+                   (link.heardInputs ? SilentPeerUs : FirstInputsPatienceUs)) {
         link.stop = OnlineSilentPeer;
         link.stopValue = int32_t((nowUs - link.lastHeardUs) / 1000000);
         std::snprintf(text, sizeof text, NoticeTextIn(English, OnlineSilentText),

@@ -13,6 +13,10 @@
 
 // A peer that sends nothing for this long has left the game.
 inline constexpr int64_t SilentPeerUs = 3000000;
+// Before its first inputs the other may still be opening its window (a
+// slow machine, Wine, a game that ended in the window for this one): it
+// has this long.
+inline constexpr int64_t FirstInputsPatienceUs = 15000000;
 
 enum OnlinePhase : int32_t {
     OnlineGreeting = 0,  // the joiner waits for the host's answer, the host for a hello
@@ -52,6 +56,8 @@ struct OnlineLink {
     // While a box holds the game, the other's inputs are left for the
     // datagrams after it (each carries every input not acknowledged).
     bool holdingInputs = false;
+    // Whether the other's inputs came yet (its game runs).
+    bool heardInputs = false;
 };
 
 // The host waits for a hello on side 0; the joiner plays side 1 and greets.

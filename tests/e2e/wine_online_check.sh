@@ -2,7 +2,9 @@
 # The Windows program and the Linux program in one online game over
 # loopback, three times: directly, through a morvask-lobby started here on
 # 127.0.0.1 (the room's code, then the direct path), and through that
-# lobby's relay. morvask.exe hosts under Wine, the Linux program joins, each
+# lobby's relay; then once more through the lobby, hosted from the Windows
+# program's menu (Play online, Host a game), whose game before is kept and
+# verifies. morvask.exe hosts under Wine, the Linux program joins, each
 # player drives and fires in their own window, and both end after a set
 # number of agreed ticks. In the direct game each player pauses once: the
 # box holds both games until a player answers, and the answer closes the
@@ -62,7 +64,7 @@ timeout 300 wineboot -i >"$work/wineboot.log" 2>&1 || fail "wineboot failed"
 timeout 60 wineserver -w || true
 appdata="$(ls -d "$WINEPREFIX"/drive_c/users/*/AppData/Roaming | head -1)"
 mkdir -p "$appdata/Morvask" "$work/linux/morvask" "$work/play"
-printf 'volume = 0\nlang = en\n' >"$appdata/Morvask/settings.ini"
+printf 'volume = 0\nlang = en\nintro = short\n' >"$appdata/Morvask/settings.ini"
 printf 'volume = 0\nlang = en\n' >"$work/linux/morvask/settings.ini"
 
 # play NAME TICKS JOIN_TEXT: one game. The Windows program hosts with the
@@ -227,6 +229,62 @@ room_join() {
         head -1 | cut -d' ' -f2 | grep .
 }
 
+# The Windows player starts a game of their own, answers its first box, and
+# hosts from the menu: Esc, Play online (below New game), Host a game. The
+# box of the program's own shows the room's code until the Linux program
+# joins; then the Windows game ends and the online game opens in a new
+# window. Its replay is kept beside the settings.
+play_from_menu() {
+    rm -f "$work/windows.out" "$work/linux.out" "$appdata/Morvask/online-game.mvr"
+    (cd "$work/play" && exec timeout 300 wine "$exe" "${linux_options[@]:0:2}" --online-ticks 600 \
+        --record windows-menu-before.mvr >"$work/windows.out" 2>"$work/windows.err") &
+    pids+=($!)
+    local windows_pid=$! wine_window tries
+    x_display_wait 120 test_wine_windows 2 || fail "menu: the level's first box did not show"
+    sleep 1
+    xdotool key Return
+    x_display_wait 30 test_wine_windows 1 || fail "menu: the level's first box stayed open"
+    wine_window="$(xdotool search --onlyvisible --name 'Morvask V1.0' | head -1)"
+    for tries in 1 2 3; do
+        xdotool windowfocus --sync "$wine_window" 2>/dev/null
+        sleep 0.5
+        xdotool key Escape
+        sleep 0.5
+        xdotool key Down Down Return
+        sleep 0.5
+        xdotool key Return
+        x_display_wait 20 quietly room_join && break
+    done
+    room_join >/dev/null || fail "menu: the Windows program's menu hosted no room"
+    [ "$(wine_windows)" -eq 2 ] || fail "menu: the Windows program shows no box while it waits"
+    echo "pass: menu: the Windows program hosts from its menu, its box waiting for the other player"
+    (cd "$work/play" && XDG_CONFIG_HOME="$work/linux" MORVASK_TRACE_DIALOGS=1 exec timeout 300 "$game" \
+        --join "$(room_join)" "${linux_options[@]:0:2}" --online-ticks 600 --record linux-menu.mvr \
+        >"$work/linux.out" 2>"$work/linux.err") &
+    pids+=($!)
+    local linux_pid=$!
+    x_display_wait 60 both_windows || fail "menu: the two windows of the game did not open"
+    answer_boxes "$(xdotool search --sync --onlyvisible --class '^morvask$' | head -1)" &
+    local answerer=$!
+    wait "$windows_pid"
+    local windows_status=$?
+    wait "$linux_pid"
+    local linux_status=$?
+    kill "$answerer" 2>/dev/null
+    wait "$answerer" 2>/dev/null
+    [ "$windows_status" -eq 0 ] && [ "$linux_status" -eq 0 ] ||
+        fail "menu: the programs ended with $windows_status (Windows) and $linux_status (Linux)"
+    cmp -s "$appdata/Morvask/online-game.mvr" "$work/play/linux-menu.mvr" ||
+        fail "menu: the Windows program kept another replay than the Linux one wrote"
+    local verify
+    verify="$("$sim" --verify "$work/play/linux-menu.mvr" 2>&1)" || fail "menu: the replay does not verify: $verify"
+    echo "pass: menu: both programs kept the same replay of 600 ticks, which verifies: $verify"
+    verify="$("$sim" --verify "$work/play/windows-menu-before.mvr" 2>&1)" &&
+        [ "$(od -An -tu1 -j4 -N1 "$work/play/windows-menu-before.mvr" | tr -d ' ')" = 6 ] ||
+        fail "menu: the Windows game before the online one does not verify as version 6: $verify"
+    echo "pass: menu: the Windows game before it is kept and verifies with the menu's rows"
+}
+
 windows_options=(--host --port 0)
 linux_options=()
 play direct 1000 direct_join
@@ -245,6 +303,7 @@ linux_options=(--lobby "127.0.0.1:$(lobby_port)")
 play lobby 600 room_join
 linux_options+=(--relay)
 play relayed 600 room_join
+play_from_menu
 kill -TERM "$lobby_pid"
 wait "$lobby_pid"
 status=$?
@@ -253,6 +312,6 @@ status=$?
 counts="$(grep 'stopped;' "$work/lobby.out")"
 rooms="$(sed -n 's/.* \([0-9]*\) rooms made, \([0-9]*\) joined, \([0-9]*\) relayed.*/\1 \2 \3/p' <<<"$counts")"
 read -r made joined relayed <<<"$rooms"
-[ "${made:-0}" -eq 2 ] && [ "${joined:-0}" -eq 2 ] || fail "the lobby's counts: $counts"
+[ "${made:-0}" -eq 3 ] && [ "${joined:-0}" -eq 3 ] || fail "the lobby's counts: $counts"
 [ "${relayed:-0}" -gt 100 ] || fail "the lobby relayed too little for a relayed game: $counts"
-echo "pass: the lobby made and filled both rooms and relayed the second game ($relayed datagrams)"
+echo "pass: the lobby made and filled the three rooms and relayed the second game ($relayed datagrams)"

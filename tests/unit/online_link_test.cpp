@@ -93,7 +93,7 @@ TEST(OnlineLink, APeerOfAnotherVersionIsRefusedOnBothSidesNamingBoth) {
     EXPECT_FALSE(OnlineLinkAlive(joiner, session, 30));
 }
 
-TEST(OnlineLink, ASilentPeerStopsTheGameButAWaitingHostWaits) {
+TEST(OnlineLink, ASilentPeerStopsTheGameButAWaitingHostWaitsAndAStartingGameHasLonger) {
     OnlineLink host, joiner;
     RollbackSession hostSession, joinerSession;
     StartOnlineLink(host, true, Session, 0);
@@ -103,14 +103,23 @@ TEST(OnlineLink, ASilentPeerStopsTheGameButAWaitingHostWaits) {
     uint8_t reply[MaxDatagramBytes], bytes[MaxDatagramBytes];
     const size_t welcome = Deliver(joiner, joinerSession, host, hostSession, 100, reply);
     TakeOnlineDatagram(joiner, joinerSession, reply, welcome, 100, bytes);
+    // Met, but the other's game has not sent its first inputs: its window
+    // may still be opening, and it has longer than a running game.
+    OnlineLink opening = host;
+    EXPECT_TRUE(OnlineLinkAlive(opening, hostSession, 100 + FirstInputsPatienceUs - 1));
+    EXPECT_FALSE(OnlineLinkAlive(opening, hostSession, 100 + FirstInputsPatienceUs));
+    ASSERT_GT(FirstInputsPatienceUs, 2 * SilentPeerUs);
+    joinerSession.localSide = 1;
+    const size_t inputs = OnlineDatagramToSend(joiner, joinerSession, bytes);
+    TakeOnlineDatagram(host, hostSession, bytes, inputs, 1000, reply);
     // Bytes of another session or garbage do not count as hearing the peer.
     Datagram stranger;
     stranger.sessionId = Session + 1;
     stranger.side = 1;
     const size_t strange = WriteDatagram(stranger, bytes);
-    TakeOnlineDatagram(host, hostSession, bytes, strange, SilentPeerUs - 10, reply);
-    EXPECT_TRUE(OnlineLinkAlive(host, hostSession, SilentPeerUs - 1));
-    EXPECT_FALSE(OnlineLinkAlive(host, hostSession, SilentPeerUs + 100));
+    TakeOnlineDatagram(host, hostSession, bytes, strange, 1000 + SilentPeerUs - 10, reply);
+    EXPECT_TRUE(OnlineLinkAlive(host, hostSession, 1000 + SilentPeerUs - 1));
+    EXPECT_FALSE(OnlineLinkAlive(host, hostSession, 1000 + SilentPeerUs + 100));
     EXPECT_EQ(host.phase, OnlineStopped);
     EXPECT_NE(host.message.find("sent nothing for 3 s"), std::string::npos) << host.message;
     EXPECT_EQ(OnlineDatagramToSend(host, hostSession, bytes), 0u);
