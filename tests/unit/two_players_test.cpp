@@ -37,18 +37,6 @@ protected:
         BattleState.ItemX = x;
         BattleState.ItemY = y;
     }
-    TankRecord& AddEnemy(int32_t x, int32_t y, int32_t direction) {
-        TankRecord tank = TankAt(x, y, direction);
-        tank.band = 4;
-        tank.speed = 2;
-        tank.stepPixels = 2;
-        tank.reloadRate = 4;
-        tank.maxBullets = 0;
-        BattleState.EnemyList.push_back(tank);
-        BattleState.EnemyBulletLists.emplace_back();
-        BattleState.EnemiesOnField += 1;
-        return BattleState.EnemyList.back();
-    }
 };
 
 }  // namespace
@@ -106,7 +94,7 @@ TEST_F(TwoPlayers, ZWithFUpgradesTheSecondTankOnlyWhileItIsInPlay) {
 }
 
 TEST_F(TwoPlayers, EnemyBulletsHitTheSecondTankAndDestroyItAsTheFirst) {
-    TankRecord& enemy = AddEnemy(576, 192, Down);
+    TankRecord& enemy = PutPlainEnemy(576, 192, Down);
     std::vector<Bullet>& bullets = BattleState.EnemyBulletLists[0];
     for (int hit = 1; hit <= 2; ++hit) {
         enemy.maxBullets = 1;
@@ -130,7 +118,7 @@ TEST_F(TwoPlayers, EnemyBulletsHitTheSecondTankAndDestroyItAsTheFirst) {
 
 TEST_F(TwoPlayers, AnEnemyWaitsForTheSecondTankAsForTheFirst) {
     // Standing right above the second tank and facing it: refused, 5 ticks.
-    TankRecord& enemy = AddEnemy(576, 256, Down);
+    TankRecord& enemy = PutPlainEnemy(576, 256, Down);
     enemy.flashTicks = 1;  // no turn roll while the flash shows
     UpdateEnemyTanks();
     EXPECT_EQ(enemy.moveTicks, 0);
