@@ -66,6 +66,12 @@ TankRecord TankAt(int32_t x, int32_t y, int32_t moveDir) {
     return tank;
 }
 
+void DropItem(int32_t item, int32_t x, int32_t y) {
+    BattleState.DroppedItem = item;
+    BattleState.ItemX = x;
+    BattleState.ItemY = y;
+}
+
 TankRecord& PutEnemy(const TankRecord& tank) {
     BattleState.EnemyList.push_back(tank);
     BattleState.EnemyBulletLists.emplace_back();

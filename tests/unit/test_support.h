@@ -53,6 +53,8 @@ TankRecord TankAt(int32_t x, int32_t y, int32_t moveDir = Up);
 // An enemy put on the field, with its list of bullets and counted there; the
 // record as it stands in the list.
 TankRecord& PutEnemy(const TankRecord& tank);
+// The item `item` lying with its corner at (x, y).
+void DropItem(int32_t item, int32_t x, int32_t y);
 // A slow enemy of band 4 at (x, y) that never fires unless a test lets it.
 TankRecord& PutPlainEnemy(int32_t x, int32_t y, int32_t moveDir);
 
