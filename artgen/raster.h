@@ -176,6 +176,18 @@ struct Paint {
     Profile profile = Profile::Round;
 };
 
+// Paint that sets a material of the given tone, raised `rise` above `base`
+// with edges `edge` wide of the given profile.
+inline Paint SolidPaint(int material, float base, float rise, float edge, float tone,
+                        Profile profile) {
+    return {.material = material,
+            .tone = tone,
+            .base = base,
+            .rise = rise,
+            .edge = edge,
+            .profile = profile};
+}
+
 // Paint that changes only the tone and cuts a groove of the given depth and
 // half width with chamfered sides (mortar joints, slots, cracks).
 inline Paint Carve(float depth, float halfWidth, float shade) {

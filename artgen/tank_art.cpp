@@ -32,14 +32,7 @@ float TreadPhase(int frame, float spacing) {
 
 Paint Solid(int material, float base, float rise, float edge, float tone = 1.0f,
             Profile profile = Profile::Round) {
-    Paint p;
-    p.material = material;
-    p.tone = tone;
-    p.base = base;
-    p.rise = rise;
-    p.edge = edge;
-    p.profile = profile;
-    return p;
+    return SolidPaint(material, base, rise, edge, tone, profile);
 }
 
 // Paint that only raises what is there (rivets, bolts, hatches).

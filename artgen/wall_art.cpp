@@ -32,14 +32,7 @@ Palette WallPalette() {
 
 Paint Solid(int material, float base, float rise, float edge, float tone = 1.0f,
             Profile profile = Profile::Chamfer) {
-    Paint p;
-    p.material = material;
-    p.tone = tone;
-    p.base = base;
-    p.rise = rise;
-    p.edge = edge;
-    p.profile = profile;
-    return p;
+    return SolidPaint(material, base, rise, edge, tone, profile);
 }
 
 Paint Shade(float shade) {

@@ -98,15 +98,18 @@ bool StartPlayingReplay(const CommandLine& line, const ReplayRecord& replay) {
         std::fprintf(stderr, "morvask: %s\n", error.c_str());
         return false;
     }
+    PlayOnHost(replay, {.speed = line.speed, .tickMs = int(BattleTimerPeriodMs)});
+    return true;
+}
+
+void PlayOnHost(const ReplayRecord& replay, host::ReplayDriver driver) {
     ApplyRecordedOptions(replay);
     BeginPlayback(
         replay, PlaybackHooks{.setKeys = host::SetReplayedKeys, .deliver = host::DeliverReplayed});
-    host::SetReplayDriver({.playTick = PlayTick,
-                           .boxAnswer = PlaybackBoxAnswer,
-                           .textRead = PlaybackTextRead,
-                           .speed = line.speed,
-                           .tickMs = int(BattleTimerPeriodMs)});
-    return true;
+    driver.playTick = PlayTick;
+    driver.boxAnswer = PlaybackBoxAnswer;
+    driver.textRead = PlaybackTextRead;
+    host::SetReplayDriver(driver);
 }
 
 int ReportPlayback(const std::string& shownName) {

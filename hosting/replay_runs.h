@@ -6,6 +6,7 @@
 #include <string>
 
 #include "options/command_line.h"
+#include "platform/host.h"
 #include "replay/file.h"
 
 // Reads the replay to play (a file for --play; a code, link or file for
@@ -19,6 +20,10 @@ void StartRecordingRun();
 // file it began with; false, with the reason on standard error, when that
 // directory cannot be made.
 bool StartPlayingReplay(const CommandLine& line, const ReplayRecord& replay);
+// The replay's options put in force and its playback begun: the host driven
+// by `driver` (its pace, its end), with the playback's ticks, box answers and
+// texts.
+void PlayOnHost(const ReplayRecord& replay, host::ReplayDriver driver);
 
 // What the run was recorded with, put in force for its playback: the seed,
 // the intro, the status's place, the boxes' language and the records R

@@ -9,28 +9,7 @@
 
 namespace {
 
-struct Saver {
-    StateSnapshot& out;
-
-    template <typename Field>
-    void Add(const Field& field) {
-        if constexpr (std::is_integral_v<Field> || std::is_enum_v<Field>) {
-            out.push_back(int32_t(field));
-        } else if constexpr (IsFieldList<Field>) {
-            out.push_back(int32_t(field.size()));
-            for (const auto& element : field)
-                Add(element);
-        } else {
-            VisitFields(field, *this);
-        }
-    }
-    template <typename Field>
-    void operator()(const char*, const Field& field) {
-        Add(field);
-    }
-};
-
-// Reads the words back in the order Saver wrote them; a list whose length
+// Reads the words back in the order SaveGameState wrote them; a list whose length
 // does not fit the words left stops the reading (ok false).
 struct Loader {
     const StateSnapshot& in;
@@ -97,7 +76,7 @@ void VisitSnapshot(Visit& visit) {
 
 void SaveGameState(StateSnapshot& into) {
     into.clear();
-    Saver saver{into};
+    FieldWords saver{[&into](int32_t word) { into.push_back(word); }};
     VisitSnapshot(saver);
 }
 

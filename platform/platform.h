@@ -28,6 +28,12 @@ inline constexpr uintptr_t SIZE_MINIMIZED = 1;
 inline constexpr uintptr_t WA_INACTIVE = 0;
 inline constexpr uintptr_t WA_ACTIVE = 1;
 
+// MAKELPARAM of a point (WM_MOUSEMOVE, WM_SIZE): each coordinate as 16 bits,
+// negative ones included.
+inline intptr_t PointParam(int x, int y) {
+    return intptr_t(uint32_t((uint32_t(y) & 0xFFFF) << 16 | (uint32_t(x) & 0xFFFF)));
+}
+
 inline constexpr uint32_t CS_VREDRAW = 0x0001;
 inline constexpr uint32_t CS_HREDRAW = 0x0002;
 inline constexpr uint32_t WS_CAPTION = 0x00C00000;

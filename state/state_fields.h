@@ -197,3 +197,33 @@ void VisitStateFields(Visit&& visit) {
     VisitLevelSet(visit);
     VisitTwoPlayerFields(visit);
 }
+
+// A visitor that gives `word` every field as 32-bit words, in the visit's
+// order: a value as itself, a list as its length and then its elements, a
+// record as its fields (the snapshots of online play, the replay checksum).
+template <typename Word>
+struct FieldWords {
+    Word word;
+
+    template <typename Field>
+    void Add(const Field& field) {
+        if constexpr (std::is_integral_v<Field> || std::is_enum_v<Field>) {
+            word(int32_t(field));
+        } else if constexpr (IsFieldList<Field>) {
+            word(int32_t(field.size()));
+            for (const auto& element : field)
+                Add(element);
+        } else {
+            VisitFields(field, *this);
+        }
+    }
+    template <typename Field>
+    void operator()(const char*, const Field& field) {
+        Add(field);
+    }
+};
+
+// Told the word's type by the function given (clang before 17 deduces no
+// aggregate's).
+template <typename Word>
+FieldWords(Word) -> FieldWords<Word>;

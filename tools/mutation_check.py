@@ -84,14 +84,14 @@ MUTANTS = [
     ("levels/cell_animation.cpp", "            if (code >= 23)", "            if (code > 23)", "water wrap"),
     ("levels/cell_animation.cpp", "battle.TerrainPhaseB = (phaseB + 1) % 4;", "battle.TerrainPhaseB = (phaseB + 1) % 3;", "water cycle"),
     ("levels/map_file.cpp", "            if (levels[k] < 10)", "            if (levels[k] <= 10)", "map padding"),
-    ("levels/map_file.cpp", "if (k + 1 != count && !ReadSeparator(cursor))", "if (!ReadSeparator(cursor))", "last number needs a separator"),
+    ("levels/map_file.cpp", "if (k + 1 != count && !ReadSeparator(cursor))\n            return k + 1;", "if (!ReadSeparator(cursor))\n            return k + 1;", "last number needs a separator"),
     # editor/ and shell/
     ("editor/painting.cpp", "x >= FieldWidth ||", "x > FieldWidth ||", "right field edge"),
     ("editor/painting.cpp", "y >= FieldHeight)", "y > FieldHeight)", "bottom field edge"),
     ("editor/painting.cpp", "{.key = '7', .code = Water},", "{.key = '7', .code = Sand},", "brush 7"),
     ("editor/painting.cpp", "{.key = '4', .code = Ice},", "{.key = '4', .code = Grass},", "brush 4"),
     ("editor/painting.cpp", "WriteLevelCell(BattleState.LevelIndex,", "WriteLevelCell(0,", "paints the first level"),
-    ("shell/window_procedure.cpp", "            BattleState.LevelIndex = 0;\n            LoadCustomMap();", "            LoadCustomMap();", "editor starts at the current level"),
+    ("editor/mode_keys.cpp", "            BattleState.LevelIndex = 0;\n            LoadCustomMap();", "            LoadCustomMap();", "editor starts at the current level"),
     ("shell/window_procedure.cpp", "if (BattleState.LevelIndex == LevelCount) {", "if (BattleState.LevelIndex == LevelCount - 1) {", "all cleared a level early"),
     ("shell/window_procedure.cpp", "            if (GameMode == Playing)\n                GameMode = PauseRequested;", "            GameMode = PauseRequested;", "pause in the editor"),
     # render/

@@ -7,6 +7,7 @@
 
 #include "platform/headless/headless.h"
 #include "platform/host.h"
+#include "platform/shared/net_resolve.h"
 
 namespace {
 
@@ -173,21 +174,21 @@ void host::NetClose(int32_t socket) {
     }
 }
 
+namespace {
+
 // Only numbers: the link has no names to look up but "localhost".
+bool LookUpName(const std::string& name, int32_t port, host::NetAddress& address,
+                std::string& error) {
+    if (name == "localhost" && host::NetNumericAddress("127.0.0.1", port, address))
+        return true;
+    error = "cannot find " + name + " on the link in memory";
+    return false;
+}
+
+}  // namespace
+
 bool host::NetResolve(const std::string& hostPort, NetAddress& address, std::string& error) {
-    std::string name;
-    int32_t port = 0;
-    if (!SplitHostPort(hostPort, name, port)) {
-        error = "\"" + hostPort + "\" is not HOST:PORT (a port of 1 to 65535)";
-        return false;
-    }
-    if (name == "localhost")
-        name = "127.0.0.1";
-    if (!NetNumericAddress(name, port, address)) {
-        error = "cannot find " + name + " on the link in memory";
-        return false;
-    }
-    return true;
+    return shared::ResolveHostPort(hostPort, address, error, LookUpName);
 }
 
 // The link is loopback alone.

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/host.h"
+#include "platform/shared/net_resolve.h"
 #include "platform/shared/socket_address.h"
 
 namespace {
@@ -95,14 +96,8 @@ bool host::NetReceive(int32_t socket, NetDatagram& datagram) {
                 return false;
             continue;
         }
-        if (got < 1 || got > NetDatagramMax)
-            continue;
-        datagram.from = shared::FromSockaddr(storage);
-        if (datagram.from.family == 0)
-            continue;
-        datagram.size = static_cast<int32_t>(got);
-        std::memcpy(datagram.bytes, buffer, static_cast<size_t>(got));
-        return true;
+        if (shared::TakeDatagram(buffer, long(got), storage, datagram))
+            return true;
     }
     return false;
 }
@@ -121,40 +116,7 @@ void host::NetClose(int32_t socket) {
 }
 
 bool host::NetResolve(const std::string& hostPort, NetAddress& address, std::string& error) {
-    std::string name;
-    int32_t port = 0;
-    if (!SplitHostPort(hostPort, name, port)) {
-        error = "\"" + hostPort + "\" is not HOST:PORT (a port of 1 to 65535)";
-        return false;
-    }
-    if (NetNumericAddress(name, port, address))
-        return true;
-    addrinfo hints{};
-    hints.ai_socktype = SOCK_DGRAM;
-    hints.ai_family = AF_UNSPEC;
-    addrinfo* found = nullptr;
-    const int failure = ::getaddrinfo(name.c_str(), nullptr, &hints, &found);
-    if (failure != 0 || !found) {
-        error = "cannot find " + name + ": " + ::gai_strerror(failure);
-        return false;
-    }
-    // IPv4 first: the lobby and most home routers speak it.
-    const addrinfo* chosen = found;
-    for (const addrinfo* at = found; at; at = at->ai_next)
-        if (at->ai_family == AF_INET) {
-            chosen = at;
-            break;
-        }
-    sockaddr_storage storage{};
-    std::memcpy(&storage, chosen->ai_addr, std::min<size_t>(chosen->ai_addrlen, sizeof storage));
-    ::freeaddrinfo(found);
-    address = shared::FromSockaddr(storage);
-    address.port = port;
-    if (address.family == 0) {
-        error = "cannot find an address of " + name;
-        return false;
-    }
-    return true;
+    return shared::ResolveHostPort(hostPort, address, error, shared::LookUpName);
 }
 
 std::vector<host::NetAddress> host::NetLocalAddresses() {

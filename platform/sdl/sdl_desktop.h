@@ -132,7 +132,6 @@ int PadDialogAnswer(const SDL_Event& event);
 bool WindowLive();
 // Delivers one message to the window procedure of a live window.
 void Deliver(uint32_t message, uintptr_t wParam, intptr_t lParam);
-intptr_t PackPoint(int x, int y);
 // Tells the window procedure a change of activation, once.
 void SetActive(bool active);
 // Whether the game was last told its window is minimised.

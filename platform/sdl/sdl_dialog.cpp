@@ -90,7 +90,7 @@ DialogStep DialogWindowEvent(const SDL_WindowEvent& event, const sdl::OpenDialog
             if (window.minimized) {
                 window.minimized = false;
                 sdl::Deliver(platform::WM_SIZE, platform::SIZE_RESTORED,
-                             sdl::PackPoint(sdl::FieldWidth, sdl::FieldHeight));
+                             platform::PointParam(sdl::FieldWidth, sdl::FieldHeight));
             }
             return {.stale = true};
         case SDL_WINDOWEVENT_SHOWN:

@@ -25,7 +25,6 @@ using sdl::FieldHeight;
 using sdl::FieldWidth;
 using sdl::HandleWindowKey;
 using sdl::MouseKeyFlags;
-using sdl::PackPoint;
 using sdl::Redraw;
 using sdl::RunReplayLoop;
 using sdl::SetActive;
@@ -89,7 +88,7 @@ void HandleWindowEvent(const SDL_WindowEvent& event) {
             if (window.minimized) {
                 window.minimized = false;
                 Deliver(platform::WM_SIZE, platform::SIZE_RESTORED,
-                        PackPoint(FieldWidth, FieldHeight));
+                        platform::PointParam(FieldWidth, FieldHeight));
                 FollowFocus();
                 sdl::Redraw();
             }
@@ -144,7 +143,7 @@ void HandleEvent(const SDL_Event& event) {
             // in field pixels at every scale.
             int x = 0, y = 0;
             sdl::FieldPoint(sdl::CurrentView(), event.motion.x, event.motion.y, x, y);
-            Deliver(platform::WM_MOUSEMOVE, MouseKeyFlags(), PackPoint(x, y));
+            Deliver(platform::WM_MOUSEMOVE, MouseKeyFlags(), platform::PointParam(x, y));
             break;
         }
         default:
@@ -294,11 +293,6 @@ bool HandleWindowKey(const SDL_KeyboardEvent& key) {
     return false;
 }
 
-intptr_t PackPoint(int x, int y) {
-    // MAKELPARAM: each coordinate as 16 bits, negative ones included.
-    return intptr_t(uint32_t((uint32_t(y) & 0xFFFF) << 16 | (uint32_t(x) & 0xFFFF)));
-}
-
 void SetActive(bool active) {
     if (!WindowLive() || Desktop.window.active == active)
         return;
@@ -412,7 +406,7 @@ void ShowWindow(Window window, int) {
     sdl::ShowWindowSurely(window->sdlWindow);
     SDL_RaiseWindow(window->sdlWindow);
     // A new window is shown restored and becomes the active one.
-    Deliver(WM_SIZE, SIZE_RESTORED, PackPoint(FieldWidth, FieldHeight));
+    Deliver(WM_SIZE, SIZE_RESTORED, platform::PointParam(FieldWidth, FieldHeight));
     SetActive(true);
     Redraw();
 }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/host.h"
+#include "platform/shared/net_resolve.h"
 
 namespace {
 
@@ -153,6 +154,17 @@ bool host::NetNumericAddress(const std::string& hostName, int32_t port, NetAddre
         return false;
     address = read;
     return true;
+}
+
+bool shared::ResolveHostPort(const std::string& hostPort, host::NetAddress& address,
+                             std::string& error, NameLookUp lookUp) {
+    std::string name;
+    int32_t port = 0;
+    if (!host::SplitHostPort(hostPort, name, port)) {
+        error = "\"" + hostPort + "\" is not HOST:PORT (a port of 1 to 65535)";
+        return false;
+    }
+    return host::NetNumericAddress(name, port, address) || lookUp(name, port, address, error);
 }
 
 std::string host::NetAddressText(const NetAddress& address) {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <string>
 
 #include "platform/host.h"
 
@@ -12,6 +13,7 @@
 #include <ws2tcpip.h>
 #else
 #include <arpa/inet.h>
+#include <netdb.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #endif
@@ -50,6 +52,53 @@ inline host::NetAddress FromSockaddr(const sockaddr_storage& storage) {
         std::memcpy(address.bytes, &four->sin_addr, 4);
     }
     return address;
+}
+
+// A name looked up for datagrams: its address at `port`, IPv4 first (the
+// lobby and most home routers speak it); false, with why in `error`, when
+// none of either kind is found.
+inline bool LookUpName(const std::string& name, int32_t port, host::NetAddress& address,
+                       std::string& error) {
+    addrinfo hints{};
+    hints.ai_socktype = SOCK_DGRAM;
+    hints.ai_family = AF_UNSPEC;
+    addrinfo* found = nullptr;
+    const int failure = ::getaddrinfo(name.c_str(), nullptr, &hints, &found);
+    if (failure != 0 || !found) {
+        error = "cannot find " + name + ": " + ::gai_strerror(failure);
+        return false;
+    }
+    const addrinfo* chosen = found;
+    for (const addrinfo* at = found; at; at = at->ai_next)
+        if (at->ai_family == AF_INET) {
+            chosen = at;
+            break;
+        }
+    sockaddr_storage storage{};
+    std::memcpy(&storage, chosen->ai_addr,
+                chosen->ai_addrlen < sizeof storage ? chosen->ai_addrlen : sizeof storage);
+    ::freeaddrinfo(found);
+    address = FromSockaddr(storage);
+    address.port = port;
+    if (address.family != 0)
+        return true;
+    error = "cannot find an address of " + name;
+    return false;
+}
+
+// A datagram received, `got` bytes of `buffer` from `from`, as host.h's;
+// false for one to skip: empty, longer than the largest, or from an address
+// of neither kind.
+inline bool TakeDatagram(const void* buffer, long got, const sockaddr_storage& from,
+                         host::NetDatagram& datagram) {
+    if (got < 1 || got > host::NetDatagramMax)
+        return false;
+    datagram.from = FromSockaddr(from);
+    if (datagram.from.family == 0)
+        return false;
+    datagram.size = static_cast<int32_t>(got);
+    std::memcpy(datagram.bytes, buffer, static_cast<size_t>(got));
+    return true;
 }
 
 }  // namespace shared

@@ -151,10 +151,6 @@ void Deliver(uint32_t message, uintptr_t wParam, intptr_t lParam) {
         recorder.done(message, wParam);
 }
 
-intptr_t PackPoint(int x, int y) {
-    return intptr_t(uint32_t((uint32_t(y) & 0xFFFF) << 16 | (uint32_t(x) & 0xFFFF)));
-}
-
 void SetActive(bool active) {
     if (!WindowLive() || Page.window.active == active)
         return;
@@ -310,7 +306,8 @@ void HandleEvent(int kind, const int32_t* values) {
             break;
         }
         case EventMouseMove:
-            Deliver(platform::WM_MOUSEMOVE, uintptr_t(values[2]), PackPoint(values[0], values[1]));
+            Deliver(platform::WM_MOUSEMOVE, uintptr_t(values[2]),
+                    platform::PointParam(values[0], values[1]));
             break;
         case EventPadCommand: {
             // Under a box the buttons are followed but give nothing.
@@ -466,7 +463,7 @@ Window CreateWindow(const char*, const char*, uint32_t, int, int, int, int) {
 void ShowWindow(Window window, int) {
     if (window != &Page.window || !WindowLive())
         return;
-    Deliver(WM_SIZE, SIZE_RESTORED, PackPoint(ClientWidth, ClientHeight));
+    Deliver(WM_SIZE, SIZE_RESTORED, platform::PointParam(ClientWidth, ClientHeight));
     SetActive(true);
     MarkWholeChanged();
 }

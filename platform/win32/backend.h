@@ -37,6 +37,8 @@ namespace win32 {
 // UTF-8 (the game's texts and file names) as the UTF-16 that the wide Windows
 // calls take; empty for a null or empty text.
 std::wstring Widen(const char* utf8);
+// UTF-16 from a wide Windows call as UTF-8; empty for a null or empty text.
+std::string Narrow(const wchar_t* utf16);
 
 // A resource the program cannot run without is missing: says so in a box
 // and ends the process with exit code 1.
@@ -102,6 +104,19 @@ void StepScaleMode(HWND window);
 void ShowAtStart(HWND window, int showCommand);
 // The screen's size changed: a full-screen window covers it again.
 void DisplayChanged(HWND window);
+
+// ---- The window's keys and its boxes (window.cpp, boxes.cpp) ---------------
+
+// The window's own keys, which the game never sees: F11 and Alt+Enter for
+// full screen, F10 for the next scale mode, + and - for the volume. True
+// when the key was one of them.
+bool WindowKey(HWND window, UINT message, WPARAM key, LPARAM flags);
+// WM_TIMER: true when `timer` is the open box's, which answers it from the
+// driving pad or closes an online game's box the other player answered.
+bool BoxTimerTick(WPARAM timer);
+// A box over `owner` (may be null) closed: the game is told the activation
+// that the system kept from it while the box had the window disabled.
+void BoxClosed(platform::Window owner);
 
 // ---- Recording and replaying the run (run_hooks.cpp, replay_loop.cpp) -------
 

@@ -39,13 +39,9 @@ std::string ClipboardText() {
         return win32::GivenText(std::move(text));
     if (HANDLE data = ::GetClipboardData(CF_UNICODETEXT)) {
         if (const wchar_t* wide = static_cast<const wchar_t*>(::GlobalLock(data))) {
-            const int length =
-                ::WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
-            if (length > 1 && size_t(length) <= MaxOutsideTextBytes) {
-                text.resize(size_t(length));
-                ::WideCharToMultiByte(CP_UTF8, 0, wide, -1, text.data(), length, nullptr, nullptr);
-                text.resize(size_t(length - 1));
-            }
+            text = win32::Narrow(wide);
+            if (text.size() >= MaxOutsideTextBytes)
+                text.clear();
             ::GlobalUnlock(data);
         }
     }

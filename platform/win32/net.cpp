@@ -1,20 +1,14 @@
 // The network of host.h over Winsock UDP sockets, non-blocking, for the
 // Windows program.
-// host.h (with platform.h) before any Windows header, which would make
-// platform.h's names macros.
 #include "platform/host.h"
-
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
+#include "platform/win32/win32_api.h"
+// After windows.h: lean, it leaves the old winsock.h out.
 #include <winsock2.h>
 #include <ws2tcpip.h>
 // After winsock2.h, which it needs.
 #include <iphlpapi.h>
 
+#include "platform/shared/net_resolve.h"
 #include "platform/shared/socket_address.h"
 
 #include <cstring>
@@ -122,14 +116,8 @@ bool host::NetReceive(int32_t socket, NetDatagram& datagram) {
                 return false;
             continue;
         }
-        if (got < 1 || got > NetDatagramMax)
-            continue;
-        datagram.from = shared::FromSockaddr(storage);
-        if (datagram.from.family == 0)
-            continue;
-        datagram.size = got;
-        std::memcpy(datagram.bytes, buffer, static_cast<size_t>(got));
-        return true;
+        if (shared::TakeDatagram(buffer, got, storage, datagram))
+            return true;
     }
     return false;
 }
@@ -156,43 +144,20 @@ void host::NetClose(int32_t socket) {
     Sockets[socket] = INVALID_SOCKET;
 }
 
-bool host::NetResolve(const std::string& hostPort, NetAddress& address, std::string& error) {
-    std::string name;
-    int32_t port = 0;
-    if (!SplitHostPort(hostPort, name, port)) {
-        error = "\"" + hostPort + "\" is not HOST:PORT (a port of 1 to 65535)";
-        return false;
-    }
-    if (NetNumericAddress(name, port, address))
-        return true;
+namespace {
+
+// Winsock started first.
+bool LookUpName(const std::string& name, int32_t port, host::NetAddress& address,
+                std::string& error) {
     if (!StartWinsock(error))
         return false;
-    addrinfo hints{};
-    hints.ai_socktype = SOCK_DGRAM;
-    hints.ai_family = AF_UNSPEC;
-    addrinfo* found = nullptr;
-    if (::getaddrinfo(name.c_str(), nullptr, &hints, &found) != 0 || !found) {
-        error = "cannot find " + name;
-        return false;
-    }
-    // IPv4 first: the lobby and most home routers speak it.
-    const addrinfo* chosen = found;
-    for (const addrinfo* at = found; at; at = at->ai_next)
-        if (at->ai_family == AF_INET) {
-            chosen = at;
-            break;
-        }
-    sockaddr_storage storage{};
-    std::memcpy(&storage, chosen->ai_addr,
-                chosen->ai_addrlen < sizeof storage ? chosen->ai_addrlen : sizeof storage);
-    ::freeaddrinfo(found);
-    address = shared::FromSockaddr(storage);
-    address.port = port;
-    if (address.family == 0) {
-        error = "cannot find an address of " + name;
-        return false;
-    }
-    return true;
+    return shared::LookUpName(name, port, address, error);
+}
+
+}  // namespace
+
+bool host::NetResolve(const std::string& hostPort, NetAddress& address, std::string& error) {
+    return shared::ResolveHostPort(hostPort, address, error, LookUpName);
 }
 
 std::vector<host::NetAddress> host::NetLocalAddresses() {

@@ -90,11 +90,7 @@ void DropFiles(platform::WindowData* window, HDROP drop) {
     ::DragFinish(drop);
     if (length == 0 || length >= std::size(name))
         return;
-    std::string path(size_t(::WideCharToMultiByte(CP_UTF8, 0, name, -1, nullptr, 0, nullptr,
-                                                  nullptr)),
-                     '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, name, -1, path.data(), int(path.size()), nullptr, nullptr);
-    path.resize(path.size() - 1);
+    const std::string path = Narrow(name);
     // A file is dropped as its bytes: the game sees what the recording keeps.
     std::string bytes;
     if (!platform::ReadSmallFile(path.c_str(), platform::MaxOutsideTextBytes, bytes))

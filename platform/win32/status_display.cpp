@@ -49,16 +49,6 @@ void DrawSprite(const shared::PanelPixels& out, const host::SheetSprite& sprite,
     ::GdiFlush();
 }
 
-std::string Narrow(const std::wstring& text) {
-    const int size =
-        ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string narrow(size > 0 ? size_t(size) : 1, '\0');
-    if (size > 0)
-        ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, narrow.data(), size, nullptr, nullptr);
-    narrow.resize(narrow.size() - 1);
-    return narrow;
-}
-
 std::wstring TitleWith(const std::string& suffix) {
     return suffix.empty() ? Status.gameTitle
                           : Status.gameTitle + L" \u2014 " + win32::Widen(suffix.c_str());
@@ -96,8 +86,9 @@ void SetTitleSuffix(HWND window, const std::string& suffix) {
 void Trace(const host::StatusShown& shown, bool panel) {
     if (!Status.trace)
         return;
-    const std::string title =
-        Status.shownSuffix.empty() ? std::string() : Narrow(TitleWith(Status.shownSuffix));
+    const std::string title = Status.shownSuffix.empty()
+                                  ? std::string()
+                                  : win32::Narrow(TitleWith(Status.shownSuffix).c_str());
     const std::string line = shared::StatusTraceLine(shown, panel, title);
     if (line == Status.traced)
         return;

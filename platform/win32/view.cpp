@@ -226,8 +226,7 @@ intptr_t FieldPosition(intptr_t clientPosition) {
     int fieldX = x, fieldY = y;
     if (View.window)
         shared::FieldPointOf(View.field, x, y, fieldX, fieldY);
-    // MAKELPARAM: each coordinate as 16 bits, negative ones included.
-    return intptr_t(uint32_t((uint32_t(fieldY) & 0xFFFF) << 16 | (uint32_t(fieldX) & 0xFFFF)));
+    return platform::PointParam(fieldX, fieldY);
 }
 
 }  // namespace win32

@@ -1,37 +1,14 @@
-// The window, its messages, timers and message boxes, and the keyboard, over
-// the real USER calls. The game's procedure sees the window's messages as
-// those of a fixed 960 x 704 window: the backend keeps to itself what a
-// scalable window adds (painting, resizing, DPI, full screen, volume keys,
-// gamepads) and gives pointer positions in field pixels.
+// The window, its messages and timers, and the keyboard, over the real USER
+// calls (its message boxes: boxes.cpp). The game's procedure sees the
+// window's messages as those of a fixed 960 x 704 window: the backend keeps
+// to itself what a scalable window adds (painting, resizing, DPI, full
+// screen, volume keys, gamepads) and gives pointer positions in field pixels.
 #include <string>
 
 #include "platform/input/key_map.h"
-#include "platform/shared/dialog.h"
 #include "platform/win32/backend.h"
 
-namespace win32 {
-
-std::wstring Widen(const char* utf8) {
-    if (!utf8 || !*utf8)
-        return std::wstring();
-    int length = ::MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);
-    if (length <= 0)
-        return std::wstring();
-    std::wstring wide(size_t(length), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, utf8, -1, wide.data(), length);
-    wide.resize(size_t(length) - 1);
-    return wide;
-}
-
-}  // namespace win32
-
-using win32::Widen;
-
 namespace {
-
-// The backend's own timer: it reads the gamepads while a box is open.
-constexpr UINT_PTR BoxPadTimer = 0x4D50;
-constexpr UINT BoxPadPeriodMs = 16;
 
 platform::WindowProcedure ClassProcedure = nullptr;
 // The record of the window being created: messages arrive before
@@ -49,17 +26,6 @@ bool ActivationHeldBack = false;
 
 // Told each time F10 changes the scale mode.
 void (*ScaleModeObserver)(host::ScaleMode mode) = nullptr;
-
-struct OpenBox {
-    HWND owner = nullptr;
-    uint32_t type = 0;
-    HHOOK keys = nullptr;
-    DWORD openedMs = 0;  // GetTickCount when it opened: the reading pause
-};
-OpenBox Box;
-// An online game's box open until a player answers it here or on the other
-// screen; whether the other did, and the box was told to close.
-bool LiveBoxOpen = false, LiveBoxClosedThere = false, LiveBoxClosePosted = false;
 
 bool IsAscii(const char* text) {
     for (const char* c = text; *c; ++c)
@@ -88,21 +54,22 @@ bool IsScaleModeKey(UINT message, WPARAM key) {
     return count == 1 && messages[0] == VK_F10;
 }
 
-// The window's own keys, which the game never sees: F11 and Alt+Enter for
-// full screen, F10 for the next scale mode, + and - for the volume. True
-// when the key was one of them.
+}  // namespace
+
+namespace win32 {
+
 bool WindowKey(HWND window, UINT message, WPARAM key, LPARAM flags) {
     const bool repeat = (flags & (LPARAM(1) << 30)) != 0;
     const bool alt = (flags & (LPARAM(1) << 29)) != 0;
     if ((message == WM_KEYDOWN && key == VK_F11) ||
         (message == WM_SYSKEYDOWN && key == VK_RETURN && alt)) {
         if (!repeat)
-            win32::ToggleFullscreen(window);
+            ToggleFullscreen(window);
         return true;
     }
     if (IsScaleModeKey(message, key)) {
         if (!repeat)
-            win32::StepScaleMode(window);
+            StepScaleMode(window);
         return true;
     }
     if (message != WM_KEYDOWN)
@@ -110,11 +77,15 @@ bool WindowKey(HWND window, UINT message, WPARAM key, LPARAM flags) {
     // '+' shares its key with '=' on most layouts: either raises the volume.
     if (key == VK_OEM_PLUS || key == VK_ADD || key == VK_OEM_MINUS || key == VK_SUBTRACT) {
         host::StepVolume(key == VK_OEM_PLUS || key == VK_ADD ? 1 : -1);
-        win32::IndicateVolume();
+        IndicateVolume();
         return true;
     }
     return false;
 }
+
+}  // namespace win32
+
+namespace {
 
 // Start and Back on the driving pad: the key-downs of P and H, or in an
 // online game (no key-down reaches it) keys the player's next poll reads.
@@ -124,93 +95,6 @@ void PadCommand(HWND handle, int virtualKey) {
         win32::DeliverToGame(window, WM_KEYDOWN, WPARAM(virtualKey), 1);
     else if (win32::Hooks.replaying && win32::Hooks.replay.live)
         keymap::NotePadCommand(virtualKey);
-}
-
-// The box open over the window, found among the thread's dialogs.
-BOOL CALLBACK FindBox(HWND candidate, LPARAM found) {
-    wchar_t name[16];
-    if (::GetWindow(candidate, GW_OWNER) == Box.owner && ::IsWindowVisible(candidate) &&
-        ::GetClassNameW(candidate, name, 16) && std::wstring(name) == L"#32770") {
-        *reinterpret_cast<HWND*>(found) = candidate;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// The driving pad answers the open box: south presses the default button,
-// east answers No (or OK).
-bool BoxReading() {
-    return !dialog::TakesAnswers(0.0, double(::GetTickCount() - Box.openedMs));
-}
-
-void AnswerBoxFromPad() {
-    // A button pressed in the reading pause is read, so it answers nothing
-    // later either.
-    const int answer = win32::PollPadsForBox();
-    if (answer == 0 || BoxReading())
-        return;
-    HWND box = nullptr;
-    ::EnumThreadWindows(::GetCurrentThreadId(), FindBox, reinterpret_cast<LPARAM>(&box));
-    if (!box)
-        return;
-    const bool question = (Box.type & 0xF) == MB_YESNO;
-    const int button = question ? (answer > 0 ? IDYES : IDNO) : IDOK;
-    ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
-}
-
-// The other player's answer closes an online game's box here (as its close
-// button would: the game takes the session's answer whatever the button).
-void CloseLiveBoxAnsweredThere() {
-    if (!LiveBoxOpen || LiveBoxClosePosted)
-        return;
-    if (!LiveBoxClosedThere && !win32::Hooks.replay.liveBox(host::LiveBoxWaits))
-        LiveBoxClosedThere = true;
-    if (!LiveBoxClosedThere)
-        return;
-    HWND box = nullptr;  // none shown yet: the next look closes it
-    ::EnumThreadWindows(::GetCurrentThreadId(), FindBox, reinterpret_cast<LPARAM>(&box));
-    const int button = (Box.type & 0xF) == MB_YESNO ? IDNO : IDOK;
-    if (box && ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0))
-        LiveBoxClosePosted = true;
-}
-
-// The window's own keys work while a box has the keyboard, too. Alt+Enter's
-// key-down still reaches the box, so that the system knows Alt was not
-// pressed alone (which would open the box's menu); the character it makes is
-// dropped (it would beep).
-// The keys and clicks that would answer the box: dropped in its reading
-// pause, and a key held down (repeating) never answers it.
-bool DroppedAnswer(const MSG& message) {
-    const bool repeat = (message.lParam & (LPARAM(1) << 30)) != 0;
-    switch (message.message) {
-        case WM_KEYDOWN:
-        case WM_CHAR:
-            return repeat || BoxReading();
-        case WM_KEYUP:
-        case WM_LBUTTONDOWN:
-        case WM_LBUTTONUP:
-        case WM_LBUTTONDBLCLK:
-        case WM_NCLBUTTONDOWN:
-        case WM_NCLBUTTONUP:
-        case WM_NCLBUTTONDBLCLK:
-            return BoxReading();
-        default:
-            return false;
-    }
-}
-
-LRESULT CALLBACK BoxKeyHook(int code, WPARAM removed, LPARAM data) {
-    auto* message = reinterpret_cast<MSG*>(data);
-    if (code == HC_ACTION && removed == PM_REMOVE && Box.owner) {
-        if (message->message == WM_SYSCHAR && message->wParam == VK_RETURN)
-            message->message = WM_NULL;
-        else if (WindowKey(Box.owner, message->message, message->wParam, message->lParam) &&
-                 message->message != WM_SYSKEYDOWN)
-            message->message = WM_NULL;
-        else if (DroppedAnswer(*message))
-            message->message = WM_NULL;
-    }
-    return ::CallNextHookEx(nullptr, code, removed, data);
 }
 
 // The size messages the game would see from a window of fixed size: a
@@ -254,15 +138,11 @@ bool OwnMessage(HWND handle, UINT message, WPARAM wParam, LPARAM lParam, LRESULT
                 win32::ExpireIndicator();
                 return true;
             }
-            if (wParam != BoxPadTimer)
-                return false;
-            AnswerBoxFromPad();
-            CloseLiveBoxAnsweredThere();
-            return true;
+            return win32::BoxTimerTick(wParam);
         case WM_KEYDOWN:
-            return WindowKey(handle, message, wParam, lParam);
+            return win32::WindowKey(handle, message, wParam, lParam);
         case WM_SYSKEYDOWN:
-            if (!WindowKey(handle, message, wParam, lParam))
+            if (!win32::WindowKey(handle, message, wParam, lParam))
                 return false;
             // The default processing learns that Alt was not pressed alone
             // (which would open the window's menu).
@@ -283,41 +163,6 @@ bool OwnMessage(HWND handle, UINT message, WPARAM wParam, LPARAM lParam, LRESULT
         default:
             return false;
     }
-}
-
-int ShowBox(platform::Window owner, const char* textUtf8, const char* captionUtf8, uint32_t type);
-
-// An online game's box: a real box, which the player answers here or the
-// other player's answer closes.
-void HoldLiveBox(platform::Window owner, const char* textUtf8, const char* captionUtf8,
-                 uint32_t type) {
-    LiveBoxOpen = true;
-    LiveBoxClosedThere = false;
-    LiveBoxClosePosted = false;
-    ShowBox(owner, textUtf8, captionUtf8, type);
-    LiveBoxOpen = false;
-    if (!LiveBoxClosedThere)
-        win32::Hooks.replay.liveBox(host::LiveBoxAnsweredHere);
-}
-
-// A box of the replay: not shown (the viewer answers nothing of it) but for
-// its first line in the caption; the game is told the window's activation
-// around it as a real box tells it.
-int ReplayedBox(platform::Window owner, const char* textUtf8, const char* captionUtf8,
-                uint32_t type) {
-    const bool told = owner && owner->procedure;
-    if (told)
-        win32::DeliverToGame(owner, WM_ACTIVATE, WA_INACTIVE, 0);
-    const int answer = win32::Hooks.replay.boxAnswer ? win32::Hooks.replay.boxAnswer(type) : IDOK;
-    std::string first = textUtf8 ? textUtf8 : "";
-    const bool shown = !win32::Hooks.replay.boxShown || win32::Hooks.replay.boxShown();
-    if (shown && win32::Hooks.replay.liveBox && win32::Hooks.replay.liveBox(host::LiveBoxOpens))
-        HoldLiveBox(owner, textUtf8, captionUtf8, type);
-    else if (shown)
-        win32::ShowIndicator(first.substr(0, first.find('\n')));
-    if (told && !win32::Hooks.replayedMinimized)
-        win32::DeliverToGame(owner, WM_ACTIVATE, WA_ACTIVE, 0);
-    return answer;
 }
 
 LRESULT CALLBACK ClassWindowProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -370,16 +215,6 @@ LRESULT CALLBACK ClassWindowProcedure(HWND handle, UINT message, WPARAM wParam, 
 
 }  // namespace
 
-namespace win32 {
-
-void Fail(const char* textUtf8) {
-    std::wstring text = Widen(textUtf8);
-    ::MessageBoxW(nullptr, text.c_str(), L"错误", MB_OK | MB_ICONERROR);
-    ::ExitProcess(1);
-}
-
-}  // namespace win32
-
 namespace platform {
 
 void RegisterClass(const char* className, uint32_t classStyle, int iconResource,
@@ -430,7 +265,7 @@ Window CreateWindow(const char* className, const char* titleUtf8, uint32_t style
     win32::WatchStops(handle);
     ::DragAcceptFiles(handle, TRUE);
     if (!ascii) {
-        std::wstring title = Widen(titleUtf8);
+        std::wstring title = win32::Widen(titleUtf8);
         ::DefWindowProcW(handle, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(title.c_str()));
     }
     win32::WindowCreated(handle);
@@ -479,17 +314,6 @@ void KillTimer(Window window, uintptr_t timerId) {
     ::KillTimer(window->handle, timerId);
 }
 
-int MessageBox(Window owner, const char* textUtf8, const char* captionUtf8, uint32_t type) {
-    int answer = win32::Hooks.replaying ? ReplayedBox(owner, textUtf8, captionUtf8, type)
-                                        : ShowBox(owner, textUtf8, captionUtf8, type);
-    if (win32::Hooks.recorder.boxAnswered)
-        win32::Hooks.recorder.boxAnswered(answer);
-    return answer;
-}
-
-// The system's boxes label their buttons in the system's language.
-void SetBoxButtonTexts(const char*, const char*, const char*) {}
-
 int16_t GetAsyncKeyState(int virtualKey) {
     // The keys of a replay are those the game saw, after the key bindings.
     if (win32::Hooks.replaying)
@@ -511,52 +335,18 @@ bool PlayerKeyDown(int virtualKey) {
 
 }  // namespace host
 
-namespace {
+namespace win32 {
 
-int ShowBox(platform::Window owner, const char* textUtf8, const char* captionUtf8, uint32_t type) {
-    // The texts are Chinese: the wide box shows them whatever the system's
-    // ANSI code page is.
-    std::wstring text = Widen(textUtf8);
-    std::wstring caption = Widen(captionUtf8);
-    HWND ownerHandle = owner ? owner->handle : nullptr;
-    // A box opened from within a box (none does now) keeps the outer one's.
-    const OpenBox outer = Box;
-    if (ownerHandle) {
-        Box = {ownerHandle, type,
-               ::SetWindowsHookExW(WH_GETMESSAGE, BoxKeyHook, nullptr, ::GetCurrentThreadId()),
-               ::GetTickCount()};
-        ::SetTimer(ownerHandle, BoxPadTimer, BoxPadPeriodMs, nullptr);
-        // A button held when the box opens is no answer to it.
-        win32::PollPadsForBox();
-    }
-    int answer = ::MessageBoxW(ownerHandle, text.c_str(), caption.c_str(), type);
-    // A box the system could not show, or closed some other way, answers
-    // as its close button does: the game and a recording know no other.
-    const bool question = (type & 0xF) == MB_YESNO;
-    if (question ? answer != IDYES && answer != IDNO : answer != IDOK)
-        answer = question ? IDNO : IDOK;
+void BoxClosed(platform::Window owner) {
     // The window was active already when the box closed, so the system told
     // nothing: the game is told now.
-    if (ActivationHeldBack && !GameSeesActive && ownerHandle &&
-        ::GetActiveWindow() == ownerHandle && owner->procedure) {
+    if (ActivationHeldBack && !GameSeesActive && owner && owner->handle &&
+        ::GetActiveWindow() == owner->handle && owner->procedure) {
         GameSeesActive = true;
-        win32::DeliverToGame(owner, WM_ACTIVATE, WA_ACTIVE, 0);
+        DeliverToGame(owner, WM_ACTIVATE, WA_ACTIVE, 0);
     }
     ActivationHeldBack = false;
-    if (ownerHandle) {
-        ::KillTimer(ownerHandle, BoxPadTimer);
-        if (Box.keys)
-            ::UnhookWindowsHookEx(Box.keys);
-        Box = outer;
-        if (Box.owner)
-            ::SetTimer(Box.owner, BoxPadTimer, BoxPadPeriodMs, nullptr);
-    }
-    return answer;
 }
-
-}  // namespace
-
-namespace win32 {
 
 void StepScaleMode(HWND window) {
     SetScaleMode(host::NextScaleMode(CurrentScaleMode()));
@@ -589,16 +379,6 @@ void ChooseScaleMode(ScaleMode mode) {
     for (int step = 0; step < ScaleModeCount && win32::CurrentScaleMode() != mode; ++step)
         if (window && window->handle)
             win32::StepScaleMode(window->handle);
-}
-
-void ShowNotice(const char* textUtf8, const char* captionUtf8, bool warning) {
-    platform::WindowData* window = win32::Hooks.window;
-    if (!window || !window->handle || !::IsWindow(window->handle))
-        return;
-    const std::wstring text = Widen(textUtf8);
-    const std::wstring caption = Widen(captionUtf8);
-    ::MessageBoxW(window->handle, text.c_str(), caption.c_str(),
-                  MB_OK | (warning ? MB_ICONWARNING : 0));
 }
 
 }  // namespace host

@@ -270,8 +270,7 @@ bool MouseCommand(const std::vector<std::string>& words) {
     int64_t x, y;
     if (!ParseInteger(words[1], -32768, 32767, x) || !ParseInteger(words[2], -32768, 32767, y))
         ScriptError("bad mouse position");
-    intptr_t position = intptr_t(((uint32_t(y) & 0xFFFF) << 16) | (uint32_t(x) & 0xFFFF));
-    Send(platform::WM_MOUSEMOVE, 0, position);
+    Send(platform::WM_MOUSEMOVE, 0, platform::PointParam(int(x), int(y)));
     return true;
 }
 

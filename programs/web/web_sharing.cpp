@@ -76,10 +76,6 @@ bool PlayingLink = false;
 uint32_t RecordedChecksum = 0;
 std::string Answer;
 
-bool PlayTick() {
-    return PlayNextTick() == PlaybackGoing;
-}
-
 void Record() {
     platform::FixCalendarTime(platform::CalendarTimeSeconds());
     BeginRecording(platform::CalendarTimeSeconds());
@@ -155,13 +151,7 @@ void StartWebSession() {
     }
     PlayingLink = true;
     RecordedChecksum = replay.finalChecksum;
-    ApplyRecordedOptions(replay);
-    BeginPlayback(
-        replay, PlaybackHooks{.setKeys = host::SetReplayedKeys, .deliver = host::DeliverReplayed});
-    host::SetReplayDriver({.playTick = PlayTick,
-                           .boxAnswer = PlaybackBoxAnswer,
-                           .textRead = PlaybackTextRead,
-                           .finished = FinishWebSession});
+    PlayOnHost(replay, {.finished = FinishWebSession});
     web_replay_started(int(replay.totalTicks));
 }
 

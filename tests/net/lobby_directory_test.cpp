@@ -159,10 +159,7 @@ TEST_F(Directory, AJoinSentOnTooOftenOrElsewhereForAnotherRequestIsNotFollowed) 
     LobbyClient guest;
     ASSERT_TRUE(LobbyStartJoining(guest, LobbyOf(2), "ABCDE-FGHJK", 5));
     auto elsewhere = [&](uint32_t nonce, const char* code) {
-        LobbyMessage m;
-        m.kind = LobbyElsewhere;
-        m.nonce = nonce;
-        std::memcpy(m.code, code, LobbyCodeLength);
+        LobbyMessage m = RoomMessage(LobbyElsewhere, code, 0, nonce);
         m.peer = LobbyOf(1);
         host::NetDatagram datagram;
         datagram.from = guest.lobby;
@@ -204,10 +201,7 @@ TEST_F(Directory, AFeedKeptAfterItsRoomKeepsItsCodeClaimedUntilItGoes) {
         }
         return answer;
     };
-    LobbyMessage up;
-    up.kind = LobbyFeedUp;
-    std::memcpy(up.code, host.code, LobbyCodeLength);
-    up.token = host.token;
+    LobbyMessage up = RoomMessage(LobbyFeedUp, host.code, host.token);
     up.ended = true;
     up.payloadSize = 3;
     EXPECT_EQ(send(1, hostAt, up).offset, 3u);
@@ -220,10 +214,7 @@ TEST_F(Directory, AFeedKeptAfterItsRoomKeepsItsCodeClaimedUntilItGoes) {
     EXPECT_EQ(Kept, std::vector<std::string>{code});
 
     const host::NetAddress viewerAt = At("198.51.100.30", 7000);
-    LobbyMessage watch;
-    watch.kind = LobbyWatch;
-    watch.nonce = 7;
-    std::memcpy(watch.code, host.code, LobbyCodeLength);
+    const LobbyMessage watch = RoomMessage(LobbyWatch, host.code, 0, 7);
     const LobbyMessage there = send(2, viewerAt, watch);
     EXPECT_EQ(there.kind, LobbyElsewhere);
     EXPECT_EQ(there.peer, LobbyOf(1));

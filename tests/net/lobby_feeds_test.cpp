@@ -24,6 +24,11 @@ struct Feeds : LobbyDriven {
     uint64_t hostToken = 0, guestToken = 0;
     uint32_t nonces = 100;
 
+    // A message of `kind` about the room, with `token` (a seat's) and `nonce`.
+    LobbyMessage OfRoom(LobbyKind kind, uint64_t token = 0, uint32_t nonce = 0) const {
+        return RoomMessage(kind, code, token, nonce);
+    }
+
     // A room made by the host and, when asked, joined by the guest.
     void MakeRoom(bool joined) {
         LobbyMessage ask;
@@ -36,10 +41,7 @@ struct Feeds : LobbyDriven {
         hostToken = made.token;
         if (!joined)
             return;
-        ask.kind = LobbyJoinRoom;
-        ask.nonce = ++nonces;
-        std::memcpy(ask.code, code, LobbyCodeLength);
-        Deliver(guestAt, ask);
+        Deliver(guestAt, OfRoom(LobbyJoinRoom, 0, ++nonces));
         const LobbyMessage found = AnswerTo(guestAt);
         ASSERT_EQ(found.kind, LobbyPeerFound);
         guestToken = found.token;
@@ -49,10 +51,7 @@ struct Feeds : LobbyDriven {
     // `from`.
     LobbyMessage FeedUp(const std::vector<uint8_t>& feed, uint32_t offset, int32_t size, bool ended,
                         const host::NetAddress& from, uint64_t token) {
-        LobbyMessage m;
-        m.kind = LobbyFeedUp;
-        std::memcpy(m.code, code, LobbyCodeLength);
-        m.token = token;
+        LobbyMessage m = OfRoom(LobbyFeedUp, token);
         m.offset = offset;
         m.ended = ended;
         m.payloadSize = size;
@@ -163,20 +162,12 @@ TEST_F(Feeds, OnlyTheHostsSeatWithItsTokenFromItsEndpointFeeds) {
     // refused to that address.
     for (int i = 0; i < lobby.settings.rates.joinsBurst; ++i)
         FeedUp(feed, 0, 100, false, stranger, hostToken ^ 2);
-    LobbyMessage join;
-    join.kind = LobbyJoinRoom;
-    join.nonce = 9;
-    std::memcpy(join.code, code, LobbyCodeLength);
-    Deliver(stranger, join);
+    Deliver(stranger, OfRoom(LobbyJoinRoom, 0, 9));
     EXPECT_EQ(AnswerTo(stranger).refusal, LobbyTooFast);
     // A host whose router gave it another port feeds once a poll moved its seat.
     const host::NetAddress moved = At("203.0.113.10", 5001);
     EXPECT_EQ(FeedUp(feed, 0, 100, false, moved, hostToken).kind, LobbyNone);
-    LobbyMessage poll;
-    poll.kind = LobbyPoll;
-    std::memcpy(poll.code, code, LobbyCodeLength);
-    poll.token = hostToken;
-    Deliver(moved, poll);
+    Deliver(moved, OfRoom(LobbyPoll, hostToken));
     EXPECT_EQ(FeedUp(feed, 0, 100, false, moved, hostToken).offset, 100u);
     EXPECT_EQ(Watch(0).feedSize, 100u);
 }
@@ -250,11 +241,7 @@ TEST_F(Feeds, WatchingAnUnknownCodeIsRefusedAndCostsAGuess) {
     EXPECT_EQ(noRoom, lobby.settings.rates.joinsBurst);
     EXPECT_EQ(tooFast, 20 - lobby.settings.rates.joinsBurst);
     // The guesses are the address's: joining by code is refused as well.
-    LobbyMessage join;
-    join.kind = LobbyJoinRoom;
-    join.nonce = 9;
-    std::memcpy(join.code, code, LobbyCodeLength);
-    Deliver(At("198.51.100.30", 7001), join);
+    Deliver(At("198.51.100.30", 7001), OfRoom(LobbyJoinRoom, 0, 9));
     EXPECT_EQ(AnswerTo(At("198.51.100.30", 7001)).refusal, LobbyTooFast);
 }
 
@@ -263,10 +250,7 @@ TEST_F(Feeds, AFeedOutlivesItsRoomForAWhileThenGoes) {
     const std::vector<uint8_t> feed = SomeFeed(4000);
     FeedAll(feed, 0, false);
     // While its room is open, the feed stays however long ago it was fed.
-    LobbyMessage poll;
-    poll.kind = LobbyPoll;
-    std::memcpy(poll.code, code, LobbyCodeLength);
-    poll.token = guestToken;
+    const LobbyMessage poll = OfRoom(LobbyPoll, guestToken);
     for (int64_t waited = 0; waited < 2 * lobby.settings.feedKeepMs; waited += 5000) {
         now += 5000;
         Deliver(guestAt, poll);
@@ -274,9 +258,7 @@ TEST_F(Feeds, AFeedOutlivesItsRoomForAWhileThenGoes) {
     }
     EXPECT_EQ(Watch(0).feedSize, feed.size());
     EXPECT_TRUE(FeedUp(feed, 4000, 0, true).ended);
-    LobbyMessage leave = poll;
-    leave.kind = LobbyLeave;
-    Deliver(guestAt, leave);
+    Deliver(guestAt, OfRoom(LobbyLeave, guestToken));
     ASSERT_TRUE(lobby.rooms.empty());
     const int64_t closed = now;
     now = closed + lobby.settings.feedKeepMs;
@@ -297,11 +279,7 @@ TEST_F(Feeds, TheEndIsTakenFromItsFeederAfterTheGuestClosedTheRoom) {
     MakeRoom(true);
     const std::vector<uint8_t> feed = SomeFeed(3000);
     FeedAll(feed, 0, false);
-    LobbyMessage leave;
-    leave.kind = LobbyLeave;
-    std::memcpy(leave.code, code, LobbyCodeLength);
-    leave.token = guestToken;
-    Deliver(guestAt, leave);
+    Deliver(guestAt, OfRoom(LobbyLeave, guestToken));
     ASSERT_TRUE(lobby.rooms.empty());
     std::vector<uint8_t> whole = feed;
     whole.insert(whole.end(), {1, 2, 3});

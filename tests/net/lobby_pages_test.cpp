@@ -22,10 +22,7 @@ TEST(PageAddress, EachSerialIsItsOwnEndpointInTheDiscardPrefixThatPeerFoundCarri
     EXPECT_EQ(LobbyPageSerial(LobbyPageEndpoint(1)), 1u);
     EXPECT_NE(LobbyPageEndpoint(1), LobbyPageEndpoint(2));
     // A program told of a page's seat reads its endpoint like any other.
-    LobbyMessage found;
-    found.kind = LobbyPeerFound;
-    std::memcpy(found.code, "ABCDEFGHJK", LobbyCodeLength);
-    found.token = 7;
+    LobbyMessage found = RoomMessage(LobbyPeerFound, "ABCDEFGHJK", 7);
     found.peer = page;
     uint8_t bytes[host::NetDatagramMax];
     LobbyMessage read;
@@ -88,11 +85,7 @@ struct PageLimits : LobbyDriven {
     // What `from` is answered to `kind` (a room asked for, or a join with a
     // code no room has): the answer's kind and refusal.
     std::pair<int32_t, int32_t> Ask(const host::NetAddress& from, LobbyKind kind, uint32_t nonce) {
-        LobbyMessage m;
-        m.kind = kind;
-        m.nonce = nonce;
-        std::memcpy(m.code, "ABCDEFGHJK", LobbyCodeLength);
-        Deliver(from, m);
+        Deliver(from, RoomMessage(kind, "ABCDEFGHJK", 0, nonce));
         const LobbyMessage answer = AnswerTo(from);
         if (out.size() != 1 || answer.kind == LobbyNone)
             return {-1, -1};

@@ -184,10 +184,7 @@ TEST_F(Lobby, GarbageAndOversizedDatagramsChangeNothingAndDrawNoAnswer) {
         EXPECT_TRUE(out.empty()) << size;
     }
     // The lobby's own answers sent back to it.
-    LobbyMessage made;
-    made.kind = LobbyRoomMade;
-    std::memcpy(made.code, host.code, LobbyCodeLength);
-    made.token = host.token;
+    LobbyMessage made = RoomMessage(LobbyRoomMade, host.code, host.token);
     uint8_t bytes[host::NetDatagramMax];
     Deliver(hostAt, bytes, WriteLobbyMessage(made, bytes));
     EXPECT_TRUE(out.empty());

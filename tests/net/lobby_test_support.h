@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "lobby/lobby_messages.h"
@@ -28,6 +29,18 @@ inline host::NetAddress At(const char* text, int32_t port) {
     host::NetAddress address;
     EXPECT_TRUE(host::NetNumericAddress(text, port, address));
     return address;
+}
+
+// A message of `kind` about the room of `code`, with `token` (a seat's) and
+// `nonce`.
+inline LobbyMessage RoomMessage(LobbyKind kind, const char* code, uint64_t token = 0,
+                                uint32_t nonce = 0) {
+    LobbyMessage m;
+    m.kind = kind;
+    m.nonce = nonce;
+    std::memcpy(m.code, code, LobbyCodeLength);
+    m.token = token;
+    return m;
 }
 
 // A lobby driven in one process: its record, its clock, and what it sent

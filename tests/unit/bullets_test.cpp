@@ -45,11 +45,6 @@ protected:
         ClearWorkingGrid();
         BattleState.EnemiesToSpawn = 0;
     }
-    void AddEnemy(const TankRecord& tank) {
-        BattleState.EnemyList.push_back(tank);
-        BattleState.EnemyBulletLists.emplace_back();
-        BattleState.EnemiesOnField += 1;
-    }
     void AddPlayerBullet(const Bullet& b) {
         Players[0].bullets.push_back(b);
         Players[0].tank.bulletsInFlight += 1;
@@ -190,7 +185,7 @@ TEST(FireBullet, LeavesTheMuzzleInTheGunsDirection) {
 }
 
 TEST_F(BulletHits, AnEnemyThatSurvivesLosesTheDamage) {
-    AddEnemy(Enemy(7, 320, 128, 70));
+    PutEnemy(Enemy(7, 320, 128, 70));
     AddPlayerBullet(Shell(Up, 332, 170));  // after its step, 22 pixels below the tank's centre
     UpdatePlayerBullets(0);
     EXPECT_EQ(BattleState.EnemyList[0].hitPoints, 60);
@@ -203,10 +198,10 @@ TEST_F(BulletHits, AnEnemyThatSurvivesLosesTheDamage) {
 }
 
 TEST_F(BulletHits, ADestroyedEnemyGoesWithItsBulletsAndRollsForAnItem) {
-    AddEnemy(Enemy(5, 320, 128, 10));
+    PutEnemy(Enemy(5, 320, 128, 10));
     AddEnemyBullet(0, Shell(Down, 600, 300, 6));
     AddEnemyBullet(0, Shell(Left, 700, 300, 6));
-    AddEnemy(Enemy(4, 0, 0, 30));
+    PutEnemy(Enemy(4, 0, 0, 30));
     AddPlayerBullet(Shell(Up, 332, 170));
     SeedRandom(1);  // the fast tank's roll 2 gives 41 % 2 = 1: no item
     UpdatePlayerBullets(0);
@@ -234,12 +229,12 @@ TEST_F(BulletHits, ADestroyedEnemyGoesWithItsBulletsAndRollsForAnItem) {
 }
 
 TEST_F(BulletHits, TheLastEnemyOfTheLevelStartsTheClearDelay) {
-    AddEnemy(Enemy(4, 320, 128, 10));
+    PutEnemy(Enemy(4, 320, 128, 10));
     BattleState.EnemiesToSpawn = 1;
     AddPlayerBullet(Shell(Up, 332, 170));
     UpdatePlayerBullets(0);
     EXPECT_EQ(BattleState.LevelClearDelay, 0);  // one is still to come
-    AddEnemy(Enemy(4, 320, 128, 10));
+    PutEnemy(Enemy(4, 320, 128, 10));
     BattleState.EnemiesToSpawn = 0;
     AddPlayerBullet(Shell(Up, 332, 170));
     UpdatePlayerBullets(0);
@@ -266,7 +261,7 @@ TEST_F(BulletHits, ItemsMatchTheEnemysColourAndReplaceTheOldOne) {
         BattleState.EnemyList.clear();
         BattleState.EnemyBulletLists.clear();
         BattleState.EnemiesOnField = 0;
-        AddEnemy(Enemy(c.band, 256 + c.band, 64 - c.band, 10));
+        PutEnemy(Enemy(c.band, 256 + c.band, 64 - c.band, 10));
         AddPlayerBullet(Shell(Up, 256 + c.band + 12, 64 - c.band + 40));
         SeedRandom(c.seed);
         UpdatePlayerBullets(0);
@@ -279,7 +274,7 @@ TEST_F(BulletHits, ItemsMatchTheEnemysColourAndReplaceTheOldOne) {
 TEST_F(BulletHits, AnEnemyBulletHurtsThenDestroysThePlayer) {
     TankRecord& p = Players[0].tank;
     p = TankAt(320, 320, Up);
-    AddEnemy(Enemy(4, 0, 0, 30));
+    PutEnemy(Enemy(4, 0, 0, 30));
     AddEnemyBullet(0, Shell(Down, 332, 300, 6));
     UpdateEnemyBullets();
     EXPECT_EQ(p.hitPoints, 10);
@@ -307,7 +302,7 @@ TEST_F(BulletHits, AnEnemyBulletHurtsThenDestroysThePlayer) {
 }
 
 TEST_F(BulletHits, BulletsThatMeetBothExplodeAndOnlyThePlayersIsHeard) {
-    AddEnemy(Enemy(4, 0, 0, 30));
+    PutEnemy(Enemy(4, 0, 0, 30));
     AddEnemyBullet(0, Shell(Down, 500, 300, 6));
     AddPlayerBullet(Shell(Up, 500, 330));
     UpdatePlayerBullets(0);
@@ -322,9 +317,9 @@ TEST_F(BulletHits, BulletsThatMeetBothExplodeAndOnlyThePlayersIsHeard) {
 }
 
 TEST_F(BulletHits, AnEarlierEnemysBulletComesBeforeALaterEnemysTank) {
-    AddEnemy(Enemy(4, 0, 0, 30));
+    PutEnemy(Enemy(4, 0, 0, 30));
     AddEnemyBullet(0, Shell(Down, 332, 190, 6));
-    AddEnemy(Enemy(7, 320, 128, 70));
+    PutEnemy(Enemy(7, 320, 128, 70));
     AddPlayerBullet(Shell(Up, 332, 200));
     UpdatePlayerBullets(0);
     EXPECT_TRUE(BattleState.EnemyBulletLists[0].empty());
@@ -332,8 +327,8 @@ TEST_F(BulletHits, AnEarlierEnemysBulletComesBeforeALaterEnemysTank) {
 }
 
 TEST_F(BulletHits, TwoPlayerBulletsAreSpentOnTwoTargets) {
-    AddEnemy(Enemy(7, 320, 128, 70));
-    AddEnemy(Enemy(7, 640, 128, 70));
+    PutEnemy(Enemy(7, 320, 128, 70));
+    PutEnemy(Enemy(7, 640, 128, 70));
     AddPlayerBullet(Shell(Up, 332, 170));
     AddPlayerBullet(Shell(Up, 652, 170));
     UpdatePlayerBullets(0);
@@ -343,8 +338,8 @@ TEST_F(BulletHits, TwoPlayerBulletsAreSpentOnTwoTargets) {
 }
 
 TEST_F(BulletHits, EnemyBulletsNeitherHurtEnemiesNorMeetEachOther) {
-    AddEnemy(Enemy(4, 320, 128, 30));
-    AddEnemy(Enemy(4, 0, 0, 30));
+    PutEnemy(Enemy(4, 320, 128, 30));
+    PutEnemy(Enemy(4, 0, 0, 30));
     AddEnemyBullet(1, Shell(Up, 332, 180, 6));
     AddEnemyBullet(0, Shell(Down, 332, 170, 6));
     UpdateEnemyBullets();

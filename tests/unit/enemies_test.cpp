@@ -23,18 +23,6 @@ protected:
         BattleState.EnemyList.reserve(8);
         BattleState.EnemyBulletLists.reserve(8);
     }
-    TankRecord& Add(int32_t x, int32_t y, int32_t direction) {
-        TankRecord tank = TankAt(x, y, direction);
-        tank.band = 4;
-        tank.speed = 2;
-        tank.stepPixels = 2;
-        tank.reloadRate = 4;
-        tank.maxBullets = 0;  // never fires unless a test wants it to
-        BattleState.EnemyList.push_back(tank);
-        BattleState.EnemyBulletLists.emplace_back();
-        BattleState.EnemiesOnField += 1;
-        return BattleState.EnemyList.back();
-    }
     // A seed whose first values, taken modulo the numbers given, are the
     // results given.
     static uint32_t SeedGiving(std::initializer_list<std::pair<int32_t, int32_t>> rolls) {
@@ -105,7 +93,7 @@ TEST_F(Enemies, NoMoreThanTwentyArrive) {
 }
 
 TEST_F(Enemies, AtTheBottomEdgeFacingDownATankTurnsBeforeItMoves) {
-    TankRecord& t = Add(128, 640, Down);
+    TankRecord& t = PutPlainEnemy(128, 640, Down);
     t.turretDir = Left;  // a gun facing the edge would be re-aimed first
     SeedRandom(SeedGiving({{4, 1}, {4, 0}, {4, 2}}));  // no turn wanted, but it faces its edge
     UpdateEnemyTanks();
@@ -118,7 +106,7 @@ TEST_F(Enemies, AtTheBottomEdgeFacingDownATankTurnsBeforeItMoves) {
 }
 
 TEST_F(Enemies, WhileItsFlashShowsATankKeepsItsHeadingAndWaitsAtTheEdge) {
-    TankRecord& t = Add(128, 640, Down);
+    TankRecord& t = PutPlainEnemy(128, 640, Down);
     t.flashTicks = 2;
     t.reloadTimer = 60;
     uint32_t state = RandomState();
@@ -130,7 +118,7 @@ TEST_F(Enemies, WhileItsFlashShowsATankKeepsItsHeadingAndWaitsAtTheEdge) {
 }
 
 TEST_F(Enemies, ATankBlockedByAWallWaitsFiveTicksWithItsTracksRolling) {
-    TankRecord& t = Add(128, 128, Right);
+    TankRecord& t = PutPlainEnemy(128, 128, Right);
     SetCell(3, 2, Stone);
     // No turn on the first decision.
     SeedRandom(SeedGiving({{4, 3}}));
@@ -157,7 +145,7 @@ TEST_F(Enemies, AMoveTakesTheTicksOfTheStepOverTheGroundAhead) {
     for (auto [ground, step] : {std::pair{Empty, 2}, {Ice, 4}, {Sand, 1}, {Grass, 2}}) {
         BattleState.EnemyList.clear();
         BattleState.EnemyBulletLists.clear();
-        TankRecord& t = Add(128, 128, Right);
+        TankRecord& t = PutPlainEnemy(128, 128, Right);
         SetCell(3, 2, ground);
         SeedRandom(SeedGiving({{4, 3}}));
         UpdateEnemyTanks();
@@ -168,8 +156,8 @@ TEST_F(Enemies, AMoveTakesTheTicksOfTheStepOverTheGroundAhead) {
 }
 
 TEST_F(Enemies, ATankBlockedOnlyByAnotherDecidesAgainNextTick) {
-    TankRecord& first = Add(128, 128, Right);
-    Add(192, 128, Down);
+    TankRecord& first = PutPlainEnemy(128, 128, Right);
+    PutPlainEnemy(192, 128, Down);
     BattleState.EnemyList[1].moveTicks = 20;  // busy, not deciding
     SeedRandom(SeedGiving({{4, 3}}));
     UpdateEnemyTanks();
@@ -179,14 +167,14 @@ TEST_F(Enemies, ATankBlockedOnlyByAnotherDecidesAgainNextTick) {
 }
 
 TEST_F(Enemies, ThePlayerBlocksOnlyWhileItsTankIsThere) {
-    TankRecord& t = Add(320, 576, Down);  // the player stands right below
+    TankRecord& t = PutPlainEnemy(320, 576, Down);  // the player stands right below
     SeedRandom(SeedGiving({{4, 3}}));
     UpdateEnemyTanks();
     EXPECT_EQ(t.waitTicks, 5);
     BattleState.EnemyList.clear();
     BattleState.EnemyBulletLists.clear();
     BattleState.EnemiesOnField = 0;
-    TankRecord& u = Add(320, 576, Down);
+    TankRecord& u = PutPlainEnemy(320, 576, Down);
     Players[0].destroyed = true;
     SeedRandom(SeedGiving({{4, 3}}));
     UpdateEnemyTanks();
@@ -196,7 +184,7 @@ TEST_F(Enemies, ThePlayerBlocksOnlyWhileItsTankIsThere) {
 
 TEST_F(Enemies, ALockedGunIsReAimedOnAverageOnceInFiftyTicks) {
     // A turret tank shut in by stone: it waits, decides and never fires.
-    TankRecord& t = Add(320, 320, Up);
+    TankRecord& t = PutPlainEnemy(320, 320, Up);
     t.turretLocked = true;
     for (auto [c, r] : {std::pair{5, 4}, {5, 6}, {4, 5}, {6, 5}})
         SetCell(c, r, Stone);
@@ -216,7 +204,7 @@ TEST_F(Enemies, ALockedGunIsReAimedOnAverageOnceInFiftyTicks) {
 }
 
 TEST_F(Enemies, AGunPointingOutOfTheFieldIsReAimedEvenMidMove) {
-    TankRecord& t = Add(0, 320, Down);
+    TankRecord& t = PutPlainEnemy(0, 320, Down);
     t.turretDir = Left;
     t.moveTicks = 10;  // driving down along the left edge
     SeedRandom(SeedGiving({{4, Left}, {4, Right}}));
@@ -226,7 +214,7 @@ TEST_F(Enemies, AGunPointingOutOfTheFieldIsReAimedEvenMidMove) {
 }
 
 TEST_F(Enemies, FiringTakesOneInTwentyAndOnlyWhenReloadedWithABulletFree) {
-    TankRecord& t = Add(320, 320, Up);
+    TankRecord& t = PutPlainEnemy(320, 320, Up);
     t.maxBullets = 1;
     t.moveTicks = 16;
     SeedRandom(SeedGiving({{20, 0}}));

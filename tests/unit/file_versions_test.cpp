@@ -2,11 +2,6 @@
 // first, and none lost when a step of the save fails.
 #include <gtest/gtest.h>
 
-#include <signal.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <string>
@@ -79,18 +74,8 @@ TEST_F(FileVersions, AWriteThatFailsMidwayLosesNoVersion) {
     Write(longVersion, "f.txt.1");
     Write("second", "f.txt.2");
     Write("third", "f.txt.3");
-    pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        signal(SIGXFSZ, SIG_IGN);
-        rlimit limit{1000, 1000};
-        setrlimit(RLIMIT_FSIZE, &limit);
-        _exit(Save("new") ? 1 : 0);
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "the failed save said it succeeded";
+    EXPECT_TRUE(InChildWritingLittle([] { return !Save("new"); }))
+        << "the failed save said it succeeded";
     EXPECT_EQ(Read("f.txt"), "current");
     EXPECT_EQ(Read("f.txt.1"), longVersion);
     EXPECT_EQ(Read("f.txt.2"), "second");

@@ -23,11 +23,6 @@ protected:
         Players[0].tank.y = 320;
         Players[0].tank.moveTicks = 0;
     }
-    void Drop(int32_t item, int32_t x, int32_t y) {
-        BattleState.DroppedItem = item;
-        BattleState.ItemX = x;
-        BattleState.ItemY = y;
-    }
 };
 
 }  // namespace
@@ -38,7 +33,7 @@ TEST_F(Items, TheCornersMayBeThirtyTwoPixelsApartOnEachAxis) {
                                  {33, 0, false},
                                  {0, -33, false},
                                  {0, 0, true}}) {
-        Drop(ExtraBulletItem, 320 + dx, 320 + dy);
+        DropItem(ExtraBulletItem, 320 + dx, 320 + dy);
         Players[0].tank.maxBullets = 1;
         UpdateItem();
         EXPECT_EQ(BattleState.DroppedItem == NoItem, taken) << dx << "," << dy;
@@ -56,7 +51,7 @@ TEST_F(Items, EachItemRaisesItsValueUpToItsCap) {
                                   p.bulletSpeed, p.speed, p.maxBullets};
             };
             auto before = values();
-            Drop(item, 320, 320);
+            DropItem(item, 320, 320);
             UpdateItem();
             EXPECT_EQ(BattleState.DroppedItem, NoItem);  // used up, also at the cap
             if (values() != before)
@@ -82,7 +77,7 @@ TEST_F(Items, EachItemRaisesItsValueUpToItsCap) {
 
 TEST_F(Items, NothingIsTakenWhileTheTankIsDestroyed) {
     Players[0].destroyed = true;
-    Drop(SpeedItem, 320, 320);
+    DropItem(SpeedItem, 320, 320);
     UpdateItem();
     EXPECT_EQ(BattleState.DroppedItem, SpeedItem);
     EXPECT_EQ(Players[0].tank.speed, 4);
@@ -92,7 +87,7 @@ TEST_F(Items, ASpeedItemTakenMidMoveActsFromTheNextMove) {
     TankRecord& p = Players[0].tank;
     p.moveDir = Up;
     p.moveTicks = 16;
-    Drop(SpeedItem, 320, 300);
+    DropItem(SpeedItem, 320, 300);
     WorkingGrid.assign(165, 0);
     Ticks(1);
     EXPECT_EQ(BattleState.DroppedItem, NoItem);
@@ -109,7 +104,7 @@ TEST_F(Items, ASpeedItemTakenMidMoveActsFromTheNextMove) {
 
 TEST_F(Items, AnItemIsDrawnInTheTickItIsTakenAndGoneAfter) {
     WorkingGrid.assign(165, 0);
-    Drop(ArmourItem, 128, 128);
+    DropItem(ArmourItem, 128, 128);
     Players[0].tank.x = 128 + 32;  // close enough to take it
     Players[0].tank.y = 128 + 32;
     auto pixelAt = [](int x, int y) {

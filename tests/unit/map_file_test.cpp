@@ -2,11 +2,6 @@
 // never lose the user's map.
 #include <gtest/gtest.h>
 
-#include <signal.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -160,22 +155,11 @@ TEST_F(MapFile, ASaveThatCannotReplaceTheMapLeavesItAsItWas) {
 
 TEST_F(MapFile, AFailedWriteLeavesTheOldFileWholeAndSaysSo) {
     Write("old map");
-    // The child may write no more than 1000 bytes to any file.
-    pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        signal(SIGXFSZ, SIG_IGN);
-        rlimit limit{1000, 1000};
-        setrlimit(RLIMIT_FSIZE, &limit);
+    EXPECT_TRUE(InChildWritingLittle([] {
         Boxes.clear();
         SaveCustomMap();
-        bool reported = Boxes.size() == 1 && Boxes[0].text == "地图保存失败！";
-        _exit(reported ? 0 : 1);
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "the failed save was not reported";
+        return Boxes.size() == 1 && Boxes[0].text == "地图保存失败！";
+    })) << "the failed save was not reported";
     EXPECT_EQ(Read(), "old map");
     // The map as it was is kept first, whole; the failed write left nothing.
     EXPECT_EQ(Read("map.txt.1"), "old map");

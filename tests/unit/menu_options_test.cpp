@@ -17,6 +17,7 @@
 #include "platform/platform.h"
 #include "shell/menu.h"
 #include "state/program_state.h"
+#include "tests/unit/fresh_directory.h"
 #include "tests/unit/test_support.h"
 
 namespace {
@@ -80,21 +81,13 @@ TEST(KeyPresets, SettingsLinesReadBackAsTheSameKeys) {
     EXPECT_EQ(KeyListSetting({'J', platform::VK_SPACE}), "J, Space");
 }
 
-class MenuSettingsFile : public ::testing::Test {
+class MenuSettingsFile : public InTempFolder {
 protected:
     void SetUp() override {
         ResetEverything();
-        char pattern[] = "/tmp/morvask-menu-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        folder = pattern;
-        path = (folder / "settings.ini").string();
+        InTempFolder::SetUp();
     }
-    void TearDown() override {
-        ResetEverything();
-        std::filesystem::remove_all(folder);
-    }
-    std::filesystem::path folder;
-    std::string path;
+    const std::string& path = settingsPath;
 };
 
 TEST_F(MenuSettingsFile, SavingChoicesKeepsCommentsAndUnknownLines) {

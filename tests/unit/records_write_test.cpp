@@ -7,6 +7,7 @@
 #include <string>
 
 #include "options/records_file.h"
+#include "tests/unit/fresh_directory.h"
 #include "tests/unit/kill_harness.h"
 
 namespace {
@@ -23,16 +24,7 @@ RecordsRecord AfterGames(int32_t games) {
     return records;
 }
 
-class RecordsWrite : public ::testing::Test {
-protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/morvask-records-write-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        folder = pattern;
-    }
-    void TearDown() override { fs::remove_all(folder); }
-    fs::path folder;
-};
+using RecordsWrite = InTempFolder;
 
 }  // namespace
 

@@ -16,6 +16,7 @@
 #include "platform/headless/headless.h"
 #include "shell/menu.h"
 #include "state/program_state.h"
+#include "tests/unit/fresh_directory.h"
 #include "tests/unit/test_support.h"
 
 namespace {
@@ -44,13 +45,10 @@ SharedContent CopiedSet() {
     return content;
 }
 
-class SetName : public ::testing::Test {
+class SetName : public InTempFolder {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/morvask-set-name-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        folder = pattern;
-        path = (folder / "settings.ini").string();
+        InTempFolder::SetUp();
         std::ofstream(path, std::ios::binary) << "# mine\nshare_author = Lin\nmystery = 1\n";
         StartGame();
         headless::SetBoxAnswerer([](const char*, const char*, uint32_t type) {
@@ -62,11 +60,6 @@ protected:
         PlayerSettingsPath = path;
         PlayerSettings.shareAuthor = ShareAuthor = "Lin";
     }
-    void TearDown() override {
-        ResetEverything();
-        std::filesystem::remove_all(folder);
-    }
-
     // The share screen open, the row of the title (0) or author (1) taken.
     void StartTyping(int32_t field) {
         if (!MenuOpen())
@@ -84,8 +77,7 @@ protected:
         PressWith(platform::VK_CONTROL, 'V');
     }
 
-    std::filesystem::path folder;
-    std::string path;
+    const std::string& path = settingsPath;
 };
 
 TEST_F(SetName, TheSetsCodeCarriesTheNameInForce) {

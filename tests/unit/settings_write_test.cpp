@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "options/settings_file.h"
+#include "tests/unit/fresh_directory.h"
 #include "tests/unit/kill_harness.h"
 #include "tests/unit/test_support.h"
 
@@ -28,21 +29,17 @@ void WriteAll(const fs::path& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
 }
 
-class SettingsWrite : public ::testing::Test {
+class SettingsWrite : public InTempFolder {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/morvask-settings-write-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        folder = pattern;
-        path = folder / "settings.ini";
+        InTempFolder::SetUp();
+        path = settingsPath;
         // A file of some size, so that a kill can land inside its writing.
         old = DefaultSettingsText();
         for (int k = 0; k < 400; ++k)
             old += "# a note the player wrote, kept by every save: " + std::to_string(k) + "\n";
         WriteAll(path, old);
     }
-    void TearDown() override { fs::remove_all(folder); }
-
     // What is in the folder besides the file: only temporary files of saves
     // that were killed, which the next save removes once they are stale.
     std::vector<std::string> Others() const {
@@ -55,7 +52,6 @@ protected:
         return names;
     }
 
-    fs::path folder;
     fs::path path;
     std::string old;
 };

@@ -66,6 +66,29 @@ TankRecord TankAt(int32_t x, int32_t y, int32_t moveDir) {
     return tank;
 }
 
+void DropItem(int32_t item, int32_t x, int32_t y) {
+    BattleState.DroppedItem = item;
+    BattleState.ItemX = x;
+    BattleState.ItemY = y;
+}
+
+TankRecord& PutEnemy(const TankRecord& tank) {
+    BattleState.EnemyList.push_back(tank);
+    BattleState.EnemyBulletLists.emplace_back();
+    BattleState.EnemiesOnField += 1;
+    return BattleState.EnemyList.back();
+}
+
+TankRecord& PutPlainEnemy(int32_t x, int32_t y, int32_t moveDir) {
+    TankRecord tank = TankAt(x, y, moveDir);
+    tank.band = 4;
+    tank.speed = 2;
+    tank.stepPixels = 2;
+    tank.reloadRate = 4;
+    tank.maxBullets = 0;
+    return PutEnemy(tank);
+}
+
 std::map<std::string, int64_t> FlatBattleState() {
     std::map<std::string, int64_t> flat;
     auto walk = WalkWith(

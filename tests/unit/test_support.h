@@ -50,6 +50,13 @@ void Ticks(int n);
 
 // A tank record for tests: an enemy of the given band standing at (x, y).
 TankRecord TankAt(int32_t x, int32_t y, int32_t moveDir = Up);
+// An enemy put on the field, with its list of bullets and counted there; the
+// record as it stands in the list.
+TankRecord& PutEnemy(const TankRecord& tank);
+// The item `item` lying with its corner at (x, y).
+void DropItem(int32_t item, int32_t x, int32_t y);
+// A slow enemy of band 4 at (x, y) that never fires unless a test lets it.
+TankRecord& PutPlainEnemy(int32_t x, int32_t y, int32_t moveDir);
 
 // Walks fields through the field visitor (state/state_fields.h), calling
 // onValue(path, field) for every number and bool and onList(path, list) for

@@ -32,49 +32,32 @@ protected:
         BattleState.EnemyList.reserve(4);
         BattleState.EnemyBulletLists.reserve(4);
     }
-    void Drop(int32_t item, int32_t x, int32_t y) {
-        BattleState.DroppedItem = item;
-        BattleState.ItemX = x;
-        BattleState.ItemY = y;
-    }
-    TankRecord& AddEnemy(int32_t x, int32_t y, int32_t direction) {
-        TankRecord tank = TankAt(x, y, direction);
-        tank.band = 4;
-        tank.speed = 2;
-        tank.stepPixels = 2;
-        tank.reloadRate = 4;
-        tank.maxBullets = 0;
-        BattleState.EnemyList.push_back(tank);
-        BattleState.EnemyBulletLists.emplace_back();
-        BattleState.EnemiesOnField += 1;
-        return BattleState.EnemyList.back();
-    }
 };
 
 }  // namespace
 
 TEST_F(TwoPlayers, TheItemGoesToTheTankThatTakesIt) {
-    Drop(SpeedItem, 576 + 32, 320 - 32);
+    DropItem(SpeedItem, 576 + 32, 320 - 32);
     UpdateItem();
     EXPECT_EQ(BattleState.DroppedItem, NoItem);
     EXPECT_EQ(Players[1].tank.speed, 5);
     EXPECT_EQ(Players[0].tank.speed, 4);
 
-    Drop(ExtraBulletItem, 320, 320);
+    DropItem(ExtraBulletItem, 320, 320);
     UpdateItem();
     EXPECT_EQ(Players[0].tank.maxBullets, 2);
     EXPECT_EQ(Players[1].tank.maxBullets, 1);
 
     // Both in reach: the first player's tank is tested first.
     Players[1].tank = TankAt(320, 352, Up);
-    Drop(ArmourItem, 320, 336);
+    DropItem(ArmourItem, 320, 336);
     UpdateItem();
     EXPECT_EQ(Players[0].tank.hitPoints, 30);
     EXPECT_EQ(Players[1].tank.hitPoints, 20);
 
     // A wreck takes nothing; the item waits for the other tank.
     Players[1].destroyed = true;
-    Drop(ArmourItem, 320, 352);
+    DropItem(ArmourItem, 320, 352);
     Players[0].tank.x = 640;
     UpdateItem();
     EXPECT_EQ(BattleState.DroppedItem, ArmourItem);
@@ -84,7 +67,7 @@ TEST_F(TwoPlayers, TheItemGoesToTheTankThatTakesIt) {
 TEST_F(TwoPlayers, InAGameOfOneTheUnusedSecondTankTakesNothing) {
     BattleState.PlayerCount = 1;
     Players[0].tank.x = 64;
-    Drop(SpeedItem, 576, 320);
+    DropItem(SpeedItem, 576, 320);
     UpdateItem();
     EXPECT_EQ(BattleState.DroppedItem, SpeedItem);
     EXPECT_EQ(Players[1].tank.speed, 4);
@@ -106,7 +89,7 @@ TEST_F(TwoPlayers, ZWithFUpgradesTheSecondTankOnlyWhileItIsInPlay) {
 }
 
 TEST_F(TwoPlayers, EnemyBulletsHitTheSecondTankAndDestroyItAsTheFirst) {
-    TankRecord& enemy = AddEnemy(576, 192, Down);
+    TankRecord& enemy = PutPlainEnemy(576, 192, Down);
     std::vector<Bullet>& bullets = BattleState.EnemyBulletLists[0];
     for (int hit = 1; hit <= 2; ++hit) {
         enemy.maxBullets = 1;
@@ -130,7 +113,7 @@ TEST_F(TwoPlayers, EnemyBulletsHitTheSecondTankAndDestroyItAsTheFirst) {
 
 TEST_F(TwoPlayers, AnEnemyWaitsForTheSecondTankAsForTheFirst) {
     // Standing right above the second tank and facing it: refused, 5 ticks.
-    TankRecord& enemy = AddEnemy(576, 256, Down);
+    TankRecord& enemy = PutPlainEnemy(576, 256, Down);
     enemy.flashTicks = 1;  // no turn roll while the flash shows
     UpdateEnemyTanks();
     EXPECT_EQ(enemy.moveTicks, 0);
