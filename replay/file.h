@@ -11,13 +11,19 @@
 #include <vector>
 
 #include "options/records_file.h"
+#include "replay/game_start_section.h"
 
 // The newest version read and written: 3, with the number of players among
 // the shown options, is written for a run that needs it (a game of two
 // players at the start, or the players question asked during the run), so
 // that older programs refuse it; any other run is written as version 2.
 // Version 1 (without the shown options) is read too.
-inline constexpr uint32_t ReplayFormatVersion = 5;
+inline constexpr uint32_t ReplayFormatVersion = 6;
+// Version 6: the replay of one game (what a run's share code holds), laid out
+// as version 5 with a short start, then the state at the game's start
+// (ReplayGameStart), and the game's events from there. A session is never
+// written as version 6.
+inline constexpr uint32_t GameReplayFormatVersion = 6;
 // Version 5: a run whose sound question was answered by the settings (`sound
 // = on|off`: the start 3 or 4, which older programs do not know), laid out
 // and played as version 4. Version 4: a run in which Esc opened the menu (the
@@ -108,8 +114,11 @@ struct ReplayRecord {
     bool statusPlaceKept = true;
     // Players of a new game when the run began (version 3 on; 1 before).
     uint8_t players = 1;
+    // Version 6: the game's start.
+    ReplayGameStart gameStart;
     std::vector<ReplayEvent> events;
-    // Timer ticks in the whole run and the checksum of the state at its end.
+    // Timer ticks in the whole run (in a game's replay, of the game) and the checksum of the state
+    // at its end.
     uint32_t totalTicks = 0;
     uint32_t finalChecksum = 0;
 };
