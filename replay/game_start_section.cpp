@@ -85,8 +85,9 @@ bool ReadRunValues(ByteReader& in, ReplayGameStart& start) {
         return false;
     if (!KnownBrush(start.brush))
         return in.Fail("a brush the editor has not");
-    return ReadUpTo(in, 1, INT32_MAX, start.gamesStarted, "the games started") &&
-           ReadUpTo(in, 1, INT32_MAX, start.levelsStarted, "the levels started");
+    // Far below the top, so that the counts go on rising without wrapping.
+    return ReadUpTo(in, 1, MaxStartCount, start.gamesStarted, "the games started") &&
+           ReadUpTo(in, 1, MaxStartCount, start.levelsStarted, "the levels started");
 }
 
 }  // namespace

@@ -36,6 +36,9 @@ struct ReplayGameStart {
 // (about 248 days), low enough that no count of its ticks wraps.
 inline constexpr uint32_t MaxGameStartTick = 1u << 31;
 
+// The most games or levels started a game's start may name.
+inline constexpr uint32_t MaxStartCount = 1u << 30;
+
 void PutGameStart(std::string& out, const ReplayGameStart& start);
 // Reads the section strictly: a value out of its range refuses it (in.fault).
 bool ReadGameStart(ByteReader& in, ReplayGameStart& start);

@@ -51,7 +51,9 @@ bool GameStartRecordable(const ReplayRecord& replay) {
            start.levelIndex >= 0 && start.levelIndex < LevelCount &&
            (start.players == 1 || start.players == 2) && start.mouseX >= 0 &&
            start.mouseX <= 0xFFFF && start.mouseY >= 0 && start.mouseY <= 0xFFFF && brush &&
-           start.gamesStarted >= 1 && start.levelsStarted >= 1;
+           start.gamesStarted >= 1 && start.levelsStarted >= 1 &&
+           uint32_t(start.gamesStarted) <= MaxStartCount &&
+           uint32_t(start.levelsStarted) <= MaxStartCount;
 }
 
 // What the format allows (docs/replay-format.md), checked of a replay that
@@ -191,7 +193,7 @@ ReplayRecord MadeReplay(FuzzedDataProvider& in) {
         start.generator = in.ConsumeIntegral<uint32_t>();
         start.mouseX = in.ConsumeIntegralInRange(0, 0xFFFF);
         start.brush = in.PickValueInArray({1, 7, 8, 9, 10, 11, 12});
-        start.gamesStarted = in.ConsumeIntegralInRange(1, INT32_MAX);
+        start.gamesStarted = in.ConsumeIntegralInRange(1, int32_t(MaxStartCount));
     }
     // A few hundred events meet every rule of the file; more only cost time.
     while (in.remaining_bytes() > 0 && replay.events.size() < 300) {

@@ -106,7 +106,7 @@ TEST(GameReplayFile, ChecksumsStandWhereTheSessionHadThem) {
 }
 
 TEST(GameReplayFile, ForgedValuesAreRefused) {
-    std::vector<ReplayRecord> forged(8, GameReplay());
+    std::vector<ReplayRecord> forged(9, GameReplay());
     forged[0].gameStart.levelIndex = LevelCount;
     forged[1].gameStart.players = 3;
     forged[2].gameStart.mouseX = 0x10000;
@@ -115,6 +115,7 @@ TEST(GameReplayFile, ForgedValuesAreRefused) {
     forged[5].gameStart.tick = MaxGameStartTick + 100;
     forged[6].intro = 0;  // a game's replay starts short
     forged[7].intro = 3;
+    forged[8].gameStart.levelsStarted = INT32_MAX;  // the next level's count would wrap
     for (size_t k = 0; k < forged.size(); ++k)
         EXPECT_EQ(Decode(EncodeReplay(forged[k])), ReplayNotAReplay) << k;
     // The bytes the writer never writes: flags, the kind of levels, the sound
