@@ -282,7 +282,7 @@ bool ReadCheck(Reader& in, RunSoFar& run, ReplayEvent& event) {
     run.checkDue = false;
     if (!in.U32(event.value))
         return false;
-    event.count = run.ticks;
+    event.count = run.ticks - run.first;
     return true;
 }
 

@@ -89,7 +89,7 @@ bool Recordable(const ReplayRecord& replay) {
             ticks += e.count;
             checkDue = ticks % 100 == 0;
         } else if (e.op == ReplayCheck) {
-            fits = e.count == ticks;
+            fits = e.count == ticks - first;
         } else if (e.op == ReplayKeyDown) {
             fits = e.value >= 1 && e.value <= 254;
         } else if (e.op == ReplayMouse) {
