@@ -69,7 +69,10 @@ void StartLevel() {
     platform::MessageBox(MainWindow, text, "", platform::MB_OK);
     AnnouncingLevel = false;
     LevelsStarted += 1;
+    ResetLevel();
+}
 
+void ResetLevel() {
     // Each tank keeps its upgrades and its damage, and drives in from below
     // the field at its start again. A player out of tanks stays out; a wreck
     // with tanks left comes in at once. With one player the second side's

@@ -16,6 +16,10 @@ void StartNewGame();
 // carries the player's tank over, empties every list, resets the counters and
 // copies the level into WorkingGrid. Called only in Playing or Editing.
 void StartLevel();
+// The level start after its box: the tanks carried over, the lists emptied,
+// the counters reset and the level copied into WorkingGrid. (A game's replay
+// builds the start of its game with it; it opens no box.)
+void ResetLevel();
 
 // Games and levels started since program start, for the shell's records to
 // notice; they are no part of the game's state and no rule reads them.

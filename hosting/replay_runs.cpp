@@ -67,6 +67,7 @@ void StartRecordingRun() {
                         RecordsAtStart(), RecordsRefusal());
     NoteRecordedIntro(RecordedIntro(Intro));
     NoteRecordedStatusPlace(uint8_t(PlayerSettings.statusPlace));
+    NoteRecordsSource(CurrentRecords);
     host::SetInputRecorder({.arriving = WatchedMessage,
                             .done = RecordedMessageDone,
                             .boxAnswered = RecordBoxAnswer,

@@ -151,6 +151,10 @@ bool ReadShownOptions(Reader& in, ReplayRecord& replay) {
             const uint8_t known = replay.formatVersion >= SoundGivenReplayFormatVersion ? 4 : 2;
             if (replay.intro > known)
                 return in.Fail("an unknown kind of start");
+            // A game's replay starts short: its state is put in force after.
+            if (replay.formatVersion == GameReplayFormatVersion && replay.intro != 1 &&
+                replay.intro != 2)
+                return in.Fail("a game's replay that does not start short");
         } else if (key == ReplayStatusPlaceOption) {
             if (!in.Byte(replay.statusPlace))
                 return false;
@@ -202,7 +206,8 @@ std::string OpName(uint8_t op) {
 
 // What the events read so far say about those still to come.
 struct RunSoFar {
-    uint32_t ticks = 0;
+    uint32_t first = 0;     // the session's ticks before a game's replay
+    uint32_t ticks = 0;     // the session's ticks so far
     bool checkDue = false;  // a checksum must come next (after any box answers)
     int32_t mouseX = 0;     // mouse positions are told as moves from the last
     int32_t mouseY = 0;
@@ -290,7 +295,7 @@ bool ReadCheck(Reader& in, RunSoFar& run, ReplayEvent& event) {
     run.checkDue = false;
     if (!in.U32(event.value))
         return false;
-    event.count = run.ticks;
+    event.count = run.ticks - run.first;
     return true;
 }
 
@@ -299,9 +304,10 @@ bool ReadEnd(Reader& in, const RunSoFar& run, ReplayRecord& replay) {
     uint32_t total = 0;
     if (!in.Varint(total) || !in.U32(replay.finalChecksum))
         return false;
-    if (total != run.ticks)
+    const uint32_t ticks = run.ticks - run.first;
+    if (total != ticks)
         return in.Fail("the end names " + std::to_string(total) + " ticks, the run has " +
-                       std::to_string(run.ticks));
+                       std::to_string(ticks));
     replay.totalTicks = total;
     if (in.at != in.end)
         return in.Fail("bytes follow the end");
@@ -352,11 +358,13 @@ bool ReadEventBody(Reader& in, RunSoFar& run, ReplayEvent& event) {
 // and where they end in `used`.
 bool ReadEvents(Reader& in, ReplayRecord& replay, bool open, size_t* used) {
     RunSoFar run;
+    if (replay.formatVersion == GameReplayFormatVersion)
+        run.first = run.ticks = replay.gameStart.tick;
     for (;;) {
         const size_t start = in.at;
         if (open) {
             *used = start;
-            replay.totalTicks = run.ticks;
+            replay.totalTicks = run.ticks - run.first;
             if (in.Left() == 0)
                 return true;
         }
@@ -435,6 +443,8 @@ std::string EncodeReplayStart(const ReplayRecord& replay, size_t eventCount) {
     }
     if (replay.formatVersion >= 2)
         PutShownOptions(out, replay);
+    if (replay.formatVersion == GameReplayFormatVersion)
+        PutGameStart(out, replay.gameStart);
     int32_t mouseX = 0;
     int32_t mouseY = 0;
     for (size_t i = 0; i < eventCount && i < replay.events.size(); ++i) {
@@ -527,6 +537,8 @@ ReplayReadResult ReadHeader(Reader& in, ReplayRecord& replay, std::string& error
     ok = ok && ReadMapFile(in, replay);
     if (ok && replay.formatVersion >= 2)
         ok = ReadShownOptions(in, replay);
+    if (ok && replay.formatVersion == GameReplayFormatVersion)
+        ok = ReadGameStart(in, replay.gameStart);
     if (!ok) {
         error = "a damaged replay: " + Fault(in);
         return ReplayNotAReplay;

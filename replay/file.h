@@ -11,13 +11,19 @@
 #include <vector>
 
 #include "options/records_file.h"
+#include "replay/game_start_section.h"
 
 // The newest version read and written: 3, with the number of players among
 // the shown options, is written for a run that needs it (a game of two
 // players at the start, or the players question asked during the run), so
 // that older programs refuse it; any other run is written as version 2.
 // Version 1 (without the shown options) is read too.
-inline constexpr uint32_t ReplayFormatVersion = 6;
+inline constexpr uint32_t ReplayFormatVersion = 7;
+// Version 7: the replay of one game (what a run's share code holds), laid out
+// as version 6 with a short start, then the state at the game's start
+// (ReplayGameStart), and the game's events from there. A session is never
+// written as version 7.
+inline constexpr uint32_t GameReplayFormatVersion = 7;
 // Version 6: a run in which the menu opened with rows only some programs
 // offer (Play online): the shown options add which (key 6), so that a reader
 // shows the rows the run had; laid out and played as version 5 otherwise.
@@ -116,8 +122,11 @@ struct ReplayRecord {
     // The menu's rows that only some programs offer (MenuHostRow bits,
     // version 6 on; before, the playing program's own).
     uint8_t menuRows = 0;
+    // Version 7: the game's start.
+    ReplayGameStart gameStart;
     std::vector<ReplayEvent> events;
-    // Timer ticks in the whole run and the checksum of the state at its end.
+    // Timer ticks in the whole run (in a game's replay, of the game) and the checksum of the state
+    // at its end.
     uint32_t totalTicks = 0;
     uint32_t finalChecksum = 0;
 };

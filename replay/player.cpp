@@ -12,6 +12,7 @@
 #include "platform/files.h"
 #include "platform/platform.h"
 #include "replay/checksum.h"
+#include "replay/game_start.h"
 #include "state/program_state.h"
 
 namespace fs = std::filesystem;
@@ -28,6 +29,9 @@ uint32_t DesyncTick = 0;
 std::string DesyncReason;
 fs::path Directory;
 fs::path HomeDirectory;
+// A game's replay: its start is put in force before its first event, once
+// the program's own start-up (short, its boxes answered OK) is over.
+bool StartPending = false;
 
 void Desync(const std::string& reason) {
     if (Status == PlaybackDesync)
@@ -130,11 +134,21 @@ void BeginPlayback(const ReplayRecord& replay, PlaybackHooks hooks) {
     EscapeOpensMenu = replay.formatVersion >= MenuReplayFormatVersion;
     if (replay.formatVersion >= MenuRowsReplayFormatVersion)
         MenuHostRows = replay.menuRows;
+    StartPending = replay.formatVersion == GameReplayFormatVersion;
+    if (StartPending) {
+        PlayersChosen = replay.gameStart.players;
+        PlayersQuestionOffered = replay.gameStart.questionOffered;
+        EscapeOpensMenu = replay.gameStart.escapeOpensMenu;
+    }
     InputReplayed = true;
     Hooks.setKeys(std::bitset<256>());
 }
 
 PlaybackStatus PlayNextTick() {
+    if (StartPending && Status == PlaybackGoing) {
+        StartPending = false;
+        PutGameStartInForce(Replay.gameStart);
+    }
     while (Status == PlaybackGoing) {
         if (TicksLeftInRun > 0) {
             --TicksLeftInRun;
@@ -209,7 +223,7 @@ PlaybackStatus PlaybackState() {
 int PlaybackBoxAnswer(uint32_t boxType) {
     bool yesNo = (boxType & 0xF) == platform::MB_YESNO;
     int fallback = yesNo ? platform::IDNO : platform::IDOK;
-    if (Status != PlaybackGoing)
+    if (Status != PlaybackGoing || StartPending)
         return fallback;
     if (NextEvent == Replay.events.size() || Replay.events[NextEvent].op != ReplayBox) {
         Desync("a box opened that the recording does not have");
@@ -225,7 +239,7 @@ int PlaybackBoxAnswer(uint32_t boxType) {
 }
 
 std::string PlaybackTextRead() {
-    if (Status != PlaybackGoing)
+    if (Status != PlaybackGoing || StartPending)
         return "";
     if (NextEvent == Replay.events.size() || Replay.events[NextEvent].op != ReplayText) {
         Desync("the game read a text (the clipboard, a drop) that the recording does not have");
@@ -259,4 +273,5 @@ void ResetPlayback() {
     Status = PlaybackSame;
     DesyncTick = 0;
     DesyncReason.clear();
+    StartPending = false;
 }

@@ -6,6 +6,7 @@
 #include <cctype>
 #include <iterator>
 
+#include "battle/level_start.h"
 #include "levels/builtin_levels.h"
 #include "levels/level_grid.h"
 #include "levels/map_file.h"
@@ -13,6 +14,7 @@
 #include "platform/platform.h"
 #include "replay/checksum.h"
 #include "replay/file.h"
+#include "replay/game_start.h"
 #include "state/program_state.h"
 #include "texts/texts.h"
 
@@ -72,25 +74,43 @@ bool CanonicalLevels(const std::string& bytes, std::vector<int32_t>& levels) {
     return levels.size() == size_t(LevelSetSize) && FormatLevelSet(levels) == bytes;
 }
 
-void NoteMapFile() {
+void NoteMapFile(ReplayRecord& replay) {
     // A file the game cannot load (missing, unreadable, too large) fails the
     // same way as no file at all, so the replay names none.
     std::string bytes;
+    replay.mapLevels.clear();
+    replay.mapBytes.clear();
     if (!platform::ReadSmallFile(MapFileName, MaxMapFileBytes, bytes)) {
-        Replay.mapFileKind = NoMapFile;
+        replay.mapFileKind = NoMapFile;
         return;
     }
     std::vector<int32_t> levels;
     if (bytes == FormatLevelSet(BuiltInLevels())) {
-        Replay.mapFileKind = BuiltInMapFile;
+        replay.mapFileKind = BuiltInMapFile;
     } else if (CanonicalLevels(bytes, levels)) {
-        Replay.mapFileKind = LevelSetMapFile;
-        Replay.mapLevels = levels;
+        replay.mapFileKind = LevelSetMapFile;
+        replay.mapLevels = levels;
     } else {
-        Replay.mapFileKind = RawMapFile;
-        Replay.mapBytes = bytes;
+        replay.mapFileKind = RawMapFile;
+        replay.mapBytes = bytes;
     }
 }
+
+// The game begun last, while its start tells all a playback needs: its
+// header (the map file, language and records as they were when it began, its
+// start), where its events begin and the keys held then.
+struct GameKept {
+    bool kept = false;
+    ReplayRecord header;
+    size_t firstEvent = 0;
+    // A run of ticks just before the start may go on into the game: its
+    // ticks then were the session's before it.
+    uint32_t ticksBefore = 0;
+    std::bitset<256> keys;
+};
+GameKept Game;
+int32_t GamesSeen = 0;
+const RecordsRecord& (*RecordsNow)() = nullptr;
 
 // The keys down now, as the game's polls would see them; a change is written
 // before whatever the game does next.
@@ -108,19 +128,60 @@ void SampleKeys() {
     AppendEvent(Replay, event);
 }
 
+// At a message's arrival, before its keys are sampled: a game begun in the
+// message before starts here. A game that went through the editor no longer
+// starts from its start alone (the editor's history and unsaved edits live
+// outside the game's state), so it is not kept.
+void WatchGameStart() {
+    if (GameMode == Editing)
+        Game.kept = false;
+    if (GamesStarted == GamesSeen)
+        return;
+    GamesSeen = GamesStarted;
+    Game.kept = TakeGameStart(Game.header.gameStart);
+    if (!Game.kept)
+        return;
+    ReplayRecord& header = Game.header;
+    header.gameStart.tick = Replay.totalTicks;
+    header.formatVersion = GameReplayFormatVersion;
+    header.programVersion = Replay.programVersion;
+    header.seed = Replay.seed;
+    header.builtInLevelsHash = Replay.builtInLevelsHash;
+    NoteMapFile(header);
+    header.language = uint8_t(CurrentLanguage);
+    header.recordsKind = Replay.recordsKind;
+    header.records = RecordsNow != nullptr ? RecordsNow() : Replay.records;
+    header.recordsRefusal = Replay.recordsRefusal;
+    header.intro = header.gameStart.sound ? 2 : 1;
+    header.statusPlace = Replay.statusPlace;
+    header.players = header.gameStart.players;
+    // The menu's rows too, as version 6's: the game's keys choose the same.
+    header.menuRows = uint8_t(MenuHostRows);
+    Game.firstEvent = Replay.events.size();
+    const bool runBefore = Game.firstEvent > 0 && Replay.events.back().op == ReplayTicks;
+    Game.ticksBefore = runBefore ? Replay.events.back().count : 0;
+    Game.keys = KeysInForce;
+}
+
 }  // namespace
+
+void NoteRecordsSource(const RecordsRecord& (*current)()) {
+    RecordsNow = current;
+}
 
 void BeginRecording(uint32_t seed) {
     Replay = ReplayRecord{};
     Replay.programVersion = MORVASK_VERSION;
     Replay.seed = seed;
     Replay.builtInLevelsHash = LevelSetHash(BuiltInLevels());
-    NoteMapFile();
+    NoteMapFile(Replay);
     Replay.language = uint8_t(CurrentLanguage);
     Replay.players = PlayersChosen == 2 ? 2 : 1;
     QuestionsBefore = PlayersQuestionsAsked;
     MenusBefore = MenusOpened;
     KeysInForce.reset();
+    Game = GameKept{};
+    GamesSeen = GamesStarted;
     Recording = true;
 }
 
@@ -141,6 +202,7 @@ void NoteRecordedRecords(uint8_t kind, const RecordsRecord& records, const std::
 void RecordMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
     if (!Recording)
         return;
+    WatchGameStart();
     ReplayEvent event;
     switch (message) {
         case platform::WM_TIMER:
@@ -230,6 +292,9 @@ void ResetRecorder() {
     Replay = ReplayRecord{};
     KeysInForce.reset();
     MenusBefore = 0;
+    Game = GameKept{};
+    GamesSeen = 0;
+    RecordsNow = nullptr;
 }
 
 std::string RecordedRunSoFar() {
@@ -247,4 +312,27 @@ std::string RecordedRunSettled() {
         Replay.totalTicks % ReplayCheckInterval != 0)
         --settled;
     return EncodeReplayStart(Finished(Replay), settled);
+}
+
+std::string RecordedGameSoFar() {
+    if (!Recording || !Game.kept || GameMode == Editing)
+        return "";
+    ReplayRecord game = Game.header;
+    if (Game.keys.any()) {
+        ReplayEvent keys;
+        keys.op = ReplayKeys;
+        keys.keys = Game.keys;
+        game.events.push_back(keys);
+    }
+    if (Game.ticksBefore > 0 && Replay.events[Game.firstEvent - 1].count > Game.ticksBefore) {
+        ReplayEvent ticks;
+        ticks.op = ReplayTicks;
+        ticks.count = Replay.events[Game.firstEvent - 1].count - Game.ticksBefore;
+        game.events.push_back(ticks);
+    }
+    game.events.insert(game.events.end(), Replay.events.begin() + std::ptrdiff_t(Game.firstEvent),
+                       Replay.events.end());
+    game.totalTicks = Replay.totalTicks - game.gameStart.tick;
+    game.finalChecksum = GameStateChecksum();
+    return EncodeReplay(game);
 }

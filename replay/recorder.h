@@ -42,6 +42,17 @@ bool FinishRecording(const std::string& path, std::string& error);
 // recorded); the recording goes on.
 std::string RecordedRunSoFar();
 
+// The replay of the game begun last, from its start to here (format version
+// 6: the state at its start, then its events), as long however long the run
+// before it was; empty when nothing is recorded, when no game began, or when
+// the game's start does not tell all a playback needs (it went through the
+// editor, or the state at its start was not a new game's alone).
+std::string RecordedGameSoFar();
+
+// Where the recorder finds the player's records as they are now (the shell
+// keeps them): a game's replay begins with them.
+void NoteRecordsSource(const RecordsRecord& (*current)());
+
 // The replay file of the run so far as it is being written: header and the
 // events that no later one changes (not a run of ticks that may go on), no
 // end. Each call's bytes begin with the last call's, and the file written

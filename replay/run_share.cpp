@@ -33,7 +33,12 @@ void WatchedMessageDone(uint32_t message, uintptr_t wParam) {
     Unshared = RunSawOutsideMap;
     if (MapReplaced)
         return;
-    const std::string replay = RecordedRunSoFar();
+    // The game just ended from its own start, so the code stays short however
+    // long the run was; a game whose start does not tell all is shared with
+    // the run before it, as the session's file holds it.
+    std::string replay = RecordedGameSoFar();
+    if (replay.empty())
+        replay = RecordedRunSoFar();
     if (replay.size() <= MaxSharedReplayBytes)
         Code = ReplayShareCode(replay);
     Unshared = Code.empty() || Code.size() > MaxShareCodeChars ? RunTooLongForCode : RunShared;

@@ -1,6 +1,6 @@
-// The run just played as a share code: the recorder's hooks, watched for the
-// tick that showed the game-over or victory box, after which the run so far
-// is kept as a replay code for the player to share.
+// The game just played as a share code: the recorder's hooks, watched for the
+// tick that showed the game-over or victory box, after which the game (from
+// its own start, or the run so far) is kept as a replay code to share.
 #pragma once
 
 #include <cstdint>

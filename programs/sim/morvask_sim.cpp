@@ -545,8 +545,9 @@ int main(int argc, char** argv) {
     }
     std::string recordPath;
     if (argc >= 2 && std::string(argv[1]) == "--record") {
-        if (argc < 3 || argc > 4 || SyncTesting()) {
-            std::fprintf(stderr, "usage: morvask-sim --record REPLAY [SCRIPT]\n");
+        if (argc < 3 || SyncTesting()) {
+            std::fprintf(stderr,
+                         "usage: morvask-sim --record REPLAY [--share-run FILE] [SCRIPT]\n");
             return 2;
         }
         RecordRun = true;
@@ -554,11 +555,13 @@ int main(int argc, char** argv) {
         argv += 2;
         argc -= 2;
     }
+    const std::string codePath = RecordRun ? TakeShareRunOption(argc, argv) : "";
     if (argc > 2) {
         std::fprintf(stderr,
                      "usage: morvask-sim [--sync-test N | --peers PROFILE[:SEED[:DELAY]]] "
                      "[--notices] [--lang zh|en] [--records FILE] [--intro full|short] "
-                     "[--hud auto|side|title|off] [--record REPLAY] [SCRIPT]\n"
+                     "[--hud auto|side|title|off] [--record REPLAY [--share-run FILE]] "
+                     "[SCRIPT]\n"
                      "       morvask-sim --verify REPLAY|CODE|LINK\n");
         return 2;
     }
@@ -582,6 +585,8 @@ int main(int argc, char** argv) {
     const int peersCode = PeersMode() && Started ? RunPeers(RecordRun) : 0;
     if (std::fflush(stdout) != 0 || std::ferror(stdout))
         OutputFailed();
+    if (!codePath.empty() && !WriteRunCode(codePath))
+        return 2;
     if (RecordRun && !EndRecordedRun(recordPath))
         return 2;
     if (peersCode != 0)

@@ -10,6 +10,7 @@
 #include "replay/file.h"
 #include "replay/player.h"
 #include "replay/recorder.h"
+#include "replay/run_share.h"
 #include "replay/share.h"
 #include "shell/main_window.h"
 #include "shell/records.h"
@@ -102,12 +103,13 @@ void StartRecordedRun(uint32_t seed, uint8_t statusPlace) {
                         RecordsAtStart(), RecordsRefusal());
     NoteRecordedIntro(RecordedIntro(Intro));
     NoteRecordedStatusPlace(statusPlace);
+    NoteRecordsSource(CurrentRecords);
 }
 
 void SendRecorded(uint32_t message, uintptr_t wParam, intptr_t lParam) {
-    RecordMessage(message, wParam, lParam);
+    WatchedMessage(message, wParam, lParam);
     headless::Deliver(message, wParam, lParam);
-    RecordMessageDone(message, wParam);
+    WatchedMessageDone(message, wParam);
 }
 
 void StepRecorded() {
@@ -117,9 +119,9 @@ void StepRecorded() {
         headless::StepTick();
         return;
     }
-    RecordMessage(platform::WM_TIMER, BattleTimer, 0);
+    WatchedMessage(platform::WM_TIMER, BattleTimer, 0);
     headless::StepTick();
-    RecordMessageDone(platform::WM_TIMER, BattleTimer);
+    WatchedMessageDone(platform::WM_TIMER, BattleTimer);
 }
 
 bool EndRecordedRun(const std::string& path) {
@@ -128,4 +130,33 @@ bool EndRecordedRun(const std::string& path) {
         return true;
     std::fprintf(stderr, "morvask-sim: %s\n", error.c_str());
     return false;
+}
+
+std::string TakeShareRunOption(int& argc, char**& argv) {
+    if (argc < 3 || std::string(argv[1]) != "--share-run")
+        return "";
+    const std::string path = argv[2];
+    argv += 2;
+    argc -= 2;
+    return path;
+}
+
+bool WriteRunCode(const std::string& path) {
+    // What the share key would give now: the code of the game ended last.
+    std::string text;
+    if (RunUnshared() == RunTooLongForCode)
+        text = "too long\n";
+    else if (RunUnshared() == RunSawOutsideMap)
+        text = "outside map\n";
+    else if (GamesEnded() == 0)
+        text = "no game ended\n";
+    else
+        text = LastRunCode() + "\n";
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    bool written = file != nullptr && std::fwrite(text.data(), 1, text.size(), file) == text.size();
+    if (file != nullptr)
+        written = std::fclose(file) == 0 && written;
+    if (!written)
+        std::fprintf(stderr, "morvask-sim: cannot write %s\n", path.c_str());
+    return written;
 }

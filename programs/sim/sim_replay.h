@@ -19,3 +19,10 @@ void SendRecorded(uint32_t message, uintptr_t wParam, intptr_t lParam);
 void StepRecorded();
 // Writes the replay; false (with a message on standard error) when it fails.
 bool EndRecordedRun(const std::string& path);
+// `--share-run FILE` after --record: the file's name, taken off the command
+// line (empty without the option).
+std::string TakeShareRunOption(int& argc, char**& argv);
+// Writes what the run's share key would give now (--share-run): the code of
+// the game ended last on one line, or why there is none; false (with a
+// message on standard error) when the file cannot be written.
+bool WriteRunCode(const std::string& path);

@@ -24,11 +24,36 @@ bool SameReplay(const ReplayRecord& a, const ReplayRecord& b) {
     for (size_t k = 0; k < a.events.size(); ++k)
         if (!SameEvent(a.events[k], b.events[k]))
             return false;
+    const ReplayGameStart& x = a.gameStart;
+    const ReplayGameStart& y = b.gameStart;
+    if (x.tick != y.tick || x.escapeOpensMenu != y.escapeOpensMenu ||
+        x.questionOffered != y.questionOffered || x.builtInLevels != y.builtInLevels ||
+        x.levels != y.levels || x.levelIndex != y.levelIndex || x.players != y.players ||
+        x.generator != y.generator || x.sound != y.sound || x.mouseX != y.mouseX ||
+        x.mouseY != y.mouseY || x.lockLatches[0] != y.lockLatches[0] ||
+        x.lockLatches[1] != y.lockLatches[1] || x.brush != y.brush ||
+        x.gamesStarted != y.gamesStarted || x.levelsStarted != y.levelsStarted)
+        return false;
     return a.formatVersion == b.formatVersion && a.programVersion == b.programVersion &&
            a.seed == b.seed && a.builtInLevelsHash == b.builtInLevelsHash &&
            a.mapFileKind == b.mapFileKind && a.mapLevels == b.mapLevels &&
            a.mapBytes == b.mapBytes && a.totalTicks == b.totalTicks &&
-           a.finalChecksum == b.finalChecksum;
+           a.menuRows == b.menuRows && a.finalChecksum == b.finalChecksum;
+}
+
+// A game's start within its ranges: the state it stands for can only be a
+// new game's (docs/replay-format.md, "A game's replay").
+bool GameStartRecordable(const ReplayRecord& replay) {
+    const ReplayGameStart& start = replay.gameStart;
+    const bool brush = start.brush == 1 || (start.brush >= 7 && start.brush <= 12);
+    return (replay.intro == 1 || replay.intro == 2) && start.tick <= MaxGameStartTick &&
+           start.levels.size() == (start.builtInLevels ? 0u : size_t(LevelSetSize)) &&
+           start.levelIndex >= 0 && start.levelIndex < LevelCount &&
+           (start.players == 1 || start.players == 2) && start.mouseX >= 0 &&
+           start.mouseX <= 0xFFFF && start.mouseY >= 0 && start.mouseY <= 0xFFFF && brush &&
+           start.gamesStarted >= 1 && start.levelsStarted >= 1 &&
+           uint32_t(start.gamesStarted) <= MaxStartCount &&
+           uint32_t(start.levelsStarted) <= MaxStartCount;
 }
 
 // What the format allows (docs/replay-format.md), checked of a replay that
@@ -42,7 +67,12 @@ bool Recordable(const ReplayRecord& replay) {
     for (char c : replay.programVersion)
         if (c < 0x20 || c > 0x7E)
             return false;
-    uint32_t ticks = 0;
+    const bool game = replay.formatVersion == GameReplayFormatVersion;
+    if (game && !GameStartRecordable(replay))
+        return false;
+    // A game's checksums stand where its session had them.
+    const uint32_t first = game ? replay.gameStart.tick : 0;
+    uint32_t ticks = first;
     bool checkDue = false;
     for (const ReplayEvent& e : replay.events) {
         // A checksum follows every 100th tick (after the answers of the boxes
@@ -59,7 +89,7 @@ bool Recordable(const ReplayRecord& replay) {
             ticks += e.count;
             checkDue = ticks % 100 == 0;
         } else if (e.op == ReplayCheck) {
-            fits = e.count == ticks;
+            fits = e.count == ticks - first;
         } else if (e.op == ReplayKeyDown) {
             fits = e.value >= 1 && e.value <= 254;
         } else if (e.op == ReplayMouse) {
@@ -72,7 +102,7 @@ bool Recordable(const ReplayRecord& replay) {
         if (!fits)
             return false;
     }
-    return !checkDue && ticks == replay.totalTicks;
+    return !checkDue && ticks - first == replay.totalTicks;
 }
 
 ReplayEvent MakeEvent(uint8_t op, FuzzedDataProvider& in) {
@@ -147,6 +177,28 @@ ReplayRecord MadeReplay(FuzzedDataProvider& in) {
             replay.mapLevels[k] = values[k * 7 % 11 % 4];
     } else if (replay.mapFileKind == RawMapFile) {
         replay.mapBytes = in.ConsumeRandomLengthString(4096);
+    }
+    // A game's replay, begun at a checksum's place so that the recorder's
+    // runs of ticks fall as the session's did.
+    // A run whose menu had Play online names the rows it had.
+    if (in.ConsumeBool()) {
+        replay.formatVersion = MenuRowsReplayFormatVersion;
+        replay.menuRows = in.ConsumeIntegralInRange<uint8_t>(0, 3);
+    }
+    if (in.ConsumeBool()) {
+        replay.formatVersion = GameReplayFormatVersion;
+        replay.intro = in.ConsumeIntegralInRange<uint8_t>(1, 2);
+        ReplayGameStart& start = replay.gameStart;
+        start.tick = in.ConsumeIntegralInRange<uint32_t>(0, 1000) * ReplayCheckInterval;
+        start.builtInLevels = in.ConsumeBool();
+        if (!start.builtInLevels)
+            start.levels.assign(LevelSetSize, in.ConsumeIntegral<int32_t>());
+        start.levelIndex = in.ConsumeIntegralInRange(0, LevelCount - 1);
+        start.players = in.ConsumeIntegralInRange<uint8_t>(1, 2);
+        start.generator = in.ConsumeIntegral<uint32_t>();
+        start.mouseX = in.ConsumeIntegralInRange(0, 0xFFFF);
+        start.brush = in.PickValueInArray({1, 7, 8, 9, 10, 11, 12});
+        start.gamesStarted = in.ConsumeIntegralInRange(1, int32_t(MaxStartCount));
     }
     // A few hundred events meet every rule of the file; more only cost time.
     while (in.remaining_bytes() > 0 && replay.events.size() < 300) {

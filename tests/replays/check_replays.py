@@ -106,7 +106,9 @@ with tempfile.TemporaryDirectory() as work:
     refused("empty.mvr", b"", "not a replay")
     refused("short.mvr", good[:len(good) // 2], "damaged")
     refused("long.mvr", good + b"\0", "damaged")
-    refused("version.mvr", good[:4] + b"\x07" + good[5:], "version 7")
+    refused("version.mvr", good[:4] + b"\x08" + good[5:], "version 8")
+    # A session called a game's replay lacks the game's start: damaged.
+    refused("game.mvr", good[:4] + b"\x07" + good[5:], "damaged")
     # A version 2 file called version 3 lacks the players: damaged.
     refused("players.mvr", good[:4] + b"\x03" + good[5:], "not every shown option")
     # Byte 15 starts the hash of the built-in levels (after "MVRP", the version

@@ -86,7 +86,7 @@ TEST(ReplayFile, EveryPartReadsBackAsWritten) {
     records[4].records.levels[8] = {.bestTicks = 123456, .fewestLost = 2};
     records[5].recordsKind = ReplayRecordsRefused;
     records[5].recordsRefusal = "records.txt: line 2: unknown key 'x'";
-    records[6].formatVersion = ReplayFormatVersion;
+    records[6].formatVersion = SoundGivenReplayFormatVersion;
     records[6].players = 2;
     records[7].statusPlaceKept = false;  // version 2 from before the status's place
     for (size_t k = 0; k < records.size(); ++k) {
