@@ -58,7 +58,7 @@ ReplayReadResult Decode(const std::string& bytes, std::string* error = nullptr) 
 // Where the start section begins: after the header a session's file has.
 size_t SectionAt(const ReplayRecord& replay) {
     ReplayRecord session = replay;
-    session.formatVersion = SoundGivenReplayFormatVersion;
+    session.formatVersion = MenuRowsReplayFormatVersion;
     return EncodeReplayStart(session, 0).size();
 }
 
