@@ -82,8 +82,8 @@ int main() {
         return onlineExit;
     StartWebSession();
     // Esc, and the page's button for it, open the game's menu; a page cannot
-    // quit.
-    OfferMenu(false);
+    // quit, and meets the other player of an online game by its own line.
+    OfferMenu(false, false);
     // The last run's link is the page's to copy, with the page's address.
     MenuHost.shareLastRun = PageSharesLastRun;
     EscapeOpensMenu = true;
