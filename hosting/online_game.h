@@ -86,8 +86,10 @@ void StopMeeting();
 // the host cannot tell).
 std::string HowToJoinDirectly();
 std::string LocalAddressesText();
-// How the other joins a game hosted without a lobby, on standard output.
+// How the other joins, on standard output: a game hosted without a lobby,
+// or the room a lobby made (its code; others watch by it too).
 void PrintHowToJoin();
+void PrintRoomCode(const std::string& code);
 
 // Play online in the menu: offered with the program's command line (its
 // lobby, delay and port), it meets the other under the program's boxes;

@@ -58,6 +58,15 @@ bool ReadDirectJoin(const std::string& text, host::NetAddress& address, uint32_t
 // shares).
 }  // namespace
 
+void PrintRoomCode(const std::string& code) {
+    std::printf(
+        "morvask: hosting an online game; the other player joins with\n"
+        "  morvask --join %s\n"
+        "morvask: others watch it with morvask --watch %s\n",
+        code.c_str(), code.c_str());
+    std::fflush(stdout);
+}
+
 void PrintHowToJoin() {
     const std::string addresses = LocalAddressesText();
     std::printf(
@@ -102,16 +111,10 @@ std::string LobbyProblem(const LobbyClient& lobby) {
 }
 
 void ShowRoomCode(const std::string& code) {
-    if (OnlineRoomMade) {
+    if (OnlineRoomMade)
         OnlineRoomMade(code);
-        return;
-    }
-    std::printf(
-        "morvask: hosting an online game; the other player joins with\n"
-        "  morvask --join %s\n"
-        "morvask: others watch it with morvask --watch %s\n",
-        code.c_str(), code.c_str());
-    std::fflush(stdout);
+    else
+        PrintRoomCode(code);
 }
 
 // What the meeting's steps need across looks.

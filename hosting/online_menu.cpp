@@ -45,17 +45,6 @@ bool WaitUnder(const std::string& text, int32_t stages) {
     return host::ShowWaitingNotice(text.c_str(), MenuText(OnlineCaption), StillWaiting);
 }
 
-// The room's code as --host prints it, for a player who started the program
-// from a terminal.
-void PrintRoomCode(const std::string& code) {
-    std::printf(
-        "morvask: hosting an online game; the other player joins with\n"
-        "  morvask --join %s\n"
-        "morvask: others watch it with morvask --watch %s\n",
-        code.c_str(), code.c_str());
-    std::fflush(stdout);
-}
-
 // The host's boxes: the lobby asked, then its room's code (or, without a
 // lobby, how to join directly) until the other greets.
 bool HostWaits(const std::string& lobby) {

@@ -162,8 +162,10 @@ def answering_boxes(host, join, name):
     threading.Thread(target=answer_boxes, args=(host, join, name), daemon=True).start()
 
 
-def finished_alike(host, join, name, ticks, keys=None, answering=True):
-    """Both ended by themselves with the same replay, which verifies."""
+def finished_alike(host, join, name, ticks, keys=None, answering=True, paths=None):
+    """Both ended by themselves with the same replay, which verifies: the
+    files they recorded (--record NAME-host.mvr and NAME-join.mvr), or the
+    `paths` given."""
     if answering:
         answering_boxes(host, join, name)
     for process, who in ((host, "host"), (join, "joiner")):
@@ -173,7 +175,7 @@ def finished_alike(host, join, name, ticks, keys=None, answering=True):
             process.kill()
             status = "no end"
         check(status == 0, f"{name}: the {who} ended by itself with 0 ({status})")
-    paths = [os.path.join(OUT, f"{name}-{who}.mvr") for who in ("host", "join")]
+    paths = paths or [os.path.join(OUT, f"{name}-{who}.mvr") for who in ("host", "join")]
     if not all(os.path.exists(p) for p in paths):
         return check(False, f"{name}: both replays written")
     same = open(paths[0], "rb").read() == open(paths[1], "rb").read()
@@ -362,7 +364,10 @@ def from_the_menu():
     menu_keys(join_window, ["Escape", "Down", "Down", "Return", "Down", "Return"])
     subprocess.run(["xdotool", "type", "--delay", "80", code[0][0] + code[0][1]], check=False)
     menu_keys(join_window, ["Return"])
-    finished_alike_in(games, "menu", 600)
+    # Their replays are kept beside their settings (no --record of the game).
+    kept = [os.path.join(OUT, f"menu-{who}", "config", "morvask", "online-game.mvr")
+            for who in ("host", "join")]
+    finished_alike(games["host"], games["join"], "menu", 600, paths=kept)
     for who in ("host", "join"):
         before = os.path.join(OUT, f"menu-{who}-before.mvr")
         data = open(before, "rb").read() if os.path.exists(before) else b""
@@ -372,28 +377,6 @@ def from_the_menu():
               f"{verify.stdout.strip()} {verify.stderr.strip()}")
     lobby.send_signal(signal.SIGTERM)
     lobby.wait(timeout=30)
-
-
-def finished_alike_in(games, name, ticks):
-    """As finished_alike, for games whose replays are kept beside their
-    settings."""
-    answering_boxes(games["host"], games["join"], name)
-    for who, process in games.items():
-        try:
-            status = process.wait(timeout=180)
-        except subprocess.TimeoutExpired:
-            process.kill()
-            status = "no end"
-        check(status == 0, f"{name}: the {who} ended by itself with 0 ({status})")
-    paths = [os.path.join(OUT, f"{name}-{who}", "config", "morvask", "online-game.mvr")
-             for who in ("host", "join")]
-    if not check(all(os.path.exists(p) for p in paths), f"{name}: both replays kept"):
-        return
-    check(open(paths[0], "rb").read() == open(paths[1], "rb").read(),
-          f"{name}: both programs kept the same replay")
-    verify = subprocess.run([SIM, "--verify", paths[0]], capture_output=True, text=True)
-    check(verify.returncode == 0 and f'"tick":{ticks},' in verify.stdout,
-          f"{name}: the replay verifies to tick {ticks}: {verify.stdout.strip()}")
 
 
 def killed_joiner():

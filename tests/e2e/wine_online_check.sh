@@ -67,6 +67,20 @@ mkdir -p "$appdata/Morvask" "$work/linux/morvask" "$work/play"
 printf 'volume = 0\nlang = en\nintro = short\n' >"$appdata/Morvask/settings.ini"
 printf 'volume = 0\nlang = en\n' >"$work/linux/morvask/settings.ini"
 
+# both_ended NAME WINDOWS_PID LINUX_PID ANSWERER: both programs of a game
+# ended by themselves with 0; the answerer of their boxes is stopped.
+both_ended() {
+    local name=$1 windows_status linux_status
+    wait "$2"
+    windows_status=$?
+    wait "$3"
+    linux_status=$?
+    kill "$4" 2>/dev/null
+    wait "$4" 2>/dev/null
+    [ "$windows_status" -eq 0 ] || fail "$name: the Windows program ended with $windows_status"
+    [ "$linux_status" -eq 0 ] || fail "$name: the Linux program ended with $linux_status"
+}
+
 # play NAME TICKS JOIN_TEXT: one game. The Windows program hosts with the
 # options in windows_options, JOIN_TEXT (a function) reads from its output
 # what the Linux program joins with, which it does with linux_options; then
@@ -115,14 +129,7 @@ play() {
         pids+=("${viewers[@]}")
     fi
 
-    wait "$windows_pid"
-    local windows_status=$?
-    wait "$linux_pid"
-    local linux_status=$?
-    kill "$answerer" 2>/dev/null
-    wait "$answerer" 2>/dev/null
-    [ "$windows_status" -eq 0 ] || fail "$name: the Windows program ended with $windows_status"
-    [ "$linux_status" -eq 0 ] || fail "$name: the Linux program ended with $linux_status"
+    both_ended "$name" "$windows_pid" "$linux_pid" "$answerer"
     cmp -s "$work/play/windows-$name.mvr" "$work/play/linux-$name.mvr" ||
         fail "$name: the two programs wrote different replays"
     echo "pass: $name: the Windows and the Linux program wrote the same replay of $ticks ticks"
@@ -266,14 +273,7 @@ play_from_menu() {
     x_display_wait 60 both_windows || fail "menu: the two windows of the game did not open"
     answer_boxes "$(xdotool search --sync --onlyvisible --class '^morvask$' | head -1)" &
     local answerer=$!
-    wait "$windows_pid"
-    local windows_status=$?
-    wait "$linux_pid"
-    local linux_status=$?
-    kill "$answerer" 2>/dev/null
-    wait "$answerer" 2>/dev/null
-    [ "$windows_status" -eq 0 ] && [ "$linux_status" -eq 0 ] ||
-        fail "menu: the programs ended with $windows_status (Windows) and $linux_status (Linux)"
+    both_ended menu "$windows_pid" "$linux_pid" "$answerer"
     cmp -s "$appdata/Morvask/online-game.mvr" "$work/play/linux-menu.mvr" ||
         fail "menu: the Windows program kept another replay than the Linux one wrote"
     local verify
