@@ -306,11 +306,7 @@ intptr_t DefWindowProc(Window window, uint32_t message, uintptr_t wParam, intptr
 
 void SetTimer(Window window, uintptr_t timerId, uint32_t periodMs) {
     win32::Hooks.gameTimers.insert(timerId);
-    // A replay's loop delivers the ticks itself: the system's timer would
-    // only wake the program for messages it drops. An online game's loop
-    // keeps it, as it reads the player's pad once a tick.
-    if (!win32::Hooks.replaying || win32::Hooks.replay.live)
-        ::SetTimer(window->handle, timerId, periodMs, nullptr);
+    ::SetTimer(window->handle, timerId, periodMs, nullptr);
 }
 
 void KillTimer(Window window, uintptr_t timerId) {
