@@ -37,8 +37,8 @@ bool SameReplay(const ReplayRecord& a, const ReplayRecord& b) {
     return a.formatVersion == b.formatVersion && a.programVersion == b.programVersion &&
            a.seed == b.seed && a.builtInLevelsHash == b.builtInLevelsHash &&
            a.mapFileKind == b.mapFileKind && a.mapLevels == b.mapLevels &&
-           a.mapBytes == b.mapBytes && a.totalTicks == b.totalTicks &&
-           a.menuRows == b.menuRows && a.finalChecksum == b.finalChecksum;
+           a.mapBytes == b.mapBytes && a.totalTicks == b.totalTicks && a.menuRows == b.menuRows &&
+           a.finalChecksum == b.finalChecksum;
 }
 
 // A game's start within its ranges: the state it stands for can only be a
