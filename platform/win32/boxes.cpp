@@ -22,9 +22,12 @@ struct OpenBox {
     DWORD openedMs = 0;  // GetTickCount when it opened: the reading pause
 };
 OpenBox Box;
-// An online game's box open until a player answers it here or on the other
-// screen; whether the other did, and the box was told to close.
-bool LiveBoxOpen = false, LiveBoxClosedThere = false, LiveBoxClosePosted = false;
+// A box that something outside it closes (an online game's, which the
+// other player's answer closes; a notice waiting on the network): asked at
+// each look whether it still waits; whether it said no, and the box was
+// told to close.
+bool (*OutsideWaits)() = nullptr;
+bool ClosedOutside = false, ClosePosted = false;
 
 bool IsQuestion(uint32_t type) {
     return (type & 0xF) == MB_YESNO;
@@ -63,16 +66,28 @@ void AnswerBoxFromPad() {
     PressBoxButton(IsQuestion(Box.type) ? (answer > 0 ? IDYES : IDNO) : IDOK);
 }
 
-// The other player's answer closes an online game's box here (as its close
-// button would: the game takes the session's answer whatever the button).
-void CloseLiveBoxAnsweredThere() {
-    if (!LiveBoxOpen || LiveBoxClosePosted)
+// What waits outside closes the box here as its close button would (an
+// online game takes the session's answer whatever the button).
+void CloseBoxClosedOutside() {
+    if (!OutsideWaits || ClosePosted)
         return;
-    if (!LiveBoxClosedThere && !win32::Hooks.replay.liveBox(host::LiveBoxWaits))
-        LiveBoxClosedThere = true;
+    if (!ClosedOutside && !OutsideWaits())
+        ClosedOutside = true;
     // None shown yet: the next look closes it.
-    if (LiveBoxClosedThere && PressBoxButton(IsQuestion(Box.type) ? IDNO : IDOK))
-        LiveBoxClosePosted = true;
+    if (ClosedOutside && PressBoxButton(IsQuestion(Box.type) ? IDNO : IDOK))
+        ClosePosted = true;
+}
+
+void WaitOutside(bool (*waits)()) {
+    OutsideWaits = waits;
+    ClosedOutside = false;
+    ClosePosted = false;
+}
+
+// True when the box was closed from outside.
+bool EndWaitingOutside() {
+    OutsideWaits = nullptr;
+    return ClosedOutside;
 }
 
 // The keys and clicks that would answer the box: dropped in its reading
@@ -158,14 +173,15 @@ int ShowBox(platform::Window owner, const char* textUtf8, const char* captionUtf
 
 // An online game's box: a real box, which the player answers here or the
 // other player's answer closes.
+bool LiveBoxWaits() {
+    return win32::Hooks.replay.liveBox(host::LiveBoxWaits);
+}
+
 void HoldLiveBox(platform::Window owner, const char* textUtf8, const char* captionUtf8,
                  uint32_t type) {
-    LiveBoxOpen = true;
-    LiveBoxClosedThere = false;
-    LiveBoxClosePosted = false;
+    WaitOutside(LiveBoxWaits);
     ShowBox(owner, textUtf8, captionUtf8, type);
-    LiveBoxOpen = false;
-    if (!LiveBoxClosedThere)
+    if (!EndWaitingOutside())
         win32::Hooks.replay.liveBox(host::LiveBoxAnsweredHere);
 }
 
@@ -197,7 +213,7 @@ bool BoxTimerTick(WPARAM timer) {
     if (timer != BoxPadTimer)
         return false;
     AnswerBoxFromPad();
-    CloseLiveBoxAnsweredThere();
+    CloseBoxClosedOutside();
     return true;
 }
 
@@ -234,6 +250,20 @@ void ShowNotice(const char* textUtf8, const char* captionUtf8, bool warning) {
     const std::wstring caption = Widen(captionUtf8);
     ::MessageBoxW(window->handle, text.c_str(), caption.c_str(),
                   MB_OK | (warning ? MB_ICONWARNING : 0));
+}
+
+// Looked at with the box's pad timer, as an online game's box is.
+bool ShowWaitingNotice(const char* textUtf8, const char* captionUtf8, bool (*waiting)()) {
+    platform::WindowData* window = win32::Hooks.window;
+    if (!window || !window->handle || !::IsWindow(window->handle))
+        return false;
+    const std::wstring text = Widen(textUtf8);
+    const std::wstring caption = Widen(captionUtf8);
+    WaitOutside(waiting);
+    const OpenBox outer = BeginBox(window->handle, MB_OK);
+    ::MessageBoxW(window->handle, text.c_str(), caption.c_str(), MB_OK);
+    EndBox(window->handle, outer);
+    return EndWaitingOutside();
 }
 
 }  // namespace host

@@ -333,6 +333,21 @@ bool PlayerKeyDown(int virtualKey) {
     return keymap::PlayerKeyDown(virtualKey, win32::PhysicalKeyDown);
 }
 
+// The game's procedure is let go first, so that the window's destruction
+// tells the game nothing (no farewell): the program posts the quit itself.
+void EndGameInWindow() {
+    platform::WindowData* window = win32::Hooks.window;
+    if (window && window->handle && ::IsWindow(window->handle)) {
+        window->procedure = nullptr;
+        for (uintptr_t id : win32::Hooks.gameTimers)
+            ::KillTimer(window->handle, id);
+        ::DestroyWindow(window->handle);
+    }
+    win32::Hooks.gameTimers.clear();
+    win32::Hooks.window = nullptr;
+    ::PostQuitMessage(0);
+}
+
 }  // namespace host
 
 namespace win32 {
